@@ -1,0 +1,18 @@
+#pragma once
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace pv {
+
+// The command-line tool: loads, checks and rewrites configuration files with the same code as the windows.
+// Exit status: 0 success, 1 a load, check or save failed, 2 usage error.
+struct ToolEnvironment {
+    std::string programDirectory;  // folder of the executable: the base of "."-relative configuration paths
+    std::string currentDirectory;  // the base of relative paths typed on the command line
+};
+
+int RunTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err,
+            const ToolEnvironment& environment);
+
+}  // namespace pv

@@ -1,0 +1,27 @@
+#pragma once
+#include <ostream>
+
+#include "core/prompts.h"
+
+namespace pv {
+
+// Prompts for a run without a display: every message goes to the stream, one per line; questions are
+// answered No, so that nothing is created or written behind the user's back.
+class StreamPrompts : public IPrompts {
+public:
+    explicit StreamPrompts(std::ostream& stream) : stream_(stream) {}
+    void ShowMessage(const std::string& text) override { stream_ << text << '\n'; }
+    Answer AskYesNo(const std::string& text, const std::string&) override {
+        stream_ << text << " [answered No]\n";
+        return Answer::No;
+    }
+    Answer AskYesNoCancel(const std::string& text) override {
+        stream_ << text << " [answered Cancel]\n";
+        return Answer::Cancel;
+    }
+
+private:
+    std::ostream& stream_;
+};
+
+}  // namespace pv

@@ -1,0 +1,16 @@
+#pragma once
+#include <string>
+
+namespace pv {
+
+class IPrompts;
+
+inline constexpr const char* kPasswordMarker = "7qhw3pzk";
+
+// The stored form: the marker followed by one table character per password character. A password with a
+// character outside 32..126 is stored in clear, after telling the user which character it was.
+std::string ScramblePassword(const std::string& password, IPrompts& prompts);
+// Back to clear text; a stored text without the marker is a password kept in clear and comes back unchanged.
+std::string UnscramblePassword(const std::string& stored);
+
+}  // namespace pv

@@ -1,0 +1,54 @@
+#include "master/MailboxCollection.h"
+
+#include "core/errors.h"
+
+namespace pv {
+
+CMailbox& MailboxCollection::Add(std::shared_ptr<CMailbox> record, const std::string& key) {
+    if (index_.count(key) != 0) {
+        throw AppError(kErrDuplicateKey, "A mailbox named \"" + key + "\" is already in the list");
+    }
+    order_.push_back(Entry{key, std::move(record)});
+    index_.emplace(key, std::prev(order_.end()));
+    return *order_.back().record;
+}
+
+std::shared_ptr<CMailbox> MailboxCollection::Remove(const std::string& key) {
+    const auto found = index_.find(key);
+    if (found == index_.end()) return nullptr;
+    std::shared_ptr<CMailbox> record = found->second->record;
+    order_.erase(found->second);
+    index_.erase(found);
+    return record;
+}
+
+CMailbox* MailboxCollection::Find(const std::string& key) const {
+    const auto found = index_.find(key);
+    return found == index_.end() ? nullptr : found->second->record.get();
+}
+
+std::shared_ptr<CMailbox> MailboxCollection::FindShared(const std::string& key) const {
+    const auto found = index_.find(key);
+    return found == index_.end() ? nullptr : found->second->record;
+}
+
+void MailboxCollection::clear() {
+    index_.clear();
+    order_.clear();
+}
+
+std::vector<CMailbox*> MailboxCollection::Records() const {
+    std::vector<CMailbox*> records;
+    records.reserve(order_.size());
+    for (const auto& entry : order_) records.push_back(entry.record.get());
+    return records;
+}
+
+std::vector<std::string> MailboxCollection::Keys() const {
+    std::vector<std::string> keys;
+    keys.reserve(order_.size());
+    for (const auto& entry : order_) keys.push_back(entry.key);
+    return keys;
+}
+
+}  // namespace pv

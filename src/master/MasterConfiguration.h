@@ -1,0 +1,51 @@
+#pragma once
+#include <string>
+
+#include "master/MailboxCollection.h"
+
+namespace pv {
+
+class IPrompts;
+class PathContext;
+
+inline constexpr const char* kDefaultMasterFile = ".\\config\\master.xml";
+
+// The master configuration file: the files it names, the one-pass flag and the mailboxes.
+struct MasterConfiguration {
+    std::string MasterFilePath = kDefaultMasterFile;
+    std::string MonitorConfigFile = "+/monitor.xml";
+    std::string DispositionTypesFile1 = "+/dispositionTypes.xml";
+    std::string DispositionTypesFile2;
+    std::string CategoryDefinitionsFile1 = "+/categoryDefinitions.xml";
+    std::string CategoryDefinitionsFile2;
+    std::string MessageFieldsFile1 = "+/MessageFields.xml";
+    std::string MessageFieldsFile2;
+    bool OnePass = false;
+    std::string CategorizationOverridesFile;
+    MailboxCollection Mailboxes;
+
+    enum class LoadOutcome {
+        Missing,    // the file does not exist; nothing changed
+        Complete,   // every value read (a file that is not well-formed reads as defaults)
+        Stopped,    // an error stopped the reading part-way; the values read so far are kept
+    };
+    struct LoadResult {
+        LoadOutcome outcome = LoadOutcome::Missing;
+        bool wellFormed = true;  // false: the file exists but is not well-formed XML, and defaults were used
+    };
+
+    // Reads the file named by MasterFilePath (resolved against the program directory), field by field.
+    // Reports its failures through `prompts`: a missing file, a file that is not well-formed, and an error
+    // that stopped the reading ("Unexpected error in LoadFile=").
+    LoadResult Load(const PathContext& paths, IPrompts& prompts);
+
+    // The whole file text; stored paths are made relative to `referringFile`. Clears every mailbox's Changed.
+    std::string WriteText(const std::string& referringFile, const PathContext& paths, IPrompts& prompts);
+    // Writes the file and shows "Saved", or "Error saving=" with the error; returns success.
+    bool Save(const std::string& referringFile, const PathContext& paths, IPrompts& prompts);
+
+    static void CreateSkeleton(const std::string& fullPath);
+    static std::string SkeletonText();
+};
+
+}  // namespace pv
