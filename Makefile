@@ -1,0 +1,45 @@
+# The two set-up commands of the README: `make run` and `make test`. Both install what they need first.
+BUILD ?= build
+SANITIZE_BUILD ?= build-sanitize
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+CMAKE_FLAGS ?=
+EXAMPLE ?= examples/config/master.xml
+DIR ?= screenshots
+
+.PHONY: all deps configure build run test sanitize bench screenshots clean
+
+all: build
+
+deps:
+	@./scripts/install-deps.sh
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+
+configure: deps $(BUILD)/build.ninja
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	$(BUILD)/src/postvane-config $(EXAMPLE)
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# The same tests built with AddressSanitizer and UndefinedBehaviorSanitizer; any finding fails.
+sanitize: deps
+	cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DPOSTVANE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug $(CMAKE_FLAGS)
+	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	cd $(SANITIZE_BUILD) && QT_QPA_PLATFORM=offscreen \
+	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	cmake --build $(BUILD) --target bench
+
+screenshots: build
+	QT_QPA_PLATFORM=offscreen $(BUILD)/src/postvane-config --screenshots $(DIR) $(EXAMPLE)
+
+clean:
+	rm -rf $(BUILD) $(SANITIZE_BUILD)

@@ -1,0 +1,41 @@
+#include "core/filechoice.h"
+
+#include "core/errors.h"
+#include "core/platform.h"
+
+namespace pv {
+
+std::optional<std::string> ChooseConfigFile(const Services& services, const FileChoice& choice,
+                                            const std::string& currentText) {
+    FileDialogRequest request;
+    request.title = choice.title;
+    request.pattern = choice.pattern;
+    request.filter = choice.filter;
+    request.mode = choice.mode;
+    request.refuseReadOnly = choice.refuseReadOnly || choice.mode != FileCheck::MustExist;
+    const std::string current = services.paths.ResolvePath(choice.referringFile, currentText);
+    if (platform::FileExists(current)) {
+        request.initialFolder = platform::ParentFolder(current);
+        request.fileName = platform::FileName(current);
+    } else {
+        const std::string config = services.paths.MakeAbsolutePath("config");
+        request.initialFolder =
+            platform::FolderExists(config) ? config : services.paths.programDirectory();
+        request.fileName = choice.defaultName;
+    }
+    const auto chosen = services.dialogs.ChooseOpenFile(request);
+    if (!chosen) return std::nullopt;
+    return services.paths.MakeStoredPath(true, *chosen, choice.referringFile);
+}
+
+std::optional<std::string> BrowseConfigFile(const Services& services, const FileChoice& choice,
+                                            const std::string& currentText) {
+    try {
+        return ChooseConfigFile(services, choice, currentText);
+    } catch (const AppError& error) {
+        services.prompts.ShowMessage(FormatError("Error=", error));
+        return std::nullopt;
+    }
+}
+
+}  // namespace pv

@@ -1,0 +1,30 @@
+#pragma once
+#include <optional>
+#include <string>
+
+#include "core/services.h"
+
+namespace pv {
+
+// One Browse button: the file dialog's settings and how the chosen file is stored.
+struct FileChoice {
+    std::string referringFile;  // full path of the file that will hold the name ("+" base)
+    std::string pattern;
+    std::string filter;
+    std::string title;
+    std::string defaultName;
+    FileCheck mode = FileCheck::MustExist;
+    bool refuseReadOnly = false;
+};
+
+// The steps every Browse button shares: start the dialog at the current file when it exists, else in
+// "config" below the program directory (or the program directory) with the default name; return the
+// chosen file's stored form, or nullopt when the user cancelled. Throws AppError when the dialog fails.
+std::optional<std::string> ChooseConfigFile(const Services& services, const FileChoice& choice,
+                                            const std::string& currentText);
+
+// The same, with a dialog error shown as "Error=" and treated like a cancel.
+std::optional<std::string> BrowseConfigFile(const Services& services, const FileChoice& choice,
+                                            const std::string& currentText);
+
+}  // namespace pv

@@ -1,0 +1,195 @@
+#include "core/form.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace pv {
+
+Form::Form(std::string kind, std::string caption) : kind_(std::move(kind)), caption_(std::move(caption)) {}
+
+void Form::SetCaption(const std::string& caption) {
+    caption_ = caption;
+    if (observer_) observer_->CaptionChanged(caption_);
+}
+
+const Control& Form::control(const std::string& name) const {
+    const auto found = controls_.find(name);
+    if (found == controls_.end()) throw std::logic_error(kind_ + " has no control " + name);
+    return found->second;
+}
+
+Control& Form::mutableControl(const std::string& name) {
+    const auto found = controls_.find(name);
+    if (found == controls_.end()) throw std::logic_error(kind_ + " has no control " + name);
+    return found->second;
+}
+
+Control& Form::AddControl(const std::string& name, ControlKind kind, const std::string& text,
+                          const std::string& tooltip) {
+    auto [it, inserted] = controls_.emplace(name, Control{});
+    if (!inserted) throw std::logic_error(kind_ + " declares " + name + " twice");
+    order_.push_back(name);
+    Control& control = it->second;
+    control.name = name;
+    control.kind = kind;
+    control.text = text;
+    control.tooltip = tooltip;
+    return control;
+}
+
+void Form::Notify(const Control& control) {
+    if (observer_) observer_->ControlChanged(control);
+}
+
+void Form::Run(const std::unordered_map<std::string, std::vector<std::function<void()>>>& handlers,
+               const std::string& name) {
+    const auto found = handlers.find(name);
+    if (found == handlers.end()) return;
+    // Copy: a handler may add handlers while it runs.
+    const auto list = found->second;
+    for (const auto& handler : list) handler();
+}
+
+void Form::SetText(const std::string& name, const std::string& text) {
+    Control& control = mutableControl(name);
+    if (control.text == text) return;
+    control.text = text;
+    Notify(control);
+    if (control.kind == ControlKind::TextBox) Run(changeHandlers_, name);
+}
+
+void Form::SetChecked(const std::string& name, bool checked) {
+    Control& control = mutableControl(name);
+    if (control.checked == checked) return;
+    control.checked = checked;
+    Notify(control);
+    if (control.kind == ControlKind::Option && checked) {
+        for (auto& [otherName, other] : controls_) {
+            if (otherName != name && other.kind == ControlKind::Option && other.group == control.group &&
+                other.checked) {
+                other.checked = false;
+                Notify(other);
+            }
+        }
+    }
+    // As with a click, setting a check box or selecting an option runs its click handler.
+    if (control.kind == ControlKind::CheckBox || (control.kind == ControlKind::Option && checked)) {
+        Run(clickHandlers_, name);
+    }
+}
+
+void Form::SetEnabled(const std::string& name, bool enabled) {
+    Control& control = mutableControl(name);
+    if (control.enabled == enabled) return;
+    control.enabled = enabled;
+    Notify(control);
+}
+
+void Form::SetVisible(const std::string& name, bool visible) {
+    Control& control = mutableControl(name);
+    if (control.visible == visible) return;
+    control.visible = visible;
+    Notify(control);
+}
+
+void Form::SetItems(const std::string& name, std::vector<std::string> items) {
+    Control& control = mutableControl(name);
+    control.items = std::move(items);
+    control.selection.clear();
+    Notify(control);
+}
+
+void Form::SetSelection(const std::string& name, std::vector<int> selection) {
+    Control& control = mutableControl(name);
+    std::sort(selection.begin(), selection.end());
+    selection.erase(std::unique(selection.begin(), selection.end()), selection.end());
+    selection.erase(std::remove_if(selection.begin(), selection.end(),
+                                   [&](int i) { return i < 0 || i >= static_cast<int>(control.items.size()); }),
+                    selection.end());
+    if (!control.multiSelect && selection.size() > 1) selection.resize(1);
+    if (control.selection == selection) return;
+    control.selection = std::move(selection);
+    Notify(control);
+}
+
+void Form::SetTooltip(const std::string& name, const std::string& tooltip) {
+    Control& control = mutableControl(name);
+    control.tooltip = tooltip;
+    Notify(control);
+}
+
+void Form::UserSetText(const std::string& name, const std::string& text) {
+    const Control& control = this->control(name);
+    if (control.readOnly || !control.enabled) return;
+    SetText(name, text);
+}
+
+void Form::UserClick(const std::string& name) {
+    const Control& control = this->control(name);
+    if (!control.enabled || !control.visible) return;
+    switch (control.kind) {
+        case ControlKind::CheckBox: SetChecked(name, !control.checked); break;
+        case ControlKind::Option:
+            if (control.checked) {
+                Run(clickHandlers_, name);
+            } else {
+                SetChecked(name, true);
+            }
+            break;
+        default: Run(clickHandlers_, name);
+    }
+}
+
+void Form::UserSelect(const std::string& name, std::vector<int> selection) {
+    SetSelection(name, std::move(selection));
+    Run(selectHandlers_, name);
+}
+
+void Form::UserDoubleClick(const std::string& name) {
+    Run(doubleClickHandlers_, name);
+}
+
+bool Form::UserRequestClose() {
+    if (closed_) return true;
+    if (QueryClose()) Close();
+    return closed_;
+}
+
+void Form::Close() {
+    if (closed_) return;
+    closed_ = true;
+    if (observer_) observer_->FormClosed();
+}
+
+void Form::OnClick(const std::string& name, std::function<void()> handler) {
+    control(name);
+    clickHandlers_[name].push_back(std::move(handler));
+}
+
+void Form::OnChange(const std::string& name, std::function<void()> handler) {
+    control(name);
+    changeHandlers_[name].push_back(std::move(handler));
+}
+
+void Form::OnDoubleClick(const std::string& name, std::function<void()> handler) {
+    control(name);
+    doubleClickHandlers_[name].push_back(std::move(handler));
+}
+
+void Form::OnSelect(const std::string& name, std::function<void()> handler) {
+    control(name);
+    selectHandlers_[name].push_back(std::move(handler));
+}
+
+void Form::TrackChanges(const std::vector<std::string>& names) {
+    for (const auto& name : names) {
+        const ControlKind kind = control(name).kind;
+        if (kind == ControlKind::TextBox) {
+            OnChange(name, [this] { changed_ = true; });
+        } else {
+            OnClick(name, [this] { changed_ = true; });
+        }
+    }
+}
+
+}  // namespace pv

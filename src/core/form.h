@@ -1,0 +1,138 @@
+#pragma once
+#include <functional>
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace pv {
+
+enum class ControlKind { Label, TextBox, CheckBox, Option, Button, List, Frame, Line };
+
+// What a window shows in one control, by the control's name (the widget's objectName).
+struct Control {
+    std::string name;
+    ControlKind kind = ControlKind::Label;
+    std::string text;  // text of a text box, caption of a label, button, check box or option
+    std::string tooltip;
+    bool checked = false;
+    bool enabled = true;
+    bool visible = true;
+    bool readOnly = false;
+    bool password = false;   // shows "*" for every character
+    bool multiSelect = false;
+    std::string group;       // options of one group exclude each other
+    std::vector<std::string> items;  // lines of a list
+    std::vector<int> selection;      // selected lines, ascending
+};
+
+// Told about every change the logic makes, so the view can follow. The view applies them without
+// raising its own change events, which keeps programmatic changes from echoing back.
+class IFormObserver {
+public:
+    virtual ~IFormObserver() = default;
+    virtual void ControlChanged(const Control& control) = 0;
+    virtual void FormClosed() = 0;
+    virtual void CaptionChanged(const std::string&) {}
+};
+
+// The behaviour of one window, without any widget: its controls by name, what each click and change does,
+// the changed flag and the close question. ui/ binds a Qt window to it by the control names; tests drive it
+// directly through the User* calls, exactly as the widgets do.
+class Form {
+public:
+    Form(std::string kind, std::string caption);
+    virtual ~Form() = default;
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    const std::string& kind() const { return kind_; }  // "frmMailbox": which window layout shows it
+    const std::string& caption() const { return caption_; }
+    void SetCaption(const std::string& caption);
+
+    const std::vector<std::string>& ControlNames() const { return order_; }
+    bool HasControl(const std::string& name) const { return controls_.count(name) != 0; }
+    const Control& control(const std::string& name) const;
+
+    // Text boxes of editors select their whole text when they get the focus; the main window's do not.
+    bool selectAllOnFocus() const { return selectAllOnFocus_; }
+    const std::string& defaultButton() const { return defaultButton_; }
+    const std::string& cancelButton() const { return cancelButton_; }
+
+    // Reading the controls.
+    const std::string& Text(const std::string& name) const { return control(name).text; }
+    bool Checked(const std::string& name) const { return control(name).checked; }
+    bool Enabled(const std::string& name) const { return control(name).enabled; }
+    bool Visible(const std::string& name) const { return control(name).visible; }
+    const std::vector<std::string>& Items(const std::string& name) const { return control(name).items; }
+    const std::vector<int>& Selection(const std::string& name) const { return control(name).selection; }
+
+    // Changes made by the program. A text or check change runs the control's change or click handler,
+    // as a change typed or clicked by the user does.
+    void SetText(const std::string& name, const std::string& text);
+    void SetChecked(const std::string& name, bool checked);
+    void SetEnabled(const std::string& name, bool enabled);
+    void SetVisible(const std::string& name, bool visible);
+    void SetItems(const std::string& name, std::vector<std::string> items);
+    void SetSelection(const std::string& name, std::vector<int> selection);
+    void SetTooltip(const std::string& name, const std::string& tooltip);
+
+    // What the user does, as the view reports it.
+    void UserSetText(const std::string& name, const std::string& text);
+    void UserClick(const std::string& name);  // buttons, check boxes (toggle), options (select)
+    void UserSelect(const std::string& name, std::vector<int> selection);
+    void UserDoubleClick(const std::string& name);
+    // The close box or the Escape key; returns true when the window closed.
+    bool UserRequestClose();
+
+    // Closes the window without asking (after the logic decided so).
+    void Close();
+    bool IsClosed() const { return closed_; }
+    // Makes the window usable again before it is shown anew.
+    void Reopen() { closed_ = false; }
+
+    bool changed() const { return changed_; }
+    void SetObserver(IFormObserver* observer) { observer_ = observer; }
+
+protected:
+    Control& AddControl(const std::string& name, ControlKind kind, const std::string& text = {},
+                        const std::string& tooltip = {});
+    Control& mutableControl(const std::string& name);
+
+    void OnClick(const std::string& name, std::function<void()> handler);
+    void OnChange(const std::string& name, std::function<void()> handler);
+    void OnDoubleClick(const std::string& name, std::function<void()> handler);
+    void OnSelect(const std::string& name, std::function<void()> handler);
+    // Marks the window changed on every change of these controls (text, click).
+    void TrackChanges(const std::vector<std::string>& names);
+
+    // Asked when the user closes the window; false keeps it open. The default closes.
+    virtual bool QueryClose() { return true; }
+
+    void setChanged(bool changed) { changed_ = changed; }
+    void setSelectAllOnFocus(bool value) { selectAllOnFocus_ = value; }
+    void setDefaultButton(const std::string& name) { defaultButton_ = name; }
+    void setCancelButton(const std::string& name) { cancelButton_ = name; }
+
+private:
+    void Notify(const Control& control);
+    void Run(const std::unordered_map<std::string, std::vector<std::function<void()>>>& handlers,
+             const std::string& name);
+
+    std::string kind_;
+    std::string caption_;
+    std::map<std::string, Control> controls_;
+    std::vector<std::string> order_;
+    std::unordered_map<std::string, std::vector<std::function<void()>>> clickHandlers_;
+    std::unordered_map<std::string, std::vector<std::function<void()>>> changeHandlers_;
+    std::unordered_map<std::string, std::vector<std::function<void()>>> doubleClickHandlers_;
+    std::unordered_map<std::string, std::vector<std::function<void()>>> selectHandlers_;
+    IFormObserver* observer_ = nullptr;
+    bool changed_ = false;
+    bool closed_ = false;
+    bool selectAllOnFocus_ = true;
+    std::string defaultButton_;
+    std::string cancelButton_ = "cmdEscape";
+};
+
+}  // namespace pv

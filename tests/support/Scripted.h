@@ -1,0 +1,112 @@
+#pragma once
+// Scripted stand-ins for the message boxes, file dialogs, child windows and process launching, so that
+// window logic runs in tests without widgets. Each records what happened and answers from a queue; a
+// message nobody expected, a wrong text, or an answer left unused fails the test.
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/form.h"
+#include "core/services.h"
+
+namespace pv::test {
+
+class ScriptedPrompts : public IPrompts {
+public:
+    ~ScriptedPrompts() override;
+
+    // Expectations, in the order the messages must come.
+    ScriptedPrompts& ExpectMessage(const std::string& text);
+    // A message whose text starts with `prefix` (for texts that carry an error description).
+    ScriptedPrompts& ExpectMessageStartingWith(const std::string& prefix);
+    ScriptedPrompts& ExpectYesNo(const std::string& text, Answer answer, const std::string& title = kAppTitle);
+    ScriptedPrompts& ExpectYesNoCancel(const std::string& text, Answer answer);
+
+    void ShowMessage(const std::string& text) override;
+    Answer AskYesNo(const std::string& text, const std::string& title) override;
+    Answer AskYesNoCancel(const std::string& text) override;
+
+    // Everything shown so far, in order.
+    std::vector<std::string> shown;
+    // Fails the test when expectations are left; called by the destructor too.
+    void VerifyAllUsed();
+
+private:
+    struct Expected {
+        enum Kind { Message, YesNo, YesNoCancel } kind;
+        std::string text;
+        bool prefixOnly = false;
+        std::string title;
+        Answer answer = Answer::Ok;
+    };
+    Answer Take(Expected::Kind kind, const std::string& text, const std::string& title);
+    std::deque<Expected> queue_;
+};
+
+class ScriptedDialogs : public IFileDialogs {
+public:
+    ~ScriptedDialogs() override;
+    // The next file dialog answers with this full path; nullopt cancels it.
+    ScriptedDialogs& AnswerFile(std::optional<std::string> path);
+    ScriptedDialogs& AnswerFolder(const std::string& folder);
+
+    std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) override;
+    std::string ChooseFolder(const std::string& title) override;
+
+    std::vector<FileDialogRequest> requests;
+    std::vector<std::string> folderTitles;
+    void VerifyAllUsed();
+
+private:
+    std::deque<std::optional<std::string>> files_;
+    std::deque<std::string> folders_;
+};
+
+class ScriptedWindows : public IWindowHost {
+public:
+    ~ScriptedWindows() override;
+    // The next modal window must be of this kind; the script drives it and must close it.
+    ScriptedWindows& Expect(const std::string& kind, std::function<void(Form&)> script);
+    void ShowModal(Form& form) override;
+
+    std::vector<std::string> shown;
+    void VerifyAllUsed();
+
+private:
+    struct Expected {
+        std::string kind;
+        std::function<void(Form&)> script;
+    };
+    std::deque<Expected> queue_;
+};
+
+class ScriptedLauncher : public IProcessLauncher {
+public:
+    bool result = true;
+    struct Launch_ {
+        std::string program;
+        std::vector<std::string> arguments;
+        std::string workingDirectory;
+    };
+    std::vector<Launch_> launches;
+    bool Launch(const std::string& program, const std::vector<std::string>& arguments,
+                const std::string& workingDirectory) override {
+        launches.push_back({program, arguments, workingDirectory});
+        return result;
+    }
+};
+
+// All four together, with a program directory of the test's choosing.
+struct ScriptedServices {
+    explicit ScriptedServices(const std::string& programDirectory)
+        : services{PathContext(programDirectory), prompts, dialogs, windows, launcher} {}
+    ScriptedPrompts prompts;
+    ScriptedDialogs dialogs;
+    ScriptedWindows windows;
+    ScriptedLauncher launcher;
+    Services services;
+};
+
+}  // namespace pv::test
