@@ -1,0 +1,61 @@
+#include "dispositions/CDispositionTypes.h"
+
+#include "core/paths.h"
+#include "core/platform.h"
+#include "core/prompts.h"
+
+namespace pv {
+namespace {
+constexpr const char* kMissingName = "missingasdklj129jasd";
+}
+
+bool CDispositionType::LoadFromNode(XmlNode node, IPrompts& prompts) {
+    Name = ReadNodeText(node, "Name", kMissingName);
+    if (Name == kMissingName) {
+        prompts.ShowMessage("Name is missing from a disposition type in the disposition types file");
+        return false;
+    }
+    RequiresDetailedFile = ReadNodeText(node, "DetailedDispositionFile", "1") != "0";
+    return true;
+}
+
+bool CDispositionTypes::LoadFromFile(const std::string& fileName, const std::string& referringFile,
+                                     const PathContext& paths, IPrompts& prompts) {
+    if (fileName.empty()) return false;
+    const std::string path = paths.ResolvePath(referringFile, fileName);
+    if (!platform::FileExists(path)) {
+        prompts.ShowMessage("Couldn't find the Disposition Types file, " + fileName +
+                            ", please go back to main->Advanced settings to correct it.");
+        return false;
+    }
+    XmlFile file;
+    try {
+        file = LoadXmlFile(path);
+    } catch (const std::exception&) {
+        // An unreadable file reads as an empty document, like one that does not parse.
+    }
+    ReportIfMalformed(path, file, prompts);
+    for (const XmlNode& node : SelectNodeList(file.root(), "DispositionTypes/DispositionType")) {
+        CDispositionType type;
+        if (!type.LoadFromNode(node, prompts)) continue;
+        if (index_.count(type.Name) != 0) continue;
+        index_.emplace(type.Name, types_.size());
+        types_.push_back(std::move(type));
+    }
+    return true;
+}
+
+std::optional<bool> CDispositionTypes::RequiresDetailedFile(const std::string& typeName) const {
+    const auto found = index_.find(typeName);
+    if (found == index_.end()) return std::nullopt;
+    return types_[found->second].RequiresDetailedFile;
+}
+
+std::vector<std::string> CDispositionTypes::Names() const {
+    std::vector<std::string> names;
+    names.reserve(types_.size());
+    for (const auto& type : types_) names.push_back(type.Name);
+    return names;
+}
+
+}  // namespace pv
