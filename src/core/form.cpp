@@ -155,6 +155,14 @@ bool Form::UserRequestClose() {
     return closed_;
 }
 
+void Form::UserPressEscape() {
+    if (!cancelButton_.empty() && HasControl(cancelButton_) && control(cancelButton_).enabled) {
+        Run(clickHandlers_, cancelButton_);
+    } else if (cancelButton_.empty() || !HasControl(cancelButton_)) {
+        UserRequestClose();
+    }
+}
+
 void Form::Close() {
     if (closed_) return;
     closed_ = true;

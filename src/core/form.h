@@ -82,8 +82,11 @@ public:
     void UserClick(const std::string& name);  // buttons, check boxes (toggle), options (select)
     void UserSelect(const std::string& name, std::vector<int> selection);
     void UserDoubleClick(const std::string& name);
-    // The close box or the Escape key; returns true when the window closed.
+    // The close box; returns true when the window closed.
     bool UserRequestClose();
+    // The Escape key: presses the cancel button, also when it lies outside the visible area; a window
+    // without one is asked to close.
+    void UserPressEscape();
 
     // Closes the window without asking (after the logic decided so).
     void Close();
