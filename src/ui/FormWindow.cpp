@@ -1,0 +1,235 @@
+#include "ui/FormWindow.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QTimer>
+
+#include "ui/WindowLayouts.h"
+
+namespace pv::ui {
+namespace {
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+std::string S(const QString& text) {
+    return text.toStdString();
+}
+
+bool IsControlWidget(QWidget* widget, const pv::Form& form) {
+    return form.HasControl(S(widget->objectName()));
+}
+
+}  // namespace
+
+void SelectAllText(QLineEdit* textBox) {
+    if (textBox != nullptr) textBox->selectAll();
+}
+
+FormWindow::FormWindow(pv::Form& form, QWidget* parent) : QDialog(parent), form_(form) {
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::WindowMinimizeButtonHint);
+    const auto& layouts = WindowLayouts();
+    const auto layout = layouts.find(form.kind());
+    if (layout != layouts.end()) layout->second(this);
+    setObjectName(Q(form.kind()));
+    setWindowTitle(Q(form.caption()));
+
+    for (const std::string& name : form.ControlNames()) {
+        QWidget* widget = findChild<QWidget*>(Q(name));
+        if (widget == nullptr) {
+            missing_.push_back(name);
+            continue;
+        }
+        widgets_.emplace(name, widget);
+        Bind(form.control(name), widget);
+    }
+    for (QWidget* widget : findChildren<QWidget*>()) {
+        if (widget->objectName().startsWith("frame") && !IsControlWidget(widget, form)) {
+            containers_.push_back(widget);
+        }
+    }
+    for (const std::string& name : form.ControlNames()) {
+        if (auto found = widgets_.find(name); found != widgets_.end()) Apply(form.control(name), found->second);
+    }
+    UpdateContainers();
+    form_.SetObserver(this);
+    if (QLayout* top = this->layout()) {
+        top->activate();
+        resize(sizeHint().expandedTo(minimumSizeHint()));
+    }
+}
+
+FormWindow::~FormWindow() {
+    form_.SetObserver(nullptr);
+}
+
+QWidget* FormWindow::controlWidget(const std::string& name) const {
+    const auto found = widgets_.find(name);
+    return found == widgets_.end() ? nullptr : found->second;
+}
+
+void FormWindow::Bind(const pv::Control& control, QWidget* widget) {
+    const std::string name = control.name;
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+        connect(edit, &QLineEdit::textEdited, this, [this, name](const QString& text) {
+            form_.UserSetText(name, S(text));
+        });
+        if (form_.selectAllOnFocus()) edit->installEventFilter(this);
+    } else if (auto* text = qobject_cast<QPlainTextEdit*>(widget)) {
+        connect(text, &QPlainTextEdit::textChanged, this, [this, name, text] {
+            form_.UserSetText(name, S(text->toPlainText()));
+        });
+    } else if (auto* list = qobject_cast<QListWidget*>(widget)) {
+        list->setUniformItemSizes(true);
+        list->setSelectionMode(control.multiSelect ? QAbstractItemView::ExtendedSelection
+                                                   : QAbstractItemView::SingleSelection);
+        connect(list, &QListWidget::itemSelectionChanged, this, [this, name, list] {
+            std::vector<int> rows;
+            for (const QModelIndex& index : list->selectionModel()->selectedIndexes()) rows.push_back(index.row());
+            form_.UserSelect(name, rows);
+        });
+        connect(list, &QListWidget::itemDoubleClicked, this, [this, name] { form_.UserDoubleClick(name); });
+    } else if (auto* radio = qobject_cast<QRadioButton*>(widget)) {
+        // The logic decides which option is on, including none at all.
+        radio->setAutoExclusive(false);
+        connect(radio, &QRadioButton::clicked, this, [this, name] { form_.UserClick(name); });
+    } else if (auto* check = qobject_cast<QCheckBox*>(widget)) {
+        connect(check, &QCheckBox::clicked, this, [this, name] { form_.UserClick(name); });
+    } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
+        const bool isDefault = name == form_.defaultButton();
+        button->setAutoDefault(isDefault);
+        button->setDefault(isDefault);
+        connect(button, &QPushButton::clicked, this, [this, name] { form_.UserClick(name); });
+    }
+}
+
+void FormWindow::Apply(const pv::Control& control, QWidget* widget) {
+    const QSignalBlocker blocker(widget);
+    widget->setToolTip(Q(control.tooltip));
+    widget->setEnabled(control.enabled);
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+        if (edit->text() != Q(control.text)) edit->setText(Q(control.text));
+        edit->setReadOnly(control.readOnly);
+        edit->setEchoMode(control.password ? QLineEdit::Password : QLineEdit::Normal);
+    } else if (auto* text = qobject_cast<QPlainTextEdit*>(widget)) {
+        if (text->toPlainText() != Q(control.text)) text->setPlainText(Q(control.text));
+        text->setReadOnly(control.readOnly);
+    } else if (auto* list = qobject_cast<QListWidget*>(widget)) {
+        bool same = list->count() == static_cast<int>(control.items.size());
+        for (int i = 0; same && i < list->count(); ++i) same = list->item(i)->text() == Q(control.items[i]);
+        if (!same) {
+            QStringList items;
+            items.reserve(static_cast<int>(control.items.size()));
+            for (const auto& item : control.items) items.push_back(Q(item));
+            list->clear();
+            list->addItems(items);
+        }
+        list->clearSelection();
+        for (const int row : control.selection) {
+            if (QListWidgetItem* item = list->item(row)) item->setSelected(true);
+        }
+        if (!control.selection.empty()) {
+            list->setCurrentRow(control.selection.front(), QItemSelectionModel::NoUpdate);
+            list->scrollToItem(list->item(control.selection.front()));
+        }
+    } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        button->setText(Q(control.text));
+        if (button->isCheckable()) button->setChecked(control.checked);
+    } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+        label->setText(Q(control.text));
+    } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+        group->setTitle(Q(control.text));
+    }
+    widget->setHidden(!control.visible);
+}
+
+void FormWindow::UpdateContainers() {
+    for (QWidget* container : containers_) {
+        bool anyVisible = false;
+        bool anyControl = false;
+        for (const auto& [name, widget] : widgets_) {
+            if (!container->isAncestorOf(widget)) continue;
+            anyControl = true;
+            if (form_.control(name).visible) {
+                anyVisible = true;
+                break;
+            }
+        }
+        if (anyControl) container->setHidden(!anyVisible);
+    }
+}
+
+void FormWindow::FitHeight() {
+    if (QLayout* top = layout()) {
+        top->invalidate();
+        top->activate();
+        resize(width(), sizeHint().expandedTo(minimumSizeHint()).height());
+    }
+}
+
+void FormWindow::ControlChanged(const pv::Control& control) {
+    const auto found = widgets_.find(control.name);
+    if (found == widgets_.end()) return;
+    const bool wasHidden = found->second->isHidden();
+    Apply(control, found->second);
+    if (wasHidden != !control.visible && !containers_.empty()) {
+        std::vector<bool> before;
+        for (QWidget* container : containers_) before.push_back(container->isHidden());
+        UpdateContainers();
+        for (size_t i = 0; i < containers_.size(); ++i) {
+            if (before[i] != containers_[i]->isHidden()) {
+                // Folding a frame in or out: the window takes the height its layout needs, so folding
+                // back always returns to exactly the same height.
+                FitHeight();
+                break;
+            }
+        }
+    }
+}
+
+void FormWindow::FormClosed() {
+    done(QDialog::Accepted);
+}
+
+void FormWindow::CaptionChanged(const std::string& caption) {
+    setWindowTitle(Q(caption));
+}
+
+void FormWindow::reject() {
+    // The Escape key presses the window's cancel button.
+    form_.UserPressEscape();
+}
+
+void FormWindow::closeEvent(QCloseEvent* event) {
+    if (!form_.IsClosed() && !form_.UserRequestClose()) {
+        event->ignore();
+        return;
+    }
+    // Not QDialog::closeEvent: it would press Escape and ask the question a second time.
+    event->accept();
+}
+
+bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn) {
+        if (auto* edit = qobject_cast<QLineEdit*>(watched)) {
+            // After the click that gave the focus has placed the cursor.
+            QTimer::singleShot(0, edit, [edit] { SelectAllText(edit); });
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace pv::ui

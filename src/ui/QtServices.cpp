@@ -1,0 +1,90 @@
+#include "ui/QtServices.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+#include "core/form.h"
+#include "ui/FormWindow.h"
+
+namespace pv::ui {
+namespace {
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+pv::Answer Ask(const std::string& text, const std::string& title, QMessageBox::StandardButtons buttons) {
+    QMessageBox box(QMessageBox::NoIcon, Q(title), Q(text), buttons, QApplication::activeWindow());
+    switch (box.exec()) {
+        case QMessageBox::Yes: return pv::Answer::Yes;
+        case QMessageBox::No: return pv::Answer::No;
+        case QMessageBox::Cancel: return pv::Answer::Cancel;
+        default: return (buttons & QMessageBox::Cancel) ? pv::Answer::Cancel : pv::Answer::No;
+    }
+}
+
+}  // namespace
+
+void QtPrompts::ShowMessage(const std::string& text) {
+    QMessageBox box(QMessageBox::NoIcon, Q(pv::kAppTitle), Q(text), QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
+}
+
+pv::Answer QtPrompts::AskYesNo(const std::string& text, const std::string& title) {
+    return Ask(text, title, QMessageBox::Yes | QMessageBox::No);
+}
+
+pv::Answer QtPrompts::AskYesNoCancel(const std::string& text) {
+    return Ask(text, pv::kAppTitle, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+}
+
+QStringList NameFilters(const std::string& filterList) {
+    // "Description(*.x.xml)|*x.xml" becomes "Description(*.x.xml) (*x.xml)": Qt filters by the last
+    // parentheses, so the description stays as written and the pattern is the one that applies.
+    const QStringList parts = Q(filterList).split('|');
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) filters << parts[i] + " (" + parts[i + 1] + ")";
+    return filters;
+}
+
+std::optional<std::string> QtFileDialogs::ChooseOpenFile(const pv::FileDialogRequest& request) {
+    QFileDialog dialog(QApplication::activeWindow(), Q(request.title), Q(request.initialFolder));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.mode == pv::FileCheck::MustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    const QStringList filters = NameFilters(request.filter);
+    dialog.setNameFilters(filters);
+    if (!filters.isEmpty()) dialog.selectNameFilter(filters.front());
+    if (!request.fileName.empty()) dialog.selectFile(Q(request.fileName));
+    for (;;) {
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+        const QString chosen = dialog.selectedFiles().front();
+        const QFileInfo info(chosen);
+        if (request.refuseReadOnly && info.exists() && !info.isWritable()) {
+            prompts_.ShowMessage(chosen.toStdString() + "\nThis file is read-only. Please choose another file.");
+            continue;
+        }
+        if (request.mode == pv::FileCheck::CreatePrompt && !info.exists()) {
+            const std::string question = chosen.toStdString() + "\nThis file does not exist.\nDo you want to create it?";
+            if (prompts_.AskYesNo(question, pv::kAppTitle) != pv::Answer::Yes) continue;
+        }
+        return chosen.toStdString();
+    }
+}
+
+std::string QtFileDialogs::ChooseFolder(const std::string& title) {
+    const QString folder = QFileDialog::getExistingDirectory(QApplication::activeWindow(), Q(title), QString(),
+                                                             QFileDialog::ShowDirsOnly);
+    return folder.toStdString();
+}
+
+void QtWindowHost::ShowModal(pv::Form& form) {
+    form.Reopen();
+    FormWindow window(form, QApplication::activeWindow());
+    window.setModal(true);
+    window.exec();
+}
+
+}  // namespace pv::ui
