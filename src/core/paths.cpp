@@ -12,6 +12,29 @@ std::string Slashes(std::string text) {
     return text;
 }
 
+// "/./" becomes "/" in one left-to-right pass.
+std::string CollapseDotFolders(const std::string& path) {
+    std::string collapsed;
+    collapsed.reserve(path.size());
+    for (size_t i = 0; i < path.size();) {
+        if (path.compare(i, 3, "/./") == 0) {
+            collapsed += '/';
+            i += 3;
+        } else {
+            collapsed += path[i++];
+        }
+    }
+    return collapsed;
+}
+
+// A folder compared with a collapsed path must be collapsed the same way, or a master file opened as
+// "./master.xml" would no longer recognise its own folder and every "+" name would turn absolute.
+std::string CollapsedFolder(const std::string& folder) {
+    std::string collapsed = CollapseDotFolders(folder + "/");
+    if (collapsed.size() > 1) collapsed.pop_back();
+    return collapsed;
+}
+
 // Replaces `prefix` by `replacement` only where it starts the path and ends at a folder boundary,
 // comparing letters the way the platform compares file names.
 bool ReplaceLeadingFolder(std::string& path, const std::string& prefix, const std::string& replacement) {
@@ -58,8 +81,14 @@ std::string PathContext::ReferringFolder(const std::string& referringFile) {
 std::string PathContext::ResolvePath(const std::string& referringFile, const std::string& storedPath) const {
     std::string path = storedPath;
     if (!path.empty() && path[0] == '+') {
-        const std::string base =
+        std::string base =
             platform::FileExists(referringFile) ? Slashes(platform::ParentFolder(referringFile)) : referringFile;
+        // A referring file in a root folder ("/master.xml") has the base "/"; joining it with "/a.xml" as
+        // text would give "//a.xml", which the stored form would keep and grow by one slash per save.
+        if (!base.empty() && (base.back() == '/' || base.back() == '\\') && path.size() > 1 &&
+            (path[1] == '/' || path[1] == '\\')) {
+            base.pop_back();
+        }
         path = base + path.substr(1);
     }
     return MakeAbsolutePath(path);
@@ -67,30 +96,19 @@ std::string PathContext::ResolvePath(const std::string& referringFile, const std
 
 std::string PathContext::MakeStoredPath(bool useReferring, const std::string& chosenPath,
                                         const std::string& referringFile) const {
-    std::string p = Slashes(useReferring ? ResolvePath(referringFile, chosenPath) : MakeAbsolutePath(chosenPath));
-    // "/./" becomes "/" in one left-to-right pass.
-    std::string collapsed;
-    collapsed.reserve(p.size());
-    for (size_t i = 0; i < p.size();) {
-        if (p.compare(i, 3, "/./") == 0) {
-            collapsed += '/';
-            i += 3;
-        } else {
-            collapsed += p[i++];
-        }
-    }
-    p = std::move(collapsed);
+    const std::string p =
+        CollapseDotFolders(Slashes(useReferring ? ResolvePath(referringFile, chosenPath) : MakeAbsolutePath(chosenPath)));
 
     std::string r;
     if (useReferring) {
         if (referringFile.empty()) return p;
         r = p;
         const std::string folder = ReferringFolder(referringFile);
-        if (!folder.empty()) ReplaceLeadingFolder(r, folder, "+");
+        if (!folder.empty()) ReplaceLeadingFolder(r, CollapsedFolder(folder), "+");
     }
     if (r.find('+') == std::string::npos) {
         r = p;
-        ReplaceLeadingFolder(r, Slashes(programDirectory_), ".");
+        ReplaceLeadingFolder(r, CollapsedFolder(Slashes(programDirectory_)), ".");
     }
     return r;
 }

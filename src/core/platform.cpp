@@ -102,7 +102,14 @@ std::string ReadFileBytes(const std::string& path) {
 }
 
 void ReplaceFileAtomically(const std::string& pathText, const std::string& bytes) {
-    const fs::path target = ToPath(NativePath(pathText));
+    fs::path target = ToPath(NativePath(pathText));
+    std::error_code linkError;
+    if (fs::is_symlink(fs::symlink_status(target, linkError))) {
+        // Renaming over a link would replace the link itself; the administrator linked the file for a
+        // reason, so the file it points to is the one that gets the new text.
+        const fs::path resolved = fs::weakly_canonical(target, linkError);
+        if (!linkError) target = resolved;
+    }
     fs::path folder = target.parent_path();
     if (folder.empty()) folder = fs::path(".");
     std::error_code ec;
@@ -126,10 +133,9 @@ void ReplaceFileAtomically(const std::string& pathText, const std::string& bytes
                                                std::strerror(errno));
         }
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
+        out.close();
         if (!out) {
             const std::string reason = std::strerror(errno);
-            out.close();
             fs::remove(temp, ec);
             throw AppError(kErrFileAccess, "Cannot write " + pathText + ": " + reason);
         }
@@ -137,6 +143,14 @@ void ReplaceFileAtomically(const std::string& pathText, const std::string& bytes
     const auto oldStatus = fs::status(target, ec);
     const bool existed = !ec && fs::exists(oldStatus);
     if (existed) {
+#ifndef _WIN32
+        // Run as root on another user's file, the new file would otherwise belong to root. Owner first:
+        // a change of owner clears the set-id bits that the permissions below put back.
+        struct stat old {};
+        if (::stat(FromPath(target).c_str(), &old) == 0) {
+            [[maybe_unused]] const int ignored = ::chown(FromPath(temp).c_str(), old.st_uid, old.st_gid);
+        }
+#endif
         fs::permissions(temp, oldStatus.permissions(), fs::perm_options::replace, ec);
     } else {
 #ifndef _WIN32

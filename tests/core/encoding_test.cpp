@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include "core/encoding.h"
+#include "core/xml.h"
+#include "support/TestFiles.h"
+
+namespace pv {
+namespace {
+
+TEST(Encoding, Utf8IsReadAsItIsAndItsMarkDropped) {
+    EXPECT_EQ(DecodeFileText("<A>caf\xC3\xA9</A>"), "<A>caf\xC3\xA9</A>");
+    EXPECT_EQ(DecodeFileText("\xEF\xBB\xBF<A>\xE2\x82\xAC</A>"), "<A>\xE2\x82\xAC</A>");
+    EXPECT_EQ(DecodeFileText(""), "");
+    EXPECT_EQ(DecodeFileText("\xEF\xBB\xBF"), "");
+}
+
+TEST(Encoding, OtherBytesAreWindows1252) {
+    EXPECT_EQ(DecodeFileText("caf\xE9"), "caf\xC3\xA9");
+    EXPECT_EQ(DecodeFileText("\x80 \x9F \xA0 \xFF"), "\xE2\x82\xAC \xC5\xB8 \xC2\xA0 \xC3\xBF");
+    // Unassigned bytes keep their C1 code points rather than disappearing.
+    EXPECT_EQ(DecodeFileText("\x81"), "\xC2\x81");
+    // One stray byte decides for the whole file.
+    EXPECT_EQ(DecodeFileText("\xC3\xA9 \xE9"), "\xC3\x83\xC2\xA9 \xC3\xA9");
+}
+
+TEST(Encoding, InvalidUtf8Forms) {
+    EXPECT_TRUE(IsValidUtf8("plain \xC3\xA9 \xE2\x82\xAC \xF0\x9F\x93\xA7"));
+    EXPECT_FALSE(IsValidUtf8("\xC3"));              // cut short
+    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));          // overlong
+    EXPECT_FALSE(IsValidUtf8("\xE0\x80\xAF"));      // overlong
+    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));      // surrogate
+    EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));  // beyond U+10FFFF
+    EXPECT_FALSE(IsValidUtf8("\xA9"));              // continuation without lead
+}
+
+TEST(Encoding, CodePointsAndBack) {
+    const std::string text = "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x93\xA7";
+    std::string rebuilt;
+    size_t pos = 0;
+    std::vector<char32_t> points;
+    while (pos < text.size()) points.push_back(NextCodePoint(text, pos));
+    EXPECT_EQ(points, (std::vector<char32_t>{U'a', 0xE9, 0x20AC, 0x1F4E7}));
+    for (const char32_t cp : points) AppendUtf8(rebuilt, cp);
+    EXPECT_EQ(rebuilt, text);
+    pos = 0;
+    EXPECT_EQ(NextCodePoint("\xE9x", pos), 0xE9u);
+    EXPECT_EQ(pos, 1u);
+}
+
+TEST(Encoding, Windows1252FileLoadsWithItsAccents) {
+    test::TempDir temp;
+    const std::string path = temp / "old.xml";
+    test::WriteFile(path, "<R><Name>Z\xFCrich B\xFCro \x80</Name></R>");
+    const XmlFile file = LoadXmlFile(path);
+    ASSERT_TRUE(file.wellFormed) << file.problem;
+    EXPECT_EQ(ReadNodeText(file.root(), "R/Name", ""), "Z\xC3\xBCrich B\xC3\xBCro \xE2\x82\xAC");
+}
+
+}  // namespace
+}  // namespace pv
