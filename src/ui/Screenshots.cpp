@@ -1,0 +1,151 @@
+#include "ui/Screenshots.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPixmap>
+#include <filesystem>
+#include <iostream>
+
+#include "actions/FrmCustom.h"
+#include "actions/FrmForwardMessage.h"
+#include "cli/StreamPrompts.h"
+#include "core/EditorDispatch.h"
+#include "dispositions/FrmChooseType.h"
+#include "dispositions/FrmDispositions.h"
+#include "mailbox/FrmMailbox.h"
+#include "master/FrmMain.h"
+#include "ui/FormWindow.h"
+
+namespace pv::ui {
+namespace {
+
+// Nothing is chosen, started or opened while rendering: the windows show the files as they are.
+class NoDialogs : public IFileDialogs {
+public:
+    std::optional<std::string> ChooseOpenFile(const FileDialogRequest&) override { return std::nullopt; }
+    std::string ChooseFolder(const std::string&) override { return std::string(); }
+};
+
+class NoWindows : public IWindowHost {
+public:
+    void ShowModal(Form& form) override { form.Close(); }
+};
+
+class NoLauncher : public IProcessLauncher {
+public:
+    bool Launch(const std::string&, const std::vector<std::string>&, const std::string&) override { return false; }
+};
+
+class Renderer {
+public:
+    explicit Renderer(std::string folder) : folder_(std::move(folder)) {}
+
+    void Shoot(FormWindow& window, const std::string& name) {
+        window.show();
+        for (int i = 0; i < 3; ++i) QApplication::processEvents();
+        const std::string path = folder_ + "/" + name + ".png";
+        if (window.grab().save(QString::fromStdString(path))) {
+            std::cout << path << "\n";
+        } else {
+            std::cerr << "Could not write " << path << "\n";
+            failed_ = true;
+        }
+    }
+    // A window of its own for a form, shown and photographed, then closed.
+    void Shoot(Form& form, const std::string& name) {
+        FormWindow window(form);
+        Shoot(window, name);
+        window.hide();
+    }
+    bool failed() const { return failed_; }
+
+private:
+    std::string folder_;
+    bool failed_ = false;
+};
+
+}  // namespace
+
+int RenderScreenshots(const std::string& folder, const std::string& commandLineText,
+                      const std::string& programDirectory, const std::string& currentDirectory) {
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    StreamPrompts prompts(std::cerr);
+    NoDialogs dialogs;
+    NoWindows windows;
+    NoLauncher launcher;
+    Services services{PathContext(programDirectory), prompts, dialogs, windows, launcher};
+    Renderer renderer(folder);
+
+    FrmMain main(services);
+    FormWindow mainWindow(main);
+    main.Open(commandLineText, currentDirectory);
+    renderer.Shoot(mainWindow, "frmMain");
+    main.UserClick("cmdMoreLess");
+    renderer.Shoot(mainWindow, "frmMain-advanced");
+    main.UserClick("cmdMoreLess");
+
+    // The first mailbox of each kind, on copies: nothing is stored.
+    const CMailbox* server = nullptr;
+    const CMailbox* maildir = nullptr;
+    for (CMailbox* mailbox : main.mailboxes().Records()) {
+        if (IsServerProtocol(mailbox->sProtocol)) {
+            if (!server) server = mailbox;
+        } else if (!maildir) {
+            maildir = mailbox;
+        }
+    }
+    for (const auto& [record, name] : {std::pair{server, "frmMailbox-server"}, std::pair{maildir, "frmMailbox-maildir"}}) {
+        if (!record) continue;
+        CMailbox copy = *record;
+        FrmMailbox editor(services, main);
+        editor.LoadFromObject(copy);
+        renderer.Shoot(editor, name);
+    }
+
+    if (server) {
+        FrmDispositions dispositions(services, main);
+        if (dispositions.LoadFromFile(server->sDispositionFileName, main.FullPathToMasterConfig())) {
+            FormWindow window(dispositions);
+            renderer.Shoot(window, "frmDispositions");
+            // A category that uses its parent's dispositions.
+            const auto& items = dispositions.Items("lstCategories");
+            for (size_t line = 1; line < items.size(); ++line) {
+                dispositions.UserSelect("lstCategories", {static_cast<int>(line)});
+                if (dispositions.Visible("txtUsingParent")) {
+                    renderer.Shoot(window, "frmDispositions-using-parent");
+                    break;
+                }
+            }
+            window.hide();
+
+            CCatDisposition fresh;
+            fresh.DispositionFilePath = dispositions.configuration().FullPath();
+            FrmChooseType chooser(services, main);
+            if (chooser.PassDispositionObject(fresh)) renderer.Shoot(chooser, "frmChooseType");
+
+            // Every Forward Message disposition of the file, and the first custom one.
+            int forwards = 0;
+            bool custom = false;
+            for (const auto& category : dispositions.configuration().Categories()) {
+                for (const CCatDisposition& disposition : category.Dispositions) {
+                    CCatDisposition copy = disposition;
+                    if (copy.Type == "ForwardMessage" && forwards < 3) {
+                        FrmForwardMessage editor(services);
+                        editor.PassDispositionObject(copy);
+                        renderer.Shoot(editor, "frmForwardMessage-" + std::to_string(++forwards));
+                    } else if (!custom && BuiltInEditorFor(copy.Type).empty() &&
+                               dispositions.configuration().Types().RequiresDetailedFile(copy.Type).value_or(false)) {
+                        FrmCustom editor(services);
+                        editor.PassDispositionObject(copy);
+                        renderer.Shoot(editor, "frmCustom");
+                        custom = true;
+                    }
+                }
+            }
+        }
+    }
+    return renderer.failed() ? 1 : 0;
+}
+
+}  // namespace pv::ui
