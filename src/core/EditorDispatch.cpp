@@ -45,7 +45,16 @@ void ShowEditor(Services& services, const IMasterLinks& master, const std::strin
 }  // namespace
 
 void RegisterDispositionEditor(const std::string& formName, DispositionEditorCreator creator) {
-    Registry()[formName] = std::move(creator);
+    if (creator) {
+        Registry()[formName] = std::move(creator);
+    } else {
+        Registry().erase(formName);
+    }
+}
+
+DispositionEditorCreator RegisteredDispositionEditor(const std::string& formName) {
+    const auto found = Registry().find(formName);
+    return found == Registry().end() ? DispositionEditorCreator() : found->second;
 }
 
 bool HasDispositionEditor(const std::string& formName) {

@@ -24,8 +24,11 @@ using DispositionEditorCreator =
 
 // The detailed editors by window name ("frmForwardMessage", ..., "frmCustom"). The program registers the
 // built-in ones once at start; tests may register their own.
+// Registering an empty creator removes the editor.
 void RegisterDispositionEditor(const std::string& formName, DispositionEditorCreator creator);
 bool HasDispositionEditor(const std::string& formName);
+// The creator registered for the window, or an empty one; lets a test put back what it replaced.
+DispositionEditorCreator RegisteredDispositionEditor(const std::string& formName);
 
 // The window that edits a disposition type built into the program, or "" for any other type.
 std::string BuiltInEditorFor(const std::string& typeName);

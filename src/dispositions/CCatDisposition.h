@@ -1,11 +1,11 @@
 #pragma once
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "core/xml.h"
 
 namespace pv {
-
-class IPrompts;
 
 // One disposition of a category: its type, its detailed file and its error folder.
 struct CCatDisposition {
@@ -17,6 +17,28 @@ struct CCatDisposition {
 
     // Reads one Disposition element; missing children read as "".
     void LoadFromNode(XmlNode node, const std::string& dispositionFilePath);
+};
+
+// The element children of the Dispositions root, by element name. Built once per file, so that finding the
+// elements of one category costs the same with five categories as with five thousand.
+class CategoryElementIndex {
+public:
+    explicit CategoryElementIndex(XmlNode rootNode);
+    // The elements of that name, in document order (usually one).
+    const std::vector<XmlNode>& ElementsNamed(const std::string& name) const;
+
+private:
+    std::unordered_map<std::string, std::vector<XmlNode>> elements_;
+};
+
+// The dispositions of one category, in the order the server carries them out.
+struct CCatDispositions {
+    std::string CategoryName;
+    std::vector<CCatDisposition> Dispositions;
+
+    // Reads the Disposition children of the category's elements below the Dispositions root.
+    void LoadFromNode(const CategoryElementIndex& rootNode, const std::string& category,
+                      const std::string& parentConfigFile);
 };
 
 }  // namespace pv

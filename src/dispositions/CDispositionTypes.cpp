@@ -1,5 +1,6 @@
 #include "dispositions/CDispositionTypes.h"
 
+#include "core/errors.h"
 #include "core/paths.h"
 #include "core/platform.h"
 #include "core/prompts.h"
@@ -31,8 +32,11 @@ bool CDispositionTypes::LoadFromFile(const std::string& fileName, const std::str
     XmlFile file;
     try {
         file = LoadXmlFile(path);
-    } catch (const std::exception&) {
-        // An unreadable file reads as an empty document, like one that does not parse.
+    } catch (const AppError& error) {
+        // A file that is there but cannot be read is not taken for a file without types: the callers must
+        // not go on as if the catalogue were complete.
+        prompts.ShowMessage(FormatError("Error loading the Disposition Types file=", error));
+        return false;
     }
     ReportIfMalformed(path, file, prompts);
     for (const XmlNode& node : SelectNodeList(file.root(), "DispositionTypes/DispositionType")) {

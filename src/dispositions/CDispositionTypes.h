@@ -23,7 +23,8 @@ struct CDispositionType {
 class CDispositionTypes {
 public:
     // Adds the types of one file, `fileName` as the master file holds it, resolved against `referringFile`.
-    // False for an empty name and, after a message, for a missing file.
+    // False for an empty name and, after a message, for a missing or unreadable file. A file that is not
+    // well-formed is reported and adds nothing, but counts as loaded.
     bool LoadFromFile(const std::string& fileName, const std::string& referringFile, const PathContext& paths,
                       IPrompts& prompts);
     // The flag of the type; nullopt when the catalogue has no type of that name.

@@ -1,16 +1,212 @@
-// Scaffold so that the mailbox editor links while the dispositions editor is being written; replaced by it.
 #include "dispositions/FrmDispositions.h"
+
+#include <utility>
+
+#include "core/EditorDispatch.h"
+#include "core/errors.h"
+#include "dispositions/FrmChooseType.h"
+#include "master/MasterLinks.h"
 
 namespace pv {
 
 FrmDispositions::FrmDispositions(Services& services, const IMasterLinks& master)
     : Form("frmDispositions", "Category-Disposition Mappings"), services_(services), master_(master) {
+    AddControl("Label1", ControlKind::Label, "Categories");
+    AddControl("lstCategories", ControlKind::List);
+    AddControl("Label2", ControlKind::Label, "Dispositions for selected category");
+    AddControl("lstDispositions", ControlKind::List, {},
+               "The list of actions (in order) that will be taken on each message that is placed into this "
+               "category");
+    AddControl("txtUsingParent", ControlKind::TextBox, "Using Parent").readOnly = true;
+    AddControl("Label3", ControlKind::Label, "File Name:");
+    AddControl("txtFileName", ControlKind::TextBox, {},
+               "The configuration file containing this information (cannot be changed on this form)")
+        .readOnly = true;
+    AddControl("cmdAdd", ControlKind::Button, "Add",
+               "Add a new disposition to this category. You will be able to either load an existing detailed "
+               "disposition file or create a new one.");
+    AddControl("cmdEdit", ControlKind::Button, "Edit", "Edit the selected disposition");
+    AddControl("cmdDelete", ControlKind::Button, "Delete",
+               "Remove the selected disposition from the list for this category.");
+    AddControl("cmdUp", ControlKind::Button, "Move Up");
+    AddControl("cmdDown", ControlKind::Button, "Move Down");
+    AddControl("cmdUseParent", ControlKind::Button, "Use Parent",
+               "Use whatever dispositions are configured for the parent of this disposition.");
+    AddControl("cmdSave", ControlKind::Button, "Exit and Save Changes");
+    AddControl("cmdCancel", ControlKind::Button, "Exit and Discard Changes");
     AddControl("cmdEscape", ControlKind::Button, "Escape").visible = false;
+    // "Default" is current until the file is loaded: no parent to fall back on.
+    mutableControl("txtUsingParent").visible = false;
+    mutableControl("cmdUseParent").enabled = false;
+
+    OnSelect("lstCategories", [this] {
+        const auto& selection = Selection("lstCategories");
+        if (selection.size() == 1) SelectCategory(lineCategories_[static_cast<size_t>(selection.front())]);
+    });
+    OnClick("cmdAdd", [this] { Add(); });
+    OnClick("cmdEdit", [this] { Edit(); });
+    OnDoubleClick("lstDispositions", [this] { Edit(); });
+    OnClick("cmdDelete", [this] { Delete(); });
+    OnClick("cmdUp", [this] { Move(-1); });
+    OnClick("cmdDown", [this] { Move(1); });
+    OnClick("cmdUseParent", [this] { UseParent(); });
+    OnClick("cmdSave", [this] {
+        if (changed() && !SaveDispositionFile()) return;
+        Close();
+    });
+    OnClick("cmdCancel", [this] {
+        setChanged(false);
+        Close();
+    });
     OnClick("cmdEscape", [this] { UserRequestClose(); });
 }
 
-bool FrmDispositions::LoadFromFile(const std::string&, const std::string&) {
+bool FrmDispositions::LoadFromFile(const std::string& fileName, const std::string& masterFilePath) {
+    SetText("txtFileName", fileName);
+    const auto result = configuration_.Load(fileName, masterFilePath, master_, services_.paths, services_.prompts);
+    if (!result.opened) {
+        Close();
+        return false;
+    }
+    FillCategoryList();
+    setChanged(false);
     return true;
+}
+
+const std::string& FrmDispositions::CurrentCategory() const {
+    static const std::string kNone;
+    const auto& categories = configuration_.Categories();
+    return current_ < categories.size() ? categories[current_].CategoryName : kNone;
+}
+
+void FrmDispositions::FillCategoryList() {
+    std::vector<DispositionConfiguration::TreeLine> tree = configuration_.CategoryTree();
+    std::vector<std::string> lines;
+    lines.reserve(tree.size());
+    lineCategories_.clear();
+    lineCategories_.reserve(tree.size());
+    for (auto& line : tree) {
+        lines.push_back(std::move(line.text));
+        lineCategories_.push_back(line.category);
+    }
+    SetItems("lstCategories", std::move(lines));
+    SetSelection("lstCategories", {0});
+    SelectCategory(lineCategories_.empty() ? 0 : lineCategories_.front());
+}
+
+void FrmDispositions::SelectCategory(size_t category) {
+    current_ = category;
+    FillDispositionList();
+}
+
+void FrmDispositions::FillDispositionList() {
+    std::vector<std::string> lines;
+    const auto& categories = configuration_.Categories();
+    if (current_ < categories.size()) {
+        lines.reserve(categories[current_].Dispositions.size());
+        for (const CCatDisposition& disposition : categories[current_].Dispositions) {
+            lines.push_back("(" + disposition.Type + ") " + disposition.DetailedDispositionFile);
+        }
+    }
+    const bool isDefault = current_ == 0;
+    SetVisible("txtUsingParent", !isDefault && lines.empty());
+    SetEnabled("cmdUseParent", !isDefault);
+    SetItems("lstDispositions", std::move(lines));
+}
+
+int FrmDispositions::SelectedDisposition() {
+    const auto& selection = Selection("lstDispositions");
+    if (selection.size() != 1) {
+        services_.prompts.ShowMessage("You must select a disposition first");
+        return -1;
+    }
+    return selection.front();
+}
+
+void FrmDispositions::Add() {
+    try {
+        CCatDisposition disposition;
+        disposition.DispositionFilePath = configuration_.FullPath();
+        FrmChooseType chooser(services_, master_);
+        if (chooser.PassDispositionObject(disposition)) services_.windows.ShowModal(chooser);
+        // Only a record that a detailed editor (or the dispatch) stored something into is kept.
+        if (!disposition.Changed) return;
+        Current().push_back(std::move(disposition));
+        setChanged(true);
+        FillDispositionList();
+    } catch (const AppError& error) {
+        services_.prompts.ShowMessage(FormatError("Error adding=", error));
+    }
+}
+
+void FrmDispositions::Edit() {
+    const int line = SelectedDisposition();
+    if (line < 0) return;
+    CCatDisposition& disposition = Current()[static_cast<size_t>(line)];
+    try {
+        OpenDispositionEditor(services_, master_, disposition, kUseRecordType);
+    } catch (const AppError& error) {
+        services_.prompts.ShowMessage(FormatError("Error editing=", error));
+    }
+    if (disposition.Changed) setChanged(true);
+    FillDispositionList();
+    SetSelection("lstDispositions", {line});
+}
+
+void FrmDispositions::Delete() {
+    const int line = SelectedDisposition();
+    if (line < 0) return;
+    auto& dispositions = Current();
+    dispositions.erase(dispositions.begin() + line);
+    setChanged(true);
+    FillDispositionList();
+    const int count = static_cast<int>(dispositions.size());
+    if (count > 0) SetSelection("lstDispositions", {line < count ? line : count - 1});
+}
+
+void FrmDispositions::Move(int step) {
+    const int line = SelectedDisposition();
+    if (line < 0) return;
+    auto& dispositions = Current();
+    const int count = static_cast<int>(dispositions.size());
+    if (count == 1) {
+        services_.prompts.ShowMessage("There is only one item, it cannot be moved");
+        return;
+    }
+    if (step < 0 && line == 0) {
+        services_.prompts.ShowMessage("Item already first");
+        return;
+    }
+    if (step > 0 && line == count - 1) {
+        services_.prompts.ShowMessage("Item already last");
+        return;
+    }
+    std::swap(dispositions[static_cast<size_t>(line)], dispositions[static_cast<size_t>(line + step)]);
+    setChanged(true);
+    FillDispositionList();
+    SetSelection("lstDispositions", {line + step});
+}
+
+void FrmDispositions::UseParent() {
+    if (current_ == 0) return;  // "Default" has no parent; the button is disabled there
+    Current().clear();
+    FillDispositionList();
+    setChanged(true);
+}
+
+bool FrmDispositions::SaveDispositionFile() {
+    if (!configuration_.Save(services_.paths, services_.prompts)) return false;
+    setChanged(false);
+    return true;
+}
+
+bool FrmDispositions::QueryClose() {
+    if (!changed()) return true;
+    switch (services_.prompts.AskYesNoCancel("There are unsaved changes, do you wish to save them?")) {
+        case Answer::Yes: return SaveDispositionFile();
+        case Answer::No: return true;
+        default: return false;
+    }
 }
 
 }  // namespace pv

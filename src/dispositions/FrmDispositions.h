@@ -1,8 +1,10 @@
 #pragma once
 #include <string>
+#include <vector>
 
 #include "core/form.h"
 #include "core/services.h"
+#include "dispositions/DispositionConfiguration.h"
 
 namespace pv {
 
@@ -14,12 +16,39 @@ public:
     FrmDispositions(Services& services, const IMasterLinks& master);
 
     // Loads the catalogues and the file. False when the window closed itself while opening (the first
-    // disposition types file could not be loaded): the caller then does not show it.
+    // disposition types file could not be loaded, or the file could not be read): the caller then does not
+    // show it.
     bool LoadFromFile(const std::string& fileName, const std::string& masterFilePath);
 
+    // The save of "Exit and Save Changes": checks, writes, shows "Saved" and clears the changed flag.
+    bool SaveDispositionFile();
+
+    const DispositionConfiguration& configuration() const { return configuration_; }
+    // Name of the category whose dispositions the list shows.
+    const std::string& CurrentCategory() const;
+
+protected:
+    bool QueryClose() override;
+
 private:
+    void FillCategoryList();
+    void SelectCategory(size_t category);
+    void FillDispositionList();
+    // The selected line of lstDispositions, or -1 (after the message) unless exactly one is selected.
+    int SelectedDisposition();
+    void Add();
+    void Edit();
+    void Delete();
+    void Move(int step);
+    void UseParent();
+
+    std::vector<CCatDisposition>& Current() { return configuration_.Categories()[current_].Dispositions; }
+
     Services& services_;
     const IMasterLinks& master_;
+    DispositionConfiguration configuration_;
+    std::vector<size_t> lineCategories_;  // category shown on each line of lstCategories
+    size_t current_ = 0;
 };
 
 }  // namespace pv

@@ -1,0 +1,55 @@
+#include "dispositions/CCategory.h"
+
+#include "core/errors.h"
+#include "core/paths.h"
+#include "core/platform.h"
+#include "core/prompts.h"
+#include "core/xml.h"
+#include "master/MasterLinks.h"
+
+namespace pv {
+namespace {
+// Stands for a missing Name element, which is told apart from an empty one.
+constexpr const char* kMissingName = "thisisabadname232323";
+}  // namespace
+
+void LoadCategoryFile(CategoryCatalogue& catalogue, const std::string& fileName, IPrompts& prompts) {
+    if (fileName.empty()) return;
+    if (!platform::FileExists(fileName)) {
+        prompts.ShowMessage(
+            "Couldn't find the Category Definitions file, please go back to main->Advanced settings to correct it.");
+        return;
+    }
+    XmlFile file;
+    try {
+        file = LoadXmlFile(fileName);
+    } catch (const AppError& error) {
+        // A file that is there but cannot be read would otherwise look like a file without categories.
+        prompts.ShowMessage(FormatError("Error loading the Category Definitions file=", error));
+        return;
+    }
+    ReportIfMalformed(fileName, file, prompts);
+    const std::vector<XmlNode> nodes = SelectNodeList(file.root(), "Categories/Category");
+    catalogue.reserve(catalogue.size() + nodes.size());
+    for (const XmlNode& node : nodes) {
+        std::string name = ReadNodeText(node, "Name", kMissingName);
+        if (name == kMissingName) {
+            prompts.ShowMessage("Category name missing in the category definitions file");
+            continue;
+        }
+        std::string parent = ReadNodeText(node, "ParentCategory", "");
+        if (parent.empty()) parent = kDefaultCategory;  // the text is already trimmed of blanks
+        catalogue.push_back(CCategory{std::move(name), std::move(parent)});
+    }
+}
+
+CategoryCatalogue GetCategoryNameList(const IMasterLinks& master, const PathContext& paths, IPrompts& prompts) {
+    CategoryCatalogue catalogue;
+    const std::string referring = master.FullPathToMasterConfig();
+    for (int which = 1; which <= 2; ++which) {
+        LoadCategoryFile(catalogue, paths.ResolvePath(referring, master.CategoryDefinitionsFile(which)), prompts);
+    }
+    return catalogue;
+}
+
+}  // namespace pv

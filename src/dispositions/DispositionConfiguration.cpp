@@ -1,0 +1,271 @@
+#include "dispositions/DispositionConfiguration.h"
+
+#include <algorithm>
+
+#include "core/encoding.h"
+#include "core/errors.h"
+#include "core/paths.h"
+#include "core/platform.h"
+#include "core/prompts.h"
+#include "core/xml.h"
+#include "master/MasterLinks.h"
+
+namespace pv {
+namespace {
+
+constexpr const char* kRootElement = "Dispositions";
+constexpr size_t kNamesInOneMessage = 10;
+
+bool IsNameStartChar(char32_t c) {
+    return (c >= 'A' && c <= 'Z') || c == '_' || (c >= 'a' && c <= 'z') || (c >= 0xC0 && c <= 0xD6) ||
+           (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF) || (c >= 0x370 && c <= 0x37D) ||
+           (c >= 0x37F && c <= 0x1FFF) || (c >= 0x200C && c <= 0x200D) || (c >= 0x2070 && c <= 0x218F) ||
+           (c >= 0x2C00 && c <= 0x2FEF) || (c >= 0x3001 && c <= 0xD7FF) || (c >= 0xF900 && c <= 0xFDCF) ||
+           (c >= 0xFDF0 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0xEFFFF);
+}
+
+bool IsNameChar(char32_t c) {
+    return IsNameStartChar(c) || c == '-' || c == '.' || (c >= '0' && c <= '9') || c == 0xB7 ||
+           (c >= 0x300 && c <= 0x36F) || (c >= 0x203F && c <= 0x2040);
+}
+
+// "A, B and 3 more" for a message that would otherwise need one box per name.
+std::string NameList(const std::vector<std::string>& names) {
+    std::string text;
+    const size_t shown = std::min(names.size(), kNamesInOneMessage);
+    for (size_t i = 0; i < shown; ++i) {
+        if (i > 0) text += ", ";
+        text += "\"" + names[i] + "\"";
+    }
+    if (names.size() > shown) text += " and " + std::to_string(names.size() - shown) + " more";
+    return text;
+}
+
+}  // namespace
+
+bool IsXmlElementName(const std::string& name) {
+    if (name.empty() || !IsValidUtf8(name)) return false;
+    size_t pos = 0;
+    bool first = true;
+    while (pos < name.size()) {
+        const char32_t c = NextCodePoint(name, pos);
+        if (first ? !IsNameStartChar(c) : !IsNameChar(c)) return false;
+        first = false;
+    }
+    return true;
+}
+
+DispositionConfiguration::LoadResult DispositionConfiguration::Load(const std::string& fileName,
+                                                                    const IMasterLinks& master,
+                                                                    const PathContext& paths, IPrompts& prompts) {
+    return Load(fileName, master.FullPathToMasterConfig(), master, paths, prompts);
+}
+
+DispositionConfiguration::LoadResult DispositionConfiguration::Load(const std::string& fileName,
+                                                                    const std::string& masterFilePath,
+                                                                    const IMasterLinks& master,
+                                                                    const PathContext& paths, IPrompts& prompts) {
+    LoadResult result;
+    fileName_ = fileName;
+    fullPath_ = paths.ResolvePath(masterFilePath, fileName);
+    catalogue_.clear();
+    types_ = CDispositionTypes();
+    categories_.clear();
+    parents_.clear();
+    index_.clear();
+
+    XmlFile file;
+    if (!platform::FileExists(fullPath_)) {
+        fileState_ = FileState::Missing;
+    } else {
+        try {
+            file = LoadXmlFile(fullPath_);
+        } catch (const AppError& error) {
+            prompts.ShowMessage(FormatError("Unexpected error in LoadFile=", error));
+            result.file = fileState_ = FileState::Unreadable;
+            return result;
+        }
+        if (ReportIfMalformed(fullPath_, file, prompts)) {
+            fileState_ = FileState::Malformed;
+        } else {
+            fileState_ = file.root().child(kRootElement) ? FileState::Read : FileState::NotDispositions;
+        }
+    }
+    result.file = fileState_;
+
+    catalogue_ = GetCategoryNameList(master, paths, prompts);
+    if (!types_.LoadFromFile(master.DispositionTypesFile(1), masterFilePath, paths, prompts)) return result;
+    types_.LoadFromFile(master.DispositionTypesFile(2), masterFilePath, paths, prompts);
+
+    BuildCategories(file, prompts);
+    result.opened = true;
+    return result;
+}
+
+void DispositionConfiguration::BuildCategories(const XmlFile& file, IPrompts& prompts) {
+    // One message for the whole file: the same fault repeated for every category tells nothing more, and
+    // with a large catalogue it would be thousands of boxes.
+    if (fileState_ == FileState::Missing) {
+        prompts.ShowMessage("The file " + fullPath_ +
+                            " does not exist; every category starts with no dispositions and saving creates it.");
+    } else if (fileState_ == FileState::NotDispositions) {
+        prompts.ShowMessage("Error loading Dispositions from file: " + fullPath_ +
+                            " has no Dispositions root element; every category starts with no dispositions.");
+    }
+    const CategoryElementIndex elements(file.root().child(kRootElement));
+
+    categories_.reserve(catalogue_.size() + 1);
+    parents_.reserve(catalogue_.size() + 1);
+    index_.reserve(catalogue_.size() + 1);
+    const auto add = [&](const std::string& name, const std::string& parent) {
+        index_.emplace(name, categories_.size());
+        categories_.emplace_back();
+        categories_.back().LoadFromNode(elements, name, fullPath_);
+        parents_.push_back(parent);
+    };
+    add(kDefaultCategory, std::string());
+
+    // The collection holds one entry per name, so a name given twice keeps its first definition; the user
+    // is told, since the later definition (its place in the tree) is not what they see.
+    std::vector<std::string> repeated;
+    for (const CCategory& category : catalogue_) {
+        if (index_.count(category.CategoryName) != 0) {
+            repeated.push_back(category.CategoryName);
+            continue;
+        }
+        add(category.CategoryName, category.ParentCategory);
+    }
+    if (!repeated.empty()) {
+        prompts.ShowMessage("These categories are defined more than once in the category definitions files (or "
+                            "are named Default, which is built in); only the first definition of each is used: " +
+                            NameList(repeated));
+    }
+}
+
+CCatDispositions* DispositionConfiguration::Find(const std::string& name) {
+    const auto found = index_.find(name);
+    return found == index_.end() ? nullptr : &categories_[found->second];
+}
+
+const CCatDispositions* DispositionConfiguration::Find(const std::string& name) const {
+    const auto found = index_.find(name);
+    return found == index_.end() ? nullptr : &categories_[found->second];
+}
+
+std::vector<DispositionConfiguration::TreeLine> DispositionConfiguration::CategoryTree() const {
+    std::vector<TreeLine> lines;
+    if (categories_.empty()) return lines;
+    // Children by parent name, in catalogue order: one pass instead of a scan of the catalogue per line.
+    std::unordered_map<std::string_view, std::vector<size_t>> children;
+    children.reserve(categories_.size());
+    for (size_t i = 1; i < categories_.size(); ++i) children[parents_[i]].push_back(i);
+
+    lines.reserve(categories_.size());
+    struct Pending {
+        size_t category;
+        size_t depth;
+    };
+    std::vector<Pending> stack{{0, 0}};
+    std::vector<bool> listed(categories_.size(), false);
+    while (!stack.empty()) {
+        const Pending next = stack.back();
+        stack.pop_back();
+        // Names are unique and each has one parent, so this only guards against a future change to that.
+        if (listed[next.category]) continue;
+        listed[next.category] = true;
+        lines.push_back({std::string(next.depth * 2, ' ') + categories_[next.category].CategoryName, next.category});
+        const auto found = children.find(categories_[next.category].CategoryName);
+        if (found == children.end()) continue;
+        for (auto child = found->second.rbegin(); child != found->second.rend(); ++child) {
+            stack.push_back({*child, next.depth + 1});
+        }
+    }
+    return lines;
+}
+
+std::optional<std::string> DispositionConfiguration::WriteText(const PathContext& paths, IPrompts& prompts) const {
+    try {
+        const bool defaultHasNone = categories_.empty() || categories_.front().Dispositions.empty();
+        std::string buffer;
+        buffer.reserve(64 + categories_.size() * 40);
+        WriteOpenTag(buffer, kRootElement, 0);
+        for (size_t c = 0; c < categories_.size(); ++c) {
+            const CCatDispositions& category = categories_[c];
+            if (category.Dispositions.empty() && c != 0 && defaultHasNone) {
+                prompts.ShowMessage("You must have at least one Default disposition or at least one disposition for "
+                                    "every category (even if it is a DoNothing disposition), " +
+                                    category.CategoryName + " has none, and Default has none.");
+                return std::nullopt;
+            }
+            // Written without escaping, the name must itself be an element name, or the server could not
+            // read the file at all.
+            if (!IsXmlElementName(category.CategoryName)) {
+                prompts.ShowMessage("The category \"" + category.CategoryName +
+                                    "\" cannot be saved: its name is not a valid XML element name. Correct it in "
+                                    "the category definitions file; nothing was written.");
+                return std::nullopt;
+            }
+            WriteOpenTag(buffer, category.CategoryName, 1);
+            for (const CCatDisposition& disposition : category.Dispositions) {
+                WriteOpenTag(buffer, "Disposition", 2);
+                if (disposition.Type.empty()) {
+                    prompts.ShowMessage("Type is empty for at least one disposition for category=" +
+                                        category.CategoryName);
+                    return std::nullopt;
+                }
+                WriteElement(buffer, "Type", disposition.Type, 3);
+                const std::optional<bool> requiresFile = types_.RequiresDetailedFile(disposition.Type);
+                if (!requiresFile) {
+                    throw AppError(kErrKeyNotFound, "The disposition type \"" + disposition.Type + "\" of category " +
+                                                        category.CategoryName +
+                                                        " is not in the disposition types files");
+                }
+                if (*requiresFile &&
+                    !platform::FileExists(paths.ResolvePath(fullPath_, disposition.DetailedDispositionFile))) {
+                    prompts.ShowMessage("Detailed disposition file is missing or incorrect for at least one "
+                                        "disposition in the " +
+                                        category.CategoryName +
+                                        " category, File=" + disposition.DetailedDispositionFile);
+                    return std::nullopt;
+                }
+                WriteElement(buffer, "DetailedDispositionFile",
+                             disposition.DetailedDispositionFile.empty()
+                                 ? std::string()
+                                 : paths.MakeStoredPath(true, disposition.DetailedDispositionFile, fullPath_),
+                             3);
+                WriteElement(buffer, "DirectoryForErrors", disposition.DirectoryForErrors, 3);
+                WriteCloseTag(buffer, "Disposition", 2);
+            }
+            WriteCloseTag(buffer, category.CategoryName, 1);
+        }
+        WriteCloseTag(buffer, kRootElement, 0);
+        return buffer;
+    } catch (const AppError& error) {
+        prompts.ShowMessage(FormatError("Error saving=", error));
+        return std::nullopt;
+    }
+}
+
+bool DispositionConfiguration::Save(const PathContext& paths, IPrompts& prompts) {
+    const std::optional<std::string> text = WriteText(paths, prompts);
+    if (!text) return false;
+    if (fileState_ == FileState::Malformed || fileState_ == FileState::NotDispositions) {
+        // What the file held was never shown, so it is replaced only when the user says so.
+        if (prompts.AskYesNo("The file " + fullPath_ +
+                             " was not read as a disposition configuration file. Do you want to replace its "
+                             "content with these dispositions?") != Answer::Yes) {
+            return false;
+        }
+    }
+    try {
+        WriteTextFile(fullPath_, *text);
+    } catch (const AppError& error) {
+        prompts.ShowMessage(FormatError("Error saving=", error));
+        return false;
+    }
+    fileState_ = FileState::Read;
+    prompts.ShowMessage("Saved");
+    return true;
+}
+
+}  // namespace pv

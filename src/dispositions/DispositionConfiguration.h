@@ -1,0 +1,91 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "dispositions/CCatDisposition.h"
+#include "dispositions/CCategory.h"
+#include "dispositions/CDispositionTypes.h"
+
+namespace pv {
+
+class IMasterLinks;
+class IPrompts;
+class PathContext;
+
+// One disposition configuration file as the dispositions editor holds it: the dispositions of "Default" and
+// of every catalogue category, the two catalogues it was checked against, and its load and save. The window
+// and the command-line tool both load, check and save through this class.
+class DispositionConfiguration {
+public:
+    // What the file on disk turned out to be.
+    enum class FileState {
+        Read,             // a Dispositions document
+        Missing,          // no such file: every category starts empty, and saving creates it
+        Malformed,        // not well-formed XML: read as empty
+        NotDispositions,  // well-formed, but its root element is not Dispositions: read as empty
+        Unreadable,       // there, but could not be read at all
+    };
+
+    struct LoadResult {
+        // False when the editor must not open: the first disposition types file could not be loaded, or the
+        // file could not be read (saving would write over what nobody has seen).
+        bool opened = false;
+        FileState file = FileState::Missing;
+    };
+
+    // Opens `fileName` (as the mailbox holds it, resolved against `masterFilePath`) with the catalogues that
+    // `master` names; every problem is reported through `prompts`, in the order the editor shows them.
+    LoadResult Load(const std::string& fileName, const std::string& masterFilePath, const IMasterLinks& master,
+                    const PathContext& paths, IPrompts& prompts);
+    // The same with the master file path of `master`.
+    LoadResult Load(const std::string& fileName, const IMasterLinks& master, const PathContext& paths,
+                    IPrompts& prompts);
+
+    const std::string& FileName() const { return fileName_; }
+    const std::string& FullPath() const { return fullPath_; }
+    FileState fileState() const { return fileState_; }
+
+    // The categories in collection order: "Default" first, then the catalogue's, each name once.
+    std::vector<CCatDispositions>& Categories() { return categories_; }
+    const std::vector<CCatDispositions>& Categories() const { return categories_; }
+    CCatDispositions* Find(const std::string& name);
+    const CCatDispositions* Find(const std::string& name) const;
+
+    const CategoryCatalogue& Catalogue() const { return catalogue_; }
+    const CDispositionTypes& Types() const { return types_; }
+
+    // One line of the category tree: the name indented by two blanks per level, and the category it shows.
+    struct TreeLine {
+        std::string text;
+        size_t category;  // position in Categories()
+    };
+    // "Default" and every category whose parent chain leads to it, depth first, children in catalogue order.
+    std::vector<TreeLine> CategoryTree() const;
+
+    // Runs the save's checks in order and builds the whole file text (without the extra final line end that
+    // writing adds). The first failing check shows its message and gives nullopt.
+    std::optional<std::string> WriteText(const PathContext& paths, IPrompts& prompts) const;
+    // Checks, writes the file and shows "Saved". False, with nothing written, when a check fails, the user
+    // declines to replace a file that was not read as a disposition file, or the file cannot be written.
+    bool Save(const PathContext& paths, IPrompts& prompts);
+
+private:
+    void BuildCategories(const XmlFile& file, IPrompts& prompts);
+
+    std::string fileName_;
+    std::string fullPath_;
+    FileState fileState_ = FileState::Missing;
+    CategoryCatalogue catalogue_;
+    CDispositionTypes types_;
+    std::vector<CCatDispositions> categories_;
+    std::vector<std::string> parents_;  // parent name of each entry of categories_ ("" for "Default")
+    std::unordered_map<std::string, size_t> index_;
+};
+
+// True for a name the writer may use as an element name: an XML name without a colon (a colon would be
+// read as an undeclared namespace prefix).
+bool IsXmlElementName(const std::string& name);
+
+}  // namespace pv

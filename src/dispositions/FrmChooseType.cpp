@@ -1,0 +1,55 @@
+#include "dispositions/FrmChooseType.h"
+
+#include "core/EditorDispatch.h"
+#include "core/errors.h"
+#include "dispositions/CCatDisposition.h"
+#include "dispositions/CDispositionTypes.h"
+#include "master/MasterLinks.h"
+
+namespace pv {
+
+FrmChooseType::FrmChooseType(Services& services, const IMasterLinks& master)
+    : Form("frmChooseType", "Choose Disposition Type"), services_(services), master_(master) {
+    AddControl("lstDispositionType", ControlKind::List);
+    AddControl("cmdGo", ControlKind::Button, "Go");
+    AddControl("cmdEscape", ControlKind::Button, "Cancel");
+    setDefaultButton("cmdGo");
+    setCancelButton("cmdEscape");
+
+    OnClick("cmdGo", [this] { Go(); });
+    OnDoubleClick("lstDispositionType", [this] { Go(); });
+    OnClick("cmdEscape", [this] { UserRequestClose(); });
+}
+
+bool FrmChooseType::PassDispositionObject(CCatDisposition& disposition) {
+    disposition_ = &disposition;
+    CDispositionTypes types;
+    const std::string referring = master_.FullPathToMasterConfig();
+    if (!types.LoadFromFile(master_.DispositionTypesFile(1), referring, services_.paths, services_.prompts)) {
+        Close();
+        return false;
+    }
+    types.LoadFromFile(master_.DispositionTypesFile(2), referring, services_.paths, services_.prompts);
+    SetItems("lstDispositionType", types.Names());
+    return true;
+}
+
+void FrmChooseType::Go() {
+    const auto& selection = Selection("lstDispositionType");
+    if (selection.size() != 1 || disposition_ == nullptr) {
+        services_.prompts.ShowMessage("Please select a disposition type");
+        return;
+    }
+    const std::string type = Items("lstDispositionType")[static_cast<size_t>(selection.front())];
+    try {
+        OpenDispositionEditor(services_, master_, *disposition_, type);
+    } catch (const AppError& error) {
+        // Shown here: the failure must not travel out through the dialog's own event loop. A disposition
+        // whose adding failed is not added.
+        disposition_->Changed = false;
+        services_.prompts.ShowMessage(FormatError("Error adding=", error));
+    }
+    Close();
+}
+
+}  // namespace pv

@@ -1,0 +1,92 @@
+#pragma once
+// What the dispositions tests share: fixture folders copied to a temporary folder, the master links that
+// name their catalogues, and stand-in detailed editors that do what a script tells them.
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/EditorDispatch.h"
+#include "dispositions/CCatDisposition.h"
+#include "master/MasterLinks.h"
+#include "support/TestFiles.h"
+
+namespace pv::test {
+
+// Copies tests/data/dispositions/<name> into `dir`.
+inline void CopyFixture(const std::string& name, const TempDir& dir) {
+    std::filesystem::copy(TestData("dispositions/" + name), dir.path(),
+                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+}
+
+// The links of a master file in `dir` that names the usual catalogue files beside it.
+inline MasterLinks LinksIn(const TempDir& dir) {
+    MasterLinks links;
+    links.masterFilePath = dir / "master.xml";
+    links.dispositionTypes[0] = "+/dispositionTypes.xml";
+    links.categoryDefinitions[0] = "+/categoryDefinitions.xml";
+    if (!std::filesystem::exists(links.masterFilePath)) WriteFile(links.masterFilePath, "<ResponseHandler/>");
+    return links;
+}
+
+// A detailed editor that only holds the record; the window script decides what it stores.
+class FakeDetailedEditor : public DispositionEditorForm {
+public:
+    explicit FakeDetailedEditor(const std::string& kind) : DispositionEditorForm(kind, "Fake " + kind) {
+        AddControl("cmdEscape", ControlKind::Button, "Escape").visible = false;
+    }
+    void PassDispositionObject(CCatDisposition& disposition) override { record = &disposition; }
+    CCatDisposition* record = nullptr;
+};
+
+inline CCatDisposition& RecordOf(Form& form) {
+    return *dynamic_cast<FakeDetailedEditor&>(form).record;
+}
+
+// Scripts for ScriptedWindows::Expect: the user chose (or created) a file in the editor's first step...
+inline std::function<void(Form&)> StoresFile(const std::string& storedName) {
+    return [storedName](Form& form) {
+        CCatDisposition& record = RecordOf(form);
+        record.DetailedDispositionFile = storedName;
+        record.Changed = true;
+        form.Close();
+    };
+}
+// ...or cancelled it and closed the editor.
+inline std::function<void(Form&)> ClosesUntouched() {
+    return [](Form& form) { form.Close(); };
+}
+
+// Changes the editor registry for one test and puts back what was there before.
+class ScopedEditors {
+public:
+    // Fake editors under these window names.
+    explicit ScopedEditors(const std::vector<std::string>& fakes) {
+        for (const auto& name : fakes) Fake(name);
+    }
+    ~ScopedEditors() {
+        for (auto& [name, creator] : saved_) RegisterDispositionEditor(name, std::move(creator));
+    }
+    ScopedEditors(const ScopedEditors&) = delete;
+    ScopedEditors& operator=(const ScopedEditors&) = delete;
+
+    void Fake(const std::string& name) {
+        Save(name);
+        RegisterDispositionEditor(name, [name](Services&, const IMasterLinks&) {
+            return std::make_unique<FakeDetailedEditor>(name);
+        });
+    }
+    // As if no editor had been built for the window.
+    void Remove(const std::string& name) {
+        Save(name);
+        RegisterDispositionEditor(name, DispositionEditorCreator());
+    }
+
+private:
+    void Save(const std::string& name) {
+        if (saved_.count(name) == 0) saved_[name] = RegisteredDispositionEditor(name);
+    }
+    std::map<std::string, DispositionEditorCreator> saved_;
+};
+
+}  // namespace pv::test
