@@ -1,0 +1,102 @@
+// One case per folder of tests/data/master: master.xml goes in, `resave` must print expected.xml byte for
+// byte and write the same bytes in place; a second resave changes nothing. A case without expected.xml is a
+// file that cannot be read: resave fails and leaves it untouched. messages.txt holds what resave --stdout
+// reports on standard error. "@TEMP@" in any of them stands for the case's temporary folder, which holds
+// cfg/master.xml and the program directory program/.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+
+#include "cli/ConfigTool.h"
+#include "support/TestFiles.h"
+
+namespace fs = std::filesystem;
+
+namespace pv {
+namespace {
+
+using test::ReadFile;
+using test::TestData;
+
+std::vector<std::string> CaseNames() {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(TestData("master"))) {
+        if (entry.is_directory()) names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string Substitute(std::string text, const std::string& temp) {
+    static const std::string kMark = "@TEMP@";
+    for (size_t at = text.find(kMark); at != std::string::npos; at = text.find(kMark, at + temp.size())) {
+        text.replace(at, kMark.size(), temp);
+    }
+    return text;
+}
+
+struct ToolRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+ToolRun Resave(const std::vector<std::string>& args, const std::string& program, const std::string& cwd) {
+    std::istringstream in;
+    std::ostringstream out, err;
+    const int status = RunTool(args, in, out, err, ToolEnvironment{program, cwd});
+    return {status, out.str(), err.str()};
+}
+
+class MasterGolden : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(MasterGolden, ResaveGivesTheExpectedFile) {
+    const std::string folder = TestData("master/" + GetParam());
+    test::TempDir temp;
+    const std::string cfg = temp / "cfg";
+    const std::string program = temp / "program";
+    fs::create_directories(program);
+    const std::string master = cfg + "/master.xml";
+    const std::string input = Substitute(ReadFile(folder + "/master.xml"), temp.path());
+    test::WriteFile(master, input);
+    const bool readable = fs::exists(folder + "/expected.xml");
+    const std::string messages =
+        fs::exists(folder + "/messages.txt") ? Substitute(ReadFile(folder + "/messages.txt"), temp.path()) : "";
+
+    const ToolRun printed = Resave({"resave", "--stdout", "master.xml"}, program, cfg);
+    EXPECT_EQ(printed.err, messages);
+    EXPECT_EQ(ReadFile(master), input) << "--stdout must not write";
+
+    const ToolRun written = Resave({"resave", "master.xml"}, program, cfg);
+    if (!readable) {
+        EXPECT_EQ(printed.status, 1);
+        EXPECT_EQ(printed.out, "");
+        EXPECT_EQ(written.status, 1);
+        EXPECT_EQ(written.err, messages);
+        EXPECT_EQ(ReadFile(master), input) << "a file that could not be read was written";
+        EXPECT_EQ(std::distance(fs::directory_iterator(cfg), fs::directory_iterator()), 1);
+        return;
+    }
+    const std::string expected = Substitute(ReadFile(folder + "/expected.xml"), temp.path());
+    EXPECT_EQ(printed.status, 0);
+    EXPECT_EQ(printed.out, expected);
+    EXPECT_EQ(written.status, 0);
+    EXPECT_EQ(written.err, messages + "Saved\n");
+    EXPECT_EQ(ReadFile(master), expected);
+
+    const ToolRun again = Resave({"resave", "--stdout", master}, program, "/");
+    EXPECT_EQ(again.status, 0);
+    EXPECT_EQ(again.out, expected) << "a saved file must come back unchanged";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, MasterGolden, ::testing::ValuesIn(CaseNames()),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                             std::string name = info.param;
+                             std::replace(name.begin(), name.end(), '-', '_');
+                             return name;
+                         });
+
+}  // namespace
+}  // namespace pv
