@@ -1,0 +1,378 @@
+#include "mailbox/FrmMailbox.h"
+
+#include <array>
+
+#include "core/errors.h"
+#include "core/filechoice.h"
+#include "core/numeric.h"
+#include "core/platform.h"
+#include "core/xml.h"
+#include "dispositions/FrmDispositions.h"
+#include "mailbox/CMailbox.h"
+#include "master/MasterLinks.h"
+
+namespace pv {
+namespace {
+
+struct ProtocolOption {
+    const char* option;
+    const char* protocol;
+};
+
+// The order in which "Save and Exit" asks the options: the four server protocols, then the two file ones.
+constexpr std::array<ProtocolOption, 6> kProtocolOptions = {{
+    {"optPOP", kProtocolPop3},
+    {"optPops", kProtocolPop3s},
+    {"optIMAP", kProtocolImap},
+    {"optImaps", kProtocolImaps},
+    {"optMaildir", kProtocolMaildir},
+    {"optHighperfMaildir", kProtocolHighPerfMaildir},
+}};
+
+constexpr const char* kProtocolGroup = "protocol";
+
+constexpr const char* kDispositionTip =
+    "The name of the configuration file that controls what to do with each category of message";
+constexpr const char* kCatRuleTip =
+    "The name of the file that controls how messages are placed into categories. This file is provided by "
+    "Ombrivo";
+
+FileChoice CategorizationChoice(const std::string& masterFile) {
+    FileChoice choice;
+    choice.referringFile = masterFile;
+    choice.pattern = "*.categorization.xml";
+    choice.filter = "Categorization config files(*.categorization.xml)|*categorization.xml|All xml files(*.xml)|*.xml";
+    choice.title = "Choose the categorization config file you wish to use";
+    choice.defaultName = "categorization.xml";
+    choice.mode = FileCheck::MustExist;
+    // Rules files are the product's own; a read-only one is refused even though it is only read.
+    choice.refuseReadOnly = true;
+    return choice;
+}
+
+FileChoice DispositionChoice(const std::string& masterFile) {
+    FileChoice choice;
+    choice.referringFile = masterFile;
+    choice.pattern = "*.disposition.xml";
+    choice.filter = "Disposition config files(*.disposition.xml)|*.disposition.xml|All xml files(*.xml)|*.xml";
+    choice.title = "Choose the disposition config file you wish to open";
+    choice.defaultName = "disposition.xml";
+    choice.mode = FileCheck::CreatePrompt;
+    return choice;
+}
+
+}  // namespace
+
+FrmMailbox::FrmMailbox(Services& services, const IMasterLinks& master)
+    : Form("frmMailbox", "Mailbox Configuration"), services_(services), master_(master) {
+    const auto label = [this](const char* name, const char* caption, const std::string& tip = {}) {
+        AddControl(name, ControlKind::Label, caption, tip);
+    };
+    const auto textBox = [this](const char* name, const std::string& tip) -> Control& {
+        return AddControl(name, ControlKind::TextBox, "", tip);
+    };
+
+    const std::string nameTip = "The name to use in the logs when referring to this mailbox";
+    label("Label1", "Mailbox Name:", nameTip);
+    textBox("txtMailboxName", nameTip);
+
+    label("Label6", "Disposition Configuration File:", kDispositionTip);
+    textBox("txtDisposition", kDispositionTip).readOnly = true;
+    AddControl("cmdBrowseDisposition", ControlKind::Button, "...", kDispositionTip);
+    AddControl("cmdEdit", ControlKind::Button, "Edit", "Allows you to edit the dispositions for each category");
+
+    label("Label14", "Categorization Rules Config File:", kCatRuleTip);
+    textBox("txtCatRuleFile", kCatRuleTip).readOnly = true;
+    AddControl("cmdBrowseCategorization", ControlKind::Button, "...", kCatRuleTip);
+
+    const std::string subfolderTip =
+        "The name of the subfolder of the inbox that you wish to pull messages from. You should almost always "
+        "leave this empty";
+    label("Label15", "Subfolder:", subfolderTip);
+    textBox("txtSubfolder", subfolderTip);
+
+    const std::string threadsTip = "The number of threads used to connect to the mailbox. We recommended you use 1";
+    label("Label7", "Threads:", threadsTip);
+    textBox("txtThreads", threadsTip);
+
+    const std::string refreshTip =
+        "The number of messages to process on each thread before expunging the messages from the mailbox and "
+        "refreshing the connection";
+    label("Label18", "Msgs Per Thread Before Refresh:", refreshTip);
+    textBox("txtMsgsPerThreadBeforeRefresh", refreshTip);
+
+    const std::string waitTip = "The amount of time to wait after each successful message retrieval";
+    label("Label12", "Success Wait Time:", waitTip);
+    textBox("txtWaitTime", waitTip);
+    label("Label13", "milliseconds");
+
+    const std::string emptyTip = "The amount of time to wait before checking again if the mailbox is empty";
+    label("Label10", "No Messages Wait Time:", emptyTip);
+    textBox("txtNoMessagesWaitTime", emptyTip);
+    label("Label11", "seconds");
+
+    const std::string errorTip = "The amount of time to wait after an error occurs";
+    label("Label8", "Error Wait Time:", errorTip);
+    textBox("txtErrorWaitTime", errorTip);
+    label("Label9", "seconds");
+
+    label("Label17", "Mail server Protocol:");
+    AddControl("Frame1", ControlKind::Frame);
+    const auto option = [this](const char* name, const char* caption, const char* tip) {
+        AddControl(name, ControlKind::Option, caption, tip).group = kProtocolGroup;
+    };
+    option("optPOP", "POP3", "Use POP3 to connect to the mail server.");
+    option("optPops", "POP3S", "Use secure POP3 to connect to the mail server.");
+    option("optIMAP", "IMAP", "Use IMAP to connect to the mail server");
+    option("optImaps", "IMAPS", "Use secure IMAP to connect to the mail server");
+    option("optMaildir", "Maildir", "Look in a maildir-style folder structure on the file system.");
+    option("optHighperfMaildir", "High-perf Maildir",
+           "Like maildir, but faster due to fewer file accesses. It is also less reliable since it holds info in "
+           "memory longer before writing it to disk.");
+
+    AddControl("frameServer", ControlKind::Frame);
+    const std::string hostTip = "The name (or ip address) of the mail server that hosts this mailbox";
+    label("Label16", "Mail server:", hostTip);
+    textBox("txtHost", hostTip);
+    label("Label20", "Port:",
+          "The port to connect to the mailserver on. Use \"-1\" for the default port for the service (143 for imap, "
+          "110 for pop).");
+    textBox("txtPort",
+            "The port to connect to the mailserver on. Use \"-1\" for the default port for the service (143 for imap, "
+            "993 for imap3, 110 for pop, 995 for pops).");
+    const std::string domainTip = "(Exchange only) - The NT Domain of the account used to access this mailbox";
+    label("Label2", "Domain:", domainTip);
+    textBox("txtDomain", domainTip);
+    const std::string userTip = "The user name used to access this mailbox";
+    label("Label3", "Username:", userTip);
+    textBox("txtUser", userTip);
+    const std::string aliasTip = "The name of the mailbox on the server (if different than the user name)";
+    label("Label4", "Mailbox Alias:", aliasTip);
+    textBox("txtAlias", aliasTip);
+    const std::string passwordTip = "The password used to access this mailbox";
+    label("Label5", "Password:", passwordTip);
+    textBox("txtPassword", passwordTip).password = true;
+
+    AddControl("frameFile", ControlKind::Frame);
+    const std::string homeTip = "The root folder of the mail structure on file system";
+    label("Label19", "Home Folder:", homeTip);
+    textBox("txtHomeFolder", homeTip);
+    const std::string curTip =
+        "The limit on the size of the maildir \"cur\" folder; see the online documentation for the values the "
+        "server accepts";
+    label("Label21", "Limit on size of cur:", curTip);
+    textBox("txtLimitOnCurSize", curTip);
+
+    // Settings the server still reads but nobody should change by hand: they travel between record and
+    // window and are never shown.
+    AddControl("chkExpungeWorkaround", ControlKind::CheckBox, "Expunge Workaround (hidden)").visible = false;
+    AddControl("chkCloseImmediately", ControlKind::CheckBox, "Close Immediately If Empty (hidden)").visible = false;
+
+    AddControl("cmdSave", ControlKind::Button, "Save and Exit");
+    AddControl("cmdCancel", ControlKind::Button, "Exit and Discard Changes");
+    AddControl("cmdEscape", ControlKind::Button, "Escape").visible = false;
+
+    TrackChanges({"txtMailboxName", "txtDisposition", "txtCatRuleFile", "txtSubfolder", "txtThreads",
+                  "txtMsgsPerThreadBeforeRefresh", "txtWaitTime", "txtNoMessagesWaitTime", "txtErrorWaitTime",
+                  "txtHost", "txtPort", "txtDomain", "txtUser", "txtAlias", "txtPassword", "txtHomeFolder",
+                  "txtLimitOnCurSize", "chkExpungeWorkaround", "chkCloseImmediately"});
+    for (const auto& entry : kProtocolOptions) {
+        TrackChanges({entry.option});
+        OnClick(entry.option, [this] { ShowFrames(); });
+    }
+
+    OnClick("cmdBrowseCategorization", [this] { BrowseCategorization(); });
+    OnClick("cmdBrowseDisposition", [this] { BrowseDisposition(); });
+    OnClick("cmdEdit", [this] { EditDispositions(); });
+    OnClick("cmdSave", [this] {
+        if (SaveToRecord()) Close();
+    });
+    OnClick("cmdCancel", [this] {
+        if (mailbox_) mailbox_->Changed = false;
+        setChanged(false);
+        Close();
+    });
+    OnClick("cmdEscape", [this] { UserRequestClose(); });
+    ShowFrames();
+}
+
+std::string FrmMailbox::Resolve(const std::string& storedPath) const {
+    return services_.paths.ResolvePath(master_.FullPathToMasterConfig(), storedPath);
+}
+
+void FrmMailbox::LoadFromObject(CMailbox& mailbox) {
+    mailbox_ = &mailbox;
+    SetText("txtMailboxName", mailbox.sName);
+    SetText("txtHost", mailbox.sHost);
+    SetText("txtPort", mailbox.sPort);
+    SetText("txtAlias", mailbox.sMailboxAlias());
+    SetText("txtCatRuleFile", mailbox.saCategorizationRulesConfigFiles.size() == 1
+                                  ? mailbox.saCategorizationRulesConfigFiles.front()
+                                  : std::string(kMultipleCategorizationFiles));
+    SetText("txtDisposition", mailbox.sDispositionFileName);
+    SetText("txtDomain", mailbox.sDomain());
+    SetText("txtMsgsPerThreadBeforeRefresh", std::to_string(mailbox.nMsgsPerThreadBeforeRefresh));
+    SetText("txtErrorWaitTime", std::to_string(mailbox.nErrorWaitTime));
+    SetText("txtNoMessagesWaitTime", std::to_string(mailbox.nNoMessagesWaitTime));
+    SetText("txtPassword", mailbox.sPassword);
+    SetText("txtSubfolder", mailbox.sSubfolder);
+    SetText("txtThreads", std::to_string(mailbox.nThreads));
+    SetText("txtUser", mailbox.sUser());
+    SetText("txtWaitTime", std::to_string(mailbox.nWaitTime));
+
+    const char* selected = nullptr;
+    for (const auto& entry : kProtocolOptions) {
+        if (mailbox.sProtocol == entry.protocol) selected = entry.option;
+    }
+    if (selected) {
+        SetChecked(selected, true);
+    } else {
+        services_.prompts.ShowMessage("Unknown protocol=" + mailbox.sProtocol);
+        for (const auto& entry : kProtocolOptions) SetChecked(entry.option, false);
+    }
+    ShowFrames();
+
+    SetText("txtHomeFolder", mailbox.sHomeFolder);
+    SetText("txtLimitOnCurSize", std::to_string(mailbox.nLimitOnCurSize));
+    SetChecked("chkExpungeWorkaround", mailbox.bExpungeWorkaround);
+    SetChecked("chkCloseImmediately", mailbox.bCloseImmediately);
+    setChanged(false);
+}
+
+std::string FrmMailbox::SelectedProtocol() const {
+    for (const auto& entry : kProtocolOptions) {
+        if (Checked(entry.option)) return entry.protocol;
+    }
+    return std::string();
+}
+
+void FrmMailbox::ShowFrames() {
+    const bool server = IsServerProtocol(SelectedProtocol());
+    SetVisible("frameServer", server);
+    SetVisible("frameFile", !server);
+}
+
+std::optional<std::string> FrmMailbox::CheckFields(CMailbox* numbers) const {
+    const std::string protocol = SelectedProtocol();
+    if (protocol.empty()) return "Please choose a protocol";
+
+    // A whole number that does not fit 32 bits is refused like any other text that is not a number: the
+    // server could not read it back.
+    struct NumberField {
+        const char* textBox;
+        int32_t CMailbox::*field;
+        const char* message;
+    };
+    static constexpr NumberField kNumbers[] = {
+        {"txtMsgsPerThreadBeforeRefresh", &CMailbox::nMsgsPerThreadBeforeRefresh,
+         "Messages Per Thread Before Refresh must be numeric"},
+        {"txtErrorWaitTime", &CMailbox::nErrorWaitTime, "Error wait time must be numeric"},
+        {"txtNoMessagesWaitTime", &CMailbox::nNoMessagesWaitTime, "No messages wait time must be numeric"},
+        {"txtThreads", &CMailbox::nThreads, "Threads must be numeric"},
+        {"txtWaitTime", &CMailbox::nWaitTime, "Success wait time must be numeric"},
+    };
+    for (const auto& number : kNumbers) {
+        const auto value = ParseInt32(Text(number.textBox));
+        if (!value) return number.message;
+        if (numbers) numbers->*number.field = *value;
+    }
+
+    const std::string& catRuleFile = Text("txtCatRuleFile");
+    if (catRuleFile != kMultipleCategorizationFiles && !platform::FileExists(Resolve(catRuleFile))) {
+        return "Categorization rules file does not exist";
+    }
+    if (!platform::FileExists(Resolve(Text("txtDisposition")))) return "Disposition configuration file does not exist";
+    if (Text("txtMailboxName").empty()) return "Mailbox name is missing";
+
+    if (IsServerProtocol(protocol)) {
+        if (Text("txtHost").empty()) return "Mail Server is missing";
+        const std::string& port = Text("txtPort");
+        if (!port.empty() && !ParseInt32(port)) return "Port must be numeric";
+        if (Text("txtUser").empty()) return "Username is missing";
+    } else {
+        const std::string& home = Text("txtHomeFolder");
+        if (home.empty()) return "Home Folder is missing";
+        if (!platform::FolderExists(Resolve(home))) return "Home Folder does not exist";
+        const std::string& limit = Text("txtLimitOnCurSize");
+        if (limit.empty()) return "Limit on size of cur is missing";
+        if (!ParseInt32(limit)) return "Limit on size of cur must be numeric";
+    }
+    return std::nullopt;
+}
+
+bool FrmMailbox::SaveToRecord() {
+    if (!mailbox_) return false;
+    CMailbox& mailbox = *mailbox_;
+    if (const auto failure = CheckFields(&mailbox)) {
+        services_.prompts.ShowMessage(*failure);
+        return false;
+    }
+    const std::string& catRuleFile = Text("txtCatRuleFile");
+    if (catRuleFile != kMultipleCategorizationFiles) mailbox.saCategorizationRulesConfigFiles = {catRuleFile};
+    mailbox.sDispositionFileName = Text("txtDisposition");
+    mailbox.setDomain(Text("txtDomain"));
+    mailbox.sHost = Text("txtHost");
+    mailbox.sPort = Text("txtPort");
+    mailbox.sProtocol = SelectedProtocol();
+    mailbox.setMailboxAlias(Text("txtAlias"));
+    mailbox.sName = Text("txtMailboxName");
+    mailbox.sPassword = Text("txtPassword");
+    mailbox.sSubfolder = Text("txtSubfolder");
+    mailbox.setUser(Text("txtUser"));
+    mailbox.sHomeFolder = Text("txtHomeFolder");
+    // The box is checked for the file protocols only; for a server protocol a text that is not a whole
+    // number leaves the record's value as it was rather than inventing one.
+    if (const auto limit = ParseInt32(Text("txtLimitOnCurSize"))) mailbox.nLimitOnCurSize = *limit;
+    mailbox.bExpungeWorkaround = Checked("chkExpungeWorkaround");
+    mailbox.bCloseImmediately = Checked("chkCloseImmediately");
+    setChanged(false);
+    mailbox.Changed = true;
+    return true;
+}
+
+bool FrmMailbox::QueryClose() {
+    if (!changed()) return true;
+    switch (services_.prompts.AskYesNoCancel("There are unsaved changes, do you wish to keep them?")) {
+        case Answer::Yes: return SaveToRecord();
+        case Answer::No: return true;
+        default: return false;
+    }
+}
+
+void FrmMailbox::BrowseCategorization() {
+    const auto chosen =
+        BrowseConfigFile(services_, CategorizationChoice(master_.FullPathToMasterConfig()), Text("txtCatRuleFile"));
+    if (!chosen) return;
+    SetText("txtCatRuleFile", *chosen);
+    setChanged(true);
+}
+
+void FrmMailbox::BrowseDisposition() {
+    const auto chosen =
+        BrowseConfigFile(services_, DispositionChoice(master_.FullPathToMasterConfig()), Text("txtDisposition"));
+    if (!chosen) return;
+    SetText("txtDisposition", *chosen);
+    setChanged(true);
+    const std::string path = Resolve(*chosen);
+    if (platform::FileExists(path)) return;
+    try {
+        // An empty disposition configuration file: every category starts without dispositions.
+        WriteTextFile(path, "<Dispositions>\r\n</Dispositions>");
+    } catch (const AppError& error) {
+        services_.prompts.ShowMessage(FormatError("Error=", error));
+    }
+}
+
+void FrmMailbox::EditDispositions() {
+    if (!platform::FileExists(Resolve(Text("txtDisposition")))) {
+        services_.prompts.ShowMessage("Disposition config file doesn't exist, please choose another");
+        BrowseDisposition();
+    }
+    if (!platform::FileExists(Resolve(Text("txtDisposition")))) return;
+    FrmDispositions editor(services_, master_);
+    if (editor.LoadFromFile(Text("txtDisposition"), master_.FullPathToMasterConfig())) {
+        services_.windows.ShowModal(editor);
+    }
+}
+
+}  // namespace pv

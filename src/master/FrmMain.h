@@ -1,0 +1,88 @@
+#pragma once
+#include <memory>
+#include <string>
+
+#include "core/form.h"
+#include "core/services.h"
+#include "master/MasterConfiguration.h"
+#include "master/MasterLinks.h"
+
+namespace pv {
+
+class CMailbox;
+
+inline constexpr const char* kMainCaption = "Main Configuration";
+inline constexpr const char* kDefaultsShownSuffix = " - defaults shown: the file could not be read";
+inline constexpr const char* kIncompleteSuffix = " - incomplete: the file could not be read to the end";
+
+// The master file named on the command line: the text as a whole (on Linux the arguments joined by single
+// blanks), a relative one taken relative to `currentDirectory` and made absolute; "" stays "".
+std::string CommandLineMasterPath(const std::string& commandLineText, const std::string& currentDirectory);
+
+// "Main Configuration": the startup window. It shows one master file, the files it names and its mailboxes,
+// and writes the file on Save and after every mailbox operation.
+class FrmMain : public Form, public IMasterLinks {
+public:
+    explicit FrmMain(Services& services);
+
+    // The startup choice, run once the window is shown: the master file of the command line when it names
+    // an existing file, else ".\config\master.xml" when that exists, else the master-file dialog at once.
+    void Open(const std::string& commandLineText, const std::string& currentDirectory);
+
+    // IMasterLinks
+    std::string FullPathToMasterConfig() const override;
+    std::string DispositionTypesFile(int which) const override;
+    std::string CategoryDefinitionsFile(int which) const override;
+    std::string MessageFieldsFile(int which) const override;
+
+    // Writes the master file from the saved values and the mailboxes. While the window shows a file it could
+    // not read (wholly), it first asks whether to overwrite that file. True when the file was written.
+    bool saveMaster();
+
+    MailboxCollection& mailboxes() { return master_.Mailboxes; }
+    // What saveMaster writes (the values last committed, and the live mailboxes).
+    const MasterConfiguration& savedValues() const { return master_; }
+    // Whether the advanced area (catalogue files, One Pass) is unfolded.
+    bool advancedShown() const { return advancedShown_; }
+    // The last load found a file that is not well-formed XML: the values shown are defaults.
+    bool showingDefaults() const { return fileState_ == FileState::Defaults; }
+    // The last load stopped part-way: the mailboxes after the failing one are not loaded.
+    bool loadIncomplete() const { return fileState_ == FileState::Incomplete; }
+
+protected:
+    bool QueryClose() override;
+
+private:
+    enum class FileState { Read, Defaults, Incomplete };
+
+    void LoadFile();
+    void CommitFields();
+    void FillMailboxList();
+    void SetFileState(FileState state);
+    bool ConfirmOverwriteUnreadFile();
+
+    void ToggleAdvanced();
+    void AddMailbox();
+    void EditMailbox();
+    void DeleteMailbox();
+    // The list entry's record, or null after telling the user that the collection lacks it (the list is
+    // then refilled from the collection).
+    std::shared_ptr<CMailbox> RecordOfEntry(int index);
+    // Opens the mailbox editor on `record` until it closes; true when the user stored the record.
+    bool RunMailboxEditor(CMailbox& record);
+
+    void BrowseCatalogue(const std::string& textBox, const std::string& pattern, const std::string& filter,
+                         const std::string& title, const std::string& defaultName);
+    void BrowseMonitorConfig();
+    void BrowseMasterConfig();
+    void EditMonitorConfig();
+    std::string ResolveAgainstMaster(const std::string& storedPath) const;
+
+    Services& services_;
+    // The saved values, and the live mailbox collection in its Mailboxes.
+    MasterConfiguration master_;
+    bool advancedShown_ = false;
+    FileState fileState_ = FileState::Read;
+};
+
+}  // namespace pv
