@@ -1,0 +1,84 @@
+#include "actions/DetailedFileTool.h"
+
+#include "actions/DetailedEditor.h"
+#include "actions/RegisterEditors.h"
+#include "core/EditorDispatch.h"
+#include "core/platform.h"
+#include "dispositions/CCatDisposition.h"
+
+namespace pv {
+namespace {
+
+// A run without a display: no dialog is answered and nothing is started.
+class NoDialogs : public IFileDialogs {
+  public:
+    std::optional<std::string> ChooseOpenFile(const FileDialogRequest&) override { return std::nullopt; }
+    std::string ChooseFolder(const std::string&) override { return std::string(); }
+};
+
+class NoLauncher : public IProcessLauncher {
+  public:
+    bool Launch(const std::string&, const std::vector<std::string>&, const std::string&) override {
+        return false;
+    }
+};
+
+// Where the dispatch shows the editor it opened, the tool presses Save instead (or only builds the text),
+// then closes the window.
+class ResaveInsteadOfShowing : public IWindowHost {
+  public:
+    explicit ResaveInsteadOfShowing(std::string* textOnly) : textOnly_(textOnly) {}
+
+    void ShowModal(Form& form) override {
+        outcome = Resave(form);
+        form.Close();
+    }
+
+    ResaveOutcome outcome = ResaveOutcome::NoEditor;
+
+  private:
+    ResaveOutcome Resave(Form& form) {
+        auto* editor = dynamic_cast<DetailedEditorForm*>(&form);
+        if (!editor) return ResaveOutcome::NoEditor;
+        switch (editor->lastLoad()) {
+            case DetailedLoad::Loaded:
+                break;
+            case DetailedLoad::Missing:
+                return ResaveOutcome::Missing;
+            case DetailedLoad::NoRoot:
+                return ResaveOutcome::NoRoot;
+            case DetailedLoad::Malformed:
+            case DetailedLoad::Unreadable:
+                return ResaveOutcome::NotRead;
+        }
+        if (!textOnly_) return editor->SaveFile() ? ResaveOutcome::Written : ResaveOutcome::Refused;
+        const std::optional<std::string> text = editor->BuildFileText();
+        if (!text) return ResaveOutcome::Refused;
+        *textOnly_ = *text + "\r\n";
+        return ResaveOutcome::Printed;
+    }
+
+    std::string* textOnly_;
+};
+
+}  // namespace
+
+ResaveOutcome ResaveDispositionFile(const std::string& typeName, const std::string& fullPath,
+                                    const IMasterLinks& master, const PathContext& paths, IPrompts& prompts,
+                                    std::string* textOnly) {
+    if (BuiltInEditorFor(typeName).empty()) return ResaveOutcome::NoEditor;
+    if (!platform::FileExists(fullPath)) return ResaveOutcome::Missing;
+    RegisterBuiltInDispositionEditors();
+
+    NoDialogs dialogs;
+    NoLauncher launcher;
+    ResaveInsteadOfShowing windows(textOnly);
+    Services services{paths, prompts, dialogs, windows, launcher};
+    // The record names the file by its full path, so no referring file is needed.
+    CCatDisposition disposition;
+    disposition.DetailedDispositionFile = fullPath;
+    OpenDispositionEditor(services, master, disposition, typeName);
+    return windows.outcome;
+}
+
+}  // namespace pv

@@ -1,0 +1,51 @@
+#include "actions/FrmCustom.h"
+
+#include "core/platform.h"
+#include "core/process.h"
+#include "dispositions/CCatDisposition.h"
+
+namespace pv {
+
+FrmCustom::FrmCustom(Services& services)
+    : FrmCustom(services, {"frmCustom", "Edit Custom Disposition Configuration", "customdisposition",
+                           "Custom Disposition"}) {}
+
+FrmCustom::FrmCustom(Services& services, DetailedEditorInfo info)
+    : DispositionEditorBase(services, std::move(info)) {
+    AddControl(
+        "Label1", ControlKind::Label,
+        "Note: This disposition type is not supported in the configuration program. You can just choose "
+        "the file.");
+    AddControl("Label3", ControlKind::Label, "You'll need to edit the file using another tool.");
+    // Typing is allowed here; the name reaches the record only through Save.
+    mutableControl("txtFileName").readOnly = false;
+    AddControl("cmdOpenWithNotepad", ControlKind::Button, "Open File in Notepad");
+    AddControl("cmdExit", ControlKind::Button, "Exit without saving");
+    OnClick("cmdOpenWithNotepad", [this] { OpenWithNotepad(); });
+    OnClick("cmdExit", [this] { UserRequestClose(); });
+}
+
+void FrmCustom::PassDispositionObject(CCatDisposition& disposition) {
+    disposition_ = &disposition;
+    SetText("txtFileName", disposition.DetailedDispositionFile);
+    setChanged(false);
+    if (Text("txtFileName").empty()) BrowseConfig();
+}
+
+bool FrmCustom::SaveFile() {
+    UpdateRecordFileName();
+    setChanged(false);
+    services_.prompts.ShowMessage("Saved");
+    return true;
+}
+
+void FrmCustom::OpenWithNotepad() {
+    const std::string path = GetConfigFilePath();
+    // With no file named there is nothing to open; the editor would start on an empty document.
+    const bool started =
+        !Text("txtFileName").empty() &&
+        services_.launcher.Launch(PlainTextEditorProgram(), {path}, platform::ParentFolder(path));
+    if (!started) services_.prompts.ShowMessage("Error launching notepad");
+}
+
+}  // namespace pv

@@ -1,0 +1,45 @@
+#include "actions/RegisterEditors.h"
+
+#include <map>
+#include <memory>
+
+#include "actions/DetailedEditor.h"
+#include "actions/FrmCustom.h"
+#include "actions/FrmForwardMessage.h"
+
+namespace pv {
+namespace {
+
+template <typename Editor>
+DispositionEditorCreator Make() {
+    return [](Services& services, const IMasterLinks&) { return std::make_unique<Editor>(services); };
+}
+
+// The built-in types that have a form of their own, by window name.
+std::map<std::string, DispositionEditorCreator> OwnForms() {
+    return {
+        {"frmForwardMessage", Make<FrmForwardMessage>()},
+    };
+}
+
+}  // namespace
+
+void RegisterBuiltInDispositionEditors() {
+    const auto ownForms = OwnForms();
+    for (const DetailedEditorInfo& info : BuiltInDetailedEditors()) {
+        const auto own = ownForms.find(info.formName);
+        if (own != ownForms.end()) {
+            RegisterDispositionEditor(info.formName, own->second);
+            continue;
+        }
+        // The custom window stands in, naming the files the type's own way.
+        DetailedEditorInfo standIn = info;
+        standIn.formName = "frmCustom";
+        RegisterDispositionEditor(info.formName, [standIn](Services& services, const IMasterLinks&) {
+            return std::make_unique<FrmCustom>(services, standIn);
+        });
+    }
+    RegisterDispositionEditor("frmCustom", Make<FrmCustom>());
+}
+
+}  // namespace pv

@@ -1,0 +1,37 @@
+#pragma once
+// A disposition file in a temporary folder with a "dispose" folder beside it, and a record pointing into it:
+// what every detailed editor test starts from.
+#include <string>
+
+#include "dispositions/CCatDisposition.h"
+#include "support/Scripted.h"
+#include "support/TestFiles.h"
+
+namespace pv::test {
+
+struct DetailedEditorKit {
+    TempDir dir;
+    ScriptedServices s{dir.path()};
+    CCatDisposition record;
+
+    explicit DetailedEditorKit(const std::string& type = "ForwardMessage") {
+        WriteFile(DispositionFile(), "<Dispositions>\r\n</Dispositions>\r\n\r\n");
+        std::filesystem::create_directories(dir / "dispose");
+        record.Type = type;
+        record.DispositionFilePath = DispositionFile();
+    }
+    std::string DispositionFile() const { return dir / "dispositions.xml"; }
+    std::string Dispose(const std::string& name) const { return dir / ("dispose/" + name); }
+
+    // Puts `bytes` into dispose/<name> and names it in the record, as the dispositions editor would.
+    std::string Place(const std::string& name, const std::string& bytes) {
+        WriteFile(Dispose(name), bytes);
+        record.DetailedDispositionFile = "+/dispose/" + name;
+        return Dispose(name);
+    }
+    std::string PlaceData(const std::string& name, const std::string& dataFile) {
+        return Place(name, ReadFile(TestData(dataFile)));
+    }
+};
+
+}  // namespace pv::test
