@@ -24,11 +24,16 @@ struct BuiltIn {
 
 // In the order the types are tested; names compare exactly.
 constexpr BuiltIn kBuiltIns[] = {
-    {"ForwardMessage", "frmForwardMessage"},     {"MoveToSubfolder", "frmMoveToSubfolder"},
-    {"CopyToIMAPFolder", "frmCopyToIMAPFolder"}, {"RuleUpdate", "frmRuleUpdate"},
-    {"WriteToDB", "frmWriteToDB"},               {"RunSQL", "frmRunSQL"},
-    {"WriteToFile", "frmWriteToFile"},           {"WriteRFC822File", "frmWriteToRFC822"},
-    {"HttpRequest", "frmHttpRequest"},           {"WriteAttachmentsToDB", "frmSaveAttachments"},
+    {"ForwardMessage", "frmForwardMessage"},
+    {"MoveToSubfolder", "frmMoveToSubfolder"},
+    {"CopyToIMAPFolder", "frmCopyToIMAPFolder"},
+    {"RuleUpdate", "frmRuleUpdate"},
+    {"WriteToDB", "frmWriteToDB"},
+    {"RunSQL", "frmRunSQL"},
+    {"WriteToFile", "frmWriteToFile"},
+    {"WriteRFC822File", "frmWriteToRFC822"},
+    {"HttpRequest", "frmHttpRequest"},
+    {"WriteAttachmentsToDB", "frmSaveAttachments"},
 };
 
 void ShowEditor(Services& services, const IMasterLinks& master, const std::string& formName,
@@ -104,8 +109,9 @@ void OpenDispositionEditor(Services& services, const IMasterLinks& master, CCatD
     }
 }
 
-bool ChooseDetailedFile(Services& services, Form& form, const std::string& textBox, const std::string& typeKey,
-                        const std::string& typeLabel, CCatDisposition& disposition) {
+bool ChooseDetailedFile(Services& services, Form& form, const std::string& textBox,
+                        const std::string& typeKey, const std::string& typeLabel,
+                        CCatDisposition& disposition) {
     try {
         const std::string& referring = disposition.DispositionFilePath;
         FileDialogRequest request;

@@ -13,7 +13,7 @@ class IMasterLinks;
 
 // A detailed disposition editor: a window opened on one disposition record.
 class DispositionEditorForm : public Form {
-public:
+  public:
     using Form::Form;
     // The editor's only entry: keeps the record and loads its file (or starts by choosing one).
     virtual void PassDispositionObject(CCatDisposition& disposition) = 0;
@@ -43,7 +43,8 @@ void OpenDispositionEditor(Services& services, const IMasterLinks& master, CCatD
 // The choose-or-create step of every detailed editor: lets the user choose a detailed file (creating it with
 // an empty Disposition root when new), puts its stored form into `textBox` of `form`, and copies it into the
 // record, setting its Changed, when it differs. Returns false when the user cancelled or the step failed.
-bool ChooseDetailedFile(Services& services, Form& form, const std::string& textBox, const std::string& typeKey,
-                        const std::string& typeLabel, CCatDisposition& disposition);
+bool ChooseDetailedFile(Services& services, Form& form, const std::string& textBox,
+                        const std::string& typeKey, const std::string& typeLabel,
+                        CCatDisposition& disposition);
 
 }  // namespace pv

@@ -22,12 +22,12 @@ struct CCatDisposition {
 // The element children of the Dispositions root, by element name. Built once per file, so that finding the
 // elements of one category costs the same with five categories as with five thousand.
 class CategoryElementIndex {
-public:
+  public:
     explicit CategoryElementIndex(XmlNode rootNode);
     // The elements of that name, in document order (usually one).
     const std::vector<XmlNode>& ElementsNamed(const std::string& name) const;
 
-private:
+  private:
     std::unordered_map<std::string, std::vector<XmlNode>> elements_;
 };
 

@@ -17,7 +17,8 @@ void LoadCategoryFile(CategoryCatalogue& catalogue, const std::string& fileName,
     if (fileName.empty()) return;
     if (!platform::FileExists(fileName)) {
         prompts.ShowMessage(
-            "Couldn't find the Category Definitions file, please go back to main->Advanced settings to correct it.");
+            "Couldn't find the Category Definitions file, please go back to main->Advanced settings to "
+            "correct it.");
         return;
     }
     XmlFile file;
@@ -43,11 +44,13 @@ void LoadCategoryFile(CategoryCatalogue& catalogue, const std::string& fileName,
     }
 }
 
-CategoryCatalogue GetCategoryNameList(const IMasterLinks& master, const PathContext& paths, IPrompts& prompts) {
+CategoryCatalogue GetCategoryNameList(const IMasterLinks& master, const PathContext& paths,
+                                      IPrompts& prompts) {
     CategoryCatalogue catalogue;
     const std::string referring = master.FullPathToMasterConfig();
     for (int which = 1; which <= 2; ++which) {
-        LoadCategoryFile(catalogue, paths.ResolvePath(referring, master.CategoryDefinitionsFile(which)), prompts);
+        LoadCategoryFile(catalogue, paths.ResolvePath(referring, master.CategoryDefinitionsFile(which)),
+                         prompts);
     }
     return catalogue;
 }

@@ -26,6 +26,7 @@ void LoadCategoryFile(CategoryCatalogue& catalogue, const std::string& fileName,
 
 // A fresh catalogue from the two category definitions files the master configuration names, each resolved
 // against the master file.
-CategoryCatalogue GetCategoryNameList(const IMasterLinks& master, const PathContext& paths, IPrompts& prompts);
+CategoryCatalogue GetCategoryNameList(const IMasterLinks& master, const PathContext& paths,
+                                      IPrompts& prompts);
 
 }  // namespace pv

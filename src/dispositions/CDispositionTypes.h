@@ -21,7 +21,7 @@ struct CDispositionType {
 
 // The disposition types catalogue: types by name in file order; the first type of a name wins.
 class CDispositionTypes {
-public:
+  public:
     // Adds the types of one file, `fileName` as the master file holds it, resolved against `referringFile`.
     // False for an empty name and, after a message, for a missing or unreadable file. A file that is not
     // well-formed is reported and adds nothing, but counts as loaded.
@@ -34,7 +34,7 @@ public:
     std::vector<std::string> Names() const;
     size_t size() const { return types_.size(); }
 
-private:
+  private:
     std::vector<CDispositionType> types_;
     std::unordered_map<std::string, size_t> index_;
 };

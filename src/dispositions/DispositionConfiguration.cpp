@@ -57,21 +57,24 @@ bool IsXmlElementName(const std::string& name) {
 
 DispositionConfiguration::LoadResult DispositionConfiguration::Load(const std::string& fileName,
                                                                     const IMasterLinks& master,
-                                                                    const PathContext& paths, IPrompts& prompts) {
+                                                                    const PathContext& paths,
+                                                                    IPrompts& prompts) {
     return Load(fileName, master.FullPathToMasterConfig(), master, paths, prompts);
 }
 
 DispositionConfiguration::LoadResult DispositionConfiguration::Load(const std::string& fileName,
                                                                     const std::string& masterFilePath,
                                                                     const IMasterLinks& master,
-                                                                    const PathContext& paths, IPrompts& prompts) {
+                                                                    const PathContext& paths,
+                                                                    IPrompts& prompts) {
     LoadResult result;
     fileName_ = fileName;
     fullPath_ = paths.ResolvePath(masterFilePath, fileName);
     catalogue_.clear();
     types_ = CDispositionTypes();
     categories_.clear();
-    parents_.clear();
+    firstChild_.clear();
+    nextSibling_.clear();
     index_.clear();
 
     XmlFile file;
@@ -106,8 +109,9 @@ void DispositionConfiguration::BuildCategories(const XmlFile& file, IPrompts& pr
     // One message for the whole file: the same fault repeated for every category tells nothing more, and
     // with a large catalogue it would be thousands of boxes.
     if (fileState_ == FileState::Missing) {
-        prompts.ShowMessage("The file " + fullPath_ +
-                            " does not exist; every category starts with no dispositions and saving creates it.");
+        prompts.ShowMessage(
+            "The file " + fullPath_ +
+            " does not exist; every category starts with no dispositions and saving creates it.");
     } else if (fileState_ == FileState::NotDispositions) {
         prompts.ShowMessage("Error loading Dispositions from file: " + fullPath_ +
                             " has no Dispositions root element; every category starts with no dispositions.");
@@ -115,15 +119,16 @@ void DispositionConfiguration::BuildCategories(const XmlFile& file, IPrompts& pr
     const CategoryElementIndex elements(file.root().child(kRootElement));
 
     categories_.reserve(catalogue_.size() + 1);
-    parents_.reserve(catalogue_.size() + 1);
     index_.reserve(catalogue_.size() + 1);
-    const auto add = [&](const std::string& name, const std::string& parent) {
+    std::vector<const std::string*> parents;  // of each entry; none for "Default"
+    parents.reserve(catalogue_.size() + 1);
+    const auto add = [&](const std::string& name, const std::string* parent) {
         index_.emplace(name, categories_.size());
         categories_.emplace_back();
         categories_.back().LoadFromNode(elements, name, fullPath_);
-        parents_.push_back(parent);
+        parents.push_back(parent);
     };
-    add(kDefaultCategory, std::string());
+    add(kDefaultCategory, nullptr);
 
     // The collection holds one entry per name, so a name given twice keeps its first definition; the user
     // is told, since the later definition (its place in the tree) is not what they see.
@@ -133,12 +138,25 @@ void DispositionConfiguration::BuildCategories(const XmlFile& file, IPrompts& pr
             repeated.push_back(category.CategoryName);
             continue;
         }
-        add(category.CategoryName, category.ParentCategory);
+        add(category.CategoryName, &category.ParentCategory);
     }
     if (!repeated.empty()) {
-        prompts.ShowMessage("These categories are defined more than once in the category definitions files (or "
-                            "are named Default, which is built in); only the first definition of each is used: " +
-                            NameList(repeated));
+        prompts.ShowMessage(
+            "These categories are defined more than once in the category definitions files (or "
+            "are named Default, which is built in); only the first definition of each is used: " +
+            NameList(repeated));
+    }
+
+    // A parent may come after its children in the catalogue, so the links are made once every name is known.
+    firstChild_.assign(categories_.size(), kNoCategory);
+    nextSibling_.assign(categories_.size(), kNoCategory);
+    std::vector<size_t> lastChild(categories_.size(), kNoCategory);
+    for (size_t i = 1; i < categories_.size(); ++i) {
+        const auto parent = index_.find(*parents[i]);
+        if (parent == index_.end()) continue;  // its parent is no category: not in the tree
+        const size_t p = parent->second;
+        (lastChild[p] == kNoCategory ? firstChild_[p] : nextSibling_[lastChild[p]]) = i;
+        lastChild[p] = i;
     }
 }
 
@@ -155,35 +173,35 @@ const CCatDispositions* DispositionConfiguration::Find(const std::string& name) 
 std::vector<DispositionConfiguration::TreeLine> DispositionConfiguration::CategoryTree() const {
     std::vector<TreeLine> lines;
     if (categories_.empty()) return lines;
-    // Children by parent name, in catalogue order: one pass instead of a scan of the catalogue per line.
-    std::unordered_map<std::string_view, std::vector<size_t>> children;
-    children.reserve(categories_.size());
-    for (size_t i = 1; i < categories_.size(); ++i) children[parents_[i]].push_back(i);
-
     lines.reserve(categories_.size());
     struct Pending {
         size_t category;
         size_t depth;
     };
     std::vector<Pending> stack{{0, 0}};
-    std::vector<bool> listed(categories_.size(), false);
+    std::vector<size_t> children;
+    // Every category has one parent and "Default" none, so each is reached at most once; a loop of parents
+    // that never reaches "Default" is never entered.
     while (!stack.empty()) {
         const Pending next = stack.back();
         stack.pop_back();
-        // Names are unique and each has one parent, so this only guards against a future change to that.
-        if (listed[next.category]) continue;
-        listed[next.category] = true;
-        lines.push_back({std::string(next.depth * 2, ' ') + categories_[next.category].CategoryName, next.category});
-        const auto found = children.find(categories_[next.category].CategoryName);
-        if (found == children.end()) continue;
-        for (auto child = found->second.rbegin(); child != found->second.rend(); ++child) {
+        const std::string& name = categories_[next.category].CategoryName;
+        std::string text(next.depth * 2, ' ');
+        text += name;
+        lines.push_back({std::move(text), next.category});
+        children.clear();
+        for (size_t child = firstChild_[next.category]; child != kNoCategory; child = nextSibling_[child]) {
+            children.push_back(child);
+        }
+        for (auto child = children.rbegin(); child != children.rend(); ++child) {
             stack.push_back({*child, next.depth + 1});
         }
     }
     return lines;
 }
 
-std::optional<std::string> DispositionConfiguration::WriteText(const PathContext& paths, IPrompts& prompts) const {
+std::optional<std::string> DispositionConfiguration::WriteText(const PathContext& paths,
+                                                               IPrompts& prompts) const {
     try {
         const bool defaultHasNone = categories_.empty() || categories_.front().Dispositions.empty();
         std::string buffer;
@@ -192,17 +210,19 @@ std::optional<std::string> DispositionConfiguration::WriteText(const PathContext
         for (size_t c = 0; c < categories_.size(); ++c) {
             const CCatDispositions& category = categories_[c];
             if (category.Dispositions.empty() && c != 0 && defaultHasNone) {
-                prompts.ShowMessage("You must have at least one Default disposition or at least one disposition for "
-                                    "every category (even if it is a DoNothing disposition), " +
-                                    category.CategoryName + " has none, and Default has none.");
+                prompts.ShowMessage(
+                    "You must have at least one Default disposition or at least one disposition for "
+                    "every category (even if it is a DoNothing disposition), " +
+                    category.CategoryName + " has none, and Default has none.");
                 return std::nullopt;
             }
             // Written without escaping, the name must itself be an element name, or the server could not
             // read the file at all.
             if (!IsXmlElementName(category.CategoryName)) {
-                prompts.ShowMessage("The category \"" + category.CategoryName +
-                                    "\" cannot be saved: its name is not a valid XML element name. Correct it in "
-                                    "the category definitions file; nothing was written.");
+                prompts.ShowMessage(
+                    "The category \"" + category.CategoryName +
+                    "\" cannot be saved: its name is not a valid XML element name. Correct it in "
+                    "the category definitions file; nothing was written.");
                 return std::nullopt;
             }
             WriteOpenTag(buffer, category.CategoryName, 1);
@@ -216,16 +236,16 @@ std::optional<std::string> DispositionConfiguration::WriteText(const PathContext
                 WriteElement(buffer, "Type", disposition.Type, 3);
                 const std::optional<bool> requiresFile = types_.RequiresDetailedFile(disposition.Type);
                 if (!requiresFile) {
-                    throw AppError(kErrKeyNotFound, "The disposition type \"" + disposition.Type + "\" of category " +
-                                                        category.CategoryName +
+                    throw AppError(kErrKeyNotFound, "The disposition type \"" + disposition.Type +
+                                                        "\" of category " + category.CategoryName +
                                                         " is not in the disposition types files");
                 }
-                if (*requiresFile &&
-                    !platform::FileExists(paths.ResolvePath(fullPath_, disposition.DetailedDispositionFile))) {
-                    prompts.ShowMessage("Detailed disposition file is missing or incorrect for at least one "
-                                        "disposition in the " +
-                                        category.CategoryName +
-                                        " category, File=" + disposition.DetailedDispositionFile);
+                if (*requiresFile && !platform::FileExists(
+                                         paths.ResolvePath(fullPath_, disposition.DetailedDispositionFile))) {
+                    prompts.ShowMessage(
+                        "Detailed disposition file is missing or incorrect for at least one "
+                        "disposition in the " +
+                        category.CategoryName + " category, File=" + disposition.DetailedDispositionFile);
                     return std::nullopt;
                 }
                 WriteElement(buffer, "DetailedDispositionFile",

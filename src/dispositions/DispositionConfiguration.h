@@ -18,7 +18,7 @@ class PathContext;
 // of every catalogue category, the two catalogues it was checked against, and its load and save. The window
 // and the command-line tool both load, check and save through this class.
 class DispositionConfiguration {
-public:
+  public:
     // What the file on disk turned out to be.
     enum class FileState {
         Read,             // a Dispositions document
@@ -37,8 +37,8 @@ public:
 
     // Opens `fileName` (as the mailbox holds it, resolved against `masterFilePath`) with the catalogues that
     // `master` names; every problem is reported through `prompts`, in the order the editor shows them.
-    LoadResult Load(const std::string& fileName, const std::string& masterFilePath, const IMasterLinks& master,
-                    const PathContext& paths, IPrompts& prompts);
+    LoadResult Load(const std::string& fileName, const std::string& masterFilePath,
+                    const IMasterLinks& master, const PathContext& paths, IPrompts& prompts);
     // The same with the master file path of `master`.
     LoadResult Load(const std::string& fileName, const IMasterLinks& master, const PathContext& paths,
                     IPrompts& prompts);
@@ -71,7 +71,7 @@ public:
     // declines to replace a file that was not read as a disposition file, or the file cannot be written.
     bool Save(const PathContext& paths, IPrompts& prompts);
 
-private:
+  private:
     void BuildCategories(const XmlFile& file, IPrompts& prompts);
 
     std::string fileName_;
@@ -80,7 +80,11 @@ private:
     CategoryCatalogue catalogue_;
     CDispositionTypes types_;
     std::vector<CCatDispositions> categories_;
-    std::vector<std::string> parents_;  // parent name of each entry of categories_ ("" for "Default")
+    // The category tree over categories_, children in catalogue order; kNoCategory ends a list. Linked once
+    // per load, by parent name, so that listing the tree never searches.
+    static constexpr size_t kNoCategory = static_cast<size_t>(-1);
+    std::vector<size_t> firstChild_;
+    std::vector<size_t> nextSibling_;
     std::unordered_map<std::string, size_t> index_;
 };
 

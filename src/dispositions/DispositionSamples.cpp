@@ -26,7 +26,9 @@ struct QuietWindows : IWindowHost {
     void ShowModal(Form& form) override { form.Close(); }
 };
 struct QuietLauncher : IProcessLauncher {
-    bool Launch(const std::string&, const std::vector<std::string>&, const std::string&) override { return false; }
+    bool Launch(const std::string&, const std::vector<std::string>&, const std::string&) override {
+        return false;
+    }
 };
 
 // A well-spread hash of a number (the finaliser of splitmix64).
@@ -84,8 +86,9 @@ DispositionSample WriteDispositionSample(const std::string& folder, size_t categ
 
     std::string types;
     WriteOpenTag(types, "DispositionTypes", 0);
-    for (const char* name : {"ForwardMessage", "MoveToSubfolder", "CopyToIMAPFolder", "RuleUpdate", "WriteToDB",
-                             "RunSQL", "WriteToFile", "WriteRFC822File", "HttpRequest", "WriteAttachmentsToDB"}) {
+    for (const char* name :
+         {"ForwardMessage", "MoveToSubfolder", "CopyToIMAPFolder", "RuleUpdate", "WriteToDB", "RunSQL",
+          "WriteToFile", "WriteRFC822File", "HttpRequest", "WriteAttachmentsToDB"}) {
         WriteOpenTag(types, "DispositionType", 1);
         WriteElement(types, "Name", name, 2);
         WriteCloseTag(types, "DispositionType", 1);
@@ -98,7 +101,7 @@ DispositionSample WriteDispositionSample(const std::string& folder, size_t categ
     WriteTextFile(base + "dispositionTypes.xml", types);
     WriteTextFile(base + "forward.forwardmessage.xml", "<Disposition>\r\n</Disposition>");
 
-    // Disposition j belongs to "Default" (j = 0) or to a category picked by a multiplicative hash.
+    // Disposition j belongs to "Default" (j = 0) or to a category picked by a hash of j.
     std::vector<std::vector<size_t>> byCategory(categories + 1);
     for (size_t j = 0; j < dispositions; ++j) {
         byCategory[j == 0 || categories == 0 ? 0 : 1 + static_cast<size_t>(Mix(j + categories) % categories)]
@@ -112,7 +115,8 @@ DispositionSample WriteDispositionSample(const std::string& folder, size_t categ
         for (const size_t j : byCategory[c]) {
             WriteOpenTag(file, "Disposition", 2);
             WriteElement(file, "Type", j % 2 == 0 ? "ForwardMessage" : "DoNothing", 3);
-            WriteElement(file, "DetailedDispositionFile", j % 2 == 0 ? "+/forward.forwardmessage.xml" : "", 3);
+            WriteElement(file, "DetailedDispositionFile", j % 2 == 0 ? "+/forward.forwardmessage.xml" : "",
+                         3);
             WriteElement(file, "DirectoryForErrors", "", 3);
             WriteCloseTag(file, "Disposition", 2);
         }

@@ -21,8 +21,8 @@ DispositionSample WriteDispositionSample(const std::string& folder, size_t categ
                                          size_t maxDepth = 8);
 
 // Opens the dispositions editor's window logic on the sample, with message boxes and dialogs that answer
-// nothing, up to the filled window. Returns the number of lines of the category list (0 when it did not open).
-// This is the call the benchmark times.
+// nothing, up to the filled window. Returns the number of lines of the category list (0 when it did not
+// open). This is the call the benchmark times.
 size_t OpenDispositionSample(const DispositionSample& sample, const std::string& programDirectory);
 
 }  // namespace pv

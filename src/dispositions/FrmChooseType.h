@@ -9,14 +9,14 @@ class IMasterLinks;
 
 // "Choose Disposition Type": picks the type of a new disposition and opens its detailed editor.
 class FrmChooseType : public Form {
-public:
+  public:
     FrmChooseType(Services& services, const IMasterLinks& master);
 
     // Keeps the new record and lists the types. False when the dialog closed at once because the first
     // disposition types file could not be loaded: the caller then does not show it.
     bool PassDispositionObject(CCatDisposition& disposition);
 
-private:
+  private:
     void Go();
 
     Services& services_;

@@ -63,7 +63,8 @@ FrmDispositions::FrmDispositions(Services& services, const IMasterLinks& master)
 
 bool FrmDispositions::LoadFromFile(const std::string& fileName, const std::string& masterFilePath) {
     SetText("txtFileName", fileName);
-    const auto result = configuration_.Load(fileName, masterFilePath, master_, services_.paths, services_.prompts);
+    const auto result =
+        configuration_.Load(fileName, masterFilePath, master_, services_.paths, services_.prompts);
     if (!result.opened) {
         Close();
         return false;
@@ -203,9 +204,12 @@ bool FrmDispositions::SaveDispositionFile() {
 bool FrmDispositions::QueryClose() {
     if (!changed()) return true;
     switch (services_.prompts.AskYesNoCancel("There are unsaved changes, do you wish to save them?")) {
-        case Answer::Yes: return SaveDispositionFile();
-        case Answer::No: return true;
-        default: return false;
+        case Answer::Yes:
+            return SaveDispositionFile();
+        case Answer::No:
+            return true;
+        default:
+            return false;
     }
 }
 

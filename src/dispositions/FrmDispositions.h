@@ -12,7 +12,7 @@ class IMasterLinks;
 
 // "Category-Disposition Mappings": the dispositions of every category of one disposition configuration file.
 class FrmDispositions : public Form {
-public:
+  public:
     FrmDispositions(Services& services, const IMasterLinks& master);
 
     // Loads the catalogues and the file. False when the window closed itself while opening (the first
@@ -27,10 +27,10 @@ public:
     // Name of the category whose dispositions the list shows.
     const std::string& CurrentCategory() const;
 
-protected:
+  protected:
     bool QueryClose() override;
 
-private:
+  private:
     void FillCategoryList();
     void SelectCategory(size_t category);
     void FillDispositionList();

@@ -11,12 +11,19 @@
 #include "master/MasterLinks.h"
 #include "support/TestFiles.h"
 
+#ifndef _WIN32
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+#endif
+
 namespace pv::test {
 
 // Copies tests/data/dispositions/<name> into `dir`.
 inline void CopyFixture(const std::string& name, const TempDir& dir) {
-    std::filesystem::copy(TestData("dispositions/" + name), dir.path(),
-                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy(
+        TestData("dispositions/" + name), dir.path(),
+        std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
 }
 
 // The links of a master file in `dir` that names the usual catalogue files beside it.
@@ -31,7 +38,7 @@ inline MasterLinks LinksIn(const TempDir& dir) {
 
 // A detailed editor that only holds the record; the window script decides what it stores.
 class FakeDetailedEditor : public DispositionEditorForm {
-public:
+  public:
     explicit FakeDetailedEditor(const std::string& kind) : DispositionEditorForm(kind, "Fake " + kind) {
         AddControl("cmdEscape", ControlKind::Button, "Escape").visible = false;
     }
@@ -59,7 +66,7 @@ inline std::function<void(Form&)> ClosesUntouched() {
 
 // Changes the editor registry for one test and puts back what was there before.
 class ScopedEditors {
-public:
+  public:
     // Fake editors under these window names.
     explicit ScopedEditors(const std::vector<std::string>& fakes) {
         for (const auto& name : fakes) Fake(name);
@@ -82,11 +89,33 @@ public:
         RegisterDispositionEditor(name, DispositionEditorCreator());
     }
 
-private:
+  private:
     void Save(const std::string& name) {
         if (saved_.count(name) == 0) saved_[name] = RegisteredDispositionEditor(name);
     }
     std::map<std::string, DispositionEditorCreator> saved_;
 };
+
+#ifndef _WIN32
+// A socket is there as a file but cannot be opened for reading, even by root: an unreadable file for tests
+// that may run as root.
+class SocketFile {
+  public:
+    explicit SocketFile(const std::string& path) : fd_(socket(AF_UNIX, SOCK_STREAM, 0)) {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        path.copy(address.sun_path, sizeof(address.sun_path) - 1);
+        bound_ = fd_ >= 0 && bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
+    }
+    ~SocketFile() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    bool bound() const { return bound_; }
+
+  private:
+    int fd_;
+    bool bound_ = false;
+};
+#endif
 
 }  // namespace pv::test

@@ -5,12 +5,6 @@
 #include "dispositions/DispositionTestKit.h"
 #include "support/Scripted.h"
 
-#ifndef _WIN32
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
-#endif
-
 namespace pv {
 namespace {
 
@@ -21,7 +15,8 @@ using test::WriteFile;
 
 std::vector<std::string> Names(const CategoryCatalogue& catalogue) {
     std::vector<std::string> names;
-    for (const auto& category : catalogue) names.push_back(category.CategoryName + "<" + category.ParentCategory);
+    for (const auto& category : catalogue)
+        names.push_back(category.CategoryName + "<" + category.ParentCategory);
     return names;
 }
 
@@ -43,8 +38,8 @@ TEST(CategoryCatalogue, BothFilesInOrderWithMissingParentsUnderDefault) {
     // Only a missing Name is reported; an empty one is a category with an empty name.
     s.prompts.ExpectMessage("Category name missing in the category definitions file");
     const CategoryCatalogue catalogue = GetCategoryNameList(links, s.services.paths, s.prompts);
-    EXPECT_EQ(Names(catalogue),
-              (std::vector<std::string>{"Spam<Default", "Junk<Spam", "<Default", "Spam<Junk", "Orders<Default"}));
+    EXPECT_EQ(Names(catalogue), (std::vector<std::string>{"Spam<Default", "Junk<Spam", "<Default",
+                                                          "Spam<Junk", "Orders<Default"}));
 }
 
 TEST(CategoryCatalogue, EmptyNameIsSilentAndMissingFileIsReported) {
@@ -54,7 +49,8 @@ TEST(CategoryCatalogue, EmptyNameIsSilentAndMissingFileIsReported) {
     links.categoryDefinitions[0] = "";
     links.categoryDefinitions[1] = "+/gone.xml";
     s.prompts.ExpectMessage(
-        "Couldn't find the Category Definitions file, please go back to main->Advanced settings to correct it.");
+        "Couldn't find the Category Definitions file, please go back to main->Advanced settings to correct "
+        "it.");
     EXPECT_TRUE(GetCategoryNameList(links, s.services.paths, s.prompts).empty());
 }
 
@@ -62,7 +58,8 @@ TEST(CategoryCatalogue, MalformedFileIsReportedOnceAndAddsNothing) {
     TempDir dir;
     ScriptedServices s(dir.path());
     WriteFile(dir / "categoryDefinitions.xml", "<Categories><Category><Name>Spam</Name></Categ");
-    s.prompts.ExpectMessageStartingWith("The file " + (dir / "categoryDefinitions.xml") + " is not well-formed XML");
+    s.prompts.ExpectMessageStartingWith("The file " + (dir / "categoryDefinitions.xml") +
+                                        " is not well-formed XML");
     EXPECT_TRUE(GetCategoryNameList(test::LinksIn(dir), s.services.paths, s.prompts).empty());
 }
 
@@ -72,12 +69,16 @@ TEST(DispositionTypes, FirstTypeOfANameWinsAndOnlyZeroMeansNoFile) {
     const std::string master = test::LinksIn(dir).masterFilePath;
     WriteFile(dir / "types1.xml",
               "<DispositionTypes>"
-              "<DispositionType><Name>Zero</Name><DetailedDispositionFile>0</DetailedDispositionFile></DispositionType>"
-              "<DispositionType><Name>No</Name><DetailedDispositionFile>no</DetailedDispositionFile></DispositionType>"
-              "<DispositionType><Name>Empty</Name><DetailedDispositionFile></DetailedDispositionFile></DispositionType>"
+              "<DispositionType><Name>Zero</Name><DetailedDispositionFile>0</DetailedDispositionFile></"
+              "DispositionType>"
+              "<DispositionType><Name>No</Name><DetailedDispositionFile>no</DetailedDispositionFile></"
+              "DispositionType>"
+              "<DispositionType><Name>Empty</Name><DetailedDispositionFile></DetailedDispositionFile></"
+              "DispositionType>"
               "<DispositionType><Name>Absent</Name></DispositionType>"
               "<DispositionType><DetailedDispositionFile>0</DetailedDispositionFile></DispositionType>"
-              "<DispositionType><Name>Zero</Name><DetailedDispositionFile>1</DetailedDispositionFile></DispositionType>"
+              "<DispositionType><Name>Zero</Name><DetailedDispositionFile>1</DetailedDispositionFile></"
+              "DispositionType>"
               "</DispositionTypes>");
     WriteFile(dir / "types2.xml",
               "<DispositionTypes><DispositionType><Name>Absent</Name><DetailedDispositionFile>0"
@@ -103,13 +104,15 @@ TEST(DispositionTypes, MissingFilesAreQuotedAsWrittenAndEmptyNamesFailSilently) 
     TempDir dir;
     ScriptedServices s(dir.path());
     const std::string master = test::LinksIn(dir).masterFilePath;
-    WriteFile(dir / "types1.xml", "<DispositionTypes><DispositionType><Name>A</Name></DispositionType>"
-                                  "</DispositionTypes>");
+    WriteFile(dir / "types1.xml",
+              "<DispositionTypes><DispositionType><Name>A</Name></DispositionType>"
+              "</DispositionTypes>");
     CDispositionTypes types;
     EXPECT_FALSE(types.LoadFromFile("", master, s.services.paths, s.prompts));
     EXPECT_TRUE(types.LoadFromFile("+/types1.xml", master, s.services.paths, s.prompts));
-    s.prompts.ExpectMessage("Couldn't find the Disposition Types file, +/missing.xml, please go back to "
-                            "main->Advanced settings to correct it.");
+    s.prompts.ExpectMessage(
+        "Couldn't find the Disposition Types file, +/missing.xml, please go back to "
+        "main->Advanced settings to correct it.");
     EXPECT_FALSE(types.LoadFromFile("+/missing.xml", master, s.services.paths, s.prompts));
     EXPECT_EQ(types.Names(), std::vector<std::string>{"A"});
 }
@@ -120,35 +123,17 @@ TEST(DispositionTypes, MalformedFileCountsAsLoadedWithoutTypes) {
     WriteFile(dir / "types1.xml", "<DispositionTypes><DispositionType><Name>A</Name>");
     CDispositionTypes types;
     s.prompts.ExpectMessageStartingWith("The file " + (dir / "types1.xml") + " is not well-formed XML");
-    EXPECT_TRUE(types.LoadFromFile("+/types1.xml", test::LinksIn(dir).masterFilePath, s.services.paths, s.prompts));
+    EXPECT_TRUE(
+        types.LoadFromFile("+/types1.xml", test::LinksIn(dir).masterFilePath, s.services.paths, s.prompts));
     EXPECT_EQ(types.size(), 0u);
 }
 
 #ifndef _WIN32
-// A socket exists as a file but cannot be opened for reading: the one unreadable file root cannot read.
-class SocketFile {
-public:
-    explicit SocketFile(const std::string& path) : fd_(socket(AF_UNIX, SOCK_STREAM, 0)) {
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        path.copy(address.sun_path, sizeof(address.sun_path) - 1);
-        bound_ = fd_ >= 0 && bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
-    }
-    ~SocketFile() {
-        if (fd_ >= 0) close(fd_);
-    }
-    bool bound() const { return bound_; }
-
-private:
-    int fd_;
-    bool bound_ = false;
-};
-
 TEST(Catalogues, UnreadableFilesAreReportedNotTakenForEmptyOnes) {
     TempDir dir;
     ScriptedServices s(dir.path());
-    SocketFile categories(dir / "categoryDefinitions.xml");
-    SocketFile types(dir / "dispositionTypes.xml");
+    test::SocketFile categories(dir / "categoryDefinitions.xml");
+    test::SocketFile types(dir / "dispositionTypes.xml");
     if (!categories.bound() || !types.bound()) GTEST_SKIP() << "cannot create a socket file here";
     const MasterLinks links = test::LinksIn(dir);
 
@@ -156,7 +141,8 @@ TEST(Catalogues, UnreadableFilesAreReportedNotTakenForEmptyOnes) {
     EXPECT_TRUE(GetCategoryNameList(links, s.services.paths, s.prompts).empty());
     CDispositionTypes catalogue;
     s.prompts.ExpectMessageStartingWith("Error loading the Disposition Types file=75:Cannot open");
-    EXPECT_FALSE(catalogue.LoadFromFile(links.dispositionTypes[0], links.masterFilePath, s.services.paths, s.prompts));
+    EXPECT_FALSE(
+        catalogue.LoadFromFile(links.dispositionTypes[0], links.masterFilePath, s.services.paths, s.prompts));
 }
 #endif
 
