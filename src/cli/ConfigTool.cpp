@@ -3,6 +3,7 @@
 #include <istream>
 #include <ostream>
 
+#include "cli/CheckCommand.h"
 #include "cli/StreamPrompts.h"
 #include "core/errors.h"
 #include "core/password.h"
@@ -26,6 +27,9 @@ constexpr const char* kUsage =
     "Commands:\n"
     "  resave [--stdout] MASTER   load the master file and write it back as the editor's Save does;\n"
     "                             with --stdout print the text it would write and write nothing\n"
+    "  check MASTER               load the master file and run the mailbox editor's checks of\n"
+    "                             \"Save and Exit\" on every mailbox, changing nothing; each failure is\n"
+    "                             printed to standard output as NAME: MESSAGE\n"
     "  scramble                   read a password line from standard input, print its stored form\n"
     "  unscramble                 read a stored password line from standard input, print it in clear\n"
     "  --help                     show this text\n"
@@ -121,6 +125,11 @@ int RunTool(const std::vector<std::string>& args, std::istream& in, std::ostream
     if (command == "resave") {
         if (!ParseOptions(args, 1, options, err, true)) return kExitUsage;
         return Resave(options, out, err, environment);
+    }
+    if (command == "check") {
+        if (!ParseOptions(args, 1, options, err, false)) return kExitUsage;
+        if (options.files.size() != 1) return Usage(err, "check takes exactly one file");
+        return RunCheck(options.files[0], out, err, environment);
     }
     if (!command.empty() && command[0] == '-') return Usage(err, "unknown option '" + command + "'");
     return Usage(err, "unknown command '" + command + "'");

@@ -41,7 +41,8 @@ FileChoice CategorizationChoice(const std::string& masterFile) {
     FileChoice choice;
     choice.referringFile = masterFile;
     choice.pattern = "*.categorization.xml";
-    choice.filter = "Categorization config files(*.categorization.xml)|*categorization.xml|All xml files(*.xml)|*.xml";
+    choice.filter =
+        "Categorization config files(*.categorization.xml)|*categorization.xml|All xml files(*.xml)|*.xml";
     choice.title = "Choose the categorization config file you wish to use";
     choice.defaultName = "categorization.xml";
     choice.mode = FileCheck::MustExist;
@@ -54,7 +55,8 @@ FileChoice DispositionChoice(const std::string& masterFile) {
     FileChoice choice;
     choice.referringFile = masterFile;
     choice.pattern = "*.disposition.xml";
-    choice.filter = "Disposition config files(*.disposition.xml)|*.disposition.xml|All xml files(*.xml)|*.xml";
+    choice.filter =
+        "Disposition config files(*.disposition.xml)|*.disposition.xml|All xml files(*.xml)|*.xml";
     choice.title = "Choose the disposition config file you wish to open";
     choice.defaultName = "disposition.xml";
     choice.mode = FileCheck::CreatePrompt;
@@ -79,19 +81,21 @@ FrmMailbox::FrmMailbox(Services& services, const IMasterLinks& master)
     label("Label6", "Disposition Configuration File:", kDispositionTip);
     textBox("txtDisposition", kDispositionTip).readOnly = true;
     AddControl("cmdBrowseDisposition", ControlKind::Button, "...", kDispositionTip);
-    AddControl("cmdEdit", ControlKind::Button, "Edit", "Allows you to edit the dispositions for each category");
+    AddControl("cmdEdit", ControlKind::Button, "Edit",
+               "Allows you to edit the dispositions for each category");
 
     label("Label14", "Categorization Rules Config File:", kCatRuleTip);
     textBox("txtCatRuleFile", kCatRuleTip).readOnly = true;
     AddControl("cmdBrowseCategorization", ControlKind::Button, "...", kCatRuleTip);
 
     const std::string subfolderTip =
-        "The name of the subfolder of the inbox that you wish to pull messages from. You should almost always "
-        "leave this empty";
+        "The name of the subfolder of the inbox that you wish to pull messages from. "
+        "You should almost always leave this empty";
     label("Label15", "Subfolder:", subfolderTip);
     textBox("txtSubfolder", subfolderTip);
 
-    const std::string threadsTip = "The number of threads used to connect to the mailbox. We recommended you use 1";
+    const std::string threadsTip =
+        "The number of threads used to connect to the mailbox. We recommended you use 1";
     label("Label7", "Threads:", threadsTip);
     textBox("txtThreads", threadsTip);
 
@@ -127,20 +131,21 @@ FrmMailbox::FrmMailbox(Services& services, const IMasterLinks& master)
     option("optImaps", "IMAPS", "Use secure IMAP to connect to the mail server");
     option("optMaildir", "Maildir", "Look in a maildir-style folder structure on the file system.");
     option("optHighperfMaildir", "High-perf Maildir",
-           "Like maildir, but faster due to fewer file accesses. It is also less reliable since it holds info in "
-           "memory longer before writing it to disk.");
+           "Like maildir, but faster due to fewer file accesses. "
+           "It is also less reliable since it holds info in memory longer before writing it to disk.");
 
     AddControl("frameServer", ControlKind::Frame);
     const std::string hostTip = "The name (or ip address) of the mail server that hosts this mailbox";
     label("Label16", "Mail server:", hostTip);
     textBox("txtHost", hostTip);
     label("Label20", "Port:",
-          "The port to connect to the mailserver on. Use \"-1\" for the default port for the service (143 for imap, "
-          "110 for pop).");
+          "The port to connect to the mailserver on. Use \"-1\" for the default port for the service "
+          "(143 for imap, 110 for pop).");
     textBox("txtPort",
-            "The port to connect to the mailserver on. Use \"-1\" for the default port for the service (143 for imap, "
-            "993 for imap3, 110 for pop, 995 for pops).");
-    const std::string domainTip = "(Exchange only) - The NT Domain of the account used to access this mailbox";
+            "The port to connect to the mailserver on. Use \"-1\" for the default port for the service "
+            "(143 for imap, 993 for imap3, 110 for pop, 995 for pops).");
+    const std::string domainTip =
+        "(Exchange only) - The NT Domain of the account used to access this mailbox";
     label("Label2", "Domain:", domainTip);
     textBox("txtDomain", domainTip);
     const std::string userTip = "The user name used to access this mailbox";
@@ -158,15 +163,16 @@ FrmMailbox::FrmMailbox(Services& services, const IMasterLinks& master)
     label("Label19", "Home Folder:", homeTip);
     textBox("txtHomeFolder", homeTip);
     const std::string curTip =
-        "The limit on the size of the maildir \"cur\" folder; see the online documentation for the values the "
-        "server accepts";
+        "The limit on the size of the maildir \"cur\" folder; "
+        "see the online documentation for the values the server accepts";
     label("Label21", "Limit on size of cur:", curTip);
     textBox("txtLimitOnCurSize", curTip);
 
     // Settings the server still reads but nobody should change by hand: they travel between record and
     // window and are never shown.
     AddControl("chkExpungeWorkaround", ControlKind::CheckBox, "Expunge Workaround (hidden)").visible = false;
-    AddControl("chkCloseImmediately", ControlKind::CheckBox, "Close Immediately If Empty (hidden)").visible = false;
+    AddControl("chkCloseImmediately", ControlKind::CheckBox, "Close Immediately If Empty (hidden)").visible =
+        false;
 
     AddControl("cmdSave", ControlKind::Button, "Save and Exit");
     AddControl("cmdCancel", ControlKind::Button, "Exit and Discard Changes");
@@ -281,7 +287,8 @@ std::optional<std::string> FrmMailbox::CheckFields(CMailbox* numbers) const {
     if (catRuleFile != kMultipleCategorizationFiles && !platform::FileExists(Resolve(catRuleFile))) {
         return "Categorization rules file does not exist";
     }
-    if (!platform::FileExists(Resolve(Text("txtDisposition")))) return "Disposition configuration file does not exist";
+    if (!platform::FileExists(Resolve(Text("txtDisposition"))))
+        return "Disposition configuration file does not exist";
     if (Text("txtMailboxName").empty()) return "Mailbox name is missing";
 
     if (IsServerProtocol(protocol)) {
@@ -333,23 +340,26 @@ bool FrmMailbox::SaveToRecord() {
 bool FrmMailbox::QueryClose() {
     if (!changed()) return true;
     switch (services_.prompts.AskYesNoCancel("There are unsaved changes, do you wish to keep them?")) {
-        case Answer::Yes: return SaveToRecord();
-        case Answer::No: return true;
-        default: return false;
+        case Answer::Yes:
+            return SaveToRecord();
+        case Answer::No:
+            return true;
+        default:
+            return false;
     }
 }
 
 void FrmMailbox::BrowseCategorization() {
-    const auto chosen =
-        BrowseConfigFile(services_, CategorizationChoice(master_.FullPathToMasterConfig()), Text("txtCatRuleFile"));
+    const auto chosen = BrowseConfigFile(services_, CategorizationChoice(master_.FullPathToMasterConfig()),
+                                         Text("txtCatRuleFile"));
     if (!chosen) return;
     SetText("txtCatRuleFile", *chosen);
     setChanged(true);
 }
 
 void FrmMailbox::BrowseDisposition() {
-    const auto chosen =
-        BrowseConfigFile(services_, DispositionChoice(master_.FullPathToMasterConfig()), Text("txtDisposition"));
+    const auto chosen = BrowseConfigFile(services_, DispositionChoice(master_.FullPathToMasterConfig()),
+                                         Text("txtDisposition"));
     if (!chosen) return;
     SetText("txtDisposition", *chosen);
     setChanged(true);

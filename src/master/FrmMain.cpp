@@ -15,11 +15,14 @@ namespace {
 constexpr const char* kFilterDispositionTypes =
     "DispositionTypes config files(*.dispositiontypes.xml)|*dispositiontypes.xml|All xml files(*.xml)|*.xml";
 constexpr const char* kFilterCategoryDefinitions =
-    "CategoryDefinitions config files(*.categorydefinitions.xml)|*categorydefinitions.xml|All xml files(*.xml)|*.xml";
+    "CategoryDefinitions config files(*.categorydefinitions.xml)|*categorydefinitions.xml|"
+    "All xml files(*.xml)|*.xml";
 constexpr const char* kFilterMessageFields =
     "MessageFields config files(*.messagefields.xml)|*messagefields.xml|All xml files(*.xml)|*.xml";
-constexpr const char* kFilterMonitor = "Monitor config files(*.monitor.xml)|*monitor.xml|All xml files(*.xml)|*.xml";
-constexpr const char* kFilterMaster = "Master config files(*.master.xml)|*master.xml|All xml files(*.xml)|*.xml";
+constexpr const char* kFilterMonitor =
+    "Monitor config files(*.monitor.xml)|*monitor.xml|All xml files(*.xml)|*.xml";
+constexpr const char* kFilterMaster =
+    "Master config files(*.master.xml)|*master.xml|All xml files(*.xml)|*.xml";
 
 constexpr const char* kFoldedCaption = "Advanced Settings";
 constexpr const char* kUnfoldedCaption = "Basic Settings";
@@ -54,7 +57,9 @@ std::string CommandLineMasterPath(const std::string& commandLineText, const std:
     if (IsAbsoluteConfigPath(commandLineText)) return native;
     // Made absolute at once: the program directory, against which the window resolves relative names,
     // is seldom the folder the user started the program from.
-    return (std::filesystem::path(currentDirectory) / std::filesystem::path(native)).lexically_normal().string();
+    return (std::filesystem::path(currentDirectory) / std::filesystem::path(native))
+        .lexically_normal()
+        .string();
 }
 
 FrmMain::FrmMain(Services& services) : Form("frmMain", kMainCaption), services_(services) {
@@ -83,7 +88,8 @@ FrmMain::FrmMain(Services& services) : Form("frmMain", kMainCaption), services_(
     AddControl("lstMailboxes", ControlKind::List, "", listTip);
     AddControl("cmdEditMailbox", ControlKind::Button, "Edit", "Edit the selected mailbox");
     AddControl("cmdAddMailbox", ControlKind::Button, "Add", "Add a new mailbox to the list");
-    AddControl("cmdDeleteMailbox", ControlKind::Button, "Delete", "Remove the selected mailbox from the list");
+    AddControl("cmdDeleteMailbox", ControlKind::Button, "Delete",
+               "Remove the selected mailbox from the list");
     AddControl("cmdMoreLess", ControlKind::Button, kFoldedCaption);
 
     const std::string typesTip = "The configuration file containing the list of disposition types";
@@ -144,21 +150,22 @@ FrmMain::FrmMain(Services& services) : Form("frmMain", kMainCaption), services_(
         const char* defaultName;
     };
     const Catalogue catalogues[] = {
-        {"cmdBrowseDispositionType", "txtDispositionTypes1", "*.dispositiontypes.xml", kFilterDispositionTypes,
-         typesTitle, "customDispositionTypes.xml"},
-        {"cmdBrowseDispositionType2", "txtDispositionTypes2", "*.dispositiontypes.xml", kFilterDispositionTypes,
-         typesTitle, "systemDispositionTypes.xml"},
+        {"cmdBrowseDispositionType", "txtDispositionTypes1", "*.dispositiontypes.xml",
+         kFilterDispositionTypes, typesTitle, "customDispositionTypes.xml"},
+        {"cmdBrowseDispositionType2", "txtDispositionTypes2", "*.dispositiontypes.xml",
+         kFilterDispositionTypes, typesTitle, "systemDispositionTypes.xml"},
         {"cmdBrowseCategoryDefinition", "txtCategoryDefinitions1", "*.categorydefinitions.xml",
          kFilterCategoryDefinitions, categoriesTitle, "customCategoryDefinitions.xml"},
         {"cmdBrowseCategoryDefinition2", "txtCategoryDefinitions2", "*.categorydefinitions.xml",
          kFilterCategoryDefinitions, categoriesTitle, "systemCategoryDefinitions.xml"},
-        {"cmdBrowseMessageFields", "txtMessageFields1", "*.messagefields.xml", kFilterMessageFields, fieldsTitle,
-         "customMessageFields.xml"},
-        {"cmdBrowseMessageFields2", "txtMessageFields2", "*.messagefields.xml", kFilterMessageFields, fieldsTitle,
-         "systemMessageFields.xml"},
+        {"cmdBrowseMessageFields", "txtMessageFields1", "*.messagefields.xml", kFilterMessageFields,
+         fieldsTitle, "customMessageFields.xml"},
+        {"cmdBrowseMessageFields2", "txtMessageFields2", "*.messagefields.xml", kFilterMessageFields,
+         fieldsTitle, "systemMessageFields.xml"},
     };
     for (const Catalogue& c : catalogues) {
-        OnClick(c.button, [this, c] { BrowseCatalogue(c.textBox, c.pattern, c.filter, c.title, c.defaultName); });
+        OnClick(c.button,
+                [this, c] { BrowseCatalogue(c.textBox, c.pattern, c.filter, c.title, c.defaultName); });
     }
     OnClick("cmdEscape", [this] { UserRequestClose(); });
 }
@@ -266,9 +273,15 @@ void FrmMain::FillMailboxList() {
 void FrmMain::SetFileState(FileState state) {
     fileState_ = state;
     switch (state) {
-        case FileState::Read: SetCaption(kMainCaption); break;
-        case FileState::Defaults: SetCaption(std::string(kMainCaption) + kDefaultsShownSuffix); break;
-        case FileState::Incomplete: SetCaption(std::string(kMainCaption) + kIncompleteSuffix); break;
+        case FileState::Read:
+            SetCaption(kMainCaption);
+            break;
+        case FileState::Defaults:
+            SetCaption(std::string(kMainCaption) + kDefaultsShownSuffix);
+            break;
+        case FileState::Incomplete:
+            SetCaption(std::string(kMainCaption) + kIncompleteSuffix);
+            break;
     }
 }
 
@@ -280,8 +293,8 @@ bool FrmMain::ConfirmOverwriteUnreadFile() {
             : "The master file " + target +
                   " could not be read to the end, so the mailboxes after the one that failed are not loaded "
                   "and would be lost. ";
-    return services_.prompts.AskYesNo(why + "Do you want to overwrite the file with what this window shows?") ==
-           Answer::Yes;
+    return services_.prompts.AskYesNo(
+               why + "Do you want to overwrite the file with what this window shows?") == Answer::Yes;
 }
 
 bool FrmMain::saveMaster() {
@@ -299,8 +312,10 @@ bool FrmMain::QueryClose() {
             CommitFields();
             saveMaster();
             return true;
-        case Answer::No: return true;
-        default: return false;
+        case Answer::No:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -397,8 +412,9 @@ void FrmMain::DeleteMailbox() {
         if (!RecordOfEntry(index)) return;
         keys.push_back(Items("lstMailboxes").at(static_cast<size_t>(index)));
     }
-    if (services_.prompts.AskYesNo("Are you sure you want to remove the selected mailboxes?  This cannot be undone",
-                                   kConfirmDeleteTitle) != Answer::Yes) {
+    if (services_.prompts.AskYesNo(
+            "Are you sure you want to remove the selected mailboxes?  This cannot be undone",
+            kConfirmDeleteTitle) != Answer::Yes) {
         return;
     }
     const int first = selection.front();
@@ -413,8 +429,9 @@ void FrmMain::DeleteMailbox() {
     saveMaster();
 }
 
-void FrmMain::BrowseCatalogue(const std::string& textBox, const std::string& pattern, const std::string& filter,
-                              const std::string& title, const std::string& defaultName) {
+void FrmMain::BrowseCatalogue(const std::string& textBox, const std::string& pattern,
+                              const std::string& filter, const std::string& title,
+                              const std::string& defaultName) {
     FileChoice choice;
     choice.referringFile = FullPathToMasterConfig();
     choice.pattern = pattern;
@@ -466,7 +483,8 @@ void FrmMain::BrowseMasterConfig() {
         const auto chosen = services_.dialogs.ChooseOpenFile(request);
         if (!chosen) return;
         if (!platform::FileExists(*chosen)) {
-            if (services_.prompts.AskYesNo("File does not exist, do you want to create it?") != Answer::Yes) return;
+            if (services_.prompts.AskYesNo("File does not exist, do you want to create it?") != Answer::Yes)
+                return;
             MasterConfiguration::CreateSkeleton(*chosen);
         }
         SetText("txtMasterConfig", services_.paths.MakeStoredPath(false, *chosen, ""));
@@ -484,8 +502,8 @@ void FrmMain::EditMonitorConfig() {
     }
     const std::string path = ResolveAgainstMaster(Text("txtMonitorConfigFile"));
     if (!platform::FileExists(path)) return;
-    services_.prompts.ShowMessage("The monitor configuration editor is not available in this version. Edit " + path +
-                                  " with a text editor.");
+    services_.prompts.ShowMessage("The monitor configuration editor is not available in this version. Edit " +
+                                  path + " with a text editor.");
 }
 
 }  // namespace pv

@@ -35,7 +35,8 @@ struct MailboxEditor : ::testing::Test {
         WriteFile(cfg + "/dispositionTypes.xml",
                   "<DispositionTypes><DispositionType><Name>ForwardMessage</Name></DispositionType>"
                   "</DispositionTypes>");
-        WriteFile(cfg + "/categoryDefinitions.xml", "<Categories><Category><Name>Spam</Name></Category></Categories>");
+        WriteFile(cfg + "/categoryDefinitions.xml",
+                  "<Categories><Category><Name>Spam</Name></Category></Categories>");
         WriteFile(cfg + "/maildir/.keep", "");
         WriteFile(program + "/.keep", "");
         record.sName = "sales";
@@ -108,7 +109,8 @@ TEST_F(MailboxEditor, ChecksComeInTheirOrderAndStopAtTheFirstFailure) {
     record.setDomain("");
     s.prompts.ExpectMessage("Unknown protocol=imap4");
     form.LoadFromObject(record);
-    for (const char* option : {"optPOP", "optPops", "optIMAP", "optImaps", "optMaildir", "optHighperfMaildir"}) {
+    for (const char* option :
+         {"optPOP", "optPops", "optIMAP", "optImaps", "optMaildir", "optHighperfMaildir"}) {
         EXPECT_FALSE(form.Checked(option)) << option;
     }
     EXPECT_TRUE(form.Visible("frameFile"));
@@ -129,8 +131,10 @@ TEST_F(MailboxEditor, ChecksComeInTheirOrderAndStopAtTheFirstFailure) {
         {"No messages wait time must be numeric", [&] { form.UserSetText("txtNoMessagesWaitTime", "12"); }},
         {"Threads must be numeric", [&] { form.UserSetText("txtThreads", "3"); }},
         {"Success wait time must be numeric", [&] { form.UserSetText("txtWaitTime", "14"); }},
-        {"Categorization rules file does not exist", [&] { WriteFile(cfg + "/missing-rules.xml", "<Rules/>"); }},
-        {"Disposition configuration file does not exist", [&] { WriteFile(cfg + "/missing.xml", "<Dispositions/>"); }},
+        {"Categorization rules file does not exist",
+         [&] { WriteFile(cfg + "/missing-rules.xml", "<Rules/>"); }},
+        {"Disposition configuration file does not exist",
+         [&] { WriteFile(cfg + "/missing.xml", "<Dispositions/>"); }},
         {"Mailbox name is missing", [&] { form.UserSetText("txtMailboxName", "support"); }},
         {"Mail Server is missing", [&] { form.UserSetText("txtHost", "pop.example.com"); }},
         {"Port must be numeric", [&] { form.UserSetText("txtPort", "995"); }},
@@ -226,8 +230,9 @@ TEST_F(MailboxEditor, SeveralCategorizationFilesStayUntilOneIsChosen) {
     const FileDialogRequest& request = s.dialogs.requests[0];
     EXPECT_EQ(request.title, "Choose the categorization config file you wish to use");
     EXPECT_EQ(request.pattern, "*.categorization.xml");
-    EXPECT_EQ(request.filter,
-              "Categorization config files(*.categorization.xml)|*categorization.xml|All xml files(*.xml)|*.xml");
+    EXPECT_EQ(
+        request.filter,
+        "Categorization config files(*.categorization.xml)|*categorization.xml|All xml files(*.xml)|*.xml");
     EXPECT_EQ(request.mode, FileCheck::MustExist);
     EXPECT_TRUE(request.refuseReadOnly);
     EXPECT_EQ(request.fileName, "categorization.xml");

@@ -142,11 +142,22 @@ TEST_F(MainWindow, WithoutAnyMasterTheDialogOpensAtOnceAndCanCreateOne) {
 
 TEST_F(MainWindow, FoldingShowsAndHidesTheAdvancedControlsOnly) {
     OpenOn(MasterWith({}));
-    const std::vector<std::string> advanced = {
-        "Label5", "txtDispositionTypes1", "txtDispositionTypes2", "cmdBrowseDispositionType",
-        "cmdBrowseDispositionType2", "Label6", "txtCategoryDefinitions1", "txtCategoryDefinitions2",
-        "cmdBrowseCategoryDefinition", "cmdBrowseCategoryDefinition2", "Label7", "txtMessageFields1",
-        "txtMessageFields2", "cmdBrowseMessageFields", "cmdBrowseMessageFields2", "chkOnePass"};
+    const std::vector<std::string> advanced = {"Label5",
+                                               "txtDispositionTypes1",
+                                               "txtDispositionTypes2",
+                                               "cmdBrowseDispositionType",
+                                               "cmdBrowseDispositionType2",
+                                               "Label6",
+                                               "txtCategoryDefinitions1",
+                                               "txtCategoryDefinitions2",
+                                               "cmdBrowseCategoryDefinition",
+                                               "cmdBrowseCategoryDefinition2",
+                                               "Label7",
+                                               "txtMessageFields1",
+                                               "txtMessageFields2",
+                                               "cmdBrowseMessageFields",
+                                               "cmdBrowseMessageFields2",
+                                               "chkOnePass"};
     const auto expectShown = [&](bool shown) {
         EXPECT_EQ(main.advancedShown(), shown);
         for (const auto& name : advanced) EXPECT_EQ(main.Visible(name), shown) << name;
@@ -194,16 +205,12 @@ TEST_F(MainWindow, ChangesAskBeforeClosingAndReloadDiscardsThem) {
     main.Reopen();
     s.prompts.ExpectYesNoCancel(kUnsaved, Answer::Yes).ExpectMessage("Saved");
     EXPECT_TRUE(main.UserRequestClose());
-    EXPECT_EQ(ReadFile(master), CrLf({"<ResponseHandler>",
-                                      "\t<MonitorConfigFile>+/monitor.xml</MonitorConfigFile>",
-                                      "\t<DispositionTypesFile>+/dispositionTypes.xml</DispositionTypesFile>",
-                                      "\t<CategoryDefinitionsFile>+/categoryDefinitions.xml</CategoryDefinitionsFile>",
-                                      "\t<MessageFieldsFile>+/MessageFields.xml</MessageFieldsFile>",
-                                      "\t<OnePass>1</OnePass>",
-                                      "\t<Mailboxes>",
-                                      "\t</Mailboxes>",
-                                      "</ResponseHandler>",
-                                      ""}));
+    EXPECT_EQ(ReadFile(master),
+              CrLf({"<ResponseHandler>", "\t<MonitorConfigFile>+/monitor.xml</MonitorConfigFile>",
+                    "\t<DispositionTypesFile>+/dispositionTypes.xml</DispositionTypesFile>",
+                    "\t<CategoryDefinitionsFile>+/categoryDefinitions.xml</CategoryDefinitionsFile>",
+                    "\t<MessageFieldsFile>+/MessageFields.xml</MessageFieldsFile>", "\t<OnePass>1</OnePass>",
+                    "\t<Mailboxes>", "\t</Mailboxes>", "</ResponseHandler>", ""}));
 }
 
 TEST_F(MainWindow, CatalogueBrowseButtonsFollowTheFileChoicePattern) {
@@ -217,10 +224,14 @@ TEST_F(MainWindow, CatalogueBrowseButtonsFollowTheFileChoicePattern) {
         const char* title;
         const char* defaultName;
     };
-    const char* types = "DispositionTypes config files(*.dispositiontypes.xml)|*dispositiontypes.xml|All xml files(*.xml)|*.xml";
+    const char* types =
+        "DispositionTypes config files(*.dispositiontypes.xml)|*dispositiontypes.xml|"
+        "All xml files(*.xml)|*.xml";
     const char* categories =
-        "CategoryDefinitions config files(*.categorydefinitions.xml)|*categorydefinitions.xml|All xml files(*.xml)|*.xml";
-    const char* fields = "MessageFields config files(*.messagefields.xml)|*messagefields.xml|All xml files(*.xml)|*.xml";
+        "CategoryDefinitions config files(*.categorydefinitions.xml)|*categorydefinitions.xml|"
+        "All xml files(*.xml)|*.xml";
+    const char* fields =
+        "MessageFields config files(*.messagefields.xml)|*messagefields.xml|All xml files(*.xml)|*.xml";
     const Case cases[] = {
         {"cmdBrowseDispositionType", "txtDispositionTypes1", "*.dispositiontypes.xml", types,
          "Choose the disposition types file you wish to use", "customDispositionTypes.xml"},
@@ -279,12 +290,14 @@ TEST_F(MainWindow, ANewMonitorFileIsCreatedAndWrittenOnlyOnSave) {
     s.prompts.ExpectMessage("Saved");
     main.UserClick("cmdAddMailbox");
     EXPECT_EQ(NamesInFile(master), (std::vector<std::string>{"one", "two"}));
-    EXPECT_EQ(ReadNodeText(LoadXmlFile(master).root(), "ResponseHandler/MonitorConfigFile", ""), "+/monitor.xml");
+    EXPECT_EQ(ReadNodeText(LoadXmlFile(master).root(), "ResponseHandler/MonitorConfigFile", ""),
+              "+/monitor.xml");
     EXPECT_TRUE(main.changed());
 
     s.prompts.ExpectMessage("Saved");
     main.UserClick("cmdSave");
-    EXPECT_EQ(ReadNodeText(LoadXmlFile(master).root(), "ResponseHandler/MonitorConfigFile", ""), "+/ops.monitor.xml");
+    EXPECT_EQ(ReadNodeText(LoadXmlFile(master).root(), "ResponseHandler/MonitorConfigFile", ""),
+              "+/ops.monitor.xml");
     EXPECT_FALSE(main.changed());
 }
 
@@ -495,9 +508,10 @@ TEST_F(MainWindow, AFileThatIsNotWellFormedShowsDefaultsAndIsOverwrittenOnlyWhen
 
 TEST_F(MainWindow, AfterALoadThatStoppedTheListIsMadeTrueBeforeAMailboxIsTouched) {
     OpenOn(MasterWith({"one", "two"}));
-    WriteFile(master, "<ResponseHandler><OnePass>1</OnePass><Mailboxes><Mailbox><Name>three</Name></Mailbox>"
-                      "<Mailbox><Name>three</Name></Mailbox><Mailbox><Name>four</Name></Mailbox>"
-                      "</Mailboxes></ResponseHandler>");
+    WriteFile(master,
+              "<ResponseHandler><OnePass>1</OnePass><Mailboxes><Mailbox><Name>three</Name></Mailbox>"
+              "<Mailbox><Name>three</Name></Mailbox><Mailbox><Name>four</Name></Mailbox>"
+              "</Mailboxes></ResponseHandler>");
     const std::string onDisk = ReadFile(master);
     s.prompts.ExpectMessageStartingWith("Unexpected error in LoadFile=457:");
     main.UserClick("cmdReload");
@@ -510,7 +524,8 @@ TEST_F(MainWindow, AfterALoadThatStoppedTheListIsMadeTrueBeforeAMailboxIsTouched
     EXPECT_EQ(Listed(), (std::vector<std::string>{"one", "two"}));
     EXPECT_EQ(main.mailboxes().Keys(), std::vector<std::string>{"three"});
 
-    const std::string notLoaded = "The mailbox \"one\" is no longer loaded. The list now shows the mailboxes that are.";
+    const std::string notLoaded =
+        "The mailbox \"one\" is no longer loaded. The list now shows the mailboxes that are.";
     main.UserSelect("lstMailboxes", {0});
     s.prompts.ExpectMessage(notLoaded);
     main.UserClick("cmdEditMailbox");
@@ -533,11 +548,12 @@ TEST_F(MainWindow, AfterALoadThatStoppedTheListIsMadeTrueBeforeAMailboxIsTouched
         editor.UserSetText("txtHost", "mail.example.com");
         editor.UserClick("cmdSave");
     });
-    s.prompts.ExpectYesNo("The master file " + master +
-                              " could not be read to the end, so the mailboxes after the one that failed are not "
-                              "loaded and would be lost. Do you want to overwrite the file with what this window "
-                              "shows?",
-                          Answer::No);
+    s.prompts.ExpectYesNo(
+        "The master file " + master +
+            " could not be read to the end, so the mailboxes after the one that failed are not "
+            "loaded and would be lost. Do you want to overwrite the file with what this window "
+            "shows?",
+        Answer::No);
     main.UserClick("cmdEditMailbox");
     EXPECT_EQ(ReadFile(master), onDisk);
     EXPECT_EQ(main.mailboxes().Find("three")->sHost, "mail.example.com");
