@@ -109,6 +109,10 @@ void DetailedEditorForm::AfterChoosing() {
 }
 
 DetailedLoad DetailedEditorForm::LoadFile() {
+    if (!BeforeLoading()) {
+        lastLoad_ = DetailedLoad::Stopped;
+        return lastLoad_;
+    }
     const std::string path = GetConfigFilePath();
     XmlFile file;
     DetailedLoad outcome = DetailedLoad::Missing;

@@ -69,6 +69,7 @@ enum class DetailedLoad {
     NoRoot,      // well-formed, but without a Disposition root: defaults
     Malformed,   // not well-formed (reported): defaults
     Unreadable,  // could not be read at all (reported): defaults
+    Stopped,     // the editor's BeforeLoading refused: nothing was read
 };
 
 // The detailed editor of one disposition type. An editor declares, in its constructor and in the order
@@ -137,6 +138,9 @@ class DetailedEditorForm : public DispositionEditorBase {
     // Stops the save with a message, from a Custom writer or anywhere during BuildFileText.
     [[noreturn]] static void Refuse(const std::string& message);
 
+    // Runs first in LoadFile, e.g. to read a catalogue the settings need; false stops the load (the editor
+    // has said why and may have closed itself).
+    virtual bool BeforeLoading() { return true; }
     // Runs at the end of LoadFile, after Changed was cleared (enabled states and the like).
     virtual void AfterLoading() {}
     void AfterChoosing() override;

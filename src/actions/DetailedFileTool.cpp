@@ -49,6 +49,7 @@ class ResaveInsteadOfShowing : public IWindowHost {
                 return ResaveOutcome::NoRoot;
             case DetailedLoad::Malformed:
             case DetailedLoad::Unreadable:
+            case DetailedLoad::Stopped:
                 return ResaveOutcome::NotRead;
         }
         if (!textOnly_) return editor->SaveFile() ? ResaveOutcome::Written : ResaveOutcome::Refused;

@@ -31,9 +31,11 @@ constexpr char kPathListSeparator = ';';
 constexpr char kPathListSeparator = ':';
 #endif
 
+#ifndef _WIN32
 // The desktop text editors tried in turn where there is no notepad.
 constexpr const char* kTextEditors[] = {"gnome-text-editor", "gedit", "kate", "mousepad", "xed", "pluma"};
 constexpr const char* kDesktopOpener = "xdg-open";
+#endif
 
 bool IsExecutableFile(const std::string& path) {
 #ifdef _WIN32

@@ -40,6 +40,15 @@ class SampleEditor : public DetailedEditorForm {
                 WriteCloseTag(buffer, "Limits", 1);
             });
     }
+    bool catalogueMissing = false;
+
+  protected:
+    bool BeforeLoading() override {
+        if (!catalogueMissing) return true;
+        services_.prompts.ShowMessage("Couldn't load the catalogue, aborting");
+        Close();
+        return false;
+    }
 };
 
 std::string Sample(const std::string& name, const std::string& on, const std::string& zone,
@@ -237,6 +246,18 @@ TEST(DetailedEditorFramework, FilesThatCannotBeReadShowDefaultsAndOnlyDamageIsRe
     kit.Place("good.sample.xml", Sample("x", "1", "", "1"));
     form.PassDispositionObject(kit.record);
     EXPECT_EQ(form.lastLoad(), DetailedLoad::Loaded);
+}
+
+TEST(DetailedEditorFramework, AnEditorCanStopLoadingBeforeAnythingIsRead) {
+    DetailedEditorKit kit;
+    kit.Place("s.sample.xml", Sample("x", "1", "", "1"));
+    SampleEditor form(kit.s.services);
+    form.catalogueMissing = true;
+    kit.s.prompts.ExpectMessage("Couldn't load the catalogue, aborting");
+    form.PassDispositionObject(kit.record);
+    EXPECT_EQ(form.lastLoad(), DetailedLoad::Stopped);
+    EXPECT_EQ(form.Text("txtName"), "");
+    EXPECT_TRUE(form.IsClosed());
 }
 
 #ifndef _WIN32
