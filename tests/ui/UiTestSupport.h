@@ -32,7 +32,9 @@ inline void Click(QWidget& window, const char* name) {
     QAbstractButton* button = Find<QAbstractButton>(window, name);
     if (!button) return;
     ASSERT_TRUE(button->isEnabled()) << name << " is disabled";
-    QTest::mouseClick(button, Qt::LeftButton);
+    // Check boxes and options answer only on their indicator and caption, not on the rest of their cell.
+    const QPoint where = button->isCheckable() ? QPoint(8, button->height() / 2) : button->rect().center();
+    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, where);
 }
 
 inline void SelectRow(QWidget& window, const char* name, int row) {

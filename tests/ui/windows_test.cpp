@@ -1,0 +1,391 @@
+// The real windows, offscreen: controls found by objectName, typed into and clicked, files compared byte for
+// byte.
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <filesystem>
+
+#include "UiTestSupport.h"
+#include "actions/FrmCustom.h"
+#include "actions/FrmForwardMessage.h"
+#include "actions/RegisterEditors.h"
+#include "core/password.h"
+#include "dispositions/CCatDisposition.h"
+#include "dispositions/FrmChooseType.h"
+#include "dispositions/FrmDispositions.h"
+#include "mailbox/FrmMailbox.h"
+#include "master/FrmMain.h"
+#include "support/Scripted.h"
+#include "support/TestFiles.h"
+#include "ui/WindowLayouts.h"
+
+namespace pv::test {
+namespace {
+
+namespace fs = std::filesystem;
+using ui::FormWindow;
+
+// A copy of the sample configuration, so that the tests write where nobody minds.
+struct SampleCopy {
+    SampleCopy() {
+        fs::copy(std::string(POSTVANE_EXAMPLES) + "/config", dir / "config", fs::copy_options::recursive);
+    }
+    std::string master() const { return dir / "config/master.xml"; }
+    std::string file(const std::string& relative) const { return dir / ("config/" + relative); }
+    TempDir dir;
+};
+
+// Cuts the Mailbox element whose Name is `name` out of a written master file.
+std::string WithoutMailbox(const std::string& text, const std::string& name) {
+    const size_t nameAt = text.find("\t\t\t<Name>" + name + "</Name>\r\n");
+    const size_t begin = text.rfind("\t\t<Mailbox>\r\n", nameAt);
+    const std::string end = "\t\t</Mailbox>\r\n";
+    const size_t stop = text.find(end, nameAt) + end.size();
+    return text.substr(0, begin) + text.substr(stop);
+}
+
+TEST(QtWindows, EveryLayoutShowsEveryControlOfItsLogic) {
+    TempDir dir;
+    ScriptedServices s(dir.path());
+    MasterLinks master;
+    master.masterFilePath = dir / "master.xml";
+    FrmMain main(s.services);
+    FrmMailbox mailbox(s.services, master);
+    FrmDispositions dispositions(s.services, master);
+    FrmChooseType chooser(s.services, master);
+    FrmForwardMessage forward(s.services);
+    FrmCustom custom(s.services);
+    std::vector<Form*> forms = {&main, &mailbox, &dispositions, &chooser, &forward, &custom};
+    std::set<std::string> kinds;
+    for (Form* form : forms) {
+        FormWindow window(*form);
+        EXPECT_EQ(window.missingControls(), std::vector<std::string>{}) << form->kind();
+        EXPECT_EQ(window.windowTitle().toStdString(), form->caption());
+        kinds.insert(form->kind());
+    }
+    for (const auto& [kind, setup] : ui::WindowLayouts()) EXPECT_TRUE(kinds.count(kind)) << kind << " has no logic";
+}
+
+TEST(QtWindows, MainWindowFoldsBackToExactlyItsOpeningHeight) {
+    SampleCopy sample;
+    ScriptedServices s(sample.dir.path());
+    FrmMain main(s.services);
+    FormWindow window(main);
+    main.Open(sample.master(), sample.dir.path());
+    window.show();
+    QApplication::processEvents();
+    QWidget* advancedBox = window.findChild<QWidget*>("txtDispositionTypes1");
+    ASSERT_NE(advancedBox, nullptr);
+    EXPECT_FALSE(advancedBox->isVisible());
+    const int opening = window.height();
+    QAbstractButton* fold = Find<QAbstractButton>(window, "cmdMoreLess");
+    EXPECT_EQ(fold->text(), "Advanced Settings");
+
+    Click(window, "cmdMoreLess");
+    EXPECT_EQ(fold->text(), "Basic Settings");
+    EXPECT_TRUE(advancedBox->isVisible());
+    EXPECT_GT(window.height(), opening);
+
+    Click(window, "cmdMoreLess");
+    EXPECT_EQ(window.height(), opening);
+    EXPECT_FALSE(advancedBox->isVisible());
+    // The file name boxes of the main window are read-only.
+    EXPECT_TRUE(Find<QLineEdit>(window, "txtMasterConfig")->isReadOnly());
+}
+
+TEST(QtWindows, AddingThroughTheTypedEditorAndDeletingWriteTheMasterFile) {
+    SampleCopy sample;
+    const std::string original = ReadFile(sample.master());
+    ScriptedServices s(sample.dir.path());
+    FrmMain main(s.services);
+    FormWindow window(main);
+    main.Open(sample.master(), sample.dir.path());
+    window.show();
+
+    // Delete "Billing": the confirmation has its own title.
+    const auto& names = main.Items("lstMailboxes");
+    const int billing = static_cast<int>(std::find(names.begin(), names.end(), "Billing") - names.begin());
+    SelectRow(window, "lstMailboxes", billing);
+    s.prompts.ExpectYesNo("Are you sure you want to remove the selected mailboxes?  This cannot be undone",
+                          Answer::Yes, kConfirmDeleteTitle)
+        .ExpectMessage("Saved");
+    Click(window, "cmdDeleteMailbox");
+    EXPECT_EQ(ReadFile(sample.master()), WithoutMailbox(original, "Billing"));
+
+    // Add "Helpdesk", typed into the mailbox editor's own widgets.
+    s.dialogs.AnswerFile(sample.file("support.disposition.xml")).AnswerFile(sample.file("common.categorization.xml"));
+    s.windows.Expect("frmMailbox", [&](Form& form) {
+        FormWindow editor(form);
+        editor.show();
+        EXPECT_EQ(Find<QLineEdit>(editor, "txtPassword")->echoMode(), QLineEdit::Password);
+        EXPECT_TRUE(Find<QLineEdit>(editor, "txtDisposition")->isReadOnly());
+        Type(editor, "txtMailboxName", "Helpdesk");
+        Type(editor, "txtHost", "mail.example.org");
+        Type(editor, "txtDomain", "");
+        Type(editor, "txtUser", "helpdesk");
+        Type(editor, "txtAlias", "");
+        Type(editor, "txtPassword", "s3cret!");
+        Type(editor, "txtThreads", "2");
+        Click(editor, "optPOP");
+        EXPECT_TRUE(Find<QWidget>(editor, "frameServer")->isVisible());
+        EXPECT_FALSE(Find<QWidget>(editor, "frameFile")->isVisible());
+        Click(editor, "cmdBrowseDisposition");
+        Click(editor, "cmdBrowseCategorization");
+        Click(editor, "cmdSave");
+    });
+    s.prompts.ExpectMessage("Saved");
+    Click(window, "cmdAddMailbox");
+    ASSERT_EQ(s.dialogs.requests.size(), 2u);
+    EXPECT_EQ(s.dialogs.requests[0].title, "Choose the disposition config file you wish to open");
+    EXPECT_EQ(s.dialogs.requests[1].filter,
+              "Categorization config files(*.categorization.xml)|*categorization.xml|All xml files(*.xml)|*.xml");
+
+    const std::string added = CrLf({
+        "\t\t<Mailbox>",
+        "\t\t\t<Name>Helpdesk</Name>",
+        "\t\t\t<Host>mail.example.org</Host>",
+        "\t\t\t<Port>-1</Port>",
+        "\t\t\t<Protocol>pop3</Protocol>",
+        "\t\t\t<User>helpdesk</User>",
+        "\t\t\t<Password>" + ScramblePassword("s3cret!", s.prompts) + "</Password>",
+        "\t\t\t<Subfolder></Subfolder>",
+        "\t\t\t<CategorizationRulesFileName>+/common.categorization.xml</CategorizationRulesFileName>",
+        "\t\t\t<DispositionFileName>+/support.disposition.xml</DispositionFileName>",
+        "\t\t\t<MsgsPerThreadBeforeRefresh>50</MsgsPerThreadBeforeRefresh>",
+        "\t\t\t<WaitTime>100</WaitTime>",
+        "\t\t\t<ErrorWaitTime>30</ErrorWaitTime>",
+        "\t\t\t<NoMessagesWaitTime>60</NoMessagesWaitTime>",
+        "\t\t\t<Threads>2</Threads>",
+        "\t\t\t<MailHomeFolder></MailHomeFolder>",
+        "\t\t\t<LimitOnCurSize>-1</LimitOnCurSize>",
+        "\t\t\t<MessageSizeLimit>5000000</MessageSizeLimit>",
+        "\t\t\t<MessageTruncateToSize>100000</MessageTruncateToSize>",
+        "\t\t\t<ExpungeWorkaround>0</ExpungeWorkaround>",
+        "\t\t\t<CloseImmediatelyIfEmpty>0</CloseImmediatelyIfEmpty>",
+        "\t\t</Mailbox>",
+    });
+    std::string expected = WithoutMailbox(original, "Billing");
+    expected.insert(expected.find("\t</Mailboxes>\r\n"), added);
+    EXPECT_EQ(ReadFile(sample.master()), expected);
+    EXPECT_EQ(main.Items("lstMailboxes").back(), "Helpdesk");
+}
+
+TEST(QtWindows, EscapeOnAnEditedMailboxAsksWhetherToKeepTheEdits) {
+    SampleCopy sample;
+    ScriptedServices s(sample.dir.path());
+    MasterLinks master;
+    master.masterFilePath = sample.master();
+    CMailbox record;
+    record.sName = "Keep";
+    FrmMailbox editor(s.services, master);
+    editor.LoadFromObject(record);
+    FormWindow window(editor);
+    window.show();
+    Type(window, "txtSubfolder", "INBOX.sub");
+    s.prompts.ExpectYesNoCancel("There are unsaved changes, do you wish to keep them?", Answer::Cancel);
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_FALSE(editor.IsClosed());
+    s.prompts.ExpectYesNoCancel("There are unsaved changes, do you wish to keep them?", Answer::No);
+    window.close();
+    EXPECT_TRUE(editor.IsClosed());
+    EXPECT_EQ(record.sSubfolder, "");
+}
+
+TEST(QtWindows, EditorTextBoxesSelectTheirTextOnFocusButTheMainWindowsDoNot) {
+    SampleCopy sample;
+    ScriptedServices s(sample.dir.path());
+    MasterLinks master;
+    master.masterFilePath = sample.master();
+    CMailbox record;
+    FrmMailbox editor(s.services, master);
+    editor.LoadFromObject(record);
+    FormWindow window(editor);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QLineEdit* host = Find<QLineEdit>(window, "txtHost");
+    host->setFocus();
+    QTest::qWait(20);
+    EXPECT_EQ(host->selectedText(), host->text());
+
+    FrmMain main(s.services);
+    FormWindow mainWindow(main);
+    main.Open(sample.master(), sample.dir.path());
+    mainWindow.show();
+    QApplication::setActiveWindow(&mainWindow);
+    QLineEdit* monitor = Find<QLineEdit>(mainWindow, "txtMonitorConfigFile");
+    monitor->setFocus();
+    QTest::qWait(20);
+    EXPECT_EQ(monitor->selectedText(), "");
+}
+
+TEST(QtWindows, TypeChooserGoesWithEnterAndCancelsWithItsVisibleButton) {
+    SampleCopy sample;
+    ScriptedServices s(sample.dir.path());
+    MasterLinks master;
+    master.masterFilePath = sample.master();
+    master.dispositionTypes[0] = "+/customDispositionTypes.xml";
+    master.dispositionTypes[1] = "+/systemDispositionTypes.xml";
+    CCatDisposition disposition;
+    disposition.DispositionFilePath = sample.file("support.disposition.xml");
+    FrmChooseType chooser(s.services, master);
+    ASSERT_TRUE(chooser.PassDispositionObject(disposition));
+    FormWindow window(chooser);
+    window.show();
+    QAbstractButton* cancel = Find<QAbstractButton>(window, "cmdEscape");
+    EXPECT_TRUE(cancel->isVisible());
+    EXPECT_EQ(cancel->text(), "Cancel");
+    EXPECT_TRUE(Find<QPushButton>(window, "cmdGo")->isDefault());
+    s.prompts.ExpectMessage("Please select a disposition type");
+    Click(window, "cmdGo");
+    EXPECT_FALSE(chooser.IsClosed());
+    Click(window, "cmdEscape");
+    EXPECT_TRUE(chooser.IsClosed());
+    EXPECT_FALSE(disposition.Changed);
+}
+
+TEST(QtWindows, ForwardMessageGreysTheBoxesItsStateDisables) {
+    SampleCopy sample;
+    ScriptedServices s(sample.dir.path());
+    CCatDisposition disposition;
+    disposition.Type = "ForwardMessage";
+    disposition.DispositionFilePath = sample.file("support.disposition.xml");
+    disposition.DetailedDispositionFile = "+/dispose/helpdesk.forward.xml";
+    FrmForwardMessage editor(s.services);
+    editor.PassDispositionObject(disposition);
+    FormWindow window(editor);
+    window.show();
+    QCheckBox* attachment = Find<QCheckBox>(window, "chkSendAsAttachment");
+    ASSERT_TRUE(attachment->isChecked());
+    const auto widgetsFollowTheLogic = [&] {
+        for (const std::string& name : editor.ControlNames()) {
+            QWidget* widget = window.controlWidget(name);
+            if (widget) EXPECT_EQ(widget->isEnabled(), editor.Enabled(name)) << name;
+        }
+    };
+    widgetsFollowTheLogic();
+    EXPECT_FALSE(Find<QCheckBox>(window, "chkPreserveToAddresses")->isEnabled());
+    Click(window, "chkSendAsAttachment");
+    EXPECT_FALSE(attachment->isChecked());
+    EXPECT_TRUE(Find<QCheckBox>(window, "chkPreserveToAddresses")->isEnabled());
+    widgetsFollowTheLogic();
+    s.prompts.ExpectYesNoCancel("There are unsaved changes, do you wish to save them?", Answer::No);
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_TRUE(editor.IsClosed());
+    EXPECT_EQ(ReadFile(sample.file("dispose/helpdesk.forward.xml")),
+              ReadFile(std::string(POSTVANE_EXAMPLES) + "/config/dispose/helpdesk.forward.xml"));
+}
+
+TEST(QtWindows, CustomEditorOpensItsFileInThePlainTextEditor) {
+    SampleCopy sample;
+    ScriptedServices s(sample.dir.path());
+    CCatDisposition disposition;
+    disposition.Type = "ArchiveToTape";
+    disposition.DispositionFilePath = sample.file("archive.disposition.xml");
+    disposition.DetailedDispositionFile = "+/dispose/archive.customdisposition.xml";
+    FrmCustom editor(s.services);
+    editor.PassDispositionObject(disposition);
+    FormWindow window(editor);
+    window.show();
+    Click(window, "cmdOpenWithNotepad");
+    ASSERT_EQ(s.launcher.launches.size(), 1u);
+    EXPECT_EQ(s.launcher.launches[0].arguments, std::vector<std::string>{sample.file("dispose/archive.customdisposition.xml")});
+    EXPECT_EQ(s.launcher.launches[0].workingDirectory, sample.file("dispose"));
+    EXPECT_EQ(Find<QAbstractButton>(window, "cmdOpenWithNotepad")->text(), "Open File in Notepad");
+    s.launcher.result = false;
+    s.prompts.ExpectMessage("Error launching notepad");
+    Click(window, "cmdOpenWithNotepad");
+}
+
+// The typical use, end to end through the real windows: main window, mailbox, the dispositions of "Default",
+// Add, "ForwardMessage", a new detailed file, filled in and saved, then every window saved on the way out.
+TEST(QtWindows, TypicalUseWritesTheDetailedFileTheDispositionFileAndTheMasterFile) {
+    RegisterBuiltInDispositionEditors();
+    SampleCopy sample;
+    const std::string masterBefore = ReadFile(sample.master());
+    const std::string dispositionsBefore = ReadFile(sample.file("archive.disposition.xml"));
+    ScriptedServices s(sample.dir.path());
+    FrmMain main(s.services);
+    FormWindow window(main);
+    main.Open(sample.master(), sample.dir.path());
+    window.show();
+    const auto& names = main.Items("lstMailboxes");
+    const int archive = static_cast<int>(std::find(names.begin(), names.end(), "Archive") - names.begin());
+    ASSERT_LT(archive, static_cast<int>(names.size()));
+    const std::string newFile = sample.file("dispose/escalation.forward.xml");
+
+    s.windows.Expect("frmMailbox", [&](Form& form) {
+        FormWindow editor(form);
+        editor.show();
+        Click(editor, "cmdEdit");
+        Click(editor, "cmdSave");
+    });
+    s.windows.Expect("frmDispositions", [&](Form& form) {
+        FormWindow dispositions(form);
+        dispositions.show();
+        EXPECT_EQ(form.Items("lstCategories").front(), "Default");
+        EXPECT_EQ(form.Selection("lstCategories"), std::vector<int>{0});
+        Click(dispositions, "cmdAdd");
+        EXPECT_EQ(form.Items("lstDispositions").back(), "(ForwardMessage) +/dispose/escalation.forward.xml");
+        Click(dispositions, "cmdSave");
+    });
+    s.windows.Expect("frmChooseType", [&](Form& form) {
+        FormWindow chooser(form);
+        chooser.show();
+        const auto& types = form.Items("lstDispositionType");
+        SelectRow(chooser, "lstDispositionType",
+                  static_cast<int>(std::find(types.begin(), types.end(), "ForwardMessage") - types.begin()));
+        Click(chooser, "cmdGo");
+    });
+    s.dialogs.AnswerFile(newFile);
+    s.windows.Expect("frmForwardMessage", [&](Form& form) {
+        FormWindow editor(form);
+        editor.show();
+        EXPECT_EQ(Find<QLineEdit>(editor, "txtFileName")->text(), "+/dispose/escalation.forward.xml");
+        Type(editor, "txtFrom", "postvane@example.com");
+        Type(editor, "txtSMTPServer", "smtp.example.com");
+        QPlainTextEdit* addresses = Find<QPlainTextEdit>(editor, "txtAddresses");
+        addresses->setFocus();
+        QTest::keyClicks(addresses, "boss@example.com");
+        s.prompts.ExpectMessage("Saved");
+        Click(editor, "cmdSave");
+        QTest::keyClick(&editor, Qt::Key_Escape);
+    });
+    s.prompts.ExpectMessage("Saved").ExpectMessage("Saved");
+    SelectRow(window, "lstMailboxes", archive);
+    Click(window, "cmdEditMailbox");
+
+    EXPECT_EQ(ReadFile(newFile), CrLf({
+                                     "<Disposition>",
+                                     "\t<From>postvane@example.com</From>",
+                                     "\t<SMTPServer>smtp.example.com</SMTPServer>",
+                                     "\t<SMTPPort>25</SMTPPort>",
+                                     "\t<TlsOption>None</TlsOption>",
+                                     "\t<Addresses>",
+                                     "\t\t<Address>boss@example.com</Address>",
+                                     "\t</Addresses>",
+                                     "\t<ForwardAsAttachment>1</ForwardAsAttachment>",
+                                     "\t<SubjectFormat>Forwarded by Postvane - %originalsubject%</SubjectFormat>",
+                                     "\t<Retries>10</Retries>",
+                                     "\t<PreserveToAddresses>0</PreserveToAddresses>",
+                                     "\t<PreserveFromAddress>0</PreserveFromAddress>",
+                                     "\t<PreserveEnvelopeToAddresses>0</PreserveEnvelopeToAddresses>",
+                                     "\t<PreserveEnvelopeFromAddress>0</PreserveEnvelopeFromAddress>",
+                                     "</Disposition>",
+                                     "",
+                                 }));
+    std::string expectedDispositions = dispositionsBefore;
+    const std::string endOfDefault = "\t</Default>\r\n";
+    expectedDispositions.insert(
+        expectedDispositions.find(endOfDefault),
+        CrLf({"\t\t<Disposition>", "\t\t\t<Type>ForwardMessage</Type>",
+              "\t\t\t<DetailedDispositionFile>+/dispose/escalation.forward.xml</DetailedDispositionFile>",
+              "\t\t\t<DirectoryForErrors></DirectoryForErrors>", "\t\t</Disposition>"}));
+    EXPECT_EQ(ReadFile(sample.file("archive.disposition.xml")), expectedDispositions);
+    EXPECT_EQ(ReadFile(sample.master()), masterBefore);
+}
+
+}  // namespace
+}  // namespace pv::test
