@@ -180,6 +180,15 @@ TEST_F(MailboxEditor, FileProtocolChecksTheHomeFolderAndTheCurLimit) {
     EXPECT_EQ(record.sHomeFolder, "+/maildir");
     EXPECT_EQ(record.nLimitOnCurSize, 4000);
     EXPECT_EQ(record.sPort, "not a port");
+
+    // A server option brings its frame back, and its own checks with it.
+    form.UserClick("optPOP");
+    EXPECT_TRUE(form.changed());
+    EXPECT_TRUE(form.Visible("frameServer"));
+    EXPECT_FALSE(form.Visible("frameFile"));
+    EXPECT_FALSE(form.Checked("optHighperfMaildir"));
+    s.prompts.ExpectMessage("Mail Server is missing");
+    EXPECT_FALSE(form.SaveToRecord());
 }
 
 TEST_F(MailboxEditor, ServerProtocolKeepsTheCurLimitWhenItsBoxHoldsNoNumber) {
@@ -241,19 +250,6 @@ TEST_F(MailboxEditor, SeveralCategorizationFilesStayUntilOneIsChosen) {
     EXPECT_TRUE(form.changed());
     ASSERT_TRUE(form.SaveToRecord());
     EXPECT_EQ(record.saCategorizationRulesConfigFiles, std::vector<std::string>{"+/categorization.xml"});
-}
-
-TEST_F(MailboxEditor, ProtocolOptionsSwitchTheFramesAndMarkTheWindowChanged) {
-    form.LoadFromObject(record);
-    form.UserClick("optMaildir");
-    EXPECT_TRUE(form.changed());
-    EXPECT_TRUE(form.Visible("frameFile"));
-    EXPECT_FALSE(form.Visible("frameServer"));
-    EXPECT_FALSE(form.Checked("optImaps"));
-    form.UserClick("optPOP");
-    EXPECT_TRUE(form.Visible("frameServer"));
-    EXPECT_FALSE(form.Visible("frameFile"));
-    EXPECT_EQ(form.SelectedProtocol(), "pop3");
 }
 
 TEST_F(MailboxEditor, ChoosingANewDispositionFileCreatesItAndEditOpensIt) {
