@@ -27,6 +27,10 @@ constexpr const char* kFilterMaster =
 constexpr const char* kFoldedCaption = "Advanced Settings";
 constexpr const char* kUnfoldedCaption = "Basic Settings";
 
+constexpr const char* kNoMasterFile =
+    "No master configuration file is open, so nothing was written. Choose or create one with the \"...\" "
+    "button beside the master file name.";
+
 constexpr const char* kNameInUse = "The mailbox name you specified is already in use, please choose another";
 
 // What cmdMoreLess folds away.
@@ -298,6 +302,12 @@ bool FrmMain::ConfirmOverwriteUnreadFile() {
 }
 
 bool FrmMain::saveMaster() {
+    if (Text("txtMasterConfig").empty()) {
+        // Without a master file every "+" name would be written against nothing and turn absolute, into
+        // a default file the user never chose.
+        services_.prompts.ShowMessage(kNoMasterFile);
+        return false;
+    }
     if (fileState_ != FileState::Read && !ConfirmOverwriteUnreadFile()) return false;
     if (!master_.Save(FullPathToMasterConfig(), services_.paths, services_.prompts)) return false;
     // The file now holds what the window shows.

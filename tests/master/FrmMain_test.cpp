@@ -112,13 +112,28 @@ TEST_F(MainWindow, WithoutAnyMasterTheDialogOpensAtOnceAndCanCreateOne) {
     EXPECT_EQ(first.initialFolder, program);
     EXPECT_EQ(first.fileName, "master.xml");
 
+    // With no master file open, nothing is written anywhere; the new mailbox stays in the window.
+    s.windows.Expect("frmMailbox", [&](Form& editor) {
+        s.dialogs.AnswerFile(cfg + "/categorization.xml").AnswerFile(cfg + "/disposition.xml");
+        editor.UserClick("cmdBrowseCategorization");
+        editor.UserClick("cmdBrowseDisposition");
+        EXPECT_EQ(editor.Text("txtDisposition"), cfg + "/disposition.xml");
+        SaveAs("early")(editor);
+    });
+    s.prompts.ExpectMessage(
+        "No master configuration file is open, so nothing was written. Choose or create one with the \"...\" "
+        "button beside the master file name.");
+    main.UserClick("cmdAddMailbox");
+    EXPECT_EQ(Listed(), std::vector<std::string>{"early"});
+    EXPECT_FALSE(std::filesystem::exists(program + "/config"));
+
     // A new file: No leaves everything as it is, Yes writes the skeleton and loads it.
     WriteFile(program + "/config/.keep", "");
     const std::string created = program + "/config/site.master.xml";
     s.dialogs.AnswerFile(created);
     s.prompts.ExpectYesNo("File does not exist, do you want to create it?", Answer::No);
     main.UserClick("cmdBrowseMasterConfig");
-    EXPECT_EQ(s.dialogs.requests[1].initialFolder, program + "/config");
+    EXPECT_EQ(s.dialogs.requests[3].initialFolder, program + "/config");
     EXPECT_FALSE(std::filesystem::exists(created));
     EXPECT_EQ(main.Text("txtMasterConfig"), "");
 
@@ -136,8 +151,8 @@ TEST_F(MainWindow, WithoutAnyMasterTheDialogOpensAtOnceAndCanCreateOne) {
     // Once a master exists, the dialog starts at it.
     s.dialogs.AnswerFile(std::nullopt);
     main.UserClick("cmdBrowseMasterConfig");
-    EXPECT_EQ(s.dialogs.requests[3].initialFolder, program + "/./config");
-    EXPECT_EQ(s.dialogs.requests[3].fileName, "site.master.xml");
+    EXPECT_EQ(s.dialogs.requests.back().initialFolder, program + "/./config");
+    EXPECT_EQ(s.dialogs.requests.back().fileName, "site.master.xml");
 }
 
 TEST_F(MainWindow, FoldingShowsAndHidesTheAdvancedControlsOnly) {
