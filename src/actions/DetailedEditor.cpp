@@ -182,13 +182,13 @@ void DetailedEditorForm::AddStep(std::function<void(XmlNode root)> read,
     steps_.push_back({std::move(read), std::move(write)});
 }
 
-void DetailedEditorForm::Track_(const std::string& control, Track track) {
+void DetailedEditorForm::TrackIf(const std::string& control, Track track) {
     if (track == Track::Yes) TrackChanges({control});
 }
 
 void DetailedEditorForm::TextSetting(const std::string& element, const std::string& textBox,
                                      const std::string& defaultText, Track track) {
-    Track_(textBox, track);
+    TrackIf(textBox, track);
     AddStep([=, this](XmlNode root) { SetText(textBox, ReadNodeText(root, element, defaultText)); },
             [=, this](std::string& buffer) { WriteElement(buffer, element, Text(textBox), 1); });
 }
@@ -201,7 +201,7 @@ void DetailedEditorForm::FlagSetting(const std::string& element, const std::stri
 
 void DetailedEditorForm::FlagSetting(const std::string& element, const std::string& checkBox,
                                      DefaultOf defaultOf, Track track) {
-    Track_(checkBox, track);
+    TrackIf(checkBox, track);
     AddStep(
         [=, this](XmlNode root) {
             SetChecked(checkBox, FlagValue(ReadNodeText(root, element, defaultOf(root))));
@@ -212,7 +212,7 @@ void DetailedEditorForm::FlagSetting(const std::string& element, const std::stri
 void DetailedEditorForm::ChoiceSetting(const std::string& element, const std::string& defaultText,
                                        std::vector<OptionValue> options, const std::string& unknownMessage,
                                        Track track) {
-    for (const auto& option : options) Track_(option.option, track);
+    for (const auto& option : options) TrackIf(option.option, track);
     AddStep(
         [=, this](XmlNode root) {
             const std::string value = ReadNodeText(root, element, defaultText);
@@ -238,7 +238,7 @@ void DetailedEditorForm::ChoiceSetting(const std::string& element, const std::st
 
 void DetailedEditorForm::LinesSetting(const std::string& listElement, const std::string& itemElement,
                                       const std::string& textBox, Track track) {
-    Track_(textBox, track);
+    TrackIf(textBox, track);
     const std::string path = listElement + "/" + itemElement;
     AddStep(
         [=, this](XmlNode root) {

@@ -151,7 +151,7 @@ class DetailedEditorForm : public DispositionEditorBase {
         std::function<void(std::string& buffer)> write;
     };
     void AddStep(std::function<void(XmlNode root)> read, std::function<void(std::string& buffer)> write);
-    void Track_(const std::string& control, Track track);
+    void TrackIf(const std::string& control, Track track);
 
     std::vector<Step> steps_;
     DetailedLoad lastLoad_ = DetailedLoad::Missing;
