@@ -1,13 +1,15 @@
 #include "core/encoding.h"
 
+#include <cstring>
+
 namespace pv {
 namespace {
 
 // Windows-1252 bytes 0x80..0x9F; the five unassigned ones map to the C1 control of the same value.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                      0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 }  // namespace
 
@@ -74,6 +76,14 @@ char32_t NextCodePoint(std::string_view text, size_t& pos) {
 bool IsValidUtf8(std::string_view bytes) {
     size_t pos = 0;
     while (pos < bytes.size()) {
+        // Configuration files are nearly all ASCII: skip it a word at a time.
+        while (pos + 8 <= bytes.size()) {
+            uint64_t word;
+            std::memcpy(&word, bytes.data() + pos, 8);
+            if (word & 0x8080808080808080ull) break;
+            pos += 8;
+        }
+        if (pos >= bytes.size()) break;
         const unsigned char lead = static_cast<unsigned char>(bytes[pos]);
         if (lead < 0x80) {
             ++pos;

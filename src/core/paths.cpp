@@ -14,6 +14,7 @@ std::string Slashes(std::string text) {
 
 // "/./" becomes "/" in one left-to-right pass.
 std::string CollapseDotFolders(const std::string& path) {
+    if (path.find("/./") == std::string::npos) return path;
     std::string collapsed;
     collapsed.reserve(path.size());
     for (size_t i = 0; i < path.size();) {
@@ -40,8 +41,9 @@ std::string CollapsedFolder(const std::string& folder) {
 bool ReplaceLeadingFolder(std::string& path, const std::string& prefix, const std::string& replacement) {
     if (prefix.empty() || path.size() < prefix.size()) return false;
     const std::string head = path.substr(0, prefix.size());
-    const bool same = platform::kFileNamesIgnoreCase ? platform::AsciiLower(head) == platform::AsciiLower(prefix)
-                                                     : head == prefix;
+    const bool same = platform::kFileNamesIgnoreCase
+                          ? platform::AsciiLower(head) == platform::AsciiLower(prefix)
+                          : head == prefix;
     if (!same) return false;
     // A prefix that ends in "/" (a root folder) is a boundary itself.
     if (path.size() > prefix.size() && path[prefix.size()] != '/' && prefix.back() != '/') return false;
@@ -60,6 +62,7 @@ PathContext::PathContext(std::string programDirectory) : programDirectory_(std::
            (programDirectory_.back() == '/' || programDirectory_.back() == '\\')) {
         programDirectory_.pop_back();
     }
+    programFolder_ = CollapsedFolder(Slashes(programDirectory_));
 }
 
 bool IsAbsoluteConfigPath(const std::string& path) {
@@ -73,6 +76,26 @@ std::string PathContext::MakeAbsolutePath(const std::string& path) const {
     return platform::NativePath(path);
 }
 
+PathContext::Referring PathContext::Describe(const std::string& referringFile) const {
+    if (pinned_ && pinned_->file == referringFile) return *pinned_;
+    Referring referring{referringFile, platform::FileExists(referringFile), std::string(), std::string()};
+    if (referring.exists) {
+        referring.folder = Slashes(platform::ParentFolder(referringFile));
+        referring.collapsedFolder = CollapsedFolder(referring.folder);
+    }
+    return referring;
+}
+
+ReferringFileScope::ReferringFileScope(const PathContext& paths, const std::string& referringFile)
+    : paths_(paths), previous_(paths.pinned_) {
+    paths_.pinned_.reset();
+    paths_.pinned_ = paths_.Describe(referringFile);
+}
+
+ReferringFileScope::~ReferringFileScope() {
+    paths_.pinned_ = previous_;
+}
+
 std::string PathContext::ReferringFolder(const std::string& referringFile) {
     if (!platform::FileExists(referringFile)) return std::string();
     return Slashes(platform::ParentFolder(referringFile));
@@ -81,8 +104,8 @@ std::string PathContext::ReferringFolder(const std::string& referringFile) {
 std::string PathContext::ResolvePath(const std::string& referringFile, const std::string& storedPath) const {
     std::string path = storedPath;
     if (!path.empty() && path[0] == '+') {
-        std::string base =
-            platform::FileExists(referringFile) ? Slashes(platform::ParentFolder(referringFile)) : referringFile;
+        const Referring referring = Describe(referringFile);
+        std::string base = referring.exists ? referring.folder : referringFile;
         // A referring file in a root folder ("/master.xml") has the base "/"; joining it with "/a.xml" as
         // text would give "//a.xml", which the stored form would keep and grow by one slash per save.
         if (!base.empty() && (base.back() == '/' || base.back() == '\\') && path.size() > 1 &&
@@ -96,24 +119,26 @@ std::string PathContext::ResolvePath(const std::string& referringFile, const std
 
 std::string PathContext::MakeStoredPath(bool useReferring, const std::string& chosenPath,
                                         const std::string& referringFile) const {
-    const std::string p =
-        CollapseDotFolders(Slashes(useReferring ? ResolvePath(referringFile, chosenPath) : MakeAbsolutePath(chosenPath)));
+    const std::string p = CollapseDotFolders(
+        Slashes(useReferring ? ResolvePath(referringFile, chosenPath) : MakeAbsolutePath(chosenPath)));
 
     std::string r;
     if (useReferring) {
         if (referringFile.empty()) return p;
         r = p;
-        const std::string folder = ReferringFolder(referringFile);
-        if (!folder.empty()) ReplaceLeadingFolder(r, CollapsedFolder(folder), "+");
+        const Referring referring = Describe(referringFile);
+        if (referring.exists && !referring.folder.empty())
+            ReplaceLeadingFolder(r, referring.collapsedFolder, "+");
     }
     if (r.find('+') == std::string::npos) {
         r = p;
-        ReplaceLeadingFolder(r, CollapsedFolder(Slashes(programDirectory_)), ".");
+        ReplaceLeadingFolder(r, programFolder_, ".");
     }
     return r;
 }
 
-std::vector<std::string> PathContext::MakeStoredPaths(bool useReferring, const std::vector<std::string>& chosenPaths,
+std::vector<std::string> PathContext::MakeStoredPaths(bool useReferring,
+                                                      const std::vector<std::string>& chosenPaths,
                                                       const std::string& referringFile) const {
     std::vector<std::string> stored;
     stored.reserve(chosenPaths.size());

@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -8,8 +9,17 @@ namespace pv {
 // (also one beginning with ".") lies below the program directory, an absolute name is used unchanged.
 // The program directory is fixed for a run and handed in, so tests choose it.
 class PathContext {
-public:
+  public:
     explicit PathContext(std::string programDirectory);
+    // A copy never shares a ReferringFileScope of the original.
+    PathContext(const PathContext& other)
+        : programDirectory_(other.programDirectory_), programFolder_(other.programFolder_) {}
+    PathContext& operator=(const PathContext& other) {
+        programDirectory_ = other.programDirectory_;
+        programFolder_ = other.programFolder_;
+        pinned_.reset();
+        return *this;
+    }
 
     const std::string& programDirectory() const { return programDirectory_; }
 
@@ -23,8 +33,36 @@ public:
     // Folder of the referring file when it names an existing file, with "/" separators; else "".
     static std::string ReferringFolder(const std::string& referringFile);
 
-private:
+  private:
+    friend class ReferringFileScope;
+    // What the file system says about a referring file: whether it exists, and its folder with "/"
+    // separators.
+    struct Referring {
+        std::string file;
+        bool exists = false;
+        std::string folder;
+        std::string collapsedFolder;  // folder with "/./" collapsed, as stored paths are compared with it
+    };
+    Referring Describe(const std::string& referringFile) const;
+
     std::string programDirectory_;
+    std::string programFolder_;  // with "/" separators and "/./" collapsed
+    mutable std::optional<Referring> pinned_;
+};
+
+// While a scope lives, the paths ask the file system about its referring file once, not once per name: a
+// master with thousands of mailboxes would otherwise stat the same file tens of thousands of times in one
+// save. Open it around one write only, when the referring file cannot appear or vanish meanwhile.
+class ReferringFileScope {
+  public:
+    ReferringFileScope(const PathContext& paths, const std::string& referringFile);
+    ~ReferringFileScope();
+    ReferringFileScope(const ReferringFileScope&) = delete;
+    ReferringFileScope& operator=(const ReferringFileScope&) = delete;
+
+  private:
+    const PathContext& paths_;
+    std::optional<PathContext::Referring> previous_;
 };
 
 // True for "C:..." and for paths that begin with "\" or "/".

@@ -114,7 +114,8 @@ void ReplaceFileAtomically(const std::string& pathText, const std::string& bytes
     if (folder.empty()) folder = fs::path(".");
     std::error_code ec;
     if (!fs::is_directory(folder, ec)) {
-        throw AppError(kErrPathNotFound, "Path not found: the folder " + FromPath(folder) + " does not exist");
+        throw AppError(kErrPathNotFound,
+                       "Path not found: the folder " + FromPath(folder) + " does not exist");
     }
     if (fs::is_directory(target, ec)) {
         throw AppError(kErrFileAccess, "Cannot write " + pathText + ": it is a folder");
@@ -123,14 +124,15 @@ void ReplaceFileAtomically(const std::string& pathText, const std::string& bytes
     std::random_device random;
     fs::path temp;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temp = folder / ToPath("." + FromPath(target.filename()) + ".tmp" + std::to_string(random() % 1000000));
+        temp =
+            folder / ToPath("." + FromPath(target.filename()) + ".tmp" + std::to_string(random() % 1000000));
         if (!fs::exists(temp, ec)) break;
     }
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
         if (!out) {
-            throw AppError(kErrFileAccess, "Cannot write in the folder " + FromPath(folder) + ": " +
-                                               std::strerror(errno));
+            throw AppError(kErrFileAccess,
+                           "Cannot write in the folder " + FromPath(folder) + ": " + std::strerror(errno));
         }
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         out.close();

@@ -23,7 +23,12 @@ std::string Trim(std::string text) {
     return text.substr(begin, end - begin);
 }
 
+// Character data that is an element's first child is kept in the element itself rather than in a node of
+// its own: a large master file then needs half the nodes, and reads its values without a step down.
+constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_embed_pcdata;
+
 void AppendDescendantText(XmlNode node, std::string& out) {
+    out += node.value();
     for (XmlNode child = node.first_child(); child; child = child.next_sibling()) {
         const auto type = child.type();
         if (type == pugi::node_pcdata || type == pugi::node_cdata) {
@@ -89,8 +94,55 @@ ParsedPath ParsePath(std::string_view path) {
     return parsed;
 }
 
+// Compares without measuring the node's name first: most children differ in their first letters.
 bool NameIs(XmlNode node, std::string_view name) {
-    return node.type() == pugi::node_element && name == node.name();
+    if (node.type() != pugi::node_element) return false;
+    const char* text = node.name();
+    for (const char c : name) {
+        if (*text++ != c) return false;
+    }
+    return *text == '\0';
+}
+
+// The first element at a plain path, found without collecting every match.
+XmlNode FindPlain(XmlNode node, std::string_view path) {
+    const size_t slash = path.find('/');
+    const std::string_view name = path.substr(0, slash);
+    for (XmlNode child = node.first_child(); child; child = child.next_sibling()) {
+        if (!NameIs(child, name)) continue;
+        if (slash == std::string_view::npos) return child;
+        if (const XmlNode found = FindPlain(child, path.substr(slash + 1))) return found;
+    }
+    return XmlNode();
+}
+
+// A path of plain element names ("A/B/C" or "/A/B"), the form of nearly every read; walked without
+// building a parsed path.
+bool IsPlainPath(std::string_view path) {
+    if (!path.empty() && path.front() == '/') path.remove_prefix(1);
+    if (path.empty() || path.front() == '/' || path.back() == '/') return false;
+    char previous = '/';
+    for (const char c : path) {
+        if (c == '/' && previous == '/') return false;
+        if (c != '/' && !IsNameChar(c)) return false;
+        previous = c;
+    }
+    return path != "." && path.find("/./") == std::string_view::npos && path.substr(0, 2) != "./" &&
+           (path.size() < 2 || path.substr(path.size() - 2) != "/.");
+}
+
+void CollectPlain(XmlNode node, std::string_view path, std::vector<XmlNode>& out, size_t limit) {
+    const size_t slash = path.find('/');
+    const std::string_view name = path.substr(0, slash);
+    for (XmlNode child = node.first_child(); child; child = child.next_sibling()) {
+        if (!NameIs(child, name)) continue;
+        if (slash == std::string_view::npos) {
+            out.push_back(child);
+        } else {
+            CollectPlain(child, path.substr(slash + 1), out, limit);
+        }
+        if (out.size() >= limit) return;
+    }
 }
 
 // Walks the steps depth-first, which yields the matches in document order. `limit` stops early.
@@ -112,6 +164,14 @@ void Collect(XmlNode node, const ParsedPath& path, size_t depth, std::vector<Xml
 std::vector<XmlNode> Select(XmlNode node, std::string_view pathText, size_t limit) {
     std::vector<XmlNode> result;
     if (!node) return result;
+    if (IsPlainPath(pathText)) {
+        if (pathText.front() == '/') {
+            CollectPlain(node.root(), pathText.substr(1), result, limit);
+        } else {
+            CollectPlain(node, pathText, result, limit);
+        }
+        return result;
+    }
     const ParsedPath path = ParsePath(pathText);
     if (path.simple) {
         Collect(path.fromRoot ? node.root() : node, path, 0, result, limit);
@@ -131,13 +191,22 @@ std::vector<XmlNode> Select(XmlNode node, std::string_view pathText, size_t limi
 
 // "&" first, so that the entities put in for "<" and ">" are not escaped again.
 void AppendEscaped(std::string& out, std::string_view text) {
-    for (const char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            default: out += c;
+    while (!text.empty()) {
+        const size_t special = text.find_first_of("&<>");
+        out.append(text.substr(0, special));
+        if (special == std::string_view::npos) return;
+        switch (text[special]) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            default:
+                out += "&gt;";
+                break;
         }
+        text.remove_prefix(special + 1);
     }
 }
 
@@ -145,38 +214,65 @@ void AppendLine(std::string& buffer, int level) {
     buffer.append(static_cast<size_t>(std::max(level, 0)), '\t');
 }
 
+size_t ByteOrderMarkLength(std::string_view text) {
+    return text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+}
+
+// "line L, column C: reason" for a parse that failed on `text`; the column counts characters.
+std::string DescribeProblem(std::string_view text, const pugi::xml_parse_result& result) {
+    text.remove_prefix(ByteOrderMarkLength(text));
+    const size_t offset = std::min(static_cast<size_t>(std::max<ptrdiff_t>(result.offset, 0)), text.size());
+    size_t line = 1;
+    size_t lineStart = 0;
+    for (size_t i = 0; i < offset; ++i) {
+        if (text[i] == '\n') {
+            ++line;
+            lineStart = i + 1;
+        }
+    }
+    size_t column = 1;
+    for (size_t pos = lineStart; pos < offset;) {
+        NextCodePoint(text, pos);
+        ++column;
+    }
+    return "line " + std::to_string(line) + ", column " + std::to_string(column) + ": " +
+           result.description();
+}
+
 }  // namespace
 
 XmlFile ParseXmlText(std::string text) {
     XmlFile file;
+    const size_t bom = ByteOrderMarkLength(text);
     const pugi::xml_parse_result result =
-        file.document->load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
+        file.document->load_buffer(text.data() + bom, text.size() - bom, kParseOptions, pugi::encoding_utf8);
     if (!result) {
         file.wellFormed = false;
-        // Line and column of the offset, the column counted in characters.
-        const size_t offset = std::min(static_cast<size_t>(std::max<ptrdiff_t>(result.offset, 0)), text.size());
-        size_t line = 1;
-        size_t lineStart = 0;
-        for (size_t i = 0; i < offset; ++i) {
-            if (text[i] == '\n') {
-                ++line;
-                lineStart = i + 1;
-            }
-        }
-        size_t column = 1;
-        for (size_t pos = lineStart; pos < offset;) {
-            NextCodePoint(text, pos);
-            ++column;
-        }
-        file.problem = "line " + std::to_string(line) + ", column " + std::to_string(column) + ": " +
-                       result.description();
+        file.problem = DescribeProblem(text, result);
         file.document->reset();
     }
     return file;
 }
 
 XmlFile LoadXmlFile(const std::string& path) {
-    return ParseXmlText(DecodeFileText(platform::ReadFileBytes(path)));
+    // Parsed in place: a large master file is then held once, not three times.
+    std::string bytes = platform::ReadFileBytes(path);
+    if (!IsValidUtf8(std::string_view(bytes).substr(ByteOrderMarkLength(bytes))))
+        bytes = DecodeFileText(bytes);
+    XmlFile file;
+    file.source = std::make_unique<std::string>(std::move(bytes));
+    std::string& source = *file.source;
+    const size_t start = ByteOrderMarkLength(source);
+    const pugi::xml_parse_result result = file.document->load_buffer_inplace(
+        source.data() + start, source.size() - start, kParseOptions, pugi::encoding_utf8);
+    if (!result) {
+        // The parse has rewritten the buffer; the position is told in the text as the file holds it.
+        file.wellFormed = false;
+        file.problem = DescribeProblem(DecodeFileText(platform::ReadFileBytes(path)), result);
+        file.document->reset();
+        file.source.reset();
+    }
+    return file;
 }
 
 std::string MalformedFileMessage(const std::string& path, const XmlFile& file) {
@@ -192,15 +288,17 @@ bool ReportIfMalformed(const std::string& path, const XmlFile& file, IPrompts& p
 
 std::string NodeText(XmlNode node) {
     if (!node) return std::string();
-    // Fast path: the usual element holds one run of character data.
-    XmlNode first = node.first_child();
-    if (first && !first.next_sibling() && first.type() == pugi::node_pcdata) return Trim(first.value());
+    // Fast path: the usual element holds one run of character data and nothing else.
+    if (!node.first_child()) return Trim(node.value());
     std::string text;
     AppendDescendantText(node, text);
     return Trim(std::move(text));
 }
 
 XmlNode SelectSingleNode(XmlNode node, std::string_view path) {
+    if (node && IsPlainPath(path)) {
+        return path.front() == '/' ? FindPlain(node.root(), path.substr(1)) : FindPlain(node, path);
+    }
     const auto nodes = Select(node, path, 1);
     return nodes.empty() ? XmlNode() : nodes.front();
 }

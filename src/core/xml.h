@@ -1,10 +1,9 @@
 #pragma once
 #include <memory>
+#include <pugixml.hpp>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <pugixml.hpp>
 
 namespace pv {
 
@@ -15,6 +14,7 @@ using XmlNode = pugi::xml_node;  // a null node stands for a missing one; every 
 // A configuration file loaded into a document. A file that is not well-formed leaves the document empty,
 // so every read takes its default; `wellFormed` and `problem` say why.
 struct XmlFile {
+    std::unique_ptr<std::string> source;  // the text the document was parsed in place from, when it was
     std::unique_ptr<pugi::xml_document> document = std::make_unique<pugi::xml_document>();
     bool wellFormed = true;
     std::string problem;  // "line L, column C: reason" when not well-formed

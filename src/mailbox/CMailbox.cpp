@@ -71,7 +71,8 @@ void CMailbox::decompose(const std::string& account) {
     size_t start = 0;
     while (true) {
         const size_t slash = account.find('\\', start);
-        pieces.push_back(account.substr(start, slash == std::string::npos ? std::string::npos : slash - start));
+        pieces.push_back(
+            account.substr(start, slash == std::string::npos ? std::string::npos : slash - start));
         if (slash == std::string::npos) break;
         start = slash + 1;
     }
@@ -90,22 +91,56 @@ void CMailbox::decompose(const std::string& account) {
     }
 }
 
+namespace {
+
+// The element children of a Mailbox, gathered in one pass: a master with thousands of mailboxes would
+// otherwise walk every mailbox's children once per field. First() is ReadNodeText's "first match" for a
+// plain child name.
+class ChildElements {
+  public:
+    explicit ChildElements(XmlNode node) {
+        for (XmlNode child = node.first_child(); child; child = child.next_sibling()) {
+            if (child.type() == pugi::node_element) children_.emplace_back(child.name(), child);
+        }
+    }
+    XmlNode First(std::string_view name) const {
+        for (const auto& [childName, child] : children_) {
+            if (childName == name) return child;
+        }
+        return XmlNode();
+    }
+    std::string Text(std::string_view name, const std::string& defaultText) const {
+        const XmlNode found = First(name);
+        return found ? NodeText(found) : defaultText;
+    }
+
+  private:
+    std::vector<std::pair<std::string_view, XmlNode>> children_;
+};
+
+}  // namespace
+
 void CMailbox::readFromNode(XmlNode node) {
     setToDefaults();
-    sName = ReadNodeText(node, "Name", sName);
-    sHost = ReadNodeText(node, "Host", sHost);
-    sPort = ReadNodeText(node, "Port", sPort);
-    sProtocol = ReadNodeText(node, "Protocol", sProtocol);
-    decompose(ReadNodeText(node, "User", account_));
-    sPassword = UnscramblePassword(ReadNodeText(node, "Password", sPassword));
-    sSubfolder = ReadNodeText(node, "Subfolder", sSubfolder);
+    const ChildElements children(node);
+    sName = children.Text("Name", sName);
+    sHost = children.Text("Host", sHost);
+    sPort = children.Text("Port", sPort);
+    sProtocol = children.Text("Protocol", sProtocol);
+    decompose(children.Text("User", account_));
+    sPassword = UnscramblePassword(children.Text("Password", sPassword));
+    sSubfolder = children.Text("Subfolder", sSubfolder);
     saCategorizationRulesConfigFiles =
         ReadNodeTextList(node, "CategorizationRulesFileName", saCategorizationRulesConfigFiles);
-    sSensitivitySettingsFile = ReadNodeText(node, "SensitivitySettingsFile", sSensitivitySettingsFile);
-    sDispositionFileName = ReadNodeText(node, "DispositionFileName", sDispositionFileName);
+    sSensitivitySettingsFile = children.Text("SensitivitySettingsFile", sSensitivitySettingsFile);
+    sDispositionFileName = children.Text("DispositionFileName", sDispositionFileName);
 
     const auto readNumber = [&](const char* element, int32_t current) {
-        const std::string text = ReadNodeText(node, element, std::to_string(current));
+        const XmlNode found = children.First(element);
+        if (!found) return current;
+        const std::string text = NodeText(found);
+        if (const auto value = ParseInt32(text)) return *value;
+        // Only a failure pays for the description.
         return ToInt32(text, "the " + std::string(element) + " of mailbox \"" + sName + "\"");
     };
     nMsgsPerThreadBeforeRefresh = readNumber("MsgsPerThreadBeforeRefresh", nMsgsPerThreadBeforeRefresh);
@@ -113,7 +148,7 @@ void CMailbox::readFromNode(XmlNode node) {
     nErrorWaitTime = readNumber("ErrorWaitTime", nErrorWaitTime);
     nNoMessagesWaitTime = readNumber("NoMessagesWaitTime", nNoMessagesWaitTime);
     nThreads = readNumber("Threads", nThreads);
-    sHomeFolder = ReadNodeText(node, "MailHomeFolder", sHomeFolder);
+    sHomeFolder = children.Text("MailHomeFolder", sHomeFolder);
     nLimitOnCurSize = readNumber("LimitOnCurSize", nLimitOnCurSize);
     nMessageSizeLimit = readNumber("MessageSizeLimit", nMessageSizeLimit);
     nMessageTruncateToSize = readNumber("MessageTruncateToSize", nMessageTruncateToSize);
@@ -138,8 +173,8 @@ void CMailbox::writeToString(std::string& buffer, int level, const std::string& 
     }
     WriteElementList(buffer, "CategorizationRulesFileName",
                      paths.MakeStoredPaths(true, saCategorizationRulesConfigFiles, masterFilePath), inner);
-    WriteElement(buffer, "DispositionFileName", paths.MakeStoredPath(true, sDispositionFileName, masterFilePath),
-                 inner);
+    WriteElement(buffer, "DispositionFileName",
+                 paths.MakeStoredPath(true, sDispositionFileName, masterFilePath), inner);
     WriteElement(buffer, "MsgsPerThreadBeforeRefresh", std::to_string(nMsgsPerThreadBeforeRefresh), inner);
     WriteElement(buffer, "WaitTime", std::to_string(nWaitTime), inner);
     WriteElement(buffer, "ErrorWaitTime", std::to_string(nErrorWaitTime), inner);

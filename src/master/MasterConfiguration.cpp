@@ -20,12 +20,14 @@ MasterConfiguration::LoadResult MasterConfiguration::Load(const PathContext& pat
         result.wellFormed = !ReportIfMalformed(path, file, prompts);
         const XmlNode doc = file.root();
         MonitorConfigFile = ReadNodeText(doc, "ResponseHandler/MonitorConfigFile", "+/monitor.xml");
-        DispositionTypesFile1 = ReadNthNodeText(doc, "ResponseHandler/DispositionTypesFile", 1, "+/dispositionTypes.xml");
+        DispositionTypesFile1 =
+            ReadNthNodeText(doc, "ResponseHandler/DispositionTypesFile", 1, "+/dispositionTypes.xml");
         DispositionTypesFile2 = ReadNthNodeText(doc, "ResponseHandler/DispositionTypesFile", 2, "");
         CategoryDefinitionsFile1 =
             ReadNthNodeText(doc, "ResponseHandler/CategoryDefinitionsFile", 1, "+/categoryDefinitions.xml");
         CategoryDefinitionsFile2 = ReadNthNodeText(doc, "ResponseHandler/CategoryDefinitionsFile", 2, "");
-        MessageFieldsFile1 = ReadNthNodeText(doc, "ResponseHandler/MessageFieldsFile", 1, "+/MessageFields.xml");
+        MessageFieldsFile1 =
+            ReadNthNodeText(doc, "ResponseHandler/MessageFieldsFile", 1, "+/MessageFields.xml");
         MessageFieldsFile2 = ReadNthNodeText(doc, "ResponseHandler/MessageFieldsFile", 2, "");
         OnePass = ReadNodeText(doc, "ResponseHandler/OnePass", "0") != "0";
         CategorizationOverridesFile = ReadNodeText(doc, "ResponseHandler/CategorizationOverridesFile", "");
@@ -46,7 +48,10 @@ MasterConfiguration::LoadResult MasterConfiguration::Load(const PathContext& pat
 
 std::string MasterConfiguration::WriteText(const std::string& referringFile, const PathContext& paths,
                                            IPrompts& prompts) {
-    const auto stored = [&](const std::string& value) { return paths.MakeStoredPath(true, value, referringFile); };
+    const ReferringFileScope scope(paths, referringFile);
+    const auto stored = [&](const std::string& value) {
+        return paths.MakeStoredPath(true, value, referringFile);
+    };
     std::string buffer;
     buffer.reserve(256 + Mailboxes.size() * 1100);
     WriteOpenTag(buffer, "ResponseHandler", 0);
@@ -72,7 +77,8 @@ std::string MasterConfiguration::WriteText(const std::string& referringFile, con
     return buffer;
 }
 
-bool MasterConfiguration::Save(const std::string& referringFile, const PathContext& paths, IPrompts& prompts) {
+bool MasterConfiguration::Save(const std::string& referringFile, const PathContext& paths,
+                               IPrompts& prompts) {
     try {
         const std::string text = WriteText(referringFile, paths, prompts);
         WriteTextFile(paths.MakeAbsolutePath(MasterFilePath), text);

@@ -1,3 +1,5 @@
+#include "cli/ConfigTool.h"
+
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -5,7 +7,6 @@
 #include <filesystem>
 #include <sstream>
 
-#include "cli/ConfigTool.h"
 #include "support/TestFiles.h"
 
 namespace fs = std::filesystem;
@@ -35,10 +36,11 @@ struct ToolFixture : ::testing::Test {
     }
 
     // The real executable, through a shell, with stdout and stderr captured in files.
-    ToolRun RunBinary(const std::string& arguments, const std::string& directory, const std::string& prefix = "") {
-        const std::string command = "cd '" + directory + "' && " + prefix + "'" + std::string(POSTVANE_TOOL) + "' " +
-                                    arguments +
-                                    " >'" + temp / "out" + "' 2>'" + temp / "err" + "' </dev/null";
+    ToolRun RunBinary(const std::string& arguments, const std::string& directory,
+                      const std::string& prefix = "") {
+        const std::string command = "cd '" + directory + "' && " + prefix + "'" + std::string(POSTVANE_TOOL) +
+                                    "' " + arguments + " >'" + temp / "out" + "' 2>'" + temp / "err" +
+                                    "' </dev/null";
         const int raw = std::system(command.c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(temp / "out"), ReadFile(temp / "err")};
     }
@@ -71,7 +73,8 @@ TEST_F(ToolFixture, ScrambleRefusesAnAccentedPasswordOnStandardError) {
     const ToolRun run = Run({"scramble"}, "caf\xC3\xA9\n");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "caf\xC3\xA9\n");
-    EXPECT_EQ(run.err, "Password contains out-of-bounds character, it will not be encrypted.  Character=#233\n");
+    EXPECT_EQ(run.err,
+              "Password contains out-of-bounds character, it will not be encrypted.  Character=#233\n");
 }
 
 TEST_F(ToolFixture, HelpAndVersion) {
@@ -86,9 +89,14 @@ TEST_F(ToolFixture, HelpAndVersion) {
 
 TEST_F(ToolFixture, UsageErrorsExitWithTwoAndTouchNothing) {
     WriteFile(cfg + "/master.xml", kMaster);
-    const std::vector<std::vector<std::string>> wrong = {
-        {},         {"frobnicate"}, {"--frobnicate"},           {"resave"}, {"resave", "--force", "master.xml"},
-        {"resave", "master.xml", "other.xml"}, {"scramble", "extra"}, {"--stdout", "resave", "master.xml"}};
+    const std::vector<std::vector<std::string>> wrong = {{},
+                                                         {"frobnicate"},
+                                                         {"--frobnicate"},
+                                                         {"resave"},
+                                                         {"resave", "--force", "master.xml"},
+                                                         {"resave", "master.xml", "other.xml"},
+                                                         {"scramble", "extra"},
+                                                         {"--stdout", "resave", "master.xml"}};
     for (const auto& args : wrong) {
         const ToolRun run = Run(args);
         EXPECT_EQ(run.status, 2) << (args.empty() ? "(none)" : args[0]);
@@ -116,7 +124,8 @@ TEST_F(ToolFixture, MissingMasterIsReportedAndNotCreated) {
     const ToolRun run = Run({"resave", "absent.xml"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "Couldn't load file, it doesn't exist\nNot written: " + cfg + "/absent.xml could not be read.\n");
+    EXPECT_EQ(run.err, "Couldn't load file, it doesn't exist\nNot written: " + cfg +
+                           "/absent.xml could not be read.\n");
     EXPECT_FALSE(fs::exists(cfg + "/absent.xml"));
 }
 
@@ -129,7 +138,8 @@ TEST_F(ToolFixture, SaveFailureLeavesTheFileAndExitsWithOne) {
     WriteFile(cfg + "/master.xml", input);
     const ToolRun run = RunBinary("resave master.xml", cfg, "trap '' XFSZ; ulimit -f 1; ");
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err.rfind("Error saving=75:Cannot write " + cfg + "/master.xml: File too large", 0), 0u) << run.err;
+    EXPECT_EQ(run.err.rfind("Error saving=75:Cannot write " + cfg + "/master.xml: File too large", 0), 0u)
+        << run.err;
     EXPECT_EQ(ReadFile(cfg + "/master.xml"), input);
     EXPECT_EQ(std::distance(fs::directory_iterator(cfg), fs::directory_iterator()), 1);
 }
@@ -145,7 +155,8 @@ TEST_F(ToolFixture, BinaryExitCodesAndExactBytes) {
     const ToolRun unknown = RunBinary("frobnicate", cfg);
     EXPECT_EQ(unknown.status, 2);
     EXPECT_EQ(unknown.out, "");
-    EXPECT_EQ(unknown.err, "postvane-config-tool: unknown command 'frobnicate'\nTry 'postvane-config-tool --help'.\n");
+    EXPECT_EQ(unknown.err,
+              "postvane-config-tool: unknown command 'frobnicate'\nTry 'postvane-config-tool --help'.\n");
 
     WriteFile(cfg + "/broken.xml", "<ResponseHandler>");
     const ToolRun broken = RunBinary("resave broken.xml", cfg);

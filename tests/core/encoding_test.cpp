@@ -1,6 +1,7 @@
+#include "core/encoding.h"
+
 #include <gtest/gtest.h>
 
-#include "core/encoding.h"
 #include "core/xml.h"
 #include "support/TestFiles.h"
 

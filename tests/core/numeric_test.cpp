@@ -1,7 +1,8 @@
+#include "core/numeric.h"
+
 #include <gtest/gtest.h>
 
 #include "core/errors.h"
-#include "core/numeric.h"
 
 namespace pv {
 namespace {
@@ -30,8 +31,10 @@ TEST(Numeric, HalvesGoToTheEvenNeighbour) {
 }
 
 TEST(Numeric, RejectsWhatIsNotADecimalNumber) {
-    for (const char* text : {"", " ", ".", "+", "-", "1.2.3", "12a", "1 2", "1e3", "0x10", "--1", "+-1", "1-",
-                             "1,5", "\xC2\xA0" "1"}) {
+    for (const char* text :
+         {"", " ", ".", "+", "-", "1.2.3", "12a", "1 2", "1e3", "0x10", "--1", "+-1", "1-", "1,5",
+          "\xC2\xA0"
+          "1"}) {
         EXPECT_FALSE(IsNumeric(text)) << text;
         EXPECT_EQ(ParseInt32(text), std::nullopt) << text;
     }
@@ -57,7 +60,8 @@ TEST(Numeric, ErrorsNameTheValue) {
         FAIL() << "no error";
     } catch (const AppError& error) {
         EXPECT_EQ(FormatError("Unexpected error in LoadFile=", error),
-                  "Unexpected error in LoadFile=13:Type mismatch: the Threads of mailbox \"Sales\" \"ten\" is not a "
+                  "Unexpected error in LoadFile=13:Type mismatch: the Threads of mailbox \"Sales\" \"ten\" "
+                  "is not a "
                   "number");
     }
     try {
@@ -65,7 +69,8 @@ TEST(Numeric, ErrorsNameTheValue) {
         FAIL() << "no error";
     } catch (const AppError& error) {
         EXPECT_EQ(error.number(), kErrOverflow);
-        EXPECT_EQ(error.description(), "Overflow: the WaitTime 3000000000 does not fit a 32-bit whole number");
+        EXPECT_EQ(error.description(),
+                  "Overflow: the WaitTime 3000000000 does not fit a 32-bit whole number");
     }
     EXPECT_EQ(ToInt32(" 12.5 ", "x"), 12);
 }

@@ -1,8 +1,9 @@
+#include "core/password.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
 
-#include "core/password.h"
 #include "support/Scripted.h"
 
 namespace pv {
@@ -46,17 +47,20 @@ TEST(Password, StoredFormIsAConstantOfTheFileFormat) {
 
 TEST(Password, ControlCharacterKeepsThePasswordInClear) {
     ScriptedPrompts prompts;
-    prompts.ExpectMessage("Password contains out-of-bounds character, it will not be encrypted.  Character=#9");
+    prompts.ExpectMessage(
+        "Password contains out-of-bounds character, it will not be encrypted.  Character=#9");
     EXPECT_EQ(ScramblePassword("ab\tc\x01", prompts), "ab\tc\x01");
 }
 
 TEST(Password, AccentedLetterIsReportedByItsCodePoint) {
     ScriptedPrompts prompts;
-    prompts.ExpectMessage("Password contains out-of-bounds character, it will not be encrypted.  Character=#233");
+    prompts.ExpectMessage(
+        "Password contains out-of-bounds character, it will not be encrypted.  Character=#233");
     const std::string clear = "caf\xC3\xA9";
     EXPECT_EQ(ScramblePassword(clear, prompts), clear);
     EXPECT_EQ(UnscramblePassword(clear), clear);
-    prompts.ExpectMessage("Password contains out-of-bounds character, it will not be encrypted.  Character=#127");
+    prompts.ExpectMessage(
+        "Password contains out-of-bounds character, it will not be encrypted.  Character=#127");
     EXPECT_EQ(ScramblePassword("x\x7F", prompts), "x\x7F");
 }
 

@@ -1,6 +1,9 @@
+#include "core/paths.h"
+
 #include <gtest/gtest.h>
 
-#include "core/paths.h"
+#include <filesystem>
+
 #include "support/TestFiles.h"
 
 namespace pv {
@@ -78,7 +81,8 @@ TEST_F(PathsFixture, StoredFormOfAMasterOpenedThroughADotFolder) {
     const std::string dotted = cfg + "/./master.xml";
     EXPECT_EQ(paths.MakeStoredPath(true, "+/monitor.xml", dotted), "+/monitor.xml");
     EXPECT_EQ(paths.MakeStoredPath(true, cfg + "/sub/a.xml", dotted), "+/sub/a.xml");
-    EXPECT_EQ(PathContext(program + "/.").MakeStoredPath(false, program + "/config/m.xml", ""), "./config/m.xml");
+    EXPECT_EQ(PathContext(program + "/.").MakeStoredPath(false, program + "/config/m.xml", ""),
+              "./config/m.xml");
 }
 
 TEST_F(PathsFixture, StoredFormBelowTheProgramDirectory) {
@@ -92,8 +96,10 @@ TEST_F(PathsFixture, StoredFormBelowTheProgramDirectory) {
 }
 
 TEST_F(PathsFixture, StoredFormWithAnEmptyReferringFileIsAbsolute) {
-    EXPECT_EQ(paths.MakeStoredPath(true, program + "/config/monitor.xml", ""), program + "/config/monitor.xml");
-    EXPECT_EQ(paths.MakeStoredPath(true, program + "\\config\\monitor.xml", ""), program + "/config/monitor.xml");
+    EXPECT_EQ(paths.MakeStoredPath(true, program + "/config/monitor.xml", ""),
+              program + "/config/monitor.xml");
+    EXPECT_EQ(paths.MakeStoredPath(true, program + "\\config\\monitor.xml", ""),
+              program + "/config/monitor.xml");
 }
 
 TEST_F(PathsFixture, AFolderNamedWithAPlusKeepsItsAbsoluteForm) {
@@ -113,6 +119,20 @@ TEST_F(PathsFixture, StoredFormsResolveBackToTheChosenFiles) {
     EXPECT_EQ(paths.ResolvePath(master, stored[2]), program + "/./config/c.xml");
     EXPECT_EQ(paths.ResolvePath(master, stored[3]), chosen[3]);
     EXPECT_TRUE(paths.MakeStoredPaths(true, {}, master).empty());
+}
+
+TEST_F(PathsFixture, ScopeAsksAboutTheReferringFileOnceAndForgetsAfterwards) {
+    {
+        const ReferringFileScope scope(paths, master);
+        std::filesystem::remove(master);
+        // Within one write the master counts as the file it was when the write began.
+        EXPECT_EQ(paths.MakeStoredPath(true, cfg + "/a.xml", master), "+/a.xml");
+        EXPECT_EQ(paths.ResolvePath(master, "+/a.xml"), cfg + "/a.xml");
+        // Other referring files are asked about as usual.
+        EXPECT_EQ(paths.ResolvePath(cfg + "/other.xml", "+/a.xml"), cfg + "/other.xml/a.xml");
+    }
+    EXPECT_EQ(paths.ResolvePath(master, "+/a.xml"), master + "/a.xml");
+    EXPECT_EQ(paths.MakeStoredPath(true, cfg + "/a.xml", master), cfg + "/a.xml");
 }
 
 TEST(Paths, AbsoluteForms) {

@@ -41,7 +41,8 @@ TEST(XmlReading, NodeTextJoinsDescendantsAndSectionsAndTrims) {
 }
 
 TEST(XmlReading, AbsolutePathsStartAtTheDocumentRoot) {
-    const XmlFile file = ParseXmlText("<Monitors><Monitor><JMX>inner</JMX></Monitor><JMX>outer</JMX></Monitors>");
+    const XmlFile file =
+        ParseXmlText("<Monitors><Monitor><JMX>inner</JMX></Monitor><JMX>outer</JMX></Monitors>");
     const XmlNode monitor = SelectSingleNode(file.root(), "Monitors/Monitor");
     EXPECT_EQ(ReadNodeText(monitor, "JMX", ""), "inner");
     EXPECT_EQ(ReadNodeText(monitor, "/Monitors/JMX", ""), "outer");
@@ -108,9 +109,10 @@ TEST(XmlReading, MalformedFileIsReportedOnceWithItsName) {
     test::WriteFile(path, "<A><B></A>");
     const XmlFile file = LoadXmlFile(path);
     test::ScriptedPrompts prompts;
-    prompts.ExpectMessage("The file " + path +
-                          " is not well-formed XML (line 1, column 9: Start-end tags mismatch). It was read as "
-                          "empty, so default values are shown.");
+    prompts.ExpectMessage(
+        "The file " + path +
+        " is not well-formed XML (line 1, column 9: Start-end tags mismatch). It was read as "
+        "empty, so default values are shown.");
     EXPECT_TRUE(ReportIfMalformed(path, file, prompts));
 
     const std::string good = temp / "good.xml";

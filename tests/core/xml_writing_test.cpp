@@ -19,7 +19,8 @@ using test::WriteFile;
 
 std::vector<std::string> FolderEntries(const std::string& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -33,9 +34,10 @@ TEST(XmlWriting, LinesOfEveryProcedure) {
     WriteElementList(buffer, "Address", {"x@example.com", "", "y@example.com"}, 2);
     WriteElementList(buffer, "Address", {}, 2);
     WriteCloseTag(buffer, "Mailboxes", 0);
-    EXPECT_EQ(buffer, CrLf({"<Mailboxes>", "\t<Name>a&amp;b</Name>", "\t\t<Subfolder></Subfolder>",
-                            "\t<!--no spaces added-->", "\t\t<Address>x@example.com</Address>",
-                            "\t\t<Address></Address>", "\t\t<Address>y@example.com</Address>", "</Mailboxes>"}));
+    EXPECT_EQ(buffer,
+              CrLf({"<Mailboxes>", "\t<Name>a&amp;b</Name>", "\t\t<Subfolder></Subfolder>",
+                    "\t<!--no spaces added-->", "\t\t<Address>x@example.com</Address>",
+                    "\t\t<Address></Address>", "\t\t<Address>y@example.com</Address>", "</Mailboxes>"}));
 }
 
 TEST(XmlWriting, OnlyAmpersandAndAngleBracketsAreEscaped) {

@@ -1,8 +1,9 @@
+#include "mailbox/CMailbox.h"
+
 #include <gtest/gtest.h>
 
 #include "core/errors.h"
 #include "core/paths.h"
-#include "mailbox/CMailbox.h"
 #include "support/Scripted.h"
 #include "support/TestFiles.h"
 
@@ -122,10 +123,13 @@ TEST(CMailbox, NumbersThatAreNoNumbersStopTheReading) {
         FAIL() << "no error";
     } catch (const AppError& error) {
         EXPECT_EQ(error.number(), kErrTypeMismatch);
-        EXPECT_EQ(error.description(), "Type mismatch: the WaitTime of mailbox \"Sales\" \"fast\" is not a number");
+        EXPECT_EQ(error.description(),
+                  "Type mismatch: the WaitTime of mailbox \"Sales\" \"fast\" is not a number");
     }
     try {
-        Read("<Mailbox><Name>Sales</Name><CloseImmediatelyIfEmpty>-2147483649</CloseImmediatelyIfEmpty></Mailbox>");
+        Read(
+            "<Mailbox><Name>Sales</Name><CloseImmediatelyIfEmpty>-2147483649</CloseImmediatelyIfEmpty></"
+            "Mailbox>");
         FAIL() << "no error";
     } catch (const AppError& error) {
         EXPECT_EQ(error.number(), kErrOverflow);

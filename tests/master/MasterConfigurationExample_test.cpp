@@ -80,11 +80,13 @@ TEST(ExampleConfiguration, EveryNamedFileExistsAndAgreesWithTheCatalogues) {
         const XmlFile file = Load(resolve(kMaster, stored));
         ExpectEditorShape(resolve(kMaster, stored));
         for (const XmlNode& type : SelectNodeList(file.root(), "DispositionTypes/DispositionType")) {
-            types.emplace(ReadNodeText(type, "Name", ""), ReadNodeText(type, "DetailedDispositionFile", "1") != "0");
+            types.emplace(ReadNodeText(type, "Name", ""),
+                          ReadNodeText(type, "DetailedDispositionFile", "1") != "0");
         }
     }
-    for (const char* builtIn : {"ForwardMessage", "MoveToSubfolder", "CopyToIMAPFolder", "RuleUpdate", "WriteToDB",
-                                "RunSQL", "WriteToFile", "WriteRFC822File", "HttpRequest", "WriteAttachmentsToDB"}) {
+    for (const char* builtIn :
+         {"ForwardMessage", "MoveToSubfolder", "CopyToIMAPFolder", "RuleUpdate", "WriteToDB", "RunSQL",
+          "WriteToFile", "WriteRFC822File", "HttpRequest", "WriteAttachmentsToDB"}) {
         EXPECT_TRUE(types.count(builtIn) && types[builtIn]) << builtIn;
     }
     EXPECT_EQ(types.size(), 12u);
@@ -120,9 +122,11 @@ TEST(ExampleConfiguration, EveryNamedFileExistsAndAgreesWithTheCatalogues) {
             Load(resolve(kMaster, NodeText(rules)));
         }
         const std::string home = ReadNodeText(mailbox, "MailHomeFolder", "");
-        if (!home.empty()) EXPECT_TRUE(platform::FolderExists(resolve(kMaster, home))) << name << ": " << home;
+        if (!home.empty())
+            EXPECT_TRUE(platform::FolderExists(resolve(kMaster, home))) << name << ": " << home;
 
-        const std::string dispositionFile = resolve(kMaster, ReadNodeText(mailbox, "DispositionFileName", ""));
+        const std::string dispositionFile =
+            resolve(kMaster, ReadNodeText(mailbox, "DispositionFileName", ""));
         ExpectEditorShape(dispositionFile);
         const XmlFile dispositions = Load(dispositionFile);
         std::vector<std::string> written;
@@ -141,11 +145,12 @@ TEST(ExampleConfiguration, EveryNamedFileExistsAndAgreesWithTheCatalogues) {
         }
         std::vector<std::string> expected = {"Default"};
         expected.insert(expected.end(), categories.begin(), categories.end());
-        EXPECT_EQ(written, expected) << dispositionFile << " must list Default and every category in catalogue order";
+        EXPECT_EQ(written, expected) << dispositionFile
+                                     << " must list Default and every category in catalogue order";
         EXPECT_FALSE(SelectNodeList(dispositions.root(), "Dispositions/Default/Disposition").empty()) << name;
     }
-    EXPECT_EQ(protocols, (std::set<std::string>{"pop3", "pop3s", "imap", "imaps", "maildir",
-                                                "highperformancemaildir"}));
+    EXPECT_EQ(protocols,
+              (std::set<std::string>{"pop3", "pop3s", "imap", "imaps", "maildir", "highperformancemaildir"}));
 }
 
 }  // namespace

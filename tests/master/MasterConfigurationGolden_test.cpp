@@ -62,8 +62,9 @@ TEST_P(MasterGolden, ResaveGivesTheExpectedFile) {
     const std::string input = Substitute(ReadFile(folder + "/master.xml"), temp.path());
     test::WriteFile(master, input);
     const bool readable = fs::exists(folder + "/expected.xml");
-    const std::string messages =
-        fs::exists(folder + "/messages.txt") ? Substitute(ReadFile(folder + "/messages.txt"), temp.path()) : "";
+    const std::string messages = fs::exists(folder + "/messages.txt")
+                                     ? Substitute(ReadFile(folder + "/messages.txt"), temp.path())
+                                     : "";
 
     const ToolRun printed = Resave({"resave", "--stdout", "master.xml"}, program, cfg);
     EXPECT_EQ(printed.err, messages);

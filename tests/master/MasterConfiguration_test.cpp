@@ -1,9 +1,10 @@
+#include "master/MasterConfiguration.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "core/paths.h"
-#include "master/MasterConfiguration.h"
 #include "support/Scripted.h"
 #include "support/TestFiles.h"
 
@@ -29,7 +30,9 @@ struct MasterFixture : ::testing::Test {
         WriteFile(master, text);
         return config.Load(paths, prompts);
     }
-    std::string Written() { return config.WriteText(paths.MakeAbsolutePath(config.MasterFilePath), paths, prompts); }
+    std::string Written() {
+        return config.WriteText(paths.MakeAbsolutePath(config.MasterFilePath), paths, prompts);
+    }
 };
 
 TEST_F(MasterFixture, MissingFileChangesNothing) {
@@ -62,7 +65,8 @@ TEST_F(MasterFixture, DefaultMasterPathKeepsItsFilesBesideIt) {
     LoadText("<ResponseHandler><MonitorConfigFile>" + program +
              "/config/monitor.xml</MonitorConfigFile></ResponseHandler>");
     const std::string text = Written();
-    EXPECT_NE(text.find("\t<MonitorConfigFile>+/monitor.xml</MonitorConfigFile>\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\t<MonitorConfigFile>+/monitor.xml</MonitorConfigFile>\r\n"), std::string::npos)
+        << text;
     EXPECT_NE(text.find("\t<DispositionTypesFile>+/dispositionTypes.xml</DispositionTypesFile>\r\n"),
               std::string::npos);
 }
@@ -70,9 +74,10 @@ TEST_F(MasterFixture, DefaultMasterPathKeepsItsFilesBesideIt) {
 TEST_F(MasterFixture, MalformedFileIsReportedOnceAndReadAsDefaults) {
     config.OnePass = true;
     config.Mailboxes.Add(std::make_shared<CMailbox>(), "stale");
-    prompts.ExpectMessage("The file " + program +
-                          "/./config/master.xml is not well-formed XML (line 1, column 42: Start-end tags mismatch). "
-                          "It was read as empty, so default values are shown.");
+    prompts.ExpectMessage(
+        "The file " + program +
+        "/./config/master.xml is not well-formed XML (line 1, column 42: Start-end tags mismatch). "
+        "It was read as empty, so default values are shown.");
     const auto result = LoadText("<ResponseHandler><MonitorConfigFile>+/m</Monitor></ResponseHandler>");
     EXPECT_EQ(result.outcome, MasterConfiguration::LoadOutcome::Complete);
     EXPECT_FALSE(result.wellFormed);
@@ -94,8 +99,9 @@ TEST_F(MasterFixture, AnErrorStopsTheReadingWhereItHappened) {
 }
 
 TEST_F(MasterFixture, WritingClearsEveryMailboxChangedMark) {
-    LoadText("<ResponseHandler><Mailboxes><Mailbox><Name>A</Name></Mailbox>"
-             "<Mailbox><Name>B</Name></Mailbox></Mailboxes></ResponseHandler>");
+    LoadText(
+        "<ResponseHandler><Mailboxes><Mailbox><Name>A</Name></Mailbox>"
+        "<Mailbox><Name>B</Name></Mailbox></Mailboxes></ResponseHandler>");
     for (CMailbox* mailbox : config.Mailboxes.Records()) mailbox->Changed = true;
     Written();
     for (CMailbox* mailbox : config.Mailboxes.Records()) EXPECT_FALSE(mailbox->Changed) << mailbox->sName;
@@ -113,7 +119,8 @@ TEST_F(MasterFixture, SaveToAMissingFolderReportsAndWritesNothing) {
     auto mailbox = std::make_shared<CMailbox>();
     mailbox->Changed = true;
     CMailbox& added = config.Mailboxes.Add(mailbox, "A");
-    prompts.ExpectMessage("Error saving=76:Path not found: the folder " + temp / "absent" + " does not exist");
+    prompts.ExpectMessage("Error saving=76:Path not found: the folder " + temp / "absent" +
+                          " does not exist");
     EXPECT_FALSE(config.Save(config.MasterFilePath, paths, prompts));
     EXPECT_FALSE(fs::exists(temp / "absent"));
     // The text was built before the write failed, so the mark is already gone.
@@ -123,15 +130,15 @@ TEST_F(MasterFixture, SaveToAMissingFolderReportsAndWritesNothing) {
 TEST_F(MasterFixture, SkeletonIsTheDocumentedEightLinesAndLoadsAsDefaults) {
     fs::create_directories(program + "/config");
     MasterConfiguration::CreateSkeleton(program + "/config/new.xml");
-    EXPECT_EQ(ReadFile(program + "/config/new.xml"),
-              CrLf({"<ResponseHandler>",
-                    "\t<DispositionTypesFile>+/customDispositionTypes.xml</DispositionTypesFile>",
-                    "\t<DispositionTypesFile>+/systemDispositionTypes.xml</DispositionTypesFile>",
-                    "\t<CategoryDefinitionsFile>+/customCategoryDefinitions.xml</CategoryDefinitionsFile>",
-                    "\t<CategoryDefinitionsFile>+/systemCategoryDefinitions.xml</CategoryDefinitionsFile>",
-                    "\t<MessageFieldsFile>+/customMessageFields.xml</MessageFieldsFile>",
-                    "\t<MessageFieldsFile>+/systemMessageFields.xml</MessageFieldsFile>",
-                    "</ResponseHandler>"}));
+    EXPECT_EQ(
+        ReadFile(program + "/config/new.xml"),
+        CrLf({"<ResponseHandler>",
+              "\t<DispositionTypesFile>+/customDispositionTypes.xml</DispositionTypesFile>",
+              "\t<DispositionTypesFile>+/systemDispositionTypes.xml</DispositionTypesFile>",
+              "\t<CategoryDefinitionsFile>+/customCategoryDefinitions.xml</CategoryDefinitionsFile>",
+              "\t<CategoryDefinitionsFile>+/systemCategoryDefinitions.xml</CategoryDefinitionsFile>",
+              "\t<MessageFieldsFile>+/customMessageFields.xml</MessageFieldsFile>",
+              "\t<MessageFieldsFile>+/systemMessageFields.xml</MessageFieldsFile>", "</ResponseHandler>"}));
     config.MasterFilePath = program + "/config/new.xml";
     config.OnePass = true;
     EXPECT_EQ(config.Load(paths, prompts).outcome, MasterConfiguration::LoadOutcome::Complete);

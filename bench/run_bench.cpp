@@ -1,0 +1,325 @@
+// Benchmark runner: each named case measures one piece of the program against a yardstick and checks two
+// goals, the ratio of the best wall times and the ratio of the peak resident memories. Every measured run is
+// a child process (fork, then exec or a function), timed with a monotonic clock and measured with wait4, so
+// both sides pay for start-up alike. Exit status: 0 every goal met, 1 a goal missed or a run failed, 2 usage.
+//
+// A new case is a function that prepares its input in the case's folder and returns its comparisons, added
+// to Cases() below with its name.
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/password.h"
+#include "core/prompts.h"
+#include "core/xml.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Measurement {
+    double seconds = 0;  // best wall time over the runs
+    long peakKiB = 0;    // lowest peak resident set over the runs
+    bool ok = true;
+    std::string failure;
+};
+
+struct Comparison {
+    std::string subject;    // what is measured
+    std::string yardstick;  // what it is measured against
+    Measurement measured;
+    Measurement reference;
+    double maxTimeRatio = 1.0;
+    double maxMemoryRatio = 1.5;
+};
+
+struct Context {
+    std::string tool;    // postvane-config-tool
+    std::string folder;  // a fresh folder for the case's files
+    int runs = 5;
+    int mailboxes = 10000;
+};
+
+struct Case {
+    std::string name;
+    std::string description;
+    std::function<std::vector<Comparison>(const Context&)> run;
+};
+
+// --- measuring -----------------------------------------------------------------------------------------
+
+using Clock = std::chrono::steady_clock;
+
+// Runs `child` in a forked process `runs` times; the child's standard output goes to `stdoutPath`
+// (or /dev/null), its standard error to /dev/null. A run that does not exit with 0 fails the measurement.
+Measurement MeasureForked(const std::function<void()>& child, int runs, const std::string& stdoutPath = "") {
+    Measurement best;
+    best.seconds = 1e300;
+    best.peakKiB = -1;
+    for (int run = 0; run < runs; ++run) {
+        const auto start = Clock::now();
+        const pid_t pid = ::fork();
+        if (pid < 0) return {0, 0, false, std::string("fork: ") + std::strerror(errno)};
+        if (pid == 0) {
+            const int out = ::open(stdoutPath.empty() ? "/dev/null" : stdoutPath.c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int err = ::open("/dev/null", O_WRONLY);
+            if (out < 0 || err < 0) ::_exit(126);
+            ::dup2(out, STDOUT_FILENO);
+            ::dup2(err, STDERR_FILENO);
+            child();
+            ::_exit(0);
+        }
+        int status = 0;
+        struct rusage usage {};
+        if (::wait4(pid, &status, 0, &usage) != pid) return {0, 0, false, "wait4 failed"};
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            return {0, 0, false,
+                    WIFEXITED(status) ? "exit status " + std::to_string(WEXITSTATUS(status))
+                                      : "killed by a signal"};
+        }
+        best.seconds = std::min(best.seconds, seconds);
+        best.peakKiB = best.peakKiB < 0 ? usage.ru_maxrss : std::min(best.peakKiB, usage.ru_maxrss);
+    }
+    return best;
+}
+
+Measurement MeasureCommand(const std::vector<std::string>& argv, int runs,
+                           const std::string& stdoutPath = "") {
+    return MeasureForked(
+        [&] {
+            std::vector<char*> args;
+            for (const auto& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+            args.push_back(nullptr);
+            ::execvp(args[0], args.data());
+            ::_exit(127);
+        },
+        runs, stdoutPath);
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// --- case: resave of a large master file --------------------------------------------------------------
+
+class SilentPrompts : public pv::IPrompts {
+  public:
+    void ShowMessage(const std::string&) override {}
+    pv::Answer AskYesNo(const std::string&, const std::string&) override { return pv::Answer::No; }
+    pv::Answer AskYesNoCancel(const std::string&) override { return pv::Answer::Cancel; }
+};
+
+// A master file in exactly the shape the editor writes, so that resave must give it back unchanged.
+std::string GenerateMaster(int count, const std::string& folder) {
+    static const char* kProtocols[] = {"imap", "imaps", "pop3", "pop3s", "maildir", "highperformancemaildir"};
+    SilentPrompts prompts;
+    std::string text;
+    text.reserve(static_cast<size_t>(count) * 1300 + 1000);
+    pv::WriteOpenTag(text, "ResponseHandler", 0);
+    pv::WriteElement(text, "MonitorConfigFile", "+/monitor.xml", 1);
+    pv::WriteElement(text, "DispositionTypesFile", "+/customDispositionTypes.xml", 1);
+    pv::WriteElement(text, "DispositionTypesFile", "+/systemDispositionTypes.xml", 1);
+    pv::WriteElement(text, "CategoryDefinitionsFile", "+/customCategoryDefinitions.xml", 1);
+    pv::WriteElement(text, "CategoryDefinitionsFile", "+/systemCategoryDefinitions.xml", 1);
+    pv::WriteElement(text, "MessageFieldsFile", "+/customMessageFields.xml", 1);
+    pv::WriteElement(text, "MessageFieldsFile", "+/systemMessageFields.xml", 1);
+    pv::WriteElement(text, "OnePass", "0", 1);
+    pv::WriteOpenTag(text, "Mailboxes", 1);
+    for (int i = 0; i < count; ++i) {
+        const std::string n = std::to_string(i);
+        const std::string protocol = kProtocols[i % 6];
+        const bool server = i % 6 < 4;
+        std::string account;
+        switch (i % 4) {
+            case 0:
+                account = "user" + n;
+                break;
+            case 1:
+                account = "CORP\\user" + n + "\\user" + n;
+                break;
+            case 2:
+                account = "user" + n + "\\alias" + n;
+                break;
+            default:
+                account = "CORP\\user" + n + "\\shared" + n;
+                break;
+        }
+        pv::WriteOpenTag(text, "Mailbox", 2);
+        pv::WriteElement(text, "Name", i % 7 == 0 ? "R&D <team> " + n : "Mailbox " + n, 3);
+        pv::WriteElement(text, "Host", server ? "mail" + std::to_string(i % 50) + ".example.com" : "", 3);
+        pv::WriteElement(text, "Port", i % 3 == 0 ? "-1" : std::to_string(100 + i % 900), 3);
+        pv::WriteElement(text, "Protocol", protocol, 3);
+        pv::WriteElement(text, "User", account, 3);
+        pv::WriteElement(text, "Password", pv::ScramblePassword("Pw<" + n + ">&x", prompts), 3);
+        pv::WriteElement(text, "Subfolder", i % 5 == 0 ? "Inbox/" + n : "", 3);
+        if (i % 11 == 0) pv::WriteElement(text, "SensitivitySettingsFile", "+/sensitivity.xml", 3);
+        for (int c = 0; c <= i % 3; ++c) {
+            const std::string rules = c == 2
+                                          ? "./config/shared" + std::to_string(c) + ".categorization.xml"
+                                          : "+/rules" + std::to_string((i + c) % 40) + ".categorization.xml";
+            pv::WriteElement(text, "CategorizationRulesFileName", rules, 3);
+        }
+        pv::WriteElement(
+            text, "DispositionFileName",
+            i % 9 == 0 ? folder + "-elsewhere/d" + n + ".disposition.xml" : "+/d" + n + ".disposition.xml",
+            3);
+        pv::WriteElement(text, "MsgsPerThreadBeforeRefresh", std::to_string(50 + i % 10), 3);
+        pv::WriteElement(text, "WaitTime", std::to_string(100 * (i % 4)), 3);
+        pv::WriteElement(text, "ErrorWaitTime", "30", 3);
+        pv::WriteElement(text, "NoMessagesWaitTime", std::to_string(60 + i % 120), 3);
+        pv::WriteElement(text, "Threads", std::to_string(1 + i % 4), 3);
+        pv::WriteElement(text, "MailHomeFolder", server ? "" : "../maildir/box" + n, 3);
+        pv::WriteElement(text, "LimitOnCurSize", server ? "-1" : std::to_string(1000 + i), 3);
+        pv::WriteElement(text, "MessageSizeLimit", "5000000", 3);
+        pv::WriteElement(text, "MessageTruncateToSize", "100000", 3);
+        pv::WriteElement(text, "ExpungeWorkaround", i % 13 == 0 ? "1" : "0", 3);
+        pv::WriteElement(text, "CloseImmediatelyIfEmpty", i % 17 == 0 ? "1" : "0", 3);
+        pv::WriteCloseTag(text, "Mailbox", 2);
+    }
+    pv::WriteCloseTag(text, "Mailboxes", 1);
+    pv::WriteCloseTag(text, "ResponseHandler", 0);
+    return text + "\r\n";
+}
+
+std::vector<Comparison> ResaveCase(const Context& context) {
+    const std::string master = context.folder + "/master.xml";
+    {
+        std::ofstream out(master, std::ios::binary);
+        out << GenerateMaster(context.mailboxes, context.folder);
+    }
+    std::cout << "  master file: " << context.mailboxes << " mailboxes, " << fs::file_size(master) / 1024
+              << " KiB\n";
+
+    // Once for correctness: the file is in the editor's shape, so resave must print it back unchanged.
+    const std::string printed = context.folder + "/printed.xml";
+    Comparison comparison;
+    comparison.subject = "postvane-config-tool resave --stdout";
+    comparison.yardstick = "xmllint --format";
+    const Measurement check = MeasureCommand({context.tool, "resave", "--stdout", master}, 1, printed);
+    if (!check.ok) {
+        comparison.measured = check;
+    } else if (ReadAll(printed) != ReadAll(master)) {
+        comparison.measured = {0, 0, false, "resave --stdout did not reproduce the file"};
+    } else {
+        comparison.measured = MeasureCommand({context.tool, "resave", "--stdout", master}, context.runs);
+    }
+    comparison.reference = MeasureCommand({"xmllint", "--format", master}, context.runs);
+    return {comparison};
+}
+
+std::vector<Case> Cases() {
+    return {
+        {"resave", "load and rewrite a master file with many mailboxes", ResaveCase},
+    };
+}
+
+// --- report -------------------------------------------------------------------------------------------
+
+bool Report(const Comparison& c) {
+    const auto line = [](const std::string& what, const Measurement& m) {
+        std::printf("    %-40s %9.1f ms %9.1f MiB\n", what.c_str(), m.seconds * 1000, m.peakKiB / 1024.0);
+    };
+    if (!c.measured.ok || !c.reference.ok) {
+        if (!c.measured.ok) std::printf("    %s FAILED: %s\n", c.subject.c_str(), c.measured.failure.c_str());
+        if (!c.reference.ok)
+            std::printf("    %s FAILED: %s\n", c.yardstick.c_str(), c.reference.failure.c_str());
+        return false;
+    }
+    line(c.subject, c.measured);
+    line(c.yardstick, c.reference);
+    const double timeRatio = c.measured.seconds / c.reference.seconds;
+    const double memoryRatio =
+        static_cast<double>(c.measured.peakKiB) / static_cast<double>(c.reference.peakKiB);
+    const bool timeOk = timeRatio <= c.maxTimeRatio;
+    const bool memoryOk = memoryRatio <= c.maxMemoryRatio;
+    std::printf("    time ratio   %5.2f (goal <= %.2f) %s\n", timeRatio, c.maxTimeRatio,
+                timeOk ? "met" : "MISSED");
+    std::printf("    memory ratio %5.2f (goal <= %.2f) %s\n", memoryRatio, c.maxMemoryRatio,
+                memoryOk ? "met" : "MISSED");
+    return timeOk && memoryOk;
+}
+
+int Usage(const char* problem) {
+    std::fprintf(stderr,
+                 "%s\nUsage: run_bench [--tool PATH] [--runs N] [--mailboxes N] [--keep] [CASE...]\n"
+                 "Cases:",
+                 problem);
+    for (const auto& c : Cases()) std::fprintf(stderr, " %s", c.name.c_str());
+    std::fprintf(stderr, "\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Context context;
+#ifdef POSTVANE_TOOL
+    context.tool = POSTVANE_TOOL;
+#endif
+    bool keep = false;
+    std::vector<std::string> wanted;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--tool" && hasValue) {
+            context.tool = argv[++i];
+        } else if (arg == "--runs" && hasValue) {
+            context.runs = std::max(1, std::atoi(argv[++i]));
+        } else if (arg == "--mailboxes" && hasValue) {
+            context.mailboxes = std::max(1, std::atoi(argv[++i]));
+        } else if (arg == "--keep") {
+            keep = true;
+        } else if (!arg.empty() && arg[0] == '-') {
+            return Usage(("unknown option " + arg).c_str());
+        } else {
+            wanted.push_back(arg);
+        }
+    }
+    if (context.tool.empty()) return Usage("no tool given");
+
+    char pattern[] = "/tmp/postvane-bench-XXXXXX";
+    if (!::mkdtemp(pattern)) return Usage("cannot create a temporary folder");
+    const std::string root = pattern;
+
+    bool allMet = true;
+    int ran = 0;
+    for (const Case& c : Cases()) {
+        if (!wanted.empty() && std::find(wanted.begin(), wanted.end(), c.name) == wanted.end()) continue;
+        ++ran;
+        Context caseContext = context;
+        caseContext.folder = root + "/" + c.name;
+        fs::create_directories(caseContext.folder);
+        std::printf("%s: %s (best of %d runs)\n", c.name.c_str(), c.description.c_str(), context.runs);
+        std::fflush(stdout);
+        for (const Comparison& comparison : c.run(caseContext)) allMet = Report(comparison) && allMet;
+    }
+    if (keep) {
+        std::printf("files kept in %s\n", root.c_str());
+    } else {
+        std::error_code ignored;
+        fs::remove_all(root, ignored);
+    }
+    if (ran == 0) return Usage("no such case");
+    std::printf("%s\n", allMet ? "all goals met" : "a goal was missed");
+    return allMet ? 0 : 1;
+}
