@@ -89,11 +89,10 @@ Measurement MeasureForked(const std::function<void()>& child, int runs, const st
         struct rusage usage {};
         if (::wait4(pid, &status, 0, &usage) != pid) return {0, 0, false, "wait4 failed"};
         const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-            return {0, 0, false,
-                    WIFEXITED(status) ? "exit status " + std::to_string(WEXITSTATUS(status))
-                                      : "killed by a signal"};
-        }
+        if (!WIFEXITED(status)) return {0, 0, false, "killed by a signal"};
+        if (WEXITSTATUS(status) == 127) return {0, 0, false, "could not be started (is it installed?)"};
+        if (WEXITSTATUS(status) != 0)
+            return {0, 0, false, "exit status " + std::to_string(WEXITSTATUS(status))};
         best.seconds = std::min(best.seconds, seconds);
         best.peakKiB = best.peakKiB < 0 ? usage.ru_maxrss : std::min(best.peakKiB, usage.ru_maxrss);
     }
