@@ -6,7 +6,12 @@
 #include "cli/ConfigTool.h"
 #include "cli/StreamPrompts.h"
 #include "core/errors.h"
+#include "core/HeadlessServices.h"
+#include "core/EditorDispatch.h"
+#include "core/platform.h"
 #include "core/services.h"
+#include "actions/DetailedFileTool.h"
+#include "dispositions/DispositionConfiguration.h"
 #include "mailbox/CMailbox.h"
 #include "mailbox/FrmMailbox.h"
 #include "master/FrmMain.h"
@@ -16,34 +21,73 @@
 namespace pv {
 namespace {
 
-// What the mailbox editor says while it is filled from a record ("Unknown protocol=..."), kept for the
-// report instead of being shown.
-class CollectingPrompts : public IPrompts {
+// One report line: the mailbox, then the file and the category where there are some, then the message.
+class Report {
 public:
-    std::vector<std::string> messages;
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
-    Answer AskYesNo(const std::string&, const std::string&) override { return Answer::No; }
-    Answer AskYesNoCancel(const std::string&) override { return Answer::Cancel; }
-};
-
-// The checks open no dialog and no window; should one ever try, it is refused rather than shown.
-class NoDialogs : public IFileDialogs {
-public:
-    std::optional<std::string> ChooseOpenFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::string ChooseFolder(const std::string&) override { return std::string(); }
-};
-
-class NoWindows : public IWindowHost {
-public:
-    void ShowModal(Form& form) override { form.Close(); }
-};
-
-class NoLauncher : public IProcessLauncher {
-public:
-    bool Launch(const std::string&, const std::vector<std::string>&, const std::string&) override {
-        return false;
+    Report(std::ostream& out, bool& failed) : out_(out), failed_(failed) {}
+    void Failure(const std::string& mailbox, const std::string& message, const std::string& file = {},
+                 const std::string& category = {}) {
+        out_ << mailbox << ": ";
+        if (!file.empty()) out_ << file << ": ";
+        if (!category.empty()) out_ << category << ": ";
+        out_ << message << "\n";
+        failed_ = true;
     }
+
+private:
+    std::ostream& out_;
+    bool& failed_;
 };
+
+// The disposition file of one mailbox: the dispositions editor's load and save checks, then every detailed
+// file it names: missing ones, and the save checks of those whose type has an editor of its own.
+void CheckDispositions(const CMailbox& mailbox, const MasterLinks& links, const PathContext& paths,
+                       Report& report) {
+    const std::string fileName = mailbox.sDispositionFileName;
+    if (!platform::FileExists(paths.ResolvePath(links.masterFilePath, fileName))) return;  // reported above
+    CollectingPrompts prompts;
+    DispositionConfiguration configuration;
+    const auto loaded = configuration.Load(fileName, links, paths, prompts);
+    for (const auto& message : prompts.messages) report.Failure(mailbox.sName, message, fileName);
+    if (!loaded.opened) return;
+    prompts.messages.clear();
+    configuration.WriteText(paths, prompts);
+    // A missing detailed file stops the save check at the first one; the walk below names every one.
+    static const std::string kMissingDetailed = "Detailed disposition file is missing or incorrect";
+    for (const auto& message : prompts.messages) {
+        if (message.rfind(kMissingDetailed, 0) != 0) report.Failure(mailbox.sName, message, fileName);
+    }
+
+    for (const CCatDispositions& category : configuration.Categories()) {
+        for (const CCatDisposition& disposition : category.Dispositions) {
+            const bool builtIn = !BuiltInEditorFor(disposition.Type).empty();
+            const bool needsFile =
+                builtIn || configuration.Types().RequiresDetailedFile(disposition.Type).value_or(false);
+            if (!needsFile) continue;
+            const std::string detailed = disposition.DetailedDispositionFile;
+            const std::string path = paths.ResolvePath(disposition.DispositionFilePath, detailed);
+            if (detailed.empty() || !platform::FileExists(path)) {
+                report.Failure(mailbox.sName,
+                               "The detailed disposition file of a " + disposition.Type + " disposition is missing" +
+                                   (detailed.empty() ? std::string() : ": " + detailed),
+                               fileName, category.CategoryName);
+                continue;
+            }
+            if (!builtIn) continue;
+            CollectingPrompts detailedPrompts;
+            std::string text;
+            const ResaveOutcome outcome =
+                ResaveDispositionFile(disposition.Type, path, links, paths, detailedPrompts, &text);
+            if (outcome == ResaveOutcome::Printed || outcome == ResaveOutcome::NoEditor) continue;
+            if (detailedPrompts.messages.empty()) {
+                detailedPrompts.messages.push_back("The file could not be read as a detailed disposition file");
+            }
+            for (const auto& message : detailedPrompts.messages) {
+                report.Failure(mailbox.sName, message, detailed, category.CategoryName);
+            }
+        }
+    }
+}
 
 }  // namespace
 
@@ -57,20 +101,14 @@ int RunCheck(const std::string& masterArgument, std::ostream& out, std::ostream&
     bool failed = loaded.outcome != MasterConfiguration::LoadOutcome::Complete || !loaded.wellFormed;
     if (loaded.outcome == MasterConfiguration::LoadOutcome::Missing) return 1;
 
-    MasterLinks links;
-    links.masterFilePath = paths.MakeAbsolutePath(master.MasterFilePath);
-    links.dispositionTypes[0] = master.DispositionTypesFile1;
-    links.dispositionTypes[1] = master.DispositionTypesFile2;
-    links.categoryDefinitions[0] = master.CategoryDefinitionsFile1;
-    links.categoryDefinitions[1] = master.CategoryDefinitionsFile2;
-    links.messageFields[0] = master.MessageFieldsFile1;
-    links.messageFields[1] = master.MessageFieldsFile2;
+    const MasterLinks links = LinksOf(master, paths);
 
     CollectingPrompts prompts;
     NoDialogs dialogs;
     NoWindows windows;
     NoLauncher launcher;
     Services services{paths, prompts, dialogs, windows, launcher};
+    Report report(out, failed);
     // The mailboxes read before a load stopped part-way are checked too: their faults are worth knowing.
     for (const CMailbox* record : master.Mailboxes.Records()) {
         CMailbox copy = *record;
@@ -79,8 +117,9 @@ int RunCheck(const std::string& masterArgument, std::ostream& out, std::ostream&
         editor.LoadFromObject(copy);
         const auto failure = editor.CheckFields(nullptr);
         if (failure) prompts.messages.push_back(*failure);
-        for (const auto& message : prompts.messages) out << record->sName << ": " << message << "\n";
+        for (const auto& message : prompts.messages) report.Failure(record->sName, message);
         if (failure) failed = true;
+        CheckDispositions(*record, links, paths, report);
     }
     out.flush();
     return failed ? 1 : 0;

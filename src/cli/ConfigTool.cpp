@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "cli/CheckCommand.h"
+#include "cli/ResaveCommand.h"
 #include "cli/StreamPrompts.h"
 #include "core/errors.h"
 #include "core/password.h"
@@ -25,11 +26,18 @@ constexpr const char* kUsage =
     "Loads, checks and rewrites Postvane configuration files exactly as the editor does.\n"
     "\n"
     "Commands:\n"
-    "  resave [--stdout] MASTER   load the master file and write it back as the editor's Save does;\n"
-    "                             with --stdout print the text it would write and write nothing\n"
-    "  check MASTER               load the master file and run the mailbox editor's checks of\n"
-    "                             \"Save and Exit\" on every mailbox, changing nothing; each failure is\n"
-    "                             printed to standard output as NAME: MESSAGE\n"
+    "  resave [--stdout] [--master MASTER] [--type TYPE] FILE\n"
+    "                             load FILE and write it back as its window's Save does, with the\n"
+    "                             window's checks; with --stdout print the text it would write and write\n"
+    "                             nothing. The root element tells the kind of file: a master file\n"
+    "                             (ResponseHandler), a disposition configuration file (Dispositions,\n"
+    "                             needs --master for its catalogues) or a detailed disposition file\n"
+    "                             (Disposition, needs --type, for example --type ForwardMessage)\n"
+    "  check MASTER               load the master file and run, changing nothing, the mailbox editor's\n"
+    "                             checks on every mailbox, the save checks of its disposition file, and\n"
+    "                             those of every detailed file it names whose type has an editor; each\n"
+    "                             failure is printed to standard output as\n"
+    "                             MAILBOX: MESSAGE or MAILBOX: FILE: [CATEGORY: ]MESSAGE\n"
     "  scramble                   read a password line from standard input, print its stored form\n"
     "  unscramble                 read a stored password line from standard input, print it in clear\n"
     "  --help                     show this text\n"
@@ -48,56 +56,6 @@ std::string ReadLine(std::istream& in) {
     std::getline(in, line);
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return line;
-}
-
-// A path typed on the command line is taken relative to the current directory.
-std::string CommandLinePath(const std::string& typed, const ToolEnvironment& environment) {
-    if (IsAbsoluteConfigPath(typed)) return platform::NativePath(typed);
-    return platform::NativePath(environment.currentDirectory + platform::kSeparator + typed);
-}
-
-struct Options {
-    bool toStdout = false;
-    std::vector<std::string> files;
-};
-
-bool ParseOptions(const std::vector<std::string>& args, size_t first, Options& options, std::ostream& err,
-                  bool allowStdout) {
-    for (size_t i = first; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--stdout" && allowStdout) {
-            options.toStdout = true;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            Usage(err, "unknown option '" + arg + "'");
-            return false;
-        } else {
-            options.files.push_back(arg);
-        }
-    }
-    return true;
-}
-
-int Resave(const Options& options, std::ostream& out, std::ostream& err, const ToolEnvironment& environment) {
-    if (options.files.size() != 1) {
-        return Usage(err, "resave takes exactly one file");
-    }
-    const PathContext paths(environment.programDirectory);
-    StreamPrompts prompts(err);
-    MasterConfiguration master;
-    master.MasterFilePath = CommandLinePath(options.files[0], environment);
-    const auto loaded = master.Load(paths, prompts);
-    if (loaded.outcome != MasterConfiguration::LoadOutcome::Complete || !loaded.wellFormed) {
-        err << "Not written: " << master.MasterFilePath << " could not be read.\n";
-        return kExitFailed;
-    }
-    const std::string referringFile = paths.MakeAbsolutePath(master.MasterFilePath);
-    if (options.toStdout) {
-        const std::string text = master.WriteText(referringFile, paths, prompts);
-        out << text << "\r\n";
-        out.flush();
-        return out ? kExitOk : kExitFailed;
-    }
-    return master.Save(referringFile, paths, prompts) ? kExitOk : kExitFailed;
 }
 
 }  // namespace
@@ -121,15 +79,33 @@ int RunTool(const std::vector<std::string>& args, std::istream& in, std::ostream
         out << (command == "scramble" ? ScramblePassword(line, prompts) : UnscramblePassword(line)) << "\n";
         return kExitOk;
     }
-    Options options;
     if (command == "resave") {
-        if (!ParseOptions(args, 1, options, err, true)) return kExitUsage;
-        return Resave(options, out, err, environment);
+        ResaveOptions resave;
+        for (size_t i = 1; i < args.size(); ++i) {
+            const std::string& arg = args[i];
+            if (arg == "--stdout") {
+                resave.toStdout = true;
+            } else if ((arg == "--master" || arg == "--type") && i + 1 < args.size()) {
+                (arg == "--master" ? resave.master : resave.type) = args[++i];
+            } else if (arg.size() > 1 && arg[0] == '-') {
+                return Usage(err, "unknown option '" + arg + "'");
+            } else if (resave.file.empty()) {
+                resave.file = arg;
+            } else {
+                return Usage(err, "resave takes exactly one file");
+            }
+        }
+        if (resave.file.empty()) return Usage(err, "resave takes exactly one file");
+        return RunResave(resave, out, err, environment);
     }
     if (command == "check") {
-        if (!ParseOptions(args, 1, options, err, false)) return kExitUsage;
-        if (options.files.size() != 1) return Usage(err, "check takes exactly one file");
-        return RunCheck(options.files[0], out, err, environment);
+        std::vector<std::string> files;
+        for (size_t i = 1; i < args.size(); ++i) {
+            if (args[i].size() > 1 && args[i][0] == '-') return Usage(err, "unknown option '" + args[i] + "'");
+            files.push_back(args[i]);
+        }
+        if (files.size() != 1) return Usage(err, "check takes exactly one file");
+        return RunCheck(files[0], out, err, environment);
     }
     if (!command.empty() && command[0] == '-') return Usage(err, "unknown option '" + command + "'");
     return Usage(err, "unknown command '" + command + "'");

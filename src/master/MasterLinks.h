@@ -27,4 +27,10 @@ struct MasterLinks : IMasterLinks {
     std::string MessageFieldsFile(int which) const override { return messageFields[which == 2 ? 1 : 0]; }
 };
 
+struct MasterConfiguration;
+class PathContext;
+
+// The links of a master file as loaded (for windows and tools that work without the main window).
+MasterLinks LinksOf(const MasterConfiguration& master, const PathContext& paths);
+
 }  // namespace pv

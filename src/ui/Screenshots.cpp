@@ -10,6 +10,7 @@
 #include "actions/FrmForwardMessage.h"
 #include "cli/StreamPrompts.h"
 #include "core/EditorDispatch.h"
+#include "core/HeadlessServices.h"
 #include "dispositions/FrmChooseType.h"
 #include "dispositions/FrmDispositions.h"
 #include "mailbox/FrmMailbox.h"
@@ -18,23 +19,6 @@
 
 namespace pv::ui {
 namespace {
-
-// Nothing is chosen, started or opened while rendering: the windows show the files as they are.
-class NoDialogs : public IFileDialogs {
-public:
-    std::optional<std::string> ChooseOpenFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::string ChooseFolder(const std::string&) override { return std::string(); }
-};
-
-class NoWindows : public IWindowHost {
-public:
-    void ShowModal(Form& form) override { form.Close(); }
-};
-
-class NoLauncher : public IProcessLauncher {
-public:
-    bool Launch(const std::string&, const std::vector<std::string>&, const std::string&) override { return false; }
-};
 
 class Renderer {
 public:
@@ -70,6 +54,7 @@ int RenderScreenshots(const std::string& folder, const std::string& commandLineT
                       const std::string& programDirectory, const std::string& currentDirectory) {
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
+    // Nothing is chosen, started or opened while rendering: the windows show the files as they are.
     StreamPrompts prompts(std::cerr);
     NoDialogs dialogs;
     NoWindows windows;

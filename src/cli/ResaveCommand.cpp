@@ -1,0 +1,162 @@
+#include "cli/ResaveCommand.h"
+
+#include <ostream>
+
+#include "actions/DetailedFileTool.h"
+#include "cli/ConfigTool.h"
+#include "cli/StreamPrompts.h"
+#include "core/encoding.h"
+#include "core/errors.h"
+#include "core/paths.h"
+#include "core/platform.h"
+#include "core/xml.h"
+#include "dispositions/DispositionConfiguration.h"
+#include "master/FrmMain.h"
+#include "master/MasterConfiguration.h"
+#include "master/MasterLinks.h"
+
+namespace pv {
+namespace {
+
+constexpr int kOk = 0;
+constexpr int kFailed = 1;
+constexpr int kUsage = 2;
+
+// The name of the first element of an XML text, after any declaration, comments and document type; "" when
+// there is none to be found.
+std::string RootElementName(const std::string& text) {
+    size_t pos = 0;
+    while ((pos = text.find('<', pos)) != std::string::npos) {
+        if (text.compare(pos, 4, "<!--") == 0) {
+            pos = text.find("-->", pos);
+            if (pos == std::string::npos) return std::string();
+            continue;
+        }
+        if (text.compare(pos, 2, "<?") == 0 || text.compare(pos, 2, "<!") == 0) {
+            pos = text.find('>', pos);
+            if (pos == std::string::npos) return std::string();
+            continue;
+        }
+        size_t end = pos + 1;
+        while (end < text.size() && text[end] != '>' && text[end] != '/' && text[end] != ' ' && text[end] != '\t' &&
+               text[end] != '\r' && text[end] != '\n') {
+            ++end;
+        }
+        return text.substr(pos + 1, end - pos - 1);
+    }
+    return std::string();
+}
+
+int NotWritten(std::ostream& err, const std::string& path) {
+    err << "Not written: " << path << " could not be read.\n";
+    return kFailed;
+}
+
+int Print(std::ostream& out, const std::string& text) {
+    out << text;
+    out.flush();
+    return out ? kOk : kFailed;
+}
+
+// Loads a master file completely, as the main window does; false (reported) when it could not be.
+bool LoadMaster(MasterConfiguration& master, const std::string& path, const PathContext& paths, IPrompts& prompts) {
+    master.MasterFilePath = path;
+    const auto loaded = master.Load(paths, prompts);
+    return loaded.outcome == MasterConfiguration::LoadOutcome::Complete && loaded.wellFormed;
+}
+
+int ResaveMaster(const std::string& path, bool toStdout, std::ostream& out, std::ostream& err,
+                 const PathContext& paths, IPrompts& prompts) {
+    MasterConfiguration master;
+    if (!LoadMaster(master, path, paths, prompts)) return NotWritten(err, path);
+    const std::string referringFile = paths.MakeAbsolutePath(master.MasterFilePath);
+    if (toStdout) return Print(out, master.WriteText(referringFile, paths, prompts) + "\r\n");
+    return master.Save(referringFile, paths, prompts) ? kOk : kFailed;
+}
+
+int ResaveDispositions(const std::string& path, const ResaveOptions& options, std::ostream& out,
+                       std::ostream& err, const ToolEnvironment& environment, const PathContext& paths,
+                       IPrompts& prompts) {
+    if (options.master.empty()) {
+        err << "postvane-config-tool: a Dispositions file needs --master MASTER for its catalogues\n";
+        return kUsage;
+    }
+    MasterConfiguration master;
+    if (!LoadMaster(master, CommandLineMasterPath(options.master, environment.currentDirectory), paths, prompts)) {
+        return NotWritten(err, path);
+    }
+    const MasterLinks links = LinksOf(master, paths);
+    DispositionConfiguration configuration;
+    const auto loaded = configuration.Load(path, links, paths, prompts);
+    if (!loaded.opened || loaded.file != DispositionConfiguration::FileState::Read) return NotWritten(err, path);
+    if (options.toStdout) {
+        const auto text = configuration.WriteText(paths, prompts);
+        if (!text) return kFailed;
+        return Print(out, *text + "\r\n");
+    }
+    return configuration.Save(paths, prompts) ? kOk : kFailed;
+}
+
+int ResaveDetailed(const std::string& path, const ResaveOptions& options, std::ostream& out, std::ostream& err,
+                   const ToolEnvironment& environment, const PathContext& paths, IPrompts& prompts) {
+    if (options.type.empty()) {
+        err << "postvane-config-tool: a Disposition file needs --type TYPE (for example ForwardMessage)\n";
+        return kUsage;
+    }
+    MasterLinks links;
+    if (!options.master.empty()) {
+        MasterConfiguration master;
+        if (!LoadMaster(master, CommandLineMasterPath(options.master, environment.currentDirectory), paths,
+                        prompts)) {
+            return NotWritten(err, path);
+        }
+        links = LinksOf(master, paths);
+    }
+    std::string text;
+    const ResaveOutcome outcome =
+        ResaveDispositionFile(options.type, path, links, paths, prompts, options.toStdout ? &text : nullptr);
+    switch (outcome) {
+        case ResaveOutcome::Written: return kOk;
+        case ResaveOutcome::Printed: return Print(out, text);
+        case ResaveOutcome::NoEditor:
+            err << "The type \"" << options.type << "\" has no editor of its own that reads its file.\n";
+            return kFailed;
+        case ResaveOutcome::Refused: return kFailed;
+        default: return NotWritten(err, path);
+    }
+}
+
+}  // namespace
+
+int RunResave(const ResaveOptions& options, std::ostream& out, std::ostream& err,
+              const ToolEnvironment& environment) {
+    const PathContext paths(environment.programDirectory);
+    StreamPrompts prompts(err);
+    const std::string path = CommandLineMasterPath(options.file, environment.currentDirectory);
+    if (!platform::FileExists(path)) {
+        prompts.ShowMessage("Couldn't load file, it doesn't exist");
+        return NotWritten(err, path);
+    }
+    // The root element tells the kind of file; the loader of that kind then reads it (and reports a file
+    // that is not well-formed).
+    std::string root;
+    try {
+        root = RootElementName(DecodeFileText(platform::ReadFileBytes(path)));
+    } catch (const AppError& error) {
+        prompts.ShowMessage(FormatError("Unexpected error in LoadFile=", error));
+        return NotWritten(err, path);
+    }
+    if (root.empty()) {
+        const XmlFile file = ParseXmlText(DecodeFileText(platform::ReadFileBytes(path)));
+        if (!ReportIfMalformed(path, file, prompts)) err << path << ": no root element\n";
+        return NotWritten(err, path);
+    }
+    if (root == "ResponseHandler") return ResaveMaster(path, options.toStdout, out, err, paths, prompts);
+    if (root == "Dispositions") return ResaveDispositions(path, options, out, err, environment, paths, prompts);
+    if (root == "Disposition") return ResaveDetailed(path, options, out, err, environment, paths, prompts);
+    err << "postvane-config-tool: " << path << ": a file with the root element <" << root
+        << "> is not a kind of file this tool writes\n";
+    return kFailed;
+}
+
+}  // namespace pv

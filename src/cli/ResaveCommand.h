@@ -1,0 +1,22 @@
+#pragma once
+#include <iosfwd>
+#include <string>
+
+namespace pv {
+
+struct ToolEnvironment;
+
+struct ResaveOptions {
+    bool toStdout = false;
+    std::string master;  // --master: the master file whose catalogues a disposition file needs
+    std::string type;    // --type: the disposition type of a detailed disposition file
+    std::string file;
+};
+
+// "resave": loads one file as its window does and writes it back as the window's Save does, the kind of file
+// chosen by its root element (ResponseHandler, Dispositions, Disposition). A file that could not be read, or
+// whose checks fail, is reported and never written.
+int RunResave(const ResaveOptions& options, std::ostream& out, std::ostream& err,
+              const ToolEnvironment& environment);
+
+}  // namespace pv

@@ -1,0 +1,38 @@
+#pragma once
+// Stand-ins for the dialogs, windows and process launching of a run without a display (the command-line
+// tool, the screenshot renderer): nothing is chosen, opened or started.
+#include <string>
+#include <vector>
+
+#include "core/form.h"
+#include "core/services.h"
+
+namespace pv {
+
+class NoDialogs : public IFileDialogs {
+public:
+    std::optional<std::string> ChooseOpenFile(const FileDialogRequest&) override { return std::nullopt; }
+    std::string ChooseFolder(const std::string&) override { return std::string(); }
+};
+
+class NoWindows : public IWindowHost {
+public:
+    void ShowModal(Form& form) override { form.Close(); }
+};
+
+class NoLauncher : public IProcessLauncher {
+public:
+    bool Launch(const std::string&, const std::vector<std::string>&, const std::string&) override { return false; }
+};
+
+// Keeps every message for a report instead of showing it; questions are answered No (Cancel), so that
+// nothing is written behind the user's back.
+class CollectingPrompts : public IPrompts {
+public:
+    std::vector<std::string> messages;
+    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    Answer AskYesNo(const std::string&, const std::string&) override { return Answer::No; }
+    Answer AskYesNoCancel(const std::string&) override { return Answer::Cancel; }
+};
+
+}  // namespace pv

@@ -1,0 +1,112 @@
+// The tool's resave of disposition and detailed disposition files, and check over a whole configuration.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "cli/ConfigTool.h"
+#include "support/TestFiles.h"
+
+namespace fs = std::filesystem;
+
+namespace pv {
+namespace {
+
+using test::ReadFile;
+
+struct SampleTool : ::testing::Test {
+    SampleTool() { fs::copy(std::string(POSTVANE_EXAMPLES) + "/config", temp / "config", fs::copy_options::recursive); }
+
+    struct Run_ {
+        int status;
+        std::string out;
+        std::string err;
+    };
+    Run_ Run(const std::vector<std::string>& args) {
+        std::istringstream in;
+        std::ostringstream out, err;
+        const int status = RunTool(args, in, out, err, ToolEnvironment{temp / "program", temp.path()});
+        return {status, out.str(), err.str()};
+    }
+    std::string file(const std::string& relative) { return temp / ("config/" + relative); }
+    test::TempDir temp;
+};
+
+TEST_F(SampleTool, EveryKindOfSampleFileComesBackByteForByte) {
+    const struct {
+        std::vector<std::string> args;
+        std::string file;
+    } cases[] = {
+        {{"resave", "--stdout", "config/master.xml"}, "master.xml"},
+        {{"resave", "--stdout", "--master", "config/master.xml", "config/support.disposition.xml"},
+         "support.disposition.xml"},
+        {{"resave", "--stdout", "--type", "ForwardMessage", "config/dispose/oncall-relay.forward.xml"},
+         "dispose/oncall-relay.forward.xml"},
+    };
+    for (const auto& c : cases) {
+        const auto run = Run(c.args);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, ReadFile(file(c.file))) << c.file;
+    }
+}
+
+TEST_F(SampleTool, ADispositionFileIsRewrittenInTheEditorsShapeAndRefusedWhenItsChecksFail) {
+    const std::string path = file("sales.disposition.xml");
+    test::WriteFile(path, "<Dispositions><Default><Disposition><Type>DoNothing</Type></Disposition></Default>"
+                          "<Gone><Disposition><Type>DoNothing</Type></Disposition></Gone></Dispositions>");
+    auto run = Run({"resave", "--master", "config/master.xml", "config/sales.disposition.xml"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "Saved\n");
+    const std::string written = ReadFile(path);
+    EXPECT_EQ(written.substr(0, 120), test::CrLf({"<Dispositions>", "\t<Default>", "\t\t<Disposition>",
+                                                  "\t\t\t<Type>DoNothing</Type>",
+                                                  "\t\t\t<DetailedDispositionFile></DetailedDispositionFile>"})
+                                          .substr(0, 120));
+    EXPECT_EQ(written.find("Gone"), std::string::npos) << "a category the catalogue lacks is dropped";
+
+    test::WriteFile(path, "<Dispositions><Default><Disposition><Type></Type></Disposition></Default></Dispositions>");
+    const std::string refused = ReadFile(path);
+    run = Run({"resave", "--master", "config/master.xml", "config/sales.disposition.xml"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Type is empty for at least one disposition for category=Default\n");
+    EXPECT_EQ(ReadFile(path), refused);
+}
+
+TEST_F(SampleTool, ResaveNeedsTheOptionsOfTheKindOfFileAndWritesNothingItCannotRead) {
+    EXPECT_EQ(Run({"resave", "config/support.disposition.xml"}).status, 2);
+    EXPECT_EQ(Run({"resave", "config/dispose/helpdesk.forward.xml"}).status, 2);
+    const auto unknown = Run({"resave", "--type", "ArchiveToTape", "config/dispose/archive.customdisposition.xml"});
+    EXPECT_EQ(unknown.status, 1);
+
+    const std::string path = file("dispose/helpdesk.forward.xml");
+    test::WriteFile(path, "<Disposition><From>a</Frm></Disposition>");
+    const auto broken = Run({"resave", "--type", "ForwardMessage", "config/dispose/helpdesk.forward.xml"});
+    EXPECT_EQ(broken.status, 1);
+    EXPECT_NE(broken.err.find("is not well-formed XML"), std::string::npos) << broken.err;
+    EXPECT_EQ(ReadFile(path), "<Disposition><From>a</Frm></Disposition>");
+
+    const auto other = Run({"resave", "config/monitor.xml"});
+    EXPECT_EQ(other.status, 1);
+    EXPECT_NE(other.err.find("<Monitors>"), std::string::npos) << other.err;
+}
+
+TEST_F(SampleTool, CheckNamesTheMailboxFileAndCategoryOfEveryFailure) {
+    EXPECT_EQ(Run({"check", "config/master.xml"}).status, 1) << "the sample's Maildir homes lie below the program";
+    fs::remove(file("dispose/helpdesk.forward.xml"));
+    std::string relay = ReadFile(file("dispose/oncall-relay.forward.xml"));
+    relay.replace(relay.find("<From>relay@example.com</From>"), 30, "<From></From>");
+    test::WriteFile(file("dispose/oncall-relay.forward.xml"), relay);
+    const auto run = Run({"check", "config/master.xml"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("Support: +/support.disposition.xml: Default: The detailed disposition file of a "
+                           "ForwardMessage disposition is missing: +/dispose/helpdesk.forward.xml\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("Support: +/dispose/oncall-relay.forward.xml: SupportUrgent: From address is missing\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(run.out.find("Detailed disposition file is missing or incorrect"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace pv
