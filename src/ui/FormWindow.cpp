@@ -28,6 +28,15 @@ std::string S(const QString& text) {
     return text.toStdString();
 }
 
+// Multi-line texts hold CR LF in the logic, as in the files; the text widget works with LF.
+QString ToWidgetLines(const std::string& text) {
+    return Q(text).replace("\r\n", "\n");
+}
+
+std::string ToLogicLines(const QString& text) {
+    return S(QString(text).replace("\n", "\r\n"));
+}
+
 bool IsControlWidget(QWidget* widget, const pv::Form& form) {
     return form.HasControl(S(widget->objectName()));
 }
@@ -90,7 +99,7 @@ void FormWindow::Bind(const pv::Control& control, QWidget* widget) {
         if (form_.selectAllOnFocus()) edit->installEventFilter(this);
     } else if (auto* text = qobject_cast<QPlainTextEdit*>(widget)) {
         connect(text, &QPlainTextEdit::textChanged, this, [this, name, text] {
-            form_.UserSetText(name, S(text->toPlainText()));
+            form_.UserSetText(name, ToLogicLines(text->toPlainText()));
         });
     } else if (auto* list = qobject_cast<QListWidget*>(widget)) {
         list->setUniformItemSizes(true);
@@ -125,7 +134,8 @@ void FormWindow::Apply(const pv::Control& control, QWidget* widget) {
         edit->setReadOnly(control.readOnly);
         edit->setEchoMode(control.password ? QLineEdit::Password : QLineEdit::Normal);
     } else if (auto* text = qobject_cast<QPlainTextEdit*>(widget)) {
-        if (text->toPlainText() != Q(control.text)) text->setPlainText(Q(control.text));
+        // Only a real change is applied, so typing keeps its cursor.
+        if (text->toPlainText() != ToWidgetLines(control.text)) text->setPlainText(ToWidgetLines(control.text));
         text->setReadOnly(control.readOnly);
     } else if (auto* list = qobject_cast<QListWidget*>(widget)) {
         bool same = list->count() == static_cast<int>(control.items.size());
