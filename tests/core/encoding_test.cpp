@@ -34,20 +34,6 @@ TEST(Encoding, InvalidUtf8Forms) {
     EXPECT_FALSE(IsValidUtf8("\xA9"));              // continuation without lead
 }
 
-TEST(Encoding, CodePointsAndBack) {
-    const std::string text = "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x93\xA7";
-    std::string rebuilt;
-    size_t pos = 0;
-    std::vector<char32_t> points;
-    while (pos < text.size()) points.push_back(NextCodePoint(text, pos));
-    EXPECT_EQ(points, (std::vector<char32_t>{U'a', 0xE9, 0x20AC, 0x1F4E7}));
-    for (const char32_t cp : points) AppendUtf8(rebuilt, cp);
-    EXPECT_EQ(rebuilt, text);
-    pos = 0;
-    EXPECT_EQ(NextCodePoint("\xE9x", pos), 0xE9u);
-    EXPECT_EQ(pos, 1u);
-}
-
 TEST(Encoding, Windows1252FileLoadsWithItsAccents) {
     test::TempDir temp;
     const std::string path = temp / "old.xml";

@@ -135,14 +135,5 @@ TEST_F(PathsFixture, ScopeAsksAboutTheReferringFileOnceAndForgetsAfterwards) {
     EXPECT_EQ(paths.MakeStoredPath(true, cfg + "/a.xml", master), cfg + "/a.xml");
 }
 
-TEST(Paths, AbsoluteForms) {
-    EXPECT_TRUE(IsAbsoluteConfigPath("C:\\x"));
-    EXPECT_TRUE(IsAbsoluteConfigPath("\\\\server\\share"));
-    EXPECT_TRUE(IsAbsoluteConfigPath("/x"));
-    EXPECT_FALSE(IsAbsoluteConfigPath("+/x"));
-    EXPECT_FALSE(IsAbsoluteConfigPath("./x"));
-    EXPECT_FALSE(IsAbsoluteConfigPath(""));
-}
-
 }  // namespace
 }  // namespace pv
