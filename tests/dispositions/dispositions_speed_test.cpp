@@ -14,10 +14,23 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-#ifdef POSTVANE_SANITIZE_BUILD
+#if defined(POSTVANE_SANITIZE_BUILD) || defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(undefined_behavior_sanitizer)
 constexpr bool kSanitized = true;
 #else
 constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// Well under the third of a second the window may take; an unoptimised build is held to that third itself.
+#ifdef NDEBUG
+constexpr double kOpenLimitSeconds = 0.1;
+#else
+constexpr double kOpenLimitSeconds = 0.3;
 #endif
 
 // The best of a few runs: the machine is shared with other tests, and the minimum is the least disturbed.
@@ -41,7 +54,7 @@ TEST(DispositionsSpeed, FiveThousandCategoriesOpenWellUnderALimitOfAThirdOfASeco
     RecordProperty("open_seconds", std::to_string(seconds));
     std::cout << "opening 5000 categories and 2000 dispositions: " << seconds << " s\n";
     if (!kSanitized) {
-        EXPECT_LT(seconds, 0.1) << "opening took " << seconds << " s";
+        EXPECT_LT(seconds, kOpenLimitSeconds) << "opening took " << seconds << " s";
     }
 
     // The sample is what it claims to be: eight levels deep at most, and the dispositions all there.
