@@ -35,6 +35,15 @@ struct SampleCopy {
     }
     std::string master() const { return dir / "config/master.xml"; }
     std::string file(const std::string& relative) const { return dir / ("config/" + relative); }
+    // A disposition of the sample, as the dispositions editor hands it to a detailed editor.
+    CCatDisposition disposition(const std::string& type, const std::string& dispositionFile,
+                                const std::string& detailedFile) const {
+        CCatDisposition record;
+        record.Type = type;
+        record.DispositionFilePath = file(dispositionFile);
+        record.DetailedDispositionFile = detailedFile;
+        return record;
+    }
     TempDir dir;
 };
 
@@ -249,10 +258,8 @@ TEST(QtWindows, TypeChooserGoesWithEnterAndCancelsWithItsVisibleButton) {
 TEST(QtWindows, ForwardMessageGreysTheBoxesItsStateDisables) {
     SampleCopy sample;
     ScriptedServices s(sample.dir.path());
-    CCatDisposition disposition;
-    disposition.Type = "ForwardMessage";
-    disposition.DispositionFilePath = sample.file("support.disposition.xml");
-    disposition.DetailedDispositionFile = "+/dispose/helpdesk.forward.xml";
+    CCatDisposition disposition =
+        sample.disposition("ForwardMessage", "support.disposition.xml", "+/dispose/helpdesk.forward.xml");
     FrmForwardMessage editor(s.services);
     editor.PassDispositionObject(disposition);
     FormWindow window(editor);
@@ -281,10 +288,8 @@ TEST(QtWindows, ForwardMessageGreysTheBoxesItsStateDisables) {
 TEST(QtWindows, CustomEditorOpensItsFileInThePlainTextEditor) {
     SampleCopy sample;
     ScriptedServices s(sample.dir.path());
-    CCatDisposition disposition;
-    disposition.Type = "ArchiveToTape";
-    disposition.DispositionFilePath = sample.file("archive.disposition.xml");
-    disposition.DetailedDispositionFile = "+/dispose/archive.customdisposition.xml";
+    CCatDisposition disposition =
+        sample.disposition("ArchiveToTape", "archive.disposition.xml", "+/dispose/archive.customdisposition.xml");
     FrmCustom editor(s.services);
     editor.PassDispositionObject(disposition);
     FormWindow window(editor);
