@@ -76,14 +76,14 @@ std::string PathContext::MakeAbsolutePath(const std::string& path) const {
     return platform::NativePath(path);
 }
 
-PathContext::Referring PathContext::Describe(const std::string& referringFile) const {
+const PathContext::Referring& PathContext::Describe(const std::string& referringFile) const {
     if (pinned_ && pinned_->file == referringFile) return *pinned_;
-    Referring referring{referringFile, platform::FileExists(referringFile), std::string(), std::string()};
-    if (referring.exists) {
-        referring.folder = Slashes(platform::ParentFolder(referringFile));
-        referring.collapsedFolder = CollapsedFolder(referring.folder);
+    asked_ = Referring{referringFile, platform::FileExists(referringFile), std::string(), std::string()};
+    if (asked_.exists) {
+        asked_.folder = Slashes(platform::ParentFolder(referringFile));
+        asked_.collapsedFolder = CollapsedFolder(asked_.folder);
     }
-    return referring;
+    return asked_;
 }
 
 ReferringFileScope::ReferringFileScope(const PathContext& paths, const std::string& referringFile)
@@ -104,7 +104,7 @@ std::string PathContext::ReferringFolder(const std::string& referringFile) {
 std::string PathContext::ResolvePath(const std::string& referringFile, const std::string& storedPath) const {
     std::string path = storedPath;
     if (!path.empty() && path[0] == '+') {
-        const Referring referring = Describe(referringFile);
+        const Referring& referring = Describe(referringFile);
         std::string base = referring.exists ? referring.folder : referringFile;
         // A referring file in a root folder ("/master.xml") has the base "/"; joining it with "/a.xml" as
         // text would give "//a.xml", which the stored form would keep and grow by one slash per save.
@@ -126,7 +126,7 @@ std::string PathContext::MakeStoredPath(bool useReferring, const std::string& ch
     if (useReferring) {
         if (referringFile.empty()) return p;
         r = p;
-        const Referring referring = Describe(referringFile);
+        const Referring& referring = Describe(referringFile);
         if (referring.exists && !referring.folder.empty())
             ReplaceLeadingFolder(r, referring.collapsedFolder, "+");
     }

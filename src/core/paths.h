@@ -43,11 +43,13 @@ class PathContext {
         std::string folder;
         std::string collapsedFolder;  // folder with "/./" collapsed, as stored paths are compared with it
     };
-    Referring Describe(const std::string& referringFile) const;
+    // The pinned description, or a fresh one kept in `asked_` until the next call.
+    const Referring& Describe(const std::string& referringFile) const;
 
     std::string programDirectory_;
     std::string programFolder_;  // with "/" separators and "/./" collapsed
     mutable std::optional<Referring> pinned_;
+    mutable Referring asked_;
 };
 
 // While a scope lives, the paths ask the file system about its referring file once, not once per name: a

@@ -189,25 +189,18 @@ std::vector<XmlNode> Select(XmlNode node, std::string_view pathText, size_t limi
     return result;
 }
 
-// "&" first, so that the entities put in for "<" and ">" are not escaped again.
+// One pass over the value: the entities put in are never looked at again, so "&lt;" cannot become
+// "&amp;lt;" by accident, while a "&lt;" that was already in the value does.
 void AppendEscaped(std::string& out, std::string_view text) {
-    while (!text.empty()) {
-        const size_t special = text.find_first_of("&<>");
-        out.append(text.substr(0, special));
-        if (special == std::string_view::npos) return;
-        switch (text[special]) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            default:
-                out += "&gt;";
-                break;
-        }
-        text.remove_prefix(special + 1);
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c != '&' && c != '<' && c != '>') continue;
+        out.append(text.data() + start, i - start);
+        out += c == '&' ? "&amp;" : c == '<' ? "&lt;" : "&gt;";
+        start = i + 1;
     }
+    out.append(text.data() + start, text.size() - start);
 }
 
 void AppendLine(std::string& buffer, int level) {
