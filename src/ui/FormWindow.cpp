@@ -132,6 +132,8 @@ void FormWindow::Apply(const pv::Control& control, QWidget* widget) {
     if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
         if (edit->text() != Q(control.text)) edit->setText(Q(control.text));
         edit->setReadOnly(control.readOnly);
+        // A read-only name box is not where typing starts: the first focus and Tab pass it by.
+        edit->setFocusPolicy(control.readOnly ? Qt::ClickFocus : Qt::StrongFocus);
         edit->setEchoMode(control.password ? QLineEdit::Password : QLineEdit::Normal);
     } else if (auto* text = qobject_cast<QPlainTextEdit*>(widget)) {
         // Only a real change is applied, so typing keeps its cursor.
