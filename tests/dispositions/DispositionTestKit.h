@@ -21,9 +21,8 @@ namespace pv::test {
 
 // Copies tests/data/dispositions/<name> into `dir`.
 inline void CopyFixture(const std::string& name, const TempDir& dir) {
-    std::filesystem::copy(
-        TestData("dispositions/" + name), dir.path(),
-        std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy(TestData("dispositions/" + name), dir.path(),
+                          std::filesystem::copy_options::recursive);
 }
 
 // The links of a master file in `dir` that names the usual catalogue files beside it.
@@ -39,9 +38,7 @@ inline MasterLinks LinksIn(const TempDir& dir) {
 // A detailed editor that only holds the record; the window script decides what it stores.
 class FakeDetailedEditor : public DispositionEditorForm {
   public:
-    explicit FakeDetailedEditor(const std::string& kind) : DispositionEditorForm(kind, "Fake " + kind) {
-        AddControl("cmdEscape", ControlKind::Button, "Escape").visible = false;
-    }
+    explicit FakeDetailedEditor(const std::string& kind) : DispositionEditorForm(kind, "Fake " + kind) {}
     void PassDispositionObject(CCatDisposition& disposition) override { record = &disposition; }
     CCatDisposition* record = nullptr;
 };
@@ -53,9 +50,8 @@ inline CCatDisposition& RecordOf(Form& form) {
 // Scripts for ScriptedWindows::Expect: the user chose (or created) a file in the editor's first step...
 inline std::function<void(Form&)> StoresFile(const std::string& storedName) {
     return [storedName](Form& form) {
-        CCatDisposition& record = RecordOf(form);
-        record.DetailedDispositionFile = storedName;
-        record.Changed = true;
+        RecordOf(form).DetailedDispositionFile = storedName;
+        RecordOf(form).Changed = true;
         form.Close();
     };
 }
@@ -64,35 +60,22 @@ inline std::function<void(Form&)> ClosesUntouched() {
     return [](Form& form) { form.Close(); };
 }
 
-// Changes the editor registry for one test and puts back what was there before.
+// Fake editors under these window names for one test; what was registered before comes back afterwards.
 class ScopedEditors {
   public:
-    // Fake editors under these window names.
-    explicit ScopedEditors(const std::vector<std::string>& fakes) {
-        for (const auto& name : fakes) Fake(name);
+    explicit ScopedEditors(const std::vector<std::string>& names) {
+        for (const auto& name : names) {
+            saved_[name] = RegisteredDispositionEditor(name);
+            RegisterDispositionEditor(name, [name](Services&, const IMasterLinks&) {
+                return std::make_unique<FakeDetailedEditor>(name);
+            });
+        }
     }
     ~ScopedEditors() {
         for (auto& [name, creator] : saved_) RegisterDispositionEditor(name, std::move(creator));
     }
-    ScopedEditors(const ScopedEditors&) = delete;
-    ScopedEditors& operator=(const ScopedEditors&) = delete;
-
-    void Fake(const std::string& name) {
-        Save(name);
-        RegisterDispositionEditor(name, [name](Services&, const IMasterLinks&) {
-            return std::make_unique<FakeDetailedEditor>(name);
-        });
-    }
-    // As if no editor had been built for the window.
-    void Remove(const std::string& name) {
-        Save(name);
-        RegisterDispositionEditor(name, DispositionEditorCreator());
-    }
 
   private:
-    void Save(const std::string& name) {
-        if (saved_.count(name) == 0) saved_[name] = RegisteredDispositionEditor(name);
-    }
     std::map<std::string, DispositionEditorCreator> saved_;
 };
 
