@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <tuple>
+
 #include "core/xml.h"
 #include "mailbox/CMailbox.h"
 #include "support/Scripted.h"
@@ -10,43 +13,39 @@
 namespace pv {
 namespace {
 
-using test::CrLf;
 using test::ReadFile;
 using test::ScriptedServices;
 using test::TempDir;
 using test::WriteFile;
+using Names = std::vector<std::string>;
 
 constexpr const char* kUnsaved = "There are unsaved changes, do you wish to save them?";
 constexpr const char* kNameInUse = "The mailbox name you specified is already in use, please choose another";
 constexpr const char* kConfirmDelete =
     "Are you sure you want to remove the selected mailboxes?  This cannot be undone";
 
-// A master file whose mailboxes hold only their names: every other value is a default that passes the
-// mailbox editor's checks, given the two files below beside the master.
+// Mailboxes that hold only their names: every other value is a default that passes the mailbox editor's
+// checks, given the two files the fixture puts beside the master.
 std::string MasterWith(std::initializer_list<std::string> names) {
     std::string text = "<ResponseHandler><Mailboxes>";
     for (const auto& name : names) text += "<Mailbox><Name>" + name + "</Name></Mailbox>";
     return text + "</Mailboxes></ResponseHandler>";
 }
 
-std::vector<std::string> NamesInFile(const std::string& path) {
-    const XmlFile file = LoadXmlFile(path);
-    std::vector<std::string> names;
-    for (const XmlNode& node : SelectNodeList(file.root(), "ResponseHandler/Mailboxes/Mailbox")) {
-        names.push_back(ReadNodeText(node, "Name", "?"));
-    }
-    return names;
+std::vector<std::string> InFile(const std::string& path, const std::string& element) {
+    return ReadNodeTextList(LoadXmlFile(path).root(), "ResponseHandler/" + element, {});
 }
 
-std::function<void(Form&)> SaveAs(const std::string& name) {
-    return [name](Form& editor) {
-        editor.UserSetText("txtMailboxName", name);
+// A mailbox editor script: type these texts in this order, then Save.
+std::function<void(Form&)> SaveWith(std::vector<std::pair<std::string, std::string>> texts) {
+    return [texts](Form& editor) {
+        for (const auto& [box, text] : texts) editor.UserSetText(box, text);
         editor.UserClick("cmdSave");
     };
 }
 
-void Discard(Form& editor) {
-    editor.UserClick("cmdCancel");
+std::function<void(Form&)> SaveAs(const std::string& name) {
+    return SaveWith({{"txtMailboxName", name}});
 }
 
 struct MainWindow : ::testing::Test {
@@ -66,144 +65,61 @@ struct MainWindow : ::testing::Test {
         WriteFile(master, text);
         main.Open(master, temp.path());
     }
-    std::vector<std::string> Listed() const { return main.Items("lstMailboxes"); }
+    Names Listed() const { return main.Items("lstMailboxes"); }
+    Names NamesInFile() const { return InFile(master, "Mailboxes/Mailbox/Name"); }
 };
 
-TEST(CommandLineMasterPath, RelativeTextsBelongToTheCurrentDirectory) {
-    EXPECT_EQ(CommandLineMasterPath("", "/home/ann"), "");
-    EXPECT_EQ(CommandLineMasterPath("cfg/master.xml", "/home/ann"), "/home/ann/cfg/master.xml");
-    EXPECT_EQ(CommandLineMasterPath("./cfg/../x/my master.xml", "/home/ann"), "/home/ann/x/my master.xml");
-    EXPECT_EQ(CommandLineMasterPath("/etc/postvane/master.xml", "/home/ann"), "/etc/postvane/master.xml");
-}
-
-TEST_F(MainWindow, OpensTheCommandLineFileMadeAbsolute) {
+TEST_F(MainWindow, ARelativeCommandLineMasterIsMadeAbsoluteAndAQuotedOneIsNoFile) {
     WriteFile(master, MasterWith({"one", "two"}));
     main.Open("./cfg/master.xml", temp.path());
-    EXPECT_EQ(main.Text("txtMasterConfig"), master);
     EXPECT_EQ(main.FullPathToMasterConfig(), master);
-    EXPECT_EQ(Listed(), (std::vector<std::string>{"one", "two"}));
+    EXPECT_EQ(Listed(), (Names{"one", "two"}));
     EXPECT_FALSE(main.changed());
-    EXPECT_EQ(main.caption(), "Main Configuration");
-    EXPECT_FALSE(main.selectAllOnFocus());
-    // "+" names now resolve against the file that was loaded, not against the program directory.
-    EXPECT_EQ(main.Text("txtMonitorConfigFile"), "+/monitor.xml");
-}
 
-TEST_F(MainWindow, AQuotedCommandLineIsNoFileAndTheDefaultMasterIsTried) {
-    WriteFile(master, MasterWith({"quoted"}));
+    // The quotes belong to the text, so the default master beside the program is tried.
     WriteFile(program + "/config/master.xml", MasterWith({"default"}));
     main.Open("\"" + master + "\"", temp.path());
     EXPECT_EQ(main.Text("txtMasterConfig"), ".\\config\\master.xml");
-    EXPECT_EQ(Listed(), std::vector<std::string>{"default"});
+    EXPECT_EQ(Listed(), Names{"default"});
 }
 
-TEST_F(MainWindow, WithoutAnyMasterTheDialogOpensAtOnceAndCanCreateOne) {
+TEST_F(MainWindow, WithoutAMasterTheDialogOpensAtOnceAndAnAddedMailboxIsWrittenNowhere) {
     s.dialogs.AnswerFile(std::nullopt);
     main.Open("", temp.path());
     EXPECT_EQ(main.Text("txtMasterConfig"), "");
-    EXPECT_TRUE(Listed().empty());
-    ASSERT_EQ(s.dialogs.requests.size(), 1u);
-    const FileDialogRequest& first = s.dialogs.requests[0];
-    EXPECT_EQ(first.title, "Choose the master config file you wish to open");
-    EXPECT_EQ(first.pattern, "*.master.xml");
-    EXPECT_EQ(first.filter, "Master config files(*.master.xml)|*master.xml|All xml files(*.xml)|*.xml");
-    EXPECT_EQ(first.mode, FileCheck::NoCheck);
-    EXPECT_TRUE(first.refuseReadOnly);
-    EXPECT_EQ(first.initialFolder, program);
-    EXPECT_EQ(first.fileName, "master.xml");
+    const FileDialogRequest& first = s.dialogs.requests.at(0);
+    EXPECT_EQ(std::tie(first.title, first.pattern, first.filter, first.initialFolder, first.fileName,
+                       first.mode, first.refuseReadOnly),
+              std::make_tuple("Choose the master config file you wish to open", "*.master.xml",
+                              "Master config files(*.master.xml)|*master.xml|All xml files(*.xml)|*.xml",
+                              program, "master.xml", FileCheck::NoCheck, true));
 
-    // With no master file open, nothing is written anywhere; the new mailbox stays in the window.
+    // "+" names would turn absolute in a file the user never chose: the mailbox stays in the window only.
     s.windows.Expect("frmMailbox", [&](Form& editor) {
         s.dialogs.AnswerFile(cfg + "/categorization.xml").AnswerFile(cfg + "/disposition.xml");
         editor.UserClick("cmdBrowseCategorization");
         editor.UserClick("cmdBrowseDisposition");
-        EXPECT_EQ(editor.Text("txtDisposition"), cfg + "/disposition.xml");
         SaveAs("early")(editor);
     });
     s.prompts.ExpectMessage(
         "No master configuration file is open, so nothing was written. Choose or create one with the \"...\" "
         "button beside the master file name.");
     main.UserClick("cmdAddMailbox");
-    EXPECT_EQ(Listed(), std::vector<std::string>{"early"});
+    EXPECT_EQ(Listed(), Names{"early"});
     EXPECT_FALSE(std::filesystem::exists(program + "/config"));
-
-    // A new file: No leaves everything as it is, Yes writes the skeleton and loads it.
-    WriteFile(program + "/config/.keep", "");
-    const std::string created = program + "/config/site.master.xml";
-    s.dialogs.AnswerFile(created);
-    s.prompts.ExpectYesNo("File does not exist, do you want to create it?", Answer::No);
-    main.UserClick("cmdBrowseMasterConfig");
-    EXPECT_EQ(s.dialogs.requests[3].initialFolder, program + "/config");
-    EXPECT_FALSE(std::filesystem::exists(created));
-    EXPECT_EQ(main.Text("txtMasterConfig"), "");
-
-    s.dialogs.AnswerFile(created);
-    s.prompts.ExpectYesNo("File does not exist, do you want to create it?", Answer::Yes);
-    main.UserClick("cmdBrowseMasterConfig");
-    EXPECT_EQ(ReadFile(created), MasterConfiguration::SkeletonText());
-    EXPECT_EQ(main.Text("txtMasterConfig"), "./config/site.master.xml");
-    EXPECT_EQ(main.Text("txtMonitorConfigFile"), "+/monitor.xml");
-    EXPECT_EQ(main.Text("txtDispositionTypes1"), "+/customDispositionTypes.xml");
-    EXPECT_EQ(main.Text("txtDispositionTypes2"), "+/systemDispositionTypes.xml");
-    EXPECT_EQ(main.Text("txtMessageFields2"), "+/systemMessageFields.xml");
-    EXPECT_FALSE(main.changed());
-
-    // Once a master exists, the dialog starts at it.
-    s.dialogs.AnswerFile(std::nullopt);
-    main.UserClick("cmdBrowseMasterConfig");
-    EXPECT_EQ(s.dialogs.requests.back().initialFolder, program + "/./config");
-    EXPECT_EQ(s.dialogs.requests.back().fileName, "site.master.xml");
 }
 
-TEST_F(MainWindow, FoldingShowsAndHidesTheAdvancedControlsOnly) {
-    OpenOn(MasterWith({}));
-    const std::vector<std::string> advanced = {"Label5",
-                                               "txtDispositionTypes1",
-                                               "txtDispositionTypes2",
-                                               "cmdBrowseDispositionType",
-                                               "cmdBrowseDispositionType2",
-                                               "Label6",
-                                               "txtCategoryDefinitions1",
-                                               "txtCategoryDefinitions2",
-                                               "cmdBrowseCategoryDefinition",
-                                               "cmdBrowseCategoryDefinition2",
-                                               "Label7",
-                                               "txtMessageFields1",
-                                               "txtMessageFields2",
-                                               "cmdBrowseMessageFields",
-                                               "cmdBrowseMessageFields2",
-                                               "chkOnePass"};
-    const auto expectShown = [&](bool shown) {
-        EXPECT_EQ(main.advancedShown(), shown);
-        for (const auto& name : advanced) EXPECT_EQ(main.Visible(name), shown) << name;
-        for (const char* name : {"txtMasterConfig", "lstMailboxes", "cmdMoreLess", "lineBottom"}) {
-            EXPECT_TRUE(main.Visible(name)) << name;
-        }
-        EXPECT_FALSE(main.Visible("cmdEscape"));
-    };
-    expectShown(false);
-    EXPECT_EQ(main.Text("cmdMoreLess"), "Advanced Settings");
-    main.UserClick("chkOnePass");  // out of sight, out of reach
-    EXPECT_FALSE(main.Checked("chkOnePass"));
-
-    main.UserClick("cmdMoreLess");
-    expectShown(true);
-    EXPECT_EQ(main.Text("cmdMoreLess"), "Basic Settings");
-    main.UserClick("cmdMoreLess");
-    expectShown(false);
-    EXPECT_EQ(main.Text("cmdMoreLess"), "Advanced Settings");
-}
-
-TEST_F(MainWindow, ChangesAskBeforeClosingAndReloadDiscardsThem) {
+TEST_F(MainWindow, ClosingAsksOnlyAfterChangesAndReloadDiscardsThem) {
     OpenOn(MasterWith({}));
     const std::string before = ReadFile(master);
     main.UserPressEscape();
     EXPECT_TRUE(main.IsClosed());
 
     main.Reopen();
+    main.UserClick("chkOnePass");  // folded away: out of sight, out of reach
+    EXPECT_FALSE(main.changed());
     main.UserClick("cmdMoreLess");
     main.UserClick("chkOnePass");
-    EXPECT_TRUE(main.changed());
     s.prompts.ExpectYesNoCancel(kUnsaved, Answer::Cancel);
     main.UserPressEscape();
     EXPECT_FALSE(main.IsClosed());
@@ -220,268 +136,117 @@ TEST_F(MainWindow, ChangesAskBeforeClosingAndReloadDiscardsThem) {
     main.Reopen();
     s.prompts.ExpectYesNoCancel(kUnsaved, Answer::Yes).ExpectMessage("Saved");
     EXPECT_TRUE(main.UserRequestClose());
-    EXPECT_EQ(ReadFile(master),
-              CrLf({"<ResponseHandler>", "\t<MonitorConfigFile>+/monitor.xml</MonitorConfigFile>",
-                    "\t<DispositionTypesFile>+/dispositionTypes.xml</DispositionTypesFile>",
-                    "\t<CategoryDefinitionsFile>+/categoryDefinitions.xml</CategoryDefinitionsFile>",
-                    "\t<MessageFieldsFile>+/MessageFields.xml</MessageFieldsFile>", "\t<OnePass>1</OnePass>",
-                    "\t<Mailboxes>", "\t</Mailboxes>", "</ResponseHandler>", ""}));
+    EXPECT_EQ(InFile(master, "OnePass"), Names{"1"});
 }
 
-TEST_F(MainWindow, CatalogueBrowseButtonsFollowTheFileChoicePattern) {
-    OpenOn(MasterWith({}));
-    main.UserClick("cmdMoreLess");
-    struct Case {
-        const char* button;
-        const char* textBox;
-        const char* pattern;
-        const char* filter;
-        const char* title;
-        const char* defaultName;
-    };
-    const char* types =
-        "DispositionTypes config files(*.dispositiontypes.xml)|*dispositiontypes.xml|"
-        "All xml files(*.xml)|*.xml";
-    const char* categories =
-        "CategoryDefinitions config files(*.categorydefinitions.xml)|*categorydefinitions.xml|"
-        "All xml files(*.xml)|*.xml";
-    const char* fields =
-        "MessageFields config files(*.messagefields.xml)|*messagefields.xml|All xml files(*.xml)|*.xml";
-    const Case cases[] = {
-        {"cmdBrowseDispositionType", "txtDispositionTypes1", "*.dispositiontypes.xml", types,
-         "Choose the disposition types file you wish to use", "customDispositionTypes.xml"},
-        {"cmdBrowseDispositionType2", "txtDispositionTypes2", "*.dispositiontypes.xml", types,
-         "Choose the disposition types file you wish to use", "systemDispositionTypes.xml"},
-        {"cmdBrowseCategoryDefinition", "txtCategoryDefinitions1", "*.categorydefinitions.xml", categories,
-         "Choose the category definitions file you wish to use", "customCategoryDefinitions.xml"},
-        {"cmdBrowseCategoryDefinition2", "txtCategoryDefinitions2", "*.categorydefinitions.xml", categories,
-         "Choose the category definitions file you wish to use", "systemCategoryDefinitions.xml"},
-        {"cmdBrowseMessageFields", "txtMessageFields1", "*.messagefields.xml", fields,
-         "Choose the message fields file you wish to use", "customMessageFields.xml"},
-        {"cmdBrowseMessageFields2", "txtMessageFields2", "*.messagefields.xml", fields,
-         "Choose the message fields file you wish to use", "systemMessageFields.xml"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.button);
-        main.UserClick("cmdReload");
-        ASSERT_FALSE(main.changed());
-        s.dialogs.AnswerFile(cfg + "/sub/chosen.xml");
-        main.UserClick(c.button);
-        const FileDialogRequest& request = s.dialogs.requests.back();
-        EXPECT_EQ(request.pattern, c.pattern);
-        EXPECT_EQ(request.filter, c.filter);
-        EXPECT_EQ(request.title, c.title);
-        EXPECT_EQ(request.fileName, c.defaultName);
-        EXPECT_EQ(request.initialFolder, program);
-        EXPECT_EQ(request.mode, FileCheck::MustExist);
-        EXPECT_EQ(main.Text(c.textBox), "+/sub/chosen.xml");
-        // The first box of a pair marks the window changed, as the second does.
-        EXPECT_TRUE(main.changed());
-    }
-    // A cancelled dialog changes nothing.
-    main.UserClick("cmdReload");
-    s.dialogs.AnswerFile(std::nullopt);
-    main.UserClick("cmdBrowseMessageFields");
-    EXPECT_EQ(main.Text("txtMessageFields1"), "+/MessageFields.xml");
-    EXPECT_FALSE(main.changed());
-}
-
-TEST_F(MainWindow, ANewMonitorFileIsCreatedAndWrittenOnlyOnSave) {
+TEST_F(MainWindow, BrowseButtonsUseTheirOwnDialogAndMailboxOperationsWriteOnlySavedNames) {
     OpenOn(MasterWith({"one"}));
-    s.dialogs.AnswerFile(cfg + "/ops.monitor.xml");
-    main.UserClick("cmdBrowseMonitorConfig");
-    const FileDialogRequest& request = s.dialogs.requests.at(0);
-    EXPECT_EQ(request.title, "Choose the monitor config file you wish to open");
-    EXPECT_EQ(request.pattern, "*.monitor.xml");
-    EXPECT_EQ(request.filter, "Monitor config files(*.monitor.xml)|*monitor.xml|All xml files(*.xml)|*.xml");
-    EXPECT_EQ(request.fileName, "monitor.xml");
-    EXPECT_EQ(request.mode, FileCheck::CreatePrompt);
-    EXPECT_EQ(main.Text("txtMonitorConfigFile"), "+/ops.monitor.xml");
-    EXPECT_EQ(ReadFile(cfg + "/ops.monitor.xml"), "<Monitors>\r\n</Monitors>\r\n");
-    EXPECT_TRUE(main.changed());
+    main.UserClick("cmdMoreLess");
+    struct Dialog {
+        std::string pattern, filter, title;
+        FileCheck mode = FileCheck::MustExist;
+    };
+    const Dialog types{"*.dispositiontypes.xml",
+                       "DispositionTypes config files(*.dispositiontypes.xml)|*dispositiontypes.xml|"
+                       "All xml files(*.xml)|*.xml",
+                       "Choose the disposition types file you wish to use"};
+    const Dialog categories{
+        "*.categorydefinitions.xml",
+        "CategoryDefinitions config files(*.categorydefinitions.xml)|*categorydefinitions.xml|"
+        "All xml files(*.xml)|*.xml",
+        "Choose the category definitions file you wish to use"};
+    const Dialog fields{
+        "*.messagefields.xml",
+        "MessageFields config files(*.messagefields.xml)|*messagefields.xml|All xml files(*.xml)|*.xml",
+        "Choose the message fields file you wish to use"};
+    const Dialog monitor{"*.monitor.xml",
+                         "Monitor config files(*.monitor.xml)|*monitor.xml|All xml files(*.xml)|*.xml",
+                         "Choose the monitor config file you wish to open", FileCheck::CreatePrompt};
+    const std::tuple<std::string, std::string, std::string, Dialog> cases[] = {
+        {"cmdBrowseDispositionType", "txtDispositionTypes1", "customDispositionTypes.xml", types},
+        {"cmdBrowseDispositionType2", "txtDispositionTypes2", "systemDispositionTypes.xml", types},
+        {"cmdBrowseCategoryDefinition", "txtCategoryDefinitions1", "customCategoryDefinitions.xml",
+         categories},
+        {"cmdBrowseCategoryDefinition2", "txtCategoryDefinitions2", "systemCategoryDefinitions.xml",
+         categories},
+        {"cmdBrowseMessageFields", "txtMessageFields1", "customMessageFields.xml", fields},
+        {"cmdBrowseMessageFields2", "txtMessageFields2", "systemMessageFields.xml", fields},
+        {"cmdBrowseMonitorConfig", "txtMonitorConfigFile", "monitor.xml", monitor},
+    };
+    for (const auto& [button, textBox, defaultName, d] : cases) {
+        SCOPED_TRACE(button);
+        main.UserClick("cmdReload");
+        s.dialogs.AnswerFile(cfg + "/chosen.xml");
+        main.UserClick(button);
+        const FileDialogRequest& r = s.dialogs.requests.back();
+        EXPECT_EQ(std::tie(r.pattern, r.filter, r.title, r.fileName, r.initialFolder, r.mode),
+                  std::tie(d.pattern, d.filter, d.title, defaultName, program, d.mode));
+        EXPECT_EQ(main.Text(textBox), "+/chosen.xml");
+        EXPECT_TRUE(main.changed());  // the first box of a pair as well as the second
+    }
+    EXPECT_EQ(ReadFile(cfg + "/chosen.xml"), "<Monitors>\r\n</Monitors>\r\n");
 
-    // A mailbox operation writes the saved values: the monitor file as it was loaded.
     s.windows.Expect("frmMailbox", SaveAs("two"));
     s.prompts.ExpectMessage("Saved");
     main.UserClick("cmdAddMailbox");
-    EXPECT_EQ(NamesInFile(master), (std::vector<std::string>{"one", "two"}));
-    EXPECT_EQ(ReadNodeText(LoadXmlFile(master).root(), "ResponseHandler/MonitorConfigFile", ""),
-              "+/monitor.xml");
-    EXPECT_TRUE(main.changed());
-
-    s.prompts.ExpectMessage("Saved");
-    main.UserClick("cmdSave");
-    EXPECT_EQ(ReadNodeText(LoadXmlFile(master).root(), "ResponseHandler/MonitorConfigFile", ""),
-              "+/ops.monitor.xml");
-    EXPECT_FALSE(main.changed());
+    EXPECT_EQ(InFile(master, "MonitorConfigFile"), Names{"+/monitor.xml"});
 }
 
-TEST_F(MainWindow, EditMonitorConfigChoosesAMissingFileAndOtherwiseSaysTheEditorIsNotThere) {
-    OpenOn(MasterWith({}));
-    s.prompts.ExpectMessage("Monitor config file doesn't exist, please choose another");
-    s.dialogs.AnswerFile(std::nullopt);
-    main.UserClick("cmdEditMonitorConfig");
-    EXPECT_FALSE(main.changed());
-
-    WriteFile(cfg + "/monitor.xml", "<Monitors>\r\n</Monitors>\r\n");
-    s.prompts.ExpectMessage("The monitor configuration editor is not available in this version. Edit " + cfg +
-                            "/monitor.xml with a text editor.");
-    main.UserClick("cmdEditMonitorConfig");
-    EXPECT_TRUE(s.windows.shown.empty());
-}
-
-TEST_F(MainWindow, EditTakesTheSelectedOrTheOnlyMailbox) {
-    OpenOn(MasterWith({"only"}));
-    s.windows.Expect("frmMailbox", [](Form& editor) {
-        EXPECT_EQ(editor.Text("txtMailboxName"), "only");
-        Discard(editor);
-    });
-    main.UserClick("cmdEditMailbox");
-
-    OpenOn(MasterWith({"one", "two"}));
-    s.prompts.ExpectMessage("Please select exactly one mailbox to edit");
-    main.UserClick("cmdEditMailbox");
-
-    main.UserSelect("lstMailboxes", {1});
-    s.windows.Expect("frmMailbox", [](Form& editor) {
-        EXPECT_EQ(editor.Text("txtMailboxName"), "two");
-        editor.UserPressEscape();
-    });
-    main.UserDoubleClick("lstMailboxes");
-    EXPECT_EQ(s.windows.shown.size(), 2u);
-}
-
-TEST_F(MainWindow, RenamingMovesTheMailboxToTheEndAndAPlainEditKeepsItsPlace) {
-    OpenOn(MasterWith({"one", "two", "three"}));
-    main.UserSelect("lstMailboxes", {0});
-    s.windows.Expect("frmMailbox", [](Form& editor) {
-        editor.UserSetText("txtHost", "mail.example.com");
-        editor.UserClick("cmdSave");
-    });
-    s.prompts.ExpectMessage("Saved");
-    main.UserClick("cmdEditMailbox");
-    EXPECT_EQ(NamesInFile(master), (std::vector<std::string>{"one", "two", "three"}));
-    EXPECT_EQ(main.mailboxes().Find("one")->sHost, "mail.example.com");
-
-    CMailbox* const record = main.mailboxes().Find("one");
-    main.UserSelect("lstMailboxes", {0});
-    s.windows.Expect("frmMailbox", SaveAs("uno"));
-    s.prompts.ExpectMessage("Saved");
-    main.UserClick("cmdEditMailbox");
-    EXPECT_EQ(Listed(), (std::vector<std::string>{"two", "three", "uno"}));
-    EXPECT_EQ(NamesInFile(master), (std::vector<std::string>{"two", "three", "uno"}));
-    // The same record, under its new name.
-    EXPECT_EQ(main.mailboxes().Find("uno"), record);
-    EXPECT_FALSE(record->Changed);
-}
-
-TEST_F(MainWindow, RenamingToATakenNameIsRefusedAndADiscardLeavesTheRecordAsItWas) {
+TEST_F(MainWindow, ATakenNameIsAnsweredLikeAddAndADiscardKeepsTheRecordAsItWas) {
     OpenOn(MasterWith({"one", "two"}));
     const std::string before = ReadFile(master);
+
     main.UserSelect("lstMailboxes", {0});
-    s.windows.Expect("frmMailbox", [](Form& editor) {
-        editor.UserSetText("txtMailboxName", "two");
-        editor.UserSetText("txtThreads", "9");
-        editor.UserClick("cmdSave");
-    });
+    s.windows.Expect("frmMailbox", SaveWith({{"txtMailboxName", "two"}, {"txtThreads", "9"}}));
     s.prompts.ExpectMessage(kNameInUse);
     s.windows.Expect("frmMailbox", [](Form& editor) {
-        // The user's input is still there.
         EXPECT_EQ(editor.Text("txtMailboxName"), "two");
         EXPECT_EQ(editor.Text("txtThreads"), "9");
-        Discard(editor);
+        editor.UserClick("cmdCancel");
     });
     main.UserClick("cmdEditMailbox");
-    EXPECT_EQ(main.mailboxes().Keys(), (std::vector<std::string>{"one", "two"}));
-    EXPECT_EQ(main.mailboxes().Find("one")->sName, "one");
+    EXPECT_EQ(main.mailboxes().Keys(), (Names{"one", "two"}));
     EXPECT_EQ(main.mailboxes().Find("one")->nThreads, 1);
-    EXPECT_EQ(main.mailboxes().Find("two")->nThreads, 1);
     EXPECT_EQ(ReadFile(master), before);
 
-    // A failed check that stored the numbers already, then a discard: nothing reaches the record either.
     main.UserSelect("lstMailboxes", {0});
-    s.windows.Expect("frmMailbox", [](Form& editor) {
-        editor.UserSetText("txtThreads", "4");
-        editor.UserSetText("txtMailboxName", "");
-        editor.UserClick("cmdSave");
-        Discard(editor);
-    });
-    s.prompts.ExpectMessage("Mailbox name is missing");
+    s.windows.Expect("frmMailbox", SaveAs("two")).Expect("frmMailbox", SaveAs("uno"));
+    s.prompts.ExpectMessage(kNameInUse).ExpectMessage("Saved");
     main.UserClick("cmdEditMailbox");
-    EXPECT_EQ(main.mailboxes().Find("one")->nThreads, 1);
+    EXPECT_EQ(NamesInFile(), (Names{"two", "uno"}));
 
-    // Taken, then a free name: stored.
-    main.UserSelect("lstMailboxes", {0});
-    s.windows.Expect("frmMailbox", SaveAs("two"));
-    s.prompts.ExpectMessage(kNameInUse);
-    s.windows.Expect("frmMailbox", SaveAs("uno"));
-    s.prompts.ExpectMessage("Saved");
-    main.UserClick("cmdEditMailbox");
-    EXPECT_EQ(NamesInFile(master), (std::vector<std::string>{"two", "uno"}));
+    // Add: a discard adds nothing; a taken name, then a free one.
+    s.windows.Expect("frmMailbox", [](Form& editor) { editor.UserClick("cmdCancel"); });
+    main.UserClick("cmdAddMailbox");
+    s.windows.Expect("frmMailbox", SaveAs("uno")).Expect("frmMailbox", SaveAs("three"));
+    s.prompts.ExpectMessage(kNameInUse).ExpectMessage("Saved");
+    main.UserClick("cmdAddMailbox");
+    EXPECT_EQ(NamesInFile(), (Names{"two", "uno", "three"}));
+    EXPECT_FALSE(main.mailboxes().Find("three")->Changed);
 }
 
-TEST_F(MainWindow, AddStoresOnlyWhatTheEditorStoredUnderAFreeName) {
-    OpenOn(MasterWith({"one"}));
-    const std::string before = ReadFile(master);
-    s.windows.Expect("frmMailbox", [](Form& editor) {
-        EXPECT_EQ(editor.Text("txtMailboxName"), "Your Mailbox Name");
-        editor.UserSetText("txtMailboxName", "new");
-        Discard(editor);
-    });
-    main.UserClick("cmdAddMailbox");
-    // Escape on the untouched editor stores nothing either.
-    s.windows.Expect("frmMailbox", [](Form& editor) { editor.UserPressEscape(); });
-    main.UserClick("cmdAddMailbox");
-    EXPECT_EQ(main.mailboxes().Keys(), std::vector<std::string>{"one"});
-    EXPECT_EQ(ReadFile(master), before);
-
-    s.windows.Expect("frmMailbox", SaveAs("one"));
-    s.prompts.ExpectMessage(kNameInUse);
-    s.windows.Expect("frmMailbox", [](Form& editor) {
-        EXPECT_EQ(editor.Text("txtMailboxName"), "one");
-        editor.UserSetText("txtMailboxName", "two");
-        editor.UserClick("cmdSave");
-    });
-    s.prompts.ExpectMessage("Saved");
-    main.UserClick("cmdAddMailbox");
-    EXPECT_EQ(Listed(), (std::vector<std::string>{"one", "two"}));
-    EXPECT_EQ(NamesInFile(master), (std::vector<std::string>{"one", "two"}));
-    EXPECT_FALSE(main.mailboxes().Find("two")->Changed);
-}
-
-TEST_F(MainWindow, DeleteAsksAndSelectsTheEntryThatTookThePlace) {
+TEST_F(MainWindow, DeleteAsksThenSelectsTheEntryThatTookThePlace) {
     OpenOn(MasterWith({"a", "b", "c"}));
-    s.prompts.ExpectMessage("No mailboxes selected");
-    main.UserClick("cmdDeleteMailbox");
-
     main.UserSelect("lstMailboxes", {1});
     s.prompts.ExpectYesNo(kConfirmDelete, Answer::No, "Confirm Delete");
     main.UserClick("cmdDeleteMailbox");
     EXPECT_EQ(Listed().size(), 3u);
 
-    s.prompts.ExpectYesNo(kConfirmDelete, Answer::Yes, "Confirm Delete").ExpectMessage("Saved");
-    main.UserClick("cmdDeleteMailbox");
-    EXPECT_EQ(Listed(), (std::vector<std::string>{"a", "c"}));
-    EXPECT_EQ(main.Selection("lstMailboxes"), std::vector<int>{1});
-
-    s.prompts.ExpectYesNo(kConfirmDelete, Answer::Yes, "Confirm Delete").ExpectMessage("Saved");
-    main.UserClick("cmdDeleteMailbox");
-    EXPECT_EQ(Listed(), std::vector<std::string>{"a"});
-    EXPECT_EQ(main.Selection("lstMailboxes"), std::vector<int>{0});
-
-    s.prompts.ExpectYesNo(kConfirmDelete, Answer::Yes, "Confirm Delete").ExpectMessage("Saved");
-    main.UserClick("cmdDeleteMailbox");
-    EXPECT_TRUE(Listed().empty());
-    EXPECT_TRUE(main.Selection("lstMailboxes").empty());
+    const std::pair<Names, std::vector<int>> steps[] = {{{"a", "c"}, {1}}, {{"a"}, {0}}, {{}, {}}};
+    for (const auto& [left, selected] : steps) {
+        s.prompts.ExpectYesNo(kConfirmDelete, Answer::Yes, "Confirm Delete").ExpectMessage("Saved");
+        main.UserClick("cmdDeleteMailbox");
+        EXPECT_EQ(Listed(), left);
+        EXPECT_EQ(main.Selection("lstMailboxes"), selected);
+    }
     EXPECT_NE(ReadFile(master).find("\t<Mailboxes>\r\n\t</Mailboxes>\r\n"), std::string::npos);
 }
 
-TEST_F(MainWindow, AFileThatIsNotWellFormedShowsDefaultsAndIsOverwrittenOnlyWhenTheUserSaysSo) {
+TEST_F(MainWindow, AFileThatIsNotWellFormedIsOverwrittenOnlyWhenTheUserSaysSo) {
     const std::string broken = "<ResponseHandler><MonitorConfigFile>+/ops.xml</MonitorConfigFile><Mailboxes>";
     WriteFile(master, broken);
     s.prompts.ExpectMessageStartingWith("The file " + master + " is not well-formed XML");
     main.Open(master, temp.path());
-    EXPECT_TRUE(main.showingDefaults());
     EXPECT_EQ(main.caption(), "Main Configuration - defaults shown: the file could not be read");
     EXPECT_EQ(main.Text("txtMonitorConfigFile"), "+/monitor.xml");
 
@@ -492,85 +257,50 @@ TEST_F(MainWindow, AFileThatIsNotWellFormedShowsDefaultsAndIsOverwrittenOnlyWhen
     s.prompts.ExpectYesNo(question, Answer::No);
     main.UserClick("cmdAddMailbox");
     EXPECT_EQ(ReadFile(master), broken);
-    EXPECT_EQ(Listed(), std::vector<std::string>{"new"});
-    EXPECT_TRUE(main.showingDefaults());
 
-    main.UserSelect("lstMailboxes", {0});
-    s.prompts.ExpectYesNo(kConfirmDelete, Answer::Yes, "Confirm Delete").ExpectYesNo(question, Answer::No);
-    main.UserClick("cmdDeleteMailbox");
-    EXPECT_EQ(ReadFile(master), broken);
-
-    s.windows.Expect("frmMailbox", SaveAs("kept"));
-    s.prompts.ExpectYesNo(question, Answer::No);
-    main.UserClick("cmdAddMailbox");
     s.prompts.ExpectYesNo(question, Answer::Yes).ExpectMessage("Saved");
     main.UserClick("cmdSave");
-    EXPECT_FALSE(main.showingDefaults());
     EXPECT_EQ(main.caption(), "Main Configuration");
-    EXPECT_EQ(NamesInFile(master), std::vector<std::string>{"kept"});
-
-    // Broken again, then mended by hand: a clean reload ends the state.
-    WriteFile(master, broken);
-    s.prompts.ExpectMessageStartingWith("The file ");
-    main.UserClick("cmdReload");
-    EXPECT_TRUE(main.showingDefaults());
-    WriteFile(master, MasterWith({"mended"}));
-    main.UserClick("cmdReload");
-    EXPECT_FALSE(main.showingDefaults());
-    EXPECT_EQ(main.caption(), "Main Configuration");
-    EXPECT_EQ(Listed(), std::vector<std::string>{"mended"});
+    EXPECT_EQ(NamesInFile(), Names{"new"});
 }
 
 TEST_F(MainWindow, AfterALoadThatStoppedTheListIsMadeTrueBeforeAMailboxIsTouched) {
-    OpenOn(MasterWith({"one", "two"}));
-    WriteFile(master,
-              "<ResponseHandler><OnePass>1</OnePass><Mailboxes><Mailbox><Name>three</Name></Mailbox>"
-              "<Mailbox><Name>three</Name></Mailbox><Mailbox><Name>four</Name></Mailbox>"
-              "</Mailboxes></ResponseHandler>");
-    const std::string onDisk = ReadFile(master);
-    s.prompts.ExpectMessageStartingWith("Unexpected error in LoadFile=457:");
-    main.UserClick("cmdReload");
-    EXPECT_TRUE(main.loadIncomplete());
-    EXPECT_EQ(main.caption(), "Main Configuration - incomplete: the file could not be read to the end");
-    // What was read so far is shown; the list and the saved values are not touched.
-    EXPECT_TRUE(main.Checked("chkOnePass"));
-    EXPECT_TRUE(main.changed());
-    EXPECT_FALSE(main.savedValues().OnePass);
-    EXPECT_EQ(Listed(), (std::vector<std::string>{"one", "two"}));
-    EXPECT_EQ(main.mailboxes().Keys(), std::vector<std::string>{"three"});
-
+    const std::string stops =
+        "<ResponseHandler><OnePass>1</OnePass><Mailboxes><Mailbox><Name>three</Name></Mailbox>"
+        "<Mailbox><Name>three</Name></Mailbox><Mailbox><Name>four</Name></Mailbox>"
+        "</Mailboxes></ResponseHandler>";
     const std::string notLoaded =
         "The mailbox \"one\" is no longer loaded. The list now shows the mailboxes that are.";
-    main.UserSelect("lstMailboxes", {0});
-    s.prompts.ExpectMessage(notLoaded);
-    main.UserClick("cmdEditMailbox");
-    EXPECT_EQ(Listed(), std::vector<std::string>{"three"});
-    EXPECT_TRUE(s.windows.shown.empty());
+    for (const char* button : {"cmdEditMailbox", "cmdDeleteMailbox"}) {
+        SCOPED_TRACE(button);
+        OpenOn(MasterWith({"one", "two"}));
+        WriteFile(master, stops);
+        s.prompts.ExpectMessageStartingWith("Unexpected error in LoadFile=457:");
+        main.UserClick("cmdReload");
+        EXPECT_EQ(main.caption(), "Main Configuration - incomplete: the file could not be read to the end");
+        // The list and the saved values are not touched.
+        EXPECT_FALSE(main.savedValues().OnePass);
+        EXPECT_EQ(Listed(), (Names{"one", "two"}));
 
-    OpenOn(MasterWith({"one", "two"}));
-    WriteFile(master, onDisk);
-    s.prompts.ExpectMessageStartingWith("Unexpected error in LoadFile=457:");
-    main.UserClick("cmdReload");
-    main.UserSelect("lstMailboxes", {0});
-    s.prompts.ExpectMessage(notLoaded);
-    main.UserClick("cmdDeleteMailbox");
-    EXPECT_EQ(Listed(), std::vector<std::string>{"three"});
-    EXPECT_EQ(main.mailboxes().Keys(), std::vector<std::string>{"three"});
+        main.UserSelect("lstMailboxes", {0});
+        s.prompts.ExpectMessage(notLoaded);
+        main.UserClick(button);
+        EXPECT_EQ(Listed(), Names{"three"});
+        EXPECT_EQ(main.mailboxes().Keys(), Names{"three"});
+    }
+    EXPECT_TRUE(s.windows.shown.empty());
 
     // Writing now would lose "four": the user is asked first.
     main.UserSelect("lstMailboxes", {0});
-    s.windows.Expect("frmMailbox", [](Form& editor) {
-        editor.UserSetText("txtHost", "mail.example.com");
-        editor.UserClick("cmdSave");
-    });
+    s.windows.Expect("frmMailbox", SaveWith({{"txtHost", "mail.example.com"}}));
     s.prompts.ExpectYesNo(
         "The master file " + master +
-            " could not be read to the end, so the mailboxes after the one that failed are not "
-            "loaded and would be lost. Do you want to overwrite the file with what this window "
-            "shows?",
+            " could not be read to the end, so the mailboxes after the one that failed are "
+            "not loaded and would be lost. Do you want to overwrite the file with what this "
+            "window shows?",
         Answer::No);
     main.UserClick("cmdEditMailbox");
-    EXPECT_EQ(ReadFile(master), onDisk);
+    EXPECT_EQ(ReadFile(master), stops);
     EXPECT_EQ(main.mailboxes().Find("three")->sHost, "mail.example.com");
 }
 
