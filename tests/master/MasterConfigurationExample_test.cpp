@@ -57,7 +57,9 @@ TEST(ExampleConfiguration, EveryFileIsInTheEditorsShapeAndEveryMailboxPassesTheC
         const std::string where = entry.path().string();
         EXPECT_TRUE(bytes.ends_with("\r\n\r\n")) << where << " must end with an empty line";
         for (size_t i = 0; i < bytes.size(); ++i) {
-            if (bytes[i] == '\n') ASSERT_TRUE(i > 0 && bytes[i - 1] == '\r') << where << ": bare LF at " << i;
+            if (bytes[i] == '\n') {
+                ASSERT_TRUE(i > 0 && bytes[i - 1] == '\r') << where << ": bare LF at " << i;
+            }
             if (bytes[i] == ' ' && (i == 0 || bytes[i - 1] == '\n'))
                 FAIL() << where << ": indented with blanks";
         }

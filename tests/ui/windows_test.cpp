@@ -269,7 +269,9 @@ TEST(QtWindows, ForwardMessageGreysTheBoxesItsStateDisables) {
     const auto widgetsFollowTheLogic = [&] {
         for (const std::string& name : editor.ControlNames()) {
             QWidget* widget = window.controlWidget(name);
-            if (widget) EXPECT_EQ(widget->isEnabled(), editor.Enabled(name)) << name;
+            if (widget) {
+                EXPECT_EQ(widget->isEnabled(), editor.Enabled(name)) << name;
+            }
         }
     };
     widgetsFollowTheLogic();
