@@ -76,15 +76,7 @@ void DispositionEditorBase::UpdateRecordFileName() {
 }
 
 bool DispositionEditorBase::QueryClose() {
-    if (!changed()) return true;
-    switch (services_.prompts.AskYesNoCancel(kUnsavedChangesQuestion)) {
-        case Answer::Yes:
-            return SaveFile();
-        case Answer::No:
-            return true;
-        default:
-            return false;
-    }
+    return AskBeforeClosing(services_.prompts, kSaveChangesQuestion, [this] { return SaveFile(); });
 }
 
 DetailedEditorForm::DetailedEditorForm(Services& services, DetailedEditorInfo info)

@@ -26,7 +26,6 @@ const std::vector<DetailedEditorInfo>& BuiltInDetailedEditors();
 // The entry of one of them by window name; throws std::out_of_range for any other name.
 const DetailedEditorInfo& DetailedEditorInfoFor(const std::string& formName);
 
-inline constexpr const char* kUnsavedChangesQuestion = "There are unsaved changes, do you wish to save them?";
 
 // The part every detailed editor shares, the custom one included: the record, the file name box, choosing
 // or creating the file, the full path, the record update on saving, Save, Escape and the close question.

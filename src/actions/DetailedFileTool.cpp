@@ -3,25 +3,12 @@
 #include "actions/DetailedEditor.h"
 #include "actions/RegisterEditors.h"
 #include "core/EditorDispatch.h"
+#include "core/HeadlessServices.h"
 #include "core/platform.h"
 #include "dispositions/CCatDisposition.h"
 
 namespace pv {
 namespace {
-
-// A run without a display: no dialog is answered and nothing is started.
-class NoDialogs : public IFileDialogs {
-  public:
-    std::optional<std::string> ChooseOpenFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::string ChooseFolder(const std::string&) override { return std::string(); }
-};
-
-class NoLauncher : public IProcessLauncher {
-  public:
-    bool Launch(const std::string&, const std::vector<std::string>&, const std::string&) override {
-        return false;
-    }
-};
 
 // Where the dispatch shows the editor it opened, the tool presses Save instead (or only builds the text),
 // then closes the window.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "core/prompts.h"
+
 namespace pv {
 
 Form::Form(std::string kind, std::string caption) : kind_(std::move(kind)), caption_(std::move(caption)) {}
@@ -167,6 +169,15 @@ void Form::Close() {
     if (closed_) return;
     closed_ = true;
     if (observer_) observer_->FormClosed();
+}
+
+bool Form::AskBeforeClosing(IPrompts& prompts, const std::string& question, const std::function<bool()>& save) {
+    if (!changed_) return true;
+    switch (prompts.AskYesNoCancel(question)) {
+        case Answer::Yes: return save();
+        case Answer::No: return true;
+        default: return false;
+    }
 }
 
 void Form::OnClick(const std::string& name, std::function<void()> handler) {

@@ -7,6 +7,10 @@
 
 namespace pv {
 
+class IPrompts;
+
+inline constexpr const char* kSaveChangesQuestion = "There are unsaved changes, do you wish to save them?";
+
 enum class ControlKind { Label, TextBox, CheckBox, Option, Button, List, Frame, Line };
 
 // What a window shows in one control, by the control's name (the widget's objectName).
@@ -111,6 +115,9 @@ protected:
 
     // Asked when the user closes the window; false keeps it open. The default closes.
     virtual bool QueryClose() { return true; }
+    // The unsaved-changes question of every editor: unchanged closes; Yes closes when `save` succeeds,
+    // No closes, Cancel stays.
+    bool AskBeforeClosing(IPrompts& prompts, const std::string& question, const std::function<bool()>& save);
 
     void setChanged(bool changed) { changed_ = changed; }
     void setSelectAllOnFocus(bool value) { selectAllOnFocus_ = value; }

@@ -202,15 +202,7 @@ bool FrmDispositions::SaveDispositionFile() {
 }
 
 bool FrmDispositions::QueryClose() {
-    if (!changed()) return true;
-    switch (services_.prompts.AskYesNoCancel("There are unsaved changes, do you wish to save them?")) {
-        case Answer::Yes:
-            return SaveDispositionFile();
-        case Answer::No:
-            return true;
-        default:
-            return false;
-    }
+    return AskBeforeClosing(services_.prompts, kSaveChangesQuestion, [this] { return SaveDispositionFile(); });
 }
 
 }  // namespace pv

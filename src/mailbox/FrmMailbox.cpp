@@ -338,15 +338,8 @@ bool FrmMailbox::SaveToRecord() {
 }
 
 bool FrmMailbox::QueryClose() {
-    if (!changed()) return true;
-    switch (services_.prompts.AskYesNoCancel("There are unsaved changes, do you wish to keep them?")) {
-        case Answer::Yes:
-            return SaveToRecord();
-        case Answer::No:
-            return true;
-        default:
-            return false;
-    }
+    return AskBeforeClosing(services_.prompts, "There are unsaved changes, do you wish to keep them?",
+                            [this] { return SaveToRecord(); });
 }
 
 void FrmMailbox::BrowseCategorization() {

@@ -316,17 +316,12 @@ bool FrmMain::saveMaster() {
 }
 
 bool FrmMain::QueryClose() {
-    if (!changed()) return true;
-    switch (services_.prompts.AskYesNoCancel("There are unsaved changes, do you wish to save them?")) {
-        case Answer::Yes:
-            CommitFields();
-            saveMaster();
-            return true;
-        case Answer::No:
-            return true;
-        default:
-            return false;
-    }
+    // Yes closes even when the save reported an error: the message has been shown.
+    return AskBeforeClosing(services_.prompts, kSaveChangesQuestion, [this] {
+        CommitFields();
+        saveMaster();
+        return true;
+    });
 }
 
 bool FrmMain::RunMailboxEditor(CMailbox& record) {

@@ -107,18 +107,18 @@ TEST(DetailedEditorFramework, ReloadDropsEditsAndTheCloseQuestionSavesDropsOrSta
     EXPECT_FALSE(form.Checked("chkOn") || form.changed());
 
     form.UserSetText("txtName", "");
-    kit.s.prompts.ExpectYesNoCancel(kUnsavedChangesQuestion, Answer::Cancel);
+    kit.s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::Cancel);
     EXPECT_FALSE(form.UserRequestClose());
-    kit.s.prompts.ExpectYesNoCancel(kUnsavedChangesQuestion, Answer::Yes).ExpectMessage("Name is missing");
+    kit.s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::Yes).ExpectMessage("Name is missing");
     EXPECT_FALSE(form.UserRequestClose());
-    kit.s.prompts.ExpectYesNoCancel(kUnsavedChangesQuestion, Answer::No);
+    kit.s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::No);
     EXPECT_TRUE(form.UserRequestClose());
     EXPECT_EQ(ReadFile(file), original);
 
     // Yes saves, the value without a control included, and closes.
     form.Reopen();
     form.UserSetText("txtName", "m");
-    kit.s.prompts.ExpectYesNoCancel(kUnsavedChangesQuestion, Answer::Yes).ExpectMessage("Saved");
+    kit.s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::Yes).ExpectMessage("Saved");
     EXPECT_TRUE(form.UserRequestClose());
     EXPECT_EQ(ReadFile(file), Sample("m", "0", "Europe/Zurich"));
 }
