@@ -2,6 +2,7 @@
 
 #include "core/errors.h"
 #include "core/platform.h"
+#include "core/xml.h"
 
 namespace pv {
 
@@ -35,6 +36,15 @@ std::optional<std::string> BrowseConfigFile(const Services& services, const File
     } catch (const AppError& error) {
         services.prompts.ShowMessage(FormatError("Error=", error));
         return std::nullopt;
+    }
+}
+
+void CreateFileIfMissing(const Services& services, const std::string& path, const std::string& skeleton) {
+    if (platform::FileExists(path)) return;
+    try {
+        WriteTextFile(path, skeleton);
+    } catch (const AppError& error) {
+        services.prompts.ShowMessage(FormatError("Error=", error));
     }
 }
 

@@ -27,4 +27,8 @@ std::optional<std::string> ChooseConfigFile(const Services& services, const File
 std::optional<std::string> BrowseConfigFile(const Services& services, const FileChoice& choice,
                                             const std::string& currentText);
 
+// Writes `skeleton` (WriteTextFile adds the final line end) to `path` when no file is there yet, the way a
+// Browse button creates the new file it was given; a failure is shown after "Error=".
+void CreateFileIfMissing(const Services& services, const std::string& path, const std::string& skeleton);
+
 }  // namespace pv

@@ -356,14 +356,8 @@ void FrmMailbox::BrowseDisposition() {
     if (!chosen) return;
     SetText("txtDisposition", *chosen);
     setChanged(true);
-    const std::string path = Resolve(*chosen);
-    if (platform::FileExists(path)) return;
-    try {
-        // An empty disposition configuration file: every category starts without dispositions.
-        WriteTextFile(path, "<Dispositions>\r\n</Dispositions>");
-    } catch (const AppError& error) {
-        services_.prompts.ShowMessage(FormatError("Error=", error));
-    }
+    // An empty disposition configuration file: every category starts without dispositions.
+    CreateFileIfMissing(services_, Resolve(*chosen), "<Dispositions>\r\n</Dispositions>");
 }
 
 void FrmMailbox::EditDispositions() {

@@ -459,13 +459,7 @@ void FrmMain::BrowseMonitorConfig() {
     if (!chosen) return;
     SetText("txtMonitorConfigFile", *chosen);
     setChanged(true);
-    const std::string path = ResolveAgainstMaster(*chosen);
-    if (platform::FileExists(path)) return;
-    try {
-        WriteTextFile(path, "<Monitors>\r\n</Monitors>");
-    } catch (const AppError& error) {
-        services_.prompts.ShowMessage(FormatError("Error=", error));
-    }
+    CreateFileIfMissing(services_, ResolveAgainstMaster(*chosen), "<Monitors>\r\n</Monitors>");
 }
 
 void FrmMain::BrowseMasterConfig() {
