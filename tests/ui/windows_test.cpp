@@ -47,6 +47,22 @@ struct SampleCopy {
     TempDir dir;
 };
 
+// The line of `item` in a list of the form, or the list's length when it is not there.
+int RowOf(const Form& form, const std::string& list, const std::string& item) {
+    const auto& items = form.Items(list);
+    return static_cast<int>(std::find(items.begin(), items.end(), item) - items.begin());
+}
+
+// The main window opened on the sample copy and shown.
+struct ShownMainWindow {
+    ShownMainWindow(Services& services, const SampleCopy& sample) : main(services), window(main) {
+        main.Open(sample.master(), sample.dir.path());
+        window.show();
+    }
+    FrmMain main;
+    FormWindow window;
+};
+
 // Cuts the Mailbox element whose Name is `name` out of a written master file.
 std::string WithoutMailbox(const std::string& text, const std::string& name) {
     const size_t nameAt = text.find("\t\t\t<Name>" + name + "</Name>\r\n");
@@ -81,10 +97,8 @@ TEST(QtWindows, EveryLayoutShowsEveryControlOfItsLogic) {
 TEST(QtWindows, MainWindowFoldsBackToExactlyItsOpeningHeight) {
     SampleCopy sample;
     ScriptedServices s(sample.dir.path());
-    FrmMain main(s.services);
-    FormWindow window(main);
-    main.Open(sample.master(), sample.dir.path());
-    window.show();
+    ShownMainWindow shown(s.services, sample);
+    FormWindow& window = shown.window;
     QApplication::processEvents();
     QWidget* advancedBox = window.findChild<QWidget*>("txtDispositionTypes1");
     ASSERT_NE(advancedBox, nullptr);
@@ -109,15 +123,12 @@ TEST(QtWindows, AddingThroughTheTypedEditorAndDeletingWriteTheMasterFile) {
     SampleCopy sample;
     const std::string original = ReadFile(sample.master());
     ScriptedServices s(sample.dir.path());
-    FrmMain main(s.services);
-    FormWindow window(main);
-    main.Open(sample.master(), sample.dir.path());
-    window.show();
+    ShownMainWindow shown(s.services, sample);
+    FrmMain& main = shown.main;
+    FormWindow& window = shown.window;
 
     // Delete "Billing": the confirmation has its own title.
-    const auto& names = main.Items("lstMailboxes");
-    const int billing = static_cast<int>(std::find(names.begin(), names.end(), "Billing") - names.begin());
-    SelectRow(window, "lstMailboxes", billing);
+    SelectRow(window, "lstMailboxes", RowOf(main, "lstMailboxes", "Billing"));
     s.prompts.ExpectYesNo("Are you sure you want to remove the selected mailboxes?  This cannot be undone",
                           Answer::Yes, kConfirmDeleteTitle)
         .ExpectMessage("Saved");
@@ -219,10 +230,8 @@ TEST(QtWindows, EditorTextBoxesSelectTheirTextOnFocusButTheMainWindowsDoNot) {
     QTest::qWait(20);
     EXPECT_EQ(host->selectedText(), host->text());
 
-    FrmMain main(s.services);
-    FormWindow mainWindow(main);
-    main.Open(sample.master(), sample.dir.path());
-    mainWindow.show();
+    ShownMainWindow shown(s.services, sample);
+    FormWindow& mainWindow = shown.window;
     QApplication::setActiveWindow(&mainWindow);
     QLineEdit* monitor = Find<QLineEdit>(mainWindow, "txtMonitorConfigFile");
     monitor->setFocus();
@@ -314,13 +323,10 @@ TEST(QtWindows, TypicalUseWritesTheDetailedFileTheDispositionFileAndTheMasterFil
     const std::string masterBefore = ReadFile(sample.master());
     const std::string dispositionsBefore = ReadFile(sample.file("archive.disposition.xml"));
     ScriptedServices s(sample.dir.path());
-    FrmMain main(s.services);
-    FormWindow window(main);
-    main.Open(sample.master(), sample.dir.path());
-    window.show();
-    const auto& names = main.Items("lstMailboxes");
-    const int archive = static_cast<int>(std::find(names.begin(), names.end(), "Archive") - names.begin());
-    ASSERT_LT(archive, static_cast<int>(names.size()));
+    ShownMainWindow shown(s.services, sample);
+    FormWindow& window = shown.window;
+    const int archive = RowOf(shown.main, "lstMailboxes", "Archive");
+    ASSERT_LT(archive, static_cast<int>(shown.main.Items("lstMailboxes").size()));
     const std::string newFile = sample.file("dispose/escalation.forward.xml");
 
     s.windows.Expect("frmMailbox", [&](Form& form) {
@@ -341,9 +347,7 @@ TEST(QtWindows, TypicalUseWritesTheDetailedFileTheDispositionFileAndTheMasterFil
     s.windows.Expect("frmChooseType", [&](Form& form) {
         FormWindow chooser(form);
         chooser.show();
-        const auto& types = form.Items("lstDispositionType");
-        SelectRow(chooser, "lstDispositionType",
-                  static_cast<int>(std::find(types.begin(), types.end(), "ForwardMessage") - types.begin()));
+        SelectRow(chooser, "lstDispositionType", RowOf(form, "lstDispositionType", "ForwardMessage"));
         Click(chooser, "cmdGo");
     });
     s.dialogs.AnswerFile(newFile);
