@@ -19,7 +19,8 @@ size_t OpenDispositionWindow(const pv::DispositionSample& sample, const std::str
     pv::NoDialogs dialogs;
     pv::NoWindows windows;
     pv::NoLauncher launcher;
-    pv::Services services{pv::PathContext(programDirectory), prompts, dialogs, windows, launcher};
+    pv::NoClipboard clipboard;
+    pv::Services services{pv::PathContext(programDirectory), prompts, dialogs, windows, launcher, clipboard};
     pv::FrmDispositions form(services, sample.master);
     if (!form.LoadFromFile(sample.dispositionFile, sample.master.masterFilePath)) return 0;
     pv::ui::FormWindow window(form);

@@ -61,7 +61,8 @@ ResaveOutcome ResaveDispositionFile(const std::string& typeName, const std::stri
     NoDialogs dialogs;
     NoLauncher launcher;
     ResaveInsteadOfShowing windows(textOnly);
-    Services services{paths, prompts, dialogs, windows, launcher};
+    NoClipboard clipboard;
+    Services services{paths, prompts, dialogs, windows, launcher, clipboard};
     // The record names the file by its full path, so no referring file is needed.
     CCatDisposition disposition;
     disposition.DetailedDispositionFile = fullPath;

@@ -54,7 +54,8 @@ int main(int argc, char** argv) {
     pv::ui::QtFileDialogs dialogs(prompts);
     pv::ui::QtWindowHost windows;
     pv::SystemProcessLauncher launcher;
-    pv::Services services{pv::PathContext(programDirectory), prompts, dialogs, windows, launcher};
+    pv::ui::QtClipboard clipboard;
+    pv::Services services{pv::PathContext(programDirectory), prompts, dialogs, windows, launcher, clipboard};
 
     pv::FrmMain main(services);
     pv::ui::FormWindow window(main);

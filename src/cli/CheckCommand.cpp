@@ -107,7 +107,8 @@ int RunCheck(const std::string& masterArgument, std::ostream& out, std::ostream&
     NoDialogs dialogs;
     NoWindows windows;
     NoLauncher launcher;
-    Services services{paths, prompts, dialogs, windows, launcher};
+    NoClipboard clipboard;
+    Services services{paths, prompts, dialogs, windows, launcher, clipboard};
     Report report(out, failed);
     // The mailboxes read before a load stopped part-way are checked too: their faults are worth knowing.
     for (const CMailbox* record : master.Mailboxes.Records()) {

@@ -25,6 +25,11 @@ public:
     bool Launch(const std::string&, const std::vector<std::string>&, const std::string&) override { return false; }
 };
 
+class NoClipboard : public IClipboard {
+public:
+    void SetText(const std::string&) override {}
+};
+
 // Keeps every message for a report instead of showing it; questions are answered No (Cancel), so that
 // nothing is written behind the user's back.
 class CollectingPrompts : public IPrompts {

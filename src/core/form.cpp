@@ -43,8 +43,7 @@ void Form::Notify(const Control& control) {
     if (observer_) observer_->ControlChanged(control);
 }
 
-void Form::Run(const std::unordered_map<std::string, std::vector<std::function<void()>>>& handlers,
-               const std::string& name) {
+void Form::Run(const Handlers& handlers, const std::string& name) {
     const auto found = handlers.find(name);
     if (found == handlers.end()) return;
     // Copy: a handler may add handlers while it runs.
@@ -52,12 +51,24 @@ void Form::Run(const std::unordered_map<std::string, std::vector<std::function<v
     for (const auto& handler : list) handler();
 }
 
+void Form::Fire(const Handlers& handlers, const RowHandlers& rowHandlers, const Control& control) {
+    if (control.row < 0) {
+        Run(handlers, control.name);
+        return;
+    }
+    const auto found = rowHandlers.find(control.column);
+    if (found == rowHandlers.end()) return;
+    const auto list = found->second;
+    const int row = control.row;
+    for (const auto& handler : list) handler(row);
+}
+
 void Form::SetText(const std::string& name, const std::string& text) {
     Control& control = mutableControl(name);
     if (control.text == text) return;
     control.text = text;
     Notify(control);
-    if (control.kind == ControlKind::TextBox) Run(changeHandlers_, name);
+    if (control.kind == ControlKind::TextBox) Fire(changeHandlers_, rowChangeHandlers_, control);
 }
 
 void Form::SetChecked(const std::string& name, bool checked) {
@@ -76,7 +87,7 @@ void Form::SetChecked(const std::string& name, bool checked) {
     }
     // As with a click, setting a check box or selecting an option runs its click handler.
     if (control.kind == ControlKind::CheckBox || (control.kind == ControlKind::Option && checked)) {
-        Run(clickHandlers_, name);
+        Fire(clickHandlers_, rowClickHandlers_, control);
     }
 }
 
@@ -133,12 +144,12 @@ void Form::UserClick(const std::string& name) {
         case ControlKind::CheckBox: SetChecked(name, !control.checked); break;
         case ControlKind::Option:
             if (control.checked) {
-                Run(clickHandlers_, name);
+                Fire(clickHandlers_, rowClickHandlers_, control);
             } else {
                 SetChecked(name, true);
             }
             break;
-        default: Run(clickHandlers_, name);
+        default: Fire(clickHandlers_, rowClickHandlers_, control);
     }
 }
 
@@ -198,6 +209,61 @@ void Form::OnDoubleClick(const std::string& name, std::function<void()> handler)
 void Form::OnSelect(const std::string& name, std::function<void()> handler) {
     control(name);
     selectHandlers_[name].push_back(std::move(handler));
+}
+
+std::string Form::RowControl(const std::string& column, int row) {
+    return column + "(" + std::to_string(row) + ")";
+}
+
+const RowSet& Form::rowSet(const std::string& set) const {
+    return const_cast<Form*>(this)->mutableRowSet(set);
+}
+
+RowSet& Form::mutableRowSet(const std::string& set) {
+    for (RowSet& rows : rowSets_) {
+        if (rows.name == set) return rows;
+    }
+    throw std::logic_error(kind_ + " has no rows " + set);
+}
+
+void Form::DeclareRows(const std::string& set, std::vector<RowColumn> columns) {
+    for (const RowSet& rows : rowSets_) {
+        if (rows.name == set) throw std::logic_error(kind_ + " declares rows " + set + " twice");
+    }
+    rowSets_.push_back(RowSet{set, std::move(columns), 0});
+}
+
+void Form::SetRowCount(const std::string& set, int count) {
+    RowSet& rows = mutableRowSet(set);
+    count = std::max(count, 0);
+    if (rows.count == count) return;
+    for (int row = count; row < rows.count; ++row) {
+        for (const RowColumn& column : rows.columns) controls_.erase(RowControl(column.name, row));
+    }
+    for (int row = rows.count; row < count; ++row) {
+        for (const RowColumn& column : rows.columns) {
+            const std::string name = RowControl(column.name, row);
+            auto [it, inserted] = controls_.emplace(name, Control{});
+            if (!inserted) throw std::logic_error(kind_ + " declares " + name + " twice");
+            Control& control = it->second;
+            control.name = name;
+            control.kind = column.kind;
+            control.text = column.text;
+            control.tooltip = column.tooltip;
+            control.column = column.name;
+            control.row = row;
+        }
+    }
+    rows.count = count;
+    if (observer_) observer_->RowsChanged(rows);
+}
+
+void Form::OnRowClick(const std::string& column, std::function<void(int row)> handler) {
+    rowClickHandlers_[column].push_back(std::move(handler));
+}
+
+void Form::OnRowChange(const std::string& column, std::function<void(int row)> handler) {
+    rowChangeHandlers_[column].push_back(std::move(handler));
 }
 
 void Form::TrackChanges(const std::vector<std::string>& names) {

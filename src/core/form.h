@@ -28,6 +28,23 @@ struct Control {
     std::string group;       // options of one group exclude each other
     std::vector<std::string> items;  // lines of a list
     std::vector<int> selection;      // selected lines, ascending
+    // A control of a repeated row ("chkField(3)"): its column ("chkField") and row; -1 for any other.
+    std::string column;
+    int row = -1;
+};
+
+// A repeated row of controls: the window shows one row of its row layout per row, in a scrollable area;
+// the controls of row i are named after their column and the row, "chkField(0)", "chkField(1)", ...
+struct RowColumn {
+    std::string name;  // "chkField"
+    ControlKind kind = ControlKind::Label;
+    std::string text;  // caption or text of a fresh row
+    std::string tooltip;
+};
+struct RowSet {
+    std::string name;  // "Fields": the view's row layout "rowFields" and its area "rowsFields"
+    std::vector<RowColumn> columns;
+    int count = 0;
 };
 
 // Told about every change the logic makes, so the view can follow. The view applies them without
@@ -38,6 +55,9 @@ public:
     virtual void ControlChanged(const Control& control) = 0;
     virtual void FormClosed() = 0;
     virtual void CaptionChanged(const std::string&) {}
+    // The number of rows of a row set changed; the controls of the new rows exist, those of removed rows
+    // are gone.
+    virtual void RowsChanged(const RowSet&) {}
 };
 
 // The behaviour of one window, without any widget: its controls by name, what each click and change does,
@@ -81,6 +101,14 @@ public:
     void SetSelection(const std::string& name, std::vector<int> selection);
     void SetTooltip(const std::string& name, const std::string& tooltip);
 
+    // Repeated rows. Rows added get the columns' fresh texts; rows removed take their controls along.
+    void SetRowCount(const std::string& set, int count);
+    int RowCount(const std::string& set) const { return rowSet(set).count; }
+    const std::vector<RowSet>& RowSets() const { return rowSets_; }
+    const RowSet& rowSet(const std::string& set) const;
+    // The name of a row's control: "chkField(3)".
+    static std::string RowControl(const std::string& column, int row);
+
     // What the user does, as the view reports it.
     void UserSetText(const std::string& name, const std::string& text);
     void UserClick(const std::string& name);  // buttons, check boxes (toggle), options (select)
@@ -110,6 +138,10 @@ protected:
     void OnChange(const std::string& name, std::function<void()> handler);
     void OnDoubleClick(const std::string& name, std::function<void()> handler);
     void OnSelect(const std::string& name, std::function<void()> handler);
+    // Declares a repeated row (no rows yet) and what a click or change in a column's control does.
+    void DeclareRows(const std::string& set, std::vector<RowColumn> columns);
+    void OnRowClick(const std::string& column, std::function<void(int row)> handler);
+    void OnRowChange(const std::string& column, std::function<void(int row)> handler);
     // Marks the window changed on every change of these controls (text, click).
     void TrackChanges(const std::vector<std::string>& names);
 
@@ -126,17 +158,24 @@ protected:
 
 private:
     void Notify(const Control& control);
-    void Run(const std::unordered_map<std::string, std::vector<std::function<void()>>>& handlers,
-             const std::string& name);
+    RowSet& mutableRowSet(const std::string& set);
+    using Handlers = std::unordered_map<std::string, std::vector<std::function<void()>>>;
+    using RowHandlers = std::unordered_map<std::string, std::vector<std::function<void(int)>>>;
+    void Run(const Handlers& handlers, const std::string& name);
+    // The control's own handlers, then those of its column when it belongs to a row.
+    void Fire(const Handlers& handlers, const RowHandlers& rowHandlers, const Control& control);
 
     std::string kind_;
     std::string caption_;
     std::map<std::string, Control> controls_;
     std::vector<std::string> order_;
-    std::unordered_map<std::string, std::vector<std::function<void()>>> clickHandlers_;
-    std::unordered_map<std::string, std::vector<std::function<void()>>> changeHandlers_;
-    std::unordered_map<std::string, std::vector<std::function<void()>>> doubleClickHandlers_;
-    std::unordered_map<std::string, std::vector<std::function<void()>>> selectHandlers_;
+    Handlers clickHandlers_;
+    Handlers changeHandlers_;
+    Handlers doubleClickHandlers_;
+    Handlers selectHandlers_;
+    RowHandlers rowClickHandlers_;
+    RowHandlers rowChangeHandlers_;
+    std::vector<RowSet> rowSets_;
     IFormObserver* observer_ = nullptr;
     bool changed_ = false;
     bool closed_ = false;

@@ -51,6 +51,13 @@ public:
                         const std::string& workingDirectory) = 0;
 };
 
+// The system clipboard.
+class IClipboard {
+public:
+    virtual ~IClipboard() = default;
+    virtual void SetText(const std::string& text) = 0;
+};
+
 // What every window's logic uses of the outside world.
 struct Services {
     PathContext paths;
@@ -58,6 +65,7 @@ struct Services {
     IFileDialogs& dialogs;
     IWindowHost& windows;
     IProcessLauncher& launcher;
+    IClipboard& clipboard;
 };
 
 }  // namespace pv

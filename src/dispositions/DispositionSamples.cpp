@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/HeadlessServices.h"
 #include "core/platform.h"
 #include "core/services.h"
 #include "core/xml.h"
@@ -132,7 +133,8 @@ size_t OpenDispositionSample(const DispositionSample& sample, const std::string&
     QuietDialogs dialogs;
     QuietWindows windows;
     QuietLauncher launcher;
-    Services services{PathContext(programDirectory), prompts, dialogs, windows, launcher};
+    NoClipboard clipboard;
+    Services services{PathContext(programDirectory), prompts, dialogs, windows, launcher, clipboard};
     FrmDispositions window(services, sample.master);
     if (!window.LoadFromFile(sample.dispositionFile, sample.master.masterFilePath)) return 0;
     return window.Items("lstCategories").size();

@@ -12,6 +12,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QVBoxLayout>
+#include <cstdlib>
 #include <QSignalBlocker>
 #include <QTimer>
 
@@ -73,6 +76,7 @@ FormWindow::FormWindow(pv::Form& form, QWidget* parent) : QDialog(parent), form_
     for (const std::string& name : form.ControlNames()) {
         if (auto found = widgets_.find(name); found != widgets_.end()) Apply(form.control(name), found->second);
     }
+    for (const pv::RowSet& rows : form.RowSets()) LayOutRows(rows);
     UpdateContainers();
     form_.SetObserver(this);
     if (QLayout* top = this->layout()) {
@@ -139,6 +143,8 @@ void FormWindow::Apply(const pv::Control& control, QWidget* widget) {
         // Only a real change is applied, so typing keeps its cursor.
         if (text->toPlainText() != ToWidgetLines(control.text)) text->setPlainText(ToWidgetLines(control.text));
         text->setReadOnly(control.readOnly);
+        // A read-only text is still there to be selected and copied, with the keyboard too.
+        if (control.readOnly) text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     } else if (auto* list = qobject_cast<QListWidget*>(widget)) {
         bool same = list->count() == static_cast<int>(control.items.size());
         for (int i = 0; same && i < list->count(); ++i) same = list->item(i)->text() == Q(control.items[i]);
@@ -182,6 +188,62 @@ void FormWindow::UpdateContainers() {
         }
         if (anyControl) container->setHidden(!anyVisible);
     }
+}
+
+void FormWindow::LayOutRows(const pv::RowSet& rows) {
+    QWidget* area = findChild<QWidget*>(Q("rows" + rows.name));
+    if (auto* scroll = qobject_cast<QScrollArea*>(area)) area = scroll->widget();
+    const auto& layouts = WindowLayouts();
+    const auto rowLayout = layouts.find("row" + rows.name);
+    if (area == nullptr || rowLayout == layouts.end()) {
+        // Without an area or a row layout the rows cannot be shown: the layout test reports their controls.
+        for (const auto& column : rows.columns) missing_.push_back(pv::Form::RowControl(column.name, 0));
+        return;
+    }
+    auto* box = qobject_cast<QBoxLayout*>(area->layout());
+    if (box == nullptr) {
+        box = new QVBoxLayout(area);
+        box->setContentsMargins(0, 0, 0, 0);
+        box->addStretch(1);
+    }
+    std::vector<QWidget*>& shown = rowWidgets_[rows.name];
+    // Many rows are laid out once, not once per row.
+    const bool many = std::abs(rows.count - static_cast<int>(shown.size())) > 1;
+    if (many) area->setUpdatesEnabled(false);
+    while (static_cast<int>(shown.size()) > rows.count) {
+        const int row = static_cast<int>(shown.size()) - 1;
+        for (const auto& column : rows.columns) widgets_.erase(pv::Form::RowControl(column.name, row));
+        delete shown.back();
+        shown.pop_back();
+    }
+    while (static_cast<int>(shown.size()) < rows.count) {
+        const int row = static_cast<int>(shown.size());
+        auto* rowWidget = new QWidget(area);
+        rowWidget->setObjectName(Q(rows.name + "(" + std::to_string(row) + ")"));
+        rowLayout->second(rowWidget);
+        for (const auto& column : rows.columns) {
+            const std::string name = pv::Form::RowControl(column.name, row);
+            QWidget* widget = rowWidget->findChild<QWidget*>(Q(column.name));
+            if (widget == nullptr) {
+                missing_.push_back(name);
+                continue;
+            }
+            widget->setObjectName(Q(name));
+            widgets_[name] = widget;
+            Bind(form_.control(name), widget);
+            Apply(form_.control(name), widget);
+        }
+        // Above a stretch that keeps the rows at the top.
+        const int count = box->count();
+        const bool stretchLast = count > 0 && box->itemAt(count - 1)->spacerItem() != nullptr;
+        box->insertWidget(stretchLast ? count - 1 : count, rowWidget);
+        shown.push_back(rowWidget);
+    }
+    if (many) area->setUpdatesEnabled(true);
+}
+
+void FormWindow::RowsChanged(const pv::RowSet& rows) {
+    LayOutRows(rows);
 }
 
 void FormWindow::FitHeight() {

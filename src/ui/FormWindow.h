@@ -39,10 +39,14 @@ private:
     void ControlChanged(const pv::Control& control) override;
     void FormClosed() override;
     void CaptionChanged(const std::string& caption) override;
+    void RowsChanged(const pv::RowSet& rows) override;
 
     void Bind(const pv::Control& control, QWidget* widget);
     void Apply(const pv::Control& control, QWidget* widget);
     void UpdateContainers();
+    // Instantiates the row layout "row<set>" once per row into the area "rows<set>" (a scroll area, or a
+    // widget with a box layout), and removes the rows beyond the count.
+    void LayOutRows(const pv::RowSet& rows);
     void FitHeight();
 
     pv::Form& form_;
@@ -50,6 +54,8 @@ private:
     std::vector<std::string> missing_;
     // Containers named "frame..." that are not controls themselves: shown while any control in them is.
     std::vector<QWidget*> containers_;
+    // The row widgets of each row set, in row order.
+    std::unordered_map<std::string, std::vector<QWidget*>> rowWidgets_;
 };
 
 }  // namespace pv::ui

@@ -1,6 +1,7 @@
 #include "ui/QtServices.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -85,6 +86,14 @@ void QtWindowHost::ShowModal(pv::Form& form) {
     FormWindow window(form, QApplication::activeWindow());
     window.setModal(true);
     window.exec();
+}
+
+}  // namespace pv::ui
+
+namespace pv::ui {
+
+void QtClipboard::SetText(const std::string& text) {
+    QApplication::clipboard()->setText(QString::fromStdString(text));
 }
 
 }  // namespace pv::ui

@@ -30,6 +30,11 @@ public:
     void ShowModal(pv::Form& form) override;
 };
 
+class QtClipboard : public pv::IClipboard {
+public:
+    void SetText(const std::string& text) override;
+};
+
 // Qt's name filters from "Description|pattern|Description|pattern".
 QStringList NameFilters(const std::string& filterList);
 

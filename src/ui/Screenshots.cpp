@@ -59,7 +59,8 @@ int RenderScreenshots(const std::string& folder, const std::string& commandLineT
     NoDialogs dialogs;
     NoWindows windows;
     NoLauncher launcher;
-    Services services{PathContext(programDirectory), prompts, dialogs, windows, launcher};
+    NoClipboard clipboard;
+    Services services{PathContext(programDirectory), prompts, dialogs, windows, launcher, clipboard};
     Renderer renderer(folder);
 
     FrmMain main(services);

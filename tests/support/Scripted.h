@@ -98,14 +98,22 @@ public:
     }
 };
 
-// All four together, with a program directory of the test's choosing.
+// Keeps what was put on the clipboard.
+class ScriptedClipboard : public IClipboard {
+public:
+    std::vector<std::string> copied;
+    void SetText(const std::string& text) override { copied.push_back(text); }
+};
+
+// All of them together, with a program directory of the test's choosing.
 struct ScriptedServices {
     explicit ScriptedServices(const std::string& programDirectory)
-        : services{PathContext(programDirectory), prompts, dialogs, windows, launcher} {}
+        : services{PathContext(programDirectory), prompts, dialogs, windows, launcher, clipboard} {}
     ScriptedPrompts prompts;
     ScriptedDialogs dialogs;
     ScriptedWindows windows;
     ScriptedLauncher launcher;
+    ScriptedClipboard clipboard;
     Services services;
 };
 

@@ -11,6 +11,7 @@
 #include "UiTestSupport.h"
 #include "actions/FrmCustom.h"
 #include "actions/FrmForwardMessage.h"
+#include "actions/FrmShowSQL.h"
 #include "actions/RegisterEditors.h"
 #include "core/password.h"
 #include "dispositions/CCatDisposition.h"
@@ -83,7 +84,8 @@ TEST(QtWindows, EveryLayoutShowsEveryControlOfItsLogic) {
     FrmChooseType chooser(s.services, master);
     FrmForwardMessage forward(s.services);
     FrmCustom custom(s.services);
-    std::vector<Form*> forms = {&main, &mailbox, &dispositions, &chooser, &forward, &custom};
+    FrmShowSQL sql(s.services, "CREATE TABLE");
+    std::vector<Form*> forms = {&main, &mailbox, &dispositions, &chooser, &forward, &custom, &sql};
     std::set<std::string> kinds;
     for (Form* form : forms) {
         FormWindow window(*form);
@@ -91,7 +93,10 @@ TEST(QtWindows, EveryLayoutShowsEveryControlOfItsLogic) {
         EXPECT_EQ(window.windowTitle().toStdString(), form->caption());
         kinds.insert(form->kind());
     }
-    for (const auto& [kind, setup] : ui::WindowLayouts()) EXPECT_TRUE(kinds.count(kind)) << kind << " has no logic";
+    // Row layouts ("rowFields") are repeated inside a window, not windows of their own.
+    for (const auto& [kind, setup] : ui::WindowLayouts()) {
+        if (kind.rfind("row", 0) != 0) EXPECT_TRUE(kinds.count(kind)) << kind << " has no logic";
+    }
 }
 
 TEST(QtWindows, MainWindowFoldsBackToExactlyItsOpeningHeight) {

@@ -1,0 +1,98 @@
+#include "actions/MessageFieldRows.h"
+
+#include <map>
+
+#include "actions/DetailedEditor.h"
+#include "core/numeric.h"
+
+namespace pv {
+namespace {
+constexpr const char* kFieldsTip = "The list of fields to include when logging";
+}
+
+std::vector<RowColumn> MessageFieldRows::Columns() {
+    return {
+        {kCheck, ControlKind::CheckBox, "FieldName", kFieldsTip},
+        {kLabel, ControlKind::Label, "Field Length:", ""},
+        {kLength, ControlKind::TextBox, "", ""},
+    };
+}
+
+void MessageFieldRows::Fill(CMessageFields catalogue) {
+    catalogue_ = std::move(catalogue);
+    fields_.clear();
+    for (const CMessageField* field : catalogue_.Offered()) fields_.push_back(*field);
+    form_.SetRowCount(kSet, count());
+    for (int row = 0; row < count(); ++row) {
+        const CMessageField& field = fields_[row];
+        const std::string check = Form::RowControl(kCheck, row);
+        const std::string label = Form::RowControl(kLabel, row);
+        const std::string box = Form::RowControl(kLength, row);
+        form_.SetText(check, field.Name);
+        form_.SetChecked(check, false);
+        const bool shown = field.HasLengthBox() || field.IsDate();
+        form_.SetText(label, field.IsDate() ? "Date Format" : "Field Length");
+        form_.SetText(box, field.IsDate() ? kDefaultDateFormat : std::to_string(field.DefaultLength));
+        form_.SetVisible(label, shown);
+        form_.SetVisible(box, shown);
+    }
+}
+
+std::vector<std::string> MessageFieldRows::Load(XmlNode fields) {
+    // The entries by their exact name; of two entries of one name the first counts.
+    std::map<std::string, XmlNode> entries;
+    std::vector<std::string> order;
+    for (const XmlNode& entry : SelectNodeList(fields, "Field")) {
+        const std::string name = ReadNodeText(entry, "Name", "");
+        if (entries.emplace(name, entry).second) order.push_back(name);
+    }
+    std::map<std::string, bool> shown;
+    for (int row = 0; row < count(); ++row) {
+        const CMessageField& field = fields_[row];
+        const auto found = entries.find(field.Name);
+        const XmlNode entry = found == entries.end() ? XmlNode() : found->second;
+        if (entry) shown[field.Name] = true;
+        form_.SetChecked(Form::RowControl(kCheck, row), static_cast<bool>(entry));
+        const std::string box = Form::RowControl(kLength, row);
+        if (field.IsDate()) {
+            form_.SetText(box, ReadNodeText(entry, "DateFormat", kDefaultDateFormat));
+        } else {
+            form_.SetText(box, ReadNodeText(entry, "MaxLength", std::to_string(field.DefaultLength)));
+        }
+    }
+    std::vector<std::string> dropped;
+    for (const std::string& name : order) {
+        if (!shown.count(name)) dropped.push_back(name);
+    }
+    return dropped;
+}
+
+void MessageFieldRows::Write(std::string& buffer) const {
+    WriteOpenTag(buffer, "Fields", 1);
+    for (int row = 0; row < count(); ++row) {
+        if (!checked(row)) continue;
+        const CMessageField& field = fields_[row];
+        const std::string& text = length(row);
+        WriteOpenTag(buffer, "Field", 2);
+        WriteElement(buffer, "Name", field.Name, 3);
+        if (!text.empty()) {
+            if (field.IsDate()) {
+                WriteElement(buffer, "DateFormat", text, 3);
+            } else {
+                if (!IsNumeric(text)) throw SaveRefused{"Length not numeric for " + field.Name};
+                WriteElement(buffer, "MaxLength", text, 3);
+            }
+        }
+        WriteCloseTag(buffer, "Field", 2);
+    }
+    WriteCloseTag(buffer, "Fields", 1);
+}
+
+std::vector<FieldRowState> MessageFieldRows::States() const {
+    std::vector<FieldRowState> states;
+    states.reserve(fields_.size());
+    for (int row = 0; row < count(); ++row) states.push_back({fields_[row].Name, checked(row), length(row)});
+    return states;
+}
+
+}  // namespace pv

@@ -1,0 +1,47 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "actions/CMessageFields.h"
+#include "core/form.h"
+
+namespace pv {
+
+// The field rows of the Write To File and Write To DB editors: one row per field the catalogue offers,
+// each a check box captioned with the field's name, a label and a box for the field's length (strings) or
+// date format (dates), and the "Fields" element of the detailed file that keeps the checked rows.
+class MessageFieldRows {
+  public:
+    static constexpr const char* kSet = "Fields";
+    static constexpr const char* kCheck = "chkField";
+    static constexpr const char* kLabel = "lblFieldLength";
+    static constexpr const char* kLength = "txtFieldLength";
+    // The columns the editor declares with Form::DeclareRows(kSet, ...).
+    static std::vector<RowColumn> Columns();
+
+    explicit MessageFieldRows(Form& form) : form_(form) {}
+
+    // One row per offered field of the catalogue, in its order, every box cleared; the catalogue is kept for
+    // the statements built from the rows.
+    void Fill(CMessageFields catalogue);
+    // Checks the rows the "Fields" element names (exact names) and fills their boxes; without the element
+    // every row stays cleared. Returns the names of the entries no row shows, which a save drops.
+    std::vector<std::string> Load(XmlNode fields);
+    // Appends the "Fields" element of the checked rows at indent 1; a length that is not a number stops the
+    // save (SaveRefused) with "Length not numeric for " and the field's name.
+    void Write(std::string& buffer) const;
+
+    int count() const { return static_cast<int>(fields_.size()); }
+    const CMessageField& field(int row) const { return fields_[row]; }
+    bool checked(int row) const { return form_.Checked(Form::RowControl(kCheck, row)); }
+    const std::string& length(int row) const { return form_.Text(Form::RowControl(kLength, row)); }
+    std::vector<FieldRowState> States() const;
+    const CMessageFields& catalogue() const { return catalogue_; }
+
+  private:
+    Form& form_;
+    CMessageFields catalogue_;
+    std::vector<CMessageField> fields_;  // the field of each row
+};
+
+}  // namespace pv
