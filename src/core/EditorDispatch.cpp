@@ -44,7 +44,8 @@ void ShowEditor(Services& services, const IMasterLinks& master, const std::strin
     }
     std::unique_ptr<DispositionEditorForm> editor = found->second(services, master);
     editor->PassDispositionObject(disposition);
-    services.windows.ShowModal(*editor);
+    // An editor that closed itself while opening has said why; there is nothing to show.
+    if (!editor->IsClosed()) services.windows.ShowModal(*editor);
 }
 
 }  // namespace

@@ -82,7 +82,8 @@ std::string QtFileDialogs::ChooseFolder(const std::string& title) {
 }
 
 void QtWindowHost::ShowModal(pv::Form& form) {
-    form.Reopen();
+    // A window that closed itself while opening (a catalogue it needs could not be read) is not shown.
+    if (form.IsClosed()) return;
     FormWindow window(form, QApplication::activeWindow());
     window.setModal(true);
     window.exec();

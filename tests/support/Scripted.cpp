@@ -128,7 +128,7 @@ void ScriptedWindows::ShowModal(Form& form) {
     Expected expected = std::move(queue_.front());
     queue_.pop_front();
     EXPECT_EQ(expected.kind, form.kind());
-    form.Reopen();
+    EXPECT_FALSE(form.IsClosed()) << form.kind() << " was shown after it had closed";
     expected.script(form);
     if (!form.IsClosed()) {
         ADD_FAILURE() << "the script left " << form.kind() << " open";

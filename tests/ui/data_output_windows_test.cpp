@@ -3,11 +3,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include "UiTestSupport.h"
 #include "actions/FrmShowSQL.h"
 #include "support/Scripted.h"
 #include "support/TestFiles.h"
+#include "ui/QtServices.h"
 
 namespace pv::test {
 namespace {
@@ -35,6 +37,25 @@ TEST(QtSqlWindow, ShowsTheStatementReadOnlyCopiesItWholeAndClosesOnEscape) {
     EXPECT_EQ(s.clipboard.copied, std::vector<std::string>{sql});
     EXPECT_FALSE(form.IsClosed());
     QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_TRUE(form.IsClosed());
+}
+
+TEST(QtWindowHost, AWindowThatClosedItselfWhileOpeningIsNotShown) {
+    TempDir dir;
+    ScriptedServices s(dir.path());
+    FrmShowSQL form(s.services, "");
+    form.Close();
+    bool shown = false;
+    // Were it shown, this would see it and end its modal loop, so that the test fails instead of hanging.
+    QTimer::singleShot(0, [&shown] {
+        if (QWidget* window = QApplication::activeModalWidget()) {
+            shown = true;
+            window->close();
+        }
+    });
+    ui::QtWindowHost().ShowModal(form);
+    QApplication::processEvents();
+    EXPECT_FALSE(shown);
     EXPECT_TRUE(form.IsClosed());
 }
 
