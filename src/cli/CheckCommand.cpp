@@ -17,6 +17,8 @@
 #include "master/FrmMain.h"
 #include "master/MasterConfiguration.h"
 #include "master/MasterLinks.h"
+#include "monitoring/MonitorConfiguration.h"
+#include "monitoring/MonitorDispatch.h"
 
 namespace pv {
 namespace {
@@ -89,6 +91,33 @@ void CheckDispositions(const CMailbox& mailbox, const MasterLinks& links, const 
     }
 }
 
+// The monitor configuration file the master names: what its window reports while loading and saving it, and
+// the file of every monitor entry that keeps its settings in one. Each line starts with the file's name as
+// the master holds it.
+void CheckMonitors(const MasterConfiguration& master, const MasterLinks& links, const PathContext& paths,
+                   Report& report) {
+    const std::string& name = master.MonitorConfigFile;
+    const std::string path = paths.ResolvePath(links.masterFilePath, name);
+    if (!platform::FileExists(path)) {
+        report.Failure(name, "Monitor config file doesn't exist, please choose another");
+        return;
+    }
+    CollectingPrompts prompts;
+    MonitorConfiguration configuration;
+    configuration.Load(path, prompts);
+    configuration.WriteText(prompts);
+    for (const auto& message : prompts.messages) report.Failure(name, message);
+    for (const CMonitorItem& entry : configuration.Entries) {
+        const MonitorType* type = MonitorTypeWithFile(entry.ClassName);
+        if (!type) continue;
+        if (entry.Parameter.empty()) {
+            report.Failure(name, "The " + type->name + " monitor names no configuration file");
+        } else if (!platform::FileExists(paths.ResolvePath(path, entry.Parameter))) {
+            report.Failure(name, "The configuration file of the " + type->name + " monitor is missing", entry.Parameter);
+        }
+    }
+}
+
 }  // namespace
 
 int RunCheck(const std::string& masterArgument, std::ostream& out, std::ostream& err,
@@ -122,6 +151,8 @@ int RunCheck(const std::string& masterArgument, std::ostream& out, std::ostream&
         if (failure) failed = true;
         CheckDispositions(*record, links, paths, report);
     }
+    // A master that is not well-formed names no monitor file: the default would be checked in its place.
+    if (loaded.wellFormed) CheckMonitors(master, links, paths, report);
     out.flush();
     return failed ? 1 : 0;
 }

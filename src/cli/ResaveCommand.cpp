@@ -14,6 +14,7 @@
 #include "master/FrmMain.h"
 #include "master/MasterConfiguration.h"
 #include "master/MasterLinks.h"
+#include "monitoring/MonitorConfiguration.h"
 
 namespace pv {
 namespace {
@@ -126,6 +127,19 @@ int ResaveDetailed(const std::string& path, const ResaveOptions& options, std::o
     }
 }
 
+int ResaveMonitors(const std::string& path, bool toStdout, std::ostream& out, std::ostream& err,
+                   IPrompts& prompts) {
+    MonitorConfiguration configuration;
+    configuration.Load(path, prompts);
+    if (!configuration.ReadCompletely()) return NotWritten(err, path);
+    if (toStdout) {
+        const auto text = configuration.WriteText(prompts);
+        if (!text) return kFailed;
+        return Print(out, *text + "\r\n");
+    }
+    return configuration.Save(prompts) ? kOk : kFailed;
+}
+
 }  // namespace
 
 int RunResave(const ResaveOptions& options, std::ostream& out, std::ostream& err,
@@ -154,6 +168,7 @@ int RunResave(const ResaveOptions& options, std::ostream& out, std::ostream& err
     if (root == "ResponseHandler") return ResaveMaster(path, options.toStdout, out, err, paths, prompts);
     if (root == "Dispositions") return ResaveDispositions(path, options, out, err, environment, paths, prompts);
     if (root == "Disposition") return ResaveDetailed(path, options, out, err, environment, paths, prompts);
+    if (root == "Monitors") return ResaveMonitors(path, options.toStdout, out, err, prompts);
     err << "postvane-config-tool: " << path << ": a file with the root element <" << root
         << "> is not a kind of file this tool writes\n";
     return kFailed;

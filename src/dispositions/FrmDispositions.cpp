@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "core/EditorDispatch.h"
+#include "core/ListOrder.h"
 #include "core/errors.h"
 #include "dispositions/FrmChooseType.h"
 #include "master/MasterLinks.h"
@@ -161,28 +162,14 @@ void FrmDispositions::Delete() {
     dispositions.erase(dispositions.begin() + line);
     setChanged(true);
     FillDispositionList();
-    const int count = static_cast<int>(dispositions.size());
-    if (count > 0) SetSelection("lstDispositions", {line < count ? line : count - 1});
+    const int next = RowAfterRemoval(line, static_cast<int>(dispositions.size()));
+    if (next >= 0) SetSelection("lstDispositions", {next});
 }
 
 void FrmDispositions::Move(int step) {
     const int line = SelectedDisposition();
     if (line < 0) return;
-    auto& dispositions = Current();
-    const int count = static_cast<int>(dispositions.size());
-    if (count == 1) {
-        services_.prompts.ShowMessage("There is only one item, it cannot be moved");
-        return;
-    }
-    if (step < 0 && line == 0) {
-        services_.prompts.ShowMessage("Item already first");
-        return;
-    }
-    if (step > 0 && line == count - 1) {
-        services_.prompts.ShowMessage("Item already last");
-        return;
-    }
-    std::swap(dispositions[static_cast<size_t>(line)], dispositions[static_cast<size_t>(line + step)]);
+    if (!MoveListItem(Current(), line, step, services_.prompts)) return;
     setChanged(true);
     FillDispositionList();
     SetSelection("lstDispositions", {line + step});

@@ -8,6 +8,7 @@
 #include "core/xml.h"
 #include "mailbox/CMailbox.h"
 #include "mailbox/FrmMailbox.h"
+#include "monitoring/FrmMonitor.h"
 
 namespace pv {
 namespace {
@@ -459,7 +460,7 @@ void FrmMain::BrowseMonitorConfig() {
     if (!chosen) return;
     SetText("txtMonitorConfigFile", *chosen);
     setChanged(true);
-    CreateFileIfMissing(services_, ResolveAgainstMaster(*chosen), "<Monitors>\r\n</Monitors>");
+    CreateFileIfMissing(services_, ResolveAgainstMaster(*chosen), MonitorConfiguration::SkeletonText());
 }
 
 void FrmMain::BrowseMasterConfig() {
@@ -501,8 +502,9 @@ void FrmMain::EditMonitorConfig() {
     }
     const std::string path = ResolveAgainstMaster(Text("txtMonitorConfigFile"));
     if (!platform::FileExists(path)) return;
-    services_.prompts.ShowMessage("The monitor configuration editor is not available in this version. Edit " +
-                                  path + " with a text editor.");
+    FrmMonitor monitor(services_);
+    monitor.LoadFromFile(Text("txtMonitorConfigFile"), FullPathToMasterConfig());
+    services_.windows.ShowModal(monitor);
 }
 
 }  // namespace pv

@@ -42,6 +42,7 @@ TEST_F(SampleTool, EveryKindOfSampleFileComesBackByteForByte) {
          "support.disposition.xml"},
         {{"resave", "--stdout", "--type", "ForwardMessage", "config/dispose/oncall-relay.forward.xml"},
          "dispose/oncall-relay.forward.xml"},
+        {{"resave", "--stdout", "config/monitor.xml"}, "monitor.xml"},
     };
     for (const auto& c : cases) {
         const auto run = Run(c.args);
@@ -85,9 +86,35 @@ TEST_F(SampleTool, ResaveNeedsTheOptionsOfTheKindOfFileAndWritesNothingItCannotR
     EXPECT_NE(broken.err.find("is not well-formed XML"), std::string::npos) << broken.err;
     EXPECT_EQ(ReadFile(path), "<Disposition><From>a</Frm></Disposition>");
 
-    const auto other = Run({"resave", "config/monitor.xml"});
+    const auto other = Run({"resave", "config/customCategoryDefinitions.xml"});
     EXPECT_EQ(other.status, 1);
-    EXPECT_NE(other.err.find("<Monitors>"), std::string::npos) << other.err;
+    EXPECT_NE(other.err.find("<Categories>"), std::string::npos) << other.err;
+}
+
+TEST_F(SampleTool, AMonitorFileIsRewrittenOnlyWhenItWasReadWholeAndPassesItsCheck) {
+    const std::string path = file("monitor.xml");
+    test::WriteFile(path, "<Monitors><Monitor><ClassName>a.B</ClassName></Monitor><JMX><JMXEnabled>1</JMXEnabled>"
+                          "<Adaptor><ClassName>com.ombrivo.Postvane.monitor.HtmlAdaptorMBean</ClassName>"
+                          "<Parameter>80x</Parameter></Adaptor></JMX></Monitors>");
+    const std::string refused = ReadFile(path);
+    auto run = Run({"resave", "config/monitor.xml"});
+    EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(1, std::string("Html Adaptor Port must be a number\n")));
+    EXPECT_EQ(ReadFile(path), refused);
+
+    const std::string dropping = "<Monitors><Monitor><Parameter>x</Parameter></Monitor></Monitors>";
+    test::WriteFile(path, dropping);
+    run = Run({"resave", "--stdout", "config/monitor.xml"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "Missing ClassName in monitor config\nError loading monitor item, skipping.\nNot written: " +
+                           path + " could not be read.\n");
+    EXPECT_EQ(ReadFile(path), dropping);
+
+    test::WriteFile(path, "<Monitors><Monitor><ClassName>a.B</ClassName></Monitor></Monitors>");
+    run = Run({"resave", "config/monitor.xml"});
+    EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(0, std::string("Saved\n")));
+    EXPECT_EQ(ReadFile(path).substr(0, 70), test::CrLf({"<Monitors>", "\t<Monitor>", "\t\t<ClassName>a.B</ClassName>",
+                                                         "\t\t<Parameter></Parameter>"}).substr(0, 70));
 }
 
 TEST_F(SampleTool, CheckNamesTheMailboxFileAndCategoryOfEveryFailure) {
@@ -106,6 +133,31 @@ TEST_F(SampleTool, CheckNamesTheMailboxFileAndCategoryOfEveryFailure) {
               std::string::npos)
         << run.out;
     EXPECT_EQ(run.out.find("Detailed disposition file is missing or incorrect"), std::string::npos);
+}
+
+TEST_F(SampleTool, CheckReportsTheMonitorFileAndTheMonitorsWhoseFilesAreMissing) {
+    const auto clean = Run({"check", "config/master.xml"});
+    EXPECT_EQ(clean.out.find("+/monitor.xml"), std::string::npos) << clean.out;
+
+    fs::remove(file("charts.reports.xml"));
+    std::string monitors = ReadFile(file("monitor.xml"));
+    monitors.replace(monitors.find("<Parameter>8082</Parameter>"), 27, "<Parameter></Parameter>");
+    monitors.replace(monitors.find("<ClassName>com.example.postvane.PagerMonitor</ClassName>"), 56, "");
+    test::WriteFile(file("monitor.xml"), monitors);
+    const auto run = Run({"check", "config/master.xml"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("+/monitor.xml: Missing ClassName in monitor config\n"
+                           "+/monitor.xml: Error loading monitor item, skipping.\n"
+                           "+/monitor.xml: Html Adaptor Port is required if JMX is enabled\n"
+                           "+/monitor.xml: +/charts.reports.xml: The configuration file of the HistoricalCharts "
+                           "monitor is missing\n"),
+              std::string::npos)
+        << run.out;
+
+    fs::remove(file("monitor.xml"));
+    EXPECT_NE(Run({"check", "config/master.xml"}).out.find(
+                  "+/monitor.xml: Monitor config file doesn't exist, please choose another\n"),
+              std::string::npos);
 }
 
 }  // namespace

@@ -304,5 +304,26 @@ TEST_F(MainWindow, AfterALoadThatStoppedTheListIsMadeTrueBeforeAMailboxIsTouched
     EXPECT_EQ(main.mailboxes().Find("three")->sHost, "mail.example.com");
 }
 
+TEST_F(MainWindow, MonitorEditOpensTheMonitorWindowOnTheNamedFileOrAsksForOneFirst) {
+    OpenOn("<ResponseHandler><MonitorConfigFile>+/mon/ops.monitor.xml</MonitorConfigFile></ResponseHandler>");
+    // Missing: said so, then the monitor file's own Browse; cancelling it opens nothing.
+    s.prompts.ExpectMessage("Monitor config file doesn't exist, please choose another");
+    s.dialogs.AnswerFile(std::nullopt);
+    main.UserClick("cmdEditMonitorConfig");
+    EXPECT_EQ(s.dialogs.requests.back().title, "Choose the monitor config file you wish to open");
+
+    // Chosen now: created, then opened with the name as the master file holds it.
+    s.prompts.ExpectMessage("Monitor config file doesn't exist, please choose another");
+    s.dialogs.AnswerFile(cfg + "/mon/ops.monitor.xml");
+    std::filesystem::create_directories(cfg + "/mon");
+    s.windows.Expect("frmMonitor", [&](Form& form) {
+        EXPECT_EQ(form.Text("txtFileName"), "+/mon/ops.monitor.xml");
+        EXPECT_TRUE(form.Items("lstMonitors").empty());
+        form.UserClick("cmdCancel");
+    });
+    main.UserClick("cmdEditMonitorConfig");
+    EXPECT_EQ(ReadFile(cfg + "/mon/ops.monitor.xml"), "<Monitors>\r\n</Monitors>\r\n");
+}
+
 }  // namespace
 }  // namespace pv

@@ -19,6 +19,9 @@
 #include "dispositions/FrmDispositions.h"
 #include "mailbox/FrmMailbox.h"
 #include "master/FrmMain.h"
+#include "monitoring/FrmChooseMonitorType.h"
+#include "monitoring/FrmCustomMonitor.h"
+#include "monitoring/FrmMonitor.h"
 #include "support/Scripted.h"
 #include "support/TestFiles.h"
 #include "ui/WindowLayouts.h"
@@ -85,7 +88,11 @@ TEST(QtWindows, EveryLayoutShowsEveryControlOfItsLogic) {
     FrmForwardMessage forward(s.services);
     FrmCustom custom(s.services);
     FrmShowSQL sql(s.services, "CREATE TABLE");
-    std::vector<Form*> forms = {&main, &mailbox, &dispositions, &chooser, &forward, &custom, &sql};
+    FrmMonitor monitor(s.services);
+    FrmChooseMonitorType monitorChooser(s.services);
+    FrmCustomMonitor customMonitor(s.services);
+    std::vector<Form*> forms = {&main,   &mailbox, &dispositions,   &chooser,      &forward,
+                                &custom, &sql,     &monitor,        &monitorChooser, &customMonitor};
     std::set<std::string> kinds;
     for (Form* form : forms) {
         FormWindow window(*form);
@@ -401,6 +408,65 @@ TEST(QtWindows, TypicalUseWritesTheDetailedFileTheDispositionFileAndTheMasterFil
               "\t\t\t<DirectoryForErrors></DirectoryForErrors>", "\t\t</Disposition>"}));
     EXPECT_EQ(ReadFile(sample.file("archive.disposition.xml")), expectedDispositions);
     EXPECT_EQ(ReadFile(sample.master()), masterBefore);
+}
+
+// The monitor list from the main window: JMX greys its frame, an entry moves, a custom one is added through
+// the chooser and its editor, and "Exit and Save Changes" writes exactly that.
+TEST(QtWindows, MonitorWindowReordersAddsAndWritesTheMonitorFile) {
+    SampleCopy sample;
+    const std::string before = ReadFile(sample.file("monitor.xml"));
+    ScriptedServices s(sample.dir.path());
+    ShownMainWindow shown(s.services, sample);
+
+    s.windows.Expect("frmMonitor", [&](Form& form) {
+        FormWindow monitor(form);
+        monitor.show();
+        EXPECT_EQ(monitor.windowTitle(), "Monitoring/Logging Configuration");
+        EXPECT_TRUE(Find<QLineEdit>(monitor, "txtFileName")->isReadOnly());
+        EXPECT_FALSE(Find<QWidget>(monitor, "cmdEscape")->isVisible());
+        QWidget* frame = Find<QWidget>(monitor, "frameJmx");
+        EXPECT_TRUE(frame->isEnabled());
+        Click(monitor, "chkJmxEnabled");
+        EXPECT_FALSE(frame->isEnabled());
+        EXPECT_FALSE(Find<QLineEdit>(monitor, "txtHtmlAdaptorPort")->isEnabled());
+        Click(monitor, "chkJmxEnabled");
+        EXPECT_TRUE(frame->isEnabled());
+
+        SelectRow(monitor, "lstMonitors", 1);
+        Click(monitor, "cmdUp");
+        EXPECT_EQ(Find<QListWidget>(monitor, "lstMonitors")->currentRow(), 0);
+        Click(monitor, "cmdAdd");
+        EXPECT_EQ(Find<QListWidget>(monitor, "lstMonitors")->item(5)->text().toStdString(),
+                  "+/beeper.cfg(org.example.Beeper)");
+        Click(monitor, "cmdSave");
+    });
+    s.windows.Expect("frmChooseMonitorType", [&](Form& form) {
+        FormWindow chooser(form);
+        chooser.show();
+        EXPECT_EQ(Find<QAbstractButton>(chooser, "cmdEscape")->text(), "Cancel");
+        EXPECT_TRUE(Find<QPushButton>(chooser, "cmdGo")->isDefault());
+        SelectRow(chooser, "lstMonitorType", RowOf(form, "lstMonitorType", "Custom"));
+        QTest::keyClick(&chooser, Qt::Key_Return);
+    });
+    s.windows.Expect("frmCustomMonitor", [&](Form& form) {
+        FormWindow editor(form);
+        editor.show();
+        Type(editor, "txtClassName", "org.example.Beeper");
+        Type(editor, "txtParameter", "+/beeper.cfg");
+        Click(editor, "cmdSave");
+    });
+    s.prompts.ExpectMessage("Saved");
+    Click(shown.window, "cmdEditMonitorConfig");
+
+    const std::string log4j = CrLf({"\t<Monitor>", "\t\t<ClassName>com.ombrivo.Postvane.monitor.MonitorLog4j</ClassName>",
+                                    "\t\t<Parameter></Parameter>", "\t</Monitor>"});
+    std::string expected = before;
+    expected.erase(expected.find(log4j), log4j.size());
+    expected.insert(expected.find("\t<Monitor>"), log4j);
+    expected.insert(expected.find("\t<JMX>"),
+                    CrLf({"\t<Monitor>", "\t\t<ClassName>org.example.Beeper</ClassName>",
+                          "\t\t<Parameter>+/beeper.cfg</Parameter>", "\t</Monitor>"}));
+    EXPECT_EQ(ReadFile(sample.file("monitor.xml")), expected);
 }
 
 }  // namespace

@@ -1,0 +1,40 @@
+#include "monitoring/FrmChooseMonitorType.h"
+
+#include "monitoring/CMonitorItem.h"
+#include "monitoring/MonitorDispatch.h"
+
+namespace pv {
+
+FrmChooseMonitorType::FrmChooseMonitorType(Services& services)
+    : Form("frmChooseMonitorType", "Choose Monitor Type"), services_(services) {
+    AddControl("lstMonitorType", ControlKind::List);
+    AddControl("cmdGo", ControlKind::Button, "Go");
+    AddControl("cmdEscape", ControlKind::Button, "Cancel");
+    setDefaultButton("cmdGo");
+    setCancelButton("cmdEscape");
+    std::vector<std::string> names;
+    for (const MonitorType& type : MonitorTypes()) names.push_back(type.name);
+    mutableControl("lstMonitorType").items = std::move(names);
+
+    OnClick("cmdGo", [this] { Go(); });
+    OnDoubleClick("lstMonitorType", [this] { Go(); });
+    OnClick("cmdEscape", [this] { UserRequestClose(); });
+}
+
+void FrmChooseMonitorType::PassMonitorObject(CMonitorItem& entry) {
+    entry_ = &entry;
+}
+
+void FrmChooseMonitorType::Go() {
+    const auto& selection = Selection("lstMonitorType");
+    if (selection.size() != 1 || entry_ == nullptr) {
+        services_.prompts.ShowMessage("Please select a monitor type");
+        return;
+    }
+    const std::string type = Items("lstMonitorType")[static_cast<size_t>(selection.front())];
+    // The chosen editor runs over the chooser, which closes when it returns.
+    OpenMonitorEditor(services_, *entry_, type);
+    Close();
+}
+
+}  // namespace pv

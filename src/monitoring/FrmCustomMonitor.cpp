@@ -1,0 +1,66 @@
+#include "monitoring/FrmCustomMonitor.h"
+
+#include "monitoring/CMonitorItem.h"
+
+namespace pv {
+namespace {
+
+constexpr const char* kClassTip = "The name of the class that implements this monitor";
+constexpr const char* kParameterTip =
+    "The parameter (typically a file name) to be passed to the class during initialization";
+
+}  // namespace
+
+FrmCustomMonitor::FrmCustomMonitor(Services& services)
+    : MonitorEditorForm("frmCustomMonitor", "Custom Monitor Config"), services_(services) {
+    AddControl("Label1", ControlKind::Label, "Class Name:", kClassTip);
+    AddControl("txtClassName", ControlKind::TextBox, "", kClassTip);
+    AddControl("Label2", ControlKind::Label, "Parameter:", kParameterTip);
+    AddControl("txtParameter", ControlKind::TextBox, "", kParameterTip);
+    AddControl("cmdSave", ControlKind::Button, "Save and exit");
+    AddControl("cmdCancel", ControlKind::Button, "Cancel and exit");
+    setDefaultButton("cmdSave");
+    setCancelButton("cmdCancel");
+    TrackChanges({"txtClassName", "txtParameter"});
+
+    OnClick("cmdSave", [this] {
+        if (SaveToEntry()) Close();
+    });
+    // Closing after an edit still asks whether to keep it.
+    OnClick("cmdCancel", [this] { UserRequestClose(); });
+}
+
+void FrmCustomMonitor::PassMonitorObject(CMonitorItem& entry) {
+    entry_ = &entry;
+    SetText("txtClassName", entry.ClassName);
+    SetText("txtParameter", entry.Parameter);
+    setChanged(false);
+}
+
+bool FrmCustomMonitor::SaveToEntry() {
+    if (!entry_) return true;
+    const std::string& className = Text("txtClassName");
+    const std::string& parameter = Text("txtParameter");
+    const bool changes = className != entry_->ClassName || parameter != entry_->Parameter;
+    // An entry without a class name is one the server cannot start, and the next load of the file drops it.
+    if (changes && className.find_first_not_of(" \t") == std::string::npos) {
+        services_.prompts.ShowMessage("Please enter the class name of the monitor");
+        return false;
+    }
+    if (className != entry_->ClassName) {
+        entry_->Changed = true;
+        entry_->ClassName = className;
+    }
+    if (parameter != entry_->Parameter) {
+        entry_->Changed = true;
+        entry_->Parameter = parameter;
+    }
+    setChanged(false);
+    return true;
+}
+
+bool FrmCustomMonitor::QueryClose() {
+    return AskBeforeClosing(services_.prompts, kSaveChangesQuestion, [this] { return SaveToEntry(); });
+}
+
+}  // namespace pv

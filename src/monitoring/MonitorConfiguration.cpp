@@ -1,0 +1,155 @@
+#include "monitoring/MonitorConfiguration.h"
+
+#include "core/errors.h"
+#include "core/numeric.h"
+#include "core/platform.h"
+#include "core/prompts.h"
+#include "core/xml.h"
+
+namespace pv {
+namespace {
+
+constexpr const char* kRoot = "Monitors";
+
+const char* Flag(bool value) {
+    return value ? "1" : "0";
+}
+
+// Flags of the file: exactly "0" is off, any other text, the empty one too, is on.
+bool ReadFlag(XmlNode node, const char* element) {
+    return ReadNodeText(node, element, "0") != "0";
+}
+
+bool IsBlank(const std::string& text) {
+    return text.find_first_not_of(" \t") == std::string::npos;
+}
+
+}  // namespace
+
+std::string MonitorConfiguration::SkeletonText() {
+    return std::string("<") + kRoot + ">\r\n</" + kRoot + ">";
+}
+
+MonitorConfiguration::FileState MonitorConfiguration::Load(const std::string& fullPath, IPrompts& prompts) {
+    fullPath_ = fullPath;
+    Entries.clear();
+    Jmx = JmxSettings();
+    skipped_ = 0;
+    hadJmx_ = false;
+    if (!platform::FileExists(fullPath_)) {
+        prompts.ShowMessage("Couldn't load file, it doesn't exist");
+        return fileState_ = FileState::Missing;
+    }
+    XmlFile file;
+    try {
+        file = LoadXmlFile(fullPath_);
+    } catch (const AppError& error) {
+        prompts.ShowMessage(FormatError("Error loading Monitor config from file=", error));
+        return fileState_ = FileState::Unreadable;
+    }
+    if (ReportIfMalformed(fullPath_, file, prompts)) return fileState_ = FileState::Malformed;
+    const XmlNode doc = file.root();
+    if (!doc.child(kRoot)) {
+        prompts.ShowMessage("Error loading Monitor config from file: " + fullPath_ +
+                            " has no Monitors root element, so the list starts empty.");
+        return fileState_ = FileState::NotMonitors;
+    }
+    fileState_ = FileState::Read;
+
+    for (const XmlNode& node : SelectNodeList(doc, "Monitors/Monitor")) {
+        CMonitorItem entry;
+        if (entry.LoadFromNode(node, fullPath_, prompts)) {
+            Entries.push_back(std::move(entry));
+        } else {
+            prompts.ShowMessage("Error loading monitor item, skipping.");
+            ++skipped_;
+        }
+    }
+
+    const XmlNode jmx = SelectSingleNode(doc, "/Monitors/JMX");
+    if (!jmx) return fileState_;
+    hadJmx_ = true;
+    Jmx.Enabled = ReadFlag(jmx, "JMXEnabled");
+    // Only the HTML adaptor is known; when the file names it more than once, the last one counts.
+    for (const XmlNode& adaptor : SelectNodeList(jmx, "Adaptor")) {
+        if (ReadNodeText(adaptor, "ClassName", "") == kHtmlAdaptorClass) {
+            Jmx.HtmlAdaptorPort = ReadNodeText(adaptor, "Parameter", kDefaultHtmlAdaptorPort);
+        }
+    }
+    Jmx.MonitorMailboxesWithJMX = ReadFlag(jmx, "MonitorMailboxesWithJMX");
+    Jmx.MonitorMailboxThreadsWithJMX = ReadFlag(jmx, "MonitorMailboxThreadsWithJMX");
+    Jmx.ManageLoggerWithJMX = ReadFlag(jmx, "ManageLoggerWithJMX");
+    Jmx.ManageWithJMX = ReadFlag(jmx, "ManageWithJMX");
+    Jmx.MonitorWithJMX = ReadFlag(jmx, "MonitorWithJMX");
+    return fileState_;
+}
+
+std::optional<std::string> MonitorConfiguration::WriteText(IPrompts& prompts) const {
+    std::string buffer;
+    WriteOpenTag(buffer, kRoot, 0);
+    for (const CMonitorItem& entry : Entries) {
+        WriteOpenTag(buffer, "Monitor", 1);
+        WriteElement(buffer, "ClassName", entry.ClassName, 2);
+        WriteElement(buffer, "Parameter", entry.Parameter, 2);
+        WriteCloseTag(buffer, "Monitor", 1);
+    }
+    WriteOpenTag(buffer, "JMX", 1);
+    WriteElement(buffer, "JMXEnabled", Flag(Jmx.Enabled), 2);
+    // The port matters only while JMX is on; otherwise it is kept as typed.
+    if (Jmx.Enabled) {
+        if (IsBlank(Jmx.HtmlAdaptorPort)) {
+            prompts.ShowMessage("Html Adaptor Port is required if JMX is enabled");
+            return std::nullopt;
+        }
+        if (!IsNumeric(Jmx.HtmlAdaptorPort)) {
+            prompts.ShowMessage("Html Adaptor Port must be a number");
+            return std::nullopt;
+        }
+    }
+    WriteOpenTag(buffer, "Adaptor", 2);
+    WriteElement(buffer, "ClassName", kHtmlAdaptorClass, 3);
+    WriteElement(buffer, "Parameter", Jmx.HtmlAdaptorPort, 3);
+    WriteCloseTag(buffer, "Adaptor", 2);
+    WriteElement(buffer, "ManageLoggerWithJMX", Flag(Jmx.ManageLoggerWithJMX), 2);
+    WriteElement(buffer, "MonitorMailboxesWithJMX", Flag(Jmx.MonitorMailboxesWithJMX), 2);
+    WriteElement(buffer, "MonitorMailboxThreadsWithJMX", Flag(Jmx.MonitorMailboxThreadsWithJMX), 2);
+    WriteElement(buffer, "ManageWithJMX", Flag(Jmx.ManageWithJMX), 2);
+    WriteElement(buffer, "MonitorWithJMX", Flag(Jmx.MonitorWithJMX), 2);
+    WriteCloseTag(buffer, "JMX", 1);
+    WriteCloseTag(buffer, kRoot, 0);
+    return buffer;
+}
+
+bool MonitorConfiguration::Save(IPrompts& prompts) {
+    const std::optional<std::string> text = WriteText(prompts);
+    if (!text) return false;
+    // What the file held beyond what the window shows would be lost: replaced only when the user says so.
+    if (fileState_ == FileState::Malformed || fileState_ == FileState::NotMonitors ||
+        fileState_ == FileState::Unreadable) {
+        if (prompts.AskYesNo("The file " + fullPath_ +
+                             " could not be read as a monitor configuration file, so this window does not show "
+                             "what it holds. Do you want to replace its content with what this window shows?") !=
+            Answer::Yes) {
+            return false;
+        }
+    } else if (skipped_ > 0) {
+        const std::string entries = skipped_ == 1 ? "one monitor entry" : std::to_string(skipped_) + " monitor entries";
+        if (prompts.AskYesNo("The file " + fullPath_ + " holds " + entries +
+                             " without a class name, which the list leaves out; saving drops them from the "
+                             "file. Do you want to save anyway?") != Answer::Yes) {
+            return false;
+        }
+    }
+    try {
+        WriteTextFile(fullPath_, *text);
+    } catch (const AppError& error) {
+        prompts.ShowMessage(FormatError("Error saving=", error));
+        return false;
+    }
+    fileState_ = FileState::Read;
+    skipped_ = 0;
+    prompts.ShowMessage("Saved");
+    return true;
+}
+
+}  // namespace pv

@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include "monitoring/MonitorConfiguration.h"
+#include "support/Scripted.h"
+#include "support/TestFiles.h"
+
+namespace pv {
+namespace {
+
+using test::CrLf;
+using test::ReadFile;
+using test::TestData;
+using test::WriteFile;
+using FileState = MonitorConfiguration::FileState;
+
+struct Folder {
+    test::TempDir dir;
+    test::ScriptedPrompts prompts;
+    MonitorConfiguration configuration;
+
+    std::string file() const { return dir / "cfg.monitor.xml"; }
+    FileState Load(const std::string& bytes) {
+        WriteFile(file(), bytes);
+        return configuration.Load(file(), prompts);
+    }
+    std::string Written() {
+        prompts.ExpectMessage("Saved");
+        EXPECT_TRUE(configuration.Save(prompts));
+        return ReadFile(file());
+    }
+};
+
+std::string Jmx(const std::string& inside) {
+    return "<Monitors><JMX>" + inside + "</JMX></Monitors>";
+}
+
+std::string Adaptor(const std::string& className, const std::string& parameter) {
+    return "<Adaptor><ClassName>" + className + "</ClassName><Parameter>" + parameter + "</Parameter></Adaptor>";
+}
+
+TEST(MonitorConfigurationFile, EveryElementSetComesBackByteForByte) {
+    Folder f;
+    const std::string full = ReadFile(TestData("monitoring/configuration/full.monitor.xml"));
+    ASSERT_EQ(f.Load(full), FileState::Read);
+    ASSERT_EQ(f.configuration.Entries.size(), 5u);
+    EXPECT_EQ(f.configuration.Entries[4].ClassName, "org.example.monitor.Pager & Siren");
+    EXPECT_EQ(f.configuration.Entries[4].getDisplay(), "night shift <ops>(org.example.monitor.Pager & Siren)");
+    EXPECT_EQ(f.configuration.Entries[1].getDisplay(), "(com.ombrivo.Postvane.monitor.MonitorLog4j)");
+    EXPECT_EQ(f.configuration.Entries[0].MonitorFilePath, f.file());
+    EXPECT_EQ(f.configuration.Jmx.HtmlAdaptorPort, "9090");
+    EXPECT_EQ(f.Written(), full);
+}
+
+TEST(MonitorConfigurationFile, SparseFilesTakeDefaultsAndEmptyElementsStayEmpty) {
+    Folder f;
+    ASSERT_EQ(f.Load(ReadFile(TestData("monitoring/configuration/sparse.input.monitor.xml"))), FileState::Read);
+    EXPECT_FALSE(f.configuration.HadJmx());
+    EXPECT_EQ(f.Written(), ReadFile(TestData("monitoring/configuration/sparse.expected.monitor.xml")));
+
+    // The skeleton a new file gets reads as no monitors and JMX off.
+    ASSERT_EQ(f.Load(MonitorConfiguration::SkeletonText()), FileState::Read);
+    EXPECT_TRUE(f.configuration.Entries.empty());
+    EXPECT_FALSE(f.configuration.Jmx.Enabled);
+
+    // An adaptor port that is there but empty stays empty (JMX off, so it is not checked).
+    ASSERT_EQ(f.Load(Jmx("<JMXEnabled>0</JMXEnabled>" + Adaptor(kHtmlAdaptorClass, ""))), FileState::Read);
+    EXPECT_EQ(f.configuration.Jmx.HtmlAdaptorPort, "");
+    EXPECT_NE(f.Written().find("\t\t\t<Parameter></Parameter>\r\n"), std::string::npos);
+}
+
+TEST(MonitorConfigurationFile, JmxFlagsAreOnUnlessZeroAndOnlyTheLastHtmlAdaptorCounts) {
+    Folder f;
+    ASSERT_EQ(f.Load(Jmx("<JMXEnabled></JMXEnabled><ManageWithJMX>yes</ManageWithJMX>"
+                         "<MonitorWithJMX>0</MonitorWithJMX>" +
+                         Adaptor(kHtmlAdaptorClass, "1001") + Adaptor("org.example.Other", "7") +
+                         Adaptor(kHtmlAdaptorClass, "1002") + Adaptor("org.example.Other", "8"))),
+              FileState::Read);
+    const JmxSettings& jmx = f.configuration.Jmx;
+    EXPECT_TRUE(jmx.Enabled);  // present but empty
+    EXPECT_TRUE(jmx.ManageWithJMX);
+    EXPECT_FALSE(jmx.MonitorWithJMX);
+    EXPECT_FALSE(jmx.ManageLoggerWithJMX);  // missing
+    EXPECT_EQ(jmx.HtmlAdaptorPort, "1002");
+    const std::string written = f.Written();
+    EXPECT_EQ(written.find("org.example.Other"), std::string::npos);
+    EXPECT_EQ(written.find("<Adaptor>"), written.rfind("<Adaptor>"));  // exactly one
+
+    // An HTML adaptor without a parameter gives the usual port; no JMX element leaves JMX off.
+    ASSERT_EQ(f.Load(Jmx("<JMXEnabled>1</JMXEnabled><Adaptor><ClassName>" + std::string(kHtmlAdaptorClass) +
+                         "</ClassName></Adaptor>")),
+              FileState::Read);
+    EXPECT_EQ(f.configuration.Jmx.HtmlAdaptorPort, "8082");
+    ASSERT_EQ(f.Load("<Monitors/>"), FileState::Read);
+    EXPECT_FALSE(f.configuration.HadJmx() || f.configuration.Jmx.Enabled);
+}
+
+TEST(MonitorConfigurationFile, ThePortIsCheckedOnlyWhileJmxIsOn) {
+    Folder f;
+    ASSERT_EQ(f.Load("<Monitors/>"), FileState::Read);
+    const std::string before = ReadFile(f.file());
+    f.configuration.Jmx.HtmlAdaptorPort = "eighty";
+    EXPECT_NE(f.Written().find("<Parameter>eighty</Parameter>"), std::string::npos);
+
+    WriteFile(f.file(), before);
+    f.configuration.Jmx.Enabled = true;
+    f.configuration.Jmx.HtmlAdaptorPort = " \t ";
+    f.prompts.ExpectMessage("Html Adaptor Port is required if JMX is enabled");
+    EXPECT_FALSE(f.configuration.Save(f.prompts));
+    f.configuration.Jmx.HtmlAdaptorPort = "80a";
+    f.prompts.ExpectMessage("Html Adaptor Port must be a number");
+    EXPECT_FALSE(f.configuration.Save(f.prompts));
+    EXPECT_EQ(ReadFile(f.file()), before);
+    f.configuration.Jmx.HtmlAdaptorPort = " 8080 ";  // as typed
+    EXPECT_NE(f.Written().find("<Parameter> 8080 </Parameter>"), std::string::npos);
+}
+
+TEST(MonitorConfigurationFile, EntriesWithoutAClassAreReportedAndDroppedOnlyWhenTheUserAgrees) {
+    Folder f;
+    const std::string original =
+        "<Monitors><Monitor><Parameter>lost</Parameter></Monitor><Monitor><ClassName>a.B</ClassName></Monitor>"
+        "<Monitor><ClassName> </ClassName></Monitor></Monitors>";
+    for (int i = 0; i < 2; ++i) {
+        f.prompts.ExpectMessage("Missing ClassName in monitor config").ExpectMessage("Error loading monitor item, skipping.");
+    }
+    ASSERT_EQ(f.Load(original), FileState::Read);
+    EXPECT_EQ(f.configuration.SkippedEntries(), 2u);
+    ASSERT_EQ(f.configuration.Entries.size(), 1u);
+    EXPECT_FALSE(f.configuration.ReadCompletely());
+
+    const std::string question = "The file " + f.file() +
+                                 " holds 2 monitor entries without a class name, which the list leaves out; saving "
+                                 "drops them from the file. Do you want to save anyway?";
+    f.prompts.ExpectYesNo(question, Answer::No);
+    EXPECT_FALSE(f.configuration.Save(f.prompts));
+    EXPECT_EQ(ReadFile(f.file()), original);
+    f.prompts.ExpectYesNo(question, Answer::Yes);
+    EXPECT_EQ(f.Written().find("lost"), std::string::npos);
+    // Once written, nothing is left to lose.
+    EXPECT_TRUE(f.configuration.ReadCompletely());
+    f.Written();
+}
+
+TEST(MonitorConfigurationFile, AFileNotReadAsMonitorsIsReportedAndReplacedOnlyWhenTheUserAgrees) {
+    Folder f;
+    const std::string damaged = "<Monitors><Monitor><ClassName>a.B</ClassName></Monitor><Monitor>";
+    WriteFile(f.file(), damaged);
+    f.prompts.ExpectMessage(MalformedFileMessage(f.file(), LoadXmlFile(f.file())));
+    EXPECT_EQ(f.configuration.Load(f.file(), f.prompts), FileState::Malformed);
+    EXPECT_TRUE(f.configuration.Entries.empty());
+    const std::string question = "The file " + f.file() +
+                                 " could not be read as a monitor configuration file, so this window does not "
+                                 "show what it holds. Do you want to replace its content with what this window "
+                                 "shows?";
+    f.prompts.ExpectYesNo(question, Answer::No);
+    EXPECT_FALSE(f.configuration.Save(f.prompts));
+    EXPECT_EQ(ReadFile(f.file()), damaged);
+
+    const std::string other = "<ResponseHandler><MonitorConfigFile>x</MonitorConfigFile></ResponseHandler>";
+    f.prompts.ExpectMessage("Error loading Monitor config from file: " + f.file() +
+                            " has no Monitors root element, so the list starts empty.");
+    EXPECT_EQ(f.Load(other), FileState::NotMonitors);
+    f.prompts.ExpectYesNo(question, Answer::No);
+    EXPECT_FALSE(f.configuration.Save(f.prompts));
+    EXPECT_EQ(ReadFile(f.file()), other);
+    f.prompts.ExpectYesNo(question, Answer::Yes);
+    EXPECT_EQ(f.Written().rfind("<Monitors>", 0), 0u);
+}
+
+}  // namespace
+}  // namespace pv
