@@ -3,20 +3,20 @@
 #include <ostream>
 #include <vector>
 
+#include "actions/DetailedFileTool.h"
 #include "cli/ConfigTool.h"
 #include "cli/StreamPrompts.h"
-#include "core/errors.h"
-#include "core/HeadlessServices.h"
 #include "core/EditorDispatch.h"
+#include "core/HeadlessServices.h"
+#include "core/MasterLinks.h"
+#include "core/errors.h"
+#include "core/paths.h"
 #include "core/platform.h"
 #include "core/services.h"
-#include "actions/DetailedFileTool.h"
 #include "dispositions/DispositionConfiguration.h"
 #include "mailbox/CMailbox.h"
 #include "mailbox/FrmMailbox.h"
-#include "master/FrmMain.h"
 #include "master/MasterConfiguration.h"
-#include "master/MasterLinks.h"
 #include "monitoring/MonitorConfiguration.h"
 #include "monitoring/MonitorDispatch.h"
 

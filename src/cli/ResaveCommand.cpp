@@ -5,15 +5,14 @@
 #include "actions/DetailedFileTool.h"
 #include "cli/ConfigTool.h"
 #include "cli/StreamPrompts.h"
+#include "core/MasterLinks.h"
 #include "core/encoding.h"
 #include "core/errors.h"
 #include "core/paths.h"
 #include "core/platform.h"
 #include "core/xml.h"
 #include "dispositions/DispositionConfiguration.h"
-#include "master/FrmMain.h"
 #include "master/MasterConfiguration.h"
-#include "master/MasterLinks.h"
 #include "monitoring/MonitorConfiguration.h"
 
 namespace pv {

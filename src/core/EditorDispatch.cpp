@@ -2,12 +2,12 @@
 
 #include <map>
 
+#include "core/MasterLinks.h"
 #include "core/errors.h"
 #include "core/platform.h"
 #include "core/xml.h"
 #include "dispositions/CCatDisposition.h"
 #include "dispositions/CDispositionTypes.h"
-#include "master/MasterLinks.h"
 
 namespace pv {
 namespace {

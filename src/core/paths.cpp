@@ -1,6 +1,7 @@
 #include "core/paths.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "core/platform.h"
 
@@ -144,6 +145,17 @@ std::vector<std::string> PathContext::MakeStoredPaths(bool useReferring,
     stored.reserve(chosenPaths.size());
     for (const auto& path : chosenPaths) stored.push_back(MakeStoredPath(useReferring, path, referringFile));
     return stored;
+}
+
+std::string CommandLineMasterPath(const std::string& commandLineText, const std::string& currentDirectory) {
+    if (commandLineText.empty()) return std::string();
+    const std::string native = platform::NativePath(commandLineText);
+    if (IsAbsoluteConfigPath(commandLineText)) return native;
+    // Made absolute at once: the program directory, against which the window resolves relative names,
+    // is seldom the folder the user started the program from.
+    return (std::filesystem::path(currentDirectory) / std::filesystem::path(native))
+        .lexically_normal()
+        .string();
 }
 
 }  // namespace pv

@@ -70,4 +70,8 @@ class ReferringFileScope {
 // True for "C:..." and for paths that begin with "\" or "/".
 bool IsAbsoluteConfigPath(const std::string& path);
 
+// The master file named on the command line: the text as a whole (on Linux the arguments joined by single
+// blanks), a relative one taken relative to `currentDirectory` and made absolute; "" stays "".
+std::string CommandLineMasterPath(const std::string& commandLineText, const std::string& currentDirectory);
+
 }  // namespace pv

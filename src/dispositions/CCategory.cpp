@@ -1,11 +1,11 @@
 #include "dispositions/CCategory.h"
 
+#include "core/MasterLinks.h"
 #include "core/errors.h"
 #include "core/paths.h"
 #include "core/platform.h"
 #include "core/prompts.h"
 #include "core/xml.h"
-#include "master/MasterLinks.h"
 
 namespace pv {
 namespace {

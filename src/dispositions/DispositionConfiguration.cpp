@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
+#include "core/MasterLinks.h"
 #include "core/encoding.h"
 #include "core/errors.h"
 #include "core/paths.h"
 #include "core/platform.h"
 #include "core/prompts.h"
 #include "core/xml.h"
-#include "master/MasterLinks.h"
 
 namespace pv {
 namespace {

@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <string>
 
-#include "master/MasterLinks.h"
+#include "core/MasterLinks.h"
 
 namespace pv {
 

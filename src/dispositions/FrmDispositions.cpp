@@ -4,9 +4,9 @@
 
 #include "core/EditorDispatch.h"
 #include "core/ListOrder.h"
+#include "core/MasterLinks.h"
 #include "core/errors.h"
 #include "dispositions/FrmChooseType.h"
-#include "master/MasterLinks.h"
 
 namespace pv {
 

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "core/MasterLinks.h"
 #include "core/errors.h"
 #include "core/filechoice.h"
 #include "core/numeric.h"
@@ -9,7 +10,6 @@
 #include "core/xml.h"
 #include "dispositions/FrmDispositions.h"
 #include "mailbox/CMailbox.h"
-#include "master/MasterLinks.h"
 
 namespace pv {
 namespace {

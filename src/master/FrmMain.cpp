@@ -1,7 +1,5 @@
 #include "master/FrmMain.h"
 
-#include <filesystem>
-
 #include "core/errors.h"
 #include "core/filechoice.h"
 #include "core/platform.h"
@@ -55,17 +53,6 @@ constexpr const char* kAdvancedControls[] = {
 };
 
 }  // namespace
-
-std::string CommandLineMasterPath(const std::string& commandLineText, const std::string& currentDirectory) {
-    if (commandLineText.empty()) return std::string();
-    const std::string native = platform::NativePath(commandLineText);
-    if (IsAbsoluteConfigPath(commandLineText)) return native;
-    // Made absolute at once: the program directory, against which the window resolves relative names,
-    // is seldom the folder the user started the program from.
-    return (std::filesystem::path(currentDirectory) / std::filesystem::path(native))
-        .lexically_normal()
-        .string();
-}
 
 FrmMain::FrmMain(Services& services) : Form("frmMain", kMainCaption), services_(services) {
     setSelectAllOnFocus(false);

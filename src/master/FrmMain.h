@@ -2,10 +2,10 @@
 #include <memory>
 #include <string>
 
+#include "core/MasterLinks.h"
 #include "core/form.h"
 #include "core/services.h"
 #include "master/MasterConfiguration.h"
-#include "master/MasterLinks.h"
 
 namespace pv {
 
@@ -14,10 +14,6 @@ class CMailbox;
 inline constexpr const char* kMainCaption = "Main Configuration";
 inline constexpr const char* kDefaultsShownSuffix = " - defaults shown: the file could not be read";
 inline constexpr const char* kIncompleteSuffix = " - incomplete: the file could not be read to the end";
-
-// The master file named on the command line: the text as a whole (on Linux the arguments joined by single
-// blanks), a relative one taken relative to `currentDirectory` and made absolute; "" stays "".
-std::string CommandLineMasterPath(const std::string& commandLineText, const std::string& currentDirectory);
 
 // "Main Configuration": the startup window. It shows one master file, the files it names and its mailboxes,
 // and writes the file on Save and after every mailbox operation.

@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 
+#include "core/MasterLinks.h"
 #include "master/MailboxCollection.h"
 
 namespace pv {
@@ -47,5 +48,8 @@ struct MasterConfiguration {
     static void CreateSkeleton(const std::string& fullPath);
     static std::string SkeletonText();
 };
+
+// The links of a master file as loaded (for windows and tools that work without the main window).
+MasterLinks LinksOf(const MasterConfiguration& master, const PathContext& paths);
 
 }  // namespace pv

@@ -10,8 +10,8 @@
 #include "actions/FrmCustom.h"
 #include "actions/RegisterEditors.h"
 #include "cli/StreamPrompts.h"
+#include "core/MasterLinks.h"
 #include "core/process.h"
-#include "master/MasterLinks.h"
 
 namespace pv {
 namespace {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "core/EditorDispatch.h"
+#include "core/MasterLinks.h"
 #include "dispositions/CCatDisposition.h"
-#include "master/MasterLinks.h"
 #include "support/TestFiles.h"
 
 #ifndef _WIN32

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <tuple>
 
+#include "core/MasterLinks.h"
 #include "mailbox/CMailbox.h"
-#include "master/MasterLinks.h"
 #include "support/Scripted.h"
 #include "support/TestFiles.h"
 

@@ -4,7 +4,8 @@
 namespace pv {
 
 // What the windows opened below the main window need of it: the master file's full path (the referring
-// file of every "+" name it holds) and the current texts of its catalogue boxes.
+// file of every "+" name it holds) and the current texts of its catalogue boxes. It lives here so that every
+// layer can ask without reaching up into master/, which answers it.
 class IMasterLinks {
 public:
     virtual ~IMasterLinks() = default;
@@ -26,11 +27,5 @@ struct MasterLinks : IMasterLinks {
     std::string CategoryDefinitionsFile(int which) const override { return categoryDefinitions[which == 2 ? 1 : 0]; }
     std::string MessageFieldsFile(int which) const override { return messageFields[which == 2 ? 1 : 0]; }
 };
-
-struct MasterConfiguration;
-class PathContext;
-
-// The links of a master file as loaded (for windows and tools that work without the main window).
-MasterLinks LinksOf(const MasterConfiguration& master, const PathContext& paths);
 
 }  // namespace pv
