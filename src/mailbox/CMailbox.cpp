@@ -1,5 +1,6 @@
 #include "mailbox/CMailbox.h"
 
+#include "core/account.h"
 #include "core/numeric.h"
 #include "core/password.h"
 #include "core/paths.h"
@@ -50,45 +51,19 @@ void CMailbox::setMailboxAlias(const std::string& alias) {
 }
 
 void CMailbox::recompose() {
-    account_.clear();
-    if (!domain_.empty()) account_ = domain_ + "\\";
-    account_ += user_;
-    if (!alias_.empty()) {
-        account_ += "\\" + alias_;
-    } else if (!domain_.empty()) {
-        // A domain account without an alias uses the user name as the alias.
-        account_ += "\\" + user_;
-    }
+    account_ = JoinAccount({domain_, user_, alias_});
 }
 
 void CMailbox::decompose(const std::string& account) {
-    if (account.empty()) {
+    const std::optional<AccountParts> parts = SplitAccount(account);
+    if (!parts) {
         // The parts keep their values; the account text stays empty until a part is set.
         account_.clear();
         return;
     }
-    std::vector<std::string> pieces;
-    size_t start = 0;
-    while (true) {
-        const size_t slash = account.find('\\', start);
-        pieces.push_back(
-            account.substr(start, slash == std::string::npos ? std::string::npos : slash - start));
-        if (slash == std::string::npos) break;
-        start = slash + 1;
-    }
-    if (pieces.size() == 1) {
-        setDomain("");
-        setUser(pieces[0]);
-        setMailboxAlias("");
-    } else if (pieces.size() == 2) {
-        setDomain("");
-        setUser(pieces[0]);
-        setMailboxAlias(pieces[1]);
-    } else {
-        setDomain(pieces[0]);
-        setUser(pieces[1]);
-        setMailboxAlias(pieces[2]);
-    }
+    setDomain(parts->domain);
+    setUser(parts->user);
+    setMailboxAlias(parts->alias);
 }
 
 namespace {

@@ -1,0 +1,23 @@
+#pragma once
+#include <optional>
+#include <string>
+
+namespace pv {
+
+// An account as the files keep it in one text: domain, user and mailbox alias joined by backslashes.
+struct AccountParts {
+    std::string domain;
+    std::string user;
+    std::string alias;
+};
+
+// The one text of the parts: "D\U\A"; "D\U\U" when there is a domain but no alias (the user name stands in
+// for the alias, so that the text splits back into three); "U\A" without a domain; "U" alone.
+std::string JoinAccount(const AccountParts& parts);
+
+// The parts of a text split at every backslash: one piece is the user; two are the user and the alias;
+// three or more the domain, the user and the alias, further pieces dropped. The empty text holds no pieces:
+// nullopt.
+std::optional<AccountParts> SplitAccount(const std::string& text);
+
+}  // namespace pv
