@@ -25,18 +25,18 @@ class ResaveInsteadOfShowing : public IWindowHost {
 
   private:
     ResaveOutcome Resave(Form& form) {
-        auto* editor = dynamic_cast<DetailedEditorForm*>(&form);
+        auto* editor = dynamic_cast<FileEditorForm*>(&form);
         if (!editor) return ResaveOutcome::NoEditor;
         switch (editor->lastLoad()) {
-            case DetailedLoad::Loaded:
+            case FileLoad::Loaded:
                 break;
-            case DetailedLoad::Missing:
+            case FileLoad::Missing:
                 return ResaveOutcome::Missing;
-            case DetailedLoad::NoRoot:
+            case FileLoad::NoRoot:
                 return ResaveOutcome::NoRoot;
-            case DetailedLoad::Malformed:
-            case DetailedLoad::Unreadable:
-            case DetailedLoad::Stopped:
+            case FileLoad::Malformed:
+            case FileLoad::Unreadable:
+            case FileLoad::Stopped:
                 return ResaveOutcome::NotRead;
         }
         if (!textOnly_) return editor->SaveFile() ? ResaveOutcome::Written : ResaveOutcome::Refused;

@@ -2,16 +2,24 @@
 
 #include "core/platform.h"
 #include "core/process.h"
-#include "dispositions/CCatDisposition.h"
 
 namespace pv {
+namespace {
+
+FileEditorSetup CustomSetup(const DetailedEditorInfo& info) {
+    FileEditorSetup setup = DetailedFileSetup(info);
+    setup.reloadButton = false;
+    return setup;
+}
+
+}  // namespace
 
 FrmCustom::FrmCustom(Services& services)
     : FrmCustom(services, {"frmCustom", "Edit Custom Disposition Configuration", "customdisposition",
                            "Custom Disposition"}) {}
 
-FrmCustom::FrmCustom(Services& services, DetailedEditorInfo info)
-    : DispositionEditorBase(services, std::move(info)) {
+FrmCustom::FrmCustom(Services& services, const DetailedEditorInfo& info)
+    : FileEditorBase(services, CustomSetup(info)) {
     AddControl(
         "Label1", ControlKind::Label,
         "Note: This disposition type is not supported in the configuration program. You can just choose "
@@ -26,10 +34,7 @@ FrmCustom::FrmCustom(Services& services, DetailedEditorInfo info)
 }
 
 void FrmCustom::PassDispositionObject(CCatDisposition& disposition) {
-    disposition_ = &disposition;
-    SetText("txtFileName", disposition.DetailedDispositionFile);
-    setChanged(false);
-    if (Text("txtFileName").empty()) BrowseConfig();
+    OpenOn(DetailedFileOf(disposition));
 }
 
 bool FrmCustom::SaveFile() {

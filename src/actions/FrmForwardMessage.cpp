@@ -1,7 +1,5 @@
 #include "actions/FrmForwardMessage.h"
 
-#include "core/numeric.h"
-
 namespace pv {
 namespace {
 
@@ -20,7 +18,7 @@ constexpr const char* kRetriesTip =
     "The number of times Postvane should try to send the message if it fails.";
 
 // Older files hold one element for the To and From pair; it supplies the default of both split elements.
-DetailedEditorForm::DefaultOf Combined(const char* element) {
+FileEditorForm::DefaultOf Combined(const char* element) {
     return [element](XmlNode root) { return FlagText(FlagValue(ReadNodeText(root, element, "0"))); };
 }
 
@@ -76,9 +74,7 @@ FrmForwardMessage::FrmForwardMessage(Services& services)
           "From address is missing");
     TextSetting("SMTPServer", "txtSMTPServer", "localhost");
     Check([this] { return Text("txtSMTPServer").empty(); }, "SMTPServer is missing");
-    TextSetting("SMTPPort", "txtPort", "25");
-    Check([this] { return Text("txtPort").empty(); }, "Port is missing");
-    Check([this] { return !IsNumeric(Text("txtPort")); }, "Port must be a number");
+    NumberSetting("SMTPPort", "txtPort", "25", {"Port is missing", "Port must be a number"});
     ChoiceSetting("TlsOption", "None",
                   {{"None", "optTlsNone"},
                    {"Implicit", "optTlsImplicit"},

@@ -4,8 +4,6 @@
 
 #include "core/MasterLinks.h"
 #include "core/errors.h"
-#include "core/platform.h"
-#include "core/xml.h"
 #include "dispositions/CCatDisposition.h"
 #include "dispositions/CDispositionTypes.h"
 
@@ -42,10 +40,10 @@ void ShowEditor(Services& services, const IMasterLinks& master, const std::strin
     if (found == Registry().end()) {
         throw AppError(kErrKeyNotFound, "No editor is available for " + formName);
     }
-    std::unique_ptr<DispositionEditorForm> editor = found->second(services, master);
+    std::unique_ptr<IDispositionEditor> editor = found->second(services, master);
     editor->PassDispositionObject(disposition);
     // An editor that closed itself while opening has said why; there is nothing to show.
-    if (!editor->IsClosed()) services.windows.ShowModal(*editor);
+    if (!editor->window().IsClosed()) services.windows.ShowModal(editor->window());
 }
 
 }  // namespace
@@ -107,45 +105,6 @@ void OpenDispositionEditor(Services& services, const IMasterLinks& master, CCatD
         disposition.Changed = true;
     } else {
         services.prompts.ShowMessage("There is no config file to edit for \"" + type + "\" types");
-    }
-}
-
-bool ChooseDetailedFile(Services& services, Form& form, const std::string& textBox,
-                        const std::string& typeKey, const std::string& typeLabel,
-                        CCatDisposition& disposition) {
-    try {
-        const std::string& referring = disposition.DispositionFilePath;
-        FileDialogRequest request;
-        request.pattern = "*." + typeKey + ".xml";
-        request.filter = typeLabel + " config files(*." + typeKey + ".xml)|*." + typeKey +
-                         ".xml|All xml files(*.xml)|*.xml";
-        request.title = "Choose the detailed disposition config file you wish to open (or create)";
-        request.mode = FileCheck::CreatePrompt;
-        request.refuseReadOnly = true;
-        const std::string current = services.paths.ResolvePath(referring, form.Text(textBox));
-        if (platform::FileExists(current)) {
-            request.initialFolder = platform::ParentFolder(current);
-            request.fileName = platform::FileName(current);
-        } else if (platform::FileExists(referring)) {
-            const std::string folder = platform::ParentFolder(referring);
-            const std::string dispose = folder + platform::kSeparator + "dispose";
-            request.initialFolder = platform::FolderExists(dispose) ? dispose : folder;
-        } else {
-            request.initialFolder = services.paths.programDirectory();
-        }
-        const auto chosen = services.dialogs.ChooseOpenFile(request);
-        if (!chosen) return false;
-        form.SetText(textBox, services.paths.MakeStoredPath(true, *chosen, referring));
-        const std::string path = services.paths.ResolvePath(referring, form.Text(textBox));
-        if (!platform::FileExists(path)) WriteTextFile(path, "<Disposition>\r\n</Disposition>");
-        if (form.Text(textBox) != disposition.DetailedDispositionFile) {
-            disposition.DetailedDispositionFile = form.Text(textBox);
-            disposition.Changed = true;
-        }
-        return true;
-    } catch (const AppError& error) {
-        services.prompts.ShowMessage(FormatError("Error=", error));
-        return false;
     }
 }
 

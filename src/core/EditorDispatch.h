@@ -12,15 +12,17 @@ struct CCatDisposition;
 class IMasterLinks;
 
 // A detailed disposition editor: a window opened on one disposition record.
-class DispositionEditorForm : public Form {
+class IDispositionEditor {
   public:
-    using Form::Form;
+    virtual ~IDispositionEditor() = default;
     // The editor's only entry: keeps the record and loads its file (or starts by choosing one).
     virtual void PassDispositionObject(CCatDisposition& disposition) = 0;
+    // The window the dispatch then shows.
+    virtual Form& window() = 0;
 };
 
 using DispositionEditorCreator =
-    std::function<std::unique_ptr<DispositionEditorForm>(Services& services, const IMasterLinks& master)>;
+    std::function<std::unique_ptr<IDispositionEditor>(Services& services, const IMasterLinks& master)>;
 
 // The detailed editors by window name ("frmForwardMessage", ..., "frmCustom"). The program registers the
 // built-in ones once at start; tests may register their own.
@@ -39,12 +41,5 @@ inline constexpr const char* kUseRecordType = "missing";
 // closed; the caller then reads the record's Changed.
 void OpenDispositionEditor(Services& services, const IMasterLinks& master, CCatDisposition& disposition,
                            const std::string& typeName);
-
-// The choose-or-create step of every detailed editor: lets the user choose a detailed file (creating it with
-// an empty Disposition root when new), puts its stored form into `textBox` of `form`, and copies it into the
-// record, setting its Changed, when it differs. Returns false when the user cancelled or the step failed.
-bool ChooseDetailedFile(Services& services, Form& form, const std::string& textBox,
-                        const std::string& typeKey, const std::string& typeLabel,
-                        CCatDisposition& disposition);
 
 }  // namespace pv

@@ -19,9 +19,15 @@ std::optional<std::string> ChooseConfigFile(const Services& services, const File
         request.initialFolder = platform::ParentFolder(current);
         request.fileName = platform::FileName(current);
     } else {
-        const std::string config = services.paths.MakeAbsolutePath("config");
-        request.initialFolder =
-            platform::FolderExists(config) ? config : services.paths.programDirectory();
+        request.initialFolder = services.paths.programDirectory();
+        if (choice.startFolder == StartFolder::ProgramConfig) {
+            const std::string config = services.paths.MakeAbsolutePath("config");
+            if (platform::FolderExists(config)) request.initialFolder = config;
+        } else if (platform::FileExists(choice.referringFile)) {
+            request.initialFolder = platform::ParentFolder(choice.referringFile);
+            const std::string inside = request.initialFolder + platform::kSeparator + choice.startSubfolder;
+            if (!choice.startSubfolder.empty() && platform::FolderExists(inside)) request.initialFolder = inside;
+        }
         request.fileName = choice.defaultName;
     }
     const auto chosen = services.dialogs.ChooseOpenFile(request);

@@ -6,6 +6,13 @@
 
 namespace pv {
 
+// Where a Browse dialog starts when the file named so far does not exist.
+enum class StartFolder {
+    ProgramConfig,  // "config" below the program directory if there is one, else the program directory
+    Referring,      // `startSubfolder` inside the referring file's folder if there is one, else that folder;
+                    // the program directory when the referring file does not exist
+};
+
 // One Browse button: the file dialog's settings and how the chosen file is stored.
 struct FileChoice {
     std::string referringFile;  // full path of the file that will hold the name ("+" base)
@@ -15,11 +22,13 @@ struct FileChoice {
     std::string defaultName;
     FileCheck mode = FileCheck::MustExist;
     bool refuseReadOnly = false;
+    StartFolder startFolder = StartFolder::ProgramConfig;
+    std::string startSubfolder;
 };
 
-// The steps every Browse button shares: start the dialog at the current file when it exists, else in
-// "config" below the program directory (or the program directory) with the default name; return the
-// chosen file's stored form, or nullopt when the user cancelled. Throws AppError when the dialog fails.
+// The steps every Browse button shares: start the dialog at the current file when it exists, else in the
+// choice's start folder with the default name; return the chosen file's stored form, or nullopt when the
+// user cancelled. Throws AppError when the dialog fails.
 std::optional<std::string> ChooseConfigFile(const Services& services, const FileChoice& choice,
                                             const std::string& currentText);
 

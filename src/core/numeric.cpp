@@ -1,5 +1,7 @@
 #include "core/numeric.h"
 
+#include <charconv>
+
 #include "core/errors.h"
 
 namespace pv {
@@ -72,6 +74,17 @@ Result Convert(const std::string& text, int32_t& value) {
 
 bool IsNumeric(const std::string& text) {
     return Parse(text).has_value();
+}
+
+std::optional<double> NumericValue(const std::string& text) {
+    const auto parsed = Parse(text);
+    if (!parsed) return std::nullopt;
+    // Built from the digits alone, so no locale can read the point as anything else.
+    const std::string digits = (parsed->whole.empty() ? "0" : parsed->whole) + "." +
+                               (parsed->fraction.empty() ? "0" : parsed->fraction);
+    double value = 0;
+    std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    return parsed->negative ? -value : value;
 }
 
 std::optional<int32_t> ParseInt32(const std::string& text) {

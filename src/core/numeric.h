@@ -8,6 +8,9 @@ namespace pv {
 // The numeric test of every form: blanks around, an optional sign, digits with an optional decimal point.
 bool IsNumeric(const std::string& text);
 
+// The value of a numeric text, for comparing it; nullopt when the text is not numeric.
+std::optional<double> NumericValue(const std::string& text);
+
 // The value rounded to the nearest whole number, a half going to the even neighbour; nullopt when the text
 // is not numeric or the value does not fit 32 bits.
 std::optional<int32_t> ParseInt32(const std::string& text);

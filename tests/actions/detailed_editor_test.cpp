@@ -43,7 +43,7 @@ TEST(DetailedEditorFramework, ARecordWithoutFileStartsWithTheChooserAndReloadsOn
 
     // Still without a file, Save has nowhere to write: said so, instead of writing somewhere odd.
     form.UserSetText("txtName", "n");
-    kit.s.prompts.ExpectMessage("Error saving=76:No detailed configuration file has been chosen");
+    kit.s.prompts.ExpectMessage("Error saving=76:No configuration file has been chosen");
     EXPECT_FALSE(form.SaveFile());
     EXPECT_EQ(kit.record.DetailedDispositionFile, "");
 
@@ -69,6 +69,33 @@ TEST(DetailedEditorFramework, ARecordWithoutFileStartsWithTheChooserAndReloadsOn
     kit.s.dialogs.AnswerFile(file);
     form.UserClick("cmdBrowseConfig");
     EXPECT_EQ(form.Text("txtName"), "unnamed");
+}
+
+TEST(DetailedEditorFramework, TheChooserStartsInDisposeCreatesTheFileAndStoresItRelative) {
+    DetailedEditorKit kit;
+    const std::string chosen = kit.Dispose("new.sample.xml");
+    kit.s.dialogs.AnswerFile(chosen);
+    SampleEditor form(kit.s.services);
+    form.PassDispositionObject(kit.record);
+    EXPECT_EQ(kit.s.dialogs.requests.back().initialFolder, kit.dir / "dispose");
+    EXPECT_EQ(kit.s.dialogs.requests.back().fileName, "");
+    EXPECT_EQ(kit.s.dialogs.requests.back().pattern, "*.sample.xml");
+    EXPECT_EQ(kit.s.dialogs.requests.back().filter, "Sample config files(*.sample.xml)|*.sample.xml|All xml files(*.xml)|*.xml");
+    EXPECT_EQ(ReadFile(chosen), "<Disposition>\r\n</Disposition>\r\n");
+    EXPECT_EQ(form.Text("txtFileName"), "+/dispose/new.sample.xml");
+    EXPECT_EQ(kit.record.DetailedDispositionFile, "+/dispose/new.sample.xml");
+    EXPECT_TRUE(kit.record.Changed);
+
+    // The same file again: the file is kept as it is, the record is not marked again, and the dialog
+    // starts at the file.
+    kit.record.Changed = false;
+    test::WriteFile(chosen, "<Disposition><Name>kept</Name></Disposition>");
+    kit.s.dialogs.AnswerFile(chosen);
+    form.UserClick("cmdBrowseConfig");
+    EXPECT_EQ(kit.s.dialogs.requests.back().initialFolder, kit.dir / "dispose");
+    EXPECT_EQ(kit.s.dialogs.requests.back().fileName, "new.sample.xml");
+    EXPECT_EQ(ReadFile(chosen), "<Disposition><Name>kept</Name></Disposition>");
+    EXPECT_FALSE(kit.record.Changed);
 }
 
 TEST(DetailedEditorFramework, TheRecordFollowsTheFileNameBoxEvenWhenTheSaveIsRefused) {
@@ -128,18 +155,18 @@ TEST(DetailedEditorFramework, FilesThatCannotBeReadShowDefaultsAndOnlyDamageIsRe
     SampleEditor form(kit.s.services);
     kit.record.DetailedDispositionFile = "+/dispose/none.sample.xml";
     form.PassDispositionObject(kit.record);
-    EXPECT_EQ(form.lastLoad(), DetailedLoad::Missing);
+    EXPECT_EQ(form.lastLoad(), FileLoad::Missing);
 
     kit.Place("other.sample.xml", "<Dispositions><Name>x</Name></Dispositions>");
     form.PassDispositionObject(kit.record);
-    EXPECT_EQ(form.lastLoad(), DetailedLoad::NoRoot);
+    EXPECT_EQ(form.lastLoad(), FileLoad::NoRoot);
     EXPECT_EQ(form.Text("txtName"), "unnamed");
     form.UserSetText("txtName", "typed");
 
     const std::string damaged = kit.Place("bad.sample.xml", "<Disposition><Name>x</Name>");
     kit.s.prompts.ExpectMessage(MalformedFileMessage(damaged, LoadXmlFile(damaged)));
     form.PassDispositionObject(kit.record);
-    EXPECT_EQ(form.lastLoad(), DetailedLoad::Malformed);
+    EXPECT_EQ(form.lastLoad(), FileLoad::Malformed);
     EXPECT_EQ(form.Text("txtName"), "unnamed");
     EXPECT_FALSE(form.changed());
 }

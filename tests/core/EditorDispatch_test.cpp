@@ -8,7 +8,6 @@
 namespace pv {
 namespace {
 
-using test::ReadFile;
 using test::WriteFile;
 
 struct Dispatch {
@@ -42,41 +41,6 @@ TEST(EditorDispatch, MissingMeansTheRecordsTypeAndATypeWithoutAFileIsSetAtOnce) 
         "The disposition type \"HandWritten\" is not in the disposition types files, so it cannot be edited");
     OpenDispositionEditor(d.s.services, d.links, d.record, kUseRecordType);
     EXPECT_EQ(d.record.Type + " " + d.record.DetailedDispositionFile, "HandWritten +/h.xml");
-    EXPECT_FALSE(d.record.Changed);
-}
-
-// A window with the file-name box of a detailed editor.
-class FileBoxForm : public Form {
-  public:
-    FileBoxForm() : Form("frmTest", "Test") { AddControl("txtFile", ControlKind::TextBox); }
-};
-
-TEST(EditorDispatch, ChooseDetailedFileStartsInDisposeCreatesTheFileAndStoresItRelative) {
-    Dispatch d;
-    WriteFile(d.dir / "dispositions.xml", "<Dispositions/>");
-    std::filesystem::create_directory(d.dir / "dispose");
-    const std::string chosen = d.dir / "dispose/new.runsql.xml";
-    d.record.DetailedDispositionFile = "";
-    FileBoxForm form;
-    const auto choose = [&] {
-        return ChooseDetailedFile(d.s.services, form, "txtFile", "runsql", "Run SQL", d.record);
-    };
-
-    d.s.dialogs.AnswerFile(chosen);
-    EXPECT_TRUE(choose());
-    EXPECT_EQ(d.s.dialogs.requests.back().initialFolder, d.dir / "dispose");
-    EXPECT_EQ(d.s.dialogs.requests.back().fileName, "");
-    EXPECT_EQ(ReadFile(chosen), "<Disposition>\r\n</Disposition>\r\n");
-    EXPECT_EQ(form.Text("txtFile"), "+/dispose/new.runsql.xml");
-    EXPECT_EQ(d.record.DetailedDispositionFile, "+/dispose/new.runsql.xml");
-    EXPECT_TRUE(d.record.Changed);
-
-    // The same file again: the file is kept as it is, and the record is not marked again.
-    d.record.Changed = false;
-    WriteFile(chosen, "<Disposition><Kept/></Disposition>");
-    d.s.dialogs.AnswerFile(chosen);
-    EXPECT_TRUE(choose());
-    EXPECT_EQ(ReadFile(chosen), "<Disposition><Kept/></Disposition>");
     EXPECT_FALSE(d.record.Changed);
 }
 

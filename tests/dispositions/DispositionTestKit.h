@@ -36,10 +36,11 @@ inline MasterLinks LinksIn(const TempDir& dir) {
 }
 
 // A detailed editor that only holds the record; the window script decides what it stores.
-class FakeDetailedEditor : public DispositionEditorForm {
+class FakeDetailedEditor : public Form, public IDispositionEditor {
   public:
-    explicit FakeDetailedEditor(const std::string& kind) : DispositionEditorForm(kind, "Fake " + kind) {}
+    explicit FakeDetailedEditor(const std::string& kind) : Form(kind, "Fake " + kind) {}
     void PassDispositionObject(CCatDisposition& disposition) override { record = &disposition; }
+    Form& window() override { return *this; }
     CCatDisposition* record = nullptr;
 };
 

@@ -1,0 +1,362 @@
+#include "core/FileEditor.h"
+
+#include "core/account.h"
+#include "core/errors.h"
+#include "core/numeric.h"
+#include "core/password.h"
+#include "core/platform.h"
+
+namespace pv {
+namespace {
+
+constexpr const char* kFileNameTooltip = "The name of the configuration file that holds this information";
+
+}  // namespace
+
+std::string RootOnlyFileText(const std::string& root) {
+    std::string text;
+    WriteOpenTag(text, root, 0);
+    WriteCloseTag(text, root, 0);
+    // WriteTextFile ends the file with the last line end.
+    text.resize(text.size() - 2);
+    return text;
+}
+
+FileEditorBase::FileEditorBase(Services& services, FileEditorSetup setup)
+    : Form(setup.formName, setup.caption), services_(services), setup_(std::move(setup)) {
+    AddControl(setup_.fileLabel, ControlKind::Label, setup_.fileLabelCaption, kFileNameTooltip);
+    AddControl("txtFileName", ControlKind::TextBox, "", kFileNameTooltip).readOnly = true;
+    AddControl("cmdBrowseConfig", ControlKind::Button, "...", kFileNameTooltip);
+    AddControl("cmdSave", ControlKind::Button, "Save");
+    if (setup_.reloadButton) AddControl("cmdReload", ControlKind::Button, "Reload");
+    AddControl("cmdEscape", ControlKind::Button, "Escape").visible = false;
+    OnClick("cmdBrowseConfig", [this] { BrowseConfig(); });
+    OnClick("cmdSave", [this] { SaveFile(); });
+    OnClick("cmdEscape", [this] { UserRequestClose(); });
+}
+
+void FileEditorBase::OpenOn(FileReference record) {
+    record_ = record;
+    SetText("txtFileName", *record_.storedName);
+    setChanged(false);
+    if (Text("txtFileName").empty()) {
+        BrowseConfig();
+    } else {
+        OpenedOnFile();
+    }
+}
+
+std::string FileEditorBase::GetConfigFilePath() const {
+    const std::string referring = record_ ? *record_.referringFile : std::string();
+    return services_.paths.ResolvePath(referring, Text("txtFileName"));
+}
+
+bool FileEditorBase::BrowseConfig() {
+    if (!record_) return false;
+    try {
+        FileChoice choice;
+        choice.referringFile = *record_.referringFile;
+        choice.title = setup_.dialogTitle;
+        choice.pattern = setup_.pattern;
+        choice.filter = setup_.filter;
+        choice.mode = FileCheck::CreatePrompt;
+        choice.startFolder = setup_.startFolder;
+        choice.startSubfolder = setup_.startSubfolder;
+        const auto chosen = ChooseConfigFile(services_, choice, Text("txtFileName"));
+        if (!chosen) return false;
+        SetText("txtFileName", *chosen);
+        const std::string path = GetConfigFilePath();
+        if (!platform::FileExists(path)) WriteTextFile(path, RootOnlyFileText(setup_.root));
+    } catch (const AppError& error) {
+        // The steps already done stay done; the record learns only of a file that is there.
+        services_.prompts.ShowMessage(FormatError("Error=", error));
+        return false;
+    }
+    UpdateRecordFileName();
+    AfterChoosing();
+    return true;
+}
+
+void FileEditorBase::UpdateRecordFileName() {
+    if (!record_) return;
+    const std::string& text = Text("txtFileName");
+    if (*record_.storedName != text) {
+        *record_.storedName = text;
+        *record_.changed = true;
+    }
+}
+
+bool FileEditorBase::QueryClose() {
+    return AskBeforeClosing(services_.prompts, kSaveChangesQuestion, [this] { return SaveFile(); });
+}
+
+FileEditorForm::FileEditorForm(Services& services, FileEditorSetup setup)
+    : FileEditorBase(services, std::move(setup)) {
+    if (HasControl("cmdReload")) OnClick("cmdReload", [this] { LoadFile(); });
+}
+
+void FileEditorForm::AfterChoosing() {
+    // A record marked before (whatever named the file then) also reloads: the form follows the record.
+    if (setup().reloadAfterChoosing == FileEditorSetup::ReloadAfterChoosing::Always || *record().changed) {
+        LoadFile();
+    }
+}
+
+FileLoad FileEditorForm::LoadFile() {
+    if (!BeforeLoading()) {
+        lastLoad_ = FileLoad::Stopped;
+        return lastLoad_;
+    }
+    const std::string path = GetConfigFilePath();
+    XmlFile file;
+    FileLoad outcome = FileLoad::Missing;
+    if (platform::FileExists(path)) {
+        try {
+            file = LoadXmlFile(path);
+            // A damaged file shows defaults; saying so keeps the next save from replacing it unnoticed.
+            outcome =
+                ReportIfMalformed(path, file, services_.prompts) ? FileLoad::Malformed : FileLoad::Loaded;
+        } catch (const AppError& error) {
+            services_.prompts.ShowMessage(FormatError("Unexpected error in LoadFile=", error));
+            outcome = FileLoad::Unreadable;
+        }
+    } else if (setup().missingFile == FileEditorSetup::MissingFile::Report) {
+        services_.prompts.ShowMessage("Couldn't load file, it doesn't exist");
+        lastLoad_ = FileLoad::Missing;
+        return lastLoad_;
+    }
+    const XmlNode root = SelectSingleNode(file.root(), setup().root);
+    if (outcome == FileLoad::Loaded && !root) outcome = FileLoad::NoRoot;
+    for (const Step& step : steps_) {
+        if (step.read) step.read(root);
+    }
+    // Setting the controls marked the form changed; what was just loaded is not an edit.
+    setChanged(false);
+    lastLoad_ = outcome;
+    AfterLoading();
+    return outcome;
+}
+
+std::optional<std::string> FileEditorForm::BuildFileText() {
+    std::string buffer;
+    WriteOpenTag(buffer, setup().root, 0);
+    try {
+        for (const Step& step : steps_) {
+            if (step.write) step.write(buffer);
+        }
+    } catch (const SaveRefused& refused) {
+        services_.prompts.ShowMessage(refused.message);
+        return std::nullopt;
+    }
+    WriteCloseTag(buffer, setup().root, 0);
+    return buffer;
+}
+
+bool FileEditorForm::SaveFile() {
+    // Before any check, so that the record follows the file name box even when the save then fails.
+    UpdateRecordFileName();
+    try {
+        const std::optional<std::string> text = BuildFileText();
+        if (!text) return false;
+        if (Text("txtFileName").empty()) {
+            throw AppError(kErrPathNotFound, "No configuration file has been chosen");
+        }
+        WriteTextFile(GetConfigFilePath(), *text);
+    } catch (const AppError& error) {
+        services_.prompts.ShowMessage(FormatError("Error saving=", error));
+        return false;
+    }
+    setChanged(false);
+    services_.prompts.ShowMessage("Saved");
+    return true;
+}
+
+void FileEditorForm::Refuse(const std::string& message) {
+    throw SaveRefused{message};
+}
+
+void FileEditorForm::AddStep(std::vector<std::string> elements, std::function<void(XmlNode root)> read,
+                             std::function<void(std::string& buffer)> write) {
+    elements_.insert(elements_.end(), elements.begin(), elements.end());
+    steps_.push_back({std::move(read), std::move(write)});
+}
+
+void FileEditorForm::TrackIf(const std::string& control, Track track) {
+    if (track == Track::Yes) TrackChanges({control});
+}
+
+void FileEditorForm::TextSetting(const std::string& element, const std::string& textBox,
+                                 const std::string& defaultText, Track track) {
+    TrackIf(textBox, track);
+    AddStep(
+        {element}, [=, this](XmlNode root) { SetText(textBox, ReadNodeText(root, element, defaultText)); },
+        [=, this](std::string& buffer) { WriteElement(buffer, element, Text(textBox), 1); });
+}
+
+void FileEditorForm::FlagSetting(const std::string& element, const std::string& checkBox,
+                                 const std::string& defaultText, Track track) {
+    FlagSetting(
+        element, checkBox, [defaultText](XmlNode) { return defaultText; }, track);
+}
+
+void FileEditorForm::FlagSetting(const std::string& element, const std::string& checkBox, DefaultOf defaultOf,
+                                 Track track) {
+    TrackIf(checkBox, track);
+    AddStep(
+        {element},
+        [=, this](XmlNode root) {
+            SetChecked(checkBox, FlagValue(ReadNodeText(root, element, defaultOf(root))));
+        },
+        [=, this](std::string& buffer) { WriteElement(buffer, element, FlagText(Checked(checkBox)), 1); });
+}
+
+void FileEditorForm::ChoiceSetting(const std::string& element, const std::string& defaultText,
+                                   std::vector<OptionValue> options, const std::string& unknownMessage,
+                                   Track track) {
+    for (const auto& option : options) TrackIf(option.option, track);
+    AddStep(
+        {element},
+        [=, this](XmlNode root) {
+            const std::string value = ReadNodeText(root, element, defaultText);
+            for (const auto& option : options) {
+                if (option.value == value) {
+                    SetChecked(option.option, true);
+                    return;
+                }
+            }
+            if (!unknownMessage.empty()) services_.prompts.ShowMessage(unknownMessage + value);
+        },
+        [=, this](std::string& buffer) {
+            std::string value = defaultText;
+            for (const auto& option : options) {
+                if (Checked(option.option)) {
+                    value = option.value;
+                    break;
+                }
+            }
+            WriteElement(buffer, element, value, 1);
+        });
+}
+
+void FileEditorForm::LinesSetting(const std::string& listElement, const std::string& itemElement,
+                                  const std::string& textBox, Track track) {
+    TrackIf(textBox, track);
+    const std::string path = listElement + "/" + itemElement;
+    AddStep(
+        {listElement},
+        [=, this](XmlNode root) {
+            std::string text;
+            bool first = true;
+            for (const XmlNode& node : SelectNodeList(root, path)) {
+                if (!first) text += "\r\n";
+                text += NodeText(node);
+                first = false;
+            }
+            SetText(textBox, text);
+        },
+        [=, this](std::string& buffer) {
+            WriteOpenTag(buffer, listElement, 1);
+            WriteElementList(buffer, itemElement, NonBlankLines(Text(textBox)), 2);
+            WriteCloseTag(buffer, listElement, 1);
+        });
+}
+
+void FileEditorForm::PasswordSetting(const std::string& element, const std::string& textBox, Track track) {
+    mutableControl(textBox).password = true;
+    TrackIf(textBox, track);
+    AddStep(
+        {element},
+        [=, this](XmlNode root) { SetText(textBox, UnscramblePassword(ReadNodeText(root, element, ""))); },
+        [=, this](std::string& buffer) {
+            WriteElement(buffer, element, ScramblePassword(Text(textBox), services_.prompts), 1);
+        });
+}
+
+void FileEditorForm::FolderSetting(const std::string& element, const std::string& textBox,
+                                   const std::string& defaultText, const std::string& mustExistMessage,
+                                   Track track) {
+    TrackIf(textBox, track);
+    AddStep(
+        {element}, [=, this](XmlNode root) { SetText(textBox, ReadNodeText(root, element, defaultText)); },
+        [=, this](std::string& buffer) {
+            const std::string file = GetConfigFilePath();
+            if (!mustExistMessage.empty() &&
+                !platform::FolderExists(services_.paths.ResolvePath(file, Text(textBox)))) {
+                Refuse(mustExistMessage);
+            }
+            WriteElement(buffer, element, services_.paths.MakeStoredPath(true, Text(textBox), file), 1);
+        });
+}
+
+void FileEditorForm::AccountSetting(const std::string& element, const AccountBoxes& boxes,
+                                    const std::string& defaultText, Track track) {
+    for (const std::string* box : {&boxes.domain, &boxes.user, &boxes.alias}) TrackIf(*box, track);
+    AddStep(
+        {element},
+        [=, this](XmlNode root) {
+            // An empty element holds no account: the boxes show it empty rather than what they held before.
+            const AccountParts parts =
+                SplitAccount(ReadNodeText(root, element, defaultText)).value_or(AccountParts{});
+            SetText(boxes.domain, parts.domain);
+            SetText(boxes.user, parts.user);
+            SetText(boxes.alias, parts.alias);
+        },
+        [=, this](std::string& buffer) {
+            WriteElement(buffer, element,
+                         JoinAccount({Text(boxes.domain), Text(boxes.user), Text(boxes.alias)}), 1);
+        });
+}
+
+void FileEditorForm::NumberSetting(const std::string& element, const std::string& textBox,
+                                   const std::string& defaultText, NumberRule rule, Track track) {
+    TrackIf(textBox, track);
+    AddStep(
+        {element}, [=, this](XmlNode root) { SetText(textBox, ReadNodeText(root, element, defaultText)); },
+        [=, this](std::string& buffer) {
+            const std::string& text = Text(textBox);
+            if (text.empty() && !rule.missingMessage.empty()) Refuse(rule.missingMessage);
+            const std::optional<double> value = NumericValue(text);
+            if (!value) Refuse(rule.notNumberMessage);
+            if (rule.minimum && *value < *rule.minimum) Refuse(rule.belowMinimumMessage);
+            WriteElement(buffer, element, text, 1);
+        });
+}
+
+void FileEditorForm::KeptSetting(const std::string& element, const std::string& defaultText) {
+    kept_[element] = defaultText;
+    AddStep(
+        {element}, [=, this](XmlNode root) { kept_[element] = ReadNodeText(root, element, defaultText); },
+        [=, this](std::string& buffer) { WriteElement(buffer, element, kept_[element], 1); });
+}
+
+const std::string& FileEditorForm::KeptValue(const std::string& element) const {
+    return kept_.at(element);
+}
+
+void FileEditorForm::CustomSetting(std::function<void(XmlNode root)> read,
+                                   std::function<void(std::string& buffer)> write,
+                                   std::vector<std::string> elements) {
+    AddStep(std::move(elements), std::move(read), std::move(write));
+}
+
+void FileEditorForm::Check(std::function<bool()> fails, const std::string& message) {
+    AddStep({}, nullptr, [fails = std::move(fails), message](std::string&) {
+        if (fails()) Refuse(message);
+    });
+}
+
+std::vector<std::string> FileEditorForm::NonBlankLines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (line.find_first_not_of(" \t") != std::string::npos) lines.push_back(std::move(line));
+        // CR LF is one line end.
+        start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    return lines;
+}
+
+}  // namespace pv

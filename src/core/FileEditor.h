@@ -1,0 +1,244 @@
+#pragma once
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/filechoice.h"
+#include "core/form.h"
+#include "core/services.h"
+#include "core/xml.h"
+
+namespace pv {
+
+// The record an editor is opened for, as far as the editor's file goes. A disposition names its detailed
+// file, a monitor entry its own file; each hands its editor these three fields, and the editor stores a newly
+// chosen name there and marks the record, which tells the record's owner to keep it.
+struct FileReference {
+    std::string* storedName = nullptr;           // the file's name as the owner's file stores it ("+/x.xml")
+    const std::string* referringFile = nullptr;  // full path of the owner's file: the base of a "+" name
+    bool* changed = nullptr;                     // the record's changed mark
+
+    explicit operator bool() const { return storedName != nullptr; }
+};
+
+// What an editor with a file of its own says about that file; everything else the engine does alike.
+struct FileEditorSetup {
+    std::string formName;          // the window ("frmForwardMessage")
+    std::string caption;           // its title
+    std::string root;              // the file's root element ("Disposition")
+    std::string fileLabel;         // the label beside txtFileName ("Label2")
+    std::string fileLabelCaption;  // its caption
+    // The choose-or-create dialog of "...".
+    std::string dialogTitle;
+    std::string pattern;  // "*.forward.xml"
+    std::string filter;   // "Description|pattern|..."; the first pair is selected
+    StartFolder startFolder = StartFolder::ProgramConfig;
+    std::string startSubfolder;  // with StartFolder::Referring ("dispose")
+    // Loading a file that does not exist: silently show every default, or say "Couldn't load file, it
+    // doesn't exist" and leave the controls as they are.
+    enum class MissingFile { Defaults, Report } missingFile = MissingFile::Defaults;
+    // After a file was chosen: load it always, or only when the record is marked changed (a new name, or a
+    // change since its owner loaded it), so that choosing the same file again keeps the edits.
+    enum class ReloadAfterChoosing {
+        Always,
+        WhenRecordMarked
+    } reloadAfterChoosing = ReloadAfterChoosing::Always;
+    // Whether the window has a Reload button (an editor that does not read its file has none).
+    bool reloadButton = true;
+};
+
+// The text of a file created by "...": the root element alone, on two lines.
+std::string RootOnlyFileText(const std::string& root);
+
+// The part every editor of a named file shares, also one that never reads the file: the record, the file
+// name box, choosing or creating the file, the full path, putting the name into the record on saving, Save,
+// Escape and the close question.
+class FileEditorBase : public Form {
+  public:
+    FileEditorBase(Services& services, FileEditorSetup setup);
+
+    // Keeps the record, shows its file name, and opens that file, or starts by choosing one when the record
+    // names none.
+    void OpenOn(FileReference record);
+    // The full path of the file: the file name box resolved against the referring file.
+    std::string GetConfigFilePath() const;
+    // Validates, writes and reports; true when the file was written.
+    virtual bool SaveFile() = 0;
+
+    const FileEditorSetup& setup() const { return setup_; }
+    const FileReference& record() const { return record_; }
+
+  protected:
+    // The choose-or-create step of "...": the dialog, a new file created with the root alone, the name
+    // into the box and the record. True when a file was chosen (and created when new).
+    bool BrowseConfig();
+    // After OpenOn showed a name (the editor reads its file here).
+    virtual void OpenedOnFile() {}
+    // After BrowseConfig chose a file.
+    virtual void AfterChoosing() {}
+    // A file name box that differs from the record goes into it and marks it changed.
+    void UpdateRecordFileName();
+    // The unsaved-changes question: Yes closes only when the save succeeded.
+    bool QueryClose() override;
+
+    Services& services_;
+
+  private:
+    FileEditorSetup setup_;
+    FileReference record_;
+};
+
+// A check of an editor failed while saving; SaveFile shows the message and writes nothing.
+struct SaveRefused {
+    std::string message;
+};
+
+// How the file was found when loading.
+enum class FileLoad {
+    Loaded,      // read, with the expected root
+    Missing,     // no such file: defaults, or nothing changed where the editor reports it
+    NoRoot,      // well-formed, but without the expected root: defaults
+    Malformed,   // not well-formed (reported): defaults
+    Unreadable,  // could not be read at all (reported): defaults
+    Stopped,     // the editor's BeforeLoading refused: nothing was read
+};
+
+// The boxes of an account kept in one element.
+struct AccountBoxes {
+    std::string domain;
+    std::string user;
+    std::string alias;
+};
+
+// The rule of a number box: written as typed, but refused while empty, not a number, or below a minimum.
+struct NumberRule {
+    NumberRule(std::string missing, std::string notNumber, std::optional<double> least = std::nullopt,
+               std::string belowLeast = {})
+        : missingMessage(std::move(missing)),
+          notNumberMessage(std::move(notNumber)),
+          minimum(least),
+          belowMinimumMessage(std::move(belowLeast)) {}
+
+    std::string missingMessage;     // an empty box ("": the numeric test speaks for it)
+    std::string notNumberMessage;   // a text the numeric test refuses
+    std::optional<double> minimum;  // the smallest value accepted
+    std::string belowMinimumMessage;
+};
+
+// The editor of one file kind. An editor declares, in its constructor and in the order the file holds them,
+// its settings (each an element bound to controls, with its default) and its checks; this class reads them
+// in LoadFile, and writes them and runs the checks in that order in SaveFile. Settings that fit no declared
+// kind are written as Custom steps.
+class FileEditorForm : public FileEditorBase {
+  public:
+    FileEditorForm(Services& services, FileEditorSetup setup);
+
+    // Fills the controls from the file (defaults for whatever it lacks) and clears Changed.
+    FileLoad LoadFile();
+    // How the file was found by the last LoadFile.
+    FileLoad lastLoad() const { return lastLoad_; }
+    bool SaveFile() override;
+    // The text SaveFile writes (without the final CR LF WriteTextFile adds), after every check; nullopt
+    // when a check failed, its message shown.
+    std::optional<std::string> BuildFileText();
+
+    // The text of a setting declared with KeptSetting.
+    const std::string& KeptValue(const std::string& element) const;
+    // The elements the declared settings read, in file order.
+    const std::vector<std::string>& DeclaredElements() const { return elements_; }
+
+    // The lines of a multi-line text box as the file holds them: split at line ends (CR LF, and the LF or
+    // CR a view may hand in), blank lines dropped, the others untrimmed.
+    static std::vector<std::string> NonBlankLines(const std::string& text);
+
+    // Whether a declared setting's control marks the editor changed.
+    enum class Track { Yes, No };
+    using DefaultOf = std::function<std::string(XmlNode root)>;
+    struct OptionValue {
+        std::string value;   // as written in the file
+        std::string option;  // the option button that stands for it
+    };
+
+  protected:
+    // Settings, one element each at indent 1 below the root.
+    // A text box and its element, written as typed.
+    void TextSetting(const std::string& element, const std::string& textBox, const std::string& defaultText,
+                     Track track = Track::Yes);
+    // A check box: "0" clears it, any other text checks it; written "1" or "0".
+    void FlagSetting(const std::string& element, const std::string& checkBox, const std::string& defaultText,
+                     Track track = Track::Yes);
+    // The same with a default that depends on other elements (older combined elements).
+    void FlagSetting(const std::string& element, const std::string& checkBox, DefaultOf defaultOf,
+                     Track track = Track::Yes);
+    // Option buttons: a value selects its option (exact comparison); any other value shows
+    // `unknownMessage` followed by the value (nothing when empty) and leaves the selection as it is.
+    // Written: the value of the first selected option in the given order, else the default.
+    void ChoiceSetting(const std::string& element, const std::string& defaultText,
+                       std::vector<OptionValue> options, const std::string& unknownMessage = {},
+                       Track track = Track::Yes);
+    // A multi-line text box and a list element holding one `item` element per non-blank line, in order;
+    // the list element is written also when empty.
+    void LinesSetting(const std::string& listElement, const std::string& itemElement,
+                      const std::string& textBox, Track track = Track::Yes);
+    // A password box (shows "*"): the file holds the password scrambled, the box in clear.
+    void PasswordSetting(const std::string& element, const std::string& textBox, Track track = Track::Yes);
+    // A folder named relative to the edited file: shown as stored, written in the stored form against the
+    // edited file ("+/..." below its folder). With `mustExistMessage` the save stops unless it names an
+    // existing folder.
+    void FolderSetting(const std::string& element, const std::string& textBox, const std::string& defaultText,
+                       const std::string& mustExistMessage = {}, Track track = Track::Yes);
+    // An account in one element, shown split into domain, user and alias boxes and written joined. An empty
+    // element empties the three boxes.
+    void AccountSetting(const std::string& element, const AccountBoxes& boxes, const std::string& defaultText,
+                        Track track = Track::Yes);
+    // A number box, written as typed after the checks of `rule` (core/numeric's test).
+    void NumberSetting(const std::string& element, const std::string& textBox, const std::string& defaultText,
+                       NumberRule rule, Track track = Track::Yes);
+    // A value with no control: read, kept, and written back unchanged.
+    void KeptSetting(const std::string& element, const std::string& defaultText);
+    // Anything else: `read` gets the root (null when the file had none), `write` appends lines to the buffer
+    // and may stop the save with Refuse. `elements` names what it reads.
+    void CustomSetting(std::function<void(XmlNode root)> read, std::function<void(std::string& buffer)> write,
+                       std::vector<std::string> elements = {});
+    // A check at this point of the order: when `fails` is true the save stops with `message`.
+    void Check(std::function<bool()> fails, const std::string& message);
+
+    // Stops the save with a message, from a Custom writer or anywhere during BuildFileText.
+    [[noreturn]] static void Refuse(const std::string& message);
+
+    // Runs first in LoadFile, e.g. to read a catalogue the settings need; false stops the load (the editor
+    // has said why and may have closed itself).
+    virtual bool BeforeLoading() { return true; }
+    // Runs at the end of LoadFile, after Changed was cleared (enabled states and the like).
+    virtual void AfterLoading() {}
+
+    void OpenedOnFile() override { LoadFile(); }
+    void AfterChoosing() override;
+
+  private:
+    struct Step {
+        std::function<void(XmlNode root)> read;
+        std::function<void(std::string& buffer)> write;
+    };
+    void AddStep(std::vector<std::string> elements, std::function<void(XmlNode root)> read,
+                 std::function<void(std::string& buffer)> write);
+    void TrackIf(const std::string& control, Track track);
+
+    std::vector<Step> steps_;
+    std::vector<std::string> elements_;
+    FileLoad lastLoad_ = FileLoad::Missing;
+    std::map<std::string, std::string> kept_;
+};
+
+// "1" for a checked box, "0" for a clear one, as every flag of the files is written.
+inline const char* FlagText(bool checked) {
+    return checked ? "1" : "0";
+}
+// The rule for reading flags: exactly "0" is false, any other text (the empty one too) is true.
+inline bool FlagValue(const std::string& text) {
+    return text != "0";
+}
+
+}  // namespace pv
