@@ -3,6 +3,7 @@
 // what every detailed editor test starts from.
 #include <string>
 
+#include "core/EditorDispatch.h"
 #include "dispositions/CCatDisposition.h"
 #include "support/Scripted.h"
 #include "support/TestFiles.h"
@@ -31,6 +32,14 @@ struct DetailedEditorKit {
     }
     std::string PlaceData(const std::string& name, const std::string& dataFile) {
         return Place(name, ReadFile(TestData(dataFile)));
+    }
+    // Opens `editor` on the record, which names no file yet, and answers its first step, the chooser, with
+    // the new file dispose/<name>; returns that file's path.
+    std::string OpenOnNewFile(IDispositionEditor& editor, const std::string& name) {
+        const std::string file = Dispose(name);
+        s.dialogs.AnswerFile(file);
+        editor.PassDispositionObject(record);
+        return file;
     }
 };
 

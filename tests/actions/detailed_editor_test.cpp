@@ -73,10 +73,8 @@ TEST(DetailedEditorFramework, ARecordWithoutFileStartsWithTheChooserAndReloadsOn
 
 TEST(DetailedEditorFramework, TheChooserStartsInDisposeCreatesTheFileAndStoresItRelative) {
     DetailedEditorKit kit;
-    const std::string chosen = kit.Dispose("new.sample.xml");
-    kit.s.dialogs.AnswerFile(chosen);
     SampleEditor form(kit.s.services);
-    form.PassDispositionObject(kit.record);
+    const std::string chosen = kit.OpenOnNewFile(form, "new.sample.xml");
     EXPECT_EQ(kit.s.dialogs.requests.back().initialFolder, kit.dir / "dispose");
     EXPECT_EQ(kit.s.dialogs.requests.back().fileName, "");
     EXPECT_EQ(kit.s.dialogs.requests.back().pattern, "*.sample.xml");

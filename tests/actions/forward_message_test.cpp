@@ -33,10 +33,8 @@ constexpr const char* kValid =
 
 TEST(ForwardMessageEditor, NewFileStartsWithDefaultsAndSavesEverySetting) {
     DetailedEditorKit kit;
-    const std::string file = kit.Dispose("helpdesk.forward.xml");
-    kit.s.dialogs.AnswerFile(file);
     FrmForwardMessage form(kit.s.services);
-    form.PassDispositionObject(kit.record);
+    const std::string file = kit.OpenOnNewFile(form, "helpdesk.forward.xml");
 
     EXPECT_EQ(kit.s.dialogs.requests.at(0).filter,
               "Forward Message config files(*.forward.xml)|*.forward.xml|All xml files(*.xml)|*.xml");
