@@ -2,11 +2,15 @@
 // byte.
 #include <QApplication>
 #include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <filesystem>
+#include <pugixml.hpp>
+#include <set>
 
 #include "UiTestSupport.h"
 #include "actions/FrmCustom.h"
@@ -76,7 +80,7 @@ std::string WithoutMailbox(const std::string& text, const std::string& name) {
     return text.substr(0, begin) + text.substr(stop);
 }
 
-TEST(QtWindows, EveryLayoutShowsEveryControlOfItsLogic) {
+TEST(QtWindows, EveryLayoutShowsEveryControlOfItsLogicAndNoTextOfItsOwn) {
     TempDir dir;
     ScriptedServices s(dir.path());
     MasterLinks master;
@@ -98,12 +102,43 @@ TEST(QtWindows, EveryLayoutShowsEveryControlOfItsLogic) {
         FormWindow window(*form);
         EXPECT_EQ(window.missingControls(), std::vector<std::string>{}) << form->kind();
         EXPECT_EQ(window.windowTitle().toStdString(), form->caption());
+        // A caption shown by the layout alone would be out of reach of the headless tests.
+        for (QWidget* widget : window.findChildren<QWidget*>()) {
+            const bool showsText = qobject_cast<QLabel*>(widget) || qobject_cast<QAbstractButton*>(widget) ||
+                                   qobject_cast<QGroupBox*>(widget);
+            if (showsText && !widget->objectName().startsWith("qt_")) {
+                EXPECT_TRUE(form->HasControl(widget->objectName().toStdString()))
+                    << form->kind() << ": " << widget->objectName().toStdString() << " is not in the logic";
+            }
+        }
         kinds.insert(form->kind());
     }
     // Row layouts ("rowFields") are repeated inside a window, not windows of their own.
     for (const auto& [kind, setup] : ui::WindowLayouts()) {
         if (kind.rfind("row", 0) != 0) EXPECT_TRUE(kinds.count(kind)) << kind << " has no logic";
     }
+}
+
+// Captions, tooltips, titles and the state the logic sets live in the logic alone: a text kept in a layout
+// would be overwritten by the logic's, so an edit in Designer would silently do nothing.
+TEST(QtWindows, LayoutsHoldNoTextsOrStateOfTheirControls) {
+    const std::set<std::string> owned = {"text",      "plainText",   "title",       "toolTip",    "windowTitle",
+                                         "statusTip", "whatsThis",   "placeholderText", "checked", "readOnly",
+                                         "echoMode",  "default",     "autoDefault", "selectionMode"};
+    int layouts = 0;
+    for (const auto& entry : fs::directory_iterator(POSTVANE_UI_FORMS)) {
+        if (entry.path().extension() != ".ui") continue;
+        ++layouts;
+        pugi::xml_document layout;
+        ASSERT_TRUE(layout.load_file(entry.path().c_str())) << entry.path();
+        for (const pugi::xpath_node& found : layout.select_nodes("//widget/property")) {
+            const std::string property = found.node().attribute("name").value();
+            EXPECT_FALSE(owned.count(property))
+                << entry.path().filename().string() << ": " << found.node().parent().attribute("name").value()
+                << " sets " << property;
+        }
+    }
+    EXPECT_EQ(layouts, static_cast<int>(ui::WindowLayouts().size()));
 }
 
 TEST(QtWindows, MainWindowFoldsBackToExactlyItsOpeningHeight) {
