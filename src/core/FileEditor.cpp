@@ -238,6 +238,25 @@ void FileEditorForm::ChoiceSetting(const std::string& element, const std::string
         });
 }
 
+void FileEditorForm::TwoValueSetting(const std::string& element, const std::string& checkBox,
+                                     const std::string& defaultText, const std::string& onValue,
+                                     const std::string& offValue, const std::string& unknownMessage,
+                                     Track track) {
+    TrackIf(checkBox, track);
+    AddStep(
+        {element},
+        [=, this](XmlNode root) {
+            const std::string value = ReadNodeText(root, element, defaultText);
+            // A value the box cannot show would be written as the other one: say so rather than change it
+            // quietly.
+            if (value != onValue && value != offValue) services_.prompts.ShowMessage(unknownMessage + value);
+            SetChecked(checkBox, value == onValue);
+        },
+        [=, this](std::string& buffer) {
+            WriteElement(buffer, element, Checked(checkBox) ? onValue : offValue, 1);
+        });
+}
+
 void FileEditorForm::LinesSetting(const std::string& listElement, const std::string& itemElement,
                                   const std::string& textBox, Track track) {
     TrackIf(textBox, track);

@@ -178,6 +178,13 @@ class FileEditorForm : public FileEditorBase {
     void ChoiceSetting(const std::string& element, const std::string& defaultText,
                        std::vector<OptionValue> options, const std::string& unknownMessage = {},
                        Track track = Track::Yes);
+    // A check box that stands for one of two texts: checked exactly when the element holds `onValue` (exact
+    // comparison); written `onValue` or `offValue`. A value that is neither shows `unknownMessage` followed
+    // by the value, and the box shows it as `offValue`.
+    void TwoValueSetting(const std::string& element, const std::string& checkBox,
+                         const std::string& defaultText, const std::string& onValue,
+                         const std::string& offValue, const std::string& unknownMessage,
+                         Track track = Track::Yes);
     // A multi-line text box and a list element holding one `item` element per non-blank line, in order;
     // the list element is written also when empty.
     void LinesSetting(const std::string& listElement, const std::string& itemElement,

@@ -39,6 +39,12 @@ Control& Form::AddControl(const std::string& name, ControlKind kind, const std::
     return control;
 }
 
+Control& Form::AddLabelledTextBox(const std::string& label, const std::string& caption, const std::string& textBox,
+                                  const std::string& tooltip) {
+    AddControl(label, ControlKind::Label, caption, tooltip);
+    return AddControl(textBox, ControlKind::TextBox, "", tooltip);
+}
+
 void Form::Notify(const Control& control) {
     if (observer_) observer_->ControlChanged(control);
 }

@@ -132,6 +132,9 @@ public:
 protected:
     Control& AddControl(const std::string& name, ControlKind kind, const std::string& text = {},
                         const std::string& tooltip = {});
+    // A text box and the label that names it, both with the box's tooltip; returns the text box.
+    Control& AddLabelledTextBox(const std::string& label, const std::string& caption, const std::string& textBox,
+                                const std::string& tooltip);
     Control& mutableControl(const std::string& name);
 
     void OnClick(const std::string& name, std::function<void()> handler);
