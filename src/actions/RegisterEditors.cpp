@@ -5,7 +5,11 @@
 
 #include "actions/DetailedEditor.h"
 #include "actions/FrmCustom.h"
+#include "actions/FrmCopyToIMAPFolder.h"
 #include "actions/FrmForwardMessage.h"
+#include "actions/FrmMoveToSubfolder.h"
+#include "actions/FrmRuleUpdate.h"
+#include "actions/FrmWriteToRFC822.h"
 
 namespace pv {
 namespace {
@@ -19,6 +23,10 @@ DispositionEditorCreator Make() {
 std::map<std::string, DispositionEditorCreator> OwnForms() {
     return {
         {"frmForwardMessage", Make<FrmForwardMessage>()},
+        {"frmMoveToSubfolder", Make<FrmMoveToSubfolder>()},
+        {"frmCopyToIMAPFolder", Make<FrmCopyToIMAPFolder>()},
+        {"frmRuleUpdate", Make<FrmRuleUpdate>()},
+        {"frmWriteToRFC822", Make<FrmWriteToRFC822>()},
     };
 }
 
@@ -40,6 +48,15 @@ void RegisterBuiltInDispositionEditors() {
         });
     }
     RegisterDispositionEditor("frmCustom", Make<FrmCustom>());
+}
+
+std::vector<std::string> TypesWithOwnEditor() {
+    const auto ownForms = OwnForms();
+    std::vector<std::string> types;
+    for (const std::string& type : BuiltInDispositionTypes()) {
+        if (ownForms.count(BuiltInEditorFor(type))) types.push_back(type);
+    }
+    return types;
 }
 
 }  // namespace pv

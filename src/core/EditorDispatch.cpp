@@ -72,6 +72,12 @@ std::string BuiltInEditorFor(const std::string& typeName) {
     return std::string();
 }
 
+std::vector<std::string> BuiltInDispositionTypes() {
+    std::vector<std::string> types;
+    for (const auto& builtIn : kBuiltIns) types.push_back(builtIn.type);
+    return types;
+}
+
 void OpenDispositionEditor(Services& services, const IMasterLinks& master, CCatDisposition& disposition,
                            const std::string& typeName) {
     const std::string type = typeName == kUseRecordType ? disposition.Type : typeName;

@@ -2,6 +2,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/form.h"
 #include "core/services.h"
@@ -34,6 +35,8 @@ DispositionEditorCreator RegisteredDispositionEditor(const std::string& formName
 
 // The window that edits a disposition type built into the program, or "" for any other type.
 std::string BuiltInEditorFor(const std::string& typeName);
+// The disposition types built into the program, in the order the dispatch tests them.
+std::vector<std::string> BuiltInDispositionTypes();
 
 inline constexpr const char* kUseRecordType = "missing";
 

@@ -1,9 +1,14 @@
 #pragma once
 // A disposition file in a temporary folder with a "dispose" folder beside it, and a record pointing into it:
 // what every detailed editor test starts from.
+#include <map>
+#include <memory>
 #include <string>
 
+#include "actions/DetailedEditor.h"
+#include "actions/RegisterEditors.h"
 #include "core/EditorDispatch.h"
+#include "core/MasterLinks.h"
 #include "dispositions/CCatDisposition.h"
 #include "support/Scripted.h"
 #include "support/TestFiles.h"
@@ -41,6 +46,28 @@ struct DetailedEditorKit {
         editor.PassDispositionObject(record);
         return file;
     }
+};
+
+// The program's editors for one test; whatever was registered before comes back afterwards.
+class BuiltInEditors {
+  public:
+    BuiltInEditors() {
+        for (const auto& info : BuiltInDetailedEditors()) Save(info.formName);
+        Save("frmCustom");
+        RegisterBuiltInDispositionEditors();
+    }
+    ~BuiltInEditors() {
+        for (auto& [name, creator] : saved_) RegisterDispositionEditor(name, std::move(creator));
+    }
+    // The editor the dispatch opens for a built-in type.
+    std::unique_ptr<IDispositionEditor> EditorOf(const std::string& type, Services& services) const {
+        return RegisteredDispositionEditor(BuiltInEditorFor(type))(services, links_);
+    }
+
+  private:
+    void Save(const std::string& name) { saved_[name] = RegisteredDispositionEditor(name); }
+    std::map<std::string, DispositionEditorCreator> saved_;
+    MasterLinks links_;
 };
 
 }  // namespace pv::test

@@ -16,27 +16,11 @@
 namespace pv {
 namespace {
 
+using test::BuiltInEditors;
 using test::DetailedEditorKit;
 using test::ReadFile;
 using test::TestData;
 using test::WriteFile;
-
-// The program's editors for one test; whatever was registered before comes back afterwards.
-class BuiltInEditors {
-  public:
-    BuiltInEditors() {
-        for (const auto& info : BuiltInDetailedEditors()) Save(info.formName);
-        Save("frmCustom");
-        RegisterBuiltInDispositionEditors();
-    }
-    ~BuiltInEditors() {
-        for (auto& [name, creator] : saved_) RegisterDispositionEditor(name, std::move(creator));
-    }
-
-  private:
-    void Save(const std::string& name) { saved_[name] = RegisteredDispositionEditor(name); }
-    std::map<std::string, DispositionEditorCreator> saved_;
-};
 
 TEST(CustomDispositionEditor, ChosenFileGoesToTheRecordAndOpensInTheTextEditor) {
     DetailedEditorKit kit("Archive");

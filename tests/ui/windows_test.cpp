@@ -13,8 +13,12 @@
 #include <set>
 
 #include "UiTestSupport.h"
+#include "actions/FrmCopyToIMAPFolder.h"
 #include "actions/FrmCustom.h"
 #include "actions/FrmForwardMessage.h"
+#include "actions/FrmMoveToSubfolder.h"
+#include "actions/FrmRuleUpdate.h"
+#include "actions/FrmWriteToRFC822.h"
 #include "actions/FrmShowSQL.h"
 #include "actions/RegisterEditors.h"
 #include "core/password.h"
@@ -95,8 +99,12 @@ TEST(QtWindows, EveryLayoutShowsEveryControlOfItsLogicAndNoTextOfItsOwn) {
     FrmMonitor monitor(s.services);
     FrmChooseMonitorType monitorChooser(s.services);
     FrmCustomMonitor customMonitor(s.services);
-    std::vector<Form*> forms = {&main,   &mailbox, &dispositions,   &chooser,      &forward,
-                                &custom, &sql,     &monitor,        &monitorChooser, &customMonitor};
+    FrmMoveToSubfolder move(s.services);
+    FrmCopyToIMAPFolder copy(s.services);
+    FrmRuleUpdate rules(s.services);
+    FrmWriteToRFC822 rfc822(s.services);
+    std::vector<Form*> forms = {&main,    &mailbox,       &dispositions, &chooser, &forward, &custom, &sql,
+                                &monitor, &monitorChooser, &customMonitor, &move,  &copy,    &rules,  &rfc822};
     std::set<std::string> kinds;
     for (Form* form : forms) {
         FormWindow window(*form);
@@ -115,7 +123,9 @@ TEST(QtWindows, EveryLayoutShowsEveryControlOfItsLogicAndNoTextOfItsOwn) {
     }
     // Row layouts ("rowFields") are repeated inside a window, not windows of their own.
     for (const auto& [kind, setup] : ui::WindowLayouts()) {
-        if (kind.rfind("row", 0) != 0) EXPECT_TRUE(kinds.count(kind)) << kind << " has no logic";
+        if (kind.rfind("row", 0) != 0) {
+            EXPECT_TRUE(kinds.count(kind)) << kind << " has no logic";
+        }
     }
 }
 

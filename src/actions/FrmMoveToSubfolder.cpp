@@ -1,0 +1,29 @@
+#include "actions/FrmMoveToSubfolder.h"
+
+namespace pv {
+
+bool HasFolderSeparator(const std::string& name) {
+    return name.find_first_of("/\\") != std::string::npos;
+}
+
+FrmMoveToSubfolder::FrmMoveToSubfolder(Services& services)
+    : DetailedEditorForm(services, DetailedEditorInfoFor("frmMoveToSubfolder")) {
+    const std::string subfolderTip =
+        "The name of the subfolder (of the folder being scanned) that you want messages to be placed into";
+    AddLabelledTextBox("Label1", "Subfolder name:", "txtSubfolder", subfolderTip);
+    AddControl("chkPutMessageGUIDInSubject", ControlKind::CheckBox, "Put Message GUID in subject",
+               kGuidInSubjectTip);
+    AddControl("chkMarkAsUnread", ControlKind::CheckBox, "Mark as Unread after Moving");
+
+    // The file, in the order it is written; each check sits where the save meets it.
+    TextSetting("Subfolder", "txtSubfolder", "");
+    Check([this] { return HasFolderSeparator(Text("txtSubfolder")); }, kSingleLevelSubfolder);
+    FlagSetting("PutMessageGUIDInSubject", "chkPutMessageGUIDInSubject", "0");
+    FlagSetting("MarkAsUnread", "chkMarkAsUnread", "0");
+    Check(
+        [this] { return Checked("chkPutMessageGUIDInSubject") && Checked("chkMarkAsUnread"); },
+        "Postvane cannot currently support both putting the GUID in the subject and marking the messages as "
+        "unread; please uncheck one of those options.");
+}
+
+}  // namespace pv

@@ -1,0 +1,22 @@
+#pragma once
+#include "actions/DetailedEditor.h"
+
+namespace pv {
+
+// The editor of a Move To Subfolder disposition's file: the subfolder of the scanned folder that messages
+// move into, and whether they are marked unread or get their GUID in the subject.
+class FrmMoveToSubfolder : public DetailedEditorForm {
+  public:
+    explicit FrmMoveToSubfolder(Services& services);
+};
+
+// Whether a folder name has more than one level: the server takes a single subfolder only.
+bool HasFolderSeparator(const std::string& name);
+
+inline constexpr const char* kSingleLevelSubfolder =
+    "Postvane only supports a single level subfolder, please remove all slashes from the subfolder name";
+inline constexpr const char* kGuidInSubjectTip =
+    "If this is checked, some debugging information is placed into the subject of the message before moving "
+    "it.  You should leave this unchecked unless you are debugging or testing the system";
+
+}  // namespace pv

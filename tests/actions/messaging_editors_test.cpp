@@ -1,0 +1,250 @@
+// The Move To Subfolder, Copy To IMAP Folder, Rule Update and Write To RFC-822 editors: each opened the way
+// the dispatch opens it, on files with every element set, with elements missing or empty, and with each
+// check.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "actions/DetailedEditorKit.h"
+#include "core/password.h"
+
+namespace pv {
+namespace {
+
+using test::BuiltInEditors;
+using test::CrLf;
+using test::DetailedEditorKit;
+using test::ReadFile;
+using test::TestData;
+
+// A kit whose record is opened by the type's own editor.
+struct Opened {
+    explicit Opened(const std::string& type) : kit(type), editor(editors.EditorOf(type, kit.s.services)) {}
+    FileEditorForm& form() { return dynamic_cast<FileEditorForm&>(editor->window()); }
+    void Open() { editor->PassDispositionObject(kit.record); }
+    // Places `bytes` as dispose/<name> and opens the editor on it.
+    std::string OpenOn(const std::string& name, const std::string& bytes) {
+        const std::string file = kit.Place(name, bytes);
+        Open();
+        return file;
+    }
+    // Saves, expecting "Saved".
+    bool Save() {
+        kit.s.prompts.ExpectMessage("Saved");
+        return form().SaveFile();
+    }
+    // Saves, expecting the check's message and nothing written.
+    void Refused(const std::string& message) {
+        const std::string before = ReadFile(form().GetConfigFilePath());
+        kit.s.prompts.ExpectMessage(message);
+        EXPECT_FALSE(form().SaveFile()) << message;
+        EXPECT_EQ(ReadFile(form().GetConfigFilePath()), before);
+    }
+
+    BuiltInEditors editors;
+    DetailedEditorKit kit;
+    std::unique_ptr<IDispositionEditor> editor;
+};
+
+std::string FileWith(const std::string& elements) {
+    return "<Disposition>" + elements + "</Disposition>";
+}
+
+TEST(MessagingEditors, AFileWithEverySettingComesBackByteForByte) {
+    const struct {
+        const char* type;
+        const char* key;
+        const char* caption;
+    } cases[] = {
+        {"MoveToSubfolder", "movetosubfolder", "Edit MoveToSubfolder Disposition Configuration"},
+        {"CopyToIMAPFolder", "copytoimapfolder", "Edit CopyToIMAPFolder Disposition Configuration"},
+        {"RuleUpdate", "ruleupdate", "Edit RuleUpdate Disposition Configuration"},
+        {"WriteRFC822File", "writerfc822", "Edit Write To RFC822 File Disposition Configuration"},
+    };
+    for (const auto& c : cases) {
+        Opened opened(c.type);
+        std::filesystem::create_directories(opened.kit.Dispose("active/backup"));
+        std::filesystem::create_directories(opened.kit.Dispose("rfc822"));
+        const std::string data = TestData(std::string("actions/") + c.key + "/full.xml");
+        const std::string file = opened.OpenOn(std::string("full.") + c.key + ".xml", ReadFile(data));
+        EXPECT_EQ(opened.form().caption(), c.caption);
+        EXPECT_EQ(opened.form().lastLoad(), FileLoad::Loaded) << c.type;
+        EXPECT_FALSE(opened.form().changed()) << c.type;
+        ASSERT_TRUE(opened.Save()) << c.type;
+        EXPECT_EQ(ReadFile(file), ReadFile(data)) << c.type;
+        EXPECT_FALSE(opened.kit.record.Changed) << c.type;
+    }
+}
+
+TEST(MessagingEditors, MoveToSubfolderDefaultsEmptyElementsAndItsTwoChecks) {
+    Opened move("MoveToSubfolder");
+    const std::string file = move.OpenOn("m.movetosubfolder.xml",
+                                         FileWith("<Subfolder></Subfolder><MarkAsUnread>yes</MarkAsUnread>"));
+    FileEditorForm& form = move.form();
+    EXPECT_EQ(form.Text("txtSubfolder"), "");
+    EXPECT_FALSE(form.Checked("chkPutMessageGUIDInSubject"));
+    EXPECT_TRUE(form.Checked("chkMarkAsUnread"));
+
+    // A name with a backslash anywhere is refused first; then the two options that exclude each other.
+    form.UserSetText("txtSubfolder", "\\Done");
+    form.UserClick("chkPutMessageGUIDInSubject");
+    EXPECT_TRUE(form.changed());
+    move.Refused(
+        "Postvane only supports a single level subfolder, please remove all slashes from the subfolder name");
+    form.UserSetText("txtSubfolder", "");
+    move.Refused(
+        "Postvane cannot currently support both putting the GUID in the subject and marking the messages as "
+        "unread; "
+        "please uncheck one of those options.");
+    form.UserClick("chkMarkAsUnread");
+    ASSERT_TRUE(move.Save());
+    EXPECT_EQ(ReadFile(file), CrLf({"<Disposition>", "\t<Subfolder></Subfolder>",
+                                    "\t<PutMessageGUIDInSubject>1</PutMessageGUIDInSubject>",
+                                    "\t<MarkAsUnread>0</MarkAsUnread>", "</Disposition>", ""}));
+}
+
+TEST(MessagingEditors, CopyToIMAPFolderNewFileSavesItsDefaultsWithTheEmptyPasswordScrambled) {
+    Opened copy("CopyToIMAPFolder");
+    const std::string file = copy.kit.OpenOnNewFile(*copy.editor, "new.copytoimapfolder.xml");
+    FileEditorForm& form = copy.form();
+    EXPECT_EQ(copy.kit.s.dialogs.requests.at(0).filter,
+              "Copy To Imap Folder config files(*.copytoimapfolder.xml)|*.copytoimapfolder.xml|All xml "
+              "files(*.xml)|*.xml");
+    EXPECT_EQ(form.Text("txtDomain") + "|" + form.Text("txtUser") + "|" + form.Text("txtAlias"),
+              "Your Domain|Your User|Your Alias");
+    EXPECT_TRUE(form.control("txtPassword").password);
+    ASSERT_TRUE(copy.Save());
+    EXPECT_EQ(ReadFile(file),
+              CrLf({"<Disposition>", "\t<Host>Your Mail Server</Host>", "\t<Port>-1</Port>",
+                    "\t<Protocol>imap</Protocol>", "\t<User>Your Domain\\Your User\\Your Alias</User>",
+                    "\t<Password>7qhw3pzk</Password>", "\t<Subfolder>INBOX</Subfolder>",
+                    "\t<PutMessageGUIDInSubject>0</PutMessageGUIDInSubject>", "</Disposition>", ""}));
+}
+
+TEST(MessagingEditors, CopyToIMAPFolderKeepsThePasswordScrambledAndTheAccountInOneElement) {
+    Opened copy("CopyToIMAPFolder");
+    const std::string file = copy.OpenOn("c.copytoimapfolder.xml",
+                                         FileWith("<Port></Port><Subfolder></Subfolder><User>a\\b</User>"));
+    FileEditorForm& form = copy.form();
+    // Present but empty stays empty; two pieces are the user and the alias.
+    EXPECT_EQ(form.Text("txtPort") + "|" + form.Text("txtSubfolder"), "|");
+    EXPECT_EQ(form.Text("txtDomain") + "|" + form.Text("txtUser") + "|" + form.Text("txtAlias"), "|a|b");
+
+    form.UserSetText("txtPassword", "S3cret pass");
+    form.UserSetText("txtDomain", "CORP");
+    form.UserSetText("txtUser", "jsmith");
+    form.UserSetText("txtAlias", "");
+    form.UserClick("chkImaps");
+    ASSERT_TRUE(copy.Save());
+    const std::string written = ReadFile(file);
+    EXPECT_EQ(written.find("S3cret"), std::string::npos) << written;
+    EXPECT_NE(written.find("\t<Password>" + ScramblePassword("S3cret pass", copy.kit.s.prompts) +
+                           "</Password>\r\n"),
+              std::string::npos);
+    EXPECT_NE(written.find(
+                  "\t<Port></Port>\r\n\t<Protocol>imaps</Protocol>\r\n\t<User>CORP\\jsmith\\jsmith</User>"),
+              std::string::npos)
+        << written;
+    form.UserSetText("txtPassword", "typed over");
+    form.UserClick("cmdReload");
+    EXPECT_EQ(form.Text("txtPassword"), "S3cret pass");
+    EXPECT_EQ(form.Text("txtAlias"), "jsmith");
+
+    // A user box holding "name\alias" alone is written as typed and read back as user and alias.
+    form.UserSetText("txtDomain", "");
+    form.UserSetText("txtAlias", "");
+    form.UserSetText("txtUser", "name\\alias");
+    ASSERT_TRUE(copy.Save());
+    form.UserClick("cmdReload");
+    EXPECT_EQ(form.Text("txtUser") + "|" + form.Text("txtAlias"), "name|alias");
+}
+
+TEST(MessagingEditors, CopyToIMAPFolderChecksTheSubfolderBeforeTheServerAndTheUser) {
+    Opened copy("CopyToIMAPFolder");
+    copy.OpenOn("c.copytoimapfolder.xml", FileWith("<Host></Host><User></User><Subfolder>a/b</Subfolder>"));
+    FileEditorForm& form = copy.form();
+    EXPECT_EQ(form.Text("txtUser"), "");
+    copy.Refused(
+        "Postvane only supports a single level subfolder, please remove all slashes from the subfolder name");
+    form.UserSetText("txtSubfolder", "ab");
+    copy.Refused("Mail Server is missing");
+    form.UserSetText("txtHost", " ");
+    copy.Refused("Username is missing");
+    // The user box alone counts: a domain and an alias do not make an account.
+    form.UserSetText("txtDomain", "CORP");
+    form.UserSetText("txtAlias", "shared");
+    copy.Refused("Username is missing");
+    form.UserSetText("txtUser", "u");
+    EXPECT_TRUE(copy.Save());
+}
+
+TEST(MessagingEditors, CopyToIMAPFolderSaysSoWhenItCannotShowTheProtocol) {
+    Opened copy("CopyToIMAPFolder");
+    const std::string file = copy.kit.Place("p.copytoimapfolder.xml", FileWith("<Protocol>IMAPS</Protocol>"));
+    copy.kit.s.prompts.ExpectMessage("Unrecognized Protocol=IMAPS");
+    copy.Open();
+    EXPECT_FALSE(copy.form().Checked("chkImaps"));
+    EXPECT_FALSE(copy.form().changed());
+    ASSERT_TRUE(copy.Save());
+    EXPECT_NE(ReadFile(file).find("\t<Protocol>imap</Protocol>\r\n"), std::string::npos);
+}
+
+TEST(MessagingEditors, RuleUpdateNeedsBothFoldersAndStoresThemRelativeToItsFile) {
+    Opened rules("RuleUpdate");
+    const std::string file = rules.kit.OpenOnNewFile(*rules.editor, "r.ruleupdate.xml");
+    FileEditorForm& form = rules.form();
+    EXPECT_EQ(form.Text("txtDirectory") + "|" + form.Text("txtBackupDirectory"), "|");
+    EXPECT_TRUE(form.Checked("chkRestart"));
+    rules.Refused("The directory for the new rules must exist");
+
+    // A full path below the file's folder is stored with "+", and read back so.
+    std::filesystem::create_directories(rules.kit.Dispose("active/old"));
+    form.UserSetText("txtDirectory", rules.kit.Dispose("active"));
+    rules.Refused("The backup directory must exist");
+    form.UserSetText("txtBackupDirectory", rules.kit.Dispose("gone"));
+    rules.Refused("The backup directory must exist");
+    form.UserSetText("txtBackupDirectory", "+/active/old");
+    ASSERT_TRUE(rules.Save());
+    EXPECT_EQ(ReadFile(file), CrLf({"<Disposition>", "\t<Directory>+/active</Directory>",
+                                    "\t<BackupDirectory>+/active/old</BackupDirectory>",
+                                    "\t<Restart>1</Restart>", "</Disposition>", ""}));
+    form.UserClick("cmdReload");
+    EXPECT_EQ(form.Text("txtDirectory"), "+/active");
+
+    // An empty Restart element reads as checked and is written back as "1".
+    rules.OpenOn("r.ruleupdate.xml", FileWith("<Directory>+/active</Directory><BackupDirectory>+/active/old"
+                                              "</BackupDirectory><Restart></Restart>"));
+    EXPECT_TRUE(form.Checked("chkRestart"));
+}
+
+TEST(MessagingEditors, WriteToRFC822KeepsTheFieldNameAndChecksOnlyTheRoot) {
+    Opened rfc822("WriteRFC822File");
+    const std::string file = rfc822.kit.OpenOnNewFile(*rfc822.editor, "w.writerfc822.xml");
+    FileEditorForm& form = rfc822.form();
+    EXPECT_EQ(
+        form.Text("txtDirectory") + "|" + form.Text("txtNumSubfolders") + "|" + form.KeptValue("FieldName"),
+        "./output/rfc822|2|MessageObject");
+    // The default root lies below the program's folder, so it must exist there.
+    rfc822.Refused("The root directory must exist");
+    std::filesystem::create_directories(rfc822.kit.dir / "output/rfc822");
+    form.UserSetText("txtNumSubfolders", "two");
+    ASSERT_TRUE(rfc822.Save());
+    EXPECT_EQ(ReadFile(file), CrLf({"<Disposition>", "\t<RootDirectory>./output/rfc822</RootDirectory>",
+                                    "\t<NumberOfSubfolderLevels>two</NumberOfSubfolderLevels>",
+                                    "\t<FieldName>MessageObject</FieldName>", "</Disposition>", ""}));
+    form.UserSetText("txtDirectory", "");
+    rfc822.Refused("The root directory must exist");
+
+    // Empty elements stay empty, the one without a control too.
+    rfc822.OpenOn("w.writerfc822.xml",
+                  FileWith("<RootDirectory>./output/rfc822</RootDirectory>"
+                           "<NumberOfSubfolderLevels></NumberOfSubfolderLevels><FieldName></FieldName>"));
+    ASSERT_TRUE(rfc822.Save());
+    EXPECT_EQ(ReadFile(file), CrLf({"<Disposition>", "\t<RootDirectory>./output/rfc822</RootDirectory>",
+                                    "\t<NumberOfSubfolderLevels></NumberOfSubfolderLevels>",
+                                    "\t<FieldName></FieldName>", "</Disposition>", ""}));
+}
+
+}  // namespace
+}  // namespace pv
