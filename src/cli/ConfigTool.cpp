@@ -3,6 +3,7 @@
 #include <istream>
 #include <ostream>
 
+#include "actions/RegisterEditors.h"
 #include "cli/CheckCommand.h"
 #include "cli/ResaveCommand.h"
 #include "cli/StreamPrompts.h"
@@ -32,8 +33,8 @@ constexpr const char* kUsage =
     "                             nothing. The root element tells the kind of file: a master file\n"
     "                             (ResponseHandler), a disposition configuration file (Dispositions,\n"
     "                             needs --master for its catalogues), a detailed disposition file\n"
-    "                             (Disposition, needs --type, for example --type ForwardMessage), or a\n"
-    "                             monitor configuration file (Monitors)\n"
+    "                             (Disposition, needs --type, for example --type ForwardMessage; the types\n"
+    "                             are listed below), or a monitor configuration file (Monitors)\n"
     "  check MASTER               load the master file and run, changing nothing, the mailbox editor's\n"
     "                             checks on every mailbox, the save checks of its disposition file, and\n"
     "                             those of every detailed file it names whose type has an editor; then the\n"
@@ -68,7 +69,9 @@ int RunTool(const std::vector<std::string>& args, std::istream& in, std::ostream
     if (args.empty()) return Usage(err, "no command given");
     const std::string& command = args[0];
     if (command == "--help" || command == "-h" || command == "help") {
-        out << kUsage;
+        out << kUsage << "\nDetailed disposition files the tool reads and checks (resave --type TYPE):\n ";
+        for (const std::string& type : TypesWithOwnEditor()) out << " " << type;
+        out << "\n";
         return kExitOk;
     }
     if (command == "--version") {

@@ -5,9 +5,9 @@
 #include <QPixmap>
 #include <filesystem>
 #include <iostream>
+#include <map>
+#include <memory>
 
-#include "actions/FrmCustom.h"
-#include "actions/FrmForwardMessage.h"
 #include "cli/StreamPrompts.h"
 #include "core/EditorDispatch.h"
 #include "core/HeadlessServices.h"
@@ -110,23 +110,22 @@ int RenderScreenshots(const std::string& folder, const std::string& commandLineT
             FrmChooseType chooser(services, main);
             if (chooser.PassDispositionObject(fresh)) renderer.Shoot(chooser, "frmChooseType");
 
-            // Every Forward Message disposition of the file, and the first custom one.
-            int forwards = 0;
-            bool custom = false;
+            // The detailed editor of each disposition of the file, through the dispatch's own choice of window:
+            // up to three of each window, numbered in file order.
+            std::map<std::string, int> shots;
             for (const auto& category : dispositions.configuration().Categories()) {
                 for (const CCatDisposition& disposition : category.Dispositions) {
+                    const auto& types = dispositions.configuration().Types();
+                    std::string form = BuiltInEditorFor(disposition.Type);
+                    if (form.empty() && types.RequiresDetailedFile(disposition.Type).value_or(false)) form = "frmCustom";
+                    const DispositionEditorCreator creator = RegisteredDispositionEditor(form);
+                    if (!creator) continue;
                     CCatDisposition copy = disposition;
-                    if (copy.Type == "ForwardMessage" && forwards < 3) {
-                        FrmForwardMessage editor(services);
-                        editor.PassDispositionObject(copy);
-                        renderer.Shoot(editor, "frmForwardMessage-" + std::to_string(++forwards));
-                    } else if (!custom && BuiltInEditorFor(copy.Type).empty() &&
-                               dispositions.configuration().Types().RequiresDetailedFile(copy.Type).value_or(false)) {
-                        FrmCustom editor(services);
-                        editor.PassDispositionObject(copy);
-                        renderer.Shoot(editor, "frmCustom");
-                        custom = true;
-                    }
+                    const std::unique_ptr<IDispositionEditor> editor = creator(services, main);
+                    int& shot = shots[editor->window().kind()];
+                    if (shot == 3) continue;
+                    editor->PassDispositionObject(copy);
+                    renderer.Shoot(editor->window(), editor->window().kind() + "-" + std::to_string(++shot));
                 }
             }
         }

@@ -43,6 +43,14 @@ TEST_F(SampleTool, EveryKindOfSampleFileComesBackByteForByte) {
         {{"resave", "--stdout", "--type", "ForwardMessage", "config/dispose/oncall-relay.forward.xml"},
          "dispose/oncall-relay.forward.xml"},
         {{"resave", "--stdout", "config/monitor.xml"}, "monitor.xml"},
+        {{"resave", "--stdout", "--type", "MoveToSubfolder", "config/dispose/support.movetosubfolder.xml"},
+         "dispose/support.movetosubfolder.xml"},
+        {{"resave", "--stdout", "--type", "CopyToIMAPFolder", "config/dispose/escalation.copytoimapfolder.xml"},
+         "dispose/escalation.copytoimapfolder.xml"},
+        {{"resave", "--stdout", "--type", "RuleUpdate", "config/dispose/vendor.ruleupdate.xml"},
+         "dispose/vendor.ruleupdate.xml"},
+        {{"resave", "--stdout", "--type", "WriteRFC822File", "config/dispose/everything.writerfc822.xml"},
+         "dispose/everything.writerfc822.xml"},
     };
     for (const auto& c : cases) {
         const auto run = Run(c.args);
@@ -133,6 +141,35 @@ TEST_F(SampleTool, CheckNamesTheMailboxFileAndCategoryOfEveryFailure) {
               std::string::npos)
         << run.out;
     EXPECT_EQ(run.out.find("Detailed disposition file is missing or incorrect"), std::string::npos);
+}
+
+TEST_F(SampleTool, TheMessagingEditorsRefuseAndReportWhatTheirChecksFind) {
+    const auto help = Run({"--help"});
+    EXPECT_NE(help.out.find("ForwardMessage MoveToSubfolder CopyToIMAPFolder RuleUpdate WriteRFC822File"),
+              std::string::npos)
+        << help.out;
+
+    // The backup folder of the sample's rule update has gone: resave refuses and writes nothing.
+    fs::remove_all(file("rules-backup"));
+    const std::string rules = ReadFile(file("dispose/vendor.ruleupdate.xml"));
+    const auto refused = Run({"resave", "--type", "RuleUpdate", "config/dispose/vendor.ruleupdate.xml"});
+    EXPECT_EQ(std::tie(refused.status, refused.out, refused.err),
+              std::make_tuple(1, std::string(), std::string("The backup directory must exist\n")));
+    EXPECT_EQ(ReadFile(file("dispose/vendor.ruleupdate.xml")), rules);
+
+    std::string copy = ReadFile(file("dispose/escalation.copytoimapfolder.xml"));
+    copy.replace(copy.find("<Subfolder>Escalations</Subfolder>"), 34, "<Subfolder>Team/Escalations</Subfolder>");
+    test::WriteFile(file("dispose/escalation.copytoimapfolder.xml"), copy);
+    const auto run = Run({"check", "config/master.xml"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("Support: +/dispose/vendor.ruleupdate.xml: Support: The backup directory must exist\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("Support: +/dispose/escalation.copytoimapfolder.xml: SupportUrgent: Postvane only "
+                           "supports a single level subfolder, please remove all slashes from the subfolder name\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(ReadFile(file("dispose/escalation.copytoimapfolder.xml")), copy);
 }
 
 TEST_F(SampleTool, CheckReportsTheMonitorFileAndTheMonitorsWhoseFilesAreMissing) {
