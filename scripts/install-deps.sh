@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libpugixml-dev libgtest-dev
+  libxml2-dev libgtest-dev
   libxml2-utils          # xmllint, the benchmark's yardstick
   xvfb xauth fonts-dejavu-core
 )

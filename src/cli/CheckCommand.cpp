@@ -127,7 +127,9 @@ int RunCheck(const std::string& masterArgument, std::ostream& out, std::ostream&
     MasterConfiguration master;
     master.MasterFilePath = CommandLineMasterPath(masterArgument, environment.currentDirectory);
     const auto loaded = master.Load(paths, loadPrompts);
-    bool failed = loaded.outcome != MasterConfiguration::LoadOutcome::Complete || !loaded.wellFormed;
+    // Whatever the master's load had to say (a file read as Windows-1252, say) is worth a failing check.
+    bool failed = loaded.outcome != MasterConfiguration::LoadOutcome::Complete || !loaded.wellFormed ||
+                  loadPrompts.messagesShown > 0;
     if (loaded.outcome == MasterConfiguration::LoadOutcome::Missing) return 1;
 
     const MasterLinks links = LinksOf(master, paths);

@@ -6,7 +6,6 @@
 #include "cli/ConfigTool.h"
 #include "cli/StreamPrompts.h"
 #include "core/MasterLinks.h"
-#include "core/encoding.h"
 #include "core/errors.h"
 #include "core/paths.h"
 #include "core/platform.h"
@@ -21,31 +20,6 @@ namespace {
 constexpr int kOk = 0;
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
-
-// The name of the first element of an XML text, after any declaration, comments and document type; "" when
-// there is none to be found.
-std::string RootElementName(const std::string& text) {
-    size_t pos = 0;
-    while ((pos = text.find('<', pos)) != std::string::npos) {
-        if (text.compare(pos, 4, "<!--") == 0) {
-            pos = text.find("-->", pos);
-            if (pos == std::string::npos) return std::string();
-            continue;
-        }
-        if (text.compare(pos, 2, "<?") == 0 || text.compare(pos, 2, "<!") == 0) {
-            pos = text.find('>', pos);
-            if (pos == std::string::npos) return std::string();
-            continue;
-        }
-        size_t end = pos + 1;
-        while (end < text.size() && text[end] != '>' && text[end] != '/' && text[end] != ' ' && text[end] != '\t' &&
-               text[end] != '\r' && text[end] != '\n') {
-            ++end;
-        }
-        return text.substr(pos + 1, end - pos - 1);
-    }
-    return std::string();
-}
 
 int NotWritten(std::ostream& err, const std::string& path) {
     err << "Not written: " << path << " could not be read.\n";
@@ -70,7 +44,14 @@ int ResaveMaster(const std::string& path, bool toStdout, std::ostream& out, std:
     MasterConfiguration master;
     if (!LoadMaster(master, path, paths, prompts)) return NotWritten(err, path);
     const std::string referringFile = paths.MakeAbsolutePath(master.MasterFilePath);
-    if (toStdout) return Print(out, master.WriteText(referringFile, paths, prompts) + "\r\n");
+    if (toStdout) {
+        try {
+            return Print(out, master.WriteText(referringFile, paths, prompts) + "\r\n");
+        } catch (const AppError& error) {
+            prompts.ShowMessage(FormatError("Error saving=", error));
+            return kFailed;
+        }
+    }
     return master.Save(referringFile, paths, prompts) ? kOk : kFailed;
 }
 
@@ -151,17 +132,16 @@ int RunResave(const ResaveOptions& options, std::ostream& out, std::ostream& err
         return NotWritten(err, path);
     }
     // The root element tells the kind of file; the loader of that kind then reads it (and reports a file
-    // that is not well-formed).
+    // that is not well-formed past its root's start tag).
     std::string root;
     try {
-        root = RootElementName(DecodeFileText(platform::ReadFileBytes(path)));
+        root = ReadRootElementName(path);
+        if (root.empty()) {
+            if (ReportLoad(path, LoadXmlFile(path), prompts)) err << path << ": no root element\n";
+            return NotWritten(err, path);
+        }
     } catch (const AppError& error) {
         prompts.ShowMessage(FormatError("Unexpected error in LoadFile=", error));
-        return NotWritten(err, path);
-    }
-    if (root.empty()) {
-        const XmlFile file = ParseXmlText(DecodeFileText(platform::ReadFileBytes(path)));
-        if (!ReportIfMalformed(path, file, prompts)) err << path << ": no root element\n";
         return NotWritten(err, path);
     }
     if (root == "ResponseHandler") return ResaveMaster(path, options.toStdout, out, err, paths, prompts);

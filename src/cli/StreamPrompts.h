@@ -10,7 +10,10 @@ namespace pv {
 class StreamPrompts : public IPrompts {
 public:
     explicit StreamPrompts(std::ostream& stream) : stream_(stream) {}
-    void ShowMessage(const std::string& text) override { stream_ << text << '\n'; }
+    void ShowMessage(const std::string& text) override {
+        stream_ << text << '\n';
+        ++messagesShown;
+    }
     Answer AskYesNo(const std::string& text, const std::string&) override {
         stream_ << text << " [answered No]\n";
         return Answer::No;
@@ -19,6 +22,8 @@ public:
         stream_ << text << " [answered Cancel]\n";
         return Answer::Cancel;
     }
+
+    size_t messagesShown = 0;
 
 private:
     std::ostream& stream_;

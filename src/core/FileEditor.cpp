@@ -114,8 +114,7 @@ FileLoad FileEditorForm::LoadFile() {
         try {
             file = LoadXmlFile(path);
             // A damaged file shows defaults; saying so keeps the next save from replacing it unnoticed.
-            outcome =
-                ReportIfMalformed(path, file, services_.prompts) ? FileLoad::Malformed : FileLoad::Loaded;
+            outcome = ReportLoad(path, file, services_.prompts) ? FileLoad::Loaded : FileLoad::Malformed;
         } catch (const AppError& error) {
             services_.prompts.ShowMessage(FormatError("Unexpected error in LoadFile=", error));
             outcome = FileLoad::Unreadable;
@@ -146,6 +145,9 @@ std::optional<std::string> FileEditorForm::BuildFileText() {
         }
     } catch (const SaveRefused& refused) {
         services_.prompts.ShowMessage(refused.message);
+        return std::nullopt;
+    } catch (const AppError& error) {
+        services_.prompts.ShowMessage(FormatError("Error saving=", error));
         return std::nullopt;
     }
     WriteCloseTag(buffer, setup().root, 0);

@@ -73,7 +73,7 @@ char32_t NextCodePoint(std::string_view text, size_t& pos) {
     return cp;
 }
 
-bool IsValidUtf8(std::string_view bytes) {
+size_t FirstInvalidUtf8(std::string_view bytes) {
     size_t pos = 0;
     while (pos < bytes.size()) {
         // Configuration files are nearly all ASCII: skip it a word at a time.
@@ -91,14 +91,25 @@ bool IsValidUtf8(std::string_view bytes) {
         }
         const size_t before = pos;
         NextCodePoint(bytes, pos);
-        if (pos == before + 1) return false;  // a multi-byte lead always advances by more than one
+        if (pos == before + 1) return before;  // a multi-byte lead always advances by more than one
     }
-    return true;
+    return std::string_view::npos;
 }
 
-std::string DecodeFileText(std::string_view bytes) {
-    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-    if (IsValidUtf8(bytes)) return std::string(bytes);
+bool IsValidUtf8(std::string_view bytes) {
+    return FirstInvalidUtf8(bytes) == std::string_view::npos;
+}
+
+bool HoldsMultiByteUtf8(std::string_view bytes) {
+    for (size_t pos = 0; pos < bytes.size();) {
+        const size_t before = pos;
+        NextCodePoint(bytes, pos);
+        if (pos > before + 1) return true;
+    }
+    return false;
+}
+
+std::string Windows1252ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 8);
     for (const char c : bytes) {

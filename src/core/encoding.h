@@ -5,11 +5,14 @@
 
 namespace pv {
 
-// Text of a configuration file as UTF-8: a UTF-8 byte-order mark is dropped, and a file that is not valid
-// UTF-8 is taken as Windows-1252, so older files keep their accented letters.
-std::string DecodeFileText(std::string_view bytes);
+// Windows-1252 text as UTF-8; the five bytes that code page leaves unassigned keep their C1 code points.
+std::string Windows1252ToUtf8(std::string_view bytes);
 
 bool IsValidUtf8(std::string_view bytes);
+// The offset of the first byte that is not part of a UTF-8 character, or npos.
+size_t FirstInvalidUtf8(std::string_view bytes);
+// Whether the bytes hold at least one UTF-8 character of more than one byte.
+bool HoldsMultiByteUtf8(std::string_view bytes);
 
 // Decodes the code point starting at text[pos] and advances pos; an invalid byte yields its own value.
 char32_t NextCodePoint(std::string_view text, size_t& pos);

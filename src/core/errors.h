@@ -15,6 +15,7 @@ enum ErrorNumber : int {
     kErrUnknownType = 380,
     kErrDuplicateKey = 457,
     kErrInvalidName = 1001,
+    kErrUnwritableValue = 1002,
 };
 
 // An error raised while reading or writing configuration; the message boxes show its number and description.

@@ -84,14 +84,17 @@ std::string NativePath(const std::string& path) {
 #endif
 }
 
-std::string ReadFileBytes(const std::string& path) {
+std::string ReadFileBytes(const std::string& path, size_t maxBytes) {
     std::ifstream in(ToPath(NativePath(path)), std::ios::binary);
     if (!in) {
         throw AppError(kErrFileAccess, "Cannot open " + path + ": " + std::strerror(errno));
     }
     std::string bytes;
     in.seekg(0, std::ios::end);
-    const auto size = in.tellg();
+    std::streamoff size = in.tellg();
+    if (maxBytes != std::string::npos && size > static_cast<std::streamoff>(maxBytes)) {
+        size = static_cast<std::streamoff>(maxBytes);
+    }
     if (size > 0) {
         bytes.resize(static_cast<size_t>(size));
         in.seekg(0, std::ios::beg);

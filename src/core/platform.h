@@ -25,8 +25,8 @@ std::string ExecutableDirectory(const char* argv0);
 // Native form of a configuration path: on Linux a "\" kept in an older file is a folder separator.
 std::string NativePath(const std::string& path);
 
-// Reads a whole file; throws AppError with a readable description when it cannot.
-std::string ReadFileBytes(const std::string& path);
+// Reads a whole file, or its first maxBytes; throws AppError with a readable description when it cannot.
+std::string ReadFileBytes(const std::string& path, size_t maxBytes = std::string::npos);
 // Replaces the file with the given bytes through a temporary file in the same folder and a rename,
 // keeping the old file's permission bits; throws AppError and leaves nothing behind on failure.
 void ReplaceFileAtomically(const std::string& path, const std::string& bytes);

@@ -1,9 +1,9 @@
 #include "core/xml.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "core/encoding.h"
-#include "core/errors.h"
 #include "core/platform.h"
 #include "core/prompts.h"
 
@@ -14,44 +14,135 @@ bool IsXmlSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-std::string Trim(std::string text) {
-    size_t begin = 0;
-    while (begin < text.size() && IsXmlSpace(text[begin])) ++begin;
-    size_t end = text.size();
-    while (end > begin && IsXmlSpace(text[end - 1])) --end;
-    if (begin == 0 && end == text.size()) return text;
-    return text.substr(begin, end - begin);
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && IsXmlSpace(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsXmlSpace(text.back())) text.remove_suffix(1);
+    return text;
 }
 
-// Character data that is an element's first child is kept in the element itself rather than in a node of
-// its own: a large master file then needs half the nodes, and reads its values without a step down.
-constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_embed_pcdata;
+}  // namespace
 
-void AppendDescendantText(XmlNode node, std::string& out) {
-    out += node.value();
-    for (XmlNode child = node.first_child(); child; child = child.next_sibling()) {
-        const auto type = child.type();
-        if (type == pugi::node_pcdata || type == pugi::node_cdata) {
-            out += child.value();
-        } else if (type == pugi::node_element) {
-            AppendDescendantText(child, out);
-        }
+// --- the node -------------------------------------------------------------------------------------------
+
+std::string_view XmlNode::Name() const {
+    if (!document_ || index_ == 0) return {};
+    return document_->names_[document_->nodes_[index_].name];
+}
+
+XmlNode XmlNode::Parent() const {
+    if (!document_ || index_ == 0) return {};
+    return XmlNode(document_, document_->nodes_[index_].parent);
+}
+
+XmlNode XmlNode::DocumentNode() const {
+    return document_ ? document_->Root() : XmlNode();
+}
+
+XmlNode XmlNode::FirstChild() const {
+    if (!document_) return {};
+    const uint32_t child = document_->nodes_[index_].firstChild;
+    return child == XmlDocument::kNone ? XmlNode() : XmlNode(document_, child);
+}
+
+XmlNode XmlNode::NextSibling() const {
+    if (!document_) return {};
+    const uint32_t next = document_->nodes_[index_].nextSibling;
+    return next == XmlDocument::kNone ? XmlNode() : XmlNode(document_, next);
+}
+
+namespace {
+
+// The first node from `index` on along the sibling chain whose name is `name`, marked read.
+template <typename Nodes>
+uint32_t FirstNamed(const Nodes& nodes, uint32_t index, uint32_t name, uint32_t none) {
+    while (index != none && nodes[index].name != name) index = nodes[index].nextSibling;
+    if (index != none) nodes[index].read = true;
+    return index;
+}
+
+}  // namespace
+
+XmlNode XmlNode::FirstChild(std::string_view name) const {
+    if (!document_) return {};
+    const uint32_t id = document_->FindName(name);
+    if (id == XmlDocument::kNone) return {};
+    const uint32_t found =
+        FirstNamed(document_->nodes_, document_->nodes_[index_].firstChild, id, XmlDocument::kNone);
+    return found == XmlDocument::kNone ? XmlNode() : XmlNode(document_, found);
+}
+
+XmlNode XmlNode::NextSibling(std::string_view name) const {
+    if (!document_) return {};
+    const uint32_t id = document_->FindName(name);
+    if (id == XmlDocument::kNone) return {};
+    const uint32_t found =
+        FirstNamed(document_->nodes_, document_->nodes_[index_].nextSibling, id, XmlDocument::kNone);
+    return found == XmlDocument::kNone ? XmlNode() : XmlNode(document_, found);
+}
+
+std::string_view XmlNode::RawText() const {
+    if (!document_) return {};
+    const auto& node = document_->nodes_[index_];
+    return std::string_view(document_->text_).substr(node.textBegin, node.textEnd - node.textBegin);
+}
+
+void XmlNode::MarkRead() const {
+    if (document_) document_->nodes_[index_].read = true;
+}
+
+// --- the document -----------------------------------------------------------------------------------------
+
+uint32_t XmlDocument::FindName(std::string_view name) const {
+    const auto found = nameIndex_.find(name);
+    return found == nameIndex_.end() ? kNone : found->second;
+}
+
+std::string XmlDocument::Path(uint32_t index) const {
+    // Read elements are reached by lookups of a few steps, so the walk up is short; it is a loop anyway.
+    std::vector<uint32_t> chain;
+    for (uint32_t at = index; at != 0 && at != kNone; at = nodes_[at].parent) chain.push_back(at);
+    std::string path;
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        if (!path.empty()) path += '/';
+        path += names_[nodes_[*it].name];
     }
+    return path;
 }
 
-// A parsed path: where to start, the element names of each step, and the optional text predicate.
+UnreadContent XmlDocument::Unread() const {
+    UnreadContent unread;
+    unread.comments = comments_;
+    unread.processingInstructions = processingInstructions_;
+    unread.documentType = documentType_;
+    std::unordered_map<std::string, size_t> where;
+    const auto add = [&](std::string path) {
+        const auto [it, added] = where.emplace(path, unread.items.size());
+        if (added) unread.items.push_back({std::move(path), 0});
+        ++unread.items[it->second].count;
+    };
+    // Only the outermost unread element of a branch is named: what it holds goes with it.
+    for (uint32_t i = 1; i < nodes_.size(); ++i) {
+        const Node& node = nodes_[i];
+        if (!node.read && (node.parent == 0 || nodes_[node.parent].read)) add(Path(i));
+    }
+    for (const Attribute& attribute : attributes_) {
+        if (nodes_[attribute.element].read) add(Path(attribute.element) + "/@" + names_[attribute.name]);
+    }
+    return unread;
+}
+
+// --- lookups ----------------------------------------------------------------------------------------------
+
+namespace {
+
+// A path split into its steps: names only, from the node or from the document, with the one predicate.
 struct ParsedPath {
+    bool valid = false;
     bool fromRoot = false;
     std::vector<std::string_view> steps;
     bool hasPredicate = false;
-    std::string predicateValue;
-    bool simple = true;  // only names and the one predicate form
+    std::string_view predicateValue;
 };
-
-bool IsNameChar(char c) {
-    return c != '/' && c != '[' && c != ']' && c != '@' && c != '*' && c != '(' && c != ')' && c != '=' &&
-           c != '\'' && c != '"' && c != ' ' && c != '|';
-}
 
 ParsedPath ParsePath(std::string_view path) {
     ParsedPath parsed;
@@ -61,250 +152,111 @@ ParsedPath ParsePath(std::string_view path) {
     }
     const size_t bracket = path.find('[');
     if (bracket != std::string_view::npos) {
-        // Only "[. = 'value']" at the very end is understood here; anything else goes to XPath.
-        std::string_view predicate = path.substr(bracket);
-        path = path.substr(0, bracket);
         static constexpr std::string_view kOpen = "[. = '";
         static constexpr std::string_view kClose = "']";
-        if (predicate.size() >= kOpen.size() + kClose.size() && predicate.substr(0, kOpen.size()) == kOpen &&
-            predicate.substr(predicate.size() - kClose.size()) == kClose) {
-            const std::string_view value =
-                predicate.substr(kOpen.size(), predicate.size() - kOpen.size() - kClose.size());
-            if (value.find('\'') == std::string_view::npos) {
-                parsed.hasPredicate = true;
-                parsed.predicateValue = std::string(value);
-            } else {
-                parsed.simple = false;
-            }
-        } else {
-            parsed.simple = false;
+        const std::string_view predicate = path.substr(bracket);
+        path = path.substr(0, bracket);
+        if (predicate.size() < kOpen.size() + kClose.size() || predicate.substr(0, kOpen.size()) != kOpen ||
+            predicate.substr(predicate.size() - kClose.size()) != kClose) {
+            return parsed;
         }
+        parsed.predicateValue =
+            predicate.substr(kOpen.size(), predicate.size() - kOpen.size() - kClose.size());
+        if (parsed.predicateValue.find('\'') != std::string_view::npos) return parsed;
+        parsed.hasPredicate = true;
     }
     size_t start = 0;
-    while (start <= path.size()) {
-        size_t slash = path.find('/', start);
-        if (slash == std::string_view::npos) slash = path.size();
+    while (true) {
+        const size_t slash = std::min(path.find('/', start), path.size());
         const std::string_view step = path.substr(start, slash - start);
-        if (step.empty() || step == "." || !std::all_of(step.begin(), step.end(), IsNameChar)) {
-            parsed.simple = false;
+        if (step.empty() || step == "." || step == ".." || !std::all_of(step.begin(), step.end(), [](char c) {
+                return c != '/' && c != '[' && c != ']' && c != '@' && c != '*' && c != '(' && c != ')' &&
+                       c != '=' && c != '\'' && c != '"' && c != ' ' && c != '|';
+            })) {
+            return parsed;
         }
         parsed.steps.push_back(step);
+        if (slash == path.size()) break;
         start = slash + 1;
     }
+    parsed.valid = true;
     return parsed;
-}
-
-// Compares without measuring the node's name first: most children differ in their first letters.
-bool NameIs(XmlNode node, std::string_view name) {
-    if (node.type() != pugi::node_element) return false;
-    const char* text = node.name();
-    for (const char c : name) {
-        if (*text++ != c) return false;
-    }
-    return *text == '\0';
-}
-
-// The first element at a plain path, found without collecting every match.
-XmlNode FindPlain(XmlNode node, std::string_view path) {
-    const size_t slash = path.find('/');
-    const std::string_view name = path.substr(0, slash);
-    for (XmlNode child = node.first_child(); child; child = child.next_sibling()) {
-        if (!NameIs(child, name)) continue;
-        if (slash == std::string_view::npos) return child;
-        if (const XmlNode found = FindPlain(child, path.substr(slash + 1))) return found;
-    }
-    return XmlNode();
-}
-
-// A path of plain element names ("A/B/C" or "/A/B"), the form of nearly every read; walked without
-// building a parsed path.
-bool IsPlainPath(std::string_view path) {
-    if (!path.empty() && path.front() == '/') path.remove_prefix(1);
-    if (path.empty() || path.front() == '/' || path.back() == '/') return false;
-    char previous = '/';
-    for (const char c : path) {
-        if (c == '/' && previous == '/') return false;
-        if (c != '/' && !IsNameChar(c)) return false;
-        previous = c;
-    }
-    return path != "." && path.find("/./") == std::string_view::npos && path.substr(0, 2) != "./" &&
-           (path.size() < 2 || path.substr(path.size() - 2) != "/.");
-}
-
-void CollectPlain(XmlNode node, std::string_view path, std::vector<XmlNode>& out, size_t limit) {
-    const size_t slash = path.find('/');
-    const std::string_view name = path.substr(0, slash);
-    for (XmlNode child = node.first_child(); child; child = child.next_sibling()) {
-        if (!NameIs(child, name)) continue;
-        if (slash == std::string_view::npos) {
-            out.push_back(child);
-        } else {
-            CollectPlain(child, path.substr(slash + 1), out, limit);
-        }
-        if (out.size() >= limit) return;
-    }
-}
-
-// Walks the steps depth-first, which yields the matches in document order. `limit` stops early.
-void Collect(XmlNode node, const ParsedPath& path, size_t depth, std::vector<XmlNode>& out, size_t limit) {
-    const std::string_view name = path.steps[depth];
-    const bool last = depth + 1 == path.steps.size();
-    for (XmlNode child = node.first_child(); child; child = child.next_sibling()) {
-        if (!NameIs(child, name)) continue;
-        if (last) {
-            if (path.hasPredicate && NodeText(child) != path.predicateValue) continue;
-            out.push_back(child);
-        } else {
-            Collect(child, path, depth + 1, out, limit);
-        }
-        if (out.size() >= limit) return;
-    }
-}
-
-std::vector<XmlNode> Select(XmlNode node, std::string_view pathText, size_t limit) {
-    std::vector<XmlNode> result;
-    if (!node) return result;
-    if (IsPlainPath(pathText)) {
-        if (pathText.front() == '/') {
-            CollectPlain(node.root(), pathText.substr(1), result, limit);
-        } else {
-            CollectPlain(node, pathText, result, limit);
-        }
-        return result;
-    }
-    const ParsedPath path = ParsePath(pathText);
-    if (path.simple) {
-        Collect(path.fromRoot ? node.root() : node, path, 0, result, limit);
-        return result;
-    }
-    try {
-        const pugi::xpath_node_set set = node.select_nodes(std::string(pathText).c_str());
-        for (const auto& item : set) {
-            if (item.node()) result.push_back(item.node());
-            if (result.size() >= limit) break;
-        }
-    } catch (const pugi::xpath_exception&) {
-        // A path the reader cannot understand selects nothing, like a path that matches nothing.
-    }
-    return result;
-}
-
-// One pass over the value: the entities put in are never looked at again, so "&lt;" cannot become
-// "&amp;lt;" by accident, while a "&lt;" that was already in the value does.
-void AppendEscaped(std::string& out, std::string_view text) {
-    size_t start = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c != '&' && c != '<' && c != '>') continue;
-        out.append(text.data() + start, i - start);
-        out += c == '&' ? "&amp;" : c == '<' ? "&lt;" : "&gt;";
-        start = i + 1;
-    }
-    out.append(text.data() + start, text.size() - start);
-}
-
-void AppendLine(std::string& buffer, int level) {
-    buffer.append(static_cast<size_t>(std::max(level, 0)), '\t');
-}
-
-size_t ByteOrderMarkLength(std::string_view text) {
-    return text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
-}
-
-// "line L, column C: reason" for a parse that failed on `text`; the column counts characters.
-std::string DescribeProblem(std::string_view text, const pugi::xml_parse_result& result) {
-    text.remove_prefix(ByteOrderMarkLength(text));
-    const size_t offset = std::min(static_cast<size_t>(std::max<ptrdiff_t>(result.offset, 0)), text.size());
-    size_t line = 1;
-    size_t lineStart = 0;
-    for (size_t i = 0; i < offset; ++i) {
-        if (text[i] == '\n') {
-            ++line;
-            lineStart = i + 1;
-        }
-    }
-    size_t column = 1;
-    for (size_t pos = lineStart; pos < offset;) {
-        NextCodePoint(text, pos);
-        ++column;
-    }
-    return "line " + std::to_string(line) + ", column " + std::to_string(column) + ": " +
-           result.description();
 }
 
 }  // namespace
 
-XmlFile ParseXmlText(std::string text) {
-    XmlFile file;
-    const size_t bom = ByteOrderMarkLength(text);
-    const pugi::xml_parse_result result =
-        file.document->load_buffer(text.data() + bom, text.size() - bom, kParseOptions, pugi::encoding_utf8);
-    if (!result) {
-        file.wellFormed = false;
-        file.problem = DescribeProblem(text, result);
-        file.document->reset();
+// Walks the steps depth-first, which yields the matches in document order; `limit` stops early. The depth
+// of this walk is the number of steps of the path, never the depth of the document.
+class XmlLookup {
+  public:
+    static std::vector<XmlNode> Select(XmlNode node, std::string_view pathText, size_t limit) {
+        std::vector<XmlNode> result;
+        if (!node) return result;
+        const ParsedPath path = ParsePath(pathText);
+        if (!path.valid) return result;
+        const XmlDocument& document = *node.document_;
+        std::vector<uint32_t> names;
+        names.reserve(path.steps.size());
+        for (const std::string_view step : path.steps) {
+            const uint32_t id = document.FindName(step);
+            if (id == XmlDocument::kNone) return result;  // no element has that name
+            names.push_back(id);
+        }
+        XmlLookup lookup{document, names, path, limit, result};
+        lookup.Collect(path.fromRoot ? 0 : node.index_, 0);
+        return result;
     }
-    return file;
-}
 
-XmlFile LoadXmlFile(const std::string& path) {
-    // Parsed in place: a large master file is then held once, not three times.
-    std::string bytes = platform::ReadFileBytes(path);
-    if (!IsValidUtf8(std::string_view(bytes).substr(ByteOrderMarkLength(bytes))))
-        bytes = DecodeFileText(bytes);
-    XmlFile file;
-    file.source = std::make_unique<std::string>(std::move(bytes));
-    std::string& source = *file.source;
-    const size_t start = ByteOrderMarkLength(source);
-    const pugi::xml_parse_result result = file.document->load_buffer_inplace(
-        source.data() + start, source.size() - start, kParseOptions, pugi::encoding_utf8);
-    if (!result) {
-        // The parse has rewritten the buffer; the position is told in the text as the file holds it.
-        file.wellFormed = false;
-        file.problem = DescribeProblem(DecodeFileText(platform::ReadFileBytes(path)), result);
-        file.document->reset();
-        file.source.reset();
+  private:
+    XmlLookup(const XmlDocument& document, const std::vector<uint32_t>& names, const ParsedPath& path,
+              size_t limit, std::vector<XmlNode>& out)
+        : document_(document), names_(names), path_(path), limit_(limit), out_(out) {}
+
+    bool Collect(uint32_t parent, size_t step) {
+        const auto& nodes = document_.nodes_;
+        const uint32_t name = names_[step];
+        const bool last = step + 1 == names_.size();
+        for (uint32_t child = nodes[parent].firstChild; child != XmlDocument::kNone;
+             child = nodes[child].nextSibling) {
+            if (nodes[child].name != name) continue;
+            if (!last) {
+                nodes[child].read = true;
+                if (!Collect(child, step + 1)) return false;
+                continue;
+            }
+            const XmlNode match(&document_, child);
+            if (path_.hasPredicate && Trim(match.RawText()) != path_.predicateValue) continue;
+            nodes[child].read = true;
+            out_.push_back(match);
+            if (out_.size() >= limit_) return false;
+        }
+        return true;
     }
-    return file;
-}
 
-std::string MalformedFileMessage(const std::string& path, const XmlFile& file) {
-    return "The file " + path + " is not well-formed XML (" + file.problem +
-           "). It was read as empty, so default values are shown.";
-}
-
-bool ReportIfMalformed(const std::string& path, const XmlFile& file, IPrompts& prompts) {
-    if (file.wellFormed) return false;
-    prompts.ShowMessage(MalformedFileMessage(path, file));
-    return true;
-}
+    const XmlDocument& document_;
+    const std::vector<uint32_t>& names_;
+    const ParsedPath& path_;
+    size_t limit_;
+    std::vector<XmlNode>& out_;
+};
 
 std::string NodeText(XmlNode node) {
-    if (!node) return std::string();
-    // Fast path: the usual element holds one run of character data and nothing else.
-    if (!node.first_child()) return Trim(node.value());
-    std::string text;
-    AppendDescendantText(node, text);
-    return Trim(std::move(text));
+    return std::string(Trim(node.RawText()));
 }
 
 XmlNode SelectSingleNode(XmlNode node, std::string_view path) {
-    if (node && IsPlainPath(path)) {
-        return path.front() == '/' ? FindPlain(node.root(), path.substr(1)) : FindPlain(node, path);
-    }
-    const auto nodes = Select(node, path, 1);
+    const auto nodes = XmlLookup::Select(node, path, 1);
     return nodes.empty() ? XmlNode() : nodes.front();
 }
 
 std::string ReadNodeText(XmlNode node, std::string_view path, const std::string& defaultText) {
-    if (!node) return defaultText;
     const XmlNode found = SelectSingleNode(node, path);
     return found ? NodeText(found) : defaultText;
 }
 
 std::string ReadNthNodeText(XmlNode node, std::string_view path, int n, const std::string& defaultText) {
     if (!node || n < 1) return defaultText;
-    const auto nodes = Select(node, path, static_cast<size_t>(n));
+    const auto nodes = XmlLookup::Select(node, path, static_cast<size_t>(n));
     if (nodes.size() < static_cast<size_t>(n)) return defaultText;
     return NodeText(nodes[static_cast<size_t>(n) - 1]);
 }
@@ -312,7 +264,7 @@ std::string ReadNthNodeText(XmlNode node, std::string_view path, int n, const st
 std::vector<std::string> ReadNodeTextList(XmlNode node, std::string_view path,
                                           const std::vector<std::string>& defaults) {
     std::vector<std::string> values;
-    for (const XmlNode& match : Select(node, path, kMaxListValues)) {
+    for (const XmlNode& match : XmlLookup::Select(node, path, kMaxListValues)) {
         std::string text = NodeText(match);
         if (text == kMissingListSentinel) break;
         values.push_back(std::move(text));
@@ -322,43 +274,145 @@ std::vector<std::string> ReadNodeTextList(XmlNode node, std::string_view path,
 }
 
 std::vector<XmlNode> SelectNodeList(XmlNode node, std::string_view path) {
-    return Select(node, path, static_cast<size_t>(-1));
+    return XmlLookup::Select(node, path, static_cast<size_t>(-1));
 }
+
+// --- reporting a load -------------------------------------------------------------------------------------
+
+std::string MalformedFileMessage(const std::string& path, const XmlFile& file) {
+    return "The file " + path + " is not well-formed XML (" + file.problem +
+           "). It was read as empty, so default values are shown.";
+}
+
+bool ReportLoad(const std::string& path, const XmlFile& file, IPrompts& prompts) {
+    if (!file.wellFormed) {
+        prompts.ShowMessage(MalformedFileMessage(path, file));
+        return false;
+    }
+    for (const std::string& notice : file.notices) prompts.ShowMessage("The file " + path + " " + notice);
+    return true;
+}
+
+// --- writing ----------------------------------------------------------------------------------------------
+
+UnwritableValue::UnwritableValue(std::string element, size_t position, std::string character)
+    : AppError(kErrUnwritableValue, ""),
+      element_(std::move(element)),
+      position_(position),
+      character_(std::move(character)) {
+    Describe();
+}
+
+void UnwritableValue::Within(const std::string& where) {
+    if (where_.empty()) where_ = where;
+    Describe();
+}
+
+void UnwritableValue::Describe() {
+    std::string text = "The value of " + element_;
+    if (!where_.empty()) text += " " + where_;
+    text += " cannot be saved: its character " + std::to_string(position_) + " is " + character_ +
+            ". Nothing was written.";
+    static_cast<AppError&>(*this) = AppError(kErrUnwritableValue, text);
+}
+
+namespace {
+
+std::string CodePointName(char32_t cp) {
+    char text[16];
+    std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(cp));
+    return text;
+}
+
+// Throws UnwritableValue for the first character of `value` that XML 1.0 does not allow. Called only for
+// values that hold a byte outside printable ASCII, so the usual value costs nothing more than its escaping.
+void CheckWritable(std::string_view tag, std::string_view value) {
+    size_t position = 0;
+    for (size_t pos = 0; pos < value.size();) {
+        ++position;
+        const size_t start = pos;
+        const char32_t cp = NextCodePoint(value, pos);
+        const auto byte = static_cast<unsigned char>(value[start]);
+        if (pos == start + 1 && byte >= 0x80) {
+            char text[64];
+            std::snprintf(text, sizeof text, "the byte 0x%02X, which is not UTF-8 text", byte);
+            throw UnwritableValue(std::string(tag), position, text);
+        }
+        const bool allowed = cp == 0x9 || cp == 0xA || cp == 0xD || (cp >= 0x20 && cp <= 0xD7FF) ||
+                             (cp >= 0xE000 && cp <= 0xFFFD) || cp >= 0x10000;
+        if (!allowed) {
+            throw UnwritableValue(std::string(tag), position,
+                                  CodePointName(cp) + ", a character that an XML file cannot hold");
+        }
+    }
+}
+
+// One pass over the value: the entities put in are never looked at again, so "&lt;" cannot become
+// "&amp;lt;" by accident, while a "&lt;" that was already in the value does.
+void AppendEscaped(std::string& out, std::string_view tag, std::string_view text) {
+    size_t start = 0;
+    bool plain = true;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 || c >= 0x80) {
+            if (c != '\t' && c != '\n' && c != '\r') plain = false;
+            continue;
+        }
+        if (c != '&' && c != '<' && c != '>') continue;
+        out.append(text.data() + start, i - start);
+        out += c == '&' ? "&amp;" : c == '<' ? "&lt;" : "&gt;";
+        start = i + 1;
+    }
+    if (!plain) CheckWritable(tag, text);
+    out.append(text.data() + start, text.size() - start);
+}
+
+void AppendIndent(std::string& buffer, int level) {
+    buffer.append(static_cast<size_t>(std::max(level, 0)), '\t');
+}
+
+}  // namespace
 
 std::string EscapeXmlText(std::string_view text) {
     std::string out;
     out.reserve(text.size());
-    AppendEscaped(out, text);
+    AppendEscaped(out, "the value", text);
     return out;
 }
 
 void WriteOpenTag(std::string& buffer, std::string_view tag, int level) {
-    AppendLine(buffer, level);
+    AppendIndent(buffer, level);
     buffer += '<';
     buffer += tag;
     buffer += ">\r\n";
 }
 
 void WriteCloseTag(std::string& buffer, std::string_view tag, int level) {
-    AppendLine(buffer, level);
+    AppendIndent(buffer, level);
     buffer += "</";
     buffer += tag;
     buffer += ">\r\n";
 }
 
 void WriteComment(std::string& buffer, std::string_view text, int level) {
-    AppendLine(buffer, level);
+    AppendIndent(buffer, level);
     buffer += "<!--";
     buffer += text;
     buffer += "-->\r\n";
 }
 
 void WriteElement(std::string& buffer, std::string_view tag, std::string_view value, int level) {
-    AppendLine(buffer, level);
+    const size_t before = buffer.size();
+    AppendIndent(buffer, level);
     buffer += '<';
     buffer += tag;
     buffer += '>';
-    AppendEscaped(buffer, value);
+    try {
+        AppendEscaped(buffer, tag, value);
+    } catch (...) {
+        buffer.resize(before);
+        throw;
+    }
     buffer += "</";
     buffer += tag;
     buffer += ">\r\n";

@@ -1,42 +1,149 @@
 #pragma once
+#include <cstdint>
+#include <deque>
 #include <memory>
-#include <pugixml.hpp>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
+
+#include "core/errors.h"
 
 namespace pv {
 
 class IPrompts;
+class XmlDocument;
 
-using XmlNode = pugi::xml_node;  // a null node stands for a missing one; every read on it gives the default
+// An element of a loaded document, or the document itself (the start of top-level paths). A default-made
+// node stands for a missing one: every read on it gives the default, every step from it another missing one.
+class XmlNode {
+  public:
+    XmlNode() = default;
+    explicit operator bool() const { return document_ != nullptr; }
+    bool operator==(const XmlNode& other) const = default;
 
-// A configuration file loaded into a document. A file that is not well-formed leaves the document empty,
-// so every read takes its default; `wellFormed` and `problem` say why.
-struct XmlFile {
-    std::unique_ptr<std::string> source;  // the text the document was parsed in place from, when it was
-    std::unique_ptr<pugi::xml_document> document = std::make_unique<pugi::xml_document>();
-    bool wellFormed = true;
-    std::string problem;  // "line L, column C: reason" when not well-formed
+    std::string_view Name() const;  // "" for the document
+    XmlNode Parent() const;
+    XmlNode DocumentNode() const;
+    // Element children only: character data is kept apart, see RawText.
+    XmlNode FirstChild() const;
+    XmlNode NextSibling() const;
+    // The first child, or the next sibling, of that name. Both count as reading the node they return.
+    XmlNode FirstChild(std::string_view name) const;
+    XmlNode NextSibling(std::string_view name) const;
+    // Every character of the element's content and of its descendants' content, in document order, with
+    // references and CDATA sections decoded and comments left out; not trimmed.
+    std::string_view RawText() const;
+    // Records that the load used this element, so that it is not listed by XmlDocument::Unread.
+    void MarkRead() const;
 
-    XmlNode root() const { return *document; }
+  private:
+    friend class XmlDocument;
+    friend class XmlLookup;
+    XmlNode(const XmlDocument* document, uint32_t index) : document_(document), index_(index) {}
+    const XmlDocument* document_ = nullptr;
+    uint32_t index_ = 0;
 };
 
-// Loads a file that exists; throws AppError when it cannot be read at all.
+// What a load did not look at: the elements (and attributes) that lookups never selected nor walked
+// through, by path from the document, each with the number of times it occurs; and whether the file held
+// comments, processing instructions or a document type declaration, none of which is ever read.
+struct UnreadContent {
+    struct Item {
+        std::string path;  // "ResponseHandler/Mailboxes/Mailbox/Foo", or ".../Mailbox/@id" for an attribute
+        size_t count = 0;
+    };
+    std::vector<Item> items;  // in the order of their first occurrence; an element's content goes with it
+    size_t comments = 0;
+    size_t processingInstructions = 0;
+    bool documentType = false;
+
+    bool empty() const {
+        return items.empty() && comments == 0 && processingInstructions == 0 && !documentType;
+    }
+};
+
+// A parsed document held compactly: the elements in document order, their names once each, and all
+// character data in one buffer, where an element's text is one contiguous range. Nothing that reads, walks
+// or frees it recurses with the depth of the document.
+class XmlDocument {
+  public:
+    XmlDocument() = default;
+    XmlDocument(const XmlDocument&) = delete;  // nodes point at their document
+    XmlDocument& operator=(const XmlDocument&) = delete;
+
+    XmlNode Root() const { return XmlNode(this, 0); }
+    size_t ElementCount() const { return nodes_.size() - 1; }
+    UnreadContent Unread() const;
+
+  private:
+    friend class XmlNode;
+    friend class XmlLookup;
+    friend class XmlTreeBuilder;
+    static constexpr uint32_t kNone = 0xFFFFFFFFu;
+    struct Node {
+        uint32_t name = kNone;  // index into names_
+        uint32_t parent = kNone;
+        uint32_t firstChild = kNone;
+        uint32_t nextSibling = kNone;
+        uint32_t textBegin = 0;  // range of text_
+        uint32_t textEnd = 0;
+        mutable bool read = false;
+    };
+    struct Attribute {
+        uint32_t element;
+        uint32_t name;
+    };
+    uint32_t FindName(std::string_view name) const;  // kNone when no element or attribute has it
+    std::string Path(uint32_t index) const;
+
+    std::vector<Node> nodes_;
+    std::deque<std::string> names_;  // a deque, so that the views below stay valid as names are added
+    std::unordered_map<std::string_view, uint32_t> nameIndex_;
+    std::string text_;
+    std::vector<Attribute> attributes_;
+    size_t comments_ = 0;
+    size_t processingInstructions_ = 0;
+    bool documentType_ = false;
+};
+
+// A configuration file loaded into a document. A file that could not be read as XML leaves no document,
+// so every read takes its default; `wellFormed` and `problem` say why.
+struct XmlFile {
+    std::unique_ptr<XmlDocument> document;
+    bool wellFormed = true;
+    std::string problem;  // "line L, column C: reason" when not well-formed
+    // Things worth telling about a file that was read: each completes the sentence "The file <path> ...".
+    std::vector<std::string> notices;
+
+    XmlNode root() const { return document ? document->Root() : XmlNode(); }
+};
+
+// Loads a file that exists; throws AppError when it cannot be read at all. The bytes are read as a
+// conforming XML 1.0 parser reads them: a byte-order mark (UTF-8, UTF-16) and the encoding declaration are
+// honoured; a file without either that is not UTF-8 is read as Windows-1252 when it holds no UTF-8
+// sequence at all (with a notice), and refused when it mixes the two. Nothing outside the file is ever
+// read: a file that refers to an external document type definition or entity is refused.
 XmlFile LoadXmlFile(const std::string& path);
-// Loads XML text (already UTF-8).
-XmlFile ParseXmlText(std::string text);
+// The same for bytes already in memory.
+XmlFile ParseXmlText(std::string_view bytes);
 
-// The message shown once when a file that exists is not well-formed XML.
+// The name of a file's root element, read as LoadXmlFile reads the file but only that far; "" when the
+// file has none or is found not to be well-formed before it. Throws AppError when the file cannot be read.
+std::string ReadRootElementName(const std::string& path);
+
+// The message shown once when a file that exists could not be read as XML.
 std::string MalformedFileMessage(const std::string& path, const XmlFile& file);
-// Shows that message when the file is not well-formed; returns whether it was.
-bool ReportIfMalformed(const std::string& path, const XmlFile& file, IPrompts& prompts);
+// Shows what the load of `path` has to say, through the one message every window and the tool use: why
+// it could not be read, or each of its notices. Returns whether it was read.
+bool ReportLoad(const std::string& path, const XmlFile& file, IPrompts& prompts);
 
-// Text of an element: the character data of the element and its descendants, trimmed of white space.
+// Text of an element: the character data of the element and its descendants, trimmed of XML white space.
 std::string NodeText(XmlNode node);
 
 // Path forms: child names separated by "/" relative to the node, "/Root/Child" from the document root,
-// and a last step ending in "[. = 'value']" that keeps only elements whose text equals the value.
+// and a last step ending in "[. = 'value']" that keeps only elements whose text equals the value. Any
+// other form selects nothing. The lookups mark what they select and walk through as read.
 std::string ReadNodeText(XmlNode node, std::string_view path, const std::string& defaultText);
 std::string ReadNthNodeText(XmlNode node, std::string_view path, int n, const std::string& defaultText);
 std::vector<std::string> ReadNodeTextList(XmlNode node, std::string_view path,
@@ -48,6 +155,8 @@ inline constexpr const char* kMissingListSentinel = "asldk109ij109akmf";
 inline constexpr size_t kMaxListValues = 100;
 
 // Writing: each procedure appends one line, indented by one TAB per level and ended by CR LF.
+// WriteElement refuses (UnwritableValue) a value holding a character no XML file can hold, so that a save
+// never writes a file that cannot be read back.
 void WriteOpenTag(std::string& buffer, std::string_view tag, int level);
 void WriteCloseTag(std::string& buffer, std::string_view tag, int level);
 void WriteComment(std::string& buffer, std::string_view text, int level);
@@ -55,6 +164,23 @@ void WriteElement(std::string& buffer, std::string_view tag, std::string_view va
 void WriteElementList(std::string& buffer, std::string_view tag, const std::vector<std::string>& values,
                       int level);
 std::string EscapeXmlText(std::string_view text);
+
+// A value that no XML file can hold: a control character other than TAB, CR and LF, U+FFFE or U+FFFF, or
+// bytes that are not UTF-8 (an unpaired surrogate among them). The writer that knows more (the mailbox,
+// the category) adds it with Within before the save reports the error.
+class UnwritableValue : public AppError {
+  public:
+    UnwritableValue(std::string element, size_t position, std::string character);
+    // Adds where the element is, for example "of mailbox \"box\"", and returns the error to rethrow.
+    void Within(const std::string& where);
+
+  private:
+    void Describe();
+    std::string element_;
+    size_t position_;
+    std::string character_;
+    std::string where_;
+};
 
 // Writes the buffer and one more CR LF, replacing the file atomically. Throws AppError on failure,
 // leaving the old file (or no file) as it was.

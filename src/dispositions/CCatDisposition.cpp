@@ -11,8 +11,8 @@ void CCatDisposition::LoadFromNode(XmlNode node, const std::string& dispositionF
 }
 
 CategoryElementIndex::CategoryElementIndex(XmlNode rootNode) {
-    for (XmlNode child = rootNode.first_child(); child; child = child.next_sibling()) {
-        if (child.type() == pugi::node_element) elements_[child.name()].push_back(child);
+    for (XmlNode child = rootNode.FirstChild(); child; child = child.NextSibling()) {
+        elements_[std::string(child.Name())].push_back(child);
     }
 }
 
@@ -29,7 +29,8 @@ void CCatDispositions::LoadFromNode(const CategoryElementIndex& rootNode, const 
     // Every element of the category's name counts, in document order, as a path "Name/Disposition" would
     // select them.
     for (const XmlNode& element : rootNode.ElementsNamed(category)) {
-        for (XmlNode node = element.child("Disposition"); node; node = node.next_sibling("Disposition")) {
+        element.MarkRead();
+        for (XmlNode node = element.FirstChild("Disposition"); node; node = node.NextSibling("Disposition")) {
             CCatDisposition disposition;
             disposition.LoadFromNode(node, parentConfigFile);
             Dispositions.push_back(std::move(disposition));

@@ -29,7 +29,7 @@ void LoadCategoryFile(CategoryCatalogue& catalogue, const std::string& fileName,
         prompts.ShowMessage(FormatError("Error loading the Category Definitions file=", error));
         return;
     }
-    ReportIfMalformed(fileName, file, prompts);
+    ReportLoad(fileName, file, prompts);
     const std::vector<XmlNode> nodes = SelectNodeList(file.root(), "Categories/Category");
     catalogue.reserve(catalogue.size() + nodes.size());
     for (const XmlNode& node : nodes) {

@@ -38,7 +38,7 @@ bool CDispositionTypes::LoadFromFile(const std::string& fileName, const std::str
         prompts.ShowMessage(FormatError("Error loading the Disposition Types file=", error));
         return false;
     }
-    ReportIfMalformed(path, file, prompts);
+    ReportLoad(path, file, prompts);
     for (const XmlNode& node : SelectNodeList(file.root(), "DispositionTypes/DispositionType")) {
         CDispositionType type;
         if (!type.LoadFromNode(node, prompts)) continue;

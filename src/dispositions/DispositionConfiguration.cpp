@@ -88,10 +88,10 @@ DispositionConfiguration::LoadResult DispositionConfiguration::Load(const std::s
             result.file = fileState_ = FileState::Unreadable;
             return result;
         }
-        if (ReportIfMalformed(fullPath_, file, prompts)) {
+        if (!ReportLoad(fullPath_, file, prompts)) {
             fileState_ = FileState::Malformed;
         } else {
-            fileState_ = file.root().child(kRootElement) ? FileState::Read : FileState::NotDispositions;
+            fileState_ = file.root().FirstChild(kRootElement) ? FileState::Read : FileState::NotDispositions;
         }
     }
     result.file = fileState_;
@@ -116,7 +116,7 @@ void DispositionConfiguration::BuildCategories(const XmlFile& file, IPrompts& pr
         prompts.ShowMessage("Error loading Dispositions from file: " + fullPath_ +
                             " has no Dispositions root element; every category starts with no dispositions.");
     }
-    const CategoryElementIndex elements(file.root().child(kRootElement));
+    const CategoryElementIndex elements(file.root().FirstChild(kRootElement));
 
     categories_.reserve(catalogue_.size() + 1);
     index_.reserve(catalogue_.size() + 1);
@@ -202,6 +202,7 @@ std::vector<DispositionConfiguration::TreeLine> DispositionConfiguration::Catego
 
 std::optional<std::string> DispositionConfiguration::WriteText(const PathContext& paths,
                                                                IPrompts& prompts) const {
+    const CCatDispositions* writing = nullptr;  // the category being written, for the messages
     try {
         const bool defaultHasNone = categories_.empty() || categories_.front().Dispositions.empty();
         std::string buffer;
@@ -209,6 +210,7 @@ std::optional<std::string> DispositionConfiguration::WriteText(const PathContext
         WriteOpenTag(buffer, kRootElement, 0);
         for (size_t c = 0; c < categories_.size(); ++c) {
             const CCatDispositions& category = categories_[c];
+            writing = &category;
             if (category.Dispositions.empty() && c != 0 && defaultHasNone) {
                 prompts.ShowMessage(
                     "You must have at least one Default disposition or at least one disposition for "
@@ -260,6 +262,10 @@ std::optional<std::string> DispositionConfiguration::WriteText(const PathContext
         }
         WriteCloseTag(buffer, kRootElement, 0);
         return buffer;
+    } catch (UnwritableValue& error) {
+        if (writing) error.Within("of a disposition of category " + writing->CategoryName);
+        prompts.ShowMessage(FormatError("Error saving=", error));
+        return std::nullopt;
     } catch (const AppError& error) {
         prompts.ShowMessage(FormatError("Error saving=", error));
         return std::nullopt;

@@ -74,13 +74,16 @@ namespace {
 class ChildElements {
   public:
     explicit ChildElements(XmlNode node) {
-        for (XmlNode child = node.first_child(); child; child = child.next_sibling()) {
-            if (child.type() == pugi::node_element) children_.emplace_back(child.name(), child);
+        for (XmlNode child = node.FirstChild(); child; child = child.NextSibling()) {
+            children_.emplace_back(child.Name(), child);
         }
     }
     XmlNode First(std::string_view name) const {
         for (const auto& [childName, child] : children_) {
-            if (childName == name) return child;
+            if (childName == name) {
+                child.MarkRead();
+                return child;
+            }
         }
         return XmlNode();
     }

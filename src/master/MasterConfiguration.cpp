@@ -17,7 +17,7 @@ MasterConfiguration::LoadResult MasterConfiguration::Load(const PathContext& pat
     }
     try {
         const XmlFile file = LoadXmlFile(path);
-        result.wellFormed = !ReportIfMalformed(path, file, prompts);
+        result.wellFormed = ReportLoad(path, file, prompts);
         const XmlNode doc = file.root();
         MonitorConfigFile = ReadNodeText(doc, "ResponseHandler/MonitorConfigFile", "+/monitor.xml");
         DispositionTypesFile1 =
@@ -69,7 +69,12 @@ std::string MasterConfiguration::WriteText(const std::string& referringFile, con
     }
     WriteOpenTag(buffer, "Mailboxes", 1);
     for (CMailbox* mailbox : Mailboxes.Records()) {
-        mailbox->writeToString(buffer, 2, referringFile, paths, prompts);
+        try {
+            mailbox->writeToString(buffer, 2, referringFile, paths, prompts);
+        } catch (UnwritableValue& error) {
+            error.Within("of mailbox \"" + mailbox->sName + "\"");
+            throw;
+        }
         mailbox->Changed = false;
     }
     WriteCloseTag(buffer, "Mailboxes", 1);

@@ -99,6 +99,27 @@ TEST_F(ConfigTool, TheExecutableExitsWithTheStatusAndPrintsTheExactBytes) {
                               "Try 'postvane-config-tool --help'.\n"));
 }
 
+// Reading keeps no stack frame per level, and the parser's own limit on depth ends such a file cleanly.
+TEST_F(ConfigTool, ElementsNestedThreeHundredThousandDeepAreRefusedWithoutACrash) {
+    std::string nested;
+    nested.reserve(7 * 300000 + 100);
+    nested += "<ResponseHandler>\r\n<MonitorConfigFile>";
+    for (int i = 0; i < 300000; ++i) nested += "<a>";
+    nested += "x";
+    for (int i = 0; i < 300000; ++i) nested += "</a>";
+    nested += "</MonitorConfigFile>\r\n</ResponseHandler>\r\n";
+    WriteFile(cfg + "/master.xml", nested);
+    for (const char* command : {"resave", "check"}) {
+        const ToolRun run = RunBinary(std::string(command) + " master.xml");
+        EXPECT_EQ(run.status, 1) << command;
+        EXPECT_EQ(run.err.substr(0, run.err.find('\n')),
+                  "The file " + cfg + "/master.xml is not well-formed XML (line 2, column 784: elements are nested "
+                  "more than 256 deep). It was read as empty, so default values are shown.")
+            << command;
+    }
+    EXPECT_EQ(ReadFile(cfg + "/master.xml"), nested);
+}
+
 TEST_F(ConfigTool, AFailedWriteLeavesTheFileAsItWasAndExitsWithOne) {
     // Root may write anywhere, so the write is made to fail by a file size limit of 1 KiB, with the signal
     // that the limit raises ignored as it would be by a careful caller.

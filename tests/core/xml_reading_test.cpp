@@ -27,7 +27,7 @@ TEST(XmlReading, TextsPathsAndPredicates) {
     EXPECT_EQ(ReadNodeText(c, "J", ""), "inner");
     EXPECT_EQ(ReadNodeText(c, "/R/J", ""), "outer");
     // The predicate compares the trimmed text.
-    EXPECT_EQ(ReadNodeText(SelectNodeList(file.root(), "R/C/D[. = '2']").at(0).parent(), "J", ""), "inner");
+    EXPECT_EQ(ReadNodeText(SelectNodeList(file.root(), "R/C/D[. = '2']").at(0).Parent(), "J", ""), "inner");
     // A path the reader does not understand selects nothing rather than failing.
     EXPECT_TRUE(SelectNodeList(file.root(), "R/C/D[").empty());
 }
@@ -50,11 +50,11 @@ TEST(XmlReading, ListsStopAtOneHundredOrTheSentinelAndFallBackToTheDefaults) {
 TEST(XmlReading, MalformedTextReadsAsEmptyAndSaysWhereAndWhy) {
     const XmlFile file = ParseXmlText("<ResponseHandler>\r\n\t<OnePass>1</OnePas>\r\n</ResponseHandler>\r\n");
     EXPECT_FALSE(file.wellFormed);
-    EXPECT_EQ(file.problem, "line 2, column 14: Start-end tags mismatch");
+    EXPECT_EQ(file.problem, "line 2, column 21: Opening and ending tag mismatch: OnePass line 2 and OnePas");
     EXPECT_EQ(ReadNodeText(file.root(), "ResponseHandler/OnePass", "def"), "def");
     // Columns count characters, not bytes.
     EXPECT_EQ(ParseXmlText("<R>\xC3\xA9\xC3\xA9<</R>").problem,
-              "line 1, column 7: Could not determine tag type");
+              "line 1, column 7: StartTag: invalid element name");
 }
 
 TEST(XmlReading, MalformedFileIsReportedOnceWithItsNameAndAMissingOneRaises) {
@@ -64,11 +64,11 @@ TEST(XmlReading, MalformedFileIsReportedOnceWithItsNameAndAMissingOneRaises) {
     test::ScriptedPrompts prompts;
     prompts.ExpectMessage(
         "The file " + path +
-        " is not well-formed XML (line 1, column 9: Start-end tags mismatch). It was read as "
-        "empty, so default values are shown.");
-    EXPECT_TRUE(ReportIfMalformed(path, LoadXmlFile(path), prompts));
+        " is not well-formed XML (line 1, column 11: Opening and ending tag mismatch: B line 1 "
+        "and A). It was read as empty, so default values are shown.");
+    EXPECT_FALSE(ReportLoad(path, LoadXmlFile(path), prompts));
     test::WriteFile(path, "<A/>");
-    EXPECT_FALSE(ReportIfMalformed(path, LoadXmlFile(path), prompts));
+    EXPECT_TRUE(ReportLoad(path, LoadXmlFile(path), prompts));
 
     try {
         LoadXmlFile(temp / "absent.xml");
@@ -77,6 +77,38 @@ TEST(XmlReading, MalformedFileIsReportedOnceWithItsNameAndAMissingOneRaises) {
         EXPECT_EQ(error.number(), kErrFileAccess);
         EXPECT_NE(error.description().find("absent.xml"), std::string::npos) << error.description();
     }
+}
+
+// What a load never looked at: each outermost unread element once with its count, attributes of the
+// elements read, and the comments, processing instructions and document type no load reads.
+TEST(XmlReading, UnreadElementsAreListedByPath) {
+    const XmlFile file = ParseXmlText(
+        "<!DOCTYPE R><?app x?><R v='1'><!-- c1 --><M id='a'><Name>a<i>b</i></Name><Old><Deep/></Old></M>"
+        "<M><Name>b</Name><Name>again</Name></M><Extra/><!-- c2 --></R>");
+    ASSERT_TRUE(file.wellFormed) << file.problem;
+    for (const XmlNode& mailbox : SelectNodeList(file.root(), "R/M")) ReadNodeText(mailbox, "Name", "");
+    const UnreadContent unread = file.document->Unread();
+    std::vector<std::pair<std::string, size_t>> items;
+    for (const auto& item : unread.items) items.emplace_back(item.path, item.count);
+    EXPECT_EQ(items, (std::vector<std::pair<std::string, size_t>>{{"R/M/Name/i", 1},
+                                                                  {"R/M/Old", 1},
+                                                                  {"R/M/Name", 1},
+                                                                  {"R/Extra", 1},
+                                                                  {"R/@v", 1},
+                                                                  {"R/M/@id", 1}}));
+    EXPECT_EQ(unread.comments, 2u);
+    EXPECT_EQ(unread.processingInstructions, 1u);
+    EXPECT_TRUE(unread.documentType);
+
+    // Walking children and then reading one by name leaves the others unread; a file with nothing else is
+    // entirely read.
+    const XmlFile plain = ParseXmlText("<R><A>1</A><B>2</B></R>");
+    const XmlNode r = plain.root().FirstChild("R");
+    EXPECT_EQ(NodeText(r.FirstChild("B")), "2");
+    ASSERT_EQ(plain.document->Unread().items.size(), 1u);
+    EXPECT_EQ(plain.document->Unread().items[0].path, "R/A");
+    r.FirstChild("A");
+    EXPECT_TRUE(plain.document->Unread().empty());
 }
 
 }  // namespace

@@ -44,6 +44,37 @@ TEST(XmlWriting, LinesOfEveryProcedureWithOnlyAmpersandAndAngleBracketsEscaped) 
     EXPECT_EQ(ReadNodeText(ParseXmlText(buffer).root(), "Mailboxes/Name", ""), value);
 }
 
+// A value that no XML file can hold is refused, naming the element and the character, and nothing of its
+// line is left in the buffer; what XML allows, controls such as TAB and DEL included, goes out as it is.
+TEST(XmlWriting, ValuesNoXmlFileCanHoldAreRefusedWithTheirPosition) {
+    const std::pair<std::string, std::string> refused[] = {
+        {std::string("ab\0c", 4), "its character 3 is U+0000, a character that an XML file cannot hold"},
+        {"\xC3\xA9\x01", "its character 2 is U+0001, a character that an XML file cannot hold"},
+        {"x\x1B", "its character 2 is U+001B, a character that an XML file cannot hold"},
+        {"\xEF\xBF\xBE", "its character 1 is U+FFFE, a character that an XML file cannot hold"},
+        {"a\xEF\xBF\xBF", "its character 2 is U+FFFF, a character that an XML file cannot hold"},
+        {"\xE2\x82\xAC\xED\xA0\x80", "its character 2 is the byte 0xED, which is not UTF-8 text"},
+        {"caf\xE9", "its character 4 is the byte 0xE9, which is not UTF-8 text"},
+    };
+    for (const auto& [value, what] : refused) {
+        std::string buffer = "<R>\r\n";
+        try {
+            WriteElement(buffer, "Host", value, 1);
+            ADD_FAILURE() << "written: " << value;
+        } catch (UnwritableValue& error) {
+            error.Within("of mailbox \"box\"");
+            EXPECT_EQ(FormatError("Error saving=", error),
+                      "Error saving=1002:The value of Host of mailbox \"box\" cannot be saved: " + what +
+                          ". Nothing was written.");
+        }
+        EXPECT_EQ(buffer, "<R>\r\n");
+    }
+    const std::string allowed = "\t\r\n\x7F \xC2\x85 \xEF\xBF\xBD \xF0\x9F\x98\x80 \xEE\x80\x80";
+    std::string buffer;
+    WriteElement(buffer, "Host", allowed, 0);
+    EXPECT_EQ(buffer, "<Host>" + allowed + "</Host>\r\n");
+}
+
 TEST(XmlWriting, WriteTextFileReplacesTheFileWholeKeepingItsLinkAndPermissions) {
     TempDir temp;
     const std::string real = temp / "shared/master.xml";

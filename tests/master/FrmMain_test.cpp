@@ -264,6 +264,17 @@ TEST_F(MainWindow, AFileThatIsNotWellFormedIsOverwrittenOnlyWhenTheUserSaysSo) {
     EXPECT_EQ(NamesInFile(), Names{"new"});
 }
 
+TEST_F(MainWindow, AValueNoXmlFileCanHoldStopsTheSaveAndSaysWhere) {
+    OpenOn(MasterWith({"one"}));
+    const std::string before = ReadFile(master);
+    s.windows.Expect("frmMailbox", SaveWith({{"txtMailboxName", "two"}, {"txtHost", "mail\x01.example.com"}}));
+    s.prompts.ExpectMessage(
+        "Error saving=1002:The value of Host of mailbox \"two\" cannot be saved: its character 5 is U+0001, a "
+        "character that an XML file cannot hold. Nothing was written.");
+    main.UserClick("cmdAddMailbox");
+    EXPECT_EQ(ReadFile(master), before);
+}
+
 TEST_F(MainWindow, AfterALoadThatStoppedTheListIsMadeTrueBeforeAMailboxIsTouched) {
     const std::string stops =
         "<ResponseHandler><OnePass>1</OnePass><Mailboxes><Mailbox><Name>three</Name></Mailbox>"
