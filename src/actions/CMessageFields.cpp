@@ -73,6 +73,7 @@ bool CMessageFields::LoadFromFile(const std::string& fileName, const std::string
         prompts.ShowMessage("The Message Fields file " + path + " is not well-formed XML (" + file.problem + ").");
         return false;
     }
+    ReportLoad(path, file, prompts);  // what else its load has to say
     if (!SelectSingleNode(file.root(), "MessageFields")) {
         prompts.ShowMessage("The Message Fields file " + path + " has no MessageFields root element.");
         return false;

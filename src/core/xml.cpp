@@ -50,34 +50,22 @@ XmlNode XmlNode::NextSibling() const {
     return next == XmlDocument::kNone ? XmlNode() : XmlNode(document_, next);
 }
 
-namespace {
-
-// The first node from `index` on along the sibling chain whose name is `name`, marked read.
-template <typename Nodes>
-uint32_t FirstNamed(const Nodes& nodes, uint32_t index, uint32_t name, uint32_t none) {
-    while (index != none && nodes[index].name != name) index = nodes[index].nextSibling;
-    if (index != none) nodes[index].read = true;
-    return index;
-}
-
-}  // namespace
-
-XmlNode XmlNode::FirstChild(std::string_view name) const {
-    if (!document_) return {};
+XmlNode XmlNode::FirstNamed(uint32_t from, std::string_view name) const {
     const uint32_t id = document_->FindName(name);
     if (id == XmlDocument::kNone) return {};
-    const uint32_t found =
-        FirstNamed(document_->nodes_, document_->nodes_[index_].firstChild, id, XmlDocument::kNone);
-    return found == XmlDocument::kNone ? XmlNode() : XmlNode(document_, found);
+    const auto& nodes = document_->nodes_;
+    while (from != XmlDocument::kNone && nodes[from].name != id) from = nodes[from].nextSibling;
+    if (from == XmlDocument::kNone) return {};
+    nodes[from].read = true;
+    return XmlNode(document_, from);
+}
+
+XmlNode XmlNode::FirstChild(std::string_view name) const {
+    return document_ ? FirstNamed(document_->nodes_[index_].firstChild, name) : XmlNode();
 }
 
 XmlNode XmlNode::NextSibling(std::string_view name) const {
-    if (!document_) return {};
-    const uint32_t id = document_->FindName(name);
-    if (id == XmlDocument::kNone) return {};
-    const uint32_t found =
-        FirstNamed(document_->nodes_, document_->nodes_[index_].nextSibling, id, XmlDocument::kNone);
-    return found == XmlDocument::kNone ? XmlNode() : XmlNode(document_, found);
+    return document_ ? FirstNamed(document_->nodes_[index_].nextSibling, name) : XmlNode();
 }
 
 std::string_view XmlNode::RawText() const {

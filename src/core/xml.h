@@ -41,6 +41,8 @@ class XmlNode {
     friend class XmlDocument;
     friend class XmlLookup;
     XmlNode(const XmlDocument* document, uint32_t index) : document_(document), index_(index) {}
+    // The first node from `from` on along a sibling chain with that name, marked read.
+    XmlNode FirstNamed(uint32_t from, std::string_view name) const;
     const XmlDocument* document_ = nullptr;
     uint32_t index_ = 0;
 };

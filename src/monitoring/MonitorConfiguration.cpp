@@ -47,9 +47,9 @@ MonitorConfiguration::FileState MonitorConfiguration::Load(const std::string& fu
         prompts.ShowMessage(FormatError("Error loading Monitor config from file=", error));
         return fileState_ = FileState::Unreadable;
     }
-    if (ReportIfMalformed(fullPath_, file, prompts)) return fileState_ = FileState::Malformed;
+    if (!ReportLoad(fullPath_, file, prompts)) return fileState_ = FileState::Malformed;
     const XmlNode doc = file.root();
-    if (!doc.child(kRoot)) {
+    if (!doc.FirstChild(kRoot)) {
         prompts.ShowMessage("Error loading Monitor config from file: " + fullPath_ +
                             " has no Monitors root element, so the list starts empty.");
         return fileState_ = FileState::NotMonitors;
