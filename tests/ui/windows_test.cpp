@@ -7,10 +7,12 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QFile>
 #include <QRadioButton>
+#include <QXmlStreamReader>
 #include <filesystem>
-#include <pugixml.hpp>
 #include <set>
+#include <vector>
 
 #include "UiTestSupport.h"
 #include "actions/FrmCopyToIMAPFolder.h"
@@ -139,14 +141,26 @@ TEST(QtWindows, LayoutsHoldNoTextsOrStateOfTheirControls) {
     for (const auto& entry : fs::directory_iterator(POSTVANE_UI_FORMS)) {
         if (entry.path().extension() != ".ui") continue;
         ++layouts;
-        pugi::xml_document layout;
-        ASSERT_TRUE(layout.load_file(entry.path().c_str())) << entry.path();
-        for (const pugi::xpath_node& found : layout.select_nodes("//widget/property")) {
-            const std::string property = found.node().attribute("name").value();
-            EXPECT_FALSE(owned.count(property))
-                << entry.path().filename().string() << ": " << found.node().parent().attribute("name").value()
-                << " sets " << property;
+        QFile file(QString::fromStdString(entry.path().string()));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << entry.path();
+        QXmlStreamReader layout(&file);
+        // The open elements, each with its name attribute: a property of a widget is a property element
+        // whose parent is a widget element.
+        std::vector<std::pair<QString, QString>> open;
+        while (!layout.atEnd()) {
+            layout.readNext();
+            if (layout.isEndElement()) open.pop_back();
+            if (!layout.isStartElement()) continue;
+            const QString element = layout.name().toString();
+            const QString name = layout.attributes().value("name").toString();
+            if (element == "property" && !open.empty() && open.back().first == "widget") {
+                EXPECT_FALSE(owned.count(name.toStdString()))
+                    << entry.path().filename().string() << ": " << open.back().second.toStdString() << " sets "
+                    << name.toStdString();
+            }
+            open.emplace_back(element, name);
         }
+        EXPECT_FALSE(layout.hasError()) << entry.path() << ": " << layout.errorString().toStdString();
     }
     EXPECT_EQ(layouts, static_cast<int>(ui::WindowLayouts().size()));
 }
