@@ -15,6 +15,11 @@
 #include "dispositions/FrmDispositions.h"
 #include "mailbox/FrmMailbox.h"
 #include "master/FrmMain.h"
+#include "monitoring/CMonitorItem.h"
+#include "monitoring/FrmChooseMonitorType.h"
+#include "monitoring/FrmCustomMonitor.h"
+#include "monitoring/FrmMonitor.h"
+#include "monitoring/MonitorDispatch.h"
 #include "ui/FormWindow.h"
 
 namespace pv::ui {
@@ -129,6 +134,23 @@ int RenderScreenshots(const std::string& folder, const std::string& commandLineT
                 }
             }
         }
+    }
+
+    // The monitor configuration of the master, its type chooser, and the editor of each of its monitors.
+    FrmMonitor monitor(services);
+    monitor.LoadFromFile(main.Text("txtMonitorConfigFile"), main.FullPathToMasterConfig());
+    renderer.Shoot(monitor, "frmMonitor");
+    CMonitorItem fresh;
+    FrmChooseMonitorType monitorChooser(services);
+    monitorChooser.PassMonitorObject(fresh);
+    renderer.Shoot(monitorChooser, "frmChooseMonitorType");
+    for (const CMonitorItem& entry : monitor.configuration().Entries) {
+        if (MonitorTypeOf(entry.ClassName) != kCustomMonitorType) continue;
+        CMonitorItem copy = entry;
+        FrmCustomMonitor editor(services);
+        editor.PassMonitorObject(copy);
+        renderer.Shoot(editor, "frmCustomMonitor");
+        break;
     }
     return renderer.failed() ? 1 : 0;
 }
