@@ -12,7 +12,7 @@ namespace pv {
 class NoDialogs : public IFileDialogs {
 public:
     std::optional<std::string> ChooseOpenFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::string ChooseFolder(const std::string&) override { return std::string(); }
+    std::string ChooseFolder(const std::string&, const std::string&) override { return std::string(); }
 };
 
 class NoWindows : public IWindowHost {

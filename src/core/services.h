@@ -15,6 +15,7 @@ enum class FileCheck {
     MustExist,     // only names of existing files
     CreatePrompt,  // a new name is accepted after the dialog asks whether to create it
     NoCheck,       // any name; the caller deals with a file that does not exist
+    SaveAs,        // a save dialog: any name in an existing folder, the default extension added when none
 };
 
 struct FileDialogRequest {
@@ -25,15 +26,16 @@ struct FileDialogRequest {
     std::string fileName;       // the name filled in
     FileCheck mode = FileCheck::MustExist;
     bool refuseReadOnly = false;  // files marked read-only are refused (create-prompt and no-check modes)
+    std::string defaultExtension;  // SaveAs: "txt", added to a name typed without one
 };
 
 // File and folder dialogs. A cancelled dialog gives nullopt (folders: ""); a failure of the dialog itself
-// throws AppError, which the caller shows after "Error=".
+// throws AppError, which the caller shows after "Error=". The folder dialog starts in `startFolder`.
 class IFileDialogs {
 public:
     virtual ~IFileDialogs() = default;
     virtual std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) = 0;
-    virtual std::string ChooseFolder(const std::string& title) = 0;
+    virtual std::string ChooseFolder(const std::string& title, const std::string& startFolder) = 0;
 };
 
 // Opens a child window modally and returns when it has closed.

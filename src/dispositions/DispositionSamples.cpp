@@ -21,7 +21,7 @@ struct QuietPrompts : IPrompts {
 };
 struct QuietDialogs : IFileDialogs {
     std::optional<std::string> ChooseOpenFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::string ChooseFolder(const std::string&) override { return std::string(); }
+    std::string ChooseFolder(const std::string&, const std::string&) override { return std::string(); }
 };
 struct QuietWindows : IWindowHost {
     void ShowModal(Form& form) override { form.Close(); }

@@ -52,8 +52,10 @@ QStringList NameFilters(const std::string& filterList) {
 
 std::optional<std::string> QtFileDialogs::ChooseOpenFile(const pv::FileDialogRequest& request) {
     QFileDialog dialog(QApplication::activeWindow(), Q(request.title), Q(request.initialFolder));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    const bool save = request.mode == pv::FileCheck::SaveAs;
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.mode == pv::FileCheck::MustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    if (save) dialog.setDefaultSuffix(Q(request.defaultExtension));
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     const QStringList filters = NameFilters(request.filter);
     dialog.setNameFilters(filters);
@@ -75,8 +77,8 @@ std::optional<std::string> QtFileDialogs::ChooseOpenFile(const pv::FileDialogReq
     }
 }
 
-std::string QtFileDialogs::ChooseFolder(const std::string& title) {
-    const QString folder = QFileDialog::getExistingDirectory(QApplication::activeWindow(), Q(title), QString(),
+std::string QtFileDialogs::ChooseFolder(const std::string& title, const std::string& startFolder) {
+    const QString folder = QFileDialog::getExistingDirectory(QApplication::activeWindow(), Q(title), Q(startFolder),
                                                              QFileDialog::ShowDirsOnly);
     return folder.toStdString();
 }

@@ -18,7 +18,7 @@ class QtFileDialogs : public pv::IFileDialogs {
 public:
     explicit QtFileDialogs(pv::IPrompts& prompts) : prompts_(prompts) {}
     std::optional<std::string> ChooseOpenFile(const pv::FileDialogRequest& request) override;
-    std::string ChooseFolder(const std::string& title) override;
+    std::string ChooseFolder(const std::string& title, const std::string& startFolder) override;
 
 private:
     pv::IPrompts& prompts_;

@@ -93,8 +93,9 @@ std::optional<std::string> ScriptedDialogs::ChooseOpenFile(const FileDialogReque
     return answer;
 }
 
-std::string ScriptedDialogs::ChooseFolder(const std::string& title) {
+std::string ScriptedDialogs::ChooseFolder(const std::string& title, const std::string& startFolder) {
     folderTitles.push_back(title);
+    folderStarts.push_back(startFolder);
     if (folders_.empty()) {
         ADD_FAILURE() << "unexpected folder dialog: " << title;
         return std::string();

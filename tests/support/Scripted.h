@@ -53,10 +53,11 @@ public:
     ScriptedDialogs& AnswerFolder(const std::string& folder);
 
     std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) override;
-    std::string ChooseFolder(const std::string& title) override;
+    std::string ChooseFolder(const std::string& title, const std::string& startFolder) override;
 
     std::vector<FileDialogRequest> requests;
     std::vector<std::string> folderTitles;
+    std::vector<std::string> folderStarts;
     void VerifyAllUsed();
 
 private:
