@@ -6,16 +6,11 @@ namespace {
 constexpr const char* kFromTip =
     "The address that the forwarded message will be sent from. This MUST NOT be a mailbox that is scanned by "
     "Postvane (that could cause loops)";
-constexpr const char* kServerTip =
-    "The name (or IP Address) of the SMTP server that should be used to send the message";
-constexpr const char* kPortTip = "The network port to use to connect to the SMTP Server";
 constexpr const char* kAddressesTip = "The list of addresses to forward the messages to";
 constexpr const char* kSubjectTip =
     "The subject of the forwarded message. It may contain the following wildcards: %category%, "
     "%rulematched%, "
     "%originalsubject%";
-constexpr const char* kRetriesTip =
-    "The number of times Postvane should try to send the message if it fails.";
 
 // Older files hold one element for the To and From pair; it supplies the default of both split elements.
 FileEditorForm::DefaultOf Combined(const char* element) {
@@ -25,13 +20,7 @@ FileEditorForm::DefaultOf Combined(const char* element) {
 }  // namespace
 
 FrmForwardMessage::FrmForwardMessage(Services& services)
-    : DetailedEditorForm(services, DetailedEditorInfoFor("frmForwardMessage")) {
-    AddControl("Label1", ControlKind::Label, "From Address:", kFromTip);
-    AddControl("txtFrom", ControlKind::TextBox, "", kFromTip);
-    AddControl("Label3", ControlKind::Label, "SMTP Server:", kServerTip);
-    AddControl("txtSMTPServer", ControlKind::TextBox, "", kServerTip);
-    AddControl("Label4", ControlKind::Label, "Port:", kPortTip);
-    AddControl("txtPort", ControlKind::TextBox, "", kPortTip);
+    : SmtpSettings(services, DetailedEditorInfoFor("frmForwardMessage")) {
     AddControl("Frame1", ControlKind::Frame, "TLS Option");
     AddControl("optTlsNone", ControlKind::Option, "None", "No TLS/SSL").group = "Frame1";
     AddControl("optTlsImplicit", ControlKind::Option, "Implicit",
@@ -44,15 +33,9 @@ FrmForwardMessage::FrmForwardMessage(Services& services)
                "Explicit STARTTLS command after connection, continue without TLS if not supported")
         .group = "Frame1";
     mutableControl("optTlsNone").checked = true;
-    AddControl("Label5", ControlKind::Label, "Addresses(one per line)", kAddressesTip);
-    AddControl("txtAddresses", ControlKind::TextBox, "", kAddressesTip);
     AddControl("chkSendAsAttachment", ControlKind::CheckBox, "Send As Attachment",
                "If checked, the message is sent to the address specified below. If unchecked, it is simply "
                "relayed as received.");
-    AddControl("Label6", ControlKind::Label, "Subject Format:", kSubjectTip);
-    AddControl("txtSubjectFormat", ControlKind::TextBox, "", kSubjectTip);
-    AddControl("Label7", ControlKind::Label, "Retries:", kRetriesTip);
-    AddControl("txtRetries", ControlKind::TextBox, "", kRetriesTip);
     AddControl("chkPreserveToAddresses", ControlKind::CheckBox, "Preserve To Addresses",
                "If checked, the To and CC address headers of the forwarded message will be preserved.");
     AddControl(
@@ -68,28 +51,21 @@ FrmForwardMessage::FrmForwardMessage(Services& services)
         "If checked, the response will be sent to the SMTPServer without any changes to the From address "
         "header, Return-Path header, or MAIL FROM command, and the From Address below will be ignored.");
 
-    // The file, in the order it is written; each check sits where the save meets it.
-    TextSetting("From", "txtFrom", "");
-    Check([this] { return Text("txtFrom").empty() && !Checked("chkPreserveEnvelopFromAddress"); },
-          "From address is missing");
-    TextSetting("SMTPServer", "txtSMTPServer", "localhost");
-    Check([this] { return Text("txtSMTPServer").empty(); }, "SMTPServer is missing");
-    NumberSetting("SMTPPort", "txtPort", "25", {"Port is missing", "Port must be a number"});
+    // The file, in the order it is written; each check sits where the save meets it. An envelope box that
+    // keeps the original sender or recipients makes the From or the addresses unnecessary.
+    FromSetting("Label1", kFromTip, [this] { return !Checked("chkPreserveEnvelopFromAddress"); });
+    ServerSetting("Label3");
+    PortSetting("Label4");
     ChoiceSetting("TlsOption", "None",
                   {{"None", "optTlsNone"},
                    {"Implicit", "optTlsImplicit"},
                    {"StartTlsRequired", "optTlsStartTlsRequired"},
                    {"StartTlsOptional", "optTlsStartTlsOptional"}},
                   "Unrecognized TLS Option=");
-    LinesSetting("Addresses", "Address", "txtAddresses");
-    Check(
-        [this] {
-            return NonBlankLines(Text("txtAddresses")).empty() && !Checked("chkPreserveEnvelopeToAddresses");
-        },
-        "You must specify at least one address");
+    AddressesSetting("Label5", kAddressesTip, [this] { return !Checked("chkPreserveEnvelopeToAddresses"); });
     FlagSetting("ForwardAsAttachment", "chkSendAsAttachment", "1");
-    TextSetting("SubjectFormat", "txtSubjectFormat", "Forwarded by Postvane - %originalsubject%");
-    TextSetting("Retries", "txtRetries", "10");
+    SubjectSetting("Label6", kSubjectTip, "Forwarded by Postvane - %originalsubject%");
+    RetriesSetting("Label7");
     // The combined elements are never written: a save turns an older file into the split form.
     FlagSetting("PreserveToAddresses", "chkPreserveToAddresses", Combined("PreserveAddresses"));
     FlagSetting("PreserveFromAddress", "chkPreserveFromAddress", Combined("PreserveAddresses"));

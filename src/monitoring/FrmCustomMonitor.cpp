@@ -12,7 +12,7 @@ constexpr const char* kParameterTip =
 }  // namespace
 
 FrmCustomMonitor::FrmCustomMonitor(Services& services)
-    : MonitorEditorForm("frmCustomMonitor", "Custom Monitor Config"), services_(services) {
+    : Form("frmCustomMonitor", "Custom Monitor Config"), services_(services) {
     AddControl("Label1", ControlKind::Label, "Class Name:", kClassTip);
     AddControl("txtClassName", ControlKind::TextBox, "", kClassTip);
     AddControl("Label2", ControlKind::Label, "Parameter:", kParameterTip);

@@ -5,16 +5,17 @@
 #include "core/EditorDispatch.h"
 #include "monitoring/CMonitorItem.h"
 #include "monitoring/FrmCustomMonitor.h"
+#include "monitoring/FrmEmailMonitor.h"
+#include "monitoring/FrmHistoricalCharts.h"
+#include "monitoring/FrmLog.h"
 
 namespace pv {
-namespace {
-
-std::unique_ptr<MonitorEditorForm> CreateEditor(Services& services, const std::string& formName) {
-    (void)formName;
+std::unique_ptr<IMonitorEditor> CreateMonitorEditor(Services& services, const std::string& formName) {
+    if (formName == "frmLog") return std::make_unique<FrmLog>(services);
+    if (formName == "frmEmailMonitor") return std::make_unique<FrmEmailMonitor>(services);
+    if (formName == "frmHistoricalCharts") return std::make_unique<FrmHistoricalCharts>(services);
     return std::make_unique<FrmCustomMonitor>(services);
 }
-
-}  // namespace
 
 const std::vector<MonitorType>& MonitorTypes() {
     static const std::vector<MonitorType> types = {
@@ -58,16 +59,16 @@ void OpenMonitorEditor(Services& services, CMonitorItem& entry, const std::strin
         entry.Changed = true;
         return;
     }
-    std::unique_ptr<MonitorEditorForm> editor;
+    std::unique_ptr<IMonitorEditor> editor;
     if (type) {
         // The class is set before the editor opens; only what the editor stores marks the entry changed.
         entry.ClassName = type->className;
-        editor = CreateEditor(services, type->formName);
+        editor = CreateMonitorEditor(services, type->formName);
     } else {
         editor = std::make_unique<FrmCustomMonitor>(services);
     }
     editor->PassMonitorObject(entry);
-    services.windows.ShowModal(*editor);
+    services.windows.ShowModal(editor->window());
 }
 
 }  // namespace pv

@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,12 +11,13 @@ namespace pv {
 struct CMonitorItem;
 
 // A window opened on one monitor entry.
-class MonitorEditorForm : public Form {
+class IMonitorEditor {
   public:
-    using Form::Form;
+    virtual ~IMonitorEditor() = default;
     // The editor's only entry: keeps the entry and shows it (a file editor loads its file, or starts by
     // choosing one).
     virtual void PassMonitorObject(CMonitorItem& entry) = 0;
+    virtual Form& window() = 0;
 };
 
 // One kind of monitor the type chooser offers.
@@ -38,6 +40,10 @@ std::string MonitorTypeOf(const std::string& className);
 // The built-in type of this class whose settings are a file of their own that an editor reads (Logger,
 // HistoricalCharts, EmailMonitor), or null.
 const MonitorType* MonitorTypeWithFile(const std::string& className);
+
+// A new editor window by its name ("frmLog"); any name that is not a monitor file editor gives the custom
+// monitor editor.
+std::unique_ptr<IMonitorEditor> CreateMonitorEditor(Services& services, const std::string& formName);
 
 // Opens the editor of `typeName` ("missing": the type of the entry's class) on the entry and returns when it
 // has closed; the caller then reads the entry's Changed. A "Log4j" entry is set at once, with no window.

@@ -17,7 +17,6 @@
 #include "master/FrmMain.h"
 #include "monitoring/CMonitorItem.h"
 #include "monitoring/FrmChooseMonitorType.h"
-#include "monitoring/FrmCustomMonitor.h"
 #include "monitoring/FrmMonitor.h"
 #include "monitoring/MonitorDispatch.h"
 #include "ui/FormWindow.h"
@@ -145,12 +144,13 @@ int RenderScreenshots(const std::string& folder, const std::string& commandLineT
     monitorChooser.PassMonitorObject(fresh);
     renderer.Shoot(monitorChooser, "frmChooseMonitorType");
     for (const CMonitorItem& entry : monitor.configuration().Entries) {
-        if (MonitorTypeOf(entry.ClassName) != kCustomMonitorType) continue;
+        const MonitorType* type = MonitorTypeWithFile(entry.ClassName);
+        const std::string formName = type ? type->formName : "frmCustomMonitor";
+        if (MonitorTypeOf(entry.ClassName) == "Log4j") continue;
         CMonitorItem copy = entry;
-        FrmCustomMonitor editor(services);
-        editor.PassMonitorObject(copy);
-        renderer.Shoot(editor, "frmCustomMonitor");
-        break;
+        const std::unique_ptr<IMonitorEditor> editor = CreateMonitorEditor(services, formName);
+        editor->PassMonitorObject(copy);
+        renderer.Shoot(editor->window(), formName);
     }
     return renderer.failed() ? 1 : 0;
 }

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "monitoring/CMonitorItem.h"
 #include "monitoring/FrmMonitor.h"
 #include "support/Scripted.h"
 #include "support/TestFiles.h"
@@ -25,6 +26,32 @@ struct MonitorKit {
     std::string master() const { return dir / "master.xml"; }
     std::string file() const { return dir / "monitor.xml"; }
     void Open() { form.LoadFromFile("+/monitor.xml", master()); }
+};
+
+// A monitor entry as the monitor configuration window hands it to its editor: the monitor configuration
+// file in cfg/, the program directory beside it (so that "./" names lie outside cfg/).
+struct MonitorFileKit {
+    TempDir dir;
+    ScriptedServices s{dir / "program"};
+    CMonitorItem entry;
+
+    MonitorFileKit() {
+        WriteFile(dir / "program/.keep", "");
+        WriteFile(MonitorFile(), "<Monitors>\r\n</Monitors>\r\n\r\n");
+        entry.MonitorFilePath = MonitorFile();
+    }
+    std::string Cfg(const std::string& relative) const { return dir / ("cfg/" + relative); }
+    std::string Program(const std::string& relative) const { return dir / ("program/" + relative); }
+    std::string MonitorFile() const { return Cfg("monitor.xml"); }
+    // Puts `bytes` into cfg/<name> and names it in the entry, as the monitor window would.
+    std::string Place(const std::string& name, const std::string& bytes) {
+        WriteFile(Cfg(name), bytes);
+        entry.Parameter = "+/" + name;
+        return Cfg(name);
+    }
+    std::string PlaceData(const std::string& name, const std::string& dataFile) {
+        return Place(name, ReadFile(TestData("monitoring/" + dataFile)));
+    }
 };
 
 // A monitor file holding entries of these classes, each with a parameter named after its position.

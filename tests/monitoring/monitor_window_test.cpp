@@ -237,6 +237,41 @@ TEST(MonitorWindow, ClosingSavesDiscardsOrStaysAndAFailedSaveKeepsTheWindowOpen)
     EXPECT_NE(written.find("<ManageWithJMX>1</ManageWithJMX>"), std::string::npos);
 }
 
+TEST(MonitorWindow, EachBuiltInMonitorOpensItsOwnEditorAndAChosenFileAddsTheEntryUnsaved) {
+    std::string monitors = MonitorsOf({kLoggerClass, kEmailMonitorClass, kHistoricalChartsClass});
+    for (const char* parameter : {"p1", "p2", "p3"}) {
+        monitors.replace(monitors.find(std::string(">") + parameter + "<"), 3, std::string(">+/") + parameter);
+    }
+    MonitorKit kit(monitors);
+    test::WriteFile(kit.dir / "p1", "<LogConfig/>");
+    test::WriteFile(kit.dir / "p2", "<EmailMonitor/>");
+    test::WriteFile(kit.dir / "p3", "<HistoricalCharts/>");
+    kit.Open();
+    FrmMonitor& form = kit.form;
+    const std::pair<int, const char*> editors[] = {{0, "frmLog"}, {1, "frmEmailMonitor"}, {2, "frmHistoricalCharts"}};
+    for (const auto& [row, kind] : editors) {
+        kit.s.windows.Expect(kind, [&](Form& editor) {
+            EXPECT_EQ(editor.Text("txtFileName"), "+/p" + std::to_string(row + 1));
+            editor.UserPressEscape();
+        });
+        form.UserSelect("lstMonitors", {row});
+        form.UserClick("cmdEdit");
+    }
+    EXPECT_FALSE(form.changed());
+
+    // An existing file chosen for a new Logger: the entry is added although its editor saved nothing.
+    kit.s.windows.Expect("frmChooseMonitorType", Choose("Logger")).Expect("frmLog", [&](Form& editor) {
+        editor.UserClick("chkLogToConsole");
+        kit.s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::No);
+        editor.UserPressEscape();
+    });
+    kit.s.dialogs.AnswerFile(kit.dir / "p1");
+    form.UserClick("cmdAdd");
+    EXPECT_EQ(form.Items("lstMonitors").back(), "+/p1(com.ombrivo.Postvane.monitor.CLogger)");
+    EXPECT_TRUE(form.changed());
+    EXPECT_EQ(ReadFile(kit.dir / "p1"), "<LogConfig/>");
+}
+
 TEST(CustomMonitorEditor, StoresOnlyRealChangesAndNeverAnEntryWithoutClass) {
     test::ScriptedServices s(".");
     CMonitorItem entry;

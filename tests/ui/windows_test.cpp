@@ -29,8 +29,12 @@
 #include "dispositions/FrmDispositions.h"
 #include "mailbox/FrmMailbox.h"
 #include "master/FrmMain.h"
+#include "monitoring/CMonitorItem.h"
 #include "monitoring/FrmChooseMonitorType.h"
 #include "monitoring/FrmCustomMonitor.h"
+#include "monitoring/FrmEmailMonitor.h"
+#include "monitoring/FrmHistoricalCharts.h"
+#include "monitoring/FrmLog.h"
 #include "monitoring/FrmMonitor.h"
 #include "support/Scripted.h"
 #include "support/TestFiles.h"
@@ -105,8 +109,12 @@ TEST(QtWindows, EveryLayoutShowsEveryControlOfItsLogicAndNoTextOfItsOwn) {
     FrmCopyToIMAPFolder copy(s.services);
     FrmRuleUpdate rules(s.services);
     FrmWriteToRFC822 rfc822(s.services);
-    std::vector<Form*> forms = {&main,    &mailbox,       &dispositions, &chooser, &forward, &custom, &sql,
-                                &monitor, &monitorChooser, &customMonitor, &move,  &copy,    &rules,  &rfc822};
+    FrmLog log(s.services);
+    FrmEmailMonitor emailMonitor(s.services);
+    FrmHistoricalCharts charts(s.services);
+    std::vector<Form*> forms = {&main,          &mailbox, &dispositions, &chooser, &forward, &custom,
+                                &sql,           &monitor, &monitorChooser, &customMonitor, &move, &copy,
+                                &rules,         &rfc822,  &log,          &emailMonitor, &charts};
     std::set<std::string> kinds;
     for (Form* form : forms) {
         FormWindow window(*form);
@@ -526,6 +534,110 @@ TEST(QtWindows, MonitorWindowReordersAddsAndWritesTheMonitorFile) {
                     CrLf({"\t<Monitor>", "\t\t<ClassName>org.example.Beeper</ClassName>",
                           "\t\t<Parameter>+/beeper.cfg</Parameter>", "\t</Monitor>"}));
     EXPECT_EQ(ReadFile(sample.file("monitor.xml")), expected);
+}
+
+// A Logger added from the monitor window through the real windows: its log configuration file created in
+// the chooser, its options clicked, saved; then moved up and the monitor file saved.
+TEST(QtWindows, LoggerAddedThroughTheLogWindowWritesBothFiles) {
+    SampleCopy sample;
+    const std::string before = ReadFile(sample.file("monitor.xml"));
+    ScriptedServices s(sample.dir.path());
+    ShownMainWindow shown(s.services, sample);
+
+    s.windows.Expect("frmMonitor", [&](Form& form) {
+        FormWindow monitor(form);
+        monitor.show();
+        Click(monitor, "cmdAdd");
+        Click(monitor, "cmdUp");
+        Click(monitor, "cmdSave");
+    });
+    s.windows.Expect("frmChooseMonitorType", [&](Form& form) {
+        FormWindow chooser(form);
+        chooser.show();
+        SelectRow(chooser, "lstMonitorType", RowOf(form, "lstMonitorType", "Logger"));
+        Click(chooser, "cmdGo");
+    });
+    s.dialogs.AnswerFile(sample.file("audit.log.xml"));
+    s.windows.Expect("frmLog", [&](Form& form) {
+        FormWindow log(form);
+        log.show();
+        EXPECT_EQ(log.windowTitle(), "Config Log Settings");
+        EXPECT_TRUE(Find<QLineEdit>(log, "txtLogFile")->isReadOnly());
+        EXPECT_TRUE(Find<QRadioButton>(log, "optWarning")->isChecked());
+        s.dialogs.AnswerFile(sample.file("logs/audit.txt"));
+        Click(log, "cmdBrowseLogFile");
+        Click(log, "optError");
+        EXPECT_FALSE(Find<QRadioButton>(log, "optWarning")->isChecked());
+        Click(log, "optNever");
+        Click(log, "chkLogToConsole");
+        Type(log, "txtOutputFileEncoding", "UTF-8");
+        s.prompts.ExpectMessage("Saved");
+        Click(log, "cmdSave");
+        QTest::keyClick(&log, Qt::Key_Escape);
+    });
+    s.prompts.ExpectMessage("Saved");
+    Click(shown.window, "cmdEditMonitorConfig");
+
+    EXPECT_EQ(ReadFile(sample.file("audit.log.xml")),
+              CrLf({"<LogConfig>", "\t<LogFile>+/logs/audit.txt</LogFile>", "\t<LogLevel>Errors</LogLevel>",
+                    "\t<LogToConsole>1</LogToConsole>", "\t<LogBackupInterval>Never</LogBackupInterval>",
+                    "\t<LogBackupFilesToKeep>14</LogBackupFilesToKeep>", "\t<FileEncoding>UTF-8</FileEncoding>",
+                    "</LogConfig>", ""}));
+    const std::string added = CrLf({"\t<Monitor>", "\t\t<ClassName>com.ombrivo.Postvane.monitor.CLogger</ClassName>",
+                                    "\t\t<Parameter>+/audit.log.xml</Parameter>", "\t</Monitor>"});
+    std::string expected = before;
+    const std::string pager = "\t<Monitor>\r\n\t\t<ClassName>com.example.postvane.PagerMonitor";
+    expected.insert(expected.find(pager), added);
+    EXPECT_EQ(ReadFile(sample.file("monitor.xml")), expected);
+}
+
+TEST(QtWindows, EmailMonitorAndChartsWindowsWriteWhatIsTypedAndChosen) {
+    SampleCopy sample;
+    ScriptedServices s(sample.dir.path());
+    CMonitorItem email;
+    email.MonitorFilePath = sample.file("monitor.xml");
+    email.Parameter = "+/alerts.emailmonitor.xml";
+    FrmEmailMonitor emailEditor(s.services);
+    emailEditor.PassMonitorObject(email);
+    {
+        FormWindow window(emailEditor);
+        window.show();
+        EXPECT_EQ(window.windowTitle(), "Config Email Monitor");
+        Type(window, "txtPort", "");
+        s.prompts.ExpectMessage("Port is missing");
+        Click(window, "cmdSave");
+        Type(window, "txtPort", "465");
+        QPlainTextEdit* addresses = Find<QPlainTextEdit>(window, "txtAddresses");
+        addresses->setFocus();
+        addresses->moveCursor(QTextCursor::End);
+        QTest::keyClick(addresses, Qt::Key_Return);
+        QTest::keyClicks(addresses, "boss@example.com");
+        s.prompts.ExpectMessage("Saved");
+        Click(window, "cmdSave");
+    }
+    const std::string written = ReadFile(sample.file("alerts.emailmonitor.xml"));
+    EXPECT_NE(written.find("\t<SMTPPort>465</SMTPPort>\r\n"), std::string::npos) << written;
+    EXPECT_NE(written.find("\t\t<Address>oncall@example.com</Address>\r\n\t\t<Address>boss@example.com</Address>\r\n"),
+              std::string::npos)
+        << written;
+
+    CMonitorItem charts;
+    charts.MonitorFilePath = sample.file("monitor.xml");
+    charts.Parameter = "+/charts.reports.xml";
+    FrmHistoricalCharts chartsEditor(s.services);
+    chartsEditor.PassMonitorObject(charts);
+    FormWindow window(chartsEditor);
+    window.show();
+    fs::create_directories(sample.file("history"));
+    s.dialogs.AnswerFolder(sample.file("history"));
+    Click(window, "cmdBrowseDataDir");
+    EXPECT_EQ(Find<QLineEdit>(window, "txtDataDirectory")->text().toStdString(), "+/history");
+    s.prompts.ExpectYesNoCancel("There are unsaved changes, do you wish to save them?", Answer::Yes).ExpectMessage("Saved");
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_TRUE(chartsEditor.IsClosed());
+    EXPECT_EQ(ReadFile(sample.file("charts.reports.xml")),
+              CrLf({"<HistoricalCharts>", "\t<OutputDirectory>+/charts/html</OutputDirectory>",
+                    "\t<DataDirectory>+/history</DataDirectory>", "</HistoricalCharts>", ""}));
 }
 
 }  // namespace

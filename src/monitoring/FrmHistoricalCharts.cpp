@@ -1,0 +1,55 @@
+#include "monitoring/FrmHistoricalCharts.h"
+
+#include "core/errors.h"
+#include "core/platform.h"
+
+namespace pv {
+namespace {
+
+constexpr const char* kOutputTip = "The directory that the images and html files are written to.";
+constexpr const char* kDataTip = "The directory that the internal data files stored by stored in.";
+
+}  // namespace
+
+FrmHistoricalCharts::FrmHistoricalCharts(Services& services)
+    : MonitorFileEditor(services,
+                        {"frmHistoricalCharts", "Historical Charts Settings", "HistoricalCharts", "*.reports.xml",
+                         "Historical Charts config files(*.reports.xml)|*.reports.xml|All xml files(*.xml)|*.xml",
+                         "Choose the historical charts config file you wish to open (or create)"}) {
+    AddControl("Label2", ControlKind::Label, "Output Directory:", kOutputTip);
+    AddControl("txtOutputDirectory", ControlKind::TextBox, "", kOutputTip);
+    AddControl("cmdBrowseOutputDir", ControlKind::Button, "...", kOutputTip);
+    AddControl("Label3", ControlKind::Label, "Data Directory:", kDataTip);
+    AddControl("txtDataDirectory", ControlKind::TextBox, "", kDataTip);
+    AddControl("cmdBrowseDataDir", ControlKind::Button, "...", kDataTip);
+
+    // Both are written relative to this file ("+/..." below its folder); neither needs to exist.
+    FolderSetting("OutputDirectory", "txtOutputDirectory", "./output/reports");
+    FolderSetting("DataDirectory", "txtDataDirectory", "./output/data");
+
+    OnClick("cmdBrowseOutputDir", [this] {
+        BrowseDirectory("txtOutputDirectory", ".\\output\\reports",
+                        "Choose the directory where charts images and html files should be written.");
+    });
+    OnClick("cmdBrowseDataDir", [this] {
+        BrowseDirectory("txtDataDirectory", ".\\output\\data",
+                        "Choose the directory where the internal data files should be stored.");
+    });
+}
+
+void FrmHistoricalCharts::BrowseDirectory(const std::string& textBox, const std::string& fallback,
+                                          const std::string& title) {
+    try {
+        const std::string file = GetConfigFilePath();
+        std::string start = services_.paths.ResolvePath(file, Text(textBox));
+        if (!platform::FolderExists(start)) start = services_.paths.ResolvePath(file, fallback);
+        if (!platform::FolderExists(start)) start = services_.paths.programDirectory();
+        const std::string chosen = services_.dialogs.ChooseFolder(title, start);
+        if (chosen.empty()) return;
+        SetText(textBox, services_.paths.MakeStoredPath(true, chosen, file));
+    } catch (const AppError& error) {
+        services_.prompts.ShowMessage(FormatError("Error=", error));
+    }
+}
+
+}  // namespace pv

@@ -1,0 +1,165 @@
+#include "monitoring/FrmLog.h"
+
+#include "core/errors.h"
+#include "core/platform.h"
+
+namespace pv {
+namespace {
+
+constexpr const char* kLogFileTip = "The file that Postvane will use for logging messages";
+
+struct Level {
+    const char* prefix;  // the first four letters, lower-cased, that select it
+    const char* option;
+    const char* value;   // as written
+};
+constexpr Level kLevels[] = {
+    {"erro", "optError", "Errors"},
+    {"warn", "optWarning", "Warnings"},
+    {"trac", "optTrace", "Tracing"},
+};
+
+// Written in this order; the options exclude each other, so one line results.
+constexpr struct {
+    const char* value;
+    const char* option;
+} kIntervals[] = {
+    {"Never", "optNever"},
+    {"Daily", "optDaily"},
+    {"Hourly", "optHourly"},
+    {"EveryTenMinutes", "optEveryTenMinutes"},
+};
+
+}  // namespace
+
+FrmLog::FrmLog(Services& services)
+    : MonitorFileEditor(services,
+                        {"frmLog", "Config Log Settings", "LogConfig", "*.log.xml",
+                         "Log config files(*.log.xml)|*.log.xml|All xml files(*.xml)|*.xml",
+                         "Choose the log config file you wish to open (or create)"}) {
+    AddControl("Label2", ControlKind::Label, "Log File:", kLogFileTip);
+    AddControl("txtLogFile", ControlKind::TextBox, "", kLogFileTip).readOnly = true;
+    AddControl("cmdBrowseLogFile", ControlKind::Button, "...", kLogFileTip);
+    AddControl("frameLogLevel", ControlKind::Frame, "Log Level",
+               "Determines how much information is written to the log file");
+    AddControl("optError", ControlKind::Option, "Errors", "Only log errors to the log file").group = "frameLogLevel";
+    AddControl("optWarning", ControlKind::Option, "Warnings",
+               "Warnings and errors are written to the log file (This is the recommended setting)")
+        .group = "frameLogLevel";
+    AddControl("optTrace", ControlKind::Option, "Tracing",
+               "All messages are written to the log file, useful for debugging")
+        .group = "frameLogLevel";
+    AddControl("chkLogToConsole", ControlKind::CheckBox, "Log To Console",
+               "Specifies whether or not the information written to the log file should also be written to the "
+               "console window.  This SHOULD NOT be checked if Postvane is running as a service.");
+    AddControl("Frame1", ControlKind::Frame, "Log Backup Interval", "Determines how often the log file is rolled.");
+    AddControl("optEveryTenMinutes", ControlKind::Option, "Every Ten Minutes",
+               "A new log file is created every 10 minutes.")
+        .group = "Frame1";
+    AddControl("optHourly", ControlKind::Option, "Hourly", "A new log file is created for each hour.").group =
+        "Frame1";
+    AddControl("optDaily", ControlKind::Option, "Daily", "A new log file is created for each day.").group = "Frame1";
+    AddControl("optNever", ControlKind::Option, "Never",
+               "No matter how long the application runs, only one log file is created.")
+        .group = "Frame1";
+    const char* keepTip =
+        "Specifies how many old logs files to keep. Only relevant if Backup Interval is not Never";
+    AddControl("Label3", ControlKind::Label, "Log File Backups to Keep", keepTip);
+    AddControl("txtLogDaysToBackup", ControlKind::TextBox, "14", keepTip);
+    const char* encodingTip = "The encoding to use for the log file. For example. ASCII or UnicodeLittle.";
+    AddControl("Label4", ControlKind::Label, "Log File Encoding:", encodingTip);
+    AddControl("txtOutputFileEncoding", ControlKind::TextBox, "", encodingTip);
+    // A window that has read no file still writes one level and one interval.
+    mutableControl("optWarning").checked = true;
+    mutableControl("optDaily").checked = true;
+    TrackChanges({"optError", "optWarning", "optTrace", "optEveryTenMinutes", "optHourly", "optDaily", "optNever"});
+
+    // The file, in the order it is written. The log file's folder must exist, or the server could not log;
+    // checked first, before anything is written, also when the close question saves.
+    Check(
+        [this] {
+            const std::string logFile = services_.paths.ResolvePath(GetConfigFilePath(), Text("txtLogFile"));
+            return !platform::FolderExists(platform::ParentFolder(logFile));
+        },
+        "The path to the log file does not exist");
+    // A file, but stored as a folder setting is: relative to this file ("+/...") when below its folder.
+    FolderSetting("LogFile", "txtLogFile", ".\\output\\logFile.txt");
+    CustomSetting(
+        [this](XmlNode root) {
+            std::string level = platform::AsciiLower(ReadNodeText(root, "LogLevel", "Warnings")).substr(0, 4);
+            const char* option = "optWarning";
+            for (const Level& known : kLevels) {
+                if (level == known.prefix) option = known.option;
+            }
+            SetChecked(option, true);
+        },
+        [this](std::string& buffer) {
+            const char* value = "Warnings";
+            if (Checked("optError")) value = "Errors";
+            if (Checked("optTrace")) value = "Tracing";
+            WriteElement(buffer, "LogLevel", value, 1);
+        },
+        {"LogLevel"});
+    FlagSetting("LogToConsole", "chkLogToConsole", "0");
+    CustomSetting(
+        [this](XmlNode root) {
+            const std::string interval = ReadNodeText(root, "LogBackupInterval", "");
+            if (interval.empty()) {
+                // Older files say only whether the log is rolled daily.
+                SetChecked(FlagValue(ReadNodeText(root, "LogBackupDaily", "1")) ? "optDaily" : "optNever", true);
+                return;
+            }
+            SetChecked("optDaily", true);
+            for (const auto& known : kIntervals) {
+                if (interval == known.value) SetChecked(known.option, true);
+            }
+        },
+        [this](std::string& buffer) {
+            for (const auto& known : kIntervals) {
+                if (Checked(known.option)) WriteElement(buffer, "LogBackupInterval", known.value, 1);
+            }
+        },
+        {"LogBackupInterval", "LogBackupDaily"});
+    TrackChanges({"txtLogDaysToBackup"});
+    CustomSetting(
+        [this](XmlNode root) {
+            // Older files count days to keep rather than files; the newer element wins when it has a value.
+            std::string keep = ReadNodeText(root, "LogBackupFilesToKeep", "");
+            if (keep.empty()) keep = ReadNodeText(root, "LogBackupDaysToKeep", "14");
+            SetText("txtLogDaysToBackup", keep);
+        },
+        [this](std::string& buffer) { WriteElement(buffer, "LogBackupFilesToKeep", Text("txtLogDaysToBackup"), 1); },
+        {"LogBackupFilesToKeep", "LogBackupDaysToKeep"});
+    TextSetting("FileEncoding", "txtOutputFileEncoding", "ASCII");
+
+    OnClick("cmdBrowseLogFile", [this] { BrowseLogFile(); });
+}
+
+void FrmLog::BrowseLogFile() {
+    try {
+        FileDialogRequest request;
+        request.title = "Choose the log file path";
+        request.filter = "*.txt|*.txt";
+        request.defaultExtension = "txt";
+        request.mode = FileCheck::SaveAs;
+        request.refuseReadOnly = true;
+        const std::string file = GetConfigFilePath();
+        const std::string current = services_.paths.ResolvePath(file, Text("txtLogFile"));
+        if (platform::FileExists(current)) {
+            request.initialFolder = platform::ParentFolder(current);
+            request.fileName = platform::FileName(current);
+        } else {
+            const std::string output = services_.paths.ResolvePath(file, ".\\output");
+            request.initialFolder =
+                platform::FolderExists(output) ? output : services_.paths.programDirectory();
+            request.fileName = "log.txt";
+        }
+        const auto chosen = services_.dialogs.ChooseOpenFile(request);
+        if (!chosen) return;
+        SetText("txtLogFile", services_.paths.MakeStoredPath(false, *chosen, ""));
+    } catch (const AppError& error) {
+        services_.prompts.ShowMessage(FormatError("Error=", error));
+    }
+}
+
+}  // namespace pv
