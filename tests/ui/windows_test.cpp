@@ -477,9 +477,28 @@ TEST(QtWindows, TypicalUseWritesTheDetailedFileTheDispositionFileAndTheMasterFil
     EXPECT_EQ(ReadFile(sample.master()), masterBefore);
 }
 
-// The monitor list from the main window: JMX greys its frame, an entry moves, a custom one is added through
-// the chooser and its editor, and "Exit and Save Changes" writes exactly that.
-TEST(QtWindows, MonitorWindowReordersAddsAndWritesTheMonitorFile) {
+// A Monitor element as the monitor file holds it.
+std::string MonitorLines(const std::string& className, const std::string& parameter) {
+    return CrLf({"\t<Monitor>", "\t\t<ClassName>" + className + "</ClassName>",
+                 "\t\t<Parameter>" + parameter + "</Parameter>", "\t</Monitor>"});
+}
+
+// The chooser of monitor types, driven through its window: the type's row, then Enter.
+std::function<void(Form&)> ChooseInWindow(const std::string& type) {
+    return [type](Form& form) {
+        FormWindow chooser(form);
+        chooser.show();
+        EXPECT_EQ(Find<QAbstractButton>(chooser, "cmdEscape")->text(), "Cancel");
+        EXPECT_TRUE(Find<QPushButton>(chooser, "cmdGo")->isDefault());
+        SelectRow(chooser, "lstMonitorType", RowOf(form, "lstMonitorType", type));
+        QTest::keyClick(&chooser, Qt::Key_Return);
+    };
+}
+
+// The monitor list from the main window, through the real windows: JMX greys its frame, an entry moves, a
+// custom monitor is typed in, a Logger gets a new log configuration file that is filled in and saved and is
+// moved up, and "Exit and Save Changes" writes exactly that.
+TEST(QtWindows, MonitorWindowsFromTheMainWindowWriteTheMonitorAndLogFiles) {
     SampleCopy sample;
     const std::string before = ReadFile(sample.file("monitor.xml"));
     ScriptedServices s(sample.dir.path());
@@ -505,16 +524,11 @@ TEST(QtWindows, MonitorWindowReordersAddsAndWritesTheMonitorFile) {
         Click(monitor, "cmdAdd");
         EXPECT_EQ(Find<QListWidget>(monitor, "lstMonitors")->item(5)->text().toStdString(),
                   "+/beeper.cfg(org.example.Beeper)");
+        Click(monitor, "cmdAdd");
+        Click(monitor, "cmdUp");
         Click(monitor, "cmdSave");
     });
-    s.windows.Expect("frmChooseMonitorType", [&](Form& form) {
-        FormWindow chooser(form);
-        chooser.show();
-        EXPECT_EQ(Find<QAbstractButton>(chooser, "cmdEscape")->text(), "Cancel");
-        EXPECT_TRUE(Find<QPushButton>(chooser, "cmdGo")->isDefault());
-        SelectRow(chooser, "lstMonitorType", RowOf(form, "lstMonitorType", "Custom"));
-        QTest::keyClick(&chooser, Qt::Key_Return);
-    });
+    s.windows.Expect("frmChooseMonitorType", ChooseInWindow("Custom"));
     s.windows.Expect("frmCustomMonitor", [&](Form& form) {
         FormWindow editor(form);
         editor.show();
@@ -522,41 +536,7 @@ TEST(QtWindows, MonitorWindowReordersAddsAndWritesTheMonitorFile) {
         Type(editor, "txtParameter", "+/beeper.cfg");
         Click(editor, "cmdSave");
     });
-    s.prompts.ExpectMessage("Saved");
-    Click(shown.window, "cmdEditMonitorConfig");
-
-    const std::string log4j = CrLf({"\t<Monitor>", "\t\t<ClassName>com.ombrivo.Postvane.monitor.MonitorLog4j</ClassName>",
-                                    "\t\t<Parameter></Parameter>", "\t</Monitor>"});
-    std::string expected = before;
-    expected.erase(expected.find(log4j), log4j.size());
-    expected.insert(expected.find("\t<Monitor>"), log4j);
-    expected.insert(expected.find("\t<JMX>"),
-                    CrLf({"\t<Monitor>", "\t\t<ClassName>org.example.Beeper</ClassName>",
-                          "\t\t<Parameter>+/beeper.cfg</Parameter>", "\t</Monitor>"}));
-    EXPECT_EQ(ReadFile(sample.file("monitor.xml")), expected);
-}
-
-// A Logger added from the monitor window through the real windows: its log configuration file created in
-// the chooser, its options clicked, saved; then moved up and the monitor file saved.
-TEST(QtWindows, LoggerAddedThroughTheLogWindowWritesBothFiles) {
-    SampleCopy sample;
-    const std::string before = ReadFile(sample.file("monitor.xml"));
-    ScriptedServices s(sample.dir.path());
-    ShownMainWindow shown(s.services, sample);
-
-    s.windows.Expect("frmMonitor", [&](Form& form) {
-        FormWindow monitor(form);
-        monitor.show();
-        Click(monitor, "cmdAdd");
-        Click(monitor, "cmdUp");
-        Click(monitor, "cmdSave");
-    });
-    s.windows.Expect("frmChooseMonitorType", [&](Form& form) {
-        FormWindow chooser(form);
-        chooser.show();
-        SelectRow(chooser, "lstMonitorType", RowOf(form, "lstMonitorType", "Logger"));
-        Click(chooser, "cmdGo");
-    });
+    s.windows.Expect("frmChooseMonitorType", ChooseInWindow("Logger"));
     s.dialogs.AnswerFile(sample.file("audit.log.xml"));
     s.windows.Expect("frmLog", [&](Form& form) {
         FormWindow log(form);
@@ -583,11 +563,12 @@ TEST(QtWindows, LoggerAddedThroughTheLogWindowWritesBothFiles) {
                     "\t<LogToConsole>1</LogToConsole>", "\t<LogBackupInterval>Never</LogBackupInterval>",
                     "\t<LogBackupFilesToKeep>14</LogBackupFilesToKeep>", "\t<FileEncoding>UTF-8</FileEncoding>",
                     "</LogConfig>", ""}));
-    const std::string added = CrLf({"\t<Monitor>", "\t\t<ClassName>com.ombrivo.Postvane.monitor.CLogger</ClassName>",
-                                    "\t\t<Parameter>+/audit.log.xml</Parameter>", "\t</Monitor>"});
+    const std::string log4j = MonitorLines("com.ombrivo.Postvane.monitor.MonitorLog4j", "");
     std::string expected = before;
-    const std::string pager = "\t<Monitor>\r\n\t\t<ClassName>com.example.postvane.PagerMonitor";
-    expected.insert(expected.find(pager), added);
+    expected.erase(expected.find(log4j), log4j.size());
+    expected.insert(expected.find("\t<Monitor>"), log4j);
+    expected.insert(expected.find("\t<JMX>"), MonitorLines("com.ombrivo.Postvane.monitor.CLogger", "+/audit.log.xml") +
+                                                MonitorLines("org.example.Beeper", "+/beeper.cfg"));
     EXPECT_EQ(ReadFile(sample.file("monitor.xml")), expected);
 }
 
