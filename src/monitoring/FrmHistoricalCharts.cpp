@@ -16,11 +16,9 @@ FrmHistoricalCharts::FrmHistoricalCharts(Services& services)
                         {"frmHistoricalCharts", "Historical Charts Settings", "HistoricalCharts", "*.reports.xml",
                          "Historical Charts config files(*.reports.xml)|*.reports.xml|All xml files(*.xml)|*.xml",
                          "Choose the historical charts config file you wish to open (or create)"}) {
-    AddControl("Label2", ControlKind::Label, "Output Directory:", kOutputTip);
-    AddControl("txtOutputDirectory", ControlKind::TextBox, "", kOutputTip);
+    AddLabelledTextBox("Label2", "Output Directory:", "txtOutputDirectory", kOutputTip);
     AddControl("cmdBrowseOutputDir", ControlKind::Button, "...", kOutputTip);
-    AddControl("Label3", ControlKind::Label, "Data Directory:", kDataTip);
-    AddControl("txtDataDirectory", ControlKind::TextBox, "", kDataTip);
+    AddLabelledTextBox("Label3", "Data Directory:", "txtDataDirectory", kDataTip);
     AddControl("cmdBrowseDataDir", ControlKind::Button, "...", kDataTip);
 
     // Both are written relative to this file ("+/..." below its folder); neither needs to exist.

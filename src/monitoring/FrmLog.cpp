@@ -37,8 +37,7 @@ FrmLog::FrmLog(Services& services)
                         {"frmLog", "Config Log Settings", "LogConfig", "*.log.xml",
                          "Log config files(*.log.xml)|*.log.xml|All xml files(*.xml)|*.xml",
                          "Choose the log config file you wish to open (or create)"}) {
-    AddControl("Label2", ControlKind::Label, "Log File:", kLogFileTip);
-    AddControl("txtLogFile", ControlKind::TextBox, "", kLogFileTip).readOnly = true;
+    AddLabelledTextBox("Label2", "Log File:", "txtLogFile", kLogFileTip).readOnly = true;
     AddControl("cmdBrowseLogFile", ControlKind::Button, "...", kLogFileTip);
     AddControl("frameLogLevel", ControlKind::Frame, "Log Level",
                "Determines how much information is written to the log file");
@@ -64,11 +63,9 @@ FrmLog::FrmLog(Services& services)
         .group = "Frame1";
     const char* keepTip =
         "Specifies how many old logs files to keep. Only relevant if Backup Interval is not Never";
-    AddControl("Label3", ControlKind::Label, "Log File Backups to Keep", keepTip);
-    AddControl("txtLogDaysToBackup", ControlKind::TextBox, "14", keepTip);
+    AddLabelledTextBox("Label3", "Log File Backups to Keep", "txtLogDaysToBackup", keepTip).text = "14";
     const char* encodingTip = "The encoding to use for the log file. For example. ASCII or UnicodeLittle.";
-    AddControl("Label4", ControlKind::Label, "Log File Encoding:", encodingTip);
-    AddControl("txtOutputFileEncoding", ControlKind::TextBox, "", encodingTip);
+    AddLabelledTextBox("Label4", "Log File Encoding:", "txtOutputFileEncoding", encodingTip);
     // A window that has read no file still writes one level and one interval.
     mutableControl("optWarning").checked = true;
     mutableControl("optDaily").checked = true;
