@@ -1,21 +1,13 @@
 #pragma once
 #include <string>
 
+#include "core/FileEditorTool.h"
+
 namespace pv {
 
 class IMasterLinks;
 class IPrompts;
 class PathContext;
-
-enum class ResaveOutcome {
-    Written,   // the file was rewritten ("Saved" was shown)
-    Printed,   // the text was handed back; nothing written
-    Missing,   // no such file
-    NotRead,   // unreadable or not well-formed (reported): a save would replace it with defaults
-    NoRoot,    // well-formed, but not a detailed disposition file
-    Refused,   // a check failed or the write failed (reported)
-    NoEditor,  // the type has no form of its own that reads its file
-};
 
 // Loads a detailed disposition file of type `typeName` ("ForwardMessage") into that type's editor and saves
 // it back exactly as the window's Save does, with the same checks and messages (to `prompts`). `fullPath`

@@ -19,6 +19,7 @@
 #include "master/MasterConfiguration.h"
 #include "monitoring/MonitorConfiguration.h"
 #include "monitoring/MonitorDispatch.h"
+#include "monitoring/MonitorFileTool.h"
 
 namespace pv {
 namespace {
@@ -112,9 +113,21 @@ void CheckMonitors(const MasterConfiguration& master, const MasterLinks& links, 
         if (!type) continue;
         if (entry.Parameter.empty()) {
             report.Failure(name, "The " + type->name + " monitor names no configuration file");
-        } else if (!platform::FileExists(paths.ResolvePath(path, entry.Parameter))) {
-            report.Failure(name, "The configuration file of the " + type->name + " monitor is missing", entry.Parameter);
+            continue;
         }
+        const std::string file = paths.ResolvePath(path, entry.Parameter);
+        if (!platform::FileExists(file)) {
+            report.Failure(name, "The configuration file of the " + type->name + " monitor is missing", entry.Parameter);
+            continue;
+        }
+        // What its editor reports while loading the file and saving it again.
+        CollectingPrompts editorPrompts;
+        std::string text;
+        const bool passed = ResaveMonitorFile(type->name, file, paths, editorPrompts, &text) == ResaveOutcome::Printed;
+        if (!passed && editorPrompts.messages.empty()) {
+            editorPrompts.messages.push_back("The file could not be read as the file of a " + type->name + " monitor");
+        }
+        for (const auto& message : editorPrompts.messages) report.Failure(name, message, entry.Parameter);
     }
 }
 

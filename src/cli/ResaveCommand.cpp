@@ -13,6 +13,7 @@
 #include "dispositions/DispositionConfiguration.h"
 #include "master/MasterConfiguration.h"
 #include "monitoring/MonitorConfiguration.h"
+#include "monitoring/MonitorFileTool.h"
 
 namespace pv {
 namespace {
@@ -30,6 +31,17 @@ int Print(std::ostream& out, const std::string& text) {
     out << text;
     out.flush();
     return out ? kOk : kFailed;
+}
+
+// The exit status of a file an editor loaded and saved (or printed).
+int Finish(ResaveOutcome outcome, const std::string& text, const std::string& path, std::ostream& out,
+           std::ostream& err) {
+    switch (outcome) {
+        case ResaveOutcome::Written: return kOk;
+        case ResaveOutcome::Printed: return Print(out, text);
+        case ResaveOutcome::Refused: return kFailed;
+        default: return NotWritten(err, path);
+    }
 }
 
 // Loads a master file completely, as the main window does; false (reported) when it could not be.
@@ -96,15 +108,17 @@ int ResaveDetailed(const std::string& path, const ResaveOptions& options, std::o
     std::string text;
     const ResaveOutcome outcome =
         ResaveDispositionFile(options.type, path, links, paths, prompts, options.toStdout ? &text : nullptr);
-    switch (outcome) {
-        case ResaveOutcome::Written: return kOk;
-        case ResaveOutcome::Printed: return Print(out, text);
-        case ResaveOutcome::NoEditor:
-            err << "The type \"" << options.type << "\" has no editor of its own that reads its file.\n";
-            return kFailed;
-        case ResaveOutcome::Refused: return kFailed;
-        default: return NotWritten(err, path);
+    if (outcome == ResaveOutcome::NoEditor) {
+        err << "The type \"" << options.type << "\" has no editor of its own that reads its file.\n";
+        return kFailed;
     }
+    return Finish(outcome, text, path, out, err);
+}
+
+int ResaveOneMonitorFile(const std::string& path, const std::string& type, bool toStdout, std::ostream& out,
+                         std::ostream& err, const PathContext& paths, IPrompts& prompts) {
+    std::string text;
+    return Finish(ResaveMonitorFile(type, path, paths, prompts, toStdout ? &text : nullptr), text, path, out, err);
 }
 
 int ResaveMonitors(const std::string& path, bool toStdout, std::ostream& out, std::ostream& err,
@@ -148,6 +162,10 @@ int RunResave(const ResaveOptions& options, std::ostream& out, std::ostream& err
     if (root == "Dispositions") return ResaveDispositions(path, options, out, err, environment, paths, prompts);
     if (root == "Disposition") return ResaveDetailed(path, options, out, err, environment, paths, prompts);
     if (root == "Monitors") return ResaveMonitors(path, options.toStdout, out, err, prompts);
+    const std::string monitorType = MonitorTypeOfRoot(root);
+    if (!monitorType.empty()) {
+        return ResaveOneMonitorFile(path, monitorType, options.toStdout, out, err, paths, prompts);
+    }
     err << "postvane-config-tool: " << path << ": a file with the root element <" << root
         << "> is not a kind of file this tool writes\n";
     return kFailed;

@@ -3,10 +3,7 @@
 namespace pv {
 
 FrmEmailMonitor::FrmEmailMonitor(Services& services)
-    : SmtpSettings(services,
-                   {"frmEmailMonitor", "Config Email Monitor", "EmailMonitor", "*.emailmonitor.xml",
-                    "Email monitor config files(*.emailmonitor.xml)|*.emailmonitor.xml|All xml files(*.xml)|*.xml",
-                    "Choose the email monitor config file you wish to open (or create)"}) {
+    : SmtpSettings(services, MonitorFileInfoFor("frmEmailMonitor")) {
     const auto always = [] { return true; };
     // The file, in the order it is written; each check sits where the save meets it.
     ServerSetting("Label2");

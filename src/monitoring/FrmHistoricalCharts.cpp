@@ -12,10 +12,7 @@ constexpr const char* kDataTip = "The directory that the internal data files sto
 }  // namespace
 
 FrmHistoricalCharts::FrmHistoricalCharts(Services& services)
-    : MonitorFileEditor(services,
-                        {"frmHistoricalCharts", "Historical Charts Settings", "HistoricalCharts", "*.reports.xml",
-                         "Historical Charts config files(*.reports.xml)|*.reports.xml|All xml files(*.xml)|*.xml",
-                         "Choose the historical charts config file you wish to open (or create)"}) {
+    : MonitorFileEditor(services, MonitorFileInfoFor("frmHistoricalCharts")) {
     AddLabelledTextBox("Label2", "Output Directory:", "txtOutputDirectory", kOutputTip);
     AddControl("cmdBrowseOutputDir", ControlKind::Button, "...", kOutputTip);
     AddLabelledTextBox("Label3", "Data Directory:", "txtDataDirectory", kDataTip);

@@ -33,10 +33,7 @@ constexpr struct {
 }  // namespace
 
 FrmLog::FrmLog(Services& services)
-    : MonitorFileEditor(services,
-                        {"frmLog", "Config Log Settings", "LogConfig", "*.log.xml",
-                         "Log config files(*.log.xml)|*.log.xml|All xml files(*.xml)|*.xml",
-                         "Choose the log config file you wish to open (or create)"}) {
+    : MonitorFileEditor(services, MonitorFileInfoFor("frmLog")) {
     AddLabelledTextBox("Label2", "Log File:", "txtLogFile", kLogFileTip).readOnly = true;
     AddControl("cmdBrowseLogFile", ControlKind::Button, "...", kLogFileTip);
     AddControl("frameLogLevel", ControlKind::Frame, "Log Level",

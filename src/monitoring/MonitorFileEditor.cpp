@@ -1,8 +1,32 @@
 #include "monitoring/MonitorFileEditor.h"
 
+#include <stdexcept>
+
 #include "monitoring/CMonitorItem.h"
 
 namespace pv {
+
+const std::vector<MonitorFileInfo>& MonitorFileEditors() {
+    static const std::vector<MonitorFileInfo> editors = {
+        {"frmLog", "Config Log Settings", "LogConfig", "*.log.xml",
+         "Log config files(*.log.xml)|*.log.xml|All xml files(*.xml)|*.xml",
+         "Choose the log config file you wish to open (or create)"},
+        {"frmEmailMonitor", "Config Email Monitor", "EmailMonitor", "*.emailmonitor.xml",
+         "Email monitor config files(*.emailmonitor.xml)|*.emailmonitor.xml|All xml files(*.xml)|*.xml",
+         "Choose the email monitor config file you wish to open (or create)"},
+        {"frmHistoricalCharts", "Historical Charts Settings", "HistoricalCharts", "*.reports.xml",
+         "Historical Charts config files(*.reports.xml)|*.reports.xml|All xml files(*.xml)|*.xml",
+         "Choose the historical charts config file you wish to open (or create)"},
+    };
+    return editors;
+}
+
+const MonitorFileInfo& MonitorFileInfoFor(const std::string& formName) {
+    for (const MonitorFileInfo& info : MonitorFileEditors()) {
+        if (info.formName == formName) return info;
+    }
+    throw std::out_of_range("No monitor file editor " + formName);
+}
 
 FileEditorSetup MonitorFileSetup(const MonitorFileInfo& info) {
     FileEditorSetup setup;

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 #include "core/FileEditor.h"
 #include "monitoring/MonitorDispatch.h"
@@ -15,6 +16,11 @@ struct MonitorFileInfo {
     std::string filter;       // "Log config files(*.log.xml)|*.log.xml|All xml files(*.xml)|*.xml"
     std::string dialogTitle;  // "Choose the log config file you wish to open (or create)"
 };
+
+// The three monitor editors with a file of their own: frmLog, frmEmailMonitor, frmHistoricalCharts.
+const std::vector<MonitorFileInfo>& MonitorFileEditors();
+// The entry of one of them by window name; throws std::out_of_range for any other name.
+const MonitorFileInfo& MonitorFileInfoFor(const std::string& formName);
 
 // What every monitor file editor tells the file editor engine: its root and dialog, the label of the file
 // name box, a missing file reported (the controls keep what they show), and every chosen file loaded.

@@ -43,6 +43,9 @@ TEST_F(SampleTool, EveryKindOfSampleFileComesBackByteForByte) {
         {{"resave", "--stdout", "--type", "ForwardMessage", "config/dispose/oncall-relay.forward.xml"},
          "dispose/oncall-relay.forward.xml"},
         {{"resave", "--stdout", "config/monitor.xml"}, "monitor.xml"},
+        {{"resave", "--stdout", "config/server.log.xml"}, "server.log.xml"},
+        {{"resave", "--stdout", "config/alerts.emailmonitor.xml"}, "alerts.emailmonitor.xml"},
+        {{"resave", "--stdout", "config/charts.reports.xml"}, "charts.reports.xml"},
         {{"resave", "--stdout", "--type", "MoveToSubfolder", "config/dispose/support.movetosubfolder.xml"},
          "dispose/support.movetosubfolder.xml"},
         {{"resave", "--stdout", "--type", "CopyToIMAPFolder", "config/dispose/escalation.copytoimapfolder.xml"},
@@ -172,6 +175,35 @@ TEST_F(SampleTool, TheMessagingEditorsRefuseAndReportWhatTheirChecksFind) {
     EXPECT_EQ(ReadFile(file("dispose/escalation.copytoimapfolder.xml")), copy);
 }
 
+TEST_F(SampleTool, MonitorFilesAreToldByTheirRootAndRefusedWhenTheirEditorsChecksFail) {
+    const std::string email = file("alerts.emailmonitor.xml");
+    test::WriteFile(email, "<EmailMonitor><SMTPServer>mx</SMTPServer><Addresses><Address>a@example.com</Address>"
+                           "</Addresses></EmailMonitor>");
+    const std::string before = ReadFile(email);
+    auto run = Run({"resave", "config/alerts.emailmonitor.xml"});
+    EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(1, std::string("From address is missing\n")));
+    EXPECT_EQ(ReadFile(email), before);
+
+    fs::remove_all(file("logs"));
+    run = Run({"resave", "--stdout", "config/server.log.xml"});
+    EXPECT_EQ(std::tie(run.status, run.out, run.err),
+              std::make_tuple(1, std::string(), std::string("The path to the log file does not exist\n")));
+
+    // A damaged file is reported and left alone; its kind is still told by its root.
+    const std::string charts = file("charts.reports.xml");
+    test::WriteFile(charts, "<HistoricalCharts><OutputDirectory>x</OutputDirectory>");
+    run = Run({"resave", "config/charts.reports.xml"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("is not well-formed XML"), std::string::npos) << run.err;
+    EXPECT_EQ(ReadFile(charts), "<HistoricalCharts><OutputDirectory>x</OutputDirectory>");
+
+    test::WriteFile(charts, "<HistoricalCharts><DataDirectory>/srv/charts</DataDirectory></HistoricalCharts>");
+    run = Run({"resave", "config/charts.reports.xml"});
+    EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(0, std::string("Saved\n")));
+    EXPECT_EQ(ReadFile(charts), test::CrLf({"<HistoricalCharts>", "\t<OutputDirectory>./output/reports</OutputDirectory>",
+                                            "\t<DataDirectory>/srv/charts</DataDirectory>", "</HistoricalCharts>", ""}));
+}
+
 TEST_F(SampleTool, CheckReportsTheMonitorFileAndTheMonitorsWhoseFilesAreMissing) {
     const auto clean = Run({"check", "config/master.xml"});
     EXPECT_EQ(clean.out.find("+/monitor.xml"), std::string::npos) << clean.out;
@@ -190,6 +222,19 @@ TEST_F(SampleTool, CheckReportsTheMonitorFileAndTheMonitorsWhoseFilesAreMissing)
                            "monitor is missing\n"),
               std::string::npos)
         << run.out;
+
+    // The checks of each monitor's editor, on its own file.
+    std::string alerts = ReadFile(file("alerts.emailmonitor.xml"));
+    alerts.replace(alerts.find("<SMTPPort>587</SMTPPort>"), 24, "<SMTPPort>smtp</SMTPPort>");
+    test::WriteFile(file("alerts.emailmonitor.xml"), alerts);
+    test::WriteFile(file("server.log.xml"), "<LogConfig>");
+    const auto editors = Run({"check", "config/master.xml"});
+    EXPECT_NE(editors.out.find("+/monitor.xml: +/alerts.emailmonitor.xml: Port must be a number\n"), std::string::npos)
+        << editors.out;
+    EXPECT_NE(editors.out.find("+/monitor.xml: +/server.log.xml: The file " + file("server.log.xml") +
+                               " is not well-formed XML"),
+              std::string::npos)
+        << editors.out;
 
     fs::remove(file("monitor.xml"));
     EXPECT_NE(Run({"check", "config/master.xml"}).out.find(
