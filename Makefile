@@ -1,12 +1,14 @@
 # The two set-up commands of the README: `make run` and `make test`. Both install what they need first.
 BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 EXAMPLE ?= examples/config/master.xml
 DIR ?= screenshots
 
-.PHONY: all deps configure build run test sanitize bench screenshots clean
+.PHONY: all deps configure build run test sanitize fuzz bench screenshots clean
 
 all: build
 
@@ -35,6 +37,15 @@ sanitize: deps
 	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
+# Every fuzzer for FUZZ_SECONDS (FUZZERS="master detailed" for some only), built with clang, libFuzzer and
+# both sanitizers; the first run installs clang.
+fuzz:
+	@./scripts/install-deps.sh fuzz
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DPOSTVANE_FUZZ=ON -DPOSTVANE_BUILD_UI=OFF \
+	  -DPOSTVANE_BUILD_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	./scripts/run-fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZERS)
+
 bench: build
 	cmake --build $(BUILD) --target bench
 
@@ -42,4 +53,4 @@ screenshots: build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/src/postvane-config --screenshots $(DIR) $(EXAMPLE)
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package that building, testing and benchmarking need. Idempotent, and quiet
-# when everything is there already.
+# Installs every Debian package that building, testing and benchmarking need; with the argument "fuzz",
+# also clang and its sanitizer and libFuzzer runtimes. Idempotent, and quiet when everything is there already.
 set -euo pipefail
 
 packages=(
@@ -10,6 +10,9 @@ packages=(
   libxml2-utils          # xmllint, the benchmark's yardstick
   xvfb xauth fonts-dejavu-core
 )
+if [ "${1:-}" = "fuzz" ]; then
+  packages+=(clang libclang-rt-dev)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

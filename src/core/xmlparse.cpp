@@ -195,8 +195,9 @@ struct ParseState {
     bool reachedRoot = false;
 };
 
-ParseState& StateOf(void* context) {
-    return *static_cast<ParseState*>(static_cast<xmlParserCtxtPtr>(context)->_private);
+// The parse's state; none while the parser sets itself up (it may report errors then).
+ParseState* StateOf(void* context) {
+    return context ? static_cast<ParseState*>(static_cast<xmlParserCtxtPtr>(context)->_private) : nullptr;
 }
 
 Position DocumentPosition(xmlParserCtxtPtr context) {
@@ -218,12 +219,12 @@ void Refuse(ParseState& state, const std::string& reason) {
 // A callback must not let an exception pass through the parser's C frames.
 template <typename Body>
 void Guarded(void* context, Body body) {
-    ParseState& state = StateOf(context);
-    if (state.refused) return;
+    ParseState* state = StateOf(context);
+    if (!state || state->refused) return;
     try {
-        body(state);
+        body(*state);
     } catch (const std::bad_alloc&) {
-        Refuse(state, "there is not enough memory to read the file");
+        Refuse(*state, "there is not enough memory to read the file");
     }
 }
 
@@ -308,7 +309,8 @@ xmlEntityPtr OnGetEntity(void* context, const xmlChar* name) {
                               "), which is never read");
         }
     });
-    return StateOf(context).refused ? nullptr : entity;
+    const ParseState* state = StateOf(context);
+    return !state || state->refused ? nullptr : entity;
 }
 
 xmlEntityPtr OnGetParameterEntity(void* context, const xmlChar* name) {
@@ -398,8 +400,8 @@ std::string ParserReason(const xmlError& error, const XmlTreeBuilder& builder, b
 }
 
 void OnError(void* context, xmlErrorPtr error) {
-    if (!error || error->level < XML_ERR_ERROR) return;
-    ParseState& state = StateOf(context);
+    if (!error || error->level < XML_ERR_ERROR || !StateOf(context)) return;
+    ParseState& state = *StateOf(context);
     const bool fatal = error->level == XML_ERR_FATAL;
     if (!state.parserError.empty() && (state.parserErrorFatal || !fatal)) return;
     // Within an entity's text the parser counts from the entity's start; the place in the file is where
@@ -484,11 +486,10 @@ XmlFile ParseWithLibxml(const std::string& bytes, bool rootOnly) {
     state.builder = &builder;
     state.rootOnly = rootOnly;
 
-    // The first bytes tell the parser the encoding (a byte-order mark, UTF-16's zero bytes).
-    const size_t first = std::min<size_t>(bytes.size(), 4);
+    // No bytes yet: the callbacks find the state only once it is set. The parser tells the encoding from
+    // the first bytes pushed (a byte-order mark, UTF-16's zero bytes).
     xmlSAXHandler handler = Handler();
-    xmlParserCtxtPtr context =
-        xmlCreatePushParserCtxt(&handler, nullptr, bytes.data(), static_cast<int>(first), nullptr);
+    xmlParserCtxtPtr context = xmlCreatePushParserCtxt(&handler, nullptr, nullptr, 0, nullptr);
     if (!context) throw std::bad_alloc();
     state.context = context;
     // Entities are replaced by their text; nothing is fetched from a network or from another file.
@@ -496,7 +497,7 @@ XmlFile ParseWithLibxml(const std::string& bytes, bool rootOnly) {
     context->_private = &state;
     constexpr size_t kPiece = 256 * 1024;
     int status = 0;
-    for (size_t at = first; status == 0 && at < bytes.size() && !state.refused && !state.reachedRoot;) {
+    for (size_t at = 0; status == 0 && at < bytes.size() && !state.refused && !state.reachedRoot;) {
         const size_t length = std::min(kPiece, bytes.size() - at);
         status = xmlParseChunk(context, bytes.data() + at, static_cast<int>(length), 0);
         at += length;

@@ -1,0 +1,201 @@
+#include "FuzzTargets.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "actions/CMessageFields.h"
+#include "actions/DetailedFileTool.h"
+#include "core/EditorDispatch.h"
+#include "core/HeadlessServices.h"
+#include "core/MasterLinks.h"
+#include "core/errors.h"
+#include "core/password.h"
+#include "core/paths.h"
+#include "core/xml.h"
+#include "dispositions/CCategory.h"
+#include "dispositions/CDispositionTypes.h"
+#include "dispositions/DispositionConfiguration.h"
+#include "master/MasterConfiguration.h"
+#include "monitoring/MonitorConfiguration.h"
+
+namespace pv::fuzz {
+namespace {
+
+[[noreturn]] void Broken(const char* rule, const std::string& detail = {}) {
+    std::fprintf(stderr, "fuzz: broken rule: %s\n%s\n", rule, detail.c_str());
+    std::abort();
+}
+
+// A folder of its own for the files one process loads: the loaders read files, not bytes. The catalogues
+// are the sample's, so that disposition and detailed files meet real categories, types and fields.
+class Workspace {
+  public:
+    static Workspace& Get() {
+        static Workspace workspace;
+        return workspace;
+    }
+    std::string Write(std::string_view bytes, const char* name) {
+        const std::string path = folder_ + "/" + name;
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        if (!out.flush()) Broken("the workspace can be written", path);
+        return path;
+    }
+    const PathContext& paths() const { return paths_; }
+    const MasterLinks& links() const { return links_; }
+
+  private:
+    Workspace() : folder_(MakeFolder()), paths_(folder_) {
+        links_.masterFilePath = std::string(POSTVANE_EXAMPLES) + "/config/master.xml";
+        links_.dispositionTypes[0] = "+/customDispositionTypes.xml";
+        links_.dispositionTypes[1] = "+/systemDispositionTypes.xml";
+        links_.categoryDefinitions[0] = "+/customCategoryDefinitions.xml";
+        links_.categoryDefinitions[1] = "+/systemCategoryDefinitions.xml";
+        links_.messageFields[0] = "+/customMessageFields.xml";
+        links_.messageFields[1] = "+/systemMessageFields.xml";
+    }
+    ~Workspace() {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+    static std::string MakeFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "postvane-fuzz-XXXXXX").string();
+        if (!::mkdtemp(pattern.data())) Broken("a temporary folder can be made");
+        return pattern;
+    }
+
+    std::string folder_;
+    PathContext paths_;
+    MasterLinks links_;
+};
+
+// What every writer promises: its text is a file that loads again.
+void MustLoad(const std::string& text, const char* writer) {
+    const XmlFile file = ParseXmlText(text);
+    if (!file.wellFormed) Broken(writer, file.problem + "\n" + text);
+}
+
+void Master(std::string_view bytes) {
+    Workspace& workspace = Workspace::Get();
+    CollectingPrompts prompts;
+    const std::string path = workspace.Write(bytes, "master.xml");
+    MasterConfiguration master;
+    master.MasterFilePath = path;
+    const auto loaded = master.Load(workspace.paths(), prompts);
+    if (loaded.outcome != MasterConfiguration::LoadOutcome::Complete || !loaded.wellFormed) return;
+    std::string text;
+    try {
+        text = master.WriteText(path, workspace.paths(), prompts);
+    } catch (const AppError&) {
+        return;  // reported to the user; nothing would be written
+    }
+    MustLoad(text, "a master file is written as a file that loads");
+    // A second resave of what the first wrote changes nothing.
+    workspace.Write(text, "master.xml");
+    MasterConfiguration again;
+    again.MasterFilePath = path;
+    again.Load(workspace.paths(), prompts);
+    const std::string second = again.WriteText(path, workspace.paths(), prompts);
+    if (second != text) Broken("a master file is written the same the second time", text + "\n---\n" + second);
+}
+
+void Categories(std::string_view bytes) {
+    CollectingPrompts prompts;
+    CategoryCatalogue catalogue;
+    LoadCategoryFile(catalogue, Workspace::Get().Write(bytes, "categories.xml"), prompts);
+}
+
+void Types(std::string_view bytes) {
+    Workspace& workspace = Workspace::Get();
+    CollectingPrompts prompts;
+    CDispositionTypes types;
+    types.LoadFromFile(workspace.Write(bytes, "types.xml"), "", workspace.paths(), prompts);
+}
+
+void MessageFields(std::string_view bytes) {
+    Workspace& workspace = Workspace::Get();
+    CollectingPrompts prompts;
+    CMessageFields fields;
+    fields.LoadFromFile(workspace.Write(bytes, "fields.xml"), "", workspace.paths(), prompts);
+}
+
+void Dispositions(std::string_view bytes) {
+    Workspace& workspace = Workspace::Get();
+    CollectingPrompts prompts;
+    DispositionConfiguration configuration;
+    const auto loaded = configuration.Load(workspace.Write(bytes, "dispositions.xml"), workspace.links(),
+                                           workspace.paths(), prompts);
+    if (!loaded.opened) return;
+    if (const auto text = configuration.WriteText(workspace.paths(), prompts)) {
+        MustLoad(*text, "a disposition file is written as a file that loads");
+    }
+}
+
+// Every type with an editor of its own reads the same bytes, through its editor's load, and builds the
+// text its Save would write.
+void Detailed(std::string_view bytes) {
+    Workspace& workspace = Workspace::Get();
+    const std::string path = workspace.Write(bytes, "detailed.xml");
+    for (const std::string& type : BuiltInDispositionTypes()) {
+        CollectingPrompts prompts;
+        std::string text;
+        const ResaveOutcome outcome =
+            ResaveDispositionFile(type, path, workspace.links(), workspace.paths(), prompts, &text);
+        if (outcome == ResaveOutcome::Printed) MustLoad(text, "a detailed file is written as a file that loads");
+    }
+}
+
+void Monitors(std::string_view bytes) {
+    CollectingPrompts prompts;
+    MonitorConfiguration configuration;
+    configuration.Load(Workspace::Get().Write(bytes, "monitor.xml"), prompts);
+    if (!configuration.ReadCompletely()) return;
+    if (const auto text = configuration.WriteText(prompts)) {
+        MustLoad(*text, "a monitor configuration file is written as a file that loads");
+    }
+}
+
+// A stored password: unscrambled as a load does, and a password of the characters the table knows comes
+// back from its stored form unchanged.
+void Password(std::string_view bytes) {
+    const std::string text(bytes);
+    UnscramblePassword(text);
+    const bool tableCharacters =
+        std::all_of(text.begin(), text.end(), [](char c) { return c >= 32 && c <= 126; });
+    if (!tableCharacters) return;
+    CollectingPrompts prompts;
+    const std::string stored = ScramblePassword(text, prompts);
+    if (UnscramblePassword(stored) != text) Broken("a password comes back from its stored form", text);
+}
+
+}  // namespace
+
+// The fuzzers: one line each. fuzz/CMakeLists.txt builds fuzz-<name> for every line of this table.
+const std::vector<FuzzTarget>& Targets() {
+    static const std::vector<FuzzTarget> targets = {
+        {"master", Master},
+        {"categories", Categories},
+        {"types", Types},
+        {"dispositions", Dispositions},
+        {"detailed", Detailed},
+        {"message-fields", MessageFields},
+        {"monitors", Monitors},
+        {"password", Password},
+    };
+    return targets;
+}
+
+const FuzzTarget* FindTarget(std::string_view name) {
+    for (const FuzzTarget& target : Targets()) {
+        if (name == target.name) return &target;
+    }
+    return nullptr;
+}
+
+}  // namespace pv::fuzz
