@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "core/password.h"
+#include "actions/MessageFieldsSample.h"
 #include "dispositions/DispositionSamples.h"
 #include "window_timing.h"
 #include "core/prompts.h"
@@ -282,11 +283,33 @@ std::vector<Comparison> DispositionsCase(const Context& context) {
     return {open};
 }
 
+std::vector<Comparison> FieldRowsCase(const Context& context) {
+    const auto sample = [](const std::string& folder, size_t fields) {
+        fs::create_directories(folder);
+        return pv::WriteMessageFieldsSample(folder, fields);
+    };
+    pv::MessageFieldsSample large = sample(context.folder + "/large", 2000);
+    pv::MessageFieldsSample small = sample(context.folder + "/small", 20);
+    Comparison open;
+    open.subject = "Write To DB editor, 2,000 message fields";
+    open.yardstick = "the same with 20 message fields";
+    open.maxTimeRatio = 0;
+    open.maxMemoryRatio = 0;
+    open.maxSeconds = 0.3;
+    open.measured =
+        MeasureForked([&] { ::_exit(OpenWriteToDBWindow(large, context.folder) == 2000 ? 0 : 1); }, context.runs);
+    open.reference =
+        MeasureForked([&] { ::_exit(OpenWriteToDBWindow(small, context.folder) == 20 ? 0 : 1); }, context.runs);
+    return {open};
+}
+
 std::vector<Case> Cases() {
     return {
         {"resave", "load and rewrite a master file with many mailboxes", ResaveCase},
         {"startup", "start the editor to its main window", StartupCase},
         {"dispositions", "open the dispositions editor on large catalogues, to the window filled", DispositionsCase},
+        {"fieldrows", "open the Write To DB editor on a large message fields catalogue, to the window shown",
+         FieldRowsCase},
     };
 }
 

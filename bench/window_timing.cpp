@@ -3,24 +3,38 @@
 #include <QApplication>
 #include <QListWidget>
 
+#include "actions/FrmWriteToDB.h"
+#include "actions/MessageFieldsSample.h"
 #include "core/HeadlessServices.h"
 #include "dispositions/DispositionSamples.h"
 #include "dispositions/FrmDispositions.h"
 #include "ui/FormWindow.h"
 
-size_t OpenDispositionWindow(const pv::DispositionSample& sample, const std::string& programDirectory) {
+namespace {
+
+// An offscreen application and services that answer nothing, for one measured window.
+struct OffscreenWindows {
+    explicit OffscreenWindows(const std::string& programDirectory)
+        : app(argc, argv), services{pv::PathContext(programDirectory), prompts, dialogs, windows, launcher, clipboard} {}
     int argc = 3;
-    char name[] = "run_bench";
-    char platform[] = "-platform";
-    char offscreen[] = "offscreen";
-    char* argv[] = {name, platform, offscreen, nullptr};
-    QApplication app(argc, argv);
+    char name[10] = "run_bench";
+    char platform[10] = "-platform";
+    char offscreen[10] = "offscreen";
+    char* argv[4] = {name, platform, offscreen, nullptr};
+    QApplication app;
     pv::CollectingPrompts prompts;
     pv::NoDialogs dialogs;
     pv::NoWindows windows;
     pv::NoLauncher launcher;
     pv::NoClipboard clipboard;
-    pv::Services services{pv::PathContext(programDirectory), prompts, dialogs, windows, launcher, clipboard};
+    pv::Services services;
+};
+
+}  // namespace
+
+size_t OpenDispositionWindow(const pv::DispositionSample& sample, const std::string& programDirectory) {
+    OffscreenWindows offscreen(programDirectory);
+    pv::Services& services = offscreen.services;
     pv::FrmDispositions form(services, sample.master);
     if (!form.LoadFromFile(sample.dispositionFile, sample.master.masterFilePath)) return 0;
     pv::ui::FormWindow window(form);
@@ -28,4 +42,18 @@ size_t OpenDispositionWindow(const pv::DispositionSample& sample, const std::str
     QApplication::processEvents();
     const auto* list = window.findChild<QListWidget*>("lstCategories");
     return list ? static_cast<size_t>(list->count()) : 0;
+}
+
+size_t OpenWriteToDBWindow(pv::MessageFieldsSample& sample, const std::string& programDirectory) {
+    OffscreenWindows offscreen(programDirectory);
+    pv::Services& services = offscreen.services;
+    pv::FrmWriteToDB form(services, sample.master);
+    form.PassDispositionObject(sample.disposition);
+    if (form.IsClosed()) return 0;
+    pv::ui::FormWindow window(form);
+    window.show();
+    QApplication::processEvents();
+    // Filled: a row for every field, the first of them on screen.
+    const QWidget* first = window.controlWidget("chkField(0)");
+    return first != nullptr && first->isVisible() ? static_cast<size_t>(form.RowCount("Fields")) : 0;
 }

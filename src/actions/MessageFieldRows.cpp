@@ -18,10 +18,9 @@ std::vector<RowColumn> MessageFieldRows::Columns() {
     };
 }
 
-void MessageFieldRows::Fill(CMessageFields catalogue) {
-    catalogue_ = std::move(catalogue);
+void MessageFieldRows::Fill(const CMessageFields& catalogue) {
     fields_.clear();
-    for (const CMessageField* field : catalogue_.Offered()) fields_.push_back(*field);
+    for (const CMessageField* field : catalogue.Offered()) fields_.push_back(*field);
     form_.SetRowCount(kSet, count());
     for (int row = 0; row < count(); ++row) {
         const CMessageField& field = fields_[row];

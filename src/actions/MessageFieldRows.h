@@ -21,9 +21,8 @@ class MessageFieldRows {
 
     explicit MessageFieldRows(Form& form) : form_(form) {}
 
-    // One row per offered field of the catalogue, in its order, every box cleared; the catalogue is kept for
-    // the statements built from the rows.
-    void Fill(CMessageFields catalogue);
+    // One row per offered field of the catalogue, in its order, every box cleared.
+    void Fill(const CMessageFields& catalogue);
     // Checks the rows the "Fields" element names (exact names) and fills their boxes; without the element
     // every row stays cleared. Returns the names of the entries no row shows, which a save drops.
     std::vector<std::string> Load(XmlNode fields);
@@ -36,11 +35,9 @@ class MessageFieldRows {
     bool checked(int row) const { return form_.Checked(Form::RowControl(kCheck, row)); }
     const std::string& length(int row) const { return form_.Text(Form::RowControl(kLength, row)); }
     std::vector<FieldRowState> States() const;
-    const CMessageFields& catalogue() const { return catalogue_; }
 
   private:
     Form& form_;
-    CMessageFields catalogue_;
     std::vector<CMessageField> fields_;  // the field of each row
 };
 

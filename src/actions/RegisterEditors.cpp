@@ -10,6 +10,11 @@
 #include "actions/FrmMoveToSubfolder.h"
 #include "actions/FrmRuleUpdate.h"
 #include "actions/FrmWriteToRFC822.h"
+#include "actions/FrmHttpRequest.h"
+#include "actions/FrmRunSQL.h"
+#include "actions/FrmSaveAttachments.h"
+#include "actions/FrmWriteToDB.h"
+#include "actions/FrmWriteToFile.h"
 
 namespace pv {
 namespace {
@@ -17,6 +22,12 @@ namespace {
 template <typename Editor>
 DispositionEditorCreator Make() {
     return [](Services& services, const IMasterLinks&) { return std::make_unique<Editor>(services); };
+}
+
+// An editor that reads the message fields files the master names.
+template <typename Editor>
+DispositionEditorCreator MakeWithMaster() {
+    return [](Services& services, const IMasterLinks& master) { return std::make_unique<Editor>(services, master); };
 }
 
 // The built-in types that have a form of their own, by window name.
@@ -27,26 +38,18 @@ std::map<std::string, DispositionEditorCreator> OwnForms() {
         {"frmCopyToIMAPFolder", Make<FrmCopyToIMAPFolder>()},
         {"frmRuleUpdate", Make<FrmRuleUpdate>()},
         {"frmWriteToRFC822", Make<FrmWriteToRFC822>()},
+        {"frmWriteToFile", MakeWithMaster<FrmWriteToFile>()},
+        {"frmWriteToDB", MakeWithMaster<FrmWriteToDB>()},
+        {"frmRunSQL", MakeWithMaster<FrmRunSQL>()},
+        {"frmHttpRequest", MakeWithMaster<FrmHttpRequest>()},
+        {"frmSaveAttachments", Make<FrmSaveAttachments>()},
     };
 }
 
 }  // namespace
 
 void RegisterBuiltInDispositionEditors() {
-    const auto ownForms = OwnForms();
-    for (const DetailedEditorInfo& info : BuiltInDetailedEditors()) {
-        const auto own = ownForms.find(info.formName);
-        if (own != ownForms.end()) {
-            RegisterDispositionEditor(info.formName, own->second);
-            continue;
-        }
-        // The custom window stands in, naming the files the type's own way.
-        DetailedEditorInfo standIn = info;
-        standIn.formName = "frmCustom";
-        RegisterDispositionEditor(info.formName, [standIn](Services& services, const IMasterLinks&) {
-            return std::make_unique<FrmCustom>(services, standIn);
-        });
-    }
+    for (const auto& [formName, creator] : OwnForms()) RegisterDispositionEditor(formName, creator);
     RegisterDispositionEditor("frmCustom", Make<FrmCustom>());
 }
 

@@ -34,15 +34,19 @@ constexpr const char* kUsage =
     "                             (ResponseHandler), a disposition configuration file (Dispositions,\n"
     "                             needs --master for its catalogues), a detailed disposition file\n"
     "                             (Disposition, needs --type, for example --type ForwardMessage; the types\n"
-    "                             are listed below), a monitor configuration file (Monitors), or the\n"
-    "                             file of a Logger (LogConfig), EmailMonitor (EmailMonitor) or\n"
-    "                             HistoricalCharts (HistoricalCharts) monitor\n"
+    "                             are listed below; WriteToFile, WriteToDB, RunSQL and HttpRequest also\n"
+    "                             need --master for the message fields files), a monitor configuration\n"
+    "                             file (Monitors), or the file of a Logger (LogConfig), EmailMonitor\n"
+    "                             (EmailMonitor) or HistoricalCharts (HistoricalCharts) monitor\n"
+    "  sql --master MASTER FILE   print the CREATE TABLE statement the Write To DB editor shows for FILE\n"
+    "                             (lines ended by CR LF); warnings go to standard error\n"
     "  check MASTER               load the master file and run, changing nothing, the mailbox editor's\n"
     "                             checks on every mailbox, the save checks of its disposition file, and\n"
-    "                             those of every detailed file it names whose type has an editor; then the\n"
-    "                             load and save checks of the monitor configuration file and of the file\n"
-    "                             of each of its monitors that has one (missing files included). Each\n"
-    "                             failure is printed to standard output as\n"
+    "                             those of every detailed file it names whose type has an editor, naming\n"
+    "                             the entries of those files a save would drop; then the load and save\n"
+    "                             checks of the monitor configuration file and of the file of each of its\n"
+    "                             monitors that has one (missing files included). Each failure is printed\n"
+    "                             to standard output as\n"
     "                             MAILBOX: MESSAGE or MAILBOX: FILE: [CATEGORY: ]MESSAGE, and for the\n"
     "                             monitors MONITORFILE: [FILE: ]MESSAGE\n"
     "  scramble                   read a password line from standard input, print its stored form\n"
@@ -106,6 +110,22 @@ int RunTool(const std::vector<std::string>& args, std::istream& in, std::ostream
         }
         if (resave.file.empty()) return Usage(err, "resave takes exactly one file");
         return RunResave(resave, out, err, environment);
+    }
+    if (command == "sql") {
+        std::string master;
+        std::vector<std::string> files;
+        for (size_t i = 1; i < args.size(); ++i) {
+            if (args[i] == "--master" && i + 1 < args.size()) {
+                master = args[++i];
+            } else if (args[i].size() > 1 && args[i][0] == '-') {
+                return Usage(err, "unknown option '" + args[i] + "'");
+            } else {
+                files.push_back(args[i]);
+            }
+        }
+        if (master.empty()) return Usage(err, "sql needs --master MASTER");
+        if (files.size() != 1) return Usage(err, "sql takes exactly one file");
+        return RunSql(master, files[0], out, err, environment);
     }
     if (command == "check") {
         std::vector<std::string> files;

@@ -40,6 +40,9 @@ int Finish(ResaveOutcome outcome, const std::string& text, const std::string& pa
         case ResaveOutcome::Written: return kOk;
         case ResaveOutcome::Printed: return Print(out, text);
         case ResaveOutcome::Refused: return kFailed;
+        case ResaveOutcome::WouldDrop:
+            err << "Not written: " << path << " names entries the editor cannot show, which a save would drop.\n";
+            return kFailed;
         default: return NotWritten(err, path);
     }
 }
@@ -96,6 +99,11 @@ int ResaveDetailed(const std::string& path, const ResaveOptions& options, std::o
         err << "postvane-config-tool: a Disposition file needs --type TYPE (for example ForwardMessage)\n";
         return kUsage;
     }
+    if (options.master.empty() && UsesMessageFields(options.type)) {
+        err << "postvane-config-tool: a " << options.type
+            << " file needs --master MASTER for its message fields files\n";
+        return kUsage;
+    }
     MasterLinks links;
     if (!options.master.empty()) {
         MasterConfiguration master;
@@ -135,6 +143,24 @@ int ResaveMonitors(const std::string& path, bool toStdout, std::ostream& out, st
 }
 
 }  // namespace
+
+int RunSql(const std::string& masterArgument, const std::string& fileArgument, std::ostream& out,
+           std::ostream& err, const ToolEnvironment& environment) {
+    const PathContext paths(environment.programDirectory);
+    StreamPrompts prompts(err);
+    MasterConfiguration master;
+    const std::string path = CommandLineMasterPath(fileArgument, environment.currentDirectory);
+    if (!LoadMaster(master, CommandLineMasterPath(masterArgument, environment.currentDirectory), paths, prompts)) {
+        err << "postvane-config-tool: the master file could not be read\n";
+        return kFailed;
+    }
+    const std::optional<std::string> statement = CreateTableStatementOf(path, LinksOf(master, paths), paths, prompts);
+    if (!statement) {
+        err << "postvane-config-tool: " << path << " could not be read as a Write To DB file\n";
+        return kFailed;
+    }
+    return Print(out, *statement + "\r\n");
+}
 
 int RunResave(const ResaveOptions& options, std::ostream& out, std::ostream& err,
               const ToolEnvironment& environment) {

@@ -16,6 +16,11 @@ struct ResaveOptions {
 // "resave": loads one file as its window does and writes it back as the window's Save does, the kind of file
 // chosen by its root element (ResponseHandler, Dispositions, Disposition). A file that could not be read, or
 // whose checks fail, is reported and never written.
+// "sql --master MASTER FILE": prints the CREATE TABLE statement the Write To DB editor shows for FILE (its
+// table and checked fields), lines joined by CR LF and one CR LF after; warnings go to `err`.
+int RunSql(const std::string& masterArgument, const std::string& fileArgument, std::ostream& out,
+           std::ostream& err, const ToolEnvironment& environment);
+
 int RunResave(const ResaveOptions& options, std::ostream& out, std::ostream& err,
               const ToolEnvironment& environment);
 

@@ -126,9 +126,12 @@ FileLoad FileEditorForm::LoadFile() {
     }
     const XmlNode root = SelectSingleNode(file.root(), setup().root);
     if (outcome == FileLoad::Loaded && !root) outcome = FileLoad::NoRoot;
+    dropMessages_.clear();
     for (const Step& step : steps_) {
         if (step.read) step.read(root);
     }
+    // Said once, after everything was read: the user can still decide not to save.
+    for (const std::string& message : dropMessages_) services_.prompts.ShowMessage(message);
     // Setting the controls marked the form changed; what was just loaded is not an edit.
     setChanged(false);
     lastLoad_ = outcome;
@@ -210,6 +213,21 @@ void FileEditorForm::FlagSetting(const std::string& element, const std::string& 
             SetChecked(checkBox, FlagValue(ReadNodeText(root, element, defaultOf(root))));
         },
         [=, this](std::string& buffer) { WriteElement(buffer, element, FlagText(Checked(checkBox)), 1); });
+}
+
+void FileEditorForm::OptionPairSetting(const std::string& element, const std::string& defaultText,
+                                       const OptionValue& special, const OptionValue& otherwise, Track track) {
+    TrackIf(special.option, track);
+    TrackIf(otherwise.option, track);
+    AddStep(
+        {element},
+        [=, this](XmlNode root) {
+            const bool isSpecial = ReadNodeText(root, element, defaultText) == special.value;
+            SetChecked(isSpecial ? special.option : otherwise.option, true);
+        },
+        [=, this](std::string& buffer) {
+            WriteElement(buffer, element, Checked(special.option) ? special.value : otherwise.value, 1);
+        });
 }
 
 void FileEditorForm::ChoiceSetting(const std::string& element, const std::string& defaultText,

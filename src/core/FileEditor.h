@@ -146,6 +146,9 @@ class FileEditorForm : public FileEditorBase {
 
     // The text of a setting declared with KeptSetting.
     const std::string& KeptValue(const std::string& element) const;
+    // What the last load read but cannot show, so that a save would drop it: one message per setting, each
+    // shown once when the load ended.
+    const std::vector<std::string>& dropMessages() const { return dropMessages_; }
     // The elements the declared settings read, in file order.
     const std::vector<std::string>& DeclaredElements() const { return elements_; }
 
@@ -185,6 +188,10 @@ class FileEditorForm : public FileEditorBase {
                          const std::string& defaultText, const std::string& onValue,
                          const std::string& offValue, const std::string& unknownMessage,
                          Track track = Track::Yes);
+    // Two option buttons for one element: `special`'s value selects its option, any other text the other's,
+    // so that one of them is always selected after a load; written as the value of the selected option.
+    void OptionPairSetting(const std::string& element, const std::string& defaultText, const OptionValue& special,
+                           const OptionValue& otherwise, Track track = Track::Yes);
     // A multi-line text box and a list element holding one `item` element per non-blank line, in order;
     // the list element is written also when empty.
     void LinesSetting(const std::string& listElement, const std::string& itemElement,
@@ -212,6 +219,9 @@ class FileEditorForm : public FileEditorBase {
     // A check at this point of the order: when `fails` is true the save stops with `message`.
     void Check(std::function<bool()> fails, const std::string& message);
 
+    // From a setting's read: entries of the file that the editor cannot show, and a save would drop.
+    void ReportDrop(const std::string& message) { dropMessages_.push_back(message); }
+
     // Stops the save with a message, from a Custom writer or anywhere during BuildFileText.
     [[noreturn]] static void Refuse(const std::string& message);
 
@@ -237,6 +247,7 @@ class FileEditorForm : public FileEditorBase {
     std::vector<std::string> elements_;
     FileLoad lastLoad_ = FileLoad::Missing;
     std::map<std::string, std::string> kept_;
+    std::vector<std::string> dropMessages_;
 };
 
 // "1" for a checked box, "0" for a clear one, as every flag of the files is written.

@@ -24,9 +24,12 @@ ResaveOutcome ResaveInsteadOfShowing::Resave(Form& form) {
         case FileLoad::Stopped:
             return ResaveOutcome::NotRead;
     }
+    const bool dropping = !editor->dropMessages().empty();
+    if (dropping && !textOnly_) return ResaveOutcome::WouldDrop;
     if (!textOnly_) return editor->SaveFile() ? ResaveOutcome::Written : ResaveOutcome::Refused;
     const std::optional<std::string> text = editor->BuildFileText();
     if (!text) return ResaveOutcome::Refused;
+    if (dropping) return ResaveOutcome::WouldDrop;
     *textOnly_ = *text + "\r\n";
     return ResaveOutcome::Printed;
 }

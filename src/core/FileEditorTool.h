@@ -15,12 +15,14 @@ enum class ResaveOutcome {
     NoRoot,    // well-formed, but without the editor's root element
     Refused,   // a check failed or the write failed (reported)
     NoEditor,  // the kind has no form of its own that reads its file
+    WouldDrop, // the file names entries the editor cannot show (reported): a save would drop them
 };
 
 // The window host of a run without a display: where a dispatch would show the file editor it opened on a
 // record, the editor's Save is pressed instead (or, with `textOnly`, the text Save would write, with its
 // final CR LF, is built after the same checks), then the window is closed. A file the editor could not read
-// as its own is never written.
+// as its own is never written, nor one whose save would drop entries the editor could not show (with
+// `textOnly` the checks still run, so that every message is reported, but no text is handed back).
 class ResaveInsteadOfShowing : public IWindowHost {
   public:
     explicit ResaveInsteadOfShowing(std::string* textOnly) : textOnly_(textOnly) {}

@@ -13,8 +13,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
-#include <cstdlib>
+#include <algorithm>
 #include <QSignalBlocker>
 #include <QTimer>
 
@@ -191,55 +192,175 @@ void FormWindow::UpdateContainers() {
 }
 
 void FormWindow::LayOutRows(const pv::RowSet& rows) {
-    QWidget* area = findChild<QWidget*>(Q("rows" + rows.name));
-    if (auto* scroll = qobject_cast<QScrollArea*>(area)) area = scroll->widget();
-    const auto& layouts = WindowLayouts();
-    const auto rowLayout = layouts.find("row" + rows.name);
-    if (area == nullptr || rowLayout == layouts.end()) {
-        // Without an area or a row layout the rows cannot be shown: the layout test reports their controls.
-        for (const auto& column : rows.columns) missing_.push_back(pv::Form::RowControl(column.name, 0));
-        return;
-    }
-    auto* box = qobject_cast<QBoxLayout*>(area->layout());
-    if (box == nullptr) {
-        box = new QVBoxLayout(area);
-        box->setContentsMargins(0, 0, 0, 0);
-        box->addStretch(1);
-    }
-    std::vector<QWidget*>& shown = rowWidgets_[rows.name];
-    // Many rows are laid out once, not once per row.
-    const bool many = std::abs(rows.count - static_cast<int>(shown.size())) > 1;
-    if (many) area->setUpdatesEnabled(false);
-    while (static_cast<int>(shown.size()) > rows.count) {
-        const int row = static_cast<int>(shown.size()) - 1;
-        for (const auto& column : rows.columns) widgets_.erase(pv::Form::RowControl(column.name, row));
-        delete shown.back();
-        shown.pop_back();
-    }
-    while (static_cast<int>(shown.size()) < rows.count) {
-        const int row = static_cast<int>(shown.size());
-        auto* rowWidget = new QWidget(area);
-        rowWidget->setObjectName(Q(rows.name + "(" + std::to_string(row) + ")"));
-        rowLayout->second(rowWidget);
-        for (const auto& column : rows.columns) {
-            const std::string name = pv::Form::RowControl(column.name, row);
-            QWidget* widget = rowWidget->findChild<QWidget*>(Q(column.name));
-            if (widget == nullptr) {
-                missing_.push_back(name);
-                continue;
-            }
-            widget->setObjectName(Q(name));
-            widgets_[name] = widget;
-            Bind(form_.control(name), widget);
-            Apply(form_.control(name), widget);
+    auto found = std::find_if(rowAreas_.begin(), rowAreas_.end(), [&](const RowArea& a) { return a.set == rows.name; });
+    if (found == rowAreas_.end()) {
+        RowArea area;
+        area.set = rows.name;
+        area.scroll = findChild<QScrollArea*>(Q("rows" + rows.name));
+        area.content = area.scroll ? area.scroll->widget() : nullptr;
+        if (area.content == nullptr || WindowLayouts().count("row" + rows.name) == 0) {
+            // Without an area or a row layout the rows cannot be shown: the layout test reports their controls.
+            for (const auto& column : rows.columns) missing_.push_back(pv::Form::RowControl(column.name, 0));
+            return;
         }
-        // Above a stretch that keeps the rows at the top.
-        const int count = box->count();
-        const bool stretchLast = count > 0 && box->itemAt(count - 1)->spacerItem() != nullptr;
-        box->insertWidget(stretchLast ? count - 1 : count, rowWidget);
-        shown.push_back(rowWidget);
+        area.scroll->setWidgetResizable(true);
+        area.scroll->viewport()->installEventFilter(this);
+        const std::string set = rows.name;
+        connect(area.scroll->verticalScrollBar(), &QScrollBar::valueChanged, this, [this, set] {
+            for (RowArea& a : rowAreas_) {
+                if (a.set == set) MakeRows(a);
+            }
+        });
+        rowAreas_.push_back(std::move(area));
+        found = rowAreas_.end() - 1;
     }
-    if (many) area->setUpdatesEnabled(true);
+    RowArea& area = *found;
+    while (static_cast<int>(area.rows.size()) > rows.count) {
+        const int row = static_cast<int>(area.rows.size()) - 1;
+        for (const auto& column : rows.columns) widgets_.erase(pv::Form::RowControl(column.name, row));
+        delete area.rows.back();
+        area.rows.pop_back();
+    }
+    if (area.rowHeight == 0 && rows.count > 0) {
+        // The first row tells how high every row is.
+        const QWidget* first = MakeRow(area, 0);
+        area.rowHeight = std::max(first->sizeHint().height(), first->minimumHeight()) + 4;
+    }
+    area.content->setMinimumHeight(rows.count * area.rowHeight);
+    MakeRows(area);
+}
+
+void FormWindow::MakeRows(RowArea& area, int lastRow) {
+    const int count = form_.RowCount(area.set);
+    if (lastRow < 0 && area.rowHeight > 0) {
+        // What is visible and a screenful more, so that Tab and the scroll wheel always find a row made.
+        const int bottom = area.scroll->verticalScrollBar()->value() + 2 * std::max(area.scroll->viewport()->height(), 200);
+        lastRow = bottom / area.rowHeight;
+    }
+    lastRow = std::min(lastRow, count - 1);
+    while (static_cast<int>(area.rows.size()) <= lastRow) MakeRow(area, static_cast<int>(area.rows.size()));
+}
+
+QWidget* FormWindow::MakeRow(RowArea& area, int row) {
+    const pv::RowSet& rows = form_.rowSet(area.set);
+    auto* rowWidget = new QWidget(area.content);
+    rowWidget->setObjectName(Q(rows.name + "(" + std::to_string(row) + ")"));
+    WindowLayouts().at("row" + rows.name)(rowWidget);
+    for (const auto& column : rows.columns) {
+        const std::string name = pv::Form::RowControl(column.name, row);
+        QWidget* widget = rowWidget->findChild<QWidget*>(Q(column.name));
+        if (widget == nullptr) {
+            missing_.push_back(name);
+            continue;
+        }
+        widget->setObjectName(Q(name));
+        widgets_[name] = widget;
+        Bind(form_.control(name), widget);
+        Apply(form_.control(name), widget);
+    }
+    area.rows.push_back(rowWidget);
+    if (area.rowHeight > 0) {
+        rowWidget->setGeometry(0, row * area.rowHeight, area.content->width(), area.rowHeight - 4);
+    }
+    rowWidget->show();
+    return rowWidget;
+}
+
+void FormWindow::PlaceRows(RowArea& area) {
+    for (size_t row = 0; row < area.rows.size(); ++row) {
+        area.rows[row]->setGeometry(0, static_cast<int>(row) * area.rowHeight, area.content->width(),
+                                    area.rowHeight - 4);
+    }
+}
+
+QWidget* FormWindow::rowControlWidget(const std::string& name) {
+    if (!form_.HasControl(name)) return nullptr;
+    const pv::Control& control = form_.control(name);
+    for (RowArea& area : rowAreas_) {
+        const auto& columns = form_.rowSet(area.set).columns;
+        const bool ours = std::any_of(columns.begin(), columns.end(),
+                                      [&](const pv::RowColumn& column) { return column.name == control.column; });
+        if (!ours) continue;
+        MakeRows(area, control.row);
+        QWidget* widget = controlWidget(name);
+        if (widget != nullptr) area.scroll->ensureWidgetVisible(widget);
+        return widget;
+    }
+    return nullptr;
+}
+
+namespace {
+
+bool TakesTab(const QWidget* widget) {
+    return widget->isVisible() && widget->isEnabled() && (widget->focusPolicy() & Qt::TabFocus);
+}
+
+// The widgets of a row that Tab stops at, in column order.
+std::vector<QWidget*> TabStops(QWidget* row) {
+    std::vector<QWidget*> stops;
+    for (QWidget* widget : row->findChildren<QWidget*>()) {
+        if (TakesTab(widget)) stops.push_back(widget);
+    }
+    return stops;
+}
+
+}  // namespace
+
+QWidget* FormWindow::TabTarget(QWidget* from, bool next) {
+    // Rows are made after every other widget and so stand at the end of Qt's focus chain; Tab visits them
+    // where their area stands instead, row by row, making the next row when it is reached.
+    for (RowArea& area : rowAreas_) {
+        if (!area.content->isAncestorOf(from)) continue;
+        QWidget* row = from;
+        while (row->parentWidget() != area.content) row = row->parentWidget();
+        int index = static_cast<int>(std::find(area.rows.begin(), area.rows.end(), row) - area.rows.begin());
+        std::vector<QWidget*> stops = TabStops(row);
+        auto at = std::find(stops.begin(), stops.end(), from);
+        if (at != stops.end() && (next ? at + 1 != stops.end() : at != stops.begin())) return next ? *(at + 1) : *(at - 1);
+        const int count = form_.RowCount(area.set);
+        for (index += next ? 1 : -1; index >= 0 && index < count; index += next ? 1 : -1) {
+            MakeRows(area, index);
+            stops = TabStops(area.rows[index]);
+            if (!stops.empty()) return next ? stops.front() : stops.back();
+        }
+        return OutsideRows(area.scroll, next);
+    }
+    return OutsideRows(from, next);
+}
+
+QWidget* FormWindow::OutsideRows(QWidget* from, bool next) {
+    QWidget* widget = from;
+    for (;;) {
+        widget = next ? widget->nextInFocusChain() : widget->previousInFocusChain();
+        if (widget == from) return nullptr;
+        const auto area = std::find_if(rowAreas_.begin(), rowAreas_.end(),
+                                       [&](const RowArea& a) { return a.scroll == widget; });
+        if (area != rowAreas_.end() && form_.RowCount(area->set) > 0) {
+            // Entering the rows: the first from above, the last from below.
+            const int count = form_.RowCount(area->set);
+            for (int index = next ? 0 : count - 1; index >= 0 && index < count; index += next ? 1 : -1) {
+                MakeRows(*area, index);
+                const std::vector<QWidget*> stops = TabStops(area->rows[index]);
+                if (!stops.empty()) return next ? stops.front() : stops.back();
+            }
+            continue;
+        }
+        const bool inRows = std::any_of(rowAreas_.begin(), rowAreas_.end(),
+                                        [&](const RowArea& a) { return a.scroll->isAncestorOf(widget); });
+        if (!inRows && widget->window() == this && TakesTab(widget)) return widget;
+    }
+}
+
+bool FormWindow::focusNextPrevChild(bool next) {
+    QWidget* from = focusWidget();
+    if (rowAreas_.empty() || from == nullptr) return QDialog::focusNextPrevChild(next);
+    QWidget* target = TabTarget(from, next);
+    if (target == nullptr) return QDialog::focusNextPrevChild(next);
+    target->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    for (RowArea& area : rowAreas_) {
+        if (area.content->isAncestorOf(target)) area.scroll->ensureWidgetVisible(target);
+    }
+    return true;
 }
 
 void FormWindow::RowsChanged(const pv::RowSet& rows) {
@@ -297,6 +418,14 @@ void FormWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize) {
+        for (RowArea& area : rowAreas_) {
+            if (watched == area.scroll->viewport()) {
+                PlaceRows(area);
+                MakeRows(area);
+            }
+        }
+    }
     if (event->type() == QEvent::FocusIn) {
         if (auto* edit = qobject_cast<QLineEdit*>(watched)) {
             // After the click that gave the focus has placed the cursor.

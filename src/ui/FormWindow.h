@@ -7,6 +7,7 @@
 #include "core/form.h"
 
 class QLineEdit;
+class QScrollArea;
 
 namespace pv::ui {
 
@@ -27,6 +28,9 @@ public:
     pv::Form& form() { return form_; }
     // The widget bound to a control, or null.
     QWidget* controlWidget(const std::string& name) const;
+    // The widget of a control of a repeated row ("chkField(40)"), made if need be and scrolled into view;
+    // null when there is no such row.
+    QWidget* rowControlWidget(const std::string& name);
     // Controls of the logic that the layout lacks (a test checks there are none).
     const std::vector<std::string>& missingControls() const { return missing_; }
 
@@ -34,6 +38,7 @@ protected:
     void reject() override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void ControlChanged(const pv::Control& control) override;
@@ -44,9 +49,25 @@ private:
     void Bind(const pv::Control& control, QWidget* widget);
     void Apply(const pv::Control& control, QWidget* widget);
     void UpdateContainers();
-    // Instantiates the row layout "row<set>" once per row into the area "rows<set>" (a scroll area, or a
-    // widget with a box layout), and removes the rows beyond the count.
+    // Rows of a row set: the row layout "row<set>" instantiated once per row into the scroll area
+    // "rows<set>". The area is as high as all rows; a row's widgets are made when it first comes near the
+    // visible part, in row order, so that a window with thousands of rows opens as fast as one with a few.
+    struct RowArea {
+        std::string set;
+        QScrollArea* scroll = nullptr;
+        QWidget* content = nullptr;
+        int rowHeight = 0;
+        std::vector<QWidget*> rows;  // the rows made so far, from the first
+    };
     void LayOutRows(const pv::RowSet& rows);
+    // Makes the rows up to `lastRow` (or up to a screenful below the visible part when -1).
+    void MakeRows(RowArea& area, int lastRow = -1);
+    QWidget* MakeRow(RowArea& area, int row);
+    void PlaceRows(RowArea& area);
+    // Where Tab (or Shift+Tab) goes from `from`, with the rows in their area's place.
+    QWidget* TabTarget(QWidget* from, bool next);
+    // The next tab stop from `from` along the focus chain, entering a row area where it stands.
+    QWidget* OutsideRows(QWidget* from, bool next);
     void FitHeight();
 
     pv::Form& form_;
@@ -54,8 +75,7 @@ private:
     std::vector<std::string> missing_;
     // Containers named "frame..." that are not controls themselves: shown while any control in them is.
     std::vector<QWidget*> containers_;
-    // The row widgets of each row set, in row order.
-    std::unordered_map<std::string, std::vector<QWidget*>> rowWidgets_;
+    std::vector<RowArea> rowAreas_;
 };
 
 }  // namespace pv::ui

@@ -8,6 +8,9 @@
 #include <map>
 #include <memory>
 
+#include "actions/FrmShowSQL.h"
+#include "actions/FrmWriteToDB.h"
+#include "actions/MessageFieldsSample.h"
 #include "cli/StreamPrompts.h"
 #include "core/EditorDispatch.h"
 #include "core/HeadlessServices.h"
@@ -51,6 +54,18 @@ private:
     std::string folder_;
     bool failed_ = false;
 };
+
+// A Write To DB window over a catalogue of sixty fields of every kind, a third of them checked: the rows must
+// scroll and stay aligned.
+void ShootSixtyFields(Services& services, Renderer& renderer, const std::string& folder) {
+    const std::string base = folder + "/sixty-fields";
+    std::filesystem::create_directories(base);
+    MessageFieldsSample sample = WriteMessageFieldsSample(base, 60);
+    FrmWriteToDB editor(services, sample.master);
+    editor.PassDispositionObject(sample.disposition);
+    renderer.Shoot(editor, "frmWriteToDB-60-fields");
+    std::filesystem::remove_all(base);
+}
 
 }  // namespace
 
@@ -130,6 +145,11 @@ int RenderScreenshots(const std::string& folder, const std::string& commandLineT
                     if (shot == 3) continue;
                     editor->PassDispositionObject(copy);
                     renderer.Shoot(editor->window(), editor->window().kind() + "-" + std::to_string(++shot));
+                    // The statement of the first Write To DB file, as its button shows it.
+                    if (auto* toDB = dynamic_cast<FrmWriteToDB*>(&editor->window()); toDB && shot == 1) {
+                        FrmShowSQL sql(services, toDB->CreateTableStatement());
+                        renderer.Shoot(sql, "frmShowSQL");
+                    }
                 }
             }
         }
@@ -152,6 +172,7 @@ int RenderScreenshots(const std::string& folder, const std::string& commandLineT
         editor->PassMonitorObject(copy);
         renderer.Shoot(editor->window(), formName);
     }
+    ShootSixtyFields(services, renderer, folder);
     return renderer.failed() ? 1 : 0;
 }
 

@@ -67,20 +67,6 @@ TEST(CustomDispositionEditor, ATypedNameReachesTheRecordOnlyThroughSave) {
     EXPECT_FALSE(std::filesystem::exists(kit.Dispose("b.customdisposition.xml")));
 }
 
-TEST(CustomDispositionEditor, BuiltInTypesWithoutAFormOfTheirOwnOpenItUnderTheirOwnFileKey) {
-    BuiltInEditors editors;
-    DetailedEditorKit kit;
-    kit.s.dialogs.AnswerFile(std::nullopt);
-    kit.s.windows.Expect("frmCustom", [](Form& form) {
-        EXPECT_EQ(form.caption(), "Edit Write Attachments to DB Disposition ");
-        form.UserClick("cmdExit");
-    });
-    OpenDispositionEditor(kit.s.services, MasterLinks(), kit.record, "WriteAttachmentsToDB");
-    EXPECT_EQ(kit.s.dialogs.requests.at(0).filter,
-              "Write Attachments to DB config files(*.attachmentstodb.xml)|"
-              "*.attachmentstodb.xml|All xml files(*.xml)|*.xml");
-}
-
 TEST(DetailedFileTool, ResavesAForwardMessageFileAsTheWindowDoesAndNeverOverWhatItCannotRead) {
     BuiltInEditors editors;
     test::TempDir dir;

@@ -54,12 +54,78 @@ TEST_F(SampleTool, EveryKindOfSampleFileComesBackByteForByte) {
          "dispose/vendor.ruleupdate.xml"},
         {{"resave", "--stdout", "--type", "WriteRFC822File", "config/dispose/everything.writerfc822.xml"},
          "dispose/everything.writerfc822.xml"},
+        {{"resave", "--stdout", "--type", "WriteAttachmentsToDB", "config/dispose/invoices.attachmentstodb.xml"},
+         "dispose/invoices.attachmentstodb.xml"},
     };
     for (const auto& c : cases) {
         const auto run = Run(c.args);
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(run.out, ReadFile(file(c.file))) << c.file;
     }
+}
+
+TEST_F(SampleTool, DataOutputFilesComeBackByteForByteWithTheMastersMessageFields) {
+    for (const auto& [type, name] : {std::pair{"WriteToFile", "billing-log.writetofile.xml"},
+                                     std::pair{"WriteToDB", "support-log.writetodb.xml"},
+                                     std::pair{"RunSQL", "leads.runsql.xml"}, std::pair{"HttpRequest", "ticket.http.xml"}}) {
+        const std::string relative = std::string("config/dispose/") + name;
+        const auto run = Run({"resave", "--stdout", "--master", "config/master.xml", "--type", type, relative});
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, ReadFile(temp / relative)) << name;
+        // Without the master there are no message fields to read them with.
+        EXPECT_EQ(Run({"resave", "--type", type, relative}).status, 2) << name;
+    }
+}
+
+TEST_F(SampleTool, ResaveWritesNothingWithoutTheFirstMessageFieldsFileOrWhenEntriesWouldBeDropped) {
+    const std::string path = file("dispose/support-log.writetodb.xml");
+    const std::string original = ReadFile(path);
+    fs::rename(file("customMessageFields.xml"), file("moved.xml"));
+    auto run = Run({"resave", "--master", "config/master.xml", "--type", "WriteToDB", "config/dispose/support-log.writetodb.xml"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err.substr(0, run.err.find("Not written")),
+              "Couldn't find the Message Fields file, please go back to main->Advanced settings to correct it.\n"
+              "Couldn't load message fields, aborting\n");
+
+    // The second file is optional, but the fields it offered are then named and the file is kept.
+    fs::rename(file("moved.xml"), file("customMessageFields.xml"));
+    fs::remove(file("systemMessageFields.xml"));
+    run = Run({"resave", "--master", "config/master.xml", "--type", "WriteToDB", "config/dispose/support-log.writetodb.xml"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("saving will drop them: MessageId, Subject, From, ReceivedDate, Size\n"), std::string::npos)
+        << run.err;
+    EXPECT_EQ(ReadFile(path), original);
+
+    const auto check = Run({"check", "config/master.xml"});
+    EXPECT_NE(check.out.find("Support: +/dispose/support-log.writetodb.xml: Support: The message fields files do not "
+                             "offer these fields of the file, so they are not shown and saving will drop them: "
+                             "MessageId, Subject, From, ReceivedDate, Size\n"),
+              std::string::npos)
+        << check.out;
+    EXPECT_NE(check.out.find("Support: +/dispose/leads.runsql.xml: Sales: The message fields files do not offer these "
+                             "parameters"),
+              std::string::npos)
+        << check.out;
+}
+
+TEST_F(SampleTool, SqlPrintsTheCreateTableStatementWithCrLfAndWarnsOnStandardError) {
+    auto run = Run({"sql", "--master", "config/master.xml", "config/dispose/support-log.writetodb.xml"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "CREATE TABLE SupportLog(\r\nCustomerId    varchar(12) null,\r\nMessageId    varchar(255) not null,"
+                       "\r\nSubject    varchar(200) null,\r\nFrom    varchar(255) null,\r\nReceivedDate    datetime not null,"
+                       "\r\nSize    integer not null\r\n, generatedPK integer identity(1,1)\r\nPrimary key (generatedPK))\r\n");
+    EXPECT_EQ(run.err, "");
+
+    std::string fields = ReadFile(file("customMessageFields.xml"));
+    fields.replace(fields.find("java.lang.String"), 16, "java.net.URI");
+    test::WriteFile(file("customMessageFields.xml"), fields);
+    run = Run({"sql", "--master", "config/master.xml", "config/dispose/support-log.writetodb.xml"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "Warning, unrecognized type=java.net.URI, defaulting to varchar\n");
+    EXPECT_EQ(run.out.substr(0, 58), "CREATE TABLE SupportLog(\r\nCustomerId    varchar(100) null,");
+
+    EXPECT_EQ(Run({"sql", "config/dispose/support-log.writetodb.xml"}).status, 2);
+    EXPECT_EQ(Run({"sql", "--master", "config/master.xml", "config/dispose/gone.writetodb.xml"}).status, 1);
 }
 
 TEST_F(SampleTool, ADispositionFileIsRewrittenInTheEditorsShapeAndRefusedWhenItsChecksFail) {
@@ -148,7 +214,8 @@ TEST_F(SampleTool, CheckNamesTheMailboxFileAndCategoryOfEveryFailure) {
 
 TEST_F(SampleTool, TheMessagingEditorsRefuseAndReportWhatTheirChecksFind) {
     const auto help = Run({"--help"});
-    EXPECT_NE(help.out.find("ForwardMessage MoveToSubfolder CopyToIMAPFolder RuleUpdate WriteRFC822File"),
+    EXPECT_NE(help.out.find("ForwardMessage MoveToSubfolder CopyToIMAPFolder RuleUpdate WriteToDB RunSQL WriteToFile "
+                            "WriteRFC822File HttpRequest WriteAttachmentsToDB"),
               std::string::npos)
         << help.out;
 

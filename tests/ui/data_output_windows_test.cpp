@@ -6,7 +6,22 @@
 #include <QTimer>
 
 #include "UiTestSupport.h"
+#include <QCheckBox>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <filesystem>
+
+#include "actions/FrmHttpRequest.h"
+#include "actions/FrmRunSQL.h"
+#include "actions/FrmSaveAttachments.h"
 #include "actions/FrmShowSQL.h"
+#include "actions/FrmWriteToDB.h"
+#include "actions/FrmWriteToFile.h"
+#include "actions/MessageFieldsSample.h"
+#include "actions/RegisterEditors.h"
+#include "dispositions/CCatDisposition.h"
+#include "dispositions/FrmDispositions.h"
+#include "master/FrmMain.h"
 #include "support/Scripted.h"
 #include "support/TestFiles.h"
 #include "ui/QtServices.h"
@@ -15,6 +30,43 @@ namespace pv::test {
 namespace {
 
 using ui::FormWindow;
+
+// The sample configuration copied where the tests may write, opened as the main window opens it.
+struct Sample {
+    Sample() {
+        std::filesystem::copy(std::string(POSTVANE_EXAMPLES) + "/config", dir / "config",
+                              std::filesystem::copy_options::recursive);
+        main.Open(dir / "config/master.xml", dir.path());
+    }
+    std::string file(const std::string& relative) const { return dir / ("config/" + relative); }
+    CCatDisposition disposition(const std::string& type, const std::string& detailed) const {
+        CCatDisposition record;
+        record.Type = type;
+        record.DispositionFilePath = file("support.disposition.xml");
+        record.DetailedDispositionFile = detailed;
+        return record;
+    }
+    TempDir dir;
+    ScriptedServices s{dir.path()};
+    FrmMain main{s.services};
+};
+
+int LineOf(const Form& form, const std::string& list, const std::string& item) {
+    const auto& items = form.Items(list);
+    return static_cast<int>(std::find(items.begin(), items.end(), item) - items.begin());
+}
+
+// The row of a field in an editor's field rows.
+int RowOf(const Form& form, const std::string& field) {
+    for (int row = 0; row < form.RowCount("Fields"); ++row) {
+        if (form.Text(Form::RowControl("chkField", row)) == field) return row;
+    }
+    return -1;
+}
+
+std::string RowName(const char* column, int row) {
+    return Form::RowControl(column, row);
+}
 
 TEST(QtSqlWindow, ShowsTheStatementReadOnlyCopiesItWholeAndClosesOnEscape) {
     TempDir dir;
@@ -57,6 +109,185 @@ TEST(QtWindowHost, AWindowThatClosedItselfWhileOpeningIsNotShown) {
     QApplication::processEvents();
     EXPECT_FALSE(shown);
     EXPECT_TRUE(form.IsClosed());
+}
+
+TEST(QtDataOutputWindows, WriteToDBShowsOneScrollingRowPerFieldAndItsClicksAndTypingReachTheFile) {
+    Sample sample;
+    const std::string path = sample.file("dispose/support-log.writetodb.xml");
+    const std::string before = ReadFile(path);
+    CCatDisposition record = sample.disposition("WriteToDB", "+/dispose/support-log.writetodb.xml");
+    FrmWriteToDB form(sample.s.services, sample.main);
+    form.PassDispositionObject(record);
+    FormWindow window(form);
+    window.show();
+    QApplication::processEvents();
+    EXPECT_TRUE(window.missingControls().empty());
+    auto* area = Find<QScrollArea>(window, "rowsFields");
+    ASSERT_NE(area, nullptr);
+    EXPECT_TRUE(area->verticalScrollBar()->isVisible()) << "the sample's fields need more room than the area";
+
+    const int cc = RowOf(form, "Cc");
+    const std::string box = RowName("chkField", cc);
+    auto* check = qobject_cast<QCheckBox*>(window.rowControlWidget(box));
+    ASSERT_NE(check, nullptr);
+    EXPECT_EQ(check->text().toStdString(), "Cc");
+    Click(window, box.c_str());
+    Type(window, RowName("txtFieldLength", cc).c_str(), "300");
+    EXPECT_TRUE(form.changed());
+    sample.s.prompts.ExpectMessage("Saved");
+    Click(window, "cmdSave");
+    const std::string after = ReadFile(path);
+    EXPECT_NE(after.find("\t\t\t<Name>Cc</Name>\r\n\t\t\t<MaxLength>300</MaxLength>"), std::string::npos);
+    EXPECT_NE(after.find("(CustomerId,MessageId,Subject,From,Cc,ReceivedDate,Size)"), std::string::npos);
+    EXPECT_NE(before, after);
+}
+
+TEST(QtDataOutputWindows, ThousandsOfRowsAreMadeAsTheyComeIntoViewAndTabWalksThemInPlace) {
+    TempDir dir;
+    ScriptedServices s(dir.path());
+    MessageFieldsSample sample = WriteMessageFieldsSample(dir.path(), 1500);
+    FrmWriteToDB form(s.services, sample.master);
+    form.PassDispositionObject(sample.disposition);
+    FormWindow window(form);
+    window.show();
+    QApplication::processEvents();
+    auto* area = Find<QScrollArea>(window, "rowsFields");
+    const auto made = [&] { return area->widget()->findChildren<QCheckBox*>().size(); };
+    EXPECT_LT(made(), 100);
+    EXPECT_GE(area->widget()->minimumHeight(), 1500 * 20) << "the area is as high as every row";
+
+    // The last row, scrolled to: every row above it exists. Every third field is checked in the sample.
+    auto* last = qobject_cast<QCheckBox*>(window.rowControlWidget("chkField(1499)"));
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(made(), 1500);
+    EXPECT_EQ(last->text().toStdString() + (last->isChecked() ? " checked" : ""), "Field1499");
+    EXPECT_TRUE(qobject_cast<QCheckBox*>(window.controlWidget("chkField(1497)"))->isChecked());
+    Click(window, "chkField(1499)");
+    EXPECT_TRUE(form.Checked("chkField(1499)"));
+
+    // Tab goes through a row's check box and its visible box, on to the next row, and from the last row
+    // to the button below the area; Shift+Tab from the first row goes back above it.
+    const auto focusAfter = [&](const char* name, Qt::KeyboardModifiers modifiers) {
+        QWidget* start = window.rowControlWidget(name) ? window.rowControlWidget(name) : window.controlWidget(name);
+        start->setFocus();
+        QTest::keyClick(start, Qt::Key_Tab, modifiers);
+        return QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : std::string();
+    };
+    EXPECT_EQ(focusAfter("chkField(1000)", Qt::NoModifier), "txtFieldLength(1000)");  // a string field
+    EXPECT_EQ(focusAfter("txtFieldLength(1000)", Qt::NoModifier), "chkField(1001)");
+    EXPECT_EQ(focusAfter("chkField(1002)", Qt::NoModifier), "chkField(1003)");  // an integer: no box
+    EXPECT_EQ(focusAfter("chkField(1499)", Qt::NoModifier), "cmdGenerateDDL");
+    EXPECT_EQ(focusAfter("chkField(0)", Qt::ShiftModifier), "optUnderscore");
+    EXPECT_EQ(focusAfter("optUnderscore", Qt::NoModifier), "chkField(0)");
+    EXPECT_EQ(focusAfter("cmdGenerateDDL", Qt::ShiftModifier), "chkField(1499)");
+}
+
+TEST(QtDataOutputWindows, RunSQLMovesFieldsIntoItsParametersAndBackInTheWindow) {
+    Sample sample;
+    CCatDisposition record = sample.disposition("RunSQL", "+/dispose/leads.runsql.xml");
+    FrmRunSQL form(sample.s.services, sample.main);
+    form.PassDispositionObject(record);
+    FormWindow window(form);
+    window.show();
+    EXPECT_TRUE(window.missingControls().empty());
+    SelectRow(window, "lstFields", LineOf(form, "lstFields", "Size"));
+    Click(window, "cmdSelectField");
+    EXPECT_EQ(form.Items("lstParameters").back(), "Size");
+    SelectRow(window, "lstParameters", 4);
+    Click(window, "cmdMoveUp");
+    EXPECT_EQ(form.Items("lstParameters")[3], "Size");
+    auto* parameters = Find<QListWidget>(window, "lstParameters");
+    EXPECT_EQ(parameters->item(3)->text().toStdString(), "Size");
+    EXPECT_TRUE(parameters->item(3)->isSelected());
+    // Five parameters, four question marks: the Save refuses and the window stays.
+    sample.s.prompts.ExpectMessage(
+        "Error: Parameter count mismatch.\r\nYou need to have one question mark in the SQL for each parameter in "
+        "the 'Parameters' list\r\nYou have 4 question marks and 5 parameters.");
+    Click(window, "cmdSave");
+    Click(window, "cmdRemoveField");
+    EXPECT_EQ(form.Items("lstParameters").size(), 4u);
+    sample.s.prompts.ExpectYesNoCancel("There are unsaved changes, do you wish to save them?", Answer::No);
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_TRUE(form.IsClosed());
+}
+
+TEST(QtDataOutputWindows, TheOtherWindowsShowEveryControlAndPasswordsAsStars) {
+    Sample sample;
+    CCatDisposition toFile = sample.disposition("WriteToFile", "+/dispose/billing-log.writetofile.xml");
+    CCatDisposition http = sample.disposition("HttpRequest", "+/dispose/ticket.http.xml");
+    CCatDisposition attachments = sample.disposition("WriteAttachmentsToDB", "+/dispose/invoices.attachmentstodb.xml");
+    FrmWriteToFile fileForm(sample.s.services, sample.main);
+    fileForm.PassDispositionObject(toFile);
+    FrmHttpRequest httpForm(sample.s.services, sample.main);
+    httpForm.PassDispositionObject(http);
+    FrmSaveAttachments attachmentsForm(sample.s.services);
+    attachmentsForm.PassDispositionObject(attachments);
+    for (Form* form : std::initializer_list<Form*>{&fileForm, &httpForm, &attachmentsForm}) {
+        FormWindow window(*form);
+        window.show();
+        EXPECT_TRUE(window.missingControls().empty()) << form->kind();
+        EXPECT_EQ(window.windowTitle().toStdString(), form->caption());
+        if (form != &fileForm) {
+            EXPECT_EQ(Find<QLineEdit>(window, "txtPassword")->echoMode(), QLineEdit::Password) << form->kind();
+        }
+    }
+    FormWindow window(httpForm);
+    window.show();
+    Click(window, "optMethodGet");
+    EXPECT_TRUE(httpForm.changed());
+    Type(window, "txtUrl", "");
+    sample.s.prompts.ExpectMessage("URL missing");
+    Click(window, "cmdSave");
+}
+
+TEST(QtDataOutputWindows, ScenarioAWriteToDBDispositionAddedFromTheDispositionsEditor) {
+    RegisterBuiltInDispositionEditors();
+    Sample sample;
+    const std::string newFile = sample.file("dispose/audit.writetodb.xml");
+    FrmDispositions dispositions(sample.s.services, sample.main);
+    ASSERT_TRUE(dispositions.LoadFromFile("+/archive.disposition.xml", sample.main.FullPathToMasterConfig()));
+    FormWindow window(dispositions);
+    window.show();
+
+    sample.s.windows.Expect("frmChooseType", [&](Form& form) {
+        FormWindow chooser(form);
+        chooser.show();
+        SelectRow(chooser, "lstDispositionType", LineOf(form, "lstDispositionType", "WriteToDB"));
+        Click(chooser, "cmdGo");
+    });
+    sample.s.dialogs.AnswerFile(newFile);
+    sample.s.windows.Expect("frmWriteToDB", [&](Form& form) {
+        FormWindow editor(form);
+        editor.show();
+        EXPECT_EQ(Find<QLineEdit>(editor, "txtFileName")->text(), "+/dispose/audit.writetodb.xml");
+        Type(editor, "txtConnectionString", "jdbc:odbc:Audit");
+        Type(editor, "txtUser", "audit");
+        Type(editor, "txtTable", "Audit");
+        // A string, a date and a number.
+        for (const char* field : {"Subject", "ReceivedDate", "Size"}) {
+            const std::string box = RowName("chkField", RowOf(form, field));
+            ASSERT_NE(editor.rowControlWidget(box), nullptr);
+            Click(editor, box.c_str());
+        }
+        Type(editor, RowName("txtFieldLength", RowOf(form, "Subject")).c_str(), "120");
+        sample.s.windows.Expect("frmShowSQL", [&](Form& sql) {
+            FormWindow shown(sql);
+            shown.show();
+            EXPECT_EQ(Find<QPlainTextEdit>(shown, "txtSQL")->toPlainText().toStdString(),
+                      "CREATE TABLE Audit(\nSubject    varchar(120) null,\nReceivedDate    datetime not null,\n"
+                      "Size    integer not null\n, generatedPK integer identity(1,1)\nPrimary key (generatedPK))");
+            QTest::keyClick(&shown, Qt::Key_Escape);
+        });
+        Click(editor, "cmdGenerateDDL");
+        sample.s.prompts.ExpectMessage("Saved");
+        Click(editor, "cmdSave");
+        QTest::keyClick(&editor, Qt::Key_Escape);
+    });
+    Click(window, "cmdAdd");
+    EXPECT_EQ(dispositions.Items("lstDispositions").back(), "(WriteToDB) +/dispose/audit.writetodb.xml");
+    sample.s.prompts.ExpectMessage("Saved");
+    Click(window, "cmdSave");
+    EXPECT_EQ(ReadFile(newFile), ReadFile(TestData("actions/writetodb/scenario.writetodb.xml")));
 }
 
 }  // namespace

@@ -21,7 +21,12 @@
 #include "actions/FrmMoveToSubfolder.h"
 #include "actions/FrmRuleUpdate.h"
 #include "actions/FrmWriteToRFC822.h"
+#include "actions/FrmHttpRequest.h"
+#include "actions/FrmRunSQL.h"
+#include "actions/FrmSaveAttachments.h"
 #include "actions/FrmShowSQL.h"
+#include "actions/FrmWriteToDB.h"
+#include "actions/FrmWriteToFile.h"
 #include "actions/RegisterEditors.h"
 #include "core/password.h"
 #include "dispositions/CCatDisposition.h"
@@ -112,9 +117,15 @@ TEST(QtWindows, EveryLayoutShowsEveryControlOfItsLogicAndNoTextOfItsOwn) {
     FrmLog log(s.services);
     FrmEmailMonitor emailMonitor(s.services);
     FrmHistoricalCharts charts(s.services);
-    std::vector<Form*> forms = {&main,          &mailbox, &dispositions, &chooser, &forward, &custom,
-                                &sql,           &monitor, &monitorChooser, &customMonitor, &move, &copy,
-                                &rules,         &rfc822,  &log,          &emailMonitor, &charts};
+    FrmWriteToFile toFile(s.services, master);
+    FrmWriteToDB toDB(s.services, master);
+    FrmRunSQL runSQL(s.services, master);
+    FrmSaveAttachments attachments(s.services);
+    FrmHttpRequest http(s.services, master);
+    std::vector<Form*> forms = {&main,   &mailbox, &dispositions,   &chooser,       &forward, &custom,  &sql,
+                                &monitor, &monitorChooser, &customMonitor, &move, &copy,  &rules,   &rfc822,
+                                &log,    &emailMonitor,    &charts,        &toFile,  &toDB,    &runSQL,
+                                &attachments, &http};
     std::set<std::string> kinds;
     for (Form* form : forms) {
         FormWindow window(*form);

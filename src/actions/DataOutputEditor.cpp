@@ -1,0 +1,173 @@
+#include "actions/DataOutputEditor.h"
+
+#include "actions/FrmShowSQL.h"
+
+#include <algorithm>
+#include <set>
+
+#include "core/platform.h"
+#include "core/MasterLinks.h"
+
+namespace pv {
+namespace {
+
+constexpr const char* kAvailableTip = "The list of message fields that can be used as parameters";
+constexpr const char* kDriverTip =
+    "The class name of the JDBC driver. (\"sun.jdbc.odbc.JdbcOdbcDriver\") for ODBC";
+constexpr const char* kConnectionTip =
+    "The connection string that points to the database containing the logging table. "
+    "(\"jdbc:odbc:YourODBCDSN\" for ODBC)";
+constexpr const char* kUserTip = "The database username";
+constexpr const char* kPasswordTip = "The database password";
+
+}  // namespace
+
+DataOutputEditor::DataOutputEditor(Services& services, const std::string& formName)
+    : DetailedEditorForm(services, DetailedEditorInfoFor(formName)) {}
+
+void DataOutputEditor::AddConnectionControls(const std::string& userCaption) {
+    AddControl("Label7", ControlKind::Label, "JDBC Driver Class:", kDriverTip);
+    AddControl("txtJDBCDriverClass", ControlKind::TextBox, "", kDriverTip);
+    AddControl("Label3", ControlKind::Label, "Connection String:", kConnectionTip);
+    AddControl("txtConnectionString", ControlKind::TextBox, "", kConnectionTip);
+    AddControl("Label1", ControlKind::Label, userCaption, kUserTip);
+    AddControl("txtUser", ControlKind::TextBox, "", kUserTip);
+    AddControl("Label4", ControlKind::Label, "Password:", kPasswordTip);
+    AddControl("txtPassword", ControlKind::TextBox, "", kPasswordTip);
+}
+
+void DataOutputEditor::ConnectionSettings() {
+    TextSetting("DriverClass", "txtJDBCDriverClass", "sun.jdbc.odbc.JdbcOdbcDriver");
+    Check([this] { return Text("txtConnectionString").empty(); }, "Connection String missing");
+    TextSetting("ConnectionString", "txtConnectionString", "");
+    TextSetting("UID", "txtUser", "");
+    PasswordSetting("PWD", "txtPassword");
+}
+
+void DataOutputEditor::AddGenerateDDLButton(std::function<std::string()> statement) {
+    AddControl("cmdGenerateDDL", ControlKind::Button, "Generate \"Create Table\" Statement",
+               "Generates the SQL used to create the table to hold the selected logging info.  You may need to "
+               "adjst the SQL to work with your database platform.");
+    // Neither saves nor marks the editor changed.
+    OnClick("cmdGenerateDDL", [this, statement = std::move(statement)] { ShowSQL(services_, statement()); });
+}
+
+MessageFieldsEditor::MessageFieldsEditor(Services& services, const IMasterLinks& master,
+                                         const std::string& formName)
+    : DataOutputEditor(services, formName), master_(master), rows_(*this) {}
+
+bool MessageFieldsEditor::BeforeLoading() {
+    CMessageFields catalogue;
+    const std::string referring = master_.FullPathToMasterConfig();
+    if (!catalogue.LoadFromFile(master_.MessageFieldsFile(1), referring, services_.paths, services_.prompts)) {
+        services_.prompts.ShowMessage(kMessageFieldsAborting);
+        Close();
+        return false;
+    }
+    // The second file is optional.
+    catalogue.LoadFromFile(master_.MessageFieldsFile(2), referring, services_.paths, services_.prompts);
+    catalogue_ = std::move(catalogue);
+    return true;
+}
+
+void MessageFieldsEditor::FieldRowsSetting() {
+    AddControl("Label6", ControlKind::Label, "Fields To Include:", "The list of fields to include when logging");
+    DeclareRows(MessageFieldRows::kSet, MessageFieldRows::Columns());
+    OnRowClick(MessageFieldRows::kCheck, [this](int) { setChanged(true); });
+    OnRowChange(MessageFieldRows::kLength, [this](int) { setChanged(true); });
+    CustomSetting(
+        [this](XmlNode root) {
+            rows_.Fill(catalogue_);
+            const std::vector<std::string> dropped = rows_.Load(SelectSingleNode(root, "Fields"));
+            if (!dropped.empty()) ReportDrop(DroppedEntriesMessage("fields", dropped));
+        },
+        [this](std::string& buffer) { rows_.Write(buffer); }, {"Fields"});
+}
+
+void MessageFieldsEditor::DeclareParameterLists(const std::string& parametersTooltip, bool moves) {
+    AddControl("Label6", ControlKind::Label, "Available Fields:", kAvailableTip);
+    AddControl("lstFields", ControlKind::List, "", kAvailableTip).multiSelect = true;
+    AddControl("cmdSelectField", ControlKind::Button, ">");
+    AddControl("cmdRemoveField", ControlKind::Button, "<");
+    AddControl("Label8", ControlKind::Label, "Parameters:", parametersTooltip);
+    AddControl("lstParameters", ControlKind::List, "", parametersTooltip).multiSelect = true;
+    OnClick("cmdSelectField", [this] { SelectFields(); });
+    OnDoubleClick("lstFields", [this] { SelectFields(); });
+    OnClick("cmdRemoveField", [this] { RemoveParameters(); });
+    OnDoubleClick("lstParameters", [this] { RemoveParameters(); });
+    if (moves) {
+        AddControl("cmdMoveUp", ControlKind::Button, "Move Up");
+        AddControl("cmdMoveDown", ControlKind::Button, "Move Down");
+        OnClick("cmdMoveUp", [this] { MoveParameters(-1); });
+        OnClick("cmdMoveDown", [this] { MoveParameters(1); });
+    }
+}
+
+void MessageFieldsEditor::FillAvailableFields() {
+    std::vector<std::string> names = catalogue_.OfferedNames();
+    // A sorted list box: letter case does not count, equal names keep the catalogue's order.
+    std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return platform::AsciiLower(a) < platform::AsciiLower(b);
+    });
+    SetItems("lstFields", std::move(names));
+    SetItems("lstParameters", {});
+}
+
+bool MessageFieldsEditor::AddLoadedParameter(const std::string& name) {
+    const auto& offered = Items("lstFields");
+    if (std::find(offered.begin(), offered.end(), name) == offered.end()) return false;
+    std::vector<std::string> parameters = Items("lstParameters");
+    parameters.push_back(name);
+    SetItems("lstParameters", std::move(parameters));
+    return true;
+}
+
+void MessageFieldsEditor::SelectFields() {
+    std::vector<std::string> parameters = Items("lstParameters");
+    for (const int row : Selection("lstFields")) parameters.push_back(Items("lstFields")[row]);
+    if (parameters.size() != Items("lstParameters").size()) SetItems("lstParameters", std::move(parameters));
+    setChanged(true);
+}
+
+void MessageFieldsEditor::RemoveParameters() {
+    const std::vector<int>& selected = Selection("lstParameters");
+    if (!selected.empty()) {
+        const std::set<int> gone(selected.begin(), selected.end());
+        std::vector<std::string> kept;
+        const auto& parameters = Items("lstParameters");
+        for (int row = 0; row < static_cast<int>(parameters.size()); ++row) {
+            if (!gone.count(row)) kept.push_back(parameters[row]);
+        }
+        SetItems("lstParameters", std::move(kept));
+    }
+    setChanged(true);
+}
+
+void MessageFieldsEditor::MoveParameters(int step) {
+    const std::vector<int> selected = Selection("lstParameters");
+    if (selected.empty()) return;
+    std::vector<std::string> parameters = Items("lstParameters");
+    const int last = static_cast<int>(parameters.size()) - 1;
+    std::set<int> moved(selected.begin(), selected.end());
+    std::vector<int> order(selected.begin(), selected.end());
+    if (step > 0) std::reverse(order.begin(), order.end());
+    std::vector<int> selection;
+    bool changedAny = false;
+    // Visited from the end they move towards, so that a block of selected entries moves by one.
+    for (const int row : order) {
+        if ((step < 0 && row == 0) || (step > 0 && row == last)) {
+            services_.prompts.ShowMessage(step < 0 ? "Cannot move the first item up" : "Cannot move the last item down");
+            break;
+        }
+        std::swap(parameters[row], parameters[row + step]);
+        moved.erase(row);
+        moved.insert(row + step);
+        changedAny = true;
+    }
+    if (!changedAny) return;
+    SetItems("lstParameters", std::move(parameters));
+    SetSelection("lstParameters", std::vector<int>(moved.begin(), moved.end()));
+    setChanged(true);
+}
+
+}  // namespace pv

@@ -1,0 +1,67 @@
+#pragma once
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "actions/CMessageFields.h"
+#include "actions/DetailedEditor.h"
+#include "actions/MessageFieldRows.h"
+
+namespace pv {
+
+class IMasterLinks;
+
+// A detailed editor of a disposition that writes message data somewhere: the database connection settings
+// and option pairs several of them share.
+class DataOutputEditor : public DetailedEditorForm {
+  protected:
+    DataOutputEditor(Services& services, const std::string& formName);
+
+    // The driver class, connection string, user and password boxes with their labels; `userCaption` is the
+    // user label's caption ("Username" or "Username:").
+    void AddConnectionControls(const std::string& userCaption);
+    // "DriverClass", "ConnectionString" (refused while empty), "UID" and "PWD" (scrambled).
+    void ConnectionSettings();
+    // The button that shows a CREATE TABLE statement.
+    void AddGenerateDDLButton(std::function<std::string()> statement);
+};
+
+// A detailed editor that works with the message fields catalogue (Write To File, Write To DB, Run SQL,
+// Http Request): the catalogue is read afresh from the master's two message fields files at every load, and
+// an editor that cannot read the first one says so and closes. Gives the field rows and the lists of
+// available fields and parameters as settings.
+class MessageFieldsEditor : public DataOutputEditor {
+  public:
+    const CMessageFields& catalogue() const { return catalogue_; }
+
+  protected:
+    MessageFieldsEditor(Services& services, const IMasterLinks& master, const std::string& formName);
+
+    bool BeforeLoading() override;
+
+    // The field rows under "Fields To Include:", and their "Fields" element at this point of the file order.
+    void FieldRowsSetting();
+    MessageFieldRows& rows() { return rows_; }
+    const MessageFieldRows& rows() const { return rows_; }
+
+    // The sorted list of offered fields (lstFields), the ordered parameter list (lstParameters) and the
+    // buttons between them; with `moves`, Move Up and Move Down too.
+    void DeclareParameterLists(const std::string& parametersTooltip, bool moves);
+    // Refills lstFields from the catalogue and empties lstParameters.
+    void FillAvailableFields();
+    // Adds a parameter read from the file when lstFields offers it (exact name); false when it does not.
+    bool AddLoadedParameter(const std::string& name);
+
+    const IMasterLinks& master_;
+
+  private:
+    void SelectFields();
+    void RemoveParameters();
+    void MoveParameters(int step);
+
+    CMessageFields catalogue_;
+    MessageFieldRows rows_;
+};
+
+}  // namespace pv

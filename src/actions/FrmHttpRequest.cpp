@@ -1,0 +1,61 @@
+#include "actions/FrmHttpRequest.h"
+
+namespace pv {
+namespace {
+
+constexpr const char* kUrlTip = "The URL to make the request to.";
+constexpr const char* kUserTip = "The username to use to connect to the URL. If empty, we connect anonymously.";
+constexpr const char* kPasswordTip =
+    "The password to use to connect to the URL. If empty, we connect anonymously.";
+
+}  // namespace
+
+FrmHttpRequest::FrmHttpRequest(Services& services, const IMasterLinks& master)
+    : MessageFieldsEditor(services, master, "frmHttpRequest") {
+    AddControl("Label7", ControlKind::Label, "URL:", kUrlTip);
+    AddControl("txtUrl", ControlKind::TextBox, "", kUrlTip);
+    AddControl("Label3", ControlKind::Label, "Method:",
+               "Which method should be used to send the data to the url, GET or POST.");
+    AddControl("Frame1", ControlKind::Frame);
+    AddControl("optMethodGet", ControlKind::Option, "GET", "Use the GET method").group = "Frame1";
+    AddControl("optMethodPost", ControlKind::Option, "POST", "Use the POST method").group = "Frame1";
+    mutableControl("optMethodGet").checked = true;
+    AddControl("Label1", ControlKind::Label, "Username", kUserTip);
+    AddControl("txtUser", ControlKind::TextBox, "", kUserTip);
+    AddControl("Label4", ControlKind::Label, "Password:", kPasswordTip);
+    AddControl("txtPassword", ControlKind::TextBox, "", kPasswordTip);
+    DeclareParameterLists(
+        "The list of message fields (ordered) that will be used as parameters.  You should have one ? in your SQL "
+        "for each parameter here",
+        false);
+
+    // The file, in the order it is written; each check sits where the save meets it.
+    Check([this] { return Text("txtUrl").empty(); }, "URL missing");
+    TextSetting("Url", "txtUrl", "");
+    OptionPairSetting("Method", "GET", {"POST", "optMethodPost"}, {"GET", "optMethodGet"});
+    TextSetting("UID", "txtUser", "");
+    PasswordSetting("PWD", "txtPassword");
+    CustomSetting(
+        [this](XmlNode root) {
+            FillAvailableFields();
+            std::vector<std::string> dropped;
+            for (const XmlNode& parameter : SelectNodeList(root, "Parameters/Parameter")) {
+                const std::string name = ReadNodeText(parameter, "FieldName", "");
+                if (!AddLoadedParameter(name)) dropped.push_back(name);
+            }
+            if (!dropped.empty()) ReportDrop(DroppedEntriesMessage("parameters", dropped));
+        },
+        [this](std::string& buffer) {
+            WriteOpenTag(buffer, "Parameters", 1);
+            for (const std::string& name : Items("lstParameters")) {
+                WriteOpenTag(buffer, "Parameter", 2);
+                WriteElement(buffer, "FieldName", name, 3);
+                WriteElement(buffer, "ParameterName", name, 3);
+                WriteCloseTag(buffer, "Parameter", 2);
+            }
+            WriteCloseTag(buffer, "Parameters", 1);
+        },
+        {"Parameters"});
+}
+
+}  // namespace pv

@@ -1,0 +1,85 @@
+#include "actions/FrmRunSQL.h"
+
+#include <algorithm>
+
+namespace pv {
+namespace {
+
+constexpr const char* kSqlTip = "The SQL to run.  Use a ? for each parameter";
+constexpr const char* kParametersTip =
+    "The list of message fields (ordered) that will be used as parameters.  You should have one ? in your SQL for "
+    "each parameter here";
+constexpr const char* kPoolTip = "The number of DB connections to use.";
+
+// The file keeps the statement's line ends as CR LF, as it writes every line; a reader hands them in as LF.
+std::string CrLfLines(const std::string& text) {
+    std::string lines;
+    lines.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) lines += '\r';
+        lines += text[i];
+    }
+    return lines;
+}
+
+}  // namespace
+
+FrmRunSQL::FrmRunSQL(Services& services, const IMasterLinks& master)
+    : MessageFieldsEditor(services, master, "frmRunSQL") {
+    AddConnectionControls("Username:");
+    AddControl("Label5", ControlKind::Label, "SQL:", kSqlTip);
+    AddControl("txtSQL", ControlKind::TextBox, "", kSqlTip);
+    DeclareParameterLists(kParametersTip, true);
+    AddControl("Label9", ControlKind::Label, "Pool Size:", kPoolTip);
+    AddControl("txtPoolSize", ControlKind::TextBox, "", kPoolTip);
+
+    // The file, in the order it is written; each check sits where the save meets it.
+    ConnectionSettings();
+    KeptSetting("TimeZone", "");
+    TrackChanges({"txtSQL"});
+    Check([this] { return Text("txtSQL").empty(); }, "SQL missing");
+    CustomSetting([this](XmlNode root) { SetText("txtSQL", CrLfLines(ReadNodeText(root, "SQL", ""))); },
+                  [this](std::string& buffer) { WriteElement(buffer, "SQL", Text("txtSQL"), 1); }, {"SQL"});
+    CustomSetting(
+        [this](XmlNode root) {
+            FillAvailableFields();
+            lengths_.clear();
+            std::vector<std::string> dropped;
+            for (const XmlNode& parameter : SelectNodeList(root, "Parameters/Parameter")) {
+                const std::string name = ReadNodeText(parameter, "FieldName", "");
+                lengths_[name] = ReadNodeText(parameter, "MaxLength", "0");
+                if (!AddLoadedParameter(name)) dropped.push_back(name);
+            }
+            if (!dropped.empty()) ReportDrop(DroppedEntriesMessage("parameters", dropped));
+        },
+        [this](std::string& buffer) {
+            const int marks = CountQuestionMarks();
+            const int parameters = static_cast<int>(Items("lstParameters").size());
+            if (marks != parameters) {
+                Refuse("Error: Parameter count mismatch.\r\nYou need to have one question mark in the SQL for each "
+                       "parameter in the 'Parameters' list\r\nYou have " +
+                       std::to_string(marks) + " question marks and " + std::to_string(parameters) + " parameters.");
+            }
+            WriteOpenTag(buffer, "Parameters", 1);
+            for (const std::string& name : Items("lstParameters")) {
+                WriteOpenTag(buffer, "Parameter", 2);
+                WriteElement(buffer, "FieldName", name, 3);
+                const auto length = lengths_.find(name);
+                if (length != lengths_.end() && length->second != "0") {
+                    WriteElement(buffer, "MaxLength", length->second, 3);
+                }
+                WriteCloseTag(buffer, "Parameter", 2);
+            }
+            WriteCloseTag(buffer, "Parameters", 1);
+        },
+        {"Parameters"});
+    NumberSetting("PoolSize", "txtPoolSize", "1",
+                  {"Pool Size is missing", "Pool Size must be a number", 1.0, "Pool Size must be at least 1"});
+}
+
+int FrmRunSQL::CountQuestionMarks() const {
+    const std::string& sql = Text("txtSQL");
+    return static_cast<int>(std::count(sql.begin(), sql.end(), '?'));
+}
+
+}  // namespace pv

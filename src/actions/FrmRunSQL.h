@@ -1,0 +1,23 @@
+#pragma once
+#include <map>
+#include <string>
+
+#include "actions/DataOutputEditor.h"
+
+namespace pv {
+
+// The editor of a Run SQL disposition's file: the database connection, the statement, the message fields
+// bound to its "?" in order, and the connection pool's size.
+class FrmRunSQL : public MessageFieldsEditor {
+  public:
+    FrmRunSQL(Services& services, const IMasterLinks& master);
+
+    // The number of "?" in the statement; every one counts, also inside a quoted literal.
+    int CountQuestionMarks() const;
+
+  private:
+    // The "MaxLength" each parameter had in the file, by exact name; parameters added here have none.
+    std::map<std::string, std::string> lengths_;
+};
+
+}  // namespace pv

@@ -1,0 +1,138 @@
+#include "actions/FrmWriteToFile.h"
+
+#include "core/errors.h"
+#include "core/platform.h"
+
+namespace pv {
+namespace {
+
+constexpr const char* kFileTip = "The name of the file to write the information to";
+constexpr const char* kDelimiterTip = "The character to use to separate fields in the output file";
+constexpr const char* kKeepTip =
+    "Specifies how many old files to keep.  Only relevant if Backup Interval is not Never.";
+constexpr const char* kEncodingTip =
+    "The encoding to use for the output file. For example. ASCII or UnicodeLittle.";
+
+// Characters, not bytes: a delimiter may be any one character.
+size_t CharacterCount(const std::string& text) {
+    size_t count = 0;
+    for (const char c : text) {
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
+    }
+    return count;
+}
+
+}  // namespace
+
+FrmWriteToFile::FrmWriteToFile(Services& services, const IMasterLinks& master)
+    : MessageFieldsEditor(services, master, "frmWriteToFile") {
+    AddControl("Label3", ControlKind::Label, "File name:", kFileTip);
+    AddControl("txtOutputFileName", ControlKind::TextBox, "", kFileTip).readOnly = true;
+    AddControl("cmdBrowseOutput", ControlKind::Button, "...", kFileTip);
+    AddControl("Label1", ControlKind::Label, "Delimiter:", kDelimiterTip);
+    AddControl("txtDelimiter", ControlKind::TextBox, "", kDelimiterTip);
+    AddControl("chkWriteHeader", ControlKind::CheckBox, "Write Header with Field Names",
+               "Should we write the names of the fields as the first line when we startup/roll the file?");
+    AddControl("Frame1", ControlKind::Frame, "Backup Interval", "Determines how often the output file is rolled.");
+    AddControl("optEveryTenMinutes", ControlKind::Option, "Every ten minutes",
+               "A new file is created every 10 minutes.")
+        .group = "Frame1";
+    AddControl("optNever", ControlKind::Option, "Never",
+               "No matter how long the application runs, only one file is created.")
+        .group = "Frame1";
+    AddControl("optDaily", ControlKind::Option, "Daily", "A new file is created for each day.").group = "Frame1";
+    AddControl("optHourly", ControlKind::Option, "Hourly", "A new file is created for each hour.").group = "Frame1";
+    mutableControl("optDaily").checked = true;
+    AddControl("Label7", ControlKind::Label, "Backup Files to Keep", kKeepTip);
+    AddControl("txtLogDaysToBackup", ControlKind::TextBox, "", kKeepTip);
+    AddControl("Label5", ControlKind::Label, "Output File Encoding:", kEncodingTip);
+    AddControl("txtOutputFileEncoding", ControlKind::TextBox, "", kEncodingTip);
+    OnClick("cmdBrowseOutput", [this] { BrowseOutput(); });
+
+    // The file, in the order it is written; each check sits where the save meets it.
+    Check([this] { return !platform::FolderExists(platform::ParentFolder(OutputFilePath())); },
+          "The path to the output file does not exist");
+    CustomSetting([this](XmlNode root) { SetText("txtOutputFileName", ReadNodeText(root, "FileName", "")); },
+                  [this](std::string& buffer) {
+                      WriteElement(buffer, "FileName",
+                                   services_.paths.MakeStoredPath(true, OutputFilePath(), GetConfigFilePath()), 1);
+                  },
+                  {"FileName"});
+    TrackChanges({"txtOutputFileName"});
+    Check([this] { return CharacterCount(Text("txtDelimiter")) != 1; }, "The delimiter must be a single character");
+    TextSetting("Delimiter", "txtDelimiter", "|");
+    FlagSetting("WriteHeader", "chkWriteHeader", "0");
+    TrackChanges({"optNever", "optDaily", "optHourly", "optEveryTenMinutes"});
+    CustomSetting(
+        [this](XmlNode root) {
+            const std::string interval = ReadNodeText(root, "BackupInterval", "");
+            if (interval.empty()) {
+                // Older files say only whether the file is rolled daily.
+                SetChecked(ReadNodeText(root, "BackupDaily", "1") == "0" ? "optNever" : "optDaily", true);
+                return;
+            }
+            std::string option = "optDaily";
+            if (interval == "EveryTenMinutes") option = "optEveryTenMinutes";
+            if (interval == "Hourly") option = "optHourly";
+            if (interval == "Never") option = "optNever";
+            SetChecked(option, true);
+        },
+        [this](std::string& buffer) {
+            std::string interval = "Daily";
+            for (const auto& [option, value] : {std::pair{"optNever", "Never"}, std::pair{"optDaily", "Daily"},
+                                                std::pair{"optHourly", "Hourly"},
+                                                std::pair{"optEveryTenMinutes", "EveryTenMinutes"}}) {
+                if (Checked(option)) {
+                    interval = value;
+                    break;
+                }
+            }
+            WriteElement(buffer, "BackupInterval", interval, 1);
+        },
+        {"BackupInterval", "BackupDaily"});
+    CustomSetting(
+        [this](XmlNode root) {
+            const std::string keep = ReadNodeText(root, "BackupFilesToKeep", "");
+            SetText("txtLogDaysToBackup", keep.empty() ? ReadNodeText(root, "BackupDaysToKeep", "14") : keep);
+        },
+        [this](std::string& buffer) { WriteElement(buffer, "BackupFilesToKeep", Text("txtLogDaysToBackup"), 1); },
+        {"BackupFilesToKeep", "BackupDaysToKeep"});
+    TrackChanges({"txtLogDaysToBackup"});
+    TextSetting("OutputFileEncoding", "txtOutputFileEncoding", "ASCII");
+    KeptSetting("TimeZone", "");
+    FieldRowsSetting();
+}
+
+std::string FrmWriteToFile::OutputFilePath() const {
+    const std::string& text = Text("txtOutputFileName");
+    return text.empty() ? std::string() : services_.paths.ResolvePath(GetConfigFilePath(), text);
+}
+
+void FrmWriteToFile::BrowseOutput() {
+    try {
+        FileDialogRequest request;
+        request.title = "Choose the output file to log to";
+        request.pattern = "*.txt";
+        request.filter = "*.txt|*.txt";
+        request.mode = FileCheck::NoCheck;
+        request.refuseReadOnly = true;
+        const std::string current = OutputFilePath();
+        if (!current.empty() && platform::FileExists(current)) {
+            request.initialFolder = platform::ParentFolder(current);
+            request.fileName = platform::FileName(current);
+        } else {
+            const std::string program = services_.paths.programDirectory();
+            const std::string output = program + platform::kSeparator + "output";
+            request.initialFolder = platform::FolderExists(output) ? output : program;
+            request.fileName = "output.txt";
+        }
+        const auto chosen = services_.dialogs.ChooseOpenFile(request);
+        if (!chosen) return;
+        SetText("txtOutputFileName", services_.paths.MakeStoredPath(false, *chosen, ""));
+        setChanged(true);
+    } catch (const AppError& error) {
+        services_.prompts.ShowMessage(FormatError("Error=", error));
+    }
+}
+
+}  // namespace pv

@@ -1,0 +1,60 @@
+#include "actions/MessageFieldsSample.h"
+
+#include "actions/FrmWriteToDB.h"
+#include "core/HeadlessServices.h"
+#include "core/xml.h"
+
+namespace pv {
+
+MessageFieldsSample WriteMessageFieldsSample(const std::string& folder, size_t fields) {
+    static const char* const kTypes[] = {"java.lang.String", "java.util.Date", "java.lang.Integer",
+                                         "java.lang.Boolean", "java.lang.Double"};
+    std::string catalogue;
+    std::string detailed;
+    WriteOpenTag(catalogue, "MessageFields", 0);
+    WriteOpenTag(detailed, "Disposition", 0);
+    WriteElement(detailed, "ConnectionString", "jdbc:example://db.example.com/mail", 1);
+    WriteElement(detailed, "TableName", "MessageLog", 1);
+    WriteOpenTag(detailed, "Fields", 1);
+    for (size_t i = 0; i < fields; ++i) {
+        const std::string name = "Field" + std::to_string(i);
+        WriteOpenTag(catalogue, "MessageField", 1);
+        WriteElement(catalogue, "Name", name, 2);
+        WriteElement(catalogue, "DataTypeClassName", kTypes[i % 5], 2);
+        WriteElement(catalogue, "DefaultLength", std::to_string(10 + i % 200), 2);
+        WriteCloseTag(catalogue, "MessageField", 1);
+        if (i % 3 == 0) {
+            WriteOpenTag(detailed, "Field", 2);
+            WriteElement(detailed, "Name", name, 3);
+            WriteCloseTag(detailed, "Field", 2);
+        }
+    }
+    WriteCloseTag(catalogue, "MessageFields", 0);
+    WriteCloseTag(detailed, "Fields", 1);
+    WriteCloseTag(detailed, "Disposition", 0);
+    WriteTextFile(folder + "/master.xml", "<ResponseHandler>\r\n</ResponseHandler>");
+    WriteTextFile(folder + "/fields.xml", catalogue);
+    WriteTextFile(folder + "/log.writetodb.xml", detailed);
+
+    MessageFieldsSample sample;
+    sample.master.masterFilePath = folder + "/master.xml";
+    sample.master.messageFields[0] = "+/fields.xml";
+    sample.disposition.Type = "WriteToDB";
+    sample.disposition.DispositionFilePath = folder + "/master.xml";
+    sample.disposition.DetailedDispositionFile = "+/log.writetodb.xml";
+    return sample;
+}
+
+size_t OpenWriteToDBSample(MessageFieldsSample& sample, const std::string& programDirectory) {
+    CollectingPrompts prompts;
+    NoDialogs dialogs;
+    NoWindows windows;
+    NoLauncher launcher;
+    NoClipboard clipboard;
+    Services services{PathContext(programDirectory), prompts, dialogs, windows, launcher, clipboard};
+    FrmWriteToDB editor(services, sample.master);
+    editor.PassDispositionObject(sample.disposition);
+    return editor.IsClosed() ? 0 : static_cast<size_t>(editor.RowCount("Fields"));
+}
+
+}  // namespace pv

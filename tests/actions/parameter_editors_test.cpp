@@ -1,0 +1,198 @@
+// The Run SQL and Http Request editors: message fields chosen into an ordered parameter list.
+#include <gtest/gtest.h>
+
+#include "actions/DataOutputKit.h"
+#include "actions/FrmHttpRequest.h"
+#include "actions/FrmRunSQL.h"
+
+namespace pv {
+namespace {
+
+using test::CrLf;
+using test::DataOutputKit;
+using test::DispositionWith;
+using test::ReadFile;
+using test::TestData;
+
+std::vector<std::string> Items(const Form& form, const std::string& list) {
+    return form.Items(list);
+}
+
+int Line(const Form& form, const std::string& list, const std::string& item) {
+    const auto& items = form.Items(list);
+    return static_cast<int>(std::find(items.begin(), items.end(), item) - items.begin());
+}
+
+TEST(RunSQLEditor, AFileWithEverySettingComesBackByteForByte) {
+    DataOutputKit kit("RunSQL");
+    const std::string file = kit.PlaceData("full.runsql.xml", "actions/runsql/full.runsql.xml");
+    FrmRunSQL form(kit.s.services, kit.master);
+    form.PassDispositionObject(kit.record);
+    // Sorted without regard to case; the excluded field is not offered.
+    EXPECT_EQ(Items(form, "lstFields"),
+              (std::vector<std::string>{"CustomerId", "Department", "From", "HasAttachments", "MessageId",
+                                        "Priority", "ReceivedDate", "Size", "SpamScore", "Subject"}));
+    EXPECT_EQ(Items(form, "lstParameters"), (std::vector<std::string>{"From", "Department", "Size"}));
+    EXPECT_EQ(form.CountQuestionMarks(), 3);
+    EXPECT_FALSE(form.changed());
+    kit.s.prompts.ExpectMessage("Saved");
+    ASSERT_TRUE(form.SaveFile());
+    EXPECT_EQ(ReadFile(file), ReadFile(TestData("actions/runsql/full.runsql.xml")));
+}
+
+TEST(RunSQLEditor, AWriteToDBFileOpensWithItsStatementAndKeepsItsLengths) {
+    DataOutputKit kit("RunSQL");
+    const std::string file = kit.PlaceData("log.writetodb.xml", "actions/writetodb/full.writetodb.xml");
+    FrmRunSQL form(kit.s.services, kit.master);
+    form.PassDispositionObject(kit.record);
+    EXPECT_EQ(Items(form, "lstParameters"), (std::vector<std::string>{"MessageId", "ReceivedDate", "Size",
+                                                                      "CustomerId", "Priority", "Department"}));
+    kit.s.prompts.ExpectMessage("Saved");
+    ASSERT_TRUE(form.SaveFile());
+    const std::string written = ReadFile(file);
+    EXPECT_NE(written.find("<FieldName>MessageId</FieldName>\r\n\t\t\t<MaxLength>255</MaxLength>"),
+              std::string::npos);
+    EXPECT_NE(written.find("\t<PoolSize>1</PoolSize>\r\n</Disposition>"), std::string::npos);
+    EXPECT_EQ(written.find("<Fields>"), std::string::npos);
+}
+
+TEST(RunSQLEditor, ChecksInOrderQuestionMarksAgainstParametersAndThePoolSize) {
+    DataOutputKit kit("RunSQL");
+    const std::string original = DispositionWith("<SQL>select 1</SQL><PoolSize></PoolSize>");
+    const std::string file = kit.Place("check.runsql.xml", original);
+    FrmRunSQL form(kit.s.services, kit.master);
+    form.PassDispositionObject(kit.record);
+    EXPECT_EQ(form.Text("txtJDBCDriverClass"), "sun.jdbc.odbc.JdbcOdbcDriver");
+    EXPECT_EQ(form.Text("txtPoolSize"), "");
+    form.UserSetText("txtSQL", "");
+
+    kit.s.prompts.ExpectMessage("Connection String missing");
+    EXPECT_FALSE(form.SaveFile());
+    form.UserSetText("txtConnectionString", "jdbc:odbc:Mail");
+    kit.s.prompts.ExpectMessage("SQL missing");
+    EXPECT_FALSE(form.SaveFile());
+    // Every "?" counts, also one inside a quoted literal.
+    form.UserSetText("txtSQL", "insert into T(a, b) values (?, '?')");
+    form.UserSelect("lstFields", {Line(form, "lstFields", "Subject")});
+    form.UserClick("cmdSelectField");
+    kit.s.prompts.ExpectMessage(
+        "Error: Parameter count mismatch.\r\nYou need to have one question mark in the SQL for each parameter in "
+        "the 'Parameters' list\r\nYou have 2 question marks and 1 parameters.");
+    EXPECT_FALSE(form.SaveFile());
+    form.UserDoubleClick("lstFields");  // the same field again
+    for (const auto& [size, message] :
+         {std::pair{"", "Pool Size is missing"}, std::pair{"four", "Pool Size must be a number"},
+          std::pair{"0", "Pool Size must be at least 1"}, std::pair{"-3", "Pool Size must be at least 1"}}) {
+        form.UserSetText("txtPoolSize", size);
+        kit.s.prompts.ExpectMessage(message);
+        EXPECT_FALSE(form.SaveFile());
+    }
+    EXPECT_EQ(ReadFile(file), original);
+    form.UserSetText("txtPoolSize", "10");
+    kit.s.prompts.ExpectMessage("Saved");
+    ASSERT_TRUE(form.SaveFile());
+    EXPECT_EQ(ReadFile(file),
+              CrLf({"<Disposition>", "\t<DriverClass>sun.jdbc.odbc.JdbcOdbcDriver</DriverClass>",
+                    "\t<ConnectionString>jdbc:odbc:Mail</ConnectionString>", "\t<UID></UID>", "\t<PWD>7qhw3pzk</PWD>",
+                    "\t<TimeZone></TimeZone>", "\t<SQL>insert into T(a, b) values (?, '?')</SQL>", "\t<Parameters>",
+                    "\t\t<Parameter>", "\t\t\t<FieldName>Subject</FieldName>", "\t\t</Parameter>", "\t\t<Parameter>",
+                    "\t\t\t<FieldName>Subject</FieldName>", "\t\t</Parameter>", "\t</Parameters>",
+                    "\t<PoolSize>10</PoolSize>", "</Disposition>"}) +
+                  "\r\n");
+}
+
+TEST(RunSQLEditor, ParametersMoveAsABlockAndStopAtTheEnds) {
+    DataOutputKit kit("RunSQL");
+    kit.Place("moves.runsql.xml",
+              DispositionWith("<Parameters><Parameter><FieldName>From</FieldName></Parameter>"
+                              "<Parameter><FieldName>Subject</FieldName></Parameter>"
+                              "<Parameter><FieldName>Size</FieldName></Parameter>"
+                              "<Parameter><FieldName>Priority</FieldName></Parameter></Parameters>"));
+    FrmRunSQL form(kit.s.services, kit.master);
+    form.PassDispositionObject(kit.record);
+    form.UserClick("cmdMoveUp");  // nothing selected: nothing happens
+    EXPECT_FALSE(form.changed());
+
+    form.UserSelect("lstParameters", {1, 2});
+    form.UserClick("cmdMoveUp");
+    EXPECT_EQ(Items(form, "lstParameters"), (std::vector<std::string>{"Subject", "Size", "From", "Priority"}));
+    EXPECT_EQ(form.Selection("lstParameters"), (std::vector<int>{0, 1}));
+    EXPECT_TRUE(form.changed());
+    kit.s.prompts.ExpectMessage("Cannot move the first item up");
+    form.UserClick("cmdMoveUp");
+    EXPECT_EQ(Items(form, "lstParameters"), (std::vector<std::string>{"Subject", "Size", "From", "Priority"}));
+
+    form.UserSelect("lstParameters", {2, 3});
+    kit.s.prompts.ExpectMessage("Cannot move the last item down");
+    form.UserClick("cmdMoveDown");
+    form.UserSelect("lstParameters", {0, 2});
+    form.UserClick("cmdMoveDown");
+    EXPECT_EQ(Items(form, "lstParameters"), (std::vector<std::string>{"Size", "Subject", "Priority", "From"}));
+    EXPECT_EQ(form.Selection("lstParameters"), (std::vector<int>{1, 3}));
+
+    // "<" removes every selected entry; with nothing selected it still marks the editor changed.
+    form.UserClick("cmdReload");
+    form.UserSelect("lstParameters", {0, 3});
+    form.UserClick("cmdRemoveField");
+    EXPECT_EQ(Items(form, "lstParameters"), (std::vector<std::string>{"Subject", "Size"}));
+    form.UserClick("cmdReload");
+    form.UserClick("cmdRemoveField");
+    EXPECT_TRUE(form.changed());
+}
+
+TEST(RunSQLEditor, ParametersTheCatalogueDoesNotOfferAreNamedOnceAndDropped) {
+    DataOutputKit kit("RunSQL");
+    const std::string file =
+        kit.Place("gone.runsql.xml",
+                  DispositionWith("<ConnectionString>c</ConnectionString><SQL>x = ? and y = ?</SQL><Parameters>"
+                                  "<Parameter><FieldName>InternalId</FieldName></Parameter>"
+                                  "<Parameter><FieldName>Subject</FieldName><MaxLength>0</MaxLength></Parameter>"
+                                  "<Parameter><FieldName>subject</FieldName></Parameter></Parameters>"));
+    FrmRunSQL form(kit.s.services, kit.master);
+    kit.s.prompts.ExpectMessage(
+        "The message fields files do not offer these parameters of the file, so they are not shown and saving "
+        "will drop them: InternalId, subject");
+    form.PassDispositionObject(kit.record);
+    EXPECT_EQ(Items(form, "lstParameters"), std::vector<std::string>{"Subject"});
+}
+
+TEST(HttpRequestEditor, AFileWithEverySettingComesBackByteForByte) {
+    DataOutputKit kit("HttpRequest");
+    const std::string file = kit.PlaceData("full.http.xml", "actions/http/full.http.xml");
+    FrmHttpRequest form(kit.s.services, kit.master);
+    form.PassDispositionObject(kit.record);
+    EXPECT_TRUE(form.Checked("optMethodPost"));
+    EXPECT_EQ(form.Text("txtPassword"), "hook<key>");
+    kit.s.prompts.ExpectMessage("Saved");
+    ASSERT_TRUE(form.SaveFile());
+    EXPECT_EQ(ReadFile(file), ReadFile(TestData("actions/http/full.http.xml")));
+}
+
+TEST(HttpRequestEditor, DefaultsTheURLCheckAndOnlyFieldNameIsRead) {
+    DataOutputKit kit("HttpRequest");
+    const std::string file = kit.Place(
+        "sparse.http.xml",
+        DispositionWith("<Method>post</Method><Parameters><Parameter><ParameterName>Subject</ParameterName>"
+                        "</Parameter></Parameters>"));
+    FrmHttpRequest form(kit.s.services, kit.master);
+    kit.s.prompts.ExpectMessage(
+        "The message fields files do not offer these parameters of the file, so they are not shown and saving "
+        "will drop them: (no name)");
+    form.PassDispositionObject(kit.record);
+    EXPECT_TRUE(form.Checked("optMethodGet"));  // only "POST" exactly is POST
+    EXPECT_TRUE(Items(form, "lstParameters").empty());
+    kit.s.prompts.ExpectMessage("URL missing");
+    EXPECT_FALSE(form.SaveFile());
+    form.UserSetText("txtUrl", "http://localhost/hook");
+    form.UserClick("optMethodPost");
+    EXPECT_TRUE(form.changed());
+    kit.s.prompts.ExpectMessage("Saved");
+    ASSERT_TRUE(form.SaveFile());
+    EXPECT_EQ(ReadFile(file), CrLf({"<Disposition>", "\t<Url>http://localhost/hook</Url>", "\t<Method>POST</Method>",
+                                    "\t<UID></UID>", "\t<PWD>7qhw3pzk</PWD>", "\t<Parameters>", "\t</Parameters>",
+                                    "</Disposition>"}) +
+                                  "\r\n");
+}
+
+}  // namespace
+}  // namespace pv

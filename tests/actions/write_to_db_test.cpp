@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include "actions/DataOutputKit.h"
+#include "actions/FrmWriteToDB.h"
+#include "core/EditorDispatch.h"
+#include "actions/RegisterEditors.h"
+
+namespace pv {
+namespace {
+
+using test::CrLf;
+using test::DataOutputKit;
+using test::DispositionWith;
+using test::ReadFile;
+using test::TestData;
+
+constexpr const char* kComment =
+    "\t<!--This section is only used if you decide to use this config as a RunSQL disposition instead, which can "
+    "be pooled and doesn't replace whitespace in the field data-->";
+
+int RowOf(const Form& form, const std::string& field) {
+    for (int row = 0; row < form.RowCount("Fields"); ++row) {
+        if (form.Text(Form::RowControl("chkField", row)) == field) return row;
+    }
+    return -1;
+}
+
+// The check box of a field's row.
+std::string Box(const Form& form, const std::string& field) {
+    return Form::RowControl("chkField", RowOf(form, field));
+}
+
+TEST(WriteToDBEditor, AFileWithEverySettingComesBackByteForByte) {
+    DataOutputKit kit("WriteToDB");
+    const std::string file = kit.PlaceData("full.writetodb.xml", "actions/writetodb/full.writetodb.xml");
+    FrmWriteToDB form(kit.s.services, kit.master);
+    form.PassDispositionObject(kit.record);
+    EXPECT_EQ(form.RowCount("Fields"), 10);
+    EXPECT_EQ(form.Text("txtPassword"), "Secr3t&Pass");
+    EXPECT_TRUE(form.control("txtPassword").password);
+    EXPECT_TRUE(form.Checked("optMySqlEscaping"));
+    EXPECT_EQ(form.Text("txtFieldLength(3)"), "yyyy-MM-dd'T'HH:mm:ss");
+    EXPECT_FALSE(form.changed());
+    kit.s.prompts.ExpectMessage("Saved");
+    ASSERT_TRUE(form.SaveFile());
+    EXPECT_EQ(ReadFile(file), ReadFile(TestData("actions/writetodb/full.writetodb.xml")));
+}
+
+TEST(WriteToDBEditor, ANewFileTakesTheDefaultsChecksInOrderAndWritesTheDerivedStatement) {
+    DataOutputKit kit("WriteToDB");
+    const std::string file = kit.Dispose("log.writetodb.xml");
+    kit.s.dialogs.AnswerFile(file);
+    FrmWriteToDB form(kit.s.services, kit.master);
+    form.PassDispositionObject(kit.record);
+    EXPECT_EQ(kit.s.dialogs.requests.at(0).filter,
+              "Write To DB config files(*.writetodb.xml)|*.writetodb.xml|All xml files(*.xml)|*.xml");
+    EXPECT_EQ(form.Text("txtJDBCDriverClass"), "sun.jdbc.odbc.JdbcOdbcDriver");
+    EXPECT_TRUE(form.Checked("optUnderscore"));
+    EXPECT_FALSE(form.Checked("optMySqlEscaping"));
+    for (int row = 0; row < form.RowCount("Fields"); ++row) EXPECT_FALSE(form.Checked(Form::RowControl("chkField", row)));
+    EXPECT_EQ(form.Text("txtFieldLength(0)"), "255");
+    EXPECT_FALSE(form.changed());
+
+    // Both missing: only the first check speaks.
+    kit.s.prompts.ExpectMessage("Connection String missing");
+    EXPECT_FALSE(form.SaveFile());
+    form.UserSetText("txtConnectionString", "jdbc:odbc:Mail");
+    kit.s.prompts.ExpectMessage("Table name missing");
+    EXPECT_FALSE(form.SaveFile());
+    form.UserSetText("txtTable", "MsgLog");
+    // Two strings and a date: three parameters, only the strings with a length.
+    form.UserClick(Box(form, "Subject"));
+    form.UserClick(Box(form, "ReceivedDate"));
+    form.UserClick(Box(form, "From"));
+    form.UserSetText("txtFieldLength(2)", "abc");
+    kit.s.prompts.ExpectMessage("Length not numeric for From");
+    EXPECT_FALSE(form.SaveFile());
+    EXPECT_EQ(ReadFile(file), "<Disposition>\r\n</Disposition>\r\n");
+    form.UserSetText("txtFieldLength(2)", "");
+    EXPECT_TRUE(form.changed());
+
+    kit.s.prompts.ExpectMessage("Saved");
+    ASSERT_TRUE(form.SaveFile());
+    EXPECT_FALSE(form.changed());
+    EXPECT_EQ(ReadFile(file),
+              CrLf({"<Disposition>", "\t<DriverClass>sun.jdbc.odbc.JdbcOdbcDriver</DriverClass>",
+                    "\t<ConnectionString>jdbc:odbc:Mail</ConnectionString>", "\t<UID></UID>", "\t<PWD>7qhw3pzk</PWD>",
+                    "\t<TableName>MsgLog</TableName>", "\t<UseMySQLEscaping>0</UseMySQLEscaping>",
+                    "\t<TimeZone></TimeZone>", "\t<Fields>", "\t\t<Field>", "\t\t\t<Name>Subject</Name>",
+                    "\t\t\t<MaxLength>255</MaxLength>", "\t\t</Field>", "\t\t<Field>", "\t\t\t<Name>From</Name>",
+                    "\t\t</Field>", "\t\t<Field>", "\t\t\t<Name>ReceivedDate</Name>",
+                    "\t\t\t<DateFormat>yyyy-MM-dd HH:mm:ss</DateFormat>", "\t\t</Field>", "\t</Fields>", kComment,
+                    "\t<Parameters>", "\t\t<Parameter>", "\t\t\t<FieldName>Subject</FieldName>",
+                    "\t\t\t<MaxLength>255</MaxLength>", "\t\t</Parameter>", "\t\t<Parameter>",
+                    "\t\t\t<FieldName>From</FieldName>", "\t\t\t<MaxLength></MaxLength>", "\t\t</Parameter>",
+                    "\t\t<Parameter>", "\t\t\t<FieldName>ReceivedDate</FieldName>", "\t\t</Parameter>",
+                    "\t</Parameters>", "\t<SQL>insert into MsgLog(Subject,From,ReceivedDate) values (?,?,?)</SQL>",
+                    "</Disposition>"}) +
+                  "\r\n");
+}
+
+TEST(WriteToDBEditor, PresentButEmptyElementsStayEmptyAndAHandEditedStatementIsRebuilt) {
+    DataOutputKit kit("WriteToDB");
+    const std::string file =
+        kit.Place("sparse.writetodb.xml",
+                  DispositionWith("<DriverClass></DriverClass><ConnectionString>c</ConnectionString>"
+                                  "<TableName>T</TableName><UseMySQLEscaping></UseMySQLEscaping>"
+                                  "<SQL>delete from T</SQL>"));
+    FrmWriteToDB form(kit.s.services, kit.master);
+    form.PassDispositionObject(kit.record);
+    EXPECT_EQ(form.Text("txtJDBCDriverClass"), "");
+    EXPECT_TRUE(form.Checked("optMySqlEscaping"));  // only "0" means underscores
+    kit.s.prompts.ExpectMessage("Saved");
+    ASSERT_TRUE(form.SaveFile());
+    const std::string written = ReadFile(file);
+    EXPECT_NE(written.find("\t<DriverClass></DriverClass>\r\n"), std::string::npos);
+    EXPECT_NE(written.find("\t<Fields>\r\n\t</Fields>\r\n"), std::string::npos);
+    EXPECT_NE(written.find("\t<Parameters>\r\n\t</Parameters>\r\n\t<SQL>insert into T() values ()</SQL>\r\n"),
+              std::string::npos);
+}
+
+TEST(WriteToDBEditor, FieldsTheCatalogueDoesNotOfferAreNamedOnceAtLoad) {
+    DataOutputKit kit("WriteToDB");
+    kit.Place("old.writetodb.xml",
+              DispositionWith("<Fields><Field><Name>Subject</Name></Field><Field><Name>InternalId</Name></Field>"
+                              "<Field><Name>size</Name></Field><Field><Name>Retired</Name></Field></Fields>"));
+    FrmWriteToDB form(kit.s.services, kit.master);
+    kit.s.prompts.ExpectMessage(
+        "The message fields files do not offer these fields of the file, so they are not shown and saving will "
+        "drop them: InternalId, size, Retired");
+    form.PassDispositionObject(kit.record);
+    EXPECT_EQ(form.dropMessages().size(), 1u);
+    EXPECT_TRUE(form.Checked(Box(form, "Subject")));
+    EXPECT_FALSE(form.Checked(Box(form, "Size")));
+}
+
+TEST(WriteToDBEditor, CreateTableShowsTheCheckedRowsWithoutSavingOrMarkingTheEditor) {
+    DataOutputKit kit("WriteToDB");
+    const std::string file = kit.PlaceData("full.writetodb.xml", "actions/writetodb/full.writetodb.xml");
+    FrmWriteToDB form(kit.s.services, kit.master);
+    form.PassDispositionObject(kit.record);
+    form.UserSetText("txtTable", "");
+    form.UserSetText("txtFieldLength(0)", "64");
+    kit.s.windows.Expect("frmShowSQL", [&](Form& sql) {
+        EXPECT_EQ(sql.caption(), "SQL");
+        EXPECT_EQ(sql.Text("txtSQL"),
+                  "CREATE TABLE (\r\nMessageId    varchar(64) not null,\r\nReceivedDate    datetime not null,\r\n"
+                  "Size    integer null,\r\nCustomerId    varchar(12) null,\r\nPriority    integer null,\r\n"
+                  "Department    varchar(40) null\r\n, generatedPK integer identity(1,1)\r\n"
+                  "Primary key (generatedPK))");
+        sql.UserClick("cmdCopy");
+        sql.UserPressEscape();
+    });
+    form.UserClick("cmdGenerateDDL");
+    EXPECT_EQ(kit.s.clipboard.copied.size(), 1u);
+    EXPECT_EQ(ReadFile(file), ReadFile(TestData("actions/writetodb/full.writetodb.xml")));
+}
+
+TEST(WriteToDBEditor, WithoutItsFirstMessageFieldsFileTheEditorClosesAndIsNotShown) {
+    RegisterBuiltInDispositionEditors();
+    DataOutputKit kit("WriteToDB");
+    kit.master.messageFields[0] = "+/gone.xml";
+    const std::string original = DispositionWith("<TableName>T</TableName>");
+    const std::string file = kit.Place("t.writetodb.xml", original);
+    kit.s.prompts
+        .ExpectMessage(
+            "Couldn't find the Message Fields file, please go back to main->Advanced settings to correct it.")
+        .ExpectMessage("Couldn't load message fields, aborting");
+    // The scripted host fails the test if a window is shown.
+    OpenDispositionEditor(kit.s.services, kit.master, kit.record, "WriteToDB");
+    EXPECT_EQ(ReadFile(file), original);
+}
+
+}  // namespace
+}  // namespace pv

@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "actions/DataOutputKit.h"
+#include "actions/FrmWriteToFile.h"
+
+namespace pv {
+namespace {
+
+using test::CrLf;
+using test::DataOutputKit;
+using test::DispositionWith;
+using test::ReadFile;
+using test::TestData;
+
+TEST(WriteToFileEditor, AFileWithEverySettingComesBackByteForByte) {
+    DataOutputKit kit("WriteToFile");
+    const std::string file = kit.PlaceData("full.writetofile.xml", "actions/writetofile/full.writetofile.xml");
+    FrmWriteToFile form(kit.s.services, kit.master);
+    form.PassDispositionObject(kit.record);
+    EXPECT_TRUE(form.Checked("optEveryTenMinutes"));
+    EXPECT_EQ(form.KeptValue("TimeZone"), "America/New_York");
+    EXPECT_FALSE(form.changed());
+    kit.s.prompts.ExpectMessage("Saved");
+    ASSERT_TRUE(form.SaveFile());
+    EXPECT_EQ(ReadFile(file), ReadFile(TestData("actions/writetofile/full.writetofile.xml")));
+}
+
+TEST(WriteToFileEditor, OlderElementsAreReadAndReplacedByTheCurrentOnes) {
+    DataOutputKit kit("WriteToFile");
+    const std::string file =
+        kit.PlaceData("legacy.writetofile.xml", "actions/writetofile/legacy.input.writetofile.xml");
+    FrmWriteToFile form(kit.s.services, kit.master);
+    form.PassDispositionObject(kit.record);
+    EXPECT_TRUE(form.Checked("optNever"));
+    EXPECT_EQ(form.Text("txtLogDaysToBackup"), "30");
+    kit.s.prompts.ExpectMessage("Saved");
+    ASSERT_TRUE(form.SaveFile());
+    EXPECT_EQ(ReadFile(file), ReadFile(TestData("actions/writetofile/legacy.expected.writetofile.xml")));
+
+    // An interval none of the four names is Daily; an empty one lets the older element speak.
+    for (const auto& [elements, option] :
+         {std::pair{"<BackupInterval>Weekly</BackupInterval><BackupDaily>0</BackupDaily>", "optDaily"},
+          std::pair{"<BackupInterval></BackupInterval><BackupDaily>0</BackupDaily>", "optNever"},
+          std::pair{"<BackupInterval>Hourly</BackupInterval>", "optHourly"}}) {
+        kit.Place("interval.writetofile.xml", DispositionWith(elements));
+        FrmWriteToFile other(kit.s.services, kit.master);
+        other.PassDispositionObject(kit.record);
+        EXPECT_TRUE(other.Checked(option)) << elements;
+    }
+}
+
+TEST(WriteToFileEditor, ANewFileShowsTheDefaultsAndTheChecksRunInFileOrder) {
+    DataOutputKit kit("WriteToFile");
+    const std::string file = kit.Dispose("new.writetofile.xml");
+    kit.s.dialogs.AnswerFile(file);
+    FrmWriteToFile form(kit.s.services, kit.master);
+    form.PassDispositionObject(kit.record);
+    EXPECT_EQ(form.Text("txtOutputFileName"), "");
+    EXPECT_EQ(form.Text("txtDelimiter"), "|");
+    EXPECT_FALSE(form.Checked("chkWriteHeader"));
+    EXPECT_TRUE(form.Checked("optDaily"));
+    EXPECT_EQ(form.Text("txtLogDaysToBackup") + " " + form.Text("txtOutputFileEncoding"), "14 ASCII");
+
+    kit.s.prompts.ExpectMessage("The path to the output file does not exist");
+    EXPECT_FALSE(form.SaveFile());
+    // Chosen below the program's folder, the name is kept relative to it; saved below the detailed file's
+    // folder, it is stored relative to that.
+    kit.s.dialogs.AnswerFile(kit.dir / "dispose/out.txt");
+    form.UserClick("cmdBrowseOutput");
+    EXPECT_EQ(kit.s.dialogs.requests.back().fileName, "output.txt");
+    EXPECT_EQ(kit.s.dialogs.requests.back().filter, "*.txt|*.txt");
+    EXPECT_EQ(form.Text("txtOutputFileName"), "./dispose/out.txt");
+    EXPECT_TRUE(form.changed());
+    for (const char* delimiter : {"", ";;"}) {
+        form.UserSetText("txtDelimiter", delimiter);
+        kit.s.prompts.ExpectMessage("The delimiter must be a single character");
+        EXPECT_FALSE(form.SaveFile());
+    }
+    form.UserSetText("txtDelimiter", "\xC2\xA7");  // one character of two bytes
+    form.UserClick("chkField(4)");                 // Size: an integer, its box hidden
+    form.UserClick("chkField(1)");
+    form.UserSetText("txtFieldLength(1)", "many");
+    kit.s.prompts.ExpectMessage("Length not numeric for Subject");
+    EXPECT_FALSE(form.SaveFile());
+    EXPECT_EQ(ReadFile(file), "<Disposition>\r\n</Disposition>\r\n");
+    form.UserSetText("txtFieldLength(1)", " 80 ");
+    kit.s.prompts.ExpectMessage("Saved");
+    ASSERT_TRUE(form.SaveFile());
+    EXPECT_EQ(ReadFile(file),
+              CrLf({"<Disposition>", "\t<FileName>+/out.txt</FileName>", "\t<Delimiter>\xC2\xA7</Delimiter>",
+                    "\t<WriteHeader>0</WriteHeader>", "\t<BackupInterval>Daily</BackupInterval>",
+                    "\t<BackupFilesToKeep>14</BackupFilesToKeep>", "\t<OutputFileEncoding>ASCII</OutputFileEncoding>",
+                    "\t<TimeZone></TimeZone>", "\t<Fields>", "\t\t<Field>", "\t\t\t<Name>Subject</Name>",
+                    "\t\t\t<MaxLength> 80 </MaxLength>", "\t\t</Field>", "\t\t<Field>", "\t\t\t<Name>Size</Name>",
+                    "\t\t\t<MaxLength>10</MaxLength>", "\t\t</Field>", "\t</Fields>", "</Disposition>"}) +
+                  "\r\n");
+
+    // The header box and the encoding box mark the editor changed like every other control.
+    form.UserClick("chkWriteHeader");
+    EXPECT_TRUE(form.changed());
+    form.UserClick("cmdReload");
+    form.UserSetText("txtOutputFileEncoding", "UTF-8");
+    EXPECT_TRUE(form.changed());
+}
+
+}  // namespace
+}  // namespace pv
