@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/InstallationSample.h"
 #include "core/password.h"
 #include "actions/MessageFieldsSample.h"
 #include "dispositions/DispositionSamples.h"
@@ -60,6 +61,7 @@ struct Context {
     std::string folder;  // a fresh folder for the case's files
     int runs = 5;
     int mailboxes = 10000;
+    int checkMailboxes = 1000;
 };
 
 struct Case {
@@ -303,6 +305,28 @@ std::vector<Comparison> FieldRowsCase(const Context& context) {
     return {open};
 }
 
+// `check` of a large installation against xmllint reading the same files in one process: the shared
+// catalogues are read once, each Forward Message file is checked once however many dispositions name it.
+std::vector<Comparison> CheckCase(const Context& context) {
+    const pv::InstallationSample sample = pv::WriteInstallationSample(context.folder, context.checkMailboxes);
+    std::vector<std::string> xmllint = {"xmllint", "--noout"};
+    uintmax_t bytes = 0;
+    for (const auto& entry : fs::directory_iterator(context.folder)) {
+        if (entry.path().extension() != ".xml") continue;
+        xmllint.push_back(entry.path().string());
+        bytes += entry.file_size();
+    }
+    std::cout << "  installation: " << context.checkMailboxes << " mailboxes, " << xmllint.size() - 2
+              << " files, " << bytes / (1024 * 1024) << " MiB\n";
+    Comparison comparison;
+    comparison.subject = "postvane-config-tool check";
+    comparison.yardstick = "xmllint --noout over the same files";
+    comparison.maxMemoryRatio = 0;
+    comparison.measured = MeasureCommand({context.tool, "check", sample.master}, context.runs);
+    comparison.reference = MeasureCommand(xmllint, context.runs);
+    return {comparison};
+}
+
 std::vector<Case> Cases() {
     return {
         {"resave", "load and rewrite a master file with many mailboxes", ResaveCase},
@@ -310,6 +334,7 @@ std::vector<Case> Cases() {
         {"dispositions", "open the dispositions editor on large catalogues, to the window filled", DispositionsCase},
         {"fieldrows", "open the Write To DB editor on a large message fields catalogue, to the window shown",
          FieldRowsCase},
+        {"check", "check an installation of many mailboxes, each with its disposition and detailed files", CheckCase},
     };
 }
 
@@ -354,7 +379,7 @@ bool Report(const Comparison& c) {
 
 int Usage(const char* problem) {
     std::fprintf(stderr,
-                 "%s\nUsage: run_bench [--tool PATH] [--runs N] [--mailboxes N] [--keep] [CASE...]\n"
+                 "%s\nUsage: run_bench [--tool PATH] [--runs N] [--mailboxes N] [--check-mailboxes N] [--keep] [CASE...]\n"
                  "Cases:",
                  problem);
     for (const auto& c : Cases()) std::fprintf(stderr, " %s", c.name.c_str());
@@ -383,6 +408,8 @@ int main(int argc, char** argv) {
             context.runs = std::max(1, std::atoi(argv[++i]));
         } else if (arg == "--mailboxes" && hasValue) {
             context.mailboxes = std::max(1, std::atoi(argv[++i]));
+        } else if (arg == "--check-mailboxes" && hasValue) {
+            context.checkMailboxes = std::max(1, std::atoi(argv[++i]));
         } else if (arg == "--keep") {
             keep = true;
         } else if (!arg.empty() && arg[0] == '-') {

@@ -23,6 +23,8 @@
 #include "dispositions/DispositionConfiguration.h"
 #include "master/MasterConfiguration.h"
 #include "monitoring/MonitorConfiguration.h"
+#include "monitoring/MonitorFileEditor.h"
+#include "monitoring/MonitorFileTool.h"
 
 namespace pv::fuzz {
 namespace {
@@ -161,6 +163,19 @@ void Monitors(std::string_view bytes) {
     }
 }
 
+// Every monitor editor with a file of its own reads the same bytes through its load and builds its save.
+void MonitorFiles(std::string_view bytes) {
+    Workspace& workspace = Workspace::Get();
+    const std::string path = workspace.Write(bytes, "monitor-file.xml");
+    for (const MonitorFileInfo& editor : MonitorFileEditors()) {
+        CollectingPrompts prompts;
+        std::string text;
+        const ResaveOutcome outcome =
+            ResaveMonitorFile(MonitorTypeOfRoot(editor.root), path, workspace.paths(), prompts, &text);
+        if (outcome == ResaveOutcome::Printed) MustLoad(text, "a monitor's file is written as a file that loads");
+    }
+}
+
 // A stored password: unscrambled as a load does, and a password of the characters the table knows comes
 // back from its stored form unchanged.
 void Password(std::string_view bytes) {
@@ -186,6 +201,7 @@ const std::vector<FuzzTarget>& Targets() {
         {"detailed", Detailed},
         {"message-fields", MessageFields},
         {"monitors", Monitors},
+        {"monitor-files", MonitorFiles},
         {"password", Password},
     };
     return targets;

@@ -1,6 +1,9 @@
 #include "cli/CheckCommand.h"
 
 #include <ostream>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "actions/DetailedFileTool.h"
@@ -42,15 +45,51 @@ private:
     bool& failed_;
 };
 
+// What a check run has found out once and asks again many times: a run changes no file, and the
+// dispositions of a large installation share their catalogues and name the same few files hundreds of times.
+class CheckCaches {
+  public:
+    CatalogueCache catalogues;
+
+    // Whether the file a disposition names exists; asked once per file in a run, which changes nothing.
+    bool Exists(const std::string& path) {
+        const auto [found, added] = exists_.try_emplace(path);
+        if (added) found->second = platform::FileExists(path);
+        return found->second;
+    }
+
+    // What the editor of a type reports on loading a detailed file and building its save.
+    const std::vector<std::string>& Messages(const std::string& type, const std::string& path,
+                                             const MasterLinks& links, const PathContext& paths) {
+        const auto [found, added] = checked_.try_emplace(type + '\n' + path);
+        if (!added) return found->second;
+        CollectingPrompts prompts;
+        std::string text;
+        const ResaveOutcome outcome = ResaveDispositionFile(type, path, links, paths, prompts, &text);
+        if (outcome != ResaveOutcome::Printed && outcome != ResaveOutcome::NoEditor && prompts.messages.empty()) {
+            prompts.messages.push_back("The file could not be read as a detailed disposition file");
+        }
+        if (outcome != ResaveOutcome::Printed && outcome != ResaveOutcome::NoEditor) {
+            found->second = std::move(prompts.messages);
+        }
+        return found->second;
+    }
+
+  private:
+    std::unordered_map<std::string, std::vector<std::string>> checked_;
+    std::unordered_map<std::string, bool> exists_;
+};
+
 // The disposition file of one mailbox: the dispositions editor's load and save checks, then every detailed
 // file it names: missing ones, and the save checks of those whose type has an editor of its own.
 void CheckDispositions(const CMailbox& mailbox, const MasterLinks& links, const PathContext& paths,
-                       Report& report) {
+                       CheckCaches& caches, Report& report) {
     const std::string fileName = mailbox.sDispositionFileName;
     if (!platform::FileExists(paths.ResolvePath(links.masterFilePath, fileName))) return;  // reported above
     CollectingPrompts prompts;
     DispositionConfiguration configuration;
-    const auto loaded = configuration.Load(fileName, links, paths, prompts);
+    const auto loaded =
+        configuration.Load(fileName, links.masterFilePath, links, paths, prompts, &caches.catalogues);
     for (const auto& message : prompts.messages) report.Failure(mailbox.sName, message, fileName);
     if (!loaded.opened) return;
     prompts.messages.clear();
@@ -61,31 +100,42 @@ void CheckDispositions(const CMailbox& mailbox, const MasterLinks& links, const 
         if (message.rfind(kMissingDetailed, 0) != 0) report.Failure(mailbox.sName, message, fileName);
     }
 
+    // What to say about a disposition of a type naming a file, worked out once per type and file name: the
+    // dispositions of one file name the same few files again and again.
+    struct Verdict {
+        bool missing = false;
+        const std::vector<std::string>* messages = nullptr;
+    };
+    const auto hash = [](const std::pair<std::string_view, std::string_view>& key) {
+        return std::hash<std::string_view>()(key.first) * 31 + std::hash<std::string_view>()(key.second);
+    };
+    std::unordered_map<std::pair<std::string_view, std::string_view>, Verdict, decltype(hash)> verdicts(16, hash);
+    const ReferringFileScope scope(paths, configuration.FullPath());
+    const auto judge = [&](const CCatDisposition& disposition) {
+        Verdict verdict;
+        const bool builtIn = !BuiltInEditorFor(disposition.Type).empty();
+        if (!builtIn && !configuration.Types().RequiresDetailedFile(disposition.Type).value_or(false)) return verdict;
+        const std::string& detailed = disposition.DetailedDispositionFile;
+        const std::string path = paths.ResolvePath(disposition.DispositionFilePath, detailed);
+        verdict.missing = detailed.empty() || !caches.Exists(path);
+        if (!verdict.missing && builtIn) verdict.messages = &caches.Messages(disposition.Type, path, links, paths);
+        return verdict;
+    };
     for (const CCatDispositions& category : configuration.Categories()) {
         for (const CCatDisposition& disposition : category.Dispositions) {
-            const bool builtIn = !BuiltInEditorFor(disposition.Type).empty();
-            const bool needsFile =
-                builtIn || configuration.Types().RequiresDetailedFile(disposition.Type).value_or(false);
-            if (!needsFile) continue;
-            const std::string detailed = disposition.DetailedDispositionFile;
-            const std::string path = paths.ResolvePath(disposition.DispositionFilePath, detailed);
-            if (detailed.empty() || !platform::FileExists(path)) {
+            const auto [found, added] =
+                verdicts.try_emplace({disposition.Type, disposition.DetailedDispositionFile});
+            if (added) found->second = judge(disposition);
+            const Verdict& verdict = found->second;
+            const std::string& detailed = disposition.DetailedDispositionFile;
+            if (verdict.missing) {
                 report.Failure(mailbox.sName,
                                "The detailed disposition file of a " + disposition.Type + " disposition is missing" +
                                    (detailed.empty() ? std::string() : ": " + detailed),
                                fileName, category.CategoryName);
-                continue;
             }
-            if (!builtIn) continue;
-            CollectingPrompts detailedPrompts;
-            std::string text;
-            const ResaveOutcome outcome =
-                ResaveDispositionFile(disposition.Type, path, links, paths, detailedPrompts, &text);
-            if (outcome == ResaveOutcome::Printed || outcome == ResaveOutcome::NoEditor) continue;
-            if (detailedPrompts.messages.empty()) {
-                detailedPrompts.messages.push_back("The file could not be read as a detailed disposition file");
-            }
-            for (const auto& message : detailedPrompts.messages) {
+            if (!verdict.messages) continue;
+            for (const auto& message : *verdict.messages) {
                 report.Failure(mailbox.sName, message, detailed, category.CategoryName);
             }
         }
@@ -154,6 +204,7 @@ int RunCheck(const std::string& masterArgument, std::ostream& out, std::ostream&
     NoClipboard clipboard;
     Services services{paths, prompts, dialogs, windows, launcher, clipboard};
     Report report(out, failed);
+    CheckCaches caches;
     // The mailboxes read before a load stopped part-way are checked too: their faults are worth knowing.
     for (const CMailbox* record : master.Mailboxes.Records()) {
         CMailbox copy = *record;
@@ -164,7 +215,7 @@ int RunCheck(const std::string& masterArgument, std::ostream& out, std::ostream&
         if (failure) prompts.messages.push_back(*failure);
         for (const auto& message : prompts.messages) report.Failure(record->sName, message);
         if (failure) failed = true;
-        CheckDispositions(*record, links, paths, report);
+        CheckDispositions(*record, links, paths, caches, report);
     }
     // A master that is not well-formed names no monitor file: the default would be checked in its place.
     if (loaded.wellFormed) CheckMonitors(master, links, paths, report);

@@ -1,6 +1,7 @@
 #include "core/xml.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 
 #include "core/encoding.h"
@@ -124,13 +125,21 @@ UnreadContent XmlDocument::Unread() const {
 namespace {
 
 // A path split into its steps: names only, from the node or from the document, with the one predicate.
+// Paths are the program's own texts of a few steps; one of more than kMaxSteps selects nothing.
 struct ParsedPath {
+    static constexpr size_t kMaxSteps = 32;
     bool valid = false;
     bool fromRoot = false;
-    std::vector<std::string_view> steps;
+    std::array<std::string_view, kMaxSteps> steps;
+    size_t stepCount = 0;
     bool hasPredicate = false;
     std::string_view predicateValue;
 };
+
+bool IsStepChar(char c) {
+    return c != '/' && c != '[' && c != ']' && c != '@' && c != '*' && c != '(' && c != ')' && c != '=' &&
+           c != '\'' && c != '"' && c != ' ' && c != '|';
+}
 
 ParsedPath ParsePath(std::string_view path) {
     ParsedPath parsed;
@@ -148,8 +157,7 @@ ParsedPath ParsePath(std::string_view path) {
             predicate.substr(predicate.size() - kClose.size()) != kClose) {
             return parsed;
         }
-        parsed.predicateValue =
-            predicate.substr(kOpen.size(), predicate.size() - kOpen.size() - kClose.size());
+        parsed.predicateValue = predicate.substr(kOpen.size(), predicate.size() - kOpen.size() - kClose.size());
         if (parsed.predicateValue.find('\'') != std::string_view::npos) return parsed;
         parsed.hasPredicate = true;
     }
@@ -157,13 +165,11 @@ ParsedPath ParsePath(std::string_view path) {
     while (true) {
         const size_t slash = std::min(path.find('/', start), path.size());
         const std::string_view step = path.substr(start, slash - start);
-        if (step.empty() || step == "." || step == ".." || !std::all_of(step.begin(), step.end(), [](char c) {
-                return c != '/' && c != '[' && c != ']' && c != '@' && c != '*' && c != '(' && c != ')' &&
-                       c != '=' && c != '\'' && c != '"' && c != ' ' && c != '|';
-            })) {
+        if (step.empty() || step == "." || step == ".." || !std::all_of(step.begin(), step.end(), IsStepChar) ||
+            parsed.stepCount == ParsedPath::kMaxSteps) {
             return parsed;
         }
-        parsed.steps.push_back(step);
+        parsed.steps[parsed.stepCount++] = step;
         if (slash == path.size()) break;
         start = slash + 1;
     }
@@ -173,59 +179,56 @@ ParsedPath ParsePath(std::string_view path) {
 
 }  // namespace
 
-// Walks the steps depth-first, which yields the matches in document order; `limit` stops early. The depth
-// of this walk is the number of steps of the path, never the depth of the document.
+// Walks the steps depth-first, which yields the matches in document order. The depth of this walk is the
+// number of steps of the path, never the depth of the document. Nothing is allocated: the usual lookup
+// finds one element among a few children.
 class XmlLookup {
   public:
-    static std::vector<XmlNode> Select(XmlNode node, std::string_view pathText, size_t limit) {
-        std::vector<XmlNode> result;
-        if (!node) return result;
+    // Calls `found` with each match until it returns false.
+    template <typename Found>
+    static void Each(XmlNode node, std::string_view pathText, Found found) {
+        if (!node) return;
         const ParsedPath path = ParsePath(pathText);
-        if (!path.valid) return result;
+        if (!path.valid) return;
         const XmlDocument& document = *node.document_;
-        std::vector<uint32_t> names;
-        names.reserve(path.steps.size());
-        for (const std::string_view step : path.steps) {
-            const uint32_t id = document.FindName(step);
-            if (id == XmlDocument::kNone) return result;  // no element has that name
-            names.push_back(id);
+        std::array<uint32_t, ParsedPath::kMaxSteps> names;
+        for (size_t i = 0; i < path.stepCount; ++i) {
+            names[i] = document.FindName(path.steps[i]);
+            if (names[i] == XmlDocument::kNone) return;  // no element has that name
         }
-        XmlLookup lookup{document, names, path, limit, result};
-        lookup.Collect(path.fromRoot ? 0 : node.index_, 0);
-        return result;
+        XmlLookup lookup{document, names.data(), path};
+        lookup.Collect(path.fromRoot ? 0 : node.index_, 0, found);
     }
 
   private:
-    XmlLookup(const XmlDocument& document, const std::vector<uint32_t>& names, const ParsedPath& path,
-              size_t limit, std::vector<XmlNode>& out)
-        : document_(document), names_(names), path_(path), limit_(limit), out_(out) {}
+    XmlLookup(const XmlDocument& document, const uint32_t* names, const ParsedPath& path)
+        : document_(document), names_(names), path_(path) {}
 
-    bool Collect(uint32_t parent, size_t step) {
+    // False once `found` has asked to stop.
+    template <typename Found>
+    bool Collect(uint32_t parent, size_t step, Found& found) const {
         const auto& nodes = document_.nodes_;
         const uint32_t name = names_[step];
-        const bool last = step + 1 == names_.size();
+        const bool last = step + 1 == path_.stepCount;
         for (uint32_t child = nodes[parent].firstChild; child != XmlDocument::kNone;
              child = nodes[child].nextSibling) {
             if (nodes[child].name != name) continue;
             if (!last) {
                 nodes[child].read = true;
-                if (!Collect(child, step + 1)) return false;
+                if (!Collect(child, step + 1, found)) return false;
                 continue;
             }
             const XmlNode match(&document_, child);
             if (path_.hasPredicate && Trim(match.RawText()) != path_.predicateValue) continue;
             nodes[child].read = true;
-            out_.push_back(match);
-            if (out_.size() >= limit_) return false;
+            if (!found(match)) return false;
         }
         return true;
     }
 
     const XmlDocument& document_;
-    const std::vector<uint32_t>& names_;
+    const uint32_t* names_;
     const ParsedPath& path_;
-    size_t limit_;
-    std::vector<XmlNode>& out_;
 };
 
 std::string NodeText(XmlNode node) {
@@ -233,8 +236,12 @@ std::string NodeText(XmlNode node) {
 }
 
 XmlNode SelectSingleNode(XmlNode node, std::string_view path) {
-    const auto nodes = XmlLookup::Select(node, path, 1);
-    return nodes.empty() ? XmlNode() : nodes.front();
+    XmlNode first;
+    XmlLookup::Each(node, path, [&](XmlNode match) {
+        first = match;
+        return false;
+    });
+    return first;
 }
 
 std::string ReadNodeText(XmlNode node, std::string_view path, const std::string& defaultText) {
@@ -243,26 +250,37 @@ std::string ReadNodeText(XmlNode node, std::string_view path, const std::string&
 }
 
 std::string ReadNthNodeText(XmlNode node, std::string_view path, int n, const std::string& defaultText) {
-    if (!node || n < 1) return defaultText;
-    const auto nodes = XmlLookup::Select(node, path, static_cast<size_t>(n));
-    if (nodes.size() < static_cast<size_t>(n)) return defaultText;
-    return NodeText(nodes[static_cast<size_t>(n) - 1]);
+    if (n < 1) return defaultText;
+    XmlNode nth;
+    int seen = 0;
+    XmlLookup::Each(node, path, [&](XmlNode match) {
+        if (++seen < n) return true;
+        nth = match;
+        return false;
+    });
+    return nth ? NodeText(nth) : defaultText;
 }
 
 std::vector<std::string> ReadNodeTextList(XmlNode node, std::string_view path,
                                           const std::vector<std::string>& defaults) {
     std::vector<std::string> values;
-    for (const XmlNode& match : XmlLookup::Select(node, path, kMaxListValues)) {
+    XmlLookup::Each(node, path, [&](XmlNode match) {
         std::string text = NodeText(match);
-        if (text == kMissingListSentinel) break;
+        if (text == kMissingListSentinel) return false;
         values.push_back(std::move(text));
-    }
+        return values.size() < kMaxListValues;
+    });
     if (values.empty()) return defaults;
     return values;
 }
 
 std::vector<XmlNode> SelectNodeList(XmlNode node, std::string_view path) {
-    return XmlLookup::Select(node, path, static_cast<size_t>(-1));
+    std::vector<XmlNode> nodes;
+    XmlLookup::Each(node, path, [&](XmlNode match) {
+        nodes.push_back(match);
+        return true;
+    });
+    return nodes;
 }
 
 // --- reporting a load -------------------------------------------------------------------------------------

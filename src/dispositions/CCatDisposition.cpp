@@ -4,9 +4,22 @@ namespace pv {
 
 void CCatDisposition::LoadFromNode(XmlNode node, const std::string& dispositionFilePath) {
     DispositionFilePath = dispositionFilePath;
-    Type = ReadNodeText(node, "Type", "");
-    DetailedDispositionFile = ReadNodeText(node, "DetailedDispositionFile", "");
-    DirectoryForErrors = ReadNodeText(node, "DirectoryForErrors", "");
+    // The first of each, in one pass over the children: a file names hundreds of dispositions.
+    XmlNode type, file, errors;
+    for (XmlNode child = node.FirstChild(); child; child = child.NextSibling()) {
+        const std::string_view name = child.Name();
+        XmlNode* slot = name == "Type"                      ? &type
+                        : name == "DetailedDispositionFile" ? &file
+                        : name == "DirectoryForErrors"      ? &errors
+                                                            : nullptr;
+        if (slot && !*slot) {
+            *slot = child;
+            child.MarkRead();
+        }
+    }
+    Type = NodeText(type);
+    DetailedDispositionFile = NodeText(file);
+    DirectoryForErrors = NodeText(errors);
     Changed = false;
 }
 

@@ -62,11 +62,65 @@ DispositionConfiguration::LoadResult DispositionConfiguration::Load(const std::s
     return Load(fileName, master.FullPathToMasterConfig(), master, paths, prompts);
 }
 
+namespace {
+
+// Shows every message as it comes and keeps a copy.
+class RecordingPrompts : public IPrompts {
+  public:
+    RecordingPrompts(IPrompts& shown, std::vector<std::string>& kept) : shown_(shown), kept_(kept) {}
+    void ShowMessage(const std::string& text) override {
+        kept_.push_back(text);
+        shown_.ShowMessage(text);
+    }
+    Answer AskYesNo(const std::string& text, const std::string& title) override {
+        return shown_.AskYesNo(text, title);
+    }
+    Answer AskYesNoCancel(const std::string& text) override { return shown_.AskYesNoCancel(text); }
+
+  private:
+    IPrompts& shown_;
+    std::vector<std::string>& kept_;
+};
+
+class SilentPrompts : public IPrompts {
+  public:
+    void ShowMessage(const std::string&) override {}
+    Answer AskYesNo(const std::string&, const std::string&) override { return Answer::No; }
+    Answer AskYesNoCancel(const std::string&) override { return Answer::Cancel; }
+};
+
+DispositionCatalogues ReadCatalogues(const IMasterLinks& master, const std::string& masterFilePath,
+                                     const PathContext& paths, IPrompts& prompts) {
+    DispositionCatalogues read;
+    RecordingPrompts recording(prompts, read.messages);
+    read.categories = GetCategoryNameList(master, paths, recording);
+    read.typesRead = read.types.LoadFromFile(master.DispositionTypesFile(1), masterFilePath, paths, recording);
+    if (read.typesRead) read.types.LoadFromFile(master.DispositionTypesFile(2), masterFilePath, paths, recording);
+    return read;
+}
+
+}  // namespace
+
+const DispositionCatalogues& CatalogueCache::Get(const IMasterLinks& master, const std::string& masterFilePath,
+                                                 const PathContext& paths) {
+    std::string key;
+    for (int which = 1; which <= 2; ++which) {
+        key += paths.ResolvePath(master.FullPathToMasterConfig(), master.CategoryDefinitionsFile(which)) + '\n';
+        key += paths.ResolvePath(masterFilePath, master.DispositionTypesFile(which)) + '\n';
+    }
+    const auto [found, added] = read_.try_emplace(key);
+    if (added) {
+        SilentPrompts silent;
+        found->second = ReadCatalogues(master, masterFilePath, paths, silent);
+    }
+    return found->second;
+}
+
 DispositionConfiguration::LoadResult DispositionConfiguration::Load(const std::string& fileName,
                                                                     const std::string& masterFilePath,
                                                                     const IMasterLinks& master,
                                                                     const PathContext& paths,
-                                                                    IPrompts& prompts) {
+                                                                    IPrompts& prompts, CatalogueCache* cache) {
     LoadResult result;
     fileName_ = fileName;
     fullPath_ = paths.ResolvePath(masterFilePath, fileName);
@@ -96,9 +150,17 @@ DispositionConfiguration::LoadResult DispositionConfiguration::Load(const std::s
     }
     result.file = fileState_;
 
-    catalogue_ = GetCategoryNameList(master, paths, prompts);
-    if (!types_.LoadFromFile(master.DispositionTypesFile(1), masterFilePath, paths, prompts)) return result;
-    types_.LoadFromFile(master.DispositionTypesFile(2), masterFilePath, paths, prompts);
+    DispositionCatalogues read;
+    const DispositionCatalogues* catalogues = &read;
+    if (cache) {
+        catalogues = &cache->Get(master, masterFilePath, paths);
+        for (const std::string& message : catalogues->messages) prompts.ShowMessage(message);
+    } else {
+        read = ReadCatalogues(master, masterFilePath, paths, prompts);
+    }
+    catalogue_ = catalogues->categories;
+    types_ = catalogues->types;
+    if (!catalogues->typesRead) return result;
 
     BuildCategories(file, prompts);
     result.opened = true;
@@ -203,6 +265,21 @@ std::vector<DispositionConfiguration::TreeLine> DispositionConfiguration::Catego
 std::optional<std::string> DispositionConfiguration::WriteText(const PathContext& paths,
                                                                IPrompts& prompts) const {
     const CCatDispositions* writing = nullptr;  // the category being written, for the messages
+    // Many dispositions name the same few files: each is asked about once, as is the file they are named in.
+    const ReferringFileScope scope(paths, fullPath_);
+    struct Named {
+        bool exists = false;
+        std::string stored;  // as this save writes it
+    };
+    std::unordered_map<std::string, Named> named;
+    const auto lookUp = [&](const std::string& file) -> const Named& {
+        const auto [found, added] = named.try_emplace(file);
+        if (added) {
+            found->second.exists = platform::FileExists(paths.ResolvePath(fullPath_, file));
+            if (!file.empty()) found->second.stored = paths.MakeStoredPath(true, file, fullPath_);
+        }
+        return found->second;
+    };
     try {
         const bool defaultHasNone = categories_.empty() || categories_.front().Dispositions.empty();
         std::string buffer;
@@ -242,19 +319,14 @@ std::optional<std::string> DispositionConfiguration::WriteText(const PathContext
                                                         "\" of category " + category.CategoryName +
                                                         " is not in the disposition types files");
                 }
-                if (*requiresFile && !platform::FileExists(
-                                         paths.ResolvePath(fullPath_, disposition.DetailedDispositionFile))) {
+                if (*requiresFile && !lookUp(disposition.DetailedDispositionFile).exists) {
                     prompts.ShowMessage(
                         "Detailed disposition file is missing or incorrect for at least one "
                         "disposition in the " +
                         category.CategoryName + " category, File=" + disposition.DetailedDispositionFile);
                     return std::nullopt;
                 }
-                WriteElement(buffer, "DetailedDispositionFile",
-                             disposition.DetailedDispositionFile.empty()
-                                 ? std::string()
-                                 : paths.MakeStoredPath(true, disposition.DetailedDispositionFile, fullPath_),
-                             3);
+                WriteElement(buffer, "DetailedDispositionFile", lookUp(disposition.DetailedDispositionFile).stored, 3);
                 WriteElement(buffer, "DirectoryForErrors", disposition.DirectoryForErrors, 3);
                 WriteCloseTag(buffer, "Disposition", 2);
             }

@@ -14,6 +14,27 @@ class IMasterLinks;
 class IPrompts;
 class PathContext;
 
+// The catalogues a disposition file is opened against, as one load reads them, with the messages that reading
+// showed and whether the disposition types could be read at all.
+struct DispositionCatalogues {
+    CategoryCatalogue categories;
+    CDispositionTypes types;
+    bool typesRead = false;
+    std::vector<std::string> messages;
+};
+
+// Catalogues read once for a run that opens many disposition files against the same ones (the tool's check,
+// which changes no file); each later use shows the messages of the first reading again. The windows read
+// the catalogues afresh every time instead, as a user may have changed them meanwhile.
+class CatalogueCache {
+  public:
+    const DispositionCatalogues& Get(const IMasterLinks& master, const std::string& masterFilePath,
+                                     const PathContext& paths);
+
+  private:
+    std::unordered_map<std::string, DispositionCatalogues> read_;  // by the catalogue files' full paths
+};
+
 // One disposition configuration file as the dispositions editor holds it: the dispositions of "Default" and
 // of every catalogue category, the two catalogues it was checked against, and its load and save. The window
 // and the command-line tool both load, check and save through this class.
@@ -38,7 +59,8 @@ class DispositionConfiguration {
     // Opens `fileName` (as the mailbox holds it, resolved against `masterFilePath`) with the catalogues that
     // `master` names; every problem is reported through `prompts`, in the order the editor shows them.
     LoadResult Load(const std::string& fileName, const std::string& masterFilePath,
-                    const IMasterLinks& master, const PathContext& paths, IPrompts& prompts);
+                    const IMasterLinks& master, const PathContext& paths, IPrompts& prompts,
+                    CatalogueCache* cache = nullptr);
     // The same with the master file path of `master`.
     LoadResult Load(const std::string& fileName, const IMasterLinks& master, const PathContext& paths,
                     IPrompts& prompts);
