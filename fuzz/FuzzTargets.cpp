@@ -124,7 +124,19 @@ void MessageFields(std::string_view bytes) {
     Workspace& workspace = Workspace::Get();
     CollectingPrompts prompts;
     CMessageFields fields;
-    fields.LoadFromFile(workspace.Write(bytes, "fields.xml"), "", workspace.paths(), prompts);
+    if (!fields.LoadFromFile(workspace.Write(bytes, "fields.xml"), "", workspace.paths(), prompts)) return;
+    // Every offered field as a checked row: one column each, whatever its type.
+    std::vector<FieldRowState> rows;
+    for (const std::string& name : fields.OfferedNames()) rows.push_back({name, true, ""});
+    const std::string statement = fields.GenerateDDL("T", rows, prompts);
+    size_t lines = 0;
+    for (size_t at = statement.find("\r\n"); at != std::string::npos; at = statement.find("\r\n", at + 2)) ++lines;
+    const size_t newlinesInNames = std::count_if(rows.begin(), rows.end(), [](const FieldRowState& row) {
+        return row.name.find("\r\n") != std::string::npos;
+    });
+    if (newlinesInNames == 0 && lines != (rows.empty() ? 3 : rows.size() + 2)) {
+        Broken("a CREATE TABLE statement has a line per checked field", statement);
+    }
 }
 
 void Dispositions(std::string_view bytes) {

@@ -60,7 +60,17 @@ FrmWriteToFile::FrmWriteToFile(Services& services, const IMasterLinks& master)
                   {"FileName"});
     TrackChanges({"txtOutputFileName"});
     Check([this] { return CharacterCount(Text("txtDelimiter")) != 1; }, "The delimiter must be a single character");
-    TextSetting("Delimiter", "txtDelimiter", "|");
+    CustomSetting(
+        [this](XmlNode root) {
+            std::string delimiter = ReadNodeText(root, "Delimiter", "|");
+            // Reading trims white space, which would turn a tab or blank delimiter, saved as the one character
+            // it is, into an empty one that the next save refuses.
+            const std::string_view raw = root.FirstChild("Delimiter").RawText();
+            if (delimiter.empty() && CharacterCount(std::string(raw)) == 1) delimiter = raw;
+            SetText("txtDelimiter", delimiter);
+        },
+        [this](std::string& buffer) { WriteElement(buffer, "Delimiter", Text("txtDelimiter"), 1); }, {"Delimiter"});
+    TrackChanges({"txtDelimiter"});
     FlagSetting("WriteHeader", "chkWriteHeader", "0");
     TrackChanges({"optNever", "optDaily", "optHourly", "optEveryTenMinutes"});
     CustomSetting(

@@ -27,7 +27,7 @@ TEST(WriteToFileEditor, AFileWithEverySettingComesBackByteForByte) {
     EXPECT_EQ(ReadFile(file), ReadFile(TestData("actions/writetofile/full.writetofile.xml")));
 }
 
-TEST(WriteToFileEditor, OlderElementsAreReadAndReplacedByTheCurrentOnes) {
+TEST(WriteToFileEditor, OlderElementsAreReplacedByTheCurrentOnesAndATabDelimiterSurvives) {
     DataOutputKit kit("WriteToFile");
     const std::string file =
         kit.PlaceData("legacy.writetofile.xml", "actions/writetofile/legacy.input.writetofile.xml");
@@ -38,6 +38,16 @@ TEST(WriteToFileEditor, OlderElementsAreReadAndReplacedByTheCurrentOnes) {
     kit.s.prompts.ExpectMessage("Saved");
     ASSERT_TRUE(form.SaveFile());
     EXPECT_EQ(ReadFile(file), ReadFile(TestData("actions/writetofile/legacy.expected.writetofile.xml")));
+
+    // A tab delimiter, saved as the one character it is, is read back as that character and saved again.
+    const std::string tab = kit.Place("tab.writetofile.xml",
+                                      DispositionWith("<FileName>+/tab.txt</FileName><Delimiter>\t</Delimiter>"));
+    FrmWriteToFile tabbed(kit.s.services, kit.master);
+    tabbed.PassDispositionObject(kit.record);
+    EXPECT_EQ(tabbed.Text("txtDelimiter"), "\t");
+    kit.s.prompts.ExpectMessage("Saved");
+    ASSERT_TRUE(tabbed.SaveFile());
+    EXPECT_NE(ReadFile(tab).find("\t<Delimiter>\t</Delimiter>\r\n"), std::string::npos);
 
     // An interval none of the four names is Daily; an empty one lets the older element speak.
     for (const auto& [elements, option] :
