@@ -139,6 +139,9 @@ TEST(WriteToDBEditor, CreateTableShowsTheCheckedRowsWithoutSavingOrMarkingTheEdi
     const std::string file = kit.PlaceData("full.writetodb.xml", "actions/writetodb/full.writetodb.xml");
     FrmWriteToDB form(kit.s.services, kit.master);
     form.PassDispositionObject(kit.record);
+    kit.s.windows.Expect("frmShowSQL", [](Form& sql) { sql.UserPressEscape(); });
+    form.UserClick("cmdGenerateDDL");
+    EXPECT_FALSE(form.changed());
     form.UserSetText("txtTable", "");
     form.UserSetText("txtFieldLength(0)", "64");
     kit.s.windows.Expect("frmShowSQL", [&](Form& sql) {
