@@ -16,7 +16,8 @@ class SmtpSettings : public Editor {
 
     // "SMTPServer" in txtSMTPServer, "localhost" by default; refused while empty.
     void ServerSetting(const std::string& label) {
-        const char* tip = "The name (or IP Address) of the SMTP server that should be used to send the message";
+        const char* tip =
+            "The name (or IP Address) of the SMTP server that should be used to send the message";
         this->AddLabelledTextBox(label, "SMTP Server:", "txtSMTPServer", tip);
         this->TextSetting("SMTPServer", "txtSMTPServer", "localhost");
         this->Check([this] { return this->Text("txtSMTPServer").empty(); }, "SMTPServer is missing");
@@ -38,8 +39,11 @@ class SmtpSettings : public Editor {
     void AddressesSetting(const std::string& label, const std::string& tip, std::function<bool()> required) {
         this->AddLabelledTextBox(label, "Addresses(one per line)", "txtAddresses", tip);
         this->LinesSetting("Addresses", "Address", "txtAddresses");
-        this->Check([this, required] { return this->NonBlankLines(this->Text("txtAddresses")).empty() && required(); },
-                    "You must specify at least one address");
+        this->Check(
+            [this, required] {
+                return this->NonBlankLines(this->Text("txtAddresses")).empty() && required();
+            },
+            "You must specify at least one address");
     }
     // "SubjectFormat" in txtSubjectFormat, not checked.
     void SubjectSetting(const std::string& label, const std::string& tip, const std::string& defaultText) {

@@ -8,14 +8,14 @@ namespace pv {
 
 // What became of a file the tool had an editor load and save.
 enum class ResaveOutcome {
-    Written,   // the file was rewritten ("Saved" was shown)
-    Printed,   // the text was handed back; nothing written
-    Missing,   // no such file
-    NotRead,   // unreadable or not well-formed (reported): a save would replace it with defaults
-    NoRoot,    // well-formed, but without the editor's root element
-    Refused,   // a check failed or the write failed (reported)
-    NoEditor,  // the kind has no form of its own that reads its file
-    WouldDrop, // the file names entries the editor cannot show (reported): a save would drop them
+    Written,    // the file was rewritten ("Saved" was shown)
+    Printed,    // the text was handed back; nothing written
+    Missing,    // no such file
+    NotRead,    // unreadable or not well-formed (reported): a save would replace it with defaults
+    NoRoot,     // well-formed, but without the editor's root element
+    Refused,    // a check failed or the write failed (reported)
+    NoEditor,   // the kind has no form of its own that reads its file
+    WouldDrop,  // the file names entries the editor cannot show (reported): a save would drop them
 };
 
 // The window host of a run without a display: where a dispatch would show the file editor it opened on a

@@ -12,7 +12,7 @@ class IPrompts;
 struct CMonitorItem {
     std::string ClassName;
     std::string Parameter;        // as stored; "+" is the folder of MonitorFilePath
-    std::string MonitorFilePath;  // full path of the monitor configuration file holding the entry; never written
+    std::string MonitorFilePath;  // full path of the monitor file holding the entry; never written
     bool Changed = false;         // set by an editor that changed ClassName or Parameter; never cleared
 
     // Reads one Monitor element. An element without a class name is refused: "Missing ClassName in monitor

@@ -11,7 +11,7 @@ constexpr const char* kLogFileTip = "The file that Postvane will use for logging
 struct Level {
     const char* prefix;  // the first four letters, lower-cased, that select it
     const char* option;
-    const char* value;   // as written
+    const char* value;  // as written
 };
 constexpr Level kLevels[] = {
     {"erro", "optError", "Errors"},
@@ -32,29 +32,32 @@ constexpr struct {
 
 }  // namespace
 
-FrmLog::FrmLog(Services& services)
-    : MonitorFileEditor(services, MonitorFileInfoFor("frmLog")) {
+FrmLog::FrmLog(Services& services) : MonitorFileEditor(services, MonitorFileInfoFor("frmLog")) {
     AddLabelledTextBox("Label2", "Log File:", "txtLogFile", kLogFileTip).readOnly = true;
     AddControl("cmdBrowseLogFile", ControlKind::Button, "...", kLogFileTip);
     AddControl("frameLogLevel", ControlKind::Frame, "Log Level",
                "Determines how much information is written to the log file");
-    AddControl("optError", ControlKind::Option, "Errors", "Only log errors to the log file").group = "frameLogLevel";
+    AddControl("optError", ControlKind::Option, "Errors", "Only log errors to the log file").group =
+        "frameLogLevel";
     AddControl("optWarning", ControlKind::Option, "Warnings",
                "Warnings and errors are written to the log file (This is the recommended setting)")
         .group = "frameLogLevel";
     AddControl("optTrace", ControlKind::Option, "Tracing",
                "All messages are written to the log file, useful for debugging")
         .group = "frameLogLevel";
-    AddControl("chkLogToConsole", ControlKind::CheckBox, "Log To Console",
-               "Specifies whether or not the information written to the log file should also be written to the "
-               "console window.  This SHOULD NOT be checked if Postvane is running as a service.");
-    AddControl("Frame1", ControlKind::Frame, "Log Backup Interval", "Determines how often the log file is rolled.");
+    AddControl(
+        "chkLogToConsole", ControlKind::CheckBox, "Log To Console",
+        "Specifies whether or not the information written to the log file should also be written to the "
+        "console window.  This SHOULD NOT be checked if Postvane is running as a service.");
+    AddControl("Frame1", ControlKind::Frame, "Log Backup Interval",
+               "Determines how often the log file is rolled.");
     AddControl("optEveryTenMinutes", ControlKind::Option, "Every Ten Minutes",
                "A new log file is created every 10 minutes.")
         .group = "Frame1";
     AddControl("optHourly", ControlKind::Option, "Hourly", "A new log file is created for each hour.").group =
         "Frame1";
-    AddControl("optDaily", ControlKind::Option, "Daily", "A new log file is created for each day.").group = "Frame1";
+    AddControl("optDaily", ControlKind::Option, "Daily", "A new log file is created for each day.").group =
+        "Frame1";
     AddControl("optNever", ControlKind::Option, "Never",
                "No matter how long the application runs, only one log file is created.")
         .group = "Frame1";
@@ -66,7 +69,8 @@ FrmLog::FrmLog(Services& services)
     // A window that has read no file still writes one level and one interval.
     mutableControl("optWarning").checked = true;
     mutableControl("optDaily").checked = true;
-    TrackChanges({"optError", "optWarning", "optTrace", "optEveryTenMinutes", "optHourly", "optDaily", "optNever"});
+    TrackChanges(
+        {"optError", "optWarning", "optTrace", "optEveryTenMinutes", "optHourly", "optDaily", "optNever"});
 
     // The file, in the order it is written. The log file's folder must exist, or the server could not log;
     // checked first, before anything is written, also when the close question saves.
@@ -100,7 +104,8 @@ FrmLog::FrmLog(Services& services)
             const std::string interval = ReadNodeText(root, "LogBackupInterval", "");
             if (interval.empty()) {
                 // Older files say only whether the log is rolled daily.
-                SetChecked(FlagValue(ReadNodeText(root, "LogBackupDaily", "1")) ? "optDaily" : "optNever", true);
+                SetChecked(FlagValue(ReadNodeText(root, "LogBackupDaily", "1")) ? "optDaily" : "optNever",
+                           true);
                 return;
             }
             SetChecked("optDaily", true);
@@ -122,7 +127,9 @@ FrmLog::FrmLog(Services& services)
             if (keep.empty()) keep = ReadNodeText(root, "LogBackupDaysToKeep", "14");
             SetText("txtLogDaysToBackup", keep);
         },
-        [this](std::string& buffer) { WriteElement(buffer, "LogBackupFilesToKeep", Text("txtLogDaysToBackup"), 1); },
+        [this](std::string& buffer) {
+            WriteElement(buffer, "LogBackupFilesToKeep", Text("txtLogDaysToBackup"), 1);
+        },
         {"LogBackupFilesToKeep", "LogBackupDaysToKeep"});
     TextSetting("FileEncoding", "txtOutputFileEncoding", "ASCII");
 

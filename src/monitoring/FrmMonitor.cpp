@@ -48,7 +48,8 @@ FrmMonitor::FrmMonitor(Services& services)
                "Expose Postvane's statistical monitoring information through JMX",
                "If checked, the monitoring MBean is enabled, which exposes Postvane's statistical monitoring "
                "information through JMX");
-    AddControl("chkManageWithJMX", ControlKind::CheckBox, "Allow stopping and restarting Postvane through JMX",
+    AddControl("chkManageWithJMX", ControlKind::CheckBox,
+               "Allow stopping and restarting Postvane through JMX",
                "If checked, the management MBean is enabled, which allows stopping and restarting Postvane "
                "through JMX");
     AddControl("chkMonitorMailboxThreadsWithJMX", ControlKind::CheckBox, "Monitor Mailbox Threads With JMX",

@@ -126,14 +126,16 @@ bool MonitorConfiguration::Save(IPrompts& prompts) {
     // What the file held beyond what the window shows would be lost: replaced only when the user says so.
     if (fileState_ == FileState::Malformed || fileState_ == FileState::NotMonitors ||
         fileState_ == FileState::Unreadable) {
-        if (prompts.AskYesNo("The file " + fullPath_ +
-                             " could not be read as a monitor configuration file, so this window does not show "
-                             "what it holds. Do you want to replace its content with what this window shows?") !=
+        if (prompts.AskYesNo(
+                "The file " + fullPath_ +
+                " could not be read as a monitor configuration file, so this window does not show "
+                "what it holds. Do you want to replace its content with what this window shows?") !=
             Answer::Yes) {
             return false;
         }
     } else if (skipped_ > 0) {
-        const std::string entries = skipped_ == 1 ? "one monitor entry" : std::to_string(skipped_) + " monitor entries";
+        const std::string entries =
+            skipped_ == 1 ? "one monitor entry" : std::to_string(skipped_) + " monitor entries";
         if (prompts.AskYesNo("The file " + fullPath_ + " holds " + entries +
                              " without a class name, which the list leaves out; saving drops them from the "
                              "file. Do you want to save anyway?") != Answer::Yes) {

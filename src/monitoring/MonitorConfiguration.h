@@ -29,11 +29,11 @@ struct JmxSettings {
 class MonitorConfiguration {
   public:
     enum class FileState {
-        Read,        // a Monitors document
-        Missing,     // no such file: empty, and saving creates it
-        Malformed,   // not well-formed XML (reported): read as empty
-        NotMonitors, // well-formed, but its root element is not Monitors (reported): read as empty
-        Unreadable,  // there, but the reading stopped (reported): what was read so far
+        Read,         // a Monitors document
+        Missing,      // no such file: empty, and saving creates it
+        Malformed,    // not well-formed XML (reported): read as empty
+        NotMonitors,  // well-formed, but its root element is not Monitors (reported): read as empty
+        Unreadable,   // there, but the reading stopped (reported): what was read so far
     };
 
     // Reads the file at `fullPath`; every problem is reported through `prompts`, in the order the window

@@ -17,8 +17,8 @@ std::string MonitorTypeOfRoot(const std::string& root) {
     return std::string();
 }
 
-ResaveOutcome ResaveMonitorFile(const std::string& typeName, const std::string& fullPath, const PathContext& paths,
-                                IPrompts& prompts, std::string* textOnly) {
+ResaveOutcome ResaveMonitorFile(const std::string& typeName, const std::string& fullPath,
+                                const PathContext& paths, IPrompts& prompts, std::string* textOnly) {
     if (!platform::FileExists(fullPath)) return ResaveOutcome::Missing;
     ResaveServices headless(paths, prompts, textOnly);
     // The entry names the file by its full path, so no monitor configuration file is needed.

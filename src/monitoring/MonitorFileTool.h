@@ -15,7 +15,7 @@ std::string MonitorTypeOfRoot(const std::string& root);
 // exactly as the window's Save does, with the same checks and messages (to `prompts`). `fullPath` is the
 // file's full path. A file the editor could not read as its own is never written. With `textOnly`, the text
 // Save would write (with its final CR LF) is put there instead, after the same checks.
-ResaveOutcome ResaveMonitorFile(const std::string& typeName, const std::string& fullPath, const PathContext& paths,
-                                IPrompts& prompts, std::string* textOnly = nullptr);
+ResaveOutcome ResaveMonitorFile(const std::string& typeName, const std::string& fullPath,
+                                const PathContext& paths, IPrompts& prompts, std::string* textOnly = nullptr);
 
 }  // namespace pv

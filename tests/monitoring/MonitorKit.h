@@ -1,11 +1,11 @@
 #pragma once
 // A master file and a monitor configuration file beside it in a temporary folder, and the monitor
 // configuration window opened on it as the main window opens it.
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <functional>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "monitoring/CMonitorItem.h"
 #include "monitoring/FrmMonitor.h"

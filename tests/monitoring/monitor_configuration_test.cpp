@@ -35,7 +35,8 @@ std::string Jmx(const std::string& inside) {
 }
 
 std::string Adaptor(const std::string& className, const std::string& parameter) {
-    return "<Adaptor><ClassName>" + className + "</ClassName><Parameter>" + parameter + "</Parameter></Adaptor>";
+    return "<Adaptor><ClassName>" + className + "</ClassName><Parameter>" + parameter +
+           "</Parameter></Adaptor>";
 }
 
 TEST(MonitorConfigurationFile, EveryElementSetComesBackByteForByte) {
@@ -44,7 +45,8 @@ TEST(MonitorConfigurationFile, EveryElementSetComesBackByteForByte) {
     ASSERT_EQ(f.Load(full), FileState::Read);
     ASSERT_EQ(f.configuration.Entries.size(), 5u);
     EXPECT_EQ(f.configuration.Entries[4].ClassName, "org.example.monitor.Pager & Siren");
-    EXPECT_EQ(f.configuration.Entries[4].getDisplay(), "night shift <ops>(org.example.monitor.Pager & Siren)");
+    EXPECT_EQ(f.configuration.Entries[4].getDisplay(),
+              "night shift <ops>(org.example.monitor.Pager & Siren)");
     EXPECT_EQ(f.configuration.Entries[1].getDisplay(), "(com.ombrivo.Postvane.monitor.MonitorLog4j)");
     EXPECT_EQ(f.configuration.Entries[0].MonitorFilePath, f.file());
     EXPECT_EQ(f.configuration.Jmx.HtmlAdaptorPort, "9090");
@@ -53,7 +55,8 @@ TEST(MonitorConfigurationFile, EveryElementSetComesBackByteForByte) {
 
 TEST(MonitorConfigurationFile, SparseFilesTakeDefaultsAndEmptyElementsStayEmpty) {
     Folder f;
-    ASSERT_EQ(f.Load(ReadFile(TestData("monitoring/configuration/sparse.input.monitor.xml"))), FileState::Read);
+    ASSERT_EQ(f.Load(ReadFile(TestData("monitoring/configuration/sparse.input.monitor.xml"))),
+              FileState::Read);
     EXPECT_FALSE(f.configuration.HadJmx());
     EXPECT_EQ(f.Written(), ReadFile(TestData("monitoring/configuration/sparse.expected.monitor.xml")));
 
@@ -117,19 +120,22 @@ TEST(MonitorConfigurationFile, ThePortIsCheckedOnlyWhileJmxIsOn) {
 TEST(MonitorConfigurationFile, EntriesWithoutAClassAreReportedAndDroppedOnlyWhenTheUserAgrees) {
     Folder f;
     const std::string original =
-        "<Monitors><Monitor><Parameter>lost</Parameter></Monitor><Monitor><ClassName>a.B</ClassName></Monitor>"
+        "<Monitors><Monitor><Parameter>lost</Parameter></Monitor><Monitor><ClassName>a.B</ClassName></"
+        "Monitor>"
         "<Monitor><ClassName> </ClassName></Monitor></Monitors>";
     for (int i = 0; i < 2; ++i) {
-        f.prompts.ExpectMessage("Missing ClassName in monitor config").ExpectMessage("Error loading monitor item, skipping.");
+        f.prompts.ExpectMessage("Missing ClassName in monitor config")
+            .ExpectMessage("Error loading monitor item, skipping.");
     }
     ASSERT_EQ(f.Load(original), FileState::Read);
     EXPECT_EQ(f.configuration.SkippedEntries(), 2u);
     ASSERT_EQ(f.configuration.Entries.size(), 1u);
     EXPECT_FALSE(f.configuration.ReadCompletely());
 
-    const std::string question = "The file " + f.file() +
-                                 " holds 2 monitor entries without a class name, which the list leaves out; saving "
-                                 "drops them from the file. Do you want to save anyway?";
+    const std::string question =
+        "The file " + f.file() +
+        " holds 2 monitor entries without a class name, which the list leaves out; saving "
+        "drops them from the file. Do you want to save anyway?";
     f.prompts.ExpectYesNo(question, Answer::No);
     EXPECT_FALSE(f.configuration.Save(f.prompts));
     EXPECT_EQ(ReadFile(f.file()), original);
@@ -147,10 +153,11 @@ TEST(MonitorConfigurationFile, AFileNotReadAsMonitorsIsReportedAndReplacedOnlyWh
     f.prompts.ExpectMessage(MalformedFileMessage(f.file(), LoadXmlFile(f.file())));
     EXPECT_EQ(f.configuration.Load(f.file(), f.prompts), FileState::Malformed);
     EXPECT_TRUE(f.configuration.Entries.empty());
-    const std::string question = "The file " + f.file() +
-                                 " could not be read as a monitor configuration file, so this window does not "
-                                 "show what it holds. Do you want to replace its content with what this window "
-                                 "shows?";
+    const std::string question =
+        "The file " + f.file() +
+        " could not be read as a monitor configuration file, so this window does not "
+        "show what it holds. Do you want to replace its content with what this window "
+        "shows?";
     f.prompts.ExpectYesNo(question, Answer::No);
     EXPECT_FALSE(f.configuration.Save(f.prompts));
     EXPECT_EQ(ReadFile(f.file()), damaged);

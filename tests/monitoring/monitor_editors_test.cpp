@@ -79,8 +79,9 @@ TEST(MonitorFileEditors, SparseAndOlderFilesTakeTheirDefaultsAndEmptyElementsSta
     EXPECT_EQ(SavedBySaveButton(kit, emailEditor, email), Data("email/sparse.expected.emailmonitor.xml"));
 
     // A file that names its folders by hand: a bare name lies below the program's folder.
-    const std::string charts = kit.Place("c.reports.xml", "<HistoricalCharts><OutputDirectory>reports"
-                                                          "</OutputDirectory><DataDirectory/></HistoricalCharts>");
+    const std::string charts = kit.Place("c.reports.xml",
+                                         "<HistoricalCharts><OutputDirectory>reports"
+                                         "</OutputDirectory><DataDirectory/></HistoricalCharts>");
     FrmHistoricalCharts chartsEditor(kit.s.services);
     chartsEditor.PassMonitorObject(kit.entry);
     EXPECT_EQ(SavedBySaveButton(kit, chartsEditor, charts),
@@ -101,7 +102,8 @@ TEST(MonitorFileEditors, LogLevelAndIntervalFollowTheirReadingRules) {
         {"<LogLevel></LogLevel><LogBackupInterval>Hourly</LogBackupInterval>", "optWarning", "optHourly"},
         {"<LogLevel>TRACING</LogLevel><LogBackupInterval>Never</LogBackupInterval>", "optTrace", "optNever"},
         {"<LogBackupDaily>0</LogBackupDaily>", "optWarning", "optNever"},
-        {"<LogBackupInterval></LogBackupInterval><LogBackupDaily>1</LogBackupDaily>", "optWarning", "optDaily"},
+        {"<LogBackupInterval></LogBackupInterval><LogBackupDaily>1</LogBackupDaily>", "optWarning",
+         "optDaily"},
         {"<LogBackupInterval>Daily</LogBackupInterval><LogBackupDaily>0</LogBackupDaily>", "optWarning",
          "optDaily"},
     };
@@ -132,7 +134,8 @@ TEST(MonitorFileEditors, EachCheckStopsTheSaveInItsOrderAndWritesNothing) {
         {"Port is missing", [&] { editor.UserSetText("txtPort", "25x"); }},
         {"Port must be a number", [&] { editor.UserSetText("txtPort", "25 "); }},
         {"From address is missing", [&] { editor.UserSetText("txtFrom", "p@example.net"); }},
-        {"You must specify at least one address", [&] { editor.UserSetText("txtAddresses", "\r\nq@example.net"); }},
+        {"You must specify at least one address",
+         [&] { editor.UserSetText("txtAddresses", "\r\nq@example.net"); }},
     };
     for (const auto& [message, mend] : steps) {
         kit.s.prompts.ExpectMessage(message);
@@ -152,8 +155,9 @@ TEST(MonitorFileEditors, EachCheckStopsTheSaveInItsOrderAndWritesNothing) {
     kit.s.prompts.ExpectMessage("The path to the log file does not exist");
     logEditor.UserClick("cmdSave");
     fs::create_directories(kit.Cfg("gone"));
-    EXPECT_NE(SavedBySaveButton(kit, logEditor, log).find("<LogBackupFilesToKeep>many</LogBackupFilesToKeep>"),
-              std::string::npos);
+    EXPECT_NE(
+        SavedBySaveButton(kit, logEditor, log).find("<LogBackupFilesToKeep>many</LogBackupFilesToKeep>"),
+        std::string::npos);
 }
 
 TEST(MonitorFileEditors, AnEntryWithoutFileStartsWithTheChooserAndANewFileHoldsItsRootAlone) {
@@ -215,7 +219,8 @@ TEST(MonitorFileEditors, AMissingFileIsReportedReloadDropsEditsAndAFailedSaveKee
 
     // Yes with a failing check: the message, and the window stays with its edits.
     editor.UserSetText("txtFrom", "");
-    kit.s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::Yes).ExpectMessage("From address is missing");
+    kit.s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::Yes)
+        .ExpectMessage("From address is missing");
     editor.UserPressEscape();
     EXPECT_FALSE(editor.IsClosed());
     EXPECT_EQ(editor.Text("txtFrom"), "");
@@ -237,9 +242,11 @@ TEST(MonitorFileEditors, TheLogFileIsChosenWithASaveDialogAndStoredRelativeToThe
     kit.s.dialogs.AnswerFile(std::nullopt);
     editor.UserClick("cmdBrowseLogFile");
     const FileDialogRequest& request = kit.s.dialogs.requests.back();
-    EXPECT_EQ(std::tie(request.title, request.filter, request.defaultExtension, request.mode, request.refuseReadOnly),
+    EXPECT_EQ(std::tie(request.title, request.filter, request.defaultExtension, request.mode,
+                       request.refuseReadOnly),
               std::make_tuple("Choose the log file path", "*.txt|*.txt", "txt", FileCheck::SaveAs, true));
-    EXPECT_EQ(std::tie(request.initialFolder, request.fileName), std::make_tuple(kit.dir / "program", "log.txt"));
+    EXPECT_EQ(std::tie(request.initialFolder, request.fileName),
+              std::make_tuple(kit.dir / "program", "log.txt"));
     EXPECT_FALSE(editor.changed());
 
     // Beside the configuration file: kept absolute in the box, written "+/..." against the file.
@@ -257,7 +264,8 @@ TEST(MonitorFileEditors, TheLogFileIsChosenWithASaveDialogAndStoredRelativeToThe
     kit.s.dialogs.AnswerFile(kit.Program("output/logs/p.txt"));
     editor.UserClick("cmdBrowseLogFile");
     EXPECT_EQ(editor.Text("txtLogFile"), "./output/logs/p.txt");
-    EXPECT_NE(SavedBySaveButton(kit, editor, file).find("<LogFile>./output/logs/p.txt</LogFile>"), std::string::npos);
+    EXPECT_NE(SavedBySaveButton(kit, editor, file).find("<LogFile>./output/logs/p.txt</LogFile>"),
+              std::string::npos);
 }
 
 TEST(MonitorFileEditors, DirectoriesAreChosenFromWhereTheyAreAndStoredRelativeToTheChartsFile) {

@@ -36,7 +36,8 @@ TEST(MonitorScenario, ALoggerAddedFromTheMainWindowWritesItsFileAndTheMonitorFil
                   (std::vector<std::string>{"(com.ombrivo.Postvane.monitor.MonitorLog4j)",
                                             "+/pager.properties(com.example.postvane.PagerMonitor)"}));
         monitor.UserClick("cmdAdd");
-        EXPECT_EQ(monitor.Items("lstMonitors").back(), "+/logging/audit.log.xml(com.ombrivo.Postvane.monitor.CLogger)");
+        EXPECT_EQ(monitor.Items("lstMonitors").back(),
+                  "+/logging/audit.log.xml(com.ombrivo.Postvane.monitor.CLogger)");
         EXPECT_EQ(monitor.Selection("lstMonitors"), std::vector<int>{2});
         monitor.UserClick("cmdUp");
         s.prompts.ExpectMessage("Saved");

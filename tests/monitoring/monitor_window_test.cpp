@@ -50,10 +50,12 @@ TEST(MonitorWindow, LoadingShowsTheListAndJmxAndEndsUnchanged) {
 
     // The frame follows the JMX box; every box and the port mark the window changed.
     form.UserClick("chkJmxEnabled");
-    EXPECT_FALSE(form.Enabled("frameJmx") || form.Enabled("chkManageWithJMX") || form.Enabled("txtHtmlAdaptorPort"));
+    EXPECT_FALSE(form.Enabled("frameJmx") || form.Enabled("chkManageWithJMX") ||
+                 form.Enabled("txtHtmlAdaptorPort"));
     EXPECT_TRUE(form.changed());
-    for (const char* box : {"chkJmxEnabled", "chkMonitorMailboxesWithJMX", "chkMonitorWithJMX", "chkManageWithJMX",
-                            "chkMonitorMailboxThreadsWithJMX", "chkManageLoggerWithJMX"}) {
+    for (const char* box :
+         {"chkJmxEnabled", "chkMonitorMailboxesWithJMX", "chkMonitorWithJMX", "chkManageWithJMX",
+          "chkMonitorMailboxThreadsWithJMX", "chkManageLoggerWithJMX"}) {
         kit.Open();
         form.UserClick(box);
         EXPECT_TRUE(form.changed()) << box;
@@ -140,23 +142,24 @@ TEST(MonitorWindow, AddGoesThroughTheChooserAndKeepsOnlyEntriesAnEditorStored) {
     EXPECT_TRUE(form.changed());
 
     // A custom entry left empty is not added; one with a class is.
-    kit.s.windows.Expect("frmChooseMonitorType", Choose("Custom")).Expect("frmCustomMonitor", [](Form& editor) {
-        editor.UserClick("cmdSave");
-    });
+    kit.s.windows.Expect("frmChooseMonitorType", Choose("Custom"))
+        .Expect("frmCustomMonitor", [](Form& editor) { editor.UserClick("cmdSave"); });
     form.UserClick("cmdAdd");
     EXPECT_EQ(form.Items("lstMonitors").size(), 2u);
-    kit.s.windows.Expect("frmChooseMonitorType", Choose("Custom")).Expect("frmCustomMonitor", [](Form& editor) {
-        editor.UserSetText("txtClassName", "org.example.Beeper");
-        editor.UserSetText("txtParameter", "+/beeper.cfg");
-        editor.UserClick("cmdSave");
-    });
+    kit.s.windows.Expect("frmChooseMonitorType", Choose("Custom"))
+        .Expect("frmCustomMonitor", [](Form& editor) {
+            editor.UserSetText("txtClassName", "org.example.Beeper");
+            editor.UserSetText("txtParameter", "+/beeper.cfg");
+            editor.UserClick("cmdSave");
+        });
     form.UserClick("cmdAdd");
     EXPECT_EQ(form.Items("lstMonitors").back(), "+/beeper.cfg(org.example.Beeper)");
     EXPECT_EQ(form.configuration().Entries.back().MonitorFilePath, kit.file());
 
     kit.s.prompts.ExpectMessage("Saved");
     form.UserClick("cmdSave");
-    EXPECT_EQ(ReadFile(kit.file()), FileWith({{"a.A", "p1"}, {kLog4jClass, ""}, {"org.example.Beeper", "+/beeper.cfg"}}));
+    EXPECT_EQ(ReadFile(kit.file()),
+              FileWith({{"a.A", "p1"}, {kLog4jClass, ""}, {"org.example.Beeper", "+/beeper.cfg"}}));
 }
 
 TEST(MonitorWindow, EditOpensTheEditorOfTheEntrysClass) {
@@ -240,7 +243,8 @@ TEST(MonitorWindow, ClosingSavesDiscardsOrStaysAndAFailedSaveKeepsTheWindowOpen)
 TEST(MonitorWindow, EachBuiltInMonitorOpensItsOwnEditorAndAChosenFileAddsTheEntryUnsaved) {
     std::string monitors = MonitorsOf({kLoggerClass, kEmailMonitorClass, kHistoricalChartsClass});
     for (const char* parameter : {"p1", "p2", "p3"}) {
-        monitors.replace(monitors.find(std::string(">") + parameter + "<"), 3, std::string(">+/") + parameter);
+        monitors.replace(monitors.find(std::string(">") + parameter + "<"), 3,
+                         std::string(">+/") + parameter);
     }
     MonitorKit kit(monitors);
     test::WriteFile(kit.dir / "p1", "<LogConfig/>");
@@ -248,7 +252,8 @@ TEST(MonitorWindow, EachBuiltInMonitorOpensItsOwnEditorAndAChosenFileAddsTheEntr
     test::WriteFile(kit.dir / "p3", "<HistoricalCharts/>");
     kit.Open();
     FrmMonitor& form = kit.form;
-    const std::pair<int, const char*> editors[] = {{0, "frmLog"}, {1, "frmEmailMonitor"}, {2, "frmHistoricalCharts"}};
+    const std::pair<int, const char*> editors[] = {
+        {0, "frmLog"}, {1, "frmEmailMonitor"}, {2, "frmHistoricalCharts"}};
     for (const auto& [row, kind] : editors) {
         kit.s.windows.Expect(kind, [&](Form& editor) {
             EXPECT_EQ(editor.Text("txtFileName"), "+/p" + std::to_string(row + 1));
