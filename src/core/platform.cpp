@@ -5,12 +5,12 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <system_error>
 
 #include "core/errors.h"
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -29,17 +29,37 @@ std::string FromPath(const fs::path& path) {
     return std::string(text.begin(), text.end());
 }
 
-std::string Describe(const std::error_code& ec) {
-    return ec.message();
-}
-
 }  // namespace
 
 bool FileExists(const std::string& path) {
     if (path.empty()) return false;
     std::error_code ec;
-    const auto status = fs::status(ToPath(NativePath(path)), ec);
-    return !ec && fs::exists(status) && !fs::is_directory(status);
+    return fs::is_regular_file(ToPath(NativePath(path)), ec);
+}
+
+bool PathExists(const std::string& path) {
+    return FileExists(path) || !NotARegularFile(path).empty();
+}
+
+std::string NotARegularFile(const std::string& path) {
+    if (path.empty()) return std::string();
+#ifndef _WIN32
+    struct stat info {};
+    if (::stat(NativePath(path).c_str(), &info) != 0) {
+        return errno == ELOOP ? "a link that leads back to itself (a link loop)" : std::string();
+    }
+    if (S_ISREG(info.st_mode)) return std::string();
+    if (S_ISDIR(info.st_mode)) return "a folder";
+    if (S_ISFIFO(info.st_mode)) return "a named pipe (FIFO)";
+    if (S_ISSOCK(info.st_mode)) return "a socket";
+    if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode)) return "a device";
+    return "not a regular file";
+#else
+    std::error_code ec;
+    const auto status = fs::status(ToPath(path), ec);
+    if (ec || !fs::exists(status) || fs::is_regular_file(status)) return std::string();
+    return fs::is_directory(status) ? "a folder" : "not a regular file";
+#endif
 }
 
 bool FolderExists(const std::string& path) {
@@ -85,6 +105,44 @@ std::string NativePath(const std::string& path) {
 }
 
 std::string ReadFileBytes(const std::string& path, size_t maxBytes) {
+    const std::string what = NotARegularFile(path);
+    if (!what.empty()) throw AppError(kErrFileAccess, "Cannot read " + path + ": it is " + what);
+#ifndef _WIN32
+    // Opened without waiting, and looked at once open: what the name stood for a moment ago may have been
+    // replaced by a pipe meanwhile.
+    const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) throw AppError(kErrFileAccess, "Cannot open " + path + ": " + std::strerror(errno));
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        throw AppError(kErrFileAccess, "Cannot read " + path + ": it is not a regular file");
+    }
+    std::string bytes(std::min(static_cast<size_t>(info.st_size), maxBytes), '\0');
+    size_t done = 0;
+    char more[4096];  // what a file that grew meanwhile has beyond its size; the buffer is not regrown
+    for (;;) {
+        const bool full = done == bytes.size();
+        if (full && done >= maxBytes) break;
+        const size_t room = full ? std::min(sizeof more, maxBytes - done) : bytes.size() - done;
+        const ssize_t got = ::read(fd, full ? more : bytes.data() + done, room);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            const int error = errno;
+            ::close(fd);
+            throw AppError(kErrFileAccess, "Cannot read " + path + ": " + std::strerror(error));
+        }
+        if (got == 0) break;
+        if (full) {
+            bytes.append(more, static_cast<size_t>(got));
+            done = bytes.size();
+        } else {
+            done += static_cast<size_t>(got);
+        }
+    }
+    ::close(fd);
+    bytes.resize(done);
+    return bytes;
+#else
     std::ifstream in(ToPath(NativePath(path)), std::ios::binary);
     if (!in) {
         throw AppError(kErrFileAccess, "Cannot open " + path + ": " + std::strerror(errno));
@@ -102,83 +160,7 @@ std::string ReadFileBytes(const std::string& path, size_t maxBytes) {
     }
     if (in.bad()) throw AppError(kErrFileAccess, "Cannot read " + path);
     return bytes;
-}
-
-void ReplaceFileAtomically(const std::string& pathText, const std::string& bytes) {
-    fs::path target = ToPath(NativePath(pathText));
-    std::error_code linkError;
-    if (fs::is_symlink(fs::symlink_status(target, linkError))) {
-        // Renaming over a link would replace the link itself; the administrator linked the file for a
-        // reason, so the file it points to is the one that gets the new text.
-        const fs::path resolved = fs::weakly_canonical(target, linkError);
-        if (!linkError) target = resolved;
-    }
-    fs::path folder = target.parent_path();
-    if (folder.empty()) folder = fs::path(".");
-    std::error_code ec;
-    if (!fs::is_directory(folder, ec)) {
-        throw AppError(kErrPathNotFound,
-                       "Path not found: the folder " + FromPath(folder) + " does not exist");
-    }
-    if (fs::is_directory(target, ec)) {
-        throw AppError(kErrFileAccess, "Cannot write " + pathText + ": it is a folder");
-    }
-
-    std::random_device random;
-    fs::path temp;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temp =
-            folder / ToPath("." + FromPath(target.filename()) + ".tmp" + std::to_string(random() % 1000000));
-        if (!fs::exists(temp, ec)) break;
-    }
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            throw AppError(kErrFileAccess,
-                           "Cannot write in the folder " + FromPath(folder) + ": " + std::strerror(errno));
-        }
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            const std::string reason = std::strerror(errno);
-            fs::remove(temp, ec);
-            throw AppError(kErrFileAccess, "Cannot write " + pathText + ": " + reason);
-        }
-    }
-    const auto oldStatus = fs::status(target, ec);
-    const bool existed = !ec && fs::exists(oldStatus);
-    if (existed) {
-#ifndef _WIN32
-        // Run as root on another user's file, the new file would otherwise belong to root. Owner first:
-        // a change of owner clears the set-id bits that the permissions below put back.
-        struct stat old {};
-        if (::stat(FromPath(target).c_str(), &old) == 0) {
-            [[maybe_unused]] const int ignored = ::chown(FromPath(temp).c_str(), old.st_uid, old.st_gid);
-        }
 #endif
-        fs::permissions(temp, oldStatus.permissions(), fs::perm_options::replace, ec);
-    } else {
-#ifndef _WIN32
-        // A new file gets the usual permissions of a new file, not the temporary file's private ones.
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        fs::permissions(temp, static_cast<fs::perms>(0666 & ~mask), fs::perm_options::replace, ec);
-#endif
-    }
-#ifndef _WIN32
-    // A read-only target is as unwritable as it would be when opened in place.
-    if (existed && ::access(FromPath(target).c_str(), W_OK) != 0) {
-        const std::string reason = std::strerror(errno);
-        fs::remove(temp, ec);
-        throw AppError(kErrFileAccess, "Cannot write " + pathText + ": " + reason);
-    }
-#endif
-    fs::rename(temp, target, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(temp, ignored);
-        throw AppError(kErrFileAccess, "Cannot replace " + pathText + ": " + Describe(ec));
-    }
 }
 
 std::string AsciiLower(std::string text) {

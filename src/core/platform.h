@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 
 // Everything that differs between Windows and the other platforms lives behind these functions.
@@ -12,9 +13,15 @@ inline constexpr char kSeparator = '/';
 inline constexpr bool kFileNamesIgnoreCase = false;
 #endif
 
-// Paths are UTF-8 texts throughout the program.
-bool FileExists(const std::string& path);    // an existing file that is not a folder
+// Paths are UTF-8 texts throughout the program. Links are followed.
+bool FileExists(const std::string& path);    // an existing regular file: not a folder, pipe or device
 bool FolderExists(const std::string& path);  // an existing folder
+// Anything at all at `path`: what loaders tell apart from a file that is simply missing.
+bool PathExists(const std::string& path);
+// What is at `path` when it is there but is not a regular file: "a folder", "a named pipe (FIFO)",
+// "a socket", "a device", "a link that leads back to itself (a link loop)"; "" for a regular file and
+// for nothing at all. Reading a pipe or a device would wait for ever, and a folder is no file.
+std::string NotARegularFile(const std::string& path);
 // Parent folder of a path, without a trailing separator ("" when there is none).
 std::string ParentFolder(const std::string& path);
 // The name of a file without its folder.
@@ -25,11 +32,24 @@ std::string ExecutableDirectory(const char* argv0);
 // Native form of a configuration path: on Linux a "\" kept in an older file is a folder separator.
 std::string NativePath(const std::string& path);
 
-// Reads a whole file, or its first maxBytes; throws AppError with a readable description when it cannot.
+// Reads a whole regular file, or its first maxBytes; throws AppError with a readable description when it
+// cannot, also for a path that is not a regular file (without waiting on a pipe).
 std::string ReadFileBytes(const std::string& path, size_t maxBytes = std::string::npos);
-// Replaces the file with the given bytes through a temporary file in the same folder and a rename,
-// keeping the old file's permission bits; throws AppError and leaves nothing behind on failure.
+// Replaces the file with the given bytes so that it holds either its old text or the new one, never a part:
+// a new file in the same folder (on Linux unnamed until complete), flushed, then renamed over the old one,
+// keeping owner, group, permissions and extended attributes (access lists). Writes through links (creating
+// the file a dangling link names; a link loop is refused). Writes in place instead, completely, flushed and
+// read back, where a replacement would change the file: other hard links to it, a folder we may not create
+// files in, an owner or group a new file could not get, attributes that cannot be copied. Throws AppError
+// on failure; the old file keeps its text and nothing is left behind.
 void ReplaceFileAtomically(const std::string& path, const std::string& bytes);
+
+namespace testing {
+// Forces the named temporary file that systems without unnamed ones use.
+void UseUnnamedTemporaryFiles(bool use);
+// Called with the temporary file, complete and with its final permissions, just before it replaces the old.
+void SetBeforeReplaceHook(std::function<void(int fd)> hook);
+}  // namespace testing
 
 // Lower-cases ASCII letters; used where file names compare without regard to case.
 std::string AsciiLower(std::string text);
