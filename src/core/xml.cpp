@@ -235,6 +235,22 @@ std::string NodeText(XmlNode node) {
     return std::string(Trim(node.RawText()));
 }
 
+std::string WrongRootMessage(const std::string& path, const XmlFile& file, const std::string& expectedRoot,
+                             const std::string& kind) {
+    const XmlNode root = file.root().FirstChild();
+    if (!file.wellFormed || !root || root.Name() == expectedRoot) return std::string();
+    return "The file " + path + " is not a " + kind + ": its root element is <" + std::string(root.Name()) +
+           ">, not <" + expectedRoot + ">.";
+}
+
+std::string TrimXmlSpace(std::string_view text) {
+    return std::string(Trim(text));
+}
+
+std::string NodeTextExact(XmlNode node) {
+    return std::string(node.RawText());
+}
+
 XmlNode SelectSingleNode(XmlNode node, std::string_view path) {
     XmlNode first;
     XmlLookup::Each(node, path, [&](XmlNode match) {

@@ -140,8 +140,17 @@ std::string MalformedFileMessage(const std::string& path, const XmlFile& file);
 // it could not be read, or each of its notices. Returns whether it was read.
 bool ReportLoad(const std::string& path, const XmlFile& file, IPrompts& prompts);
 
+// When `file` is well-formed but its root element is not `expectedRoot`: "The file PATH is not a KIND: its
+// root element is <FOUND>, not <EXPECTED>." (what the caller does about it follows); "" otherwise.
+std::string WrongRootMessage(const std::string& path, const XmlFile& file, const std::string& expectedRoot,
+                             const std::string& kind);
+
 // Text of an element: the character data of the element and its descendants, trimmed of XML white space.
 std::string NodeText(XmlNode node);
+// A value as the reader will give it back: without the white space (blank, TAB, CR, LF) around it.
+std::string TrimXmlSpace(std::string_view text);
+// The same character data untrimmed, for values whose blanks belong to them (a stored password).
+std::string NodeTextExact(XmlNode node);
 
 // Path forms: child names separated by "/" relative to the node, "/Root/Child" from the document root,
 // and a last step ending in "[. = 'value']" that keeps only elements whose text equals the value. Any

@@ -106,7 +106,9 @@ void CMailbox::readFromNode(XmlNode node) {
     sPort = children.Text("Port", sPort);
     sProtocol = children.Text("Protocol", sProtocol);
     decompose(children.Text("User", account_));
-    sPassword = UnscramblePassword(children.Text("Password", sPassword));
+    // Read as written: a stored password may end in a blank (the image of one of its characters).
+    if (const XmlNode password = children.First("Password"))
+        sPassword = UnscramblePassword(NodeTextExact(password));
     sSubfolder = children.Text("Subfolder", sSubfolder);
     saCategorizationRulesConfigFiles =
         ReadNodeTextList(node, "CategorizationRulesFileName", saCategorizationRulesConfigFiles);

@@ -289,7 +289,15 @@ std::optional<std::string> FrmMailbox::CheckFields(CMailbox* numbers) const {
     }
     if (!platform::FileExists(Resolve(Text("txtDisposition"))))
         return "Disposition configuration file does not exist";
-    if (Text("txtMailboxName").empty()) return "Mailbox name is missing";
+    // The name is compared and checked as the master file will give it back: trimmed of blanks.
+    const std::string& name = Text("txtMailboxName");
+    if (TrimXmlSpace(name).empty()) return "Mailbox name is missing";
+    if (TrimXmlSpace(name) != name) {
+        return "The mailbox name \"" + name +
+               "\" begins or ends with a blank, which the master file does not keep: it would read back as "
+               "\"" +
+               TrimXmlSpace(name) + "\". Remove the blank.";
+    }
 
     if (IsServerProtocol(protocol)) {
         if (Text("txtHost").empty()) return "Mail Server is missing";
@@ -303,6 +311,17 @@ std::optional<std::string> FrmMailbox::CheckFields(CMailbox* numbers) const {
         const std::string& limit = Text("txtLimitOnCurSize");
         if (limit.empty()) return "Limit on size of cur is missing";
         if (!ParseInt32(limit)) return "Limit on size of cur must be numeric";
+    }
+    // The three parts are kept in the one User element, separated by backslashes: a backslash inside a part
+    // would read back as a separator and split the account differently.
+    for (const auto& [box, caption] : {std::pair{"txtDomain", "Domain"}, std::pair{"txtUser", "Username"},
+                                       std::pair{"txtAlias", "Mailbox Alias"}}) {
+        if (Text(box).find('\\') != std::string::npos) {
+            return std::string(caption) +
+                   " must not contain a backslash (\\): the master file keeps Domain, " +
+                   "Username and Mailbox Alias in one text separated by backslashes, so \"" + Text(box) +
+                   "\" would read back split differently.";
+        }
     }
     return std::nullopt;
 }

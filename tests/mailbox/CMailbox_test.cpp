@@ -4,6 +4,9 @@
 
 #include <tuple>
 
+#include "core/paths.h"
+#include "support/Scripted.h"
+
 // What the golden resave cases of tests/data/master cannot show: the account parts as the editor sets them,
 // and what reading keeps of a record's earlier values. Numbers that are no numbers are golden cases too.
 namespace pv {
@@ -58,6 +61,26 @@ TEST(CMailbox, AtMostOneHundredCategorizationFiles) {
     const CMailbox mailbox = Read(xml + "</Mailbox>");
     ASSERT_EQ(mailbox.saCategorizationRulesConfigFiles.size(), 100u);
     EXPECT_EQ(mailbox.saCategorizationRulesConfigFiles.back(), "+/100.xml");
+}
+
+TEST(CMailbox, EveryPasswordReadsBackExactlyAsItWasStored) {
+    // The scrambled image of "`" is a blank, so a password may be stored with blanks at its end; one kept
+    // in clear (it has a character outside the table) may begin or end with blanks itself.
+    std::vector<std::string> passwords = {" ", "  lead", "trail  ", "caf\xC3\xA9 "};
+    for (char c = 32; c < 127; ++c) passwords.push_back(std::string("a") + c + c);
+    test::ScriptedPrompts prompts;
+    for (const std::string& password : passwords) {
+        SCOPED_TRACE(password);
+        if (password.find('\xC3') != std::string::npos) {
+            prompts.ExpectMessage(
+                "Password contains out-of-bounds character, it will not be encrypted.  Character=#233");
+        }
+        CMailbox mailbox;
+        mailbox.sPassword = password;
+        std::string buffer;
+        mailbox.writeToString(buffer, 0, "/cfg/master.xml", PathContext("/program"), prompts);
+        EXPECT_EQ(Read(buffer).sPassword, password);
+    }
 }
 
 }  // namespace

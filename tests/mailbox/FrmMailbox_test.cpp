@@ -89,7 +89,12 @@ TEST_F(MailboxEditor, ChecksComeInTheirOrderWithTheFieldsMessages) {
          [&] { WriteFile(cfg + "/missing-rules.xml", "<Rules/>"); }},
         {"Disposition configuration file does not exist",
          [&] { WriteFile(cfg + "/missing.xml", "<Dispositions/>"); }},
-        {"Mailbox name is missing", type("txtMailboxName", "support")},
+        // Names are checked as the file gives them back: blanks around a name are not kept.
+        {"Mailbox name is missing", type("txtMailboxName", " \t ")},
+        {"Mailbox name is missing", type("txtMailboxName", "support ")},
+        {"The mailbox name \"support \" begins or ends with a blank, which the master file does not keep: it "
+         "would read back as \"support\". Remove the blank.",
+         type("txtMailboxName", "support")},
         {"Home Folder is missing", type("txtHomeFolder", "+/nowhere")},
         {"Home Folder does not exist", type("txtHomeFolder", "+/maildir")},
         {"Limit on size of cur is missing", type("txtLimitOnCurSize", "lots")},
@@ -105,7 +110,25 @@ TEST_F(MailboxEditor, ChecksComeInTheirOrderWithTheFieldsMessages) {
          }},
         {"Mail Server is missing", type("txtHost", "pop.example.com")},
         {"Port must be numeric", type("txtPort", "")},
-        {"Username is missing", type("txtUser", "help")},
+        {"Username is missing", type("txtUser", "CORP\\help")},
+        // The account is one text with backslashes between its parts.
+        {"Username must not contain a backslash (\\): the master file keeps Domain, Username and Mailbox "
+         "Alias "
+         "in one text separated by backslashes, so \"CORP\\help\" would read back split differently.",
+         [&] {
+             form.UserSetText("txtUser", "help");
+             form.UserSetText("txtDomain", "A\\B");
+         }},
+        {"Domain must not contain a backslash (\\): the master file keeps Domain, Username and Mailbox Alias "
+         "in one text separated by backslashes, so \"A\\B\" would read back split differently.",
+         [&] {
+             form.UserSetText("txtDomain", "");
+             form.UserSetText("txtAlias", "\\");
+         }},
+        {"Mailbox Alias must not contain a backslash (\\): the master file keeps Domain, Username and "
+         "Mailbox "
+         "Alias in one text separated by backslashes, so \"\\\" would read back split differently.",
+         type("txtAlias", "")},
     };
     for (const auto& [message, mend] : steps) {
         s.prompts.ExpectMessage(message);
