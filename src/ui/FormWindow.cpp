@@ -47,6 +47,13 @@ bool IsControlWidget(QWidget* widget, const pv::Form& form) {
 
 }  // namespace
 
+int PasswordStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                             QStyleHintReturn* returnData) const {
+    // Password boxes show "*" for every character, whatever the platform's style would use.
+    if (hint == QStyle::SH_LineEdit_PasswordCharacter) return '*';
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
+}
+
 void SelectAllText(QLineEdit* textBox) {
     if (textBox != nullptr) textBox->selectAll();
 }
@@ -106,6 +113,7 @@ void FormWindow::Bind(const pv::Control& control, QWidget* widget) {
         connect(text, &QPlainTextEdit::textChanged, this, [this, name, text] {
             form_.UserSetText(name, ToLogicLines(text->toPlainText()));
         });
+        if (form_.selectAllOnFocus()) text->installEventFilter(this);
     } else if (auto* list = qobject_cast<QListWidget*>(widget)) {
         list->setUniformItemSizes(true);
         list->setSelectionMode(control.multiSelect ? QAbstractItemView::ExtendedSelection
@@ -119,15 +127,22 @@ void FormWindow::Bind(const pv::Control& control, QWidget* widget) {
     } else if (auto* radio = qobject_cast<QRadioButton*>(widget)) {
         // The logic decides which option is on, including none at all.
         radio->setAutoExclusive(false);
-        connect(radio, &QRadioButton::clicked, this, [this, name] { form_.UserClick(name); });
+        connect(radio, &QRadioButton::clicked, this, [this, name, radio] { ClickedCheckable(name, radio); });
     } else if (auto* check = qobject_cast<QCheckBox*>(widget)) {
-        connect(check, &QCheckBox::clicked, this, [this, name] { form_.UserClick(name); });
+        connect(check, &QCheckBox::clicked, this, [this, name, check] { ClickedCheckable(name, check); });
     } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
         const bool isDefault = name == form_.defaultButton();
         button->setAutoDefault(isDefault);
         button->setDefault(isDefault);
         connect(button, &QPushButton::clicked, this, [this, name] { form_.UserClick(name); });
     }
+}
+
+void FormWindow::ClickedCheckable(const std::string& name, QWidget* widget) {
+    form_.UserClick(name);
+    // The widget has toggled itself, and the logic may have decided otherwise (an option that is already
+    // selected stays selected): the screen shows what the logic holds, which is what will be saved.
+    if (!form_.IsClosed()) Apply(form_.control(name), widget);
 }
 
 void FormWindow::Apply(const pv::Control& control, QWidget* widget) {
@@ -140,6 +155,11 @@ void FormWindow::Apply(const pv::Control& control, QWidget* widget) {
         // A read-only name box is not where typing starts: the first focus and Tab pass it by.
         edit->setFocusPolicy(control.readOnly ? Qt::ClickFocus : Qt::StrongFocus);
         edit->setEchoMode(control.password ? QLineEdit::Password : QLineEdit::Normal);
+        if (control.password) {
+            // One for the whole program, never destroyed: a widget may use it until its very end.
+            static PasswordStyle* const passwordStyle = new PasswordStyle;
+            if (edit->style() != passwordStyle) edit->setStyle(passwordStyle);
+        }
     } else if (auto* text = qobject_cast<QPlainTextEdit*>(widget)) {
         // Only a real change is applied, so typing keeps its cursor.
         if (text->toPlainText() != ToWidgetLines(control.text)) text->setPlainText(ToWidgetLines(control.text));
@@ -427,9 +447,11 @@ bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     if (event->type() == QEvent::FocusIn) {
+        // After the click that gave the focus has placed the cursor.
         if (auto* edit = qobject_cast<QLineEdit*>(watched)) {
-            // After the click that gave the focus has placed the cursor.
             QTimer::singleShot(0, edit, [edit] { SelectAllText(edit); });
+        } else if (auto* text = qobject_cast<QPlainTextEdit*>(watched)) {
+            QTimer::singleShot(0, text, [text] { text->selectAll(); });
         }
     }
     return QDialog::eventFilter(watched, event);

@@ -1,5 +1,6 @@
 #pragma once
 #include <QDialog>
+#include <QProxyStyle>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -13,6 +14,13 @@ namespace pv::ui {
 
 // Selects the whole text of a text box; the editors' text boxes do it when they receive the focus.
 void SelectAllText(QLineEdit* textBox);
+
+// The platform's style, with "*" as the character a password box shows.
+class PasswordStyle : public QProxyStyle {
+  public:
+    int styleHint(StyleHint hint, const QStyleOption* option = nullptr, const QWidget* widget = nullptr,
+                  QStyleHintReturn* returnData = nullptr) const override;
+};
 
 // A window built from its .ui layout and bound to its logic by control name. This is the one binding of the
 // program: every window is a FormWindow over a pv::Form.
@@ -48,6 +56,7 @@ private:
 
     void Bind(const pv::Control& control, QWidget* widget);
     void Apply(const pv::Control& control, QWidget* widget);
+    void ClickedCheckable(const std::string& name, QWidget* widget);
     void UpdateContainers();
     // Rows of a row set: the row layout "row<set>" instantiated once per row into the scroll area
     // "rows<set>". The area is as high as all rows; a row's widgets are made when it first comes near the

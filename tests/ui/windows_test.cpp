@@ -219,8 +219,11 @@ TEST(QtWindows, AddingThroughTheTypedEditorAndDeletingWriteTheMasterFile) {
 
     // Delete "Billing": the confirmation has its own title.
     SelectRow(window, "lstMailboxes", RowOf(main, "lstMailboxes", "Billing"));
-    s.prompts.ExpectYesNo("Are you sure you want to remove the selected mailboxes?  This cannot be undone",
-                          Answer::Yes, kConfirmDeleteTitle)
+    s.prompts
+        .ExpectYesNo(
+            "Are you sure you want to remove the selected mailboxes?  This cannot be undone\n\nMailbox to "
+            "remove: \"Billing\"",
+            Answer::Yes, kConfirmDeleteTitle)
         .ExpectMessage("Saved");
     Click(window, "cmdDeleteMailbox");
     EXPECT_EQ(ReadFile(sample.master()), WithoutMailbox(original, "Billing"));
@@ -327,6 +330,47 @@ TEST(QtWindows, EditorTextBoxesSelectTheirTextOnFocusButTheMainWindowsDoNot) {
     monitor->setFocus();
     QTest::qWait(20);
     EXPECT_EQ(monitor->selectedText(), "");
+}
+
+TEST(QtWindows, AnOptionClickedAgainStaysSelectedOnScreenAsInTheLogic) {
+    SampleCopy sample;
+    ScriptedServices s(sample.dir.path());
+    MasterLinks master;
+    master.masterFilePath = sample.master();
+    CMailbox record;
+    record.sProtocol = "pop3";
+    FrmMailbox editor(s.services, master);
+    editor.LoadFromObject(record);
+    FormWindow window(editor);
+    window.show();
+    QRadioButton* pop = Find<QRadioButton>(window, "optPOP");
+    for (int click = 0; click < 2; ++click) {
+        Click(window, "optPOP");
+        EXPECT_TRUE(pop->isChecked());
+        EXPECT_EQ(editor.SelectedProtocol(), "pop3");
+    }
+    // The password shows a "*" for every character.
+    QLineEdit* password = Find<QLineEdit>(window, "txtPassword");
+    password->setText("abc");
+    EXPECT_EQ(password->displayText(), "***");
+}
+
+TEST(QtWindows, TheAddressListSelectsItsTextOnFocusAsTheOtherBoxesDo) {
+    SampleCopy sample;
+    ScriptedServices s(sample.dir.path());
+    CCatDisposition disposition =
+        sample.disposition("ForwardMessage", "support.disposition.xml", "+/dispose/helpdesk.forward.xml");
+    FrmForwardMessage editor(s.services);
+    editor.PassDispositionObject(disposition);
+    FormWindow window(editor);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QPlainTextEdit* addresses = Find<QPlainTextEdit>(window, "txtAddresses");
+    ASSERT_FALSE(addresses->toPlainText().isEmpty());
+    addresses->setFocus();
+    QTest::qWait(20);
+    EXPECT_EQ(addresses->textCursor().selectedText().replace(QChar::ParagraphSeparator, '\n'),
+              addresses->toPlainText());
 }
 
 TEST(QtWindows, TypeChooserGoesWithEnterAndCancelsWithItsVisibleButton) {
