@@ -37,6 +37,14 @@ constexpr const char* kTextEditors[] = {"gnome-text-editor", "gedit", "kate", "m
 constexpr const char* kDesktopOpener = "xdg-open";
 #endif
 
+bool IsAbsoluteFolder(const std::string& folder) {
+#ifdef _WIN32
+    return folder.size() > 2 && folder[1] == ':' && (folder[2] == '\\' || folder[2] == '/');
+#else
+    return !folder.empty() && folder.front() == '/';
+#endif
+}
+
 bool IsExecutableFile(const std::string& path) {
 #ifdef _WIN32
     return platform::FileExists(path);
@@ -225,7 +233,9 @@ std::string FindProgramOnPath(const std::string& name, const std::string& search
         if (end == std::string::npos) end = searchPath.size();
         std::string folder = searchPath.substr(start, end - start);
         start = end + 1;
-        if (folder.empty()) continue;
+        // An empty or relative entry means a folder relative to wherever the program happens to run, the
+        // detailed file's folder for a text editor: never a place to take a program from.
+        if (!IsAbsoluteFolder(folder)) continue;
         if (folder.back() != '/' && folder.back() != platform::kSeparator) folder += platform::kSeparator;
         const std::string candidate = folder + name;
         if (IsExecutableFile(candidate)) return candidate;
@@ -238,9 +248,12 @@ std::string ChoosePlainTextEditor(const std::string& searchPath) {
     (void)searchPath;
     return "notepad";
 #else
+    // The full path that was found is what starts: searching again at the start could find another
+    // program of that name.
     for (const char* editor : kTextEditors) {
-        if (!FindProgramOnPath(editor, searchPath).empty()) return editor;
+        if (std::string found = FindProgramOnPath(editor, searchPath); !found.empty()) return found;
     }
+    if (std::string found = FindProgramOnPath(kDesktopOpener, searchPath); !found.empty()) return found;
     return kDesktopOpener;
 #endif
 }

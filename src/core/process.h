@@ -29,12 +29,13 @@ class SystemProcessLauncher : public IProcessLauncher {
 };
 
 // The full path of an executable `name` in one of the folders of `searchPath` (a PATH value), or "".
-// Empty entries of the search path are skipped: a program is never picked up from the current folder.
+// Empty and relative entries of the search path are skipped: a program is never picked up from the current
+// folder.
 std::string FindProgramOnPath(const std::string& name, const std::string& searchPath);
 
-// The plain text editor that stands for "notepad": notepad on Windows; elsewhere the first of the usual
-// desktop text editors found along `searchPath`, else "xdg-open", which hands the file to the desktop's
-// choice.
+// The plain text editor that stands for "notepad": notepad on Windows; elsewhere the full path of the first
+// of the usual desktop text editors found along `searchPath`, else of "xdg-open", which hands the file to the
+// desktop's choice.
 std::string ChoosePlainTextEditor(const std::string& searchPath);
 // The same along this process's PATH.
 std::string PlainTextEditorProgram();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <thread>
@@ -60,13 +61,32 @@ TEST(ProcessLaunching, ThePlainTextEditorIsTheFirstInstalledOfTheUsualOnes) {
     install("b/gedit", std::filesystem::perms::owner_read);  // not executable: not installed
     const std::string path = dir / "a" + ":" + dir / "b";
     // The order of the list decides, not the order of the search path.
-    EXPECT_EQ(ChoosePlainTextEditor(path), "kate");
+    EXPECT_EQ(ChoosePlainTextEditor(path), dir / "b/kate");
     EXPECT_EQ(ChoosePlainTextEditor(dir / "nothing"), "xdg-open");
-    // Empty search path entries do not mean the current folder.
+    // Empty and relative search path entries do not mean the current folder.
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(dir / "b");
-    EXPECT_EQ(FindProgramOnPath("kate", "::"), "");
+    EXPECT_EQ(FindProgramOnPath("kate", ":.:b"), "");
     std::filesystem::current_path(previous);
+}
+
+TEST(ProcessLaunching, TheTextEditorFoundOnThePathStartsNotOneBesideTheFile) {
+    TempDir dir;
+    const auto install = [&](const std::string& where) {
+        WriteFile(dir / where + "/kate", "#!/bin/sh\necho " + where + " > \"" + dir / "ran" + "\"\n");
+        std::filesystem::permissions(dir / where + "/kate", std::filesystem::perms::owner_all);
+    };
+    install("bin");
+    install("detailed");  // placed beside the detailed file, the folder the editor starts in
+    const std::string previous = std::getenv("PATH") ? std::getenv("PATH") : "";
+    const std::string path = ":.:" + dir / "bin" + ":" + previous;
+    ::setenv("PATH", path.c_str(), 1);
+    const std::string program = ChoosePlainTextEditor(path);
+    const bool started = SystemProcessLauncher().Launch(program, {dir / "detailed/x.xml"}, dir / "detailed");
+    ::setenv("PATH", previous.c_str(), 1);
+    ASSERT_TRUE(started);
+    ASSERT_TRUE(WaitFor([&] { return ReadFile(dir / "ran").ends_with('\n'); }));
+    EXPECT_EQ(ReadFile(dir / "ran"), "bin\n");
 }
 
 #endif
