@@ -191,9 +191,12 @@ int RunCheck(const std::string& masterArgument, std::ostream& out, std::ostream&
     master.MasterFilePath = CommandLineMasterPath(masterArgument, environment.currentDirectory);
     const auto loaded = master.Load(paths, loadPrompts);
     // Whatever the master's load had to say (a file read as Windows-1252, say) is worth a failing check.
-    bool failed = loaded.outcome != MasterConfiguration::LoadOutcome::Complete || !loaded.wellFormed ||
+    bool failed = loaded.outcome != MasterConfiguration::LoadOutcome::Complete || !loaded.readAsMaster ||
                   loadPrompts.messagesShown > 0;
-    if (loaded.outcome == MasterConfiguration::LoadOutcome::Missing) return 1;
+    if (loaded.outcome == MasterConfiguration::LoadOutcome::Missing ||
+        loaded.outcome == MasterConfiguration::LoadOutcome::Unreadable) {
+        return 1;
+    }
 
     const MasterLinks links = LinksOf(master, paths);
 

@@ -69,10 +69,8 @@ std::string ReadLine(std::istream& in) {
     return line;
 }
 
-}  // namespace
-
-int RunTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err,
-            const ToolEnvironment& environment) {
+int RunCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err,
+               const ToolEnvironment& environment) {
     if (args.empty()) return Usage(err, "no command given");
     const std::string& command = args[0];
     if (command == "--help" || command == "-h" || command == "help") {
@@ -138,6 +136,19 @@ int RunTool(const std::vector<std::string>& args, std::istream& in, std::ostream
     }
     if (!command.empty() && command[0] == '-') return Usage(err, "unknown option '" + command + "'");
     return Usage(err, "unknown command '" + command + "'");
+}
+
+}  // namespace
+
+int RunTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err,
+            const ToolEnvironment& environment) {
+    const int status = RunCommand(args, in, out, err, environment);
+    // A report or a text that never reached its reader is no success: a script would take the silence for
+    // "nothing to report" or an empty file.
+    out.flush();
+    if (out) return status;
+    err << "postvane-config-tool: cannot write to standard output; what was to be printed is incomplete\n";
+    return status == kExitUsage ? kExitUsage : kExitFailed;
 }
 
 }  // namespace pv

@@ -27,10 +27,10 @@ int NotWritten(std::ostream& err, const std::string& path) {
     return kFailed;
 }
 
+// A failed write is reported by the tool once the command has ended.
 int Print(std::ostream& out, const std::string& text) {
     out << text;
-    out.flush();
-    return out ? kOk : kFailed;
+    return kOk;
 }
 
 // The exit status of a file an editor loaded and saved (or printed).
@@ -51,7 +51,7 @@ int Finish(ResaveOutcome outcome, const std::string& text, const std::string& pa
 bool LoadMaster(MasterConfiguration& master, const std::string& path, const PathContext& paths, IPrompts& prompts) {
     master.MasterFilePath = path;
     const auto loaded = master.Load(paths, prompts);
-    return loaded.outcome == MasterConfiguration::LoadOutcome::Complete && loaded.wellFormed;
+    return loaded.outcome == MasterConfiguration::LoadOutcome::Complete && loaded.readAsMaster;
 }
 
 int ResaveMaster(const std::string& path, bool toStdout, std::ostream& out, std::ostream& err,
@@ -85,6 +85,10 @@ int ResaveDispositions(const std::string& path, const ResaveOptions& options, st
     DispositionConfiguration configuration;
     const auto loaded = configuration.Load(path, links, paths, prompts);
     if (!loaded.opened || loaded.file != DispositionConfiguration::FileState::Read) return NotWritten(err, path);
+    if (!configuration.UnreadCatalogues().empty()) {
+        err << "Not written: " << configuration.UnreadCataloguesConsequence() << "\n";
+        return kFailed;
+    }
     if (options.toStdout) {
         const auto text = configuration.WriteText(paths, prompts);
         if (!text) return kFailed;
@@ -167,7 +171,7 @@ int RunResave(const ResaveOptions& options, std::ostream& out, std::ostream& err
     const PathContext paths(environment.programDirectory);
     StreamPrompts prompts(err);
     const std::string path = CommandLineMasterPath(options.file, environment.currentDirectory);
-    if (!platform::FileExists(path)) {
+    if (!platform::PathExists(path)) {
         prompts.ShowMessage("Couldn't load file, it doesn't exist");
         return NotWritten(err, path);
     }

@@ -13,13 +13,13 @@ namespace {
 constexpr const char* kMissingName = "thisisabadname232323";
 }  // namespace
 
-void LoadCategoryFile(CategoryCatalogue& catalogue, const std::string& fileName, IPrompts& prompts) {
-    if (fileName.empty()) return;
-    if (!platform::FileExists(fileName)) {
+bool LoadCategoryFile(CategoryCatalogue& catalogue, const std::string& fileName, IPrompts& prompts) {
+    if (fileName.empty()) return true;
+    if (!platform::PathExists(fileName)) {
         prompts.ShowMessage(
             "Couldn't find the Category Definitions file, please go back to main->Advanced settings to "
             "correct it.");
-        return;
+        return false;
     }
     XmlFile file;
     try {
@@ -27,9 +27,14 @@ void LoadCategoryFile(CategoryCatalogue& catalogue, const std::string& fileName,
     } catch (const AppError& error) {
         // A file that is there but cannot be read would otherwise look like a file without categories.
         prompts.ShowMessage(FormatError("Error loading the Category Definitions file=", error));
-        return;
+        return false;
     }
-    ReportLoad(fileName, file, prompts);
+    if (!ReportLoad(fileName, file, prompts)) return false;
+    if (const std::string wrong = WrongRootMessage(fileName, file, "Categories", "category definitions file");
+        !wrong.empty()) {
+        prompts.ShowMessage(wrong + " No categories were read from it.");
+        return false;
+    }
     const std::vector<XmlNode> nodes = SelectNodeList(file.root(), "Categories/Category");
     catalogue.reserve(catalogue.size() + nodes.size());
     for (const XmlNode& node : nodes) {
@@ -42,15 +47,18 @@ void LoadCategoryFile(CategoryCatalogue& catalogue, const std::string& fileName,
         if (parent.empty()) parent = kDefaultCategory;  // the text is already trimmed of blanks
         catalogue.push_back(CCategory{std::move(name), std::move(parent)});
     }
+    return true;
 }
 
-CategoryCatalogue GetCategoryNameList(const IMasterLinks& master, const PathContext& paths,
-                                      IPrompts& prompts) {
+CategoryCatalogue GetCategoryNameList(const IMasterLinks& master, const PathContext& paths, IPrompts& prompts,
+                                      std::vector<std::string>* unread) {
     CategoryCatalogue catalogue;
     const std::string referring = master.FullPathToMasterConfig();
     for (int which = 1; which <= 2; ++which) {
-        LoadCategoryFile(catalogue, paths.ResolvePath(referring, master.CategoryDefinitionsFile(which)),
-                         prompts);
+        const std::string& stored = master.CategoryDefinitionsFile(which);
+        if (!LoadCategoryFile(catalogue, paths.ResolvePath(referring, stored), prompts) && unread) {
+            unread->push_back(stored);
+        }
     }
     return catalogue;
 }

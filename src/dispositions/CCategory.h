@@ -21,12 +21,15 @@ using CategoryCatalogue = std::vector<CCategory>;
 inline constexpr const char* kDefaultCategory = "Default";
 
 // Appends the categories of one category definitions file; `fileName` is already resolved.
-// An empty name adds nothing; a missing or unreadable file adds nothing after a message.
-void LoadCategoryFile(CategoryCatalogue& catalogue, const std::string& fileName, IPrompts& prompts);
+// An empty name adds nothing. A file that is missing, cannot be read, is not well-formed or is not a
+// category definitions file adds nothing after a message, and gives false: the catalogue then lacks
+// categories that files written against it may hold.
+bool LoadCategoryFile(CategoryCatalogue& catalogue, const std::string& fileName, IPrompts& prompts);
 
 // A fresh catalogue from the two category definitions files the master configuration names, each resolved
-// against the master file.
-CategoryCatalogue GetCategoryNameList(const IMasterLinks& master, const PathContext& paths,
-                                      IPrompts& prompts);
+// against the master file. The names (as the master holds them) of those that could not be read go into
+// `unread` when given.
+CategoryCatalogue GetCategoryNameList(const IMasterLinks& master, const PathContext& paths, IPrompts& prompts,
+                                      std::vector<std::string>* unread = nullptr);
 
 }  // namespace pv

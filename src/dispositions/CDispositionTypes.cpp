@@ -24,7 +24,7 @@ bool CDispositionTypes::LoadFromFile(const std::string& fileName, const std::str
                                      const PathContext& paths, IPrompts& prompts) {
     if (fileName.empty()) return false;
     const std::string path = paths.ResolvePath(referringFile, fileName);
-    if (!platform::FileExists(path)) {
+    if (!platform::PathExists(path)) {
         prompts.ShowMessage("Couldn't find the Disposition Types file, " + fileName +
                             ", please go back to main->Advanced settings to correct it.");
         return false;
@@ -38,7 +38,13 @@ bool CDispositionTypes::LoadFromFile(const std::string& fileName, const std::str
         prompts.ShowMessage(FormatError("Error loading the Disposition Types file=", error));
         return false;
     }
-    ReportLoad(path, file, prompts);
+    if (ReportLoad(path, file, prompts)) {
+        if (const std::string wrong =
+                WrongRootMessage(path, file, "DispositionTypes", "disposition types file");
+            !wrong.empty()) {
+            prompts.ShowMessage(wrong + " No disposition types were read from it.");
+        }
+    }
     for (const XmlNode& node : SelectNodeList(file.root(), "DispositionTypes/DispositionType")) {
         CDispositionType type;
         if (!type.LoadFromNode(node, prompts)) continue;

@@ -93,7 +93,7 @@ DispositionCatalogues ReadCatalogues(const IMasterLinks& master, const std::stri
                                      const PathContext& paths, IPrompts& prompts) {
     DispositionCatalogues read;
     RecordingPrompts recording(prompts, read.messages);
-    read.categories = GetCategoryNameList(master, paths, recording);
+    read.categories = GetCategoryNameList(master, paths, recording, &read.unreadCategoryFiles);
     read.typesRead = read.types.LoadFromFile(master.DispositionTypesFile(1), masterFilePath, paths, recording);
     if (read.typesRead) read.types.LoadFromFile(master.DispositionTypesFile(2), masterFilePath, paths, recording);
     return read;
@@ -125,6 +125,8 @@ DispositionConfiguration::LoadResult DispositionConfiguration::Load(const std::s
     fileName_ = fileName;
     fullPath_ = paths.ResolvePath(masterFilePath, fileName);
     catalogue_.clear();
+    unreadCatalogues_.clear();
+    unloadedCategories_.clear();
     types_ = CDispositionTypes();
     categories_.clear();
     firstChild_.clear();
@@ -132,7 +134,7 @@ DispositionConfiguration::LoadResult DispositionConfiguration::Load(const std::s
     index_.clear();
 
     XmlFile file;
-    if (!platform::FileExists(fullPath_)) {
+    if (!platform::PathExists(fullPath_)) {
         fileState_ = FileState::Missing;
     } else {
         try {
@@ -159,6 +161,7 @@ DispositionConfiguration::LoadResult DispositionConfiguration::Load(const std::s
         read = ReadCatalogues(master, masterFilePath, paths, prompts);
     }
     catalogue_ = catalogues->categories;
+    unreadCatalogues_ = catalogues->unreadCategoryFiles;
     types_ = catalogues->types;
     if (!catalogues->typesRead) return result;
 
@@ -175,10 +178,12 @@ void DispositionConfiguration::BuildCategories(const XmlFile& file, IPrompts& pr
             "The file " + fullPath_ +
             " does not exist; every category starts with no dispositions and saving creates it.");
     } else if (fileState_ == FileState::NotDispositions) {
-        prompts.ShowMessage("Error loading Dispositions from file: " + fullPath_ +
-                            " has no Dispositions root element; every category starts with no dispositions.");
+        prompts.ShowMessage(
+            WrongRootMessage(fullPath_, file, kRootElement, "disposition configuration file") +
+            " Every category starts with no dispositions.");
     }
-    const CategoryElementIndex elements(file.root().FirstChild(kRootElement));
+    const XmlNode root = file.root().FirstChild(kRootElement);
+    const CategoryElementIndex elements(root);
 
     categories_.reserve(catalogue_.size() + 1);
     index_.reserve(catalogue_.size() + 1);
@@ -207,6 +212,14 @@ void DispositionConfiguration::BuildCategories(const XmlFile& file, IPrompts& pr
             "These categories are defined more than once in the category definitions files (or "
             "are named Default, which is built in); only the first definition of each is used: " +
             NameList(repeated));
+    }
+
+    for (XmlNode element = root.FirstChild(); element; element = element.NextSibling()) {
+        const std::string name(element.Name());
+        if (index_.count(name) != 0) continue;
+        if (std::find(unloadedCategories_.begin(), unloadedCategories_.end(), name) == unloadedCategories_.end()) {
+            unloadedCategories_.push_back(name);
+        }
     }
 
     // A parent may come after its children in the catalogue, so the links are made once every name is known.
@@ -344,6 +357,18 @@ std::optional<std::string> DispositionConfiguration::WriteText(const PathContext
     }
 }
 
+std::string DispositionConfiguration::UnreadCataloguesConsequence() const {
+    std::string text = "The category definitions file " + NameList(unreadCatalogues_) +
+                       " could not be read, so the categories it defines are not loaded";
+    if (unloadedCategories_.empty()) return text + ".";
+    return text + ": saving would drop from " + fullPath_ + " the dispositions of the categories " +
+           NameList(unloadedCategories_) + ".";
+}
+
+std::string DispositionConfiguration::UnreadCataloguesQuestion() const {
+    return UnreadCataloguesConsequence() + " Do you want to save anyway?";
+}
+
 bool DispositionConfiguration::Save(const PathContext& paths, IPrompts& prompts) {
     const std::optional<std::string> text = WriteText(paths, prompts);
     if (!text) return false;
@@ -354,6 +379,8 @@ bool DispositionConfiguration::Save(const PathContext& paths, IPrompts& prompts)
                              "content with these dispositions?") != Answer::Yes) {
             return false;
         }
+    } else if (!unreadCatalogues_.empty() && prompts.AskYesNo(UnreadCataloguesQuestion()) != Answer::Yes) {
+        return false;
     }
     try {
         WriteTextFile(fullPath_, *text);

@@ -18,6 +18,7 @@ class PathContext;
 // showed and whether the disposition types could be read at all.
 struct DispositionCatalogues {
     CategoryCatalogue categories;
+    std::vector<std::string> unreadCategoryFiles;  // as the master names them
     CDispositionTypes types;
     bool typesRead = false;
     std::vector<std::string> messages;
@@ -76,6 +77,12 @@ class DispositionConfiguration {
     const CCatDispositions* Find(const std::string& name) const;
 
     const CategoryCatalogue& Catalogue() const { return catalogue_; }
+    // The category definitions files (as the master names them) that could not be read: while there are
+    // any, categories of this file may be missing from the collection, and a save would drop them.
+    const std::vector<std::string>& UnreadCatalogues() const { return unreadCatalogues_; }
+    // The category elements of the file that the collection lacks (no catalogue defines them), in file
+    // order: a save drops them.
+    const std::vector<std::string>& UnloadedCategories() const { return unloadedCategories_; }
     const CDispositionTypes& Types() const { return types_; }
 
     // One line of the category tree: the name indented by two blanks per level, and the category it shows.
@@ -89,17 +96,24 @@ class DispositionConfiguration {
     // Runs the save's checks in order and builds the whole file text (without the extra final line end that
     // writing adds). The first failing check shows its message and gives nullopt.
     std::optional<std::string> WriteText(const PathContext& paths, IPrompts& prompts) const;
+    // Why the file cannot be saved as it was read while a category definitions file could not be read: the
+    // files and the categories a save would drop.
+    std::string UnreadCataloguesConsequence() const;
     // Checks, writes the file and shows "Saved". False, with nothing written, when a check fails, the user
-    // declines to replace a file that was not read as a disposition file, or the file cannot be written.
+    // declines to replace a file that was not read as a disposition file or to save while a category
+    // definitions file could not be read, or the file cannot be written.
     bool Save(const PathContext& paths, IPrompts& prompts);
 
   private:
     void BuildCategories(const XmlFile& file, IPrompts& prompts);
+    std::string UnreadCataloguesQuestion() const;
 
     std::string fileName_;
     std::string fullPath_;
     FileState fileState_ = FileState::Missing;
     CategoryCatalogue catalogue_;
+    std::vector<std::string> unreadCatalogues_;
+    std::vector<std::string> unloadedCategories_;
     CDispositionTypes types_;
     std::vector<CCatDispositions> categories_;
     // The category tree over categories_, children in catalogue order; kNoCategory ends a list. Linked once

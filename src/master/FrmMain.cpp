@@ -52,6 +52,16 @@ constexpr const char* kAdvancedControls[] = {
     "chkOnePass",
 };
 
+// "a", "b" and "c", for a message that names mailboxes.
+std::string Quoted(const std::vector<std::string>& names) {
+    std::string text;
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) text += i + 1 == names.size() ? " and " : ", ";
+        text += "\"" + names[i] + "\"";
+    }
+    return text;
+}
+
 }  // namespace
 
 FrmMain::FrmMain(Services& services) : Form("frmMain", kMainCaption), services_(services) {
@@ -117,11 +127,10 @@ FrmMain::FrmMain(Services& services) : Form("frmMain", kMainCaption), services_(
                   "txtCategoryDefinitions2", "txtMessageFields1", "txtMessageFields2"});
 
     OnClick("cmdMoreLess", [this] { ToggleAdvanced(); });
-    OnClick("cmdReload", [this] { LoadFile(); });
-    OnClick("cmdSave", [this] {
-        CommitFields();
-        saveMaster();
+    OnClick("cmdReload", [this] {
+        if (AskBeforeDiscarding()) LoadFile(Text("txtMasterConfig"));
     });
+    OnClick("cmdSave", [this] { SaveShown(); });
     OnClick("cmdAddMailbox", [this] { AddMailbox(); });
     OnClick("cmdEditMailbox", [this] { EditMailbox(); });
     OnDoubleClick("lstMailboxes", [this] { EditMailbox(); });
@@ -164,18 +173,28 @@ FrmMain::FrmMain(Services& services) : Form("frmMain", kMainCaption), services_(
 
 void FrmMain::Open(const std::string& commandLineText, const std::string& currentDirectory) {
     const std::string fromCommandLine = CommandLineMasterPath(commandLineText, currentDirectory);
-    if (!fromCommandLine.empty() && platform::FileExists(fromCommandLine)) {
-        SetText("txtMasterConfig", fromCommandLine);
-        LoadFile();
+    if (!fromCommandLine.empty()) {
+        if (platform::PathExists(fromCommandLine) && LoadFile(fromCommandLine)) return;
+        if (!platform::PathExists(fromCommandLine)) {
+            // Another file than the one asked for would be edited without a word: the user chooses.
+            services_.prompts.ShowMessage("The master configuration file " + fromCommandLine +
+                                          " named on the command line does not exist.");
+        }
+        ShowNoFile();
+        BrowseMasterConfig(fromCommandLine);
         return;
     }
-    if (platform::FileExists(services_.paths.MakeAbsolutePath(kDefaultMasterFile))) {
-        SetText("txtMasterConfig", kDefaultMasterFile);
-        LoadFile();
+    if (platform::FileExists(services_.paths.MakeAbsolutePath(kDefaultMasterFile)) &&
+        LoadFile(kDefaultMasterFile)) {
         return;
     }
-    SetText("txtMasterConfig", "");
+    ShowNoFile();
     BrowseMasterConfig();
+}
+
+void FrmMain::ShowNoFile() {
+    SetText("txtMasterConfig", "");
+    master_.MasterFilePath.clear();
 }
 
 std::string FrmMain::FullPathToMasterConfig() const {
@@ -204,26 +223,17 @@ void FrmMain::ToggleAdvanced() {
     for (const char* name : kAdvancedControls) SetVisible(name, advancedShown_);
 }
 
-void FrmMain::LoadFile() {
-    // The reader starts from what the window shows, so a value it never reaches (the file could not be
-    // opened at all) stays as it was; the live collection goes in and comes back, replaced only when the
-    // reader got as far as the mailboxes.
+bool FrmMain::LoadFile(const std::string& masterText) {
+    // Read into a model of its own: the window changes only when the file could be read at all, and then
+    // shows that file, its name included, so that what is shown is what a save writes, and where.
     MasterConfiguration loaded;
-    loaded.MasterFilePath = Text("txtMasterConfig");
-    loaded.MonitorConfigFile = Text("txtMonitorConfigFile");
-    loaded.DispositionTypesFile1 = Text("txtDispositionTypes1");
-    loaded.DispositionTypesFile2 = Text("txtDispositionTypes2");
-    loaded.CategoryDefinitionsFile1 = Text("txtCategoryDefinitions1");
-    loaded.CategoryDefinitionsFile2 = Text("txtCategoryDefinitions2");
-    loaded.MessageFieldsFile1 = Text("txtMessageFields1");
-    loaded.MessageFieldsFile2 = Text("txtMessageFields2");
-    loaded.OnePass = Checked("chkOnePass");
-    loaded.CategorizationOverridesFile = master_.CategorizationOverridesFile;
-    loaded.Mailboxes = std::move(master_.Mailboxes);
+    loaded.MasterFilePath = masterText;
     const auto result = loaded.Load(services_.paths, services_.prompts);
-    master_.Mailboxes = std::move(loaded.Mailboxes);
-    if (result.outcome == MasterConfiguration::LoadOutcome::Missing) return;
-
+    if (result.outcome == MasterConfiguration::LoadOutcome::Missing ||
+        result.outcome == MasterConfiguration::LoadOutcome::Unreadable) {
+        return false;
+    }
+    SetText("txtMasterConfig", masterText);
     SetText("txtMonitorConfigFile", loaded.MonitorConfigFile);
     SetText("txtDispositionTypes1", loaded.DispositionTypesFile1);
     SetText("txtDispositionTypes2", loaded.DispositionTypesFile2);
@@ -233,16 +243,17 @@ void FrmMain::LoadFile() {
     SetText("txtMessageFields2", loaded.MessageFieldsFile2);
     SetChecked("chkOnePass", loaded.OnePass);
     master_.CategorizationOverridesFile = loaded.CategorizationOverridesFile;
-
-    if (result.outcome == MasterConfiguration::LoadOutcome::Stopped) {
-        // Nothing is committed and the list keeps its names; writing now would drop the mailboxes after
-        // the one that failed, so every write asks first.
-        SetFileState(FileState::Incomplete);
-        return;
-    }
+    master_.Mailboxes = std::move(loaded.Mailboxes);
     FillMailboxList();
     CommitFields();
-    SetFileState(result.wellFormed ? FileState::Read : FileState::Defaults);
+    // A load that stopped part-way shows the mailboxes read before the failure; writing now would drop
+    // those after it, so every write asks first, naming this file.
+    if (result.outcome == MasterConfiguration::LoadOutcome::Stopped) {
+        SetFileState(FileState::Incomplete);
+    } else {
+        SetFileState(result.readAsMaster ? FileState::Read : FileState::Defaults);
+    }
+    return true;
 }
 
 void FrmMain::CommitFields() {
@@ -281,7 +292,8 @@ bool FrmMain::ConfirmOverwriteUnreadFile() {
     const std::string target = services_.paths.MakeAbsolutePath(master_.MasterFilePath);
     const std::string why =
         fileState_ == FileState::Defaults
-            ? "The master file " + target + " could not be read, so this window shows default values. "
+            ? "The master file " + target +
+                  " could not be read as a master configuration file, so this window shows default values. "
             : "The master file " + target +
                   " could not be read to the end, so the mailboxes after the one that failed are not loaded "
                   "and would be lost. ";
@@ -290,26 +302,36 @@ bool FrmMain::ConfirmOverwriteUnreadFile() {
 }
 
 bool FrmMain::saveMaster() {
-    if (Text("txtMasterConfig").empty()) {
+    if (master_.MasterFilePath.empty()) {
         // Without a master file every "+" name would be written against nothing and turn absolute, into
         // a default file the user never chose.
         services_.prompts.ShowMessage(kNoMasterFile);
+        setChanged(true);
         return false;
     }
-    if (fileState_ != FileState::Read && !ConfirmOverwriteUnreadFile()) return false;
-    if (!master_.Save(FullPathToMasterConfig(), services_.paths, services_.prompts)) return false;
+    if ((fileState_ != FileState::Read && !ConfirmOverwriteUnreadFile()) ||
+        !master_.Save(FullPathToMasterConfig(), services_.paths, services_.prompts)) {
+        // What the window holds is not in the file: closing or loading another file must ask.
+        setChanged(true);
+        return false;
+    }
     // The file now holds what the window shows.
     SetFileState(FileState::Read);
     return true;
 }
 
+bool FrmMain::SaveShown() {
+    CommitFields();
+    return saveMaster();
+}
+
 bool FrmMain::QueryClose() {
-    // Yes closes even when the save reported an error: the message has been shown.
-    return AskBeforeClosing(services_.prompts, kSaveChangesQuestion, [this] {
-        CommitFields();
-        saveMaster();
-        return true;
-    });
+    // A save that failed keeps the window open with its edits.
+    return AskBeforeDiscarding();
+}
+
+bool FrmMain::AskBeforeDiscarding() {
+    return AskBeforeClosing(services_.prompts, kSaveChangesQuestion, [this] { return SaveShown(); });
 }
 
 bool FrmMain::RunMailboxEditor(CMailbox& record) {
@@ -322,36 +344,30 @@ bool FrmMain::RunMailboxEditor(CMailbox& record) {
     return record.Changed;
 }
 
+bool FrmMain::TakeIntoCollection(const std::shared_ptr<CMailbox>& record) {
+    while (master_.Mailboxes.Contains(record->sName)) {
+        services_.prompts.ShowMessage(kNameInUse);
+        if (!RunMailboxEditor(*record)) return false;
+    }
+    const std::string key = record->sName;
+    master_.Mailboxes.Add(record, key);
+    return true;
+}
+
 void FrmMain::AddMailbox() {
     try {
         auto record = std::make_shared<CMailbox>();
         record->setToDefaults();
-        while (RunMailboxEditor(*record)) {
-            if (master_.Mailboxes.Contains(record->sName)) {
-                services_.prompts.ShowMessage(kNameInUse);
-                continue;
-            }
-            const std::string key = record->sName;
-            master_.Mailboxes.Add(record, key);
-            FillMailboxList();
-            saveMaster();
-            return;
-        }
+        if (!RunMailboxEditor(*record) || !TakeIntoCollection(record)) return;
+        FillMailboxList();
+        saveMaster();
     } catch (const AppError& error) {
         services_.prompts.ShowMessage(FormatError("Error=", error));
     }
 }
 
-std::shared_ptr<CMailbox> FrmMain::RecordOfEntry(int index) {
-    const std::string key = Items("lstMailboxes").at(static_cast<size_t>(index));
-    auto record = master_.Mailboxes.FindShared(key);
-    if (!record) {
-        // Only after a load that stopped part-way can the list name a mailbox the collection lacks.
-        FillMailboxList();
-        services_.prompts.ShowMessage("The mailbox \"" + key +
-                                      "\" is no longer loaded. The list now shows the mailboxes that are.");
-    }
-    return record;
+std::shared_ptr<CMailbox> FrmMain::RecordOfEntry(int index) const {
+    return master_.Mailboxes.FindShared(Items("lstMailboxes").at(static_cast<size_t>(index)));
 }
 
 void FrmMain::EditMailbox() {
@@ -369,7 +385,6 @@ void FrmMain::EditMailbox() {
     try {
         const std::string key = items.at(static_cast<size_t>(index));
         const auto record = RecordOfEntry(index);
-        if (!record) return;
         // The editor works on a copy, taken back only when the user stored it under a name no other mailbox
         // has: a discarded edit or a refused rename leaves the record exactly as it was, and the record
         // keeps its identity in the collection.
@@ -401,12 +416,11 @@ void FrmMain::DeleteMailbox() {
         return;
     }
     std::vector<std::string> keys;
-    for (const int index : selection) {
-        if (!RecordOfEntry(index)) return;
-        keys.push_back(Items("lstMailboxes").at(static_cast<size_t>(index)));
-    }
+    for (const int index : selection) keys.push_back(Items("lstMailboxes").at(static_cast<size_t>(index)));
     if (services_.prompts.AskYesNo(
-            "Are you sure you want to remove the selected mailboxes?  This cannot be undone",
+            "Are you sure you want to remove the selected mailboxes?  This cannot be undone\n\n" +
+                std::string(keys.size() == 1 ? "Mailbox to remove: " : "Mailboxes to remove: ") +
+                Quoted(keys),
             kConfirmDeleteTitle) != Answer::Yes) {
         return;
     }
@@ -450,7 +464,7 @@ void FrmMain::BrowseMonitorConfig() {
     CreateFileIfMissing(services_, ResolveAgainstMaster(*chosen), MonitorConfiguration::SkeletonText());
 }
 
-void FrmMain::BrowseMasterConfig() {
+void FrmMain::BrowseMasterConfig(const std::string& suggested) {
     FileDialogRequest request;
     request.title = "Choose the master config file you wish to open";
     request.pattern = "*.master.xml";
@@ -458,7 +472,10 @@ void FrmMain::BrowseMasterConfig() {
     request.mode = FileCheck::NoCheck;
     request.refuseReadOnly = true;
     const std::string current = FullPathToMasterConfig();
-    if (platform::FileExists(current)) {
+    if (!suggested.empty() && platform::FolderExists(platform::ParentFolder(suggested))) {
+        request.initialFolder = platform::ParentFolder(suggested);
+        request.fileName = platform::FileName(suggested);
+    } else if (!master_.MasterFilePath.empty() && platform::FileExists(current)) {
         request.initialFolder = platform::ParentFolder(current);
         request.fileName = platform::FileName(current);
     } else {
@@ -466,20 +483,48 @@ void FrmMain::BrowseMasterConfig() {
         request.initialFolder = platform::FolderExists(config) ? config : services_.paths.programDirectory();
         request.fileName = "master.xml";
     }
+    std::string chosenText;
     try {
         const auto chosen = services_.dialogs.ChooseOpenFile(request);
         if (!chosen) return;
-        if (!platform::FileExists(*chosen)) {
+        if (!platform::PathExists(*chosen)) {
             if (services_.prompts.AskYesNo("File does not exist, do you want to create it?") != Answer::Yes)
                 return;
             MasterConfiguration::CreateSkeleton(*chosen);
         }
-        SetText("txtMasterConfig", services_.paths.MakeStoredPath(false, *chosen, ""));
+        chosenText = services_.paths.MakeStoredPath(false, *chosen, "");
     } catch (const AppError& error) {
         services_.prompts.ShowMessage(FormatError("Error=", error));
         return;
     }
-    LoadFile();
+    OpenOtherFile(chosenText);
+}
+
+void FrmMain::OpenOtherFile(const std::string& masterText) {
+    // Mailboxes added while no master file was open are in no file yet: the user says whether they go
+    // into the file now chosen.
+    std::vector<std::shared_ptr<CMailbox>> pending;
+    if (master_.MasterFilePath.empty() && !master_.Mailboxes.empty()) {
+        const std::vector<std::string> names = master_.Mailboxes.Keys();
+        switch (services_.prompts.AskYesNoCancel(
+            "No master configuration file was open, so these mailboxes are not saved in any file: " +
+            Quoted(names) + ". Do you want to add them to " + services_.paths.MakeAbsolutePath(masterText) +
+            "?")) {
+            case Answer::Yes:
+                for (const auto& name : names) pending.push_back(master_.Mailboxes.FindShared(name));
+                break;
+            case Answer::No:
+                break;
+            default:
+                return;
+        }
+    } else if (!AskBeforeDiscarding()) {
+        return;
+    }
+    if (!LoadFile(masterText) || pending.empty()) return;
+    for (const auto& record : pending) TakeIntoCollection(record);
+    FillMailboxList();
+    saveMaster();
 }
 
 void FrmMain::EditMonitorConfig() {

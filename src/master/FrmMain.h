@@ -32,7 +32,8 @@ public:
     std::string MessageFieldsFile(int which) const override;
 
     // Writes the master file from the saved values and the mailboxes. While the window shows a file it could
-    // not read (wholly), it first asks whether to overwrite that file. True when the file was written.
+    // not read (wholly), it first asks whether to overwrite that file. True when the file was written;
+    // otherwise the window is marked changed, since it holds what the file lacks.
     bool saveMaster();
 
     MailboxCollection& mailboxes() { return master_.Mailboxes; }
@@ -40,7 +41,8 @@ public:
     const MasterConfiguration& savedValues() const { return master_; }
     // Whether the advanced area (catalogue files, One Pass) is unfolded.
     bool advancedShown() const { return advancedShown_; }
-    // The last load found a file that is not well-formed XML: the values shown are defaults.
+    // The last load found a file that is not well-formed XML or not a master file: the values shown are
+    // defaults.
     bool showingDefaults() const { return fileState_ == FileState::Defaults; }
     // The last load stopped part-way: the mailboxes after the failing one are not loaded.
     bool loadIncomplete() const { return fileState_ == FileState::Incomplete; }
@@ -51,26 +53,37 @@ protected:
 private:
     enum class FileState { Read, Defaults, Incomplete };
 
-    void LoadFile();
+    // Reads the master file named by `masterText` into the window; false (reported) when it could not be read
+    // at all, the window then unchanged.
+    bool LoadFile(const std::string& masterText);
     void CommitFields();
+    // The Save button: the shown values committed and written.
+    bool SaveShown();
+    // The unsaved-changes question before edits would be discarded; false when the user keeps them.
+    bool AskBeforeDiscarding();
     void FillMailboxList();
     void SetFileState(FileState state);
     bool ConfirmOverwriteUnreadFile();
+    // The window with no master file: nothing is written until one is chosen.
+    void ShowNoFile();
 
     void ToggleAdvanced();
     void AddMailbox();
     void EditMailbox();
     void DeleteMailbox();
-    // The list entry's record, or null after telling the user that the collection lacks it (the list is
-    // then refilled from the collection).
-    std::shared_ptr<CMailbox> RecordOfEntry(int index);
+    std::shared_ptr<CMailbox> RecordOfEntry(int index) const;
     // Opens the mailbox editor on `record` until it closes; true when the user stored the record.
     bool RunMailboxEditor(CMailbox& record);
+    // Adds the record under its name; while the name is taken, says so and opens the editor again. False
+    // when the user discarded it there.
+    bool TakeIntoCollection(const std::shared_ptr<CMailbox>& record);
 
     void BrowseCatalogue(const std::string& textBox, const std::string& pattern, const std::string& filter,
                          const std::string& title, const std::string& defaultName);
     void BrowseMonitorConfig();
-    void BrowseMasterConfig();
+    // The master-file dialog, starting at `suggested` when its folder exists; then the chosen file is opened.
+    void BrowseMasterConfig(const std::string& suggested = {});
+    void OpenOtherFile(const std::string& masterText);
     void EditMonitorConfig();
     std::string ResolveAgainstMaster(const std::string& storedPath) const;
 

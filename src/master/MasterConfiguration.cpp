@@ -11,13 +11,29 @@ namespace pv {
 MasterConfiguration::LoadResult MasterConfiguration::Load(const PathContext& paths, IPrompts& prompts) {
     LoadResult result;
     const std::string path = paths.MakeAbsolutePath(MasterFilePath);
-    if (!platform::FileExists(path)) {
+    if (!platform::PathExists(path)) {
         prompts.ShowMessage("Couldn't load file, it doesn't exist");
         return result;
     }
+    XmlFile file;
     try {
-        const XmlFile file = LoadXmlFile(path);
-        result.wellFormed = ReportLoad(path, file, prompts);
+        file = LoadXmlFile(path);
+    } catch (const AppError& error) {
+        prompts.ShowMessage(FormatError("Unexpected error in LoadFile=", error));
+        result.outcome = LoadOutcome::Unreadable;
+        return result;
+    }
+    if (!ReportLoad(path, file, prompts)) {
+        result.readAsMaster = false;
+    } else if (const std::string wrong =
+                   WrongRootMessage(path, file, "ResponseHandler", "master configuration file");
+               !wrong.empty()) {
+        // Another kind of configuration file: taken for an empty master, the next save would replace it.
+        prompts.ShowMessage(wrong + " It was read as empty, so default values are shown.");
+        result.readAsMaster = false;
+    }
+    Mailboxes.clear();
+    try {
         const XmlNode doc = file.root();
         MonitorConfigFile = ReadNodeText(doc, "ResponseHandler/MonitorConfigFile", "+/monitor.xml");
         DispositionTypesFile1 =
@@ -31,7 +47,6 @@ MasterConfiguration::LoadResult MasterConfiguration::Load(const PathContext& pat
         MessageFieldsFile2 = ReadNthNodeText(doc, "ResponseHandler/MessageFieldsFile", 2, "");
         OnePass = ReadNodeText(doc, "ResponseHandler/OnePass", "0") != "0";
         CategorizationOverridesFile = ReadNodeText(doc, "ResponseHandler/CategorizationOverridesFile", "");
-        Mailboxes.clear();
         for (const XmlNode& node : SelectNodeList(doc, "ResponseHandler/Mailboxes/Mailbox")) {
             auto record = std::make_shared<CMailbox>();
             record->readFromNode(node);

@@ -26,17 +26,22 @@ struct MasterConfiguration {
     MailboxCollection Mailboxes;
 
     enum class LoadOutcome {
-        Missing,    // the file does not exist; nothing changed
-        Complete,   // every value read (a file that is not well-formed reads as defaults)
-        Stopped,    // an error stopped the reading part-way; the values read so far are kept
+        Missing,     // nothing at that path; nothing changed
+        Unreadable,  // something is there that could not be read at all (a folder, a pipe, no permission);
+                     // nothing changed
+        Complete,    // every value read (a file that is not a master file reads as defaults)
+        Stopped,     // an error stopped the reading part-way; the values read so far are kept
     };
     struct LoadResult {
         LoadOutcome outcome = LoadOutcome::Missing;
-        bool wellFormed = true;  // false: the file exists but is not well-formed XML, and defaults were used
+        // false: the file is not well-formed XML, or its root element is not ResponseHandler; it was read
+        // as empty and defaults were used
+        bool readAsMaster = true;
     };
 
-    // Reads the file named by MasterFilePath (resolved against the program directory), field by field.
-    // Reports its failures through `prompts`: a missing file, a file that is not well-formed, and an error
+    // Reads the file named by MasterFilePath (resolved against the program directory), field by field, into
+    // this model (the mailboxes read replace those it held). Reports its failures through `prompts`: a
+    // missing file, one that cannot be read, one that is not well-formed or not a master file, and an error
     // that stopped the reading ("Unexpected error in LoadFile=").
     LoadResult Load(const PathContext& paths, IPrompts& prompts);
 

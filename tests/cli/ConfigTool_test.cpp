@@ -1,6 +1,7 @@
 #include "cli/ConfigTool.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -38,9 +39,11 @@ struct ConfigTool : ::testing::Test {
         return {status, out.str(), err.str()};
     }
     // The real executable, started in cfg through a shell, with stdout and stderr captured in files.
-    ToolRun RunBinary(const std::string& arguments, const std::string& prefix = "") {
+    ToolRun RunBinary(const std::string& arguments, const std::string& prefix = "",
+                      const std::string& output = "") {
         const std::string command = "cd '" + cfg + "' && " + prefix + "'" + POSTVANE_TOOL + "' " + arguments +
-                                    " >'" + temp / "out" + "' 2>'" + temp / "err" + "' </dev/null";
+                                    " >'" + (output.empty() ? temp / "out" : output) + "' 2>'" +
+                                    temp / "err" + "' </dev/null";
         const int raw = std::system(command.c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(temp / "out"), ReadFile(temp / "err")};
     }
@@ -133,6 +136,45 @@ TEST_F(ConfigTool, AFailedWriteLeavesTheFileAsItWasAndExitsWithOne) {
         << run.err;
     EXPECT_EQ(ReadFile(cfg + "/master.xml"), input);
     EXPECT_EQ(std::distance(fs::directory_iterator(cfg), fs::directory_iterator()), 1);
+}
+
+TEST_F(ConfigTool, AnOutputThatCannotBeWrittenIsReportedWithStatusOne) {
+    fs::copy(TestData("frmmain/check"), cfg, fs::copy_options::recursive);
+    const std::string reported =
+        "postvane-config-tool: cannot write to standard output; what was to be printed is incomplete\n";
+    for (const char* arguments : {"check master.xml", "resave --stdout master.xml", "scramble", "unscramble",
+                                  "--help", "--version"}) {
+        SCOPED_TRACE(arguments);
+        const ToolRun run = RunBinary(arguments, "", "/dev/full");
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(run.err.ends_with(reported)) << run.err;
+    }
+}
+
+TEST_F(ConfigTool, APipeOrAFolderGivenAsAFileIsReportedForWhatItIsWithoutWaiting) {
+    fs::create_directories(cfg);
+    ASSERT_EQ(::mkfifo((cfg + "/pipe.xml").c_str(), 0644), 0);
+    fs::create_directory(cfg + "/folder.xml");
+    for (const char* name : {"pipe.xml", "folder.xml"}) {
+        const std::string what = std::string(name) == "pipe.xml" ? "a named pipe (FIFO)" : "a folder";
+        const std::string reason =
+            "Unexpected error in LoadFile=75:Cannot read " + cfg + "/" + name + ": it is " + what;
+        ToolRun run = Run({"check", "cfg/" + std::string(name)});
+        EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(1, reason + "\n"));
+        run = Run({"resave", "cfg/" + std::string(name)});
+        EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(1, reason + "\nNot written: " + cfg + "/" +
+                                                                        name + " could not be read.\n"));
+    }
+
+    // A catalogue and a disposition file that are pipes.
+    WriteFile(cfg + "/master.xml",
+              "<ResponseHandler><CategoryDefinitionsFile>+/pipe.xml</CategoryDefinitionsFile>"
+              "<DispositionTypesFile>+/types.xml</DispositionTypesFile></ResponseHandler>");
+    WriteFile(cfg + "/types.xml", "<DispositionTypes/>");
+    const ToolRun run = Run({"resave", "--master", "cfg/master.xml", "cfg/pipe.xml"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("Cannot read " + cfg + "/pipe.xml: it is a named pipe (FIFO)"), std::string::npos)
+        << run.err;
 }
 
 // A master whose mailboxes fail the mailbox editor's checks in several ways, with the files they name.

@@ -150,6 +150,27 @@ TEST_F(SampleTool, ADispositionFileIsRewrittenInTheEditorsShapeAndRefusedWhenIts
     EXPECT_EQ(ReadFile(path), refused);
 }
 
+TEST_F(SampleTool, ADispositionFileWhoseCategoryFileCannotBeReadIsNotWritten) {
+    const std::string master = ReadFile(file("master.xml"));
+    const std::string systemCategories = file("systemCategoryDefinitions.xml");
+    ASSERT_NE(master.find("+/systemCategoryDefinitions.xml"), std::string::npos);
+    fs::remove(systemCategories);
+    const std::string before = ReadFile(file("support.disposition.xml"));
+    for (const bool toStdout : {false, true}) {
+        std::vector<std::string> args = {"resave", "--master", "config/master.xml",
+                                         "config/support.disposition.xml"};
+        if (toStdout) args.insert(args.begin() + 1, "--stdout");
+        const auto run = Run(args);
+        EXPECT_EQ(std::tie(run.status, run.out), std::make_tuple(1, ""));
+        EXPECT_NE(
+            run.err.find("Not written: The category definitions file \"+/systemCategoryDefinitions.xml\" "
+                         "could not be read, so the categories it defines are not loaded"),
+            std::string::npos)
+            << run.err;
+        EXPECT_EQ(ReadFile(file("support.disposition.xml")), before);
+    }
+}
+
 TEST_F(SampleTool, ResaveNeedsTheOptionsOfTheKindOfFileAndWritesNothingItCannotRead) {
     EXPECT_EQ(Run({"resave", "config/support.disposition.xml"}).status, 2);
     EXPECT_EQ(Run({"resave", "config/dispose/helpdesk.forward.xml"}).status, 2);

@@ -118,8 +118,9 @@ TEST(DispositionFile, AFileThatIsNotADispositionFileIsReplacedOnlyOnRequest) {
     const std::string content = "<ResponseHandler><Default/></ResponseHandler>";
     Folder f("", content);
     f.s.prompts.ExpectMessage(
-        "Error loading Dispositions from file: " + f.file() +
-        " has no Dispositions root element; every category starts with no dispositions.");
+        "The file " + f.file() +
+        " is not a disposition configuration file: its root element is <ResponseHandler>, "
+        "not <Dispositions>. Every category starts with no dispositions.");
     ASSERT_EQ(f.Load().file, FileState::NotDispositions);
 
     const std::string question = "The file " + f.file() +
@@ -133,6 +134,40 @@ TEST(DispositionFile, AFileThatIsNotADispositionFileIsReplacedOnlyOnRequest) {
     // Once written, it is a disposition file: no more questions.
     f.s.prompts.ExpectMessage("Saved");
     EXPECT_TRUE(f.Save());
+}
+
+TEST(DispositionFile, WhileACategoryFileCannotBeReadASaveThatWouldDropItsCategoriesAsksFirst) {
+    const std::string content =
+        "<Dispositions><Default><Disposition><Type>DoNothing</Type></Disposition></Default>"
+        "<Extra><Disposition><Type>DoNothing</Type></Disposition></Extra><Other/></Dispositions>";
+    for (const std::string& second : {std::string(), std::string("<Categories><Category>")}) {
+        SCOPED_TRACE(second.empty() ? "missing" : "not well-formed");
+        Folder f(Category("Spam"), content);
+        f.links.categoryDefinitions[1] = "+/extra.categorydefinitions.xml";
+        if (second.empty()) {
+            f.s.prompts.ExpectMessage(
+                "Couldn't find the Category Definitions file, please go back to main->Advanced settings to "
+                "correct it.");
+        } else {
+            WriteFile(f.dir / "extra.categorydefinitions.xml", second);
+            f.s.prompts.ExpectMessageStartingWith("The file " + f.dir / "extra.categorydefinitions.xml" +
+                                                  " is not well-formed XML");
+        }
+        ASSERT_TRUE(f.Load().opened);
+        EXPECT_EQ(f.configuration.UnreadCatalogues(),
+                  std::vector<std::string>{"+/extra.categorydefinitions.xml"});
+        const std::string question =
+            "The category definitions file \"+/extra.categorydefinitions.xml\" could not be read, so the "
+            "categories it defines are not loaded: saving would drop from " +
+            f.file() +
+            " the dispositions of the categories \"Extra\", \"Other\". Do you want to save anyway?";
+        f.s.prompts.ExpectYesNo(question, Answer::No);
+        EXPECT_FALSE(f.Save());
+        EXPECT_EQ(ReadFile(f.file()), content);
+        f.s.prompts.ExpectYesNo(question, Answer::Yes).ExpectMessage("Saved");
+        EXPECT_TRUE(f.Save());
+        EXPECT_EQ(ReadFile(f.file()).find("Extra"), std::string::npos);
+    }
 }
 
 TEST(DispositionFile, AMissingFileIsCreatedBySavingAndAFailedWriteIsReported) {

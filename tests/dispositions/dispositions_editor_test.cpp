@@ -154,8 +154,8 @@ TEST(DispositionsEditor, DoesNotOpenWithoutTheFirstTypesFileNorOnAFileItCannotRe
     std::filesystem::remove(unreadable.file());
     test::SocketFile socket(unreadable.file());
     if (!socket.bound()) GTEST_SKIP() << "cannot create a socket file here";
-    unreadable.s.prompts.ExpectMessageStartingWith("Unexpected error in LoadFile=75:Cannot open " +
-                                                   unreadable.file());
+    unreadable.s.prompts.ExpectMessage("Unexpected error in LoadFile=75:Cannot read " + unreadable.file() +
+                                       ": it is a socket");
     EXPECT_FALSE(unreadable.Open());
     EXPECT_TRUE(unreadable.form.IsClosed());
 #endif

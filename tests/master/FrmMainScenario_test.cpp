@@ -68,8 +68,10 @@ TEST(MainWindowScenario, AddEditAndDeleteWriteTheExpectedMasterFile) {
 
     main.UserSelect("lstMailboxes", {1});
     s.prompts
-        .ExpectYesNo("Are you sure you want to remove the selected mailboxes?  This cannot be undone",
-                     Answer::Yes, "Confirm Delete")
+        .ExpectYesNo(
+            "Are you sure you want to remove the selected mailboxes?  This cannot be undone\n\nMailbox to "
+            "remove: \"archive\"",
+            Answer::Yes, "Confirm Delete")
         .ExpectMessage("Saved");
     main.UserClick("cmdDeleteMailbox");
 

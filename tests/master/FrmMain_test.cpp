@@ -21,8 +21,12 @@ using Names = std::vector<std::string>;
 
 constexpr const char* kUnsaved = "There are unsaved changes, do you wish to save them?";
 constexpr const char* kNameInUse = "The mailbox name you specified is already in use, please choose another";
-constexpr const char* kConfirmDelete =
-    "Are you sure you want to remove the selected mailboxes?  This cannot be undone";
+std::string ConfirmDelete(const std::string& name) {
+    return "Are you sure you want to remove the selected mailboxes?  This cannot be undone\n\nMailbox to "
+           "remove: \"" +
+           name + "\"";
+}
+constexpr const char* kStopped = "Unexpected error in LoadFile=457:";
 
 // Mailboxes that hold only their names: every other value is a default that passes the mailbox editor's
 // checks, given the two files the fixture puts beside the master.
@@ -76,11 +80,27 @@ TEST_F(MainWindow, ARelativeCommandLineMasterIsMadeAbsoluteAndAQuotedOneIsNoFile
     EXPECT_EQ(Listed(), (Names{"one", "two"}));
     EXPECT_FALSE(main.changed());
 
-    // The quotes belong to the text, so the default master beside the program is tried.
+    // The quotes belong to the text, so no such file exists: that is said, and the default master beside
+    // the program is not taken in its place; the user chooses.
     WriteFile(program + "/config/master.xml", MasterWith({"default"}));
-    main.Open("\"" + master + "\"", temp.path());
-    EXPECT_EQ(main.Text("txtMasterConfig"), ".\\config\\master.xml");
-    EXPECT_EQ(Listed(), Names{"default"});
+    FrmMain other(s.services);
+    const std::string quoted = temp / ("\"" + master + "\"");
+    s.prompts.ExpectMessage("The master configuration file " + quoted +
+                            " named on the command line does not exist.");
+    s.dialogs.AnswerFile(std::nullopt);
+    other.Open("\"" + master + "\"", temp.path());
+    EXPECT_EQ(other.Text("txtMasterConfig"), "");
+    EXPECT_EQ(other.Items("lstMailboxes"), Names{});
+    EXPECT_EQ(s.dialogs.requests.back().initialFolder, program + "/config");
+
+    // A name whose folder exists: the dialog offers to create it there.
+    FrmMain third(s.services);
+    s.prompts.ExpectMessage("The master configuration file " + cfg +
+                            "/new.xml named on the command line does not exist.");
+    s.dialogs.AnswerFile(std::nullopt);
+    third.Open(cfg + "/new.xml", temp.path());
+    EXPECT_EQ(std::tie(s.dialogs.requests.back().initialFolder, s.dialogs.requests.back().fileName),
+              std::tie(cfg, "new.xml"));
 }
 
 TEST_F(MainWindow, WithoutAMasterTheDialogOpensAtOnceAndAnAddedMailboxIsWrittenNowhere) {
@@ -124,6 +144,11 @@ TEST_F(MainWindow, ClosingAsksOnlyAfterChangesAndReloadDiscardsThem) {
     main.UserPressEscape();
     EXPECT_FALSE(main.IsClosed());
 
+    // Reload asks before it throws edits away.
+    s.prompts.ExpectYesNoCancel(kUnsaved, Answer::Cancel);
+    main.UserClick("cmdReload");
+    EXPECT_TRUE(main.Checked("chkOnePass"));
+    s.prompts.ExpectYesNoCancel(kUnsaved, Answer::No);
     main.UserClick("cmdReload");
     EXPECT_FALSE(main.changed());
     EXPECT_FALSE(main.Checked("chkOnePass"));
@@ -137,6 +162,21 @@ TEST_F(MainWindow, ClosingAsksOnlyAfterChangesAndReloadDiscardsThem) {
     s.prompts.ExpectYesNoCancel(kUnsaved, Answer::Yes).ExpectMessage("Saved");
     EXPECT_TRUE(main.UserRequestClose());
     EXPECT_EQ(InFile(master, "OnePass"), Names{"1"});
+}
+
+TEST_F(MainWindow, ASaveThatFailsOnClosingKeepsTheWindowOpenWithItsEdits) {
+    OpenOn(MasterWith({"one"}));
+    main.UserClick("cmdMoreLess");
+    main.UserClick("chkOnePass");
+    std::filesystem::remove_all(cfg);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        s.prompts.ExpectYesNoCancel(kUnsaved, Answer::Yes)
+            .ExpectMessage("Error saving=76:Path not found: the folder " + cfg + " does not exist");
+        EXPECT_FALSE(main.UserRequestClose());
+        EXPECT_TRUE(main.changed());
+    }
+    s.prompts.ExpectYesNoCancel(kUnsaved, Answer::No);
+    EXPECT_TRUE(main.UserRequestClose());
 }
 
 TEST_F(MainWindow, BrowseButtonsUseTheirOwnDialogAndMailboxOperationsWriteOnlySavedNames) {
@@ -175,6 +215,7 @@ TEST_F(MainWindow, BrowseButtonsUseTheirOwnDialogAndMailboxOperationsWriteOnlySa
     };
     for (const auto& [button, textBox, defaultName, d] : cases) {
         SCOPED_TRACE(button);
+        if (main.changed()) s.prompts.ExpectYesNoCancel(kUnsaved, Answer::No);
         main.UserClick("cmdReload");
         s.dialogs.AnswerFile(cfg + "/chosen.xml");
         main.UserClick(button);
@@ -228,13 +269,14 @@ TEST_F(MainWindow, ATakenNameIsAnsweredLikeAddAndADiscardKeepsTheRecordAsItWas) 
 TEST_F(MainWindow, DeleteAsksThenSelectsTheEntryThatTookThePlace) {
     OpenOn(MasterWith({"a", "b", "c"}));
     main.UserSelect("lstMailboxes", {1});
-    s.prompts.ExpectYesNo(kConfirmDelete, Answer::No, "Confirm Delete");
+    s.prompts.ExpectYesNo(ConfirmDelete("b"), Answer::No, "Confirm Delete");
     main.UserClick("cmdDeleteMailbox");
     EXPECT_EQ(Listed().size(), 3u);
 
-    const std::pair<Names, std::vector<int>> steps[] = {{{"a", "c"}, {1}}, {{"a"}, {0}}, {{}, {}}};
-    for (const auto& [left, selected] : steps) {
-        s.prompts.ExpectYesNo(kConfirmDelete, Answer::Yes, "Confirm Delete").ExpectMessage("Saved");
+    const std::tuple<std::string, Names, std::vector<int>> steps[] = {
+        {"b", {"a", "c"}, {1}}, {"c", {"a"}, {0}}, {"a", {}, {}}};
+    for (const auto& [deleted, left, selected] : steps) {
+        s.prompts.ExpectYesNo(ConfirmDelete(deleted), Answer::Yes, "Confirm Delete").ExpectMessage("Saved");
         main.UserClick("cmdDeleteMailbox");
         EXPECT_EQ(Listed(), left);
         EXPECT_EQ(main.Selection("lstMailboxes"), selected);
@@ -250,9 +292,10 @@ TEST_F(MainWindow, AFileThatIsNotWellFormedIsOverwrittenOnlyWhenTheUserSaysSo) {
     EXPECT_EQ(main.caption(), "Main Configuration - defaults shown: the file could not be read");
     EXPECT_EQ(main.Text("txtMonitorConfigFile"), "+/monitor.xml");
 
-    const std::string question = "The master file " + master +
-                                 " could not be read, so this window shows default values. Do you want to "
-                                 "overwrite the file with what this window shows?";
+    const std::string question =
+        "The master file " + master +
+        " could not be read as a master configuration file, so this window shows "
+        "default values. Do you want to overwrite the file with what this window shows?";
     s.windows.Expect("frmMailbox", SaveAs("new"));
     s.prompts.ExpectYesNo(question, Answer::No);
     main.UserClick("cmdAddMailbox");
@@ -275,44 +318,142 @@ TEST_F(MainWindow, AValueNoXmlFileCanHoldStopsTheSaveAndSaysWhere) {
     EXPECT_EQ(ReadFile(master), before);
 }
 
-TEST_F(MainWindow, AfterALoadThatStoppedTheListIsMadeTrueBeforeAMailboxIsTouched) {
-    const std::string stops =
-        "<ResponseHandler><OnePass>1</OnePass><Mailboxes><Mailbox><Name>three</Name></Mailbox>"
-        "<Mailbox><Name>three</Name></Mailbox><Mailbox><Name>four</Name></Mailbox>"
-        "</Mailboxes></ResponseHandler>";
-    const std::string notLoaded =
-        "The mailbox \"one\" is no longer loaded. The list now shows the mailboxes that are.";
-    for (const char* button : {"cmdEditMailbox", "cmdDeleteMailbox"}) {
-        SCOPED_TRACE(button);
-        OpenOn(MasterWith({"one", "two"}));
-        WriteFile(master, stops);
-        s.prompts.ExpectMessageStartingWith("Unexpected error in LoadFile=457:");
-        main.UserClick("cmdReload");
-        EXPECT_EQ(main.caption(), "Main Configuration - incomplete: the file could not be read to the end");
-        // The list and the saved values are not touched.
-        EXPECT_FALSE(main.savedValues().OnePass);
-        EXPECT_EQ(Listed(), (Names{"one", "two"}));
-
-        main.UserSelect("lstMailboxes", {0});
-        s.prompts.ExpectMessage(notLoaded);
-        main.UserClick(button);
-        EXPECT_EQ(Listed(), Names{"three"});
-        EXPECT_EQ(main.mailboxes().Keys(), Names{"three"});
-    }
-    EXPECT_TRUE(s.windows.shown.empty());
-
-    // Writing now would lose "four": the user is asked first.
-    main.UserSelect("lstMailboxes", {0});
-    s.windows.Expect("frmMailbox", SaveWith({{"txtHost", "mail.example.com"}}));
+TEST_F(MainWindow, AFileOfAnotherKindIsNeverReplacedByAMasterWithoutAQuestion) {
+    const std::string monitors = "<Monitors>\r\n</Monitors>\r\n";
+    WriteFile(master, monitors);
+    s.prompts.ExpectMessage("The file " + master +
+                            " is not a master configuration file: its root element is <Monitors>, not "
+                            "<ResponseHandler>. It was read as empty, so default values are shown.");
+    main.Open(master, temp.path());
+    EXPECT_TRUE(main.showingDefaults());
+    s.windows.Expect("frmMailbox", SaveAs("new"));
     s.prompts.ExpectYesNo(
         "The master file " + master +
-            " could not be read to the end, so the mailboxes after the one that failed are "
-            "not loaded and would be lost. Do you want to overwrite the file with what this "
-            "window shows?",
+            " could not be read as a master configuration file, so this window shows default "
+            "values. Do you want to overwrite the file with what this window shows?",
         Answer::No);
+    main.UserClick("cmdAddMailbox");
+    EXPECT_EQ(ReadFile(master), monitors);
+}
+
+// A load that stops part-way shows what it read of that file, names that file and writes only that file.
+TEST_F(MainWindow, AnotherMasterThatStopsPartWayIsTheOneShownAskedAboutAndWritten) {
+    OpenOn(MasterWith({"a1", "a2", "a3"}));
+    const std::string a = ReadFile(master);
+    const std::string b = cfg + "/b.xml";
+    const std::string stops =
+        "<ResponseHandler><OnePass>1</OnePass><Mailboxes><Mailbox><Name>b1</Name></Mailbox>"
+        "<Mailbox><Name>b1</Name></Mailbox><Mailbox><Name>b2</Name></Mailbox></Mailboxes></ResponseHandler>";
+    WriteFile(b, stops);
+    s.dialogs.AnswerFile(b);
+    s.prompts.ExpectMessageStartingWith(kStopped);
+    main.UserClick("cmdBrowseMasterConfig");
+    EXPECT_EQ(main.FullPathToMasterConfig(), b);
+    EXPECT_EQ(main.caption(), "Main Configuration - incomplete: the file could not be read to the end");
+    EXPECT_EQ(Listed(), Names{"b1"});
+    EXPECT_TRUE(main.savedValues().OnePass);
+
+    // Add: the name already read is taken; the question names b.xml; a No writes nothing, a Yes writes b.xml.
+    const std::string question =
+        "The master file " + b +
+        " could not be read to the end, so the mailboxes after the one that failed are "
+        "not loaded and would be lost. Do you want to overwrite the file with what this "
+        "window shows?";
+    s.windows.Expect("frmMailbox", SaveAs("b1")).Expect("frmMailbox", SaveAs("new"));
+    s.prompts.ExpectMessage(kNameInUse).ExpectYesNo(question, Answer::No);
+    main.UserClick("cmdAddMailbox");
+    EXPECT_EQ(ReadFile(b), stops);
+    EXPECT_TRUE(main.changed());  // the window holds a mailbox the file lacks
+    s.prompts.ExpectYesNoCancel(kUnsaved, Answer::Yes)
+        .ExpectYesNo(question, Answer::Yes)
+        .ExpectMessage("Saved");
+    EXPECT_TRUE(main.UserRequestClose());
+    EXPECT_EQ(InFile(b, "Mailboxes/Mailbox/Name"), (Names{"b1", "new"}));
+    EXPECT_EQ(ReadFile(master), a);
+}
+
+TEST_F(MainWindow, AStartOnAFileThatStopsPartWayListsTheMailboxesItHolds) {
+    WriteFile(
+        master,
+        "<ResponseHandler><Mailboxes><Mailbox><Name>one</Name></Mailbox><Mailbox><Name>one</Name></Mailbox>"
+        "</Mailboxes></ResponseHandler>");
+    s.prompts.ExpectMessageStartingWith(kStopped);
+    main.Open(master, temp.path());
+    EXPECT_EQ(Listed(), Names{"one"});
+    EXPECT_TRUE(main.loadIncomplete());
+    s.windows.Expect("frmMailbox", [](Form& editor) {
+        EXPECT_EQ(editor.Text("txtMailboxName"), "one");
+        editor.UserClick("cmdCancel");
+    });
     main.UserClick("cmdEditMailbox");
-    EXPECT_EQ(ReadFile(master), stops);
-    EXPECT_EQ(main.mailboxes().Find("three")->sHost, "mail.example.com");
+}
+
+TEST_F(MainWindow, MailboxesAddedWithoutAMasterFileGoIntoTheFileChosenWhenTheUserSaysSo) {
+    const auto addWithoutFile = [&](const std::string& name) {
+        // Without a master file, "+" names lead nowhere: the editor is given full paths.
+        s.windows.Expect("frmMailbox", [&, name](Form& editor) {
+            s.dialogs.AnswerFile(cfg + "/categorization.xml").AnswerFile(cfg + "/disposition.xml");
+            editor.UserClick("cmdBrowseCategorization");
+            editor.UserClick("cmdBrowseDisposition");
+            SaveAs(name)(editor);
+        });
+        s.prompts.ExpectMessage(
+            "No master configuration file is open, so nothing was written. Choose or create one with the "
+            "\"...\" "
+            "button beside the master file name.");
+        main.UserClick("cmdAddMailbox");
+    };
+    s.dialogs.AnswerFile(std::nullopt);
+    main.Open("", temp.path());
+    addWithoutFile("early");
+    addWithoutFile("one");
+    EXPECT_TRUE(main.changed());
+    WriteFile(master, MasterWith({"one"}));
+    const std::string question =
+        "No master configuration file was open, so these mailboxes are not saved in any file: \"early\" and "
+        "\"one\". Do you want to add them to " +
+        master + "?";
+
+    // Cancel: nothing is opened and nothing is lost.
+    s.dialogs.AnswerFile(master);
+    s.prompts.ExpectYesNoCancel(question, Answer::Cancel);
+    main.UserClick("cmdBrowseMasterConfig");
+    EXPECT_EQ(std::make_tuple(main.Text("txtMasterConfig"), Listed()),
+              std::make_tuple("", Names{"early", "one"}));
+
+    // Yes: both are added; the one whose name the file has already goes through the editor again.
+    s.dialogs.AnswerFile(master);
+    s.prompts.ExpectYesNoCancel(question, Answer::Yes).ExpectMessage(kNameInUse).ExpectMessage("Saved");
+    s.windows.Expect("frmMailbox", SaveAs("uno"));
+    main.UserClick("cmdBrowseMasterConfig");
+    EXPECT_EQ(NamesInFile(), (Names{"one", "early", "uno"}));
+    EXPECT_EQ(Listed(), (Names{"one", "early", "uno"}));
+    EXPECT_FALSE(main.changed());
+}
+
+TEST_F(MainWindow, OpeningAnotherMasterAsksFirstWhenThereAreUnsavedEdits) {
+    OpenOn(MasterWith({"one"}));
+    main.UserClick("cmdMoreLess");
+    main.UserClick("chkOnePass");
+    const std::string other = cfg + "/other.xml";
+    WriteFile(other, MasterWith({"two"}));
+    s.dialogs.AnswerFile(other);
+    s.prompts.ExpectYesNoCancel(kUnsaved, Answer::Cancel);
+    main.UserClick("cmdBrowseMasterConfig");
+    EXPECT_EQ(std::make_tuple(main.FullPathToMasterConfig(), Listed()),
+              std::make_tuple(master, Names{"one"}));
+
+    s.dialogs.AnswerFile(other);
+    s.prompts.ExpectYesNoCancel(kUnsaved, Answer::Yes).ExpectMessage("Saved");
+    main.UserClick("cmdBrowseMasterConfig");
+    EXPECT_EQ(InFile(master, "OnePass"), Names{"1"});
+    EXPECT_EQ(std::make_tuple(main.FullPathToMasterConfig(), Listed()), std::make_tuple(other, Names{"two"}));
+
+    // A folder chosen as the master file is reported and changes nothing.
+    s.dialogs.AnswerFile(cfg);
+    s.prompts.ExpectMessage("Unexpected error in LoadFile=75:Cannot read " + cfg + ": it is a folder");
+    main.UserClick("cmdBrowseMasterConfig");
+    EXPECT_EQ(main.FullPathToMasterConfig(), other);
 }
 
 TEST_F(MainWindow, MonitorEditOpensTheMonitorWindowOnTheNamedFileOrAsksForOneFirst) {

@@ -43,9 +43,30 @@ TEST_F(MasterFile, AFileThatIsNotWellFormedDropsWhatAnEarlierLoadHeld) {
     config.OnePass = true;
     config.Mailboxes.Add(std::make_shared<CMailbox>(), "stale");
     prompts.ExpectMessageStartingWith("The file " + program + "/./config/master.xml is not well-formed XML");
-    EXPECT_FALSE(LoadText("<ResponseHandler><OnePass>1</OnePass><Mailboxes>").wellFormed);
+    EXPECT_FALSE(LoadText("<ResponseHandler><OnePass>1</OnePass><Mailboxes>").readAsMaster);
     EXPECT_FALSE(config.OnePass);
     EXPECT_TRUE(config.Mailboxes.empty());
+}
+
+TEST_F(MasterFile, AFileOfAnotherKindOrNoFileAtAllIsReported) {
+    prompts.ExpectMessage(
+        "The file " + program +
+        "/./config/master.xml is not a master configuration file: its root element is <Monitors>, "
+        "not <ResponseHandler>. It was read as empty, so default values are shown.");
+    const auto other =
+        LoadText("<Monitors><ResponseHandler><OnePass>1</OnePass></ResponseHandler></Monitors>");
+    EXPECT_EQ(other.outcome, MasterConfiguration::LoadOutcome::Complete);
+    EXPECT_FALSE(other.readAsMaster);
+    EXPECT_FALSE(config.OnePass);
+
+    // A folder is no file; nothing that the model held changes.
+    fs::remove(master);
+    fs::create_directory(master);
+    config.OnePass = true;
+    prompts.ExpectMessage("Unexpected error in LoadFile=75:Cannot read " + program +
+                          "/./config/master.xml: it is a folder");
+    EXPECT_EQ(config.Load(paths, prompts).outcome, MasterConfiguration::LoadOutcome::Unreadable);
+    EXPECT_TRUE(config.OnePass);
 }
 
 TEST_F(MasterFile, OnePassZeroReadsAsFalseAndTheDefaultPlaceKeepsItsNeighboursAsPlusNames) {
