@@ -56,7 +56,7 @@ bool CMessageFields::LoadFromFile(const std::string& fileName, const std::string
                                   const PathContext& paths, IPrompts& prompts) {
     if (fileName.empty()) return false;
     const std::string path = paths.ResolvePath(referringFile, fileName);
-    if (!platform::FileExists(path)) {
+    if (!platform::PathExists(path)) {
         prompts.ShowMessage(kNotFound);
         return false;
     }
@@ -75,7 +75,8 @@ bool CMessageFields::LoadFromFile(const std::string& fileName, const std::string
     }
     ReportLoad(path, file, prompts);  // what else its load has to say
     if (!SelectSingleNode(file.root(), "MessageFields")) {
-        prompts.ShowMessage("The Message Fields file " + path + " has no MessageFields root element.");
+        prompts.ShowMessage(WrongRootMessage(path, file, "MessageFields", "message fields file") +
+                            " No fields were read from it.");
         return false;
     }
     for (const XmlNode& node : SelectNodeList(file.root(), "MessageFields/MessageField")) {

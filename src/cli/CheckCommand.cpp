@@ -220,8 +220,8 @@ int RunCheck(const std::string& masterArgument, std::ostream& out, std::ostream&
         if (failure) failed = true;
         CheckDispositions(*record, links, paths, caches, report);
     }
-    // A master that is not well-formed names no monitor file: the default would be checked in its place.
-    if (loaded.wellFormed) CheckMonitors(master, links, paths, report);
+    // A master that is not well-formed (or not a master file) names no monitor file: the default would be checked in its place.
+    if (loaded.readAsMaster) CheckMonitors(master, links, paths, report);
     out.flush();
     return failed ? 1 : 0;
 }

@@ -36,7 +36,7 @@ MonitorConfiguration::FileState MonitorConfiguration::Load(const std::string& fu
     Jmx = JmxSettings();
     skipped_ = 0;
     hadJmx_ = false;
-    if (!platform::FileExists(fullPath_)) {
+    if (!platform::PathExists(fullPath_)) {
         prompts.ShowMessage("Couldn't load file, it doesn't exist");
         return fileState_ = FileState::Missing;
     }
@@ -50,8 +50,8 @@ MonitorConfiguration::FileState MonitorConfiguration::Load(const std::string& fu
     if (!ReportLoad(fullPath_, file, prompts)) return fileState_ = FileState::Malformed;
     const XmlNode doc = file.root();
     if (!doc.FirstChild(kRoot)) {
-        prompts.ShowMessage("Error loading Monitor config from file: " + fullPath_ +
-                            " has no Monitors root element, so the list starts empty.");
+        prompts.ShowMessage(WrongRootMessage(fullPath_, file, kRoot, "monitor configuration file") +
+                            " The list starts empty.");
         return fileState_ = FileState::NotMonitors;
     }
     fileState_ = FileState::Read;

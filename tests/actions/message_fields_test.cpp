@@ -87,8 +87,9 @@ TEST(MessageFields, FilesThatCannotBeReadWhollyAreRefusedWithTheirMessage) {
                                           " is not well-formed XML (line 1, column ");
     EXPECT_FALSE(c.Load("+/broken.xml"));
     WriteFile(c.dir / "other.xml", "<DispositionTypes/>");
-    c.s.prompts.ExpectMessage("The Message Fields file " + (c.dir / "other.xml") +
-                              " has no MessageFields root element.");
+    c.s.prompts.ExpectMessage("The file " + (c.dir / "other.xml") +
+                              " is not a message fields file: its root element is <DispositionTypes>, not "
+                              "<MessageFields>. No fields were read from it.");
     EXPECT_FALSE(c.Load("+/other.xml"));
     EXPECT_TRUE(c.fields.Fields().empty());
 }

@@ -163,8 +163,9 @@ TEST(MonitorConfigurationFile, AFileNotReadAsMonitorsIsReportedAndReplacedOnlyWh
     EXPECT_EQ(ReadFile(f.file()), damaged);
 
     const std::string other = "<ResponseHandler><MonitorConfigFile>x</MonitorConfigFile></ResponseHandler>";
-    f.prompts.ExpectMessage("Error loading Monitor config from file: " + f.file() +
-                            " has no Monitors root element, so the list starts empty.");
+    f.prompts.ExpectMessage("The file " + f.file() +
+                            " is not a monitor configuration file: its root element is <ResponseHandler>, not "
+                            "<Monitors>. The list starts empty.");
     EXPECT_EQ(f.Load(other), FileState::NotMonitors);
     f.prompts.ExpectYesNo(question, Answer::No);
     EXPECT_FALSE(f.configuration.Save(f.prompts));
