@@ -27,6 +27,7 @@ namespace fs = std::filesystem;
 namespace pv {
 namespace {
 
+using test::FolderEntries;
 using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
@@ -34,14 +35,6 @@ using test::WriteFile;
 constexpr uid_t kOtherUser = 65534;
 constexpr gid_t kOtherGroup = 65534;
 constexpr gid_t kSharedGroup = 4242;
-
-std::vector<std::string> Entries(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 struct stat Stat(const std::string& path) {
     struct stat info {};
@@ -115,7 +108,7 @@ TEST_F(FileSave, AFileTheUserMayWriteInAFolderTheyMayNotIsWrittenInPlace) {
     EXPECT_EQ(ReadFile(path), "new text\r\n");
     EXPECT_EQ(Stat(path).st_ino, inode);
     EXPECT_EQ(Stat(path).st_uid, 0u);
-    EXPECT_EQ(Entries(folder), std::vector<std::string>{"master.xml"});
+    EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"master.xml"});
 
     // A new file there is still refused: there is nothing to write in place.
     EXPECT_EQ(SavedAsOtherUser(folder + "/new.xml", "x"),
@@ -141,7 +134,7 @@ TEST_F(FileSave, AGroupSharedFileKeepsItsOwnerGroupAndModeWhenAnotherMemberSaves
     EXPECT_EQ(std::make_tuple(after.st_uid, after.st_gid, after.st_mode & 07777),
               std::make_tuple(0u, kSharedGroup, 0664u));
     EXPECT_EQ(ReadFile(path), "new\r\n");
-    EXPECT_EQ(Entries(folder), std::vector<std::string>{"master.xml"});
+    EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"master.xml"});
 
     // The user's own file in that folder is still replaced whole, under its owner and group.
     const std::string own = folder + "/own.xml";
@@ -171,7 +164,7 @@ TEST_F(FileSave, TheTemporaryFileHasTheFinalModeAndTheWholeTextBeforeItReplacesT
             ASSERT_EQ(::fstat(fd, &info), 0);
             EXPECT_EQ(info.st_mode & 07777, 0600u);
             EXPECT_EQ(info.st_size, static_cast<off_t>(text.size()));
-            seen = Entries(temp.path());
+            seen = FolderEntries(temp.path());
         });
         EXPECT_EQ(Saved(path, text), "");
         ::umask(mask);
@@ -185,7 +178,7 @@ TEST_F(FileSave, TheTemporaryFileHasTheFinalModeAndTheWholeTextBeforeItReplacesT
         }
         EXPECT_EQ(ReadFile(path), text);
         EXPECT_EQ(Stat(path).st_mode & 07777, 0600u);
-        EXPECT_EQ(Entries(temp.path()), std::vector<std::string>{"master.xml"});
+        EXPECT_EQ(FolderEntries(temp.path()), std::vector<std::string>{"master.xml"});
     }
 }
 
@@ -211,7 +204,7 @@ TEST_F(FileSave, LinksAreWrittenThroughHardLinksKeptAndLoopsRefused) {
     EXPECT_EQ(Saved(temp / "a.xml", "x"),
               "Cannot write " + (temp / "a.xml") + ": it is a link that leads back to itself (a link loop)");
     EXPECT_TRUE(fs::is_symlink(temp / "a.xml"));
-    EXPECT_EQ(Entries(temp.path()),
+    EXPECT_EQ(FolderEntries(temp.path()),
               (std::vector<std::string>{"a.xml", "b.xml", "master.xml", "other-name.xml", "real"}));
 }
 
@@ -286,7 +279,7 @@ TEST_F(FileSave, AKilledSaveLeavesNothingThatTheNextSaveDoesNotRemove) {
         const std::string text = ReadFile(path);
         EXPECT_TRUE(text == "old\r\n" || text == big) << "a part of a text";
         EXPECT_EQ(Saved(path, "after\r\n"), "");
-        EXPECT_EQ(Entries(temp.path()), std::vector<std::string>{"master.xml"});
+        EXPECT_EQ(FolderEntries(temp.path()), std::vector<std::string>{"master.xml"});
     }
 }
 

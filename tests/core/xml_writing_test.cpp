@@ -14,17 +14,10 @@ namespace pv {
 namespace {
 
 using test::CrLf;
+using test::FolderEntries;
 using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
-
-std::vector<std::string> FolderEntries(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 TEST(XmlWriting, LinesOfEveryProcedureWithOnlyAmpersandAndAngleBracketsEscaped) {
     const std::string value = "R&D <sales> \"q\" 'a' \xC3\xA9 &lt;";

@@ -2,6 +2,7 @@
 // Temporary folders and whole-file reads and writes for tests.
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace pv::test {
 
@@ -26,5 +27,7 @@ void WriteFile(const std::string& path, const std::string& bytes);
 // Lines joined with CR LF after each, as the editor writes them (without the final extra CR LF).
 std::string CrLf(std::initializer_list<std::string> lines);
 std::string TestData(const std::string& relative);
+// The names in a folder, sorted.
+std::vector<std::string> FolderEntries(const std::string& folder);
 
 }  // namespace pv::test

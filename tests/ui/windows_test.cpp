@@ -86,6 +86,23 @@ struct ShownMainWindow {
     FormWindow window;
 };
 
+// The mailbox editor on `record`, with the sample copy's master file, shown.
+struct ShownMailboxEditor {
+    ShownMailboxEditor(Services& services, const SampleCopy& sample, CMailbox& record)
+        : master(Links(sample.master())), editor(services, master), window((editor.LoadFromObject(record), editor)) {
+        window.show();
+    }
+    static MasterLinks Links(const std::string& masterFile) {
+        MasterLinks links;
+        links.masterFilePath = masterFile;
+        return links;
+    }
+    // Before the editor reads the master's path from it.
+    MasterLinks master;
+    FrmMailbox editor;
+    FormWindow window;
+};
+
 // Cuts the Mailbox element whose Name is `name` out of a written master file.
 std::string WithoutMailbox(const std::string& text, const std::string& name) {
     const size_t nameAt = text.find("\t\t\t<Name>" + name + "</Name>\r\n");
@@ -289,14 +306,11 @@ TEST(QtWindows, AddingThroughTheTypedEditorAndDeletingWriteTheMasterFile) {
 TEST(QtWindows, EscapeOnAnEditedMailboxAsksWhetherToKeepTheEdits) {
     SampleCopy sample;
     ScriptedServices s(sample.dir.path());
-    MasterLinks master;
-    master.masterFilePath = sample.master();
     CMailbox record;
     record.sName = "Keep";
-    FrmMailbox editor(s.services, master);
-    editor.LoadFromObject(record);
-    FormWindow window(editor);
-    window.show();
+    ShownMailboxEditor shown(s.services, sample, record);
+    FrmMailbox& editor = shown.editor;
+    FormWindow& window = shown.window;
     Type(window, "txtSubfolder", "INBOX.sub");
     s.prompts.ExpectYesNoCancel("There are unsaved changes, do you wish to keep them?", Answer::Cancel);
     QTest::keyClick(&window, Qt::Key_Escape);
@@ -310,18 +324,28 @@ TEST(QtWindows, EscapeOnAnEditedMailboxAsksWhetherToKeepTheEdits) {
 TEST(QtWindows, EditorTextBoxesSelectTheirTextOnFocusButTheMainWindowsDoNot) {
     SampleCopy sample;
     ScriptedServices s(sample.dir.path());
-    MasterLinks master;
-    master.masterFilePath = sample.master();
     CMailbox record;
-    FrmMailbox editor(s.services, master);
-    editor.LoadFromObject(record);
-    FormWindow window(editor);
-    window.show();
-    QApplication::setActiveWindow(&window);
-    QLineEdit* host = Find<QLineEdit>(window, "txtHost");
+    ShownMailboxEditor mailbox(s.services, sample, record);
+    QApplication::setActiveWindow(&mailbox.window);
+    QLineEdit* host = Find<QLineEdit>(mailbox.window, "txtHost");
     host->setFocus();
     QTest::qWait(20);
     EXPECT_EQ(host->selectedText(), host->text());
+
+    // A multi-line box as well.
+    CCatDisposition disposition =
+        sample.disposition("ForwardMessage", "support.disposition.xml", "+/dispose/helpdesk.forward.xml");
+    FrmForwardMessage forward(s.services);
+    forward.PassDispositionObject(disposition);
+    FormWindow forwardWindow(forward);
+    forwardWindow.show();
+    QApplication::setActiveWindow(&forwardWindow);
+    QPlainTextEdit* addresses = Find<QPlainTextEdit>(forwardWindow, "txtAddresses");
+    ASSERT_FALSE(addresses->toPlainText().isEmpty());
+    addresses->setFocus();
+    QTest::qWait(20);
+    EXPECT_EQ(addresses->textCursor().selectedText().replace(QChar::ParagraphSeparator, '\n'),
+              addresses->toPlainText());
 
     ShownMainWindow shown(s.services, sample);
     FormWindow& mainWindow = shown.window;
@@ -335,14 +359,11 @@ TEST(QtWindows, EditorTextBoxesSelectTheirTextOnFocusButTheMainWindowsDoNot) {
 TEST(QtWindows, AnOptionClickedAgainStaysSelectedOnScreenAsInTheLogic) {
     SampleCopy sample;
     ScriptedServices s(sample.dir.path());
-    MasterLinks master;
-    master.masterFilePath = sample.master();
     CMailbox record;
     record.sProtocol = "pop3";
-    FrmMailbox editor(s.services, master);
-    editor.LoadFromObject(record);
-    FormWindow window(editor);
-    window.show();
+    ShownMailboxEditor shown(s.services, sample, record);
+    FrmMailbox& editor = shown.editor;
+    FormWindow& window = shown.window;
     QRadioButton* pop = Find<QRadioButton>(window, "optPOP");
     for (int click = 0; click < 2; ++click) {
         Click(window, "optPOP");
@@ -353,24 +374,6 @@ TEST(QtWindows, AnOptionClickedAgainStaysSelectedOnScreenAsInTheLogic) {
     QLineEdit* password = Find<QLineEdit>(window, "txtPassword");
     password->setText("abc");
     EXPECT_EQ(password->displayText(), "***");
-}
-
-TEST(QtWindows, TheAddressListSelectsItsTextOnFocusAsTheOtherBoxesDo) {
-    SampleCopy sample;
-    ScriptedServices s(sample.dir.path());
-    CCatDisposition disposition =
-        sample.disposition("ForwardMessage", "support.disposition.xml", "+/dispose/helpdesk.forward.xml");
-    FrmForwardMessage editor(s.services);
-    editor.PassDispositionObject(disposition);
-    FormWindow window(editor);
-    window.show();
-    QApplication::setActiveWindow(&window);
-    QPlainTextEdit* addresses = Find<QPlainTextEdit>(window, "txtAddresses");
-    ASSERT_FALSE(addresses->toPlainText().isEmpty());
-    addresses->setFocus();
-    QTest::qWait(20);
-    EXPECT_EQ(addresses->textCursor().selectedText().replace(QChar::ParagraphSeparator, '\n'),
-              addresses->toPlainText());
 }
 
 TEST(QtWindows, TypeChooserGoesWithEnterAndCancelsWithItsVisibleButton) {
