@@ -243,8 +243,9 @@ TEST(XmlConformance, RefusedDocumentsAreNeverWritten) {
         s.prompts.ExpectMessage(message);
         main.Open(master, temp.path());
         s.prompts.ExpectYesNo("The master file " + master +
-                                  " could not be read, so this window shows default values. Do you want to "
-                                  "overwrite the file with what this window shows?",
+                                  " could not be read as a master configuration file, so this window shows "
+                                  "default values. Do you want to overwrite the file with what this window "
+                                  "shows?",
                               Answer::No);
         main.UserClick("cmdSave");
         EXPECT_EQ(test::ReadFile(master), document.bytes);
