@@ -9,6 +9,7 @@
 #include <sstream>
 #include <tuple>
 
+#include "cli/InstallationSample.h"
 #include "support/TestFiles.h"
 
 namespace fs = std::filesystem;
@@ -193,6 +194,25 @@ TEST_F(CheckCommand, ReportsEveryFailingMailboxWithTheEditorsMessagesAndChangesN
               "dir: Home Folder does not exist\n");
     EXPECT_EQ(ReadFile(cfg + "/master.xml"), before);
     EXPECT_FALSE(fs::exists(cfg + "/missing.disposition.xml"));
+}
+
+// A file read as Windows-1252 loads, but the server's parser would refuse it: check says so and fails.
+TEST_F(ConfigTool, CheckListsWhatTheLoadsSaidAboutTheirFiles) {
+    fs::create_directories(cfg);
+    const InstallationSample sample = WriteInstallationSample(cfg, 2, 5);
+    EXPECT_EQ(Run({"check", sample.master}).status, 0);
+    const auto replace = [](std::string text, const std::string& from, const std::string& to) {
+        return text.replace(text.find(from), from.size(), to);
+    };
+    WriteFile(sample.master, replace(ReadFile(sample.master), "Mailbox 0", "Bo\xEEte 0"));
+    const std::string dispositions = cfg + "/d1.disposition.xml";
+    WriteFile(dispositions, replace(ReadFile(dispositions), "/var/spool", "/var/\xE9t\xE9"));
+    const std::string notice =
+        " has no encoding declaration and is not UTF-8, so it was read as Windows-1252; saving it writes UTF-8.";
+    const ToolRun run = Run({"check", sample.master});
+    EXPECT_EQ(std::tie(run.status, run.err, run.out),
+              std::make_tuple(1, "The file " + sample.master + notice + "\n",
+                              "Mailbox 1: +/d1.disposition.xml: The file " + dispositions + notice + "\n"));
 }
 
 TEST_F(CheckCommand, ALoadThatFailsIsAFailureButTheMailboxesReadBeforeAreChecked) {
