@@ -40,7 +40,7 @@ void FrmCustom::PassDispositionObject(CCatDisposition& disposition) {
 bool FrmCustom::SaveFile() {
     UpdateRecordFileName();
     setChanged(false);
-    services_.prompts.ShowMessage("Saved");
+    services_.prompts.ShowInformation("Saved");
     return true;
 }
 

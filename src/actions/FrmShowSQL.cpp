@@ -5,6 +5,7 @@ namespace pv {
 FrmShowSQL::FrmShowSQL(Services& services, const std::string& sql) : Form("frmShowSQL", "SQL") {
     Control& text = AddControl("txtSQL", ControlKind::TextBox, sql);
     text.readOnly = true;
+    text.accessibleName = "SQL statement";
     AddControl("cmdCopy", ControlKind::Button, "Copy", "Copies the whole statement to the clipboard");
     AddControl("cmdEscape", ControlKind::Button, "Escape").visible = false;
     setSelectAllOnFocus(false);

@@ -20,7 +20,8 @@ class SmtpSettings : public Editor {
             "The name (or IP Address) of the SMTP server that should be used to send the message";
         this->AddLabelledTextBox(label, "SMTP Server:", "txtSMTPServer", tip);
         this->TextSetting("SMTPServer", "txtSMTPServer", "localhost");
-        this->Check([this] { return this->Text("txtSMTPServer").empty(); }, "SMTPServer is missing");
+        this->Check([this] { return this->Text("txtSMTPServer").empty(); }, "SMTPServer is missing",
+                    "txtSMTPServer");
     }
     // "SMTPPort" in txtPort, "25" by default; written as typed, refused unless a number.
     void PortSetting(const std::string& label) {
@@ -33,7 +34,7 @@ class SmtpSettings : public Editor {
         this->AddLabelledTextBox(label, "From Address:", "txtFrom", tip);
         this->TextSetting("From", "txtFrom", "");
         this->Check([this, required] { return this->Text("txtFrom").empty() && required(); },
-                    "From address is missing");
+                    "From address is missing", "txtFrom");
     }
     // "Addresses" with one "Address" per line of txtAddresses; refused without any when `required` says so.
     void AddressesSetting(const std::string& label, const std::string& tip, std::function<bool()> required) {
@@ -43,7 +44,7 @@ class SmtpSettings : public Editor {
             [this, required] {
                 return this->NonBlankLines(this->Text("txtAddresses")).empty() && required();
             },
-            "You must specify at least one address");
+            "You must specify at least one address", "txtAddresses");
     }
     // "SubjectFormat" in txtSubjectFormat, not checked.
     void SubjectSetting(const std::string& label, const std::string& tip, const std::string& defaultText) {

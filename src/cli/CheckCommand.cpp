@@ -215,7 +215,7 @@ int RunCheck(const std::string& masterArgument, std::ostream& out, std::ostream&
         prompts.messages.clear();
         editor.LoadFromObject(copy);
         const auto failure = editor.CheckFields(nullptr);
-        if (failure) prompts.messages.push_back(*failure);
+        if (failure) prompts.messages.push_back(failure->message);
         for (const auto& message : prompts.messages) report.Failure(record->sName, message);
         if (failure) failed = true;
         CheckDispositions(*record, links, paths, caches, report);

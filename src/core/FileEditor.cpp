@@ -26,7 +26,8 @@ FileEditorBase::FileEditorBase(Services& services, FileEditorSetup setup)
     : Form(setup.formName, setup.caption), services_(services), setup_(std::move(setup)) {
     AddControl(setup_.fileLabel, ControlKind::Label, setup_.fileLabelCaption, kFileNameTooltip);
     AddControl("txtFileName", ControlKind::TextBox, "", kFileNameTooltip).readOnly = true;
-    AddControl("cmdBrowseConfig", ControlKind::Button, "...", kFileNameTooltip);
+    AddControl("cmdBrowseConfig", ControlKind::Button, "...", kFileNameTooltip).accessibleName =
+        "Choose or create the configuration file";
     AddControl("cmdSave", ControlKind::Button, "Save");
     if (setup_.reloadButton) AddControl("cmdReload", ControlKind::Button, "Reload");
     AddControl("cmdEscape", ControlKind::Button, "Escape").visible = false;
@@ -147,7 +148,7 @@ std::optional<std::string> FileEditorForm::BuildFileText() {
             if (step.write) step.write(buffer);
         }
     } catch (const SaveRefused& refused) {
-        services_.prompts.ShowMessage(refused.message);
+        ShowFault(services_.prompts, {refused.message, refused.control});
         return std::nullopt;
     } catch (const AppError& error) {
         services_.prompts.ShowMessage(FormatError("Error saving=", error));
@@ -172,12 +173,12 @@ bool FileEditorForm::SaveFile() {
         return false;
     }
     setChanged(false);
-    services_.prompts.ShowMessage("Saved");
+    services_.prompts.ShowInformation("Saved");
     return true;
 }
 
-void FileEditorForm::Refuse(const std::string& message) {
-    throw SaveRefused{message};
+void FileEditorForm::Refuse(const std::string& message, const std::string& control) {
+    throw SaveRefused{message, control};
 }
 
 void FileEditorForm::AddStep(std::vector<std::string> elements, std::function<void(XmlNode root)> read,
@@ -321,7 +322,7 @@ void FileEditorForm::FolderSetting(const std::string& element, const std::string
             const std::string file = GetConfigFilePath();
             if (!mustExistMessage.empty() &&
                 !platform::FolderExists(services_.paths.ResolvePath(file, Text(textBox)))) {
-                Refuse(mustExistMessage);
+                Refuse(mustExistMessage, textBox);
             }
             WriteElement(buffer, element, services_.paths.MakeStoredPath(true, Text(textBox), file), 1);
         });
@@ -353,10 +354,10 @@ void FileEditorForm::NumberSetting(const std::string& element, const std::string
         {element}, [=, this](XmlNode root) { SetText(textBox, ReadNodeText(root, element, defaultText)); },
         [=, this](std::string& buffer) {
             const std::string& text = Text(textBox);
-            if (text.empty() && !rule.missingMessage.empty()) Refuse(rule.missingMessage);
+            if (text.empty() && !rule.missingMessage.empty()) Refuse(rule.missingMessage, textBox);
             const std::optional<double> value = NumericValue(text);
-            if (!value) Refuse(rule.notNumberMessage);
-            if (rule.minimum && *value < *rule.minimum) Refuse(rule.belowMinimumMessage);
+            if (!value) Refuse(rule.notNumberMessage, textBox);
+            if (rule.minimum && *value < *rule.minimum) Refuse(rule.belowMinimumMessage, textBox);
             WriteElement(buffer, element, text, 1);
         });
 }
@@ -378,9 +379,10 @@ void FileEditorForm::CustomSetting(std::function<void(XmlNode root)> read,
     AddStep(std::move(elements), std::move(read), std::move(write));
 }
 
-void FileEditorForm::Check(std::function<bool()> fails, const std::string& message) {
-    AddStep({}, nullptr, [fails = std::move(fails), message](std::string&) {
-        if (fails()) Refuse(message);
+void FileEditorForm::Check(std::function<bool()> fails, const std::string& message, const std::string& control) {
+    checks_.push_back({message, control});
+    AddStep({}, nullptr, [fails = std::move(fails), message, control](std::string&) {
+        if (fails()) Refuse(message, control);
     });
 }
 

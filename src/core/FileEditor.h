@@ -90,9 +90,11 @@ class FileEditorBase : public Form {
     FileReference record_;
 };
 
-// A check of an editor failed while saving; SaveFile shows the message and writes nothing.
+// A check of an editor failed while saving; SaveFile shows the message, puts the focus on the control at
+// fault, and writes nothing.
 struct SaveRefused {
     std::string message;
+    std::string control;
 };
 
 // How the file was found when loading.
@@ -151,6 +153,8 @@ class FileEditorForm : public FileEditorBase {
     const std::vector<std::string>& dropMessages() const { return dropMessages_; }
     // The elements the declared settings read, in file order.
     const std::vector<std::string>& DeclaredElements() const { return elements_; }
+    // The declared checks, in order: each message with the control it is about.
+    const std::vector<Fault>& DeclaredChecks() const { return checks_; }
 
     // The lines of a multi-line text box as the file holds them: split at line ends (CR LF, and the LF or
     // CR a view may hand in), blank lines dropped, the others untrimmed.
@@ -216,14 +220,16 @@ class FileEditorForm : public FileEditorBase {
     // and may stop the save with Refuse. `elements` names what it reads.
     void CustomSetting(std::function<void(XmlNode root)> read, std::function<void(std::string& buffer)> write,
                        std::vector<std::string> elements = {});
-    // A check at this point of the order: when `fails` is true the save stops with `message`.
-    void Check(std::function<bool()> fails, const std::string& message);
+    // A check at this point of the order: when `fails` is true the save stops with `message`, and the
+    // focus goes to `control`, the one the user has to mend.
+    void Check(std::function<bool()> fails, const std::string& message, const std::string& control = {});
 
     // From a setting's read: entries of the file that the editor cannot show, and a save would drop.
     void ReportDrop(const std::string& message) { dropMessages_.push_back(message); }
 
-    // Stops the save with a message, from a Custom writer or anywhere during BuildFileText.
-    [[noreturn]] static void Refuse(const std::string& message);
+    // Stops the save with a message, from a Custom writer or anywhere during BuildFileText; the focus goes
+    // to `control`.
+    [[noreturn]] static void Refuse(const std::string& message, const std::string& control = {});
 
     // Runs first in LoadFile, e.g. to read a catalogue the settings need; false stops the load (the editor
     // has said why and may have closed itself).
@@ -245,6 +251,7 @@ class FileEditorForm : public FileEditorBase {
 
     std::vector<Step> steps_;
     std::vector<std::string> elements_;
+    std::vector<Fault> checks_;
     FileLoad lastLoad_ = FileLoad::Missing;
     std::map<std::string, std::string> kept_;
     std::vector<std::string> dropMessages_;

@@ -36,6 +36,8 @@ class CollectingPrompts : public IPrompts {
 public:
     std::vector<std::string> messages;
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    // A report of success is not a finding.
+    void ShowInformation(const std::string&) override {}
     Answer AskYesNo(const std::string&, const std::string&) override { return Answer::No; }
     Answer AskYesNoCancel(const std::string&) override { return Answer::Cancel; }
 };

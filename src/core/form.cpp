@@ -182,6 +182,17 @@ void Form::UserPressEscape() {
     }
 }
 
+void Form::FocusControl(const std::string& name) {
+    control(name);
+    requestedFocus_ = name;
+    if (observer_) observer_->FocusRequested(name);
+}
+
+void Form::ShowFault(IPrompts& prompts, const Fault& fault) {
+    prompts.ShowMessage(fault.message);
+    if (!fault.control.empty() && !closed_) FocusControl(fault.control);
+}
+
 void Form::Close() {
     if (closed_) return;
     closed_ = true;

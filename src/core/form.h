@@ -31,6 +31,18 @@ struct Control {
     // A control of a repeated row ("chkField(3)"): its column ("chkField") and row; -1 for any other.
     std::string column;
     int row = -1;
+    // What a screen reader announces for the control where its caption or label cannot tell it apart: a
+    // "..." button, or one of two "Edit" buttons. Empty: the caption, or the label that describes it.
+    std::string accessibleName;
+    // A list: the button that the Delete key presses ("cmdDelete"); Enter runs the list's double click.
+    std::string deleteButton;
+};
+
+// A check that failed: its message, and the control the user has to mend, which gets the focus once the
+// message has been read ("" when no single control is at fault).
+struct Fault {
+    std::string message;
+    std::string control;
 };
 
 // A repeated row of controls: the window shows one row of its row layout per row, in a scrollable area;
@@ -58,6 +70,8 @@ public:
     // The number of rows of a row set changed; the controls of the new rows exist, those of removed rows
     // are gone.
     virtual void RowsChanged(const RowSet&) {}
+    // The logic wants the keyboard focus on this control (the field at fault after a check failed).
+    virtual void FocusRequested(const std::string&) {}
 };
 
 // The behaviour of one window, without any widget: its controls by name, what each click and change does,
@@ -82,6 +96,9 @@ public:
     bool selectAllOnFocus() const { return selectAllOnFocus_; }
     const std::string& defaultButton() const { return defaultButton_; }
     const std::string& cancelButton() const { return cancelButton_; }
+    // The buttons that Ctrl+S and F5 press, where the window has them.
+    const std::string& saveButton() const { return saveButton_; }
+    const std::string& reloadButton() const { return reloadButton_; }
 
     // Reading the controls.
     const std::string& Text(const std::string& name) const { return control(name).text; }
@@ -114,11 +131,19 @@ public:
     void UserClick(const std::string& name);  // buttons, check boxes (toggle), options (select)
     void UserSelect(const std::string& name, std::vector<int> selection);
     void UserDoubleClick(const std::string& name);
+    // Whether a double click on the control does anything (Enter on a list does the same).
+    bool ActsOnDoubleClick(const std::string& name) const { return doubleClickHandlers_.count(name) != 0; }
     // The close box; returns true when the window closed.
     bool UserRequestClose();
     // The Escape key: presses the cancel button, also when it lies outside the visible area; a window
     // without one is asked to close.
     void UserPressEscape();
+
+    // Puts the keyboard focus on a control; the last such request stays readable for tests.
+    void FocusControl(const std::string& name);
+    const std::string& requestedFocus() const { return requestedFocus_; }
+    // Shows the message of a failed check and puts the focus on the control at fault.
+    void ShowFault(IPrompts& prompts, const Fault& fault);
 
     // Closes the window without asking (after the logic decided so).
     void Close();
@@ -185,6 +210,9 @@ private:
     bool selectAllOnFocus_ = true;
     std::string defaultButton_;
     std::string cancelButton_ = "cmdEscape";
+    std::string saveButton_ = "cmdSave";
+    std::string reloadButton_ = "cmdReload";
+    std::string requestedFocus_;
 };
 
 }  // namespace pv

@@ -389,7 +389,7 @@ bool DispositionConfiguration::Save(const PathContext& paths, IPrompts& prompts)
         return false;
     }
     fileState_ = FileState::Read;
-    prompts.ShowMessage("Saved");
+    prompts.ShowInformation("Saved");
     return true;
 }
 

@@ -10,7 +10,7 @@ namespace pv {
 
 FrmChooseType::FrmChooseType(Services& services, const IMasterLinks& master)
     : Form("frmChooseType", "Choose Disposition Type"), services_(services), master_(master) {
-    AddControl("lstDispositionType", ControlKind::List);
+    AddControl("lstDispositionType", ControlKind::List).accessibleName = "Disposition types";
     AddControl("cmdGo", ControlKind::Button, "Go");
     AddControl("cmdEscape", ControlKind::Button, "Cancel");
     setDefaultButton("cmdGo");

@@ -39,6 +39,9 @@ FrmDispositions::FrmDispositions(Services& services, const IMasterLinks& master)
     // "Default" is current until the file is loaded: no parent to fall back on.
     mutableControl("txtUsingParent").visible = false;
     mutableControl("cmdUseParent").enabled = false;
+    mutableControl("lstDispositions").deleteButton = "cmdDelete";
+    // Shown over the list when the category uses its parent's dispositions.
+    mutableControl("txtUsingParent").accessibleName = "The category uses its parent's dispositions";
 
     OnSelect("lstCategories", [this] {
         const auto& selection = Selection("lstCategories");

@@ -80,13 +80,15 @@ FrmMailbox::FrmMailbox(Services& services, const IMasterLinks& master)
 
     label("Label6", "Disposition Configuration File:", kDispositionTip);
     textBox("txtDisposition", kDispositionTip).readOnly = true;
-    AddControl("cmdBrowseDisposition", ControlKind::Button, "...", kDispositionTip);
-    AddControl("cmdEdit", ControlKind::Button, "Edit",
-               "Allows you to edit the dispositions for each category");
+    AddControl("cmdBrowseDisposition", ControlKind::Button, "...", kDispositionTip).accessibleName =
+        "Choose the disposition configuration file";
+    AddControl("cmdEdit", ControlKind::Button, "Edit", "Allows you to edit the dispositions for each category")
+        .accessibleName = "Edit the dispositions";
 
     label("Label14", "Categorization Rules Config File:", kCatRuleTip);
     textBox("txtCatRuleFile", kCatRuleTip).readOnly = true;
-    AddControl("cmdBrowseCategorization", ControlKind::Button, "...", kCatRuleTip);
+    AddControl("cmdBrowseCategorization", ControlKind::Button, "...", kCatRuleTip).accessibleName =
+        "Choose the categorization rules file";
 
     const std::string subfolderTip =
         "The name of the subfolder of the inbox that you wish to pull messages from. "
@@ -258,9 +260,10 @@ void FrmMailbox::ShowFrames() {
     SetVisible("frameFile", !server);
 }
 
-std::optional<std::string> FrmMailbox::CheckFields(CMailbox* numbers) const {
+std::optional<Fault> FrmMailbox::CheckFields(CMailbox* numbers) const {
     const std::string protocol = SelectedProtocol();
-    if (protocol.empty()) return "Please choose a protocol";
+    // The group takes the focus on its first option.
+    if (protocol.empty()) return Fault{"Please choose a protocol", kProtocolOptions.front().option};
 
     // A whole number that does not fit 32 bits is refused like any other text that is not a number: the
     // server could not read it back.
@@ -279,48 +282,52 @@ std::optional<std::string> FrmMailbox::CheckFields(CMailbox* numbers) const {
     };
     for (const auto& number : kNumbers) {
         const auto value = ParseInt32(Text(number.textBox));
-        if (!value) return number.message;
+        if (!value) return Fault{number.message, number.textBox};
         if (numbers) numbers->*number.field = *value;
     }
 
+    // The two file names cannot be typed: their "..." buttons are where the user mends them.
     const std::string& catRuleFile = Text("txtCatRuleFile");
     if (catRuleFile != kMultipleCategorizationFiles && !platform::FileExists(Resolve(catRuleFile))) {
-        return "Categorization rules file does not exist";
+        return Fault{"Categorization rules file does not exist", "cmdBrowseCategorization"};
     }
-    if (!platform::FileExists(Resolve(Text("txtDisposition"))))
-        return "Disposition configuration file does not exist";
+    if (!platform::FileExists(Resolve(Text("txtDisposition")))) {
+        return Fault{"Disposition configuration file does not exist", "cmdBrowseDisposition"};
+    }
     // The name is compared and checked as the master file will give it back: trimmed of blanks.
     const std::string& name = Text("txtMailboxName");
-    if (TrimXmlSpace(name).empty()) return "Mailbox name is missing";
+    if (TrimXmlSpace(name).empty()) return Fault{"Mailbox name is missing", "txtMailboxName"};
     if (TrimXmlSpace(name) != name) {
-        return "The mailbox name \"" + name +
-               "\" begins or ends with a blank, which the master file does not keep: it would read back as "
-               "\"" +
-               TrimXmlSpace(name) + "\". Remove the blank.";
+        return Fault{"The mailbox name \"" + name +
+                         "\" begins or ends with a blank, which the master file does not keep: it would read back "
+                         "as \"" +
+                         TrimXmlSpace(name) + "\". Remove the blank.",
+                     "txtMailboxName"};
     }
 
     if (IsServerProtocol(protocol)) {
-        if (Text("txtHost").empty()) return "Mail Server is missing";
+        if (Text("txtHost").empty()) return Fault{"Mail Server is missing", "txtHost"};
         const std::string& port = Text("txtPort");
-        if (!port.empty() && !ParseInt32(port)) return "Port must be numeric";
-        if (Text("txtUser").empty()) return "Username is missing";
+        if (!port.empty() && !ParseInt32(port)) return Fault{"Port must be numeric", "txtPort"};
+        if (Text("txtUser").empty()) return Fault{"Username is missing", "txtUser"};
     } else {
         const std::string& home = Text("txtHomeFolder");
-        if (home.empty()) return "Home Folder is missing";
-        if (!platform::FolderExists(Resolve(home))) return "Home Folder does not exist";
+        if (home.empty()) return Fault{"Home Folder is missing", "txtHomeFolder"};
+        if (!platform::FolderExists(Resolve(home))) return Fault{"Home Folder does not exist", "txtHomeFolder"};
         const std::string& limit = Text("txtLimitOnCurSize");
-        if (limit.empty()) return "Limit on size of cur is missing";
-        if (!ParseInt32(limit)) return "Limit on size of cur must be numeric";
+        if (limit.empty()) return Fault{"Limit on size of cur is missing", "txtLimitOnCurSize"};
+        if (!ParseInt32(limit)) return Fault{"Limit on size of cur must be numeric", "txtLimitOnCurSize"};
     }
     // The three parts are kept in the one User element, separated by backslashes: a backslash inside a part
     // would read back as a separator and split the account differently.
     for (const auto& [box, caption] : {std::pair{"txtDomain", "Domain"}, std::pair{"txtUser", "Username"},
                                        std::pair{"txtAlias", "Mailbox Alias"}}) {
         if (Text(box).find('\\') != std::string::npos) {
-            return std::string(caption) +
-                   " must not contain a backslash (\\): the master file keeps Domain, " +
-                   "Username and Mailbox Alias in one text separated by backslashes, so \"" + Text(box) +
-                   "\" would read back split differently.";
+            return Fault{std::string(caption) +
+                             " must not contain a backslash (\\): the master file keeps Domain, Username and "
+                             "Mailbox Alias in one text separated by backslashes, so \"" +
+                             Text(box) + "\" would read back split differently.",
+                         box};
         }
     }
     return std::nullopt;
@@ -330,7 +337,7 @@ bool FrmMailbox::SaveToRecord() {
     if (!mailbox_) return false;
     CMailbox& mailbox = *mailbox_;
     if (const auto failure = CheckFields(&mailbox)) {
-        services_.prompts.ShowMessage(*failure);
+        ShowFault(services_.prompts, *failure);
         return false;
     }
     const std::string& catRuleFile = Text("txtCatRuleFile");

@@ -119,6 +119,26 @@ FrmMain::FrmMain(Services& services) : Form("frmMain", kMainCaption), services_(
     AddControl("lineBottom", ControlKind::Line);
     AddControl("cmdEscape", ControlKind::Button, "Escape").visible = false;
 
+    // What a screen reader announces where a caption cannot tell: the "..." buttons, the two "Edit"
+    // buttons and the second box of each catalogue pair.
+    const std::pair<const char*, const char*> spoken[] = {
+        {"cmdBrowseMasterConfig", "Choose the master configuration file"},
+        {"cmdBrowseMonitorConfig", "Choose the monitoring configuration file"},
+        {"cmdEditMonitorConfig", "Edit the monitoring configuration"},
+        {"cmdEditMailbox", "Edit the selected mailbox"},
+        {"txtDispositionTypes2", "Second disposition types file"},
+        {"txtCategoryDefinitions2", "Second category definitions file"},
+        {"txtMessageFields2", "Second message fields file"},
+        {"cmdBrowseDispositionType", "Choose the disposition types file"},
+        {"cmdBrowseDispositionType2", "Choose the second disposition types file"},
+        {"cmdBrowseCategoryDefinition", "Choose the category definitions file"},
+        {"cmdBrowseCategoryDefinition2", "Choose the second category definitions file"},
+        {"cmdBrowseMessageFields", "Choose the message fields file"},
+        {"cmdBrowseMessageFields2", "Choose the second message fields file"},
+    };
+    for (const auto& [name, accessible] : spoken) mutableControl(name).accessibleName = accessible;
+    mutableControl("lstMailboxes").deleteButton = "cmdDeleteMailbox";
+
     // The window opens folded: the main area only.
     for (const char* name : kAdvancedControls) mutableControl(name).visible = false;
 

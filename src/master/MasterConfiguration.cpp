@@ -106,7 +106,7 @@ bool MasterConfiguration::Save(const std::string& referringFile, const PathConte
         prompts.ShowMessage(FormatError("Error saving=", error));
         return false;
     }
-    prompts.ShowMessage("Saved");
+    prompts.ShowInformation("Saved");
     return true;
 }
 

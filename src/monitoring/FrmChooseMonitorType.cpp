@@ -7,7 +7,7 @@ namespace pv {
 
 FrmChooseMonitorType::FrmChooseMonitorType(Services& services)
     : Form("frmChooseMonitorType", "Choose Monitor Type"), services_(services) {
-    AddControl("lstMonitorType", ControlKind::List);
+    AddControl("lstMonitorType", ControlKind::List).accessibleName = "Monitor types";
     AddControl("cmdGo", ControlKind::Button, "Go");
     AddControl("cmdEscape", ControlKind::Button, "Cancel");
     setDefaultButton("cmdGo");

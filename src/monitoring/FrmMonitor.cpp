@@ -62,6 +62,8 @@ FrmMonitor::FrmMonitor(Services& services)
     AddControl("cmdCancel", ControlKind::Button, "Exit and Discard Changes");
     AddControl("cmdEscape", ControlKind::Button, "Escape").visible = false;
 
+    mutableControl("lstMonitors").deleteButton = "cmdDelete";
+
     TrackChanges({"chkJmxEnabled", "chkMonitorMailboxesWithJMX", "chkMonitorWithJMX", "chkManageWithJMX",
                   "chkMonitorMailboxThreadsWithJMX", "chkManageLoggerWithJMX", "txtHtmlAdaptorPort"});
     OnClick("chkJmxEnabled", [this] { UpdateJmxFrame(); });

@@ -150,7 +150,7 @@ bool MonitorConfiguration::Save(IPrompts& prompts) {
     }
     fileState_ = FileState::Read;
     skipped_ = 0;
-    prompts.ShowMessage("Saved");
+    prompts.ShowInformation("Saved");
     return true;
 }
 

@@ -73,32 +73,39 @@ TEST_F(MailboxEditor, ChecksComeInTheirOrderWithTheFieldsMessages) {
     const auto type = [&](const char* box, const char* text) {
         return [=, this] { form.UserSetText(box, text); };
     };
-    const std::pair<std::string, std::function<void()>> steps[] = {
-        {"Please choose a protocol", [&] { form.UserClick("optMaildir"); }},
-        {"Messages Per Thread Before Refresh must be numeric",
+    // Each failed check names the control to mend, which then gets the focus.
+    struct Step {
+        std::string message;
+        std::string control;
+        std::function<void()> mend;
+    };
+    const Step steps[] = {
+        {"Please choose a protocol", "optPOP", [&] { form.UserClick("optMaildir"); }},
+        {"Messages Per Thread Before Refresh must be numeric", "txtMsgsPerThreadBeforeRefresh",
          type("txtMsgsPerThreadBeforeRefresh", "2147483647")},
-        {"Error wait time must be numeric", type("txtErrorWaitTime", "-2147483648")},
-        {"No messages wait time must be numeric", type("txtNoMessagesWaitTime", "12")},
-        {"Threads must be numeric", type("txtThreads", " 2.5 ")},  // half to the even neighbour
-        {"Success wait time must be numeric",
+        {"Error wait time must be numeric", "txtErrorWaitTime", type("txtErrorWaitTime", "-2147483648")},
+        {"No messages wait time must be numeric", "txtNoMessagesWaitTime",
+         type("txtNoMessagesWaitTime", "12")},
+        {"Threads must be numeric", "txtThreads", type("txtThreads", " 2.5 ")},  // half to the even neighbour
+        {"Success wait time must be numeric", "txtWaitTime",
          [&] {
              EXPECT_EQ(record.nThreads, 2);  // the numbers before the failing one are stored already
              form.UserSetText("txtWaitTime", "14");
          }},
-        {"Categorization rules file does not exist",
+        {"Categorization rules file does not exist", "cmdBrowseCategorization",
          [&] { WriteFile(cfg + "/missing-rules.xml", "<Rules/>"); }},
-        {"Disposition configuration file does not exist",
+        {"Disposition configuration file does not exist", "cmdBrowseDisposition",
          [&] { WriteFile(cfg + "/missing.xml", "<Dispositions/>"); }},
         // Names are checked as the file gives them back: blanks around a name are not kept.
-        {"Mailbox name is missing", type("txtMailboxName", " \t ")},
-        {"Mailbox name is missing", type("txtMailboxName", "support ")},
+        {"Mailbox name is missing", "txtMailboxName", type("txtMailboxName", " \t ")},
+        {"Mailbox name is missing", "txtMailboxName", type("txtMailboxName", "support ")},
         {"The mailbox name \"support \" begins or ends with a blank, which the master file does not keep: it "
          "would read back as \"support\". Remove the blank.",
-         type("txtMailboxName", "support")},
-        {"Home Folder is missing", type("txtHomeFolder", "+/nowhere")},
-        {"Home Folder does not exist", type("txtHomeFolder", "+/maildir")},
-        {"Limit on size of cur is missing", type("txtLimitOnCurSize", "lots")},
-        {"Limit on size of cur must be numeric",
+         "txtMailboxName", type("txtMailboxName", "support")},
+        {"Home Folder is missing", "txtHomeFolder", type("txtHomeFolder", "+/nowhere")},
+        {"Home Folder does not exist", "txtHomeFolder", type("txtHomeFolder", "+/maildir")},
+        {"Limit on size of cur is missing", "txtLimitOnCurSize", type("txtLimitOnCurSize", "lots")},
+        {"Limit on size of cur must be numeric", "txtLimitOnCurSize",
          [&] {
              form.UserSetText("txtLimitOnCurSize", "4000");
              // No host, no user and a port too big do not matter to Maildir.
@@ -108,19 +115,21 @@ TEST_F(MailboxEditor, ChecksComeInTheirOrderWithTheFieldsMessages) {
              // A server protocol keeps the stored cur limit when its box holds no number.
              form.UserSetText("txtLimitOnCurSize", "n/a");
          }},
-        {"Mail Server is missing", type("txtHost", "pop.example.com")},
-        {"Port must be numeric", type("txtPort", "")},
-        {"Username is missing", type("txtUser", "CORP\\help")},
+        {"Mail Server is missing", "txtHost", type("txtHost", "pop.example.com")},
+        {"Port must be numeric", "txtPort", type("txtPort", "")},
+        {"Username is missing", "txtUser", type("txtUser", "CORP\\help")},
         // The account is one text with backslashes between its parts.
         {"Username must not contain a backslash (\\): the master file keeps Domain, Username and Mailbox "
          "Alias "
          "in one text separated by backslashes, so \"CORP\\help\" would read back split differently.",
+         "txtUser",
          [&] {
              form.UserSetText("txtUser", "help");
              form.UserSetText("txtDomain", "A\\B");
          }},
         {"Domain must not contain a backslash (\\): the master file keeps Domain, Username and Mailbox Alias "
          "in one text separated by backslashes, so \"A\\B\" would read back split differently.",
+         "txtDomain",
          [&] {
              form.UserSetText("txtDomain", "");
              form.UserSetText("txtAlias", "\\");
@@ -128,11 +137,12 @@ TEST_F(MailboxEditor, ChecksComeInTheirOrderWithTheFieldsMessages) {
         {"Mailbox Alias must not contain a backslash (\\): the master file keeps Domain, Username and "
          "Mailbox "
          "Alias in one text separated by backslashes, so \"\\\" would read back split differently.",
-         type("txtAlias", "")},
+         "txtAlias", type("txtAlias", "")},
     };
-    for (const auto& [message, mend] : steps) {
+    for (const auto& [message, control, mend] : steps) {
         s.prompts.ExpectMessage(message);
         EXPECT_FALSE(form.SaveToRecord()) << message;
+        EXPECT_EQ(form.requestedFocus(), control) << message;
         mend();
     }
     EXPECT_TRUE(form.SaveToRecord());

@@ -50,6 +50,12 @@ Answer ScriptedPrompts::Take(Expected::Kind kind, const std::string& text, const
 }
 
 void ScriptedPrompts::ShowMessage(const std::string& text) {
+    // A success shown as a warning would carry the warning icon, and the tool would print it on every run.
+    if (text == "Saved") ADD_FAILURE() << "\"Saved\" reports a success: show it with ShowInformation";
+    Take(Expected::Message, text, kAppTitle);
+}
+
+void ScriptedPrompts::ShowInformation(const std::string& text) {
     Take(Expected::Message, text, kAppTitle);
 }
 

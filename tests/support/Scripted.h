@@ -25,6 +25,7 @@ public:
     ScriptedPrompts& ExpectYesNoCancel(const std::string& text, Answer answer);
 
     void ShowMessage(const std::string& text) override;
+    void ShowInformation(const std::string& text) override;
     Answer AskYesNo(const std::string& text, const std::string& title) override;
     Answer AskYesNoCancel(const std::string& text) override;
 
