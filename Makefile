@@ -49,8 +49,16 @@ fuzz:
 bench: build
 	cmake --build $(BUILD) --target bench
 
+# Every window in the light palette on a desktop screen, in a dark palette, and at a scale of 2 on a
+# 1600x1000 laptop screen.
+SCREENS = $(CURDIR)/tests/ui/screens
 screenshots: build
-	QT_QPA_PLATFORM=offscreen $(BUILD)/src/postvane-config --screenshots $(DIR) $(EXAMPLE)
+	QT_QPA_PLATFORM=offscreen:configfile=$(SCREENS)/1920x1080.json \
+	  $(BUILD)/src/postvane-config --screenshots $(DIR) $(EXAMPLE)
+	QT_QPA_PLATFORM=offscreen:configfile=$(SCREENS)/1920x1080.json \
+	  $(BUILD)/src/postvane-config --screenshots $(DIR)/dark --dark $(EXAMPLE)
+	QT_QPA_PLATFORM=offscreen:configfile=$(SCREENS)/1600x1000.json QT_SCALE_FACTOR=2 \
+	  $(BUILD)/src/postvane-config --screenshots $(DIR)/scale2 $(EXAMPLE)
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)

@@ -1,10 +1,15 @@
-// postvane-config [MASTER]: the desktop editor.
-//   --screenshots DIR [MASTER]  renders every window into PNG files and exits
-//   --quit-when-shown [MASTER]  exits as soon as the main window is on screen (start-up benchmark)
+// postvane-config [OPTIONS] [MASTER...]: the desktop editor. The words after the options, joined by single
+// blanks, are the master file's path.
+//   --screenshots DIR [--dark]  renders every window into PNG files and exits (not listed by --help)
+//   --quit-when-shown           exits as soon as the main window is on screen (start-up benchmark)
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QIcon>
 #include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <optional>
 #include <string>
-#include <vector>
 
 #include "actions/RegisterEditors.h"
 #include "core/platform.h"
@@ -16,38 +21,125 @@
 
 namespace {
 
-// The whole command-line text: on Linux the arguments joined by single blanks.
-std::string JoinArguments(const std::vector<std::string>& args) {
-    std::string text;
-    for (const auto& arg : args) {
-        if (!text.empty()) text += ' ';
-        text += arg;
+constexpr const char* kProgram = "postvane-config";
+// The name of the desktop entry and of the icon.
+constexpr const char* kApplicationId = "org.postvane.PostvaneConfig";
+
+struct CommandLine {
+    QCommandLineParser parser;
+    QCommandLineOption help = QCommandLineOption({"h", "help"}, "Show this help and exit.");
+    QCommandLineOption version = QCommandLineOption({"v", "version"}, "Show the version and exit.");
+    QCommandLineOption screenshots =
+        QCommandLineOption("screenshots", "Render every window into DIR.", "DIR");
+    QCommandLineOption dark = QCommandLineOption("dark", "Render the screenshots with a dark palette.");
+    QCommandLineOption quitWhenShown =
+        QCommandLineOption("quit-when-shown", "Exit once the window is shown.");
+
+    CommandLine() {
+        parser.setApplicationDescription(
+            "Postvane Configuration Editor: edits the master configuration file of a Postvane "
+            "mail-processing\n"
+            "server, its mailboxes, their dispositions, and the monitoring and logging files.\n"
+            "\n"
+            "MASTER is the master configuration file; the words after the options, joined by single blanks,\n"
+            "form its path, so a path with blanks needs no quotes. Without MASTER the editor opens\n"
+            "config/master.xml below its own folder when that exists, else asks for a file. Put -- before\n"
+            "a path that begins with '-'.");
+        for (QCommandLineOption* hidden : {&screenshots, &dark, &quitWhenShown}) {
+            hidden->setFlags(QCommandLineOption::HiddenFromHelp);
+        }
+        parser.addOptions({help, version, screenshots, dark, quitWhenShown});
+        parser.addPositionalArgument("MASTER", "The master configuration file.", "[MASTER...]");
+        // Everything after the first word of the path is part of the path, even when it begins with '-'.
+        parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+        // "-style Fusion" is Qt's option, not five letters of ours.
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     }
-    return text;
+
+    QString Usage() const {
+        QString text = parser.helpText();
+        // The first line names the program as it was started; the help names it as it is installed.
+        const qsizetype end = text.indexOf(u'\n');
+        const qsizetype options = text.indexOf(" [options]");
+        if (options >= 0 && options < end) text.replace(0, options, QString("Usage: ") + kProgram);
+        return text;
+    }
+};
+
+QStringList RawArguments(int argc, char** argv) {
+    QStringList args;
+    for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    return args;
+}
+
+// The options Qt's application object takes for itself (and removes) before the editor reads the rest.
+bool IsQtOption(const QString& name) {
+    static const QStringList names = {"platform",      "platformpluginpath",
+                                      "platformtheme", "plugin",
+                                      "qmljsdebugger", "qwindowgeometry",
+                                      "qwindowicon",   "qwindowtitle",
+                                      "reverse",       "session",
+                                      "display",       "geometry",
+                                      "style",         "stylesheet",
+                                      "widgetcount",   "name",
+                                      "title",         "visual",
+                                      "ncols",         "cmap",
+                                      "nograb",        "dograb",
+                                      "sync",          "testability"};
+    return names.contains(name);
+}
+
+int UsageError(const QString& problem) {
+    std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", kProgram, problem.toLocal8Bit().constData(), kProgram);
+    return 2;
+}
+
+// --help, --version and mistakes in the options, answered without a display; nullopt when the editor is to
+// start.
+std::optional<int> AnswerWithoutWindows(CommandLine& line, const QStringList& args) {
+    if (!line.parser.parse(args)) {
+        // Qt's own options are not ours: they are decided once Qt has taken them.
+        const QStringList unknown = line.parser.unknownOptionNames();
+        const bool onlyQt = !unknown.isEmpty() && std::all_of(unknown.begin(), unknown.end(), IsQtOption);
+        if (onlyQt) return std::nullopt;
+        return UsageError(line.parser.errorText());
+    }
+    if (line.parser.isSet(line.help)) {
+        std::fputs(line.Usage().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (line.parser.isSet(line.version)) {
+        std::printf("%s %s\n", kProgram, POSTVANE_VERSION);
+        return 0;
+    }
+    return std::nullopt;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    {
+        CommandLine early;
+        if (const auto status = AnswerWithoutWindows(early, RawArguments(argc, argv))) return *status;
+    }
     QApplication app(argc, argv);
-    QApplication::setApplicationName("PostvaneConfig");
+    QApplication::setApplicationName(kProgram);
     QApplication::setApplicationDisplayName("PostvaneConfig");
-    pv::RegisterBuiltInDispositionEditors();
+    QApplication::setApplicationVersion(POSTVANE_VERSION);
+    QGuiApplication::setDesktopFileName(kApplicationId);
+    QApplication::setWindowIcon(QIcon::fromTheme(kApplicationId));
 
-    std::vector<std::string> args;
-    for (const QString& arg : QApplication::arguments().mid(1)) args.push_back(arg.toStdString());
+    CommandLine line;
+    if (const auto status = AnswerWithoutWindows(line, QApplication::arguments())) return *status;
+    const std::string master = line.parser.positionalArguments().join(' ').toStdString();
+
+    pv::RegisterBuiltInDispositionEditors();
     const std::string programDirectory = QApplication::applicationDirPath().toStdString();
     const std::string currentDirectory = pv::platform::CurrentDirectory();
 
-    if (!args.empty() && args.front() == "--screenshots" && args.size() >= 2) {
-        const std::string folder = args[1];
-        return pv::ui::RenderScreenshots(folder, JoinArguments({args.begin() + 2, args.end()}), programDirectory,
-                                         currentDirectory);
-    }
-    bool quitWhenShown = false;
-    if (!args.empty() && args.front() == "--quit-when-shown") {
-        quitWhenShown = true;
-        args.erase(args.begin());
+    if (line.parser.isSet(line.screenshots)) {
+        return pv::ui::RenderScreenshots(line.parser.value(line.screenshots).toStdString(), master,
+                                         programDirectory, currentDirectory, line.parser.isSet(line.dark));
     }
 
     pv::ui::QtPrompts prompts;
@@ -61,9 +153,9 @@ int main(int argc, char** argv) {
     pv::ui::FormWindow window(main);
     QObject::connect(&window, &QDialog::finished, &app, &QApplication::quit);
     // The startup choice runs before the window appears, so it opens filled (or over the master-file dialog).
-    main.Open(JoinArguments(args), currentDirectory);
+    main.Open(master, currentDirectory);
     if (main.IsClosed()) return 0;
     window.show();
-    if (quitWhenShown) QTimer::singleShot(0, &app, &QApplication::quit);
+    if (line.parser.isSet(line.quitWhenShown)) QTimer::singleShot(0, &app, &QApplication::quit);
     return QApplication::exec();
 }

@@ -1,10 +1,18 @@
 #include "ui/FormWindow.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFocusEvent>
+#include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -12,13 +20,23 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QResizeEvent>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QTextEdit>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <QSignalBlocker>
-#include <QTimer>
+#include <cstdint>
+#include <cstdlib>
+#include <tuple>
 
+#include "ui/AccessKeys.h"
+#include "ui/LayoutReading.h"
 #include "ui/WindowLayouts.h"
 
 namespace pv::ui {
@@ -45,6 +63,12 @@ bool IsControlWidget(QWidget* widget, const pv::Form& form) {
     return form.HasControl(S(widget->objectName()));
 }
 
+QColor Blend(const QColor& a, const QColor& b, double share) {
+    return QColor::fromRgbF(static_cast<float>(a.redF() * share + b.redF() * (1 - share)),
+                            static_cast<float>(a.greenF() * share + b.greenF() * (1 - share)),
+                            static_cast<float>(a.blueF() * share + b.blueF() * (1 - share)));
+}
+
 }  // namespace
 
 int PasswordStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
@@ -58,9 +82,21 @@ void SelectAllText(QLineEdit* textBox) {
     if (textBox != nullptr) textBox->selectAll();
 }
 
+QSize FormWindow::frameAllowance() {
+    return {16, 48};
+}
+
 FormWindow::FormWindow(pv::Form& form, QWidget* parent) : QDialog(parent), form_(form) {
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                   Qt::WindowMinimizeButtonHint);
+    if (parent) {
+        // A child window is a dialog of the window that opened it: it stays above it, has no taskbar entry
+        // or minimize button of its own, and blocks it until closed.
+        setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                       Qt::WindowCloseButtonHint);
+        setWindowModality(Qt::ApplicationModal);
+    } else {
+        setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                       Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    }
     const auto& layouts = WindowLayouts();
     const auto layout = layouts.find(form.kind());
     if (layout != layouts.end()) layout->second(this);
@@ -74,22 +110,41 @@ FormWindow::FormWindow(pv::Form& form, QWidget* parent) : QDialog(parent), form_
             continue;
         }
         widgets_.emplace(name, widget);
+        names_.emplace(widget, name);
         Bind(form.control(name), widget);
     }
     for (QWidget* widget : findChildren<QWidget*>()) {
         if (widget->objectName().startsWith("frame") && !IsControlWidget(widget, form)) {
             containers_.push_back(widget);
         }
+        // An area that scrolls rows is not a stop of its own: Tab goes to the rows in it.
+        if (widget->metaObject() == &QScrollArea::staticMetaObject) widget->setFocusPolicy(Qt::NoFocus);
     }
     for (const std::string& name : form.ControlNames()) {
-        if (auto found = widgets_.find(name); found != widgets_.end()) Apply(form.control(name), found->second);
+        if (auto found = widgets_.find(name); found != widgets_.end())
+            Apply(form.control(name), found->second);
     }
     for (const pv::RowSet& rows : form.RowSets()) LayOutRows(rows);
     UpdateContainers();
+    WrapInScrollArea();
+    ApplyBoxColours();
+    ArrangeKeyboard();
+
+    if (form.HasControl(form.saveButton())) {
+        connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this,
+                [this] { PressIfUsable(form_.saveButton()); });
+    }
+    if (form.HasControl(form.reloadButton())) {
+        connect(new QShortcut(QKeySequence(Qt::Key_F5), this), &QShortcut::activated, this,
+                [this] { PressIfUsable(form_.reloadButton()); });
+    }
+
     form_.SetObserver(this);
-    if (QLayout* top = this->layout()) {
-        top->activate();
-        resize(sizeHint().expandedTo(minimumSizeHint()));
+    if (content_) {
+        const QSize hint = content_->sizeHint();
+        wantedHeight_ = hint.height();
+        UpdateMinimumSize();
+        ResizeTo(hint);
     }
 }
 
@@ -102,16 +157,22 @@ QWidget* FormWindow::controlWidget(const std::string& name) const {
     return found == widgets_.end() ? nullptr : found->second;
 }
 
+QLabel* FormWindow::labelOf(const QWidget* field) const {
+    for (const auto& [label, described] : buddies_) {
+        if (described == field) return qobject_cast<QLabel*>(const_cast<QWidget*>(label));
+    }
+    return nullptr;
+}
+
 void FormWindow::Bind(const pv::Control& control, QWidget* widget) {
     const std::string name = control.name;
     if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
-        connect(edit, &QLineEdit::textEdited, this, [this, name](const QString& text) {
-            form_.UserSetText(name, S(text));
-        });
+        connect(edit, &QLineEdit::textEdited, this,
+                [this, name](const QString& text) { Act([&] { form_.UserSetText(name, S(text)); }); });
         if (form_.selectAllOnFocus()) edit->installEventFilter(this);
     } else if (auto* text = qobject_cast<QPlainTextEdit*>(widget)) {
         connect(text, &QPlainTextEdit::textChanged, this, [this, name, text] {
-            form_.UserSetText(name, ToLogicLines(text->toPlainText()));
+            Act([&] { form_.UserSetText(name, ToLogicLines(text->toPlainText())); });
         });
         if (form_.selectAllOnFocus()) text->installEventFilter(this);
     } else if (auto* list = qobject_cast<QListWidget*>(widget)) {
@@ -120,13 +181,15 @@ void FormWindow::Bind(const pv::Control& control, QWidget* widget) {
                                                    : QAbstractItemView::SingleSelection);
         connect(list, &QListWidget::itemSelectionChanged, this, [this, name, list] {
             std::vector<int> rows;
-            for (const QModelIndex& index : list->selectionModel()->selectedIndexes()) rows.push_back(index.row());
-            form_.UserSelect(name, rows);
+            for (const QModelIndex& index : list->selectionModel()->selectedIndexes())
+                rows.push_back(index.row());
+            Act([&] { form_.UserSelect(name, rows); });
         });
-        connect(list, &QListWidget::itemDoubleClicked, this, [this, name] { form_.UserDoubleClick(name); });
+        connect(list, &QListWidget::itemDoubleClicked, this,
+                [this, name] { Act([&] { form_.UserDoubleClick(name); }); });
+        list->installEventFilter(this);
     } else if (auto* radio = qobject_cast<QRadioButton*>(widget)) {
-        // The logic decides which option is on, including none at all.
-        radio->setAutoExclusive(false);
+        GroupOf(control, radio);
         connect(radio, &QRadioButton::clicked, this, [this, name, radio] { ClickedCheckable(name, radio); });
     } else if (auto* check = qobject_cast<QCheckBox*>(widget)) {
         connect(check, &QCheckBox::clicked, this, [this, name, check] { ClickedCheckable(name, check); });
@@ -134,15 +197,81 @@ void FormWindow::Bind(const pv::Control& control, QWidget* widget) {
         const bool isDefault = name == form_.defaultButton();
         button->setAutoDefault(isDefault);
         button->setDefault(isDefault);
-        connect(button, &QPushButton::clicked, this, [this, name] { form_.UserClick(name); });
+        connect(button, &QPushButton::clicked, this, [this, name] { Act([&] { form_.UserClick(name); }); });
+    } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+        // The logic's caption, shown as it is: never read as markup.
+        label->setTextFormat(Qt::PlainText);
     }
 }
 
+QButtonGroup* FormWindow::GroupOf(const pv::Control& control, QWidget* widget) {
+    // Options of one group exclude each other; options without a group are grouped by their container.
+    const std::string key =
+        control.group.empty() ? "@" + std::to_string(reinterpret_cast<std::uintptr_t>(widget->parentWidget()))
+                              : control.group;
+    QButtonGroup*& group = groups_[key];
+    if (!group) {
+        group = new QButtonGroup(this);
+        group->setExclusive(true);
+    }
+    if (auto* button = qobject_cast<QAbstractButton*>(widget); button && !button->group())
+        group->addButton(button);
+    return group;
+}
+
 void FormWindow::ClickedCheckable(const std::string& name, QWidget* widget) {
-    form_.UserClick(name);
-    // The widget has toggled itself, and the logic may have decided otherwise (an option that is already
-    // selected stays selected): the screen shows what the logic holds, which is what will be saved.
+    Act([&] { form_.UserClick(name); });
+    // The widget has toggled itself, and the logic may have decided otherwise: the screen shows what the
+    // logic holds, which is what will be saved.
     if (!form_.IsClosed()) Apply(form_.control(name), widget);
+}
+
+void FormWindow::ApplyOption(const pv::Control& control, QAbstractButton* option) {
+    QButtonGroup* group = option->group();
+    if (control.checked) {
+        option->setChecked(true);
+    } else if (option->isChecked()) {
+        // An exclusive group keeps one option on; the logic may want none (a value it does not know).
+        if (group) group->setExclusive(false);
+        option->setChecked(false);
+        if (group) group->setExclusive(true);
+    }
+}
+
+void FormWindow::UpdateGroupTabStop(QButtonGroup* group) {
+    // One Tab stop per group, on the selected option (or the first usable one); the arrow keys move within.
+    QAbstractButton* stop = group->checkedButton();
+    if (!stop || !stop->isEnabled() || stop->isHidden()) {
+        stop = nullptr;
+        for (QAbstractButton* button : group->buttons()) {
+            if (button->isEnabled() && !button->isHidden()) {
+                stop = button;
+                break;
+            }
+        }
+    }
+    for (QAbstractButton* button : group->buttons()) {
+        button->setFocusPolicy(button == stop ? Qt::StrongFocus : Qt::ClickFocus);
+    }
+    // A label that describes the group takes the user to its stop.
+    for (auto& [label, described] : buddies_) {
+        if (!described || !described->isAncestorOf(stop ? stop : group->buttons().value(0))) continue;
+        if (stop) const_cast<QLabel*>(qobject_cast<const QLabel*>(label))->setBuddy(stop);
+    }
+}
+
+void FormWindow::ApplyCaption(const pv::Control& control, QWidget* widget) {
+    const QString caption = Q(control.text);
+    const auto key = accessKeys_.find(widget);
+    const int position = key == accessKeys_.end() ? -1 : key->second;
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        button->setText(WithAccessKey(caption, position));
+    } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+        // A label without a field shows "&" as it is; one with a field marks its access key.
+        label->setText(label->buddy() ? WithAccessKey(caption, position) : caption);
+    } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+        group->setTitle(WithAccessKey(caption, position));
+    }
 }
 
 void FormWindow::Apply(const pv::Control& control, QWidget* widget) {
@@ -162,10 +291,12 @@ void FormWindow::Apply(const pv::Control& control, QWidget* widget) {
         }
     } else if (auto* text = qobject_cast<QPlainTextEdit*>(widget)) {
         // Only a real change is applied, so typing keeps its cursor.
-        if (text->toPlainText() != ToWidgetLines(control.text)) text->setPlainText(ToWidgetLines(control.text));
+        if (text->toPlainText() != ToWidgetLines(control.text))
+            text->setPlainText(ToWidgetLines(control.text));
         text->setReadOnly(control.readOnly);
         // A read-only text is still there to be selected and copied, with the keyboard too.
-        if (control.readOnly) text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        if (control.readOnly)
+            text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     } else if (auto* list = qobject_cast<QListWidget*>(widget)) {
         bool same = list->count() == static_cast<int>(control.items.size());
         for (int i = 0; same && i < list->count(); ++i) same = list->item(i)->text() == Q(control.items[i]);
@@ -183,20 +314,33 @@ void FormWindow::Apply(const pv::Control& control, QWidget* widget) {
         if (!control.selection.empty()) {
             list->setCurrentRow(control.selection.front(), QItemSelectionModel::NoUpdate);
             list->scrollToItem(list->item(control.selection.front()));
+        } else if (list->hasFocus() && list->count() > 0) {
+            // A focused list always shows a selected line; after the logic is done with its change.
+            const std::string name = control.name;
+            QTimer::singleShot(0, this, [this, name] { EnsureListSelection(name); });
         }
+    } else if (auto* option = qobject_cast<QRadioButton*>(widget)) {
+        ApplyCaption(control, option);
+        ApplyOption(control, option);
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-        button->setText(Q(control.text));
+        ApplyCaption(control, button);
         if (button->isCheckable()) button->setChecked(control.checked);
     } else if (auto* label = qobject_cast<QLabel*>(widget)) {
-        label->setText(Q(control.text));
+        ApplyCaption(control, label);
+        if (buddies_.count(label)) NameField(label);
     } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
-        group->setTitle(Q(control.text));
+        ApplyCaption(control, group);
     }
+    if (!control.accessibleName.empty()) widget->setAccessibleName(Q(control.accessibleName));
     widget->setHidden(!control.visible);
+    if (auto* option = qobject_cast<QAbstractButton*>(widget); option && option->group()) {
+        UpdateGroupTabStop(option->group());
+    }
 }
 
-void FormWindow::UpdateContainers() {
+void FormWindow::UpdateContainers(const QWidget* changed) {
     for (QWidget* container : containers_) {
+        if (changed && !container->isAncestorOf(changed)) continue;
         bool anyVisible = false;
         bool anyControl = false;
         for (const auto& [name, widget] : widgets_) {
@@ -237,7 +381,13 @@ void FormWindow::LayOutRows(const pv::RowSet& rows) {
     RowArea& area = *found;
     while (static_cast<int>(area.rows.size()) > rows.count) {
         const int row = static_cast<int>(area.rows.size()) - 1;
-        for (const auto& column : rows.columns) widgets_.erase(pv::Form::RowControl(column.name, row));
+        for (const auto& column : rows.columns) {
+            const auto found = widgets_.find(pv::Form::RowControl(column.name, row));
+            if (found == widgets_.end()) continue;
+            names_.erase(found->second);
+            buddies_.erase(found->second);
+            widgets_.erase(found);
+        }
         delete area.rows.back();
         area.rows.pop_back();
     }
@@ -275,9 +425,12 @@ QWidget* FormWindow::MakeRow(RowArea& area, int row) {
         }
         widget->setObjectName(Q(name));
         widgets_[name] = widget;
+        names_[widget] = name;
         Bind(form_.control(name), widget);
         Apply(form_.control(name), widget);
     }
+    ArrangeRow(rowWidget);
+    ApplyBoxColours(rowWidget);
     area.rows.push_back(rowWidget);
     if (area.rowHeight > 0) {
         rowWidget->setGeometry(0, row * area.rowHeight, area.content->width(), area.rowHeight - 4);
@@ -387,32 +540,110 @@ void FormWindow::RowsChanged(const pv::RowSet& rows) {
     LayOutRows(rows);
 }
 
-void FormWindow::FitHeight() {
-    if (QLayout* top = layout()) {
-        top->invalidate();
-        top->activate();
-        resize(width(), sizeHint().expandedTo(minimumSizeHint()).height());
+void FormWindow::WrapInScrollArea() {
+    QLayout* top = layout();
+    if (!top) return;
+    content_ = new QWidget;
+    content_->setObjectName("windowContent");
+    // Takes the layout and every widget in it away from the window.
+    content_->setLayout(top);
+    scroll_ = new QScrollArea(this);
+    scroll_->setObjectName("windowScrollArea");
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(true);
+    scroll_->setFocusPolicy(Qt::NoFocus);
+    scroll_->setWidget(content_);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroll_);
+}
+
+QSize FormWindow::Room() const {
+    const QScreen* screen = parentWidget() ? parentWidget()->screen() : this->screen();
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (!screen) return {QWIDGETSIZE_MAX, QWIDGETSIZE_MAX};
+    return screen->availableGeometry().size() - frameAllowance();
+}
+
+int FormWindow::ContentHeightHint() {
+    for (QLayout* inner : content_->findChildren<QLayout*>()) inner->invalidate();
+    content_->layout()->invalidate();
+    content_->layout()->activate();
+    return content_->sizeHint().height();
+}
+
+void FormWindow::ResizeTo(QSize size) {
+    const QSize room = Room();
+    QSize fitted = size.boundedTo(room);
+    if (fitted.height() < size.height()) {
+        // The scroll bar that then appears takes its width beside the content, not from it.
+        fitted.setWidth(
+            std::min(room.width(), fitted.width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent)));
     }
+    fitted = fitted.expandedTo(minimumSize());
+    requestedSize_ = fitted;
+    ++adjusting_;
+    resize(fitted);
+    --adjusting_;
+}
+
+void FormWindow::UpdateMinimumSize() {
+    // Never smaller than the content needs, unless the screen itself is smaller: then the content scrolls.
+    QSize least = content_->minimumSizeHint();
+    const QSize room = Room();
+    if (least.height() > room.height()) least.rwidth() += style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    ++adjusting_;
+    setMinimumSize(least.boundedTo(room));
+    --adjusting_;
+}
+
+void FormWindow::resizeEvent(QResizeEvent* event) {
+    // A size the user chose is the one folding keeps; the sizes this window asked for are not.
+    if (!adjusting_ && event->size() != requestedSize_) wantedHeight_ = event->size().height();
+    QDialog::resizeEvent(event);
 }
 
 void FormWindow::ControlChanged(const pv::Control& control) {
     const auto found = widgets_.find(control.name);
     if (found == widgets_.end()) return;
-    const bool wasHidden = found->second->isHidden();
-    Apply(control, found->second);
-    if (wasHidden != !control.visible && !containers_.empty()) {
-        std::vector<bool> before;
-        for (QWidget* container : containers_) before.push_back(container->isHidden());
-        UpdateContainers();
-        for (size_t i = 0; i < containers_.size(); ++i) {
-            if (before[i] != containers_[i]->isHidden()) {
-                // Folding a frame in or out: the window takes the height its layout needs, so folding
-                // back always returns to exactly the same height.
-                FitHeight();
-                break;
-            }
-        }
+    QWidget* widget = found->second;
+    const bool showsOrHides = widget->isHidden() != !control.visible;
+    if (showsOrHides) BeginBatch();
+    Apply(control, widget);
+    if (showsOrHides) UpdateContainers(widget);
+}
+
+void FormWindow::Act(const std::function<void()>& action) {
+    ++acting_;
+    action();
+    if (--acting_ == 0) EndBatch();
+}
+
+void FormWindow::BeginBatch() {
+    if (batch_) return;
+    batch_ = true;
+    // What the window looked like before the logic began to show and hide things.
+    heightBefore_ = content_ ? ContentHeightHint() : 0;
+    hiddenBefore_.clear();
+    for (QWidget* container : containers_) hiddenBefore_.push_back(container->isHidden());
+    // Changes made outside a user's action end when the program is back in its event loop.
+    if (acting_ == 0) QTimer::singleShot(0, this, [this] { EndBatch(); });
+}
+
+void FormWindow::EndBatch() {
+    if (!batch_) return;
+    batch_ = false;
+    if (!keysForAll_) ChooseAccessKeys();
+    bool folded = false;
+    for (size_t i = 0; i < containers_.size() && i < hiddenBefore_.size(); ++i) {
+        folded = folded || hiddenBefore_[i] != containers_[i]->isHidden();
     }
+    if (!folded || !content_) return;
+    // An area folded in or out: the window grows or shrinks by its height and keeps the height chosen for
+    // the rest, so folding back returns to exactly the same height.
+    wantedHeight_ += ContentHeightHint() - heightBefore_;
+    UpdateMinimumSize();
+    ResizeTo({width(), wantedHeight_});
 }
 
 void FormWindow::FormClosed() {
@@ -423,18 +654,241 @@ void FormWindow::CaptionChanged(const std::string& caption) {
     setWindowTitle(Q(caption));
 }
 
+void FormWindow::FocusRequested(const std::string& name) {
+    QWidget* widget = controlWidget(name);
+    if (!widget || !widget->isEnabled() || !widget->isVisibleTo(this)) return;
+    if (auto* option = qobject_cast<QAbstractButton*>(widget); option && option->group()) {
+        // The group's stop: the selected option, or the first.
+        for (QAbstractButton* button : option->group()->buttons()) {
+            if (button->focusPolicy() & Qt::TabFocus) widget = button;
+        }
+    }
+    widget->setFocus(Qt::OtherFocusReason);
+    for (QWidget* ancestor = widget->parentWidget(); ancestor && ancestor != this;
+         ancestor = ancestor->parentWidget()) {
+        if (auto* scroll = qobject_cast<QScrollArea*>(ancestor)) scroll->ensureWidgetVisible(widget);
+    }
+}
+
+std::vector<QWidget*> FormWindow::VisualOrder() const {
+    std::vector<QWidget*> order;
+    if (content_) {
+        WalkWidget(content_, order);
+    } else if (layout()) {
+        WalkLayout(layout(), order);
+    }
+    // Controls outside every layout come last, in the order the logic declares them.
+    for (const std::string& name : form_.ControlNames()) {
+        QWidget* widget = controlWidget(name);
+        if (widget && std::find(order.begin(), order.end(), widget) == order.end()) order.push_back(widget);
+    }
+    return order;
+}
+
+void FormWindow::DescribeField(QLabel* label) {
+    QWidget* field = FieldDescribedBy(label);
+    if (!field) {
+        buddies_.erase(label);
+        return;
+    }
+    buddies_[label] = field;
+    label->setBuddy(field);
+    NameField(label);
+}
+
+void FormWindow::NameField(QLabel* label) {
+    QWidget* field = buddies_.at(label);
+    const auto fieldName = names_.find(field);
+    if (fieldName != names_.end() && !form_.control(fieldName->second).accessibleName.empty()) return;
+    const pv::Control& caption = form_.control(names_.at(label));
+    QString name = NameFromCaption(Q(caption.text));
+    if (caption.row >= 0) {
+        // In a repeated row the label repeats too: the row's own caption tells them apart.
+        for (QAbstractButton* button : label->parentWidget()->findChildren<QAbstractButton*>()) {
+            if (const auto named = names_.find(button); named != names_.end()) {
+                name = Q(form_.control(named->second).text) + " " + name;
+                break;
+            }
+        }
+    }
+    field->setAccessibleName(name);
+}
+
+void FormWindow::ArrangeRow(QWidget* row) {
+    for (QLabel* label : row->findChildren<QLabel*>()) {
+        if (names_.count(label)) DescribeField(label);
+    }
+}
+
+void FormWindow::ArrangeKeyboard() {
+    const std::vector<QWidget*> order = VisualOrder();
+
+    // Tab follows the reading order.
+    QWidget* previous = nullptr;
+    for (QWidget* widget : order) {
+        if (widget->focusPolicy() == Qt::NoFocus || widget == content_) continue;
+        if (previous) QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
+
+    // Every label that describes a field is its buddy, and names it for a screen reader.
+    for (QWidget* widget : order) {
+        auto* label = qobject_cast<QLabel*>(widget);
+        if (label && names_.count(label)) DescribeField(label);
+    }
+    for (auto& [name, group] : groups_) UpdateGroupTabStop(group);
+    ChooseAccessKeys();
+}
+
+void FormWindow::ChooseAccessKeys() {
+    std::vector<QWidget*> widgets;
+    std::vector<AccessKeyRequest> requests;
+    for (QWidget* widget : VisualOrder()) {
+        const auto named = names_.find(widget);
+        if (named == names_.end()) continue;
+        const pv::Control& control = form_.control(named->second);
+        // Repeated rows are reached by Tab; the window's own controls keep the keys.
+        if (control.row >= 0) continue;
+        // The cancel button placed out of sight is pressed by Escape alone.
+        if (control.name == form_.cancelButton() && !control.visible) continue;
+        if (!keysForAll_ && !widget->isVisibleTo(this)) continue;
+        const QString caption = Q(control.text);
+        if (!HasLetterOrDigit(caption)) continue;
+        int rank = -1;
+        if (qobject_cast<QPushButton*>(widget)) {
+            rank = 0;
+        } else if (auto* option = qobject_cast<QRadioButton*>(widget)) {
+            rank = option->group() ? 2 : 1;
+        } else if (qobject_cast<QAbstractButton*>(widget) || qobject_cast<QGroupBox*>(widget) ||
+                   (qobject_cast<QLabel*>(widget) && buddies_.count(widget))) {
+            rank = 1;
+        }
+        if (rank < 0) continue;
+        widgets.push_back(widget);
+        requests.push_back({caption, rank});
+    }
+    const std::vector<int> keys = pv::ui::ChooseAccessKeys(requests);
+    bool allServed = true;
+    for (size_t i = 0; i < keys.size(); ++i) allServed = allServed && (keys[i] >= 0 || requests[i].rank == 2);
+    if (keysForAll_ && !allServed) {
+        // More captions than letters: the keys go to what is shown, and follow when that changes.
+        keysForAll_ = false;
+        ChooseAccessKeys();
+        return;
+    }
+    accessKeys_.clear();
+    for (size_t i = 0; i < widgets.size(); ++i) accessKeys_[widgets[i]] = keys[i];
+    for (const auto& [name, widget] : widgets_) {
+        const pv::Control& control = form_.control(name);
+        if (control.row < 0 && (qobject_cast<QAbstractButton*>(widget) || qobject_cast<QLabel*>(widget) ||
+                                qobject_cast<QGroupBox*>(widget))) {
+            ApplyCaption(control, widget);
+        }
+    }
+}
+
+void FormWindow::ApplyBoxColours(QWidget* root) {
+    // One rule for every text box: enabled ones in the palette's colours (white behind black in a light
+    // palette), disabled ones on a grey of their own. Both colours of each pair are set, so a box stays
+    // readable under any palette.
+    const QPalette app = QApplication::palette();
+    const bool light = app.color(QPalette::Active, QPalette::Base).lightness() >=
+                       app.color(QPalette::Active, QPalette::Text).lightness();
+    const QColor base = light ? QColor(Qt::white) : app.color(QPalette::Active, QPalette::Base);
+    const QColor text = light ? QColor(Qt::black) : app.color(QPalette::Active, QPalette::Text);
+    const QColor disabledBase = light ? QColor(240, 240, 240) : app.color(QPalette::Active, QPalette::Window);
+    const QColor disabledText = Blend(text, disabledBase, 0.6);
+    for (QWidget* widget : (root ? root : this)->findChildren<QWidget*>()) {
+        if (!IsTextInput(widget)) continue;
+        QPalette palette = widget->palette();
+        for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+            palette.setColor(group, QPalette::Base, base);
+            palette.setColor(group, QPalette::Text, text);
+        }
+        palette.setColor(QPalette::Disabled, QPalette::Base, disabledBase);
+        palette.setColor(QPalette::Disabled, QPalette::Text, disabledText);
+        widget->setPalette(palette);
+    }
+}
+
+void FormWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange) ApplyBoxColours();
+    QDialog::changeEvent(event);
+}
+
+QWidget* FormWindow::firstField() const {
+    const std::vector<QWidget*> order = VisualOrder();
+    const auto usable = [this](QWidget* widget) {
+        return widget->isEnabled() && widget->isVisibleTo(this) && (widget->focusPolicy() & Qt::TabFocus);
+    };
+    for (QWidget* widget : order) {
+        if (usable(widget) && IsEditableField(widget)) return widget;
+    }
+    // A window with nothing to change: the text there is to copy, or else its main button.
+    for (QWidget* widget : order) {
+        if (usable(widget) && IsReadOnlyText(widget)) return widget;
+    }
+    if (QWidget* main = controlWidget(form_.defaultButton()); main && usable(main)) return main;
+    for (QWidget* widget : order) {
+        auto* button = qobject_cast<QPushButton*>(widget);
+        if (button && usable(button) && HasLetterOrDigit(button->text())) return button;
+    }
+    return nullptr;
+}
+
+void FormWindow::showEvent(QShowEvent* event) {
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        if (QWidget* first = firstField()) first->setFocus(Qt::OtherFocusReason);
+    }
+    QDialog::showEvent(event);
+}
+
 void FormWindow::reject() {
     // The Escape key presses the window's cancel button.
-    form_.UserPressEscape();
+    Act([this] { form_.UserPressEscape(); });
 }
 
 void FormWindow::closeEvent(QCloseEvent* event) {
-    if (!form_.IsClosed() && !form_.UserRequestClose()) {
+    bool closes = form_.IsClosed();
+    if (!closes) Act([&] { closes = form_.UserRequestClose(); });
+    if (!closes) {
         event->ignore();
         return;
     }
     // Not QDialog::closeEvent: it would press Escape and ask the question a second time.
     event->accept();
+}
+
+void FormWindow::PressIfUsable(const std::string& button) {
+    if (!form_.HasControl(button) || form_.IsClosed()) return;
+    if (form_.Enabled(button) && form_.Visible(button)) Act([&] { form_.UserClick(button); });
+}
+
+void FormWindow::EnsureListSelection(const std::string& name) {
+    auto* list = qobject_cast<QListWidget*>(controlWidget(name));
+    if (!list || form_.IsClosed() || list->count() == 0 || !list->selectedItems().isEmpty()) return;
+    const int row = list->currentRow() >= 0 ? list->currentRow() : 0;
+    list->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+}
+
+void FormWindow::ListKeyPressed(const std::string& name, QKeyEvent* event) {
+    const pv::Control& control = form_.control(name);
+    const bool enter = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+                       (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (enter) {
+        if (form_.ActsOnDoubleClick(name)) {
+            Act([&] { form_.UserDoubleClick(name); });
+            event->accept();
+            return;
+        }
+    } else if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier &&
+               !control.deleteButton.empty()) {
+        PressIfUsable(control.deleteButton);
+        event->accept();
+        return;
+    }
+    event->ignore();
 }
 
 bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -452,6 +906,19 @@ bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
             QTimer::singleShot(0, edit, [edit] { SelectAllText(edit); });
         } else if (auto* text = qobject_cast<QPlainTextEdit*>(watched)) {
             QTimer::singleShot(0, text, [text] { text->selectAll(); });
+        } else if (auto* list = qobject_cast<QListWidget*>(watched)) {
+            const auto name = names_.find(list);
+            if (name != names_.end()) {
+                const std::string control = name->second;
+                QTimer::singleShot(0, this, [this, control] { EnsureListSelection(control); });
+            }
+        }
+    } else if (event->type() == QEvent::KeyPress && qobject_cast<QListWidget*>(watched)) {
+        const auto name = names_.find(static_cast<QWidget*>(watched));
+        if (name != names_.end()) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            ListKeyPressed(name->second, key);
+            if (key->isAccepted()) return true;
         }
     }
     return QDialog::eventFilter(watched, event);

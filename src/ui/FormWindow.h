@@ -1,12 +1,17 @@
 #pragma once
 #include <QDialog>
 #include <QProxyStyle>
+#include <functional>
+#include <map>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "core/form.h"
 
+class QAbstractButton;
+class QButtonGroup;
+class QLabel;
 class QLineEdit;
 class QScrollArea;
 
@@ -28,8 +33,16 @@ class PasswordStyle : public QProxyStyle {
 // The path of one click: QPushButton::clicked -> Form::UserClick("cmdSave") -> the logic's handler (checks,
 // builds the text, WriteTextFile) -> Form::Set*() for anything it shows -> IFormObserver::ControlChanged ->
 // FormWindow applies it to the widget with its signals blocked, so programmatic changes never echo back.
+//
+// What every window gets from here, without code of its own: a window with a parent is a modal dialog of
+// it; labels are the buddies of the fields they describe and give them their accessible names; captions get
+// access keys that do not clash; Tab follows the visual order and an option group is one Tab stop; the
+// first focus goes to the first field; Enter and Delete act on lists; Ctrl+S and F5 press Save and Reload;
+// text boxes follow one colour rule that reads under light and dark palettes; and the window fits its
+// screen, scrolling its content rather than growing past it.
 class FormWindow : public QDialog, private pv::IFormObserver {
-public:
+  public:
+    // Without a parent: the main window, a top-level window of its own. With one: a modal dialog of it.
     explicit FormWindow(pv::Form& form, QWidget* parent = nullptr);
     ~FormWindow() override;
 
@@ -41,23 +54,42 @@ public:
     QWidget* rowControlWidget(const std::string& name);
     // Controls of the logic that the layout lacks (a test checks there are none).
     const std::vector<std::string>& missingControls() const { return missing_; }
+    // The label that describes a widget, or null.
+    QLabel* labelOf(const QWidget* field) const;
+    // The widget that gets the focus when the window opens.
+    QWidget* firstField() const;
+    // The room a window manager's frame and title bar take around a window; a window's size stays within
+    // its screen's available area less this.
+    static QSize frameAllowance();
 
-protected:
+  protected:
     void reject() override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool focusNextPrevChild(bool next) override;
 
-private:
+  private:
     void ControlChanged(const pv::Control& control) override;
     void FormClosed() override;
     void CaptionChanged(const std::string& caption) override;
     void RowsChanged(const pv::RowSet& rows) override;
+    void FocusRequested(const std::string& name) override;
 
     void Bind(const pv::Control& control, QWidget* widget);
     void Apply(const pv::Control& control, QWidget* widget);
+    void ApplyOption(const pv::Control& control, QAbstractButton* option);
     void ClickedCheckable(const std::string& name, QWidget* widget);
-    void UpdateContainers();
+    // Shows the "frame..." containers that hold a shown control (only those around `changed`, if given).
+    void UpdateContainers(const QWidget* changed = nullptr);
+    // Runs what the user did; the window follows the logic's changes once the action is over.
+    void Act(const std::function<void()>& action);
+    // The logic shows or hides controls: the window notes how it looked, and when the logic is done
+    // (EndBatch) resizes by the height of what folded in or out, and reassigns access keys if need be.
+    void BeginBatch();
+    void EndBatch();
     // Rows of a row set: the row layout "row<set>" instantiated once per row into the scroll area
     // "rows<set>". The area is as high as all rows; a row's widgets are made when it first comes near the
     // visible part, in row order, so that a window with thousands of rows opens as fast as one with a few.
@@ -77,14 +109,61 @@ private:
     QWidget* TabTarget(QWidget* from, bool next);
     // The next tab stop from `from` along the focus chain, entering a row area where it stands.
     QWidget* OutsideRows(QWidget* from, bool next);
-    void FitHeight();
+
+    // Moves the layout into a scroll area that fills the window, so a window taller than its screen
+    // scrolls.
+    void WrapInScrollArea();
+    QSize Room() const;
+    int ContentHeightHint();
+    void ResizeTo(QSize size);
+    void UpdateMinimumSize();
+
+    // Buddies, accessible names, access keys, tab order and option-group Tab stops, from the layout.
+    void ArrangeKeyboard();
+    // A label becomes the buddy of the field it describes, which it names for a screen reader.
+    void DescribeField(QLabel* label);
+    void NameField(QLabel* label);
+    // The same for the labels of a repeated row once it is made.
+    void ArrangeRow(QWidget* row);
+    void ChooseAccessKeys();
+    void ApplyCaption(const pv::Control& control, QWidget* widget);
+    std::vector<QWidget*> VisualOrder() const;
+    QButtonGroup* GroupOf(const pv::Control& control, QWidget* widget);
+    void UpdateGroupTabStop(QButtonGroup* group);
+    // The colour rule of text boxes, on the window's (or `root`'s) boxes.
+    void ApplyBoxColours(QWidget* root = nullptr);
+
+    void ListKeyPressed(const std::string& name, QKeyEvent* event);
+    void EnsureListSelection(const std::string& name);
+    void PressIfUsable(const std::string& button);
 
     pv::Form& form_;
     std::unordered_map<std::string, QWidget*> widgets_;
+    std::unordered_map<const QWidget*, std::string> names_;
     std::vector<std::string> missing_;
     // Containers named "frame..." that are not controls themselves: shown while any control in them is.
     std::vector<QWidget*> containers_;
     std::vector<RowArea> rowAreas_;
+    std::map<std::string, QButtonGroup*> groups_;
+    // Label -> the field it describes.
+    std::unordered_map<const QWidget*, QWidget*> buddies_;
+    // Widget -> the position of its access key in its caption (-1: none).
+    std::unordered_map<const QWidget*, int> accessKeys_;
+    // Whether every caption could have a key of its own at once; else keys follow what is shown.
+    bool keysForAll_ = true;
+
+    QWidget* content_ = nullptr;
+    QScrollArea* scroll_ = nullptr;
+    // The height the user chose (or the layout wanted), before the screen limits it; folding an area in or
+    // out adds or takes its height from this, so folding back returns to exactly the same height.
+    int wantedHeight_ = 0;
+    QSize requestedSize_;
+    int acting_ = 0;
+    int adjusting_ = 0;  // the window itself is changing its size
+    bool batch_ = false;
+    int heightBefore_ = 0;
+    std::vector<bool> hiddenBefore_;
+    bool shownOnce_ = false;
 };
 
 }  // namespace pv::ui

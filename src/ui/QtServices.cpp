@@ -17,7 +17,7 @@ QString Q(const std::string& text) {
 }
 
 pv::Answer Ask(const std::string& text, const std::string& title, QMessageBox::StandardButtons buttons) {
-    QMessageBox box(QMessageBox::NoIcon, Q(title), Q(text), buttons, QApplication::activeWindow());
+    QMessageBox box(QMessageBox::Question, Q(title), Q(text), buttons, WindowToOwnDialogs());
     switch (box.exec()) {
         case QMessageBox::Yes: return pv::Answer::Yes;
         case QMessageBox::No: return pv::Answer::No;
@@ -26,11 +26,33 @@ pv::Answer Ask(const std::string& text, const std::string& title, QMessageBox::S
     }
 }
 
+void Show(QMessageBox::Icon icon, const std::string& text) {
+    QMessageBox box(icon, Q(pv::kAppTitle), Q(text), QMessageBox::Ok, WindowToOwnDialogs());
+    box.exec();
+}
+
 }  // namespace
 
+QWidget* WindowToOwnDialogs() {
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    if (QWidget* active = QApplication::activeWindow()) return active;
+    // No window has the focus (another program has it): the topmost of ours that is shown.
+    QWidget* shown = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible() && dynamic_cast<FormWindow*>(widget)) {
+            shown = widget;
+            if (widget->isModal()) return widget;
+        }
+    }
+    return shown;
+}
+
 void QtPrompts::ShowMessage(const std::string& text) {
-    QMessageBox box(QMessageBox::NoIcon, Q(pv::kAppTitle), Q(text), QMessageBox::Ok, QApplication::activeWindow());
-    box.exec();
+    Show(QMessageBox::Warning, text);
+}
+
+void QtPrompts::ShowInformation(const std::string& text) {
+    Show(QMessageBox::Information, text);
 }
 
 pv::Answer QtPrompts::AskYesNo(const std::string& text, const std::string& title) {
@@ -51,7 +73,7 @@ QStringList NameFilters(const std::string& filterList) {
 }
 
 std::optional<std::string> QtFileDialogs::ChooseOpenFile(const pv::FileDialogRequest& request) {
-    QFileDialog dialog(QApplication::activeWindow(), Q(request.title), Q(request.initialFolder));
+    QFileDialog dialog(WindowToOwnDialogs(), Q(request.title), Q(request.initialFolder));
     const bool save = request.mode == pv::FileCheck::SaveAs;
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.mode == pv::FileCheck::MustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
@@ -78,7 +100,7 @@ std::optional<std::string> QtFileDialogs::ChooseOpenFile(const pv::FileDialogReq
 }
 
 std::string QtFileDialogs::ChooseFolder(const std::string& title, const std::string& startFolder) {
-    const QString folder = QFileDialog::getExistingDirectory(QApplication::activeWindow(), Q(title), Q(startFolder),
+    const QString folder = QFileDialog::getExistingDirectory(WindowToOwnDialogs(), Q(title), Q(startFolder),
                                                              QFileDialog::ShowDirsOnly);
     return folder.toStdString();
 }
@@ -86,8 +108,7 @@ std::string QtFileDialogs::ChooseFolder(const std::string& title, const std::str
 void QtWindowHost::ShowModal(pv::Form& form) {
     // A window that closed itself while opening (a catalogue it needs could not be read) is not shown.
     if (form.IsClosed()) return;
-    FormWindow window(form, QApplication::activeWindow());
-    window.setModal(true);
+    FormWindow window(form, WindowToOwnDialogs());
     window.exec();
 }
 

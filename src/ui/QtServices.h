@@ -1,14 +1,22 @@
 #pragma once
 #include <QStringList>
 
+class QWidget;
+
 #include "core/services.h"
 
 namespace pv::ui {
 
-// Message boxes owned by the active window, with the application's title (or the title asked for).
+// The window that owns a new dialog or message box: the modal one on top, else the active one, else the
+// topmost one shown.
+QWidget* WindowToOwnDialogs();
+
+// Message boxes owned by the window on top, with the application's title (or the title asked for) and the
+// icon of their kind: a warning for what went wrong, information for a success, a question for a question.
 class QtPrompts : public pv::IPrompts {
 public:
     void ShowMessage(const std::string& text) override;
+    void ShowInformation(const std::string& text) override;
     pv::Answer AskYesNo(const std::string& text, const std::string& title) override;
     pv::Answer AskYesNoCancel(const std::string& text) override;
 };
@@ -24,7 +32,7 @@ private:
     pv::IPrompts& prompts_;
 };
 
-// Shows a window's logic as a modal window over the active one.
+// Shows a window's logic as a modal dialog of the window on top.
 class QtWindowHost : public pv::IWindowHost {
 public:
     void ShowModal(pv::Form& form) override;

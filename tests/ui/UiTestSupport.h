@@ -7,6 +7,16 @@
 #include <QListWidget>
 #include <QTest>
 
+#include <algorithm>
+#include <filesystem>
+
+#include "dispositions/CCatDisposition.h"
+#include "core/MasterLinks.h"
+#include "mailbox/CMailbox.h"
+#include "mailbox/FrmMailbox.h"
+#include "master/FrmMain.h"
+#include "support/TestFiles.h"
+#include "ui/AccessKeys.h"
 #include "ui/FormWindow.h"
 
 namespace pv::test {
@@ -28,6 +38,12 @@ inline void Type(QWidget& window, const char* name, const QString& text) {
     QTest::keyClicks(edit, text);
 }
 
+// A button's caption as it reads on screen, without the marker of its access key.
+inline QString Caption(QWidget& window, const char* name) {
+    QAbstractButton* button = Find<QAbstractButton>(window, name);
+    return button ? ui::WithoutAccessKey(button->text()) : QString();
+}
+
 inline void Click(QWidget& window, const char* name) {
     QAbstractButton* button = Find<QAbstractButton>(window, name);
     if (!button) return;
@@ -42,5 +58,58 @@ inline void SelectRow(QWidget& window, const char* name, int row) {
     if (!list) return;
     list->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
 }
+
+// A copy of the sample configuration, so that the tests write where nobody minds.
+struct SampleCopy {
+    SampleCopy() {
+        std::filesystem::copy(std::string(POSTVANE_EXAMPLES) + "/config", dir / "config",
+                              std::filesystem::copy_options::recursive);
+    }
+    std::string master() const { return dir / "config/master.xml"; }
+    std::string file(const std::string& relative) const { return dir / ("config/" + relative); }
+    // A disposition of the sample, as the dispositions editor hands it to a detailed editor.
+    CCatDisposition disposition(const std::string& type, const std::string& dispositionFile,
+                                const std::string& detailedFile) const {
+        CCatDisposition record;
+        record.Type = type;
+        record.DispositionFilePath = file(dispositionFile);
+        record.DetailedDispositionFile = detailedFile;
+        return record;
+    }
+    TempDir dir;
+};
+
+// The line of `item` in a list of the form, or the list's length when it is not there.
+inline int RowOf(const Form& form, const std::string& list, const std::string& item) {
+    const auto& items = form.Items(list);
+    return static_cast<int>(std::find(items.begin(), items.end(), item) - items.begin());
+}
+
+// The main window opened on the sample copy and shown.
+struct ShownMainWindow {
+    ShownMainWindow(Services& services, const SampleCopy& sample) : main(services), window(main) {
+        main.Open(sample.master(), sample.dir.path());
+        window.show();
+    }
+    FrmMain main;
+    ui::FormWindow window;
+};
+
+// The mailbox editor on `record`, with the sample copy's master file, shown.
+struct ShownMailboxEditor {
+    ShownMailboxEditor(Services& services, const SampleCopy& sample, CMailbox& record)
+        : master(Links(sample.master())), editor(services, master), window((editor.LoadFromObject(record), editor)) {
+        window.show();
+    }
+    static MasterLinks Links(const std::string& masterFile) {
+        MasterLinks links;
+        links.masterFilePath = masterFile;
+        return links;
+    }
+    // Before the editor reads the master's path from it.
+    MasterLinks master;
+    FrmMailbox editor;
+    ui::FormWindow window;
+};
 
 }  // namespace pv::test

@@ -1,0 +1,114 @@
+#include "ui/AccessKeys.h"
+
+#include <QStringList>
+#include <algorithm>
+#include <functional>
+#include <map>
+
+namespace pv::ui {
+namespace {
+
+// The positions a caption may take its key from, best first; one position per distinct key.
+std::vector<int> Candidates(const QString& caption) {
+    std::vector<int> positions;
+    std::vector<QChar> keys;
+    const auto add = [&](int i) {
+        const QChar key = caption[i].toLower();
+        for (const QChar taken : keys) {
+            if (taken == key) return;
+        }
+        keys.push_back(key);
+        positions.push_back(i);
+    };
+    // First letters of the words that carry the meaning ("Exit and Discard Changes": E, D, C), then of
+    // the small ones.
+    static const QStringList small = {"a",  "an", "and", "as", "at",  "by", "for", "if",
+                                      "in", "of", "on",  "or", "the", "to", "with"};
+    std::vector<int> smallWords;
+    for (int i = 0; i < caption.size(); ++i) {
+        const bool startsWord = i == 0 || !caption[i - 1].isLetterOrNumber();
+        if (!caption[i].isLetter() || !startsWord) continue;
+        int end = i;
+        while (end < caption.size() && caption[end].isLetterOrNumber()) ++end;
+        if (small.contains(caption.mid(i, end - i).toLower())) {
+            smallWords.push_back(i);
+        } else {
+            add(i);
+        }
+    }
+    for (const int i : smallWords) add(i);
+    for (int i = 0; i < caption.size(); ++i) {
+        if (caption[i].isLetter()) add(i);
+    }
+    for (int i = 0; i < caption.size(); ++i) {
+        if (caption[i].isDigit()) add(i);
+    }
+    return positions;
+}
+
+}  // namespace
+
+std::vector<int> ChooseAccessKeys(const std::vector<AccessKeyRequest>& requests) {
+    const size_t count = requests.size();
+    std::vector<std::vector<int>> candidates(count);
+    for (size_t i = 0; i < count; ++i) candidates[i] = Candidates(requests[i].caption);
+    std::vector<int> chosen(count, -1);
+    std::map<QChar, size_t> owner;
+    const auto keyOf = [&](size_t i, int position) { return requests[i].caption[position].toLower(); };
+    // An augmenting path: caption i takes a key held by a caption of its own rank that can move on.
+    std::function<bool(size_t, std::map<QChar, bool>&)> place = [&](size_t i, std::map<QChar, bool>& seen) {
+        for (const int position : candidates[i]) {
+            const QChar key = keyOf(i, position);
+            if (seen[key]) continue;
+            seen[key] = true;
+            const auto held = owner.find(key);
+            const bool movable = held != owner.end() && requests[held->second].rank == requests[i].rank;
+            if (held == owner.end() || (movable && place(held->second, seen))) {
+                owner[key] = i;
+                chosen[i] = position;
+                return true;
+            }
+        }
+        return false;
+    };
+    std::vector<size_t> order(count);
+    for (size_t i = 0; i < count; ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return requests[a].rank < requests[b].rank; });
+    for (const size_t i : order) {
+        for (const int position : candidates[i]) {
+            if (!owner.count(keyOf(i, position))) {
+                owner[keyOf(i, position)] = i;
+                chosen[i] = position;
+                break;
+            }
+        }
+        if (chosen[i] >= 0) continue;
+        std::map<QChar, bool> seen;
+        place(i, seen);
+    }
+    return chosen;
+}
+
+QString WithAccessKey(const QString& caption, int position) {
+    QString text;
+    text.reserve(caption.size() + 4);
+    for (int i = 0; i < caption.size(); ++i) {
+        if (i == position) text += u'&';
+        text += caption[i];
+        if (caption[i] == u'&') text += u'&';
+    }
+    return text;
+}
+
+QString WithoutAccessKey(const QString& text) {
+    QString caption;
+    caption.reserve(text.size());
+    for (int i = 0; i < text.size(); ++i) {
+        if (text[i] == u'&' && i + 1 < text.size()) ++i;
+        caption += text[i];
+    }
+    return caption;
+}
+
+}  // namespace pv::ui

@@ -1,0 +1,198 @@
+#include "ui/WindowGallery.h"
+
+#include <algorithm>
+#include <map>
+
+#include "actions/FrmShowSQL.h"
+#include "core/EditorDispatch.h"
+#include "core/HeadlessServices.h"
+#include "dispositions/CCatDisposition.h"
+#include "dispositions/FrmChooseType.h"
+#include "dispositions/FrmDispositions.h"
+#include "mailbox/CMailbox.h"
+#include "mailbox/FrmMailbox.h"
+#include "master/FrmMain.h"
+#include "monitoring/CMonitorItem.h"
+#include "monitoring/FrmChooseMonitorType.h"
+#include "monitoring/FrmMonitor.h"
+#include "monitoring/MonitorDispatch.h"
+
+namespace pv::ui {
+namespace {
+
+// Names the pictures: the window's kind, with "-2", "-3" for its later visits unless a state is named.
+class Gallery {
+  public:
+    explicit Gallery(const GalleryVisit& visit) : visit_(visit) {}
+
+    void Show(Form& form, const std::string& state = {}) {
+        kinds_.insert(form.kind());
+        const int seen = ++seen_[form.kind()];
+        std::string name = form.kind();
+        if (!state.empty()) {
+            name += "-" + state;
+        } else if (seen > 1) {
+            name += "-" + std::to_string(seen);
+        }
+        visit_(form, name);
+    }
+    const std::set<std::string>& kinds() const { return kinds_; }
+    bool Shown(const std::string& kind) const { return kinds_.count(kind) != 0; }
+    // Whether the windows the dispatches open next are shown again when their kind was shown before (more
+    // samples of one type), or only once (the custom editor standing in for several types).
+    bool repeat = false;
+
+  private:
+    const GalleryVisit& visit_;
+    std::map<std::string, int> seen_;
+    std::set<std::string> kinds_;
+};
+
+// The dispatches open their editors through this: each is shown to the gallery and then closed.
+class GalleryHost : public IWindowHost {
+  public:
+    explicit GalleryHost(Gallery& gallery) : gallery_(gallery) {}
+    void ShowModal(Form& form) override {
+        if (!form.IsClosed() && (gallery_.repeat || !gallery_.Shown(form.kind()))) gallery_.Show(form);
+        form.Close();
+    }
+
+  private:
+    Gallery& gallery_;
+};
+
+}  // namespace
+
+std::set<std::string> VisitEveryWindow(IPrompts& prompts, const std::string& programDirectory,
+                                       const std::string& masterCommandLine,
+                                       const std::string& currentDirectory, const GalleryVisit& visit) {
+    Gallery gallery(visit);
+    GalleryHost windows(gallery);
+    NoDialogs dialogs;
+    NoLauncher launcher;
+    NoClipboard clipboard;
+    Services services{PathContext(programDirectory), prompts, dialogs, windows, launcher, clipboard};
+
+    FrmMain main(services);
+    main.Open(masterCommandLine, currentDirectory);
+    gallery.Show(main);
+    main.UserClick("cmdMoreLess");
+    gallery.Show(main, "advanced");
+    main.UserClick("cmdMoreLess");
+
+    // The first mailbox of each kind, on copies: nothing is stored.
+    const CMailbox* server = nullptr;
+    const CMailbox* maildir = nullptr;
+    for (CMailbox* mailbox : main.mailboxes().Records()) {
+        if (IsServerProtocol(mailbox->sProtocol)) {
+            if (!server) server = mailbox;
+        } else if (!maildir) {
+            maildir = mailbox;
+        }
+    }
+    for (const auto& [record, state] : {std::pair{server, "server"}, std::pair{maildir, "maildir"}}) {
+        if (!record) continue;
+        CMailbox copy = *record;
+        FrmMailbox editor(services, main);
+        editor.LoadFromObject(copy);
+        gallery.Show(editor, state);
+    }
+
+    // The dispositions of every mailbox, so that each editor can be shown on one of its own type.
+    std::map<std::string, std::vector<CCatDisposition>> samples;
+    std::string dispositionFile;
+    for (CMailbox* mailbox : main.mailboxes().Records()) {
+        FrmDispositions dispositions(services, main);
+        if (!dispositions.LoadFromFile(mailbox->sDispositionFileName, main.FullPathToMasterConfig()))
+            continue;
+        if (dispositionFile.empty()) {
+            dispositionFile = dispositions.configuration().FullPath();
+            gallery.Show(dispositions);
+            // A category that uses its parent's dispositions.
+            const auto& items = dispositions.Items("lstCategories");
+            for (size_t line = 1; line < items.size(); ++line) {
+                dispositions.UserSelect("lstCategories", {static_cast<int>(line)});
+                if (dispositions.Visible("txtUsingParent")) {
+                    gallery.Show(dispositions, "using-parent");
+                    break;
+                }
+            }
+        }
+        for (const auto& category : dispositions.configuration().Categories()) {
+            for (const CCatDisposition& disposition : category.Dispositions) {
+                auto& ofType = samples[disposition.Type];
+                const bool sameFile =
+                    std::any_of(ofType.begin(), ofType.end(), [&](const CCatDisposition& seen) {
+                        return seen.DetailedDispositionFile == disposition.DetailedDispositionFile;
+                    });
+                if (!sameFile && ofType.size() < 3) ofType.push_back(disposition);
+            }
+        }
+    }
+    if (dispositionFile.empty()) return gallery.kinds();
+
+    CCatDisposition fresh;
+    fresh.DispositionFilePath = dispositionFile;
+    FrmChooseType chooser(services, main);
+    if (chooser.PassDispositionObject(fresh)) gallery.Show(chooser);
+
+    // Every built-in editor, on the sample's dispositions of its type or on a file not yet written; then
+    // the custom editor on each other type of the sample that has a file.
+    for (const std::string& type : BuiltInDispositionTypes()) {
+        std::vector<CCatDisposition> records = samples[type];
+        if (records.empty()) {
+            CCatDisposition record;
+            record.Type = type;
+            record.DispositionFilePath = dispositionFile;
+            record.DetailedDispositionFile = "+/" + type + ".gallery.xml";
+            records.push_back(record);
+        }
+        for (size_t i = 0; i < records.size(); ++i) {
+            gallery.repeat = i > 0;
+            OpenDispositionEditor(services, main, records[i], kUseRecordType);
+        }
+        gallery.repeat = false;
+    }
+    bool custom = false;
+    for (auto& [type, records] : samples) {
+        if (custom || !BuiltInEditorFor(type).empty()) continue;
+        for (CCatDisposition& record : records) {
+            if (record.DetailedDispositionFile.empty()) continue;
+            OpenDispositionEditor(services, main, record, kUseRecordType);
+            custom = true;
+            break;
+        }
+    }
+    FrmShowSQL sql(
+        services,
+        "CREATE TABLE Messages (\r\n\tMessageId varchar(255),\r\n\tReceived datetime,\r\n\tSubject "
+        "varchar(255)\r\n)");
+    gallery.Show(sql);
+
+    // The monitors: their window, its type chooser, and an editor of each type.
+    FrmMonitor monitors(services);
+    monitors.LoadFromFile(main.Text("txtMonitorConfigFile"), main.FullPathToMasterConfig());
+    gallery.Show(monitors);
+    CMonitorItem newEntry;
+    newEntry.MonitorFilePath = monitors.GetConfigFilePath();
+    FrmChooseMonitorType monitorChooser(services);
+    monitorChooser.PassMonitorObject(newEntry);
+    if (!monitorChooser.IsClosed()) gallery.Show(monitorChooser);
+    for (const MonitorType& type : MonitorTypes()) {
+        if (type.formName.empty()) continue;
+        CMonitorItem entry;
+        entry.MonitorFilePath = monitors.GetConfigFilePath();
+        for (const CMonitorItem& existing : monitors.configuration().Entries) {
+            if (MonitorTypeOf(existing.ClassName) == type.name) {
+                entry = existing;
+                break;
+            }
+        }
+        if (entry.ClassName.empty() && !type.className.empty())
+            entry.Parameter = "+/" + type.name + ".gallery.xml";
+        OpenMonitorEditor(services, entry, type.name);
+    }
+    return gallery.kinds();
+}
+
+}  // namespace pv::ui

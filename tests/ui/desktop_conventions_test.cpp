@@ -1,0 +1,240 @@
+// The keyboard and the dialogs as users of a desktop expect them, driven with real key presses offscreen:
+// lists answer Enter, Delete and the arrows, Ctrl+S and F5 press Save and Reload, a failed check puts the
+// focus on the field at fault, folding keeps the height the user chose, and child windows and message
+// boxes are modal dialogs with the icon of their kind.
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+#include "UiTestSupport.h"
+#include "actions/FrmForwardMessage.h"
+#include "core/MasterLinks.h"
+#include "mailbox/CMailbox.h"
+#include "mailbox/FrmMailbox.h"
+#include "support/Scripted.h"
+#include "ui/QtServices.h"
+
+namespace pv::test {
+namespace {
+
+using ui::FormWindow;
+
+void Activate(QWidget& window) {
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+}
+
+TEST(DesktopConventions, TheMailboxListAnswersTheArrowsEnterDeleteCtrlSAndF5) {
+    SampleCopy sample;
+    ScriptedServices s(sample.dir.path());
+    ShownMainWindow shown(s.services, sample);
+    FormWindow& window = shown.window;
+    Activate(window);
+    auto* list = Find<QListWidget>(window, "lstMailboxes");
+    // The list is where the main window's work starts; a focused list always has a selected line.
+    EXPECT_EQ(window.focusWidget(), list);
+    QApplication::processEvents();
+    EXPECT_EQ(shown.main.Selection("lstMailboxes"), std::vector<int>{0});
+
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(shown.main.Selection("lstMailboxes"), std::vector<int>{1});
+
+    std::string edited;
+    s.windows.Expect("frmMailbox", [&](Form& form) {
+        edited = form.Text("txtMailboxName");
+        form.UserClick("cmdCancel");
+    });
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(edited, shown.main.Items("lstMailboxes")[1]);
+
+    s.prompts.ExpectYesNo("Are you sure you want to remove the selected mailboxes?  This cannot be undone",
+                          Answer::No, kConfirmDeleteTitle);
+    QTest::keyClick(list, Qt::Key_Delete);
+
+    s.prompts.ExpectMessage("Saved");
+    QTest::keyClick(list, Qt::Key_S, Qt::ControlModifier);
+
+    // F5 reloads: a pending edit of the One Pass box is gone.
+    Click(window, "cmdMoreLess");
+    const bool onePass = shown.main.Checked("chkOnePass");
+    Click(window, "chkOnePass");
+    EXPECT_TRUE(shown.main.changed());
+    QTest::keyClick(&window, Qt::Key_F5);
+    EXPECT_FALSE(shown.main.changed());
+    EXPECT_EQ(shown.main.Checked("chkOnePass"), onePass);
+}
+
+TEST(DesktopConventions, FoldingKeepsTheHeightTheUserChoseForTheRest) {
+    SampleCopy sample;
+    ScriptedServices s(sample.dir.path());
+    ShownMainWindow shown(s.services, sample);
+    FormWindow& window = shown.window;
+    QApplication::processEvents();
+    window.resize(window.width(), window.height() + 120);
+    QApplication::processEvents();
+    const int chosen = window.height();
+    Click(window, "cmdMoreLess");
+    EXPECT_GT(window.height(), chosen);
+    Click(window, "cmdMoreLess");
+    EXPECT_EQ(window.height(), chosen);
+}
+
+TEST(DesktopConventions, AFailedCheckPutsTheFocusOnTheFieldAtFault) {
+    SampleCopy sample;
+    ScriptedServices s(sample.dir.path());
+    MasterLinks master;
+    master.masterFilePath = sample.master();
+    CMailbox record;
+    record.sName = "Support";
+    record.sProtocol = "imap";
+    FrmMailbox editor(s.services, master);
+    editor.LoadFromObject(record);
+    FormWindow window(editor);
+    window.show();
+    Activate(window);
+    Type(window, "txtThreads", "two");
+    s.prompts.ExpectMessage("Threads must be numeric");
+    QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(window.focusWidget(), window.controlWidget("txtThreads"));
+    EXPECT_FALSE(editor.IsClosed());
+
+    // In a file editor, the checks of the engine do the same.
+    CCatDisposition disposition =
+        sample.disposition("ForwardMessage", "support.disposition.xml", "+/dispose/helpdesk.forward.xml");
+    FrmForwardMessage forward(s.services);
+    forward.PassDispositionObject(disposition);
+    FormWindow forwardWindow(forward);
+    forwardWindow.show();
+    Activate(forwardWindow);
+    Type(forwardWindow, "txtPort", "");
+    Type(forwardWindow, "txtFrom", "relay@example.com");
+    s.prompts.ExpectMessage("Port is missing");
+    Click(forwardWindow, "cmdSave");
+    EXPECT_EQ(forwardWindow.focusWidget(), forwardWindow.controlWidget("txtPort"));
+    EXPECT_EQ(forward.requestedFocus(), "txtPort");
+}
+
+TEST(DesktopConventions, ARecordWithAnUnknownProtocolShowsNoOptionSelectedUntilOneIsPicked) {
+    SampleCopy sample;
+    ScriptedServices s(sample.dir.path());
+    MasterLinks master;
+    master.masterFilePath = sample.master();
+    CMailbox record;
+    record.sProtocol = "smoke-signals";
+    FrmMailbox editor(s.services, master);
+    s.prompts.ExpectMessage("Unknown protocol=smoke-signals");
+    editor.LoadFromObject(record);
+    FormWindow window(editor);
+    window.show();
+    Activate(window);
+    for (const char* name :
+         {"optPOP", "optPops", "optIMAP", "optImaps", "optMaildir", "optHighperfMaildir"}) {
+        EXPECT_FALSE(Find<QRadioButton>(window, name)->isChecked()) << name;
+    }
+    // The group is one Tab stop, on its first option; the arrows then pick the next one.
+    auto* first = Find<QRadioButton>(window, "optPOP");
+    EXPECT_TRUE(first->focusPolicy() & Qt::TabFocus);
+    Click(window, "optPOP");
+    EXPECT_TRUE(editor.Checked("optPOP"));
+    QTest::keyClick(first, Qt::Key_Right);
+    EXPECT_TRUE(editor.Checked("optPops"));
+    EXPECT_TRUE(Find<QRadioButton>(window, "optPops")->isChecked());
+    EXPECT_FALSE(first->isChecked());
+    // Clicking the selected option keeps it selected, on screen as in the logic.
+    Click(window, "optPops");
+    EXPECT_TRUE(Find<QRadioButton>(window, "optPops")->isChecked());
+    EXPECT_TRUE(editor.Checked("optPops"));
+}
+
+TEST(DesktopConventions, AChildWindowIsAModalDialogOfTheWindowOnTop) {
+    SampleCopy sample;
+    ScriptedServices s(sample.dir.path());
+    ShownMainWindow shown(s.services, sample);
+    Activate(shown.window);
+    MasterLinks master;
+    master.masterFilePath = sample.master();
+    CMailbox record;
+    FrmMailbox editor(s.services, master);
+    editor.LoadFromObject(record);
+    // What the dialog is, seen while it is open (it is gone once ShowModal returns).
+    bool shown_ = false;
+    QWidget* parent = nullptr;
+    QWindow* transientParent = nullptr;
+    Qt::WindowFlags flags;
+    QTimer::singleShot(0, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (!dialog) return;
+        shown_ = true;
+        parent = dialog->parentWidget();
+        transientParent = dialog->windowHandle()->transientParent();
+        flags = dialog->windowFlags();
+        editor.UserClick("cmdCancel");
+    });
+    ASSERT_EQ(ui::WindowToOwnDialogs(), &shown.window);
+    ui::QtWindowHost().ShowModal(editor);
+    ASSERT_TRUE(shown_);
+    EXPECT_EQ(parent, &shown.window);
+    EXPECT_EQ(transientParent, shown.window.windowHandle());
+    EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Dialog);
+    EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
+}
+
+TEST(DesktopConventions, MessageBoxesCarryTheIconOfTheirKind) {
+    ui::QtPrompts prompts;
+    const auto iconOf = [](const std::function<void()>& show) {
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QTimer::singleShot(0, [&icon] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                icon = box->icon();
+                box->close();
+            }
+        });
+        show();
+        return icon;
+    };
+    EXPECT_EQ(iconOf([&] { prompts.ShowMessage("Threads must be numeric"); }), QMessageBox::Warning);
+    EXPECT_EQ(iconOf([&] { prompts.ShowInformation("Saved"); }), QMessageBox::Information);
+    EXPECT_EQ(iconOf([&] { prompts.AskYesNo("File does not exist, do you want to create it?", kAppTitle); }),
+              QMessageBox::Question);
+    EXPECT_EQ(iconOf([&] { prompts.AskYesNoCancel(kSaveChangesQuestion); }), QMessageBox::Question);
+}
+
+// The colour rule of text boxes: white behind black while enabled and grey while disabled under a light
+// palette; under any palette both colours of each pair are set.
+TEST(DesktopConventions, DisabledTextBoxesAreGreyAndEveryBoxSetsBothColours) {
+    SampleCopy sample;
+    ScriptedServices s(sample.dir.path());
+    CCatDisposition disposition =
+        sample.disposition("ForwardMessage", "support.disposition.xml", "+/dispose/helpdesk.forward.xml");
+    FrmForwardMessage editor(s.services);
+    editor.PassDispositionObject(disposition);
+    FormWindow window(editor);
+    const QPalette palette = Find<QLineEdit>(window, "txtFrom")->palette();
+    EXPECT_EQ(palette.color(QPalette::Active, QPalette::Base), QColor(Qt::white));
+    EXPECT_EQ(palette.color(QPalette::Active, QPalette::Text), QColor(Qt::black));
+    EXPECT_EQ(palette.color(QPalette::Disabled, QPalette::Base), QColor(240, 240, 240));
+    EXPECT_NE(palette.color(QPalette::Disabled, QPalette::Text), QColor(240, 240, 240));
+    const QPalette lines = Find<QPlainTextEdit>(window, "txtAddresses")->palette();
+    EXPECT_EQ(lines.color(QPalette::Disabled, QPalette::Base), QColor(240, 240, 240));
+    s.prompts.VerifyAllUsed();
+}
+
+// The captions stay the logic's: a "&" in one is shown as it is, and the key marker comes off again.
+TEST(DesktopConventions, AccessKeysGoToMeaningfulLettersAndLeaveCaptionsAsTheyAre) {
+    const std::vector<int> keys = ui::ChooseAccessKeys(
+        {{"Save", 0}, {"Exit and Discard Changes", 0}, {"Subfolder:", 1}, {"Send & Receive", 1}, {"S", 1}});
+    EXPECT_EQ(keys, (std::vector<int>{0, 0, 1, 7, -1}));  // S, E, u, R; nothing left for "S"
+    EXPECT_EQ(ui::WithAccessKey("Send & Receive", 7), "Send && &Receive");
+    EXPECT_EQ(ui::WithoutAccessKey("Send && &Receive"), "Send & Receive");
+    // A caption whose letters are taken gets one from an earlier caption of its rank that can move.
+    EXPECT_EQ(ui::ChooseAccessKeys({{"Ab", 1}, {"A", 1}}), (std::vector<int>{1, 0}));
+}
+
+}  // namespace
+}  // namespace pv::test

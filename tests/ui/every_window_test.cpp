@@ -1,0 +1,443 @@
+// What every window owes its users, checked on every window the program has: the gallery opens each one
+// (some in several states) on a copy of the sample configuration, and each test walks all of them. A window
+// added to the program is checked here as soon as the gallery opens it; each failure names the window, the
+// control and what to do about it.
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAccessible>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyleFactory>
+#include <QWindow>
+#include <cmath>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <set>
+
+#include "UiTestSupport.h"
+#include "actions/RegisterEditors.h"
+#include "core/FileEditor.h"
+#include "core/HeadlessServices.h"
+#include "support/TestFiles.h"
+#include "ui/AccessKeys.h"
+#include "ui/Screenshots.h"
+#include "ui/WindowGallery.h"
+#include "ui/WindowLayouts.h"
+
+namespace pv::test {
+namespace {
+
+namespace fs = std::filesystem;
+using ui::FormWindow;
+
+// The faults found, one line each.
+class Faults {
+  public:
+    void Add(const std::string& window, const std::string& what) { lines_.push_back(window + ": " + what); }
+    std::string Text() const {
+        std::string text;
+        for (const auto& line : lines_) text += line + "\n";
+        return text;
+    }
+    bool empty() const { return lines_.empty(); }
+
+  private:
+    std::vector<std::string> lines_;
+};
+
+std::string Name(const QWidget* widget) {
+    return widget->objectName().toStdString();
+}
+
+// Opens every window of the gallery as the program does (the main window alone, the others as dialogs of
+// the window below) and hands each, shown, to `check`. Returns the kinds of window visited.
+std::set<std::string> ForEveryWindow(const std::function<void(FormWindow&, const std::string& name)>& check) {
+    RegisterBuiltInDispositionEditors();
+    TempDir dir;
+    fs::copy(std::string(POSTVANE_EXAMPLES) + "/config", dir / "config", fs::copy_options::recursive);
+    CollectingPrompts prompts;
+    QWidget owner;
+    owner.show();
+    return ui::VisitEveryWindow(prompts, dir.path(), dir / "config/master.xml", dir.path(),
+                                [&](Form& form, const std::string& name) {
+                                    const bool main = form.kind() == "frmMain";
+                                    FormWindow window(form, main ? nullptr : &owner);
+                                    window.show();
+                                    QApplication::processEvents();
+                                    check(window, name);
+                                    window.hide();
+                                });
+}
+
+// The controls of the logic that are on screen now (a window's content may be scrolled out of sight).
+std::vector<QWidget*> ShownControls(FormWindow& window) {
+    std::vector<QWidget*> shown;
+    for (QWidget* widget : window.findChildren<QWidget*>()) {
+        if (window.form().HasControl(Name(widget)) && widget->isVisibleTo(&window)) shown.push_back(widget);
+    }
+    return shown;
+}
+
+bool IsInteractive(const QWidget* widget) {
+    return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QPlainTextEdit*>(widget) ||
+           qobject_cast<const QAbstractItemView*>(widget) || qobject_cast<const QAbstractButton*>(widget);
+}
+
+QString AccessibleName(QWidget* widget) {
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+    return accessible ? accessible->text(QAccessible::Name) : QString();
+}
+
+// The access key a widget's text marks ("&Save": 's'), or 0.
+QChar AccessKey(const QString& text) {
+    for (int i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != u'&') continue;
+        if (text[i + 1] != u'&') return text[i + 1].toLower();
+        ++i;
+    }
+    return QChar();
+}
+
+QString ShownText(const QWidget* widget) {
+    if (auto* button = qobject_cast<const QAbstractButton*>(widget)) return button->text();
+    if (auto* label = qobject_cast<const QLabel*>(widget)) return label->text();
+    if (auto* group = qobject_cast<const QGroupBox*>(widget)) return group->title();
+    return QString();
+}
+
+bool HasLetter(const QString& text) {
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetterOrNumber(); });
+}
+
+bool IsRowControl(FormWindow& window, const QWidget* widget) {
+    return window.form().control(Name(widget)).row >= 0;
+}
+
+// The contrast ratio of two colours, as the accessibility guidelines define it (1 to 21).
+double Contrast(const QColor& a, const QColor& b) {
+    const auto luminance = [](const QColor& c) {
+        const auto channel = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+std::string Rgb(const QColor& c) {
+    return "rgb(" + std::to_string(c.red()) + "," + std::to_string(c.green()) + "," +
+           std::to_string(c.blue()) + ")";
+}
+
+// Where the test runs at a scale of its own (the scale-2 run), the screen must really be scaled.
+TEST(EveryWindow, RunsAtTheScaleItWasStartedFor) {
+    const QByteArray expected = qgetenv("POSTVANE_EXPECT_SCALE");
+    if (expected.isEmpty()) GTEST_SKIP() << "not the scaled run";
+    EXPECT_EQ(QApplication::primaryScreen()->devicePixelRatio(), expected.toDouble());
+}
+
+TEST(EveryWindow, EveryLayoutIsOpenedByTheGallery) {
+    const std::set<std::string> visited = ForEveryWindow([](FormWindow&, const std::string&) {});
+    for (const auto& [kind, setup] : ui::WindowLayouts()) {
+        if (kind.rfind("row", 0) == 0) continue;  // repeated inside a window, not one of its own
+        EXPECT_TRUE(visited.count(kind))
+            << kind << " has a layout but the window gallery never opens it: open it in "
+            << "VisitEveryWindow (src/ui/WindowGallery.cpp) so that these tests and the "
+            << "screenshots cover it";
+    }
+}
+
+TEST(EveryWindow, ShowsEveryControlOfItsLogicAndNoCaptionOfItsOwn) {
+    Faults faults;
+    ForEveryWindow([&](FormWindow& window, const std::string& name) {
+        for (const std::string& missing : window.missingControls()) {
+            faults.Add(name, "the layout lacks " + missing + ", a control of the logic");
+        }
+        if (window.windowTitle().toStdString() != window.form().caption())
+            faults.Add(name, "shows another title");
+        // A caption shown by the layout alone would be out of reach of the headless tests.
+        for (QWidget* widget : window.findChildren<QWidget*>()) {
+            const bool showsText = qobject_cast<QLabel*>(widget) || qobject_cast<QAbstractButton*>(widget) ||
+                                   qobject_cast<QGroupBox*>(widget);
+            if (showsText && !widget->objectName().startsWith("qt_") &&
+                !window.form().HasControl(Name(widget))) {
+                faults.Add(name, Name(widget) + " shows a caption but is not a control of the logic");
+            }
+        }
+    });
+    EXPECT_TRUE(faults.empty()) << faults.Text();
+}
+
+TEST(EveryWindow, ChildWindowsAreModalDialogsOfTheirParent) {
+    Faults faults;
+    ForEveryWindow([&](FormWindow& window, const std::string& name) {
+        const Qt::WindowFlags flags = window.windowFlags();
+        if (window.form().kind() == "frmMain") {
+            if ((flags & Qt::WindowType_Mask) != Qt::Window)
+                faults.Add(name, "the main window is not a window of its own");
+            if (!(flags & Qt::WindowMinimizeButtonHint))
+                faults.Add(name, "the main window cannot be minimized");
+            return;
+        }
+        if ((flags & Qt::WindowType_Mask) != Qt::Dialog)
+            faults.Add(name, "is not a dialog of the window that opened it");
+        if (flags & Qt::WindowMinimizeButtonHint)
+            faults.Add(name, "has a minimize button: a minimized dialog hides the modal");
+        if (window.windowModality() != Qt::ApplicationModal) faults.Add(name, "is not modal");
+        const QWindow* handle = window.windowHandle();
+        if (!handle || !handle->transientParent())
+            faults.Add(name, "is not transient for its parent (own taskbar entry)");
+    });
+    EXPECT_TRUE(faults.empty()) << faults.Text();
+}
+
+TEST(EveryWindow, EveryControlIsAnnouncedByANameOfItsOwn) {
+    Faults faults;
+    ForEveryWindow([&](FormWindow& window, const std::string& name) {
+        std::map<QString, std::string> announced;
+        for (QWidget* widget : ShownControls(window)) {
+            if (!IsInteractive(widget)) continue;
+            const QString spoken = AccessibleName(widget);
+            const bool declared = !window.form().control(Name(widget)).accessibleName.empty();
+            if (spoken.trimmed().isEmpty()) {
+                faults.Add(name, Name(widget) +
+                                     " has no accessible name: put its label left of it (or above it) in "
+                                     "the layout, or declare Control::accessibleName in the logic");
+            } else if (!HasLetter(spoken)) {
+                faults.Add(name,
+                           Name(widget) + " is announced as \"" + spoken.toStdString() +
+                               "\": declare Control::accessibleName in the logic (\"Choose the ... file\")");
+            } else if (const auto twin = announced.find(spoken); twin != announced.end()) {
+                faults.Add(name, twin->second + " and " + Name(widget) + " are both announced as \"" +
+                                     spoken.toStdString() +
+                                     "\": declare distinct Control::accessibleName in the logic");
+            } else {
+                announced[spoken] = Name(widget);
+            }
+            const bool field = qobject_cast<QLineEdit*>(widget) || qobject_cast<QPlainTextEdit*>(widget) ||
+                               qobject_cast<QAbstractItemView*>(widget);
+            if (field && !declared && !window.labelOf(widget) && !IsRowControl(window, widget)) {
+                faults.Add(name, Name(widget) +
+                                     " has no label as its buddy: put its label left of it (or above it) "
+                                     "in the layout, or declare Control::accessibleName in the logic");
+            }
+        }
+    });
+    EXPECT_TRUE(faults.empty()) << faults.Text();
+}
+
+TEST(EveryWindow, LabelsAndButtonsHaveAccessKeysThatDoNotClash) {
+    Faults faults;
+    ForEveryWindow([&](FormWindow& window, const std::string& name) {
+        std::map<QChar, std::string> keys;
+        for (QWidget* widget : ShownControls(window)) {
+            if (IsRowControl(window, widget)) continue;
+            const QString text = ShownText(widget);
+            const QChar key = AccessKey(text);
+            if (!key.isNull()) {
+                const auto [holder, fresh] = keys.emplace(key, Name(widget));
+                if (!fresh) {
+                    faults.Add(name, "Alt+" + QString(key).toUpper().toStdString() +
+                                         " is the access key of both " + holder->second + " and " +
+                                         Name(widget));
+                }
+                continue;
+            }
+            auto* label = qobject_cast<QLabel*>(widget);
+            const bool wants = (label && label->buddy()) || qobject_cast<QPushButton*>(widget) ||
+                               qobject_cast<QCheckBox*>(widget) ||
+                               (qobject_cast<QGroupBox*>(widget) && !text.isEmpty());
+            if (wants && HasLetter(ui::WithoutAccessKey(text))) {
+                faults.Add(name, Name(widget) + " (\"" + ui::WithoutAccessKey(text).toStdString() +
+                                     "\") has no access key: its letters are all taken in this window");
+            }
+        }
+    });
+    EXPECT_TRUE(faults.empty()) << faults.Text();
+}
+
+TEST(EveryWindow, OptionsAreRadioButtonsAndAGroupIsOneTabStop) {
+    Faults faults;
+    ForEveryWindow([&](FormWindow& window, const std::string& name) {
+        std::map<QButtonGroup*, int> stops;
+        for (QWidget* widget : ShownControls(window)) {
+            auto* option = qobject_cast<QRadioButton*>(widget);
+            if (!option) continue;
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(option);
+            if (!accessible || accessible->role() != QAccessible::RadioButton) {
+                faults.Add(name, Name(option) + " is not announced as a radio button");
+            }
+            if (!option->group() || !option->group()->exclusive()) {
+                faults.Add(name, Name(option) + " is in no exclusive button group");
+                continue;
+            }
+            stops[option->group()] += (option->focusPolicy() & Qt::TabFocus) && option->isEnabled() ? 1 : 0;
+        }
+        for (const auto& [group, count] : stops) {
+            if (count != 1) {
+                faults.Add(name, "the group of " + Name(group->buttons().front()) + " has " +
+                                     std::to_string(count) + " Tab stops instead of one");
+            }
+        }
+    });
+    EXPECT_TRUE(faults.empty()) << faults.Text();
+}
+
+// The widgets Tab visits, in its order, from the window's first stop.
+std::vector<QWidget*> TabStops(FormWindow& window) {
+    std::vector<QWidget*> stops;
+    QWidget* widget = &window;
+    for (int guard = 0; guard < 10000; ++guard) {
+        widget = widget->nextInFocusChain();
+        if (widget == &window) break;
+        if (!window.isAncestorOf(widget) || !widget->isVisibleTo(&window) || !widget->isEnabled()) continue;
+        if (!(widget->focusPolicy() & Qt::TabFocus) || widget->focusProxy()) continue;
+        stops.push_back(widget);
+    }
+    return stops;
+}
+
+bool IsEditable(const QWidget* widget) {
+    if (auto* edit = qobject_cast<const QLineEdit*>(widget)) return !edit->isReadOnly();
+    if (auto* text = qobject_cast<const QPlainTextEdit*>(widget)) return !text->isReadOnly();
+    if (auto* button = qobject_cast<const QAbstractButton*>(widget)) return button->isCheckable();
+    return qobject_cast<const QAbstractItemView*>(widget) != nullptr;
+}
+
+TEST(EveryWindow, TheFirstFocusIsTheFirstFieldAndTabFollowsTheReadingOrder) {
+    Faults faults;
+    ForEveryWindow([&](FormWindow& window, const std::string& name) {
+        const std::vector<QWidget*> stops = TabStops(window);
+        QWidget* focus = window.focusWidget();
+        const auto firstEditable = std::find_if(stops.begin(), stops.end(), IsEditable);
+        if (!focus) {
+            faults.Add(name, "opens with the focus nowhere");
+        } else if (firstEditable != stops.end() && focus != *firstEditable) {
+            faults.Add(name, "opens with the focus on " + Name(focus) + " instead of its first field " +
+                                 Name(*firstEditable));
+        } else if (auto* button = qobject_cast<QPushButton*>(focus); button && !HasLetter(button->text())) {
+            faults.Add(name, "opens with the focus on the \"...\" button " + Name(focus));
+        }
+        for (size_t i = 1; i < stops.size(); ++i) {
+            const QRect before(stops[i - 1]->mapTo(&window, QPoint()), stops[i - 1]->size());
+            const QRect after(stops[i]->mapTo(&window, QPoint()), stops[i]->size());
+            const bool sameRow = std::abs(before.center().y() - after.center().y()) < before.height() / 2 + 2;
+            const bool backwards =
+                sameRow ? after.left() < before.left()
+                        : after.center().y() < before.center().y() && after.left() < before.right();
+            if (backwards) {
+                faults.Add(name, "Tab goes from " + Name(stops[i - 1]) + " back to " + Name(stops[i]) +
+                                     ", which comes earlier in the reading order");
+            }
+        }
+    });
+    EXPECT_TRUE(faults.empty()) << faults.Text();
+}
+
+TEST(EveryWindow, FitsItsScreenScrollingRatherThanGrowingPastIt) {
+    Faults faults;
+    ForEveryWindow([&](FormWindow& window, const std::string& name) {
+        const QSize room = window.screen()->availableGeometry().size() - FormWindow::frameAllowance();
+        // The allowance stands for the frame a window manager puts around the window.
+        const QSize size = window.size();
+        if (size.width() > room.width() || size.height() > room.height()) {
+            faults.Add(name, "is " + std::to_string(size.width()) + "x" + std::to_string(size.height()) +
+                                 " px, the screen leaves " + std::to_string(room.width()) + "x" +
+                                 std::to_string(room.height()));
+        }
+        auto* scroll = window.findChild<QScrollArea*>("windowScrollArea");
+        if (!scroll) {
+            faults.Add(name, "has no scroll area around its content");
+        } else if (scroll->horizontalScrollBar()->maximum() > 0) {
+            faults.Add(name, "needs " + std::to_string(scroll->widget()->minimumSizeHint().width()) +
+                                 " px of width, the screen leaves " + std::to_string(room.width()) +
+                                 ": narrow its layout (smaller minimum widths, fewer columns)");
+        }
+    });
+    EXPECT_TRUE(faults.empty()) << faults.Text();
+}
+
+TEST(EveryWindow, EveryTextReadsUnderADarkPalette) {
+    const QPalette light = QApplication::palette();
+    const QString style = QApplication::style()->name();
+    QApplication::setStyle(QStyleFactory::create("Fusion"));
+    QApplication::setPalette(ui::DarkPalette());
+    Faults faults;
+    ForEveryWindow([&](FormWindow& window, const std::string& name) {
+        QList<QWidget*> widgets = window.findChildren<QWidget*>();
+        widgets.prepend(&window);
+        for (QWidget* widget : widgets) {
+            if (!widget->styleSheet().isEmpty()) {
+                faults.Add(name,
+                           Name(widget) + " has a style sheet: the binding gives every window its colours");
+            }
+            if (!widget->isVisibleTo(&window)) continue;
+            const QPalette& palette = widget->palette();
+            QPalette::ColorRole front = QPalette::NoRole;
+            QPalette::ColorRole back = QPalette::NoRole;
+            const bool box = qobject_cast<QLineEdit*>(widget) || qobject_cast<QPlainTextEdit*>(widget) ||
+                             qobject_cast<QAbstractItemView*>(widget);
+            // A disabled caption is meant to be dim; a disabled box still shows a value that must be read.
+            if (!box && !widget->isEnabled()) continue;
+            if (box) {
+                front = QPalette::Text;
+                back = QPalette::Base;
+            } else if (qobject_cast<QPushButton*>(widget)) {
+                front = QPalette::ButtonText;
+                back = QPalette::Button;
+            } else if (qobject_cast<QLabel*>(widget) || qobject_cast<QAbstractButton*>(widget) ||
+                       qobject_cast<QGroupBox*>(widget)) {
+                front = QPalette::WindowText;
+                back = QPalette::Window;
+            } else {
+                continue;
+            }
+            const QPalette::ColorGroup group = widget->isEnabled() ? QPalette::Active : QPalette::Disabled;
+            const QColor text = palette.color(group, front);
+            const QColor ground = palette.color(group, back);
+            if (Contrast(text, ground) < (widget->isEnabled() ? 4.5 : 3.0)) {
+                faults.Add(name, Name(widget) + " shows " + Rgb(text) + " on " + Rgb(ground) +
+                                     " under a dark palette: set both colours of the pair, or none");
+            }
+        }
+    });
+    QApplication::setPalette(light);
+    QApplication::setStyle(style);
+    EXPECT_TRUE(faults.empty()) << faults.Text();
+}
+
+// A check that fails puts the focus on the control the user has to mend: each names its control.
+TEST(EveryWindow, EveryCheckOfAFileEditorNamesTheControlAtFault) {
+    Faults faults;
+    ForEveryWindow([&](FormWindow& window, const std::string& name) {
+        auto* editor = dynamic_cast<FileEditorForm*>(&window.form());
+        if (!editor) return;
+        for (const Fault& check : editor->DeclaredChecks()) {
+            if (check.control.empty()) {
+                faults.Add(name, "the check \"" + check.message +
+                                     "\" names no control: pass the one at fault to Check()");
+            } else if (!editor->HasControl(check.control)) {
+                faults.Add(name, "the check \"" + check.message + "\" names " + check.control +
+                                     ", no control of it");
+            }
+        }
+    });
+    EXPECT_TRUE(faults.empty()) << faults.Text();
+}
+
+}  // namespace
+}  // namespace pv::test
