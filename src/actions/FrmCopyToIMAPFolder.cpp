@@ -26,9 +26,9 @@ FrmCopyToIMAPFolder::FrmCopyToIMAPFolder(Services& services)
 
     // The checks come first, in the order the save asks them (the subfolder before the server and the
     // user); nothing is written until all have passed.
-    Check([this] { return HasFolderSeparator(Text("txtSubfolder")); }, kSingleLevelSubfolder);
-    Check([this] { return Text("txtHost").empty(); }, "Mail Server is missing");
-    Check([this] { return Text("txtUser").empty(); }, "Username is missing");
+    Check([this] { return HasFolderSeparator(Text("txtSubfolder")); }, kSingleLevelSubfolder, "txtSubfolder");
+    Check([this] { return Text("txtHost").empty(); }, "Mail Server is missing", "txtHost");
+    Check([this] { return Text("txtUser").empty(); }, "Username is missing", "txtUser");
     // The file, in the order it is written.
     TextSetting("Host", "txtHost", "Your Mail Server");
     TextSetting("Port", "txtPort", "-1");

@@ -17,13 +17,14 @@ FrmMoveToSubfolder::FrmMoveToSubfolder(Services& services)
 
     // The file, in the order it is written; each check sits where the save meets it.
     TextSetting("Subfolder", "txtSubfolder", "");
-    Check([this] { return HasFolderSeparator(Text("txtSubfolder")); }, kSingleLevelSubfolder);
+    Check([this] { return HasFolderSeparator(Text("txtSubfolder")); }, kSingleLevelSubfolder, "txtSubfolder");
     FlagSetting("PutMessageGUIDInSubject", "chkPutMessageGUIDInSubject", "0");
     FlagSetting("MarkAsUnread", "chkMarkAsUnread", "0");
     Check(
         [this] { return Checked("chkPutMessageGUIDInSubject") && Checked("chkMarkAsUnread"); },
         "Postvane cannot currently support both putting the GUID in the subject and marking the messages as "
-        "unread; please uncheck one of those options.");
+        "unread; please uncheck one of those options.",
+        "chkMarkAsUnread");
 }
 
 }  // namespace pv

@@ -14,9 +14,11 @@ constexpr const char* kDataTip = "The directory that the internal data files sto
 FrmHistoricalCharts::FrmHistoricalCharts(Services& services)
     : MonitorFileEditor(services, MonitorFileInfoFor("frmHistoricalCharts")) {
     AddLabelledTextBox("Label2", "Output Directory:", "txtOutputDirectory", kOutputTip);
-    AddControl("cmdBrowseOutputDir", ControlKind::Button, "...", kOutputTip);
+    AddControl("cmdBrowseOutputDir", ControlKind::Button, "...", kOutputTip).accessibleName =
+        "Choose the output directory";
     AddLabelledTextBox("Label3", "Data Directory:", "txtDataDirectory", kDataTip);
-    AddControl("cmdBrowseDataDir", ControlKind::Button, "...", kDataTip);
+    AddControl("cmdBrowseDataDir", ControlKind::Button, "...", kDataTip).accessibleName =
+        "Choose the data directory";
 
     // Both are written relative to this file ("+/..." below its folder); neither needs to exist.
     FolderSetting("OutputDirectory", "txtOutputDirectory", "./output/reports");

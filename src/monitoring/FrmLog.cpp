@@ -34,7 +34,8 @@ constexpr struct {
 
 FrmLog::FrmLog(Services& services) : MonitorFileEditor(services, MonitorFileInfoFor("frmLog")) {
     AddLabelledTextBox("Label2", "Log File:", "txtLogFile", kLogFileTip).readOnly = true;
-    AddControl("cmdBrowseLogFile", ControlKind::Button, "...", kLogFileTip);
+    AddControl("cmdBrowseLogFile", ControlKind::Button, "...", kLogFileTip).accessibleName =
+        "Choose the log file";
     AddControl("frameLogLevel", ControlKind::Frame, "Log Level",
                "Determines how much information is written to the log file");
     AddControl("optError", ControlKind::Option, "Errors", "Only log errors to the log file").group =
@@ -79,7 +80,7 @@ FrmLog::FrmLog(Services& services) : MonitorFileEditor(services, MonitorFileInfo
             const std::string logFile = services_.paths.ResolvePath(GetConfigFilePath(), Text("txtLogFile"));
             return !platform::FolderExists(platform::ParentFolder(logFile));
         },
-        "The path to the log file does not exist");
+        "The path to the log file does not exist", "cmdBrowseLogFile");
     // A file, but stored as a folder setting is: relative to this file ("+/...") when below its folder.
     FolderSetting("LogFile", "txtLogFile", ".\\output\\logFile.txt");
     CustomSetting(

@@ -69,6 +69,14 @@ QColor Blend(const QColor& a, const QColor& b, double share) {
                             static_cast<float>(a.blueF() * share + b.blueF() * (1 - share)));
 }
 
+// The caption a widget shows, with its access key marker.
+QString CaptionShown(const QWidget* widget) {
+    if (auto* button = qobject_cast<const QAbstractButton*>(widget)) return button->text();
+    if (auto* label = qobject_cast<const QLabel*>(widget)) return label->text();
+    if (auto* group = qobject_cast<const QGroupBox*>(widget)) return group->title();
+    return QString();
+}
+
 }  // namespace
 
 int PasswordStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
@@ -99,7 +107,12 @@ FormWindow::FormWindow(pv::Form& form, QWidget* parent) : QDialog(parent), form_
     }
     const auto& layouts = WindowLayouts();
     const auto layout = layouts.find(form.kind());
+    // A size the layout gives its window (its "geometry") is the size the window prefers, where the screen
+    // allows; without one the window takes the size its content needs.
+    const QSize unset(1, 1);
+    resize(unset);
     if (layout != layouts.end()) layout->second(this);
+    const QSize designed = size() == unset ? QSize() : size();
     setObjectName(Q(form.kind()));
     setWindowTitle(Q(form.caption()));
 
@@ -141,7 +154,7 @@ FormWindow::FormWindow(pv::Form& form, QWidget* parent) : QDialog(parent), form_
 
     form_.SetObserver(this);
     if (content_) {
-        const QSize hint = content_->sizeHint();
+        const QSize hint = content_->sizeHint().expandedTo(designed);
         wantedHeight_ = hint.height();
         UpdateMinimumSize();
         ResizeTo(hint);
@@ -609,8 +622,12 @@ void FormWindow::ControlChanged(const pv::Control& control) {
     QWidget* widget = found->second;
     const bool showsOrHides = widget->isHidden() != !control.visible;
     if (showsOrHides) BeginBatch();
+    // A new caption ("Advanced Settings" becomes "Basic Settings") needs a key of its own letters.
+    const auto key = accessKeys_.find(widget);
+    const bool recaptioned = key != accessKeys_.end() && WithoutAccessKey(CaptionShown(widget)) != Q(control.text);
     Apply(control, widget);
     if (showsOrHides) UpdateContainers(widget);
+    if (recaptioned) ChooseAccessKeys();
 }
 
 void FormWindow::Act(const std::function<void()>& action) {

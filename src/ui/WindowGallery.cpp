@@ -31,7 +31,7 @@ class Gallery {
         std::string name = form.kind();
         if (!state.empty()) {
             name += "-" + state;
-        } else if (seen > 1) {
+        } else if (seen > 1 || numbered) {
             name += "-" + std::to_string(seen);
         }
         visit_(form, name);
@@ -41,6 +41,9 @@ class Gallery {
     // Whether the windows the dispatches open next are shown again when their kind was shown before (more
     // samples of one type), or only once (the custom editor standing in for several types).
     bool repeat = false;
+    // Whether the pictures of the windows shown next are numbered from the first ("frmForwardMessage-1"),
+    // as those of the disposition editors are: one per sample of their type.
+    bool numbered = false;
 
   private:
     const GalleryVisit& visit_;
@@ -138,6 +141,7 @@ std::set<std::string> VisitEveryWindow(IPrompts& prompts, const std::string& pro
 
     // Every built-in editor, on the sample's dispositions of its type or on a file not yet written; then
     // the custom editor on each other type of the sample that has a file.
+    gallery.numbered = true;
     for (const std::string& type : BuiltInDispositionTypes()) {
         std::vector<CCatDisposition> records = samples[type];
         if (records.empty()) {
@@ -163,6 +167,7 @@ std::set<std::string> VisitEveryWindow(IPrompts& prompts, const std::string& pro
             break;
         }
     }
+    gallery.numbered = false;
     FrmShowSQL sql(
         services,
         "CREATE TABLE Messages (\r\n\tMessageId varchar(255),\r\n\tReceived datetime,\r\n\tSubject "

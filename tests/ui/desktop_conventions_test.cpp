@@ -3,6 +3,8 @@
 // focus on the field at fault, folding keeps the height the user chose, and child windows and message
 // boxes are modal dialogs with the icon of their kind.
 #include <QApplication>
+#include <QLabel>
+#include <QRegularExpression>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -62,6 +64,24 @@ TEST(DesktopConventions, TheMailboxListAnswersTheArrowsEnterDeleteCtrlSAndF5) {
 
     // F5 reloads: a pending edit of the One Pass box is gone.
     Click(window, "cmdMoreLess");
+    // The new caption has a key of its own, which no other control of the window has.
+    EXPECT_EQ(Caption(window, "cmdMoreLess"), "Basic Settings");
+    const auto keyOf = [](const QString& text) {
+        const qsizetype at = text.indexOf(QRegularExpression("&[^&]"));
+        return at < 0 ? QChar() : text[at + 1].toLower();
+    };
+    const QChar basic = keyOf(Find<QAbstractButton>(window, "cmdMoreLess")->text());
+    EXPECT_FALSE(basic.isNull());
+    for (QAbstractButton* other : window.findChildren<QAbstractButton*>()) {
+        if (other->objectName() != "cmdMoreLess" && other->isVisible()) {
+            EXPECT_NE(keyOf(other->text()), basic) << other->objectName().toStdString();
+        }
+    }
+    for (QLabel* label : window.findChildren<QLabel*>()) {
+        if (label->isVisible()) {
+            EXPECT_NE(keyOf(label->text()), basic) << label->objectName().toStdString();
+        }
+    }
     const bool onePass = shown.main.Checked("chkOnePass");
     Click(window, "chkOnePass");
     EXPECT_TRUE(shown.main.changed());
