@@ -10,11 +10,13 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "core/MasterLinks.h"
 #include "dispositions/CCatDisposition.h"
 #include "core/MasterLinks.h"
 #include "mailbox/CMailbox.h"
 #include "mailbox/FrmMailbox.h"
 #include "master/FrmMain.h"
+#include "support/Scripted.h"
 #include "support/TestFiles.h"
 #include "ui/AccessKeys.h"
 #include "ui/FormWindow.h"

@@ -1,7 +1,7 @@
 // The keyboard and the dialogs as users of a desktop expect them, driven with real key presses offscreen:
 // lists answer Enter, Delete and the arrows, Ctrl+S and F5 press Save and Reload, a failed check puts the
-// focus on the field at fault, folding keeps the height the user chose, and child windows and message
-// boxes are modal dialogs with the icon of their kind.
+// focus on the field at fault, folding keeps the height the user chose, child windows and message boxes
+// are modal dialogs with the icon of their kind, and access keys never change a caption.
 #include <QApplication>
 #include <QLabel>
 #include <QRegularExpression>
@@ -90,33 +90,15 @@ TEST(DesktopConventions, TheMailboxListAnswersTheArrowsEnterDeleteCtrlSAndF5) {
     EXPECT_EQ(shown.main.Checked("chkOnePass"), onePass);
 }
 
-TEST(DesktopConventions, FoldingKeepsTheHeightTheUserChoseForTheRest) {
-    SampleCopy sample;
-    ScriptedServices s(sample.dir.path());
-    ShownMainWindow shown(s.services, sample);
-    FormWindow& window = shown.window;
-    QApplication::processEvents();
-    window.resize(window.width(), window.height() + 120);
-    QApplication::processEvents();
-    const int chosen = window.height();
-    Click(window, "cmdMoreLess");
-    EXPECT_GT(window.height(), chosen);
-    Click(window, "cmdMoreLess");
-    EXPECT_EQ(window.height(), chosen);
-}
-
 TEST(DesktopConventions, AFailedCheckPutsTheFocusOnTheFieldAtFault) {
     SampleCopy sample;
     ScriptedServices s(sample.dir.path());
-    MasterLinks master;
-    master.masterFilePath = sample.master();
     CMailbox record;
     record.sName = "Support";
     record.sProtocol = "imap";
-    FrmMailbox editor(s.services, master);
-    editor.LoadFromObject(record);
-    FormWindow window(editor);
-    window.show();
+    ShownMailboxEditor shown(s.services, sample, record);
+    FrmMailbox& editor = shown.editor;
+    FormWindow& window = shown.window;
     Activate(window);
     Type(window, "txtThreads", "two");
     s.prompts.ExpectMessage("Threads must be numeric");
@@ -177,11 +159,7 @@ TEST(DesktopConventions, AChildWindowIsAModalDialogOfTheWindowOnTop) {
     ScriptedServices s(sample.dir.path());
     ShownMainWindow shown(s.services, sample);
     Activate(shown.window);
-    MasterLinks master;
-    master.masterFilePath = sample.master();
-    CMailbox record;
-    FrmMailbox editor(s.services, master);
-    editor.LoadFromObject(record);
+    FrmMailbox editor(s.services, shown.main);
     // What the dialog is, seen while it is open (it is gone once ShowModal returns).
     bool shown_ = false;
     QWidget* parent = nullptr;
@@ -223,26 +201,6 @@ TEST(DesktopConventions, MessageBoxesCarryTheIconOfTheirKind) {
     EXPECT_EQ(iconOf([&] { prompts.AskYesNo("File does not exist, do you want to create it?", kAppTitle); }),
               QMessageBox::Question);
     EXPECT_EQ(iconOf([&] { prompts.AskYesNoCancel(kSaveChangesQuestion); }), QMessageBox::Question);
-}
-
-// The colour rule of text boxes: white behind black while enabled and grey while disabled under a light
-// palette; under any palette both colours of each pair are set.
-TEST(DesktopConventions, DisabledTextBoxesAreGreyAndEveryBoxSetsBothColours) {
-    SampleCopy sample;
-    ScriptedServices s(sample.dir.path());
-    CCatDisposition disposition =
-        sample.disposition("ForwardMessage", "support.disposition.xml", "+/dispose/helpdesk.forward.xml");
-    FrmForwardMessage editor(s.services);
-    editor.PassDispositionObject(disposition);
-    FormWindow window(editor);
-    const QPalette palette = Find<QLineEdit>(window, "txtFrom")->palette();
-    EXPECT_EQ(palette.color(QPalette::Active, QPalette::Base), QColor(Qt::white));
-    EXPECT_EQ(palette.color(QPalette::Active, QPalette::Text), QColor(Qt::black));
-    EXPECT_EQ(palette.color(QPalette::Disabled, QPalette::Base), QColor(240, 240, 240));
-    EXPECT_NE(palette.color(QPalette::Disabled, QPalette::Text), QColor(240, 240, 240));
-    const QPalette lines = Find<QPlainTextEdit>(window, "txtAddresses")->palette();
-    EXPECT_EQ(lines.color(QPalette::Disabled, QPalette::Base), QColor(240, 240, 240));
-    s.prompts.VerifyAllUsed();
 }
 
 // The captions stay the logic's: a "&" in one is shown as it is, and the key marker comes off again.

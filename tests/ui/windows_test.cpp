@@ -102,7 +102,7 @@ TEST(QtWindows, LayoutsHoldNoTextsOrStateOfTheirControls) {
     EXPECT_EQ(layouts, static_cast<int>(ui::WindowLayouts().size()));
 }
 
-TEST(QtWindows, MainWindowFoldsBackToExactlyItsOpeningHeight) {
+TEST(QtWindows, MainWindowFoldsBackToExactlyItsOpeningHeightOrTheOneTheUserChose) {
     SampleCopy sample;
     ScriptedServices s(sample.dir.path());
     ShownMainWindow shown(s.services, sample);
@@ -122,6 +122,14 @@ TEST(QtWindows, MainWindowFoldsBackToExactlyItsOpeningHeight) {
     Click(window, "cmdMoreLess");
     EXPECT_EQ(window.height(), opening);
     EXPECT_FALSE(advancedBox->isVisible());
+
+    // A height the user chose for the main area is kept across folding too.
+    window.resize(window.width(), opening + 120);
+    QApplication::processEvents();
+    Click(window, "cmdMoreLess");
+    EXPECT_GT(window.height(), opening + 120);
+    Click(window, "cmdMoreLess");
+    EXPECT_EQ(window.height(), opening + 120);
     // The file name boxes of the main window are read-only.
     EXPECT_TRUE(Find<QLineEdit>(window, "txtMasterConfig")->isReadOnly());
 }
@@ -310,6 +318,15 @@ TEST(QtWindows, ForwardMessageGreysTheBoxesItsStateDisables) {
     editor.PassDispositionObject(disposition);
     FormWindow window(editor);
     window.show();
+    // Disabled boxes are grey, enabled ones white behind black; both colours of each pair are set, so that
+    // they read under a dark palette too.
+    for (const char* box : {"txtFrom", "txtAddresses"}) {
+        const QPalette palette = window.controlWidget(box)->palette();
+        EXPECT_EQ(palette.color(QPalette::Active, QPalette::Base), QColor(Qt::white)) << box;
+        EXPECT_EQ(palette.color(QPalette::Active, QPalette::Text), QColor(Qt::black)) << box;
+        EXPECT_EQ(palette.color(QPalette::Disabled, QPalette::Base), QColor(240, 240, 240)) << box;
+        EXPECT_LT(palette.color(QPalette::Disabled, QPalette::Text).lightness(), 128) << box;
+    }
     QCheckBox* attachment = Find<QCheckBox>(window, "chkSendAsAttachment");
     ASSERT_TRUE(attachment->isChecked());
     const auto widgetsFollowTheLogic = [&] {
