@@ -38,7 +38,7 @@ void DataOutputEditor::AddConnectionControls(const std::string& userCaption) {
 
 void DataOutputEditor::ConnectionSettings() {
     TextSetting("DriverClass", "txtJDBCDriverClass", "sun.jdbc.odbc.JdbcOdbcDriver");
-    Check([this] { return Text("txtConnectionString").empty(); }, "Connection String missing");
+    Check([this] { return Text("txtConnectionString").empty(); }, "Connection String missing", "txtConnectionString");
     TextSetting("ConnectionString", "txtConnectionString", "");
     TextSetting("UID", "txtUser", "");
     PasswordSetting("PWD", "txtPassword");
@@ -87,8 +87,8 @@ void MessageFieldsEditor::FieldRowsSetting() {
 void MessageFieldsEditor::DeclareParameterLists(const std::string& parametersTooltip, bool moves) {
     AddControl("Label6", ControlKind::Label, "Available Fields:", kAvailableTip);
     AddControl("lstFields", ControlKind::List, "", kAvailableTip).multiSelect = true;
-    AddControl("cmdSelectField", ControlKind::Button, ">");
-    AddControl("cmdRemoveField", ControlKind::Button, "<");
+    AddControl("cmdSelectField", ControlKind::Button, ">").accessibleName = "Add the selected fields to the parameters";
+    AddControl("cmdRemoveField", ControlKind::Button, "<").accessibleName = "Remove the selected parameters";
     AddControl("Label8", ControlKind::Label, "Parameters:", parametersTooltip);
     AddControl("lstParameters", ControlKind::List, "", parametersTooltip).multiSelect = true;
     OnClick("cmdSelectField", [this] { SelectFields(); });

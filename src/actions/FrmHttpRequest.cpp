@@ -30,7 +30,7 @@ FrmHttpRequest::FrmHttpRequest(Services& services, const IMasterLinks& master)
         false);
 
     // The file, in the order it is written; each check sits where the save meets it.
-    Check([this] { return Text("txtUrl").empty(); }, "URL missing");
+    Check([this] { return Text("txtUrl").empty(); }, "URL missing", "txtUrl");
     TextSetting("Url", "txtUrl", "");
     OptionPairSetting("Method", "GET", {"POST", "optMethodPost"}, {"GET", "optMethodGet"});
     TextSetting("UID", "txtUser", "");

@@ -37,7 +37,7 @@ FrmRunSQL::FrmRunSQL(Services& services, const IMasterLinks& master)
     ConnectionSettings();
     KeptSetting("TimeZone", "");
     TrackChanges({"txtSQL"});
-    Check([this] { return Text("txtSQL").empty(); }, "SQL missing");
+    Check([this] { return Text("txtSQL").empty(); }, "SQL missing", "txtSQL");
     CustomSetting([this](XmlNode root) { SetText("txtSQL", CrLfLines(ReadNodeText(root, "SQL", ""))); },
                   [this](std::string& buffer) { WriteElement(buffer, "SQL", Text("txtSQL"), 1); }, {"SQL"});
     CustomSetting(

@@ -12,7 +12,7 @@ FrmSaveAttachments::FrmSaveAttachments(Services& services) : DataOutputEditor(se
     AddGenerateDDLButton([this] { return CreateTableStatement(); });
 
     ConnectionSettings();
-    Check([this] { return Text("txtTableName").empty(); }, "TableName missing");
+    Check([this] { return Text("txtTableName").empty(); }, "TableName missing", "txtTableName");
     TextSetting("TableName", "txtTableName", "");
 }
 

@@ -28,7 +28,7 @@ FrmWriteToDB::FrmWriteToDB(Services& services, const IMasterLinks& master)
 
     // The file, in the order it is written; each check sits where the save meets it.
     ConnectionSettings();
-    Check([this] { return Text("txtTable").empty(); }, "Table name missing");
+    Check([this] { return Text("txtTable").empty(); }, "Table name missing", "txtTable");
     TextSetting("TableName", "txtTable", "");
     OptionPairSetting("UseMySQLEscaping", "0", {"0", "optUnderscore"}, {"1", "optMySqlEscaping"});
     KeptSetting("TimeZone", "");

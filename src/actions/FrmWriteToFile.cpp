@@ -28,7 +28,7 @@ FrmWriteToFile::FrmWriteToFile(Services& services, const IMasterLinks& master)
     : MessageFieldsEditor(services, master, "frmWriteToFile") {
     AddControl("Label3", ControlKind::Label, "File name:", kFileTip);
     AddControl("txtOutputFileName", ControlKind::TextBox, "", kFileTip).readOnly = true;
-    AddControl("cmdBrowseOutput", ControlKind::Button, "...", kFileTip);
+    AddControl("cmdBrowseOutput", ControlKind::Button, "...", kFileTip).accessibleName = "Choose the output file";
     AddControl("Label1", ControlKind::Label, "Delimiter:", kDelimiterTip);
     AddControl("txtDelimiter", ControlKind::TextBox, "", kDelimiterTip);
     AddControl("chkWriteHeader", ControlKind::CheckBox, "Write Header with Field Names",
@@ -51,7 +51,7 @@ FrmWriteToFile::FrmWriteToFile(Services& services, const IMasterLinks& master)
 
     // The file, in the order it is written; each check sits where the save meets it.
     Check([this] { return !platform::FolderExists(platform::ParentFolder(OutputFilePath())); },
-          "The path to the output file does not exist");
+          "The path to the output file does not exist", "cmdBrowseOutput");
     CustomSetting([this](XmlNode root) { SetText("txtOutputFileName", ReadNodeText(root, "FileName", "")); },
                   [this](std::string& buffer) {
                       WriteElement(buffer, "FileName",
@@ -59,7 +59,8 @@ FrmWriteToFile::FrmWriteToFile(Services& services, const IMasterLinks& master)
                   },
                   {"FileName"});
     TrackChanges({"txtOutputFileName"});
-    Check([this] { return CharacterCount(Text("txtDelimiter")) != 1; }, "The delimiter must be a single character");
+    Check([this] { return CharacterCount(Text("txtDelimiter")) != 1; }, "The delimiter must be a single character",
+          "txtDelimiter");
     CustomSetting(
         [this](XmlNode root) {
             std::string delimiter = ReadNodeText(root, "Delimiter", "|");

@@ -184,6 +184,8 @@ void FormWindow::Bind(const pv::Control& control, QWidget* widget) {
                 [this, name](const QString& text) { Act([&] { form_.UserSetText(name, S(text)); }); });
         if (form_.selectAllOnFocus()) edit->installEventFilter(this);
     } else if (auto* text = qobject_cast<QPlainTextEdit*>(widget)) {
+        // A box of lines in a form: Tab goes on to the next field rather than into the text.
+        text->setTabChangesFocus(true);
         connect(text, &QPlainTextEdit::textChanged, this, [this, name, text] {
             Act([&] { form_.UserSetText(name, ToLogicLines(text->toPlainText())); });
         });
@@ -743,7 +745,10 @@ void FormWindow::ArrangeKeyboard() {
     // Tab follows the reading order.
     QWidget* previous = nullptr;
     for (QWidget* widget : order) {
-        if (widget->focusPolicy() == Qt::NoFocus || widget == content_) continue;
+        // A row area takes no focus itself, but stands in the chain where Tab enters its rows.
+        const bool rowArea = std::any_of(rowAreas_.begin(), rowAreas_.end(),
+                                         [widget](const RowArea& area) { return area.scroll == widget; });
+        if ((widget->focusPolicy() == Qt::NoFocus && !rowArea) || widget == content_) continue;
         if (previous) QWidget::setTabOrder(previous, widget);
         previous = widget;
     }

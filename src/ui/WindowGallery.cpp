@@ -1,9 +1,13 @@
 #include "ui/WindowGallery.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <filesystem>
 #include <map>
 
 #include "actions/FrmShowSQL.h"
+#include "actions/FrmWriteToDB.h"
+#include "actions/MessageFieldsSample.h"
 #include "core/EditorDispatch.h"
 #include "core/HeadlessServices.h"
 #include "dispositions/CCatDisposition.h"
@@ -168,11 +172,30 @@ std::set<std::string> VisitEveryWindow(IPrompts& prompts, const std::string& pro
         }
     }
     gallery.numbered = false;
-    FrmShowSQL sql(
-        services,
-        "CREATE TABLE Messages (\r\n\tMessageId varchar(255),\r\n\tReceived datetime,\r\n\tSubject "
-        "varchar(255)\r\n)");
+
+    // The statement of the first Write To DB disposition, as its button shows it.
+    std::string statement = "CREATE TABLE Messages (\r\n\tSubject varchar(255)\r\n)";
+    if (!samples["WriteToDB"].empty()) {
+        CCatDisposition copy = samples["WriteToDB"].front();
+        FrmWriteToDB toDB(services, main);
+        toDB.PassDispositionObject(copy);
+        statement = toDB.CreateTableStatement();
+    }
+    FrmShowSQL sql(services, statement);
     gallery.Show(sql);
+
+    // A Write To DB window over sixty fields of every kind: its rows must scroll and stay aligned.
+    std::error_code ignored;
+    const std::filesystem::path sixty =
+        std::filesystem::temp_directory_path(ignored) /
+        ("postvane-gallery-" + std::to_string(reinterpret_cast<std::uintptr_t>(&sql)));
+    if (std::filesystem::create_directories(sixty, ignored)) {
+        MessageFieldsSample fields = WriteMessageFieldsSample(sixty.string(), 60);
+        FrmWriteToDB editor(services, fields.master);
+        editor.PassDispositionObject(fields.disposition);
+        if (!editor.IsClosed()) gallery.Show(editor, "60-fields");
+        std::filesystem::remove_all(sixty, ignored);
+    }
 
     // The monitors: their window, its type chooser, and an editor of each type.
     FrmMonitor monitors(services);

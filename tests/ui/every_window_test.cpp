@@ -297,18 +297,60 @@ TEST(EveryWindow, OptionsAreRadioButtonsAndAGroupIsOneTabStop) {
     EXPECT_TRUE(faults.empty()) << faults.Text();
 }
 
-// The widgets Tab visits, in its order, from the window's first stop.
-std::vector<QWidget*> TabStops(FormWindow& window) {
-    std::vector<QWidget*> stops;
-    QWidget* widget = &window;
-    for (int guard = 0; guard < 10000; ++guard) {
-        widget = widget->nextInFocusChain();
-        if (widget == &window) break;
-        if (!window.isAncestorOf(widget) || !widget->isVisibleTo(&window) || !widget->isEnabled()) continue;
-        if (!(widget->focusPolicy() & Qt::TabFocus) || widget->focusProxy()) continue;
-        stops.push_back(widget);
+// Where a widget stands for a reader: in its window with the window's content scrolled to its start, or,
+// inside an area that scrolls rows of its own, where that area stands and then where it stands among the
+// rows.
+struct ReadingPlace {
+    QWidget* area = nullptr;  // the row area the widget is in, if any
+    QRect outer;              // the widget, or its area, in the window
+    QRect inner;              // the widget among the area's rows
+    auto key() const { return std::make_tuple(outer.y(), outer.x(), inner.y(), inner.x()); }
+};
+
+ReadingPlace PlaceOf(FormWindow& window, QWidget* widget) {
+    ReadingPlace place;
+    QWidget* standIn = widget;
+    for (QWidget* ancestor = widget->parentWidget(); ancestor && ancestor != &window;
+         ancestor = ancestor->parentWidget()) {
+        auto* scroll = qobject_cast<QScrollArea*>(ancestor);
+        if (scroll && scroll->objectName() != "windowScrollArea" && !place.area) {
+            place.area = scroll;
+            place.inner = QRect(widget->mapTo(scroll->widget(), QPoint()), widget->size());
+            standIn = scroll;
+        }
     }
-    return stops;
+    QPoint at = standIn->mapTo(&window, QPoint());
+    if (auto* content = window.findChild<QScrollArea*>("windowScrollArea")) {
+        at += QPoint(content->horizontalScrollBar()->value(), content->verticalScrollBar()->value());
+    }
+    place.outer = QRect(at, standIn->size());
+    return place;
+}
+
+// Whether `after` comes before `before` in reading order: above it, unless in a column to its right, or
+// left of it on the same line.
+bool ComesEarlier(const QRect& before, const QRect& after) {
+    const bool sameRow = std::abs(before.center().y() - after.center().y()) < before.height() / 2 + 2;
+    return sameRow ? after.left() < before.left()
+                   : after.center().y() < before.center().y() && after.left() < before.right();
+}
+
+// The widgets Tab visits in one round, pressing Tab from the first focus until it comes back, then turned
+// to start at the stop that comes first in reading order (top, then left).
+std::vector<QWidget*> TabRound(FormWindow& window) {
+    std::vector<QWidget*> round;
+    QWidget* const start = window.focusWidget();
+    for (QWidget* focus = start; focus && round.size() < 600;) {
+        round.push_back(focus);
+        QTest::keyClick(focus, Qt::Key_Tab);
+        focus = window.focusWidget();
+        if (focus == start) break;
+    }
+    const auto place = [&window](QWidget* widget) { return PlaceOf(window, widget).key(); };
+    const auto top = std::min_element(round.begin(), round.end(),
+                                      [&](QWidget* a, QWidget* b) { return place(a) < place(b); });
+    std::rotate(round.begin(), top, round.end());
+    return round;
 }
 
 bool IsEditable(const QWidget* widget) {
@@ -321,8 +363,8 @@ bool IsEditable(const QWidget* widget) {
 TEST(EveryWindow, TheFirstFocusIsTheFirstFieldAndTabFollowsTheReadingOrder) {
     Faults faults;
     ForEveryWindow([&](FormWindow& window, const std::string& name) {
-        const std::vector<QWidget*> stops = TabStops(window);
         QWidget* focus = window.focusWidget();
+        const std::vector<QWidget*> stops = TabRound(window);
         const auto firstEditable = std::find_if(stops.begin(), stops.end(), IsEditable);
         if (!focus) {
             faults.Add(name, "opens with the focus nowhere");
@@ -333,12 +375,10 @@ TEST(EveryWindow, TheFirstFocusIsTheFirstFieldAndTabFollowsTheReadingOrder) {
             faults.Add(name, "opens with the focus on the \"...\" button " + Name(focus));
         }
         for (size_t i = 1; i < stops.size(); ++i) {
-            const QRect before(stops[i - 1]->mapTo(&window, QPoint()), stops[i - 1]->size());
-            const QRect after(stops[i]->mapTo(&window, QPoint()), stops[i]->size());
-            const bool sameRow = std::abs(before.center().y() - after.center().y()) < before.height() / 2 + 2;
-            const bool backwards =
-                sameRow ? after.left() < before.left()
-                        : after.center().y() < before.center().y() && after.left() < before.right();
+            const ReadingPlace before = PlaceOf(window, stops[i - 1]);
+            const ReadingPlace after = PlaceOf(window, stops[i]);
+            const bool backwards = before.area && before.area == after.area ? ComesEarlier(before.inner, after.inner)
+                                                                             : ComesEarlier(before.outer, after.outer);
             if (backwards) {
                 faults.Add(name, "Tab goes from " + Name(stops[i - 1]) + " back to " + Name(stops[i]) +
                                      ", which comes earlier in the reading order");
