@@ -12,7 +12,6 @@
 
 #include "core/MasterLinks.h"
 #include "dispositions/CCatDisposition.h"
-#include "core/MasterLinks.h"
 #include "mailbox/CMailbox.h"
 #include "mailbox/FrmMailbox.h"
 #include "master/FrmMain.h"

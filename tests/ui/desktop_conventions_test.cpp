@@ -55,14 +55,15 @@ TEST(DesktopConventions, TheMailboxListAnswersTheArrowsEnterDeleteCtrlSAndF5) {
     QTest::keyClick(list, Qt::Key_Return);
     EXPECT_EQ(edited, shown.main.Items("lstMailboxes")[1]);
 
-    s.prompts.ExpectYesNo("Are you sure you want to remove the selected mailboxes?  This cannot be undone",
+    s.prompts.ExpectYesNo("Are you sure you want to remove the selected mailboxes?  This cannot be undone\n\n"
+                          "Mailbox to remove: \"" + edited + "\"",
                           Answer::No, kConfirmDeleteTitle);
     QTest::keyClick(list, Qt::Key_Delete);
 
     s.prompts.ExpectMessage("Saved");
     QTest::keyClick(list, Qt::Key_S, Qt::ControlModifier);
 
-    // F5 reloads: a pending edit of the One Pass box is gone.
+    // F5 reloads: a pending edit of the One Pass box is gone, once the user said not to keep it.
     Click(window, "cmdMoreLess");
     // The new caption has a key of its own, which no other control of the window has.
     EXPECT_EQ(Caption(window, "cmdMoreLess"), "Basic Settings");
@@ -85,6 +86,7 @@ TEST(DesktopConventions, TheMailboxListAnswersTheArrowsEnterDeleteCtrlSAndF5) {
     const bool onePass = shown.main.Checked("chkOnePass");
     Click(window, "chkOnePass");
     EXPECT_TRUE(shown.main.changed());
+    s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::No);
     QTest::keyClick(&window, Qt::Key_F5);
     EXPECT_FALSE(shown.main.changed());
     EXPECT_EQ(shown.main.Checked("chkOnePass"), onePass);
