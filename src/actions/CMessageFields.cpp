@@ -57,7 +57,7 @@ bool CMessageFields::LoadFromFile(const std::string& fileName, const std::string
     if (fileName.empty()) return false;
     const std::string path = paths.ResolvePath(referringFile, fileName);
     if (!platform::PathExists(path)) {
-        prompts.ShowMessage(kNotFound);
+        prompts.ShowMessage(NotFoundMessage(prompts, kNotFound, "Couldn't find the Message Fields file", path));
         return false;
     }
     XmlFile file;
@@ -126,14 +126,15 @@ std::string CMessageFields::GenerateDDL(const std::string& tableName, const std:
     return text;
 }
 
-std::string DroppedEntriesMessage(const std::string& what, const std::vector<std::string>& names) {
+std::string DroppedEntriesMessage(const std::string& what, const std::vector<std::string>& names,
+                                  bool forWindows) {
     std::string list;
     for (const std::string& name : names) {
         if (!list.empty()) list += ", ";
         list += name.empty() ? "(no name)" : name;
     }
-    return "The message fields files do not offer these " + what +
-           " of the file, so they are not shown and saving will drop them: " + list;
+    return "The message fields files do not offer these " + what + " of the file, so " +
+           (forWindows ? "they are not shown and saving will drop them: " : "saving will drop them: ") + list;
 }
 
 }  // namespace pv

@@ -70,6 +70,7 @@ class CMessageFields {
 
 // The message that names the entries of a file an editor cannot show because the catalogue does not offer
 // them, and that saving drops: `what` is "fields" or "parameters".
-std::string DroppedEntriesMessage(const std::string& what, const std::vector<std::string>& names);
+std::string DroppedEntriesMessage(const std::string& what, const std::vector<std::string>& names,
+                                  bool forWindows = true);
 
 }  // namespace pv

@@ -79,7 +79,9 @@ void MessageFieldsEditor::FieldRowsSetting() {
         [this](XmlNode root) {
             rows_.Fill(catalogue_);
             const std::vector<std::string> dropped = rows_.Load(SelectSingleNode(root, "Fields"));
-            if (!dropped.empty()) ReportDrop(DroppedEntriesMessage("fields", dropped));
+            if (!dropped.empty()) {
+                ReportDrop(DroppedEntriesMessage("fields", dropped, services_.prompts.ForWindows()));
+            }
         },
         [this](std::string& buffer) { rows_.Write(buffer); }, {"Fields"});
 }

@@ -37,7 +37,7 @@ ResaveOutcome ResaveDispositionFile(const std::string& typeName, const std::stri
 std::optional<std::string> CreateTableStatementOf(const std::string& fullPath, const IMasterLinks& master,
                                                   const PathContext& paths, IPrompts& prompts) {
     if (!platform::FileExists(fullPath)) {
-        prompts.ShowMessage("Couldn't load file, it doesn't exist");
+        prompts.ShowMessage(MissingFileMessage(prompts, fullPath));
         return std::nullopt;
     }
     NoDialogs dialogs;

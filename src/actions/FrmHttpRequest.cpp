@@ -43,7 +43,9 @@ FrmHttpRequest::FrmHttpRequest(Services& services, const IMasterLinks& master)
                 const std::string name = ReadNodeText(parameter, "FieldName", "");
                 if (!AddLoadedParameter(name)) dropped.push_back(name);
             }
-            if (!dropped.empty()) ReportDrop(DroppedEntriesMessage("parameters", dropped));
+            if (!dropped.empty()) {
+                ReportDrop(DroppedEntriesMessage("parameters", dropped, services_.prompts.ForWindows()));
+            }
         },
         [this](std::string& buffer) {
             WriteOpenTag(buffer, "Parameters", 1);

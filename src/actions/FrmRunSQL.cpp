@@ -50,7 +50,9 @@ FrmRunSQL::FrmRunSQL(Services& services, const IMasterLinks& master)
                 lengths_[name] = ReadNodeText(parameter, "MaxLength", "0");
                 if (!AddLoadedParameter(name)) dropped.push_back(name);
             }
-            if (!dropped.empty()) ReportDrop(DroppedEntriesMessage("parameters", dropped));
+            if (!dropped.empty()) {
+                ReportDrop(DroppedEntriesMessage("parameters", dropped, services_.prompts.ForWindows()));
+            }
         },
         [this](std::string& buffer) {
             const int marks = CountQuestionMarks();

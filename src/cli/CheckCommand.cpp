@@ -149,11 +149,11 @@ void CheckMonitors(const MasterConfiguration& master, const MasterLinks& links, 
                    Report& report) {
     const std::string& name = master.MonitorConfigFile;
     const std::string path = paths.ResolvePath(links.masterFilePath, name);
+    CollectingPrompts prompts;
     if (!platform::FileExists(path)) {
-        report.Failure(name, "Monitor config file doesn't exist, please choose another");
+        report.Failure(name, NotFoundMessage(prompts, "Monitor config file doesn't exist", path));
         return;
     }
-    CollectingPrompts prompts;
     MonitorConfiguration configuration;
     configuration.Load(path, prompts);
     configuration.WriteText(prompts);
@@ -186,7 +186,7 @@ void CheckMonitors(const MasterConfiguration& master, const MasterLinks& links, 
 int RunCheck(const std::string& masterArgument, std::ostream& out, std::ostream& err,
              const ToolEnvironment& environment) {
     const PathContext paths(environment.programDirectory);
-    StreamPrompts loadPrompts(err);
+    StreamPrompts loadPrompts(err, environment.verbose);
     MasterConfiguration master;
     master.MasterFilePath = CommandLineMasterPath(masterArgument, environment.currentDirectory);
     const auto loaded = master.Load(paths, loadPrompts);

@@ -121,7 +121,7 @@ FileLoad FileEditorForm::LoadFile() {
             outcome = FileLoad::Unreadable;
         }
     } else if (setup().missingFile == FileEditorSetup::MissingFile::Report) {
-        services_.prompts.ShowMessage("Couldn't load file, it doesn't exist");
+        services_.prompts.ShowMessage(MissingFileMessage(services_.prompts, path));
         lastLoad_ = FileLoad::Missing;
         return lastLoad_;
     }

@@ -38,6 +38,7 @@ public:
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
     // A report of success is not a finding.
     void ShowInformation(const std::string&) override {}
+    bool ForWindows() const override { return false; }
     Answer AskYesNo(const std::string&, const std::string&) override { return Answer::No; }
     Answer AskYesNoCancel(const std::string&) override { return Answer::Cancel; }
 };

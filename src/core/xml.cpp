@@ -301,14 +301,13 @@ std::vector<XmlNode> SelectNodeList(XmlNode node, std::string_view path) {
 
 // --- reporting a load -------------------------------------------------------------------------------------
 
-std::string MalformedFileMessage(const std::string& path, const XmlFile& file) {
-    return "The file " + path + " is not well-formed XML (" + file.problem +
-           "). It was read as empty, so default values are shown.";
+std::string MalformedFileMessage(const std::string& path, const XmlFile& file, bool forWindows) {
+    return "The file " + path + " is not well-formed XML (" + file.problem + ")." + ReadAsEmptyMessage(forWindows);
 }
 
 bool ReportLoad(const std::string& path, const XmlFile& file, IPrompts& prompts) {
     if (!file.wellFormed) {
-        prompts.ShowMessage(MalformedFileMessage(path, file));
+        prompts.ShowMessage(MalformedFileMessage(path, file, prompts.ForWindows()));
         return false;
     }
     for (const std::string& notice : file.notices) prompts.ShowMessage("The file " + path + " " + notice);

@@ -135,7 +135,7 @@ XmlFile ParseXmlText(std::string_view bytes);
 std::string ReadRootElementName(const std::string& path);
 
 // The message shown once when a file that exists could not be read as XML.
-std::string MalformedFileMessage(const std::string& path, const XmlFile& file);
+std::string MalformedFileMessage(const std::string& path, const XmlFile& file, bool forWindows = true);
 // Shows what the load of `path` has to say, through the one message every window and the tool use: why
 // it could not be read, or each of its notices. Returns whether it was read.
 bool ReportLoad(const std::string& path, const XmlFile& file, IPrompts& prompts);

@@ -16,9 +16,10 @@ constexpr const char* kMissingName = "thisisabadname232323";
 bool LoadCategoryFile(CategoryCatalogue& catalogue, const std::string& fileName, IPrompts& prompts) {
     if (fileName.empty()) return true;
     if (!platform::PathExists(fileName)) {
-        prompts.ShowMessage(
-            "Couldn't find the Category Definitions file, please go back to main->Advanced settings to "
-            "correct it.");
+        prompts.ShowMessage(NotFoundMessage(prompts,
+                                            "Couldn't find the Category Definitions file, please go back to "
+                                            "main->Advanced settings to correct it.",
+                                            "Couldn't find the Category Definitions file", fileName));
         return false;
     }
     XmlFile file;

@@ -25,8 +25,10 @@ bool CDispositionTypes::LoadFromFile(const std::string& fileName, const std::str
     if (fileName.empty()) return false;
     const std::string path = paths.ResolvePath(referringFile, fileName);
     if (!platform::PathExists(path)) {
-        prompts.ShowMessage("Couldn't find the Disposition Types file, " + fileName +
-                            ", please go back to main->Advanced settings to correct it.");
+        prompts.ShowMessage(NotFoundMessage(prompts,
+                                            "Couldn't find the Disposition Types file, " + fileName +
+                                                ", please go back to main->Advanced settings to correct it.",
+                                            "Couldn't find the Disposition Types file", path));
         return false;
     }
     XmlFile file;

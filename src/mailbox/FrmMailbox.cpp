@@ -289,10 +289,14 @@ std::optional<Fault> FrmMailbox::CheckFields(CMailbox* numbers) const {
     // The two file names cannot be typed: their "..." buttons are where the user mends them.
     const std::string& catRuleFile = Text("txtCatRuleFile");
     if (catRuleFile != kMultipleCategorizationFiles && !platform::FileExists(Resolve(catRuleFile))) {
-        return Fault{"Categorization rules file does not exist", "cmdBrowseCategorization"};
+        return Fault{NotFoundMessage(services_.prompts, "Categorization rules file does not exist",
+                                     Resolve(catRuleFile)),
+                     "cmdBrowseCategorization"};
     }
     if (!platform::FileExists(Resolve(Text("txtDisposition")))) {
-        return Fault{"Disposition configuration file does not exist", "cmdBrowseDisposition"};
+        return Fault{NotFoundMessage(services_.prompts, "Disposition configuration file does not exist",
+                                     Resolve(Text("txtDisposition"))),
+                     "cmdBrowseDisposition"};
     }
     // The name is compared and checked as the master file will give it back: trimmed of blanks.
     const std::string& name = Text("txtMailboxName");
@@ -313,7 +317,10 @@ std::optional<Fault> FrmMailbox::CheckFields(CMailbox* numbers) const {
     } else {
         const std::string& home = Text("txtHomeFolder");
         if (home.empty()) return Fault{"Home Folder is missing", "txtHomeFolder"};
-        if (!platform::FolderExists(Resolve(home))) return Fault{"Home Folder does not exist", "txtHomeFolder"};
+        if (!platform::FolderExists(Resolve(home))) {
+            return Fault{NotFoundMessage(services_.prompts, "Home Folder does not exist", Resolve(home)),
+                         "txtHomeFolder"};
+        }
         const std::string& limit = Text("txtLimitOnCurSize");
         if (limit.empty()) return Fault{"Limit on size of cur is missing", "txtLimitOnCurSize"};
         if (!ParseInt32(limit)) return Fault{"Limit on size of cur must be numeric", "txtLimitOnCurSize"};

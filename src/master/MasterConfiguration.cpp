@@ -12,7 +12,7 @@ MasterConfiguration::LoadResult MasterConfiguration::Load(const PathContext& pat
     LoadResult result;
     const std::string path = paths.MakeAbsolutePath(MasterFilePath);
     if (!platform::PathExists(path)) {
-        prompts.ShowMessage("Couldn't load file, it doesn't exist");
+        prompts.ShowMessage(MissingFileMessage(prompts, path));
         return result;
     }
     XmlFile file;
@@ -29,7 +29,7 @@ MasterConfiguration::LoadResult MasterConfiguration::Load(const PathContext& pat
                    WrongRootMessage(path, file, "ResponseHandler", "master configuration file");
                !wrong.empty()) {
         // Another kind of configuration file: taken for an empty master, the next save would replace it.
-        prompts.ShowMessage(wrong + " It was read as empty, so default values are shown.");
+        prompts.ShowMessage(wrong + ReadAsEmptyMessage(prompts.ForWindows()));
         result.readAsMaster = false;
     }
     Mailboxes.clear();

@@ -37,7 +37,7 @@ MonitorConfiguration::FileState MonitorConfiguration::Load(const std::string& fu
     skipped_ = 0;
     hadJmx_ = false;
     if (!platform::PathExists(fullPath_)) {
-        prompts.ShowMessage("Couldn't load file, it doesn't exist");
+        prompts.ShowMessage(MissingFileMessage(prompts, fullPath_));
         return fileState_ = FileState::Missing;
     }
     XmlFile file;

@@ -72,7 +72,7 @@ TEST(DetailedFileTool, ResavesAForwardMessageFileAsTheWindowDoesAndNeverOverWhat
     test::TempDir dir;
     const PathContext paths(dir.path());
     std::ostringstream messages;
-    StreamPrompts prompts(messages);
+    StreamPrompts prompts(messages, true);
     const std::string legacy = dir / "old.forward.xml";
     WriteFile(legacy, ReadFile(TestData("actions/forward/legacy.input.forward.xml")));
     EXPECT_EQ(ResaveDispositionFile("ForwardMessage", legacy, MasterLinks(), paths, prompts),
