@@ -1,18 +1,19 @@
 #include "cli/ConfigTool.h"
 
+#include <getopt.h>
+
+#include <algorithm>
 #include <istream>
+#include <map>
+#include <optional>
 #include <ostream>
+#include <string_view>
 
 #include "actions/RegisterEditors.h"
 #include "cli/CheckCommand.h"
 #include "cli/ResaveCommand.h"
 #include "cli/StreamPrompts.h"
-#include "core/errors.h"
 #include "core/password.h"
-#include "core/paths.h"
-#include "core/platform.h"
-#include "core/xml.h"
-#include "master/MasterConfiguration.h"
 
 namespace pv {
 namespace {
@@ -21,45 +22,143 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
+constexpr const char* kProgram = "postvane-config-tool";
+
 constexpr const char* kUsage =
-    "Usage: postvane-config-tool COMMAND [OPTIONS] [FILE]\n"
+    "Usage: postvane-config-tool [OPTIONS] COMMAND [COMMAND OPTIONS] [FILE]\n"
     "\n"
     "Loads, checks and rewrites Postvane configuration files exactly as the editor does.\n"
     "\n"
     "Commands:\n"
-    "  resave [--stdout] [--master MASTER] [--type TYPE] FILE\n"
-    "                             load FILE and write it back as its window's Save does, with the\n"
-    "                             window's checks; with --stdout print the text it would write and write\n"
-    "                             nothing. The root element tells the kind of file: a master file\n"
-    "                             (ResponseHandler), a disposition configuration file (Dispositions,\n"
-    "                             needs --master for its catalogues), a detailed disposition file\n"
-    "                             (Disposition, needs --type, for example --type ForwardMessage; the types\n"
-    "                             are listed below; WriteToFile, WriteToDB, RunSQL and HttpRequest also\n"
-    "                             need --master for the message fields files), a monitor configuration\n"
-    "                             file (Monitors), or the file of a Logger (LogConfig), EmailMonitor\n"
-    "                             (EmailMonitor) or HistoricalCharts (HistoricalCharts) monitor\n"
-    "  sql --master MASTER FILE   print the CREATE TABLE statement the Write To DB editor shows for FILE\n"
-    "                             (lines ended by CR LF); warnings go to standard error\n"
-    "  check MASTER               load the master file and run, changing nothing, the mailbox editor's\n"
-    "                             checks on every mailbox, the save checks of its disposition file, and\n"
-    "                             those of every detailed file it names whose type has an editor, naming\n"
-    "                             the entries of those files a save would drop; then the load and save\n"
-    "                             checks of the monitor configuration file and of the file of each of its\n"
-    "                             monitors that has one (missing files included). Each failure is printed\n"
-    "                             to standard output as\n"
-    "                             MAILBOX: MESSAGE or MAILBOX: FILE: [CATEGORY: ]MESSAGE, and for the\n"
-    "                             monitors MONITORFILE: [FILE: ]MESSAGE\n"
-    "  scramble                   read a password line from standard input, print its stored form\n"
-    "  unscramble                 read a stored password line from standard input, print it in clear\n"
-    "  --help                     show this text\n"
-    "  --version                  show the version\n"
+    "  resave FILE          load FILE and write it back as its window's Save does, with its checks\n"
+    "  check MASTER         run the editor's checks on a master file and every file it names\n"
+    "  sql --master=MASTER FILE\n"
+    "                       print the CREATE TABLE statement of a Write To DB file\n"
+    "  scramble             print the stored form of a password read from standard input\n"
+    "  unscramble           print a stored password, read from standard input, in clear\n"
+    "  help [COMMAND]       show this text, or the command's\n"
     "\n"
+    "Options:\n"
+    "  -h, --help           show this text\n"
+    "  -V, --version        show the version\n"
+    "  -v, --verbose        also report what succeeded (\"Saved\")\n"
+    "\n"
+    "'postvane-config-tool COMMAND --help' describes a command and its options.\n"
     "Messages the editor would show in a message box go to standard error.\n"
-    "Exit status: 0 success, 1 a load, check or save failed, 2 usage error.\n";
+    "Exit status: 0 success, 1 a load, check, save or scramble failed, 2 usage error.\n";
 
-int Usage(std::ostream& err, const std::string& problem) {
-    err << "postvane-config-tool: " << problem << "\n" << "Try 'postvane-config-tool --help'.\n";
+// One command: its usage and the options it takes.
+struct Command {
+    const char* name;
+    const char* help;
+    const char* shortOptions;  // for getopt_long; ":" first, so that a missing argument is told apart
+    std::vector<option> longOptions;
+};
+
+constexpr int kStdout = 256;
+
+const std::vector<Command>& Commands() {
+    static const std::vector<Command> commands = {
+        {"resave",
+         "Usage: postvane-config-tool resave [--stdout] [--master=MASTER] [--type=TYPE] FILE\n"
+         "\n"
+         "Loads FILE as its window does and writes it back as the window's Save does, with the window's\n"
+         "checks. A file that could not be read completely, or whose checks fail, is never written.\n"
+         "The root element tells the kind of file: a master file (ResponseHandler), a disposition\n"
+         "configuration file (Dispositions, needs --master for its catalogues), a detailed disposition\n"
+         "file (Disposition, needs --type; WriteToFile, WriteToDB, RunSQL and HttpRequest files also need\n"
+         "--master for the message fields files), a monitor configuration file (Monitors), or the file of\n"
+         "a Logger (LogConfig), EmailMonitor (EmailMonitor) or HistoricalCharts (HistoricalCharts) monitor.\n"
+         "\n"
+         "Options:\n"
+         "  -s, --stdout         print the text the save would write, and write nothing\n"
+         "  -m, --master=MASTER  the master file whose catalogues the file needs\n"
+         "  -t, --type=TYPE      the disposition type of a detailed disposition file\n"
+         "  -v, --verbose        say \"Saved\" when the file was written\n"
+         "  -h, --help           show this text\n",
+         ":sm:t:vh",
+         {{"stdout", no_argument, nullptr, 's'},
+          {"master", required_argument, nullptr, 'm'},
+          {"type", required_argument, nullptr, 't'},
+          {"verbose", no_argument, nullptr, 'v'},
+          {"help", no_argument, nullptr, 'h'},
+          {nullptr, 0, nullptr, 0}}},
+        {"check",
+         "Usage: postvane-config-tool check MASTER\n"
+         "       postvane-config-tool check --master=MASTER\n"
+         "\n"
+         "Loads the master file and runs, changing nothing, the mailbox editor's checks on every mailbox,\n"
+         "the save checks of its disposition file, and those of every detailed file it names whose type\n"
+         "has an editor, naming the entries of those files a save would drop; then the load and save checks\n"
+         "of the monitor configuration file and of the file of each of its monitors that has one (missing\n"
+         "files included). Each failure is printed to standard output as\n"
+         "  MAILBOX: MESSAGE  or  MAILBOX: FILE: [CATEGORY: ]MESSAGE\n"
+         "and for the monitors as MONITORFILE: [FILE: ]MESSAGE. What loading the master says goes to\n"
+         "standard error. The exit status is 1 when anything was found.\n"
+         "\n"
+         "Options:\n"
+         "  -m, --master=MASTER  the master file (instead of the operand)\n"
+         "  -h, --help           show this text\n",
+         ":m:h",
+         {{"master", required_argument, nullptr, 'm'},
+          {"help", no_argument, nullptr, 'h'},
+          {nullptr, 0, nullptr, 0}}},
+        {"sql",
+         "Usage: postvane-config-tool sql --master=MASTER FILE\n"
+         "\n"
+         "Prints the CREATE TABLE statement the Write To DB editor shows for FILE (its table and checked\n"
+         "fields, typed from the master's message fields files), lines ended by CR LF. Warnings go to\n"
+         "standard error.\n"
+         "\n"
+         "Options:\n"
+         "  -m, --master=MASTER  the master file that names the message fields files (required)\n"
+         "  -h, --help           show this text\n",
+         ":m:h",
+         {{"master", required_argument, nullptr, 'm'},
+          {"help", no_argument, nullptr, 'h'},
+          {nullptr, 0, nullptr, 0}}},
+        {"scramble",
+         "Usage: postvane-config-tool scramble < PASSWORD\n"
+         "\n"
+         "Reads one line from standard input and prints the form in which the configuration files store\n"
+         "it as a password. A password with a character that cannot be stored scrambled is refused with\n"
+         "the editor's message and exit status 1, and nothing is printed.\n"
+         "\n"
+         "Options:\n"
+         "  -h, --help           show this text\n",
+         ":h",
+         {{"help", no_argument, nullptr, 'h'}, {nullptr, 0, nullptr, 0}}},
+        {"unscramble",
+         "Usage: postvane-config-tool unscramble < STORED\n"
+         "\n"
+         "Reads one stored password line from standard input and prints it in clear. A line that is not\n"
+         "scrambled is printed as it is.\n"
+         "\n"
+         "Options:\n"
+         "  -h, --help           show this text\n",
+         ":h",
+         {{"help", no_argument, nullptr, 'h'}, {nullptr, 0, nullptr, 0}}},
+    };
+    return commands;
+}
+
+const Command* FindCommand(const std::string& name) {
+    for (const Command& command : Commands()) {
+        if (name == command.name) return &command;
+    }
+    return nullptr;
+}
+
+int Usage(std::ostream& err, const std::string& problem, const std::string& command = {}) {
+    const std::string who = command.empty() ? std::string(kProgram) : std::string(kProgram) + " " + command;
+    err << who << ": " << problem << "\n" << "Try '" << who << " --help'.\n";
     return kExitUsage;
+}
+
+std::string JoinedTypes() {
+    std::string text;
+    for (const std::string& type : TypesWithOwnEditor()) text += (text.empty() ? "" : ", ") + type;
+    return text;
 }
 
 std::string ReadLine(std::istream& in) {
@@ -69,80 +168,153 @@ std::string ReadLine(std::istream& in) {
     return line;
 }
 
-int RunCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err,
-               const ToolEnvironment& environment) {
-    if (args.empty()) return Usage(err, "no command given");
-    const std::string& command = args[0];
-    if (command == "--help" || command == "-h" || command == "help") {
-        out << kUsage << "\nDetailed disposition files the tool reads and checks (resave --type TYPE):\n ";
-        for (const std::string& type : TypesWithOwnEditor()) out << " " << type;
-        out << "\n";
-        return kExitOk;
-    }
-    if (command == "--version") {
-        out << "postvane-config-tool " << POSTVANE_VERSION << "\n";
-        return kExitOk;
-    }
-    if (command == "scramble" || command == "unscramble") {
-        if (args.size() != 1) return Usage(err, command + " takes no arguments");
-        const std::string line = ReadLine(in);
-        StreamPrompts prompts(err);
-        out << (command == "scramble" ? ScramblePassword(line, prompts) : UnscramblePassword(line)) << "\n";
-        return kExitOk;
-    }
-    if (command == "resave") {
-        ResaveOptions resave;
-        for (size_t i = 1; i < args.size(); ++i) {
-            const std::string& arg = args[i];
-            if (arg == "--stdout") {
-                resave.toStdout = true;
-            } else if ((arg == "--master" || arg == "--type") && i + 1 < args.size()) {
-                (arg == "--master" ? resave.master : resave.type) = args[++i];
-            } else if (arg.size() > 1 && arg[0] == '-') {
-                return Usage(err, "unknown option '" + arg + "'");
-            } else if (resave.file.empty()) {
-                resave.file = arg;
-            } else {
-                return Usage(err, "resave takes exactly one file");
-            }
+// The options and operands of one command line, as getopt_long reads them.
+struct Parsed {
+    std::map<int, std::string> values;  // by option: its argument ("" for a flag)
+    std::vector<std::string> operands;
+    bool has(int option) const { return values.count(option) != 0; }
+};
+
+// Reads `args` with getopt_long: "--master=FILE" and "--master FILE" alike, unambiguous abbreviations of long
+// options, "--" ending the options. `command` names the command for messages (empty: the words before it).
+// nullopt with `parsed` filled, or the exit status of a usage error already reported.
+std::optional<int> ParseOptions(const std::string& command, const char* shortOptions, const option* longOptions,
+                                const std::vector<std::string>& args, Parsed& parsed, std::ostream& err) {
+    std::vector<std::string> words = {command.empty() ? std::string(kProgram) : kProgram + (" " + command)};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(words.size());
+    // A fresh scan (GNU getopt starts over when optind is 0), and no messages of its own: ours name the
+    // command and point to its help.
+    optind = 0;
+    opterr = 0;
+    for (;;) {
+        const int option = getopt_long(argc, argv.data(), shortOptions, longOptions, nullptr);
+        if (option == -1) break;
+        // The word that held the option: a short option's letter is told by optopt, a long one by its word.
+        std::string typed = optind > 0 && optind <= argc ? argv[optind - 1] : "";
+        if (optopt != 0 && !typed.starts_with("--")) typed = "-" + std::string(1, static_cast<char>(optopt));
+        if (const size_t equals = typed.find('='); typed.starts_with("--") && equals != std::string::npos) {
+            typed.resize(equals);
         }
-        if (resave.file.empty()) return Usage(err, "resave takes exactly one file");
+        if (option == ':') return Usage(err, "option '" + typed + "' requires an argument", command);
+        if (option == '?') {
+            const bool hadValue = typed.size() < std::string_view(argv[optind - 1]).size();
+            for (const struct option* known = longOptions; hadValue && known->name; ++known) {
+                if (typed == "--" + std::string(known->name)) {
+                    return Usage(err, "option '" + typed + "' takes no argument", command);
+                }
+            }
+            return Usage(err, "unknown option '" + typed + "'", command);
+        }
+        // "--master=" names no file: the same mistake as a missing argument.
+        if (optarg && *optarg == '\0') return Usage(err, "option '" + typed + "' requires an argument", command);
+        parsed.values[option] = optarg ? optarg : "";
+    }
+    for (int i = optind; i < argc; ++i) parsed.operands.push_back(argv[i]);
+    return std::nullopt;
+}
+
+int RunCommand(const Command& command, const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+               std::ostream& err, ToolEnvironment environment) {
+    const std::string name = command.name;
+    Parsed parsed;
+    if (const auto status = ParseOptions(name, command.shortOptions, command.longOptions.data(), args, parsed, err)) {
+        return *status;
+    }
+    if (parsed.has('h')) {
+        out << command.help;
+        if (name == "resave") out << "\nThe types of detailed disposition files (--type): " << JoinedTypes() << "\n";
+        return kExitOk;
+    }
+    if (parsed.has('v')) environment.verbose = true;
+    const std::vector<std::string>& operands = parsed.operands;
+
+    if (name == "scramble" || name == "unscramble") {
+        if (!operands.empty()) return Usage(err, name + " takes no arguments; it reads standard input", name);
+        const std::string line = ReadLine(in);
+        if (name == "unscramble") {
+            out << UnscramblePassword(line) << "\n";
+            return kExitOk;
+        }
+        StreamPrompts prompts(err, environment.verbose);
+        const std::string stored = ScramblePassword(line, prompts);
+        // A window stores such a password in clear after its message; a script asked for the stored form
+        // and would put the clear text into a file as if it were scrambled. The message says why, and
+        // nothing is printed.
+        if (prompts.messagesShown > 0) return kExitFailed;
+        out << stored << "\n";
+        return kExitOk;
+    }
+    if (name == "resave") {
+        if (operands.size() != 1) return Usage(err, "resave takes exactly one file", name);
+        ResaveOptions resave;
+        resave.toStdout = parsed.has('s');
+        resave.master = parsed.has('m') ? parsed.values.at('m') : "";
+        resave.type = parsed.has('t') ? parsed.values.at('t') : "";
+        resave.file = operands.front();
+        const std::vector<std::string> types = TypesWithOwnEditor();
+        if (parsed.has('t') && std::find(types.begin(), types.end(), resave.type) == types.end()) {
+            return Usage(err, "unknown type '" + resave.type + "'; the types are " + JoinedTypes(), name);
+        }
         return RunResave(resave, out, err, environment);
     }
-    if (command == "sql") {
-        std::string master;
-        std::vector<std::string> files;
-        for (size_t i = 1; i < args.size(); ++i) {
-            if (args[i] == "--master" && i + 1 < args.size()) {
-                master = args[++i];
-            } else if (args[i].size() > 1 && args[i][0] == '-') {
-                return Usage(err, "unknown option '" + args[i] + "'");
-            } else {
-                files.push_back(args[i]);
-            }
-        }
-        if (master.empty()) return Usage(err, "sql needs --master MASTER");
-        if (files.size() != 1) return Usage(err, "sql takes exactly one file");
-        return RunSql(master, files[0], out, err, environment);
+    if (name == "sql") {
+        if (!parsed.has('m')) return Usage(err, "sql needs --master=MASTER", name);
+        if (operands.size() != 1) return Usage(err, "sql takes exactly one file", name);
+        return RunSql(parsed.values.at('m'), operands.front(), out, err, environment);
     }
-    if (command == "check") {
-        std::vector<std::string> files;
-        for (size_t i = 1; i < args.size(); ++i) {
-            if (args[i].size() > 1 && args[i][0] == '-') return Usage(err, "unknown option '" + args[i] + "'");
-            files.push_back(args[i]);
-        }
-        if (files.size() != 1) return Usage(err, "check takes exactly one file");
-        return RunCheck(files[0], out, err, environment);
+    // check: the master as the operand or as --master, as the other commands take it.
+    std::vector<std::string> masters = operands;
+    if (parsed.has('m')) masters.insert(masters.begin(), parsed.values.at('m'));
+    if (masters.size() != 1) return Usage(err, "check takes exactly one master file", name);
+    return RunCheck(masters.front(), out, err, environment);
+}
+
+// The options before the command (--help, --version, --verbose), then the command and its own.
+int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err,
+        ToolEnvironment environment) {
+    // "+": the first operand is the command, and what follows it is the command's to read.
+    static const option kGlobalOptions[] = {{"help", no_argument, nullptr, 'h'},
+                                            {"version", no_argument, nullptr, 'V'},
+                                            {"verbose", no_argument, nullptr, 'v'},
+                                            {nullptr, 0, nullptr, 0}};
+    Parsed parsed;
+    if (const auto status = ParseOptions({}, "+:hVv", kGlobalOptions, args, parsed, err)) return *status;
+    if (parsed.has('h')) {
+        out << kUsage;
+        return kExitOk;
     }
-    if (!command.empty() && command[0] == '-') return Usage(err, "unknown option '" + command + "'");
-    return Usage(err, "unknown command '" + command + "'");
+    if (parsed.has('V')) {
+        out << kProgram << " " << POSTVANE_VERSION << "\n";
+        return kExitOk;
+    }
+    if (parsed.has('v')) environment.verbose = true;
+    if (parsed.operands.empty()) return Usage(err, "no command given");
+    std::string name = parsed.operands.front();
+    std::vector<std::string> rest(parsed.operands.begin() + 1, parsed.operands.end());
+    if (name == "help") {
+        if (rest.empty()) {
+            out << kUsage;
+            return kExitOk;
+        }
+        if (rest.size() > 1) return Usage(err, "help takes one command");
+        // "help resave" is "resave --help".
+        name = rest.front();
+        rest = {"--help"};
+    }
+    const Command* command = FindCommand(name);
+    if (!command) return Usage(err, "unknown command '" + name + "'");
+    return RunCommand(*command, rest, in, out, err, environment);
 }
 
 }  // namespace
 
 int RunTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err,
             const ToolEnvironment& environment) {
-    const int status = RunCommand(args, in, out, err, environment);
+    const int status = Run(args, in, out, err, environment);
     // A report or a text that never reached its reader is no success: a script would take the silence for
     // "nothing to report" or an empty file.
     out.flush();

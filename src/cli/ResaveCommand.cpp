@@ -151,11 +151,11 @@ int ResaveMonitors(const std::string& path, bool toStdout, std::ostream& out, st
 int RunSql(const std::string& masterArgument, const std::string& fileArgument, std::ostream& out,
            std::ostream& err, const ToolEnvironment& environment) {
     const PathContext paths(environment.programDirectory);
-    StreamPrompts prompts(err);
+    StreamPrompts prompts(err, environment.verbose);
     MasterConfiguration master;
     const std::string path = CommandLineMasterPath(fileArgument, environment.currentDirectory);
     if (!LoadMaster(master, CommandLineMasterPath(masterArgument, environment.currentDirectory), paths, prompts)) {
-        err << "postvane-config-tool: the master file could not be read\n";
+        err << "postvane-config-tool: the master file " << masterArgument << " could not be read\n";
         return kFailed;
     }
     const std::optional<std::string> statement = CreateTableStatementOf(path, LinksOf(master, paths), paths, prompts);
@@ -169,10 +169,10 @@ int RunSql(const std::string& masterArgument, const std::string& fileArgument, s
 int RunResave(const ResaveOptions& options, std::ostream& out, std::ostream& err,
               const ToolEnvironment& environment) {
     const PathContext paths(environment.programDirectory);
-    StreamPrompts prompts(err);
+    StreamPrompts prompts(err, environment.verbose);
     const std::string path = CommandLineMasterPath(options.file, environment.currentDirectory);
     if (!platform::PathExists(path)) {
-        prompts.ShowMessage("Couldn't load file, it doesn't exist");
+        prompts.ShowMessage(MissingFileMessage(prompts, path));
         return NotWritten(err, path);
     }
     // The root element tells the kind of file; the loader of that kind then reads it (and reports a file
