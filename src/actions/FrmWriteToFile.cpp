@@ -50,8 +50,8 @@ FrmWriteToFile::FrmWriteToFile(Services& services, const IMasterLinks& master)
     OnClick("cmdBrowseOutput", [this] { BrowseOutput(); });
 
     // The file, in the order it is written; each check sits where the save meets it.
-    Check([this] { return !platform::FolderExists(platform::ParentFolder(OutputFilePath())); },
-          "The path to the output file does not exist", "cmdBrowseOutput");
+    CheckFolderExists([this] { return platform::ParentFolder(OutputFilePath()); },
+                      "The path to the output file does not exist", "cmdBrowseOutput");
     CustomSetting([this](XmlNode root) { SetText("txtOutputFileName", ReadNodeText(root, "FileName", "")); },
                   [this](std::string& buffer) {
                       WriteElement(buffer, "FileName",

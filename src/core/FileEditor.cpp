@@ -320,9 +320,9 @@ void FileEditorForm::FolderSetting(const std::string& element, const std::string
         {element}, [=, this](XmlNode root) { SetText(textBox, ReadNodeText(root, element, defaultText)); },
         [=, this](std::string& buffer) {
             const std::string file = GetConfigFilePath();
-            if (!mustExistMessage.empty() &&
-                !platform::FolderExists(services_.paths.ResolvePath(file, Text(textBox)))) {
-                Refuse(mustExistMessage, textBox);
+            if (const std::string folder = services_.paths.ResolvePath(file, Text(textBox));
+                !mustExistMessage.empty() && !platform::FolderExists(folder)) {
+                Refuse(NotFoundMessage(services_.prompts, mustExistMessage, folder), textBox);
             }
             WriteElement(buffer, element, services_.paths.MakeStoredPath(true, Text(textBox), file), 1);
         });
@@ -383,6 +383,16 @@ void FileEditorForm::Check(std::function<bool()> fails, const std::string& messa
     checks_.push_back({message, control});
     AddStep({}, nullptr, [fails = std::move(fails), message, control](std::string&) {
         if (fails()) Refuse(message, control);
+    });
+}
+
+void FileEditorForm::CheckFolderExists(std::function<std::string()> folder, const std::string& message,
+                                       const std::string& control) {
+    checks_.push_back({message, control});
+    AddStep({}, nullptr, [this, folder = std::move(folder), message, control](std::string&) {
+        if (const std::string path = folder(); !platform::FolderExists(path)) {
+            Refuse(NotFoundMessage(services_.prompts, message, path), control);
+        }
     });
 }
 

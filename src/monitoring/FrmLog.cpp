@@ -75,10 +75,9 @@ FrmLog::FrmLog(Services& services) : MonitorFileEditor(services, MonitorFileInfo
 
     // The file, in the order it is written. The log file's folder must exist, or the server could not log;
     // checked first, before anything is written, also when the close question saves.
-    Check(
+    CheckFolderExists(
         [this] {
-            const std::string logFile = services_.paths.ResolvePath(GetConfigFilePath(), Text("txtLogFile"));
-            return !platform::FolderExists(platform::ParentFolder(logFile));
+            return platform::ParentFolder(services_.paths.ResolvePath(GetConfigFilePath(), Text("txtLogFile")));
         },
         "The path to the log file does not exist", "cmdBrowseLogFile");
     // A file, but stored as a folder setting is: relative to this file ("+/...") when below its folder.

@@ -248,7 +248,8 @@ TEST_F(SampleTool, TheMessagingEditorsRefuseAndReportWhatTheirChecksFind) {
     const std::string rules = ReadFile(file("dispose/vendor.ruleupdate.xml"));
     const auto refused = Run({"resave", "--type", "RuleUpdate", "config/dispose/vendor.ruleupdate.xml"});
     EXPECT_EQ(std::tie(refused.status, refused.out, refused.err),
-              std::make_tuple(1, std::string(), std::string("The backup directory must exist\n")));
+              std::make_tuple(1, std::string(),
+                              "The backup directory must exist: " + file("dispose/../rules-backup") + "\n"));
     EXPECT_EQ(ReadFile(file("dispose/vendor.ruleupdate.xml")), rules);
 
     std::string copy = ReadFile(file("dispose/escalation.copytoimapfolder.xml"));
@@ -256,7 +257,8 @@ TEST_F(SampleTool, TheMessagingEditorsRefuseAndReportWhatTheirChecksFind) {
     test::WriteFile(file("dispose/escalation.copytoimapfolder.xml"), copy);
     const auto run = Run({"check", "config/master.xml"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.out.find("Support: +/dispose/vendor.ruleupdate.xml: Support: The backup directory must exist\n"),
+    EXPECT_NE(run.out.find("Support: +/dispose/vendor.ruleupdate.xml: Support: The backup directory must exist: " +
+                           file("dispose/../rules-backup") + "\n"),
               std::string::npos)
         << run.out;
     EXPECT_NE(run.out.find("Support: +/dispose/escalation.copytoimapfolder.xml: SupportUrgent: Postvane only "
@@ -278,7 +280,7 @@ TEST_F(SampleTool, MonitorFilesAreToldByTheirRootAndRefusedWhenTheirEditorsCheck
     fs::remove_all(file("logs"));
     run = Run({"resave", "--stdout", "config/server.log.xml"});
     EXPECT_EQ(std::tie(run.status, run.out, run.err),
-              std::make_tuple(1, std::string(), std::string("The path to the log file does not exist\n")));
+              std::make_tuple(1, std::string(), "The path to the log file does not exist: " + file("logs") + "\n"));
 
     // A damaged file is reported and left alone; its kind is still told by its root.
     const std::string charts = file("charts.reports.xml");
