@@ -11,6 +11,16 @@
 #include "ui/WindowGallery.h"
 
 namespace pv::ui {
+namespace {
+
+// What the windows being rendered say while they load, in the words a window uses, printed.
+class WindowMessagesToStream : public StreamPrompts {
+public:
+    using StreamPrompts::StreamPrompts;
+    bool ForWindows() const override { return true; }
+};
+
+}  // namespace
 
 QPalette DarkPalette() {
     QPalette palette;
@@ -53,7 +63,7 @@ int RenderScreenshots(const std::string& folder, const std::string& commandLineT
         QApplication::setPalette(DarkPalette());
     }
     // Messages go to standard error; nothing is chosen, started or opened while rendering.
-    StreamPrompts prompts(std::cerr);
+    WindowMessagesToStream prompts(std::cerr);
     bool failed = false;
     QWidget owner;
     VisitEveryWindow(prompts, programDirectory, commandLineText, currentDirectory,
