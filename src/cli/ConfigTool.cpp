@@ -161,6 +161,25 @@ std::string JoinedTypes() {
     return text;
 }
 
+// `text` in lines of at most 100 columns, each indented by two blanks, broken after the commas.
+std::string Wrapped(const std::string& text) {
+    std::string lines;
+    std::string line = " ";
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(", ", start);
+        end = end == std::string::npos ? text.size() : end + 1;
+        const std::string item = text.substr(start, end - start);
+        if (line.size() + 1 + item.size() > 100) {
+            lines += line + "\n";
+            line = " ";
+        }
+        line += " " + item;
+        start = end + (end < text.size() ? 1 : 0);
+    }
+    return lines + line;
+}
+
 std::string ReadLine(std::istream& in) {
     std::string line;
     std::getline(in, line);
@@ -190,27 +209,47 @@ std::optional<int> ParseOptions(const std::string& command, const char* shortOpt
     // command and point to its help.
     optind = 0;
     opterr = 0;
+    const auto longName = [&](const std::string& name) { return "--" + name; };
     for (;;) {
-        const int option = getopt_long(argc, argv.data(), shortOptions, longOptions, nullptr);
+        int longIndex = -1;
+        const int option = getopt_long(argc, argv.data(), shortOptions, longOptions, &longIndex);
         if (option == -1) break;
-        // The word that held the option: a short option's letter is told by optopt, a long one by its word.
-        std::string typed = optind > 0 && optind <= argc ? argv[optind - 1] : "";
-        if (optopt != 0 && !typed.starts_with("--")) typed = "-" + std::string(1, static_cast<char>(optopt));
-        if (const size_t equals = typed.find('='); typed.starts_with("--") && equals != std::string::npos) {
-            typed.resize(equals);
-        }
-        if (option == ':') return Usage(err, "option '" + typed + "' requires an argument", command);
-        if (option == '?') {
-            const bool hadValue = typed.size() < std::string_view(argv[optind - 1]).size();
-            for (const struct option* known = longOptions; hadValue && known->name; ++known) {
-                if (typed == "--" + std::string(known->name)) {
-                    return Usage(err, "option '" + typed + "' takes no argument", command);
-                }
+        // The word that held the option, and the option as the messages name it: a long option by its full
+        // name (also when it was abbreviated), a short one by its letter.
+        const std::string word = optind > 0 && optind <= argc ? argv[optind - 1] : "";
+        if (option == ':' || option == '?') {
+            const std::string typed = word.substr(0, word.find('='));
+            if (!word.starts_with("--")) {
+                return Usage(err, (option == ':' ? "option '-" + std::string(1, static_cast<char>(optopt)) +
+                                                        "' requires an argument"
+                                                  : "unknown option '-" +
+                                                        std::string(1, static_cast<char>(optopt)) + "'"),
+                             command);
             }
-            return Usage(err, "unknown option '" + typed + "'", command);
+            std::vector<std::string> matches;
+            for (const struct option* known = longOptions; known->name; ++known) {
+                const std::string name = longName(known->name);
+                if (name == typed) {
+                    matches = {name};
+                    break;
+                }
+                if (name.starts_with(typed)) matches.push_back(name);
+            }
+            if (matches.size() > 1) {
+                std::string candidates;
+                for (const std::string& match : matches) candidates += (candidates.empty() ? "" : ", ") + match;
+                return Usage(err, "option '" + typed + "' is ambiguous (" + candidates + ")", command);
+            }
+            if (matches.empty()) return Usage(err, "unknown option '" + typed + "'", command);
+            const std::string problem = option == ':' ? "' requires an argument" : "' takes no argument";
+            return Usage(err, "option '" + matches.front() + problem, command);
         }
         // "--master=" names no file: the same mistake as a missing argument.
-        if (optarg && *optarg == '\0') return Usage(err, "option '" + typed + "' requires an argument", command);
+        if (optarg && *optarg == '\0') {
+            const std::string name = longIndex >= 0 ? longName(longOptions[longIndex].name)
+                                                    : "-" + std::string(1, static_cast<char>(option));
+            return Usage(err, "option '" + name + "' requires an argument", command);
+        }
         parsed.values[option] = optarg ? optarg : "";
     }
     for (int i = optind; i < argc; ++i) parsed.operands.push_back(argv[i]);
@@ -226,7 +265,7 @@ int RunCommand(const Command& command, const std::vector<std::string>& args, std
     }
     if (parsed.has('h')) {
         out << command.help;
-        if (name == "resave") out << "\nThe types of detailed disposition files (--type): " << JoinedTypes() << "\n";
+        if (name == "resave") out << "\nThe types of detailed disposition files (--type):\n" << Wrapped(JoinedTypes()) << "\n";
         return kExitOk;
     }
     if (parsed.has('v')) environment.verbose = true;

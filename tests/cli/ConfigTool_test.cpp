@@ -130,10 +130,12 @@ TEST_F(ConfigTool, TheCommandLineReadsOptionsAsGetoptDoes) {
     const std::vector<std::pair<std::string, std::string>> refused = {
         {"check --master", "check: option '--master' requires an argument\nTry 'postvane-config-tool check --help'."},
         {"check --master=", "check: option '--master' requires an argument\nTry 'postvane-config-tool check --help'."},
+        {"check --mas", "check: option '--master' requires an argument\nTry 'postvane-config-tool check --help'."},
+        {"--ver", ": option '--ver' is ambiguous (--version, --verbose)\nTry 'postvane-config-tool --help'."},
         {"sql x.xml -m", "sql: option '-m' requires an argument\nTry 'postvane-config-tool sql --help'."},
         {"resave --type", "resave: option '--type' requires an argument\nTry 'postvane-config-tool resave --help'."},
         {"resave -x master.xml", "resave: unknown option '-x'\nTry 'postvane-config-tool resave --help'."},
-        {"resave --stdout=yes master.xml",
+        {"resave --std=yes master.xml",
          "resave: option '--stdout' takes no argument\nTry 'postvane-config-tool resave --help'."},
         {"--frob check master.xml", ": unknown option '--frob'\nTry 'postvane-config-tool --help'."},
         {"check --master=master.xml master.xml",

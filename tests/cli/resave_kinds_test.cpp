@@ -238,8 +238,8 @@ TEST_F(SampleTool, CheckNamesTheMailboxFileAndCategoryOfEveryFailure) {
 
 TEST_F(SampleTool, TheMessagingEditorsRefuseAndReportWhatTheirChecksFind) {
     const auto help = Run({"resave", "--help"});
-    EXPECT_NE(help.out.find("ForwardMessage, MoveToSubfolder, CopyToIMAPFolder, RuleUpdate, WriteToDB, RunSQL, "
-                            "WriteToFile, WriteRFC822File, HttpRequest, WriteAttachmentsToDB\n"),
+    EXPECT_NE(help.out.find("(--type):\n  ForwardMessage, MoveToSubfolder, CopyToIMAPFolder, RuleUpdate, WriteToDB, "
+                            "RunSQL, WriteToFile,\n  WriteRFC822File, HttpRequest, WriteAttachmentsToDB\n"),
               std::string::npos)
         << help.out;
 
