@@ -6,9 +6,12 @@ FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 EXAMPLE ?= examples/config/master.xml
+# `make run` edits a copy of the sample, so that the editor never changes tracked files; delete the folder to
+# start again from the sample.
+RUN_CONFIG ?= $(BUILD)/run-config
 DIR ?= screenshots
 
-.PHONY: all deps configure build run test sanitize fuzz bench screenshots clean
+.PHONY: all deps configure build run test package sanitize fuzz bench screenshots clean
 
 all: build
 
@@ -23,11 +26,23 @@ configure: deps $(BUILD)/build.ninja
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
-	$(BUILD)/src/postvane-config $(EXAMPLE)
+run: build $(RUN_CONFIG)/master.xml
+	$(BUILD)/src/postvane-config $(RUN_CONFIG)/master.xml
+
+# The sample names its Maildir homes relative to the program's folder ($(BUILD)/src), so the copy finds the
+# tracked, empty Maildir folders, which the editor only looks at.
+$(RUN_CONFIG)/master.xml:
+	mkdir -p $(RUN_CONFIG)
+	cp -R examples/config/. $(RUN_CONFIG)/
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# The Debian package, built from $(BUILD) and checked: its dependencies and files, and its programs started
+# from an unpacked copy (see scripts/check-package.sh). The first run installs the packaging tools.
+package: build
+	@./scripts/install-deps.sh package
+	./scripts/check-package.sh $(BUILD)
 
 # The same tests built with AddressSanitizer and UndefinedBehaviorSanitizer; any finding fails.
 sanitize: deps

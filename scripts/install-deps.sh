@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package that building, testing and benchmarking need; with the argument "fuzz",
-# also clang and its sanitizer and libFuzzer runtimes. Idempotent, and quiet when everything is there already.
+# also clang and its sanitizer and libFuzzer runtimes; with "package", what building and checking the Debian
+# package needs. Idempotent, and quiet when everything is there already.
 set -euo pipefail
 
 packages=(
@@ -10,9 +11,14 @@ packages=(
   libxml2-utils          # xmllint, the benchmark's yardstick
   xvfb xauth fonts-dejavu-core
 )
-if [ "${1:-}" = "fuzz" ]; then
-  packages+=(clang libclang-rt-dev)
-fi
+case "${1:-}" in
+  fuzz) packages+=(clang libclang-rt-dev) ;;
+  package)
+    packages+=(
+      dpkg-dev file           # cpack's DEB generator and its shared-library scan (dpkg-shlibdeps)
+      desktop-file-utils appstream shared-mime-info librsvg2-bin groff-base
+    ) ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# Builds the Debian package from the build folder BUILD and checks it as an installation would meet it: its
+# control data (dependencies from the shared-library scan), its file list, the desktop entry, metainfo, MIME
+# type, icon and manual pages it holds, then the programs unpacked into a scratch root: they find their
+# libraries and start, and the tool checks the sample configuration. Last, dpkg installs the package into a
+# scratch root of its own and removes it again.
+# Usage: check-package.sh BUILD
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=$(realpath "${1:-build}")
+out=$build/package
+rm -rf "$out"
+mkdir -p "$out"
+
+passed=0
+failed=0
+check() {
+    local name=$1
+    shift
+    if "$@" >"$out/last.log" 2>&1; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        echo "FAILED: $name"
+        sed 's/^/    /' "$out/last.log"
+    fi
+}
+
+(cd "$build" && cpack -G DEB -B "$out" >"$out/cpack.log") || { cat "$out/cpack.log"; exit 1; }
+debs=("$out"/*.deb)
+[ ${#debs[@]} -eq 1 ] || { echo "expected one package in $out, found: ${debs[*]}"; exit 1; }
+deb=${debs[0]}
+version=$(sed -n 's/^project(PostvaneConfig VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+echo "Package: $deb"
+
+# Control data.
+dpkg-deb --info "$deb" >"$out/info.txt"
+field() { sed -n "s/^ $1: //p" "$out/info.txt"; }
+check "package name" test "$(field Package)" = postvane-config
+check "package version is the project's ($version)" test "$(field Version)" = "$version"
+depends=$(field Depends)
+for library in libc6 libstdc++6 libxml2 libqt6core6 libqt6gui6 libqt6widgets6; do
+    check "Depends names $library (from the shared-library scan)" \
+        grep -qxF "$library" <<<"$(tr ',' '\n' <<<"$depends" | awk '{ print $1 }')"
+done
+check "Recommends the SVG plug-in that draws the window icon" test "$(field Recommends)" = libqt6svg6
+check "a long description" test "$(sed -n '/^ Description:/,$p' "$out/info.txt" | wc -l)" -ge 3
+
+# File list.
+dpkg-deb --contents "$deb" | awk '{ print $6 }' | sed 's|^\./|/|' >"$out/contents.txt"
+id=org.postvane.PostvaneConfig
+for path in /usr/bin/postvane-config /usr/bin/postvane-config-tool \
+    /usr/share/applications/$id.desktop /usr/share/icons/hicolor/scalable/apps/$id.svg \
+    /usr/share/metainfo/$id.metainfo.xml /usr/share/mime/packages/$id.xml \
+    /usr/share/man/man1/postvane-config.1.gz /usr/share/man/man1/postvane-config-tool.1.gz \
+    /usr/share/bash-completion/completions/postvane-config-tool /usr/share/doc/postvane-config/copyright \
+    /usr/share/doc/postvane-config/changelog.gz; do
+    check "the package holds $path" grep -qx "$path" "$out/contents.txt"
+done
+check "nothing outside /usr" test -z "$(grep -v '^/usr\(/\|$\)' "$out/contents.txt" | grep -vx '/')"
+
+# The files, unpacked.
+root=$out/root
+dpkg -x "$deb" "$root"
+share=$root/usr/share
+check "the desktop entry is valid" desktop-file-validate "$share/applications/$id.desktop"
+check "the metainfo is valid" appstreamcli validate --no-net --explain "$share/metainfo/$id.metainfo.xml"
+check "the metainfo's newest release is $version" grep -q "<release version=\"$version\"" "$share/metainfo/$id.metainfo.xml"
+mime=$out/mime
+mkdir -p "$mime/packages"
+cp "$share/mime/packages/$id.xml" "$mime/packages/"
+check "the MIME package registers the master file's type" \
+    bash -c "update-mime-database '$mime' && grep -qx 'application/x-postvane-master+xml' '$mime/types'"
+check "the desktop entry opens the master file's type" \
+    grep -qx 'MimeType=application/x-postvane-master+xml;' "$share/applications/$id.desktop"
+check "the icon is well-formed" xmllint --noout "$share/icons/hicolor/scalable/apps/$id.svg"
+for size in 16 24 32 48 128; do
+    check "the icon renders at $size px" \
+        rsvg-convert -w $size -h $size "$share/icons/hicolor/scalable/apps/$id.svg" -o "$out/icon-$size.png"
+done
+for page in postvane-config postvane-config-tool; do
+    check "man reads the $page page without a warning" \
+        bash -c "test -z \"\$(zcat '$share/man/man1/$page.1.gz' | LC_ALL=C.UTF-8 groff -man -ww -z -Tutf8 2>&1)\""
+done
+check "the completion is valid bash" bash -n "$share/bash-completion/completions/postvane-config-tool"
+check "the copyright file is the licence" cmp "$share/doc/postvane-config/copyright" LICENSE
+check "the changelog's newest entry is $version" \
+    bash -c "zcat '$share/doc/postvane-config/changelog.gz' | head -1 | grep -q '^postvane-config ($version) '"
+
+# The programs, unpacked: their libraries are found, they answer, the editor opens its main window offscreen,
+# and the tool checks the sample. The sample names its Maildir homes relative to the program's folder
+# (../../examples/maildir), so a copy of it lies at the root's top.
+for program in postvane-config postvane-config-tool; do
+    check "$program finds every library" bash -c "! ldd '$root/usr/bin/$program' | grep -q 'not found'"
+done
+tool=$root/usr/bin/postvane-config-tool
+editor=$root/usr/bin/postvane-config
+check "postvane-config-tool --version" bash -c "'$tool' --version | grep -qx 'postvane-config-tool $version'"
+check "postvane-config-tool --help" bash -c "'$tool' --help | grep -q '^Usage: postvane-config-tool'"
+export QT_QPA_PLATFORM=offscreen
+check "postvane-config --version" bash -c "timeout 60 '$editor' --version | grep -qx 'postvane-config $version'"
+check "postvane-config --help" bash -c "timeout 60 '$editor' --help | grep -q '^Usage: postvane-config'"
+cp -R examples "$root/examples"
+check "postvane-config-tool check of the sample" "$tool" check "$root/examples/config/master.xml"
+check "postvane-config opens the sample's main window" \
+    timeout 60 "$editor" --quit-when-shown "$root/examples/config/master.xml"
+
+# Installed by dpkg into a scratch root (its own empty package database, so the dependencies are not there to
+# be checked), listed, and removed without a trace.
+target=$out/installed
+mkdir -p "$target/var/lib/dpkg/info" "$target/var/lib/dpkg/updates"
+touch "$target/var/lib/dpkg/status"
+dpkg_root() { dpkg --root="$target" --force-depends --force-not-root --force-script-chrootless "$@"; }
+check "dpkg installs the package" dpkg_root --install "$deb"
+check "dpkg lists it as installed" bash -c "dpkg --root='$target' --status postvane-config | grep -qx 'Status: install ok installed'"
+check "dpkg installed /usr/bin/postvane-config-tool" test -x "$target/usr/bin/postvane-config-tool"
+check "dpkg purges the package" dpkg_root --purge postvane-config
+check "nothing of it is left" test -z "$(find "$target/usr" -type f 2>/dev/null)"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
