@@ -4,7 +4,7 @@
 # Usage: bash_completion_test.sh COMPLETION_FILE TOOL
 set -uo pipefail
 completion=$1
-tool=$2
+tool=$(realpath "$2")
 # shellcheck source=/dev/null
 source "$completion"
 
@@ -43,8 +43,12 @@ expect "scramble reads standard input" "" "$(complete_words scramble "")"
 expect "scramble options" "--help" "$(complete_words scramble --)"
 
 # --type: the tool's own list, as "--type X", "--type=X" split at "=", and "--type=X" kept whole.
+# The types as the tool's help lists them: after "(--type):", up to an empty line, however the lines wrap.
+listed_types=$("$tool" help resave | sed -n '/(--type):/,/^$/p' | sed 's/.*(--type)://' | tr ', ' '\n\n' |
+    grep -E '^[A-Z]' | LC_ALL=C sort)
+expect "the tool lists ForwardMessage and WriteToDB" "2" "$(grep -cxE 'ForwardMessage|WriteToDB' <<<"$listed_types")"
 types=$(complete_words resave --type "")
-expect "types include ForwardMessage and WriteToDB" "2" "$(grep -cxE 'ForwardMessage|WriteToDB' <<<"$types")"
+expect "--type offers every type the tool lists" "$listed_types" "$types"
 expect "--type=, split at =" "$types" "$(complete_words resave --type = "")"
 expect "--type=Forw, split at =" "ForwardMessage" "$(complete_words resave --type = Forw)"
 expect "-t Move" "MoveToSubfolder" "$(complete_words resave -t Move)"

@@ -38,7 +38,9 @@ done
 for status in 0 1 2; do
     check "the tool's page explains exit status $status" grep -qx "\.B $status" "$tool_page"
 done
-for type in $("$tool" help resave | sed -n 's/.*(--type): //p' | tr -d ','); do
+types=$("$tool" help resave | sed -n '/(--type):/,/^$/p' | sed 's/.*(--type)://' | tr ', ' '\n\n' | grep -E '^[A-Z]')
+check "the tool's help lists the types" test -n "$types"
+for type in $types; do
     check "the tool's page names the type $type" grep -q "^\.BR* $type" "$tool_page"
 done
 
