@@ -489,20 +489,32 @@ XmlFile ParseWithLibxml(const std::string& bytes, bool rootOnly) {
     // No bytes yet: the callbacks find the state only once it is set. The parser tells the encoding from
     // the first bytes pushed (a byte-order mark, UTF-16's zero bytes).
     xmlSAXHandler handler = Handler();
-    xmlParserCtxtPtr context = xmlCreatePushParserCtxt(&handler, nullptr, nullptr, 0, nullptr);
+    constexpr size_t kPiece = 256 * 1024;
+    // A file of one piece is read as a whole: the parser then reads each tag and text straight through,
+    // instead of first looking ahead for its end as it must while more input may follow.
+    const bool whole = !rootOnly && !bytes.empty() && bytes.size() <= kPiece;
+    xmlParserCtxtPtr context = whole ? xmlCreateMemoryParserCtxt(bytes.data(), static_cast<int>(bytes.size()))
+                                     : xmlCreatePushParserCtxt(&handler, nullptr, nullptr, 0, nullptr);
     if (!context) throw std::bad_alloc();
+    if (whole) *context->sax = handler;
     state.context = context;
     // Entities are replaced by their text; nothing is fetched from a network or from another file.
     xmlCtxtUseOptions(context, XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
     context->_private = &state;
-    constexpr size_t kPiece = 256 * 1024;
     int status = 0;
-    for (size_t at = 0; status == 0 && at < bytes.size() && !state.refused && !state.reachedRoot;) {
+    if (whole) xmlParseDocument(context);
+    // The last piece is pushed as the end of the input: a parser told that more may follow looks ahead for
+    // the end of every tag and text before it reads them.
+    bool ended = false;
+    for (size_t at = 0; !whole && status == 0 && at < bytes.size() && !state.refused && !state.reachedRoot;) {
         const size_t length = std::min(kPiece, bytes.size() - at);
-        status = xmlParseChunk(context, bytes.data() + at, static_cast<int>(length), 0);
+        ended = !state.rootOnly && at + length == bytes.size();
+        status = xmlParseChunk(context, bytes.data() + at, static_cast<int>(length), ended ? 1 : 0);
         at += length;
     }
-    if (status == 0 && !state.refused && !state.reachedRoot) xmlParseChunk(context, nullptr, 0, 1);
+    if (!whole && !ended && status == 0 && !state.refused && !state.reachedRoot) {
+        xmlParseChunk(context, nullptr, 0, 1);
+    }
     const bool wellFormed = context->wellFormed != 0;
     if (context->myDoc) xmlFreeDoc(context->myDoc);
     context->myDoc = nullptr;
