@@ -92,8 +92,10 @@ void CheckDispositions(const CMailbox& mailbox, const MasterLinks& links, const 
         configuration.Load(fileName, links.masterFilePath, links, paths, prompts, &caches.catalogues);
     for (const auto& message : prompts.messages) report.Failure(mailbox.sName, message, fileName);
     if (!loaded.opened) return;
+    // The detailed files are named relative to the disposition file, which a check leaves as it is.
+    const ReferringFileScope scope(paths, configuration.FullPath());
     prompts.messages.clear();
-    configuration.WriteText(paths, prompts);
+    configuration.CheckSave(paths, prompts);
     // A missing detailed file stops the save check at the first one; the walk below names every one.
     static const std::string kMissingDetailed = "Detailed disposition file is missing or incorrect";
     for (const auto& message : prompts.messages) {
@@ -110,7 +112,6 @@ void CheckDispositions(const CMailbox& mailbox, const MasterLinks& links, const 
         return std::hash<std::string_view>()(key.first) * 31 + std::hash<std::string_view>()(key.second);
     };
     std::unordered_map<std::pair<std::string_view, std::string_view>, Verdict, decltype(hash)> verdicts(16, hash);
-    const ReferringFileScope scope(paths, configuration.FullPath());
     const auto judge = [&](const CCatDisposition& disposition) {
         Verdict verdict;
         const bool builtIn = !BuiltInEditorFor(disposition.Type).empty();
@@ -208,6 +209,9 @@ int RunCheck(const std::string& masterArgument, std::ostream& out, std::ostream&
     Services services{paths, prompts, dialogs, windows, launcher, clipboard};
     Report report(out, failed);
     CheckCaches caches;
+    // A check changes no file: the master, which every mailbox's names are resolved against, is asked
+    // about once.
+    const ReferringFileScope masterScope(paths, links.masterFilePath);
     // The mailboxes read before a load stopped part-way are checked too: their faults are worth knowing.
     for (const CMailbox* record : master.Mailboxes.Records()) {
         CMailbox copy = *record;

@@ -89,6 +89,8 @@ const PathContext::Referring& PathContext::Describe(const std::string& referring
 
 ReferringFileScope::ReferringFileScope(const PathContext& paths, const std::string& referringFile)
     : paths_(paths), previous_(paths.pinned_) {
+    // Within a scope of the same file, what was asked at its start still holds.
+    if (previous_ && previous_->file == referringFile) return;
     paths_.pinned_.reset();
     paths_.pinned_ = paths_.Describe(referringFile);
 }

@@ -277,6 +277,16 @@ std::vector<DispositionConfiguration::TreeLine> DispositionConfiguration::Catego
 
 std::optional<std::string> DispositionConfiguration::WriteText(const PathContext& paths,
                                                                IPrompts& prompts) const {
+    std::string text;
+    if (!Write(paths, prompts, &text)) return std::nullopt;
+    return text;
+}
+
+bool DispositionConfiguration::CheckSave(const PathContext& paths, IPrompts& prompts) const {
+    return Write(paths, prompts, nullptr);
+}
+
+bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts, std::string* text) const {
     const CCatDispositions* writing = nullptr;  // the category being written, for the messages
     // Many dispositions name the same few files: each is asked about once, as is the file they are named in.
     const ReferringFileScope scope(paths, fullPath_);
@@ -295,18 +305,25 @@ std::optional<std::string> DispositionConfiguration::WriteText(const PathContext
     };
     try {
         const bool defaultHasNone = categories_.empty() || categories_.front().Dispositions.empty();
-        std::string buffer;
-        buffer.reserve(64 + categories_.size() * 40);
+        // Without a text to keep, each disposition is written into a scratch buffer that starts afresh.
+        std::string scratch;
+        std::string& buffer = text ? *text : scratch;
+        if (text) {
+            size_t dispositions = 0;
+            for (const CCatDispositions& category : categories_) dispositions += category.Dispositions.size();
+            buffer.reserve(64 + categories_.size() * 40 + dispositions * 256);
+        }
         WriteOpenTag(buffer, kRootElement, 0);
         for (size_t c = 0; c < categories_.size(); ++c) {
             const CCatDispositions& category = categories_[c];
             writing = &category;
+            if (!text) scratch.clear();
             if (category.Dispositions.empty() && c != 0 && defaultHasNone) {
                 prompts.ShowMessage(
                     "You must have at least one Default disposition or at least one disposition for "
                     "every category (even if it is a DoNothing disposition), " +
                     category.CategoryName + " has none, and Default has none.");
-                return std::nullopt;
+                return false;
             }
             // Written without escaping, the name must itself be an element name, or the server could not
             // read the file at all.
@@ -315,15 +332,16 @@ std::optional<std::string> DispositionConfiguration::WriteText(const PathContext
                     "The category \"" + category.CategoryName +
                     "\" cannot be saved: its name is not a valid XML element name. Correct it in "
                     "the category definitions file; nothing was written.");
-                return std::nullopt;
+                return false;
             }
             WriteOpenTag(buffer, category.CategoryName, 1);
             for (const CCatDisposition& disposition : category.Dispositions) {
+                if (!text) scratch.clear();
                 WriteOpenTag(buffer, "Disposition", 2);
                 if (disposition.Type.empty()) {
                     prompts.ShowMessage("Type is empty for at least one disposition for category=" +
                                         category.CategoryName);
-                    return std::nullopt;
+                    return false;
                 }
                 WriteElement(buffer, "Type", disposition.Type, 3);
                 const std::optional<bool> requiresFile = types_.RequiresDetailedFile(disposition.Type);
@@ -337,7 +355,7 @@ std::optional<std::string> DispositionConfiguration::WriteText(const PathContext
                         "Detailed disposition file is missing or incorrect for at least one "
                         "disposition in the " +
                         category.CategoryName + " category, File=" + disposition.DetailedDispositionFile);
-                    return std::nullopt;
+                    return false;
                 }
                 WriteElement(buffer, "DetailedDispositionFile", lookUp(disposition.DetailedDispositionFile).stored, 3);
                 WriteElement(buffer, "DirectoryForErrors", disposition.DirectoryForErrors, 3);
@@ -346,14 +364,14 @@ std::optional<std::string> DispositionConfiguration::WriteText(const PathContext
             WriteCloseTag(buffer, category.CategoryName, 1);
         }
         WriteCloseTag(buffer, kRootElement, 0);
-        return buffer;
+        return true;
     } catch (UnwritableValue& error) {
         if (writing) error.Within("of a disposition of category " + writing->CategoryName);
         prompts.ShowMessage(FormatError("Error saving=", error));
-        return std::nullopt;
+        return false;
     } catch (const AppError& error) {
         prompts.ShowMessage(FormatError("Error saving=", error));
-        return std::nullopt;
+        return false;
     }
 }
 

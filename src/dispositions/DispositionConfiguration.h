@@ -96,6 +96,10 @@ class DispositionConfiguration {
     // Runs the save's checks in order and builds the whole file text (without the extra final line end that
     // writing adds). The first failing check shows its message and gives nullopt.
     std::optional<std::string> WriteText(const PathContext& paths, IPrompts& prompts) const;
+    // The same checks, with the same messages, for a run that only wants to know whether the file could be
+    // saved: every value is still written once, so that one no file can hold is found, but the text is not
+    // kept. True when every check passed.
+    bool CheckSave(const PathContext& paths, IPrompts& prompts) const;
     // Why the file cannot be saved as it was read while a category definitions file could not be read: the
     // files and the categories a save would drop.
     std::string UnreadCataloguesConsequence() const;
@@ -106,6 +110,8 @@ class DispositionConfiguration {
 
   private:
     void BuildCategories(const XmlFile& file, IPrompts& prompts);
+    // WriteText into `text`, or CheckSave when it is null.
+    bool Write(const PathContext& paths, IPrompts& prompts, std::string* text) const;
     std::string UnreadCataloguesQuestion() const;
 
     std::string fileName_;
