@@ -28,7 +28,7 @@ Control& Form::mutableControl(const std::string& name) {
 
 Control& Form::AddControl(const std::string& name, ControlKind kind, const std::string& text,
                           const std::string& tooltip) {
-    auto [it, inserted] = controls_.emplace(name, Control{});
+    auto [it, inserted] = controls_.try_emplace(name);
     if (!inserted) throw std::logic_error(kind_ + " declares " + name + " twice");
     order_.push_back(name);
     Control& control = it->second;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstring>
 
 #include "core/encoding.h"
 #include "core/platform.h"
@@ -423,6 +424,39 @@ void WriteComment(std::string& buffer, std::string_view text, int level) {
 }
 
 void WriteElement(std::string& buffer, std::string_view tag, std::string_view value, int level) {
+    // The usual value is printable ASCII with nothing to escape: found so in one pass, its line is written
+    // in one piece.
+    bool plain = true;
+    bool escapes = false;
+    for (const char ch : value) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x20 || c >= 0x80) {
+            if (c != '\t' && c != '\n' && c != '\r') plain = false;
+        } else if (c == '&' || c == '<' || c == '>') {
+            escapes = true;
+        }
+    }
+    if (!plain) CheckWritable(tag, value);
+    if (!escapes) {
+        const size_t indent = static_cast<size_t>(std::max(level, 0));
+        const size_t at = buffer.size();
+        buffer.resize(at + indent + 2 * tag.size() + value.size() + 7);
+        char* out = buffer.data() + at;
+        const auto put = [&out](std::string_view text) {
+            std::memcpy(out, text.data(), text.size());
+            out += text.size();
+        };
+        std::memset(out, '\t', indent);
+        out += indent;
+        put("<");
+        put(tag);
+        put(">");
+        put(value);
+        put("</");
+        put(tag);
+        put(">\r\n");
+        return;
+    }
     const size_t before = buffer.size();
     AppendIndent(buffer, level);
     buffer += '<';

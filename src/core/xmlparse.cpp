@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -158,11 +159,33 @@ class XmlTreeBuilder {
         if (prefix)
             return NameId(std::string(reinterpret_cast<const char*>(prefix)) + ":" +
                           reinterpret_cast<const char*>(localName));
-        const auto known = byPointer_.find(localName);
-        if (known != byPointer_.end()) return known->second;
+        PointerSlot* slot = SlotOf(localName);
+        if (slot->pointer) return slot->id;
         const uint32_t id = NameId(reinterpret_cast<const char*>(localName));
-        byPointer_.emplace(localName, id);
+        *slot = {localName, id};
+        if (++pointers_ * 2 > byPointer_.size()) GrowPointers();
         return id;
+    }
+
+    // The names by the parser's pointers: an open-addressed table, kept at most half full, as every
+    // element's name is looked up in it.
+    struct PointerSlot {
+        const xmlChar* pointer = nullptr;
+        uint32_t id = 0;
+    };
+    PointerSlot* SlotOf(const xmlChar* pointer) {
+        const size_t mask = byPointer_.size() - 1;
+        size_t at = (reinterpret_cast<uintptr_t>(pointer) * 0x9E3779B97F4A7C15ull) >> pointerShift_;
+        while (byPointer_[at].pointer && byPointer_[at].pointer != pointer) at = (at + 1) & mask;
+        return &byPointer_[at];
+    }
+    void GrowPointers() {
+        std::vector<PointerSlot> old(byPointer_.size() * 2);
+        old.swap(byPointer_);
+        --pointerShift_;
+        for (const PointerSlot& slot : old) {
+            if (slot.pointer) *SlotOf(slot.pointer) = slot;
+        }
     }
 
     uint32_t NameId(std::string_view text) {
@@ -178,7 +201,9 @@ class XmlTreeBuilder {
     XmlDocument& document_;
     std::vector<uint32_t> open_;
     std::vector<uint32_t> lastChild_;
-    std::unordered_map<const xmlChar*, uint32_t> byPointer_;
+    std::vector<PointerSlot> byPointer_ = std::vector<PointerSlot>(64);
+    unsigned pointerShift_ = 64 - 6;  // the top bits of the hash index the table
+    size_t pointers_ = 0;
 };
 
 namespace {

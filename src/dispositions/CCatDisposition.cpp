@@ -44,9 +44,7 @@ void CCatDispositions::LoadFromNode(const CategoryElementIndex& rootNode, const 
     for (const XmlNode& element : rootNode.ElementsNamed(category)) {
         element.MarkRead();
         for (XmlNode node = element.FirstChild("Disposition"); node; node = node.NextSibling("Disposition")) {
-            CCatDisposition disposition;
-            disposition.LoadFromNode(node, parentConfigFile);
-            Dispositions.push_back(std::move(disposition));
+            Dispositions.emplace_back().LoadFromNode(node, parentConfigFile);
         }
     }
 }
