@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/HeadlessServices.h"
 #include "dispositions/DispositionConfiguration.h"
 #include "dispositions/DispositionTestKit.h"
 #include "support/Scripted.h"
@@ -87,6 +88,37 @@ TEST(DispositionFile, SaveChecksRunInOrderAndWriteNothingUntilAllPass) {
                     "\t\t\t<DetailedDispositionFile>+/run.runsql.xml</DetailedDispositionFile>",
                     "\t\t\t<DirectoryForErrors></DirectoryForErrors>", "\t\t</Disposition>", "\t</Junk>",
                     "</Dispositions>", ""}));
+}
+
+// The check a run without a display makes keeps no text, yet must refuse what the save refuses, with the
+// same message, and pass what it passes.
+TEST(DispositionFile, TheSaveCheckWithoutTextSaysWhatTheSaveSays) {
+    Folder f(Category("Spam") + Category("Junk", "Spam") + Category("Two Words"),
+             "<Dispositions><Junk><Disposition><Type>RunSQL</Type></Disposition></Junk></Dispositions>");
+    ASSERT_TRUE(f.Load().opened);
+    WriteFile(f.dir / "run.runsql.xml", "<Disposition/>");
+    const auto sameVerdict = [&](bool passes) {
+        CollectingPrompts saving, checking;
+        const std::optional<std::string> text = f.configuration.WriteText(f.s.services.paths, saving);
+        EXPECT_EQ(f.configuration.CheckSave(f.s.services.paths, checking), passes);
+        EXPECT_EQ(text.has_value(), passes);
+        EXPECT_EQ(checking.messages, saving.messages);
+        EXPECT_EQ(saving.messages.size(), passes ? 0u : 1u);
+    };
+    sameVerdict(false);  // Spam and Default have no disposition
+    f.configuration.Find("Default")->Dispositions.push_back({"", "", "", f.file(), true});
+    sameVerdict(false);  // an empty type
+    f.configuration.Find("Default")->Dispositions.front().Type = "Archive";
+    sameVerdict(false);  // a type no catalogue knows
+    f.configuration.Find("Default")->Dispositions.front().Type = "DoNothing";
+    sameVerdict(false);  // Junk's detailed file is missing
+    f.First("Junk").DetailedDispositionFile = "+/run.runsql.xml";
+    sameVerdict(false);  // "Two Words" is no element name
+    f.configuration.Categories().pop_back();
+    f.First("Junk").DirectoryForErrors = std::string("D:\\err\x01ors");
+    sameVerdict(false);  // a value no XML file can hold, in the last line of the file
+    f.First("Junk").DirectoryForErrors = "D:\\<errors> & more";
+    sameVerdict(true);
 }
 
 TEST(DispositionFile, RepeatedLoopingAndUnwritableCatalogueCategories) {
