@@ -571,6 +571,12 @@ void FormWindow::WrapInScrollArea() {
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(scroll_);
+
+    for (QAbstractScrollArea* box : content_->findChildren<QAbstractScrollArea*>()) {
+        // Four lines of text, or about three rows of a row area.
+        const int least = 4 * box->fontMetrics().lineSpacing() + 2 * box->frameWidth();
+        if (box->minimumHeight() > least) yielding_.push_back({box, box->minimumHeight(), least});
+    }
 }
 
 QSize FormWindow::Room() const {
@@ -587,10 +593,41 @@ int FormWindow::ContentHeightHint() {
     return content_->sizeHint().height();
 }
 
+int FormWindow::ContentMinimumHeight() {
+    for (QLayout* inner : content_->findChildren<QLayout*>()) inner->invalidate();
+    content_->layout()->invalidate();
+    content_->layout()->activate();
+    return content_->minimumSizeHint().height();
+}
+
+void FormWindow::GiveWayToScreen(int roomHeight) {
+    for (const Yielding& box : yielding_) box.box->setMinimumHeight(box.designed);
+    if (yielding_.empty() || ContentMinimumHeight() <= roomHeight) return;
+    // Every box gives up the same height (boxes side by side then still line up), as little as lets the
+    // content fit: the least cut found by halving, each box stopping at its fewest lines.
+    int most = 0;
+    for (const Yielding& box : yielding_) most = std::max(most, box.designed - box.least);
+    const auto cutBy = [this](int cut) {
+        for (const Yielding& box : yielding_) box.box->setMinimumHeight(std::max(box.least, box.designed - cut));
+    };
+    int low = 0;
+    int high = most;
+    while (low < high) {
+        const int cut = (low + high) / 2;
+        cutBy(cut);
+        if (ContentMinimumHeight() <= roomHeight) {
+            high = cut;
+        } else {
+            low = cut + 1;
+        }
+    }
+    cutBy(low);
+}
+
 void FormWindow::ResizeTo(QSize size) {
     const QSize room = Room();
     QSize fitted = size.boundedTo(room);
-    if (fitted.height() < size.height()) {
+    if (fitted.height() < size.height() && content_->minimumSizeHint().height() > fitted.height()) {
         // The scroll bar that then appears takes its width beside the content, not from it.
         fitted.setWidth(
             std::min(room.width(), fitted.width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent)));
@@ -604,8 +641,9 @@ void FormWindow::ResizeTo(QSize size) {
 
 void FormWindow::UpdateMinimumSize() {
     // Never smaller than the content needs, unless the screen itself is smaller: then the content scrolls.
-    QSize least = content_->minimumSizeHint();
     const QSize room = Room();
+    GiveWayToScreen(room.height());
+    QSize least = content_->minimumSizeHint();
     if (least.height() > room.height()) least.rwidth() += style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     ++adjusting_;
     setMinimumSize(least.boundedTo(room));

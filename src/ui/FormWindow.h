@@ -10,6 +10,7 @@
 #include "core/form.h"
 
 class QAbstractButton;
+class QAbstractScrollArea;
 class QButtonGroup;
 class QLabel;
 class QLineEdit;
@@ -115,8 +116,12 @@ class FormWindow : public QDialog, private pv::IFormObserver {
     void WrapInScrollArea();
     QSize Room() const;
     int ContentHeightHint();
+    int ContentMinimumHeight();
     void ResizeTo(QSize size);
     void UpdateMinimumSize();
+    // On a screen lower than the layout as designed, the boxes that scroll by themselves give up the height
+    // they were designed with, down to a few lines, before the whole window has to scroll.
+    void GiveWayToScreen(int roomHeight);
 
     // Buddies, accessible names, access keys, tab order and option-group Tab stops, from the layout.
     void ArrangeKeyboard();
@@ -154,6 +159,14 @@ class FormWindow : public QDialog, private pv::IFormObserver {
 
     QWidget* content_ = nullptr;
     QScrollArea* scroll_ = nullptr;
+    // The lists, multi-line boxes and row areas with a designed minimum height above their fewest lines,
+    // with that height and that of their fewest lines.
+    struct Yielding {
+        QAbstractScrollArea* box;
+        int designed;
+        int least;
+    };
+    std::vector<Yielding> yielding_;
     // The height the user chose (or the layout wanted), before the screen limits it; folding an area in or
     // out adds or takes its height from this, so folding back returns to exactly the same height.
     int wantedHeight_ = 0;

@@ -406,6 +406,16 @@ TEST(EveryWindow, FitsItsScreenScrollingRatherThanGrowingPastIt) {
             faults.Add(name, "needs " + std::to_string(scroll->widget()->minimumSizeHint().width()) +
                                  " px of width, the screen leaves " + std::to_string(room.width()) +
                                  ": narrow its layout (smaller minimum widths, fewer columns)");
+        } else if (scroll->verticalScrollBar()->maximum() > 0) {
+            // The whole window scrolls (its buttons out of sight) only when the boxes that scroll by
+            // themselves are already down to a few lines.
+            for (const QAbstractScrollArea* box : scroll->widget()->findChildren<QAbstractScrollArea*>()) {
+                const int lines = 4 * box->fontMetrics().lineSpacing() + 2 * box->frameWidth();
+                if (box->isVisibleTo(&window) && box->minimumHeight() > lines) {
+                    faults.Add(name, "scrolls as a whole while " + Name(box) + " keeps a minimum height of " +
+                                         std::to_string(box->minimumHeight()) + " px");
+                }
+            }
         }
     });
     EXPECT_TRUE(faults.empty()) << faults.Text();
