@@ -49,6 +49,7 @@ FileEditorSetup DetailedFileSetup(const DetailedEditorInfo& info) {
     setup.startSubfolder = "dispose";
     setup.missingFile = FileEditorSetup::MissingFile::Defaults;
     setup.reloadAfterChoosing = FileEditorSetup::ReloadAfterChoosing::WhenRecordMarked;
+    setup.fileKind = info.typeLabel + " detailed disposition file";
     return setup;
 }
 

@@ -21,7 +21,7 @@ ResaveOutcome ResaveDispositionFile(const std::string& typeName, const std::stri
                                     const IMasterLinks& master, const PathContext& paths, IPrompts& prompts,
                                     std::string* textOnly) {
     if (BuiltInEditorFor(typeName).empty()) return ResaveOutcome::NoEditor;
-    if (!platform::FileExists(fullPath)) return ResaveOutcome::Missing;
+    if (!platform::PathExists(fullPath)) return ResaveOutcome::Missing;
     RegisterBuiltInDispositionEditors();
 
     ResaveServices headless(paths, prompts, textOnly);

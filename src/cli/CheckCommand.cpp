@@ -1,5 +1,6 @@
 #include "cli/CheckCommand.h"
 
+#include <functional>
 #include <ostream>
 #include <string_view>
 #include <unordered_map>
@@ -45,6 +46,19 @@ private:
     bool& failed_;
 };
 
+// Everything an editor of a file shows while loading it and building its save, as its window would show it:
+// the one way check gathers what the editors of detailed and monitor files say. A file the editor could not
+// take as its own says so in `couldNotRead` when the editor itself said nothing.
+std::vector<std::string> WhatTheEditorSays(const std::function<ResaveOutcome(IPrompts&, std::string*)>& resave,
+                                           const std::string& couldNotRead) {
+    CollectingPrompts prompts;
+    std::string text;
+    const ResaveOutcome outcome = resave(prompts, &text);
+    const bool passed = outcome == ResaveOutcome::Printed || outcome == ResaveOutcome::NoEditor;
+    if (!passed && prompts.messages.empty()) prompts.messages.push_back(couldNotRead);
+    return std::move(prompts.messages);
+}
+
 // What a check run has found out once and asks again many times: a run changes no file, and the
 // dispositions of a large installation share their catalogues and name the same few files hundreds of times.
 class CheckCaches {
@@ -63,15 +77,11 @@ class CheckCaches {
                                              const MasterLinks& links, const PathContext& paths) {
         const auto [found, added] = checked_.try_emplace(type + '\n' + path);
         if (!added) return found->second;
-        CollectingPrompts prompts;
-        std::string text;
-        const ResaveOutcome outcome = ResaveDispositionFile(type, path, links, paths, prompts, &text);
-        if (outcome != ResaveOutcome::Printed && outcome != ResaveOutcome::NoEditor && prompts.messages.empty()) {
-            prompts.messages.push_back("The file could not be read as a detailed disposition file");
-        }
-        if (outcome != ResaveOutcome::Printed && outcome != ResaveOutcome::NoEditor) {
-            found->second = std::move(prompts.messages);
-        }
+        found->second = WhatTheEditorSays(
+            [&](IPrompts& prompts, std::string* text) {
+                return ResaveDispositionFile(type, path, links, paths, prompts, text);
+            },
+            "The file could not be read as a detailed disposition file");
         return found->second;
     }
 
@@ -172,13 +182,12 @@ void CheckMonitors(const MasterConfiguration& master, const MasterLinks& links, 
             continue;
         }
         // What its editor reports while loading the file and saving it again.
-        CollectingPrompts editorPrompts;
-        std::string text;
-        const bool passed = ResaveMonitorFile(type->name, file, paths, editorPrompts, &text) == ResaveOutcome::Printed;
-        if (!passed && editorPrompts.messages.empty()) {
-            editorPrompts.messages.push_back("The file could not be read as the file of a " + type->name + " monitor");
-        }
-        for (const auto& message : editorPrompts.messages) report.Failure(name, message, entry.Parameter);
+        const std::vector<std::string> messages = WhatTheEditorSays(
+            [&](IPrompts& editorPrompts, std::string* text) {
+                return ResaveMonitorFile(type->name, file, paths, editorPrompts, text);
+            },
+            "The file could not be read as the file of a " + type->name + " monitor");
+        for (const auto& message : messages) report.Failure(name, message, entry.Parameter);
     }
 }
 

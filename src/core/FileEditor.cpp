@@ -1,5 +1,7 @@
 #include "core/FileEditor.h"
 
+#include <memory>
+
 #include "core/account.h"
 #include "core/errors.h"
 #include "core/numeric.h"
@@ -10,6 +12,12 @@ namespace pv {
 namespace {
 
 constexpr const char* kFileNameTooltip = "The name of the configuration file that holds this information";
+
+// "Unrecognized TLS Option=STARTTLS" with the editor's own words, else the element's name.
+std::string UnknownValueMessage(const std::string& unknownMessage, const std::string& element,
+                                const std::string& value) {
+    return (unknownMessage.empty() ? "Unrecognized " + element + "=" : unknownMessage) + value;
+}
 
 }  // namespace
 
@@ -64,7 +72,7 @@ bool FileEditorBase::BrowseConfig() {
         choice.startFolder = setup_.startFolder;
         choice.startSubfolder = setup_.startSubfolder;
         const auto chosen = ChooseConfigFile(services_, choice, Text("txtFileName"));
-        if (!chosen) return false;
+        if (!chosen || !MayTakeChosenFile(*chosen)) return false;
         SetText("txtFileName", *chosen);
         const std::string path = GetConfigFilePath();
         if (!platform::FileExists(path)) WriteTextFile(path, RootOnlyFileText(setup_.root));
@@ -88,12 +96,25 @@ void FileEditorBase::UpdateRecordFileName() {
 }
 
 bool FileEditorBase::QueryClose() {
-    return AskBeforeClosing(services_.prompts, kSaveChangesQuestion, [this] { return SaveFile(); });
+    return AskBeforeDiscarding(services_.prompts, kSaveChangesQuestion, [this] { return SaveFile(); });
 }
 
 FileEditorForm::FileEditorForm(Services& services, FileEditorSetup setup)
     : FileEditorBase(services, std::move(setup)) {
-    if (HasControl("cmdReload")) OnClick("cmdReload", [this] { LoadFile(); });
+    if (HasControl("cmdReload")) {
+        OnClick("cmdReload", [this] {
+            if (AskBeforeDiscarding(services_.prompts, kSaveChangesQuestion, [this] { return SaveFile(); })) {
+                LoadFile();
+            }
+        });
+    }
+}
+
+bool FileEditorForm::MayTakeChosenFile(const std::string& chosen) {
+    // Loading a file throws away the edits shown: asked first. Yes saves them to the file shown until now.
+    const bool loads = setup().reloadAfterChoosing == FileEditorSetup::ReloadAfterChoosing::Always ||
+                       chosen != *record().storedName || *record().changed;
+    return !loads || AskBeforeDiscarding(services_.prompts, kSaveChangesQuestion, [this] { return SaveFile(); });
 }
 
 void FileEditorForm::AfterChoosing() {
@@ -111,7 +132,7 @@ FileLoad FileEditorForm::LoadFile() {
     const std::string path = GetConfigFilePath();
     XmlFile file;
     FileLoad outcome = FileLoad::Missing;
-    if (platform::FileExists(path)) {
+    if (platform::PathExists(path)) {
         try {
             file = LoadXmlFile(path);
             // A damaged file shows defaults; saying so keeps the next save from replacing it unnoticed.
@@ -126,7 +147,12 @@ FileLoad FileEditorForm::LoadFile() {
         return lastLoad_;
     }
     const XmlNode root = SelectSingleNode(file.root(), setup().root);
-    if (outcome == FileLoad::Loaded && !root) outcome = FileLoad::NoRoot;
+    if (outcome == FileLoad::Loaded && !root) {
+        // Another kind of file: read as empty, and never replaced without a question.
+        services_.prompts.ShowMessage(WrongRootMessage(path, file, setup().root, setup().fileKind) +
+                                      " It was read as empty, so default values are shown.");
+        outcome = FileLoad::NoRoot;
+    }
     dropMessages_.clear();
     for (const Step& step : steps_) {
         if (step.read) step.read(root);
@@ -167,12 +193,20 @@ bool FileEditorForm::SaveFile() {
         if (Text("txtFileName").empty()) {
             throw AppError(kErrPathNotFound, "No configuration file has been chosen");
         }
+        if ((lastLoad_ == FileLoad::Malformed || lastLoad_ == FileLoad::NoRoot || lastLoad_ == FileLoad::Unreadable) &&
+            services_.prompts.AskYesNo("The file " + GetConfigFilePath() + " could not be read as a " +
+                                       setup().fileKind +
+                                       ", so this window shows default values. Do you want to overwrite it with "
+                                       "what this window shows?") != Answer::Yes) {
+            return false;
+        }
         WriteTextFile(GetConfigFilePath(), *text);
     } catch (const AppError& error) {
         services_.prompts.ShowMessage(FormatError("Error saving=", error));
         return false;
     }
     setChanged(false);
+    lastLoad_ = FileLoad::Loaded;  // the file now holds what the window shows
     services_.prompts.ShowInformation("Saved");
     return true;
 }
@@ -234,26 +268,41 @@ void FileEditorForm::OptionPairSetting(const std::string& element, const std::st
 void FileEditorForm::ChoiceSetting(const std::string& element, const std::string& defaultText,
                                    std::vector<OptionValue> options, const std::string& unknownMessage,
                                    Track track) {
-    for (const auto& option : options) TrackIf(option.option, track);
+    // A value none of the options stands for, kept until the user chooses one: writing another in its place
+    // would change the file quietly (a TLS option written as "None" turns encryption off).
+    auto unknown = std::make_shared<std::optional<std::string>>();
+    for (const auto& option : options) {
+        TrackIf(option.option, track);
+        OnClick(option.option, [unknown] { unknown->reset(); });
+    }
     AddStep(
         {element},
         [=, this](XmlNode root) {
             const std::string value = ReadNodeText(root, element, defaultText);
+            unknown->reset();
             for (const auto& option : options) {
                 if (option.value == value) {
                     SetChecked(option.option, true);
                     return;
                 }
             }
-            if (!unknownMessage.empty()) services_.prompts.ShowMessage(unknownMessage + value);
+            for (const auto& option : options) SetChecked(option.option, false);
+            *unknown = value;
+            services_.prompts.ShowMessage(UnknownValueMessage(unknownMessage, element, value));
         },
         [=, this](std::string& buffer) {
             std::string value = defaultText;
+            bool chosen = false;
             for (const auto& option : options) {
                 if (Checked(option.option)) {
                     value = option.value;
+                    chosen = true;
                     break;
                 }
+            }
+            if (!chosen && *unknown) {
+                Refuse(UnknownValueMessage(unknownMessage, element, **unknown) +
+                       ". Choose one of the options: this window does not write a value it does not know.");
             }
             WriteElement(buffer, element, value, 1);
         });
@@ -264,16 +313,27 @@ void FileEditorForm::TwoValueSetting(const std::string& element, const std::stri
                                      const std::string& offValue, const std::string& unknownMessage,
                                      Track track) {
     TrackIf(checkBox, track);
+    // A value the box cannot show is kept until the user clicks the box: written as the other value, it
+    // would change the file quietly ("IMAPS" written as "imap").
+    auto unknown = std::make_shared<std::optional<std::string>>();
+    OnClick(checkBox, [unknown] { unknown->reset(); });
     AddStep(
         {element},
         [=, this](XmlNode root) {
             const std::string value = ReadNodeText(root, element, defaultText);
-            // A value the box cannot show would be written as the other one: say so rather than change it
-            // quietly.
-            if (value != onValue && value != offValue) services_.prompts.ShowMessage(unknownMessage + value);
             SetChecked(checkBox, value == onValue);
+            unknown->reset();
+            if (value != onValue && value != offValue) {
+                *unknown = value;
+                services_.prompts.ShowMessage(UnknownValueMessage(unknownMessage, element, value));
+            }
         },
         [=, this](std::string& buffer) {
+            if (*unknown) {
+                Refuse(UnknownValueMessage(unknownMessage, element, **unknown) +
+                       ". Click the box to choose one of its two values: this window does not write a value it "
+                       "does not know.");
+            }
             WriteElement(buffer, element, Checked(checkBox) ? onValue : offValue, 1);
         });
 }
@@ -306,7 +366,10 @@ void FileEditorForm::PasswordSetting(const std::string& element, const std::stri
     TrackIf(textBox, track);
     AddStep(
         {element},
-        [=, this](XmlNode root) { SetText(textBox, UnscramblePassword(ReadNodeText(root, element, ""))); },
+        [=, this](XmlNode root) {
+            // Read as written: a stored password may end in a blank (the image of one of its characters).
+            SetText(textBox, UnscramblePassword(NodeTextExact(SelectSingleNode(root, element))));
+        },
         [=, this](std::string& buffer) {
             WriteElement(buffer, element, ScramblePassword(Text(textBox), services_.prompts), 1);
         });
@@ -342,8 +405,11 @@ void FileEditorForm::AccountSetting(const std::string& element, const AccountBox
             SetText(boxes.alias, parts.alias);
         },
         [=, this](std::string& buffer) {
-            WriteElement(buffer, element,
-                         JoinAccount({Text(boxes.domain), Text(boxes.user), Text(boxes.alias)}), 1);
+            const AccountParts parts{Text(boxes.domain), Text(boxes.user), Text(boxes.alias)};
+            if (const auto problem = AccountPartProblem(parts, "the file")) {
+                Refuse(problem->message, problem->part == 0 ? boxes.domain : problem->part == 1 ? boxes.user : boxes.alias);
+            }
+            WriteElement(buffer, element, JoinAccount(parts), 1);
         });
 }
 

@@ -47,6 +47,8 @@ struct FileEditorSetup {
     } reloadAfterChoosing = ReloadAfterChoosing::Always;
     // Whether the window has a Reload button (an editor that does not read its file has none).
     bool reloadButton = true;
+    // What the file is, for messages ("Forward Message detailed disposition file").
+    std::string fileKind = "configuration file";
 };
 
 // The text of a file created by "...": the root element alone, on two lines.
@@ -76,6 +78,9 @@ class FileEditorBase : public Form {
     bool BrowseConfig();
     // After OpenOn showed a name (the editor reads its file here).
     virtual void OpenedOnFile() {}
+    // After the dialog of BrowseConfig, before the chosen name (in stored form) is taken: false keeps the
+    // editor as it is.
+    virtual bool MayTakeChosenFile(const std::string&) { return true; }
     // After BrowseConfig chose a file.
     virtual void AfterChoosing() {}
     // A file name box that differs from the record goes into it and marks it changed.
@@ -180,14 +185,15 @@ class FileEditorForm : public FileEditorBase {
     void FlagSetting(const std::string& element, const std::string& checkBox, DefaultOf defaultOf,
                      Track track = Track::Yes);
     // Option buttons: a value selects its option (exact comparison); any other value shows
-    // `unknownMessage` followed by the value (nothing when empty) and leaves the selection as it is.
-    // Written: the value of the first selected option in the given order, else the default.
+    // `unknownMessage` followed by the value, selects no option, and is kept: the save refuses until the user
+    // chooses an option, rather than write one the file did not say. Written: the value of the first
+    // selected option in the given order, else (nothing selected, no unknown value) the default.
     void ChoiceSetting(const std::string& element, const std::string& defaultText,
                        std::vector<OptionValue> options, const std::string& unknownMessage = {},
                        Track track = Track::Yes);
     // A check box that stands for one of two texts: checked exactly when the element holds `onValue` (exact
     // comparison); written `onValue` or `offValue`. A value that is neither shows `unknownMessage` followed
-    // by the value, and the box shows it as `offValue`.
+    // by the value and is kept: the box shows it cleared, and the save refuses until the user clicks the box.
     void TwoValueSetting(const std::string& element, const std::string& checkBox,
                          const std::string& defaultText, const std::string& onValue,
                          const std::string& offValue, const std::string& unknownMessage,
@@ -241,6 +247,7 @@ class FileEditorForm : public FileEditorBase {
     virtual void AfterLoading() {}
 
     void OpenedOnFile() override { LoadFile(); }
+    bool MayTakeChosenFile(const std::string& chosen) override;
     void AfterChoosing() override;
 
   private:

@@ -36,4 +36,18 @@ std::optional<AccountParts> SplitAccount(const std::string& text) {
     }
 }
 
+std::optional<AccountPartFault> AccountPartProblem(const AccountParts& parts, const std::string& whereKept) {
+    const std::pair<const std::string*, const char*> named[] = {
+        {&parts.domain, "Domain"}, {&parts.user, "Username"}, {&parts.alias, "Mailbox Alias"}};
+    for (int i = 0; i < 3; ++i) {
+        const auto& [part, caption] = named[i];
+        if (part->find('\\') == std::string::npos) continue;
+        return AccountPartFault{std::string(caption) + " must not contain a backslash (\\): " + whereKept +
+                                    " keeps Domain, Username and Mailbox Alias in one text separated by "
+                                    "backslashes, so \"" + *part + "\" would read back split differently.",
+                                i};
+    }
+    return std::nullopt;
+}
+
 }  // namespace pv

@@ -20,4 +20,13 @@ std::string JoinAccount(const AccountParts& parts);
 // nullopt.
 std::optional<AccountParts> SplitAccount(const std::string& text);
 
+// Why the parts cannot be kept as typed: a backslash inside one would read back as a separator and split the
+// account differently. The message names the part ("Username") and its text, and says that `whereKept` ("the
+// master file") keeps the parts in one text; nullopt when no part holds a backslash.
+struct AccountPartFault {
+    std::string message;
+    int part;  // 0 domain, 1 user, 2 alias: the box the caller points at
+};
+std::optional<AccountPartFault> AccountPartProblem(const AccountParts& parts, const std::string& whereKept);
+
 }  // namespace pv

@@ -199,7 +199,7 @@ void Form::Close() {
     if (observer_) observer_->FormClosed();
 }
 
-bool Form::AskBeforeClosing(IPrompts& prompts, const std::string& question, const std::function<bool()>& save) {
+bool Form::AskBeforeDiscarding(IPrompts& prompts, const std::string& question, const std::function<bool()>& save) {
     if (!changed_) return true;
     switch (prompts.AskYesNoCancel(question)) {
         case Answer::Yes: return save();

@@ -175,9 +175,10 @@ protected:
 
     // Asked when the user closes the window; false keeps it open. The default closes.
     virtual bool QueryClose() { return true; }
-    // The unsaved-changes question of every editor: unchanged closes; Yes closes when `save` succeeds,
-    // No closes, Cancel stays.
-    bool AskBeforeClosing(IPrompts& prompts, const std::string& question, const std::function<bool()>& save);
+    // The unsaved-changes question of every editor, asked before anything discards the edits (closing,
+    // reloading, opening another file): true to go on. Unchanged goes on; Yes goes on when `save` succeeds,
+    // No goes on, Cancel stays.
+    bool AskBeforeDiscarding(IPrompts& prompts, const std::string& question, const std::function<bool()>& save);
 
     void setChanged(bool changed) { changed_ = changed; }
     void setSelectAllOnFocus(bool value) { selectAllOnFocus_ = value; }

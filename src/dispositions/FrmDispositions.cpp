@@ -192,7 +192,7 @@ bool FrmDispositions::SaveDispositionFile() {
 }
 
 bool FrmDispositions::QueryClose() {
-    return AskBeforeClosing(services_.prompts, kSaveChangesQuestion, [this] { return SaveDispositionFile(); });
+    return AskBeforeDiscarding(services_.prompts, kSaveChangesQuestion, [this] { return SaveDispositionFile(); });
 }
 
 }  // namespace pv

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "core/MasterLinks.h"
+#include "core/account.h"
 #include "core/errors.h"
 #include "core/filechoice.h"
 #include "core/numeric.h"
@@ -325,17 +326,11 @@ std::optional<Fault> FrmMailbox::CheckFields(CMailbox* numbers) const {
         if (limit.empty()) return Fault{"Limit on size of cur is missing", "txtLimitOnCurSize"};
         if (!ParseInt32(limit)) return Fault{"Limit on size of cur must be numeric", "txtLimitOnCurSize"};
     }
-    // The three parts are kept in the one User element, separated by backslashes: a backslash inside a part
-    // would read back as a separator and split the account differently.
-    for (const auto& [box, caption] : {std::pair{"txtDomain", "Domain"}, std::pair{"txtUser", "Username"},
-                                       std::pair{"txtAlias", "Mailbox Alias"}}) {
-        if (Text(box).find('\\') != std::string::npos) {
-            return Fault{std::string(caption) +
-                             " must not contain a backslash (\\): the master file keeps Domain, Username and "
-                             "Mailbox Alias in one text separated by backslashes, so \"" +
-                             Text(box) + "\" would read back split differently.",
-                         box};
-        }
+    // The three parts are kept in the one User element, separated by backslashes.
+    static const char* const boxes[] = {"txtDomain", "txtUser", "txtAlias"};
+    if (const auto problem =
+            AccountPartProblem({Text("txtDomain"), Text("txtUser"), Text("txtAlias")}, "the master file")) {
+        return Fault{problem->message, boxes[problem->part]};
     }
     return std::nullopt;
 }
@@ -371,7 +366,7 @@ bool FrmMailbox::SaveToRecord() {
 }
 
 bool FrmMailbox::QueryClose() {
-    return AskBeforeClosing(services_.prompts, "There are unsaved changes, do you wish to keep them?",
+    return AskBeforeDiscarding(services_.prompts, "There are unsaved changes, do you wish to keep them?",
                             [this] { return SaveToRecord(); });
 }
 

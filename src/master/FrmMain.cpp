@@ -148,7 +148,7 @@ FrmMain::FrmMain(Services& services) : Form("frmMain", kMainCaption), services_(
 
     OnClick("cmdMoreLess", [this] { ToggleAdvanced(); });
     OnClick("cmdReload", [this] {
-        if (AskBeforeDiscarding()) LoadFile(Text("txtMasterConfig"));
+        if (ConfirmDiscard()) LoadFile(Text("txtMasterConfig"));
     });
     OnClick("cmdSave", [this] { SaveShown(); });
     OnClick("cmdAddMailbox", [this] { AddMailbox(); });
@@ -347,11 +347,11 @@ bool FrmMain::SaveShown() {
 
 bool FrmMain::QueryClose() {
     // A save that failed keeps the window open with its edits.
-    return AskBeforeDiscarding();
+    return ConfirmDiscard();
 }
 
-bool FrmMain::AskBeforeDiscarding() {
-    return AskBeforeClosing(services_.prompts, kSaveChangesQuestion, [this] { return SaveShown(); });
+bool FrmMain::ConfirmDiscard() {
+    return AskBeforeDiscarding(services_.prompts, kSaveChangesQuestion, [this] { return SaveShown(); });
 }
 
 bool FrmMain::RunMailboxEditor(CMailbox& record) {
@@ -538,7 +538,7 @@ void FrmMain::OpenOtherFile(const std::string& masterText) {
             default:
                 return;
         }
-    } else if (!AskBeforeDiscarding()) {
+    } else if (!ConfirmDiscard()) {
         return;
     }
     if (!LoadFile(masterText) || pending.empty()) return;

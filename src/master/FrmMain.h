@@ -60,7 +60,7 @@ private:
     // The Save button: the shown values committed and written.
     bool SaveShown();
     // The unsaved-changes question before edits would be discarded; false when the user keeps them.
-    bool AskBeforeDiscarding();
+    bool ConfirmDiscard();
     void FillMailboxList();
     void SetFileState(FileState state);
     bool ConfirmOverwriteUnreadFile();

@@ -60,7 +60,7 @@ bool FrmCustomMonitor::SaveToEntry() {
 }
 
 bool FrmCustomMonitor::QueryClose() {
-    return AskBeforeClosing(services_.prompts, kSaveChangesQuestion, [this] { return SaveToEntry(); });
+    return AskBeforeDiscarding(services_.prompts, kSaveChangesQuestion, [this] { return SaveToEntry(); });
 }
 
 }  // namespace pv

@@ -144,7 +144,7 @@ bool FrmMonitor::SaveFile() {
 }
 
 bool FrmMonitor::QueryClose() {
-    return AskBeforeClosing(services_.prompts, kSaveChangesQuestion, [this] { return SaveFile(); });
+    return AskBeforeDiscarding(services_.prompts, kSaveChangesQuestion, [this] { return SaveFile(); });
 }
 
 int FrmMonitor::SelectedRow() {

@@ -41,6 +41,8 @@ FileEditorSetup MonitorFileSetup(const MonitorFileInfo& info) {
     setup.startFolder = StartFolder::ProgramConfig;
     setup.missingFile = FileEditorSetup::MissingFile::Report;
     setup.reloadAfterChoosing = FileEditorSetup::ReloadAfterChoosing::Always;
+    // "Log configuration file", from the dialog's "Log config files(...)".
+    setup.fileKind = info.filter.substr(0, info.filter.find(" config files")) + " configuration file";
     return setup;
 }
 

@@ -19,7 +19,7 @@ std::string MonitorTypeOfRoot(const std::string& root) {
 
 ResaveOutcome ResaveMonitorFile(const std::string& typeName, const std::string& fullPath,
                                 const PathContext& paths, IPrompts& prompts, std::string* textOnly) {
-    if (!platform::FileExists(fullPath)) return ResaveOutcome::Missing;
+    if (!platform::PathExists(fullPath)) return ResaveOutcome::Missing;
     ResaveServices headless(paths, prompts, textOnly);
     // The entry names the file by its full path, so no monitor configuration file is needed.
     CMonitorItem entry;

@@ -84,7 +84,10 @@ TEST(DetailedFileTool, ResavesAForwardMessageFileAsTheWindowDoesAndNeverOverWhat
     EXPECT_EQ(ResaveDispositionFile("ForwardMessage", foreign, MasterLinks(), paths, prompts),
               ResaveOutcome::NoRoot);
     EXPECT_EQ(ReadFile(foreign), "<Monitors/>");
-    EXPECT_EQ(messages.str(), "Saved\n");
+    EXPECT_EQ(messages.str(), "Saved\nThe file " + foreign +
+                                  " is not a Forward Message detailed disposition file: its root element is "
+                                  "<Monitors>, not <Disposition>. It was read as empty, so default values are "
+                                  "shown.\n");
 }
 
 }  // namespace

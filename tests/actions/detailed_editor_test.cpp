@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <tuple>
+
 #include "actions/DetailedEditor.h"
 #include "actions/DetailedEditorKit.h"
 
@@ -47,9 +50,16 @@ TEST(DetailedEditorFramework, ARecordWithoutFileStartsWithTheChooserAndReloadsOn
     EXPECT_FALSE(form.SaveFile());
     EXPECT_EQ(kit.record.DetailedDispositionFile, "");
 
-    // The file chosen later is created, goes into the record and is loaded; saving writes every setting.
+    // The file chosen later is created, goes into the record and is loaded, once the user said the edit
+    // may go; saving writes every setting.
     const std::string file = kit.Dispose("late.sample.xml");
     kit.s.dialogs.AnswerFile(file);
+    kit.s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::Cancel);
+    form.UserClick("cmdBrowseConfig");
+    EXPECT_EQ(std::make_tuple(form.Text("txtFileName"), form.Text("txtName")), std::make_tuple("", "n"));
+    EXPECT_FALSE(std::filesystem::exists(file));
+    kit.s.dialogs.AnswerFile(file);
+    kit.s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::No);
     form.UserClick("cmdBrowseConfig");
     EXPECT_EQ(kit.record.DetailedDispositionFile, "+/dispose/late.sample.xml");
     EXPECT_TRUE(kit.record.Changed);
@@ -59,7 +69,8 @@ TEST(DetailedEditorFramework, ARecordWithoutFileStartsWithTheChooserAndReloadsOn
     form.UserClick("cmdSave");
     EXPECT_EQ(ReadFile(file), Sample("unnamed", "0", ""));
 
-    // The same file again keeps the edits, unless the record was marked changed.
+    // The same file again keeps the edits, unless the record was marked changed: then it is loaded again,
+    // after the question; Yes saves the edits first.
     kit.record.Changed = false;
     form.UserSetText("txtName", "edited");
     kit.s.dialogs.AnswerFile(file);
@@ -67,8 +78,10 @@ TEST(DetailedEditorFramework, ARecordWithoutFileStartsWithTheChooserAndReloadsOn
     EXPECT_EQ(form.Text("txtName"), "edited");
     kit.record.Changed = true;
     kit.s.dialogs.AnswerFile(file);
+    kit.s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::Yes).ExpectMessage("Saved");
     form.UserClick("cmdBrowseConfig");
-    EXPECT_EQ(form.Text("txtName"), "unnamed");
+    EXPECT_EQ(form.Text("txtName"), "edited");
+    EXPECT_EQ(ReadFile(file), Sample("edited", "0", ""));
 }
 
 TEST(DetailedEditorFramework, TheChooserStartsInDisposeCreatesTheFileAndStoresItRelative) {
@@ -116,7 +129,7 @@ TEST(DetailedEditorFramework, TheRecordFollowsTheFileNameBoxEvenWhenTheSaveIsRef
     EXPECT_TRUE(kit.record.Changed);
 }
 
-TEST(DetailedEditorFramework, ReloadDropsEditsAndTheCloseQuestionSavesDropsOrStays) {
+TEST(DetailedEditorFramework, ReloadAndClosingAskBeforeEditsAreDropped) {
     DetailedEditorKit kit;
     const std::string original = Sample("n", "0", "Europe/Zurich");
     const std::string file = kit.Place("c.sample.xml", original);
@@ -127,9 +140,14 @@ TEST(DetailedEditorFramework, ReloadDropsEditsAndTheCloseQuestionSavesDropsOrSta
 
     form.UserSetText("txtName", "typed");
     form.UserClick("chkOn");
-    form.UserClick("cmdReload");  // no question either
+    kit.s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::Cancel);
+    form.UserClick("cmdReload");
+    EXPECT_EQ(form.Text("txtName"), "typed");
+    kit.s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::No);
+    form.UserClick("cmdReload");
     EXPECT_EQ(form.Text("txtName"), "n");
     EXPECT_FALSE(form.Checked("chkOn") || form.changed());
+    form.UserClick("cmdReload");  // unchanged: no question
 
     form.UserSetText("txtName", "");
     kit.s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::Cancel);
@@ -148,18 +166,33 @@ TEST(DetailedEditorFramework, ReloadDropsEditsAndTheCloseQuestionSavesDropsOrSta
     EXPECT_EQ(ReadFile(file), Sample("m", "0", "Europe/Zurich"));
 }
 
-TEST(DetailedEditorFramework, FilesThatCannotBeReadShowDefaultsAndOnlyDamageIsReported) {
+TEST(DetailedEditorFramework, FilesThatCannotBeReadShowDefaultsAreReportedAndReplacedOnlyOnRequest) {
     DetailedEditorKit kit;
     SampleEditor form(kit.s.services);
     kit.record.DetailedDispositionFile = "+/dispose/none.sample.xml";
     form.PassDispositionObject(kit.record);
     EXPECT_EQ(form.lastLoad(), FileLoad::Missing);
 
-    kit.Place("other.sample.xml", "<Dispositions><Name>x</Name></Dispositions>");
+    const std::string other = kit.Place("other.sample.xml", "<Dispositions><Name>x</Name></Dispositions>");
+    kit.s.prompts.ExpectMessage("The file " + other +
+                                " is not a Sample detailed disposition file: its root element is <Dispositions>, "
+                                "not <Disposition>. It was read as empty, so default values are shown.");
     form.PassDispositionObject(kit.record);
     EXPECT_EQ(form.lastLoad(), FileLoad::NoRoot);
     EXPECT_EQ(form.Text("txtName"), "unnamed");
     form.UserSetText("txtName", "typed");
+    const std::string question = "The file " + other +
+                                 " could not be read as a Sample detailed disposition file, so this window shows "
+                                 "default values. Do you want to overwrite it with what this window shows?";
+    kit.s.prompts.ExpectYesNo(question, Answer::No);
+    EXPECT_FALSE(form.SaveFile());
+    EXPECT_EQ(ReadFile(other), "<Dispositions><Name>x</Name></Dispositions>");
+    kit.s.prompts.ExpectYesNo(question, Answer::Yes).ExpectMessage("Saved");
+    EXPECT_TRUE(form.SaveFile());
+    EXPECT_EQ(ReadFile(other), Sample("typed", "0", ""));
+    form.UserSetText("txtName", "again");  // now a file of its kind: no more questions
+    kit.s.prompts.ExpectMessage("Saved");
+    EXPECT_TRUE(form.SaveFile());
 
     const std::string damaged = kit.Place("bad.sample.xml", "<Disposition><Name>x</Name>");
     kit.s.prompts.ExpectMessage(MalformedFileMessage(damaged, LoadXmlFile(damaged)));

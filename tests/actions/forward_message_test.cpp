@@ -99,14 +99,25 @@ TEST(ForwardMessageEditor, ChecksRunInFileOrderAndWriteNothingUntilAllPass) {
     const std::string original = FileWith(std::string(kValid) + "<TlsOption>implicit</TlsOption>");
     const std::string file = kit.Place("check.forward.xml", original);
     FrmForwardMessage form(kit.s.services);
-    // An unknown option (case counts) is reported and leaves the selection as it was.
-    kit.s.prompts.ExpectMessage("Unrecognized TLS Option=implicit");
+    // An unknown option (case counts) is reported, selects no option and is kept: the save refuses until the
+    // user chooses one, rather than write "None" in its place.
+    const std::string unknown = "Unrecognized TLS Option=implicit";
+    const auto noneSelected = [&] {
+        return !form.Checked("optTlsNone") && !form.Checked("optTlsImplicit") &&
+               !form.Checked("optTlsStartTlsRequired") && !form.Checked("optTlsStartTlsOptional");
+    };
+    kit.s.prompts.ExpectMessage(unknown);
     form.PassDispositionObject(kit.record);
-    EXPECT_TRUE(form.Checked("optTlsNone"));
+    EXPECT_TRUE(noneSelected());
+    kit.s.prompts.ExpectMessage(unknown +
+                                ". Choose one of the options: this window does not write a value it does not know.");
+    EXPECT_FALSE(form.SaveFile());
+    EXPECT_EQ(ReadFile(file), original);
     form.UserClick("optTlsStartTlsOptional");
-    kit.s.prompts.ExpectMessage("Unrecognized TLS Option=implicit");
+    kit.s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::No).ExpectMessage(unknown);
     form.UserClick("cmdReload");
-    EXPECT_TRUE(form.Checked("optTlsStartTlsOptional"));
+    EXPECT_TRUE(noneSelected());
+    form.UserClick("optTlsStartTlsOptional");
 
     form.UserSetText("txtFrom", "");
     form.UserSetText("txtSMTPServer", "");

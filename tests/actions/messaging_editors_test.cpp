@@ -147,14 +147,25 @@ TEST(MessagingEditors, CopyToIMAPFolderKeepsThePasswordScrambledAndTheAccountInO
               std::string::npos)
         << written;
     form.UserSetText("txtPassword", "typed over");
+    copy.kit.s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::No);
     form.UserClick("cmdReload");
     EXPECT_EQ(form.Text("txtPassword"), "S3cret pass");
+    // The scrambled image of "`" is a blank: a password ending in it is stored ending in a blank, and read
+    // back whole.
+    form.UserSetText("txtPassword", "pass``");
+    ASSERT_TRUE(copy.Save());
+    form.UserClick("cmdReload");
+    EXPECT_EQ(form.Text("txtPassword"), "pass``");
     EXPECT_EQ(form.Text("txtAlias"), "jsmith");
 
-    // A user box holding "name\alias" alone is written as typed and read back as user and alias.
+    // A backslash inside a part would read back as a separator, splitting the account differently.
     form.UserSetText("txtDomain", "");
     form.UserSetText("txtAlias", "");
     form.UserSetText("txtUser", "name\\alias");
+    copy.Refused("Username must not contain a backslash (\\): the file keeps Domain, Username and Mailbox Alias "
+                 "in one text separated by backslashes, so \"name\\alias\" would read back split differently.");
+    form.UserSetText("txtUser", "name");
+    form.UserSetText("txtAlias", "alias");
     ASSERT_TRUE(copy.Save());
     form.UserClick("cmdReload");
     EXPECT_EQ(form.Text("txtUser") + "|" + form.Text("txtAlias"), "name|alias");
@@ -179,15 +190,21 @@ TEST(MessagingEditors, CopyToIMAPFolderChecksTheSubfolderBeforeTheServerAndTheUs
     EXPECT_TRUE(copy.Save());
 }
 
-TEST(MessagingEditors, CopyToIMAPFolderSaysSoWhenItCannotShowTheProtocol) {
+TEST(MessagingEditors, CopyToIMAPFolderKeepsAProtocolItCannotShowUntilTheBoxIsSet) {
     Opened copy("CopyToIMAPFolder");
-    const std::string file = copy.kit.Place("p.copytoimapfolder.xml", FileWith("<Protocol>IMAPS</Protocol>"));
+    const std::string original = FileWith("<Protocol>IMAPS</Protocol>");
+    const std::string file = copy.kit.Place("p.copytoimapfolder.xml", original);
     copy.kit.s.prompts.ExpectMessage("Unrecognized Protocol=IMAPS");
     copy.Open();
     EXPECT_FALSE(copy.form().Checked("chkImaps"));
     EXPECT_FALSE(copy.form().changed());
+    // Written as "imap", the file would quietly lose its encryption.
+    copy.Refused("Unrecognized Protocol=IMAPS. Click the box to choose one of its two values: this window does "
+                 "not write a value it does not know.");
+    EXPECT_EQ(ReadFile(file), original);
+    copy.form().UserClick("chkImaps");
     ASSERT_TRUE(copy.Save());
-    EXPECT_NE(ReadFile(file).find("\t<Protocol>imap</Protocol>\r\n"), std::string::npos);
+    EXPECT_NE(ReadFile(file).find("\t<Protocol>imaps</Protocol>\r\n"), std::string::npos);
 }
 
 TEST(MessagingEditors, RuleUpdateNeedsBothFoldersAndStoresThemRelativeToItsFile) {

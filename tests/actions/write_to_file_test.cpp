@@ -110,6 +110,7 @@ TEST(WriteToFileEditor, ANewFileShowsTheDefaultsAndTheChecksRunInFileOrder) {
     // The header box and the encoding box mark the editor changed like every other control.
     form.UserClick("chkWriteHeader");
     EXPECT_TRUE(form.changed());
+    kit.s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::No);
     form.UserClick("cmdReload");
     form.UserSetText("txtOutputFileEncoding", "UTF-8");
     EXPECT_TRUE(form.changed());

@@ -1,5 +1,6 @@
 // The tool's resave of disposition and detailed disposition files, and check over a whole configuration.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <sstream>
@@ -234,6 +235,44 @@ TEST_F(SampleTool, CheckNamesTheMailboxFileAndCategoryOfEveryFailure) {
               std::string::npos)
         << run.out;
     EXPECT_EQ(run.out.find("Detailed disposition file is missing or incorrect"), std::string::npos);
+}
+
+TEST_F(SampleTool, CheckReportsWhatADetailedFileSaysOnLoadingAndResaveRefusesAChoiceItDoesNotKnow) {
+    const std::string helpdesk = file("dispose/helpdesk.forward.xml");
+    std::string text = ReadFile(helpdesk);
+    text.replace(text.find("<TlsOption>None</TlsOption>"), 27, "<TlsOption>STARTTLS</TlsOption>");
+    test::WriteFile(helpdesk, text);
+    // A file that reads and saves fine, but only as Windows-1252: the window says so, and so does check.
+    const std::string relay = file("dispose/oncall-relay.forward.xml");
+    std::string legacy = ReadFile(relay);
+    legacy.replace(legacy.find("<SMTPServer>"), 12, "<SMTPServer>caf\xE9-");
+    test::WriteFile(relay, legacy);
+
+    const auto checked = Run({"check", "config/master.xml"});
+    EXPECT_EQ(checked.status, 1);
+    EXPECT_NE(checked.out.find("Support: +/dispose/helpdesk.forward.xml: Default: Unrecognized TLS Option=STARTTLS\n"
+                               "Support: +/dispose/helpdesk.forward.xml: Default: Unrecognized TLS Option=STARTTLS. "
+                               "Choose one of the options"),
+              std::string::npos)
+        << checked.out;
+    EXPECT_NE(checked.out.find("Support: +/dispose/oncall-relay.forward.xml: SupportUrgent: The file " + relay),
+              std::string::npos)
+        << checked.out;
+
+    const auto resaved = Run({"resave", "--type", "ForwardMessage", "config/dispose/helpdesk.forward.xml"});
+    EXPECT_EQ(resaved.status, 1);
+    EXPECT_TRUE(resaved.err.starts_with("Unrecognized TLS Option=STARTTLS\nUnrecognized TLS Option=STARTTLS. "
+                                        "Choose one of the options"))
+        << resaved.err;
+    EXPECT_EQ(ReadFile(helpdesk), text);
+}
+
+TEST_F(SampleTool, ADetailedFileThatIsAPipeIsReportedForWhatItIs) {
+    const std::string pipe = file("dispose/pipe.forward.xml");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+    const auto run = Run({"resave", "--type", "ForwardMessage", "config/dispose/pipe.forward.xml"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("Cannot read " + pipe + ": it is a named pipe (FIFO)"), std::string::npos) << run.err;
 }
 
 TEST_F(SampleTool, TheMessagingEditorsRefuseAndReportWhatTheirChecksFind) {

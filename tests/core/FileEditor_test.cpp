@@ -91,10 +91,11 @@ TEST(FileEditorEngine, AReportingKindSaysAFileIsMissingAndReloadsEveryChosenFile
     EXPECT_EQ(form.Text("txtServer"), "localhost");
     EXPECT_FALSE(form.changed());
 
-    // The same file again reloads it, dropping the edits.
+    // The same file again reloads it, dropping the edits once the user said so.
     m.changed = false;
     form.UserSetText("txtServer", "edited");
     m.s.dialogs.AnswerFile(file);
+    m.s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::No);
     form.UserClick("cmdBrowseConfig");
     EXPECT_EQ(m.s.dialogs.requests.back().fileName, "alerts.sample.xml");
     EXPECT_EQ(form.Text("txtServer"), "localhost");

@@ -195,6 +195,7 @@ TEST(MonitorFileEditors, AnEntryWithoutFileStartsWithTheChooserAndANewFileHoldsI
     kit.entry.Changed = false;
     editor.UserClick("chkLogToConsole");
     kit.s.dialogs.AnswerFile(kit.Cfg("new.log.xml"));
+    kit.s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::No);
     editor.UserClick("cmdBrowseConfig");
     EXPECT_EQ(std::tie(kit.s.dialogs.requests.back().initialFolder, kit.s.dialogs.requests.back().fileName),
               std::make_tuple(kit.dir / "cfg", "new.log.xml"));
@@ -213,6 +214,7 @@ TEST(MonitorFileEditors, AMissingFileIsReportedReloadDropsEditsAndAFailedSaveKee
     const std::string file = kit.Place("e.emailmonitor.xml", original);
     editor.PassMonitorObject(kit.entry);
     editor.UserSetText("txtFrom", "");
+    kit.s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::No);
     editor.UserClick("cmdReload");
     EXPECT_EQ(editor.Text("txtFrom"), "Postvane & Co <postvane@example.net>");
     EXPECT_FALSE(editor.changed());
