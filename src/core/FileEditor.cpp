@@ -130,6 +130,7 @@ FileLoad FileEditorForm::LoadFile() {
         return lastLoad_;
     }
     const std::string path = GetConfigFilePath();
+    disk_.Take(path);
     XmlFile file;
     FileLoad outcome = FileLoad::Missing;
     if (platform::PathExists(path)) {
@@ -200,7 +201,10 @@ bool FileEditorForm::SaveFile() {
                                        "what this window shows?") != Answer::Yes) {
             return false;
         }
-        WriteTextFile(GetConfigFilePath(), *text);
+        const std::string path = GetConfigFilePath();
+        if (disk_.BeforeWrite(path, services_.prompts, [this] { LoadFile(); }) != DiskCheck::Write) return false;
+        WriteTextFile(path, *text);
+        disk_.Take(path);
     } catch (const AppError& error) {
         services_.prompts.ShowMessage(FormatError("Error saving=", error));
         return false;

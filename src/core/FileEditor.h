@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/DiskChangeGuard.h"
 #include "core/filechoice.h"
 #include "core/form.h"
 #include "core/services.h"
@@ -262,6 +263,7 @@ class FileEditorForm : public FileEditorBase {
     std::vector<Step> steps_;
     std::vector<std::string> elements_;
     std::vector<Fault> checks_;
+    DiskChangeGuard disk_;
     FileLoad lastLoad_ = FileLoad::Missing;
     std::map<std::string, std::string> kept_;
     std::vector<std::string> dropMessages_;

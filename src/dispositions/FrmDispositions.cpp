@@ -67,6 +67,8 @@ FrmDispositions::FrmDispositions(Services& services, const IMasterLinks& master)
 
 bool FrmDispositions::LoadFromFile(const std::string& fileName, const std::string& masterFilePath) {
     SetText("txtFileName", fileName);
+    masterFilePath_ = masterFilePath;
+    disk_.Take(services_.paths.ResolvePath(masterFilePath, fileName));
     const auto result =
         configuration_.Load(fileName, masterFilePath, master_, services_.paths, services_.prompts);
     if (!result.opened) {
@@ -186,7 +188,11 @@ void FrmDispositions::UseParent() {
 }
 
 bool FrmDispositions::SaveDispositionFile() {
-    if (!configuration_.Save(services_.paths, services_.prompts)) return false;
+    const std::string path = configuration_.FullPath();
+    const DiskCheck check = disk_.BeforeWrite(path, services_.prompts,
+                                              [this] { LoadFromFile(Text("txtFileName"), masterFilePath_); });
+    if (check != DiskCheck::Write || !configuration_.Save(services_.paths, services_.prompts)) return false;
+    disk_.Take(path);
     setChanged(false);
     return true;
 }

@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "core/DiskChangeGuard.h"
 #include "core/form.h"
 #include "core/services.h"
 #include "dispositions/DispositionConfiguration.h"
@@ -49,6 +50,8 @@ class FrmDispositions : public Form {
     DispositionConfiguration configuration_;
     std::vector<size_t> lineCategories_;  // category shown on each line of lstCategories
     size_t current_ = 0;
+    std::string masterFilePath_;
+    DiskChangeGuard disk_;
 };
 
 }  // namespace pv

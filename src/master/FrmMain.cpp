@@ -248,11 +248,14 @@ bool FrmMain::LoadFile(const std::string& masterText) {
     // shows that file, its name included, so that what is shown is what a save writes, and where.
     MasterConfiguration loaded;
     loaded.MasterFilePath = masterText;
+    DiskChangeGuard read;
+    read.Take(services_.paths.MakeAbsolutePath(masterText));
     const auto result = loaded.Load(services_.paths, services_.prompts);
     if (result.outcome == MasterConfiguration::LoadOutcome::Missing ||
         result.outcome == MasterConfiguration::LoadOutcome::Unreadable) {
         return false;
     }
+    disk_ = read;
     SetText("txtMasterConfig", masterText);
     SetText("txtMonitorConfigFile", loaded.MonitorConfigFile);
     SetText("txtDispositionTypes1", loaded.DispositionTypesFile1);
@@ -329,12 +332,17 @@ bool FrmMain::saveMaster() {
         setChanged(true);
         return false;
     }
-    if ((fileState_ != FileState::Read && !ConfirmOverwriteUnreadFile()) ||
-        !master_.Save(FullPathToMasterConfig(), services_.paths, services_.prompts)) {
+    const std::string target = FullPathToMasterConfig();
+    const DiskCheck check =
+        disk_.BeforeWrite(target, services_.prompts, [this] { LoadFile(Text("txtMasterConfig")); });
+    if (check == DiskCheck::Reloaded) return false;
+    if (check == DiskCheck::Cancelled || (fileState_ != FileState::Read && !ConfirmOverwriteUnreadFile()) ||
+        !master_.Save(target, services_.paths, services_.prompts)) {
         // What the window holds is not in the file: closing or loading another file must ask.
         setChanged(true);
         return false;
     }
+    disk_.Take(target);
     // The file now holds what the window shows.
     SetFileState(FileState::Read);
     return true;

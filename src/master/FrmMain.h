@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/MasterLinks.h"
+#include "core/DiskChangeGuard.h"
 #include "core/form.h"
 #include "core/services.h"
 #include "master/MasterConfiguration.h"
@@ -92,6 +93,7 @@ private:
     MasterConfiguration master_;
     bool advancedShown_ = false;
     FileState fileState_ = FileState::Read;
+    DiskChangeGuard disk_;
 };
 
 }  // namespace pv

@@ -88,6 +88,7 @@ FrmMonitor::FrmMonitor(Services& services)
 void FrmMonitor::LoadFromFile(const std::string& configuredName, const std::string& referencePath) {
     SetText("txtFileName", configuredName);
     referencePath_ = referencePath;
+    disk_.Take(GetConfigFilePath());
     configuration_.Load(GetConfigFilePath(), services_.prompts);
     RefreshList();
     SetText("txtHtmlAdaptorPort", kDefaultHtmlAdaptorPort);
@@ -137,8 +138,13 @@ void FrmMonitor::UpdateJmxFrame() {
 }
 
 bool FrmMonitor::SaveFile() {
+    const std::string path = GetConfigFilePath();
+    const DiskCheck check =
+        disk_.BeforeWrite(path, services_.prompts, [this] { LoadFromFile(Text("txtFileName"), referencePath_); });
+    if (check != DiskCheck::Write) return false;
     configuration_.Jmx = JmxShown();
     if (!configuration_.Save(services_.prompts)) return false;
+    disk_.Take(path);
     setChanged(false);
     return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 
+#include "core/DiskChangeGuard.h"
 #include "core/form.h"
 #include "core/services.h"
 #include "monitoring/MonitorConfiguration.h"
@@ -41,6 +42,7 @@ class FrmMonitor : public Form {
     Services& services_;
     std::string referencePath_;
     MonitorConfiguration configuration_;
+    DiskChangeGuard disk_;
 };
 
 }  // namespace pv

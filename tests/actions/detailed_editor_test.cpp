@@ -202,5 +202,36 @@ TEST(DetailedEditorFramework, FilesThatCannotBeReadShowDefaultsAreReportedAndRep
     EXPECT_FALSE(form.changed());
 }
 
+TEST(DetailedEditorFramework, AFileChangedByAnotherProgramIsOverwrittenOnlyWhenTheUserSaysSo) {
+    DetailedEditorKit kit;
+    const std::string file = kit.Place("d.sample.xml", Sample("n", "0", ""));
+    SampleEditor form(kit.s.services);
+    form.PassDispositionObject(kit.record);
+    form.UserSetText("txtName", "mine");
+    kit.Place("d.sample.xml", Sample("theirs", "1", ""));
+    const std::string question = "The file " + file +
+                                 " has been changed by another program since this window read it. Do you want "
+                                 "to overwrite it with what this window shows? Yes overwrites it; No reads it "
+                                 "again, discarding the edits made in this window; Cancel does neither.";
+    kit.s.prompts.ExpectYesNoCancel(question, Answer::Cancel);
+    EXPECT_FALSE(form.SaveFile());
+    EXPECT_EQ(ReadFile(file), Sample("theirs", "1", ""));
+    kit.s.prompts.ExpectYesNoCancel(question, Answer::Yes).ExpectMessage("Saved");
+    EXPECT_TRUE(form.SaveFile());
+    EXPECT_EQ(ReadFile(file), Sample("mine", "0", ""));
+    // Removed meanwhile: the same question; No reads it again (a missing file shows the defaults).
+    std::filesystem::remove(file);
+    form.UserSetText("txtName", "again");
+    kit.s.prompts.ExpectYesNoCancel("The file " + file +
+                                        " has been removed by another program since this window read it. Do you "
+                                        "want to overwrite it with what this window shows? Yes overwrites it; No "
+                                        "reads it again, discarding the edits made in this window; Cancel does "
+                                        "neither.",
+                                    Answer::No);
+    EXPECT_FALSE(form.SaveFile());
+    EXPECT_EQ(form.Text("txtName"), "unnamed");
+    EXPECT_FALSE(std::filesystem::exists(file));
+}
+
 }  // namespace
 }  // namespace pv

@@ -169,8 +169,13 @@ TEST_F(MainWindow, ASaveThatFailsOnClosingKeepsTheWindowOpenWithItsEdits) {
     main.UserClick("cmdMoreLess");
     main.UserClick("chkOnePass");
     std::filesystem::remove_all(cfg);
+    const std::string removed = "The file " + master +
+                                " has been removed by another program since this window read it. Do you want to "
+                                "overwrite it with what this window shows? Yes overwrites it; No reads it again, "
+                                "discarding the edits made in this window; Cancel does neither.";
     for (int attempt = 0; attempt < 2; ++attempt) {
         s.prompts.ExpectYesNoCancel(kUnsaved, Answer::Yes)
+            .ExpectYesNoCancel(removed, Answer::Yes)
             .ExpectMessage("Error saving=76:Path not found: the folder " + cfg + " does not exist");
         EXPECT_FALSE(main.UserRequestClose());
         EXPECT_TRUE(main.changed());
@@ -429,6 +434,40 @@ TEST_F(MainWindow, MailboxesAddedWithoutAMasterFileGoIntoTheFileChosenWhenTheUse
     EXPECT_EQ(NamesInFile(), (Names{"one", "early", "uno"}));
     EXPECT_EQ(Listed(), (Names{"one", "early", "uno"}));
     EXPECT_FALSE(main.changed());
+}
+
+TEST_F(MainWindow, AFileChangedByAnotherProgramIsOverwrittenOnlyWhenTheUserSaysSo) {
+    OpenOn(MasterWith({"one"}));
+    main.UserClick("cmdMoreLess");
+    main.UserClick("chkOnePass");
+    // The same bytes written again (a touch, a copy) are no change: no question.
+    WriteFile(master, ReadFile(master));
+    s.prompts.ExpectMessage("Saved");
+    main.UserClick("cmdSave");
+
+    const std::string question = "The file " + master +
+                                 " has been changed by another program since this window read it. Do you want "
+                                 "to overwrite it with what this window shows? Yes overwrites it; No reads it "
+                                 "again, discarding the edits made in this window; Cancel does neither.";
+    const std::string theirs = MasterWith({"one", "theirs"});
+    main.UserClick("chkOnePass");
+    WriteFile(master, theirs);
+    // Cancel: nothing written, the edits kept.
+    s.prompts.ExpectYesNoCancel(question, Answer::Cancel);
+    main.UserClick("cmdSave");
+    EXPECT_EQ(ReadFile(master), theirs);
+    EXPECT_TRUE(main.changed() && !main.Checked("chkOnePass"));
+    // No: the file is read again.
+    s.prompts.ExpectYesNoCancel(question, Answer::No);
+    main.UserClick("cmdSave");
+    EXPECT_EQ(Listed(), (Names{"one", "theirs"}));
+    EXPECT_FALSE(main.changed());
+    // A mailbox operation writes the file as well, and asks the same; Yes overwrites.
+    WriteFile(master, MasterWith({"one"}));
+    s.windows.Expect("frmMailbox", SaveAs("mine"));
+    s.prompts.ExpectYesNoCancel(question, Answer::Yes).ExpectMessage("Saved");
+    main.UserClick("cmdAddMailbox");
+    EXPECT_EQ(NamesInFile(), (Names{"one", "theirs", "mine"}));
 }
 
 TEST_F(MainWindow, OpeningAnotherMasterAsksFirstWhenThereAreUnsavedEdits) {

@@ -277,6 +277,23 @@ TEST(MonitorWindow, EachBuiltInMonitorOpensItsOwnEditorAndAChosenFileAddsTheEntr
     EXPECT_EQ(ReadFile(kit.dir / "p1"), "<LogConfig/>");
 }
 
+TEST(MonitorWindow, AFileChangedByAnotherProgramIsOverwrittenOnlyWhenTheUserSaysSo) {
+    MonitorKit kit(MonitorsOf({"a.A"}));
+    kit.Open();
+    kit.form.UserClick("chkJmxEnabled");
+    const std::string theirs = MonitorsOf({"a.A", "b.B"});
+    test::WriteFile(kit.file(), theirs);
+    kit.s.prompts.ExpectYesNoCancel("The file " + kit.file() +
+                                        " has been changed by another program since this window read it. Do you "
+                                        "want to overwrite it with what this window shows? Yes overwrites it; No "
+                                        "reads it again, discarding the edits made in this window; Cancel does "
+                                        "neither.",
+                                    Answer::Cancel);
+    kit.form.UserClick("cmdSave");
+    EXPECT_FALSE(kit.form.IsClosed());
+    EXPECT_EQ(ReadFile(kit.file()), theirs);
+}
+
 TEST(CustomMonitorEditor, StoresOnlyRealChangesAndNeverAnEntryWithoutClass) {
     test::ScriptedServices s(".");
     CMonitorItem entry;

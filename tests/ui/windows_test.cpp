@@ -284,6 +284,31 @@ TEST(QtWindows, AnOptionClickedAgainStaysSelectedOnScreenAsInTheLogic) {
     EXPECT_EQ(password->displayText(), "***");
 }
 
+TEST(QtWindows, SavingAFileAnotherProgramChangedAsksAndNoShowsItsText) {
+    SampleCopy sample;
+    ScriptedServices s(sample.dir.path());
+    CCatDisposition disposition =
+        sample.disposition("ForwardMessage", "support.disposition.xml", "+/dispose/helpdesk.forward.xml");
+    FrmForwardMessage editor(s.services);
+    editor.PassDispositionObject(disposition);
+    FormWindow window(editor);
+    window.show();
+    Type(window, "txtSMTPServer", "mine.example.com");
+    const std::string file = sample.file("dispose/helpdesk.forward.xml");
+    std::string theirs = ReadFile(file);
+    theirs.replace(theirs.find("<SMTPServer>localhost"), 21, "<SMTPServer>theirs.example.com");
+    WriteFile(file, theirs);
+    s.prompts.ExpectYesNoCancel("The file " + file +
+                                    " has been changed by another program since this window read it. Do you want "
+                                    "to overwrite it with what this window shows? Yes overwrites it; No reads it "
+                                    "again, discarding the edits made in this window; Cancel does neither.",
+                                Answer::No);
+    Click(window, "cmdSave");
+    EXPECT_EQ(Find<QLineEdit>(window, "txtSMTPServer")->text(), "theirs.example.com");
+    EXPECT_EQ(ReadFile(file), theirs);
+    EXPECT_FALSE(editor.changed());
+}
+
 TEST(QtWindows, TypeChooserGoesWithEnterAndCancelsWithItsVisibleButton) {
     SampleCopy sample;
     ScriptedServices s(sample.dir.path());

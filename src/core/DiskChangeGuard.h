@@ -1,0 +1,45 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace pv {
+
+class IPrompts;
+
+// What became of a write the guard was asked about.
+enum class DiskCheck {
+    Write,      // unchanged since it was read, or the user chose to overwrite it
+    Reloaded,   // the user chose to read the file again: the window now shows it, and nothing is written
+    Cancelled,  // the user chose neither: nothing is written and the window keeps its edits
+};
+
+// What a window knows of the file it shows, so that it can tell before writing it whether another program
+// changed it meanwhile: its size, modification time and content, taken when the window read or wrote it.
+// Every window that writes a file it has read holds one: the main window, the dispositions editor, the
+// monitor configuration window and the file editor engine.
+class DiskChangeGuard {
+  public:
+    // After the window read `path` (taken before the reading, so that a change during it counts), or after it
+    // wrote it. Nothing at that path is remembered as such: a file created since then counts as a change.
+    void Take(const std::string& path);
+    // Before the window writes `path`. When the file is not what was taken (its size or content changed, or it
+    // was created or removed, by another program; a new time alone is no change), asks whether to overwrite it (Yes), read it again and lose the edits (No: `reload`
+    // runs), or do neither (Cancel). A path other than the one taken is written without a question.
+    DiskCheck BeforeWrite(const std::string& path, IPrompts& prompts, const std::function<void()>& reload);
+
+  private:
+    struct Snapshot {
+        bool present = false;
+        uint64_t size = 0;
+        int64_t modified = 0;  // nanoseconds
+        size_t content = 0;    // hash of the bytes; 0 when they could not be read
+    };
+    static Snapshot Look(const std::string& path, bool withContent);
+
+    bool taken_ = false;
+    std::string path_;
+    Snapshot snapshot_;
+};
+
+}  // namespace pv
