@@ -41,6 +41,8 @@ FrmHttpRequest::FrmHttpRequest(Services& services, const IMasterLinks& master)
             std::vector<std::string> dropped;
             for (const XmlNode& parameter : SelectNodeList(root, "Parameters/Parameter")) {
                 const std::string name = ReadNodeText(parameter, "FieldName", "");
+                // The parameter's name is always written as its field's: known, though not kept.
+                SelectSingleNode(parameter, "ParameterName");
                 if (!AddLoadedParameter(name)) dropped.push_back(name);
             }
             if (!dropped.empty()) {

@@ -35,6 +35,7 @@ FrmWriteToDB::FrmWriteToDB(Services& services, const IMasterLinks& master)
     FieldRowsSetting();
     // Never read: rebuilt from the field rows at every save.
     CustomSetting(nullptr, [this](std::string& buffer) { WriteStatement(buffer); }, {"Parameters", "SQL"});
+    KnownComment(kRunSqlComment);
 }
 
 std::string FrmWriteToDB::CreateTableStatement() {

@@ -17,6 +17,7 @@
 #include "core/paths.h"
 #include "core/platform.h"
 #include "core/services.h"
+#include "core/xml.h"
 #include "dispositions/DispositionConfiguration.h"
 #include "mailbox/CMailbox.h"
 #include "mailbox/FrmMailbox.h"
@@ -29,6 +30,8 @@ namespace pv {
 namespace {
 
 // One report line: the mailbox, then the file and the category where there are some, then the message.
+// Every message fails the check except the list of what an editor would leave out: the server reads such a
+// file as it is, and only a save from a window would lose it.
 class Report {
 public:
     Report(std::ostream& out, bool& failed) : out_(out), failed_(failed) {}
@@ -38,7 +41,7 @@ public:
         if (!file.empty()) out_ << file << ": ";
         if (!category.empty()) out_ << category << ": ";
         out_ << message << "\n";
-        failed_ = true;
+        if (!IsNotKeptMessage(message)) failed_ = true;
     }
 
 private:
@@ -196,13 +199,23 @@ void CheckMonitors(const MasterConfiguration& master, const MasterLinks& links, 
 int RunCheck(const std::string& masterArgument, std::ostream& out, std::ostream& err,
              const ToolEnvironment& environment) {
     const PathContext paths(environment.programDirectory);
-    StreamPrompts loadPrompts(err, environment.verbose);
+    // What the master's load says goes to standard error; all of it fails the check but the list of what a
+    // save would leave out.
+    class LoadPrompts : public StreamPrompts {
+      public:
+        using StreamPrompts::StreamPrompts;
+        void ShowMessage(const std::string& text) override {
+            StreamPrompts::ShowMessage(text);
+            if (!IsNotKeptMessage(text)) ++findings;
+        }
+        size_t findings = 0;
+    } loadPrompts(err, environment.verbose);
     MasterConfiguration master;
     master.MasterFilePath = CommandLineMasterPath(masterArgument, environment.currentDirectory);
     const auto loaded = master.Load(paths, loadPrompts);
     // Whatever the master's load had to say (a file read as Windows-1252, say) is worth a failing check.
     bool failed = loaded.outcome != MasterConfiguration::LoadOutcome::Complete || !loaded.readAsMaster ||
-                  loadPrompts.messagesShown > 0;
+                  loadPrompts.findings > 0;
     if (loaded.outcome == MasterConfiguration::LoadOutcome::Missing ||
         loaded.outcome == MasterConfiguration::LoadOutcome::Unreadable) {
         return 1;

@@ -23,9 +23,9 @@ class DiskChangeGuard {
     // After the window read `path` (taken before the reading, so that a change during it counts), or after it
     // wrote it. Nothing at that path is remembered as such: a file created since then counts as a change.
     void Take(const std::string& path);
-    // Before the window writes `path`. When the file is not what was taken (its size or content changed, or it
-    // was created or removed, by another program; a new time alone is no change), asks whether to overwrite it (Yes), read it again and lose the edits (No: `reload`
-    // runs), or do neither (Cancel). A path other than the one taken is written without a question.
+    // Before the window writes `path`. When the file is not what was taken (its size or content changed, or
+    // it was created or removed, by another program; a new time alone is no change), asks whether to
+    // overwrite it (Yes), read it again and lose the edits (No: `reload` runs), or do neither (Cancel). A path other than the one taken is written without a question.
     DiskCheck BeforeWrite(const std::string& path, IPrompts& prompts, const std::function<void()>& reload);
 
   private:

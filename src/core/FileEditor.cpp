@@ -114,7 +114,8 @@ bool FileEditorForm::MayTakeChosenFile(const std::string& chosen) {
     // Loading a file throws away the edits shown: asked first. Yes saves them to the file shown until now.
     const bool loads = setup().reloadAfterChoosing == FileEditorSetup::ReloadAfterChoosing::Always ||
                        chosen != *record().storedName || *record().changed;
-    return !loads || AskBeforeDiscarding(services_.prompts, kSaveChangesQuestion, [this] { return SaveFile(); });
+    return !loads ||
+           AskBeforeDiscarding(services_.prompts, kSaveChangesQuestion, [this] { return SaveFile(); });
 }
 
 void FileEditorForm::AfterChoosing() {
@@ -160,11 +161,39 @@ FileLoad FileEditorForm::LoadFile() {
     }
     // Said once, after everything was read: the user can still decide not to save.
     for (const std::string& message : dropMessages_) services_.prompts.ShowMessage(message);
+    if (outcome == FileLoad::Loaded) {
+        MarkDeclaredElementsRead(root);
+        ReportNotKept(path, file, services_.prompts);
+    }
     // Setting the controls marked the form changed; what was just loaded is not an edit.
     setChanged(false);
     lastLoad_ = outcome;
     AfterLoading();
     return outcome;
+}
+
+void FileEditorForm::MarkDeclaredElementsRead(XmlNode root) const {
+    // What a setting writes is no element the editor does not know, also when it did not read it (an older
+    // element a newer one superseded); a repeated one it did not read is still left out. What a setting
+    // rebuilds from others without reading it (a statement made from the fields) is known as a whole.
+    for (const Step& step : steps_) {
+        for (const std::string& element : step.elements) {
+            if (step.read) {
+                root.FirstChild(element);
+                continue;
+            }
+            for (XmlNode node = root.FirstChild(element); node; node = node.NextSibling(element)) {
+                node.MarkBranchRead();
+            }
+        }
+    }
+    if (const XmlDocument* document = root.Document()) {
+        for (const std::string& comment : knownComments_) document->MarkCommentsRead(comment);
+    }
+}
+
+void FileEditorForm::KnownComment(std::string text) {
+    knownComments_.push_back(std::move(text));
 }
 
 std::optional<std::string> FileEditorForm::BuildFileText() {
@@ -194,7 +223,9 @@ bool FileEditorForm::SaveFile() {
         if (Text("txtFileName").empty()) {
             throw AppError(kErrPathNotFound, "No configuration file has been chosen");
         }
-        if ((lastLoad_ == FileLoad::Malformed || lastLoad_ == FileLoad::NoRoot || lastLoad_ == FileLoad::Unreadable) &&
+        const bool showsDefaults = lastLoad_ == FileLoad::Malformed || lastLoad_ == FileLoad::NoRoot ||
+                                   lastLoad_ == FileLoad::Unreadable;
+        if (showsDefaults &&
             services_.prompts.AskYesNo("The file " + GetConfigFilePath() + " could not be read as a " +
                                        setup().fileKind +
                                        ", so this window shows default values. Do you want to overwrite it with "
@@ -222,7 +253,7 @@ void FileEditorForm::Refuse(const std::string& message, const std::string& contr
 void FileEditorForm::AddStep(std::vector<std::string> elements, std::function<void(XmlNode root)> read,
                              std::function<void(std::string& buffer)> write) {
     elements_.insert(elements_.end(), elements.begin(), elements.end());
-    steps_.push_back({std::move(read), std::move(write)});
+    steps_.push_back({std::move(read), std::move(write), std::move(elements)});
 }
 
 void FileEditorForm::TrackIf(const std::string& control, Track track) {
@@ -411,7 +442,8 @@ void FileEditorForm::AccountSetting(const std::string& element, const AccountBox
         [=, this](std::string& buffer) {
             const AccountParts parts{Text(boxes.domain), Text(boxes.user), Text(boxes.alias)};
             if (const auto problem = AccountPartProblem(parts, "the file")) {
-                Refuse(problem->message, problem->part == 0 ? boxes.domain : problem->part == 1 ? boxes.user : boxes.alias);
+                const std::string* box[] = {&boxes.domain, &boxes.user, &boxes.alias};
+                Refuse(problem->message, *box[problem->part]);
             }
             WriteElement(buffer, element, JoinAccount(parts), 1);
         });

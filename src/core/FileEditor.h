@@ -227,6 +227,8 @@ class FileEditorForm : public FileEditorBase {
     // and may stop the save with Refuse. `elements` names what it reads.
     void CustomSetting(std::function<void(XmlNode root)> read, std::function<void(std::string& buffer)> write,
                        std::vector<std::string> elements = {});
+    // A comment the editor writes itself: a file that holds it is not said to lose it.
+    void KnownComment(std::string text);
     // A check at this point of the order: when `fails` is true the save stops with `message`, and the
     // focus goes to `control`, the one the user has to mend.
     void Check(std::function<bool()> fails, const std::string& message, const std::string& control = {});
@@ -255,13 +257,16 @@ class FileEditorForm : public FileEditorBase {
     struct Step {
         std::function<void(XmlNode root)> read;
         std::function<void(std::string& buffer)> write;
+        std::vector<std::string> elements;  // what it writes
     };
     void AddStep(std::vector<std::string> elements, std::function<void(XmlNode root)> read,
                  std::function<void(std::string& buffer)> write);
     void TrackIf(const std::string& control, Track track);
+    void MarkDeclaredElementsRead(XmlNode root) const;
 
     std::vector<Step> steps_;
     std::vector<std::string> elements_;
+    std::vector<std::string> knownComments_;
     std::vector<Fault> checks_;
     DiskChangeGuard disk_;
     FileLoad lastLoad_ = FileLoad::Missing;

@@ -80,6 +80,20 @@ void XmlNode::MarkRead() const {
     if (document_) document_->nodes_[index_].read = true;
 }
 
+void XmlNode::MarkBranchRead() const {
+    if (!document_) return;
+    // The elements are stored in document order, so a branch is the element and the run of nodes after it
+    // that descend from it: a walk along the parent links of the first node past the branch finds its end.
+    const auto& nodes = document_->nodes_;
+    nodes[index_].read = true;
+    for (uint32_t at = index_; at != XmlDocument::kNone; at = nodes[at].parent) {
+        if (nodes[at].nextSibling == XmlDocument::kNone) continue;
+        for (uint32_t i = index_ + 1; i < nodes[at].nextSibling; ++i) nodes[i].read = true;
+        return;
+    }
+    for (uint32_t i = index_ + 1; i < nodes.size(); ++i) nodes[i].read = true;
+}
+
 // --- the document -----------------------------------------------------------------------------------------
 
 uint32_t XmlDocument::FindName(std::string_view name) const {
@@ -101,7 +115,7 @@ std::string XmlDocument::Path(uint32_t index) const {
 
 UnreadContent XmlDocument::Unread() const {
     UnreadContent unread;
-    unread.comments = comments_;
+    for (const Comment& comment : comments_) unread.comments += comment.read ? 0 : 1;
     unread.processingInstructions = processingInstructions_;
     unread.documentType = documentType_;
     std::unordered_map<std::string, size_t> where;
@@ -119,6 +133,13 @@ UnreadContent XmlDocument::Unread() const {
         if (nodes_[attribute.element].read) add(Path(attribute.element) + "/@" + names_[attribute.name]);
     }
     return unread;
+}
+
+void XmlDocument::MarkCommentsRead(std::string_view text) const {
+    const std::string_view wanted = Trim(text);
+    for (const Comment& comment : comments_) {
+        if (Trim(comment.text) == wanted) comment.read = true;
+    }
 }
 
 // --- lookups ----------------------------------------------------------------------------------------------
@@ -195,7 +216,13 @@ class XmlLookup {
         std::array<uint32_t, ParsedPath::kMaxSteps> names;
         for (size_t i = 0; i < path.stepCount; ++i) {
             names[i] = document.FindName(path.steps[i]);
-            if (names[i] == XmlDocument::kNone) return;  // no element has that name
+            if (names[i] == XmlDocument::kNone) {
+                // No element has that name, so nothing matches; the elements the path leads through up to
+                // there were still looked into (an empty Mailboxes element is read, and found empty).
+                XmlLookup lookup{document, names.data(), path};
+                lookup.MarkLeadingSteps(path.fromRoot ? 0 : node.index_, 0, i);
+                return;
+            }
         }
         XmlLookup lookup{document, names.data(), path};
         lookup.Collect(path.fromRoot ? 0 : node.index_, 0, found);
@@ -227,6 +254,18 @@ class XmlLookup {
         return true;
     }
 
+    // Marks the elements of the steps before `stop`, as a walk towards a match would.
+    void MarkLeadingSteps(uint32_t parent, size_t step, size_t stop) const {
+        if (step >= stop) return;
+        const auto& nodes = document_.nodes_;
+        for (uint32_t child = nodes[parent].firstChild; child != XmlDocument::kNone;
+             child = nodes[child].nextSibling) {
+            if (nodes[child].name != names_[step]) continue;
+            nodes[child].read = true;
+            MarkLeadingSteps(child, step + 1, stop);
+        }
+    }
+
     const XmlDocument& document_;
     const uint32_t* names_;
     const ParsedPath& path_;
@@ -234,6 +273,51 @@ class XmlLookup {
 
 std::string NodeText(XmlNode node) {
     return std::string(Trim(node.RawText()));
+}
+
+namespace {
+constexpr std::string_view kNotKept = " does not keep, and a save would leave it out: ";
+}  // namespace
+
+void ReportNotKept(const std::string& path, const XmlFile& file, IPrompts& prompts) {
+    if (!file.document) return;
+    const UnreadContent unread = file.document->Unread();
+    if (unread.empty()) return;
+    // A file of many mailboxes may repeat one unknown element thousands of times: each path is named once,
+    // with its count, and a long list is cut short.
+    constexpr size_t kShown = 10;
+    std::vector<std::string> parts;
+    std::string elements;
+    for (size_t i = 0; i < unread.items.size() && i < kShown; ++i) {
+        const UnreadContent::Item& item = unread.items[i];
+        if (i > 0) elements += ", ";
+        elements += item.path;
+        if (item.count > 1) elements += " (" + std::to_string(item.count) + " times)";
+    }
+    if (unread.items.size() > kShown) {
+        elements += " and " + std::to_string(unread.items.size() - kShown) + " more";
+    }
+    if (!unread.items.empty()) {
+        parts.push_back(std::string(unread.items.size() == 1 ? "the element " : "the elements ") + elements);
+    }
+    const auto counted = [&](size_t count, const char* one, const char* many) {
+        if (count == 1) parts.push_back(one);
+        if (count > 1) parts.push_back(std::to_string(count) + " " + many);
+    };
+    counted(unread.comments, "a comment", "comments");
+    counted(unread.processingInstructions, "a processing instruction", "processing instructions");
+    if (unread.documentType) parts.push_back("a document type declaration");
+    std::string list;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0) list += i + 1 == parts.size() ? " and " : ", ";
+        list += parts[i];
+    }
+    prompts.ShowMessage("The file " + path + " holds what " + (prompts.ForWindows() ? "this window" : "the editor") +
+                        std::string(kNotKept) + list + ".");
+}
+
+bool IsNotKeptMessage(std::string_view message) {
+    return message.starts_with("The file ") && message.find(kNotKept) != std::string_view::npos;
 }
 
 std::string WrongRootMessage(const std::string& path, const XmlFile& file, const std::string& expectedRoot,

@@ -23,6 +23,7 @@ class XmlNode {
     bool operator==(const XmlNode& other) const = default;
 
     std::string_view Name() const;  // "" for the document
+    const XmlDocument* Document() const { return document_; }
     XmlNode Parent() const;
     XmlNode DocumentNode() const;
     // Element children only: character data is kept apart, see RawText.
@@ -36,6 +37,9 @@ class XmlNode {
     std::string_view RawText() const;
     // Records that the load used this element, so that it is not listed by XmlDocument::Unread.
     void MarkRead() const;
+    // The same for the element and everything it holds: a branch the load accounted for as a whole (an entry
+    // it dropped and said so, a section rebuilt at every save).
+    void MarkBranchRead() const;
 
   private:
     friend class XmlDocument;
@@ -77,6 +81,8 @@ class XmlDocument {
     XmlNode Root() const { return XmlNode(this, 0); }
     size_t ElementCount() const { return nodes_.size() - 1; }
     UnreadContent Unread() const;
+    // Records that the comments of this text (blanks around it aside) are written back by the load's editor.
+    void MarkCommentsRead(std::string_view text) const;
 
   private:
     friend class XmlNode;
@@ -104,7 +110,11 @@ class XmlDocument {
     std::unordered_map<std::string_view, uint32_t> nameIndex_;
     std::string text_;
     std::vector<Attribute> attributes_;
-    size_t comments_ = 0;
+    struct Comment {
+        std::string text;
+        mutable bool read = false;
+    };
+    std::vector<Comment> comments_;
     size_t processingInstructions_ = 0;
     bool documentType_ = false;
 };
@@ -139,6 +149,13 @@ std::string MalformedFileMessage(const std::string& path, const XmlFile& file, b
 // Shows what the load of `path` has to say, through the one message every window and the tool use: why
 // it could not be read, or each of its notices. Returns whether it was read.
 bool ReportLoad(const std::string& path, const XmlFile& file, IPrompts& prompts);
+
+// What a load left unread, shown once after the load has read all it will: "The file PATH holds what this
+// window does not keep, and a save would leave it out: the elements A/B (2 times), A/C and 3 comments." (the
+// tool says "the editor"). Nothing when the load read everything.
+void ReportNotKept(const std::string& path, const XmlFile& file, IPrompts& prompts);
+// Whether a message is one ReportNotKept showed: worth telling, though the file is sound.
+bool IsNotKeptMessage(std::string_view message);
 
 // When `file` is well-formed but its root element is not `expectedRoot`: "The file PATH is not a KIND: its
 // root element is <FOUND>, not <EXPECTED>." (what the caller does about it follows); "" otherwise.

@@ -146,7 +146,9 @@ class XmlTreeBuilder {
                                 : "";
     }
 
-    void Comment() { ++document_.comments_; }
+    void Comment(const xmlChar* text) {
+        document_.comments_.push_back({text ? reinterpret_cast<const char*>(text) : "", false});
+    }
     void ProcessingInstruction() { ++document_.processingInstructions_; }
     void DocumentType() { document_.documentType_ = true; }
 
@@ -285,8 +287,8 @@ void OnCharacters(void* context, const xmlChar* text, int length) {
     });
 }
 
-void OnComment(void* context, const xmlChar*) {
-    Guarded(context, [&](ParseState& state) { state.builder->Comment(); });
+void OnComment(void* context, const xmlChar* text) {
+    Guarded(context, [&](ParseState& state) { state.builder->Comment(text); });
 }
 
 void OnProcessingInstruction(void* context, const xmlChar*, const xmlChar*) {

@@ -166,6 +166,7 @@ DispositionConfiguration::LoadResult DispositionConfiguration::Load(const std::s
     if (!catalogues->typesRead) return result;
 
     BuildCategories(file, prompts);
+    if (fileState_ == FileState::Read) ReportNotKept(fullPath_, file, prompts);
     result.opened = true;
     return result;
 }

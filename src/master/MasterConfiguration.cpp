@@ -54,6 +54,7 @@ MasterConfiguration::LoadResult MasterConfiguration::Load(const PathContext& pat
             Mailboxes.Add(std::move(record), key);
         }
         result.outcome = LoadOutcome::Complete;
+        if (result.readAsMaster) ReportNotKept(path, file, prompts);
     } catch (const AppError& error) {
         prompts.ShowMessage(FormatError("Unexpected error in LoadFile=", error));
         result.outcome = LoadOutcome::Stopped;

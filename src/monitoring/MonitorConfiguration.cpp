@@ -62,25 +62,30 @@ MonitorConfiguration::FileState MonitorConfiguration::Load(const std::string& fu
             Entries.push_back(std::move(entry));
         } else {
             prompts.ShowMessage("Error loading monitor item, skipping.");
+            node.MarkBranchRead();  // said: not said again as left out
             ++skipped_;
         }
     }
 
-    const XmlNode jmx = SelectSingleNode(doc, "/Monitors/JMX");
-    if (!jmx) return fileState_;
-    hadJmx_ = true;
-    Jmx.Enabled = ReadFlag(jmx, "JMXEnabled");
-    // Only the HTML adaptor is known; when the file names it more than once, the last one counts.
-    for (const XmlNode& adaptor : SelectNodeList(jmx, "Adaptor")) {
-        if (ReadNodeText(adaptor, "ClassName", "") == kHtmlAdaptorClass) {
-            Jmx.HtmlAdaptorPort = ReadNodeText(adaptor, "Parameter", kDefaultHtmlAdaptorPort);
+    if (const XmlNode jmx = SelectSingleNode(doc, "/Monitors/JMX")) {
+        hadJmx_ = true;
+        Jmx.Enabled = ReadFlag(jmx, "JMXEnabled");
+        // Only the HTML adaptor is known; when the file names it more than once, the last one counts.
+        // Another adaptor is not kept: walked past unread, so that it is named as left out.
+        for (XmlNode adaptor = jmx.FirstChild(); adaptor; adaptor = adaptor.NextSibling()) {
+            if (adaptor.Name() != "Adaptor") continue;
+            if (ReadNodeText(adaptor, "ClassName", "") == kHtmlAdaptorClass) {
+                adaptor.MarkRead();
+                Jmx.HtmlAdaptorPort = ReadNodeText(adaptor, "Parameter", kDefaultHtmlAdaptorPort);
+            }
         }
+        Jmx.MonitorMailboxesWithJMX = ReadFlag(jmx, "MonitorMailboxesWithJMX");
+        Jmx.MonitorMailboxThreadsWithJMX = ReadFlag(jmx, "MonitorMailboxThreadsWithJMX");
+        Jmx.ManageLoggerWithJMX = ReadFlag(jmx, "ManageLoggerWithJMX");
+        Jmx.ManageWithJMX = ReadFlag(jmx, "ManageWithJMX");
+        Jmx.MonitorWithJMX = ReadFlag(jmx, "MonitorWithJMX");
     }
-    Jmx.MonitorMailboxesWithJMX = ReadFlag(jmx, "MonitorMailboxesWithJMX");
-    Jmx.MonitorMailboxThreadsWithJMX = ReadFlag(jmx, "MonitorMailboxThreadsWithJMX");
-    Jmx.ManageLoggerWithJMX = ReadFlag(jmx, "ManageLoggerWithJMX");
-    Jmx.ManageWithJMX = ReadFlag(jmx, "ManageWithJMX");
-    Jmx.MonitorWithJMX = ReadFlag(jmx, "MonitorWithJMX");
+    ReportNotKept(fullPath_, file, prompts);
     return fileState_;
 }
 

@@ -56,6 +56,9 @@ TEST(ForwardMessageEditor, EditedSampleIsWrittenInItsOwnOrderAndShape) {
     const std::string file =
         kit.PlaceData("abuse.forward.xml", "actions/forward/edit-sample.input.forward.xml");
     FrmForwardMessage form(kit.s.services);
+    // Its comment is not written back, and the user is told so once.
+    kit.s.prompts.ExpectMessage("The file " + file +
+                                " holds what this window does not keep, and a save would leave it out: a comment.");
     form.PassDispositionObject(kit.record);
     EXPECT_EQ(form.Text("txtPort"), "587");
     EXPECT_TRUE(form.Checked("optTlsStartTlsRequired"));

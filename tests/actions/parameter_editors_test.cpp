@@ -44,6 +44,11 @@ TEST(RunSQLEditor, AWriteToDBFileOpensWithItsStatementAndKeepsItsLengths) {
     DataOutputKit kit("RunSQL");
     const std::string file = kit.PlaceData("log.writetodb.xml", "actions/writetodb/full.writetodb.xml");
     FrmRunSQL form(kit.s.services, kit.master);
+    // What only Write To DB keeps is named, the comment it writes above the statement too.
+    kit.s.prompts.ExpectMessage("The file " + file +
+                                " holds what this window does not keep, and a save would leave it out: the elements "
+                                "Disposition/TableName, Disposition/UseMySQLEscaping, Disposition/Fields and a "
+                                "comment.");
     form.PassDispositionObject(kit.record);
     EXPECT_EQ(Items(form, "lstParameters"), (std::vector<std::string>{"MessageId", "ReceivedDate", "Size",
                                                                       "CustomerId", "Priority", "Department"}));

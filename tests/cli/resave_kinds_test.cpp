@@ -135,7 +135,9 @@ TEST_F(SampleTool, ADispositionFileIsRewrittenInTheEditorsShapeAndRefusedWhenIts
                           "<Gone><Disposition><Type>DoNothing</Type></Disposition></Gone></Dispositions>");
     auto run = Run({"resave", "--master", "config/master.xml", "config/sales.disposition.xml"});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.err, "The file " + path +
+                           " holds what the editor does not keep, and a save would leave it out: the element "
+                           "Dispositions/Gone.\n");
     const std::string written = ReadFile(path);
     EXPECT_EQ(written.substr(0, 120), test::CrLf({"<Dispositions>", "\t<Default>", "\t\t<Disposition>",
                                                   "\t\t\t<Type>DoNothing</Type>",
@@ -265,6 +267,53 @@ TEST_F(SampleTool, CheckReportsWhatADetailedFileSaysOnLoadingAndResaveRefusesACh
                                         "Choose one of the options"))
         << resaved.err;
     EXPECT_EQ(ReadFile(helpdesk), text);
+}
+
+// What a save from a window would leave out is listed (check on its report, resave on standard error), and
+// fails neither: the server reads those files as they are.
+TEST_F(SampleTool, WhatASaveWouldLeaveOutIsListedByCheckAndResaveWithoutFailingThem) {
+    const auto edit = [&](const std::string& relative, const std::string& from, const std::string& to) {
+        std::string text = ReadFile(file(relative));
+        for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+            text.replace(at, from.size(), to);
+        }
+        test::WriteFile(file(relative), text);
+        return text;
+    };
+    // The Maildir homes of the sample, where this copy finds them.
+    fs::create_directories(temp / "maildir/local");
+    fs::create_directories(temp / "maildir/bulk");
+    const std::string master = edit("master.xml", "../../examples/maildir/", temp / "maildir/");
+    ASSERT_EQ(Run({"check", "config/master.xml"}).status, 0);
+
+    edit("master.xml", "\t\t</Mailbox>", "\t\t\t<Note>by hand</Note>\r\n\t\t</Mailbox>");
+    edit("master.xml", "<ResponseHandler>\r\n", "<ResponseHandler>\r\n<!-- kept by hand -->\r\n");
+    edit("dispose/helpdesk.forward.xml", "</Disposition>", "<Signature>Regards</Signature></Disposition>");
+    edit("monitor.xml", "</Monitors>", "<Owner>ops</Owner></Monitors>");
+    const std::string saying = " holds what the editor does not keep, and a save would leave it out: ";
+
+    const auto checked = Run({"check", "config/master.xml"});
+    EXPECT_EQ(checked.status, 0) << checked.out << checked.err;
+    EXPECT_EQ(checked.err, "The file " + file("master.xml") + saying +
+                               "the element ResponseHandler/Mailboxes/Mailbox/Note (6 times) and a comment.\n");
+    EXPECT_NE(checked.out.find("Support: +/dispose/helpdesk.forward.xml: Default: The file " +
+                               file("dispose/helpdesk.forward.xml") + saying + "the element Disposition/Signature.\n"),
+              std::string::npos)
+        << checked.out;
+    EXPECT_NE(checked.out.find("+/monitor.xml: The file " + file("monitor.xml") + saying +
+                               "the element Monitors/Owner.\n"),
+              std::string::npos)
+        << checked.out;
+
+    const auto printed = Run({"resave", "--stdout", "config/master.xml"});
+    EXPECT_EQ(std::tie(printed.status, printed.out), std::make_tuple(0, master));
+    EXPECT_EQ(printed.err, checked.err);
+    const auto resaved = Run({"resave", "--type", "ForwardMessage", "config/dispose/helpdesk.forward.xml"});
+    EXPECT_EQ(std::tie(resaved.status, resaved.err),
+              std::make_tuple(0, "The file " + file("dispose/helpdesk.forward.xml") + saying +
+                                     "the element Disposition/Signature.\n"));
+    EXPECT_EQ(ReadFile(file("dispose/helpdesk.forward.xml")),
+              ReadFile(std::string(POSTVANE_EXAMPLES) + "/config/dispose/helpdesk.forward.xml"));
 }
 
 TEST_F(SampleTool, ADetailedFileThatIsAPipeIsReportedForWhatItIs) {

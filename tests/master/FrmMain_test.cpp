@@ -341,6 +341,26 @@ TEST_F(MainWindow, AFileOfAnotherKindIsNeverReplacedByAMasterWithoutAQuestion) {
     EXPECT_EQ(ReadFile(master), monitors);
 }
 
+// An element the window does not keep is named once when the file is read, and again at each reading;
+// the save then writes the file without it, and the next reading has nothing to say.
+TEST_F(MainWindow, WhatASaveWouldLeaveOutIsSaidOnceAtEachReading) {
+    const std::string notKept = "The file " + master +
+                                " holds what this window does not keep, and a save would leave it out: the element "
+                                "ResponseHandler/Mailboxes/Mailbox/Quota.";
+    s.prompts.ExpectMessage(notKept);
+    OpenOn("<ResponseHandler><Mailboxes><Mailbox><Name>a</Name><Quota>5</Quota></Mailbox></Mailboxes>"
+           "</ResponseHandler>");
+    EXPECT_EQ(Listed(), Names{"a"});
+    s.prompts.ExpectMessage(notKept);
+    main.UserClick("cmdReload");
+    s.windows.Expect("frmMailbox", SaveAs("b"));
+    s.prompts.ExpectMessage("Saved");
+    main.UserClick("cmdAddMailbox");
+    EXPECT_EQ(ReadFile(master).find("Quota"), std::string::npos);
+    main.UserClick("cmdReload");
+    EXPECT_EQ(Listed(), (Names{"a", "b"}));
+}
+
 // A load that stops part-way shows what it read of that file, names that file and writes only that file.
 TEST_F(MainWindow, AnotherMasterThatStopsPartWayIsTheOneShownAskedAboutAndWritten) {
     OpenOn(MasterWith({"a1", "a2", "a3"}));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
 #include "core/paths.h"
@@ -67,6 +68,30 @@ TEST_F(MasterFile, AFileOfAnotherKindOrNoFileAtAllIsReported) {
                           "/./config/master.xml: it is a folder");
     EXPECT_EQ(config.Load(paths, prompts).outcome, MasterConfiguration::LoadOutcome::Unreadable);
     EXPECT_TRUE(config.OnePass);
+}
+
+// Thousands of mailboxes, each with an element of its own: the load still reads in one pass and the notice
+// names each path once, with its count, cut short after ten.
+TEST_F(MasterFile, WhatASaveWouldLeaveOutIsSaidOnceInOneNoticeAlsoForThousandsOfMailboxes) {
+    constexpr int kMailboxes = 20000;
+    std::string text = "<ResponseHandler>";
+    for (int i = 0; i < 12; ++i) text += "<Old" + std::to_string(i) + "/>";
+    text += "<Mailboxes>";
+    for (int i = 0; i < kMailboxes; ++i) {
+        text += "<Mailbox><Name>box" + std::to_string(i) + "</Name><Note a='1'>x</Note></Mailbox>";
+    }
+    text += "</Mailboxes><?app x?></ResponseHandler>";
+    prompts.ExpectMessage("The file " + program +
+                          "/./config/master.xml holds what this window does not keep, and a save would leave it out: "
+                          "the elements ResponseHandler/Old0, ResponseHandler/Old1, ResponseHandler/Old2, "
+                          "ResponseHandler/Old3, ResponseHandler/Old4, ResponseHandler/Old5, ResponseHandler/Old6, "
+                          "ResponseHandler/Old7, ResponseHandler/Old8, ResponseHandler/Old9 and 3 more and a "
+                          "processing instruction.");
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(LoadText(text).outcome, MasterConfiguration::LoadOutcome::Complete);
+    const auto took = std::chrono::steady_clock::now() - started;
+    EXPECT_EQ(config.Mailboxes.size(), static_cast<size_t>(kMailboxes));
+    EXPECT_LT(took, std::chrono::seconds(10)) << "the load is not linear";
 }
 
 TEST_F(MasterFile, OnePassZeroReadsAsFalseAndTheDefaultPlaceKeepsItsNeighboursAsPlusNames) {

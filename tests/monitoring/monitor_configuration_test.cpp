@@ -73,6 +73,10 @@ TEST(MonitorConfigurationFile, SparseFilesTakeDefaultsAndEmptyElementsStayEmpty)
 
 TEST(MonitorConfigurationFile, JmxFlagsAreOnUnlessZeroAndOnlyTheLastHtmlAdaptorCounts) {
     Folder f;
+    // The other adaptors are not kept, and the load says so; the first HTML adaptor gave way to the last.
+    f.prompts.ExpectMessage("The file " + f.file() +
+                            " holds what this window does not keep, and a save would leave it out: the element "
+                            "Monitors/JMX/Adaptor (2 times).");
     ASSERT_EQ(f.Load(Jmx("<JMXEnabled></JMXEnabled><ManageWithJMX>yes</ManageWithJMX>"
                          "<MonitorWithJMX>0</MonitorWithJMX>" +
                          Adaptor(kHtmlAdaptorClass, "1001") + Adaptor("org.example.Other", "7") +
