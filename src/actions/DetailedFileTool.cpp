@@ -36,7 +36,7 @@ ResaveOutcome ResaveDispositionFile(const std::string& typeName, const std::stri
 
 std::optional<std::string> CreateTableStatementOf(const std::string& fullPath, const IMasterLinks& master,
                                                   const PathContext& paths, IPrompts& prompts) {
-    if (!platform::FileExists(fullPath)) {
+    if (!platform::PathExists(fullPath)) {
         prompts.ShowMessage(MissingFileMessage(prompts, fullPath));
         return std::nullopt;
     }

@@ -68,11 +68,17 @@ class CheckCaches {
   public:
     CatalogueCache catalogues;
 
-    // Whether the file a disposition names exists; asked once per file in a run, which changes nothing.
-    bool Exists(const std::string& path) {
+    // Whether the file a disposition names is there; asked once per file in a run, which changes nothing. A
+    // type whose editor reads the file takes anything (a folder or a pipe it then reports for what it is);
+    // any other type needs a regular file.
+    bool Exists(const std::string& path, bool anything) {
         const auto [found, added] = exists_.try_emplace(path);
-        if (added) found->second = platform::FileExists(path);
-        return found->second;
+        if (added) {
+            found->second = platform::FileExists(path)   ? There::File
+                            : platform::PathExists(path) ? There::Other
+                                                         : There::Nothing;
+        }
+        return found->second == There::File || (anything && found->second == There::Other);
     }
 
     // What the editor of a type reports on loading a detailed file and building its save.
@@ -90,7 +96,8 @@ class CheckCaches {
 
   private:
     std::unordered_map<std::string, std::vector<std::string>> checked_;
-    std::unordered_map<std::string, bool> exists_;
+    enum class There { Nothing, File, Other };
+    std::unordered_map<std::string, There> exists_;
 };
 
 // The disposition file of one mailbox: the dispositions editor's load and save checks, then every detailed
@@ -131,7 +138,7 @@ void CheckDispositions(const CMailbox& mailbox, const MasterLinks& links, const 
         if (!builtIn && !configuration.Types().RequiresDetailedFile(disposition.Type).value_or(false)) return verdict;
         const std::string& detailed = disposition.DetailedDispositionFile;
         const std::string path = paths.ResolvePath(disposition.DispositionFilePath, detailed);
-        verdict.missing = detailed.empty() || !caches.Exists(path);
+        verdict.missing = detailed.empty() || !caches.Exists(path, builtIn);
         if (!verdict.missing && builtIn) verdict.messages = &caches.Messages(disposition.Type, path, links, paths);
         return verdict;
     };
@@ -164,7 +171,7 @@ void CheckMonitors(const MasterConfiguration& master, const MasterLinks& links, 
     const std::string& name = master.MonitorConfigFile;
     const std::string path = paths.ResolvePath(links.masterFilePath, name);
     CollectingPrompts prompts;
-    if (!platform::FileExists(path)) {
+    if (!platform::PathExists(path)) {
         report.Failure(name, NotFoundMessage(prompts, "Monitor config file doesn't exist", path));
         return;
     }
@@ -180,7 +187,7 @@ void CheckMonitors(const MasterConfiguration& master, const MasterLinks& links, 
             continue;
         }
         const std::string file = paths.ResolvePath(path, entry.Parameter);
-        if (!platform::FileExists(file)) {
+        if (!platform::PathExists(file)) {
             report.Failure(name, "The configuration file of the " + type->name + " monitor is missing", entry.Parameter);
             continue;
         }

@@ -75,7 +75,7 @@ bool FileEditorBase::BrowseConfig() {
         if (!chosen || !MayTakeChosenFile(*chosen)) return false;
         SetText("txtFileName", *chosen);
         const std::string path = GetConfigFilePath();
-        if (!platform::FileExists(path)) WriteTextFile(path, RootOnlyFileText(setup_.root));
+        if (!platform::PathExists(path)) WriteTextFile(path, RootOnlyFileText(setup_.root));
     } catch (const AppError& error) {
         // The steps already done stay done; the record learns only of a file that is there.
         services_.prompts.ShowMessage(FormatError("Error=", error));

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <tuple>
 
@@ -200,6 +202,41 @@ TEST(DetailedEditorFramework, FilesThatCannotBeReadShowDefaultsAreReportedAndRep
     EXPECT_EQ(form.lastLoad(), FileLoad::Malformed);
     EXPECT_EQ(form.Text("txtName"), "unnamed");
     EXPECT_FALSE(form.changed());
+
+    // A pipe is neither waited on nor written, and is named for what it is.
+    const std::string pipe = kit.Dispose("pipe.sample.xml");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+    kit.record.DetailedDispositionFile = "+/dispose/pipe.sample.xml";
+    kit.s.prompts.ExpectMessage("Unexpected error in LoadFile=75:Cannot read " + pipe + ": it is a named pipe (FIFO)");
+    form.PassDispositionObject(kit.record);
+    EXPECT_EQ(form.lastLoad(), FileLoad::Unreadable);
+    kit.s.prompts
+        .ExpectYesNo("The file " + pipe +
+                         " could not be read as a Sample detailed disposition file, so this window shows default "
+                         "values. Do you want to overwrite it with what this window shows?",
+                     Answer::Yes)
+        .ExpectMessageStartingWith("Error saving=");
+    EXPECT_FALSE(form.SaveFile());
+}
+
+// What the editor does not write back is named once: an unknown element, and a second one of an element it
+// reads once; what a setting writes without reading it is not.
+TEST(DetailedEditorFramework, WhatASaveWouldLeaveOutIsSaidOnceOnOpening) {
+    DetailedEditorKit kit;
+    SampleEditor form(kit.s.services);
+    const std::string file =
+        kit.Place("e.sample.xml", "<Disposition><Name>a</Name><Name>b</Name><Colour>red</Colour><!-- note -->"
+                                  "<On>1</On></Disposition>");
+    kit.s.prompts.ExpectMessage("The file " + file +
+                                " holds what this window does not keep, and a save would leave it out: the elements "
+                                "Disposition/Name, Disposition/Colour and a comment.");
+    form.PassDispositionObject(kit.record);
+    EXPECT_EQ(form.Text("txtName"), "a");
+    kit.s.prompts.ExpectMessage("Saved");
+    ASSERT_TRUE(form.SaveFile());
+    // TimeZone was missing and is written now: the file holds nothing more to tell.
+    EXPECT_EQ(ReadFile(file), Sample("a", "1", ""));
+    form.PassDispositionObject(kit.record);
 }
 
 TEST(DetailedEditorFramework, AFileChangedByAnotherProgramIsOverwrittenOnlyWhenTheUserSaysSo) {

@@ -322,6 +322,26 @@ TEST_F(SampleTool, ADetailedFileThatIsAPipeIsReportedForWhatItIs) {
     const auto run = Run({"resave", "--type", "ForwardMessage", "config/dispose/pipe.forward.xml"});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("Cannot read " + pipe + ": it is a named pipe (FIFO)"), std::string::npos) << run.err;
+
+    // Check and sql say what such a file is, rather than that it is missing.
+    const std::string folder = file("dispose/helpdesk.forward.xml");
+    fs::remove(folder);
+    fs::create_directory(folder);
+    const std::string charts = file("charts.reports.xml");
+    fs::remove(charts);
+    ASSERT_EQ(::mkfifo(charts.c_str(), 0644), 0);
+    const auto checked = Run({"check", "config/master.xml"});
+    EXPECT_NE(checked.out.find("Support: +/dispose/helpdesk.forward.xml: Default: Unexpected error in LoadFile=75:"
+                               "Cannot read " + folder + ": it is a folder\n"),
+              std::string::npos)
+        << checked.out;
+    EXPECT_NE(checked.out.find("+/monitor.xml: +/charts.reports.xml: Unexpected error in LoadFile=75:Cannot read " +
+                               charts + ": it is a named pipe (FIFO)\n"),
+              std::string::npos)
+        << checked.out;
+    const auto sql = Run({"sql", "--master", "config/master.xml", "config/dispose/pipe.forward.xml"});
+    EXPECT_EQ(sql.status, 1);
+    EXPECT_NE(sql.err.find("Cannot read " + pipe + ": it is a named pipe (FIFO)"), std::string::npos) << sql.err;
 }
 
 TEST_F(SampleTool, TheMessagingEditorsRefuseAndReportWhatTheirChecksFind) {
