@@ -316,6 +316,19 @@ TEST_F(SampleTool, WhatASaveWouldLeaveOutIsListedByCheckAndResaveWithoutFailingT
               ReadFile(std::string(POSTVANE_EXAMPLES) + "/config/dispose/helpdesk.forward.xml"));
 }
 
+// A file of another kind named as the master is never taken for an empty master: check fails and says why.
+TEST_F(SampleTool, CheckOfAFileOfAnotherKindAsTheMasterFails) {
+    const std::string monitors = ReadFile(file("monitor.xml"));
+    const auto run = Run({"check", "config/monitor.xml"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("The file " + file("monitor.xml") +
+                           " is not a master configuration file: its root element is <Monitors>, not "
+                           "<ResponseHandler>."),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(ReadFile(file("monitor.xml")), monitors);
+}
+
 TEST_F(SampleTool, ADetailedFileThatIsAPipeIsReportedForWhatItIs) {
     const std::string pipe = file("dispose/pipe.forward.xml");
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
