@@ -209,7 +209,7 @@ std::optional<int> ParseOptions(const std::string& command, const char* shortOpt
     // command and point to its help.
     optind = 0;
     opterr = 0;
-    const auto longName = [&](const std::string& name) { return "--" + name; };
+    const auto longName = [](const std::string& name) { return "--" + name; };
     for (;;) {
         int longIndex = -1;
         const int option = getopt_long(argc, argv.data(), shortOptions, longOptions, &longIndex);
@@ -220,14 +220,14 @@ std::optional<int> ParseOptions(const std::string& command, const char* shortOpt
         if (option == ':' || option == '?') {
             const std::string typed = word.substr(0, word.find('='));
             if (!word.starts_with("--")) {
-                return Usage(err, (option == ':' ? "option '-" + std::string(1, static_cast<char>(optopt)) +
-                                                        "' requires an argument"
-                                                  : "unknown option '-" +
-                                                        std::string(1, static_cast<char>(optopt)) + "'"),
+                const std::string letter = "-" + std::string(1, static_cast<char>(optopt));
+                return Usage(err,
+                             option == ':' ? "option '" + letter + "' requires an argument"
+                                           : "unknown option '" + letter + "'",
                              command);
             }
             std::vector<std::string> matches;
-            for (const struct option* known = longOptions; known->name; ++known) {
+            for (const struct option* known = longOptions; typed.size() > 2 && known->name; ++known) {
                 const std::string name = longName(known->name);
                 if (name == typed) {
                     matches = {name};
