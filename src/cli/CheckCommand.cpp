@@ -172,7 +172,7 @@ void CheckMonitors(const MasterConfiguration& master, const MasterLinks& links, 
     const std::string path = paths.ResolvePath(links.masterFilePath, name);
     CollectingPrompts prompts;
     if (!platform::PathExists(path)) {
-        report.Failure(name, NotFoundMessage(prompts, "Monitor config file doesn't exist", path));
+        report.Failure(name, MissingMonitorConfigMessage(prompts, path));
         return;
     }
     MonitorConfiguration configuration;

@@ -7,6 +7,7 @@
 #include "mailbox/CMailbox.h"
 #include "mailbox/FrmMailbox.h"
 #include "monitoring/FrmMonitor.h"
+#include "monitoring/MonitorConfiguration.h"
 
 namespace pv {
 namespace {
@@ -556,8 +557,9 @@ void FrmMain::OpenOtherFile(const std::string& masterText) {
 }
 
 void FrmMain::EditMonitorConfig() {
-    if (!platform::FileExists(ResolveAgainstMaster(Text("txtMonitorConfigFile")))) {
-        services_.prompts.ShowMessage("Monitor config file doesn't exist, please choose another");
+    if (const std::string missing = ResolveAgainstMaster(Text("txtMonitorConfigFile"));
+        !platform::FileExists(missing)) {
+        services_.prompts.ShowMessage(MissingMonitorConfigMessage(services_.prompts, missing));
         BrowseMonitorConfig();
     }
     const std::string path = ResolveAgainstMaster(Text("txtMonitorConfigFile"));

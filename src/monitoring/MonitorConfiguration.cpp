@@ -26,6 +26,11 @@ bool IsBlank(const std::string& text) {
 
 }  // namespace
 
+std::string MissingMonitorConfigMessage(const IPrompts& prompts, const std::string& path) {
+    return NotFoundMessage(prompts, "Monitor config file doesn't exist, please choose another",
+                           "Monitor config file doesn't exist", path);
+}
+
 std::string MonitorConfiguration::SkeletonText() {
     return std::string("<") + kRoot + ">\r\n</" + kRoot + ">";
 }

@@ -24,6 +24,10 @@ struct JmxSettings {
     bool MonitorWithJMX = false;
 };
 
+// The monitor configuration file the master names is not there: the main window sends the user to choose
+// another; the tool names the path.
+std::string MissingMonitorConfigMessage(const IPrompts& prompts, const std::string& path);
+
 // The monitor configuration file (root Monitors): the monitors in the order the server calls them, and the
 // JMX settings. The window and the command-line tool load, check and save through this class.
 class MonitorConfiguration {
