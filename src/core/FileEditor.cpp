@@ -19,6 +19,12 @@ std::string UnknownValueMessage(const std::string& unknownMessage, const std::st
     return (unknownMessage.empty() ? "Unrecognized " + element + "=" : unknownMessage) + value;
 }
 
+// Why a save stops at a value the file held but no control can show: the window tells what to do about it.
+std::string UnknownValueRefusal(const IPrompts& prompts, const std::string& message, const std::string& remedy) {
+    return message + (prompts.ForWindows() ? ". " + remedy + ": this window does not write a value it does not know."
+                                           : ". The editor does not write a value it does not know.");
+}
+
 }  // namespace
 
 std::string RootOnlyFileText(const std::string& root) {
@@ -152,7 +158,7 @@ FileLoad FileEditorForm::LoadFile() {
     if (outcome == FileLoad::Loaded && !root) {
         // Another kind of file: read as empty, and never replaced without a question.
         services_.prompts.ShowMessage(WrongRootMessage(path, file, setup().root, setup().fileKind) +
-                                      " It was read as empty, so default values are shown.");
+                                      ReadAsEmptyMessage(services_.prompts.ForWindows()));
         outcome = FileLoad::NoRoot;
     }
     dropMessages_.clear();
@@ -336,8 +342,8 @@ void FileEditorForm::ChoiceSetting(const std::string& element, const std::string
                 }
             }
             if (!chosen && *unknown) {
-                Refuse(UnknownValueMessage(unknownMessage, element, **unknown) +
-                       ". Choose one of the options: this window does not write a value it does not know.");
+                Refuse(UnknownValueRefusal(services_.prompts, UnknownValueMessage(unknownMessage, element, **unknown),
+                                           "Choose one of the options"));
             }
             WriteElement(buffer, element, value, 1);
         });
@@ -365,9 +371,8 @@ void FileEditorForm::TwoValueSetting(const std::string& element, const std::stri
         },
         [=, this](std::string& buffer) {
             if (*unknown) {
-                Refuse(UnknownValueMessage(unknownMessage, element, **unknown) +
-                       ". Click the box to choose one of its two values: this window does not write a value it "
-                       "does not know.");
+                Refuse(UnknownValueRefusal(services_.prompts, UnknownValueMessage(unknownMessage, element, **unknown),
+                                           "Click the box to choose one of its two values"));
             }
             WriteElement(buffer, element, Checked(checkBox) ? onValue : offValue, 1);
         });

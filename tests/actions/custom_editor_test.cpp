@@ -86,8 +86,7 @@ TEST(DetailedFileTool, ResavesAForwardMessageFileAsTheWindowDoesAndNeverOverWhat
     EXPECT_EQ(ReadFile(foreign), "<Monitors/>");
     EXPECT_EQ(messages.str(), "Saved\nThe file " + foreign +
                                   " is not a Forward Message detailed disposition file: its root element is "
-                                  "<Monitors>, not <Disposition>. It was read as empty, so default values are "
-                                  "shown.\n");
+                                  "<Monitors>, not <Disposition>.\n");
 }
 
 }  // namespace

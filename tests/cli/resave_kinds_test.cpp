@@ -254,7 +254,7 @@ TEST_F(SampleTool, CheckReportsWhatADetailedFileSaysOnLoadingAndResaveRefusesACh
     EXPECT_EQ(checked.status, 1);
     EXPECT_NE(checked.out.find("Support: +/dispose/helpdesk.forward.xml: Default: Unrecognized TLS Option=STARTTLS\n"
                                "Support: +/dispose/helpdesk.forward.xml: Default: Unrecognized TLS Option=STARTTLS. "
-                               "Choose one of the options"),
+                               "The editor does not write a value it does not know.\n"),
               std::string::npos)
         << checked.out;
     EXPECT_NE(checked.out.find("Support: +/dispose/oncall-relay.forward.xml: SupportUrgent: The file " + relay),
@@ -264,7 +264,7 @@ TEST_F(SampleTool, CheckReportsWhatADetailedFileSaysOnLoadingAndResaveRefusesACh
     const auto resaved = Run({"resave", "--type", "ForwardMessage", "config/dispose/helpdesk.forward.xml"});
     EXPECT_EQ(resaved.status, 1);
     EXPECT_TRUE(resaved.err.starts_with("Unrecognized TLS Option=STARTTLS\nUnrecognized TLS Option=STARTTLS. "
-                                        "Choose one of the options"))
+                                        "The editor does not write a value it does not know.\n"))
         << resaved.err;
     EXPECT_EQ(ReadFile(helpdesk), text);
 }
@@ -387,6 +387,18 @@ TEST_F(SampleTool, TheMessagingEditorsRefuseAndReportWhatTheirChecksFind) {
               std::string::npos)
         << run.out;
     EXPECT_EQ(ReadFile(file("dispose/escalation.copytoimapfolder.xml")), copy);
+}
+
+// A window shows defaults for a file of another kind; the tool only says what the file is.
+TEST_F(SampleTool, CheckNamesADetailedFileOfAnotherKindWithoutSpeakingOfAWindow) {
+    const std::string forward = file("dispose/helpdesk.forward.xml");
+    test::WriteFile(forward, "<Monitors/>");
+    const auto check = Run({"check", "config/master.xml"});
+    EXPECT_NE(check.out.find("Support: +/dispose/helpdesk.forward.xml: Default: The file " + forward +
+                             " is not a Forward Message detailed disposition file: its root element is <Monitors>, "
+                             "not <Disposition>.\n"),
+              std::string::npos)
+        << check.out;
 }
 
 TEST_F(SampleTool, MonitorFilesAreToldByTheirRootAndRefusedWhenTheirEditorsChecksFail) {
