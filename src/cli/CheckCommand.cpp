@@ -67,6 +67,9 @@ std::vector<std::string> WhatTheEditorSays(const std::function<ResaveOutcome(IPr
 class CheckCaches {
   public:
     CatalogueCache catalogues;
+    // Every disposition file is loaded into this one, which reloads its records in place: a large
+    // installation's files hold the same categories, and so the storage of the last is reused.
+    DispositionConfiguration configuration;
 
     // Whether the file a disposition names is there; asked once per file in a run, which changes nothing. A
     // type whose editor reads the file takes anything (a folder or a pipe it then reports for what it is);
@@ -107,7 +110,7 @@ void CheckDispositions(const CMailbox& mailbox, const MasterLinks& links, const 
     const std::string fileName = mailbox.sDispositionFileName;
     if (!platform::FileExists(paths.ResolvePath(links.masterFilePath, fileName))) return;  // reported above
     CollectingPrompts prompts;
-    DispositionConfiguration configuration;
+    DispositionConfiguration& configuration = caches.configuration;
     const auto loaded =
         configuration.Load(fileName, links.masterFilePath, links, paths, prompts, &caches.catalogues);
     for (const auto& message : prompts.messages) report.Failure(mailbox.sName, message, fileName);

@@ -272,7 +272,11 @@ class XmlLookup {
 };
 
 std::string NodeText(XmlNode node) {
-    return std::string(Trim(node.RawText()));
+    return std::string(NodeTextView(node));
+}
+
+std::string_view NodeTextView(XmlNode node) {
+    return Trim(node.RawText());
 }
 
 namespace {

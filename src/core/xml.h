@@ -164,6 +164,9 @@ std::string WrongRootMessage(const std::string& path, const XmlFile& file, const
 
 // Text of an element: the character data of the element and its descendants, trimmed of XML white space.
 std::string NodeText(XmlNode node);
+// The same as a view into the document, valid while the document lives: for a reader that stores it into
+// a string it already has, without a string of its own first.
+std::string_view NodeTextView(XmlNode node);
 // A value as the reader will give it back: without the white space (blank, TAB, CR, LF) around it.
 std::string TrimXmlSpace(std::string_view text);
 // The same character data untrimmed, for values whose blanks belong to them (a stored password).

@@ -17,9 +17,10 @@ void CCatDisposition::LoadFromNode(XmlNode node, const std::string& dispositionF
             child.MarkRead();
         }
     }
-    Type = NodeText(type);
-    DetailedDispositionFile = NodeText(file);
-    DirectoryForErrors = NodeText(errors);
+    // Assigned, not replaced: a record loaded again keeps the storage it has.
+    Type.assign(NodeTextView(type));
+    DetailedDispositionFile.assign(NodeTextView(file));
+    DirectoryForErrors.assign(NodeTextView(errors));
     Changed = false;
 }
 
@@ -38,15 +39,18 @@ const std::vector<XmlNode>& CategoryElementIndex::ElementsNamed(const std::strin
 void CCatDispositions::LoadFromNode(const CategoryElementIndex& rootNode, const std::string& category,
                                     const std::string& parentConfigFile) {
     CategoryName = category;
-    Dispositions.clear();
     // Every element of the category's name counts, in document order, as a path "Name/Disposition" would
-    // select them.
+    // select them. The records already there are loaded again in place (a check loads one file after another
+    // into the same collection), the rest dropped.
+    size_t loaded = 0;
     for (const XmlNode& element : rootNode.ElementsNamed(category)) {
         element.MarkRead();
         for (XmlNode node = element.FirstChild("Disposition"); node; node = node.NextSibling("Disposition")) {
-            Dispositions.emplace_back().LoadFromNode(node, parentConfigFile);
+            if (loaded == Dispositions.size()) Dispositions.emplace_back();
+            Dispositions[loaded++].LoadFromNode(node, parentConfigFile);
         }
     }
+    Dispositions.resize(loaded);
 }
 
 }  // namespace pv

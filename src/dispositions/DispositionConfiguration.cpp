@@ -128,6 +128,9 @@ DispositionConfiguration::LoadResult DispositionConfiguration::Load(const std::s
     unreadCatalogues_.clear();
     unloadedCategories_.clear();
     types_ = CDispositionTypes();
+    // The records of the last load are loaded again in place by BuildCategories, and dropped on any way out
+    // before it.
+    std::vector<CCatDispositions> previous = std::move(categories_);
     categories_.clear();
     firstChild_.clear();
     nextSibling_.clear();
@@ -165,6 +168,7 @@ DispositionConfiguration::LoadResult DispositionConfiguration::Load(const std::s
     types_ = catalogues->types;
     if (!catalogues->typesRead) return result;
 
+    categories_ = std::move(previous);
     BuildCategories(file, prompts);
     if (fileState_ == FileState::Read) ReportNotKept(fullPath_, file, prompts);
     result.opened = true;
@@ -190,10 +194,12 @@ void DispositionConfiguration::BuildCategories(const XmlFile& file, IPrompts& pr
     index_.reserve(catalogue_.size() + 1);
     std::vector<const std::string*> parents;  // of each entry; none for "Default"
     parents.reserve(catalogue_.size() + 1);
+    // Entries left from the last load are loaded again in place, so that their records keep their storage.
+    size_t added = 0;
     const auto add = [&](const std::string& name, const std::string* parent) {
-        index_.emplace(name, categories_.size());
-        categories_.emplace_back();
-        categories_.back().LoadFromNode(elements, name, fullPath_);
+        index_.emplace(name, added);
+        if (added == categories_.size()) categories_.emplace_back();
+        categories_[added++].LoadFromNode(elements, name, fullPath_);
         parents.push_back(parent);
     };
     add(kDefaultCategory, nullptr);
@@ -208,6 +214,7 @@ void DispositionConfiguration::BuildCategories(const XmlFile& file, IPrompts& pr
         }
         add(category.CategoryName, &category.ParentCategory);
     }
+    categories_.resize(added);
     if (!repeated.empty()) {
         prompts.ShowMessage(
             "These categories are defined more than once in the category definitions files (or "

@@ -121,6 +121,40 @@ TEST(DispositionFile, TheSaveCheckWithoutTextSaysWhatTheSaveSays) {
     sameVerdict(true);
 }
 
+// A check loads one file after another into the same collection, which loads its records again in place:
+// what it then holds is what a fresh load reads, also where the next file holds fewer dispositions.
+TEST(DispositionFile, LoadingAnotherFileGivesWhatAFreshLoadGives) {
+    Folder f(Category("Spam") + Category("Junk", "Spam"),
+             "<Dispositions><Default><Disposition><Type>DoNothing</Type><DirectoryForErrors>/long/error/folder"
+             "</DirectoryForErrors></Disposition><Disposition><Type>RunSQL</Type><DetailedDispositionFile>"
+             "+/a/long/detailed/file.runsql.xml</DetailedDispositionFile></Disposition></Default><Spam>"
+             "<Disposition><Type>DoNothing</Type></Disposition></Spam></Dispositions>");
+    ASSERT_TRUE(f.Load().opened);
+    f.First("Default").Changed = true;
+    WriteFile(f.dir / "second.xml",
+              "<Dispositions><Default><Disposition><Type>RunSQL</Type></Disposition></Default><Junk>"
+              "<Disposition><Type>DoNothing</Type><DirectoryForErrors>e</DirectoryForErrors></Disposition>"
+              "</Junk></Dispositions>");
+    ASSERT_TRUE(f.Load("+/second.xml").opened);
+    DispositionConfiguration fresh;
+    ASSERT_TRUE(fresh.Load("+/second.xml", f.links, f.s.services.paths, f.s.prompts).opened);
+    const auto contents = [](const DispositionConfiguration& configuration) {
+        std::vector<std::string> lines;
+        for (const CCatDispositions& category : configuration.Categories()) {
+            lines.push_back(category.CategoryName);
+            for (const CCatDisposition& d : category.Dispositions) {
+                lines.push_back(d.Type + "|" + d.DetailedDispositionFile + "|" + d.DirectoryForErrors + "|" +
+                                d.DispositionFilePath + "|" + (d.Changed ? "changed" : ""));
+            }
+        }
+        return lines;
+    };
+    EXPECT_EQ(contents(f.configuration), contents(fresh));
+    EXPECT_EQ(contents(fresh), (std::vector<std::string>{"Default", "RunSQL|||" + (f.dir / "second.xml") + "|",
+                                                         "Spam", "Junk",
+                                                         "DoNothing||e|" + (f.dir / "second.xml") + "|"}));
+}
+
 TEST(DispositionFile, RepeatedLoopingAndUnwritableCatalogueCategories) {
     Folder f(Category("Spam") + Category("Orders") + Category("Spam", "Orders") + Category("Default") +
                  Category("Junk", "Spam") + Category("Junk", "Orders") + Category("Loop1", "Loop2") +
