@@ -328,7 +328,15 @@ std::vector<Comparison> CheckCase(const Context& context) {
     comparison.maxMemoryRatio = 0;
     comparison.measured = MeasureCommand({context.tool, "check", sample.master}, context.runs);
     comparison.reference = MeasureCommand(xmllint, context.runs);
-    return {comparison};
+    // The yardstick takes far less time with its files in name order (large and small ones apart, as a
+    // shell's *.xml gives them) than in the folder's order, which mixes them as check reads them: told
+    // beside the goal, not judged.
+    Comparison sorted = comparison;
+    sorted.yardstick = "the same xmllint with the files in name order";
+    sorted.maxTimeRatio = 0;
+    std::sort(xmllint.begin() + 2, xmllint.end());
+    sorted.reference = MeasureCommand(xmllint, context.runs);
+    return {comparison, sorted};
 }
 
 std::vector<Case> Cases() {
