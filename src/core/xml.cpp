@@ -531,6 +531,7 @@ void WriteElement(std::string& buffer, std::string_view tag, std::string_view va
         buffer.resize(at + indent + 2 * tag.size() + value.size() + 7);
         char* out = buffer.data() + at;
         const auto put = [&out](std::string_view text) {
+            if (text.empty()) return;  // an empty view may hold no pointer at all
             std::memcpy(out, text.data(), text.size());
             out += text.size();
         };
