@@ -82,10 +82,15 @@ FrmWriteToFile::FrmWriteToFile(Services& services, const IMasterLinks& master)
                 SetChecked(ReadNodeText(root, "BackupDaily", "1") == "0" ? "optNever" : "optDaily", true);
                 return;
             }
-            std::string option = "optDaily";
+            std::string option;
+            if (interval == "Daily") option = "optDaily";
             if (interval == "EveryTenMinutes") option = "optEveryTenMinutes";
             if (interval == "Hourly") option = "optHourly";
             if (interval == "Never") option = "optNever";
+            if (option.empty()) {
+                ReportUnknownValue("BackupInterval", interval, "Daily");
+                option = "optDaily";
+            }
             SetChecked(option, true);
         },
         [this](std::string& buffer) {

@@ -198,6 +198,11 @@ void FileEditorForm::MarkDeclaredElementsRead(XmlNode root) const {
     }
 }
 
+void FileEditorForm::ReportUnknownValue(const std::string& element, const std::string& value,
+                                        const std::string& shownAs) {
+    services_.prompts.ShowMessage(UnknownValueMessage({}, element, value) + ", shown and saved as " + shownAs);
+}
+
 void FileEditorForm::KnownComment(std::string text) {
     knownComments_.push_back(std::move(text));
 }

@@ -238,6 +238,9 @@ class FileEditorForm : public FileEditorBase {
 
     // From a setting's read: entries of the file that the editor cannot show, and a save would drop.
     void ReportDrop(const std::string& message) { dropMessages_.push_back(message); }
+    // From a setting's read: a value the editor does not know, which the window shows as `shownAs`, one it
+    // does. Said at once; the save writes what the window shows, so the file changes only when it is saved.
+    void ReportUnknownValue(const std::string& element, const std::string& value, const std::string& shownAs);
 
     // Stops the save with a message, from a Custom writer or anywhere during BuildFileText; the focus goes
     // to `control`.

@@ -84,12 +84,15 @@ FrmLog::FrmLog(Services& services) : MonitorFileEditor(services, MonitorFileInfo
     FolderSetting("LogFile", "txtLogFile", ".\\output\\logFile.txt");
     CustomSetting(
         [this](XmlNode root) {
-            std::string level = platform::AsciiLower(ReadNodeText(root, "LogLevel", "Warnings")).substr(0, 4);
-            const char* option = "optWarning";
+            const std::string text = ReadNodeText(root, "LogLevel", "Warnings");
+            const std::string level = platform::AsciiLower(text).substr(0, 4);
+            const char* option = nullptr;
             for (const Level& known : kLevels) {
                 if (level == known.prefix) option = known.option;
             }
-            SetChecked(option, true);
+            // An empty level is the server's default, not a value of its own.
+            if (!option && !text.empty()) ReportUnknownValue("LogLevel", text, "Warnings");
+            SetChecked(option ? option : "optWarning", true);
         },
         [this](std::string& buffer) {
             const char* value = "Warnings";
@@ -108,10 +111,12 @@ FrmLog::FrmLog(Services& services) : MonitorFileEditor(services, MonitorFileInfo
                            true);
                 return;
             }
-            SetChecked("optDaily", true);
+            const char* option = nullptr;
             for (const auto& known : kIntervals) {
-                if (interval == known.value) SetChecked(known.option, true);
+                if (interval == known.value) option = known.option;
             }
+            if (!option) ReportUnknownValue("LogBackupInterval", interval, "Daily");
+            SetChecked(option ? option : "optDaily", true);
         },
         [this](std::string& buffer) {
             for (const auto& known : kIntervals) {

@@ -49,16 +49,32 @@ TEST(WriteToFileEditor, OlderElementsAreReplacedByTheCurrentOnesAndATabDelimiter
     ASSERT_TRUE(tabbed.SaveFile());
     EXPECT_NE(ReadFile(tab).find("\t<Delimiter>\t</Delimiter>\r\n"), std::string::npos);
 
-    // An interval none of the four names is Daily; an empty one lets the older element speak.
+    // An empty interval lets the older element speak.
     for (const auto& [elements, option] :
-         {std::pair{"<BackupInterval>Weekly</BackupInterval><BackupDaily>0</BackupDaily>", "optDaily"},
-          std::pair{"<BackupInterval></BackupInterval><BackupDaily>0</BackupDaily>", "optNever"},
+         {std::pair{"<BackupInterval></BackupInterval><BackupDaily>0</BackupDaily>", "optNever"},
           std::pair{"<BackupInterval>Hourly</BackupInterval>", "optHourly"}}) {
         kit.Place("interval.writetofile.xml", DispositionWith(elements));
         FrmWriteToFile other(kit.s.services, kit.master);
         other.PassDispositionObject(kit.record);
         EXPECT_TRUE(other.Checked(option)) << elements;
     }
+}
+
+// An interval none of the four names shows as Daily and is saved so; the window says it when loading, rather
+// than change the file without a word at the next save.
+TEST(WriteToFileEditor, AnUnknownIntervalIsShownAndSavedAsDailyAndSaidSo) {
+    DataOutputKit kit("WriteToFile");
+    const std::string file = kit.Place(
+        "weekly.writetofile.xml",
+        DispositionWith("<FileName>+/out.txt</FileName><BackupInterval>Weekly</BackupInterval><BackupDaily>0</BackupDaily>"));
+    FrmWriteToFile form(kit.s.services, kit.master);
+    kit.s.prompts.ExpectMessage("Unrecognized BackupInterval=Weekly, shown and saved as Daily");
+    form.PassDispositionObject(kit.record);
+    EXPECT_TRUE(form.Checked("optDaily"));
+    EXPECT_FALSE(form.changed());
+    kit.s.prompts.ExpectMessage("Saved");
+    ASSERT_TRUE(form.SaveFile());
+    EXPECT_NE(ReadFile(file).find("\r\n\t<BackupInterval>Daily</BackupInterval>\r\n"), std::string::npos);
 }
 
 TEST(WriteToFileEditor, ANewFileShowsTheDefaultsAndTheChecksRunInFileOrder) {

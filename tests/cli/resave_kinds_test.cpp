@@ -430,6 +430,28 @@ TEST_F(SampleTool, MonitorFilesAreToldByTheirRootAndRefusedWhenTheirEditorsCheck
                                             "\t<DataDirectory>/srv/charts</DataDirectory>", "</HistoricalCharts>", ""}));
 }
 
+// A log level or interval the log window shows as another fails check, and resave writes what the window shows
+// after saying on standard error what it writes instead.
+TEST_F(SampleTool, AnUnknownLevelOrIntervalFailsCheckAndResaveSaysWhatItWritesInstead) {
+    std::string log = ReadFile(file("server.log.xml"));
+    log.replace(log.find("<LogLevel>Warnings<"), 19, "<LogLevel>Debug<");
+    log.replace(log.find("<LogBackupInterval>Daily<"), 25, "<LogBackupInterval>Weekly<");
+    test::WriteFile(file("server.log.xml"), log);
+    const auto checked = Run({"check", "config/master.xml"});
+    EXPECT_EQ(checked.status, 1);
+    EXPECT_NE(checked.out.find("+/monitor.xml: +/server.log.xml: Unrecognized LogLevel=Debug, shown and saved as "
+                               "Warnings\n+/monitor.xml: +/server.log.xml: Unrecognized LogBackupInterval=Weekly, "
+                               "shown and saved as Daily\n"),
+              std::string::npos)
+        << checked.out;
+
+    const auto resaved = Run({"resave", "config/server.log.xml"});
+    EXPECT_EQ(std::tie(resaved.status, resaved.err),
+              std::make_tuple(0, std::string("Unrecognized LogLevel=Debug, shown and saved as Warnings\n"
+                                             "Unrecognized LogBackupInterval=Weekly, shown and saved as Daily\n")));
+    EXPECT_EQ(ReadFile(file("server.log.xml")), ReadFile(std::string(POSTVANE_EXAMPLES) + "/config/server.log.xml"));
+}
+
 TEST_F(SampleTool, CheckReportsTheMonitorFileAndTheMonitorsWhoseFilesAreMissing) {
     const auto clean = Run({"check", "config/master.xml"});
     EXPECT_EQ(clean.out.find("+/monitor.xml"), std::string::npos) << clean.out;

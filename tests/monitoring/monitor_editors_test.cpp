@@ -92,13 +92,17 @@ TEST(MonitorFileEditors, SparseAndOlderFilesTakeTheirDefaultsAndEmptyElementsSta
 TEST(MonitorFileEditors, LogLevelAndIntervalFollowTheirReadingRules) {
     MonitorFileKit kit;
     FrmLog editor(kit.s.services);
+    // A level or interval the window does not know shows as Warnings or Daily, and the window says so.
     const struct {
         std::string elements;
         const char* level;
         const char* interval;
+        std::vector<std::string> messages = {};
     } cases[] = {
         {"<LogLevel>errOR and more</LogLevel>", "optError", "optDaily"},
-        {"<LogLevel>Debug</LogLevel><LogBackupInterval>hourly</LogBackupInterval>", "optWarning", "optDaily"},
+        {"<LogLevel>Debug</LogLevel><LogBackupInterval>hourly</LogBackupInterval>", "optWarning", "optDaily",
+         {"Unrecognized LogLevel=Debug, shown and saved as Warnings",
+          "Unrecognized LogBackupInterval=hourly, shown and saved as Daily"}},
         {"<LogLevel></LogLevel><LogBackupInterval>Hourly</LogBackupInterval>", "optWarning", "optHourly"},
         {"<LogLevel>TRACING</LogLevel><LogBackupInterval>Never</LogBackupInterval>", "optTrace", "optNever"},
         {"<LogBackupDaily>0</LogBackupDaily>", "optWarning", "optNever"},
@@ -110,6 +114,7 @@ TEST(MonitorFileEditors, LogLevelAndIntervalFollowTheirReadingRules) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.elements);
         kit.Place("r.log.xml", "<LogConfig>" + c.elements + "</LogConfig>");
+        for (const std::string& message : c.messages) kit.s.prompts.ExpectMessage(message);
         editor.PassMonitorObject(kit.entry);
         EXPECT_TRUE(editor.Checked(c.level));
         EXPECT_TRUE(editor.Checked(c.interval));
