@@ -1,6 +1,8 @@
 #include "mailbox/FrmMailbox.h"
 
 #include <array>
+#include <optional>
+#include <string>
 
 #include "core/MasterLinks.h"
 #include "core/account.h"
@@ -14,6 +16,15 @@
 
 namespace pv {
 namespace {
+
+// Why `path` cannot serve as the file `what` names, or nullopt when it is a file. Something else at the path (a
+// folder, a pipe) is named for what it is: "does not exist" would send the user looking for it in vain.
+std::optional<std::string> NoFileMessage(const IPrompts& prompts, const std::string& what, const std::string& path) {
+    if (platform::FileExists(path)) return std::nullopt;
+    const std::string other = platform::NotARegularFile(path);
+    return NotFoundMessage(prompts, what + (other.empty() ? " does not exist" : " is " + other + ", not a file"),
+                           path);
+}
 
 struct ProtocolOption {
     const char* option;
@@ -289,15 +300,14 @@ std::optional<Fault> FrmMailbox::CheckFields(CMailbox* numbers) const {
 
     // The two file names cannot be typed: their "..." buttons are where the user mends them.
     const std::string& catRuleFile = Text("txtCatRuleFile");
-    if (catRuleFile != kMultipleCategorizationFiles && !platform::FileExists(Resolve(catRuleFile))) {
-        return Fault{NotFoundMessage(services_.prompts, "Categorization rules file does not exist",
-                                     Resolve(catRuleFile)),
-                     "cmdBrowseCategorization"};
+    if (catRuleFile != kMultipleCategorizationFiles) {
+        if (auto problem = NoFileMessage(services_.prompts, "Categorization rules file", Resolve(catRuleFile))) {
+            return Fault{std::move(*problem), "cmdBrowseCategorization"};
+        }
     }
-    if (!platform::FileExists(Resolve(Text("txtDisposition")))) {
-        return Fault{NotFoundMessage(services_.prompts, "Disposition configuration file does not exist",
-                                     Resolve(Text("txtDisposition"))),
-                     "cmdBrowseDisposition"};
+    if (auto problem =
+            NoFileMessage(services_.prompts, "Disposition configuration file", Resolve(Text("txtDisposition")))) {
+        return Fault{std::move(*problem), "cmdBrowseDisposition"};
     }
     // The name is compared and checked as the master file will give it back: trimmed of blanks.
     const std::string& name = Text("txtMailboxName");

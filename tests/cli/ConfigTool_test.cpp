@@ -282,6 +282,19 @@ TEST_F(CheckCommand, ReportsEveryFailingMailboxWithTheEditorsMessagesAndChangesN
     EXPECT_FALSE(fs::exists(cfg + "/missing.disposition.xml"));
 }
 
+TEST_F(CheckCommand, AFolderNamedAsADispositionFileIsReportedAsAFolder) {
+    std::string master = ReadFile(cfg + "/master.xml");
+    master.replace(master.find("+/missing.disposition.xml"), 25, "+/folder.disposition.xml");
+    WriteFile(cfg + "/master.xml", master);
+    fs::create_directory(cfg + "/folder.disposition.xml");
+    const ToolRun run = Run({"check", "cfg/master.xml"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("nodisp: Disposition configuration file is a folder, not a file: " + cfg +
+                           "/folder.disposition.xml\n"),
+              std::string::npos)
+        << run.out;
+}
+
 // A file read as Windows-1252 loads, but the server's parser would refuse it: check says so and fails.
 TEST_F(ConfigTool, CheckListsWhatTheLoadsSaidAboutTheirFiles) {
     fs::create_directories(cfg);

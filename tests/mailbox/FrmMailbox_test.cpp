@@ -1,6 +1,7 @@
 #include "mailbox/FrmMailbox.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <tuple>
@@ -152,6 +153,25 @@ TEST_F(MailboxEditor, ChecksComeInTheirOrderWithTheFieldsMessages) {
                        record.nThreads, record.nWaitTime, record.nLimitOnCurSize),
               std::make_tuple(2147483647, -2147483648LL, 12, 2, 14, 4000));
     EXPECT_EQ(record.accountText(), "help");
+}
+
+// A folder or a pipe where a file is named is there: "does not exist" would send the user looking for it.
+TEST_F(MailboxEditor, AFolderOrPipeNamedAsAFileIsReportedForWhatItIs) {
+    std::filesystem::create_directory(cfg + "/folder.xml");
+    ASSERT_EQ(::mkfifo((cfg + "/pipe.xml").c_str(), 0644), 0);
+    const auto fault = [&](const std::string& rules, const std::string& dispositions) {
+        record.saCategorizationRulesConfigFiles = {rules};
+        record.sDispositionFileName = dispositions;
+        form.LoadFromObject(record);
+        return form.CheckFields(nullptr).value_or(Fault{});
+    };
+    EXPECT_EQ(std::make_tuple(fault("+/categorization.xml", "+/folder.xml").message,
+                              fault("+/pipe.xml", "+/x.xml").message,
+                              fault("+/categorization.xml", "+/nothing.xml").message),
+              std::make_tuple(std::string("Disposition configuration file is a folder, not a file"),
+                              std::string("Categorization rules file is a named pipe (FIFO), not a file"),
+                              std::string("Disposition configuration file does not exist")));
+    EXPECT_EQ(fault("+/categorization.xml", "+/folder.xml").control, "cmdBrowseDisposition");
 }
 
 TEST_F(MailboxEditor, BrowseButtonsUseTheirOwnDialogAndSeveralCategorizationFilesStayUntilOneIsChosen) {
