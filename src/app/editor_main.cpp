@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -115,14 +116,56 @@ std::optional<int> AnswerWithoutWindows(CommandLine& line, const QStringList& ar
     return std::nullopt;
 }
 
+constexpr const char* kWithoutDisplay = "use postvane-config-tool to check and rewrite files without a display";
+
+// Whether the command line names where Qt is to show the windows: its -platform or -display option, with one
+// dash or two.
+bool NamesAPlatform(const QStringList& args) {
+    return std::any_of(args.begin(), args.end(), [](const QString& arg) {
+        for (const char* option : {"platform", "display"}) {
+            if (arg == QString("-") + option || arg == QString("--") + option) return true;
+        }
+        return false;
+    });
+}
+
+// A platform Qt cannot start ends the program in qFatal, that is with SIGABRT; what Qt said is printed as
+// usual, followed by what to do about it, and the program ends with status 1 like any other failure.
+QtMessageHandler qtHandler = nullptr;
+void EndOnFatalStart(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (qtHandler) {
+        qtHandler(type, context, message);
+    } else {
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    }
+    if (type == QtFatalMsg) {
+        std::fprintf(stderr, "%s: cannot open a display (the Qt platform plug-in could not be started); check DISPLAY, "
+                     "WAYLAND_DISPLAY, QT_QPA_PLATFORM or -platform, or %s\n",
+                     kProgram, kWithoutDisplay);
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     {
         CommandLine early;
-        if (const auto status = AnswerWithoutWindows(early, RawArguments(argc, argv))) return *status;
+        const QStringList args = RawArguments(argc, argv);
+        if (const auto status = AnswerWithoutWindows(early, args)) return *status;
+        // Nowhere to show a window, and nothing that chooses a platform that needs none: said plainly, rather
+        // than in Qt's words about plug-ins.
+        if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+            qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !NamesAPlatform(args)) {
+            std::fprintf(stderr, "%s: cannot open a display (DISPLAY and WAYLAND_DISPLAY are unset); set one, or %s\n",
+                         kProgram, kWithoutDisplay);
+            return 1;
+        }
     }
+    qtHandler = qInstallMessageHandler(EndOnFatalStart);
     QApplication app(argc, argv);
+    qInstallMessageHandler(qtHandler);
     QApplication::setApplicationName(kProgram);
     QApplication::setApplicationDisplayName("PostvaneConfig");
     QApplication::setApplicationVersion(POSTVANE_VERSION);
