@@ -13,8 +13,16 @@
 
 namespace pv {
 
-DiskChangeGuard::Snapshot DiskChangeGuard::Look(const std::string& path, bool withContent) {
+DiskChangeGuard::Snapshot DiskChangeGuard::Look(const std::string& path) {
     Snapshot snapshot;
+    if (platform::FileExists(path)) {
+        try {
+            platform::ReadFileBytes(path, snapshot);
+            return snapshot;
+        } catch (const AppError&) {
+            snapshot = Snapshot();  // what can be seen without reading it
+        }
+    }
 #ifndef _WIN32
     struct stat info {};
     if (::stat(platform::NativePath(path).c_str(), &info) != 0) return snapshot;
@@ -29,20 +37,17 @@ DiskChangeGuard::Snapshot DiskChangeGuard::Look(const std::string& path, bool wi
     snapshot.size = std::filesystem::is_regular_file(native, ec) ? std::filesystem::file_size(native, ec) : 0;
     snapshot.modified = std::filesystem::last_write_time(native, ec).time_since_epoch().count();
 #endif
-    if (withContent && platform::FileExists(path)) {
-        try {
-            snapshot.content = std::hash<std::string_view>()(platform::ReadFileBytes(path));
-        } catch (const AppError&) {
-            snapshot.content = 0;
-        }
-    }
     return snapshot;
 }
 
 void DiskChangeGuard::Take(const std::string& path) {
+    Take(path, std::nullopt);
+}
+
+void DiskChangeGuard::Take(const std::string& path, const std::optional<platform::FileFingerprint>& read) {
     taken_ = true;
     path_ = path;
-    snapshot_ = Look(path, true);
+    snapshot_ = read ? *read : Look(path);
 }
 
 DiskCheck DiskChangeGuard::BeforeWrite(const std::string& path, IPrompts& prompts,
@@ -50,7 +55,7 @@ DiskCheck DiskChangeGuard::BeforeWrite(const std::string& path, IPrompts& prompt
     if (!taken_ || path != path_) return DiskCheck::Write;
     // The content decides: a time can stay the same over a quick rewrite of the same size, and a file
     // touched or copied over with the same bytes has not changed.
-    const Snapshot now = Look(path, true);
+    const Snapshot now = Look(path);
     const bool same = now.present == snapshot_.present &&
                       (!now.present || (now.size == snapshot_.size && now.content == snapshot_.content &&
                                         (now.content != 0 || now.modified == snapshot_.modified)));

@@ -1,7 +1,10 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+
+#include "core/platform.h"
 
 namespace pv {
 
@@ -20,22 +23,21 @@ enum class DiskCheck {
 // monitor configuration window and the file editor engine.
 class DiskChangeGuard {
   public:
-    // After the window read `path` (taken before the reading, so that a change during it counts), or after it
-    // wrote it. Nothing at that path is remembered as such: a file created since then counts as a change.
+    // After the window wrote `path`, or after a load that could not read it: what is there now. Nothing at
+    // that path is remembered as such: a file created since then counts as a change.
     void Take(const std::string& path);
+    // After the window's load read `path`: what it read (XmlFile::fingerprint; absent when nothing was there),
+    // so that the bytes the window shows are what a later change is measured against. Without a fingerprint
+    // (the load could not read the file) the same as Take(path).
+    void Take(const std::string& path, const std::optional<platform::FileFingerprint>& read);
     // Before the window writes `path`. When the file is not what was taken (its size or content changed, or
     // it was created or removed, by another program; a new time alone is no change), asks whether to
     // overwrite it (Yes), read it again and lose the edits (No: `reload` runs), or do neither (Cancel). A path other than the one taken is written without a question.
     DiskCheck BeforeWrite(const std::string& path, IPrompts& prompts, const std::function<void()>& reload);
 
   private:
-    struct Snapshot {
-        bool present = false;
-        uint64_t size = 0;
-        int64_t modified = 0;  // nanoseconds
-        size_t content = 0;    // hash of the bytes; 0 when they could not be read
-    };
-    static Snapshot Look(const std::string& path, bool withContent);
+    using Snapshot = platform::FileFingerprint;
+    static Snapshot Look(const std::string& path);
 
     bool taken_ = false;
     std::string path_;

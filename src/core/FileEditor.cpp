@@ -137,19 +137,24 @@ FileLoad FileEditorForm::LoadFile() {
         return lastLoad_;
     }
     const std::string path = GetConfigFilePath();
-    disk_.Take(path);
     XmlFile file;
     FileLoad outcome = FileLoad::Missing;
+    // What a later save measures changes against: nothing at the path, unless the load reads something.
+    std::optional<platform::FileFingerprint> read = platform::FileFingerprint();
     if (platform::PathExists(path)) {
         try {
             file = LoadXmlFile(path);
+            read = file.fingerprint;
             // A damaged file shows defaults; saying so keeps the next save from replacing it unnoticed.
             outcome = ReportLoad(path, file, services_.prompts) ? FileLoad::Loaded : FileLoad::Malformed;
         } catch (const AppError& error) {
+            read.reset();
             services_.prompts.ShowMessage(FormatError("Unexpected error in LoadFile=", error));
             outcome = FileLoad::Unreadable;
         }
-    } else if (setup().missingFile == FileEditorSetup::MissingFile::Report) {
+    }
+    disk_.Take(path, read);
+    if (outcome == FileLoad::Missing && setup().missingFile == FileEditorSetup::MissingFile::Report) {
         services_.prompts.ShowMessage(MissingFileMessage(services_.prompts, path));
         lastLoad_ = FileLoad::Missing;
         return lastLoad_;

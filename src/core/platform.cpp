@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <string_view>
 #include <system_error>
 
 #include "core/errors.h"
@@ -104,7 +105,17 @@ std::string NativePath(const std::string& path) {
 #endif
 }
 
-std::string ReadFileBytes(const std::string& path, size_t maxBytes) {
+namespace {
+
+std::function<void(const std::string&)>& ReadHook() {
+    static std::function<void(const std::string&)> hook;
+    return hook;
+}
+
+// The one reader: `read`, when given, receives the size and time of the file opened and the hash of the
+// bytes read from it.
+std::string ReadBytes(const std::string& path, size_t maxBytes, FileFingerprint* read) {
+    if (ReadHook()) ReadHook()(path);
     const std::string what = NotARegularFile(path);
     if (!what.empty()) throw AppError(kErrFileAccess, "Cannot read " + path + ": it is " + what);
 #ifndef _WIN32
@@ -141,6 +152,12 @@ std::string ReadFileBytes(const std::string& path, size_t maxBytes) {
     }
     ::close(fd);
     bytes.resize(done);
+    if (read) {
+        read->present = true;
+        read->size = static_cast<uint64_t>(info.st_size);
+        read->modified = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+        read->content = std::hash<std::string_view>()(bytes);
+    }
     return bytes;
 #else
     std::ifstream in(ToPath(NativePath(path)), std::ios::binary);
@@ -159,8 +176,32 @@ std::string ReadFileBytes(const std::string& path, size_t maxBytes) {
         in.read(bytes.data(), size);
     }
     if (in.bad()) throw AppError(kErrFileAccess, "Cannot read " + path);
+    if (read) {
+        std::error_code ec;
+        read->present = true;
+        read->size = static_cast<uint64_t>(size);
+        read->modified = fs::last_write_time(ToPath(NativePath(path)), ec).time_since_epoch().count();
+        read->content = std::hash<std::string_view>()(bytes);
+    }
     return bytes;
 #endif
+}
+
+}  // namespace
+
+namespace testing {
+void SetReadHook(std::function<void(const std::string& path)> hook) {
+    ReadHook() = std::move(hook);
+}
+}  // namespace testing
+
+std::string ReadFileBytes(const std::string& path, size_t maxBytes) {
+    return ReadBytes(path, maxBytes, nullptr);
+}
+
+std::string ReadFileBytes(const std::string& path, FileFingerprint& read) {
+    read = FileFingerprint();
+    return ReadBytes(path, std::string::npos, &read);
 }
 
 std::string AsciiLower(std::string text) {

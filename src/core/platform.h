@@ -1,4 +1,6 @@
 #pragma once
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -35,6 +37,18 @@ std::string NativePath(const std::string& path);
 // Reads a whole regular file, or its first maxBytes; throws AppError with a readable description when it
 // cannot, also for a path that is not a regular file (without waiting on a pipe).
 std::string ReadFileBytes(const std::string& path, size_t maxBytes = std::string::npos);
+
+// What a file was when it was read: the size and modification time of the open file, and a hash of the
+// bytes read from it. Two fingerprints of the same file differ when another program changed it between.
+struct FileFingerprint {
+    bool present = false;  // false: nothing was at the path
+    uint64_t size = 0;
+    int64_t modified = 0;  // nanoseconds
+    size_t content = 0;    // hash of the bytes; 0 when they could not be read
+};
+// Reads a whole regular file like ReadFileBytes, and describes what it read in `read`, so that whoever
+// keeps the bytes need not read the file again to know later whether it changed.
+std::string ReadFileBytes(const std::string& path, FileFingerprint& read);
 // Replaces the file with the given bytes so that it holds either its old text or the new one, never a part:
 // a new file in the same folder (on Linux unnamed until complete), flushed, then renamed over the old one,
 // keeping owner, group, permissions and extended attributes (access lists). Writes through links (creating
@@ -49,6 +63,8 @@ namespace testing {
 void UseUnnamedTemporaryFiles(bool use);
 // Called with the temporary file, complete and with its final permissions, just before it replaces the old.
 void SetBeforeReplaceHook(std::function<void(int fd)> hook);
+// Called with the path of every file read, before it is opened.
+void SetReadHook(std::function<void(const std::string& path)> hook);
 }  // namespace testing
 
 // Lower-cases ASCII letters; used where file names compare without regard to case.

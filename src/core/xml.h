@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "core/platform.h"
 
 namespace pv {
 
@@ -127,6 +128,9 @@ struct XmlFile {
     std::string problem;  // "line L, column C: reason" when not well-formed
     // Things worth telling about a file that was read: each completes the sentence "The file <path> ...".
     std::vector<std::string> notices;
+    // What LoadXmlFile read: these bytes, not whatever the file holds a moment later, are what the document
+    // shows. Left absent for text parsed from memory.
+    platform::FileFingerprint fingerprint;
 
     XmlNode root() const { return document ? document->Root() : XmlNode(); }
 };

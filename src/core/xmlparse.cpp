@@ -605,7 +605,11 @@ XmlFile ParseBytes(const std::string& bytes, bool rootOnly = false) {
 }  // namespace
 
 XmlFile LoadXmlFile(const std::string& path) {
-    return ParseBytes(platform::ReadFileBytes(path));
+    platform::FileFingerprint read;
+    const std::string bytes = platform::ReadFileBytes(path, read);
+    XmlFile file = ParseBytes(bytes);
+    file.fingerprint = read;
+    return file;
 }
 
 XmlFile ParseXmlText(std::string_view bytes) {

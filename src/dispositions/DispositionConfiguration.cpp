@@ -142,7 +142,9 @@ DispositionConfiguration::LoadResult DispositionConfiguration::Load(const std::s
     } else {
         try {
             file = LoadXmlFile(fullPath_);
+            result.read = file.fingerprint;
         } catch (const AppError& error) {
+            result.read.reset();
             prompts.ShowMessage(FormatError("Unexpected error in LoadFile=", error));
             result.file = fileState_ = FileState::Unreadable;
             return result;

@@ -4,6 +4,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/platform.h"
 #include "dispositions/CCatDisposition.h"
 #include "dispositions/CCategory.h"
 #include "dispositions/CDispositionTypes.h"
@@ -55,6 +56,8 @@ class DispositionConfiguration {
         // file could not be read (saving would write over what nobody has seen).
         bool opened = false;
         FileState file = FileState::Missing;
+        // What was read: absent when nothing was there; none when the file could not be read.
+        std::optional<platform::FileFingerprint> read = platform::FileFingerprint();
     };
 
     // Opens `fileName` (as the mailbox holds it, resolved against `masterFilePath`) with the catalogues that

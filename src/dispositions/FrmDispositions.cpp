@@ -68,9 +68,9 @@ FrmDispositions::FrmDispositions(Services& services, const IMasterLinks& master)
 bool FrmDispositions::LoadFromFile(const std::string& fileName, const std::string& masterFilePath) {
     SetText("txtFileName", fileName);
     masterFilePath_ = masterFilePath;
-    disk_.Take(services_.paths.ResolvePath(masterFilePath, fileName));
     const auto result =
         configuration_.Load(fileName, masterFilePath, master_, services_.paths, services_.prompts);
+    disk_.Take(configuration_.FullPath(), result.read);
     if (!result.opened) {
         Close();
         return false;

@@ -249,14 +249,12 @@ bool FrmMain::LoadFile(const std::string& masterText) {
     // shows that file, its name included, so that what is shown is what a save writes, and where.
     MasterConfiguration loaded;
     loaded.MasterFilePath = masterText;
-    DiskChangeGuard read;
-    read.Take(services_.paths.MakeAbsolutePath(masterText));
     const auto result = loaded.Load(services_.paths, services_.prompts);
     if (result.outcome == MasterConfiguration::LoadOutcome::Missing ||
         result.outcome == MasterConfiguration::LoadOutcome::Unreadable) {
         return false;
     }
-    disk_ = read;
+    disk_.Take(services_.paths.MakeAbsolutePath(masterText), result.read);
     SetText("txtMasterConfig", masterText);
     SetText("txtMonitorConfigFile", loaded.MonitorConfigFile);
     SetText("txtDispositionTypes1", loaded.DispositionTypesFile1);

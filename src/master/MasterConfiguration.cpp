@@ -18,6 +18,7 @@ MasterConfiguration::LoadResult MasterConfiguration::Load(const PathContext& pat
     XmlFile file;
     try {
         file = LoadXmlFile(path);
+        result.read = file.fingerprint;
     } catch (const AppError& error) {
         prompts.ShowMessage(FormatError("Unexpected error in LoadFile=", error));
         result.outcome = LoadOutcome::Unreadable;

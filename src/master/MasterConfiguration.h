@@ -2,6 +2,7 @@
 #include <string>
 
 #include "core/MasterLinks.h"
+#include "core/platform.h"
 #include "master/MailboxCollection.h"
 
 namespace pv {
@@ -37,6 +38,8 @@ struct MasterConfiguration {
         // false: the file is not well-formed XML, or its root element is not ResponseHandler; it was read
         // as empty and defaults were used
         bool readAsMaster = true;
+        // What was read, when the outcome is Complete or Stopped.
+        platform::FileFingerprint read;
     };
 
     // Reads the file named by MasterFilePath (resolved against the program directory), field by field, into

@@ -88,8 +88,8 @@ FrmMonitor::FrmMonitor(Services& services)
 void FrmMonitor::LoadFromFile(const std::string& configuredName, const std::string& referencePath) {
     SetText("txtFileName", configuredName);
     referencePath_ = referencePath;
-    disk_.Take(GetConfigFilePath());
     configuration_.Load(GetConfigFilePath(), services_.prompts);
+    disk_.Take(GetConfigFilePath(), configuration_.ReadFingerprint());
     RefreshList();
     SetText("txtHtmlAdaptorPort", kDefaultHtmlAdaptorPort);
     if (configuration_.HadJmx()) {

@@ -41,6 +41,7 @@ MonitorConfiguration::FileState MonitorConfiguration::Load(const std::string& fu
     Jmx = JmxSettings();
     skipped_ = 0;
     hadJmx_ = false;
+    read_ = platform::FileFingerprint();
     if (!platform::PathExists(fullPath_)) {
         prompts.ShowMessage(MissingFileMessage(prompts, fullPath_));
         return fileState_ = FileState::Missing;
@@ -48,7 +49,9 @@ MonitorConfiguration::FileState MonitorConfiguration::Load(const std::string& fu
     XmlFile file;
     try {
         file = LoadXmlFile(fullPath_);
+        read_ = file.fingerprint;
     } catch (const AppError& error) {
+        read_.reset();
         prompts.ShowMessage(FormatError("Error loading Monitor config from file=", error));
         return fileState_ = FileState::Unreadable;
     }

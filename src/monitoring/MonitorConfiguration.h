@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/platform.h"
 #include "monitoring/CMonitorItem.h"
 
 namespace pv {
@@ -46,6 +47,8 @@ class MonitorConfiguration {
 
     const std::string& FullPath() const { return fullPath_; }
     FileState fileState() const { return fileState_; }
+    // What the last load read: absent when nothing was there; none when the file could not be read.
+    const std::optional<platform::FileFingerprint>& ReadFingerprint() const { return read_; }
     // Whether everything the file holds is in this object, so that a save loses nothing.
     bool ReadCompletely() const { return fileState_ == FileState::Read && skipped_ == 0; }
     size_t SkippedEntries() const { return skipped_; }
@@ -68,6 +71,7 @@ class MonitorConfiguration {
   private:
     std::string fullPath_;
     FileState fileState_ = FileState::Missing;
+    std::optional<platform::FileFingerprint> read_;
     size_t skipped_ = 0;
     bool hadJmx_ = false;
 };

@@ -7,6 +7,7 @@
 
 #include "actions/DetailedEditor.h"
 #include "actions/DetailedEditorKit.h"
+#include "core/platform.h"
 
 namespace pv {
 namespace {
@@ -268,6 +269,23 @@ TEST(DetailedEditorFramework, AFileChangedByAnotherProgramIsOverwrittenOnlyWhenT
     EXPECT_FALSE(form.SaveFile());
     EXPECT_EQ(form.Text("txtName"), "unnamed");
     EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+// Opening reads the file once: what a later save measures changes against is what that reading parsed, not
+// a second reading, which could see a newer file than the window shows and would double the work of check.
+TEST(DetailedEditorFramework, OpeningReadsTheFileOnceAndASaveRightAfterAsksNothing) {
+    DetailedEditorKit kit;
+    const std::string file = kit.Place("o.sample.xml", Sample("n", "0", ""));
+    SampleEditor form(kit.s.services);
+    int reads = 0;
+    platform::testing::SetReadHook([&](const std::string& path) { reads += path == file; });
+    form.PassDispositionObject(kit.record);
+    platform::testing::SetReadHook(nullptr);
+    EXPECT_EQ(reads, 1);
+    form.UserSetText("txtName", "mine");
+    kit.s.prompts.ExpectMessage("Saved");
+    EXPECT_TRUE(form.SaveFile());
+    EXPECT_EQ(ReadFile(file), Sample("mine", "0", ""));
 }
 
 }  // namespace
