@@ -11,7 +11,7 @@ EXAMPLE ?= examples/config/master.xml
 RUN_CONFIG ?= $(BUILD)/run-config
 DIR ?= screenshots
 
-.PHONY: all deps configure build run test package sanitize fuzz bench screenshots clean
+.PHONY: all deps configure build run test package sanitize fuzz bench screenshots format clean
 
 all: build
 
@@ -74,6 +74,10 @@ screenshots: build
 	  $(BUILD)/src/postvane-config --screenshots $(DIR)/dark --dark $(EXAMPLE)
 	QT_QPA_PLATFORM=offscreen:configfile=$(SCREENS)/1600x1000.json QT_SCALE_FACTOR=2 \
 	  $(BUILD)/src/postvane-config --screenshots $(DIR)/scale2 $(EXAMPLE)
+
+# Formats every C++ source with the checked-in .clang-format; the test style.clang_format checks it.
+format:
+	find src tests fuzz bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)

@@ -1,4 +1,5 @@
-// The start-up yardstick: a minimal Qt Widgets program that shows one empty window and quits once it is shown.
+// The start-up yardstick: a minimal Qt Widgets program that shows one empty window and quits once it is
+// shown.
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>

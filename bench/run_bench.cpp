@@ -24,13 +24,13 @@
 #include <string>
 #include <vector>
 
+#include "actions/MessageFieldsSample.h"
 #include "cli/InstallationSample.h"
 #include "core/password.h"
-#include "actions/MessageFieldsSample.h"
-#include "dispositions/DispositionSamples.h"
-#include "window_timing.h"
 #include "core/prompts.h"
 #include "core/xml.h"
+#include "dispositions/DispositionSamples.h"
+#include "window_timing.h"
 
 namespace fs = std::filesystem;
 
@@ -55,11 +55,11 @@ struct Comparison {
 };
 
 struct Context {
-    std::string tool;    // postvane-config-tool
-    std::string editor;  // postvane-config
+    std::string tool;       // postvane-config-tool
+    std::string editor;     // postvane-config
     std::string minimalQt;  // the start-up yardstick
     std::string examples;   // the sample configuration
-    std::string folder;  // a fresh folder for the case's files
+    std::string folder;     // a fresh folder for the case's files
     int runs = 5;
     int mailboxes = 10000;
     int checkMailboxes = 1000;
@@ -105,7 +105,9 @@ Measurement MeasureForked(const std::function<void()>& child, int runs, const st
         if (WEXITSTATUS(status) != 0)
             return {0, 0, false, "exit status " + std::to_string(WEXITSTATUS(status))};
         best.seconds = std::min(best.seconds, seconds);
-        const auto secondsOf = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+        const auto secondsOf = [](const timeval& t) {
+            return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6;
+        };
         best.cpuSeconds = std::min(best.cpuSeconds, secondsOf(usage.ru_utime) + secondsOf(usage.ru_stime));
         best.peakKiB = best.peakKiB < 0 ? usage.ru_maxrss : std::min(best.peakKiB, usage.ru_maxrss);
     }
@@ -250,7 +252,8 @@ std::vector<Comparison> StartupCase(const Context& context) {
     startup.yardstick = "a minimal Qt Widgets window";
     startup.maxTimeRatio = 1.5;
     startup.maxMemoryRatio = 0;
-    startup.measured = MeasureCommand(EditorShowing(context, context.examples + "/config/master.xml"), context.runs);
+    startup.measured =
+        MeasureCommand(EditorShowing(context, context.examples + "/config/master.xml"), context.runs);
     startup.reference = MeasureCommand({context.minimalQt, "-platform", "offscreen"}, context.runs);
 
     // The main window on a master with many mailboxes shows its whole list in under a second.
@@ -279,8 +282,8 @@ std::vector<Comparison> DispositionsCase(const Context& context) {
     open.maxTimeRatio = 0;
     open.maxMemoryRatio = 0;
     open.maxSeconds = 0.3;
-    open.measured = MeasureForked([&] { ::_exit(OpenDispositionWindow(sample, context.folder) == 5001 ? 0 : 1); },
-                                  context.runs);
+    open.measured = MeasureForked(
+        [&] { ::_exit(OpenDispositionWindow(sample, context.folder) == 5001 ? 0 : 1); }, context.runs);
     const std::string small = context.folder + "/small";
     fs::create_directories(small);
     const pv::DispositionSample smallSample = pv::WriteDispositionSample(small, 50, 20, 8);
@@ -302,10 +305,10 @@ std::vector<Comparison> FieldRowsCase(const Context& context) {
     open.maxTimeRatio = 0;
     open.maxMemoryRatio = 0;
     open.maxSeconds = 0.3;
-    open.measured =
-        MeasureForked([&] { ::_exit(OpenWriteToDBWindow(large, context.folder) == 2000 ? 0 : 1); }, context.runs);
-    open.reference =
-        MeasureForked([&] { ::_exit(OpenWriteToDBWindow(small, context.folder) == 20 ? 0 : 1); }, context.runs);
+    open.measured = MeasureForked(
+        [&] { ::_exit(OpenWriteToDBWindow(large, context.folder) == 2000 ? 0 : 1); }, context.runs);
+    open.reference = MeasureForked([&] { ::_exit(OpenWriteToDBWindow(small, context.folder) == 20 ? 0 : 1); },
+                                   context.runs);
     return {open};
 }
 
@@ -343,10 +346,12 @@ std::vector<Case> Cases() {
     return {
         {"resave", "load and rewrite a master file with many mailboxes", ResaveCase},
         {"startup", "start the editor to its main window", StartupCase},
-        {"dispositions", "open the dispositions editor on large catalogues, to the window filled", DispositionsCase},
+        {"dispositions", "open the dispositions editor on large catalogues, to the window filled",
+         DispositionsCase},
         {"fieldrows", "open the Write To DB editor on a large message fields catalogue, to the window shown",
          FieldRowsCase},
-        {"check", "check an installation of many mailboxes, each with its disposition and detailed files", CheckCase},
+        {"check", "check an installation of many mailboxes, each with its disposition and detailed files",
+         CheckCase},
     };
 }
 
@@ -379,7 +384,8 @@ bool Report(const Comparison& c) {
     }
     // Processor time is told, not judged: on a machine busy with other work it is the steadier figure.
     if (c.reference.cpuSeconds > 0) {
-        std::printf("    cpu ratio    %5.2f (told, not judged)\n", c.measured.cpuSeconds / c.reference.cpuSeconds);
+        std::printf("    cpu ratio    %5.2f (told, not judged)\n",
+                    c.measured.cpuSeconds / c.reference.cpuSeconds);
     }
     if (c.maxMemoryRatio > 0) {
         std::printf("    memory ratio %5.2f (goal <= %.2f) %s\n", memoryRatio, c.maxMemoryRatio,
@@ -396,7 +402,8 @@ bool Report(const Comparison& c) {
 
 int Usage(const char* problem) {
     std::fprintf(stderr,
-                 "%s\nUsage: run_bench [--tool PATH] [--runs N] [--mailboxes N] [--check-mailboxes N] [--keep] [CASE...]\n"
+                 "%s\nUsage: run_bench [--tool PATH] [--runs N] [--mailboxes N] [--check-mailboxes N] "
+                 "[--keep] [CASE...]\n"
                  "Cases:",
                  problem);
     for (const auto& c : Cases()) std::fprintf(stderr, " %s", c.name.c_str());

@@ -15,7 +15,8 @@ namespace {
 // An offscreen application and services that answer nothing, for one measured window.
 struct OffscreenWindows {
     explicit OffscreenWindows(const std::string& programDirectory)
-        : app(argc, argv), services{pv::PathContext(programDirectory), prompts, dialogs, windows, launcher, clipboard} {}
+        : app(argc, argv),
+          services{pv::PathContext(programDirectory), prompts, dialogs, windows, launcher, clipboard} {}
     int argc = 3;
     char name[10] = "run_bench";
     char platform[10] = "-platform";

@@ -104,7 +104,8 @@ void Master(std::string_view bytes) {
     again.MasterFilePath = path;
     again.Load(workspace.paths(), prompts);
     const std::string second = again.WriteText(path, workspace.paths(), prompts);
-    if (second != text) Broken("a master file is written the same the second time", text + "\n---\n" + second);
+    if (second != text)
+        Broken("a master file is written the same the second time", text + "\n---\n" + second);
 }
 
 void Categories(std::string_view bytes) {
@@ -130,7 +131,8 @@ void MessageFields(std::string_view bytes) {
     for (const std::string& name : fields.OfferedNames()) rows.push_back({name, true, ""});
     const std::string statement = fields.GenerateDDL("T", rows, prompts);
     size_t lines = 0;
-    for (size_t at = statement.find("\r\n"); at != std::string::npos; at = statement.find("\r\n", at + 2)) ++lines;
+    for (size_t at = statement.find("\r\n"); at != std::string::npos; at = statement.find("\r\n", at + 2))
+        ++lines;
     const size_t newlinesInNames = std::count_if(rows.begin(), rows.end(), [](const FieldRowState& row) {
         return row.name.find("\r\n") != std::string::npos;
     });
@@ -161,7 +163,8 @@ void Detailed(std::string_view bytes) {
         std::string text;
         const ResaveOutcome outcome =
             ResaveDispositionFile(type, path, workspace.links(), workspace.paths(), prompts, &text);
-        if (outcome == ResaveOutcome::Printed) MustLoad(text, "a detailed file is written as a file that loads");
+        if (outcome == ResaveOutcome::Printed)
+            MustLoad(text, "a detailed file is written as a file that loads");
     }
 }
 
@@ -184,7 +187,8 @@ void MonitorFiles(std::string_view bytes) {
         std::string text;
         const ResaveOutcome outcome =
             ResaveMonitorFile(MonitorTypeOfRoot(editor.root), path, workspace.paths(), prompts, &text);
-        if (outcome == ResaveOutcome::Printed) MustLoad(text, "a monitor's file is written as a file that loads");
+        if (outcome == ResaveOutcome::Printed)
+            MustLoad(text, "a monitor's file is written as a file that loads");
     }
 }
 
@@ -206,14 +210,10 @@ void Password(std::string_view bytes) {
 // The fuzzers: one line each. fuzz/CMakeLists.txt builds fuzz-<name> for every line of this table.
 const std::vector<FuzzTarget>& Targets() {
     static const std::vector<FuzzTarget> targets = {
-        {"master", Master},
-        {"categories", Categories},
-        {"types", Types},
-        {"dispositions", Dispositions},
-        {"detailed", Detailed},
-        {"message-fields", MessageFields},
-        {"monitors", Monitors},
-        {"monitor-files", MonitorFiles},
+        {"master", Master},     {"categories", Categories},
+        {"types", Types},       {"dispositions", Dispositions},
+        {"detailed", Detailed}, {"message-fields", MessageFields},
+        {"monitors", Monitors}, {"monitor-files", MonitorFiles},
         {"password", Password},
     };
     return targets;

@@ -10,6 +10,7 @@ packages=(
   libxml2-dev libgtest-dev
   libxml2-utils          # xmllint, the benchmark's yardstick
   xvfb xauth fonts-dejavu-core
+  clang-format           # the style check of the tests
 )
 case "${1:-}" in
   fuzz) packages+=(clang libclang-rt-dev) ;;

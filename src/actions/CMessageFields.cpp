@@ -57,7 +57,8 @@ bool CMessageFields::LoadFromFile(const std::string& fileName, const std::string
     if (fileName.empty()) return false;
     const std::string path = paths.ResolvePath(referringFile, fileName);
     if (!platform::PathExists(path)) {
-        prompts.ShowMessage(NotFoundMessage(prompts, kNotFound, "Couldn't find the Message Fields file", path));
+        prompts.ShowMessage(
+            NotFoundMessage(prompts, kNotFound, "Couldn't find the Message Fields file", path));
         return false;
     }
     XmlFile file;
@@ -70,7 +71,8 @@ bool CMessageFields::LoadFromFile(const std::string& fileName, const std::string
     // A damaged file, or one of another kind, would offer no fields at all, and every field a detailed file
     // names would be dropped at its next save.
     if (!file.wellFormed) {
-        prompts.ShowMessage("The Message Fields file " + path + " is not well-formed XML (" + file.problem + ").");
+        prompts.ShowMessage("The Message Fields file " + path + " is not well-formed XML (" + file.problem +
+                            ").");
         return false;
     }
     ReportLoad(path, file, prompts);  // what else its load has to say

@@ -1,12 +1,11 @@
 #include "actions/DataOutputEditor.h"
 
-#include "actions/FrmShowSQL.h"
-
 #include <algorithm>
 #include <set>
 
-#include "core/platform.h"
+#include "actions/FrmShowSQL.h"
 #include "core/MasterLinks.h"
+#include "core/platform.h"
 
 namespace pv {
 namespace {
@@ -38,16 +37,18 @@ void DataOutputEditor::AddConnectionControls(const std::string& userCaption) {
 
 void DataOutputEditor::ConnectionSettings() {
     TextSetting("DriverClass", "txtJDBCDriverClass", "sun.jdbc.odbc.JdbcOdbcDriver");
-    Check([this] { return Text("txtConnectionString").empty(); }, "Connection String missing", "txtConnectionString");
+    Check([this] { return Text("txtConnectionString").empty(); }, "Connection String missing",
+          "txtConnectionString");
     TextSetting("ConnectionString", "txtConnectionString", "");
     TextSetting("UID", "txtUser", "");
     PasswordSetting("PWD", "txtPassword");
 }
 
 void DataOutputEditor::AddGenerateDDLButton(std::function<std::string()> statement) {
-    AddControl("cmdGenerateDDL", ControlKind::Button, "Generate \"Create Table\" Statement",
-               "Generates the SQL used to create the table to hold the selected logging info.  You may need to "
-               "adjst the SQL to work with your database platform.");
+    AddControl(
+        "cmdGenerateDDL", ControlKind::Button, "Generate \"Create Table\" Statement",
+        "Generates the SQL used to create the table to hold the selected logging info.  You may need to "
+        "adjst the SQL to work with your database platform.");
     // Neither saves nor marks the editor changed.
     OnClick("cmdGenerateDDL", [this, statement = std::move(statement)] { ShowSQL(services_, statement()); });
 }
@@ -59,7 +60,8 @@ MessageFieldsEditor::MessageFieldsEditor(Services& services, const IMasterLinks&
 bool MessageFieldsEditor::BeforeLoading() {
     CMessageFields catalogue;
     const std::string referring = master_.FullPathToMasterConfig();
-    if (!catalogue.LoadFromFile(master_.MessageFieldsFile(1), referring, services_.paths, services_.prompts)) {
+    if (!catalogue.LoadFromFile(master_.MessageFieldsFile(1), referring, services_.paths,
+                                services_.prompts)) {
         services_.prompts.ShowMessage(kMessageFieldsAborting);
         Close();
         return false;
@@ -71,7 +73,8 @@ bool MessageFieldsEditor::BeforeLoading() {
 }
 
 void MessageFieldsEditor::FieldRowsSetting() {
-    AddControl("Label6", ControlKind::Label, "Fields To Include:", "The list of fields to include when logging");
+    AddControl("Label6", ControlKind::Label,
+               "Fields To Include:", "The list of fields to include when logging");
     DeclareRows(MessageFieldRows::kSet, MessageFieldRows::Columns());
     OnRowClick(MessageFieldRows::kCheck, [this](int) { setChanged(true); });
     OnRowChange(MessageFieldRows::kLength, [this](int) { setChanged(true); });
@@ -89,7 +92,8 @@ void MessageFieldsEditor::FieldRowsSetting() {
 void MessageFieldsEditor::DeclareParameterLists(const std::string& parametersTooltip, bool moves) {
     AddControl("Label6", ControlKind::Label, "Available Fields:", kAvailableTip);
     AddControl("lstFields", ControlKind::List, "", kAvailableTip).multiSelect = true;
-    AddControl("cmdSelectField", ControlKind::Button, ">").accessibleName = "Add the selected fields to the parameters";
+    AddControl("cmdSelectField", ControlKind::Button, ">").accessibleName =
+        "Add the selected fields to the parameters";
     AddControl("cmdRemoveField", ControlKind::Button, "<").accessibleName = "Remove the selected parameters";
     AddControl("Label8", ControlKind::Label, "Parameters:", parametersTooltip);
     AddControl("lstParameters", ControlKind::List, "", parametersTooltip).multiSelect = true;
@@ -158,7 +162,8 @@ void MessageFieldsEditor::MoveParameters(int step) {
     // Visited from the end they move towards, so that a block of selected entries moves by one.
     for (const int row : order) {
         if ((step < 0 && row == 0) || (step > 0 && row == last)) {
-            services_.prompts.ShowMessage(step < 0 ? "Cannot move the first item up" : "Cannot move the last item down");
+            services_.prompts.ShowMessage(step < 0 ? "Cannot move the first item up"
+                                                   : "Cannot move the last item down");
             break;
         }
         std::swap(parameters[row], parameters[row + step]);

@@ -4,7 +4,8 @@ namespace pv {
 namespace {
 
 constexpr const char* kUrlTip = "The URL to make the request to.";
-constexpr const char* kUserTip = "The username to use to connect to the URL. If empty, we connect anonymously.";
+constexpr const char* kUserTip =
+    "The username to use to connect to the URL. If empty, we connect anonymously.";
 constexpr const char* kPasswordTip =
     "The password to use to connect to the URL. If empty, we connect anonymously.";
 
@@ -14,8 +15,8 @@ FrmHttpRequest::FrmHttpRequest(Services& services, const IMasterLinks& master)
     : MessageFieldsEditor(services, master, "frmHttpRequest") {
     AddControl("Label7", ControlKind::Label, "URL:", kUrlTip);
     AddControl("txtUrl", ControlKind::TextBox, "", kUrlTip);
-    AddControl("Label3", ControlKind::Label, "Method:",
-               "Which method should be used to send the data to the url, GET or POST.");
+    AddControl("Label3", ControlKind::Label,
+               "Method:", "Which method should be used to send the data to the url, GET or POST.");
     AddControl("Frame1", ControlKind::Frame);
     AddControl("optMethodGet", ControlKind::Option, "GET", "Use the GET method").group = "Frame1";
     AddControl("optMethodPost", ControlKind::Option, "POST", "Use the POST method").group = "Frame1";
@@ -25,7 +26,8 @@ FrmHttpRequest::FrmHttpRequest(Services& services, const IMasterLinks& master)
     AddControl("Label4", ControlKind::Label, "Password:", kPasswordTip);
     AddControl("txtPassword", ControlKind::TextBox, "", kPasswordTip);
     DeclareParameterLists(
-        "The list of message fields (ordered) that will be used as parameters.  You should have one ? in your SQL "
+        "The list of message fields (ordered) that will be used as parameters.  You should have one ? in "
+        "your SQL "
         "for each parameter here",
         false);
 

@@ -7,7 +7,8 @@ namespace {
 
 constexpr const char* kSqlTip = "The SQL to run.  Use a ? for each parameter";
 constexpr const char* kParametersTip =
-    "The list of message fields (ordered) that will be used as parameters.  You should have one ? in your SQL for "
+    "The list of message fields (ordered) that will be used as parameters.  You should have one ? in your "
+    "SQL for "
     "each parameter here";
 constexpr const char* kPoolTip = "The number of DB connections to use.";
 
@@ -58,9 +59,12 @@ FrmRunSQL::FrmRunSQL(Services& services, const IMasterLinks& master)
             const int marks = CountQuestionMarks();
             const int parameters = static_cast<int>(Items("lstParameters").size());
             if (marks != parameters) {
-                Refuse("Error: Parameter count mismatch.\r\nYou need to have one question mark in the SQL for each "
-                       "parameter in the 'Parameters' list\r\nYou have " +
-                       std::to_string(marks) + " question marks and " + std::to_string(parameters) + " parameters.");
+                Refuse(
+                    "Error: Parameter count mismatch.\r\nYou need to have one question mark in the SQL for "
+                    "each "
+                    "parameter in the 'Parameters' list\r\nYou have " +
+                    std::to_string(marks) + " question marks and " + std::to_string(parameters) +
+                    " parameters.");
             }
             WriteOpenTag(buffer, "Parameters", 1);
             for (const std::string& name : Items("lstParameters")) {
@@ -75,8 +79,9 @@ FrmRunSQL::FrmRunSQL(Services& services, const IMasterLinks& master)
             WriteCloseTag(buffer, "Parameters", 1);
         },
         {"Parameters"});
-    NumberSetting("PoolSize", "txtPoolSize", "1",
-                  {"Pool Size is missing", "Pool Size must be a number", 1.0, "Pool Size must be at least 1"});
+    NumberSetting(
+        "PoolSize", "txtPoolSize", "1",
+        {"Pool Size is missing", "Pool Size must be a number", 1.0, "Pool Size must be at least 1"});
 }
 
 int FrmRunSQL::CountQuestionMarks() const {

@@ -5,7 +5,8 @@ namespace {
 constexpr const char* kTableTip = "The name of the table to save the attachment to.";
 }
 
-FrmSaveAttachments::FrmSaveAttachments(Services& services) : DataOutputEditor(services, "frmSaveAttachments") {
+FrmSaveAttachments::FrmSaveAttachments(Services& services)
+    : DataOutputEditor(services, "frmSaveAttachments") {
     AddConnectionControls("Username");
     AddControl("Label5", ControlKind::Label, "Tablename:", kTableTip);
     AddControl("txtTableName", ControlKind::TextBox, "", kTableTip);

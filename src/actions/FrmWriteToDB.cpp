@@ -5,7 +5,8 @@ namespace {
 
 constexpr const char* kTableTip = "The table name that you want the information to be logged to";
 constexpr const char* kRunSqlComment =
-    "This section is only used if you decide to use this config as a RunSQL disposition instead, which can be "
+    "This section is only used if you decide to use this config as a RunSQL disposition instead, which can "
+    "be "
     "pooled and doesn't replace whitespace in the field data";
 
 }  // namespace
@@ -15,8 +16,9 @@ FrmWriteToDB::FrmWriteToDB(Services& services, const IMasterLinks& master)
     AddConnectionControls("Username");
     AddControl("Label5", ControlKind::Label, "Table name:", kTableTip);
     AddControl("txtTable", ControlKind::TextBox, "", kTableTip);
-    AddControl("Frame1", ControlKind::Frame, "String Handling",
-               "Specifies how to control problematic characters in field values (such as line feeds and nulls)");
+    AddControl(
+        "Frame1", ControlKind::Frame, "String Handling",
+        "Specifies how to control problematic characters in field values (such as line feeds and nulls)");
     AddControl("optMySqlEscaping", ControlKind::Option, "Use MySQL Backslash Escaping",
                "Only for MySQL; use backslash escapes. Highly recommended for MySQL databases with "
                "NO_BACKSLASH_ESCAPES off.")
@@ -62,7 +64,8 @@ void FrmWriteToDB::WriteStatement(std::string& buffer) const {
         WriteCloseTag(buffer, "Parameter", 2);
     }
     WriteCloseTag(buffer, "Parameters", 1);
-    WriteElement(buffer, "SQL", "insert into " + Text("txtTable") + "(" + columns + ") values (" + marks + ")", 1);
+    WriteElement(buffer, "SQL",
+                 "insert into " + Text("txtTable") + "(" + columns + ") values (" + marks + ")", 1);
 }
 
 }  // namespace pv

@@ -28,20 +28,24 @@ FrmWriteToFile::FrmWriteToFile(Services& services, const IMasterLinks& master)
     : MessageFieldsEditor(services, master, "frmWriteToFile") {
     AddControl("Label3", ControlKind::Label, "File name:", kFileTip);
     AddControl("txtOutputFileName", ControlKind::TextBox, "", kFileTip).readOnly = true;
-    AddControl("cmdBrowseOutput", ControlKind::Button, "...", kFileTip).accessibleName = "Choose the output file";
+    AddControl("cmdBrowseOutput", ControlKind::Button, "...", kFileTip).accessibleName =
+        "Choose the output file";
     AddControl("Label1", ControlKind::Label, "Delimiter:", kDelimiterTip);
     AddControl("txtDelimiter", ControlKind::TextBox, "", kDelimiterTip);
     AddControl("chkWriteHeader", ControlKind::CheckBox, "Write Header with Field Names",
                "Should we write the names of the fields as the first line when we startup/roll the file?");
-    AddControl("Frame1", ControlKind::Frame, "Backup Interval", "Determines how often the output file is rolled.");
+    AddControl("Frame1", ControlKind::Frame, "Backup Interval",
+               "Determines how often the output file is rolled.");
     AddControl("optEveryTenMinutes", ControlKind::Option, "Every ten minutes",
                "A new file is created every 10 minutes.")
         .group = "Frame1";
     AddControl("optNever", ControlKind::Option, "Never",
                "No matter how long the application runs, only one file is created.")
         .group = "Frame1";
-    AddControl("optDaily", ControlKind::Option, "Daily", "A new file is created for each day.").group = "Frame1";
-    AddControl("optHourly", ControlKind::Option, "Hourly", "A new file is created for each hour.").group = "Frame1";
+    AddControl("optDaily", ControlKind::Option, "Daily", "A new file is created for each day.").group =
+        "Frame1";
+    AddControl("optHourly", ControlKind::Option, "Hourly", "A new file is created for each hour.").group =
+        "Frame1";
     mutableControl("optDaily").checked = true;
     AddControl("Label7", ControlKind::Label, "Backup Files to Keep", kKeepTip);
     AddControl("txtLogDaysToBackup", ControlKind::TextBox, "", kKeepTip);
@@ -54,23 +58,25 @@ FrmWriteToFile::FrmWriteToFile(Services& services, const IMasterLinks& master)
                       "The path to the output file does not exist", "cmdBrowseOutput");
     CustomSetting([this](XmlNode root) { SetText("txtOutputFileName", ReadNodeText(root, "FileName", "")); },
                   [this](std::string& buffer) {
-                      WriteElement(buffer, "FileName",
-                                   services_.paths.MakeStoredPath(true, OutputFilePath(), GetConfigFilePath()), 1);
+                      WriteElement(
+                          buffer, "FileName",
+                          services_.paths.MakeStoredPath(true, OutputFilePath(), GetConfigFilePath()), 1);
                   },
                   {"FileName"});
     TrackChanges({"txtOutputFileName"});
-    Check([this] { return CharacterCount(Text("txtDelimiter")) != 1; }, "The delimiter must be a single character",
-          "txtDelimiter");
+    Check([this] { return CharacterCount(Text("txtDelimiter")) != 1; },
+          "The delimiter must be a single character", "txtDelimiter");
     CustomSetting(
         [this](XmlNode root) {
             std::string delimiter = ReadNodeText(root, "Delimiter", "|");
-            // Reading trims white space, which would turn a tab or blank delimiter, saved as the one character
-            // it is, into an empty one that the next save refuses.
+            // Reading trims white space, which would turn a tab or blank delimiter, saved as the one
+            // character it is, into an empty one that the next save refuses.
             const std::string_view raw = root.FirstChild("Delimiter").RawText();
             if (delimiter.empty() && CharacterCount(std::string(raw)) == 1) delimiter = raw;
             SetText("txtDelimiter", delimiter);
         },
-        [this](std::string& buffer) { WriteElement(buffer, "Delimiter", Text("txtDelimiter"), 1); }, {"Delimiter"});
+        [this](std::string& buffer) { WriteElement(buffer, "Delimiter", Text("txtDelimiter"), 1); },
+        {"Delimiter"});
     TrackChanges({"txtDelimiter"});
     FlagSetting("WriteHeader", "chkWriteHeader", "0");
     TrackChanges({"optNever", "optDaily", "optHourly", "optEveryTenMinutes"});
@@ -95,9 +101,9 @@ FrmWriteToFile::FrmWriteToFile(Services& services, const IMasterLinks& master)
         },
         [this](std::string& buffer) {
             std::string interval = "Daily";
-            for (const auto& [option, value] : {std::pair{"optNever", "Never"}, std::pair{"optDaily", "Daily"},
-                                                std::pair{"optHourly", "Hourly"},
-                                                std::pair{"optEveryTenMinutes", "EveryTenMinutes"}}) {
+            for (const auto& [option, value] :
+                 {std::pair{"optNever", "Never"}, std::pair{"optDaily", "Daily"},
+                  std::pair{"optHourly", "Hourly"}, std::pair{"optEveryTenMinutes", "EveryTenMinutes"}}) {
                 if (Checked(option)) {
                     interval = value;
                     break;
@@ -111,7 +117,9 @@ FrmWriteToFile::FrmWriteToFile(Services& services, const IMasterLinks& master)
             const std::string keep = ReadNodeText(root, "BackupFilesToKeep", "");
             SetText("txtLogDaysToBackup", keep.empty() ? ReadNodeText(root, "BackupDaysToKeep", "14") : keep);
         },
-        [this](std::string& buffer) { WriteElement(buffer, "BackupFilesToKeep", Text("txtLogDaysToBackup"), 1); },
+        [this](std::string& buffer) {
+            WriteElement(buffer, "BackupFilesToKeep", Text("txtLogDaysToBackup"), 1);
+        },
         {"BackupFilesToKeep", "BackupDaysToKeep"});
     TrackChanges({"txtLogDaysToBackup"});
     TextSetting("OutputFileEncoding", "txtOutputFileEncoding", "ASCII");

@@ -78,7 +78,8 @@ void MessageFieldRows::Write(std::string& buffer) const {
             if (field.IsDate()) {
                 WriteElement(buffer, "DateFormat", text, 3);
             } else {
-                if (!IsNumeric(text)) throw SaveRefused{"Length not numeric for " + field.Name, Form::RowControl(kLength, row)};
+                if (!IsNumeric(text))
+                    throw SaveRefused{"Length not numeric for " + field.Name, Form::RowControl(kLength, row)};
                 WriteElement(buffer, "MaxLength", text, 3);
             }
         }

@@ -2,14 +2,14 @@
 #include <cstddef>
 #include <string>
 
-#include "dispositions/CCatDisposition.h"
 #include "core/MasterLinks.h"
+#include "dispositions/CCatDisposition.h"
 
 namespace pv {
 
 // A generated message fields catalogue and a Write To DB file over it, for timing the field rows.
 struct MessageFieldsSample {
-    MasterLinks master;          // names the catalogue; masterFilePath is the written master file
+    MasterLinks master;           // names the catalogue; masterFilePath is the written master file
     CCatDisposition disposition;  // a Write To DB disposition naming the detailed file
 };
 

@@ -4,17 +4,17 @@
 #include <memory>
 
 #include "actions/DetailedEditor.h"
-#include "actions/FrmCustom.h"
 #include "actions/FrmCopyToIMAPFolder.h"
+#include "actions/FrmCustom.h"
 #include "actions/FrmForwardMessage.h"
+#include "actions/FrmHttpRequest.h"
 #include "actions/FrmMoveToSubfolder.h"
 #include "actions/FrmRuleUpdate.h"
-#include "actions/FrmWriteToRFC822.h"
-#include "actions/FrmHttpRequest.h"
 #include "actions/FrmRunSQL.h"
 #include "actions/FrmSaveAttachments.h"
 #include "actions/FrmWriteToDB.h"
 #include "actions/FrmWriteToFile.h"
+#include "actions/FrmWriteToRFC822.h"
 
 namespace pv {
 namespace {
@@ -27,7 +27,9 @@ DispositionEditorCreator Make() {
 // An editor that reads the message fields files the master names.
 template <typename Editor>
 DispositionEditorCreator MakeWithMaster() {
-    return [](Services& services, const IMasterLinks& master) { return std::make_unique<Editor>(services, master); };
+    return [](Services& services, const IMasterLinks& master) {
+        return std::make_unique<Editor>(services, master);
+    };
 }
 
 // The built-in types that have a form of their own, by window name.

@@ -116,7 +116,8 @@ std::optional<int> AnswerWithoutWindows(CommandLine& line, const QStringList& ar
     return std::nullopt;
 }
 
-constexpr const char* kWithoutDisplay = "use postvane-config-tool to check and rewrite files without a display";
+constexpr const char* kWithoutDisplay =
+    "use postvane-config-tool to check and rewrite files without a display";
 
 // Whether the command line names where Qt is to show the windows: its -platform or -display option, with one
 // dash or two.
@@ -139,9 +140,11 @@ void EndOnFatalStart(QtMsgType type, const QMessageLogContext& context, const QS
         std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
     }
     if (type == QtFatalMsg) {
-        std::fprintf(stderr, "%s: cannot open a display (the Qt platform plug-in could not be started); check DISPLAY, "
-                     "WAYLAND_DISPLAY, QT_QPA_PLATFORM or -platform, or %s\n",
-                     kProgram, kWithoutDisplay);
+        std::fprintf(
+            stderr,
+            "%s: cannot open a display (the Qt platform plug-in could not be started); check DISPLAY, "
+            "WAYLAND_DISPLAY, QT_QPA_PLATFORM or -platform, or %s\n",
+            kProgram, kWithoutDisplay);
         std::fflush(stderr);
         std::_Exit(1);
     }
@@ -158,8 +161,9 @@ int main(int argc, char** argv) {
         // than in Qt's words about plug-ins.
         if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
             qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !NamesAPlatform(args)) {
-            std::fprintf(stderr, "%s: cannot open a display (DISPLAY and WAYLAND_DISPLAY are unset); set one, or %s\n",
-                         kProgram, kWithoutDisplay);
+            std::fprintf(
+                stderr, "%s: cannot open a display (DISPLAY and WAYLAND_DISPLAY are unset); set one, or %s\n",
+                kProgram, kWithoutDisplay);
             return 1;
         }
     }

@@ -33,7 +33,7 @@ namespace {
 // Every message fails the check except the list of what an editor would leave out: the server reads such a
 // file as it is, and only a save from a window would lose it.
 class Report {
-public:
+  public:
     Report(std::ostream& out, bool& failed) : out_(out), failed_(failed) {}
     void Failure(const std::string& mailbox, const std::string& message, const std::string& file = {},
                  const std::string& category = {}) {
@@ -44,7 +44,7 @@ public:
         if (!IsNotKeptMessage(message)) failed_ = true;
     }
 
-private:
+  private:
     std::ostream& out_;
     bool& failed_;
 };
@@ -52,8 +52,8 @@ private:
 // Everything an editor of a file shows while loading it and building its save, as its window would show it:
 // the one way check gathers what the editors of detailed and monitor files say. A file the editor could not
 // take as its own says so in `couldNotRead` when the editor itself said nothing.
-std::vector<std::string> WhatTheEditorSays(const std::function<ResaveOutcome(IPrompts&, std::string*)>& resave,
-                                           const std::string& couldNotRead) {
+std::vector<std::string> WhatTheEditorSays(
+    const std::function<ResaveOutcome(IPrompts&, std::string*)>& resave, const std::string& couldNotRead) {
     CollectingPrompts prompts;
     std::string text;
     const ResaveOutcome outcome = resave(prompts, &text);
@@ -134,15 +134,18 @@ void CheckDispositions(const CMailbox& mailbox, const MasterLinks& links, const 
     const auto hash = [](const std::pair<std::string_view, std::string_view>& key) {
         return std::hash<std::string_view>()(key.first) * 31 + std::hash<std::string_view>()(key.second);
     };
-    std::unordered_map<std::pair<std::string_view, std::string_view>, Verdict, decltype(hash)> verdicts(16, hash);
+    std::unordered_map<std::pair<std::string_view, std::string_view>, Verdict, decltype(hash)> verdicts(16,
+                                                                                                        hash);
     const auto judge = [&](const CCatDisposition& disposition) {
         Verdict verdict;
         const bool builtIn = !BuiltInEditorFor(disposition.Type).empty();
-        if (!builtIn && !configuration.Types().RequiresDetailedFile(disposition.Type).value_or(false)) return verdict;
+        if (!builtIn && !configuration.Types().RequiresDetailedFile(disposition.Type).value_or(false))
+            return verdict;
         const std::string& detailed = disposition.DetailedDispositionFile;
         const std::string path = paths.ResolvePath(disposition.DispositionFilePath, detailed);
         verdict.missing = detailed.empty() || !caches.Exists(path, builtIn);
-        if (!verdict.missing && builtIn) verdict.messages = &caches.Messages(disposition.Type, path, links, paths);
+        if (!verdict.missing && builtIn)
+            verdict.messages = &caches.Messages(disposition.Type, path, links, paths);
         return verdict;
     };
     for (const CCatDispositions& category : configuration.Categories()) {
@@ -154,7 +157,8 @@ void CheckDispositions(const CMailbox& mailbox, const MasterLinks& links, const 
             const std::string& detailed = disposition.DetailedDispositionFile;
             if (verdict.missing) {
                 report.Failure(mailbox.sName,
-                               "The detailed disposition file of a " + disposition.Type + " disposition is missing" +
+                               "The detailed disposition file of a " + disposition.Type +
+                                   " disposition is missing" +
                                    (detailed.empty() ? std::string() : ": " + detailed),
                                fileName, category.CategoryName);
             }
@@ -191,7 +195,8 @@ void CheckMonitors(const MasterConfiguration& master, const MasterLinks& links, 
         }
         const std::string file = paths.ResolvePath(path, entry.Parameter);
         if (!platform::PathExists(file)) {
-            report.Failure(name, "The configuration file of the " + type->name + " monitor is missing", entry.Parameter);
+            report.Failure(name, "The configuration file of the " + type->name + " monitor is missing",
+                           entry.Parameter);
             continue;
         }
         // What its editor reports while loading the file and saving it again.
@@ -256,7 +261,8 @@ int RunCheck(const std::string& masterArgument, std::ostream& out, std::ostream&
         if (failure) failed = true;
         CheckDispositions(*record, links, paths, caches, report);
     }
-    // A master that is not well-formed (or not a master file) names no monitor file: the default would be checked in its place.
+    // A master that is not well-formed (or not a master file) names no monitor file: the default would be
+    // checked in its place.
     if (loaded.readAsMaster) CheckMonitors(master, links, paths, report);
     out.flush();
     return failed ? 1 : 0;

@@ -151,7 +151,8 @@ const Command* FindCommand(const std::string& name) {
 
 int Usage(std::ostream& err, const std::string& problem, const std::string& command = {}) {
     const std::string who = command.empty() ? std::string(kProgram) : std::string(kProgram) + " " + command;
-    err << who << ": " << problem << "\n" << "Try '" << who << " --help'.\n";
+    err << who << ": " << problem << "\n"
+        << "Try '" << who << " --help'.\n";
     return kExitUsage;
 }
 
@@ -197,8 +198,9 @@ struct Parsed {
 // Reads `args` with getopt_long: "--master=FILE" and "--master FILE" alike, unambiguous abbreviations of long
 // options, "--" ending the options. `command` names the command for messages (empty: the words before it).
 // nullopt with `parsed` filled, or the exit status of a usage error already reported.
-std::optional<int> ParseOptions(const std::string& command, const char* shortOptions, const option* longOptions,
-                                const std::vector<std::string>& args, Parsed& parsed, std::ostream& err) {
+std::optional<int> ParseOptions(const std::string& command, const char* shortOptions,
+                                const option* longOptions, const std::vector<std::string>& args,
+                                Parsed& parsed, std::ostream& err) {
     std::vector<std::string> words = {command.empty() ? std::string(kProgram) : kProgram + (" " + command)};
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -237,7 +239,8 @@ std::optional<int> ParseOptions(const std::string& command, const char* shortOpt
             }
             if (matches.size() > 1) {
                 std::string candidates;
-                for (const std::string& match : matches) candidates += (candidates.empty() ? "" : ", ") + match;
+                for (const std::string& match : matches)
+                    candidates += (candidates.empty() ? "" : ", ") + match;
                 return Usage(err, "option '" + typed + "' is ambiguous (" + candidates + ")", command);
             }
             if (matches.empty()) return Usage(err, "unknown option '" + typed + "'", command);
@@ -256,16 +259,18 @@ std::optional<int> ParseOptions(const std::string& command, const char* shortOpt
     return std::nullopt;
 }
 
-int RunCommand(const Command& command, const std::vector<std::string>& args, std::istream& in, std::ostream& out,
-               std::ostream& err, ToolEnvironment environment) {
+int RunCommand(const Command& command, const std::vector<std::string>& args, std::istream& in,
+               std::ostream& out, std::ostream& err, ToolEnvironment environment) {
     const std::string name = command.name;
     Parsed parsed;
-    if (const auto status = ParseOptions(name, command.shortOptions, command.longOptions.data(), args, parsed, err)) {
+    if (const auto status =
+            ParseOptions(name, command.shortOptions, command.longOptions.data(), args, parsed, err)) {
         return *status;
     }
     if (parsed.has('h')) {
         out << command.help;
-        if (name == "resave") out << "\nThe types of detailed disposition files (--type):\n" << Wrapped(JoinedTypes()) << "\n";
+        if (name == "resave")
+            out << "\nThe types of detailed disposition files (--type):\n" << Wrapped(JoinedTypes()) << "\n";
         return kExitOk;
     }
     if (parsed.has('v')) environment.verbose = true;

@@ -98,7 +98,8 @@ InstallationSample WriteInstallationSample(const std::string& folder, size_t mai
             for (size_t d = 0; d < dispositionsPerCategory && forwardFiles > 0; ++d) {
                 WriteOpenTag(dispositions, "Disposition", 2);
                 WriteElement(dispositions, "Type", "ForwardMessage", 3);
-                WriteElement(dispositions, "DetailedDispositionFile", "+/" + ForwardFile(m, next++ % forwardFiles), 3);
+                WriteElement(dispositions, "DetailedDispositionFile",
+                             "+/" + ForwardFile(m, next++ % forwardFiles), 3);
                 WriteElement(dispositions, "DirectoryForErrors", "/var/spool/postvane/errors", 3);
                 WriteCloseTag(dispositions, "Disposition", 2);
             }

@@ -14,7 +14,8 @@ struct InstallationSample {
     size_t files = 0;    // the number of files written
 };
 
-InstallationSample WriteInstallationSample(const std::string& folder, size_t mailboxes, size_t categories = 200,
-                                           size_t dispositionsPerCategory = 2, size_t forwardFiles = 3);
+InstallationSample WriteInstallationSample(const std::string& folder, size_t mailboxes,
+                                           size_t categories = 200, size_t dispositionsPerCategory = 2,
+                                           size_t forwardFiles = 3);
 
 }  // namespace pv

@@ -37,18 +37,24 @@ int Print(std::ostream& out, const std::string& text) {
 int Finish(ResaveOutcome outcome, const std::string& text, const std::string& path, std::ostream& out,
            std::ostream& err) {
     switch (outcome) {
-        case ResaveOutcome::Written: return kOk;
-        case ResaveOutcome::Printed: return Print(out, text);
-        case ResaveOutcome::Refused: return kFailed;
-        case ResaveOutcome::WouldDrop:
-            err << "Not written: " << path << " names entries the editor cannot show, which a save would drop.\n";
+        case ResaveOutcome::Written:
+            return kOk;
+        case ResaveOutcome::Printed:
+            return Print(out, text);
+        case ResaveOutcome::Refused:
             return kFailed;
-        default: return NotWritten(err, path);
+        case ResaveOutcome::WouldDrop:
+            err << "Not written: " << path
+                << " names entries the editor cannot show, which a save would drop.\n";
+            return kFailed;
+        default:
+            return NotWritten(err, path);
     }
 }
 
 // Loads a master file completely, as the main window does; false (reported) when it could not be.
-bool LoadMaster(MasterConfiguration& master, const std::string& path, const PathContext& paths, IPrompts& prompts) {
+bool LoadMaster(MasterConfiguration& master, const std::string& path, const PathContext& paths,
+                IPrompts& prompts) {
     master.MasterFilePath = path;
     const auto loaded = master.Load(paths, prompts);
     return loaded.outcome == MasterConfiguration::LoadOutcome::Complete && loaded.readAsMaster;
@@ -78,13 +84,15 @@ int ResaveDispositions(const std::string& path, const ResaveOptions& options, st
         return kUsage;
     }
     MasterConfiguration master;
-    if (!LoadMaster(master, CommandLineMasterPath(options.master, environment.currentDirectory), paths, prompts)) {
+    if (!LoadMaster(master, CommandLineMasterPath(options.master, environment.currentDirectory), paths,
+                    prompts)) {
         return NotWritten(err, path);
     }
     const MasterLinks links = LinksOf(master, paths);
     DispositionConfiguration configuration;
     const auto loaded = configuration.Load(path, links, paths, prompts);
-    if (!loaded.opened || loaded.file != DispositionConfiguration::FileState::Read) return NotWritten(err, path);
+    if (!loaded.opened || loaded.file != DispositionConfiguration::FileState::Read)
+        return NotWritten(err, path);
     if (!configuration.UnreadCatalogues().empty()) {
         err << "Not written: " << configuration.UnreadCataloguesConsequence() << "\n";
         return kFailed;
@@ -97,8 +105,9 @@ int ResaveDispositions(const std::string& path, const ResaveOptions& options, st
     return configuration.Save(paths, prompts) ? kOk : kFailed;
 }
 
-int ResaveDetailed(const std::string& path, const ResaveOptions& options, std::ostream& out, std::ostream& err,
-                   const ToolEnvironment& environment, const PathContext& paths, IPrompts& prompts) {
+int ResaveDetailed(const std::string& path, const ResaveOptions& options, std::ostream& out,
+                   std::ostream& err, const ToolEnvironment& environment, const PathContext& paths,
+                   IPrompts& prompts) {
     if (options.type.empty()) {
         err << "postvane-config-tool: a Disposition file needs --type TYPE (for example ForwardMessage)\n";
         return kUsage;
@@ -130,7 +139,8 @@ int ResaveDetailed(const std::string& path, const ResaveOptions& options, std::o
 int ResaveOneMonitorFile(const std::string& path, const std::string& type, bool toStdout, std::ostream& out,
                          std::ostream& err, const PathContext& paths, IPrompts& prompts) {
     std::string text;
-    return Finish(ResaveMonitorFile(type, path, paths, prompts, toStdout ? &text : nullptr), text, path, out, err);
+    return Finish(ResaveMonitorFile(type, path, paths, prompts, toStdout ? &text : nullptr), text, path, out,
+                  err);
 }
 
 int ResaveMonitors(const std::string& path, bool toStdout, std::ostream& out, std::ostream& err,
@@ -154,11 +164,13 @@ int RunSql(const std::string& masterArgument, const std::string& fileArgument, s
     StreamPrompts prompts(err, environment.verbose);
     MasterConfiguration master;
     const std::string path = CommandLineMasterPath(fileArgument, environment.currentDirectory);
-    if (!LoadMaster(master, CommandLineMasterPath(masterArgument, environment.currentDirectory), paths, prompts)) {
+    if (!LoadMaster(master, CommandLineMasterPath(masterArgument, environment.currentDirectory), paths,
+                    prompts)) {
         err << "postvane-config-tool: the master file " << masterArgument << " could not be read\n";
         return kFailed;
     }
-    const std::optional<std::string> statement = CreateTableStatementOf(path, LinksOf(master, paths), paths, prompts);
+    const std::optional<std::string> statement =
+        CreateTableStatementOf(path, LinksOf(master, paths), paths, prompts);
     if (!statement) {
         err << "postvane-config-tool: " << path << " could not be read as a Write To DB file\n";
         return kFailed;
@@ -189,7 +201,8 @@ int RunResave(const ResaveOptions& options, std::ostream& out, std::ostream& err
         return NotWritten(err, path);
     }
     if (root == "ResponseHandler") return ResaveMaster(path, options.toStdout, out, err, paths, prompts);
-    if (root == "Dispositions") return ResaveDispositions(path, options, out, err, environment, paths, prompts);
+    if (root == "Dispositions")
+        return ResaveDispositions(path, options, out, err, environment, paths, prompts);
     if (root == "Disposition") return ResaveDetailed(path, options, out, err, environment, paths, prompts);
     if (root == "Monitors") return ResaveMonitors(path, options.toStdout, out, err, prompts);
     const std::string monitorType = MonitorTypeOfRoot(root);

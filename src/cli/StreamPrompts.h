@@ -9,7 +9,7 @@ namespace pv {
 // only when asked to be verbose; questions are answered No, so that nothing is created or written behind
 // the user's back.
 class StreamPrompts : public IPrompts {
-public:
+  public:
     explicit StreamPrompts(std::ostream& stream, bool verbose = false) : stream_(stream), verbose_(verbose) {}
     void ShowMessage(const std::string& text) override {
         stream_ << text << '\n';
@@ -30,7 +30,7 @@ public:
 
     size_t messagesShown = 0;
 
-private:
+  private:
     std::ostream& stream_;
     bool verbose_;
 };

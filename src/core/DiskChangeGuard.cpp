@@ -61,10 +61,11 @@ DiskCheck DiskChangeGuard::BeforeWrite(const std::string& path, IPrompts& prompt
                                         (now.content != 0 || now.modified == snapshot_.modified)));
     if (same) return DiskCheck::Write;
     const std::string what = now.present ? (snapshot_.present ? "changed" : "created") : "removed";
-    switch (prompts.AskYesNoCancel(
-        "The file " + path + " has been " + what + " by another program since this window read it. Do you want "
-        "to overwrite it with what this window shows? Yes overwrites it; No reads it again, discarding the edits "
-        "made in this window; Cancel does neither.")) {
+    switch (prompts.AskYesNoCancel("The file " + path + " has been " + what +
+                                   " by another program since this window read it. Do you want "
+                                   "to overwrite it with what this window shows? Yes overwrites it; No reads "
+                                   "it again, discarding the edits "
+                                   "made in this window; Cancel does neither.")) {
         case Answer::Yes:
             return DiskCheck::Write;
         case Answer::No:

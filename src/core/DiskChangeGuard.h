@@ -26,13 +26,14 @@ class DiskChangeGuard {
     // After the window wrote `path`, or after a load that could not read it: what is there now. Nothing at
     // that path is remembered as such: a file created since then counts as a change.
     void Take(const std::string& path);
-    // After the window's load read `path`: what it read (XmlFile::fingerprint; absent when nothing was there),
-    // so that the bytes the window shows are what a later change is measured against. Without a fingerprint
-    // (the load could not read the file) the same as Take(path).
+    // After the window's load read `path`: what it read (XmlFile::fingerprint; absent when nothing was
+    // there), so that the bytes the window shows are what a later change is measured against. Without a
+    // fingerprint (the load could not read the file) the same as Take(path).
     void Take(const std::string& path, const std::optional<platform::FileFingerprint>& read);
     // Before the window writes `path`. When the file is not what was taken (its size or content changed, or
     // it was created or removed, by another program; a new time alone is no change), asks whether to
-    // overwrite it (Yes), read it again and lose the edits (No: `reload` runs), or do neither (Cancel). A path other than the one taken is written without a question.
+    // overwrite it (Yes), read it again and lose the edits (No: `reload` runs), or do neither (Cancel). A
+    // path other than the one taken is written without a question.
     DiskCheck BeforeWrite(const std::string& path, IPrompts& prompts, const std::function<void()>& reload);
 
   private:

@@ -20,9 +20,11 @@ std::string UnknownValueMessage(const std::string& unknownMessage, const std::st
 }
 
 // Why a save stops at a value the file held but no control can show: the window tells what to do about it.
-std::string UnknownValueRefusal(const IPrompts& prompts, const std::string& message, const std::string& remedy) {
-    return message + (prompts.ForWindows() ? ". " + remedy + ": this window does not write a value it does not know."
-                                           : ". The editor does not write a value it does not know.");
+std::string UnknownValueRefusal(const IPrompts& prompts, const std::string& message,
+                                const std::string& remedy) {
+    return message + (prompts.ForWindows()
+                          ? ". " + remedy + ": this window does not write a value it does not know."
+                          : ". The editor does not write a value it does not know.");
 }
 
 }  // namespace
@@ -205,7 +207,8 @@ void FileEditorForm::MarkDeclaredElementsRead(XmlNode root) const {
 
 void FileEditorForm::ReportUnknownValue(const std::string& element, const std::string& value,
                                         const std::string& shownAs) {
-    services_.prompts.ShowMessage(UnknownValueMessage({}, element, value) + ", shown and saved as " + shownAs);
+    services_.prompts.ShowMessage(UnknownValueMessage({}, element, value) + ", shown and saved as " +
+                                  shownAs);
 }
 
 void FileEditorForm::KnownComment(std::string text) {
@@ -242,14 +245,15 @@ bool FileEditorForm::SaveFile() {
         const bool showsDefaults = lastLoad_ == FileLoad::Malformed || lastLoad_ == FileLoad::NoRoot ||
                                    lastLoad_ == FileLoad::Unreadable;
         if (showsDefaults &&
-            services_.prompts.AskYesNo("The file " + GetConfigFilePath() + " could not be read as a " +
-                                       setup().fileKind +
-                                       ", so this window shows default values. Do you want to overwrite it with "
-                                       "what this window shows?") != Answer::Yes) {
+            services_.prompts.AskYesNo(
+                "The file " + GetConfigFilePath() + " could not be read as a " + setup().fileKind +
+                ", so this window shows default values. Do you want to overwrite it with "
+                "what this window shows?") != Answer::Yes) {
             return false;
         }
         const std::string path = GetConfigFilePath();
-        if (disk_.BeforeWrite(path, services_.prompts, [this] { LoadFile(); }) != DiskCheck::Write) return false;
+        if (disk_.BeforeWrite(path, services_.prompts, [this] { LoadFile(); }) != DiskCheck::Write)
+            return false;
         WriteTextFile(path, *text);
         disk_.Take(path);
     } catch (const AppError& error) {
@@ -302,7 +306,8 @@ void FileEditorForm::FlagSetting(const std::string& element, const std::string& 
 }
 
 void FileEditorForm::OptionPairSetting(const std::string& element, const std::string& defaultText,
-                                       const OptionValue& special, const OptionValue& otherwise, Track track) {
+                                       const OptionValue& special, const OptionValue& otherwise,
+                                       Track track) {
     TrackIf(special.option, track);
     TrackIf(otherwise.option, track);
     AddStep(
@@ -352,7 +357,8 @@ void FileEditorForm::ChoiceSetting(const std::string& element, const std::string
                 }
             }
             if (!chosen && *unknown) {
-                Refuse(UnknownValueRefusal(services_.prompts, UnknownValueMessage(unknownMessage, element, **unknown),
+                Refuse(UnknownValueRefusal(services_.prompts,
+                                           UnknownValueMessage(unknownMessage, element, **unknown),
                                            "Choose one of the options"));
             }
             WriteElement(buffer, element, value, 1);
@@ -381,7 +387,8 @@ void FileEditorForm::TwoValueSetting(const std::string& element, const std::stri
         },
         [=, this](std::string& buffer) {
             if (*unknown) {
-                Refuse(UnknownValueRefusal(services_.prompts, UnknownValueMessage(unknownMessage, element, **unknown),
+                Refuse(UnknownValueRefusal(services_.prompts,
+                                           UnknownValueMessage(unknownMessage, element, **unknown),
                                            "Click the box to choose one of its two values"));
             }
             WriteElement(buffer, element, Checked(checkBox) ? onValue : offValue, 1);
@@ -496,7 +503,8 @@ void FileEditorForm::CustomSetting(std::function<void(XmlNode root)> read,
     AddStep(std::move(elements), std::move(read), std::move(write));
 }
 
-void FileEditorForm::Check(std::function<bool()> fails, const std::string& message, const std::string& control) {
+void FileEditorForm::Check(std::function<bool()> fails, const std::string& message,
+                           const std::string& control) {
     checks_.push_back({message, control});
     AddStep({}, nullptr, [fails = std::move(fails), message, control](std::string&) {
         if (fails()) Refuse(message, control);

@@ -201,8 +201,9 @@ class FileEditorForm : public FileEditorBase {
                          Track track = Track::Yes);
     // Two option buttons for one element: `special`'s value selects its option, any other text the other's,
     // so that one of them is always selected after a load; written as the value of the selected option.
-    void OptionPairSetting(const std::string& element, const std::string& defaultText, const OptionValue& special,
-                           const OptionValue& otherwise, Track track = Track::Yes);
+    void OptionPairSetting(const std::string& element, const std::string& defaultText,
+                           const OptionValue& special, const OptionValue& otherwise,
+                           Track track = Track::Yes);
     // A multi-line text box and a list element holding one `item` element per non-blank line, in order;
     // the list element is written also when empty.
     void LinesSetting(const std::string& listElement, const std::string& itemElement,

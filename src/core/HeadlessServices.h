@@ -10,30 +10,32 @@
 namespace pv {
 
 class NoDialogs : public IFileDialogs {
-public:
+  public:
     std::optional<std::string> ChooseOpenFile(const FileDialogRequest&) override { return std::nullopt; }
     std::string ChooseFolder(const std::string&, const std::string&) override { return std::string(); }
 };
 
 class NoWindows : public IWindowHost {
-public:
+  public:
     void ShowModal(Form& form) override { form.Close(); }
 };
 
 class NoLauncher : public IProcessLauncher {
-public:
-    bool Launch(const std::string&, const std::vector<std::string>&, const std::string&) override { return false; }
+  public:
+    bool Launch(const std::string&, const std::vector<std::string>&, const std::string&) override {
+        return false;
+    }
 };
 
 class NoClipboard : public IClipboard {
-public:
+  public:
     void SetText(const std::string&) override {}
 };
 
 // Keeps every message for a report instead of showing it; questions are answered No (Cancel), so that
 // nothing is written behind the user's back.
 class CollectingPrompts : public IPrompts {
-public:
+  public:
     std::vector<std::string> messages;
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
     // A report of success is not a finding.

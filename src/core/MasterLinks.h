@@ -7,7 +7,7 @@ namespace pv {
 // file of every "+" name it holds) and the current texts of its catalogue boxes. It lives here so that every
 // layer can ask without reaching up into master/, which answers it.
 class IMasterLinks {
-public:
+  public:
     virtual ~IMasterLinks() = default;
     virtual std::string FullPathToMasterConfig() const = 0;
     virtual std::string DispositionTypesFile(int which) const = 0;     // 1 or 2
@@ -23,8 +23,12 @@ struct MasterLinks : IMasterLinks {
     std::string messageFields[2];
 
     std::string FullPathToMasterConfig() const override { return masterFilePath; }
-    std::string DispositionTypesFile(int which) const override { return dispositionTypes[which == 2 ? 1 : 0]; }
-    std::string CategoryDefinitionsFile(int which) const override { return categoryDefinitions[which == 2 ? 1 : 0]; }
+    std::string DispositionTypesFile(int which) const override {
+        return dispositionTypes[which == 2 ? 1 : 0];
+    }
+    std::string CategoryDefinitionsFile(int which) const override {
+        return categoryDefinitions[which == 2 ? 1 : 0];
+    }
     std::string MessageFieldsFile(int which) const override { return messageFields[which == 2 ? 1 : 0]; }
 };
 

@@ -44,7 +44,8 @@ std::optional<AccountPartFault> AccountPartProblem(const AccountParts& parts, co
         if (part->find('\\') == std::string::npos) continue;
         return AccountPartFault{std::string(caption) + " must not contain a backslash (\\): " + whereKept +
                                     " keeps Domain, Username and Mailbox Alias in one text separated by "
-                                    "backslashes, so \"" + *part + "\" would read back split differently.",
+                                    "backslashes, so \"" +
+                                    *part + "\" would read back split differently.",
                                 i};
     }
     return std::nullopt;

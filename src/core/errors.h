@@ -4,8 +4,8 @@
 
 namespace pv {
 
-// Stable error numbers shown after the "Error saving=", "Unexpected error in LoadFile=" and "Error=" prefixes.
-// They keep the values administrators have always seen for these failures.
+// Stable error numbers shown after the "Error saving=", "Unexpected error in LoadFile=" and "Error="
+// prefixes. They keep the values administrators have always seen for these failures.
 enum ErrorNumber : int {
     kErrKeyNotFound = 5,
     kErrOverflow = 6,
@@ -20,12 +20,12 @@ enum ErrorNumber : int {
 
 // An error raised while reading or writing configuration; the message boxes show its number and description.
 class AppError : public std::runtime_error {
-public:
+  public:
     AppError(int number, const std::string& description) : std::runtime_error(description), number_(number) {}
     int number() const { return number_; }
     std::string description() const { return what(); }
 
-private:
+  private:
     int number_;
 };
 

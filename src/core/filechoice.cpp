@@ -26,7 +26,8 @@ std::optional<std::string> ChooseConfigFile(const Services& services, const File
         } else if (platform::FileExists(choice.referringFile)) {
             request.initialFolder = platform::ParentFolder(choice.referringFile);
             const std::string inside = request.initialFolder + platform::kSeparator + choice.startSubfolder;
-            if (!choice.startSubfolder.empty() && platform::FolderExists(inside)) request.initialFolder = inside;
+            if (!choice.startSubfolder.empty() && platform::FolderExists(inside))
+                request.initialFolder = inside;
         }
         request.fileName = choice.defaultName;
     }

@@ -39,8 +39,8 @@ Control& Form::AddControl(const std::string& name, ControlKind kind, const std::
     return control;
 }
 
-Control& Form::AddLabelledTextBox(const std::string& label, const std::string& caption, const std::string& textBox,
-                                  const std::string& tooltip) {
+Control& Form::AddLabelledTextBox(const std::string& label, const std::string& caption,
+                                  const std::string& textBox, const std::string& tooltip) {
     AddControl(label, ControlKind::Label, caption, tooltip);
     return AddControl(textBox, ControlKind::TextBox, "", tooltip);
 }
@@ -122,9 +122,10 @@ void Form::SetSelection(const std::string& name, std::vector<int> selection) {
     Control& control = mutableControl(name);
     std::sort(selection.begin(), selection.end());
     selection.erase(std::unique(selection.begin(), selection.end()), selection.end());
-    selection.erase(std::remove_if(selection.begin(), selection.end(),
-                                   [&](int i) { return i < 0 || i >= static_cast<int>(control.items.size()); }),
-                    selection.end());
+    selection.erase(
+        std::remove_if(selection.begin(), selection.end(),
+                       [&](int i) { return i < 0 || i >= static_cast<int>(control.items.size()); }),
+        selection.end());
     if (!control.multiSelect && selection.size() > 1) selection.resize(1);
     if (control.selection == selection) return;
     control.selection = std::move(selection);
@@ -147,7 +148,9 @@ void Form::UserClick(const std::string& name) {
     const Control& control = this->control(name);
     if (!control.enabled || !control.visible) return;
     switch (control.kind) {
-        case ControlKind::CheckBox: SetChecked(name, !control.checked); break;
+        case ControlKind::CheckBox:
+            SetChecked(name, !control.checked);
+            break;
         case ControlKind::Option:
             if (control.checked) {
                 Fire(clickHandlers_, rowClickHandlers_, control);
@@ -155,7 +158,8 @@ void Form::UserClick(const std::string& name) {
                 SetChecked(name, true);
             }
             break;
-        default: Fire(clickHandlers_, rowClickHandlers_, control);
+        default:
+            Fire(clickHandlers_, rowClickHandlers_, control);
     }
 }
 
@@ -199,12 +203,16 @@ void Form::Close() {
     if (observer_) observer_->FormClosed();
 }
 
-bool Form::AskBeforeDiscarding(IPrompts& prompts, const std::string& question, const std::function<bool()>& save) {
+bool Form::AskBeforeDiscarding(IPrompts& prompts, const std::string& question,
+                               const std::function<bool()>& save) {
     if (!changed_) return true;
     switch (prompts.AskYesNoCancel(question)) {
-        case Answer::Yes: return save();
-        case Answer::No: return true;
-        default: return false;
+        case Answer::Yes:
+            return save();
+        case Answer::No:
+            return true;
+        default:
+            return false;
     }
 }
 

@@ -23,9 +23,9 @@ struct Control {
     bool enabled = true;
     bool visible = true;
     bool readOnly = false;
-    bool password = false;   // shows "*" for every character
+    bool password = false;  // shows "*" for every character
     bool multiSelect = false;
-    std::string group;       // options of one group exclude each other
+    std::string group;               // options of one group exclude each other
     std::vector<std::string> items;  // lines of a list
     std::vector<int> selection;      // selected lines, ascending
     // A control of a repeated row ("chkField(3)"): its column ("chkField") and row; -1 for any other.
@@ -62,7 +62,7 @@ struct RowSet {
 // Told about every change the logic makes, so the view can follow. The view applies them without
 // raising its own change events, which keeps programmatic changes from echoing back.
 class IFormObserver {
-public:
+  public:
     virtual ~IFormObserver() = default;
     virtual void ControlChanged(const Control& control) = 0;
     virtual void FormClosed() = 0;
@@ -78,7 +78,7 @@ public:
 // the changed flag and the close question. ui/ binds a Qt window to it by the control names; tests drive it
 // directly through the User* calls, exactly as the widgets do.
 class Form {
-public:
+  public:
     Form(std::string kind, std::string caption);
     virtual ~Form() = default;
     Form(const Form&) = delete;
@@ -154,12 +154,12 @@ public:
     bool changed() const { return changed_; }
     void SetObserver(IFormObserver* observer) { observer_ = observer; }
 
-protected:
+  protected:
     Control& AddControl(const std::string& name, ControlKind kind, const std::string& text = {},
                         const std::string& tooltip = {});
     // A text box and the label that names it, both with the box's tooltip; returns the text box.
-    Control& AddLabelledTextBox(const std::string& label, const std::string& caption, const std::string& textBox,
-                                const std::string& tooltip);
+    Control& AddLabelledTextBox(const std::string& label, const std::string& caption,
+                                const std::string& textBox, const std::string& tooltip);
     Control& mutableControl(const std::string& name);
 
     void OnClick(const std::string& name, std::function<void()> handler);
@@ -178,14 +178,15 @@ protected:
     // The unsaved-changes question of every editor, asked before anything discards the edits (closing,
     // reloading, opening another file): true to go on. Unchanged goes on; Yes goes on when `save` succeeds,
     // No goes on, Cancel stays.
-    bool AskBeforeDiscarding(IPrompts& prompts, const std::string& question, const std::function<bool()>& save);
+    bool AskBeforeDiscarding(IPrompts& prompts, const std::string& question,
+                             const std::function<bool()>& save);
 
     void setChanged(bool changed) { changed_ = changed; }
     void setSelectAllOnFocus(bool value) { selectAllOnFocus_ = value; }
     void setDefaultButton(const std::string& name) { defaultButton_ = name; }
     void setCancelButton(const std::string& name) { cancelButton_ = name; }
 
-private:
+  private:
     void Notify(const Control& control);
     RowSet& mutableRowSet(const std::string& set);
     using Handlers = std::unordered_map<std::string, std::vector<std::function<void()>>>;

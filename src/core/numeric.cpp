@@ -96,11 +96,13 @@ std::optional<int32_t> ParseInt32(const std::string& text) {
 int32_t ToInt32(const std::string& text, const std::string& what) {
     int32_t value = 0;
     switch (Convert(text, value)) {
-        case Result::Ok: return value;
+        case Result::Ok:
+            return value;
         case Result::NotNumeric:
             throw AppError(kErrTypeMismatch, "Type mismatch: " + what + " \"" + text + "\" is not a number");
         case Result::Overflow:
-            throw AppError(kErrOverflow, "Overflow: " + what + " " + text + " does not fit a 32-bit whole number");
+            throw AppError(kErrOverflow,
+                           "Overflow: " + what + " " + text + " does not fit a 32-bit whole number");
     }
     return value;
 }

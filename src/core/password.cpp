@@ -15,12 +15,11 @@ constexpr size_t kMarkerLength = 8;
 // Image of each character 32..126, in order. A constant of the file format: changing it breaks every
 // stored password.
 constexpr std::array<unsigned char, kLast - kFirst + 1> kTable = {
-    121, 126, 45, 61, 52, 89, 56, 84, 48, 117, 54, 116, 88, 118, 102, 112,
-    42, 47, 35, 106, 125, 94, 85, 98, 92, 68, 103, 107, 70, 55, 120, 60,
-    57, 111, 109, 38, 59, 123, 37, 67, 75, 62, 105, 36, 74, 65, 110, 79,
-    97, 50, 44, 100, 80, 86, 87, 64, 99, 69, 43, 46, 122, 78, 33, 93,
-    32, 77, 119, 49, 124, 41, 53, 104, 58, 82, 114, 96, 83, 51, 73, 95,
-    91, 39, 71, 113, 90, 34, 63, 81, 76, 101, 72, 115, 66, 40, 108,
+    121, 126, 45, 61,  52,  89, 56, 84,  48,  117, 54, 116, 88, 118, 102, 112, 42, 47,  35,
+    106, 125, 94, 85,  98,  92, 68, 103, 107, 70,  55, 120, 60, 57,  111, 109, 38, 59,  123,
+    37,  67,  75, 62,  105, 36, 74, 65,  110, 79,  97, 50,  44, 100, 80,  86,  87, 64,  99,
+    69,  43,  46, 122, 78,  33, 93, 32,  77,  119, 49, 124, 41, 53,  104, 58,  82, 114, 96,
+    83,  51,  73, 95,  91,  39, 71, 113, 90,  34,  63, 81,  76, 101, 72,  115, 66, 40,  108,
 };
 
 constexpr std::array<unsigned char, 256> MakeInverse() {
@@ -38,8 +37,9 @@ std::string ScramblePassword(const std::string& password, IPrompts& prompts) {
     while (pos < password.size()) {
         const char32_t code = NextCodePoint(password, pos);
         if (code < kFirst || code > kLast) {
-            prompts.ShowMessage("Password contains out-of-bounds character, it will not be encrypted.  Character=#" +
-                                std::to_string(static_cast<uint32_t>(code)));
+            prompts.ShowMessage(
+                "Password contains out-of-bounds character, it will not be encrypted.  Character=#" +
+                std::to_string(static_cast<uint32_t>(code)));
             return password;
         }
         result += static_cast<char>(kTable[code - kFirst]);
@@ -48,7 +48,8 @@ std::string ScramblePassword(const std::string& password, IPrompts& prompts) {
 }
 
 std::string UnscramblePassword(const std::string& stored) {
-    if (stored.size() < kMarkerLength || stored.compare(0, kMarkerLength, kPasswordMarker) != 0) return stored;
+    if (stored.size() < kMarkerLength || stored.compare(0, kMarkerLength, kPasswordMarker) != 0)
+        return stored;
     std::string clear;
     clear.reserve(stored.size() - kMarkerLength);
     for (size_t i = kMarkerLength; i < stored.size(); ++i) {

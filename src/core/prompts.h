@@ -11,7 +11,7 @@ enum class Answer { Ok, Yes, No, Cancel };
 // Every message box of the program goes through this interface: the windows show real boxes,
 // the command-line tool prints to standard error, and tests script the answers.
 class IPrompts {
-public:
+  public:
     virtual ~IPrompts() = default;
     // OK-only message box with the application's title, for what went wrong or needs attention: a check
     // that failed, an error, a file that could not be read.
@@ -34,7 +34,8 @@ inline std::string NotFoundMessage(const IPrompts& prompts, const std::string& w
                                    const std::string& toolText, const std::string& path) {
     return prompts.ForWindows() ? windowText : toolText + ": " + path;
 }
-inline std::string NotFoundMessage(const IPrompts& prompts, const std::string& text, const std::string& path) {
+inline std::string NotFoundMessage(const IPrompts& prompts, const std::string& text,
+                                   const std::string& path) {
     return NotFoundMessage(prompts, text, text, path);
 }
 

@@ -25,14 +25,14 @@ struct FileDialogRequest {
     std::string initialFolder;  // where the dialog starts
     std::string fileName;       // the name filled in
     FileCheck mode = FileCheck::MustExist;
-    bool refuseReadOnly = false;  // files marked read-only are refused (create-prompt and no-check modes)
+    bool refuseReadOnly = false;   // files marked read-only are refused (create-prompt and no-check modes)
     std::string defaultExtension;  // SaveAs: "txt", added to a name typed without one
 };
 
 // File and folder dialogs. A cancelled dialog gives nullopt (folders: ""); a failure of the dialog itself
 // throws AppError, which the caller shows after "Error=". The folder dialog starts in `startFolder`.
 class IFileDialogs {
-public:
+  public:
     virtual ~IFileDialogs() = default;
     virtual std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) = 0;
     virtual std::string ChooseFolder(const std::string& title, const std::string& startFolder) = 0;
@@ -40,14 +40,14 @@ public:
 
 // Opens a child window modally and returns when it has closed.
 class IWindowHost {
-public:
+  public:
     virtual ~IWindowHost() = default;
     virtual void ShowModal(Form& form) = 0;
 };
 
 // Starts a program without waiting for it. The arguments reach it as they are, never re-split by a shell.
 class IProcessLauncher {
-public:
+  public:
     virtual ~IProcessLauncher() = default;
     virtual bool Launch(const std::string& program, const std::vector<std::string>& arguments,
                         const std::string& workingDirectory) = 0;
@@ -55,7 +55,7 @@ public:
 
 // The system clipboard.
 class IClipboard {
-public:
+  public:
     virtual ~IClipboard() = default;
     virtual void SetText(const std::string& text) = 0;
 };

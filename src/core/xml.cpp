@@ -179,7 +179,8 @@ ParsedPath ParsePath(std::string_view path) {
             predicate.substr(predicate.size() - kClose.size()) != kClose) {
             return parsed;
         }
-        parsed.predicateValue = predicate.substr(kOpen.size(), predicate.size() - kOpen.size() - kClose.size());
+        parsed.predicateValue =
+            predicate.substr(kOpen.size(), predicate.size() - kOpen.size() - kClose.size());
         if (parsed.predicateValue.find('\'') != std::string_view::npos) return parsed;
         parsed.hasPredicate = true;
     }
@@ -187,8 +188,8 @@ ParsedPath ParsePath(std::string_view path) {
     while (true) {
         const size_t slash = std::min(path.find('/', start), path.size());
         const std::string_view step = path.substr(start, slash - start);
-        if (step.empty() || step == "." || step == ".." || !std::all_of(step.begin(), step.end(), IsStepChar) ||
-            parsed.stepCount == ParsedPath::kMaxSteps) {
+        if (step.empty() || step == "." || step == ".." ||
+            !std::all_of(step.begin(), step.end(), IsStepChar) || parsed.stepCount == ParsedPath::kMaxSteps) {
             return parsed;
         }
         parsed.steps[parsed.stepCount++] = step;
@@ -316,8 +317,9 @@ void ReportNotKept(const std::string& path, const XmlFile& file, IPrompts& promp
         if (i > 0) list += i + 1 == parts.size() ? " and " : ", ";
         list += parts[i];
     }
-    prompts.ShowMessage("The file " + path + " holds what " + (prompts.ForWindows() ? "this window" : "the editor") +
-                        std::string(kNotKept) + list + ".");
+    prompts.ShowMessage("The file " + path + " holds what " +
+                        (prompts.ForWindows() ? "this window" : "the editor") + std::string(kNotKept) + list +
+                        ".");
 }
 
 bool IsNotKeptMessage(std::string_view message) {
@@ -391,7 +393,8 @@ std::vector<XmlNode> SelectNodeList(XmlNode node, std::string_view path) {
 // --- reporting a load -------------------------------------------------------------------------------------
 
 std::string MalformedFileMessage(const std::string& path, const XmlFile& file, bool forWindows) {
-    return "The file " + path + " is not well-formed XML (" + file.problem + ")." + ReadAsEmptyMessage(forWindows);
+    return "The file " + path + " is not well-formed XML (" + file.problem + ")." +
+           ReadAsEmptyMessage(forWindows);
 }
 
 bool ReportLoad(const std::string& path, const XmlFile& file, IPrompts& prompts) {

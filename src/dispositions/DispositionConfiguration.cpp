@@ -94,18 +94,22 @@ DispositionCatalogues ReadCatalogues(const IMasterLinks& master, const std::stri
     DispositionCatalogues read;
     RecordingPrompts recording(prompts, read.messages);
     read.categories = GetCategoryNameList(master, paths, recording, &read.unreadCategoryFiles);
-    read.typesRead = read.types.LoadFromFile(master.DispositionTypesFile(1), masterFilePath, paths, recording);
-    if (read.typesRead) read.types.LoadFromFile(master.DispositionTypesFile(2), masterFilePath, paths, recording);
+    read.typesRead =
+        read.types.LoadFromFile(master.DispositionTypesFile(1), masterFilePath, paths, recording);
+    if (read.typesRead)
+        read.types.LoadFromFile(master.DispositionTypesFile(2), masterFilePath, paths, recording);
     return read;
 }
 
 }  // namespace
 
-const DispositionCatalogues& CatalogueCache::Get(const IMasterLinks& master, const std::string& masterFilePath,
+const DispositionCatalogues& CatalogueCache::Get(const IMasterLinks& master,
+                                                 const std::string& masterFilePath,
                                                  const PathContext& paths) {
     std::string key;
     for (int which = 1; which <= 2; ++which) {
-        key += paths.ResolvePath(master.FullPathToMasterConfig(), master.CategoryDefinitionsFile(which)) + '\n';
+        key +=
+            paths.ResolvePath(master.FullPathToMasterConfig(), master.CategoryDefinitionsFile(which)) + '\n';
         key += paths.ResolvePath(masterFilePath, master.DispositionTypesFile(which)) + '\n';
     }
     const auto [found, added] = read_.try_emplace(key);
@@ -116,11 +120,9 @@ const DispositionCatalogues& CatalogueCache::Get(const IMasterLinks& master, con
     return found->second;
 }
 
-DispositionConfiguration::LoadResult DispositionConfiguration::Load(const std::string& fileName,
-                                                                    const std::string& masterFilePath,
-                                                                    const IMasterLinks& master,
-                                                                    const PathContext& paths,
-                                                                    IPrompts& prompts, CatalogueCache* cache) {
+DispositionConfiguration::LoadResult DispositionConfiguration::Load(
+    const std::string& fileName, const std::string& masterFilePath, const IMasterLinks& master,
+    const PathContext& paths, IPrompts& prompts, CatalogueCache* cache) {
     LoadResult result;
     fileName_ = fileName;
     fullPath_ = paths.ResolvePath(masterFilePath, fileName);
@@ -227,7 +229,8 @@ void DispositionConfiguration::BuildCategories(const XmlFile& file, IPrompts& pr
     for (XmlNode element = root.FirstChild(); element; element = element.NextSibling()) {
         const std::string name(element.Name());
         if (index_.count(name) != 0) continue;
-        if (std::find(unloadedCategories_.begin(), unloadedCategories_.end(), name) == unloadedCategories_.end()) {
+        if (std::find(unloadedCategories_.begin(), unloadedCategories_.end(), name) ==
+            unloadedCategories_.end()) {
             unloadedCategories_.push_back(name);
         }
     }
@@ -367,7 +370,8 @@ bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts
                         category.CategoryName + " category, File=" + disposition.DetailedDispositionFile);
                     return false;
                 }
-                WriteElement(buffer, "DetailedDispositionFile", lookUp(disposition.DetailedDispositionFile).stored, 3);
+                WriteElement(buffer, "DetailedDispositionFile",
+                             lookUp(disposition.DetailedDispositionFile).stored, 3);
                 WriteElement(buffer, "DirectoryForErrors", disposition.DirectoryForErrors, 3);
                 WriteCloseTag(buffer, "Disposition", 2);
             }

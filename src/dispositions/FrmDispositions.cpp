@@ -198,7 +198,8 @@ bool FrmDispositions::SaveDispositionFile() {
 }
 
 bool FrmDispositions::QueryClose() {
-    return AskBeforeDiscarding(services_.prompts, kSaveChangesQuestion, [this] { return SaveDispositionFile(); });
+    return AskBeforeDiscarding(services_.prompts, kSaveChangesQuestion,
+                               [this] { return SaveDispositionFile(); });
 }
 
 }  // namespace pv

@@ -20,7 +20,7 @@ inline constexpr const char* kProtocolHighPerfMaildir = "highperformancemaildir"
 // One mailbox of the master file. The account (the file's User element) is composed of domain, user and
 // alias; the three setters recompose it, so it never disagrees with its parts.
 class CMailbox {
-public:
+  public:
     CMailbox();
 
     bool Changed = false;
@@ -61,10 +61,10 @@ public:
     void readFromNode(XmlNode mailboxNode);
     // Appends the Mailbox element at `level`, its children one level deeper; file names are made relative
     // to the master file's folder.
-    void writeToString(std::string& buffer, int level, const std::string& masterFilePath, const PathContext& paths,
-                       IPrompts& prompts) const;
+    void writeToString(std::string& buffer, int level, const std::string& masterFilePath,
+                       const PathContext& paths, IPrompts& prompts) const;
 
-private:
+  private:
     void recompose();
     void decompose(const std::string& account);
 

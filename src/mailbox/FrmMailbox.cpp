@@ -17,13 +17,14 @@
 namespace pv {
 namespace {
 
-// Why `path` cannot serve as the file `what` names, or nullopt when it is a file. Something else at the path (a
-// folder, a pipe) is named for what it is: "does not exist" would send the user looking for it in vain.
-std::optional<std::string> NoFileMessage(const IPrompts& prompts, const std::string& what, const std::string& path) {
+// Why `path` cannot serve as the file `what` names, or nullopt when it is a file. Something else at the path
+// (a folder, a pipe) is named for what it is: "does not exist" would send the user looking for it in vain.
+std::optional<std::string> NoFileMessage(const IPrompts& prompts, const std::string& what,
+                                         const std::string& path) {
     if (platform::FileExists(path)) return std::nullopt;
     const std::string other = platform::NotARegularFile(path);
-    return NotFoundMessage(prompts, what + (other.empty() ? " does not exist" : " is " + other + ", not a file"),
-                           path);
+    return NotFoundMessage(
+        prompts, what + (other.empty() ? " does not exist" : " is " + other + ", not a file"), path);
 }
 
 struct ProtocolOption {
@@ -94,7 +95,8 @@ FrmMailbox::FrmMailbox(Services& services, const IMasterLinks& master)
     textBox("txtDisposition", kDispositionTip).readOnly = true;
     AddControl("cmdBrowseDisposition", ControlKind::Button, "...", kDispositionTip).accessibleName =
         "Choose the disposition configuration file";
-    AddControl("cmdEdit", ControlKind::Button, "Edit", "Allows you to edit the dispositions for each category")
+    AddControl("cmdEdit", ControlKind::Button, "Edit",
+               "Allows you to edit the dispositions for each category")
         .accessibleName = "Edit the dispositions";
 
     label("Label14", "Categorization Rules Config File:", kCatRuleTip);
@@ -301,23 +303,25 @@ std::optional<Fault> FrmMailbox::CheckFields(CMailbox* numbers) const {
     // The two file names cannot be typed: their "..." buttons are where the user mends them.
     const std::string& catRuleFile = Text("txtCatRuleFile");
     if (catRuleFile != kMultipleCategorizationFiles) {
-        if (auto problem = NoFileMessage(services_.prompts, "Categorization rules file", Resolve(catRuleFile))) {
+        if (auto problem =
+                NoFileMessage(services_.prompts, "Categorization rules file", Resolve(catRuleFile))) {
             return Fault{std::move(*problem), "cmdBrowseCategorization"};
         }
     }
-    if (auto problem =
-            NoFileMessage(services_.prompts, "Disposition configuration file", Resolve(Text("txtDisposition")))) {
+    if (auto problem = NoFileMessage(services_.prompts, "Disposition configuration file",
+                                     Resolve(Text("txtDisposition")))) {
         return Fault{std::move(*problem), "cmdBrowseDisposition"};
     }
     // The name is compared and checked as the master file will give it back: trimmed of blanks.
     const std::string& name = Text("txtMailboxName");
     if (TrimXmlSpace(name).empty()) return Fault{"Mailbox name is missing", "txtMailboxName"};
     if (TrimXmlSpace(name) != name) {
-        return Fault{"The mailbox name \"" + name +
-                         "\" begins or ends with a blank, which the master file does not keep: it would read back "
-                         "as \"" +
-                         TrimXmlSpace(name) + "\". Remove the blank.",
-                     "txtMailboxName"};
+        return Fault{
+            "The mailbox name \"" + name +
+                "\" begins or ends with a blank, which the master file does not keep: it would read back "
+                "as \"" +
+                TrimXmlSpace(name) + "\". Remove the blank.",
+            "txtMailboxName"};
     }
 
     if (IsServerProtocol(protocol)) {
@@ -377,7 +381,7 @@ bool FrmMailbox::SaveToRecord() {
 
 bool FrmMailbox::QueryClose() {
     return AskBeforeDiscarding(services_.prompts, "There are unsaved changes, do you wish to keep them?",
-                            [this] { return SaveToRecord(); });
+                               [this] { return SaveToRecord(); });
 }
 
 void FrmMailbox::BrowseCategorization() {

@@ -15,7 +15,7 @@ inline constexpr const char* kMultipleCategorizationFiles = "*MULTIPLE - Configu
 // "Mailbox Configuration": edits one mailbox record in place. It writes no file; the main window reads the
 // record's Changed after the window has closed and writes the master file itself.
 class FrmMailbox : public Form {
-public:
+  public:
     // `master` gives the master file's full path, the base of every "+" name this window checks or stores.
     FrmMailbox(Services& services, const IMasterLinks& master);
 
@@ -33,10 +33,10 @@ public:
     // The protocol name of the selected option, or "" when none is selected.
     std::string SelectedProtocol() const;
 
-protected:
+  protected:
     bool QueryClose() override;
 
-private:
+  private:
     void ShowFrames();
     void BrowseCategorization();
     void BrowseDisposition();

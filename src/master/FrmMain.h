@@ -2,8 +2,8 @@
 #include <memory>
 #include <string>
 
-#include "core/MasterLinks.h"
 #include "core/DiskChangeGuard.h"
+#include "core/MasterLinks.h"
 #include "core/form.h"
 #include "core/services.h"
 #include "master/MasterConfiguration.h"
@@ -19,7 +19,7 @@ inline constexpr const char* kIncompleteSuffix = " - incomplete: the file could 
 // "Main Configuration": the startup window. It shows one master file, the files it names and its mailboxes,
 // and writes the file on Save and after every mailbox operation.
 class FrmMain : public Form, public IMasterLinks {
-public:
+  public:
     explicit FrmMain(Services& services);
 
     // The startup choice, run once the window is shown: the master file of the command line when it names
@@ -48,10 +48,10 @@ public:
     // The last load stopped part-way: the mailboxes after the failing one are not loaded.
     bool loadIncomplete() const { return fileState_ == FileState::Incomplete; }
 
-protected:
+  protected:
     bool QueryClose() override;
 
-private:
+  private:
     enum class FileState { Read, Defaults, Incomplete };
 
     // Reads the master file named by `masterText` into the window; false (reported) when it could not be read

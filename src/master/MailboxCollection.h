@@ -12,7 +12,7 @@ namespace pv {
 // The mailboxes of a master file, in file order, keyed by name. Records stay at one address for their
 // whole life, so an editor can work on a record in place.
 class MailboxCollection {
-public:
+  public:
     // Appends the record under `key`; throws AppError (duplicate key) when the key is taken.
     CMailbox& Add(std::shared_ptr<CMailbox> record, const std::string& key);
     // Removes the record of `key`; returns it, or null when there is none.
@@ -27,7 +27,7 @@ public:
     std::vector<CMailbox*> Records() const;
     std::vector<std::string> Keys() const;
 
-private:
+  private:
     struct Entry {
         std::string key;
         std::shared_ptr<CMailbox> record;

@@ -77,7 +77,8 @@ FrmLog::FrmLog(Services& services) : MonitorFileEditor(services, MonitorFileInfo
     // checked first, before anything is written, also when the close question saves.
     CheckFolderExists(
         [this] {
-            return platform::ParentFolder(services_.paths.ResolvePath(GetConfigFilePath(), Text("txtLogFile")));
+            return platform::ParentFolder(
+                services_.paths.ResolvePath(GetConfigFilePath(), Text("txtLogFile")));
         },
         "The path to the log file does not exist", "cmdBrowseLogFile");
     // A file, but stored as a folder setting is: relative to this file ("+/...") when below its folder.

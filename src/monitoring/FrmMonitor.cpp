@@ -139,8 +139,8 @@ void FrmMonitor::UpdateJmxFrame() {
 
 bool FrmMonitor::SaveFile() {
     const std::string path = GetConfigFilePath();
-    const DiskCheck check =
-        disk_.BeforeWrite(path, services_.prompts, [this] { LoadFromFile(Text("txtFileName"), referencePath_); });
+    const DiskCheck check = disk_.BeforeWrite(path, services_.prompts,
+                                              [this] { LoadFromFile(Text("txtFileName"), referencePath_); });
     if (check != DiskCheck::Write) return false;
     configuration_.Jmx = JmxShown();
     if (!configuration_.Save(services_.prompts)) return false;

@@ -371,14 +371,16 @@ void FormWindow::UpdateContainers(const QWidget* changed) {
 }
 
 void FormWindow::LayOutRows(const pv::RowSet& rows) {
-    auto found = std::find_if(rowAreas_.begin(), rowAreas_.end(), [&](const RowArea& a) { return a.set == rows.name; });
+    auto found = std::find_if(rowAreas_.begin(), rowAreas_.end(),
+                              [&](const RowArea& a) { return a.set == rows.name; });
     if (found == rowAreas_.end()) {
         RowArea area;
         area.set = rows.name;
         area.scroll = findChild<QScrollArea*>(Q("rows" + rows.name));
         area.content = area.scroll ? area.scroll->widget() : nullptr;
         if (area.content == nullptr || WindowLayouts().count("row" + rows.name) == 0) {
-            // Without an area or a row layout the rows cannot be shown: the layout test reports their controls.
+            // Without an area or a row layout the rows cannot be shown: the layout test reports their
+            // controls.
             for (const auto& column : rows.columns) missing_.push_back(pv::Form::RowControl(column.name, 0));
             return;
         }
@@ -419,7 +421,8 @@ void FormWindow::MakeRows(RowArea& area, int lastRow) {
     const int count = form_.RowCount(area.set);
     if (lastRow < 0 && area.rowHeight > 0) {
         // What is visible and a screenful more, so that Tab and the scroll wheel always find a row made.
-        const int bottom = area.scroll->verticalScrollBar()->value() + 2 * std::max(area.scroll->viewport()->height(), 200);
+        const int bottom =
+            area.scroll->verticalScrollBar()->value() + 2 * std::max(area.scroll->viewport()->height(), 200);
         lastRow = bottom / area.rowHeight;
     }
     lastRow = std::min(lastRow, count - 1);
@@ -466,8 +469,9 @@ QWidget* FormWindow::rowControlWidget(const std::string& name) {
     const pv::Control& control = form_.control(name);
     for (RowArea& area : rowAreas_) {
         const auto& columns = form_.rowSet(area.set).columns;
-        const bool ours = std::any_of(columns.begin(), columns.end(),
-                                      [&](const pv::RowColumn& column) { return column.name == control.column; });
+        const bool ours = std::any_of(columns.begin(), columns.end(), [&](const pv::RowColumn& column) {
+            return column.name == control.column;
+        });
         if (!ours) continue;
         MakeRows(area, control.row);
         QWidget* widget = controlWidget(name);
@@ -504,7 +508,8 @@ QWidget* FormWindow::TabTarget(QWidget* from, bool next) {
         int index = static_cast<int>(std::find(area.rows.begin(), area.rows.end(), row) - area.rows.begin());
         std::vector<QWidget*> stops = TabStops(row);
         auto at = std::find(stops.begin(), stops.end(), from);
-        if (at != stops.end() && (next ? at + 1 != stops.end() : at != stops.begin())) return next ? *(at + 1) : *(at - 1);
+        if (at != stops.end() && (next ? at + 1 != stops.end() : at != stops.begin()))
+            return next ? *(at + 1) : *(at - 1);
         const int count = form_.RowCount(area.set);
         for (index += next ? 1 : -1; index >= 0 && index < count; index += next ? 1 : -1) {
             MakeRows(area, index);
@@ -608,7 +613,8 @@ void FormWindow::GiveWayToScreen(int roomHeight) {
     int most = 0;
     for (const Yielding& box : yielding_) most = std::max(most, box.designed - box.least);
     const auto cutBy = [this](int cut) {
-        for (const Yielding& box : yielding_) box.box->setMinimumHeight(std::max(box.least, box.designed - cut));
+        for (const Yielding& box : yielding_)
+            box.box->setMinimumHeight(std::max(box.least, box.designed - cut));
     };
     int low = 0;
     int high = most;
@@ -664,7 +670,8 @@ void FormWindow::ControlChanged(const pv::Control& control) {
     if (showsOrHides) BeginBatch();
     // A new caption ("Advanced Settings" becomes "Basic Settings") needs a key of its own letters.
     const auto key = accessKeys_.find(widget);
-    const bool recaptioned = key != accessKeys_.end() && WithoutAccessKey(CaptionShown(widget)) != Q(control.text);
+    const bool recaptioned =
+        key != accessKeys_.end() && WithoutAccessKey(CaptionShown(widget)) != Q(control.text);
     Apply(control, widget);
     if (showsOrHides) UpdateContainers(widget);
     if (recaptioned) ChooseAccessKeys();

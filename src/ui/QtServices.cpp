@@ -19,10 +19,14 @@ QString Q(const std::string& text) {
 pv::Answer Ask(const std::string& text, const std::string& title, QMessageBox::StandardButtons buttons) {
     QMessageBox box(QMessageBox::Question, Q(title), Q(text), buttons, WindowToOwnDialogs());
     switch (box.exec()) {
-        case QMessageBox::Yes: return pv::Answer::Yes;
-        case QMessageBox::No: return pv::Answer::No;
-        case QMessageBox::Cancel: return pv::Answer::Cancel;
-        default: return (buttons & QMessageBox::Cancel) ? pv::Answer::Cancel : pv::Answer::No;
+        case QMessageBox::Yes:
+            return pv::Answer::Yes;
+        case QMessageBox::No:
+            return pv::Answer::No;
+        case QMessageBox::Cancel:
+            return pv::Answer::Cancel;
+        default:
+            return (buttons & QMessageBox::Cancel) ? pv::Answer::Cancel : pv::Answer::No;
     }
 }
 
@@ -76,7 +80,8 @@ std::optional<std::string> QtFileDialogs::ChooseOpenFile(const pv::FileDialogReq
     QFileDialog dialog(WindowToOwnDialogs(), Q(request.title), Q(request.initialFolder));
     const bool save = request.mode == pv::FileCheck::SaveAs;
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(request.mode == pv::FileCheck::MustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setFileMode(request.mode == pv::FileCheck::MustExist ? QFileDialog::ExistingFile
+                                                                : QFileDialog::AnyFile);
     if (save) dialog.setDefaultSuffix(Q(request.defaultExtension));
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     const QStringList filters = NameFilters(request.filter);
@@ -88,11 +93,13 @@ std::optional<std::string> QtFileDialogs::ChooseOpenFile(const pv::FileDialogReq
         const QString chosen = dialog.selectedFiles().front();
         const QFileInfo info(chosen);
         if (request.refuseReadOnly && info.exists() && !info.isWritable()) {
-            prompts_.ShowMessage(chosen.toStdString() + "\nThis file is read-only. Please choose another file.");
+            prompts_.ShowMessage(chosen.toStdString() +
+                                 "\nThis file is read-only. Please choose another file.");
             continue;
         }
         if (request.mode == pv::FileCheck::CreatePrompt && !info.exists()) {
-            const std::string question = chosen.toStdString() + "\nThis file does not exist.\nDo you want to create it?";
+            const std::string question =
+                chosen.toStdString() + "\nThis file does not exist.\nDo you want to create it?";
             if (prompts_.AskYesNo(question, pv::kAppTitle) != pv::Answer::Yes) continue;
         }
         return chosen.toStdString();

@@ -14,7 +14,7 @@ QWidget* WindowToOwnDialogs();
 // Message boxes owned by the window on top, with the application's title (or the title asked for) and the
 // icon of their kind: a warning for what went wrong, information for a success, a question for a question.
 class QtPrompts : public pv::IPrompts {
-public:
+  public:
     void ShowMessage(const std::string& text) override;
     void ShowInformation(const std::string& text) override;
     pv::Answer AskYesNo(const std::string& text, const std::string& title) override;
@@ -23,23 +23,23 @@ public:
 
 // The open-file dialog with the three checking modes, and the folder chooser.
 class QtFileDialogs : public pv::IFileDialogs {
-public:
+  public:
     explicit QtFileDialogs(pv::IPrompts& prompts) : prompts_(prompts) {}
     std::optional<std::string> ChooseOpenFile(const pv::FileDialogRequest& request) override;
     std::string ChooseFolder(const std::string& title, const std::string& startFolder) override;
 
-private:
+  private:
     pv::IPrompts& prompts_;
 };
 
 // Shows a window's logic as a modal dialog of the window on top.
 class QtWindowHost : public pv::IWindowHost {
-public:
+  public:
     void ShowModal(pv::Form& form) override;
 };
 
 class QtClipboard : public pv::IClipboard {
-public:
+  public:
     void SetText(const std::string& text) override;
 };
 

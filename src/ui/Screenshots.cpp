@@ -15,7 +15,7 @@ namespace {
 
 // What the windows being rendered say while they load, in the words a window uses, printed.
 class WindowMessagesToStream : public StreamPrompts {
-public:
+  public:
     using StreamPrompts::StreamPrompts;
     bool ForWindows() const override { return true; }
 };

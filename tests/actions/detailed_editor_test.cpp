@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -94,7 +93,8 @@ TEST(DetailedEditorFramework, TheChooserStartsInDisposeCreatesTheFileAndStoresIt
     EXPECT_EQ(kit.s.dialogs.requests.back().initialFolder, kit.dir / "dispose");
     EXPECT_EQ(kit.s.dialogs.requests.back().fileName, "");
     EXPECT_EQ(kit.s.dialogs.requests.back().pattern, "*.sample.xml");
-    EXPECT_EQ(kit.s.dialogs.requests.back().filter, "Sample config files(*.sample.xml)|*.sample.xml|All xml files(*.xml)|*.xml");
+    EXPECT_EQ(kit.s.dialogs.requests.back().filter,
+              "Sample config files(*.sample.xml)|*.sample.xml|All xml files(*.xml)|*.xml");
     EXPECT_EQ(ReadFile(chosen), "<Disposition>\r\n</Disposition>\r\n");
     EXPECT_EQ(form.Text("txtFileName"), "+/dispose/new.sample.xml");
     EXPECT_EQ(kit.record.DetailedDispositionFile, "+/dispose/new.sample.xml");
@@ -177,16 +177,18 @@ TEST(DetailedEditorFramework, FilesThatCannotBeReadShowDefaultsAreReportedAndRep
     EXPECT_EQ(form.lastLoad(), FileLoad::Missing);
 
     const std::string other = kit.Place("other.sample.xml", "<Dispositions><Name>x</Name></Dispositions>");
-    kit.s.prompts.ExpectMessage("The file " + other +
-                                " is not a Sample detailed disposition file: its root element is <Dispositions>, "
-                                "not <Disposition>. It was read as empty, so default values are shown.");
+    kit.s.prompts.ExpectMessage(
+        "The file " + other +
+        " is not a Sample detailed disposition file: its root element is <Dispositions>, "
+        "not <Disposition>. It was read as empty, so default values are shown.");
     form.PassDispositionObject(kit.record);
     EXPECT_EQ(form.lastLoad(), FileLoad::NoRoot);
     EXPECT_EQ(form.Text("txtName"), "unnamed");
     form.UserSetText("txtName", "typed");
-    const std::string question = "The file " + other +
-                                 " could not be read as a Sample detailed disposition file, so this window shows "
-                                 "default values. Do you want to overwrite it with what this window shows?";
+    const std::string question =
+        "The file " + other +
+        " could not be read as a Sample detailed disposition file, so this window shows "
+        "default values. Do you want to overwrite it with what this window shows?";
     kit.s.prompts.ExpectYesNo(question, Answer::No);
     EXPECT_FALSE(form.SaveFile());
     EXPECT_EQ(ReadFile(other), "<Dispositions><Name>x</Name></Dispositions>");
@@ -208,14 +210,16 @@ TEST(DetailedEditorFramework, FilesThatCannotBeReadShowDefaultsAreReportedAndRep
     const std::string pipe = kit.Dispose("pipe.sample.xml");
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
     kit.record.DetailedDispositionFile = "+/dispose/pipe.sample.xml";
-    kit.s.prompts.ExpectMessage("Unexpected error in LoadFile=75:Cannot read " + pipe + ": it is a named pipe (FIFO)");
+    kit.s.prompts.ExpectMessage("Unexpected error in LoadFile=75:Cannot read " + pipe +
+                                ": it is a named pipe (FIFO)");
     form.PassDispositionObject(kit.record);
     EXPECT_EQ(form.lastLoad(), FileLoad::Unreadable);
     kit.s.prompts
-        .ExpectYesNo("The file " + pipe +
-                         " could not be read as a Sample detailed disposition file, so this window shows default "
-                         "values. Do you want to overwrite it with what this window shows?",
-                     Answer::Yes)
+        .ExpectYesNo(
+            "The file " + pipe +
+                " could not be read as a Sample detailed disposition file, so this window shows default "
+                "values. Do you want to overwrite it with what this window shows?",
+            Answer::Yes)
         .ExpectMessageStartingWith("Error saving=");
     EXPECT_FALSE(form.SaveFile());
 }
@@ -226,11 +230,13 @@ TEST(DetailedEditorFramework, WhatASaveWouldLeaveOutIsSaidOnceOnOpening) {
     DetailedEditorKit kit;
     SampleEditor form(kit.s.services);
     const std::string file =
-        kit.Place("e.sample.xml", "<Disposition><Name>a</Name><Name>b</Name><Colour>red</Colour><!-- note -->"
-                                  "<On>1</On></Disposition>");
-    kit.s.prompts.ExpectMessage("The file " + file +
-                                " holds what this window does not keep, and a save would leave it out: the elements "
-                                "Disposition/Name, Disposition/Colour and a comment.");
+        kit.Place("e.sample.xml",
+                  "<Disposition><Name>a</Name><Name>b</Name><Colour>red</Colour><!-- note -->"
+                  "<On>1</On></Disposition>");
+    kit.s.prompts.ExpectMessage(
+        "The file " + file +
+        " holds what this window does not keep, and a save would leave it out: the elements "
+        "Disposition/Name, Disposition/Colour and a comment.");
     form.PassDispositionObject(kit.record);
     EXPECT_EQ(form.Text("txtName"), "a");
     kit.s.prompts.ExpectMessage("Saved");
@@ -247,10 +253,11 @@ TEST(DetailedEditorFramework, AFileChangedByAnotherProgramIsOverwrittenOnlyWhenT
     form.PassDispositionObject(kit.record);
     form.UserSetText("txtName", "mine");
     kit.Place("d.sample.xml", Sample("theirs", "1", ""));
-    const std::string question = "The file " + file +
-                                 " has been changed by another program since this window read it. Do you want "
-                                 "to overwrite it with what this window shows? Yes overwrites it; No reads it "
-                                 "again, discarding the edits made in this window; Cancel does neither.";
+    const std::string question =
+        "The file " + file +
+        " has been changed by another program since this window read it. Do you want "
+        "to overwrite it with what this window shows? Yes overwrites it; No reads it "
+        "again, discarding the edits made in this window; Cancel does neither.";
     kit.s.prompts.ExpectYesNoCancel(question, Answer::Cancel);
     EXPECT_FALSE(form.SaveFile());
     EXPECT_EQ(ReadFile(file), Sample("theirs", "1", ""));
@@ -260,12 +267,13 @@ TEST(DetailedEditorFramework, AFileChangedByAnotherProgramIsOverwrittenOnlyWhenT
     // Removed meanwhile: the same question; No reads it again (a missing file shows the defaults).
     std::filesystem::remove(file);
     form.UserSetText("txtName", "again");
-    kit.s.prompts.ExpectYesNoCancel("The file " + file +
-                                        " has been removed by another program since this window read it. Do you "
-                                        "want to overwrite it with what this window shows? Yes overwrites it; No "
-                                        "reads it again, discarding the edits made in this window; Cancel does "
-                                        "neither.",
-                                    Answer::No);
+    kit.s.prompts.ExpectYesNoCancel(
+        "The file " + file +
+            " has been removed by another program since this window read it. Do you "
+            "want to overwrite it with what this window shows? Yes overwrites it; No "
+            "reads it again, discarding the edits made in this window; Cancel does "
+            "neither.",
+        Answer::No);
     EXPECT_FALSE(form.SaveFile());
     EXPECT_EQ(form.Text("txtName"), "unnamed");
     EXPECT_FALSE(std::filesystem::exists(file));

@@ -17,9 +17,9 @@ double Seconds(const std::function<void()>& run) {
 }
 
 TEST(FieldRowsSpeed, OpeningTheWriteToDBEditorGrowsLinearlyWithTheMessageFields) {
-    // Thirty-two times the fields: a look-up of the catalogue or of the file's entries for every row would take
-    // a thousand times as long, a linear fill thirty-two to fifty times. The wide margin, and timing both sizes
-    // in turn, leave room for a machine busy with other work.
+    // Thirty-two times the fields: a look-up of the catalogue or of the file's entries for every row would
+    // take a thousand times as long, a linear fill thirty-two to fifty times. The wide margin, and timing
+    // both sizes in turn, leave room for a machine busy with other work.
     test::TempDir dirs[2];
     MessageFieldsSample samples[2];
     const size_t sizes[2] = {500, 16000};
@@ -28,7 +28,8 @@ TEST(FieldRowsSpeed, OpeningTheWriteToDBEditorGrowsLinearlyWithTheMessageFields)
     for (int round = 0; round < 5; ++round) {
         for (size_t i = 0; i < 2; ++i) {
             size_t rows = 0;
-            best[i] = std::min(best[i], Seconds([&] { rows = OpenWriteToDBSample(samples[i], dirs[i].path()); }));
+            best[i] =
+                std::min(best[i], Seconds([&] { rows = OpenWriteToDBSample(samples[i], dirs[i].path()); }));
             ASSERT_EQ(rows, sizes[i]);
         }
     }

@@ -13,7 +13,8 @@ class RowsForm : public Form {
   public:
     RowsForm() : Form("frmRows", "Rows"), rows(*this) {
         DeclareRows(MessageFieldRows::kSet, MessageFieldRows::Columns());
-        OnRowClick(MessageFieldRows::kCheck, [this](int row) { events.push_back("click " + std::to_string(row)); });
+        OnRowClick(MessageFieldRows::kCheck,
+                   [this](int row) { events.push_back("click " + std::to_string(row)); });
         OnRowChange(MessageFieldRows::kLength,
                     [this](int row) { events.push_back("change " + std::to_string(row)); });
     }
@@ -65,7 +66,8 @@ TEST(FieldRows, OneRowPerOfferedFieldWithItsBoxAndTheFieldsElementReadAndWritten
     EXPECT_EQ(form.Text("txtFieldLength(1)"), "yyyy-MM-dd HH:mm:ss");
     EXPECT_EQ(form.Text("txtFieldLength(2)"), "12");
     EXPECT_EQ(form.Text("txtFieldLength(3)"), "");  // present but empty stays empty
-    EXPECT_EQ(form.events, (std::vector<std::string>{"click 1", "click 2", "change 2", "click 3", "change 3"}));
+    EXPECT_EQ(form.events,
+              (std::vector<std::string>{"click 1", "click 2", "change 2", "click 3", "change 3"}));
 
     form.UserClick("chkField(0)");
     form.UserSetText("txtFieldLength(1)", "dd.MM.yyyy");

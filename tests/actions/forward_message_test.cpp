@@ -57,8 +57,9 @@ TEST(ForwardMessageEditor, EditedSampleIsWrittenInItsOwnOrderAndShape) {
         kit.PlaceData("abuse.forward.xml", "actions/forward/edit-sample.input.forward.xml");
     FrmForwardMessage form(kit.s.services);
     // Its comment is not written back, and the user is told so once.
-    kit.s.prompts.ExpectMessage("The file " + file +
-                                " holds what this window does not keep, and a save would leave it out: a comment.");
+    kit.s.prompts.ExpectMessage(
+        "The file " + file +
+        " holds what this window does not keep, and a save would leave it out: a comment.");
     form.PassDispositionObject(kit.record);
     EXPECT_EQ(form.Text("txtPort"), "587");
     EXPECT_TRUE(form.Checked("optTlsStartTlsRequired"));
@@ -112,8 +113,8 @@ TEST(ForwardMessageEditor, ChecksRunInFileOrderAndWriteNothingUntilAllPass) {
     kit.s.prompts.ExpectMessage(unknown);
     form.PassDispositionObject(kit.record);
     EXPECT_TRUE(noneSelected());
-    kit.s.prompts.ExpectMessage(unknown +
-                                ". Choose one of the options: this window does not write a value it does not know.");
+    kit.s.prompts.ExpectMessage(
+        unknown + ". Choose one of the options: this window does not write a value it does not know.");
     EXPECT_FALSE(form.SaveFile());
     EXPECT_EQ(ReadFile(file), original);
     form.UserClick("optTlsStartTlsOptional");

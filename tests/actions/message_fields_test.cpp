@@ -36,7 +36,9 @@ struct Catalogue {
     std::string referring = dir / "master.xml";
     CMessageFields fields;
     Catalogue() { WriteFile(referring, "<ResponseHandler/>"); }
-    bool Load(const std::string& name) { return fields.LoadFromFile(name, referring, s.services.paths, s.prompts); }
+    bool Load(const std::string& name) {
+        return fields.LoadFromFile(name, referring, s.services.paths, s.prompts);
+    }
 };
 
 TEST(MessageFields, FirstDefinitionOfANameWinsInAnyCaseAndExcludedFieldsAreNeverOffered) {
@@ -57,7 +59,8 @@ TEST(MessageFields, FirstDefinitionOfANameWinsInAnyCaseAndExcludedFieldsAreNever
     std::vector<std::string> all;
     for (const auto& field : c.fields.Fields()) all.push_back(field.Name);
     EXPECT_EQ(all, (std::vector<std::string>{"Subject", "Size", "Internal", "", "Defaults", "Spam Score"}));
-    EXPECT_EQ(c.fields.OfferedNames(), (std::vector<std::string>{"Subject", "Size", "", "Defaults", "Spam Score"}));
+    EXPECT_EQ(c.fields.OfferedNames(),
+              (std::vector<std::string>{"Subject", "Size", "", "Defaults", "Spam Score"}));
 
     // Only "0" is false: "false" counts as true. Absent elements take their defaults.
     const CMessageField* subject = c.fields.Find("SUBJECT");

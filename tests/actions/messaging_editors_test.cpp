@@ -162,8 +162,9 @@ TEST(MessagingEditors, CopyToIMAPFolderKeepsThePasswordScrambledAndTheAccountInO
     form.UserSetText("txtDomain", "");
     form.UserSetText("txtAlias", "");
     form.UserSetText("txtUser", "name\\alias");
-    copy.Refused("Username must not contain a backslash (\\): the file keeps Domain, Username and Mailbox Alias "
-                 "in one text separated by backslashes, so \"name\\alias\" would read back split differently.");
+    copy.Refused(
+        "Username must not contain a backslash (\\): the file keeps Domain, Username and Mailbox Alias "
+        "in one text separated by backslashes, so \"name\\alias\" would read back split differently.");
     form.UserSetText("txtUser", "name");
     form.UserSetText("txtAlias", "alias");
     ASSERT_TRUE(copy.Save());
@@ -199,8 +200,9 @@ TEST(MessagingEditors, CopyToIMAPFolderKeepsAProtocolItCannotShowUntilTheBoxIsSe
     EXPECT_FALSE(copy.form().Checked("chkImaps"));
     EXPECT_FALSE(copy.form().changed());
     // Written as "imap", the file would quietly lose its encryption.
-    copy.Refused("Unrecognized Protocol=IMAPS. Click the box to choose one of its two values: this window does "
-                 "not write a value it does not know.");
+    copy.Refused(
+        "Unrecognized Protocol=IMAPS. Click the box to choose one of its two values: this window does "
+        "not write a value it does not know.");
     EXPECT_EQ(ReadFile(file), original);
     copy.form().UserClick("chkImaps");
     ASSERT_TRUE(copy.Save());

@@ -45,13 +45,15 @@ TEST(RunSQLEditor, AWriteToDBFileOpensWithItsStatementAndKeepsItsLengths) {
     const std::string file = kit.PlaceData("log.writetodb.xml", "actions/writetodb/full.writetodb.xml");
     FrmRunSQL form(kit.s.services, kit.master);
     // What only Write To DB keeps is named, the comment it writes above the statement too.
-    kit.s.prompts.ExpectMessage("The file " + file +
-                                " holds what this window does not keep, and a save would leave it out: the elements "
-                                "Disposition/TableName, Disposition/UseMySQLEscaping, Disposition/Fields and a "
-                                "comment.");
+    kit.s.prompts.ExpectMessage(
+        "The file " + file +
+        " holds what this window does not keep, and a save would leave it out: the elements "
+        "Disposition/TableName, Disposition/UseMySQLEscaping, Disposition/Fields and a "
+        "comment.");
     form.PassDispositionObject(kit.record);
-    EXPECT_EQ(Items(form, "lstParameters"), (std::vector<std::string>{"MessageId", "ReceivedDate", "Size",
-                                                                      "CustomerId", "Priority", "Department"}));
+    EXPECT_EQ(Items(form, "lstParameters"),
+              (std::vector<std::string>{"MessageId", "ReceivedDate", "Size", "CustomerId", "Priority",
+                                        "Department"}));
     kit.s.prompts.ExpectMessage("Saved");
     ASSERT_TRUE(form.SaveFile());
     const std::string written = ReadFile(file);
@@ -81,7 +83,8 @@ TEST(RunSQLEditor, ChecksInOrderQuestionMarksAgainstParametersAndThePoolSize) {
     form.UserSelect("lstFields", {Line(form, "lstFields", "Subject")});
     form.UserClick("cmdSelectField");
     kit.s.prompts.ExpectMessage(
-        "Error: Parameter count mismatch.\r\nYou need to have one question mark in the SQL for each parameter in "
+        "Error: Parameter count mismatch.\r\nYou need to have one question mark in the SQL for each "
+        "parameter in "
         "the 'Parameters' list\r\nYou have 2 question marks and 1 parameters.");
     EXPECT_FALSE(form.SaveFile());
     form.UserDoubleClick("lstFields");  // the same field again
@@ -98,9 +101,10 @@ TEST(RunSQLEditor, ChecksInOrderQuestionMarksAgainstParametersAndThePoolSize) {
     ASSERT_TRUE(form.SaveFile());
     EXPECT_EQ(ReadFile(file),
               CrLf({"<Disposition>", "\t<DriverClass>sun.jdbc.odbc.JdbcOdbcDriver</DriverClass>",
-                    "\t<ConnectionString>jdbc:odbc:Mail</ConnectionString>", "\t<UID></UID>", "\t<PWD>7qhw3pzk</PWD>",
-                    "\t<TimeZone></TimeZone>", "\t<SQL>insert into T(a, b) values (?, '?')</SQL>", "\t<Parameters>",
-                    "\t\t<Parameter>", "\t\t\t<FieldName>Subject</FieldName>", "\t\t</Parameter>", "\t\t<Parameter>",
+                    "\t<ConnectionString>jdbc:odbc:Mail</ConnectionString>", "\t<UID></UID>",
+                    "\t<PWD>7qhw3pzk</PWD>", "\t<TimeZone></TimeZone>",
+                    "\t<SQL>insert into T(a, b) values (?, '?')</SQL>", "\t<Parameters>", "\t\t<Parameter>",
+                    "\t\t\t<FieldName>Subject</FieldName>", "\t\t</Parameter>", "\t\t<Parameter>",
                     "\t\t\t<FieldName>Subject</FieldName>", "\t\t</Parameter>", "\t</Parameters>",
                     "\t<PoolSize>10</PoolSize>", "</Disposition>"}) +
                   "\r\n");
@@ -120,19 +124,22 @@ TEST(RunSQLEditor, ParametersMoveAsABlockAndStopAtTheEnds) {
 
     form.UserSelect("lstParameters", {1, 2});
     form.UserClick("cmdMoveUp");
-    EXPECT_EQ(Items(form, "lstParameters"), (std::vector<std::string>{"Subject", "Size", "From", "Priority"}));
+    EXPECT_EQ(Items(form, "lstParameters"),
+              (std::vector<std::string>{"Subject", "Size", "From", "Priority"}));
     EXPECT_EQ(form.Selection("lstParameters"), (std::vector<int>{0, 1}));
     EXPECT_TRUE(form.changed());
     kit.s.prompts.ExpectMessage("Cannot move the first item up");
     form.UserClick("cmdMoveUp");
-    EXPECT_EQ(Items(form, "lstParameters"), (std::vector<std::string>{"Subject", "Size", "From", "Priority"}));
+    EXPECT_EQ(Items(form, "lstParameters"),
+              (std::vector<std::string>{"Subject", "Size", "From", "Priority"}));
 
     form.UserSelect("lstParameters", {2, 3});
     kit.s.prompts.ExpectMessage("Cannot move the last item down");
     form.UserClick("cmdMoveDown");
     form.UserSelect("lstParameters", {0, 2});
     form.UserClick("cmdMoveDown");
-    EXPECT_EQ(Items(form, "lstParameters"), (std::vector<std::string>{"Size", "Subject", "Priority", "From"}));
+    EXPECT_EQ(Items(form, "lstParameters"),
+              (std::vector<std::string>{"Size", "Subject", "Priority", "From"}));
     EXPECT_EQ(form.Selection("lstParameters"), (std::vector<int>{1, 3}));
 
     // "<" removes every selected entry; with nothing selected it still marks the editor changed.
@@ -149,15 +156,16 @@ TEST(RunSQLEditor, ParametersMoveAsABlockAndStopAtTheEnds) {
 
 TEST(RunSQLEditor, ParametersTheCatalogueDoesNotOfferAreNamedOnceAndDropped) {
     DataOutputKit kit("RunSQL");
-    const std::string file =
-        kit.Place("gone.runsql.xml",
-                  DispositionWith("<ConnectionString>c</ConnectionString><SQL>x = ? and y = ?</SQL><Parameters>"
-                                  "<Parameter><FieldName>InternalId</FieldName></Parameter>"
-                                  "<Parameter><FieldName>Subject</FieldName><MaxLength>0</MaxLength></Parameter>"
-                                  "<Parameter><FieldName>subject</FieldName></Parameter></Parameters>"));
+    const std::string file = kit.Place(
+        "gone.runsql.xml",
+        DispositionWith("<ConnectionString>c</ConnectionString><SQL>x = ? and y = ?</SQL><Parameters>"
+                        "<Parameter><FieldName>InternalId</FieldName></Parameter>"
+                        "<Parameter><FieldName>Subject</FieldName><MaxLength>0</MaxLength></Parameter>"
+                        "<Parameter><FieldName>subject</FieldName></Parameter></Parameters>"));
     FrmRunSQL form(kit.s.services, kit.master);
     kit.s.prompts.ExpectMessage(
-        "The message fields files do not offer these parameters of the file, so they are not shown and saving "
+        "The message fields files do not offer these parameters of the file, so they are not shown and "
+        "saving "
         "will drop them: InternalId, subject");
     form.PassDispositionObject(kit.record);
     EXPECT_EQ(Items(form, "lstParameters"), std::vector<std::string>{"Subject"});
@@ -183,7 +191,8 @@ TEST(HttpRequestEditor, DefaultsTheURLCheckAndOnlyFieldNameIsRead) {
                         "</Parameter></Parameters>"));
     FrmHttpRequest form(kit.s.services, kit.master);
     kit.s.prompts.ExpectMessage(
-        "The message fields files do not offer these parameters of the file, so they are not shown and saving "
+        "The message fields files do not offer these parameters of the file, so they are not shown and "
+        "saving "
         "will drop them: (no name)");
     form.PassDispositionObject(kit.record);
     EXPECT_TRUE(form.Checked("optMethodGet"));  // only "POST" exactly is POST
@@ -195,9 +204,9 @@ TEST(HttpRequestEditor, DefaultsTheURLCheckAndOnlyFieldNameIsRead) {
     EXPECT_TRUE(form.changed());
     kit.s.prompts.ExpectMessage("Saved");
     ASSERT_TRUE(form.SaveFile());
-    EXPECT_EQ(ReadFile(file), CrLf({"<Disposition>", "\t<Url>http://localhost/hook</Url>", "\t<Method>POST</Method>",
-                                    "\t<UID></UID>", "\t<PWD>7qhw3pzk</PWD>", "\t<Parameters>", "\t</Parameters>",
-                                    "</Disposition>"}) +
+    EXPECT_EQ(ReadFile(file), CrLf({"<Disposition>", "\t<Url>http://localhost/hook</Url>",
+                                    "\t<Method>POST</Method>", "\t<UID></UID>", "\t<PWD>7qhw3pzk</PWD>",
+                                    "\t<Parameters>", "\t</Parameters>", "</Disposition>"}) +
                                   "\r\n");
 }
 

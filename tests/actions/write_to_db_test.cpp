@@ -2,8 +2,8 @@
 
 #include "actions/DataOutputKit.h"
 #include "actions/FrmWriteToDB.h"
-#include "core/EditorDispatch.h"
 #include "actions/RegisterEditors.h"
+#include "core/EditorDispatch.h"
 
 namespace pv {
 namespace {
@@ -15,7 +15,8 @@ using test::ReadFile;
 using test::TestData;
 
 constexpr const char* kComment =
-    "\t<!--This section is only used if you decide to use this config as a RunSQL disposition instead, which can "
+    "\t<!--This section is only used if you decide to use this config as a RunSQL disposition instead, which "
+    "can "
     "be pooled and doesn't replace whitespace in the field data-->";
 
 int RowOf(const Form& form, const std::string& field) {
@@ -57,7 +58,8 @@ TEST(WriteToDBEditor, ANewFileTakesTheDefaultsChecksInOrderAndWritesTheDerivedSt
     EXPECT_EQ(form.Text("txtJDBCDriverClass"), "sun.jdbc.odbc.JdbcOdbcDriver");
     EXPECT_TRUE(form.Checked("optUnderscore"));
     EXPECT_FALSE(form.Checked("optMySqlEscaping"));
-    for (int row = 0; row < form.RowCount("Fields"); ++row) EXPECT_FALSE(form.Checked(Form::RowControl("chkField", row)));
+    for (int row = 0; row < form.RowCount("Fields"); ++row)
+        EXPECT_FALSE(form.Checked(Form::RowControl("chkField", row)));
     EXPECT_EQ(form.Text("txtFieldLength(0)"), "255");
     EXPECT_FALSE(form.changed());
 
@@ -83,18 +85,42 @@ TEST(WriteToDBEditor, ANewFileTakesTheDefaultsChecksInOrderAndWritesTheDerivedSt
     ASSERT_TRUE(form.SaveFile());
     EXPECT_FALSE(form.changed());
     EXPECT_EQ(ReadFile(file),
-              CrLf({"<Disposition>", "\t<DriverClass>sun.jdbc.odbc.JdbcOdbcDriver</DriverClass>",
-                    "\t<ConnectionString>jdbc:odbc:Mail</ConnectionString>", "\t<UID></UID>", "\t<PWD>7qhw3pzk</PWD>",
-                    "\t<TableName>MsgLog</TableName>", "\t<UseMySQLEscaping>0</UseMySQLEscaping>",
-                    "\t<TimeZone></TimeZone>", "\t<Fields>", "\t\t<Field>", "\t\t\t<Name>Subject</Name>",
-                    "\t\t\t<MaxLength>255</MaxLength>", "\t\t</Field>", "\t\t<Field>", "\t\t\t<Name>From</Name>",
-                    "\t\t</Field>", "\t\t<Field>", "\t\t\t<Name>ReceivedDate</Name>",
-                    "\t\t\t<DateFormat>yyyy-MM-dd HH:mm:ss</DateFormat>", "\t\t</Field>", "\t</Fields>", kComment,
-                    "\t<Parameters>", "\t\t<Parameter>", "\t\t\t<FieldName>Subject</FieldName>",
-                    "\t\t\t<MaxLength>255</MaxLength>", "\t\t</Parameter>", "\t\t<Parameter>",
-                    "\t\t\t<FieldName>From</FieldName>", "\t\t\t<MaxLength></MaxLength>", "\t\t</Parameter>",
-                    "\t\t<Parameter>", "\t\t\t<FieldName>ReceivedDate</FieldName>", "\t\t</Parameter>",
-                    "\t</Parameters>", "\t<SQL>insert into MsgLog(Subject,From,ReceivedDate) values (?,?,?)</SQL>",
+              CrLf({"<Disposition>",
+                    "\t<DriverClass>sun.jdbc.odbc.JdbcOdbcDriver</DriverClass>",
+                    "\t<ConnectionString>jdbc:odbc:Mail</ConnectionString>",
+                    "\t<UID></UID>",
+                    "\t<PWD>7qhw3pzk</PWD>",
+                    "\t<TableName>MsgLog</TableName>",
+                    "\t<UseMySQLEscaping>0</UseMySQLEscaping>",
+                    "\t<TimeZone></TimeZone>",
+                    "\t<Fields>",
+                    "\t\t<Field>",
+                    "\t\t\t<Name>Subject</Name>",
+                    "\t\t\t<MaxLength>255</MaxLength>",
+                    "\t\t</Field>",
+                    "\t\t<Field>",
+                    "\t\t\t<Name>From</Name>",
+                    "\t\t</Field>",
+                    "\t\t<Field>",
+                    "\t\t\t<Name>ReceivedDate</Name>",
+                    "\t\t\t<DateFormat>yyyy-MM-dd HH:mm:ss</DateFormat>",
+                    "\t\t</Field>",
+                    "\t</Fields>",
+                    kComment,
+                    "\t<Parameters>",
+                    "\t\t<Parameter>",
+                    "\t\t\t<FieldName>Subject</FieldName>",
+                    "\t\t\t<MaxLength>255</MaxLength>",
+                    "\t\t</Parameter>",
+                    "\t\t<Parameter>",
+                    "\t\t\t<FieldName>From</FieldName>",
+                    "\t\t\t<MaxLength></MaxLength>",
+                    "\t\t</Parameter>",
+                    "\t\t<Parameter>",
+                    "\t\t\t<FieldName>ReceivedDate</FieldName>",
+                    "\t\t</Parameter>",
+                    "\t</Parameters>",
+                    "\t<SQL>insert into MsgLog(Subject,From,ReceivedDate) values (?,?,?)</SQL>",
                     "</Disposition>"}) +
                   "\r\n");
 }
@@ -121,12 +147,14 @@ TEST(WriteToDBEditor, PresentButEmptyElementsStayEmptyAndAHandEditedStatementIsR
 
 TEST(WriteToDBEditor, FieldsTheCatalogueDoesNotOfferAreNamedOnceAtLoad) {
     DataOutputKit kit("WriteToDB");
-    kit.Place("old.writetodb.xml",
-              DispositionWith("<Fields><Field><Name>Subject</Name></Field><Field><Name>InternalId</Name></Field>"
-                              "<Field><Name>size</Name></Field><Field><Name>Retired</Name></Field></Fields>"));
+    kit.Place(
+        "old.writetodb.xml",
+        DispositionWith("<Fields><Field><Name>Subject</Name></Field><Field><Name>InternalId</Name></Field>"
+                        "<Field><Name>size</Name></Field><Field><Name>Retired</Name></Field></Fields>"));
     FrmWriteToDB form(kit.s.services, kit.master);
     kit.s.prompts.ExpectMessage(
-        "The message fields files do not offer these fields of the file, so they are not shown and saving will "
+        "The message fields files do not offer these fields of the file, so they are not shown and saving "
+        "will "
         "drop them: InternalId, size, Retired");
     form.PassDispositionObject(kit.record);
     EXPECT_EQ(form.dropMessages().size(), 1u);
@@ -146,11 +174,12 @@ TEST(WriteToDBEditor, CreateTableShowsTheCheckedRowsWithoutSavingOrMarkingTheEdi
     form.UserSetText("txtFieldLength(0)", "64");
     kit.s.windows.Expect("frmShowSQL", [&](Form& sql) {
         EXPECT_EQ(sql.caption(), "SQL");
-        EXPECT_EQ(sql.Text("txtSQL"),
-                  "CREATE TABLE (\r\nMessageId    varchar(64) not null,\r\nReceivedDate    datetime not null,\r\n"
-                  "Size    integer null,\r\nCustomerId    varchar(12) null,\r\nPriority    integer null,\r\n"
-                  "Department    varchar(40) null\r\n, generatedPK integer identity(1,1)\r\n"
-                  "Primary key (generatedPK))");
+        EXPECT_EQ(
+            sql.Text("txtSQL"),
+            "CREATE TABLE (\r\nMessageId    varchar(64) not null,\r\nReceivedDate    datetime not null,\r\n"
+            "Size    integer null,\r\nCustomerId    varchar(12) null,\r\nPriority    integer null,\r\n"
+            "Department    varchar(40) null\r\n, generatedPK integer identity(1,1)\r\n"
+            "Primary key (generatedPK))");
         sql.UserClick("cmdCopy");
         sql.UserPressEscape();
     });

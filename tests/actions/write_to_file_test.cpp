@@ -16,7 +16,8 @@ using test::TestData;
 
 TEST(WriteToFileEditor, AFileWithEverySettingComesBackByteForByte) {
     DataOutputKit kit("WriteToFile");
-    const std::string file = kit.PlaceData("full.writetofile.xml", "actions/writetofile/full.writetofile.xml");
+    const std::string file =
+        kit.PlaceData("full.writetofile.xml", "actions/writetofile/full.writetofile.xml");
     FrmWriteToFile form(kit.s.services, kit.master);
     form.PassDispositionObject(kit.record);
     EXPECT_TRUE(form.Checked("optEveryTenMinutes"));
@@ -40,8 +41,8 @@ TEST(WriteToFileEditor, OlderElementsAreReplacedByTheCurrentOnesAndATabDelimiter
     EXPECT_EQ(ReadFile(file), ReadFile(TestData("actions/writetofile/legacy.expected.writetofile.xml")));
 
     // A tab delimiter, saved as the one character it is, is read back as that character and saved again.
-    const std::string tab = kit.Place("tab.writetofile.xml",
-                                      DispositionWith("<FileName>+/tab.txt</FileName><Delimiter>\t</Delimiter>"));
+    const std::string tab = kit.Place(
+        "tab.writetofile.xml", DispositionWith("<FileName>+/tab.txt</FileName><Delimiter>\t</Delimiter>"));
     FrmWriteToFile tabbed(kit.s.services, kit.master);
     tabbed.PassDispositionObject(kit.record);
     EXPECT_EQ(tabbed.Text("txtDelimiter"), "\t");
@@ -65,8 +66,8 @@ TEST(WriteToFileEditor, OlderElementsAreReplacedByTheCurrentOnesAndATabDelimiter
 TEST(WriteToFileEditor, AnUnknownIntervalIsShownAndSavedAsDailyAndSaidSo) {
     DataOutputKit kit("WriteToFile");
     const std::string file = kit.Place(
-        "weekly.writetofile.xml",
-        DispositionWith("<FileName>+/out.txt</FileName><BackupInterval>Weekly</BackupInterval><BackupDaily>0</BackupDaily>"));
+        "weekly.writetofile.xml", DispositionWith("<FileName>+/out.txt</FileName><BackupInterval>Weekly</"
+                                                  "BackupInterval><BackupDaily>0</BackupDaily>"));
     FrmWriteToFile form(kit.s.services, kit.master);
     kit.s.prompts.ExpectMessage("Unrecognized BackupInterval=Weekly, shown and saved as Daily");
     form.PassDispositionObject(kit.record);
@@ -114,14 +115,16 @@ TEST(WriteToFileEditor, ANewFileShowsTheDefaultsAndTheChecksRunInFileOrder) {
     form.UserSetText("txtFieldLength(1)", " 80 ");
     kit.s.prompts.ExpectMessage("Saved");
     ASSERT_TRUE(form.SaveFile());
-    EXPECT_EQ(ReadFile(file),
-              CrLf({"<Disposition>", "\t<FileName>+/out.txt</FileName>", "\t<Delimiter>\xC2\xA7</Delimiter>",
-                    "\t<WriteHeader>0</WriteHeader>", "\t<BackupInterval>Daily</BackupInterval>",
-                    "\t<BackupFilesToKeep>14</BackupFilesToKeep>", "\t<OutputFileEncoding>ASCII</OutputFileEncoding>",
-                    "\t<TimeZone></TimeZone>", "\t<Fields>", "\t\t<Field>", "\t\t\t<Name>Subject</Name>",
-                    "\t\t\t<MaxLength> 80 </MaxLength>", "\t\t</Field>", "\t\t<Field>", "\t\t\t<Name>Size</Name>",
-                    "\t\t\t<MaxLength>10</MaxLength>", "\t\t</Field>", "\t</Fields>", "</Disposition>"}) +
-                  "\r\n");
+    EXPECT_EQ(
+        ReadFile(file),
+        CrLf({"<Disposition>", "\t<FileName>+/out.txt</FileName>", "\t<Delimiter>\xC2\xA7</Delimiter>",
+              "\t<WriteHeader>0</WriteHeader>", "\t<BackupInterval>Daily</BackupInterval>",
+              "\t<BackupFilesToKeep>14</BackupFilesToKeep>",
+              "\t<OutputFileEncoding>ASCII</OutputFileEncoding>", "\t<TimeZone></TimeZone>", "\t<Fields>",
+              "\t\t<Field>", "\t\t\t<Name>Subject</Name>", "\t\t\t<MaxLength> 80 </MaxLength>",
+              "\t\t</Field>", "\t\t<Field>", "\t\t\t<Name>Size</Name>", "\t\t\t<MaxLength>10</MaxLength>",
+              "\t\t</Field>", "\t</Fields>", "</Disposition>"}) +
+            "\r\n");
 
     // The header box and the encoding box mark the editor changed like every other control.
     form.UserClick("chkWriteHeader");

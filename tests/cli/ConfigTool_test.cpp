@@ -97,8 +97,8 @@ TEST_F(ConfigTool, TheCommandLineReadsOptionsAsGetoptDoes) {
         return RunBinary(arguments);
     };
 
-    for (const char* arguments : {"resave --stdout -- -dash.xml", "-- resave -s -- -dash.xml",
-                                  "resave -- -dash.xml --stdout"}) {
+    for (const char* arguments :
+         {"resave --stdout -- -dash.xml", "-- resave -s -- -dash.xml", "resave -- -dash.xml --stdout"}) {
         const ToolRun run = tried(arguments);
         if (std::string(arguments).ends_with("--stdout")) {
             // After "--" every word is a file: two files are one too many.
@@ -113,7 +113,8 @@ TEST_F(ConfigTool, TheCommandLineReadsOptionsAsGetoptDoes) {
     ToolRun run = tried("resave master.xml");
     EXPECT_EQ(std::tie(run.status, run.out, run.err), std::make_tuple(0, "", ""));
     EXPECT_EQ(ReadFile(cfg + "/master.xml"), expected);
-    for (const char* arguments : {"--verbose resave master.xml", "resave master.xml -v", "-v resave master.xml"}) {
+    for (const char* arguments :
+         {"--verbose resave master.xml", "resave master.xml -v", "-v resave master.xml"}) {
         run = tried(arguments);
         EXPECT_EQ(std::tie(run.status, run.out, run.err), std::make_tuple(0, "", "Saved\n")) << arguments;
     }
@@ -121,19 +122,24 @@ TEST_F(ConfigTool, TheCommandLineReadsOptionsAsGetoptDoes) {
     // --master=FILE, --master FILE, an abbreviation, and the master as check's operand are one thing. The
     // master names a monitor file that is not there: the check says which.
     const std::string checked = "+/monitor.xml: Monitor config file doesn't exist: " + cfg + "/monitor.xml\n";
-    for (const char* arguments : {"check master.xml", "check --master=master.xml", "check --master master.xml",
-                                  "check --mas=master.xml", "check -m master.xml", "check -mmaster.xml"}) {
+    for (const char* arguments :
+         {"check master.xml", "check --master=master.xml", "check --master master.xml",
+          "check --mas=master.xml", "check -m master.xml", "check -mmaster.xml"}) {
         run = tried(arguments);
         EXPECT_EQ(std::tie(run.status, run.out, run.err), std::make_tuple(1, checked, "")) << arguments;
     }
 
     const std::vector<std::pair<std::string, std::string>> refused = {
-        {"check --master", "check: option '--master' requires an argument\nTry 'postvane-config-tool check --help'."},
-        {"check --master=", "check: option '--master' requires an argument\nTry 'postvane-config-tool check --help'."},
-        {"check --mas", "check: option '--master' requires an argument\nTry 'postvane-config-tool check --help'."},
+        {"check --master",
+         "check: option '--master' requires an argument\nTry 'postvane-config-tool check --help'."},
+        {"check --master=",
+         "check: option '--master' requires an argument\nTry 'postvane-config-tool check --help'."},
+        {"check --mas",
+         "check: option '--master' requires an argument\nTry 'postvane-config-tool check --help'."},
         {"--ver", ": option '--ver' is ambiguous (--version, --verbose)\nTry 'postvane-config-tool --help'."},
         {"sql x.xml -m", "sql: option '-m' requires an argument\nTry 'postvane-config-tool sql --help'."},
-        {"resave --type", "resave: option '--type' requires an argument\nTry 'postvane-config-tool resave --help'."},
+        {"resave --type",
+         "resave: option '--type' requires an argument\nTry 'postvane-config-tool resave --help'."},
         {"resave -x master.xml", "resave: unknown option '-x'\nTry 'postvane-config-tool resave --help'."},
         {"resave --std=yes master.xml",
          "resave: option '--stdout' takes no argument\nTry 'postvane-config-tool resave --help'."},
@@ -141,16 +147,18 @@ TEST_F(ConfigTool, TheCommandLineReadsOptionsAsGetoptDoes) {
         {"check --master=master.xml master.xml",
          "check: check takes exactly one master file\nTry 'postvane-config-tool check --help'."},
         {"sql master.xml", "sql: sql needs --master=MASTER\nTry 'postvane-config-tool sql --help'."},
-        {"scramble now", "scramble: scramble takes no arguments; it reads standard input\n"
-                         "Try 'postvane-config-tool scramble --help'."},
+        {"scramble now",
+         "scramble: scramble takes no arguments; it reads standard input\n"
+         "Try 'postvane-config-tool scramble --help'."},
         {"help resave check", ": help takes one command\nTry 'postvane-config-tool --help'."},
         {"help frobnicate", ": unknown command 'frobnicate'\nTry 'postvane-config-tool --help'."},
     };
     for (const auto& [arguments, message] : refused) {
         run = tried(arguments);
-        EXPECT_EQ(std::tie(run.status, run.out, run.err),
-                  std::make_tuple(2, "", "postvane-config-tool" + (message[0] == ':' ? "" : std::string(" ")) +
-                                             message + "\n"))
+        EXPECT_EQ(
+            std::tie(run.status, run.out, run.err),
+            std::make_tuple(
+                2, "", "postvane-config-tool" + (message[0] == ':' ? "" : std::string(" ")) + message + "\n"))
             << arguments;
     }
     EXPECT_EQ(ReadFile(cfg + "/master.xml"), expected);
@@ -164,7 +172,8 @@ TEST_F(ConfigTool, TheCommandLineReadsOptionsAsGetoptDoes) {
         EXPECT_EQ(tried(command + " -h").out, asked.out) << command;
     }
     run = tried("--version");
-    EXPECT_EQ(std::tie(run.status, run.out), std::make_tuple(0, "postvane-config-tool " POSTVANE_VERSION "\n"));
+    EXPECT_EQ(std::tie(run.status, run.out),
+              std::make_tuple(0, "postvane-config-tool " POSTVANE_VERSION "\n"));
     EXPECT_EQ(tried("help").out, tried("--help").out);
 }
 
@@ -172,8 +181,8 @@ TEST_F(ConfigTool, AMissingMasterIsReportedAndNotCreated) {
     const ToolRun run = Run({"resave", "cfg/absent.xml"});
     EXPECT_EQ(std::tie(run.status, run.out, run.err),
               std::make_tuple(1, "",
-                              "Couldn't load file, it doesn't exist: " + cfg + "/absent.xml\nNot written: " +
-                                  cfg + "/absent.xml could not be read.\n"));
+                              "Couldn't load file, it doesn't exist: " + cfg +
+                                  "/absent.xml\nNot written: " + cfg + "/absent.xml could not be read.\n"));
     EXPECT_FALSE(fs::exists(cfg + "/absent.xml"));
 }
 
@@ -203,8 +212,9 @@ TEST_F(ConfigTool, ElementsNestedThreeHundredThousandDeepAreRefusedWithoutACrash
         const ToolRun run = RunBinary(std::string(command) + " master.xml");
         EXPECT_EQ(run.status, 1) << command;
         EXPECT_EQ(run.err.substr(0, run.err.find('\n')),
-                  "The file " + cfg + "/master.xml is not well-formed XML (line 2, column 784: elements are nested "
-                  "more than 256 deep).")
+                  "The file " + cfg +
+                      "/master.xml is not well-formed XML (line 2, column 784: elements are nested "
+                      "more than 256 deep).")
             << command;
     }
     EXPECT_EQ(ReadFile(cfg + "/master.xml"), nested);
@@ -273,11 +283,12 @@ TEST_F(CheckCommand, ReportsEveryFailingMailboxWithTheEditorsMessagesAndChangesN
     const std::string before = ReadFile(cfg + "/master.xml");
     const ToolRun run = Run({"check", "cfg/master.xml"});
     EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(1, ""));
-    EXPECT_EQ(run.out,
-              "nodisp: Disposition configuration file does not exist: " + cfg + "/missing.disposition.xml\n"
-              "odd: Unknown protocol=imap4\n"
-              "odd: Please choose a protocol\n"
-              "dir: Home Folder does not exist: " + cfg + "/nowhere\n");
+    EXPECT_EQ(run.out, "nodisp: Disposition configuration file does not exist: " + cfg +
+                           "/missing.disposition.xml\n"
+                           "odd: Unknown protocol=imap4\n"
+                           "odd: Please choose a protocol\n"
+                           "dir: Home Folder does not exist: " +
+                           cfg + "/nowhere\n");
     EXPECT_EQ(ReadFile(cfg + "/master.xml"), before);
     EXPECT_FALSE(fs::exists(cfg + "/missing.disposition.xml"));
 }
@@ -307,7 +318,8 @@ TEST_F(ConfigTool, CheckListsWhatTheLoadsSaidAboutTheirFiles) {
     const std::string dispositions = cfg + "/d1.disposition.xml";
     WriteFile(dispositions, replace(ReadFile(dispositions), "/var/spool", "/var/\xE9t\xE9"));
     const std::string notice =
-        " has no encoding declaration and is not UTF-8, so it was read as Windows-1252; saving it writes UTF-8.";
+        " has no encoding declaration and is not UTF-8, so it was read as Windows-1252; saving it writes "
+        "UTF-8.";
     const ToolRun run = Run({"check", sample.master});
     EXPECT_EQ(std::tie(run.status, run.err, run.out),
               std::make_tuple(1, "The file " + sample.master + notice + "\n",

@@ -34,7 +34,8 @@ TEST(CheckSpeed, CheckingGrowsLinearlyWithTheMailboxes) {
             std::istringstream in;
             std::ostringstream out, err;
             const double start = threadSeconds();
-            const int status = RunTool({"check", masters[i]}, in, out, err, ToolEnvironment{dirs[i].path(), dirs[i].path()});
+            const int status =
+                RunTool({"check", masters[i]}, in, out, err, ToolEnvironment{dirs[i].path(), dirs[i].path()});
             const double seconds = threadSeconds() - start;
             ASSERT_EQ(status, 0) << out.str() << err.str();
             best[i] = std::min(best[i], seconds);

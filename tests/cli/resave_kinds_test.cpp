@@ -16,7 +16,9 @@ namespace {
 using test::ReadFile;
 
 struct SampleTool : ::testing::Test {
-    SampleTool() { fs::copy(std::string(POSTVANE_EXAMPLES) + "/config", temp / "config", fs::copy_options::recursive); }
+    SampleTool() {
+        fs::copy(std::string(POSTVANE_EXAMPLES) + "/config", temp / "config", fs::copy_options::recursive);
+    }
 
     struct Run_ {
         int status;
@@ -49,13 +51,15 @@ TEST_F(SampleTool, EveryKindOfSampleFileComesBackByteForByte) {
         {{"resave", "--stdout", "config/charts.reports.xml"}, "charts.reports.xml"},
         {{"resave", "--stdout", "--type", "MoveToSubfolder", "config/dispose/support.movetosubfolder.xml"},
          "dispose/support.movetosubfolder.xml"},
-        {{"resave", "--stdout", "--type", "CopyToIMAPFolder", "config/dispose/escalation.copytoimapfolder.xml"},
+        {{"resave", "--stdout", "--type", "CopyToIMAPFolder",
+          "config/dispose/escalation.copytoimapfolder.xml"},
          "dispose/escalation.copytoimapfolder.xml"},
         {{"resave", "--stdout", "--type", "RuleUpdate", "config/dispose/vendor.ruleupdate.xml"},
          "dispose/vendor.ruleupdate.xml"},
         {{"resave", "--stdout", "--type", "WriteRFC822File", "config/dispose/everything.writerfc822.xml"},
          "dispose/everything.writerfc822.xml"},
-        {{"resave", "--stdout", "--type", "WriteAttachmentsToDB", "config/dispose/invoices.attachmentstodb.xml"},
+        {{"resave", "--stdout", "--type", "WriteAttachmentsToDB",
+          "config/dispose/invoices.attachmentstodb.xml"},
          "dispose/invoices.attachmentstodb.xml"},
     };
     for (const auto& c : cases) {
@@ -66,11 +70,13 @@ TEST_F(SampleTool, EveryKindOfSampleFileComesBackByteForByte) {
 }
 
 TEST_F(SampleTool, DataOutputFilesComeBackByteForByteWithTheMastersMessageFields) {
-    for (const auto& [type, name] : {std::pair{"WriteToFile", "billing-log.writetofile.xml"},
-                                     std::pair{"WriteToDB", "support-log.writetodb.xml"},
-                                     std::pair{"RunSQL", "leads.runsql.xml"}, std::pair{"HttpRequest", "ticket.http.xml"}}) {
+    for (const auto& [type, name] :
+         {std::pair{"WriteToFile", "billing-log.writetofile.xml"},
+          std::pair{"WriteToDB", "support-log.writetodb.xml"}, std::pair{"RunSQL", "leads.runsql.xml"},
+          std::pair{"HttpRequest", "ticket.http.xml"}}) {
         const std::string relative = std::string("config/dispose/") + name;
-        const auto run = Run({"resave", "--stdout", "--master", "config/master.xml", "--type", type, relative});
+        const auto run =
+            Run({"resave", "--stdout", "--master", "config/master.xml", "--type", type, relative});
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(run.out, ReadFile(temp / relative)) << name;
         // Without the master there are no message fields to read them with.
@@ -82,29 +88,35 @@ TEST_F(SampleTool, ResaveWritesNothingWithoutTheFirstMessageFieldsFileOrWhenEntr
     const std::string path = file("dispose/support-log.writetodb.xml");
     const std::string original = ReadFile(path);
     fs::rename(file("customMessageFields.xml"), file("moved.xml"));
-    auto run = Run({"resave", "--master", "config/master.xml", "--type", "WriteToDB", "config/dispose/support-log.writetodb.xml"});
+    auto run = Run({"resave", "--master", "config/master.xml", "--type", "WriteToDB",
+                    "config/dispose/support-log.writetodb.xml"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err.substr(0, run.err.find("Not written")),
-              "Couldn't find the Message Fields file: " + file("customMessageFields.xml") + "\n"
-              "Couldn't load message fields, aborting\n");
+              "Couldn't find the Message Fields file: " + file("customMessageFields.xml") +
+                  "\n"
+                  "Couldn't load message fields, aborting\n");
 
     // The second file is optional, but the fields it offered are then named and the file is kept.
     fs::rename(file("moved.xml"), file("customMessageFields.xml"));
     fs::remove(file("systemMessageFields.xml"));
-    run = Run({"resave", "--master", "config/master.xml", "--type", "WriteToDB", "config/dispose/support-log.writetodb.xml"});
+    run = Run({"resave", "--master", "config/master.xml", "--type", "WriteToDB",
+               "config/dispose/support-log.writetodb.xml"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("saving will drop them: MessageId, Subject, From, ReceivedDate, Size\n"), std::string::npos)
+    EXPECT_NE(run.err.find("saving will drop them: MessageId, Subject, From, ReceivedDate, Size\n"),
+              std::string::npos)
         << run.err;
     EXPECT_EQ(ReadFile(path), original);
 
     const auto check = Run({"check", "config/master.xml"});
-    EXPECT_NE(check.out.find("Support: +/dispose/support-log.writetodb.xml: Support: The message fields files do not "
-                             "offer these fields of the file, so saving will drop them: "
-                             "MessageId, Subject, From, ReceivedDate, Size\n"),
+    EXPECT_NE(check.out.find(
+                  "Support: +/dispose/support-log.writetodb.xml: Support: The message fields files do not "
+                  "offer these fields of the file, so saving will drop them: "
+                  "MessageId, Subject, From, ReceivedDate, Size\n"),
               std::string::npos)
         << check.out;
-    EXPECT_NE(check.out.find("Support: +/dispose/leads.runsql.xml: Sales: The message fields files do not offer these "
-                             "parameters"),
+    EXPECT_NE(check.out.find(
+                  "Support: +/dispose/leads.runsql.xml: Sales: The message fields files do not offer these "
+                  "parameters"),
               std::string::npos)
         << check.out;
 }
@@ -112,9 +124,13 @@ TEST_F(SampleTool, ResaveWritesNothingWithoutTheFirstMessageFieldsFileOrWhenEntr
 TEST_F(SampleTool, SqlPrintsTheCreateTableStatementWithCrLfAndWarnsOnStandardError) {
     auto run = Run({"sql", "--master", "config/master.xml", "config/dispose/support-log.writetodb.xml"});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "CREATE TABLE SupportLog(\r\nCustomerId    varchar(12) null,\r\nMessageId    varchar(255) not null,"
-                       "\r\nSubject    varchar(200) null,\r\nFrom    varchar(255) null,\r\nReceivedDate    datetime not null,"
-                       "\r\nSize    integer not null\r\n, generatedPK integer identity(1,1)\r\nPrimary key (generatedPK))\r\n");
+    EXPECT_EQ(
+        run.out,
+        "CREATE TABLE SupportLog(\r\nCustomerId    varchar(12) null,\r\nMessageId    varchar(255) not null,"
+        "\r\nSubject    varchar(200) null,\r\nFrom    varchar(255) null,\r\nReceivedDate    datetime not "
+        "null,"
+        "\r\nSize    integer not null\r\n, generatedPK integer identity(1,1)\r\nPrimary key "
+        "(generatedPK))\r\n");
     EXPECT_EQ(run.err, "");
 
     std::string fields = ReadFile(file("customMessageFields.xml"));
@@ -131,21 +147,24 @@ TEST_F(SampleTool, SqlPrintsTheCreateTableStatementWithCrLfAndWarnsOnStandardErr
 
 TEST_F(SampleTool, ADispositionFileIsRewrittenInTheEditorsShapeAndRefusedWhenItsChecksFail) {
     const std::string path = file("sales.disposition.xml");
-    test::WriteFile(path, "<Dispositions><Default><Disposition><Type>DoNothing</Type></Disposition></Default>"
-                          "<Gone><Disposition><Type>DoNothing</Type></Disposition></Gone></Dispositions>");
+    test::WriteFile(path,
+                    "<Dispositions><Default><Disposition><Type>DoNothing</Type></Disposition></Default>"
+                    "<Gone><Disposition><Type>DoNothing</Type></Disposition></Gone></Dispositions>");
     auto run = Run({"resave", "--master", "config/master.xml", "config/sales.disposition.xml"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "The file " + path +
                            " holds what the editor does not keep, and a save would leave it out: the element "
                            "Dispositions/Gone.\n");
     const std::string written = ReadFile(path);
-    EXPECT_EQ(written.substr(0, 120), test::CrLf({"<Dispositions>", "\t<Default>", "\t\t<Disposition>",
-                                                  "\t\t\t<Type>DoNothing</Type>",
-                                                  "\t\t\t<DetailedDispositionFile></DetailedDispositionFile>"})
-                                          .substr(0, 120));
+    EXPECT_EQ(
+        written.substr(0, 120),
+        test::CrLf({"<Dispositions>", "\t<Default>", "\t\t<Disposition>", "\t\t\t<Type>DoNothing</Type>",
+                    "\t\t\t<DetailedDispositionFile></DetailedDispositionFile>"})
+            .substr(0, 120));
     EXPECT_EQ(written.find("Gone"), std::string::npos) << "a category the catalogue lacks is dropped";
 
-    test::WriteFile(path, "<Dispositions><Default><Disposition><Type></Type></Disposition></Default></Dispositions>");
+    test::WriteFile(
+        path, "<Dispositions><Default><Disposition><Type></Type></Disposition></Default></Dispositions>");
     const std::string refused = ReadFile(path);
     run = Run({"resave", "--master", "config/master.xml", "config/sales.disposition.xml"});
     EXPECT_EQ(run.status, 1);
@@ -177,10 +196,12 @@ TEST_F(SampleTool, ADispositionFileWhoseCategoryFileCannotBeReadIsNotWritten) {
 TEST_F(SampleTool, ResaveNeedsTheOptionsOfTheKindOfFileAndWritesNothingItCannotRead) {
     EXPECT_EQ(Run({"resave", "config/support.disposition.xml"}).status, 2);
     EXPECT_EQ(Run({"resave", "config/dispose/helpdesk.forward.xml"}).status, 2);
-    const auto unknown = Run({"resave", "--type", "ArchiveToTape", "config/dispose/archive.customdisposition.xml"});
+    const auto unknown =
+        Run({"resave", "--type", "ArchiveToTape", "config/dispose/archive.customdisposition.xml"});
     EXPECT_EQ(std::tie(unknown.status, unknown.out), std::make_tuple(2, std::string()));
-    EXPECT_TRUE(unknown.err.starts_with("postvane-config-tool resave: unknown type 'ArchiveToTape'; the types are "
-                                        "ForwardMessage, MoveToSubfolder,"))
+    EXPECT_TRUE(
+        unknown.err.starts_with("postvane-config-tool resave: unknown type 'ArchiveToTape'; the types are "
+                                "ForwardMessage, MoveToSubfolder,"))
         << unknown.err;
 
     const std::string path = file("dispose/helpdesk.forward.xml");
@@ -197,12 +218,14 @@ TEST_F(SampleTool, ResaveNeedsTheOptionsOfTheKindOfFileAndWritesNothingItCannotR
 
 TEST_F(SampleTool, AMonitorFileIsRewrittenOnlyWhenItWasReadWholeAndPassesItsCheck) {
     const std::string path = file("monitor.xml");
-    test::WriteFile(path, "<Monitors><Monitor><ClassName>a.B</ClassName></Monitor><JMX><JMXEnabled>1</JMXEnabled>"
-                          "<Adaptor><ClassName>com.ombrivo.Postvane.monitor.HtmlAdaptorMBean</ClassName>"
-                          "<Parameter>80x</Parameter></Adaptor></JMX></Monitors>");
+    test::WriteFile(path,
+                    "<Monitors><Monitor><ClassName>a.B</ClassName></Monitor><JMX><JMXEnabled>1</JMXEnabled>"
+                    "<Adaptor><ClassName>com.ombrivo.Postvane.monitor.HtmlAdaptorMBean</ClassName>"
+                    "<Parameter>80x</Parameter></Adaptor></JMX></Monitors>");
     const std::string refused = ReadFile(path);
     auto run = Run({"resave", "config/monitor.xml"});
-    EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(1, std::string("Html Adaptor Port must be a number\n")));
+    EXPECT_EQ(std::tie(run.status, run.err),
+              std::make_tuple(1, std::string("Html Adaptor Port must be a number\n")));
     EXPECT_EQ(ReadFile(path), refused);
 
     const std::string dropping = "<Monitors><Monitor><Parameter>x</Parameter></Monitor></Monitors>";
@@ -210,19 +233,23 @@ TEST_F(SampleTool, AMonitorFileIsRewrittenOnlyWhenItWasReadWholeAndPassesItsChec
     run = Run({"resave", "--stdout", "config/monitor.xml"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "Missing ClassName in monitor config\nError loading monitor item, skipping.\nNot written: " +
-                           path + " could not be read.\n");
+    EXPECT_EQ(run.err,
+              "Missing ClassName in monitor config\nError loading monitor item, skipping.\nNot written: " +
+                  path + " could not be read.\n");
     EXPECT_EQ(ReadFile(path), dropping);
 
     test::WriteFile(path, "<Monitors><Monitor><ClassName>a.B</ClassName></Monitor></Monitors>");
     run = Run({"resave", "config/monitor.xml"});
     EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(0, std::string()));
-    EXPECT_EQ(ReadFile(path).substr(0, 70), test::CrLf({"<Monitors>", "\t<Monitor>", "\t\t<ClassName>a.B</ClassName>",
-                                                         "\t\t<Parameter></Parameter>"}).substr(0, 70));
+    EXPECT_EQ(ReadFile(path).substr(0, 70),
+              test::CrLf({"<Monitors>", "\t<Monitor>", "\t\t<ClassName>a.B</ClassName>",
+                          "\t\t<Parameter></Parameter>"})
+                  .substr(0, 70));
 }
 
 TEST_F(SampleTool, CheckNamesTheMailboxFileAndCategoryOfEveryFailure) {
-    EXPECT_EQ(Run({"check", "config/master.xml"}).status, 1) << "the sample's Maildir homes lie below the program";
+    EXPECT_EQ(Run({"check", "config/master.xml"}).status, 1)
+        << "the sample's Maildir homes lie below the program";
     fs::remove(file("dispose/helpdesk.forward.xml"));
     std::string relay = ReadFile(file("dispose/oncall-relay.forward.xml"));
     relay.replace(relay.find("<From>relay@example.com</From>"), 30, "<From></From>");
@@ -233,8 +260,9 @@ TEST_F(SampleTool, CheckNamesTheMailboxFileAndCategoryOfEveryFailure) {
                            "ForwardMessage disposition is missing: +/dispose/helpdesk.forward.xml\n"),
               std::string::npos)
         << run.out;
-    EXPECT_NE(run.out.find("Support: +/dispose/oncall-relay.forward.xml: SupportUrgent: From address is missing\n"),
-              std::string::npos)
+    EXPECT_NE(
+        run.out.find("Support: +/dispose/oncall-relay.forward.xml: SupportUrgent: From address is missing\n"),
+        std::string::npos)
         << run.out;
     EXPECT_EQ(run.out.find("Detailed disposition file is missing or incorrect"), std::string::npos);
 }
@@ -252,19 +280,22 @@ TEST_F(SampleTool, CheckReportsWhatADetailedFileSaysOnLoadingAndResaveRefusesACh
 
     const auto checked = Run({"check", "config/master.xml"});
     EXPECT_EQ(checked.status, 1);
-    EXPECT_NE(checked.out.find("Support: +/dispose/helpdesk.forward.xml: Default: Unrecognized TLS Option=STARTTLS\n"
-                               "Support: +/dispose/helpdesk.forward.xml: Default: Unrecognized TLS Option=STARTTLS. "
-                               "The editor does not write a value it does not know.\n"),
+    EXPECT_NE(checked.out.find(
+                  "Support: +/dispose/helpdesk.forward.xml: Default: Unrecognized TLS Option=STARTTLS\n"
+                  "Support: +/dispose/helpdesk.forward.xml: Default: Unrecognized TLS Option=STARTTLS. "
+                  "The editor does not write a value it does not know.\n"),
               std::string::npos)
         << checked.out;
-    EXPECT_NE(checked.out.find("Support: +/dispose/oncall-relay.forward.xml: SupportUrgent: The file " + relay),
-              std::string::npos)
+    EXPECT_NE(
+        checked.out.find("Support: +/dispose/oncall-relay.forward.xml: SupportUrgent: The file " + relay),
+        std::string::npos)
         << checked.out;
 
     const auto resaved = Run({"resave", "--type", "ForwardMessage", "config/dispose/helpdesk.forward.xml"});
     EXPECT_EQ(resaved.status, 1);
-    EXPECT_TRUE(resaved.err.starts_with("Unrecognized TLS Option=STARTTLS\nUnrecognized TLS Option=STARTTLS. "
-                                        "The editor does not write a value it does not know.\n"))
+    EXPECT_TRUE(
+        resaved.err.starts_with("Unrecognized TLS Option=STARTTLS\nUnrecognized TLS Option=STARTTLS. "
+                                "The editor does not write a value it does not know.\n"))
         << resaved.err;
     EXPECT_EQ(ReadFile(helpdesk), text);
 }
@@ -294,10 +325,12 @@ TEST_F(SampleTool, WhatASaveWouldLeaveOutIsListedByCheckAndResaveWithoutFailingT
 
     const auto checked = Run({"check", "config/master.xml"});
     EXPECT_EQ(checked.status, 0) << checked.out << checked.err;
-    EXPECT_EQ(checked.err, "The file " + file("master.xml") + saying +
-                               "the element ResponseHandler/Mailboxes/Mailbox/Note (6 times) and a comment.\n");
+    EXPECT_EQ(checked.err,
+              "The file " + file("master.xml") + saying +
+                  "the element ResponseHandler/Mailboxes/Mailbox/Note (6 times) and a comment.\n");
     EXPECT_NE(checked.out.find("Support: +/dispose/helpdesk.forward.xml: Default: The file " +
-                               file("dispose/helpdesk.forward.xml") + saying + "the element Disposition/Signature.\n"),
+                               file("dispose/helpdesk.forward.xml") + saying +
+                               "the element Disposition/Signature.\n"),
               std::string::npos)
         << checked.out;
     EXPECT_NE(checked.out.find("+/monitor.xml: The file " + file("monitor.xml") + saying +
@@ -334,7 +367,8 @@ TEST_F(SampleTool, ADetailedFileThatIsAPipeIsReportedForWhatItIs) {
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
     const auto run = Run({"resave", "--type", "ForwardMessage", "config/dispose/pipe.forward.xml"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("Cannot read " + pipe + ": it is a named pipe (FIFO)"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("Cannot read " + pipe + ": it is a named pipe (FIFO)"), std::string::npos)
+        << run.err;
 
     // Check and sql say what such a file is, rather than that it is missing.
     const std::string folder = file("dispose/helpdesk.forward.xml");
@@ -344,23 +378,28 @@ TEST_F(SampleTool, ADetailedFileThatIsAPipeIsReportedForWhatItIs) {
     fs::remove(charts);
     ASSERT_EQ(::mkfifo(charts.c_str(), 0644), 0);
     const auto checked = Run({"check", "config/master.xml"});
-    EXPECT_NE(checked.out.find("Support: +/dispose/helpdesk.forward.xml: Default: Unexpected error in LoadFile=75:"
-                               "Cannot read " + folder + ": it is a folder\n"),
-              std::string::npos)
+    EXPECT_NE(
+        checked.out.find("Support: +/dispose/helpdesk.forward.xml: Default: Unexpected error in LoadFile=75:"
+                         "Cannot read " +
+                         folder + ": it is a folder\n"),
+        std::string::npos)
         << checked.out;
-    EXPECT_NE(checked.out.find("+/monitor.xml: +/charts.reports.xml: Unexpected error in LoadFile=75:Cannot read " +
-                               charts + ": it is a named pipe (FIFO)\n"),
-              std::string::npos)
+    EXPECT_NE(
+        checked.out.find("+/monitor.xml: +/charts.reports.xml: Unexpected error in LoadFile=75:Cannot read " +
+                         charts + ": it is a named pipe (FIFO)\n"),
+        std::string::npos)
         << checked.out;
     const auto sql = Run({"sql", "--master", "config/master.xml", "config/dispose/pipe.forward.xml"});
     EXPECT_EQ(sql.status, 1);
-    EXPECT_NE(sql.err.find("Cannot read " + pipe + ": it is a named pipe (FIFO)"), std::string::npos) << sql.err;
+    EXPECT_NE(sql.err.find("Cannot read " + pipe + ": it is a named pipe (FIFO)"), std::string::npos)
+        << sql.err;
 }
 
 TEST_F(SampleTool, TheMessagingEditorsRefuseAndReportWhatTheirChecksFind) {
     const auto help = Run({"resave", "--help"});
-    EXPECT_NE(help.out.find("(--type):\n  ForwardMessage, MoveToSubfolder, CopyToIMAPFolder, RuleUpdate, WriteToDB, "
-                            "RunSQL, WriteToFile,\n  WriteRFC822File, HttpRequest, WriteAttachmentsToDB\n"),
+    EXPECT_NE(help.out.find(
+                  "(--type):\n  ForwardMessage, MoveToSubfolder, CopyToIMAPFolder, RuleUpdate, WriteToDB, "
+                  "RunSQL, WriteToFile,\n  WriteRFC822File, HttpRequest, WriteAttachmentsToDB\n"),
               std::string::npos)
         << help.out;
 
@@ -374,16 +413,19 @@ TEST_F(SampleTool, TheMessagingEditorsRefuseAndReportWhatTheirChecksFind) {
     EXPECT_EQ(ReadFile(file("dispose/vendor.ruleupdate.xml")), rules);
 
     std::string copy = ReadFile(file("dispose/escalation.copytoimapfolder.xml"));
-    copy.replace(copy.find("<Subfolder>Escalations</Subfolder>"), 34, "<Subfolder>Team/Escalations</Subfolder>");
+    copy.replace(copy.find("<Subfolder>Escalations</Subfolder>"), 34,
+                 "<Subfolder>Team/Escalations</Subfolder>");
     test::WriteFile(file("dispose/escalation.copytoimapfolder.xml"), copy);
     const auto run = Run({"check", "config/master.xml"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.out.find("Support: +/dispose/vendor.ruleupdate.xml: Support: The backup directory must exist: " +
-                           file("dispose/../rules-backup") + "\n"),
-              std::string::npos)
+    EXPECT_NE(
+        run.out.find("Support: +/dispose/vendor.ruleupdate.xml: Support: The backup directory must exist: " +
+                     file("dispose/../rules-backup") + "\n"),
+        std::string::npos)
         << run.out;
-    EXPECT_NE(run.out.find("Support: +/dispose/escalation.copytoimapfolder.xml: SupportUrgent: Postvane only "
-                           "supports a single level subfolder, please remove all slashes from the subfolder name\n"),
+    EXPECT_NE(run.out.find(
+                  "Support: +/dispose/escalation.copytoimapfolder.xml: SupportUrgent: Postvane only "
+                  "supports a single level subfolder, please remove all slashes from the subfolder name\n"),
               std::string::npos)
         << run.out;
     EXPECT_EQ(ReadFile(file("dispose/escalation.copytoimapfolder.xml")), copy);
@@ -394,17 +436,19 @@ TEST_F(SampleTool, CheckNamesADetailedFileOfAnotherKindWithoutSpeakingOfAWindow)
     const std::string forward = file("dispose/helpdesk.forward.xml");
     test::WriteFile(forward, "<Monitors/>");
     const auto check = Run({"check", "config/master.xml"});
-    EXPECT_NE(check.out.find("Support: +/dispose/helpdesk.forward.xml: Default: The file " + forward +
-                             " is not a Forward Message detailed disposition file: its root element is <Monitors>, "
-                             "not <Disposition>.\n"),
-              std::string::npos)
+    EXPECT_NE(
+        check.out.find("Support: +/dispose/helpdesk.forward.xml: Default: The file " + forward +
+                       " is not a Forward Message detailed disposition file: its root element is <Monitors>, "
+                       "not <Disposition>.\n"),
+        std::string::npos)
         << check.out;
 }
 
 TEST_F(SampleTool, MonitorFilesAreToldByTheirRootAndRefusedWhenTheirEditorsChecksFail) {
     const std::string email = file("alerts.emailmonitor.xml");
-    test::WriteFile(email, "<EmailMonitor><SMTPServer>mx</SMTPServer><Addresses><Address>a@example.com</Address>"
-                           "</Addresses></EmailMonitor>");
+    test::WriteFile(email,
+                    "<EmailMonitor><SMTPServer>mx</SMTPServer><Addresses><Address>a@example.com</Address>"
+                    "</Addresses></EmailMonitor>");
     const std::string before = ReadFile(email);
     auto run = Run({"resave", "config/alerts.emailmonitor.xml"});
     EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(1, std::string("From address is missing\n")));
@@ -412,8 +456,9 @@ TEST_F(SampleTool, MonitorFilesAreToldByTheirRootAndRefusedWhenTheirEditorsCheck
 
     fs::remove_all(file("logs"));
     run = Run({"resave", "--stdout", "config/server.log.xml"});
-    EXPECT_EQ(std::tie(run.status, run.out, run.err),
-              std::make_tuple(1, std::string(), "The path to the log file does not exist: " + file("logs") + "\n"));
+    EXPECT_EQ(
+        std::tie(run.status, run.out, run.err),
+        std::make_tuple(1, std::string(), "The path to the log file does not exist: " + file("logs") + "\n"));
 
     // A damaged file is reported and left alone; its kind is still told by its root.
     const std::string charts = file("charts.reports.xml");
@@ -423,15 +468,17 @@ TEST_F(SampleTool, MonitorFilesAreToldByTheirRootAndRefusedWhenTheirEditorsCheck
     EXPECT_NE(run.err.find("is not well-formed XML"), std::string::npos) << run.err;
     EXPECT_EQ(ReadFile(charts), "<HistoricalCharts><OutputDirectory>x</OutputDirectory>");
 
-    test::WriteFile(charts, "<HistoricalCharts><DataDirectory>/srv/charts</DataDirectory></HistoricalCharts>");
+    test::WriteFile(charts,
+                    "<HistoricalCharts><DataDirectory>/srv/charts</DataDirectory></HistoricalCharts>");
     run = Run({"resave", "config/charts.reports.xml", "--verbose"});
     EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(0, std::string("Saved\n")));
-    EXPECT_EQ(ReadFile(charts), test::CrLf({"<HistoricalCharts>", "\t<OutputDirectory>./output/reports</OutputDirectory>",
-                                            "\t<DataDirectory>/srv/charts</DataDirectory>", "</HistoricalCharts>", ""}));
+    EXPECT_EQ(ReadFile(charts),
+              test::CrLf({"<HistoricalCharts>", "\t<OutputDirectory>./output/reports</OutputDirectory>",
+                          "\t<DataDirectory>/srv/charts</DataDirectory>", "</HistoricalCharts>", ""}));
 }
 
-// A log level or interval the log window shows as another fails check, and resave writes what the window shows
-// after saying on standard error what it writes instead.
+// A log level or interval the log window shows as another fails check, and resave writes what the window
+// shows after saying on standard error what it writes instead.
 TEST_F(SampleTool, AnUnknownLevelOrIntervalFailsCheckAndResaveSaysWhatItWritesInstead) {
     std::string log = ReadFile(file("server.log.xml"));
     log.replace(log.find("<LogLevel>Warnings<"), 19, "<LogLevel>Debug<");
@@ -439,17 +486,20 @@ TEST_F(SampleTool, AnUnknownLevelOrIntervalFailsCheckAndResaveSaysWhatItWritesIn
     test::WriteFile(file("server.log.xml"), log);
     const auto checked = Run({"check", "config/master.xml"});
     EXPECT_EQ(checked.status, 1);
-    EXPECT_NE(checked.out.find("+/monitor.xml: +/server.log.xml: Unrecognized LogLevel=Debug, shown and saved as "
-                               "Warnings\n+/monitor.xml: +/server.log.xml: Unrecognized LogBackupInterval=Weekly, "
-                               "shown and saved as Daily\n"),
-              std::string::npos)
+    EXPECT_NE(
+        checked.out.find("+/monitor.xml: +/server.log.xml: Unrecognized LogLevel=Debug, shown and saved as "
+                         "Warnings\n+/monitor.xml: +/server.log.xml: Unrecognized LogBackupInterval=Weekly, "
+                         "shown and saved as Daily\n"),
+        std::string::npos)
         << checked.out;
 
     const auto resaved = Run({"resave", "config/server.log.xml"});
-    EXPECT_EQ(std::tie(resaved.status, resaved.err),
-              std::make_tuple(0, std::string("Unrecognized LogLevel=Debug, shown and saved as Warnings\n"
-                                             "Unrecognized LogBackupInterval=Weekly, shown and saved as Daily\n")));
-    EXPECT_EQ(ReadFile(file("server.log.xml")), ReadFile(std::string(POSTVANE_EXAMPLES) + "/config/server.log.xml"));
+    EXPECT_EQ(
+        std::tie(resaved.status, resaved.err),
+        std::make_tuple(0, std::string("Unrecognized LogLevel=Debug, shown and saved as Warnings\n"
+                                       "Unrecognized LogBackupInterval=Weekly, shown and saved as Daily\n")));
+    EXPECT_EQ(ReadFile(file("server.log.xml")),
+              ReadFile(std::string(POSTVANE_EXAMPLES) + "/config/server.log.xml"));
 }
 
 TEST_F(SampleTool, CheckReportsTheMonitorFileAndTheMonitorsWhoseFilesAreMissing) {
@@ -463,12 +513,13 @@ TEST_F(SampleTool, CheckReportsTheMonitorFileAndTheMonitorsWhoseFilesAreMissing)
     test::WriteFile(file("monitor.xml"), monitors);
     const auto run = Run({"check", "config/master.xml"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.out.find("+/monitor.xml: Missing ClassName in monitor config\n"
-                           "+/monitor.xml: Error loading monitor item, skipping.\n"
-                           "+/monitor.xml: Html Adaptor Port is required if JMX is enabled\n"
-                           "+/monitor.xml: +/charts.reports.xml: The configuration file of the HistoricalCharts "
-                           "monitor is missing\n"),
-              std::string::npos)
+    EXPECT_NE(
+        run.out.find("+/monitor.xml: Missing ClassName in monitor config\n"
+                     "+/monitor.xml: Error loading monitor item, skipping.\n"
+                     "+/monitor.xml: Html Adaptor Port is required if JMX is enabled\n"
+                     "+/monitor.xml: +/charts.reports.xml: The configuration file of the HistoricalCharts "
+                     "monitor is missing\n"),
+        std::string::npos)
         << run.out;
 
     // The checks of each monitor's editor, on its own file.
@@ -477,7 +528,8 @@ TEST_F(SampleTool, CheckReportsTheMonitorFileAndTheMonitorsWhoseFilesAreMissing)
     test::WriteFile(file("alerts.emailmonitor.xml"), alerts);
     test::WriteFile(file("server.log.xml"), "<LogConfig>");
     const auto editors = Run({"check", "config/master.xml"});
-    EXPECT_NE(editors.out.find("+/monitor.xml: +/alerts.emailmonitor.xml: Port must be a number\n"), std::string::npos)
+    EXPECT_NE(editors.out.find("+/monitor.xml: +/alerts.emailmonitor.xml: Port must be a number\n"),
+              std::string::npos)
         << editors.out;
     EXPECT_NE(editors.out.find("+/monitor.xml: +/server.log.xml: The file " + file("server.log.xml") +
                                " is not well-formed XML"),
@@ -485,9 +537,10 @@ TEST_F(SampleTool, CheckReportsTheMonitorFileAndTheMonitorsWhoseFilesAreMissing)
         << editors.out;
 
     fs::remove(file("monitor.xml"));
-    EXPECT_NE(Run({"check", "config/master.xml"}).out.find(
-                  "+/monitor.xml: Monitor config file doesn't exist: " + file("monitor.xml") + "\n"),
-              std::string::npos);
+    EXPECT_NE(
+        Run({"check", "config/master.xml"})
+            .out.find("+/monitor.xml: Monitor config file doesn't exist: " + file("monitor.xml") + "\n"),
+        std::string::npos);
 }
 
 }  // namespace

@@ -48,8 +48,9 @@ class KindsEditor : public FileEditorForm {
         FolderSetting("RulesDirectory", "txtRules", "", "The rules directory must exist");
         FolderSetting("ChartsDirectory", "txtCharts", "./output/charts");
         AccountSetting("User", {"txtDomain", "txtUser", "txtAlias"}, "Your Domain\\Your User\\Your Alias");
-        NumberSetting("PoolSize", "txtPool", "1",
-                      {"Pool Size is missing", "Pool Size must be a number", 1, "Pool Size must be at least 1"});
+        NumberSetting(
+            "PoolSize", "txtPool", "1",
+            {"Pool Size is missing", "Pool Size must be a number", 1, "Pool Size must be at least 1"});
     }
 };
 
@@ -141,7 +142,8 @@ TEST(FileEditorEngine, PasswordFolderAccountAndNumberSettingsRoundTrip) {
     EXPECT_EQ(form.Text("txtRules"), "+/rules");
     EXPECT_EQ(form.Text("txtCharts"), "./output/charts");
     // Two pieces are the user and the alias.
-    EXPECT_EQ(form.Text("txtDomain") + "|" + form.Text("txtUser") + "|" + form.Text("txtAlias"), "|CORP|jsmith");
+    EXPECT_EQ(form.Text("txtDomain") + "|" + form.Text("txtUser") + "|" + form.Text("txtAlias"),
+              "|CORP|jsmith");
 
     // A folder typed as a full path below the file's folder is stored with "+"; a domain without an alias
     // stores the user as the alias.
@@ -151,12 +153,12 @@ TEST(FileEditorEngine, PasswordFolderAccountAndNumberSettingsRoundTrip) {
     form.UserSetText("txtAlias", "");
     m.s.prompts.ExpectMessage("Saved");
     ASSERT_TRUE(form.SaveFile());
-    EXPECT_EQ(ReadFile(file), CrLf({"<SampleMonitor>", "\t<Server>localhost</Server>", "\t<Port>25</Port>",
-                                    "\t<Password>" + scrambled + "</Password>",
-                                    "\t<RulesDirectory>+/rules</RulesDirectory>",
-                                    "\t<ChartsDirectory>./output/charts</ChartsDirectory>",
-                                    "\t<User>CORP\\jsmith\\jsmith</User>", "\t<PoolSize>1</PoolSize>",
-                                    "</SampleMonitor>", ""}));
+    EXPECT_EQ(
+        ReadFile(file),
+        CrLf({"<SampleMonitor>", "\t<Server>localhost</Server>", "\t<Port>25</Port>",
+              "\t<Password>" + scrambled + "</Password>", "\t<RulesDirectory>+/rules</RulesDirectory>",
+              "\t<ChartsDirectory>./output/charts</ChartsDirectory>", "\t<User>CORP\\jsmith\\jsmith</User>",
+              "\t<PoolSize>1</PoolSize>", "</SampleMonitor>", ""}));
     form.UserClick("cmdReload");
     EXPECT_EQ(form.Text("txtAlias"), "jsmith");
 
@@ -166,7 +168,8 @@ TEST(FileEditorEngine, PasswordFolderAccountAndNumberSettingsRoundTrip) {
     EXPECT_EQ(form.Text("txtDomain") + form.Text("txtUser") + form.Text("txtAlias"), "");
     // A password the scrambling cannot take is stored in clear after saying so.
     form.UserSetText("txtPassword", "tab\there");
-    m.s.prompts.ExpectMessage("Password contains out-of-bounds character, it will not be encrypted.  Character=#9")
+    m.s.prompts
+        .ExpectMessage("Password contains out-of-bounds character, it will not be encrypted.  Character=#9")
         .ExpectMessage("Saved");
     ASSERT_TRUE(form.SaveFile());
     const std::string written = ReadFile(file);
@@ -186,13 +189,13 @@ TEST(FileEditorEngine, NumberAndFolderChecksStopTheSaveInFileOrder) {
     struct Step {
         const char *box, *text, *message;
     };
-    for (const Step& step : {Step{"txtPort", "", "Port is missing"}, Step{"txtPort", "2 5", "Port must be a number"},
-                             Step{"txtPort", " 25 ", "The rules directory must exist"},
-                             Step{"txtRules", "", "The rules directory must exist"},
-                             Step{"txtRules", "+/rules", "Pool Size must be at least 1"},
-                             Step{"txtPool", "0.99", "Pool Size must be at least 1"},
-                             Step{"txtPool", "-", "Pool Size must be a number"},
-                             Step{"txtPool", "", "Pool Size is missing"}}) {
+    for (const Step& step :
+         {Step{"txtPort", "", "Port is missing"}, Step{"txtPort", "2 5", "Port must be a number"},
+          Step{"txtPort", " 25 ", "The rules directory must exist"},
+          Step{"txtRules", "", "The rules directory must exist"},
+          Step{"txtRules", "+/rules", "Pool Size must be at least 1"},
+          Step{"txtPool", "0.99", "Pool Size must be at least 1"},
+          Step{"txtPool", "-", "Pool Size must be a number"}, Step{"txtPool", "", "Pool Size is missing"}}) {
         form.UserSetText(step.box, step.text);
         form.UserSetText("txtPool", std::string(step.box) == "txtPool" ? step.text : "0");
         m.s.prompts.ExpectMessage(step.message);

@@ -32,9 +32,10 @@ TEST(Encoding, Windows1252FileLoadsWithItsAccents) {
     EXPECT_EQ(ReadNodeText(file.root(), "R/Name", ""), "Z\xC3\xBCrich B\xC3\xBCro \xE2\x82\xAC");
     // Said once, naming the file, through the message every loader shows.
     test::ScriptedPrompts prompts;
-    prompts.ExpectMessage("The file " + path +
-                          " has no encoding declaration and is not UTF-8, so it was read as Windows-1252; saving "
-                          "it writes UTF-8.");
+    prompts.ExpectMessage(
+        "The file " + path +
+        " has no encoding declaration and is not UTF-8, so it was read as Windows-1252; saving "
+        "it writes UTF-8.");
     EXPECT_TRUE(ReportLoad(path, file, prompts));
 }
 

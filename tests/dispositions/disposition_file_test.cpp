@@ -124,11 +124,12 @@ TEST(DispositionFile, TheSaveCheckWithoutTextSaysWhatTheSaveSays) {
 // A check loads one file after another into the same collection, which loads its records again in place:
 // what it then holds is what a fresh load reads, also where the next file holds fewer dispositions.
 TEST(DispositionFile, LoadingAnotherFileGivesWhatAFreshLoadGives) {
-    Folder f(Category("Spam") + Category("Junk", "Spam"),
-             "<Dispositions><Default><Disposition><Type>DoNothing</Type><DirectoryForErrors>/long/error/folder"
-             "</DirectoryForErrors></Disposition><Disposition><Type>RunSQL</Type><DetailedDispositionFile>"
-             "+/a/long/detailed/file.runsql.xml</DetailedDispositionFile></Disposition></Default><Spam>"
-             "<Disposition><Type>DoNothing</Type></Disposition></Spam></Dispositions>");
+    Folder f(
+        Category("Spam") + Category("Junk", "Spam"),
+        "<Dispositions><Default><Disposition><Type>DoNothing</Type><DirectoryForErrors>/long/error/folder"
+        "</DirectoryForErrors></Disposition><Disposition><Type>RunSQL</Type><DetailedDispositionFile>"
+        "+/a/long/detailed/file.runsql.xml</DetailedDispositionFile></Disposition></Default><Spam>"
+        "<Disposition><Type>DoNothing</Type></Disposition></Spam></Dispositions>");
     ASSERT_TRUE(f.Load().opened);
     f.First("Default").Changed = true;
     WriteFile(f.dir / "second.xml",
@@ -150,9 +151,9 @@ TEST(DispositionFile, LoadingAnotherFileGivesWhatAFreshLoadGives) {
         return lines;
     };
     EXPECT_EQ(contents(f.configuration), contents(fresh));
-    EXPECT_EQ(contents(fresh), (std::vector<std::string>{"Default", "RunSQL|||" + (f.dir / "second.xml") + "|",
-                                                         "Spam", "Junk",
-                                                         "DoNothing||e|" + (f.dir / "second.xml") + "|"}));
+    EXPECT_EQ(contents(fresh),
+              (std::vector<std::string>{"Default", "RunSQL|||" + (f.dir / "second.xml") + "|", "Spam", "Junk",
+                                        "DoNothing||e|" + (f.dir / "second.xml") + "|"}));
 }
 
 TEST(DispositionFile, RepeatedLoopingAndUnwritableCatalogueCategories) {

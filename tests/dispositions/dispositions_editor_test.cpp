@@ -26,9 +26,10 @@ struct Editor {
 
     // The fixture keeps dispositions for "Retired", which no catalogue defines: said at every reading.
     void ExpectRetiredNotKept() {
-        s.prompts.ExpectMessage("The file " + file() +
-                                " holds what this window does not keep, and a save would leave it out: the element "
-                                "Dispositions/Retired.");
+        s.prompts.ExpectMessage(
+            "The file " + file() +
+            " holds what this window does not keep, and a save would leave it out: the element "
+            "Dispositions/Retired.");
     }
     bool Open() {
         ExpectRetiredNotKept();
@@ -178,12 +179,13 @@ TEST(DispositionsEditor, AFileChangedByAnotherProgramIsReadAgainWhenTheUserSaysS
     e.form.UserClick("cmdDelete");
     const std::string theirs = ReadFile(e.file()) + "\r\n";  // another program's save, one line end more
     WriteFile(e.file(), theirs);
-    e.s.prompts.ExpectYesNoCancel("The file " + e.file() +
-                                      " has been changed by another program since this window read it. Do you "
-                                      "want to overwrite it with what this window shows? Yes overwrites it; No "
-                                      "reads it again, discarding the edits made in this window; Cancel does "
-                                      "neither.",
-                                  Answer::No);
+    e.s.prompts.ExpectYesNoCancel(
+        "The file " + e.file() +
+            " has been changed by another program since this window read it. Do you "
+            "want to overwrite it with what this window shows? Yes overwrites it; No "
+            "reads it again, discarding the edits made in this window; Cancel does "
+            "neither.",
+        Answer::No);
     e.ExpectRetiredNotKept();
     e.form.UserClick("cmdSave");
     EXPECT_FALSE(e.form.IsClosed());

@@ -169,10 +169,11 @@ TEST_F(MainWindow, ASaveThatFailsOnClosingKeepsTheWindowOpenWithItsEdits) {
     main.UserClick("cmdMoreLess");
     main.UserClick("chkOnePass");
     std::filesystem::remove_all(cfg);
-    const std::string removed = "The file " + master +
-                                " has been removed by another program since this window read it. Do you want to "
-                                "overwrite it with what this window shows? Yes overwrites it; No reads it again, "
-                                "discarding the edits made in this window; Cancel does neither.";
+    const std::string removed =
+        "The file " + master +
+        " has been removed by another program since this window read it. Do you want to "
+        "overwrite it with what this window shows? Yes overwrites it; No reads it again, "
+        "discarding the edits made in this window; Cancel does neither.";
     for (int attempt = 0; attempt < 2; ++attempt) {
         s.prompts.ExpectYesNoCancel(kUnsaved, Answer::Yes)
             .ExpectYesNoCancel(removed, Answer::Yes)
@@ -315,9 +316,11 @@ TEST_F(MainWindow, AFileThatIsNotWellFormedIsOverwrittenOnlyWhenTheUserSaysSo) {
 TEST_F(MainWindow, AValueNoXmlFileCanHoldStopsTheSaveAndSaysWhere) {
     OpenOn(MasterWith({"one"}));
     const std::string before = ReadFile(master);
-    s.windows.Expect("frmMailbox", SaveWith({{"txtMailboxName", "two"}, {"txtHost", "mail\x01.example.com"}}));
+    s.windows.Expect("frmMailbox",
+                     SaveWith({{"txtMailboxName", "two"}, {"txtHost", "mail\x01.example.com"}}));
     s.prompts.ExpectMessage(
-        "Error saving=1002:The value of Host of mailbox \"two\" cannot be saved: its character 5 is U+0001, a "
+        "Error saving=1002:The value of Host of mailbox \"two\" cannot be saved: its character 5 is U+0001, "
+        "a "
         "character that an XML file cannot hold. Nothing was written.");
     main.UserClick("cmdAddMailbox");
     EXPECT_EQ(ReadFile(master), before);
@@ -344,12 +347,14 @@ TEST_F(MainWindow, AFileOfAnotherKindIsNeverReplacedByAMasterWithoutAQuestion) {
 // An element the window does not keep is named once when the file is read, and again at each reading;
 // the save then writes the file without it, and the next reading has nothing to say.
 TEST_F(MainWindow, WhatASaveWouldLeaveOutIsSaidOnceAtEachReading) {
-    const std::string notKept = "The file " + master +
-                                " holds what this window does not keep, and a save would leave it out: the element "
-                                "ResponseHandler/Mailboxes/Mailbox/Quota.";
+    const std::string notKept =
+        "The file " + master +
+        " holds what this window does not keep, and a save would leave it out: the element "
+        "ResponseHandler/Mailboxes/Mailbox/Quota.";
     s.prompts.ExpectMessage(notKept);
-    OpenOn("<ResponseHandler><Mailboxes><Mailbox><Name>a</Name><Quota>5</Quota></Mailbox></Mailboxes>"
-           "</ResponseHandler>");
+    OpenOn(
+        "<ResponseHandler><Mailboxes><Mailbox><Name>a</Name><Quota>5</Quota></Mailbox></Mailboxes>"
+        "</ResponseHandler>");
     EXPECT_EQ(Listed(), Names{"a"});
     s.prompts.ExpectMessage(notKept);
     main.UserClick("cmdReload");
@@ -465,10 +470,11 @@ TEST_F(MainWindow, AFileChangedByAnotherProgramIsOverwrittenOnlyWhenTheUserSaysS
     s.prompts.ExpectMessage("Saved");
     main.UserClick("cmdSave");
 
-    const std::string question = "The file " + master +
-                                 " has been changed by another program since this window read it. Do you want "
-                                 "to overwrite it with what this window shows? Yes overwrites it; No reads it "
-                                 "again, discarding the edits made in this window; Cancel does neither.";
+    const std::string question =
+        "The file " + master +
+        " has been changed by another program since this window read it. Do you want "
+        "to overwrite it with what this window shows? Yes overwrites it; No reads it "
+        "again, discarding the edits made in this window; Cancel does neither.";
     const std::string theirs = MasterWith({"one", "theirs"});
     main.UserClick("chkOnePass");
     WriteFile(master, theirs);

@@ -74,9 +74,10 @@ TEST(MonitorConfigurationFile, SparseFilesTakeDefaultsAndEmptyElementsStayEmpty)
 TEST(MonitorConfigurationFile, JmxFlagsAreOnUnlessZeroAndOnlyTheLastHtmlAdaptorCounts) {
     Folder f;
     // The other adaptors are not kept, and the load says so; the first HTML adaptor gave way to the last.
-    f.prompts.ExpectMessage("The file " + f.file() +
-                            " holds what this window does not keep, and a save would leave it out: the element "
-                            "Monitors/JMX/Adaptor (2 times).");
+    f.prompts.ExpectMessage(
+        "The file " + f.file() +
+        " holds what this window does not keep, and a save would leave it out: the element "
+        "Monitors/JMX/Adaptor (2 times).");
     ASSERT_EQ(f.Load(Jmx("<JMXEnabled></JMXEnabled><ManageWithJMX>yes</ManageWithJMX>"
                          "<MonitorWithJMX>0</MonitorWithJMX>" +
                          Adaptor(kHtmlAdaptorClass, "1001") + Adaptor("org.example.Other", "7") +
@@ -167,9 +168,10 @@ TEST(MonitorConfigurationFile, AFileNotReadAsMonitorsIsReportedAndReplacedOnlyWh
     EXPECT_EQ(ReadFile(f.file()), damaged);
 
     const std::string other = "<ResponseHandler><MonitorConfigFile>x</MonitorConfigFile></ResponseHandler>";
-    f.prompts.ExpectMessage("The file " + f.file() +
-                            " is not a monitor configuration file: its root element is <ResponseHandler>, not "
-                            "<Monitors>. The list starts empty.");
+    f.prompts.ExpectMessage(
+        "The file " + f.file() +
+        " is not a monitor configuration file: its root element is <ResponseHandler>, not "
+        "<Monitors>. The list starts empty.");
     EXPECT_EQ(f.Load(other), FileState::NotMonitors);
     f.prompts.ExpectYesNo(question, Answer::No);
     EXPECT_FALSE(f.configuration.Save(f.prompts));

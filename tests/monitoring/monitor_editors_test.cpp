@@ -100,7 +100,9 @@ TEST(MonitorFileEditors, LogLevelAndIntervalFollowTheirReadingRules) {
         std::vector<std::string> messages = {};
     } cases[] = {
         {"<LogLevel>errOR and more</LogLevel>", "optError", "optDaily"},
-        {"<LogLevel>Debug</LogLevel><LogBackupInterval>hourly</LogBackupInterval>", "optWarning", "optDaily",
+        {"<LogLevel>Debug</LogLevel><LogBackupInterval>hourly</LogBackupInterval>",
+         "optWarning",
+         "optDaily",
          {"Unrecognized LogLevel=Debug, shown and saved as Warnings",
           "Unrecognized LogBackupInterval=hourly, shown and saved as Daily"}},
         {"<LogLevel></LogLevel><LogBackupInterval>Hourly</LogBackupInterval>", "optWarning", "optHourly"},

@@ -283,12 +283,13 @@ TEST(MonitorWindow, AFileChangedByAnotherProgramIsOverwrittenOnlyWhenTheUserSays
     kit.form.UserClick("chkJmxEnabled");
     const std::string theirs = MonitorsOf({"a.A", "b.B"});
     test::WriteFile(kit.file(), theirs);
-    kit.s.prompts.ExpectYesNoCancel("The file " + kit.file() +
-                                        " has been changed by another program since this window read it. Do you "
-                                        "want to overwrite it with what this window shows? Yes overwrites it; No "
-                                        "reads it again, discarding the edits made in this window; Cancel does "
-                                        "neither.",
-                                    Answer::Cancel);
+    kit.s.prompts.ExpectYesNoCancel(
+        "The file " + kit.file() +
+            " has been changed by another program since this window read it. Do you "
+            "want to overwrite it with what this window shows? Yes overwrites it; No "
+            "reads it again, discarding the edits made in this window; Cancel does "
+            "neither.",
+        Answer::Cancel);
     kit.form.UserClick("cmdSave");
     EXPECT_FALSE(kit.form.IsClosed());
     EXPECT_EQ(ReadFile(kit.file()), theirs);

@@ -23,7 +23,8 @@ ScriptedPrompts& ScriptedPrompts::ExpectMessageStartingWith(const std::string& p
     return *this;
 }
 
-ScriptedPrompts& ScriptedPrompts::ExpectYesNo(const std::string& text, Answer answer, const std::string& title) {
+ScriptedPrompts& ScriptedPrompts::ExpectYesNo(const std::string& text, Answer answer,
+                                              const std::string& title) {
     queue_.push_back({Expected::YesNo, text, false, title, answer});
     return *this;
 }

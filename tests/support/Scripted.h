@@ -14,14 +14,15 @@
 namespace pv::test {
 
 class ScriptedPrompts : public IPrompts {
-public:
+  public:
     ~ScriptedPrompts() override;
 
     // Expectations, in the order the messages must come.
     ScriptedPrompts& ExpectMessage(const std::string& text);
     // A message whose text starts with `prefix` (for texts that carry an error description).
     ScriptedPrompts& ExpectMessageStartingWith(const std::string& prefix);
-    ScriptedPrompts& ExpectYesNo(const std::string& text, Answer answer, const std::string& title = kAppTitle);
+    ScriptedPrompts& ExpectYesNo(const std::string& text, Answer answer,
+                                 const std::string& title = kAppTitle);
     ScriptedPrompts& ExpectYesNoCancel(const std::string& text, Answer answer);
 
     void ShowMessage(const std::string& text) override;
@@ -34,7 +35,7 @@ public:
     // Fails the test when expectations are left; called by the destructor too.
     void VerifyAllUsed();
 
-private:
+  private:
     struct Expected {
         enum Kind { Message, YesNo, YesNoCancel } kind;
         std::string text;
@@ -47,7 +48,7 @@ private:
 };
 
 class ScriptedDialogs : public IFileDialogs {
-public:
+  public:
     ~ScriptedDialogs() override;
     // The next file dialog answers with this full path; nullopt cancels it.
     ScriptedDialogs& AnswerFile(std::optional<std::string> path);
@@ -61,13 +62,13 @@ public:
     std::vector<std::string> folderStarts;
     void VerifyAllUsed();
 
-private:
+  private:
     std::deque<std::optional<std::string>> files_;
     std::deque<std::string> folders_;
 };
 
 class ScriptedWindows : public IWindowHost {
-public:
+  public:
     ~ScriptedWindows() override;
     // The next modal window must be of this kind; the script drives it and must close it.
     ScriptedWindows& Expect(const std::string& kind, std::function<void(Form&)> script);
@@ -76,7 +77,7 @@ public:
     std::vector<std::string> shown;
     void VerifyAllUsed();
 
-private:
+  private:
     struct Expected {
         std::string kind;
         std::function<void(Form&)> script;
@@ -85,7 +86,7 @@ private:
 };
 
 class ScriptedLauncher : public IProcessLauncher {
-public:
+  public:
     bool result = true;
     struct Launch_ {
         std::string program;
@@ -102,7 +103,7 @@ public:
 
 // Keeps what was put on the clipboard.
 class ScriptedClipboard : public IClipboard {
-public:
+  public:
     std::vector<std::string> copied;
     void SetText(const std::string& text) override { copied.push_back(text); }
 };

@@ -6,7 +6,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
-
 #include <algorithm>
 #include <filesystem>
 
@@ -99,7 +98,9 @@ struct ShownMainWindow {
 // The mailbox editor on `record`, with the sample copy's master file, shown.
 struct ShownMailboxEditor {
     ShownMailboxEditor(Services& services, const SampleCopy& sample, CMailbox& record)
-        : master(Links(sample.master())), editor(services, master), window((editor.LoadFromObject(record), editor)) {
+        : master(Links(sample.master())),
+          editor(services, master),
+          window((editor.LoadFromObject(record), editor)) {
         window.show();
     }
     static MasterLinks Links(const std::string& masterFile) {

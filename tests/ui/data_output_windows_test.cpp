@@ -1,16 +1,15 @@
 // The windows of the data-output dispositions, offscreen.
 #include <QApplication>
+#include <QCheckBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTest>
-#include <QTimer>
-
-#include "UiTestSupport.h"
-#include <QCheckBox>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTest>
+#include <QTimer>
 #include <filesystem>
 
+#include "UiTestSupport.h"
 #include "actions/FrmHttpRequest.h"
 #include "actions/FrmRunSQL.h"
 #include "actions/FrmSaveAttachments.h"
@@ -168,10 +167,12 @@ TEST(QtDataOutputWindows, ThousandsOfRowsAreMadeAsTheyComeIntoViewAndTabWalksThe
     // Tab goes through a row's check box and its visible box, on to the next row, and from the last row
     // to the button below the area; Shift+Tab from the first row goes back above it.
     const auto focusAfter = [&](const char* name, Qt::KeyboardModifiers modifiers) {
-        QWidget* start = window.rowControlWidget(name) ? window.rowControlWidget(name) : window.controlWidget(name);
+        QWidget* start =
+            window.rowControlWidget(name) ? window.rowControlWidget(name) : window.controlWidget(name);
         start->setFocus();
         QTest::keyClick(start, Qt::Key_Tab, modifiers);
-        return QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : std::string();
+        return QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString()
+                                           : std::string();
     };
     EXPECT_EQ(focusAfter("chkField(1000)", Qt::NoModifier), "txtFieldLength(1000)");  // a string field
     EXPECT_EQ(focusAfter("txtFieldLength(1000)", Qt::NoModifier), "chkField(1001)");
@@ -201,7 +202,8 @@ TEST(QtDataOutputWindows, RunSQLMovesFieldsIntoItsParametersAndBackInTheWindow) 
     EXPECT_TRUE(parameters->item(3)->isSelected());
     // Five parameters, four question marks: the Save refuses and the window stays.
     sample.s.prompts.ExpectMessage(
-        "Error: Parameter count mismatch.\r\nYou need to have one question mark in the SQL for each parameter in "
+        "Error: Parameter count mismatch.\r\nYou need to have one question mark in the SQL for each "
+        "parameter in "
         "the 'Parameters' list\r\nYou have 4 question marks and 5 parameters.");
     Click(window, "cmdSave");
     Click(window, "cmdRemoveField");
@@ -215,7 +217,8 @@ TEST(QtDataOutputWindows, TheOtherWindowsShowEveryControlAndPasswordsAsStars) {
     Sample sample;
     CCatDisposition toFile = sample.disposition("WriteToFile", "+/dispose/billing-log.writetofile.xml");
     CCatDisposition http = sample.disposition("HttpRequest", "+/dispose/ticket.http.xml");
-    CCatDisposition attachments = sample.disposition("WriteAttachmentsToDB", "+/dispose/invoices.attachmentstodb.xml");
+    CCatDisposition attachments =
+        sample.disposition("WriteAttachmentsToDB", "+/dispose/invoices.attachmentstodb.xml");
     FrmWriteToFile fileForm(sample.s.services, sample.main);
     fileForm.PassDispositionObject(toFile);
     FrmHttpRequest httpForm(sample.s.services, sample.main);
@@ -228,7 +231,8 @@ TEST(QtDataOutputWindows, TheOtherWindowsShowEveryControlAndPasswordsAsStars) {
         EXPECT_TRUE(window.missingControls().empty()) << form->kind();
         EXPECT_EQ(window.windowTitle().toStdString(), form->caption());
         if (form != &fileForm) {
-            EXPECT_EQ(Find<QLineEdit>(window, "txtPassword")->echoMode(), QLineEdit::Password) << form->kind();
+            EXPECT_EQ(Find<QLineEdit>(window, "txtPassword")->echoMode(), QLineEdit::Password)
+                << form->kind();
         }
     }
     FormWindow window(httpForm);
@@ -273,9 +277,10 @@ TEST(QtDataOutputWindows, ScenarioAWriteToDBDispositionAddedFromTheDispositionsE
         sample.s.windows.Expect("frmShowSQL", [&](Form& sql) {
             FormWindow shown(sql);
             shown.show();
-            EXPECT_EQ(Find<QPlainTextEdit>(shown, "txtSQL")->toPlainText().toStdString(),
-                      "CREATE TABLE Audit(\nSubject    varchar(120) null,\nReceivedDate    datetime not null,\n"
-                      "Size    integer not null\n, generatedPK integer identity(1,1)\nPrimary key (generatedPK))");
+            EXPECT_EQ(
+                Find<QPlainTextEdit>(shown, "txtSQL")->toPlainText().toStdString(),
+                "CREATE TABLE Audit(\nSubject    varchar(120) null,\nReceivedDate    datetime not null,\n"
+                "Size    integer not null\n, generatedPK integer identity(1,1)\nPrimary key (generatedPK))");
             QTest::keyClick(&shown, Qt::Key_Escape);
         });
         Click(editor, "cmdGenerateDDL");

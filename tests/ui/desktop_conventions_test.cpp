@@ -4,12 +4,12 @@
 // are modal dialogs with the icon of their kind, and access keys never change a caption.
 #include <QApplication>
 #include <QLabel>
-#include <QRegularExpression>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -55,9 +55,11 @@ TEST(DesktopConventions, TheMailboxListAnswersTheArrowsEnterDeleteCtrlSAndF5) {
     QTest::keyClick(list, Qt::Key_Return);
     EXPECT_EQ(edited, shown.main.Items("lstMailboxes")[1]);
 
-    s.prompts.ExpectYesNo("Are you sure you want to remove the selected mailboxes?  This cannot be undone\n\n"
-                          "Mailbox to remove: \"" + edited + "\"",
-                          Answer::No, kConfirmDeleteTitle);
+    s.prompts.ExpectYesNo(
+        "Are you sure you want to remove the selected mailboxes?  This cannot be undone\n\n"
+        "Mailbox to remove: \"" +
+            edited + "\"",
+        Answer::No, kConfirmDeleteTitle);
     QTest::keyClick(list, Qt::Key_Delete);
 
     s.prompts.ExpectMessage("Saved");

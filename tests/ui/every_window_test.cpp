@@ -377,8 +377,9 @@ TEST(EveryWindow, TheFirstFocusIsTheFirstFieldAndTabFollowsTheReadingOrder) {
         for (size_t i = 1; i < stops.size(); ++i) {
             const ReadingPlace before = PlaceOf(window, stops[i - 1]);
             const ReadingPlace after = PlaceOf(window, stops[i]);
-            const bool backwards = before.area && before.area == after.area ? ComesEarlier(before.inner, after.inner)
-                                                                             : ComesEarlier(before.outer, after.outer);
+            const bool backwards = before.area && before.area == after.area
+                                       ? ComesEarlier(before.inner, after.inner)
+                                       : ComesEarlier(before.outer, after.outer);
             if (backwards) {
                 faults.Add(name, "Tab goes from " + Name(stops[i - 1]) + " back to " + Name(stops[i]) +
                                      ", which comes earlier in the reading order");

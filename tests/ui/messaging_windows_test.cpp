@@ -77,20 +77,22 @@ TEST(QtMessagingWindows, EachTypeIsAddedThroughTheChooserCreatedFilledAndSaved) 
         });
         Click(window, "cmdAdd");
     };
-    add("MoveToSubfolder", "frmMoveToSubfolder", "dispose/resolved.movetosubfolder.xml", [](FormWindow& editor) {
-        Type(editor, "txtSubfolder", "Resolved");
-        Click(editor, "chkMarkAsUnread");
-    });
-    add("CopyToIMAPFolder", "frmCopyToIMAPFolder", "dispose/archive.copytoimapfolder.xml", [](FormWindow& editor) {
-        EXPECT_EQ(Find<QLineEdit>(editor, "txtPassword")->echoMode(), QLineEdit::Password);
-        Type(editor, "txtHost", "imap.example.org");
-        Click(editor, "chkImaps");
-        Type(editor, "txtDomain", "");
-        Type(editor, "txtUser", "archiver");
-        Type(editor, "txtAlias", "");
-        Type(editor, "txtPassword", "Pa55 word!");
-        Type(editor, "txtSubfolder", "Archive");
-    });
+    add("MoveToSubfolder", "frmMoveToSubfolder", "dispose/resolved.movetosubfolder.xml",
+        [](FormWindow& editor) {
+            Type(editor, "txtSubfolder", "Resolved");
+            Click(editor, "chkMarkAsUnread");
+        });
+    add("CopyToIMAPFolder", "frmCopyToIMAPFolder", "dispose/archive.copytoimapfolder.xml",
+        [](FormWindow& editor) {
+            EXPECT_EQ(Find<QLineEdit>(editor, "txtPassword")->echoMode(), QLineEdit::Password);
+            Type(editor, "txtHost", "imap.example.org");
+            Click(editor, "chkImaps");
+            Type(editor, "txtDomain", "");
+            Type(editor, "txtUser", "archiver");
+            Type(editor, "txtAlias", "");
+            Type(editor, "txtPassword", "Pa55 word!");
+            Type(editor, "txtSubfolder", "Archive");
+        });
     add("RuleUpdate", "frmRuleUpdate", "dispose/vendor.ruleupdate.xml", [&](FormWindow& editor) {
         Type(editor, "txtDirectory", QString::fromStdString(folder.file("dispose/rules")));
         Type(editor, "txtBackupDirectory", "+/rules/backup");
@@ -113,22 +115,22 @@ TEST(QtMessagingWindows, EachTypeIsAddedThroughTheChooserCreatedFilledAndSaved) 
                   CrLf({"\t</Default>", "\t<Support>", "\t</Support>", "</Dispositions>", ""}));
     EXPECT_EQ(ReadFile(folder.file("dispose/resolved.movetosubfolder.xml")),
               CrLf({"<Disposition>", "\t<Subfolder>Resolved</Subfolder>",
-                    "\t<PutMessageGUIDInSubject>0</PutMessageGUIDInSubject>", "\t<MarkAsUnread>1</MarkAsUnread>",
-                    "</Disposition>", ""}));
+                    "\t<PutMessageGUIDInSubject>0</PutMessageGUIDInSubject>",
+                    "\t<MarkAsUnread>1</MarkAsUnread>", "</Disposition>", ""}));
     EXPECT_EQ(ReadFile(folder.file("dispose/archive.copytoimapfolder.xml")),
               CrLf({"<Disposition>", "\t<Host>imap.example.org</Host>", "\t<Port>-1</Port>",
                     "\t<Protocol>imaps</Protocol>", "\t<User>archiver</User>",
                     "\t<Password>" + ScramblePassword("Pa55 word!", s.prompts) + "</Password>",
-                    "\t<Subfolder>Archive</Subfolder>", "\t<PutMessageGUIDInSubject>0</PutMessageGUIDInSubject>",
-                    "</Disposition>", ""}));
+                    "\t<Subfolder>Archive</Subfolder>",
+                    "\t<PutMessageGUIDInSubject>0</PutMessageGUIDInSubject>", "</Disposition>", ""}));
     EXPECT_EQ(ReadFile(folder.file("dispose/vendor.ruleupdate.xml")),
               CrLf({"<Disposition>", "\t<Directory>+/rules</Directory>",
-                    "\t<BackupDirectory>+/rules/backup</BackupDirectory>", "\t<Restart>0</Restart>", "</Disposition>",
-                    ""}));
+                    "\t<BackupDirectory>+/rules/backup</BackupDirectory>", "\t<Restart>0</Restart>",
+                    "</Disposition>", ""}));
     EXPECT_EQ(ReadFile(folder.file("dispose/all.writerfc822.xml")),
               CrLf({"<Disposition>", "\t<RootDirectory>+/mail</RootDirectory>",
-                    "\t<NumberOfSubfolderLevels>3</NumberOfSubfolderLevels>", "\t<FieldName>MessageObject</FieldName>",
-                    "</Disposition>", ""}));
+                    "\t<NumberOfSubfolderLevels>3</NumberOfSubfolderLevels>",
+                    "\t<FieldName>MessageObject</FieldName>", "</Disposition>", ""}));
 }
 
 TEST(QtMessagingWindows, CopyToIMAPFolderTabsInReadingOrderAndEscapeAsksFirst) {
@@ -152,9 +154,9 @@ TEST(QtMessagingWindows, CopyToIMAPFolderTabsInReadingOrderAndEscapeAsksFirst) {
         order.push_back(QApplication::focusWidget()->objectName().toStdString());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
-    EXPECT_EQ(order, (std::vector<std::string>{"txtHost", "txtPort", "chkImaps", "txtDomain", "txtUser", "txtAlias",
-                                               "txtPassword", "txtSubfolder", "chkPutMessageGUIDInSubject",
-                                               "cmdReload"}));
+    EXPECT_EQ(order, (std::vector<std::string>{"txtHost", "txtPort", "chkImaps", "txtDomain", "txtUser",
+                                               "txtAlias", "txtPassword", "txtSubfolder",
+                                               "chkPutMessageGUIDInSubject", "cmdReload"}));
 
     Type(window, "txtSubfolder", "Sent");
     s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::Cancel);

@@ -2,12 +2,12 @@
 // byte.
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QFile>
 #include <QRadioButton>
 #include <QXmlStreamReader>
 #include <filesystem>
@@ -18,15 +18,15 @@
 #include "actions/FrmCopyToIMAPFolder.h"
 #include "actions/FrmCustom.h"
 #include "actions/FrmForwardMessage.h"
+#include "actions/FrmHttpRequest.h"
 #include "actions/FrmMoveToSubfolder.h"
 #include "actions/FrmRuleUpdate.h"
-#include "actions/FrmWriteToRFC822.h"
-#include "actions/FrmHttpRequest.h"
 #include "actions/FrmRunSQL.h"
 #include "actions/FrmSaveAttachments.h"
 #include "actions/FrmShowSQL.h"
 #include "actions/FrmWriteToDB.h"
 #include "actions/FrmWriteToFile.h"
+#include "actions/FrmWriteToRFC822.h"
 #include "actions/RegisterEditors.h"
 #include "core/password.h"
 #include "dispositions/CCatDisposition.h"
@@ -63,9 +63,9 @@ std::string WithoutMailbox(const std::string& text, const std::string& name) {
 // Captions, tooltips, titles and the state the logic sets live in the logic alone: a text kept in a layout
 // would be overwritten by the logic's, so an edit in Designer would silently do nothing.
 TEST(QtWindows, LayoutsHoldNoTextsOrStateOfTheirControls) {
-    const std::set<std::string> owned = {"text",      "plainText",   "title",       "toolTip",    "windowTitle",
-                                         "statusTip", "whatsThis",   "placeholderText", "checked", "readOnly",
-                                         "echoMode",  "default",     "autoDefault", "selectionMode",
+    const std::set<std::string> owned = {"text", "plainText", "title", "toolTip", "windowTitle", "statusTip",
+                                         "whatsThis", "placeholderText", "checked", "readOnly", "echoMode",
+                                         "default", "autoDefault", "selectionMode",
                                          // Colours: the binding's one rule reads under every palette.
                                          "styleSheet", "palette", "autoFillBackground",
                                          // Access keys, buddies, names and Tab order: the binding's, from the
@@ -92,8 +92,8 @@ TEST(QtWindows, LayoutsHoldNoTextsOrStateOfTheirControls) {
                                            << " lists tab stops: Tab follows the layout's reading order";
             if (element == "property" && !open.empty() && open.back().first == "widget") {
                 EXPECT_FALSE(owned.count(name.toStdString()))
-                    << entry.path().filename().string() << ": " << open.back().second.toStdString() << " sets "
-                    << name.toStdString();
+                    << entry.path().filename().string() << ": " << open.back().second.toStdString()
+                    << " sets " << name.toStdString();
             }
             open.emplace_back(element, name);
         }
@@ -154,7 +154,8 @@ TEST(QtWindows, AddingThroughTheTypedEditorAndDeletingWriteTheMasterFile) {
     EXPECT_EQ(ReadFile(sample.master()), WithoutMailbox(original, "Billing"));
 
     // Add "Helpdesk", typed into the mailbox editor's own widgets.
-    s.dialogs.AnswerFile(sample.file("support.disposition.xml")).AnswerFile(sample.file("common.categorization.xml"));
+    s.dialogs.AnswerFile(sample.file("support.disposition.xml"))
+        .AnswerFile(sample.file("common.categorization.xml"));
     s.windows.Expect("frmMailbox", [&](Form& form) {
         FormWindow editor(form);
         editor.show();
@@ -178,8 +179,9 @@ TEST(QtWindows, AddingThroughTheTypedEditorAndDeletingWriteTheMasterFile) {
     Click(window, "cmdAddMailbox");
     ASSERT_EQ(s.dialogs.requests.size(), 2u);
     EXPECT_EQ(s.dialogs.requests[0].title, "Choose the disposition config file you wish to open");
-    EXPECT_EQ(s.dialogs.requests[1].filter,
-              "Categorization config files(*.categorization.xml)|*categorization.xml|All xml files(*.xml)|*.xml");
+    EXPECT_EQ(
+        s.dialogs.requests[1].filter,
+        "Categorization config files(*.categorization.xml)|*categorization.xml|All xml files(*.xml)|*.xml");
 
     const std::string added = CrLf({
         "\t\t<Mailbox>",
@@ -298,11 +300,12 @@ TEST(QtWindows, SavingAFileAnotherProgramChangedAsksAndNoShowsItsText) {
     std::string theirs = ReadFile(file);
     theirs.replace(theirs.find("<SMTPServer>localhost"), 21, "<SMTPServer>theirs.example.com");
     WriteFile(file, theirs);
-    s.prompts.ExpectYesNoCancel("The file " + file +
-                                    " has been changed by another program since this window read it. Do you want "
-                                    "to overwrite it with what this window shows? Yes overwrites it; No reads it "
-                                    "again, discarding the edits made in this window; Cancel does neither.",
-                                Answer::No);
+    s.prompts.ExpectYesNoCancel(
+        "The file " + file +
+            " has been changed by another program since this window read it. Do you want "
+            "to overwrite it with what this window shows? Yes overwrites it; No reads it "
+            "again, discarding the edits made in this window; Cancel does neither.",
+        Answer::No);
     Click(window, "cmdSave");
     EXPECT_EQ(Find<QLineEdit>(window, "txtSMTPServer")->text(), "theirs.example.com");
     EXPECT_EQ(ReadFile(file), theirs);
@@ -378,15 +381,16 @@ TEST(QtWindows, ForwardMessageGreysTheBoxesItsStateDisables) {
 TEST(QtWindows, CustomEditorOpensItsFileInThePlainTextEditor) {
     SampleCopy sample;
     ScriptedServices s(sample.dir.path());
-    CCatDisposition disposition =
-        sample.disposition("ArchiveToTape", "archive.disposition.xml", "+/dispose/archive.customdisposition.xml");
+    CCatDisposition disposition = sample.disposition("ArchiveToTape", "archive.disposition.xml",
+                                                     "+/dispose/archive.customdisposition.xml");
     FrmCustom editor(s.services);
     editor.PassDispositionObject(disposition);
     FormWindow window(editor);
     window.show();
     Click(window, "cmdOpenWithNotepad");
     ASSERT_EQ(s.launcher.launches.size(), 1u);
-    EXPECT_EQ(s.launcher.launches[0].arguments, std::vector<std::string>{sample.file("dispose/archive.customdisposition.xml")});
+    EXPECT_EQ(s.launcher.launches[0].arguments,
+              std::vector<std::string>{sample.file("dispose/archive.customdisposition.xml")});
     EXPECT_EQ(s.launcher.launches[0].workingDirectory, sample.file("dispose"));
     EXPECT_EQ(Caption(window, "cmdOpenWithNotepad"), "Open File in Notepad");
     s.launcher.result = false;
@@ -447,25 +451,26 @@ TEST(QtWindows, TypicalUseWritesTheDetailedFileTheDispositionFileAndTheMasterFil
     SelectRow(window, "lstMailboxes", archive);
     Click(window, "cmdEditMailbox");
 
-    EXPECT_EQ(ReadFile(newFile), CrLf({
-                                     "<Disposition>",
-                                     "\t<From>postvane@example.com</From>",
-                                     "\t<SMTPServer>smtp.example.com</SMTPServer>",
-                                     "\t<SMTPPort>25</SMTPPort>",
-                                     "\t<TlsOption>None</TlsOption>",
-                                     "\t<Addresses>",
-                                     "\t\t<Address>boss@example.com</Address>",
-                                     "\t</Addresses>",
-                                     "\t<ForwardAsAttachment>1</ForwardAsAttachment>",
-                                     "\t<SubjectFormat>Forwarded by Postvane - %originalsubject%</SubjectFormat>",
-                                     "\t<Retries>10</Retries>",
-                                     "\t<PreserveToAddresses>0</PreserveToAddresses>",
-                                     "\t<PreserveFromAddress>0</PreserveFromAddress>",
-                                     "\t<PreserveEnvelopeToAddresses>0</PreserveEnvelopeToAddresses>",
-                                     "\t<PreserveEnvelopeFromAddress>0</PreserveEnvelopeFromAddress>",
-                                     "</Disposition>",
-                                     "",
-                                 }));
+    EXPECT_EQ(ReadFile(newFile),
+              CrLf({
+                  "<Disposition>",
+                  "\t<From>postvane@example.com</From>",
+                  "\t<SMTPServer>smtp.example.com</SMTPServer>",
+                  "\t<SMTPPort>25</SMTPPort>",
+                  "\t<TlsOption>None</TlsOption>",
+                  "\t<Addresses>",
+                  "\t\t<Address>boss@example.com</Address>",
+                  "\t</Addresses>",
+                  "\t<ForwardAsAttachment>1</ForwardAsAttachment>",
+                  "\t<SubjectFormat>Forwarded by Postvane - %originalsubject%</SubjectFormat>",
+                  "\t<Retries>10</Retries>",
+                  "\t<PreserveToAddresses>0</PreserveToAddresses>",
+                  "\t<PreserveFromAddress>0</PreserveFromAddress>",
+                  "\t<PreserveEnvelopeToAddresses>0</PreserveEnvelopeToAddresses>",
+                  "\t<PreserveEnvelopeFromAddress>0</PreserveEnvelopeFromAddress>",
+                  "</Disposition>",
+                  "",
+              }));
     std::string expectedDispositions = dispositionsBefore;
     const std::string endOfDefault = "\t</Default>\r\n";
     expectedDispositions.insert(
@@ -561,14 +566,15 @@ TEST(QtWindows, MonitorWindowsFromTheMainWindowWriteTheMonitorAndLogFiles) {
     EXPECT_EQ(ReadFile(sample.file("audit.log.xml")),
               CrLf({"<LogConfig>", "\t<LogFile>+/logs/audit.txt</LogFile>", "\t<LogLevel>Errors</LogLevel>",
                     "\t<LogToConsole>1</LogToConsole>", "\t<LogBackupInterval>Never</LogBackupInterval>",
-                    "\t<LogBackupFilesToKeep>14</LogBackupFilesToKeep>", "\t<FileEncoding>UTF-8</FileEncoding>",
-                    "</LogConfig>", ""}));
+                    "\t<LogBackupFilesToKeep>14</LogBackupFilesToKeep>",
+                    "\t<FileEncoding>UTF-8</FileEncoding>", "</LogConfig>", ""}));
     const std::string log4j = MonitorLines("com.ombrivo.Postvane.monitor.MonitorLog4j", "");
     std::string expected = before;
     expected.erase(expected.find(log4j), log4j.size());
     expected.insert(expected.find("\t<Monitor>"), log4j);
-    expected.insert(expected.find("\t<JMX>"), MonitorLines("com.ombrivo.Postvane.monitor.CLogger", "+/audit.log.xml") +
-                                                MonitorLines("org.example.Beeper", "+/beeper.cfg"));
+    expected.insert(expected.find("\t<JMX>"),
+                    MonitorLines("com.ombrivo.Postvane.monitor.CLogger", "+/audit.log.xml") +
+                        MonitorLines("org.example.Beeper", "+/beeper.cfg"));
     EXPECT_EQ(ReadFile(sample.file("monitor.xml")), expected);
 }
 
@@ -598,7 +604,8 @@ TEST(QtWindows, EmailMonitorAndChartsWindowsWriteWhatIsTypedAndChosen) {
     }
     const std::string written = ReadFile(sample.file("alerts.emailmonitor.xml"));
     EXPECT_NE(written.find("\t<SMTPPort>465</SMTPPort>\r\n"), std::string::npos) << written;
-    EXPECT_NE(written.find("\t\t<Address>oncall@example.com</Address>\r\n\t\t<Address>boss@example.com</Address>\r\n"),
+    EXPECT_NE(written.find(
+                  "\t\t<Address>oncall@example.com</Address>\r\n\t\t<Address>boss@example.com</Address>\r\n"),
               std::string::npos)
         << written;
 
@@ -613,7 +620,8 @@ TEST(QtWindows, EmailMonitorAndChartsWindowsWriteWhatIsTypedAndChosen) {
     s.dialogs.AnswerFolder(sample.file("history"));
     Click(window, "cmdBrowseDataDir");
     EXPECT_EQ(Find<QLineEdit>(window, "txtDataDirectory")->text().toStdString(), "+/history");
-    s.prompts.ExpectYesNoCancel("There are unsaved changes, do you wish to save them?", Answer::Yes).ExpectMessage("Saved");
+    s.prompts.ExpectYesNoCancel("There are unsaved changes, do you wish to save them?", Answer::Yes)
+        .ExpectMessage("Saved");
     QTest::keyClick(&window, Qt::Key_Escape);
     EXPECT_TRUE(chartsEditor.IsClosed());
     EXPECT_EQ(ReadFile(sample.file("charts.reports.xml")),
