@@ -120,12 +120,31 @@ class XmlDocument {
     bool documentType_ = false;
 };
 
+// Why a file was not read. The server's parser refuses every file of the first kind too; the others are
+// refused on purpose, though the server's parser may read them.
+enum class XmlRefusal {
+    kNone,
+    kNotWellFormed,  // not well-formed XML, or beyond the limits the server's parser keeps
+    kOutsideFile,    // would load a document type definition or an entity from outside the file
+    kTooDeep,        // elements or entity references nested beyond this program's limit
+    kNotVersion10,   // declares an XML version other than 1.0; this program writes XML 1.0 only
+    kEncoding,       // its byte-order mark or first bytes contradict its encoding declaration, or its
+                     // encoding is not one this program reads
+    kTooLarge,       // more than this program can hold
+};
+// Whether this program refuses such files on purpose (all but kNotWellFormed).
+bool IsDeliberateRefusal(XmlRefusal refusal);
+
 // A configuration file loaded into a document. A file that could not be read as XML leaves no document,
-// so every read takes its default; `wellFormed` and `problem` say why.
+// so every read takes its default; `wellFormed`, `problem` and `refusal` say why.
 struct XmlFile {
     std::unique_ptr<XmlDocument> document;
     bool wellFormed = true;
     std::string problem;  // "line L, column C: reason" when not well-formed
+    XmlRefusal refusal = XmlRefusal::kNone;
+    // Read as Windows-1252: it has neither byte-order mark nor encoding declaration and is not UTF-8 (a
+    // notice says so).
+    bool windows1252 = false;
     // Things worth telling about a file that was read: each completes the sentence "The file <path> ...".
     std::vector<std::string> notices;
     // What LoadXmlFile read: these bytes, not whatever the file holds a moment later, are what the document
