@@ -1285,6 +1285,19 @@ xmlSAXHandler Handler() {
     return handler;
 }
 
+// The bytes the parser reads through ReadPiece: what is left of them.
+struct Pieces {
+    std::string_view rest;
+};
+
+int ReadPiece(void* context, char* buffer, int length) {
+    auto& pieces = *static_cast<Pieces*>(context);
+    const size_t count = std::min(pieces.rest.size(), static_cast<size_t>(std::max(length, 0)));
+    std::memcpy(buffer, pieces.rest.data(), count);
+    pieces.rest.remove_prefix(count);
+    return static_cast<int>(count);
+}
+
 XmlFile Refused(XmlRefusal refusal, Position at, const std::string& reason) {
     XmlFile file;
     file.wellFormed = false;
@@ -1308,11 +1321,14 @@ XmlFile ParseWithLibxml(const std::string& bytes, bool rootOnly, bool decoded) {
     state.builder = &builder;
     state.rootOnly = rootOnly;
 
-    // The whole file is given at once: the parser then reads each tag and text straight through, instead of
-    // first looking ahead for its end as it must while more input may follow.
-    xmlParserCtxtPtr context = xmlCreateMemoryParserCtxt(bytes.data(), static_cast<int>(bytes.size()));
+    // The parser reads the bytes as it reads a file, a piece at a time as it goes, so that it never holds a
+    // copy of the whole; it parses all of them as one document (its push mode, which looks for the end of
+    // each construct in what it was given so far, reads some documents differently).
+    xmlSAXHandler handler = Handler();
+    Pieces pieces{std::string_view(bytes)};
+    xmlParserCtxtPtr context =
+        xmlCreateIOParserCtxt(&handler, nullptr, ReadPiece, nullptr, &pieces, XML_CHAR_ENCODING_NONE);
     if (!context) throw std::bad_alloc();
-    *context->sax = Handler();
     state.context = context;
     // XML 1.0 as its fourth edition has it, as the JDK reads it: its names, and version 1.0 only. Entities
     // are replaced by their text; nothing is fetched from a network or from another file. The parser's own
