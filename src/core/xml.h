@@ -154,11 +154,14 @@ struct XmlFile {
     XmlNode root() const { return document ? document->Root() : XmlNode(); }
 };
 
-// Loads a file that exists; throws AppError when it cannot be read at all. The bytes are read as a
-// conforming XML 1.0 parser reads them: a byte-order mark (UTF-8, UTF-16) and the encoding declaration are
-// honoured; a file without either that is not UTF-8 is read as Windows-1252 when it holds no UTF-8
-// sequence at all (with a notice), and refused when it mixes the two. Nothing outside the file is ever
-// read: a file that refers to an external document type definition or entity is refused.
+// Loads a file that exists; throws AppError when it cannot be read at all. The bytes are read as the server's
+// parser (the JDK's) reads them: the files it refuses are refused, the text it reads is read, within its
+// limits. A byte-order mark (UTF-8, UTF-16) and the encoding declaration are honoured and must agree;
+// US-ASCII and the ISO 8859 and Windows single-byte encodings are read besides UTF-8 and UTF-16; a file
+// without mark or declaration that is not UTF-8 is read as Windows-1252 when it holds no UTF-8 sequence at
+// all (with a notice), and refused when it mixes the two or holds a sequence UTF-8 forbids. Nothing outside
+// the file is ever read: a file that refers to an external document type definition or uses an external
+// entity is refused. `refusal` tells the refusals made on purpose from the rest.
 XmlFile LoadXmlFile(const std::string& path);
 // The same for bytes already in memory.
 XmlFile ParseXmlText(std::string_view bytes);

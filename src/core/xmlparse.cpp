@@ -320,6 +320,7 @@ struct ParseState {
     // mark of the document as not well-formed is cleared again at the next callback.
     bool passedOver = false;
     bool undeclaredParameterEntity = false;  // the parser is about to say so
+    std::string justDeclared;                // see JustDeclared: "name", or "%name" for a parameter entity
     // External entities declared with a fragment identifier: the parser does not declare them, but their
     // names are taken, and using one would load it.
     std::unordered_set<std::string> fragmentEntities;
@@ -464,9 +465,25 @@ void OnProcessingInstruction(void* context, const xmlChar* target, const xmlChar
     });
 }
 
+// Whether "<!DOCTYPE", which the parser has just read, was followed by a blank, as XML requires (the parser
+// reads a name straight after it too). What the parser read of its declaration is still in its input.
+bool DocumentTypeKeywordSpaced(xmlParserCtxtPtr context) {
+    const xmlParserInputPtr input = context->input;
+    if (!input || !input->base || !input->cur || input->cur < input->base) return true;
+    const std::string_view read(reinterpret_cast<const char*>(input->base),
+                                static_cast<size_t>(input->cur - input->base));
+    const size_t at = read.rfind("<!DOCTYPE");
+    return at == std::string_view::npos || at + 9 >= read.size() || IsXmlBlank(read[at + 9]);
+}
+
 void OnInternalSubset(void* context, const xmlChar* name, const xmlChar* publicId, const xmlChar* systemId) {
     Guarded(context, [&](ParseState& state) {
         state.builder->DocumentType();
+        if (!DocumentTypeKeywordSpaced(static_cast<xmlParserCtxtPtr>(context))) {
+            Refuse(state, context, XmlRefusal::kNotWellFormed,
+                   "a blank (a space, TAB or line end) is required after \"<!DOCTYPE\"");
+            return;
+        }
         CheckName(state, context, name, "the name of the document type");
         if (publicId || systemId) {
             Refuse(state, context, XmlRefusal::kOutsideFile,
@@ -573,6 +590,9 @@ void OnEntityDecl(void* context, const xmlChar* name, int type, const xmlChar* p
                   const xmlChar* systemId, xmlChar* content) {
     Guarded(context, [&](ParseState& state) {
         const bool parameter = type == XML_INTERNAL_PARAMETER_ENTITY || type == XML_EXTERNAL_PARAMETER_ENTITY;
+        if (type == XML_INTERNAL_GENERAL_ENTITY || type == XML_INTERNAL_PARAMETER_ENTITY) {
+            state.justDeclared = (parameter ? "%" : "") + Text(name);
+        }
         CheckName(state, context, name,
                   parameter ? "the name of a parameter entity" : "the name of an entity");
         if (state.failed) return;
@@ -770,17 +790,42 @@ bool CountExpansion(ParseState& state, void* context, xmlEntityPtr entity, const
     return true;
 }
 
+// Right after each declaration of an entity with a value, the parser looks the entity up to keep its text
+// as written: that is no use of it.
+bool JustDeclared(void* context, const xmlChar* name, bool parameter) {
+    ParseState* state = StateOf(context);
+    if (!state || state->justDeclared.empty()) return false;
+    const bool same = state->justDeclared == (parameter ? "%" : "") + Text(name);
+    state->justDeclared.clear();
+    return same;
+}
+
 xmlEntityPtr OnGetEntity(void* context, const xmlChar* name) {
     const auto ctxt = static_cast<xmlParserCtxtPtr>(context);
     if (ctxt->inSubset == 0) {
         if (xmlEntityPtr predefined = xmlGetPredefinedEntity(name)) return predefined;
     }
     xmlEntityPtr entity = ctxt->myDoc ? xmlGetDocEntity(ctxt->myDoc, name) : nullptr;
-    if (ctxt->inSubset != 0) return entity;
+    if (JustDeclared(context, name, false)) return entity;
     bool use = false;
     Guarded(context, [&](ParseState& state) {
         const std::string reference = "&" + Text(name) + ";";
-        if (state.fragmentEntities.count(Text(name))) {
+        if (ctxt->inSubset != 0) {
+            // In the default value of an attribute: it must be declared already, and is used where the
+            // attribute is given its default.
+            if (!entity) {
+                Refuse(state, context, XmlRefusal::kNotWellFormed,
+                       "the entity " + reference + " is not declared (write &amp; for an ampersand)");
+            } else if (entity->etype == XML_INTERNAL_GENERAL_ENTITY && ctxt->myDoc &&
+                       NestingOf(state, ctxt, entity) == kRecursive) {
+                Refuse(state, context, XmlRefusal::kNotWellFormed,
+                       "the entity " + reference +
+                           " refers to itself, through its own text or the entities it "
+                           "uses");
+            } else {
+                use = true;
+            }
+        } else if (state.fragmentEntities.count(Text(name))) {
             Refuse(state, context, XmlRefusal::kOutsideFile,
                    "the entity " + reference + " is defined outside the file, which is never read");
         } else if (!entity) {
@@ -800,6 +845,7 @@ xmlEntityPtr OnGetEntity(void* context, const xmlChar* name) {
 xmlEntityPtr OnGetParameterEntity(void* context, const xmlChar* name) {
     const auto ctxt = static_cast<xmlParserCtxtPtr>(context);
     xmlEntityPtr entity = ctxt->myDoc ? xmlGetParameterEntity(ctxt->myDoc, name) : nullptr;
+    if (JustDeclared(context, name, true)) return entity;
     bool use = false;
     Guarded(context, [&](ParseState& state) {
         const std::string reference = "%" + Text(name) + ";";
@@ -1364,8 +1410,10 @@ XmlFile ParseWithLibxml(const std::string& bytes, bool rootOnly, bool decoded) {
 }
 
 // The encodings read besides UTF-8 and UTF-16, by the names the server's parser knows them by (upper-cased),
-// with the name libxml2 converts them by: the ISO 8859 and Windows single-byte encodings, which are read
-// through a table of their 256 bytes.
+// with the name libxml2 converts them by: ISO 8859-1 to 8859-9, 8859-13 and 8859-15, Windows-1250 to 1257
+// but 1255, and KOI8-R, each read through a table of its 256 bytes. Windows-1255 and 1258 are left out: their
+// converters join a letter with the accents after it, which a table of single bytes cannot do as the
+// server's parser does.
 struct SingleByteEncoding {
     const char* name;
     const char* converter;
@@ -1444,14 +1492,10 @@ constexpr SingleByteEncoding kSingleByteEncodings[] = {
     {"CP1253", "WINDOWS-1253"},
     {"WINDOWS-1254", "WINDOWS-1254"},
     {"CP1254", "WINDOWS-1254"},
-    {"WINDOWS-1255", "WINDOWS-1255"},
-    {"CP1255", "WINDOWS-1255"},
     {"WINDOWS-1256", "WINDOWS-1256"},
     {"CP1256", "WINDOWS-1256"},
     {"WINDOWS-1257", "WINDOWS-1257"},
     {"CP1257", "WINDOWS-1257"},
-    {"WINDOWS-1258", "WINDOWS-1258"},
-    {"CP1258", "WINDOWS-1258"},
     {"KOI8-R", "KOI8-R"},
     {"CSKOI8R", "KOI8-R"},
 };
@@ -1466,6 +1510,7 @@ constexpr const char* kAsciiNames[] = {
 // when there is no converter, or the encoding does not keep ASCII as it is.
 using ByteTable = std::array<char32_t, 256>;
 const ByteTable* SingleByteTable(const char* converter) {
+    InitialiseParser();  // its errors for the bytes a converter has no character for are not printed
     static std::mutex guard;
     static std::unordered_map<std::string, std::unique_ptr<ByteTable>> tables;
     const std::lock_guard<std::mutex> lock(guard);
@@ -1641,8 +1686,8 @@ XmlFile ParseBytes(const std::string& bytes, bool rootOnly = false) {
     return Refused(
         XmlRefusal::kEncoding, named,
         "the file is in the encoding \"" + declared +
-            "\", which this program does not read (it reads UTF-8, UTF-16, US-ASCII and the ISO 8859 "
-            "and Windows single-byte encodings); save it in UTF-8");
+            "\", which this program does not read (it reads UTF-8, UTF-16, US-ASCII, ISO 8859-1 to 8859-9, "
+            "8859-13 and 8859-15, Windows-1250 to 1257 but 1255, and KOI8-R); save it in UTF-8");
 }
 
 }  // namespace

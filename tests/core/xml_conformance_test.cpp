@@ -143,6 +143,9 @@ const std::vector<Accepted>& AcceptedDocuments() {
                 "c&#13;&#13;]]>&#13;\">]>"),
          {{kMonitor, "[\na\r\nb\r\n\nc\r\r\n|\na\r\nb\r\n\nc\r\r\n]"}}},
         {"entities nested forty deep", NestedEntities(40), {{kMonitor, "x"}}},
+        {"entities that refer to themselves but are never used",
+         Master("x", "<!DOCTYPE ResponseHandler [<!ENTITY % p \"&#37;p;\"><!ENTITY e \"&e;\">]>"),
+         {{kMonitor, "x"}}},
         {"names with prefixes, undeclared ones too",
          "<ResponseHandler xmlns:x='urn:x'><x:Extra/><y:Other/><MonitorConfigFile>v</MonitorConfigFile>"
          "</ResponseHandler>",
@@ -215,6 +218,11 @@ const std::vector<Refused>& RefusedDocuments() {
         {"an entity that opens an element it does not close",
          Master("&e;", "<!DOCTYPE ResponseHandler [<!ENTITY e \"<b>\">]>"),
          "line 2, column 24: the text of the entity used here leaves the element <b> open"},
+        {"an undeclared entity in an attribute's default, after an undeclared parameter entity",
+         Master("x", "<!DOCTYPE ResponseHandler [%p;<!ATTLIST ResponseHandler a CDATA \"&e;\">]>"),
+         "line 1, column 69: the entity &e; is not declared (write &amp; for an ampersand)"},
+        {"no blank after <!DOCTYPE", Master("x", "<!DOCTYPEResponseHandler []>"),
+         "line 1, column 26: a blank (a space, TAB or line end) is required after \"<!DOCTYPE\""},
         {"an external document type definition",
          "<!DOCTYPE ResponseHandler SYSTEM \"master.dtd\"><ResponseHandler/>",
          "line 1, column 46: the document type declaration refers to the external definition \"master.dtd\", "
@@ -238,13 +246,13 @@ const std::vector<Refused>& RefusedDocuments() {
         {"an encoding no one knows", Master("x", "<?xml version=\"1.0\" encoding=\"x-unheard-of\"?>"),
          "line 1, column 31: the file is in the encoding \"X-UNHEARD-OF\", which this program does not read "
          "(it "
-         "reads UTF-8, UTF-16, US-ASCII and the ISO 8859 and Windows single-byte encodings); save it in "
-         "UTF-8"},
+         "reads UTF-8, UTF-16, US-ASCII, ISO 8859-1 to 8859-9, 8859-13 and 8859-15, Windows-1250 to 1257 but "
+         "1255, and KOI8-R); save it in UTF-8"},
         {"an encoding the server's parser knows but this program does not read",
          Master("x", "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>"),
          "line 1, column 31: the file is in the encoding \"SHIFT_JIS\", which this program does not read (it "
-         "reads UTF-8, UTF-16, US-ASCII and the ISO 8859 and Windows single-byte encodings); save it in "
-         "UTF-8"},
+         "reads UTF-8, UTF-16, US-ASCII, ISO 8859-1 to 8859-9, 8859-13 and 8859-15, Windows-1250 to 1257 but "
+         "1255, and KOI8-R); save it in UTF-8"},
         {"a UTF-8 byte-order mark and a declaration of ISO-8859-1",
          "\xEF\xBB\xBF" + Master("x", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>"),
          "line 1, column 31: the file's byte-order mark says it is UTF-8, but its encoding declaration says "
