@@ -131,6 +131,7 @@ enum class XmlRefusal {
     kEncoding,       // its byte-order mark or first bytes contradict its encoding declaration, or its
                      // encoding is not one this program reads
     kTooLarge,       // more than this program can hold
+    kServerLenient,  // not well-formed XML, in a way the server's parser lets pass (see xmlparse.cpp)
 };
 // Whether this program refuses such files on purpose (all but kNotWellFormed).
 bool IsDeliberateRefusal(XmlRefusal refusal);

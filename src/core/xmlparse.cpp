@@ -95,6 +95,8 @@ bool IsXmlBlank(char c) {
 struct Declared {
     std::string encoding;
     size_t offset = 0;
+    size_t after = 0;    // just after the quote that closes the name
+    bool spaced = true;  // a blank (or the end of the declaration) after it, as XML asks
 };
 Declared DeclaredEncoding(std::string_view text) {
     if (text.substr(0, 5) != "<?xml" || text.size() < 6 || !IsXmlBlank(text[5])) return {};
@@ -114,8 +116,13 @@ Declared DeclaredEncoding(std::string_view text) {
     if (close == std::string_view::npos) return {};
     std::string name(declaration.substr(at + 1, close - at - 1));
     for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return {name, at + 1};
+    return {name, at + 1, close + 1, close + 1 >= declaration.size() || IsXmlBlank(declaration[close + 1])};
 }
+
+// The parser does not ask for a blank after the encoding of the XML declaration when it reads the encoding
+// itself ("UTF-8"standalone="yes"); the server's parser does.
+const char* const kBlankAfterEncoding =
+    "a blank (a space, TAB or line end) is required after the encoding in the XML declaration";
 
 // The ASCII characters at the start of UTF-16 text, as far as they go: enough to hold its declaration.
 std::string AsciiOfUtf16(std::string_view bytes, bool bigEndian) {
@@ -476,12 +483,26 @@ bool DocumentTypeKeywordSpaced(xmlParserCtxtPtr context) {
     return at == std::string_view::npos || at + 9 >= read.size() || IsXmlBlank(read[at + 9]);
 }
 
+// Whether the document type declaration ends here with ">" and "[" follows at once: the parser would take
+// what follows for its declarations, though the declaration is closed.
+bool SubsetAfterItsEnd(xmlParserCtxtPtr context) {
+    const xmlParserInputPtr input = context->input;
+    return input && input->cur && input->end && input->end - input->cur >= 2 && input->cur[0] == '>' &&
+           input->cur[1] == '[';
+}
+
 void OnInternalSubset(void* context, const xmlChar* name, const xmlChar* publicId, const xmlChar* systemId) {
     Guarded(context, [&](ParseState& state) {
         state.builder->DocumentType();
         if (!DocumentTypeKeywordSpaced(static_cast<xmlParserCtxtPtr>(context))) {
             Refuse(state, context, XmlRefusal::kNotWellFormed,
                    "a blank (a space, TAB or line end) is required after \"<!DOCTYPE\"");
+            return;
+        }
+        if (SubsetAfterItsEnd(static_cast<xmlParserCtxtPtr>(context))) {
+            Refuse(state, context, XmlRefusal::kNotWellFormed,
+                   "declarations after the end (\">\") of the document type declaration: they belong between "
+                   "\"[\" and \"]\" before it");
             return;
         }
         CheckName(state, context, name, "the name of the document type");
@@ -1230,6 +1251,14 @@ std::string ParserReason(const xmlError& error, xmlParserCtxtPtr context, const 
     return reason;
 }
 
+// Faults of well-formedness that the server's parser does not see, and this program refuses all the same:
+// it never reads what is not XML. The JDK asks for no blank between an attribute's default and the next
+// attribute of an attribute-list declaration ("#IMPLIEDb CDATA").
+bool LetPassByTheServer(const xmlError& error) {
+    return error.code == XML_ERR_SPACE_REQUIRED && error.message &&
+           std::strstr(error.message, "after the attribute default value") != nullptr;
+}
+
 // The parser's fatal errors: the first refuses the file. Its warnings and other errors (of namespaces, which
 // the server reads without, and of validity) are not the server's concern.
 void OnError(void* context, xmlErrorPtr error) {
@@ -1241,6 +1270,12 @@ void OnError(void* context, xmlErrorPtr error) {
     // entity with a fragment identifier is only read if it is used.
     if (error->code == XML_ERR_UNDECLARED_ENTITY && state->undeclaredParameterEntity) {
         state->undeclaredParameterEntity = false;
+        state->passedOver = true;
+        return;
+    }
+    // A name with colons that namespaces would not allow ("att:2" in a declaration): the server reads
+    // without namespaces.
+    if (error->code >= XML_NS_ERR_XML_NAMESPACE && error->code <= XML_NS_ERR_COLON) {
         state->passedOver = true;
         return;
     }
@@ -1260,6 +1295,7 @@ void OnError(void* context, xmlErrorPtr error) {
     state->failed = true;
     state->refusal = error->code == XML_ERR_UNKNOWN_VERSION ? XmlRefusal::kNotVersion10
                      : error->code == XML_ERR_NO_MEMORY     ? XmlRefusal::kTooLarge
+                     : LetPassByTheServer(*error)           ? XmlRefusal::kServerLenient
                                                             : XmlRefusal::kNotWellFormed;
     // Within an entity's text the parser counts from the entity's start; the place in the file is where
     // the entity is used.
@@ -1565,12 +1601,39 @@ bool IsEncodingName(std::string_view name) {
     });
 }
 
+// Line and column of the end of UTF-16 text.
+Position Utf16EndPosition(std::string_view text, bool bigEndian) {
+    Position at{1, 1};
+    for (size_t i = 0; i + 1 < text.size(); i += 2) {
+        const unsigned unit =
+            bigEndian ? (static_cast<unsigned char>(text[i]) << 8) | static_cast<unsigned char>(text[i + 1])
+                      : (static_cast<unsigned char>(text[i + 1]) << 8) | static_cast<unsigned char>(text[i]);
+        if (unit == '\n') {
+            ++at.line;
+            at.column = 1;
+        } else if (unit < 0xDC00 || unit > 0xDFFF) {  // the second half of a pair is no character of its own
+            ++at.column;
+        }
+    }
+    return at;
+}
+
 XmlFile ParseUtf16(const std::string& bytes, bool rootOnly) {
     const std::string_view all(bytes);
     const bool mark = all.substr(0, 2) == "\xFF\xFE" || all.substr(0, 2) == "\xFE\xFF";
     const bool bigEndian =
         all.substr(0, 2) == "\xFE\xFF" || all.substr(0, 4) == std::string_view("\0<\0?", 4);
-    const std::string declared = DeclaredEncoding(AsciiOfUtf16(all.substr(mark ? 2 : 0), bigEndian)).encoding;
+    const std::string_view text = all.substr(mark ? 2 : 0);
+    if (text.size() % 2 != 0) {
+        return Refused(XmlRefusal::kNotWellFormed, Utf16EndPosition(text, bigEndian),
+                       "the file ends in the middle of a UTF-16 character (its last byte is one of two)");
+    }
+    const std::string ascii = AsciiOfUtf16(text, bigEndian);
+    const Declared declaration = DeclaredEncoding(ascii);
+    const std::string& declared = declaration.encoding;
+    if (!declaration.spaced) {
+        return Refused(XmlRefusal::kNotWellFormed, PositionOf(ascii, declaration.after), kBlankAfterEncoding);
+    }
     if (!declared.empty() && declared != "UTF-16" && declared != (bigEndian ? "UTF-16BE" : "UTF-16LE")) {
         return Refused(XmlRefusal::kEncoding, {1, 1},
                        std::string(mark ? "the file's byte-order mark says" : "the file's first bytes say") +
@@ -1649,6 +1712,9 @@ XmlFile ParseBytes(const std::string& bytes, bool rootOnly = false) {
     const Declared declaration = DeclaredEncoding(body);
     const std::string& declared = declaration.encoding;
     const Position named = PositionOf(body, declaration.offset);
+    if (!declaration.spaced) {
+        return Refused(XmlRefusal::kNotWellFormed, PositionOf(body, declaration.after), kBlankAfterEncoding);
+    }
     // A name that is not one the parser reports it (the declaration is not well-formed).
     if (declared.empty() || !IsEncodingName(declared)) {
         return ParseUtf8(bytes, rootOnly, utf8Mark ? 3 : 0, std::string());

@@ -28,6 +28,7 @@ struct Refused {
     const char* what;
     std::string bytes;
     std::string problem;  // "line L, column C: reason"
+    XmlRefusal refusal = XmlRefusal::kNotWellFormed;
 };
 
 // A master file whose MonitorConfigFile holds `value` as written.
@@ -146,6 +147,11 @@ const std::vector<Accepted>& AcceptedDocuments() {
         {"entities that refer to themselves but are never used",
          Master("x", "<!DOCTYPE ResponseHandler [<!ENTITY % p \"&#37;p;\"><!ENTITY e \"&e;\">]>"),
          {{kMonitor, "x"}}},
+        {"names with colons that namespaces would not allow, declared for an attribute",
+         Master("x",
+                "<!DOCTYPE ResponseHandler [<!ATTLIST ResponseHandler att:2 CDATA #IMPLIED a:b:c CDATA "
+                "#IMPLIED>]>"),
+         {{kMonitor, "x"}}},
         {"names with prefixes, undeclared ones too",
          "<ResponseHandler xmlns:x='urn:x'><x:Extra/><y:Other/><MonitorConfigFile>v</MonitorConfigFile>"
          "</ResponseHandler>",
@@ -214,7 +220,8 @@ const std::vector<Refused>& RefusedDocuments() {
         {"entities nested more than forty deep", NestedEntities(41),
          "line 3, column 26: the entity &e41; nests entities more than 40 deep (its text uses an entity "
          "whose "
-         "text uses another, and so on)"},
+         "text uses another, and so on)",
+         XmlRefusal::kTooDeep},
         {"an entity that opens an element it does not close",
          Master("&e;", "<!DOCTYPE ResponseHandler [<!ENTITY e \"<b>\">]>"),
          "line 2, column 24: the text of the entity used here leaves the element <b> open"},
@@ -223,18 +230,44 @@ const std::vector<Refused>& RefusedDocuments() {
          "line 1, column 69: the entity &e; is not declared (write &amp; for an ampersand)"},
         {"no blank after <!DOCTYPE", Master("x", "<!DOCTYPEResponseHandler []>"),
          "line 1, column 26: a blank (a space, TAB or line end) is required after \"<!DOCTYPE\""},
+        {"declarations after the end of the document type declaration",
+         Master("x", "<!DOCTYPE ResponseHandler>[<!ELEMENT ResponseHandler ANY>]>"),
+         "line 1, column 26: declarations after the end (\">\") of the document type declaration: they "
+         "belong "
+         "between \"[\" and \"]\" before it"},
+        {"no blank between the attributes of an attribute-list declaration, which the server's parser lets "
+         "pass",
+         Master("x",
+                "<!DOCTYPE ResponseHandler [<!ATTLIST ResponseHandler a CDATA #IMPLIEDb CDATA #IMPLIED>]>"),
+         "line 1, column 70: a blank (a space, TAB or line end) is required after the attribute default "
+         "value",
+         XmlRefusal::kServerLenient},
+        {"no blank after the encoding in the XML declaration",
+         Master("x", "<?xml version=\"1.0\" encoding=\"UTF-8\"standalone=\"yes\"?>"),
+         "line 1, column 37: a blank (a space, TAB or line end) is required after the encoding in the XML "
+         "declaration"},
+        {"UTF-16 with its last byte missing",
+         [] {
+             const std::string whole = Utf16(u"<ResponseHandler/>\n", false);
+             return whole.substr(0, whole.size() - 1);
+         }(),
+         "line 1, column 19: the file ends in the middle of a UTF-16 character (its last byte is one of "
+         "two)"},
         {"an external document type definition",
          "<!DOCTYPE ResponseHandler SYSTEM \"master.dtd\"><ResponseHandler/>",
          "line 1, column 46: the document type declaration refers to the external definition \"master.dtd\", "
-         "which is never read; remove the reference"},
+         "which is never read; remove the reference",
+         XmlRefusal::kOutsideFile},
         {"an external entity",
          Master("&e;", "<!DOCTYPE ResponseHandler [<!ENTITY e SYSTEM \"/etc/hostname\">]>"),
          "line 2, column 24: the entity &e; is defined outside the file (\"/etc/hostname\"), which is never "
-         "read"},
+         "read",
+         XmlRefusal::kOutsideFile},
         {"an external parameter entity",
          Master("x", "<!DOCTYPE ResponseHandler [<!ENTITY % p SYSTEM \"more.dtd\"> %p;]>"),
          "line 1, column 63: the parameter entity %p; is defined outside the file (\"more.dtd\"), which is "
-         "never read"},
+         "never read",
+         XmlRefusal::kOutsideFile},
         {"UTF-8 text with one byte that is not UTF-8", Master("Caf\xC3\xA9 caf\xE9"),
          "line 2, column 29: the byte 0xE9 is not UTF-8, while the file also holds UTF-8 text, so it is not "
          "Windows-1252 either"},
@@ -247,20 +280,24 @@ const std::vector<Refused>& RefusedDocuments() {
          "line 1, column 31: the file is in the encoding \"X-UNHEARD-OF\", which this program does not read "
          "(it "
          "reads UTF-8, UTF-16, US-ASCII, ISO 8859-1 to 8859-9, 8859-13 and 8859-15, Windows-1250 to 1257 but "
-         "1255, and KOI8-R); save it in UTF-8"},
+         "1255, and KOI8-R); save it in UTF-8",
+         XmlRefusal::kEncoding},
         {"an encoding the server's parser knows but this program does not read",
          Master("x", "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>"),
          "line 1, column 31: the file is in the encoding \"SHIFT_JIS\", which this program does not read (it "
          "reads UTF-8, UTF-16, US-ASCII, ISO 8859-1 to 8859-9, 8859-13 and 8859-15, Windows-1250 to 1257 but "
-         "1255, and KOI8-R); save it in UTF-8"},
+         "1255, and KOI8-R); save it in UTF-8",
+         XmlRefusal::kEncoding},
         {"a UTF-8 byte-order mark and a declaration of ISO-8859-1",
          "\xEF\xBB\xBF" + Master("x", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>"),
          "line 1, column 31: the file's byte-order mark says it is UTF-8, but its encoding declaration says "
-         "\"ISO-8859-1\""},
+         "\"ISO-8859-1\"",
+         XmlRefusal::kEncoding},
         {"a UTF-16 byte-order mark and a declaration of UTF-8",
          Utf16(u"<?xml version=\"1.0\" encoding=\"UTF-8\"?><ResponseHandler/>", false),
          "line 1, column 1: the file's byte-order mark says it is UTF-16 little-endian, but its encoding "
-         "declaration says \"UTF-8\""},
+         "declaration says \"UTF-8\"",
+         XmlRefusal::kEncoding},
         {"an encoded surrogate is not Windows-1252", Master("a\xED\xA0\x80z"),
          "line 2, column 22: the bytes 0xED 0xA0 0x80 are not UTF-8: they are an encoded surrogate (U+D800), "
          "which UTF-8 does not allow"},
@@ -278,9 +315,11 @@ const std::vector<Refused>& RefusedDocuments() {
         {"a zero byte", Master(std::string("a\0b", 3)),
          "line 2, column 22: a character that XML does not allow (U+0000)"},
         {"XML 1.1, with a line end of its own (NEL)", Master("a\xC2\x85z", "<?xml version=\"1.1\"?>"),
-         "line 1, column 20: the file declares XML version 1.1; this program reads and writes XML 1.0 only"},
+         "line 1, column 20: the file declares XML version 1.1; this program reads and writes XML 1.0 only",
+         XmlRefusal::kNotVersion10},
         {"a version no XML has", Master("x", "<?xml version=\"2.0\"?>"),
-         "line 1, column 20: the file declares XML version 2.0; this program reads and writes XML 1.0 only"},
+         "line 1, column 20: the file declares XML version 2.0; this program reads and writes XML 1.0 only",
+         XmlRefusal::kNotVersion10},
         {"a name with a character only later editions of XML allow",
          "<ResponseHandler><Egg\xC5\xBF/></ResponseHandler>",
          "line 1, column 22: an attribute name is expected here (the character U+017F found here cannot be "
@@ -315,6 +354,7 @@ TEST(XmlConformance, RefusedDocumentsSayWhereAndWhy) {
         const XmlFile file = ParseXmlText(document.bytes);
         EXPECT_FALSE(file.wellFormed);
         EXPECT_EQ(file.problem, document.problem);
+        EXPECT_EQ(file.refusal, document.refusal);
         EXPECT_EQ(ReadNodeText(file.root(), kOnePass, "<default>"), "<default>");
     }
 }

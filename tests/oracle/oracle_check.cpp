@@ -5,7 +5,8 @@
 //
 // A difference fails the check, except where this program refuses a file on purpose (IsDeliberateRefusal:
 // it would load from outside the file, nesting beyond our limit, an XML version other than 1.0, an encoding
-// that contradicts the byte-order mark or that is not read here): those are counted by kind.
+// that contradicts the byte-order mark or that is not read here, a fault of XML the JDK lets pass): those are
+// counted by kind.
 //
 // Usage: xml_oracle_check [--list-deliberate] ORACLE_CLASSES PATH...
 // ORACLE_CLASSES is the folder holding JdkOracle.class; `java` is found on the PATH. Exit status: 0 no
@@ -131,6 +132,8 @@ const char* KindOf(pv::XmlRefusal refusal) {
             return "encoding contradicted or not read";
         case pv::XmlRefusal::kTooLarge:
             return "more than this program holds";
+        case pv::XmlRefusal::kServerLenient:
+            return "not XML, though the JDK lets it pass";
         default:
             return "not well-formed";
     }
