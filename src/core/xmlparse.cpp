@@ -398,8 +398,8 @@ void CheckName(ParseState& state, void* context, const xmlChar* name, const char
     if (Utf16Length(name) > kMaxNameLength) {
         Refuse(state, context, XmlRefusal::kNotWellFormed,
                std::string(what) + " is " + Count(Utf16Length(name)) +
-                   " characters long, more than the server's parser reads (its limit on the length of a "
-                   "name is " +
+                   " characters long, more than the server's parser reads (its limit on the length of a name "
+                   "is " +
                    Count(kMaxNameLength) + ")");
     }
 }
@@ -841,8 +841,7 @@ xmlEntityPtr OnGetEntity(void* context, const xmlChar* name) {
                        NestingOf(state, ctxt, entity) == kRecursive) {
                 Refuse(state, context, XmlRefusal::kNotWellFormed,
                        "the entity " + reference +
-                           " refers to itself, through its own text or the entities it "
-                           "uses");
+                           " refers to itself, through its own text or the entities it uses");
             } else {
                 use = true;
             }
@@ -1019,8 +1018,7 @@ std::string ParserReason(const xmlError& error, xmlParserCtxtPtr context, const 
         case XML_ERR_CHARREF_IN_DTD:
         case XML_ERR_ENTITYREF_IN_DTD:
             return "a reference between the declarations of the document type, where only parameter entities "
-                   "may "
-                   "be used";
+                   "may be used";
         case XML_ERR_ENTITYREF_NO_NAME:
         case XML_ERR_ENTITYREF_SEMICOL_MISSING:
             return "an \"&\" that does not begin a reference such as &amp; (write &amp; for an ampersand)";
@@ -1091,8 +1089,8 @@ std::string ParserReason(const xmlError& error, xmlParserCtxtPtr context, const 
             return "a notation declaration (<!NOTATION) without its identifier (SYSTEM or PUBLIC)";
         case XML_ERR_ATTLIST_NOT_STARTED:
             return "an attribute-list declaration (<!ATTLIST) gives an attribute without its type (CDATA, "
-                   "ID, "
-                   "IDREF, IDREFS, ENTITY, ENTITIES, NMTOKEN, NMTOKENS, NOTATION or a list in parentheses)" +
+                   "ID, IDREF, IDREFS, ENTITY, ENTITIES, NMTOKEN, NMTOKENS, NOTATION or a list in "
+                   "parentheses)" +
                    CharacterHere(context);
         case XML_ERR_ATTLIST_NOT_FINISHED:
             return "an attribute-list declaration (<!ATTLIST), or a list of values in it, is not closed" +
@@ -1109,16 +1107,14 @@ std::string ParserReason(const xmlError& error, xmlParserCtxtPtr context, const 
         case XML_ERR_ELEMCONTENT_NOT_FINISHED:
         case XML_ERR_SEPARATOR_REQUIRED:
             return "the content model of an element declaration is not well-formed (names joined by \",\" or "
-                   "by "
-                   "\"|\", not both in one group, in parentheses)" +
+                   "by \"|\", not both in one group, in parentheses)" +
                    CharacterHere(context);
         case XML_ERR_PCDATA_REQUIRED:
             return "mixed content in an element declaration must begin with #PCDATA";
         case XML_ERR_XMLDECL_NOT_STARTED:
         case XML_ERR_XMLDECL_NOT_FINISHED:
             return "the XML declaration is not closed by \"?>\" (it holds version, then encoding, then "
-                   "standalone, "
-                   "and nothing else)";
+                   "standalone, and nothing else)";
         case XML_ERR_VERSION_MISSING:
             return "the XML declaration must begin with the version (<?xml version=\"1.0\" ...?>)";
         case XML_ERR_UNKNOWN_VERSION:
@@ -1136,8 +1132,7 @@ std::string ParserReason(const xmlError& error, xmlParserCtxtPtr context, const 
         case XML_ERR_CONDSEC_INVALID:
         case XML_ERR_CONDSEC_INVALID_KEYWORD:
             return "a conditional section (<![INCLUDE[ or <![IGNORE[), which the document type declaration "
-                   "of a "
-                   "file cannot hold";
+                   "of a file cannot hold";
         case XML_ERR_EXT_SUBSET_NOT_FINISHED:
         case XML_ERR_DOCTYPE_NOT_FINISHED:
             return "the document type declaration (<!DOCTYPE) is not well-formed or not closed by \"]>\"" +
@@ -1189,8 +1184,7 @@ std::string ParserReason(const xmlError& error, xmlParserCtxtPtr context, const 
             }
             if (message.rfind("StartTag", 0) == 0) {
                 return "a \"<\" that does not begin an element, a comment or a CDATA section (write &lt; for "
-                       "a "
-                       "\"<\" in text)" +
+                       "a \"<\" in text)" +
                        CharacterHere(context);
             }
             if (message.find("attribute name") != std::string::npos) {
@@ -1222,13 +1216,11 @@ std::string ParserReason(const xmlError& error, xmlParserCtxtPtr context, const 
                    "identifier)";
         case XML_ERR_NOT_WELL_BALANCED:
             return "the text of the entity used here is not well-formed on its own (it must close every "
-                   "element "
-                   "it opens)";
+                   "element it opens)";
         case XML_ERR_ENTITY_CHAR_ERROR:
             return "a \"" + std::string(message.find("'%'") != std::string::npos ? "%" : "&") +
                    "\" in the value of an entity that does not begin a reference (write &#38;#38; for \"&\" "
-                   "and "
-                   "&#37; for \"%\")";
+                   "and &#37; for \"%\")";
         case XML_ERR_ENTITY_PE_INTERNAL:
             return "a parameter-entity reference inside a declaration (in the document type declaration of a "
                    "file they may only stand between declarations)";

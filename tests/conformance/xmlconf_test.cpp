@@ -56,8 +56,7 @@ const std::vector<Deliberate>& DeliberateRefusals() {
     static const std::vector<Deliberate> refusals = {
         {XmlRefusal::kNotVersion10,
          "XML 1.1: this program reads and writes XML 1.0 only, and a 1.1 document rewritten as 1.0 would "
-         "change "
-         "meaning (its control characters, NEL and line separators)",
+         "change meaning (its control characters, NEL and line separators)",
          {"eduni/errata-2e/E50.xml",
           "eduni/namespaces/1.1/001.xml",
           "eduni/namespaces/1.1/002.xml",

@@ -1,6 +1,8 @@
-// Documents a conforming XML 1.0 parser accepts, with the values read from them, and documents it refuses,
-// with where and why; each refused one is then given to the tool's resave and to the main window's Save,
-// and must come out of both byte for byte as it went in.
+// Documents the server's parser (the JDK's) accepts, with the values it reads from them, and documents it
+// refuses, with where and why, and the kind of refusal (the refusals made on purpose among them); each
+// refused one is then given to the tool's resave and to the main window's Save, and must come out of both
+// byte for byte as it went in. The limits of the server's parser, and an entity bomb, are tested on their
+// own.
 #include <gtest/gtest.h>
 
 #include <ctime>
@@ -84,15 +86,15 @@ const std::vector<Accepted>& AcceptedDocuments() {
          {{kMonitor, "bold text"}}},
         {"internal entities, one within another",
          Master("&full;",
-                "<!DOCTYPE ResponseHandler [\r\n<!ENTITY co \"Example &amp; Co\">\r\n"
-                "<!ENTITY full \"&co; Ltd\">\r\n]>\r\n"),
+                "<!DOCTYPE ResponseHandler [\r\n<!ENTITY co \"Example &amp; Co\">\r\n<!ENTITY full \"&co; "
+                "Ltd\">\r\n]>\r\n"),
          {{kMonitor, "Example & Co Ltd"}}},
         {"an internal entity holding an element",
          Master("&el;", "<!DOCTYPE ResponseHandler [<!ENTITY el \"<b>bold</b> text\">]>"),
          {{kMonitor, "bold text"}, {kMonitor + std::string("/b"), "bold"}}},
         {"attributes, single- and double-quoted, and blanks in tags",
-         "<ResponseHandler version='2' note=\"a &amp; b &lt; c\">\r\n"
-         "\t<MonitorConfigFile  kind = 'x' >v</MonitorConfigFile\r\n>\r\n</ResponseHandler >",
+         "<ResponseHandler version='2' note=\"a &amp; b &lt; c\">\r\n\t<MonitorConfigFile  kind = 'x' "
+         ">v</MonitorConfigFile\r\n>\r\n</ResponseHandler >",
          {{kMonitor, "v"}}},
         {"comments and processing instructions around the root",
          Master("x", "<?xml version=\"1.0\"?>\r\n<!-- before -->\r\n<?app data?>\r\n",
@@ -133,15 +135,15 @@ const std::vector<Accepted>& AcceptedDocuments() {
          {{kMonitor, "x"}}},
         {"an external entity declared and never used, with a fragment identifier or without",
          Master("x",
-                "<!DOCTYPE ResponseHandler [<!ENTITY e SYSTEM \"other.xml#part\">"
-                "<!ENTITY f SYSTEM \"other.xml\"><!ENTITY % p SYSTEM \"more.dtd#part\">]>"),
+                "<!DOCTYPE ResponseHandler [<!ENTITY e SYSTEM \"other.xml#part\"><!ENTITY f SYSTEM "
+                "\"other.xml\"><!ENTITY % p SYSTEM \"more.dtd#part\">]>"),
          {{kMonitor, "x"}}},
         // Where a carriage return from a reference in an entity's declaration stays one, as the server reads
         // it.
         {"carriage returns from an entity's text",
          Master("[&e;|&e;]",
-                "<!DOCTYPE ResponseHandler [<!ENTITY e \"&#13;a&#13;&#13;b&#13;&#10;<![CDATA[&#13;"
-                "c&#13;&#13;]]>&#13;\">]>"),
+                "<!DOCTYPE ResponseHandler [<!ENTITY e "
+                "\"&#13;a&#13;&#13;b&#13;&#10;<![CDATA[&#13;c&#13;&#13;]]>&#13;\">]>"),
          {{kMonitor, "[\na\r\nb\r\n\nc\r\r\n|\na\r\nb\r\n\nc\r\r\n]"}}},
         {"entities nested forty deep", NestedEntities(40), {{kMonitor, "x"}}},
         {"entities that refer to themselves but are never used",
@@ -189,8 +191,7 @@ const std::vector<Refused>& RefusedDocuments() {
          "line 2, column 22: \"]]>\" in text, where it may only end a CDATA section (write ]]&gt;)"},
         {"a \"<\" in a text", Master("a < b"),
          "line 2, column 24: a \"<\" that does not begin an element, a comment or a CDATA section (write "
-         "&lt; "
-         "for a \"<\" in text)"},
+         "&lt; for a \"<\" in text)"},
         {"a \"<\" in an attribute", "<ResponseHandler a=\"<\"/>",
          "line 1, column 21: a \"<\" in an attribute value (write &lt;)"},
         {"an attribute without quotes", "<ResponseHandler a=1/>",
@@ -201,16 +202,14 @@ const std::vector<Refused>& RefusedDocuments() {
          "line 3, column 1: the file ends before the element <Mailboxes> is closed"},
         {"\"--\" in a comment", Master("x", "<!-- a -- b -->"),
          "line 1, column 8: \"--\" within a comment (a comment cannot hold two hyphens together, nor end "
-         "with "
-         "\"--->\")"},
+         "with \"--->\")"},
         {"a declaration that is not first", "\r\n<?xml version=\"1.0\"?><ResponseHandler/>",
          "line 2, column 6: the XML declaration (<?xml ...?>) may stand only at the very start of the file"},
         {"an empty file", "", "line 1, column 1: the file holds no root element"},
         {"only a comment", "<!-- nothing else -->\r\n", "line 2, column 1: the file holds no root element"},
         {"a name that begins with a digit", "<ResponseHandler><1a/></ResponseHandler>",
          "line 1, column 19: a \"<\" that does not begin an element, a comment or a CDATA section (write "
-         "&lt; "
-         "for a \"<\" in text)"},
+         "&lt; for a \"<\" in text)"},
         {"entities that refer to each other",
          Master("&a;", "<!DOCTYPE ResponseHandler [<!ENTITY a \"&b;\"><!ENTITY b \"&a;\">]>"),
          "line 2, column 24: the entity &a; refers to itself, through its own text or the entities it uses"},
@@ -219,8 +218,7 @@ const std::vector<Refused>& RefusedDocuments() {
          "parser"},
         {"entities nested more than forty deep", NestedEntities(41),
          "line 3, column 26: the entity &e41; nests entities more than 40 deep (its text uses an entity "
-         "whose "
-         "text uses another, and so on)",
+         "whose text uses another, and so on)",
          XmlRefusal::kTooDeep},
         {"an entity that opens an element it does not close",
          Master("&e;", "<!DOCTYPE ResponseHandler [<!ENTITY e \"<b>\">]>"),
@@ -233,8 +231,7 @@ const std::vector<Refused>& RefusedDocuments() {
         {"declarations after the end of the document type declaration",
          Master("x", "<!DOCTYPE ResponseHandler>[<!ELEMENT ResponseHandler ANY>]>"),
          "line 1, column 26: declarations after the end (\">\") of the document type declaration: they "
-         "belong "
-         "between \"[\" and \"]\" before it"},
+         "belong between \"[\" and \"]\" before it"},
         {"no blank between the attributes of an attribute-list declaration, which the server's parser lets "
          "pass",
          Master("x",
@@ -278,9 +275,8 @@ const std::vector<Refused>& RefusedDocuments() {
          "line 2, column 24: the byte 0xE9 is not UTF-8, which the file's encoding declaration says it is"},
         {"an encoding no one knows", Master("x", "<?xml version=\"1.0\" encoding=\"x-unheard-of\"?>"),
          "line 1, column 31: the file is in the encoding \"X-UNHEARD-OF\", which this program does not read "
-         "(it "
-         "reads UTF-8, UTF-16, US-ASCII, ISO 8859-1 to 8859-9, 8859-13 and 8859-15, Windows-1250 to 1257 but "
-         "1255, and KOI8-R); save it in UTF-8",
+         "(it reads UTF-8, UTF-16, US-ASCII, ISO 8859-1 to 8859-9, 8859-13 and 8859-15, Windows-1250 to 1257 "
+         "but 1255, and KOI8-R); save it in UTF-8",
          XmlRefusal::kEncoding},
         {"an encoding the server's parser knows but this program does not read",
          Master("x", "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>"),
@@ -303,12 +299,10 @@ const std::vector<Refused>& RefusedDocuments() {
          "which UTF-8 does not allow"},
         {"an overlong form is not Windows-1252", Master("a\xC0\xAFz"),
          "line 2, column 22: the bytes 0xC0 0xAF are not UTF-8: they are an overlong form of U+002F, which "
-         "UTF-8 "
-         "does not allow"},
+         "UTF-8 does not allow"},
         {"a code point above U+10FFFF is not Windows-1252", Master("a\xF4\x90\x80\x80z"),
          "line 2, column 22: the bytes 0xF4 0x90 0x80 0x80 are not UTF-8: they are a code point above "
-         "U+10FFFF, "
-         "which UTF-8 does not allow"},
+         "U+10FFFF, which UTF-8 does not allow"},
         {"a byte US-ASCII does not have", Master("caf\xE9", "<?xml version=\"1.0\" encoding=\"US-ASCII\"?>"),
          "line 2, column 24: the byte 0xE9 is not US-ASCII, which the file's encoding declaration says it "
          "is"},
@@ -323,8 +317,7 @@ const std::vector<Refused>& RefusedDocuments() {
         {"a name with a character only later editions of XML allow",
          "<ResponseHandler><Egg\xC5\xBF/></ResponseHandler>",
          "line 1, column 22: an attribute name is expected here (the character U+017F found here cannot be "
-         "part of "
-         "a name)"},
+         "part of a name)"},
         {"a processing instruction named with such a character", Master("x", "<?\xC4\xB2 data?>"),
          "line 1, column 3: a processing instruction (\"<?\") that does not begin with a name (the character "
          "U+0132 found here cannot be part of a name)"},
@@ -380,28 +373,24 @@ TEST(XmlConformance, WhatTheServersParserRefusesForItsSizeIsRefused) {
     const std::vector<Refused> documents = {
         {"a name of 1,001 characters", Master("<" + name + "/>"),
          "line 2, column 1023: a name is 1,001 characters long, more than the server's parser reads (its "
-         "limit on "
-         "the length of a name is 1,000)"},
+         "limit on the length of a name is 1,000)"},
         {"an entity's name of 1,001 characters",
          Master("x", "<!DOCTYPE ResponseHandler [<!ENTITY " + name + " \"x\">]>"),
          "line 1, column 1042: the name of an entity is 1,001 characters long, more than the server's parser "
          "reads (its limit on the length of a name is 1,000)"},
         {"10,001 attributes", attributes(10001),
          "line 1, column 88917: the element <ResponseHandler> has 10,001 attributes, more than the server's "
-         "parser "
-         "reads (its limit is 10,000 attributes on one element)"},
+         "parser reads (its limit is 10,000 attributes on one element)"},
         {"64,001 uses of entities", uses("x", 64001),
          "line 3, column 192024: the file uses entities more than 64,000 times, the limit of the server's "
          "parser"},
         {"a parameter entity of 1,000,001 characters",
          Master("x", "<!DOCTYPE ResponseHandler [<!ENTITY % p \"" + std::string(1000001, 'x') + "\">]>"),
          "line 1, column 1000044: the parameter entity %p; is 1,000,001 characters long, more than the "
-         "server's "
-         "parser reads (its limit is 1,000,000 characters)"},
+         "server's parser reads (its limit is 1,000,000 characters)"},
         {"more than 3,000,000 elements from entities", uses(elements, 3001),
-         "line 3, column 9024: the entities used hold more than 3,000,000 elements and attributes in all, "
-         "the "
-         "limit of the server's parser"},
+         "line 3, column 9024: the entities used hold more than 3,000,000 elements and attributes in "
+         "all, the limit of the server's parser"},
     };
     for (const Refused& document : documents) {
         SCOPED_TRACE(document.what);
@@ -440,8 +429,8 @@ TEST(XmlConformance, AnEntityBombIsRefusedWithinASecondByTheToolAndTheWindow) {
         test::WriteFile(master, bytes);
         const std::string message =
             "The file " + master +
-            " is not well-formed XML (line 3, column 3024: the entities used hold more "
-            "than 50,000,000 characters in all, the limit of the server's parser).";
+            " is not well-formed XML (line 3, column 3024: the entities used hold more than 50,000,000 "
+            "characters in all, the limit of the server's parser).";
 
         std::istringstream in;
         std::ostringstream out, err;
