@@ -9,6 +9,11 @@ set -euo pipefail
 build=$(cd "$1" && pwd)
 shift
 root=$(cd "$(dirname "$0")/.." && pwd)
+# The server runs on OpenJDK 17, whose parser the verdicts of the conformance suite come from: its java and
+# javac come first where it is installed beside other JDKs.
+for jdk in /usr/lib/jvm/java-17-openjdk-*; do
+  if [ -x "$jdk/bin/javac" ]; then PATH="$jdk/bin:$PATH"; break; fi
+done
 source="$root/tests/oracle/JdkOracle.java"
 classes="$build/oracle"
 if [ ! -f "$classes/JdkOracle.class" ] || [ "$source" -nt "$classes/JdkOracle.class" ]; then
