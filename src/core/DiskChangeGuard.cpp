@@ -1,15 +1,12 @@
 #include "core/DiskChangeGuard.h"
 
-#include <filesystem>
+#include <sys/stat.h>
+
 #include <string_view>
 
 #include "core/errors.h"
 #include "core/platform.h"
 #include "core/prompts.h"
-
-#ifndef _WIN32
-#include <sys/stat.h>
-#endif
 
 namespace pv {
 
@@ -23,20 +20,11 @@ DiskChangeGuard::Snapshot DiskChangeGuard::Look(const std::string& path) {
             snapshot = Snapshot();  // what can be seen without reading it
         }
     }
-#ifndef _WIN32
     struct stat info {};
     if (::stat(platform::NativePath(path).c_str(), &info) != 0) return snapshot;
     snapshot.present = true;
     snapshot.size = static_cast<uint64_t>(info.st_size);
     snapshot.modified = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-#else
-    std::error_code ec;
-    const std::filesystem::path native(std::u8string(path.begin(), path.end()));
-    if (!std::filesystem::exists(native, ec)) return snapshot;
-    snapshot.present = true;
-    snapshot.size = std::filesystem::is_regular_file(native, ec) ? std::filesystem::file_size(native, ec) : 0;
-    snapshot.modified = std::filesystem::last_write_time(native, ec).time_since_epoch().count();
-#endif
     return snapshot;
 }
 

@@ -8,29 +8,20 @@
 // replacement would change what the file is, the file is written in place instead: when the folder does
 // not let us create files, when the file has other names (hard links), when its owner or group cannot be
 // given to a new file, or when its attributes cannot be copied.
-#include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <random>
-#include <system_error>
-
-#include "core/errors.h"
-#include "core/platform.h"
-
-#ifndef _WIN32
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
-#ifdef __linux__
 #include <sys/xattr.h>
-#endif
-#endif
+#include <unistd.h>
 
-namespace fs = std::filesystem;
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <random>
+
+#include "core/errors.h"
+#include "core/platform.h"
 
 namespace pv::platform {
 
@@ -49,7 +40,6 @@ void SetBeforeReplaceHook(std::function<void(int fd)> hook) {
 }
 }  // namespace testing
 
-#ifndef _WIN32
 namespace {
 
 // Temporary files of this program: short, so that a file name of any allowed length can still be saved,
@@ -197,7 +187,6 @@ bool ReadAll(int fd, std::string& bytes, size_t size) {
     return true;
 }
 
-#ifdef __linux__
 std::vector<std::string> AttributeNames(ssize_t (*list)(int, char*, size_t), int fd, bool& ok) {
     ok = true;
     std::vector<std::string> names;
@@ -236,13 +225,11 @@ bool AttributeValue(int fd, const std::string& name, std::string& value) {
         if (errno != ERANGE) return false;
     }
 }
-#endif
 
 // Gives the new file the extended attributes of the old one (POSIX access lists are among them), and takes
 // away those it got that the old one lacks (an access list inherited from the folder). False when that
 // cannot be done completely.
 bool CopyAttributes(int from, int to) {
-#ifdef __linux__
     bool ok = true;
     const std::vector<std::string> wanted = AttributeNames(::flistxattr, from, ok);
     if (!ok) return false;
@@ -262,11 +249,6 @@ bool CopyAttributes(int from, int to) {
         if (::fremovexattr(to, name.c_str()) != 0) return false;
     }
     return true;
-#else
-    (void)from;
-    (void)to;
-    return true;
-#endif
 }
 
 // Why a replacement could not be made without changing what the file is; the caller writes in place.
@@ -315,7 +297,6 @@ class Save {
         const mode_t createMode = mode & 0777;
         Descriptor file;
         std::string name;
-#ifdef O_TMPFILE
         if (testing::unnamedTemporaryFiles) {
             file.reset(::openat(folder_.get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, createMode));
             if (!file && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT) {
@@ -324,7 +305,6 @@ class Save {
             // Locked like a named one, for the moment it has a temporary name before the rename.
             if (file) ::flock(file.get(), LOCK_EX);
         }
-#endif
         if (!file) name = CreateNamed(file, createMode);
         try {
             Fill(file.get());
@@ -395,10 +375,8 @@ class Save {
         if (::fchmod(fd, old_.st_mode & 07777) != 0) throw WriteInPlace{};
         Descriptor original(::open(target_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
         if (!original) {
-#ifdef O_PATH
             // A file we may write but not read still has attributes to keep.
             original.reset(::open(target_.c_str(), O_PATH | O_CLOEXEC));
-#endif
         }
         if (!original || !CopyAttributes(original.get(), fd)) throw WriteInPlace{};
     }
@@ -429,7 +407,6 @@ class Save {
         }
         std::string oldText;
         if (readable && !ReadAll(file.get(), oldText, static_cast<size_t>(info.st_size))) oldText.clear();
-#ifdef __linux__
         if (bytes_.size() > static_cast<size_t>(info.st_size) &&
             ::fallocate(file.get(), 0, 0, static_cast<off_t>(bytes_.size())) != 0 && errno != EOPNOTSUPP &&
             errno != ENOSYS) {
@@ -437,7 +414,6 @@ class Save {
             [[maybe_unused]] const int ignored = ::ftruncate(file.get(), info.st_size);
             Fail(kErrFileAccess, "Cannot write " + pathText_ + ": " + Reason(error));
         }
-#endif
         if (!WriteAll(file.get(), bytes_, 0) ||
             ::ftruncate(file.get(), static_cast<off_t>(bytes_.size())) != 0 || ::fsync(file.get()) != 0) {
             const int error = errno;
@@ -471,42 +447,5 @@ class Save {
 void ReplaceFileAtomically(const std::string& path, const std::string& bytes) {
     Save(path, bytes).Run();
 }
-
-#else  // _WIN32
-
-void ReplaceFileAtomically(const std::string& pathText, const std::string& bytes) {
-    const fs::path target = fs::path(std::u8string(pathText.begin(), pathText.end()));
-    fs::path folder = target.parent_path();
-    if (folder.empty()) folder = fs::path(".");
-    std::error_code ec;
-    if (!fs::is_directory(folder, ec)) {
-        throw AppError(kErrPathNotFound, "Path not found: the folder " + folder.string() + " does not exist");
-    }
-    if (fs::is_directory(target, ec))
-        throw AppError(kErrFileAccess, "Cannot write " + pathText + ": it is a folder");
-    std::random_device random;
-    fs::path temp;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temp = folder / (".pvsave-" + std::to_string(random() % 100000000));
-        if (!fs::exists(temp, ec)) break;
-    }
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            fs::remove(temp, ec);
-            throw AppError(kErrFileAccess, "Cannot write " + pathText + ": " + std::strerror(errno));
-        }
-    }
-    fs::rename(temp, target, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(temp, ignored);
-        throw AppError(kErrFileAccess, "Cannot replace " + pathText + ": " + ec.message());
-    }
-}
-
-#endif
 
 }  // namespace pv::platform

@@ -4,16 +4,12 @@
 #include <functional>
 #include <string>
 
-// Everything that differs between Windows and the other platforms lives behind these functions.
+// What the program asks of the operating system (Linux, the one it is built for): paths, and reading and
+// saving whole files.
 namespace pv::platform {
 
-#ifdef _WIN32
-inline constexpr char kSeparator = '\\';
-inline constexpr bool kFileNamesIgnoreCase = true;
-#else
 inline constexpr char kSeparator = '/';
 inline constexpr bool kFileNamesIgnoreCase = false;
-#endif
 
 // Paths are UTF-8 texts throughout the program. Links are followed.
 bool FileExists(const std::string& path);    // an existing regular file: not a folder, pipe or device
