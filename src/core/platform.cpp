@@ -137,6 +137,8 @@ std::string ReadBytes(const std::string& path, size_t maxBytes, FileFingerprint*
     bytes.resize(done);
     if (read) {
         read->present = true;
+        read->device = static_cast<uint64_t>(info.st_dev);
+        read->inode = static_cast<uint64_t>(info.st_ino);
         read->size = static_cast<uint64_t>(info.st_size);
         read->modified = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
         read->content = std::hash<std::string_view>()(bytes);
