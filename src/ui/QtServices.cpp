@@ -8,13 +8,10 @@
 
 #include "core/form.h"
 #include "ui/FormWindow.h"
+#include "ui/QtText.h"
 
 namespace pv::ui {
 namespace {
-
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 pv::Answer Ask(const std::string& text, const std::string& title, QMessageBox::StandardButtons buttons) {
     QMessageBox box(QMessageBox::Question, Q(title), Q(text), buttons, WindowToOwnDialogs());
@@ -119,12 +116,8 @@ void QtWindowHost::ShowModal(pv::Form& form) {
     window.exec();
 }
 
-}  // namespace pv::ui
-
-namespace pv::ui {
-
 void QtClipboard::SetText(const std::string& text) {
-    QApplication::clipboard()->setText(QString::fromStdString(text));
+    QApplication::clipboard()->setText(Q(text));
 }
 
 }  // namespace pv::ui
