@@ -2,7 +2,9 @@
 // lists answer Enter, Delete and the arrows, Ctrl+S and F5 press Save and Reload, a failed check puts the
 // focus on the field at fault, folding keeps the height the user chose, child windows and message boxes
 // are modal dialogs with the icon of their kind, and access keys never change a caption.
+#include <QAccessible>
 #include <QApplication>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -205,6 +207,33 @@ TEST(DesktopConventions, MessageBoxesCarryTheIconOfTheirKind) {
     EXPECT_EQ(iconOf([&] { prompts.AskYesNo("File does not exist, do you want to create it?", kAppTitle); }),
               QMessageBox::Question);
     EXPECT_EQ(iconOf([&] { prompts.AskYesNoCancel(kSaveChangesQuestion); }), QMessageBox::Question);
+}
+
+// A file dialog's filters show the pattern that applies, once, whatever the description already names.
+TEST(DesktopConventions, FileFiltersShowTheirPatternOnce) {
+    ScriptedPrompts prompts;
+    ui::QtFileDialogs dialogs(prompts);
+    // The filters the dialog offers, one a line.
+    const auto shownFilters = [&](const std::string& filter) {
+        QStringList shown;
+        QTimer::singleShot(0, [&shown] {
+            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                shown = dialog->nameFilters();
+                dialog->reject();
+            }
+        });
+        FileDialogRequest request;
+        request.title = "Open";
+        request.filter = filter;
+        EXPECT_EQ(dialogs.ChooseOpenFile(request), std::nullopt);
+        return shown.join("\n").toStdString();
+    };
+    EXPECT_EQ(shownFilters(
+                  "Disposition config files(*.disposition.xml)|*.disposition.xml|All xml files(*.xml)|*.xml"),
+              "Disposition config files (*.disposition.xml)\nAll xml files (*.xml)");
+    EXPECT_EQ(shownFilters("Master config files(*.master.xml)|*master.xml"),
+              "Master config files (*master.xml)");
+    EXPECT_EQ(shownFilters("*.txt|*.txt"), "*.txt");
 }
 
 // The captions stay the logic's: a "&" in one is shown as it is, and the key marker comes off again.
