@@ -270,6 +270,49 @@ TEST(EveryWindow, LabelsAndButtonsHaveAccessKeysThatDoNotClash) {
     EXPECT_TRUE(faults.empty()) << faults.Text();
 }
 
+// A key learnt in one window does the same in the next: the same command has the same access key in every
+// window, and the key of a destructive one (deleting, or leaving without saving) is no other control's in
+// any window, so that a harmless habit never deletes or discards.
+TEST(EveryWindow, ACommandKeepsItsAccessKeyAndADestructiveOneSharesItWithNothing) {
+    const std::set<std::string> destructive = {"Delete", "Exit and Discard Changes", "Exit without saving",
+                                               "Cancel and exit"};
+    std::map<std::string, std::map<QChar, std::string>> commands;  // caption -> key -> where it has it
+    std::map<QChar, std::string> destroys;                         // key -> the destructive command
+    std::map<QChar, std::vector<std::string>> harmless;            // key -> the other controls with it
+    ForEveryWindow([&](FormWindow& window, const std::string& name) {
+        std::set<std::string> seen;
+        for (QWidget* widget : ShownControls(window)) {
+            const QChar key = AccessKey(ShownText(widget));
+            if (key.isNull() || IsRowControl(window, widget)) continue;
+            const std::string caption = ui::WithoutAccessKey(ShownText(widget)).toStdString();
+            const std::string where = name + ": " + Name(widget) + " (\"" + caption + "\")";
+            // Of two buttons of one caption in a window, the first has the command's key.
+            if (qobject_cast<QPushButton*>(widget) && seen.insert(caption).second)
+                commands[caption][key] = where;
+            if (destructive.count(caption)) {
+                destroys[key] = caption;
+            } else {
+                harmless[key].push_back(where);
+            }
+        }
+    });
+    Faults faults;
+    for (const auto& [caption, keys] : commands) {
+        if (keys.size() < 2) continue;
+        std::string places;
+        for (const auto& [key, where] : keys)
+            places += " Alt+" + QString(key).toUpper().toStdString() + " in " + where;
+        faults.Add(caption, "has" + places);
+    }
+    for (const auto& [key, caption] : destroys) {
+        for (const std::string& where : harmless[key]) {
+            faults.Add(where, "takes Alt+" + QString(key).toUpper().toStdString() + ", which is \"" +
+                                  caption + "\" in another window");
+        }
+    }
+    EXPECT_TRUE(faults.empty()) << faults.Text();
+}
+
 TEST(EveryWindow, OptionsAreRadioButtonsAndAGroupIsOneTabStop) {
     Faults faults;
     ForEveryWindow([&](FormWindow& window, const std::string& name) {
