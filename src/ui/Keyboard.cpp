@@ -1,6 +1,8 @@
 // The keyboard and screen readers: labels name and reach their fields, captions get access keys, Tab follows
 // the reading order, an option group is one Tab stop, lists answer Enter and Delete, and the first focus goes
 // where the work starts.
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -22,6 +24,17 @@
 #include "ui/QtText.h"
 
 namespace pv::ui {
+namespace {
+
+// A window of its own (the main window) is announced as a window: Qt would announce it as the dialog it is
+// built on.
+QAccessibleInterface* AnnounceAsWindow(const QString&, QObject* object) {
+    auto* window = dynamic_cast<FormWindow*>(object);
+    return window && window->windowType() == Qt::Window ? new QAccessibleWidget(window, QAccessible::Window)
+                                                        : nullptr;
+}
+
+}  // namespace
 
 QLabel* FormWindow::labelOf(const QWidget* field) const {
     for (const auto& [label, described] : buddies_) {
@@ -131,6 +144,8 @@ void FormWindow::ArrangeRow(QWidget* row) {
 }
 
 void FormWindow::ArrangeKeyboard() {
+    static const bool announced = (QAccessible::installFactory(AnnounceAsWindow), true);
+    (void)announced;
     const std::vector<QWidget*> order = VisualOrder();
 
     // Tab follows the reading order.

@@ -182,19 +182,26 @@ TEST(EveryWindow, ShowsEveryControlOfItsLogicAndNoCaptionOfItsOwn) {
     EXPECT_TRUE(faults.empty()) << faults.Text();
 }
 
-TEST(EveryWindow, ChildWindowsAreModalDialogsOfTheirParent) {
+// What a window is, for the window manager and for a screen reader alike.
+TEST(EveryWindow, TheMainWindowIsAWindowAndTheOthersModalDialogsOfTheirParent) {
     Faults faults;
     ForEveryWindow([&](FormWindow& window, const std::string& name) {
         const Qt::WindowFlags flags = window.windowFlags();
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&window);
+        const QAccessible::Role role = accessible ? accessible->role() : QAccessible::NoRole;
         if (window.form().kind() == "frmMain") {
             if ((flags & Qt::WindowType_Mask) != Qt::Window)
                 faults.Add(name, "the main window is not a window of its own");
             if (!(flags & Qt::WindowMinimizeButtonHint))
                 faults.Add(name, "the main window cannot be minimized");
+            if (role != QAccessible::Window)
+                faults.Add(name, "the main window is announced with role " + std::to_string(role) +
+                                     ", not as a window");
             return;
         }
         if ((flags & Qt::WindowType_Mask) != Qt::Dialog)
             faults.Add(name, "is not a dialog of the window that opened it");
+        if (role != QAccessible::Dialog) faults.Add(name, "is not announced as a dialog");
         if (flags & Qt::WindowMinimizeButtonHint)
             faults.Add(name, "has a minimize button: a minimized dialog hides the modal");
         if (window.windowModality() != Qt::ApplicationModal) faults.Add(name, "is not modal");
