@@ -207,6 +207,7 @@ void FormWindow::Apply(const pv::Control& control, QWidget* widget) {
             for (const auto& item : control.items) items.push_back(Q(item));
             list->clear();
             list->addItems(items);
+            if (control.indentPerLevel > 0) AnnounceLevels(list, control.indentPerLevel);
         }
         list->clearSelection();
         for (const int row : control.selection) {

@@ -12,6 +12,7 @@ class QAbstractButton;
 class QAbstractScrollArea;
 class QButtonGroup;
 class QLabel;
+class QListWidget;
 class QScrollArea;
 
 namespace pv::ui {
@@ -131,6 +132,8 @@ class FormWindow : public QDialog, private pv::IFormObserver {
     std::vector<QWidget*> VisualOrder() const;
     QButtonGroup* GroupOf(const pv::Control& control, QWidget* widget);
     void UpdateGroupTabStop(QButtonGroup* group);
+    // Gives each line of a list that shows a tree by indenting its lines a name that says its level.
+    void AnnounceLevels(QListWidget* list, int indentPerLevel);
     // The widget that gets the focus when the window opens.
     QWidget* FirstField() const;
     // Selects a text when it gets the focus, keeps a selected line in a focused list, and runs what Enter

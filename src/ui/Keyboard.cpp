@@ -249,6 +249,17 @@ void FormWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
+void FormWindow::AnnounceLevels(QListWidget* list, int indentPerLevel) {
+    for (int row = 0; row < list->count(); ++row) {
+        QListWidgetItem* item = list->item(row);
+        const QString text = item->text();
+        qsizetype blanks = 0;
+        while (blanks < text.size() && text[blanks] == u' ') ++blanks;
+        const qsizetype level = blanks / indentPerLevel + 1;
+        item->setData(Qt::AccessibleTextRole, text.mid(blanks) + ", level " + QString::number(level));
+    }
+}
+
 void FormWindow::EnsureListSelection(const std::string& name) {
     auto* list = qobject_cast<QListWidget*>(controlWidget(name));
     if (!list || form_.IsClosed() || list->count() == 0 || !list->selectedItems().isEmpty()) return;

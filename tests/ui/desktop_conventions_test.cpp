@@ -19,6 +19,7 @@
 #include "UiTestSupport.h"
 #include "actions/FrmForwardMessage.h"
 #include "core/MasterLinks.h"
+#include "dispositions/FrmDispositions.h"
 #include "mailbox/CMailbox.h"
 #include "mailbox/FrmMailbox.h"
 #include "support/Scripted.h"
@@ -94,6 +95,31 @@ TEST(DesktopConventions, TheMailboxListAnswersTheArrowsEnterDeleteCtrlSAndF5) {
     QTest::keyClick(&window, Qt::Key_F5);
     EXPECT_FALSE(shown.main.changed());
     EXPECT_EQ(shown.main.Checked("chkOnePass"), onePass);
+}
+
+// The category list shows the tree by indenting its lines; a screen reader, which reads no blanks, hears
+// each category's level.
+TEST(DesktopConventions, TheCategoryListTellsAScreenReaderTheLevelOfEachCategory) {
+    SampleCopy sample;
+    ScriptedServices s(sample.dir.path());
+    FrmMain main(s.services);
+    main.Open(sample.master(), sample.dir.path());
+    FrmDispositions dispositions(s.services, main);
+    ASSERT_TRUE(dispositions.LoadFromFile("+/billing.disposition.xml", main.FullPathToMasterConfig()));
+    FormWindow window(dispositions);
+    window.show();
+    auto* list = Find<QListWidget>(window, "lstCategories");
+    QAccessibleTableInterface* table = QAccessible::queryAccessibleInterface(list)->tableInterface();
+    ASSERT_NE(table, nullptr);
+    std::vector<std::string> heard;
+    for (int row = 0; row < list->count(); ++row)
+        heard.push_back(table->cellAt(row, 0)->text(QAccessible::Name).toStdString());
+    EXPECT_EQ(heard,
+              (std::vector<std::string>{"Default, level 1", "Support, level 2", "SupportUrgent, level 3",
+                                        "SupportUrgentOutage, level 4", "Sales, level 2",
+                                        "SalesLeads, level 3", "Billing, level 2", "BillingInvoices, level 3",
+                                        "BillingInvoicesOverdue, level 4", "Junk, level 2"}));
+    EXPECT_EQ(list->item(3)->text(), "      SupportUrgentOutage");
 }
 
 TEST(DesktopConventions, AFailedCheckPutsTheFocusOnTheFieldAtFault) {
