@@ -223,6 +223,7 @@ void FormWindow::Apply(const pv::Control& control, QWidget* widget) {
         }
     } else if (ShowsCaption(widget)) {
         ApplyCaption(control, widget);
+        if (control.row >= 0) FitRowCaption(control, widget);
         if (auto* option = qobject_cast<QRadioButton*>(widget)) {
             ApplyOption(control, option);
         } else if (auto* button = qobject_cast<QAbstractButton*>(widget); button && button->isCheckable()) {
@@ -343,7 +344,7 @@ void FormWindow::changeEvent(QEvent* event) {
 }
 
 bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Resize) RowViewportResized(watched);
+    if (event->type() == QEvent::Resize) RowAreaResized(watched);
     return KeyboardEvent(watched, event) || QDialog::eventFilter(watched, event);
 }
 

@@ -96,8 +96,10 @@ class FormWindow : public QDialog, private pv::IFormObserver {
     void MakeRows(RowArea& area, int lastRow = -1);
     QWidget* MakeRow(RowArea& area, int row);
     void PlaceRow(RowArea& area, int row);
-    // The area whose viewport `watched` is has been resized: its rows follow.
-    void RowViewportResized(QObject* watched);
+    // The area whose viewport or content `watched` is has been resized: its rows follow.
+    void RowAreaResized(QObject* watched);
+    // Cuts a row's caption short where its column is narrower than it.
+    void FitRowCaption(const pv::Control& control, QWidget* widget);
     // Where Tab (or Shift+Tab) goes from `from`, with the rows in their area's place.
     QWidget* TabTarget(QWidget* from, bool next);
     // The next tab stop from `from` along the focus chain, entering a row area where it stands.

@@ -1,9 +1,13 @@
 // Repeated rows: one row layout per item of a list the logic declares (Form::DeclareRows), made only when it
 // comes near the visible part of its area, and walked by Tab where the area stands.
+#include <QCheckBox>
+#include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyleOptionButton>
 #include <algorithm>
 
+#include "ui/AccessKeys.h"
 #include "ui/Colours.h"
 #include "ui/FormWindow.h"
 #include "ui/QtText.h"
@@ -45,7 +49,10 @@ void FormWindow::LayOutRows(const pv::RowSet& rows) {
             return;
         }
         area.scroll->setWidgetResizable(true);
+        // The viewport tells how many rows are in view, the content how wide a row is (it follows the
+        // viewport's width only after the viewport's own resize is handled).
         area.scroll->viewport()->installEventFilter(this);
+        area.content->installEventFilter(this);
         const std::string set = rows.name;
         connect(area.scroll->verticalScrollBar(), &QScrollBar::valueChanged, this, [this, set] {
             for (RowArea& a : rowAreas_) {
@@ -119,12 +126,38 @@ void FormWindow::PlaceRow(RowArea& area, int row) {
     area.rows[row]->setGeometry(0, row * area.rowHeight, area.content->width(), area.rowHeight - kRowGap);
 }
 
-void FormWindow::RowViewportResized(QObject* watched) {
+void FormWindow::RowAreaResized(QObject* watched) {
     for (RowArea& area : rowAreas_) {
-        if (watched != area.scroll->viewport()) continue;
+        if (watched != area.scroll->viewport() && watched != area.content) continue;
         for (size_t row = 0; row < area.rows.size(); ++row) PlaceRow(area, static_cast<int>(row));
         MakeRows(area);
     }
+}
+
+void FormWindow::FitRowCaption(const pv::Control& control, QWidget* widget) {
+    // A row's columns keep the widths of the row layout, so that the rows stay in line: a caption longer
+    // than its column is cut short, and its whole text goes to the tooltip and to screen readers.
+    const int width = widget->maximumWidth();
+    if (width >= QWIDGETSIZE_MAX) return;
+    int room = width - widget->contentsMargins().left() - widget->contentsMargins().right();
+    if (auto* check = qobject_cast<QCheckBox*>(widget)) {
+        QStyleOptionButton option;
+        option.initFrom(check);
+        room -= check->style()->sizeFromContents(QStyle::CT_CheckBox, &option, QSize(0, 0), check).width();
+    } else if (!qobject_cast<QLabel*>(widget)) {
+        return;
+    }
+    const QString caption = Q(control.text);
+    const QString shown =
+        widget->fontMetrics().elidedText(caption, Qt::ElideRight, room, Qt::TextShowMnemonic);
+    widget->setAccessibleName(shown == caption ? QString() : caption);
+    if (shown == caption) return;
+    if (auto* check = qobject_cast<QCheckBox*>(widget)) {
+        check->setText(WithAccessKey(shown, -1));
+    } else {
+        static_cast<QLabel*>(widget)->setText(shown);
+    }
+    widget->setToolTip(control.tooltip.empty() ? caption : caption + "\n" + Q(control.tooltip));
 }
 
 QWidget* FormWindow::rowControlWidget(const std::string& name) {
