@@ -141,6 +141,7 @@ void FormWindow::Bind(const pv::Control& control, QWidget* widget) {
                 [this, name] { Act([&] { form_.UserDoubleClick(name); }); });
         list->installEventFilter(this);
     } else if (auto* radio = qobject_cast<QRadioButton*>(widget)) {
+        radio->setStyle(OptionStyle());
         GroupOf(control, radio);
         connect(radio, &QRadioButton::clicked, this, [this, name, radio] { ClickedCheckable(name, radio); });
     } else if (auto* check = qobject_cast<QCheckBox*>(widget)) {
