@@ -46,15 +46,12 @@ std::vector<int> Candidates(const QString& caption) {
     return positions;
 }
 
-// The command a caption is, if it is one of CommandKeys().
-const CommandKey* CommandOf(const QString& caption) {
-    for (const CommandKey& command : CommandKeys()) {
-        if (command.caption == caption) return &command;
-    }
-    return nullptr;
-}
-
-}  // namespace
+// The commands many windows share, by caption, with the key each has in every window.
+struct CommandKey {
+    QString caption;
+    QChar key;
+    bool destructive = false;
+};
 
 const std::vector<CommandKey>& CommandKeys() {
     // Delete and the ways out without saving are the destructive ones; Cancel only closes a chooser.
@@ -77,6 +74,16 @@ const std::vector<CommandKey>& CommandKeys() {
     };
     return commands;
 }
+
+// The command a caption is, if it is one of CommandKeys().
+const CommandKey* CommandOf(const QString& caption) {
+    for (const CommandKey& command : CommandKeys()) {
+        if (command.caption == caption) return &command;
+    }
+    return nullptr;
+}
+
+}  // namespace
 
 std::vector<int> ChooseAccessKeys(const std::vector<AccessKeyRequest>& requests) {
     const size_t count = requests.size();
