@@ -36,6 +36,9 @@ struct Control {
     std::string accessibleName;
     // A list: the button that the Delete key presses ("cmdDelete"); Enter runs the list's double click.
     std::string deleteButton;
+    // A list that shows a tree by indenting each line by this many blanks per level (0: a flat list): a
+    // screen reader, which reads no blanks, hears each line's level instead.
+    int indentPerLevel = 0;
 };
 
 // A check that failed: its message, and the control the user has to mend, which gets the focus once the

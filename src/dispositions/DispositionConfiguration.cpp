@@ -274,7 +274,7 @@ std::vector<DispositionConfiguration::TreeLine> DispositionConfiguration::Catego
         const Pending next = stack.back();
         stack.pop_back();
         const std::string& name = categories_[next.category].CategoryName;
-        std::string text(next.depth * 2, ' ');
+        std::string text(next.depth * kTreeIndent, ' ');
         text += name;
         lines.push_back({std::move(text), next.category});
         children.clear();

@@ -88,7 +88,9 @@ class DispositionConfiguration {
     const std::vector<std::string>& UnloadedCategories() const { return unloadedCategories_; }
     const CDispositionTypes& Types() const { return types_; }
 
-    // One line of the category tree: the name indented by two blanks per level, and the category it shows.
+    // One line of the category tree: the name indented by kTreeIndent blanks per level, and the category it
+    // shows.
+    static constexpr int kTreeIndent = 2;
     struct TreeLine {
         std::string text;
         size_t category;  // position in Categories()

@@ -40,6 +40,7 @@ FrmDispositions::FrmDispositions(Services& services, const IMasterLinks& master)
     mutableControl("txtUsingParent").visible = false;
     mutableControl("cmdUseParent").enabled = false;
     mutableControl("lstDispositions").deleteButton = "cmdDelete";
+    mutableControl("lstCategories").indentPerLevel = DispositionConfiguration::kTreeIndent;
     // Shown over the list when the category uses its parent's dispositions.
     mutableControl("txtUsingParent").accessibleName = "The category uses its parent's dispositions";
 

@@ -1,6 +1,10 @@
 #pragma once
 // What the dispositions tests share: fixture folders copied to a temporary folder, the master links that
 // name their catalogues, and stand-in detailed editors that do what a script tells them.
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <map>
 #include <string>
@@ -10,12 +14,6 @@
 #include "core/MasterLinks.h"
 #include "dispositions/CCatDisposition.h"
 #include "support/TestFiles.h"
-
-#ifndef _WIN32
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
-#endif
 
 namespace pv::test {
 
@@ -80,7 +78,6 @@ class ScopedEditors {
     std::map<std::string, DispositionEditorCreator> saved_;
 };
 
-#ifndef _WIN32
 // A socket is there as a file but cannot be opened for reading, even by root: an unreadable file for tests
 // that may run as root.
 class SocketFile {
@@ -100,6 +97,5 @@ class SocketFile {
     int fd_;
     bool bound_ = false;
 };
-#endif
 
 }  // namespace pv::test
