@@ -61,10 +61,6 @@ DispositionEditorCreator RegisteredDispositionEditor(const std::string& formName
     return found == Registry().end() ? DispositionEditorCreator() : found->second;
 }
 
-bool HasDispositionEditor(const std::string& formName) {
-    return Registry().count(formName) != 0;
-}
-
 std::string BuiltInEditorFor(const std::string& typeName) {
     for (const auto& builtIn : kBuiltIns) {
         if (typeName == builtIn.type) return builtIn.form;

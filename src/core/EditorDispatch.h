@@ -29,7 +29,6 @@ using DispositionEditorCreator =
 // built-in ones once at start; tests may register their own.
 // Registering an empty creator removes the editor.
 void RegisterDispositionEditor(const std::string& formName, DispositionEditorCreator creator);
-bool HasDispositionEditor(const std::string& formName);
 // The creator registered for the window, or an empty one; lets a test put back what it replaced.
 DispositionEditorCreator RegisteredDispositionEditor(const std::string& formName);
 

@@ -272,7 +272,6 @@ void FileEditorForm::Refuse(const std::string& message, const std::string& contr
 
 void FileEditorForm::AddStep(std::vector<std::string> elements, std::function<void(XmlNode root)> read,
                              std::function<void(std::string& buffer)> write) {
-    elements_.insert(elements_.end(), elements.begin(), elements.end());
     steps_.push_back({std::move(read), std::move(write), std::move(elements)});
 }
 

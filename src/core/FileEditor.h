@@ -157,8 +157,6 @@ class FileEditorForm : public FileEditorBase {
     // What the last load read but cannot show, so that a save would drop it: one message per setting, each
     // shown once when the load ended.
     const std::vector<std::string>& dropMessages() const { return dropMessages_; }
-    // The elements the declared settings read, in file order.
-    const std::vector<std::string>& DeclaredElements() const { return elements_; }
     // The declared checks, in order: each message with the control it is about.
     const std::vector<Fault>& DeclaredChecks() const { return checks_; }
 
@@ -269,7 +267,6 @@ class FileEditorForm : public FileEditorBase {
     void MarkDeclaredElementsRead(XmlNode root) const;
 
     std::vector<Step> steps_;
-    std::vector<std::string> elements_;
     std::vector<std::string> knownComments_;
     std::vector<Fault> checks_;
     DiskChangeGuard disk_;

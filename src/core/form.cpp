@@ -132,12 +132,6 @@ void Form::SetSelection(const std::string& name, std::vector<int> selection) {
     Notify(control);
 }
 
-void Form::SetTooltip(const std::string& name, const std::string& tooltip) {
-    Control& control = mutableControl(name);
-    control.tooltip = tooltip;
-    Notify(control);
-}
-
 void Form::UserSetText(const std::string& name, const std::string& text) {
     const Control& control = this->control(name);
     if (control.readOnly || !control.enabled) return;

@@ -116,7 +116,6 @@ class Form {
     void SetVisible(const std::string& name, bool visible);
     void SetItems(const std::string& name, std::vector<std::string> items);
     void SetSelection(const std::string& name, std::vector<int> selection);
-    void SetTooltip(const std::string& name, const std::string& tooltip);
 
     // Repeated rows. Rows added get the columns' fresh texts; rows removed take their controls along.
     void SetRowCount(const std::string& set, int count);

@@ -36,10 +36,6 @@ XmlNode XmlNode::Parent() const {
     return XmlNode(document_, document_->nodes_[index_].parent);
 }
 
-XmlNode XmlNode::DocumentNode() const {
-    return document_ ? document_->Root() : XmlNode();
-}
-
 XmlNode XmlNode::FirstChild() const {
     if (!document_) return {};
     const uint32_t child = document_->nodes_[index_].firstChild;
@@ -485,13 +481,6 @@ void AppendIndent(std::string& buffer, int level) {
 }
 
 }  // namespace
-
-std::string EscapeXmlText(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    AppendEscaped(out, "the value", text);
-    return out;
-}
 
 void WriteOpenTag(std::string& buffer, std::string_view tag, int level) {
     AppendIndent(buffer, level);

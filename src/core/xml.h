@@ -26,7 +26,6 @@ class XmlNode {
     std::string_view Name() const;  // "" for the document
     const XmlDocument* Document() const { return document_; }
     XmlNode Parent() const;
-    XmlNode DocumentNode() const;
     // Element children only: character data is kept apart, see RawText.
     XmlNode FirstChild() const;
     XmlNode NextSibling() const;
@@ -80,7 +79,6 @@ class XmlDocument {
     XmlDocument& operator=(const XmlDocument&) = delete;
 
     XmlNode Root() const { return XmlNode(this, 0); }
-    size_t ElementCount() const { return nodes_.size() - 1; }
     UnreadContent Unread() const;
     // Records that the comments of this text (blanks around it aside) are written back by the load's editor.
     void MarkCommentsRead(std::string_view text) const;
@@ -198,7 +196,6 @@ void WriteComment(std::string& buffer, std::string_view text, int level);
 void WriteElement(std::string& buffer, std::string_view tag, std::string_view value, int level);
 void WriteElementList(std::string& buffer, std::string_view tag, const std::vector<std::string>& values,
                       int level);
-std::string EscapeXmlText(std::string_view text);
 
 // A value that no XML file can hold: a control character other than TAB, CR and LF, U+FFFE or U+FFFF, or
 // bytes that are not UTF-8 (an unpaired surrogate among them). The writer that knows more (the mailbox,

@@ -71,7 +71,6 @@ class DispositionConfiguration {
 
     const std::string& FileName() const { return fileName_; }
     const std::string& FullPath() const { return fullPath_; }
-    FileState fileState() const { return fileState_; }
 
     // The categories in collection order: "Default" first, then the catalogue's, each name once.
     std::vector<CCatDispositions>& Categories() { return categories_; }
@@ -83,9 +82,6 @@ class DispositionConfiguration {
     // The category definitions files (as the master names them) that could not be read: while there are
     // any, categories of this file may be missing from the collection, and a save would drop them.
     const std::vector<std::string>& UnreadCatalogues() const { return unreadCatalogues_; }
-    // The category elements of the file that the collection lacks (no catalogue defines them), in file
-    // order: a save drops them.
-    const std::vector<std::string>& UnloadedCategories() const { return unloadedCategories_; }
     const CDispositionTypes& Types() const { return types_; }
 
     // One line of the category tree: the name indented by two blanks per level, and the category it shows.

@@ -80,12 +80,6 @@ bool FrmDispositions::LoadFromFile(const std::string& fileName, const std::strin
     return true;
 }
 
-const std::string& FrmDispositions::CurrentCategory() const {
-    static const std::string kNone;
-    const auto& categories = configuration_.Categories();
-    return current_ < categories.size() ? categories[current_].CategoryName : kNone;
-}
-
 void FrmDispositions::FillCategoryList() {
     std::vector<DispositionConfiguration::TreeLine> tree = configuration_.CategoryTree();
     std::vector<std::string> lines;

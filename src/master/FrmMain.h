@@ -40,8 +40,6 @@ class FrmMain : public Form, public IMasterLinks {
     MailboxCollection& mailboxes() { return master_.Mailboxes; }
     // What saveMaster writes (the values last committed, and the live mailboxes).
     const MasterConfiguration& savedValues() const { return master_; }
-    // Whether the advanced area (catalogue files, One Pass) is unfolded.
-    bool advancedShown() const { return advancedShown_; }
     // The last load found a file that is not well-formed XML or not a master file: the values shown are
     // defaults.
     bool showingDefaults() const { return fileState_ == FileState::Defaults; }

@@ -46,7 +46,6 @@ class MonitorConfiguration {
     FileState Load(const std::string& fullPath, IPrompts& prompts);
 
     const std::string& FullPath() const { return fullPath_; }
-    FileState fileState() const { return fileState_; }
     // What the last load read: absent when nothing was there; none when the file could not be read.
     const std::optional<platform::FileFingerprint>& ReadFingerprint() const { return read_; }
     // Whether everything the file holds is in this object, so that a save loses nothing.
