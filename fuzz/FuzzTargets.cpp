@@ -90,7 +90,7 @@ void Master(std::string_view bytes) {
     MasterConfiguration master;
     master.MasterFilePath = path;
     const auto loaded = master.Load(workspace.paths(), prompts);
-    if (loaded.outcome != MasterConfiguration::LoadOutcome::Complete || !loaded.readAsMaster) return;
+    if (!loaded.read()) return;
     std::string text;
     try {
         text = master.WriteText(path, workspace.paths(), prompts);

@@ -83,7 +83,7 @@ void MessageFieldsEditor::FieldRowsSetting() {
             rows_.Fill(catalogue_);
             const std::vector<std::string> dropped = rows_.Load(SelectSingleNode(root, "Fields"));
             if (!dropped.empty()) {
-                ReportDrop(DroppedEntriesMessage("fields", dropped, services_.prompts.ForWindows()));
+                ReportDrop(DroppedEntriesMessage("fields", dropped));
             }
         },
         [this](std::string& buffer) { rows_.Write(buffer); }, {"Fields"});

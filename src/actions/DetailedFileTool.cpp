@@ -37,20 +37,16 @@ ResaveOutcome ResaveDispositionFile(const std::string& typeName, const std::stri
 std::optional<std::string> CreateTableStatementOf(const std::string& fullPath, const IMasterLinks& master,
                                                   const PathContext& paths, IPrompts& prompts) {
     if (!platform::PathExists(fullPath)) {
-        prompts.ShowMessage(MissingFileMessage(prompts, fullPath));
+        prompts.Show(MissingFile(fullPath));
         return std::nullopt;
     }
-    NoDialogs dialogs;
-    NoWindows windows;
-    NoLauncher launcher;
-    NoClipboard clipboard;
-    Services services{paths, prompts, dialogs, windows, launcher, clipboard};
+    HeadlessServices headless(paths, prompts);
     CCatDisposition disposition;
     disposition.Type = "WriteToDB";
     disposition.DetailedDispositionFile = fullPath;
-    FrmWriteToDB editor(services, master);
+    FrmWriteToDB editor(headless.services, master);
     editor.PassDispositionObject(disposition);
-    if (editor.IsClosed() || editor.lastLoad() != FileLoad::Loaded) return std::nullopt;
+    if (editor.IsClosed() || editor.lastLoad() != FileProblem::None) return std::nullopt;
     return editor.CreateTableStatement();
 }
 

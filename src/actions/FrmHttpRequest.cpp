@@ -48,7 +48,7 @@ FrmHttpRequest::FrmHttpRequest(Services& services, const IMasterLinks& master)
                 if (!AddLoadedParameter(name)) dropped.push_back(name);
             }
             if (!dropped.empty()) {
-                ReportDrop(DroppedEntriesMessage("parameters", dropped, services_.prompts.ForWindows()));
+                ReportDrop(DroppedEntriesMessage("parameters", dropped));
             }
         },
         [this](std::string& buffer) {

@@ -52,7 +52,7 @@ FrmRunSQL::FrmRunSQL(Services& services, const IMasterLinks& master)
                 if (!AddLoadedParameter(name)) dropped.push_back(name);
             }
             if (!dropped.empty()) {
-                ReportDrop(DroppedEntriesMessage("parameters", dropped, services_.prompts.ForWindows()));
+                ReportDrop(DroppedEntriesMessage("parameters", dropped));
             }
         },
         [this](std::string& buffer) {

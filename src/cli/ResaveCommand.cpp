@@ -5,11 +5,11 @@
 #include "actions/DetailedFileTool.h"
 #include "cli/ConfigTool.h"
 #include "cli/StreamPrompts.h"
+#include "core/ConfigFile.h"
 #include "core/MasterLinks.h"
 #include "core/errors.h"
 #include "core/paths.h"
 #include "core/platform.h"
-#include "core/xml.h"
 #include "dispositions/DispositionConfiguration.h"
 #include "master/MasterConfiguration.h"
 #include "monitoring/MonitorConfiguration.h"
@@ -33,6 +33,19 @@ int Print(std::ostream& out, const std::string& text) {
     return kOk;
 }
 
+// A save through the one save sequence: the file written, or with --stdout the text printed.
+int Resave(const FileSave& save, bool toStdout, std::ostream& out, IPrompts& prompts) {
+    std::string text;
+    switch (RunSave(save, prompts, toStdout ? &text : nullptr)) {
+        case SaveOutcome::Written:
+            return kOk;
+        case SaveOutcome::Printed:
+            return Print(out, text);
+        default:
+            return kFailed;
+    }
+}
+
 // The exit status of a file an editor loaded and saved (or printed).
 int Finish(ResaveOutcome outcome, const std::string& text, const std::string& path, std::ostream& out,
            std::ostream& err) {
@@ -43,10 +56,6 @@ int Finish(ResaveOutcome outcome, const std::string& text, const std::string& pa
             return Print(out, text);
         case ResaveOutcome::Refused:
             return kFailed;
-        case ResaveOutcome::WouldDrop:
-            err << "Not written: " << path
-                << " names entries the editor cannot show, which a save would drop.\n";
-            return kFailed;
         default:
             return NotWritten(err, path);
     }
@@ -56,24 +65,17 @@ int Finish(ResaveOutcome outcome, const std::string& text, const std::string& pa
 bool LoadMaster(MasterConfiguration& master, const std::string& path, const PathContext& paths,
                 IPrompts& prompts) {
     master.MasterFilePath = path;
-    const auto loaded = master.Load(paths, prompts);
-    return loaded.outcome == MasterConfiguration::LoadOutcome::Complete && loaded.readAsMaster;
+    return master.Load(paths, prompts).read();
 }
 
-int ResaveMaster(const std::string& path, bool toStdout, std::ostream& out, std::ostream& err,
+int ResaveMaster(OpenedFile file, bool toStdout, std::ostream& out, std::ostream& err,
                  const PathContext& paths, IPrompts& prompts) {
+    const std::string path = file.path;
     MasterConfiguration master;
-    if (!LoadMaster(master, path, paths, prompts)) return NotWritten(err, path);
-    const std::string referringFile = paths.MakeAbsolutePath(master.MasterFilePath);
-    if (toStdout) {
-        try {
-            return Print(out, master.WriteText(referringFile, paths, prompts) + "\r\n");
-        } catch (const AppError& error) {
-            prompts.ShowMessage(FormatError("Error saving=", error));
-            return kFailed;
-        }
-    }
-    return master.Save(referringFile, paths, prompts) ? kOk : kFailed;
+    master.MasterFilePath = path;
+    if (!master.Load(std::move(file), prompts).read()) return NotWritten(err, path);
+    return Resave(master.Saving(paths.MakeAbsolutePath(master.MasterFilePath), paths, prompts), toStdout, out,
+                  prompts);
 }
 
 int ResaveDispositions(const std::string& path, const ResaveOptions& options, std::ostream& out,
@@ -91,18 +93,8 @@ int ResaveDispositions(const std::string& path, const ResaveOptions& options, st
     const MasterLinks links = LinksOf(master, paths);
     DispositionConfiguration configuration;
     const auto loaded = configuration.Load(path, links, paths, prompts);
-    if (!loaded.opened || loaded.file != DispositionConfiguration::FileState::Read)
-        return NotWritten(err, path);
-    if (!configuration.UnreadCatalogues().empty()) {
-        err << "Not written: " << configuration.UnreadCataloguesConsequence() << "\n";
-        return kFailed;
-    }
-    if (options.toStdout) {
-        const auto text = configuration.WriteText(paths, prompts);
-        if (!text) return kFailed;
-        return Print(out, *text + "\r\n");
-    }
-    return configuration.Save(paths, prompts) ? kOk : kFailed;
+    if (!loaded.opened || !loaded.file.read()) return NotWritten(err, path);
+    return Resave(configuration.Saving(paths, prompts), options.toStdout, out, prompts);
 }
 
 int ResaveDetailed(const std::string& path, const ResaveOptions& options, std::ostream& out,
@@ -148,12 +140,7 @@ int ResaveMonitors(const std::string& path, bool toStdout, std::ostream& out, st
     MonitorConfiguration configuration;
     configuration.Load(path, prompts);
     if (!configuration.ReadCompletely()) return NotWritten(err, path);
-    if (toStdout) {
-        const auto text = configuration.WriteText(prompts);
-        if (!text) return kFailed;
-        return Print(out, *text + "\r\n");
-    }
-    return configuration.Save(prompts) ? kOk : kFailed;
+    return Resave(configuration.Saving(prompts), toStdout, out, prompts);
 }
 
 }  // namespace
@@ -183,24 +170,25 @@ int RunResave(const ResaveOptions& options, std::ostream& out, std::ostream& err
     const PathContext paths(environment.programDirectory);
     StreamPrompts prompts(err, environment.verbose);
     const std::string path = CommandLineMasterPath(options.file, environment.currentDirectory);
-    if (!platform::PathExists(path)) {
-        prompts.ShowMessage(MissingFileMessage(prompts, path));
-        return NotWritten(err, path);
-    }
-    // The root element tells the kind of file; the loader of that kind then reads it (and reports a file
-    // that is not well-formed past its root's start tag).
-    std::string root;
-    try {
-        root = ReadRootElementName(path);
-        if (root.empty()) {
-            if (ReportLoad(path, LoadXmlFile(path), prompts)) err << path << ": no root element\n";
+    // The root element tells the kind of file, once the whole file has been read: a file that is not
+    // well-formed is that, whatever its root.
+    OpenedFile file = OpenConfigFile(path, "");
+    switch (file.problem) {
+        case FileProblem::None:
+            break;
+        case FileProblem::Missing:
+            prompts.Show(MissingFile(path));
             return NotWritten(err, path);
-        }
-    } catch (const AppError& error) {
-        prompts.ShowMessage(FormatError("Unexpected error in LoadFile=", error));
-        return NotWritten(err, path);
+        case FileProblem::Malformed:
+            prompts.Show(MalformedMessage(file));
+            return NotWritten(err, path);
+        default:
+            prompts.Show(UnreadableMessage("Unexpected error in LoadFile=", file));
+            return NotWritten(err, path);
     }
-    if (root == "ResponseHandler") return ResaveMaster(path, options.toStdout, out, err, paths, prompts);
+    const std::string root = file.RootName();
+    if (root == "ResponseHandler")
+        return ResaveMaster(std::move(file), options.toStdout, out, err, paths, prompts);
     if (root == "Dispositions")
         return ResaveDispositions(path, options, out, err, environment, paths, prompts);
     if (root == "Disposition") return ResaveDetailed(path, options, out, err, environment, paths, prompts);

@@ -13,25 +13,23 @@ ResaveOutcome ResaveInsteadOfShowing::Resave(Form& form) {
     auto* editor = dynamic_cast<FileEditorForm*>(&form);
     if (!editor) return ResaveOutcome::NoEditor;
     switch (editor->lastLoad()) {
-        case FileLoad::Loaded:
+        case FileProblem::None:
             break;
-        case FileLoad::Missing:
+        case FileProblem::Missing:
             return ResaveOutcome::Missing;
-        case FileLoad::NoRoot:
+        case FileProblem::OtherKind:
             return ResaveOutcome::NoRoot;
-        case FileLoad::Malformed:
-        case FileLoad::Unreadable:
-        case FileLoad::Stopped:
+        default:
             return ResaveOutcome::NotRead;
     }
-    const bool dropping = !editor->dropMessages().empty();
-    if (dropping && !textOnly_) return ResaveOutcome::WouldDrop;
-    if (!textOnly_) return editor->SaveFile() ? ResaveOutcome::Written : ResaveOutcome::Refused;
-    const std::optional<std::string> text = editor->BuildFileText();
-    if (!text) return ResaveOutcome::Refused;
-    if (dropping) return ResaveOutcome::WouldDrop;
-    *textOnly_ = *text + "\r\n";
-    return ResaveOutcome::Printed;
+    switch (editor->Save(textOnly_)) {
+        case SaveOutcome::Written:
+            return ResaveOutcome::Written;
+        case SaveOutcome::Printed:
+            return ResaveOutcome::Printed;
+        default:
+            return ResaveOutcome::Refused;
+    }
 }
 
 }  // namespace pv

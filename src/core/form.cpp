@@ -186,9 +186,9 @@ void Form::FocusControl(const std::string& name) {
     if (observer_) observer_->FocusRequested(name);
 }
 
-void Form::ShowFault(IPrompts& prompts, const Fault& fault) {
-    prompts.ShowMessage(fault.message);
-    if (!fault.control.empty() && !closed_) FocusControl(fault.control);
+void Form::ShowFault(IPrompts& prompts, const Message& fault) {
+    prompts.Show(fault);
+    if (!fault.place.control.empty() && !closed_) FocusControl(fault.place.control);
 }
 
 void Form::Close() {

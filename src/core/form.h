@@ -5,6 +5,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/message.h"
+
 namespace pv {
 
 class IPrompts;
@@ -36,13 +38,6 @@ struct Control {
     std::string accessibleName;
     // A list: the button that the Delete key presses ("cmdDelete"); Enter runs the list's double click.
     std::string deleteButton;
-};
-
-// A check that failed: its message, and the control the user has to mend, which gets the focus once the
-// message has been read ("" when no single control is at fault).
-struct Fault {
-    std::string message;
-    std::string control;
 };
 
 // A repeated row of controls: the window shows one row of its row layout per row, in a scrollable area;
@@ -141,8 +136,8 @@ class Form {
     // Puts the keyboard focus on a control; the last such request stays readable for tests.
     void FocusControl(const std::string& name);
     const std::string& requestedFocus() const { return requestedFocus_; }
-    // Shows the message of a failed check and puts the focus on the control at fault.
-    void ShowFault(IPrompts& prompts, const Fault& fault);
+    // Shows the message of a failed check (a Fault) and puts the focus on the control at fault.
+    void ShowFault(IPrompts& prompts, const Message& fault);
 
     // Closes the window without asking (after the logic decided so).
     void Close();

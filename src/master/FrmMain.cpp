@@ -249,12 +249,12 @@ bool FrmMain::LoadFile(const std::string& masterText) {
     // shows that file, its name included, so that what is shown is what a save writes, and where.
     MasterConfiguration loaded;
     loaded.MasterFilePath = masterText;
-    const auto result = loaded.Load(services_.paths, services_.prompts);
-    if (result.outcome == MasterConfiguration::LoadOutcome::Missing ||
-        result.outcome == MasterConfiguration::LoadOutcome::Unreadable) {
+    const FileRead result = loaded.Load(services_.paths, services_.prompts);
+    if (result.problem == FileProblem::Missing || result.problem == FileProblem::NotAFile ||
+        result.problem == FileProblem::Unreadable) {
         return false;
     }
-    disk_.Take(services_.paths.MakeAbsolutePath(masterText), result.read);
+    disk_.Take(services_.paths.MakeAbsolutePath(masterText), result.fingerprint);
     SetText("txtMasterConfig", masterText);
     SetText("txtMonitorConfigFile", loaded.MonitorConfigFile);
     SetText("txtDispositionTypes1", loaded.DispositionTypesFile1);
@@ -270,10 +270,10 @@ bool FrmMain::LoadFile(const std::string& masterText) {
     CommitFields();
     // A load that stopped part-way shows the mailboxes read before the failure; writing now would drop
     // those after it, so every write asks first, naming this file.
-    if (result.outcome == MasterConfiguration::LoadOutcome::Stopped) {
+    if (result.problem == FileProblem::Stopped) {
         SetFileState(FileState::Incomplete);
     } else {
-        SetFileState(result.readAsMaster ? FileState::Read : FileState::Defaults);
+        SetFileState(result.read() ? FileState::Read : FileState::Defaults);
     }
     return true;
 }
@@ -310,7 +310,7 @@ void FrmMain::SetFileState(FileState state) {
     }
 }
 
-bool FrmMain::ConfirmOverwriteUnreadFile() {
+std::string FrmMain::UnreadFileQuestion() const {
     const std::string target = services_.paths.MakeAbsolutePath(master_.MasterFilePath);
     const std::string why =
         fileState_ == FileState::Defaults
@@ -319,8 +319,7 @@ bool FrmMain::ConfirmOverwriteUnreadFile() {
             : "The master file " + target +
                   " could not be read to the end, so the mailboxes after the one that failed are not loaded "
                   "and would be lost. ";
-    return services_.prompts.AskYesNo(
-               why + "Do you want to overwrite the file with what this window shows?") == Answer::Yes;
+    return why + "Do you want to overwrite the file with what this window shows?";
 }
 
 bool FrmMain::saveMaster() {
@@ -331,20 +330,23 @@ bool FrmMain::saveMaster() {
         setChanged(true);
         return false;
     }
-    const std::string target = FullPathToMasterConfig();
-    const DiskCheck check =
-        disk_.BeforeWrite(target, services_.prompts, [this] { LoadFile(Text("txtMasterConfig")); });
-    if (check == DiskCheck::Reloaded) return false;
-    if (check == DiskCheck::Cancelled || (fileState_ != FileState::Read && !ConfirmOverwriteUnreadFile()) ||
-        !master_.Save(target, services_.paths, services_.prompts)) {
-        // What the window holds is not in the file: closing or loading another file must ask.
-        setChanged(true);
-        return false;
-    }
-    disk_.Take(target);
+    FileSave save = master_.Saving(FullPathToMasterConfig(), services_.paths, services_.prompts);
+    if (fileState_ != FileState::Read)
+        save.loss = Loss{UnreadFileQuestion(), save.path + " could not be read."};
+    save.disk = &disk_;
+    save.reload = [this] { LoadFile(Text("txtMasterConfig")); };
     // The file now holds what the window shows.
-    SetFileState(FileState::Read);
-    return true;
+    save.written = [this] { SetFileState(FileState::Read); };
+    switch (RunSave(save, services_.prompts)) {
+        case SaveOutcome::Written:
+            return true;
+        case SaveOutcome::Reloaded:
+            return false;
+        default:
+            // What the window holds is not in the file: closing or loading another file must ask.
+            setChanged(true);
+            return false;
+    }
 }
 
 bool FrmMain::SaveShown() {
@@ -557,7 +559,7 @@ void FrmMain::OpenOtherFile(const std::string& masterText) {
 void FrmMain::EditMonitorConfig() {
     if (const std::string missing = ResolveAgainstMaster(Text("txtMonitorConfigFile"));
         !platform::FileExists(missing)) {
-        services_.prompts.ShowMessage(MissingMonitorConfigMessage(services_.prompts, missing));
+        services_.prompts.Show(MissingMonitorConfigMessage(missing));
         BrowseMonitorConfig();
     }
     const std::string path = ResolveAgainstMaster(Text("txtMonitorConfigFile"));

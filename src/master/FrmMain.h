@@ -62,7 +62,8 @@ class FrmMain : public Form, public IMasterLinks {
     bool ConfirmDiscard();
     void FillMailboxList();
     void SetFileState(FileState state);
-    bool ConfirmOverwriteUnreadFile();
+    // The question before a save replaces a file the window could not read (wholly).
+    std::string UnreadFileQuestion() const;
     // The window with no master file: nothing is written until one is chosen.
     void ShowNoFile();
 

@@ -174,7 +174,7 @@ TEST(DetailedEditorFramework, FilesThatCannotBeReadShowDefaultsAreReportedAndRep
     SampleEditor form(kit.s.services);
     kit.record.DetailedDispositionFile = "+/dispose/none.sample.xml";
     form.PassDispositionObject(kit.record);
-    EXPECT_EQ(form.lastLoad(), FileLoad::Missing);
+    EXPECT_EQ(form.lastLoad(), FileProblem::Missing);
 
     const std::string other = kit.Place("other.sample.xml", "<Dispositions><Name>x</Name></Dispositions>");
     kit.s.prompts.ExpectMessage(
@@ -182,7 +182,7 @@ TEST(DetailedEditorFramework, FilesThatCannotBeReadShowDefaultsAreReportedAndRep
         " is not a Sample detailed disposition file: its root element is <Dispositions>, "
         "not <Disposition>. It was read as empty, so default values are shown.");
     form.PassDispositionObject(kit.record);
-    EXPECT_EQ(form.lastLoad(), FileLoad::NoRoot);
+    EXPECT_EQ(form.lastLoad(), FileProblem::OtherKind);
     EXPECT_EQ(form.Text("txtName"), "unnamed");
     form.UserSetText("txtName", "typed");
     const std::string question =
@@ -200,9 +200,9 @@ TEST(DetailedEditorFramework, FilesThatCannotBeReadShowDefaultsAreReportedAndRep
     EXPECT_TRUE(form.SaveFile());
 
     const std::string damaged = kit.Place("bad.sample.xml", "<Disposition><Name>x</Name>");
-    kit.s.prompts.ExpectMessage(MalformedFileMessage(damaged, LoadXmlFile(damaged)));
+    kit.s.prompts.ExpectMessage(MalformedMessage(OpenConfigFile(damaged, "")).text);
     form.PassDispositionObject(kit.record);
-    EXPECT_EQ(form.lastLoad(), FileLoad::Malformed);
+    EXPECT_EQ(form.lastLoad(), FileProblem::Malformed);
     EXPECT_EQ(form.Text("txtName"), "unnamed");
     EXPECT_FALSE(form.changed());
 
@@ -213,7 +213,7 @@ TEST(DetailedEditorFramework, FilesThatCannotBeReadShowDefaultsAreReportedAndRep
     kit.s.prompts.ExpectMessage("Unexpected error in LoadFile=75:Cannot read " + pipe +
                                 ": it is a named pipe (FIFO)");
     form.PassDispositionObject(kit.record);
-    EXPECT_EQ(form.lastLoad(), FileLoad::Unreadable);
+    EXPECT_EQ(form.lastLoad(), FileProblem::NotAFile);
     kit.s.prompts
         .ExpectYesNo(
             "The file " + pipe +

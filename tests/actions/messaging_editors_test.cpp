@@ -69,7 +69,7 @@ TEST(MessagingEditors, AFileWithEverySettingComesBackByteForByte) {
         const std::string data = TestData(std::string("actions/") + c.key + "/full.xml");
         const std::string file = opened.OpenOn(std::string("full.") + c.key + ".xml", ReadFile(data));
         EXPECT_EQ(opened.form().caption(), c.caption);
-        EXPECT_EQ(opened.form().lastLoad(), FileLoad::Loaded) << c.type;
+        EXPECT_EQ(opened.form().lastLoad(), FileProblem::None) << c.type;
         EXPECT_FALSE(opened.form().changed()) << c.type;
         ASSERT_TRUE(opened.Save()) << c.type;
         EXPECT_EQ(ReadFile(file), ReadFile(data)) << c.type;

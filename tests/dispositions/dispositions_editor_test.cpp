@@ -175,6 +175,8 @@ TEST(DispositionsEditor, DoesNotOpenWithoutTheFirstTypesFileNorOnAFileItCannotRe
 TEST(DispositionsEditor, AFileChangedByAnotherProgramIsReadAgainWhenTheUserSaysSo) {
     Editor e;
     ASSERT_TRUE(e.Open());
+    // An edit the save's checks pass: they come before the question about the file on disk.
+    e.form.UserSelect("lstCategories", {1});  // Spam
     e.form.UserSelect("lstDispositions", {0});
     e.form.UserClick("cmdDelete");
     const std::string theirs = ReadFile(e.file()) + "\r\n";  // another program's save, one line end more

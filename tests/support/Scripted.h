@@ -25,8 +25,7 @@ class ScriptedPrompts : public IPrompts {
                                  const std::string& title = kAppTitle);
     ScriptedPrompts& ExpectYesNoCancel(const std::string& text, Answer answer);
 
-    void ShowMessage(const std::string& text) override;
-    void ShowInformation(const std::string& text) override;
+    void Show(const Message& message) override;
     Answer AskYesNo(const std::string& text, const std::string& title) override;
     Answer AskYesNoCancel(const std::string& text) override;
 

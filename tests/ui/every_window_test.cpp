@@ -477,12 +477,12 @@ TEST(EveryWindow, EveryCheckOfAFileEditorNamesTheControlAtFault) {
     ForEveryWindow([&](FormWindow& window, const std::string& name) {
         auto* editor = dynamic_cast<FileEditorForm*>(&window.form());
         if (!editor) return;
-        for (const Fault& check : editor->DeclaredChecks()) {
-            if (check.control.empty()) {
-                faults.Add(name, "the check \"" + check.message +
+        for (const Message& check : editor->DeclaredChecks()) {
+            if (check.place.control.empty()) {
+                faults.Add(name, "the check \"" + check.text +
                                      "\" names no control: pass the one at fault to Check()");
-            } else if (!editor->HasControl(check.control)) {
-                faults.Add(name, "the check \"" + check.message + "\" names " + check.control +
+            } else if (!editor->HasControl(check.place.control)) {
+                faults.Add(name, "the check \"" + check.text + "\" names " + check.place.control +
                                      ", no control of it");
             }
         }
