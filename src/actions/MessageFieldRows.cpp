@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "actions/DetailedEditor.h"
+#include "core/FileEditor.h"
 #include "core/numeric.h"
 
 namespace pv {

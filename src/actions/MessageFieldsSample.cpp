@@ -3,6 +3,7 @@
 #include "actions/FrmWriteToDB.h"
 #include "core/HeadlessServices.h"
 #include "core/xml.h"
+#include "dispositions/DispositionEditors.h"
 
 namespace pv {
 
@@ -49,7 +50,7 @@ size_t OpenWriteToDBSample(MessageFieldsSample& sample, const std::string& progr
     CollectingPrompts prompts;
     HeadlessServices headless(PathContext(programDirectory), prompts);
     FrmWriteToDB editor(headless.services, sample.master);
-    editor.PassDispositionObject(sample.disposition);
+    editor.OpenOn(DetailedFileOf(sample.disposition));
     return editor.IsClosed() ? 0 : static_cast<size_t>(editor.RowCount("Fields"));
 }
 

@@ -1,30 +1,25 @@
 #include "cli/CheckCommand.h"
 
-#include <functional>
+#include <memory>
 #include <ostream>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
-#include "actions/DetailedFileTool.h"
 #include "cli/ConfigTool.h"
 #include "cli/StreamPrompts.h"
-#include "core/EditorDispatch.h"
 #include "core/HeadlessServices.h"
 #include "core/MasterLinks.h"
-#include "core/errors.h"
 #include "core/paths.h"
 #include "core/platform.h"
-#include "core/services.h"
-#include "core/xml.h"
 #include "dispositions/DispositionConfiguration.h"
+#include "editors/Editors.h"
 #include "mailbox/CMailbox.h"
 #include "mailbox/FrmMailbox.h"
 #include "master/MasterConfiguration.h"
+#include "monitoring/CMonitorItem.h"
 #include "monitoring/MonitorConfiguration.h"
-#include "monitoring/MonitorDispatch.h"
-#include "monitoring/MonitorFileTool.h"
 
 namespace pv {
 namespace {
@@ -51,15 +46,25 @@ void Add(Findings& findings, const std::string& subject, const std::string& text
     Add(findings, subject, {Message{MessageKind::Error, text}}, file, category);
 }
 
-// Everything an editor of a file shows while loading it and building its save, as its window would show it:
-// the one way check gathers what the editors of detailed and monitor files say. A file the editor could not
-// take as its own says so in `couldNotRead` when the editor itself said nothing.
-std::vector<Message> WhatTheEditorSays(const std::function<ResaveOutcome(IPrompts&, std::string*)>& resave,
-                                       const std::string& couldNotRead) {
+// What a check reads and never changes, shared by all it checks: the master's links, the program's paths
+// and the registry of editors.
+struct CheckContext {
+    const MasterLinks& links;
+    const PathContext& paths;
+    const EditorRegistry& editors;
+};
+
+// Everything the registered editor of a file shows while loading it and building its save, as its window
+// would show it: the one way check gathers what the editors of detailed and monitor files say. A file the
+// editor could not take as its own says so in `couldNotRead` when the editor itself said nothing.
+std::vector<Message> WhatTheEditorSays(const EditorRegistration& editor, const std::string& path,
+                                       const CheckContext& context, const std::string& couldNotRead) {
     CollectingPrompts prompts;
+    HeadlessServices headless(context.paths, prompts, context.editors);
+    const std::unique_ptr<FileEditorForm> form = editor.OpenOnFile(headless.services, context.links, path);
     std::string text;
-    const ResaveOutcome outcome = resave(prompts, &text);
-    const bool passed = outcome == ResaveOutcome::Printed || outcome == ResaveOutcome::NoEditor;
+    const bool passed = !form->IsClosed() && form->lastLoad() == FileProblem::None &&
+                        form->Save(&text) == SaveOutcome::Printed;
     if (!passed && prompts.messages.empty()) prompts.ShowMessage(couldNotRead);
     return std::move(prompts.messages);
 }
@@ -87,15 +92,12 @@ class CheckCaches {
     }
 
     // What the editor of a type reports on loading a detailed file and building its save.
-    const std::vector<Message>& Messages(const std::string& type, const std::string& path,
-                                         const MasterLinks& links, const PathContext& paths) {
-        const auto [found, added] = checked_.try_emplace(type + '\n' + path);
+    const std::vector<Message>& Messages(const EditorRegistration& editor, const std::string& path,
+                                         const CheckContext& context) {
+        const auto [found, added] = checked_.try_emplace(editor.setup.type + '\n' + path);
         if (!added) return found->second;
-        found->second = WhatTheEditorSays(
-            [&](IPrompts& prompts, std::string* text) {
-                return ResaveDispositionFile(type, path, links, paths, prompts, text);
-            },
-            "The file could not be read as a detailed disposition file");
+        found->second = WhatTheEditorSays(editor, path, context,
+                                          "The file could not be read as a detailed disposition file");
         return found->second;
     }
 
@@ -107,8 +109,10 @@ class CheckCaches {
 
 // The disposition file of one mailbox: the dispositions editor's load and save checks, then every detailed
 // file it names: missing ones, and the save checks of those whose type has an editor of its own.
-void CheckDispositions(const CMailbox& mailbox, const MasterLinks& links, const PathContext& paths,
-                       CheckCaches& caches, Findings& findings) {
+void CheckDispositions(const CMailbox& mailbox, const CheckContext& context, CheckCaches& caches,
+                       Findings& findings) {
+    const MasterLinks& links = context.links;
+    const PathContext& paths = context.paths;
     const std::string fileName = mailbox.sDispositionFileName;
     if (!platform::FileExists(paths.ResolvePath(links.masterFilePath, fileName))) return;  // reported above
     CollectingPrompts prompts;
@@ -140,14 +144,13 @@ void CheckDispositions(const CMailbox& mailbox, const MasterLinks& links, const 
                                                                                                         hash);
     const auto judge = [&](const CCatDisposition& disposition) {
         Verdict verdict;
-        const bool builtIn = !BuiltInEditorFor(disposition.Type).empty();
-        if (!builtIn && !configuration.Types().RequiresDetailedFile(disposition.Type).value_or(false))
+        const EditorRegistration* editor = context.editors.Find(EditorFamily::Disposition, disposition.Type);
+        if (!editor && !configuration.Types().RequiresDetailedFile(disposition.Type).value_or(false))
             return verdict;
         const std::string& detailed = disposition.DetailedDispositionFile;
         const std::string path = paths.ResolvePath(disposition.DispositionFilePath, detailed);
-        verdict.missing = detailed.empty() || !caches.Exists(path, builtIn);
-        if (!verdict.missing && builtIn)
-            verdict.messages = &caches.Messages(disposition.Type, path, links, paths);
+        verdict.missing = detailed.empty() || !caches.Exists(path, editor != nullptr);
+        if (!verdict.missing && editor) verdict.messages = &caches.Messages(*editor, path, context);
         return verdict;
     };
     for (const CCatDispositions& category : configuration.Categories()) {
@@ -172,28 +175,26 @@ void CheckDispositions(const CMailbox& mailbox, const MasterLinks& links, const 
 // What check says of one mailbox: the mailbox editor's checks of "Save and Exit", then its disposition file
 // and every detailed file that names. Reads nothing but the mailbox, what the run shares and the caches it
 // is given.
-Findings CheckMailbox(const CMailbox& record, const MasterLinks& links, const PathContext& paths,
-                      CheckCaches& caches) {
+Findings CheckMailbox(const CMailbox& record, const CheckContext& context, CheckCaches& caches) {
     Findings findings;
     CollectingPrompts prompts;
-    HeadlessServices headless(paths, prompts);
+    HeadlessServices headless(context.paths, prompts, context.editors);
     CMailbox copy = record;
-    FrmMailbox editor(headless.services, links);
+    FrmMailbox editor(headless.services, context.links);
     editor.LoadFromObject(copy);
     if (const auto failure = editor.CheckFields(nullptr)) prompts.Show(*failure);
     Add(findings, record.sName, std::move(prompts.messages));
-    CheckDispositions(record, links, paths, caches, findings);
+    CheckDispositions(record, context, caches, findings);
     return findings;
 }
 
 // The monitor configuration file the master names: what its window reports while loading and saving it, and
 // the file of every monitor entry that keeps its settings in one. Each line starts with the file's name as
 // the master holds it.
-Findings CheckMonitors(const MasterConfiguration& master, const MasterLinks& links,
-                       const PathContext& paths) {
+Findings CheckMonitors(const MasterConfiguration& master, const CheckContext& context) {
     Findings findings;
     const std::string& name = master.MonitorConfigFile;
-    const std::string path = paths.ResolvePath(links.masterFilePath, name);
+    const std::string path = context.paths.ResolvePath(context.links.masterFilePath, name);
     if (!platform::PathExists(path)) {
         Add(findings, name, {MissingMonitorConfigMessage(path)});
         return findings;
@@ -204,25 +205,23 @@ Findings CheckMonitors(const MasterConfiguration& master, const MasterLinks& lin
     configuration.WriteText(prompts);
     Add(findings, name, std::move(prompts.messages));
     for (const CMonitorItem& entry : configuration.Entries) {
-        const MonitorType* type = MonitorTypeWithFile(entry.ClassName);
-        if (!type) continue;
+        const EditorRegistration* editor = context.editors.FindClass(entry.ClassName);
+        if (!editor || !editor->make) continue;
+        const std::string& type = editor->setup.type;
         if (entry.Parameter.empty()) {
-            Add(findings, name, "The " + type->name + " monitor names no configuration file");
+            Add(findings, name, "The " + type + " monitor names no configuration file");
             continue;
         }
-        const std::string file = paths.ResolvePath(path, entry.Parameter);
+        const std::string file = context.paths.ResolvePath(path, entry.Parameter);
         if (!platform::PathExists(file)) {
-            Add(findings, name, "The configuration file of the " + type->name + " monitor is missing",
+            Add(findings, name, "The configuration file of the " + type + " monitor is missing",
                 entry.Parameter);
             continue;
         }
         // What its editor reports while loading the file and saving it again.
         Add(findings, name,
-            WhatTheEditorSays(
-                [&](IPrompts& editorPrompts, std::string* text) {
-                    return ResaveMonitorFile(type->name, file, paths, editorPrompts, text);
-                },
-                "The file could not be read as the file of a " + type->name + " monitor"),
+            WhatTheEditorSays(*editor, file, context,
+                              "The file could not be read as the file of a " + type + " monitor"),
             entry.Parameter);
     }
     return findings;
@@ -275,12 +274,12 @@ int RunCheck(const std::string& masterArgument, std::ostream& out, std::ostream&
         }
     };
     // The mailboxes read before a load stopped part-way are checked too: their faults are worth knowing.
-    for (const CMailbox* record : master.Mailboxes.Records())
-        report(CheckMailbox(*record, links, paths, caches));
+    const CheckContext context{links, paths, BuiltInEditors()};
+    for (const CMailbox* record : master.Mailboxes.Records()) report(CheckMailbox(*record, context, caches));
     // A master that is not well-formed (or not a master file) names no monitor file: the default would be
     // checked in its place.
     if (loaded.problem == FileProblem::None || loaded.problem == FileProblem::Stopped) {
-        report(CheckMonitors(master, links, paths));
+        report(CheckMonitors(master, context));
     }
     out.flush();
     return failed ? 1 : 0;

@@ -6,14 +6,15 @@
 #include "cli/ConfigTool.h"
 #include "cli/StreamPrompts.h"
 #include "core/ConfigFile.h"
+#include "core/HeadlessServices.h"
 #include "core/MasterLinks.h"
 #include "core/errors.h"
 #include "core/paths.h"
 #include "core/platform.h"
 #include "dispositions/DispositionConfiguration.h"
+#include "editors/Editors.h"
 #include "master/MasterConfiguration.h"
 #include "monitoring/MonitorConfiguration.h"
-#include "monitoring/MonitorFileTool.h"
 
 namespace pv {
 namespace {
@@ -46,18 +47,23 @@ int Resave(const FileSave& save, bool toStdout, std::ostream& out, IPrompts& pro
     }
 }
 
-// The exit status of a file an editor loaded and saved (or printed).
-int Finish(ResaveOutcome outcome, const std::string& text, const std::string& path, std::ostream& out,
-           std::ostream& err) {
-    switch (outcome) {
-        case ResaveOutcome::Written:
+// The file's registered editor loads it as its window does and saves it (or prints its text). A file the
+// editor could not read as its own, or that it closed over (a catalogue it needs is missing), is never
+// written.
+int ResaveWithEditor(const EditorRegistration& editor, const std::string& path, const IMasterLinks& links,
+                     bool toStdout, std::ostream& out, std::ostream& err, const PathContext& paths,
+                     IPrompts& prompts) {
+    HeadlessServices headless(paths, prompts, BuiltInEditors());
+    const std::unique_ptr<FileEditorForm> form = editor.OpenOnFile(headless.services, links, path);
+    if (form->IsClosed() || form->lastLoad() != FileProblem::None) return NotWritten(err, path);
+    std::string text;
+    switch (form->Save(toStdout ? &text : nullptr)) {
+        case SaveOutcome::Written:
             return kOk;
-        case ResaveOutcome::Printed:
+        case SaveOutcome::Printed:
             return Print(out, text);
-        case ResaveOutcome::Refused:
-            return kFailed;
         default:
-            return NotWritten(err, path);
+            return kFailed;
     }
 }
 
@@ -104,7 +110,9 @@ int ResaveDetailed(const std::string& path, const ResaveOptions& options, std::o
         err << "postvane-config-tool: a Disposition file needs --type TYPE (for example ForwardMessage)\n";
         return kUsage;
     }
-    if (options.master.empty() && UsesMessageFields(options.type)) {
+    // The command line admits only the registered types.
+    const EditorRegistration& editor = *BuiltInEditors().Find(EditorFamily::Disposition, options.type);
+    if (options.master.empty() && editor.needsMessageFields) {
         err << "postvane-config-tool: a " << options.type
             << " file needs --master MASTER for its message fields files\n";
         return kUsage;
@@ -118,21 +126,7 @@ int ResaveDetailed(const std::string& path, const ResaveOptions& options, std::o
         }
         links = LinksOf(master, paths);
     }
-    std::string text;
-    const ResaveOutcome outcome =
-        ResaveDispositionFile(options.type, path, links, paths, prompts, options.toStdout ? &text : nullptr);
-    if (outcome == ResaveOutcome::NoEditor) {
-        err << "The type \"" << options.type << "\" has no editor of its own that reads its file.\n";
-        return kFailed;
-    }
-    return Finish(outcome, text, path, out, err);
-}
-
-int ResaveOneMonitorFile(const std::string& path, const std::string& type, bool toStdout, std::ostream& out,
-                         std::ostream& err, const PathContext& paths, IPrompts& prompts) {
-    std::string text;
-    return Finish(ResaveMonitorFile(type, path, paths, prompts, toStdout ? &text : nullptr), text, path, out,
-                  err);
+    return ResaveWithEditor(editor, path, links, options.toStdout, out, err, paths, prompts);
 }
 
 int ResaveMonitors(const std::string& path, bool toStdout, std::ostream& out, std::ostream& err,
@@ -193,9 +187,8 @@ int RunResave(const ResaveOptions& options, std::ostream& out, std::ostream& err
         return ResaveDispositions(path, options, out, err, environment, paths, prompts);
     if (root == "Disposition") return ResaveDetailed(path, options, out, err, environment, paths, prompts);
     if (root == "Monitors") return ResaveMonitors(path, options.toStdout, out, err, prompts);
-    const std::string monitorType = MonitorTypeOfRoot(root);
-    if (!monitorType.empty()) {
-        return ResaveOneMonitorFile(path, monitorType, options.toStdout, out, err, paths, prompts);
+    if (const EditorRegistration* editor = BuiltInEditors().FindRoot(EditorFamily::Monitor, root)) {
+        return ResaveWithEditor(*editor, path, MasterLinks(), options.toStdout, out, err, paths, prompts);
     }
     err << "postvane-config-tool: " << path << ": a file with the root element <" << root
         << "> is not a kind of file this tool writes\n";

@@ -62,6 +62,12 @@ void FileEditorBase::OpenOn(FileReference record) {
     }
 }
 
+void FileEditorBase::OpenFile(const std::string& fullPath) {
+    SetText("txtFileName", fullPath);
+    setChanged(false);
+    OpenedOnFile();
+}
+
 std::string FileEditorBase::GetConfigFilePath() const {
     const std::string referring = record_ ? *record_.referringFile : std::string();
     return services_.paths.ResolvePath(referring, Text("txtFileName"));

@@ -26,12 +26,20 @@ struct FileReference {
     explicit operator bool() const { return storedName != nullptr; }
 };
 
-// What an editor with a file of its own says about that file; everything else the engine does alike.
+// The two kinds of record an editor of a file is opened on.
+enum class EditorFamily { Disposition, Monitor };
+
+// What an editor with a file of its own says about itself and that file; everything else the engine does
+// alike. It is also the editor's entry in the registry of editors (core/EditorRegistry.h).
 struct FileEditorSetup {
-    std::string formName;          // the window ("frmForwardMessage")
-    std::string caption;           // its title
-    std::string root;              // the file's root element ("Disposition")
-    std::string fileLabel;         // the label beside txtFileName ("Label2")
+    EditorFamily family = EditorFamily::Disposition;
+    std::string type;       // "ForwardMessage", "Logger": the disposition type, or the monitor type the
+                            // chooser lists
+    std::string className;  // a monitor's class, as the monitor configuration file names it
+    std::string formName;   // the window ("frmForwardMessage")
+    std::string caption;    // its title
+    std::string root;       // the file's root element ("Disposition")
+    std::string fileLabel;  // the label beside txtFileName ("Label2")
     std::string fileLabelCaption;  // its caption
     // The choose-or-create dialog of "...".
     std::string dialogTitle;
@@ -66,7 +74,9 @@ class FileEditorBase : public Form {
 
     // Keeps the record, shows its file name, and opens that file, or starts by choosing one when the record
     // names none.
-    void OpenOn(FileReference record);
+    virtual void OpenOn(FileReference record);
+    // Opens the file at `fullPath` for a run without a record (the tool's resave and check).
+    void OpenFile(const std::string& fullPath);
     // The full path of the file: the file name box resolved against the referring file.
     std::string GetConfigFilePath() const;
     // Validates, writes and reports; true when the file was written.
@@ -74,6 +84,7 @@ class FileEditorBase : public Form {
 
     const FileEditorSetup& setup() const { return setup_; }
     const FileReference& record() const { return record_; }
+    Services& services() const { return services_; }
 
   protected:
     // The choose-or-create step of "...": the dialog, a new file created with the root alone, the name
@@ -169,8 +180,9 @@ class FileEditorForm : public FileEditorBase {
         std::string option;  // the option button that stands for it
     };
 
-  protected:
-    // Settings, one element each at indent 1 below the root.
+    // The declaration of the file: settings, one element each at indent 1 below the root, and checks, in
+    // the order the file holds them; made by the editor's constructor and by the groups of settings several
+    // editors share (actions/SmtpSettings.h, actions/DataOutputEditor.h).
     // A text box and its element, written as typed.
     void TextSetting(const std::string& element, const std::string& textBox, const std::string& defaultText,
                      Track track = Track::Yes);
@@ -243,6 +255,7 @@ class FileEditorForm : public FileEditorBase {
     [[noreturn]] static void Refuse(const std::string& message, const std::string& control = {});
     [[noreturn]] static void Refuse(Message fault);
 
+  protected:
     // Runs first in LoadFile, e.g. to read a catalogue the settings need; false stops the load (the editor
     // has said why and may have closed itself).
     virtual bool BeforeLoading() { return true; }

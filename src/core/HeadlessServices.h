@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/EditorRegistry.h"
 #include "core/form.h"
 #include "core/services.h"
 
@@ -48,8 +49,8 @@ class CollectingPrompts : public IPrompts {
 // Everything a window's logic needs, for a run without a display: the given prompts, and nothing chosen,
 // opened or started.
 struct HeadlessServices {
-    HeadlessServices(const PathContext& paths, IPrompts& prompts)
-        : services{paths, prompts, dialogs, windows, launcher, clipboard} {}
+    HeadlessServices(const PathContext& paths, IPrompts& prompts, const EditorRegistry& editors = NoEditors())
+        : services{paths, prompts, dialogs, windows, launcher, clipboard, editors} {}
     NoDialogs dialogs;
     NoWindows windows;
     NoLauncher launcher;

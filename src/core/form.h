@@ -148,15 +148,18 @@ class Form {
     bool changed() const { return changed_; }
     void SetObserver(IFormObserver* observer) { observer_ = observer; }
 
-  protected:
+    // Declaring the controls and what a click does: the window's constructor, and the groups of controls
+    // several windows share (the SMTP settings, the database connection) on the window they join.
     Control& AddControl(const std::string& name, ControlKind kind, const std::string& text = {},
                         const std::string& tooltip = {});
     // A text box and the label that names it, both with the box's tooltip; returns the text box.
     Control& AddLabelledTextBox(const std::string& label, const std::string& caption,
                                 const std::string& textBox, const std::string& tooltip);
+    void OnClick(const std::string& name, std::function<void()> handler);
+
+  protected:
     Control& mutableControl(const std::string& name);
 
-    void OnClick(const std::string& name, std::function<void()> handler);
     void OnChange(const std::string& name, std::function<void()> handler);
     void OnDoubleClick(const std::string& name, std::function<void()> handler);
     void OnSelect(const std::string& name, std::function<void()> handler);

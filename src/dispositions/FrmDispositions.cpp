@@ -2,10 +2,11 @@
 
 #include <utility>
 
-#include "core/EditorDispatch.h"
+#include "core/EditorRegistry.h"
 #include "core/ListOrder.h"
 #include "core/MasterLinks.h"
 #include "core/errors.h"
+#include "dispositions/DispositionEditors.h"
 #include "dispositions/FrmChooseType.h"
 
 namespace pv {

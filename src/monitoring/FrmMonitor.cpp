@@ -2,10 +2,9 @@
 
 #include <utility>
 
-#include "core/EditorDispatch.h"
 #include "core/ListOrder.h"
 #include "monitoring/FrmChooseMonitorType.h"
-#include "monitoring/MonitorDispatch.h"
+#include "monitoring/MonitorEditors.h"
 
 namespace pv {
 namespace {

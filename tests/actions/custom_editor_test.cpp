@@ -6,17 +6,15 @@
 #include <vector>
 
 #include "actions/DetailedEditorKit.h"
-#include "actions/DetailedFileTool.h"
-#include "actions/FrmCustom.h"
-#include "actions/RegisterEditors.h"
 #include "cli/StreamPrompts.h"
+#include "core/HeadlessServices.h"
 #include "core/MasterLinks.h"
 #include "core/process.h"
+#include "dispositions/FrmCustom.h"
 
 namespace pv {
 namespace {
 
-using test::BuiltInEditors;
 using test::DetailedEditorKit;
 using test::ReadFile;
 using test::TestData;
@@ -30,7 +28,7 @@ TEST(CustomDispositionEditor, ChosenFileGoesToTheRecordAndOpensInTheTextEditor) 
     const std::string file = folder + "/my \"archive\" rules.customdisposition.xml";
     kit.s.dialogs.AnswerFile(file);
     FrmCustom form(kit.s.services);
-    form.PassDispositionObject(kit.record);
+    form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_EQ(ReadFile(file), "<Disposition>\r\n</Disposition>\r\n");
     EXPECT_EQ(kit.record.DetailedDispositionFile,
               "+/dispose/odd \"names\" here/my \"archive\" rules.customdisposition.xml");
@@ -52,7 +50,7 @@ TEST(CustomDispositionEditor, ATypedNameReachesTheRecordOnlyThroughSave) {
     DetailedEditorKit kit("Archive");
     kit.Place("a.customdisposition.xml", "<Disposition><X>1</X></Disposition>");
     FrmCustom form(kit.s.services);
-    form.PassDispositionObject(kit.record);
+    form.OpenOn(DetailedFileOf(kit.record));
     form.UserSetText("txtFileName", "+/dispose/b.customdisposition.xml");
     form.UserClick("cmdExit");
     EXPECT_EQ(kit.record.DetailedDispositionFile, "+/dispose/a.customdisposition.xml");
@@ -67,22 +65,23 @@ TEST(CustomDispositionEditor, ATypedNameReachesTheRecordOnlyThroughSave) {
     EXPECT_FALSE(std::filesystem::exists(kit.Dispose("b.customdisposition.xml")));
 }
 
+// The tool opens the registered editor on a file by its path, as its window loads it, and saves it as the
+// window's Save does; it learns whether the file was read as the editor's own before it saves anything.
 TEST(DetailedFileTool, ResavesAForwardMessageFileAsTheWindowDoesAndNeverOverWhatItCannotRead) {
-    BuiltInEditors editors;
     test::TempDir dir;
-    const PathContext paths(dir.path());
     std::ostringstream messages;
     StreamPrompts prompts(messages, true);
+    HeadlessServices headless(PathContext(dir.path()), prompts, BuiltInEditors());
+    const EditorRegistration& forward = *BuiltInEditors().Find(EditorFamily::Disposition, "ForwardMessage");
     const std::string legacy = dir / "old.forward.xml";
     WriteFile(legacy, ReadFile(TestData("actions/forward/legacy.input.forward.xml")));
-    EXPECT_EQ(ResaveDispositionFile("ForwardMessage", legacy, MasterLinks(), paths, prompts),
-              ResaveOutcome::Written);
+    EXPECT_TRUE(forward.OpenOnFile(headless.services, MasterLinks(), legacy)->SaveFile());
     EXPECT_EQ(ReadFile(legacy), ReadFile(TestData("actions/forward/legacy.expected.forward.xml")));
 
     const std::string foreign = dir / "foreign.forward.xml";
     WriteFile(foreign, "<Monitors/>");
-    EXPECT_EQ(ResaveDispositionFile("ForwardMessage", foreign, MasterLinks(), paths, prompts),
-              ResaveOutcome::NoRoot);
+    EXPECT_EQ(forward.OpenOnFile(headless.services, MasterLinks(), foreign)->lastLoad(),
+              FileProblem::OtherKind);
     EXPECT_EQ(ReadFile(foreign), "<Monitors/>");
     EXPECT_EQ(messages.str(), "Saved\nThe file " + foreign +
                                   " is not a Forward Message detailed disposition file: its root element is "

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "actions/DetailedEditor.h"
 #include "actions/MessageFieldRows.h"
+#include "core/FileEditor.h"
 #include "support/Scripted.h"
 #include "support/TestFiles.h"
 

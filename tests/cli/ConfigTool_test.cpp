@@ -10,6 +10,7 @@
 #include <tuple>
 
 #include "cli/InstallationSample.h"
+#include "editors/Editors.h"
 #include "support/TestFiles.h"
 
 namespace fs = std::filesystem;
@@ -344,6 +345,29 @@ TEST_F(CheckCommand, ALoadThatFailsIsAFailureButTheMailboxesReadBeforeAreChecked
     EXPECT_EQ(std::tie(run.status, run.out),
               std::make_tuple(1, "a: Unknown protocol=x\na: Please choose a protocol\n"));
     EXPECT_TRUE(run.err.starts_with("Unexpected error in LoadFile=457:")) << run.err;
+}
+
+// A new editor is its logic, its layout and one registration line: the tool then knows it with nothing more.
+// Every registered detailed type is listed by resave's help and taken by --type; every registered monitor
+// file is resaved by its root element.
+TEST_F(ConfigTool, TheToolKnowsEveryRegisteredEditor) {
+    const std::string help = Run({"resave", "--help"}).out;
+    std::istringstream words(help.substr(help.find("(--type):") + 9));
+    std::vector<std::string> listed;
+    for (std::string word; words >> word;)
+        listed.push_back(word.ends_with(",") ? word.substr(0, word.size() - 1) : word);
+    EXPECT_EQ(listed, BuiltInEditors().Types(EditorFamily::Disposition));
+    for (const std::string& type : listed) EXPECT_EQ(Run({"resave", "--type", type, "absent.xml"}).status, 1);
+
+    const std::string unknown = " is not a kind of file this tool writes";
+    WriteFile(temp / "other.xml", "<Unregistered/>");
+    EXPECT_NE(Run({"resave", temp / "other.xml"}).err.find(unknown), std::string::npos);
+    for (const EditorRegistration* editor : BuiltInEditors().Of(EditorFamily::Monitor)) {
+        if (!editor->make) continue;  // a monitor type with nothing to edit has no file
+        WriteFile(temp / "monitor.xml", "<" + editor->setup.root + "/>");
+        EXPECT_EQ(Run({"resave", "--stdout", temp / "monitor.xml"}).err.find(unknown), std::string::npos)
+            << editor->setup.type;
+    }
 }
 
 }  // namespace

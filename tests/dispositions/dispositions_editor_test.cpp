@@ -21,7 +21,7 @@ struct Editor {
     bool copied = (test::CopyFixture("basic", dir), true);
     test::ScriptedServices s{dir.path()};
     MasterLinks links = test::LinksIn(dir);
-    test::ScopedEditors editors{{"frmForwardMessage"}};
+    bool fakes = (test::UseFakeEditors(s, {"frmForwardMessage"}), true);
     FrmDispositions form{s.services, links};
 
     // The fixture keeps dispositions for "Retired", which no catalogue defines: said at every reading.
@@ -92,7 +92,7 @@ TEST(DispositionsEditor, AddEditMoveDeleteAndUseParentThenSaveTheFile) {
     WriteFile(e.dir / "dispose/new.forwardmessage.xml", "<Disposition/>");
     e.form.UserSelect("lstDispositions", {1});
     e.s.windows.Expect("frmForwardMessage", [](Form& editor) {
-        EXPECT_EQ(test::RecordOf(editor).DetailedDispositionFile, "+/dispose/fwd.forwardmessage.xml");
+        EXPECT_EQ(*test::RecordOf(editor).storedName, "+/dispose/fwd.forwardmessage.xml");
         test::StoresFile("+/dispose/new.forwardmessage.xml")(editor);
     });
     e.form.UserDoubleClick("lstDispositions");

@@ -17,6 +17,7 @@
 #include "UiTestSupport.h"
 #include "actions/FrmForwardMessage.h"
 #include "core/MasterLinks.h"
+#include "dispositions/DispositionEditors.h"
 #include "mailbox/CMailbox.h"
 #include "mailbox/FrmMailbox.h"
 #include "support/Scripted.h"
@@ -114,7 +115,7 @@ TEST(DesktopConventions, AFailedCheckPutsTheFocusOnTheFieldAtFault) {
     CCatDisposition disposition =
         sample.disposition("ForwardMessage", "support.disposition.xml", "+/dispose/helpdesk.forward.xml");
     FrmForwardMessage forward(s.services);
-    forward.PassDispositionObject(disposition);
+    forward.OpenOn(DetailedFileOf(disposition));
     FormWindow forwardWindow(forward);
     forwardWindow.show();
     Activate(forwardWindow);
