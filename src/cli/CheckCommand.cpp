@@ -46,11 +46,10 @@ void Add(Findings& findings, const std::string& subject, const std::string& text
     Add(findings, subject, {Message{MessageKind::Error, text}}, file, category);
 }
 
-// What a check reads and never changes, shared by all it checks: the master's links, the program's paths
-// and the registry of editors.
+// What a check reads and never changes, shared by all it checks: the master's links and the registry of
+// editors.
 struct CheckContext {
     const MasterLinks& links;
-    const PathContext& paths;
     const EditorRegistry& editors;
 };
 
@@ -58,9 +57,10 @@ struct CheckContext {
 // would show it: the one way check gathers what the editors of detailed and monitor files say. A file the
 // editor could not take as its own says so in `couldNotRead` when the editor itself said nothing.
 std::vector<Message> WhatTheEditorSays(const EditorRegistration& editor, const std::string& path,
-                                       const CheckContext& context, const std::string& couldNotRead) {
+                                       const CheckContext& context, const PathContext& paths,
+                                       const std::string& couldNotRead) {
     CollectingPrompts prompts;
-    HeadlessServices headless(context.paths, prompts, context.editors);
+    HeadlessServices headless(paths, prompts, context.editors);
     const std::unique_ptr<FileEditorForm> form = editor.OpenOnFile(headless.services, context.links, path);
     std::string text;
     const bool passed = !form->IsClosed() && form->lastLoad() == FileProblem::None &&
@@ -71,8 +71,12 @@ std::vector<Message> WhatTheEditorSays(const EditorRegistration& editor, const s
 
 // What a check run has found out once and asks again many times: a run changes no file, and the
 // dispositions of a large installation share their catalogues and name the same few files hundreds of times.
+// They are the caches of one thread of a check, its paths included (they remember the referring file they
+// were last asked about).
 class CheckCaches {
   public:
+    explicit CheckCaches(const PathContext& programPaths) : paths(programPaths) {}
+    PathContext paths;
     CatalogueCache catalogues;
     // Every disposition file is loaded into this one, which reloads its records in place: a large
     // installation's files hold the same categories, and so the storage of the last is reused.
@@ -96,7 +100,7 @@ class CheckCaches {
                                          const CheckContext& context) {
         const auto [found, added] = checked_.try_emplace(editor.setup.type + '\n' + path);
         if (!added) return found->second;
-        found->second = WhatTheEditorSays(editor, path, context,
+        found->second = WhatTheEditorSays(editor, path, context, paths,
                                           "The file could not be read as a detailed disposition file");
         return found->second;
     }
@@ -112,7 +116,7 @@ class CheckCaches {
 void CheckDispositions(const CMailbox& mailbox, const CheckContext& context, CheckCaches& caches,
                        Findings& findings) {
     const MasterLinks& links = context.links;
-    const PathContext& paths = context.paths;
+    const PathContext& paths = caches.paths;
     const std::string fileName = mailbox.sDispositionFileName;
     if (!platform::FileExists(paths.ResolvePath(links.masterFilePath, fileName))) return;  // reported above
     CollectingPrompts prompts;
@@ -178,7 +182,7 @@ void CheckDispositions(const CMailbox& mailbox, const CheckContext& context, Che
 Findings CheckMailbox(const CMailbox& record, const CheckContext& context, CheckCaches& caches) {
     Findings findings;
     CollectingPrompts prompts;
-    HeadlessServices headless(context.paths, prompts, context.editors);
+    HeadlessServices headless(caches.paths, prompts, context.editors);
     CMailbox copy = record;
     FrmMailbox editor(headless.services, context.links);
     editor.LoadFromObject(copy);
@@ -191,10 +195,11 @@ Findings CheckMailbox(const CMailbox& record, const CheckContext& context, Check
 // The monitor configuration file the master names: what its window reports while loading and saving it, and
 // the file of every monitor entry that keeps its settings in one. Each line starts with the file's name as
 // the master holds it.
-Findings CheckMonitors(const MasterConfiguration& master, const CheckContext& context) {
+Findings CheckMonitors(const MasterConfiguration& master, const CheckContext& context,
+                       const PathContext& paths) {
     Findings findings;
     const std::string& name = master.MonitorConfigFile;
-    const std::string path = context.paths.ResolvePath(context.links.masterFilePath, name);
+    const std::string path = paths.ResolvePath(context.links.masterFilePath, name);
     if (!platform::PathExists(path)) {
         Add(findings, name, {MissingMonitorConfigMessage(path)});
         return findings;
@@ -212,7 +217,7 @@ Findings CheckMonitors(const MasterConfiguration& master, const CheckContext& co
             Add(findings, name, "The " + type + " monitor names no configuration file");
             continue;
         }
-        const std::string file = context.paths.ResolvePath(path, entry.Parameter);
+        const std::string file = paths.ResolvePath(path, entry.Parameter);
         if (!platform::PathExists(file)) {
             Add(findings, name, "The configuration file of the " + type + " monitor is missing",
                 entry.Parameter);
@@ -220,7 +225,7 @@ Findings CheckMonitors(const MasterConfiguration& master, const CheckContext& co
         }
         // What its editor reports while loading the file and saving it again.
         Add(findings, name,
-            WhatTheEditorSays(*editor, file, context,
+            WhatTheEditorSays(*editor, file, context, paths,
                               "The file could not be read as the file of a " + type + " monitor"),
             entry.Parameter);
     }
@@ -263,10 +268,10 @@ int RunCheck(const std::string& masterArgument, std::ostream& out, std::ostream&
     bool failed = !loaded.read() || loadPrompts.errors > 0;
 
     const MasterLinks links = LinksOf(master, paths);
-    CheckCaches caches;
+    CheckCaches caches(paths);
     // A check changes no file: the master, which every mailbox's names are resolved against, is asked
     // about once.
-    const ReferringFileScope masterScope(paths, links.masterFilePath);
+    const ReferringFileScope masterScope(caches.paths, links.masterFilePath);
     const auto report = [&](const Findings& findings) {
         for (const Finding& finding : findings) {
             Print(out, finding);
@@ -274,12 +279,12 @@ int RunCheck(const std::string& masterArgument, std::ostream& out, std::ostream&
         }
     };
     // The mailboxes read before a load stopped part-way are checked too: their faults are worth knowing.
-    const CheckContext context{links, paths, BuiltInEditors()};
+    const CheckContext context{links, BuiltInEditors()};
     for (const CMailbox* record : master.Mailboxes.Records()) report(CheckMailbox(*record, context, caches));
     // A master that is not well-formed (or not a master file) names no monitor file: the default would be
     // checked in its place.
     if (loaded.problem == FileProblem::None || loaded.problem == FileProblem::Stopped) {
-        report(CheckMonitors(master, context));
+        report(CheckMonitors(master, context, caches.paths));
     }
     out.flush();
     return failed ? 1 : 0;

@@ -270,11 +270,7 @@ bool FrmMain::LoadFile(const std::string& masterText) {
     CommitFields();
     // A load that stopped part-way shows the mailboxes read before the failure; writing now would drop
     // those after it, so every write asks first, naming this file.
-    if (result.problem == FileProblem::Stopped) {
-        SetFileState(FileState::Incomplete);
-    } else {
-        SetFileState(result.read() ? FileState::Read : FileState::Defaults);
-    }
+    ShowLoaded(result.problem);
     return true;
 }
 
@@ -295,30 +291,23 @@ void FrmMain::FillMailboxList() {
     SetItems("lstMailboxes", master_.Mailboxes.Keys());
 }
 
-void FrmMain::SetFileState(FileState state) {
-    fileState_ = state;
-    switch (state) {
-        case FileState::Read:
-            SetCaption(kMainCaption);
-            break;
-        case FileState::Defaults:
-            SetCaption(std::string(kMainCaption) + kDefaultsShownSuffix);
-            break;
-        case FileState::Incomplete:
-            SetCaption(std::string(kMainCaption) + kIncompleteSuffix);
-            break;
-    }
+void FrmMain::ShowLoaded(FileProblem problem) {
+    loaded_ = problem;
+    const char* suffix = problem == FileProblem::None      ? ""
+                         : problem == FileProblem::Stopped ? kIncompleteSuffix
+                                                           : kDefaultsShownSuffix;
+    SetCaption(std::string(kMainCaption) + suffix);
 }
 
 std::string FrmMain::UnreadFileQuestion() const {
     const std::string target = services_.paths.MakeAbsolutePath(master_.MasterFilePath);
     const std::string why =
-        fileState_ == FileState::Defaults
+        loaded_ == FileProblem::Stopped
             ? "The master file " + target +
-                  " could not be read as a master configuration file, so this window shows default values. "
-            : "The master file " + target +
                   " could not be read to the end, so the mailboxes after the one that failed are not loaded "
-                  "and would be lost. ";
+                  "and would be lost. "
+            : "The master file " + target +
+                  " could not be read as a master configuration file, so this window shows default values. ";
     return why + "Do you want to overwrite the file with what this window shows?";
 }
 
@@ -331,12 +320,12 @@ bool FrmMain::saveMaster() {
         return false;
     }
     FileSave save = master_.Saving(FullPathToMasterConfig(), services_.paths, services_.prompts);
-    if (fileState_ != FileState::Read)
+    if (loaded_ != FileProblem::None)
         save.loss = Loss{UnreadFileQuestion(), save.path + " could not be read."};
     save.disk = &disk_;
     save.reload = [this] { LoadFile(Text("txtMasterConfig")); };
     // The file now holds what the window shows.
-    save.written = [this] { SetFileState(FileState::Read); };
+    save.written = [this] { ShowLoaded(FileProblem::None); };
     switch (RunSave(save, services_.prompts)) {
         case SaveOutcome::Written:
             return true;

@@ -347,6 +347,21 @@ TEST_F(CheckCommand, ALoadThatFailsIsAFailureButTheMailboxesReadBeforeAreChecked
     EXPECT_TRUE(run.err.starts_with("Unexpected error in LoadFile=457:")) << run.err;
 }
 
+// The kind of a file is decided once all of it has been read: a file that is not well-formed is said to be
+// that, whatever its root, before any option its kind would need is asked for.
+TEST_F(ConfigTool, AFileThatIsNotWellFormedIsReportedSoWhateverItsRoot) {
+    fs::create_directories(cfg);
+    for (const std::string root : {"Unregistered", "Disposition"}) {
+        WriteFile(cfg + "/broken.xml", "<" + root + "><A></" + root + ">");
+        const ToolRun run = Run({"resave", "cfg/broken.xml"});
+        EXPECT_EQ(run.status, 1) << root;
+        EXPECT_TRUE(run.err.starts_with("The file " + cfg + "/broken.xml is not well-formed XML (line 1"))
+            << run.err;
+        EXPECT_TRUE(run.err.ends_with("\nNot written: " + cfg + "/broken.xml could not be read.\n"))
+            << run.err;
+    }
+}
+
 // A new editor is its logic, its layout and one registration line: the tool then knows it with nothing more.
 // Every registered detailed type is listed by resave's help and taken by --type; every registered monitor
 // file is resaved by its root element.
