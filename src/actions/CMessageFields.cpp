@@ -58,23 +58,18 @@ bool CMessageFields::LoadFromFile(const std::string& fileName, const std::string
     if (fileName.empty()) return false;
     const std::string path = paths.ResolvePath(referringFile, fileName);
     const OpenedFile file = OpenConfigFile(path, "MessageFields");
-    switch (file.problem) {
-        case FileProblem::Missing:
-            prompts.Show(NotFound(kNotFound, "Couldn't find the Message Fields file", path));
-            return false;
-        case FileProblem::NotAFile:
-        case FileProblem::Unreadable:
-            prompts.Show(UnreadableMessage("Error loading Message Fields file=", file));
-            return false;
-        case FileProblem::Malformed:
-            // A damaged file, or one of another kind, would offer no fields at all, and every field a
-            // detailed file names would be dropped at its next save.
-            prompts.ShowMessage("The Message Fields file " + path + " is not well-formed XML (" +
-                                file.xml.problem + ").");
-            return false;
-        default:
-            ReportNotices(file, prompts);
+    if (file.problem == FileProblem::Missing) {
+        prompts.Show(NotFound(kNotFound, "Couldn't find the Message Fields file", path));
+        return false;
     }
+    // A damaged file, or one of another kind, would offer no fields at all, and every field a detailed file
+    // names would be dropped at its next save.
+    if (file.problem == FileProblem::Malformed) {
+        prompts.ShowMessage("The Message Fields file " + path + " is not well-formed XML (" +
+                            file.xml.problem + ").");
+        return false;
+    }
+    if (!ReportOpened(file, "Error loading Message Fields file=", prompts)) return false;
     if (file.problem == FileProblem::OtherKind) {
         prompts.Show(OtherKindMessage(file, "message fields file", " No fields were read from it."));
         return false;

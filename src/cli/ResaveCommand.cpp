@@ -167,18 +167,10 @@ int RunResave(const ResaveOptions& options, std::ostream& out, std::ostream& err
     // The root element tells the kind of file, once the whole file has been read: a file that is not
     // well-formed is that, whatever its root.
     OpenedFile file = OpenConfigFile(path, "");
-    switch (file.problem) {
-        case FileProblem::None:
-            break;
-        case FileProblem::Missing:
-            prompts.Show(MissingFile(path));
-            return NotWritten(err, path);
-        case FileProblem::Malformed:
-            prompts.Show(MalformedMessage(file));
-            return NotWritten(err, path);
-        default:
-            prompts.Show(UnreadableMessage("Unexpected error in LoadFile=", file));
-            return NotWritten(err, path);
+    if (!file.read()) {
+        if (file.problem == FileProblem::Missing) prompts.Show(MissingFile(path));
+        ReportOpened(file, "Unexpected error in LoadFile=", prompts);
+        return NotWritten(err, path);
     }
     const std::string root = file.RootName();
     if (root == "ResponseHandler")

@@ -76,6 +76,21 @@ void ReportNotices(const OpenedFile& file, IPrompts& prompts) {
     }
 }
 
+bool ReportOpened(const OpenedFile& file, const std::string& unreadablePrefix, IPrompts& prompts) {
+    switch (file.problem) {
+        case FileProblem::NotAFile:
+        case FileProblem::Unreadable:
+            prompts.Show(UnreadableMessage(unreadablePrefix, file));
+            return false;
+        case FileProblem::Malformed:
+            prompts.Show(MalformedMessage(file));
+            return true;
+        default:
+            ReportNotices(file, prompts);
+            return true;
+    }
+}
+
 void ReportNotKept(const OpenedFile& file, IPrompts& prompts) {
     if (!file.xml.document) return;
     const UnreadContent unread = file.xml.document->Unread();

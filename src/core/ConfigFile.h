@@ -69,6 +69,10 @@ Message OtherKindMessage(const OpenedFile& file, const std::string& kind,
                          const std::string& consequence = {});
 // Shows the notices of a file that was read ("The file PATH has no encoding declaration ...").
 void ReportNotices(const OpenedFile& file, IPrompts& prompts);
+// Says what opening `file` found, in the words every load shares: an error that stopped the reading (after
+// the load's own `unreadablePrefix`), a document that is not well-formed, or the notices of one that was
+// read. False when nothing could be read at all; a file that is not there is for the load to tell.
+bool ReportOpened(const OpenedFile& file, const std::string& unreadablePrefix, IPrompts& prompts);
 // What a load left unread, shown once after the load has read all it will, as a warning: "The file PATH
 // holds what this window does not keep, and a save would leave it out: the elements A/B (2 times), A/C and 3
 // comments." (the tool says "the editor"). Nothing when the load read everything.

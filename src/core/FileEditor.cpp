@@ -143,27 +143,14 @@ FileProblem FileEditorForm::LoadFile() {
     const OpenedFile file = OpenConfigFile(GetConfigFilePath(), setup().root);
     disk_.Take(file.path, file.fingerprint);
     IPrompts& prompts = services_.prompts;
-    switch (file.problem) {
-        case FileProblem::Missing:
-            if (setup().missingFile == FileEditorSetup::MissingFile::Report) {
-                prompts.Show(MissingFile(file.path));
-                return lastLoad_ = FileProblem::Missing;
-            }
-            break;
-        case FileProblem::NotAFile:
-        case FileProblem::Unreadable:
-            prompts.Show(UnreadableMessage("Unexpected error in LoadFile=", file));
-            break;
-        case FileProblem::Malformed:
-            // A damaged file shows defaults; saying so keeps the next save from replacing it unnoticed.
-            prompts.Show(MalformedMessage(file));
-            break;
-        default:
-            ReportNotices(file, prompts);
-            // Another kind of file: read as empty, and never replaced without a question.
-            if (file.problem == FileProblem::OtherKind)
-                prompts.Show(OtherKindMessage(file, setup().fileKind));
+    if (file.problem == FileProblem::Missing && setup().missingFile == FileEditorSetup::MissingFile::Report) {
+        prompts.Show(MissingFile(file.path));
+        return lastLoad_ = FileProblem::Missing;
     }
+    // A file that could not be read shows defaults; saying so keeps the next save from replacing it
+    // unnoticed, as does a file of another kind.
+    ReportOpened(file, "Unexpected error in LoadFile=", prompts);
+    if (file.problem == FileProblem::OtherKind) prompts.Show(OtherKindMessage(file, setup().fileKind));
     const XmlNode root = file.Root();
     dropMessages_.clear();
     for (const Step& step : steps_) {

@@ -14,23 +14,17 @@ constexpr const char* kMissingName = "thisisabadname232323";
 bool LoadCategoryFile(CategoryCatalogue& catalogue, const std::string& fileName, IPrompts& prompts) {
     if (fileName.empty()) return true;
     const OpenedFile file = OpenConfigFile(fileName, "Categories");
-    switch (file.problem) {
-        case FileProblem::Missing:
-            prompts.Show(
-                NotFound("Couldn't find the Category Definitions file, please go back to "
-                         "main->Advanced settings to correct it.",
-                         "Couldn't find the Category Definitions file", fileName));
-            return false;
-        case FileProblem::NotAFile:
-        case FileProblem::Unreadable:
-            // A file that is there but cannot be read would otherwise look like a file without categories.
-            prompts.Show(UnreadableMessage("Error loading the Category Definitions file=", file));
-            return false;
-        case FileProblem::Malformed:
-            prompts.Show(MalformedMessage(file));
-            return false;
-        default:
-            ReportNotices(file, prompts);
+    if (file.problem == FileProblem::Missing) {
+        prompts.Show(
+            NotFound("Couldn't find the Category Definitions file, please go back to main->Advanced "
+                     "settings to correct it.",
+                     "Couldn't find the Category Definitions file", fileName));
+        return false;
+    }
+    // A file that is there but cannot be read would otherwise look like a file without categories.
+    if (!ReportOpened(file, "Error loading the Category Definitions file=", prompts) ||
+        file.problem == FileProblem::Malformed) {
+        return false;
     }
     if (file.problem == FileProblem::OtherKind) {
         prompts.Show(

@@ -24,24 +24,15 @@ bool CDispositionTypes::LoadFromFile(const std::string& fileName, const std::str
     if (fileName.empty()) return false;
     const std::string path = paths.ResolvePath(referringFile, fileName);
     const OpenedFile file = OpenConfigFile(path, "DispositionTypes");
-    switch (file.problem) {
-        case FileProblem::Missing:
-            prompts.Show(NotFound("Couldn't find the Disposition Types file, " + fileName +
-                                      ", please go back to main->Advanced settings to correct it.",
-                                  "Couldn't find the Disposition Types file", path));
-            return false;
-        case FileProblem::NotAFile:
-        case FileProblem::Unreadable:
-            // A file that is there but cannot be read is not taken for a file without types: the callers
-            // must not go on as if the catalogue were complete.
-            prompts.Show(UnreadableMessage("Error loading the Disposition Types file=", file));
-            return false;
-        case FileProblem::Malformed:
-            prompts.Show(MalformedMessage(file));
-            break;
-        default:
-            ReportNotices(file, prompts);
+    if (file.problem == FileProblem::Missing) {
+        prompts.Show(NotFound("Couldn't find the Disposition Types file, " + fileName +
+                                  ", please go back to main->Advanced settings to correct it.",
+                              "Couldn't find the Disposition Types file", path));
+        return false;
     }
+    // A file that is there but cannot be read is not taken for a file without types: the callers must not go
+    // on as if the catalogue were complete.
+    if (!ReportOpened(file, "Error loading the Disposition Types file=", prompts)) return false;
     if (file.problem == FileProblem::OtherKind) {
         prompts.Show(
             OtherKindMessage(file, "disposition types file", " No disposition types were read from it."));

@@ -113,19 +113,8 @@ DispositionConfiguration::LoadResult DispositionConfiguration::Load(
 
     const OpenedFile file = OpenConfigFile(fullPath_, kRootElement);
     result.file = file_ = file;
-    switch (file.problem) {
-        case FileProblem::Missing:
-            break;  // said with what the categories start with
-        case FileProblem::NotAFile:
-        case FileProblem::Unreadable:
-            prompts.Show(UnreadableMessage("Unexpected error in LoadFile=", file));
-            return result;
-        case FileProblem::Malformed:
-            prompts.Show(MalformedMessage(file));
-            break;
-        default:
-            ReportNotices(file, prompts);
-    }
+    // A missing file is said with what the categories start with.
+    if (!ReportOpened(file, "Unexpected error in LoadFile=", prompts)) return result;
 
     DispositionCatalogues read;
     const DispositionCatalogues* catalogues = &read;

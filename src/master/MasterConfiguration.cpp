@@ -18,24 +18,14 @@ FileRead MasterConfiguration::Load(const PathContext& paths, IPrompts& prompts) 
 
 FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {
     file.Expect(kRoot);
-    switch (file.problem) {
-        case FileProblem::Missing:
-            prompts.Show(MissingFile(file.path));
-            return file;
-        case FileProblem::NotAFile:
-        case FileProblem::Unreadable:
-            prompts.Show(UnreadableMessage(kStopped, file));
-            return file;
-        case FileProblem::Malformed:
-            prompts.Show(MalformedMessage(file));
-            break;
-        default:
-            ReportNotices(file, prompts);
-            // Another kind of configuration file: taken for an empty master, the next save would replace it.
-            if (file.problem == FileProblem::OtherKind) {
-                prompts.Show(OtherKindMessage(file, "master configuration file"));
-            }
+    if (file.problem == FileProblem::Missing) {
+        prompts.Show(MissingFile(file.path));
+        return file;
     }
+    if (!ReportOpened(file, kStopped, prompts)) return file;
+    // Another kind of configuration file: taken for an empty master, the next save would replace it.
+    if (file.problem == FileProblem::OtherKind)
+        prompts.Show(OtherKindMessage(file, "master configuration file"));
     Mailboxes.clear();
     const bool complete = file.ReadValues([this](XmlNode root) {
         MonitorConfigFile = ReadNodeText(root, "MonitorConfigFile", "+/monitor.xml");

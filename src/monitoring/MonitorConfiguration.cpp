@@ -42,19 +42,13 @@ FileProblem MonitorConfiguration::Load(const std::string& fullPath, IPrompts& pr
     hadJmx_ = false;
     const OpenedFile file = OpenConfigFile(fullPath_, kRoot);
     read_ = file;
-    switch (file.problem) {
-        case FileProblem::Missing:
-            prompts.Show(MissingFile(fullPath_));
-            return file.problem;
-        case FileProblem::NotAFile:
-        case FileProblem::Unreadable:
-            prompts.Show(UnreadableMessage("Error loading Monitor config from file=", file));
-            return file.problem;
-        case FileProblem::Malformed:
-            prompts.Show(MalformedMessage(file));
-            return file.problem;
-        default:
-            ReportNotices(file, prompts);
+    if (file.problem == FileProblem::Missing) {
+        prompts.Show(MissingFile(fullPath_));
+        return file.problem;
+    }
+    if (!ReportOpened(file, "Error loading Monitor config from file=", prompts) ||
+        file.problem == FileProblem::Malformed) {
+        return file.problem;
     }
     if (file.problem == FileProblem::OtherKind) {
         prompts.Show(OtherKindMessage(file, "monitor configuration file", " The list starts empty."));

@@ -1,14 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "actions/DetailedEditorKit.h"
-#include "cli/StreamPrompts.h"
-#include "core/HeadlessServices.h"
-#include "core/MasterLinks.h"
 #include "core/process.h"
 #include "dispositions/FrmCustom.h"
 
@@ -17,8 +12,6 @@ namespace {
 
 using test::DetailedEditorKit;
 using test::ReadFile;
-using test::TestData;
-using test::WriteFile;
 
 TEST(CustomDispositionEditor, ChosenFileGoesToTheRecordAndOpensInTheTextEditor) {
     DetailedEditorKit kit("Archive");
@@ -63,29 +56,6 @@ TEST(CustomDispositionEditor, ATypedNameReachesTheRecordOnlyThroughSave) {
     // Only the name changed: the file itself is never written here.
     EXPECT_EQ(ReadFile(kit.Dispose("a.customdisposition.xml")), "<Disposition><X>1</X></Disposition>");
     EXPECT_FALSE(std::filesystem::exists(kit.Dispose("b.customdisposition.xml")));
-}
-
-// The tool opens the registered editor on a file by its path, as its window loads it, and saves it as the
-// window's Save does; it learns whether the file was read as the editor's own before it saves anything.
-TEST(DetailedFileTool, ResavesAForwardMessageFileAsTheWindowDoesAndNeverOverWhatItCannotRead) {
-    test::TempDir dir;
-    std::ostringstream messages;
-    StreamPrompts prompts(messages, true);
-    HeadlessServices headless(PathContext(dir.path()), prompts, BuiltInEditors());
-    const EditorRegistration& forward = *BuiltInEditors().Find(EditorFamily::Disposition, "ForwardMessage");
-    const std::string legacy = dir / "old.forward.xml";
-    WriteFile(legacy, ReadFile(TestData("actions/forward/legacy.input.forward.xml")));
-    EXPECT_TRUE(forward.OpenOnFile(headless.services, MasterLinks(), legacy)->SaveFile());
-    EXPECT_EQ(ReadFile(legacy), ReadFile(TestData("actions/forward/legacy.expected.forward.xml")));
-
-    const std::string foreign = dir / "foreign.forward.xml";
-    WriteFile(foreign, "<Monitors/>");
-    EXPECT_EQ(forward.OpenOnFile(headless.services, MasterLinks(), foreign)->lastLoad(),
-              FileProblem::OtherKind);
-    EXPECT_EQ(ReadFile(foreign), "<Monitors/>");
-    EXPECT_EQ(messages.str(), "Saved\nThe file " + foreign +
-                                  " is not a Forward Message detailed disposition file: its root element is "
-                                  "<Monitors>, not <Disposition>.\n");
 }
 
 }  // namespace

@@ -165,7 +165,8 @@ TEST(EveryWindow, EveryLayoutIsOpenedByTheGallery) {
 TEST(EveryWindow, EveryRegisteredEditorIsOpenedByTheGallery) {
     const std::set<std::string> visited = ForEveryWindow([](FormWindow&, const std::string&) {});
     for (const EditorRegistration& editor : BuiltInEditors().editors) {
-        if (editor.make) EXPECT_TRUE(visited.count(editor.setup.formName)) << editor.setup.type;
+        if (!editor.make) continue;  // a monitor type with nothing to edit has no window
+        EXPECT_TRUE(visited.count(editor.setup.formName)) << editor.setup.type;
     }
 }
 
