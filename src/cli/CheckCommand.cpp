@@ -189,6 +189,7 @@ Findings CheckMailbox(const CMailbox& record, const CheckContext& context, Check
     if (const auto failure = editor.CheckFields(nullptr)) prompts.Show(*failure);
     Add(findings, record.sName, std::move(prompts.messages));
     CheckDispositions(record, context, caches, findings);
+    for (Finding& finding : findings) finding.message.place.mailbox = record.sName;
     return findings;
 }
 

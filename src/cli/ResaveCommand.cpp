@@ -8,9 +8,7 @@
 #include "core/ConfigFile.h"
 #include "core/HeadlessServices.h"
 #include "core/MasterLinks.h"
-#include "core/errors.h"
 #include "core/paths.h"
-#include "core/platform.h"
 #include "dispositions/DispositionConfiguration.h"
 #include "editors/Editors.h"
 #include "master/MasterConfiguration.h"
@@ -34,17 +32,16 @@ int Print(std::ostream& out, const std::string& text) {
     return kOk;
 }
 
-// A save through the one save sequence: the file written, or with --stdout the text printed.
+// The exit status of a save through the one save sequence: the file written, or with --stdout the text
+// printed.
+int Finish(SaveOutcome outcome, const std::string& text, std::ostream& out) {
+    if (outcome == SaveOutcome::Printed) return Print(out, text);
+    return outcome == SaveOutcome::Written ? kOk : kFailed;
+}
+
 int Resave(const FileSave& save, bool toStdout, std::ostream& out, IPrompts& prompts) {
     std::string text;
-    switch (RunSave(save, prompts, toStdout ? &text : nullptr)) {
-        case SaveOutcome::Written:
-            return kOk;
-        case SaveOutcome::Printed:
-            return Print(out, text);
-        default:
-            return kFailed;
-    }
+    return Finish(RunSave(save, prompts, toStdout ? &text : nullptr), text, out);
 }
 
 // The file's registered editor loads it as its window does and saves it (or prints its text). A file the
@@ -57,14 +54,7 @@ int ResaveWithEditor(const EditorRegistration& editor, const std::string& path, 
     const std::unique_ptr<FileEditorForm> form = editor.OpenOnFile(headless.services, links, path);
     if (form->IsClosed() || form->lastLoad() != FileProblem::None) return NotWritten(err, path);
     std::string text;
-    switch (form->Save(toStdout ? &text : nullptr)) {
-        case SaveOutcome::Written:
-            return kOk;
-        case SaveOutcome::Printed:
-            return Print(out, text);
-        default:
-            return kFailed;
-    }
+    return Finish(form->Save(toStdout ? &text : nullptr), text, out);
 }
 
 // Loads a master file completely, as the main window does; false (reported) when it could not be.
