@@ -1,5 +1,7 @@
 #include "core/SaveSequence.h"
 
+#include <utility>
+
 #include "core/errors.h"
 #include "core/prompts.h"
 #include "core/xml.h"
@@ -8,11 +10,13 @@ namespace pv {
 
 SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printed) {
     try {
-        const std::optional<std::string> text = save.text();
+        std::optional<std::string> text = save.text();
         if (!text) return SaveOutcome::NotWritten;
         if (save.loss && prompts.AskToSaveDespite(*save.loss) != Answer::Yes) return SaveOutcome::NotWritten;
         if (printed) {
-            *printed = *text + "\r\n";
+            // Moved, not copied: a master of thousands of mailboxes is megabytes of text.
+            *printed = std::move(*text);
+            *printed += "\r\n";
             return SaveOutcome::Printed;
         }
         if (save.disk) {
