@@ -29,18 +29,14 @@ UnfinishedSaveChoice OfferUnfinishedSave(const std::string& path, IPrompts& prom
         " did not finish, so the file may be cut short. A complete copy of the text it had "
         "before that save (begun " +
         StartTime(save->started) + ") was kept in " + save->copy + ".";
-    if (!prompts.ForWindows()) {
-        prompts.ShowMessage(
-            what +
-            " Open the file in the editor to put that text back, or remove the copy to keep the "
-            "file as it is.");
-        return UnfinishedSaveChoice::Left;
-    }
     const Answer answer =
-        prompts.AskYesNoCancel(what +
-                               " Do you want to put that text back? Yes puts it back; No keeps "
-                               "the file as it is and deletes the copy; Cancel does neither and "
-                               "leaves the file closed.");
+        prompts.AskOrTell(Message(MessageKind::Question,
+                                  what + " Do you want to put that text back? Yes puts it back; No keeps the "
+                                         "file as it is and deletes the "
+                                         "copy; Cancel does neither and leaves the file closed.",
+                                  what + " Open the file in the editor to put that text back, or remove the "
+                                         "copy to keep the file as it is.",
+                                  Place::File(path)));
     try {
         switch (answer) {
             case Answer::Yes:

@@ -28,7 +28,7 @@ pv::Answer Ask(const std::string& text, const std::string& title, QMessageBox::S
     }
 }
 
-void Show(QMessageBox::Icon icon, const std::string& text) {
+void ShowBox(QMessageBox::Icon icon, const std::string& text) {
     QMessageBox box(icon, Q(pv::kAppTitle), Q(text), QMessageBox::Ok, WindowToOwnDialogs());
     box.exec();
 }
@@ -49,12 +49,9 @@ QWidget* WindowToOwnDialogs() {
     return shown;
 }
 
-void QtPrompts::ShowMessage(const std::string& text) {
-    Show(QMessageBox::Warning, text);
-}
-
-void QtPrompts::ShowInformation(const std::string& text) {
-    Show(QMessageBox::Information, text);
+void QtPrompts::Show(const pv::Message& message) {
+    ShowBox(message.kind == pv::MessageKind::Information ? QMessageBox::Information : QMessageBox::Warning,
+            pv::WindowText(message));
 }
 
 pv::Answer QtPrompts::AskYesNo(const std::string& text, const std::string& title) {

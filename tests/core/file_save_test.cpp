@@ -300,6 +300,52 @@ TEST_F(FileSave, AccessListsAndExtendedAttributesAreKept) {
     }
 }
 
+// A restrictive umask is the user's choice for new files, never a reason to narrow one that is replaced: a
+// group-shared master stays group-writable, its owner and access list stay as they were.
+TEST_F(FileSave, AReplacedFileKeepsItsModeOwnerAndAccessListUnderARestrictiveUmask) {
+    const std::string path = temp / "master.xml";
+    const uid_t owner = Root() ? kOtherUser : ::geteuid();
+    const gid_t group = Root() ? kSharedGroup : ::getegid();
+    for (const mode_t mask : {mode_t{022}, mode_t{077}}) {
+        for (const bool unnamed : {true, false}) {
+            SCOPED_TRACE(std::to_string(mask) + (unnamed ? " unnamed" : " named"));
+            platform::testing::UseUnnamedTemporaryFiles(unnamed);
+            WriteFile(path, "old\r\n");
+            ASSERT_EQ(::chmod(path.c_str(), 0664), 0);
+            if (Root()) {
+                ASSERT_EQ(::chown(path.c_str(), owner, group), 0);
+            }
+            const mode_t previous = ::umask(mask);
+            const std::string saved = Saved(path, "new\r\n");
+            ::umask(previous);
+            EXPECT_EQ(saved, "");
+            const struct stat after = Stat(path);
+            EXPECT_EQ(std::make_tuple(after.st_uid, after.st_gid, after.st_mode & 07777),
+                      std::make_tuple(owner, group, 0664u));
+            EXPECT_EQ(ReadFile(path), "new\r\n");
+        }
+    }
+    // Owner rw, the other user rw, group r, mask rw, others r.
+    constexpr uint16_t kUserObj = 0x01, kUser = 0x02, kGroupObj = 0x04, kMask = 0x10, kOther = 0x20;
+    constexpr uint32_t kUndefined = 0xFFFFFFFF;
+    const std::string acl = AccessList({{kUserObj, 6, kUndefined},
+                                        {kUser, 6, kOtherUser},
+                                        {kGroupObj, 4, kUndefined},
+                                        {kMask, 6, kUndefined},
+                                        {kOther, 4, kUndefined}});
+    WriteFile(path, "old\r\n");
+    if (::setxattr(path.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) != 0) {
+        GTEST_SKIP() << "this file system keeps no access lists: " << std::strerror(errno);
+    }
+    const mode_t mode = Stat(path).st_mode & 07777;
+    const mode_t previous = ::umask(077);
+    const std::string saved = Saved(path, "new\r\n");
+    ::umask(previous);
+    EXPECT_EQ(saved, "");
+    EXPECT_EQ(Attribute(path, "system.posix_acl_access"), acl);
+    EXPECT_EQ(Stat(path).st_mode & 07777, mode);
+}
+
 TEST_F(FileSave, AKilledSaveLeavesNothingThatTheNextSaveDoesNotRemove) {
     const std::string path = temp / "master.xml";
     const std::string big(8 << 20, 'x');
@@ -678,9 +724,9 @@ TEST_F(FileSave, AnUnfinishedSaveIsOfferedAtTheNextOpenAndTheToolNamesIt) {
     std::string what = leaveUnfinished();
     CollectingPrompts tool;
     EXPECT_EQ(OfferUnfinishedSave(path, tool), UnfinishedSaveChoice::Left);
-    EXPECT_EQ(tool.messages,
-              std::vector<std::string>{what + " Open the file in the editor to put that text back, "
-                                              "or remove the copy to keep the file as it is."});
+    ASSERT_EQ(tool.messages.size(), 1u);
+    EXPECT_EQ(tool.messages[0].text, std::string{what + " Open the file in the editor to put that text back, "
+                                                        "or remove the copy to keep the file as it is."});
     const std::string question =
         " Do you want to put that text back? Yes puts it back; No keeps the file as it "
         "is and deletes the copy; Cancel does neither and leaves the file closed.";

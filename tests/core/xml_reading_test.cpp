@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/ConfigFile.h"
 #include "core/errors.h"
 #include "core/xml.h"
 #include "support/Scripted.h"
@@ -66,9 +67,11 @@ TEST(XmlReading, MalformedFileIsReportedOnceWithItsNameAndAMissingOneRaises) {
         "The file " + path +
         " is not well-formed XML (line 1, column 11: Opening and ending tag mismatch: B line 1 "
         "and A). It was read as empty, so default values are shown.");
-    EXPECT_FALSE(ReportLoad(path, LoadXmlFile(path), prompts));
+    const OpenedFile broken = OpenConfigFile(path, "");
+    EXPECT_EQ(broken.problem, FileProblem::Malformed);
+    prompts.Show(MalformedMessage(broken));
     test::WriteFile(path, "<A/>");
-    EXPECT_TRUE(ReportLoad(path, LoadXmlFile(path), prompts));
+    EXPECT_EQ(OpenConfigFile(path, "A").problem, FileProblem::None);
 
     try {
         LoadXmlFile(temp / "absent.xml");

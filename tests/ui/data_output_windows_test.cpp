@@ -21,11 +21,12 @@
 #include "actions/FrmWriteToDB.h"
 #include "actions/FrmWriteToFile.h"
 #include "actions/MessageFieldsSample.h"
-#include "actions/RegisterEditors.h"
 #include "core/MasterLinks.h"
 #include "dispositions/CCatDisposition.h"
+#include "dispositions/DispositionEditors.h"
 #include "dispositions/FrmDispositions.h"
 #include "master/FrmMain.h"
+#include "monitoring/MonitorEditors.h"
 #include "support/Scripted.h"
 #include "support/TestFiles.h"
 #include "ui/QtServices.h"
@@ -121,7 +122,7 @@ TEST(QtDataOutputWindows, WriteToDBShowsOneScrollingRowPerFieldAndItsClicksAndTy
     const std::string before = ReadFile(path);
     CCatDisposition record = sample.disposition("WriteToDB", "+/dispose/support-log.writetodb.xml");
     FrmWriteToDB form(sample.s.services, sample.main);
-    form.PassDispositionObject(record);
+    form.OpenOn(DetailedFileOf(record));
     FormWindow window(form);
     window.show();
     QApplication::processEvents();
@@ -151,7 +152,7 @@ TEST(QtDataOutputWindows, ThousandsOfRowsAreMadeAsTheyComeIntoViewAndTabWalksThe
     ScriptedServices s(dir.path());
     MessageFieldsSample sample = WriteMessageFieldsSample(dir.path(), 1500);
     FrmWriteToDB form(s.services, sample.master);
-    form.PassDispositionObject(sample.disposition);
+    form.OpenOn(DetailedFileOf(sample.disposition));
     FormWindow window(form);
     window.show();
     QApplication::processEvents();
@@ -207,7 +208,7 @@ struct FieldRowsWindow {
         record.DetailedDispositionFile = "+/log.writetodb.xml";
         if (points > 0) QApplication::setFont(QFont(font.family(), points));
         form = std::make_unique<FrmWriteToDB>(s.services, links);
-        form->PassDispositionObject(record);
+        form->OpenOn(DetailedFileOf(record));
         window = std::make_unique<FormWindow>(*form);
         window->show();
         for (int i = 0; i < 3; ++i) QApplication::processEvents();
@@ -284,7 +285,7 @@ TEST(QtDataOutputWindows, RunSQLMovesFieldsIntoItsParametersAndBackInTheWindow) 
     Sample sample;
     CCatDisposition record = sample.disposition("RunSQL", "+/dispose/leads.runsql.xml");
     FrmRunSQL form(sample.s.services, sample.main);
-    form.PassDispositionObject(record);
+    form.OpenOn(DetailedFileOf(record));
     FormWindow window(form);
     window.show();
     EXPECT_TRUE(window.missingControls().empty());
@@ -317,11 +318,11 @@ TEST(QtDataOutputWindows, TheOtherWindowsShowEveryControlAndPasswordsAsStars) {
     CCatDisposition attachments =
         sample.disposition("WriteAttachmentsToDB", "+/dispose/invoices.attachmentstodb.xml");
     FrmWriteToFile fileForm(sample.s.services, sample.main);
-    fileForm.PassDispositionObject(toFile);
+    fileForm.OpenOn(DetailedFileOf(toFile));
     FrmHttpRequest httpForm(sample.s.services, sample.main);
-    httpForm.PassDispositionObject(http);
+    httpForm.OpenOn(DetailedFileOf(http));
     FrmSaveAttachments attachmentsForm(sample.s.services);
-    attachmentsForm.PassDispositionObject(attachments);
+    attachmentsForm.OpenOn(DetailedFileOf(attachments));
     for (Form* form : std::initializer_list<Form*>{&fileForm, &httpForm, &attachmentsForm}) {
         FormWindow window(*form);
         window.show();
@@ -342,7 +343,6 @@ TEST(QtDataOutputWindows, TheOtherWindowsShowEveryControlAndPasswordsAsStars) {
 }
 
 TEST(QtDataOutputWindows, ScenarioAWriteToDBDispositionAddedFromTheDispositionsEditor) {
-    RegisterBuiltInDispositionEditors();
     Sample sample;
     const std::string newFile = sample.file("dispose/audit.writetodb.xml");
     FrmDispositions dispositions(sample.s.services, sample.main);

@@ -19,6 +19,7 @@
 #include "UiTestSupport.h"
 #include "actions/FrmForwardMessage.h"
 #include "core/MasterLinks.h"
+#include "dispositions/DispositionEditors.h"
 #include "dispositions/FrmDispositions.h"
 #include "mailbox/CMailbox.h"
 #include "mailbox/FrmMailbox.h"
@@ -142,7 +143,7 @@ TEST(DesktopConventions, AFailedCheckPutsTheFocusOnTheFieldAtFault) {
     CCatDisposition disposition =
         sample.disposition("ForwardMessage", "support.disposition.xml", "+/dispose/helpdesk.forward.xml");
     FrmForwardMessage forward(s.services);
-    forward.PassDispositionObject(disposition);
+    forward.OpenOn(DetailedFileOf(disposition));
     FormWindow forwardWindow(forward);
     forwardWindow.show();
     Activate(forwardWindow);

@@ -30,9 +30,9 @@
 #include <set>
 
 #include "UiTestSupport.h"
-#include "actions/RegisterEditors.h"
 #include "core/FileEditor.h"
 #include "core/HeadlessServices.h"
+#include "editors/Editors.h"
 #include "support/TestFiles.h"
 #include "ui/AccessKeys.h"
 #include "ui/Screenshots.h"
@@ -67,7 +67,6 @@ std::string Name(const QWidget* widget) {
 // Opens every window of the gallery as the program does (the main window alone, the others as dialogs of
 // the window below) and hands each, shown, to `check`. Returns the kinds of window visited.
 std::set<std::string> ForEveryWindow(const std::function<void(FormWindow&, const std::string& name)>& check) {
-    RegisterBuiltInDispositionEditors();
     TempDir dir;
     fs::copy(std::string(POSTVANE_EXAMPLES) + "/config", dir / "config", fs::copy_options::recursive);
     CollectingPrompts prompts;
@@ -161,6 +160,16 @@ TEST(EveryWindow, EveryLayoutIsOpenedByTheGallery) {
             << kind << " has a layout but the window gallery never opens it: open it in "
             << "VisitEveryWindow (src/ui/WindowGallery.cpp) so that these tests and the "
             << "screenshots cover it";
+    }
+}
+
+// A new editor is its logic, its layout and one registration line: the gallery then opens it with nothing
+// more.
+TEST(EveryWindow, EveryRegisteredEditorIsOpenedByTheGallery) {
+    const std::set<std::string> visited = ForEveryWindow([](FormWindow&, const std::string&) {});
+    for (const EditorRegistration& editor : BuiltInEditors().editors) {
+        if (!editor.make) continue;  // a monitor type with nothing to edit has no window
+        EXPECT_TRUE(visited.count(editor.setup.formName)) << editor.setup.type;
     }
 }
 
@@ -609,12 +618,12 @@ TEST(EveryWindow, EveryCheckOfAFileEditorNamesTheControlAtFault) {
     ForEveryWindow([&](FormWindow& window, const std::string& name) {
         auto* editor = dynamic_cast<FileEditorForm*>(&window.form());
         if (!editor) return;
-        for (const Fault& check : editor->DeclaredChecks()) {
-            if (check.control.empty()) {
-                faults.Add(name, "the check \"" + check.message +
+        for (const Message& check : editor->DeclaredChecks()) {
+            if (check.place.control.empty()) {
+                faults.Add(name, "the check \"" + check.text +
                                      "\" names no control: pass the one at fault to Check()");
-            } else if (!editor->HasControl(check.control)) {
-                faults.Add(name, "the check \"" + check.message + "\" names " + check.control +
+            } else if (!editor->HasControl(check.place.control)) {
+                faults.Add(name, "the check \"" + check.text + "\" names " + check.place.control +
                                      ", no control of it");
             }
         }
