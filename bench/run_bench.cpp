@@ -138,7 +138,7 @@ std::string ReadAll(const std::string& path) {
 
 class SilentPrompts : public pv::IPrompts {
   public:
-    void ShowMessage(const std::string&) override {}
+    void Show(const pv::Message&) override {}
     pv::Answer AskYesNo(const std::string&, const std::string&) override { return pv::Answer::No; }
     pv::Answer AskYesNoCancel(const std::string&) override { return pv::Answer::Cancel; }
 };

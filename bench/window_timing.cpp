@@ -6,6 +6,7 @@
 #include "actions/FrmWriteToDB.h"
 #include "actions/MessageFieldsSample.h"
 #include "core/HeadlessServices.h"
+#include "dispositions/DispositionEditors.h"
 #include "dispositions/DispositionSamples.h"
 #include "dispositions/FrmDispositions.h"
 #include "ui/FormWindow.h"
@@ -15,8 +16,7 @@ namespace {
 // An offscreen application and services that answer nothing, for one measured window.
 struct OffscreenWindows {
     explicit OffscreenWindows(const std::string& programDirectory)
-        : app(argc, argv),
-          services{pv::PathContext(programDirectory), prompts, dialogs, windows, launcher, clipboard} {}
+        : app(argc, argv), headless(pv::PathContext(programDirectory), prompts) {}
     int argc = 3;
     char name[10] = "run_bench";
     char platform[10] = "-platform";
@@ -24,18 +24,14 @@ struct OffscreenWindows {
     char* argv[4] = {name, platform, offscreen, nullptr};
     QApplication app;
     pv::CollectingPrompts prompts;
-    pv::NoDialogs dialogs;
-    pv::NoWindows windows;
-    pv::NoLauncher launcher;
-    pv::NoClipboard clipboard;
-    pv::Services services;
+    pv::HeadlessServices headless;
 };
 
 }  // namespace
 
 size_t OpenDispositionWindow(const pv::DispositionSample& sample, const std::string& programDirectory) {
     OffscreenWindows offscreen(programDirectory);
-    pv::Services& services = offscreen.services;
+    pv::Services& services = offscreen.headless.services;
     pv::FrmDispositions form(services, sample.master);
     if (!form.LoadFromFile(sample.dispositionFile, sample.master.masterFilePath)) return 0;
     pv::ui::FormWindow window(form);
@@ -47,9 +43,9 @@ size_t OpenDispositionWindow(const pv::DispositionSample& sample, const std::str
 
 size_t OpenWriteToDBWindow(pv::MessageFieldsSample& sample, const std::string& programDirectory) {
     OffscreenWindows offscreen(programDirectory);
-    pv::Services& services = offscreen.services;
+    pv::Services& services = offscreen.headless.services;
     pv::FrmWriteToDB form(services, sample.master);
-    form.PassDispositionObject(sample.disposition);
+    form.OpenOn(pv::DetailedFileOf(sample.disposition));
     if (form.IsClosed()) return 0;
     pv::ui::FormWindow window(form);
     window.show();

@@ -10,8 +10,6 @@
 #include <string>
 
 #include "actions/CMessageFields.h"
-#include "actions/DetailedFileTool.h"
-#include "core/EditorDispatch.h"
 #include "core/HeadlessServices.h"
 #include "core/MasterLinks.h"
 #include "core/errors.h"
@@ -21,10 +19,9 @@
 #include "dispositions/CCategory.h"
 #include "dispositions/CDispositionTypes.h"
 #include "dispositions/DispositionConfiguration.h"
+#include "editors/Editors.h"
 #include "master/MasterConfiguration.h"
 #include "monitoring/MonitorConfiguration.h"
-#include "monitoring/MonitorFileEditor.h"
-#include "monitoring/MonitorFileTool.h"
 
 namespace pv::fuzz {
 namespace {
@@ -90,7 +87,7 @@ void Master(std::string_view bytes) {
     MasterConfiguration master;
     master.MasterFilePath = path;
     const auto loaded = master.Load(workspace.paths(), prompts);
-    if (loaded.outcome != MasterConfiguration::LoadOutcome::Complete || !loaded.readAsMaster) return;
+    if (!loaded.read()) return;
     std::string text;
     try {
         text = master.WriteText(path, workspace.paths(), prompts);
@@ -153,19 +150,27 @@ void Dispositions(std::string_view bytes) {
     }
 }
 
-// Every type with an editor of its own reads the same bytes, through its editor's load, and builds the
-// text its Save would write.
-void Detailed(std::string_view bytes) {
+// Every registered editor of `family` reads the same bytes through its load, as its window does, and builds
+// the text its Save would write.
+void ThroughEveryEditor(std::string_view bytes, EditorFamily family, const char* name, const char* rule) {
     Workspace& workspace = Workspace::Get();
-    const std::string path = workspace.Write(bytes, "detailed.xml");
-    for (const std::string& type : BuiltInDispositionTypes()) {
+    const std::string path = workspace.Write(bytes, name);
+    for (const EditorRegistration* editor : BuiltInEditors().Of(family)) {
+        if (!editor->make) continue;
         CollectingPrompts prompts;
+        HeadlessServices headless(workspace.paths(), prompts, BuiltInEditors());
+        const auto form = editor->OpenOnFile(headless.services, workspace.links(), path);
         std::string text;
-        const ResaveOutcome outcome =
-            ResaveDispositionFile(type, path, workspace.links(), workspace.paths(), prompts, &text);
-        if (outcome == ResaveOutcome::Printed)
-            MustLoad(text, "a detailed file is written as a file that loads");
+        if (!form->IsClosed() && form->lastLoad() == FileProblem::None &&
+            form->Save(&text) == SaveOutcome::Printed) {
+            MustLoad(text, rule);
+        }
     }
+}
+
+void Detailed(std::string_view bytes) {
+    ThroughEveryEditor(bytes, EditorFamily::Disposition, "detailed.xml",
+                       "a detailed file is written as a file that loads");
 }
 
 void Monitors(std::string_view bytes) {
@@ -178,18 +183,9 @@ void Monitors(std::string_view bytes) {
     }
 }
 
-// Every monitor editor with a file of its own reads the same bytes through its load and builds its save.
 void MonitorFiles(std::string_view bytes) {
-    Workspace& workspace = Workspace::Get();
-    const std::string path = workspace.Write(bytes, "monitor-file.xml");
-    for (const MonitorFileInfo& editor : MonitorFileEditors()) {
-        CollectingPrompts prompts;
-        std::string text;
-        const ResaveOutcome outcome =
-            ResaveMonitorFile(MonitorTypeOfRoot(editor.root), path, workspace.paths(), prompts, &text);
-        if (outcome == ResaveOutcome::Printed)
-            MustLoad(text, "a monitor's file is written as a file that loads");
-    }
+    ThroughEveryEditor(bytes, EditorFamily::Monitor, "monitor-file.xml",
+                       "a monitor's file is written as a file that loads");
 }
 
 // A stored password: unscrambled as a load does, and a password of the characters the table knows comes

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package from the build folder BUILD and checks it as an installation would meet it: its
 # control data (dependencies from the shared-library scan), its file list, the desktop entry, metainfo, MIME
-# type, icon and manual pages it holds, then the programs unpacked into a scratch root: they find their
-# libraries and start, and the tool checks the sample configuration. Last, dpkg installs the package into a
+# type, icon, manual pages and sample configuration it holds, then the programs unpacked into a scratch root:
+# they are hardened as Debian asks (checked by their headers and by lintian), find their libraries and start,
+# and the tool checks the sample configuration the package installs. Last, dpkg installs the package into a
 # scratch root of its own and removes it again.
 # Usage: check-package.sh BUILD
 set -euo pipefail
@@ -54,7 +55,7 @@ for path in /usr/bin/postvane-config /usr/bin/postvane-config-tool \
     /usr/share/metainfo/$id.metainfo.xml /usr/share/mime/packages/$id.xml \
     /usr/share/man/man1/postvane-config.1.gz /usr/share/man/man1/postvane-config-tool.1.gz \
     /usr/share/bash-completion/completions/postvane-config-tool /usr/share/doc/postvane-config/copyright \
-    /usr/share/doc/postvane-config/changelog.gz; do
+    /usr/share/doc/postvane-config/changelog.gz /usr/share/doc/postvane-config/examples/config/master.xml; do
     check "the package holds $path" grep -qx "$path" "$out/contents.txt"
 done
 check "nothing outside /usr" test -z "$(grep -v '^/usr\(/\|$\)' "$out/contents.txt" | grep -vx '/')"
@@ -86,10 +87,32 @@ check "the completion is valid bash" bash -n "$share/bash-completion/completions
 check "the copyright file is the licence" cmp "$share/doc/postvane-config/copyright" LICENSE
 check "the changelog's newest entry is $version" \
     bash -c "zcat '$share/doc/postvane-config/changelog.gz' | head -1 | grep -q '^postvane-config ($version) '"
+examples=$share/doc/postvane-config/examples
+check "the example is the sample configuration, without the files that only keep folders in git" \
+    diff -r --exclude=.keep --exclude=.gitignore examples/config "$examples/config"
+
+# Hardening, as Debian builds its packages (dpkg-buildflags with hardening=+all): position-independent, with a
+# read-only relocation table bound at start, a stack protector and fortified functions. Then lintian, which
+# reports the same (hardening-no-*) and everything else it finds amiss.
+for program in postvane-config postvane-config-tool; do
+    binary=$root/usr/bin/$program
+    check "$program is a position-independent executable" bash -c "readelf -hW '$binary' | grep -q 'Type: *DYN'"
+    check "$program has a read-only relocation table (RELRO)" bash -c "readelf -lW '$binary' | grep -q GNU_RELRO"
+    check "$program binds every symbol at start (BIND_NOW)" \
+        bash -c "readelf -dW '$binary' | grep -Eq 'BIND_NOW|Flags:.* NOW'"
+    check "$program has a stack protector" bash -c "readelf --dyn-syms -W '$binary' | grep -q __stack_chk_fail"
+    check "$program calls fortified functions" bash -c "readelf --dyn-syms -W '$binary' | grep -Eq ' __[a-z_]+_chk(@|$)'"
+done
+lintian_status=0
+lintian --no-cfg --display-level '>=info' "$deb" >"$out/lintian.txt" 2>"$out/lintian.log" || lintian_status=$?
+# 1 is its word for errors, which the checks below name; anything higher means lintian itself failed.
+check "lintian reads the package" bash -c "test $lintian_status -le 1 || { cat '$out/lintian.log'; false; }"
+check "lintian finds no hardening fault" bash -c "! grep ' hardening-' '$out/lintian.txt'"
+check "lintian finds no error or warning" bash -c "! grep '^[EW]: ' '$out/lintian.txt'"
 
 # The programs, unpacked: their libraries are found, they answer, the editor opens its main window offscreen,
-# and the tool checks the sample. The sample names its Maildir homes relative to the program's folder
-# (../../examples/maildir), so a copy of it lies at the root's top.
+# and the tool checks the sample the package installs. That names its Maildir homes relative to the program's
+# folder (../../examples/maildir), so a copy of those folders lies at the root's top.
 for program in postvane-config postvane-config-tool; do
     check "$program finds every library" bash -c "! ldd '$root/usr/bin/$program' | grep -q 'not found'"
 done
@@ -100,10 +123,11 @@ check "postvane-config-tool --help" bash -c "'$tool' --help | grep -q '^Usage: p
 export QT_QPA_PLATFORM=offscreen
 check "postvane-config --version" bash -c "timeout 60 '$editor' --version | grep -qx 'postvane-config $version'"
 check "postvane-config --help" bash -c "timeout 60 '$editor' --help | grep -q '^Usage: postvane-config'"
-cp -R examples "$root/examples"
-check "postvane-config-tool check of the sample" "$tool" check "$root/examples/config/master.xml"
-check "postvane-config opens the sample's main window" \
-    timeout 60 "$editor" --quit-when-shown "$root/examples/config/master.xml"
+mkdir -p "$root/examples"
+cp -R examples/maildir "$root/examples/maildir"
+check "postvane-config-tool check of the installed sample" "$tool" check "$examples/config/master.xml"
+check "postvane-config opens the installed sample's main window" \
+    timeout 60 "$editor" --quit-when-shown "$examples/config/master.xml"
 
 # Installed by dpkg into a scratch root (its own empty package database, so the dependencies are not there to
 # be checked), listed, and removed without a trace.

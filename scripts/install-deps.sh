@@ -20,6 +20,7 @@ case "${1:-}" in
     packages+=(
       dpkg-dev file           # cpack's DEB generator and its shared-library scan (dpkg-shlibdeps)
       desktop-file-utils appstream shared-mime-info librsvg2-bin groff-base
+      lintian                 # Debian's own check of the package, its hardening included
     ) ;;
 esac
 

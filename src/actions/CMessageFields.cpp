@@ -1,5 +1,6 @@
 #include "actions/CMessageFields.h"
 
+#include "core/ConfigFile.h"
 #include "core/errors.h"
 #include "core/numeric.h"
 #include "core/paths.h"
@@ -56,32 +57,24 @@ bool CMessageFields::LoadFromFile(const std::string& fileName, const std::string
                                   const PathContext& paths, IPrompts& prompts) {
     if (fileName.empty()) return false;
     const std::string path = paths.ResolvePath(referringFile, fileName);
-    if (!platform::PathExists(path)) {
-        prompts.ShowMessage(
-            NotFoundMessage(prompts, kNotFound, "Couldn't find the Message Fields file", path));
-        return false;
-    }
-    XmlFile file;
-    try {
-        file = LoadXmlFile(path);
-    } catch (const AppError& error) {
-        prompts.ShowMessage(FormatError("Error loading Message Fields file=", error));
+    const OpenedFile file = OpenConfigFile(path, "MessageFields");
+    if (file.problem == FileProblem::Missing) {
+        prompts.Show(NotFound(kNotFound, "Couldn't find the Message Fields file", path));
         return false;
     }
     // A damaged file, or one of another kind, would offer no fields at all, and every field a detailed file
     // names would be dropped at its next save.
-    if (!file.wellFormed) {
-        prompts.ShowMessage("The Message Fields file " + path + " is not well-formed XML (" + file.problem +
-                            ").");
+    if (file.problem == FileProblem::Malformed) {
+        prompts.ShowMessage("The Message Fields file " + path + " is not well-formed XML (" +
+                            file.xml.problem + ").");
         return false;
     }
-    ReportLoad(path, file, prompts);  // what else its load has to say
-    if (!SelectSingleNode(file.root(), "MessageFields")) {
-        prompts.ShowMessage(WrongRootMessage(path, file, "MessageFields", "message fields file") +
-                            " No fields were read from it.");
+    if (!ReportOpened(file, "Error loading Message Fields file=", prompts)) return false;
+    if (file.problem == FileProblem::OtherKind) {
+        prompts.Show(OtherKindMessage(file, "message fields file", " No fields were read from it."));
         return false;
     }
-    for (const XmlNode& node : SelectNodeList(file.root(), "MessageFields/MessageField")) {
+    for (const XmlNode& node : SelectNodeList(file.Root(), "MessageField")) {
         CMessageField field;
         if (!field.LoadFromNode(node, prompts)) continue;
         const auto [it, added] = index_.emplace(platform::AsciiLower(field.Name), fields_.size());
@@ -128,15 +121,15 @@ std::string CMessageFields::GenerateDDL(const std::string& tableName, const std:
     return text;
 }
 
-std::string DroppedEntriesMessage(const std::string& what, const std::vector<std::string>& names,
-                                  bool forWindows) {
+Message DroppedEntriesMessage(const std::string& what, const std::vector<std::string>& names) {
     std::string list;
     for (const std::string& name : names) {
         if (!list.empty()) list += ", ";
         list += name.empty() ? "(no name)" : name;
     }
-    return "The message fields files do not offer these " + what + " of the file, so " +
-           (forWindows ? "they are not shown and saving will drop them: " : "saving will drop them: ") + list;
+    const std::string start = "The message fields files do not offer these " + what + " of the file, so ";
+    return {MessageKind::Error, start + "they are not shown and saving will drop them: " + list,
+            start + "saving will drop them: " + list};
 }
 
 }  // namespace pv

@@ -4,6 +4,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/message.h"
 #include "core/xml.h"
 
 namespace pv {
@@ -70,7 +71,6 @@ class CMessageFields {
 
 // The message that names the entries of a file an editor cannot show because the catalogue does not offer
 // them, and that saving drops: `what` is "fields" or "parameters".
-std::string DroppedEntriesMessage(const std::string& what, const std::vector<std::string>& names,
-                                  bool forWindows = true);
+Message DroppedEntriesMessage(const std::string& what, const std::vector<std::string>& names);
 
 }  // namespace pv

@@ -21,41 +21,39 @@ constexpr const char* kPasswordTip = "The database password";
 
 }  // namespace
 
-DataOutputEditor::DataOutputEditor(Services& services, const std::string& formName)
-    : DetailedEditorForm(services, DetailedEditorInfoFor(formName)) {}
-
-void DataOutputEditor::AddConnectionControls(const std::string& userCaption) {
-    AddControl("Label7", ControlKind::Label, "JDBC Driver Class:", kDriverTip);
-    AddControl("txtJDBCDriverClass", ControlKind::TextBox, "", kDriverTip);
-    AddControl("Label3", ControlKind::Label, "Connection String:", kConnectionTip);
-    AddControl("txtConnectionString", ControlKind::TextBox, "", kConnectionTip);
-    AddControl("Label1", ControlKind::Label, userCaption, kUserTip);
-    AddControl("txtUser", ControlKind::TextBox, "", kUserTip);
-    AddControl("Label4", ControlKind::Label, "Password:", kPasswordTip);
-    AddControl("txtPassword", ControlKind::TextBox, "", kPasswordTip);
+void AddConnectionControls(FileEditorForm& editor, const std::string& userCaption) {
+    editor.AddControl("Label7", ControlKind::Label, "JDBC Driver Class:", kDriverTip);
+    editor.AddControl("txtJDBCDriverClass", ControlKind::TextBox, "", kDriverTip);
+    editor.AddControl("Label3", ControlKind::Label, "Connection String:", kConnectionTip);
+    editor.AddControl("txtConnectionString", ControlKind::TextBox, "", kConnectionTip);
+    editor.AddControl("Label1", ControlKind::Label, userCaption, kUserTip);
+    editor.AddControl("txtUser", ControlKind::TextBox, "", kUserTip);
+    editor.AddControl("Label4", ControlKind::Label, "Password:", kPasswordTip);
+    editor.AddControl("txtPassword", ControlKind::TextBox, "", kPasswordTip);
 }
 
-void DataOutputEditor::ConnectionSettings() {
-    TextSetting("DriverClass", "txtJDBCDriverClass", "sun.jdbc.odbc.JdbcOdbcDriver");
-    Check([this] { return Text("txtConnectionString").empty(); }, "Connection String missing",
-          "txtConnectionString");
-    TextSetting("ConnectionString", "txtConnectionString", "");
-    TextSetting("UID", "txtUser", "");
-    PasswordSetting("PWD", "txtPassword");
+void ConnectionSettings(FileEditorForm& editor) {
+    editor.TextSetting("DriverClass", "txtJDBCDriverClass", "sun.jdbc.odbc.JdbcOdbcDriver");
+    editor.Check([&editor] { return editor.Text("txtConnectionString").empty(); },
+                 "Connection String missing", "txtConnectionString");
+    editor.TextSetting("ConnectionString", "txtConnectionString", "");
+    editor.TextSetting("UID", "txtUser", "");
+    editor.PasswordSetting("PWD", "txtPassword");
 }
 
-void DataOutputEditor::AddGenerateDDLButton(std::function<std::string()> statement) {
-    AddControl(
+void AddGenerateDDLButton(FileEditorForm& editor, std::function<std::string()> statement) {
+    editor.AddControl(
         "cmdGenerateDDL", ControlKind::Button, "Generate \"Create Table\" Statement",
         "Generates the SQL used to create the table to hold the selected logging info.  You may need to "
         "adjst the SQL to work with your database platform.");
     // Neither saves nor marks the editor changed.
-    OnClick("cmdGenerateDDL", [this, statement = std::move(statement)] { ShowSQL(services_, statement()); });
+    editor.OnClick("cmdGenerateDDL",
+                   [&editor, statement = std::move(statement)] { ShowSQL(editor.services(), statement()); });
 }
 
 MessageFieldsEditor::MessageFieldsEditor(Services& services, const IMasterLinks& master,
-                                         const std::string& formName)
-    : DataOutputEditor(services, formName), master_(master), rows_(*this) {}
+                                         FileEditorSetup setup)
+    : FileEditorForm(services, std::move(setup)), master_(master), rows_(*this) {}
 
 bool MessageFieldsEditor::BeforeLoading() {
     CMessageFields catalogue;
@@ -83,7 +81,7 @@ void MessageFieldsEditor::FieldRowsSetting() {
             rows_.Fill(catalogue_);
             const std::vector<std::string> dropped = rows_.Load(SelectSingleNode(root, "Fields"));
             if (!dropped.empty()) {
-                ReportDrop(DroppedEntriesMessage("fields", dropped, services_.prompts.ForWindows()));
+                ReportDrop(DroppedEntriesMessage("fields", dropped));
             }
         },
         [this](std::string& buffer) { rows_.Write(buffer); }, {"Fields"});

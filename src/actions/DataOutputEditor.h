@@ -5,38 +5,32 @@
 #include <vector>
 
 #include "actions/CMessageFields.h"
-#include "actions/DetailedEditor.h"
 #include "actions/MessageFieldRows.h"
+#include "core/FileEditor.h"
 
 namespace pv {
 
 class IMasterLinks;
 
-// A detailed editor of a disposition that writes message data somewhere: the database connection settings
-// and option pairs several of them share.
-class DataOutputEditor : public DetailedEditorForm {
-  protected:
-    DataOutputEditor(Services& services, const std::string& formName);
-
-    // The driver class, connection string, user and password boxes with their labels; `userCaption` is the
-    // user label's caption ("Username" or "Username:").
-    void AddConnectionControls(const std::string& userCaption);
-    // "DriverClass", "ConnectionString" (refused while empty), "UID" and "PWD" (scrambled).
-    void ConnectionSettings();
-    // The button that shows a CREATE TABLE statement.
-    void AddGenerateDDLButton(std::function<std::string()> statement);
-};
+// What the editors of dispositions that write message data to a database share.
+// The driver class, connection string, user and password boxes with their labels; `userCaption` is the user
+// label's caption ("Username" or "Username:").
+void AddConnectionControls(FileEditorForm& editor, const std::string& userCaption);
+// "DriverClass", "ConnectionString" (refused while empty), "UID" and "PWD" (scrambled).
+void ConnectionSettings(FileEditorForm& editor);
+// The button that shows a CREATE TABLE statement.
+void AddGenerateDDLButton(FileEditorForm& editor, std::function<std::string()> statement);
 
 // A detailed editor that works with the message fields catalogue (Write To File, Write To DB, Run SQL,
 // Http Request): the catalogue is read afresh from the master's two message fields files at every load, and
 // an editor that cannot read the first one says so and closes. Gives the field rows and the lists of
 // available fields and parameters as settings.
-class MessageFieldsEditor : public DataOutputEditor {
+class MessageFieldsEditor : public FileEditorForm {
   public:
     const CMessageFields& catalogue() const { return catalogue_; }
 
   protected:
-    MessageFieldsEditor(Services& services, const IMasterLinks& master, const std::string& formName);
+    MessageFieldsEditor(Services& services, const IMasterLinks& master, FileEditorSetup setup);
 
     bool BeforeLoading() override;
 

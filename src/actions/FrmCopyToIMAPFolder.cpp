@@ -1,11 +1,17 @@
 #include "actions/FrmCopyToIMAPFolder.h"
 
 #include "actions/FrmMoveToSubfolder.h"
+#include "dispositions/DispositionEditors.h"
 
 namespace pv {
 
-FrmCopyToIMAPFolder::FrmCopyToIMAPFolder(Services& services)
-    : DetailedEditorForm(services, DetailedEditorInfoFor("frmCopyToIMAPFolder")) {
+FileEditorSetup FrmCopyToIMAPFolder::Setup() {
+    return DetailedFileSetup("CopyToIMAPFolder", "frmCopyToIMAPFolder",
+                             "Edit CopyToIMAPFolder Disposition Configuration", "copytoimapfolder",
+                             "Copy To Imap Folder");
+}
+
+FrmCopyToIMAPFolder::FrmCopyToIMAPFolder(Services& services) : FileEditorForm(services, Setup()) {
     AddLabelledTextBox(
         "Label1", "Mail server:", "txtHost",
         "The name (or ip address) of the IMAP4-compatible server that host the mailbox that we are going to "

@@ -1,5 +1,8 @@
 #include "actions/FrmForwardMessage.h"
 
+#include "actions/SmtpSettings.h"
+#include "dispositions/DispositionEditors.h"
+
 namespace pv {
 namespace {
 
@@ -19,8 +22,12 @@ FileEditorForm::DefaultOf Combined(const char* element) {
 
 }  // namespace
 
-FrmForwardMessage::FrmForwardMessage(Services& services)
-    : SmtpSettings(services, DetailedEditorInfoFor("frmForwardMessage")) {
+FileEditorSetup FrmForwardMessage::Setup() {
+    return DetailedFileSetup("ForwardMessage", "frmForwardMessage",
+                             "Edit ForwardMessage Disposition Configuration", "forward", "Forward Message");
+}
+
+FrmForwardMessage::FrmForwardMessage(Services& services) : FileEditorForm(services, Setup()) {
     AddControl("Frame1", ControlKind::Frame, "TLS Option");
     AddControl("optTlsNone", ControlKind::Option, "None", "No TLS/SSL").group = "Frame1";
     AddControl("optTlsImplicit", ControlKind::Option, "Implicit",
@@ -53,19 +60,20 @@ FrmForwardMessage::FrmForwardMessage(Services& services)
 
     // The file, in the order it is written; each check sits where the save meets it. An envelope box that
     // keeps the original sender or recipients makes the From or the addresses unnecessary.
-    FromSetting("Label1", kFromTip, [this] { return !Checked("chkPreserveEnvelopFromAddress"); });
-    ServerSetting("Label3");
-    PortSetting("Label4");
+    SmtpFromSetting(*this, "Label1", kFromTip, [this] { return !Checked("chkPreserveEnvelopFromAddress"); });
+    SmtpServerSetting(*this, "Label3");
+    SmtpPortSetting(*this, "Label4");
     ChoiceSetting("TlsOption", "None",
                   {{"None", "optTlsNone"},
                    {"Implicit", "optTlsImplicit"},
                    {"StartTlsRequired", "optTlsStartTlsRequired"},
                    {"StartTlsOptional", "optTlsStartTlsOptional"}},
                   "Unrecognized TLS Option=");
-    AddressesSetting("Label5", kAddressesTip, [this] { return !Checked("chkPreserveEnvelopeToAddresses"); });
+    SmtpAddressesSetting(*this, "Label5", kAddressesTip,
+                         [this] { return !Checked("chkPreserveEnvelopeToAddresses"); });
     FlagSetting("ForwardAsAttachment", "chkSendAsAttachment", "1");
-    SubjectSetting("Label6", kSubjectTip, "Forwarded by Postvane - %originalsubject%");
-    RetriesSetting("Label7");
+    SmtpSubjectSetting(*this, "Label6", kSubjectTip, "Forwarded by Postvane - %originalsubject%");
+    SmtpRetriesSetting(*this, "Label7");
     // The combined elements are never written: a save turns an older file into the split form.
     FlagSetting("PreserveToAddresses", "chkPreserveToAddresses", Combined("PreserveAddresses"));
     FlagSetting("PreserveFromAddress", "chkPreserveFromAddress", Combined("PreserveAddresses"));

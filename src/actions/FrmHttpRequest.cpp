@@ -1,5 +1,7 @@
 #include "actions/FrmHttpRequest.h"
 
+#include "dispositions/DispositionEditors.h"
+
 namespace pv {
 namespace {
 
@@ -11,8 +13,13 @@ constexpr const char* kPasswordTip =
 
 }  // namespace
 
+FileEditorSetup FrmHttpRequest::Setup() {
+    return DetailedFileSetup("HttpRequest", "frmHttpRequest", "Edit HttpRequest Disposition Configuration",
+                             "http", "Http Request");
+}
+
 FrmHttpRequest::FrmHttpRequest(Services& services, const IMasterLinks& master)
-    : MessageFieldsEditor(services, master, "frmHttpRequest") {
+    : MessageFieldsEditor(services, master, Setup()) {
     AddControl("Label7", ControlKind::Label, "URL:", kUrlTip);
     AddControl("txtUrl", ControlKind::TextBox, "", kUrlTip);
     AddControl("Label3", ControlKind::Label,
@@ -48,7 +55,7 @@ FrmHttpRequest::FrmHttpRequest(Services& services, const IMasterLinks& master)
                 if (!AddLoadedParameter(name)) dropped.push_back(name);
             }
             if (!dropped.empty()) {
-                ReportDrop(DroppedEntriesMessage("parameters", dropped, services_.prompts.ForWindows()));
+                ReportDrop(DroppedEntriesMessage("parameters", dropped));
             }
         },
         [this](std::string& buffer) {

@@ -7,6 +7,8 @@ namespace pv {
 // fields sent as request parameters.
 class FrmHttpRequest : public MessageFieldsEditor {
   public:
+    // What it edits, as the registry of editors lists it.
+    static FileEditorSetup Setup();
     FrmHttpRequest(Services& services, const IMasterLinks& master);
 };
 

@@ -1,13 +1,20 @@
 #include "actions/FrmMoveToSubfolder.h"
 
+#include "dispositions/DispositionEditors.h"
+
 namespace pv {
 
 bool HasFolderSeparator(const std::string& name) {
     return name.find_first_of("/\\") != std::string::npos;
 }
 
-FrmMoveToSubfolder::FrmMoveToSubfolder(Services& services)
-    : DetailedEditorForm(services, DetailedEditorInfoFor("frmMoveToSubfolder")) {
+FileEditorSetup FrmMoveToSubfolder::Setup() {
+    return DetailedFileSetup("MoveToSubfolder", "frmMoveToSubfolder",
+                             "Edit MoveToSubfolder Disposition Configuration", "movetosubfolder",
+                             "Move To Subfolder");
+}
+
+FrmMoveToSubfolder::FrmMoveToSubfolder(Services& services) : FileEditorForm(services, Setup()) {
     const std::string subfolderTip =
         "The name of the subfolder (of the folder being scanned) that you want messages to be placed into";
     AddLabelledTextBox("Label1", "Subfolder name:", "txtSubfolder", subfolderTip);

@@ -1,12 +1,14 @@
 #pragma once
-#include "actions/DetailedEditor.h"
+#include "core/FileEditor.h"
 
 namespace pv {
 
 // The editor of a Move To Subfolder disposition's file: the subfolder of the scanned folder that messages
 // move into, and whether they are marked unread or get their GUID in the subject.
-class FrmMoveToSubfolder : public DetailedEditorForm {
+class FrmMoveToSubfolder : public FileEditorForm {
   public:
+    // What it edits, as the registry of editors lists it.
+    static FileEditorSetup Setup();
     explicit FrmMoveToSubfolder(Services& services);
 };
 

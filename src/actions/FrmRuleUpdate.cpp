@@ -1,9 +1,15 @@
 #include "actions/FrmRuleUpdate.h"
 
+#include "dispositions/DispositionEditors.h"
+
 namespace pv {
 
-FrmRuleUpdate::FrmRuleUpdate(Services& services)
-    : DetailedEditorForm(services, DetailedEditorInfoFor("frmRuleUpdate")) {
+FileEditorSetup FrmRuleUpdate::Setup() {
+    return DetailedFileSetup("RuleUpdate", "frmRuleUpdate", "Edit RuleUpdate Disposition Configuration",
+                             "ruleupdate", "Rule Update");
+}
+
+FrmRuleUpdate::FrmRuleUpdate(Services& services) : FileEditorForm(services, Setup()) {
     const std::string directoryTip =
         "The directory that the new rules should be placed into. We HIGHLY recommend that you set this to "
         "the "

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "dispositions/DispositionEditors.h"
+
 namespace pv {
 namespace {
 
@@ -25,9 +27,14 @@ std::string CrLfLines(const std::string& text) {
 
 }  // namespace
 
+FileEditorSetup FrmRunSQL::Setup() {
+    return DetailedFileSetup("RunSQL", "frmRunSQL", "Edit RunSQL Disposition Configuration", "runsql",
+                             "Run SQL");
+}
+
 FrmRunSQL::FrmRunSQL(Services& services, const IMasterLinks& master)
-    : MessageFieldsEditor(services, master, "frmRunSQL") {
-    AddConnectionControls("Username:");
+    : MessageFieldsEditor(services, master, Setup()) {
+    AddConnectionControls(*this, "Username:");
     AddControl("Label5", ControlKind::Label, "SQL:", kSqlTip);
     AddControl("txtSQL", ControlKind::TextBox, "", kSqlTip);
     DeclareParameterLists(kParametersTip, true);
@@ -35,7 +42,7 @@ FrmRunSQL::FrmRunSQL(Services& services, const IMasterLinks& master)
     AddControl("txtPoolSize", ControlKind::TextBox, "", kPoolTip);
 
     // The file, in the order it is written; each check sits where the save meets it.
-    ConnectionSettings();
+    ConnectionSettings(*this);
     KeptSetting("TimeZone", "");
     TrackChanges({"txtSQL"});
     Check([this] { return Text("txtSQL").empty(); }, "SQL missing", "txtSQL");
@@ -52,7 +59,7 @@ FrmRunSQL::FrmRunSQL(Services& services, const IMasterLinks& master)
                 if (!AddLoadedParameter(name)) dropped.push_back(name);
             }
             if (!dropped.empty()) {
-                ReportDrop(DroppedEntriesMessage("parameters", dropped, services_.prompts.ForWindows()));
+                ReportDrop(DroppedEntriesMessage("parameters", dropped));
             }
         },
         [this](std::string& buffer) {

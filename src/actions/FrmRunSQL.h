@@ -10,6 +10,8 @@ namespace pv {
 // bound to its "?" in order, and the connection pool's size.
 class FrmRunSQL : public MessageFieldsEditor {
   public:
+    // What it edits, as the registry of editors lists it.
+    static FileEditorSetup Setup();
     FrmRunSQL(Services& services, const IMasterLinks& master);
 
     // The number of "?" in the statement; every one counts, also inside a quoted literal.

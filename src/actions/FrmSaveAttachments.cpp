@@ -1,18 +1,26 @@
 #include "actions/FrmSaveAttachments.h"
 
+#include "dispositions/DispositionEditors.h"
+
 namespace pv {
 namespace {
 constexpr const char* kTableTip = "The name of the table to save the attachment to.";
 }
 
-FrmSaveAttachments::FrmSaveAttachments(Services& services)
-    : DataOutputEditor(services, "frmSaveAttachments") {
-    AddConnectionControls("Username");
+FileEditorSetup FrmSaveAttachments::Setup() {
+    // The caption really ends in a blank: it is the one administrators know.
+    return DetailedFileSetup("WriteAttachmentsToDB", "frmSaveAttachments",
+                             "Edit Write Attachments to DB Disposition ", "attachmentstodb",
+                             "Write Attachments to DB");
+}
+
+FrmSaveAttachments::FrmSaveAttachments(Services& services) : FileEditorForm(services, Setup()) {
+    AddConnectionControls(*this, "Username");
     AddControl("Label5", ControlKind::Label, "Tablename:", kTableTip);
     AddControl("txtTableName", ControlKind::TextBox, "", kTableTip);
-    AddGenerateDDLButton([this] { return CreateTableStatement(); });
+    AddGenerateDDLButton(*this, [this] { return CreateTableStatement(); });
 
-    ConnectionSettings();
+    ConnectionSettings(*this);
     Check([this] { return Text("txtTableName").empty(); }, "TableName missing", "txtTableName");
     TextSetting("TableName", "txtTableName", "");
 }

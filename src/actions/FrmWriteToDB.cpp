@@ -1,5 +1,7 @@
 #include "actions/FrmWriteToDB.h"
 
+#include "dispositions/DispositionEditors.h"
+
 namespace pv {
 namespace {
 
@@ -11,9 +13,14 @@ constexpr const char* kRunSqlComment =
 
 }  // namespace
 
+FileEditorSetup FrmWriteToDB::Setup() {
+    return DetailedFileSetup("WriteToDB", "frmWriteToDB", "Edit WriteToDB Disposition Configuration",
+                             "writetodb", "Write To DB");
+}
+
 FrmWriteToDB::FrmWriteToDB(Services& services, const IMasterLinks& master)
-    : MessageFieldsEditor(services, master, "frmWriteToDB") {
-    AddConnectionControls("Username");
+    : MessageFieldsEditor(services, master, Setup()) {
+    AddConnectionControls(*this, "Username");
     AddControl("Label5", ControlKind::Label, "Table name:", kTableTip);
     AddControl("txtTable", ControlKind::TextBox, "", kTableTip);
     AddControl(
@@ -26,10 +33,10 @@ FrmWriteToDB::FrmWriteToDB(Services& services, const IMasterLinks& master)
     AddControl("optUnderscore", ControlKind::Option, "Replace linefeeds with Underscores",
                "Replace problematic characters (eg line feeds and nulls) with undersores")
         .group = "Frame1";
-    AddGenerateDDLButton([this] { return CreateTableStatement(); });
+    AddGenerateDDLButton(*this, [this] { return CreateTableStatement(); });
 
     // The file, in the order it is written; each check sits where the save meets it.
-    ConnectionSettings();
+    ConnectionSettings(*this);
     Check([this] { return Text("txtTable").empty(); }, "Table name missing", "txtTable");
     TextSetting("TableName", "txtTable", "");
     OptionPairSetting("UseMySQLEscaping", "0", {"0", "optUnderscore"}, {"1", "optMySqlEscaping"});

@@ -8,6 +8,8 @@ namespace pv {
 // Run SQL disposition as well.
 class FrmWriteToDB : public MessageFieldsEditor {
   public:
+    // What it edits, as the registry of editors lists it.
+    static FileEditorSetup Setup();
     FrmWriteToDB(Services& services, const IMasterLinks& master);
 
     // The CREATE TABLE statement of the checked fields, as "Generate "Create Table" Statement" shows it.

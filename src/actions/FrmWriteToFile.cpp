@@ -2,6 +2,7 @@
 
 #include "core/errors.h"
 #include "core/platform.h"
+#include "dispositions/DispositionEditors.h"
 
 namespace pv {
 namespace {
@@ -24,8 +25,13 @@ size_t CharacterCount(const std::string& text) {
 
 }  // namespace
 
+FileEditorSetup FrmWriteToFile::Setup() {
+    return DetailedFileSetup("WriteToFile", "frmWriteToFile", "Edit WriteToFile Disposition Configuration",
+                             "writetofile", "Write To File");
+}
+
 FrmWriteToFile::FrmWriteToFile(Services& services, const IMasterLinks& master)
-    : MessageFieldsEditor(services, master, "frmWriteToFile") {
+    : MessageFieldsEditor(services, master, Setup()) {
     AddControl("Label3", ControlKind::Label, "File name:", kFileTip);
     AddControl("txtOutputFileName", ControlKind::TextBox, "", kFileTip).readOnly = true;
     AddControl("cmdBrowseOutput", ControlKind::Button, "...", kFileTip).accessibleName =

@@ -7,6 +7,8 @@ namespace pv {
 // and the fields written on each line.
 class FrmWriteToFile : public MessageFieldsEditor {
   public:
+    // What it edits, as the registry of editors lists it.
+    static FileEditorSetup Setup();
     FrmWriteToFile(Services& services, const IMasterLinks& master);
 
   private:

@@ -1,9 +1,16 @@
 #include "actions/FrmWriteToRFC822.h"
 
+#include "dispositions/DispositionEditors.h"
+
 namespace pv {
 
-FrmWriteToRFC822::FrmWriteToRFC822(Services& services)
-    : DetailedEditorForm(services, DetailedEditorInfoFor("frmWriteToRFC822")) {
+FileEditorSetup FrmWriteToRFC822::Setup() {
+    return DetailedFileSetup("WriteRFC822File", "frmWriteToRFC822",
+                             "Edit Write To RFC822 File Disposition Configuration", "writerfc822",
+                             "Write To RFC-822");
+}
+
+FrmWriteToRFC822::FrmWriteToRFC822(Services& services) : FileEditorForm(services, Setup()) {
     AddLabelledTextBox("Label3", "Root Directory:", "txtDirectory", "The root directory for the files");
     const std::string levelsTip =
         "The number of levels of subfolders to make to avoid having 1000s of files in the same directory. "

@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "actions/DetailedEditor.h"
+#include "core/FileEditor.h"
 #include "core/numeric.h"
 
 namespace pv {
@@ -79,7 +79,8 @@ void MessageFieldRows::Write(std::string& buffer) const {
                 WriteElement(buffer, "DateFormat", text, 3);
             } else {
                 if (!IsNumeric(text))
-                    throw SaveRefused{"Length not numeric for " + field.Name, Form::RowControl(kLength, row)};
+                    throw SaveRefused{
+                        Fault("Length not numeric for " + field.Name, Form::RowControl(kLength, row))};
                 WriteElement(buffer, "MaxLength", text, 3);
             }
         }

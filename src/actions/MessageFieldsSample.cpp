@@ -3,6 +3,7 @@
 #include "actions/FrmWriteToDB.h"
 #include "core/HeadlessServices.h"
 #include "core/xml.h"
+#include "dispositions/DispositionEditors.h"
 
 namespace pv {
 
@@ -47,13 +48,9 @@ MessageFieldsSample WriteMessageFieldsSample(const std::string& folder, size_t f
 
 size_t OpenWriteToDBSample(MessageFieldsSample& sample, const std::string& programDirectory) {
     CollectingPrompts prompts;
-    NoDialogs dialogs;
-    NoWindows windows;
-    NoLauncher launcher;
-    NoClipboard clipboard;
-    Services services{PathContext(programDirectory), prompts, dialogs, windows, launcher, clipboard};
-    FrmWriteToDB editor(services, sample.master);
-    editor.PassDispositionObject(sample.disposition);
+    HeadlessServices headless(PathContext(programDirectory), prompts);
+    FrmWriteToDB editor(headless.services, sample.master);
+    editor.OpenOn(DetailedFileOf(sample.disposition));
     return editor.IsClosed() ? 0 : static_cast<size_t>(editor.RowCount("Fields"));
 }
 

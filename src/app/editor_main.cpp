@@ -12,9 +12,9 @@
 #include <optional>
 #include <string>
 
-#include "actions/RegisterEditors.h"
 #include "core/platform.h"
 #include "core/process.h"
+#include "editors/Editors.h"
 #include "master/FrmMain.h"
 #include "ui/FormWindow.h"
 #include "ui/QtServices.h"
@@ -180,7 +180,6 @@ int main(int argc, char** argv) {
     if (const auto status = AnswerWithoutWindows(line, QApplication::arguments())) return *status;
     const std::string master = line.parser.positionalArguments().join(' ').toStdString();
 
-    pv::RegisterBuiltInDispositionEditors();
     const std::string programDirectory = QApplication::applicationDirPath().toStdString();
     const std::string currentDirectory = pv::platform::CurrentDirectory();
 
@@ -194,7 +193,13 @@ int main(int argc, char** argv) {
     pv::ui::QtWindowHost windows;
     pv::SystemProcessLauncher launcher;
     pv::ui::QtClipboard clipboard;
-    pv::Services services{pv::PathContext(programDirectory), prompts, dialogs, windows, launcher, clipboard};
+    pv::Services services{pv::PathContext(programDirectory),
+                          prompts,
+                          dialogs,
+                          windows,
+                          launcher,
+                          clipboard,
+                          pv::BuiltInEditors()};
 
     pv::FrmMain main(services);
     pv::ui::FormWindow window(main);

@@ -1,3 +1,5 @@
+#include <malloc.h>
+
 #include <iostream>
 #include <string>
 #include <vector>
@@ -5,18 +7,12 @@
 #include "cli/ConfigTool.h"
 #include "core/platform.h"
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 int main(int argc, char** argv) {
-#ifdef __GLIBC__
     // The tool reads a whole file, frees it and builds the whole new text: keeping freed memory in the
     // process lets the new text reuse the pages of the old one instead of faulting in fresh ones.
     mallopt(M_MMAP_THRESHOLD, 256 * 1024 * 1024);
     mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
     mallopt(M_TOP_PAD, 16 * 1024 * 1024);
-#endif
     std::ios::sync_with_stdio(false);
     std::vector<std::string> args(argv + 1, argv + argc);
     const pv::ToolEnvironment environment{pv::platform::ExecutableDirectory(argv[0]),

@@ -1,71 +1,82 @@
 #include "cli/CheckCommand.h"
 
-#include <functional>
+#include <memory>
 #include <ostream>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
-#include "actions/DetailedFileTool.h"
 #include "cli/ConfigTool.h"
 #include "cli/StreamPrompts.h"
-#include "core/EditorDispatch.h"
 #include "core/HeadlessServices.h"
 #include "core/MasterLinks.h"
-#include "core/errors.h"
 #include "core/paths.h"
 #include "core/platform.h"
-#include "core/services.h"
-#include "core/xml.h"
 #include "dispositions/DispositionConfiguration.h"
+#include "editors/Editors.h"
 #include "mailbox/CMailbox.h"
 #include "mailbox/FrmMailbox.h"
 #include "master/MasterConfiguration.h"
+#include "monitoring/CMonitorItem.h"
 #include "monitoring/MonitorConfiguration.h"
-#include "monitoring/MonitorDispatch.h"
-#include "monitoring/MonitorFileTool.h"
 
 namespace pv {
 namespace {
 
-// One report line: the mailbox, then the file and the category where there are some, then the message.
-// Every message fails the check except the list of what an editor would leave out: the server reads such a
-// file as it is, and only a save from a window would lose it.
-class Report {
-  public:
-    Report(std::ostream& out, bool& failed) : out_(out), failed_(failed) {}
-    void Failure(const std::string& mailbox, const std::string& message, const std::string& file = {},
-                 const std::string& category = {}) {
-        out_ << mailbox << ": ";
-        if (!file.empty()) out_ << file << ": ";
-        if (!category.empty()) out_ << category << ": ";
-        out_ << message << "\n";
-        if (!IsNotKeptMessage(message)) failed_ = true;
-    }
+// What a check found: whom it is about (a mailbox, or the monitor configuration file as the master names
+// it) and the message, whose place names the file and the category where there are some.
+struct Finding {
+    std::string subject;
+    Message message;
+};
+using Findings = std::vector<Finding>;
 
-  private:
-    std::ostream& out_;
-    bool& failed_;
+// Each message as a finding about `subject`, in `file` and `category`.
+void Add(Findings& findings, const std::string& subject, std::vector<Message> messages,
+         const std::string& file = {}, const std::string& category = {}) {
+    for (Message& message : messages) {
+        message.place.file = file;
+        message.place.category = category;
+        findings.push_back({subject, std::move(message)});
+    }
+}
+void Add(Findings& findings, const std::string& subject, const std::string& text,
+         const std::string& file = {}, const std::string& category = {}) {
+    Add(findings, subject, {Message{MessageKind::Error, text}}, file, category);
+}
+
+// What a check reads and never changes, shared by all it checks: the master's links and the registry of
+// editors.
+struct CheckContext {
+    const MasterLinks& links;
+    const EditorRegistry& editors;
 };
 
-// Everything an editor of a file shows while loading it and building its save, as its window would show it:
-// the one way check gathers what the editors of detailed and monitor files say. A file the editor could not
-// take as its own says so in `couldNotRead` when the editor itself said nothing.
-std::vector<std::string> WhatTheEditorSays(
-    const std::function<ResaveOutcome(IPrompts&, std::string*)>& resave, const std::string& couldNotRead) {
+// Everything the registered editor of a file shows while loading it and building its save, as its window
+// would show it: the one way check gathers what the editors of detailed and monitor files say. A file the
+// editor could not take as its own says so in `couldNotRead` when the editor itself said nothing.
+std::vector<Message> WhatTheEditorSays(const EditorRegistration& editor, const std::string& path,
+                                       const CheckContext& context, const PathContext& paths,
+                                       const std::string& couldNotRead) {
     CollectingPrompts prompts;
+    HeadlessServices headless(paths, prompts, context.editors);
+    const std::unique_ptr<FileEditorForm> form = editor.OpenOnFile(headless.services, context.links, path);
     std::string text;
-    const ResaveOutcome outcome = resave(prompts, &text);
-    const bool passed = outcome == ResaveOutcome::Printed || outcome == ResaveOutcome::NoEditor;
-    if (!passed && prompts.messages.empty()) prompts.messages.push_back(couldNotRead);
+    const bool passed = !form->IsClosed() && form->lastLoad() == FileProblem::None &&
+                        form->Save(&text) == SaveOutcome::Printed;
+    if (!passed && prompts.messages.empty()) prompts.ShowMessage(couldNotRead);
     return std::move(prompts.messages);
 }
 
 // What a check run has found out once and asks again many times: a run changes no file, and the
 // dispositions of a large installation share their catalogues and name the same few files hundreds of times.
+// They are the caches of one thread of a check, its paths included (they remember the referring file they
+// were last asked about).
 class CheckCaches {
   public:
+    explicit CheckCaches(const PathContext& programPaths) : paths(programPaths) {}
+    PathContext paths;
     CatalogueCache catalogues;
     // Every disposition file is loaded into this one, which reloads its records in place: a large
     // installation's files hold the same categories, and so the storage of the last is reused.
@@ -85,35 +96,34 @@ class CheckCaches {
     }
 
     // What the editor of a type reports on loading a detailed file and building its save.
-    const std::vector<std::string>& Messages(const std::string& type, const std::string& path,
-                                             const MasterLinks& links, const PathContext& paths) {
-        const auto [found, added] = checked_.try_emplace(type + '\n' + path);
+    const std::vector<Message>& Messages(const EditorRegistration& editor, const std::string& path,
+                                         const CheckContext& context) {
+        const auto [found, added] = checked_.try_emplace(editor.setup.type + '\n' + path);
         if (!added) return found->second;
-        found->second = WhatTheEditorSays(
-            [&](IPrompts& prompts, std::string* text) {
-                return ResaveDispositionFile(type, path, links, paths, prompts, text);
-            },
-            "The file could not be read as a detailed disposition file");
+        found->second = WhatTheEditorSays(editor, path, context, paths,
+                                          "The file could not be read as a detailed disposition file");
         return found->second;
     }
 
   private:
-    std::unordered_map<std::string, std::vector<std::string>> checked_;
+    std::unordered_map<std::string, std::vector<Message>> checked_;
     enum class There { Nothing, File, Other };
     std::unordered_map<std::string, There> exists_;
 };
 
 // The disposition file of one mailbox: the dispositions editor's load and save checks, then every detailed
 // file it names: missing ones, and the save checks of those whose type has an editor of its own.
-void CheckDispositions(const CMailbox& mailbox, const MasterLinks& links, const PathContext& paths,
-                       CheckCaches& caches, Report& report) {
+void CheckDispositions(const CMailbox& mailbox, const CheckContext& context, CheckCaches& caches,
+                       Findings& findings) {
+    const MasterLinks& links = context.links;
+    const PathContext& paths = caches.paths;
     const std::string fileName = mailbox.sDispositionFileName;
     if (!platform::FileExists(paths.ResolvePath(links.masterFilePath, fileName))) return;  // reported above
     CollectingPrompts prompts;
     DispositionConfiguration& configuration = caches.configuration;
     const auto loaded =
         configuration.Load(fileName, links.masterFilePath, links, paths, prompts, &caches.catalogues);
-    for (const auto& message : prompts.messages) report.Failure(mailbox.sName, message, fileName);
+    Add(findings, mailbox.sName, std::move(prompts.messages), fileName);
     if (!loaded.opened) return;
     // The detailed files are named relative to the disposition file, which a check leaves as it is.
     const ReferringFileScope scope(paths, configuration.FullPath());
@@ -121,15 +131,15 @@ void CheckDispositions(const CMailbox& mailbox, const MasterLinks& links, const 
     configuration.CheckSave(paths, prompts);
     // A missing detailed file stops the save check at the first one; the walk below names every one.
     static const std::string kMissingDetailed = "Detailed disposition file is missing or incorrect";
-    for (const auto& message : prompts.messages) {
-        if (message.rfind(kMissingDetailed, 0) != 0) report.Failure(mailbox.sName, message, fileName);
-    }
+    std::erase_if(prompts.messages,
+                  [](const Message& message) { return message.text.starts_with(kMissingDetailed); });
+    Add(findings, mailbox.sName, std::move(prompts.messages), fileName);
 
     // What to say about a disposition of a type naming a file, worked out once per type and file name: the
     // dispositions of one file name the same few files again and again.
     struct Verdict {
         bool missing = false;
-        const std::vector<std::string>* messages = nullptr;
+        const std::vector<Message>* messages = nullptr;
     };
     const auto hash = [](const std::pair<std::string_view, std::string_view>& key) {
         return std::hash<std::string_view>()(key.first) * 31 + std::hash<std::string_view>()(key.second);
@@ -138,14 +148,13 @@ void CheckDispositions(const CMailbox& mailbox, const MasterLinks& links, const 
                                                                                                         hash);
     const auto judge = [&](const CCatDisposition& disposition) {
         Verdict verdict;
-        const bool builtIn = !BuiltInEditorFor(disposition.Type).empty();
-        if (!builtIn && !configuration.Types().RequiresDetailedFile(disposition.Type).value_or(false))
+        const EditorRegistration* editor = context.editors.Find(EditorFamily::Disposition, disposition.Type);
+        if (!editor && !configuration.Types().RequiresDetailedFile(disposition.Type).value_or(false))
             return verdict;
         const std::string& detailed = disposition.DetailedDispositionFile;
         const std::string path = paths.ResolvePath(disposition.DispositionFilePath, detailed);
-        verdict.missing = detailed.empty() || !caches.Exists(path, builtIn);
-        if (!verdict.missing && builtIn)
-            verdict.messages = &caches.Messages(disposition.Type, path, links, paths);
+        verdict.missing = detailed.empty() || !caches.Exists(path, editor != nullptr);
+        if (!verdict.missing && editor) verdict.messages = &caches.Messages(*editor, path, context);
         return verdict;
     };
     for (const CCatDispositions& category : configuration.Categories()) {
@@ -156,57 +165,82 @@ void CheckDispositions(const CMailbox& mailbox, const MasterLinks& links, const 
             const Verdict& verdict = found->second;
             const std::string& detailed = disposition.DetailedDispositionFile;
             if (verdict.missing) {
-                report.Failure(mailbox.sName,
-                               "The detailed disposition file of a " + disposition.Type +
-                                   " disposition is missing" +
-                                   (detailed.empty() ? std::string() : ": " + detailed),
-                               fileName, category.CategoryName);
+                Add(findings, mailbox.sName,
+                    "The detailed disposition file of a " + disposition.Type + " disposition is missing" +
+                        (detailed.empty() ? std::string() : ": " + detailed),
+                    fileName, category.CategoryName);
             }
-            if (!verdict.messages) continue;
-            for (const auto& message : *verdict.messages) {
-                report.Failure(mailbox.sName, message, detailed, category.CategoryName);
-            }
+            if (verdict.messages)
+                Add(findings, mailbox.sName, *verdict.messages, detailed, category.CategoryName);
         }
     }
+}
+
+// What check says of one mailbox: the mailbox editor's checks of "Save and Exit", then its disposition file
+// and every detailed file that names. Reads nothing but the mailbox, what the run shares and the caches it
+// is given.
+Findings CheckMailbox(const CMailbox& record, const CheckContext& context, CheckCaches& caches) {
+    Findings findings;
+    CollectingPrompts prompts;
+    HeadlessServices headless(caches.paths, prompts, context.editors);
+    CMailbox copy = record;
+    FrmMailbox editor(headless.services, context.links);
+    editor.LoadFromObject(copy);
+    if (const auto failure = editor.CheckFields(nullptr)) prompts.Show(*failure);
+    Add(findings, record.sName, std::move(prompts.messages));
+    CheckDispositions(record, context, caches, findings);
+    for (Finding& finding : findings) finding.message.place.mailbox = record.sName;
+    return findings;
 }
 
 // The monitor configuration file the master names: what its window reports while loading and saving it, and
 // the file of every monitor entry that keeps its settings in one. Each line starts with the file's name as
 // the master holds it.
-void CheckMonitors(const MasterConfiguration& master, const MasterLinks& links, const PathContext& paths,
-                   Report& report) {
+Findings CheckMonitors(const MasterConfiguration& master, const CheckContext& context,
+                       const PathContext& paths) {
+    Findings findings;
     const std::string& name = master.MonitorConfigFile;
-    const std::string path = paths.ResolvePath(links.masterFilePath, name);
-    CollectingPrompts prompts;
+    const std::string path = paths.ResolvePath(context.links.masterFilePath, name);
     if (!platform::PathExists(path)) {
-        report.Failure(name, MissingMonitorConfigMessage(prompts, path));
-        return;
+        Add(findings, name, {MissingMonitorConfigMessage(path)});
+        return findings;
     }
+    CollectingPrompts prompts;
     MonitorConfiguration configuration;
     configuration.Load(path, prompts);
     configuration.WriteText(prompts);
-    for (const auto& message : prompts.messages) report.Failure(name, message);
+    Add(findings, name, std::move(prompts.messages));
     for (const CMonitorItem& entry : configuration.Entries) {
-        const MonitorType* type = MonitorTypeWithFile(entry.ClassName);
-        if (!type) continue;
+        const EditorRegistration* editor = context.editors.FindClass(entry.ClassName);
+        if (!editor || !editor->make) continue;
+        const std::string& type = editor->setup.type;
         if (entry.Parameter.empty()) {
-            report.Failure(name, "The " + type->name + " monitor names no configuration file");
+            Add(findings, name, "The " + type + " monitor names no configuration file");
             continue;
         }
         const std::string file = paths.ResolvePath(path, entry.Parameter);
         if (!platform::PathExists(file)) {
-            report.Failure(name, "The configuration file of the " + type->name + " monitor is missing",
-                           entry.Parameter);
+            Add(findings, name, "The configuration file of the " + type + " monitor is missing",
+                entry.Parameter);
             continue;
         }
         // What its editor reports while loading the file and saving it again.
-        const std::vector<std::string> messages = WhatTheEditorSays(
-            [&](IPrompts& editorPrompts, std::string* text) {
-                return ResaveMonitorFile(type->name, file, paths, editorPrompts, text);
-            },
-            "The file could not be read as the file of a " + type->name + " monitor");
-        for (const auto& message : messages) report.Failure(name, message, entry.Parameter);
+        Add(findings, name,
+            WhatTheEditorSays(*editor, file, context, paths,
+                              "The file could not be read as the file of a " + type + " monitor"),
+            entry.Parameter);
     }
+    return findings;
+}
+
+// One finding as a line: the subject, then the file and the category where there are some, then the
+// message in the tool's words.
+void Print(std::ostream& out, const Finding& finding) {
+    const Place& place = finding.message.place;
+    out << finding.subject << ": ";
+    if (!place.file.empty()) out << place.file << ": ";
+    if (!place.category.empty()) out << place.category << ": ";
+    out << ToolText(finding.message) << "\n";
 }
 
 }  // namespace
@@ -214,56 +248,45 @@ void CheckMonitors(const MasterConfiguration& master, const MasterLinks& links, 
 int RunCheck(const std::string& masterArgument, std::ostream& out, std::ostream& err,
              const ToolEnvironment& environment) {
     const PathContext paths(environment.programDirectory);
-    // What the master's load says goes to standard error; all of it fails the check but the list of what a
-    // save would leave out.
+    // What the master's load says goes to standard error; its errors fail the check (a file read as
+    // Windows-1252, say), not the warning of what a save would leave out.
     class LoadPrompts : public StreamPrompts {
       public:
         using StreamPrompts::StreamPrompts;
-        void ShowMessage(const std::string& text) override {
-            StreamPrompts::ShowMessage(text);
-            if (!IsNotKeptMessage(text)) ++findings;
+        void Show(const Message& message) override {
+            StreamPrompts::Show(message);
+            if (message.kind == MessageKind::Error) ++errors;
         }
-        size_t findings = 0;
+        size_t errors = 0;
     } loadPrompts(err, environment.verbose);
     MasterConfiguration master;
     master.MasterFilePath = CommandLineMasterPath(masterArgument, environment.currentDirectory);
-    const auto loaded = master.Load(paths, loadPrompts);
-    // Whatever the master's load had to say (a file read as Windows-1252, say) is worth a failing check.
-    bool failed = loaded.outcome != MasterConfiguration::LoadOutcome::Complete || !loaded.readAsMaster ||
-                  loadPrompts.findings > 0;
-    if (loaded.outcome == MasterConfiguration::LoadOutcome::Missing ||
-        loaded.outcome == MasterConfiguration::LoadOutcome::Unreadable) {
+    const FileRead loaded = master.Load(paths, loadPrompts);
+    if (loaded.problem == FileProblem::Missing || loaded.problem == FileProblem::NotAFile ||
+        loaded.problem == FileProblem::Unreadable) {
         return 1;
     }
+    bool failed = !loaded.read() || loadPrompts.errors > 0;
 
     const MasterLinks links = LinksOf(master, paths);
-
-    CollectingPrompts prompts;
-    NoDialogs dialogs;
-    NoWindows windows;
-    NoLauncher launcher;
-    NoClipboard clipboard;
-    Services services{paths, prompts, dialogs, windows, launcher, clipboard};
-    Report report(out, failed);
-    CheckCaches caches;
+    CheckCaches caches(paths);
     // A check changes no file: the master, which every mailbox's names are resolved against, is asked
     // about once.
-    const ReferringFileScope masterScope(paths, links.masterFilePath);
+    const ReferringFileScope masterScope(caches.paths, links.masterFilePath);
+    const auto report = [&](const Findings& findings) {
+        for (const Finding& finding : findings) {
+            Print(out, finding);
+            if (finding.message.kind == MessageKind::Error) failed = true;
+        }
+    };
     // The mailboxes read before a load stopped part-way are checked too: their faults are worth knowing.
-    for (const CMailbox* record : master.Mailboxes.Records()) {
-        CMailbox copy = *record;
-        FrmMailbox editor(services, links);
-        prompts.messages.clear();
-        editor.LoadFromObject(copy);
-        const auto failure = editor.CheckFields(nullptr);
-        if (failure) prompts.messages.push_back(failure->message);
-        for (const auto& message : prompts.messages) report.Failure(record->sName, message);
-        if (failure) failed = true;
-        CheckDispositions(*record, links, paths, caches, report);
-    }
+    const CheckContext context{links, BuiltInEditors()};
+    for (const CMailbox* record : master.Mailboxes.Records()) report(CheckMailbox(*record, context, caches));
     // A master that is not well-formed (or not a master file) names no monitor file: the default would be
     // checked in its place.
-    if (loaded.readAsMaster) CheckMonitors(master, links, paths, report);
+    if (loaded.problem == FileProblem::None || loaded.problem == FileProblem::Stopped) {
+        report(CheckMonitors(master, context, caches.paths));
+    }
     out.flush();
     return failed ? 1 : 0;
 }

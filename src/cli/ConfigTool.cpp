@@ -9,11 +9,11 @@
 #include <ostream>
 #include <string_view>
 
-#include "actions/RegisterEditors.h"
 #include "cli/CheckCommand.h"
 #include "cli/ResaveCommand.h"
 #include "cli/StreamPrompts.h"
 #include "core/password.h"
+#include "editors/Editors.h"
 
 namespace pv {
 namespace {
@@ -158,7 +158,8 @@ int Usage(std::ostream& err, const std::string& problem, const std::string& comm
 
 std::string JoinedTypes() {
     std::string text;
-    for (const std::string& type : TypesWithOwnEditor()) text += (text.empty() ? "" : ", ") + type;
+    for (const std::string& type : BuiltInEditors().Types(EditorFamily::Disposition))
+        text += (text.empty() ? "" : ", ") + type;
     return text;
 }
 
@@ -299,7 +300,7 @@ int RunCommand(const Command& command, const std::vector<std::string>& args, std
         resave.master = parsed.has('m') ? parsed.values.at('m') : "";
         resave.type = parsed.has('t') ? parsed.values.at('t') : "";
         resave.file = operands.front();
-        const std::vector<std::string> types = TypesWithOwnEditor();
+        const std::vector<std::string> types = BuiltInEditors().Types(EditorFamily::Disposition);
         if (parsed.has('t') && std::find(types.begin(), types.end(), resave.type) == types.end()) {
             return Usage(err, "unknown type '" + resave.type + "'; the types are " + JoinedTypes(), name);
         }

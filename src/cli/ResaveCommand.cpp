@@ -5,15 +5,14 @@
 #include "actions/DetailedFileTool.h"
 #include "cli/ConfigTool.h"
 #include "cli/StreamPrompts.h"
+#include "core/ConfigFile.h"
+#include "core/HeadlessServices.h"
 #include "core/MasterLinks.h"
-#include "core/errors.h"
 #include "core/paths.h"
-#include "core/platform.h"
-#include "core/xml.h"
 #include "dispositions/DispositionConfiguration.h"
+#include "editors/Editors.h"
 #include "master/MasterConfiguration.h"
 #include "monitoring/MonitorConfiguration.h"
-#include "monitoring/MonitorFileTool.h"
 
 namespace pv {
 namespace {
@@ -33,47 +32,46 @@ int Print(std::ostream& out, const std::string& text) {
     return kOk;
 }
 
-// The exit status of a file an editor loaded and saved (or printed).
-int Finish(ResaveOutcome outcome, const std::string& text, const std::string& path, std::ostream& out,
-           std::ostream& err) {
-    switch (outcome) {
-        case ResaveOutcome::Written:
-            return kOk;
-        case ResaveOutcome::Printed:
-            return Print(out, text);
-        case ResaveOutcome::Refused:
-            return kFailed;
-        case ResaveOutcome::WouldDrop:
-            err << "Not written: " << path
-                << " names entries the editor cannot show, which a save would drop.\n";
-            return kFailed;
-        default:
-            return NotWritten(err, path);
-    }
+// The exit status of a save through the one save sequence: the file written, or with --stdout the text
+// printed.
+int Finish(SaveOutcome outcome, const std::string& text, std::ostream& out) {
+    if (outcome == SaveOutcome::Printed) return Print(out, text);
+    return outcome == SaveOutcome::Written ? kOk : kFailed;
+}
+
+int Resave(const FileSave& save, bool toStdout, std::ostream& out, IPrompts& prompts) {
+    std::string text;
+    return Finish(RunSave(save, prompts, toStdout ? &text : nullptr), text, out);
+}
+
+// The file's registered editor loads it as its window does and saves it (or prints its text). A file the
+// editor could not read as its own, or that it closed over (a catalogue it needs is missing), is never
+// written.
+int ResaveWithEditor(const EditorRegistration& editor, const std::string& path, const IMasterLinks& links,
+                     bool toStdout, std::ostream& out, std::ostream& err, const PathContext& paths,
+                     IPrompts& prompts) {
+    HeadlessServices headless(paths, prompts, BuiltInEditors());
+    const std::unique_ptr<FileEditorForm> form = editor.OpenOnFile(headless.services, links, path);
+    if (form->IsClosed() || form->lastLoad() != FileProblem::None) return NotWritten(err, path);
+    std::string text;
+    return Finish(form->Save(toStdout ? &text : nullptr), text, out);
 }
 
 // Loads a master file completely, as the main window does; false (reported) when it could not be.
 bool LoadMaster(MasterConfiguration& master, const std::string& path, const PathContext& paths,
                 IPrompts& prompts) {
     master.MasterFilePath = path;
-    const auto loaded = master.Load(paths, prompts);
-    return loaded.outcome == MasterConfiguration::LoadOutcome::Complete && loaded.readAsMaster;
+    return master.Load(paths, prompts).read();
 }
 
-int ResaveMaster(const std::string& path, bool toStdout, std::ostream& out, std::ostream& err,
+int ResaveMaster(OpenedFile file, bool toStdout, std::ostream& out, std::ostream& err,
                  const PathContext& paths, IPrompts& prompts) {
+    const std::string path = file.path;
     MasterConfiguration master;
-    if (!LoadMaster(master, path, paths, prompts)) return NotWritten(err, path);
-    const std::string referringFile = paths.MakeAbsolutePath(master.MasterFilePath);
-    if (toStdout) {
-        try {
-            return Print(out, master.WriteText(referringFile, paths, prompts) + "\r\n");
-        } catch (const AppError& error) {
-            prompts.ShowMessage(FormatError("Error saving=", error));
-            return kFailed;
-        }
-    }
-    return master.Save(referringFile, paths, prompts) ? kOk : kFailed;
+    master.MasterFilePath = path;
+    if (!master.Load(std::move(file), prompts).read()) return NotWritten(err, path);
+    return Resave(master.Saving(paths.MakeAbsolutePath(master.MasterFilePath), paths, prompts), toStdout, out,
+                  prompts);
 }
 
 int ResaveDispositions(const std::string& path, const ResaveOptions& options, std::ostream& out,
@@ -91,18 +89,8 @@ int ResaveDispositions(const std::string& path, const ResaveOptions& options, st
     const MasterLinks links = LinksOf(master, paths);
     DispositionConfiguration configuration;
     const auto loaded = configuration.Load(path, links, paths, prompts);
-    if (!loaded.opened || loaded.file != DispositionConfiguration::FileState::Read)
-        return NotWritten(err, path);
-    if (!configuration.UnreadCatalogues().empty()) {
-        err << "Not written: " << configuration.UnreadCataloguesConsequence() << "\n";
-        return kFailed;
-    }
-    if (options.toStdout) {
-        const auto text = configuration.WriteText(paths, prompts);
-        if (!text) return kFailed;
-        return Print(out, *text + "\r\n");
-    }
-    return configuration.Save(paths, prompts) ? kOk : kFailed;
+    if (!loaded.opened || !loaded.file.read()) return NotWritten(err, path);
+    return Resave(configuration.Saving(paths, prompts), options.toStdout, out, prompts);
 }
 
 int ResaveDetailed(const std::string& path, const ResaveOptions& options, std::ostream& out,
@@ -112,7 +100,9 @@ int ResaveDetailed(const std::string& path, const ResaveOptions& options, std::o
         err << "postvane-config-tool: a Disposition file needs --type TYPE (for example ForwardMessage)\n";
         return kUsage;
     }
-    if (options.master.empty() && UsesMessageFields(options.type)) {
+    // The command line admits only the registered types.
+    const EditorRegistration& editor = *BuiltInEditors().Find(EditorFamily::Disposition, options.type);
+    if (options.master.empty() && editor.needsMessageFields) {
         err << "postvane-config-tool: a " << options.type
             << " file needs --master MASTER for its message fields files\n";
         return kUsage;
@@ -126,21 +116,7 @@ int ResaveDetailed(const std::string& path, const ResaveOptions& options, std::o
         }
         links = LinksOf(master, paths);
     }
-    std::string text;
-    const ResaveOutcome outcome =
-        ResaveDispositionFile(options.type, path, links, paths, prompts, options.toStdout ? &text : nullptr);
-    if (outcome == ResaveOutcome::NoEditor) {
-        err << "The type \"" << options.type << "\" has no editor of its own that reads its file.\n";
-        return kFailed;
-    }
-    return Finish(outcome, text, path, out, err);
-}
-
-int ResaveOneMonitorFile(const std::string& path, const std::string& type, bool toStdout, std::ostream& out,
-                         std::ostream& err, const PathContext& paths, IPrompts& prompts) {
-    std::string text;
-    return Finish(ResaveMonitorFile(type, path, paths, prompts, toStdout ? &text : nullptr), text, path, out,
-                  err);
+    return ResaveWithEditor(editor, path, links, options.toStdout, out, err, paths, prompts);
 }
 
 int ResaveMonitors(const std::string& path, bool toStdout, std::ostream& out, std::ostream& err,
@@ -148,12 +124,7 @@ int ResaveMonitors(const std::string& path, bool toStdout, std::ostream& out, st
     MonitorConfiguration configuration;
     configuration.Load(path, prompts);
     if (!configuration.ReadCompletely()) return NotWritten(err, path);
-    if (toStdout) {
-        const auto text = configuration.WriteText(prompts);
-        if (!text) return kFailed;
-        return Print(out, *text + "\r\n");
-    }
-    return configuration.Save(prompts) ? kOk : kFailed;
+    return Resave(configuration.Saving(prompts), toStdout, out, prompts);
 }
 
 }  // namespace
@@ -183,31 +154,23 @@ int RunResave(const ResaveOptions& options, std::ostream& out, std::ostream& err
     const PathContext paths(environment.programDirectory);
     StreamPrompts prompts(err, environment.verbose);
     const std::string path = CommandLineMasterPath(options.file, environment.currentDirectory);
-    if (!platform::PathExists(path)) {
-        prompts.ShowMessage(MissingFileMessage(prompts, path));
+    // The root element tells the kind of file, once the whole file has been read: a file that is not
+    // well-formed is that, whatever its root.
+    OpenedFile file = OpenConfigFile(path, "");
+    if (!file.read()) {
+        if (file.problem == FileProblem::Missing) prompts.Show(MissingFile(path));
+        ReportOpened(file, "Unexpected error in LoadFile=", prompts);
         return NotWritten(err, path);
     }
-    // The root element tells the kind of file; the loader of that kind then reads it (and reports a file
-    // that is not well-formed past its root's start tag).
-    std::string root;
-    try {
-        root = ReadRootElementName(path);
-        if (root.empty()) {
-            if (ReportLoad(path, LoadXmlFile(path), prompts)) err << path << ": no root element\n";
-            return NotWritten(err, path);
-        }
-    } catch (const AppError& error) {
-        prompts.ShowMessage(FormatError("Unexpected error in LoadFile=", error));
-        return NotWritten(err, path);
-    }
-    if (root == "ResponseHandler") return ResaveMaster(path, options.toStdout, out, err, paths, prompts);
+    const std::string root = file.RootName();
+    if (root == "ResponseHandler")
+        return ResaveMaster(std::move(file), options.toStdout, out, err, paths, prompts);
     if (root == "Dispositions")
         return ResaveDispositions(path, options, out, err, environment, paths, prompts);
     if (root == "Disposition") return ResaveDetailed(path, options, out, err, environment, paths, prompts);
     if (root == "Monitors") return ResaveMonitors(path, options.toStdout, out, err, prompts);
-    const std::string monitorType = MonitorTypeOfRoot(root);
-    if (!monitorType.empty()) {
-        return ResaveOneMonitorFile(path, monitorType, options.toStdout, out, err, paths, prompts);
+    if (const EditorRegistration* editor = BuiltInEditors().FindRoot(EditorFamily::Monitor, root)) {
+        return ResaveWithEditor(*editor, path, MasterLinks(), options.toStdout, out, err, paths, prompts);
     }
     err << "postvane-config-tool: " << path << ": a file with the root element <" << root
         << "> is not a kind of file this tool writes\n";

@@ -11,14 +11,14 @@ namespace pv {
 class StreamPrompts : public IPrompts {
   public:
     explicit StreamPrompts(std::ostream& stream, bool verbose = false) : stream_(stream), verbose_(verbose) {}
-    void ShowMessage(const std::string& text) override {
-        stream_ << text << '\n';
+    void Show(const Message& message) override {
+        if (message.kind == MessageKind::Information) {
+            if (verbose_) stream_ << ToolText(message) << '\n';
+            return;
+        }
+        stream_ << ToolText(message) << '\n';
         ++messagesShown;
     }
-    void ShowInformation(const std::string& text) override {
-        if (verbose_) stream_ << text << '\n';
-    }
-    bool ForWindows() const override { return false; }
     Answer AskYesNo(const std::string& text, const std::string&) override {
         stream_ << text << " [answered No]\n";
         return Answer::No;
@@ -26,6 +26,15 @@ class StreamPrompts : public IPrompts {
     Answer AskYesNoCancel(const std::string& text) override {
         stream_ << text << " [answered Cancel]\n";
         return Answer::Cancel;
+    }
+    Answer AskOrTell(const Message& question) override {
+        Show({MessageKind::Error, ToolText(question), {}, question.place});
+        return Answer::Cancel;
+    }
+    // A save that would leave out what the file holds is refused, and why is said.
+    Answer AskToSaveDespite(const Loss& loss) override {
+        stream_ << "Not written: " << loss.reason << '\n';
+        return Answer::No;
     }
 
     size_t messagesShown = 0;

@@ -1,15 +1,12 @@
 #include "core/DiskChangeGuard.h"
 
-#include <filesystem>
+#include <sys/stat.h>
+
 #include <string_view>
 
 #include "core/errors.h"
 #include "core/platform.h"
 #include "core/prompts.h"
-
-#ifndef _WIN32
-#include <sys/stat.h>
-#endif
 
 namespace pv {
 
@@ -23,20 +20,13 @@ DiskChangeGuard::Snapshot DiskChangeGuard::Look(const std::string& path) {
             snapshot = Snapshot();  // what can be seen without reading it
         }
     }
-#ifndef _WIN32
     struct stat info {};
     if (::stat(platform::NativePath(path).c_str(), &info) != 0) return snapshot;
     snapshot.present = true;
+    snapshot.device = static_cast<uint64_t>(info.st_dev);
+    snapshot.inode = static_cast<uint64_t>(info.st_ino);
     snapshot.size = static_cast<uint64_t>(info.st_size);
     snapshot.modified = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-#else
-    std::error_code ec;
-    const std::filesystem::path native(std::u8string(path.begin(), path.end()));
-    if (!std::filesystem::exists(native, ec)) return snapshot;
-    snapshot.present = true;
-    snapshot.size = std::filesystem::is_regular_file(native, ec) ? std::filesystem::file_size(native, ec) : 0;
-    snapshot.modified = std::filesystem::last_write_time(native, ec).time_since_epoch().count();
-#endif
     return snapshot;
 }
 
@@ -53,16 +43,21 @@ void DiskChangeGuard::Take(const std::string& path, const std::optional<platform
 DiskCheck DiskChangeGuard::BeforeWrite(const std::string& path, IPrompts& prompts,
                                        const std::function<void()>& reload) {
     if (!taken_ || path != path_) return DiskCheck::Write;
-    // The content decides: a time can stay the same over a quick rewrite of the same size, and a file
-    // touched or copied over with the same bytes has not changed.
+    // The file and its content decide: a time can stay the same over a quick rewrite of the same size, and a
+    // file touched or copied over with the same bytes has not changed; but another file put in its place
+    // (renamed over it, or a link to another file) is another file, whatever it holds. The guard's own
+    // saves replace the file too, and the window takes the new one after each.
     const Snapshot now = Look(path);
-    const bool same = now.present == snapshot_.present &&
-                      (!now.present || (now.size == snapshot_.size && now.content == snapshot_.content &&
-                                        (now.content != 0 || now.modified == snapshot_.modified)));
-    if (same) return DiskCheck::Write;
-    const std::string what = now.present ? (snapshot_.present ? "changed" : "created") : "removed";
+    const bool sameFile = now.device == snapshot_.device && now.inode == snapshot_.inode;
+    const bool sameText = now.size == snapshot_.size && now.content == snapshot_.content &&
+                          (now.content != 0 || now.modified == snapshot_.modified);
+    if (now.present == snapshot_.present && (!now.present || (sameFile && sameText))) return DiskCheck::Write;
+    const std::string what = !now.present         ? "removed by another program"
+                             : !snapshot_.present ? "created by another program"
+                             : sameText ? "replaced by another program with another file of the same content"
+                                        : "changed by another program";
     switch (prompts.AskYesNoCancel("The file " + path + " has been " + what +
-                                   " by another program since this window read it. Do you want "
+                                   " since this window read it. Do you want "
                                    "to overwrite it with what this window shows? Yes overwrites it; No reads "
                                    "it again, discarding the edits "
                                    "made in this window; Cancel does neither.")) {

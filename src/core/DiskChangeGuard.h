@@ -18,7 +18,8 @@ enum class DiskCheck {
 };
 
 // What a window knows of the file it shows, so that it can tell before writing it whether another program
-// changed it meanwhile: its size, modification time and content, taken when the window read or wrote it.
+// changed it meanwhile: which file it is (device and inode), its size, modification time and content, taken
+// when the window read or wrote it.
 // Every window that writes a file it has read holds one: the main window, the dispositions editor, the
 // monitor configuration window and the file editor engine.
 class DiskChangeGuard {
@@ -30,10 +31,10 @@ class DiskChangeGuard {
     // there), so that the bytes the window shows are what a later change is measured against. Without a
     // fingerprint (the load could not read the file) the same as Take(path).
     void Take(const std::string& path, const std::optional<platform::FileFingerprint>& read);
-    // Before the window writes `path`. When the file is not what was taken (its size or content changed, or
-    // it was created or removed, by another program; a new time alone is no change), asks whether to
-    // overwrite it (Yes), read it again and lose the edits (No: `reload` runs), or do neither (Cancel). A
-    // path other than the one taken is written without a question.
+    // Before the window writes `path`. When the file is not what was taken (its size or content changed, it
+    // was created or removed, or another file was put in its place, by another program; a new time alone is
+    // no change), asks whether to overwrite it (Yes), read it again and lose the edits (No: `reload` runs),
+    // or do neither (Cancel). A path other than the one taken is written without a question.
     DiskCheck BeforeWrite(const std::string& path, IPrompts& prompts, const std::function<void()>& reload);
 
   private:

@@ -20,11 +20,10 @@ std::string UnknownValueMessage(const std::string& unknownMessage, const std::st
 }
 
 // Why a save stops at a value the file held but no control can show: the window tells what to do about it.
-std::string UnknownValueRefusal(const IPrompts& prompts, const std::string& message,
-                                const std::string& remedy) {
-    return message + (prompts.ForWindows()
-                          ? ". " + remedy + ": this window does not write a value it does not know."
-                          : ". The editor does not write a value it does not know.");
+Message UnknownValueRefusal(const std::string& message, const std::string& remedy) {
+    return {MessageKind::Error,
+            message + ". " + remedy + ": this window does not write a value it does not know.",
+            message + ". The editor does not write a value it does not know."};
 }
 
 }  // namespace
@@ -61,6 +60,12 @@ void FileEditorBase::OpenOn(FileReference record) {
     } else {
         OpenedOnFile();
     }
+}
+
+void FileEditorBase::OpenFile(const std::string& fullPath) {
+    SetText("txtFileName", fullPath);
+    setChanged(false);
+    OpenedOnFile();
 }
 
 std::string FileEditorBase::GetConfigFilePath() const {
@@ -133,56 +138,35 @@ void FileEditorForm::AfterChoosing() {
     }
 }
 
-FileLoad FileEditorForm::LoadFile() {
-    if (!BeforeLoading()) {
-        lastLoad_ = FileLoad::Stopped;
-        return lastLoad_;
+FileProblem FileEditorForm::LoadFile() {
+    if (!BeforeLoading()) return lastLoad_ = FileProblem::Stopped;
+    const OpenedFile file = OpenConfigFile(GetConfigFilePath(), setup().root);
+    disk_.Take(file.path, file.fingerprint);
+    IPrompts& prompts = services_.prompts;
+    if (file.problem == FileProblem::Missing && setup().missingFile == FileEditorSetup::MissingFile::Report) {
+        prompts.Show(MissingFile(file.path));
+        return lastLoad_ = FileProblem::Missing;
     }
-    const std::string path = GetConfigFilePath();
-    XmlFile file;
-    FileLoad outcome = FileLoad::Missing;
-    // What a later save measures changes against: nothing at the path, unless the load reads something.
-    std::optional<platform::FileFingerprint> read = platform::FileFingerprint();
-    if (platform::PathExists(path)) {
-        try {
-            file = LoadXmlFile(path);
-            read = file.fingerprint;
-            // A damaged file shows defaults; saying so keeps the next save from replacing it unnoticed.
-            outcome = ReportLoad(path, file, services_.prompts) ? FileLoad::Loaded : FileLoad::Malformed;
-        } catch (const AppError& error) {
-            read.reset();
-            services_.prompts.ShowMessage(FormatError("Unexpected error in LoadFile=", error));
-            outcome = FileLoad::Unreadable;
-        }
-    }
-    disk_.Take(path, read);
-    if (outcome == FileLoad::Missing && setup().missingFile == FileEditorSetup::MissingFile::Report) {
-        services_.prompts.ShowMessage(MissingFileMessage(services_.prompts, path));
-        lastLoad_ = FileLoad::Missing;
-        return lastLoad_;
-    }
-    const XmlNode root = SelectSingleNode(file.root(), setup().root);
-    if (outcome == FileLoad::Loaded && !root) {
-        // Another kind of file: read as empty, and never replaced without a question.
-        services_.prompts.ShowMessage(WrongRootMessage(path, file, setup().root, setup().fileKind) +
-                                      ReadAsEmptyMessage(services_.prompts.ForWindows()));
-        outcome = FileLoad::NoRoot;
-    }
+    // A file that could not be read shows defaults; saying so keeps the next save from replacing it
+    // unnoticed, as does a file of another kind.
+    ReportOpened(file, "Unexpected error in LoadFile=", prompts);
+    if (file.problem == FileProblem::OtherKind) prompts.Show(OtherKindMessage(file, setup().fileKind));
+    const XmlNode root = file.Root();
     dropMessages_.clear();
     for (const Step& step : steps_) {
         if (step.read) step.read(root);
     }
     // Said once, after everything was read: the user can still decide not to save.
-    for (const std::string& message : dropMessages_) services_.prompts.ShowMessage(message);
-    if (outcome == FileLoad::Loaded) {
+    for (const Message& message : dropMessages_) prompts.Show(message);
+    if (file.read()) {
         MarkDeclaredElementsRead(root);
-        ReportNotKept(path, file, services_.prompts);
+        ReportNotKept(file, prompts);
     }
     // Setting the controls marked the form changed; what was just loaded is not an edit.
     setChanged(false);
-    lastLoad_ = outcome;
+    lastLoad_ = file.problem;
     AfterLoading();
-    return outcome;
+    return lastLoad_;
 }
 
 void FileEditorForm::MarkDeclaredElementsRead(XmlNode root) const {
@@ -223,7 +207,7 @@ std::optional<std::string> FileEditorForm::BuildFileText() {
             if (step.write) step.write(buffer);
         }
     } catch (const SaveRefused& refused) {
-        ShowFault(services_.prompts, {refused.message, refused.control});
+        ShowFault(services_.prompts, refused.fault);
         return std::nullopt;
     } catch (const AppError& error) {
         services_.prompts.ShowMessage(FormatError("Error saving=", error));
@@ -233,46 +217,52 @@ std::optional<std::string> FileEditorForm::BuildFileText() {
     return buffer;
 }
 
-bool FileEditorForm::SaveFile() {
-    // Before any check, so that the record follows the file name box even when the save then fails.
-    UpdateRecordFileName();
-    try {
-        const std::optional<std::string> text = BuildFileText();
-        if (!text) return false;
-        if (Text("txtFileName").empty()) {
+FileSave FileEditorForm::Saving() {
+    FileSave save;
+    save.path = GetConfigFilePath();
+    save.text = [this]() {
+        std::optional<std::string> text = BuildFileText();
+        if (text && Text("txtFileName").empty()) {
             throw AppError(kErrPathNotFound, "No configuration file has been chosen");
         }
-        const bool showsDefaults = lastLoad_ == FileLoad::Malformed || lastLoad_ == FileLoad::NoRoot ||
-                                   lastLoad_ == FileLoad::Unreadable;
-        if (showsDefaults &&
-            services_.prompts.AskYesNo(
-                "The file " + GetConfigFilePath() + " could not be read as a " + setup().fileKind +
-                ", so this window shows default values. Do you want to overwrite it with "
-                "what this window shows?") != Answer::Yes) {
-            return false;
-        }
-        const std::string path = GetConfigFilePath();
-        if (disk_.BeforeWrite(path, services_.prompts, [this] { LoadFile(); }) != DiskCheck::Write)
-            return false;
-        WriteTextFile(path, *text);
-        disk_.Take(path);
-    } catch (const AppError& error) {
-        services_.prompts.ShowMessage(FormatError("Error saving=", error));
-        return false;
+        return text;
+    };
+    // A file that could not be read shows defaults: what it held is replaced only when the user says so.
+    // Entries the editor cannot show were named as the file loaded: a window saves without asking again.
+    const FileProblem read = lastLoad_;
+    if (read != FileProblem::None && read != FileProblem::Missing && read != FileProblem::Stopped) {
+        save.loss = Loss{"The file " + save.path + " could not be read as a " + setup().fileKind +
+                             ", so this window shows default values. Do you want to overwrite it with what "
+                             "this window shows?",
+                         save.path + " could not be read."};
+    } else if (!dropMessages_.empty()) {
+        save.loss = Loss{"", save.path + " names entries the editor cannot show, which a save would drop."};
     }
-    setChanged(false);
-    lastLoad_ = FileLoad::Loaded;  // the file now holds what the window shows
-    services_.prompts.ShowInformation("Saved");
-    return true;
+    save.disk = &disk_;
+    save.reload = [this] { LoadFile(); };
+    save.written = [this] {
+        setChanged(false);
+        lastLoad_ = FileProblem::None;  // the file now holds what the window shows
+    };
+    return save;
+}
+
+SaveOutcome FileEditorForm::Save(std::string* printed) {
+    // Before any check, so that the record follows the file name box even when the save then fails.
+    UpdateRecordFileName();
+    return RunSave(Saving(), services_.prompts, printed);
 }
 
 void FileEditorForm::Refuse(const std::string& message, const std::string& control) {
-    throw SaveRefused{message, control};
+    throw SaveRefused{Fault(message, control)};
+}
+
+void FileEditorForm::Refuse(Message fault) {
+    throw SaveRefused{std::move(fault)};
 }
 
 void FileEditorForm::AddStep(std::vector<std::string> elements, std::function<void(XmlNode root)> read,
                              std::function<void(std::string& buffer)> write) {
-    elements_.insert(elements_.end(), elements.begin(), elements.end());
     steps_.push_back({std::move(read), std::move(write), std::move(elements)});
 }
 
@@ -357,8 +347,7 @@ void FileEditorForm::ChoiceSetting(const std::string& element, const std::string
                 }
             }
             if (!chosen && *unknown) {
-                Refuse(UnknownValueRefusal(services_.prompts,
-                                           UnknownValueMessage(unknownMessage, element, **unknown),
+                Refuse(UnknownValueRefusal(UnknownValueMessage(unknownMessage, element, **unknown),
                                            "Choose one of the options"));
             }
             WriteElement(buffer, element, value, 1);
@@ -387,8 +376,7 @@ void FileEditorForm::TwoValueSetting(const std::string& element, const std::stri
         },
         [=, this](std::string& buffer) {
             if (*unknown) {
-                Refuse(UnknownValueRefusal(services_.prompts,
-                                           UnknownValueMessage(unknownMessage, element, **unknown),
+                Refuse(UnknownValueRefusal(UnknownValueMessage(unknownMessage, element, **unknown),
                                            "Click the box to choose one of its two values"));
             }
             WriteElement(buffer, element, Checked(checkBox) ? onValue : offValue, 1);
@@ -442,7 +430,9 @@ void FileEditorForm::FolderSetting(const std::string& element, const std::string
             const std::string file = GetConfigFilePath();
             if (const std::string folder = services_.paths.ResolvePath(file, Text(textBox));
                 !mustExistMessage.empty() && !platform::FolderExists(folder)) {
-                Refuse(NotFoundMessage(services_.prompts, mustExistMessage, folder), textBox);
+                Message fault = NotFound(mustExistMessage, folder);
+                fault.place.control = textBox;
+                Refuse(std::move(fault));
             }
             WriteElement(buffer, element, services_.paths.MakeStoredPath(true, Text(textBox), file), 1);
         });
@@ -505,7 +495,7 @@ void FileEditorForm::CustomSetting(std::function<void(XmlNode root)> read,
 
 void FileEditorForm::Check(std::function<bool()> fails, const std::string& message,
                            const std::string& control) {
-    checks_.push_back({message, control});
+    checks_.push_back(Fault(message, control));
     AddStep({}, nullptr, [fails = std::move(fails), message, control](std::string&) {
         if (fails()) Refuse(message, control);
     });
@@ -513,10 +503,12 @@ void FileEditorForm::Check(std::function<bool()> fails, const std::string& messa
 
 void FileEditorForm::CheckFolderExists(std::function<std::string()> folder, const std::string& message,
                                        const std::string& control) {
-    checks_.push_back({message, control});
-    AddStep({}, nullptr, [this, folder = std::move(folder), message, control](std::string&) {
+    checks_.push_back(Fault(message, control));
+    AddStep({}, nullptr, [folder = std::move(folder), message, control](std::string&) {
         if (const std::string path = folder(); !platform::FolderExists(path)) {
-            Refuse(NotFoundMessage(services_.prompts, message, path), control);
+            Message fault = NotFound(message, path);
+            fault.place.control = control;
+            Refuse(std::move(fault));
         }
     });
 }

@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "core/ConfigFile.h"
 #include "core/DiskChangeGuard.h"
+#include "core/SaveSequence.h"
 #include "core/filechoice.h"
 #include "core/form.h"
 #include "core/services.h"
@@ -24,12 +26,20 @@ struct FileReference {
     explicit operator bool() const { return storedName != nullptr; }
 };
 
-// What an editor with a file of its own says about that file; everything else the engine does alike.
+// The two kinds of record an editor of a file is opened on.
+enum class EditorFamily { Disposition, Monitor };
+
+// What an editor with a file of its own says about itself and that file; everything else the engine does
+// alike. It is also the editor's entry in the registry of editors (core/EditorRegistry.h).
 struct FileEditorSetup {
-    std::string formName;          // the window ("frmForwardMessage")
-    std::string caption;           // its title
-    std::string root;              // the file's root element ("Disposition")
-    std::string fileLabel;         // the label beside txtFileName ("Label2")
+    EditorFamily family = EditorFamily::Disposition;
+    std::string type;       // "ForwardMessage", "Logger": the disposition type, or the monitor type the
+                            // chooser lists
+    std::string className;  // a monitor's class, as the monitor configuration file names it
+    std::string formName;   // the window ("frmForwardMessage")
+    std::string caption;    // its title
+    std::string root;       // the file's root element ("Disposition")
+    std::string fileLabel;  // the label beside txtFileName ("Label2")
     std::string fileLabelCaption;  // its caption
     // The choose-or-create dialog of "...".
     std::string dialogTitle;
@@ -64,7 +74,9 @@ class FileEditorBase : public Form {
 
     // Keeps the record, shows its file name, and opens that file, or starts by choosing one when the record
     // names none.
-    void OpenOn(FileReference record);
+    virtual void OpenOn(FileReference record);
+    // Opens the file at `fullPath` for a run without a record (the tool's resave and check).
+    void OpenFile(const std::string& fullPath);
     // The full path of the file: the file name box resolved against the referring file.
     std::string GetConfigFilePath() const;
     // Validates, writes and reports; true when the file was written.
@@ -72,6 +84,7 @@ class FileEditorBase : public Form {
 
     const FileEditorSetup& setup() const { return setup_; }
     const FileReference& record() const { return record_; }
+    Services& services() const { return services_; }
 
   protected:
     // The choose-or-create step of "...": the dialog, a new file created with the root alone, the name
@@ -96,21 +109,10 @@ class FileEditorBase : public Form {
     FileReference record_;
 };
 
-// A check of an editor failed while saving; SaveFile shows the message, puts the focus on the control at
-// fault, and writes nothing.
+// A check of an editor failed while saving (a Fault naming the control at fault); SaveFile shows the
+// message, puts the focus on that control, and writes nothing.
 struct SaveRefused {
-    std::string message;
-    std::string control;
-};
-
-// How the file was found when loading.
-enum class FileLoad {
-    Loaded,      // read, with the expected root
-    Missing,     // no such file: defaults, or nothing changed where the editor reports it
-    NoRoot,      // well-formed, but without the expected root: defaults
-    Malformed,   // not well-formed (reported): defaults
-    Unreadable,  // could not be read at all (reported): defaults
-    Stopped,     // the editor's BeforeLoading refused: nothing was read
+    Message fault;
 };
 
 // The boxes of an account kept in one element.
@@ -143,11 +145,17 @@ class FileEditorForm : public FileEditorBase {
   public:
     FileEditorForm(Services& services, FileEditorSetup setup);
 
-    // Fills the controls from the file (defaults for whatever it lacks) and clears Changed.
-    FileLoad LoadFile();
+    // Fills the controls from the file (defaults for whatever it lacks) and clears Changed. A missing file
+    // is read as defaults, or reported and the controls left as they are; Stopped: BeforeLoading refused,
+    // nothing was read.
+    FileProblem LoadFile();
     // How the file was found by the last LoadFile.
-    FileLoad lastLoad() const { return lastLoad_; }
-    bool SaveFile() override;
+    FileProblem lastLoad() const { return lastLoad_; }
+    // Saves the file through the one save sequence (RunSave): the checks building its text, what it would
+    // leave out of the file, the changed-on-disk question, the write. With `printed` the text goes there
+    // instead, and the window stays as it is.
+    SaveOutcome Save(std::string* printed = nullptr);
+    bool SaveFile() override { return Save() == SaveOutcome::Written; }
     // The text SaveFile writes (without the final CR LF WriteTextFile adds), after every check; nullopt
     // when a check failed, its message shown.
     std::optional<std::string> BuildFileText();
@@ -156,11 +164,9 @@ class FileEditorForm : public FileEditorBase {
     const std::string& KeptValue(const std::string& element) const;
     // What the last load read but cannot show, so that a save would drop it: one message per setting, each
     // shown once when the load ended.
-    const std::vector<std::string>& dropMessages() const { return dropMessages_; }
-    // The elements the declared settings read, in file order.
-    const std::vector<std::string>& DeclaredElements() const { return elements_; }
+    const std::vector<Message>& dropMessages() const { return dropMessages_; }
     // The declared checks, in order: each message with the control it is about.
-    const std::vector<Fault>& DeclaredChecks() const { return checks_; }
+    const std::vector<Message>& DeclaredChecks() const { return checks_; }
 
     // The lines of a multi-line text box as the file holds them: split at line ends (CR LF, and the LF or
     // CR a view may hand in), blank lines dropped, the others untrimmed.
@@ -174,8 +180,9 @@ class FileEditorForm : public FileEditorBase {
         std::string option;  // the option button that stands for it
     };
 
-  protected:
-    // Settings, one element each at indent 1 below the root.
+    // The declaration of the file: settings, one element each at indent 1 below the root, and checks, in
+    // the order the file holds them; made by the editor's constructor and by the groups of settings several
+    // editors share (actions/SmtpSettings.h, actions/DataOutputEditor.h).
     // A text box and its element, written as typed.
     void TextSetting(const std::string& element, const std::string& textBox, const std::string& defaultText,
                      Track track = Track::Yes);
@@ -238,7 +245,7 @@ class FileEditorForm : public FileEditorBase {
                            const std::string& control);
 
     // From a setting's read: entries of the file that the editor cannot show, and a save would drop.
-    void ReportDrop(const std::string& message) { dropMessages_.push_back(message); }
+    void ReportDrop(Message message) { dropMessages_.push_back(std::move(message)); }
     // From a setting's read: a value the editor does not know, which the window shows as `shownAs`, one it
     // does. Said at once; the save writes what the window shows, so the file changes only when it is saved.
     void ReportUnknownValue(const std::string& element, const std::string& value, const std::string& shownAs);
@@ -246,7 +253,9 @@ class FileEditorForm : public FileEditorBase {
     // Stops the save with a message, from a Custom writer or anywhere during BuildFileText; the focus goes
     // to `control`.
     [[noreturn]] static void Refuse(const std::string& message, const std::string& control = {});
+    [[noreturn]] static void Refuse(Message fault);
 
+  protected:
     // Runs first in LoadFile, e.g. to read a catalogue the settings need; false stops the load (the editor
     // has said why and may have closed itself).
     virtual bool BeforeLoading() { return true; }
@@ -266,16 +275,16 @@ class FileEditorForm : public FileEditorBase {
     void AddStep(std::vector<std::string> elements, std::function<void(XmlNode root)> read,
                  std::function<void(std::string& buffer)> write);
     void TrackIf(const std::string& control, Track track);
+    FileSave Saving();
     void MarkDeclaredElementsRead(XmlNode root) const;
 
     std::vector<Step> steps_;
-    std::vector<std::string> elements_;
     std::vector<std::string> knownComments_;
-    std::vector<Fault> checks_;
+    std::vector<Message> checks_;
     DiskChangeGuard disk_;
-    FileLoad lastLoad_ = FileLoad::Missing;
+    FileProblem lastLoad_ = FileProblem::Missing;
     std::map<std::string, std::string> kept_;
-    std::vector<std::string> dropMessages_;
+    std::vector<Message> dropMessages_;
 };
 
 // "1" for a checked box, "0" for a clear one, as every flag of the files is written.

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/EditorRegistry.h"
 #include "core/form.h"
 #include "core/services.h"
 
@@ -36,13 +37,29 @@ class NoClipboard : public IClipboard {
 // nothing is written behind the user's back.
 class CollectingPrompts : public IPrompts {
   public:
-    std::vector<std::string> messages;
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    std::vector<Message> messages;
     // A report of success is not a finding.
-    void ShowInformation(const std::string&) override {}
-    bool ForWindows() const override { return false; }
+    void Show(const Message& message) override {
+        if (message.kind != MessageKind::Information) messages.push_back(message);
+    }
     Answer AskYesNo(const std::string&, const std::string&) override { return Answer::No; }
     Answer AskYesNoCancel(const std::string&) override { return Answer::Cancel; }
+    Answer AskOrTell(const Message& question) override {
+        messages.push_back({MessageKind::Error, ToolText(question), {}, question.place});
+        return Answer::Cancel;
+    }
+};
+
+// Everything a window's logic needs, for a run without a display: the given prompts, and nothing chosen,
+// opened or started.
+struct HeadlessServices {
+    HeadlessServices(const PathContext& paths, IPrompts& prompts, const EditorRegistry& editors = NoEditors())
+        : services{paths, prompts, dialogs, windows, launcher, clipboard, editors} {}
+    NoDialogs dialogs;
+    NoWindows windows;
+    NoLauncher launcher;
+    NoClipboard clipboard;
+    Services services;
 };
 
 }  // namespace pv

@@ -3,34 +3,36 @@
 // that names it, and without leaving temporary files behind.
 //
 // The usual way is a new file in the same folder, filled, flushed and renamed over the old one, so that a
-// failure or a crash at any moment leaves either the old text or the new. On Linux the new file has no
-// name until it is complete (O_TMPFILE), so even a killed editor leaves nothing behind. Where that
-// replacement would change what the file is, the file is written in place instead: when the folder does
-// not let us create files, when the file has other names (hard links), when its owner or group cannot be
-// given to a new file, or when its attributes cannot be copied.
+// failure or a crash at any moment leaves either the old text or the new. The new file has no name until
+// it is complete (O_TMPFILE), so even a killed editor leaves nothing behind. Where that replacement would
+// change what the file is, the file is written in place instead: when the folder does not let us create
+// files, when the file has other names (hard links), when its owner or group cannot be given to a new file,
+// when its attributes cannot be copied, or when it cannot be replaced at all (a file mounted on its own, as
+// a bind mount hands one file to a container).
+//
+// Written in place, the file is cut for a moment whatever is done, so a complete copy of its old text is
+// kept first, under a name that says which file it belongs to: beside the file when the copy can have the
+// file's owner, group, permissions and access lists there (it holds the same passwords), else in the
+// user's state folder, for the user only. The copy goes when the save has finished; one that is still
+// there tells the next open that the save did not finish (FindUnfinishedSave).
+#include <dirent.h>
+#include <fcntl.h>
+#include <pwd.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <random>
-#include <system_error>
 
 #include "core/errors.h"
 #include "core/platform.h"
-
-#ifndef _WIN32
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#ifdef __linux__
-#include <sys/xattr.h>
-#endif
-#endif
-
-namespace fs = std::filesystem;
 
 namespace pv::platform {
 
@@ -38,6 +40,7 @@ namespace testing {
 namespace {
 bool unnamedTemporaryFiles = true;
 std::function<void(int)> beforeReplace;
+std::function<int(SaveStep, int)> fault;
 }  // namespace
 
 void UseUnnamedTemporaryFiles(bool use) {
@@ -47,9 +50,12 @@ void UseUnnamedTemporaryFiles(bool use) {
 void SetBeforeReplaceHook(std::function<void(int fd)> hook) {
     beforeReplace = std::move(hook);
 }
+
+void SetFaultHook(std::function<int(SaveStep step, int fd)> hook) {
+    fault = std::move(hook);
+}
 }  // namespace testing
 
-#ifndef _WIN32
 namespace {
 
 // Temporary files of this program: short, so that a file name of any allowed length can still be saved,
@@ -57,6 +63,10 @@ namespace {
 constexpr const char* kTempPrefix = ".pvsave-";
 constexpr size_t kTempRandomLength = 8;
 constexpr int kMaxLinkHops = 40;
+// The copy of a file written in place ends so, after the file's name beside it and after its device, inode
+// and name in the state folder: no pattern that selects configuration files ("*.xml") takes it for one.
+constexpr const char* kCopySuffix = ".before-save";
+constexpr size_t kMaxNameLength = 255;
 
 std::string Reason(int error) {
     return std::strerror(error);
@@ -64,6 +74,13 @@ std::string Reason(int error) {
 
 [[noreturn]] void Fail(int number, const std::string& text) {
     throw AppError(number, text);
+}
+
+// A failure a test asked for at this step: false, or true with errno set to it.
+bool Injected(testing::SaveStep step, int fd) {
+    const int error = testing::fault ? testing::fault(step, fd) : 0;
+    if (error != 0) errno = error;
+    return error != 0;
 }
 
 // Closes a descriptor when it goes out of scope.
@@ -78,6 +95,11 @@ class Descriptor {
     void reset(int fd = -1) {
         if (fd_ >= 0) ::close(fd_);
         fd_ = fd;
+    }
+    int release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
     }
     // Closes now and reports the error a close can bring (a delayed write failure).
     int close() {
@@ -197,7 +219,32 @@ bool ReadAll(int fd, std::string& bytes, size_t size) {
     return true;
 }
 
-#ifdef __linux__
+// Flushes a folder, so that the names just given or taken in it outlast a power failure. File systems
+// that cannot flush a folder say so (EINVAL); that is no failure.
+bool FlushFolder(int folder) {
+    if (!Injected(testing::SaveStep::FlushFolder, folder) && ::fsync(folder) == 0) return true;
+    return errno == EINVAL || errno == EOPNOTSUPP;
+}
+
+// A write beyond the size limit for files (ulimit -f) stops the process by SIGXFSZ in the middle of a
+// write. Caught instead, the write fails with EFBIG, which the save reports and recovers from like any
+// other failure. A handler that does nothing rather than SIG_IGN: the programs we start get the default
+// back when they are executed, as they expect.
+void NoAction(int) {}
+
+void CatchFileSizeSignal() {
+    static const bool caught = [] {
+        struct sigaction current {};
+        if (::sigaction(SIGXFSZ, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) return false;
+        struct sigaction action {};
+        action.sa_handler = NoAction;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        return ::sigaction(SIGXFSZ, &action, nullptr) == 0;
+    }();
+    (void)caught;
+}
+
 std::vector<std::string> AttributeNames(ssize_t (*list)(int, char*, size_t), int fd, bool& ok) {
     ok = true;
     std::vector<std::string> names;
@@ -236,13 +283,11 @@ bool AttributeValue(int fd, const std::string& name, std::string& value) {
         if (errno != ERANGE) return false;
     }
 }
-#endif
 
 // Gives the new file the extended attributes of the old one (POSIX access lists are among them), and takes
 // away those it got that the old one lacks (an access list inherited from the folder). False when that
 // cannot be done completely.
 bool CopyAttributes(int from, int to) {
-#ifdef __linux__
     bool ok = true;
     const std::vector<std::string> wanted = AttributeNames(::flistxattr, from, ok);
     if (!ok) return false;
@@ -262,11 +307,174 @@ bool CopyAttributes(int from, int to) {
         if (::fremovexattr(to, name.c_str()) != 0) return false;
     }
     return true;
-#else
-    (void)from;
-    (void)to;
-    return true;
-#endif
+}
+
+// A new file in a folder that gets its final name only when it is complete: without any name until then
+// where the file system allows (O_TMPFILE), else under a short temporary name of ours. Either way it is
+// locked while it is being made, so that no other save takes it for a leftover; a temporary name it still
+// has when it goes out of scope is removed.
+class NewFile {
+  public:
+    NewFile(int folder, mode_t mode) : folder_(folder), mode_(mode) {}
+    ~NewFile() {
+        if (!temp_.empty()) ::unlinkat(folder_, temp_.c_str(), 0);
+    }
+    NewFile(const NewFile&) = delete;
+    NewFile& operator=(const NewFile&) = delete;
+
+    int fd() const { return file_.get(); }
+    Descriptor& file() { return file_; }
+
+    // 0, or the error number of the creation.
+    int Create() {
+        if (testing::unnamedTemporaryFiles) {
+            file_.reset(::openat(folder_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode_));
+            if (file_) {
+                // Locked like a named one, for the moment it has a temporary name before the rename.
+                ::flock(file_.get(), LOCK_EX);
+                return 0;
+            }
+            if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT) return errno;
+        }
+        return CreateNamed();
+    }
+
+    // Gives the complete file the name `name`, over the file of that name. An unnamed file that cannot be
+    // given a name here is made again under a temporary name and filled by `fill` once more. 0, or the
+    // error number; `created` tells whether it came from making the file again.
+    int Replace(const std::string& name, const std::function<void(int)>& fill, bool& created) {
+        created = false;
+        if (temp_.empty() && !LinkUnnamed(RandomName(), true)) {
+            if (const int error = CreateNamed()) {
+                created = true;
+                return error;
+            }
+            fill(file_.get());
+        }
+        if (Injected(testing::SaveStep::Replace, folder_) ||
+            ::renameat(folder_, temp_.c_str(), folder_, name.c_str()) != 0) {
+            return errno;
+        }
+        temp_.clear();
+        return 0;
+    }
+
+    // Gives the complete file the name `name` when no file has it (else EEXIST). 0, or the error number.
+    int Add(const std::string& name, const std::function<void(int)>& fill) {
+        if (temp_.empty()) {
+            if (LinkUnnamed(name, false)) return 0;
+            if (errno == EEXIST) return errno;
+            if (const int error = CreateNamed()) return error;
+            fill(file_.get());
+        }
+        if (::renameat2(folder_, temp_.c_str(), folder_, name.c_str(), RENAME_NOREPLACE) != 0) {
+            if (errno != EINVAL) return errno;
+            // A file system that cannot rename without replacing: a second name, then the first goes.
+            if (::linkat(folder_, temp_.c_str(), folder_, name.c_str(), 0) != 0) return errno;
+            ::unlinkat(folder_, temp_.c_str(), 0);
+        }
+        temp_.clear();
+        return 0;
+    }
+
+  private:
+    // An exclusively created, locked file with a short temporary name of our own.
+    int CreateNamed() {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const std::string name = RandomName();
+            file_.reset(::openat(folder_, name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, mode_));
+            if (!file_) {
+                if (errno == EEXIST) continue;
+                return errno;
+            }
+            // Locked so that no other save takes it for a leftover; one that did so before the lock was
+            // taken has removed the name, and another name is tried.
+            struct stat info {};
+            if (::flock(file_.get(), LOCK_EX) == 0 && ::fstat(file_.get(), &info) == 0 && info.st_nlink > 0) {
+                temp_ = name;
+                return 0;
+            }
+            ::unlinkat(folder_, name.c_str(), 0);
+        }
+        return EEXIST;
+    }
+
+    // Gives the unnamed file the name `name` (a temporary one when `temporary`, which is tried again with
+    // other names while taken). False with errno when this system cannot, or when `name` is taken.
+    bool LinkUnnamed(std::string name, bool temporary) {
+        const std::string self = "/proc/self/fd/" + std::to_string(file_.get());
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            if (::linkat(AT_FDCWD, self.c_str(), folder_, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+                if (temporary) temp_ = name;
+                return true;
+            }
+            if (errno != EEXIST || !temporary) return false;
+            name = RandomName();
+        }
+        return false;
+    }
+
+    int folder_;
+    mode_t mode_;
+    Descriptor file_;
+    std::string temp_;
+};
+
+// The folder this user's copies go to when none can be kept beside the file: $XDG_STATE_HOME, else
+// ~/.local/state, then the program's own folder. "" when the user has no home folder.
+std::string StateCopyFolder() {
+    std::string base;
+    if (const char* state = std::getenv("XDG_STATE_HOME"); state != nullptr && state[0] == '/') {
+        base = state;
+    } else {
+        std::string home;
+        if (const char* variable = std::getenv("HOME"); variable != nullptr && variable[0] == '/') {
+            home = variable;
+        } else {
+            passwd entry{};
+            passwd* found = nullptr;
+            std::string buffer(16384, '\0');
+            if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
+                found->pw_dir != nullptr && found->pw_dir[0] == '/') {
+                home = found->pw_dir;
+            }
+        }
+        if (home.empty()) return std::string();
+        base = home + "/.local/state";
+    }
+    return base + "/postvane-config/unfinished-saves";
+}
+
+// Creates a folder and every one above it that is missing, for this user alone. 0 or the error number.
+int MakeFolders(const std::string& path) {
+    for (size_t end = 1; end != std::string::npos;) {
+        end = path.find('/', end + 1);
+        const std::string part = path.substr(0, end);
+        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return errno;
+    }
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return errno;
+    return S_ISDIR(info.st_mode) ? 0 : ENOTDIR;
+}
+
+// Where the copy of a file kept while it is written in place is: beside it, and in the state folder under
+// the file's device, inode and name (cut to the longest name a folder holds, at a character's start).
+std::vector<std::string> CopyPlaces(const std::string& target, const struct stat* info) {
+    std::vector<std::string> places;
+    const std::string name = NameOf(target);
+    const size_t suffix = std::strlen(kCopySuffix);
+    if (name.size() + suffix <= kMaxNameLength) places.push_back(ParentOf(target) + "/" + name + kCopySuffix);
+    const std::string folder = StateCopyFolder();
+    if (info != nullptr && !folder.empty()) {
+        const std::string key =
+            std::to_string(static_cast<uint64_t>(info->st_dev)) + "-" + std::to_string(info->st_ino) + "-";
+        size_t length = std::min(name.size(), kMaxNameLength - key.size() - suffix);
+        while (length > 0 && length < name.size() &&
+               (static_cast<unsigned char>(name[length]) & 0xC0) == 0x80)
+            --length;
+        places.push_back(folder + "/" + key + name.substr(0, length) + kCopySuffix);
+    }
+    return places;
 }
 
 // Why a replacement could not be made without changing what the file is; the caller writes in place.
@@ -277,6 +485,7 @@ class Save {
     Save(std::string pathText, const std::string& bytes) : pathText_(std::move(pathText)), bytes_(bytes) {}
 
     void Run() {
+        CatchFileSizeSignal();
         target_ = FollowLinks(pathText_, NativePath(pathText_));
         folderPath_ = ParentOf(target_);
         struct stat folderInfo {};
@@ -312,69 +521,37 @@ class Save {
         const mode_t mode = existed_ ? old_.st_mode & 07777 : 0666 & ~mask;
         // Created with no more permissions than the file will have: the text (scrambled passwords
         // included) is never readable by anyone the finished file would keep out.
-        const mode_t createMode = mode & 0777;
-        Descriptor file;
-        std::string name;
-#ifdef O_TMPFILE
-        if (testing::unnamedTemporaryFiles) {
-            file.reset(::openat(folder_.get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, createMode));
-            if (!file && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT) {
-                CannotCreate(errno);
-            }
-            // Locked like a named one, for the moment it has a temporary name before the rename.
-            if (file) ::flock(file.get(), LOCK_EX);
+        NewFile file(folder_.get(), mode & 0777);
+        if (const int error = file.Create()) CannotCreate(error);
+        const auto fill = [this](int fd) {
+            Fill(fd);
+            if (existed_) KeepIdentity(fd);
+        };
+        fill(file.fd());
+        if (testing::beforeReplace) testing::beforeReplace(file.fd());
+        bool created = false;
+        if (const int error = file.Replace(NameOf(target_), fill, created)) {
+            if (created) CannotCreate(error);
+            // A file mounted on its own cannot be replaced, only rewritten.
+            if (existed_ && (error == EBUSY || error == EXDEV)) throw WriteInPlace{};
+            Fail(kErrFileAccess, "Cannot replace " + pathText_ + ": " + Reason(error));
         }
-#endif
-        if (!file) name = CreateNamed(file, createMode);
-        try {
-            Fill(file.get());
-            if (existed_) KeepIdentity(file.get());
-            if (testing::beforeReplace) testing::beforeReplace(file.get());
-            if (name.empty()) name = LinkUnnamed(file.get());
-            if (name.empty()) {
-                // No way to give the unnamed file a name here: the same with a named one.
-                file.reset();
-                name = CreateNamed(file, createMode);
-                Fill(file.get());
-                if (existed_) KeepIdentity(file.get());
-            }
-            if (::renameat(folder_.get(), name.c_str(), folder_.get(), NameOf(target_).c_str()) != 0) {
-                Fail(kErrFileAccess, "Cannot replace " + pathText_ + ": " + Reason(errno));
-            }
-        } catch (...) {
-            if (!name.empty()) ::unlinkat(folder_.get(), name.c_str(), 0);
-            throw;
+        // The new name is the file's only once the folder is on disk too. The text is in place already,
+        // but the save is reported as failed: the user learns that the disk is failing, and that after a
+        // power failure the file may hold its old text again.
+        if (!FlushFolder(folder_.get())) {
+            Fail(kErrFileAccess, "Cannot make the save of " + pathText_ +
+                                     " certain: the new text is in the file, but its folder " + folderPath_ +
+                                     " could not be flushed to the disk (" + Reason(errno) +
+                                     "), so after a power failure the file may hold its old text");
         }
-        name.clear();
-        // The rename is on disk only when the folder is.
-        ::fsync(folder_.get());
-        if (const int error = file.close())
+        if (const int error = file.file().close())
             Fail(kErrFileAccess, "Cannot write " + pathText_ + ": " + Reason(error));
     }
 
     [[noreturn]] void CannotCreate(int error) {
         if (existed_ && (error == EACCES || error == EPERM || error == EROFS)) throw WriteInPlace{};
         Fail(kErrFileAccess, "Cannot write in the folder " + folderPath_ + ": " + Reason(error));
-    }
-
-    // An exclusively created, locked temporary file with a short name of our own.
-    std::string CreateNamed(Descriptor& file, mode_t mode) {
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            const std::string name = RandomName();
-            file.reset(::openat(folder_.get(), name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, mode));
-            if (!file) {
-                if (errno == EEXIST) continue;
-                CannotCreate(errno);
-            }
-            // Locked so that no other save takes it for a leftover; one that did so before the lock was
-            // taken has removed the name, and another name is tried.
-            struct stat info {};
-            if (::flock(file.get(), LOCK_EX) == 0 && ::fstat(file.get(), &info) == 0 && info.st_nlink > 0) {
-                return name;
-            }
-            ::unlinkat(folder_.get(), name.c_str(), 0);
-        }
-        Fail(kErrFileAccess, "Cannot write in the folder " + folderPath_ + ": no free temporary file name");
     }
 
     void Fill(int fd) {
@@ -394,67 +571,163 @@ class Save {
         }
         if (::fchmod(fd, old_.st_mode & 07777) != 0) throw WriteInPlace{};
         Descriptor original(::open(target_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-        if (!original) {
-#ifdef O_PATH
-            // A file we may write but not read still has attributes to keep.
-            original.reset(::open(target_.c_str(), O_PATH | O_CLOEXEC));
-#endif
-        }
+        // A file we may write but not read still has attributes to keep.
+        if (!original) original.reset(::open(target_.c_str(), O_PATH | O_CLOEXEC));
         if (!original || !CopyAttributes(original.get(), fd)) throw WriteInPlace{};
     }
 
-    // Gives the unnamed file a temporary name; "" when this system cannot.
-    std::string LinkUnnamed(int fd) {
-        const std::string self = "/proc/self/fd/" + std::to_string(fd);
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            const std::string name = RandomName();
-            if (::linkat(AT_FDCWD, self.c_str(), folder_.get(), name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-                return name;
-            }
-            if (errno != EEXIST) return std::string();
-        }
-        return std::string();
-    }
-
-    // The file itself rewritten: completely, flushed and read back. Space is claimed first, so that a full
-    // disk is found before the old text is touched; a failure part-way puts the old text back.
+    // The file itself rewritten: completely, flushed and read back, after a complete copy of its old text
+    // was kept. Space is claimed first, so that a full disk is found before the old text is touched; a
+    // failure part-way puts the old text back.
     void InPlace() {
         Descriptor file(::open(target_.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC));
-        const bool readable = static_cast<bool>(file);
-        if (!file) file.reset(::open(target_.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC));
-        if (!file) Fail(kErrFileAccess, "Cannot write " + pathText_ + ": " + Reason(errno));
+        if (!file) {
+            const int error = errno;
+            if (error == EACCES && ::access(target_.c_str(), W_OK) == 0) CannotKeep(Reason(error));
+            Fail(kErrFileAccess, "Cannot write " + pathText_ + ": " + Reason(error));
+        }
         struct stat info {};
         if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
             Fail(kErrFileAccess, "Cannot write " + pathText_ + ": it is not a regular file");
         }
+        old_ = info;
         std::string oldText;
-        if (readable && !ReadAll(file.get(), oldText, static_cast<size_t>(info.st_size))) oldText.clear();
-#ifdef __linux__
-        if (bytes_.size() > static_cast<size_t>(info.st_size) &&
-            ::fallocate(file.get(), 0, 0, static_cast<off_t>(bytes_.size())) != 0 && errno != EOPNOTSUPP &&
-            errno != ENOSYS) {
-            const int error = errno;
-            [[maybe_unused]] const int ignored = ::ftruncate(file.get(), info.st_size);
-            Fail(kErrFileAccess, "Cannot write " + pathText_ + ": " + Reason(error));
+        if (!ReadAll(file.get(), oldText, static_cast<size_t>(info.st_size)) ||
+            Injected(testing::SaveStep::ReadOld, file.get())) {
+            CannotKeep(Reason(errno));
         }
-#endif
-        if (!WriteAll(file.get(), bytes_, 0) ||
-            ::ftruncate(file.get(), static_cast<off_t>(bytes_.size())) != 0 || ::fsync(file.get()) != 0) {
-            const int error = errno;
-            if (readable) {
-                WriteAll(file.get(), oldText, 0);
-                [[maybe_unused]] const int ignored =
-                    ::ftruncate(file.get(), static_cast<off_t>(oldText.size()));
+        KeepCopy(oldText);
+
+        std::string failure = WriteNew(file.get(), oldText.size());
+        if (!failure.empty()) {
+            const bool restored =
+                !Injected(testing::SaveStep::Restore, file.get()) && WriteAll(file.get(), oldText, 0) &&
+                ::ftruncate(file.get(), static_cast<off_t>(oldText.size())) == 0 && ::fsync(file.get()) == 0;
+            if (!restored) {
+                failure += "; putting its previous text back failed too (" + Reason(errno) +
+                           "), so the file may be cut short: " + CopyNote();
+                Fail(kErrFileAccess, "Cannot write " + pathText_ + ": " + failure);
             }
-            Fail(kErrFileAccess, "Cannot write " + pathText_ + ": " + Reason(error));
+            DropCopy();
+            Fail(kErrFileAccess, "Cannot write " + pathText_ + ": " + failure);
+        }
+        if (const int error = file.close()) {
+            Fail(kErrFileAccess, "Cannot write " + pathText_ + ": " + Reason(error) + "; " + CopyNote());
+        }
+        DropCopy();
+    }
+
+    [[noreturn]] void CannotKeep(const std::string& reason) {
+        Fail(kErrFileAccess,
+             "Cannot write " + pathText_ +
+                 ": it has to be rewritten in place, and its present text could not be read to "
+                 "keep a copy of it first: " +
+                 reason);
+    }
+
+    // Writes the new text over the old, which is `oldSize` bytes long. "" or why it failed.
+    std::string WriteNew(int fd, size_t oldSize) {
+        if (bytes_.size() > oldSize && ::fallocate(fd, 0, 0, static_cast<off_t>(bytes_.size())) != 0 &&
+            errno != EOPNOTSUPP && errno != ENOSYS) {
+            return Reason(errno);
+        }
+        if (Injected(testing::SaveStep::WriteInPlace, fd) || !WriteAll(fd, bytes_, 0) ||
+            ::ftruncate(fd, static_cast<off_t>(bytes_.size())) != 0 || ::fsync(fd) != 0) {
+            return Reason(errno);
         }
         std::string back;
-        if (readable && (!ReadAll(file.get(), back, bytes_.size() + 1) || back != bytes_)) {
-            Fail(kErrFileAccess,
-                 "Cannot write " + pathText_ + ": the file read back differs from what was written");
+        if (!ReadAll(fd, back, bytes_.size() + 1)) return Reason(errno);
+        if (back != bytes_) return "the file read back differs from what was written";
+        return std::string();
+    }
+
+    // Keeps a complete copy of the file's present text, beside it or in the state folder, before it is
+    // written in place; the copy stays locked while this save runs. A copy an earlier save left (it did not
+    // finish, so the file may be cut) holds the last complete text: it is kept instead, whatever this save
+    // does; FindUnfinishedSave offers it, and only the user removes it.
+    void KeepCopy(const std::string& oldText) {
+        const std::vector<std::string> places = CopyPlaces(target_, &old_);
+        for (const std::string& place : places) {
+            Descriptor earlier(::open(place.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+            if (!earlier) continue;
+            if (::flock(earlier.get(), LOCK_EX | LOCK_NB) != 0) {
+                Fail(kErrFileAccess, "Cannot write " + pathText_ +
+                                         ": another save of it is running (its copy " + place +
+                                         " is in use)");
+            }
+            copyPath_ = place;
+            copy_.reset(earlier.release());
+            return;
         }
-        if (const int error = file.close())
-            Fail(kErrFileAccess, "Cannot write " + pathText_ + ": " + Reason(error));
+        const std::string beside = ParentOf(target_) + "/" + NameOf(target_) + kCopySuffix;
+        std::string besideRefusal = "its name is too long to add to";
+        std::string stateRefusal = "a state folder (the user has no home folder)";
+        for (const std::string& place : places) {
+            const bool isBeside = place == beside;
+            const std::string why = MakeCopy(place, oldText, isBeside);
+            if (why.empty()) return;
+            (isBeside ? besideRefusal : stateRefusal) = isBeside ? why : ParentOf(place) + " (" + why + ")";
+        }
+        Fail(kErrFileAccess,
+             "Cannot write " + pathText_ +
+                 ": it has to be rewritten in place, and no copy of its present text could be "
+                 "kept first, neither beside it (" +
+                 besideRefusal + ") nor in " + stateRefusal);
+    }
+
+    // One copy at `place`: beside the file with the file's owner, group, permissions and attributes, else for
+    // this user alone. "" or why it could not be made.
+    std::string MakeCopy(const std::string& place, const std::string& oldText, bool beside) {
+        const std::string folderPath = ParentOf(place);
+        if (!beside) {
+            if (const int error = MakeFolders(folderPath)) return Reason(error);
+        }
+        Descriptor folder(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!folder) return Reason(errno);
+        RemoveLeftovers(folder.get());
+        NewFile copy(folder.get(), beside ? old_.st_mode & 0777 : 0600);
+        if (const int error = copy.Create()) return Reason(error);
+        struct Refused {
+            int error;
+        };
+        try {
+            const auto fill = [&](int fd) {
+                if (!WriteAll(fd, oldText) || ::fsync(fd) != 0) throw Refused{errno};
+                if (beside) KeepIdentity(fd);
+            };
+            fill(copy.fd());
+            if (const int error = copy.Add(NameOf(place), fill)) return Reason(error);
+        } catch (const Refused& refused) {
+            return Reason(refused.error);
+        } catch (const AppError& error) {
+            return error.description();
+        } catch (const WriteInPlace&) {
+            return "a copy there cannot have the file's owner, group, permissions and access lists";
+        }
+        if (!FlushFolder(folder.get())) {
+            const int error = errno;
+            ::unlinkat(folder.get(), NameOf(place).c_str(), 0);
+            return Reason(error);
+        }
+        copyPath_ = place;
+        copyFolder_.reset(folder.release());
+        copy_.reset(copy.file().release());
+        copyOurs_ = true;
+        return std::string();
+    }
+
+    std::string CopyNote() const {
+        return copyOurs_
+                   ? "a complete copy of the text it had before is in " + copyPath_
+                   : "a complete copy of the text it had before an earlier save that did not finish is in " +
+                         copyPath_;
+    }
+
+    // The save finished, or put the old text back: the copy this save made has done its work.
+    void DropCopy() {
+        if (!copyOurs_) return;
+        ::unlinkat(copyFolder_.get(), NameOf(copyPath_).c_str(), 0);
+        FlushFolder(copyFolder_.get());
     }
 
     std::string pathText_;
@@ -464,6 +737,11 @@ class Save {
     Descriptor folder_;
     bool existed_ = false;
     struct stat old_ {};
+    // The copy of the old text while the file is written in place.
+    std::string copyPath_;
+    Descriptor copy_;
+    Descriptor copyFolder_;
+    bool copyOurs_ = false;
 };
 
 }  // namespace
@@ -472,41 +750,38 @@ void ReplaceFileAtomically(const std::string& path, const std::string& bytes) {
     Save(path, bytes).Run();
 }
 
-#else  // _WIN32
-
-void ReplaceFileAtomically(const std::string& pathText, const std::string& bytes) {
-    const fs::path target = fs::path(std::u8string(pathText.begin(), pathText.end()));
-    fs::path folder = target.parent_path();
-    if (folder.empty()) folder = fs::path(".");
-    std::error_code ec;
-    if (!fs::is_directory(folder, ec)) {
-        throw AppError(kErrPathNotFound, "Path not found: the folder " + folder.string() + " does not exist");
+std::optional<UnfinishedSave> FindUnfinishedSave(const std::string& path) {
+    std::string target;
+    try {
+        target = FollowLinks(path, NativePath(path));
+    } catch (const AppError&) {
+        return std::nullopt;
     }
-    if (fs::is_directory(target, ec))
-        throw AppError(kErrFileAccess, "Cannot write " + pathText + ": it is a folder");
-    std::random_device random;
-    fs::path temp;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temp = folder / (".pvsave-" + std::to_string(random() % 100000000));
-        if (!fs::exists(temp, ec)) break;
+    struct stat info {};
+    const bool present = ::stat(target.c_str(), &info) == 0;
+    for (const std::string& place : CopyPlaces(target, present ? &info : nullptr)) {
+        Descriptor copy(::open(place.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        struct stat copied {};
+        if (!copy || ::fstat(copy.get(), &copied) != 0 || !S_ISREG(copied.st_mode)) continue;
+        // Locked: a save is writing the file right now, and removes the copy when it is done.
+        if (::flock(copy.get(), LOCK_SH | LOCK_NB) != 0) return std::nullopt;
+        return UnfinishedSave{
+            path, place, static_cast<int64_t>(copied.st_mtim.tv_sec) * 1000000000 + copied.st_mtim.tv_nsec};
     }
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            fs::remove(temp, ec);
-            throw AppError(kErrFileAccess, "Cannot write " + pathText + ": " + std::strerror(errno));
-        }
-    }
-    fs::rename(temp, target, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(temp, ignored);
-        throw AppError(kErrFileAccess, "Cannot replace " + pathText + ": " + ec.message());
-    }
+    return std::nullopt;
 }
 
-#endif
+void RestoreUnfinishedSave(const UnfinishedSave& save) {
+    ReplaceFileAtomically(save.file, ReadFileBytes(save.copy));
+    DiscardUnfinishedSave(save);
+}
+
+void DiscardUnfinishedSave(const UnfinishedSave& save) {
+    if (::unlink(save.copy.c_str()) != 0 && errno != ENOENT) {
+        Fail(kErrFileAccess, "Cannot remove " + save.copy + ": " + Reason(errno));
+    }
+    Descriptor folder(::open(ParentOf(save.copy).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder) FlushFolder(folder.get());
+}
 
 }  // namespace pv::platform

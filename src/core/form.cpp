@@ -132,12 +132,6 @@ void Form::SetSelection(const std::string& name, std::vector<int> selection) {
     Notify(control);
 }
 
-void Form::SetTooltip(const std::string& name, const std::string& tooltip) {
-    Control& control = mutableControl(name);
-    control.tooltip = tooltip;
-    Notify(control);
-}
-
 void Form::UserSetText(const std::string& name, const std::string& text) {
     const Control& control = this->control(name);
     if (control.readOnly || !control.enabled) return;
@@ -192,9 +186,9 @@ void Form::FocusControl(const std::string& name) {
     if (observer_) observer_->FocusRequested(name);
 }
 
-void Form::ShowFault(IPrompts& prompts, const Fault& fault) {
-    prompts.ShowMessage(fault.message);
-    if (!fault.control.empty() && !closed_) FocusControl(fault.control);
+void Form::ShowFault(IPrompts& prompts, const Message& fault) {
+    prompts.Show(fault);
+    if (!fault.place.control.empty() && !closed_) FocusControl(fault.place.control);
 }
 
 void Form::Close() {

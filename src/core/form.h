@@ -5,6 +5,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/message.h"
+
 namespace pv {
 
 class IPrompts;
@@ -36,13 +38,9 @@ struct Control {
     std::string accessibleName;
     // A list: the button that the Delete key presses ("cmdDelete"); Enter runs the list's double click.
     std::string deleteButton;
-};
-
-// A check that failed: its message, and the control the user has to mend, which gets the focus once the
-// message has been read ("" when no single control is at fault).
-struct Fault {
-    std::string message;
-    std::string control;
+    // A list that shows a tree by indenting each line by this many blanks per level (0: a flat list): a
+    // screen reader, which reads no blanks, hears each line's level instead.
+    int indentPerLevel = 0;
 };
 
 // A repeated row of controls: the window shows one row of its row layout per row, in a scrollable area;
@@ -116,7 +114,6 @@ class Form {
     void SetVisible(const std::string& name, bool visible);
     void SetItems(const std::string& name, std::vector<std::string> items);
     void SetSelection(const std::string& name, std::vector<int> selection);
-    void SetTooltip(const std::string& name, const std::string& tooltip);
 
     // Repeated rows. Rows added get the columns' fresh texts; rows removed take their controls along.
     void SetRowCount(const std::string& set, int count);
@@ -142,8 +139,8 @@ class Form {
     // Puts the keyboard focus on a control; the last such request stays readable for tests.
     void FocusControl(const std::string& name);
     const std::string& requestedFocus() const { return requestedFocus_; }
-    // Shows the message of a failed check and puts the focus on the control at fault.
-    void ShowFault(IPrompts& prompts, const Fault& fault);
+    // Shows the message of a failed check (a Fault) and puts the focus on the control at fault.
+    void ShowFault(IPrompts& prompts, const Message& fault);
 
     // Closes the window without asking (after the logic decided so).
     void Close();
@@ -154,15 +151,18 @@ class Form {
     bool changed() const { return changed_; }
     void SetObserver(IFormObserver* observer) { observer_ = observer; }
 
-  protected:
+    // Declaring the controls and what a click does: the window's constructor, and the groups of controls
+    // several windows share (the SMTP settings, the database connection) on the window they join.
     Control& AddControl(const std::string& name, ControlKind kind, const std::string& text = {},
                         const std::string& tooltip = {});
     // A text box and the label that names it, both with the box's tooltip; returns the text box.
     Control& AddLabelledTextBox(const std::string& label, const std::string& caption,
                                 const std::string& textBox, const std::string& tooltip);
+    void OnClick(const std::string& name, std::function<void()> handler);
+
+  protected:
     Control& mutableControl(const std::string& name);
 
-    void OnClick(const std::string& name, std::function<void()> handler);
     void OnChange(const std::string& name, std::function<void()> handler);
     void OnDoubleClick(const std::string& name, std::function<void()> handler);
     void OnSelect(const std::string& name, std::function<void()> handler);

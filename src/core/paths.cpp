@@ -99,11 +99,6 @@ ReferringFileScope::~ReferringFileScope() {
     paths_.pinned_ = previous_;
 }
 
-std::string PathContext::ReferringFolder(const std::string& referringFile) {
-    if (!platform::FileExists(referringFile)) return std::string();
-    return Slashes(platform::ParentFolder(referringFile));
-}
-
 std::string PathContext::ResolvePath(const std::string& referringFile, const std::string& storedPath) const {
     std::string path = storedPath;
     if (!path.empty() && path[0] == '+') {

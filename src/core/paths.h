@@ -30,9 +30,6 @@ class PathContext {
     std::vector<std::string> MakeStoredPaths(bool useReferring, const std::vector<std::string>& chosenPaths,
                                              const std::string& referringFile) const;
 
-    // Folder of the referring file when it names an existing file, with "/" separators; else "".
-    static std::string ReferringFolder(const std::string& referringFile);
-
   private:
     friend class ReferringFileScope;
     // What the file system says about a referring file: whether it exists, and its folder with "/"

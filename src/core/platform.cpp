@@ -1,20 +1,17 @@
 #include "core/platform.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string_view>
 #include <system_error>
 
 #include "core/errors.h"
-
-#ifndef _WIN32
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace fs = std::filesystem;
 
@@ -44,7 +41,6 @@ bool PathExists(const std::string& path) {
 
 std::string NotARegularFile(const std::string& path) {
     if (path.empty()) return std::string();
-#ifndef _WIN32
     struct stat info {};
     if (::stat(NativePath(path).c_str(), &info) != 0) {
         return errno == ELOOP ? "a link that leads back to itself (a link loop)" : std::string();
@@ -55,12 +51,6 @@ std::string NotARegularFile(const std::string& path) {
     if (S_ISSOCK(info.st_mode)) return "a socket";
     if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode)) return "a device";
     return "not a regular file";
-#else
-    std::error_code ec;
-    const auto status = fs::status(ToPath(path), ec);
-    if (ec || !fs::exists(status) || fs::is_regular_file(status)) return std::string();
-    return fs::is_directory(status) ? "a folder" : "not a regular file";
-#endif
 }
 
 bool FolderExists(const std::string& path) {
@@ -85,24 +75,18 @@ std::string CurrentDirectory() {
 }
 
 std::string ExecutableDirectory(const char* argv0) {
-#ifndef _WIN32
     std::error_code ec;
     const fs::path self = fs::read_symlink("/proc/self/exe", ec);
     if (!ec) return FromPath(self.parent_path());
-#endif
     std::error_code ec2;
     const fs::path exe = fs::absolute(ToPath(argv0 ? argv0 : ""), ec2);
     return ec2 ? CurrentDirectory() : FromPath(exe.parent_path());
 }
 
 std::string NativePath(const std::string& path) {
-#ifdef _WIN32
-    return path;
-#else
     std::string native = path;
     std::replace(native.begin(), native.end(), '\\', '/');
     return native;
-#endif
 }
 
 namespace {
@@ -118,7 +102,6 @@ std::string ReadBytes(const std::string& path, size_t maxBytes, FileFingerprint*
     if (ReadHook()) ReadHook()(path);
     const std::string what = NotARegularFile(path);
     if (!what.empty()) throw AppError(kErrFileAccess, "Cannot read " + path + ": it is " + what);
-#ifndef _WIN32
     // Opened without waiting, and looked at once open: what the name stood for a moment ago may have been
     // replaced by a pipe meanwhile.
     const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -154,37 +137,13 @@ std::string ReadBytes(const std::string& path, size_t maxBytes, FileFingerprint*
     bytes.resize(done);
     if (read) {
         read->present = true;
+        read->device = static_cast<uint64_t>(info.st_dev);
+        read->inode = static_cast<uint64_t>(info.st_ino);
         read->size = static_cast<uint64_t>(info.st_size);
         read->modified = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
         read->content = std::hash<std::string_view>()(bytes);
     }
     return bytes;
-#else
-    std::ifstream in(ToPath(NativePath(path)), std::ios::binary);
-    if (!in) {
-        throw AppError(kErrFileAccess, "Cannot open " + path + ": " + std::strerror(errno));
-    }
-    std::string bytes;
-    in.seekg(0, std::ios::end);
-    std::streamoff size = in.tellg();
-    if (maxBytes != std::string::npos && size > static_cast<std::streamoff>(maxBytes)) {
-        size = static_cast<std::streamoff>(maxBytes);
-    }
-    if (size > 0) {
-        bytes.resize(static_cast<size_t>(size));
-        in.seekg(0, std::ios::beg);
-        in.read(bytes.data(), size);
-    }
-    if (in.bad()) throw AppError(kErrFileAccess, "Cannot read " + path);
-    if (read) {
-        std::error_code ec;
-        read->present = true;
-        read->size = static_cast<uint64_t>(size);
-        read->modified = fs::last_write_time(ToPath(NativePath(path)), ec).time_since_epoch().count();
-        read->content = std::hash<std::string_view>()(bytes);
-    }
-    return bytes;
-#endif
 }
 
 }  // namespace

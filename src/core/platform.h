@@ -2,18 +2,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
-// Everything that differs between Windows and the other platforms lives behind these functions.
+// What the program asks of the operating system (Linux, the one it is built for): paths, and reading and
+// saving whole files.
 namespace pv::platform {
 
-#ifdef _WIN32
-inline constexpr char kSeparator = '\\';
-inline constexpr bool kFileNamesIgnoreCase = true;
-#else
 inline constexpr char kSeparator = '/';
 inline constexpr bool kFileNamesIgnoreCase = false;
-#endif
 
 // Paths are UTF-8 texts throughout the program. Links are followed.
 bool FileExists(const std::string& path);    // an existing regular file: not a folder, pipe or device
@@ -38,10 +35,14 @@ std::string NativePath(const std::string& path);
 // cannot, also for a path that is not a regular file (without waiting on a pipe).
 std::string ReadFileBytes(const std::string& path, size_t maxBytes = std::string::npos);
 
-// What a file was when it was read: the size and modification time of the open file, and a hash of the
-// bytes read from it. Two fingerprints of the same file differ when another program changed it between.
+// What a file was when it was read: which file it was (device and inode), the size and modification time
+// of the open file, and a hash of the bytes read from it. Two fingerprints of the same path differ when
+// another program changed the file between, or put another file in its place (a rename over it, a link to
+// another file), even one with the same bytes.
 struct FileFingerprint {
     bool present = false;  // false: nothing was at the path
+    uint64_t device = 0;
+    uint64_t inode = 0;
     uint64_t size = 0;
     int64_t modified = 0;  // nanoseconds
     size_t content = 0;    // hash of the bytes; 0 when they could not be read
@@ -50,13 +51,36 @@ struct FileFingerprint {
 // keeps the bytes need not read the file again to know later whether it changed.
 std::string ReadFileBytes(const std::string& path, FileFingerprint& read);
 // Replaces the file with the given bytes so that it holds either its old text or the new one, never a part:
-// a new file in the same folder (on Linux unnamed until complete), flushed, then renamed over the old one,
-// keeping owner, group, permissions and extended attributes (access lists). Writes through links (creating
-// the file a dangling link names; a link loop is refused). Writes in place instead, completely, flushed and
-// read back, where a replacement would change the file: other hard links to it, a folder we may not create
-// files in, an owner or group a new file could not get, attributes that cannot be copied. Throws AppError
-// on failure; the old file keeps its text and nothing is left behind.
+// a new file in the same folder (unnamed until complete), flushed, then renamed over the old one and the
+// folder flushed, keeping owner, group, permissions and extended attributes (access lists). Writes through
+// links (creating the file a dangling link names; a link loop is refused). Writes in place instead where a
+// replacement would change the file or cannot be made: other hard links to it, a folder we may not create
+// files in, an owner or group a new file could not get, attributes that cannot be copied, a file mounted on
+// its own (a bind mount). Written in place, the file is cut for a moment: a complete copy of its old text
+// is kept first (see FindUnfinishedSave) and removed when the file is written, flushed and read back; a
+// failure puts the old text back. Throws AppError on failure, naming the copy when the file may be cut;
+// otherwise the old file keeps its text and nothing is left behind. Also when the new text is in the file
+// but the folder could not be flushed after the rename: the new name may not outlast a power failure.
 void ReplaceFileAtomically(const std::string& path, const std::string& bytes);
+
+// What a save in place that did not finish (the program was killed, the machine stopped, or neither the new
+// text nor the old could be written) left: a complete copy of the text the file had before. The copy lies
+// beside the file as NAME.before-save when it could have the file's owner, group, permissions and access
+// lists there, else in the user's state folder ($XDG_STATE_HOME or ~/.local/state, in
+// postvane-config/unfinished-saves) as DEVICE-INODE-NAME.before-save, for the user alone.
+struct UnfinishedSave {
+    std::string file;     // the file as it was named when asked about
+    std::string copy;     // the copy of its text before that save
+    int64_t started = 0;  // when that save began (the copy's modification time), nanoseconds since 1970
+};
+// Whether the last save of the file at `path` (links followed) did not finish. A save running right now
+// (it holds its copy locked) is not reported.
+std::optional<UnfinishedSave> FindUnfinishedSave(const std::string& path);
+// Puts the copy's text back into the file (a save like any other), then removes the copy.
+void RestoreUnfinishedSave(const UnfinishedSave& save);
+// Removes the copy: the file is kept as it is. A save in place leaves a copy an earlier one left alone
+// (it holds the last complete text), so this is how it goes once the user has chosen.
+void DiscardUnfinishedSave(const UnfinishedSave& save);
 
 namespace testing {
 // Forces the named temporary file that systems without unnamed ones use.
@@ -65,6 +89,17 @@ void UseUnnamedTemporaryFiles(bool use);
 void SetBeforeReplaceHook(std::function<void(int fd)> hook);
 // Called with the path of every file read, before it is opened.
 void SetReadHook(std::function<void(const std::string& path)> hook);
+// The steps of a save at which a test can make a failure happen.
+enum class SaveStep {
+    ReadOld,       // reading the text of a file that is written in place
+    WriteInPlace,  // writing the new text in place (the hook may write a part first)
+    Restore,       // putting the old text back after that write failed
+    Replace,       // renaming the new file over the old one
+    FlushFolder,   // flushing a folder after a name was given or taken in it
+};
+// Called at each of those steps with the descriptor the step works on (the folder's for the last two); a
+// result other than 0 is the error number the step then fails with.
+void SetFaultHook(std::function<int(SaveStep step, int fd)> hook);
 }  // namespace testing
 
 // Lower-cases ASCII letters; used where file names compare without regard to case.

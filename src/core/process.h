@@ -6,24 +6,13 @@
 
 namespace pv {
 
-// How the started program's main window is shown: a normal, activated window. Only Windows honours it;
-// elsewhere the window manager decides.
-inline constexpr int kShowNormal = 1;
-
-// Starts programs. Keeps nothing: create one, call LaunchExe, drop it.
-class StatelessHelpers {
+// The launcher of the real program.
+class SystemProcessLauncher : public IProcessLauncher {
   public:
     // Starts `program` (found along the search path when it has no folder) with `arguments`, each reaching
     // the program as one argument exactly as given, in `workingDirectory`, with the editor's environment.
     // Does not wait for it. False when the program could not be started, the working directory missing
-    // included. The new process's handles are released at once: nothing here follows it any further.
-    bool LaunchExe(const std::string& program, const std::vector<std::string>& arguments,
-                   const std::string& workingDirectory, int showMode = kShowNormal);
-};
-
-// The launcher of the real program.
-class SystemProcessLauncher : public IProcessLauncher {
-  public:
+    // included. The child is reaped when it ends: nothing here follows it any further.
     bool Launch(const std::string& program, const std::vector<std::string>& arguments,
                 const std::string& workingDirectory) override;
 };
@@ -33,9 +22,8 @@ class SystemProcessLauncher : public IProcessLauncher {
 // folder.
 std::string FindProgramOnPath(const std::string& name, const std::string& searchPath);
 
-// The plain text editor that stands for "notepad": notepad on Windows; elsewhere the full path of the first
-// of the usual desktop text editors found along `searchPath`, else of "xdg-open", which hands the file to the
-// desktop's choice.
+// The plain text editor that stands for "notepad": the full path of the first of the usual desktop text
+// editors found along `searchPath`, else of "xdg-open", which hands the file to the desktop's choice.
 std::string ChoosePlainTextEditor(const std::string& searchPath);
 // The same along this process's PATH.
 std::string PlainTextEditorProgram();

@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+#include "core/message.h"
+
 namespace pv {
 
 inline constexpr const char* kAppTitle = "PostvaneConfig";
@@ -8,45 +10,41 @@ inline constexpr const char* kConfirmDeleteTitle = "Confirm Delete";
 
 enum class Answer { Ok, Yes, No, Cancel };
 
-// Every message box of the program goes through this interface: the windows show real boxes,
-// the command-line tool prints to standard error, and tests script the answers.
+// What a save would leave out of what the file holds, asked about before anything is written.
+struct Loss {
+    // What a window asks (Yes saves anyway); "" where the window said so when it loaded the file, and saves
+    // without asking again.
+    std::string question;
+    // Why the tool refuses: it prints "Not written: " and this.
+    std::string reason;
+};
+
+// Every message box of the program goes through this interface: the windows show real boxes, the
+// command-line tool prints to standard error, `check` collects the messages, and tests script the answers.
 class IPrompts {
   public:
     virtual ~IPrompts() = default;
-    // OK-only message box with the application's title, for what went wrong or needs attention: a check
-    // that failed, an error, a file that could not be read.
-    virtual void ShowMessage(const std::string& text) = 0;
-    // The same box for a report of success ("Saved"); it carries the information icon instead of the
-    // warning one, and the tool prints it only when asked to be verbose.
-    virtual void ShowInformation(const std::string& text) { ShowMessage(text); }
+    // A message in an OK-only box with the application's title and the icon of its kind (information for a
+    // report of success such as "Saved", a warning otherwise), in a window's words; the tool prints it in its
+    // own words, a report of success only when asked to be verbose.
+    virtual void Show(const Message& message) = 0;
     // Yes/No question; returns Answer::Yes or Answer::No.
     virtual Answer AskYesNo(const std::string& text, const std::string& title = kAppTitle) = 0;
     // Yes/No/Cancel question with the application's title.
     virtual Answer AskYesNoCancel(const std::string& text) = 0;
-    // Whether the messages reach someone looking at the windows. The tool's messages leave out what a
-    // window shows and name what no window is there to show.
-    virtual bool ForWindows() const { return true; }
+    // A Yes/No/Cancel question that only a window asks: the tool, which asks nothing, says the question's own
+    // words for it (what is the matter and what to do instead) as an error, and takes Cancel.
+    virtual Answer AskOrTell(const Message& question) { return AskYesNoCancel(WindowText(question)); }
+    // Whether a save goes on although it leaves out what `loss` says: a window asks its question (Yes
+    // without one); the tool refuses and says why.
+    virtual Answer AskToSaveDespite(const Loss& loss) {
+        return loss.question.empty() ? Answer::Yes : AskYesNo(loss.question);
+    }
+
+    // What went wrong or needs attention, about no place in particular.
+    void ShowMessage(const std::string& text) { Show({MessageKind::Error, text}); }
+    // A report of success.
+    void ShowInformation(const std::string& text) { Show({MessageKind::Information, text}); }
 };
-
-// A message about a file or folder that is not there. A window shows the name next to the message and
-// can send the user to the place where it is set; printed by the tool, the message names the path instead.
-inline std::string NotFoundMessage(const IPrompts& prompts, const std::string& windowText,
-                                   const std::string& toolText, const std::string& path) {
-    return prompts.ForWindows() ? windowText : toolText + ": " + path;
-}
-inline std::string NotFoundMessage(const IPrompts& prompts, const std::string& text,
-                                   const std::string& path) {
-    return NotFoundMessage(prompts, text, text, path);
-}
-
-inline std::string MissingFileMessage(const IPrompts& prompts, const std::string& path) {
-    return NotFoundMessage(prompts, "Couldn't load file, it doesn't exist", path);
-}
-
-// What a window does with a file it could not read: it shows default values. The tool has nothing to show;
-// what it does instead (write nothing, report a failure) it says itself.
-inline std::string ReadAsEmptyMessage(bool forWindows) {
-    return forWindows ? " It was read as empty, so default values are shown." : "";
-}
 
 }  // namespace pv

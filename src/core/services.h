@@ -8,6 +8,7 @@
 
 namespace pv {
 
+class EditorRegistry;
 class Form;
 
 // How a file dialog checks the chosen name.
@@ -68,6 +69,8 @@ struct Services {
     IWindowHost& windows;
     IProcessLauncher& launcher;
     IClipboard& clipboard;
+    // The editors a record's file is opened with (core/EditorRegistry.h).
+    const EditorRegistry& editors;
 };
 
 }  // namespace pv

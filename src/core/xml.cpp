@@ -7,7 +7,6 @@
 
 #include "core/encoding.h"
 #include "core/platform.h"
-#include "core/prompts.h"
 
 namespace pv {
 namespace {
@@ -34,10 +33,6 @@ std::string_view XmlNode::Name() const {
 XmlNode XmlNode::Parent() const {
     if (!document_ || index_ == 0) return {};
     return XmlNode(document_, document_->nodes_[index_].parent);
-}
-
-XmlNode XmlNode::DocumentNode() const {
-    return document_ ? document_->Root() : XmlNode();
 }
 
 XmlNode XmlNode::FirstChild() const {
@@ -280,60 +275,6 @@ std::string_view NodeTextView(XmlNode node) {
     return Trim(node.RawText());
 }
 
-namespace {
-constexpr std::string_view kNotKept = " does not keep, and a save would leave it out: ";
-}  // namespace
-
-void ReportNotKept(const std::string& path, const XmlFile& file, IPrompts& prompts) {
-    if (!file.document) return;
-    const UnreadContent unread = file.document->Unread();
-    if (unread.empty()) return;
-    // A file of many mailboxes may repeat one unknown element thousands of times: each path is named once,
-    // with its count, and a long list is cut short.
-    constexpr size_t kShown = 10;
-    std::vector<std::string> parts;
-    std::string elements;
-    for (size_t i = 0; i < unread.items.size() && i < kShown; ++i) {
-        const UnreadContent::Item& item = unread.items[i];
-        if (i > 0) elements += ", ";
-        elements += item.path;
-        if (item.count > 1) elements += " (" + std::to_string(item.count) + " times)";
-    }
-    if (unread.items.size() > kShown) {
-        elements += " and " + std::to_string(unread.items.size() - kShown) + " more";
-    }
-    if (!unread.items.empty()) {
-        parts.push_back(std::string(unread.items.size() == 1 ? "the element " : "the elements ") + elements);
-    }
-    const auto counted = [&](size_t count, const char* one, const char* many) {
-        if (count == 1) parts.push_back(one);
-        if (count > 1) parts.push_back(std::to_string(count) + " " + many);
-    };
-    counted(unread.comments, "a comment", "comments");
-    counted(unread.processingInstructions, "a processing instruction", "processing instructions");
-    if (unread.documentType) parts.push_back("a document type declaration");
-    std::string list;
-    for (size_t i = 0; i < parts.size(); ++i) {
-        if (i > 0) list += i + 1 == parts.size() ? " and " : ", ";
-        list += parts[i];
-    }
-    prompts.ShowMessage("The file " + path + " holds what " +
-                        (prompts.ForWindows() ? "this window" : "the editor") + std::string(kNotKept) + list +
-                        ".");
-}
-
-bool IsNotKeptMessage(std::string_view message) {
-    return message.starts_with("The file ") && message.find(kNotKept) != std::string_view::npos;
-}
-
-std::string WrongRootMessage(const std::string& path, const XmlFile& file, const std::string& expectedRoot,
-                             const std::string& kind) {
-    const XmlNode root = file.root().FirstChild();
-    if (!file.wellFormed || !root || root.Name() == expectedRoot) return std::string();
-    return "The file " + path + " is not a " + kind + ": its root element is <" + std::string(root.Name()) +
-           ">, not <" + expectedRoot + ">.";
-}
-
 std::string TrimXmlSpace(std::string_view text) {
     return std::string(Trim(text));
 }
@@ -388,22 +329,6 @@ std::vector<XmlNode> SelectNodeList(XmlNode node, std::string_view path) {
         return true;
     });
     return nodes;
-}
-
-// --- reporting a load -------------------------------------------------------------------------------------
-
-std::string MalformedFileMessage(const std::string& path, const XmlFile& file, bool forWindows) {
-    return "The file " + path + " is not well-formed XML (" + file.problem + ")." +
-           ReadAsEmptyMessage(forWindows);
-}
-
-bool ReportLoad(const std::string& path, const XmlFile& file, IPrompts& prompts) {
-    if (!file.wellFormed) {
-        prompts.ShowMessage(MalformedFileMessage(path, file, prompts.ForWindows()));
-        return false;
-    }
-    for (const std::string& notice : file.notices) prompts.ShowMessage("The file " + path + " " + notice);
-    return true;
 }
 
 // --- writing ----------------------------------------------------------------------------------------------
@@ -485,13 +410,6 @@ void AppendIndent(std::string& buffer, int level) {
 }
 
 }  // namespace
-
-std::string EscapeXmlText(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    AppendEscaped(out, "the value", text);
-    return out;
-}
 
 void WriteOpenTag(std::string& buffer, std::string_view tag, int level) {
     AppendIndent(buffer, level);

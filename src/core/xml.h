@@ -12,7 +12,6 @@
 
 namespace pv {
 
-class IPrompts;
 class XmlDocument;
 
 // An element of a loaded document, or the document itself (the start of top-level paths). A default-made
@@ -26,7 +25,6 @@ class XmlNode {
     std::string_view Name() const;  // "" for the document
     const XmlDocument* Document() const { return document_; }
     XmlNode Parent() const;
-    XmlNode DocumentNode() const;
     // Element children only: character data is kept apart, see RawText.
     XmlNode FirstChild() const;
     XmlNode NextSibling() const;
@@ -80,7 +78,6 @@ class XmlDocument {
     XmlDocument& operator=(const XmlDocument&) = delete;
 
     XmlNode Root() const { return XmlNode(this, 0); }
-    size_t ElementCount() const { return nodes_.size() - 1; }
     UnreadContent Unread() const;
     // Records that the comments of this text (blanks around it aside) are written back by the load's editor.
     void MarkCommentsRead(std::string_view text) const;
@@ -167,28 +164,6 @@ XmlFile LoadXmlFile(const std::string& path);
 // The same for bytes already in memory.
 XmlFile ParseXmlText(std::string_view bytes);
 
-// The name of a file's root element, read as LoadXmlFile reads the file but only that far; "" when the
-// file has none or is found not to be well-formed before it. Throws AppError when the file cannot be read.
-std::string ReadRootElementName(const std::string& path);
-
-// The message shown once when a file that exists could not be read as XML.
-std::string MalformedFileMessage(const std::string& path, const XmlFile& file, bool forWindows = true);
-// Shows what the load of `path` has to say, through the one message every window and the tool use: why
-// it could not be read, or each of its notices. Returns whether it was read.
-bool ReportLoad(const std::string& path, const XmlFile& file, IPrompts& prompts);
-
-// What a load left unread, shown once after the load has read all it will: "The file PATH holds what this
-// window does not keep, and a save would leave it out: the elements A/B (2 times), A/C and 3 comments." (the
-// tool says "the editor"). Nothing when the load read everything.
-void ReportNotKept(const std::string& path, const XmlFile& file, IPrompts& prompts);
-// Whether a message is one ReportNotKept showed: worth telling, though the file is sound.
-bool IsNotKeptMessage(std::string_view message);
-
-// When `file` is well-formed but its root element is not `expectedRoot`: "The file PATH is not a KIND: its
-// root element is <FOUND>, not <EXPECTED>." (what the caller does about it follows); "" otherwise.
-std::string WrongRootMessage(const std::string& path, const XmlFile& file, const std::string& expectedRoot,
-                             const std::string& kind);
-
 // Text of an element: the character data of the element and its descendants, trimmed of XML white space.
 std::string NodeText(XmlNode node);
 // The same as a view into the document, valid while the document lives: for a reader that stores it into
@@ -221,7 +196,6 @@ void WriteComment(std::string& buffer, std::string_view text, int level);
 void WriteElement(std::string& buffer, std::string_view tag, std::string_view value, int level);
 void WriteElementList(std::string& buffer, std::string_view tag, const std::vector<std::string>& values,
                       int level);
-std::string EscapeXmlText(std::string_view text);
 
 // A value that no XML file can hold: a control character other than TAB, CR and LF, U+FFFE or U+FFFF, or
 // bytes that are not UTF-8 (an unpaired surrogate among them). The writer that knows more (the mailbox,

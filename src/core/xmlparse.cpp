@@ -1766,13 +1766,4 @@ XmlFile ParseXmlText(std::string_view bytes) {
     return ParseBytes(std::string(bytes));
 }
 
-std::string ReadRootElementName(const std::string& path) {
-    // The start of a file nearly always holds its root's start tag; the whole file is read when not.
-    constexpr size_t kStart = 64 * 1024;
-    std::string bytes = platform::ReadFileBytes(path, kStart);
-    XmlFile file = ParseBytes(bytes, true);
-    if (!file.document && bytes.size() == kStart) file = ParseBytes(platform::ReadFileBytes(path), true);
-    return std::string(file.root().FirstChild().Name());
-}
-
 }  // namespace pv

@@ -1,11 +1,9 @@
 #include "dispositions/CCategory.h"
 
+#include "core/ConfigFile.h"
 #include "core/MasterLinks.h"
-#include "core/errors.h"
 #include "core/paths.h"
-#include "core/platform.h"
 #include "core/prompts.h"
-#include "core/xml.h"
 
 namespace pv {
 namespace {
@@ -15,28 +13,25 @@ constexpr const char* kMissingName = "thisisabadname232323";
 
 bool LoadCategoryFile(CategoryCatalogue& catalogue, const std::string& fileName, IPrompts& prompts) {
     if (fileName.empty()) return true;
-    if (!platform::PathExists(fileName)) {
-        prompts.ShowMessage(NotFoundMessage(prompts,
-                                            "Couldn't find the Category Definitions file, please go back to "
-                                            "main->Advanced settings to correct it.",
-                                            "Couldn't find the Category Definitions file", fileName));
+    const OpenedFile file = OpenConfigFile(fileName, "Categories");
+    if (file.problem == FileProblem::Missing) {
+        prompts.Show(
+            NotFound("Couldn't find the Category Definitions file, please go back to main->Advanced "
+                     "settings to correct it.",
+                     "Couldn't find the Category Definitions file", fileName));
         return false;
     }
-    XmlFile file;
-    try {
-        file = LoadXmlFile(fileName);
-    } catch (const AppError& error) {
-        // A file that is there but cannot be read would otherwise look like a file without categories.
-        prompts.ShowMessage(FormatError("Error loading the Category Definitions file=", error));
+    // A file that is there but cannot be read would otherwise look like a file without categories.
+    if (!ReportOpened(file, "Error loading the Category Definitions file=", prompts) ||
+        file.problem == FileProblem::Malformed) {
         return false;
     }
-    if (!ReportLoad(fileName, file, prompts)) return false;
-    if (const std::string wrong = WrongRootMessage(fileName, file, "Categories", "category definitions file");
-        !wrong.empty()) {
-        prompts.ShowMessage(wrong + " No categories were read from it.");
+    if (file.problem == FileProblem::OtherKind) {
+        prompts.Show(
+            OtherKindMessage(file, "category definitions file", " No categories were read from it."));
         return false;
     }
-    const std::vector<XmlNode> nodes = SelectNodeList(file.root(), "Categories/Category");
+    const std::vector<XmlNode> nodes = SelectNodeList(file.Root(), "Category");
     catalogue.reserve(catalogue.size() + nodes.size());
     for (const XmlNode& node : nodes) {
         std::string name = ReadNodeText(node, "Name", kMissingName);

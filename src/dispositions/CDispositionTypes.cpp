@@ -1,8 +1,7 @@
 #include "dispositions/CDispositionTypes.h"
 
-#include "core/errors.h"
+#include "core/ConfigFile.h"
 #include "core/paths.h"
-#include "core/platform.h"
 #include "core/prompts.h"
 
 namespace pv {
@@ -24,30 +23,21 @@ bool CDispositionTypes::LoadFromFile(const std::string& fileName, const std::str
                                      const PathContext& paths, IPrompts& prompts) {
     if (fileName.empty()) return false;
     const std::string path = paths.ResolvePath(referringFile, fileName);
-    if (!platform::PathExists(path)) {
-        prompts.ShowMessage(NotFoundMessage(prompts,
-                                            "Couldn't find the Disposition Types file, " + fileName +
-                                                ", please go back to main->Advanced settings to correct it.",
-                                            "Couldn't find the Disposition Types file", path));
+    const OpenedFile file = OpenConfigFile(path, "DispositionTypes");
+    if (file.problem == FileProblem::Missing) {
+        prompts.Show(NotFound("Couldn't find the Disposition Types file, " + fileName +
+                                  ", please go back to main->Advanced settings to correct it.",
+                              "Couldn't find the Disposition Types file", path));
         return false;
     }
-    XmlFile file;
-    try {
-        file = LoadXmlFile(path);
-    } catch (const AppError& error) {
-        // A file that is there but cannot be read is not taken for a file without types: the callers must
-        // not go on as if the catalogue were complete.
-        prompts.ShowMessage(FormatError("Error loading the Disposition Types file=", error));
-        return false;
+    // A file that is there but cannot be read is not taken for a file without types: the callers must not go
+    // on as if the catalogue were complete.
+    if (!ReportOpened(file, "Error loading the Disposition Types file=", prompts)) return false;
+    if (file.problem == FileProblem::OtherKind) {
+        prompts.Show(
+            OtherKindMessage(file, "disposition types file", " No disposition types were read from it."));
     }
-    if (ReportLoad(path, file, prompts)) {
-        if (const std::string wrong =
-                WrongRootMessage(path, file, "DispositionTypes", "disposition types file");
-            !wrong.empty()) {
-            prompts.ShowMessage(wrong + " No disposition types were read from it.");
-        }
-    }
-    for (const XmlNode& node : SelectNodeList(file.root(), "DispositionTypes/DispositionType")) {
+    for (const XmlNode& node : SelectNodeList(file.Root(), "DispositionType")) {
         CDispositionType type;
         if (!type.LoadFromNode(node, prompts)) continue;
         if (index_.count(type.Name) != 0) continue;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/HeadlessServices.h"
 #include "core/MasterLinks.h"
 #include "core/encoding.h"
 #include "core/errors.h"
@@ -64,40 +65,15 @@ DispositionConfiguration::LoadResult DispositionConfiguration::Load(const std::s
 
 namespace {
 
-// Shows every message as it comes and keeps a copy.
-class RecordingPrompts : public IPrompts {
-  public:
-    RecordingPrompts(IPrompts& shown, std::vector<std::string>& kept) : shown_(shown), kept_(kept) {}
-    void ShowMessage(const std::string& text) override {
-        kept_.push_back(text);
-        shown_.ShowMessage(text);
-    }
-    Answer AskYesNo(const std::string& text, const std::string& title) override {
-        return shown_.AskYesNo(text, title);
-    }
-    Answer AskYesNoCancel(const std::string& text) override { return shown_.AskYesNoCancel(text); }
-
-  private:
-    IPrompts& shown_;
-    std::vector<std::string>& kept_;
-};
-
-class SilentPrompts : public IPrompts {
-  public:
-    void ShowMessage(const std::string&) override {}
-    Answer AskYesNo(const std::string&, const std::string&) override { return Answer::No; }
-    Answer AskYesNoCancel(const std::string&) override { return Answer::Cancel; }
-};
-
+// The catalogues, with what reading them said, for the load to show.
 DispositionCatalogues ReadCatalogues(const IMasterLinks& master, const std::string& masterFilePath,
-                                     const PathContext& paths, IPrompts& prompts) {
+                                     const PathContext& paths) {
     DispositionCatalogues read;
-    RecordingPrompts recording(prompts, read.messages);
-    read.categories = GetCategoryNameList(master, paths, recording, &read.unreadCategoryFiles);
-    read.typesRead =
-        read.types.LoadFromFile(master.DispositionTypesFile(1), masterFilePath, paths, recording);
-    if (read.typesRead)
-        read.types.LoadFromFile(master.DispositionTypesFile(2), masterFilePath, paths, recording);
+    CollectingPrompts said;
+    read.categories = GetCategoryNameList(master, paths, said, &read.unreadCategoryFiles);
+    read.typesRead = read.types.LoadFromFile(master.DispositionTypesFile(1), masterFilePath, paths, said);
+    if (read.typesRead) read.types.LoadFromFile(master.DispositionTypesFile(2), masterFilePath, paths, said);
+    read.messages = std::move(said.messages);
     return read;
 }
 
@@ -113,10 +89,7 @@ const DispositionCatalogues& CatalogueCache::Get(const IMasterLinks& master,
         key += paths.ResolvePath(masterFilePath, master.DispositionTypesFile(which)) + '\n';
     }
     const auto [found, added] = read_.try_emplace(key);
-    if (added) {
-        SilentPrompts silent;
-        found->second = ReadCatalogues(master, masterFilePath, paths, silent);
-    }
+    if (added) found->second = ReadCatalogues(master, masterFilePath, paths);
     return found->second;
 }
 
@@ -138,35 +111,19 @@ DispositionConfiguration::LoadResult DispositionConfiguration::Load(
     nextSibling_.clear();
     index_.clear();
 
-    XmlFile file;
-    if (!platform::PathExists(fullPath_)) {
-        fileState_ = FileState::Missing;
-    } else {
-        try {
-            file = LoadXmlFile(fullPath_);
-            result.read = file.fingerprint;
-        } catch (const AppError& error) {
-            result.read.reset();
-            prompts.ShowMessage(FormatError("Unexpected error in LoadFile=", error));
-            result.file = fileState_ = FileState::Unreadable;
-            return result;
-        }
-        if (!ReportLoad(fullPath_, file, prompts)) {
-            fileState_ = FileState::Malformed;
-        } else {
-            fileState_ = file.root().FirstChild(kRootElement) ? FileState::Read : FileState::NotDispositions;
-        }
-    }
-    result.file = fileState_;
+    const OpenedFile file = OpenConfigFile(fullPath_, kRootElement);
+    result.file = file_ = file;
+    // A missing file is said with what the categories start with.
+    if (!ReportOpened(file, "Unexpected error in LoadFile=", prompts)) return result;
 
     DispositionCatalogues read;
     const DispositionCatalogues* catalogues = &read;
     if (cache) {
         catalogues = &cache->Get(master, masterFilePath, paths);
-        for (const std::string& message : catalogues->messages) prompts.ShowMessage(message);
     } else {
-        read = ReadCatalogues(master, masterFilePath, paths, prompts);
+        read = ReadCatalogues(master, masterFilePath, paths);
     }
+    for (const Message& message : catalogues->messages) prompts.Show(message);
     catalogue_ = catalogues->categories;
     unreadCatalogues_ = catalogues->unreadCategoryFiles;
     types_ = catalogues->types;
@@ -174,24 +131,23 @@ DispositionConfiguration::LoadResult DispositionConfiguration::Load(
 
     categories_ = std::move(previous);
     BuildCategories(file, prompts);
-    if (fileState_ == FileState::Read) ReportNotKept(fullPath_, file, prompts);
+    if (file.read()) ReportNotKept(file, prompts);
     result.opened = true;
     return result;
 }
 
-void DispositionConfiguration::BuildCategories(const XmlFile& file, IPrompts& prompts) {
+void DispositionConfiguration::BuildCategories(const OpenedFile& file, IPrompts& prompts) {
     // One message for the whole file: the same fault repeated for every category tells nothing more, and
     // with a large catalogue it would be thousands of boxes.
-    if (fileState_ == FileState::Missing) {
+    if (file.problem == FileProblem::Missing) {
         prompts.ShowMessage(
             "The file " + fullPath_ +
             " does not exist; every category starts with no dispositions and saving creates it.");
-    } else if (fileState_ == FileState::NotDispositions) {
-        prompts.ShowMessage(
-            WrongRootMessage(fullPath_, file, kRootElement, "disposition configuration file") +
-            " Every category starts with no dispositions.");
+    } else if (file.problem == FileProblem::OtherKind) {
+        prompts.Show(OtherKindMessage(file, "disposition configuration file",
+                                      " Every category starts with no dispositions."));
     }
-    const XmlNode root = file.root().FirstChild(kRootElement);
+    const XmlNode root = file.Root();
     const CategoryElementIndex elements(root);
 
     categories_.reserve(catalogue_.size() + 1);
@@ -274,7 +230,7 @@ std::vector<DispositionConfiguration::TreeLine> DispositionConfiguration::Catego
         const Pending next = stack.back();
         stack.pop_back();
         const std::string& name = categories_[next.category].CategoryName;
-        std::string text(next.depth * 2, ' ');
+        std::string text(next.depth * kTreeIndent, ' ');
         text += name;
         lines.push_back({std::move(text), next.category});
         children.clear();
@@ -401,28 +357,21 @@ std::string DispositionConfiguration::UnreadCataloguesQuestion() const {
     return UnreadCataloguesConsequence() + " Do you want to save anyway?";
 }
 
-bool DispositionConfiguration::Save(const PathContext& paths, IPrompts& prompts) {
-    const std::optional<std::string> text = WriteText(paths, prompts);
-    if (!text) return false;
-    if (fileState_ == FileState::Malformed || fileState_ == FileState::NotDispositions) {
+FileSave DispositionConfiguration::Saving(const PathContext& paths, IPrompts& prompts) {
+    FileSave save;
+    save.path = fullPath_;
+    save.text = [this, &paths, &prompts] { return WriteText(paths, prompts); };
+    if (!file_.readOrMissing()) {
         // What the file held was never shown, so it is replaced only when the user says so.
-        if (prompts.AskYesNo("The file " + fullPath_ +
+        save.loss = Loss{"The file " + fullPath_ +
                              " was not read as a disposition configuration file. Do you want to replace its "
-                             "content with these dispositions?") != Answer::Yes) {
-            return false;
-        }
-    } else if (!unreadCatalogues_.empty() && prompts.AskYesNo(UnreadCataloguesQuestion()) != Answer::Yes) {
-        return false;
+                             "content with these dispositions?",
+                         fullPath_ + " could not be read."};
+    } else if (!unreadCatalogues_.empty()) {
+        save.loss = Loss{UnreadCataloguesQuestion(), UnreadCataloguesConsequence()};
     }
-    try {
-        WriteTextFile(fullPath_, *text);
-    } catch (const AppError& error) {
-        prompts.ShowMessage(FormatError("Error saving=", error));
-        return false;
-    }
-    fileState_ = FileState::Read;
-    prompts.ShowInformation("Saved");
-    return true;
+    save.written = [this] { file_.problem = FileProblem::None; };
+    return save;
 }
 
 }  // namespace pv

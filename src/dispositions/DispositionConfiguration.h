@@ -4,7 +4,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "core/platform.h"
+#include "core/ConfigFile.h"
+#include "core/SaveSequence.h"
 #include "dispositions/CCatDisposition.h"
 #include "dispositions/CCategory.h"
 #include "dispositions/CDispositionTypes.h"
@@ -22,7 +23,7 @@ struct DispositionCatalogues {
     std::vector<std::string> unreadCategoryFiles;  // as the master names them
     CDispositionTypes types;
     bool typesRead = false;
-    std::vector<std::string> messages;
+    std::vector<Message> messages;
 };
 
 // Catalogues read once for a run that opens many disposition files against the same ones (the tool's check,
@@ -42,22 +43,13 @@ class CatalogueCache {
 // and the command-line tool both load, check and save through this class.
 class DispositionConfiguration {
   public:
-    // What the file on disk turned out to be.
-    enum class FileState {
-        Read,             // a Dispositions document
-        Missing,          // no such file: every category starts empty, and saving creates it
-        Malformed,        // not well-formed XML: read as empty
-        NotDispositions,  // well-formed, but its root element is not Dispositions: read as empty
-        Unreadable,       // there, but could not be read at all
-    };
-
     struct LoadResult {
         // False when the editor must not open: the first disposition types file could not be loaded, or the
-        // file could not be read (saving would write over what nobody has seen).
+        // file could not be read at all (saving would write over what nobody has seen).
         bool opened = false;
-        FileState file = FileState::Missing;
-        // What was read: absent when nothing was there; none when the file could not be read.
-        std::optional<platform::FileFingerprint> read = platform::FileFingerprint();
+        // What the file turned out to be: a missing one starts every category empty, and saving creates it;
+        // one that is not well-formed, or of another kind, is read as empty.
+        FileRead file;
     };
 
     // Opens `fileName` (as the mailbox holds it, resolved against `masterFilePath`) with the catalogues that
@@ -71,7 +63,6 @@ class DispositionConfiguration {
 
     const std::string& FileName() const { return fileName_; }
     const std::string& FullPath() const { return fullPath_; }
-    FileState fileState() const { return fileState_; }
 
     // The categories in collection order: "Default" first, then the catalogue's, each name once.
     std::vector<CCatDispositions>& Categories() { return categories_; }
@@ -83,12 +74,11 @@ class DispositionConfiguration {
     // The category definitions files (as the master names them) that could not be read: while there are
     // any, categories of this file may be missing from the collection, and a save would drop them.
     const std::vector<std::string>& UnreadCatalogues() const { return unreadCatalogues_; }
-    // The category elements of the file that the collection lacks (no catalogue defines them), in file
-    // order: a save drops them.
-    const std::vector<std::string>& UnloadedCategories() const { return unloadedCategories_; }
     const CDispositionTypes& Types() const { return types_; }
 
-    // One line of the category tree: the name indented by two blanks per level, and the category it shows.
+    // One line of the category tree: the name indented by kTreeIndent blanks per level, and the category it
+    // shows.
+    static constexpr int kTreeIndent = 2;
     struct TreeLine {
         std::string text;
         size_t category;  // position in Categories()
@@ -106,20 +96,20 @@ class DispositionConfiguration {
     // Why the file cannot be saved as it was read while a category definitions file could not be read: the
     // files and the categories a save would drop.
     std::string UnreadCataloguesConsequence() const;
-    // Checks, writes the file and shows "Saved". False, with nothing written, when a check fails, the user
-    // declines to replace a file that was not read as a disposition file or to save while a category
-    // definitions file could not be read, or the file cannot be written.
-    bool Save(const PathContext& paths, IPrompts& prompts);
+    // The save of the file (see RunSave): its checks and text, and what it would leave out: the content of
+    // a file that was not read as a disposition file, or the categories a category definitions file that
+    // could not be read defines.
+    FileSave Saving(const PathContext& paths, IPrompts& prompts);
 
   private:
-    void BuildCategories(const XmlFile& file, IPrompts& prompts);
+    void BuildCategories(const OpenedFile& file, IPrompts& prompts);
     // WriteText into `text`, or CheckSave when it is null.
     bool Write(const PathContext& paths, IPrompts& prompts, std::string* text) const;
     std::string UnreadCataloguesQuestion() const;
 
     std::string fileName_;
     std::string fullPath_;
-    FileState fileState_ = FileState::Missing;
+    FileRead file_;
     CategoryCatalogue catalogue_;
     std::vector<std::string> unreadCatalogues_;
     std::vector<std::string> unloadedCategories_;

@@ -5,32 +5,11 @@
 
 #include "core/HeadlessServices.h"
 #include "core/platform.h"
-#include "core/services.h"
 #include "core/xml.h"
 #include "dispositions/FrmDispositions.h"
 
 namespace pv {
 namespace {
-
-// Services for an unattended run: messages are counted, dialogs are cancelled, child windows close at once.
-struct QuietPrompts : IPrompts {
-    size_t messages = 0;
-    void ShowMessage(const std::string&) override { ++messages; }
-    Answer AskYesNo(const std::string&, const std::string&) override { return Answer::No; }
-    Answer AskYesNoCancel(const std::string&) override { return Answer::Cancel; }
-};
-struct QuietDialogs : IFileDialogs {
-    std::optional<std::string> ChooseOpenFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::string ChooseFolder(const std::string&, const std::string&) override { return std::string(); }
-};
-struct QuietWindows : IWindowHost {
-    void ShowModal(Form& form) override { form.Close(); }
-};
-struct QuietLauncher : IProcessLauncher {
-    bool Launch(const std::string&, const std::vector<std::string>&, const std::string&) override {
-        return false;
-    }
-};
 
 // A well-spread hash of a number (the finaliser of splitmix64).
 uint64_t Mix(uint64_t x) {
@@ -129,13 +108,9 @@ DispositionSample WriteDispositionSample(const std::string& folder, size_t categ
 }
 
 size_t OpenDispositionSample(const DispositionSample& sample, const std::string& programDirectory) {
-    QuietPrompts prompts;
-    QuietDialogs dialogs;
-    QuietWindows windows;
-    QuietLauncher launcher;
-    NoClipboard clipboard;
-    Services services{PathContext(programDirectory), prompts, dialogs, windows, launcher, clipboard};
-    FrmDispositions window(services, sample.master);
+    CollectingPrompts prompts;
+    HeadlessServices headless(PathContext(programDirectory), prompts);
+    FrmDispositions window(headless.services, sample.master);
     if (!window.LoadFromFile(sample.dispositionFile, sample.master.masterFilePath)) return 0;
     return window.Items("lstCategories").size();
 }

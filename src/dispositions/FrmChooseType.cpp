@@ -1,10 +1,10 @@
 #include "dispositions/FrmChooseType.h"
 
-#include "core/EditorDispatch.h"
 #include "core/MasterLinks.h"
 #include "core/errors.h"
 #include "dispositions/CCatDisposition.h"
 #include "dispositions/CDispositionTypes.h"
+#include "dispositions/DispositionEditors.h"
 
 namespace pv {
 

@@ -2,10 +2,11 @@
 
 #include <utility>
 
-#include "core/EditorDispatch.h"
+#include "core/EditorRegistry.h"
 #include "core/ListOrder.h"
 #include "core/MasterLinks.h"
 #include "core/errors.h"
+#include "dispositions/DispositionEditors.h"
 #include "dispositions/FrmChooseType.h"
 
 namespace pv {
@@ -40,6 +41,7 @@ FrmDispositions::FrmDispositions(Services& services, const IMasterLinks& master)
     mutableControl("txtUsingParent").visible = false;
     mutableControl("cmdUseParent").enabled = false;
     mutableControl("lstDispositions").deleteButton = "cmdDelete";
+    mutableControl("lstCategories").indentPerLevel = DispositionConfiguration::kTreeIndent;
     // Shown over the list when the category uses its parent's dispositions.
     mutableControl("txtUsingParent").accessibleName = "The category uses its parent's dispositions";
 
@@ -70,7 +72,7 @@ bool FrmDispositions::LoadFromFile(const std::string& fileName, const std::strin
     masterFilePath_ = masterFilePath;
     const auto result =
         configuration_.Load(fileName, masterFilePath, master_, services_.paths, services_.prompts);
-    disk_.Take(configuration_.FullPath(), result.read);
+    disk_.Take(configuration_.FullPath(), result.file.fingerprint);
     if (!result.opened) {
         Close();
         return false;
@@ -78,12 +80,6 @@ bool FrmDispositions::LoadFromFile(const std::string& fileName, const std::strin
     FillCategoryList();
     setChanged(false);
     return true;
-}
-
-const std::string& FrmDispositions::CurrentCategory() const {
-    static const std::string kNone;
-    const auto& categories = configuration_.Categories();
-    return current_ < categories.size() ? categories[current_].CategoryName : kNone;
 }
 
 void FrmDispositions::FillCategoryList() {
@@ -188,13 +184,14 @@ void FrmDispositions::UseParent() {
 }
 
 bool FrmDispositions::SaveDispositionFile() {
-    const std::string path = configuration_.FullPath();
-    const DiskCheck check = disk_.BeforeWrite(path, services_.prompts,
-                                              [this] { LoadFromFile(Text("txtFileName"), masterFilePath_); });
-    if (check != DiskCheck::Write || !configuration_.Save(services_.paths, services_.prompts)) return false;
-    disk_.Take(path);
-    setChanged(false);
-    return true;
+    FileSave save = configuration_.Saving(services_.paths, services_.prompts);
+    save.disk = &disk_;
+    save.reload = [this] { LoadFromFile(Text("txtFileName"), masterFilePath_); };
+    save.written = [this, model = save.written] {
+        model();
+        setChanged(false);
+    };
+    return RunSave(save, services_.prompts) == SaveOutcome::Written;
 }
 
 bool FrmDispositions::QueryClose() {

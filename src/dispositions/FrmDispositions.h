@@ -25,8 +25,6 @@ class FrmDispositions : public Form {
     bool SaveDispositionFile();
 
     const DispositionConfiguration& configuration() const { return configuration_; }
-    // Name of the category whose dispositions the list shows.
-    const std::string& CurrentCategory() const;
 
   protected:
     bool QueryClose() override;

@@ -19,12 +19,14 @@ namespace {
 
 // Why `path` cannot serve as the file `what` names, or nullopt when it is a file. Something else at the path
 // (a folder, a pipe) is named for what it is: "does not exist" would send the user looking for it in vain.
-std::optional<std::string> NoFileMessage(const IPrompts& prompts, const std::string& what,
-                                         const std::string& path) {
+std::optional<Message> NoFileFault(const std::string& what, const std::string& path,
+                                   const std::string& control) {
     if (platform::FileExists(path)) return std::nullopt;
     const std::string other = platform::NotARegularFile(path);
-    return NotFoundMessage(
-        prompts, what + (other.empty() ? " does not exist" : " is " + other + ", not a file"), path);
+    Message fault =
+        NotFound(what + (other.empty() ? " does not exist" : " is " + other + ", not a file"), path);
+    fault.place.control = control;
+    return fault;
 }
 
 struct ProtocolOption {
@@ -274,10 +276,10 @@ void FrmMailbox::ShowFrames() {
     SetVisible("frameFile", !server);
 }
 
-std::optional<Fault> FrmMailbox::CheckFields(CMailbox* numbers) const {
+std::optional<Message> FrmMailbox::CheckFields(CMailbox* numbers) const {
     const std::string protocol = SelectedProtocol();
     // The group takes the focus on its first option.
-    if (protocol.empty()) return Fault{"Please choose a protocol", kProtocolOptions.front().option};
+    if (protocol.empty()) return Fault("Please choose a protocol", kProtocolOptions.front().option);
 
     // A whole number that does not fit 32 bits is refused like any other text that is not a number: the
     // server could not read it back.
@@ -296,55 +298,56 @@ std::optional<Fault> FrmMailbox::CheckFields(CMailbox* numbers) const {
     };
     for (const auto& number : kNumbers) {
         const auto value = ParseInt32(Text(number.textBox));
-        if (!value) return Fault{number.message, number.textBox};
+        if (!value) return Fault(number.message, number.textBox);
         if (numbers) numbers->*number.field = *value;
     }
 
     // The two file names cannot be typed: their "..." buttons are where the user mends them.
     const std::string& catRuleFile = Text("txtCatRuleFile");
     if (catRuleFile != kMultipleCategorizationFiles) {
-        if (auto problem =
-                NoFileMessage(services_.prompts, "Categorization rules file", Resolve(catRuleFile))) {
-            return Fault{std::move(*problem), "cmdBrowseCategorization"};
+        if (auto fault =
+                NoFileFault("Categorization rules file", Resolve(catRuleFile), "cmdBrowseCategorization")) {
+            return fault;
         }
     }
-    if (auto problem = NoFileMessage(services_.prompts, "Disposition configuration file",
-                                     Resolve(Text("txtDisposition")))) {
-        return Fault{std::move(*problem), "cmdBrowseDisposition"};
+    if (auto fault = NoFileFault("Disposition configuration file", Resolve(Text("txtDisposition")),
+                                 "cmdBrowseDisposition")) {
+        return fault;
     }
     // The name is compared and checked as the master file will give it back: trimmed of blanks.
     const std::string& name = Text("txtMailboxName");
-    if (TrimXmlSpace(name).empty()) return Fault{"Mailbox name is missing", "txtMailboxName"};
+    if (TrimXmlSpace(name).empty()) return Fault("Mailbox name is missing", "txtMailboxName");
     if (TrimXmlSpace(name) != name) {
-        return Fault{
+        return Fault(
             "The mailbox name \"" + name +
                 "\" begins or ends with a blank, which the master file does not keep: it would read back "
                 "as \"" +
                 TrimXmlSpace(name) + "\". Remove the blank.",
-            "txtMailboxName"};
+            "txtMailboxName");
     }
 
     if (IsServerProtocol(protocol)) {
-        if (Text("txtHost").empty()) return Fault{"Mail Server is missing", "txtHost"};
+        if (Text("txtHost").empty()) return Fault("Mail Server is missing", "txtHost");
         const std::string& port = Text("txtPort");
-        if (!port.empty() && !ParseInt32(port)) return Fault{"Port must be numeric", "txtPort"};
-        if (Text("txtUser").empty()) return Fault{"Username is missing", "txtUser"};
+        if (!port.empty() && !ParseInt32(port)) return Fault("Port must be numeric", "txtPort");
+        if (Text("txtUser").empty()) return Fault("Username is missing", "txtUser");
     } else {
         const std::string& home = Text("txtHomeFolder");
-        if (home.empty()) return Fault{"Home Folder is missing", "txtHomeFolder"};
+        if (home.empty()) return Fault("Home Folder is missing", "txtHomeFolder");
         if (!platform::FolderExists(Resolve(home))) {
-            return Fault{NotFoundMessage(services_.prompts, "Home Folder does not exist", Resolve(home)),
-                         "txtHomeFolder"};
+            Message fault = NotFound("Home Folder does not exist", Resolve(home));
+            fault.place.control = "txtHomeFolder";
+            return fault;
         }
         const std::string& limit = Text("txtLimitOnCurSize");
-        if (limit.empty()) return Fault{"Limit on size of cur is missing", "txtLimitOnCurSize"};
-        if (!ParseInt32(limit)) return Fault{"Limit on size of cur must be numeric", "txtLimitOnCurSize"};
+        if (limit.empty()) return Fault("Limit on size of cur is missing", "txtLimitOnCurSize");
+        if (!ParseInt32(limit)) return Fault("Limit on size of cur must be numeric", "txtLimitOnCurSize");
     }
     // The three parts are kept in the one User element, separated by backslashes.
     static const char* const boxes[] = {"txtDomain", "txtUser", "txtAlias"};
     if (const auto problem =
             AccountPartProblem({Text("txtDomain"), Text("txtUser"), Text("txtAlias")}, "the master file")) {
-        return Fault{problem->message, boxes[problem->part]};
+        return Fault(problem->message, boxes[problem->part]);
     }
     return std::nullopt;
 }

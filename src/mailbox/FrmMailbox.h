@@ -28,7 +28,7 @@ class FrmMailbox : public Form {
     // The checks of "Save and Exit" in their order, on the controls as they are: the first that fails (its
     // message and the control at fault), or nullopt. Each of the five timing numbers goes into `numbers` as
     // soon as it passes (as "Save and Exit" does); with null nothing is stored anywhere.
-    std::optional<Fault> CheckFields(CMailbox* numbers) const;
+    std::optional<Message> CheckFields(CMailbox* numbers) const;
 
     // The protocol name of the selected option, or "" when none is selected.
     std::string SelectedProtocol() const;

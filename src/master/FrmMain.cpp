@@ -249,12 +249,12 @@ bool FrmMain::LoadFile(const std::string& masterText) {
     // shows that file, its name included, so that what is shown is what a save writes, and where.
     MasterConfiguration loaded;
     loaded.MasterFilePath = masterText;
-    const auto result = loaded.Load(services_.paths, services_.prompts);
-    if (result.outcome == MasterConfiguration::LoadOutcome::Missing ||
-        result.outcome == MasterConfiguration::LoadOutcome::Unreadable) {
+    const FileRead result = loaded.Load(services_.paths, services_.prompts);
+    if (result.problem == FileProblem::Missing || result.problem == FileProblem::NotAFile ||
+        result.problem == FileProblem::Unreadable) {
         return false;
     }
-    disk_.Take(services_.paths.MakeAbsolutePath(masterText), result.read);
+    disk_.Take(services_.paths.MakeAbsolutePath(masterText), result.fingerprint);
     SetText("txtMasterConfig", masterText);
     SetText("txtMonitorConfigFile", loaded.MonitorConfigFile);
     SetText("txtDispositionTypes1", loaded.DispositionTypesFile1);
@@ -270,11 +270,7 @@ bool FrmMain::LoadFile(const std::string& masterText) {
     CommitFields();
     // A load that stopped part-way shows the mailboxes read before the failure; writing now would drop
     // those after it, so every write asks first, naming this file.
-    if (result.outcome == MasterConfiguration::LoadOutcome::Stopped) {
-        SetFileState(FileState::Incomplete);
-    } else {
-        SetFileState(result.readAsMaster ? FileState::Read : FileState::Defaults);
-    }
+    ShowLoaded(result.problem);
     return true;
 }
 
@@ -295,32 +291,24 @@ void FrmMain::FillMailboxList() {
     SetItems("lstMailboxes", master_.Mailboxes.Keys());
 }
 
-void FrmMain::SetFileState(FileState state) {
-    fileState_ = state;
-    switch (state) {
-        case FileState::Read:
-            SetCaption(kMainCaption);
-            break;
-        case FileState::Defaults:
-            SetCaption(std::string(kMainCaption) + kDefaultsShownSuffix);
-            break;
-        case FileState::Incomplete:
-            SetCaption(std::string(kMainCaption) + kIncompleteSuffix);
-            break;
-    }
+void FrmMain::ShowLoaded(FileProblem problem) {
+    loaded_ = problem;
+    const char* suffix = problem == FileProblem::None      ? ""
+                         : problem == FileProblem::Stopped ? kIncompleteSuffix
+                                                           : kDefaultsShownSuffix;
+    SetCaption(std::string(kMainCaption) + suffix);
 }
 
-bool FrmMain::ConfirmOverwriteUnreadFile() {
+std::string FrmMain::UnreadFileQuestion() const {
     const std::string target = services_.paths.MakeAbsolutePath(master_.MasterFilePath);
     const std::string why =
-        fileState_ == FileState::Defaults
+        loaded_ == FileProblem::Stopped
             ? "The master file " + target +
-                  " could not be read as a master configuration file, so this window shows default values. "
-            : "The master file " + target +
                   " could not be read to the end, so the mailboxes after the one that failed are not loaded "
-                  "and would be lost. ";
-    return services_.prompts.AskYesNo(
-               why + "Do you want to overwrite the file with what this window shows?") == Answer::Yes;
+                  "and would be lost. "
+            : "The master file " + target +
+                  " could not be read as a master configuration file, so this window shows default values. ";
+    return why + "Do you want to overwrite the file with what this window shows?";
 }
 
 bool FrmMain::saveMaster() {
@@ -331,20 +319,23 @@ bool FrmMain::saveMaster() {
         setChanged(true);
         return false;
     }
-    const std::string target = FullPathToMasterConfig();
-    const DiskCheck check =
-        disk_.BeforeWrite(target, services_.prompts, [this] { LoadFile(Text("txtMasterConfig")); });
-    if (check == DiskCheck::Reloaded) return false;
-    if (check == DiskCheck::Cancelled || (fileState_ != FileState::Read && !ConfirmOverwriteUnreadFile()) ||
-        !master_.Save(target, services_.paths, services_.prompts)) {
-        // What the window holds is not in the file: closing or loading another file must ask.
-        setChanged(true);
-        return false;
-    }
-    disk_.Take(target);
+    FileSave save = master_.Saving(FullPathToMasterConfig(), services_.paths, services_.prompts);
+    if (loaded_ != FileProblem::None)
+        save.loss = Loss{UnreadFileQuestion(), save.path + " could not be read."};
+    save.disk = &disk_;
+    save.reload = [this] { LoadFile(Text("txtMasterConfig")); };
     // The file now holds what the window shows.
-    SetFileState(FileState::Read);
-    return true;
+    save.written = [this] { ShowLoaded(FileProblem::None); };
+    switch (RunSave(save, services_.prompts)) {
+        case SaveOutcome::Written:
+            return true;
+        case SaveOutcome::Reloaded:
+            return false;
+        default:
+            // What the window holds is not in the file: closing or loading another file must ask.
+            setChanged(true);
+            return false;
+    }
 }
 
 bool FrmMain::SaveShown() {
@@ -557,7 +548,7 @@ void FrmMain::OpenOtherFile(const std::string& masterText) {
 void FrmMain::EditMonitorConfig() {
     if (const std::string missing = ResolveAgainstMaster(Text("txtMonitorConfigFile"));
         !platform::FileExists(missing)) {
-        services_.prompts.ShowMessage(MissingMonitorConfigMessage(services_.prompts, missing));
+        services_.prompts.Show(MissingMonitorConfigMessage(missing));
         BrowseMonitorConfig();
     }
     const std::string path = ResolveAgainstMaster(Text("txtMonitorConfigFile"));

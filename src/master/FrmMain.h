@@ -40,20 +40,16 @@ class FrmMain : public Form, public IMasterLinks {
     MailboxCollection& mailboxes() { return master_.Mailboxes; }
     // What saveMaster writes (the values last committed, and the live mailboxes).
     const MasterConfiguration& savedValues() const { return master_; }
-    // Whether the advanced area (catalogue files, One Pass) is unfolded.
-    bool advancedShown() const { return advancedShown_; }
     // The last load found a file that is not well-formed XML or not a master file: the values shown are
     // defaults.
-    bool showingDefaults() const { return fileState_ == FileState::Defaults; }
+    bool showingDefaults() const { return loaded_ != FileProblem::None && loaded_ != FileProblem::Stopped; }
     // The last load stopped part-way: the mailboxes after the failing one are not loaded.
-    bool loadIncomplete() const { return fileState_ == FileState::Incomplete; }
+    bool loadIncomplete() const { return loaded_ == FileProblem::Stopped; }
 
   protected:
     bool QueryClose() override;
 
   private:
-    enum class FileState { Read, Defaults, Incomplete };
-
     // Reads the master file named by `masterText` into the window; false (reported) when it could not be read
     // at all, the window then unchanged.
     bool LoadFile(const std::string& masterText);
@@ -63,8 +59,10 @@ class FrmMain : public Form, public IMasterLinks {
     // The unsaved-changes question before edits would be discarded; false when the user keeps them.
     bool ConfirmDiscard();
     void FillMailboxList();
-    void SetFileState(FileState state);
-    bool ConfirmOverwriteUnreadFile();
+    // What the window shows of the file it loaded (or wrote): its caption says when it is not all of it.
+    void ShowLoaded(FileProblem problem);
+    // The question before a save replaces a file the window could not read (wholly).
+    std::string UnreadFileQuestion() const;
     // The window with no master file: nothing is written until one is chosen.
     void ShowNoFile();
 
@@ -92,7 +90,7 @@ class FrmMain : public Form, public IMasterLinks {
     // The saved values, and the live mailbox collection in its Mailboxes.
     MasterConfiguration master_;
     bool advancedShown_ = false;
-    FileState fileState_ = FileState::Read;
+    FileProblem loaded_ = FileProblem::None;
     DiskChangeGuard disk_;
 };
 

@@ -4,63 +4,53 @@
 #include "core/paths.h"
 #include "core/platform.h"
 #include "core/prompts.h"
-#include "core/xml.h"
 
 namespace pv {
 
-MasterConfiguration::LoadResult MasterConfiguration::Load(const PathContext& paths, IPrompts& prompts) {
-    LoadResult result;
-    const std::string path = paths.MakeAbsolutePath(MasterFilePath);
-    if (!platform::PathExists(path)) {
-        prompts.ShowMessage(MissingFileMessage(prompts, path));
-        return result;
+namespace {
+constexpr const char* kRoot = "ResponseHandler";
+constexpr const char* kStopped = "Unexpected error in LoadFile=";
+}  // namespace
+
+FileRead MasterConfiguration::Load(const PathContext& paths, IPrompts& prompts) {
+    return Load(OpenConfigFile(paths.MakeAbsolutePath(MasterFilePath), kRoot), prompts);
+}
+
+FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {
+    file.Expect(kRoot);
+    if (file.problem == FileProblem::Missing) {
+        prompts.Show(MissingFile(file.path));
+        return file;
     }
-    XmlFile file;
-    try {
-        file = LoadXmlFile(path);
-        result.read = file.fingerprint;
-    } catch (const AppError& error) {
-        prompts.ShowMessage(FormatError("Unexpected error in LoadFile=", error));
-        result.outcome = LoadOutcome::Unreadable;
-        return result;
-    }
-    if (!ReportLoad(path, file, prompts)) {
-        result.readAsMaster = false;
-    } else if (const std::string wrong =
-                   WrongRootMessage(path, file, "ResponseHandler", "master configuration file");
-               !wrong.empty()) {
-        // Another kind of configuration file: taken for an empty master, the next save would replace it.
-        prompts.ShowMessage(wrong + ReadAsEmptyMessage(prompts.ForWindows()));
-        result.readAsMaster = false;
-    }
+    if (!ReportOpened(file, kStopped, prompts)) return file;
+    // Another kind of configuration file: taken for an empty master, the next save would replace it.
+    if (file.problem == FileProblem::OtherKind)
+        prompts.Show(OtherKindMessage(file, "master configuration file"));
     Mailboxes.clear();
-    try {
-        const XmlNode doc = file.root();
-        MonitorConfigFile = ReadNodeText(doc, "ResponseHandler/MonitorConfigFile", "+/monitor.xml");
-        DispositionTypesFile1 =
-            ReadNthNodeText(doc, "ResponseHandler/DispositionTypesFile", 1, "+/dispositionTypes.xml");
-        DispositionTypesFile2 = ReadNthNodeText(doc, "ResponseHandler/DispositionTypesFile", 2, "");
+    const bool complete = file.ReadValues([this](XmlNode root) {
+        MonitorConfigFile = ReadNodeText(root, "MonitorConfigFile", "+/monitor.xml");
+        DispositionTypesFile1 = ReadNthNodeText(root, "DispositionTypesFile", 1, "+/dispositionTypes.xml");
+        DispositionTypesFile2 = ReadNthNodeText(root, "DispositionTypesFile", 2, "");
         CategoryDefinitionsFile1 =
-            ReadNthNodeText(doc, "ResponseHandler/CategoryDefinitionsFile", 1, "+/categoryDefinitions.xml");
-        CategoryDefinitionsFile2 = ReadNthNodeText(doc, "ResponseHandler/CategoryDefinitionsFile", 2, "");
-        MessageFieldsFile1 =
-            ReadNthNodeText(doc, "ResponseHandler/MessageFieldsFile", 1, "+/MessageFields.xml");
-        MessageFieldsFile2 = ReadNthNodeText(doc, "ResponseHandler/MessageFieldsFile", 2, "");
-        OnePass = ReadNodeText(doc, "ResponseHandler/OnePass", "0") != "0";
-        CategorizationOverridesFile = ReadNodeText(doc, "ResponseHandler/CategorizationOverridesFile", "");
-        for (const XmlNode& node : SelectNodeList(doc, "ResponseHandler/Mailboxes/Mailbox")) {
+            ReadNthNodeText(root, "CategoryDefinitionsFile", 1, "+/categoryDefinitions.xml");
+        CategoryDefinitionsFile2 = ReadNthNodeText(root, "CategoryDefinitionsFile", 2, "");
+        MessageFieldsFile1 = ReadNthNodeText(root, "MessageFieldsFile", 1, "+/MessageFields.xml");
+        MessageFieldsFile2 = ReadNthNodeText(root, "MessageFieldsFile", 2, "");
+        OnePass = ReadNodeText(root, "OnePass", "0") != "0";
+        CategorizationOverridesFile = ReadNodeText(root, "CategorizationOverridesFile", "");
+        for (const XmlNode& node : SelectNodeList(root, "Mailboxes/Mailbox")) {
             auto record = std::make_shared<CMailbox>();
             record->readFromNode(node);
             const std::string key = record->sName;
             Mailboxes.Add(std::move(record), key);
         }
-        result.outcome = LoadOutcome::Complete;
-        if (result.readAsMaster) ReportNotKept(path, file, prompts);
-    } catch (const AppError& error) {
-        prompts.ShowMessage(FormatError("Unexpected error in LoadFile=", error));
-        result.outcome = LoadOutcome::Stopped;
+    });
+    if (!complete) {
+        prompts.Show(UnreadableMessage(kStopped, file));
+    } else if (file.read()) {
+        ReportNotKept(file, prompts);
     }
-    return result;
+    return file;
 }
 
 std::string MasterConfiguration::WriteText(const std::string& referringFile, const PathContext& paths,
@@ -99,17 +89,14 @@ std::string MasterConfiguration::WriteText(const std::string& referringFile, con
     return buffer;
 }
 
-bool MasterConfiguration::Save(const std::string& referringFile, const PathContext& paths,
-                               IPrompts& prompts) {
-    try {
-        const std::string text = WriteText(referringFile, paths, prompts);
-        WriteTextFile(paths.MakeAbsolutePath(MasterFilePath), text);
-    } catch (const AppError& error) {
-        prompts.ShowMessage(FormatError("Error saving=", error));
-        return false;
-    }
-    prompts.ShowInformation("Saved");
-    return true;
+FileSave MasterConfiguration::Saving(const std::string& referringFile, const PathContext& paths,
+                                     IPrompts& prompts) {
+    FileSave save;
+    save.path = paths.MakeAbsolutePath(MasterFilePath);
+    save.text = [this, referringFile, &paths, &prompts] {
+        return std::optional<std::string>(WriteText(referringFile, paths, prompts));
+    };
+    return save;
 }
 
 std::string MasterConfiguration::SkeletonText() {

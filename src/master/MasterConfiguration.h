@@ -1,8 +1,9 @@
 #pragma once
 #include <string>
 
+#include "core/ConfigFile.h"
 #include "core/MasterLinks.h"
-#include "core/platform.h"
+#include "core/SaveSequence.h"
 #include "master/MailboxCollection.h"
 
 namespace pv {
@@ -26,32 +27,21 @@ struct MasterConfiguration {
     std::string CategorizationOverridesFile;
     MailboxCollection Mailboxes;
 
-    enum class LoadOutcome {
-        Missing,     // nothing at that path; nothing changed
-        Unreadable,  // something is there that could not be read at all (a folder, a pipe, no permission);
-                     // nothing changed
-        Complete,    // every value read (a file that is not a master file reads as defaults)
-        Stopped,     // an error stopped the reading part-way; the values read so far are kept
-    };
-    struct LoadResult {
-        LoadOutcome outcome = LoadOutcome::Missing;
-        // false: the file is not well-formed XML, or its root element is not ResponseHandler; it was read
-        // as empty and defaults were used
-        bool readAsMaster = true;
-        // What was read, when the outcome is Complete or Stopped.
-        platform::FileFingerprint read;
-    };
-
     // Reads the file named by MasterFilePath (resolved against the program directory), field by field, into
     // this model (the mailboxes read replace those it held). Reports its failures through `prompts`: a
-    // missing file, one that cannot be read, one that is not well-formed or not a master file, and an error
-    // that stopped the reading ("Unexpected error in LoadFile=").
-    LoadResult Load(const PathContext& paths, IPrompts& prompts);
+    // missing file, one that cannot be read (the model then stays as it was), one that is not well-formed or
+    // not a master file (read as empty: defaults), and an error that stopped the reading part-way
+    // ("Unexpected error in LoadFile="; the values read so far are kept).
+    FileRead Load(const PathContext& paths, IPrompts& prompts);
+    // The same for a file already opened (the tool opens a file once to learn its kind).
+    FileRead Load(OpenedFile file, IPrompts& prompts);
 
     // The whole file text; stored paths are made relative to `referringFile`. Clears every mailbox's Changed.
     std::string WriteText(const std::string& referringFile, const PathContext& paths, IPrompts& prompts);
-    // Writes the file and shows "Saved", or "Error saving=" with the error; returns success.
-    bool Save(const std::string& referringFile, const PathContext& paths, IPrompts& prompts);
+    // The save of the file (see RunSave): its text, stored paths made relative to `referringFile`. Whoever
+    // knows more of the file (the main window) adds what a save would leave out and the changed-on-disk
+    // question.
+    FileSave Saving(const std::string& referringFile, const PathContext& paths, IPrompts& prompts);
 
     static void CreateSkeleton(const std::string& fullPath);
     static std::string SkeletonText();

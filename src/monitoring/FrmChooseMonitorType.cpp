@@ -1,7 +1,7 @@
 #include "monitoring/FrmChooseMonitorType.h"
 
 #include "monitoring/CMonitorItem.h"
-#include "monitoring/MonitorDispatch.h"
+#include "monitoring/MonitorEditors.h"
 
 namespace pv {
 
@@ -12,9 +12,7 @@ FrmChooseMonitorType::FrmChooseMonitorType(Services& services)
     AddControl("cmdEscape", ControlKind::Button, "Cancel");
     setDefaultButton("cmdGo");
     setCancelButton("cmdEscape");
-    std::vector<std::string> names;
-    for (const MonitorType& type : MonitorTypes()) names.push_back(type.name);
-    mutableControl("lstMonitorType").items = std::move(names);
+    mutableControl("lstMonitorType").items = MonitorTypeNames(services.editors);
 
     OnClick("cmdGo", [this] { Go(); });
     OnDoubleClick("lstMonitorType", [this] { Go(); });

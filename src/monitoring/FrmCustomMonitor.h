@@ -1,16 +1,19 @@
 #pragma once
-#include "monitoring/MonitorDispatch.h"
+#include "core/form.h"
+#include "core/services.h"
 
 namespace pv {
 
+struct CMonitorItem;
+
 // "Custom Monitor Config": the class name and the parameter of a monitor entry, typed by hand. It has no
 // file of its own and writes straight into the entry.
-class FrmCustomMonitor : public Form, public IMonitorEditor {
+class FrmCustomMonitor : public Form {
   public:
     explicit FrmCustomMonitor(Services& services);
 
-    void PassMonitorObject(CMonitorItem& entry) override;
-    Form& window() override { return *this; }
+    // Keeps the entry and shows its class and parameter.
+    void PassMonitorObject(CMonitorItem& entry);
     // "Save and exit": the two boxes into the entry, then closes. False, with the window left open, when
     // the entry would be stored without a class name.
     bool SaveToEntry();

@@ -2,6 +2,7 @@
 
 #include "core/errors.h"
 #include "core/platform.h"
+#include "monitoring/MonitorEditors.h"
 
 namespace pv {
 namespace {
@@ -11,8 +12,12 @@ constexpr const char* kDataTip = "The directory that the internal data files sto
 
 }  // namespace
 
-FrmHistoricalCharts::FrmHistoricalCharts(Services& services)
-    : MonitorFileEditor(services, MonitorFileInfoFor("frmHistoricalCharts")) {
+FileEditorSetup FrmHistoricalCharts::Setup() {
+    return MonitorFileSetup("HistoricalCharts", kHistoricalChartsClass, "frmHistoricalCharts",
+                            "Historical Charts Settings", "reports", "Historical Charts", "HistoricalCharts");
+}
+
+FrmHistoricalCharts::FrmHistoricalCharts(Services& services) : FileEditorForm(services, Setup()) {
     AddLabelledTextBox("Label2", "Output Directory:", "txtOutputDirectory", kOutputTip);
     AddControl("cmdBrowseOutputDir", ControlKind::Button, "...", kOutputTip).accessibleName =
         "Choose the output directory";

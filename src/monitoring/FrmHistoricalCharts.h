@@ -1,11 +1,13 @@
 #pragma once
-#include "monitoring/MonitorFileEditor.h"
+#include "core/FileEditor.h"
 
 namespace pv {
 
 // "Historical Charts Settings": the folders where the server writes its charts and keeps its data.
-class FrmHistoricalCharts : public MonitorFileEditor {
+class FrmHistoricalCharts : public FileEditorForm {
   public:
+    // What it edits, as the registry of editors lists it.
+    static FileEditorSetup Setup();
     explicit FrmHistoricalCharts(Services& services);
 
   private:

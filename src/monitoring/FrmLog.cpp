@@ -2,6 +2,7 @@
 
 #include "core/errors.h"
 #include "core/platform.h"
+#include "monitoring/MonitorEditors.h"
 
 namespace pv {
 namespace {
@@ -32,7 +33,12 @@ constexpr struct {
 
 }  // namespace
 
-FrmLog::FrmLog(Services& services) : MonitorFileEditor(services, MonitorFileInfoFor("frmLog")) {
+FileEditorSetup FrmLog::Setup() {
+    return MonitorFileSetup("Logger", kLoggerClass, "frmLog", "Config Log Settings", "log", "Log",
+                            "LogConfig");
+}
+
+FrmLog::FrmLog(Services& services) : FileEditorForm(services, Setup()) {
     AddLabelledTextBox("Label2", "Log File:", "txtLogFile", kLogFileTip).readOnly = true;
     AddControl("cmdBrowseLogFile", ControlKind::Button, "...", kLogFileTip).accessibleName =
         "Choose the log file";

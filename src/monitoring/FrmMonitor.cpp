@@ -2,10 +2,9 @@
 
 #include <utility>
 
-#include "core/EditorDispatch.h"
 #include "core/ListOrder.h"
 #include "monitoring/FrmChooseMonitorType.h"
-#include "monitoring/MonitorDispatch.h"
+#include "monitoring/MonitorEditors.h"
 
 namespace pv {
 namespace {
@@ -89,7 +88,7 @@ void FrmMonitor::LoadFromFile(const std::string& configuredName, const std::stri
     SetText("txtFileName", configuredName);
     referencePath_ = referencePath;
     configuration_.Load(GetConfigFilePath(), services_.prompts);
-    disk_.Take(GetConfigFilePath(), configuration_.ReadFingerprint());
+    disk_.Take(GetConfigFilePath(), configuration_.LastRead().fingerprint);
     RefreshList();
     SetText("txtHtmlAdaptorPort", kDefaultHtmlAdaptorPort);
     if (configuration_.HadJmx()) {
@@ -138,15 +137,15 @@ void FrmMonitor::UpdateJmxFrame() {
 }
 
 bool FrmMonitor::SaveFile() {
-    const std::string path = GetConfigFilePath();
-    const DiskCheck check = disk_.BeforeWrite(path, services_.prompts,
-                                              [this] { LoadFromFile(Text("txtFileName"), referencePath_); });
-    if (check != DiskCheck::Write) return false;
     configuration_.Jmx = JmxShown();
-    if (!configuration_.Save(services_.prompts)) return false;
-    disk_.Take(path);
-    setChanged(false);
-    return true;
+    FileSave save = configuration_.Saving(services_.prompts);
+    save.disk = &disk_;
+    save.reload = [this] { LoadFromFile(Text("txtFileName"), referencePath_); };
+    save.written = [this, model = save.written] {
+        model();
+        setChanged(false);
+    };
+    return RunSave(save, services_.prompts) == SaveOutcome::Written;
 }
 
 bool FrmMonitor::QueryClose() {

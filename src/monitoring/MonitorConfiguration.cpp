@@ -4,7 +4,6 @@
 #include "core/numeric.h"
 #include "core/platform.h"
 #include "core/prompts.h"
-#include "core/xml.h"
 
 namespace pv {
 namespace {
@@ -26,45 +25,37 @@ bool IsBlank(const std::string& text) {
 
 }  // namespace
 
-std::string MissingMonitorConfigMessage(const IPrompts& prompts, const std::string& path) {
-    return NotFoundMessage(prompts, "Monitor config file doesn't exist, please choose another",
-                           "Monitor config file doesn't exist", path);
+Message MissingMonitorConfigMessage(const std::string& path) {
+    return NotFound("Monitor config file doesn't exist, please choose another",
+                    "Monitor config file doesn't exist", path);
 }
 
 std::string MonitorConfiguration::SkeletonText() {
     return std::string("<") + kRoot + ">\r\n</" + kRoot + ">";
 }
 
-MonitorConfiguration::FileState MonitorConfiguration::Load(const std::string& fullPath, IPrompts& prompts) {
+FileProblem MonitorConfiguration::Load(const std::string& fullPath, IPrompts& prompts) {
     fullPath_ = fullPath;
     Entries.clear();
     Jmx = JmxSettings();
     skipped_ = 0;
     hadJmx_ = false;
-    read_ = platform::FileFingerprint();
-    if (!platform::PathExists(fullPath_)) {
-        prompts.ShowMessage(MissingFileMessage(prompts, fullPath_));
-        return fileState_ = FileState::Missing;
+    const OpenedFile file = OpenConfigFile(fullPath_, kRoot);
+    read_ = file;
+    if (file.problem == FileProblem::Missing) {
+        prompts.Show(MissingFile(fullPath_));
+        return file.problem;
     }
-    XmlFile file;
-    try {
-        file = LoadXmlFile(fullPath_);
-        read_ = file.fingerprint;
-    } catch (const AppError& error) {
-        read_.reset();
-        prompts.ShowMessage(FormatError("Error loading Monitor config from file=", error));
-        return fileState_ = FileState::Unreadable;
+    if (!ReportOpened(file, "Error loading Monitor config from file=", prompts) ||
+        file.problem == FileProblem::Malformed) {
+        return file.problem;
     }
-    if (!ReportLoad(fullPath_, file, prompts)) return fileState_ = FileState::Malformed;
-    const XmlNode doc = file.root();
-    if (!doc.FirstChild(kRoot)) {
-        prompts.ShowMessage(WrongRootMessage(fullPath_, file, kRoot, "monitor configuration file") +
-                            " The list starts empty.");
-        return fileState_ = FileState::NotMonitors;
+    if (file.problem == FileProblem::OtherKind) {
+        prompts.Show(OtherKindMessage(file, "monitor configuration file", " The list starts empty."));
+        return file.problem;
     }
-    fileState_ = FileState::Read;
-
-    for (const XmlNode& node : SelectNodeList(doc, "Monitors/Monitor")) {
+    const XmlNode root = file.Root();
+    for (const XmlNode& node : SelectNodeList(root, "Monitor")) {
         CMonitorItem entry;
         if (entry.LoadFromNode(node, fullPath_, prompts)) {
             Entries.push_back(std::move(entry));
@@ -75,7 +66,7 @@ MonitorConfiguration::FileState MonitorConfiguration::Load(const std::string& fu
         }
     }
 
-    if (const XmlNode jmx = SelectSingleNode(doc, "/Monitors/JMX")) {
+    if (const XmlNode jmx = SelectSingleNode(root, "JMX")) {
         hadJmx_ = true;
         Jmx.Enabled = ReadFlag(jmx, "JMXEnabled");
         // Only the HTML adaptor is known; when the file names it more than once, the last one counts.
@@ -93,8 +84,8 @@ MonitorConfiguration::FileState MonitorConfiguration::Load(const std::string& fu
         Jmx.ManageWithJMX = ReadFlag(jmx, "ManageWithJMX");
         Jmx.MonitorWithJMX = ReadFlag(jmx, "MonitorWithJMX");
     }
-    ReportNotKept(fullPath_, file, prompts);
-    return fileState_;
+    ReportNotKept(file, prompts);
+    return file.problem;
 }
 
 std::optional<std::string> MonitorConfiguration::WriteText(IPrompts& prompts) const {
@@ -133,38 +124,31 @@ std::optional<std::string> MonitorConfiguration::WriteText(IPrompts& prompts) co
     return buffer;
 }
 
-bool MonitorConfiguration::Save(IPrompts& prompts) {
-    const std::optional<std::string> text = WriteText(prompts);
-    if (!text) return false;
+FileSave MonitorConfiguration::Saving(IPrompts& prompts) {
+    FileSave save;
+    save.path = fullPath_;
+    save.text = [this, &prompts] { return WriteText(prompts); };
     // What the file held beyond what the window shows would be lost: replaced only when the user says so.
-    if (fileState_ == FileState::Malformed || fileState_ == FileState::NotMonitors ||
-        fileState_ == FileState::Unreadable) {
-        if (prompts.AskYesNo(
-                "The file " + fullPath_ +
-                " could not be read as a monitor configuration file, so this window does not show "
-                "what it holds. Do you want to replace its content with what this window shows?") !=
-            Answer::Yes) {
-            return false;
-        }
+    if (!read_.readOrMissing()) {
+        save.loss =
+            Loss{"The file " + fullPath_ +
+                     " could not be read as a monitor configuration file, so this window does not show "
+                     "what it holds. Do you want to replace its content with what this window shows?",
+                 fullPath_ + " could not be read."};
     } else if (skipped_ > 0) {
         const std::string entries =
             skipped_ == 1 ? "one monitor entry" : std::to_string(skipped_) + " monitor entries";
-        if (prompts.AskYesNo("The file " + fullPath_ + " holds " + entries +
-                             " without a class name, which the list leaves out; saving drops them from the "
-                             "file. Do you want to save anyway?") != Answer::Yes) {
-            return false;
-        }
+        save.loss =
+            Loss{"The file " + fullPath_ + " holds " + entries +
+                     " without a class name, which the list leaves out; saving drops them from the file. "
+                     "Do you want to save anyway?",
+                 fullPath_ + " could not be read."};
     }
-    try {
-        WriteTextFile(fullPath_, *text);
-    } catch (const AppError& error) {
-        prompts.ShowMessage(FormatError("Error saving=", error));
-        return false;
-    }
-    fileState_ = FileState::Read;
-    skipped_ = 0;
-    prompts.ShowInformation("Saved");
-    return true;
+    save.written = [this] {
+        read_.problem = FileProblem::None;
+        skipped_ = 0;
+    };
+    return save;
 }
 
 }  // namespace pv

@@ -3,7 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "core/platform.h"
+#include "core/ConfigFile.h"
+#include "core/SaveSequence.h"
 #include "monitoring/CMonitorItem.h"
 
 namespace pv {
@@ -27,30 +28,22 @@ struct JmxSettings {
 
 // The monitor configuration file the master names is not there: the main window sends the user to choose
 // another; the tool names the path.
-std::string MissingMonitorConfigMessage(const IPrompts& prompts, const std::string& path);
+Message MissingMonitorConfigMessage(const std::string& path);
 
 // The monitor configuration file (root Monitors): the monitors in the order the server calls them, and the
 // JMX settings. The window and the command-line tool load, check and save through this class.
 class MonitorConfiguration {
   public:
-    enum class FileState {
-        Read,         // a Monitors document
-        Missing,      // no such file: empty, and saving creates it
-        Malformed,    // not well-formed XML (reported): read as empty
-        NotMonitors,  // well-formed, but its root element is not Monitors (reported): read as empty
-        Unreadable,   // there, but the reading stopped (reported): what was read so far
-    };
-
     // Reads the file at `fullPath`; every problem is reported through `prompts`, in the order the window
-    // shows them. Entries without a class name are reported and left out (SkippedEntries counts them).
-    FileState Load(const std::string& fullPath, IPrompts& prompts);
+    // shows them. A file that is missing or could not be read starts an empty list. Entries without a class
+    // name are reported and left out (SkippedEntries counts them).
+    FileProblem Load(const std::string& fullPath, IPrompts& prompts);
 
     const std::string& FullPath() const { return fullPath_; }
-    FileState fileState() const { return fileState_; }
-    // What the last load read: absent when nothing was there; none when the file could not be read.
-    const std::optional<platform::FileFingerprint>& ReadFingerprint() const { return read_; }
+    // What the last load made of the file.
+    const FileRead& LastRead() const { return read_; }
     // Whether everything the file holds is in this object, so that a save loses nothing.
-    bool ReadCompletely() const { return fileState_ == FileState::Read && skipped_ == 0; }
+    bool ReadCompletely() const { return read_.read() && skipped_ == 0; }
     size_t SkippedEntries() const { return skipped_; }
     // False when the file had no JMX element (the settings are then the defaults).
     bool HadJmx() const { return hadJmx_; }
@@ -61,17 +54,16 @@ class MonitorConfiguration {
     // Runs the save's check (the adaptor port, while JMX is enabled) and builds the whole file text (without
     // the extra final line end that writing adds). A failing check shows its message and gives nullopt.
     std::optional<std::string> WriteText(IPrompts& prompts) const;
-    // Checks, asks before replacing a file that was not read completely, writes the file and shows "Saved".
-    // False, with nothing written, when the check fails, the user declines, or the file cannot be written.
-    bool Save(IPrompts& prompts);
+    // The save of the file (see RunSave): its check and text, and what it would leave out of a file that
+    // was not read completely.
+    FileSave Saving(IPrompts& prompts);
 
     // The text of a new, empty monitor configuration file (WriteTextFile adds the final line end).
     static std::string SkeletonText();
 
   private:
     std::string fullPath_;
-    FileState fileState_ = FileState::Missing;
-    std::optional<platform::FileFingerprint> read_;
+    FileRead read_;
     size_t skipped_ = 0;
     bool hadJmx_ = false;
 };

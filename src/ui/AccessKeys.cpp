@@ -46,15 +46,74 @@ std::vector<int> Candidates(const QString& caption) {
     return positions;
 }
 
+// The commands many windows share, by caption, with the key each has in every window.
+struct CommandKey {
+    QString caption;
+    QChar key;
+    bool destructive = false;
+};
+
+const std::vector<CommandKey>& CommandKeys() {
+    // Delete and the ways out without saving are the destructive ones; Cancel only closes a chooser.
+    static const std::vector<CommandKey> commands = {
+        {"Save", 's'},
+        {"Save and Exit", 's'},
+        {"Save and exit", 's'},
+        {"Exit and Save Changes", 's'},
+        {"Reload", 'r'},
+        {"Add", 'a'},
+        {"Edit", 'e'},
+        {"Move Up", 'u'},
+        {"Move Down", 'n'},
+        {"Go", 'g'},
+        {"Cancel", 'c'},
+        {"Delete", 'd', true},
+        {"Exit and Discard Changes", 'x', true},
+        {"Exit without saving", 'x', true},
+        {"Cancel and exit", 'x', true},
+    };
+    return commands;
+}
+
+// The command a caption is, if it is one of CommandKeys().
+const CommandKey* CommandOf(const QString& caption) {
+    for (const CommandKey& command : CommandKeys()) {
+        if (command.caption == caption) return &command;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 std::vector<int> ChooseAccessKeys(const std::vector<AccessKeyRequest>& requests) {
     const size_t count = requests.size();
-    std::vector<std::vector<int>> candidates(count);
-    for (size_t i = 0; i < count; ++i) candidates[i] = Candidates(requests[i].caption);
     std::vector<int> chosen(count, -1);
+    std::vector<bool> fixed(count, false);
     std::map<QChar, size_t> owner;
     const auto keyOf = [&](size_t i, int position) { return requests[i].caption[position].toLower(); };
+    std::vector<std::vector<int>> candidates(count);
+    for (size_t i = 0; i < count; ++i) {
+        candidates[i] = Candidates(requests[i].caption);
+        // A command takes its own key, the first caption of it in the window if there are two.
+        const CommandKey* command = CommandOf(requests[i].caption);
+        if (!command || owner.count(command->key)) continue;
+        for (const int position : candidates[i]) {
+            if (keyOf(i, position) != command->key) continue;
+            owner[command->key] = i;
+            chosen[i] = position;
+            fixed[i] = true;
+            break;
+        }
+    }
+    // The keys of destructive commands are theirs alone, in every window.
+    const auto reserved = [](QChar key) {
+        return std::any_of(CommandKeys().begin(), CommandKeys().end(), [key](const CommandKey& command) {
+            return command.destructive && command.key == key;
+        });
+    };
+    for (size_t i = 0; i < count; ++i) {
+        std::erase_if(candidates[i], [&](int position) { return reserved(keyOf(i, position)); });
+    }
     // An augmenting path: caption i takes a key held by a caption of its own rank that can move on.
     std::function<bool(size_t, std::map<QChar, bool>&)> place = [&](size_t i, std::map<QChar, bool>& seen) {
         for (const int position : candidates[i]) {
@@ -62,7 +121,8 @@ std::vector<int> ChooseAccessKeys(const std::vector<AccessKeyRequest>& requests)
             if (seen[key]) continue;
             seen[key] = true;
             const auto held = owner.find(key);
-            const bool movable = held != owner.end() && requests[held->second].rank == requests[i].rank;
+            const bool movable = held != owner.end() && !fixed[held->second] &&
+                                 requests[held->second].rank == requests[i].rank;
             if (held == owner.end() || (movable && place(held->second, seen))) {
                 owner[key] = i;
                 chosen[i] = position;
@@ -76,6 +136,7 @@ std::vector<int> ChooseAccessKeys(const std::vector<AccessKeyRequest>& requests)
     std::stable_sort(order.begin(), order.end(),
                      [&](size_t a, size_t b) { return requests[a].rank < requests[b].rank; });
     for (const size_t i : order) {
+        if (fixed[i]) continue;
         for (const int position : candidates[i]) {
             if (!owner.count(keyOf(i, position))) {
                 owner[keyOf(i, position)] = i;

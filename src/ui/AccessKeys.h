@@ -11,11 +11,15 @@ struct AccessKeyRequest {
     int rank = 0;
 };
 
-// Access keys (Alt+letter) for the captions of one window, so that no two share a key. Each caption
-// prefers the first letters of its words, then its other letters, then its digits, and takes the best one
-// still free; when none is free, an earlier caption of the same rank moves to another of its letters if
-// that frees one (so as many captions as possible get a key). The result holds, per caption, the position
-// of its key in the caption, or -1 for a caption left without one.
+// Access keys (Alt+letter) for the captions of one window, so that no two share a key. A command many
+// windows share (Save, Delete, ...) takes the key it has in every window first (the first of two captions of
+// one command, if a window has two). A destructive command (Delete, leaving a window without saving) has a
+// key that no other caption of any window ever takes, so a key learnt in one window never deletes or
+// discards in the next. Every other caption prefers the first letters of its words, then its other letters,
+// then its digits, never a key of a destructive command, and takes the best one still free; when none is
+// free, an earlier caption of the same rank moves to another of its letters if that frees one (so as many
+// captions as possible get a key). The result holds, per caption, the position of its key in the caption, or
+// -1 for a caption left without one.
 std::vector<int> ChooseAccessKeys(const std::vector<AccessKeyRequest>& requests);
 
 // The caption as a widget shows it: a literal "&" doubled, and "&" before the key at `position` (-1: none).

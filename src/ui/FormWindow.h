@@ -1,6 +1,5 @@
 #pragma once
 #include <QDialog>
-#include <QProxyStyle>
 #include <functional>
 #include <map>
 #include <string>
@@ -13,20 +12,10 @@ class QAbstractButton;
 class QAbstractScrollArea;
 class QButtonGroup;
 class QLabel;
-class QLineEdit;
+class QListWidget;
 class QScrollArea;
 
 namespace pv::ui {
-
-// Selects the whole text of a text box; the editors' text boxes do it when they receive the focus.
-void SelectAllText(QLineEdit* textBox);
-
-// The platform's style, with "*" as the character a password box shows.
-class PasswordStyle : public QProxyStyle {
-  public:
-    int styleHint(StyleHint hint, const QStyleOption* option = nullptr, const QWidget* widget = nullptr,
-                  QStyleHintReturn* returnData = nullptr) const override;
-};
 
 // A window built from its .ui layout and bound to its logic by control name. This is the one binding of the
 // program: every window is a FormWindow over a pv::Form.
@@ -35,12 +24,13 @@ class PasswordStyle : public QProxyStyle {
 // builds the text, WriteTextFile) -> Form::Set*() for anything it shows -> IFormObserver::ControlChanged ->
 // FormWindow applies it to the widget with its signals blocked, so programmatic changes never echo back.
 //
-// What every window gets from here, without code of its own: a window with a parent is a modal dialog of
-// it; labels are the buddies of the fields they describe and give them their accessible names; captions get
-// access keys that do not clash; Tab follows the visual order and an option group is one Tab stop; the
-// first focus goes to the first field; Enter and Delete act on lists; Ctrl+S and F5 press Save and Reload;
-// text boxes follow one colour rule that reads under light and dark palettes; and the window fits its
-// screen, scrolling its content rather than growing past it.
+// What every window gets from here, without code of its own, one idea per file: FormWindow.cpp binds each
+// control to its widget and makes a window with a parent a modal dialog of it; RowAreas.cpp makes repeated
+// rows as they come into view; WindowSizing.cpp keeps the window within its screen, scrolling its content
+// rather than growing past it; Keyboard.cpp makes labels the buddies and accessible names of their fields,
+// gives captions access keys that do not clash, Tab the reading order, an option group one Tab stop, the
+// first field the first focus, lists Enter and Delete, Save and Reload Ctrl+S and F5; Colours.cpp keeps
+// text boxes readable under light and dark palettes.
 class FormWindow : public QDialog, private pv::IFormObserver {
   public:
     // Without a parent: the main window, a top-level window of its own. With one: a modal dialog of it.
@@ -57,8 +47,6 @@ class FormWindow : public QDialog, private pv::IFormObserver {
     const std::vector<std::string>& missingControls() const { return missing_; }
     // The label that describes a widget, or null.
     QLabel* labelOf(const QWidget* field) const;
-    // The widget that gets the focus when the window opens.
-    QWidget* firstField() const;
     // The room a window manager's frame and title bar take around a window; a window's size stays within
     // its screen's available area less this.
     static QSize frameAllowance();
@@ -73,12 +61,12 @@ class FormWindow : public QDialog, private pv::IFormObserver {
     bool focusNextPrevChild(bool next) override;
 
   private:
+    // The binding (FormWindow.cpp).
     void ControlChanged(const pv::Control& control) override;
     void FormClosed() override;
     void CaptionChanged(const std::string& caption) override;
     void RowsChanged(const pv::RowSet& rows) override;
     void FocusRequested(const std::string& name) override;
-
     void Bind(const pv::Control& control, QWidget* widget);
     void Apply(const pv::Control& control, QWidget* widget);
     void ApplyOption(const pv::Control& control, QAbstractButton* option);
@@ -91,7 +79,9 @@ class FormWindow : public QDialog, private pv::IFormObserver {
     // (EndBatch) resizes by the height of what folded in or out, and reassigns access keys if need be.
     void BeginBatch();
     void EndBatch();
-    // Rows of a row set: the row layout "row<set>" instantiated once per row into the scroll area
+    void PressIfUsable(const std::string& button);
+
+    // Repeated rows (RowAreas.cpp): the row layout "row<set>" instantiated once per row into the scroll area
     // "rows<set>". The area is as high as all rows; a row's widgets are made when it first comes near the
     // visible part, in row order, so that a window with thousands of rows opens as fast as one with a few.
     struct RowArea {
@@ -105,25 +95,34 @@ class FormWindow : public QDialog, private pv::IFormObserver {
     // Makes the rows up to `lastRow` (or up to a screenful below the visible part when -1).
     void MakeRows(RowArea& area, int lastRow = -1);
     QWidget* MakeRow(RowArea& area, int row);
-    void PlaceRows(RowArea& area);
+    void PlaceRow(RowArea& area, int row);
+    // The area whose viewport or content `watched` is has been resized: its rows follow.
+    void RowAreaResized(QObject* watched);
+    // Cuts a row's caption short where its column is narrower than it.
+    void FitRowCaption(const pv::Control& control, QWidget* widget);
     // Where Tab (or Shift+Tab) goes from `from`, with the rows in their area's place.
     QWidget* TabTarget(QWidget* from, bool next);
     // The next tab stop from `from` along the focus chain, entering a row area where it stands.
     QWidget* OutsideRows(QWidget* from, bool next);
+    // The first tab stop of the rows from `row` on (or back from it), making them as they are reached.
+    QWidget* StopInRows(RowArea& area, int row, bool next);
 
-    // Moves the layout into a scroll area that fills the window, so a window taller than its screen
-    // scrolls.
+    // Fitting the screen (WindowSizing.cpp). Moves the layout into a scroll area that fills the window, so
+    // a window taller than its screen scrolls.
     void WrapInScrollArea();
     QSize Room() const;
-    int ContentHeightHint();
-    int ContentMinimumHeight();
+    // The content's preferred (or least) height, its layouts made to account for what is shown now.
+    int ContentHeight(bool least);
     void ResizeTo(QSize size);
     void UpdateMinimumSize();
     // On a screen lower than the layout as designed, the boxes that scroll by themselves give up the height
     // they were designed with, down to a few lines, before the whole window has to scroll.
     void GiveWayToScreen(int roomHeight);
+    // After an area folded in or out: the window grows or shrinks by the height it took.
+    void Refold();
 
-    // Buddies, accessible names, access keys, tab order and option-group Tab stops, from the layout.
+    // The keyboard and screen readers (Keyboard.cpp): buddies, accessible names, access keys, tab order,
+    // option-group Tab stops, shortcuts, and what lists do with Enter and Delete.
     void ArrangeKeyboard();
     // A label becomes the buddy of the field it describes, which it names for a screen reader.
     void DescribeField(QLabel* label);
@@ -135,12 +134,14 @@ class FormWindow : public QDialog, private pv::IFormObserver {
     std::vector<QWidget*> VisualOrder() const;
     QButtonGroup* GroupOf(const pv::Control& control, QWidget* widget);
     void UpdateGroupTabStop(QButtonGroup* group);
-    // The colour rule of text boxes, on the window's (or `root`'s) boxes.
-    void ApplyBoxColours(QWidget* root = nullptr);
-
-    void ListKeyPressed(const std::string& name, QKeyEvent* event);
+    // Gives each line of a list that shows a tree by indenting its lines a name that says its level.
+    void AnnounceLevels(QListWidget* list, int indentPerLevel);
+    // The widget that gets the focus when the window opens.
+    QWidget* FirstField() const;
+    // Selects a text when it gets the focus, keeps a selected line in a focused list, and runs what Enter
+    // and Delete do on a list; true when the event is used up.
+    bool KeyboardEvent(QObject* watched, QEvent* event);
     void EnsureListSelection(const std::string& name);
-    void PressIfUsable(const std::string& button);
 
     pv::Form& form_;
     std::unordered_map<std::string, QWidget*> widgets_;
@@ -158,7 +159,6 @@ class FormWindow : public QDialog, private pv::IFormObserver {
     bool keysForAll_ = true;
 
     QWidget* content_ = nullptr;
-    QScrollArea* scroll_ = nullptr;
     // The lists, multi-line boxes and row areas with a designed minimum height above their fewest lines,
     // with that height and that of their fewest lines.
     struct Yielding {

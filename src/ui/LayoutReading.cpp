@@ -68,9 +68,8 @@ QWidget* DescribedIn(QLayoutItem* item) {
 }  // namespace
 
 bool IsField(const QWidget* widget) {
-    return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QAbstractItemView*>(widget) ||
-           qobject_cast<const QPlainTextEdit*>(widget) || qobject_cast<const QTextEdit*>(widget) ||
-           qobject_cast<const QAbstractSpinBox*>(widget) || qobject_cast<const QComboBox*>(widget);
+    return IsTextInput(widget) || qobject_cast<const QAbstractItemView*>(widget) ||
+           qobject_cast<const QComboBox*>(widget);
 }
 
 bool IsTextInput(const QWidget* widget) {
@@ -92,6 +91,18 @@ bool IsEditableField(const QWidget* widget) {
 
 bool HasLetterOrDigit(const QString& text) {
     return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetterOrNumber(); });
+}
+
+bool ShowsCaption(const QWidget* widget) {
+    return qobject_cast<const QAbstractButton*>(widget) || qobject_cast<const QLabel*>(widget) ||
+           qobject_cast<const QGroupBox*>(widget);
+}
+
+QString CaptionShown(const QWidget* widget) {
+    if (auto* button = qobject_cast<const QAbstractButton*>(widget)) return button->text();
+    if (auto* label = qobject_cast<const QLabel*>(widget)) return label->text();
+    if (auto* group = qobject_cast<const QGroupBox*>(widget)) return group->title();
+    return QString();
 }
 
 void WalkWidget(QWidget* widget, std::vector<QWidget*>& out) {

@@ -18,6 +18,10 @@ bool IsReadOnlyText(const QWidget* widget);
 // A field the user can change (a check box or option too): where typing or choosing starts.
 bool IsEditableField(const QWidget* widget);
 bool HasLetterOrDigit(const QString& text);
+// A button, label or group box: a widget that shows a caption of the logic.
+bool ShowsCaption(const QWidget* widget);
+// The caption such a widget shows, with its access key marker.
+QString CaptionShown(const QWidget* widget);
 
 // The widgets of a layout and of the containers in it, in reading order: a grid row by row, a form row by
 // row, a box in its order; the content of a scroll area where it stands.

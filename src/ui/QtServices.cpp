@@ -5,16 +5,14 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 #include "core/form.h"
 #include "ui/FormWindow.h"
+#include "ui/QtText.h"
 
 namespace pv::ui {
 namespace {
-
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 pv::Answer Ask(const std::string& text, const std::string& title, QMessageBox::StandardButtons buttons) {
     QMessageBox box(QMessageBox::Question, Q(title), Q(text), buttons, WindowToOwnDialogs());
@@ -30,7 +28,7 @@ pv::Answer Ask(const std::string& text, const std::string& title, QMessageBox::S
     }
 }
 
-void Show(QMessageBox::Icon icon, const std::string& text) {
+void ShowBox(QMessageBox::Icon icon, const std::string& text) {
     QMessageBox box(icon, Q(pv::kAppTitle), Q(text), QMessageBox::Ok, WindowToOwnDialogs());
     box.exec();
 }
@@ -51,12 +49,9 @@ QWidget* WindowToOwnDialogs() {
     return shown;
 }
 
-void QtPrompts::ShowMessage(const std::string& text) {
-    Show(QMessageBox::Warning, text);
-}
-
-void QtPrompts::ShowInformation(const std::string& text) {
-    Show(QMessageBox::Information, text);
+void QtPrompts::Show(const pv::Message& message) {
+    ShowBox(message.kind == pv::MessageKind::Information ? QMessageBox::Information : QMessageBox::Warning,
+            pv::WindowText(message));
 }
 
 pv::Answer QtPrompts::AskYesNo(const std::string& text, const std::string& title) {
@@ -68,11 +63,19 @@ pv::Answer QtPrompts::AskYesNoCancel(const std::string& text) {
 }
 
 QStringList NameFilters(const std::string& filterList) {
-    // "Description(*.x.xml)|*x.xml" becomes "Description(*.x.xml) (*x.xml)": Qt filters by the last
-    // parentheses, so the description stays as written and the pattern is the one that applies.
+    // Qt filters by the pattern in a filter's last parentheses and shows the filter as it is: the pattern
+    // that applies is shown once, in place of any the description names ("Master config files(*.master.xml)|
+    // *master.xml" becomes "Master config files (*master.xml)"); a description that is only the pattern
+    // ("*.txt|*.txt") is the pattern alone.
+    static const QRegularExpression namedPattern(R"(\s*\([^()]*[*?][^()]*\)\s*$)");
     const QStringList parts = Q(filterList).split('|');
     QStringList filters;
-    for (int i = 0; i + 1 < parts.size(); i += 2) filters << parts[i] + " (" + parts[i + 1] + ")";
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        const QString description = QString(parts[i]).remove(namedPattern).trimmed();
+        const QString& pattern = parts[i + 1];
+        filters << (description.isEmpty() || description == pattern ? pattern
+                                                                    : description + " (" + pattern + ")");
+    }
     return filters;
 }
 
@@ -119,12 +122,8 @@ void QtWindowHost::ShowModal(pv::Form& form) {
     window.exec();
 }
 
-}  // namespace pv::ui
-
-namespace pv::ui {
-
 void QtClipboard::SetText(const std::string& text) {
-    QApplication::clipboard()->setText(QString::fromStdString(text));
+    QApplication::clipboard()->setText(Q(text));
 }
 
 }  // namespace pv::ui

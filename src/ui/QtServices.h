@@ -15,8 +15,7 @@ QWidget* WindowToOwnDialogs();
 // icon of their kind: a warning for what went wrong, information for a success, a question for a question.
 class QtPrompts : public pv::IPrompts {
   public:
-    void ShowMessage(const std::string& text) override;
-    void ShowInformation(const std::string& text) override;
+    void Show(const pv::Message& message) override;
     pv::Answer AskYesNo(const std::string& text, const std::string& title) override;
     pv::Answer AskYesNoCancel(const std::string& text) override;
 };

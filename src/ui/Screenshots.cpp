@@ -17,7 +17,7 @@ namespace {
 class WindowMessagesToStream : public StreamPrompts {
   public:
     using StreamPrompts::StreamPrompts;
-    bool ForWindows() const override { return true; }
+    void Show(const Message& message) override { StreamPrompts::Show({message.kind, message.text}); }
 };
 
 }  // namespace

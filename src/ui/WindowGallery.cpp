@@ -8,18 +8,19 @@
 #include "actions/FrmShowSQL.h"
 #include "actions/FrmWriteToDB.h"
 #include "actions/MessageFieldsSample.h"
-#include "core/EditorDispatch.h"
 #include "core/HeadlessServices.h"
 #include "dispositions/CCatDisposition.h"
+#include "dispositions/DispositionEditors.h"
 #include "dispositions/FrmChooseType.h"
 #include "dispositions/FrmDispositions.h"
+#include "editors/Editors.h"
 #include "mailbox/CMailbox.h"
 #include "mailbox/FrmMailbox.h"
 #include "master/FrmMain.h"
 #include "monitoring/CMonitorItem.h"
 #include "monitoring/FrmChooseMonitorType.h"
 #include "monitoring/FrmMonitor.h"
-#include "monitoring/MonitorDispatch.h"
+#include "monitoring/MonitorEditors.h"
 
 namespace pv::ui {
 namespace {
@@ -78,7 +79,8 @@ std::set<std::string> VisitEveryWindow(IPrompts& prompts, const std::string& pro
     NoDialogs dialogs;
     NoLauncher launcher;
     NoClipboard clipboard;
-    Services services{PathContext(programDirectory), prompts, dialogs, windows, launcher, clipboard};
+    Services services{
+        PathContext(programDirectory), prompts, dialogs, windows, launcher, clipboard, BuiltInEditors()};
 
     FrmMain main(services);
     main.Open(masterCommandLine, currentDirectory);
@@ -146,7 +148,7 @@ std::set<std::string> VisitEveryWindow(IPrompts& prompts, const std::string& pro
     // Every built-in editor, on the sample's dispositions of its type or on a file not yet written; then
     // the custom editor on each other type of the sample that has a file.
     gallery.numbered = true;
-    for (const std::string& type : BuiltInDispositionTypes()) {
+    for (const std::string& type : services.editors.Types(EditorFamily::Disposition)) {
         std::vector<CCatDisposition> records = samples[type];
         if (records.empty()) {
             CCatDisposition record;
@@ -163,7 +165,7 @@ std::set<std::string> VisitEveryWindow(IPrompts& prompts, const std::string& pro
     }
     bool custom = false;
     for (auto& [type, records] : samples) {
-        if (custom || !BuiltInEditorFor(type).empty()) continue;
+        if (custom || services.editors.Find(EditorFamily::Disposition, type)) continue;
         for (CCatDisposition& record : records) {
             if (record.DetailedDispositionFile.empty()) continue;
             OpenDispositionEditor(services, main, record, kUseRecordType);
@@ -178,7 +180,7 @@ std::set<std::string> VisitEveryWindow(IPrompts& prompts, const std::string& pro
     if (!samples["WriteToDB"].empty()) {
         CCatDisposition copy = samples["WriteToDB"].front();
         FrmWriteToDB toDB(services, main);
-        toDB.PassDispositionObject(copy);
+        toDB.OpenOn(DetailedFileOf(copy));
         statement = toDB.CreateTableStatement();
     }
     FrmShowSQL sql(services, statement);
@@ -192,7 +194,7 @@ std::set<std::string> VisitEveryWindow(IPrompts& prompts, const std::string& pro
     if (std::filesystem::create_directories(sixty, ignored)) {
         MessageFieldsSample fields = WriteMessageFieldsSample(sixty.string(), 60);
         FrmWriteToDB editor(services, fields.master);
-        editor.PassDispositionObject(fields.disposition);
+        editor.OpenOn(DetailedFileOf(fields.disposition));
         if (!editor.IsClosed()) gallery.Show(editor, "60-fields");
         std::filesystem::remove_all(sixty, ignored);
     }
@@ -206,19 +208,19 @@ std::set<std::string> VisitEveryWindow(IPrompts& prompts, const std::string& pro
     FrmChooseMonitorType monitorChooser(services);
     monitorChooser.PassMonitorObject(newEntry);
     if (!monitorChooser.IsClosed()) gallery.Show(monitorChooser);
-    for (const MonitorType& type : MonitorTypes()) {
-        if (type.formName.empty()) continue;
+    for (const std::string& type : MonitorTypeNames(services.editors)) {
+        const EditorRegistration* editor = services.editors.Find(EditorFamily::Monitor, type);
+        if (editor && !editor->make) continue;  // nothing to edit
         CMonitorItem entry;
         entry.MonitorFilePath = monitors.GetConfigFilePath();
         for (const CMonitorItem& existing : monitors.configuration().Entries) {
-            if (MonitorTypeOf(existing.ClassName) == type.name) {
+            if (MonitorTypeOf(services.editors, existing.ClassName) == type) {
                 entry = existing;
                 break;
             }
         }
-        if (entry.ClassName.empty() && !type.className.empty())
-            entry.Parameter = "+/" + type.name + ".gallery.xml";
-        OpenMonitorEditor(services, entry, type.name);
+        if (entry.ClassName.empty() && editor) entry.Parameter = "+/" + type + ".gallery.xml";
+        OpenMonitorEditor(services, entry, type);
     }
     return gallery.kinds();
 }

@@ -5,11 +5,10 @@
 #include <memory>
 #include <string>
 
-#include "actions/DetailedEditor.h"
-#include "actions/RegisterEditors.h"
-#include "core/EditorDispatch.h"
+#include "core/EditorRegistry.h"
 #include "core/MasterLinks.h"
 #include "dispositions/CCatDisposition.h"
+#include "dispositions/DispositionEditors.h"
 #include "support/Scripted.h"
 #include "support/TestFiles.h"
 
@@ -40,34 +39,16 @@ struct DetailedEditorKit {
     }
     // Opens `editor` on the record, which names no file yet, and answers its first step, the chooser, with
     // the new file dispose/<name>; returns that file's path.
-    std::string OpenOnNewFile(IDispositionEditor& editor, const std::string& name) {
+    std::string OpenOnNewFile(FileEditorBase& editor, const std::string& name) {
         const std::string file = Dispose(name);
         s.dialogs.AnswerFile(file);
-        editor.PassDispositionObject(record);
+        editor.OpenOn(DetailedFileOf(record));
         return file;
     }
-};
-
-// The program's editors for one test; whatever was registered before comes back afterwards.
-class BuiltInEditors {
-  public:
-    BuiltInEditors() {
-        for (const auto& info : BuiltInDetailedEditors()) Save(info.formName);
-        Save("frmCustom");
-        RegisterBuiltInDispositionEditors();
+    // The editor the dispatch opens for a type.
+    std::unique_ptr<FileEditorForm> EditorOf(const std::string& type) {
+        return s.editors.Find(EditorFamily::Disposition, type)->make(s.services, MasterLinks());
     }
-    ~BuiltInEditors() {
-        for (auto& [name, creator] : saved_) RegisterDispositionEditor(name, std::move(creator));
-    }
-    // The editor the dispatch opens for a built-in type.
-    std::unique_ptr<IDispositionEditor> EditorOf(const std::string& type, Services& services) const {
-        return RegisteredDispositionEditor(BuiltInEditorFor(type))(services, links_);
-    }
-
-  private:
-    void Save(const std::string& name) { saved_[name] = RegisteredDispositionEditor(name); }
-    std::map<std::string, DispositionEditorCreator> saved_;
-    MasterLinks links_;
 };
 
 }  // namespace pv::test

@@ -1,26 +1,17 @@
 #include <gtest/gtest.h>
 
-#include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "actions/DetailedEditorKit.h"
-#include "actions/DetailedFileTool.h"
-#include "actions/FrmCustom.h"
-#include "actions/RegisterEditors.h"
-#include "cli/StreamPrompts.h"
-#include "core/MasterLinks.h"
 #include "core/process.h"
+#include "dispositions/FrmCustom.h"
 
 namespace pv {
 namespace {
 
-using test::BuiltInEditors;
 using test::DetailedEditorKit;
 using test::ReadFile;
-using test::TestData;
-using test::WriteFile;
 
 TEST(CustomDispositionEditor, ChosenFileGoesToTheRecordAndOpensInTheTextEditor) {
     DetailedEditorKit kit("Archive");
@@ -30,7 +21,7 @@ TEST(CustomDispositionEditor, ChosenFileGoesToTheRecordAndOpensInTheTextEditor) 
     const std::string file = folder + "/my \"archive\" rules.customdisposition.xml";
     kit.s.dialogs.AnswerFile(file);
     FrmCustom form(kit.s.services);
-    form.PassDispositionObject(kit.record);
+    form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_EQ(ReadFile(file), "<Disposition>\r\n</Disposition>\r\n");
     EXPECT_EQ(kit.record.DetailedDispositionFile,
               "+/dispose/odd \"names\" here/my \"archive\" rules.customdisposition.xml");
@@ -52,7 +43,7 @@ TEST(CustomDispositionEditor, ATypedNameReachesTheRecordOnlyThroughSave) {
     DetailedEditorKit kit("Archive");
     kit.Place("a.customdisposition.xml", "<Disposition><X>1</X></Disposition>");
     FrmCustom form(kit.s.services);
-    form.PassDispositionObject(kit.record);
+    form.OpenOn(DetailedFileOf(kit.record));
     form.UserSetText("txtFileName", "+/dispose/b.customdisposition.xml");
     form.UserClick("cmdExit");
     EXPECT_EQ(kit.record.DetailedDispositionFile, "+/dispose/a.customdisposition.xml");
@@ -65,28 +56,6 @@ TEST(CustomDispositionEditor, ATypedNameReachesTheRecordOnlyThroughSave) {
     // Only the name changed: the file itself is never written here.
     EXPECT_EQ(ReadFile(kit.Dispose("a.customdisposition.xml")), "<Disposition><X>1</X></Disposition>");
     EXPECT_FALSE(std::filesystem::exists(kit.Dispose("b.customdisposition.xml")));
-}
-
-TEST(DetailedFileTool, ResavesAForwardMessageFileAsTheWindowDoesAndNeverOverWhatItCannotRead) {
-    BuiltInEditors editors;
-    test::TempDir dir;
-    const PathContext paths(dir.path());
-    std::ostringstream messages;
-    StreamPrompts prompts(messages, true);
-    const std::string legacy = dir / "old.forward.xml";
-    WriteFile(legacy, ReadFile(TestData("actions/forward/legacy.input.forward.xml")));
-    EXPECT_EQ(ResaveDispositionFile("ForwardMessage", legacy, MasterLinks(), paths, prompts),
-              ResaveOutcome::Written);
-    EXPECT_EQ(ReadFile(legacy), ReadFile(TestData("actions/forward/legacy.expected.forward.xml")));
-
-    const std::string foreign = dir / "foreign.forward.xml";
-    WriteFile(foreign, "<Monitors/>");
-    EXPECT_EQ(ResaveDispositionFile("ForwardMessage", foreign, MasterLinks(), paths, prompts),
-              ResaveOutcome::NoRoot);
-    EXPECT_EQ(ReadFile(foreign), "<Monitors/>");
-    EXPECT_EQ(messages.str(), "Saved\nThe file " + foreign +
-                                  " is not a Forward Message detailed disposition file: its root element is "
-                                  "<Monitors>, not <Disposition>.\n");
 }
 
 }  // namespace

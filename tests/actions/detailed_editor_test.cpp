@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <tuple>
 
-#include "actions/DetailedEditor.h"
 #include "actions/DetailedEditorKit.h"
 #include "core/platform.h"
 
@@ -16,10 +15,11 @@ using test::DetailedEditorKit;
 using test::ReadFile;
 
 // A small editor: a text with its check, a flag, and a value with no control.
-class SampleEditor : public DetailedEditorForm {
+class SampleEditor : public FileEditorForm {
   public:
     explicit SampleEditor(Services& services)
-        : DetailedEditorForm(services, {"frmSample", "Edit Sample", "sample", "Sample"}) {
+        : FileEditorForm(services,
+                         DetailedFileSetup("Sample", "frmSample", "Edit Sample", "sample", "Sample")) {
         AddControl("txtName", ControlKind::TextBox);
         AddControl("chkOn", ControlKind::CheckBox, "On");
         TextSetting("Name", "txtName", "unnamed");
@@ -38,7 +38,7 @@ TEST(DetailedEditorFramework, ARecordWithoutFileStartsWithTheChooserAndReloadsOn
     DetailedEditorKit kit;
     kit.s.dialogs.AnswerFile(std::nullopt);
     SampleEditor form(kit.s.services);
-    form.PassDispositionObject(kit.record);
+    form.OpenOn(DetailedFileOf(kit.record));
     ASSERT_EQ(kit.s.dialogs.requests.size(), 1u);
     EXPECT_EQ(kit.s.dialogs.requests[0].title,
               "Choose the detailed disposition config file you wish to open (or create)");
@@ -116,7 +116,7 @@ TEST(DetailedEditorFramework, TheRecordFollowsTheFileNameBoxEvenWhenTheSaveIsRef
     DetailedEditorKit kit;
     kit.Place("a.sample.xml", Sample("a", "1", ""));
     SampleEditor form(kit.s.services);
-    form.PassDispositionObject(kit.record);
+    form.OpenOn(DetailedFileOf(kit.record));
     // The chosen name reaches the box, but the new file cannot be created, so not the record.
     kit.s.dialogs.AnswerFile(kit.dir / "gone/new.sample.xml");
     kit.s.prompts.ExpectMessageStartingWith("Error=76:");
@@ -137,7 +137,7 @@ TEST(DetailedEditorFramework, ReloadAndClosingAskBeforeEditsAreDropped) {
     const std::string original = Sample("n", "0", "Europe/Zurich");
     const std::string file = kit.Place("c.sample.xml", original);
     SampleEditor form(kit.s.services);
-    form.PassDispositionObject(kit.record);
+    form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_TRUE(form.UserRequestClose());  // unchanged: no question
     form.Reopen();
 
@@ -173,16 +173,16 @@ TEST(DetailedEditorFramework, FilesThatCannotBeReadShowDefaultsAreReportedAndRep
     DetailedEditorKit kit;
     SampleEditor form(kit.s.services);
     kit.record.DetailedDispositionFile = "+/dispose/none.sample.xml";
-    form.PassDispositionObject(kit.record);
-    EXPECT_EQ(form.lastLoad(), FileLoad::Missing);
+    form.OpenOn(DetailedFileOf(kit.record));
+    EXPECT_EQ(form.lastLoad(), FileProblem::Missing);
 
     const std::string other = kit.Place("other.sample.xml", "<Dispositions><Name>x</Name></Dispositions>");
     kit.s.prompts.ExpectMessage(
         "The file " + other +
         " is not a Sample detailed disposition file: its root element is <Dispositions>, "
         "not <Disposition>. It was read as empty, so default values are shown.");
-    form.PassDispositionObject(kit.record);
-    EXPECT_EQ(form.lastLoad(), FileLoad::NoRoot);
+    form.OpenOn(DetailedFileOf(kit.record));
+    EXPECT_EQ(form.lastLoad(), FileProblem::OtherKind);
     EXPECT_EQ(form.Text("txtName"), "unnamed");
     form.UserSetText("txtName", "typed");
     const std::string question =
@@ -200,9 +200,9 @@ TEST(DetailedEditorFramework, FilesThatCannotBeReadShowDefaultsAreReportedAndRep
     EXPECT_TRUE(form.SaveFile());
 
     const std::string damaged = kit.Place("bad.sample.xml", "<Disposition><Name>x</Name>");
-    kit.s.prompts.ExpectMessage(MalformedFileMessage(damaged, LoadXmlFile(damaged)));
-    form.PassDispositionObject(kit.record);
-    EXPECT_EQ(form.lastLoad(), FileLoad::Malformed);
+    kit.s.prompts.ExpectMessage(MalformedMessage(OpenConfigFile(damaged, "")).text);
+    form.OpenOn(DetailedFileOf(kit.record));
+    EXPECT_EQ(form.lastLoad(), FileProblem::Malformed);
     EXPECT_EQ(form.Text("txtName"), "unnamed");
     EXPECT_FALSE(form.changed());
 
@@ -212,8 +212,8 @@ TEST(DetailedEditorFramework, FilesThatCannotBeReadShowDefaultsAreReportedAndRep
     kit.record.DetailedDispositionFile = "+/dispose/pipe.sample.xml";
     kit.s.prompts.ExpectMessage("Unexpected error in LoadFile=75:Cannot read " + pipe +
                                 ": it is a named pipe (FIFO)");
-    form.PassDispositionObject(kit.record);
-    EXPECT_EQ(form.lastLoad(), FileLoad::Unreadable);
+    form.OpenOn(DetailedFileOf(kit.record));
+    EXPECT_EQ(form.lastLoad(), FileProblem::NotAFile);
     kit.s.prompts
         .ExpectYesNo(
             "The file " + pipe +
@@ -237,20 +237,20 @@ TEST(DetailedEditorFramework, WhatASaveWouldLeaveOutIsSaidOnceOnOpening) {
         "The file " + file +
         " holds what this window does not keep, and a save would leave it out: the elements "
         "Disposition/Name, Disposition/Colour and a comment.");
-    form.PassDispositionObject(kit.record);
+    form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_EQ(form.Text("txtName"), "a");
     kit.s.prompts.ExpectMessage("Saved");
     ASSERT_TRUE(form.SaveFile());
     // TimeZone was missing and is written now: the file holds nothing more to tell.
     EXPECT_EQ(ReadFile(file), Sample("a", "1", ""));
-    form.PassDispositionObject(kit.record);
+    form.OpenOn(DetailedFileOf(kit.record));
 }
 
 TEST(DetailedEditorFramework, AFileChangedByAnotherProgramIsOverwrittenOnlyWhenTheUserSaysSo) {
     DetailedEditorKit kit;
     const std::string file = kit.Place("d.sample.xml", Sample("n", "0", ""));
     SampleEditor form(kit.s.services);
-    form.PassDispositionObject(kit.record);
+    form.OpenOn(DetailedFileOf(kit.record));
     form.UserSetText("txtName", "mine");
     kit.Place("d.sample.xml", Sample("theirs", "1", ""));
     const std::string question =
@@ -287,7 +287,7 @@ TEST(DetailedEditorFramework, OpeningReadsTheFileOnceAndASaveRightAfterAsksNothi
     SampleEditor form(kit.s.services);
     int reads = 0;
     platform::testing::SetReadHook([&](const std::string& path) { reads += path == file; });
-    form.PassDispositionObject(kit.record);
+    form.OpenOn(DetailedFileOf(kit.record));
     platform::testing::SetReadHook(nullptr);
     EXPECT_EQ(reads, 1);
     form.UserSetText("txtName", "mine");

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "actions/DetailedEditor.h"
 #include "actions/MessageFieldRows.h"
+#include "core/FileEditor.h"
 #include "support/Scripted.h"
 #include "support/TestFiles.h"
 
@@ -85,7 +85,7 @@ TEST(FieldRows, OneRowPerOfferedFieldWithItsBoxAndTheFieldsElementReadAndWritten
         form.rows.Write(written);
         ADD_FAILURE() << "a length that is no number was written";
     } catch (const SaveRefused& refused) {
-        EXPECT_EQ(refused.message, "Length not numeric for Subject");
+        EXPECT_EQ(refused.fault.text, "Length not numeric for Subject");
     }
 
     // A smaller catalogue takes the rows it no longer needs away.

@@ -60,7 +60,7 @@ TEST(ForwardMessageEditor, EditedSampleIsWrittenInItsOwnOrderAndShape) {
     kit.s.prompts.ExpectMessage(
         "The file " + file +
         " holds what this window does not keep, and a save would leave it out: a comment.");
-    form.PassDispositionObject(kit.record);
+    form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_EQ(form.Text("txtPort"), "587");
     EXPECT_TRUE(form.Checked("optTlsStartTlsRequired"));
     EXPECT_EQ(form.Text("txtAddresses"), "abuse-team@example.org\r\nR&D <rd@example.org>");
@@ -84,7 +84,7 @@ TEST(ForwardMessageEditor, CombinedPreserveElementsSupplyDefaultsAndAreConverted
     // PreserveAddresses "1" checks To; the From element of its own wins with "0".
     const std::string file = kit.PlaceData("old.forward.xml", "actions/forward/legacy.input.forward.xml");
     FrmForwardMessage form(kit.s.services);
-    form.PassDispositionObject(kit.record);
+    form.OpenOn(DetailedFileOf(kit.record));
     kit.s.prompts.ExpectMessage("Saved");
     ASSERT_TRUE(form.SaveFile());
     EXPECT_EQ(ReadFile(file), ReadFile(TestData("actions/forward/legacy.expected.forward.xml")));
@@ -94,7 +94,7 @@ TEST(ForwardMessageEditor, CombinedPreserveElementsSupplyDefaultsAndAreConverted
               FileWith("<PreserveEnvelopeAddresses>yes</PreserveEnvelopeAddresses>"
                        "<PreserveEnvelopeToAddresses>0</PreserveEnvelopeToAddresses>"));
     FrmForwardMessage other(kit.s.services);
-    other.PassDispositionObject(kit.record);
+    other.OpenOn(DetailedFileOf(kit.record));
     EXPECT_EQ(Boxes(other, &Form::Checked), "0001");
 }
 
@@ -111,7 +111,7 @@ TEST(ForwardMessageEditor, ChecksRunInFileOrderAndWriteNothingUntilAllPass) {
                !form.Checked("optTlsStartTlsRequired") && !form.Checked("optTlsStartTlsOptional");
     };
     kit.s.prompts.ExpectMessage(unknown);
-    form.PassDispositionObject(kit.record);
+    form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_TRUE(noneSelected());
     kit.s.prompts.ExpectMessage(
         unknown + ". Choose one of the options: this window does not write a value it does not know.");
@@ -152,7 +152,7 @@ TEST(ForwardMessageEditor, PreservedEnvelopeAddressesMakeFromAndAddressesOptiona
         FileWith(std::string(kValid) + "<ForwardAsAttachment>0</ForwardAsAttachment>"
                                        "<PreserveEnvelopeToAddresses>1</PreserveEnvelopeToAddresses>"));
     FrmForwardMessage form(kit.s.services);
-    form.PassDispositionObject(kit.record);
+    form.OpenOn(DetailedFileOf(kit.record));
     // Checked, but meaningless while its header box is clear: the addresses stay usable.
     EXPECT_EQ(Boxes(form, &Form::Checked), "0010");
     EXPECT_EQ(Boxes(form, &Form::Enabled), "1100");

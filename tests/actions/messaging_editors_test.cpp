@@ -12,7 +12,6 @@
 namespace pv {
 namespace {
 
-using test::BuiltInEditors;
 using test::CrLf;
 using test::DetailedEditorKit;
 using test::ReadFile;
@@ -20,9 +19,9 @@ using test::TestData;
 
 // A kit whose record is opened by the type's own editor.
 struct Opened {
-    explicit Opened(const std::string& type) : kit(type), editor(editors.EditorOf(type, kit.s.services)) {}
-    FileEditorForm& form() { return dynamic_cast<FileEditorForm&>(editor->window()); }
-    void Open() { editor->PassDispositionObject(kit.record); }
+    explicit Opened(const std::string& type) : kit(type), editor(kit.EditorOf(type)) {}
+    FileEditorForm& form() { return *editor; }
+    void Open() { editor->OpenOn(DetailedFileOf(kit.record)); }
     // Places `bytes` as dispose/<name> and opens the editor on it.
     std::string OpenOn(const std::string& name, const std::string& bytes) {
         const std::string file = kit.Place(name, bytes);
@@ -42,9 +41,8 @@ struct Opened {
         EXPECT_EQ(ReadFile(form().GetConfigFilePath()), before);
     }
 
-    BuiltInEditors editors;
     DetailedEditorKit kit;
-    std::unique_ptr<IDispositionEditor> editor;
+    std::unique_ptr<FileEditorForm> editor;
 };
 
 std::string FileWith(const std::string& elements) {
@@ -69,7 +67,7 @@ TEST(MessagingEditors, AFileWithEverySettingComesBackByteForByte) {
         const std::string data = TestData(std::string("actions/") + c.key + "/full.xml");
         const std::string file = opened.OpenOn(std::string("full.") + c.key + ".xml", ReadFile(data));
         EXPECT_EQ(opened.form().caption(), c.caption);
-        EXPECT_EQ(opened.form().lastLoad(), FileLoad::Loaded) << c.type;
+        EXPECT_EQ(opened.form().lastLoad(), FileProblem::None) << c.type;
         EXPECT_FALSE(opened.form().changed()) << c.type;
         ASSERT_TRUE(opened.Save()) << c.type;
         EXPECT_EQ(ReadFile(file), ReadFile(data)) << c.type;

@@ -27,7 +27,7 @@ TEST(RunSQLEditor, AFileWithEverySettingComesBackByteForByte) {
     DataOutputKit kit("RunSQL");
     const std::string file = kit.PlaceData("full.runsql.xml", "actions/runsql/full.runsql.xml");
     FrmRunSQL form(kit.s.services, kit.master);
-    form.PassDispositionObject(kit.record);
+    form.OpenOn(DetailedFileOf(kit.record));
     // Sorted without regard to case; the excluded field is not offered.
     EXPECT_EQ(Items(form, "lstFields"),
               (std::vector<std::string>{"CustomerId", "Department", "From", "HasAttachments", "MessageId",
@@ -50,7 +50,7 @@ TEST(RunSQLEditor, AWriteToDBFileOpensWithItsStatementAndKeepsItsLengths) {
         " holds what this window does not keep, and a save would leave it out: the elements "
         "Disposition/TableName, Disposition/UseMySQLEscaping, Disposition/Fields and a "
         "comment.");
-    form.PassDispositionObject(kit.record);
+    form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_EQ(Items(form, "lstParameters"),
               (std::vector<std::string>{"MessageId", "ReceivedDate", "Size", "CustomerId", "Priority",
                                         "Department"}));
@@ -68,7 +68,7 @@ TEST(RunSQLEditor, ChecksInOrderQuestionMarksAgainstParametersAndThePoolSize) {
     const std::string original = DispositionWith("<SQL>select 1</SQL><PoolSize></PoolSize>");
     const std::string file = kit.Place("check.runsql.xml", original);
     FrmRunSQL form(kit.s.services, kit.master);
-    form.PassDispositionObject(kit.record);
+    form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_EQ(form.Text("txtJDBCDriverClass"), "sun.jdbc.odbc.JdbcOdbcDriver");
     EXPECT_EQ(form.Text("txtPoolSize"), "");
     form.UserSetText("txtSQL", "");
@@ -118,7 +118,7 @@ TEST(RunSQLEditor, ParametersMoveAsABlockAndStopAtTheEnds) {
                               "<Parameter><FieldName>Size</FieldName></Parameter>"
                               "<Parameter><FieldName>Priority</FieldName></Parameter></Parameters>"));
     FrmRunSQL form(kit.s.services, kit.master);
-    form.PassDispositionObject(kit.record);
+    form.OpenOn(DetailedFileOf(kit.record));
     form.UserClick("cmdMoveUp");  // nothing selected: nothing happens
     EXPECT_FALSE(form.changed());
 
@@ -167,7 +167,7 @@ TEST(RunSQLEditor, ParametersTheCatalogueDoesNotOfferAreNamedOnceAndDropped) {
         "The message fields files do not offer these parameters of the file, so they are not shown and "
         "saving "
         "will drop them: InternalId, subject");
-    form.PassDispositionObject(kit.record);
+    form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_EQ(Items(form, "lstParameters"), std::vector<std::string>{"Subject"});
 }
 
@@ -175,7 +175,7 @@ TEST(HttpRequestEditor, AFileWithEverySettingComesBackByteForByte) {
     DataOutputKit kit("HttpRequest");
     const std::string file = kit.PlaceData("full.http.xml", "actions/http/full.http.xml");
     FrmHttpRequest form(kit.s.services, kit.master);
-    form.PassDispositionObject(kit.record);
+    form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_TRUE(form.Checked("optMethodPost"));
     EXPECT_EQ(form.Text("txtPassword"), "hook<key>");
     kit.s.prompts.ExpectMessage("Saved");
@@ -194,7 +194,7 @@ TEST(HttpRequestEditor, DefaultsTheURLCheckAndOnlyFieldNameIsRead) {
         "The message fields files do not offer these parameters of the file, so they are not shown and "
         "saving "
         "will drop them: (no name)");
-    form.PassDispositionObject(kit.record);
+    form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_TRUE(form.Checked("optMethodGet"));  // only "POST" exactly is POST
     EXPECT_TRUE(Items(form, "lstParameters").empty());
     kit.s.prompts.ExpectMessage("URL missing");

@@ -16,7 +16,7 @@ TEST(SaveAttachmentsEditor, AFileWithEverySettingComesBackByteForByteAndOtherEle
     const std::string file =
         kit.PlaceData("full.attachmentstodb.xml", "actions/attachmentstodb/full.attachmentstodb.xml");
     FrmSaveAttachments form(kit.s.services);
-    form.PassDispositionObject(kit.record);
+    form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_EQ(form.caption(), "Edit Write Attachments to DB Disposition ");
     kit.s.prompts.ExpectMessage("Saved");
     ASSERT_TRUE(form.SaveFile());
@@ -28,7 +28,7 @@ TEST(SaveAttachmentsEditor, ANewFileChecksInOrderAndTheStatementNeedsNoSave) {
     const std::string file = kit.Dispose("new.attachmentstodb.xml");
     kit.s.dialogs.AnswerFile(file);
     FrmSaveAttachments form(kit.s.services);
-    form.PassDispositionObject(kit.record);
+    form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_EQ(kit.s.dialogs.requests.at(0).pattern, "*.attachmentstodb.xml");
     EXPECT_EQ(form.Text("txtJDBCDriverClass"), "sun.jdbc.odbc.JdbcOdbcDriver");
     kit.s.prompts.ExpectMessage("Connection String missing");

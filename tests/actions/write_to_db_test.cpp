@@ -2,8 +2,7 @@
 
 #include "actions/DataOutputKit.h"
 #include "actions/FrmWriteToDB.h"
-#include "actions/RegisterEditors.h"
-#include "core/EditorDispatch.h"
+#include "dispositions/DispositionEditors.h"
 
 namespace pv {
 namespace {
@@ -35,7 +34,7 @@ TEST(WriteToDBEditor, AFileWithEverySettingComesBackByteForByte) {
     DataOutputKit kit("WriteToDB");
     const std::string file = kit.PlaceData("full.writetodb.xml", "actions/writetodb/full.writetodb.xml");
     FrmWriteToDB form(kit.s.services, kit.master);
-    form.PassDispositionObject(kit.record);
+    form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_EQ(form.RowCount("Fields"), 10);
     EXPECT_EQ(form.Text("txtPassword"), "Secr3t&Pass");
     EXPECT_TRUE(form.control("txtPassword").password);
@@ -52,7 +51,7 @@ TEST(WriteToDBEditor, ANewFileTakesTheDefaultsChecksInOrderAndWritesTheDerivedSt
     const std::string file = kit.Dispose("log.writetodb.xml");
     kit.s.dialogs.AnswerFile(file);
     FrmWriteToDB form(kit.s.services, kit.master);
-    form.PassDispositionObject(kit.record);
+    form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_EQ(kit.s.dialogs.requests.at(0).filter,
               "Write To DB config files(*.writetodb.xml)|*.writetodb.xml|All xml files(*.xml)|*.xml");
     EXPECT_EQ(form.Text("txtJDBCDriverClass"), "sun.jdbc.odbc.JdbcOdbcDriver");
@@ -133,7 +132,7 @@ TEST(WriteToDBEditor, PresentButEmptyElementsStayEmptyAndAHandEditedStatementIsR
                                   "<TableName>T</TableName><UseMySQLEscaping></UseMySQLEscaping>"
                                   "<SQL>delete from T</SQL>"));
     FrmWriteToDB form(kit.s.services, kit.master);
-    form.PassDispositionObject(kit.record);
+    form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_EQ(form.Text("txtJDBCDriverClass"), "");
     EXPECT_TRUE(form.Checked("optMySqlEscaping"));  // only "0" means underscores
     kit.s.prompts.ExpectMessage("Saved");
@@ -156,7 +155,7 @@ TEST(WriteToDBEditor, FieldsTheCatalogueDoesNotOfferAreNamedOnceAtLoad) {
         "The message fields files do not offer these fields of the file, so they are not shown and saving "
         "will "
         "drop them: InternalId, size, Retired");
-    form.PassDispositionObject(kit.record);
+    form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_EQ(form.dropMessages().size(), 1u);
     EXPECT_TRUE(form.Checked(Box(form, "Subject")));
     EXPECT_FALSE(form.Checked(Box(form, "Size")));
@@ -166,7 +165,7 @@ TEST(WriteToDBEditor, CreateTableShowsTheCheckedRowsWithoutSavingOrMarkingTheEdi
     DataOutputKit kit("WriteToDB");
     const std::string file = kit.PlaceData("full.writetodb.xml", "actions/writetodb/full.writetodb.xml");
     FrmWriteToDB form(kit.s.services, kit.master);
-    form.PassDispositionObject(kit.record);
+    form.OpenOn(DetailedFileOf(kit.record));
     kit.s.windows.Expect("frmShowSQL", [](Form& sql) { sql.UserPressEscape(); });
     form.UserClick("cmdGenerateDDL");
     EXPECT_FALSE(form.changed());
@@ -189,7 +188,6 @@ TEST(WriteToDBEditor, CreateTableShowsTheCheckedRowsWithoutSavingOrMarkingTheEdi
 }
 
 TEST(WriteToDBEditor, WithoutItsFirstMessageFieldsFileTheEditorClosesAndIsNotShown) {
-    RegisterBuiltInDispositionEditors();
     DataOutputKit kit("WriteToDB");
     kit.master.messageFields[0] = "+/gone.xml";
     const std::string original = DispositionWith("<TableName>T</TableName>");

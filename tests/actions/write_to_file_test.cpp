@@ -19,7 +19,7 @@ TEST(WriteToFileEditor, AFileWithEverySettingComesBackByteForByte) {
     const std::string file =
         kit.PlaceData("full.writetofile.xml", "actions/writetofile/full.writetofile.xml");
     FrmWriteToFile form(kit.s.services, kit.master);
-    form.PassDispositionObject(kit.record);
+    form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_TRUE(form.Checked("optEveryTenMinutes"));
     EXPECT_EQ(form.KeptValue("TimeZone"), "America/New_York");
     EXPECT_FALSE(form.changed());
@@ -33,7 +33,7 @@ TEST(WriteToFileEditor, OlderElementsAreReplacedByTheCurrentOnesAndATabDelimiter
     const std::string file =
         kit.PlaceData("legacy.writetofile.xml", "actions/writetofile/legacy.input.writetofile.xml");
     FrmWriteToFile form(kit.s.services, kit.master);
-    form.PassDispositionObject(kit.record);
+    form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_TRUE(form.Checked("optNever"));
     EXPECT_EQ(form.Text("txtLogDaysToBackup"), "30");
     kit.s.prompts.ExpectMessage("Saved");
@@ -44,7 +44,7 @@ TEST(WriteToFileEditor, OlderElementsAreReplacedByTheCurrentOnesAndATabDelimiter
     const std::string tab = kit.Place(
         "tab.writetofile.xml", DispositionWith("<FileName>+/tab.txt</FileName><Delimiter>\t</Delimiter>"));
     FrmWriteToFile tabbed(kit.s.services, kit.master);
-    tabbed.PassDispositionObject(kit.record);
+    tabbed.OpenOn(DetailedFileOf(kit.record));
     EXPECT_EQ(tabbed.Text("txtDelimiter"), "\t");
     kit.s.prompts.ExpectMessage("Saved");
     ASSERT_TRUE(tabbed.SaveFile());
@@ -56,7 +56,7 @@ TEST(WriteToFileEditor, OlderElementsAreReplacedByTheCurrentOnesAndATabDelimiter
           std::pair{"<BackupInterval>Hourly</BackupInterval>", "optHourly"}}) {
         kit.Place("interval.writetofile.xml", DispositionWith(elements));
         FrmWriteToFile other(kit.s.services, kit.master);
-        other.PassDispositionObject(kit.record);
+        other.OpenOn(DetailedFileOf(kit.record));
         EXPECT_TRUE(other.Checked(option)) << elements;
     }
 }
@@ -70,7 +70,7 @@ TEST(WriteToFileEditor, AnUnknownIntervalIsShownAndSavedAsDailyAndSaidSo) {
                                                   "BackupInterval><BackupDaily>0</BackupDaily>"));
     FrmWriteToFile form(kit.s.services, kit.master);
     kit.s.prompts.ExpectMessage("Unrecognized BackupInterval=Weekly, shown and saved as Daily");
-    form.PassDispositionObject(kit.record);
+    form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_TRUE(form.Checked("optDaily"));
     EXPECT_FALSE(form.changed());
     kit.s.prompts.ExpectMessage("Saved");
@@ -83,7 +83,7 @@ TEST(WriteToFileEditor, ANewFileShowsTheDefaultsAndTheChecksRunInFileOrder) {
     const std::string file = kit.Dispose("new.writetofile.xml");
     kit.s.dialogs.AnswerFile(file);
     FrmWriteToFile form(kit.s.services, kit.master);
-    form.PassDispositionObject(kit.record);
+    form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_EQ(form.Text("txtOutputFileName"), "");
     EXPECT_EQ(form.Text("txtDelimiter"), "|");
     EXPECT_FALSE(form.Checked("chkWriteHeader"));

@@ -10,6 +10,7 @@
 #include <tuple>
 
 #include "cli/InstallationSample.h"
+#include "editors/Editors.h"
 #include "support/TestFiles.h"
 
 namespace fs = std::filesystem;
@@ -344,6 +345,44 @@ TEST_F(CheckCommand, ALoadThatFailsIsAFailureButTheMailboxesReadBeforeAreChecked
     EXPECT_EQ(std::tie(run.status, run.out),
               std::make_tuple(1, "a: Unknown protocol=x\na: Please choose a protocol\n"));
     EXPECT_TRUE(run.err.starts_with("Unexpected error in LoadFile=457:")) << run.err;
+}
+
+// The kind of a file is decided once all of it has been read: a file that is not well-formed is said to be
+// that, whatever its root, before any option its kind would need is asked for.
+TEST_F(ConfigTool, AFileThatIsNotWellFormedIsReportedSoWhateverItsRoot) {
+    fs::create_directories(cfg);
+    for (const std::string root : {"Unregistered", "Disposition"}) {
+        WriteFile(cfg + "/broken.xml", "<" + root + "><A></" + root + ">");
+        const ToolRun run = Run({"resave", "cfg/broken.xml"});
+        EXPECT_EQ(run.status, 1) << root;
+        EXPECT_TRUE(run.err.starts_with("The file " + cfg + "/broken.xml is not well-formed XML (line 1"))
+            << run.err;
+        EXPECT_TRUE(run.err.ends_with("\nNot written: " + cfg + "/broken.xml could not be read.\n"))
+            << run.err;
+    }
+}
+
+// A new editor is its logic, its layout and one registration line: the tool then knows it with nothing more.
+// Every registered detailed type is listed by resave's help and taken by --type; every registered monitor
+// file is resaved by its root element.
+TEST_F(ConfigTool, TheToolKnowsEveryRegisteredEditor) {
+    const std::string help = Run({"resave", "--help"}).out;
+    std::istringstream words(help.substr(help.find("(--type):") + 9));
+    std::vector<std::string> listed;
+    for (std::string word; words >> word;)
+        listed.push_back(word.ends_with(",") ? word.substr(0, word.size() - 1) : word);
+    EXPECT_EQ(listed, BuiltInEditors().Types(EditorFamily::Disposition));
+    for (const std::string& type : listed) EXPECT_EQ(Run({"resave", "--type", type, "absent.xml"}).status, 1);
+
+    const std::string unknown = " is not a kind of file this tool writes";
+    WriteFile(temp / "other.xml", "<Unregistered/>");
+    EXPECT_NE(Run({"resave", temp / "other.xml"}).err.find(unknown), std::string::npos);
+    for (const EditorRegistration* editor : BuiltInEditors().Of(EditorFamily::Monitor)) {
+        if (!editor->make) continue;  // a monitor type with nothing to edit has no file
+        WriteFile(temp / "monitor.xml", "<" + editor->setup.root + "/>");
+        EXPECT_EQ(Run({"resave", "--stdout", temp / "monitor.xml"}).err.find(unknown), std::string::npos)
+            << editor->setup.type;
+    }
 }
 
 }  // namespace

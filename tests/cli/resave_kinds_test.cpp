@@ -190,7 +190,19 @@ TEST_F(SampleTool, ADispositionFileWhoseCategoryFileCannotBeReadIsNotWritten) {
             std::string::npos)
             << run.err;
         EXPECT_EQ(ReadFile(file("support.disposition.xml")), before);
+        // In the tool's words: the path, not the window's advice.
+        EXPECT_TRUE(
+            run.err.starts_with("Couldn't find the Category Definitions file: " + systemCategories + "\n"))
+            << run.err;
     }
+    const auto check = Run({"check", "config/master.xml"});
+    EXPECT_EQ(check.status, 1);
+    EXPECT_NE(
+        check.out.find("Support: +/support.disposition.xml: Couldn't find the Category Definitions file: " +
+                       systemCategories + "\n"),
+        std::string::npos)
+        << check.out;
+    EXPECT_EQ(check.out.find("Advanced settings"), std::string::npos) << check.out;
 }
 
 TEST_F(SampleTool, ResaveNeedsTheOptionsOfTheKindOfFileAndWritesNothingItCannotRead) {

@@ -106,7 +106,7 @@ TEST(FileEditorEngine, AReportingKindSaysAFileIsMissingAndReloadsEveryChosenFile
     form.UserSetText("txtServer", "kept");
     std::filesystem::remove(file);
     m.s.prompts.ExpectMessage("Couldn't load file, it doesn't exist");
-    EXPECT_EQ(form.LoadFile(), FileLoad::Missing);
+    EXPECT_EQ(form.LoadFile(), FileProblem::Missing);
     EXPECT_EQ(form.Text("txtServer"), "kept");
     EXPECT_TRUE(form.changed());
 }

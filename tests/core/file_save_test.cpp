@@ -1,10 +1,15 @@
 // Saving on a real file system: shared folders and files written as another user, links, attributes,
-// interrupted saves. Where permissions matter the save runs in a child process as an unprivileged user,
-// which needs the tests to run as root (as CI does); otherwise those cases are skipped.
+// interrupted and failed saves, saves in place and the copies they keep, and the changed-on-disk check.
+// Where permissions matter the save runs in a child process as an unprivileged user, which needs the tests
+// to run as root (as CI does); otherwise those cases are skipped.
 #include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
@@ -13,13 +18,21 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <random>
 #include <thread>
 
+#include "core/DiskChangeGuard.h"
+#include "core/HeadlessServices.h"
+#include "core/UnfinishedSave.h"
 #include "core/errors.h"
 #include "core/platform.h"
+#include "support/Scripted.h"
 #include "support/TestFiles.h"
 
 namespace fs = std::filesystem;
@@ -52,20 +65,15 @@ std::string Saved(const std::string& path, const std::string& bytes) {
     }
 }
 
-// Runs the save in a child process as the unprivileged user (member of `groups` too) and returns what it
-// reported.
-std::string SavedAsOtherUser(const std::string& path, const std::string& bytes,
-                             std::vector<gid_t> groups = {}) {
+// Runs `work` in a child process and returns what it reported; "killed by signal N" when the child did
+// not finish.
+std::string InChild(const std::function<std::string()>& work) {
     int report[2];
     if (::pipe(report) != 0) return "no pipe";
     const pid_t child = ::fork();
     if (child == 0) {
         ::close(report[0]);
-        std::string outcome = "could not become the other user";
-        if (::setgroups(groups.size(), groups.data()) == 0 && ::setgid(kOtherGroup) == 0 &&
-            ::setuid(kOtherUser) == 0) {
-            outcome = Saved(path, bytes);
-        }
+        const std::string outcome = work();
         (void)!::write(report[1], outcome.data(), outcome.size());
         ::_exit(0);
     }
@@ -78,16 +86,46 @@ std::string SavedAsOtherUser(const std::string& path, const std::string& bytes,
     ::close(report[0]);
     int status = 0;
     ::waitpid(child, &status, 0);
+    if (WIFSIGNALED(status)) return "killed by signal " + std::to_string(WTERMSIG(status));
     return outcome;
 }
 
 struct FileSave : ::testing::Test {
     TempDir temp;
+    // The copies of files written in place that cannot lie beside them go here, not to the home folder.
+    const std::string state = temp / "state";
+    std::optional<std::string> stateBefore;
+
+    void SetUp() override {
+        if (const char* before = std::getenv("XDG_STATE_HOME")) stateBefore = before;
+        ::setenv("XDG_STATE_HOME", state.c_str(), 1);
+    }
     void TearDown() override {
         platform::testing::UseUnnamedTemporaryFiles(true);
         platform::testing::SetBeforeReplaceHook(nullptr);
+        platform::testing::SetFaultHook(nullptr);
+        if (stateBefore) {
+            ::setenv("XDG_STATE_HOME", stateBefore->c_str(), 1);
+        } else {
+            ::unsetenv("XDG_STATE_HOME");
+        }
     }
     static bool Root() { return ::geteuid() == 0; }
+
+    // Runs the save in a child process as the unprivileged user (member of `groups` too), whose state folder
+    // `state` is then, and returns what it reported.
+    std::string SavedAsOtherUser(const std::string& path, const std::string& bytes,
+                                 std::vector<gid_t> groups = {}) {
+        fs::create_directories(state);
+        if (::chown(state.c_str(), kOtherUser, kOtherGroup) != 0) return "could not give the state folder";
+        return InChild([&] {
+            if (::setgroups(groups.size(), groups.data()) != 0 || ::setgid(kOtherGroup) != 0 ||
+                ::setuid(kOtherUser) != 0) {
+                return std::string("could not become the other user");
+            }
+            return Saved(path, bytes);
+        });
+    }
 };
 
 #define NEEDS_ROOT()                                                                           \
@@ -262,6 +300,52 @@ TEST_F(FileSave, AccessListsAndExtendedAttributesAreKept) {
     }
 }
 
+// A restrictive umask is the user's choice for new files, never a reason to narrow one that is replaced: a
+// group-shared master stays group-writable, its owner and access list stay as they were.
+TEST_F(FileSave, AReplacedFileKeepsItsModeOwnerAndAccessListUnderARestrictiveUmask) {
+    const std::string path = temp / "master.xml";
+    const uid_t owner = Root() ? kOtherUser : ::geteuid();
+    const gid_t group = Root() ? kSharedGroup : ::getegid();
+    for (const mode_t mask : {mode_t{022}, mode_t{077}}) {
+        for (const bool unnamed : {true, false}) {
+            SCOPED_TRACE(std::to_string(mask) + (unnamed ? " unnamed" : " named"));
+            platform::testing::UseUnnamedTemporaryFiles(unnamed);
+            WriteFile(path, "old\r\n");
+            ASSERT_EQ(::chmod(path.c_str(), 0664), 0);
+            if (Root()) {
+                ASSERT_EQ(::chown(path.c_str(), owner, group), 0);
+            }
+            const mode_t previous = ::umask(mask);
+            const std::string saved = Saved(path, "new\r\n");
+            ::umask(previous);
+            EXPECT_EQ(saved, "");
+            const struct stat after = Stat(path);
+            EXPECT_EQ(std::make_tuple(after.st_uid, after.st_gid, after.st_mode & 07777),
+                      std::make_tuple(owner, group, 0664u));
+            EXPECT_EQ(ReadFile(path), "new\r\n");
+        }
+    }
+    // Owner rw, the other user rw, group r, mask rw, others r.
+    constexpr uint16_t kUserObj = 0x01, kUser = 0x02, kGroupObj = 0x04, kMask = 0x10, kOther = 0x20;
+    constexpr uint32_t kUndefined = 0xFFFFFFFF;
+    const std::string acl = AccessList({{kUserObj, 6, kUndefined},
+                                        {kUser, 6, kOtherUser},
+                                        {kGroupObj, 4, kUndefined},
+                                        {kMask, 6, kUndefined},
+                                        {kOther, 4, kUndefined}});
+    WriteFile(path, "old\r\n");
+    if (::setxattr(path.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) != 0) {
+        GTEST_SKIP() << "this file system keeps no access lists: " << std::strerror(errno);
+    }
+    const mode_t mode = Stat(path).st_mode & 07777;
+    const mode_t previous = ::umask(077);
+    const std::string saved = Saved(path, "new\r\n");
+    ::umask(previous);
+    EXPECT_EQ(saved, "");
+    EXPECT_EQ(Attribute(path, "system.posix_acl_access"), acl);
+    EXPECT_EQ(Stat(path).st_mode & 07777, mode);
+}
+
 TEST_F(FileSave, AKilledSaveLeavesNothingThatTheNextSaveDoesNotRemove) {
     const std::string path = temp / "master.xml";
     const std::string big(8 << 20, 'x');
@@ -306,6 +390,361 @@ TEST_F(FileSave, APipeOrAFolderIsNeitherReadNorWritten) {
     }
     EXPECT_EQ(platform::NotARegularFile(temp.path()), "a folder");
     EXPECT_EQ(platform::NotARegularFile(temp / "none.xml"), "");
+}
+
+// Long texts of different lengths, so that a part of one written over the other shows.
+std::string BigText(char letter, size_t kilobytes) {
+    std::string text;
+    for (size_t line = 0; text.size() < (kilobytes << 10); ++line)
+        text += "<Line" + std::to_string(line) + ">" + std::string(60, letter) + "</Line>\r\n";
+    return text;
+}
+
+TEST_F(FileSave, AnInPlaceSaveKilledAtAnyMomentLeavesTheOldTextTheNewOrACompleteCopyOfTheOld) {
+    using platform::testing::SaveStep;
+    const std::string path = temp / "master.xml";
+    const std::string a = BigText('a', 1024);
+    const std::string b = BigText('b', 768);
+    WriteFile(path, a);
+    // A second name makes every save write in place.
+    fs::create_hard_link(path, temp / "second-name.xml");
+    const ino_t inode = Stat(path).st_ino;
+    std::mt19937 random(std::random_device{}());
+    int copies = 0;
+    for (int round = 0; round < 16; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        const bool holdsA = ReadFile(path) == a;
+        int events[2];
+        ASSERT_EQ(::pipe(events), 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::close(events[0]);
+            platform::testing::SetFaultHook([&](SaveStep step, int fd) {
+                if (step != SaveStep::WriteInPlace) return 0;
+                // The first round dies by itself half-way through the text, the moment that matters most.
+                if (round == 0) {
+                    const std::string& text = holdsA ? b : a;
+                    (void)!::pwrite(fd, text.data(), text.size() / 2, 0);
+                    ::raise(SIGKILL);
+                }
+                (void)!::write(events[1], "w", 1);
+                return 0;
+            });
+            for (bool writeA = !holdsA;; writeA = !writeA) Saved(path, writeA ? a : b);
+        }
+        ::close(events[1]);
+        // The others are killed from outside, at a random moment of their first saves, or of the writing of
+        // the text over the file.
+        if (round % 3 == 1) {
+            std::this_thread::sleep_for(std::chrono::microseconds(random() % 100000));
+        } else if (round != 0) {
+            pollfd event{events[0], POLLIN, 0};
+            EXPECT_EQ(::poll(&event, 1, 10000), 1);
+            std::this_thread::sleep_for(std::chrono::microseconds(random() % 1000));
+        }
+        if (round != 0) ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        ::close(events[0]);
+
+        const std::optional<platform::UnfinishedSave> unfinished = platform::FindUnfinishedSave(path);
+        if (unfinished) {
+            const std::string copy = ReadFile(unfinished->copy);
+            EXPECT_TRUE(copy == a || copy == b) << "the copy holds a part of a text";
+            EXPECT_EQ(unfinished->copy, path + ".before-save");
+            platform::RestoreUnfinishedSave(*unfinished);
+            EXPECT_EQ(ReadFile(path), copy);
+            ++copies;
+        } else {
+            const std::string text = ReadFile(path);
+            EXPECT_TRUE(text == a || text == b) << "a part of a text, and no copy of the whole old one";
+            if (text != a && text != b) WriteFile(path, a);
+        }
+        EXPECT_EQ(FolderEntries(temp.path()), (std::vector<std::string>{"master.xml", "second-name.xml"}));
+        EXPECT_EQ(Stat(path).st_ino, inode);
+    }
+    EXPECT_GE(copies, 1);
+}
+
+TEST_F(FileSave, AFileSizeLimitFailsTheSaveInsteadOfStoppingTheProgram) {
+    const std::string path = temp / "master.xml";
+    const std::string old(4000, 'o');
+    WriteFile(path, old);
+    const auto limited = [&](const std::string& bytes) {
+        return InChild([&] {
+            const rlimit limit{8192, 8192};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            return Saved(path, bytes);
+        });
+    };
+    const std::string tooLarge = "Cannot write " + path + ": File too large";
+    // Replaced: the new file stops at the limit, and the old one is untouched.
+    EXPECT_EQ(limited(std::string(20000, 'n')), tooLarge);
+    EXPECT_EQ(ReadFile(path), old);
+    EXPECT_EQ(FolderEntries(temp.path()), std::vector<std::string>{"master.xml"});
+    // In place: the old text is put back, and its copy goes.
+    fs::create_hard_link(path, temp / "second-name.xml");
+    EXPECT_EQ(limited(std::string(20000, 'n')), tooLarge);
+    EXPECT_EQ(ReadFile(path), old);
+    EXPECT_EQ(FolderEntries(temp.path()), (std::vector<std::string>{"master.xml", "second-name.xml"}));
+    // A file past the limit already can have no copy anywhere, so it is not touched.
+    const std::string big(12000, 'b');
+    WriteFile(path, big);
+    EXPECT_EQ(limited("small\r\n"),
+              "Cannot write " + path +
+                  ": it has to be rewritten in place, and no copy of its present text could be kept first, "
+                  "neither beside it (File too large) nor in " +
+                  state + "/postvane-config/unfinished-saves (File too large)");
+    EXPECT_EQ(ReadFile(path), big);
+}
+
+TEST_F(FileSave, AFailedInPlaceWriteIsUndoneOrLeavesItsCopyNamedAndFoundAtTheNextOpen) {
+    using platform::testing::SaveStep;
+    const std::string path = temp / "master.xml";
+    const std::string copy = path + ".before-save";
+    const std::string old = "old text\r\n";
+    WriteFile(path, old);
+    fs::create_hard_link(path, temp / "second-name.xml");
+    const std::vector<std::string> files{"master.xml", "second-name.xml"};
+    std::vector<SaveStep> failing;
+    platform::testing::SetFaultHook([&](SaveStep step, int fd) {
+        if (std::find(failing.begin(), failing.end(), step) == failing.end()) return 0;
+        if (step != SaveStep::WriteInPlace) return EIO;
+        (void)!::pwrite(fd, "NEW", 3, 0);  // a part, then the disk is full
+        return ENOSPC;
+    });
+
+    // The old text cannot be read: nothing is written, since nothing could be put back.
+    failing = {SaveStep::ReadOld, SaveStep::WriteInPlace};
+    EXPECT_EQ(
+        Saved(path, "new text\r\n"),
+        "Cannot write " + path +
+            ": it has to be rewritten in place, and its present text could not be read to keep a copy of it "
+            "first: Input/output error");
+    EXPECT_EQ(ReadFile(path), old);
+
+    // The write fails part-way: the old text is put back, and the copy goes.
+    failing = {SaveStep::WriteInPlace};
+    EXPECT_EQ(Saved(path, "new text\r\n"), "Cannot write " + path + ": No space left on device");
+    EXPECT_EQ(ReadFile(path), old);
+    EXPECT_EQ(FolderEntries(temp.path()), files);
+
+    // Putting it back fails too: the copy stays, the message names it, and the next open finds it.
+    failing = {SaveStep::WriteInPlace, SaveStep::Restore};
+    EXPECT_EQ(
+        Saved(path, "new text\r\n"),
+        "Cannot write " + path +
+            ": No space left on device; putting its previous text back failed too (Input/output error), so "
+            "the file may be cut short: a complete copy of the text it had before is in " +
+            copy);
+    EXPECT_EQ(ReadFile(path), "NEW text\r\n");
+    const std::optional<platform::UnfinishedSave> unfinished = platform::FindUnfinishedSave(path);
+    ASSERT_TRUE(unfinished.has_value());
+    EXPECT_EQ(std::make_tuple(unfinished->file, unfinished->copy, ReadFile(copy)),
+              std::make_tuple(path, copy, old));
+    const int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                            std::chrono::system_clock::now().time_since_epoch())
+                            .count();
+    EXPECT_LT(now - unfinished->started, 60'000'000'000);
+
+    // A later save leaves that copy alone: it holds the last complete text, and only the user removes it.
+    failing = {};
+    EXPECT_EQ(Saved(path, "newer\r\n"), "");
+    EXPECT_EQ(ReadFile(copy), old);
+    EXPECT_TRUE(platform::FindUnfinishedSave(path).has_value());
+    platform::RestoreUnfinishedSave(*unfinished);
+    EXPECT_EQ(ReadFile(path), old);
+    EXPECT_FALSE(platform::FindUnfinishedSave(path).has_value());
+    EXPECT_EQ(FolderEntries(temp.path()), files);
+}
+
+TEST_F(FileSave, TheCopyOfAFileWrittenInPlaceIsGuardedAsTheFileIs) {
+    NEEDS_ROOT();
+    using platform::testing::SaveStep;
+    // Neither the new text nor the old can be written, so that the copy stays to be looked at.
+    platform::testing::SetFaultHook([](SaveStep step, int) {
+        return step == SaveStep::WriteInPlace ? ENOSPC : step == SaveStep::Restore ? EIO : 0;
+    });
+    const std::string cutShort =
+        ": No space left on device; putting its previous text back failed too (Input/output error), so the "
+        "file "
+        "may be cut short: a complete copy of the text it had before is in ";
+
+    // Beside the file, with its owner, group, permissions and attributes.
+    const std::string path = temp / "master.xml";
+    WriteFile(path, "secret\r\n");
+    ASSERT_EQ(::chown(path.c_str(), kOtherUser, kSharedGroup), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    const bool withAttributes = ::setxattr(path.c_str(), "user.origin", "ops", 3, 0) == 0;
+    fs::create_hard_link(path, temp / "second-name.xml");
+    const std::string beside = path + ".before-save";
+    EXPECT_EQ(Saved(path, "new\r\n"), "Cannot write " + path + cutShort + beside);
+    const struct stat besideInfo = Stat(beside);
+    EXPECT_EQ(
+        std::make_tuple(besideInfo.st_uid, besideInfo.st_gid, besideInfo.st_mode & 07777, ReadFile(beside)),
+        std::make_tuple(kOtherUser, kSharedGroup, 0640u, std::string("secret\r\n")));
+    EXPECT_EQ(Attribute(beside, "user.origin"), withAttributes ? "ops" : "");
+
+    // A member of the group, who cannot give a copy the file's owner: in their state folder, theirs alone.
+    const std::string folder = temp / "shared";
+    const std::string shared = folder + "/master.xml";
+    WriteFile(shared, "secret\r\n");
+    ASSERT_EQ(::chown(folder.c_str(), 0, kSharedGroup), 0);
+    ASSERT_EQ(::chmod(folder.c_str(), 0775), 0);
+    ASSERT_EQ(::chown(shared.c_str(), 0, kSharedGroup), 0);
+    ASSERT_EQ(::chmod(shared.c_str(), 0660), 0);
+    const struct stat sharedInfo = Stat(shared);
+    const std::string inState = state + "/postvane-config/unfinished-saves/" +
+                                std::to_string(sharedInfo.st_dev) + "-" + std::to_string(sharedInfo.st_ino) +
+                                "-master.xml.before-save";
+    EXPECT_EQ(SavedAsOtherUser(shared, "new\r\n", {kSharedGroup}),
+              "Cannot write " + shared + cutShort + inState);
+    const struct stat inStateInfo = Stat(inState);
+    EXPECT_EQ(std::make_tuple(inStateInfo.st_uid, inStateInfo.st_mode & 07777, ReadFile(inState)),
+              std::make_tuple(kOtherUser, 0600u, std::string("secret\r\n")));
+    EXPECT_EQ(Stat(state + "/postvane-config").st_mode & 07777, 0700u);
+    EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"master.xml"});
+    const std::optional<platform::UnfinishedSave> unfinished = platform::FindUnfinishedSave(shared);
+    ASSERT_TRUE(unfinished.has_value());
+    EXPECT_EQ(unfinished->copy, inState);
+}
+
+TEST_F(FileSave, AFileMountedOnItsOwnIsWrittenInPlace) {
+    using platform::testing::SaveStep;
+    const std::string path = temp / "master.xml";
+    WriteFile(path, "old\r\n");
+    // The rename a bind-mounted file refuses, made to fail here: the file is written in place.
+    for (const int error : {EBUSY, EXDEV}) {
+        platform::testing::SetFaultHook(
+            [error](SaveStep step, int) { return step == SaveStep::Replace ? error : 0; });
+        const ino_t inode = Stat(path).st_ino;
+        const std::string text = "new " + std::to_string(error) + "\r\n";
+        EXPECT_EQ(Saved(path, text), "");
+        EXPECT_EQ(std::make_tuple(ReadFile(path), Stat(path).st_ino), std::make_tuple(text, inode));
+        EXPECT_EQ(FolderEntries(temp.path()), std::vector<std::string>{"master.xml"});
+    }
+    platform::testing::SetFaultHook(nullptr);
+    const std::string under = ReadFile(path);
+
+    // A real one, where the system lets a test have a mount namespace of its own.
+    const std::string source = temp / "outside/master.xml";
+    WriteFile(source, "outside\r\n");
+    const std::string outcome = InChild([&] {
+        if (::unshare(CLONE_NEWNS) != 0 ||
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount(source.c_str(), path.c_str(), nullptr, MS_BIND, nullptr) != 0) {
+            return std::string("no bind mount here: ") + std::strerror(errno);
+        }
+        return Saved(path, "through the mount\r\n");
+    });
+    if (outcome.starts_with("no bind mount here")) GTEST_SKIP() << outcome;
+    EXPECT_EQ(outcome, "");
+    EXPECT_EQ(std::make_tuple(ReadFile(source), ReadFile(path)),
+              std::make_tuple(std::string("through the mount\r\n"), under));
+    EXPECT_EQ(FolderEntries(temp.path()), (std::vector<std::string>{"master.xml", "outside"}));
+}
+
+TEST_F(FileSave, AFolderThatCannotBeFlushedAfterTheRenameFailsTheSave) {
+    using platform::testing::SaveStep;
+    const std::string path = temp / "master.xml";
+    WriteFile(path, "old\r\n");
+    int error = EIO;
+    platform::testing::SetFaultHook(
+        [&](SaveStep step, int) { return step == SaveStep::FlushFolder ? error : 0; });
+    EXPECT_EQ(Saved(path, "new\r\n"),
+              "Cannot make the save of " + path + " certain: the new text is in the file, but its folder " +
+                  temp.path() +
+                  " could not be flushed to the disk (Input/output error), so after a "
+                  "power failure the file may hold its old text");
+    EXPECT_EQ(ReadFile(path), "new\r\n");
+    // A file system that cannot flush a folder at all says so: nothing to report.
+    error = EINVAL;
+    EXPECT_EQ(Saved(path, "newer\r\n"), "");
+}
+
+TEST_F(FileSave, AnotherFileInThePlaceOfTheOneReadIsAChangeButOurOwnSaveIsNot) {
+    const std::string path = temp / "master.xml";
+    WriteFile(path, "text\r\n");
+    platform::FileFingerprint read;
+    platform::ReadFileBytes(path, read);
+    DiskChangeGuard guard;
+    guard.Take(path, read);
+    test::ScriptedPrompts prompts;
+    const auto noReload = [] { ADD_FAILURE() << "read again"; };
+
+    // Our own save puts a new file in its place, which the window takes after it: no question.
+    platform::ReplaceFileAtomically(path, "text\r\n");
+    guard.Take(path);
+    EXPECT_EQ(guard.BeforeWrite(path, prompts, noReload), DiskCheck::Write);
+
+    // A link to another file with the same bytes, put in its place by another program: asked.
+    WriteFile(temp / "elsewhere.xml", "text\r\n");
+    fs::create_hard_link(temp / "elsewhere.xml", temp / "link.xml");
+    fs::rename(temp / "link.xml", path);
+    prompts.ExpectYesNoCancel(
+        "The file " + path +
+            " has been replaced by another program with another file of the same content "
+            "since this window read it. Do you want to overwrite it with what this window "
+            "shows? Yes overwrites it; No reads it again, discarding the edits made in this "
+            "window; Cancel does neither.",
+        Answer::Cancel);
+    EXPECT_EQ(guard.BeforeWrite(path, prompts, noReload), DiskCheck::Cancelled);
+}
+
+TEST_F(FileSave, AnUnfinishedSaveIsOfferedAtTheNextOpenAndTheToolNamesIt) {
+    using platform::testing::SaveStep;
+    const std::string path = temp / "master.xml";
+    const std::string copy = path + ".before-save";
+    WriteFile(path, "old\r\n");
+    fs::create_hard_link(path, temp / "second-name.xml");
+    const std::vector<std::string> files{"master.xml", "second-name.xml"};
+    test::ScriptedPrompts window;
+    EXPECT_EQ(OfferUnfinishedSave(path, window), UnfinishedSaveChoice::None);
+
+    // Leaves the file cut ("NEW" over "old") and the copy beside it; returns what the offer says of them.
+    const auto leaveUnfinished = [&] {
+        WriteFile(path, "old\r\n");
+        platform::testing::SetFaultHook([](SaveStep step, int fd) {
+            if (step == SaveStep::WriteInPlace) (void)!::pwrite(fd, "NEW", 3, 0);
+            return step == SaveStep::WriteInPlace ? ENOSPC : step == SaveStep::Restore ? EIO : 0;
+        });
+        Saved(path, "n\r\n");
+        platform::testing::SetFaultHook(nullptr);
+        const std::time_t began = static_cast<std::time_t>(Stat(copy).st_mtim.tv_sec);
+        std::tm local{};
+        char time[32];
+        std::strftime(time, sizeof time, "%Y-%m-%d %H:%M:%S", ::localtime_r(&began, &local));
+        return "The last save of " + path +
+               " did not finish, so the file may be cut short. A complete copy of the text it had before "
+               "that "
+               "save (begun " +
+               time + ") was kept in " + copy + ".";
+    };
+
+    // The tool asks nothing: it names the file and the copy, and leaves both.
+    std::string what = leaveUnfinished();
+    CollectingPrompts tool;
+    EXPECT_EQ(OfferUnfinishedSave(path, tool), UnfinishedSaveChoice::Left);
+    ASSERT_EQ(tool.messages.size(), 1u);
+    EXPECT_EQ(tool.messages[0].text, std::string{what + " Open the file in the editor to put that text back, "
+                                                        "or remove the copy to keep the file as it is."});
+    const std::string question =
+        " Do you want to put that text back? Yes puts it back; No keeps the file as it "
+        "is and deletes the copy; Cancel does neither and leaves the file closed.";
+    window.ExpectYesNoCancel(what + question, Answer::Cancel);
+    EXPECT_EQ(OfferUnfinishedSave(path, window), UnfinishedSaveChoice::Left);
+    EXPECT_EQ(std::make_tuple(ReadFile(path), ReadFile(copy)),
+              std::make_tuple(std::string("NEW\r\n"), std::string("old\r\n")));
+
+    window.ExpectYesNoCancel(what + question, Answer::No);
+    EXPECT_EQ(OfferUnfinishedSave(path, window), UnfinishedSaveChoice::Kept);
+    EXPECT_EQ(ReadFile(path), "NEW\r\n");
+    EXPECT_EQ(FolderEntries(temp.path()), files);
+
+    what = leaveUnfinished();
+    window.ExpectYesNoCancel(what + question, Answer::Yes);
+    EXPECT_EQ(OfferUnfinishedSave(path, window), UnfinishedSaveChoice::Restored);
+    EXPECT_EQ(ReadFile(path), "old\r\n");
+    EXPECT_EQ(FolderEntries(temp.path()), files);
 }
 
 }  // namespace

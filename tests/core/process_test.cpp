@@ -1,6 +1,8 @@
 #include "core/process.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -10,19 +12,12 @@
 
 #include "support/TestFiles.h"
 
-#ifndef _WIN32
-#include <signal.h>
-#include <unistd.h>
-#endif
-
 namespace pv {
 namespace {
 
 using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
-
-#ifndef _WIN32
 
 // The started program runs on its own: wait a while for what it leaves behind.
 bool WaitFor(const std::function<bool()>& done) {
@@ -88,8 +83,6 @@ TEST(ProcessLaunching, TheTextEditorFoundOnThePathStartsNotOneBesideTheFile) {
     ASSERT_TRUE(WaitFor([&] { return ReadFile(dir / "ran").ends_with('\n'); }));
     EXPECT_EQ(ReadFile(dir / "ran"), "bin\n");
 }
-
-#endif
 
 }  // namespace
 }  // namespace pv

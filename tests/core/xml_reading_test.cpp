@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/ConfigFile.h"
 #include "core/errors.h"
 #include "core/xml.h"
 #include "support/Scripted.h"
@@ -67,11 +68,12 @@ TEST(XmlReading, MalformedFileIsReportedOnceWithItsNameAndAMissingOneRaises) {
     test::ScriptedPrompts prompts;
     prompts.ExpectMessage("The file " + path +
                           " is not well-formed XML (line 1, column 11: the end tag </A> does not match the "
-                          "start tag <B> (line 1)). "
-                          "It was read as empty, so default values are shown.");
-    EXPECT_FALSE(ReportLoad(path, LoadXmlFile(path), prompts));
+                          "start tag <B> (line 1)). It was read as empty, so default values are shown.");
+    const OpenedFile broken = OpenConfigFile(path, "");
+    EXPECT_EQ(broken.problem, FileProblem::Malformed);
+    prompts.Show(MalformedMessage(broken));
     test::WriteFile(path, "<A/>");
-    EXPECT_TRUE(ReportLoad(path, LoadXmlFile(path), prompts));
+    EXPECT_EQ(OpenConfigFile(path, "A").problem, FileProblem::None);
 
     try {
         LoadXmlFile(temp / "absent.xml");

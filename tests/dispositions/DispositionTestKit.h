@@ -1,21 +1,22 @@
 #pragma once
 // What the dispositions tests share: fixture folders copied to a temporary folder, the master links that
 // name their catalogues, and stand-in detailed editors that do what a script tells them.
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "core/EditorDispatch.h"
+#include "core/EditorRegistry.h"
 #include "core/MasterLinks.h"
 #include "dispositions/CCatDisposition.h"
+#include "dispositions/DispositionEditors.h"
+#include "support/Scripted.h"
 #include "support/TestFiles.h"
-
-#ifndef _WIN32
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
-#endif
 
 namespace pv::test {
 
@@ -36,23 +37,23 @@ inline MasterLinks LinksIn(const TempDir& dir) {
 }
 
 // A detailed editor that only holds the record; the window script decides what it stores.
-class FakeDetailedEditor : public Form, public IDispositionEditor {
+class FakeDetailedEditor : public FileEditorForm {
   public:
-    explicit FakeDetailedEditor(const std::string& kind) : Form(kind, "Fake " + kind) {}
-    void PassDispositionObject(CCatDisposition& disposition) override { record = &disposition; }
-    Form& window() override { return *this; }
-    CCatDisposition* record = nullptr;
+    FakeDetailedEditor(Services& services, FileEditorSetup setup)
+        : FileEditorForm(services, std::move(setup)) {}
+    void OpenOn(FileReference opened) override { record = opened; }
+    FileReference record;
 };
 
-inline CCatDisposition& RecordOf(Form& form) {
-    return *dynamic_cast<FakeDetailedEditor&>(form).record;
+inline FileReference& RecordOf(Form& form) {
+    return dynamic_cast<FakeDetailedEditor&>(form).record;
 }
 
 // Scripts for ScriptedWindows::Expect: the user chose (or created) a file in the editor's first step...
 inline std::function<void(Form&)> StoresFile(const std::string& storedName) {
     return [storedName](Form& form) {
-        RecordOf(form).DetailedDispositionFile = storedName;
-        RecordOf(form).Changed = true;
+        *RecordOf(form).storedName = storedName;
+        *RecordOf(form).changed = true;
         form.Close();
     };
 }
@@ -61,26 +62,16 @@ inline std::function<void(Form&)> ClosesUntouched() {
     return [](Form& form) { form.Close(); };
 }
 
-// Fake editors under these window names for one test; what was registered before comes back afterwards.
-class ScopedEditors {
-  public:
-    explicit ScopedEditors(const std::vector<std::string>& names) {
-        for (const auto& name : names) {
-            saved_[name] = RegisteredDispositionEditor(name);
-            RegisterDispositionEditor(name, [name](Services&, const IMasterLinks&) {
-                return std::make_unique<FakeDetailedEditor>(name);
-            });
-        }
+// Puts stand-ins in place of the registered editors of these windows, in the services' own registry.
+inline void UseFakeEditors(ScriptedServices& s, const std::vector<std::string>& windows) {
+    for (EditorRegistration& editor : s.editors.editors) {
+        if (std::find(windows.begin(), windows.end(), editor.setup.formName) == windows.end()) continue;
+        editor.make = [setup = editor.setup](Services& services, const IMasterLinks&) {
+            return std::make_unique<FakeDetailedEditor>(services, setup);
+        };
     }
-    ~ScopedEditors() {
-        for (auto& [name, creator] : saved_) RegisterDispositionEditor(name, std::move(creator));
-    }
+}
 
-  private:
-    std::map<std::string, DispositionEditorCreator> saved_;
-};
-
-#ifndef _WIN32
 // A socket is there as a file but cannot be opened for reading, even by root: an unreadable file for tests
 // that may run as root.
 class SocketFile {
@@ -100,6 +91,5 @@ class SocketFile {
     int fd_;
     bool bound_ = false;
 };
-#endif
 
 }  // namespace pv::test

@@ -11,7 +11,6 @@ namespace {
 using test::CrLf;
 using test::ReadFile;
 using test::WriteFile;
-using FileState = DispositionConfiguration::FileState;
 
 // A folder with the usual catalogue files: the categories given, two types, the disposition file as given.
 struct Folder {
@@ -33,7 +32,9 @@ struct Folder {
     DispositionConfiguration::LoadResult Load(const std::string& name = "+/dispositions.xml") {
         return configuration.Load(name, links, s.services.paths, s.prompts);
     }
-    bool Save() { return configuration.Save(s.services.paths, s.prompts); }
+    bool Save() {
+        return RunSave(configuration.Saving(s.services.paths, s.prompts), s.prompts) == SaveOutcome::Written;
+    }
     CCatDisposition& First(const std::string& category) {
         return configuration.Find(category)->Dispositions.front();
     }
@@ -46,7 +47,7 @@ std::string Category(const std::string& name, const std::string& parent = "") {
 TEST(DispositionFile, SaveChecksRunInOrderAndWriteNothingUntilAllPass) {
     Folder f(Category("Spam") + Category("Junk", "Spam"),
              "<Dispositions><Junk><Disposition><Type>RunSQL</Type></Disposition></Junk></Dispositions>");
-    ASSERT_EQ(f.Load().file, FileState::Read);
+    ASSERT_EQ(f.Load().file.problem, FileProblem::None);
     const std::string before = ReadFile(f.file());
 
     f.s.prompts.ExpectMessage(
@@ -188,7 +189,7 @@ TEST(DispositionFile, AFileThatIsNotADispositionFileIsReplacedOnlyOnRequest) {
         "The file " + f.file() +
         " is not a disposition configuration file: its root element is <ResponseHandler>, "
         "not <Dispositions>. Every category starts with no dispositions.");
-    ASSERT_EQ(f.Load().file, FileState::NotDispositions);
+    ASSERT_EQ(f.Load().file.problem, FileProblem::OtherKind);
 
     const std::string question = "The file " + f.file() +
                                  " was not read as a disposition configuration file. Do you want to replace "
@@ -246,7 +247,7 @@ TEST(DispositionFile, AMissingFileIsCreatedBySavingAndAFailedWriteIsReported) {
     f.s.prompts.ExpectMessage(
         "The file " + file +
         " does not exist; every category starts with no dispositions and saving creates it.");
-    ASSERT_EQ(f.Load("+/new/d.xml").file, FileState::Missing);
+    ASSERT_EQ(f.Load("+/new/d.xml").file.problem, FileProblem::Missing);
     f.s.prompts.ExpectMessageStartingWith("Error saving=76:Path not found");
     EXPECT_FALSE(f.Save());
     std::filesystem::create_directory(f.dir / "new");

@@ -21,7 +21,7 @@ struct Editor {
     bool copied = (test::CopyFixture("basic", dir), true);
     test::ScriptedServices s{dir.path()};
     MasterLinks links = test::LinksIn(dir);
-    test::ScopedEditors editors{{"frmForwardMessage"}};
+    bool fakes = (test::UseFakeEditors(s, {"frmForwardMessage"}), true);
     FrmDispositions form{s.services, links};
 
     // The fixture keeps dispositions for "Retired", which no catalogue defines: said at every reading.
@@ -92,7 +92,7 @@ TEST(DispositionsEditor, AddEditMoveDeleteAndUseParentThenSaveTheFile) {
     WriteFile(e.dir / "dispose/new.forwardmessage.xml", "<Disposition/>");
     e.form.UserSelect("lstDispositions", {1});
     e.s.windows.Expect("frmForwardMessage", [](Form& editor) {
-        EXPECT_EQ(test::RecordOf(editor).DetailedDispositionFile, "+/dispose/fwd.forwardmessage.xml");
+        EXPECT_EQ(*test::RecordOf(editor).storedName, "+/dispose/fwd.forwardmessage.xml");
         test::StoresFile("+/dispose/new.forwardmessage.xml")(editor);
     });
     e.form.UserDoubleClick("lstDispositions");
@@ -159,7 +159,6 @@ TEST(DispositionsEditor, DoesNotOpenWithoutTheFirstTypesFileNorOnAFileItCannotRe
         "main->Advanced settings to correct it.");
     EXPECT_FALSE(e.Load());
     EXPECT_TRUE(e.form.IsClosed());
-#ifndef _WIN32
     // Saving would replace what nobody has seen.
     Editor unreadable;
     std::filesystem::remove(unreadable.file());
@@ -169,12 +168,13 @@ TEST(DispositionsEditor, DoesNotOpenWithoutTheFirstTypesFileNorOnAFileItCannotRe
                                        ": it is a socket");
     EXPECT_FALSE(unreadable.Load());
     EXPECT_TRUE(unreadable.form.IsClosed());
-#endif
 }
 
 TEST(DispositionsEditor, AFileChangedByAnotherProgramIsReadAgainWhenTheUserSaysSo) {
     Editor e;
     ASSERT_TRUE(e.Open());
+    // An edit the save's checks pass: they come before the question about the file on disk.
+    e.form.UserSelect("lstCategories", {1});  // Spam
     e.form.UserSelect("lstDispositions", {0});
     e.form.UserClick("cmdDelete");
     const std::string theirs = ReadFile(e.file()) + "\r\n";  // another program's save, one line end more

@@ -163,15 +163,15 @@ TEST_F(MailboxEditor, AFolderOrPipeNamedAsAFileIsReportedForWhatItIs) {
         record.saCategorizationRulesConfigFiles = {rules};
         record.sDispositionFileName = dispositions;
         form.LoadFromObject(record);
-        return form.CheckFields(nullptr).value_or(Fault{});
+        return form.CheckFields(nullptr).value_or(Message());
     };
-    EXPECT_EQ(std::make_tuple(fault("+/categorization.xml", "+/folder.xml").message,
-                              fault("+/pipe.xml", "+/x.xml").message,
-                              fault("+/categorization.xml", "+/nothing.xml").message),
+    EXPECT_EQ(std::make_tuple(fault("+/categorization.xml", "+/folder.xml").text,
+                              fault("+/pipe.xml", "+/x.xml").text,
+                              fault("+/categorization.xml", "+/nothing.xml").text),
               std::make_tuple(std::string("Disposition configuration file is a folder, not a file"),
                               std::string("Categorization rules file is a named pipe (FIFO), not a file"),
                               std::string("Disposition configuration file does not exist")));
-    EXPECT_EQ(fault("+/categorization.xml", "+/folder.xml").control, "cmdBrowseDisposition");
+    EXPECT_EQ(fault("+/categorization.xml", "+/folder.xml").place.control, "cmdBrowseDisposition");
 }
 
 TEST_F(MailboxEditor, BrowseButtonsUseTheirOwnDialogAndSeveralCategorizationFilesStayUntilOneIsChosen) {

@@ -1,6 +1,8 @@
 #include "master/FrmMain.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <tuple>
@@ -494,6 +496,28 @@ TEST_F(MainWindow, AFileChangedByAnotherProgramIsOverwrittenOnlyWhenTheUserSaysS
     s.prompts.ExpectYesNoCancel(question, Answer::Yes).ExpectMessage("Saved");
     main.UserClick("cmdAddMailbox");
     EXPECT_EQ(NamesInFile(), (Names{"one", "theirs", "mine"}));
+}
+
+// Another program's save of the same length within the same tick of the clock leaves size and time as they
+// were: only the content tells that the file changed.
+TEST_F(MainWindow, ARewriteOfTheSameSizeAndTimeIsStillAChange) {
+    OpenOn(MasterWith({"one"}));
+    main.UserClick("cmdMoreLess");
+    main.UserClick("chkOnePass");
+    struct stat before {};
+    ASSERT_EQ(::stat(master.c_str(), &before), 0);
+    const std::string theirs = MasterWith({"two"});
+    WriteFile(master, theirs);
+    const struct timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, master.c_str(), times, 0), 0);
+    s.prompts.ExpectYesNoCancel("The file " + master +
+                                    " has been changed by another program since this window read it. Do you "
+                                    "want to overwrite it with what this window shows? Yes overwrites it; No "
+                                    "reads it again, discarding the edits made in this window; Cancel does "
+                                    "neither.",
+                                Answer::Cancel);
+    main.UserClick("cmdSave");
+    EXPECT_EQ(ReadFile(master), theirs);
 }
 
 TEST_F(MainWindow, OpeningAnotherMasterAsksFirstWhenThereAreUnsavedEdits) {

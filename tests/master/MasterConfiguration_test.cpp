@@ -27,7 +27,7 @@ struct MasterFile : ::testing::Test {
     test::ScriptedPrompts prompts;
     MasterConfiguration config;
 
-    MasterConfiguration::LoadResult LoadText(const std::string& text) {
+    FileRead LoadText(const std::string& text) {
         WriteFile(master, text);
         return config.Load(paths, prompts);
     }
@@ -36,7 +36,7 @@ struct MasterFile : ::testing::Test {
 TEST_F(MasterFile, AMissingFileChangesNothing) {
     config.MonitorConfigFile = "+/kept.xml";
     prompts.ExpectMessage("Couldn't load file, it doesn't exist");
-    EXPECT_EQ(config.Load(paths, prompts).outcome, MasterConfiguration::LoadOutcome::Missing);
+    EXPECT_EQ(config.Load(paths, prompts).problem, FileProblem::Missing);
     EXPECT_EQ(config.MonitorConfigFile, "+/kept.xml");
 }
 
@@ -44,7 +44,7 @@ TEST_F(MasterFile, AFileThatIsNotWellFormedDropsWhatAnEarlierLoadHeld) {
     config.OnePass = true;
     config.Mailboxes.Add(std::make_shared<CMailbox>(), "stale");
     prompts.ExpectMessageStartingWith("The file " + program + "/./config/master.xml is not well-formed XML");
-    EXPECT_FALSE(LoadText("<ResponseHandler><OnePass>1</OnePass><Mailboxes>").readAsMaster);
+    EXPECT_EQ(LoadText("<ResponseHandler><OnePass>1</OnePass><Mailboxes>").problem, FileProblem::Malformed);
     EXPECT_FALSE(config.OnePass);
     EXPECT_TRUE(config.Mailboxes.empty());
 }
@@ -56,8 +56,7 @@ TEST_F(MasterFile, AFileOfAnotherKindOrNoFileAtAllIsReported) {
         "not <ResponseHandler>. It was read as empty, so default values are shown.");
     const auto other =
         LoadText("<Monitors><ResponseHandler><OnePass>1</OnePass></ResponseHandler></Monitors>");
-    EXPECT_EQ(other.outcome, MasterConfiguration::LoadOutcome::Complete);
-    EXPECT_FALSE(other.readAsMaster);
+    EXPECT_EQ(other.problem, FileProblem::OtherKind);
     EXPECT_FALSE(config.OnePass);
 
     // A folder is no file; nothing that the model held changes.
@@ -66,7 +65,7 @@ TEST_F(MasterFile, AFileOfAnotherKindOrNoFileAtAllIsReported) {
     config.OnePass = true;
     prompts.ExpectMessage("Unexpected error in LoadFile=75:Cannot read " + program +
                           "/./config/master.xml: it is a folder");
-    EXPECT_EQ(config.Load(paths, prompts).outcome, MasterConfiguration::LoadOutcome::Unreadable);
+    EXPECT_EQ(config.Load(paths, prompts).problem, FileProblem::NotAFile);
     EXPECT_TRUE(config.OnePass);
 }
 
@@ -89,7 +88,7 @@ TEST_F(MasterFile, WhatASaveWouldLeaveOutIsSaidOnceInOneNoticeAlsoForThousandsOf
         "ResponseHandler/Old7, ResponseHandler/Old8, ResponseHandler/Old9 and 3 more and a "
         "processing instruction.");
     const auto started = std::chrono::steady_clock::now();
-    EXPECT_EQ(LoadText(text).outcome, MasterConfiguration::LoadOutcome::Complete);
+    EXPECT_EQ(LoadText(text).problem, FileProblem::None);
     const auto took = std::chrono::steady_clock::now() - started;
     EXPECT_EQ(config.Mailboxes.size(), static_cast<size_t>(kMailboxes));
     EXPECT_LT(took, std::chrono::seconds(10)) << "the load is not linear";
@@ -112,7 +111,8 @@ TEST_F(MasterFile, SaveToAMissingFolderReportsAndCreatesNothing) {
     config.MasterFilePath = temp / "absent/master.xml";
     prompts.ExpectMessage("Error saving=76:Path not found: the folder " + temp / "absent" +
                           " does not exist");
-    EXPECT_FALSE(config.Save(config.MasterFilePath, paths, prompts));
+    EXPECT_EQ(RunSave(config.Saving(config.MasterFilePath, paths, prompts), prompts),
+              SaveOutcome::NotWritten);
     EXPECT_FALSE(fs::exists(temp / "absent"));
 }
 

@@ -11,7 +11,6 @@ using test::CrLf;
 using test::ReadFile;
 using test::TestData;
 using test::WriteFile;
-using FileState = MonitorConfiguration::FileState;
 
 struct Folder {
     test::TempDir dir;
@@ -19,13 +18,14 @@ struct Folder {
     MonitorConfiguration configuration;
 
     std::string file() const { return dir / "cfg.monitor.xml"; }
-    FileState Load(const std::string& bytes) {
+    FileProblem Load(const std::string& bytes) {
         WriteFile(file(), bytes);
         return configuration.Load(file(), prompts);
     }
+    bool Save() { return RunSave(configuration.Saving(prompts), prompts) == SaveOutcome::Written; }
     std::string Written() {
         prompts.ExpectMessage("Saved");
-        EXPECT_TRUE(configuration.Save(prompts));
+        EXPECT_TRUE(Save());
         return ReadFile(file());
     }
 };
@@ -42,7 +42,7 @@ std::string Adaptor(const std::string& className, const std::string& parameter) 
 TEST(MonitorConfigurationFile, EveryElementSetComesBackByteForByte) {
     Folder f;
     const std::string full = ReadFile(TestData("monitoring/configuration/full.monitor.xml"));
-    ASSERT_EQ(f.Load(full), FileState::Read);
+    ASSERT_EQ(f.Load(full), FileProblem::None);
     ASSERT_EQ(f.configuration.Entries.size(), 5u);
     EXPECT_EQ(f.configuration.Entries[4].ClassName, "org.example.monitor.Pager & Siren");
     EXPECT_EQ(f.configuration.Entries[4].getDisplay(),
@@ -56,17 +56,17 @@ TEST(MonitorConfigurationFile, EveryElementSetComesBackByteForByte) {
 TEST(MonitorConfigurationFile, SparseFilesTakeDefaultsAndEmptyElementsStayEmpty) {
     Folder f;
     ASSERT_EQ(f.Load(ReadFile(TestData("monitoring/configuration/sparse.input.monitor.xml"))),
-              FileState::Read);
+              FileProblem::None);
     EXPECT_FALSE(f.configuration.HadJmx());
     EXPECT_EQ(f.Written(), ReadFile(TestData("monitoring/configuration/sparse.expected.monitor.xml")));
 
     // The skeleton a new file gets reads as no monitors and JMX off.
-    ASSERT_EQ(f.Load(MonitorConfiguration::SkeletonText()), FileState::Read);
+    ASSERT_EQ(f.Load(MonitorConfiguration::SkeletonText()), FileProblem::None);
     EXPECT_TRUE(f.configuration.Entries.empty());
     EXPECT_FALSE(f.configuration.Jmx.Enabled);
 
     // An adaptor port that is there but empty stays empty (JMX off, so it is not checked).
-    ASSERT_EQ(f.Load(Jmx("<JMXEnabled>0</JMXEnabled>" + Adaptor(kHtmlAdaptorClass, ""))), FileState::Read);
+    ASSERT_EQ(f.Load(Jmx("<JMXEnabled>0</JMXEnabled>" + Adaptor(kHtmlAdaptorClass, ""))), FileProblem::None);
     EXPECT_EQ(f.configuration.Jmx.HtmlAdaptorPort, "");
     EXPECT_NE(f.Written().find("\t\t\t<Parameter></Parameter>\r\n"), std::string::npos);
 }
@@ -82,7 +82,7 @@ TEST(MonitorConfigurationFile, JmxFlagsAreOnUnlessZeroAndOnlyTheLastHtmlAdaptorC
                          "<MonitorWithJMX>0</MonitorWithJMX>" +
                          Adaptor(kHtmlAdaptorClass, "1001") + Adaptor("org.example.Other", "7") +
                          Adaptor(kHtmlAdaptorClass, "1002") + Adaptor("org.example.Other", "8"))),
-              FileState::Read);
+              FileProblem::None);
     const JmxSettings& jmx = f.configuration.Jmx;
     EXPECT_TRUE(jmx.Enabled);  // present but empty
     EXPECT_TRUE(jmx.ManageWithJMX);
@@ -96,15 +96,15 @@ TEST(MonitorConfigurationFile, JmxFlagsAreOnUnlessZeroAndOnlyTheLastHtmlAdaptorC
     // An HTML adaptor without a parameter gives the usual port; no JMX element leaves JMX off.
     ASSERT_EQ(f.Load(Jmx("<JMXEnabled>1</JMXEnabled><Adaptor><ClassName>" + std::string(kHtmlAdaptorClass) +
                          "</ClassName></Adaptor>")),
-              FileState::Read);
+              FileProblem::None);
     EXPECT_EQ(f.configuration.Jmx.HtmlAdaptorPort, "8082");
-    ASSERT_EQ(f.Load("<Monitors/>"), FileState::Read);
+    ASSERT_EQ(f.Load("<Monitors/>"), FileProblem::None);
     EXPECT_FALSE(f.configuration.HadJmx() || f.configuration.Jmx.Enabled);
 }
 
 TEST(MonitorConfigurationFile, ThePortIsCheckedOnlyWhileJmxIsOn) {
     Folder f;
-    ASSERT_EQ(f.Load("<Monitors/>"), FileState::Read);
+    ASSERT_EQ(f.Load("<Monitors/>"), FileProblem::None);
     const std::string before = ReadFile(f.file());
     f.configuration.Jmx.HtmlAdaptorPort = "eighty";
     EXPECT_NE(f.Written().find("<Parameter>eighty</Parameter>"), std::string::npos);
@@ -113,10 +113,10 @@ TEST(MonitorConfigurationFile, ThePortIsCheckedOnlyWhileJmxIsOn) {
     f.configuration.Jmx.Enabled = true;
     f.configuration.Jmx.HtmlAdaptorPort = " \t ";
     f.prompts.ExpectMessage("Html Adaptor Port is required if JMX is enabled");
-    EXPECT_FALSE(f.configuration.Save(f.prompts));
+    EXPECT_FALSE(f.Save());
     f.configuration.Jmx.HtmlAdaptorPort = "80a";
     f.prompts.ExpectMessage("Html Adaptor Port must be a number");
-    EXPECT_FALSE(f.configuration.Save(f.prompts));
+    EXPECT_FALSE(f.Save());
     EXPECT_EQ(ReadFile(f.file()), before);
     f.configuration.Jmx.HtmlAdaptorPort = " 8080 ";  // as typed
     EXPECT_NE(f.Written().find("<Parameter> 8080 </Parameter>"), std::string::npos);
@@ -132,7 +132,7 @@ TEST(MonitorConfigurationFile, EntriesWithoutAClassAreReportedAndDroppedOnlyWhen
         f.prompts.ExpectMessage("Missing ClassName in monitor config")
             .ExpectMessage("Error loading monitor item, skipping.");
     }
-    ASSERT_EQ(f.Load(original), FileState::Read);
+    ASSERT_EQ(f.Load(original), FileProblem::None);
     EXPECT_EQ(f.configuration.SkippedEntries(), 2u);
     ASSERT_EQ(f.configuration.Entries.size(), 1u);
     EXPECT_FALSE(f.configuration.ReadCompletely());
@@ -142,7 +142,7 @@ TEST(MonitorConfigurationFile, EntriesWithoutAClassAreReportedAndDroppedOnlyWhen
         " holds 2 monitor entries without a class name, which the list leaves out; saving "
         "drops them from the file. Do you want to save anyway?";
     f.prompts.ExpectYesNo(question, Answer::No);
-    EXPECT_FALSE(f.configuration.Save(f.prompts));
+    EXPECT_FALSE(f.Save());
     EXPECT_EQ(ReadFile(f.file()), original);
     f.prompts.ExpectYesNo(question, Answer::Yes);
     EXPECT_EQ(f.Written().find("lost"), std::string::npos);
@@ -155,8 +155,8 @@ TEST(MonitorConfigurationFile, AFileNotReadAsMonitorsIsReportedAndReplacedOnlyWh
     Folder f;
     const std::string damaged = "<Monitors><Monitor><ClassName>a.B</ClassName></Monitor><Monitor>";
     WriteFile(f.file(), damaged);
-    f.prompts.ExpectMessage(MalformedFileMessage(f.file(), LoadXmlFile(f.file())));
-    EXPECT_EQ(f.configuration.Load(f.file(), f.prompts), FileState::Malformed);
+    f.prompts.ExpectMessage(MalformedMessage(OpenConfigFile(f.file(), "")).text);
+    EXPECT_EQ(f.configuration.Load(f.file(), f.prompts), FileProblem::Malformed);
     EXPECT_TRUE(f.configuration.Entries.empty());
     const std::string question =
         "The file " + f.file() +
@@ -164,7 +164,7 @@ TEST(MonitorConfigurationFile, AFileNotReadAsMonitorsIsReportedAndReplacedOnlyWh
         "show what it holds. Do you want to replace its content with what this window "
         "shows?";
     f.prompts.ExpectYesNo(question, Answer::No);
-    EXPECT_FALSE(f.configuration.Save(f.prompts));
+    EXPECT_FALSE(f.Save());
     EXPECT_EQ(ReadFile(f.file()), damaged);
 
     const std::string other = "<ResponseHandler><MonitorConfigFile>x</MonitorConfigFile></ResponseHandler>";
@@ -172,9 +172,9 @@ TEST(MonitorConfigurationFile, AFileNotReadAsMonitorsIsReportedAndReplacedOnlyWh
         "The file " + f.file() +
         " is not a monitor configuration file: its root element is <ResponseHandler>, not "
         "<Monitors>. The list starts empty.");
-    EXPECT_EQ(f.Load(other), FileState::NotMonitors);
+    EXPECT_EQ(f.Load(other), FileProblem::OtherKind);
     f.prompts.ExpectYesNo(question, Answer::No);
-    EXPECT_FALSE(f.configuration.Save(f.prompts));
+    EXPECT_FALSE(f.Save());
     EXPECT_EQ(ReadFile(f.file()), other);
     f.prompts.ExpectYesNo(question, Answer::Yes);
     EXPECT_EQ(f.Written().rfind("<Monitors>", 0), 0u);

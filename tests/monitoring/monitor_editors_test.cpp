@@ -7,6 +7,7 @@
 #include "monitoring/FrmEmailMonitor.h"
 #include "monitoring/FrmHistoricalCharts.h"
 #include "monitoring/FrmLog.h"
+#include "monitoring/MonitorEditors.h"
 #include "monitoring/MonitorKit.h"
 
 namespace pv {
@@ -37,7 +38,7 @@ TEST(MonitorFileEditors, EveryElementSetComesBackByteForByte) {
         fs::create_directories(kit.Cfg("logs"));
         const std::string file = kit.PlaceData("full.log.xml", "log/full.log.xml");
         FrmLog editor(kit.s.services);
-        editor.PassMonitorObject(kit.entry);
+        editor.OpenOn(MonitorFileOf(kit.entry));
         EXPECT_EQ(editor.Text("txtLogFile"), "+/logs/server & audit.txt");
         EXPECT_TRUE(editor.Checked("optTrace") && editor.Checked("optEveryTenMinutes") &&
                     editor.Checked("chkLogToConsole"));
@@ -49,7 +50,7 @@ TEST(MonitorFileEditors, EveryElementSetComesBackByteForByte) {
         MonitorFileKit kit;
         const std::string file = kit.PlaceData("full.emailmonitor.xml", "email/full.emailmonitor.xml");
         FrmEmailMonitor editor(kit.s.services);
-        editor.PassMonitorObject(kit.entry);
+        editor.OpenOn(MonitorFileOf(kit.entry));
         EXPECT_EQ(editor.Text("txtAddresses"), "ops@example.net\r\nnight-shift@example.net");
         EXPECT_EQ(SavedBySaveButton(kit, editor, file), Data("email/full.emailmonitor.xml"));
     }
@@ -57,7 +58,7 @@ TEST(MonitorFileEditors, EveryElementSetComesBackByteForByte) {
         MonitorFileKit kit;
         const std::string file = kit.PlaceData("full.reports.xml", "charts/full.reports.xml");
         FrmHistoricalCharts editor(kit.s.services);
-        editor.PassMonitorObject(kit.entry);
+        editor.OpenOn(MonitorFileOf(kit.entry));
         EXPECT_EQ(editor.Text("txtOutputDirectory"), "+/charts/html & png");
         EXPECT_EQ(SavedBySaveButton(kit, editor, file), Data("charts/full.reports.xml"));
     }
@@ -68,14 +69,14 @@ TEST(MonitorFileEditors, SparseAndOlderFilesTakeTheirDefaultsAndEmptyElementsSta
     fs::create_directories(kit.Cfg("logs"));
     const std::string log = kit.PlaceData("old.log.xml", "log/older.input.log.xml");
     FrmLog logEditor(kit.s.services);
-    logEditor.PassMonitorObject(kit.entry);
+    logEditor.OpenOn(MonitorFileOf(kit.entry));
     EXPECT_EQ(logEditor.Text("txtLogDaysToBackup"), "7");
     EXPECT_TRUE(logEditor.Checked("optNever") && logEditor.Checked("optError"));
     EXPECT_EQ(SavedBySaveButton(kit, logEditor, log), Data("log/older.expected.log.xml"));
 
     const std::string email = kit.PlaceData("sparse.emailmonitor.xml", "email/sparse.input.emailmonitor.xml");
     FrmEmailMonitor emailEditor(kit.s.services);
-    emailEditor.PassMonitorObject(kit.entry);
+    emailEditor.OpenOn(MonitorFileOf(kit.entry));
     EXPECT_EQ(SavedBySaveButton(kit, emailEditor, email), Data("email/sparse.expected.emailmonitor.xml"));
 
     // A file that names its folders by hand: a bare name lies below the program's folder.
@@ -83,7 +84,7 @@ TEST(MonitorFileEditors, SparseAndOlderFilesTakeTheirDefaultsAndEmptyElementsSta
                                          "<HistoricalCharts><OutputDirectory>reports"
                                          "</OutputDirectory><DataDirectory/></HistoricalCharts>");
     FrmHistoricalCharts chartsEditor(kit.s.services);
-    chartsEditor.PassMonitorObject(kit.entry);
+    chartsEditor.OpenOn(MonitorFileOf(kit.entry));
     EXPECT_EQ(SavedBySaveButton(kit, chartsEditor, charts),
               CrLf({"<HistoricalCharts>", "\t<OutputDirectory>./reports</OutputDirectory>",
                     "\t<DataDirectory></DataDirectory>", "</HistoricalCharts>", ""}));
@@ -117,7 +118,7 @@ TEST(MonitorFileEditors, LogLevelAndIntervalFollowTheirReadingRules) {
         SCOPED_TRACE(c.elements);
         kit.Place("r.log.xml", "<LogConfig>" + c.elements + "</LogConfig>");
         for (const std::string& message : c.messages) kit.s.prompts.ExpectMessage(message);
-        editor.PassMonitorObject(kit.entry);
+        editor.OpenOn(MonitorFileOf(kit.entry));
         EXPECT_TRUE(editor.Checked(c.level));
         EXPECT_TRUE(editor.Checked(c.interval));
         EXPECT_EQ(editor.Text("txtLogDaysToBackup"), "14");
@@ -129,7 +130,7 @@ TEST(MonitorFileEditors, EachCheckStopsTheSaveInItsOrderAndWritesNothing) {
     MonitorFileKit kit;
     const std::string file = kit.Place("a.emailmonitor.xml", "<EmailMonitor/>");
     FrmEmailMonitor editor(kit.s.services);
-    editor.PassMonitorObject(kit.entry);
+    editor.OpenOn(MonitorFileOf(kit.entry));
     EXPECT_EQ(std::tie(editor.Text("txtSMTPServer"), editor.Text("txtPort"), editor.Text("txtSubjectFormat"),
                        editor.Text("txtRetries"), editor.Text("txtFrom"), editor.Text("txtAddresses")),
               std::make_tuple("localhost", "25", "Error from Postvane", "10", "", ""));
@@ -156,7 +157,7 @@ TEST(MonitorFileEditors, EachCheckStopsTheSaveInItsOrderAndWritesNothing) {
     // The log's only check: the folder of its log file.
     const std::string log = kit.Place("b.log.xml", "<LogConfig><LogFile>+/gone/x.txt</LogFile></LogConfig>");
     FrmLog logEditor(kit.s.services);
-    logEditor.PassMonitorObject(kit.entry);
+    logEditor.OpenOn(MonitorFileOf(kit.entry));
     logEditor.UserSetText("txtOutputFileEncoding", "");
     logEditor.UserSetText("txtLogDaysToBackup", "many");
     kit.s.prompts.ExpectMessage("The path to the log file does not exist");
@@ -171,7 +172,7 @@ TEST(MonitorFileEditors, AnEntryWithoutFileStartsWithTheChooserAndANewFileHoldsI
     MonitorFileKit kit;
     FrmLog editor(kit.s.services);
     kit.s.dialogs.AnswerFile(std::nullopt);
-    editor.PassMonitorObject(kit.entry);
+    editor.OpenOn(MonitorFileOf(kit.entry));
     ASSERT_EQ(kit.s.dialogs.requests.size(), 1u);
     const FileDialogRequest& request = kit.s.dialogs.requests[0];
     EXPECT_EQ(request.title, "Choose the log config file you wish to open (or create)");
@@ -214,12 +215,12 @@ TEST(MonitorFileEditors, AMissingFileIsReportedReloadDropsEditsAndAFailedSaveKee
     kit.entry.Parameter = "+/gone.emailmonitor.xml";
     FrmEmailMonitor editor(kit.s.services);
     kit.s.prompts.ExpectMessage("Couldn't load file, it doesn't exist");
-    editor.PassMonitorObject(kit.entry);
+    editor.OpenOn(MonitorFileOf(kit.entry));
     EXPECT_EQ(editor.Text("txtSMTPServer"), "");  // as designed: nothing was read
 
     const std::string original = Data("email/full.emailmonitor.xml");
     const std::string file = kit.Place("e.emailmonitor.xml", original);
-    editor.PassMonitorObject(kit.entry);
+    editor.OpenOn(MonitorFileOf(kit.entry));
     editor.UserSetText("txtFrom", "");
     kit.s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::No);
     editor.UserClick("cmdReload");
@@ -245,7 +246,7 @@ TEST(MonitorFileEditors, TheLogFileIsChosenWithASaveDialogAndStoredRelativeToThe
     MonitorFileKit kit;
     const std::string file = kit.Place("l.log.xml", "<LogConfig><LogFile>+/x.txt</LogFile></LogConfig>");
     FrmLog editor(kit.s.services);
-    editor.PassMonitorObject(kit.entry);
+    editor.OpenOn(MonitorFileOf(kit.entry));
     EXPECT_TRUE(editor.control("txtLogFile").readOnly);
 
     kit.s.dialogs.AnswerFile(std::nullopt);
@@ -281,7 +282,7 @@ TEST(MonitorFileEditors, DirectoriesAreChosenFromWhereTheyAreAndStoredRelativeTo
     MonitorFileKit kit;
     const std::string file = kit.Place("c.reports.xml", "<HistoricalCharts/>");
     FrmHistoricalCharts editor(kit.s.services);
-    editor.PassMonitorObject(kit.entry);
+    editor.OpenOn(MonitorFileOf(kit.entry));
     EXPECT_EQ(std::tie(editor.Text("txtOutputDirectory"), editor.Text("txtDataDirectory")),
               std::make_tuple("./output/reports", "./output/data"));
 

@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "core/EditorDispatch.h"
 #include "monitoring/CMonitorItem.h"
 #include "monitoring/FrmCustomMonitor.h"
-#include "monitoring/MonitorDispatch.h"
+#include "monitoring/MonitorEditors.h"
 #include "monitoring/MonitorKit.h"
 
 namespace pv {
@@ -193,7 +192,7 @@ TEST(MonitorWindow, EditOpensTheEditorOfTheEntrysClass) {
     });
     form.UserClick("cmdEdit");
     EXPECT_TRUE(form.changed());
-    EXPECT_EQ(MonitorTypeOf(form.configuration().Entries[1].ClassName), "Logger");
+    EXPECT_EQ(MonitorTypeOf(kit.s.editors, form.configuration().Entries[1].ClassName), "Logger");
 }
 
 TEST(MonitorWindow, ClosingSavesDiscardsOrStaysAndAFailedSaveKeepsTheWindowOpen) {

@@ -50,14 +50,12 @@ Answer ScriptedPrompts::Take(Expected::Kind kind, const std::string& text, const
     return expected.answer;
 }
 
-void ScriptedPrompts::ShowMessage(const std::string& text) {
+void ScriptedPrompts::Show(const Message& message) {
     // A success shown as a warning would carry the warning icon, and the tool would print it on every run.
-    if (text == "Saved") ADD_FAILURE() << "\"Saved\" reports a success: show it with ShowInformation";
-    Take(Expected::Message, text, kAppTitle);
-}
-
-void ScriptedPrompts::ShowInformation(const std::string& text) {
-    Take(Expected::Message, text, kAppTitle);
+    if (message.text == "Saved" && message.kind != MessageKind::Information) {
+        ADD_FAILURE() << "\"Saved\" reports a success: show it with ShowInformation";
+    }
+    Take(Expected::Message, WindowText(message), kAppTitle);
 }
 
 Answer ScriptedPrompts::AskYesNo(const std::string& text, const std::string& title) {

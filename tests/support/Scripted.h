@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "core/EditorRegistry.h"
 #include "core/form.h"
 #include "core/services.h"
+#include "editors/Editors.h"
 
 namespace pv::test {
 
@@ -25,8 +27,7 @@ class ScriptedPrompts : public IPrompts {
                                  const std::string& title = kAppTitle);
     ScriptedPrompts& ExpectYesNoCancel(const std::string& text, Answer answer);
 
-    void ShowMessage(const std::string& text) override;
-    void ShowInformation(const std::string& text) override;
+    void Show(const Message& message) override;
     Answer AskYesNo(const std::string& text, const std::string& title) override;
     Answer AskYesNoCancel(const std::string& text) override;
 
@@ -108,15 +109,17 @@ class ScriptedClipboard : public IClipboard {
     void SetText(const std::string& text) override { copied.push_back(text); }
 };
 
-// All of them together, with a program directory of the test's choosing.
+// All of them together, with a program directory of the test's choosing, and the program's editors (a copy,
+// in which a test may put stand-ins).
 struct ScriptedServices {
     explicit ScriptedServices(const std::string& programDirectory)
-        : services{PathContext(programDirectory), prompts, dialogs, windows, launcher, clipboard} {}
+        : services{PathContext(programDirectory), prompts, dialogs, windows, launcher, clipboard, editors} {}
     ScriptedPrompts prompts;
     ScriptedDialogs dialogs;
     ScriptedWindows windows;
     ScriptedLauncher launcher;
     ScriptedClipboard clipboard;
+    EditorRegistry editors = BuiltInEditors();
     Services services;
 };
 

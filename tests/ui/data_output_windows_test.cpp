@@ -1,13 +1,17 @@
 // The windows of the data-output dispositions, offscreen.
 #include <QApplication>
 #include <QCheckBox>
+#include <QFont>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
+#include <memory>
 
 #include "UiTestSupport.h"
 #include "actions/FrmHttpRequest.h"
@@ -17,10 +21,12 @@
 #include "actions/FrmWriteToDB.h"
 #include "actions/FrmWriteToFile.h"
 #include "actions/MessageFieldsSample.h"
-#include "actions/RegisterEditors.h"
+#include "core/MasterLinks.h"
 #include "dispositions/CCatDisposition.h"
+#include "dispositions/DispositionEditors.h"
 #include "dispositions/FrmDispositions.h"
 #include "master/FrmMain.h"
+#include "monitoring/MonitorEditors.h"
 #include "support/Scripted.h"
 #include "support/TestFiles.h"
 #include "ui/QtServices.h"
@@ -116,7 +122,7 @@ TEST(QtDataOutputWindows, WriteToDBShowsOneScrollingRowPerFieldAndItsClicksAndTy
     const std::string before = ReadFile(path);
     CCatDisposition record = sample.disposition("WriteToDB", "+/dispose/support-log.writetodb.xml");
     FrmWriteToDB form(sample.s.services, sample.main);
-    form.PassDispositionObject(record);
+    form.OpenOn(DetailedFileOf(record));
     FormWindow window(form);
     window.show();
     QApplication::processEvents();
@@ -146,7 +152,7 @@ TEST(QtDataOutputWindows, ThousandsOfRowsAreMadeAsTheyComeIntoViewAndTabWalksThe
     ScriptedServices s(dir.path());
     MessageFieldsSample sample = WriteMessageFieldsSample(dir.path(), 1500);
     FrmWriteToDB form(s.services, sample.master);
-    form.PassDispositionObject(sample.disposition);
+    form.OpenOn(DetailedFileOf(sample.disposition));
     FormWindow window(form);
     window.show();
     QApplication::processEvents();
@@ -183,11 +189,103 @@ TEST(QtDataOutputWindows, ThousandsOfRowsAreMadeAsTheyComeIntoViewAndTabWalksThe
     EXPECT_EQ(focusAfter("cmdGenerateDDL", Qt::ShiftModifier), "chkField(1499)");
 }
 
+// A Write To DB editor over a catalogue of a few fields, one with a name longer than any column, opened with
+// the application's font at `points` (0: as it is).
+struct FieldRowsWindow {
+    explicit FieldRowsWindow(int points) : font(QApplication::font()) {
+        WriteFile(dir / "master.xml", "<ResponseHandler>\r\n</ResponseHandler>\r\n");
+        std::string catalogue = "<MessageFields>\r\n";
+        for (const auto& [name, type] : fields) {
+            catalogue +=
+                "\t<MessageField>\r\n\t\t<Name>" + name + "</Name>\r\n\t\t<DataTypeClassName>" + type +
+                "</DataTypeClassName>\r\n\t\t<DefaultLength>40</DefaultLength>\r\n\t</MessageField>\r\n";
+        }
+        WriteFile(dir / "fields.xml", catalogue + "</MessageFields>\r\n");
+        links.masterFilePath = dir / "master.xml";
+        links.messageFields[0] = "+/fields.xml";
+        record.Type = "WriteToDB";
+        record.DispositionFilePath = dir / "master.xml";
+        record.DetailedDispositionFile = "+/log.writetodb.xml";
+        if (points > 0) QApplication::setFont(QFont(font.family(), points));
+        form = std::make_unique<FrmWriteToDB>(s.services, links);
+        form->OpenOn(DetailedFileOf(record));
+        window = std::make_unique<FormWindow>(*form);
+        window->show();
+        for (int i = 0; i < 3; ++i) QApplication::processEvents();
+    }
+    ~FieldRowsWindow() { QApplication::setFont(font); }
+    // Where a row's control stands across the rows.
+    int Left(const char* column, int row) {
+        QWidget* widget = window->rowControlWidget(RowName(column, row));
+        return widget ? widget->mapTo(widget->parentWidget()->parentWidget(), QPoint()).x() : -1;
+    }
+    const std::vector<std::pair<std::string, std::string>> fields = {
+        {"Subject", "java.lang.String"},
+        {"TheNameOfThisFieldIsLongerThanAnyColumnOfTheRowsHasRoomFor", "java.lang.String"},
+        {"ReceivedDate", "java.util.Date"},
+        {"Size", "java.lang.Integer"}};
+    QFont font;
+    TempDir dir;
+    ScriptedServices s{dir.path()};
+    MasterLinks links;
+    CCatDisposition record;
+    std::unique_ptr<FrmWriteToDB> form;
+    std::unique_ptr<FormWindow> window;
+};
+
+// The rows of fields stand in columns whatever the length of a field's name: a name longer than its column
+// is cut short on screen, and read whole in its tooltip and by a screen reader.
+TEST(QtDataOutputWindows, FieldRowsStayInLineWhateverTheLengthOfTheirNames) {
+    FieldRowsWindow shown(0);
+    ASSERT_TRUE(shown.window->missingControls().empty());
+    const std::string name = shown.fields[1].first;
+    std::vector<int> checks;
+    std::vector<int> labels;
+    std::vector<int> boxes;
+    for (int row : {0, 1, 2, 3}) checks.push_back(shown.Left("chkField", row));
+    for (int row : {0, 1, 2}) {  // the number field (row 3) has no box
+        labels.push_back(shown.Left("lblFieldLength", row));
+        boxes.push_back(shown.Left("txtFieldLength", row));
+    }
+    // The rows span their area, few as they are, and stand in columns from its left.
+    auto* area = Find<QScrollArea>(*shown.window, "rowsFields");
+    EXPECT_EQ(shown.window->rowControlWidget(RowName("chkField", 0))->parentWidget()->width(),
+              area->viewport()->width());
+    EXPECT_EQ(checks, std::vector<int>(4, 0));
+    EXPECT_EQ(labels, std::vector<int>(3, labels.front()));
+    EXPECT_EQ(boxes, std::vector<int>(3, boxes.front()));
+    auto* check = qobject_cast<QCheckBox*>(shown.window->rowControlWidget(RowName("chkField", 1)));
+    ASSERT_NE(check, nullptr);
+    EXPECT_TRUE(check->text().endsWith(QChar(0x2026))) << check->text().toStdString();
+    EXPECT_EQ(check->toolTip().toStdString(), name + "\nThe list of fields to include when logging");
+    EXPECT_EQ(check->accessibleName().toStdString(), name);
+    EXPECT_EQ(qobject_cast<QCheckBox*>(shown.window->rowControlWidget(RowName("chkField", 0)))->text(),
+              "Subject");
+}
+
+// The date format box shows the whole default format, at the application's font and at a larger one, as a
+// desktop set for large print gives.
+TEST(QtDataOutputWindows, TheDateFormatBoxShowsTheWholeFormat) {
+    for (const int points : {0, 12}) {
+        FieldRowsWindow shown(points);
+        auto* box = qobject_cast<QLineEdit*>(shown.window->rowControlWidget(RowName("txtFieldLength", 2)));
+        ASSERT_NE(box, nullptr);
+        ASSERT_EQ(box->text(), "yyyy-MM-dd HH:mm:ss");
+        // The room a line edit gives its text: its contents less the two-pixel margin it keeps each side.
+        QStyleOptionFrame frame;
+        frame.initFrom(box);
+        frame.rect = box->rect();
+        frame.lineWidth = box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &frame, box);
+        const int room = box->style()->subElementRect(QStyle::SE_LineEditContents, &frame, box).width() - 4;
+        EXPECT_GE(room, box->fontMetrics().horizontalAdvance(box->text())) << "at " << points << " points";
+    }
+}
+
 TEST(QtDataOutputWindows, RunSQLMovesFieldsIntoItsParametersAndBackInTheWindow) {
     Sample sample;
     CCatDisposition record = sample.disposition("RunSQL", "+/dispose/leads.runsql.xml");
     FrmRunSQL form(sample.s.services, sample.main);
-    form.PassDispositionObject(record);
+    form.OpenOn(DetailedFileOf(record));
     FormWindow window(form);
     window.show();
     EXPECT_TRUE(window.missingControls().empty());
@@ -220,11 +318,11 @@ TEST(QtDataOutputWindows, TheOtherWindowsShowEveryControlAndPasswordsAsStars) {
     CCatDisposition attachments =
         sample.disposition("WriteAttachmentsToDB", "+/dispose/invoices.attachmentstodb.xml");
     FrmWriteToFile fileForm(sample.s.services, sample.main);
-    fileForm.PassDispositionObject(toFile);
+    fileForm.OpenOn(DetailedFileOf(toFile));
     FrmHttpRequest httpForm(sample.s.services, sample.main);
-    httpForm.PassDispositionObject(http);
+    httpForm.OpenOn(DetailedFileOf(http));
     FrmSaveAttachments attachmentsForm(sample.s.services);
-    attachmentsForm.PassDispositionObject(attachments);
+    attachmentsForm.OpenOn(DetailedFileOf(attachments));
     for (Form* form : std::initializer_list<Form*>{&fileForm, &httpForm, &attachmentsForm}) {
         FormWindow window(*form);
         window.show();
@@ -245,7 +343,6 @@ TEST(QtDataOutputWindows, TheOtherWindowsShowEveryControlAndPasswordsAsStars) {
 }
 
 TEST(QtDataOutputWindows, ScenarioAWriteToDBDispositionAddedFromTheDispositionsEditor) {
-    RegisterBuiltInDispositionEditors();
     Sample sample;
     const std::string newFile = sample.file("dispose/audit.writetodb.xml");
     FrmDispositions dispositions(sample.s.services, sample.main);

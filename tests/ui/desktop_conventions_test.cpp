@@ -2,7 +2,9 @@
 // lists answer Enter, Delete and the arrows, Ctrl+S and F5 press Save and Reload, a failed check puts the
 // focus on the field at fault, folding keeps the height the user chose, child windows and message boxes
 // are modal dialogs with the icon of their kind, and access keys never change a caption.
+#include <QAccessible>
 #include <QApplication>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -17,6 +19,8 @@
 #include "UiTestSupport.h"
 #include "actions/FrmForwardMessage.h"
 #include "core/MasterLinks.h"
+#include "dispositions/DispositionEditors.h"
+#include "dispositions/FrmDispositions.h"
 #include "mailbox/CMailbox.h"
 #include "mailbox/FrmMailbox.h"
 #include "support/Scripted.h"
@@ -94,6 +98,31 @@ TEST(DesktopConventions, TheMailboxListAnswersTheArrowsEnterDeleteCtrlSAndF5) {
     EXPECT_EQ(shown.main.Checked("chkOnePass"), onePass);
 }
 
+// The category list shows the tree by indenting its lines; a screen reader, which reads no blanks, hears
+// each category's level.
+TEST(DesktopConventions, TheCategoryListTellsAScreenReaderTheLevelOfEachCategory) {
+    SampleCopy sample;
+    ScriptedServices s(sample.dir.path());
+    FrmMain main(s.services);
+    main.Open(sample.master(), sample.dir.path());
+    FrmDispositions dispositions(s.services, main);
+    ASSERT_TRUE(dispositions.LoadFromFile("+/billing.disposition.xml", main.FullPathToMasterConfig()));
+    FormWindow window(dispositions);
+    window.show();
+    auto* list = Find<QListWidget>(window, "lstCategories");
+    QAccessibleTableInterface* table = QAccessible::queryAccessibleInterface(list)->tableInterface();
+    ASSERT_NE(table, nullptr);
+    std::vector<std::string> heard;
+    for (int row = 0; row < list->count(); ++row)
+        heard.push_back(table->cellAt(row, 0)->text(QAccessible::Name).toStdString());
+    EXPECT_EQ(heard,
+              (std::vector<std::string>{"Default, level 1", "Support, level 2", "SupportUrgent, level 3",
+                                        "SupportUrgentOutage, level 4", "Sales, level 2",
+                                        "SalesLeads, level 3", "Billing, level 2", "BillingInvoices, level 3",
+                                        "BillingInvoicesOverdue, level 4", "Junk, level 2"}));
+    EXPECT_EQ(list->item(3)->text(), "      SupportUrgentOutage");
+}
+
 TEST(DesktopConventions, AFailedCheckPutsTheFocusOnTheFieldAtFault) {
     SampleCopy sample;
     ScriptedServices s(sample.dir.path());
@@ -114,7 +143,7 @@ TEST(DesktopConventions, AFailedCheckPutsTheFocusOnTheFieldAtFault) {
     CCatDisposition disposition =
         sample.disposition("ForwardMessage", "support.disposition.xml", "+/dispose/helpdesk.forward.xml");
     FrmForwardMessage forward(s.services);
-    forward.PassDispositionObject(disposition);
+    forward.OpenOn(DetailedFileOf(disposition));
     FormWindow forwardWindow(forward);
     forwardWindow.show();
     Activate(forwardWindow);
@@ -207,11 +236,38 @@ TEST(DesktopConventions, MessageBoxesCarryTheIconOfTheirKind) {
     EXPECT_EQ(iconOf([&] { prompts.AskYesNoCancel(kSaveChangesQuestion); }), QMessageBox::Question);
 }
 
+// A file dialog's filters show the pattern that applies, once, whatever the description already names.
+TEST(DesktopConventions, FileFiltersShowTheirPatternOnce) {
+    ScriptedPrompts prompts;
+    ui::QtFileDialogs dialogs(prompts);
+    // The filters the dialog offers, one a line.
+    const auto shownFilters = [&](const std::string& filter) {
+        QStringList shown;
+        QTimer::singleShot(0, [&shown] {
+            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                shown = dialog->nameFilters();
+                dialog->reject();
+            }
+        });
+        FileDialogRequest request;
+        request.title = "Open";
+        request.filter = filter;
+        EXPECT_EQ(dialogs.ChooseOpenFile(request), std::nullopt);
+        return shown.join("\n").toStdString();
+    };
+    EXPECT_EQ(shownFilters(
+                  "Disposition config files(*.disposition.xml)|*.disposition.xml|All xml files(*.xml)|*.xml"),
+              "Disposition config files (*.disposition.xml)\nAll xml files (*.xml)");
+    EXPECT_EQ(shownFilters("Master config files(*.master.xml)|*master.xml"),
+              "Master config files (*master.xml)");
+    EXPECT_EQ(shownFilters("*.txt|*.txt"), "*.txt");
+}
+
 // The captions stay the logic's: a "&" in one is shown as it is, and the key marker comes off again.
 TEST(DesktopConventions, AccessKeysGoToMeaningfulLettersAndLeaveCaptionsAsTheyAre) {
     const std::vector<int> keys = ui::ChooseAccessKeys(
         {{"Save", 0}, {"Exit and Discard Changes", 0}, {"Subfolder:", 1}, {"Send & Receive", 1}, {"S", 1}});
-    EXPECT_EQ(keys, (std::vector<int>{0, 0, 1, 7, -1}));  // S, E, u, R; nothing left for "S"
+    EXPECT_EQ(keys, (std::vector<int>{0, 1, 1, 7, -1}));  // S, x (leaving without saving), u, R; no "S"
     EXPECT_EQ(ui::WithAccessKey("Send & Receive", 7), "Send && &Receive");
     EXPECT_EQ(ui::WithoutAccessKey("Send && &Receive"), "Send & Receive");
     // A caption whose letters are taken gets one from an earlier caption of its rank that can move.

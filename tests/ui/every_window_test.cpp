@@ -9,9 +9,11 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -19,6 +21,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyleFactory>
+#include <QStyleOptionButton>
 #include <QWindow>
 #include <cmath>
 #include <filesystem>
@@ -27,9 +30,9 @@
 #include <set>
 
 #include "UiTestSupport.h"
-#include "actions/RegisterEditors.h"
 #include "core/FileEditor.h"
 #include "core/HeadlessServices.h"
+#include "editors/Editors.h"
 #include "support/TestFiles.h"
 #include "ui/AccessKeys.h"
 #include "ui/Screenshots.h"
@@ -64,7 +67,6 @@ std::string Name(const QWidget* widget) {
 // Opens every window of the gallery as the program does (the main window alone, the others as dialogs of
 // the window below) and hands each, shown, to `check`. Returns the kinds of window visited.
 std::set<std::string> ForEveryWindow(const std::function<void(FormWindow&, const std::string& name)>& check) {
-    RegisterBuiltInDispositionEditors();
     TempDir dir;
     fs::copy(std::string(POSTVANE_EXAMPLES) + "/config", dir / "config", fs::copy_options::recursive);
     CollectingPrompts prompts;
@@ -161,6 +163,16 @@ TEST(EveryWindow, EveryLayoutIsOpenedByTheGallery) {
     }
 }
 
+// A new editor is its logic, its layout and one registration line: the gallery then opens it with nothing
+// more.
+TEST(EveryWindow, EveryRegisteredEditorIsOpenedByTheGallery) {
+    const std::set<std::string> visited = ForEveryWindow([](FormWindow&, const std::string&) {});
+    for (const EditorRegistration& editor : BuiltInEditors().editors) {
+        if (!editor.make) continue;  // a monitor type with nothing to edit has no window
+        EXPECT_TRUE(visited.count(editor.setup.formName)) << editor.setup.type;
+    }
+}
+
 TEST(EveryWindow, ShowsEveryControlOfItsLogicAndNoCaptionOfItsOwn) {
     Faults faults;
     ForEveryWindow([&](FormWindow& window, const std::string& name) {
@@ -182,19 +194,26 @@ TEST(EveryWindow, ShowsEveryControlOfItsLogicAndNoCaptionOfItsOwn) {
     EXPECT_TRUE(faults.empty()) << faults.Text();
 }
 
-TEST(EveryWindow, ChildWindowsAreModalDialogsOfTheirParent) {
+// What a window is, for the window manager and for a screen reader alike.
+TEST(EveryWindow, TheMainWindowIsAWindowAndTheOthersModalDialogsOfTheirParent) {
     Faults faults;
     ForEveryWindow([&](FormWindow& window, const std::string& name) {
         const Qt::WindowFlags flags = window.windowFlags();
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&window);
+        const QAccessible::Role role = accessible ? accessible->role() : QAccessible::NoRole;
         if (window.form().kind() == "frmMain") {
             if ((flags & Qt::WindowType_Mask) != Qt::Window)
                 faults.Add(name, "the main window is not a window of its own");
             if (!(flags & Qt::WindowMinimizeButtonHint))
                 faults.Add(name, "the main window cannot be minimized");
+            if (role != QAccessible::Window)
+                faults.Add(name, "the main window is announced with role " + std::to_string(role) +
+                                     ", not as a window");
             return;
         }
         if ((flags & Qt::WindowType_Mask) != Qt::Dialog)
             faults.Add(name, "is not a dialog of the window that opened it");
+        if (role != QAccessible::Dialog) faults.Add(name, "is not announced as a dialog");
         if (flags & Qt::WindowMinimizeButtonHint)
             faults.Add(name, "has a minimize button: a minimized dialog hides the modal");
         if (window.windowModality() != Qt::ApplicationModal) faults.Add(name, "is not modal");
@@ -267,6 +286,49 @@ TEST(EveryWindow, LabelsAndButtonsHaveAccessKeysThatDoNotClash) {
             }
         }
     });
+    EXPECT_TRUE(faults.empty()) << faults.Text();
+}
+
+// A key learnt in one window does the same in the next: the same command has the same access key in every
+// window, and the key of a destructive one (deleting, or leaving without saving) is no other control's in
+// any window, so that a harmless habit never deletes or discards.
+TEST(EveryWindow, ACommandKeepsItsAccessKeyAndADestructiveOneSharesItWithNothing) {
+    const std::set<std::string> destructive = {"Delete", "Exit and Discard Changes", "Exit without saving",
+                                               "Cancel and exit"};
+    std::map<std::string, std::map<QChar, std::string>> commands;  // caption -> key -> where it has it
+    std::map<QChar, std::string> destroys;                         // key -> the destructive command
+    std::map<QChar, std::vector<std::string>> harmless;            // key -> the other controls with it
+    ForEveryWindow([&](FormWindow& window, const std::string& name) {
+        std::set<std::string> seen;
+        for (QWidget* widget : ShownControls(window)) {
+            const QChar key = AccessKey(ShownText(widget));
+            if (key.isNull() || IsRowControl(window, widget)) continue;
+            const std::string caption = ui::WithoutAccessKey(ShownText(widget)).toStdString();
+            const std::string where = name + ": " + Name(widget) + " (\"" + caption + "\")";
+            // Of two buttons of one caption in a window, the first has the command's key.
+            if (qobject_cast<QPushButton*>(widget) && seen.insert(caption).second)
+                commands[caption][key] = where;
+            if (destructive.count(caption)) {
+                destroys[key] = caption;
+            } else {
+                harmless[key].push_back(where);
+            }
+        }
+    });
+    Faults faults;
+    for (const auto& [caption, keys] : commands) {
+        if (keys.size() < 2) continue;
+        std::string places;
+        for (const auto& [key, where] : keys)
+            places += " Alt+" + QString(key).toUpper().toStdString() + " in " + where;
+        faults.Add(caption, "has" + places);
+    }
+    for (const auto& [key, caption] : destroys) {
+        for (const std::string& where : harmless[key]) {
+            faults.Add(where, "takes Alt+" + QString(key).toUpper().toStdString() + ", which is \"" +
+                                  caption + "\" in another window");
+        }
+    }
     EXPECT_TRUE(faults.empty()) << faults.Text();
 }
 
@@ -471,18 +533,97 @@ TEST(EveryWindow, EveryTextReadsUnderADarkPalette) {
     EXPECT_TRUE(faults.empty()) << faults.Text();
 }
 
+// How an option's indicator reads, drawn as the option draws it: the contrast of its ring with the window
+// around it, the contrast of its dot's centre with what is there when it is not selected, and the share of
+// its width that the dot changes by 3:1 or more.
+struct IndicatorLook {
+    double ring = 0;
+    double dot = 0;
+    double size = 0;
+};
+
+IndicatorLook LookOf(QRadioButton* option) {
+    QStyle* style = option->style();
+    const QSize size(style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, option),
+                     style->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight, nullptr, option));
+    const QColor window = option->palette().color(QPalette::Window);
+    const auto draw = [&](bool on) {
+        QStyleOptionButton indicator;
+        indicator.initFrom(option);
+        indicator.rect = QRect(QPoint(2, 2), size);
+        indicator.state &= ~(QStyle::State_On | QStyle::State_Off | QStyle::State_HasFocus);
+        indicator.state |= on ? QStyle::State_On : QStyle::State_Off;
+        QImage image(size + QSize(4, 4), QImage::Format_RGB32);
+        image.fill(window);
+        QPainter painter(&image);
+        style->drawPrimitive(QStyle::PE_IndicatorRadioButton, &indicator, &painter, option);
+        return image;
+    };
+    const QImage off = draw(false);
+    const QImage on = draw(true);
+    IndicatorLook look;
+    const QPoint centre(2 + size.width() / 2, 2 + size.height() / 2);
+    look.dot = Contrast(on.pixelColor(centre), off.pixelColor(centre));
+    int dot = 0;
+    for (int x = 2; x < 2 + size.width(); ++x) {
+        const int y = centre.y();
+        if (x < 2 + size.width() / 4) look.ring = std::max(look.ring, Contrast(off.pixelColor(x, y), window));
+        if (Contrast(on.pixelColor(x, y), off.pixelColor(x, y)) >= 3) ++dot;
+    }
+    look.size = static_cast<double>(dot) / size.width();
+    return look;
+}
+
+// An option shows where it is and whether it is selected under a light and a dark palette: its ring stands
+// out from the window by 3:1, as any control's outline must, and its dot, the one mark of the selection,
+// stands out as well as text must where it is to be read at a glance (7:1) and covers a third of it.
+TEST(EveryWindow, AnOptionShowsItsRingAndItsDotUnderALightAndADarkPalette) {
+    const QPalette light = QApplication::palette();
+    const QString style = QApplication::style()->name();
+    Faults faults;
+    for (const bool dark : {false, true}) {
+        if (dark) {
+            QApplication::setStyle(QStyleFactory::create("Fusion"));
+            QApplication::setPalette(ui::DarkPalette());
+        }
+        ForEveryWindow([&](FormWindow& window, const std::string& name) {
+            for (QRadioButton* option : window.findChildren<QRadioButton*>()) {
+                if (!option->isVisibleTo(&window) || !option->isEnabled()) continue;
+                const IndicatorLook look = LookOf(option);
+                const std::string palette = dark ? " under the dark palette" : " under the light palette";
+                if (look.ring < 3) {
+                    faults.Add(name, Name(option) + "'s ring stands out from the window by " +
+                                         std::to_string(look.ring) + ":1" + palette);
+                }
+                if (look.dot < 7) {
+                    faults.Add(name, Name(option) + "'s dot stands out by " + std::to_string(look.dot) +
+                                         ":1" + palette);
+                }
+                if (look.size < 1.0 / 3) {
+                    faults.Add(name, Name(option) + "'s dot covers " + std::to_string(look.size) +
+                                         " of its width" + palette);
+                }
+                break;  // every option of a window is drawn alike
+            }
+        });
+    }
+    QApplication::setPalette(light);
+    QApplication::setStyle(style);
+    EXPECT_TRUE(faults.empty()) << faults.Text();
+}
+
 // A check that fails puts the focus on the control the user has to mend: each names its control.
 TEST(EveryWindow, EveryCheckOfAFileEditorNamesTheControlAtFault) {
     Faults faults;
     ForEveryWindow([&](FormWindow& window, const std::string& name) {
         auto* editor = dynamic_cast<FileEditorForm*>(&window.form());
         if (!editor) return;
-        for (const Fault& check : editor->DeclaredChecks()) {
-            if (check.control.empty()) {
-                faults.Add(name, "the check \"" + check.message +
+        for (const Message& check : editor->DeclaredChecks()) {
+            if (check.place.control.empty()) {
+                faults.Add(name, "the check \"" + check.text +
                                      "\" names no control: pass the one at fault to Check()");
-            } else if (!editor->HasControl(check.control)) {
-                faults.Add(name, "the check \"" + check.message + "\" names " + check.control +
+            } else if (!editor->HasControl(check.place.control)) {
+                faults.Add(name, "the check \"" + check.text + "\" names " + check.place.control +
                                      ", no control of it");
             }
         }

@@ -7,10 +7,11 @@
 
 #include "UiTestSupport.h"
 #include "actions/FrmCopyToIMAPFolder.h"
-#include "actions/RegisterEditors.h"
 #include "core/MasterLinks.h"
 #include "core/password.h"
+#include "dispositions/DispositionEditors.h"
 #include "dispositions/FrmDispositions.h"
+#include "monitoring/MonitorEditors.h"
 #include "support/Scripted.h"
 #include "support/TestFiles.h"
 
@@ -47,7 +48,6 @@ std::string Disposition(const std::string& type, const std::string& file) {
 }
 
 TEST(QtMessagingWindows, EachTypeIsAddedThroughTheChooserCreatedFilledAndSaved) {
-    RegisterBuiltInDispositionEditors();
     ScenarioFolder folder;
     ScriptedServices s(folder.dir.path());
     FrmDispositions dispositions(s.services, folder.links);
@@ -143,7 +143,7 @@ TEST(QtMessagingWindows, CopyToIMAPFolderTabsInReadingOrderAndEscapeAsksFirst) {
     record.DispositionFilePath = folder.file("messaging.disposition.xml");
     record.DetailedDispositionFile = "+/dispose/c.copytoimapfolder.xml";
     FrmCopyToIMAPFolder editor(s.services);
-    editor.PassDispositionObject(record);
+    editor.OpenOn(DetailedFileOf(record));
     FormWindow window(editor);
     window.show();
     QApplication::setActiveWindow(&window);

@@ -16,7 +16,6 @@
 
 #include "UiTestSupport.h"
 #include "actions/FrmCopyToIMAPFolder.h"
-#include "actions/FrmCustom.h"
 #include "actions/FrmForwardMessage.h"
 #include "actions/FrmHttpRequest.h"
 #include "actions/FrmMoveToSubfolder.h"
@@ -27,10 +26,11 @@
 #include "actions/FrmWriteToDB.h"
 #include "actions/FrmWriteToFile.h"
 #include "actions/FrmWriteToRFC822.h"
-#include "actions/RegisterEditors.h"
 #include "core/password.h"
 #include "dispositions/CCatDisposition.h"
+#include "dispositions/DispositionEditors.h"
 #include "dispositions/FrmChooseType.h"
+#include "dispositions/FrmCustom.h"
 #include "dispositions/FrmDispositions.h"
 #include "mailbox/FrmMailbox.h"
 #include "master/FrmMain.h"
@@ -41,6 +41,7 @@
 #include "monitoring/FrmHistoricalCharts.h"
 #include "monitoring/FrmLog.h"
 #include "monitoring/FrmMonitor.h"
+#include "monitoring/MonitorEditors.h"
 #include "support/Scripted.h"
 #include "support/TestFiles.h"
 #include "ui/WindowLayouts.h"
@@ -246,7 +247,7 @@ TEST(QtWindows, EditorTextBoxesSelectTheirTextOnFocusButTheMainWindowsDoNot) {
     CCatDisposition disposition =
         sample.disposition("ForwardMessage", "support.disposition.xml", "+/dispose/helpdesk.forward.xml");
     FrmForwardMessage forward(s.services);
-    forward.PassDispositionObject(disposition);
+    forward.OpenOn(DetailedFileOf(disposition));
     FormWindow forwardWindow(forward);
     forwardWindow.show();
     QApplication::setActiveWindow(&forwardWindow);
@@ -292,7 +293,7 @@ TEST(QtWindows, SavingAFileAnotherProgramChangedAsksAndNoShowsItsText) {
     CCatDisposition disposition =
         sample.disposition("ForwardMessage", "support.disposition.xml", "+/dispose/helpdesk.forward.xml");
     FrmForwardMessage editor(s.services);
-    editor.PassDispositionObject(disposition);
+    editor.OpenOn(DetailedFileOf(disposition));
     FormWindow window(editor);
     window.show();
     Type(window, "txtSMTPServer", "mine.example.com");
@@ -343,7 +344,7 @@ TEST(QtWindows, ForwardMessageGreysTheBoxesItsStateDisables) {
     CCatDisposition disposition =
         sample.disposition("ForwardMessage", "support.disposition.xml", "+/dispose/helpdesk.forward.xml");
     FrmForwardMessage editor(s.services);
-    editor.PassDispositionObject(disposition);
+    editor.OpenOn(DetailedFileOf(disposition));
     FormWindow window(editor);
     window.show();
     // Disabled boxes are grey, enabled ones white behind black; both colours of each pair are set, so that
@@ -384,7 +385,7 @@ TEST(QtWindows, CustomEditorOpensItsFileInThePlainTextEditor) {
     CCatDisposition disposition = sample.disposition("ArchiveToTape", "archive.disposition.xml",
                                                      "+/dispose/archive.customdisposition.xml");
     FrmCustom editor(s.services);
-    editor.PassDispositionObject(disposition);
+    editor.OpenOn(DetailedFileOf(disposition));
     FormWindow window(editor);
     window.show();
     Click(window, "cmdOpenWithNotepad");
@@ -401,7 +402,6 @@ TEST(QtWindows, CustomEditorOpensItsFileInThePlainTextEditor) {
 // The typical use, end to end through the real windows: main window, mailbox, the dispositions of "Default",
 // Add, "ForwardMessage", a new detailed file, filled in and saved, then every window saved on the way out.
 TEST(QtWindows, TypicalUseWritesTheDetailedFileTheDispositionFileAndTheMasterFile) {
-    RegisterBuiltInDispositionEditors();
     SampleCopy sample;
     const std::string masterBefore = ReadFile(sample.master());
     const std::string dispositionsBefore = ReadFile(sample.file("archive.disposition.xml"));
@@ -585,7 +585,7 @@ TEST(QtWindows, EmailMonitorAndChartsWindowsWriteWhatIsTypedAndChosen) {
     email.MonitorFilePath = sample.file("monitor.xml");
     email.Parameter = "+/alerts.emailmonitor.xml";
     FrmEmailMonitor emailEditor(s.services);
-    emailEditor.PassMonitorObject(email);
+    emailEditor.OpenOn(MonitorFileOf(email));
     {
         FormWindow window(emailEditor);
         window.show();
@@ -613,7 +613,7 @@ TEST(QtWindows, EmailMonitorAndChartsWindowsWriteWhatIsTypedAndChosen) {
     charts.MonitorFilePath = sample.file("monitor.xml");
     charts.Parameter = "+/charts.reports.xml";
     FrmHistoricalCharts chartsEditor(s.services);
-    chartsEditor.PassMonitorObject(charts);
+    chartsEditor.OpenOn(MonitorFileOf(charts));
     FormWindow window(chartsEditor);
     window.show();
     fs::create_directories(sample.file("history"));

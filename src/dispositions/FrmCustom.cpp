@@ -1,25 +1,22 @@
-#include "actions/FrmCustom.h"
+#include "dispositions/FrmCustom.h"
 
 #include "core/platform.h"
 #include "core/process.h"
+#include "dispositions/DispositionEditors.h"
 
 namespace pv {
 namespace {
 
-FileEditorSetup CustomSetup(const DetailedEditorInfo& info) {
-    FileEditorSetup setup = DetailedFileSetup(info);
+FileEditorSetup CustomSetup() {
+    FileEditorSetup setup = DetailedFileSetup("", "frmCustom", "Edit Custom Disposition Configuration",
+                                              "customdisposition", "Custom Disposition");
     setup.reloadButton = false;
     return setup;
 }
 
 }  // namespace
 
-FrmCustom::FrmCustom(Services& services)
-    : FrmCustom(services, {"frmCustom", "Edit Custom Disposition Configuration", "customdisposition",
-                           "Custom Disposition"}) {}
-
-FrmCustom::FrmCustom(Services& services, const DetailedEditorInfo& info)
-    : FileEditorBase(services, CustomSetup(info)) {
+FrmCustom::FrmCustom(Services& services) : FileEditorBase(services, CustomSetup()) {
     AddControl(
         "Label1", ControlKind::Label,
         "Note: This disposition type is not supported in the configuration program. You can just choose "
@@ -31,10 +28,6 @@ FrmCustom::FrmCustom(Services& services, const DetailedEditorInfo& info)
     AddControl("cmdExit", ControlKind::Button, "Exit without saving");
     OnClick("cmdOpenWithNotepad", [this] { OpenWithNotepad(); });
     OnClick("cmdExit", [this] { UserRequestClose(); });
-}
-
-void FrmCustom::PassDispositionObject(CCatDisposition& disposition) {
-    OpenOn(DetailedFileOf(disposition));
 }
 
 bool FrmCustom::SaveFile() {

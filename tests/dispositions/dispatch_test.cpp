@@ -1,7 +1,6 @@
-#include "core/EditorDispatch.h"
-
 #include <gtest/gtest.h>
 
+#include "dispositions/DispositionEditors.h"
 #include "dispositions/DispositionTestKit.h"
 #include "support/Scripted.h"
 
@@ -14,7 +13,7 @@ struct Dispatch {
     test::TempDir dir;
     test::ScriptedServices s{dir.path()};
     MasterLinks links = test::LinksIn(dir);
-    test::ScopedEditors editors{{"frmRunSQL"}};
+    bool fakes = (test::UseFakeEditors(s, {"frmRunSQL"}), true);
     CCatDisposition record{"RunSQL", "+/a.runsql.xml", "", dir / "dispositions.xml", false};
 };
 

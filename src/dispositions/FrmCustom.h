@@ -1,19 +1,14 @@
 #pragma once
-#include "actions/DetailedEditor.h"
+#include "core/FileEditor.h"
 
 namespace pv {
 
 // The window for a disposition type whose file has no form of its own: the user chooses or creates the
 // file and may open it in the platform's plain text editor. It never reads or writes the file.
-class FrmCustom : public FileEditorBase, public IDispositionEditor {
+class FrmCustom : public FileEditorBase {
   public:
-    // The custom disposition type's own key and label.
     explicit FrmCustom(Services& services);
-    // A built-in type whose own editor this window stands in for: its key and label name its files.
-    FrmCustom(Services& services, const DetailedEditorInfo& info);
 
-    void PassDispositionObject(CCatDisposition& disposition) override;
-    Form& window() override { return *this; }
     // Puts a changed file name into the record; the file itself is never written here.
     bool SaveFile() override;
     // Opens the file in the plain text editor, in the file's folder, without waiting for it.

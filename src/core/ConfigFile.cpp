@@ -1,0 +1,132 @@
+#include "core/ConfigFile.h"
+
+#include <vector>
+
+#include "core/prompts.h"
+
+namespace pv {
+
+XmlNode OpenedFile::Root() const {
+    if (!read()) return XmlNode();
+    // Taken by name, which counts as reading it: the root element is never what a load left out.
+    return expectedRoot.empty() ? xml.root().FirstChild() : xml.root().FirstChild(expectedRoot);
+}
+
+std::string OpenedFile::RootName() const {
+    return std::string(xml.root().FirstChild().Name());
+}
+
+void OpenedFile::Expect(const std::string& root) {
+    expectedRoot = root;
+    if (problem == FileProblem::None && !root.empty() && RootName() != root) problem = FileProblem::OtherKind;
+}
+
+bool OpenedFile::ReadValues(const std::function<void(XmlNode root)>& read) {
+    try {
+        read(Root());
+        return true;
+    } catch (const AppError& stopped) {
+        problem = FileProblem::Stopped;
+        error = stopped;
+        return false;
+    }
+}
+
+OpenedFile OpenConfigFile(const std::string& path, const std::string& root) {
+    OpenedFile file;
+    file.path = path;
+    if (!platform::PathExists(path)) return file;  // Missing, and nothing there to measure changes against
+    file.problem = platform::NotARegularFile(path).empty() ? FileProblem::Unreadable : FileProblem::NotAFile;
+    try {
+        file.xml = LoadXmlFile(path);
+    } catch (const AppError& unreadable) {
+        file.error = unreadable;
+        file.fingerprint.reset();
+        return file;
+    }
+    file.fingerprint = file.xml.fingerprint;
+    file.problem = file.xml.wellFormed ? FileProblem::None : FileProblem::Malformed;
+    file.Expect(root);
+    return file;
+}
+
+Message UnreadableMessage(const std::string& prefix, const OpenedFile& file) {
+    return {MessageKind::Error,
+            FormatError(prefix, file.error.value_or(AppError(kErrFileAccess, ""))),
+            {},
+            Place::File(file.path)};
+}
+
+Message MalformedMessage(const OpenedFile& file) {
+    return ReadAsEmpty("The file " + file.path + " is not well-formed XML (" + file.xml.problem + ").",
+                       file.path);
+}
+
+Message OtherKindMessage(const OpenedFile& file, const std::string& kind, const std::string& consequence) {
+    const std::string text = "The file " + file.path + " is not a " + kind + ": its root element is <" +
+                             file.RootName() + ">, not <" + file.expectedRoot + ">.";
+    if (consequence.empty()) return ReadAsEmpty(text, file.path);
+    return {MessageKind::Error, text + consequence, {}, Place::File(file.path)};
+}
+
+void ReportNotices(const OpenedFile& file, IPrompts& prompts) {
+    for (const std::string& notice : file.xml.notices) {
+        prompts.Show(
+            {MessageKind::Error, "The file " + file.path + " " + notice, {}, Place::File(file.path)});
+    }
+}
+
+bool ReportOpened(const OpenedFile& file, const std::string& unreadablePrefix, IPrompts& prompts) {
+    switch (file.problem) {
+        case FileProblem::NotAFile:
+        case FileProblem::Unreadable:
+            prompts.Show(UnreadableMessage(unreadablePrefix, file));
+            return false;
+        case FileProblem::Malformed:
+            prompts.Show(MalformedMessage(file));
+            return true;
+        default:
+            ReportNotices(file, prompts);
+            return true;
+    }
+}
+
+void ReportNotKept(const OpenedFile& file, IPrompts& prompts) {
+    if (!file.xml.document) return;
+    const UnreadContent unread = file.xml.document->Unread();
+    if (unread.empty()) return;
+    // A file of many mailboxes may repeat one unknown element thousands of times: each path is named once,
+    // with its count, and a long list is cut short.
+    constexpr size_t kShown = 10;
+    std::vector<std::string> parts;
+    std::string elements;
+    for (size_t i = 0; i < unread.items.size() && i < kShown; ++i) {
+        const UnreadContent::Item& item = unread.items[i];
+        if (i > 0) elements += ", ";
+        elements += item.path;
+        if (item.count > 1) elements += " (" + std::to_string(item.count) + " times)";
+    }
+    if (unread.items.size() > kShown) {
+        elements += " and " + std::to_string(unread.items.size() - kShown) + " more";
+    }
+    if (!unread.items.empty()) {
+        parts.push_back(std::string(unread.items.size() == 1 ? "the element " : "the elements ") + elements);
+    }
+    const auto counted = [&](size_t count, const char* one, const char* many) {
+        if (count == 1) parts.push_back(one);
+        if (count > 1) parts.push_back(std::to_string(count) + " " + many);
+    };
+    counted(unread.comments, "a comment", "comments");
+    counted(unread.processingInstructions, "a processing instruction", "processing instructions");
+    if (unread.documentType) parts.push_back("a document type declaration");
+    std::string list;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0) list += i + 1 == parts.size() ? " and " : ", ";
+        list += parts[i];
+    }
+    const std::string said = " does not keep, and a save would leave it out: " + list + ".";
+    prompts.Show({MessageKind::Warning, "The file " + file.path + " holds what this window" + said,
+                  "The file " + file.path + " holds what the editor" + said, Place::File(file.path)});
+}
+
+}  // namespace pv

@@ -1,0 +1,81 @@
+#pragma once
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "core/errors.h"
+#include "core/message.h"
+#include "core/platform.h"
+#include "core/xml.h"
+
+namespace pv {
+
+class IPrompts;
+
+// Why a configuration file was not read, or that it was.
+enum class FileProblem {
+    None,        // read, with the expected root element
+    Missing,     // nothing at the path
+    NotAFile,    // a folder, a pipe, a device or a link loop: never read (reading a pipe could wait for ever)
+    Unreadable,  // there, but it could not be read (permissions, an input error)
+    Malformed,   // not well-formed XML
+    OtherKind,   // well-formed, but its root element is another one
+    Stopped,     // the reading of its values stopped part-way, at a value that could not be taken
+};
+
+// What a load made of a file, for whoever may write it later: whether it was read, and what was read, which
+// the changed-on-disk question measures later changes against (a present fingerprint of nothing when nothing
+// was there; none when the file could not be read, so that the question looks at the file itself).
+struct FileRead {
+    FileProblem problem = FileProblem::Missing;
+    std::optional<platform::FileFingerprint> fingerprint = platform::FileFingerprint();
+
+    bool read() const { return problem == FileProblem::None; }
+    // Read, or not there at all: a save loses nothing the file held.
+    bool readOrMissing() const { return problem == FileProblem::None || problem == FileProblem::Missing; }
+};
+
+// A configuration file as the one open function found it: the document, or why it could not be read.
+struct OpenedFile : FileRead {
+    std::string path;
+    XmlFile xml;  // the document of a well-formed file (of another kind too), and its notices
+    std::optional<AppError> error;  // NotAFile, Unreadable, Stopped: what stopped the reading
+    std::string expectedRoot;
+
+    // The expected root element; a null node unless the file was read, so that every value takes its
+    // default.
+    XmlNode Root() const;
+    // The name of the document's root element ("" when there is no document).
+    std::string RootName() const;
+    // Whether a well-formed document has this root; makes it OtherKind when not.
+    void Expect(const std::string& root);
+    // Runs a kind's reading of the values; an AppError it raises stops the reading part-way, and the
+    // file is then Stopped (false).
+    bool ReadValues(const std::function<void(XmlNode root)>& read);
+};
+
+// The one open function of every configuration file kind: reads the whole file at `path` (only then is its
+// kind decided) and checks that its root element is `root` ("" takes any). Never throws.
+OpenedFile OpenConfigFile(const std::string& path, const std::string& root);
+
+// The messages of a file that was not read, in the words every load shares.
+// An error that stopped the reading, after the load's own prefix ("Unexpected error in LoadFile=").
+Message UnreadableMessage(const std::string& prefix, const OpenedFile& file);
+// "The file PATH is not well-formed XML (line L, column C: reason)."; a window adds that it shows defaults.
+Message MalformedMessage(const OpenedFile& file);
+// "The file PATH is not a KIND: its root element is <FOUND>, not <EXPECTED>." and what the load does about
+// it (`consequence`, said by both; without one, a window says that it shows defaults).
+Message OtherKindMessage(const OpenedFile& file, const std::string& kind,
+                         const std::string& consequence = {});
+// Shows the notices of a file that was read ("The file PATH has no encoding declaration ...").
+void ReportNotices(const OpenedFile& file, IPrompts& prompts);
+// Says what opening `file` found, in the words every load shares: an error that stopped the reading (after
+// the load's own `unreadablePrefix`), a document that is not well-formed, or the notices of one that was
+// read. False when nothing could be read at all; a file that is not there is for the load to tell.
+bool ReportOpened(const OpenedFile& file, const std::string& unreadablePrefix, IPrompts& prompts);
+// What a load left unread, shown once after the load has read all it will, as a warning: "The file PATH
+// holds what this window does not keep, and a save would leave it out: the elements A/B (2 times), A/C and 3
+// comments." (the tool says "the editor"). Nothing when the load read everything.
+void ReportNotKept(const OpenedFile& file, IPrompts& prompts);
+
+}  // namespace pv

@@ -1,0 +1,45 @@
+#include "core/SaveSequence.h"
+
+#include <utility>
+
+#include "core/errors.h"
+#include "core/prompts.h"
+#include "core/xml.h"
+
+namespace pv {
+
+SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printed) {
+    try {
+        std::optional<std::string> text = save.text();
+        if (!text) return SaveOutcome::NotWritten;
+        if (save.loss && prompts.AskToSaveDespite(*save.loss) != Answer::Yes) return SaveOutcome::NotWritten;
+        if (printed) {
+            // Moved, not copied: a master of thousands of mailboxes is megabytes of text.
+            *printed = std::move(*text);
+            *printed += "\r\n";
+            return SaveOutcome::Printed;
+        }
+        if (save.disk) {
+            switch (save.disk->BeforeWrite(save.path, prompts, save.reload)) {
+                case DiskCheck::Write:
+                    break;
+                case DiskCheck::Reloaded:
+                    return SaveOutcome::Reloaded;
+                case DiskCheck::Cancelled:
+                    return SaveOutcome::NotWritten;
+            }
+        }
+        // Here the old text is still on disk and the new one in hand: whatever must see both before a file
+        // is replaced belongs here, once for every window and the tool.
+        WriteTextFile(save.path, *text);
+        if (save.disk) save.disk->Take(save.path);
+        if (save.written) save.written();
+    } catch (const AppError& error) {
+        prompts.ShowMessage(FormatError("Error saving=", error));
+        return SaveOutcome::NotWritten;
+    }
+    prompts.ShowInformation("Saved");
+    return SaveOutcome::Written;
+}
+
+}  // namespace pv

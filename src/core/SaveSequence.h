@@ -1,0 +1,45 @@
+#pragma once
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "core/DiskChangeGuard.h"
+#include "core/prompts.h"
+
+namespace pv {
+
+// One file's save, as the window (or the tool) that saves it describes it.
+struct FileSave {
+    std::string path;  // the file's full path
+    // The window's checks, in its order, as they build the whole text (without the final line end that
+    // writing adds): nullopt when one failed, which has then said why (a Fault naming its control). An
+    // AppError stops the save too, and is shown after "Error saving=".
+    std::function<std::optional<std::string>()> text;
+    // What the save would leave out of what the file holds; none when it keeps everything.
+    std::optional<Loss> loss;
+    // What the window knows of the file since it read or wrote it, for the changed-on-disk question; null
+    // where nothing was read to compare with. `reload` is the window's No to that question: the file is read
+    // again and the edits dropped.
+    DiskChangeGuard* disk = nullptr;
+    std::function<void()> reload;
+    // What the window (or the model it shows) remembers once the file holds the text: that it now shows the
+    // file as it is.
+    std::function<void()> written;
+};
+
+enum class SaveOutcome {
+    Written,     // the file holds the text now ("Saved" was shown)
+    Printed,     // the text was handed back instead of written
+    Reloaded,    // the window read the file again instead (No to the changed-on-disk question)
+    NotWritten,  // a check failed, the user or the tool declined, or the write failed: each has said why
+};
+
+// The one save of every window and of the tool, in one order: the window's checks build the text; what the
+// save would leave out (a window asks, the tool refuses: IPrompts::AskToSaveDespite); the changed-on-disk
+// question; the write (WriteTextFile, which replaces the file atomically); remembering what was written;
+// "Saved". A window that writes several files runs it once per file. With `printed` the text goes there,
+// with its final line end, instead of into the file, and the file on disk is not looked at: the tool's
+// --stdout.
+SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printed = nullptr);
+
+}  // namespace pv

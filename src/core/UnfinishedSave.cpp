@@ -1,0 +1,57 @@
+#include "core/UnfinishedSave.h"
+
+#include <ctime>
+
+#include "core/errors.h"
+#include "core/platform.h"
+#include "core/prompts.h"
+
+namespace pv {
+namespace {
+
+// The local time a save began, to the second.
+std::string StartTime(int64_t nanoseconds) {
+    const std::time_t seconds = static_cast<std::time_t>(nanoseconds / 1000000000);
+    std::tm local{};
+    char text[32] = "";
+    if (::localtime_r(&seconds, &local) != nullptr)
+        std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    return text;
+}
+
+}  // namespace
+
+UnfinishedSaveChoice OfferUnfinishedSave(const std::string& path, IPrompts& prompts) {
+    const std::optional<platform::UnfinishedSave> save = platform::FindUnfinishedSave(path);
+    if (!save) return UnfinishedSaveChoice::None;
+    const std::string what =
+        "The last save of " + path +
+        " did not finish, so the file may be cut short. A complete copy of the text it had "
+        "before that save (begun " +
+        StartTime(save->started) + ") was kept in " + save->copy + ".";
+    const Answer answer =
+        prompts.AskOrTell(Message(MessageKind::Question,
+                                  what + " Do you want to put that text back? Yes puts it back; No keeps the "
+                                         "file as it is and deletes the "
+                                         "copy; Cancel does neither and leaves the file closed.",
+                                  what + " Open the file in the editor to put that text back, or remove the "
+                                         "copy to keep the file as it is.",
+                                  Place::File(path)));
+    try {
+        switch (answer) {
+            case Answer::Yes:
+                platform::RestoreUnfinishedSave(*save);
+                return UnfinishedSaveChoice::Restored;
+            case Answer::No:
+                platform::DiscardUnfinishedSave(*save);
+                return UnfinishedSaveChoice::Kept;
+            default:
+                return UnfinishedSaveChoice::Left;
+        }
+    } catch (const AppError& error) {
+        prompts.ShowMessage(FormatError(answer == Answer::Yes ? "Error saving=" : "Error=", error));
+        return UnfinishedSaveChoice::Left;
+    }
+}
+
+}  // namespace pv

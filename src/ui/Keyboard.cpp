@@ -1,0 +1,304 @@
+// The keyboard and screen readers: labels name and reach their fields, captions get access keys, Tab follows
+// the reading order, an option group is one Tab stop, lists answer Enter and Delete, and the first focus goes
+// where the work starts.
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QShortcut>
+#include <QTimer>
+#include <algorithm>
+#include <cstdint>
+
+#include "ui/AccessKeys.h"
+#include "ui/FormWindow.h"
+#include "ui/LayoutReading.h"
+#include "ui/QtText.h"
+
+namespace pv::ui {
+namespace {
+
+// A window of its own (the main window) is announced as a window: Qt would announce it as the dialog it is
+// built on.
+QAccessibleInterface* AnnounceAsWindow(const QString&, QObject* object) {
+    auto* window = dynamic_cast<FormWindow*>(object);
+    return window && window->windowType() == Qt::Window ? new QAccessibleWidget(window, QAccessible::Window)
+                                                        : nullptr;
+}
+
+}  // namespace
+
+QLabel* FormWindow::labelOf(const QWidget* field) const {
+    for (const auto& [label, described] : buddies_) {
+        if (described == field) return qobject_cast<QLabel*>(const_cast<QWidget*>(label));
+    }
+    return nullptr;
+}
+
+QButtonGroup* FormWindow::GroupOf(const pv::Control& control, QWidget* widget) {
+    // Options of one group exclude each other; options without a group are grouped by their container.
+    const std::string key =
+        control.group.empty() ? "@" + std::to_string(reinterpret_cast<std::uintptr_t>(widget->parentWidget()))
+                              : control.group;
+    QButtonGroup*& group = groups_[key];
+    if (!group) {
+        group = new QButtonGroup(this);
+        group->setExclusive(true);
+    }
+    if (auto* button = qobject_cast<QAbstractButton*>(widget); button && !button->group())
+        group->addButton(button);
+    return group;
+}
+
+void FormWindow::UpdateGroupTabStop(QButtonGroup* group) {
+    // One Tab stop per group, on the selected option (or the first usable one); the arrow keys move within.
+    QAbstractButton* stop = group->checkedButton();
+    if (!stop || !stop->isEnabled() || stop->isHidden()) {
+        const auto buttons = group->buttons();
+        const auto usable = std::find_if(buttons.begin(), buttons.end(), [](QAbstractButton* button) {
+            return button->isEnabled() && !button->isHidden();
+        });
+        stop = usable == buttons.end() ? nullptr : *usable;
+    }
+    for (QAbstractButton* button : group->buttons()) {
+        button->setFocusPolicy(button == stop ? Qt::StrongFocus : Qt::ClickFocus);
+    }
+    // A label that describes the group takes the user to its stop.
+    if (!stop) return;
+    for (auto& [label, described] : buddies_) {
+        if (described && described->isAncestorOf(stop))
+            static_cast<QLabel*>(const_cast<QWidget*>(label))->setBuddy(stop);
+    }
+}
+
+void FormWindow::ApplyCaption(const pv::Control& control, QWidget* widget) {
+    const QString caption = Q(control.text);
+    const auto key = accessKeys_.find(widget);
+    const QString shown = WithAccessKey(caption, key == accessKeys_.end() ? -1 : key->second);
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        button->setText(shown);
+    } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+        // A label without a field shows "&" as it is; one with a field marks its access key.
+        label->setText(label->buddy() ? shown : caption);
+    } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+        group->setTitle(shown);
+    }
+}
+
+std::vector<QWidget*> FormWindow::VisualOrder() const {
+    std::vector<QWidget*> order;
+    if (content_) {
+        WalkWidget(content_, order);
+    } else if (layout()) {
+        WalkLayout(layout(), order);
+    }
+    // Controls outside every layout come last, in the order the logic declares them.
+    for (const std::string& name : form_.ControlNames()) {
+        QWidget* widget = controlWidget(name);
+        if (widget && std::find(order.begin(), order.end(), widget) == order.end()) order.push_back(widget);
+    }
+    return order;
+}
+
+void FormWindow::DescribeField(QLabel* label) {
+    QWidget* field = FieldDescribedBy(label);
+    if (!field) {
+        buddies_.erase(label);
+        return;
+    }
+    buddies_[label] = field;
+    label->setBuddy(field);
+    NameField(label);
+}
+
+void FormWindow::NameField(QLabel* label) {
+    QWidget* field = buddies_.at(label);
+    const auto fieldName = names_.find(field);
+    if (fieldName != names_.end() && !form_.control(fieldName->second).accessibleName.empty()) return;
+    const pv::Control& caption = form_.control(names_.at(label));
+    QString name = NameFromCaption(Q(caption.text));
+    if (caption.row >= 0) {
+        // In a repeated row the label repeats too: the row's own caption tells them apart.
+        for (QAbstractButton* button : label->parentWidget()->findChildren<QAbstractButton*>()) {
+            if (const auto named = names_.find(button); named != names_.end()) {
+                name = Q(form_.control(named->second).text) + " " + name;
+                break;
+            }
+        }
+    }
+    field->setAccessibleName(name);
+}
+
+void FormWindow::ArrangeRow(QWidget* row) {
+    for (QLabel* label : row->findChildren<QLabel*>()) {
+        if (names_.count(label)) DescribeField(label);
+    }
+}
+
+void FormWindow::ArrangeKeyboard() {
+    static const bool announced = (QAccessible::installFactory(AnnounceAsWindow), true);
+    (void)announced;
+    const std::vector<QWidget*> order = VisualOrder();
+
+    // Tab follows the reading order.
+    QWidget* previous = nullptr;
+    for (QWidget* widget : order) {
+        // A row area takes no focus itself, but stands in the chain where Tab enters its rows.
+        const bool rowArea = std::any_of(rowAreas_.begin(), rowAreas_.end(),
+                                         [widget](const RowArea& area) { return area.scroll == widget; });
+        if ((widget->focusPolicy() == Qt::NoFocus && !rowArea) || widget == content_) continue;
+        if (previous) QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
+
+    // Every label that describes a field is its buddy, and names it for a screen reader.
+    for (QWidget* widget : order) {
+        auto* label = qobject_cast<QLabel*>(widget);
+        if (label && names_.count(label)) DescribeField(label);
+    }
+    for (auto& [name, group] : groups_) UpdateGroupTabStop(group);
+    ChooseAccessKeys();
+
+    if (form_.HasControl(form_.saveButton())) {
+        connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this,
+                [this] { PressIfUsable(form_.saveButton()); });
+    }
+    if (form_.HasControl(form_.reloadButton())) {
+        connect(new QShortcut(QKeySequence(Qt::Key_F5), this), &QShortcut::activated, this,
+                [this] { PressIfUsable(form_.reloadButton()); });
+    }
+}
+
+void FormWindow::ChooseAccessKeys() {
+    std::vector<QWidget*> widgets;
+    std::vector<AccessKeyRequest> requests;
+    for (QWidget* widget : VisualOrder()) {
+        const auto named = names_.find(widget);
+        if (named == names_.end()) continue;
+        const pv::Control& control = form_.control(named->second);
+        // Repeated rows are reached by Tab; the window's own controls keep the keys.
+        if (control.row >= 0) continue;
+        // The cancel button placed out of sight is pressed by Escape alone.
+        if (control.name == form_.cancelButton() && !control.visible) continue;
+        if (!keysForAll_ && !widget->isVisibleTo(this)) continue;
+        const QString caption = Q(control.text);
+        if (!HasLetterOrDigit(caption)) continue;
+        int rank = -1;
+        if (qobject_cast<QPushButton*>(widget)) {
+            rank = 0;
+        } else if (auto* option = qobject_cast<QRadioButton*>(widget)) {
+            rank = option->group() ? 2 : 1;
+        } else if (qobject_cast<QAbstractButton*>(widget) || qobject_cast<QGroupBox*>(widget) ||
+                   (qobject_cast<QLabel*>(widget) && buddies_.count(widget))) {
+            rank = 1;
+        }
+        if (rank < 0) continue;
+        widgets.push_back(widget);
+        requests.push_back({caption, rank});
+    }
+    const std::vector<int> keys = pv::ui::ChooseAccessKeys(requests);
+    bool allServed = true;
+    for (size_t i = 0; i < keys.size(); ++i) allServed = allServed && (keys[i] >= 0 || requests[i].rank == 2);
+    if (keysForAll_ && !allServed) {
+        // More captions than letters: the keys go to what is shown, and follow when that changes.
+        keysForAll_ = false;
+        ChooseAccessKeys();
+        return;
+    }
+    accessKeys_.clear();
+    for (size_t i = 0; i < widgets.size(); ++i) accessKeys_[widgets[i]] = keys[i];
+    for (const auto& [name, widget] : widgets_) {
+        const pv::Control& control = form_.control(name);
+        if (control.row < 0 && ShowsCaption(widget)) ApplyCaption(control, widget);
+    }
+}
+
+QWidget* FormWindow::FirstField() const {
+    const std::vector<QWidget*> order = VisualOrder();
+    const auto usable = [this](QWidget* widget) {
+        return widget->isEnabled() && widget->isVisibleTo(this) && (widget->focusPolicy() & Qt::TabFocus);
+    };
+    for (QWidget* widget : order) {
+        if (usable(widget) && IsEditableField(widget)) return widget;
+    }
+    // A window with nothing to change: the text there is to copy, or else its main button.
+    for (QWidget* widget : order) {
+        if (usable(widget) && IsReadOnlyText(widget)) return widget;
+    }
+    if (QWidget* main = controlWidget(form_.defaultButton()); main && usable(main)) return main;
+    for (QWidget* widget : order) {
+        auto* button = qobject_cast<QPushButton*>(widget);
+        if (button && usable(button) && HasLetterOrDigit(button->text())) return button;
+    }
+    return nullptr;
+}
+
+void FormWindow::showEvent(QShowEvent* event) {
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        if (QWidget* first = FirstField()) first->setFocus(Qt::OtherFocusReason);
+    }
+    QDialog::showEvent(event);
+}
+
+void FormWindow::AnnounceLevels(QListWidget* list, int indentPerLevel) {
+    for (int row = 0; row < list->count(); ++row) {
+        QListWidgetItem* item = list->item(row);
+        const QString text = item->text();
+        qsizetype blanks = 0;
+        while (blanks < text.size() && text[blanks] == u' ') ++blanks;
+        const qsizetype level = blanks / indentPerLevel + 1;
+        item->setData(Qt::AccessibleTextRole, text.mid(blanks) + ", level " + QString::number(level));
+    }
+}
+
+void FormWindow::EnsureListSelection(const std::string& name) {
+    auto* list = qobject_cast<QListWidget*>(controlWidget(name));
+    if (!list || form_.IsClosed() || list->count() == 0 || !list->selectedItems().isEmpty()) return;
+    const int row = list->currentRow() >= 0 ? list->currentRow() : 0;
+    list->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+}
+
+bool FormWindow::KeyboardEvent(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn) {
+        // After the click that gave the focus has placed the cursor.
+        if (auto* edit = qobject_cast<QLineEdit*>(watched)) {
+            QTimer::singleShot(0, edit, [edit] { edit->selectAll(); });
+        } else if (auto* text = qobject_cast<QPlainTextEdit*>(watched)) {
+            QTimer::singleShot(0, text, [text] { text->selectAll(); });
+        } else if (auto* list = qobject_cast<QListWidget*>(watched); list && names_.count(list)) {
+            const std::string control = names_.at(list);
+            QTimer::singleShot(0, this, [this, control] { EnsureListSelection(control); });
+        }
+        return false;
+    }
+    auto* list = qobject_cast<QListWidget*>(watched);
+    if (event->type() != QEvent::KeyPress || !list || !names_.count(list)) return false;
+    // Enter on a list runs its double click, Delete presses its delete button.
+    auto* key = static_cast<QKeyEvent*>(event);
+    const std::string& name = names_.at(list);
+    const std::string& deleteButton = form_.control(name).deleteButton;
+    const bool enter = (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+                       (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (enter && form_.ActsOnDoubleClick(name)) {
+        Act([&] { form_.UserDoubleClick(name); });
+    } else if (!enter && key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier &&
+               !deleteButton.empty()) {
+        PressIfUsable(deleteButton);
+    } else {
+        key->ignore();
+        return false;
+    }
+    key->accept();
+    return true;
+}
+
+}  // namespace pv::ui

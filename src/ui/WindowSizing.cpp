@@ -1,0 +1,123 @@
+// Fitting the screen: the content scrolls inside the window, the window stays within its screen, boxes that
+// scroll by themselves give up height first, and folding an area in or out keeps the height the user chose.
+#include <QGuiApplication>
+#include <QLayout>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "ui/FormWindow.h"
+
+namespace pv::ui {
+
+QSize FormWindow::frameAllowance() {
+    return {16, 48};
+}
+
+void FormWindow::WrapInScrollArea() {
+    QLayout* top = layout();
+    if (!top) return;
+    content_ = new QWidget;
+    content_->setObjectName("windowContent");
+    // Takes the layout and every widget in it away from the window.
+    content_->setLayout(top);
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName("windowScrollArea");
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->setWidget(content_);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroll);
+
+    for (QAbstractScrollArea* box : content_->findChildren<QAbstractScrollArea*>()) {
+        // Four lines of text, or about three rows of a row area.
+        const int least = 4 * box->fontMetrics().lineSpacing() + 2 * box->frameWidth();
+        if (box->minimumHeight() > least) yielding_.push_back({box, box->minimumHeight(), least});
+    }
+}
+
+QSize FormWindow::Room() const {
+    const QScreen* screen = parentWidget() ? parentWidget()->screen() : this->screen();
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (!screen) return {QWIDGETSIZE_MAX, QWIDGETSIZE_MAX};
+    return screen->availableGeometry().size() - frameAllowance();
+}
+
+int FormWindow::ContentHeight(bool least) {
+    for (QLayout* inner : content_->findChildren<QLayout*>()) inner->invalidate();
+    content_->layout()->invalidate();
+    content_->layout()->activate();
+    return least ? content_->minimumSizeHint().height() : content_->sizeHint().height();
+}
+
+void FormWindow::GiveWayToScreen(int roomHeight) {
+    for (const Yielding& box : yielding_) box.box->setMinimumHeight(box.designed);
+    if (yielding_.empty() || ContentHeight(true) <= roomHeight) return;
+    // Every box gives up the same height (boxes side by side then still line up), as little as lets the
+    // content fit: the least cut found by halving, each box stopping at its fewest lines.
+    int most = 0;
+    for (const Yielding& box : yielding_) most = std::max(most, box.designed - box.least);
+    const auto cutBy = [this](int cut) {
+        for (const Yielding& box : yielding_)
+            box.box->setMinimumHeight(std::max(box.least, box.designed - cut));
+    };
+    int low = 0;
+    int high = most;
+    while (low < high) {
+        const int cut = (low + high) / 2;
+        cutBy(cut);
+        if (ContentHeight(true) <= roomHeight) {
+            high = cut;
+        } else {
+            low = cut + 1;
+        }
+    }
+    cutBy(low);
+}
+
+void FormWindow::ResizeTo(QSize size) {
+    const QSize room = Room();
+    QSize fitted = size.boundedTo(room);
+    if (fitted.height() < size.height() && content_->minimumSizeHint().height() > fitted.height()) {
+        // The scroll bar that then appears takes its width beside the content, not from it.
+        fitted.setWidth(
+            std::min(room.width(), fitted.width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent)));
+    }
+    fitted = fitted.expandedTo(minimumSize());
+    requestedSize_ = fitted;
+    ++adjusting_;
+    resize(fitted);
+    --adjusting_;
+}
+
+void FormWindow::UpdateMinimumSize() {
+    // Never smaller than the content needs, unless the screen itself is smaller: then the content scrolls.
+    const QSize room = Room();
+    GiveWayToScreen(room.height());
+    QSize least = content_->minimumSizeHint();
+    if (least.height() > room.height()) least.rwidth() += style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    ++adjusting_;
+    setMinimumSize(least.boundedTo(room));
+    --adjusting_;
+}
+
+void FormWindow::Refold() {
+    // The window grows or shrinks by the height of what folded and keeps the height chosen for the rest, so
+    // folding back returns to exactly the same height.
+    wantedHeight_ += ContentHeight(false) - heightBefore_;
+    UpdateMinimumSize();
+    ResizeTo({width(), wantedHeight_});
+}
+
+void FormWindow::resizeEvent(QResizeEvent* event) {
+    // A size the user chose is the one folding keeps; the sizes this window asked for are not.
+    if (!adjusting_ && event->size() != requestedSize_) wantedHeight_ = event->size().height();
+    QDialog::resizeEvent(event);
+}
+
+}  // namespace pv::ui

@@ -1,0 +1,4 @@
+// Includes Qt outside ui/: refused.
+#include <QWidget>
+
+#include "mailbox/FrmMailbox.h"
