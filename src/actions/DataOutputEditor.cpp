@@ -6,8 +6,11 @@
 #include "actions/FrmShowSQL.h"
 #include "core/MasterLinks.h"
 #include "core/platform.h"
+#include "names/DataOutputEditor.h"
 
 namespace pv {
+using namespace names::DataOutputEditor;
+
 namespace {
 
 constexpr const char* kAvailableTip = "The list of message fields that can be used as parameters";
@@ -22,32 +25,32 @@ constexpr const char* kPasswordTip = "The database password";
 }  // namespace
 
 void AddConnectionControls(FileEditorForm& editor, const std::string& userCaption) {
-    editor.AddControl("Label7", ControlKind::Label, "JDBC Driver Class:", kDriverTip);
-    editor.AddControl("txtJDBCDriverClass", ControlKind::TextBox, "", kDriverTip);
-    editor.AddControl("Label3", ControlKind::Label, "Connection String:", kConnectionTip);
-    editor.AddControl("txtConnectionString", ControlKind::TextBox, "", kConnectionTip);
-    editor.AddControl("Label1", ControlKind::Label, userCaption, kUserTip);
-    editor.AddControl("txtUser", ControlKind::TextBox, "", kUserTip);
-    editor.AddControl("Label4", ControlKind::Label, "Password:", kPasswordTip);
-    editor.AddControl("txtPassword", ControlKind::TextBox, "", kPasswordTip);
+    editor.AddControl(Label7, ControlKind::Label, "JDBC Driver Class:", kDriverTip);
+    editor.AddControl(txtJDBCDriverClass, ControlKind::TextBox, "", kDriverTip);
+    editor.AddControl(Label3, ControlKind::Label, "Connection String:", kConnectionTip);
+    editor.AddControl(txtConnectionString, ControlKind::TextBox, "", kConnectionTip);
+    editor.AddControl(Label1, ControlKind::Label, userCaption, kUserTip);
+    editor.AddControl(txtUser, ControlKind::TextBox, "", kUserTip);
+    editor.AddControl(Label4, ControlKind::Label, "Password:", kPasswordTip);
+    editor.AddControl(txtPassword, ControlKind::TextBox, "", kPasswordTip);
 }
 
 void ConnectionSettings(FileEditorForm& editor) {
-    editor.TextSetting("DriverClass", "txtJDBCDriverClass", "sun.jdbc.odbc.JdbcOdbcDriver");
-    editor.Check([&editor] { return editor.Text("txtConnectionString").empty(); },
-                 "Connection String missing", "txtConnectionString");
-    editor.TextSetting("ConnectionString", "txtConnectionString", "");
-    editor.TextSetting("UID", "txtUser", "");
-    editor.PasswordSetting("PWD", "txtPassword");
+    editor.TextSetting("DriverClass", txtJDBCDriverClass, "sun.jdbc.odbc.JdbcOdbcDriver");
+    editor.Check([&editor] { return editor.Text(txtConnectionString).empty(); }, "Connection String missing",
+                 txtConnectionString);
+    editor.TextSetting("ConnectionString", txtConnectionString, "");
+    editor.TextSetting("UID", txtUser, "");
+    editor.PasswordSetting("PWD", txtPassword);
 }
 
 void AddGenerateDDLButton(FileEditorForm& editor, std::function<std::string()> statement) {
     editor.AddControl(
-        "cmdGenerateDDL", ControlKind::Button, "Generate \"Create Table\" Statement",
+        cmdGenerateDDL, ControlKind::Button, "Generate \"Create Table\" Statement",
         "Generates the SQL used to create the table to hold the selected logging info.  You may need to "
         "adjst the SQL to work with your database platform.");
     // Neither saves nor marks the editor changed.
-    editor.OnClick("cmdGenerateDDL",
+    editor.OnClick(cmdGenerateDDL,
                    [&editor, statement = std::move(statement)] { ShowSQL(editor.services(), statement()); });
 }
 
@@ -71,7 +74,7 @@ bool MessageFieldsEditor::BeforeLoading() {
 }
 
 void MessageFieldsEditor::FieldRowsSetting() {
-    AddControl("Label6", ControlKind::Label,
+    AddControl(Label6, ControlKind::Label,
                "Fields To Include:", "The list of fields to include when logging");
     DeclareRows(MessageFieldRows::kSet, MessageFieldRows::Columns());
     OnRowClick(MessageFieldRows::kCheck, [this](int) { setChanged(true); });
@@ -88,22 +91,22 @@ void MessageFieldsEditor::FieldRowsSetting() {
 }
 
 void MessageFieldsEditor::DeclareParameterLists(const std::string& parametersTooltip, bool moves) {
-    AddControl("Label6", ControlKind::Label, "Available Fields:", kAvailableTip);
-    AddControl("lstFields", ControlKind::List, "", kAvailableTip).multiSelect = true;
-    AddControl("cmdSelectField", ControlKind::Button, ">").accessibleName =
+    AddControl(Label6, ControlKind::Label, "Available Fields:", kAvailableTip);
+    AddControl(lstFields, ControlKind::List, "", kAvailableTip).multiSelect = true;
+    AddControl(cmdSelectField, ControlKind::Button, ">").accessibleName =
         "Add the selected fields to the parameters";
-    AddControl("cmdRemoveField", ControlKind::Button, "<").accessibleName = "Remove the selected parameters";
-    AddControl("Label8", ControlKind::Label, "Parameters:", parametersTooltip);
-    AddControl("lstParameters", ControlKind::List, "", parametersTooltip).multiSelect = true;
-    OnClick("cmdSelectField", [this] { SelectFields(); });
-    OnDoubleClick("lstFields", [this] { SelectFields(); });
-    OnClick("cmdRemoveField", [this] { RemoveParameters(); });
-    OnDoubleClick("lstParameters", [this] { RemoveParameters(); });
+    AddControl(cmdRemoveField, ControlKind::Button, "<").accessibleName = "Remove the selected parameters";
+    AddControl(Label8, ControlKind::Label, "Parameters:", parametersTooltip);
+    AddControl(lstParameters, ControlKind::List, "", parametersTooltip).multiSelect = true;
+    OnClick(cmdSelectField, [this] { SelectFields(); });
+    OnDoubleClick(lstFields, [this] { SelectFields(); });
+    OnClick(cmdRemoveField, [this] { RemoveParameters(); });
+    OnDoubleClick(lstParameters, [this] { RemoveParameters(); });
     if (moves) {
-        AddControl("cmdMoveUp", ControlKind::Button, "Move Up");
-        AddControl("cmdMoveDown", ControlKind::Button, "Move Down");
-        OnClick("cmdMoveUp", [this] { MoveParameters(-1); });
-        OnClick("cmdMoveDown", [this] { MoveParameters(1); });
+        AddControl(cmdMoveUp, ControlKind::Button, "Move Up");
+        AddControl(cmdMoveDown, ControlKind::Button, "Move Down");
+        OnClick(cmdMoveUp, [this] { MoveParameters(-1); });
+        OnClick(cmdMoveDown, [this] { MoveParameters(1); });
     }
 }
 
@@ -113,44 +116,44 @@ void MessageFieldsEditor::FillAvailableFields() {
     std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         return platform::AsciiLower(a) < platform::AsciiLower(b);
     });
-    SetItems("lstFields", std::move(names));
-    SetItems("lstParameters", {});
+    SetItems(lstFields, std::move(names));
+    SetItems(lstParameters, {});
 }
 
 bool MessageFieldsEditor::AddLoadedParameter(const std::string& name) {
-    const auto& offered = Items("lstFields");
+    const auto& offered = Items(lstFields);
     if (std::find(offered.begin(), offered.end(), name) == offered.end()) return false;
-    std::vector<std::string> parameters = Items("lstParameters");
+    std::vector<std::string> parameters = Items(lstParameters);
     parameters.push_back(name);
-    SetItems("lstParameters", std::move(parameters));
+    SetItems(lstParameters, std::move(parameters));
     return true;
 }
 
 void MessageFieldsEditor::SelectFields() {
-    std::vector<std::string> parameters = Items("lstParameters");
-    for (const int row : Selection("lstFields")) parameters.push_back(Items("lstFields")[row]);
-    if (parameters.size() != Items("lstParameters").size()) SetItems("lstParameters", std::move(parameters));
+    std::vector<std::string> parameters = Items(lstParameters);
+    for (const int row : Selection(lstFields)) parameters.push_back(Items(lstFields)[row]);
+    if (parameters.size() != Items(lstParameters).size()) SetItems(lstParameters, std::move(parameters));
     setChanged(true);
 }
 
 void MessageFieldsEditor::RemoveParameters() {
-    const std::vector<int>& selected = Selection("lstParameters");
+    const std::vector<int>& selected = Selection(lstParameters);
     if (!selected.empty()) {
         const std::set<int> gone(selected.begin(), selected.end());
         std::vector<std::string> kept;
-        const auto& parameters = Items("lstParameters");
+        const auto& parameters = Items(lstParameters);
         for (int row = 0; row < static_cast<int>(parameters.size()); ++row) {
             if (!gone.count(row)) kept.push_back(parameters[row]);
         }
-        SetItems("lstParameters", std::move(kept));
+        SetItems(lstParameters, std::move(kept));
     }
     setChanged(true);
 }
 
 void MessageFieldsEditor::MoveParameters(int step) {
-    const std::vector<int> selected = Selection("lstParameters");
+    const std::vector<int> selected = Selection(lstParameters);
     if (selected.empty()) return;
-    std::vector<std::string> parameters = Items("lstParameters");
+    std::vector<std::string> parameters = Items(lstParameters);
     const int last = static_cast<int>(parameters.size()) - 1;
     std::set<int> moved(selected.begin(), selected.end());
     std::vector<int> order(selected.begin(), selected.end());
@@ -170,8 +173,8 @@ void MessageFieldsEditor::MoveParameters(int step) {
         changedAny = true;
     }
     if (!changedAny) return;
-    SetItems("lstParameters", std::move(parameters));
-    SetSelection("lstParameters", std::vector<int>(moved.begin(), moved.end()));
+    SetItems(lstParameters, std::move(parameters));
+    SetSelection(lstParameters, std::vector<int>(moved.begin(), moved.end()));
     setChanged(true);
 }
 

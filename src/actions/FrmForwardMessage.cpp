@@ -2,8 +2,11 @@
 
 #include "actions/SmtpSettings.h"
 #include "dispositions/DispositionEditors.h"
+#include "names/frmForwardMessage.h"
 
 namespace pv {
+using namespace names::frmForwardMessage;
+
 namespace {
 
 constexpr const char* kFromTip =
@@ -23,91 +26,90 @@ FileEditorForm::DefaultOf Combined(const char* element) {
 }  // namespace
 
 FileEditorSetup FrmForwardMessage::Setup() {
-    return DetailedFileSetup("ForwardMessage", "frmForwardMessage",
+    return DetailedFileSetup("ForwardMessage", frmForwardMessage,
                              "Edit ForwardMessage Disposition Configuration", "forward", "Forward Message");
 }
 
 FrmForwardMessage::FrmForwardMessage(Services& services) : FileEditorForm(services, Setup()) {
-    AddControl("Frame1", ControlKind::Frame, "TLS Option");
-    AddControl("optTlsNone", ControlKind::Option, "None", "No TLS/SSL").group = "Frame1";
-    AddControl("optTlsImplicit", ControlKind::Option, "Implicit",
-               "TLS/SSL at the connection level (port 465)")
-        .group = "Frame1";
-    AddControl("optTlsStartTlsRequired", ControlKind::Option, "STARTTLS Required",
+    AddControl(Frame1, ControlKind::Frame, "TLS Option");
+    AddControl(optTlsNone, ControlKind::Option, "None", "No TLS/SSL").group = Frame1;
+    AddControl(optTlsImplicit, ControlKind::Option, "Implicit", "TLS/SSL at the connection level (port 465)")
+        .group = Frame1;
+    AddControl(optTlsStartTlsRequired, ControlKind::Option, "STARTTLS Required",
                "Explicit STARTTLS command after connection, fail to connect if not supported")
-        .group = "Frame1";
-    AddControl("optTlsStartTlsOptional", ControlKind::Option, "STARTTLS Optional",
+        .group = Frame1;
+    AddControl(optTlsStartTlsOptional, ControlKind::Option, "STARTTLS Optional",
                "Explicit STARTTLS command after connection, continue without TLS if not supported")
-        .group = "Frame1";
-    mutableControl("optTlsNone").checked = true;
-    AddControl("chkSendAsAttachment", ControlKind::CheckBox, "Send As Attachment",
+        .group = Frame1;
+    mutableControl(optTlsNone).checked = true;
+    AddControl(chkSendAsAttachment, ControlKind::CheckBox, "Send As Attachment",
                "If checked, the message is sent to the address specified below. If unchecked, it is simply "
                "relayed as received.");
-    AddControl("chkPreserveToAddresses", ControlKind::CheckBox, "Preserve To Addresses",
+    AddControl(chkPreserveToAddresses, ControlKind::CheckBox, "Preserve To Addresses",
                "If checked, the To and CC address headers of the forwarded message will be preserved.");
     AddControl(
-        "chkPreserveEnvelopeToAddresses", ControlKind::CheckBox, "Preserve Envelope To Addresses",
+        chkPreserveEnvelopeToAddresses, ControlKind::CheckBox, "Preserve Envelope To Addresses",
         "If checked, the response will be sent to the SMTPServer without any changes to the To and CC, and "
         "the Addresses below will be ignored.");
     AddControl(
-        "chkPreserveFromAddress", ControlKind::CheckBox, "Preserve From Address",
+        chkPreserveFromAddress, ControlKind::CheckBox, "Preserve From Address",
         "If checked, the From address header of the forwarded message will be preserved, and only the MAIL "
         "FROM will be changed to the values specified in the From setting.");
     AddControl(
-        "chkPreserveEnvelopFromAddress", ControlKind::CheckBox, "Preserve Envelope From Address",
+        chkPreserveEnvelopFromAddress, ControlKind::CheckBox, "Preserve Envelope From Address",
         "If checked, the response will be sent to the SMTPServer without any changes to the From address "
         "header, Return-Path header, or MAIL FROM command, and the From Address below will be ignored.");
 
     // The file, in the order it is written; each check sits where the save meets it. An envelope box that
     // keeps the original sender or recipients makes the From or the addresses unnecessary.
-    SmtpFromSetting(*this, "Label1", kFromTip, [this] { return !Checked("chkPreserveEnvelopFromAddress"); });
-    SmtpServerSetting(*this, "Label3");
-    SmtpPortSetting(*this, "Label4");
+    SmtpFromSetting(*this, Label1, kFromTip, [this] { return !Checked(chkPreserveEnvelopFromAddress); });
+    SmtpServerSetting(*this, Label3);
+    SmtpPortSetting(*this, Label4);
     ChoiceSetting("TlsOption", "None",
-                  {{"None", "optTlsNone"},
-                   {"Implicit", "optTlsImplicit"},
-                   {"StartTlsRequired", "optTlsStartTlsRequired"},
-                   {"StartTlsOptional", "optTlsStartTlsOptional"}},
+                  {{"None", optTlsNone},
+                   {"Implicit", optTlsImplicit},
+                   {"StartTlsRequired", optTlsStartTlsRequired},
+                   {"StartTlsOptional", optTlsStartTlsOptional}},
                   "Unrecognized TLS Option=");
-    SmtpAddressesSetting(*this, "Label5", kAddressesTip,
-                         [this] { return !Checked("chkPreserveEnvelopeToAddresses"); });
-    FlagSetting("ForwardAsAttachment", "chkSendAsAttachment", "1");
-    SmtpSubjectSetting(*this, "Label6", kSubjectTip, "Forwarded by Postvane - %originalsubject%");
-    SmtpRetriesSetting(*this, "Label7");
+    SmtpAddressesSetting(*this, Label5, kAddressesTip,
+                         [this] { return !Checked(chkPreserveEnvelopeToAddresses); });
+    FlagSetting("ForwardAsAttachment", chkSendAsAttachment, "1");
+    SmtpSubjectSetting(*this, Label6, kSubjectTip, "Forwarded by Postvane - %originalsubject%");
+    SmtpRetriesSetting(*this, Label7);
     // The combined elements are never written: a save turns an older file into the split form.
-    FlagSetting("PreserveToAddresses", "chkPreserveToAddresses", Combined("PreserveAddresses"));
-    FlagSetting("PreserveFromAddress", "chkPreserveFromAddress", Combined("PreserveAddresses"));
-    FlagSetting("PreserveEnvelopeToAddresses", "chkPreserveEnvelopeToAddresses",
+    FlagSetting("PreserveToAddresses", chkPreserveToAddresses, Combined("PreserveAddresses"));
+    FlagSetting("PreserveFromAddress", chkPreserveFromAddress, Combined("PreserveAddresses"));
+    FlagSetting("PreserveEnvelopeToAddresses", chkPreserveEnvelopeToAddresses,
                 Combined("PreserveEnvelopeAddresses"));
-    FlagSetting("PreserveEnvelopeFromAddress", "chkPreserveEnvelopFromAddress",
+    FlagSetting("PreserveEnvelopeFromAddress", chkPreserveEnvelopFromAddress,
                 Combined("PreserveEnvelopeAddresses"));
 
-    for (const char* box : {"chkSendAsAttachment", "chkPreserveToAddresses", "chkPreserveFromAddress",
-                            "chkPreserveEnvelopeToAddresses", "chkPreserveEnvelopFromAddress"}) {
+    for (const char* box : {chkSendAsAttachment, chkPreserveToAddresses, chkPreserveFromAddress,
+                            chkPreserveEnvelopeToAddresses, chkPreserveEnvelopFromAddress}) {
         OnClick(box, [this] { UpdateControls(); });
     }
     UpdateControls();
 }
 
 void FrmForwardMessage::UpdateControls() {
-    if (Checked("chkSendAsAttachment")) {
-        for (const char* box : {"chkPreserveToAddresses", "chkPreserveFromAddress",
-                                "chkPreserveEnvelopeToAddresses", "chkPreserveEnvelopFromAddress"}) {
+    if (Checked(chkSendAsAttachment)) {
+        for (const char* box : {chkPreserveToAddresses, chkPreserveFromAddress,
+                                chkPreserveEnvelopeToAddresses, chkPreserveEnvelopFromAddress}) {
             SetEnabled(box, false);
         }
-        SetEnabled("txtFrom", true);
-        SetEnabled("txtAddresses", true);
+        SetEnabled(txtFrom, true);
+        SetEnabled(txtAddresses, true);
         return;
     }
-    SetEnabled("chkPreserveToAddresses", true);
-    SetEnabled("chkPreserveFromAddress", true);
+    SetEnabled(chkPreserveToAddresses, true);
+    SetEnabled(chkPreserveFromAddress, true);
     // An envelope box means something only with its header box; checked, it makes its text box moot.
-    const bool keepTo = Checked("chkPreserveToAddresses");
-    SetEnabled("chkPreserveEnvelopeToAddresses", keepTo);
-    SetEnabled("txtAddresses", !(keepTo && Checked("chkPreserveEnvelopeToAddresses")));
-    const bool keepFrom = Checked("chkPreserveFromAddress");
-    SetEnabled("chkPreserveEnvelopFromAddress", keepFrom);
-    SetEnabled("txtFrom", !(keepFrom && Checked("chkPreserveEnvelopFromAddress")));
+    const bool keepTo = Checked(chkPreserveToAddresses);
+    SetEnabled(chkPreserveEnvelopeToAddresses, keepTo);
+    SetEnabled(txtAddresses, !(keepTo && Checked(chkPreserveEnvelopeToAddresses)));
+    const bool keepFrom = Checked(chkPreserveFromAddress);
+    SetEnabled(chkPreserveEnvelopFromAddress, keepFrom);
+    SetEnabled(txtFrom, !(keepFrom && Checked(chkPreserveEnvelopFromAddress)));
 }
 
 }  // namespace pv

@@ -1,8 +1,11 @@
 #include "actions/FrmHttpRequest.h"
 
 #include "dispositions/DispositionEditors.h"
+#include "names/frmHttpRequest.h"
 
 namespace pv {
+using namespace names::frmHttpRequest;
+
 namespace {
 
 constexpr const char* kUrlTip = "The URL to make the request to.";
@@ -14,24 +17,24 @@ constexpr const char* kPasswordTip =
 }  // namespace
 
 FileEditorSetup FrmHttpRequest::Setup() {
-    return DetailedFileSetup("HttpRequest", "frmHttpRequest", "Edit HttpRequest Disposition Configuration",
+    return DetailedFileSetup("HttpRequest", frmHttpRequest, "Edit HttpRequest Disposition Configuration",
                              "http", "Http Request");
 }
 
 FrmHttpRequest::FrmHttpRequest(Services& services, const IMasterLinks& master)
     : MessageFieldsEditor(services, master, Setup()) {
-    AddControl("Label7", ControlKind::Label, "URL:", kUrlTip);
-    AddControl("txtUrl", ControlKind::TextBox, "", kUrlTip);
-    AddControl("Label3", ControlKind::Label,
+    AddControl(Label7, ControlKind::Label, "URL:", kUrlTip);
+    AddControl(txtUrl, ControlKind::TextBox, "", kUrlTip);
+    AddControl(Label3, ControlKind::Label,
                "Method:", "Which method should be used to send the data to the url, GET or POST.");
-    AddControl("Frame1", ControlKind::Frame);
-    AddControl("optMethodGet", ControlKind::Option, "GET", "Use the GET method").group = "Frame1";
-    AddControl("optMethodPost", ControlKind::Option, "POST", "Use the POST method").group = "Frame1";
-    mutableControl("optMethodGet").checked = true;
-    AddControl("Label1", ControlKind::Label, "Username", kUserTip);
-    AddControl("txtUser", ControlKind::TextBox, "", kUserTip);
-    AddControl("Label4", ControlKind::Label, "Password:", kPasswordTip);
-    AddControl("txtPassword", ControlKind::TextBox, "", kPasswordTip);
+    AddControl(Frame1, ControlKind::Frame);
+    AddControl(optMethodGet, ControlKind::Option, "GET", "Use the GET method").group = Frame1;
+    AddControl(optMethodPost, ControlKind::Option, "POST", "Use the POST method").group = Frame1;
+    mutableControl(optMethodGet).checked = true;
+    AddControl(Label1, ControlKind::Label, "Username", kUserTip);
+    AddControl(txtUser, ControlKind::TextBox, "", kUserTip);
+    AddControl(Label4, ControlKind::Label, "Password:", kPasswordTip);
+    AddControl(txtPassword, ControlKind::TextBox, "", kPasswordTip);
     DeclareParameterLists(
         "The list of message fields (ordered) that will be used as parameters.  You should have one ? in "
         "your SQL "
@@ -39,11 +42,11 @@ FrmHttpRequest::FrmHttpRequest(Services& services, const IMasterLinks& master)
         false);
 
     // The file, in the order it is written; each check sits where the save meets it.
-    Check([this] { return Text("txtUrl").empty(); }, "URL missing", "txtUrl");
-    TextSetting("Url", "txtUrl", "");
-    OptionPairSetting("Method", "GET", {"POST", "optMethodPost"}, {"GET", "optMethodGet"});
-    TextSetting("UID", "txtUser", "");
-    PasswordSetting("PWD", "txtPassword");
+    Check([this] { return Text(txtUrl).empty(); }, "URL missing", txtUrl);
+    TextSetting("Url", txtUrl, "");
+    OptionPairSetting("Method", "GET", {"POST", optMethodPost}, {"GET", optMethodGet});
+    TextSetting("UID", txtUser, "");
+    PasswordSetting("PWD", txtPassword);
     CustomSetting(
         [this](XmlNode root) {
             FillAvailableFields();
@@ -60,7 +63,7 @@ FrmHttpRequest::FrmHttpRequest(Services& services, const IMasterLinks& master)
         },
         [this](std::string& buffer) {
             WriteOpenTag(buffer, "Parameters", 1);
-            for (const std::string& name : Items("lstParameters")) {
+            for (const std::string& name : Items(lstParameters)) {
                 WriteOpenTag(buffer, "Parameter", 2);
                 WriteElement(buffer, "FieldName", name, 3);
                 WriteElement(buffer, "ParameterName", name, 3);

@@ -3,8 +3,11 @@
 #include <algorithm>
 
 #include "dispositions/DispositionEditors.h"
+#include "names/frmRunSQL.h"
 
 namespace pv {
+using namespace names::frmRunSQL;
+
 namespace {
 
 constexpr const char* kSqlTip = "The SQL to run.  Use a ? for each parameter";
@@ -28,26 +31,26 @@ std::string CrLfLines(const std::string& text) {
 }  // namespace
 
 FileEditorSetup FrmRunSQL::Setup() {
-    return DetailedFileSetup("RunSQL", "frmRunSQL", "Edit RunSQL Disposition Configuration", "runsql",
+    return DetailedFileSetup("RunSQL", frmRunSQL, "Edit RunSQL Disposition Configuration", "runsql",
                              "Run SQL");
 }
 
 FrmRunSQL::FrmRunSQL(Services& services, const IMasterLinks& master)
     : MessageFieldsEditor(services, master, Setup()) {
     AddConnectionControls(*this, "Username:");
-    AddControl("Label5", ControlKind::Label, "SQL:", kSqlTip);
-    AddControl("txtSQL", ControlKind::TextBox, "", kSqlTip);
+    AddControl(Label5, ControlKind::Label, "SQL:", kSqlTip);
+    AddControl(txtSQL, ControlKind::TextBox, "", kSqlTip);
     DeclareParameterLists(kParametersTip, true);
-    AddControl("Label9", ControlKind::Label, "Pool Size:", kPoolTip);
-    AddControl("txtPoolSize", ControlKind::TextBox, "", kPoolTip);
+    AddControl(Label9, ControlKind::Label, "Pool Size:", kPoolTip);
+    AddControl(txtPoolSize, ControlKind::TextBox, "", kPoolTip);
 
     // The file, in the order it is written; each check sits where the save meets it.
     ConnectionSettings(*this);
     KeptSetting("TimeZone", "");
-    TrackChanges({"txtSQL"});
-    Check([this] { return Text("txtSQL").empty(); }, "SQL missing", "txtSQL");
-    CustomSetting([this](XmlNode root) { SetText("txtSQL", CrLfLines(ReadNodeText(root, "SQL", ""))); },
-                  [this](std::string& buffer) { WriteElement(buffer, "SQL", Text("txtSQL"), 1); }, {"SQL"});
+    TrackChanges({txtSQL});
+    Check([this] { return Text(txtSQL).empty(); }, "SQL missing", txtSQL);
+    CustomSetting([this](XmlNode root) { SetText(txtSQL, CrLfLines(ReadNodeText(root, "SQL", ""))); },
+                  [this](std::string& buffer) { WriteElement(buffer, "SQL", Text(txtSQL), 1); }, {"SQL"});
     CustomSetting(
         [this](XmlNode root) {
             FillAvailableFields();
@@ -64,7 +67,7 @@ FrmRunSQL::FrmRunSQL(Services& services, const IMasterLinks& master)
         },
         [this](std::string& buffer) {
             const int marks = CountQuestionMarks();
-            const int parameters = static_cast<int>(Items("lstParameters").size());
+            const int parameters = static_cast<int>(Items(lstParameters).size());
             if (marks != parameters) {
                 Refuse(
                     "Error: Parameter count mismatch.\r\nYou need to have one question mark in the SQL for "
@@ -74,7 +77,7 @@ FrmRunSQL::FrmRunSQL(Services& services, const IMasterLinks& master)
                     " parameters.");
             }
             WriteOpenTag(buffer, "Parameters", 1);
-            for (const std::string& name : Items("lstParameters")) {
+            for (const std::string& name : Items(lstParameters)) {
                 WriteOpenTag(buffer, "Parameter", 2);
                 WriteElement(buffer, "FieldName", name, 3);
                 const auto length = lengths_.find(name);
@@ -87,12 +90,12 @@ FrmRunSQL::FrmRunSQL(Services& services, const IMasterLinks& master)
         },
         {"Parameters"});
     NumberSetting(
-        "PoolSize", "txtPoolSize", "1",
+        "PoolSize", txtPoolSize, "1",
         {"Pool Size is missing", "Pool Size must be a number", 1.0, "Pool Size must be at least 1"});
 }
 
 int FrmRunSQL::CountQuestionMarks() const {
-    const std::string& sql = Text("txtSQL");
+    const std::string& sql = Text(txtSQL);
     return static_cast<int>(std::count(sql.begin(), sql.end(), '?'));
 }
 

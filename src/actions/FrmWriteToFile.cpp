@@ -3,8 +3,11 @@
 #include "core/errors.h"
 #include "core/platform.h"
 #include "dispositions/DispositionEditors.h"
+#include "names/frmWriteToFile.h"
 
 namespace pv {
+using namespace names::frmWriteToFile;
+
 namespace {
 
 constexpr const char* kFileTip = "The name of the file to write the information to";
@@ -26,52 +29,51 @@ size_t CharacterCount(const std::string& text) {
 }  // namespace
 
 FileEditorSetup FrmWriteToFile::Setup() {
-    return DetailedFileSetup("WriteToFile", "frmWriteToFile", "Edit WriteToFile Disposition Configuration",
+    return DetailedFileSetup("WriteToFile", frmWriteToFile, "Edit WriteToFile Disposition Configuration",
                              "writetofile", "Write To File");
 }
 
 FrmWriteToFile::FrmWriteToFile(Services& services, const IMasterLinks& master)
     : MessageFieldsEditor(services, master, Setup()) {
-    AddControl("Label3", ControlKind::Label, "File name:", kFileTip);
-    AddControl("txtOutputFileName", ControlKind::TextBox, "", kFileTip).readOnly = true;
-    AddControl("cmdBrowseOutput", ControlKind::Button, "...", kFileTip).accessibleName =
+    AddControl(Label3, ControlKind::Label, "File name:", kFileTip);
+    AddControl(txtOutputFileName, ControlKind::TextBox, "", kFileTip).readOnly = true;
+    AddControl(cmdBrowseOutput, ControlKind::Button, "...", kFileTip).accessibleName =
         "Choose the output file";
-    AddControl("Label1", ControlKind::Label, "Delimiter:", kDelimiterTip);
-    AddControl("txtDelimiter", ControlKind::TextBox, "", kDelimiterTip);
-    AddControl("chkWriteHeader", ControlKind::CheckBox, "Write Header with Field Names",
+    AddControl(Label1, ControlKind::Label, "Delimiter:", kDelimiterTip);
+    AddControl(txtDelimiter, ControlKind::TextBox, "", kDelimiterTip);
+    AddControl(chkWriteHeader, ControlKind::CheckBox, "Write Header with Field Names",
                "Should we write the names of the fields as the first line when we startup/roll the file?");
-    AddControl("Frame1", ControlKind::Frame, "Backup Interval",
+    AddControl(Frame1, ControlKind::Frame, "Backup Interval",
                "Determines how often the output file is rolled.");
-    AddControl("optEveryTenMinutes", ControlKind::Option, "Every ten minutes",
+    AddControl(optEveryTenMinutes, ControlKind::Option, "Every ten minutes",
                "A new file is created every 10 minutes.")
-        .group = "Frame1";
-    AddControl("optNever", ControlKind::Option, "Never",
+        .group = Frame1;
+    AddControl(optNever, ControlKind::Option, "Never",
                "No matter how long the application runs, only one file is created.")
-        .group = "Frame1";
-    AddControl("optDaily", ControlKind::Option, "Daily", "A new file is created for each day.").group =
-        "Frame1";
-    AddControl("optHourly", ControlKind::Option, "Hourly", "A new file is created for each hour.").group =
-        "Frame1";
-    mutableControl("optDaily").checked = true;
-    AddControl("Label7", ControlKind::Label, "Backup Files to Keep", kKeepTip);
-    AddControl("txtLogDaysToBackup", ControlKind::TextBox, "", kKeepTip);
-    AddControl("Label5", ControlKind::Label, "Output File Encoding:", kEncodingTip);
-    AddControl("txtOutputFileEncoding", ControlKind::TextBox, "", kEncodingTip);
-    OnClick("cmdBrowseOutput", [this] { BrowseOutput(); });
+        .group = Frame1;
+    AddControl(optDaily, ControlKind::Option, "Daily", "A new file is created for each day.").group = Frame1;
+    AddControl(optHourly, ControlKind::Option, "Hourly", "A new file is created for each hour.").group =
+        Frame1;
+    mutableControl(optDaily).checked = true;
+    AddControl(Label7, ControlKind::Label, "Backup Files to Keep", kKeepTip);
+    AddControl(txtLogDaysToBackup, ControlKind::TextBox, "", kKeepTip);
+    AddControl(Label5, ControlKind::Label, "Output File Encoding:", kEncodingTip);
+    AddControl(txtOutputFileEncoding, ControlKind::TextBox, "", kEncodingTip);
+    OnClick(cmdBrowseOutput, [this] { BrowseOutput(); });
 
     // The file, in the order it is written; each check sits where the save meets it.
     CheckFolderExists([this] { return platform::ParentFolder(OutputFilePath()); },
-                      "The path to the output file does not exist", "cmdBrowseOutput");
-    CustomSetting([this](XmlNode root) { SetText("txtOutputFileName", ReadNodeText(root, "FileName", "")); },
+                      "The path to the output file does not exist", cmdBrowseOutput);
+    CustomSetting([this](XmlNode root) { SetText(txtOutputFileName, ReadNodeText(root, "FileName", "")); },
                   [this](std::string& buffer) {
                       WriteElement(
                           buffer, "FileName",
                           services_.paths.MakeStoredPath(true, OutputFilePath(), GetConfigFilePath()), 1);
                   },
                   {"FileName"});
-    TrackChanges({"txtOutputFileName"});
-    Check([this] { return CharacterCount(Text("txtDelimiter")) != 1; },
-          "The delimiter must be a single character", "txtDelimiter");
+    TrackChanges({txtOutputFileName});
+    Check([this] { return CharacterCount(Text(txtDelimiter)) != 1; },
+          "The delimiter must be a single character", txtDelimiter);
     CustomSetting(
         [this](XmlNode root) {
             std::string delimiter = ReadNodeText(root, "Delimiter", "|");
@@ -79,37 +81,37 @@ FrmWriteToFile::FrmWriteToFile(Services& services, const IMasterLinks& master)
             // character it is, into an empty one that the next save refuses.
             const std::string_view raw = root.FirstChild("Delimiter").RawText();
             if (delimiter.empty() && CharacterCount(std::string(raw)) == 1) delimiter = raw;
-            SetText("txtDelimiter", delimiter);
+            SetText(txtDelimiter, delimiter);
         },
-        [this](std::string& buffer) { WriteElement(buffer, "Delimiter", Text("txtDelimiter"), 1); },
+        [this](std::string& buffer) { WriteElement(buffer, "Delimiter", Text(txtDelimiter), 1); },
         {"Delimiter"});
-    TrackChanges({"txtDelimiter"});
-    FlagSetting("WriteHeader", "chkWriteHeader", "0");
-    TrackChanges({"optNever", "optDaily", "optHourly", "optEveryTenMinutes"});
+    TrackChanges({txtDelimiter});
+    FlagSetting("WriteHeader", chkWriteHeader, "0");
+    TrackChanges({optNever, optDaily, optHourly, optEveryTenMinutes});
     CustomSetting(
         [this](XmlNode root) {
             const std::string interval = ReadNodeText(root, "BackupInterval", "");
             if (interval.empty()) {
                 // Older files say only whether the file is rolled daily.
-                SetChecked(ReadNodeText(root, "BackupDaily", "1") == "0" ? "optNever" : "optDaily", true);
+                SetChecked(ReadNodeText(root, "BackupDaily", "1") == "0" ? optNever : optDaily, true);
                 return;
             }
             std::string option;
-            if (interval == "Daily") option = "optDaily";
-            if (interval == "EveryTenMinutes") option = "optEveryTenMinutes";
-            if (interval == "Hourly") option = "optHourly";
-            if (interval == "Never") option = "optNever";
+            if (interval == "Daily") option = optDaily;
+            if (interval == "EveryTenMinutes") option = optEveryTenMinutes;
+            if (interval == "Hourly") option = optHourly;
+            if (interval == "Never") option = optNever;
             if (option.empty()) {
                 ReportUnknownValue("BackupInterval", interval, "Daily");
-                option = "optDaily";
+                option = optDaily;
             }
             SetChecked(option, true);
         },
         [this](std::string& buffer) {
             std::string interval = "Daily";
             for (const auto& [option, value] :
-                 {std::pair{"optNever", "Never"}, std::pair{"optDaily", "Daily"},
-                  std::pair{"optHourly", "Hourly"}, std::pair{"optEveryTenMinutes", "EveryTenMinutes"}}) {
+                 {std::pair{optNever, "Never"}, std::pair{optDaily, "Daily"}, std::pair{optHourly, "Hourly"},
+                  std::pair{optEveryTenMinutes, "EveryTenMinutes"}}) {
                 if (Checked(option)) {
                     interval = value;
                     break;
@@ -121,20 +123,20 @@ FrmWriteToFile::FrmWriteToFile(Services& services, const IMasterLinks& master)
     CustomSetting(
         [this](XmlNode root) {
             const std::string keep = ReadNodeText(root, "BackupFilesToKeep", "");
-            SetText("txtLogDaysToBackup", keep.empty() ? ReadNodeText(root, "BackupDaysToKeep", "14") : keep);
+            SetText(txtLogDaysToBackup, keep.empty() ? ReadNodeText(root, "BackupDaysToKeep", "14") : keep);
         },
         [this](std::string& buffer) {
-            WriteElement(buffer, "BackupFilesToKeep", Text("txtLogDaysToBackup"), 1);
+            WriteElement(buffer, "BackupFilesToKeep", Text(txtLogDaysToBackup), 1);
         },
         {"BackupFilesToKeep", "BackupDaysToKeep"});
-    TrackChanges({"txtLogDaysToBackup"});
-    TextSetting("OutputFileEncoding", "txtOutputFileEncoding", "ASCII");
+    TrackChanges({txtLogDaysToBackup});
+    TextSetting("OutputFileEncoding", txtOutputFileEncoding, "ASCII");
     KeptSetting("TimeZone", "");
     FieldRowsSetting();
 }
 
 std::string FrmWriteToFile::OutputFilePath() const {
-    const std::string& text = Text("txtOutputFileName");
+    const std::string& text = Text(txtOutputFileName);
     return text.empty() ? std::string() : services_.paths.ResolvePath(GetConfigFilePath(), text);
 }
 
@@ -158,7 +160,7 @@ void FrmWriteToFile::BrowseOutput() {
         }
         const auto chosen = services_.dialogs.ChooseOpenFile(request);
         if (!chosen) return;
-        SetText("txtOutputFileName", services_.paths.MakeStoredPath(false, *chosen, ""));
+        SetText(txtOutputFileName, services_.paths.MakeStoredPath(false, *chosen, ""));
         setChanged(true);
     } catch (const AppError& error) {
         services_.prompts.ShowMessage(FormatError("Error=", error));

@@ -4,6 +4,7 @@
 
 #include "actions/CMessageFields.h"
 #include "core/form.h"
+#include "names/rowFields.h"
 
 namespace pv {
 
@@ -13,9 +14,9 @@ namespace pv {
 class MessageFieldRows {
   public:
     static constexpr const char* kSet = "Fields";
-    static constexpr const char* kCheck = "chkField";
-    static constexpr const char* kLabel = "lblFieldLength";
-    static constexpr const char* kLength = "txtFieldLength";
+    static constexpr const char* kCheck = names::rowFields::chkField;
+    static constexpr const char* kLabel = names::rowFields::lblFieldLength;
+    static constexpr const char* kLength = names::rowFields::txtFieldLength;
     // The columns the editor declares with Form::DeclareRows(kSet, ...).
     static std::vector<RowColumn> Columns();
 

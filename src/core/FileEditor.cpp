@@ -7,8 +7,11 @@
 #include "core/numeric.h"
 #include "core/password.h"
 #include "core/platform.h"
+#include "names/FileEditor.h"
 
 namespace pv {
+using namespace names::FileEditor;
+
 namespace {
 
 constexpr const char* kFileNameTooltip = "The name of the configuration file that holds this information";
@@ -40,22 +43,22 @@ std::string RootOnlyFileText(const std::string& root) {
 FileEditorBase::FileEditorBase(Services& services, FileEditorSetup setup)
     : Form(setup.formName, setup.caption), services_(services), setup_(std::move(setup)) {
     AddControl(setup_.fileLabel, ControlKind::Label, setup_.fileLabelCaption, kFileNameTooltip);
-    AddControl("txtFileName", ControlKind::TextBox, "", kFileNameTooltip).readOnly = true;
-    AddControl("cmdBrowseConfig", ControlKind::Button, "...", kFileNameTooltip).accessibleName =
+    AddControl(txtFileName, ControlKind::TextBox, "", kFileNameTooltip).readOnly = true;
+    AddControl(cmdBrowseConfig, ControlKind::Button, "...", kFileNameTooltip).accessibleName =
         "Choose or create the configuration file";
-    AddControl("cmdSave", ControlKind::Button, "Save");
-    if (setup_.reloadButton) AddControl("cmdReload", ControlKind::Button, "Reload");
-    AddControl("cmdEscape", ControlKind::Button, "Escape").visible = false;
-    OnClick("cmdBrowseConfig", [this] { BrowseConfig(); });
-    OnClick("cmdSave", [this] { SaveFile(); });
-    OnClick("cmdEscape", [this] { UserRequestClose(); });
+    AddControl(cmdSave, ControlKind::Button, "Save");
+    if (setup_.reloadButton) AddControl(cmdReload, ControlKind::Button, "Reload");
+    AddControl(cmdEscape, ControlKind::Button, "Escape").visible = false;
+    OnClick(cmdBrowseConfig, [this] { BrowseConfig(); });
+    OnClick(cmdSave, [this] { SaveFile(); });
+    OnClick(cmdEscape, [this] { UserRequestClose(); });
 }
 
 void FileEditorBase::OpenOn(FileReference record) {
     record_ = record;
-    SetText("txtFileName", *record_.storedName);
+    SetText(txtFileName, *record_.storedName);
     setChanged(false);
-    if (Text("txtFileName").empty()) {
+    if (Text(txtFileName).empty()) {
         BrowseConfig();
     } else {
         OpenedOnFile();
@@ -63,14 +66,14 @@ void FileEditorBase::OpenOn(FileReference record) {
 }
 
 void FileEditorBase::OpenFile(const std::string& fullPath) {
-    SetText("txtFileName", fullPath);
+    SetText(txtFileName, fullPath);
     setChanged(false);
     OpenedOnFile();
 }
 
 std::string FileEditorBase::GetConfigFilePath() const {
     const std::string referring = record_ ? *record_.referringFile : std::string();
-    return services_.paths.ResolvePath(referring, Text("txtFileName"));
+    return services_.paths.ResolvePath(referring, Text(txtFileName));
 }
 
 bool FileEditorBase::BrowseConfig() {
@@ -84,9 +87,9 @@ bool FileEditorBase::BrowseConfig() {
         choice.mode = FileCheck::CreatePrompt;
         choice.startFolder = setup_.startFolder;
         choice.startSubfolder = setup_.startSubfolder;
-        const auto chosen = ChooseConfigFile(services_, choice, Text("txtFileName"));
+        const auto chosen = ChooseConfigFile(services_, choice, Text(txtFileName));
         if (!chosen || !MayTakeChosenFile(*chosen)) return false;
-        SetText("txtFileName", *chosen);
+        SetText(txtFileName, *chosen);
         const std::string path = GetConfigFilePath();
         if (!platform::PathExists(path)) WriteTextFile(path, RootOnlyFileText(setup_.root));
     } catch (const AppError& error) {
@@ -101,7 +104,7 @@ bool FileEditorBase::BrowseConfig() {
 
 void FileEditorBase::UpdateRecordFileName() {
     if (!record_) return;
-    const std::string& text = Text("txtFileName");
+    const std::string& text = Text(txtFileName);
     if (*record_.storedName != text) {
         *record_.storedName = text;
         *record_.changed = true;
@@ -114,8 +117,8 @@ bool FileEditorBase::QueryClose() {
 
 FileEditorForm::FileEditorForm(Services& services, FileEditorSetup setup)
     : FileEditorBase(services, std::move(setup)) {
-    if (HasControl("cmdReload")) {
-        OnClick("cmdReload", [this] {
+    if (HasControl(cmdReload)) {
+        OnClick(cmdReload, [this] {
             if (AskBeforeDiscarding(services_.prompts, kSaveChangesQuestion, [this] { return SaveFile(); })) {
                 LoadFile();
             }
@@ -222,7 +225,7 @@ FileSave FileEditorForm::Saving() {
     save.path = GetConfigFilePath();
     save.text = [this]() {
         std::optional<std::string> text = BuildFileText();
-        if (text && Text("txtFileName").empty()) {
+        if (text && Text(txtFileName).empty()) {
             throw AppError(kErrPathNotFound, "No configuration file has been chosen");
         }
         return text;

@@ -4,10 +4,17 @@
 #include <stdexcept>
 
 #include "core/prompts.h"
+#include "names/Buttons.h"
 
 namespace pv {
 
-Form::Form(std::string kind, std::string caption) : kind_(std::move(kind)), caption_(std::move(caption)) {}
+// The buttons the keyboard presses are those of the same name in every window that has them.
+Form::Form(std::string kind, std::string caption)
+    : kind_(std::move(kind)),
+      caption_(std::move(caption)),
+      cancelButton_(names::Buttons::cmdEscape),
+      saveButton_(names::Buttons::cmdSave),
+      reloadButton_(names::Buttons::cmdReload) {}
 
 void Form::SetCaption(const std::string& caption) {
     caption_ = caption;

@@ -211,9 +211,9 @@ class Form {
     bool closed_ = false;
     bool selectAllOnFocus_ = true;
     std::string defaultButton_;
-    std::string cancelButton_ = "cmdEscape";
-    std::string saveButton_ = "cmdSave";
-    std::string reloadButton_ = "cmdReload";
+    std::string cancelButton_;
+    std::string saveButton_;
+    std::string reloadButton_;
     std::string requestedFocus_;
 };
 

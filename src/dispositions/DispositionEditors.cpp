@@ -5,6 +5,7 @@
 #include "dispositions/CCatDisposition.h"
 #include "dispositions/CDispositionTypes.h"
 #include "dispositions/FrmCustom.h"
+#include "names/DetailedFileEditor.h"
 
 namespace pv {
 
@@ -17,7 +18,7 @@ FileEditorSetup DetailedFileSetup(const std::string& type, const std::string& fo
     setup.formName = formName;
     setup.caption = caption;
     setup.root = "Disposition";
-    setup.fileLabel = "Label2";
+    setup.fileLabel = names::DetailedFileEditor::Label2;
     setup.fileLabelCaption = "Detailed Configuration File name:";
     setup.dialogTitle = "Choose the detailed disposition config file you wish to open (or create)";
     setup.pattern = "*." + fileKey + ".xml";

@@ -7,6 +7,7 @@
 #include "core/platform.h"
 #include "core/xml.h"
 #include "dispositions/FrmDispositions.h"
+#include "names/frmDispositions.h"
 
 namespace pv {
 namespace {
@@ -112,7 +113,7 @@ size_t OpenDispositionSample(const DispositionSample& sample, const std::string&
     HeadlessServices headless(PathContext(programDirectory), prompts);
     FrmDispositions window(headless.services, sample.master);
     if (!window.LoadFromFile(sample.dispositionFile, sample.master.masterFilePath)) return 0;
-    return window.Items("lstCategories").size();
+    return window.Items(names::frmDispositions::lstCategories).size();
 }
 
 }  // namespace pv

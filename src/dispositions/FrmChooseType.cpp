@@ -5,20 +5,22 @@
 #include "dispositions/CCatDisposition.h"
 #include "dispositions/CDispositionTypes.h"
 #include "dispositions/DispositionEditors.h"
+#include "names/frmChooseType.h"
 
 namespace pv {
+using namespace names::frmChooseType;
 
 FrmChooseType::FrmChooseType(Services& services, const IMasterLinks& master)
-    : Form("frmChooseType", "Choose Disposition Type"), services_(services), master_(master) {
-    AddControl("lstDispositionType", ControlKind::List).accessibleName = "Disposition types";
-    AddControl("cmdGo", ControlKind::Button, "Go");
-    AddControl("cmdEscape", ControlKind::Button, "Cancel");
-    setDefaultButton("cmdGo");
-    setCancelButton("cmdEscape");
+    : Form(frmChooseType, "Choose Disposition Type"), services_(services), master_(master) {
+    AddControl(lstDispositionType, ControlKind::List).accessibleName = "Disposition types";
+    AddControl(cmdGo, ControlKind::Button, "Go");
+    AddControl(cmdEscape, ControlKind::Button, "Cancel");
+    setDefaultButton(cmdGo);
+    setCancelButton(cmdEscape);
 
-    OnClick("cmdGo", [this] { Go(); });
-    OnDoubleClick("lstDispositionType", [this] { Go(); });
-    OnClick("cmdEscape", [this] { UserRequestClose(); });
+    OnClick(cmdGo, [this] { Go(); });
+    OnDoubleClick(lstDispositionType, [this] { Go(); });
+    OnClick(cmdEscape, [this] { UserRequestClose(); });
 }
 
 bool FrmChooseType::PassDispositionObject(CCatDisposition& disposition) {
@@ -30,17 +32,17 @@ bool FrmChooseType::PassDispositionObject(CCatDisposition& disposition) {
         return false;
     }
     types.LoadFromFile(master_.DispositionTypesFile(2), referring, services_.paths, services_.prompts);
-    SetItems("lstDispositionType", types.Names());
+    SetItems(lstDispositionType, types.Names());
     return true;
 }
 
 void FrmChooseType::Go() {
-    const auto& selection = Selection("lstDispositionType");
+    const auto& selection = Selection(lstDispositionType);
     if (selection.size() != 1 || disposition_ == nullptr) {
         services_.prompts.ShowMessage("Please select a disposition type");
         return;
     }
-    const std::string type = Items("lstDispositionType")[static_cast<size_t>(selection.front())];
+    const std::string type = Items(lstDispositionType)[static_cast<size_t>(selection.front())];
     try {
         OpenDispositionEditor(services_, master_, *disposition_, type);
     } catch (const AppError& error) {

@@ -8,67 +8,69 @@
 #include "core/errors.h"
 #include "dispositions/DispositionEditors.h"
 #include "dispositions/FrmChooseType.h"
+#include "names/frmDispositions.h"
 
 namespace pv {
+using namespace names::frmDispositions;
 
 FrmDispositions::FrmDispositions(Services& services, const IMasterLinks& master)
-    : Form("frmDispositions", "Category-Disposition Mappings"), services_(services), master_(master) {
-    AddControl("Label1", ControlKind::Label, "Categories");
-    AddControl("lstCategories", ControlKind::List);
-    AddControl("Label2", ControlKind::Label, "Dispositions for selected category");
-    AddControl("lstDispositions", ControlKind::List, {},
+    : Form(frmDispositions, "Category-Disposition Mappings"), services_(services), master_(master) {
+    AddControl(Label1, ControlKind::Label, "Categories");
+    AddControl(lstCategories, ControlKind::List);
+    AddControl(Label2, ControlKind::Label, "Dispositions for selected category");
+    AddControl(lstDispositions, ControlKind::List, {},
                "The list of actions (in order) that will be taken on each message that is placed into this "
                "category");
-    AddControl("txtUsingParent", ControlKind::TextBox, "Using Parent").readOnly = true;
-    AddControl("Label3", ControlKind::Label, "File Name:");
-    AddControl("txtFileName", ControlKind::TextBox, {},
+    AddControl(txtUsingParent, ControlKind::TextBox, "Using Parent").readOnly = true;
+    AddControl(Label3, ControlKind::Label, "File Name:");
+    AddControl(txtFileName, ControlKind::TextBox, {},
                "The configuration file containing this information (cannot be changed on this form)")
         .readOnly = true;
-    AddControl("cmdAdd", ControlKind::Button, "Add",
+    AddControl(cmdAdd, ControlKind::Button, "Add",
                "Add a new disposition to this category. You will be able to either load an existing detailed "
                "disposition file or create a new one.");
-    AddControl("cmdEdit", ControlKind::Button, "Edit", "Edit the selected disposition");
-    AddControl("cmdDelete", ControlKind::Button, "Delete",
+    AddControl(cmdEdit, ControlKind::Button, "Edit", "Edit the selected disposition");
+    AddControl(cmdDelete, ControlKind::Button, "Delete",
                "Remove the selected disposition from the list for this category.");
-    AddControl("cmdUp", ControlKind::Button, "Move Up");
-    AddControl("cmdDown", ControlKind::Button, "Move Down");
-    AddControl("cmdUseParent", ControlKind::Button, "Use Parent",
+    AddControl(cmdUp, ControlKind::Button, "Move Up");
+    AddControl(cmdDown, ControlKind::Button, "Move Down");
+    AddControl(cmdUseParent, ControlKind::Button, "Use Parent",
                "Use whatever dispositions are configured for the parent of this disposition.");
-    AddControl("cmdSave", ControlKind::Button, "Exit and Save Changes");
-    AddControl("cmdCancel", ControlKind::Button, "Exit and Discard Changes");
-    AddControl("cmdEscape", ControlKind::Button, "Escape").visible = false;
+    AddControl(cmdSave, ControlKind::Button, "Exit and Save Changes");
+    AddControl(cmdCancel, ControlKind::Button, "Exit and Discard Changes");
+    AddControl(cmdEscape, ControlKind::Button, "Escape").visible = false;
     // "Default" is current until the file is loaded: no parent to fall back on.
-    mutableControl("txtUsingParent").visible = false;
-    mutableControl("cmdUseParent").enabled = false;
-    mutableControl("lstDispositions").deleteButton = "cmdDelete";
-    mutableControl("lstCategories").indentPerLevel = DispositionConfiguration::kTreeIndent;
+    mutableControl(txtUsingParent).visible = false;
+    mutableControl(cmdUseParent).enabled = false;
+    mutableControl(lstDispositions).deleteButton = cmdDelete;
+    mutableControl(lstCategories).indentPerLevel = DispositionConfiguration::kTreeIndent;
     // Shown over the list when the category uses its parent's dispositions.
-    mutableControl("txtUsingParent").accessibleName = "The category uses its parent's dispositions";
+    mutableControl(txtUsingParent).accessibleName = "The category uses its parent's dispositions";
 
-    OnSelect("lstCategories", [this] {
-        const auto& selection = Selection("lstCategories");
+    OnSelect(lstCategories, [this] {
+        const auto& selection = Selection(lstCategories);
         if (selection.size() == 1) SelectCategory(lineCategories_[static_cast<size_t>(selection.front())]);
     });
-    OnClick("cmdAdd", [this] { Add(); });
-    OnClick("cmdEdit", [this] { Edit(); });
-    OnDoubleClick("lstDispositions", [this] { Edit(); });
-    OnClick("cmdDelete", [this] { Delete(); });
-    OnClick("cmdUp", [this] { Move(-1); });
-    OnClick("cmdDown", [this] { Move(1); });
-    OnClick("cmdUseParent", [this] { UseParent(); });
-    OnClick("cmdSave", [this] {
+    OnClick(cmdAdd, [this] { Add(); });
+    OnClick(cmdEdit, [this] { Edit(); });
+    OnDoubleClick(lstDispositions, [this] { Edit(); });
+    OnClick(cmdDelete, [this] { Delete(); });
+    OnClick(cmdUp, [this] { Move(-1); });
+    OnClick(cmdDown, [this] { Move(1); });
+    OnClick(cmdUseParent, [this] { UseParent(); });
+    OnClick(cmdSave, [this] {
         if (changed() && !SaveDispositionFile()) return;
         Close();
     });
-    OnClick("cmdCancel", [this] {
+    OnClick(cmdCancel, [this] {
         setChanged(false);
         Close();
     });
-    OnClick("cmdEscape", [this] { UserRequestClose(); });
+    OnClick(cmdEscape, [this] { UserRequestClose(); });
 }
 
 bool FrmDispositions::LoadFromFile(const std::string& fileName, const std::string& masterFilePath) {
-    SetText("txtFileName", fileName);
+    SetText(txtFileName, fileName);
     masterFilePath_ = masterFilePath;
     const auto result =
         configuration_.Load(fileName, masterFilePath, master_, services_.paths, services_.prompts);
@@ -92,8 +94,8 @@ void FrmDispositions::FillCategoryList() {
         lines.push_back(std::move(line.text));
         lineCategories_.push_back(line.category);
     }
-    SetItems("lstCategories", std::move(lines));
-    SetSelection("lstCategories", {0});
+    SetItems(lstCategories, std::move(lines));
+    SetSelection(lstCategories, {0});
     SelectCategory(lineCategories_.empty() ? 0 : lineCategories_.front());
 }
 
@@ -112,13 +114,13 @@ void FrmDispositions::FillDispositionList() {
         }
     }
     const bool isDefault = current_ == 0;
-    SetVisible("txtUsingParent", !isDefault && lines.empty());
-    SetEnabled("cmdUseParent", !isDefault);
-    SetItems("lstDispositions", std::move(lines));
+    SetVisible(txtUsingParent, !isDefault && lines.empty());
+    SetEnabled(cmdUseParent, !isDefault);
+    SetItems(lstDispositions, std::move(lines));
 }
 
 int FrmDispositions::SelectedDisposition() {
-    const auto& selection = Selection("lstDispositions");
+    const auto& selection = Selection(lstDispositions);
     if (selection.size() != 1) {
         services_.prompts.ShowMessage("You must select a disposition first");
         return -1;
@@ -153,7 +155,7 @@ void FrmDispositions::Edit() {
     }
     if (disposition.Changed) setChanged(true);
     FillDispositionList();
-    SetSelection("lstDispositions", {line});
+    SetSelection(lstDispositions, {line});
 }
 
 void FrmDispositions::Delete() {
@@ -164,7 +166,7 @@ void FrmDispositions::Delete() {
     setChanged(true);
     FillDispositionList();
     const int next = RowAfterRemoval(line, static_cast<int>(dispositions.size()));
-    if (next >= 0) SetSelection("lstDispositions", {next});
+    if (next >= 0) SetSelection(lstDispositions, {next});
 }
 
 void FrmDispositions::Move(int step) {
@@ -173,7 +175,7 @@ void FrmDispositions::Move(int step) {
     if (!MoveListItem(Current(), line, step, services_.prompts)) return;
     setChanged(true);
     FillDispositionList();
-    SetSelection("lstDispositions", {line + step});
+    SetSelection(lstDispositions, {line + step});
 }
 
 void FrmDispositions::UseParent() {
@@ -186,7 +188,7 @@ void FrmDispositions::UseParent() {
 bool FrmDispositions::SaveDispositionFile() {
     FileSave save = configuration_.Saving(services_.paths, services_.prompts);
     save.disk = &disk_;
-    save.reload = [this] { LoadFromFile(Text("txtFileName"), masterFilePath_); };
+    save.reload = [this] { LoadFromFile(Text(txtFileName), masterFilePath_); };
     save.written = [this, model = save.written] {
         model();
         setChanged(false);

@@ -13,8 +13,11 @@
 #include "core/xml.h"
 #include "dispositions/FrmDispositions.h"
 #include "mailbox/CMailbox.h"
+#include "names/frmMailbox.h"
 
 namespace pv {
+using namespace names::frmMailbox;
+
 namespace {
 
 // Why `path` cannot serve as the file `what` names, or nullopt when it is a file. Something else at the path
@@ -36,12 +39,12 @@ struct ProtocolOption {
 
 // The order in which "Save and Exit" asks the options: the four server protocols, then the two file ones.
 constexpr std::array<ProtocolOption, 6> kProtocolOptions = {{
-    {"optPOP", kProtocolPop3},
-    {"optPops", kProtocolPop3s},
-    {"optIMAP", kProtocolImap},
-    {"optImaps", kProtocolImaps},
-    {"optMaildir", kProtocolMaildir},
-    {"optHighperfMaildir", kProtocolHighPerfMaildir},
+    {optPOP, kProtocolPop3},
+    {optPops, kProtocolPop3s},
+    {optIMAP, kProtocolImap},
+    {optImaps, kProtocolImaps},
+    {optMaildir, kProtocolMaildir},
+    {optHighperfMaildir, kProtocolHighPerfMaildir},
 }};
 
 constexpr const char* kProtocolGroup = "protocol";
@@ -81,7 +84,7 @@ FileChoice DispositionChoice(const std::string& masterFile) {
 }  // namespace
 
 FrmMailbox::FrmMailbox(Services& services, const IMasterLinks& master)
-    : Form("frmMailbox", "Mailbox Configuration"), services_(services), master_(master) {
+    : Form(frmMailbox, "Mailbox Configuration"), services_(services), master_(master) {
     const auto label = [this](const char* name, const char* caption, const std::string& tip = {}) {
         AddControl(name, ControlKind::Label, caption, tip);
     };
@@ -90,133 +93,132 @@ FrmMailbox::FrmMailbox(Services& services, const IMasterLinks& master)
     };
 
     const std::string nameTip = "The name to use in the logs when referring to this mailbox";
-    label("Label1", "Mailbox Name:", nameTip);
-    textBox("txtMailboxName", nameTip);
+    label(Label1, "Mailbox Name:", nameTip);
+    textBox(txtMailboxName, nameTip);
 
-    label("Label6", "Disposition Configuration File:", kDispositionTip);
-    textBox("txtDisposition", kDispositionTip).readOnly = true;
-    AddControl("cmdBrowseDisposition", ControlKind::Button, "...", kDispositionTip).accessibleName =
+    label(Label6, "Disposition Configuration File:", kDispositionTip);
+    textBox(txtDisposition, kDispositionTip).readOnly = true;
+    AddControl(cmdBrowseDisposition, ControlKind::Button, "...", kDispositionTip).accessibleName =
         "Choose the disposition configuration file";
-    AddControl("cmdEdit", ControlKind::Button, "Edit",
-               "Allows you to edit the dispositions for each category")
+    AddControl(cmdEdit, ControlKind::Button, "Edit", "Allows you to edit the dispositions for each category")
         .accessibleName = "Edit the dispositions";
 
-    label("Label14", "Categorization Rules Config File:", kCatRuleTip);
-    textBox("txtCatRuleFile", kCatRuleTip).readOnly = true;
-    AddControl("cmdBrowseCategorization", ControlKind::Button, "...", kCatRuleTip).accessibleName =
+    label(Label14, "Categorization Rules Config File:", kCatRuleTip);
+    textBox(txtCatRuleFile, kCatRuleTip).readOnly = true;
+    AddControl(cmdBrowseCategorization, ControlKind::Button, "...", kCatRuleTip).accessibleName =
         "Choose the categorization rules file";
 
     const std::string subfolderTip =
         "The name of the subfolder of the inbox that you wish to pull messages from. "
         "You should almost always leave this empty";
-    label("Label15", "Subfolder:", subfolderTip);
-    textBox("txtSubfolder", subfolderTip);
+    label(Label15, "Subfolder:", subfolderTip);
+    textBox(txtSubfolder, subfolderTip);
 
     const std::string threadsTip =
         "The number of threads used to connect to the mailbox. We recommended you use 1";
-    label("Label7", "Threads:", threadsTip);
-    textBox("txtThreads", threadsTip);
+    label(Label7, "Threads:", threadsTip);
+    textBox(txtThreads, threadsTip);
 
     const std::string refreshTip =
         "The number of messages to process on each thread before expunging the messages from the mailbox and "
         "refreshing the connection";
-    label("Label18", "Msgs Per Thread Before Refresh:", refreshTip);
-    textBox("txtMsgsPerThreadBeforeRefresh", refreshTip);
+    label(Label18, "Msgs Per Thread Before Refresh:", refreshTip);
+    textBox(txtMsgsPerThreadBeforeRefresh, refreshTip);
 
     const std::string waitTip = "The amount of time to wait after each successful message retrieval";
-    label("Label12", "Success Wait Time:", waitTip);
-    textBox("txtWaitTime", waitTip);
-    label("Label13", "milliseconds");
+    label(Label12, "Success Wait Time:", waitTip);
+    textBox(txtWaitTime, waitTip);
+    label(Label13, "milliseconds");
 
     const std::string emptyTip = "The amount of time to wait before checking again if the mailbox is empty";
-    label("Label10", "No Messages Wait Time:", emptyTip);
-    textBox("txtNoMessagesWaitTime", emptyTip);
-    label("Label11", "seconds");
+    label(Label10, "No Messages Wait Time:", emptyTip);
+    textBox(txtNoMessagesWaitTime, emptyTip);
+    label(Label11, "seconds");
 
     const std::string errorTip = "The amount of time to wait after an error occurs";
-    label("Label8", "Error Wait Time:", errorTip);
-    textBox("txtErrorWaitTime", errorTip);
-    label("Label9", "seconds");
+    label(Label8, "Error Wait Time:", errorTip);
+    textBox(txtErrorWaitTime, errorTip);
+    label(Label9, "seconds");
 
-    label("Label17", "Mail server Protocol:");
-    AddControl("Frame1", ControlKind::Frame);
+    label(Label17, "Mail server Protocol:");
+    AddControl(Frame1, ControlKind::Frame);
     const auto option = [this](const char* name, const char* caption, const char* tip) {
         AddControl(name, ControlKind::Option, caption, tip).group = kProtocolGroup;
     };
-    option("optPOP", "POP3", "Use POP3 to connect to the mail server.");
-    option("optPops", "POP3S", "Use secure POP3 to connect to the mail server.");
-    option("optIMAP", "IMAP", "Use IMAP to connect to the mail server");
-    option("optImaps", "IMAPS", "Use secure IMAP to connect to the mail server");
-    option("optMaildir", "Maildir", "Look in a maildir-style folder structure on the file system.");
-    option("optHighperfMaildir", "High-perf Maildir",
+    option(optPOP, "POP3", "Use POP3 to connect to the mail server.");
+    option(optPops, "POP3S", "Use secure POP3 to connect to the mail server.");
+    option(optIMAP, "IMAP", "Use IMAP to connect to the mail server");
+    option(optImaps, "IMAPS", "Use secure IMAP to connect to the mail server");
+    option(optMaildir, "Maildir", "Look in a maildir-style folder structure on the file system.");
+    option(optHighperfMaildir, "High-perf Maildir",
            "Like maildir, but faster due to fewer file accesses. "
            "It is also less reliable since it holds info in memory longer before writing it to disk.");
 
-    AddControl("frameServer", ControlKind::Frame);
+    AddControl(frameServer, ControlKind::Frame);
     const std::string hostTip = "The name (or ip address) of the mail server that hosts this mailbox";
-    label("Label16", "Mail server:", hostTip);
-    textBox("txtHost", hostTip);
-    label("Label20", "Port:",
+    label(Label16, "Mail server:", hostTip);
+    textBox(txtHost, hostTip);
+    label(Label20, "Port:",
           "The port to connect to the mailserver on. Use \"-1\" for the default port for the service "
           "(143 for imap, 110 for pop).");
-    textBox("txtPort",
+    textBox(txtPort,
             "The port to connect to the mailserver on. Use \"-1\" for the default port for the service "
             "(143 for imap, 993 for imap3, 110 for pop, 995 for pops).");
     const std::string domainTip =
         "(Exchange only) - The NT Domain of the account used to access this mailbox";
-    label("Label2", "Domain:", domainTip);
-    textBox("txtDomain", domainTip);
+    label(Label2, "Domain:", domainTip);
+    textBox(txtDomain, domainTip);
     const std::string userTip = "The user name used to access this mailbox";
-    label("Label3", "Username:", userTip);
-    textBox("txtUser", userTip);
+    label(Label3, "Username:", userTip);
+    textBox(txtUser, userTip);
     const std::string aliasTip = "The name of the mailbox on the server (if different than the user name)";
-    label("Label4", "Mailbox Alias:", aliasTip);
-    textBox("txtAlias", aliasTip);
+    label(Label4, "Mailbox Alias:", aliasTip);
+    textBox(txtAlias, aliasTip);
     const std::string passwordTip = "The password used to access this mailbox";
-    label("Label5", "Password:", passwordTip);
-    textBox("txtPassword", passwordTip).password = true;
+    label(Label5, "Password:", passwordTip);
+    textBox(txtPassword, passwordTip).password = true;
 
-    AddControl("frameFile", ControlKind::Frame);
+    AddControl(frameFile, ControlKind::Frame);
     const std::string homeTip = "The root folder of the mail structure on file system";
-    label("Label19", "Home Folder:", homeTip);
-    textBox("txtHomeFolder", homeTip);
+    label(Label19, "Home Folder:", homeTip);
+    textBox(txtHomeFolder, homeTip);
     const std::string curTip =
         "The limit on the size of the maildir \"cur\" folder; "
         "see the online documentation for the values the server accepts";
-    label("Label21", "Limit on size of cur:", curTip);
-    textBox("txtLimitOnCurSize", curTip);
+    label(Label21, "Limit on size of cur:", curTip);
+    textBox(txtLimitOnCurSize, curTip);
 
     // Settings the server still reads but nobody should change by hand: they travel between record and
     // window and are never shown.
-    AddControl("chkExpungeWorkaround", ControlKind::CheckBox, "Expunge Workaround (hidden)").visible = false;
-    AddControl("chkCloseImmediately", ControlKind::CheckBox, "Close Immediately If Empty (hidden)").visible =
+    AddControl(chkExpungeWorkaround, ControlKind::CheckBox, "Expunge Workaround (hidden)").visible = false;
+    AddControl(chkCloseImmediately, ControlKind::CheckBox, "Close Immediately If Empty (hidden)").visible =
         false;
 
-    AddControl("cmdSave", ControlKind::Button, "Save and Exit");
-    AddControl("cmdCancel", ControlKind::Button, "Exit and Discard Changes");
-    AddControl("cmdEscape", ControlKind::Button, "Escape").visible = false;
+    AddControl(cmdSave, ControlKind::Button, "Save and Exit");
+    AddControl(cmdCancel, ControlKind::Button, "Exit and Discard Changes");
+    AddControl(cmdEscape, ControlKind::Button, "Escape").visible = false;
 
-    TrackChanges({"txtMailboxName", "txtDisposition", "txtCatRuleFile", "txtSubfolder", "txtThreads",
-                  "txtMsgsPerThreadBeforeRefresh", "txtWaitTime", "txtNoMessagesWaitTime", "txtErrorWaitTime",
-                  "txtHost", "txtPort", "txtDomain", "txtUser", "txtAlias", "txtPassword", "txtHomeFolder",
-                  "txtLimitOnCurSize", "chkExpungeWorkaround", "chkCloseImmediately"});
+    TrackChanges({txtMailboxName, txtDisposition, txtCatRuleFile, txtSubfolder, txtThreads,
+                  txtMsgsPerThreadBeforeRefresh, txtWaitTime, txtNoMessagesWaitTime, txtErrorWaitTime,
+                  txtHost, txtPort, txtDomain, txtUser, txtAlias, txtPassword, txtHomeFolder,
+                  txtLimitOnCurSize, chkExpungeWorkaround, chkCloseImmediately});
     for (const auto& entry : kProtocolOptions) {
         TrackChanges({entry.option});
         OnClick(entry.option, [this] { ShowFrames(); });
     }
 
-    OnClick("cmdBrowseCategorization", [this] { BrowseCategorization(); });
-    OnClick("cmdBrowseDisposition", [this] { BrowseDisposition(); });
-    OnClick("cmdEdit", [this] { EditDispositions(); });
-    OnClick("cmdSave", [this] {
+    OnClick(cmdBrowseCategorization, [this] { BrowseCategorization(); });
+    OnClick(cmdBrowseDisposition, [this] { BrowseDisposition(); });
+    OnClick(cmdEdit, [this] { EditDispositions(); });
+    OnClick(cmdSave, [this] {
         if (SaveToRecord()) Close();
     });
-    OnClick("cmdCancel", [this] {
+    OnClick(cmdCancel, [this] {
         if (mailbox_) mailbox_->Changed = false;
         setChanged(false);
         Close();
     });
-    OnClick("cmdEscape", [this] { UserRequestClose(); });
+    OnClick(cmdEscape, [this] { UserRequestClose(); });
     ShowFrames();
 }
 
@@ -226,23 +228,23 @@ std::string FrmMailbox::Resolve(const std::string& storedPath) const {
 
 void FrmMailbox::LoadFromObject(CMailbox& mailbox) {
     mailbox_ = &mailbox;
-    SetText("txtMailboxName", mailbox.sName);
-    SetText("txtHost", mailbox.sHost);
-    SetText("txtPort", mailbox.sPort);
-    SetText("txtAlias", mailbox.sMailboxAlias());
-    SetText("txtCatRuleFile", mailbox.saCategorizationRulesConfigFiles.size() == 1
-                                  ? mailbox.saCategorizationRulesConfigFiles.front()
-                                  : std::string(kMultipleCategorizationFiles));
-    SetText("txtDisposition", mailbox.sDispositionFileName);
-    SetText("txtDomain", mailbox.sDomain());
-    SetText("txtMsgsPerThreadBeforeRefresh", std::to_string(mailbox.nMsgsPerThreadBeforeRefresh));
-    SetText("txtErrorWaitTime", std::to_string(mailbox.nErrorWaitTime));
-    SetText("txtNoMessagesWaitTime", std::to_string(mailbox.nNoMessagesWaitTime));
-    SetText("txtPassword", mailbox.sPassword);
-    SetText("txtSubfolder", mailbox.sSubfolder);
-    SetText("txtThreads", std::to_string(mailbox.nThreads));
-    SetText("txtUser", mailbox.sUser());
-    SetText("txtWaitTime", std::to_string(mailbox.nWaitTime));
+    SetText(txtMailboxName, mailbox.sName);
+    SetText(txtHost, mailbox.sHost);
+    SetText(txtPort, mailbox.sPort);
+    SetText(txtAlias, mailbox.sMailboxAlias());
+    SetText(txtCatRuleFile, mailbox.saCategorizationRulesConfigFiles.size() == 1
+                                ? mailbox.saCategorizationRulesConfigFiles.front()
+                                : std::string(kMultipleCategorizationFiles));
+    SetText(txtDisposition, mailbox.sDispositionFileName);
+    SetText(txtDomain, mailbox.sDomain());
+    SetText(txtMsgsPerThreadBeforeRefresh, std::to_string(mailbox.nMsgsPerThreadBeforeRefresh));
+    SetText(txtErrorWaitTime, std::to_string(mailbox.nErrorWaitTime));
+    SetText(txtNoMessagesWaitTime, std::to_string(mailbox.nNoMessagesWaitTime));
+    SetText(txtPassword, mailbox.sPassword);
+    SetText(txtSubfolder, mailbox.sSubfolder);
+    SetText(txtThreads, std::to_string(mailbox.nThreads));
+    SetText(txtUser, mailbox.sUser());
+    SetText(txtWaitTime, std::to_string(mailbox.nWaitTime));
 
     const char* selected = nullptr;
     for (const auto& entry : kProtocolOptions) {
@@ -256,10 +258,10 @@ void FrmMailbox::LoadFromObject(CMailbox& mailbox) {
     }
     ShowFrames();
 
-    SetText("txtHomeFolder", mailbox.sHomeFolder);
-    SetText("txtLimitOnCurSize", std::to_string(mailbox.nLimitOnCurSize));
-    SetChecked("chkExpungeWorkaround", mailbox.bExpungeWorkaround);
-    SetChecked("chkCloseImmediately", mailbox.bCloseImmediately);
+    SetText(txtHomeFolder, mailbox.sHomeFolder);
+    SetText(txtLimitOnCurSize, std::to_string(mailbox.nLimitOnCurSize));
+    SetChecked(chkExpungeWorkaround, mailbox.bExpungeWorkaround);
+    SetChecked(chkCloseImmediately, mailbox.bCloseImmediately);
     setChanged(false);
 }
 
@@ -272,8 +274,8 @@ std::string FrmMailbox::SelectedProtocol() const {
 
 void FrmMailbox::ShowFrames() {
     const bool server = IsServerProtocol(SelectedProtocol());
-    SetVisible("frameServer", server);
-    SetVisible("frameFile", !server);
+    SetVisible(frameServer, server);
+    SetVisible(frameFile, !server);
 }
 
 std::optional<Message> FrmMailbox::CheckFields(CMailbox* numbers) const {
@@ -289,12 +291,12 @@ std::optional<Message> FrmMailbox::CheckFields(CMailbox* numbers) const {
         const char* message;
     };
     static constexpr NumberField kNumbers[] = {
-        {"txtMsgsPerThreadBeforeRefresh", &CMailbox::nMsgsPerThreadBeforeRefresh,
+        {txtMsgsPerThreadBeforeRefresh, &CMailbox::nMsgsPerThreadBeforeRefresh,
          "Messages Per Thread Before Refresh must be numeric"},
-        {"txtErrorWaitTime", &CMailbox::nErrorWaitTime, "Error wait time must be numeric"},
-        {"txtNoMessagesWaitTime", &CMailbox::nNoMessagesWaitTime, "No messages wait time must be numeric"},
-        {"txtThreads", &CMailbox::nThreads, "Threads must be numeric"},
-        {"txtWaitTime", &CMailbox::nWaitTime, "Success wait time must be numeric"},
+        {txtErrorWaitTime, &CMailbox::nErrorWaitTime, "Error wait time must be numeric"},
+        {txtNoMessagesWaitTime, &CMailbox::nNoMessagesWaitTime, "No messages wait time must be numeric"},
+        {txtThreads, &CMailbox::nThreads, "Threads must be numeric"},
+        {txtWaitTime, &CMailbox::nWaitTime, "Success wait time must be numeric"},
     };
     for (const auto& number : kNumbers) {
         const auto value = ParseInt32(Text(number.textBox));
@@ -303,50 +305,50 @@ std::optional<Message> FrmMailbox::CheckFields(CMailbox* numbers) const {
     }
 
     // The two file names cannot be typed: their "..." buttons are where the user mends them.
-    const std::string& catRuleFile = Text("txtCatRuleFile");
+    const std::string& catRuleFile = Text(txtCatRuleFile);
     if (catRuleFile != kMultipleCategorizationFiles) {
         if (auto fault =
-                NoFileFault("Categorization rules file", Resolve(catRuleFile), "cmdBrowseCategorization")) {
+                NoFileFault("Categorization rules file", Resolve(catRuleFile), cmdBrowseCategorization)) {
             return fault;
         }
     }
-    if (auto fault = NoFileFault("Disposition configuration file", Resolve(Text("txtDisposition")),
-                                 "cmdBrowseDisposition")) {
+    if (auto fault = NoFileFault("Disposition configuration file", Resolve(Text(txtDisposition)),
+                                 cmdBrowseDisposition)) {
         return fault;
     }
     // The name is compared and checked as the master file will give it back: trimmed of blanks.
-    const std::string& name = Text("txtMailboxName");
-    if (TrimXmlSpace(name).empty()) return Fault("Mailbox name is missing", "txtMailboxName");
+    const std::string& name = Text(txtMailboxName);
+    if (TrimXmlSpace(name).empty()) return Fault("Mailbox name is missing", txtMailboxName);
     if (TrimXmlSpace(name) != name) {
         return Fault(
             "The mailbox name \"" + name +
                 "\" begins or ends with a blank, which the master file does not keep: it would read back "
                 "as \"" +
                 TrimXmlSpace(name) + "\". Remove the blank.",
-            "txtMailboxName");
+            txtMailboxName);
     }
 
     if (IsServerProtocol(protocol)) {
-        if (Text("txtHost").empty()) return Fault("Mail Server is missing", "txtHost");
-        const std::string& port = Text("txtPort");
-        if (!port.empty() && !ParseInt32(port)) return Fault("Port must be numeric", "txtPort");
-        if (Text("txtUser").empty()) return Fault("Username is missing", "txtUser");
+        if (Text(txtHost).empty()) return Fault("Mail Server is missing", txtHost);
+        const std::string& port = Text(txtPort);
+        if (!port.empty() && !ParseInt32(port)) return Fault("Port must be numeric", txtPort);
+        if (Text(txtUser).empty()) return Fault("Username is missing", txtUser);
     } else {
-        const std::string& home = Text("txtHomeFolder");
-        if (home.empty()) return Fault("Home Folder is missing", "txtHomeFolder");
+        const std::string& home = Text(txtHomeFolder);
+        if (home.empty()) return Fault("Home Folder is missing", txtHomeFolder);
         if (!platform::FolderExists(Resolve(home))) {
             Message fault = NotFound("Home Folder does not exist", Resolve(home));
-            fault.place.control = "txtHomeFolder";
+            fault.place.control = txtHomeFolder;
             return fault;
         }
-        const std::string& limit = Text("txtLimitOnCurSize");
-        if (limit.empty()) return Fault("Limit on size of cur is missing", "txtLimitOnCurSize");
-        if (!ParseInt32(limit)) return Fault("Limit on size of cur must be numeric", "txtLimitOnCurSize");
+        const std::string& limit = Text(txtLimitOnCurSize);
+        if (limit.empty()) return Fault("Limit on size of cur is missing", txtLimitOnCurSize);
+        if (!ParseInt32(limit)) return Fault("Limit on size of cur must be numeric", txtLimitOnCurSize);
     }
     // The three parts are kept in the one User element, separated by backslashes.
-    static const char* const boxes[] = {"txtDomain", "txtUser", "txtAlias"};
+    static const char* const boxes[] = {txtDomain, txtUser, txtAlias};
     if (const auto problem =
-            AccountPartProblem({Text("txtDomain"), Text("txtUser"), Text("txtAlias")}, "the master file")) {
+            AccountPartProblem({Text(txtDomain), Text(txtUser), Text(txtAlias)}, "the master file")) {
         return Fault(problem->message, boxes[problem->part]);
     }
     return std::nullopt;
@@ -359,24 +361,24 @@ bool FrmMailbox::SaveToRecord() {
         ShowFault(services_.prompts, *failure);
         return false;
     }
-    const std::string& catRuleFile = Text("txtCatRuleFile");
+    const std::string& catRuleFile = Text(txtCatRuleFile);
     if (catRuleFile != kMultipleCategorizationFiles) mailbox.saCategorizationRulesConfigFiles = {catRuleFile};
-    mailbox.sDispositionFileName = Text("txtDisposition");
-    mailbox.setDomain(Text("txtDomain"));
-    mailbox.sHost = Text("txtHost");
-    mailbox.sPort = Text("txtPort");
+    mailbox.sDispositionFileName = Text(txtDisposition);
+    mailbox.setDomain(Text(txtDomain));
+    mailbox.sHost = Text(txtHost);
+    mailbox.sPort = Text(txtPort);
     mailbox.sProtocol = SelectedProtocol();
-    mailbox.setMailboxAlias(Text("txtAlias"));
-    mailbox.sName = Text("txtMailboxName");
-    mailbox.sPassword = Text("txtPassword");
-    mailbox.sSubfolder = Text("txtSubfolder");
-    mailbox.setUser(Text("txtUser"));
-    mailbox.sHomeFolder = Text("txtHomeFolder");
+    mailbox.setMailboxAlias(Text(txtAlias));
+    mailbox.sName = Text(txtMailboxName);
+    mailbox.sPassword = Text(txtPassword);
+    mailbox.sSubfolder = Text(txtSubfolder);
+    mailbox.setUser(Text(txtUser));
+    mailbox.sHomeFolder = Text(txtHomeFolder);
     // The box is checked for the file protocols only; for a server protocol a text that is not a whole
     // number leaves the record's value as it was rather than inventing one.
-    if (const auto limit = ParseInt32(Text("txtLimitOnCurSize"))) mailbox.nLimitOnCurSize = *limit;
-    mailbox.bExpungeWorkaround = Checked("chkExpungeWorkaround");
-    mailbox.bCloseImmediately = Checked("chkCloseImmediately");
+    if (const auto limit = ParseInt32(Text(txtLimitOnCurSize))) mailbox.nLimitOnCurSize = *limit;
+    mailbox.bExpungeWorkaround = Checked(chkExpungeWorkaround);
+    mailbox.bCloseImmediately = Checked(chkCloseImmediately);
     setChanged(false);
     mailbox.Changed = true;
     return true;
@@ -389,30 +391,30 @@ bool FrmMailbox::QueryClose() {
 
 void FrmMailbox::BrowseCategorization() {
     const auto chosen = BrowseConfigFile(services_, CategorizationChoice(master_.FullPathToMasterConfig()),
-                                         Text("txtCatRuleFile"));
+                                         Text(txtCatRuleFile));
     if (!chosen) return;
-    SetText("txtCatRuleFile", *chosen);
+    SetText(txtCatRuleFile, *chosen);
     setChanged(true);
 }
 
 void FrmMailbox::BrowseDisposition() {
     const auto chosen = BrowseConfigFile(services_, DispositionChoice(master_.FullPathToMasterConfig()),
-                                         Text("txtDisposition"));
+                                         Text(txtDisposition));
     if (!chosen) return;
-    SetText("txtDisposition", *chosen);
+    SetText(txtDisposition, *chosen);
     setChanged(true);
     // An empty disposition configuration file: every category starts without dispositions.
     CreateFileIfMissing(services_, Resolve(*chosen), "<Dispositions>\r\n</Dispositions>");
 }
 
 void FrmMailbox::EditDispositions() {
-    if (!platform::FileExists(Resolve(Text("txtDisposition")))) {
+    if (!platform::FileExists(Resolve(Text(txtDisposition)))) {
         services_.prompts.ShowMessage("Disposition config file doesn't exist, please choose another");
         BrowseDisposition();
     }
-    if (!platform::FileExists(Resolve(Text("txtDisposition")))) return;
+    if (!platform::FileExists(Resolve(Text(txtDisposition)))) return;
     FrmDispositions editor(services_, master_);
-    if (editor.LoadFromFile(Text("txtDisposition"), master_.FullPathToMasterConfig())) {
+    if (editor.LoadFromFile(Text(txtDisposition), master_.FullPathToMasterConfig())) {
         services_.windows.ShowModal(editor);
     }
 }

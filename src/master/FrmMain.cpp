@@ -8,8 +8,11 @@
 #include "mailbox/FrmMailbox.h"
 #include "monitoring/FrmMonitor.h"
 #include "monitoring/MonitorConfiguration.h"
+#include "names/frmMain.h"
 
 namespace pv {
+using namespace names::frmMain;
+
 namespace {
 
 constexpr const char* kFilterDispositionTypes =
@@ -35,22 +38,22 @@ constexpr const char* kNameInUse = "The mailbox name you specified is already in
 
 // What cmdMoreLess folds away.
 constexpr const char* kAdvancedControls[] = {
-    "Label5",
-    "txtDispositionTypes1",
-    "txtDispositionTypes2",
-    "cmdBrowseDispositionType",
-    "cmdBrowseDispositionType2",
-    "Label6",
-    "txtCategoryDefinitions1",
-    "txtCategoryDefinitions2",
-    "cmdBrowseCategoryDefinition",
-    "cmdBrowseCategoryDefinition2",
-    "Label7",
-    "txtMessageFields1",
-    "txtMessageFields2",
-    "cmdBrowseMessageFields",
-    "cmdBrowseMessageFields2",
-    "chkOnePass",
+    Label5,
+    txtDispositionTypes1,
+    txtDispositionTypes2,
+    cmdBrowseDispositionType,
+    cmdBrowseDispositionType2,
+    Label6,
+    txtCategoryDefinitions1,
+    txtCategoryDefinitions2,
+    cmdBrowseCategoryDefinition,
+    cmdBrowseCategoryDefinition2,
+    Label7,
+    txtMessageFields1,
+    txtMessageFields2,
+    cmdBrowseMessageFields,
+    cmdBrowseMessageFields2,
+    chkOnePass,
 };
 
 // "a", "b" and "c", for a message that names mailboxes.
@@ -65,7 +68,7 @@ std::string Quoted(const std::vector<std::string>& names) {
 
 }  // namespace
 
-FrmMain::FrmMain(Services& services) : Form("frmMain", kMainCaption), services_(services) {
+FrmMain::FrmMain(Services& services) : Form(frmMain, kMainCaption), services_(services) {
     setSelectAllOnFocus(false);
 
     const auto fileBox = [this](const char* name, const std::string& text, const std::string& tip) {
@@ -73,92 +76,91 @@ FrmMain::FrmMain(Services& services) : Form("frmMain", kMainCaption), services_(
     };
 
     const std::string masterTip = "The root configuration file";
-    AddControl("Label1", ControlKind::Label, "Master Configuration File name:", masterTip);
-    fileBox("txtMasterConfig", kDefaultMasterFile, masterTip);
-    AddControl("cmdBrowseMasterConfig", ControlKind::Button, "...", masterTip);
-    AddControl("cmdReload", ControlKind::Button, "Reload",
+    AddControl(Label1, ControlKind::Label, "Master Configuration File name:", masterTip);
+    fileBox(txtMasterConfig, kDefaultMasterFile, masterTip);
+    AddControl(cmdBrowseMasterConfig, ControlKind::Button, "...", masterTip);
+    AddControl(cmdReload, ControlKind::Button, "Reload",
                "[Re]load the information from the file, discarding any changes");
-    AddControl("cmdSave", ControlKind::Button, "Save", "Save the current information back to the file");
+    AddControl(cmdSave, ControlKind::Button, "Save", "Save the current information back to the file");
 
     const std::string monitorTip = "The configuration file for monitoring and logging";
-    AddControl("Label2", ControlKind::Label, "Monitoring/Logging Config File:", monitorTip);
-    fileBox("txtMonitorConfigFile", "./config/monitor.xml", monitorTip);
-    AddControl("cmdBrowseMonitorConfig", ControlKind::Button, "...");
-    AddControl("cmdEditMonitorConfig", ControlKind::Button, "Edit");
+    AddControl(Label2, ControlKind::Label, "Monitoring/Logging Config File:", monitorTip);
+    fileBox(txtMonitorConfigFile, "./config/monitor.xml", monitorTip);
+    AddControl(cmdBrowseMonitorConfig, ControlKind::Button, "...");
+    AddControl(cmdEditMonitorConfig, ControlKind::Button, "Edit");
 
     const std::string listTip = "The list of mailboxes to scan";
-    AddControl("Label3", ControlKind::Label, "Mailboxes:", listTip);
-    AddControl("lstMailboxes", ControlKind::List, "", listTip);
-    AddControl("cmdEditMailbox", ControlKind::Button, "Edit", "Edit the selected mailbox");
-    AddControl("cmdAddMailbox", ControlKind::Button, "Add", "Add a new mailbox to the list");
-    AddControl("cmdDeleteMailbox", ControlKind::Button, "Delete",
-               "Remove the selected mailbox from the list");
-    AddControl("cmdMoreLess", ControlKind::Button, kFoldedCaption);
+    AddControl(Label3, ControlKind::Label, "Mailboxes:", listTip);
+    AddControl(lstMailboxes, ControlKind::List, "", listTip);
+    AddControl(cmdEditMailbox, ControlKind::Button, "Edit", "Edit the selected mailbox");
+    AddControl(cmdAddMailbox, ControlKind::Button, "Add", "Add a new mailbox to the list");
+    AddControl(cmdDeleteMailbox, ControlKind::Button, "Delete", "Remove the selected mailbox from the list");
+    AddControl(cmdMoreLess, ControlKind::Button, kFoldedCaption);
 
     const std::string typesTip = "The configuration file containing the list of disposition types";
-    AddControl("Label5", ControlKind::Label, "Disposition Types Files:", typesTip);
-    fileBox("txtDispositionTypes1", ".\\dispositionTypes.xml", typesTip);
-    fileBox("txtDispositionTypes2", ".\\dispositionTypes.xml", typesTip);
-    AddControl("cmdBrowseDispositionType", ControlKind::Button, "...");
-    AddControl("cmdBrowseDispositionType2", ControlKind::Button, "...");
+    AddControl(Label5, ControlKind::Label, "Disposition Types Files:", typesTip);
+    fileBox(txtDispositionTypes1, ".\\dispositionTypes.xml", typesTip);
+    fileBox(txtDispositionTypes2, ".\\dispositionTypes.xml", typesTip);
+    AddControl(cmdBrowseDispositionType, ControlKind::Button, "...");
+    AddControl(cmdBrowseDispositionType2, ControlKind::Button, "...");
 
     const std::string categoriesTip = "The configuration file containing the list of categories";
-    AddControl("Label6", ControlKind::Label, "Category Definitions File:", categoriesTip);
-    fileBox("txtCategoryDefinitions1", ".\\categoryDefinitions.xml", categoriesTip);
-    fileBox("txtCategoryDefinitions2", ".\\categoryDefinitions.xml", categoriesTip);
-    AddControl("cmdBrowseCategoryDefinition", ControlKind::Button, "...");
-    AddControl("cmdBrowseCategoryDefinition2", ControlKind::Button, "...");
+    AddControl(Label6, ControlKind::Label, "Category Definitions File:", categoriesTip);
+    fileBox(txtCategoryDefinitions1, ".\\categoryDefinitions.xml", categoriesTip);
+    fileBox(txtCategoryDefinitions2, ".\\categoryDefinitions.xml", categoriesTip);
+    AddControl(cmdBrowseCategoryDefinition, ControlKind::Button, "...");
+    AddControl(cmdBrowseCategoryDefinition2, ControlKind::Button, "...");
 
     const std::string fieldsTip = "The configuration file containing the list of message fields";
-    AddControl("Label7", ControlKind::Label, "Message Fields File:", fieldsTip);
-    fileBox("txtMessageFields1", ".\\MessageFields.xml", fieldsTip);
-    fileBox("txtMessageFields2", ".\\MessageFields.xml", fieldsTip);
-    AddControl("cmdBrowseMessageFields", ControlKind::Button, "...");
-    AddControl("cmdBrowseMessageFields2", ControlKind::Button, "...");
+    AddControl(Label7, ControlKind::Label, "Message Fields File:", fieldsTip);
+    fileBox(txtMessageFields1, ".\\MessageFields.xml", fieldsTip);
+    fileBox(txtMessageFields2, ".\\MessageFields.xml", fieldsTip);
+    AddControl(cmdBrowseMessageFields, ControlKind::Button, "...");
+    AddControl(cmdBrowseMessageFields2, ControlKind::Button, "...");
 
-    AddControl("chkOnePass", ControlKind::CheckBox, "One Pass");
-    AddControl("lineBottom", ControlKind::Line);
-    AddControl("cmdEscape", ControlKind::Button, "Escape").visible = false;
+    AddControl(chkOnePass, ControlKind::CheckBox, "One Pass");
+    AddControl(lineBottom, ControlKind::Line);
+    AddControl(cmdEscape, ControlKind::Button, "Escape").visible = false;
 
     // What a screen reader announces where a caption cannot tell: the "..." buttons, the two "Edit"
     // buttons and the second box of each catalogue pair.
     const std::pair<const char*, const char*> spoken[] = {
-        {"cmdBrowseMasterConfig", "Choose the master configuration file"},
-        {"cmdBrowseMonitorConfig", "Choose the monitoring configuration file"},
-        {"cmdEditMonitorConfig", "Edit the monitoring configuration"},
-        {"cmdEditMailbox", "Edit the selected mailbox"},
-        {"txtDispositionTypes2", "Second disposition types file"},
-        {"txtCategoryDefinitions2", "Second category definitions file"},
-        {"txtMessageFields2", "Second message fields file"},
-        {"cmdBrowseDispositionType", "Choose the disposition types file"},
-        {"cmdBrowseDispositionType2", "Choose the second disposition types file"},
-        {"cmdBrowseCategoryDefinition", "Choose the category definitions file"},
-        {"cmdBrowseCategoryDefinition2", "Choose the second category definitions file"},
-        {"cmdBrowseMessageFields", "Choose the message fields file"},
-        {"cmdBrowseMessageFields2", "Choose the second message fields file"},
+        {cmdBrowseMasterConfig, "Choose the master configuration file"},
+        {cmdBrowseMonitorConfig, "Choose the monitoring configuration file"},
+        {cmdEditMonitorConfig, "Edit the monitoring configuration"},
+        {cmdEditMailbox, "Edit the selected mailbox"},
+        {txtDispositionTypes2, "Second disposition types file"},
+        {txtCategoryDefinitions2, "Second category definitions file"},
+        {txtMessageFields2, "Second message fields file"},
+        {cmdBrowseDispositionType, "Choose the disposition types file"},
+        {cmdBrowseDispositionType2, "Choose the second disposition types file"},
+        {cmdBrowseCategoryDefinition, "Choose the category definitions file"},
+        {cmdBrowseCategoryDefinition2, "Choose the second category definitions file"},
+        {cmdBrowseMessageFields, "Choose the message fields file"},
+        {cmdBrowseMessageFields2, "Choose the second message fields file"},
     };
     for (const auto& [name, accessible] : spoken) mutableControl(name).accessibleName = accessible;
-    mutableControl("lstMailboxes").deleteButton = "cmdDeleteMailbox";
+    mutableControl(lstMailboxes).deleteButton = cmdDeleteMailbox;
 
     // The window opens folded: the main area only.
     for (const char* name : kAdvancedControls) mutableControl(name).visible = false;
 
     // A new first catalogue file changes what the file will say just as a new second one does.
-    TrackChanges({"chkOnePass", "txtDispositionTypes1", "txtDispositionTypes2", "txtCategoryDefinitions1",
-                  "txtCategoryDefinitions2", "txtMessageFields1", "txtMessageFields2"});
+    TrackChanges({chkOnePass, txtDispositionTypes1, txtDispositionTypes2, txtCategoryDefinitions1,
+                  txtCategoryDefinitions2, txtMessageFields1, txtMessageFields2});
 
-    OnClick("cmdMoreLess", [this] { ToggleAdvanced(); });
-    OnClick("cmdReload", [this] {
-        if (ConfirmDiscard()) LoadFile(Text("txtMasterConfig"));
+    OnClick(cmdMoreLess, [this] { ToggleAdvanced(); });
+    OnClick(cmdReload, [this] {
+        if (ConfirmDiscard()) LoadFile(Text(txtMasterConfig));
     });
-    OnClick("cmdSave", [this] { SaveShown(); });
-    OnClick("cmdAddMailbox", [this] { AddMailbox(); });
-    OnClick("cmdEditMailbox", [this] { EditMailbox(); });
-    OnDoubleClick("lstMailboxes", [this] { EditMailbox(); });
-    OnClick("cmdDeleteMailbox", [this] { DeleteMailbox(); });
-    OnClick("cmdBrowseMasterConfig", [this] { BrowseMasterConfig(); });
-    OnClick("cmdBrowseMonitorConfig", [this] { BrowseMonitorConfig(); });
-    OnClick("cmdEditMonitorConfig", [this] { EditMonitorConfig(); });
+    OnClick(cmdSave, [this] { SaveShown(); });
+    OnClick(cmdAddMailbox, [this] { AddMailbox(); });
+    OnClick(cmdEditMailbox, [this] { EditMailbox(); });
+    OnDoubleClick(lstMailboxes, [this] { EditMailbox(); });
+    OnClick(cmdDeleteMailbox, [this] { DeleteMailbox(); });
+    OnClick(cmdBrowseMasterConfig, [this] { BrowseMasterConfig(); });
+    OnClick(cmdBrowseMonitorConfig, [this] { BrowseMonitorConfig(); });
+    OnClick(cmdEditMonitorConfig, [this] { EditMonitorConfig(); });
 
     const std::string typesTitle = "Choose the disposition types file you wish to use";
     const std::string categoriesTitle = "Choose the category definitions file you wish to use";
@@ -172,24 +174,24 @@ FrmMain::FrmMain(Services& services) : Form("frmMain", kMainCaption), services_(
         const char* defaultName;
     };
     const Catalogue catalogues[] = {
-        {"cmdBrowseDispositionType", "txtDispositionTypes1", "*.dispositiontypes.xml",
-         kFilterDispositionTypes, typesTitle, "customDispositionTypes.xml"},
-        {"cmdBrowseDispositionType2", "txtDispositionTypes2", "*.dispositiontypes.xml",
-         kFilterDispositionTypes, typesTitle, "systemDispositionTypes.xml"},
-        {"cmdBrowseCategoryDefinition", "txtCategoryDefinitions1", "*.categorydefinitions.xml",
+        {cmdBrowseDispositionType, txtDispositionTypes1, "*.dispositiontypes.xml", kFilterDispositionTypes,
+         typesTitle, "customDispositionTypes.xml"},
+        {cmdBrowseDispositionType2, txtDispositionTypes2, "*.dispositiontypes.xml", kFilterDispositionTypes,
+         typesTitle, "systemDispositionTypes.xml"},
+        {cmdBrowseCategoryDefinition, txtCategoryDefinitions1, "*.categorydefinitions.xml",
          kFilterCategoryDefinitions, categoriesTitle, "customCategoryDefinitions.xml"},
-        {"cmdBrowseCategoryDefinition2", "txtCategoryDefinitions2", "*.categorydefinitions.xml",
+        {cmdBrowseCategoryDefinition2, txtCategoryDefinitions2, "*.categorydefinitions.xml",
          kFilterCategoryDefinitions, categoriesTitle, "systemCategoryDefinitions.xml"},
-        {"cmdBrowseMessageFields", "txtMessageFields1", "*.messagefields.xml", kFilterMessageFields,
-         fieldsTitle, "customMessageFields.xml"},
-        {"cmdBrowseMessageFields2", "txtMessageFields2", "*.messagefields.xml", kFilterMessageFields,
-         fieldsTitle, "systemMessageFields.xml"},
+        {cmdBrowseMessageFields, txtMessageFields1, "*.messagefields.xml", kFilterMessageFields, fieldsTitle,
+         "customMessageFields.xml"},
+        {cmdBrowseMessageFields2, txtMessageFields2, "*.messagefields.xml", kFilterMessageFields, fieldsTitle,
+         "systemMessageFields.xml"},
     };
     for (const Catalogue& c : catalogues) {
         OnClick(c.button,
                 [this, c] { BrowseCatalogue(c.textBox, c.pattern, c.filter, c.title, c.defaultName); });
     }
-    OnClick("cmdEscape", [this] { UserRequestClose(); });
+    OnClick(cmdEscape, [this] { UserRequestClose(); });
 }
 
 void FrmMain::Open(const std::string& commandLineText, const std::string& currentDirectory) {
@@ -214,24 +216,24 @@ void FrmMain::Open(const std::string& commandLineText, const std::string& curren
 }
 
 void FrmMain::ShowNoFile() {
-    SetText("txtMasterConfig", "");
+    SetText(txtMasterConfig, "");
     master_.MasterFilePath.clear();
 }
 
 std::string FrmMain::FullPathToMasterConfig() const {
-    return services_.paths.MakeAbsolutePath(Text("txtMasterConfig"));
+    return services_.paths.MakeAbsolutePath(Text(txtMasterConfig));
 }
 
 std::string FrmMain::DispositionTypesFile(int which) const {
-    return Text(which == 2 ? "txtDispositionTypes2" : "txtDispositionTypes1");
+    return Text(which == 2 ? txtDispositionTypes2 : txtDispositionTypes1);
 }
 
 std::string FrmMain::CategoryDefinitionsFile(int which) const {
-    return Text(which == 2 ? "txtCategoryDefinitions2" : "txtCategoryDefinitions1");
+    return Text(which == 2 ? txtCategoryDefinitions2 : txtCategoryDefinitions1);
 }
 
 std::string FrmMain::MessageFieldsFile(int which) const {
-    return Text(which == 2 ? "txtMessageFields2" : "txtMessageFields1");
+    return Text(which == 2 ? txtMessageFields2 : txtMessageFields1);
 }
 
 std::string FrmMain::ResolveAgainstMaster(const std::string& storedPath) const {
@@ -240,7 +242,7 @@ std::string FrmMain::ResolveAgainstMaster(const std::string& storedPath) const {
 
 void FrmMain::ToggleAdvanced() {
     advancedShown_ = !advancedShown_;
-    SetText("cmdMoreLess", advancedShown_ ? kUnfoldedCaption : kFoldedCaption);
+    SetText(cmdMoreLess, advancedShown_ ? kUnfoldedCaption : kFoldedCaption);
     for (const char* name : kAdvancedControls) SetVisible(name, advancedShown_);
 }
 
@@ -255,15 +257,15 @@ bool FrmMain::LoadFile(const std::string& masterText) {
         return false;
     }
     disk_.Take(services_.paths.MakeAbsolutePath(masterText), result.fingerprint);
-    SetText("txtMasterConfig", masterText);
-    SetText("txtMonitorConfigFile", loaded.MonitorConfigFile);
-    SetText("txtDispositionTypes1", loaded.DispositionTypesFile1);
-    SetText("txtDispositionTypes2", loaded.DispositionTypesFile2);
-    SetText("txtCategoryDefinitions1", loaded.CategoryDefinitionsFile1);
-    SetText("txtCategoryDefinitions2", loaded.CategoryDefinitionsFile2);
-    SetText("txtMessageFields1", loaded.MessageFieldsFile1);
-    SetText("txtMessageFields2", loaded.MessageFieldsFile2);
-    SetChecked("chkOnePass", loaded.OnePass);
+    SetText(txtMasterConfig, masterText);
+    SetText(txtMonitorConfigFile, loaded.MonitorConfigFile);
+    SetText(txtDispositionTypes1, loaded.DispositionTypesFile1);
+    SetText(txtDispositionTypes2, loaded.DispositionTypesFile2);
+    SetText(txtCategoryDefinitions1, loaded.CategoryDefinitionsFile1);
+    SetText(txtCategoryDefinitions2, loaded.CategoryDefinitionsFile2);
+    SetText(txtMessageFields1, loaded.MessageFieldsFile1);
+    SetText(txtMessageFields2, loaded.MessageFieldsFile2);
+    SetChecked(chkOnePass, loaded.OnePass);
     master_.CategorizationOverridesFile = loaded.CategorizationOverridesFile;
     master_.Mailboxes = std::move(loaded.Mailboxes);
     FillMailboxList();
@@ -275,20 +277,20 @@ bool FrmMain::LoadFile(const std::string& masterText) {
 }
 
 void FrmMain::CommitFields() {
-    master_.MasterFilePath = Text("txtMasterConfig");
-    master_.MonitorConfigFile = Text("txtMonitorConfigFile");
-    master_.DispositionTypesFile1 = Text("txtDispositionTypes1");
-    master_.DispositionTypesFile2 = Text("txtDispositionTypes2");
-    master_.CategoryDefinitionsFile1 = Text("txtCategoryDefinitions1");
-    master_.CategoryDefinitionsFile2 = Text("txtCategoryDefinitions2");
-    master_.MessageFieldsFile1 = Text("txtMessageFields1");
-    master_.MessageFieldsFile2 = Text("txtMessageFields2");
-    master_.OnePass = Checked("chkOnePass");
+    master_.MasterFilePath = Text(txtMasterConfig);
+    master_.MonitorConfigFile = Text(txtMonitorConfigFile);
+    master_.DispositionTypesFile1 = Text(txtDispositionTypes1);
+    master_.DispositionTypesFile2 = Text(txtDispositionTypes2);
+    master_.CategoryDefinitionsFile1 = Text(txtCategoryDefinitions1);
+    master_.CategoryDefinitionsFile2 = Text(txtCategoryDefinitions2);
+    master_.MessageFieldsFile1 = Text(txtMessageFields1);
+    master_.MessageFieldsFile2 = Text(txtMessageFields2);
+    master_.OnePass = Checked(chkOnePass);
     setChanged(false);
 }
 
 void FrmMain::FillMailboxList() {
-    SetItems("lstMailboxes", master_.Mailboxes.Keys());
+    SetItems(lstMailboxes, master_.Mailboxes.Keys());
 }
 
 void FrmMain::ShowLoaded(FileProblem problem) {
@@ -323,7 +325,7 @@ bool FrmMain::saveMaster() {
     if (loaded_ != FileProblem::None)
         save.loss = Loss{UnreadFileQuestion(), save.path + " could not be read."};
     save.disk = &disk_;
-    save.reload = [this] { LoadFile(Text("txtMasterConfig")); };
+    save.reload = [this] { LoadFile(Text(txtMasterConfig)); };
     // The file now holds what the window shows.
     save.written = [this] { ShowLoaded(FileProblem::None); };
     switch (RunSave(save, services_.prompts)) {
@@ -385,12 +387,12 @@ void FrmMain::AddMailbox() {
 }
 
 std::shared_ptr<CMailbox> FrmMain::RecordOfEntry(int index) const {
-    return master_.Mailboxes.FindShared(Items("lstMailboxes").at(static_cast<size_t>(index)));
+    return master_.Mailboxes.FindShared(Items(lstMailboxes).at(static_cast<size_t>(index)));
 }
 
 void FrmMain::EditMailbox() {
-    const auto& items = Items("lstMailboxes");
-    const auto& selection = Selection("lstMailboxes");
+    const auto& items = Items(lstMailboxes);
+    const auto& selection = Selection(lstMailboxes);
     int index = -1;
     if (selection.size() == 1) {
         index = selection.front();
@@ -428,13 +430,13 @@ void FrmMain::EditMailbox() {
 }
 
 void FrmMain::DeleteMailbox() {
-    const std::vector<int> selection = Selection("lstMailboxes");
+    const std::vector<int> selection = Selection(lstMailboxes);
     if (selection.empty()) {
         services_.prompts.ShowMessage("No mailboxes selected");
         return;
     }
     std::vector<std::string> keys;
-    for (const int index : selection) keys.push_back(Items("lstMailboxes").at(static_cast<size_t>(index)));
+    for (const int index : selection) keys.push_back(Items(lstMailboxes).at(static_cast<size_t>(index)));
     if (services_.prompts.AskYesNo(
             "Are you sure you want to remove the selected mailboxes?  This cannot be undone\n\n" +
                 std::string(keys.size() == 1 ? "Mailbox to remove: " : "Mailboxes to remove: ") +
@@ -445,11 +447,11 @@ void FrmMain::DeleteMailbox() {
     const int first = selection.front();
     for (const auto& key : keys) master_.Mailboxes.Remove(key);
     FillMailboxList();
-    const int count = static_cast<int>(Items("lstMailboxes").size());
+    const int count = static_cast<int>(Items(lstMailboxes).size());
     if (first < count) {
-        SetSelection("lstMailboxes", {first});
+        SetSelection(lstMailboxes, {first});
     } else if (count > 0) {
-        SetSelection("lstMailboxes", {count - 1});
+        SetSelection(lstMailboxes, {count - 1});
     }
     saveMaster();
 }
@@ -475,9 +477,9 @@ void FrmMain::BrowseMonitorConfig() {
     choice.title = "Choose the monitor config file you wish to open";
     choice.defaultName = "monitor.xml";
     choice.mode = FileCheck::CreatePrompt;
-    const auto chosen = BrowseConfigFile(services_, choice, Text("txtMonitorConfigFile"));
+    const auto chosen = BrowseConfigFile(services_, choice, Text(txtMonitorConfigFile));
     if (!chosen) return;
-    SetText("txtMonitorConfigFile", *chosen);
+    SetText(txtMonitorConfigFile, *chosen);
     setChanged(true);
     CreateFileIfMissing(services_, ResolveAgainstMaster(*chosen), MonitorConfiguration::SkeletonText());
 }
@@ -546,15 +548,15 @@ void FrmMain::OpenOtherFile(const std::string& masterText) {
 }
 
 void FrmMain::EditMonitorConfig() {
-    if (const std::string missing = ResolveAgainstMaster(Text("txtMonitorConfigFile"));
+    if (const std::string missing = ResolveAgainstMaster(Text(txtMonitorConfigFile));
         !platform::FileExists(missing)) {
         services_.prompts.Show(MissingMonitorConfigMessage(missing));
         BrowseMonitorConfig();
     }
-    const std::string path = ResolveAgainstMaster(Text("txtMonitorConfigFile"));
+    const std::string path = ResolveAgainstMaster(Text(txtMonitorConfigFile));
     if (!platform::FileExists(path)) return;
     FrmMonitor monitor(services_);
-    monitor.LoadFromFile(Text("txtMonitorConfigFile"), FullPathToMasterConfig());
+    monitor.LoadFromFile(Text(txtMonitorConfigFile), FullPathToMasterConfig());
     services_.windows.ShowModal(monitor);
 }
 

@@ -2,21 +2,23 @@
 
 #include "monitoring/CMonitorItem.h"
 #include "monitoring/MonitorEditors.h"
+#include "names/frmChooseMonitorType.h"
 
 namespace pv {
+using namespace names::frmChooseMonitorType;
 
 FrmChooseMonitorType::FrmChooseMonitorType(Services& services)
-    : Form("frmChooseMonitorType", "Choose Monitor Type"), services_(services) {
-    AddControl("lstMonitorType", ControlKind::List).accessibleName = "Monitor types";
-    AddControl("cmdGo", ControlKind::Button, "Go");
-    AddControl("cmdEscape", ControlKind::Button, "Cancel");
-    setDefaultButton("cmdGo");
-    setCancelButton("cmdEscape");
-    mutableControl("lstMonitorType").items = MonitorTypeNames(services.editors);
+    : Form(frmChooseMonitorType, "Choose Monitor Type"), services_(services) {
+    AddControl(lstMonitorType, ControlKind::List).accessibleName = "Monitor types";
+    AddControl(cmdGo, ControlKind::Button, "Go");
+    AddControl(cmdEscape, ControlKind::Button, "Cancel");
+    setDefaultButton(cmdGo);
+    setCancelButton(cmdEscape);
+    mutableControl(lstMonitorType).items = MonitorTypeNames(services.editors);
 
-    OnClick("cmdGo", [this] { Go(); });
-    OnDoubleClick("lstMonitorType", [this] { Go(); });
-    OnClick("cmdEscape", [this] { UserRequestClose(); });
+    OnClick(cmdGo, [this] { Go(); });
+    OnDoubleClick(lstMonitorType, [this] { Go(); });
+    OnClick(cmdEscape, [this] { UserRequestClose(); });
 }
 
 void FrmChooseMonitorType::PassMonitorObject(CMonitorItem& entry) {
@@ -24,12 +26,12 @@ void FrmChooseMonitorType::PassMonitorObject(CMonitorItem& entry) {
 }
 
 void FrmChooseMonitorType::Go() {
-    const auto& selection = Selection("lstMonitorType");
+    const auto& selection = Selection(lstMonitorType);
     if (selection.size() != 1 || entry_ == nullptr) {
         services_.prompts.ShowMessage("Please select a monitor type");
         return;
     }
-    const std::string type = Items("lstMonitorType")[static_cast<size_t>(selection.front())];
+    const std::string type = Items(lstMonitorType)[static_cast<size_t>(selection.front())];
     // The chosen editor runs over the chooser, which closes when it returns.
     OpenMonitorEditor(services_, *entry_, type);
     Close();

@@ -1,8 +1,11 @@
 #include "monitoring/FrmCustomMonitor.h"
 
 #include "monitoring/CMonitorItem.h"
+#include "names/frmCustomMonitor.h"
 
 namespace pv {
+using namespace names::frmCustomMonitor;
+
 namespace {
 
 constexpr const char* kClassTip = "The name of the class that implements this monitor";
@@ -12,35 +15,35 @@ constexpr const char* kParameterTip =
 }  // namespace
 
 FrmCustomMonitor::FrmCustomMonitor(Services& services)
-    : Form("frmCustomMonitor", "Custom Monitor Config"), services_(services) {
-    AddControl("Label1", ControlKind::Label, "Class Name:", kClassTip);
-    AddControl("txtClassName", ControlKind::TextBox, "", kClassTip);
-    AddControl("Label2", ControlKind::Label, "Parameter:", kParameterTip);
-    AddControl("txtParameter", ControlKind::TextBox, "", kParameterTip);
-    AddControl("cmdSave", ControlKind::Button, "Save and exit");
-    AddControl("cmdCancel", ControlKind::Button, "Cancel and exit");
-    setDefaultButton("cmdSave");
-    setCancelButton("cmdCancel");
-    TrackChanges({"txtClassName", "txtParameter"});
+    : Form(frmCustomMonitor, "Custom Monitor Config"), services_(services) {
+    AddControl(Label1, ControlKind::Label, "Class Name:", kClassTip);
+    AddControl(txtClassName, ControlKind::TextBox, "", kClassTip);
+    AddControl(Label2, ControlKind::Label, "Parameter:", kParameterTip);
+    AddControl(txtParameter, ControlKind::TextBox, "", kParameterTip);
+    AddControl(cmdSave, ControlKind::Button, "Save and exit");
+    AddControl(cmdCancel, ControlKind::Button, "Cancel and exit");
+    setDefaultButton(cmdSave);
+    setCancelButton(cmdCancel);
+    TrackChanges({txtClassName, txtParameter});
 
-    OnClick("cmdSave", [this] {
+    OnClick(cmdSave, [this] {
         if (SaveToEntry()) Close();
     });
     // Closing after an edit still asks whether to keep it.
-    OnClick("cmdCancel", [this] { UserRequestClose(); });
+    OnClick(cmdCancel, [this] { UserRequestClose(); });
 }
 
 void FrmCustomMonitor::PassMonitorObject(CMonitorItem& entry) {
     entry_ = &entry;
-    SetText("txtClassName", entry.ClassName);
-    SetText("txtParameter", entry.Parameter);
+    SetText(txtClassName, entry.ClassName);
+    SetText(txtParameter, entry.Parameter);
     setChanged(false);
 }
 
 bool FrmCustomMonitor::SaveToEntry() {
     if (!entry_) return true;
-    const std::string& className = Text("txtClassName");
-    const std::string& parameter = Text("txtParameter");
+    const std::string& className = Text(txtClassName);
+    const std::string& parameter = Text(txtParameter);
     const bool changes = className != entry_->ClassName || parameter != entry_->Parameter;
     // An entry without a class name is one the server cannot start, and the next load of the file drops it.
     if (changes && className.find_first_not_of(" \t") == std::string::npos) {

@@ -3,8 +3,11 @@
 #include "core/errors.h"
 #include "core/platform.h"
 #include "monitoring/MonitorEditors.h"
+#include "names/frmHistoricalCharts.h"
 
 namespace pv {
+using namespace names::frmHistoricalCharts;
+
 namespace {
 
 constexpr const char* kOutputTip = "The directory that the images and html files are written to.";
@@ -13,28 +16,28 @@ constexpr const char* kDataTip = "The directory that the internal data files sto
 }  // namespace
 
 FileEditorSetup FrmHistoricalCharts::Setup() {
-    return MonitorFileSetup("HistoricalCharts", kHistoricalChartsClass, "frmHistoricalCharts",
+    return MonitorFileSetup("HistoricalCharts", kHistoricalChartsClass, frmHistoricalCharts,
                             "Historical Charts Settings", "reports", "Historical Charts", "HistoricalCharts");
 }
 
 FrmHistoricalCharts::FrmHistoricalCharts(Services& services) : FileEditorForm(services, Setup()) {
-    AddLabelledTextBox("Label2", "Output Directory:", "txtOutputDirectory", kOutputTip);
-    AddControl("cmdBrowseOutputDir", ControlKind::Button, "...", kOutputTip).accessibleName =
+    AddLabelledTextBox(Label2, "Output Directory:", txtOutputDirectory, kOutputTip);
+    AddControl(cmdBrowseOutputDir, ControlKind::Button, "...", kOutputTip).accessibleName =
         "Choose the output directory";
-    AddLabelledTextBox("Label3", "Data Directory:", "txtDataDirectory", kDataTip);
-    AddControl("cmdBrowseDataDir", ControlKind::Button, "...", kDataTip).accessibleName =
+    AddLabelledTextBox(Label3, "Data Directory:", txtDataDirectory, kDataTip);
+    AddControl(cmdBrowseDataDir, ControlKind::Button, "...", kDataTip).accessibleName =
         "Choose the data directory";
 
     // Both are written relative to this file ("+/..." below its folder); neither needs to exist.
-    FolderSetting("OutputDirectory", "txtOutputDirectory", "./output/reports");
-    FolderSetting("DataDirectory", "txtDataDirectory", "./output/data");
+    FolderSetting("OutputDirectory", txtOutputDirectory, "./output/reports");
+    FolderSetting("DataDirectory", txtDataDirectory, "./output/data");
 
-    OnClick("cmdBrowseOutputDir", [this] {
-        BrowseDirectory("txtOutputDirectory", ".\\output\\reports",
+    OnClick(cmdBrowseOutputDir, [this] {
+        BrowseDirectory(txtOutputDirectory, ".\\output\\reports",
                         "Choose the directory where charts images and html files should be written.");
     });
-    OnClick("cmdBrowseDataDir", [this] {
-        BrowseDirectory("txtDataDirectory", ".\\output\\data",
+    OnClick(cmdBrowseDataDir, [this] {
+        BrowseDirectory(txtDataDirectory, ".\\output\\data",
                         "Choose the directory where the internal data files should be stored.");
     });
 }

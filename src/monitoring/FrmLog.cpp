@@ -3,8 +3,11 @@
 #include "core/errors.h"
 #include "core/platform.h"
 #include "monitoring/MonitorEditors.h"
+#include "names/frmLog.h"
 
 namespace pv {
+using namespace names::frmLog;
+
 namespace {
 
 constexpr const char* kLogFileTip = "The file that Postvane will use for logging messages";
@@ -15,9 +18,9 @@ struct Level {
     const char* value;  // as written
 };
 constexpr Level kLevels[] = {
-    {"erro", "optError", "Errors"},
-    {"warn", "optWarning", "Warnings"},
-    {"trac", "optTrace", "Tracing"},
+    {"erro", optError, "Errors"},
+    {"warn", optWarning, "Warnings"},
+    {"trac", optTrace, "Tracing"},
 };
 
 // Written in this order; the options exclude each other, so one line results.
@@ -25,70 +28,67 @@ constexpr struct {
     const char* value;
     const char* option;
 } kIntervals[] = {
-    {"Never", "optNever"},
-    {"Daily", "optDaily"},
-    {"Hourly", "optHourly"},
-    {"EveryTenMinutes", "optEveryTenMinutes"},
+    {"Never", optNever},
+    {"Daily", optDaily},
+    {"Hourly", optHourly},
+    {"EveryTenMinutes", optEveryTenMinutes},
 };
 
 }  // namespace
 
 FileEditorSetup FrmLog::Setup() {
-    return MonitorFileSetup("Logger", kLoggerClass, "frmLog", "Config Log Settings", "log", "Log",
-                            "LogConfig");
+    return MonitorFileSetup("Logger", kLoggerClass, frmLog, "Config Log Settings", "log", "Log", "LogConfig");
 }
 
 FrmLog::FrmLog(Services& services) : FileEditorForm(services, Setup()) {
-    AddLabelledTextBox("Label2", "Log File:", "txtLogFile", kLogFileTip).readOnly = true;
-    AddControl("cmdBrowseLogFile", ControlKind::Button, "...", kLogFileTip).accessibleName =
+    AddLabelledTextBox(Label2, "Log File:", txtLogFile, kLogFileTip).readOnly = true;
+    AddControl(cmdBrowseLogFile, ControlKind::Button, "...", kLogFileTip).accessibleName =
         "Choose the log file";
-    AddControl("frameLogLevel", ControlKind::Frame, "Log Level",
+    AddControl(frameLogLevel, ControlKind::Frame, "Log Level",
                "Determines how much information is written to the log file");
-    AddControl("optError", ControlKind::Option, "Errors", "Only log errors to the log file").group =
-        "frameLogLevel";
-    AddControl("optWarning", ControlKind::Option, "Warnings",
+    AddControl(optError, ControlKind::Option, "Errors", "Only log errors to the log file").group =
+        frameLogLevel;
+    AddControl(optWarning, ControlKind::Option, "Warnings",
                "Warnings and errors are written to the log file (This is the recommended setting)")
-        .group = "frameLogLevel";
-    AddControl("optTrace", ControlKind::Option, "Tracing",
+        .group = frameLogLevel;
+    AddControl(optTrace, ControlKind::Option, "Tracing",
                "All messages are written to the log file, useful for debugging")
-        .group = "frameLogLevel";
+        .group = frameLogLevel;
     AddControl(
-        "chkLogToConsole", ControlKind::CheckBox, "Log To Console",
+        chkLogToConsole, ControlKind::CheckBox, "Log To Console",
         "Specifies whether or not the information written to the log file should also be written to the "
         "console window.  This SHOULD NOT be checked if Postvane is running as a service.");
-    AddControl("Frame1", ControlKind::Frame, "Log Backup Interval",
+    AddControl(Frame1, ControlKind::Frame, "Log Backup Interval",
                "Determines how often the log file is rolled.");
-    AddControl("optEveryTenMinutes", ControlKind::Option, "Every Ten Minutes",
+    AddControl(optEveryTenMinutes, ControlKind::Option, "Every Ten Minutes",
                "A new log file is created every 10 minutes.")
-        .group = "Frame1";
-    AddControl("optHourly", ControlKind::Option, "Hourly", "A new log file is created for each hour.").group =
-        "Frame1";
-    AddControl("optDaily", ControlKind::Option, "Daily", "A new log file is created for each day.").group =
-        "Frame1";
-    AddControl("optNever", ControlKind::Option, "Never",
+        .group = Frame1;
+    AddControl(optHourly, ControlKind::Option, "Hourly", "A new log file is created for each hour.").group =
+        Frame1;
+    AddControl(optDaily, ControlKind::Option, "Daily", "A new log file is created for each day.").group =
+        Frame1;
+    AddControl(optNever, ControlKind::Option, "Never",
                "No matter how long the application runs, only one log file is created.")
-        .group = "Frame1";
+        .group = Frame1;
     const char* keepTip =
         "Specifies how many old logs files to keep. Only relevant if Backup Interval is not Never";
-    AddLabelledTextBox("Label3", "Log File Backups to Keep", "txtLogDaysToBackup", keepTip).text = "14";
+    AddLabelledTextBox(Label3, "Log File Backups to Keep", txtLogDaysToBackup, keepTip).text = "14";
     const char* encodingTip = "The encoding to use for the log file. For example. ASCII or UnicodeLittle.";
-    AddLabelledTextBox("Label4", "Log File Encoding:", "txtOutputFileEncoding", encodingTip);
+    AddLabelledTextBox(Label4, "Log File Encoding:", txtOutputFileEncoding, encodingTip);
     // A window that has read no file still writes one level and one interval.
-    mutableControl("optWarning").checked = true;
-    mutableControl("optDaily").checked = true;
-    TrackChanges(
-        {"optError", "optWarning", "optTrace", "optEveryTenMinutes", "optHourly", "optDaily", "optNever"});
+    mutableControl(optWarning).checked = true;
+    mutableControl(optDaily).checked = true;
+    TrackChanges({optError, optWarning, optTrace, optEveryTenMinutes, optHourly, optDaily, optNever});
 
     // The file, in the order it is written. The log file's folder must exist, or the server could not log;
     // checked first, before anything is written, also when the close question saves.
     CheckFolderExists(
         [this] {
-            return platform::ParentFolder(
-                services_.paths.ResolvePath(GetConfigFilePath(), Text("txtLogFile")));
+            return platform::ParentFolder(services_.paths.ResolvePath(GetConfigFilePath(), Text(txtLogFile)));
         },
-        "The path to the log file does not exist", "cmdBrowseLogFile");
+        "The path to the log file does not exist", cmdBrowseLogFile);
     // A file, but stored as a folder setting is: relative to this file ("+/...") when below its folder.
-    FolderSetting("LogFile", "txtLogFile", ".\\output\\logFile.txt");
+    FolderSetting("LogFile", txtLogFile, ".\\output\\logFile.txt");
     CustomSetting(
         [this](XmlNode root) {
             const std::string text = ReadNodeText(root, "LogLevel", "Warnings");
@@ -99,23 +99,22 @@ FrmLog::FrmLog(Services& services) : FileEditorForm(services, Setup()) {
             }
             // An empty level is the server's default, not a value of its own.
             if (!option && !text.empty()) ReportUnknownValue("LogLevel", text, "Warnings");
-            SetChecked(option ? option : "optWarning", true);
+            SetChecked(option ? option : optWarning, true);
         },
         [this](std::string& buffer) {
             const char* value = "Warnings";
-            if (Checked("optError")) value = "Errors";
-            if (Checked("optTrace")) value = "Tracing";
+            if (Checked(optError)) value = "Errors";
+            if (Checked(optTrace)) value = "Tracing";
             WriteElement(buffer, "LogLevel", value, 1);
         },
         {"LogLevel"});
-    FlagSetting("LogToConsole", "chkLogToConsole", "0");
+    FlagSetting("LogToConsole", chkLogToConsole, "0");
     CustomSetting(
         [this](XmlNode root) {
             const std::string interval = ReadNodeText(root, "LogBackupInterval", "");
             if (interval.empty()) {
                 // Older files say only whether the log is rolled daily.
-                SetChecked(FlagValue(ReadNodeText(root, "LogBackupDaily", "1")) ? "optDaily" : "optNever",
-                           true);
+                SetChecked(FlagValue(ReadNodeText(root, "LogBackupDaily", "1")) ? optDaily : optNever, true);
                 return;
             }
             const char* option = nullptr;
@@ -123,7 +122,7 @@ FrmLog::FrmLog(Services& services) : FileEditorForm(services, Setup()) {
                 if (interval == known.value) option = known.option;
             }
             if (!option) ReportUnknownValue("LogBackupInterval", interval, "Daily");
-            SetChecked(option ? option : "optDaily", true);
+            SetChecked(option ? option : optDaily, true);
         },
         [this](std::string& buffer) {
             for (const auto& known : kIntervals) {
@@ -131,21 +130,21 @@ FrmLog::FrmLog(Services& services) : FileEditorForm(services, Setup()) {
             }
         },
         {"LogBackupInterval", "LogBackupDaily"});
-    TrackChanges({"txtLogDaysToBackup"});
+    TrackChanges({txtLogDaysToBackup});
     CustomSetting(
         [this](XmlNode root) {
             // Older files count days to keep rather than files; the newer element wins when it has a value.
             std::string keep = ReadNodeText(root, "LogBackupFilesToKeep", "");
             if (keep.empty()) keep = ReadNodeText(root, "LogBackupDaysToKeep", "14");
-            SetText("txtLogDaysToBackup", keep);
+            SetText(txtLogDaysToBackup, keep);
         },
         [this](std::string& buffer) {
-            WriteElement(buffer, "LogBackupFilesToKeep", Text("txtLogDaysToBackup"), 1);
+            WriteElement(buffer, "LogBackupFilesToKeep", Text(txtLogDaysToBackup), 1);
         },
         {"LogBackupFilesToKeep", "LogBackupDaysToKeep"});
-    TextSetting("FileEncoding", "txtOutputFileEncoding", "ASCII");
+    TextSetting("FileEncoding", txtOutputFileEncoding, "ASCII");
 
-    OnClick("cmdBrowseLogFile", [this] { BrowseLogFile(); });
+    OnClick(cmdBrowseLogFile, [this] { BrowseLogFile(); });
 }
 
 void FrmLog::BrowseLogFile() {
@@ -157,7 +156,7 @@ void FrmLog::BrowseLogFile() {
         request.mode = FileCheck::SaveAs;
         request.refuseReadOnly = true;
         const std::string file = GetConfigFilePath();
-        const std::string current = services_.paths.ResolvePath(file, Text("txtLogFile"));
+        const std::string current = services_.paths.ResolvePath(file, Text(txtLogFile));
         if (platform::FileExists(current)) {
             request.initialFolder = platform::ParentFolder(current);
             request.fileName = platform::FileName(current);
@@ -169,7 +168,7 @@ void FrmLog::BrowseLogFile() {
         }
         const auto chosen = services_.dialogs.ChooseOpenFile(request);
         if (!chosen) return;
-        SetText("txtLogFile", services_.paths.MakeStoredPath(false, *chosen, ""));
+        SetText(txtLogFile, services_.paths.MakeStoredPath(false, *chosen, ""));
     } catch (const AppError& error) {
         services_.prompts.ShowMessage(FormatError("Error=", error));
     }

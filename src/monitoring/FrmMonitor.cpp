@@ -5,8 +5,11 @@
 #include "core/ListOrder.h"
 #include "monitoring/FrmChooseMonitorType.h"
 #include "monitoring/MonitorEditors.h"
+#include "names/frmMonitor.h"
 
 namespace pv {
+using namespace names::frmMonitor;
+
 namespace {
 
 constexpr const char* kFileTip = "The configuration file for monitoring and logging";
@@ -18,84 +21,83 @@ struct JmxBox {
     bool JmxSettings::*flag;
 };
 constexpr JmxBox kJmxBoxes[] = {
-    {"chkMonitorMailboxesWithJMX", &JmxSettings::MonitorMailboxesWithJMX},
-    {"chkMonitorWithJMX", &JmxSettings::MonitorWithJMX},
-    {"chkManageWithJMX", &JmxSettings::ManageWithJMX},
-    {"chkMonitorMailboxThreadsWithJMX", &JmxSettings::MonitorMailboxThreadsWithJMX},
-    {"chkManageLoggerWithJMX", &JmxSettings::ManageLoggerWithJMX},
+    {chkMonitorMailboxesWithJMX, &JmxSettings::MonitorMailboxesWithJMX},
+    {chkMonitorWithJMX, &JmxSettings::MonitorWithJMX},
+    {chkManageWithJMX, &JmxSettings::ManageWithJMX},
+    {chkMonitorMailboxThreadsWithJMX, &JmxSettings::MonitorMailboxThreadsWithJMX},
+    {chkManageLoggerWithJMX, &JmxSettings::ManageLoggerWithJMX},
 };
 
 }  // namespace
 
 FrmMonitor::FrmMonitor(Services& services)
-    : Form("frmMonitor", "Monitoring/Logging Configuration"), services_(services) {
-    AddControl("Label1", ControlKind::Label, "File Name:", kFileTip);
-    AddControl("txtFileName", ControlKind::TextBox, "", kFileTip).readOnly = true;
-    AddControl("Label2", ControlKind::Label, "Monitoring/Logging items configured", kListTip);
-    AddControl("lstMonitors", ControlKind::List, "", kListTip);
-    AddControl("cmdAdd", ControlKind::Button, "Add");
-    AddControl("cmdEdit", ControlKind::Button, "Edit");
-    AddControl("cmdDelete", ControlKind::Button, "Delete");
-    AddControl("cmdUp", ControlKind::Button, "Move Up");
-    AddControl("cmdDown", ControlKind::Button, "Move Down");
-    AddControl("chkJmxEnabled", ControlKind::CheckBox, "Use JMX for monitoring and management",
+    : Form(frmMonitor, "Monitoring/Logging Configuration"), services_(services) {
+    AddControl(Label1, ControlKind::Label, "File Name:", kFileTip);
+    AddControl(txtFileName, ControlKind::TextBox, "", kFileTip).readOnly = true;
+    AddControl(Label2, ControlKind::Label, "Monitoring/Logging items configured", kListTip);
+    AddControl(lstMonitors, ControlKind::List, "", kListTip);
+    AddControl(cmdAdd, ControlKind::Button, "Add");
+    AddControl(cmdEdit, ControlKind::Button, "Edit");
+    AddControl(cmdDelete, ControlKind::Button, "Delete");
+    AddControl(cmdUp, ControlKind::Button, "Move Up");
+    AddControl(cmdDown, ControlKind::Button, "Move Down");
+    AddControl(chkJmxEnabled, ControlKind::CheckBox, "Use JMX for monitoring and management",
                "Enable monitoring and management of Postvane using Java Management");
-    AddControl("frameJmx", ControlKind::Frame, "JMX");
-    AddControl("chkMonitorMailboxesWithJMX", ControlKind::CheckBox, "Monitor Mailboxes With JMX",
+    AddControl(frameJmx, ControlKind::Frame, "JMX");
+    AddControl(chkMonitorMailboxesWithJMX, ControlKind::CheckBox, "Monitor Mailboxes With JMX",
                "If checked, each mailbox will publish its status to JMX");
-    AddControl("chkMonitorWithJMX", ControlKind::CheckBox,
+    AddControl(chkMonitorWithJMX, ControlKind::CheckBox,
                "Expose Postvane's statistical monitoring information through JMX",
                "If checked, the monitoring MBean is enabled, which exposes Postvane's statistical monitoring "
                "information through JMX");
-    AddControl("chkManageWithJMX", ControlKind::CheckBox,
-               "Allow stopping and restarting Postvane through JMX",
+    AddControl(chkManageWithJMX, ControlKind::CheckBox, "Allow stopping and restarting Postvane through JMX",
                "If checked, the management MBean is enabled, which allows stopping and restarting Postvane "
                "through JMX");
-    AddControl("chkMonitorMailboxThreadsWithJMX", ControlKind::CheckBox, "Monitor Mailbox Threads With JMX",
+    AddControl(chkMonitorMailboxThreadsWithJMX, ControlKind::CheckBox, "Monitor Mailbox Threads With JMX",
                "If checked, each mailbox thread will publish its status to JMX");
-    AddControl("chkManageLoggerWithJMX", ControlKind::CheckBox, "Manage Logger With JMX",
+    AddControl(chkManageLoggerWithJMX, ControlKind::CheckBox, "Manage Logger With JMX",
                "If checked, you can change the logging level at runtime through JMX");
-    AddControl("Label3", ControlKind::Label, "Html Adaptor Port:");
-    AddControl("txtHtmlAdaptorPort", ControlKind::TextBox);
-    AddControl("cmdSave", ControlKind::Button, "Exit and Save Changes");
-    AddControl("cmdCancel", ControlKind::Button, "Exit and Discard Changes");
-    AddControl("cmdEscape", ControlKind::Button, "Escape").visible = false;
+    AddControl(Label3, ControlKind::Label, "Html Adaptor Port:");
+    AddControl(txtHtmlAdaptorPort, ControlKind::TextBox);
+    AddControl(cmdSave, ControlKind::Button, "Exit and Save Changes");
+    AddControl(cmdCancel, ControlKind::Button, "Exit and Discard Changes");
+    AddControl(cmdEscape, ControlKind::Button, "Escape").visible = false;
 
-    mutableControl("lstMonitors").deleteButton = "cmdDelete";
+    mutableControl(lstMonitors).deleteButton = cmdDelete;
 
-    TrackChanges({"chkJmxEnabled", "chkMonitorMailboxesWithJMX", "chkMonitorWithJMX", "chkManageWithJMX",
-                  "chkMonitorMailboxThreadsWithJMX", "chkManageLoggerWithJMX", "txtHtmlAdaptorPort"});
-    OnClick("chkJmxEnabled", [this] { UpdateJmxFrame(); });
-    OnClick("cmdAdd", [this] { Add(); });
-    OnClick("cmdEdit", [this] { Edit(); });
-    OnDoubleClick("lstMonitors", [this] { Edit(); });
-    OnClick("cmdDelete", [this] { Delete(); });
-    OnClick("cmdUp", [this] { Move(-1); });
-    OnClick("cmdDown", [this] { Move(1); });
-    OnClick("cmdSave", [this] {
+    TrackChanges({chkJmxEnabled, chkMonitorMailboxesWithJMX, chkMonitorWithJMX, chkManageWithJMX,
+                  chkMonitorMailboxThreadsWithJMX, chkManageLoggerWithJMX, txtHtmlAdaptorPort});
+    OnClick(chkJmxEnabled, [this] { UpdateJmxFrame(); });
+    OnClick(cmdAdd, [this] { Add(); });
+    OnClick(cmdEdit, [this] { Edit(); });
+    OnDoubleClick(lstMonitors, [this] { Edit(); });
+    OnClick(cmdDelete, [this] { Delete(); });
+    OnClick(cmdUp, [this] { Move(-1); });
+    OnClick(cmdDown, [this] { Move(1); });
+    OnClick(cmdSave, [this] {
         if (changed() && !SaveFile()) return;
         Close();
     });
-    OnClick("cmdCancel", [this] {
+    OnClick(cmdCancel, [this] {
         setChanged(false);
         Close();
     });
-    OnClick("cmdEscape", [this] { UserRequestClose(); });
+    OnClick(cmdEscape, [this] { UserRequestClose(); });
     UpdateJmxFrame();
 }
 
 void FrmMonitor::LoadFromFile(const std::string& configuredName, const std::string& referencePath) {
-    SetText("txtFileName", configuredName);
+    SetText(txtFileName, configuredName);
     referencePath_ = referencePath;
     configuration_.Load(GetConfigFilePath(), services_.prompts);
     disk_.Take(GetConfigFilePath(), configuration_.LastRead().fingerprint);
     RefreshList();
-    SetText("txtHtmlAdaptorPort", kDefaultHtmlAdaptorPort);
+    SetText(txtHtmlAdaptorPort, kDefaultHtmlAdaptorPort);
     if (configuration_.HadJmx()) {
         ShowJmx(configuration_.Jmx);
     } else {
         // The boxes inside the frame keep what they show.
-        SetChecked("chkJmxEnabled", false);
+        SetChecked(chkJmxEnabled, false);
     }
     UpdateJmxFrame();
     // Setting the boxes marked the window changed; what was just loaded is not an edit.
@@ -103,44 +105,44 @@ void FrmMonitor::LoadFromFile(const std::string& configuredName, const std::stri
 }
 
 std::string FrmMonitor::GetConfigFilePath() const {
-    return services_.paths.ResolvePath(referencePath_, Text("txtFileName"));
+    return services_.paths.ResolvePath(referencePath_, Text(txtFileName));
 }
 
 void FrmMonitor::RefreshList() {
     std::vector<std::string> lines;
     lines.reserve(configuration_.Entries.size());
     for (const CMonitorItem& entry : configuration_.Entries) lines.push_back(entry.getDisplay());
-    SetItems("lstMonitors", std::move(lines));
+    SetItems(lstMonitors, std::move(lines));
 }
 
 void FrmMonitor::ShowJmx(const JmxSettings& jmx) {
-    SetChecked("chkJmxEnabled", jmx.Enabled);
-    SetText("txtHtmlAdaptorPort", jmx.HtmlAdaptorPort);
+    SetChecked(chkJmxEnabled, jmx.Enabled);
+    SetText(txtHtmlAdaptorPort, jmx.HtmlAdaptorPort);
     for (const JmxBox& box : kJmxBoxes) SetChecked(box.name, jmx.*box.flag);
 }
 
 JmxSettings FrmMonitor::JmxShown() const {
     JmxSettings jmx;
-    jmx.Enabled = Checked("chkJmxEnabled");
-    jmx.HtmlAdaptorPort = Text("txtHtmlAdaptorPort");
+    jmx.Enabled = Checked(chkJmxEnabled);
+    jmx.HtmlAdaptorPort = Text(txtHtmlAdaptorPort);
     for (const JmxBox& box : kJmxBoxes) jmx.*box.flag = Checked(box.name);
     return jmx;
 }
 
 void FrmMonitor::UpdateJmxFrame() {
-    const bool enabled = Checked("chkJmxEnabled");
-    SetEnabled("frameJmx", enabled);
+    const bool enabled = Checked(chkJmxEnabled);
+    SetEnabled(frameJmx, enabled);
     // The frame's controls follow it, so that nothing inside can be changed while it is off.
     for (const JmxBox& box : kJmxBoxes) SetEnabled(box.name, enabled);
-    SetEnabled("Label3", enabled);
-    SetEnabled("txtHtmlAdaptorPort", enabled);
+    SetEnabled(Label3, enabled);
+    SetEnabled(txtHtmlAdaptorPort, enabled);
 }
 
 bool FrmMonitor::SaveFile() {
     configuration_.Jmx = JmxShown();
     FileSave save = configuration_.Saving(services_.prompts);
     save.disk = &disk_;
-    save.reload = [this] { LoadFromFile(Text("txtFileName"), referencePath_); };
+    save.reload = [this] { LoadFromFile(Text(txtFileName), referencePath_); };
     save.written = [this, model = save.written] {
         model();
         setChanged(false);
@@ -153,7 +155,7 @@ bool FrmMonitor::QueryClose() {
 }
 
 int FrmMonitor::SelectedRow() {
-    const auto& selection = Selection("lstMonitors");
+    const auto& selection = Selection(lstMonitors);
     if (selection.size() != 1) {
         services_.prompts.ShowMessage("You must select an item first");
         return -1;
@@ -172,7 +174,7 @@ void FrmMonitor::Add() {
     configuration_.Entries.push_back(std::move(entry));
     setChanged(true);
     RefreshList();
-    SetSelection("lstMonitors", {static_cast<int>(configuration_.Entries.size()) - 1});
+    SetSelection(lstMonitors, {static_cast<int>(configuration_.Entries.size()) - 1});
 }
 
 void FrmMonitor::Edit() {
@@ -182,7 +184,7 @@ void FrmMonitor::Edit() {
     OpenMonitorEditor(services_, entry, kUseRecordType);
     if (entry.Changed) setChanged(true);
     RefreshList();
-    SetSelection("lstMonitors", {row});
+    SetSelection(lstMonitors, {row});
 }
 
 void FrmMonitor::Delete() {
@@ -192,7 +194,7 @@ void FrmMonitor::Delete() {
     entries.erase(entries.begin() + row);
     RefreshList();
     const int next = RowAfterRemoval(row, static_cast<int>(entries.size()));
-    if (next >= 0) SetSelection("lstMonitors", {next});
+    if (next >= 0) SetSelection(lstMonitors, {next});
     setChanged(true);
 }
 
@@ -202,7 +204,7 @@ void FrmMonitor::Move(int step) {
     if (!MoveListItem(configuration_.Entries, row, step, services_.prompts)) return;
     setChanged(true);
     RefreshList();
-    SetSelection("lstMonitors", {row + step});
+    SetSelection(lstMonitors, {row + step});
 }
 
 }  // namespace pv

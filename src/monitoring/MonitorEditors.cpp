@@ -5,6 +5,7 @@
 #include "core/MasterLinks.h"
 #include "monitoring/CMonitorItem.h"
 #include "monitoring/FrmCustomMonitor.h"
+#include "names/MonitorFileEditor.h"
 
 namespace pv {
 
@@ -19,7 +20,7 @@ FileEditorSetup MonitorFileSetup(const std::string& type, const std::string& cla
     setup.formName = formName;
     setup.caption = caption;
     setup.root = root;
-    setup.fileLabel = "Label1";
+    setup.fileLabel = names::MonitorFileEditor::Label1;
     setup.fileLabelCaption = "Configuration File name:";
     std::string described = fileLabel;  // "Email monitor" in "Choose the email monitor config file ..."
     for (char& c : described) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

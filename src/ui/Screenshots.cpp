@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "cli/StreamPrompts.h"
+#include "names/frmMain.h"
 #include "ui/FormWindow.h"
 #include "ui/WindowGallery.h"
 
@@ -69,7 +70,7 @@ int RenderScreenshots(const std::string& folder, const std::string& commandLineT
     VisitEveryWindow(prompts, programDirectory, commandLineText, currentDirectory,
                      [&](Form& form, const std::string& name) {
                          // The main window stands alone; the others are dialogs, as when they are opened.
-                         FormWindow window(form, form.kind() == "frmMain" ? nullptr : &owner);
+                         FormWindow window(form, form.kind() == names::frmMain::frmMain ? nullptr : &owner);
                          window.show();
                          for (int i = 0; i < 3; ++i) QApplication::processEvents();
                          const std::string path = folder + "/" + name + ".png";

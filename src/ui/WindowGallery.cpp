@@ -21,6 +21,8 @@
 #include "monitoring/FrmChooseMonitorType.h"
 #include "monitoring/FrmMonitor.h"
 #include "monitoring/MonitorEditors.h"
+#include "names/frmDispositions.h"
+#include "names/frmMain.h"
 
 namespace pv::ui {
 namespace {
@@ -85,9 +87,9 @@ std::set<std::string> VisitEveryWindow(IPrompts& prompts, const std::string& pro
     FrmMain main(services);
     main.Open(masterCommandLine, currentDirectory);
     gallery.Show(main);
-    main.UserClick("cmdMoreLess");
+    main.UserClick(names::frmMain::cmdMoreLess);
     gallery.Show(main, "advanced");
-    main.UserClick("cmdMoreLess");
+    main.UserClick(names::frmMain::cmdMoreLess);
 
     // The first mailbox of each kind, on copies: nothing is stored.
     const CMailbox* server = nullptr;
@@ -118,10 +120,10 @@ std::set<std::string> VisitEveryWindow(IPrompts& prompts, const std::string& pro
             dispositionFile = dispositions.configuration().FullPath();
             gallery.Show(dispositions);
             // A category that uses its parent's dispositions.
-            const auto& items = dispositions.Items("lstCategories");
+            const auto& items = dispositions.Items(names::frmDispositions::lstCategories);
             for (size_t line = 1; line < items.size(); ++line) {
-                dispositions.UserSelect("lstCategories", {static_cast<int>(line)});
-                if (dispositions.Visible("txtUsingParent")) {
+                dispositions.UserSelect(names::frmDispositions::lstCategories, {static_cast<int>(line)});
+                if (dispositions.Visible(names::frmDispositions::txtUsingParent)) {
                     gallery.Show(dispositions, "using-parent");
                     break;
                 }
@@ -201,7 +203,7 @@ std::set<std::string> VisitEveryWindow(IPrompts& prompts, const std::string& pro
 
     // The monitors: their window, its type chooser, and an editor of each type.
     FrmMonitor monitors(services);
-    monitors.LoadFromFile(main.Text("txtMonitorConfigFile"), main.FullPathToMasterConfig());
+    monitors.LoadFromFile(main.Text(names::frmMain::txtMonitorConfigFile), main.FullPathToMasterConfig());
     gallery.Show(monitors);
     CMonitorItem newEntry;
     newEntry.MonitorFilePath = monitors.GetConfigFilePath();

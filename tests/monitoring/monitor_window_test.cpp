@@ -4,6 +4,7 @@
 #include "monitoring/FrmCustomMonitor.h"
 #include "monitoring/MonitorEditors.h"
 #include "monitoring/MonitorKit.h"
+#include "names/Buttons.h"
 
 namespace pv {
 namespace {
@@ -299,7 +300,8 @@ TEST(CustomMonitorEditor, StoresOnlyRealChangesAndNeverAnEntryWithoutClass) {
     CMonitorItem entry;
     s.windows.Expect("frmCustomMonitor", [&](Form& editor) {
         EXPECT_EQ(editor.defaultButton(), "cmdSave");
-        EXPECT_FALSE(editor.HasControl("cmdEscape"));
+        // No hidden Escape button: Escape presses "Cancel and exit".
+        EXPECT_FALSE(editor.HasControl(names::Buttons::cmdEscape));
         // A parameter without a class would be dropped by the next load: refused.
         editor.UserSetText("txtParameter", "+/x.cfg");
         s.prompts.ExpectMessage("Please enter the class name of the monitor");
