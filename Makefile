@@ -11,7 +11,7 @@ EXAMPLE ?= examples/config/master.xml
 RUN_CONFIG ?= $(BUILD)/run-config
 DIR ?= screenshots
 
-.PHONY: all deps configure build run test package sanitize fuzz bench screenshots format clean
+.PHONY: all deps configure build run test package sanitize fuzz oracle bench screenshots format clean
 
 all: build
 
@@ -60,6 +60,13 @@ fuzz:
 	  -DPOSTVANE_BUILD_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	./scripts/run-fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZERS)
+
+# The differential check against the server's XML parser, the JDK's (installed by the first run): every file
+# of the test data, the sample and, when there is one, the corpus the fuzzers have grown in $(FUZZ_BUILD), read
+# by both and compared (scripts/run-oracle.sh).
+oracle: build
+	@./scripts/install-deps.sh oracle
+	./scripts/run-oracle.sh $(BUILD) tests/data examples $(wildcard $(FUZZ_BUILD)/fuzz-corpus)
 
 bench: build
 	cmake --build $(BUILD) --target bench

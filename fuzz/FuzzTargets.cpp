@@ -203,7 +203,7 @@ void Password(std::string_view bytes) {
 
 }  // namespace
 
-// The fuzzers: one line each. fuzz/CMakeLists.txt builds fuzz-<name> for every line of this table.
+// The fuzzers: one entry each. fuzz/CMakeLists.txt builds fuzz-<name> for every entry of this table.
 const std::vector<FuzzTarget>& Targets() {
     static const std::vector<FuzzTarget> targets = {
         {"master", Master},     {"categories", Categories},

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian package that building, testing and benchmarking need; with the argument "fuzz",
 # also clang and its sanitizer and libFuzzer runtimes; with "package", what building and checking the Debian
-# package needs. Idempotent, and quiet when everything is there already.
+# package needs; with "oracle", the JDK whose XML parser the differential check compares the reader with
+# (for the tests only: the programs never use it). Idempotent, and quiet when everything is there already.
 set -euo pipefail
 
 packages=(
@@ -14,6 +15,7 @@ packages=(
 )
 case "${1:-}" in
   fuzz) packages+=(clang libclang-rt-dev) ;;
+  oracle) packages+=(openjdk-17-jdk-headless) ;;
   package)
     packages+=(
       dpkg-dev file           # cpack's DEB generator and its shared-library scan (dpkg-shlibdeps)

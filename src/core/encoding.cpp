@@ -1,5 +1,6 @@
 #include "core/encoding.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace pv {
@@ -107,6 +108,57 @@ bool HoldsMultiByteUtf8(std::string_view bytes) {
         if (pos > before + 1) return true;
     }
     return false;
+}
+
+namespace {
+
+// The sequence at `offset` when it is shaped like UTF-8 but forbidden; length 0 when it is not.
+ForbiddenUtf8 ForbiddenAt(std::string_view bytes, size_t offset) {
+    const auto lead = static_cast<unsigned char>(bytes[offset]);
+    size_t length = 0;
+    if (lead >= 0xC0 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+    } else if (lead >= 0xF0 && lead <= 0xF7) {
+        length = 4;
+    } else if (lead >= 0xF8 && lead <= 0xFB) {
+        length = 5;
+    } else if (lead >= 0xFC && lead <= 0xFD) {
+        length = 6;
+    } else {
+        return {};
+    }
+    if (offset + length > bytes.size()) return {};
+    uint32_t value = lead & (0x7F >> length);
+    for (size_t i = 1; i < length; ++i) {
+        const auto next = static_cast<unsigned char>(bytes[offset + i]);
+        if ((next & 0xC0) != 0x80) return {};
+        value = (value << 6) | (next & 0x3F);
+    }
+    static constexpr uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000, 0x200000, 0x4000000};
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(value));
+    if (value < kSmallest[length]) return {offset, length, std::string("an overlong form of ") + code};
+    if (value >= 0xD800 && value <= 0xDFFF) {
+        return {offset, length, std::string("an encoded surrogate (") + code + ")"};
+    }
+    if (value > 0x10FFFF) return {offset, length, "a code point above U+10FFFF"};
+    return {};
+}
+
+}  // namespace
+
+ForbiddenUtf8 FirstForbiddenUtf8(std::string_view bytes) {
+    size_t from = 0;
+    while (from < bytes.size()) {
+        const size_t invalid = FirstInvalidUtf8(bytes.substr(from));
+        if (invalid == std::string_view::npos) break;
+        ForbiddenUtf8 found = ForbiddenAt(bytes, from + invalid);
+        if (found.length > 0) return found;
+        from += invalid + 1;
+    }
+    return {};
 }
 
 std::string Windows1252ToUtf8(std::string_view bytes) {

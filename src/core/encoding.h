@@ -13,6 +13,15 @@ bool IsValidUtf8(std::string_view bytes);
 size_t FirstInvalidUtf8(std::string_view bytes);
 // Whether the bytes hold at least one UTF-8 character of more than one byte.
 bool HoldsMultiByteUtf8(std::string_view bytes);
+// A sequence shaped like UTF-8 (a lead byte and the continuation bytes it announces) that UTF-8 forbids
+// nonetheless: an overlong form, an encoded surrogate or a code point above U+10FFFF.
+struct ForbiddenUtf8 {
+    size_t offset = 0;
+    size_t length = 0;
+    std::string what;  // "an encoded surrogate (U+D800)", "an overlong form of U+002F", ...
+};
+// The first such sequence in the bytes; length 0 when there is none.
+ForbiddenUtf8 FirstForbiddenUtf8(std::string_view bytes);
 
 // Decodes the code point starting at text[pos] and advances pos; an invalid byte yields its own value.
 char32_t NextCodePoint(std::string_view text, size_t& pos);

@@ -117,12 +117,32 @@ class XmlDocument {
     bool documentType_ = false;
 };
 
+// Why a file was not read. The server's parser refuses every file of the first kind too; the others are
+// refused on purpose, though the server's parser may read them.
+enum class XmlRefusal {
+    kNone,
+    kNotWellFormed,  // not well-formed XML, or beyond the limits the server's parser keeps
+    kOutsideFile,    // would load a document type definition or an entity from outside the file
+    kTooDeep,        // elements or entity references nested beyond this program's limit
+    kNotVersion10,   // declares an XML version other than 1.0; this program writes XML 1.0 only
+    kEncoding,       // its byte-order mark or first bytes contradict its encoding declaration, or its
+                     // encoding is not one this program reads
+    kTooLarge,       // more than this program can hold
+    kServerLenient,  // not well-formed XML, in a way the server's parser lets pass (see xmlparse.cpp)
+};
+// Whether this program refuses such files on purpose (all but kNotWellFormed).
+bool IsDeliberateRefusal(XmlRefusal refusal);
+
 // A configuration file loaded into a document. A file that could not be read as XML leaves no document,
-// so every read takes its default; `wellFormed` and `problem` say why.
+// so every read takes its default; `wellFormed`, `problem` and `refusal` say why.
 struct XmlFile {
     std::unique_ptr<XmlDocument> document;
     bool wellFormed = true;
     std::string problem;  // "line L, column C: reason" when not well-formed
+    XmlRefusal refusal = XmlRefusal::kNone;
+    // Read as Windows-1252: it has neither byte-order mark nor encoding declaration and is not UTF-8 (a
+    // notice says so).
+    bool windows1252 = false;
     // Things worth telling about a file that was read: each completes the sentence "The file <path> ...".
     std::vector<std::string> notices;
     // What LoadXmlFile read: these bytes, not whatever the file holds a moment later, are what the document
@@ -132,11 +152,14 @@ struct XmlFile {
     XmlNode root() const { return document ? document->Root() : XmlNode(); }
 };
 
-// Loads a file that exists; throws AppError when it cannot be read at all. The bytes are read as a
-// conforming XML 1.0 parser reads them: a byte-order mark (UTF-8, UTF-16) and the encoding declaration are
-// honoured; a file without either that is not UTF-8 is read as Windows-1252 when it holds no UTF-8
-// sequence at all (with a notice), and refused when it mixes the two. Nothing outside the file is ever
-// read: a file that refers to an external document type definition or entity is refused.
+// Loads a file that exists; throws AppError when it cannot be read at all. The bytes are read as the server's
+// parser (the JDK's) reads them: the files it refuses are refused, the text it reads is read, within its
+// limits. A byte-order mark (UTF-8, UTF-16) and the encoding declaration are honoured and must agree;
+// US-ASCII and the ISO 8859 and Windows single-byte encodings are read besides UTF-8 and UTF-16; a file
+// without mark or declaration that is not UTF-8 is read as Windows-1252 when it holds no UTF-8 sequence at
+// all (with a notice), and refused when it mixes the two or holds a sequence UTF-8 forbids. Nothing outside
+// the file is ever read: a file that refers to an external document type definition or uses an external
+// entity is refused. `refusal` tells the refusals made on purpose from the rest.
 XmlFile LoadXmlFile(const std::string& path);
 // The same for bytes already in memory.
 XmlFile ParseXmlText(std::string_view bytes);

@@ -1,18 +1,28 @@
-// Loading: the bytes of a file go through libxml2's SAX parser, which decides what is well-formed, and its
-// callbacks fill an XmlDocument. libxml2 is configured so that it never reads anything but the bytes it is
-// given, and keeps its limits on entity expansion and nesting.
+// Loading: the bytes of a file go through libxml2's SAX parser and its callbacks fill an XmlDocument. The
+// server reads its files with the JDK's parser (its defaults: non-validating, without namespaces, with its
+// secure-processing limits), and a file must be read here exactly as it reads it: the same files accepted,
+// the same text read from them, the same files refused. libxml2 is set up as an XML 1.0 fourth-edition
+// parser (the JDK's names), and what libxml2 leaves to its caller is checked here: the encoding against the
+// byte-order mark, the JDK's limits, and nothing ever read from outside the file.
 #include <libxml/SAX2.h>
+#include <libxml/chvalid.h>
+#include <libxml/encoding.h>
 #include <libxml/entities.h>
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 #include <libxml/xmlerror.h>
 
 #include <algorithm>
+#include <array>
+#include <cctype>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "core/encoding.h"
 #include "core/platform.h"
@@ -21,6 +31,17 @@
 namespace pv {
 
 namespace {
+
+// The JDK's default limits, so that what the server refuses for its size is refused here too.
+constexpr size_t kMaxNameLength = 1000;          // characters of a name
+constexpr size_t kMaxAttributes = 10000;         // attributes of one element
+constexpr size_t kMaxExpansions = 64000;         // entity references replaced, in the whole file
+constexpr size_t kMaxEntityText = 50000000;      // characters of the entities declared, and of those used
+constexpr size_t kMaxParameterEntity = 1000000;  // characters of one parameter entity
+constexpr size_t kMaxEntityNodes = 3000000;      // elements and attributes the entities used hold
+// Ours: no configuration file comes near them, and a file that goes past them is damaged or made to do harm.
+constexpr size_t kMaxDepth = 256;    // elements within elements
+constexpr int kMaxEntityDepth = 40;  // entities used within the text of entities
 
 struct Position {
     long line = 0;
@@ -31,13 +52,24 @@ std::string Describe(Position at, const std::string& reason) {
     return "line " + std::to_string(at.line) + ", column " + std::to_string(at.column) + ": " + reason;
 }
 
-std::string HexByte(unsigned char byte) {
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%02X", byte);
+std::string Hex(std::string_view bytes) {
+    std::string text;
+    for (const char byte : bytes) {
+        char one[8];
+        std::snprintf(one, sizeof one, "%s0x%02X", text.empty() ? "" : " ", static_cast<unsigned char>(byte));
+        text += one;
+    }
     return text;
 }
 
-// Line and column (in characters, both from 1) of a byte offset; a line ends at LF, CR LF or a lone CR.
+std::string CodePoint(unsigned long value) {
+    char text[24];
+    std::snprintf(text, sizeof text, "U+%04lX", value);
+    return text;
+}
+
+// Line and column (in characters, both from 1) of a byte offset in UTF-8 or 8-bit text; a line ends at LF,
+// CR LF or a lone CR.
 Position PositionOf(std::string_view bytes, size_t offset) {
     Position at{1, 1};
     size_t lineStart = 0;
@@ -54,31 +86,81 @@ Position PositionOf(std::string_view bytes, size_t offset) {
     return at;
 }
 
-// The encoding named by the XML declaration at the start of 8-bit text, lower-cased; "" when none is named.
-std::string DeclaredEncoding(std::string_view text) {
-    if (text.substr(0, 5) != "<?xml" || text.size() < 6 ||
-        (text[5] != ' ' && text[5] != '\t' && text[5] != '\r' && text[5] != '\n')) {
-        return std::string();
-    }
-    const size_t end = text.find("?>");
-    const std::string_view declaration = text.substr(0, end);
+bool IsXmlBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// The encoding named by the XML declaration at the start of text whose declaration is ASCII, upper-cased,
+// and where its name begins; "" when none is named.
+struct Declared {
+    std::string encoding;
+    size_t offset = 0;
+    size_t after = 0;    // just after the quote that closes the name
+    bool spaced = true;  // a blank (or the end of the declaration) after it, as XML asks
+};
+Declared DeclaredEncoding(std::string_view text) {
+    if (text.substr(0, 5) != "<?xml" || text.size() < 6 || !IsXmlBlank(text[5])) return {};
+    const std::string_view declaration = text.substr(0, text.find("?>"));
     size_t at = declaration.find("encoding");
-    if (at == std::string_view::npos) return std::string();
+    if (at == std::string_view::npos) return {};
     at += 8;
-    const auto skipSpace = [&] {
-        while (at < declaration.size() && (declaration[at] == ' ' || declaration[at] == '\t' ||
-                                           declaration[at] == '\r' || declaration[at] == '\n')) {
-            ++at;
-        }
+    const auto skipBlanks = [&] {
+        while (at < declaration.size() && IsXmlBlank(declaration[at])) ++at;
     };
-    skipSpace();
-    if (at >= declaration.size() || declaration[at] != '=') return std::string();
+    skipBlanks();
+    if (at >= declaration.size() || declaration[at] != '=') return {};
     ++at;
-    skipSpace();
-    if (at >= declaration.size() || (declaration[at] != '"' && declaration[at] != '\'')) return std::string();
+    skipBlanks();
+    if (at >= declaration.size() || (declaration[at] != '"' && declaration[at] != '\'')) return {};
     const size_t close = declaration.find(declaration[at], at + 1);
-    if (close == std::string_view::npos) return std::string();
-    return platform::AsciiLower(std::string(declaration.substr(at + 1, close - at - 1)));
+    if (close == std::string_view::npos) return {};
+    std::string name(declaration.substr(at + 1, close - at - 1));
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return {name, at + 1, close + 1, close + 1 >= declaration.size() || IsXmlBlank(declaration[close + 1])};
+}
+
+// The parser does not ask for a blank after the encoding of the XML declaration when it reads the encoding
+// itself ("UTF-8"standalone="yes"); the server's parser does.
+const char* const kBlankAfterEncoding =
+    "a blank (a space, TAB or line end) is required after the encoding in the XML declaration";
+
+// The ASCII characters at the start of UTF-16 text, as far as they go: enough to hold its declaration.
+std::string AsciiOfUtf16(std::string_view bytes, bool bigEndian) {
+    std::string text;
+    for (size_t at = 0; at + 1 < bytes.size() && text.size() < 512; at += 2) {
+        const auto high = static_cast<unsigned char>(bytes[at + (bigEndian ? 0 : 1)]);
+        const auto low = static_cast<unsigned char>(bytes[at + (bigEndian ? 1 : 0)]);
+        if (high != 0 || low == 0 || low >= 0x80) break;
+        text += static_cast<char>(low);
+    }
+    return text;
+}
+
+// The length of UTF-8 text in UTF-16 units, as the JDK counts the characters of names and entities.
+size_t Utf16Length(const xmlChar* text, size_t bytes) {
+    size_t units = 0;
+    for (size_t i = 0; i < bytes; ++i) {
+        if ((text[i] & 0xC0) != 0x80) ++units;
+        if (text[i] >= 0xF0) ++units;
+    }
+    return units;
+}
+size_t Utf16Length(const xmlChar* text) {
+    return text ? Utf16Length(text, std::strlen(reinterpret_cast<const char*>(text))) : 0;
+}
+
+std::string Text(const xmlChar* text) {
+    return text ? reinterpret_cast<const char*>(text) : "";
+}
+
+std::string Quoted(const xmlChar* text) {
+    return "\"" + Text(text) + "\"";
+}
+
+std::string Count(size_t value) {
+    std::string digits = std::to_string(value);
+    for (size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
+    return digits;
 }
 
 }  // namespace
@@ -93,12 +175,13 @@ class XmlTreeBuilder {
         lastChild_.push_back(XmlDocument::kNone);
     }
 
-    // Each returns false when the document has grown beyond what its offsets can hold. Names come as the
-    // parser splits them (prefix and local name) and are kept as written.
-    bool Start(const xmlChar* prefix, const xmlChar* localName, int namespaceCount,
-               const xmlChar** namespaces, int attributeCount, const xmlChar** attributes) {
+    enum class Outcome { kAdded, kTooManyElements, kNameTooLong };
+
+    // Names come as the parser splits them (prefix and local name) and are kept as written.
+    Outcome Start(const xmlChar* prefix, const xmlChar* localName, int namespaceCount,
+                  const xmlChar** namespaces, int attributeCount, const xmlChar** attributes) {
         auto& nodes = document_.nodes_;
-        if (nodes.size() >= kMaxNodes) return false;
+        if (nodes.size() >= kMaxNodes) return Outcome::kTooManyElements;
         const auto index = static_cast<uint32_t>(nodes.size());
         XmlDocument::Node node;
         node.name = NameId(prefix, localName);
@@ -120,7 +203,7 @@ class XmlTreeBuilder {
         for (int i = 0; i < attributeCount; ++i) {
             document_.attributes_.push_back({index, NameId(attributes[5 * i + 1], attributes[5 * i])});
         }
-        return true;
+        return longName_.empty() ? Outcome::kAdded : Outcome::kNameTooLong;
     }
 
     void End() {
@@ -139,12 +222,15 @@ class XmlTreeBuilder {
     }
 
     bool RootStarted() const { return document_.nodes_.size() > 1; }
+    bool RootEnded() const { return RootStarted() && open_.size() == 1; }
     size_t Depth() const { return open_.size() - 1; }
     // The innermost element still open, "" when none is.
     std::string_view OpenElement() const {
         return open_.size() > 1 ? std::string_view(document_.names_[document_.nodes_[open_.back()].name])
                                 : "";
     }
+    // A name longer than the JDK reads, once one was met.
+    const std::string& LongName() const { return longName_; }
 
     void Comment(const xmlChar* text) {
         document_.comments_.push_back({text ? reinterpret_cast<const char*>(text) : "", false});
@@ -190,9 +276,14 @@ class XmlTreeBuilder {
         }
     }
 
+    // Each new name is measured once, when it is first met.
     uint32_t NameId(std::string_view text) {
         uint32_t id = document_.FindName(text);
         if (id == XmlDocument::kNone) {
+            if (longName_.empty() &&
+                Utf16Length(reinterpret_cast<const xmlChar*>(text.data()), text.size()) > kMaxNameLength) {
+                longName_ = text;
+            }
             id = static_cast<uint32_t>(document_.names_.size());
             document_.names_.emplace_back(text);
             document_.nameIndex_.emplace(document_.names_.back(), id);
@@ -206,20 +297,40 @@ class XmlTreeBuilder {
     std::vector<PointerSlot> byPointer_ = std::vector<PointerSlot>(64);
     unsigned pointerShift_ = 64 - 6;  // the top bits of the hash index the table
     size_t pointers_ = 0;
+    std::string longName_;
 };
 
 namespace {
 
-// Everything one parse needs in its callbacks: the builder, and the reasons to refuse the file.
+// Everything one parse needs in its callbacks: the builder, what the JDK's limits count, and the reason to
+// refuse the file.
 struct ParseState {
-    xmlParserCtxtPtr context = nullptr;
+    xmlParserCtxtPtr context = nullptr;  // the document's; an entity's text is parsed in contexts of its own
     XmlTreeBuilder* builder = nullptr;
-    bool refused = false;     // by us: the parser was stopped
-    std::string refusal;      // "line L, column C: reason"
-    std::string parserError;  // the parser's first fatal error, else its first error
-    bool parserErrorFatal = false;
     bool rootOnly = false;  // stop at the start of the root element
     bool reachedRoot = false;
+
+    // The first reason to refuse the file, ours or the parser's; nothing is built after it.
+    bool failed = false;
+    XmlRefusal refusal = XmlRefusal::kNone;
+    std::string problem;  // "line L, column C: reason"
+
+    // What the JDK's limits count.
+    size_t expansions = 0;
+    size_t declaredText = 0;  // characters of the entities declared
+    size_t expandedText = 0;  // characters of the entities used
+    size_t entityNodes = 0;
+    std::unordered_map<xmlEntityPtr, size_t> ownText;  // characters of an entity's text beside its references
+    std::unordered_map<xmlEntityPtr, int> nesting;     // see NestingOf
+
+    // Errors the parser raises that the server's parser does not: once one was passed over, the parser's
+    // mark of the document as not well-formed is cleared again at the next callback.
+    bool passedOver = false;
+    bool undeclaredParameterEntity = false;  // the parser is about to say so
+    std::string justDeclared;                // see JustDeclared: "name", or "%name" for a parameter entity
+    // External entities declared with a fragment identifier: the parser does not declare them, but their
+    // names are taken, and using one would load it.
+    std::unordered_set<std::string> fragmentEntities;
 };
 
 // The parse's state; none while the parser sets itself up (it may report errors then).
@@ -234,45 +345,106 @@ Position DocumentPosition(xmlParserCtxtPtr context) {
     return {input->line, input->col};
 }
 
-// Our own reasons to stop: recorded once, then the parser is told to stop.
-void Refuse(ParseState& state, const std::string& reason) {
-    if (!state.refused) {
-        state.refused = true;
-        state.refusal = Describe(DocumentPosition(state.context), reason);
-    }
-    xmlStopParser(state.context);
+// Whether a callback comes from the text of an entity.
+bool InEntity(const ParseState& state, xmlParserCtxtPtr context) {
+    return context != state.context || state.context->inputNr > 1;
 }
 
-// A callback must not let an exception pass through the parser's C frames.
+// Stops the parse of the document, and of the entity's text the callback came from. A context is marked as
+// not well-formed too: the parser looks an entity up itself when its callback finds none in a context it
+// thinks well-formed.
+void Halt(ParseState& state, void* context) {
+    const auto ctxt = static_cast<xmlParserCtxtPtr>(context);
+    state.context->wellFormed = 0;
+    state.context->disableSAX = 1;
+    ctxt->wellFormed = 0;
+    xmlStopParser(ctxt);
+}
+
+// Our own reasons to stop: recorded once; nothing is built after it, and the parser is told to stop.
+void Refuse(ParseState& state, void* context, XmlRefusal refusal, const std::string& reason) {
+    if (!state.failed) {
+        state.failed = true;
+        state.refusal = refusal;
+        state.problem = Describe(DocumentPosition(state.context), reason);
+    }
+    Halt(state, context);
+}
+
+// Every callback runs its body through this: nothing is done once the file is refused, and a callback must
+// not let an exception pass through the parser's C frames.
 template <typename Body>
 void Guarded(void* context, Body body) {
     ParseState* state = StateOf(context);
-    if (!state || state->refused) return;
+    if (!state) return;
+    if (state->failed) {
+        Halt(*state, context);
+        return;
+    }
+    if (state->passedOver) {
+        state->passedOver = false;
+        state->context->wellFormed = 1;
+        static_cast<xmlParserCtxtPtr>(context)->wellFormed = 1;
+    }
     try {
         body(*state);
     } catch (const std::bad_alloc&) {
-        Refuse(*state, "there is not enough memory to read the file");
+        Refuse(*state, context, XmlRefusal::kTooLarge, "there is not enough memory to read the file");
     }
 }
 
-// No configuration file comes near it; a file that goes past it is damaged or made to do harm.
-constexpr size_t kMaxDepth = 256;
+void CheckName(ParseState& state, void* context, const xmlChar* name, const char* what) {
+    if (state.failed || !name) return;
+    if (Utf16Length(name) > kMaxNameLength) {
+        Refuse(state, context, XmlRefusal::kNotWellFormed,
+               std::string(what) + " is " + Count(Utf16Length(name)) +
+                   " characters long, more than the server's parser reads (its limit on the length of a name "
+                   "is " +
+                   Count(kMaxNameLength) + ")");
+    }
+}
 
 void OnStartElement(void* context, const xmlChar* localName, const xmlChar* prefix, const xmlChar*,
-                    int namespaceCount, const xmlChar** namespaces, int attributeCount, int,
+                    int namespaceCount, const xmlChar** namespaces, int attributeCount, int defaulted,
                     const xmlChar** attributes) {
     Guarded(context, [&](ParseState& state) {
         if (state.builder->Depth() >= kMaxDepth) {
-            Refuse(state, "elements are nested more than " + std::to_string(kMaxDepth) + " deep");
+            Refuse(state, context, XmlRefusal::kTooDeep,
+                   "elements are nested more than " + std::to_string(kMaxDepth) + " deep");
             return;
         }
-        if (!state.builder->Start(prefix, localName, namespaceCount, namespaces, attributeCount,
-                                  attributes)) {
-            Refuse(state, "the file holds too many elements");
+        const size_t written = static_cast<size_t>(namespaceCount + attributeCount - defaulted);
+        if (written > kMaxAttributes) {
+            Refuse(state, context, XmlRefusal::kNotWellFormed,
+                   "the element <" + (prefix ? Text(prefix) + ":" : "") + Text(localName) + "> has " +
+                       Count(written) + " attributes, more than the server's parser reads (its limit is " +
+                       Count(kMaxAttributes) + " attributes on one element)");
+            return;
+        }
+        if (InEntity(state, static_cast<xmlParserCtxtPtr>(context))) {
+            state.entityNodes += 1 + written;
+            if (state.entityNodes > kMaxEntityNodes) {
+                Refuse(state, context, XmlRefusal::kNotWellFormed,
+                       "the entities used hold more than " + Count(kMaxEntityNodes) +
+                           " elements and attributes in all, the limit of the server's parser");
+                return;
+            }
+        }
+        switch (
+            state.builder->Start(prefix, localName, namespaceCount, namespaces, attributeCount, attributes)) {
+            case XmlTreeBuilder::Outcome::kAdded:
+                break;
+            case XmlTreeBuilder::Outcome::kTooManyElements:
+                Refuse(state, context, XmlRefusal::kTooLarge, "the file holds too many elements");
+                return;
+            case XmlTreeBuilder::Outcome::kNameTooLong:
+                CheckName(state, context, reinterpret_cast<const xmlChar*>(state.builder->LongName().c_str()),
+                          "a name");
+                return;
         }
         if (state.rootOnly && !state.reachedRoot) {
             state.reachedRoot = true;
-            xmlStopParser(state.context);
+            xmlStopParser(static_cast<xmlParserCtxtPtr>(context));
         }
     });
 }
@@ -283,7 +455,9 @@ void OnEndElement(void* context, const xmlChar*, const xmlChar*, const xmlChar*)
 
 void OnCharacters(void* context, const xmlChar* text, int length) {
     Guarded(context, [&](ParseState& state) {
-        if (!state.builder->Text(text, length)) Refuse(state, "the file holds too much text");
+        if (!state.builder->Text(text, length)) {
+            Refuse(state, context, XmlRefusal::kTooLarge, "the file holds too much text");
+        }
     });
 }
 
@@ -291,25 +465,209 @@ void OnComment(void* context, const xmlChar* text) {
     Guarded(context, [&](ParseState& state) { state.builder->Comment(text); });
 }
 
-void OnProcessingInstruction(void* context, const xmlChar*, const xmlChar*) {
-    Guarded(context, [&](ParseState& state) { state.builder->ProcessingInstruction(); });
+void OnProcessingInstruction(void* context, const xmlChar* target, const xmlChar*) {
+    Guarded(context, [&](ParseState& state) {
+        CheckName(state, context, target, "the target of a processing instruction");
+        state.builder->ProcessingInstruction();
+    });
 }
 
-std::string Quoted(const xmlChar* text) {
-    return "\"" + std::string(text ? reinterpret_cast<const char*>(text) : "") + "\"";
+// Whether "<!DOCTYPE", which the parser has just read, was followed by a blank, as XML requires (the parser
+// reads a name straight after it too). What the parser read of its declaration is still in its input.
+bool DocumentTypeKeywordSpaced(xmlParserCtxtPtr context) {
+    const xmlParserInputPtr input = context->input;
+    if (!input || !input->base || !input->cur || input->cur < input->base) return true;
+    const std::string_view read(reinterpret_cast<const char*>(input->base),
+                                static_cast<size_t>(input->cur - input->base));
+    const size_t at = read.rfind("<!DOCTYPE");
+    return at == std::string_view::npos || at + 9 >= read.size() || IsXmlBlank(read[at + 9]);
+}
+
+// Whether the document type declaration ends here with ">" and "[" follows at once: the parser would take
+// what follows for its declarations, though the declaration is closed.
+bool SubsetAfterItsEnd(xmlParserCtxtPtr context) {
+    const xmlParserInputPtr input = context->input;
+    return input && input->cur && input->end && input->end - input->cur >= 2 && input->cur[0] == '>' &&
+           input->cur[1] == '[';
 }
 
 void OnInternalSubset(void* context, const xmlChar* name, const xmlChar* publicId, const xmlChar* systemId) {
     Guarded(context, [&](ParseState& state) {
         state.builder->DocumentType();
+        if (!DocumentTypeKeywordSpaced(static_cast<xmlParserCtxtPtr>(context))) {
+            Refuse(state, context, XmlRefusal::kNotWellFormed,
+                   "a blank (a space, TAB or line end) is required after \"<!DOCTYPE\"");
+            return;
+        }
+        if (SubsetAfterItsEnd(static_cast<xmlParserCtxtPtr>(context))) {
+            Refuse(state, context, XmlRefusal::kNotWellFormed,
+                   "declarations after the end (\">\") of the document type declaration: they belong between "
+                   "\"[\" and \"]\" before it");
+            return;
+        }
+        CheckName(state, context, name, "the name of the document type");
         if (publicId || systemId) {
-            Refuse(state, "the document type declaration refers to the external definition " +
-                              Quoted(systemId ? systemId : publicId) +
-                              ", which is never read; remove the reference");
+            Refuse(state, context, XmlRefusal::kOutsideFile,
+                   "the document type declaration refers to the external definition " +
+                       Quoted(systemId ? systemId : publicId) +
+                       ", which is never read; remove the reference");
             return;
         }
         // Keeps the declarations of the internal subset, so that its entities can be read.
         xmlSAX2InternalSubset(context, name, publicId, systemId);
+    });
+}
+
+// An entity's text as the parser is to read it. A carriage return in it (from a reference &#13; where it was
+// declared) is read by the server's parser as a line end (with a line feed after it, as one) where it follows
+// the start of the text or of a CDATA section, markup, a reference or another line end (in a CDATA section: a
+// line feed, or a line end read as one); after any other character it keeps it. The parser reads every one
+// as a line end, so one the server keeps is written as a reference again, in a CDATA section by splitting
+// the section around it. Within tags, comments and processing instructions the text stays as it is.
+std::string KeepCarriageReturns(std::string_view text) {
+    enum class Within { kText, kTag, kComment, kInstruction, kCData } within = Within::kText;
+    char quote = 0;
+    bool runStart = true;  // at the start, or after markup, a reference or a line end
+    std::string kept;
+    kept.reserve(text.size() + 16);
+    for (size_t at = 0; at < text.size(); ++at) {
+        const char c = text[at];
+        switch (within) {
+            case Within::kText:
+            case Within::kCData:
+                if (within == Within::kCData && text.substr(at, 3) == "]]>") {
+                    kept += "]]>";
+                    at += 2;
+                    within = Within::kText;
+                    runStart = true;
+                    continue;
+                }
+                if (c == '\r' || c == '\n') {
+                    const bool keep = c == '\r' && !runStart;
+                    // In a CDATA section a carriage return kept does not end the run it stands in.
+                    runStart = !keep || within == Within::kText;
+                    if (!keep) break;
+                    kept += within == Within::kCData ? "]]>&#13;<![CDATA[" : "&#13;";
+                    continue;
+                }
+                runStart = false;
+                if (within == Within::kCData) break;
+                if (c == '&') {
+                    const size_t end = text.find(';', at);
+                    const size_t stop = end == std::string_view::npos ? text.size() : end + 1;
+                    kept += text.substr(at, stop - at);
+                    at = stop - 1;
+                    runStart = true;
+                    continue;
+                }
+                if (c == '<') {
+                    within = text.substr(at, 4) == "<!--"        ? Within::kComment
+                             : text.substr(at, 9) == "<![CDATA[" ? Within::kCData
+                             : text.substr(at, 2) == "<?"        ? Within::kInstruction
+                                                                 : Within::kTag;
+                    if (within == Within::kCData) {
+                        kept += "<![CDATA[";
+                        at += 8;
+                        runStart = true;
+                        continue;
+                    }
+                }
+                break;
+            case Within::kTag:
+                if (quote != 0) {
+                    if (c == quote) quote = 0;
+                } else if (c == '"' || c == '\'') {
+                    quote = c;
+                } else if (c == '>') {
+                    within = Within::kText;
+                    runStart = true;
+                }
+                break;
+            case Within::kComment:
+                if (text.substr(at, 3) == "-->") {
+                    kept += "-->";
+                    at += 2;
+                    within = Within::kText;
+                    runStart = true;
+                    continue;
+                }
+                break;
+            case Within::kInstruction:
+                if (text.substr(at, 2) == "?>") {
+                    kept += "?>";
+                    at += 1;
+                    within = Within::kText;
+                    runStart = true;
+                    continue;
+                }
+                break;
+        }
+        kept += c;
+    }
+    return kept;
+}
+
+void OnEntityDecl(void* context, const xmlChar* name, int type, const xmlChar* publicId,
+                  const xmlChar* systemId, xmlChar* content) {
+    Guarded(context, [&](ParseState& state) {
+        const bool parameter = type == XML_INTERNAL_PARAMETER_ENTITY || type == XML_EXTERNAL_PARAMETER_ENTITY;
+        if (type == XML_INTERNAL_GENERAL_ENTITY || type == XML_INTERNAL_PARAMETER_ENTITY) {
+            state.justDeclared = (parameter ? "%" : "") + Text(name);
+        }
+        CheckName(state, context, name,
+                  parameter ? "the name of a parameter entity" : "the name of an entity");
+        if (state.failed) return;
+        const size_t length = Utf16Length(content);
+        if (parameter && length > kMaxParameterEntity) {
+            Refuse(state, context, XmlRefusal::kNotWellFormed,
+                   "the parameter entity %" + Text(name) + "; is " + Count(length) +
+                       " characters long, more than the server's parser reads (its limit is " +
+                       Count(kMaxParameterEntity) + " characters)");
+            return;
+        }
+        state.declaredText += length;
+        if (state.declaredText > kMaxEntityText) {
+            Refuse(state, context, XmlRefusal::kNotWellFormed,
+                   "the entities declared hold more than " + Count(kMaxEntityText) +
+                       " characters in all, the limit of the server's parser");
+            return;
+        }
+        if (type == XML_INTERNAL_GENERAL_ENTITY && content &&
+            std::strchr(reinterpret_cast<char*>(content), '\r')) {
+            std::string kept = KeepCarriageReturns(reinterpret_cast<const char*>(content));
+            xmlSAX2EntityDecl(context, name, type, publicId, systemId,
+                              reinterpret_cast<xmlChar*>(kept.data()));
+        } else {
+            xmlSAX2EntityDecl(context, name, type, publicId, systemId, content);
+        }
+    });
+}
+
+void OnNotationDecl(void* context, const xmlChar* name, const xmlChar* publicId, const xmlChar* systemId) {
+    Guarded(context, [&](ParseState& state) {
+        CheckName(state, context, name, "the name of a notation");
+        if (!state.failed) xmlSAX2NotationDecl(context, name, publicId, systemId);
+    });
+}
+
+void OnAttributeDecl(void* context, const xmlChar* element, const xmlChar* name, int type, int def,
+                     const xmlChar* defaultValue, xmlEnumerationPtr values) {
+    Guarded(context, [&](ParseState& state) {
+        CheckName(state, context, element, "the name of an element");
+        CheckName(state, context, name, "the name of an attribute");
+        if (!state.failed) {
+            xmlSAX2AttributeDecl(context, element, name, type, def, defaultValue, values);
+            values = nullptr;
+        }
+    });
+    // The declaration owns the values it is given, whether they were kept or not.
+    if (values) xmlFreeEnumeration(values);
+}
+
+void OnElementDecl(void* context, const xmlChar* name, int type, xmlElementContentPtr content) {
+    Guarded(context, [&](ParseState& state) {
+        CheckName(state, context, name, "the name of an element");
+        if (!state.failed) xmlSAX2ElementDecl(context, name, type, content);
     });
 }
 
@@ -318,58 +676,247 @@ bool IsInternal(xmlEntityPtr entity) {
            entity->etype == XML_INTERNAL_PARAMETER_ENTITY;
 }
 
+// Characters of an entity's text that its use adds, as the JDK counts them: its references to other
+// entities count in their own right.
+size_t OwnText(ParseState& state, xmlEntityPtr entity) {
+    const auto known = state.ownText.find(entity);
+    if (known != state.ownText.end()) return known->second;
+    const xmlChar* text = entity->content;
+    size_t own = Utf16Length(text);
+    for (const xmlChar* at = text; at && *at; ++at) {
+        if (*at != '&') continue;
+        const xmlChar* end = at + 1;
+        while (*end && *end != ';') ++end;
+        if (*end != ';') break;
+        // A character reference (one the text was given to keep a carriage return) is one character.
+        const size_t length = Utf16Length(at, static_cast<size_t>(end - at + 1));
+        own -= std::min(own, at[1] == '#' ? length - 1 : length);
+        at = end;
+    }
+    state.ownText.emplace(entity, own);
+    return own;
+}
+
+// The entities an entity's text uses: its general-entity references ("&name;") for a general entity, its
+// parameter-entity references ("%name;") for a parameter entity. What comments, CDATA sections and
+// processing instructions hold is no reference.
+std::vector<xmlEntityPtr> EntitiesUsedBy(xmlParserCtxtPtr context, xmlEntityPtr entity) {
+    const bool parameter = entity->etype == XML_INTERNAL_PARAMETER_ENTITY;
+    const std::string_view text(entity->content ? reinterpret_cast<const char*>(entity->content) : "");
+    std::vector<xmlEntityPtr> used;
+    for (size_t at = 0; at < text.size(); ++at) {
+        for (const auto& [open, close] : {std::pair<std::string_view, std::string_view>{"<!--", "-->"},
+                                          {"<![CDATA[", "]]>"},
+                                          {"<?", "?>"}}) {
+            if (text.substr(at, open.size()) == open) {
+                const size_t end = text.find(close, at + open.size());
+                at = end == std::string_view::npos ? text.size() : end + close.size();
+                break;
+            }
+        }
+        if (at >= text.size() || text[at] != (parameter ? '%' : '&') || text.substr(at + 1, 1) == "#")
+            continue;
+        const size_t end = text.find(';', at + 1);
+        if (end == std::string_view::npos) break;
+        const std::string name(text.substr(at + 1, end - at - 1));
+        const auto* key = reinterpret_cast<const xmlChar*>(name.c_str());
+        const xmlEntityPtr found =
+            parameter ? xmlGetParameterEntity(context->myDoc, key) : xmlGetDocEntity(context->myDoc, key);
+        if (found && found->etype != XML_INTERNAL_PREDEFINED_ENTITY) used.push_back(found);
+        at = end;
+    }
+    return used;
+}
+
+// How deep an entity's references nest: 1 for an entity whose text uses no other, one more for each level of
+// entities within; kRecursive when its text comes back to it. Measured once per entity, and without
+// recursing, so that neither depth nor a loop among the entities is ever met by expanding them.
+constexpr int kRecursive = -1;
+int NestingOf(ParseState& state, xmlParserCtxtPtr context, xmlEntityPtr start) {
+    constexpr int kMeasuring = 0;
+    auto& nesting = state.nesting;
+    if (const auto known = nesting.find(start); known != nesting.end()) return known->second;
+    struct Step {
+        xmlEntityPtr entity;
+        std::vector<xmlEntityPtr> used;
+        size_t next = 0;
+        int deepest = 0;
+    };
+    std::vector<Step> path;
+    nesting[start] = kMeasuring;
+    path.push_back({start, EntitiesUsedBy(context, start)});
+    int result = 0;
+    while (!path.empty()) {
+        Step& step = path.back();
+        if (step.next < step.used.size()) {
+            const xmlEntityPtr used = step.used[step.next++];
+            const auto known = nesting.find(used);
+            if (known == nesting.end()) {
+                nesting[used] = kMeasuring;
+                path.push_back({used, EntitiesUsedBy(context, used)});
+            } else if (known->second == kMeasuring || known->second == kRecursive) {
+                step.deepest = kRecursive;
+                step.next = step.used.size();
+            } else if (step.deepest != kRecursive) {
+                step.deepest = std::max(step.deepest, known->second);
+            }
+            continue;
+        }
+        result = step.deepest == kRecursive ? kRecursive : step.deepest + 1;
+        nesting[step.entity] = result;
+        path.pop_back();
+        if (!path.empty()) {
+            Step& parent = path.back();
+            if (result == kRecursive) {
+                parent.deepest = kRecursive;
+                parent.next = parent.used.size();
+            } else if (parent.deepest != kRecursive) {
+                parent.deepest = std::max(parent.deepest, result);
+            }
+        }
+    }
+    return result;
+}
+
+// Counts one use of an entity against the limits; false when it goes past one (the file is then refused).
+bool CountExpansion(ParseState& state, void* context, xmlEntityPtr entity, const std::string& reference) {
+    const auto ctxt = static_cast<xmlParserCtxtPtr>(context);
+    const int nesting = ctxt->myDoc ? NestingOf(state, ctxt, entity) : 1;
+    if (nesting == kRecursive) {
+        Refuse(state, context, XmlRefusal::kNotWellFormed,
+               "the entity " + reference + " refers to itself, through its own text or the entities it uses");
+        return false;
+    }
+    if (nesting > kMaxEntityDepth) {
+        Refuse(state, context, XmlRefusal::kTooDeep,
+               "the entity " + reference + " nests entities more than " + std::to_string(kMaxEntityDepth) +
+                   " deep (its text uses an entity whose text uses another, and so on)");
+        return false;
+    }
+    if (++state.expansions > kMaxExpansions) {
+        Refuse(state, context, XmlRefusal::kNotWellFormed,
+               "the file uses entities more than " + Count(kMaxExpansions) +
+                   " times, the limit of the server's parser");
+        return false;
+    }
+    if (entity->etype == XML_INTERNAL_GENERAL_ENTITY) {
+        state.expandedText += OwnText(state, entity);
+        if (state.expandedText > kMaxEntityText) {
+            Refuse(state, context, XmlRefusal::kNotWellFormed,
+                   "the entities used hold more than " + Count(kMaxEntityText) +
+                       " characters in all, the limit of the server's parser");
+            return false;
+        }
+    }
+    return true;
+}
+
+// Right after each declaration of an entity with a value, the parser looks the entity up to keep its text
+// as written: that is no use of it.
+bool JustDeclared(void* context, const xmlChar* name, bool parameter) {
+    ParseState* state = StateOf(context);
+    if (!state || state->justDeclared.empty()) return false;
+    const bool same = state->justDeclared == (parameter ? "%" : "") + Text(name);
+    state->justDeclared.clear();
+    return same;
+}
+
 xmlEntityPtr OnGetEntity(void* context, const xmlChar* name) {
     const auto ctxt = static_cast<xmlParserCtxtPtr>(context);
     if (ctxt->inSubset == 0) {
         if (xmlEntityPtr predefined = xmlGetPredefinedEntity(name)) return predefined;
     }
     xmlEntityPtr entity = ctxt->myDoc ? xmlGetDocEntity(ctxt->myDoc, name) : nullptr;
-    if (ctxt->inSubset != 0) return entity;
+    if (JustDeclared(context, name, false)) return entity;
+    bool use = false;
     Guarded(context, [&](ParseState& state) {
-        if (!entity) {
-            Refuse(state, "the entity &" + std::string(reinterpret_cast<const char*>(name)) +
-                              "; is not declared (write &amp; for an ampersand)");
+        const std::string reference = "&" + Text(name) + ";";
+        if (ctxt->inSubset != 0) {
+            // In the default value of an attribute: it must be declared already, and is used where the
+            // attribute is given its default.
+            if (!entity) {
+                Refuse(state, context, XmlRefusal::kNotWellFormed,
+                       "the entity " + reference + " is not declared (write &amp; for an ampersand)");
+            } else if (entity->etype == XML_INTERNAL_GENERAL_ENTITY && ctxt->myDoc &&
+                       NestingOf(state, ctxt, entity) == kRecursive) {
+                Refuse(state, context, XmlRefusal::kNotWellFormed,
+                       "the entity " + reference +
+                           " refers to itself, through its own text or the entities it uses");
+            } else {
+                use = true;
+            }
+        } else if (state.fragmentEntities.count(Text(name))) {
+            Refuse(state, context, XmlRefusal::kOutsideFile,
+                   "the entity " + reference + " is defined outside the file, which is never read");
+        } else if (!entity) {
+            Refuse(state, context, XmlRefusal::kNotWellFormed,
+                   "the entity " + reference + " is not declared (write &amp; for an ampersand)");
         } else if (!IsInternal(entity)) {
-            Refuse(state, "the entity &" + std::string(reinterpret_cast<const char*>(name)) +
-                              "; is defined outside the file (" +
-                              Quoted(entity->URI ? entity->URI : entity->SystemID) +
-                              "), which is never read");
+            Refuse(state, context, XmlRefusal::kOutsideFile,
+                   "the entity " + reference + " is defined outside the file (" +
+                       Quoted(entity->URI ? entity->URI : entity->SystemID) + "), which is never read");
+        } else {
+            use = CountExpansion(state, context, entity, reference);
         }
     });
-    const ParseState* state = StateOf(context);
-    return !state || state->refused ? nullptr : entity;
+    return use ? entity : nullptr;
 }
 
 xmlEntityPtr OnGetParameterEntity(void* context, const xmlChar* name) {
     const auto ctxt = static_cast<xmlParserCtxtPtr>(context);
     xmlEntityPtr entity = ctxt->myDoc ? xmlGetParameterEntity(ctxt->myDoc, name) : nullptr;
-    if (entity && !IsInternal(entity)) {
-        Guarded(context, [&](ParseState& state) {
-            Refuse(state, "the parameter entity %" + std::string(reinterpret_cast<const char*>(name)) +
-                              "; is defined outside the file (" + Quoted(entity->SystemID) +
-                              "), which is never read");
-        });
-        return nullptr;
-    }
-    return entity;
+    if (JustDeclared(context, name, true)) return entity;
+    bool use = false;
+    Guarded(context, [&](ParseState& state) {
+        const std::string reference = "%" + Text(name) + ";";
+        if (state.fragmentEntities.count("%" + Text(name))) {
+            Refuse(state, context, XmlRefusal::kOutsideFile,
+                   "the parameter entity " + reference + " is defined outside the file, which is never read");
+        } else if (!entity) {
+            // Not an error to the server's parser: the reference adds nothing.
+            state.undeclaredParameterEntity = true;
+        } else if (!IsInternal(entity)) {
+            Refuse(state, context, XmlRefusal::kOutsideFile,
+                   "the parameter entity " + reference + " is defined outside the file (" +
+                       Quoted(entity->SystemID) + "), which is never read");
+        } else {
+            use = CountExpansion(state, context, entity, reference);
+        }
+    });
+    return use ? entity : nullptr;
 }
 
 xmlParserInputPtr OnResolveEntity(void* context, const xmlChar* publicId, const xmlChar* systemId) {
     Guarded(context, [&](ParseState& state) {
-        Refuse(state,
+        Refuse(state, context, XmlRefusal::kOutsideFile,
                "the file refers to " + Quoted(systemId ? systemId : publicId) + ", which is never read");
     });
     return nullptr;
 }
 
-std::string CodePoint(unsigned long value) {
-    char text[24];
-    std::snprintf(text, sizeof text, "U+%04lX", value);
-    return text;
+// The name in the entity declaration the parser is reading, with "%" before a parameter entity's; "" when
+// it cannot be found.
+std::string DeclarationName(xmlParserCtxtPtr context) {
+    const xmlParserInputPtr input = context->input;
+    if (!input || !input->base || !input->cur) return std::string();
+    const std::string_view read(reinterpret_cast<const char*>(input->base),
+                                static_cast<size_t>(input->cur - input->base));
+    size_t at = read.rfind("<!ENTITY");
+    if (at == std::string_view::npos) return std::string();
+    at += 8;
+    while (at < read.size() && IsXmlBlank(read[at])) ++at;
+    std::string name;
+    if (at < read.size() && read[at] == '%') {
+        name = "%";
+        ++at;
+        while (at < read.size() && IsXmlBlank(read[at])) ++at;
+    }
+    while (at < read.size() && !IsXmlBlank(read[at])) name += read[at++];
+    return name;
 }
 
 // The number in a message of the parser's such as "PCDATA invalid Char value 1" or "Char 0xFFFE out of
-// allowed range"; npos-like -1 when there is none.
+// allowed range"; -1 when there is none.
 long NumberIn(const std::string& message) {
     const size_t hex = message.find("0x");
     if (hex != std::string::npos) return std::strtol(message.c_str() + hex + 2, nullptr, 16);
@@ -378,82 +925,393 @@ long NumberIn(const std::string& message) {
     return std::strtol(message.c_str() + digit, nullptr, 10);
 }
 
-// The parser's own reasons, in words an administrator can act on where its wording is its internals'.
-std::string ParserReason(const xmlError& error, const XmlTreeBuilder& builder, bool inEntity) {
-    std::string message = error.message ? error.message : "the file is not well-formed";
-    const size_t newline = message.find('\n');
-    if (newline != std::string::npos) message.erase(newline);
-    while (!message.empty() && (message.back() == ' ' || message.back() == '\r')) message.pop_back();
+// Whether a character may be part of a name, as XML 1.0's fourth edition (the JDK's) has it.
+bool IsNameCharacter(unsigned int c) {
+    return xmlIsBaseChar(c) || xmlIsIdeographic(c) || xmlIsDigit(c) || xmlIsCombining(c) ||
+           xmlIsExtender(c) || c == '.' || c == '-' || c == '_' || c == ':';
+}
 
-    if (message.rfind("xmlParseEntityRef: no name", 0) == 0 ||
-        error.code == XML_ERR_ENTITYREF_SEMICOL_MISSING) {
-        return "an \"&\" that does not begin a reference such as &amp; (write &amp; for an ampersand)";
-    }
-    if (error.code == XML_ERR_INVALID_CHAR || error.code == XML_ERR_INVALID_CHARREF ||
-        error.code == XML_ERR_INVALID_DEC_CHARREF || error.code == XML_ERR_INVALID_HEX_CHARREF) {
-        const long value = NumberIn(message);
-        const std::string which = value >= 0 ? " (" + CodePoint(static_cast<unsigned long>(value)) + ")" : "";
-        if (message.rfind("xmlParseCharRef", 0) == 0) {
-            return "a character reference to a character that XML does not allow" + which;
-        }
-        if (value >= 0) return "a character that XML does not allow" + which;
-    }
-    // Where the input ended (or went on) tells what was wrong, whatever the parser's words for it.
-    if (error.code == XML_ERR_DOCUMENT_END || error.code == XML_ERR_DOCUMENT_EMPTY ||
-        error.code == XML_ERR_TAG_NOT_FINISHED) {
-        if (inEntity && !builder.OpenElement().empty()) {
-            return "the text of the entity used here leaves the element <" +
-                   std::string(builder.OpenElement()) + "> open";
-        }
-        if (!builder.RootStarted()) return "the file holds no root element";
-        if (!builder.OpenElement().empty()) {
-            return "the file ends before the element <" + std::string(builder.OpenElement()) + "> is closed";
-        }
-        return "there is more after the end of the root element (one root element only, and nothing but "
-               "comments after it)";
-    }
+// Where the parser stands on a character that no name may hold, what it is: most faults of names show so.
+std::string CharacterHere(xmlParserCtxtPtr context) {
+    if (!context || !context->input || !context->input->cur) return std::string();
+    const std::string_view rest(
+        reinterpret_cast<const char*>(context->input->cur),
+        std::min<size_t>(4, std::strlen(reinterpret_cast<const char*>(context->input->cur))));
+    if (rest.empty() || static_cast<unsigned char>(rest[0]) < 0x80) return std::string();
+    size_t at = 0;
+    const char32_t c = NextCodePoint(rest, at);
+    if (at == 1 || IsNameCharacter(c)) return std::string();
+    return " (the character " + CodePoint(c) + " found here cannot be part of a name)";
+}
+
+std::string FirstLine(const char* text) {
+    std::string line = text ? text : "";
+    const size_t newline = line.find('\n');
+    if (newline != std::string::npos) line.erase(newline);
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\r')) line.pop_back();
+    return line;
+}
+
+// What a message of the parser's holds between two markers: "Attribute a redefined" -> "a".
+std::string Between(const std::string& message, const std::string& before, const std::string& after) {
+    const size_t start = message.find(before);
+    if (start == std::string::npos) return std::string();
+    const size_t from = start + before.size();
+    const size_t end = after.empty() ? std::string::npos : message.find(after, from);
+    return message.substr(from, end == std::string::npos ? std::string::npos : end - from);
+}
+
+// The parser's reason for a fatal error, in words an administrator can act on: what is wrong, by the kind of
+// the error (the place is given beside it). The parser's own words are kept only for an error not named here.
+std::string ParserReason(const xmlError& error, xmlParserCtxtPtr context, const XmlTreeBuilder& builder,
+                         bool inEntity) {
+    const std::string message = FirstLine(error.message);
+    const std::string first = Text(reinterpret_cast<const xmlChar*>(error.str1));
+    const std::string blank = "a blank (a space, TAB or line end)";
     switch (error.code) {
+        case XML_ERR_DOCUMENT_START:
+        case XML_ERR_DOCUMENT_EMPTY:
+        case XML_ERR_DOCUMENT_END:
+        case XML_ERR_EXTRA_CONTENT:
+        case XML_ERR_TAG_NOT_FINISHED:
+            // Where the input ended (or went on) tells what was wrong, whatever the parser's words for it.
+            if (inEntity && !builder.OpenElement().empty()) {
+                return "the text of the entity used here leaves the element <" +
+                       std::string(builder.OpenElement()) + "> open";
+            }
+            if (!builder.RootStarted()) {
+                return error.code == XML_ERR_DOCUMENT_START
+                           ? "text where the root element should begin (nothing but the XML declaration, the "
+                             "document type, comments and processing instructions may stand before it)"
+                           : "the file holds no root element";
+            }
+            if (!builder.OpenElement().empty()) {
+                return "the file ends before the element <" + std::string(builder.OpenElement()) +
+                       "> is closed";
+            }
+            return "there is more after the end of the root element (one root element only, and nothing but "
+                   "comments after it)";
+        case XML_ERR_INVALID_HEX_CHARREF:
+            return "a character reference that is not well-formed (write &#x, hexadecimal digits and \";\")";
+        case XML_ERR_INVALID_DEC_CHARREF:
+            return "a character reference that is not well-formed (write &#, decimal digits and \";\")";
+        case XML_ERR_INVALID_CHARREF:
+        case XML_ERR_INVALID_CHAR: {
+            const long value = NumberIn(message);
+            const std::string which =
+                value >= 0 ? " (" + CodePoint(static_cast<unsigned long>(value)) + ")" : std::string();
+            if (message.rfind("xmlParseCharRef", 0) == 0 || message.rfind("CharRef", 0) == 0 ||
+                error.code == XML_ERR_INVALID_CHARREF) {
+                return "a character reference to a character that XML does not allow" + which;
+            }
+            if (value >= 0) return "a character that XML does not allow" + which;
+            return "a character that XML does not allow, or bytes that are not characters of the file's "
+                   "encoding";
+        }
+        case XML_ERR_CHARREF_AT_EOF:
+        case XML_ERR_CHARREF_IN_PROLOG:
+        case XML_ERR_CHARREF_IN_EPILOG:
+        case XML_ERR_ENTITYREF_AT_EOF:
+        case XML_ERR_ENTITYREF_IN_PROLOG:
+        case XML_ERR_ENTITYREF_IN_EPILOG:
+            return "a reference outside the root element (references belong in the text of elements)";
+        case XML_ERR_CHARREF_IN_DTD:
+        case XML_ERR_ENTITYREF_IN_DTD:
+            return "a reference between the declarations of the document type, where only parameter entities "
+                   "may be used";
+        case XML_ERR_ENTITYREF_NO_NAME:
+        case XML_ERR_ENTITYREF_SEMICOL_MISSING:
+            return "an \"&\" that does not begin a reference such as &amp; (write &amp; for an ampersand)";
+        case XML_ERR_PEREF_AT_EOF:
+        case XML_ERR_PEREF_IN_PROLOG:
+        case XML_ERR_PEREF_IN_EPILOG:
+        case XML_ERR_PEREF_NO_NAME:
+            return "a \"%\" that does not begin a parameter-entity reference such as %name;";
+        case XML_ERR_PEREF_SEMICOL_MISSING:
+            return "a parameter-entity reference without its closing \";\"";
+        case XML_ERR_UNDECLARED_ENTITY:
+            if (!first.empty())
+                return "the entity &" + first + "; is not declared (write &amp; for an ampersand)";
+            return "an entity used here is not declared";
+        case XML_ERR_UNPARSED_ENTITY:
+            return "the entity &" + Between(message, "unparsed entity ", "") +
+                   "; is an unparsed entity (declared with NDATA), which text cannot use";
+        case XML_ERR_ENTITY_IS_EXTERNAL:
+            return "an attribute value uses the entity &" + first +
+                   ";, which is defined outside the file: attribute values cannot";
+        case XML_ERR_ENTITY_IS_PARAMETER:
+            return "a parameter entity used where only general entities may be";
+        case XML_ERR_UNKNOWN_ENCODING:
+        case XML_ERR_UNSUPPORTED_ENCODING:
+        case XML_ERR_INVALID_ENCODING:
+            return "the file's bytes are not text in the encoding it declares";
+        case XML_ERR_STRING_NOT_STARTED:
+            return "a value of the XML declaration must be in quotes (\" or ')";
+        case XML_ERR_STRING_NOT_CLOSED:
+            return "a value of the XML declaration is not closed by its quote";
+        case XML_ERR_ENTITY_NOT_STARTED:
+        case XML_ERR_ENTITY_NOT_FINISHED:
+            return "the value of an entity declaration must be in quotes (\" or '), closed by the same quote";
+        case XML_ERR_LT_IN_ATTRIBUTE:
+            if (message.find("in entity") != std::string::npos) {
+                return "the entity &" + Between(message, "in entity '", "'") +
+                       "; holds a \"<\", so an attribute value cannot use it";
+            }
+            return "a \"<\" in an attribute value (write &lt;)";
+        case XML_ERR_ATTRIBUTE_NOT_STARTED:
+            return "an attribute value must be in quotes (\" or ')";
+        case XML_ERR_ATTRIBUTE_NOT_FINISHED:
+            return "an attribute value is not closed by its quote";
+        case XML_ERR_ATTRIBUTE_WITHOUT_VALUE: {
+            const std::string name = Between(message, "for attribute ", "");
+            return "the attribute " + name + " has no value (write " + name + "=\"...\")";
+        }
+        case XML_ERR_ATTRIBUTE_REDEFINED:
+            return "the attribute " + Between(message, "Attribute ", " redefined") +
+                   " is given twice in the same element";
+        case XML_ERR_LITERAL_NOT_STARTED:
+        case XML_ERR_LITERAL_NOT_FINISHED:
+        case XML_ERR_URI_REQUIRED:
+        case XML_ERR_PUBID_REQUIRED:
+            return "a system or public identifier must be in quotes (\" or '), closed by the same quote";
+        case XML_ERR_COMMENT_NOT_FINISHED:
+            return "a comment is not closed by \"-->\"";
+        case XML_ERR_PI_NOT_STARTED:
+            return "a processing instruction (\"<?\") that does not begin with a name" +
+                   CharacterHere(context);
+        case XML_ERR_PI_NOT_FINISHED:
+            return "a processing instruction is not closed by \"?>\"";
+        case XML_ERR_NOTATION_NOT_STARTED:
+            return "a notation declaration (<!NOTATION) without its name" + CharacterHere(context);
+        case XML_ERR_NOTATION_NOT_FINISHED:
+            return "a notation declaration (<!NOTATION) is not closed by \">\"" + CharacterHere(context);
+        case XML_ERR_NOTATION_PROCESSING:
+            return "a notation declaration (<!NOTATION) without its identifier (SYSTEM or PUBLIC)";
+        case XML_ERR_ATTLIST_NOT_STARTED:
+            return "an attribute-list declaration (<!ATTLIST) gives an attribute without its type (CDATA, "
+                   "ID, IDREF, IDREFS, ENTITY, ENTITIES, NMTOKEN, NMTOKENS, NOTATION or a list in "
+                   "parentheses)" +
+                   CharacterHere(context);
+        case XML_ERR_ATTLIST_NOT_FINISHED:
+            return "an attribute-list declaration (<!ATTLIST), or a list of values in it, is not closed" +
+                   CharacterHere(context);
+        case XML_ERR_MIXED_NOT_STARTED:
+        case XML_ERR_MIXED_NOT_FINISHED:
+            return "mixed content in an element declaration must be written (#PCDATA) or "
+                   "(#PCDATA|name|...)*" +
+                   CharacterHere(context);
+        case XML_ERR_ELEMCONTENT_NOT_STARTED:
+            return "an element declaration (<!ELEMENT) must give EMPTY, ANY or a content model in "
+                   "parentheses" +
+                   CharacterHere(context);
+        case XML_ERR_ELEMCONTENT_NOT_FINISHED:
+        case XML_ERR_SEPARATOR_REQUIRED:
+            return "the content model of an element declaration is not well-formed (names joined by \",\" or "
+                   "by \"|\", not both in one group, in parentheses)" +
+                   CharacterHere(context);
+        case XML_ERR_PCDATA_REQUIRED:
+            return "mixed content in an element declaration must begin with #PCDATA";
+        case XML_ERR_XMLDECL_NOT_STARTED:
+        case XML_ERR_XMLDECL_NOT_FINISHED:
+            return "the XML declaration is not closed by \"?>\" (it holds version, then encoding, then "
+                   "standalone, and nothing else)";
+        case XML_ERR_VERSION_MISSING:
+            return "the XML declaration must begin with the version (<?xml version=\"1.0\" ...?>)";
+        case XML_ERR_UNKNOWN_VERSION:
+        case XML_ERR_VERSION_MISMATCH:
+            return "the file declares XML version " +
+                   (first.empty() ? std::string("other than 1.0") : first) +
+                   "; this program reads and writes XML 1.0 only";
+        case XML_ERR_STANDALONE_VALUE:
+            return "the standalone declaration must say \"yes\" or \"no\"";
+        case XML_ERR_ENCODING_NAME:
+        case XML_ERR_MISSING_ENCODING:
+            return "the encoding in the XML declaration is not a valid encoding name";
+        case XML_ERR_CONDSEC_NOT_STARTED:
+        case XML_ERR_CONDSEC_NOT_FINISHED:
+        case XML_ERR_CONDSEC_INVALID:
+        case XML_ERR_CONDSEC_INVALID_KEYWORD:
+            return "a conditional section (<![INCLUDE[ or <![IGNORE[), which the document type declaration "
+                   "of a file cannot hold";
+        case XML_ERR_EXT_SUBSET_NOT_FINISHED:
+        case XML_ERR_DOCTYPE_NOT_FINISHED:
+            return "the document type declaration (<!DOCTYPE) is not well-formed or not closed by \"]>\"" +
+                   CharacterHere(context);
+        case XML_ERR_INTERNAL_ERROR:
+            return message.find("Markup declaration") != std::string::npos
+                       ? "a declaration between \"[\" and \"]\" of the document type (<!DOCTYPE) is not "
+                         "well-formed"
+                       : "the file is not well-formed XML here";
+        case XML_ERR_MISPLACED_CDATA_END:
+            return "\"]]>\" in text, where it may only end a CDATA section (write ]]&gt;)";
+        case XML_ERR_CDATA_NOT_FINISHED:
+            return "a CDATA section is not closed by \"]]>\"";
+        case XML_ERR_RESERVED_XML_NAME:
+            if (message.find("XML declaration") != std::string::npos) {
+                return "the XML declaration (<?xml ...?>) may stand only at the very start of the file";
+            }
+            return "a processing instruction may not be named \"xml\", in any mix of upper and lower case";
+        case XML_ERR_SPACE_REQUIRED:
+            if (message.rfind("ParsePI", 0) == 0) {
+                return blank + " is required between the name of a processing instruction and its text" +
+                       CharacterHere(context);
+            }
+            if (message.find("attributes construct error") != std::string::npos) {
+                return "the attributes of this tag are not well-formed (name=\"value\", separated by "
+                       "blanks)" +
+                       CharacterHere(context);
+            }
+            if (message.rfind("Space required ", 0) == 0) {
+                // "after '<!ENTITY'", "after '%%'", "after the Public Identifier": quoted as the rest are.
+                std::string where = message.substr(15);
+                std::replace(where.begin(), where.end(), '\'', '"');
+                for (size_t at; (at = where.find("%%")) != std::string::npos;) where.erase(at, 1);
+                for (size_t at; (at = where.find("Public Identifier")) != std::string::npos;) {
+                    where.replace(at, 17, "public identifier");
+                }
+                return blank + " is required " + where + CharacterHere(context);
+            }
+            return blank + " is required here" + CharacterHere(context);
+        case XML_ERR_NMTOKEN_REQUIRED:
+            return "a list of values in an attribute-list declaration holds something that is not a name "
+                   "token" +
+                   CharacterHere(context);
+        case XML_ERR_NAME_REQUIRED:
+            if (message.rfind("xmlParseEntityRef", 0) == 0 ||
+                message.rfind("xmlParseStringEntityRef", 0) == 0) {
+                return "an \"&\" that does not begin a reference such as &amp; (write &amp; for an "
+                       "ampersand)";
+            }
+            if (message.rfind("StartTag", 0) == 0) {
+                return "a \"<\" that does not begin an element, a comment or a CDATA section (write &lt; for "
+                       "a \"<\" in text)" +
+                       CharacterHere(context);
+            }
+            if (message.find("attribute name") != std::string::npos) {
+                return "an attribute name is expected here" + CharacterHere(context);
+            }
+            if (message.find("DOCTYPE") != std::string::npos) {
+                return "the document type declaration (<!DOCTYPE) must begin with the name of the root "
+                       "element" +
+                       CharacterHere(context);
+            }
+            return "a name is expected here" + CharacterHere(context);
+        case XML_ERR_LT_REQUIRED:
+        case XML_ERR_GT_REQUIRED:
+            return "a \">\" is expected here, to close the tag" + CharacterHere(context);
+        case XML_ERR_LTSLASH_REQUIRED:
+            return "an end tag is expected here";
+        case XML_ERR_EQUAL_REQUIRED:
+            return "an \"=\" is expected here, between a name and its value" + CharacterHere(context);
+        case XML_ERR_TAG_NAME_MISMATCH: {
+            const std::string closed = Text(reinterpret_cast<const xmlChar*>(error.str2));
+            return "the end tag </" + closed + "> does not match the start tag <" + first + "> (line " +
+                   std::to_string(error.int1) + ")";
+        }
+        case XML_ERR_HYPHEN_IN_COMMENT:
+            return "\"--\" within a comment (a comment cannot hold two hyphens together, nor end with "
+                   "\"--->\")";
+        case XML_ERR_VALUE_REQUIRED:
+            return "an entity declaration without its value (a text in quotes, or SYSTEM or PUBLIC and an "
+                   "identifier)";
+        case XML_ERR_NOT_WELL_BALANCED:
+            return "the text of the entity used here is not well-formed on its own (it must close every "
+                   "element it opens)";
+        case XML_ERR_ENTITY_CHAR_ERROR:
+            return "a \"" + std::string(message.find("'%'") != std::string::npos ? "%" : "&") +
+                   "\" in the value of an entity that does not begin a reference (write &#38;#38; for \"&\" "
+                   "and &#37; for \"%\")";
+        case XML_ERR_ENTITY_PE_INTERNAL:
+            return "a parameter-entity reference inside a declaration (in the document type declaration of a "
+                   "file they may only stand between declarations)";
+        case XML_ERR_ENTITY_BOUNDARY:
+            return "a declaration that begins in the text of one parameter entity and ends outside it";
         case XML_ERR_ENTITY_LOOP:
             return "the entities expand to far too much text, or refer to themselves";
+        case XML_ERR_NO_MEMORY:
+            return "there is not enough memory to read the file";
         default:
             break;
     }
+    std::string reason = message.empty() ? "the file is not well-formed XML here" : message;
     // Some messages begin with the name of the parser's function that raised them.
-    if (message.rfind("xmlParse", 0) == 0) {
-        const size_t colon = message.find(": ");
-        if (colon != std::string::npos) message.erase(0, colon + 2);
+    if (reason.rfind("xmlParse", 0) == 0 || reason.rfind("internal error", 0) == 0) {
+        const size_t colon = reason.rfind(": ");
+        reason =
+            colon != std::string::npos ? reason.substr(colon + 2) : "the file is not well-formed XML here";
     }
-    return message;
+    return reason;
 }
 
+// Faults of well-formedness that the server's parser does not see, and this program refuses all the same:
+// it never reads what is not XML. The JDK asks for no blank between an attribute's default and the next
+// attribute of an attribute-list declaration ("#IMPLIEDb CDATA").
+bool LetPassByTheServer(const xmlError& error) {
+    return error.code == XML_ERR_SPACE_REQUIRED && error.message &&
+           std::strstr(error.message, "after the attribute default value") != nullptr;
+}
+
+// The parser's fatal errors: the first refuses the file. Its warnings and other errors (of namespaces, which
+// the server reads without, and of validity) are not the server's concern.
 void OnError(void* context, xmlErrorPtr error) {
-    if (!error || error->level < XML_ERR_ERROR || !StateOf(context)) return;
-    ParseState& state = *StateOf(context);
-    const bool fatal = error->level == XML_ERR_FATAL;
-    if (!state.parserError.empty() && (state.parserErrorFatal || !fatal)) return;
+    ParseState* state = StateOf(context);
+    if (!error || !state) return;
+    if (error->level != XML_ERR_FATAL) return;
+    const auto ctxt = static_cast<xmlParserCtxtPtr>(error->ctxt ? error->ctxt : context);
+    // What the server's parser does not mind: an undeclared parameter entity adds nothing, and an external
+    // entity with a fragment identifier is only read if it is used.
+    if (error->code == XML_ERR_UNDECLARED_ENTITY && state->undeclaredParameterEntity) {
+        state->undeclaredParameterEntity = false;
+        state->passedOver = true;
+        return;
+    }
+    // A name with colons that namespaces would not allow ("att:2" in a declaration): the server reads
+    // without namespaces.
+    if (error->code >= XML_NS_ERR_XML_NAMESPACE && error->code <= XML_NS_ERR_COLON) {
+        state->passedOver = true;
+        return;
+    }
+    if (error->code == XML_ERR_URI_FRAGMENT && ctxt) {
+        try {
+            state->fragmentEntities.insert(DeclarationName(ctxt));
+        } catch (const std::bad_alloc&) {
+        }
+        state->passedOver = true;
+        return;
+    }
+    state->undeclaredParameterEntity = false;
+    // Nothing is built after the first fault, as a parser that does not recover would do.
+    state->context->disableSAX = 1;
+    if (ctxt) ctxt->disableSAX = 1;
+    if (state->failed) return;
+    state->failed = true;
+    state->refusal = error->code == XML_ERR_UNKNOWN_VERSION ? XmlRefusal::kNotVersion10
+                     : error->code == XML_ERR_NO_MEMORY     ? XmlRefusal::kTooLarge
+                     : LetPassByTheServer(*error)           ? XmlRefusal::kServerLenient
+                                                            : XmlRefusal::kNotWellFormed;
     // Within an entity's text the parser counts from the entity's start; the place in the file is where
     // the entity is used.
     Position at{error->line, error->int2};
-    const bool inEntity = error->ctxt != state.context || state.context->inputNr > 1;
-    if (inEntity) at = DocumentPosition(state.context);
+    const bool inEntity = ctxt != state->context || state->context->inputNr > 1;
+    if (inEntity) at = DocumentPosition(state->context);
     try {
-        std::string reason = ParserReason(*error, *state.builder, inEntity);
+        std::string reason = ParserReason(*error, ctxt, *state->builder, inEntity);
         if (inEntity && reason.rfind("the text of the entity", 0) != 0 &&
             error->code != XML_ERR_ENTITY_LOOP) {
             reason = "in the text of the entity used here: " + reason;
         }
-        state.parserError = Describe(at, reason);
-        state.parserErrorFatal = fatal;
+        state->problem = Describe(at, reason);
     } catch (const std::bad_alloc&) {
-        // The generic reason is given instead.
+        state->problem = Describe(at, "the file is not well-formed XML");
     }
 }
 
 xmlParserInputPtr NothingFromOutside(const char*, const char*, xmlParserCtxtPtr context) {
     // Reached only if a path to an outside resource was missed above: still never read.
     if (context && context->_private) {
-        Guarded(context,
-                [](ParseState& state) { Refuse(state, "the file refers to a resource outside it"); });
+        Guarded(context, [&](ParseState& state) {
+            Refuse(state, context, XmlRefusal::kOutsideFile, "the file refers to a resource outside it");
+        });
     }
     return nullptr;
 }
@@ -486,6 +1344,10 @@ xmlSAXHandler Handler() {
     handler.reference = nullptr;
     handler.internalSubset = OnInternalSubset;
     handler.externalSubset = nullptr;
+    handler.entityDecl = OnEntityDecl;
+    handler.notationDecl = OnNotationDecl;
+    handler.attributeDecl = OnAttributeDecl;
+    handler.elementDecl = OnElementDecl;
     handler.getEntity = OnGetEntity;
     handler.getParameterEntity = OnGetParameterEntity;
     handler.resolveEntity = OnResolveEntity;
@@ -497,104 +1359,317 @@ xmlSAXHandler Handler() {
     return handler;
 }
 
-// Parses bytes that the parser decodes itself (UTF-8, or what a byte-order mark or declaration says). They
-// are pushed to the parser a piece at a time, so that it never holds a copy of the whole file.
-XmlFile ParseWithLibxml(const std::string& bytes, bool rootOnly) {
+// The bytes the parser reads through ReadPiece: what is left of them.
+struct Pieces {
+    std::string_view rest;
+};
+
+int ReadPiece(void* context, char* buffer, int length) {
+    auto& pieces = *static_cast<Pieces*>(context);
+    const size_t count = std::min(pieces.rest.size(), static_cast<size_t>(std::max(length, 0)));
+    std::memcpy(buffer, pieces.rest.data(), count);
+    pieces.rest.remove_prefix(count);
+    return static_cast<int>(count);
+}
+
+XmlFile Refused(XmlRefusal refusal, Position at, const std::string& reason) {
     XmlFile file;
+    file.wellFormed = false;
+    file.refusal = refusal;
+    file.problem = Describe(at, reason);
+    return file;
+}
+
+// Parses UTF-8 or UTF-16 bytes; `decoded` when they were decoded from the declared encoding, which the
+// parser then does not act on again.
+XmlFile ParseWithLibxml(const std::string& bytes, bool rootOnly, bool decoded) {
     if (bytes.size() > static_cast<size_t>(INT_MAX)) {
-        file.wellFormed = false;
-        file.problem = Describe({1, 1}, "the file is too large to be read");
-        return file;
+        return Refused(XmlRefusal::kTooLarge, {1, 1}, "the file is too large to be read");
     }
+    if (bytes.empty()) return Refused(XmlRefusal::kNotWellFormed, {1, 1}, "the file holds no root element");
     InitialiseParser();
+    XmlFile file;
     auto document = std::make_unique<XmlDocument>();
     XmlTreeBuilder builder(*document);
     ParseState state;
     state.builder = &builder;
     state.rootOnly = rootOnly;
 
-    // No bytes yet: the callbacks find the state only once it is set. The parser tells the encoding from
-    // the first bytes pushed (a byte-order mark, UTF-16's zero bytes).
+    // The parser reads the bytes as it reads a file, a piece at a time as it goes, so that it never holds a
+    // copy of the whole; it parses all of them as one document (its push mode, which looks for the end of
+    // each construct in what it was given so far, reads some documents differently).
     xmlSAXHandler handler = Handler();
-    constexpr size_t kPiece = 256 * 1024;
-    // A file of one piece is read as a whole: the parser then reads each tag and text straight through,
-    // instead of first looking ahead for its end as it must while more input may follow.
-    const bool whole = !rootOnly && !bytes.empty() && bytes.size() <= kPiece;
-    xmlParserCtxtPtr context = whole ? xmlCreateMemoryParserCtxt(bytes.data(), static_cast<int>(bytes.size()))
-                                     : xmlCreatePushParserCtxt(&handler, nullptr, nullptr, 0, nullptr);
+    Pieces pieces{std::string_view(bytes)};
+    xmlParserCtxtPtr context =
+        xmlCreateIOParserCtxt(&handler, nullptr, ReadPiece, nullptr, &pieces, XML_CHAR_ENCODING_NONE);
     if (!context) throw std::bad_alloc();
-    if (whole) *context->sax = handler;
     state.context = context;
-    // Entities are replaced by their text; nothing is fetched from a network or from another file.
-    xmlCtxtUseOptions(context, XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+    // XML 1.0 as its fourth edition has it, as the JDK reads it: its names, and version 1.0 only. Entities
+    // are replaced by their text; nothing is fetched from a network or from another file. The parser's own
+    // limits give way to the JDK's, checked above. It goes on after an error that the JDK would not make
+    // (see OnError); at any other, nothing more is built.
+    xmlCtxtUseOptions(context, XML_PARSE_OLD10 | XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_HUGE |
+                                   XML_PARSE_RECOVER | XML_PARSE_NOERROR | XML_PARSE_NOWARNING |
+                                   (decoded ? XML_PARSE_IGNORE_ENC : 0));
     context->_private = &state;
-    int status = 0;
-    if (whole) xmlParseDocument(context);
-    // The last piece is pushed as the end of the input: a parser told that more may follow looks ahead for
-    // the end of every tag and text before it reads them.
-    bool ended = false;
-    for (size_t at = 0; !whole && status == 0 && at < bytes.size() && !state.refused && !state.reachedRoot;) {
-        const size_t length = std::min(kPiece, bytes.size() - at);
-        ended = !state.rootOnly && at + length == bytes.size();
-        status = xmlParseChunk(context, bytes.data() + at, static_cast<int>(length), ended ? 1 : 0);
-        at += length;
-    }
-    if (!whole && !ended && status == 0 && !state.refused && !state.reachedRoot) {
-        xmlParseChunk(context, nullptr, 0, 1);
-    }
-    const bool wellFormed = context->wellFormed != 0;
+    xmlParseDocument(context);
     if (context->myDoc) xmlFreeDoc(context->myDoc);
     context->myDoc = nullptr;
     xmlFreeParserCtxt(context);
 
-    // Our own reason comes first: after we stop the parser it may add errors that follow from stopping.
-    if (!state.refused && state.reachedRoot) {
+    if (!state.failed && state.reachedRoot) {
         file.document = std::move(document);
         return file;
     }
-    if (state.refused || !wellFormed) {
+    if (!state.failed && !builder.RootEnded()) {
+        // The parser stopped without saying why; never read what it did not finish.
+        state.failed = true;
+        state.refusal = XmlRefusal::kNotWellFormed;
+        state.problem = Describe({1, 1}, "the file is not well-formed XML");
+    }
+    if (state.failed) {
         file.wellFormed = false;
-        file.problem = state.refused                ? state.refusal
-                       : !state.parserError.empty() ? state.parserError
-                                                    : Describe({1, 1}, "the file is not well-formed XML");
+        file.refusal = state.refusal;
+        file.problem = state.problem;
         return file;
     }
     file.document = std::move(document);
     return file;
 }
 
-XmlFile Refused(Position at, const std::string& reason) {
-    XmlFile file;
-    file.wellFormed = false;
-    file.problem = Describe(at, reason);
-    return file;
+// The encodings read besides UTF-8 and UTF-16, by the names the server's parser knows them by (upper-cased),
+// with the name libxml2 converts them by: ISO 8859-1 to 8859-9, 8859-13 and 8859-15, Windows-1250 to 1257
+// but 1255, and KOI8-R, each read through a table of its 256 bytes. Windows-1255 and 1258 are left out: their
+// converters join a letter with the accents after it, which a table of single bytes cannot do as the
+// server's parser does.
+struct SingleByteEncoding {
+    const char* name;
+    const char* converter;
+};
+constexpr SingleByteEncoding kSingleByteEncodings[] = {
+    {"ISO-8859-1", "ISO-8859-1"},
+    {"ISO_8859-1", "ISO-8859-1"},
+    {"LATIN1", "ISO-8859-1"},
+    {"L1", "ISO-8859-1"},
+    {"CP819", "ISO-8859-1"},
+    {"IBM819", "ISO-8859-1"},
+    {"IBM-819", "ISO-8859-1"},
+    {"ISO-IR-100", "ISO-8859-1"},
+    {"CSISOLATIN1", "ISO-8859-1"},
+    {"ISO-8859-2", "ISO-8859-2"},
+    {"ISO_8859-2", "ISO-8859-2"},
+    {"LATIN2", "ISO-8859-2"},
+    {"L2", "ISO-8859-2"},
+    {"ISO-IR-101", "ISO-8859-2"},
+    {"CSISOLATIN2", "ISO-8859-2"},
+    {"ISO-8859-3", "ISO-8859-3"},
+    {"ISO_8859-3", "ISO-8859-3"},
+    {"LATIN3", "ISO-8859-3"},
+    {"L3", "ISO-8859-3"},
+    {"ISO-IR-109", "ISO-8859-3"},
+    {"CSISOLATIN3", "ISO-8859-3"},
+    {"ISO-8859-4", "ISO-8859-4"},
+    {"ISO_8859-4", "ISO-8859-4"},
+    {"LATIN4", "ISO-8859-4"},
+    {"L4", "ISO-8859-4"},
+    {"ISO-IR-110", "ISO-8859-4"},
+    {"CSISOLATIN4", "ISO-8859-4"},
+    {"ISO-8859-5", "ISO-8859-5"},
+    {"ISO_8859-5", "ISO-8859-5"},
+    {"CYRILLIC", "ISO-8859-5"},
+    {"ISO-IR-144", "ISO-8859-5"},
+    {"CSISOLATINCYRILLIC", "ISO-8859-5"},
+    {"ISO-8859-6", "ISO-8859-6"},
+    {"ISO_8859-6", "ISO-8859-6"},
+    {"ARABIC", "ISO-8859-6"},
+    {"ASMO-708", "ISO-8859-6"},
+    {"ECMA-114", "ISO-8859-6"},
+    {"ISO-IR-127", "ISO-8859-6"},
+    {"CSISOLATINARABIC", "ISO-8859-6"},
+    {"ISO-8859-7", "ISO-8859-7"},
+    {"ISO_8859-7", "ISO-8859-7"},
+    {"GREEK", "ISO-8859-7"},
+    {"GREEK8", "ISO-8859-7"},
+    {"ECMA-118", "ISO-8859-7"},
+    {"ELOT_928", "ISO-8859-7"},
+    {"ISO-IR-126", "ISO-8859-7"},
+    {"CSISOLATINGREEK", "ISO-8859-7"},
+    {"ISO-8859-8", "ISO-8859-8"},
+    {"ISO_8859-8", "ISO-8859-8"},
+    {"ISO-8859-8-I", "ISO-8859-8"},
+    {"HEBREW", "ISO-8859-8"},
+    {"ISO-IR-138", "ISO-8859-8"},
+    {"CSISOLATINHEBREW", "ISO-8859-8"},
+    {"ISO-8859-9", "ISO-8859-9"},
+    {"ISO_8859-9", "ISO-8859-9"},
+    {"LATIN5", "ISO-8859-9"},
+    {"L5", "ISO-8859-9"},
+    {"ISO-IR-148", "ISO-8859-9"},
+    {"CSISOLATIN5", "ISO-8859-9"},
+    {"ISO-8859-13", "ISO-8859-13"},
+    {"ISO-8859-15", "ISO-8859-15"},
+    {"ISO_8859-15", "ISO-8859-15"},
+    {"LATIN-9", "ISO-8859-15"},
+    {"WINDOWS-1250", "WINDOWS-1250"},
+    {"CP1250", "WINDOWS-1250"},
+    {"WINDOWS-1251", "WINDOWS-1251"},
+    {"CP1251", "WINDOWS-1251"},
+    {"WINDOWS-1252", "WINDOWS-1252"},
+    {"CP1252", "WINDOWS-1252"},
+    {"WINDOWS-1253", "WINDOWS-1253"},
+    {"CP1253", "WINDOWS-1253"},
+    {"WINDOWS-1254", "WINDOWS-1254"},
+    {"CP1254", "WINDOWS-1254"},
+    {"WINDOWS-1256", "WINDOWS-1256"},
+    {"CP1256", "WINDOWS-1256"},
+    {"WINDOWS-1257", "WINDOWS-1257"},
+    {"CP1257", "WINDOWS-1257"},
+    {"KOI8-R", "KOI8-R"},
+    {"CSKOI8R", "KOI8-R"},
+};
+
+// The names of US-ASCII, which is read as the UTF-8 it is, once no byte is beyond it.
+constexpr const char* kAsciiNames[] = {
+    "US-ASCII", "ASCII", "ANSI_X3.4-1968", "ANSI_X3.4-1986", "ISO646-US", "ISO_646.IRV:1991",
+    "ISO-IR-6", "US",    "IBM367",         "IBM-367",        "CP367",     "CSASCII"};
+
+// The characters of a single-byte encoding's 256 bytes, as the server's parser decodes them: a byte the
+// encoding has no character for reads as U+FFFD. Built once per encoding from libxml2's converter; nullptr
+// when there is no converter, or the encoding does not keep ASCII as it is.
+using ByteTable = std::array<char32_t, 256>;
+const ByteTable* SingleByteTable(const char* converter) {
+    InitialiseParser();  // its errors for the bytes a converter has no character for are not printed
+    static std::mutex guard;
+    static std::unordered_map<std::string, std::unique_ptr<ByteTable>> tables;
+    const std::lock_guard<std::mutex> lock(guard);
+    const auto known = tables.find(converter);
+    if (known != tables.end()) return known->second.get();
+    std::unique_ptr<ByteTable> table;
+    if (xmlCharEncodingHandlerPtr handler = xmlFindCharEncodingHandler(converter)) {
+        table = std::make_unique<ByteTable>();
+        for (int byte = 0; byte < 256 && table; ++byte) {
+            xmlBufferPtr in = xmlBufferCreate();
+            xmlBufferPtr out = xmlBufferCreate();
+            const unsigned char one = static_cast<unsigned char>(byte);
+            if (!in || !out || xmlBufferAdd(in, &one, 1) != 0) throw std::bad_alloc();
+            const int written = xmlCharEncInFunc(handler, out, in);
+            const std::string_view decoded(reinterpret_cast<const char*>(xmlBufferContent(out)),
+                                           static_cast<size_t>(xmlBufferLength(out)));
+            size_t at = 0;
+            char32_t character = 0xFFFD;
+            if (written > 0 && !decoded.empty()) {
+                character = NextCodePoint(decoded, at);
+                if (at != decoded.size()) character = 0xFFFD;
+            }
+            xmlBufferFree(in);
+            xmlBufferFree(out);
+            if (byte < 0x80 && byte != 0 && character != static_cast<char32_t>(byte)) table.reset();
+            if (table) (*table)[byte] = character;
+        }
+        xmlCharEncCloseFunc(handler);
+    }
+    return tables.emplace(converter, std::move(table)).first->second.get();
 }
 
-XmlFile ParseBytes(const std::string& bytes, bool rootOnly = false) {
+std::string DecodeSingleByte(std::string_view bytes, const ByteTable& table) {
+    std::string text;
+    text.reserve(bytes.size() + bytes.size() / 4);
+    for (const char byte : bytes) {
+        const auto value = static_cast<unsigned char>(byte);
+        if (value < 0x80) {
+            text += byte;
+        } else {
+            AppendUtf8(text, table[value]);
+        }
+    }
+    return text;
+}
+
+// EncName in an XML declaration: a letter, then letters, digits, ".", "_" and "-".
+bool IsEncodingName(std::string_view name) {
+    if (name.empty() || !std::isalpha(static_cast<unsigned char>(name[0]))) return false;
+    return std::all_of(name.begin(), name.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '_' || c == '-';
+    });
+}
+
+// Line and column of the end of UTF-16 text.
+Position Utf16EndPosition(std::string_view text, bool bigEndian) {
+    Position at{1, 1};
+    for (size_t i = 0; i + 1 < text.size(); i += 2) {
+        const unsigned unit =
+            bigEndian ? (static_cast<unsigned char>(text[i]) << 8) | static_cast<unsigned char>(text[i + 1])
+                      : (static_cast<unsigned char>(text[i + 1]) << 8) | static_cast<unsigned char>(text[i]);
+        if (unit == '\n') {
+            ++at.line;
+            at.column = 1;
+        } else if (unit < 0xDC00 || unit > 0xDFFF) {  // the second half of a pair is no character of its own
+            ++at.column;
+        }
+    }
+    return at;
+}
+
+XmlFile ParseUtf16(const std::string& bytes, bool rootOnly) {
     const std::string_view all(bytes);
-    const bool utf8Mark = all.substr(0, 3) == "\xEF\xBB\xBF";
-    const bool utf16 = all.substr(0, 2) == "\xFF\xFE" || all.substr(0, 2) == "\xFE\xFF" ||
-                       all.substr(0, 4) == std::string_view("<\0?\0", 4) ||
-                       all.substr(0, 4) == std::string_view("\0<\0?", 4);
-    if (utf16) return ParseWithLibxml(bytes, rootOnly);  // declaration and all
+    const bool mark = all.substr(0, 2) == "\xFF\xFE" || all.substr(0, 2) == "\xFE\xFF";
+    const bool bigEndian =
+        all.substr(0, 2) == "\xFE\xFF" || all.substr(0, 4) == std::string_view("\0<\0?", 4);
+    const std::string_view text = all.substr(mark ? 2 : 0);
+    if (text.size() % 2 != 0) {
+        return Refused(XmlRefusal::kNotWellFormed, Utf16EndPosition(text, bigEndian),
+                       "the file ends in the middle of a UTF-16 character (its last byte is one of two)");
+    }
+    const std::string ascii = AsciiOfUtf16(text, bigEndian);
+    const Declared declaration = DeclaredEncoding(ascii);
+    const std::string& declared = declaration.encoding;
+    if (!declaration.spaced) {
+        return Refused(XmlRefusal::kNotWellFormed, PositionOf(ascii, declaration.after), kBlankAfterEncoding);
+    }
+    if (!declared.empty() && declared != "UTF-16" && declared != (bigEndian ? "UTF-16BE" : "UTF-16LE")) {
+        return Refused(XmlRefusal::kEncoding, {1, 1},
+                       std::string(mark ? "the file's byte-order mark says" : "the file's first bytes say") +
+                           " it is UTF-16" + (bigEndian ? " big-endian" : " little-endian") +
+                           ", but its encoding declaration says \"" + declared + "\"");
+    }
+    return ParseWithLibxml(bytes, rootOnly, false);
+}
 
-    const std::string_view body = all.substr(utf8Mark ? 3 : 0);
-    const std::string declared = DeclaredEncoding(body);
-    if (!declared.empty() && declared != "utf-8") return ParseWithLibxml(bytes, rootOnly);
-
+// 8-bit text said or taken to be UTF-8.
+XmlFile ParseUtf8(const std::string& bytes, bool rootOnly, size_t markLength, const std::string& declared) {
+    const std::string_view body = std::string_view(bytes).substr(markLength);
     const size_t invalid = FirstInvalidUtf8(body);
-    if (invalid == std::string_view::npos) return ParseWithLibxml(bytes, rootOnly);
-    const std::string byte =
-        "the byte " + HexByte(static_cast<unsigned char>(body[invalid])) + " is not UTF-8";
+    if (invalid == std::string_view::npos) return ParseWithLibxml(bytes, rootOnly, false);
+    // Bytes that look like UTF-8 but are not are an error, never Windows-1252 text.
+    const ForbiddenUtf8 forbidden = FirstForbiddenUtf8(body);
+    if (forbidden.length > 0) {
+        return Refused(XmlRefusal::kNotWellFormed, PositionOf(body, forbidden.offset),
+                       "the bytes " + Hex(body.substr(forbidden.offset, forbidden.length)) +
+                           " are not UTF-8: they are " + forbidden.what + ", which UTF-8 does not allow");
+    }
+    const std::string byte = "the byte " + Hex(body.substr(invalid, 1)) + " is not UTF-8";
     const Position at = PositionOf(body, invalid);
-    if (utf8Mark) return Refused(at, byte + ", which the file's byte-order mark says it is");
-    if (!declared.empty()) return Refused(at, byte + ", which the file's encoding declaration says it is");
+    if (markLength > 0) {
+        return Refused(XmlRefusal::kNotWellFormed, at,
+                       byte + ", which the file's byte-order mark says it is");
+    }
+    if (declared == "UTF8") {
+        // The server's parser reads a file declared so with a decoder that reads such a byte as U+FFFD.
+        return Refused(XmlRefusal::kEncoding, at,
+                       byte + ", which the file's encoding declaration says it is");
+    }
+    if (!declared.empty()) {
+        return Refused(XmlRefusal::kNotWellFormed, at,
+                       byte + ", which the file's encoding declaration says it is");
+    }
     if (HoldsMultiByteUtf8(body)) {
-        return Refused(at, byte + ", while the file also holds UTF-8 text, so it is not Windows-1252 either");
+        return Refused(XmlRefusal::kNotWellFormed, at,
+                       byte + ", while the file also holds UTF-8 text, so it is not Windows-1252 either");
     }
     // An older file, written one byte per character: read as Windows-1252, and said so.
-    XmlFile file = ParseWithLibxml(Windows1252ToUtf8(body), rootOnly);
+    XmlFile file = ParseWithLibxml(Windows1252ToUtf8(body), rootOnly, false);
     if (file.wellFormed) {
+        file.windows1252 = true;
         file.notices.push_back(
             "has no encoding declaration and is not UTF-8, so it was read as Windows-1252; saving it writes "
             "UTF-8.");
@@ -602,7 +1677,82 @@ XmlFile ParseBytes(const std::string& bytes, bool rootOnly = false) {
     return file;
 }
 
+XmlFile ParseBytes(const std::string& bytes, bool rootOnly = false) {
+    const std::string_view all(bytes);
+    const std::string_view first = all.substr(0, 4);
+    // UTF-16, by its byte-order mark or by the zero bytes of its first characters.
+    if (first.substr(0, 2) == "\xFF\xFE" || first.substr(0, 2) == "\xFE\xFF" ||
+        first == std::string_view("<\0?\0", 4) || first == std::string_view("\0<\0?", 4)) {
+        return ParseUtf16(bytes, rootOnly);
+    }
+    // UCS-4 and EBCDIC, which the first bytes of a declaration would show: not read.
+    if (first == std::string_view("\0\0\0<", 4) || first == std::string_view("<\0\0\0", 4) ||
+        first == std::string_view("\0\0<\0", 4) || first == std::string_view("\0<\0\0", 4) ||
+        first == "\x4C\x6F\xA7\x94") {
+        return Refused(XmlRefusal::kEncoding, {1, 1},
+                       "the file is in UCS-4 or EBCDIC, which this program does not read; save it in UTF-8");
+    }
+
+    const bool utf8Mark = all.substr(0, 3) == "\xEF\xBB\xBF";
+    const std::string_view body = all.substr(utf8Mark ? 3 : 0);
+    // No character of XML is ever U+0000, whatever the encoding of these 8-bit bytes.
+    if (const void* zero = std::memchr(body.data(), 0, body.size())) {
+        const size_t offset = static_cast<size_t>(static_cast<const char*>(zero) - body.data());
+        return Refused(XmlRefusal::kNotWellFormed, PositionOf(body, offset),
+                       "a character that XML does not allow (U+0000)");
+    }
+    const Declared declaration = DeclaredEncoding(body);
+    const std::string& declared = declaration.encoding;
+    const Position named = PositionOf(body, declaration.offset);
+    if (!declaration.spaced) {
+        return Refused(XmlRefusal::kNotWellFormed, PositionOf(body, declaration.after), kBlankAfterEncoding);
+    }
+    // A name that is not one the parser reports it (the declaration is not well-formed).
+    if (declared.empty() || !IsEncodingName(declared)) {
+        return ParseUtf8(bytes, rootOnly, utf8Mark ? 3 : 0, std::string());
+    }
+    if (declared == "UTF-8" || declared == "UTF8")
+        return ParseUtf8(bytes, rootOnly, utf8Mark ? 3 : 0, declared);
+    if (utf8Mark) {
+        return Refused(XmlRefusal::kEncoding, named,
+                       "the file's byte-order mark says it is UTF-8, but its encoding declaration says \"" +
+                           declared + "\"");
+    }
+    if (declared == "UTF-16" || declared == "UTF-16LE" || declared == "UTF-16BE") {
+        return Refused(XmlRefusal::kNotWellFormed, named,
+                       "the file's encoding declaration says \"" + declared +
+                           "\", but it is 8-bit text (UTF-16 begins with a byte-order mark or a zero byte)");
+    }
+    // Read as the server's parser reads the encoding, then parsed as the UTF-8 it has become.
+    if (std::find(std::begin(kAsciiNames), std::end(kAsciiNames), declared) != std::end(kAsciiNames)) {
+        const auto beyond = std::find_if(body.begin(), body.end(), [](char c) { return c & 0x80; });
+        if (beyond != body.end()) {
+            const size_t offset = static_cast<size_t>(beyond - body.begin());
+            return Refused(XmlRefusal::kNotWellFormed, PositionOf(body, offset),
+                           "the byte " + Hex(body.substr(offset, 1)) +
+                               " is not US-ASCII, which the file's encoding declaration says it is");
+        }
+        return ParseWithLibxml(bytes, rootOnly, true);
+    }
+    for (const SingleByteEncoding& encoding : kSingleByteEncodings) {
+        if (declared != encoding.name) continue;
+        if (const ByteTable* table = SingleByteTable(encoding.converter)) {
+            return ParseWithLibxml(DecodeSingleByte(body, *table), rootOnly, true);
+        }
+        break;
+    }
+    return Refused(
+        XmlRefusal::kEncoding, named,
+        "the file is in the encoding \"" + declared +
+            "\", which this program does not read (it reads UTF-8, UTF-16, US-ASCII, ISO 8859-1 to 8859-9, "
+            "8859-13 and 8859-15, Windows-1250 to 1257 but 1255, and KOI8-R); save it in UTF-8");
+}
+
 }  // namespace
+
+bool IsDeliberateRefusal(XmlRefusal refusal) {
+    return refusal != XmlRefusal::kNone && refusal != XmlRefusal::kNotWellFormed;
+}
 
 XmlFile LoadXmlFile(const std::string& path) {
     platform::FileFingerprint read;

@@ -1,8 +1,11 @@
-// Documents a conforming XML 1.0 parser accepts, with the values read from them, and documents it refuses,
-// with where and why; each refused one is then given to the tool's resave and to the main window's Save,
-// and must come out of both byte for byte as it went in.
+// Documents the server's parser (the JDK's) accepts, with the values it reads from them, and documents it
+// refuses, with where and why, and the kind of refusal (the refusals made on purpose among them); each
+// refused one is then given to the tool's resave and to the main window's Save, and must come out of both
+// byte for byte as it went in. The limits of the server's parser, and an entity bomb, are tested on their
+// own.
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <sstream>
 
 #include "cli/ConfigTool.h"
@@ -27,6 +30,7 @@ struct Refused {
     const char* what;
     std::string bytes;
     std::string problem;  // "line L, column C: reason"
+    XmlRefusal refusal = XmlRefusal::kNotWellFormed;
 };
 
 // A master file whose MonitorConfigFile holds `value` as written.
@@ -59,6 +63,15 @@ std::string Laughs() {
     return Master("&l12;", "<!DOCTYPE ResponseHandler [" + subset + "]>\r\n");
 }
 
+// Entities each using the one before, `depth` deep, used once in the master file.
+std::string NestedEntities(int depth) {
+    std::string subset = "<!ENTITY e1 \"x\">";
+    for (int level = 2; level <= depth; ++level) {
+        subset += "<!ENTITY e" + std::to_string(level) + " \"&e" + std::to_string(level - 1) + ";\">";
+    }
+    return Master("&e" + std::to_string(depth) + ";", "<!DOCTYPE ResponseHandler [" + subset + "]>\r\n");
+}
+
 const std::vector<Accepted>& AcceptedDocuments() {
     static const std::vector<Accepted> documents = {
         {"a declaration, standalone",
@@ -73,15 +86,15 @@ const std::vector<Accepted>& AcceptedDocuments() {
          {{kMonitor, "bold text"}}},
         {"internal entities, one within another",
          Master("&full;",
-                "<!DOCTYPE ResponseHandler [\r\n<!ENTITY co \"Example &amp; Co\">\r\n"
-                "<!ENTITY full \"&co; Ltd\">\r\n]>\r\n"),
+                "<!DOCTYPE ResponseHandler [\r\n<!ENTITY co \"Example &amp; Co\">\r\n<!ENTITY full \"&co; "
+                "Ltd\">\r\n]>\r\n"),
          {{kMonitor, "Example & Co Ltd"}}},
         {"an internal entity holding an element",
          Master("&el;", "<!DOCTYPE ResponseHandler [<!ENTITY el \"<b>bold</b> text\">]>"),
          {{kMonitor, "bold text"}, {kMonitor + std::string("/b"), "bold"}}},
         {"attributes, single- and double-quoted, and blanks in tags",
-         "<ResponseHandler version='2' note=\"a &amp; b &lt; c\">\r\n"
-         "\t<MonitorConfigFile  kind = 'x' >v</MonitorConfigFile\r\n>\r\n</ResponseHandler >",
+         "<ResponseHandler version='2' note=\"a &amp; b &lt; c\">\r\n\t<MonitorConfigFile  kind = 'x' "
+         ">v</MonitorConfigFile\r\n>\r\n</ResponseHandler >",
          {{kMonitor, "v"}}},
         {"comments and processing instructions around the root",
          Master("x", "<?xml version=\"1.0\"?>\r\n<!-- before -->\r\n<?app data?>\r\n",
@@ -105,14 +118,42 @@ const std::vector<Accepted>& AcceptedDocuments() {
         {"ISO-8859-1 declared, even where the bytes would be UTF-8",
          Master("Caf\xC3\xA9", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>"),
          {{kMonitor, "Caf\xC3\x83\xC2\xA9"}}},
-        {"Windows-1252 declared",
-         Master("\x80 \xE9", "<?xml version='1.0' encoding='windows-1252'?>"),
-         {{kMonitor, "\xE2\x82\xAC \xC3\xA9"}}},
+        {"Windows-1252 declared: the bytes it leaves unassigned read as U+FFFD, as the server's parser reads "
+         "them",
+         Master("\x80 \xE9 \x81", "<?xml version='1.0' encoding='windows-1252'?>"),
+         {{kMonitor, "\xE2\x82\xAC \xC3\xA9 \xEF\xBF\xBD"}}},
+        {"ISO-8859-15 declared",
+         Master("\xA4 \xBD", "<?xml version=\"1.0\" encoding=\"Latin-9\"?>"),
+         {{kMonitor, "\xE2\x82\xAC \xC5\x93"}}},
         {"no declaration, Windows-1252 throughout",
          Master("Z\xFCrich \x80 \x81"),
          {{kMonitor, "Z\xC3\xBCrich \xE2\x82\xAC \xC2\x81"}},
          {"has no encoding declaration and is not UTF-8, so it was read as Windows-1252; saving it writes "
           "UTF-8."}},
+        {"an undeclared parameter entity in a standalone document adds nothing",
+         Master("x", "<?xml version=\"1.0\" standalone=\"yes\"?><!DOCTYPE ResponseHandler [%missing;]>"),
+         {{kMonitor, "x"}}},
+        {"an external entity declared and never used, with a fragment identifier or without",
+         Master("x",
+                "<!DOCTYPE ResponseHandler [<!ENTITY e SYSTEM \"other.xml#part\"><!ENTITY f SYSTEM "
+                "\"other.xml\"><!ENTITY % p SYSTEM \"more.dtd#part\">]>"),
+         {{kMonitor, "x"}}},
+        // Where a carriage return from a reference in an entity's declaration stays one, as the server reads
+        // it.
+        {"carriage returns from an entity's text",
+         Master("[&e;|&e;]",
+                "<!DOCTYPE ResponseHandler [<!ENTITY e "
+                "\"&#13;a&#13;&#13;b&#13;&#10;<![CDATA[&#13;c&#13;&#13;]]>&#13;\">]>"),
+         {{kMonitor, "[\na\r\nb\r\n\nc\r\r\n|\na\r\nb\r\n\nc\r\r\n]"}}},
+        {"entities nested forty deep", NestedEntities(40), {{kMonitor, "x"}}},
+        {"entities that refer to themselves but are never used",
+         Master("x", "<!DOCTYPE ResponseHandler [<!ENTITY % p \"&#37;p;\"><!ENTITY e \"&e;\">]>"),
+         {{kMonitor, "x"}}},
+        {"names with colons that namespaces would not allow, declared for an attribute",
+         Master("x",
+                "<!DOCTYPE ResponseHandler [<!ATTLIST ResponseHandler att:2 CDATA #IMPLIED a:b:c CDATA "
+                "#IMPLIED>]>"),
+         {{kMonitor, "x"}}},
         {"names with prefixes, undeclared ones too",
          "<ResponseHandler xmlns:x='urn:x'><x:Extra/><y:Other/><MonitorConfigFile>v</MonitorConfigFile>"
          "</ResponseHandler>",
@@ -137,7 +178,7 @@ const std::vector<Refused>& RefusedDocuments() {
          "line 5, column 1: there is more after the end of the root element (one root element only, and "
          "nothing but comments after it)"},
         {"a repeated attribute", "<ResponseHandler a=\"1\" a=\"2\"/>",
-         "line 1, column 29: Attribute a redefined"},
+         "line 1, column 29: the attribute a is given twice in the same element"},
         {"a reference to character 0", Master("a&#0;b"),
          "line 2, column 26: a character reference to a character that XML does not allow (U+0000)"},
         {"a reference to a control character", Master("&#x1;"),
@@ -146,44 +187,84 @@ const std::vector<Refused>& RefusedDocuments() {
          "line 2, column 22: a character that XML does not allow (U+0001)"},
         {"U+FFFE", Master("a\xEF\xBF\xBEz"),
          "line 2, column 22: a character that XML does not allow (U+FFFE)"},
-        {"\"]]>\" in a text", Master("a]]>b"), "line 2, column 22: Sequence ']]>' not allowed in content"},
-        {"a \"<\" in a text", Master("a < b"), "line 2, column 24: StartTag: invalid element name"},
+        {"\"]]>\" in a text", Master("a]]>b"),
+         "line 2, column 22: \"]]>\" in text, where it may only end a CDATA section (write ]]&gt;)"},
+        {"a \"<\" in a text", Master("a < b"),
+         "line 2, column 24: a \"<\" that does not begin an element, a comment or a CDATA section (write "
+         "&lt; for a \"<\" in text)"},
         {"a \"<\" in an attribute", "<ResponseHandler a=\"<\"/>",
-         "line 1, column 21: Unescaped '<' not allowed in attributes values"},
+         "line 1, column 21: a \"<\" in an attribute value (write &lt;)"},
         {"an attribute without quotes", "<ResponseHandler a=1/>",
-         "line 1, column 20: AttValue: \" or ' expected"},
+         "line 1, column 20: an attribute value must be in quotes (\" or ')"},
         {"a mismatched end tag", "<ResponseHandler>\r\n\t<OnePass>1</OnePas>\r\n</ResponseHandler>\r\n",
-         "line 2, column 21: Opening and ending tag mismatch: OnePass line 2 and OnePas"},
+         "line 2, column 21: the end tag </OnePas> does not match the start tag <OnePass> (line 2)"},
         {"a file that stops part-way", "<ResponseHandler>\r\n\t<Mailboxes>\r\n",
          "line 3, column 1: the file ends before the element <Mailboxes> is closed"},
         {"\"--\" in a comment", Master("x", "<!-- a -- b -->"),
-         "line 1, column 8: Double hyphen within comment: <!-- a"},
+         "line 1, column 8: \"--\" within a comment (a comment cannot hold two hyphens together, nor end "
+         "with \"--->\")"},
         {"a declaration that is not first", "\r\n<?xml version=\"1.0\"?><ResponseHandler/>",
-         "line 2, column 6: XML declaration allowed only at the start of the document"},
+         "line 2, column 6: the XML declaration (<?xml ...?>) may stand only at the very start of the file"},
         {"an empty file", "", "line 1, column 1: the file holds no root element"},
         {"only a comment", "<!-- nothing else -->\r\n", "line 2, column 1: the file holds no root element"},
         {"a name that begins with a digit", "<ResponseHandler><1a/></ResponseHandler>",
-         "line 1, column 19: StartTag: invalid element name"},
+         "line 1, column 19: a \"<\" that does not begin an element, a comment or a CDATA section (write "
+         "&lt; for a \"<\" in text)"},
         {"entities that refer to each other",
          Master("&a;", "<!DOCTYPE ResponseHandler [<!ENTITY a \"&b;\"><!ENTITY b \"&a;\">]>"),
-         "line 2, column 24: the entities expand to far too much text, or refer to themselves"},
+         "line 2, column 24: the entity &a; refers to itself, through its own text or the entities it uses"},
         {"an entity expansion bomb", Laughs(),
-         "line 3, column 26: the entities expand to far too much text, or refer to themselves"},
+         "line 3, column 26: the file uses entities more than 64,000 times, the limit of the server's "
+         "parser"},
+        {"entities nested more than forty deep", NestedEntities(41),
+         "line 3, column 26: the entity &e41; nests entities more than 40 deep (its text uses an entity "
+         "whose text uses another, and so on)",
+         XmlRefusal::kTooDeep},
         {"an entity that opens an element it does not close",
          Master("&e;", "<!DOCTYPE ResponseHandler [<!ENTITY e \"<b>\">]>"),
          "line 2, column 24: the text of the entity used here leaves the element <b> open"},
+        {"an undeclared entity in an attribute's default, after an undeclared parameter entity",
+         Master("x", "<!DOCTYPE ResponseHandler [%p;<!ATTLIST ResponseHandler a CDATA \"&e;\">]>"),
+         "line 1, column 69: the entity &e; is not declared (write &amp; for an ampersand)"},
+        {"no blank after <!DOCTYPE", Master("x", "<!DOCTYPEResponseHandler []>"),
+         "line 1, column 26: a blank (a space, TAB or line end) is required after \"<!DOCTYPE\""},
+        {"declarations after the end of the document type declaration",
+         Master("x", "<!DOCTYPE ResponseHandler>[<!ELEMENT ResponseHandler ANY>]>"),
+         "line 1, column 26: declarations after the end (\">\") of the document type declaration: they "
+         "belong between \"[\" and \"]\" before it"},
+        {"no blank between the attributes of an attribute-list declaration, which the server's parser lets "
+         "pass",
+         Master("x",
+                "<!DOCTYPE ResponseHandler [<!ATTLIST ResponseHandler a CDATA #IMPLIEDb CDATA #IMPLIED>]>"),
+         "line 1, column 70: a blank (a space, TAB or line end) is required after the attribute default "
+         "value",
+         XmlRefusal::kServerLenient},
+        {"no blank after the encoding in the XML declaration",
+         Master("x", "<?xml version=\"1.0\" encoding=\"UTF-8\"standalone=\"yes\"?>"),
+         "line 1, column 37: a blank (a space, TAB or line end) is required after the encoding in the XML "
+         "declaration"},
+        {"UTF-16 with its last byte missing",
+         [] {
+             const std::string whole = Utf16(u"<ResponseHandler/>\n", false);
+             return whole.substr(0, whole.size() - 1);
+         }(),
+         "line 1, column 19: the file ends in the middle of a UTF-16 character (its last byte is one of "
+         "two)"},
         {"an external document type definition",
          "<!DOCTYPE ResponseHandler SYSTEM \"master.dtd\"><ResponseHandler/>",
          "line 1, column 46: the document type declaration refers to the external definition \"master.dtd\", "
-         "which is never read; remove the reference"},
+         "which is never read; remove the reference",
+         XmlRefusal::kOutsideFile},
         {"an external entity",
          Master("&e;", "<!DOCTYPE ResponseHandler [<!ENTITY e SYSTEM \"/etc/hostname\">]>"),
          "line 2, column 24: the entity &e; is defined outside the file (\"/etc/hostname\"), which is never "
-         "read"},
+         "read",
+         XmlRefusal::kOutsideFile},
         {"an external parameter entity",
          Master("x", "<!DOCTYPE ResponseHandler [<!ENTITY % p SYSTEM \"more.dtd\"> %p;]>"),
          "line 1, column 63: the parameter entity %p; is defined outside the file (\"more.dtd\"), which is "
-         "never read"},
+         "never read",
+         XmlRefusal::kOutsideFile},
         {"UTF-8 text with one byte that is not UTF-8", Master("Caf\xC3\xA9 caf\xE9"),
          "line 2, column 29: the byte 0xE9 is not UTF-8, while the file also holds UTF-8 text, so it is not "
          "Windows-1252 either"},
@@ -193,7 +274,57 @@ const std::vector<Refused>& RefusedDocuments() {
          Master("caf\xE9", "<?xml version=\"1.0\" encoding=\"utf-8\"?>"),
          "line 2, column 24: the byte 0xE9 is not UTF-8, which the file's encoding declaration says it is"},
         {"an encoding no one knows", Master("x", "<?xml version=\"1.0\" encoding=\"x-unheard-of\"?>"),
-         "line 1, column 44: Unsupported encoding x-unheard-of"},
+         "line 1, column 31: the file is in the encoding \"X-UNHEARD-OF\", which this program does not read "
+         "(it reads UTF-8, UTF-16, US-ASCII, ISO 8859-1 to 8859-9, 8859-13 and 8859-15, Windows-1250 to 1257 "
+         "but 1255, and KOI8-R); save it in UTF-8",
+         XmlRefusal::kEncoding},
+        {"an encoding the server's parser knows but this program does not read",
+         Master("x", "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>"),
+         "line 1, column 31: the file is in the encoding \"SHIFT_JIS\", which this program does not read (it "
+         "reads UTF-8, UTF-16, US-ASCII, ISO 8859-1 to 8859-9, 8859-13 and 8859-15, Windows-1250 to 1257 but "
+         "1255, and KOI8-R); save it in UTF-8",
+         XmlRefusal::kEncoding},
+        {"a UTF-8 byte-order mark and a declaration of ISO-8859-1",
+         "\xEF\xBB\xBF" + Master("x", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>"),
+         "line 1, column 31: the file's byte-order mark says it is UTF-8, but its encoding declaration says "
+         "\"ISO-8859-1\"",
+         XmlRefusal::kEncoding},
+        {"a UTF-16 byte-order mark and a declaration of UTF-8",
+         Utf16(u"<?xml version=\"1.0\" encoding=\"UTF-8\"?><ResponseHandler/>", false),
+         "line 1, column 1: the file's byte-order mark says it is UTF-16 little-endian, but its encoding "
+         "declaration says \"UTF-8\"",
+         XmlRefusal::kEncoding},
+        {"an encoded surrogate is not Windows-1252", Master("a\xED\xA0\x80z"),
+         "line 2, column 22: the bytes 0xED 0xA0 0x80 are not UTF-8: they are an encoded surrogate (U+D800), "
+         "which UTF-8 does not allow"},
+        {"an overlong form is not Windows-1252", Master("a\xC0\xAFz"),
+         "line 2, column 22: the bytes 0xC0 0xAF are not UTF-8: they are an overlong form of U+002F, which "
+         "UTF-8 does not allow"},
+        {"a code point above U+10FFFF is not Windows-1252", Master("a\xF4\x90\x80\x80z"),
+         "line 2, column 22: the bytes 0xF4 0x90 0x80 0x80 are not UTF-8: they are a code point above "
+         "U+10FFFF, which UTF-8 does not allow"},
+        {"a byte US-ASCII does not have", Master("caf\xE9", "<?xml version=\"1.0\" encoding=\"US-ASCII\"?>"),
+         "line 2, column 24: the byte 0xE9 is not US-ASCII, which the file's encoding declaration says it "
+         "is"},
+        {"a zero byte", Master(std::string("a\0b", 3)),
+         "line 2, column 22: a character that XML does not allow (U+0000)"},
+        {"XML 1.1, with a line end of its own (NEL)", Master("a\xC2\x85z", "<?xml version=\"1.1\"?>"),
+         "line 1, column 20: the file declares XML version 1.1; this program reads and writes XML 1.0 only",
+         XmlRefusal::kNotVersion10},
+        {"a version no XML has", Master("x", "<?xml version=\"2.0\"?>"),
+         "line 1, column 20: the file declares XML version 2.0; this program reads and writes XML 1.0 only",
+         XmlRefusal::kNotVersion10},
+        {"a name with a character only later editions of XML allow",
+         "<ResponseHandler><Egg\xC5\xBF/></ResponseHandler>",
+         "line 1, column 22: an attribute name is expected here (the character U+017F found here cannot be "
+         "part of a name)"},
+        {"a processing instruction named with such a character", Master("x", "<?\xC4\xB2 data?>"),
+         "line 1, column 3: a processing instruction (\"<?\") that does not begin with a name (the character "
+         "U+0132 found here cannot be part of a name)"},
+        {"a declaration of the document type the parser cannot place",
+         Master("x", "<!DOCTYPE ResponseHandler [<!ELEMENT ResponseHandler ANY> &e; ]>"),
+         "line 1, column 59: a declaration between \"[\" and \"]\" of the document type (<!DOCTYPE) is not "
+         "well-formed"},
     };
     return documents;
 }
@@ -216,7 +347,107 @@ TEST(XmlConformance, RefusedDocumentsSayWhereAndWhy) {
         const XmlFile file = ParseXmlText(document.bytes);
         EXPECT_FALSE(file.wellFormed);
         EXPECT_EQ(file.problem, document.problem);
+        EXPECT_EQ(file.refusal, document.refusal);
         EXPECT_EQ(ReadNodeText(file.root(), kOnePass, "<default>"), "<default>");
+    }
+}
+
+// The limits of the server's parser (the JDK's defaults), each named in the message.
+TEST(XmlConformance, WhatTheServersParserRefusesForItsSizeIsRefused) {
+    const auto attributes = [](int count) {
+        std::string tag = "<ResponseHandler";
+        for (int i = 0; i < count; ++i) tag += " a" + std::to_string(i) + "=''";
+        return tag + "/>";
+    };
+    const auto uses = [](const std::string& entity, int count) {
+        std::string text;
+        for (int i = 0; i < count; ++i) text += "&e;";
+        return Master(text, "<!DOCTYPE ResponseHandler [<!ENTITY e \"" + entity + "\">]>\r\n");
+    };
+    const std::string name(1001, 'n');
+    const std::string elements = [] {
+        std::string text;
+        for (int i = 0; i < 1000; ++i) text += "<i/>";
+        return text;
+    }();
+    const std::vector<Refused> documents = {
+        {"a name of 1,001 characters", Master("<" + name + "/>"),
+         "line 2, column 1023: a name is 1,001 characters long, more than the server's parser reads (its "
+         "limit on the length of a name is 1,000)"},
+        {"an entity's name of 1,001 characters",
+         Master("x", "<!DOCTYPE ResponseHandler [<!ENTITY " + name + " \"x\">]>"),
+         "line 1, column 1042: the name of an entity is 1,001 characters long, more than the server's parser "
+         "reads (its limit on the length of a name is 1,000)"},
+        {"10,001 attributes", attributes(10001),
+         "line 1, column 88917: the element <ResponseHandler> has 10,001 attributes, more than the server's "
+         "parser reads (its limit is 10,000 attributes on one element)"},
+        {"64,001 uses of entities", uses("x", 64001),
+         "line 3, column 192024: the file uses entities more than 64,000 times, the limit of the server's "
+         "parser"},
+        {"a parameter entity of 1,000,001 characters",
+         Master("x", "<!DOCTYPE ResponseHandler [<!ENTITY % p \"" + std::string(1000001, 'x') + "\">]>"),
+         "line 1, column 1000044: the parameter entity %p; is 1,000,001 characters long, more than the "
+         "server's parser reads (its limit is 1,000,000 characters)"},
+        {"more than 3,000,000 elements from entities", uses(elements, 3001),
+         "line 3, column 9024: the entities used hold more than 3,000,000 elements and attributes in "
+         "all, the limit of the server's parser"},
+    };
+    for (const Refused& document : documents) {
+        SCOPED_TRACE(document.what);
+        const XmlFile file = ParseXmlText(document.bytes);
+        EXPECT_FALSE(file.wellFormed);
+        EXPECT_EQ(file.refusal, XmlRefusal::kNotWellFormed);
+        EXPECT_EQ(file.problem, document.problem);
+    }
+    // Up to the limits the files are read (more than 50,000,000 characters from entities: the next test).
+    EXPECT_TRUE(ParseXmlText(attributes(10000)).wellFormed);
+    EXPECT_TRUE(ParseXmlText(uses("x", 64000)).wellFormed);
+    EXPECT_TRUE(ParseXmlText(uses(std::string(50000, 'x'), 1000)).wellFormed);
+    EXPECT_TRUE(ParseXmlText(Master("<" + std::string(1000, 'n') + "/>")).wellFormed);
+}
+
+// A master file of 206 KB that declares an entity of 50 KB and uses it 50,000 times once made every loader
+// run for minutes and take gigabytes, and 4,000 uses made resave write a master file of 200 MB: both are
+// refused within a second of processor time (a machine busy beside the tests does not count), by the tool and
+// by the window, and left as they were. A build with sanitizers, several times slower throughout, is not
+// timed.
+TEST(XmlConformance, AnEntityBombIsRefusedWithinASecondByTheToolAndTheWindow) {
+#if defined(POSTVANE_SANITIZE_BUILD) || defined(__SANITIZE_ADDRESS__)
+    constexpr double kLimitSeconds = 1e9;
+#else
+    constexpr double kLimitSeconds = 1.0;
+#endif
+    const auto seconds = [](std::clock_t since) { return double(std::clock() - since) / CLOCKS_PER_SEC; };
+    test::TempDir temp;
+    const std::string master = temp / "cfg/master.xml";
+    for (const int count : {4000, 50000}) {
+        SCOPED_TRACE(count);
+        std::string uses;
+        for (int i = 0; i < count; ++i) uses += "&e;";
+        const std::string bytes =
+            Master(uses, "<!DOCTYPE ResponseHandler [<!ENTITY e \"" + std::string(50000, 'x') + "\">]>\r\n");
+        test::WriteFile(master, bytes);
+        const std::string message =
+            "The file " + master +
+            " is not well-formed XML (line 3, column 3024: the entities used hold more than 50,000,000 "
+            "characters in all, the limit of the server's parser).";
+
+        std::istringstream in;
+        std::ostringstream out, err;
+        std::clock_t start = std::clock();
+        const int status =
+            RunTool({"resave", master}, in, out, err, ToolEnvironment{temp / "program", temp.path()});
+        EXPECT_LT(seconds(start), kLimitSeconds);
+        EXPECT_EQ(status, 1);
+        EXPECT_EQ(err.str(), message + "\nNot written: " + master + " could not be read.\n");
+        EXPECT_EQ(test::ReadFile(master), bytes);
+
+        test::ScriptedServices s{temp / "program"};
+        FrmMain main{s.services};
+        s.prompts.ExpectMessage(message + " It was read as empty, so default values are shown.");
+        start = std::clock();
+        main.Open(master, temp.path());
+        EXPECT_LT(seconds(start), kLimitSeconds);
     }
 }
 

@@ -51,11 +51,14 @@ TEST(XmlReading, ListsStopAtOneHundredOrTheSentinelAndFallBackToTheDefaults) {
 TEST(XmlReading, MalformedTextReadsAsEmptyAndSaysWhereAndWhy) {
     const XmlFile file = ParseXmlText("<ResponseHandler>\r\n\t<OnePass>1</OnePas>\r\n</ResponseHandler>\r\n");
     EXPECT_FALSE(file.wellFormed);
-    EXPECT_EQ(file.problem, "line 2, column 21: Opening and ending tag mismatch: OnePass line 2 and OnePas");
+    EXPECT_EQ(file.problem,
+              "line 2, column 21: the end tag </OnePas> does not match the start tag <OnePass> (line 2)");
     EXPECT_EQ(ReadNodeText(file.root(), "ResponseHandler/OnePass", "def"), "def");
     // Columns count characters, not bytes.
-    EXPECT_EQ(ParseXmlText("<R>\xC3\xA9\xC3\xA9<</R>").problem,
-              "line 1, column 7: StartTag: invalid element name");
+    EXPECT_EQ(
+        ParseXmlText("<R>\xC3\xA9\xC3\xA9<</R>").problem,
+        "line 1, column 7: a \"<\" that does not begin an element, a comment or a CDATA section (write &lt; "
+        "for a \"<\" in text)");
 }
 
 TEST(XmlReading, MalformedFileIsReportedOnceWithItsNameAndAMissingOneRaises) {
@@ -63,10 +66,9 @@ TEST(XmlReading, MalformedFileIsReportedOnceWithItsNameAndAMissingOneRaises) {
     const std::string path = temp / "broken.xml";
     test::WriteFile(path, "<A><B></A>");
     test::ScriptedPrompts prompts;
-    prompts.ExpectMessage(
-        "The file " + path +
-        " is not well-formed XML (line 1, column 11: Opening and ending tag mismatch: B line 1 "
-        "and A). It was read as empty, so default values are shown.");
+    prompts.ExpectMessage("The file " + path +
+                          " is not well-formed XML (line 1, column 11: the end tag </A> does not match the "
+                          "start tag <B> (line 1)). It was read as empty, so default values are shown.");
     const OpenedFile broken = OpenConfigFile(path, "");
     EXPECT_EQ(broken.problem, FileProblem::Malformed);
     prompts.Show(MalformedMessage(broken));
