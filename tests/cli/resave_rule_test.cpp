@@ -291,6 +291,21 @@ TEST_F(ResaveRule, TheToolsMessagesAndOptions) {
                                   " could not be read as a Write To DB file\n"))
         << run.err;
 
+    // A name with a backslash is not taken for the file of the same path with a slash, and so never writes
+    // it.
+    fs::create_directories(temp / "x");
+    fs::copy_file(file("master.xml"), temp / "x/master.xml");
+    const std::string master = ReadFile(temp / "x/master.xml");
+    run = Run({"resave", "x\\master.xml"});
+    EXPECT_EQ(
+        std::tie(run.status, run.out, run.err),
+        std::make_tuple(2, "",
+                        kPrefix +
+                            std::string("resave: the file name 'x\\master.xml' holds a backslash, which "
+                                        "this tool would read as a folder separator; rename the file\n") +
+                            kPrefix + "Try 'postvane-config-tool resave --help'.\n"));
+    EXPECT_EQ(ReadFile(temp / "x/master.xml"), master);
+
     // A message fields file that cannot be read is said once, naming it, however many files read it.
     WriteFile(file("customMessageFields.xml"), "<MessageFields><");
     run = Run({"check", "config/master.xml"});
