@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include "actions/CMessageFields.h"
@@ -80,6 +81,11 @@ void MustLoad(const std::string& text, const char* writer) {
     if (!file.wellFormed) Broken(writer, file.problem + "\n" + text);
 }
 
+// What every save promises besides: a second resave of what the first wrote changes nothing.
+void MustStay(const std::string& first, const std::optional<std::string>& second, const char* rule) {
+    if (second != first) Broken(rule, first + "\n---\n" + second.value_or("(not written)"));
+}
+
 void Master(std::string_view bytes) {
     Workspace& workspace = Workspace::Get();
     CollectingPrompts prompts;
@@ -145,32 +151,53 @@ void Dispositions(std::string_view bytes) {
     const auto loaded = configuration.Load(workspace.Write(bytes, "dispositions.xml"), workspace.links(),
                                            workspace.paths(), prompts);
     if (!loaded.opened) return;
-    if (const auto text = configuration.WriteText(workspace.paths(), prompts)) {
-        MustLoad(*text, "a disposition file is written as a file that loads");
+    const auto text = configuration.WriteText(workspace.paths(), prompts);
+    if (!text) return;
+    MustLoad(*text, "a disposition file is written as a file that loads");
+    DispositionConfiguration again;
+    if (!again
+             .Load(workspace.Write(*text, "dispositions-again.xml"), workspace.links(), workspace.paths(),
+                   prompts)
+             .opened) {
+        Broken("a disposition file that was written opens again", *text);
     }
+    MustStay(*text, again.WriteText(workspace.paths(), prompts),
+             "a disposition file is written the same the second time");
 }
 
 // Every registered editor of `family` reads the same bytes through its load, as its window does, and builds
 // the text its Save would write.
-void ThroughEveryEditor(std::string_view bytes, EditorFamily family, const char* name, const char* rule) {
+// the text its Save would write; a second save of that text writes it again unchanged.
+void ThroughEveryEditor(std::string_view bytes, EditorFamily family, const char* name, const char* rule,
+                        const char* sameRule) {
     Workspace& workspace = Workspace::Get();
     const std::string path = workspace.Write(bytes, name);
-    for (const EditorRegistration* editor : BuiltInEditors().Of(family)) {
-        if (!editor->make) continue;
+    const auto save = [&](const EditorRegistration& editor,
+                          const std::string& file) -> std::optional<std::string> {
         CollectingPrompts prompts;
         HeadlessServices headless(workspace.paths(), prompts, BuiltInEditors());
-        const auto form = editor->OpenOnFile(headless.services, workspace.links(), path);
+        const auto form = editor.OpenOnFile(headless.services, workspace.links(), file);
         std::string text;
-        if (!form->IsClosed() && form->lastLoad() == FileProblem::None &&
-            form->Save(&text) == SaveOutcome::Printed) {
-            MustLoad(text, rule);
+        if (form->IsClosed() || form->lastLoad() != FileProblem::None ||
+            form->Save(&text) != SaveOutcome::Printed) {
+            return std::nullopt;
         }
+        return text;
+    };
+    for (const EditorRegistration* editor : BuiltInEditors().Of(family)) {
+        if (!editor->make) continue;
+        const std::optional<std::string> text = save(*editor, path);
+        if (!text) continue;
+        MustLoad(*text, rule);
+        // The text ends with the line end writing adds, as a written file does.
+        MustStay(*text, save(*editor, workspace.Write(*text, "again.xml")), sameRule);
     }
 }
 
 void Detailed(std::string_view bytes) {
     ThroughEveryEditor(bytes, EditorFamily::Disposition, "detailed.xml",
-                       "a detailed file is written as a file that loads");
+                       "a detailed file is written as a file that loads",
+                       "a detailed file is written the same the second time");
 }
 
 void Monitors(std::string_view bytes) {
@@ -178,14 +205,19 @@ void Monitors(std::string_view bytes) {
     MonitorConfiguration configuration;
     configuration.Load(Workspace::Get().Write(bytes, "monitor.xml"), prompts);
     if (!configuration.ReadCompletely()) return;
-    if (const auto text = configuration.WriteText(prompts)) {
-        MustLoad(*text, "a monitor configuration file is written as a file that loads");
-    }
+    const auto text = configuration.WriteText(prompts);
+    if (!text) return;
+    MustLoad(*text, "a monitor configuration file is written as a file that loads");
+    MonitorConfiguration again;
+    again.Load(Workspace::Get().Write(*text, "monitor-again.xml"), prompts);
+    MustStay(*text, again.WriteText(prompts),
+             "a monitor configuration file is written the same the second time");
 }
 
 void MonitorFiles(std::string_view bytes) {
     ThroughEveryEditor(bytes, EditorFamily::Monitor, "monitor-file.xml",
-                       "a monitor's file is written as a file that loads");
+                       "a monitor's file is written as a file that loads",
+                       "a monitor's file is written the same the second time");
 }
 
 // A stored password: unscrambled as a load does, and a password of the characters the table knows comes

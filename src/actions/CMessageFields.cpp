@@ -65,8 +65,11 @@ bool CMessageFields::LoadFromFile(const std::string& fileName, const std::string
     // A damaged file, or one of another kind, would offer no fields at all, and every field a detailed file
     // names would be dropped at its next save.
     if (file.problem == FileProblem::Malformed) {
-        prompts.ShowMessage("The Message Fields file " + path + " is not well-formed XML (" +
-                            file.xml.problem + ").");
+        prompts.Show(
+            {MessageKind::Error,
+             "The Message Fields file " + path + " is not well-formed XML (" + file.xml.problem + ").",
+             {},
+             Place::File(path)});
         return false;
     }
     if (!ReportOpened(file, "Error loading Message Fields file=", prompts)) return false;

@@ -16,6 +16,12 @@ std::optional<std::string> CreateTableStatementOf(const std::string& fullPath, c
     FrmWriteToDB editor(headless.services, master);
     editor.OpenFile(fullPath);
     if (editor.IsClosed() || editor.lastLoad() != FileProblem::None) return std::nullopt;
+    // What the editor does not keep is no part of a Write To DB file (another type's settings, say): the
+    // statement would describe a table the file does not name.
+    if (const std::optional<Loss>& notKept = editor.notKept()) {
+        prompts.Show({MessageKind::Error, notKept->reason, {}, Place::File(fullPath)});
+        return std::nullopt;
+    }
     return editor.CreateTableStatement();
 }
 

@@ -44,18 +44,25 @@ FrmHttpRequest::FrmHttpRequest(Services& services, const IMasterLinks& master)
     // The file, in the order it is written; each check sits where the save meets it.
     Check([this] { return Text(txtUrl).empty(); }, "URL missing", txtUrl);
     TextSetting("Url", txtUrl, "");
-    OptionPairSetting("Method", "GET", {"POST", optMethodPost}, {"GET", optMethodGet});
+    // Another method (PUT) is kept and named, and the save refuses until one of the two is chosen: written
+    // as GET it would change the request the server sends.
+    ChoiceSetting("Method", "GET", {{"GET", optMethodGet}, {"POST", optMethodPost}}, "Unrecognized Method=");
     TextSetting("UID", txtUser, "");
     PasswordSetting("PWD", txtPassword);
     CustomSetting(
         [this](XmlNode root) {
             FillAvailableFields();
+            parameterNames_.clear();
             std::vector<std::string> dropped;
             for (const XmlNode& parameter : SelectNodeList(root, "Parameters/Parameter")) {
                 const std::string name = ReadNodeText(parameter, "FieldName", "");
-                // The parameter's name is always written as its field's: known, though not kept.
-                SelectSingleNode(parameter, "ParameterName");
-                if (!AddLoadedParameter(name)) dropped.push_back(name);
+                // A name set by hand is what the server sends the field as: kept, though no control shows it.
+                const std::string sentAs = ReadNodeText(parameter, "ParameterName", name);
+                if (!AddLoadedParameter(name)) {
+                    dropped.push_back(name);
+                } else if (sentAs != name) {
+                    parameterNames_.emplace(name, sentAs);
+                }
             }
             if (!dropped.empty()) {
                 ReportDrop(DroppedEntriesMessage("parameters", dropped));
@@ -66,7 +73,9 @@ FrmHttpRequest::FrmHttpRequest(Services& services, const IMasterLinks& master)
             for (const std::string& name : Items(lstParameters)) {
                 WriteOpenTag(buffer, "Parameter", 2);
                 WriteElement(buffer, "FieldName", name, 3);
-                WriteElement(buffer, "ParameterName", name, 3);
+                const auto sentAs = parameterNames_.find(name);
+                WriteElement(buffer, "ParameterName", sentAs == parameterNames_.end() ? name : sentAs->second,
+                             3);
                 WriteCloseTag(buffer, "Parameter", 2);
             }
             WriteCloseTag(buffer, "Parameters", 1);

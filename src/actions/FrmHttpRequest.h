@@ -1,4 +1,7 @@
 #pragma once
+#include <map>
+#include <string>
+
 #include "actions/DataOutputEditor.h"
 
 namespace pv {
@@ -10,6 +13,10 @@ class FrmHttpRequest : public MessageFieldsEditor {
     // What it edits, as the registry of editors lists it.
     static FileEditorSetup Setup();
     FrmHttpRequest(Services& services, const IMasterLinks& master);
+
+  private:
+    // The parameter names the file gives its fields where they differ from the field's name.
+    std::map<std::string, std::string> parameterNames_;
 };
 
 }  // namespace pv

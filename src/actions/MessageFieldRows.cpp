@@ -74,15 +74,15 @@ void MessageFieldRows::Write(std::string& buffer) const {
         const std::string& text = length(row);
         WriteOpenTag(buffer, "Field", 2);
         WriteElement(buffer, "Name", field.Name, 3);
-        if (!text.empty()) {
-            if (field.IsDate()) {
-                WriteElement(buffer, "DateFormat", text, 3);
-            } else {
-                if (!IsNumeric(text))
-                    throw SaveRefused{
-                        Fault("Length not numeric for " + field.Name, Form::RowControl(kLength, row))};
-                WriteElement(buffer, "MaxLength", text, 3);
-            }
+        // An empty box is written empty: left out, the next load would fill it from the catalogue, and a
+        // second save would write what the first did not.
+        if (field.IsDate()) {
+            WriteElement(buffer, "DateFormat", text, 3);
+        } else {
+            if (!text.empty() && !IsNumeric(text))
+                throw SaveRefused{
+                    Fault("Length not numeric for " + field.Name, Form::RowControl(kLength, row))};
+            WriteElement(buffer, "MaxLength", text, 3);
         }
         WriteCloseTag(buffer, "Field", 2);
     }

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <ostream>
+#include <set>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -29,6 +30,8 @@ namespace {
 struct Finding {
     std::string subject;
     Message message;
+    // About a file many others read (a message fields file): said once in a run, naming that file.
+    bool once = false;
 };
 using Findings = std::vector<Finding>;
 
@@ -39,6 +42,22 @@ void Add(Findings& findings, const std::string& subject, std::vector<Message> me
         message.place.file = file;
         message.place.category = category;
         findings.push_back({subject, std::move(message)});
+    }
+}
+// The messages of the editor of the file at `editedPath`: those about another file it reads (a catalogue)
+// name that file and are said once; the others (a folder a control names among them) are about `file`.
+void AddEditorMessages(Findings& findings, const std::string& subject, const std::vector<Message>& messages,
+                       const std::string& editedPath, const std::string& file,
+                       const std::string& category = {}) {
+    for (const Message& message : messages) {
+        if (!message.place.file.empty() && message.place.file != editedPath &&
+            message.place.control.empty()) {
+            Message elsewhere = message;
+            elsewhere.place.category.clear();
+            findings.push_back({subject, std::move(elsewhere), true});
+        } else {
+            Add(findings, subject, {message}, file, category);
+        }
     }
 }
 void Add(Findings& findings, const std::string& subject, const std::string& text,
@@ -128,17 +147,16 @@ void CheckDispositions(const CMailbox& mailbox, const CheckContext& context, Che
     // The detailed files are named relative to the disposition file, which a check leaves as it is.
     const ReferringFileScope scope(paths, configuration.FullPath());
     prompts.messages.clear();
-    configuration.CheckSave(paths, prompts);
-    // A missing detailed file stops the save check at the first one; the walk below names every one.
-    static const std::string kMissingDetailed = "Detailed disposition file is missing or incorrect";
-    std::erase_if(prompts.messages,
-                  [](const Message& message) { return message.text.starts_with(kMissingDetailed); });
+    // The walk below names every missing detailed file; the save's check would stop at the first.
+    if (configuration.CheckSave(paths, prompts, DispositionConfiguration::DetailedFiles::NotChecked))
+        MayLose(configuration.Saving(paths, prompts), prompts);
     Add(findings, mailbox.sName, std::move(prompts.messages), fileName);
 
     // What to say about a disposition of a type naming a file, worked out once per type and file name: the
     // dispositions of one file name the same few files again and again.
     struct Verdict {
         bool missing = false;
+        std::string path;
         const std::vector<Message>* messages = nullptr;
     };
     const auto hash = [](const std::pair<std::string_view, std::string_view>& key) {
@@ -152,9 +170,9 @@ void CheckDispositions(const CMailbox& mailbox, const CheckContext& context, Che
         if (!editor && !configuration.Types().RequiresDetailedFile(disposition.Type).value_or(false))
             return verdict;
         const std::string& detailed = disposition.DetailedDispositionFile;
-        const std::string path = paths.ResolvePath(disposition.DispositionFilePath, detailed);
-        verdict.missing = detailed.empty() || !caches.Exists(path, editor != nullptr);
-        if (!verdict.missing && editor) verdict.messages = &caches.Messages(*editor, path, context);
+        verdict.path = paths.ResolvePath(disposition.DispositionFilePath, detailed);
+        verdict.missing = detailed.empty() || !caches.Exists(verdict.path, editor != nullptr);
+        if (!verdict.missing && editor) verdict.messages = &caches.Messages(*editor, verdict.path, context);
         return verdict;
     };
     for (const CCatDispositions& category : configuration.Categories()) {
@@ -170,8 +188,10 @@ void CheckDispositions(const CMailbox& mailbox, const CheckContext& context, Che
                         (detailed.empty() ? std::string() : ": " + detailed),
                     fileName, category.CategoryName);
             }
-            if (verdict.messages)
-                Add(findings, mailbox.sName, *verdict.messages, detailed, category.CategoryName);
+            if (verdict.messages) {
+                AddEditorMessages(findings, mailbox.sName, *verdict.messages, verdict.path, detailed,
+                                  category.CategoryName);
+            }
         }
     }
 }
@@ -208,7 +228,8 @@ Findings CheckMonitors(const MasterConfiguration& master, const CheckContext& co
     CollectingPrompts prompts;
     MonitorConfiguration configuration;
     configuration.Load(path, prompts);
-    configuration.WriteText(prompts);
+    std::string text;
+    RunSave(configuration.Saving(prompts), prompts, &text);
     Add(findings, name, std::move(prompts.messages));
     for (const CMonitorItem& entry : configuration.Entries) {
         const EditorRegistration* editor = context.editors.FindClass(entry.ClassName);
@@ -225,10 +246,11 @@ Findings CheckMonitors(const MasterConfiguration& master, const CheckContext& co
             continue;
         }
         // What its editor reports while loading the file and saving it again.
-        Add(findings, name,
+        AddEditorMessages(
+            findings, name,
             WhatTheEditorSays(*editor, file, context, paths,
                               "The file could not be read as the file of a " + type + " monitor"),
-            entry.Parameter);
+            file, entry.Parameter);
     }
     return findings;
 }
@@ -257,6 +279,11 @@ int RunCheck(const std::string& masterArgument, std::ostream& out, std::ostream&
             StreamPrompts::Show(message);
             if (message.kind == MessageKind::Error) ++errors;
         }
+        // What a save of the master would lose fails the check as it stops the tool's resave.
+        Answer AskToSaveDespite(const Loss& loss) override {
+            Show({MessageKind::Error, loss.reason});
+            return Answer::No;
+        }
         size_t errors = 0;
     } loadPrompts(err, environment.verbose);
     MasterConfiguration master;
@@ -266,6 +293,10 @@ int RunCheck(const std::string& masterArgument, std::ostream& out, std::ostream&
         loaded.problem == FileProblem::Unreadable) {
         return 1;
     }
+    // The mailboxes' checks come below; of the master's save, what it would lose.
+    if (loaded.read())
+        MayLose(master.Saving(paths.MakeAbsolutePath(master.MasterFilePath), paths, loadPrompts),
+                loadPrompts);
     bool failed = !loaded.read() || loadPrompts.errors > 0;
 
     const MasterLinks links = LinksOf(master, paths);
@@ -273,8 +304,11 @@ int RunCheck(const std::string& masterArgument, std::ostream& out, std::ostream&
     // A check changes no file: the master, which every mailbox's names are resolved against, is asked
     // about once.
     const ReferringFileScope masterScope(caches.paths, links.masterFilePath);
+    std::set<std::pair<std::string, std::string>> saidOnce;  // file and text
     const auto report = [&](const Findings& findings) {
         for (const Finding& finding : findings) {
+            if (finding.once && !saidOnce.emplace(finding.message.place.file, finding.message.text).second)
+                continue;
             Print(out, finding);
             if (finding.message.kind == MessageKind::Error) failed = true;
         }

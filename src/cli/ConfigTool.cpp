@@ -44,8 +44,10 @@ constexpr const char* kUsage =
     "  -v, --verbose        also report what succeeded (\"Saved\")\n"
     "\n"
     "'postvane-config-tool COMMAND --help' describes a command and its options.\n"
-    "Messages the editor would show in a message box go to standard error.\n"
-    "Exit status: 0 success, 1 a load, check, save or scramble failed, 2 usage error.\n";
+    "Messages the editor would show in a message box go to standard error, each line after\n"
+    "'postvane-config-tool: '.\n"
+    "Exit status: 0 success; 1 a load, check, save or scramble failed, or a save would lose what the file\n"
+    "held (see 'resave --help'); 2 usage error.\n";
 
 // One command: its usage and the options it takes.
 struct Command {
@@ -55,7 +57,7 @@ struct Command {
     std::vector<option> longOptions;
 };
 
-constexpr int kStdout = 256;
+constexpr int kAllowLoss = 256;
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
@@ -66,20 +68,27 @@ const std::vector<Command>& Commands() {
          "checks. A file that could not be read completely, or whose checks fail, is never written.\n"
          "The root element tells the kind of file: a master file (ResponseHandler), a disposition\n"
          "configuration file (Dispositions, needs --master for its catalogues), a detailed disposition\n"
-         "file (Disposition, needs --type; WriteToFile, WriteToDB, RunSQL and HttpRequest files also need\n"
-         "--master for the message fields files), a monitor configuration file (Monitors), or the file of\n"
-         "a Logger (LogConfig), EmailMonitor (EmailMonitor) or HistoricalCharts (HistoricalCharts) monitor.\n"
+         "file (Disposition, needs --type; the types that read message fields also need --master for the\n"
+         "message fields files), a monitor configuration file (Monitors), or the file of a monitor (its\n"
+         "root element is listed below).\n"
+         "\n"
+         "A save that would leave out an element or a value the file holds, or change a value the server\n"
+         "reads, is refused: what it would lose is said on standard error, nothing is written and the exit\n"
+         "status is 1. Layout, the stored form of a password and elements rewritten from their older forms\n"
+         "are no loss. With --allow-loss the file is written anyway, and what was lost is said.\n"
          "\n"
          "Options:\n"
          "  -s, --stdout         print the text the save would write, and write nothing\n"
          "  -m, --master=MASTER  the master file whose catalogues the file needs\n"
          "  -t, --type=TYPE      the disposition type of a detailed disposition file\n"
+         "      --allow-loss     write also a file whose save loses what it held, naming what is lost\n"
          "  -v, --verbose        say \"Saved\" when the file was written\n"
          "  -h, --help           show this text\n",
          ":sm:t:vh",
          {{"stdout", no_argument, nullptr, 's'},
           {"master", required_argument, nullptr, 'm'},
           {"type", required_argument, nullptr, 't'},
+          {"allow-loss", no_argument, nullptr, kAllowLoss},
           {"verbose", no_argument, nullptr, 'v'},
           {"help", no_argument, nullptr, 'h'},
           {nullptr, 0, nullptr, 0}}},
@@ -94,13 +103,16 @@ const std::vector<Command>& Commands() {
          "files included). Each failure is printed to standard output as\n"
          "  MAILBOX: MESSAGE  or  MAILBOX: FILE: [CATEGORY: ]MESSAGE\n"
          "and for the monitors as MONITORFILE: [FILE: ]MESSAGE. What loading the master says goes to\n"
-         "standard error. The exit status is 1 when anything was found.\n"
+         "standard error. A file whose save would lose what it holds (what resave refuses) is a failure.\n"
+         "The exit status is 1 when an error was found; warnings alone leave it 0.\n"
          "\n"
          "Options:\n"
          "  -m, --master=MASTER  the master file (instead of the operand)\n"
+         "  -v, --verbose        also report what succeeded\n"
          "  -h, --help           show this text\n",
-         ":m:h",
+         ":m:vh",
          {{"master", required_argument, nullptr, 'm'},
+          {"verbose", no_argument, nullptr, 'v'},
           {"help", no_argument, nullptr, 'h'},
           {nullptr, 0, nullptr, 0}}},
         {"sql",
@@ -108,13 +120,15 @@ const std::vector<Command>& Commands() {
          "\n"
          "Prints the CREATE TABLE statement the Write To DB editor shows for FILE (its table and checked\n"
          "fields, typed from the master's message fields files), lines ended by CR LF. Warnings go to\n"
-         "standard error.\n"
+         "standard error. A file that is not a Write To DB file is refused with exit status 1.\n"
          "\n"
          "Options:\n"
          "  -m, --master=MASTER  the master file that names the message fields files (required)\n"
+         "  -v, --verbose        also report what succeeded\n"
          "  -h, --help           show this text\n",
-         ":m:h",
+         ":m:vh",
          {{"master", required_argument, nullptr, 'm'},
+          {"verbose", no_argument, nullptr, 'v'},
           {"help", no_argument, nullptr, 'h'},
           {nullptr, 0, nullptr, 0}}},
         {"scramble",
@@ -149,10 +163,19 @@ const Command* FindCommand(const std::string& name) {
     return nullptr;
 }
 
+constexpr const char* kHelpUsage =
+    "Usage: postvane-config-tool help [COMMAND]\n"
+    "\n"
+    "Shows the tool's usage, or that of COMMAND (as 'postvane-config-tool COMMAND --help' does).\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help           show this text\n";
+
+// A usage error, through the printer of every message of the tool.
 int Usage(std::ostream& err, const std::string& problem, const std::string& command = {}) {
-    const std::string who = command.empty() ? std::string(kProgram) : std::string(kProgram) + " " + command;
-    err << who << ": " << problem << "\n"
-        << "Try '" << who << " --help'.\n";
+    StreamPrompts printer(err);
+    printer.Say((command.empty() ? "" : command + ": ") + problem);
+    printer.Say("Try '" + std::string(kProgram) + (command.empty() ? "" : " " + command) + " --help'.");
     return kExitUsage;
 }
 
@@ -160,6 +183,16 @@ std::string JoinedTypes() {
     std::string text;
     for (const std::string& type : BuiltInEditors().Types(EditorFamily::Disposition))
         text += (text.empty() ? "" : ", ") + type;
+    return text;
+}
+
+// "Logger (LogConfig), ...": every registered monitor editor with a file, by its type and root element.
+std::string JoinedMonitorFiles() {
+    std::string text;
+    for (const EditorRegistration* editor : BuiltInEditors().Of(EditorFamily::Monitor)) {
+        if (!editor->make) continue;  // nothing to edit, so no file
+        text += (text.empty() ? "" : ", ") + editor->setup.type + " (" + editor->setup.root + ")";
+    }
     return text;
 }
 
@@ -270,12 +303,29 @@ int RunCommand(const Command& command, const std::vector<std::string>& args, std
     }
     if (parsed.has('h')) {
         out << command.help;
-        if (name == "resave")
+        if (name == "resave") {
             out << "\nThe types of detailed disposition files (--type):\n" << Wrapped(JoinedTypes()) << "\n";
+            out << "\nThe monitors whose files it writes (the type, and the root element):\n"
+                << Wrapped(JoinedMonitorFiles()) << "\n";
+        }
         return kExitOk;
     }
     if (parsed.has('v')) environment.verbose = true;
     const std::vector<std::string>& operands = parsed.operands;
+    // The paths of the files read a backslash as a folder separator, as the configuration files write them:
+    // a name given with one would be taken for another file, and that file written. Refused until paths
+    // can carry a name as the shell gives it.
+    std::vector<std::string> names = operands;
+    if (parsed.has('m')) names.push_back(parsed.values.at('m'));
+    for (const std::string& file : names) {
+        if (file.find('\\') != std::string::npos) {
+            return Usage(err,
+                         "the file name '" + file +
+                             "' holds a backslash, which this tool would read as a "
+                             "folder separator; rename the file",
+                         name);
+        }
+    }
 
     if (name == "scramble" || name == "unscramble") {
         if (!operands.empty()) return Usage(err, name + " takes no arguments; it reads standard input", name);
@@ -299,6 +349,7 @@ int RunCommand(const Command& command, const std::vector<std::string>& args, std
         resave.toStdout = parsed.has('s');
         resave.master = parsed.has('m') ? parsed.values.at('m') : "";
         resave.type = parsed.has('t') ? parsed.values.at('t') : "";
+        resave.allowLoss = parsed.has(kAllowLoss);
         resave.file = operands.front();
         const std::vector<std::string> types = BuiltInEditors().Types(EditorFamily::Disposition);
         if (parsed.has('t') && std::find(types.begin(), types.end(), resave.type) == types.end()) {
@@ -341,14 +392,26 @@ int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
     std::string name = parsed.operands.front();
     std::vector<std::string> rest(parsed.operands.begin() + 1, parsed.operands.end());
     if (name == "help") {
+        static const option kHelpOptions[] = {{"help", no_argument, nullptr, 'h'}, {nullptr, 0, nullptr, 0}};
+        Parsed help;
+        if (const auto status = ParseOptions("help", ":h", kHelpOptions, rest, help, err)) return *status;
+        if (help.has('h')) {
+            out << kHelpUsage;
+            return kExitOk;
+        }
+        rest = help.operands;
         if (rest.empty()) {
             out << kUsage;
             return kExitOk;
         }
-        if (rest.size() > 1) return Usage(err, "help takes one command");
-        // "help resave" is "resave --help".
+        if (rest.size() > 1) return Usage(err, "help takes one command", "help");
+        // "help resave" is "resave --help", and "help help" is "help --help".
         name = rest.front();
         rest = {"--help"};
+        if (name == "help") {
+            out << kHelpUsage;
+            return kExitOk;
+        }
     }
     const Command* command = FindCommand(name);
     if (!command) return Usage(err, "unknown command '" + name + "'");
@@ -364,7 +427,7 @@ int RunTool(const std::vector<std::string>& args, std::istream& in, std::ostream
     // "nothing to report" or an empty file.
     out.flush();
     if (out) return status;
-    err << "postvane-config-tool: cannot write to standard output; what was to be printed is incomplete\n";
+    StreamPrompts(err).Say("cannot write to standard output; what was to be printed is incomplete");
     return status == kExitUsage ? kExitUsage : kExitFailed;
 }
 

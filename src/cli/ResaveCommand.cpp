@@ -21,8 +21,8 @@ constexpr int kOk = 0;
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
 
-int NotWritten(std::ostream& err, const std::string& path) {
-    err << "Not written: " << path << " could not be read.\n";
+int NotWritten(StreamPrompts& prompts, const std::string& path) {
+    prompts.Say("Not written: " + path + " could not be read.");
     return kFailed;
 }
 
@@ -39,7 +39,7 @@ int Finish(SaveOutcome outcome, const std::string& text, std::ostream& out) {
     return outcome == SaveOutcome::Written ? kOk : kFailed;
 }
 
-int Resave(const FileSave& save, bool toStdout, std::ostream& out, IPrompts& prompts) {
+int Resave(const FileSave& save, bool toStdout, std::ostream& out, StreamPrompts& prompts) {
     std::string text;
     return Finish(RunSave(save, prompts, toStdout ? &text : nullptr), text, out);
 }
@@ -48,63 +48,59 @@ int Resave(const FileSave& save, bool toStdout, std::ostream& out, IPrompts& pro
 // editor could not read as its own, or that it closed over (a catalogue it needs is missing), is never
 // written.
 int ResaveWithEditor(const EditorRegistration& editor, const std::string& path, const IMasterLinks& links,
-                     bool toStdout, std::ostream& out, std::ostream& err, const PathContext& paths,
-                     IPrompts& prompts) {
+                     bool toStdout, std::ostream& out, const PathContext& paths, StreamPrompts& prompts) {
     HeadlessServices headless(paths, prompts, BuiltInEditors());
     const std::unique_ptr<FileEditorForm> form = editor.OpenOnFile(headless.services, links, path);
-    if (form->IsClosed() || form->lastLoad() != FileProblem::None) return NotWritten(err, path);
+    if (form->IsClosed() || form->lastLoad() != FileProblem::None) return NotWritten(prompts, path);
     std::string text;
     return Finish(form->Save(toStdout ? &text : nullptr), text, out);
 }
 
 // Loads a master file completely, as the main window does; false (reported) when it could not be.
 bool LoadMaster(MasterConfiguration& master, const std::string& path, const PathContext& paths,
-                IPrompts& prompts) {
+                StreamPrompts& prompts) {
     master.MasterFilePath = path;
     return master.Load(paths, prompts).read();
 }
 
-int ResaveMaster(OpenedFile file, bool toStdout, std::ostream& out, std::ostream& err,
-                 const PathContext& paths, IPrompts& prompts) {
+int ResaveMaster(OpenedFile file, bool toStdout, std::ostream& out, const PathContext& paths,
+                 StreamPrompts& prompts) {
     const std::string path = file.path;
     MasterConfiguration master;
     master.MasterFilePath = path;
-    if (!master.Load(std::move(file), prompts).read()) return NotWritten(err, path);
+    if (!master.Load(std::move(file), prompts).read()) return NotWritten(prompts, path);
     return Resave(master.Saving(paths.MakeAbsolutePath(master.MasterFilePath), paths, prompts), toStdout, out,
                   prompts);
 }
 
 int ResaveDispositions(const std::string& path, const ResaveOptions& options, std::ostream& out,
-                       std::ostream& err, const ToolEnvironment& environment, const PathContext& paths,
-                       IPrompts& prompts) {
+                       const ToolEnvironment& environment, const PathContext& paths, StreamPrompts& prompts) {
     if (options.master.empty()) {
-        err << "postvane-config-tool: a Dispositions file needs --master MASTER for its catalogues\n";
+        prompts.Say("a Dispositions file needs --master MASTER for its catalogues");
         return kUsage;
     }
     MasterConfiguration master;
     if (!LoadMaster(master, CommandLineMasterPath(options.master, environment.currentDirectory), paths,
                     prompts)) {
-        return NotWritten(err, path);
+        return NotWritten(prompts, path);
     }
     const MasterLinks links = LinksOf(master, paths);
     DispositionConfiguration configuration;
     const auto loaded = configuration.Load(path, links, paths, prompts);
-    if (!loaded.opened || !loaded.file.read()) return NotWritten(err, path);
+    if (!loaded.opened || !loaded.file.read()) return NotWritten(prompts, path);
     return Resave(configuration.Saving(paths, prompts), options.toStdout, out, prompts);
 }
 
 int ResaveDetailed(const std::string& path, const ResaveOptions& options, std::ostream& out,
-                   std::ostream& err, const ToolEnvironment& environment, const PathContext& paths,
-                   IPrompts& prompts) {
+                   const ToolEnvironment& environment, const PathContext& paths, StreamPrompts& prompts) {
     if (options.type.empty()) {
-        err << "postvane-config-tool: a Disposition file needs --type TYPE (for example ForwardMessage)\n";
+        prompts.Say("a Disposition file needs --type TYPE (for example ForwardMessage)");
         return kUsage;
     }
     // The command line admits only the registered types.
     const EditorRegistration& editor = *BuiltInEditors().Find(EditorFamily::Disposition, options.type);
     if (options.master.empty() && editor.needsMessageFields) {
-        err << "postvane-config-tool: a " << options.type
-            << " file needs --master MASTER for its message fields files\n";
+        prompts.Say("a " + options.type + " file needs --master MASTER for its message fields files");
         return kUsage;
     }
     MasterLinks links;
@@ -112,18 +108,18 @@ int ResaveDetailed(const std::string& path, const ResaveOptions& options, std::o
         MasterConfiguration master;
         if (!LoadMaster(master, CommandLineMasterPath(options.master, environment.currentDirectory), paths,
                         prompts)) {
-            return NotWritten(err, path);
+            return NotWritten(prompts, path);
         }
         links = LinksOf(master, paths);
     }
-    return ResaveWithEditor(editor, path, links, options.toStdout, out, err, paths, prompts);
+    return ResaveWithEditor(editor, path, links, options.toStdout, out, paths, prompts);
 }
 
-int ResaveMonitors(const std::string& path, bool toStdout, std::ostream& out, std::ostream& err,
-                   IPrompts& prompts) {
+int ResaveMonitors(const std::string& path, bool toStdout, std::ostream& out, StreamPrompts& prompts) {
     MonitorConfiguration configuration;
     configuration.Load(path, prompts);
-    if (!configuration.ReadCompletely()) return NotWritten(err, path);
+    // Entries left out of the list are what the save would lose: its loss step says so.
+    if (!configuration.LastRead().read()) return NotWritten(prompts, path);
     return Resave(configuration.Saving(prompts), toStdout, out, prompts);
 }
 
@@ -137,13 +133,13 @@ int RunSql(const std::string& masterArgument, const std::string& fileArgument, s
     const std::string path = CommandLineMasterPath(fileArgument, environment.currentDirectory);
     if (!LoadMaster(master, CommandLineMasterPath(masterArgument, environment.currentDirectory), paths,
                     prompts)) {
-        err << "postvane-config-tool: the master file " << masterArgument << " could not be read\n";
+        prompts.Say("the master file " + masterArgument + " could not be read");
         return kFailed;
     }
     const std::optional<std::string> statement =
         CreateTableStatementOf(path, LinksOf(master, paths), paths, prompts);
     if (!statement) {
-        err << "postvane-config-tool: " << path << " could not be read as a Write To DB file\n";
+        prompts.Say(path + " could not be read as a Write To DB file");
         return kFailed;
     }
     return Print(out, *statement + "\r\n");
@@ -152,7 +148,9 @@ int RunSql(const std::string& masterArgument, const std::string& fileArgument, s
 int RunResave(const ResaveOptions& options, std::ostream& out, std::ostream& err,
               const ToolEnvironment& environment) {
     const PathContext paths(environment.programDirectory);
-    StreamPrompts prompts(err, environment.verbose);
+    StreamPrompts prompts(
+        err, environment.verbose, kToolMessagePrefix,
+        options.allowLoss ? StreamPrompts::Losses::Allowed : StreamPrompts::Losses::Refused);
     const std::string path = CommandLineMasterPath(options.file, environment.currentDirectory);
     // The root element tells the kind of file, once the whole file has been read: a file that is not
     // well-formed is that, whatever its root.
@@ -160,20 +158,19 @@ int RunResave(const ResaveOptions& options, std::ostream& out, std::ostream& err
     if (!file.read()) {
         if (file.problem == FileProblem::Missing) prompts.Show(MissingFile(path));
         ReportOpened(file, "Unexpected error in LoadFile=", prompts);
-        return NotWritten(err, path);
+        return NotWritten(prompts, path);
     }
     const std::string root = file.RootName();
     if (root == "ResponseHandler")
-        return ResaveMaster(std::move(file), options.toStdout, out, err, paths, prompts);
-    if (root == "Dispositions")
-        return ResaveDispositions(path, options, out, err, environment, paths, prompts);
-    if (root == "Disposition") return ResaveDetailed(path, options, out, err, environment, paths, prompts);
-    if (root == "Monitors") return ResaveMonitors(path, options.toStdout, out, err, prompts);
+        return ResaveMaster(std::move(file), options.toStdout, out, paths, prompts);
+    if (root == "Dispositions") return ResaveDispositions(path, options, out, environment, paths, prompts);
+    if (root == "Disposition") return ResaveDetailed(path, options, out, environment, paths, prompts);
+    if (root == "Monitors") return ResaveMonitors(path, options.toStdout, out, prompts);
     if (const EditorRegistration* editor = BuiltInEditors().FindRoot(EditorFamily::Monitor, root)) {
-        return ResaveWithEditor(*editor, path, MasterLinks(), options.toStdout, out, err, paths, prompts);
+        return ResaveWithEditor(*editor, path, MasterLinks(), options.toStdout, out, paths, prompts);
     }
-    err << "postvane-config-tool: " << path << ": a file with the root element <" << root
-        << "> is not a kind of file this tool writes\n";
+    prompts.Say(path + ": a file with the root element <" + root +
+                "> is not a kind of file this tool writes");
     return kFailed;
 }
 

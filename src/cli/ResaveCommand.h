@@ -8,8 +8,9 @@ struct ToolEnvironment;
 
 struct ResaveOptions {
     bool toStdout = false;
-    std::string master;  // --master: the master file whose catalogues a disposition file needs
-    std::string type;    // --type: the disposition type of a detailed disposition file
+    std::string master;      // --master: the master file whose catalogues a disposition file needs
+    std::string type;        // --type: the disposition type of a detailed disposition file
+    bool allowLoss = false;  // --allow-loss: write also what loses what the file held, naming it
     std::string file;
 };
 

@@ -1,47 +1,69 @@
 #pragma once
 #include <ostream>
+#include <string>
+#include <utility>
 
 #include "core/prompts.h"
 
 namespace pv {
 
-// Prompts for a run without a display: every message goes to the stream, one per line; a report of success
-// only when asked to be verbose; questions are answered No, so that nothing is created or written behind
-// the user's back.
+// What the tool puts before every line it writes to standard error, so that a script's log tells whose
+// message it is.
+inline constexpr const char* kToolMessagePrefix = "postvane-config-tool: ";
+
+// Prompts for a run without a display: every message goes to the stream, one per line after `prefix`; a
+// report of success only when asked to be verbose; questions are answered No, so that nothing is created or
+// written behind the user's back.
 class StreamPrompts : public IPrompts {
   public:
-    explicit StreamPrompts(std::ostream& stream, bool verbose = false) : stream_(stream), verbose_(verbose) {}
+    // Whether a save that would lose what the file holds goes ahead (the tool's --allow-loss).
+    enum class Losses { Refused, Allowed };
+
+    explicit StreamPrompts(std::ostream& stream, bool verbose = false,
+                           std::string prefix = kToolMessagePrefix, Losses losses = Losses::Refused)
+        : stream_(stream), verbose_(verbose), prefix_(std::move(prefix)), losses_(losses) {}
     void Show(const Message& message) override {
         if (message.kind == MessageKind::Information) {
-            if (verbose_) stream_ << ToolText(message) << '\n';
+            if (verbose_) Say(ToolText(message));
             return;
         }
-        stream_ << ToolText(message) << '\n';
+        Say(ToolText(message));
         ++messagesShown;
     }
     Answer AskYesNo(const std::string& text, const std::string&) override {
-        stream_ << text << " [answered No]\n";
+        Say(text + " [answered No]");
         return Answer::No;
     }
     Answer AskYesNoCancel(const std::string& text) override {
-        stream_ << text << " [answered Cancel]\n";
+        Say(text + " [answered Cancel]");
         return Answer::Cancel;
     }
     Answer AskOrTell(const Message& question) override {
         Show({MessageKind::Error, ToolText(question), {}, question.place});
         return Answer::Cancel;
     }
-    // A save that would leave out what the file holds is refused, and why is said.
+    // A save that would lose what the file holds is refused, and what it would lose is said; when losses
+    // are allowed, it goes ahead and what is lost is said.
     Answer AskToSaveDespite(const Loss& loss) override {
-        stream_ << "Not written: " << loss.reason << '\n';
+        if (losses_ == Losses::Allowed) {
+            Say("Lost by this save (--allow-loss): " + loss.reason);
+            return Answer::Yes;
+        }
+        Say("Not written: " + loss.reason);
+        ++lossesRefused;
         return Answer::No;
     }
+    // One line of the tool's own, after the prefix.
+    void Say(const std::string& line) { stream_ << prefix_ << line << '\n'; }
 
     size_t messagesShown = 0;
+    size_t lossesRefused = 0;
 
   private:
     std::ostream& stream_;
     bool verbose_;
+    std::string prefix_;
+    Losses losses_;
 };
 
 }  // namespace pv

@@ -91,10 +91,10 @@ bool ReportOpened(const OpenedFile& file, const std::string& unreadablePrefix, I
     }
 }
 
-void ReportNotKept(const OpenedFile& file, IPrompts& prompts) {
-    if (!file.xml.document) return;
+std::optional<Loss> NotKept(const OpenedFile& file, IPrompts& prompts) {
+    if (!file.read() || !file.xml.document) return std::nullopt;
     const UnreadContent unread = file.xml.document->Unread();
-    if (unread.empty()) return;
+    if (unread.empty()) return std::nullopt;
     // A file of many mailboxes may repeat one unknown element thousands of times: each path is named once,
     // with its count, and a long list is cut short.
     constexpr size_t kShown = 10;
@@ -125,8 +125,14 @@ void ReportNotKept(const OpenedFile& file, IPrompts& prompts) {
         list += parts[i];
     }
     const std::string said = " does not keep, and a save would leave it out: " + list + ".";
-    prompts.Show({MessageKind::Warning, "The file " + file.path + " holds what this window" + said,
-                  "The file " + file.path + " holds what the editor" + said, Place::File(file.path)});
+    // Comments and the like are no part of what the server reads: said, and no reason not to save.
+    if (unread.items.empty()) {
+        prompts.Show({MessageKind::Warning, "The file " + file.path + " holds what this window" + said,
+                      "The file " + file.path + " holds what the editor" + said, Place::File(file.path)});
+        return std::nullopt;
+    }
+    return Loss{"The file " + file.path + " holds what this window" + said + " Do you want to save anyway?",
+                "The file " + file.path + " holds what the editor" + said};
 }
 
 }  // namespace pv

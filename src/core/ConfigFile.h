@@ -6,11 +6,10 @@
 #include "core/errors.h"
 #include "core/message.h"
 #include "core/platform.h"
+#include "core/prompts.h"
 #include "core/xml.h"
 
 namespace pv {
-
-class IPrompts;
 
 // Why a configuration file was not read, or that it was.
 enum class FileProblem {
@@ -73,9 +72,11 @@ void ReportNotices(const OpenedFile& file, IPrompts& prompts);
 // the load's own `unreadablePrefix`), a document that is not well-formed, or the notices of one that was
 // read. False when nothing could be read at all; a file that is not there is for the load to tell.
 bool ReportOpened(const OpenedFile& file, const std::string& unreadablePrefix, IPrompts& prompts);
-// What a load left unread, shown once after the load has read all it will, as a warning: "The file PATH
-// holds what this window does not keep, and a save would leave it out: the elements A/B (2 times), A/C and 3
-// comments." (the tool says "the editor"). Nothing when the load read everything.
-void ReportNotKept(const OpenedFile& file, IPrompts& prompts);
+// What a load left unread, called once the load has read all it will. Elements are what a save would lose
+// (for the save's loss step, which asks or refuses): "The file PATH holds what this window does not keep, and
+// a save would leave it out: the elements A/B (2 times), A/C and 3 comments." (the tool says "the editor").
+// Comments, processing instructions and a document type alone are no part of what the server reads: they are
+// said at once, as a warning, and nothing is returned. Nothing either when the load read everything.
+std::optional<Loss> NotKept(const OpenedFile& file, IPrompts& prompts);
 
 }  // namespace pv

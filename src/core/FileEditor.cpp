@@ -156,6 +156,8 @@ FileProblem FileEditorForm::LoadFile() {
     if (file.problem == FileProblem::OtherKind) prompts.Show(OtherKindMessage(file, setup().fileKind));
     const XmlNode root = file.Root();
     dropMessages_.clear();
+    changedValues_.clear();
+    notKept_.reset();
     for (const Step& step : steps_) {
         if (step.read) step.read(root);
     }
@@ -163,7 +165,7 @@ FileProblem FileEditorForm::LoadFile() {
     for (const Message& message : dropMessages_) prompts.Show(message);
     if (file.read()) {
         MarkDeclaredElementsRead(root);
-        ReportNotKept(file, prompts);
+        notKept_ = NotKept(file, prompts);
     }
     // Setting the controls marked the form changed; what was just loaded is not an edit.
     setChanged(false);
@@ -196,6 +198,7 @@ void FileEditorForm::ReportUnknownValue(const std::string& element, const std::s
                                         const std::string& shownAs) {
     services_.prompts.ShowMessage(UnknownValueMessage({}, element, value) + ", shown and saved as " +
                                   shownAs);
+    changedValues_.push_back(element + "=" + value + " (written as " + shownAs + ")");
 }
 
 void FileEditorForm::KnownComment(std::string text) {
@@ -234,18 +237,34 @@ FileSave FileEditorForm::Saving() {
     // Entries the editor cannot show were named as the file loaded: a window saves without asking again.
     const FileProblem read = lastLoad_;
     if (read != FileProblem::None && read != FileProblem::Missing && read != FileProblem::Stopped) {
-        save.loss = Loss{"The file " + save.path + " could not be read as a " + setup().fileKind +
-                             ", so this window shows default values. Do you want to overwrite it with what "
-                             "this window shows?",
-                         save.path + " could not be read."};
-    } else if (!dropMessages_.empty()) {
-        save.loss = Loss{"", save.path + " names entries the editor cannot show, which a save would drop."};
+        save.losses.push_back(
+            Loss{"The file " + save.path + " could not be read as a " + setup().fileKind +
+                     ", so this window shows default values. Do you want to overwrite it with what "
+                     "this window shows?",
+                 save.path + " could not be read."});
     }
+    if (!dropMessages_.empty()) {
+        save.losses.push_back(
+            Loss{"", save.path + " names entries the editor cannot show, which a save would drop."});
+    }
+    if (!changedValues_.empty()) {
+        // Said as the file loaded: a window saves without asking again; the tool does not change what the
+        // server reads unless told to.
+        std::string values;
+        for (const std::string& value : changedValues_) values += (values.empty() ? "" : ", ") + value;
+        save.losses.push_back(Loss{
+            "", "The file " + save.path +
+                    " holds values the editor does not know, which a save would change: " + values + "."});
+    }
+    if (notKept_) save.losses.push_back(*notKept_);
     save.disk = &disk_;
     save.reload = [this] { LoadFile(); };
     save.written = [this] {
         setChanged(false);
         lastLoad_ = FileProblem::None;  // the file now holds what the window shows
+        dropMessages_.clear();
+        changedValues_.clear();
+        notKept_.reset();
     };
     return save;
 }

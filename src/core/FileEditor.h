@@ -165,6 +165,8 @@ class FileEditorForm : public FileEditorBase {
     // What the last load read but cannot show, so that a save would drop it: one message per setting, each
     // shown once when the load ended.
     const std::vector<Message>& dropMessages() const { return dropMessages_; }
+    // What the last load left unread, which a save would leave out; none when it read everything.
+    const std::optional<Loss>& notKept() const { return notKept_; }
     // The declared checks, in order: each message with the control it is about.
     const std::vector<Message>& DeclaredChecks() const { return checks_; }
 
@@ -247,7 +249,8 @@ class FileEditorForm : public FileEditorBase {
     // From a setting's read: entries of the file that the editor cannot show, and a save would drop.
     void ReportDrop(Message message) { dropMessages_.push_back(std::move(message)); }
     // From a setting's read: a value the editor does not know, which the window shows as `shownAs`, one it
-    // does. Said at once; the save writes what the window shows, so the file changes only when it is saved.
+    // does. Said at once; the save writes what the window shows, so the file changes only when it is saved:
+    // a window saves (the user was told), the tool refuses unless losses are allowed.
     void ReportUnknownValue(const std::string& element, const std::string& value, const std::string& shownAs);
 
     // Stops the save with a message, from a Custom writer or anywhere during BuildFileText; the focus goes
@@ -285,6 +288,8 @@ class FileEditorForm : public FileEditorBase {
     FileProblem lastLoad_ = FileProblem::Missing;
     std::map<std::string, std::string> kept_;
     std::vector<Message> dropMessages_;
+    std::optional<Loss> notKept_;             // what the last load left unread
+    std::vector<std::string> changedValues_;  // "Element=value (written as other)", see ReportUnknownValue
 };
 
 // "1" for a checked box, "0" for a clear one, as every flag of the files is written.

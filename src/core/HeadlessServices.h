@@ -48,6 +48,11 @@ class CollectingPrompts : public IPrompts {
         messages.push_back({MessageKind::Error, ToolText(question), {}, question.place});
         return Answer::Cancel;
     }
+    // What a save would lose is a failure of the file, as the tool's refusal of it is.
+    Answer AskToSaveDespite(const Loss& loss) override {
+        messages.push_back({MessageKind::Error, loss.reason});
+        return Answer::No;
+    }
 };
 
 // Everything a window's logic needs, for a run without a display: the given prompts, and nothing chosen,

@@ -8,11 +8,18 @@
 
 namespace pv {
 
+bool MayLose(const FileSave& save, IPrompts& prompts) {
+    for (const Loss& loss : save.losses) {
+        if (prompts.AskToSaveDespite(loss) != Answer::Yes) return false;
+    }
+    return true;
+}
+
 SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printed) {
     try {
         std::optional<std::string> text = save.text();
         if (!text) return SaveOutcome::NotWritten;
-        if (save.loss && prompts.AskToSaveDespite(*save.loss) != Answer::Yes) return SaveOutcome::NotWritten;
+        if (!MayLose(save, prompts)) return SaveOutcome::NotWritten;
         if (printed) {
             // Moved, not copied: a master of thousands of mailboxes is megabytes of text.
             *printed = std::move(*text);

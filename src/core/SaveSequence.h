@@ -2,6 +2,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/DiskChangeGuard.h"
 #include "core/prompts.h"
@@ -15,8 +16,9 @@ struct FileSave {
     // writing adds): nullopt when one failed, which has then said why (a Fault naming its control). An
     // AppError stops the save too, and is shown after "Error saving=".
     std::function<std::optional<std::string>()> text;
-    // What the save would leave out of what the file holds; none when it keeps everything.
-    std::optional<Loss> loss;
+    // What the save would leave out of what the file holds, or change of a value the server reads, each
+    // asked about in turn; none when it keeps everything.
+    std::vector<Loss> losses;
     // What the window knows of the file since it read or wrote it, for the changed-on-disk question; null
     // where nothing was read to compare with. `reload` is the window's No to that question: the file is read
     // again and the edits dropped.
@@ -33,6 +35,11 @@ enum class SaveOutcome {
     Reloaded,    // the window read the file again instead (No to the changed-on-disk question)
     NotWritten,  // a check failed, the user or the tool declined, or the write failed: each has said why
 };
+
+// The loss step of the save: whether the save may go on although it loses what `save.losses` say (a window
+// asks each question, the tool refuses unless told to allow it, `check` counts each as a failure). Also run
+// alone by a check that builds no text.
+bool MayLose(const FileSave& save, IPrompts& prompts);
 
 // The one save of every window and of the tool, in one order: the window's checks build the text; what the
 // save would leave out (a window asks, the tool refuses: IPrompts::AskToSaveDespite); the changed-on-disk

@@ -32,7 +32,9 @@ std::optional<AccountParts> SplitAccount(const std::string& text) {
         case 2:
             return AccountParts{"", pieces[0], pieces[1]};
         default:
-            return AccountParts{pieces[0], pieces[1], pieces[2]};
+            // The alias takes the rest, backslashes and all: dropped, a fourth piece would vanish unnoticed;
+            // kept, it reads back as it was, and a save that checks the parts refuses it by name.
+            return AccountParts{pieces[0], pieces[1], text.substr(pieces[0].size() + pieces[1].size() + 2)};
     }
 }
 

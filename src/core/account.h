@@ -16,8 +16,8 @@ struct AccountParts {
 std::string JoinAccount(const AccountParts& parts);
 
 // The parts of a text split at every backslash: one piece is the user; two are the user and the alias;
-// three or more the domain, the user and the alias, further pieces dropped. The empty text holds no pieces:
-// nullopt.
+// three the domain, the user and the alias; more the domain, the user and the rest as the alias (which
+// AccountPartProblem then refuses). The empty text holds no pieces: nullopt.
 std::optional<AccountParts> SplitAccount(const std::string& text);
 
 // Why the parts cannot be kept as typed: a backslash inside one would read back as a separator and split the

@@ -102,6 +102,7 @@ DispositionConfiguration::LoadResult DispositionConfiguration::Load(
     catalogue_.clear();
     unreadCatalogues_.clear();
     unloadedCategories_.clear();
+    notKept_.reset();
     types_ = CDispositionTypes();
     // The records of the last load are loaded again in place by BuildCategories, and dropped on any way out
     // before it.
@@ -131,7 +132,7 @@ DispositionConfiguration::LoadResult DispositionConfiguration::Load(
 
     categories_ = std::move(previous);
     BuildCategories(file, prompts);
-    if (file.read()) ReportNotKept(file, prompts);
+    notKept_ = NotKept(file, prompts);
     result.opened = true;
     return result;
 }
@@ -185,6 +186,8 @@ void DispositionConfiguration::BuildCategories(const OpenedFile& file, IPrompts&
     for (XmlNode element = root.FirstChild(); element; element = element.NextSibling()) {
         const std::string name(element.Name());
         if (index_.count(name) != 0) continue;
+        // Named as the categories a save would drop, not again as elements left out.
+        element.MarkBranchRead();
         if (std::find(unloadedCategories_.begin(), unloadedCategories_.end(), name) ==
             unloadedCategories_.end()) {
             unloadedCategories_.push_back(name);
@@ -251,11 +254,13 @@ std::optional<std::string> DispositionConfiguration::WriteText(const PathContext
     return text;
 }
 
-bool DispositionConfiguration::CheckSave(const PathContext& paths, IPrompts& prompts) const {
-    return Write(paths, prompts, nullptr);
+bool DispositionConfiguration::CheckSave(const PathContext& paths, IPrompts& prompts,
+                                         DetailedFiles detailedFiles) const {
+    return Write(paths, prompts, nullptr, detailedFiles);
 }
 
-bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts, std::string* text) const {
+bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts, std::string* text,
+                                     DetailedFiles detailedFiles) const {
     const CCatDispositions* writing = nullptr;  // the category being written, for the messages
     // Many dispositions name the same few files: each is asked about once, as is the file they are named in.
     const ReferringFileScope scope(paths, fullPath_);
@@ -319,7 +324,8 @@ bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts
                                                         "\" of category " + category.CategoryName +
                                                         " is not in the disposition types files");
                 }
-                if (*requiresFile && !lookUp(disposition.DetailedDispositionFile).exists) {
+                if (*requiresFile && detailedFiles == DetailedFiles::Checked &&
+                    !lookUp(disposition.DetailedDispositionFile).exists) {
                     prompts.ShowMessage(
                         "Detailed disposition file is missing or incorrect for at least one "
                         "disposition in the " +
@@ -363,14 +369,27 @@ FileSave DispositionConfiguration::Saving(const PathContext& paths, IPrompts& pr
     save.text = [this, &paths, &prompts] { return WriteText(paths, prompts); };
     if (!file_.readOrMissing()) {
         // What the file held was never shown, so it is replaced only when the user says so.
-        save.loss = Loss{"The file " + fullPath_ +
-                             " was not read as a disposition configuration file. Do you want to replace its "
-                             "content with these dispositions?",
-                         fullPath_ + " could not be read."};
+        save.losses.push_back(
+            Loss{"The file " + fullPath_ +
+                     " was not read as a disposition configuration file. Do you want to replace its "
+                     "content with these dispositions?",
+                 fullPath_ + " could not be read."});
     } else if (!unreadCatalogues_.empty()) {
-        save.loss = Loss{UnreadCataloguesQuestion(), UnreadCataloguesConsequence()};
+        save.losses.push_back(Loss{UnreadCataloguesQuestion(), UnreadCataloguesConsequence()});
+    } else if (!unloadedCategories_.empty()) {
+        // A category the catalogue no longer defines: its dispositions are shown nowhere, and the server
+        // would still read them.
+        const std::string dropped = "The file " + fullPath_ + " holds dispositions of the categories " +
+                                    NameList(unloadedCategories_) +
+                                    ", which no category definitions file defines; a save would drop them.";
+        save.losses.push_back(Loss{dropped + " Do you want to save anyway?", dropped});
     }
-    save.written = [this] { file_.problem = FileProblem::None; };
+    if (notKept_) save.losses.push_back(*notKept_);
+    save.written = [this] {
+        file_.problem = FileProblem::None;
+        unloadedCategories_.clear();
+        notKept_.reset();
+    };
     return save;
 }
 

@@ -92,7 +92,11 @@ class DispositionConfiguration {
     // The same checks, with the same messages, for a run that only wants to know whether the file could be
     // saved: every value is still written once, so that one no file can hold is found, but the text is not
     // kept. True when every check passed.
-    bool CheckSave(const PathContext& paths, IPrompts& prompts) const;
+    // With DetailedFiles::NotChecked a missing detailed file does not stop it: for a run that names every
+    // missing one itself.
+    enum class DetailedFiles { Checked, NotChecked };
+    bool CheckSave(const PathContext& paths, IPrompts& prompts,
+                   DetailedFiles detailedFiles = DetailedFiles::Checked) const;
     // Why the file cannot be saved as it was read while a category definitions file could not be read: the
     // files and the categories a save would drop.
     std::string UnreadCataloguesConsequence() const;
@@ -104,7 +108,8 @@ class DispositionConfiguration {
   private:
     void BuildCategories(const OpenedFile& file, IPrompts& prompts);
     // WriteText into `text`, or CheckSave when it is null.
-    bool Write(const PathContext& paths, IPrompts& prompts, std::string* text) const;
+    bool Write(const PathContext& paths, IPrompts& prompts, std::string* text,
+               DetailedFiles detailedFiles = DetailedFiles::Checked) const;
     std::string UnreadCataloguesQuestion() const;
 
     std::string fileName_;
@@ -113,6 +118,7 @@ class DispositionConfiguration {
     CategoryCatalogue catalogue_;
     std::vector<std::string> unreadCatalogues_;
     std::vector<std::string> unloadedCategories_;
+    std::optional<Loss> notKept_;  // what the last load left unread
     CDispositionTypes types_;
     std::vector<CCatDispositions> categories_;
     // The category tree over categories_, children in catalogue order; kNoCategory ends a list. Linked once

@@ -268,6 +268,7 @@ bool FrmMain::LoadFile(const std::string& masterText) {
     SetChecked(chkOnePass, loaded.OnePass);
     master_.CategorizationOverridesFile = loaded.CategorizationOverridesFile;
     master_.Mailboxes = std::move(loaded.Mailboxes);
+    master_.TakeWhatWasNotKept(loaded);
     FillMailboxList();
     CommitFields();
     // A load that stopped part-way shows the mailboxes read before the failure; writing now would drop
@@ -322,12 +323,17 @@ bool FrmMain::saveMaster() {
         return false;
     }
     FileSave save = master_.Saving(FullPathToMasterConfig(), services_.paths, services_.prompts);
-    if (loaded_ != FileProblem::None)
-        save.loss = Loss{UnreadFileQuestion(), save.path + " could not be read."};
+    if (loaded_ != FileProblem::None) {
+        save.losses.insert(save.losses.begin(),
+                           Loss{UnreadFileQuestion(), save.path + " could not be read."});
+    }
     save.disk = &disk_;
     save.reload = [this] { LoadFile(Text(txtMasterConfig)); };
     // The file now holds what the window shows.
-    save.written = [this] { ShowLoaded(FileProblem::None); };
+    save.written = [this, forgetLoad = save.written] {
+        forgetLoad();
+        ShowLoaded(FileProblem::None);
+    };
     switch (RunSave(save, services_.prompts)) {
         case SaveOutcome::Written:
             return true;

@@ -22,6 +22,7 @@ FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {
         prompts.Show(MissingFile(file.path));
         return file;
     }
+    notKept_.reset();
     if (!ReportOpened(file, kStopped, prompts)) return file;
     // Another kind of configuration file: taken for an empty master, the next save would replace it.
     if (file.problem == FileProblem::OtherKind)
@@ -47,8 +48,8 @@ FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {
     });
     if (!complete) {
         prompts.Show(UnreadableMessage(kStopped, file));
-    } else if (file.read()) {
-        ReportNotKept(file, prompts);
+    } else {
+        notKept_ = NotKept(file, prompts);
     }
     return file;
 }
@@ -96,6 +97,8 @@ FileSave MasterConfiguration::Saving(const std::string& referringFile, const Pat
     save.text = [this, referringFile, &paths, &prompts] {
         return std::optional<std::string>(WriteText(referringFile, paths, prompts));
     };
+    if (notKept_) save.losses.push_back(*notKept_);
+    save.written = [this] { notKept_.reset(); };
     return save;
 }
 

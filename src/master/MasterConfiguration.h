@@ -38,13 +38,20 @@ struct MasterConfiguration {
 
     // The whole file text; stored paths are made relative to `referringFile`. Clears every mailbox's Changed.
     std::string WriteText(const std::string& referringFile, const PathContext& paths, IPrompts& prompts);
-    // The save of the file (see RunSave): its text, stored paths made relative to `referringFile`. Whoever
-    // knows more of the file (the main window) adds what a save would leave out and the changed-on-disk
-    // question.
+    // The save of the file (see RunSave): its text, stored paths made relative to `referringFile`, and what
+    // the last load left unread, which the save would leave out. Whoever knows more of the file (the main
+    // window) adds what else a save would leave out and the changed-on-disk question.
     FileSave Saving(const std::string& referringFile, const PathContext& paths, IPrompts& prompts);
+
+    // For a window that loaded the file into another model and shows it in this one: what that load left
+    // unread is what this model's save would lose.
+    void TakeWhatWasNotKept(const MasterConfiguration& loaded) { notKept_ = loaded.notKept_; }
 
     static void CreateSkeleton(const std::string& fullPath);
     static std::string SkeletonText();
+
+  private:
+    std::optional<Loss> notKept_;
 };
 
 // The links of a master file as loaded (for windows and tools that work without the main window).

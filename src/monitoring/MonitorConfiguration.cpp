@@ -39,6 +39,7 @@ FileProblem MonitorConfiguration::Load(const std::string& fullPath, IPrompts& pr
     Entries.clear();
     Jmx = JmxSettings();
     skipped_ = 0;
+    notKept_.reset();
     hadJmx_ = false;
     const OpenedFile file = OpenConfigFile(fullPath_, kRoot);
     read_ = file;
@@ -84,7 +85,7 @@ FileProblem MonitorConfiguration::Load(const std::string& fullPath, IPrompts& pr
         Jmx.ManageWithJMX = ReadFlag(jmx, "ManageWithJMX");
         Jmx.MonitorWithJMX = ReadFlag(jmx, "MonitorWithJMX");
     }
-    ReportNotKept(file, prompts);
+    notKept_ = NotKept(file, prompts);
     return file.problem;
 }
 
@@ -130,23 +131,25 @@ FileSave MonitorConfiguration::Saving(IPrompts& prompts) {
     save.text = [this, &prompts] { return WriteText(prompts); };
     // What the file held beyond what the window shows would be lost: replaced only when the user says so.
     if (!read_.readOrMissing()) {
-        save.loss =
+        save.losses.push_back(
             Loss{"The file " + fullPath_ +
                      " could not be read as a monitor configuration file, so this window does not show "
                      "what it holds. Do you want to replace its content with what this window shows?",
-                 fullPath_ + " could not be read."};
+                 fullPath_ + " could not be read."});
     } else if (skipped_ > 0) {
         const std::string entries =
             skipped_ == 1 ? "one monitor entry" : std::to_string(skipped_) + " monitor entries";
-        save.loss =
-            Loss{"The file " + fullPath_ + " holds " + entries +
-                     " without a class name, which the list leaves out; saving drops them from the file. "
-                     "Do you want to save anyway?",
-                 fullPath_ + " could not be read."};
+        const std::string holds = "The file " + fullPath_ + " holds " + entries + " without a class name";
+        save.losses.push_back(Loss{holds +
+                                       ", which the list leaves out; saving drops them from the file. Do you "
+                                       "want to save anyway?",
+                                   holds + ", which a save would drop."});
     }
+    if (notKept_) save.losses.push_back(*notKept_);
     save.written = [this] {
         read_.problem = FileProblem::None;
         skipped_ = 0;
+        notKept_.reset();
     };
     return save;
 }

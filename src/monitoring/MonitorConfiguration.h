@@ -65,6 +65,7 @@ class MonitorConfiguration {
     std::string fullPath_;
     FileRead read_;
     size_t skipped_ = 0;
+    std::optional<Loss> notKept_;  // what the last load left unread
     bool hadJmx_ = false;
 };
 

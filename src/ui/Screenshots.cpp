@@ -17,7 +17,7 @@ namespace {
 // What the windows being rendered say while they load, in the words a window uses, printed.
 class WindowMessagesToStream : public StreamPrompts {
   public:
-    using StreamPrompts::StreamPrompts;
+    explicit WindowMessagesToStream(std::ostream& stream) : StreamPrompts(stream, false, "") {}
     void Show(const Message& message) override { StreamPrompts::Show({message.kind, message.text}); }
 };
 

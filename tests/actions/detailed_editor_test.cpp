@@ -224,21 +224,25 @@ TEST(DetailedEditorFramework, FilesThatCannotBeReadShowDefaultsAreReportedAndRep
     EXPECT_FALSE(form.SaveFile());
 }
 
-// What the editor does not write back is named once: an unknown element, and a second one of an element it
-// reads once; what a setting writes without reading it is not.
-TEST(DetailedEditorFramework, WhatASaveWouldLeaveOutIsSaidOnceOnOpening) {
+// What the editor does not write back is asked about before each save until one is made: an unknown
+// element, and a second one of an element it reads once; what a setting writes without reading it is not.
+TEST(DetailedEditorFramework, WhatASaveWouldLeaveOutIsAskedAboutBeforeSaving) {
     DetailedEditorKit kit;
     SampleEditor form(kit.s.services);
-    const std::string file =
-        kit.Place("e.sample.xml",
-                  "<Disposition><Name>a</Name><Name>b</Name><Colour>red</Colour><!-- note -->"
-                  "<On>1</On></Disposition>");
-    kit.s.prompts.ExpectMessage(
-        "The file " + file +
-        " holds what this window does not keep, and a save would leave it out: the elements "
-        "Disposition/Name, Disposition/Colour and a comment.");
+    const std::string text =
+        "<Disposition><Name>a</Name><Name>b</Name><Colour>red</Colour><!-- note --><On>1</On></Disposition>";
+    const std::string file = kit.Place("e.sample.xml", text);
     form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_EQ(form.Text("txtName"), "a");
+    const std::string question =
+        "The file " + file +
+        " holds what this window does not keep, and a save would leave it out: the "
+        "elements Disposition/Name, Disposition/Colour and a comment. Do you want to "
+        "save anyway?";
+    kit.s.prompts.ExpectYesNo(question, Answer::No);
+    EXPECT_FALSE(form.SaveFile());
+    EXPECT_EQ(ReadFile(file), text);
+    kit.s.prompts.ExpectYesNo(question, Answer::Yes);
     kit.s.prompts.ExpectMessage("Saved");
     ASSERT_TRUE(form.SaveFile());
     // TimeZone was missing and is written now: the file holds nothing more to tell.

@@ -78,7 +78,8 @@ TEST(FieldRows, OneRowPerOfferedFieldWithItsBoxAndTheFieldsElementReadAndWritten
                                    "\t\t\t<Name>Date</Name>", "\t\t\t<DateFormat>dd.MM.yyyy</DateFormat>",
                                    "\t\t</Field>", "\t\t<Field>", "\t\t\t<Name>Size</Name>",
                                    "\t\t\t<MaxLength>12</MaxLength>", "\t\t</Field>", "\t\t<Field>",
-                                   "\t\t\t<Name>Code</Name>", "\t\t</Field>", "\t</Fields>"}));
+                                   "\t\t\t<Name>Code</Name>", "\t\t\t<MaxLength></MaxLength>", "\t\t</Field>",
+                                   "\t</Fields>"}));
 
     form.UserSetText("txtFieldLength(0)", "25 5");
     try {

@@ -44,16 +44,16 @@ TEST(RunSQLEditor, AWriteToDBFileOpensWithItsStatementAndKeepsItsLengths) {
     DataOutputKit kit("RunSQL");
     const std::string file = kit.PlaceData("log.writetodb.xml", "actions/writetodb/full.writetodb.xml");
     FrmRunSQL form(kit.s.services, kit.master);
-    // What only Write To DB keeps is named, the comment it writes above the statement too.
-    kit.s.prompts.ExpectMessage(
-        "The file " + file +
-        " holds what this window does not keep, and a save would leave it out: the elements "
-        "Disposition/TableName, Disposition/UseMySQLEscaping, Disposition/Fields and a "
-        "comment.");
     form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_EQ(Items(form, "lstParameters"),
               (std::vector<std::string>{"MessageId", "ReceivedDate", "Size", "CustomerId", "Priority",
                                         "Department"}));
+    // What only Write To DB keeps is named, the comment it writes above the statement too.
+    kit.s.prompts.ExpectYesNo("The file " + file +
+                                  " holds what this window does not keep, and a save would leave it out: the "
+                                  "elements Disposition/TableName, Disposition/UseMySQLEscaping, "
+                                  "Disposition/Fields and a comment. Do you want to save anyway?",
+                              Answer::Yes);
     kit.s.prompts.ExpectMessage("Saved");
     ASSERT_TRUE(form.SaveFile());
     const std::string written = ReadFile(file);
@@ -183,23 +183,31 @@ TEST(HttpRequestEditor, AFileWithEverySettingComesBackByteForByte) {
     EXPECT_EQ(ReadFile(file), ReadFile(TestData("actions/http/full.http.xml")));
 }
 
-TEST(HttpRequestEditor, DefaultsTheURLCheckAndOnlyFieldNameIsRead) {
+// A method the window does not know is named and kept until the user chooses one: written as GET, it would
+// change the request the server sends.
+TEST(HttpRequestEditor, DefaultsTheURLCheckAndAnUnknownMethodIsKeptUntilChosen) {
     DataOutputKit kit("HttpRequest");
     const std::string file = kit.Place(
         "sparse.http.xml",
         DispositionWith("<Method>post</Method><Parameters><Parameter><ParameterName>Subject</ParameterName>"
                         "</Parameter></Parameters>"));
     FrmHttpRequest form(kit.s.services, kit.master);
+    kit.s.prompts.ExpectMessage("Unrecognized Method=post");
     kit.s.prompts.ExpectMessage(
         "The message fields files do not offer these parameters of the file, so they are not shown and "
         "saving "
         "will drop them: (no name)");
     form.OpenOn(DetailedFileOf(kit.record));
-    EXPECT_TRUE(form.Checked("optMethodGet"));  // only "POST" exactly is POST
+    EXPECT_FALSE(form.Checked("optMethodGet"));  // only "POST" exactly is POST, and "GET" GET
+    EXPECT_FALSE(form.Checked("optMethodPost"));
     EXPECT_TRUE(Items(form, "lstParameters").empty());
     kit.s.prompts.ExpectMessage("URL missing");
     EXPECT_FALSE(form.SaveFile());
     form.UserSetText("txtUrl", "http://localhost/hook");
+    kit.s.prompts.ExpectMessage(
+        "Unrecognized Method=post. Choose one of the options: this window does not write a value it does not "
+        "know.");
+    EXPECT_FALSE(form.SaveFile());
     form.UserClick("optMethodPost");
     EXPECT_TRUE(form.changed());
     kit.s.prompts.ExpectMessage("Saved");

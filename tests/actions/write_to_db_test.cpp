@@ -99,6 +99,7 @@ TEST(WriteToDBEditor, ANewFileTakesTheDefaultsChecksInOrderAndWritesTheDerivedSt
                     "\t\t</Field>",
                     "\t\t<Field>",
                     "\t\t\t<Name>From</Name>",
+                    "\t\t\t<MaxLength></MaxLength>",
                     "\t\t</Field>",
                     "\t\t<Field>",
                     "\t\t\t<Name>ReceivedDate</Name>",

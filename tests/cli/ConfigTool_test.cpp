@@ -28,6 +28,19 @@ struct ToolRun {
     std::string err;
 };
 
+// What the tool writes on standard error: each line after the program's name.
+std::string Said(const std::string& lines) {
+    std::string said;
+    size_t start = 0;
+    while (start < lines.size()) {
+        const size_t end = lines.find('\n', start);
+        said += "postvane-config-tool: " + lines.substr(start, end - start) + "\n";
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    return said;
+}
+
 // The current directory is the temporary folder, so relative names are taken from there and a write shows.
 struct ConfigTool : ::testing::Test {
     test::TempDir temp;
@@ -61,8 +74,8 @@ TEST_F(ConfigTool, ScrambleAndUnscrambleOneLine) {
     const ToolRun accented = Run({"scramble"}, "caf\xC3\xA9\n");
     EXPECT_EQ(std::tie(accented.status, accented.out, accented.err),
               std::make_tuple(1, "",
-                              "Password contains out-of-bounds character, it will not be encrypted.  "
-                              "Character=#233\n"));
+                              Said("Password contains out-of-bounds character, it will not be encrypted.  "
+                                   "Character=#233")));
 }
 
 TEST_F(ConfigTool, UsageErrorsExitWithTwoAndTouchNothing) {
@@ -117,7 +130,7 @@ TEST_F(ConfigTool, TheCommandLineReadsOptionsAsGetoptDoes) {
     for (const char* arguments :
          {"--verbose resave master.xml", "resave master.xml -v", "-v resave master.xml"}) {
         run = tried(arguments);
-        EXPECT_EQ(std::tie(run.status, run.out, run.err), std::make_tuple(0, "", "Saved\n")) << arguments;
+        EXPECT_EQ(std::tie(run.status, run.out, run.err), std::make_tuple(0, "", Said("Saved"))) << arguments;
     }
 
     // --master=FILE, --master FILE, an abbreviation, and the master as check's operand are one thing. The
@@ -137,35 +150,31 @@ TEST_F(ConfigTool, TheCommandLineReadsOptionsAsGetoptDoes) {
          "check: option '--master' requires an argument\nTry 'postvane-config-tool check --help'."},
         {"check --mas",
          "check: option '--master' requires an argument\nTry 'postvane-config-tool check --help'."},
-        {"--ver", ": option '--ver' is ambiguous (--version, --verbose)\nTry 'postvane-config-tool --help'."},
+        {"--ver", "option '--ver' is ambiguous (--version, --verbose)\nTry 'postvane-config-tool --help'."},
         {"sql x.xml -m", "sql: option '-m' requires an argument\nTry 'postvane-config-tool sql --help'."},
         {"resave --type",
          "resave: option '--type' requires an argument\nTry 'postvane-config-tool resave --help'."},
         {"resave -x master.xml", "resave: unknown option '-x'\nTry 'postvane-config-tool resave --help'."},
         {"resave --std=yes master.xml",
          "resave: option '--stdout' takes no argument\nTry 'postvane-config-tool resave --help'."},
-        {"--frob check master.xml", ": unknown option '--frob'\nTry 'postvane-config-tool --help'."},
+        {"--frob check master.xml", "unknown option '--frob'\nTry 'postvane-config-tool --help'."},
         {"check --master=master.xml master.xml",
          "check: check takes exactly one master file\nTry 'postvane-config-tool check --help'."},
         {"sql master.xml", "sql: sql needs --master=MASTER\nTry 'postvane-config-tool sql --help'."},
         {"scramble now",
          "scramble: scramble takes no arguments; it reads standard input\n"
          "Try 'postvane-config-tool scramble --help'."},
-        {"help resave check", ": help takes one command\nTry 'postvane-config-tool --help'."},
-        {"help frobnicate", ": unknown command 'frobnicate'\nTry 'postvane-config-tool --help'."},
+        {"help resave check", "help: help takes one command\nTry 'postvane-config-tool help --help'."},
+        {"help frobnicate", "unknown command 'frobnicate'\nTry 'postvane-config-tool --help'."},
     };
     for (const auto& [arguments, message] : refused) {
         run = tried(arguments);
-        EXPECT_EQ(
-            std::tie(run.status, run.out, run.err),
-            std::make_tuple(
-                2, "", "postvane-config-tool" + (message[0] == ':' ? "" : std::string(" ")) + message + "\n"))
-            << arguments;
+        EXPECT_EQ(std::tie(run.status, run.out, run.err), std::make_tuple(2, "", Said(message))) << arguments;
     }
     EXPECT_EQ(ReadFile(cfg + "/master.xml"), expected);
 
     // Each command's help, however it is asked for; it goes to standard output and succeeds.
-    for (const std::string command : {"resave", "check", "sql", "scramble", "unscramble"}) {
+    for (const std::string command : {"resave", "check", "sql", "scramble", "unscramble", "help"}) {
         const ToolRun asked = tried(command + " --help");
         EXPECT_EQ(asked.status, 0) << command;
         EXPECT_TRUE(asked.out.starts_with("Usage: postvane-config-tool " + command)) << asked.out;
@@ -182,8 +191,8 @@ TEST_F(ConfigTool, AMissingMasterIsReportedAndNotCreated) {
     const ToolRun run = Run({"resave", "cfg/absent.xml"});
     EXPECT_EQ(std::tie(run.status, run.out, run.err),
               std::make_tuple(1, "",
-                              "Couldn't load file, it doesn't exist: " + cfg +
-                                  "/absent.xml\nNot written: " + cfg + "/absent.xml could not be read.\n"));
+                              Said("Couldn't load file, it doesn't exist: " + cfg +
+                                   "/absent.xml\nNot written: " + cfg + "/absent.xml could not be read.")));
     EXPECT_FALSE(fs::exists(cfg + "/absent.xml"));
 }
 
@@ -193,10 +202,9 @@ TEST_F(ConfigTool, TheExecutableExitsWithTheStatusAndPrintsTheExactBytes) {
     EXPECT_EQ(std::tie(printed.status, printed.err), std::make_tuple(0, ""));
     EXPECT_EQ(printed.out, ReadFile(TestData("master/root-only/expected.xml")));
     const ToolRun unknown = RunBinary("frobnicate");
-    EXPECT_EQ(std::tie(unknown.status, unknown.out, unknown.err),
-              std::make_tuple(2, "",
-                              "postvane-config-tool: unknown command 'frobnicate'\n"
-                              "Try 'postvane-config-tool --help'.\n"));
+    EXPECT_EQ(
+        std::tie(unknown.status, unknown.out, unknown.err),
+        std::make_tuple(2, "", Said("unknown command 'frobnicate'\nTry 'postvane-config-tool --help'.")));
 }
 
 // Reading keeps no stack frame per level, and the parser's own limit on depth ends such a file cleanly.
@@ -213,7 +221,7 @@ TEST_F(ConfigTool, ElementsNestedThreeHundredThousandDeepAreRefusedWithoutACrash
         const ToolRun run = RunBinary(std::string(command) + " master.xml");
         EXPECT_EQ(run.status, 1) << command;
         EXPECT_EQ(run.err.substr(0, run.err.find('\n')),
-                  "The file " + cfg +
+                  "postvane-config-tool: The file " + cfg +
                       "/master.xml is not well-formed XML (line 2, column 784: elements are nested "
                       "more than 256 deep).")
             << command;
@@ -230,7 +238,8 @@ TEST_F(ConfigTool, AFailedWriteLeavesTheFileAsItWasAndExitsWithOne) {
     WriteFile(cfg + "/master.xml", input);
     const ToolRun run = RunBinary("resave master.xml", "trap '' XFSZ; ulimit -f 1; ");
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.err.starts_with("Error saving=75:Cannot write " + cfg + "/master.xml: File too large"))
+    EXPECT_TRUE(run.err.starts_with("postvane-config-tool: Error saving=75:Cannot write " + cfg +
+                                    "/master.xml: File too large"))
         << run.err;
     EXPECT_EQ(ReadFile(cfg + "/master.xml"), input);
     EXPECT_EQ(std::distance(fs::directory_iterator(cfg), fs::directory_iterator()), 1);
@@ -258,10 +267,11 @@ TEST_F(ConfigTool, APipeOrAFolderGivenAsAFileIsReportedForWhatItIsWithoutWaiting
         const std::string reason =
             "Unexpected error in LoadFile=75:Cannot read " + cfg + "/" + name + ": it is " + what;
         ToolRun run = Run({"check", "cfg/" + std::string(name)});
-        EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(1, reason + "\n"));
+        EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(1, Said(reason)));
         run = Run({"resave", "cfg/" + std::string(name)});
-        EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(1, reason + "\nNot written: " + cfg + "/" +
-                                                                        name + " could not be read.\n"));
+        EXPECT_EQ(
+            std::tie(run.status, run.err),
+            std::make_tuple(1, Said(reason + "\nNot written: " + cfg + "/" + name + " could not be read.")));
     }
 
     // A catalogue and a disposition file that are pipes.
@@ -323,19 +333,21 @@ TEST_F(ConfigTool, CheckListsWhatTheLoadsSaidAboutTheirFiles) {
         "UTF-8.";
     const ToolRun run = Run({"check", sample.master});
     EXPECT_EQ(std::tie(run.status, run.err, run.out),
-              std::make_tuple(1, "The file " + sample.master + notice + "\n",
+              std::make_tuple(1, Said("The file " + sample.master + notice),
                               "Mailbox 1: +/d1.disposition.xml: The file " + dispositions + notice + "\n"));
 }
 
 TEST_F(CheckCommand, ALoadThatFailsIsAFailureButTheMailboxesReadBeforeAreChecked) {
     ToolRun run = Run({"check", "cfg/none.xml"});
     EXPECT_EQ(std::tie(run.status, run.err),
-              std::make_tuple(1, "Couldn't load file, it doesn't exist: " + cfg + "/none.xml\n"));
+              std::make_tuple(1, Said("Couldn't load file, it doesn't exist: " + cfg + "/none.xml")));
 
     WriteFile(cfg + "/broken.xml", "<ResponseHandler><Mailboxes>");
     run = Run({"check", "cfg/broken.xml"});
     EXPECT_EQ(std::tie(run.status, run.out), std::make_tuple(1, ""));
-    EXPECT_TRUE(run.err.starts_with("The file " + cfg + "/broken.xml is not well-formed XML")) << run.err;
+    EXPECT_TRUE(
+        run.err.starts_with("postvane-config-tool: The file " + cfg + "/broken.xml is not well-formed XML"))
+        << run.err;
 
     WriteFile(
         cfg + "/twice.xml",
@@ -344,7 +356,7 @@ TEST_F(CheckCommand, ALoadThatFailsIsAFailureButTheMailboxesReadBeforeAreChecked
     run = Run({"check", "cfg/twice.xml"});
     EXPECT_EQ(std::tie(run.status, run.out),
               std::make_tuple(1, "a: Unknown protocol=x\na: Please choose a protocol\n"));
-    EXPECT_TRUE(run.err.starts_with("Unexpected error in LoadFile=457:")) << run.err;
+    EXPECT_TRUE(run.err.starts_with("postvane-config-tool: Unexpected error in LoadFile=457:")) << run.err;
 }
 
 // The kind of a file is decided once all of it has been read: a file that is not well-formed is said to be
@@ -355,9 +367,10 @@ TEST_F(ConfigTool, AFileThatIsNotWellFormedIsReportedSoWhateverItsRoot) {
         WriteFile(cfg + "/broken.xml", "<" + root + "><A></" + root + ">");
         const ToolRun run = Run({"resave", "cfg/broken.xml"});
         EXPECT_EQ(run.status, 1) << root;
-        EXPECT_TRUE(run.err.starts_with("The file " + cfg + "/broken.xml is not well-formed XML (line 1"))
+        EXPECT_TRUE(run.err.starts_with("postvane-config-tool: The file " + cfg +
+                                        "/broken.xml is not well-formed XML (line 1"))
             << run.err;
-        EXPECT_TRUE(run.err.ends_with("\nNot written: " + cfg + "/broken.xml could not be read.\n"))
+        EXPECT_TRUE(run.err.ends_with(Said("Not written: " + cfg + "/broken.xml could not be read.")))
             << run.err;
     }
 }
@@ -367,7 +380,8 @@ TEST_F(ConfigTool, AFileThatIsNotWellFormedIsReportedSoWhateverItsRoot) {
 // file is resaved by its root element.
 TEST_F(ConfigTool, TheToolKnowsEveryRegisteredEditor) {
     const std::string help = Run({"resave", "--help"}).out;
-    std::istringstream words(help.substr(help.find("(--type):") + 9));
+    const size_t types = help.find("(--type):") + 9;
+    std::istringstream words(help.substr(types, help.find("\n\n", types) - types));
     std::vector<std::string> listed;
     for (std::string word; words >> word;)
         listed.push_back(word.ends_with(",") ? word.substr(0, word.size() - 1) : word);

@@ -15,6 +15,8 @@ namespace {
 
 using test::ReadFile;
 
+constexpr const char* kPrefix = "postvane-config-tool: ";
+
 struct SampleTool : ::testing::Test {
     SampleTool() {
         fs::copy(std::string(POSTVANE_EXAMPLES) + "/config", temp / "config", fs::copy_options::recursive);
@@ -92,9 +94,8 @@ TEST_F(SampleTool, ResaveWritesNothingWithoutTheFirstMessageFieldsFileOrWhenEntr
                     "config/dispose/support-log.writetodb.xml"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err.substr(0, run.err.find("Not written")),
-              "Couldn't find the Message Fields file: " + file("customMessageFields.xml") +
-                  "\n"
-                  "Couldn't load message fields, aborting\n");
+              kPrefix + ("Couldn't find the Message Fields file: " + file("customMessageFields.xml") + "\n") +
+                  kPrefix + "Couldn't load message fields, aborting\n" + kPrefix);
 
     // The second file is optional, but the fields it offered are then named and the file is kept.
     fs::rename(file("moved.xml"), file("customMessageFields.xml"));
@@ -138,7 +139,8 @@ TEST_F(SampleTool, SqlPrintsTheCreateTableStatementWithCrLfAndWarnsOnStandardErr
     test::WriteFile(file("customMessageFields.xml"), fields);
     run = Run({"sql", "--master", "config/master.xml", "config/dispose/support-log.writetodb.xml"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.err, "Warning, unrecognized type=java.net.URI, defaulting to varchar\n");
+    EXPECT_EQ(run.err,
+              kPrefix + std::string("Warning, unrecognized type=java.net.URI, defaulting to varchar\n"));
     EXPECT_EQ(run.out.substr(0, 58), "CREATE TABLE SupportLog(\r\nCustomerId    varchar(100) null,");
 
     EXPECT_EQ(Run({"sql", "config/dispose/support-log.writetodb.xml"}).status, 2);
@@ -150,11 +152,18 @@ TEST_F(SampleTool, ADispositionFileIsRewrittenInTheEditorsShapeAndRefusedWhenIts
     test::WriteFile(path,
                     "<Dispositions><Default><Disposition><Type>DoNothing</Type></Disposition></Default>"
                     "<Gone><Disposition><Type>DoNothing</Type></Disposition></Gone></Dispositions>");
+    // A category the catalogue no longer defines: its dispositions are dropped only when that is allowed.
+    const std::string gone = ReadFile(path);
+    const std::string lost =
+        "The file " + path +
+        " holds dispositions of the categories \"Gone\", which no category definitions file "
+        "defines; a save would drop them.\n";
     auto run = Run({"resave", "--master", "config/master.xml", "config/sales.disposition.xml"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.err, "The file " + path +
-                           " holds what the editor does not keep, and a save would leave it out: the element "
-                           "Dispositions/Gone.\n");
+    EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(1, kPrefix + ("Not written: " + lost)));
+    EXPECT_EQ(ReadFile(path), gone);
+    run = Run({"resave", "--allow-loss", "--master", "config/master.xml", "config/sales.disposition.xml"});
+    EXPECT_EQ(std::tie(run.status, run.err),
+              std::make_tuple(0, kPrefix + ("Lost by this save (--allow-loss): " + lost)));
     const std::string written = ReadFile(path);
     EXPECT_EQ(
         written.substr(0, 120),
@@ -168,7 +177,8 @@ TEST_F(SampleTool, ADispositionFileIsRewrittenInTheEditorsShapeAndRefusedWhenIts
     const std::string refused = ReadFile(path);
     run = Run({"resave", "--master", "config/master.xml", "config/sales.disposition.xml"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "Type is empty for at least one disposition for category=Default\n");
+    EXPECT_EQ(run.err,
+              kPrefix + std::string("Type is empty for at least one disposition for category=Default\n"));
     EXPECT_EQ(ReadFile(path), refused);
 }
 
@@ -191,8 +201,8 @@ TEST_F(SampleTool, ADispositionFileWhoseCategoryFileCannotBeReadIsNotWritten) {
             << run.err;
         EXPECT_EQ(ReadFile(file("support.disposition.xml")), before);
         // In the tool's words: the path, not the window's advice.
-        EXPECT_TRUE(
-            run.err.starts_with("Couldn't find the Category Definitions file: " + systemCategories + "\n"))
+        EXPECT_TRUE(run.err.starts_with(
+            kPrefix + ("Couldn't find the Category Definitions file: " + systemCategories + "\n")))
             << run.err;
     }
     const auto check = Run({"check", "config/master.xml"});
@@ -212,7 +222,7 @@ TEST_F(SampleTool, ResaveNeedsTheOptionsOfTheKindOfFileAndWritesNothingItCannotR
         Run({"resave", "--type", "ArchiveToTape", "config/dispose/archive.customdisposition.xml"});
     EXPECT_EQ(std::tie(unknown.status, unknown.out), std::make_tuple(2, std::string()));
     EXPECT_TRUE(
-        unknown.err.starts_with("postvane-config-tool resave: unknown type 'ArchiveToTape'; the types are "
+        unknown.err.starts_with("postvane-config-tool: resave: unknown type 'ArchiveToTape'; the types are "
                                 "ForwardMessage, MoveToSubfolder,"))
         << unknown.err;
 
@@ -237,7 +247,7 @@ TEST_F(SampleTool, AMonitorFileIsRewrittenOnlyWhenItWasReadWholeAndPassesItsChec
     const std::string refused = ReadFile(path);
     auto run = Run({"resave", "config/monitor.xml"});
     EXPECT_EQ(std::tie(run.status, run.err),
-              std::make_tuple(1, std::string("Html Adaptor Port must be a number\n")));
+              std::make_tuple(1, kPrefix + std::string("Html Adaptor Port must be a number\n")));
     EXPECT_EQ(ReadFile(path), refused);
 
     const std::string dropping = "<Monitors><Monitor><Parameter>x</Parameter></Monitor></Monitors>";
@@ -245,9 +255,11 @@ TEST_F(SampleTool, AMonitorFileIsRewrittenOnlyWhenItWasReadWholeAndPassesItsChec
     run = Run({"resave", "--stdout", "config/monitor.xml"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err,
-              "Missing ClassName in monitor config\nError loading monitor item, skipping.\nNot written: " +
-                  path + " could not be read.\n");
+    // What the save would drop is said.
+    EXPECT_EQ(run.err, kPrefix + std::string("Missing ClassName in monitor config\n") + kPrefix +
+                           "Error loading monitor item, skipping.\n" + kPrefix + "Not written: The file " +
+                           path +
+                           " holds one monitor entry without a class name, which a save would drop.\n");
     EXPECT_EQ(ReadFile(path), dropping);
 
     test::WriteFile(path, "<Monitors><Monitor><ClassName>a.B</ClassName></Monitor></Monitors>");
@@ -305,16 +317,17 @@ TEST_F(SampleTool, CheckReportsWhatADetailedFileSaysOnLoadingAndResaveRefusesACh
 
     const auto resaved = Run({"resave", "--type", "ForwardMessage", "config/dispose/helpdesk.forward.xml"});
     EXPECT_EQ(resaved.status, 1);
-    EXPECT_TRUE(
-        resaved.err.starts_with("Unrecognized TLS Option=STARTTLS\nUnrecognized TLS Option=STARTTLS. "
-                                "The editor does not write a value it does not know.\n"))
+    EXPECT_TRUE(resaved.err.starts_with(
+        kPrefix + std::string("Unrecognized TLS Option=STARTTLS\n") + kPrefix +
+        "Unrecognized TLS Option=STARTTLS. The editor does not write a value it does not "
+        "know.\n"))
         << resaved.err;
     EXPECT_EQ(ReadFile(helpdesk), text);
 }
 
-// What a save from a window would leave out is listed (check on its report, resave on standard error), and
-// fails neither: the server reads those files as they are.
-TEST_F(SampleTool, WhatASaveWouldLeaveOutIsListedByCheckAndResaveWithoutFailingThem) {
+// What a save would leave out of a file fails check (on its report, or on standard error for the master) and
+// is not written by resave, in every kind of file; comments alone are said, as a warning, and fail nothing.
+TEST_F(SampleTool, WhatASaveWouldLeaveOutFailsCheckAndIsNotWrittenButCommentsAreOnlySaid) {
     const auto edit = [&](const std::string& relative, const std::string& from, const std::string& to) {
         std::string text = ReadFile(file(relative));
         for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
@@ -329,20 +342,25 @@ TEST_F(SampleTool, WhatASaveWouldLeaveOutIsListedByCheckAndResaveWithoutFailingT
     const std::string master = edit("master.xml", "../../examples/maildir/", temp / "maildir/");
     ASSERT_EQ(Run({"check", "config/master.xml"}).status, 0);
 
+    const std::string commented =
+        edit("master.xml", "<ResponseHandler>\r\n", "<ResponseHandler>\r\n<!-- kept by hand -->\r\n");
+    const std::string saying = " holds what the editor does not keep, and a save would leave it out: ";
+    const std::string comment = kPrefix + ("The file " + file("master.xml") + saying + "a comment.\n");
+    auto checked = Run({"check", "config/master.xml"});
+    EXPECT_EQ(std::tie(checked.status, checked.out, checked.err), std::make_tuple(0, "", comment));
+    auto printed = Run({"resave", "--stdout", "config/master.xml"});
+    EXPECT_EQ(std::tie(printed.status, printed.out, printed.err), std::make_tuple(0, master, comment));
+
     edit("master.xml", "\t\t</Mailbox>", "\t\t\t<Note>by hand</Note>\r\n\t\t</Mailbox>");
-    edit("master.xml", "<ResponseHandler>\r\n", "<ResponseHandler>\r\n<!-- kept by hand -->\r\n");
     edit("dispose/helpdesk.forward.xml", "</Disposition>", "<Signature>Regards</Signature></Disposition>");
     edit("monitor.xml", "</Monitors>", "<Owner>ops</Owner></Monitors>");
-    const std::string saying = " holds what the editor does not keep, and a save would leave it out: ";
-
-    const auto checked = Run({"check", "config/master.xml"});
-    EXPECT_EQ(checked.status, 0) << checked.out << checked.err;
-    EXPECT_EQ(checked.err,
-              "The file " + file("master.xml") + saying +
-                  "the element ResponseHandler/Mailboxes/Mailbox/Note (6 times) and a comment.\n");
-    EXPECT_NE(checked.out.find("Support: +/dispose/helpdesk.forward.xml: Default: The file " +
-                               file("dispose/helpdesk.forward.xml") + saying +
-                               "the element Disposition/Signature.\n"),
+    const std::string notes = "The file " + file("master.xml") + saying +
+                              "the element ResponseHandler/Mailboxes/Mailbox/Note (6 times) and a comment.\n";
+    const std::string signature =
+        "The file " + file("dispose/helpdesk.forward.xml") + saying + "the element Disposition/Signature.\n";
+    checked = Run({"check", "config/master.xml"});
+    EXPECT_EQ(std::tie(checked.status, checked.err), std::make_tuple(1, kPrefix + notes));
+    EXPECT_NE(checked.out.find("Support: +/dispose/helpdesk.forward.xml: Default: " + signature),
               std::string::npos)
         << checked.out;
     EXPECT_NE(checked.out.find("+/monitor.xml: The file " + file("monitor.xml") + saying +
@@ -350,15 +368,14 @@ TEST_F(SampleTool, WhatASaveWouldLeaveOutIsListedByCheckAndResaveWithoutFailingT
               std::string::npos)
         << checked.out;
 
-    const auto printed = Run({"resave", "--stdout", "config/master.xml"});
-    EXPECT_EQ(std::tie(printed.status, printed.out), std::make_tuple(0, master));
-    EXPECT_EQ(printed.err, checked.err);
+    printed = Run({"resave", "--stdout", "config/master.xml"});
+    EXPECT_EQ(std::tie(printed.status, printed.out, printed.err),
+              std::make_tuple(1, "", kPrefix + ("Not written: " + notes)));
+    const std::string helpdesk = ReadFile(file("dispose/helpdesk.forward.xml"));
     const auto resaved = Run({"resave", "--type", "ForwardMessage", "config/dispose/helpdesk.forward.xml"});
     EXPECT_EQ(std::tie(resaved.status, resaved.err),
-              std::make_tuple(0, "The file " + file("dispose/helpdesk.forward.xml") + saying +
-                                     "the element Disposition/Signature.\n"));
-    EXPECT_EQ(ReadFile(file("dispose/helpdesk.forward.xml")),
-              ReadFile(std::string(POSTVANE_EXAMPLES) + "/config/dispose/helpdesk.forward.xml"));
+              std::make_tuple(1, kPrefix + ("Not written: " + signature)));
+    EXPECT_EQ(ReadFile(file("dispose/helpdesk.forward.xml")), helpdesk);
 }
 
 // A file of another kind named as the master is never taken for an empty master: check fails and says why.
@@ -420,8 +437,9 @@ TEST_F(SampleTool, TheMessagingEditorsRefuseAndReportWhatTheirChecksFind) {
     const std::string rules = ReadFile(file("dispose/vendor.ruleupdate.xml"));
     const auto refused = Run({"resave", "--type", "RuleUpdate", "config/dispose/vendor.ruleupdate.xml"});
     EXPECT_EQ(std::tie(refused.status, refused.out, refused.err),
-              std::make_tuple(1, std::string(),
-                              "The backup directory must exist: " + file("dispose/../rules-backup") + "\n"));
+              std::make_tuple(
+                  1, std::string(),
+                  kPrefix + ("The backup directory must exist: " + file("dispose/../rules-backup") + "\n")));
     EXPECT_EQ(ReadFile(file("dispose/vendor.ruleupdate.xml")), rules);
 
     std::string copy = ReadFile(file("dispose/escalation.copytoimapfolder.xml"));
@@ -463,14 +481,15 @@ TEST_F(SampleTool, MonitorFilesAreToldByTheirRootAndRefusedWhenTheirEditorsCheck
                     "</Addresses></EmailMonitor>");
     const std::string before = ReadFile(email);
     auto run = Run({"resave", "config/alerts.emailmonitor.xml"});
-    EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(1, std::string("From address is missing\n")));
+    EXPECT_EQ(std::tie(run.status, run.err),
+              std::make_tuple(1, kPrefix + std::string("From address is missing\n")));
     EXPECT_EQ(ReadFile(email), before);
 
     fs::remove_all(file("logs"));
     run = Run({"resave", "--stdout", "config/server.log.xml"});
-    EXPECT_EQ(
-        std::tie(run.status, run.out, run.err),
-        std::make_tuple(1, std::string(), "The path to the log file does not exist: " + file("logs") + "\n"));
+    EXPECT_EQ(std::tie(run.status, run.out, run.err),
+              std::make_tuple(1, std::string(),
+                              kPrefix + ("The path to the log file does not exist: " + file("logs") + "\n")));
 
     // A damaged file is reported and left alone; its kind is still told by its root.
     const std::string charts = file("charts.reports.xml");
@@ -483,15 +502,15 @@ TEST_F(SampleTool, MonitorFilesAreToldByTheirRootAndRefusedWhenTheirEditorsCheck
     test::WriteFile(charts,
                     "<HistoricalCharts><DataDirectory>/srv/charts</DataDirectory></HistoricalCharts>");
     run = Run({"resave", "config/charts.reports.xml", "--verbose"});
-    EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(0, std::string("Saved\n")));
+    EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(0, kPrefix + std::string("Saved\n")));
     EXPECT_EQ(ReadFile(charts),
               test::CrLf({"<HistoricalCharts>", "\t<OutputDirectory>./output/reports</OutputDirectory>",
                           "\t<DataDirectory>/srv/charts</DataDirectory>", "</HistoricalCharts>", ""}));
 }
 
-// A log level or interval the log window shows as another fails check, and resave writes what the window
-// shows after saying on standard error what it writes instead.
-TEST_F(SampleTool, AnUnknownLevelOrIntervalFailsCheckAndResaveSaysWhatItWritesInstead) {
+// A log level or interval the log window shows as another fails check; resave changes it only when told to,
+// saying what it writes instead.
+TEST_F(SampleTool, AnUnknownLevelOrIntervalFailsCheckAndResaveChangesItOnlyWhenAllowed) {
     std::string log = ReadFile(file("server.log.xml"));
     log.replace(log.find("<LogLevel>Warnings<"), 19, "<LogLevel>Debug<");
     log.replace(log.find("<LogBackupInterval>Daily<"), 25, "<LogBackupInterval>Weekly<");
@@ -505,11 +524,20 @@ TEST_F(SampleTool, AnUnknownLevelOrIntervalFailsCheckAndResaveSaysWhatItWritesIn
         std::string::npos)
         << checked.out;
 
-    const auto resaved = Run({"resave", "config/server.log.xml"});
-    EXPECT_EQ(
-        std::tie(resaved.status, resaved.err),
-        std::make_tuple(0, std::string("Unrecognized LogLevel=Debug, shown and saved as Warnings\n"
-                                       "Unrecognized LogBackupInterval=Weekly, shown and saved as Daily\n")));
+    const std::string said = kPrefix +
+                             std::string("Unrecognized LogLevel=Debug, shown and saved as Warnings\n") +
+                             kPrefix + "Unrecognized LogBackupInterval=Weekly, shown and saved as Daily\n";
+    const std::string changed =
+        "The file " + file("server.log.xml") +
+        " holds values the editor does not know, which a save would change: LogLevel=Debug "
+        "(written as Warnings), LogBackupInterval=Weekly (written as Daily).\n";
+    auto resaved = Run({"resave", "config/server.log.xml"});
+    EXPECT_EQ(std::tie(resaved.status, resaved.err),
+              std::make_tuple(1, said + kPrefix + "Not written: " + changed));
+    EXPECT_EQ(ReadFile(file("server.log.xml")), log);
+    resaved = Run({"resave", "--allow-loss", "config/server.log.xml"});
+    EXPECT_EQ(std::tie(resaved.status, resaved.err),
+              std::make_tuple(0, said + kPrefix + "Lost by this save (--allow-loss): " + changed));
     EXPECT_EQ(ReadFile(file("server.log.xml")),
               ReadFile(std::string(POSTVANE_EXAMPLES) + "/config/server.log.xml"));
 }

@@ -439,7 +439,8 @@ TEST(XmlConformance, AnEntityBombIsRefusedWithinASecondByTheToolAndTheWindow) {
             RunTool({"resave", master}, in, out, err, ToolEnvironment{temp / "program", temp.path()});
         EXPECT_LT(seconds(start), kLimitSeconds);
         EXPECT_EQ(status, 1);
-        EXPECT_EQ(err.str(), message + "\nNot written: " + master + " could not be read.\n");
+        EXPECT_EQ(err.str(), "postvane-config-tool: " + message +
+                                 "\npostvane-config-tool: Not written: " + master + " could not be read.\n");
         EXPECT_EQ(test::ReadFile(master), bytes);
 
         test::ScriptedServices s{temp / "program"};
@@ -468,7 +469,8 @@ TEST(XmlConformance, RefusedDocumentsAreNeverWritten) {
         const int status =
             RunTool({"resave", master}, in, out, err, ToolEnvironment{temp / "program", temp.path()});
         EXPECT_EQ(status, 1);
-        EXPECT_EQ(err.str(), message + "\nNot written: " + master + " could not be read.\n");
+        EXPECT_EQ(err.str(), "postvane-config-tool: " + message +
+                                 "\npostvane-config-tool: Not written: " + master + " could not be read.\n");
         EXPECT_EQ(test::ReadFile(master), document.bytes);
 
         test::ScriptedServices s{temp / "program"};

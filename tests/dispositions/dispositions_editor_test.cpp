@@ -24,17 +24,15 @@ struct Editor {
     bool fakes = (test::UseFakeEditors(s, {"frmForwardMessage"}), true);
     FrmDispositions form{s.services, links};
 
-    // The fixture keeps dispositions for "Retired", which no catalogue defines: said at every reading.
-    void ExpectRetiredNotKept() {
-        s.prompts.ExpectMessage(
+    // The fixture keeps dispositions for "Retired", which no catalogue defines: asked about at every save.
+    void ExpectRetiredDropped() {
+        s.prompts.ExpectYesNo(
             "The file " + file() +
-            " holds what this window does not keep, and a save would leave it out: the element "
-            "Dispositions/Retired.");
+                " holds dispositions of the categories \"Retired\", which no category "
+                "definitions file defines; a save would drop them. Do you want to save anyway?",
+            Answer::Yes);
     }
-    bool Open() {
-        ExpectRetiredNotKept();
-        return Load();
-    }
+    bool Open() { return Load(); }
     bool Load() { return form.LoadFromFile("+/dispositions.xml", links.masterFilePath); }
     std::string file() const { return dir / "dispositions.xml"; }
     const Lines& Dispositions() const { return form.Items("lstDispositions"); }
@@ -99,6 +97,7 @@ TEST(DispositionsEditor, AddEditMoveDeleteAndUseParentThenSaveTheFile) {
     e.form.UserClick("cmdUp");
     EXPECT_EQ(e.Dispositions(), (Lines{"(ForwardMessage) +/dispose/new.forwardmessage.xml", "(DoNothing) "}));
 
+    e.ExpectRetiredDropped();
     e.s.prompts.ExpectMessage("Saved");
     e.form.UserClick("cmdSave");
     EXPECT_TRUE(e.form.IsClosed());
@@ -179,6 +178,7 @@ TEST(DispositionsEditor, AFileChangedByAnotherProgramIsReadAgainWhenTheUserSaysS
     e.form.UserClick("cmdDelete");
     const std::string theirs = ReadFile(e.file()) + "\r\n";  // another program's save, one line end more
     WriteFile(e.file(), theirs);
+    e.ExpectRetiredDropped();
     e.s.prompts.ExpectYesNoCancel(
         "The file " + e.file() +
             " has been changed by another program since this window read it. Do you "
@@ -186,7 +186,6 @@ TEST(DispositionsEditor, AFileChangedByAnotherProgramIsReadAgainWhenTheUserSaysS
             "reads it again, discarding the edits made in this window; Cancel does "
             "neither.",
         Answer::No);
-    e.ExpectRetiredNotKept();
     e.form.UserClick("cmdSave");
     EXPECT_FALSE(e.form.IsClosed());
     EXPECT_EQ(e.Dispositions(), Lines{kFwd});

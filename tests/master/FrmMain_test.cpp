@@ -346,21 +346,20 @@ TEST_F(MainWindow, AFileOfAnotherKindIsNeverReplacedByAMasterWithoutAQuestion) {
     EXPECT_EQ(ReadFile(master), monitors);
 }
 
-// An element the window does not keep is named once when the file is read, and again at each reading;
-// the save then writes the file without it, and the next reading has nothing to say.
-TEST_F(MainWindow, WhatASaveWouldLeaveOutIsSaidOnceAtEachReading) {
+// An element the window does not keep is asked about at the save, which writes the file without it only
+// when the user says so; the next save has nothing to ask.
+TEST_F(MainWindow, WhatASaveWouldLeaveOutIsAskedAboutAtTheSave) {
     const std::string notKept =
         "The file " + master +
         " holds what this window does not keep, and a save would leave it out: the element "
-        "ResponseHandler/Mailboxes/Mailbox/Quota.";
-    s.prompts.ExpectMessage(notKept);
+        "ResponseHandler/Mailboxes/Mailbox/Quota. Do you want to save anyway?";
     OpenOn(
         "<ResponseHandler><Mailboxes><Mailbox><Name>a</Name><Quota>5</Quota></Mailbox></Mailboxes>"
         "</ResponseHandler>");
     EXPECT_EQ(Listed(), Names{"a"});
-    s.prompts.ExpectMessage(notKept);
     main.UserClick("cmdReload");
     s.windows.Expect("frmMailbox", SaveAs("b"));
+    s.prompts.ExpectYesNo(notKept, Answer::Yes);
     s.prompts.ExpectMessage("Saved");
     main.UserClick("cmdAddMailbox");
     EXPECT_EQ(ReadFile(master).find("Quota"), std::string::npos);

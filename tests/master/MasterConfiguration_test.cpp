@@ -80,18 +80,21 @@ TEST_F(MasterFile, WhatASaveWouldLeaveOutIsSaidOnceInOneNoticeAlsoForThousandsOf
         text += "<Mailbox><Name>box" + std::to_string(i) + "</Name><Note a='1'>x</Note></Mailbox>";
     }
     text += "</Mailboxes><?app x?></ResponseHandler>";
-    prompts.ExpectMessage(
-        "The file " + program +
-        "/./config/master.xml holds what this window does not keep, and a save would leave it out: "
-        "the elements ResponseHandler/Old0, ResponseHandler/Old1, ResponseHandler/Old2, "
-        "ResponseHandler/Old3, ResponseHandler/Old4, ResponseHandler/Old5, ResponseHandler/Old6, "
-        "ResponseHandler/Old7, ResponseHandler/Old8, ResponseHandler/Old9 and 3 more and a "
-        "processing instruction.");
     const auto started = std::chrono::steady_clock::now();
     EXPECT_EQ(LoadText(text).problem, FileProblem::None);
     const auto took = std::chrono::steady_clock::now() - started;
     EXPECT_EQ(config.Mailboxes.size(), static_cast<size_t>(kMailboxes));
     EXPECT_LT(took, std::chrono::seconds(10)) << "the load is not linear";
+    prompts.ExpectYesNo(
+        "The file " + program +
+            "/./config/master.xml holds what this window does not keep, and a save would leave it out: "
+            "the elements ResponseHandler/Old0, ResponseHandler/Old1, ResponseHandler/Old2, "
+            "ResponseHandler/Old3, ResponseHandler/Old4, ResponseHandler/Old5, ResponseHandler/Old6, "
+            "ResponseHandler/Old7, ResponseHandler/Old8, ResponseHandler/Old9 and 3 more and a "
+            "processing instruction. Do you want to save anyway?",
+        Answer::No);
+    EXPECT_EQ(RunSave(config.Saving(master, paths, prompts), prompts), SaveOutcome::NotWritten);
+    EXPECT_EQ(ReadFile(master), text);
 }
 
 TEST_F(MasterFile, OnePassZeroReadsAsFalseAndTheDefaultPlaceKeepsItsNeighboursAsPlusNames) {

@@ -73,11 +73,7 @@ TEST(MonitorConfigurationFile, SparseFilesTakeDefaultsAndEmptyElementsStayEmpty)
 
 TEST(MonitorConfigurationFile, JmxFlagsAreOnUnlessZeroAndOnlyTheLastHtmlAdaptorCounts) {
     Folder f;
-    // The other adaptors are not kept, and the load says so; the first HTML adaptor gave way to the last.
-    f.prompts.ExpectMessage(
-        "The file " + f.file() +
-        " holds what this window does not keep, and a save would leave it out: the element "
-        "Monitors/JMX/Adaptor (2 times).");
+    // The other adaptors are not kept, and the save asks first; the first HTML adaptor gave way to the last.
     ASSERT_EQ(f.Load(Jmx("<JMXEnabled></JMXEnabled><ManageWithJMX>yes</ManageWithJMX>"
                          "<MonitorWithJMX>0</MonitorWithJMX>" +
                          Adaptor(kHtmlAdaptorClass, "1001") + Adaptor("org.example.Other", "7") +
@@ -89,6 +85,11 @@ TEST(MonitorConfigurationFile, JmxFlagsAreOnUnlessZeroAndOnlyTheLastHtmlAdaptorC
     EXPECT_FALSE(jmx.MonitorWithJMX);
     EXPECT_FALSE(jmx.ManageLoggerWithJMX);  // missing
     EXPECT_EQ(jmx.HtmlAdaptorPort, "1002");
+    f.prompts.ExpectYesNo(
+        "The file " + f.file() +
+            " holds what this window does not keep, and a save would leave it out: the element "
+            "Monitors/JMX/Adaptor (2 times). Do you want to save anyway?",
+        Answer::Yes);
     const std::string written = f.Written();
     EXPECT_EQ(written.find("org.example.Other"), std::string::npos);
     EXPECT_EQ(written.find("<Adaptor>"), written.rfind("<Adaptor>"));  // exactly one

@@ -70,7 +70,7 @@ expect "--master=, one word" "--master=configs/monitor.xml" "$(complete_words sq
 expect "after --, a file even if it begins with -" "" "$(complete_words resave -- --st)"
 
 # Each command's options are the ones its help lists, and so are the options before a command.
-help_options() { "$tool" "$@" --help | grep -E '^ +-' | grep -oE -- '--[a-z]+' | LC_ALL=C sort -u; }
+help_options() { "$tool" "$@" --help | grep -E '^ +-' | grep -oE -- '--[a-z][a-z-]*' | LC_ALL=C sort -u; }
 completed_options() { complete_words "$@" -- | sed 's/=$//' | LC_ALL=C sort -u; }
 for command in resave check sql scramble unscramble; do
     expect "$command options match its help" "$(help_options "$command")" "$(completed_options "$command")"

@@ -1,0 +1,322 @@
+// What resave never writes and check fails on: a save that would lose what a file holds; and that a file
+// resaved once is resaved again without a change.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+#include <sstream>
+#include <tuple>
+
+#include "cli/ConfigTool.h"
+#include "editors/Editors.h"
+#include "support/TestFiles.h"
+
+namespace fs = std::filesystem;
+
+namespace pv {
+namespace {
+
+using test::ReadFile;
+using test::TestData;
+using test::WriteFile;
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    const size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+// The sample configuration in a folder of its own, the current directory of every run.
+struct ResaveRule : ::testing::Test {
+    ResaveRule() {
+        fs::copy(std::string(POSTVANE_EXAMPLES) + "/config", temp / "config", fs::copy_options::recursive);
+    }
+    struct ToolRun {
+        int status;
+        std::string out;
+        std::string err;
+    };
+    ToolRun Run(const std::vector<std::string>& args) {
+        std::istringstream in;
+        std::ostringstream out, err;
+        const int status = RunTool(args, in, out, err, ToolEnvironment{temp / "program", temp.path()});
+        return {status, out.str(), err.str()};
+    }
+    std::string file(const std::string& relative) { return temp / ("config/" + relative); }
+    // Changes a file of the sample, and returns its new text.
+    std::string Edit(const std::string& relative, const std::string& from, const std::string& to) {
+        const std::string text = Replaced(ReadFile(file(relative)), from, to);
+        WriteFile(file(relative), text);
+        return text;
+    }
+    // The detailed files the sample's disposition files name, each with its type.
+    std::vector<std::pair<std::string, std::string>> DetailedFiles() {
+        std::vector<std::pair<std::string, std::string>> named;
+        const std::regex disposition("<Type>(\\w+)</Type>\\s*<DetailedDispositionFile>\\+/([^<]+)<");
+        for (const auto& entry : fs::directory_iterator(temp / "config")) {
+            const std::string text = ReadFile(entry.path().string());
+            if (!entry.path().string().ends_with(".disposition.xml")) continue;
+            for (std::sregex_iterator match(text.begin(), text.end(), disposition), end; match != end;
+                 ++match) {
+                const std::pair<std::string, std::string> found{(*match)[1], (*match)[2]};
+                if (!BuiltInEditors().Find(EditorFamily::Disposition, found.first)) continue;
+                if (std::find(named.begin(), named.end(), found) == named.end()) named.push_back(found);
+            }
+        }
+        return named;
+    }
+    test::TempDir temp;
+};
+
+constexpr const char* kPrefix = "postvane-config-tool: ";
+
+// Every kind of file, as the sample and the golden files of the tests hold them (older forms, empty values,
+// sparse files among them): the text the first resave writes is the text the second writes.
+TEST_F(ResaveRule, EveryFileIsWrittenTheSameTheSecondTime) {
+    std::vector<std::vector<std::string>> runs = {{"config/master.xml"}, {"config/monitor.xml"}};
+    for (const auto& entry : fs::directory_iterator(temp / "config")) {
+        const std::string name = entry.path().filename().string();
+        if (name.ends_with(".disposition.xml"))
+            runs.push_back({"--master", "config/master.xml", "config/" + name});
+        for (const char* monitorFile : {".log.xml", ".emailmonitor.xml", ".reports.xml"})
+            if (name.ends_with(monitorFile)) runs.push_back({"config/" + name});
+    }
+    const std::vector<std::pair<std::string, std::string>> detailed = DetailedFiles();
+    ASSERT_EQ(detailed.size(), 11u);
+    for (const auto& [type, name] : detailed)
+        runs.push_back({"--master", "config/master.xml", "--type", type, "config/" + name});
+    // Golden files of the tests, copied beside the sample: the data-output ones read the sample's fields.
+    const std::vector<std::pair<std::string, std::string>> goldens = {
+        {"", "master/mailbox-fields/master.xml"},
+        {"", "master/skeleton/master.xml"},
+        {"", "master/utf16/master.xml"},
+        {"", "master/windows-1252/master.xml"},
+        {"", "monitoring/configuration/sparse.input.monitor.xml"},
+        {"", "monitoring/email/sparse.input.emailmonitor.xml"},
+        {"", "monitoring/log/older.input.log.xml"},
+        {"ForwardMessage", "actions/forward/legacy.input.forward.xml"},
+        {"ForwardMessage", "actions/forward/edit-sample.input.forward.xml"},
+        {"CopyToIMAPFolder", "actions/copytoimapfolder/full.xml"},
+        {"MoveToSubfolder", "actions/movetosubfolder/full.xml"},
+        {"RuleUpdate", "actions/ruleupdate/full.xml"},
+        {"WriteRFC822File", "actions/writerfc822/full.xml"},
+        {"WriteAttachmentsToDB", "actions/attachmentstodb/full.attachmentstodb.xml"},
+        {"WriteToFile", "actions/writetofile/legacy.input.writetofile.xml"},
+    };
+    for (const auto& [type, relative] : goldens) {
+        std::string flat = relative;
+        std::replace(flat.begin(), flat.end(), '/', '-');
+        const std::string copy = "config/golden-" + flat;
+        fs::copy_file(TestData(relative), temp / copy);
+        if (type.empty()) {
+            runs.push_back({copy});
+        } else {
+            runs.push_back({"--master", "config/master.xml", "--type", type, copy});
+        }
+    }
+    // The folders the golden files name, which their checks want to exist.
+    fs::create_directories(temp / "config/active/backup");
+    fs::create_directories(temp / "config/rfc822");
+    // Values left empty: the boxes show them empty, and they are written so, not filled from the catalogue.
+    Edit("dispose/support-log.writetodb.xml", "<MaxLength>255</MaxLength>", "<MaxLength></MaxLength>");
+    Edit("dispose/billing-log.writetofile.xml", "<DateFormat>yyyy-MM-dd HH:mm:ss</DateFormat>",
+         "<DateFormat></DateFormat>");
+
+    for (std::vector<std::string> args : runs) {
+        args.insert(args.begin(), "resave");
+        const std::string path = temp / args.back();
+        const ToolRun first = Run(args);
+        const std::string written = ReadFile(path);
+        const ToolRun second = Run(args);
+        EXPECT_EQ(std::tie(first.status, second.status), std::make_tuple(0, 0)) << args.back() << "\n"
+                                                                                << first.err << second.err;
+        EXPECT_EQ(ReadFile(path), written) << args.back();
+    }
+}
+
+// A save that would leave out what the file holds is refused by resave, which names it and writes nothing,
+// and fails check; --allow-loss writes it and names what was lost.
+TEST_F(ResaveRule, WhatASaveWouldLoseIsRefusedNamedAndFailsCheck) {
+    const std::string forward = file("dispose/oncall-relay.forward.xml");
+    const std::string forwardText = ReadFile(forward);
+    const std::string dropped =
+        "Disposition/From, Disposition/SMTPServer, Disposition/SMTPPort, Disposition/TlsOption, "
+        "Disposition/Addresses, Disposition/ForwardAsAttachment, Disposition/SubjectFormat, Disposition/Retries, "
+        "Disposition/PreserveToAddresses, Disposition/PreserveFromAddress and 2 more.\n";
+    // A file of one detailed type resaved as another.
+    ToolRun run = Run({"resave", "--type=MoveToSubfolder", forward});
+    EXPECT_EQ(std::tie(run.status, run.out, run.err),
+              std::make_tuple(1, "",
+                              kPrefix + ("Not written: The file " + forward +
+                                         " holds what the editor does not keep, and a save would leave it "
+                                         "out: the elements " +
+                                         dropped)));
+    EXPECT_EQ(ReadFile(forward), forwardText);
+    run = Run({"resave", "--allow-loss", "--type=MoveToSubfolder", forward});
+    EXPECT_EQ(std::tie(run.status, run.err),
+              std::make_tuple(0, kPrefix + ("Lost by this save (--allow-loss): The "
+                                            "file " +
+                                            forward +
+                                            " holds what the editor does not keep, and a save would leave it "
+                                            "out: the elements " +
+                                            dropped)));
+    EXPECT_EQ(ReadFile(forward), test::CrLf({"<Disposition>", "\t<Subfolder></Subfolder>",
+                                             "\t<PutMessageGUIDInSubject>0</PutMessageGUIDInSubject>",
+                                             "\t<MarkAsUnread>0</MarkAsUnread>", "</Disposition>", ""}));
+    WriteFile(forward, forwardText);
+    // The same mismatch named by a disposition file fails check.
+    Edit("support.disposition.xml",
+         "<Type>ForwardMessage</Type>\r\n\t\t\t<DetailedDispositionFile>+/dispose/helpdesk",
+         "<Type>MoveToSubfolder</Type>\r\n\t\t\t<DetailedDispositionFile>+/dispose/helpdesk");
+    run = Run({"check", "config/master.xml"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("Support: +/dispose/helpdesk.forward.xml: Default: The file " +
+                           file("dispose/helpdesk.forward.xml") + " holds what the editor does not keep"),
+              std::string::npos)
+        << run.out;
+    fs::copy_file(std::string(POSTVANE_EXAMPLES) + "/config/support.disposition.xml",
+                  file("support.disposition.xml"), fs::copy_options::overwrite_existing);
+
+    // An element no editor knows, in every kind of file: named, refused, and a failure of check.
+    const struct {
+        std::vector<std::string> args;
+        std::string relative, close, path;
+    } kinds[] = {
+        {{}, "master.xml", "</ResponseHandler>", "ResponseHandler"},
+        {{"--master", "config/master.xml"},
+         "support.disposition.xml",
+         "\t\t</Disposition>",
+         "Dispositions/Default/Disposition"},
+        {{"--type", "CopyToIMAPFolder"},
+         "dispose/escalation.copytoimapfolder.xml",
+         "</Disposition>",
+         "Disposition"},
+        {{}, "monitor.xml", "</Monitors>", "Monitors"},
+        {{}, "server.log.xml", "</LogConfig>", "LogConfig"},
+        {{}, "alerts.emailmonitor.xml", "</EmailMonitor>", "EmailMonitor"},
+        {{}, "charts.reports.xml", "</HistoricalCharts>", "HistoricalCharts"},
+    };
+    for (const auto& kind : kinds) {
+        const std::string original = ReadFile(file(kind.relative));
+        const std::string& root = kind.path;
+        const std::string text =
+            Edit(kind.relative, kind.close, "\t<FutureSetting>1</FutureSetting>\r\n" + kind.close);
+        std::vector<std::string> args = {"resave"};
+        args.insert(args.end(), kind.args.begin(), kind.args.end());
+        args.push_back("config/" + kind.relative);
+        run = Run(args);
+        EXPECT_EQ(
+            std::tie(run.status, run.err),
+            std::make_tuple(1, kPrefix + ("Not written: The file " + file(kind.relative) +
+                                          " holds what the editor does not keep, and a save would leave it "
+                                          "out: the element " +
+                                          root + "/FutureSetting.\n")));
+        EXPECT_EQ(ReadFile(file(kind.relative)), text);
+        const ToolRun checked = Run({"check", "config/master.xml"});
+        EXPECT_EQ(checked.status, 1) << kind.relative;
+        EXPECT_NE(
+            (checked.out + checked.err).find(file(kind.relative) + " holds what the editor does not keep"),
+            std::string::npos)
+            << checked.out << checked.err;
+        WriteFile(file(kind.relative), original);
+    }
+}
+
+// Values the windows cannot show are kept and named, and a save refuses them until the user chooses: never
+// written as another value without a word.
+TEST_F(ResaveRule, ValuesNoControlShowsAreKeptOrRefusedNeverChanged) {
+    // A method other than GET and POST; a parameter sent under a name of its own is kept as it is.
+    const std::string http = file("dispose/ticket.http.xml");
+    Edit("dispose/ticket.http.xml", "<ParameterName>From</ParameterName>",
+         "<ParameterName>sender</ParameterName>");
+    const std::string handNamed = ReadFile(http);
+    const std::vector<std::string> resaveHttp = {"resave", "--master",    "config/master.xml",
+                                                 "--type", "HttpRequest", "config/dispose/ticket.http.xml"};
+    ToolRun run = Run(resaveHttp);
+    EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(0, std::string()));
+    EXPECT_EQ(ReadFile(http), handNamed);
+    const std::string put = Edit("dispose/ticket.http.xml", "<Method>POST</Method>", "<Method>PUT</Method>");
+    run = Run(resaveHttp);
+    EXPECT_EQ(std::tie(run.status, run.err),
+              std::make_tuple(1, kPrefix + std::string("Unrecognized Method=PUT\n") + kPrefix +
+                                     "Unrecognized Method=PUT. The editor does not write a value it does not "
+                                     "know.\n"));
+    EXPECT_EQ(ReadFile(http), put);
+
+    // An account of four pieces: a save of Copy To IMAP Folder refuses it by name; the master keeps the
+    // mailbox's text as it is, and check names it.
+    const std::string imap = file("dispose/escalation.copytoimapfolder.xml");
+    const std::string fourPieces =
+        Edit("dispose/escalation.copytoimapfolder.xml", "EXAMPLE\\escalations\\oncall",
+             "EXAMPLE\\escalations\\oncall\\night");
+    run = Run({"resave", "--type", "CopyToIMAPFolder", imap});
+    EXPECT_EQ(
+        std::tie(run.status, run.err),
+        std::make_tuple(1, kPrefix + std::string("Mailbox Alias must not contain a backslash (\\): the file "
+                                                 "keeps Domain, Username and Mailbox Alias in one text "
+                                                 "separated by backslashes, so \"oncall\\night\" would read "
+                                                 "back split differently.\n")));
+    EXPECT_EQ(ReadFile(imap), fourPieces);
+    const std::string master = Edit("master.xml", "EXAMPLE\\jsmith\\sales", "EXAMPLE\\jsmith\\sales\\west");
+    run = Run({"resave", "config/master.xml"});
+    EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(0, std::string()));
+    EXPECT_EQ(ReadFile(file("master.xml")), master);
+    run = Run({"check", "config/master.xml"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("\"sales\\west\" would read back split differently."), std::string::npos)
+        << run.out;
+}
+
+// The commands take the options their siblings take; sql refuses a file of another type; a file many read is
+// named once.
+TEST_F(ResaveRule, TheToolsMessagesAndOptions) {
+    ToolRun run = Run({"help", "--help"});
+    EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(0, std::string()));
+    EXPECT_TRUE(run.out.starts_with("Usage: postvane-config-tool help [COMMAND]\n")) << run.out;
+    const ToolRun quiet = Run({"check", "config/master.xml"});
+    run = Run({"check", "-v", "config/master.xml"});
+    EXPECT_EQ(std::tie(run.status, run.out, run.err), std::tie(quiet.status, quiet.out, quiet.err));
+
+    // The monitors whose files resave writes are those the registry has, as the disposition types are.
+    EXPECT_NE(
+        Run({"resave", "--help"})
+            .out.find("The monitors whose files it writes (the type, and the root element):\n  Logger "
+                      "(LogConfig), HistoricalCharts (HistoricalCharts), EmailMonitor (EmailMonitor)\n"),
+        std::string::npos);
+
+    const std::string forward = "config/dispose/oncall-relay.forward.xml";
+    run = Run({"sql", "--master", "config/master.xml", forward});
+    EXPECT_EQ(std::tie(run.status, run.out), std::make_tuple(1, std::string()));
+    EXPECT_TRUE(run.err.ends_with(kPrefix + file("dispose/oncall-relay.forward.xml") +
+                                  " could not be read as a Write To DB file\n"))
+        << run.err;
+
+    // A name with a backslash is not taken for the file of the same path with a slash, and so never writes
+    // it.
+    fs::create_directories(temp / "x");
+    fs::copy_file(file("master.xml"), temp / "x/master.xml");
+    const std::string master = ReadFile(temp / "x/master.xml");
+    run = Run({"resave", "x\\master.xml"});
+    EXPECT_EQ(
+        std::tie(run.status, run.out, run.err),
+        std::make_tuple(2, "",
+                        kPrefix +
+                            std::string("resave: the file name 'x\\master.xml' holds a backslash, which "
+                                        "this tool would read as a folder separator; rename the file\n") +
+                            kPrefix + "Try 'postvane-config-tool resave --help'.\n"));
+    EXPECT_EQ(ReadFile(temp / "x/master.xml"), master);
+
+    // A message fields file that cannot be read is said once, naming it, however many files read it.
+    WriteFile(file("customMessageFields.xml"), "<MessageFields><");
+    run = Run({"check", "config/master.xml"});
+    const std::string said =
+        "The Message Fields file " + file("customMessageFields.xml") + " is not well-formed";
+    EXPECT_EQ(run.status, 1);
+    ASSERT_NE(run.out.find(said), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find(said, run.out.find(said) + 1), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Support: " + file("customMessageFields.xml") + ": " + said), std::string::npos)
+        << run.out;
+}
+
+}  // namespace
+}  // namespace pv
