@@ -50,6 +50,12 @@ OpenedFile OpenConfigFile(const std::string& path, const std::string& root) {
     return file;
 }
 
+std::string WithArticle(const std::string& kind) {
+    const char first = kind.empty() ? 'x' : static_cast<char>(kind[0] | 0x20);
+    const bool vowel = first == 'a' || first == 'e' || first == 'i' || first == 'o' || first == 'u';
+    return (vowel ? "an " : "a ") + kind;
+}
+
 Message UnreadableMessage(const std::string& prefix, const OpenedFile& file) {
     return {MessageKind::Error,
             FormatError(prefix, file.error.value_or(AppError(kErrFileAccess, ""))),
@@ -63,8 +69,9 @@ Message MalformedMessage(const OpenedFile& file) {
 }
 
 Message OtherKindMessage(const OpenedFile& file, const std::string& kind, const std::string& consequence) {
-    const std::string text = "The file " + file.path + " is not a " + kind + ": its root element is <" +
-                             file.RootName() + ">, not <" + file.expectedRoot + ">.";
+    const std::string text = "The file " + file.path + " is not " + WithArticle(kind) +
+                             ": its root element is <" + file.RootName() + ">, not <" + file.expectedRoot +
+                             ">.";
     if (consequence.empty()) return ReadAsEmpty(text, file.path);
     return {MessageKind::Error, text + consequence, {}, Place::File(file.path)};
 }

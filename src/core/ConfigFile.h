@@ -58,6 +58,9 @@ struct OpenedFile : FileRead {
 // kind decided) and checks that its root element is `root` ("" takes any). Never throws.
 OpenedFile OpenConfigFile(const std::string& path, const std::string& root);
 
+// The kind of a file after its article: "a master configuration file", "an Email monitor configuration file".
+std::string WithArticle(const std::string& kind);
+
 // The messages of a file that was not read, in the words every load shares.
 // An error that stopped the reading, after the load's own prefix ("Unexpected error in LoadFile=").
 Message UnreadableMessage(const std::string& prefix, const OpenedFile& file);

@@ -205,6 +205,30 @@ TEST(MessagingEditors, CopyToIMAPFolderKeepsAProtocolItCannotShowUntilTheBoxIsSe
     copy.form().UserClick("chkImaps");
     ASSERT_TRUE(copy.Save());
     EXPECT_NE(ReadFile(file).find("\t<Protocol>imaps</Protocol>\r\n"), std::string::npos);
+
+    // A value that cannot mean encryption is plain IMAP: shown and saved so, with a note; nothing to choose.
+    for (const std::string plain : {"IMAP", ""}) {
+        copy.kit.Place("p.copytoimapfolder.xml", FileWith("<Protocol>" + plain + "</Protocol>"));
+        copy.kit.s.prompts.ExpectMessage("The file " + file + " holds Protocol=\"" + plain +
+                                         "\", which is shown and saved as \"imap\".");
+        copy.Open();
+        EXPECT_FALSE(copy.form().Checked("chkImaps"));
+        ASSERT_TRUE(copy.Save());
+        EXPECT_NE(ReadFile(file).find("\t<Protocol>imap</Protocol>\r\n"), std::string::npos) << plain;
+    }
+}
+
+TEST(MessagingEditors, APasswordOnItsOwnIndentedLineIsReadWithoutTheLayout) {
+    Opened copy("CopyToIMAPFolder");
+    // "`" is scrambled as a blank: the blank at the end of the stored form is part of the password.
+    const std::string stored = ScramblePassword("S3cret`", copy.kit.s.prompts);
+    const std::string file =
+        copy.OpenOn("c.copytoimapfolder.xml", "<Disposition>\r\n\t<User>u</User>\r\n\t<Password>\r\n\t\t" +
+                                                  stored + "\r\n\t</Password>\r\n</Disposition>");
+    EXPECT_EQ(copy.form().Text("txtPassword"), "S3cret`");
+    ASSERT_TRUE(copy.Save());
+    EXPECT_NE(ReadFile(file).find("\t<Password>" + stored + "</Password>\r\n"), std::string::npos)
+        << ReadFile(file);
 }
 
 TEST(MessagingEditors, RuleUpdateNeedsBothFoldersAndStoresThemRelativeToItsFile) {

@@ -153,6 +153,8 @@ TEST_F(ConfigTool, TheCommandLineReadsOptionsAsGetoptDoes) {
          "Try 'postvane-config-tool scramble --help'."},
         {"help resave check", ": help takes one command\nTry 'postvane-config-tool --help'."},
         {"help frobnicate", ": unknown command 'frobnicate'\nTry 'postvane-config-tool --help'."},
+        {"resave ''", "resave: a file name is empty\nTry 'postvane-config-tool resave --help'."},
+        {"check ''", "check: a file name is empty\nTry 'postvane-config-tool check --help'."},
     };
     for (const auto& [arguments, message] : refused) {
         run = tried(arguments);
@@ -185,6 +187,15 @@ TEST_F(ConfigTool, AMissingMasterIsReportedAndNotCreated) {
                               "Couldn't load file, it doesn't exist: " + cfg +
                                   "/absent.xml\nNot written: " + cfg + "/absent.xml could not be read.\n"));
     EXPECT_FALSE(fs::exists(cfg + "/absent.xml"));
+
+    // A name longer than the system allows may not be called missing: the user would look for the file.
+    fs::create_directories(cfg);
+    const std::string tooLong = cfg + "/" + std::string(300, 'x') + ".xml";
+    const ToolRun longer = Run({"resave", tooLong});
+    EXPECT_EQ(
+        std::tie(longer.status, longer.err),
+        std::make_tuple(1, "Unexpected error in LoadFile=75:Cannot open " + tooLong +
+                               ": File name too long\nNot written: " + tooLong + " could not be read.\n"));
 }
 
 TEST_F(ConfigTool, TheExecutableExitsWithTheStatusAndPrintsTheExactBytes) {
