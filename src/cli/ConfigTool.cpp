@@ -284,8 +284,8 @@ int RunCommand(const Command& command, const std::vector<std::string>& args, std
         if (environment.terminal >= 0 && name == "scramble") {
             // A password typed for the stored form is not shown, and the prompt keeps standard output for
             // the result.
-            err << "Password: " << std::flush;
             const platform::HiddenTyping hidden(environment.terminal);
+            err << "Password: " << std::flush;
             line = ReadLine(in);
         } else {
             line = ReadLine(in);

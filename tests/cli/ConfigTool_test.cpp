@@ -1,7 +1,10 @@
 #include "cli/ConfigTool.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -63,6 +66,42 @@ TEST_F(ConfigTool, ScrambleAndUnscrambleOneLine) {
               std::make_tuple(1, "",
                               "Password contains out-of-bounds character, it will not be encrypted.  "
                               "Character=#233\n"));
+}
+
+TEST_F(ConfigTool, ScrambleOnATerminalPromptsOnStandardErrorAndDoesNotShowWhatIsTyped) {
+    const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(terminal, 0);
+    ASSERT_EQ(::grantpt(terminal) | ::unlockpt(terminal), 0);
+    const std::string typist = ::ptsname(terminal);
+    const std::string out = temp / "out", err = temp / "err";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::setsid();
+        const int input = ::open(typist.c_str(), O_RDWR);  // the session's terminal, as a shell's would be
+        const int output = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int errors = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(input, 0);
+        ::dup2(output, 1);
+        ::dup2(errors, 2);
+        ::execl(POSTVANE_TOOL, POSTVANE_TOOL, "scramble", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    // Typed once the prompt is there.
+    for (int i = 0; i < 1000 && ReadFile(err).empty(); ++i) ::usleep(10000);
+    ASSERT_EQ(::write(terminal, "s3cret\n", 7), 7);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    // What the terminal showed: the line end only, not the password.
+    ::fcntl(terminal, F_SETFL, O_NONBLOCK);
+    std::string shown;
+    char buffer[256];
+    for (ssize_t got; (got = ::read(terminal, buffer, sizeof buffer)) > 0;) shown.append(buffer, got);
+    termios after{};
+    ::tcgetattr(terminal, &after);
+    ::close(terminal);
+    EXPECT_EQ(std::make_tuple(WEXITSTATUS(status), ReadFile(out), ReadFile(err), shown),
+              std::make_tuple(0, "7qhw3pzkqj1G)Z\n", "Password: ", "\r\n"));
+    EXPECT_TRUE(after.c_lflag & ECHO) << "the terminal is left silent";
 }
 
 TEST_F(ConfigTool, UsageErrorsExitWithTwoAndTouchNothing) {
