@@ -135,7 +135,9 @@ void ScriptedWindows::ShowModal(Form& form) {
     queue_.pop_front();
     EXPECT_EQ(expected.kind, form.kind());
     EXPECT_FALSE(form.IsClosed()) << form.kind() << " was shown after it had closed";
+    ++open;
     expected.script(form);
+    --open;
     if (!form.IsClosed()) {
         ADD_FAILURE() << "the script left " << form.kind() << " open";
         form.Close();

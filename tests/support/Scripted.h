@@ -76,6 +76,8 @@ class ScriptedWindows : public IWindowHost {
     void ShowModal(Form& form) override;
 
     std::vector<std::string> shown;
+    // How many windows are open now, one over the other (the window a test drives itself not counted).
+    int open = 0;
     void VerifyAllUsed();
 
   private:

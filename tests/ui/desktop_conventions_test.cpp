@@ -216,6 +216,29 @@ TEST(DesktopConventions, AChildWindowIsAModalDialogOfTheWindowOnTop) {
     EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
 }
 
+TEST(DesktopConventions, ClosingAChildWindowOrABoxGivesTheKeyboardBackToTheControlBelow) {
+    SampleCopy sample;
+    ScriptedServices s(sample.dir.path());
+    ShownMainWindow shown(s.services, sample);
+    Activate(shown.window);
+    QWidget* list = shown.window.controlWidget("lstMailboxes");
+    list->setFocus();
+    FrmMailbox editor(s.services, shown.main);
+    QTimer::singleShot(0, [&] {
+        // The window gets the focus while it is open; a box over it, closed, gives the focus back to it.
+        QWidget* host = QApplication::activeModalWidget();
+        QTimer::singleShot(0, [] {
+            if (QWidget* box = QApplication::activeModalWidget()) box->close();
+        });
+        ui::QtPrompts().ShowMessage("Threads must be numeric");
+        EXPECT_TRUE(QTest::qWaitForWindowActive(host));
+        editor.UserClick("cmdCancel");
+    });
+    ui::QtWindowHost().ShowModal(editor);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&shown.window));
+    EXPECT_EQ(QApplication::focusWidget(), list);
+}
+
 TEST(DesktopConventions, MessageBoxesCarryTheIconOfTheirKind) {
     ui::QtPrompts prompts;
     const auto iconOf = [](const std::function<void()>& show) {
