@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "core/UnfinishedSave.h"
 #include "core/prompts.h"
 
 namespace pv {
@@ -32,10 +33,15 @@ bool OpenedFile::ReadValues(const std::function<void(XmlNode root)>& read) {
     }
 }
 
-OpenedFile OpenConfigFile(const std::string& path, const std::string& root) {
+OpenedFile OpenConfigFile(const std::string& path, const std::string& root, IPrompts& prompts) {
     OpenedFile file;
     file.path = path;
     if (!platform::PathExists(path)) return file;  // Missing, and nothing there to measure changes against
+    if (OfferUnfinishedSave(path, prompts) == UnfinishedSaveChoice::Left) {
+        file.problem = FileProblem::Unfinished;
+        file.fingerprint.reset();
+        return file;
+    }
     file.problem = platform::NotARegularFile(path).empty() ? FileProblem::Unreadable : FileProblem::NotAFile;
     try {
         file.xml = LoadXmlFile(path);
@@ -92,6 +98,8 @@ bool ReportOpened(const OpenedFile& file, const std::string& unreadablePrefix, I
         case FileProblem::Malformed:
             prompts.Show(MalformedMessage(file));
             return true;
+        case FileProblem::Unfinished:
+            return false;
         default:
             ReportNotices(file, prompts);
             return true;

@@ -143,7 +143,7 @@ void FileEditorForm::AfterChoosing() {
 
 FileProblem FileEditorForm::LoadFile() {
     if (!BeforeLoading()) return lastLoad_ = FileProblem::Stopped;
-    const OpenedFile file = OpenConfigFile(GetConfigFilePath(), setup().root);
+    const OpenedFile file = OpenConfigFile(GetConfigFilePath(), setup().root, services_.prompts);
     disk_.Take(file.path, file.fingerprint);
     IPrompts& prompts = services_.prompts;
     if (file.problem == FileProblem::Missing && setup().missingFile == FileEditorSetup::MissingFile::Report) {

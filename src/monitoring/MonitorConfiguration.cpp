@@ -40,7 +40,7 @@ FileProblem MonitorConfiguration::Load(const std::string& fullPath, IPrompts& pr
     Jmx = JmxSettings();
     skipped_ = 0;
     hadJmx_ = false;
-    const OpenedFile file = OpenConfigFile(fullPath_, kRoot);
+    const OpenedFile file = OpenConfigFile(fullPath_, kRoot, prompts);
     read_ = file;
     if (file.problem == FileProblem::Missing) {
         prompts.Show(MissingFile(fullPath_));

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 #include "actions/DetailedEditorKit.h"
 #include "core/password.h"
@@ -216,6 +217,30 @@ TEST(MessagingEditors, CopyToIMAPFolderKeepsAProtocolItCannotShowUntilTheBoxIsSe
         ASSERT_TRUE(copy.Save());
         EXPECT_NE(ReadFile(file).find("\t<Protocol>imap</Protocol>\r\n"), std::string::npos) << plain;
     }
+}
+
+TEST(MessagingEditors, AFileWhoseLastSaveDidNotFinishIsOfferedItsCopyBeforeItIsRead) {
+    Opened move("MoveToSubfolder");
+    const std::string whole = FileWith("<Subfolder>Kept</Subfolder>");
+    namespace fs = std::filesystem;
+    const std::string file = move.kit.Place("m.movetosubfolder.xml", "<Disposition><Subf");
+    const std::string copy = file + ".before-save";
+    test::WriteFile(copy, whole);
+    // The question in full is the offer's own (see the file save tests): here, where it comes.
+    // Cancel: nothing is read or changed; the window shows defaults, and a save would ask first.
+    move.kit.s.prompts.ExpectYesNoCancelStartingWith("The last save of " + file + " did not finish",
+                                                     Answer::Cancel);
+    move.Open();
+    EXPECT_EQ(move.form().lastLoad(), FileProblem::Unfinished);
+    EXPECT_EQ(std::make_tuple(ReadFile(file), ReadFile(copy)),
+              std::make_tuple(std::string("<Disposition><Subf"), whole));
+    // Yes: the copy's text is back, read, and the copy gone.
+    move.kit.s.prompts.ExpectYesNoCancelStartingWith("The last save of " + file + " did not finish",
+                                                     Answer::Yes);
+    move.form().UserClick("cmdReload");
+    EXPECT_EQ(move.form().Text("txtSubfolder"), "Kept");
+    EXPECT_EQ(ReadFile(file), whole);
+    EXPECT_FALSE(fs::exists(copy));
 }
 
 TEST(MessagingEditors, APasswordOnItsOwnIndentedLineIsReadWithoutTheLayout) {

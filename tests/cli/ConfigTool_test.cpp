@@ -1,11 +1,11 @@
 #include "cli/ConfigTool.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -235,6 +235,25 @@ TEST_F(ConfigTool, AMissingMasterIsReportedAndNotCreated) {
         std::tie(longer.status, longer.err),
         std::make_tuple(1, "Unexpected error in LoadFile=75:Cannot open " + tooLong +
                                ": File name too long\nNot written: " + tooLong + " could not be read.\n"));
+}
+
+TEST_F(ConfigTool, AFileWhoseLastSaveDidNotFinishIsNamedWithItsCopyAndNotWritten) {
+    fs::create_directories(cfg);
+    const std::string master = cfg + "/master.xml", copy = master + ".before-save";
+    WriteFile(master, "<ResponseHandler><One");
+    WriteFile(copy, rootOnly);
+    for (const char* command : {"resave", "check"}) {
+        const ToolRun run = Run({command, "cfg/master.xml"});
+        EXPECT_EQ(run.status, 1) << command;
+        EXPECT_EQ(run.err.rfind("The last save of " + master + " did not finish", 0), 0u) << run.err;
+        EXPECT_NE(run.err.find(" was kept in " + copy +
+                               ". Open the file in the editor to put that text back, or "
+                               "remove the copy to keep the file as it is.\n"),
+                  std::string::npos)
+            << run.err;
+    }
+    EXPECT_EQ(std::make_tuple(ReadFile(master), ReadFile(copy)),
+              std::make_tuple(std::string("<ResponseHandler><One"), rootOnly));
 }
 
 TEST_F(ConfigTool, TheExecutableExitsWithTheStatusAndPrintsTheExactBytes) {

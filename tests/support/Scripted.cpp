@@ -34,6 +34,11 @@ ScriptedPrompts& ScriptedPrompts::ExpectYesNoCancel(const std::string& text, Ans
     return *this;
 }
 
+ScriptedPrompts& ScriptedPrompts::ExpectYesNoCancelStartingWith(const std::string& prefix, Answer answer) {
+    queue_.push_back({Expected::YesNoCancel, prefix, true, kAppTitle, answer});
+    return *this;
+}
+
 Answer ScriptedPrompts::Take(Expected::Kind kind, const std::string& text, const std::string& title) {
     shown.push_back(text);
     if (queue_.empty()) {

@@ -26,6 +26,7 @@ class ScriptedPrompts : public IPrompts {
     ScriptedPrompts& ExpectYesNo(const std::string& text, Answer answer,
                                  const std::string& title = kAppTitle);
     ScriptedPrompts& ExpectYesNoCancel(const std::string& text, Answer answer);
+    ScriptedPrompts& ExpectYesNoCancelStartingWith(const std::string& prefix, Answer answer);
 
     void Show(const Message& message) override;
     Answer AskYesNo(const std::string& text, const std::string& title) override;
