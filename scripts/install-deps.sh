@@ -9,6 +9,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libxml2-dev libgtest-dev
+  libicu-dev             # full Unicode case folding of catalogue names
   libxml2-utils          # xmllint, the benchmark's yardstick
   xvfb xauth fonts-dejavu-core
   clang-format           # the style check of the tests

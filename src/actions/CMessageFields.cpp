@@ -1,10 +1,10 @@
 #include "actions/CMessageFields.h"
 
 #include "core/ConfigFile.h"
+#include "core/encoding.h"
 #include "core/errors.h"
 #include "core/numeric.h"
 #include "core/paths.h"
-#include "core/platform.h"
 #include "core/prompts.h"
 
 namespace pv {
@@ -57,7 +57,7 @@ bool CMessageFields::LoadFromFile(const std::string& fileName, const std::string
                                   const PathContext& paths, IPrompts& prompts) {
     if (fileName.empty()) return false;
     const std::string path = paths.ResolvePath(referringFile, fileName);
-    const OpenedFile file = OpenConfigFile(path, "MessageFields");
+    const OpenedFile file = OpenConfigFile(path, "MessageFields", prompts);
     if (file.problem == FileProblem::Missing) {
         prompts.Show(NotFound(kNotFound, "Couldn't find the Message Fields file", path));
         return false;
@@ -80,14 +80,14 @@ bool CMessageFields::LoadFromFile(const std::string& fileName, const std::string
     for (const XmlNode& node : SelectNodeList(file.Root(), "MessageField")) {
         CMessageField field;
         if (!field.LoadFromNode(node, prompts)) continue;
-        const auto [it, added] = index_.emplace(platform::AsciiLower(field.Name), fields_.size());
+        const auto [it, added] = index_.emplace(FoldCase(field.Name), fields_.size());
         if (added) fields_.push_back(std::move(field));
     }
     return true;
 }
 
 const CMessageField* CMessageFields::Find(const std::string& name) const {
-    const auto found = index_.find(platform::AsciiLower(name));
+    const auto found = index_.find(FoldCase(name));
     return found == index_.end() ? nullptr : &fields_[found->second];
 }
 

@@ -66,7 +66,7 @@ class CMessageFields {
 
   private:
     std::vector<CMessageField> fields_;
-    std::unordered_map<std::string, size_t> index_;  // by the name in lower case
+    std::unordered_map<std::string, size_t> index_;  // by the name with its case folded
 };
 
 // The message that names the entries of a file an editor cannot show because the catalogue does not offer

@@ -5,7 +5,7 @@
 
 #include "actions/FrmShowSQL.h"
 #include "core/MasterLinks.h"
-#include "core/platform.h"
+#include "core/encoding.h"
 #include "names/DataOutputEditor.h"
 
 namespace pv {
@@ -113,9 +113,13 @@ void MessageFieldsEditor::DeclareParameterLists(const std::string& parametersToo
 void MessageFieldsEditor::FillAvailableFields() {
     std::vector<std::string> names = catalogue_.OfferedNames();
     // A sorted list box: letter case does not count, equal names keep the catalogue's order.
-    std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        return platform::AsciiLower(a) < platform::AsciiLower(b);
-    });
+    std::vector<std::pair<std::string, std::string>> keyed;
+    keyed.reserve(names.size());
+    for (std::string& name : names) keyed.emplace_back(FoldCase(name), std::move(name));
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    names.clear();
+    for (auto& [key, name] : keyed) names.push_back(std::move(name));
     SetItems(lstFields, std::move(names));
     SetItems(lstParameters, {});
 }

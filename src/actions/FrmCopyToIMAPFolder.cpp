@@ -7,6 +7,23 @@
 namespace pv {
 using namespace names::frmCopyToIMAPFolder;
 
+namespace {
+
+// Whether a protocol the box cannot show might ask for encryption ("IMAPS", "pop3s", "SSL", "tls"): taken as
+// "imap", such a file would quietly lose it, so it is kept until the user chooses. Others ("IMAP", nothing)
+// can only mean plain IMAP.
+bool CouldMeanSecure(const std::string& value) {
+    std::string lower;
+    for (const char c : value) {
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
+            lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    }
+    return (!lower.empty() && lower.back() == 's') || lower.find("ssl") != std::string::npos ||
+           lower.find("tls") != std::string::npos || lower.find("secur") != std::string::npos;
+}
+
+}  // namespace
+
 FileEditorSetup FrmCopyToIMAPFolder::Setup() {
     return DetailedFileSetup("CopyToIMAPFolder", frmCopyToIMAPFolder,
                              "Edit CopyToIMAPFolder Disposition Configuration", "copytoimapfolder",
@@ -40,7 +57,7 @@ FrmCopyToIMAPFolder::FrmCopyToIMAPFolder(Services& services) : FileEditorForm(se
     // The file, in the order it is written.
     TextSetting("Host", txtHost, "Your Mail Server");
     TextSetting("Port", txtPort, "-1");
-    TwoValueSetting("Protocol", chkImaps, "imap", "imaps", "imap", "Unrecognized Protocol=");
+    TwoValueSetting("Protocol", chkImaps, "imap", "imaps", "imap", "Unrecognized Protocol=", CouldMeanSecure);
     AccountSetting("User", {txtDomain, txtUser, txtAlias}, "Your Domain\\Your User\\Your Alias");
     PasswordSetting("Password", txtPassword);
     TextSetting("Subfolder", txtSubfolder, "INBOX");

@@ -146,7 +146,9 @@ void FrmWriteToFile::BrowseOutput() {
         request.title = "Choose the output file to log to";
         request.pattern = "*.txt";
         request.filter = "*.txt|*.txt";
-        request.mode = FileCheck::NoCheck;
+        // A save dialog: the file is one the server writes, which need not exist yet.
+        request.defaultExtension = "txt";
+        request.mode = FileCheck::SaveAs;
         request.refuseReadOnly = true;
         const std::string current = OutputFilePath();
         if (!current.empty() && platform::FileExists(current)) {

@@ -29,7 +29,8 @@ constexpr const char* kApplicationId = "org.postvane.PostvaneConfig";
 struct CommandLine {
     QCommandLineParser parser;
     QCommandLineOption help = QCommandLineOption({"h", "help"}, "Show this help and exit.");
-    QCommandLineOption version = QCommandLineOption({"v", "version"}, "Show the version and exit.");
+    // -V as the tool has it (its -v is --verbose); -v as the editor always took it.
+    QCommandLineOption version = QCommandLineOption({"V", "v", "version"}, "Show the version and exit.");
     QCommandLineOption screenshots =
         QCommandLineOption("screenshots", "Render every window into DIR.", "DIR");
     QCommandLineOption dark = QCommandLineOption("dark", "Render the screenshots with a dark palette.");

@@ -1,4 +1,5 @@
 #include <malloc.h>
+#include <unistd.h>
 
 #include <iostream>
 #include <string>
@@ -15,8 +16,9 @@ int main(int argc, char** argv) {
     mallopt(M_TOP_PAD, 16 * 1024 * 1024);
     std::ios::sync_with_stdio(false);
     std::vector<std::string> args(argv + 1, argv + argc);
-    const pv::ToolEnvironment environment{pv::platform::ExecutableDirectory(argv[0]),
-                                          pv::platform::CurrentDirectory()};
+    pv::ToolEnvironment environment{pv::platform::ExecutableDirectory(argv[0]),
+                                    pv::platform::CurrentDirectory()};
+    if (::isatty(STDIN_FILENO) != 0) environment.terminal = STDIN_FILENO;
     const int status = pv::RunTool(args, std::cin, std::cout, std::cerr, environment);
     std::cout.flush();
     return status;

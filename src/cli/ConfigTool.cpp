@@ -13,6 +13,7 @@
 #include "cli/ResaveCommand.h"
 #include "cli/StreamPrompts.h"
 #include "core/password.h"
+#include "core/platform.h"
 #include "editors/Editors.h"
 
 namespace pv {
@@ -329,7 +330,16 @@ int RunCommand(const Command& command, const std::vector<std::string>& args, std
 
     if (name == "scramble" || name == "unscramble") {
         if (!operands.empty()) return Usage(err, name + " takes no arguments; it reads standard input", name);
-        const std::string line = ReadLine(in);
+        std::string line;
+        if (environment.terminal >= 0 && name == "scramble") {
+            // A password typed for the stored form is not shown, and the prompt keeps standard output for
+            // the result.
+            const platform::HiddenTyping hidden(environment.terminal);
+            err << "Password: " << std::flush;
+            line = ReadLine(in);
+        } else {
+            line = ReadLine(in);
+        }
         if (name == "unscramble") {
             out << UnscramblePassword(line) << "\n";
             return kExitOk;
@@ -343,6 +353,11 @@ int RunCommand(const Command& command, const std::vector<std::string>& args, std
         out << stored << "\n";
         return kExitOk;
     }
+    // An empty name names no file: said here, rather than "doesn't exist: " with nothing after it.
+    const bool emptyName =
+        std::any_of(operands.begin(), operands.end(), [](const auto& o) { return o.empty(); });
+    if (emptyName || (parsed.has('m') && parsed.values.at('m').empty()))
+        return Usage(err, "a file name is empty", name);
     if (name == "resave") {
         if (operands.size() != 1) return Usage(err, "resave takes exactly one file", name);
         ResaveOptions resave;

@@ -11,6 +11,7 @@ struct ToolEnvironment {
     std::string programDirectory;  // folder of the executable: the base of "."-relative configuration paths
     std::string currentDirectory;  // the base of relative paths typed on the command line
     bool verbose = false;          // also print what succeeded ("Saved")
+    int terminal = -1;             // standard input's descriptor when it is a terminal, else -1
 };
 
 int RunTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err,

@@ -154,7 +154,7 @@ int RunResave(const ResaveOptions& options, std::ostream& out, std::ostream& err
     const std::string path = CommandLineMasterPath(options.file, environment.currentDirectory);
     // The root element tells the kind of file, once the whole file has been read: a file that is not
     // well-formed is that, whatever its root.
-    OpenedFile file = OpenConfigFile(path, "");
+    OpenedFile file = OpenConfigFile(path, "", prompts);
     if (!file.read()) {
         if (file.problem == FileProblem::Missing) prompts.Show(MissingFile(path));
         ReportOpened(file, "Unexpected error in LoadFile=", prompts);

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "core/UnfinishedSave.h"
 #include "core/prompts.h"
 
 namespace pv {
@@ -32,10 +33,15 @@ bool OpenedFile::ReadValues(const std::function<void(XmlNode root)>& read) {
     }
 }
 
-OpenedFile OpenConfigFile(const std::string& path, const std::string& root) {
+OpenedFile OpenConfigFile(const std::string& path, const std::string& root, IPrompts& prompts) {
     OpenedFile file;
     file.path = path;
     if (!platform::PathExists(path)) return file;  // Missing, and nothing there to measure changes against
+    if (OfferUnfinishedSave(path, prompts) == UnfinishedSaveChoice::Left) {
+        file.problem = FileProblem::Unfinished;
+        file.fingerprint.reset();
+        return file;
+    }
     file.problem = platform::NotARegularFile(path).empty() ? FileProblem::Unreadable : FileProblem::NotAFile;
     try {
         file.xml = LoadXmlFile(path);
@@ -48,6 +54,12 @@ OpenedFile OpenConfigFile(const std::string& path, const std::string& root) {
     file.problem = file.xml.wellFormed ? FileProblem::None : FileProblem::Malformed;
     file.Expect(root);
     return file;
+}
+
+std::string WithArticle(const std::string& kind) {
+    const char first = kind.empty() ? 'x' : static_cast<char>(kind[0] | 0x20);
+    const bool vowel = first == 'a' || first == 'e' || first == 'i' || first == 'o' || first == 'u';
+    return (vowel ? "an " : "a ") + kind;
 }
 
 Message UnreadableMessage(const std::string& prefix, const OpenedFile& file) {
@@ -63,8 +75,9 @@ Message MalformedMessage(const OpenedFile& file) {
 }
 
 Message OtherKindMessage(const OpenedFile& file, const std::string& kind, const std::string& consequence) {
-    const std::string text = "The file " + file.path + " is not a " + kind + ": its root element is <" +
-                             file.RootName() + ">, not <" + file.expectedRoot + ">.";
+    const std::string text = "The file " + file.path + " is not " + WithArticle(kind) +
+                             ": its root element is <" + file.RootName() + ">, not <" + file.expectedRoot +
+                             ">.";
     if (consequence.empty()) return ReadAsEmpty(text, file.path);
     return {MessageKind::Error, text + consequence, {}, Place::File(file.path)};
 }
@@ -85,6 +98,8 @@ bool ReportOpened(const OpenedFile& file, const std::string& unreadablePrefix, I
         case FileProblem::Malformed:
             prompts.Show(MalformedMessage(file));
             return true;
+        case FileProblem::Unfinished:
+            return false;
         default:
             ReportNotices(file, prompts);
             return true;

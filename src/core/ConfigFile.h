@@ -20,6 +20,8 @@ enum class FileProblem {
     Malformed,   // not well-formed XML
     OtherKind,   // well-formed, but its root element is another one
     Stopped,     // the reading of its values stopped part-way, at a value that could not be taken
+    Unfinished,  // its last save did not finish, and the copy kept then was neither put back nor removed:
+                 // not read (the offer said why)
 };
 
 // What a load made of a file, for whoever may write it later: whether it was read, and what was read, which
@@ -54,8 +56,13 @@ struct OpenedFile : FileRead {
 };
 
 // The one open function of every configuration file kind: reads the whole file at `path` (only then is its
-// kind decided) and checks that its root element is `root` ("" takes any). Never throws.
-OpenedFile OpenConfigFile(const std::string& path, const std::string& root);
+// kind decided) and checks that its root element is `root` ("" takes any). Never throws. A file whose last
+// save did not finish is first offered its copy (OfferUnfinishedSave: a window asks, the tool says so); left
+// as it is, it is not read (Unfinished).
+OpenedFile OpenConfigFile(const std::string& path, const std::string& root, IPrompts& prompts);
+
+// The kind of a file after its article: "a master configuration file", "an Email monitor configuration file".
+std::string WithArticle(const std::string& kind);
 
 // The messages of a file that was not read, in the words every load shares.
 // An error that stopped the reading, after the load's own prefix ("Unexpected error in LoadFile=").

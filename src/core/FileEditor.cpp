@@ -143,7 +143,7 @@ void FileEditorForm::AfterChoosing() {
 
 FileProblem FileEditorForm::LoadFile() {
     if (!BeforeLoading()) return lastLoad_ = FileProblem::Stopped;
-    const OpenedFile file = OpenConfigFile(GetConfigFilePath(), setup().root);
+    const OpenedFile file = OpenConfigFile(GetConfigFilePath(), setup().root, services_.prompts);
     disk_.Take(file.path, file.fingerprint);
     IPrompts& prompts = services_.prompts;
     if (file.problem == FileProblem::Missing && setup().missingFile == FileEditorSetup::MissingFile::Report) {
@@ -238,7 +238,7 @@ FileSave FileEditorForm::Saving() {
     const FileProblem read = lastLoad_;
     if (read != FileProblem::None && read != FileProblem::Missing && read != FileProblem::Stopped) {
         save.losses.push_back(
-            Loss{"The file " + save.path + " could not be read as a " + setup().fileKind +
+            Loss{"The file " + save.path + " could not be read as " + WithArticle(setup().fileKind) +
                      ", so this window shows default values. Do you want to overwrite it with what "
                      "this window shows?",
                  save.path + " could not be read."});
@@ -379,7 +379,7 @@ void FileEditorForm::ChoiceSetting(const std::string& element, const std::string
 void FileEditorForm::TwoValueSetting(const std::string& element, const std::string& checkBox,
                                      const std::string& defaultText, const std::string& onValue,
                                      const std::string& offValue, const std::string& unknownMessage,
-                                     Track track) {
+                                     std::function<bool(const std::string&)> couldMeanOn, Track track) {
     TrackIf(checkBox, track);
     // A value the box cannot show is kept until the user clicks the box: written as the other value, it
     // would change the file quietly ("IMAPS" written as "imap").
@@ -391,7 +391,14 @@ void FileEditorForm::TwoValueSetting(const std::string& element, const std::stri
             const std::string value = ReadNodeText(root, element, defaultText);
             SetChecked(checkBox, value == onValue);
             unknown->reset();
-            if (value != onValue && value != offValue) {
+            if (value != onValue && value != offValue && couldMeanOn && !couldMeanOn(value)) {
+                const std::string path = GetConfigFilePath();
+                services_.prompts.Show({MessageKind::Information,
+                                        "The file " + path + " holds " + element + "=\"" + value +
+                                            "\", which is shown and saved as \"" + offValue + "\".",
+                                        {},
+                                        Place::File(path)});
+            } else if (value != onValue && value != offValue) {
                 *unknown = value;
                 services_.prompts.ShowMessage(UnknownValueMessage(unknownMessage, element, value));
             }
@@ -539,12 +546,13 @@ std::vector<std::string> FileEditorForm::NonBlankLines(const std::string& text) 
     std::vector<std::string> lines;
     size_t start = 0;
     while (start <= text.size()) {
-        size_t end = text.find_first_of("\r\n", start);
+        // Only CR LF ends a line, as a window hands its lines in: a lone LF or CR is part of a value the file
+        // held (an address of the file holding one is one address, as the server reads it).
+        size_t end = text.find("\r\n", start);
         if (end == std::string::npos) end = text.size();
         std::string line = text.substr(start, end - start);
         if (line.find_first_not_of(" \t") != std::string::npos) lines.push_back(std::move(line));
-        // CR LF is one line end.
-        start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+        start = end + 2;
     }
     return lines;
 }

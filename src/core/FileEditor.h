@@ -170,8 +170,8 @@ class FileEditorForm : public FileEditorBase {
     // The declared checks, in order: each message with the control it is about.
     const std::vector<Message>& DeclaredChecks() const { return checks_; }
 
-    // The lines of a multi-line text box as the file holds them: split at line ends (CR LF, and the LF or
-    // CR a view may hand in), blank lines dropped, the others untrimmed.
+    // The lines of a multi-line text box as the file holds them: split at CR LF (a view hands its line ends
+    // in so), blank lines dropped, the others untrimmed.
     static std::vector<std::string> NonBlankLines(const std::string& text);
 
     // Whether a declared setting's control marks the editor changed.
@@ -204,10 +204,12 @@ class FileEditorForm : public FileEditorBase {
     // A check box that stands for one of two texts: checked exactly when the element holds `onValue` (exact
     // comparison); written `onValue` or `offValue`. A value that is neither shows `unknownMessage` followed
     // by the value and is kept: the box shows it cleared, and the save refuses until the user clicks the box.
+    // With `couldMeanOn`, only the values it says could mean `onValue` are kept so; any other is taken as
+    // `offValue`, with a note naming the file and the value.
     void TwoValueSetting(const std::string& element, const std::string& checkBox,
                          const std::string& defaultText, const std::string& onValue,
                          const std::string& offValue, const std::string& unknownMessage,
-                         Track track = Track::Yes);
+                         std::function<bool(const std::string&)> couldMeanOn = {}, Track track = Track::Yes);
     // Two option buttons for one element: `special`'s value selects its option, any other text the other's,
     // so that one of them is always selected after a load; written as the value of the selected option.
     void OptionPairSetting(const std::string& element, const std::string& defaultText,

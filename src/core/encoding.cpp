@@ -1,5 +1,7 @@
 #include "core/encoding.h"
 
+#include <unicode/unistr.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -175,6 +177,22 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
         }
     }
     return out;
+}
+
+std::string FoldCase(std::string_view text) {
+    std::string folded(text);
+    bool ascii = true;
+    for (char& c : folded) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (static_cast<unsigned char>(c) >= 0x80) ascii = false;
+    }
+    // Nearly every name is ASCII, whose folding is its lower case; ICU is asked for the others only.
+    if (ascii || !IsValidUtf8(text)) return folded;
+    folded.clear();
+    icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())))
+        .foldCase()
+        .toUTF8String(folded);
+    return folded;
 }
 
 }  // namespace pv

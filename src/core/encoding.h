@@ -27,4 +27,9 @@ ForbiddenUtf8 FirstForbiddenUtf8(std::string_view bytes);
 char32_t NextCodePoint(std::string_view text, size_t& pos);
 void AppendUtf8(std::string& out, char32_t cp);
 
+// The text with Unicode's full case folding ("\xC3\x89tat" and "\xC3\xA9tat", "Stra\xC3\x9F""e" and "STRASSE"
+// fold alike): the key of names that compare without regard to letter case. A text that is not UTF-8 has its
+// ASCII letters folded only.
+std::string FoldCase(std::string_view text);
+
 }  // namespace pv

@@ -62,7 +62,8 @@ inline Message Fault(std::string text, std::string control = {}) {
 // Something that is not there: a window names what is missing (and may send the user to where it is set);
 // the tool names the path.
 inline Message NotFound(std::string windowText, const std::string& toolText, const std::string& path) {
-    return {MessageKind::Error, std::move(windowText), toolText + ": " + path, Place::File(path)};
+    return {MessageKind::Error, std::move(windowText),
+            path.empty() ? toolText + " (no file name is given)" : toolText + ": " + path, Place::File(path)};
 }
 inline Message NotFound(const std::string& text, const std::string& path) {
     return NotFound(text, text, path);

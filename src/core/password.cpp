@@ -47,7 +47,13 @@ std::string ScramblePassword(const std::string& password, IPrompts& prompts) {
     return result;
 }
 
-std::string UnscramblePassword(const std::string& stored) {
+std::string UnscramblePassword(const std::string& text) {
+    // A password written on its own indented line is wrapped in the layout's line breaks and tabs, which no
+    // password holds at its ends (a tab is never scrambled); a blank is a scrambled character and stays.
+    const size_t first = text.find_first_not_of("\r\n\t");
+    const std::string stored = first == std::string::npos
+                                   ? std::string()
+                                   : text.substr(first, text.find_last_not_of("\r\n\t") + 1 - first);
     if (stored.size() < kMarkerLength || stored.compare(0, kMarkerLength, kPasswordMarker) != 0)
         return stored;
     std::string clear;

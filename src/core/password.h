@@ -11,6 +11,7 @@ inline constexpr const char* kPasswordMarker = "7qhw3pzk";
 // character outside 32..126 is stored in clear, after telling the user which character it was.
 std::string ScramblePassword(const std::string& password, IPrompts& prompts);
 // Back to clear text; a stored text without the marker is a password kept in clear and comes back unchanged.
+// Line breaks and tabs around the stored text (a password on its own indented line) are not part of it.
 std::string UnscramblePassword(const std::string& stored);
 
 }  // namespace pv

@@ -71,10 +71,13 @@ bool IsAbsoluteConfigPath(const std::string& path) {
 }
 
 std::string PathContext::MakeAbsolutePath(const std::string& path) const {
+    // "./config/a.xml" names the program's folder; "/./" is dropped from the result (it names the same file
+    // without it), so that messages show the path as the user would type it. ".." is kept: through a link
+    // it would name another folder.
     if (path.size() > 2 && !IsAbsoluteConfigPath(path)) {
-        return platform::NativePath(programDirectory_ + platform::kSeparator + path);
+        return CollapseDotFolders(platform::NativePath(programDirectory_ + platform::kSeparator + path));
     }
-    return platform::NativePath(path);
+    return CollapseDotFolders(platform::NativePath(path));
 }
 
 const PathContext::Referring& PathContext::Describe(const std::string& referringFile) const {

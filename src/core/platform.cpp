@@ -1,13 +1,16 @@
 #include "core/platform.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <string_view>
 #include <system_error>
 
@@ -36,7 +39,12 @@ bool FileExists(const std::string& path) {
 }
 
 bool PathExists(const std::string& path) {
-    return FileExists(path) || !NotARegularFile(path).empty();
+    if (path.empty()) return false;
+    if (FileExists(path) || !NotARegularFile(path).empty()) return true;
+    // A path that cannot be looked at (too long, a folder on the way that may not be entered) may well name
+    // a file: reading it then says why it cannot, where "doesn't exist" would send the user looking.
+    struct stat info {};
+    return ::stat(NativePath(path).c_str(), &info) == 0 || (errno != ENOENT && errno != ENOTDIR);
 }
 
 std::string NotARegularFile(const std::string& path) {
@@ -161,6 +169,54 @@ std::string ReadFileBytes(const std::string& path, size_t maxBytes) {
 std::string ReadFileBytes(const std::string& path, FileFingerprint& read) {
     read = FileFingerprint();
     return ReadBytes(path, std::string::npos, &read);
+}
+
+namespace {
+
+// The terminal settings HiddenTyping changed, for a signal handler to put back (one terminal at a time).
+int gHiddenFd = -1;
+struct termios gShown {};
+constexpr int kStoppingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+struct sigaction gPreviousActions[std::size(kStoppingSignals)];
+
+void ShowTypingAndStop(int signal) {
+    // Only async-signal-safe calls: the settings are put back, and the signal does what it did before.
+    if (gHiddenFd >= 0) ::tcsetattr(gHiddenFd, TCSAFLUSH, &gShown);
+    for (size_t i = 0; i < std::size(kStoppingSignals); ++i) {
+        if (kStoppingSignals[i] == signal) ::sigaction(signal, &gPreviousActions[i], nullptr);
+    }
+    ::raise(signal);
+}
+
+}  // namespace
+
+HiddenTyping::HiddenTyping(int fd) {
+    struct termios settings {};
+    if (fd < 0 || gHiddenFd >= 0 || ::isatty(fd) == 0 || ::tcgetattr(fd, &settings) != 0) return;
+    gShown = settings;
+    gHiddenFd = fd;
+    struct sigaction action {};
+    action.sa_handler = ShowTypingAndStop;
+    ::sigemptyset(&action.sa_mask);
+    for (size_t i = 0; i < std::size(kStoppingSignals); ++i)
+        ::sigaction(kStoppingSignals[i], &action, &gPreviousActions[i]);
+    settings.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    // The line end the user types is still shown, so the next output starts on a line of its own.
+    settings.c_lflag |= ECHONL;
+    hidden_ = ::tcsetattr(fd, TCSAFLUSH, &settings) == 0;
+    if (!hidden_) {
+        for (size_t i = 0; i < std::size(kStoppingSignals); ++i)
+            ::sigaction(kStoppingSignals[i], &gPreviousActions[i], nullptr);
+        gHiddenFd = -1;
+    }
+}
+
+HiddenTyping::~HiddenTyping() {
+    if (!hidden_) return;
+    ::tcsetattr(gHiddenFd, TCSAFLUSH, &gShown);
+    for (size_t i = 0; i < std::size(kStoppingSignals); ++i)
+        ::sigaction(kStoppingSignals[i], &gPreviousActions[i], nullptr);
+    gHiddenFd = -1;
 }
 
 std::string AsciiLower(std::string text) {

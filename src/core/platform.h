@@ -15,7 +15,8 @@ inline constexpr bool kFileNamesIgnoreCase = false;
 // Paths are UTF-8 texts throughout the program. Links are followed.
 bool FileExists(const std::string& path);    // an existing regular file: not a folder, pipe or device
 bool FolderExists(const std::string& path);  // an existing folder
-// Anything at all at `path`: what loaders tell apart from a file that is simply missing.
+// Anything at all at `path`, or a path that cannot be looked at (too long, behind a folder that may not be
+// entered): what loaders tell apart from a file that is simply missing.
 bool PathExists(const std::string& path);
 // What is at `path` when it is there but is not a regular file: "a folder", "a named pipe (FIFO)",
 // "a socket", "a device", "a link that leads back to itself (a link loop)"; "" for a regular file and
@@ -101,6 +102,20 @@ enum class SaveStep {
 // result other than 0 is the error number the step then fails with.
 void SetFaultHook(std::function<int(SaveStep step, int fd)> hook);
 }  // namespace testing
+
+// While it lives, what is typed on the terminal `fd` is not shown (a password being typed); nothing when `fd`
+// is no terminal. Echo comes back when it ends, and when SIGINT, SIGTERM, SIGHUP or SIGQUIT stop the program
+// meanwhile: a terminal left silent would hide what the user types next.
+class HiddenTyping {
+  public:
+    explicit HiddenTyping(int fd);
+    ~HiddenTyping();
+    HiddenTyping(const HiddenTyping&) = delete;
+    HiddenTyping& operator=(const HiddenTyping&) = delete;
+
+  private:
+    bool hidden_ = false;
+};
 
 // Lower-cases ASCII letters; used where file names compare without regard to case.
 std::string AsciiLower(std::string text);

@@ -23,7 +23,7 @@ bool CDispositionTypes::LoadFromFile(const std::string& fileName, const std::str
                                      const PathContext& paths, IPrompts& prompts) {
     if (fileName.empty()) return false;
     const std::string path = paths.ResolvePath(referringFile, fileName);
-    const OpenedFile file = OpenConfigFile(path, "DispositionTypes");
+    const OpenedFile file = OpenConfigFile(path, "DispositionTypes", prompts);
     if (file.problem == FileProblem::Missing) {
         prompts.Show(NotFound("Couldn't find the Disposition Types file, " + fileName +
                                   ", please go back to main->Advanced settings to correct it.",

@@ -112,7 +112,7 @@ DispositionConfiguration::LoadResult DispositionConfiguration::Load(
     nextSibling_.clear();
     index_.clear();
 
-    const OpenedFile file = OpenConfigFile(fullPath_, kRootElement);
+    const OpenedFile file = OpenConfigFile(fullPath_, kRootElement, prompts);
     result.file = file_ = file;
     // A missing file is said with what the categories start with.
     if (!ReportOpened(file, "Unexpected error in LoadFile=", prompts)) return result;

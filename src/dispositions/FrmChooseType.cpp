@@ -1,7 +1,6 @@
 #include "dispositions/FrmChooseType.h"
 
 #include "core/MasterLinks.h"
-#include "core/errors.h"
 #include "dispositions/CCatDisposition.h"
 #include "dispositions/CDispositionTypes.h"
 #include "dispositions/DispositionEditors.h"
@@ -42,16 +41,16 @@ void FrmChooseType::Go() {
         services_.prompts.ShowMessage("Please select a disposition type");
         return;
     }
-    const std::string type = Items(lstDispositionType)[static_cast<size_t>(selection.front())];
-    try {
-        OpenDispositionEditor(services_, master_, *disposition_, type);
-    } catch (const AppError& error) {
-        // Shown here: the failure must not travel out through the dialog's own event loop. A disposition
-        // whose adding failed is not added.
-        disposition_->Changed = false;
-        services_.prompts.ShowMessage(FormatError("Error adding=", error));
-    }
+    chosen_ = Items(lstDispositionType)[static_cast<size_t>(selection.front())];
     Close();
+}
+
+void FrmChooseType::ChooseAndOpen(Services& services, const IMasterLinks& master,
+                                  CCatDisposition& disposition) {
+    FrmChooseType chooser(services, master);
+    if (!chooser.PassDispositionObject(disposition)) return;
+    services.windows.ShowModal(chooser);
+    if (!chooser.Chosen().empty()) OpenDispositionEditor(services, master, disposition, chooser.Chosen());
 }
 
 }  // namespace pv

@@ -132,8 +132,7 @@ void FrmDispositions::Add() {
     try {
         CCatDisposition disposition;
         disposition.DispositionFilePath = configuration_.FullPath();
-        FrmChooseType chooser(services_, master_);
-        if (chooser.PassDispositionObject(disposition)) services_.windows.ShowModal(chooser);
+        FrmChooseType::ChooseAndOpen(services_, master_, disposition);
         // Only a record that a detailed editor (or the dispatch) stored something into is kept.
         if (!disposition.Changed) return;
         Current().push_back(std::move(disposition));

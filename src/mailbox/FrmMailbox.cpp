@@ -26,8 +26,10 @@ std::optional<Message> NoFileFault(const std::string& what, const std::string& p
                                    const std::string& control) {
     if (platform::FileExists(path)) return std::nullopt;
     const std::string other = platform::NotARegularFile(path);
-    Message fault =
-        NotFound(what + (other.empty() ? " does not exist" : " is " + other + ", not a file"), path);
+    // The window names the path too: the box may show a name relative to the master file, or none of the
+    // several categorization files.
+    const std::string text = what + (other.empty() ? " does not exist" : " is " + other + ", not a file");
+    Message fault = NotFound(path.empty() ? text : text + ": " + path, text, path);
     fault.place.control = control;
     return fault;
 }

@@ -1,5 +1,7 @@
 #include "master/FrmMain.h"
 
+#include <algorithm>
+
 #include "core/errors.h"
 #include "core/filechoice.h"
 #include "core/platform.h"
@@ -386,6 +388,10 @@ void FrmMain::AddMailbox() {
         record->setToDefaults();
         if (!RunMailboxEditor(*record) || !TakeIntoCollection(record)) return;
         FillMailboxList();
+        // The new mailbox is selected, so that Edit and Delete act on it as the user expects.
+        const auto& items = Items(lstMailboxes);
+        const auto added = std::find(items.begin(), items.end(), record->sName);
+        if (added != items.end()) SetSelection(lstMailboxes, {static_cast<int>(added - items.begin())});
         saveMaster();
     } catch (const AppError& error) {
         services_.prompts.ShowMessage(FormatError("Error=", error));

@@ -13,7 +13,7 @@ constexpr const char* kStopped = "Unexpected error in LoadFile=";
 }  // namespace
 
 FileRead MasterConfiguration::Load(const PathContext& paths, IPrompts& prompts) {
-    return Load(OpenConfigFile(paths.MakeAbsolutePath(MasterFilePath), kRoot), prompts);
+    return Load(OpenConfigFile(paths.MakeAbsolutePath(MasterFilePath), kRoot, prompts), prompts);
 }
 
 FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {

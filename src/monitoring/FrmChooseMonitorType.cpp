@@ -31,10 +31,15 @@ void FrmChooseMonitorType::Go() {
         services_.prompts.ShowMessage("Please select a monitor type");
         return;
     }
-    const std::string type = Items(lstMonitorType)[static_cast<size_t>(selection.front())];
-    // The chosen editor runs over the chooser, which closes when it returns.
-    OpenMonitorEditor(services_, *entry_, type);
+    chosen_ = Items(lstMonitorType)[static_cast<size_t>(selection.front())];
     Close();
+}
+
+void FrmChooseMonitorType::ChooseAndOpen(Services& services, CMonitorItem& entry) {
+    FrmChooseMonitorType chooser(services);
+    chooser.PassMonitorObject(entry);
+    services.windows.ShowModal(chooser);
+    if (!chooser.Chosen().empty()) OpenMonitorEditor(services, entry, chooser.Chosen());
 }
 
 }  // namespace pv

@@ -166,9 +166,7 @@ int FrmMonitor::SelectedRow() {
 void FrmMonitor::Add() {
     CMonitorItem entry;
     entry.MonitorFilePath = GetConfigFilePath();
-    FrmChooseMonitorType chooser(services_);
-    chooser.PassMonitorObject(entry);
-    services_.windows.ShowModal(chooser);
+    FrmChooseMonitorType::ChooseAndOpen(services_, entry);
     // An entry that no editor stored anything into is not added.
     if (!entry.Changed) return;
     configuration_.Entries.push_back(std::move(entry));

@@ -41,7 +41,7 @@ FileProblem MonitorConfiguration::Load(const std::string& fullPath, IPrompts& pr
     skipped_ = 0;
     notKept_.reset();
     hadJmx_ = false;
-    const OpenedFile file = OpenConfigFile(fullPath_, kRoot);
+    const OpenedFile file = OpenConfigFile(fullPath_, kRoot, prompts);
     read_ = file;
     if (file.problem == FileProblem::Missing) {
         prompts.Show(MissingFile(fullPath_));

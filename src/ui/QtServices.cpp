@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPointer>
 #include <QRegularExpression>
 
 #include "core/form.h"
@@ -14,7 +15,28 @@
 namespace pv::ui {
 namespace {
 
+// While it lives, a box or window is shown over the window the user was in; when it ends, that window is
+// active again and its control that had the keyboard has it back. Qt leaves the focus to the window manager,
+// which may give it to no window at all (a keyboard user is then lost), or to a window that closed meanwhile.
+class FocusReturns {
+  public:
+    explicit FocusReturns(QWidget* below)
+        : below_(below), focused_(below != nullptr ? below->focusWidget() : nullptr) {}
+    ~FocusReturns() {
+        if (!below_ || !below_->isVisible()) return;
+        below_->activateWindow();
+        if (focused_ && focused_->window() == below_->window()) focused_->setFocus(Qt::OtherFocusReason);
+    }
+    FocusReturns(const FocusReturns&) = delete;
+    FocusReturns& operator=(const FocusReturns&) = delete;
+
+  private:
+    QPointer<QWidget> below_;
+    QPointer<QWidget> focused_;
+};
+
 pv::Answer Ask(const std::string& text, const std::string& title, QMessageBox::StandardButtons buttons) {
+    const FocusReturns focus(WindowToOwnDialogs());
     QMessageBox box(QMessageBox::Question, Q(title), Q(text), buttons, WindowToOwnDialogs());
     switch (box.exec()) {
         case QMessageBox::Yes:
@@ -29,6 +51,7 @@ pv::Answer Ask(const std::string& text, const std::string& title, QMessageBox::S
 }
 
 void ShowBox(QMessageBox::Icon icon, const std::string& text) {
+    const FocusReturns focus(WindowToOwnDialogs());
     QMessageBox box(icon, Q(pv::kAppTitle), Q(text), QMessageBox::Ok, WindowToOwnDialogs());
     box.exec();
 }
@@ -118,6 +141,7 @@ std::string QtFileDialogs::ChooseFolder(const std::string& title, const std::str
 void QtWindowHost::ShowModal(pv::Form& form) {
     // A window that closed itself while opening (a catalogue it needs could not be read) is not shown.
     if (form.IsClosed()) return;
+    const FocusReturns focus(WindowToOwnDialogs());
     FormWindow window(form, WindowToOwnDialogs());
     window.exec();
 }

@@ -200,7 +200,7 @@ TEST(DetailedEditorFramework, FilesThatCannotBeReadShowDefaultsAreReportedAndRep
     EXPECT_TRUE(form.SaveFile());
 
     const std::string damaged = kit.Place("bad.sample.xml", "<Disposition><Name>x</Name>");
-    kit.s.prompts.ExpectMessage(MalformedMessage(OpenConfigFile(damaged, "")).text);
+    kit.s.prompts.ExpectMessage(MalformedMessage(OpenConfigFile(damaged, "", kit.s.prompts)).text);
     form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_EQ(form.lastLoad(), FileProblem::Malformed);
     EXPECT_EQ(form.Text("txtName"), "unnamed");

@@ -69,8 +69,9 @@ TEST(ForwardMessageEditor, EditedSampleIsWrittenInItsOwnOrderAndShape) {
 
     form.UserClick("optTlsImplicit");
     form.UserSetText("txtPort", "465");
-    // The view hands in plain LF line ends; a blank line and a leading blank are the user's.
-    form.UserSetText("txtAddresses", "abuse-team@example.org\nR&D <rd@example.org>\n\n oncall@example.org\n");
+    // A blank line and a leading blank are the user's.
+    form.UserSetText("txtAddresses",
+                     "abuse-team@example.org\r\nR&D <rd@example.org>\r\n\r\n oncall@example.org\r\n");
     form.UserClick("chkPreserveEnvelopeToAddresses");
     EXPECT_FALSE(form.Enabled("txtAddresses"));
     kit.s.prompts.ExpectMessage("Saved");
@@ -143,6 +144,25 @@ TEST(ForwardMessageEditor, ChecksRunInFileOrderAndWriteNothingUntilAllPass) {
     }
     kit.s.prompts.ExpectMessage("Saved");
     EXPECT_TRUE(form.SaveFile());
+}
+
+TEST(ForwardMessageEditor, AnAddressHoldingALoneLineFeedStaysOneAddress) {
+    DetailedEditorKit kit;
+    const std::string file =
+        kit.Place("a.forward.xml",
+                  FileWith("<From>me@example.org</From><SMTPServer>smtp</SMTPServer><SMTPPort>25</SMTPPort>"
+                           "<Addresses><Address>a@example.org\nb@example.org</Address>"
+                           "<Address>c@example.org</Address></Addresses>"));
+    FrmForwardMessage form(kit.s.services);
+    form.OpenOn(DetailedFileOf(kit.record));
+    kit.s.prompts.ExpectMessage("Saved");
+    ASSERT_TRUE(form.SaveFile());
+    const std::string written = ReadFile(file);
+    EXPECT_NE(
+        written.find("\t<Addresses>\r\n\t\t<Address>a@example.org\nb@example.org</Address>\r\n\t\t<Address>"
+                     "c@example.org</Address>\r\n\t</Addresses>\r\n"),
+        std::string::npos)
+        << written;
 }
 
 TEST(ForwardMessageEditor, PreservedEnvelopeAddressesMakeFromAndAddressesOptional) {

@@ -47,9 +47,13 @@ TEST(MessageFields, FirstDefinitionOfANameWinsInAnyCaseAndExcludedFieldsAreNever
               FieldsFile(Field("Subject", "-", "false", "-", "255") + Field("Size", "java.lang.Integer") +
                          Field("subject", "java.util.Date") + Field("Internal", "-", "-", "-", "-", "1") +
                          Field("", "-", "0") + Field("-", "java.lang.Boolean") +
-                         Field("Broken", "-", "-", "-", "12x") + Field("Defaults")));
+                         Field("Broken", "-", "-", "-", "12x") + Field("Defaults") + Field("\xC3\x89tat") +
+                         Field("Stra\xC3\x9F"
+                               "e")));
+    // Letter case is Unicode's: an accented capital and a sharp s fold as their small forms do.
     WriteFile(c.dir / "more/second.xml",
-              FieldsFile(Field("SIZE", "java.lang.Short") + Field("Spam Score", "java.lang.Float", "1")));
+              FieldsFile(Field("SIZE", "java.lang.Short") + Field("\xC3\xA9tat", "java.lang.Short") +
+                         Field("STRASSE", "java.lang.Short") + Field("Spam Score", "java.lang.Float", "1")));
 
     c.s.prompts.ExpectMessage("Name is missing from a message field in the Message Fields file")
         .ExpectMessageStartingWith("Error reading Message field from Message Fields file=13:");
@@ -58,9 +62,19 @@ TEST(MessageFields, FirstDefinitionOfANameWinsInAnyCaseAndExcludedFieldsAreNever
 
     std::vector<std::string> all;
     for (const auto& field : c.fields.Fields()) all.push_back(field.Name);
-    EXPECT_EQ(all, (std::vector<std::string>{"Subject", "Size", "Internal", "", "Defaults", "Spam Score"}));
+    EXPECT_EQ(all, (std::vector<std::string>{"Subject", "Size", "Internal", "", "Defaults", "\xC3\x89tat",
+                                             "Stra\xC3\x9F"
+                                             "e",
+                                             "Spam Score"}));
     EXPECT_EQ(c.fields.OfferedNames(),
-              (std::vector<std::string>{"Subject", "Size", "", "Defaults", "Spam Score"}));
+              (std::vector<std::string>{"Subject", "Size", "", "Defaults", "\xC3\x89tat",
+                                        "Stra\xC3\x9F"
+                                        "e",
+                                        "Spam Score"}));
+    EXPECT_EQ(c.fields.Find("\xC3\xA9TAT")->Name, "\xC3\x89tat");
+    EXPECT_EQ(c.fields.Find("strasse")->Name,
+              "Stra\xC3\x9F"
+              "e");
 
     // Only "0" is false: "false" counts as true. Absent elements take their defaults.
     const CMessageField* subject = c.fields.Find("SUBJECT");

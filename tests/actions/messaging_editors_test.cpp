@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 #include "actions/DetailedEditorKit.h"
 #include "core/password.h"
@@ -205,6 +206,54 @@ TEST(MessagingEditors, CopyToIMAPFolderKeepsAProtocolItCannotShowUntilTheBoxIsSe
     copy.form().UserClick("chkImaps");
     ASSERT_TRUE(copy.Save());
     EXPECT_NE(ReadFile(file).find("\t<Protocol>imaps</Protocol>\r\n"), std::string::npos);
+
+    // A value that cannot mean encryption is plain IMAP: shown and saved so, with a note; nothing to choose.
+    for (const std::string plain : {"IMAP", ""}) {
+        copy.kit.Place("p.copytoimapfolder.xml", FileWith("<Protocol>" + plain + "</Protocol>"));
+        copy.kit.s.prompts.ExpectMessage("The file " + file + " holds Protocol=\"" + plain +
+                                         "\", which is shown and saved as \"imap\".");
+        copy.Open();
+        EXPECT_FALSE(copy.form().Checked("chkImaps"));
+        ASSERT_TRUE(copy.Save());
+        EXPECT_NE(ReadFile(file).find("\t<Protocol>imap</Protocol>\r\n"), std::string::npos) << plain;
+    }
+}
+
+TEST(MessagingEditors, AFileWhoseLastSaveDidNotFinishIsOfferedItsCopyBeforeItIsRead) {
+    Opened move("MoveToSubfolder");
+    const std::string whole = FileWith("<Subfolder>Kept</Subfolder>");
+    namespace fs = std::filesystem;
+    const std::string file = move.kit.Place("m.movetosubfolder.xml", "<Disposition><Subf");
+    const std::string copy = file + ".before-save";
+    test::WriteFile(copy, whole);
+    // The question in full is the offer's own (see the file save tests): here, where it comes.
+    // Cancel: nothing is read or changed; the window shows defaults, and a save would ask first.
+    move.kit.s.prompts.ExpectYesNoCancelStartingWith("The last save of " + file + " did not finish",
+                                                     Answer::Cancel);
+    move.Open();
+    EXPECT_EQ(move.form().lastLoad(), FileProblem::Unfinished);
+    EXPECT_EQ(std::make_tuple(ReadFile(file), ReadFile(copy)),
+              std::make_tuple(std::string("<Disposition><Subf"), whole));
+    // Yes: the copy's text is back, read, and the copy gone.
+    move.kit.s.prompts.ExpectYesNoCancelStartingWith("The last save of " + file + " did not finish",
+                                                     Answer::Yes);
+    move.form().UserClick("cmdReload");
+    EXPECT_EQ(move.form().Text("txtSubfolder"), "Kept");
+    EXPECT_EQ(ReadFile(file), whole);
+    EXPECT_FALSE(fs::exists(copy));
+}
+
+TEST(MessagingEditors, APasswordOnItsOwnIndentedLineIsReadWithoutTheLayout) {
+    Opened copy("CopyToIMAPFolder");
+    // "`" is scrambled as a blank: the blank at the end of the stored form is part of the password.
+    const std::string stored = ScramblePassword("S3cret`", copy.kit.s.prompts);
+    const std::string file =
+        copy.OpenOn("c.copytoimapfolder.xml", "<Disposition>\r\n\t<User>u</User>\r\n\t<Password>\r\n\t\t" +
+                                                  stored + "\r\n\t</Password>\r\n</Disposition>");
+    EXPECT_EQ(copy.form().Text("txtPassword"), "S3cret`");
+    ASSERT_TRUE(copy.Save());
+    EXPECT_NE(ReadFile(file).find("\t<Password>" + stored + "</Password>\r\n"), std::string::npos)
+        << ReadFile(file);
 }
 
 TEST(MessagingEditors, RuleUpdateNeedsBothFoldersAndStoresThemRelativeToItsFile) {

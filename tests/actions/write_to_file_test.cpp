@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "actions/DataOutputKit.h"
 #include "actions/FrmWriteToFile.h"
@@ -96,8 +97,10 @@ TEST(WriteToFileEditor, ANewFileShowsTheDefaultsAndTheChecksRunInFileOrder) {
     // folder, it is stored relative to that.
     kit.s.dialogs.AnswerFile(kit.dir / "dispose/out.txt");
     form.UserClick("cmdBrowseOutput");
-    EXPECT_EQ(kit.s.dialogs.requests.back().fileName, "output.txt");
-    EXPECT_EQ(kit.s.dialogs.requests.back().filter, "*.txt|*.txt");
+    // A save dialog names a file that need not exist yet, and never asks to create it.
+    const FileDialogRequest& request = kit.s.dialogs.requests.back();
+    EXPECT_EQ(std::tie(request.fileName, request.filter, request.mode, request.defaultExtension),
+              std::make_tuple("output.txt", "*.txt|*.txt", FileCheck::SaveAs, "txt"));
     EXPECT_EQ(form.Text("txtOutputFileName"), "./dispose/out.txt");
     EXPECT_TRUE(form.changed());
     for (const char* delimiter : {"", ";;"}) {

@@ -1,8 +1,11 @@
 #include "cli/ConfigTool.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -76,6 +79,42 @@ TEST_F(ConfigTool, ScrambleAndUnscrambleOneLine) {
               std::make_tuple(1, "",
                               Said("Password contains out-of-bounds character, it will not be encrypted.  "
                                    "Character=#233")));
+}
+
+TEST_F(ConfigTool, ScrambleOnATerminalPromptsOnStandardErrorAndDoesNotShowWhatIsTyped) {
+    const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(terminal, 0);
+    ASSERT_EQ(::grantpt(terminal) | ::unlockpt(terminal), 0);
+    const std::string typist = ::ptsname(terminal);
+    const std::string out = temp / "out", err = temp / "err";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::setsid();
+        const int input = ::open(typist.c_str(), O_RDWR);  // the session's terminal, as a shell's would be
+        const int output = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int errors = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(input, 0);
+        ::dup2(output, 1);
+        ::dup2(errors, 2);
+        ::execl(POSTVANE_TOOL, POSTVANE_TOOL, "scramble", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    // Typed once the prompt is there.
+    for (int i = 0; i < 1000 && ReadFile(err).empty(); ++i) ::usleep(10000);
+    ASSERT_EQ(::write(terminal, "s3cret\n", 7), 7);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    // What the terminal showed: the line end only, not the password.
+    ::fcntl(terminal, F_SETFL, O_NONBLOCK);
+    std::string shown;
+    char buffer[256];
+    for (ssize_t got; (got = ::read(terminal, buffer, sizeof buffer)) > 0;) shown.append(buffer, got);
+    termios after{};
+    ::tcgetattr(terminal, &after);
+    ::close(terminal);
+    EXPECT_EQ(std::make_tuple(WEXITSTATUS(status), ReadFile(out), ReadFile(err), shown),
+              std::make_tuple(0, "7qhw3pzkqj1G)Z\n", "Password: ", "\r\n"));
+    EXPECT_TRUE(after.c_lflag & ECHO) << "the terminal is left silent";
 }
 
 TEST_F(ConfigTool, UsageErrorsExitWithTwoAndTouchNothing) {
@@ -166,6 +205,8 @@ TEST_F(ConfigTool, TheCommandLineReadsOptionsAsGetoptDoes) {
          "Try 'postvane-config-tool scramble --help'."},
         {"help resave check", "help: help takes one command\nTry 'postvane-config-tool help --help'."},
         {"help frobnicate", "unknown command 'frobnicate'\nTry 'postvane-config-tool --help'."},
+        {"resave ''", "resave: a file name is empty\nTry 'postvane-config-tool resave --help'."},
+        {"check ''", "check: a file name is empty\nTry 'postvane-config-tool check --help'."},
     };
     for (const auto& [arguments, message] : refused) {
         run = tried(arguments);
@@ -194,6 +235,36 @@ TEST_F(ConfigTool, AMissingMasterIsReportedAndNotCreated) {
                               Said("Couldn't load file, it doesn't exist: " + cfg +
                                    "/absent.xml\nNot written: " + cfg + "/absent.xml could not be read.")));
     EXPECT_FALSE(fs::exists(cfg + "/absent.xml"));
+
+    // A name longer than the system allows may not be called missing: the user would look for the file.
+    fs::create_directories(cfg);
+    const std::string tooLong = cfg + "/" + std::string(300, 'x') + ".xml";
+    const ToolRun longer = Run({"resave", tooLong});
+    EXPECT_EQ(
+        std::tie(longer.status, longer.err),
+        std::make_tuple(1, Said("Unexpected error in LoadFile=75:Cannot open " + tooLong +
+                                ": File name too long\nNot written: " + tooLong + " could not be read.")));
+}
+
+TEST_F(ConfigTool, AFileWhoseLastSaveDidNotFinishIsNamedWithItsCopyAndNotWritten) {
+    fs::create_directories(cfg);
+    const std::string master = cfg + "/master.xml", copy = master + ".before-save";
+    WriteFile(master, "<ResponseHandler><One");
+    WriteFile(copy, rootOnly);
+    for (const char* command : {"resave", "check"}) {
+        const ToolRun run = Run({command, "cfg/master.xml"});
+        EXPECT_EQ(run.status, 1) << command;
+        EXPECT_EQ(run.err.rfind("postvane-config-tool: The last save of " + master + " did not finish", 0),
+                  0u)
+            << run.err;
+        EXPECT_NE(run.err.find(" was kept in " + copy +
+                               ". Open the file in the editor to put that text back, or "
+                               "remove the copy to keep the file as it is.\n"),
+                  std::string::npos)
+            << run.err;
+    }
+    EXPECT_EQ(std::make_tuple(ReadFile(master), ReadFile(copy)),
+              std::make_tuple(std::string("<ResponseHandler><One"), rootOnly));
 }
 
 TEST_F(ConfigTool, TheExecutableExitsWithTheStatusAndPrintsTheExactBytes) {

@@ -37,7 +37,7 @@ TEST(Encoding, Windows1252FileLoadsWithItsAccents) {
         "The file " + path +
         " has no encoding declaration and is not UTF-8, so it was read as Windows-1252; saving "
         "it writes UTF-8.");
-    ReportNotices(OpenConfigFile(path, ""), prompts);
+    ReportNotices(OpenConfigFile(path, "", prompts), prompts);
 }
 
 }  // namespace

@@ -38,7 +38,9 @@ TEST_F(PathsFixture, ResolveAndMakeAbsolute) {
     EXPECT_EQ(paths.ResolvePath(cfg + "/", "+/monitor.xml"), cfg + "/monitor.xml");
 
     EXPECT_EQ(paths.MakeAbsolutePath("ab"), "ab");
-    EXPECT_EQ(paths.MakeAbsolutePath(".\\config\\master.xml"), program + "/./config/master.xml");
+    // Shown in messages as the user would type it: "/./" names the same file without it.
+    EXPECT_EQ(paths.MakeAbsolutePath(".\\config\\master.xml"), program + "/config/master.xml");
+    EXPECT_EQ(paths.ResolvePath(master, "+/./sub/./a.xml"), cfg + "/sub/a.xml");
     EXPECT_EQ(paths.MakeAbsolutePath("/etc/x.xml"), "/etc/x.xml");
 }
 

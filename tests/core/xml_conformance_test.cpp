@@ -306,6 +306,10 @@ const std::vector<Refused>& RefusedDocuments() {
         {"a byte US-ASCII does not have", Master("caf\xE9", "<?xml version=\"1.0\" encoding=\"US-ASCII\"?>"),
          "line 2, column 24: the byte 0xE9 is not US-ASCII, which the file's encoding declaration says it "
          "is"},
+        {"a byte that is not UTF-8 in a file declared \"UTF8\"",
+         Master("caf\xE9", "<?xml version=\"1.0\" encoding=\"UTF8\"?>"),
+         "line 2, column 24: the byte 0xE9 is not UTF-8, which the file's encoding declaration says it is",
+         XmlRefusal::kEncoding},
         {"a zero byte", Master(std::string("a\0b", 3)),
          "line 2, column 22: a character that XML does not allow (U+0000)"},
         {"XML 1.1, with a line end of its own (NEL)", Master("a\xC2\x85z", "<?xml version=\"1.1\"?>"),

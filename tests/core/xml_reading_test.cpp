@@ -69,11 +69,11 @@ TEST(XmlReading, MalformedFileIsReportedOnceWithItsNameAndAMissingOneRaises) {
     prompts.ExpectMessage("The file " + path +
                           " is not well-formed XML (line 1, column 11: the end tag </A> does not match the "
                           "start tag <B> (line 1)). It was read as empty, so default values are shown.");
-    const OpenedFile broken = OpenConfigFile(path, "");
+    const OpenedFile broken = OpenConfigFile(path, "", prompts);
     EXPECT_EQ(broken.problem, FileProblem::Malformed);
     prompts.Show(MalformedMessage(broken));
     test::WriteFile(path, "<A/>");
-    EXPECT_EQ(OpenConfigFile(path, "A").problem, FileProblem::None);
+    EXPECT_EQ(OpenConfigFile(path, "A", prompts).problem, FileProblem::None);
 
     try {
         LoadXmlFile(temp / "absent.xml");

@@ -79,7 +79,11 @@ TEST(DispositionsEditor, AddEditMoveDeleteAndUseParentThenSaveTheFile) {
     EXPECT_FALSE(e.form.Visible("txtUsingParent"));
     // A detailed editor that stored a file adds the disposition; a cancelled one adds nothing.
     e.ExpectChooser(0);
-    e.s.windows.Expect("frmForwardMessage", test::StoresFile("+/dispose/fwd.forwardmessage.xml"));
+    e.s.windows.Expect("frmForwardMessage", [&](Form& editor) {
+        // The chooser has closed first: the editor is over this window, which has the keyboard back after.
+        EXPECT_EQ(e.s.windows.open, 1);
+        test::StoresFile("+/dispose/fwd.forwardmessage.xml")(editor);
+    });
     e.form.UserClick("cmdAdd");
     e.ExpectChooser(0);
     e.s.windows.Expect("frmForwardMessage", test::ClosesUntouched());

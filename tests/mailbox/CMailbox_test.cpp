@@ -4,6 +4,7 @@
 
 #include <tuple>
 
+#include "core/password.h"
 #include "core/paths.h"
 #include "support/Scripted.h"
 
@@ -81,6 +82,10 @@ TEST(CMailbox, EveryPasswordReadsBackExactlyAsItWasStored) {
         mailbox.writeToString(buffer, 0, "/cfg/master.xml", PathContext("/program"), prompts);
         EXPECT_EQ(Read(buffer).sPassword, password);
     }
+    // Written by hand on its own indented line, the password is what lies between the layout.
+    const std::string stored = ScramblePassword("pw``", prompts);
+    EXPECT_EQ(Read("<Mailbox><Password>\n\t\t\t" + stored + "\n\t\t</Password></Mailbox>").sPassword, "pw``");
+    EXPECT_EQ(Read("<Mailbox><Password>\r\n\tclear pass\r\n</Password></Mailbox>").sPassword, "clear pass");
 }
 
 }  // namespace

@@ -93,9 +93,9 @@ TEST_F(MailboxEditor, ChecksComeInTheirOrderWithTheFieldsMessages) {
              EXPECT_EQ(record.nThreads, 2);  // the numbers before the failing one are stored already
              form.UserSetText("txtWaitTime", "14");
          }},
-        {"Categorization rules file does not exist", "cmdBrowseCategorization",
+        {"Categorization rules file does not exist: " + cfg + "/missing-rules.xml", "cmdBrowseCategorization",
          [&] { WriteFile(cfg + "/missing-rules.xml", "<Rules/>"); }},
-        {"Disposition configuration file does not exist", "cmdBrowseDisposition",
+        {"Disposition configuration file does not exist: " + cfg + "/missing.xml", "cmdBrowseDisposition",
          [&] { WriteFile(cfg + "/missing.xml", "<Dispositions/>"); }},
         // Names are checked as the file gives them back: blanks around a name are not kept.
         {"Mailbox name is missing", "txtMailboxName", type("txtMailboxName", " \t ")},
@@ -165,12 +165,13 @@ TEST_F(MailboxEditor, AFolderOrPipeNamedAsAFileIsReportedForWhatItIs) {
         form.LoadFromObject(record);
         return form.CheckFields(nullptr).value_or(Message());
     };
-    EXPECT_EQ(std::make_tuple(fault("+/categorization.xml", "+/folder.xml").text,
-                              fault("+/pipe.xml", "+/x.xml").text,
-                              fault("+/categorization.xml", "+/nothing.xml").text),
-              std::make_tuple(std::string("Disposition configuration file is a folder, not a file"),
-                              std::string("Categorization rules file is a named pipe (FIFO), not a file"),
-                              std::string("Disposition configuration file does not exist")));
+    EXPECT_EQ(
+        std::make_tuple(fault("+/categorization.xml", "+/folder.xml").text,
+                        fault("+/pipe.xml", "+/x.xml").text,
+                        fault("+/categorization.xml", "+/nothing.xml").text),
+        std::make_tuple("Disposition configuration file is a folder, not a file: " + cfg + "/folder.xml",
+                        "Categorization rules file is a named pipe (FIFO), not a file: " + cfg + "/pipe.xml",
+                        "Disposition configuration file does not exist: " + cfg + "/nothing.xml"));
     EXPECT_EQ(fault("+/categorization.xml", "+/folder.xml").place.control, "cmdBrowseDisposition");
 }
 

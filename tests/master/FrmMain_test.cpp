@@ -272,6 +272,8 @@ TEST_F(MainWindow, ATakenNameIsAnsweredLikeAddAndADiscardKeepsTheRecordAsItWas) 
     main.UserClick("cmdAddMailbox");
     EXPECT_EQ(NamesInFile(), (Names{"two", "uno", "three"}));
     EXPECT_FALSE(main.mailboxes().Find("three")->Changed);
+    // The mailbox added is the one selected, for Edit and Delete to act on.
+    EXPECT_EQ(main.Selection("lstMailboxes"), std::vector<int>{2});
 }
 
 TEST_F(MainWindow, DeleteAsksThenSelectsTheEntryThatTookThePlace) {

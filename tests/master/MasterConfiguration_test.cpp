@@ -43,7 +43,7 @@ TEST_F(MasterFile, AMissingFileChangesNothing) {
 TEST_F(MasterFile, AFileThatIsNotWellFormedDropsWhatAnEarlierLoadHeld) {
     config.OnePass = true;
     config.Mailboxes.Add(std::make_shared<CMailbox>(), "stale");
-    prompts.ExpectMessageStartingWith("The file " + program + "/./config/master.xml is not well-formed XML");
+    prompts.ExpectMessageStartingWith("The file " + program + "/config/master.xml is not well-formed XML");
     EXPECT_EQ(LoadText("<ResponseHandler><OnePass>1</OnePass><Mailboxes>").problem, FileProblem::Malformed);
     EXPECT_FALSE(config.OnePass);
     EXPECT_TRUE(config.Mailboxes.empty());
@@ -52,7 +52,7 @@ TEST_F(MasterFile, AFileThatIsNotWellFormedDropsWhatAnEarlierLoadHeld) {
 TEST_F(MasterFile, AFileOfAnotherKindOrNoFileAtAllIsReported) {
     prompts.ExpectMessage(
         "The file " + program +
-        "/./config/master.xml is not a master configuration file: its root element is <Monitors>, "
+        "/config/master.xml is not a master configuration file: its root element is <Monitors>, "
         "not <ResponseHandler>. It was read as empty, so default values are shown.");
     const auto other =
         LoadText("<Monitors><ResponseHandler><OnePass>1</OnePass></ResponseHandler></Monitors>");
@@ -64,7 +64,7 @@ TEST_F(MasterFile, AFileOfAnotherKindOrNoFileAtAllIsReported) {
     fs::create_directory(master);
     config.OnePass = true;
     prompts.ExpectMessage("Unexpected error in LoadFile=75:Cannot read " + program +
-                          "/./config/master.xml: it is a folder");
+                          "/config/master.xml: it is a folder");
     EXPECT_EQ(config.Load(paths, prompts).problem, FileProblem::NotAFile);
     EXPECT_TRUE(config.OnePass);
 }
@@ -87,7 +87,7 @@ TEST_F(MasterFile, WhatASaveWouldLeaveOutIsSaidOnceInOneNoticeAlsoForThousandsOf
     EXPECT_LT(took, std::chrono::seconds(10)) << "the load is not linear";
     prompts.ExpectYesNo(
         "The file " + program +
-            "/./config/master.xml holds what this window does not keep, and a save would leave it out: "
+            "/config/master.xml holds what this window does not keep, and a save would leave it out: "
             "the elements ResponseHandler/Old0, ResponseHandler/Old1, ResponseHandler/Old2, "
             "ResponseHandler/Old3, ResponseHandler/Old4, ResponseHandler/Old5, ResponseHandler/Old6, "
             "ResponseHandler/Old7, ResponseHandler/Old8, ResponseHandler/Old9 and 3 more and a "
@@ -104,7 +104,7 @@ TEST_F(MasterFile, OnePassZeroReadsAsFalseAndTheDefaultPlaceKeepsItsNeighboursAs
                  program + "/config/monitor.xml</MonitorConfigFile></ResponseHandler>");
         EXPECT_FALSE(config.OnePass) << '"' << zero << '"';
     }
-    // The default master path reaches the writer as "<program>/./config/master.xml".
+    // The default master path "./config/master.xml" reaches the writer as "<program>/config/master.xml".
     const std::string text = config.WriteText(paths.MakeAbsolutePath(config.MasterFilePath), paths, prompts);
     EXPECT_NE(text.find("\t<MonitorConfigFile>+/monitor.xml</MonitorConfigFile>\r\n"), std::string::npos)
         << text;

@@ -156,7 +156,7 @@ TEST(MonitorConfigurationFile, AFileNotReadAsMonitorsIsReportedAndReplacedOnlyWh
     Folder f;
     const std::string damaged = "<Monitors><Monitor><ClassName>a.B</ClassName></Monitor><Monitor>";
     WriteFile(f.file(), damaged);
-    f.prompts.ExpectMessage(MalformedMessage(OpenConfigFile(f.file(), "")).text);
+    f.prompts.ExpectMessage(MalformedMessage(OpenConfigFile(f.file(), "", f.prompts)).text);
     EXPECT_EQ(f.configuration.Load(f.file(), f.prompts), FileProblem::Malformed);
     EXPECT_TRUE(f.configuration.Entries.empty());
     const std::string question =

@@ -217,6 +217,12 @@ TEST(MonitorFileEditors, AMissingFileIsReportedReloadDropsEditsAndAFailedSaveKee
     kit.s.prompts.ExpectMessage("Couldn't load file, it doesn't exist");
     editor.OpenOn(MonitorFileOf(kit.entry));
     EXPECT_EQ(editor.Text("txtSMTPServer"), "");  // as designed: nothing was read
+    const std::string log = kit.Place("l.emailmonitor.xml", "<LogConfig/>");
+    kit.s.prompts.ExpectMessage(
+        "The file " + log +
+        " is not an Email monitor configuration file: its root element is <LogConfig>, "
+        "not <EmailMonitor>. It was read as empty, so default values are shown.");
+    editor.OpenOn(MonitorFileOf(kit.entry));
 
     const std::string original = Data("email/full.emailmonitor.xml");
     const std::string file = kit.Place("e.emailmonitor.xml", original);
@@ -300,7 +306,7 @@ TEST(MonitorFileEditors, DirectoriesAreChosenFromWhereTheyAreAndStoredRelativeTo
     editor.UserClick("cmdBrowseDataDir");
     EXPECT_EQ(kit.s.dialogs.folderTitles.back(),
               "Choose the directory where the internal data files should be stored.");
-    EXPECT_EQ(kit.s.dialogs.folderStarts.back(), kit.Program("./output/data"));
+    EXPECT_EQ(kit.s.dialogs.folderStarts.back(), kit.Program("output/data"));
     EXPECT_EQ(editor.Text("txtDataDirectory"), "+/charts");
     EXPECT_TRUE(editor.changed());
     kit.s.dialogs.AnswerFolder("");

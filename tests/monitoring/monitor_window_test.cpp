@@ -147,7 +147,8 @@ TEST(MonitorWindow, AddGoesThroughTheChooserAndKeepsOnlyEntriesAnEditorStored) {
     form.UserClick("cmdAdd");
     EXPECT_EQ(form.Items("lstMonitors").size(), 2u);
     kit.s.windows.Expect("frmChooseMonitorType", Choose("Custom"))
-        .Expect("frmCustomMonitor", [](Form& editor) {
+        .Expect("frmCustomMonitor", [&](Form& editor) {
+            EXPECT_EQ(kit.s.windows.open, 1);  // the chooser closed before the editor opened
             editor.UserSetText("txtClassName", "org.example.Beeper");
             editor.UserSetText("txtParameter", "+/beeper.cfg");
             editor.UserClick("cmdSave");

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The editor started where no window can be shown ends with one line that says so and status 1, instead of
-# dying on SIGABRT; --help and --version still answer without a display.
+# dying on SIGABRT; --help and --version (-V, as the tool has it) still answer without a display.
 # Usage: no_display_test.sh EDITOR
 set -uo pipefail
 editor=$1
@@ -27,6 +27,8 @@ run "${bare[@]}" "$editor" /srv/no/such/master.xml
 expect "no display, a master named" 1 "$line" "$status" "$err"
 run "${bare[@]}" "$editor" --version
 expect "--version without a display" 0 "" "$status" "$err"
+out=$("${bare[@]}" "$editor" -V 2>&1); status=$?
+expect "-V as the tool's --version" 0 "postvane-config [0-9]*" "$status" "$out"
 run "${bare[@]}" "$editor" --help
 expect "--help without a display" 0 "" "$status" "$err"
 # A platform named by Qt's option or variable is Qt's to open; one that cannot be started still ends with a

@@ -34,6 +34,11 @@ ScriptedPrompts& ScriptedPrompts::ExpectYesNoCancel(const std::string& text, Ans
     return *this;
 }
 
+ScriptedPrompts& ScriptedPrompts::ExpectYesNoCancelStartingWith(const std::string& prefix, Answer answer) {
+    queue_.push_back({Expected::YesNoCancel, prefix, true, kAppTitle, answer});
+    return *this;
+}
+
 Answer ScriptedPrompts::Take(Expected::Kind kind, const std::string& text, const std::string& title) {
     shown.push_back(text);
     if (queue_.empty()) {
@@ -135,7 +140,9 @@ void ScriptedWindows::ShowModal(Form& form) {
     queue_.pop_front();
     EXPECT_EQ(expected.kind, form.kind());
     EXPECT_FALSE(form.IsClosed()) << form.kind() << " was shown after it had closed";
+    ++open;
     expected.script(form);
+    --open;
     if (!form.IsClosed()) {
         ADD_FAILURE() << "the script left " << form.kind() << " open";
         form.Close();

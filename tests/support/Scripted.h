@@ -26,6 +26,7 @@ class ScriptedPrompts : public IPrompts {
     ScriptedPrompts& ExpectYesNo(const std::string& text, Answer answer,
                                  const std::string& title = kAppTitle);
     ScriptedPrompts& ExpectYesNoCancel(const std::string& text, Answer answer);
+    ScriptedPrompts& ExpectYesNoCancelStartingWith(const std::string& prefix, Answer answer);
 
     void Show(const Message& message) override;
     Answer AskYesNo(const std::string& text, const std::string& title) override;
@@ -76,6 +77,8 @@ class ScriptedWindows : public IWindowHost {
     void ShowModal(Form& form) override;
 
     std::vector<std::string> shown;
+    // How many windows are open now, one over the other (the window a test drives itself not counted).
+    int open = 0;
     void VerifyAllUsed();
 
   private:

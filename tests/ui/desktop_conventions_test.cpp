@@ -216,6 +216,56 @@ TEST(DesktopConventions, AChildWindowIsAModalDialogOfTheWindowOnTop) {
     EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
 }
 
+TEST(DesktopConventions, ClosingAChildWindowOrABoxGivesTheKeyboardBackToTheControlBelow) {
+    SampleCopy sample;
+    ScriptedServices s(sample.dir.path());
+    ShownMainWindow shown(s.services, sample);
+    Activate(shown.window);
+    QWidget* list = shown.window.controlWidget("lstMailboxes");
+    list->setFocus();
+    FrmMailbox editor(s.services, shown.main);
+    QTimer::singleShot(0, [&] {
+        // The window gets the focus while it is open; a box over it, closed, gives the focus back to it.
+        QWidget* host = QApplication::activeModalWidget();
+        QTimer::singleShot(0, [] {
+            if (QWidget* box = QApplication::activeModalWidget()) box->close();
+        });
+        ui::QtPrompts().ShowMessage("Threads must be numeric");
+        EXPECT_TRUE(QTest::qWaitForWindowActive(host));
+        editor.UserClick("cmdCancel");
+    });
+    ui::QtWindowHost().ShowModal(editor);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&shown.window));
+    EXPECT_EQ(QApplication::focusWidget(), list);
+}
+
+TEST(DesktopConventions, TheMainWindowOffersTheCopyOfAnUnfinishedSaveAndYesPutsItBack) {
+    SampleCopy sample;
+    ScriptedServices s(sample.dir.path());
+    ui::QtPrompts boxes;
+    Services services{s.services.paths, boxes, s.dialogs, s.windows, s.launcher, s.clipboard, s.editors};
+    const std::string whole = ReadFile(sample.master());
+    const std::string copy = sample.master() + ".before-save";
+    WriteFile(copy, whole);
+    WriteFile(sample.master(), whole.substr(0, 40));
+    QString asked;
+    QTimer::singleShot(0, [&asked] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            asked = box->text();
+            box->button(QMessageBox::Yes)->click();
+        }
+    });
+    ShownMainWindow shown(services, sample);
+    EXPECT_TRUE(
+        asked.startsWith(QString::fromStdString("The last save of " + sample.master() + " did not finish")))
+        << asked.toStdString();
+    EXPECT_EQ(ReadFile(sample.master()), whole);
+    EXPECT_FALSE(std::filesystem::exists(copy));
+    auto* list = Find<QListWidget>(shown.window, "lstMailboxes");
+    EXPECT_EQ(list->count(), static_cast<int>(shown.main.mailboxes().Keys().size()));
+    EXPECT_GT(list->count(), 0);
+}
+
 TEST(DesktopConventions, MessageBoxesCarryTheIconOfTheirKind) {
     ui::QtPrompts prompts;
     const auto iconOf = [](const std::function<void()>& show) {
