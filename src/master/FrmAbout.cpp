@@ -1,0 +1,25 @@
+#include "master/FrmAbout.h"
+
+#include "core/xml.h"
+#include "names/frmAbout.h"
+
+namespace pv {
+using namespace names::frmAbout;
+
+FrmAbout::FrmAbout(Services&, const std::string& toolkit) : Form(frmAbout, "About PostvaneConfig") {
+    AddControl(lblProgram, ControlKind::Label, std::string("PostvaneConfig ") + POSTVANE_VERSION);
+    AddControl(lblDescription, ControlKind::Label,
+               "The configuration editor of the Postvane mail-processing server, with postvane-config-tool "
+               "for scripts.");
+    AddControl(lblLicence, ControlKind::Label,
+               "Copyright (c) 2026 The PostvaneConfig developers. Released under the MIT License.");
+    AddControl(lblLink, ControlKind::Label, POSTVANE_HOMEPAGE);
+    std::string libraries = "Runs with libxml2 " + XmlLibraryVersion();
+    if (!toolkit.empty()) libraries += " and " + toolkit;
+    AddControl(lblLibraries, ControlKind::Label, libraries + ".");
+    AddControl(cmdEscape, ControlKind::Button, "Close");
+    setDefaultButton(cmdEscape);
+    OnClick(cmdEscape, [this] { Close(); });
+}
+
+}  // namespace pv
