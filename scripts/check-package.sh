@@ -54,7 +54,9 @@ for path in /usr/bin/postvane-config /usr/bin/postvane-config-tool \
     /usr/share/applications/$id.desktop /usr/share/icons/hicolor/scalable/apps/$id.svg \
     /usr/share/metainfo/$id.metainfo.xml /usr/share/mime/packages/$id.xml \
     /usr/share/man/man1/postvane-config.1.gz /usr/share/man/man1/postvane-config-tool.1.gz \
-    /usr/share/bash-completion/completions/postvane-config-tool /usr/share/doc/postvane-config/copyright \
+    /usr/share/bash-completion/completions/postvane-config-tool \
+    /usr/share/bash-completion/completions/postvane-config /usr/share/postvane-config/README.md \
+    /usr/share/doc/postvane-config/copyright \
     /usr/share/doc/postvane-config/changelog.gz /usr/share/doc/postvane-config/examples/config/master.xml; do
     check "the package holds $path" grep -qx "$path" "$out/contents.txt"
 done
@@ -83,7 +85,9 @@ for page in postvane-config postvane-config-tool; do
     check "man reads the $page page without a warning" \
         bash -c "test -z \"\$(zcat '$share/man/man1/$page.1.gz' | LC_ALL=C.UTF-8 groff -man -ww -z -Tutf8 2>&1)\""
 done
-check "the completion is valid bash" bash -n "$share/bash-completion/completions/postvane-config-tool"
+for completion in postvane-config-tool postvane-config; do
+    check "the completion of $completion is valid bash" bash -n "$share/bash-completion/completions/$completion"
+done
 check "the copyright file is the licence" cmp "$share/doc/postvane-config/copyright" LICENSE
 check "the changelog's newest entry is $version" \
     bash -c "zcat '$share/doc/postvane-config/changelog.gz' | head -1 | grep -q '^postvane-config ($version) '"

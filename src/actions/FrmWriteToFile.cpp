@@ -1,6 +1,7 @@
 #include "actions/FrmWriteToFile.h"
 
 #include "core/errors.h"
+#include "core/filechoice.h"
 #include "core/platform.h"
 #include "dispositions/DispositionEditors.h"
 #include "names/frmWriteToFile.h"
@@ -151,17 +152,15 @@ void FrmWriteToFile::BrowseOutput() {
         request.mode = FileCheck::SaveAs;
         request.refuseReadOnly = true;
         const std::string current = OutputFilePath();
-        if (!current.empty() && platform::FileExists(current)) {
-            request.initialFolder = platform::ParentFolder(current);
-            request.fileName = platform::FileName(current);
-        } else {
-            const std::string program = services_.paths.programDirectory();
-            const std::string output = program + platform::kSeparator + "output";
-            request.initialFolder = platform::FolderExists(output) ? output : program;
-            request.fileName = "output.txt";
-        }
+        // Beside the output file named, else in the usual output folder, else beside this file.
+        request.initialFolder =
+            DialogStartFolder(services_, current,
+                              {services_.paths.programDirectory() + platform::kSeparator + "output",
+                               platform::ParentFolder(GetConfigFilePath())});
+        request.fileName = DialogFileName(request.initialFolder, current, "output.txt");
         const auto chosen = services_.dialogs.ChooseOpenFile(request);
         if (!chosen) return;
+        RememberDialogFolder(services_, *chosen);
         SetText(txtOutputFileName, services_.paths.MakeStoredPath(false, *chosen, ""));
         setChanged(true);
     } catch (const AppError& error) {

@@ -2,6 +2,7 @@
 // blanks, are the master file's path.
 //   --screenshots DIR [--dark]  renders every window into PNG files and exits (not listed by --help)
 //   --quit-when-shown           exits as soon as the main window is on screen (start-up benchmark)
+//   --no-settings               reads and keeps nothing between runs
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QIcon>
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -18,6 +20,7 @@
 #include "master/FrmMain.h"
 #include "ui/FormWindow.h"
 #include "ui/QtServices.h"
+#include "ui/QtSettings.h"
 #include "ui/Screenshots.h"
 
 namespace {
@@ -36,6 +39,9 @@ struct CommandLine {
     QCommandLineOption dark = QCommandLineOption("dark", "Render the screenshots with a dark palette.");
     QCommandLineOption quitWhenShown =
         QCommandLineOption("quit-when-shown", "Exit once the window is shown.");
+    QCommandLineOption noSettings = QCommandLineOption(
+        "no-settings",
+        "Read and keep no settings: no recent master files, window places or folders (for a shared account).");
 
     CommandLine() {
         parser.setApplicationDescription(
@@ -50,7 +56,7 @@ struct CommandLine {
         for (QCommandLineOption* hidden : {&screenshots, &dark, &quitWhenShown}) {
             hidden->setFlags(QCommandLineOption::HiddenFromHelp);
         }
-        parser.addOptions({help, version, screenshots, dark, quitWhenShown});
+        parser.addOptions({help, version, noSettings, screenshots, dark, quitWhenShown});
         parser.addPositionalArgument("MASTER", "The master configuration file.", "[MASTER...]");
         // Everything after the first word of the path is part of the path, even when it begins with '-'.
         parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
@@ -189,6 +195,15 @@ int main(int argc, char** argv) {
                                          programDirectory, currentDirectory, line.parser.isSet(line.dark));
     }
 
+    // What is remembered between runs; with --no-settings, nothing is read or written.
+    std::unique_ptr<pv::ISettings> settings;
+    if (line.parser.isSet(line.noSettings)) {
+        settings = std::make_unique<pv::MemorySettings>(false);
+    } else {
+        settings = std::make_unique<pv::ui::QtSettings>();
+    }
+    pv::ui::FormWindow::RememberPlacesIn(settings.get());
+
     pv::ui::QtPrompts prompts;
     pv::ui::QtFileDialogs dialogs(prompts);
     pv::ui::QtWindowHost windows;
@@ -200,9 +215,11 @@ int main(int argc, char** argv) {
                           windows,
                           launcher,
                           clipboard,
-                          pv::BuiltInEditors()};
+                          pv::BuiltInEditors(),
+                          *settings};
 
     pv::FrmMain main(services);
+    main.SetToolkitVersion(std::string("Qt ") + qVersion());
     pv::ui::FormWindow window(main);
     QObject::connect(&window, &QDialog::finished, &app, &QApplication::quit);
     // The startup choice runs before the window appears, so it opens filled (or over the master-file dialog).

@@ -59,8 +59,10 @@ class CollectingPrompts : public IPrompts {
 // opened or started.
 struct HeadlessServices {
     HeadlessServices(const PathContext& paths, IPrompts& prompts, const EditorRegistry& editors = NoEditors())
-        : services{paths, prompts, dialogs, windows, launcher, clipboard, editors} {}
+        : services{paths, prompts, dialogs, windows, launcher, clipboard, editors, settings} {}
     NoDialogs dialogs;
+    // Nothing of a run without a display is kept.
+    MemorySettings settings{false};
     NoWindows windows;
     NoLauncher launcher;
     NoClipboard clipboard;

@@ -1,10 +1,80 @@
 #include "core/filechoice.h"
 
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
 #include "core/errors.h"
 #include "core/platform.h"
 #include "core/xml.h"
 
 namespace pv {
+
+namespace {
+
+// Folders no user keeps configuration files in, and where a dialog would only show programs.
+constexpr const char* kSystemFolders[] = {"/",
+                                          "/bin",
+                                          "/sbin",
+                                          "/lib",
+                                          "/usr",
+                                          "/usr/bin",
+                                          "/usr/sbin",
+                                          "/usr/lib",
+                                          "/usr/libexec",
+                                          "/usr/local/bin",
+                                          "/usr/local/sbin",
+                                          "/boot",
+                                          "/dev",
+                                          "/proc",
+                                          "/sys"};
+
+// The folder without "." and ".." steps or a final separator: "/a/./b/" is "/a/b".
+std::string Plain(const std::string& folder) {
+    std::string plain = std::filesystem::path(folder).lexically_normal().string();
+    while (plain.size() > 1 && plain.back() == '/') plain.pop_back();
+    return plain;
+}
+
+// Whether two names are one folder, through links too ("/bin" and "/usr/bin" where /bin is a link).
+bool SameFolder(const std::string& a, const std::string& b) {
+    std::error_code error;
+    return Plain(a) == Plain(b) || std::filesystem::equivalent(a, b, error);
+}
+
+bool IsUsableStart(const Services& services, const std::string& folder) {
+    if (folder.empty() || !platform::FolderExists(folder)) return false;
+    if (SameFolder(folder, services.paths.programDirectory())) return false;
+    for (const char* system : kSystemFolders) {
+        if (SameFolder(folder, system)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string DialogStartFolder(const Services& services, const std::string& named,
+                              const std::vector<std::string>& others) {
+    std::vector<std::string> candidates;
+    if (!named.empty()) candidates.push_back(platform::ParentFolder(named));
+    candidates.insert(candidates.end(), others.begin(), others.end());
+    candidates.push_back(services.settings.Text(kLastFolderKey));
+    for (const std::string& folder : candidates) {
+        if (IsUsableStart(services, folder)) return Plain(folder);
+    }
+    const char* home = std::getenv("HOME");
+    return home && *home && platform::FolderExists(home) ? std::string(home) : std::string();
+}
+
+std::string DialogFileName(const std::string& start, const std::string& named, const std::string& usual) {
+    const bool inItsFolder = !named.empty() && start == Plain(platform::ParentFolder(named));
+    return inItsFolder ? platform::FileName(named) : usual;
+}
+
+void RememberDialogFolder(const Services& services, const std::string& chosen, bool isFolder) {
+    const std::string folder = isFolder ? chosen : platform::ParentFolder(chosen);
+    if (IsUsableStart(services, folder)) services.settings.SetText(kLastFolderKey, Plain(folder));
+}
 
 std::optional<std::string> ChooseConfigFile(const Services& services, const FileChoice& choice,
                                             const std::string& currentText) {
@@ -14,25 +84,22 @@ std::optional<std::string> ChooseConfigFile(const Services& services, const File
     request.filter = choice.filter;
     request.mode = choice.mode;
     request.refuseReadOnly = choice.refuseReadOnly || choice.mode != FileCheck::MustExist;
-    const std::string current = services.paths.ResolvePath(choice.referringFile, currentText);
-    if (platform::FileExists(current)) {
-        request.initialFolder = platform::ParentFolder(current);
-        request.fileName = platform::FileName(current);
-    } else {
-        request.initialFolder = services.paths.programDirectory();
-        if (choice.startFolder == StartFolder::ProgramConfig) {
-            const std::string config = services.paths.MakeAbsolutePath("config");
-            if (platform::FolderExists(config)) request.initialFolder = config;
-        } else if (platform::FileExists(choice.referringFile)) {
-            request.initialFolder = platform::ParentFolder(choice.referringFile);
-            const std::string inside = request.initialFolder + platform::kSeparator + choice.startSubfolder;
-            if (!choice.startSubfolder.empty() && platform::FolderExists(inside))
-                request.initialFolder = inside;
-        }
-        request.fileName = choice.defaultName;
+    const std::string current =
+        currentText.empty() ? std::string() : services.paths.ResolvePath(choice.referringFile, currentText);
+    std::vector<std::string> others;
+    if (platform::FileExists(choice.referringFile)) {
+        const std::string folder = platform::ParentFolder(choice.referringFile);
+        if (!choice.startSubfolder.empty())
+            others.push_back(folder + platform::kSeparator + choice.startSubfolder);
+        others.push_back(folder);
     }
+    if (choice.startFolder == StartFolder::ProgramConfig)
+        others.push_back(services.paths.MakeAbsolutePath("config"));
+    request.initialFolder = DialogStartFolder(services, current, others);
+    request.fileName = DialogFileName(request.initialFolder, current, choice.defaultName);
     const auto chosen = services.dialogs.ChooseOpenFile(request);
     if (!chosen) return std::nullopt;
+    RememberDialogFolder(services, *chosen);
     return services.paths.MakeStoredPath(true, *chosen, choice.referringFile);
 }
 

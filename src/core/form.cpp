@@ -14,7 +14,8 @@ Form::Form(std::string kind, std::string caption)
       caption_(std::move(caption)),
       cancelButton_(names::Buttons::cmdEscape),
       saveButton_(names::Buttons::cmdSave),
-      reloadButton_(names::Buttons::cmdReload) {}
+      reloadButton_(names::Buttons::cmdReload),
+      helpButton_(names::Buttons::cmdHelp) {}
 
 void Form::SetCaption(const std::string& caption) {
     caption_ = caption;

@@ -97,6 +97,8 @@ class Form {
     // The buttons that Ctrl+S and F5 press, where the window has them.
     const std::string& saveButton() const { return saveButton_; }
     const std::string& reloadButton() const { return reloadButton_; }
+    // The button that F1 presses, where the window has it.
+    const std::string& helpButton() const { return helpButton_; }
 
     // Reading the controls.
     const std::string& Text(const std::string& name) const { return control(name).text; }
@@ -214,6 +216,7 @@ class Form {
     std::string cancelButton_;
     std::string saveButton_;
     std::string reloadButton_;
+    std::string helpButton_;
     std::string requestedFocus_;
 };
 

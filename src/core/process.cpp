@@ -6,8 +6,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <string_view>
 #include <system_error>
 #include <thread>
 
@@ -21,10 +23,37 @@ namespace {
 // The desktop text editors tried in turn.
 constexpr const char* kTextEditors[] = {"gnome-text-editor", "gedit", "kate", "mousepad", "xed", "pluma"};
 constexpr const char* kDesktopOpener = "xdg-open";
+// Debian's name for the user's chosen terminal emulator; it takes the program to run after -e.
+constexpr const char* kTerminalEmulator = "x-terminal-emulator";
+// Editors that draw in a terminal; "editor" and "sensible-editor" are Debian's choices of one.
+constexpr std::string_view kTerminalEditors[] = {
+    "vi",  "vim",   "vim.basic", "vim.tiny", "nvim",           "nvi",   "elvis",
+    "vis", "ex",    "ed",        "nano",     "pico",           "micro", "joe",
+    "jed", "jove",  "mg",        "zile",     "mcedit",         "ne",    "kak",
+    "hx",  "helix", "emacs-nox", "editor",   "sensible-editor"};
+
+// A command of $VISUAL or $EDITOR as its words; no shell reads it, so quotes are not taken apart.
+std::vector<std::string> SplitAtBlanks(const std::string& text) {
+    std::vector<std::string> words;
+    size_t start = 0;
+    while ((start = text.find_first_not_of(" \t", start)) != std::string::npos) {
+        const size_t end = text.find_first_of(" \t", start);
+        words.push_back(text.substr(start, end - start));
+        start = end;
+    }
+    return words;
+}
 
 bool IsExecutableFile(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(path.c_str(), X_OK) == 0;
+}
+
+// The program a command names: a bare name along the search path, an absolute path as it is; a relative
+// path (which would be taken from the folder the editor starts in) never.
+std::string Locate(const std::string& command, const std::string& searchPath) {
+    if (command.find('/') == std::string::npos) return FindProgramOnPath(command, searchPath);
+    return command.front() == '/' && IsExecutableFile(command) ? command : std::string();
 }
 
 // Waits for the child on a thread of its own, so that it leaves no zombie once it ends, without touching
@@ -106,19 +135,82 @@ std::string FindProgramOnPath(const std::string& name, const std::string& search
     return std::string();
 }
 
-std::string ChoosePlainTextEditor(const std::string& searchPath) {
-    // The full path that was found is what starts: searching again at the start could find another
-    // program of that name.
-    for (const char* editor : kTextEditors) {
-        if (std::string found = FindProgramOnPath(editor, searchPath); !found.empty()) return found;
-    }
-    if (std::string found = FindProgramOnPath(kDesktopOpener, searchPath); !found.empty()) return found;
-    return kDesktopOpener;
+EditorEnvironment EditorEnvironment::Current() {
+    const auto variable = [](const char* name) -> std::optional<std::string> {
+        const char* value = std::getenv(name);
+        if (!value) return std::nullopt;
+        return std::string(value);
+    };
+    EditorEnvironment environment;
+    environment.visual = variable("VISUAL");
+    environment.editor = variable("EDITOR");
+    environment.searchPath = variable("PATH").value_or("");
+    return environment;
 }
 
-std::string PlainTextEditorProgram() {
-    const char* path = std::getenv("PATH");
-    return ChoosePlainTextEditor(path ? path : "");
+bool IsTerminalEditor(const std::string& program) {
+    const size_t slash = program.rfind('/');
+    const std::string name = slash == std::string::npos ? program : program.substr(slash + 1);
+    return std::find(std::begin(kTerminalEditors), std::end(kTerminalEditors), name) !=
+           std::end(kTerminalEditors);
+}
+
+std::vector<EditorCandidate> TextEditorCandidates(const EditorEnvironment& environment) {
+    std::vector<EditorCandidate> candidates;
+    const auto fromVariable = [&](const char* variable, const std::optional<std::string>& value) {
+        const std::string label = std::string("$") + variable;
+        EditorCandidate candidate;
+        const std::vector<std::string> words = SplitAtBlanks(value.value_or(""));
+        if (words.empty()) {
+            candidate.tried = label + " (" + (value ? "empty" : "not set") + ")";
+            candidates.push_back(candidate);
+            return;
+        }
+        const std::string& command = words.front();
+        const std::string program = Locate(command, environment.searchPath);
+        const std::vector<std::string> options(words.begin() + 1, words.end());
+        if (program.empty()) {
+            candidate.tried = label + " (" + command + ": " +
+                              (command.find('/') == std::string::npos ? "not found on the search path"
+                                                                      : "not an absolute path of a program") +
+                              ")";
+        } else if (IsTerminalEditor(command) ||
+                   std::find(options.begin(), options.end(), "-nw") != options.end()) {
+            // A terminal program started on its own would have no terminal to draw in.
+            const std::string terminal = FindProgramOnPath(kTerminalEmulator, environment.searchPath);
+            candidate.tried = label + " (" + command + ", in " + kTerminalEmulator +
+                              (terminal.empty() ? ", which is not installed)" : ")");
+            if (!terminal.empty()) {
+                candidate.program = terminal;
+                candidate.arguments = {"-e", program};
+                candidate.arguments.insert(candidate.arguments.end(), options.begin(), options.end());
+            }
+        } else {
+            candidate.program = program;
+            candidate.arguments = options;
+            candidate.tried = label + " (" + command + ")";
+        }
+        candidates.push_back(candidate);
+    };
+    fromVariable("VISUAL", environment.visual);
+    fromVariable("EDITOR", environment.editor);
+
+    EditorCandidate opener;
+    opener.program = FindProgramOnPath(kDesktopOpener, environment.searchPath);
+    opener.tried = std::string(kDesktopOpener) + (opener.program.empty() ? " (not installed)" : "");
+    candidates.push_back(opener);
+    // The full path that was found is what starts: searching again at the start could find another
+    // program of that name.
+    EditorCandidate desktop;
+    desktop.tried = "the usual desktop text editors (none installed)";
+    for (const char* editor : kTextEditors) {
+        desktop.program = FindProgramOnPath(editor, environment.searchPath);
+        if (desktop.program.empty()) continue;
+        desktop.tried = editor;
+        break;
+    }
+    candidates.push_back(desktop);
+    return candidates;
 }
 
 }  // namespace pv

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Settings.h"
 #include "core/paths.h"
 #include "core/prompts.h"
 
@@ -71,6 +72,8 @@ struct Services {
     IClipboard& clipboard;
     // The editors a record's file is opened with (core/EditorRegistry.h).
     const EditorRegistry& editors;
+    // What the editor remembers between runs (core/Settings.h).
+    ISettings& settings;
 };
 
 }  // namespace pv

@@ -163,6 +163,8 @@ struct XmlFile {
 XmlFile LoadXmlFile(const std::string& path);
 // The same for bytes already in memory.
 XmlFile ParseXmlText(std::string_view bytes);
+// The version of the XML library that reads the files, as it reports itself at run time ("2.9.14").
+std::string XmlLibraryVersion();
 
 // Text of an element: the character data of the element and its descendants, trimmed of XML white space.
 std::string NodeText(XmlNode node);

@@ -1766,4 +1766,11 @@ XmlFile ParseXmlText(std::string_view bytes) {
     return ParseBytes(std::string(bytes));
 }
 
+std::string XmlLibraryVersion() {
+    // "21004" for 2.10.4.
+    const int number = std::atoi(xmlParserVersion);
+    return std::to_string(number / 10000) + "." + std::to_string(number / 100 % 100) + "." +
+           std::to_string(number % 100);
+}
+
 }  // namespace pv

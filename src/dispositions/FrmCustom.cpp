@@ -41,12 +41,23 @@ bool FrmCustom::SaveFile() {
 }
 
 void FrmCustom::OpenWithNotepad() {
-    const std::string path = GetConfigFilePath();
     // With no file named there is nothing to open; the editor would start on an empty document.
-    const bool started =
-        !Text(txtFileName).empty() &&
-        services_.launcher.Launch(PlainTextEditorProgram(), {path}, platform::ParentFolder(path));
-    if (!started) services_.prompts.ShowMessage("Error launching notepad");
+    if (Text(txtFileName).empty()) {
+        services_.prompts.ShowMessage("No file is named, so there is nothing to open in a text editor.");
+        return;
+    }
+    const std::string path = GetConfigFilePath();
+    std::string tried;
+    for (const EditorCandidate& candidate : TextEditorCandidates(EditorEnvironment::Current())) {
+        if (!candidate.program.empty()) {
+            std::vector<std::string> arguments = candidate.arguments;
+            arguments.push_back(path);
+            if (services_.launcher.Launch(candidate.program, arguments, platform::ParentFolder(path))) return;
+        }
+        tried += (tried.empty() ? "" : ", ") + candidate.tried +
+                 (candidate.program.empty() ? "" : " could not be started");
+    }
+    services_.prompts.ShowMessage("No text editor could be started for " + path + ". Tried: " + tried + ".");
 }
 
 }  // namespace pv

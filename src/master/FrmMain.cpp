@@ -1,6 +1,7 @@
 #include "master/FrmMain.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "core/errors.h"
 #include "core/filechoice.h"
@@ -8,6 +9,8 @@
 #include "core/xml.h"
 #include "mailbox/CMailbox.h"
 #include "mailbox/FrmMailbox.h"
+#include "master/FrmAbout.h"
+#include "master/FrmHelp.h"
 #include "monitoring/FrmMonitor.h"
 #include "monitoring/MonitorConfiguration.h"
 #include "names/frmMain.h"
@@ -121,6 +124,11 @@ FrmMain::FrmMain(Services& services) : Form(frmMain, kMainCaption), services_(se
     AddControl(cmdBrowseMessageFields2, ControlKind::Button, "...");
 
     AddControl(chkOnePass, ControlKind::CheckBox, "One Pass");
+    AddControl(chkRememberNothing, ControlKind::CheckBox, "Remember nothing between runs",
+               "Keep no list of recent master files, window places or folders for the next run, as on a "
+               "shared account; ticking it forgets what was kept. Nothing of it is in the server's files.");
+    AddControl(cmdHelp, ControlKind::Button, "Help", "How to use the editor and the command-line tool (F1)");
+    AddControl(cmdAbout, ControlKind::Button, "About", "The version, licence and libraries of the editor");
     AddControl(lineBottom, ControlKind::Line);
     AddControl(cmdEscape, ControlKind::Button, "Escape").visible = false;
 
@@ -144,14 +152,39 @@ FrmMain::FrmMain(Services& services) : Form(frmMain, kMainCaption), services_(se
     for (const auto& [name, accessible] : spoken) mutableControl(name).accessibleName = accessible;
     mutableControl(lstMailboxes).deleteButton = cmdDeleteMailbox;
 
-    // The window opens folded: the main area only.
+    // The window opens folded, the main area only, unless it was left unfolded.
     for (const char* name : kAdvancedControls) mutableControl(name).visible = false;
 
     // A new first catalogue file changes what the file will say just as a new second one does.
     TrackChanges({chkOnePass, txtDispositionTypes1, txtDispositionTypes2, txtCategoryDefinitions1,
                   txtCategoryDefinitions2, txtMessageFields1, txtMessageFields2});
 
-    OnClick(cmdMoreLess, [this] { ToggleAdvanced(); });
+    // A program started with --no-settings keeps nothing, whatever this box says.
+    SetChecked(chkRememberNothing, !services_.settings.Keeping());
+    mutableControl(chkRememberNothing).enabled = services_.settings.CanKeep();
+    OnClick(chkRememberNothing, [this] {
+        services_.settings.SetKeeping(!Checked(chkRememberNothing));
+        ShowRecentMasters();
+    });
+    OnClick(cmdHelp, [this] {
+        FrmHelp help(services_);
+        services_.windows.ShowModal(help);
+    });
+    OnClick(cmdAbout, [this] {
+        FrmAbout about(services_, toolkitVersion_);
+        services_.windows.ShowModal(about);
+    });
+    // The box lists the masters opened lately, most recent first; choosing one opens it.
+    mutableControl(txtMasterConfig).accessibleName = "Master configuration file, and the recent ones";
+    OnSelect(txtMasterConfig, [this] { OpenRecentMaster(); });
+    ShowRecentMasters();
+
+    OnClick(cmdMoreLess, [this] {
+        ToggleAdvanced();
+        services_.settings.SetText(kAdvancedShownKey, advancedShown_ ? "shown" : "");
+    });
+    // The area opens as the user left it.
+    if (services_.settings.Text(kAdvancedShownKey) == "shown") ToggleAdvanced();
     OnClick(cmdReload, [this] {
         if (ConfirmDiscard()) LoadFile(Text(txtMasterConfig));
     });
@@ -242,6 +275,26 @@ std::string FrmMain::ResolveAgainstMaster(const std::string& storedPath) const {
     return services_.paths.ResolvePath(FullPathToMasterConfig(), storedPath);
 }
 
+void FrmMain::ShowRecentMasters() {
+    SetItems(txtMasterConfig, services_.settings.List(kRecentMastersKey));
+}
+
+void FrmMain::OpenRecentMaster() {
+    const std::vector<int>& selection = Selection(txtMasterConfig);
+    if (selection.empty()) return;
+    const std::string path = Items(txtMasterConfig).at(static_cast<size_t>(selection.front()));
+    // The box goes on showing the open file until another is loaded.
+    SetSelection(txtMasterConfig, {});
+    if (!platform::FileExists(path)) {
+        services_.prompts.ShowMessage("The master configuration file " + path +
+                                      " no longer exists; it is taken off the list of recent files.");
+        ForgetRecent(services_.settings, kRecentMastersKey, path);
+        ShowRecentMasters();
+        return;
+    }
+    OpenOtherFile(services_.paths.MakeStoredPath(false, path, ""));
+}
+
 void FrmMain::ToggleAdvanced() {
     advancedShown_ = !advancedShown_;
     SetText(cmdMoreLess, advancedShown_ ? kUnfoldedCaption : kFoldedCaption);
@@ -259,6 +312,10 @@ bool FrmMain::LoadFile(const std::string& masterText) {
         return false;
     }
     disk_.Take(services_.paths.MakeAbsolutePath(masterText), result.fingerprint);
+    RememberRecent(
+        services_.settings, kRecentMastersKey,
+        std::filesystem::path(services_.paths.MakeAbsolutePath(masterText)).lexically_normal().string());
+    ShowRecentMasters();
     SetText(txtMasterConfig, masterText);
     SetText(txtMonitorConfigFile, loaded.MonitorConfigFile);
     SetText(txtDispositionTypes1, loaded.DispositionTypesFile1);
@@ -503,22 +560,19 @@ void FrmMain::BrowseMasterConfig(const std::string& suggested) {
     request.filter = kFilterMaster;
     request.mode = FileCheck::NoCheck;
     request.refuseReadOnly = true;
-    const std::string current = FullPathToMasterConfig();
-    if (!suggested.empty() && platform::FolderExists(platform::ParentFolder(suggested))) {
-        request.initialFolder = platform::ParentFolder(suggested);
-        request.fileName = platform::FileName(suggested);
-    } else if (!master_.MasterFilePath.empty() && platform::FileExists(current)) {
-        request.initialFolder = platform::ParentFolder(current);
-        request.fileName = platform::FileName(current);
-    } else {
-        const std::string config = services_.paths.MakeAbsolutePath("config");
-        request.initialFolder = platform::FolderExists(config) ? config : services_.paths.programDirectory();
-        request.fileName = "master.xml";
-    }
+    // The file suggested, else the one open, else the usual place of a master; the last folder used after.
+    const std::string current = master_.MasterFilePath.empty() ? std::string() : FullPathToMasterConfig();
+    const std::string named = suggested.empty() ? current : suggested;
+    std::vector<std::string> others;
+    if (!current.empty()) others.push_back(platform::ParentFolder(current));
+    others.push_back(services_.paths.MakeAbsolutePath("config"));
+    request.initialFolder = DialogStartFolder(services_, named, others);
+    request.fileName = DialogFileName(request.initialFolder, named, "master.xml");
     std::string chosenText;
     try {
         const auto chosen = services_.dialogs.ChooseOpenFile(request);
         if (!chosen) return;
+        RememberDialogFolder(services_, *chosen);
         if (!platform::PathExists(*chosen)) {
             if (services_.prompts.AskYesNo("File does not exist, do you want to create it?") != Answer::Yes)
                 return;

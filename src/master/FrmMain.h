@@ -26,6 +26,11 @@ class FrmMain : public Form, public IMasterLinks {
     // an existing file, else ".\config\master.xml" when that exists, else the master-file dialog at once.
     void Open(const std::string& commandLineText, const std::string& currentDirectory);
 
+    // The versions of the libraries the window toolkit adds, for the About window ("Qt 6.4.2").
+    void SetToolkitVersion(const std::string& version) { toolkitVersion_ = version; }
+    // Whether the advanced area is unfolded; the view keeps it between runs.
+    bool advancedShown() const { return advancedShown_; }
+
     // IMasterLinks
     std::string FullPathToMasterConfig() const override;
     std::string DispositionTypesFile(int which) const override;
@@ -67,6 +72,9 @@ class FrmMain : public Form, public IMasterLinks {
     void ShowNoFile();
 
     void ToggleAdvanced();
+    // The recent masters in the file box's list, and opening the one chosen there.
+    void ShowRecentMasters();
+    void OpenRecentMaster();
     void AddMailbox();
     void EditMailbox();
     void DeleteMailbox();
@@ -90,6 +98,7 @@ class FrmMain : public Form, public IMasterLinks {
     // The saved values, and the live mailbox collection in its Mailboxes.
     MasterConfiguration master_;
     bool advancedShown_ = false;
+    std::string toolkitVersion_;
     FileProblem loaded_ = FileProblem::None;
     DiskChangeGuard disk_;
 };

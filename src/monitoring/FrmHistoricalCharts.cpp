@@ -1,6 +1,7 @@
 #include "monitoring/FrmHistoricalCharts.h"
 
 #include "core/errors.h"
+#include "core/filechoice.h"
 #include "core/platform.h"
 #include "monitoring/MonitorEditors.h"
 #include "names/frmHistoricalCharts.h"
@@ -46,11 +47,14 @@ void FrmHistoricalCharts::BrowseDirectory(const std::string& textBox, const std:
                                           const std::string& title) {
     try {
         const std::string file = GetConfigFilePath();
-        std::string start = services_.paths.ResolvePath(file, Text(textBox));
-        if (!platform::FolderExists(start)) start = services_.paths.ResolvePath(file, fallback);
-        if (!platform::FolderExists(start)) start = services_.paths.programDirectory();
+        // The folder named, else the usual one, else beside this file.
+        const std::string start =
+            DialogStartFolder(services_, "",
+                              {services_.paths.ResolvePath(file, Text(textBox)),
+                               services_.paths.ResolvePath(file, fallback), platform::ParentFolder(file)});
         const std::string chosen = services_.dialogs.ChooseFolder(title, start);
         if (chosen.empty()) return;
+        RememberDialogFolder(services_, chosen, true);
         SetText(textBox, services_.paths.MakeStoredPath(true, chosen, file));
     } catch (const AppError& error) {
         services_.prompts.ShowMessage(FormatError("Error=", error));

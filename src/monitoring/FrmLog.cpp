@@ -1,6 +1,7 @@
 #include "monitoring/FrmLog.h"
 
 #include "core/errors.h"
+#include "core/filechoice.h"
 #include "core/platform.h"
 #include "monitoring/MonitorEditors.h"
 #include "names/frmLog.h"
@@ -156,18 +157,16 @@ void FrmLog::BrowseLogFile() {
         request.mode = FileCheck::SaveAs;
         request.refuseReadOnly = true;
         const std::string file = GetConfigFilePath();
-        const std::string current = services_.paths.ResolvePath(file, Text(txtLogFile));
-        if (platform::FileExists(current)) {
-            request.initialFolder = platform::ParentFolder(current);
-            request.fileName = platform::FileName(current);
-        } else {
-            const std::string output = services_.paths.ResolvePath(file, ".\\output");
-            request.initialFolder =
-                platform::FolderExists(output) ? output : services_.paths.programDirectory();
-            request.fileName = "log.txt";
-        }
+        const std::string current =
+            Text(txtLogFile).empty() ? std::string() : services_.paths.ResolvePath(file, Text(txtLogFile));
+        // Beside the log file named, else in the usual output folder, else beside this file.
+        request.initialFolder =
+            DialogStartFolder(services_, current,
+                              {services_.paths.ResolvePath(file, ".\\output"), platform::ParentFolder(file)});
+        request.fileName = DialogFileName(request.initialFolder, current, "log.txt");
         const auto chosen = services_.dialogs.ChooseOpenFile(request);
         if (!chosen) return;
+        RememberDialogFolder(services_, *chosen);
         SetText(txtLogFile, services_.paths.MakeStoredPath(false, *chosen, ""));
     } catch (const AppError& error) {
         services_.prompts.ShowMessage(FormatError("Error=", error));

@@ -67,6 +67,8 @@ const std::vector<CommandKey>& CommandKeys() {
         {"Move Down", 'n'},
         {"Go", 'g'},
         {"Cancel", 'c'},
+        {"Help", 'h'},
+        {"About", 'o'},
         {"Delete", 'd', true},
         {"Exit and Discard Changes", 'x', true},
         {"Exit without saving", 'x', true},

@@ -19,12 +19,37 @@ QColor Blend(const QColor& a, const QColor& b, double share) {
                             static_cast<float>(a.blueF() * share + b.blueF() * (1 - share)));
 }
 
-// Draws an option's indicator itself: platform styles draw the ring in a shade of the window's colour and the
-// dot in a dimmed text colour, which all but vanish under a dark palette.
+// Draws an option's indicator itself, and a check box's outline: platform styles draw the ring in a shade of
+// the window's colour and the dot in a dimmed text colour, which all but vanish under a dark palette.
 class DrawnOptions : public QProxyStyle {
   public:
+    // The outline of an option or a check box: the highlight while the keyboard is on it, else a blend of
+    // text and window that stands out from the window by more than 3:1 under either palette.
+    static QColor RingColour(const QStyleOption* option) {
+        const QPalette::ColorGroup group =
+            option->state & State_Enabled ? QPalette::Active : QPalette::Disabled;
+        const QPalette& palette = option->palette;
+        const bool keyboardFocus =
+            (option->state & State_HasFocus) && (option->state & State_KeyboardFocusChange);
+        return keyboardFocus ? palette.color(group, QPalette::Highlight)
+                             : Blend(palette.color(group, QPalette::WindowText),
+                                     palette.color(group, QPalette::Window), 0.6);
+    }
+
     void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                        const QWidget* widget) const override {
+        if (element == PE_IndicatorCheckBox) {
+            // The platform draws the box and its mark; only its outline, a shade of the window's colour
+            // that a dark palette leaves at about 1.2:1, is drawn over in the ring's colour.
+            QProxyStyle::drawPrimitive(element, option, painter, widget);
+            painter->save();
+            painter->setRenderHint(QPainter::Antialiasing);
+            painter->setPen(QPen(RingColour(option), 1));
+            painter->setBrush(Qt::NoBrush);
+            painter->drawRect(QRectF(option->rect).adjusted(0.5, 0.5, -0.5, -0.5));
+            painter->restore();
+            return;
+        }
         if (element != PE_IndicatorRadioButton)
             return QProxyStyle::drawPrimitive(element, option, painter, widget);
         const QPalette::ColorGroup group =
@@ -32,11 +57,7 @@ class DrawnOptions : public QProxyStyle {
         const QPalette& palette = option->palette;
         const QColor text = palette.color(group, QPalette::Text);
         const QColor base = palette.color(group, QPalette::Base);
-        const bool keyboardFocus =
-            (option->state & State_HasFocus) && (option->state & State_KeyboardFocusChange);
-        const QColor ring = keyboardFocus ? palette.color(group, QPalette::Highlight)
-                                          : Blend(palette.color(group, QPalette::WindowText),
-                                                  palette.color(group, QPalette::Window), 0.6);
+        const QColor ring = RingColour(option);
         const QRectF circle = QRectF(option->rect).adjusted(0.5, 0.5, -0.5, -0.5);
         painter->save();
         painter->setRenderHint(QPainter::Antialiasing);

@@ -12,7 +12,8 @@ void ApplyColourRule(QWidget* root);
 
 // The platform's style, with options whose ring and dot are drawn in the palette's text colours, so that
 // where an option is and whether it is selected reads under a light and a dark palette alike (the ring
-// stands out from the window by at least 3:1). One for the whole program, never destroyed.
+// stands out from the window by at least 3:1), and check boxes outlined in the ring's colour. One for the
+// whole program, never destroyed.
 QStyle* OptionStyle();
 
 }  // namespace pv::ui

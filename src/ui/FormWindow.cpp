@@ -5,6 +5,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -15,6 +16,7 @@
 #include <QResizeEvent>
 #include <QScrollArea>
 #include <QSignalBlocker>
+#include <QTextBrowser>
 #include <QTimer>
 
 #include "ui/AccessKeys.h"
@@ -120,6 +122,18 @@ void FormWindow::Bind(const pv::Control& control, QWidget* widget) {
         connect(edit, &QLineEdit::textEdited, this,
                 [this, name](const QString& text) { Act([&] { form_.UserSetText(name, S(text)); }); });
         if (form_.selectAllOnFocus()) edit->installEventFilter(this);
+    } else if (auto* choice = qobject_cast<QComboBox*>(widget)) {
+        // A text box that offers lines to choose from (the masters opened lately): it shows the logic's
+        // text, which is typed nowhere; choosing a line is selecting it.
+        choice->setEditable(true);
+        choice->setInsertPolicy(QComboBox::NoInsert);
+        choice->lineEdit()->setReadOnly(true);
+        connect(choice, &QComboBox::activated, this,
+                [this, name](int index) { Act([&] { form_.UserSelect(name, {index}); }); });
+    } else if (auto* browser = qobject_cast<QTextBrowser*>(widget)) {
+        // A text to read (the help): Tab leaves it; links open in the desktop's browser.
+        browser->setTabChangesFocus(true);
+        browser->setOpenExternalLinks(true);
     } else if (auto* text = qobject_cast<QPlainTextEdit*>(widget)) {
         // A box of lines in a form: Tab goes on to the next field rather than into the text.
         text->setTabChangesFocus(true);
@@ -145,6 +159,7 @@ void FormWindow::Bind(const pv::Control& control, QWidget* widget) {
         GroupOf(control, radio);
         connect(radio, &QRadioButton::clicked, this, [this, name, radio] { ClickedCheckable(name, radio); });
     } else if (auto* check = qobject_cast<QCheckBox*>(widget)) {
+        check->setStyle(OptionStyle());
         connect(check, &QCheckBox::clicked, this, [this, name, check] { ClickedCheckable(name, check); });
     } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
         const bool isDefault = name == form_.defaultButton();
@@ -190,6 +205,29 @@ void FormWindow::Apply(const pv::Control& control, QWidget* widget) {
             // One for the whole program, never destroyed: a widget may use it until its very end.
             static PasswordStyle* const passwordStyle = new PasswordStyle;
             if (edit->style() != passwordStyle) edit->setStyle(passwordStyle);
+        }
+    } else if (auto* choice = qobject_cast<QComboBox*>(widget)) {
+        QStringList items;
+        for (const auto& item : control.items) items.push_back(Q(item));
+        bool same = choice->count() == items.size();
+        for (int i = 0; same && i < choice->count(); ++i) same = choice->itemText(i) == items[i];
+        if (!same) {
+            choice->clear();
+            choice->addItems(items);
+        }
+        choice->setCurrentIndex(-1);
+        choice->lineEdit()->setText(Q(control.text));
+        // The combo box selects the text it is given; the box is read, not typed over.
+        choice->lineEdit()->deselect();
+        choice->lineEdit()->setCursorPosition(0);
+        // As a read-only name box: not where typing starts, so the first focus and Tab pass it by; its
+        // label's access key reaches it, and Alt+Down opens its list.
+        choice->setFocusPolicy(control.readOnly ? Qt::ClickFocus : Qt::StrongFocus);
+    } else if (auto* browser = qobject_cast<QTextBrowser*>(widget)) {
+        // The text is Markdown, shown rendered.
+        if (browser->property("markdown").toString() != Q(control.text)) {
+            browser->setProperty("markdown", Q(control.text));
+            browser->setMarkdown(Q(control.text));
         }
     } else if (auto* text = qobject_cast<QPlainTextEdit*>(widget)) {
         // Only a real change is applied, so typing keeps its cursor.

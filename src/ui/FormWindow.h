@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/Settings.h"
 #include "core/form.h"
 
 class QAbstractButton;
@@ -27,10 +28,10 @@ namespace pv::ui {
 // What every window gets from here, without code of its own, one idea per file: FormWindow.cpp binds each
 // control to its widget and makes a window with a parent a modal dialog of it; RowAreas.cpp makes repeated
 // rows as they come into view; WindowSizing.cpp keeps the window within its screen, scrolling its content
-// rather than growing past it; Keyboard.cpp makes labels the buddies and accessible names of their fields,
-// gives captions access keys that do not clash, Tab the reading order, an option group one Tab stop, the
-// first field the first focus, lists Enter and Delete, Save and Reload Ctrl+S and F5; Colours.cpp keeps
-// text boxes readable under light and dark palettes.
+// rather than growing past it, and opens where it was last closed; Keyboard.cpp makes labels the buddies and
+// accessible names of their fields, gives captions access keys that do not clash, Tab the reading order, an
+// option group one Tab stop, the first field the first focus, lists Enter and Delete, Save, Reload and Help
+// Ctrl+S, F5 and F1; Colours.cpp keeps text boxes readable under light and dark palettes.
 class FormWindow : public QDialog, private pv::IFormObserver {
   public:
     // Without a parent: the main window, a top-level window of its own. With one: a modal dialog of it.
@@ -50,11 +51,15 @@ class FormWindow : public QDialog, private pv::IFormObserver {
     // The room a window manager's frame and title bar take around a window; a window's size stays within
     // its screen's available area less this.
     static QSize frameAllowance();
+    // Every window opens where it was last closed, in its size, fitted to the screens there are now, when
+    // `settings` is given (the editor's); without (tests, screenshots) each opens as its layout says.
+    static void RememberPlacesIn(pv::ISettings* settings);
 
   protected:
     void reject() override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -110,6 +115,9 @@ class FormWindow : public QDialog, private pv::IFormObserver {
     // Fitting the screen (WindowSizing.cpp). Moves the layout into a scroll area that fills the window, so
     // a window taller than its screen scrolls.
     void WrapInScrollArea();
+    // The place kept for this window (RememberPlacesIn), taken when it is first shown and kept when hidden.
+    void RestorePlace();
+    void KeepPlace();
     QSize Room() const;
     // The content's preferred (or least) height, its layouts made to account for what is shown now.
     int ContentHeight(bool least);

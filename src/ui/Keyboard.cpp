@@ -175,6 +175,10 @@ void FormWindow::ArrangeKeyboard() {
         connect(new QShortcut(QKeySequence(Qt::Key_F5), this), &QShortcut::activated, this,
                 [this] { PressIfUsable(form_.reloadButton()); });
     }
+    if (form_.HasControl(form_.helpButton())) {
+        connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
+                [this] { PressIfUsable(form_.helpButton()); });
+    }
 }
 
 void FormWindow::ChooseAccessKeys() {
@@ -243,10 +247,16 @@ QWidget* FormWindow::FirstField() const {
 
 void FormWindow::showEvent(QShowEvent* event) {
     if (!shownOnce_) {
+        RestorePlace();
         shownOnce_ = true;
         if (QWidget* first = FirstField()) first->setFocus(Qt::OtherFocusReason);
     }
     QDialog::showEvent(event);
+}
+
+void FormWindow::hideEvent(QHideEvent* event) {
+    KeepPlace();
+    QDialog::hideEvent(event);
 }
 
 void FormWindow::AnnounceLevels(QListWidget* list, int indentPerLevel) {

@@ -1,5 +1,6 @@
 #include "ui/WindowGallery.h"
 
+#include <QtGlobal>
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
@@ -16,6 +17,8 @@
 #include "editors/Editors.h"
 #include "mailbox/CMailbox.h"
 #include "mailbox/FrmMailbox.h"
+#include "master/FrmAbout.h"
+#include "master/FrmHelp.h"
 #include "master/FrmMain.h"
 #include "monitoring/CMonitorItem.h"
 #include "monitoring/FrmChooseMonitorType.h"
@@ -81,8 +84,16 @@ std::set<std::string> VisitEveryWindow(IPrompts& prompts, const std::string& pro
     NoDialogs dialogs;
     NoLauncher launcher;
     NoClipboard clipboard;
-    Services services{
-        PathContext(programDirectory), prompts, dialogs, windows, launcher, clipboard, BuiltInEditors()};
+    // The gallery shows what a first run shows: nothing remembered.
+    MemorySettings settings;
+    Services services{PathContext(programDirectory),
+                      prompts,
+                      dialogs,
+                      windows,
+                      launcher,
+                      clipboard,
+                      BuiltInEditors(),
+                      settings};
 
     FrmMain main(services);
     main.Open(masterCommandLine, currentDirectory);
@@ -90,6 +101,10 @@ std::set<std::string> VisitEveryWindow(IPrompts& prompts, const std::string& pro
     main.UserClick(names::frmMain::cmdMoreLess);
     gallery.Show(main, "advanced");
     main.UserClick(names::frmMain::cmdMoreLess);
+    FrmHelp help(services);
+    gallery.Show(help);
+    FrmAbout about(services, std::string("Qt ") + qVersion());
+    gallery.Show(about);
 
     // The first mailbox of each kind, on copies: nothing is stored.
     const CMailbox* server = nullptr;

@@ -9,12 +9,55 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "core/Settings.h"
 #include "ui/FormWindow.h"
 
 namespace pv::ui {
 
 QSize FormWindow::frameAllowance() {
     return {16, 48};
+}
+
+namespace {
+// Where every window keeps its place; none in the tests and the screenshots.
+pv::ISettings* placeMemory = nullptr;
+}  // namespace
+
+void FormWindow::RememberPlacesIn(pv::ISettings* settings) {
+    placeMemory = settings;
+}
+
+void FormWindow::RestorePlace() {
+    if (!placeMemory) return;
+    const auto kept = pv::ParsePlace(placeMemory->Text(pv::WindowPlaceKey(form_.kind())));
+    if (!kept) return;
+    // The screens there are now, the primary first, each less the room a frame takes.
+    std::vector<pv::Rect> screens;
+    QList<QScreen*> all = QGuiApplication::screens();
+    if (QScreen* primary = QGuiApplication::primaryScreen()) {
+        all.removeAll(primary);
+        all.prepend(primary);
+    }
+    for (const QScreen* screen : all) {
+        const QRect area = screen->availableGeometry();
+        screens.push_back({area.x(), area.y(), area.width() - frameAllowance().width(),
+                           area.height() - frameAllowance().height()});
+    }
+    const pv::Rect place = pv::FitPlace(*kept, screens);
+    const QSize size = QSize(place.width, place.height).expandedTo(minimumSize());
+    ++adjusting_;
+    setGeometry(place.x, place.y, size.width(), size.height());
+    --adjusting_;
+    // The height kept is the one the user chose: folding an area in or out starts from it.
+    wantedHeight_ = size.height();
+    requestedSize_ = size;
+}
+
+void FormWindow::KeepPlace() {
+    if (!placeMemory || !shownOnce_) return;
+    const QRect place = geometry();
+    placeMemory->SetText(pv::WindowPlaceKey(form_.kind()),
+                         pv::PlaceText({place.x(), place.y(), place.width(), place.height()}));
 }
 
 void FormWindow::WrapInScrollArea() {

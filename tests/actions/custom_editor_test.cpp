@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "actions/DetailedEditorKit.h"
-#include "core/process.h"
 #include "dispositions/FrmCustom.h"
 
 namespace pv {
@@ -12,6 +14,31 @@ namespace {
 
 using test::DetailedEditorKit;
 using test::ReadFile;
+
+// Sets environment variables (nullopt: unsets them) for one test, and puts them back after.
+class Environment {
+  public:
+    explicit Environment(const std::vector<std::pair<std::string, std::optional<std::string>>>& values) {
+        for (const auto& [name, value] : values) {
+            const char* before = std::getenv(name.c_str());
+            saved_.emplace_back(name, before ? std::optional<std::string>(before) : std::nullopt);
+            Set(name, value);
+        }
+    }
+    ~Environment() {
+        for (const auto& [name, value] : saved_) Set(name, value);
+    }
+
+  private:
+    static void Set(const std::string& name, const std::optional<std::string>& value) {
+        if (value) {
+            ::setenv(name.c_str(), value->c_str(), 1);
+        } else {
+            ::unsetenv(name.c_str());
+        }
+    }
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
 
 TEST(CustomDispositionEditor, ChosenFileGoesToTheRecordAndOpensInTheTextEditor) {
     DetailedEditorKit kit("Archive");
@@ -27,14 +54,33 @@ TEST(CustomDispositionEditor, ChosenFileGoesToTheRecordAndOpensInTheTextEditor) 
               "+/dispose/odd \"names\" here/my \"archive\" rules.customdisposition.xml");
     EXPECT_TRUE(kit.record.Changed);
 
+    // The user's $VISUAL with its options; when it cannot start, the desktop's opener; then what was tried.
+    const std::string bin = kit.dir / "bin";
+    for (const char* program : {"/my-editor", "/xdg-open"}) {
+        test::WriteFile(bin + program, "#!/bin/sh\n");
+        std::filesystem::permissions(bin + program, std::filesystem::perms::owner_all);
+    }
+    const Environment environment(
+        {{"VISUAL", bin + "/my-editor --wait"}, {"EDITOR", std::nullopt}, {"PATH", bin}});
     form.UserClick("cmdOpenWithNotepad");
-    ASSERT_EQ(kit.s.launcher.launches.size(), 1u);
-    EXPECT_EQ(kit.s.launcher.launches[0].program, PlainTextEditorProgram());
-    EXPECT_EQ(kit.s.launcher.launches[0].arguments, std::vector<std::string>{file});
-    EXPECT_EQ(kit.s.launcher.launches[0].workingDirectory, folder);
+    kit.s.launcher.results = {false, true};
+    form.UserClick("cmdOpenWithNotepad");
     kit.s.launcher.result = false;
-    kit.s.prompts.ExpectMessage("Error launching notepad");
+    kit.s.prompts.ExpectMessage("No text editor could be started for " + file + ". Tried: $VISUAL (" + bin +
+                                "/my-editor) could not be started, $EDITOR (not set), xdg-open could not be "
+                                "started, the usual desktop text editors (none installed).");
     form.UserClick("cmdOpenWithNotepad");
+    std::vector<std::string> launches;
+    for (const auto& launch : kit.s.launcher.launches) {
+        EXPECT_EQ(launch.workingDirectory, folder);
+        std::string line = launch.program;
+        for (const std::string& argument : launch.arguments) line += " | " + argument;
+        launches.push_back(line);
+    }
+    EXPECT_EQ(launches,
+              (std::vector<std::string>{bin + "/my-editor | --wait | " + file,
+                                        bin + "/my-editor | --wait | " + file, bin + "/xdg-open | " + file,
+                                        bin + "/my-editor | --wait | " + file, bin + "/xdg-open | " + file}));
     form.UserClick("cmdExit");  // no question: nothing marks this window changed
     EXPECT_TRUE(form.IsClosed());
 }

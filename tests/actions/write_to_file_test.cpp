@@ -97,10 +97,13 @@ TEST(WriteToFileEditor, ANewFileShowsTheDefaultsAndTheChecksRunInFileOrder) {
     // folder, it is stored relative to that.
     kit.s.dialogs.AnswerFile(kit.dir / "dispose/out.txt");
     form.UserClick("cmdBrowseOutput");
-    // A save dialog names a file that need not exist yet, and never asks to create it.
+    // A save dialog names a file that need not exist yet, and never asks to create it; with no output
+    // folder below the program's, it starts beside the file that names the output file.
     const FileDialogRequest& request = kit.s.dialogs.requests.back();
-    EXPECT_EQ(std::tie(request.fileName, request.filter, request.mode, request.defaultExtension),
-              std::make_tuple("output.txt", "*.txt|*.txt", FileCheck::SaveAs, "txt"));
+    EXPECT_EQ(
+        std::tie(request.initialFolder, request.fileName, request.filter, request.mode,
+                 request.defaultExtension),
+        std::make_tuple(platform::ParentFolder(file), "output.txt", "*.txt|*.txt", FileCheck::SaveAs, "txt"));
     EXPECT_EQ(form.Text("txtOutputFileName"), "./dispose/out.txt");
     EXPECT_TRUE(form.changed());
     for (const char* delimiter : {"", ";;"}) {

@@ -71,11 +71,12 @@ struct Monitor {
 TEST(FileEditorEngine, AReportingKindSaysAFileIsMissingAndReloadsEveryChosenFile) {
     Monitor m;
     KindsEditor form(m.s.services);
-    // No file named: the dialog starts in the program's config folder with no name.
+    // No file named: the dialog starts beside the file that will name it (before the program's config
+    // folder), with no name.
     m.s.dialogs.AnswerFile(std::nullopt);
     form.OpenOn(m.record);
     const FileDialogRequest request = m.s.dialogs.requests.at(0);
-    EXPECT_EQ(request.initialFolder, m.dir / "program/config");
+    EXPECT_EQ(request.initialFolder, m.dir / "cfg");
     EXPECT_EQ(request.fileName, "");
     EXPECT_EQ(request.mode, FileCheck::CreatePrompt);
     EXPECT_EQ(request.pattern, "*.sample.xml");

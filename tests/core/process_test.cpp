@@ -45,23 +45,62 @@ TEST(ProcessLaunching, TheArgumentArrivesWholeInTheWorkingDirectoryAndTheChildIs
     EXPECT_FALSE(launcher.Launch("no-such-program-postvane", {"x"}, dir.path()));
 }
 
-TEST(ProcessLaunching, ThePlainTextEditorIsTheFirstInstalledOfTheUsualOnes) {
+// The user's text editor: $VISUAL, then $EDITOR (a terminal one inside the terminal emulator), then the
+// desktop's opener and the first installed of the usual desktop editors; never a program from a relative
+// place.
+TEST(ProcessLaunching, TheTextEditorsTriedFollowVisualThenEditorThenTheDesktop) {
     TempDir dir;
     const auto install = [&](const std::string& name, std::filesystem::perms perms) {
         WriteFile(dir / name, "#!/bin/sh\n");
         std::filesystem::permissions(dir / name, perms);
     };
-    install("a/mousepad", std::filesystem::perms::owner_all);
-    install("b/kate", std::filesystem::perms::owner_all);
+    for (const char* name :
+         {"a/mousepad", "b/kate", "b/code", "b/nano", "b/x-terminal-emulator", "b/xdg-open"})
+        install(name, std::filesystem::perms::owner_all);
     install("b/gedit", std::filesystem::perms::owner_read);  // not executable: not installed
-    const std::string path = dir / "a" + ":" + dir / "b";
-    // The order of the list decides, not the order of the search path.
-    EXPECT_EQ(ChoosePlainTextEditor(path), dir / "b/kate");
-    EXPECT_EQ(ChoosePlainTextEditor(dir / "nothing"), "xdg-open");
+    const std::string path = ":.:" + dir / "a" + ":" + dir / "b";
+    const auto candidates = [](const EditorEnvironment& environment) {
+        std::vector<std::string> lines;
+        for (const EditorCandidate& c : TextEditorCandidates(environment)) {
+            std::string line = c.tried + " ->";
+            if (!c.program.empty()) line += " " + c.program;
+            for (const std::string& argument : c.arguments) line += " " + argument;
+            lines.push_back(line);
+        }
+        return lines;
+    };
+    const std::string a = dir / "a";
+    const std::string b = dir / "b";
+    EXPECT_EQ(
+        candidates({"code  --wait\t--new-window", "nano -R", path}),
+        (std::vector<std::string>{
+            "$VISUAL (code) -> " + b + "/code --wait --new-window",
+            "$EDITOR (nano, in x-terminal-emulator) -> " + b + "/x-terminal-emulator -e " + b + "/nano -R",
+            "xdg-open -> " + b + "/xdg-open",
+            // The order of the list decides, not the order of the search path.
+            "kate -> " + b + "/kate",
+        }));
+    // Unset, empty, missing, relative and absolute commands; no terminal emulator, no opener.
+    std::filesystem::remove(dir / "b/x-terminal-emulator");
+    std::filesystem::remove(dir / "b/xdg-open");
+    std::filesystem::remove(dir / "b/kate");
+    EXPECT_EQ(candidates({std::nullopt, "", path}),
+              (std::vector<std::string>{"$VISUAL (not set) ->", "$EDITOR (empty) ->",
+                                        "xdg-open (not installed) ->", "mousepad -> " + a + "/mousepad"}));
+    EXPECT_EQ(candidates({"./code", b + "/nano", b}),
+              (std::vector<std::string>{
+                  "$VISUAL (./code: not an absolute path of a program) ->",
+                  "$EDITOR (" + b + "/nano, in x-terminal-emulator, which is not installed) ->",
+                  "xdg-open (not installed) ->", "the usual desktop text editors (none installed) ->"}));
+    EXPECT_EQ(
+        candidates({b + "/code", "vi", ""}),
+        (std::vector<std::string>{
+            "$VISUAL (" + b + "/code) -> " + b + "/code", "$EDITOR (vi: not found on the search path) ->",
+            "xdg-open (not installed) ->", "the usual desktop text editors (none installed) ->"}));
     // Empty and relative search path entries do not mean the current folder.
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(dir / "b");
-    EXPECT_EQ(FindProgramOnPath("kate", ":.:b"), "");
+    EXPECT_EQ(FindProgramOnPath("code", ":.:b"), "");
     std::filesystem::current_path(previous);
 }
 
@@ -76,8 +115,9 @@ TEST(ProcessLaunching, TheTextEditorFoundOnThePathStartsNotOneBesideTheFile) {
     const std::string previous = std::getenv("PATH") ? std::getenv("PATH") : "";
     const std::string path = ":.:" + dir / "bin" + ":" + previous;
     ::setenv("PATH", path.c_str(), 1);
-    const std::string program = ChoosePlainTextEditor(path);
-    const bool started = SystemProcessLauncher().Launch(program, {dir / "detailed/x.xml"}, dir / "detailed");
+    const EditorCandidate visual = TextEditorCandidates({"kate", std::nullopt, path}).front();
+    const bool started =
+        SystemProcessLauncher().Launch(visual.program, {dir / "detailed/x.xml"}, dir / "detailed");
     ::setenv("PATH", previous.c_str(), 1);
     ASSERT_TRUE(started);
     ASSERT_TRUE(WaitFor([&] { return ReadFile(dir / "ran").ends_with('\n'); }));

@@ -192,7 +192,7 @@ TEST_F(MailboxEditor, BrowseButtonsUseTheirOwnDialogAndSeveralCategorizationFile
               std::make_tuple("Choose the categorization config file you wish to use", "*.categorization.xml",
                               "Categorization config files(*.categorization.xml)|*categorization.xml|"
                               "All xml files(*.xml)|*.xml",
-                              "categorization.xml", program, FileCheck::MustExist, true));
+                              "categorization.xml", cfg, FileCheck::MustExist, true));
     EXPECT_EQ(settings(s.dialogs.requests.at(1)),
               std::make_tuple("Choose the disposition config file you wish to open", "*.disposition.xml",
                               "Disposition config files(*.disposition.xml)|*.disposition.xml|"

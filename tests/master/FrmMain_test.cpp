@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <tuple>
 
 #include "core/xml.h"
@@ -114,7 +116,7 @@ TEST_F(MainWindow, WithoutAMasterTheDialogOpensAtOnceAndAnAddedMailboxIsWrittenN
                        first.mode, first.refuseReadOnly),
               std::make_tuple("Choose the master config file you wish to open", "*.master.xml",
                               "Master config files(*.master.xml)|*master.xml|All xml files(*.xml)|*.xml",
-                              program, "master.xml", FileCheck::NoCheck, true));
+                              std::string(std::getenv("HOME")), "master.xml", FileCheck::NoCheck, true));
 
     // "+" names would turn absolute in a file the user never chose: the mailbox stays in the window only.
     s.windows.Expect("frmMailbox", [&](Form& editor) {
@@ -211,13 +213,14 @@ TEST_F(MainWindow, BrowseButtonsUseTheirOwnDialogAndMailboxOperationsWriteOnlySa
                          "Monitor config files(*.monitor.xml)|*monitor.xml|All xml files(*.xml)|*.xml",
                          "Choose the monitor config file you wish to open", FileCheck::CreatePrompt};
     const std::tuple<std::string, std::string, std::string, Dialog> cases[] = {
-        {"cmdBrowseDispositionType", "txtDispositionTypes1", "customDispositionTypes.xml", types},
+        // A box that names a file offers its name in its folder (the master's here); an empty one offers the
+        // usual name.
+        {"cmdBrowseDispositionType", "txtDispositionTypes1", "dispositionTypes.xml", types},
         {"cmdBrowseDispositionType2", "txtDispositionTypes2", "systemDispositionTypes.xml", types},
-        {"cmdBrowseCategoryDefinition", "txtCategoryDefinitions1", "customCategoryDefinitions.xml",
-         categories},
+        {"cmdBrowseCategoryDefinition", "txtCategoryDefinitions1", "categoryDefinitions.xml", categories},
         {"cmdBrowseCategoryDefinition2", "txtCategoryDefinitions2", "systemCategoryDefinitions.xml",
          categories},
-        {"cmdBrowseMessageFields", "txtMessageFields1", "customMessageFields.xml", fields},
+        {"cmdBrowseMessageFields", "txtMessageFields1", "MessageFields.xml", fields},
         {"cmdBrowseMessageFields2", "txtMessageFields2", "systemMessageFields.xml", fields},
         {"cmdBrowseMonitorConfig", "txtMonitorConfigFile", "monitor.xml", monitor},
     };
@@ -229,7 +232,7 @@ TEST_F(MainWindow, BrowseButtonsUseTheirOwnDialogAndMailboxOperationsWriteOnlySa
         main.UserClick(button);
         const FileDialogRequest& r = s.dialogs.requests.back();
         EXPECT_EQ(std::tie(r.pattern, r.filter, r.title, r.fileName, r.initialFolder, r.mode),
-                  std::tie(d.pattern, d.filter, d.title, defaultName, program, d.mode));
+                  std::tie(d.pattern, d.filter, d.title, defaultName, cfg, d.mode));
         EXPECT_EQ(main.Text(textBox), "+/chosen.xml");
         EXPECT_TRUE(main.changed());  // the first box of a pair as well as the second
     }
@@ -565,6 +568,84 @@ TEST_F(MainWindow, MonitorEditOpensTheMonitorWindowOnTheNamedFileOrAsksForOneFir
     });
     main.UserClick("cmdEditMonitorConfig");
     EXPECT_EQ(ReadFile(cfg + "/mon/ops.monitor.xml"), "<Monitors>\r\n</Monitors>\r\n");
+}
+
+// What the editor remembers between runs (each FrmMain here is a run sharing one settings store): the masters
+// opened lately in the master file box, most recent first, ten of them; one chosen there opens; one that is
+// gone is taken off with a word; "Remember nothing between runs" forgets them all. None changes which file
+// opens at start.
+TEST_F(MainWindow, TheMasterBoxOffersTheLastTenMastersAndRememberingNothingForgetsThem) {
+    std::vector<std::string> files;
+    for (int i = 0; i < 12; ++i) {
+        files.push_back(cfg + "/m" + std::to_string(i) + ".xml");
+        WriteFile(files.back(), MasterWith({"box" + std::to_string(i)}));
+    }
+    for (const std::string& file : files) FrmMain(s.services).Open(file, temp.path());
+    FrmMain run(s.services);
+    run.Open(files[3], temp.path());
+    const auto recent = [&](std::initializer_list<int> numbers) {
+        Names paths;
+        for (const int i : numbers) paths.push_back(files[static_cast<size_t>(i)]);
+        return paths;
+    };
+    EXPECT_EQ(run.Items("txtMasterConfig"), recent({3, 11, 10, 9, 8, 7, 6, 5, 4, 2}));
+
+    run.UserSelect("txtMasterConfig", {2});
+    EXPECT_EQ(std::make_tuple(run.Text("txtMasterConfig"), run.Items("lstMailboxes"),
+                              run.Selection("txtMasterConfig")),
+              std::make_tuple(files[10], Names{"box10"}, std::vector<int>{}));
+    EXPECT_EQ(run.Items("txtMasterConfig"), recent({10, 3, 11, 9, 8, 7, 6, 5, 4, 2}));
+
+    std::filesystem::remove(files[5]);
+    s.prompts.ExpectMessage("The master configuration file " + files[5] +
+                            " no longer exists; it is taken off the list of recent files.");
+    run.UserSelect("txtMasterConfig", {7});
+    EXPECT_EQ(run.Text("txtMasterConfig"), files[10]);
+    EXPECT_EQ(run.Items("txtMasterConfig"), recent({10, 3, 11, 9, 8, 7, 6, 4, 2}));
+
+    EXPECT_FALSE(run.Checked("chkRememberNothing"));
+    run.UserClick("chkRememberNothing");
+    EXPECT_EQ(std::make_tuple(run.Items("txtMasterConfig"), s.settings.Everything()),
+              std::make_tuple(Names{}, std::map<std::string, std::string>{}));
+    FrmMain later(s.services);
+    later.Open(files[1], temp.path());
+    EXPECT_EQ(std::make_tuple(later.Checked("chkRememberNothing"), later.Text("txtMasterConfig")),
+              std::make_tuple(true, files[1]));
+    // A run that may keep nothing (--no-settings) shows the choice made and cannot change it.
+    MemorySettings nothing(false);
+    Services services{s.services.paths, s.prompts,   s.dialogs, s.windows,
+                      s.launcher,       s.clipboard, s.editors, nothing};
+    FrmMain bare(services);
+    EXPECT_EQ(std::make_tuple(bare.Checked("chkRememberNothing"), bare.Enabled("chkRememberNothing")),
+              std::make_tuple(true, false));
+}
+
+// The advanced area opens as the last run left it; file dialogs start beside the named file, else beside the
+// master, never in the program's own folder.
+TEST_F(MainWindow, TheAdvancedAreaOpensAsItWasLeftAndDialogsStartNearTheFiles) {
+    WriteFile(cfg + "/types/.keep", "");
+    OpenOn(
+        "<ResponseHandler><DispositionTypesFile>+/types/new.dispositiontypes.xml</DispositionTypesFile>"
+        "<DispositionTypesFile>+/missing/new.dispositiontypes.xml</DispositionTypesFile>"
+        "<MessageFieldsFile>./fields.xml</MessageFieldsFile></ResponseHandler>");
+    EXPECT_FALSE(main.Visible("txtDispositionTypes1"));
+    main.UserClick("cmdMoreLess");
+    FrmMain second(s.services);
+    EXPECT_TRUE(second.Visible("txtDispositionTypes1"));
+    second.UserClick("cmdMoreLess");
+    EXPECT_FALSE(FrmMain(s.services).Visible("txtDispositionTypes1"));
+
+    s.dialogs.AnswerFile(std::nullopt).AnswerFile(std::nullopt).AnswerFile(std::nullopt);
+    main.UserClick("cmdBrowseDispositionType");
+    main.UserClick("cmdBrowseDispositionType2");
+    // "./fields.xml" lies in the program's folder: not where a dialog starts.
+    main.UserClick("cmdBrowseMessageFields");
+    std::vector<std::pair<std::string, std::string>> starts;
+    for (const FileDialogRequest& r : s.dialogs.requests) starts.emplace_back(r.initialFolder, r.fileName);
+    EXPECT_EQ(starts,
+              (std::vector<std::pair<std::string, std::string>>{{cfg + "/types", "new.dispositiontypes.xml"},
+                                                                {cfg, "systemDispositionTypes.xml"},
+                                                                {cfg, "customMessageFields.xml"}}));
 }
 
 }  // namespace

@@ -179,7 +179,7 @@ TEST(MonitorFileEditors, AnEntryWithoutFileStartsWithTheChooserAndANewFileHoldsI
     EXPECT_EQ(request.pattern, "*.log.xml");
     EXPECT_EQ(request.filter, "Log config files(*.log.xml)|*.log.xml|All xml files(*.xml)|*.xml");
     EXPECT_EQ(request.mode, FileCheck::CreatePrompt);
-    EXPECT_EQ(std::tie(request.initialFolder, request.fileName), std::make_tuple(kit.dir / "program", ""));
+    EXPECT_EQ(std::tie(request.initialFolder, request.fileName), std::make_tuple(kit.dir / "cfg", ""));
     EXPECT_EQ(editor.Text("txtFileName"), "");
     EXPECT_FALSE(kit.entry.Changed || editor.IsClosed());
 
@@ -187,7 +187,7 @@ TEST(MonitorFileEditors, AnEntryWithoutFileStartsWithTheChooserAndANewFileHoldsI
     fs::create_directories(kit.Program("config"));
     kit.s.dialogs.AnswerFile(kit.Cfg("new.log.xml"));
     editor.UserClick("cmdBrowseConfig");
-    EXPECT_EQ(kit.s.dialogs.requests.back().initialFolder, kit.Program("config"));
+    EXPECT_EQ(kit.s.dialogs.requests.back().initialFolder, kit.dir / "cfg");
     EXPECT_EQ(ReadFile(kit.Cfg("new.log.xml")), "<LogConfig>\r\n</LogConfig>\r\n");
     EXPECT_EQ(std::tie(kit.entry.Parameter, kit.entry.Changed), std::make_tuple("+/new.log.xml", true));
     EXPECT_EQ(editor.Text("txtLogFile"), ".\\output\\logFile.txt");
@@ -261,8 +261,7 @@ TEST(MonitorFileEditors, TheLogFileIsChosenWithASaveDialogAndStoredRelativeToThe
     EXPECT_EQ(std::tie(request.title, request.filter, request.defaultExtension, request.mode,
                        request.refuseReadOnly),
               std::make_tuple("Choose the log file path", "*.txt|*.txt", "txt", FileCheck::SaveAs, true));
-    EXPECT_EQ(std::tie(request.initialFolder, request.fileName),
-              std::make_tuple(kit.dir / "program", "log.txt"));
+    EXPECT_EQ(std::tie(request.initialFolder, request.fileName), std::make_tuple(kit.dir / "cfg", "x.txt"));
     EXPECT_FALSE(editor.changed());
 
     // Beside the configuration file: kept absolute in the box, written "+/..." against the file.
@@ -292,12 +291,12 @@ TEST(MonitorFileEditors, DirectoriesAreChosenFromWhereTheyAreAndStoredRelativeTo
     EXPECT_EQ(std::tie(editor.Text("txtOutputDirectory"), editor.Text("txtDataDirectory")),
               std::make_tuple("./output/reports", "./output/data"));
 
-    // Neither the box's folder nor the fallback exists: the program's folder. A cancel changes nothing.
+    // Neither the box's folder nor the fallback exists: the charts file's folder. A cancel changes nothing.
     kit.s.dialogs.AnswerFolder("");
     editor.UserClick("cmdBrowseOutputDir");
     EXPECT_EQ(kit.s.dialogs.folderTitles.back(),
               "Choose the directory where charts images and html files should be written.");
-    EXPECT_EQ(kit.s.dialogs.folderStarts.back(), kit.dir / "program");
+    EXPECT_EQ(kit.s.dialogs.folderStarts.back(), kit.dir / "cfg");
     EXPECT_FALSE(editor.changed());
 
     fs::create_directories(kit.Program("output/data"));

@@ -92,6 +92,8 @@ class ScriptedWindows : public IWindowHost {
 class ScriptedLauncher : public IProcessLauncher {
   public:
     bool result = true;
+    // The answers of the next launches, in turn; `result` answers once they are used up.
+    std::deque<bool> results;
     struct Launch_ {
         std::string program;
         std::vector<std::string> arguments;
@@ -101,7 +103,10 @@ class ScriptedLauncher : public IProcessLauncher {
     bool Launch(const std::string& program, const std::vector<std::string>& arguments,
                 const std::string& workingDirectory) override {
         launches.push_back({program, arguments, workingDirectory});
-        return result;
+        if (results.empty()) return result;
+        const bool answer = results.front();
+        results.pop_front();
+        return answer;
     }
 };
 
@@ -116,13 +121,21 @@ class ScriptedClipboard : public IClipboard {
 // in which a test may put stand-ins).
 struct ScriptedServices {
     explicit ScriptedServices(const std::string& programDirectory)
-        : services{PathContext(programDirectory), prompts, dialogs, windows, launcher, clipboard, editors} {}
+        : services{PathContext(programDirectory),
+                   prompts,
+                   dialogs,
+                   windows,
+                   launcher,
+                   clipboard,
+                   editors,
+                   settings} {}
     ScriptedPrompts prompts;
     ScriptedDialogs dialogs;
     ScriptedWindows windows;
     ScriptedLauncher launcher;
     ScriptedClipboard clipboard;
     EditorRegistry editors = BuiltInEditors();
+    MemorySettings settings;
     Services services;
 };
 

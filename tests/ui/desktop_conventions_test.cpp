@@ -243,7 +243,8 @@ TEST(DesktopConventions, TheMainWindowOffersTheCopyOfAnUnfinishedSaveAndYesPutsI
     SampleCopy sample;
     ScriptedServices s(sample.dir.path());
     ui::QtPrompts boxes;
-    Services services{s.services.paths, boxes, s.dialogs, s.windows, s.launcher, s.clipboard, s.editors};
+    Services services{s.services.paths, boxes,       s.dialogs, s.windows,
+                      s.launcher,       s.clipboard, s.editors, s.services.settings};
     const std::string whole = ReadFile(sample.master());
     const std::string copy = sample.master() + ".before-save";
     WriteFile(copy, whole);

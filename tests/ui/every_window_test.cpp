@@ -542,10 +542,14 @@ struct IndicatorLook {
     double size = 0;
 };
 
-IndicatorLook LookOf(QRadioButton* option) {
+IndicatorLook LookOf(QAbstractButton* option) {
     QStyle* style = option->style();
-    const QSize size(style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, option),
-                     style->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight, nullptr, option));
+    const bool radio = qobject_cast<QRadioButton*>(option) != nullptr;
+    const QSize size(
+        style->pixelMetric(radio ? QStyle::PM_ExclusiveIndicatorWidth : QStyle::PM_IndicatorWidth, nullptr,
+                           option),
+        style->pixelMetric(radio ? QStyle::PM_ExclusiveIndicatorHeight : QStyle::PM_IndicatorHeight, nullptr,
+                           option));
     const QColor window = option->palette().color(QPalette::Window);
     const auto draw = [&](bool on) {
         QStyleOptionButton indicator;
@@ -556,7 +560,8 @@ IndicatorLook LookOf(QRadioButton* option) {
         QImage image(size + QSize(4, 4), QImage::Format_RGB32);
         image.fill(window);
         QPainter painter(&image);
-        style->drawPrimitive(QStyle::PE_IndicatorRadioButton, &indicator, &painter, option);
+        style->drawPrimitive(radio ? QStyle::PE_IndicatorRadioButton : QStyle::PE_IndicatorCheckBox,
+                             &indicator, &painter, option);
         return image;
     };
     const QImage off = draw(false);
@@ -574,10 +579,11 @@ IndicatorLook LookOf(QRadioButton* option) {
     return look;
 }
 
-// An option shows where it is and whether it is selected under a light and a dark palette: its ring stands
-// out from the window by 3:1, as any control's outline must, and its dot, the one mark of the selection,
-// stands out as well as text must where it is to be read at a glance (7:1) and covers a third of it.
-TEST(EveryWindow, AnOptionShowsItsRingAndItsDotUnderALightAndADarkPalette) {
+// An option shows where it is and whether it is selected under a light and a dark palette: its ring (and a
+// check box's outline) stands out from the window by 3:1, as any control's outline must, and its dot, the one
+// mark of the selection, stands out as well as text must where it is to be read at a glance (7:1) and covers
+// a third of it.
+TEST(EveryWindow, OptionsAndCheckBoxesShowTheirOutlineUnderALightAndADarkPalette) {
     const QPalette light = QApplication::palette();
     const QString style = QApplication::style()->name();
     Faults faults;
@@ -604,6 +610,16 @@ TEST(EveryWindow, AnOptionShowsItsRingAndItsDotUnderALightAndADarkPalette) {
                                          " of its width" + palette);
                 }
                 break;  // every option of a window is drawn alike
+            }
+            // A check box's outline is a control's outline too; its mark is the platform's own.
+            for (QCheckBox* box : window.findChildren<QCheckBox*>()) {
+                if (!box->isVisibleTo(&window) || !box->isEnabled()) continue;
+                if (const double ring = LookOf(box).ring; ring < 3) {
+                    faults.Add(name, Name(box) + "'s outline stands out from the window by " +
+                                         std::to_string(ring) + ":1" +
+                                         (dark ? " under the dark palette" : " under the light palette"));
+                }
+                break;
             }
         });
     }

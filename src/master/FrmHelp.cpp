@@ -1,0 +1,55 @@
+#include "master/FrmHelp.h"
+
+#include <algorithm>
+
+#include "core/errors.h"
+#include "core/platform.h"
+#include "names/frmHelp.h"
+
+namespace pv {
+using namespace names::frmHelp;
+
+std::string MarkdownSections(const std::string& markdown, const std::vector<std::string>& headings) {
+    std::string text;
+    bool taking = false;
+    bool inCode = false;  // a "## " line in a fenced code block is no heading
+    size_t start = 0;
+    while (start < markdown.size()) {
+        size_t end = markdown.find('\n', start);
+        end = end == std::string::npos ? markdown.size() : end + 1;
+        const std::string line = markdown.substr(start, end - start);
+        start = end;
+        if (line.starts_with("```")) inCode = !inCode;
+        if (!inCode && line.starts_with("## ")) {
+            std::string heading = line.substr(3);
+            while (!heading.empty() && (heading.back() == '\n' || heading.back() == '\r')) heading.pop_back();
+            taking = std::find(headings.begin(), headings.end(), heading) != headings.end();
+        }
+        if (taking) text += line;
+    }
+    return text;
+}
+
+std::string HelpFilePath(const std::string& programDirectory) {
+    return platform::ParentFolder(programDirectory) + "/share/postvane-config/README.md";
+}
+
+FrmHelp::FrmHelp(Services& services) : Form(frmHelp, "PostvaneConfig Help") {
+    const std::string path = HelpFilePath(services.paths.programDirectory());
+    std::string text;
+    try {
+        text = MarkdownSections(platform::ReadFileBytes(path), kHelpSections);
+    } catch (const AppError&) {
+    }
+    if (text.empty()) {
+        text = "The help text was not found in " + path +
+               ". The manual pages say the same: `man postvane-config` and `man postvane-config-tool`.";
+    }
+    AddControl(txtHelp, ControlKind::TextBox, text).readOnly = true;
+    mutableControl(txtHelp).accessibleName = "Help";
+    AddControl(cmdEscape, ControlKind::Button, "Close");
+    setDefaultButton(cmdEscape);
+    OnClick(cmdEscape, [this] { Close(); });
+}
+
+}  // namespace pv

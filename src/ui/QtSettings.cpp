@@ -1,0 +1,60 @@
+#include "ui/QtSettings.h"
+
+#include <QStringList>
+
+#include "ui/QtText.h"
+
+namespace pv::ui {
+namespace {
+
+constexpr const char* kProgram = "postvane-config";
+constexpr const char* kRememberNothing = "rememberNothing";
+
+}  // namespace
+
+QtSettings::QtSettings()
+    : store_(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, kProgram, kProgram)),
+      keeping_(!store_->value(kRememberNothing, false).toBool()) {}
+
+QtSettings::QtSettings(const QString& path)
+    : store_(std::make_unique<QSettings>(path, QSettings::IniFormat)),
+      keeping_(!store_->value(kRememberNothing, false).toBool()) {}
+
+std::string QtSettings::Text(const std::string& key) const {
+    if (!keeping_) return session_.Text(key);
+    return S(store_->value(Q(key)).toString());
+}
+
+void QtSettings::SetText(const std::string& key, const std::string& value) {
+    if (!keeping_) return session_.SetText(key, value);
+    store_->setValue(Q(key), Q(value));
+    store_->sync();
+}
+
+std::vector<std::string> QtSettings::List(const std::string& key) const {
+    if (!keeping_) return session_.List(key);
+    std::vector<std::string> values;
+    for (const QString& value : store_->value(Q(key)).toStringList()) values.push_back(S(value));
+    return values;
+}
+
+void QtSettings::SetList(const std::string& key, const std::vector<std::string>& values) {
+    if (!keeping_) return session_.SetList(key, values);
+    QStringList list;
+    for (const std::string& value : values) list.push_back(Q(value));
+    store_->setValue(Q(key), list);
+    store_->sync();
+}
+
+void QtSettings::SetKeeping(bool keep) {
+    if (keep == keeping_) return;
+    keeping_ = keep;
+    store_->clear();
+    if (!keep) {
+        store_->setValue(kRememberNothing, true);
+        session_ = pv::MemorySettings();
+    }
+    store_->sync();
+}
+
+}  // namespace pv::ui

@@ -1,0 +1,35 @@
+#pragma once
+#include <QSettings>
+#include <QString>
+#include <memory>
+
+#include "core/Settings.h"
+
+namespace pv::ui {
+
+// The editor's settings in the user's configuration folder ($XDG_CONFIG_HOME, else ~/.config):
+// postvane-config/postvane-config.conf. Every change is written at once, so two editors running side by side
+// share what each keeps. Once "Remember nothing between runs" is chosen, the file holds that choice alone,
+// and what is set lasts until the program ends.
+class QtSettings : public pv::ISettings {
+  public:
+    QtSettings();
+    // The same in the file `path` (tests).
+    explicit QtSettings(const QString& path);
+
+    std::string Text(const std::string& key) const override;
+    void SetText(const std::string& key, const std::string& value) override;
+    std::vector<std::string> List(const std::string& key) const override;
+    void SetList(const std::string& key, const std::vector<std::string>& values) override;
+    bool Keeping() const override { return keeping_; }
+    void SetKeeping(bool keep) override;
+    bool CanKeep() const override { return true; }
+
+  private:
+    std::unique_ptr<QSettings> store_;
+    // What is set while nothing is kept.
+    pv::MemorySettings session_;
+    bool keeping_ = true;
+};
+
+}  // namespace pv::ui

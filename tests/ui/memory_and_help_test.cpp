@@ -1,0 +1,135 @@
+// What the editor remembers between runs, and its help, offscreen: the settings file written and read back,
+// windows reopening where they were (and on the screen when that place is gone), the master file box's recent
+// files, F1 and the help and About windows.
+#include <QComboBox>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTest>
+#include <QTextBrowser>
+
+#include "UiTestSupport.h"
+#include "core/xml.h"
+#include "master/FrmAbout.h"
+#include "master/FrmHelp.h"
+#include "support/Scripted.h"
+#include "ui/QtSettings.h"
+
+namespace pv::test {
+namespace {
+
+using ui::FormWindow;
+
+TEST(Memory, SettingsAreWrittenAtOnceReadBackAndRememberingNothingLeavesOnlyThatChoice) {
+    TempDir temp;
+    const QString path = QString::fromStdString(temp / "postvane-config.conf");
+    {
+        ui::QtSettings settings(path);
+        settings.SetText(kLastFolderKey, "/srv/cfg");
+        RememberRecent(settings, kRecentMastersKey, "/srv/a master.xml");
+        RememberRecent(settings, kRecentMastersKey, "/srv/b.xml");
+    }
+    {
+        ui::QtSettings settings(path);
+        EXPECT_EQ(std::make_tuple(settings.Keeping(), settings.Text(kLastFolderKey),
+                                  settings.List(kRecentMastersKey)),
+                  std::make_tuple(true, std::string("/srv/cfg"),
+                                  std::vector<std::string>{"/srv/b.xml", "/srv/a master.xml"}));
+        settings.SetKeeping(false);
+        settings.SetText(kLastFolderKey, "/for/this/run");
+        EXPECT_EQ(settings.Text(kLastFolderKey), "/for/this/run");
+    }
+    EXPECT_EQ(ReadFile(temp / "postvane-config.conf"), "[General]\nrememberNothing=true\n");
+    ui::QtSettings settings(path);
+    EXPECT_EQ(
+        std::make_tuple(settings.Keeping(), settings.Text(kLastFolderKey), settings.List(kRecentMastersKey)),
+        std::make_tuple(false, std::string(), std::vector<std::string>{}));
+    settings.SetKeeping(true);
+    settings.SetText(kLastFolderKey, "/kept");
+    EXPECT_EQ(ReadFile(temp / "postvane-config.conf"), "[General]\nlastFolder=/kept\n");
+}
+
+TEST(Memory, AWindowReopensWhereItWasClosedAndOnTheScreenWhenThatPlaceIsGone) {
+    TempDir temp;
+    ScriptedServices s(temp.path());
+    MemorySettings memory;
+    FormWindow::RememberPlacesIn(&memory);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    {
+        FrmAbout about(s.services, "");
+        FormWindow window(about);
+        window.show();
+        window.setGeometry(screen.x() + 30, screen.y() + 40, 420, 300);
+        window.hide();
+    }
+    const std::string kept = memory.Text(WindowPlaceKey("frmAbout"));
+    EXPECT_EQ(kept, PlaceText({screen.x() + 30, screen.y() + 40, 420, 300}));
+    {
+        FrmAbout about(s.services, "");
+        FormWindow window(about);
+        window.show();
+        EXPECT_EQ(window.geometry(), QRect(screen.x() + 30, screen.y() + 40, 420, 300));
+    }
+    // Kept on a screen to the right that is no longer there, larger than this one.
+    memory.SetText(WindowPlaceKey("frmAbout"), PlaceText({screen.right() + 500, 10, 5000, 300}));
+    FrmAbout about(s.services, "");
+    FormWindow window(about);
+    window.show();
+    const QRect room =
+        screen.adjusted(0, 0, -FormWindow::frameAllowance().width(), -FormWindow::frameAllowance().height());
+    EXPECT_TRUE(room.contains(window.geometry()))
+        << window.geometry().x() << "," << window.geometry().width();
+    EXPECT_EQ(window.geometry().width(), room.width());
+    FormWindow::RememberPlacesIn(nullptr);
+}
+
+TEST(Memory, TheMasterFileBoxOffersTheRecentMastersAndF1OpensTheHelp) {
+    SampleCopy sample;
+    ScriptedServices s(sample.dir.path());
+    const std::string other = sample.file("other master.xml");
+    std::filesystem::copy_file(sample.master(), other);
+    RememberRecent(s.settings, kRecentMastersKey, other);
+    ShownMainWindow shown(s.services, sample);
+    auto* box = Find<QComboBox>(shown.window, "txtMasterConfig");
+    EXPECT_EQ(box->lineEdit()->text().toStdString(), sample.master());
+    ASSERT_EQ(box->count(), 2);
+    EXPECT_EQ(std::make_pair(box->itemText(0).toStdString(), box->itemText(1).toStdString()),
+              std::make_pair(sample.master(), other));
+    emit box->activated(1);
+    // The box shows the name as a master chosen in the dialog is shown: below the program's folder, "./".
+    EXPECT_EQ(std::make_tuple(box->lineEdit()->text().toStdString(), box->itemText(0).toStdString(),
+                              box->itemText(1).toStdString()),
+              std::make_tuple(std::string("./config/other master.xml"), other, sample.master()));
+
+    shown.window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&shown.window));
+    s.windows.Expect("frmHelp", [](Form& help) { help.UserClick("cmdEscape"); });
+    QTest::keyClick(&shown.window, Qt::Key_F1);
+    EXPECT_EQ(s.windows.shown, std::vector<std::string>{"frmHelp"});
+}
+
+TEST(Memory, TheHelpIsShownRenderedAndAboutNamesTheVersions) {
+    TempDir temp;
+    WriteFile(temp / "share/postvane-config/README.md",
+              "## Using the editor\nOpen **the master** file.\n\n## The command-line tool\n- `check`\n");
+    ScriptedServices s(temp / "bin");
+    FrmHelp help(s.services);
+    FormWindow helpWindow(help);
+    helpWindow.show();
+    EXPECT_EQ(Find<QTextBrowser>(helpWindow, "txtHelp")->toPlainText().toStdString(),
+              "Using the editor\nOpen the master file.\nThe command-line tool\ncheck");
+    EXPECT_EQ(helpWindow.windowTitle().toStdString(), "PostvaneConfig Help");
+
+    FrmAbout about(s.services, std::string("Qt ") + qVersion());
+    FormWindow aboutWindow(about);
+    aboutWindow.show();
+    EXPECT_EQ(Find<QLabel>(aboutWindow, "lblLibraries")->text().toStdString(),
+              "Runs with libxml2 " + XmlLibraryVersion() + " and Qt " + qVersion() + ".");
+    QTest::keyClick(&aboutWindow, Qt::Key_Escape);
+    EXPECT_TRUE(about.IsClosed());
+}
+
+}  // namespace
+}  // namespace pv::test
