@@ -71,13 +71,17 @@ FileProblem MonitorConfiguration::Load(const std::string& fullPath, IPrompts& pr
         hadJmx_ = true;
         Jmx.Enabled = ReadFlag(jmx, "JMXEnabled");
         // Only the HTML adaptor is known; when the file names it more than once, the last one counts.
-        // Another adaptor is not kept: walked past unread, so that it is named as left out.
+        // Another adaptor, and an HTML adaptor named before the last, is not kept: walked past unread, so
+        // that it is named as left out.
+        XmlNode html;
         for (XmlNode adaptor = jmx.FirstChild(); adaptor; adaptor = adaptor.NextSibling()) {
-            if (adaptor.Name() != "Adaptor") continue;
-            if (ReadNodeText(adaptor, "ClassName", "") == kHtmlAdaptorClass) {
-                adaptor.MarkRead();
-                Jmx.HtmlAdaptorPort = ReadNodeText(adaptor, "Parameter", kDefaultHtmlAdaptorPort);
+            if (adaptor.Name() == "Adaptor" && ReadNodeText(adaptor, "ClassName", "") == kHtmlAdaptorClass) {
+                html = adaptor;
             }
+        }
+        if (html) {
+            html.MarkRead();
+            Jmx.HtmlAdaptorPort = ReadNodeText(html, "Parameter", kDefaultHtmlAdaptorPort);
         }
         Jmx.MonitorMailboxesWithJMX = ReadFlag(jmx, "MonitorMailboxesWithJMX");
         Jmx.MonitorMailboxThreadsWithJMX = ReadFlag(jmx, "MonitorMailboxThreadsWithJMX");

@@ -73,7 +73,8 @@ TEST(MonitorConfigurationFile, SparseFilesTakeDefaultsAndEmptyElementsStayEmpty)
 
 TEST(MonitorConfigurationFile, JmxFlagsAreOnUnlessZeroAndOnlyTheLastHtmlAdaptorCounts) {
     Folder f;
-    // The other adaptors are not kept, and the save asks first; the first HTML adaptor gave way to the last.
+    // The other adaptors are not kept, nor the first HTML adaptor, which gave way to the last: the save asks
+    // first, counting all three.
     ASSERT_EQ(f.Load(Jmx("<JMXEnabled></JMXEnabled><ManageWithJMX>yes</ManageWithJMX>"
                          "<MonitorWithJMX>0</MonitorWithJMX>" +
                          Adaptor(kHtmlAdaptorClass, "1001") + Adaptor("org.example.Other", "7") +
@@ -88,7 +89,7 @@ TEST(MonitorConfigurationFile, JmxFlagsAreOnUnlessZeroAndOnlyTheLastHtmlAdaptorC
     f.prompts.ExpectYesNo(
         "The file " + f.file() +
             " holds what this window does not keep, and a save would leave it out: the element "
-            "Monitors/JMX/Adaptor (2 times). Do you want to save anyway?",
+            "Monitors/JMX/Adaptor (3 times). Do you want to save anyway?",
         Answer::Yes);
     const std::string written = f.Written();
     EXPECT_EQ(written.find("org.example.Other"), std::string::npos);
