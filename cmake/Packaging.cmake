@@ -25,6 +25,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION admin)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# "Open File in Notepad" may start sensible-editor (as $EDITOR names it, or in a terminal); Debian's policy
+# is that a program that may run it depends on its package.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS sensible-utils)
 # Qt draws the window icon, which is an SVG, through the SVG plug-in; the programs run without it.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS libqt6svg6)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
