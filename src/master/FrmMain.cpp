@@ -209,7 +209,7 @@ void FrmMain::Open(const std::string& commandLineText, const std::string& curren
         BrowseMasterConfig(fromCommandLine);
         return;
     }
-    if (platform::FileExists(services_.paths.MakeAbsolutePath(kDefaultMasterFile)) &&
+    if (platform::FileExists(services_.paths.MakeMasterPath(kDefaultMasterFile)) &&
         LoadFile(kDefaultMasterFile)) {
         return;
     }
@@ -223,7 +223,7 @@ void FrmMain::ShowNoFile() {
 }
 
 std::string FrmMain::FullPathToMasterConfig() const {
-    return services_.paths.MakeAbsolutePath(Text(txtMasterConfig));
+    return services_.paths.MakeMasterPath(Text(txtMasterConfig));
 }
 
 std::string FrmMain::DispositionTypesFile(int which) const {
@@ -258,7 +258,7 @@ bool FrmMain::LoadFile(const std::string& masterText) {
         result.problem == FileProblem::Unreadable) {
         return false;
     }
-    disk_.Take(services_.paths.MakeAbsolutePath(masterText), result.fingerprint);
+    disk_.Take(services_.paths.MakeMasterPath(masterText), result.fingerprint);
     SetText(txtMasterConfig, masterText);
     SetText(txtMonitorConfigFile, loaded.MonitorConfigFile);
     SetText(txtDispositionTypes1, loaded.DispositionTypesFile1);
@@ -305,7 +305,7 @@ void FrmMain::ShowLoaded(FileProblem problem) {
 }
 
 std::string FrmMain::UnreadFileQuestion() const {
-    const std::string target = services_.paths.MakeAbsolutePath(master_.MasterFilePath);
+    const std::string target = services_.paths.MakeMasterPath(master_.MasterFilePath);
     const std::string why =
         loaded_ == FileProblem::Stopped
             ? "The master file " + target +
@@ -540,7 +540,7 @@ void FrmMain::OpenOtherFile(const std::string& masterText) {
         const std::vector<std::string> names = master_.Mailboxes.Keys();
         switch (services_.prompts.AskYesNoCancel(
             "No master configuration file was open, so these mailboxes are not saved in any file: " +
-            Quoted(names) + ". Do you want to add them to " + services_.paths.MakeAbsolutePath(masterText) +
+            Quoted(names) + ". Do you want to add them to " + services_.paths.MakeMasterPath(masterText) +
             "?")) {
             case Answer::Yes:
                 for (const auto& name : names) pending.push_back(master_.Mailboxes.FindShared(name));
