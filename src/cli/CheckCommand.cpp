@@ -295,8 +295,7 @@ int RunCheck(const std::string& masterArgument, std::ostream& out, std::ostream&
     }
     // The mailboxes' checks come below; of the master's save, what it would lose.
     if (loaded.read())
-        MayLose(master.Saving(paths.MakeAbsolutePath(master.MasterFilePath), paths, loadPrompts),
-                loadPrompts);
+        MayLose(master.Saving(paths.MakeMasterPath(master.MasterFilePath), paths, loadPrompts), loadPrompts);
     bool failed = !loaded.read() || loadPrompts.errors > 0;
 
     const MasterLinks links = LinksOf(master, paths);

@@ -313,20 +313,6 @@ int RunCommand(const Command& command, const std::vector<std::string>& args, std
     }
     if (parsed.has('v')) environment.verbose = true;
     const std::vector<std::string>& operands = parsed.operands;
-    // The paths of the files read a backslash as a folder separator, as the configuration files write them:
-    // a name given with one would be taken for another file, and that file written. Refused until paths
-    // can carry a name as the shell gives it.
-    std::vector<std::string> names = operands;
-    if (parsed.has('m')) names.push_back(parsed.values.at('m'));
-    for (const std::string& file : names) {
-        if (file.find('\\') != std::string::npos) {
-            return Usage(err,
-                         "the file name '" + file +
-                             "' holds a backslash, which this tool would read as a "
-                             "folder separator; rename the file",
-                         name);
-        }
-    }
 
     if (name == "scramble" || name == "unscramble") {
         if (!operands.empty()) return Usage(err, name + " takes no arguments; it reads standard input", name);

@@ -69,7 +69,7 @@ int ResaveMaster(OpenedFile file, bool toStdout, std::ostream& out, const PathCo
     MasterConfiguration master;
     master.MasterFilePath = path;
     if (!master.Load(std::move(file), prompts).read()) return NotWritten(prompts, path);
-    return Resave(master.Saving(paths.MakeAbsolutePath(master.MasterFilePath), paths, prompts), toStdout, out,
+    return Resave(master.Saving(paths.MakeMasterPath(master.MasterFilePath), paths, prompts), toStdout, out,
                   prompts);
 }
 
@@ -86,7 +86,7 @@ int ResaveDispositions(const std::string& path, const ResaveOptions& options, st
     }
     const MasterLinks links = LinksOf(master, paths);
     DispositionConfiguration configuration;
-    const auto loaded = configuration.Load(path, links, paths, prompts);
+    const auto loaded = configuration.LoadFullPath(path, links, paths, prompts);
     if (!loaded.opened || !loaded.file.read()) return NotWritten(prompts, path);
     return Resave(configuration.Saving(paths, prompts), options.toStdout, out, prompts);
 }

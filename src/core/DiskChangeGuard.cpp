@@ -21,7 +21,7 @@ DiskChangeGuard::Snapshot DiskChangeGuard::Look(const std::string& path) {
         }
     }
     struct stat info {};
-    if (::stat(platform::NativePath(path).c_str(), &info) != 0) return snapshot;
+    if (::stat(path.c_str(), &info) != 0) return snapshot;
     snapshot.present = true;
     snapshot.device = static_cast<uint64_t>(info.st_dev);
     snapshot.inode = static_cast<uint64_t>(info.st_ino);

@@ -56,6 +56,7 @@ FileEditorBase::FileEditorBase(Services& services, FileEditorSetup setup)
 
 void FileEditorBase::OpenOn(FileReference record) {
     record_ = record;
+    fullPath_.clear();
     SetText(txtFileName, *record_.storedName);
     setChanged(false);
     if (Text(txtFileName).empty()) {
@@ -66,12 +67,14 @@ void FileEditorBase::OpenOn(FileReference record) {
 }
 
 void FileEditorBase::OpenFile(const std::string& fullPath) {
+    fullPath_ = fullPath;
     SetText(txtFileName, fullPath);
     setChanged(false);
     OpenedOnFile();
 }
 
 std::string FileEditorBase::GetConfigFilePath() const {
+    if (!fullPath_.empty() && Text(txtFileName) == fullPath_) return fullPath_;
     const std::string referring = record_ ? *record_.referringFile : std::string();
     return services_.paths.ResolvePath(referring, Text(txtFileName));
 }
@@ -89,6 +92,7 @@ bool FileEditorBase::BrowseConfig() {
         choice.startSubfolder = setup_.startSubfolder;
         const auto chosen = ChooseConfigFile(services_, choice, Text(txtFileName));
         if (!chosen || !MayTakeChosenFile(*chosen)) return false;
+        fullPath_.clear();
         SetText(txtFileName, *chosen);
         const std::string path = GetConfigFilePath();
         if (!platform::PathExists(path)) WriteTextFile(path, RootOnlyFileText(setup_.root));

@@ -77,7 +77,8 @@ class FileEditorBase : public Form {
     virtual void OpenOn(FileReference record);
     // Opens the file at `fullPath` for a run without a record (the tool's resave and check).
     void OpenFile(const std::string& fullPath);
-    // The full path of the file: the file name box resolved against the referring file.
+    // The full path of the file: the path OpenFile was given, else the file name box (a stored name) resolved
+    // against the referring file.
     std::string GetConfigFilePath() const;
     // Validates, writes and reports; true when the file was written.
     virtual bool SaveFile() = 0;
@@ -107,6 +108,9 @@ class FileEditorBase : public Form {
   private:
     FileEditorSetup setup_;
     FileReference record_;
+    // The path OpenFile was given, as the system names it: the box shows it, but it is no stored name, so a
+    // backslash in it is not read as a folder separator. Empty when the box holds a stored name.
+    std::string fullPath_;
 };
 
 // A check of an editor failed while saving (a Fault naming the control at fault); SaveFile shows the

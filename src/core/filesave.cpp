@@ -126,19 +126,18 @@ std::string NameOf(const std::string& path) {
 
 // The file a path names, links followed one by one: a link that points nowhere gives the path of the file
 // it would name (the save creates it there); a chain of links that never ends is refused.
-std::string FollowLinks(const std::string& pathText, const std::string& path) {
+std::string FollowLinks(const std::string& path) {
     std::string current = path;
     for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
         struct stat info {};
         if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return current;
         std::string target(static_cast<size_t>(info.st_size > 0 ? info.st_size : 256) + 1, '\0');
         const ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
-        if (length < 0) Fail(kErrFileAccess, "Cannot write " + pathText + ": " + Reason(errno));
+        if (length < 0) Fail(kErrFileAccess, "Cannot write " + path + ": " + Reason(errno));
         target.resize(static_cast<size_t>(length));
         current = !target.empty() && target.front() == '/' ? target : ParentOf(current) + "/" + target;
     }
-    Fail(kErrFileAccess,
-         "Cannot write " + pathText + ": it is a link that leads back to itself (a link loop)");
+    Fail(kErrFileAccess, "Cannot write " + path + ": it is a link that leads back to itself (a link loop)");
 }
 
 std::string RandomName() {
@@ -486,7 +485,7 @@ class Save {
 
     void Run() {
         CatchFileSizeSignal();
-        target_ = FollowLinks(pathText_, NativePath(pathText_));
+        target_ = FollowLinks(pathText_);
         folderPath_ = ParentOf(target_);
         struct stat folderInfo {};
         if (::stat(folderPath_.c_str(), &folderInfo) != 0 || !S_ISDIR(folderInfo.st_mode)) {
@@ -753,7 +752,7 @@ void ReplaceFileAtomically(const std::string& path, const std::string& bytes) {
 std::optional<UnfinishedSave> FindUnfinishedSave(const std::string& path) {
     std::string target;
     try {
-        target = FollowLinks(path, NativePath(path));
+        target = FollowLinks(path);
     } catch (const AppError&) {
         return std::nullopt;
     }

@@ -59,11 +59,8 @@ bool ReplaceLeadingFolder(std::string& path, const std::string& prefix, const st
 }  // namespace
 
 PathContext::PathContext(std::string programDirectory) : programDirectory_(std::move(programDirectory)) {
-    while (programDirectory_.size() > 1 &&
-           (programDirectory_.back() == '/' || programDirectory_.back() == '\\')) {
-        programDirectory_.pop_back();
-    }
-    programFolder_ = CollapsedFolder(Slashes(programDirectory_));
+    while (programDirectory_.size() > 1 && programDirectory_.back() == '/') programDirectory_.pop_back();
+    programFolder_ = CollapsedFolder(programDirectory_);
 }
 
 bool IsAbsoluteConfigPath(const std::string& path) {
@@ -71,20 +68,33 @@ bool IsAbsoluteConfigPath(const std::string& path) {
 }
 
 std::string PathContext::MakeAbsolutePath(const std::string& path) const {
+    return Absolute(std::string(), path);
+}
+
+std::string PathContext::Absolute(const std::string& folder, const std::string& storedPath) const {
     // "./config/a.xml" names the program's folder; "/./" is dropped from the result (it names the same file
     // without it), so that messages show the path as the user would type it. ".." is kept: through a link
-    // it would name another folder.
-    if (path.size() > 2 && !IsAbsoluteConfigPath(path)) {
-        return CollapseDotFolders(platform::NativePath(programDirectory_ + platform::kSeparator + path));
+    // it would name another folder. The folder, a name the system gave, keeps its backslashes: only the
+    // stored part reads them as separators.
+    const std::string path = folder + Slashes(storedPath);
+    if (path.size() > 2 && !IsAbsoluteConfigPath(folder.empty() ? storedPath : folder)) {
+        return CollapseDotFolders(programDirectory_ + platform::kSeparator + path);
     }
-    return CollapseDotFolders(platform::NativePath(path));
+    return CollapseDotFolders(path);
+}
+
+std::string PathContext::MakeMasterPath(const std::string& masterText) const {
+    // A full path comes from the command line or from the file chooser, as the system names the file; only
+    // a relative one is a name typed the way the configuration files write them.
+    if (!masterText.empty() && masterText[0] == '/') return CollapseDotFolders(masterText);
+    return MakeAbsolutePath(masterText);
 }
 
 const PathContext::Referring& PathContext::Describe(const std::string& referringFile) const {
     if (pinned_ && pinned_->file == referringFile) return *pinned_;
     asked_ = Referring{referringFile, platform::FileExists(referringFile), std::string(), std::string()};
     if (asked_.exists) {
-        asked_.folder = Slashes(platform::ParentFolder(referringFile));
+        asked_.folder = platform::ParentFolder(referringFile);
         asked_.collapsedFolder = CollapsedFolder(asked_.folder);
     }
     return asked_;
@@ -113,15 +123,15 @@ std::string PathContext::ResolvePath(const std::string& referringFile, const std
             (path[1] == '/' || path[1] == '\\')) {
             base.pop_back();
         }
-        path = base + path.substr(1);
+        return Absolute(base, path.substr(1));
     }
     return MakeAbsolutePath(path);
 }
 
 std::string PathContext::MakeStoredPath(bool useReferring, const std::string& chosenPath,
                                         const std::string& referringFile) const {
-    const std::string p = CollapseDotFolders(
-        Slashes(useReferring ? ResolvePath(referringFile, chosenPath) : MakeAbsolutePath(chosenPath)));
+    const std::string p =
+        useReferring ? ResolvePath(referringFile, chosenPath) : MakeAbsolutePath(chosenPath);
 
     std::string r;
     if (useReferring) {
@@ -149,11 +159,11 @@ std::vector<std::string> PathContext::MakeStoredPaths(bool useReferring,
 
 std::string CommandLineMasterPath(const std::string& commandLineText, const std::string& currentDirectory) {
     if (commandLineText.empty()) return std::string();
-    const std::string native = platform::NativePath(commandLineText);
-    if (IsAbsoluteConfigPath(commandLineText)) return native;
+    // The name as the shell gave it: a backslash in it is part of a file name, not a folder separator.
+    if (commandLineText[0] == '/') return commandLineText;
     // Made absolute at once: the program directory, against which the window resolves relative names,
     // is seldom the folder the user started the program from.
-    return (std::filesystem::path(currentDirectory) / std::filesystem::path(native))
+    return (std::filesystem::path(currentDirectory) / std::filesystem::path(commandLineText))
         .lexically_normal()
         .string();
 }

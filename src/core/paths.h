@@ -23,7 +23,11 @@ class PathContext {
 
     const std::string& programDirectory() const { return programDirectory_; }
 
+    // A stored name made absolute; its backslashes are folder separators.
     std::string MakeAbsolutePath(const std::string& path) const;
+    // The master file's path, which no file stores: a full one (from the command line or the file chooser)
+    // is the system's name for the file, backslashes and all; a relative one is read as a stored name.
+    std::string MakeMasterPath(const std::string& masterText) const;
     std::string ResolvePath(const std::string& referringFile, const std::string& storedPath) const;
     std::string MakeStoredPath(bool useReferring, const std::string& chosenPath,
                                const std::string& referringFile) const;
@@ -32,19 +36,21 @@ class PathContext {
 
   private:
     friend class ReferringFileScope;
-    // What the file system says about a referring file: whether it exists, and its folder with "/"
-    // separators.
+    // What the file system says about a referring file: whether it exists, and its folder as the system
+    // names it.
     struct Referring {
         std::string file;
         bool exists = false;
         std::string folder;
         std::string collapsedFolder;  // folder with "/./" collapsed, as stored paths are compared with it
     };
+    // `folder` (a name the system gave, kept as it is) followed by a stored name, made absolute.
+    std::string Absolute(const std::string& folder, const std::string& storedPath) const;
     // The pinned description, or a fresh one kept in `asked_` until the next call.
     const Referring& Describe(const std::string& referringFile) const;
 
     std::string programDirectory_;
-    std::string programFolder_;  // with "/" separators and "/./" collapsed
+    std::string programFolder_;  // with "/./" collapsed
     mutable std::optional<Referring> pinned_;
     mutable Referring asked_;
 };
@@ -68,7 +74,8 @@ class ReferringFileScope {
 bool IsAbsoluteConfigPath(const std::string& path);
 
 // The master file named on the command line: the text as a whole (on Linux the arguments joined by single
-// blanks), a relative one taken relative to `currentDirectory` and made absolute; "" stays "".
+// blanks), as the shell gave it (a backslash is part of a name), a relative one taken relative to
+// `currentDirectory` and made absolute; "" stays "".
 std::string CommandLineMasterPath(const std::string& commandLineText, const std::string& currentDirectory);
 
 }  // namespace pv

@@ -35,7 +35,7 @@ std::string FromPath(const fs::path& path) {
 bool FileExists(const std::string& path) {
     if (path.empty()) return false;
     std::error_code ec;
-    return fs::is_regular_file(ToPath(NativePath(path)), ec);
+    return fs::is_regular_file(ToPath(path), ec);
 }
 
 bool PathExists(const std::string& path) {
@@ -44,13 +44,13 @@ bool PathExists(const std::string& path) {
     // A path that cannot be looked at (too long, a folder on the way that may not be entered) may well name
     // a file: reading it then says why it cannot, where "doesn't exist" would send the user looking.
     struct stat info {};
-    return ::stat(NativePath(path).c_str(), &info) == 0 || (errno != ENOENT && errno != ENOTDIR);
+    return ::stat(path.c_str(), &info) == 0 || (errno != ENOENT && errno != ENOTDIR);
 }
 
 std::string NotARegularFile(const std::string& path) {
     if (path.empty()) return std::string();
     struct stat info {};
-    if (::stat(NativePath(path).c_str(), &info) != 0) {
+    if (::stat(path.c_str(), &info) != 0) {
         return errno == ELOOP ? "a link that leads back to itself (a link loop)" : std::string();
     }
     if (S_ISREG(info.st_mode)) return std::string();
@@ -64,16 +64,16 @@ std::string NotARegularFile(const std::string& path) {
 bool FolderExists(const std::string& path) {
     if (path.empty()) return false;
     std::error_code ec;
-    return fs::is_directory(ToPath(NativePath(path)), ec);
+    return fs::is_directory(ToPath(path), ec);
 }
 
 std::string ParentFolder(const std::string& path) {
-    std::string parent = FromPath(ToPath(NativePath(path)).parent_path());
+    std::string parent = FromPath(ToPath(path).parent_path());
     return parent;
 }
 
 std::string FileName(const std::string& path) {
-    return FromPath(ToPath(NativePath(path)).filename());
+    return FromPath(ToPath(path).filename());
 }
 
 std::string CurrentDirectory() {
@@ -91,12 +91,6 @@ std::string ExecutableDirectory(const char* argv0) {
     return ec2 ? CurrentDirectory() : FromPath(exe.parent_path());
 }
 
-std::string NativePath(const std::string& path) {
-    std::string native = path;
-    std::replace(native.begin(), native.end(), '\\', '/');
-    return native;
-}
-
 namespace {
 
 std::function<void(const std::string&)>& ReadHook() {
@@ -112,7 +106,7 @@ std::string ReadBytes(const std::string& path, size_t maxBytes, FileFingerprint*
     if (!what.empty()) throw AppError(kErrFileAccess, "Cannot read " + path + ": it is " + what);
     // Opened without waiting, and looked at once open: what the name stood for a moment ago may have been
     // replaced by a pipe meanwhile.
-    const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) throw AppError(kErrFileAccess, "Cannot open " + path + ": " + std::strerror(errno));
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {

@@ -12,7 +12,9 @@ namespace pv::platform {
 inline constexpr char kSeparator = '/';
 inline constexpr bool kFileNamesIgnoreCase = false;
 
-// Paths are UTF-8 texts throughout the program. Links are followed.
+// Paths are UTF-8 texts throughout the program, taken as they are given: a "\" is part of a name here, and
+// only the names the configuration files store read it as a folder separator (see core/paths.h). Links are
+// followed.
 bool FileExists(const std::string& path);    // an existing regular file: not a folder, pipe or device
 bool FolderExists(const std::string& path);  // an existing folder
 // Anything at all at `path`, or a path that cannot be looked at (too long, behind a folder that may not be
@@ -29,8 +31,6 @@ std::string FileName(const std::string& path);
 std::string CurrentDirectory();
 // Folder of the running executable, without a trailing separator.
 std::string ExecutableDirectory(const char* argv0);
-// Native form of a configuration path: on Linux a "\" kept in an older file is a folder separator.
-std::string NativePath(const std::string& path);
 
 // Reads a whole regular file, or its first maxBytes; throws AppError with a readable description when it
 // cannot, also for a path that is not a regular file (without waiting on a pipe).

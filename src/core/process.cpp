@@ -83,7 +83,7 @@ bool SystemProcessLauncher::Launch(const std::string& program, const std::vector
     std::vector<char*> argv;
     for (auto& text : texts) argv.push_back(text.data());
     argv.push_back(nullptr);
-    const std::string folder = platform::NativePath(workingDirectory);
+    const std::string folder = workingDirectory;
 
     posix_spawnattr_t attributes;
     if (posix_spawnattr_init(&attributes) != 0) return false;

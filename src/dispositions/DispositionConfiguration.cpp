@@ -63,6 +63,13 @@ DispositionConfiguration::LoadResult DispositionConfiguration::Load(const std::s
     return Load(fileName, master.FullPathToMasterConfig(), master, paths, prompts);
 }
 
+DispositionConfiguration::LoadResult DispositionConfiguration::LoadFullPath(const std::string& fullPath,
+                                                                            const IMasterLinks& master,
+                                                                            const PathContext& paths,
+                                                                            IPrompts& prompts) {
+    return LoadAt(fullPath, fullPath, master.FullPathToMasterConfig(), master, paths, prompts, nullptr);
+}
+
 namespace {
 
 // The catalogues, with what reading them said, for the load to show.
@@ -96,9 +103,16 @@ const DispositionCatalogues& CatalogueCache::Get(const IMasterLinks& master,
 DispositionConfiguration::LoadResult DispositionConfiguration::Load(
     const std::string& fileName, const std::string& masterFilePath, const IMasterLinks& master,
     const PathContext& paths, IPrompts& prompts, CatalogueCache* cache) {
+    return LoadAt(fileName, paths.ResolvePath(masterFilePath, fileName), masterFilePath, master, paths,
+                  prompts, cache);
+}
+
+DispositionConfiguration::LoadResult DispositionConfiguration::LoadAt(
+    const std::string& fileName, const std::string& fullPath, const std::string& masterFilePath,
+    const IMasterLinks& master, const PathContext& paths, IPrompts& prompts, CatalogueCache* cache) {
     LoadResult result;
     fileName_ = fileName;
-    fullPath_ = paths.ResolvePath(masterFilePath, fileName);
+    fullPath_ = fullPath;
     catalogue_.clear();
     unreadCatalogues_.clear();
     unloadedCategories_.clear();

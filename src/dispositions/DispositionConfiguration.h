@@ -60,6 +60,10 @@ class DispositionConfiguration {
     // The same with the master file path of `master`.
     LoadResult Load(const std::string& fileName, const IMasterLinks& master, const PathContext& paths,
                     IPrompts& prompts);
+    // Opens the file at `fullPath`, named as the system names it (from the command line), with the catalogues
+    // of `master`.
+    LoadResult LoadFullPath(const std::string& fullPath, const IMasterLinks& master, const PathContext& paths,
+                            IPrompts& prompts);
 
     const std::string& FileName() const { return fileName_; }
     const std::string& FullPath() const { return fullPath_; }
@@ -111,6 +115,10 @@ class DispositionConfiguration {
     bool Write(const PathContext& paths, IPrompts& prompts, std::string* text,
                DetailedFiles detailedFiles = DetailedFiles::Checked) const;
     std::string UnreadCataloguesQuestion() const;
+
+    LoadResult LoadAt(const std::string& fileName, const std::string& fullPath,
+                      const std::string& masterFilePath, const IMasterLinks& master, const PathContext& paths,
+                      IPrompts& prompts, CatalogueCache* cache);
 
     std::string fileName_;
     std::string fullPath_;

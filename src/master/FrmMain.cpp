@@ -20,6 +20,13 @@ using namespace names::frmMain;
 
 namespace {
 
+// What the master box shows for a master chosen by its full path: the short form below the program's folder,
+// unless the path holds a backslash, which the box would read as a folder separator in a relative name; a
+// full path there is the system's name for the file, taken as it is.
+std::string MasterBoxText(const PathContext& paths, const std::string& chosen) {
+    return chosen.find('\\') == std::string::npos ? paths.MakeStoredPath(false, chosen, "") : chosen;
+}
+
 constexpr const char* kFilterDispositionTypes =
     "DispositionTypes config files(*.dispositiontypes.xml)|*dispositiontypes.xml|All xml files(*.xml)|*.xml";
 constexpr const char* kFilterCategoryDefinitions =
@@ -242,7 +249,7 @@ void FrmMain::Open(const std::string& commandLineText, const std::string& curren
         BrowseMasterConfig(fromCommandLine);
         return;
     }
-    if (platform::FileExists(services_.paths.MakeAbsolutePath(kDefaultMasterFile)) &&
+    if (platform::FileExists(services_.paths.MakeMasterPath(kDefaultMasterFile)) &&
         LoadFile(kDefaultMasterFile)) {
         return;
     }
@@ -256,7 +263,7 @@ void FrmMain::ShowNoFile() {
 }
 
 std::string FrmMain::FullPathToMasterConfig() const {
-    return services_.paths.MakeAbsolutePath(Text(txtMasterConfig));
+    return services_.paths.MakeMasterPath(Text(txtMasterConfig));
 }
 
 std::string FrmMain::DispositionTypesFile(int which) const {
@@ -292,7 +299,7 @@ void FrmMain::OpenRecentMaster() {
         ShowRecentMasters();
         return;
     }
-    OpenOtherFile(services_.paths.MakeStoredPath(false, path, ""));
+    OpenOtherFile(MasterBoxText(services_.paths, path));
 }
 
 void FrmMain::ToggleAdvanced() {
@@ -311,10 +318,10 @@ bool FrmMain::LoadFile(const std::string& masterText) {
         result.problem == FileProblem::Unreadable) {
         return false;
     }
-    disk_.Take(services_.paths.MakeAbsolutePath(masterText), result.fingerprint);
-    RememberRecent(
-        services_.settings, kRecentMastersKey,
-        std::filesystem::path(services_.paths.MakeAbsolutePath(masterText)).lexically_normal().string());
+    const std::string masterPath = services_.paths.MakeMasterPath(masterText);
+    disk_.Take(masterPath, result.fingerprint);
+    RememberRecent(services_.settings, kRecentMastersKey,
+                   std::filesystem::path(masterPath).lexically_normal().string());
     ShowRecentMasters();
     SetText(txtMasterConfig, masterText);
     SetText(txtMonitorConfigFile, loaded.MonitorConfigFile);
@@ -362,7 +369,7 @@ void FrmMain::ShowLoaded(FileProblem problem) {
 }
 
 std::string FrmMain::UnreadFileQuestion() const {
-    const std::string target = services_.paths.MakeAbsolutePath(master_.MasterFilePath);
+    const std::string target = services_.paths.MakeMasterPath(master_.MasterFilePath);
     const std::string why =
         loaded_ == FileProblem::Stopped
             ? "The master file " + target +
@@ -578,7 +585,7 @@ void FrmMain::BrowseMasterConfig(const std::string& suggested) {
                 return;
             MasterConfiguration::CreateSkeleton(*chosen);
         }
-        chosenText = services_.paths.MakeStoredPath(false, *chosen, "");
+        chosenText = MasterBoxText(services_.paths, *chosen);
     } catch (const AppError& error) {
         services_.prompts.ShowMessage(FormatError("Error=", error));
         return;
@@ -594,7 +601,7 @@ void FrmMain::OpenOtherFile(const std::string& masterText) {
         const std::vector<std::string> names = master_.Mailboxes.Keys();
         switch (services_.prompts.AskYesNoCancel(
             "No master configuration file was open, so these mailboxes are not saved in any file: " +
-            Quoted(names) + ". Do you want to add them to " + services_.paths.MakeAbsolutePath(masterText) +
+            Quoted(names) + ". Do you want to add them to " + services_.paths.MakeMasterPath(masterText) +
             "?")) {
             case Answer::Yes:
                 for (const auto& name : names) pending.push_back(master_.Mailboxes.FindShared(name));

@@ -13,7 +13,7 @@ constexpr const char* kStopped = "Unexpected error in LoadFile=";
 }  // namespace
 
 FileRead MasterConfiguration::Load(const PathContext& paths, IPrompts& prompts) {
-    return Load(OpenConfigFile(paths.MakeAbsolutePath(MasterFilePath), kRoot, prompts), prompts);
+    return Load(OpenConfigFile(paths.MakeMasterPath(MasterFilePath), kRoot, prompts), prompts);
 }
 
 FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {
@@ -93,7 +93,7 @@ std::string MasterConfiguration::WriteText(const std::string& referringFile, con
 FileSave MasterConfiguration::Saving(const std::string& referringFile, const PathContext& paths,
                                      IPrompts& prompts) {
     FileSave save;
-    save.path = paths.MakeAbsolutePath(MasterFilePath);
+    save.path = paths.MakeMasterPath(MasterFilePath);
     save.text = [this, referringFile, &paths, &prompts] {
         return std::optional<std::string>(WriteText(referringFile, paths, prompts));
     };
@@ -120,7 +120,7 @@ void MasterConfiguration::CreateSkeleton(const std::string& fullPath) {
 
 MasterLinks LinksOf(const MasterConfiguration& master, const PathContext& paths) {
     MasterLinks links;
-    links.masterFilePath = paths.MakeAbsolutePath(master.MasterFilePath);
+    links.masterFilePath = paths.MakeMasterPath(master.MasterFilePath);
     links.dispositionTypes[0] = master.DispositionTypesFile1;
     links.dispositionTypes[1] = master.DispositionTypesFile2;
     links.categoryDefinitions[0] = master.CategoryDefinitionsFile1;

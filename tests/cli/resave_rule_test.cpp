@@ -291,21 +291,6 @@ TEST_F(ResaveRule, TheToolsMessagesAndOptions) {
                                   " could not be read as a Write To DB file\n"))
         << run.err;
 
-    // A name with a backslash is not taken for the file of the same path with a slash, and so never writes
-    // it.
-    fs::create_directories(temp / "x");
-    fs::copy_file(file("master.xml"), temp / "x/master.xml");
-    const std::string master = ReadFile(temp / "x/master.xml");
-    run = Run({"resave", "x\\master.xml"});
-    EXPECT_EQ(
-        std::tie(run.status, run.out, run.err),
-        std::make_tuple(2, "",
-                        kPrefix +
-                            std::string("resave: the file name 'x\\master.xml' holds a backslash, which "
-                                        "this tool would read as a folder separator; rename the file\n") +
-                            kPrefix + "Try 'postvane-config-tool resave --help'.\n"));
-    EXPECT_EQ(ReadFile(temp / "x/master.xml"), master);
-
     // A message fields file that cannot be read is said once, naming it, however many files read it.
     WriteFile(file("customMessageFields.xml"), "<MessageFields><");
     run = Run({"check", "config/master.xml"});
@@ -316,6 +301,54 @@ TEST_F(ResaveRule, TheToolsMessagesAndOptions) {
     EXPECT_EQ(run.out.find(said, run.out.find(said) + 1), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("Support: " + file("customMessageFields.xml") + ": " + said), std::string::npos)
         << run.out;
+}
+
+// A name given on the command line is the file's name as the shell gives it: a backslash in it is part of
+// the name, while the names the files store keep reading it as a folder separator, also below a folder
+// whose name holds one.
+TEST_F(ResaveRule, ABackslashGivenOnTheCommandLineIsPartOfTheName) {
+    const std::string sample = ReadFile(file("master.xml"));
+    // Both read back as the sample, so only a resave of the right file makes the left one canonical.
+    const std::string named = Replaced(sample, "\t<MonitorConfigFile>", "  <MonitorConfigFile>");
+    const std::string other = Replaced(sample, "\t<DispositionTypesFile>", "    <DispositionTypesFile>");
+    WriteFile(file("x\\master.xml"), named);
+    WriteFile(file("x/master.xml"), other);
+    ToolRun run = Run({"resave", "config/x\\master.xml"});
+    EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(0, std::string())) << run.err;
+    EXPECT_EQ(ReadFile(file("x\\master.xml")), sample);
+    EXPECT_EQ(ReadFile(file("x/master.xml")), other);
+
+    // The sample in a folder named "a\b" (no folder "a" exists), its master and one disposition file naming
+    // the files below it with backslashes: read, checked and written as the same sample elsewhere.
+    Edit("master.xml", "+/support.disposition.xml", "+\\support.disposition.xml");
+    Edit("support.disposition.xml", "+/dispose/helpdesk.forward.xml", "+\\dispose\\helpdesk.forward.xml");
+    fs::copy(temp / "config", temp / "a\\b", fs::copy_options::recursive);
+    const auto there = [&](std::string text) {
+        for (size_t at = 0; (at = text.find(file(""), at)) != std::string::npos; at += 1)
+            text.replace(at, file("").size(), temp / "a\\b/");
+        return text;
+    };
+    const ToolRun checked = Run({"check", "config/master.xml"});
+    run = Run({"check", "a\\b/master.xml"});
+    EXPECT_EQ(std::tie(run.status, run.out, run.err),
+              std::make_tuple(checked.status, there(checked.out), there(checked.err)));
+    EXPECT_EQ(run.out.find("Couldn't find"), std::string::npos) << run.out;
+
+    const ToolRun sql =
+        Run({"sql", "--master", "config/master.xml", "config/dispose/support-log.writetodb.xml"});
+    run = Run({"sql", "--master=a\\b/master.xml", "a\\b/dispose/support-log.writetodb.xml"});
+    EXPECT_EQ(std::tie(run.status, run.out, run.err), std::make_tuple(0, sql.out, std::string()));
+
+    for (const std::string folder : {"config", "a\\b"}) {
+        run = Run({"resave", folder + "/master.xml"});
+        EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(0, std::string())) << folder;
+        run = Run({"resave", "--master=" + folder + "/master.xml", "--type=ForwardMessage",
+                   folder + "/dispose/helpdesk.forward.xml"});
+        EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(0, std::string())) << folder;
+    }
+    for (const std::string name : {"master.xml", "support.disposition.xml", "dispose/helpdesk.forward.xml"})
+        EXPECT_EQ(ReadFile(temp / ("a\\b/" + name)), ReadFile(file(name))) << name;
+    EXPECT_FALSE(fs::exists(temp / "a"));
 }
 
 }  // namespace

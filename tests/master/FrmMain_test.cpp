@@ -107,6 +107,30 @@ TEST_F(MainWindow, ARelativeCommandLineMasterIsMadeAbsoluteAndAQuotedOneIsNoFile
               std::tie(cfg, "new.xml"));
 }
 
+// The shell's name for the master: a backslash in it is part of a folder's name, not a separator, so the
+// window reads and writes that file, never "a/b/master.xml", and saves it as it saves any other.
+TEST_F(MainWindow, ACommandLineMasterWithABackslashIsTheFileOfThatName) {
+    const std::string folder = temp / "a\\b";
+    WriteFile(folder + "/categorization.xml", "<Rules/>");
+    WriteFile(folder + "/disposition.xml", "<Dispositions>\r\n</Dispositions>\r\n");
+    WriteFile(folder + "/master.xml", MasterWith({"one", "two"}));
+    WriteFile(temp / "a/b/master.xml", MasterWith({"decoy"}));
+    main.Open("a\\b/master.xml", temp.path());
+    EXPECT_EQ(std::make_pair(main.FullPathToMasterConfig(), Listed()),
+              std::make_pair(folder + "/master.xml", Names{"one", "two"}));
+
+    WriteFile(master, MasterWith({"one", "two"}));
+    FrmMain plain(s.services);
+    plain.Open(master, temp.path());
+    for (FrmMain* window : {&main, &plain}) {
+        window->UserSelect("lstMailboxes", {0});
+        s.prompts.ExpectYesNo(ConfirmDelete("one"), Answer::Yes, "Confirm Delete").ExpectMessage("Saved");
+        window->UserClick("cmdDeleteMailbox");
+    }
+    EXPECT_EQ(ReadFile(folder + "/master.xml"), ReadFile(master));
+    EXPECT_EQ(ReadFile(temp / "a/b/master.xml"), MasterWith({"decoy"}));
+}
+
 TEST_F(MainWindow, WithoutAMasterTheDialogOpensAtOnceAndAnAddedMailboxIsWrittenNowhere) {
     s.dialogs.AnswerFile(std::nullopt);
     main.Open("", temp.path());
