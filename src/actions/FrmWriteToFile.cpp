@@ -161,7 +161,7 @@ void FrmWriteToFile::BrowseOutput() {
         const auto chosen = services_.dialogs.ChooseOpenFile(request);
         if (!chosen) return;
         RememberDialogFolder(services_, *chosen);
-        SetText(txtOutputFileName, services_.paths.MakeStoredPath(false, *chosen, ""));
+        SetText(txtOutputFileName, StoredNameOfChosen(services_, false, *chosen, ""));
         setChanged(true);
     } catch (const AppError& error) {
         services_.prompts.ShowMessage(FormatError("Error=", error));

@@ -100,7 +100,25 @@ std::optional<std::string> ChooseConfigFile(const Services& services, const File
     const auto chosen = services.dialogs.ChooseOpenFile(request);
     if (!chosen) return std::nullopt;
     RememberDialogFolder(services, *chosen);
-    return services.paths.MakeStoredPath(true, *chosen, choice.referringFile);
+    return StoredNameOfChosen(services, true, *chosen, choice.referringFile);
+}
+
+std::string StoredNameOfChosen(const Services& services, bool useReferring, const std::string& chosen,
+                               const std::string& referringFile) {
+    const std::string stored = services.paths.MakeStoredPath(useReferring, chosen, referringFile);
+    if (chosen.find('\\') == std::string::npos) return stored;
+    const std::string back = useReferring ? services.paths.ResolvePath(referringFile, stored)
+                                          : services.paths.MakeAbsolutePath(stored);
+    const auto normal = [](const std::string& path) {
+        return std::filesystem::path(path).lexically_normal().string();
+    };
+    if (normal(back) != normal(chosen)) {
+        throw AppError(kErrInvalidName,
+                       "The file " + chosen +
+                           " cannot be named in a configuration file: its path holds a "
+                           "backslash, which a configuration file reads as a folder separator");
+    }
+    return stored;
 }
 
 std::optional<std::string> BrowseConfigFile(const Services& services, const FileChoice& choice,

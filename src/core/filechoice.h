@@ -20,6 +20,12 @@ std::string DialogFileName(const std::string& start, const std::string& named, c
 // Remembers the folder of a chosen file (or a chosen folder itself) for the next dialog's start.
 void RememberDialogFolder(const Services& services, const std::string& chosen, bool isFolder = false);
 
+// The name a file stores for a file chosen in a dialog, whose full path is the system's name for it. Throws
+// AppError when no stored name leads back to that file: a stored name reads a backslash as a folder
+// separator, so a file in a folder whose name holds one cannot be named in a configuration file.
+std::string StoredNameOfChosen(const Services& services, bool useReferring, const std::string& chosen,
+                               const std::string& referringFile);
+
 // Where a Browse dialog starts when the folder of the file named so far does not exist, before the last
 // folder used.
 enum class StartFolder {

@@ -55,7 +55,7 @@ void FrmHistoricalCharts::BrowseDirectory(const std::string& textBox, const std:
         const std::string chosen = services_.dialogs.ChooseFolder(title, start);
         if (chosen.empty()) return;
         RememberDialogFolder(services_, chosen, true);
-        SetText(textBox, services_.paths.MakeStoredPath(true, chosen, file));
+        SetText(textBox, StoredNameOfChosen(services_, true, chosen, file));
     } catch (const AppError& error) {
         services_.prompts.ShowMessage(FormatError("Error=", error));
     }

@@ -167,7 +167,7 @@ void FrmLog::BrowseLogFile() {
         const auto chosen = services_.dialogs.ChooseOpenFile(request);
         if (!chosen) return;
         RememberDialogFolder(services_, *chosen);
-        SetText(txtLogFile, services_.paths.MakeStoredPath(false, *chosen, ""));
+        SetText(txtLogFile, StoredNameOfChosen(services_, false, *chosen, ""));
     } catch (const AppError& error) {
         services_.prompts.ShowMessage(FormatError("Error=", error));
     }
