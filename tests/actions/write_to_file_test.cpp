@@ -93,11 +93,9 @@ TEST(WriteToFileEditor, ANewFileShowsTheDefaultsAndTheChecksRunInFileOrder) {
 
     kit.s.prompts.ExpectMessage("The path to the output file does not exist");
     EXPECT_FALSE(form.SaveFile());
-    // Chosen below the program's folder, the name is kept relative to it; saved below the detailed file's
-    // folder, it is stored relative to that.
     // A file in a folder whose name holds a backslash cannot be named in the file, which reads one as a
     // folder separator: said, and the box keeps what it had.
-    const std::string backslashed = (kit.dir / "a\\b" / "out.txt").string();
+    const std::string backslashed = kit.dir / "a\\b/out.txt";
     kit.s.dialogs.AnswerFile(backslashed);
     kit.s.prompts.ExpectMessage(
         "Error=1001:The file " + backslashed +
@@ -105,6 +103,8 @@ TEST(WriteToFileEditor, ANewFileShowsTheDefaultsAndTheChecksRunInFileOrder) {
         "configuration file reads as a folder separator");
     form.UserClick("cmdBrowseOutput");
     EXPECT_EQ(form.Text("txtOutputFileName"), "");
+    // Chosen below the program's folder, the name is kept relative to it; saved below the detailed file's
+    // folder, it is stored relative to that.
     kit.s.dialogs.AnswerFile(kit.dir / "dispose/out.txt");
     form.UserClick("cmdBrowseOutput");
     // A save dialog names a file that need not exist yet, and never asks to create it; with no output
