@@ -21,6 +21,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -404,6 +405,49 @@ void CheckName(ParseState& state, void* context, const xmlChar* name, const char
     }
 }
 
+// The attribute names of the start tag the parser has just read, as written: the parser checks them for
+// repeats by namespace, and passes over a namespace declaration it rejects (xmlns:b="") without checking it
+// at all, where the server's parser, which reads without namespaces, refuses any name given twice. The tag
+// is whole in the parser's buffer when it reports it; a raw "<" cannot occur inside it, so the last one
+// before the parser's place is where it starts.
+struct WrittenAttributes {
+    size_t count = 0;
+    std::string_view repeated;
+};
+
+WrittenAttributes AttributesAsWritten(xmlParserCtxtPtr context) {
+    WrittenAttributes found;
+    const xmlParserInputPtr input = context ? context->input : nullptr;
+    if (!input || !input->base || !input->cur || input->cur < input->base) return found;
+    const std::string_view before(reinterpret_cast<const char*>(input->base),
+                                  static_cast<size_t>(input->cur - input->base));
+    const size_t open = before.rfind('<');
+    if (open == std::string_view::npos) return found;
+    const std::string_view tag = before.substr(open + 1);
+    const auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    size_t at = 0;
+    while (at < tag.size() && !space(tag[at]) && tag[at] != '/' && tag[at] != '>') ++at;
+    std::unordered_set<std::string_view> seen;
+    while (at < tag.size()) {
+        while (at < tag.size() && space(tag[at])) ++at;
+        if (at >= tag.size() || tag[at] == '/' || tag[at] == '>') break;
+        const size_t start = at;
+        while (at < tag.size() && !space(tag[at]) && tag[at] != '=') ++at;
+        const std::string_view name = tag.substr(start, at - start);
+        while (at < tag.size() && space(tag[at])) ++at;
+        if (at >= tag.size() || tag[at] != '=') break;
+        ++at;
+        while (at < tag.size() && space(tag[at])) ++at;
+        if (at >= tag.size() || (tag[at] != '"' && tag[at] != '\'')) break;
+        const size_t close = tag.find(tag[at], at + 1);
+        if (close == std::string_view::npos) break;
+        at = close + 1;
+        ++found.count;
+        if (found.repeated.empty() && !seen.insert(name).second) found.repeated = name;
+    }
+    return found;
+}
+
 void OnStartElement(void* context, const xmlChar* localName, const xmlChar* prefix, const xmlChar*,
                     int namespaceCount, const xmlChar** namespaces, int attributeCount, int defaulted,
                     const xmlChar** attributes) {
@@ -413,7 +457,15 @@ void OnStartElement(void* context, const xmlChar* localName, const xmlChar* pref
                    "elements are nested more than " + std::to_string(kMaxDepth) + " deep");
             return;
         }
-        const size_t written = static_cast<size_t>(namespaceCount + attributeCount - defaulted);
+        const WrittenAttributes asWritten = AttributesAsWritten(static_cast<xmlParserCtxtPtr>(context));
+        if (!asWritten.repeated.empty()) {
+            Refuse(
+                state, context, XmlRefusal::kNotWellFormed,
+                "the attribute " + std::string(asWritten.repeated) + " is given twice in the same element");
+            return;
+        }
+        const size_t written =
+            std::max(asWritten.count, static_cast<size_t>(namespaceCount + attributeCount - defaulted));
         if (written > kMaxAttributes) {
             Refuse(state, context, XmlRefusal::kNotWellFormed,
                    "the element <" + (prefix ? Text(prefix) + ":" : "") + Text(localName) + "> has " +
