@@ -30,9 +30,11 @@ void CMailbox::setToDefaults() {
     nLimitOnCurSize = -1;
     nMessageSizeLimit = 5000000;
     nMessageTruncateToSize = 100000;
-    setDomain("Your NT Domain");
-    setUser("Your NT User");
-    setMailboxAlias("Your Exchange Mailbox name");
+    // The parts set together and the account composed once: a master file's every mailbox starts here.
+    domain_ = "Your NT Domain";
+    user_ = "Your NT User";
+    alias_ = "Your Exchange Mailbox name";
+    recompose();
 }
 
 void CMailbox::setDomain(const std::string& domain) {
@@ -61,9 +63,10 @@ void CMailbox::decompose(const std::string& account) {
         account_.clear();
         return;
     }
-    setDomain(parts->domain);
-    setUser(parts->user);
-    setMailboxAlias(parts->alias);
+    domain_ = parts->domain;
+    user_ = parts->user;
+    alias_ = parts->alias;
+    recompose();
 }
 
 namespace {
