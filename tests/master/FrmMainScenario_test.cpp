@@ -69,7 +69,7 @@ TEST(MainWindowScenario, AddEditAndDeleteWriteTheExpectedMasterFile) {
     main.UserSelect("lstMailboxes", {1});
     s.prompts
         .ExpectYesNo(
-            "Are you sure you want to remove the selected mailboxes?  This cannot be undone\n\nMailbox to "
+            "Are you sure you want to remove the selected mailboxes? Undo (Ctrl+Z) puts them back.\n\nMailbox to "
             "remove: \"archive\"",
             Answer::Yes, "Confirm Delete")
         .ExpectMessage("Saved");

@@ -60,7 +60,7 @@ TEST(DesktopConventions, TheMailboxListAnswersTheArrowsEnterDeleteCtrlSAndF5) {
     EXPECT_EQ(edited, shown.main.Items("lstMailboxes")[1]);
 
     s.prompts.ExpectYesNo(
-        "Are you sure you want to remove the selected mailboxes?  This cannot be undone\n\n"
+        "Are you sure you want to remove the selected mailboxes? Undo (Ctrl+Z) puts them back.\n\n"
         "Mailbox to remove: \"" +
             edited + "\"",
         Answer::No, kConfirmDeleteTitle);
