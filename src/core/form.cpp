@@ -505,11 +505,14 @@ void Form::Replay(const Step& step, bool back) {
     replaying_ = false;
 }
 
+// A copy of the step is replayed: a handler that runs as a value goes back may load a file, which starts the
+// history anew under it.
 void Form::UserUndo() {
     typing_.clear();
     if (position_ == 0) return;
     --position_;
-    Replay(steps_[position_], true);
+    const Step step = steps_[position_];
+    Replay(step, true);
     changed_ = static_cast<long>(position_) != clean_;
     HistoryNotify();
 }
@@ -517,8 +520,10 @@ void Form::UserUndo() {
 void Form::UserRedo() {
     typing_.clear();
     if (position_ == steps_.size()) return;
-    Replay(steps_[position_], false);
-    ++position_;
+    const size_t at = position_;
+    const Step step = steps_[at];
+    Replay(step, false);
+    if (position_ == at && at < steps_.size()) ++position_;
     changed_ = static_cast<long>(position_) != clean_;
     HistoryNotify();
 }

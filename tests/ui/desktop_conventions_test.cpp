@@ -173,7 +173,7 @@ TEST(DesktopConventions, CtrlZUndoesTheTypingInTheBoxFirstThenTheWindowsStepsInO
     QAction* redo = window.findChild<QAction*>("actRedo");
     ASSERT_TRUE(undo && redo);
     EXPECT_FALSE(undo->isEnabled());
-    const auto press = [](int key, Qt::KeyboardModifiers modifiers) {
+    const auto press = [](Qt::Key key, Qt::KeyboardModifiers modifiers) {
         QTest::keyClick(QApplication::focusWidget(), key, modifiers);
     };
 
@@ -198,8 +198,8 @@ TEST(DesktopConventions, CtrlZUndoesTheTypingInTheBoxFirstThenTheWindowsStepsInO
     EXPECT_EQ(host->text(), "mail.example.com");
     EXPECT_TRUE(editor.Checked("optPops"));
     press(Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_TRUE(editor.Checked("optImaps"));
-    EXPECT_TRUE(Find<QRadioButton>(window, "optImaps")->isChecked());
+    EXPECT_TRUE(editor.Checked("optIMAP"));
+    EXPECT_TRUE(Find<QRadioButton>(window, "optIMAP")->isChecked());
     EXPECT_FALSE(editor.changed());
     EXPECT_FALSE(undo->isEnabled());
     EXPECT_TRUE(redo->isEnabled());
