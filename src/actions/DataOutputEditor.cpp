@@ -100,7 +100,10 @@ void MessageFieldsEditor::DeclareParameterLists(const std::string& parametersToo
         "Add the selected fields to the parameters";
     AddControl(cmdRemoveField, ControlKind::Button, "<").accessibleName = "Remove the selected parameters";
     AddControl(Label8, ControlKind::Label, "Parameters:", parametersTooltip);
-    AddControl(lstParameters, ControlKind::List, "", parametersTooltip).multiSelect = true;
+    Control& parameters = AddControl(lstParameters, ControlKind::List, "", parametersTooltip);
+    parameters.multiSelect = true;
+    // The chosen parameters are what the file saves: undo puts them back.
+    parameters.itemsAreValue = true;
     OnClick(cmdSelectField, [this] { SelectFields(); });
     OnDoubleClick(lstFields, [this] { SelectFields(); });
     OnClick(cmdRemoveField, [this] { RemoveParameters(); });

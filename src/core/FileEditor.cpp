@@ -58,7 +58,7 @@ void FileEditorBase::OpenOn(FileReference record) {
     record_ = record;
     fullPath_.clear();
     SetText(txtFileName, *record_.storedName);
-    setChanged(false);
+    MarkLoaded();
     if (Text(txtFileName).empty()) {
         BrowseConfig();
     } else {
@@ -69,7 +69,7 @@ void FileEditorBase::OpenOn(FileReference record) {
 void FileEditorBase::OpenFile(const std::string& fullPath) {
     fullPath_ = fullPath;
     SetText(txtFileName, fullPath);
-    setChanged(false);
+    MarkLoaded();
     OpenedOnFile();
 }
 
@@ -171,8 +171,8 @@ FileProblem FileEditorForm::LoadFile() {
         MarkDeclaredElementsRead(root);
         notKept_ = NotKept(file, prompts);
     }
-    // Setting the controls marked the form changed; what was just loaded is not an edit.
-    setChanged(false);
+    // Setting the controls marked the form changed; what was just loaded is not an edit, nor undone.
+    MarkLoaded();
     lastLoad_ = file.problem;
     AfterLoading();
     return lastLoad_;
@@ -264,7 +264,7 @@ FileSave FileEditorForm::Saving() {
     save.disk = &disk_;
     save.reload = [this] { LoadFile(); };
     save.written = [this] {
-        setChanged(false);
+        MarkSaved();
         lastLoad_ = FileProblem::None;  // the file now holds what the window shows
         dropMessages_.clear();
         changedValues_.clear();

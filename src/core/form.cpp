@@ -80,6 +80,7 @@ void Form::Fire(const Handlers& handlers, const RowHandlers& rowHandlers, const 
 void Form::SetText(const std::string& name, const std::string& text) {
     Control& control = mutableControl(name);
     if (control.text == text) return;
+    NoteBefore(control);
     control.text = text;
     Notify(control);
     if (control.kind == ControlKind::TextBox) Fire(changeHandlers_, rowChangeHandlers_, control);
@@ -88,12 +89,14 @@ void Form::SetText(const std::string& name, const std::string& text) {
 void Form::SetChecked(const std::string& name, bool checked) {
     Control& control = mutableControl(name);
     if (control.checked == checked) return;
+    NoteBefore(control);
     control.checked = checked;
     Notify(control);
     if (control.kind == ControlKind::Option && checked) {
         for (auto& [otherName, other] : controls_) {
             if (otherName != name && other.kind == ControlKind::Option && other.group == control.group &&
                 other.checked) {
+                NoteBefore(other);
                 other.checked = false;
                 Notify(other);
             }
@@ -121,6 +124,7 @@ void Form::SetVisible(const std::string& name, bool visible) {
 
 void Form::SetItems(const std::string& name, std::vector<std::string> items) {
     Control& control = mutableControl(name);
+    NoteBefore(control);
     control.items = std::move(items);
     control.selection.clear();
     Notify(control);
@@ -143,12 +147,14 @@ void Form::SetSelection(const std::string& name, std::vector<int> selection) {
 void Form::UserSetText(const std::string& name, const std::string& text) {
     const Control& control = this->control(name);
     if (control.readOnly || !control.enabled) return;
+    const Action action(*this, control.kind == ControlKind::TextBox ? name : std::string());
     SetText(name, text);
 }
 
 void Form::UserClick(const std::string& name) {
     const Control& control = this->control(name);
     if (!control.enabled || !control.visible) return;
+    const Action action(*this);
     switch (control.kind) {
         case ControlKind::CheckBox:
             SetChecked(name, !control.checked);
@@ -166,21 +172,25 @@ void Form::UserClick(const std::string& name) {
 }
 
 void Form::UserSelect(const std::string& name, std::vector<int> selection) {
+    const Action action(*this);
     SetSelection(name, std::move(selection));
     Run(selectHandlers_, name);
 }
 
 void Form::UserDoubleClick(const std::string& name) {
+    const Action action(*this);
     Run(doubleClickHandlers_, name);
 }
 
 bool Form::UserRequestClose() {
     if (closed_) return true;
+    const Action action(*this);
     if (QueryClose()) Close();
     return closed_;
 }
 
 void Form::UserPressEscape() {
+    const Action action(*this);
     if (!cancelButton_.empty() && HasControl(cancelButton_) && control(cancelButton_).enabled) {
         Run(clickHandlers_, cancelButton_);
     } else if (cancelButton_.empty() || !HasControl(cancelButton_)) {
@@ -297,11 +307,235 @@ void Form::TrackChanges(const std::vector<std::string>& names) {
     for (const auto& name : names) {
         const ControlKind kind = control(name).kind;
         if (kind == ControlKind::TextBox) {
-            OnChange(name, [this] { changed_ = true; });
+            OnChange(name, [this] { setChanged(true); });
         } else {
-            OnClick(name, [this] { changed_ = true; });
+            OnClick(name, [this] { setChanged(true); });
         }
     }
+}
+
+// Undo and redo. A step keeps the values its action changed, before and after, rather than a snapshot of
+// the window: a keystroke in a window of 10,000 mailboxes keeps two texts. The records a window keeps
+// besides its controls change through the window's own RecordChange pairs, which touch only what changed.
+
+Form::Action::Action(Form& form, std::string typing) : form_(form), outermost_(form.acting_ == 0) {
+    ++form_.acting_;
+    if (!outermost_) return;
+    form_.pending_ = Step{};
+    form_.marked_ = false;
+    form_.loadedInAction_ = false;
+    form_.savedInAction_ = false;
+    form_.actionTyping_ = std::move(typing);
+}
+
+Form::Action::~Action() {
+    --form_.acting_;
+    if (outermost_) form_.EndAction();
+}
+
+bool Form::Undoable(const Control& control) const {
+    switch (control.kind) {
+        case ControlKind::TextBox:
+        case ControlKind::Label:
+        case ControlKind::CheckBox:
+        case ControlKind::Option:
+            return true;
+        case ControlKind::List:
+            return control.itemsAreValue;
+        default:
+            return false;
+    }
+}
+
+Form::Value Form::ValueOf(const Control& control) const {
+    Value value;
+    if (control.kind == ControlKind::CheckBox || control.kind == ControlKind::Option) {
+        value.checked = control.checked;
+    } else if (control.kind == ControlKind::List) {
+        value.items = control.items;
+    } else {
+        value.text = control.text;
+    }
+    return value;
+}
+
+void Form::NoteBefore(const Control& control) {
+    if (acting_ == 0 || replaying_ || !Undoable(control)) return;
+    for (const ValueChange& change : pending_.values) {
+        if (change.name == control.name) return;
+    }
+    pending_.values.push_back(ValueChange{control.name, ValueOf(control), {}});
+}
+
+void Form::setChanged(bool changed) {
+    changed_ = changed;
+    if (changed) marked_ = true;
+}
+
+void Form::MarkLoaded() {
+    steps_.clear();
+    position_ = 0;
+    clean_ = 0;
+    typing_.clear();
+    changed_ = false;
+    if (acting_ > 0) {
+        pending_ = Step{};
+        loadedInAction_ = true;
+        savedInAction_ = false;
+    }
+    HistoryNotify();
+}
+
+void Form::MarkSaved() {
+    changed_ = false;
+    typing_.clear();
+    if (acting_ > 0) {
+        // The action's own step, if it makes one, is part of what was saved.
+        savedInAction_ = true;
+    } else {
+        clean_ = static_cast<long>(position_);
+    }
+    HistoryNotify();
+}
+
+void Form::MarkFileDiffers() {
+    clean_ = -1;
+    savedInAction_ = false;
+    changed_ = true;
+    HistoryNotify();
+}
+
+void Form::RecordChange(std::function<void()> undo, std::function<void()> redo) {
+    if (replaying_) return;
+    if (acting_ > 0) {
+        pending_.changes.emplace_back(std::move(undo), std::move(redo));
+        return;
+    }
+    // A change the program makes on its own is a step of its own.
+    const Action action(*this);
+    pending_.changes.emplace_back(std::move(undo), std::move(redo));
+}
+
+void Form::EndAction() {
+    Step step = std::move(pending_);
+    pending_ = Step{};
+    if (loadedInAction_) return;
+    const size_t positionBefore = position_;
+    const long cleanBefore = clean_;
+    const std::string typingBefore = typing_;
+    // What the action changed, as it stands now; a value changed and changed back is no change.
+    std::erase_if(step.values, [this](ValueChange& change) {
+        const auto found = controls_.find(change.name);
+        if (found == controls_.end()) return true;
+        change.after = ValueOf(found->second);
+        return change.after == change.before;
+    });
+    const bool typing = !actionTyping_.empty() && step.changes.empty();
+    const bool extends = typing && typing_ == actionTyping_ && position_ == steps_.size() && position_ > 0 &&
+                         static_cast<long>(position_) != clean_;
+    if (extends) {
+        Step& top = steps_.back();
+        for (ValueChange& change : step.values) {
+            const auto same = std::find_if(top.values.begin(), top.values.end(),
+                                           [&](const ValueChange& kept) { return kept.name == change.name; });
+            if (same == top.values.end()) {
+                top.values.push_back(std::move(change));
+            } else {
+                same->after = std::move(change.after);
+            }
+        }
+        std::erase_if(top.values, [](const ValueChange& change) { return change.after == change.before; });
+        // Typing undone back to where it began (by the box's own undo) leaves no step.
+        if (top.empty()) {
+            steps_.pop_back();
+            --position_;
+            typing_.clear();
+            changed_ = static_cast<long>(position_) != clean_;
+        }
+    } else if (!step.changes.empty() || (marked_ && !step.values.empty())) {
+        steps_.resize(position_);
+        if (clean_ > static_cast<long>(position_)) clean_ = -1;
+        steps_.push_back(std::move(step));
+        ++position_;
+        typing_ = typing ? actionTyping_ : std::string();
+        changed_ = static_cast<long>(position_) != clean_;
+    } else if (!typing || typing_ != actionTyping_) {
+        typing_.clear();
+    }
+    if (savedInAction_) {
+        clean_ = static_cast<long>(position_);
+        changed_ = false;
+        typing_.clear();
+    }
+    // Typing that makes no step (a box whose text no save takes) leaves the history alone.
+    if (position_ != positionBefore || clean_ != cleanBefore || typing_ != typingBefore) HistoryNotify();
+}
+
+void Form::Replay(const Step& step, bool back) {
+    replaying_ = true;
+    if (back) {
+        for (auto change = step.changes.rbegin(); change != step.changes.rend(); ++change) change->first();
+    } else {
+        for (const auto& change : step.changes) change.second();
+    }
+    // Twice: a handler that a value's change runs may set another value the step also holds.
+    for (int pass = 0; pass < 2; ++pass) {
+        const auto apply = [this, back](const ValueChange& change) {
+            const auto found = controls_.find(change.name);
+            if (found == controls_.end()) return;
+            const Value& value = back ? change.before : change.after;
+            switch (found->second.kind) {
+                case ControlKind::CheckBox:
+                case ControlKind::Option:
+                    SetChecked(change.name, value.checked);
+                    break;
+                case ControlKind::List:
+                    SetItems(change.name, value.items);
+                    break;
+                default:
+                    SetText(change.name, value.text);
+            }
+        };
+        if (back) {
+            std::for_each(step.values.rbegin(), step.values.rend(), apply);
+        } else {
+            std::for_each(step.values.begin(), step.values.end(), apply);
+        }
+    }
+    replaying_ = false;
+}
+
+// A copy of the step is replayed: a handler that runs as a value goes back may load a file, which starts the
+// history anew under it.
+void Form::UserUndo() {
+    typing_.clear();
+    if (position_ == 0) return;
+    --position_;
+    const Step step = steps_[position_];
+    Replay(step, true);
+    changed_ = static_cast<long>(position_) != clean_;
+    HistoryNotify();
+}
+
+void Form::UserRedo() {
+    typing_.clear();
+    if (position_ == steps_.size()) return;
+    const size_t at = position_;
+    const Step step = steps_[at];
+    Replay(step, false);
+    if (position_ == at && at < steps_.size()) ++position_;
+    changed_ = static_cast<long>(position_) != clean_;
+    HistoryNotify();
+}
+
+void Form::EndTyping() {
+    if (typing_.empty()) return;
+    typing_.clear();
+    HistoryNotify();
+}
+
+void Form::HistoryNotify() {
+    if (observer_) observer_->HistoryChanged();
 }
 
 }  // namespace pv

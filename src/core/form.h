@@ -41,6 +41,9 @@ struct Control {
     // A list that shows a tree by indenting each line by this many blanks per level (0: a flat list): a
     // screen reader, which reads no blanks, hears each line's level instead.
     int indentPerLevel = 0;
+    // A list whose lines are themselves what the window saves (chosen parameters), not a view of records
+    // the window keeps elsewhere: undo puts its lines back.
+    bool itemsAreValue = false;
 };
 
 // A repeated row of controls: the window shows one row of its row layout per row, in a scrollable area;
@@ -70,6 +73,8 @@ class IFormObserver {
     virtual void RowsChanged(const RowSet&) {}
     // The logic wants the keyboard focus on this control (the field at fault after a check failed).
     virtual void FocusRequested(const std::string&) {}
+    // The undo history changed: what Undo and Redo can do, or the typing step ended.
+    virtual void HistoryChanged() {}
 };
 
 // The behaviour of one window, without any widget: its controls by name, what each click and change does,
@@ -151,6 +156,21 @@ class Form {
     void Reopen() { closed_ = false; }
 
     bool changed() const { return changed_; }
+
+    // Undo and redo of the window's state, one step per user action: the values of text boxes, check boxes,
+    // options and value lists it changed, and the changes of the records the window keeps besides
+    // (RecordChange). Consecutive typing in one text box is one step until the user does anything else
+    // there or the box loses the keyboard (EndTyping). Going back to where the window was loaded or last
+    // saved clears the changed flag; leaving that point sets it.
+    bool CanUndo() const { return position_ > 0; }
+    bool CanRedo() const { return position_ < steps_.size(); }
+    void UserUndo();
+    void UserRedo();
+    // The text box whose typing the last step still takes in, or empty.
+    const std::string& typingControl() const { return typing_; }
+    // The keyboard left the text box: later typing there is a step of its own.
+    void EndTyping();
+
     void SetObserver(IFormObserver* observer) { observer_ = observer; }
 
     // Declaring the controls and what a click does: the window's constructor, and the groups of controls
@@ -183,12 +203,62 @@ class Form {
     bool AskBeforeDiscarding(IPrompts& prompts, const std::string& question,
                              const std::function<bool()>& save);
 
-    void setChanged(bool changed) { changed_ = changed; }
+    // True marks the window changed (the current user action becomes an undo step); false clears the flag
+    // without touching the history (a window about to close with its edits discarded).
+    void setChanged(bool changed);
+    // What the window shows was just read from its file: the history starts anew, nothing is changed.
+    void MarkLoaded();
+    // What the window shows is now in its file (or its record): undo and redo lead back here unchanged.
+    void MarkSaved();
+    // The file was written with part of what the window shows (the main window writes its mailboxes while
+    // its boxes hold edits not yet saved): no point of the history is what the file holds.
+    void MarkFileDiffers();
+    // Records a change of what the window keeps outside its controls (a list's records), done by the
+    // current user action, as the two ways between the states before and after it. Each refreshes what the
+    // window shows of those records; neither may ask anything.
+    void RecordChange(std::function<void()> undo, std::function<void()> redo);
     void setSelectAllOnFocus(bool value) { selectAllOnFocus_ = value; }
     void setDefaultButton(const std::string& name) { defaultButton_ = name; }
     void setCancelButton(const std::string& name) { cancelButton_ = name; }
 
   private:
+    // The value of a control as undo keeps it.
+    struct Value {
+        std::string text;
+        bool checked = false;
+        std::vector<std::string> items;
+        bool operator==(const Value&) const = default;
+    };
+    struct ValueChange {
+        std::string name;
+        Value before;
+        Value after;
+    };
+    struct Step {
+        std::vector<ValueChange> values;  // in the order the controls first changed
+        std::vector<std::pair<std::function<void()>, std::function<void()>>> changes;
+        bool empty() const { return values.empty() && changes.empty(); }
+    };
+    // A user action: the outermost one gathers what it changed into one step.
+    class Action {
+      public:
+        explicit Action(Form& form, std::string typing = {});
+        ~Action();
+        Action(const Action&) = delete;
+        Action& operator=(const Action&) = delete;
+
+      private:
+        Form& form_;
+        bool outermost_;
+    };
+    bool Undoable(const Control& control) const;
+    Value ValueOf(const Control& control) const;
+    // Notes the value of a control before the current action changes it.
+    void NoteBefore(const Control& control);
+    void EndAction();
+    void Replay(const Step& step, bool back);
+    void HistoryNotify();
+
     void Notify(const Control& control);
     RowSet& mutableRowSet(const std::string& set);
     using Handlers = std::unordered_map<std::string, std::vector<std::function<void()>>>;
@@ -210,6 +280,21 @@ class Form {
     std::vector<RowSet> rowSets_;
     IFormObserver* observer_ = nullptr;
     bool changed_ = false;
+    // The history: steps_[0, position_) can be undone, the rest redone. clean_ is the position whose state
+    // the file holds, or -1 when no position does.
+    std::vector<Step> steps_;
+    size_t position_ = 0;
+    long clean_ = 0;
+    std::string typing_;
+    // The user action under way: its depth, the step it makes, whether it marked the window changed,
+    // loaded or saved it, and the text box it types in.
+    int acting_ = 0;
+    Step pending_;
+    bool marked_ = false;
+    bool loadedInAction_ = false;
+    bool savedInAction_ = false;
+    std::string actionTyping_;
+    bool replaying_ = false;
     bool closed_ = false;
     bool selectAllOnFocus_ = true;
     std::string defaultButton_;

@@ -35,7 +35,7 @@ FrmCustom::FrmCustom(Services& services) : FileEditorBase(services, CustomSetup(
 
 bool FrmCustom::SaveFile() {
     UpdateRecordFileName();
-    setChanged(false);
+    MarkSaved();
     services_.prompts.ShowInformation("Saved");
     return true;
 }

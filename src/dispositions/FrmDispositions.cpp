@@ -1,5 +1,6 @@
 #include "dispositions/FrmDispositions.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "core/EditorRegistry.h"
@@ -80,7 +81,7 @@ bool FrmDispositions::LoadFromFile(const std::string& fileName, const std::strin
         return false;
     }
     FillCategoryList();
-    setChanged(false);
+    MarkLoaded();
     return true;
 }
 
@@ -135,9 +136,11 @@ void FrmDispositions::Add() {
         FrmChooseType::ChooseAndOpen(services_, master_, disposition);
         // Only a record that a detailed editor (or the dispatch) stored something into is kept.
         if (!disposition.Changed) return;
+        std::vector<CCatDisposition> before = Current();
         Current().push_back(std::move(disposition));
         setChanged(true);
         FillDispositionList();
+        RecordDispositions(current_, std::move(before), -1, static_cast<int>(Current().size()) - 1);
     } catch (const AppError& error) {
         services_.prompts.ShowMessage(FormatError("Error adding=", error));
     }
@@ -146,13 +149,17 @@ void FrmDispositions::Add() {
 void FrmDispositions::Edit() {
     const int line = SelectedDisposition();
     if (line < 0) return;
+    std::vector<CCatDisposition> before = Current();
     CCatDisposition& disposition = Current()[static_cast<size_t>(line)];
     try {
         OpenDispositionEditor(services_, master_, disposition, kUseRecordType);
     } catch (const AppError& error) {
         services_.prompts.ShowMessage(FormatError("Error editing=", error));
     }
-    if (disposition.Changed) setChanged(true);
+    if (disposition.Changed) {
+        setChanged(true);
+        RecordDispositions(current_, std::move(before), line, line);
+    }
     FillDispositionList();
     SetSelection(lstDispositions, {line});
 }
@@ -161,27 +168,57 @@ void FrmDispositions::Delete() {
     const int line = SelectedDisposition();
     if (line < 0) return;
     auto& dispositions = Current();
+    std::vector<CCatDisposition> before = dispositions;
     dispositions.erase(dispositions.begin() + line);
     setChanged(true);
     FillDispositionList();
     const int next = RowAfterRemoval(line, static_cast<int>(dispositions.size()));
     if (next >= 0) SetSelection(lstDispositions, {next});
+    // Deleting asks nothing: undo is the way back.
+    RecordDispositions(current_, std::move(before), line, next);
 }
 
 void FrmDispositions::Move(int step) {
     const int line = SelectedDisposition();
     if (line < 0) return;
+    std::vector<CCatDisposition> before = Current();
     if (!MoveListItem(Current(), line, step, services_.prompts)) return;
     setChanged(true);
     FillDispositionList();
     SetSelection(lstDispositions, {line + step});
+    RecordDispositions(current_, std::move(before), line, line + step);
 }
 
 void FrmDispositions::UseParent() {
     if (current_ == 0) return;  // "Default" has no parent; the button is disabled there
+    if (Current().empty()) return;
+    std::vector<CCatDisposition> before = std::move(Current());
     Current().clear();
     FillDispositionList();
     setChanged(true);
+    RecordDispositions(current_, std::move(before), 0, -1);
+}
+
+void FrmDispositions::RecordDispositions(size_t category, std::vector<CCatDisposition> before, int lineBefore,
+                                         int lineAfter) {
+    RecordChange(
+        [this, category, before = std::move(before), lineBefore] {
+            configuration_.Categories()[category].Dispositions = before;
+            ShowDispositions(category, lineBefore);
+        },
+        [this, category, after = Current(), lineAfter] {
+            configuration_.Categories()[category].Dispositions = after;
+            ShowDispositions(category, lineAfter);
+        });
+}
+
+void FrmDispositions::ShowDispositions(size_t category, int line) {
+    const auto shown = std::find(lineCategories_.begin(), lineCategories_.end(), category);
+    if (shown != lineCategories_.end()) {
+        SetSelection(lstCategories, {static_cast<int>(shown - lineCategories_.begin())});
+    }
+    SelectCategory(category);
+    if (line >= 0) SetSelection(lstDispositions, {line});
 }
 
 bool FrmDispositions::SaveDispositionFile() {
@@ -190,7 +227,7 @@ bool FrmDispositions::SaveDispositionFile() {
     save.reload = [this] { LoadFromFile(Text(txtFileName), masterFilePath_); };
     save.written = [this, model = save.written] {
         model();
-        setChanged(false);
+        MarkSaved();
     };
     return RunSave(save, services_.prompts) == SaveOutcome::Written;
 }

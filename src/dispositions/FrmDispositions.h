@@ -40,6 +40,11 @@ class FrmDispositions : public Form {
     void Delete();
     void Move(int step);
     void UseParent();
+    // Makes the change of a category's dispositions an undo step: the category's list before and after (a
+    // category holds a few), shown again with the line the change concerns selected.
+    void RecordDispositions(size_t category, std::vector<CCatDisposition> before, int lineBefore,
+                            int lineAfter);
+    void ShowDispositions(size_t category, int line);
 
     std::vector<CCatDisposition>& Current() { return configuration_.Categories()[current_].Dispositions; }
 

@@ -264,7 +264,7 @@ void FrmMailbox::LoadFromObject(CMailbox& mailbox) {
     SetText(txtLimitOnCurSize, std::to_string(mailbox.nLimitOnCurSize));
     SetChecked(chkExpungeWorkaround, mailbox.bExpungeWorkaround);
     SetChecked(chkCloseImmediately, mailbox.bCloseImmediately);
-    setChanged(false);
+    MarkLoaded();
 }
 
 std::string FrmMailbox::SelectedProtocol() const {
@@ -381,7 +381,7 @@ bool FrmMailbox::SaveToRecord() {
     if (const auto limit = ParseInt32(Text(txtLimitOnCurSize))) mailbox.nLimitOnCurSize = *limit;
     mailbox.bExpungeWorkaround = Checked(chkExpungeWorkaround);
     mailbox.bCloseImmediately = Checked(chkCloseImmediately);
-    setChanged(false);
+    MarkSaved();
     mailbox.Changed = true;
     return true;
 }

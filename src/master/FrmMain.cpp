@@ -396,6 +396,7 @@ bool FrmMain::ShowFile(const std::string& masterText, MasterConfiguration& loade
     master_.TakeWhatWasNotKept(loaded);
     FillMailboxList();
     CommitFields();
+    MarkLoaded();
     // A load that stopped part-way shows the mailboxes read before the failure; writing now would drop
     // those after it, so every write asks first, naming this file.
     ShowLoaded(result.problem);
@@ -412,11 +413,31 @@ void FrmMain::CommitFields() {
     master_.MessageFieldsFile1 = Text(txtMessageFields1);
     master_.MessageFieldsFile2 = Text(txtMessageFields2);
     master_.OnePass = Checked(chkOnePass);
-    setChanged(false);
+}
+
+bool FrmMain::ShownIsCommitted() const {
+    return master_.MasterFilePath == Text(txtMasterConfig) &&
+           master_.MonitorConfigFile == Text(txtMonitorConfigFile) &&
+           master_.DispositionTypesFile1 == Text(txtDispositionTypes1) &&
+           master_.DispositionTypesFile2 == Text(txtDispositionTypes2) &&
+           master_.CategoryDefinitionsFile1 == Text(txtCategoryDefinitions1) &&
+           master_.CategoryDefinitionsFile2 == Text(txtCategoryDefinitions2) &&
+           master_.MessageFieldsFile1 == Text(txtMessageFields1) &&
+           master_.MessageFieldsFile2 == Text(txtMessageFields2) && master_.OnePass == Checked(chkOnePass);
 }
 
 void FrmMain::FillMailboxList() {
     SetItems(lstMailboxes, master_.Mailboxes.Keys());
+}
+
+void FrmMain::ShowMailboxes(const std::vector<std::string>& selected) {
+    FillMailboxList();
+    std::vector<int> rows;
+    for (const std::string& key : selected) {
+        const size_t position = master_.Mailboxes.Position(key);
+        if (position != SIZE_MAX) rows.push_back(static_cast<int>(position));
+    }
+    SetSelection(lstMailboxes, rows);
 }
 
 void FrmMain::ShowLoaded(FileProblem problem) {
@@ -458,6 +479,12 @@ bool FrmMain::saveMaster() {
     save.written = [this, forgetLoad = save.written] {
         forgetLoad();
         ShowLoaded(FileProblem::None);
+        // The boxes may hold edits not yet saved, which the file then lacks.
+        if (ShownIsCommitted()) {
+            MarkSaved();
+        } else {
+            MarkFileDiffers();
+        }
     };
     switch (RunSave(save, services_.prompts)) {
         case SaveOutcome::Written:
@@ -473,6 +500,7 @@ bool FrmMain::saveMaster() {
 
 bool FrmMain::SaveShown() {
     CommitFields();
+    setChanged(false);
     return saveMaster();
 }
 
@@ -510,6 +538,16 @@ void FrmMain::AddMailbox() {
         auto record = std::make_shared<CMailbox>();
         record->setToDefaults();
         if (!RunMailboxEditor(*record) || !TakeIntoCollection(record)) return;
+        const std::string key = record->sName;
+        RecordChange(
+            [this, key] {
+                master_.Mailboxes.Remove(key);
+                ShowMailboxes({});
+            },
+            [this, key, record] {
+                master_.Mailboxes.Add(record, key);
+                ShowMailboxes({key});
+            });
         FillMailboxList();
         // The new mailbox is selected, so that Edit and Delete act on it as the user expects.
         const auto& items = Items(lstMailboxes);
@@ -549,6 +587,25 @@ void FrmMain::EditMailbox() {
                 services_.prompts.ShowMessage(kNameInUse);
                 continue;
             }
+            // One record's values before and after, and where it stood: an edit never copies the list.
+            const std::string name = working.sName;
+            RecordChange(
+                [this, record, before = *record, key, name, position = master_.Mailboxes.Position(key)] {
+                    *record = before;
+                    if (name != key) {
+                        master_.Mailboxes.Remove(name);
+                        master_.Mailboxes.Add(record, key, position);
+                    }
+                    ShowMailboxes({key});
+                },
+                [this, record, after = working, key, name] {
+                    *record = after;
+                    if (name != key) {
+                        master_.Mailboxes.Remove(key);
+                        master_.Mailboxes.Add(record, name);
+                    }
+                    ShowMailboxes({name});
+                });
             *record = working;
             if (record->sName != key) {
                 // A renamed mailbox moves to the end, in the list and in the file.
@@ -573,13 +630,36 @@ void FrmMain::DeleteMailbox() {
     std::vector<std::string> keys;
     for (const int index : selection) keys.push_back(Items(lstMailboxes).at(static_cast<size_t>(index)));
     if (services_.prompts.AskYesNo(
-            "Are you sure you want to remove the selected mailboxes?  This cannot be undone\n\n" +
+            "Are you sure you want to remove the selected mailboxes? Undo (Ctrl+Z) puts them back.\n\n" +
                 std::string(keys.size() == 1 ? "Mailbox to remove: " : "Mailboxes to remove: ") +
                 Quoted(keys),
             kConfirmDeleteTitle) != Answer::Yes) {
         return;
     }
     const int first = selection.front();
+    // The removed records and where they stood, in the list's order: put back in that order, each lands
+    // where it was.
+    struct Removed {
+        size_t position;
+        std::string key;
+        std::shared_ptr<CMailbox> record;
+    };
+    std::vector<Removed> removed;
+    for (const auto& key : keys) {
+        removed.push_back(Removed{master_.Mailboxes.Position(key), key, master_.Mailboxes.FindShared(key)});
+    }
+    std::sort(removed.begin(), removed.end(),
+              [](const Removed& a, const Removed& b) { return a.position < b.position; });
+    RecordChange(
+        [this, removed, keys] {
+            for (const Removed& entry : removed)
+                master_.Mailboxes.Add(entry.record, entry.key, entry.position);
+            ShowMailboxes(keys);
+        },
+        [this, keys] {
+            for (const auto& key : keys) master_.Mailboxes.Remove(key);
+            ShowMailboxes({});
+        });
     for (const auto& key : keys) master_.Mailboxes.Remove(key);
     FillMailboxList();
     const int count = static_cast<int>(Items(lstMailboxes).size());

@@ -87,6 +87,10 @@ class FrmMain : public Form, public IMasterLinks {
     // The unsaved-changes question before edits would be discarded; false when the user keeps them.
     bool ConfirmDiscard();
     void FillMailboxList();
+    // The mailbox list shown anew with these lines selected (after an undo or redo of a mailbox operation).
+    void ShowMailboxes(const std::vector<std::string>& selected);
+    // Whether the boxes show the values last committed, which saveMaster writes.
+    bool ShownIsCommitted() const;
     // What the window shows of the file it loaded (or wrote): its caption says when it is not all of it.
     void ShowLoaded(FileProblem problem);
     // The question before a save replaces a file the window could not read (wholly).

@@ -4,13 +4,23 @@
 
 namespace pv {
 
-CMailbox& MailboxCollection::Add(std::shared_ptr<CMailbox> record, const std::string& key) {
+CMailbox& MailboxCollection::Add(std::shared_ptr<CMailbox> record, const std::string& key, size_t position) {
     if (index_.count(key) != 0) {
         throw AppError(kErrDuplicateKey, "A mailbox named \"" + key + "\" is already in the list");
     }
-    order_.push_back(Entry{key, std::move(record)});
-    index_.emplace(key, std::prev(order_.end()));
-    return *order_.back().record;
+    auto before = order_.end();
+    if (position < order_.size()) before = std::next(order_.begin(), static_cast<std::ptrdiff_t>(position));
+    const auto added = order_.insert(before, Entry{key, std::move(record)});
+    index_.emplace(key, added);
+    return *added->record;
+}
+
+size_t MailboxCollection::Position(const std::string& key) const {
+    const auto found = index_.find(key);
+    if (found == index_.end()) return SIZE_MAX;
+    size_t position = 0;
+    for (auto entry = order_.begin(); entry != found->second; ++entry) ++position;
+    return position;
 }
 
 std::shared_ptr<CMailbox> MailboxCollection::Remove(const std::string& key) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <list>
 #include <memory>
 #include <string>
@@ -13,8 +14,11 @@ namespace pv {
 // whole life, so an editor can work on a record in place.
 class MailboxCollection {
   public:
-    // Appends the record under `key`; throws AppError (duplicate key) when the key is taken.
-    CMailbox& Add(std::shared_ptr<CMailbox> record, const std::string& key);
+    // Appends the record under `key`, or puts it at `position` (undo puts a removed mailbox back where it
+    // was); throws AppError (duplicate key) when the key is taken.
+    CMailbox& Add(std::shared_ptr<CMailbox> record, const std::string& key, size_t position = SIZE_MAX);
+    // Where the record of `key` stands in the order, or SIZE_MAX.
+    size_t Position(const std::string& key) const;
     // Removes the record of `key`; returns it, or null when there is none.
     std::shared_ptr<CMailbox> Remove(const std::string& key);
     CMailbox* Find(const std::string& key) const;

@@ -37,7 +37,7 @@ void FrmCustomMonitor::PassMonitorObject(CMonitorItem& entry) {
     entry_ = &entry;
     SetText(txtClassName, entry.ClassName);
     SetText(txtParameter, entry.Parameter);
-    setChanged(false);
+    MarkLoaded();
 }
 
 bool FrmCustomMonitor::SaveToEntry() {
@@ -58,7 +58,7 @@ bool FrmCustomMonitor::SaveToEntry() {
         entry_->Changed = true;
         entry_->Parameter = parameter;
     }
-    setChanged(false);
+    MarkSaved();
     return true;
 }
 

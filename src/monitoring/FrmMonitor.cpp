@@ -101,7 +101,7 @@ void FrmMonitor::LoadFromFile(const std::string& configuredName, const std::stri
     }
     UpdateJmxFrame();
     // Setting the boxes marked the window changed; what was just loaded is not an edit.
-    setChanged(false);
+    MarkLoaded();
 }
 
 std::string FrmMonitor::GetConfigFilePath() const {
@@ -145,7 +145,7 @@ bool FrmMonitor::SaveFile() {
     save.reload = [this] { LoadFromFile(Text(txtFileName), referencePath_); };
     save.written = [this, model = save.written] {
         model();
-        setChanged(false);
+        MarkSaved();
     };
     return RunSave(save, services_.prompts) == SaveOutcome::Written;
 }
@@ -169,18 +169,25 @@ void FrmMonitor::Add() {
     FrmChooseMonitorType::ChooseAndOpen(services_, entry);
     // An entry that no editor stored anything into is not added.
     if (!entry.Changed) return;
+    std::vector<CMonitorItem> before = configuration_.Entries;
     configuration_.Entries.push_back(std::move(entry));
     setChanged(true);
     RefreshList();
-    SetSelection(lstMonitors, {static_cast<int>(configuration_.Entries.size()) - 1});
+    const int added = static_cast<int>(configuration_.Entries.size()) - 1;
+    SetSelection(lstMonitors, {added});
+    RecordEntries(std::move(before), -1, added);
 }
 
 void FrmMonitor::Edit() {
     const int row = SelectedRow();
     if (row < 0) return;
+    std::vector<CMonitorItem> before = configuration_.Entries;
     CMonitorItem& entry = configuration_.Entries[static_cast<size_t>(row)];
     OpenMonitorEditor(services_, entry, kUseRecordType);
-    if (entry.Changed) setChanged(true);
+    if (entry.Changed) {
+        setChanged(true);
+        RecordEntries(std::move(before), row, row);
+    }
     RefreshList();
     SetSelection(lstMonitors, {row});
 }
@@ -189,20 +196,34 @@ void FrmMonitor::Delete() {
     const int row = SelectedRow();
     if (row < 0) return;
     auto& entries = configuration_.Entries;
+    std::vector<CMonitorItem> before = entries;
     entries.erase(entries.begin() + row);
     RefreshList();
     const int next = RowAfterRemoval(row, static_cast<int>(entries.size()));
     if (next >= 0) SetSelection(lstMonitors, {next});
     setChanged(true);
+    RecordEntries(std::move(before), row, next);
 }
 
 void FrmMonitor::Move(int step) {
     const int row = SelectedRow();
     if (row < 0) return;
+    std::vector<CMonitorItem> before = configuration_.Entries;
     if (!MoveListItem(configuration_.Entries, row, step, services_.prompts)) return;
     setChanged(true);
     RefreshList();
     SetSelection(lstMonitors, {row + step});
+    RecordEntries(std::move(before), row, row + step);
+}
+
+void FrmMonitor::RecordEntries(std::vector<CMonitorItem> before, int rowBefore, int rowAfter) {
+    const auto show = [this](const std::vector<CMonitorItem>& entries, int row) {
+        configuration_.Entries = entries;
+        RefreshList();
+        if (row >= 0) SetSelection(lstMonitors, {row});
+    };
+    RecordChange([show, before = std::move(before), rowBefore] { show(before, rowBefore); },
+                 [show, after = configuration_.Entries, rowAfter] { show(after, rowAfter); });
 }
 
 }  // namespace pv

@@ -35,6 +35,9 @@ class FrmMonitor : public Form {
     void Edit();
     void Delete();
     void Move(int step);
+    // Makes a change of the entries an undo step: the entries before and after (a file holds a few), shown
+    // again with the line the change concerns selected.
+    void RecordEntries(std::vector<CMonitorItem> before, int rowBefore, int rowAfter);
     void UpdateJmxFrame();
     void ShowJmx(const JmxSettings& jmx);
     JmxSettings JmxShown() const;

@@ -121,7 +121,7 @@ void FormWindow::Bind(const pv::Control& control, QWidget* widget) {
     if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
         connect(edit, &QLineEdit::textEdited, this,
                 [this, name](const QString& text) { Act([&] { form_.UserSetText(name, S(text)); }); });
-        if (form_.selectAllOnFocus()) edit->installEventFilter(this);
+        edit->installEventFilter(this);
     } else if (auto* choice = qobject_cast<QComboBox*>(widget)) {
         // A text box that offers lines to choose from (the masters opened lately): it shows the logic's
         // text, which is typed nowhere; choosing a line is selecting it.
@@ -140,7 +140,7 @@ void FormWindow::Bind(const pv::Control& control, QWidget* widget) {
         connect(text, &QPlainTextEdit::textChanged, this, [this, name, text] {
             Act([&] { form_.UserSetText(name, ToLogicLines(text->toPlainText())); });
         });
-        if (form_.selectAllOnFocus()) text->installEventFilter(this);
+        text->installEventFilter(this);
     } else if (auto* list = qobject_cast<QListWidget*>(widget)) {
         list->setUniformItemSizes(true);
         list->setSelectionMode(control.multiSelect ? QAbstractItemView::ExtendedSelection

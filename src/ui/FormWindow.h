@@ -10,6 +10,7 @@
 #include "core/form.h"
 
 class QAbstractButton;
+class QAction;
 class QAbstractScrollArea;
 class QButtonGroup;
 class QLabel;
@@ -72,6 +73,7 @@ class FormWindow : public QDialog, private pv::IFormObserver {
     void CaptionChanged(const std::string& caption) override;
     void RowsChanged(const pv::RowSet& rows) override;
     void FocusRequested(const std::string& name) override;
+    void HistoryChanged() override;
     void Bind(const pv::Control& control, QWidget* widget);
     void Apply(const pv::Control& control, QWidget* widget);
     void ApplyOption(const pv::Control& control, QAbstractButton* option);
@@ -149,9 +151,15 @@ class FormWindow : public QDialog, private pv::IFormObserver {
     // Selects a text when it gets the focus, keeps a selected line in a focused list, and runs what Enter
     // and Delete do on a list; true when the event is used up.
     bool KeyboardEvent(QObject* watched, QEvent* event);
+    // Ctrl+Z, Ctrl+Shift+Z and Ctrl+Y in a text box: its own typing first, then the window's history; true
+    // when the event is used up.
+    bool UndoKey(QWidget* box, QEvent* event);
     void EnsureListSelection(const std::string& name);
 
     pv::Form& form_;
+    // Undo and Redo of the window's history, with their shortcuts, enabled while there is something to do.
+    QAction* undo_ = nullptr;
+    QAction* redo_ = nullptr;
     std::unordered_map<std::string, QWidget*> widgets_;
     std::unordered_map<const QWidget*, std::string> names_;
     std::vector<std::string> missing_;

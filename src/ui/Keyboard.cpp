@@ -3,6 +3,8 @@
 // where the work starts.
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QAction>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -14,6 +16,7 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QShortcut>
+#include <QTextDocument>
 #include <QTimer>
 #include <algorithm>
 #include <cstdint>
@@ -32,6 +35,59 @@ QAccessibleInterface* AnnounceAsWindow(const QString&, QObject* object) {
     auto* window = dynamic_cast<FormWindow*>(object);
     return window && window->windowType() == Qt::Window ? new QAccessibleWidget(window, QAccessible::Window)
                                                         : nullptr;
+}
+
+enum class UndoKind { None, Undo, Redo };
+
+UndoKind UndoKeyOf(const QKeyEvent* key) {
+    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    if (key->key() == Qt::Key_Z && modifiers == Qt::ControlModifier) return UndoKind::Undo;
+    if (key->key() == Qt::Key_Z && modifiers == (Qt::ControlModifier | Qt::ShiftModifier))
+        return UndoKind::Redo;
+    if (key->key() == Qt::Key_Y && modifiers == Qt::ControlModifier) return UndoKind::Redo;
+    return UndoKind::None;
+}
+
+// What a text box's own history can do, and doing it.
+bool BoxCan(QWidget* box, UndoKind kind) {
+    if (auto* edit = qobject_cast<QLineEdit*>(box)) {
+        if (edit->isReadOnly()) return false;
+        return kind == UndoKind::Undo ? edit->isUndoAvailable() : edit->isRedoAvailable();
+    }
+    if (auto* text = qobject_cast<QPlainTextEdit*>(box)) {
+        if (text->isReadOnly()) return false;
+        return kind == UndoKind::Undo ? text->document()->isUndoAvailable()
+                                      : text->document()->isRedoAvailable();
+    }
+    return false;
+}
+
+void BoxDo(QWidget* box, UndoKind kind) {
+    if (auto* edit = qobject_cast<QLineEdit*>(box)) {
+        kind == UndoKind::Undo ? edit->undo() : edit->redo();
+    } else if (auto* text = qobject_cast<QPlainTextEdit*>(box)) {
+        kind == UndoKind::Undo ? text->undo() : text->redo();
+    }
+}
+
+// A text box's own history ends with the window's typing step, so that its Ctrl+Z never reaches back past
+// steps the window took since.
+void ForgetBoxHistory(QWidget* box) {
+    if (auto* edit = qobject_cast<QLineEdit*>(box)) {
+        if (!edit->isUndoAvailable() && !edit->isRedoAvailable()) return;
+        const QSignalBlocker blocker(edit);
+        const int cursor = edit->cursorPosition();
+        const int start = edit->selectionStart();
+        const int length = edit->selectionLength();
+        edit->setText(edit->text());  // which clears the history
+        if (start >= 0) {
+            edit->setSelection(start, length);
+        } else {
+            edit->setCursorPosition(cursor);
+        }
+    } else if (auto* text = qobject_cast<QPlainTextEdit*>(box)) {
+        text->document()->clearUndoRedoStacks();
+    }
 }
 
 }  // namespace
@@ -167,6 +223,25 @@ void FormWindow::ArrangeKeyboard() {
     for (auto& [name, group] : groups_) UpdateGroupTabStop(group);
     ChooseAccessKeys();
 
+    // Undo and Redo: every window has them, on its own history.
+    undo_ = new QAction(QStringLiteral("Undo"), this);
+    undo_->setObjectName(QStringLiteral("actUndo"));
+    undo_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    redo_ = new QAction(QStringLiteral("Redo"), this);
+    redo_->setObjectName(QStringLiteral("actRedo"));
+    redo_->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    for (QAction* action : {undo_, redo_}) {
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+    }
+    connect(undo_, &QAction::triggered, this, [this] {
+        if (!form_.IsClosed()) Act([&] { form_.UserUndo(); });
+    });
+    connect(redo_, &QAction::triggered, this, [this] {
+        if (!form_.IsClosed()) Act([&] { form_.UserRedo(); });
+    });
+    HistoryChanged();
+
     if (form_.HasControl(form_.saveButton())) {
         connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this,
                 [this] { PressIfUsable(form_.saveButton()); });
@@ -277,9 +352,51 @@ void FormWindow::EnsureListSelection(const std::string& name) {
     list->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
 }
 
+void FormWindow::HistoryChanged() {
+    if (!undo_) return;
+    undo_->setEnabled(form_.CanUndo());
+    redo_->setEnabled(form_.CanRedo());
+    // The typing step ended while the box still has the keyboard (a save, a click elsewhere that took no
+    // focus): the box's own history ends with it.
+    QWidget* focused = QApplication::focusWidget();
+    const auto named = names_.find(focused);
+    if (named != names_.end() && named->second != form_.typingControl()) ForgetBoxHistory(focused);
+}
+
+bool FormWindow::UndoKey(QWidget* box, QEvent* event) {
+    if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress) return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    const UndoKind kind = UndoKeyOf(key);
+    if (kind == UndoKind::None) return false;
+    if (!BoxCan(box, kind)) {
+        // The window's Undo or Redo takes the key: the box neither claims nor sees it.
+        if (event->type() == QEvent::ShortcutOverride) {
+            key->ignore();
+        } else {
+            Act([&] { kind == UndoKind::Undo ? form_.UserUndo() : form_.UserRedo(); });
+        }
+        return true;
+    }
+    // The box's own history: done here rather than by the box, which knows Ctrl+Y on some desktops only.
+    key->accept();
+    if (event->type() == QEvent::KeyPress) BoxDo(box, kind);
+    return true;
+}
+
 bool FormWindow::KeyboardEvent(QObject* watched, QEvent* event) {
+    auto* box = qobject_cast<QWidget*>(watched);
+    const bool textBox = qobject_cast<QLineEdit*>(watched) || qobject_cast<QPlainTextEdit*>(watched);
+    if (textBox && UndoKey(box, event)) return true;
+    if (textBox && event->type() == QEvent::FocusOut &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+        // Typing after the keyboard comes back is a step of its own.
+        if (names_.count(box)) form_.EndTyping();
+        ForgetBoxHistory(box);
+        return false;
+    }
     if (event->type() == QEvent::FocusIn) {
         // After the click that gave the focus has placed the cursor.
+        if (!form_.selectAllOnFocus() && textBox) return false;
         if (auto* edit = qobject_cast<QLineEdit*>(watched)) {
             QTimer::singleShot(0, edit, [edit] { edit->selectAll(); });
         } else if (auto* text = qobject_cast<QPlainTextEdit*>(watched)) {

@@ -152,6 +152,19 @@ TEST(RunSQLEditor, ParametersMoveAsABlockAndStopAtTheEnds) {
     form.UserClick("cmdReload");
     form.UserClick("cmdRemoveField");
     EXPECT_TRUE(form.changed());
+
+    // The parameters are what the file saves: undo puts them back, and at the loaded list nothing is
+    // changed.
+    form.UserSelect("lstParameters", {1});
+    form.UserClick("cmdRemoveField");
+    EXPECT_EQ(Items(form, "lstParameters"), (std::vector<std::string>{"From", "Size", "Priority"}));
+    form.UserUndo();
+    EXPECT_EQ(Items(form, "lstParameters"),
+              (std::vector<std::string>{"From", "Subject", "Size", "Priority"}));
+    EXPECT_FALSE(form.changed());
+    form.UserRedo();
+    EXPECT_EQ(Items(form, "lstParameters"), (std::vector<std::string>{"From", "Size", "Priority"}));
+    EXPECT_TRUE(form.changed());
 }
 
 TEST(RunSQLEditor, ParametersTheCatalogueDoesNotOfferAreNamedOnceAndDropped) {

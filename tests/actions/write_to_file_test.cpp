@@ -29,6 +29,75 @@ TEST(WriteToFileEditor, AFileWithEverySettingComesBackByteForByte) {
     EXPECT_EQ(ReadFile(file), ReadFile(TestData("actions/writetofile/full.writetofile.xml")));
 }
 
+// Typing, a check box, an option and a field row, each undone in turn back to the file as loaded, which a
+// save then writes byte for byte; redone, the save equals one made without undo. Typing in one box is one
+// step until something else comes between; typed back to what it was (as the box's own undo does), none.
+TEST(WriteToFileEditor, EachChangeIsUndoneInTurnBackToTheFileAsLoadedAndRedone) {
+    const std::string original = ReadFile(TestData("actions/writetofile/full.writetofile.xml"));
+    const std::string row = Form::RowControl("chkField", 0);
+    const auto edit = [&](Form& form) {
+        form.UserSetText("txtDelimiter", ";,");
+        form.UserSetText("txtDelimiter", ";,|");
+        form.UserClick("chkWriteHeader");
+        form.UserClick("optDaily");
+        form.UserClick(row);
+        form.UserSetText("txtDelimiter", "|");
+    };
+    DataOutputKit directKit("WriteToFile");
+    const std::string directFile =
+        directKit.PlaceData("full.writetofile.xml", "actions/writetofile/full.writetofile.xml");
+    FrmWriteToFile direct(directKit.s.services, directKit.master);
+    direct.OpenOn(DetailedFileOf(directKit.record));
+    edit(direct);
+    directKit.s.prompts.ExpectMessage("Saved");
+    ASSERT_TRUE(direct.SaveFile());
+
+    DataOutputKit kit("WriteToFile");
+    const std::string file =
+        kit.PlaceData("full.writetofile.xml", "actions/writetofile/full.writetofile.xml");
+    FrmWriteToFile form(kit.s.services, kit.master);
+    form.OpenOn(DetailedFileOf(kit.record));
+    EXPECT_FALSE(form.CanUndo());
+    form.UserSetText("txtDelimiter", ";,");
+    form.UserSetText("txtDelimiter", ";");
+    EXPECT_FALSE(form.CanUndo());
+    EXPECT_FALSE(form.changed());
+
+    const bool rowChecked = form.Checked(row);
+    edit(form);
+    form.UserUndo();
+    EXPECT_EQ(form.Text("txtDelimiter"), ";,|");
+    form.UserUndo();
+    EXPECT_EQ(form.Checked(row), rowChecked);
+    form.UserUndo();
+    EXPECT_TRUE(form.Checked("optEveryTenMinutes"));
+    EXPECT_FALSE(form.Checked("optDaily"));
+    form.UserUndo();
+    EXPECT_TRUE(form.Checked("chkWriteHeader"));
+    EXPECT_TRUE(form.changed());
+    form.UserUndo();  // both keystrokes at once
+    EXPECT_EQ(form.Text("txtDelimiter"), ";");
+    EXPECT_FALSE(form.changed());
+    EXPECT_FALSE(form.CanUndo());
+    kit.s.prompts.ExpectMessage("Saved");
+    ASSERT_TRUE(form.SaveFile());
+    EXPECT_EQ(ReadFile(file), original);
+
+    for (int step = 0; step < 5; ++step) form.UserRedo();
+    EXPECT_FALSE(form.CanRedo());
+    EXPECT_TRUE(form.changed());
+    kit.s.prompts.ExpectMessage("Saved");
+    ASSERT_TRUE(form.SaveFile());
+    EXPECT_EQ(ReadFile(file), ReadFile(directFile));
+    EXPECT_NE(ReadFile(file), original);
+    // Undo after a save marks the window changed again; redo back to the save clears it.
+    form.UserUndo();
+    EXPECT_TRUE(form.changed());
+    form.UserRedo();
+    EXPECT_FALSE(form.changed());
+    EXPECT_TRUE(form.UserRequestClose());
+}
+
 TEST(WriteToFileEditor, OlderElementsAreReplacedByTheCurrentOnesAndATabDelimiterSurvives) {
     DataOutputKit kit("WriteToFile");
     const std::string file =

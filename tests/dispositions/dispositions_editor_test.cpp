@@ -122,6 +122,68 @@ TEST(DispositionsEditor, AddEditMoveDeleteAndUseParentThenSaveTheFile) {
     EXPECT_EQ(ReadFile(e.file()), expected);
 }
 
+// Every change undone in order leads back to the lists as loaded, with nothing to ask at closing; redone,
+// the same file is saved as without undo; after a save, undo and redo still work and move the changed flag.
+TEST(DispositionsEditor, UndoLeadsBackToTheLoadedListsAndRedoToTheSameSave) {
+    constexpr const char* kNothing = "(DoNothing) ";
+    const auto work = [](Editor& e) {
+        e.form.UserSelect("lstCategories", {1});  // Spam
+        e.form.UserSelect("lstDispositions", {0});
+        e.form.UserClick("cmdDown");
+        e.form.UserSelect("lstDispositions", {1});
+        e.form.UserClick("cmdDelete");            // asks nothing
+        e.form.UserSelect("lstCategories", {2});  // Junk
+        e.ExpectChooser(2);
+        e.form.UserClick("cmdAdd");
+        e.form.UserSelect("lstCategories", {1});
+        e.form.UserClick("cmdUseParent");
+    };
+    Editor direct;
+    ASSERT_TRUE(direct.Open());
+    work(direct);
+    direct.ExpectRetiredDropped();
+    direct.s.prompts.ExpectMessage("Saved");
+    ASSERT_TRUE(direct.form.SaveDispositionFile());
+
+    Editor e;
+    ASSERT_TRUE(e.Open());
+    work(e);
+    ASSERT_TRUE(e.form.changed());
+    // Each undo shows the category it changed, the line it concerns selected.
+    e.form.UserUndo();
+    EXPECT_EQ(e.form.Selection("lstCategories"), std::vector<int>{1});
+    EXPECT_EQ(e.Dispositions(), Lines{kFwd});
+    e.form.UserUndo();
+    EXPECT_EQ(e.form.Selection("lstCategories"), std::vector<int>{2});
+    EXPECT_TRUE(e.Dispositions().empty());
+    e.form.UserUndo();
+    EXPECT_EQ(e.form.Selection("lstCategories"), std::vector<int>{1});
+    EXPECT_EQ(e.Dispositions(), (Lines{kFwd, kNothing}));
+    EXPECT_EQ(e.form.Selection("lstDispositions"), std::vector<int>{1});
+    EXPECT_TRUE(e.form.changed());
+    e.form.UserUndo();
+    EXPECT_EQ(e.Dispositions(), (Lines{kNothing, kFwd}));
+    EXPECT_EQ(e.form.Selection("lstDispositions"), std::vector<int>{0});
+    EXPECT_FALSE(e.form.changed());
+    EXPECT_FALSE(e.form.CanUndo());
+
+    for (int step = 0; step < 4; ++step) e.form.UserRedo();
+    EXPECT_FALSE(e.form.CanRedo());
+    EXPECT_TRUE(e.form.changed());
+    EXPECT_TRUE(e.Dispositions().empty());
+    e.ExpectRetiredDropped();
+    e.s.prompts.ExpectMessage("Saved");
+    ASSERT_TRUE(e.form.SaveDispositionFile());
+    EXPECT_EQ(ReadFile(e.file()), ReadFile(direct.file()));
+    EXPECT_FALSE(e.form.changed());
+    e.form.UserUndo();
+    EXPECT_TRUE(e.form.changed());
+    EXPECT_EQ(e.Dispositions(), Lines{kFwd});
+    e.form.UserRedo();
+    EXPECT_FALSE(e.form.changed());
+    EXPECT_TRUE(e.form.UserRequestClose());  // nothing asked
+}
+
 TEST(DispositionsEditor, AnUnknownTypeIsLeftAsItIsAndAFailedSaveKeepsTheWindowOpen) {
     Editor e;
     WriteFile(e.file(),

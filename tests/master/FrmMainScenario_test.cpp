@@ -13,72 +13,129 @@ using test::TempDir;
 using test::TestData;
 using test::WriteFile;
 
-// A working day on a copy of a real-looking master file: a mailbox added by typing into the mailbox
-// editor, another renamed and retuned, a third deleted. The untouched mailboxes (one with two rules files,
-// a scrambled password and a domain account) must come back byte for byte.
-TEST(MainWindowScenario, AddEditAndDeleteWriteTheExpectedMasterFile) {
+// A copy of a real-looking master file with the files it names, opened as from the folder above it.
+struct Scenario {
     TempDir temp;
-    const std::string cfg = temp / "cfg";
-    const std::string master = cfg + "/master.xml";
-    WriteFile(master, ReadFile(TestData("frmmain/scenario/master.xml")));
-    WriteFile(cfg + "/categorization.xml", "<Rules/>");
-    for (const char* name : {"sales", "support", "archive"}) {
-        WriteFile(cfg + "/" + name + ".disposition.xml", "<Dispositions>\r\n</Dispositions>\r\n");
+    std::string cfg = temp / "cfg";
+    std::string master = cfg + "/master.xml";
+    bool placed = Place();
+    ScriptedServices s{temp / "program"};
+    FrmMain main{s.services};
+
+    bool Place() {
+        WriteFile(master, ReadFile(TestData("frmmain/scenario/master.xml")));
+        WriteFile(cfg + "/categorization.xml", "<Rules/>");
+        for (const char* name : {"sales", "support", "archive"}) {
+            WriteFile(cfg + "/" + name + ".disposition.xml", "<Dispositions>\r\n</Dispositions>\r\n");
+        }
+        WriteFile(temp / "program/.keep", "");
+        return true;
     }
-    WriteFile(temp / "program/.keep", "");
-    ScriptedServices s(temp / "program");
-    FrmMain main(s.services);
+    void Open() { main.Open("cfg/master.xml", temp.path()); }
 
+    // A working day: a mailbox added by typing into the mailbox editor, another renamed and retuned, a
+    // third deleted; the window writes the file after each.
+    void Work() {
+        s.windows.Expect("frmMailbox", [&](Form& editor) {
+            EXPECT_EQ(editor.caption(), "Mailbox Configuration");
+            editor.UserSetText("txtMailboxName", "orders");
+            editor.UserClick("optImaps");
+            editor.UserSetText("txtHost", "mail.example.com");
+            editor.UserSetText("txtPort", "993");
+            editor.UserSetText("txtDomain", "");
+            editor.UserSetText("txtUser", "orders");
+            editor.UserSetText("txtAlias", "");
+            editor.UserSetText("txtPassword", "s3cret!");
+            editor.UserSetText("txtWaitTime", "250");
+            s.dialogs.AnswerFile(cfg + "/orders.disposition.xml");
+            editor.UserClick("cmdBrowseDisposition");
+            editor.UserClick("cmdSave");
+        });
+        s.prompts.ExpectMessage("Saved");
+        main.UserClick("cmdAddMailbox");
+        EXPECT_EQ(ReadFile(cfg + "/orders.disposition.xml"), "<Dispositions>\r\n</Dispositions>\r\n");
+
+        main.UserSelect("lstMailboxes", {1});
+        s.windows.Expect("frmMailbox", [](Form& editor) {
+            EXPECT_EQ(editor.Text("txtMailboxName"), "support");
+            EXPECT_EQ(editor.Text("txtPassword"), "help&desk");
+            EXPECT_TRUE(editor.Checked("optPops"));
+            editor.UserSetText("txtMailboxName", "helpdesk");
+            editor.UserSetText("txtNoMessagesWaitTime", "120");
+            editor.UserClick("cmdSave");
+        });
+        s.prompts.ExpectMessage("Saved");
+        main.UserClick("cmdEditMailbox");
+        ASSERT_EQ(main.Items("lstMailboxes"),
+                  (std::vector<std::string>{"sales", "archive", "orders", "helpdesk"}));
+
+        main.UserSelect("lstMailboxes", {1});
+        s.prompts
+            .ExpectYesNo(
+                "Are you sure you want to remove the selected mailboxes? Undo (Ctrl+Z) puts them "
+                "back.\n\nMailbox to remove: \"archive\"",
+                Answer::Yes, "Confirm Delete")
+            .ExpectMessage("Saved");
+        main.UserClick("cmdDeleteMailbox");
+        EXPECT_EQ(main.Items("lstMailboxes"), (std::vector<std::string>{"sales", "orders", "helpdesk"}));
+    }
+};
+
+// The untouched mailboxes (one with two rules files, a scrambled password and a domain account) must come
+// back byte for byte.
+TEST(MainWindowScenario, AddEditAndDeleteWriteTheExpectedMasterFile) {
+    Scenario w;
     // Started from the folder above the master, with a relative path.
-    main.Open("cfg/master.xml", temp.path());
-    ASSERT_EQ(main.Items("lstMailboxes"), (std::vector<std::string>{"sales", "support", "archive"}));
+    w.Open();
+    ASSERT_EQ(w.main.Items("lstMailboxes"), (std::vector<std::string>{"sales", "support", "archive"}));
+    w.Work();
+    EXPECT_EQ(ReadFile(w.master), ReadFile(TestData("frmmain/scenario/expected.master.xml")));
+    EXPECT_FALSE(w.main.changed());
+    w.s.dialogs.VerifyAllUsed();
+}
 
-    s.windows.Expect("frmMailbox", [&](Form& editor) {
-        EXPECT_EQ(editor.caption(), "Mailbox Configuration");
-        editor.UserSetText("txtMailboxName", "orders");
-        editor.UserClick("optImaps");
-        editor.UserSetText("txtHost", "mail.example.com");
-        editor.UserSetText("txtPort", "993");
-        editor.UserSetText("txtDomain", "");
-        editor.UserSetText("txtUser", "orders");
-        editor.UserSetText("txtAlias", "");
-        editor.UserSetText("txtPassword", "s3cret!");
-        editor.UserSetText("txtWaitTime", "250");
-        s.dialogs.AnswerFile(cfg + "/orders.disposition.xml");
-        editor.UserClick("cmdBrowseDisposition");
-        editor.UserClick("cmdSave");
-    });
-    s.prompts.ExpectMessage("Saved");
-    main.UserClick("cmdAddMailbox");
-    EXPECT_EQ(ReadFile(cfg + "/orders.disposition.xml"), "<Dispositions>\r\n</Dispositions>\r\n");
+// A check box and a chosen file undone before anything is written leave nothing to ask. The mailbox
+// operations were written as they were made, so undoing them leaves the window changed, and its save
+// writes the master as loaded; redone and saved, the master of the working day.
+TEST(MainWindowScenario, UndoLeadsBackToTheLoadedMasterAndRedoToTheWorkingDay) {
+    Scenario w;
+    w.Open();
+    w.s.prompts.ExpectMessage("Saved");
+    w.main.UserClick("cmdSave");
+    const std::string loaded = ReadFile(w.master);
 
-    main.UserSelect("lstMailboxes", {1});
-    s.windows.Expect("frmMailbox", [](Form& editor) {
-        EXPECT_EQ(editor.Text("txtMailboxName"), "support");
-        EXPECT_EQ(editor.Text("txtPassword"), "help&desk");
-        EXPECT_TRUE(editor.Checked("optPops"));
-        editor.UserSetText("txtMailboxName", "helpdesk");
-        editor.UserSetText("txtNoMessagesWaitTime", "120");
-        editor.UserClick("cmdSave");
-    });
-    s.prompts.ExpectMessage("Saved");
-    main.UserClick("cmdEditMailbox");
-    ASSERT_EQ(main.Items("lstMailboxes"),
-              (std::vector<std::string>{"sales", "archive", "orders", "helpdesk"}));
+    w.main.UserClick("cmdMoreLess");  // shows the catalogues, and is no change of the file
+    EXPECT_FALSE(w.main.CanUndo());
+    w.main.UserClick("chkOnePass");
+    w.s.dialogs.AnswerFile(w.cfg + "/categorization.xml");
+    w.main.UserClick("cmdBrowseCategoryDefinition");
+    ASSERT_NE(w.main.Text("txtCategoryDefinitions1"), w.main.savedValues().CategoryDefinitionsFile1);
+    EXPECT_TRUE(w.main.changed());
+    w.main.UserUndo();
+    EXPECT_EQ(w.main.Text("txtCategoryDefinitions1"), w.main.savedValues().CategoryDefinitionsFile1);
+    w.main.UserUndo();
+    EXPECT_FALSE(w.main.Checked("chkOnePass"));
+    EXPECT_FALSE(w.main.changed());
+    EXPECT_FALSE(w.main.CanUndo());
 
-    main.UserSelect("lstMailboxes", {1});
-    s.prompts
-        .ExpectYesNo(
-            "Are you sure you want to remove the selected mailboxes?  This cannot be undone\n\nMailbox to "
-            "remove: \"archive\"",
-            Answer::Yes, "Confirm Delete")
-        .ExpectMessage("Saved");
-    main.UserClick("cmdDeleteMailbox");
+    w.Work();
+    EXPECT_FALSE(w.main.changed());
+    for (int step = 0; step < 3; ++step) w.main.UserUndo();
+    EXPECT_EQ(w.main.Items("lstMailboxes"), (std::vector<std::string>{"sales", "support", "archive"}));
+    EXPECT_TRUE(w.main.changed());
+    w.s.prompts.ExpectMessage("Saved");
+    w.main.UserClick("cmdSave");
+    EXPECT_EQ(ReadFile(w.master), loaded);
+    EXPECT_FALSE(w.main.changed());
 
-    EXPECT_EQ(main.Items("lstMailboxes"), (std::vector<std::string>{"sales", "orders", "helpdesk"}));
-    EXPECT_EQ(ReadFile(master), ReadFile(TestData("frmmain/scenario/expected.master.xml")));
-    EXPECT_FALSE(main.changed());
-    s.dialogs.VerifyAllUsed();
+    for (int step = 0; step < 3; ++step) w.main.UserRedo();
+    EXPECT_EQ(w.main.Items("lstMailboxes"), (std::vector<std::string>{"sales", "orders", "helpdesk"}));
+    EXPECT_TRUE(w.main.changed());
+    w.s.prompts.ExpectMessage("Saved");
+    w.main.UserClick("cmdSave");
+    EXPECT_EQ(ReadFile(w.master), ReadFile(TestData("frmmain/scenario/expected.master.xml")));
+    EXPECT_TRUE(w.main.UserRequestClose());
+    w.s.dialogs.VerifyAllUsed();
 }
 
 }  // namespace

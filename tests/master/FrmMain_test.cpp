@@ -28,7 +28,7 @@ using Names = std::vector<std::string>;
 constexpr const char* kUnsaved = "There are unsaved changes, do you wish to save them?";
 constexpr const char* kNameInUse = "The mailbox name you specified is already in use, please choose another";
 std::string ConfirmDelete(const std::string& name) {
-    return "Are you sure you want to remove the selected mailboxes?  This cannot be undone\n\nMailbox to "
+    return "Are you sure you want to remove the selected mailboxes? Undo (Ctrl+Z) puts them back.\n\nMailbox to "
            "remove: \"" +
            name + "\"";
 }

@@ -115,6 +115,57 @@ TEST(MonitorWindow, DeleteAndMoveActOnTheOneSelectedRowAndSayWhyWhenTheyCannot) 
     EXPECT_EQ(ReadFile(kit.file()).find("<Monitor>"), std::string::npos);
 }
 
+// Adds, a move, a delete (which asks nothing), a check box and typing, undone in turn back to the file as
+// loaded: nothing is changed and nothing written at closing; each undo shows its line selected, and
+// the boxes the check box enables follow it back and forth.
+TEST(MonitorWindow, UndoLeadsBackThroughEveryKindOfChangeToTheLoadedFile) {
+    MonitorKit kit(MonitorsOf({"a.A", "b.B", "c.C"}));
+    kit.Open();
+    FrmMonitor& form = kit.form;
+    const bool jmx = form.Checked("chkJmxEnabled");
+    const std::string port = form.Text("txtHtmlAdaptorPort");
+    const Lines loaded = form.Items("lstMonitors");
+    const std::string log4j = "(" + std::string(kLog4jClass) + ")";
+
+    kit.s.windows.Expect("frmChooseMonitorType", Choose("Log4j"));
+    form.UserClick("cmdAdd");
+    form.UserSelect("lstMonitors", {1});
+    form.UserClick("cmdUp");
+    form.UserSelect("lstMonitors", {2});
+    form.UserClick("cmdDelete");
+    ASSERT_EQ(form.Items("lstMonitors"), (Lines{"p2(b.B)", "p1(a.A)", log4j}));
+    if (!jmx) form.UserClick("chkJmxEnabled");
+    form.UserSetText("txtHtmlAdaptorPort", "9");
+    form.UserSetText("txtHtmlAdaptorPort", "90");
+    if (jmx) form.UserClick("chkJmxEnabled");
+
+    form.UserUndo();
+    form.UserUndo();
+    EXPECT_EQ(form.Text("txtHtmlAdaptorPort"), port);
+    EXPECT_EQ(form.Checked("chkJmxEnabled"), jmx);
+    EXPECT_EQ(form.Enabled("txtHtmlAdaptorPort"), jmx);
+    form.UserUndo();
+    EXPECT_EQ(form.Items("lstMonitors"), (Lines{"p2(b.B)", "p1(a.A)", "p3(c.C)", log4j}));
+    EXPECT_EQ(form.Selection("lstMonitors"), std::vector<int>{2});
+    form.UserUndo();
+    EXPECT_EQ(form.Selection("lstMonitors"), std::vector<int>{1});
+    EXPECT_TRUE(form.changed());
+    form.UserUndo();
+    EXPECT_EQ(form.Items("lstMonitors"), loaded);
+    EXPECT_FALSE(form.changed());
+    EXPECT_FALSE(form.CanUndo());
+
+    for (int step = 0; step < 5; ++step) form.UserRedo();
+    EXPECT_EQ(form.Items("lstMonitors"), (Lines{"p2(b.B)", "p1(a.A)", log4j}));
+    EXPECT_EQ(form.Text("txtHtmlAdaptorPort"), "90");
+    EXPECT_TRUE(form.changed());
+    // Undone again, there is nothing to save: the window closes and the file is as it was.
+    for (int step = 0; step < 5; ++step) form.UserUndo();
+    form.UserClick("cmdSave");
+    EXPECT_TRUE(form.IsClosed());
+    EXPECT_EQ(ReadFile(kit.file()), MonitorsOf({"a.A", "b.B", "c.C"}));
+}
+
 TEST(MonitorWindow, AddGoesThroughTheChooserAndKeepsOnlyEntriesAnEditorStored) {
     MonitorKit kit(MonitorsOf({"a.A"}));
     kit.Open();

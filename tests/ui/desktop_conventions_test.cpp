@@ -3,6 +3,7 @@
 // focus on the field at fault, folding keeps the height the user chose, child windows and message boxes
 // are modal dialogs with the icon of their kind, and access keys never change a caption.
 #include <QAccessible>
+#include <QAction>
 #include <QApplication>
 #include <QFileDialog>
 #include <QLabel>
@@ -60,7 +61,7 @@ TEST(DesktopConventions, TheMailboxListAnswersTheArrowsEnterDeleteCtrlSAndF5) {
     EXPECT_EQ(edited, shown.main.Items("lstMailboxes")[1]);
 
     s.prompts.ExpectYesNo(
-        "Are you sure you want to remove the selected mailboxes?  This cannot be undone\n\n"
+        "Are you sure you want to remove the selected mailboxes? Undo (Ctrl+Z) puts them back.\n\n"
         "Mailbox to remove: \"" +
             edited + "\"",
         Answer::No, kConfirmDeleteTitle);
@@ -153,6 +154,63 @@ TEST(DesktopConventions, AFailedCheckPutsTheFocusOnTheFieldAtFault) {
     Click(forwardWindow, "cmdSave");
     EXPECT_EQ(forwardWindow.focusWidget(), forwardWindow.controlWidget("txtPort"));
     EXPECT_EQ(forward.requestedFocus(), "txtPort");
+}
+
+// Ctrl+Z in a text box undoes its own typing first, then the window's steps in order, wherever the focus
+// is; Ctrl+Shift+Z and Ctrl+Y redo them. Undone back to what was loaded, the window is unchanged.
+TEST(DesktopConventions, CtrlZUndoesTheTypingInTheBoxFirstThenTheWindowsStepsInOrder) {
+    SampleCopy sample;
+    ScriptedServices s(sample.dir.path());
+    CMailbox record;
+    record.sName = "Support";
+    record.sProtocol = "imap";
+    record.sHost = "mail.example.com";
+    ShownMailboxEditor shown(s.services, sample, record);
+    FrmMailbox& editor = shown.editor;
+    FormWindow& window = shown.window;
+    Activate(window);
+    QAction* undo = window.findChild<QAction*>("actUndo");
+    QAction* redo = window.findChild<QAction*>("actRedo");
+    ASSERT_TRUE(undo && redo);
+    EXPECT_FALSE(undo->isEnabled());
+    const auto press = [](Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    };
+
+    Click(window, "optPops");
+    ASSERT_TRUE(editor.Checked("optPops"));
+    EXPECT_TRUE(undo->isEnabled());
+    QLineEdit* host = Find<QLineEdit>(window, "txtHost");
+    Type(window, "txtHost", "pop.example.com");
+    ASSERT_EQ(editor.Text("txtHost"), "pop.example.com");
+    // The box's own typing first, keystroke by keystroke as the box keeps it; the option stays.
+    for (int presses = 0; host->isUndoAvailable() && presses < 40; ++presses)
+        press(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(host->text(), "mail.example.com");
+    EXPECT_EQ(editor.Text("txtHost"), "mail.example.com");
+    EXPECT_TRUE(editor.Checked("optPops"));
+
+    // Typed again and left: the window's steps, in order, from the next box.
+    Type(window, "txtHost", "pop.example.com");
+    press(Qt::Key_Tab, Qt::NoModifier);
+    ASSERT_NE(QApplication::focusWidget(), host);
+    press(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(host->text(), "mail.example.com");
+    EXPECT_TRUE(editor.Checked("optPops"));
+    press(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(editor.Checked("optIMAP"));
+    EXPECT_TRUE(Find<QRadioButton>(window, "optIMAP")->isChecked());
+    EXPECT_FALSE(editor.changed());
+    EXPECT_FALSE(undo->isEnabled());
+    EXPECT_TRUE(redo->isEnabled());
+
+    press(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_TRUE(Find<QRadioButton>(window, "optPops")->isChecked());
+    press(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(host->text(), "pop.example.com");
+    EXPECT_EQ(editor.Text("txtHost"), "pop.example.com");
+    EXPECT_TRUE(editor.changed());
+    EXPECT_FALSE(redo->isEnabled());
 }
 
 TEST(DesktopConventions, ARecordWithAnUnknownProtocolShowsNoOptionSelectedUntilOneIsPicked) {

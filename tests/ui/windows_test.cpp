@@ -151,7 +151,7 @@ TEST(QtWindows, AddingThroughTheTypedEditorAndDeletingWriteTheMasterFile) {
     SelectRow(window, "lstMailboxes", RowOf(main, "lstMailboxes", "Billing"));
     s.prompts
         .ExpectYesNo(
-            "Are you sure you want to remove the selected mailboxes?  This cannot be undone\n\nMailbox to "
+            "Are you sure you want to remove the selected mailboxes? Undo (Ctrl+Z) puts them back.\n\nMailbox to "
             "remove: \"Billing\"",
             Answer::Yes, kConfirmDeleteTitle)
         .ExpectMessage("Saved");
