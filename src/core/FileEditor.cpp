@@ -230,6 +230,7 @@ std::optional<std::string> FileEditorForm::BuildFileText() {
 FileSave FileEditorForm::Saving() {
     FileSave save;
     save.path = GetConfigFilePath();
+    save.backup = EditorBackups(services_.settings);
     save.text = [this]() {
         std::optional<std::string> text = BuildFileText();
         if (text && Text(txtFileName).empty()) {

@@ -187,6 +187,7 @@ void FrmDispositions::UseParent() {
 bool FrmDispositions::SaveDispositionFile() {
     FileSave save = configuration_.Saving(services_.paths, services_.prompts);
     save.disk = &disk_;
+    save.backup = EditorBackups(services_.settings);
     save.reload = [this] { LoadFromFile(Text(txtFileName), masterFilePath_); };
     save.written = [this, model = save.written] {
         model();

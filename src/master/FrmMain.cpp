@@ -394,6 +394,7 @@ bool FrmMain::saveMaster() {
                            Loss{UnreadFileQuestion(), save.path + " could not be read."});
     }
     save.disk = &disk_;
+    save.backup = EditorBackups(services_.settings);
     save.reload = [this] { LoadFile(Text(txtMasterConfig)); };
     // The file now holds what the window shows.
     save.written = [this, forgetLoad = save.written] {

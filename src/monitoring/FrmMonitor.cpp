@@ -142,6 +142,7 @@ bool FrmMonitor::SaveFile() {
     configuration_.Jmx = JmxShown();
     FileSave save = configuration_.Saving(services_.prompts);
     save.disk = &disk_;
+    save.backup = EditorBackups(services_.settings);
     save.reload = [this] { LoadFromFile(Text(txtFileName), referencePath_); };
     save.written = [this, model = save.written] {
         model();
