@@ -13,9 +13,10 @@ endif()
 # of a set must be a widget of a layout; that every window holds the names the code it uses gives it, the
 # window tests check for every window the program opens (tests/ui/every_window_test.cpp).
 # pv_set_<set>: what uses the set (for the header's comment), then its names.
-set(pv_sets Buttons FileEditor DetailedFileEditor MonitorFileEditor SmtpSettings DataOutputEditor)
+set(pv_sets Buttons History FileEditor DetailedFileEditor MonitorFileEditor SmtpSettings DataOutputEditor)
 set(pv_set_Buttons "core/form.*: the buttons Escape, Ctrl+S, F5 and F1 press, in every window that has them"
   cmdEscape cmdSave cmdReload cmdHelp)
+set(pv_set_History "core/History.*: the History button of every window that saves a file" cmdHistory)
 set(pv_set_FileEditor "core/FileEditor.*: the file name box and the buttons of every editor of a file"
   txtFileName cmdBrowseConfig cmdSave cmdReload cmdEscape)
 set(pv_set_DetailedFileEditor

@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libxml2-dev libgtest-dev
   libicu-dev             # full Unicode case folding of catalogue names
+  libdtl-dev             # the line comparison of resave --diff and the review before saving
   libxml2-utils          # xmllint, the benchmark's yardstick
   xvfb xauth fonts-dejavu-core
   clang-format           # the style check of the tests

@@ -59,11 +59,13 @@ struct Command {
 };
 
 constexpr int kAllowLoss = 256;
+constexpr int kBackupsKept = 257;
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
         {"resave",
-         "Usage: postvane-config-tool resave [--stdout] [--master=MASTER] [--type=TYPE] FILE\n"
+         "Usage: postvane-config-tool resave [--stdout] [--master=MASTER] [--type=TYPE] [--backup[=CONTROL]]\n"
+         "                                   [--suffix=SUFFIX] [--backups-kept=N] FILE\n"
          "\n"
          "Loads FILE as its window does and writes it back as the window's Save does, with the window's\n"
          "checks. A file that could not be read completely, or whose checks fail, is never written.\n"
@@ -78,18 +80,34 @@ const std::vector<Command>& Commands() {
          "status is 1. Layout, the stored form of a password and elements rewritten from their older forms\n"
          "are no loss. With --allow-loss the file is written anyway, and what was lost is said.\n"
          "\n"
+         "No backup is kept unless asked for. With --backup the file's present content is kept beside it\n"
+         "before it is replaced, with its owner, group, permissions and access lists; a backup that cannot\n"
+         "be kept stops the save (exit status 1, nothing written). CONTROL (default: VERSION_CONTROL, else\n"
+         "existing) is none or off; numbered or t (FILE.~N~); existing or nil (numbered when FILE has\n"
+         "numbered backups, else simple); simple or never (FILE followed by the suffix). Of the numbered\n"
+         "backups the newest N (default 10) are kept, the older removed. A save whose file holds what its\n"
+         "newest backup holds keeps no second copy of it.\n"
+         "\n"
          "Options:\n"
          "  -s, --stdout         print the text the save would write, and write nothing\n"
          "  -m, --master=MASTER  the master file whose catalogues the file needs\n"
          "  -t, --type=TYPE      the disposition type of a detailed disposition file\n"
          "      --allow-loss     write also a file whose save loses what it held, naming what is lost\n"
+         "  -b, --backup[=CONTROL]\n"
+         "                       keep a backup of the file's present content (see above)\n"
+         "  -S, --suffix=SUFFIX  the simple backup's suffix (default: SIMPLE_BACKUP_SUFFIX, else \"~\");\n"
+         "                       implies --backup\n"
+         "      --backups-kept=N the numbered backups kept of the file (default 10)\n"
          "  -v, --verbose        say \"Saved\" when the file was written\n"
          "  -h, --help           show this text\n",
-         ":sm:t:vh",
+         ":sm:t:bS:vh",
          {{"stdout", no_argument, nullptr, 's'},
           {"master", required_argument, nullptr, 'm'},
           {"type", required_argument, nullptr, 't'},
           {"allow-loss", no_argument, nullptr, kAllowLoss},
+          {"backup", optional_argument, nullptr, 'b'},
+          {"suffix", required_argument, nullptr, 'S'},
+          {"backups-kept", required_argument, nullptr, kBackupsKept},
           {"verbose", no_argument, nullptr, 'v'},
           {"help", no_argument, nullptr, 'h'},
           {nullptr, 0, nullptr, 0}}},
@@ -294,6 +312,45 @@ std::optional<int> ParseOptions(const std::string& command, const char* shortOpt
     return std::nullopt;
 }
 
+// The backup a resave keeps, as GNU's tools take --backup, --suffix, VERSION_CONTROL and
+// SIMPLE_BACKUP_SUFFIX: none unless --backup or --suffix asks for one; nullopt, or the usage error.
+std::optional<int> BackupOptions(const Parsed& parsed, const ToolEnvironment& environment,
+                                 BackupPolicy& policy, std::ostream& err) {
+    policy = BackupPolicy();
+    if (parsed.has(kBackupsKept)) {
+        const std::string& kept = parsed.values.at(kBackupsKept);
+        if (kept.size() > 6 ||
+            !std::all_of(kept.begin(), kept.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
+            std::stoul(kept) == 0) {
+            return Usage(err, "--backups-kept takes a number of backups from 1, not '" + kept + "'",
+                         "resave");
+        }
+        policy.kept = std::stoul(kept);
+    }
+    policy.suffix = parsed.has('S')                           ? parsed.values.at('S')
+                    : !environment.simpleBackupSuffix.empty() ? environment.simpleBackupSuffix
+                                                              : kDefaultBackupSuffix;
+    if (!parsed.has('b') && !parsed.has('S')) return std::nullopt;
+    if (const std::string refusal = SuffixRefusal(policy.suffix); !refusal.empty()) {
+        return Usage(err, refusal + " ('" + policy.suffix + "')", "resave");
+    }
+    const bool named = parsed.has('b') && !parsed.values.at('b').empty();
+    const std::string word = named ? parsed.values.at('b') : environment.versionControl;
+    if (word.empty()) {
+        policy.control = BackupControl::Existing;
+        return std::nullopt;
+    }
+    const std::optional<BackupControl> control = ParseBackupControl(word);
+    if (!control) {
+        return Usage(err,
+                     std::string(named ? "--backup" : "VERSION_CONTROL") + " '" + word +
+                         "' is none of none, off, numbered, t, existing, nil, simple, never",
+                     "resave");
+    }
+    policy.control = *control;
+    return std::nullopt;
+}
+
 int RunCommand(const Command& command, const std::vector<std::string>& args, std::istream& in,
                std::ostream& out, std::ostream& err, ToolEnvironment environment) {
     const std::string name = command.name;
@@ -352,6 +409,7 @@ int RunCommand(const Command& command, const std::vector<std::string>& args, std
         resave.type = parsed.has('t') ? parsed.values.at('t') : "";
         resave.allowLoss = parsed.has(kAllowLoss);
         resave.file = operands.front();
+        if (const auto status = BackupOptions(parsed, environment, resave.backup, err)) return *status;
         const std::vector<std::string> types = BuiltInEditors().Types(EditorFamily::Disposition);
         if (parsed.has('t') && std::find(types.begin(), types.end(), resave.type) == types.end()) {
             return Usage(err, "unknown type '" + resave.type + "'; the types are " + JoinedTypes(), name);

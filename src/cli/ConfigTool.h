@@ -12,6 +12,9 @@ struct ToolEnvironment {
     std::string currentDirectory;  // the base of relative paths typed on the command line
     bool verbose = false;          // also print what succeeded ("Saved")
     int terminal = -1;             // standard input's descriptor when it is a terminal, else -1
+    // VERSION_CONTROL and SIMPLE_BACKUP_SUFFIX, which --backup and --suffix default to; "" when not set.
+    std::string versionControl = {};
+    std::string simpleBackupSuffix = {};
 };
 
 int RunTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err,

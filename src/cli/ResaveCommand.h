@@ -2,6 +2,8 @@
 #include <iosfwd>
 #include <string>
 
+#include "core/Backups.h"
+
 namespace pv {
 
 struct ToolEnvironment;
@@ -12,6 +14,7 @@ struct ResaveOptions {
     std::string type;        // --type: the disposition type of a detailed disposition file
     bool allowLoss = false;  // --allow-loss: write also what loses what the file held, naming it
     std::string file;
+    BackupPolicy backup;  // --backup, --suffix, --backups-kept: none unless asked for
 };
 
 // "resave": loads one file as its window does and writes it back as the window's Save does, the kind of file

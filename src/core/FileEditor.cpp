@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "core/History.h"
 #include "core/account.h"
 #include "core/errors.h"
 #include "core/numeric.h"
@@ -121,6 +122,9 @@ bool FileEditorBase::QueryClose() {
 
 FileEditorForm::FileEditorForm(Services& services, FileEditorSetup setup)
     : FileEditorBase(services, std::move(setup)) {
+    AddHistoryButton(*this, services_, [this] {
+        return HistoryLinks{GetConfigFilePath(), [this] { return changed(); }, [this] { LoadFile(); }};
+    });
     if (HasControl(cmdReload)) {
         OnClick(cmdReload, [this] {
             if (AskBeforeDiscarding(services_.prompts, kSaveChangesQuestion, [this] { return SaveFile(); })) {
@@ -230,6 +234,7 @@ std::optional<std::string> FileEditorForm::BuildFileText() {
 FileSave FileEditorForm::Saving() {
     FileSave save;
     save.path = GetConfigFilePath();
+    save.backup = EditorBackups(services_.settings);
     save.text = [this]() {
         std::optional<std::string> text = BuildFileText();
         if (text && Text(txtFileName).empty()) {

@@ -159,6 +159,8 @@ class FileEditorForm : public FileEditorBase {
     // leave out of the file, the changed-on-disk question, the write. With `printed` the text goes there
     // instead, and the window stays as it is.
     SaveOutcome Save(std::string* printed = nullptr);
+    // The save Save runs, for a caller that changes how it is run (the tool's backup options).
+    FileSave Saving();
     bool SaveFile() override { return Save() == SaveOutcome::Written; }
     // The text SaveFile writes (without the final CR LF WriteTextFile adds), after every check; nullopt
     // when a check failed, its message shown.
@@ -284,7 +286,6 @@ class FileEditorForm : public FileEditorBase {
     void AddStep(std::vector<std::string> elements, std::function<void(XmlNode root)> read,
                  std::function<void(std::string& buffer)> write);
     void TrackIf(const std::string& control, Track track);
-    FileSave Saving();
     void MarkDeclaredElementsRead(XmlNode root) const;
 
     std::vector<Step> steps_;

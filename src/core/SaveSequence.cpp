@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "core/errors.h"
+#include "core/platform.h"
 #include "core/prompts.h"
 #include "core/xml.h"
 
@@ -23,7 +24,7 @@ SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printe
         if (printed) {
             // Moved, not copied: a master of thousands of mailboxes is megabytes of text.
             *printed = std::move(*text);
-            *printed += "\r\n";
+            if (!save.wholeText) *printed += "\r\n";
             return SaveOutcome::Printed;
         }
         if (save.disk) {
@@ -38,7 +39,12 @@ SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printe
         }
         // Here the old text is still on disk and the new one in hand: whatever must see both before a file
         // is replaced belongs here, once for every window and the tool.
-        WriteTextFile(save.path, *text);
+        KeepBackup(save.path, save.backup);
+        if (save.wholeText) {
+            platform::ReplaceFileAtomically(save.path, *text);
+        } else {
+            WriteTextFile(save.path, *text);
+        }
         if (save.disk) save.disk->Take(save.path);
         if (save.written) save.written();
     } catch (const AppError& error) {

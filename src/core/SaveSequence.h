@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Backups.h"
 #include "core/DiskChangeGuard.h"
 #include "core/prompts.h"
 
@@ -27,6 +28,11 @@ struct FileSave {
     // What the window (or the model it shows) remembers once the file holds the text: that it now shows the
     // file as it is.
     std::function<void()> written;
+    // The backup kept of what the file holds before it is replaced (none unless the window or the tool
+    // says): a backup that cannot be kept stops the save before anything is written.
+    BackupPolicy backup;
+    // The text is every byte the file is to hold: no final line end is added (a restored backup).
+    bool wholeText = false;
 };
 
 enum class SaveOutcome {
@@ -43,9 +49,10 @@ bool MayLose(const FileSave& save, IPrompts& prompts);
 
 // The one save of every window and of the tool, in one order: the window's checks build the text; what the
 // save would leave out (a window asks, the tool refuses: IPrompts::AskToSaveDespite); the changed-on-disk
-// question; the write (WriteTextFile, which replaces the file atomically); remembering what was written;
-// "Saved". A window that writes several files runs it once per file. With `printed` the text goes there,
-// with its final line end, instead of into the file, and the file on disk is not looked at: the tool's
+// question; the backup of the file's present content (KeepBackup); the write (WriteTextFile, which replaces
+// the file atomically); remembering what was written; "Saved". A window that writes several files runs it
+// once per file. With `printed` the text goes there, with its final line end, instead of into the file, and
+// the file on disk is not looked at: the tool's
 // --stdout.
 SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printed = nullptr);
 

@@ -56,6 +56,9 @@ inline std::string WindowPlaceKey(const std::string& window) {
     return "window/" + window;
 }
 inline constexpr size_t kRecentMastersKept = 10;
+// The numbered backups the editor keeps of each file it saves (core/Backups.h): a count, 0 for none.
+inline constexpr const char* kBackupsKeptKey = "backups/kept";
+inline constexpr size_t kBackupsKeptDefault = 10;
 
 // Puts `path` first in the list under `key`, without repeating it, keeping at most `kept` entries.
 void RememberRecent(ISettings& settings, const std::string& key, const std::string& path,

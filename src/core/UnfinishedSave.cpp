@@ -7,10 +7,8 @@
 #include "core/prompts.h"
 
 namespace pv {
-namespace {
 
-// The local time a save began, to the second.
-std::string StartTime(int64_t nanoseconds) {
+std::string LocalTimeText(int64_t nanoseconds) {
     const std::time_t seconds = static_cast<std::time_t>(nanoseconds / 1000000000);
     std::tm local{};
     char text[32] = "";
@@ -19,8 +17,6 @@ std::string StartTime(int64_t nanoseconds) {
     return text;
 }
 
-}  // namespace
-
 UnfinishedSaveChoice OfferUnfinishedSave(const std::string& path, IPrompts& prompts) {
     const std::optional<platform::UnfinishedSave> save = platform::FindUnfinishedSave(path);
     if (!save) return UnfinishedSaveChoice::None;
@@ -28,7 +24,7 @@ UnfinishedSaveChoice OfferUnfinishedSave(const std::string& path, IPrompts& prom
         "The last save of " + path +
         " did not finish, so the file may be cut short. A complete copy of the text it had "
         "before that save (begun " +
-        StartTime(save->started) + ") was kept in " + save->copy + ".";
+        LocalTimeText(save->started) + ") was kept in " + save->copy + ".";
     const Answer answer =
         prompts.AskOrTell(Message(MessageKind::Question,
                                   what + " Do you want to put that text back? Yes puts it back; No keeps the "

@@ -1,9 +1,14 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 namespace pv {
 
 class IPrompts;
+
+// A moment (nanoseconds since 1970) in local time to the second, as "2026-12-08 14:05:09": when a save
+// began, when a backup was made.
+std::string LocalTimeText(int64_t nanoseconds);
 
 // What became of a file whose last save in place did not finish (platform::FindUnfinishedSave): the file may
 // be cut short, and a complete copy of the text it had before was kept.

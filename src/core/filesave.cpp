@@ -476,6 +476,22 @@ std::vector<std::string> CopyPlaces(const std::string& target, const struct stat
     return places;
 }
 
+// Gives the new file `fd` the identity of the file `original` (described by `old`): owner and group first (a
+// change of owner clears the set-id bits), then the permissions, then the attributes (an access list sets
+// the group bits to its mask). False when any of them cannot be given.
+bool GiveIdentity(int fd, const struct stat& old, const std::string& original) {
+    struct stat now {};
+    if (::fstat(fd, &now) != 0) return false;
+    if ((now.st_uid != old.st_uid || now.st_gid != old.st_gid) && ::fchown(fd, old.st_uid, old.st_gid) != 0) {
+        return false;
+    }
+    if (::fchmod(fd, old.st_mode & 07777) != 0) return false;
+    Descriptor from(::open(original.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    // A file we may write but not read still has attributes to keep.
+    if (!from) from.reset(::open(original.c_str(), O_PATH | O_CLOEXEC));
+    return from && CopyAttributes(from.get(), fd);
+}
+
 // Why a replacement could not be made without changing what the file is; the caller writes in place.
 struct WriteInPlace {};
 
@@ -559,20 +575,8 @@ class Save {
         }
     }
 
-    // Owner and group first (a change of owner clears the set-id bits), then the permissions, then the
-    // attributes (an access list sets the group bits to its mask).
     void KeepIdentity(int fd) {
-        struct stat now {};
-        if (::fstat(fd, &now) != 0) Fail(kErrFileAccess, "Cannot write " + pathText_ + ": " + Reason(errno));
-        if ((now.st_uid != old_.st_uid || now.st_gid != old_.st_gid) &&
-            ::fchown(fd, old_.st_uid, old_.st_gid) != 0) {
-            throw WriteInPlace{};
-        }
-        if (::fchmod(fd, old_.st_mode & 07777) != 0) throw WriteInPlace{};
-        Descriptor original(::open(target_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-        // A file we may write but not read still has attributes to keep.
-        if (!original) original.reset(::open(target_.c_str(), O_PATH | O_CLOEXEC));
-        if (!original || !CopyAttributes(original.get(), fd)) throw WriteInPlace{};
+        if (!GiveIdentity(fd, old_, target_)) throw WriteInPlace{};
     }
 
     // The file itself rewritten: completely, flushed and read back, after a complete copy of its old text
@@ -747,6 +751,56 @@ class Save {
 
 void ReplaceFileAtomically(const std::string& path, const std::string& bytes) {
     Save(path, bytes).Run();
+}
+
+std::string FollowedPath(const std::string& path) {
+    return FollowLinks(path);
+}
+
+bool WriteBackupCopy(const std::string& path, const std::string& name, bool replace) {
+    CatchFileSizeSignal();
+    const std::string target = FollowLinks(path);
+    const std::string folderPath = ParentOf(target);
+    const std::string backup = folderPath + "/" + name;
+    const auto fail = [&](const std::string& why) {
+        Fail(kErrFileAccess,
+             "Cannot keep a backup of " + path + " as " + backup + ": " + why + "; the file was not written");
+    };
+    Descriptor file(::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!file) fail(Reason(errno));
+    struct stat old {};
+    if (::fstat(file.get(), &old) != 0) fail(Reason(errno));
+    if (!S_ISREG(old.st_mode)) fail("it is not a regular file");
+    std::string text;
+    if (!ReadAll(file.get(), text, static_cast<size_t>(old.st_size))) fail(Reason(errno));
+    Descriptor folder(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder) fail(Reason(errno));
+    RemoveLeftovers(folder.get());
+    // Created with no more permissions than the file has: it holds the same passwords.
+    NewFile copy(folder.get(), old.st_mode & 0777);
+    if (const int error = copy.Create()) fail(Reason(error));
+    struct Refused {
+        std::string why;
+    };
+    const auto fill = [&](int fd) {
+        if (!WriteAll(fd, text) || ::fsync(fd) != 0) throw Refused{Reason(errno)};
+        if (!GiveIdentity(fd, old, target)) {
+            throw Refused{"a backup there cannot have the file's owner, group, permissions and access lists"};
+        }
+    };
+    try {
+        fill(copy.fd());
+        bool created = false;
+        const int error = replace ? copy.Replace(name, fill, created) : copy.Add(name, fill);
+        if (error == EEXIST && !replace) return false;
+        if (error != 0) fail(Reason(error));
+    } catch (const Refused& refused) {
+        fail(refused.why);
+    }
+    if (!FlushFolder(folder.get()))
+        fail("its folder could not be flushed to the disk (" + Reason(errno) + ")");
+    if (const int error = copy.file().close()) fail(Reason(error));
+    return true;
 }
 
 std::optional<UnfinishedSave> FindUnfinishedSave(const std::string& path) {

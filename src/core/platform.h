@@ -64,6 +64,18 @@ std::string ReadFileBytes(const std::string& path, FileFingerprint& read);
 // but the folder could not be flushed after the rename: the new name may not outlast a power failure.
 void ReplaceFileAtomically(const std::string& path, const std::string& bytes);
 
+// The file a path names, links followed one by one (the path itself when it is no link); a dangling link
+// gives the path of the file it would name. Throws AppError for a link loop.
+std::string FollowedPath(const std::string& path);
+
+// Keeps a copy of the file at `path` (links followed) as `name` in the file's folder, written as a save
+// writes a file: complete and flushed before it has that name, with the file's owner, group, permissions
+// and extended attributes (access lists), the folder flushed after. With `replace` a file of that name is
+// replaced; without, a name already taken gives false and nothing is written. Throws AppError naming the
+// backup when it cannot be made so (the folder may not be written, the owner cannot be given, ...); nothing
+// is then left under the name.
+bool WriteBackupCopy(const std::string& path, const std::string& name, bool replace);
+
 // What a save in place that did not finish (the program was killed, the machine stopped, or neither the new
 // text nor the old could be written) left: a complete copy of the text the file had before. The copy lies
 // beside the file as NAME.before-save when it could have the file's owner, group, permissions and access

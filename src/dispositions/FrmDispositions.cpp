@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/EditorRegistry.h"
+#include "core/History.h"
 #include "core/ListOrder.h"
 #include "core/MasterLinks.h"
 #include "core/errors.h"
@@ -38,6 +39,10 @@ FrmDispositions::FrmDispositions(Services& services, const IMasterLinks& master)
     AddControl(cmdUseParent, ControlKind::Button, "Use Parent",
                "Use whatever dispositions are configured for the parent of this disposition.");
     AddControl(cmdSave, ControlKind::Button, "Exit and Save Changes");
+    AddHistoryButton(*this, services_, [this] {
+        return HistoryLinks{configuration_.FullPath(), [this] { return changed(); },
+                            [this] { LoadFromFile(Text(txtFileName), masterFilePath_); }};
+    });
     AddControl(cmdCancel, ControlKind::Button, "Exit and Discard Changes");
     AddControl(cmdEscape, ControlKind::Button, "Escape").visible = false;
     // "Default" is current until the file is loaded: no parent to fall back on.
@@ -224,6 +229,7 @@ void FrmDispositions::ShowDispositions(size_t category, int line) {
 bool FrmDispositions::SaveDispositionFile() {
     FileSave save = configuration_.Saving(services_.paths, services_.prompts);
     save.disk = &disk_;
+    save.backup = EditorBackups(services_.settings);
     save.reload = [this] { LoadFromFile(Text(txtFileName), masterFilePath_); };
     save.written = [this, model = save.written] {
         model();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "core/History.h"
 #include "core/errors.h"
 #include "core/filechoice.h"
 #include "core/platform.h"
@@ -94,6 +95,10 @@ FrmMain::FrmMain(Services& services) : Form(frmMain, kMainCaption), services_(se
     AddControl(cmdReload, ControlKind::Button, "Reload",
                "[Re]load the information from the file, discarding any changes");
     AddControl(cmdSave, ControlKind::Button, "Save", "Save the current information back to the file");
+    AddHistoryButton(*this, services_, [this] {
+        return HistoryLinks{FullPathToMasterConfig(), [this] { return changed(); },
+                            [this] { LoadFile(Text(txtMasterConfig)); }};
+    });
 
     const std::string monitorTip = "The configuration file for monitoring and logging";
     AddControl(Label2, ControlKind::Label, "Monitoring/Logging Config File:", monitorTip);
@@ -474,6 +479,7 @@ bool FrmMain::saveMaster() {
                            Loss{UnreadFileQuestion(), save.path + " could not be read."});
     }
     save.disk = &disk_;
+    save.backup = EditorBackups(services_.settings);
     save.reload = [this] { LoadFile(Text(txtMasterConfig)); };
     // The file now holds what the window shows.
     save.written = [this, forgetLoad = save.written] {

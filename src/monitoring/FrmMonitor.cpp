@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "core/History.h"
 #include "core/ListOrder.h"
 #include "monitoring/FrmChooseMonitorType.h"
 #include "monitoring/MonitorEditors.h"
@@ -60,6 +61,10 @@ FrmMonitor::FrmMonitor(Services& services)
     AddControl(Label3, ControlKind::Label, "Html Adaptor Port:");
     AddControl(txtHtmlAdaptorPort, ControlKind::TextBox);
     AddControl(cmdSave, ControlKind::Button, "Exit and Save Changes");
+    AddHistoryButton(*this, services_, [this] {
+        return HistoryLinks{GetConfigFilePath(), [this] { return changed(); },
+                            [this] { LoadFromFile(Text(txtFileName), referencePath_); }};
+    });
     AddControl(cmdCancel, ControlKind::Button, "Exit and Discard Changes");
     AddControl(cmdEscape, ControlKind::Button, "Escape").visible = false;
 
@@ -142,6 +147,7 @@ bool FrmMonitor::SaveFile() {
     configuration_.Jmx = JmxShown();
     FileSave save = configuration_.Saving(services_.prompts);
     save.disk = &disk_;
+    save.backup = EditorBackups(services_.settings);
     save.reload = [this] { LoadFromFile(Text(txtFileName), referencePath_); };
     save.written = [this, model = save.written] {
         model();

@@ -61,6 +61,7 @@ const std::vector<CommandKey>& CommandKeys() {
         {"Save and exit", 's'},
         {"Exit and Save Changes", 's'},
         {"Reload", 'r'},
+        {"History…", 'y'},
         {"Add", 'a'},
         {"Edit", 'e'},
         {"Move Up", 'u'},

@@ -1,5 +1,9 @@
 #include "ui/WindowGallery.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QtGlobal>
 #include <algorithm>
 #include <cstdint>
@@ -10,6 +14,9 @@
 #include "actions/FrmWriteToDB.h"
 #include "actions/MessageFieldsSample.h"
 #include "core/HeadlessServices.h"
+#include "core/History.h"
+#include "core/errors.h"
+#include "core/platform.h"
 #include "dispositions/CCatDisposition.h"
 #include "dispositions/DispositionEditors.h"
 #include "dispositions/FrmChooseType.h"
@@ -25,6 +32,7 @@
 #include "monitoring/FrmMonitor.h"
 #include "monitoring/MonitorEditors.h"
 #include "names/frmDispositions.h"
+#include "names/frmHistory.h"
 #include "names/frmMain.h"
 
 namespace pv::ui {
@@ -238,6 +246,41 @@ std::set<std::string> VisitEveryWindow(IPrompts& prompts, const std::string& pro
         }
         if (entry.ClassName.empty() && editor) entry.Parameter = "+/" + type + ".gallery.xml";
         OpenMonitorEditor(services, entry, type);
+    }
+
+    // The history of a monitor configuration file with two backups, the older chosen: its difference from
+    // the file shows both a removal and an addition. Written to a folder of its own, at fixed times, so that
+    // the picture is the same at every run.
+    const std::filesystem::path historyFolder = std::filesystem::temp_directory_path(ignored) /
+                                                ("postvane-gallery-history-" + std::to_string(::getpid()));
+    if (std::filesystem::create_directories(historyFolder, ignored)) {
+        const std::string file = (historyFolder / "monitor.xml").string();
+        const auto entry = [](const std::string& className, const std::string& parameter) {
+            return "\t<Monitor>\r\n\t\t<ClassName>com.ombrivo.Postvane.monitor." + className +
+                   "</ClassName>\r\n\t\t<Parameter>" + parameter + "</Parameter>\r\n\t</Monitor>\r\n";
+        };
+        const std::string logger = entry("CLogger", "+/logging/server.log.xml");
+        const std::string texts[] = {
+            "<Monitors>\r\n" + logger + entry("MonitorLog4j", "") + "</Monitors>\r\n",
+            "<Monitors>\r\n" + logger + "</Monitors>\r\n",
+            "<Monitors>\r\n" + logger + entry("EmailMonitor", "./config/alerts.emailmonitor.xml") +
+                "</Monitors>\r\n"};
+        const std::pair<std::string, time_t> backups[] = {{file + ".~1~", 1796117400},
+                                                          {file + ".~2~", 1796400300}};
+        try {
+            for (size_t i = 0; i < 2; ++i) {
+                platform::ReplaceFileAtomically(backups[i].first, texts[i]);
+                const timespec times[2] = {{backups[i].second, 0}, {backups[i].second, 0}};
+                ::utimensat(AT_FDCWD, backups[i].first.c_str(), times, 0);
+            }
+            platform::ReplaceFileAtomically(file, texts[2]);
+            FrmHistory history(services, HistoryLinks{file, nullptr, nullptr});
+            history.UserSelect(names::frmHistory::lstBackups, {1});
+            gallery.Show(history);
+        } catch (const AppError&) {
+            // A temporary folder that cannot be written shows no history; the window tests say it is missing.
+        }
+        std::filesystem::remove_all(historyFolder, ignored);
     }
     return gallery.kinds();
 }

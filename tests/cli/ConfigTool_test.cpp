@@ -228,6 +228,81 @@ TEST_F(ConfigTool, TheCommandLineReadsOptionsAsGetoptDoes) {
     EXPECT_EQ(tried("help").out, tried("--help").out);
 }
 
+// Backups only when asked for, in GNU's words: --backup, -b, --suffix, VERSION_CONTROL and
+// SIMPLE_BACKUP_SUFFIX, as the real program reads them from its environment.
+TEST_F(ConfigTool, ResaveKeepsTheBackupItIsAskedForAndNoneElse) {
+    const std::string master = cfg + "/master.xml";
+    const std::string expected = ReadFile(TestData("master/root-only/expected.xml"));
+    const auto resave = [&](const std::string& arguments, const std::string& environment = "") {
+        SCOPED_TRACE(arguments);
+        WriteFile(master, rootOnly);
+        const ToolRun run = RunBinary(arguments, environment);
+        EXPECT_EQ(ReadFile(master), run.status == 0 ? expected : rootOnly);
+        std::vector<std::string> kept = test::FolderEntries(cfg);
+        for (const std::string& name : kept) {
+            if (name != "master.xml") fs::remove(cfg + "/" + name);
+        }
+        return std::make_tuple(run.status, run.err, kept);
+    };
+    using Names = std::vector<std::string>;
+    const auto backup = [&](const std::string& name) {
+        return std::make_tuple(0, std::string(), Names{"master.xml", name});
+    };
+    const auto none = std::make_tuple(0, std::string(), Names{"master.xml"});
+    // No backup unless asked for, whatever the environment says.
+    EXPECT_EQ(resave("resave master.xml", "VERSION_CONTROL=numbered SIMPLE_BACKUP_SUFFIX=.orig.xml "), none);
+    EXPECT_EQ(resave("resave -b master.xml"), backup("master.xml~"));  // GNU's default: existing
+    EXPECT_EQ(resave("resave --backup master.xml", "VERSION_CONTROL=t "), backup("master.xml.~1~"));
+    EXPECT_EQ(resave("resave --backup=numbered master.xml", "VERSION_CONTROL=simple "),
+              backup("master.xml.~1~"));
+    EXPECT_EQ(resave("resave --backup=never --suffix=.bak master.xml"), backup("master.xml.bak"));
+    EXPECT_EQ(resave("resave --suffix=.bak master.xml"), backup("master.xml.bak"));  // implies --backup
+    EXPECT_EQ(resave("resave -b master.xml", "SIMPLE_BACKUP_SUFFIX=.prev "), backup("master.xml.prev"));
+    EXPECT_EQ(resave("resave --backup=off master.xml"), none);
+    EXPECT_EQ(ReadFile(master), expected);
+
+    // The limit, the oldest removed first; a resave that changes nothing makes no second copy of what the
+    // newest backup holds.
+    WriteFile(master, rootOnly);
+    WriteFile(cfg + "/master.xml.~8~", "older\r\n");
+    WriteFile(cfg + "/master.xml.~9~", "old\r\n");
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(RunBinary("resave -b --backups-kept=2 master.xml").status, 0);
+    const Names kept = {"master.xml", "master.xml.~10~", "master.xml.~11~"};
+    EXPECT_EQ(test::FolderEntries(cfg), kept);
+    EXPECT_EQ(ReadFile(cfg + "/master.xml.~10~"), rootOnly);
+    EXPECT_EQ(ReadFile(cfg + "/master.xml.~11~"), expected);
+
+    const auto refused = [&](const std::string& arguments, const std::string& environment = "") {
+        const ToolRun run = RunBinary(arguments, environment);
+        return std::make_tuple(run.status, run.err);
+    };
+    const std::string tryHelp = "\npostvane-config-tool: Try 'postvane-config-tool resave --help'.\n";
+    EXPECT_EQ(
+        refused("resave --backup=sometimes master.xml"),
+        std::make_tuple(2,
+                        "postvane-config-tool: resave: --backup 'sometimes' is none of none, off, numbered, "
+                        "t, existing, nil, simple, never" +
+                            tryHelp));
+    EXPECT_EQ(
+        refused("resave -b master.xml", "VERSION_CONTROL=n "),
+        std::make_tuple(2,
+                        "postvane-config-tool: resave: VERSION_CONTROL 'n' is none of none, off, numbered, "
+                        "t, existing, nil, simple, never" +
+                            tryHelp));
+    EXPECT_EQ(refused("resave -S .old.xml master.xml"),
+              std::make_tuple(2,
+                              "postvane-config-tool: resave: a backup suffix cannot end in \".xml\": the "
+                              "backup would look like a configuration file ('.old.xml')" +
+                                  tryHelp));
+    EXPECT_EQ(
+        refused("resave -b --backups-kept=0 master.xml"),
+        std::make_tuple(2,
+                        "postvane-config-tool: resave: --backups-kept takes a number of backups from 1, "
+                        "not '0'" +
+                            tryHelp));
+    EXPECT_EQ(test::FolderEntries(cfg), kept);
+}
+
 TEST_F(ConfigTool, AMissingMasterIsReportedAndNotCreated) {
     const ToolRun run = Run({"resave", "cfg/absent.xml"});
     EXPECT_EQ(std::tie(run.status, run.out, run.err),

@@ -61,6 +61,9 @@ for type in $types; do
     expect "the tool accepts --type $type" "1" "$status"
 done
 
+# --backup=CONTROL: GNU's words.
+expect "--backup=n, split at =" "$(lines never nil none numbered)" "$(complete_words resave --backup = n)"
+
 # File names, also with blanks, for operands and --master.
 mkdir -p "$scratch/configs" && touch "$scratch/configs/master one.xml" "$scratch/configs/monitor.xml"
 cd "$scratch" || exit 1

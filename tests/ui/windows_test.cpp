@@ -317,6 +317,45 @@ TEST(QtWindows, SavingAFileAnotherProgramChangedAsksAndNoShowsItsText) {
     EXPECT_FALSE(editor.changed());
 }
 
+// Save, then History: the backup the save kept, the difference from it, and a restore, all on the widgets.
+TEST(QtWindows, HistoryShowsTheBackupASaveKeptAndRestoresIt) {
+    SampleCopy sample;
+    ScriptedServices s(sample.dir.path());
+    CCatDisposition disposition =
+        sample.disposition("ForwardMessage", "support.disposition.xml", "+/dispose/helpdesk.forward.xml");
+    FrmForwardMessage editor(s.services);
+    editor.OpenOn(DetailedFileOf(disposition));
+    FormWindow window(editor);
+    window.show();
+    const std::string file = sample.file("dispose/helpdesk.forward.xml");
+    const std::string original = ReadFile(file);
+    Type(window, "txtSMTPServer", "mine.example.com");
+    s.prompts.ExpectMessage("Saved");
+    Click(window, "cmdSave");
+    const std::string saved = ReadFile(file);
+    EXPECT_EQ(Caption(window, "cmdHistory"), "History…");
+    s.windows.Expect("frmHistory", [&](Form& form) {
+        FormWindow history(form);
+        history.show();
+        QListWidget* list = Find<QListWidget>(history, "lstBackups");
+        ASSERT_EQ(list->count(), 1);
+        EXPECT_TRUE(list->item(0)->text().startsWith("helpdesk.forward.xml.~1~    "));
+        const QString difference = Find<QPlainTextEdit>(history, "txtDifference")->toPlainText();
+        EXPECT_TRUE(difference.contains("\n-\t<SMTPServer>localhost</SMTPServer>"))
+            << difference.toStdString();
+        EXPECT_TRUE(difference.contains("\n+\t<SMTPServer>mine.example.com</SMTPServer>"));
+        EXPECT_TRUE(Find<QPlainTextEdit>(history, "txtDifference")->isReadOnly());
+        s.prompts.ExpectMessage("Saved");
+        Click(history, "cmdRestore");
+        EXPECT_EQ(list->count(), 2);
+        Click(history, "cmdEscape");
+    });
+    Click(window, "cmdHistory");
+    EXPECT_EQ(ReadFile(file), original);
+    EXPECT_EQ(ReadFile(file + ".~2~"), saved);
+    EXPECT_EQ(Find<QLineEdit>(window, "txtSMTPServer")->text(), "localhost");
+}
+
 TEST(QtWindows, TypeChooserGoesWithEnterAndCancelsWithItsVisibleButton) {
     SampleCopy sample;
     ScriptedServices s(sample.dir.path());

@@ -1,0 +1,164 @@
+#include "core/Backups.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "core/errors.h"
+#include "core/platform.h"
+
+namespace pv {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The number of a numbered backup's name, NAME.~N~; 0 when `entry` is none of `name`'s.
+int BackupNumber(const std::string& entry, const std::string& name) {
+    const std::string prefix = name + ".~";
+    if (entry.size() <= prefix.size() + 1 || entry.compare(0, prefix.size(), prefix) != 0 ||
+        entry.back() != '~')
+        return 0;
+    const std::string digits = entry.substr(prefix.size(), entry.size() - prefix.size() - 1);
+    if (digits.empty() || digits.size() > 9 || digits.front() == '0' ||
+        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return 0;
+    }
+    return std::stoi(digits);
+}
+
+int64_t ModifiedOf(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return 0;
+    return static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+}
+
+// The numbered backups beside `target`, oldest (lowest number) first.
+std::vector<Backup> Numbered(const std::string& target) {
+    const std::string folder = platform::ParentFolder(target);
+    const std::string name = platform::FileName(target);
+    std::vector<Backup> found;
+    std::error_code error;
+    for (fs::directory_iterator it(folder.empty() ? "/" : folder, error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string entry = it->path().filename().string();
+        if (const int number = BackupNumber(entry, name)) {
+            const std::string path = (folder == "/" ? "" : folder) + "/" + entry;
+            if (platform::FileExists(path)) found.push_back({path, number, ModifiedOf(path)});
+        }
+    }
+    std::sort(found.begin(), found.end(),
+              [](const Backup& a, const Backup& b) { return a.number < b.number; });
+    return found;
+}
+
+bool SameContent(const std::string& a, const std::string& b) {
+    // Sizes first: a master of megabytes is not read twice to learn that it grew.
+    struct stat first {};
+    struct stat second {};
+    if (::stat(a.c_str(), &first) != 0 || ::stat(b.c_str(), &second) != 0 || first.st_size != second.st_size)
+        return false;
+    try {
+        return platform::ReadFileBytes(a) == platform::ReadFileBytes(b);
+    } catch (const AppError&) {
+        return false;
+    }
+}
+
+}  // namespace
+
+std::optional<BackupControl> ParseBackupControl(const std::string& word) {
+    static const std::pair<const char*, BackupControl> kWords[] = {
+        {"none", BackupControl::None},         {"off", BackupControl::None},
+        {"numbered", BackupControl::Numbered}, {"t", BackupControl::Numbered},
+        {"existing", BackupControl::Existing}, {"nil", BackupControl::Existing},
+        {"simple", BackupControl::Simple},     {"never", BackupControl::Simple},
+    };
+    if (word.empty()) return std::nullopt;
+    std::optional<BackupControl> found;
+    for (const auto& [text, control] : kWords) {
+        if (word == text) return control;
+        if (std::strncmp(text, word.c_str(), word.size()) == 0) {
+            if (found && *found != control) return std::nullopt;  // "n" begins none, numbered, nil, never
+            found = control;
+        }
+    }
+    return found;
+}
+
+std::string SuffixRefusal(const std::string& suffix) {
+    if (suffix.empty()) return "a backup suffix cannot be empty";
+    if (suffix.find('/') != std::string::npos) return "a backup suffix cannot hold a \"/\"";
+    const std::string lower = platform::AsciiLower(suffix);
+    if (lower.size() >= 4 && lower.compare(lower.size() - 4, 4, ".xml") == 0) {
+        return "a backup suffix cannot end in \".xml\": the backup would look like a configuration file";
+    }
+    return std::string();
+}
+
+BackupPolicy EditorBackups(const ISettings& settings) {
+    BackupPolicy policy;
+    policy.control = BackupControl::Numbered;
+    const std::string kept = settings.Text(kBackupsKeptKey);
+    if (kept.empty()) return policy;
+    // Anything but a plain count (a settings file edited by hand) keeps the default.
+    if (kept.size() > 6 ||
+        !std::all_of(kept.begin(), kept.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return policy;
+    const size_t number = std::stoul(kept);
+    if (number == 0) policy.control = BackupControl::None;
+    policy.kept = std::max<size_t>(number, 1);
+    return policy;
+}
+
+std::vector<Backup> BackupsOf(const std::string& path, const std::string& suffix) {
+    std::string target;
+    try {
+        target = platform::FollowedPath(path);
+    } catch (const AppError&) {
+        return {};
+    }
+    std::vector<Backup> backups = Numbered(target);
+    std::reverse(backups.begin(), backups.end());
+    const std::string simple = target + suffix;
+    if (!suffix.empty() && platform::FileExists(simple)) backups.push_back({simple, 0, ModifiedOf(simple)});
+    return backups;
+}
+
+void KeepBackup(const std::string& path, const BackupPolicy& policy) {
+    if (policy.control == BackupControl::None) return;
+    const std::string target = platform::FollowedPath(path);
+    if (!platform::PathExists(target)) return;
+    const std::string name = platform::FileName(target);
+    std::vector<Backup> numbered = Numbered(target);
+    const bool numbers = policy.control == BackupControl::Numbered ||
+                         (policy.control == BackupControl::Existing && !numbered.empty());
+    if (!numbers) {
+        if (const std::string refusal = SuffixRefusal(policy.suffix); !refusal.empty()) {
+            throw AppError(kErrFileAccess, "Cannot keep a backup of " + path + ": " + refusal);
+        }
+        const std::string simple = target + policy.suffix;
+        if (!(platform::FileExists(simple) && SameContent(simple, target))) {
+            platform::WriteBackupCopy(path, name + policy.suffix, true);
+        }
+        return;
+    }
+    if (numbered.empty() || !SameContent(numbered.back().path, target)) {
+        int number = numbered.empty() ? 1 : numbered.back().number + 1;
+        // Another save that took the number meanwhile: the next one.
+        while (!platform::WriteBackupCopy(path, name + ".~" + std::to_string(number) + "~", false)) ++number;
+        numbered = Numbered(target);
+    }
+    const size_t kept = std::max<size_t>(policy.kept, 1);
+    for (size_t i = 0; i + kept < numbered.size(); ++i) {
+        if (::unlink(numbered[i].path.c_str()) != 0 && errno != ENOENT) {
+            throw AppError(kErrFileAccess, "Cannot remove the old backup " + numbered[i].path + ": " +
+                                               std::strerror(errno) + "; the file was not written");
+        }
+    }
+}
+
+}  // namespace pv

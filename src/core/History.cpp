@@ -1,0 +1,121 @@
+#include "core/History.h"
+
+#include "core/SaveSequence.h"
+#include "core/TextDiff.h"
+#include "core/UnfinishedSave.h"
+#include "core/errors.h"
+#include "core/platform.h"
+#include "names/History.h"
+#include "names/frmHistory.h"
+
+namespace pv {
+using namespace names::frmHistory;
+
+namespace {
+
+std::string BackupLine(const Backup& backup) {
+    return platform::FileName(backup.path) + "    " + LocalTimeText(backup.modified);
+}
+
+}  // namespace
+
+FrmHistory::FrmHistory(Services& services, HistoryLinks links)
+    : Form(frmHistory, "History of " + platform::FileName(links.path)),
+      services_(services),
+      links_(std::move(links)) {
+    AddControl(lblBackups, ControlKind::Label, "Backups of " + links_.path + ", newest first:");
+    AddControl(lstBackups, ControlKind::List, {},
+               "The backups kept of the file, with the time each was kept");
+    AddControl(lblDifference, ControlKind::Label, "Difference from the backup to the file as it is now:");
+    Control& difference = AddControl(txtDifference, ControlKind::TextBox);
+    difference.readOnly = true;
+    difference.accessibleName = "Difference from the backup to the file";
+    AddControl(cmdRestore, ControlKind::Button, "Restore",
+               "Puts the chosen backup's content back into the file; what the file holds now is kept as a "
+               "backup");
+    AddControl(cmdEscape, ControlKind::Button, "Close");
+    setSelectAllOnFocus(false);
+    OnSelect(lstBackups, [this] { ShowDifference(); });
+    OnClick(cmdRestore, [this] { Restore(); });
+    OnClick(cmdEscape, [this] { Close(); });
+    ShowBackups(std::string());
+}
+
+void FrmHistory::ShowBackups(const std::string& selected) {
+    backups_ = BackupsOf(links_.path);
+    std::vector<std::string> lines;
+    int line = 0;
+    for (const Backup& backup : backups_) {
+        if (backup.path == selected) line = static_cast<int>(lines.size());
+        lines.push_back(BackupLine(backup));
+    }
+    SetItems(lstBackups, lines);
+    SetSelection(lstBackups, backups_.empty() ? std::vector<int>() : std::vector<int>{line});
+    ShowDifference();
+}
+
+void FrmHistory::ShowDifference() {
+    const std::vector<int>& selection = Selection(lstBackups);
+    SetEnabled(cmdRestore, !selection.empty());
+    if (selection.empty()) {
+        SetText(txtDifference, backups_.empty() ? "No backup of " + links_.path + " has been kept." : "");
+        return;
+    }
+    const Backup& backup = backups_[static_cast<size_t>(selection.front())];
+    try {
+        const std::string before = platform::ReadFileBytes(backup.path);
+        const bool present = platform::FileExists(links_.path);
+        const std::string after = present ? platform::ReadFileBytes(links_.path) : std::string();
+        const std::vector<DiffHunk> hunks = DiffTexts(before, after);
+        SetText(txtDifference, hunks.empty()
+                                   ? "The file holds what this backup holds."
+                                   : UnifiedDiff(hunks, backup.path, present ? links_.path : "/dev/null"));
+    } catch (const AppError& error) {
+        SetText(txtDifference, error.description());
+    }
+}
+
+void FrmHistory::Restore() {
+    const std::vector<int>& selection = Selection(lstBackups);
+    if (selection.empty()) return;
+    const Backup backup = backups_[static_cast<size_t>(selection.front())];
+    if (links_.unsaved && links_.unsaved() &&
+        services_.prompts.AskYesNo("The window has changes to " + links_.path +
+                                   " that were not saved; restoring the backup discards them. Restore " +
+                                   platform::FileName(backup.path) + " anyway?") != Answer::Yes) {
+        return;
+    }
+    std::string content;
+    try {
+        content = platform::ReadFileBytes(backup.path);
+    } catch (const AppError& error) {
+        services_.prompts.ShowMessage(FormatError("Error=", error));
+        return;
+    }
+    FileSave save;
+    save.path = links_.path;
+    save.text = [&content]() -> std::optional<std::string> { return std::move(content); };
+    save.wholeText = true;
+    save.backup = EditorBackups(services_.settings);
+    if (RunSave(save, services_.prompts) != SaveOutcome::Written) return;
+    if (links_.reload) links_.reload();
+    // The list now holds the backup of what the restore replaced too.
+    ShowBackups(backup.path);
+}
+
+void AddHistoryButton(Form& form, Services& services, std::function<HistoryLinks()> links) {
+    using names::History::cmdHistory;
+    form.AddControl(cmdHistory, ControlKind::Button, "History…",
+                    "Shows the backups kept of the file, what each differs from it, and restores one");
+    form.OnClick(cmdHistory, [&services, links = std::move(links)] {
+        HistoryLinks now = links();
+        if (now.path.empty()) {
+            services.prompts.ShowMessage("No configuration file has been chosen");
+            return;
+        }
+        FrmHistory window(services, std::move(now));
+        services.windows.ShowModal(window);
+    });
+}
+
+}  // namespace pv

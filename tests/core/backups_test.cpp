@@ -1,0 +1,269 @@
+// Backups kept by the one save sequence: numbered ones within their limit, simple ones, what a backup keeps
+// of the file, and a backup that cannot be kept stopping the save. Where permissions matter the save runs in
+// a child process as an unprivileged user, which needs the tests to run as root; otherwise those cases are
+// skipped.
+#include "core/Backups.h"
+
+#include <grp.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <functional>
+
+#include "core/HeadlessServices.h"
+#include "core/SaveSequence.h"
+#include "support/TestFiles.h"
+
+namespace fs = std::filesystem;
+
+namespace pv {
+namespace {
+
+using test::FolderEntries;
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+constexpr uid_t kOtherUser = 65534;
+constexpr gid_t kOtherGroup = 65534;
+constexpr gid_t kSharedGroup = 4242;
+
+// Saves `text` (and the final line end) to `path` through the save sequence with the given backups; what
+// it said, "" when it wrote the file.
+std::string SaveWith(const std::string& path, const std::string& text, const BackupPolicy& policy) {
+    CollectingPrompts prompts;
+    FileSave save;
+    save.path = path;
+    save.text = [text]() -> std::optional<std::string> { return text; };
+    save.backup = policy;
+    const SaveOutcome outcome = RunSave(save, prompts);
+    std::string said;
+    for (const Message& message : prompts.messages) said += message.text;
+    return outcome == SaveOutcome::Written ? said : said.empty() ? "not written" : said;
+}
+
+BackupPolicy Policy(BackupControl control, size_t kept = kBackupsKeptDefault,
+                    const std::string& suffix = "~") {
+    BackupPolicy policy;
+    policy.control = control;
+    policy.kept = kept;
+    policy.suffix = suffix;
+    return policy;
+}
+
+// Runs `work` in a child process as the unprivileged user (member of `groups` too) and returns what it
+// reported.
+std::string AsOtherUser(const std::function<std::string()>& work, std::vector<gid_t> groups = {}) {
+    int report[2];
+    if (::pipe(report) != 0) return "no pipe";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(report[0]);
+        std::string outcome = "could not become the other user";
+        if (::setgroups(groups.size(), groups.data()) == 0 && ::setgid(kOtherGroup) == 0 &&
+            ::setuid(kOtherUser) == 0) {
+            outcome = work();
+        }
+        (void)!::write(report[1], outcome.data(), outcome.size());
+        ::_exit(0);
+    }
+    ::close(report[1]);
+    std::string outcome;
+    char buffer[512];
+    ssize_t got = 0;
+    while ((got = ::read(report[0], buffer, sizeof buffer)) > 0)
+        outcome.append(buffer, static_cast<size_t>(got));
+    ::close(report[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return outcome;
+}
+
+struct stat Stat(const std::string& path) {
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+    return info;
+}
+
+std::vector<int> Numbers(const std::vector<Backup>& backups) {
+    std::vector<int> numbers;
+    for (const Backup& backup : backups) numbers.push_back(backup.number);
+    return numbers;
+}
+
+TEST(Backups, ThirtySavesWithALimitOfFiveKeepTheFiveNewestAndNoCopyOfWhatTheNewestHolds) {
+    TempDir temp;
+    const std::string path = temp / "master.xml";
+    const BackupPolicy policy = Policy(BackupControl::Numbered, 5);
+    // A file that is not there yet has nothing to keep.
+    EXPECT_EQ(SaveWith(path, "v0", policy), "");
+    EXPECT_EQ(FolderEntries(temp.path()), std::vector<std::string>{"master.xml"});
+    for (int i = 1; i <= 30; ++i) {
+        ASSERT_EQ(SaveWith(path, "v" + std::to_string(i), policy), "") << i;
+        ASSERT_LE(BackupsOf(path).size(), 5u) << i;
+    }
+    EXPECT_EQ(FolderEntries(temp.path()),
+              (std::vector<std::string>{"master.xml", "master.xml.~26~", "master.xml.~27~", "master.xml.~28~",
+                                        "master.xml.~29~", "master.xml.~30~"}));
+    for (int n = 26; n <= 30; ++n)
+        EXPECT_EQ(ReadFile(path + ".~" + std::to_string(n) + "~"), "v" + std::to_string(n - 1) + "\r\n");
+    EXPECT_EQ(ReadFile(path), "v30\r\n");
+    EXPECT_EQ(Numbers(BackupsOf(path)), (std::vector<int>{30, 29, 28, 27, 26}));
+
+    // Saving what the file holds makes one backup of it; saving it again none more (its newest backup holds
+    // it already), as a resave that changes nothing or a save tried again after a failure.
+    EXPECT_EQ(SaveWith(path, "v30", policy), "");
+    EXPECT_EQ(SaveWith(path, "v30", policy), "");
+    EXPECT_EQ(Numbers(BackupsOf(path)), (std::vector<int>{31, 30, 29, 28, 27}));
+    EXPECT_EQ(ReadFile(path + ".~31~"), "v30\r\n");
+
+    // A lower limit removes the oldest at the next save.
+    EXPECT_EQ(SaveWith(path, "v32", Policy(BackupControl::Numbered, 2)), "");
+    EXPECT_EQ(Numbers(BackupsOf(path)), (std::vector<int>{31, 30}));
+    // Names that only look like backups are neither counted nor removed.
+    WriteFile(path + ".~07~", "x");
+    WriteFile(path + ".~x~", "x");
+    EXPECT_EQ(SaveWith(path, "v33", Policy(BackupControl::Numbered, 2)), "");
+    EXPECT_EQ(FolderEntries(temp.path()),
+              (std::vector<std::string>{"master.xml", "master.xml.~07~", "master.xml.~31~", "master.xml.~32~",
+                                        "master.xml.~x~"}));
+}
+
+TEST(Backups, SimpleAndExistingBackupsFollowGnuAndLieBesideTheFileALinkNames) {
+    TempDir temp;
+    const std::string real = temp / "real/monitor.xml";
+    WriteFile(real, "one\r\n");
+    const std::string link = temp / "monitor.xml";
+    fs::create_symlink("real/monitor.xml", link);
+
+    // "existing" without numbered backups: a simple one, replaced by each save.
+    EXPECT_EQ(SaveWith(link, "two", Policy(BackupControl::Existing)), "");
+    EXPECT_EQ(SaveWith(link, "three", Policy(BackupControl::Existing)), "");
+    EXPECT_EQ(FolderEntries(temp / "real"), (std::vector<std::string>{"monitor.xml", "monitor.xml~"}));
+    EXPECT_EQ(ReadFile(real + "~"), "two\r\n");
+    EXPECT_EQ(SaveWith(link, "four", Policy(BackupControl::Simple, 10, ".orig")), "");
+    EXPECT_EQ(ReadFile(real + ".orig"), "three\r\n");
+
+    // Once the file has a numbered backup, "existing" numbers them.
+    EXPECT_EQ(SaveWith(link, "five", Policy(BackupControl::Numbered)), "");
+    EXPECT_EQ(SaveWith(link, "six", Policy(BackupControl::Existing)), "");
+    EXPECT_EQ(FolderEntries(temp / "real"),
+              (std::vector<std::string>{"monitor.xml", "monitor.xml.orig", "monitor.xml.~1~",
+                                        "monitor.xml.~2~", "monitor.xml~"}));
+    EXPECT_EQ(ReadFile(real + ".~2~"), "five\r\n");
+    // The history lists the numbered ones newest first, then the simple one.
+    EXPECT_EQ(Numbers(BackupsOf(link)), (std::vector<int>{2, 1, 0}));
+    EXPECT_EQ(BackupsOf(link).back().path, real + "~");
+
+    // A suffix that would make the backup a configuration file by its name stops the save.
+    EXPECT_EQ(
+        SaveWith(link, "seven", Policy(BackupControl::Simple, 10, ".old.XML")),
+        "Error saving=75:Cannot keep a backup of " + link +
+            ": a backup suffix cannot end in \".xml\": the backup would look like a configuration file");
+    EXPECT_EQ(ReadFile(real), "six\r\n");
+    EXPECT_EQ(SaveWith(link, "seven", Policy(BackupControl::None)), "");
+    EXPECT_EQ(FolderEntries(temp / "real").size(), 5u);
+}
+
+TEST(Backups, TheGnuWordsAndTheEditorSettingGiveThePolicy) {
+    EXPECT_EQ(ParseBackupControl("t"), BackupControl::Numbered);
+    EXPECT_EQ(ParseBackupControl("nil"), BackupControl::Existing);
+    EXPECT_EQ(ParseBackupControl("never"), BackupControl::Simple);
+    EXPECT_EQ(ParseBackupControl("off"), BackupControl::None);
+    EXPECT_EQ(ParseBackupControl("num"), BackupControl::Numbered);
+    EXPECT_EQ(ParseBackupControl("n"), std::nullopt);  // none, numbered, nil, never
+    EXPECT_EQ(ParseBackupControl("sometimes"), std::nullopt);
+    EXPECT_EQ(SuffixRefusal("/x"), "a backup suffix cannot hold a \"/\"");
+
+    MemorySettings settings;
+    EXPECT_EQ(EditorBackups(settings), Policy(BackupControl::Numbered, 10));
+    settings.SetText(kBackupsKeptKey, "3");
+    EXPECT_EQ(EditorBackups(settings), Policy(BackupControl::Numbered, 3));
+    settings.SetText(kBackupsKeptKey, "0");
+    EXPECT_EQ(EditorBackups(settings).control, BackupControl::None);
+    settings.SetText(kBackupsKeptKey, "-4");
+    EXPECT_EQ(EditorBackups(settings), Policy(BackupControl::Numbered, 10));
+}
+
+std::string Attribute(const std::string& path, const char* name) {
+    char value[256];
+    const ssize_t got = ::getxattr(path.c_str(), name, value, sizeof value);
+    return got < 0 ? std::string() : std::string(value, static_cast<size_t>(got));
+}
+
+TEST(Backups, ABackupKeepsTheOwnerGroupModeAndAttributesOfTheFile) {
+    if (::geteuid() != 0) GTEST_SKIP() << "giving a file another owner needs the tests to run as root";
+    TempDir temp;
+    const std::string path = temp / "master.xml";
+    WriteFile(path, "password inside\r\n");
+    ASSERT_EQ(::chown(path.c_str(), kOtherUser, kSharedGroup), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    const bool attributes = ::setxattr(path.c_str(), "user.origin", "ops", 3, 0) == 0;
+    const mode_t mask = ::umask(0);  // a permissive umask must not widen the backup
+    const std::string said = SaveWith(path, "new", Policy(BackupControl::Numbered));
+    ::umask(mask);
+    EXPECT_EQ(said, "");
+    const struct stat backup = Stat(path + ".~1~");
+    EXPECT_EQ(std::make_tuple(backup.st_uid, backup.st_gid, backup.st_mode & 07777),
+              std::make_tuple(kOtherUser, kSharedGroup, 0640u));
+    EXPECT_EQ(ReadFile(path + ".~1~"), "password inside\r\n");
+    if (attributes) EXPECT_EQ(Attribute(path + ".~1~", "user.origin"), "ops");
+}
+
+// The file may be written (in place, with its recovery copy) but no backup can be made beside it: the save
+// stops before anything is written and says which backup could not be kept.
+TEST(Backups, ABackupThatCannotBeKeptStopsTheSaveAndWritesNothing) {
+    if (::geteuid() != 0) GTEST_SKIP() << "acting as a second user needs the tests to run as root";
+    TempDir temp;
+    const std::string state = temp / "state";
+    fs::create_directories(state);
+    ASSERT_EQ(::chown(state.c_str(), kOtherUser, kOtherGroup), 0);
+    const std::string folder = temp / "locked";
+    const std::string path = folder + "/master.xml";
+    WriteFile(path, "old\r\n");
+    ASSERT_EQ(::chmod(folder.c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 0666), 0);
+    const auto save = [&](const BackupPolicy& policy) {
+        return AsOtherUser([&] {
+            ::setenv("XDG_STATE_HOME", state.c_str(), 1);
+            return SaveWith(path, "new", policy);
+        });
+    };
+    EXPECT_EQ(save(Policy(BackupControl::Numbered)), "Error saving=75:Cannot keep a backup of " + path +
+                                                         " as " + path +
+                                                         ".~1~: Permission denied; the file was not written");
+    EXPECT_EQ(save(Policy(BackupControl::Simple)), "Error saving=75:Cannot keep a backup of " + path +
+                                                       " as " + path +
+                                                       "~: Permission denied; the file was not written");
+    EXPECT_EQ(ReadFile(path), "old\r\n");
+    EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"master.xml"});
+    EXPECT_EQ(FolderEntries(state), std::vector<std::string>{});
+    // Without backups the same save writes the file in place.
+    EXPECT_EQ(save(Policy(BackupControl::None)), "");
+    EXPECT_EQ(ReadFile(path), "new\r\n");
+
+    // A shared folder where the file belongs to another user: a backup there could not have its owner, so
+    // none is made under another owner, and the save stops.
+    const std::string shared = temp / "shared";
+    const std::string file = shared + "/master.xml";
+    WriteFile(file, "old\r\n");
+    ASSERT_EQ(::chown(shared.c_str(), 0, kSharedGroup), 0);
+    ASSERT_EQ(::chmod(shared.c_str(), 0775), 0);
+    ASSERT_EQ(::chown(file.c_str(), 0, kSharedGroup), 0);
+    ASSERT_EQ(::chmod(file.c_str(), 0664), 0);
+    EXPECT_EQ(
+        AsOtherUser([&] { return SaveWith(file, "new", Policy(BackupControl::Numbered)); }, {kSharedGroup}),
+        "Error saving=75:Cannot keep a backup of " + file + " as " + file +
+            ".~1~: a backup there cannot have the file's owner, group, permissions and access lists; the "
+            "file was not written");
+    EXPECT_EQ(ReadFile(file), "old\r\n");
+    EXPECT_EQ(FolderEntries(shared), std::vector<std::string>{"master.xml"});
+}
+
+}  // namespace
+}  // namespace pv

@@ -1,0 +1,106 @@
+// The backups a window's saves keep, and the History window over them, driven through the monitor
+// configuration window: every window that saves a file gets the same button from the same code.
+#include <gtest/gtest.h>
+
+#include "core/Backups.h"
+#include "core/platform.h"
+#include "monitoring/MonitorKit.h"
+
+namespace pv {
+namespace {
+
+using test::MonitorKit;
+using test::ReadFile;
+using test::TestData;
+
+using Lines = std::vector<std::string>;
+
+TEST(HistoryWindow, ASaveKeepsABackupWhoseDifferenceIsShownAndARestoreIsASaveThatReloadsTheWindow) {
+    const std::string original = ReadFile(TestData("monitoring/configuration/sparse.expected.monitor.xml"));
+    MonitorKit kit(original);
+    kit.Open();
+    FrmMonitor& form = kit.form;
+    const std::string backup1 = kit.file() + ".~1~";
+    const std::string backup2 = kit.file() + ".~2~";
+
+    // The editor's saves keep numbered backups unless told otherwise.
+    form.UserClick("chkJmxEnabled");
+    kit.s.prompts.ExpectMessage("Saved");
+    ASSERT_TRUE(form.SaveFile());
+    EXPECT_EQ(ReadFile(backup1), original);
+    std::string saved = original;
+    saved.replace(saved.find(">0</JMXEnabled>"), 3, ">1<");
+    EXPECT_EQ(ReadFile(kit.file()), saved);
+
+    const std::string difference =
+        "--- " + backup1 + "\n+++ " + kit.file() +
+        "\n@@ -8,7 +8,7 @@\n"
+        " \t\t<Parameter></Parameter>\r\n"
+        " \t</Monitor>\r\n"
+        " \t<JMX>\r\n"
+        "-\t\t<JMXEnabled>0</JMXEnabled>\r\n"
+        "+\t\t<JMXEnabled>1</JMXEnabled>\r\n"
+        " \t\t<Adaptor>\r\n"
+        " \t\t\t<ClassName>com.ombrivo.Postvane.monitor.HtmlAdaptorMBean</ClassName>\r\n"
+        " \t\t\t<Parameter>8082</Parameter>\r\n";
+
+    // An edit not saved yet: the restore asks before it discards it, and No leaves everything as it was.
+    form.UserSetText("txtHtmlAdaptorPort", "1");
+    kit.s.windows.Expect("frmHistory", [&](Form& history) {
+        EXPECT_EQ(history.caption(), "History of monitor.xml");
+        EXPECT_EQ(history.Text("lblBackups"), "Backups of " + kit.file() + ", newest first:");
+        ASSERT_EQ(history.Items("lstBackups").size(), 1u);
+        EXPECT_TRUE(history.Items("lstBackups")[0].starts_with("monitor.xml.~1~    20"));
+        EXPECT_EQ(history.Selection("lstBackups"), std::vector<int>{0});
+        EXPECT_EQ(history.Text("txtDifference"), difference);
+        EXPECT_TRUE(history.Enabled("cmdRestore"));
+
+        const std::string question = "The window has changes to " + kit.file() +
+                                     " that were not saved; restoring the backup discards them. Restore "
+                                     "monitor.xml.~1~ anyway?";
+        kit.s.prompts.ExpectYesNo(question, Answer::No);
+        history.UserClick("cmdRestore");
+        EXPECT_EQ(ReadFile(kit.file()), saved);
+
+        // Yes: the backup's bytes go back through the save sequence, which keeps what they replace.
+        kit.s.prompts.ExpectYesNo(question, Answer::Yes).ExpectMessage("Saved");
+        history.UserClick("cmdRestore");
+        EXPECT_EQ(ReadFile(kit.file()), original);
+        EXPECT_EQ(ReadFile(backup2), saved);
+        ASSERT_EQ(history.Items("lstBackups").size(), 2u);
+        EXPECT_TRUE(history.Items("lstBackups")[0].starts_with("monitor.xml.~2~    20"));
+        EXPECT_TRUE(history.Items("lstBackups")[1].starts_with("monitor.xml.~1~    20"));
+        EXPECT_EQ(history.Selection("lstBackups"), std::vector<int>{1});
+        EXPECT_EQ(history.Text("txtDifference"), "The file holds what this backup holds.");
+        history.UserSelect("lstBackups", {0});
+        EXPECT_NE(history.Text("txtDifference").find("\n-\t\t<JMXEnabled>1</JMXEnabled>\r\n"),
+                  std::string::npos);
+        history.UserPressEscape();
+    });
+    form.UserClick("cmdHistory");
+    // The window shows the file as the restore left it, unchanged, so closing asks nothing.
+    EXPECT_EQ(form.Text("txtHtmlAdaptorPort"), "8082");
+    EXPECT_FALSE(form.Checked("chkJmxEnabled"));
+    EXPECT_FALSE(form.changed());
+}
+
+TEST(HistoryWindow, WithBackupsTurnedOffASaveKeepsNoneAndTheHistorySaysSo) {
+    const std::string original = ReadFile(TestData("monitoring/configuration/sparse.expected.monitor.xml"));
+    MonitorKit kit(original);
+    kit.s.settings.SetText(kBackupsKeptKey, "0");
+    kit.Open();
+    kit.form.UserSetText("txtHtmlAdaptorPort", "9090");
+    kit.s.prompts.ExpectMessage("Saved");
+    ASSERT_TRUE(kit.form.SaveFile());
+    EXPECT_EQ(test::FolderEntries(kit.dir.path()), (Lines{"master.xml", "monitor.xml"}));
+    kit.s.windows.Expect("frmHistory", [&](Form& history) {
+        EXPECT_EQ(history.Items("lstBackups"), Lines{});
+        EXPECT_EQ(history.Text("txtDifference"), "No backup of " + kit.file() + " has been kept.");
+        EXPECT_FALSE(history.Enabled("cmdRestore"));
+        history.UserClick("cmdEscape");
+    });
+    kit.form.UserClick("cmdHistory");
+}
+
+}  // namespace
+}  // namespace pv
