@@ -22,12 +22,15 @@ FrmOverview::FrmOverview(Services& services, ReferenceGraph graph, Opener open)
       services_(services),
       graph_(std::move(graph)),
       open_(std::move(open)) {
+    // One short line: on a small screen a label that wraps would take the graph's room.
     AddControl(lblOverview, ControlKind::Label,
-               "The files the master leads to, as saved. Double-click a file or mailbox to edit it. Missing "
-               "files are dashed and red, files that could not be read dotted and orange.");
+               "The files the master leads to, as saved. Double-click one to edit it.");
     std::vector<std::string> lines;
     for (const GraphNode& node : graph_.nodes) lines.push_back(OverviewLine(node));
-    Control& overview = AddControl(lstOverview, ControlKind::List, GraphDot(graph_));
+    Control& overview = AddControl(
+        lstOverview, ControlKind::List, GraphDot(graph_),
+        "Missing files are dashed and red, files that could not be read dotted and orange. The arrow "
+        "keys choose a file, Enter opens it.");
     overview.items = std::move(lines);
     overview.accessibleName = "Files of the installation";
     AddControl(cmdEscape, ControlKind::Button, "Close");
