@@ -11,7 +11,7 @@ EXAMPLE ?= examples/config/master.xml
 RUN_CONFIG ?= $(BUILD)/run-config
 DIR ?= screenshots
 
-.PHONY: all deps configure build run test package sanitize fuzz oracle bench screenshots format clean
+.PHONY: all deps configure build run test package sanitize fuzz oracle bench screenshots graph-image format clean
 
 all: build
 
@@ -81,6 +81,12 @@ screenshots: build
 	  $(BUILD)/src/postvane-config --screenshots $(DIR)/dark --dark $(EXAMPLE)
 	QT_QPA_PLATFORM=offscreen:configfile=$(SCREENS)/1600x1000.json QT_SCALE_FACTOR=2 \
 	  $(BUILD)/src/postvane-config --screenshots $(DIR)/scale2 $(EXAMPLE)
+
+# The README's picture of the sample installation: the graph command's DOT drawn by dot, with the folder of
+# this checkout taken out of the files' names so that the image is the same wherever it is made.
+graph-image: build
+	$(BUILD)/src/postvane-config-tool graph examples/config/master.xml | \
+	  sed 's|$(CURDIR)/examples/config/|./|g' | dot -Tsvg > docs/sample-graph.svg
 
 # Formats every C++ source with the checked-in .clang-format; the test style.clang_format checks it.
 format:

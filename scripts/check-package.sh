@@ -40,7 +40,8 @@ field() { sed -n "s/^ $1: //p" "$out/info.txt"; }
 check "package name" test "$(field Package)" = postvane-config
 check "package version is the project's ($version)" test "$(field Version)" = "$version"
 depends=$(field Depends)
-for library in libc6 libstdc++6 libxml2 libqt6core6 libqt6gui6 libqt6widgets6 sensible-utils; do
+# libgvc6 lays out the Overview (its plug-ins, the dot layout among them, come with it).
+for library in libc6 libstdc++6 libxml2 libqt6core6 libqt6gui6 libqt6widgets6 libgvc6 libcgraph6 sensible-utils; do
     check "Depends names $library" \
         grep -qxF "$library" <<<"$(tr ',' '\n' <<<"$depends" | awk '{ print $1 }')"
 done

@@ -12,6 +12,10 @@ packages=(
   libicu-dev             # full Unicode case folding of catalogue names
   libdtl-dev             # the line comparison of resave --diff and the review before saving
   libxml2-utils          # xmllint, the benchmark's yardstick
+  nlohmann-json3-dev     # the JSON and SARIF reports of check
+  libgraphviz-dev        # the layout of the editor's Overview window
+  graphviz               # the tests read the graph command's DOT with dot
+  python3-jsonschema python3-yaml  # the tests validate the SARIF report and the pre-commit hook file
   xvfb xauth fonts-dejavu-core
   clang-format           # the style check of the tests
 )

@@ -1,5 +1,7 @@
 #include "cli/CheckCommand.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <ostream>
 #include <set>
@@ -8,8 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "cli/CheckReport.h"
 #include "cli/ConfigTool.h"
-#include "cli/StreamPrompts.h"
 #include "core/HeadlessServices.h"
 #include "core/MasterLinks.h"
 #include "core/paths.h"
@@ -19,6 +21,7 @@
 #include "mailbox/CMailbox.h"
 #include "mailbox/FrmMailbox.h"
 #include "master/MasterConfiguration.h"
+#include "master/ReferenceGraph.h"
 #include "monitoring/CMonitorItem.h"
 #include "monitoring/MonitorConfiguration.h"
 
@@ -32,16 +35,21 @@ struct Finding {
     Message message;
     // About a file many others read (a message fields file): said once in a run, naming that file.
     bool once = false;
+    // The full path of the file the finding is in (for a missing file, the one that names it).
+    std::string path;
 };
 using Findings = std::vector<Finding>;
 
-// Each message as a finding about `subject`, in `file` and `category`.
+// Each message as a finding about `subject`, in the file at `path` (named `file` by the file that names it)
+// and `category`. A line and column stay only where they are of that file.
 void Add(Findings& findings, const std::string& subject, std::vector<Message> messages,
-         const std::string& file = {}, const std::string& category = {}) {
+         const std::string& path, const std::string& file = {}, const std::string& category = {}) {
     for (Message& message : messages) {
+        if (!message.place.file.empty() && message.place.file != path)
+            message.place.line = message.place.column = 0;
         message.place.file = file;
         message.place.category = category;
-        findings.push_back({subject, std::move(message)});
+        findings.push_back({subject, std::move(message), false, path});
     }
 }
 // The messages of the editor of the file at `editedPath`: those about another file it reads (a catalogue)
@@ -54,15 +62,15 @@ void AddEditorMessages(Findings& findings, const std::string& subject, const std
             message.place.control.empty()) {
             Message elsewhere = message;
             elsewhere.place.category.clear();
-            findings.push_back({subject, std::move(elsewhere), true});
+            findings.push_back({subject, std::move(elsewhere), true, message.place.file});
         } else {
-            Add(findings, subject, {message}, file, category);
+            Add(findings, subject, {message}, editedPath, file, category);
         }
     }
 }
-void Add(Findings& findings, const std::string& subject, const std::string& text,
+void Add(Findings& findings, const std::string& subject, const std::string& text, const std::string& path,
          const std::string& file = {}, const std::string& category = {}) {
-    Add(findings, subject, {Message{MessageKind::Error, text}}, file, category);
+    Add(findings, subject, {Message{MessageKind::Error, text}}, path, file, category);
 }
 
 // What a check reads and never changes, shared by all it checks: the master's links and the registry of
@@ -137,12 +145,13 @@ void CheckDispositions(const CMailbox& mailbox, const CheckContext& context, Che
     const MasterLinks& links = context.links;
     const PathContext& paths = caches.paths;
     const std::string fileName = mailbox.sDispositionFileName;
-    if (!platform::FileExists(paths.ResolvePath(links.masterFilePath, fileName))) return;  // reported above
+    const std::string filePath = paths.ResolvePath(links.masterFilePath, fileName);
+    if (!platform::FileExists(filePath)) return;  // reported above
     CollectingPrompts prompts;
     DispositionConfiguration& configuration = caches.configuration;
     const auto loaded =
         configuration.Load(fileName, links.masterFilePath, links, paths, prompts, &caches.catalogues);
-    Add(findings, mailbox.sName, std::move(prompts.messages), fileName);
+    Add(findings, mailbox.sName, std::move(prompts.messages), filePath, fileName);
     if (!loaded.opened) return;
     // The detailed files are named relative to the disposition file, which a check leaves as it is.
     const ReferringFileScope scope(paths, configuration.FullPath());
@@ -150,7 +159,7 @@ void CheckDispositions(const CMailbox& mailbox, const CheckContext& context, Che
     // The walk below names every missing detailed file; the save's check would stop at the first.
     if (configuration.CheckSave(paths, prompts, DispositionConfiguration::DetailedFiles::NotChecked))
         MayLose(configuration.Saving(paths, prompts), prompts);
-    Add(findings, mailbox.sName, std::move(prompts.messages), fileName);
+    Add(findings, mailbox.sName, std::move(prompts.messages), filePath, fileName);
 
     // What to say about a disposition of a type naming a file, worked out once per type and file name: the
     // dispositions of one file name the same few files again and again.
@@ -186,7 +195,7 @@ void CheckDispositions(const CMailbox& mailbox, const CheckContext& context, Che
                 Add(findings, mailbox.sName,
                     "The detailed disposition file of a " + disposition.Type + " disposition is missing" +
                         (detailed.empty() ? std::string() : ": " + detailed),
-                    fileName, category.CategoryName);
+                    filePath, fileName, category.CategoryName);
             }
             if (verdict.messages) {
                 AddEditorMessages(findings, mailbox.sName, *verdict.messages, verdict.path, detailed,
@@ -207,7 +216,7 @@ Findings CheckMailbox(const CMailbox& record, const CheckContext& context, Check
     FrmMailbox editor(headless.services, context.links);
     editor.LoadFromObject(copy);
     if (const auto failure = editor.CheckFields(nullptr)) prompts.Show(*failure);
-    Add(findings, record.sName, std::move(prompts.messages));
+    Add(findings, record.sName, std::move(prompts.messages), context.links.masterFilePath);
     CheckDispositions(record, context, caches, findings);
     for (Finding& finding : findings) finding.message.place.mailbox = record.sName;
     return findings;
@@ -222,7 +231,7 @@ Findings CheckMonitors(const MasterConfiguration& master, const CheckContext& co
     const std::string& name = master.MonitorConfigFile;
     const std::string path = paths.ResolvePath(context.links.masterFilePath, name);
     if (!platform::PathExists(path)) {
-        Add(findings, name, {MissingMonitorConfigMessage(path)});
+        Add(findings, name, {MissingMonitorConfigMessage(path)}, context.links.masterFilePath);
         return findings;
     }
     CollectingPrompts prompts;
@@ -230,18 +239,18 @@ Findings CheckMonitors(const MasterConfiguration& master, const CheckContext& co
     configuration.Load(path, prompts);
     std::string text;
     RunSave(configuration.Saving(prompts), prompts, &text);
-    Add(findings, name, std::move(prompts.messages));
+    Add(findings, name, std::move(prompts.messages), path);
     for (const CMonitorItem& entry : configuration.Entries) {
         const EditorRegistration* editor = context.editors.FindClass(entry.ClassName);
         if (!editor || !editor->make) continue;
         const std::string& type = editor->setup.type;
         if (entry.Parameter.empty()) {
-            Add(findings, name, "The " + type + " monitor names no configuration file");
+            Add(findings, name, "The " + type + " monitor names no configuration file", path);
             continue;
         }
         const std::string file = paths.ResolvePath(path, entry.Parameter);
         if (!platform::PathExists(file)) {
-            Add(findings, name, "The configuration file of the " + type + " monitor is missing",
+            Add(findings, name, "The configuration file of the " + type + " monitor is missing", path,
                 entry.Parameter);
             continue;
         }
@@ -255,29 +264,76 @@ Findings CheckMonitors(const MasterConfiguration& master, const CheckContext& co
     return findings;
 }
 
-// One finding as a line: the subject, then the file and the category where there are some, then the
-// message in the tool's words.
-void Print(std::ostream& out, const Finding& finding) {
-    const Place& place = finding.message.place;
-    out << finding.subject << ": ";
-    if (!place.file.empty()) out << place.file << ": ";
-    if (!place.category.empty()) out << place.category << ": ";
-    out << ToolText(finding.message) << "\n";
+// With --orphans: the configuration files under the master's folder that nothing names, and the names no
+// other check follows that point to nothing: a mailbox's sensitivity settings file, its categorization rules
+// files when it names several (the mailbox editor checks a single one), the master's categorization
+// overrides file. Warnings: the server runs without them.
+Findings CheckOrphans(const MasterConfiguration& master, const std::string& masterPath,
+                      const PathContext& paths) {
+    Findings findings;
+    const ReferenceGraph graph = BuildReferenceGraph(master, masterPath, paths, BuiltInEditors());
+    for (const GraphEdge& edge : graph.edges) {
+        const GraphNode* from = graph.Find(edge.from);
+        const GraphNode* to = graph.Find(edge.to);
+        if (!from || !to || to->state == GraphFileState::Present) continue;
+        if (to->kind == GraphNodeKind::CategorizationRules) {
+            const auto rules =
+                std::count_if(graph.edges.begin(), graph.edges.end(), [&](const GraphEdge& other) {
+                    const GraphNode* named = other.from == edge.from ? graph.Find(other.to) : nullptr;
+                    return named && named->kind == GraphNodeKind::CategorizationRules;
+                });
+            if (rules < 2) continue;
+        } else if (to->kind != GraphNodeKind::SensitivitySettings &&
+                   to->kind != GraphNodeKind::CategorizationOverrides) {
+            continue;  // another check says so
+        }
+        std::string text = "The " + std::string(GraphNodeKindName(to->kind)) + " " + to->label +
+                           (to->state == GraphFileState::Missing ? " is missing" : " could not be read");
+        if (!to->path.empty()) text += ": " + to->path;
+        Message message{MessageKind::Warning, text};
+        const bool ofMailbox = from->kind == GraphNodeKind::Mailbox;
+        if (ofMailbox) message.place.mailbox = from->label;
+        findings.push_back({ofMailbox ? from->label : masterPath, std::move(message), false, masterPath});
+    }
+    const std::string folder = std::filesystem::path(masterPath).parent_path().string();
+    for (const UnnamedFile& file : FilesNothingNames(graph, folder, BuiltInEditors())) {
+        Message message{MessageKind::Warning, "A " + std::string(GraphNodeKindName(file.kind)) +
+                                                  " that nothing the master leads to names"};
+        message.place.file = std::filesystem::path(file.path).lexically_relative(folder).string();
+        findings.push_back({masterPath, std::move(message), false, file.path});
+    }
+    return findings;
 }
 
 }  // namespace
 
-int RunCheck(const std::string& masterArgument, std::ostream& out, std::ostream& err,
+int RunCheck(const CheckOptions& options, std::ostream& out, std::ostream& err,
              const ToolEnvironment& environment) {
     const PathContext paths(environment.programDirectory);
-    // What the master's load says goes to standard error; its errors fail the check (a file read as
+    CheckReport report;
+    // What the master's load says is a finding without a subject (the text output prints it on standard
+    // error, as the tool prints everything of its own); its errors fail the check (a file read as
     // Windows-1252, say), not the warning of what a save would leave out.
-    class LoadPrompts : public StreamPrompts {
+    class LoadPrompts : public IPrompts {
       public:
-        using StreamPrompts::StreamPrompts;
+        LoadPrompts(CheckReport& report, bool verbose) : report_(report), verbose_(verbose) {}
         void Show(const Message& message) override {
-            StreamPrompts::Show(message);
+            if (message.kind == MessageKind::Information && !verbose_) return;
+            report_.findings.push_back(
+                {{}, message, message.place.file.empty() ? report_.masterPath : message.place.file});
             if (message.kind == MessageKind::Error) ++errors;
+        }
+        Answer AskYesNo(const std::string& text, const std::string&) override {
+            Show({MessageKind::Question, text + " [answered No]"});
+            return Answer::No;
+        }
+        Answer AskYesNoCancel(const std::string& text) override {
+            Show({MessageKind::Question, text + " [answered Cancel]"});
+            return Answer::Cancel;
+        }
+        Answer AskOrTell(const Message& question) override {
+            Show({MessageKind::Error, ToolText(question), {}, question.place});
+            return Answer::Cancel;
         }
         // What a save of the master would lose fails the check as it stops the tool's resave.
         Answer AskToSaveDespite(const Loss& loss) override {
@@ -285,17 +341,22 @@ int RunCheck(const std::string& masterArgument, std::ostream& out, std::ostream&
             return Answer::No;
         }
         size_t errors = 0;
-    } loadPrompts(err, environment.verbose);
+
+      private:
+        CheckReport& report_;
+        bool verbose_;
+    } loadPrompts(report, environment.verbose);
     MasterConfiguration master;
-    master.MasterFilePath = CommandLineMasterPath(masterArgument, environment.currentDirectory);
+    master.MasterFilePath = CommandLineMasterPath(options.master, environment.currentDirectory);
+    report.masterPath = paths.MakeMasterPath(master.MasterFilePath);
     const FileRead loaded = master.Load(paths, loadPrompts);
     if (loaded.problem == FileProblem::Missing || loaded.problem == FileProblem::NotAFile ||
         loaded.problem == FileProblem::Unreadable) {
+        PrintCheckReport(report, options.format, out, err);
         return 1;
     }
     // The mailboxes' checks come below; of the master's save, what it would lose.
-    if (loaded.read())
-        MayLose(master.Saving(paths.MakeMasterPath(master.MasterFilePath), paths, loadPrompts), loadPrompts);
+    if (loaded.read()) MayLose(master.Saving(report.masterPath, paths, loadPrompts), loadPrompts);
     bool failed = !loaded.read() || loadPrompts.errors > 0;
 
     const MasterLinks links = LinksOf(master, paths);
@@ -304,23 +365,25 @@ int RunCheck(const std::string& masterArgument, std::ostream& out, std::ostream&
     // about once.
     const ReferringFileScope masterScope(caches.paths, links.masterFilePath);
     std::set<std::pair<std::string, std::string>> saidOnce;  // file and text
-    const auto report = [&](const Findings& findings) {
+    // The findings of each part, joined in the order the parts come in the master.
+    const auto add = [&](const Findings& findings) {
         for (const Finding& finding : findings) {
             if (finding.once && !saidOnce.emplace(finding.message.place.file, finding.message.text).second)
                 continue;
-            Print(out, finding);
+            report.findings.push_back({finding.subject, finding.message, finding.path});
             if (finding.message.kind == MessageKind::Error) failed = true;
         }
     };
     // The mailboxes read before a load stopped part-way are checked too: their faults are worth knowing.
     const CheckContext context{links, BuiltInEditors()};
-    for (const CMailbox* record : master.Mailboxes.Records()) report(CheckMailbox(*record, context, caches));
+    for (const CMailbox* record : master.Mailboxes.Records()) add(CheckMailbox(*record, context, caches));
     // A master that is not well-formed (or not a master file) names no monitor file: the default would be
     // checked in its place.
     if (loaded.problem == FileProblem::None || loaded.problem == FileProblem::Stopped) {
-        report(CheckMonitors(master, context, caches.paths));
+        add(CheckMonitors(master, context, caches.paths));
     }
-    out.flush();
+    if (options.orphans && loaded.read()) add(CheckOrphans(master, report.masterPath, paths));
+    PrintCheckReport(report, options.format, out, err);
     return failed ? 1 : 0;
 }
 

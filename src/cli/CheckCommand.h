@@ -2,16 +2,25 @@
 #include <iosfwd>
 #include <string>
 
+#include "cli/CheckReport.h"
+
 namespace pv {
 
 struct ToolEnvironment;
 
+struct CheckOptions {
+    std::string master;  // the master file as the command line names it
+    CheckFormat format = CheckFormat::Text;
+    // Also report the configuration files under the master's folder that nothing names.
+    bool orphans = false;
+};
+
 // "check MASTER": loads the master file as the main window does and runs the mailbox editor's own checks of
-// "Save and Exit" on every mailbox, then those of the monitor configuration file, storing nothing. Each
-// failure goes to `out` as the mailbox's name (the monitor file's name), ": " and the editor's message; what
-// loading the master reports goes to `err`. Exit status 1 when the load or any check
-// failed, else 0.
-int RunCheck(const std::string& masterArgument, std::ostream& out, std::ostream& err,
+// "Save and Exit" on every mailbox, then those of the monitor configuration file, storing nothing. What each
+// says is a finding, printed once all is checked in the format asked for (see PrintCheckReport): as text,
+// each failure goes to `out` as the mailbox's name (the monitor file's name), ": " and the editor's message,
+// and what loading the master reports goes to `err`. Exit status 1 when the load or any check failed, else 0.
+int RunCheck(const CheckOptions& options, std::ostream& out, std::ostream& err,
              const ToolEnvironment& environment);
 
 }  // namespace pv

@@ -13,8 +13,10 @@
 #include "cli/ResaveCommand.h"
 #include "cli/StreamPrompts.h"
 #include "core/password.h"
+#include "core/paths.h"
 #include "core/platform.h"
 #include "editors/Editors.h"
+#include "master/ReferenceGraph.h"
 
 namespace pv {
 namespace {
@@ -33,6 +35,7 @@ constexpr const char* kUsage =
     "Commands:\n"
     "  resave FILE          load FILE and write it back as its window's Save does, with its checks\n"
     "  check MASTER         run the editor's checks on a master file and every file it names\n"
+    "  graph MASTER         print which files name which, from the master down, as a Graphviz graph\n"
     "  sql --master=MASTER FILE\n"
     "                       print the CREATE TABLE statement of a Write To DB file\n"
     "  scramble             print the stored form of a password read from standard input\n"
@@ -60,6 +63,8 @@ struct Command {
 
 constexpr int kAllowLoss = 256;
 constexpr int kBackupsKept = 257;
+constexpr int kFormat = 258;
+constexpr int kOrphans = 259;
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
@@ -112,8 +117,8 @@ const std::vector<Command>& Commands() {
           {"help", no_argument, nullptr, 'h'},
           {nullptr, 0, nullptr, 0}}},
         {"check",
-         "Usage: postvane-config-tool check MASTER\n"
-         "       postvane-config-tool check --master=MASTER\n"
+         "Usage: postvane-config-tool check [--format=FORMAT] [--orphans] MASTER\n"
+         "       postvane-config-tool check [--format=FORMAT] [--orphans] --master=MASTER\n"
          "\n"
          "Loads the master file and runs, changing nothing, the mailbox editor's checks on every mailbox,\n"
          "the save checks of its disposition file, and those of every detailed file it names whose type\n"
@@ -125,15 +130,45 @@ const std::vector<Command>& Commands() {
          "standard error. A file whose save would lose what it holds (what resave refuses) is a failure.\n"
          "The exit status is 1 when an error was found; warnings alone leave it 0.\n"
          "\n"
+         "With --format=json the findings are one JSON object on standard output: \"master\", then\n"
+         "\"findings\", each with \"file\" (its full path; for a missing file, the file naming it), \"named\"\n"
+         "(the name that file holds), \"mailbox\", \"category\", \"line\" and \"column\" where known, \"kind\"\n"
+         "(error, warning or note) and \"message\", and a \"summary\" counting them. With --format=sarif they\n"
+         "are a SARIF 2.1.0 log whose files are named relative to the master's folder, for code-scanning\n"
+         "services. Either way nothing goes to standard error.\n"
+         "\n"
+         "With --orphans, every configuration file under the master's folder (a file ending in .xml whose\n"
+         "root element is that of a kind of configuration file) that nothing the master leads to names is a\n"
+         "warning, by its kind; symbolic links are not followed.\n"
+         "\n"
          "Options:\n"
          "  -m, --master=MASTER  the master file (instead of the operand)\n"
+         "      --format=FORMAT  text (the default), json or sarif\n"
+         "      --orphans        also list the configuration files that nothing names\n"
          "  -v, --verbose        also report what succeeded\n"
          "  -h, --help           show this text\n",
          ":m:vh",
          {{"master", required_argument, nullptr, 'm'},
+          {"format", required_argument, nullptr, kFormat},
+          {"orphans", no_argument, nullptr, kOrphans},
           {"verbose", no_argument, nullptr, 'v'},
           {"help", no_argument, nullptr, 'h'},
           {nullptr, 0, nullptr, 0}}},
+        {"graph",
+         "Usage: postvane-config-tool graph MASTER\n"
+         "\n"
+         "Prints, in Graphviz's DOT language, the files of the installation and how they name one another:\n"
+         "the master file, its catalogues, categorization overrides and monitor configuration file, the file\n"
+         "of each monitor, each mailbox with its categorization rules, sensitivity settings and disposition\n"
+         "files, and each detailed disposition file. A file named several times is drawn once. Missing\n"
+         "files are dashed and red, files that could not be read dotted and orange, and nothing below them\n"
+         "is followed. Nothing is changed. The exit status is 1 when the master itself could not be read.\n"
+         "Draw it with, for example: postvane-config-tool graph master.xml | dot -Tsvg > installation.svg\n"
+         "\n"
+         "Options:\n"
+         "  -h, --help           show this text\n",
+         ":h",
+         {{"help", no_argument, nullptr, 'h'}, {nullptr, 0, nullptr, 0}}},
         {"sql",
          "Usage: postvane-config-tool sql --master=MASTER FILE\n"
          "\n"
@@ -416,6 +451,21 @@ int RunCommand(const Command& command, const std::vector<std::string>& args, std
         }
         return RunResave(resave, out, err, environment);
     }
+    if (name == "graph") {
+        if (operands.size() != 1) return Usage(err, "graph takes exactly one master file", name);
+        const PathContext paths(environment.programDirectory);
+        const ReferenceGraph graph = BuildReferenceGraph(
+            paths.MakeMasterPath(CommandLineMasterPath(operands.front(), environment.currentDirectory)),
+            paths, BuiltInEditors());
+        out << GraphDot(graph);
+        const GraphNode& master = graph.nodes.front();
+        if (master.state == GraphFileState::Present) return kExitOk;
+        StreamPrompts(err).Say("The master file " + master.path +
+                               (master.state == GraphFileState::Missing
+                                    ? " does not exist"
+                                    : " could not be read as a master file"));
+        return kExitFailed;
+    }
     if (name == "sql") {
         if (!parsed.has('m')) return Usage(err, "sql needs --master=MASTER", name);
         if (operands.size() != 1) return Usage(err, "sql takes exactly one file", name);
@@ -425,7 +475,21 @@ int RunCommand(const Command& command, const std::vector<std::string>& args, std
     std::vector<std::string> masters = operands;
     if (parsed.has('m')) masters.insert(masters.begin(), parsed.values.at('m'));
     if (masters.size() != 1) return Usage(err, "check takes exactly one master file", name);
-    return RunCheck(masters.front(), out, err, environment);
+    CheckOptions check;
+    check.master = masters.front();
+    check.orphans = parsed.has(kOrphans);
+    if (parsed.has(kFormat)) {
+        static const std::map<std::string, CheckFormat> kFormats = {
+            {"text", CheckFormat::Text}, {"json", CheckFormat::Json}, {"sarif", CheckFormat::Sarif}};
+        const auto format = kFormats.find(parsed.values.at(kFormat));
+        if (format == kFormats.end()) {
+            return Usage(
+                err, "unknown format '" + parsed.values.at(kFormat) + "'; the formats are text, json, sarif",
+                name);
+        }
+        check.format = format->second;
+    }
+    return RunCheck(check, out, err, environment);
 }
 
 // The options before the command (--help, --version, --verbose), then the command and its own.

@@ -1,5 +1,6 @@
 #include "core/ConfigFile.h"
 
+#include <cstdio>
 #include <vector>
 
 #include "core/UnfinishedSave.h"
@@ -70,8 +71,15 @@ Message UnreadableMessage(const std::string& prefix, const OpenedFile& file) {
 }
 
 Message MalformedMessage(const OpenedFile& file) {
-    return ReadAsEmpty("The file " + file.path + " is not well-formed XML (" + file.xml.problem + ").",
-                       file.path);
+    Message message = ReadAsEmpty(
+        "The file " + file.path + " is not well-formed XML (" + file.xml.problem + ").", file.path);
+    // The reader says where as "line L, column C: reason"; a report that points into the file wants both.
+    int line = 0, column = 0;
+    if (std::sscanf(file.xml.problem.c_str(), "line %d, column %d", &line, &column) == 2) {
+        message.place.line = line;
+        message.place.column = column;
+    }
+    return message;
 }
 
 Message OtherKindMessage(const OpenedFile& file, const std::string& kind, const std::string& consequence) {

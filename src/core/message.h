@@ -15,6 +15,8 @@ struct Place {
     std::string mailbox;   // the mailbox's name
     std::string category;  // the category of a disposition
     std::string control;   // the control the user has to mend: a window puts the focus there
+    int line = 0;          // where in the file, counted from 1, when the reader knows (0: not known)
+    int column = 0;
 
     static Place File(std::string path) {
         Place place;

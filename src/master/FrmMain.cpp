@@ -3,15 +3,18 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "core/EditorRegistry.h"
 #include "core/History.h"
 #include "core/errors.h"
 #include "core/filechoice.h"
 #include "core/platform.h"
 #include "core/xml.h"
+#include "dispositions/FrmDispositions.h"
 #include "mailbox/CMailbox.h"
 #include "mailbox/FrmMailbox.h"
 #include "master/FrmAbout.h"
 #include "master/FrmHelp.h"
+#include "master/FrmOverview.h"
 #include "monitoring/FrmMonitor.h"
 #include "monitoring/MonitorConfiguration.h"
 #include "names/frmMain.h"
@@ -139,6 +142,8 @@ FrmMain::FrmMain(Services& services) : Form(frmMain, kMainCaption), services_(se
     AddControl(chkRememberNothing, ControlKind::CheckBox, "Remember nothing between runs",
                "Keep no list of recent master files, window places or folders for the next run, as on a "
                "shared account; ticking it forgets what was kept. Nothing of it is in the server's files.");
+    AddControl(cmdOverview, ControlKind::Button, "Overview",
+               "The files of the installation and how they name one another; double-click one to edit it");
     AddControl(cmdHelp, ControlKind::Button, "Help", "How to use the editor and the command-line tool (F1)");
     AddControl(cmdAbout, ControlKind::Button, "About", "The version, licence and libraries of the editor");
     AddControl(lineBottom, ControlKind::Line);
@@ -178,6 +183,7 @@ FrmMain::FrmMain(Services& services) : Form(frmMain, kMainCaption), services_(se
         services_.settings.SetKeeping(!Checked(chkRememberNothing));
         ShowRecentMasters();
     });
+    OnClick(cmdOverview, [this] { ShowOverview(); });
     OnClick(cmdHelp, [this] {
         FrmHelp help(services_);
         services_.windows.ShowModal(help);
@@ -776,6 +782,61 @@ void FrmMain::EditMonitorConfig() {
     FrmMonitor monitor(services_);
     monitor.LoadFromFile(Text(txtMonitorConfigFile), FullPathToMasterConfig());
     services_.windows.ShowModal(monitor);
+}
+
+// The graph of what the master as saved leads to: the files are read from disk, as the editors opened from
+// it read them.
+void FrmMain::ShowOverview() {
+    const std::string path = FullPathToMasterConfig();
+    FrmOverview overview(services_, BuildReferenceGraph(master_, path, services_.paths, services_.editors),
+                         [this](const GraphNode& node) { OpenFromOverview(node); });
+    services_.windows.ShowModal(overview);
+}
+
+// What double-clicking a node of the Overview opens: the window that edits it, opened as this window opens
+// it elsewhere (a mailbox as Edit does, the monitor configuration as its Edit does, a detailed or monitor
+// file in the editor of its type from the registry).
+void FrmMain::OpenFromOverview(const GraphNode& node) {
+    switch (node.kind) {
+        case GraphNodeKind::Mailbox: {
+            const std::vector<std::string>& items = Items(lstMailboxes);
+            for (size_t i = 0; i < items.size(); ++i) {
+                if (items[i] != node.label) continue;
+                SetSelection(lstMailboxes, {static_cast<int>(i)});
+                EditMailbox();
+                return;
+            }
+            return;
+        }
+        case GraphNodeKind::MonitorConfiguration:
+            EditMonitorConfig();
+            return;
+        case GraphNodeKind::Dispositions: {
+            FrmDispositions editor(services_, *this);
+            if (editor.LoadFromFile(node.label, FullPathToMasterConfig()))
+                services_.windows.ShowModal(editor);
+            return;
+        }
+        case GraphNodeKind::DetailedFile:
+        case GraphNodeKind::MonitorFile: {
+            const EditorRegistration* editor = services_.editors.Find(
+                node.kind == GraphNodeKind::DetailedFile ? EditorFamily::Disposition : EditorFamily::Monitor,
+                node.type);
+            if (!editor || !editor->make) break;
+            const std::unique_ptr<FileEditorForm> form = editor->OpenOnFile(services_, *this, node.path);
+            if (!form->IsClosed()) services_.windows.ShowModal(*form);
+            return;
+        }
+        case GraphNodeKind::Master:
+            services_.prompts.Show(
+                {MessageKind::Information, "The master file is the one this window edits."});
+            return;
+        default:
+            break;
+    }
+    services_.prompts.Show({MessageKind::Information, "The editor has no window of its own for a " +
+                                                          std::string(GraphNodeKindName(node.kind)) + ": " +
+                                                          node.path});
 }
 
 }  // namespace pv

@@ -13,6 +13,7 @@
 namespace pv {
 
 class CMailbox;
+struct GraphNode;
 
 inline constexpr const char* kMainCaption = "Main Configuration";
 inline constexpr const char* kDefaultsShownSuffix = " - defaults shown: the file could not be read";
@@ -119,6 +120,8 @@ class FrmMain : public Form, public IMasterLinks {
     void BrowseMasterConfig(const std::string& suggested = {});
     void OpenOtherFile(const std::string& masterText);
     void EditMonitorConfig();
+    void ShowOverview();
+    void OpenFromOverview(const GraphNode& node);
     std::string ResolveAgainstMaster(const std::string& storedPath) const;
 
     Services& services_;

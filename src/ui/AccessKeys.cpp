@@ -70,6 +70,7 @@ const std::vector<CommandKey>& CommandKeys() {
         {"Cancel", 'c'},
         {"Help", 'h'},
         {"About", 'o'},
+        {"Overview", 'v'},
         {"Delete", 'd', true},
         {"Exit and Discard Changes", 'x', true},
         {"Exit without saving", 'x', true},

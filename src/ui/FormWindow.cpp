@@ -21,6 +21,7 @@
 
 #include "ui/AccessKeys.h"
 #include "ui/Colours.h"
+#include "ui/GraphView.h"
 #include "ui/LayoutReading.h"
 #include "ui/QtText.h"
 #include "ui/WindowLayouts.h"
@@ -118,7 +119,15 @@ QWidget* FormWindow::controlWidget(const std::string& name) const {
 
 void FormWindow::Bind(const pv::Control& control, QWidget* widget) {
     const std::string name = control.name;
-    if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+    if (auto* graph = dynamic_cast<GraphView*>(widget)) {
+        // A list drawn as a graph (the Overview): opening a node is double-clicking its line.
+        graph->activated = [this, name](int node) {
+            Act([&] {
+                form_.UserSelect(name, {node});
+                form_.UserDoubleClick(name);
+            });
+        };
+    } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
         connect(edit, &QLineEdit::textEdited, this,
                 [this, name](const QString& text) { Act([&] { form_.UserSetText(name, S(text)); }); });
         edit->installEventFilter(this);
@@ -195,7 +204,10 @@ void FormWindow::Apply(const pv::Control& control, QWidget* widget) {
     const QSignalBlocker blocker(widget);
     widget->setToolTip(Q(control.tooltip));
     widget->setEnabled(control.enabled);
-    if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+    if (auto* graph = dynamic_cast<GraphView*>(widget)) {
+        graph->setGraph(control.text, control.items);
+        graph->setAccessibleName(Q(control.accessibleName));
+    } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
         if (edit->text() != Q(control.text)) edit->setText(Q(control.text));
         edit->setReadOnly(control.readOnly);
         // A read-only name box is not where typing starts: the first focus and Tab pass it by.

@@ -27,6 +27,7 @@
 #include "master/FrmAbout.h"
 #include "master/FrmHelp.h"
 #include "master/FrmMain.h"
+#include "master/FrmOverview.h"
 #include "monitoring/CMonitorItem.h"
 #include "monitoring/FrmChooseMonitorType.h"
 #include "monitoring/FrmMonitor.h"
@@ -113,6 +114,11 @@ std::set<std::string> VisitEveryWindow(IPrompts& prompts, const std::string& pro
     gallery.Show(help);
     FrmAbout about(services, std::string("Qt ") + qVersion());
     gallery.Show(about);
+    FrmOverview overview(services,
+                         BuildReferenceGraph(main.savedValues(), main.FullPathToMasterConfig(),
+                                             services.paths, services.editors),
+                         [](const GraphNode&) {});
+    gallery.Show(overview);
 
     // The first mailbox of each kind, on copies: nothing is stored.
     const CMailbox* server = nullptr;

@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <tuple>
 
@@ -503,6 +504,102 @@ TEST_F(CheckCommand, ALoadThatFailsIsAFailureButTheMailboxesReadBeforeAreChecked
     EXPECT_EQ(std::tie(run.status, run.out),
               std::make_tuple(1, "a: Unknown protocol=x\na: Please choose a protocol\n"));
     EXPECT_TRUE(run.err.starts_with("postvane-config-tool: Unexpected error in LoadFile=457:")) << run.err;
+}
+
+// The same findings as a JSON document for a script: whom each is about, where, its kind and its words, in
+// the order the text gives them, with nothing on standard error.
+TEST_F(CheckCommand, JsonCarriesTheFindingsOfTheTextWithTheirPlaces) {
+    const ToolRun text = Run({"check", "cfg/master.xml"});
+    const ToolRun run = Run({"check", "--format=json", "cfg/master.xml"});
+    EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(1, ""));
+    const std::string master = cfg + "/master.xml";
+    const auto finding = [&](const std::string& mailbox, const std::string& message) {
+        return nlohmann::json{
+            {"file", master}, {"mailbox", mailbox}, {"kind", "error"}, {"message", message}};
+    };
+    const nlohmann::json expected = {
+        {"master", master},
+        {"findings",
+         {finding("nodisp",
+                  "Disposition configuration file does not exist: " + cfg + "/missing.disposition.xml"),
+          finding("odd", "Unknown protocol=imap4"), finding("odd", "Please choose a protocol"),
+          finding("dir", "Home Folder does not exist: " + cfg + "/nowhere")}},
+        {"summary", {{"errors", 4}, {"warnings", 0}, {"notes", 0}, {"passed", false}}}};
+    EXPECT_EQ(nlohmann::json::parse(run.out), expected) << run.out;
+    // The same findings in the same order as the text's lines.
+    std::string lines;
+    for (const auto& found : expected["findings"])
+        lines += found["mailbox"].get<std::string>() + ": " + found["message"].get<std::string>() + "\n";
+    EXPECT_EQ(lines, text.out);
+}
+
+// A master that is not well-formed: the text says so on standard error; JSON and SARIF point at the line
+// and column, and SARIF names the file relative to the master's folder.
+TEST_F(CheckCommand, ReportsPointAtTheLineAndColumnOfAFileThatIsNotWellFormed) {
+    WriteFile(cfg + "/broken.xml", "<ResponseHandler>\n  <Mailboxes>\n</ResponseHandler>\n");
+    const ToolRun text = Run({"check", "cfg/broken.xml"});
+    EXPECT_EQ(std::tie(text.status, text.out), std::make_tuple(1, ""));
+    const std::string said = text.err.substr(22, text.err.size() - 22 - 1);  // after the prefix, one line
+
+    const ToolRun json = Run({"check", "--format", "json", "cfg/broken.xml"});
+    EXPECT_EQ(std::tie(json.status, json.err), std::make_tuple(1, ""));
+    const nlohmann::json found = nlohmann::json::parse(json.out)["findings"];
+    ASSERT_EQ(found.size(), 1u) << json.out;
+    EXPECT_EQ(found[0], (nlohmann::json{{"file", cfg + "/broken.xml"},
+                                        {"line", 3},
+                                        {"column", found[0]["column"]},
+                                        {"kind", "error"},
+                                        {"message", said}}));
+    EXPECT_GT(found[0]["column"].get<int>(), 0);
+
+    const ToolRun sarif = Run({"check", "--format=sarif", "cfg/broken.xml"});
+    const nlohmann::json run = nlohmann::json::parse(sarif.out)["runs"][0];
+    EXPECT_EQ(run["originalUriBaseIds"]["MASTERDIR"]["uri"], "file://" + cfg + "/");
+    EXPECT_EQ(run["results"][0]["locations"][0]["physicalLocation"],
+              (nlohmann::json{{"artifactLocation", {{"uri", "broken.xml"}, {"uriBaseId", "MASTERDIR"}}},
+                              {"region", {{"startLine", 3}, {"startColumn", found[0]["column"]}}}}));
+    EXPECT_EQ(run["results"][0]["level"], "error");
+
+    EXPECT_EQ(Run({"check", "--format=xml", "cfg/broken.xml"}).err,
+              Said("check: unknown format 'xml'; the formats are text, json, sarif\n"
+                   "Try 'postvane-config-tool check --help'."));
+}
+
+// --orphans: the configuration files under the master's folder that nothing names, by kind (other XML, and
+// files outside the tree a link leads to, left alone), and the rules files named that are not there.
+TEST_F(CheckCommand, OrphansAreTheConfigurationFilesNothingNames) {
+    fs::create_directories(cfg + "/old/deeper");
+    WriteFile(cfg + "/old/sales.disposition.xml", "<Dispositions/>");
+    WriteFile(cfg + "/old/deeper/Forward.XML", "<Disposition/>");
+    WriteFile(cfg + "/old/notes.xml", "<Notes/>");
+    WriteFile(cfg + "/old/broken.xml", "<Dispositions>");
+    WriteFile(cfg + "/old/readme.txt", "<Dispositions/>");
+    fs::create_directory_symlink("..", cfg + "/old/loop");
+    fs::create_directories(temp / "elsewhere");
+    WriteFile(temp / "elsewhere/other.disposition.xml", "<Dispositions/>");
+    fs::create_directory_symlink(temp / "elsewhere", cfg + "/outside");
+    // A name through a link is the file it leads to: named, so no orphan.
+    fs::create_symlink(cfg + "/disposition.xml", cfg + "/linked.xml");
+    std::string master = ReadFile(cfg + "/master.xml");
+    master.replace(master.find("<Name>good</Name>"), 17,
+                   "<Name>good</Name><DispositionFileName>+/linked.xml</DispositionFileName>"
+                   "<CategorizationRulesFileName>+/gone.categorization.xml</CategorizationRulesFileName>"
+                   "<CategorizationRulesFileName>+/categorization.xml</CategorizationRulesFileName>");
+    WriteFile(cfg + "/master.xml", master);
+
+    // The mailbox editor checks a single rules file, not several: --orphans names the missing one of those.
+    const ToolRun plain = Run({"check", "cfg/master.xml"});
+    const ToolRun run = Run({"check", "--orphans", "cfg/master.xml"});
+    const std::string path = cfg + "/master.xml";
+    EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(1, ""));
+    EXPECT_EQ(run.out,
+              plain.out + "good: The categorization rules file +/gone.categorization.xml is missing: " + cfg +
+                  "/gone.categorization.xml\n" + path +
+                  ": old/deeper/Forward.XML: A detailed disposition file that nothing the "
+                  "master leads to names\n" +
+                  path +
+                  ": old/sales.disposition.xml: A disposition configuration file that nothing "
+                  "the master leads to names\n");
 }
 
 // The kind of a file is decided once all of it has been read: a file that is not well-formed is said to be

@@ -34,7 +34,7 @@ expect() {
 
 lines() { printf '%s\n' "$@" | LC_ALL=C sort; }
 
-expect "commands" "$(lines check help resave scramble sql unscramble)" "$(complete_words "")"
+expect "commands" "$(lines check graph help resave scramble sql unscramble)" "$(complete_words "")"
 expect "command prefix" "resave" "$(complete_words re)"
 expect "global options" "$(lines --verbose --version)" "$(complete_words --ve)"
 expect "command after --verbose" "$(lines scramble sql)" "$(complete_words --verbose s)"
@@ -52,8 +52,11 @@ expect "--type offers every type the tool lists" "$listed_types" "$types"
 expect "--type=, split at =" "$types" "$(complete_words resave --type = "")"
 expect "--type=Forw, split at =" "ForwardMessage" "$(complete_words resave --type = Forw)"
 expect "-t Move" "MoveToSubfolder" "$(complete_words resave -t Move)"
+expect "check --format" "$(lines json sarif text)" "$(complete_words check --format "")"
+expect "check --format=s, split at =" "sarif" "$(complete_words check --format = s)"
 COMP_WORDBREAKS=${COMP_WORDBREAKS//=/}
 expect "--type=Forw, one word" "--type=ForwardMessage" "$(complete_words resave --type=Forw)"
+expect "--format=j, one word" "--format=json" "$(complete_words check --format=j)"
 # Every type offered is one the tool accepts: an unknown one would be a usage error (exit 2).
 for type in $types; do
     "$tool" resave --type "$type" "$scratch/missing.xml" >/dev/null 2>&1
@@ -75,7 +78,7 @@ expect "after --, a file even if it begins with -" "" "$(complete_words resave -
 # Each command's options are the ones its help lists, and so are the options before a command.
 help_options() { "$tool" "$@" --help | grep -E '^ +-' | grep -oE -- '--[a-z][a-z-]*' | LC_ALL=C sort -u; }
 completed_options() { complete_words "$@" -- | sed 's/=$//' | LC_ALL=C sort -u; }
-for command in resave check sql scramble unscramble; do
+for command in resave check graph sql scramble unscramble; do
     expect "$command options match its help" "$(help_options "$command")" "$(completed_options "$command")"
 done
 expect "options before a command match the help" "$(help_options)" "$(complete_words --)"

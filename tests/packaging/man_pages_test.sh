@@ -26,7 +26,7 @@ in_page() { grep -qF -- "$(sed 's/-/\\-/g' <<<"$2")" "$1"; }
 options_of() { grep -E '^ +-' | grep -oE -- '(^| )--?[A-Za-z][a-z-]*' | tr -d ' ' | sort -u; }
 
 tool_page=$man_folder/postvane-config-tool.1
-for command in resave check sql scramble unscramble help; do
+for command in resave check graph sql scramble unscramble help; do
     check "the tool's page describes $command" grep -qE "^\.B $command( |$)" "$tool_page"
     for option in $("$tool" help "$command" 2>/dev/null | options_of); do
         check "the tool's page names $command $option" in_page "$tool_page" "$option"

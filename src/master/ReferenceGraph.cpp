@@ -1,0 +1,357 @@
+#include "master/ReferenceGraph.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <set>
+
+#include "core/ConfigFile.h"
+#include "core/EditorRegistry.h"
+#include "core/HeadlessServices.h"
+#include "core/MasterLinks.h"
+#include "core/paths.h"
+#include "core/platform.h"
+#include "dispositions/DispositionConfiguration.h"
+#include "mailbox/CMailbox.h"
+#include "master/MasterConfiguration.h"
+#include "monitoring/CMonitorItem.h"
+#include "monitoring/MonitorConfiguration.h"
+
+namespace pv {
+namespace {
+
+// A file this walk does not load: missing, there but not a regular file or not readable, or fine.
+GraphFileState StateOf(const std::string& path) {
+    if (path.empty() || !platform::PathExists(path)) return GraphFileState::Missing;
+    // Only a regular file is opened: opening a pipe could wait for ever.
+    if (!platform::FileExists(path) || !std::ifstream(path).is_open()) return GraphFileState::Unreadable;
+    return GraphFileState::Present;
+}
+
+// A file a loader read: what the load made of it.
+GraphFileState StateOf(FileProblem problem) {
+    switch (problem) {
+        case FileProblem::None:
+        case FileProblem::Stopped:  // read up to a value; what it names so far is real
+            return GraphFileState::Present;
+        case FileProblem::Missing:
+            return GraphFileState::Missing;
+        default:
+            return GraphFileState::Unreadable;
+    }
+}
+
+std::string FileNameOf(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
+}
+
+class GraphBuilder {
+  public:
+    explicit GraphBuilder(ReferenceGraph& graph) : graph_(graph) {}
+
+    // The node of the file at `path` (added the first time), linked from `from` when given.
+    GraphNode& File(GraphNodeKind kind, const std::string& label, const std::string& path,
+                    const std::string& from = {}, const std::string& type = {}) {
+        // A name that names nothing is a node of its own, so that each such reference shows.
+        const std::string id = path.empty() ? "missing:" + from + "\n" + label : "file:" + path;
+        GraphNode& node = Node(id, kind, label.empty() ? "(no file name)" : label, path, type);
+        if (!from.empty()) Edge(from, id);
+        return node;
+    }
+    GraphNode& Node(const std::string& id, GraphNodeKind kind, const std::string& label,
+                    const std::string& path, const std::string& type = {}) {
+        const auto [found, added] = index_.try_emplace(id, graph_.nodes.size());
+        if (added) {
+            GraphNode node;
+            node.id = id;
+            node.kind = kind;
+            node.label = label;
+            node.path = path;
+            node.type = type;
+            node.state = kind == GraphNodeKind::Mailbox ? GraphFileState::Present : StateOf(path);
+            graph_.nodes.push_back(std::move(node));
+        }
+        return graph_.nodes[found->second];
+    }
+    void Edge(const std::string& from, const std::string& to) {
+        if (edges_.emplace(from, to).second) graph_.edges.push_back({from, to});
+    }
+
+  private:
+    ReferenceGraph& graph_;
+    std::map<std::string, size_t> index_;
+    std::set<std::pair<std::string, std::string>> edges_;
+};
+
+}  // namespace
+
+const char* GraphNodeKindName(GraphNodeKind kind) {
+    switch (kind) {
+        case GraphNodeKind::Master:
+            return "master file";
+        case GraphNodeKind::DispositionTypes:
+            return "disposition types file";
+        case GraphNodeKind::CategoryDefinitions:
+            return "category definitions file";
+        case GraphNodeKind::MessageFields:
+            return "message fields file";
+        case GraphNodeKind::CategorizationOverrides:
+            return "categorization overrides file";
+        case GraphNodeKind::MonitorConfiguration:
+            return "monitor configuration file";
+        case GraphNodeKind::MonitorFile:
+            return "monitor file";
+        case GraphNodeKind::Mailbox:
+            return "mailbox";
+        case GraphNodeKind::CategorizationRules:
+            return "categorization rules file";
+        case GraphNodeKind::SensitivitySettings:
+            return "sensitivity settings file";
+        case GraphNodeKind::Dispositions:
+            return "disposition configuration file";
+        case GraphNodeKind::DetailedFile:
+            return "detailed disposition file";
+    }
+    return "file";
+}
+
+const GraphNode* ReferenceGraph::Find(const std::string& id) const {
+    for (const GraphNode& node : nodes) {
+        if (node.id == id) return &node;
+    }
+    return nullptr;
+}
+
+ReferenceGraph BuildReferenceGraph(const std::string& masterPath, const PathContext& paths,
+                                   const EditorRegistry& editors) {
+    CollectingPrompts prompts;  // the walk draws what it finds; `check` is what reports
+    MasterConfiguration master;
+    master.MasterFilePath = masterPath;
+    const FileRead loaded = master.Load(paths, prompts);
+    if (StateOf(loaded.problem) != GraphFileState::Present) {
+        ReferenceGraph graph;
+        GraphBuilder(graph).File(GraphNodeKind::Master, FileNameOf(masterPath), masterPath).state =
+            StateOf(loaded.problem);
+        return graph;
+    }
+    return BuildReferenceGraph(master, masterPath, paths, editors);
+}
+
+ReferenceGraph BuildReferenceGraph(const MasterConfiguration& master, const std::string& masterPath,
+                                   const PathContext& programPaths, const EditorRegistry& editors) {
+    ReferenceGraph graph;
+    GraphBuilder builder(graph);
+    PathContext paths(programPaths);
+    CollectingPrompts prompts;
+    const std::string masterId = builder.File(GraphNodeKind::Master, FileNameOf(masterPath), masterPath).id;
+
+    const ReferringFileScope masterScope(paths, masterPath);
+    const auto named = [&](const std::string& name) {
+        return name.empty() ? std::string() : paths.ResolvePath(masterPath, name);
+    };
+    const auto catalogue = [&](GraphNodeKind kind, const std::string& name) {
+        if (!name.empty()) builder.File(kind, name, named(name), masterId);
+    };
+    catalogue(GraphNodeKind::DispositionTypes, master.DispositionTypesFile1);
+    catalogue(GraphNodeKind::DispositionTypes, master.DispositionTypesFile2);
+    catalogue(GraphNodeKind::CategoryDefinitions, master.CategoryDefinitionsFile1);
+    catalogue(GraphNodeKind::CategoryDefinitions, master.CategoryDefinitionsFile2);
+    catalogue(GraphNodeKind::MessageFields, master.MessageFieldsFile1);
+    catalogue(GraphNodeKind::MessageFields, master.MessageFieldsFile2);
+    catalogue(GraphNodeKind::CategorizationOverrides, master.CategorizationOverridesFile);
+
+    // The monitor configuration, and the file of each monitor whose type keeps its settings in one.
+    {
+        const std::string path = named(master.MonitorConfigFile);
+        GraphNode& node =
+            builder.File(GraphNodeKind::MonitorConfiguration, master.MonitorConfigFile, path, masterId);
+        if (node.state == GraphFileState::Present) {
+            const std::string id = node.id;
+            MonitorConfiguration monitors;
+            const FileProblem problem = monitors.Load(path, prompts);
+            graph.nodes[&node - graph.nodes.data()].state = StateOf(problem);
+            if (StateOf(problem) == GraphFileState::Present) {
+                for (const CMonitorItem& entry : monitors.Entries) {
+                    const EditorRegistration* editor = editors.FindClass(entry.ClassName);
+                    if (!editor || !editor->make) continue;
+                    builder.File(GraphNodeKind::MonitorFile, entry.Parameter,
+                                 entry.Parameter.empty() ? "" : paths.ResolvePath(path, entry.Parameter), id,
+                                 editor->setup.type);
+                }
+            }
+        }
+    }
+
+    // Each mailbox, its rules and disposition files, and the detailed files those name.
+    const MasterLinks links = LinksOf(master, paths);
+    CatalogueCache catalogues;
+    for (const CMailbox* mailbox : master.Mailboxes.Records()) {
+        const std::string id = "mailbox:" + mailbox->sName;
+        builder.Node(id, GraphNodeKind::Mailbox, mailbox->sName, {});
+        builder.Edge(masterId, id);
+        for (const std::string& rules : mailbox->saCategorizationRulesConfigFiles)
+            builder.File(GraphNodeKind::CategorizationRules, rules, named(rules), id);
+        if (!mailbox->sSensitivitySettingsFile.empty()) {
+            builder.File(GraphNodeKind::SensitivitySettings, mailbox->sSensitivitySettingsFile,
+                         named(mailbox->sSensitivitySettingsFile), id);
+        }
+        const std::string fileName = mailbox->sDispositionFileName;
+        const std::string path = named(fileName);
+        const size_t index =
+            &builder.File(GraphNodeKind::Dispositions, fileName, path, id) - graph.nodes.data();
+        if (graph.nodes[index].state != GraphFileState::Present) continue;
+        DispositionConfiguration configuration;
+        const auto result = configuration.Load(fileName, masterPath, links, paths, prompts, &catalogues);
+        // A file the editor would not open (its first disposition types file could not be read) is drawn as
+        // the file it is, with nothing below it: what it names is not known.
+        if (!result.opened) continue;
+        graph.nodes[index].state = StateOf(result.file.problem);
+        if (graph.nodes[index].state != GraphFileState::Present) continue;
+        const std::string dispositionsId = graph.nodes[index].id;
+        for (const CCatDispositions& category : configuration.Categories()) {
+            for (const CCatDisposition& disposition : category.Dispositions) {
+                const bool hasEditor = editors.Find(EditorFamily::Disposition, disposition.Type) != nullptr;
+                const bool needsFile =
+                    configuration.Types().RequiresDetailedFile(disposition.Type).value_or(false);
+                const std::string& detailed = disposition.DetailedDispositionFile;
+                // As check does: a type neither edited here nor said to need a file names none.
+                if (!hasEditor && !needsFile) continue;
+                builder.File(
+                    GraphNodeKind::DetailedFile, detailed,
+                    detailed.empty() ? "" : paths.ResolvePath(disposition.DispositionFilePath, detailed),
+                    dispositionsId, disposition.Type);
+            }
+        }
+    }
+    return graph;
+}
+
+namespace {
+
+// A DOT string: quoted, with quotes and backslashes escaped and line breaks written as "\n", so that no name
+// can end the string or the statement.
+std::string Quoted(const std::string& text) {
+    std::string quoted = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '\\') {
+            quoted += '\\';
+            quoted += c;
+        } else if (c == '\n') {
+            quoted += "\\n";
+        } else if (c == '\r') {
+            quoted += "\\r";
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "\"";
+}
+
+const char* ShapeOf(GraphNodeKind kind) {
+    switch (kind) {
+        case GraphNodeKind::Master:
+            return "doubleoctagon";
+        case GraphNodeKind::Mailbox:
+            return "ellipse";
+        case GraphNodeKind::DispositionTypes:
+        case GraphNodeKind::CategoryDefinitions:
+        case GraphNodeKind::MessageFields:
+        case GraphNodeKind::CategorizationOverrides:
+            return "folder";
+        case GraphNodeKind::MonitorConfiguration:
+        case GraphNodeKind::Dispositions:
+            return "box3d";
+        default:
+            return "note";
+    }
+}
+
+}  // namespace
+
+std::string GraphDot(const ReferenceGraph& graph) {
+    std::string dot =
+        "digraph installation {\n"
+        "  rankdir=LR;\n"
+        "  node [fontname=\"DejaVu Sans\", fontsize=10];\n";
+    for (const GraphNode& node : graph.nodes) {
+        std::string label = node.label;
+        if (!node.type.empty()) label += "\n(" + node.type + ")";
+        if (node.state == GraphFileState::Missing) label += "\nmissing";
+        if (node.state == GraphFileState::Unreadable) label += "\nunreadable";
+        dot +=
+            "  " + Quoted(node.id) + " [label=" + Quoted(label) + ", shape=" + ShapeOf(node.kind) +
+            ", tooltip=" +
+            Quoted(std::string(GraphNodeKindName(node.kind)) + (node.path.empty() ? "" : ": " + node.path));
+        if (node.state == GraphFileState::Missing) dot += ", style=dashed, color=red, fontcolor=red";
+        if (node.state == GraphFileState::Unreadable) dot += ", style=dotted, color=orange, fontcolor=orange";
+        dot += "];\n";
+    }
+    for (const GraphEdge& edge : graph.edges)
+        dot += "  " + Quoted(edge.from) + " -> " + Quoted(edge.to) + ";\n";
+    return dot + "}\n";
+}
+
+}  // namespace pv
+
+namespace pv {
+namespace {
+
+// The kind of a file by its root element, as the loaders of each kind expect it.
+std::optional<GraphNodeKind> KindOfRoot(const std::string& root, const EditorRegistry& editors) {
+    static const std::map<std::string, GraphNodeKind> kRoots = {
+        {"ResponseHandler", GraphNodeKind::Master},
+        {"DispositionTypes", GraphNodeKind::DispositionTypes},
+        {"Categories", GraphNodeKind::CategoryDefinitions},
+        {"MessageFields", GraphNodeKind::MessageFields},
+        {"Monitors", GraphNodeKind::MonitorConfiguration},
+        {"CategorizationRules", GraphNodeKind::CategorizationRules},
+        {"Dispositions", GraphNodeKind::Dispositions},
+        {"Disposition", GraphNodeKind::DetailedFile},
+    };
+    if (const auto found = kRoots.find(root); found != kRoots.end()) return found->second;
+    if (editors.FindRoot(EditorFamily::Monitor, root)) return GraphNodeKind::MonitorFile;
+    return std::nullopt;
+}
+
+std::string Canonical(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path canonical = std::filesystem::weakly_canonical(path, error);
+    return error ? std::filesystem::path(path).lexically_normal().string() : canonical.string();
+}
+
+}  // namespace
+
+std::vector<UnnamedFile> FilesNothingNames(const ReferenceGraph& graph, const std::string& folder,
+                                           const EditorRegistry& editors) {
+    namespace fs = std::filesystem;
+    std::set<std::string> named;
+    for (const GraphNode& node : graph.nodes) {
+        if (node.isFile() && !node.path.empty()) named.insert(Canonical(node.path));
+    }
+    std::vector<UnnamedFile> unnamed;
+    std::error_code error;
+    // Links to folders are not followed: a link back up the tree would never end, and one out of it leads
+    // to files that are not the installation's.
+    fs::recursive_directory_iterator entries(folder, fs::directory_options::skip_permission_denied, error);
+    for (; !error && entries != fs::recursive_directory_iterator(); entries.increment(error)) {
+        const fs::directory_entry& entry = *entries;
+        std::string extension = entry.path().extension().string();
+        for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        std::error_code typeError;
+        if (extension != ".xml" || !entry.is_regular_file(typeError)) continue;
+        const std::string path = entry.path().string();
+        if (named.count(Canonical(path))) continue;
+        CollectingPrompts quiet;
+        const OpenedFile file = OpenConfigFile(path, "", quiet);
+        if (file.problem != FileProblem::None) continue;
+        if (const auto kind = KindOfRoot(file.RootName(), editors)) unnamed.push_back({path, *kind});
+    }
+    std::sort(unnamed.begin(), unnamed.end(),
+              [](const UnnamedFile& a, const UnnamedFile& b) { return a.path < b.path; });
+    return unnamed;
+}
+
+}  // namespace pv

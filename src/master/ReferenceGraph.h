@@ -1,0 +1,92 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace pv {
+
+class EditorRegistry;
+class PathContext;
+struct MasterConfiguration;
+
+// What a node of the reference graph stands for.
+enum class GraphNodeKind {
+    Master,
+    DispositionTypes,
+    CategoryDefinitions,
+    MessageFields,
+    CategorizationOverrides,
+    MonitorConfiguration,
+    MonitorFile,
+    Mailbox,
+    CategorizationRules,
+    SensitivitySettings,
+    Dispositions,
+    DetailedFile,
+};
+// "master file", "disposition types file", ...: the kind as the picture and the tool's reports name it.
+const char* GraphNodeKindName(GraphNodeKind kind);
+
+enum class GraphFileState {
+    Present,     // a regular file that was read (or, for the files this walk does not load, can be opened)
+    Missing,     // nothing at the path, or no name given
+    Unreadable,  // there, but not a regular file, not readable, or not read as its kind
+};
+
+struct GraphNode {
+    // Stable from run to run: "file:" and the file's full path, or "mailbox:" and the mailbox's name.
+    std::string id;
+    GraphNodeKind kind = GraphNodeKind::Master;
+    std::string label;  // a file's name as the file naming it holds it; a mailbox's name
+    std::string path;   // a file's full path ("" for a mailbox)
+    std::string type;   // the type of a detailed file or monitor file
+    GraphFileState state = GraphFileState::Present;
+    bool isFile() const { return kind != GraphNodeKind::Mailbox; }
+};
+
+struct GraphEdge {
+    std::string from;  // node ids: the node that names the other
+    std::string to;
+};
+
+// The files of an installation and how they name one another: the master, its catalogues and monitor
+// configuration, each monitor's file, each mailbox with its rules and disposition files, and each detailed
+// file those name. A file several others name is one node.
+struct ReferenceGraph {
+    std::vector<GraphNode> nodes;  // in the order the walk met them, the master first
+    std::vector<GraphEdge> edges;
+    const GraphNode* Find(const std::string& id) const;
+};
+
+// Walks from the master at `masterPath` (a full path) with the loaders of the windows, changing nothing.
+// Files that are missing or could not be read are nodes too, marked so; nothing below them is followed. The
+// monitor and detailed files are those of the types `editors` knows, as check takes them.
+ReferenceGraph BuildReferenceGraph(const std::string& masterPath, const PathContext& paths,
+                                   const EditorRegistry& editors);
+// The same from a master already loaded (as the main window holds it), at `masterPath`.
+ReferenceGraph BuildReferenceGraph(const MasterConfiguration& master, const std::string& masterPath,
+                                   const PathContext& paths, const EditorRegistry& editors);
+
+// The graph in Graphviz's DOT language: node ids quoted (quotes, backslashes and line breaks escaped), a
+// shape per kind, missing files dashed red and unreadable ones dotted orange.
+std::string GraphDot(const ReferenceGraph& graph);
+
+}  // namespace pv
+
+namespace pv {
+
+// A configuration file under the master's folder that no node of the graph is.
+struct UnnamedFile {
+    std::string path;  // full path
+    GraphNodeKind kind;
+};
+
+// The configuration files under `folder` (recursively, without following symbolic links to folders) that
+// `graph` does not hold, sorted by path. A configuration file is a regular file whose name ends in ".xml"
+// and whose root element is that of a kind of file the installation's files name; other XML (a log's
+// settings read by something else, a backup in another shape) and everything else is left alone. A file is
+// the graph's when both name it by the same canonical path, so a name through "+/", ".." or a symbolic link
+// counts.
+std::vector<UnnamedFile> FilesNothingNames(const ReferenceGraph& graph, const std::string& folder,
+                                           const EditorRegistry& editors);
+
+}  // namespace pv

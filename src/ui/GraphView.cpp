@@ -1,0 +1,265 @@
+#include "ui/GraphView.h"
+
+#include <graphviz/cgraph.h>
+#include <graphviz/gvc.h>
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <algorithm>
+#include <cmath>
+
+namespace pv::ui {
+namespace {
+
+constexpr double kMargin = 12;  // points around the drawing
+
+// An attribute of a node, or "" when the graph does not declare it.
+QString Attribute(Agnode_t* node, const char* name) {
+    char* value = agget(node, const_cast<char*>(name));
+    return value ? QString::fromUtf8(value) : QString();
+}
+
+// A DOT label as text: its "\n" line breaks and "\\" backslashes (the parser has already taken "\"").
+QString LabelText(const QString& label) {
+    QString text;
+    for (int i = 0; i < label.size(); ++i) {
+        if (label[i] == '\\' && i + 1 < label.size()) {
+            const QChar next = label[++i];
+            text += next == 'n' || next == 'l' || next == 'r' ? QChar('\n') : next;
+        } else {
+            text += label[i];
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+GraphView::GraphView(QWidget* parent) : QAbstractScrollArea(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setAutoFillBackground(true);
+}
+
+void GraphView::setGraph(const std::string& dot, const std::vector<std::string>& lines) {
+    if (dot == dot_ && lines == lines_) return;
+    dot_ = dot;
+    lines_ = lines;
+    Layout();
+    UpdateScrollBars();
+    viewport()->update();
+}
+
+void GraphView::Layout() {
+    nodes_.clear();
+    edges_.clear();
+    laidOut_ = false;
+    current_ = -1;
+    GVC_t* context = gvContext();
+    Agraph_t* graph = dot_.empty() ? nullptr : agmemread(dot_.c_str());
+    if (graph && gvLayout(context, graph, "dot") == 0) {
+        const boxf box = GD_bb(graph);
+        size_ = QSizeF(box.UR.x - box.LL.x + 2 * kMargin, box.UR.y - box.LL.y + 2 * kMargin);
+        // Graphviz puts y upwards; the drawing has it downwards.
+        const auto at = [&](pointf p) { return QPointF(p.x - box.LL.x + kMargin, box.UR.y - p.y + kMargin); };
+        // The nodes in the order the DOT declares them, which is the order of the logic's list.
+        std::vector<Agnode_t*> declared;
+        for (Agnode_t* node = agfstnode(graph); node; node = agnxtnode(graph, node)) declared.push_back(node);
+        std::sort(declared.begin(), declared.end(),
+                  [](Agnode_t* a, Agnode_t* b) { return AGSEQ(a) < AGSEQ(b); });
+        for (Agnode_t* node : declared) {
+            Node drawn;
+            const double width = ND_width(node) * 72, height = ND_height(node) * 72;
+            const QPointF centre = at(ND_coord(node));
+            drawn.rect = QRectF(centre.x() - width / 2, centre.y() - height / 2, width, height);
+            drawn.label = LabelText(Attribute(node, "label"));
+            drawn.shape = Attribute(node, "shape");
+            const QString colour = Attribute(node, "color");
+            drawn.colour = colour.isEmpty() || colour == "black" ? QColor() : QColor(colour);
+            const QString style = Attribute(node, "style");
+            drawn.style = style == "dashed" ? Qt::DashLine : style == "dotted" ? Qt::DotLine : Qt::SolidLine;
+            nodes_.push_back(drawn);
+            for (Agedge_t* edge = agfstout(graph, node); edge; edge = agnxtout(graph, edge)) {
+                const splines* lines = ED_spl(edge);
+                if (!lines || lines->size == 0) continue;
+                const bezier& curve = lines->list[0];
+                if (curve.size < 1) continue;
+                Edge drawnEdge;
+                drawnEdge.path.moveTo(at(curve.list[0]));
+                for (int i = 1; i + 2 < curve.size; i += 3)
+                    drawnEdge.path.cubicTo(at(curve.list[i]), at(curve.list[i + 1]), at(curve.list[i + 2]));
+                if (curve.eflag) {
+                    const QPointF tip = at(curve.ep), from = at(curve.list[curve.size - 1]);
+                    const QPointF along = tip - from;
+                    const double length = std::hypot(along.x(), along.y());
+                    if (length > 0) {
+                        const QPointF unit = along / length, normal(-unit.y(), unit.x());
+                        drawnEdge.arrow << tip << from + normal * 3.5 << from - normal * 3.5;
+                    }
+                    drawnEdge.path.lineTo(from);
+                }
+                edges_.push_back(drawnEdge);
+            }
+        }
+        laidOut_ = true;
+        gvFreeLayout(context, graph);
+    }
+    if (graph) agclose(graph);
+    gvFreeContext(context);
+    if (!laidOut_) size_ = QSizeF();
+}
+
+double GraphView::Scale() const {
+    // Graphviz measures in points. The whole installation is shown when it fits at its natural size (a
+    // point to a point), else shrunk to fit, but never below the size at which its names can still be read:
+    // past that it scrolls.
+    const double natural = logicalDpiY() / 72.0;
+    if (size_.isEmpty()) return natural;
+    const QSize room = maximumViewportSize();
+    const double fit = std::min(room.width() / size_.width(), room.height() / size_.height());
+    return std::clamp(fit, 0.7 * natural, natural);
+}
+
+QPointF GraphView::Offset() const {
+    return QPointF(horizontalScrollBar()->value(), verticalScrollBar()->value());
+}
+
+void GraphView::UpdateScrollBars() {
+    const QSize shown = viewport()->size();
+    const QSizeF drawn = size_ * Scale();
+    horizontalScrollBar()->setRange(0,
+                                    std::max(0, static_cast<int>(std::ceil(drawn.width())) - shown.width()));
+    verticalScrollBar()->setRange(0,
+                                  std::max(0, static_cast<int>(std::ceil(drawn.height())) - shown.height()));
+    horizontalScrollBar()->setPageStep(shown.width());
+    verticalScrollBar()->setPageStep(shown.height());
+}
+
+void GraphView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateScrollBars();
+}
+
+QSize GraphView::sizeHint() const {
+    return QSize(640, 420);
+}
+
+void GraphView::paintEvent(QPaintEvent*) {
+    QPainter painter(viewport());
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QPalette& colours = palette();
+    if (!laidOut_) {
+        // Without a layout the nodes are still there to read and open: one line each.
+        painter.setPen(colours.color(QPalette::Text));
+        const int line = fontMetrics().lineSpacing();
+        int y = line - verticalScrollBar()->value();
+        for (size_t i = 0; i < lines_.size(); ++i, y += line) {
+            if (static_cast<int>(i) == current_)
+                painter.fillRect(QRect(0, y - line + 3, viewport()->width(), line), colours.highlight());
+            painter.drawText(6, y, QString::fromStdString(lines_[i]));
+        }
+        return;
+    }
+    painter.translate(-Offset());
+    painter.scale(Scale(), Scale());
+    // The font the DOT asks for, in points as the layout measured it (the painter's scale makes them pixels).
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(9);
+    painter.setFont(font);
+    const QColor ink = colours.color(QPalette::Text);
+    painter.setPen(QPen(ink, 1));
+    for (const Edge& edge : edges_) {
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(edge.path);
+        painter.setBrush(ink);
+        painter.drawPolygon(edge.arrow);
+    }
+    for (size_t i = 0; i < nodes_.size(); ++i) {
+        const Node& node = nodes_[i];
+        const bool current = static_cast<int>(i) == current_;
+        const QColor colour = node.colour.isValid() ? node.colour : ink;
+        painter.setPen(
+            QPen(current ? colours.color(QPalette::Highlight) : colour, current ? 2.5 : 1, node.style));
+        painter.setBrush(colours.color(QPalette::Base));
+        if (node.shape == "ellipse") {
+            painter.drawEllipse(node.rect);
+        } else if (node.shape == "doubleoctagon" || node.shape == "box3d") {
+            painter.drawRect(node.rect);
+            painter.drawRect(node.rect.adjusted(3, 3, -3, -3));
+        } else {
+            painter.drawRoundedRect(node.rect, 4, 4);
+        }
+        painter.setPen(colour);
+        painter.drawText(node.rect, Qt::AlignCenter, node.label);
+    }
+}
+
+int GraphView::nodeAt(QPoint point) const {
+    if (!laidOut_) {
+        const int index = (point.y() + verticalScrollBar()->value() - 3) / fontMetrics().lineSpacing();
+        return index >= 0 && index < static_cast<int>(lines_.size()) ? index : -1;
+    }
+    const QPointF at = (QPointF(point) + Offset()) / Scale();
+    for (size_t i = nodes_.size(); i-- > 0;) {
+        if (nodes_[i].rect.contains(at)) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+QPoint GraphView::nodeCentre(int index) {
+    if (index < 0 || index >= nodeCount()) return {};
+    const QPointF centre = nodes_[static_cast<size_t>(index)].rect.center() * Scale();
+    horizontalScrollBar()->setValue(static_cast<int>(centre.x()) - viewport()->width() / 2);
+    verticalScrollBar()->setValue(static_cast<int>(centre.y()) - viewport()->height() / 2);
+    return (centre - Offset()).toPoint();
+}
+
+void GraphView::setCurrent(int index) {
+    const int count = laidOut_ ? nodeCount() : static_cast<int>(lines_.size());
+    current_ = count == 0 ? -1 : std::clamp(index, 0, count - 1);
+    if (laidOut_ && current_ >= 0) {
+        const QRectF shown = QRectF(nodes_[static_cast<size_t>(current_)].rect.topLeft() * Scale(),
+                                    nodes_[static_cast<size_t>(current_)].rect.size() * Scale());
+        if (!QRectF(Offset(), QSizeF(viewport()->size())).contains(shown)) nodeCentre(current_);
+    }
+    viewport()->update();
+}
+
+void GraphView::mousePressEvent(QMouseEvent* event) {
+    if (const int node = nodeAt(event->position().toPoint()); node >= 0) setCurrent(node);
+    QAbstractScrollArea::mousePressEvent(event);
+}
+
+void GraphView::mouseDoubleClickEvent(QMouseEvent* event) {
+    const int node = nodeAt(event->position().toPoint());
+    if (node < 0) return;
+    setCurrent(node);
+    if (activated) activated(node);
+}
+
+void GraphView::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Right:
+        case Qt::Key_Down:
+            setCurrent(current_ + 1);
+            return;
+        case Qt::Key_Left:
+        case Qt::Key_Up:
+            setCurrent(current_ < 0 ? 0 : current_ - 1);
+            return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (current_ >= 0 && activated) {
+                activated(current_);
+                return;
+            }
+            break;
+        default:
+            break;
+    }
+    QAbstractScrollArea::keyPressEvent(event);
+}
+
+}  // namespace pv::ui

@@ -1,0 +1,144 @@
+#include "master/ReferenceGraph.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "core/paths.h"
+#include "editors/Editors.h"
+#include "master/FrmOverview.h"
+#include "monitoring/MonitorEditors.h"
+#include "support/Scripted.h"
+#include "support/TestFiles.h"
+
+namespace fs = std::filesystem;
+
+namespace pv {
+namespace {
+
+using test::TempDir;
+using test::WriteFile;
+
+// A small installation with one of each thing that can go wrong: a catalogue that is missing, one that is
+// a folder, a disposition file that is not well-formed, a detailed file that is missing, one named twice, a
+// monitor whose file is missing, and names with quotes, backslashes and a line break.
+struct ReferenceGraphTest : ::testing::Test {
+    TempDir temp;
+    std::string dir = temp / "cfg";
+    std::string master = dir + "/master.xml";
+    void SetUp() override {
+        fs::create_directories(dir + "/categories.xml");  // a folder where a file is named
+        WriteFile(master,
+                  "<ResponseHandler>\n"
+                  " <MonitorConfigFile>+/monitor.xml</MonitorConfigFile>\n"
+                  " <DispositionTypesFile>+/types.xml</DispositionTypesFile>\n"
+                  " <CategoryDefinitionsFile>+/categories.xml</CategoryDefinitionsFile>\n"
+                  " <MessageFieldsFile>+/fields.xml</MessageFieldsFile>\n"
+                  " <Mailboxes>\n"
+                  "  <Mailbox><Name>say \"hi\" \\ there</Name>"
+                  "<CategorizationRulesFileName>+/rules.xml</CategorizationRulesFileName>"
+                  "<DispositionFileName>+/a.disposition.xml</DispositionFileName></Mailbox>\n"
+                  "  <Mailbox><Name>two\nlines</Name>"
+                  "<DispositionFileName>+/broken.disposition.xml</DispositionFileName></Mailbox>\n"
+                  " </Mailboxes>\n"
+                  "</ResponseHandler>\n");
+        WriteFile(
+            dir + "/types.xml",
+            "<DispositionTypes><DispositionType><Name>ForwardMessage</Name>"
+            "<DetailedDispositionFile>1</DetailedDispositionFile></DispositionType></DispositionTypes>");
+        WriteFile(dir + "/rules.xml", "<CategorizationRules/>");
+        WriteFile(dir + "/monitor.xml",
+                  "<Monitors><Monitor><ClassName>" + std::string(kLoggerClass) +
+                      "</ClassName><Parameter>+/log.xml</Parameter></Monitor></Monitors>");
+        const std::string forward = "<Disposition><Type>ForwardMessage</Type><DetailedDispositionFile>";
+        WriteFile(dir + "/a.disposition.xml", "<Dispositions><Default>" + forward + "+/fwd.xml" +
+                                                  "</DetailedDispositionFile></Disposition>" + forward +
+                                                  "+/fwd.xml</DetailedDispositionFile></Disposition>" +
+                                                  forward +
+                                                  "+/gone \"x\".xml</DetailedDispositionFile></Disposition>"
+                                                  "</Default></Dispositions>");
+        WriteFile(dir + "/fwd.xml", "<Disposition/>");
+        WriteFile(dir + "/broken.disposition.xml", "<Dispositions><Default>");
+    }
+};
+
+TEST_F(ReferenceGraphTest, TheDotDrawsEachFileOnceMarksTheBrokenOnesAndQuotesEveryName) {
+    const ReferenceGraph graph = BuildReferenceGraph(master, PathContext(temp / "program"), BuiltInEditors());
+    // The expected text names the folder "D"; fwd.xml, named twice, is one node with one edge.
+    std::string expected = R"dot(digraph installation {
+  rankdir=LR;
+  node [fontname="DejaVu Sans", fontsize=10];
+  "file:D/master.xml" [label="master.xml", shape=doubleoctagon, tooltip="master file: D/master.xml"];
+  "file:D/types.xml" [label="+/types.xml", shape=folder, tooltip="disposition types file: D/types.xml"];
+  "file:D/categories.xml" [label="+/categories.xml\nunreadable", shape=folder, tooltip="category definitions file: D/categories.xml", style=dotted, color=orange, fontcolor=orange];
+  "file:D/fields.xml" [label="+/fields.xml\nmissing", shape=folder, tooltip="message fields file: D/fields.xml", style=dashed, color=red, fontcolor=red];
+  "file:D/monitor.xml" [label="+/monitor.xml", shape=box3d, tooltip="monitor configuration file: D/monitor.xml"];
+  "file:D/log.xml" [label="+/log.xml\n(Logger)\nmissing", shape=note, tooltip="monitor file: D/log.xml", style=dashed, color=red, fontcolor=red];
+  "mailbox:say \"hi\" \\ there" [label="say \"hi\" \\ there", shape=ellipse, tooltip="mailbox"];
+  "file:D/rules.xml" [label="+/rules.xml", shape=note, tooltip="categorization rules file: D/rules.xml"];
+  "file:D/a.disposition.xml" [label="+/a.disposition.xml", shape=box3d, tooltip="disposition configuration file: D/a.disposition.xml"];
+  "file:D/fwd.xml" [label="+/fwd.xml\n(ForwardMessage)", shape=note, tooltip="detailed disposition file: D/fwd.xml"];
+  "file:D/gone \"x\".xml" [label="+/gone \"x\".xml\n(ForwardMessage)\nmissing", shape=note, tooltip="detailed disposition file: D/gone \"x\".xml", style=dashed, color=red, fontcolor=red];
+  "mailbox:two\nlines" [label="two\nlines", shape=ellipse, tooltip="mailbox"];
+  "file:D/categorization.xml" [label="+/categorization.xml\nmissing", shape=note, tooltip="categorization rules file: D/categorization.xml", style=dashed, color=red, fontcolor=red];
+  "file:D/broken.disposition.xml" [label="+/broken.disposition.xml\nunreadable", shape=box3d, tooltip="disposition configuration file: D/broken.disposition.xml", style=dotted, color=orange, fontcolor=orange];
+  "file:D/master.xml" -> "file:D/types.xml";
+  "file:D/master.xml" -> "file:D/categories.xml";
+  "file:D/master.xml" -> "file:D/fields.xml";
+  "file:D/master.xml" -> "file:D/monitor.xml";
+  "file:D/monitor.xml" -> "file:D/log.xml";
+  "file:D/master.xml" -> "mailbox:say \"hi\" \\ there";
+  "mailbox:say \"hi\" \\ there" -> "file:D/rules.xml";
+  "mailbox:say \"hi\" \\ there" -> "file:D/a.disposition.xml";
+  "file:D/a.disposition.xml" -> "file:D/fwd.xml";
+  "file:D/a.disposition.xml" -> "file:D/gone \"x\".xml";
+  "file:D/master.xml" -> "mailbox:two\nlines";
+  "mailbox:two\nlines" -> "file:D/categorization.xml";
+  "mailbox:two\nlines" -> "file:D/broken.disposition.xml";
+}
+)dot";
+    for (size_t at = expected.find("D/"); at != std::string::npos; at = expected.find("D/", at + dir.size()))
+        expected.replace(at, 1, dir);
+    EXPECT_EQ(GraphDot(graph), expected);
+}
+
+// The Overview's list is the graph's nodes in order; opening a missing file says so, anything else goes to
+// the main window's opener.
+TEST_F(ReferenceGraphTest, TheOverviewOpensWhatANodeStandsForAndSaysWhenItIsMissing) {
+    test::ScriptedServices s(temp / "program");
+    std::vector<std::string> opened;
+    FrmOverview overview(s.services, BuildReferenceGraph(master, s.services.paths, s.services.editors),
+                         [&](const GraphNode& node) { opened.push_back(node.id); });
+    const std::vector<std::string>& lines = overview.Items("lstOverview");
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "master.xml (master file)",
+                         "+/types.xml (disposition types file)",
+                         "+/categories.xml (category definitions file) - could not be read",
+                         "+/fields.xml (message fields file) - missing",
+                         "+/monitor.xml (monitor configuration file)",
+                         "+/log.xml (monitor file, Logger) - missing",
+                         "say \"hi\" \\ there (mailbox)",
+                         "+/rules.xml (categorization rules file)",
+                         "+/a.disposition.xml (disposition configuration file)",
+                         "+/fwd.xml (detailed disposition file, ForwardMessage)",
+                         "+/gone \"x\".xml (detailed disposition file, ForwardMessage) - missing",
+                         "two\nlines (mailbox)",
+                         "+/categorization.xml (categorization rules file) - missing",
+                         "+/broken.disposition.xml (disposition configuration file) - could not be read",
+                     }));
+    const auto open = [&](const std::string& line) {
+        overview.UserSelect("lstOverview",
+                            {static_cast<int>(std::find(lines.begin(), lines.end(), line) - lines.begin())});
+        overview.UserDoubleClick("lstOverview");
+    };
+    open("+/fwd.xml (detailed disposition file, ForwardMessage)");
+    s.prompts.ExpectMessage("The detailed disposition file +/gone \"x\".xml does not exist: " + dir +
+                            "/gone \"x\".xml");
+    open("+/gone \"x\".xml (detailed disposition file, ForwardMessage) - missing");
+    open("two\nlines (mailbox)");
+    EXPECT_EQ(opened, (std::vector<std::string>{"file:" + dir + "/fwd.xml", "mailbox:two\nlines"}));
+}
+
+}  // namespace
+}  // namespace pv
