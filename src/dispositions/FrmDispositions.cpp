@@ -192,7 +192,7 @@ bool FrmDispositions::SaveDispositionFile() {
         model();
         setChanged(false);
     };
-    return RunSave(save, services_.prompts) == SaveOutcome::Written;
+    return RunSave(save, services_) == SaveOutcome::Written;
 }
 
 bool FrmDispositions::QueryClose() {

@@ -147,7 +147,7 @@ bool FrmMonitor::SaveFile() {
         model();
         setChanged(false);
     };
-    return RunSave(save, services_.prompts) == SaveOutcome::Written;
+    return RunSave(save, services_) == SaveOutcome::Written;
 }
 
 bool FrmMonitor::QueryClose() {

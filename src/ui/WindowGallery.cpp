@@ -86,6 +86,7 @@ std::set<std::string> VisitEveryWindow(IPrompts& prompts, const std::string& pro
     NoClipboard clipboard;
     // The gallery shows what a first run shows: nothing remembered.
     MemorySettings settings;
+    NoReview review;
     Services services{PathContext(programDirectory),
                       prompts,
                       dialogs,
@@ -93,7 +94,8 @@ std::set<std::string> VisitEveryWindow(IPrompts& prompts, const std::string& pro
                       launcher,
                       clipboard,
                       BuiltInEditors(),
-                      settings};
+                      settings,
+                      review};
 
     FrmMain main(services);
     main.Open(masterCommandLine, currentDirectory);
