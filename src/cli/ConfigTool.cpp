@@ -59,11 +59,13 @@ struct Command {
 };
 
 constexpr int kAllowLoss = 256;
+constexpr int kCheck = 257;
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
         {"resave",
-         "Usage: postvane-config-tool resave [--stdout] [--master=MASTER] [--type=TYPE] FILE\n"
+         "Usage: postvane-config-tool resave [--stdout | --diff | --check] [--master=MASTER] [--type=TYPE]\n"
+         "                                   [--allow-loss] FILE\n"
          "\n"
          "Loads FILE as its window does and writes it back as the window's Save does, with the window's\n"
          "checks. A file that could not be read completely, or whose checks fail, is never written.\n"
@@ -78,15 +80,23 @@ const std::vector<Command>& Commands() {
          "status is 1. Layout, the stored form of a password and elements rewritten from their older forms\n"
          "are no loss. With --allow-loss the file is written anyway, and what was lost is said.\n"
          "\n"
+         "--diff and --check write nothing: --diff prints what the resave would change as a unified diff\n"
+         "(nothing when it would change nothing), --check exits with 1 when it would change anything.\n"
+         "Both fail as the resave would on a file it would not write.\n"
+         "\n"
          "Options:\n"
          "  -s, --stdout         print the text the save would write, and write nothing\n"
+         "  -d, --diff           print the unified diff of what the save would change, and write nothing\n"
+         "      --check          exit with 1 when the save would change the file, and write nothing\n"
          "  -m, --master=MASTER  the master file whose catalogues the file needs\n"
          "  -t, --type=TYPE      the disposition type of a detailed disposition file\n"
          "      --allow-loss     write also a file whose save loses what it held, naming what is lost\n"
          "  -v, --verbose        say \"Saved\" when the file was written\n"
          "  -h, --help           show this text\n",
-         ":sm:t:vh",
+         ":sdm:t:vh",
          {{"stdout", no_argument, nullptr, 's'},
+          {"diff", no_argument, nullptr, 'd'},
+          {"check", no_argument, nullptr, kCheck},
           {"master", required_argument, nullptr, 'm'},
           {"type", required_argument, nullptr, 't'},
           {"allow-loss", no_argument, nullptr, kAllowLoss},
@@ -348,6 +358,11 @@ int RunCommand(const Command& command, const std::vector<std::string>& args, std
         if (operands.size() != 1) return Usage(err, "resave takes exactly one file", name);
         ResaveOptions resave;
         resave.toStdout = parsed.has('s');
+        resave.diff = parsed.has('d');
+        resave.check = parsed.has(kCheck);
+        if (resave.toStdout && (resave.diff || resave.check)) {
+            return Usage(err, "--stdout prints the text, --diff and --check compare it: choose one", name);
+        }
         resave.master = parsed.has('m') ? parsed.values.at('m') : "";
         resave.type = parsed.has('t') ? parsed.values.at('t') : "";
         resave.allowLoss = parsed.has(kAllowLoss);

@@ -8,6 +8,8 @@
 #include "core/ConfigFile.h"
 #include "core/HeadlessServices.h"
 #include "core/MasterLinks.h"
+#include "core/SaveReview.h"
+#include "core/errors.h"
 #include "core/paths.h"
 #include "dispositions/DispositionConfiguration.h"
 #include "editors/Editors.h"
@@ -32,28 +34,52 @@ int Print(std::ostream& out, const std::string& text) {
     return kOk;
 }
 
-// The exit status of a save through the one save sequence: the file written, or with --stdout the text
-// printed.
-int Finish(SaveOutcome outcome, const std::string& text, std::ostream& out) {
-    if (outcome == SaveOutcome::Printed) return Print(out, text);
-    return outcome == SaveOutcome::Written ? kOk : kFailed;
+// --diff and --check: the text the save would write against the file as it is now, the diff naming the file
+// as the command line did.
+int Compare(const std::string& path, std::string text, const ResaveOptions& options, std::ostream& out,
+            StreamPrompts& prompts) {
+    PendingWrite write = PendingWriteOf(path, std::move(text));
+    write.path = options.file;
+    if (options.diff) out << write.Unified();
+    if (options.check && write.Changes()) {
+        prompts.Say(options.file + " would be changed by a resave");
+        return kFailed;
+    }
+    return kOk;
 }
 
-int Resave(const FileSave& save, bool toStdout, std::ostream& out, StreamPrompts& prompts) {
+// The exit status of a save through the one save sequence: the file written, or with --stdout the text
+// printed, or with --diff or --check compared.
+int Finish(SaveOutcome outcome, const std::string& path, std::string text, const ResaveOptions& options,
+           std::ostream& out, StreamPrompts& prompts) {
+    if (outcome != SaveOutcome::Printed) return outcome == SaveOutcome::Written ? kOk : kFailed;
+    if (options.toStdout) return Print(out, text);
+    try {
+        return Compare(path, std::move(text), options, out, prompts);
+    } catch (const AppError& error) {
+        prompts.ShowMessage(FormatError("Error reading=", error));
+        return kFailed;
+    }
+}
+
+int Resave(const FileSave& save, const ResaveOptions& options, std::ostream& out, StreamPrompts& prompts) {
     std::string text;
-    return Finish(RunSave(save, prompts, toStdout ? &text : nullptr), text, out);
+    const SaveOutcome outcome = RunSave(save, prompts, options.Printing() ? &text : nullptr);
+    return Finish(outcome, save.path, std::move(text), options, out, prompts);
 }
 
 // The file's registered editor loads it as its window does and saves it (or prints its text). A file the
 // editor could not read as its own, or that it closed over (a catalogue it needs is missing), is never
 // written.
 int ResaveWithEditor(const EditorRegistration& editor, const std::string& path, const IMasterLinks& links,
-                     bool toStdout, std::ostream& out, const PathContext& paths, StreamPrompts& prompts) {
+                     const ResaveOptions& options, std::ostream& out, const PathContext& paths,
+                     StreamPrompts& prompts) {
     HeadlessServices headless(paths, prompts, BuiltInEditors());
     const std::unique_ptr<FileEditorForm> form = editor.OpenOnFile(headless.services, links, path);
     if (form->IsClosed() || form->lastLoad() != FileProblem::None) return NotWritten(prompts, path);
     std::string text;
-    return Finish(form->Save(toStdout ? &text : nullptr), text, out);
+    const SaveOutcome outcome = form->Save(options.Printing() ? &text : nullptr);
+    return Finish(outcome, path, std::move(text), options, out, prompts);
 }
 
 // Loads a master file completely, as the main window does; false (reported) when it could not be.
@@ -63,13 +89,13 @@ bool LoadMaster(MasterConfiguration& master, const std::string& path, const Path
     return master.Load(paths, prompts).read();
 }
 
-int ResaveMaster(OpenedFile file, bool toStdout, std::ostream& out, const PathContext& paths,
+int ResaveMaster(OpenedFile file, const ResaveOptions& options, std::ostream& out, const PathContext& paths,
                  StreamPrompts& prompts) {
     const std::string path = file.path;
     MasterConfiguration master;
     master.MasterFilePath = path;
     if (!master.Load(std::move(file), prompts).read()) return NotWritten(prompts, path);
-    return Resave(master.Saving(paths.MakeMasterPath(master.MasterFilePath), paths, prompts), toStdout, out,
+    return Resave(master.Saving(paths.MakeMasterPath(master.MasterFilePath), paths, prompts), options, out,
                   prompts);
 }
 
@@ -88,7 +114,7 @@ int ResaveDispositions(const std::string& path, const ResaveOptions& options, st
     DispositionConfiguration configuration;
     const auto loaded = configuration.LoadFullPath(path, links, paths, prompts);
     if (!loaded.opened || !loaded.file.read()) return NotWritten(prompts, path);
-    return Resave(configuration.Saving(paths, prompts), options.toStdout, out, prompts);
+    return Resave(configuration.Saving(paths, prompts), options, out, prompts);
 }
 
 int ResaveDetailed(const std::string& path, const ResaveOptions& options, std::ostream& out,
@@ -112,15 +138,16 @@ int ResaveDetailed(const std::string& path, const ResaveOptions& options, std::o
         }
         links = LinksOf(master, paths);
     }
-    return ResaveWithEditor(editor, path, links, options.toStdout, out, paths, prompts);
+    return ResaveWithEditor(editor, path, links, options, out, paths, prompts);
 }
 
-int ResaveMonitors(const std::string& path, bool toStdout, std::ostream& out, StreamPrompts& prompts) {
+int ResaveMonitors(const std::string& path, const ResaveOptions& options, std::ostream& out,
+                   StreamPrompts& prompts) {
     MonitorConfiguration configuration;
     configuration.Load(path, prompts);
     // Entries left out of the list are what the save would lose: its loss step says so.
     if (!configuration.LastRead().read()) return NotWritten(prompts, path);
-    return Resave(configuration.Saving(prompts), toStdout, out, prompts);
+    return Resave(configuration.Saving(prompts), options, out, prompts);
 }
 
 }  // namespace
@@ -161,13 +188,12 @@ int RunResave(const ResaveOptions& options, std::ostream& out, std::ostream& err
         return NotWritten(prompts, path);
     }
     const std::string root = file.RootName();
-    if (root == "ResponseHandler")
-        return ResaveMaster(std::move(file), options.toStdout, out, paths, prompts);
+    if (root == "ResponseHandler") return ResaveMaster(std::move(file), options, out, paths, prompts);
     if (root == "Dispositions") return ResaveDispositions(path, options, out, environment, paths, prompts);
     if (root == "Disposition") return ResaveDetailed(path, options, out, environment, paths, prompts);
-    if (root == "Monitors") return ResaveMonitors(path, options.toStdout, out, prompts);
+    if (root == "Monitors") return ResaveMonitors(path, options, out, prompts);
     if (const EditorRegistration* editor = BuiltInEditors().FindRoot(EditorFamily::Monitor, root)) {
-        return ResaveWithEditor(*editor, path, MasterLinks(), options.toStdout, out, paths, prompts);
+        return ResaveWithEditor(*editor, path, MasterLinks(), options, out, paths, prompts);
     }
     prompts.Say(path + ": a file with the root element <" + root +
                 "> is not a kind of file this tool writes");
