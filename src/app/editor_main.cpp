@@ -251,6 +251,7 @@ int main(int argc, char** argv) {
     pv::ui::QtWindowHost windows;
     pv::SystemProcessLauncher launcher;
     pv::ui::QtClipboard clipboard;
+    pv::ui::QtReview review;
     pv::Services services{pv::PathContext(programDirectory),
                           prompts,
                           dialogs,
@@ -258,7 +259,8 @@ int main(int argc, char** argv) {
                           launcher,
                           clipboard,
                           pv::BuiltInEditors(),
-                          *settings};
+                          *settings,
+                          review};
 
     pv::FrmMain main(services);
     main.SetToolkitVersion(std::string("Qt ") + qVersion());

@@ -65,12 +65,14 @@ constexpr int kAllowLoss = 256;
 constexpr int kBackupsKept = 257;
 constexpr int kFormat = 258;
 constexpr int kOrphans = 259;
+constexpr int kCheck = 260;
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
         {"resave",
-         "Usage: postvane-config-tool resave [--stdout] [--master=MASTER] [--type=TYPE] [--backup[=CONTROL]]\n"
-         "                                   [--suffix=SUFFIX] [--backups-kept=N] FILE\n"
+         "Usage: postvane-config-tool resave [--stdout | --diff | --check] [--master=MASTER] [--type=TYPE]\n"
+         "                                   [--allow-loss] [--backup[=CONTROL]] [--suffix=SUFFIX]\n"
+         "                                   [--backups-kept=N] FILE\n"
          "\n"
          "Loads FILE as its window does and writes it back as the window's Save does, with the window's\n"
          "checks. A file that could not be read completely, or whose checks fail, is never written.\n"
@@ -92,9 +94,15 @@ const std::vector<Command>& Commands() {
          "numbered backups, else simple); simple or never (FILE followed by the suffix). Of the numbered\n"
          "backups the newest N (default 10) are kept, the older removed. A save whose file holds what its\n"
          "newest backup holds keeps no second copy of it.\n"
+
+         "--diff and --check write nothing: --diff prints what the resave would change as a unified diff\n"
+         "(nothing when it would change nothing), --check exits with 1 when it would change anything.\n"
+         "Both fail as the resave would on a file it would not write.\n"
          "\n"
          "Options:\n"
          "  -s, --stdout         print the text the save would write, and write nothing\n"
+         "  -d, --diff           print the unified diff of what the save would change, and write nothing\n"
+         "      --check          exit with 1 when the save would change the file, and write nothing\n"
          "  -m, --master=MASTER  the master file whose catalogues the file needs\n"
          "  -t, --type=TYPE      the disposition type of a detailed disposition file\n"
          "      --allow-loss     write also a file whose save loses what it held, naming what is lost\n"
@@ -105,8 +113,10 @@ const std::vector<Command>& Commands() {
          "      --backups-kept=N the numbered backups kept of the file (default 10)\n"
          "  -v, --verbose        say \"Saved\" when the file was written\n"
          "  -h, --help           show this text\n",
-         ":sm:t:bS:vh",
+         ":sdm:t:bS:vh",
          {{"stdout", no_argument, nullptr, 's'},
+          {"diff", no_argument, nullptr, 'd'},
+          {"check", no_argument, nullptr, kCheck},
           {"master", required_argument, nullptr, 'm'},
           {"type", required_argument, nullptr, 't'},
           {"allow-loss", no_argument, nullptr, kAllowLoss},
@@ -440,6 +450,11 @@ int RunCommand(const Command& command, const std::vector<std::string>& args, std
         if (operands.size() != 1) return Usage(err, "resave takes exactly one file", name);
         ResaveOptions resave;
         resave.toStdout = parsed.has('s');
+        resave.diff = parsed.has('d');
+        resave.check = parsed.has(kCheck);
+        if (resave.toStdout && (resave.diff || resave.check)) {
+            return Usage(err, "--stdout prints the text, --diff and --check compare it: choose one", name);
+        }
         resave.master = parsed.has('m') ? parsed.values.at('m') : "";
         resave.type = parsed.has('t') ? parsed.values.at('t') : "";
         resave.allowLoss = parsed.has(kAllowLoss);

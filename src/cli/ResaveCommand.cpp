@@ -8,6 +8,8 @@
 #include "core/ConfigFile.h"
 #include "core/HeadlessServices.h"
 #include "core/MasterLinks.h"
+#include "core/SaveReview.h"
+#include "core/errors.h"
 #include "core/paths.h"
 #include "dispositions/DispositionConfiguration.h"
 #include "editors/Editors.h"
@@ -32,17 +34,39 @@ int Print(std::ostream& out, const std::string& text) {
     return kOk;
 }
 
+// --diff and --check: the text the save would write against the file as it is now, the diff naming the file
+// as the command line did.
+int Compare(const std::string& path, std::string text, const ResaveOptions& options, std::ostream& out,
+            StreamPrompts& prompts) {
+    PendingWrite write = PendingWriteOf(path, std::move(text));
+    write.path = options.file;
+    if (options.diff) out << write.Unified();
+    if (options.check && write.Changes()) {
+        prompts.Say(options.file + " would be changed by a resave");
+        return kFailed;
+    }
+    return kOk;
+}
+
 // The exit status of a save through the one save sequence: the file written, or with --stdout the text
-// printed.
-int Finish(SaveOutcome outcome, const std::string& text, std::ostream& out) {
-    if (outcome == SaveOutcome::Printed) return Print(out, text);
-    return outcome == SaveOutcome::Written ? kOk : kFailed;
+// printed, or with --diff or --check compared.
+int Finish(SaveOutcome outcome, const std::string& path, std::string text, const ResaveOptions& options,
+           std::ostream& out, StreamPrompts& prompts) {
+    if (outcome != SaveOutcome::Printed) return outcome == SaveOutcome::Written ? kOk : kFailed;
+    if (options.toStdout) return Print(out, text);
+    try {
+        return Compare(path, std::move(text), options, out, prompts);
+    } catch (const AppError& error) {
+        prompts.ShowMessage(FormatError("Error reading=", error));
+        return kFailed;
+    }
 }
 
 int Resave(FileSave save, const ResaveOptions& options, std::ostream& out, StreamPrompts& prompts) {
     save.backup = options.backup;
     std::string text;
-    return Finish(RunSave(save, prompts, options.toStdout ? &text : nullptr), text, out);
+    const SaveOutcome outcome = RunSave(save, prompts, options.Printing() ? &text : nullptr);
+    return Finish(outcome, save.path, std::move(text), options, out, prompts);
 }
 
 // The file's registered editor loads it as its window does and saves it (or prints its text). A file the

@@ -281,7 +281,8 @@ FileSave FileEditorForm::Saving() {
 SaveOutcome FileEditorForm::Save(std::string* printed) {
     // Before any check, so that the record follows the file name box even when the save then fails.
     UpdateRecordFileName();
-    return RunSave(Saving(), services_.prompts, printed);
+    // Printed, the text goes to the tool, which shows its own difference (resave --diff).
+    return printed ? RunSave(Saving(), services_.prompts, printed) : RunSave(Saving(), services_);
 }
 
 void FileEditorForm::Refuse(const std::string& message, const std::string& control) {

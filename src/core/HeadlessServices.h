@@ -59,13 +59,14 @@ class CollectingPrompts : public IPrompts {
 // opened or started.
 struct HeadlessServices {
     HeadlessServices(const PathContext& paths, IPrompts& prompts, const EditorRegistry& editors = NoEditors())
-        : services{paths, prompts, dialogs, windows, launcher, clipboard, editors, settings} {}
+        : services{paths, prompts, dialogs, windows, launcher, clipboard, editors, settings, review} {}
     NoDialogs dialogs;
     // Nothing of a run without a display is kept.
     MemorySettings settings{false};
     NoWindows windows;
     NoLauncher launcher;
     NoClipboard clipboard;
+    NoReview review;
     Services services;
 };
 

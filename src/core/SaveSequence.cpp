@@ -16,7 +16,7 @@ bool MayLose(const FileSave& save, IPrompts& prompts) {
     return true;
 }
 
-SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printed) {
+SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printed, IReview* review) {
     try {
         std::optional<std::string> text = save.text();
         if (!text) return SaveOutcome::NotWritten;
@@ -26,6 +26,13 @@ SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printe
             *printed = std::move(*text);
             if (!save.wholeText) *printed += "\r\n";
             return SaveOutcome::Printed;
+        }
+        // The review comes after the questions that may stop the save, so that only a save that would
+        // happen is shown, and before the changed-on-disk question, so that a change another program makes
+        // while the user reads the difference is still caught before the write.
+        if (review) {
+            const PendingWrite write = PendingWriteOf(save.path, *text + "\r\n");
+            if (write.Changes() && !review->Accept(write)) return SaveOutcome::NotWritten;
         }
         if (save.disk) {
             switch (save.disk->BeforeWrite(save.path, prompts, save.reload)) {
@@ -53,6 +60,11 @@ SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printe
     }
     prompts.ShowInformation("Saved");
     return SaveOutcome::Written;
+}
+
+SaveOutcome RunSave(const FileSave& save, const Services& services) {
+    return RunSave(save, services.prompts, nullptr,
+                   ReviewsBeforeSaving(services.settings) ? &services.review : nullptr);
 }
 
 }  // namespace pv

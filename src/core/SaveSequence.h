@@ -6,7 +6,9 @@
 
 #include "core/Backups.h"
 #include "core/DiskChangeGuard.h"
+#include "core/SaveReview.h"
 #include "core/prompts.h"
+#include "core/services.h"
 
 namespace pv {
 
@@ -48,12 +50,15 @@ enum class SaveOutcome {
 bool MayLose(const FileSave& save, IPrompts& prompts);
 
 // The one save of every window and of the tool, in one order: the window's checks build the text; what the
-// save would leave out (a window asks, the tool refuses: IPrompts::AskToSaveDespite); the changed-on-disk
-// question; the backup of the file's present content (KeepBackup); the write (WriteTextFile, which replaces
-// the file atomically); remembering what was written; "Saved". A window that writes several files runs it
-// once per file. With `printed` the text goes there, with its final line end, instead of into the file, and
-// the file on disk is not looked at: the tool's
-// --stdout.
-SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printed = nullptr);
+// save would leave out (a window asks, the tool refuses: IPrompts::AskToSaveDespite); with `review`, the
+// difference the write would make, shown for Save or Cancel (IReview); the changed-on-disk question; the
+// backup of the file's present content (KeepBackup); the write (WriteTextFile, which replaces the file
+// atomically); remembering what was written; "Saved". A window that writes several files runs it once per
+// file. With `printed` the text goes there, with its final line end, instead of into the file, and the file on
+// disk is not looked at: the tool's --stdout, --diff and --check.
+SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printed = nullptr,
+                    IReview* review = nullptr);
+// A window's save: its prompts, and the review when the user asked for one (ReviewsBeforeSaving).
+SaveOutcome RunSave(const FileSave& save, const Services& services);
 
 }  // namespace pv

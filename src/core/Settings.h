@@ -59,6 +59,14 @@ inline constexpr size_t kRecentMastersKept = 10;
 // The numbered backups the editor keeps of each file it saves (core/Backups.h): a count, 0 for none.
 inline constexpr const char* kBackupsKeptKey = "backups/kept";
 inline constexpr size_t kBackupsKeptDefault = 10;
+// "on" while every save first shows what it changes, for Save or Cancel; off unless the user chose it.
+inline constexpr const char* kReviewBeforeSavingKey = "reviewBeforeSaving";
+inline bool ReviewsBeforeSaving(const ISettings& settings) {
+    return settings.Text(kReviewBeforeSavingKey) == "on";
+}
+inline void SetReviewBeforeSaving(ISettings& settings, bool review) {
+    settings.SetText(kReviewBeforeSavingKey, review ? "on" : "");
+}
 
 // Puts `path` first in the list under `key`, without repeating it, keeping at most `kept` entries.
 void RememberRecent(ISettings& settings, const std::string& key, const std::string& path,

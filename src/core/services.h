@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/SaveReview.h"
 #include "core/Settings.h"
 #include "core/paths.h"
 #include "core/prompts.h"
@@ -74,6 +75,8 @@ struct Services {
     const EditorRegistry& editors;
     // What the editor remembers between runs (core/Settings.h).
     ISettings& settings;
+    // Shows the difference a save would make, when the settings ask for it (ReviewsBeforeSaving).
+    IReview& review;
 };
 
 }  // namespace pv

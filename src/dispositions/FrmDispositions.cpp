@@ -235,7 +235,7 @@ bool FrmDispositions::SaveDispositionFile() {
         model();
         MarkSaved();
     };
-    return RunSave(save, services_.prompts) == SaveOutcome::Written;
+    return RunSave(save, services_) == SaveOutcome::Written;
 }
 
 bool FrmDispositions::QueryClose() {

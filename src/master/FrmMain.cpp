@@ -139,6 +139,8 @@ FrmMain::FrmMain(Services& services) : Form(frmMain, kMainCaption), services_(se
     AddControl(cmdBrowseMessageFields2, ControlKind::Button, "...");
 
     AddControl(chkOnePass, ControlKind::CheckBox, "One Pass");
+    AddControl(chkReviewChanges, ControlKind::CheckBox, "Review changes before saving",
+               "Before any window writes a file, show what the save changes in it, to save or cancel");
     AddControl(chkRememberNothing, ControlKind::CheckBox, "Remember nothing between runs",
                "Keep no list of recent master files, window places or folders for the next run, as on a "
                "shared account; ticking it forgets what was kept. Nothing of it is in the server's files.");
@@ -176,11 +178,18 @@ FrmMain::FrmMain(Services& services) : Form(frmMain, kMainCaption), services_(se
     TrackChanges({chkOnePass, txtDispositionTypes1, txtDispositionTypes2, txtCategoryDefinitions1,
                   txtCategoryDefinitions2, txtMessageFields1, txtMessageFields2});
 
+    // A setting of the user, not of the file: ticking it is no change to save.
+    SetChecked(chkReviewChanges, ReviewsBeforeSaving(services_.settings));
+    OnClick(chkReviewChanges,
+            [this] { SetReviewBeforeSaving(services_.settings, Checked(chkReviewChanges)); });
     // A program started with --no-settings keeps nothing, whatever this box says.
     SetChecked(chkRememberNothing, !services_.settings.Keeping());
     mutableControl(chkRememberNothing).enabled = services_.settings.CanKeep();
     OnClick(chkRememberNothing, [this] {
+        // Forgetting what was kept leaves the review as the box beside shows it, for this run.
+        const bool review = ReviewsBeforeSaving(services_.settings);
         services_.settings.SetKeeping(!Checked(chkRememberNothing));
+        if (review) SetReviewBeforeSaving(services_.settings, true);
         ShowRecentMasters();
     });
     OnClick(cmdOverview, [this] { ShowOverview(); });
@@ -498,7 +507,7 @@ bool FrmMain::saveMaster() {
             MarkFileDiffers();
         }
     };
-    switch (RunSave(save, services_.prompts)) {
+    switch (RunSave(save, services_)) {
         case SaveOutcome::Written:
             return true;
         case SaveOutcome::Reloaded:

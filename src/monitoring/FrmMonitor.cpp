@@ -153,7 +153,7 @@ bool FrmMonitor::SaveFile() {
         model();
         MarkSaved();
     };
-    return RunSave(save, services_.prompts) == SaveOutcome::Written;
+    return RunSave(save, services_) == SaveOutcome::Written;
 }
 
 bool FrmMonitor::QueryClose() {

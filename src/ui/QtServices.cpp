@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 
 #include "core/form.h"
+#include "ui/DiffView.h"
 #include "ui/FormWindow.h"
 #include "ui/QtText.h"
 
@@ -144,6 +145,12 @@ void QtWindowHost::ShowModal(pv::Form& form) {
     const FocusReturns focus(WindowToOwnDialogs());
     FormWindow window(form, WindowToOwnDialogs());
     window.exec();
+}
+
+bool QtReview::Accept(const pv::PendingWrite& write) {
+    const FocusReturns focus(WindowToOwnDialogs());
+    ReviewDialog dialog(write, WindowToOwnDialogs());
+    return dialog.exec() == QDialog::Accepted;
 }
 
 void QtClipboard::SetText(const std::string& text) {

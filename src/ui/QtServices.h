@@ -37,6 +37,12 @@ class QtWindowHost : public pv::IWindowHost {
     void ShowModal(pv::Form& form) override;
 };
 
+// The review of a save: a dialog of the window on top with the difference, Save and Cancel (ReviewDialog).
+class QtReview : public pv::IReview {
+  public:
+    bool Accept(const pv::PendingWrite& write) override;
+};
+
 class QtClipboard : public pv::IClipboard {
   public:
     void SetText(const std::string& text) override;

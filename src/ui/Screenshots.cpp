@@ -7,7 +7,12 @@
 #include <iostream>
 
 #include "cli/StreamPrompts.h"
+#include "core/SaveReview.h"
+#include "core/errors.h"
+#include "core/paths.h"
+#include "core/platform.h"
 #include "names/frmMain.h"
+#include "ui/DiffView.h"
 #include "ui/FormWindow.h"
 #include "ui/WindowGallery.h"
 
@@ -82,6 +87,32 @@ int RenderScreenshots(const std::string& folder, const std::string& commandLineT
                          }
                          window.hide();
                      });
+    // The review before saving, as a change to the first mailbox of the master would show it.
+    try {
+        const std::string master = CommandLineMasterPath(commandLineText, currentDirectory);
+        std::string after = platform::ReadFileBytes(master);
+        for (const auto& [from, to] :
+             {std::pair<std::string, std::string>{"<WaitTime>100<", "<WaitTime>300<"},
+              {"<Threads>1<", "<Threads>4<"}}) {
+            if (const size_t at = after.find(from); at != std::string::npos)
+                after.replace(at, from.size(), to);
+        }
+        PendingWrite write = PendingWriteOf(master, after);
+        write.path = commandLineText;  // as the main window shows it
+        ReviewDialog review(write, &owner);
+        review.show();
+        for (int i = 0; i < 3; ++i) QApplication::processEvents();
+        const std::string path = folder + "/dlgReviewChanges.png";
+        if (review.grab().save(QString::fromStdString(path))) {
+            std::cout << path << "\n";
+        } else {
+            std::cerr << "Could not write " << path << "\n";
+            failed = true;
+        }
+    } catch (const AppError& error) {
+        std::cerr << FormatError("Could not show the review of a save: ", error) << "\n";
+        failed = true;
+    }
     return failed ? 1 : 0;
 }
 

@@ -95,6 +95,7 @@ std::set<std::string> VisitEveryWindow(IPrompts& prompts, const std::string& pro
     NoClipboard clipboard;
     // The gallery shows what a first run shows: nothing remembered.
     MemorySettings settings;
+    NoReview review;
     Services services{PathContext(programDirectory),
                       prompts,
                       dialogs,
@@ -102,7 +103,8 @@ std::set<std::string> VisitEveryWindow(IPrompts& prompts, const std::string& pro
                       launcher,
                       clipboard,
                       BuiltInEditors(),
-                      settings};
+                      settings,
+                      review};
 
     FrmMain main(services);
     main.Open(masterCommandLine, currentDirectory);

@@ -126,6 +126,43 @@ TEST(FileEditorEngine, YesToTheCloseQuestionKeepsTheWindowWhenTheSaveFails) {
     EXPECT_TRUE(form.changed());
 }
 
+// With the review turned on, a save shows the file as it is and as it would be: Cancel writes nothing and
+// keeps the edits; a change another program makes while the difference is shown is still asked about.
+TEST(FileEditorEngine, AReviewedSaveShowsBothTextsAndTheDiskIsLookedAtAfterTheReview) {
+    Monitor m;
+    m.parameter = "+/alerts.sample.xml";
+    const std::string file = m.dir / "cfg/alerts.sample.xml";
+    const std::string original = CrLf({"<SampleMonitor>", "\t<Server>s</Server>", "</SampleMonitor>", ""});
+    WriteFile(file, original);
+    SetReviewBeforeSaving(m.s.settings, true);
+    KindsEditor form(m.s.services);
+    form.OpenOn(m.record);
+    form.UserSetText("txtServer", "mail");
+    std::filesystem::create_directories(m.dir / "cfg/rules");
+    form.UserSetText("txtRules", "+/rules");
+    const std::string saved = CrLf({"<SampleMonitor>", "\t<Server>mail</Server>", "\t<Port>25</Port>",
+                                    "\t<Password>" + ScramblePassword("", m.s.prompts) + "</Password>",
+                                    "\t<RulesDirectory>+/rules</RulesDirectory>",
+                                    "\t<ChartsDirectory>./output/charts</ChartsDirectory>",
+                                    "\t<User>Your Domain\\Your User\\Your Alias</User>",
+                                    "\t<PoolSize>1</PoolSize>", "</SampleMonitor>", ""});
+    m.s.review.Expect(file, false, [&](const PendingWrite& write) {
+        EXPECT_EQ(std::make_tuple(write.before, write.after),
+                  std::make_tuple(std::optional(original), saved));
+    });
+    EXPECT_FALSE(form.SaveFile());
+    EXPECT_EQ(std::make_tuple(ReadFile(file), form.changed(), form.Text("txtServer")),
+              std::make_tuple(original, true, std::string("mail")));
+
+    const std::string meanwhile =
+        CrLf({"<SampleMonitor>", "\t<Server>other</Server>", "</SampleMonitor>", ""});
+    m.s.review.Expect(file, true, [&](const PendingWrite&) { WriteFile(file, meanwhile); });
+    m.s.prompts.ExpectYesNoCancelStartingWith("The file " + file + " has been changed by another program",
+                                              Answer::Cancel);
+    EXPECT_FALSE(form.SaveFile());
+    EXPECT_EQ(ReadFile(file), meanwhile);
+}
+
 TEST(FileEditorEngine, PasswordFolderAccountAndNumberSettingsRoundTrip) {
     Monitor m;
     const std::string scrambled = ScramblePassword("s3cret word", m.s.prompts);

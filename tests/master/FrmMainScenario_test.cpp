@@ -138,5 +138,48 @@ TEST(MainWindowScenario, UndoLeadsBackToTheLoadedMasterAndRedoToTheWorkingDay) {
     w.s.dialogs.VerifyAllUsed();
 }
 
+// With "Review changes before saving" ticked, each save of the master shows what it changes first: Cancel
+// writes nothing and keeps the window's edits (so closing asks), Save writes what was shown.
+TEST(MainWindowScenario, AReviewedSaveWritesOnlyWhatTheUserSawAndAccepted) {
+    TempDir temp;
+    const std::string master = temp / "cfg/master.xml";
+    const std::string original = ReadFile(TestData("frmmain/scenario/master.xml"));
+    WriteFile(master, original);
+    WriteFile(temp / "program/.keep", "");
+    ScriptedServices s(temp / "program");
+    FrmMain main(s.services);
+    main.Open(master, temp.path());
+    EXPECT_FALSE(main.Checked("chkReviewChanges"));
+    main.UserClick("chkReviewChanges");
+    EXPECT_TRUE(ReviewsBeforeSaving(s.settings));
+
+    const size_t from = original.find("\t\t<Mailbox>\r\n\t\t\t<Name>archive</Name>");
+    const std::string expected = original.substr(0, from) + original.substr(original.find("\t</Mailboxes>"));
+    const auto shows = [&](const PendingWrite& write) {
+        EXPECT_EQ(write.before, original);
+        EXPECT_EQ(write.after, expected);
+    };
+    main.UserSelect("lstMailboxes", {2});
+    s.prompts.ExpectYesNo(
+        "Are you sure you want to remove the selected mailboxes?  This cannot be undone\n\nMailbox to "
+        "remove: \"archive\"",
+        Answer::Yes, "Confirm Delete");
+    s.review.Expect(master, false, shows);
+    main.UserClick("cmdDeleteMailbox");
+    EXPECT_EQ(ReadFile(master), original);
+    EXPECT_EQ(main.Items("lstMailboxes"), (std::vector<std::string>{"sales", "support"}));
+    EXPECT_TRUE(main.changed());
+
+    s.prompts.ExpectMessage("Saved");
+    s.review.Expect(master, true, shows);
+    main.UserClick("cmdSave");
+    EXPECT_EQ(ReadFile(master), expected);
+    EXPECT_FALSE(main.changed());
+    // Saved again unchanged, nothing is shown: there is nothing to review.
+    s.prompts.ExpectMessage("Saved");
+    main.UserClick("cmdSave");
+    EXPECT_EQ(s.review.shown.size(), 2u);
+}
+
 }  // namespace
 }  // namespace pv

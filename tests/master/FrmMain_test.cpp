@@ -691,20 +691,27 @@ TEST_F(MainWindow, TheMasterBoxOffersTheLastTenMastersAndRememberingNothingForge
     EXPECT_EQ(run.Items("txtMasterConfig"), recent({10, 3, 11, 9, 8, 7, 6, 4, 2}));
 
     EXPECT_FALSE(run.Checked("chkRememberNothing"));
+    // Forgetting what was kept keeps the review the box beside still shows ticked, for this run.
+    run.UserClick("chkReviewChanges");
     run.UserClick("chkRememberNothing");
     EXPECT_EQ(std::make_tuple(run.Items("txtMasterConfig"), s.settings.Everything()),
-              std::make_tuple(Names{}, std::map<std::string, std::string>{}));
+              std::make_tuple(Names{}, std::map<std::string, std::string>{{"reviewBeforeSaving", "on"}}));
     FrmMain later(s.services);
     later.Open(files[1], temp.path());
-    EXPECT_EQ(std::make_tuple(later.Checked("chkRememberNothing"), later.Text("txtMasterConfig")),
-              std::make_tuple(true, files[1]));
+    EXPECT_EQ(std::make_tuple(later.Checked("chkRememberNothing"), later.Checked("chkReviewChanges"),
+                              later.Text("txtMasterConfig")),
+              std::make_tuple(true, true, files[1]));
     // A run that may keep nothing (--no-settings) shows the choice made and cannot change it.
     MemorySettings nothing(false);
-    Services services{s.services.paths, s.prompts,   s.dialogs, s.windows,
-                      s.launcher,       s.clipboard, s.editors, nothing};
+    Services services{s.services.paths, s.prompts, s.dialogs, s.windows, s.launcher,
+                      s.clipboard,      s.editors, nothing,   s.review};
     FrmMain bare(services);
-    EXPECT_EQ(std::make_tuple(bare.Checked("chkRememberNothing"), bare.Enabled("chkRememberNothing")),
-              std::make_tuple(true, false));
+    EXPECT_EQ(std::make_tuple(bare.Checked("chkRememberNothing"), bare.Enabled("chkRememberNothing"),
+                              bare.Checked("chkReviewChanges")),
+              std::make_tuple(true, false, false));
+    // ... but the review can be chosen in it, for the run.
+    bare.UserClick("chkReviewChanges");
+    EXPECT_EQ(nothing.Everything(), (std::map<std::string, std::string>{{"reviewBeforeSaving", "on"}}));
 }
 
 // The advanced area opens as the last run left it; file dialogs start beside the named file, else beside the

@@ -149,4 +149,32 @@ void ScriptedWindows::ShowModal(Form& form) {
     }
 }
 
+ScriptedReview::~ScriptedReview() {
+    VerifyAllUsed();
+}
+
+void ScriptedReview::VerifyAllUsed() {
+    for (const auto& expected : queue_) ADD_FAILURE() << "expected review never shown: " << expected.path;
+    queue_.clear();
+}
+
+ScriptedReview& ScriptedReview::Expect(const std::string& path, bool accept,
+                                       std::function<void(const PendingWrite&)> check) {
+    queue_.push_back({path, accept, std::move(check)});
+    return *this;
+}
+
+bool ScriptedReview::Accept(const PendingWrite& write) {
+    shown.push_back(write.Unified());
+    if (queue_.empty()) {
+        ADD_FAILURE() << "unexpected review of " << write.path;
+        return false;
+    }
+    Expected expected = std::move(queue_.front());
+    queue_.pop_front();
+    EXPECT_EQ(expected.path, write.path);
+    if (expected.check) expected.check(write);
+    return expected.accept;
+}
+
 }  // namespace pv::test

@@ -117,6 +117,27 @@ class ScriptedClipboard : public IClipboard {
     void SetText(const std::string& text) override { copied.push_back(text); }
 };
 
+// Answers the reviews of saves in turn: each must be of the file expected, and may check what it shows.
+class ScriptedReview : public IReview {
+  public:
+    ~ScriptedReview() override;
+    ScriptedReview& Expect(const std::string& path, bool accept,
+                           std::function<void(const PendingWrite&)> check = nullptr);
+    bool Accept(const PendingWrite& write) override;
+
+    // Every difference reviewed so far, in order (PendingWrite::Unified).
+    std::vector<std::string> shown;
+    void VerifyAllUsed();
+
+  private:
+    struct Expected {
+        std::string path;
+        bool accept;
+        std::function<void(const PendingWrite&)> check;
+    };
+    std::deque<Expected> queue_;
+};
+
 // All of them together, with a program directory of the test's choosing, and the program's editors (a copy,
 // in which a test may put stand-ins).
 struct ScriptedServices {
@@ -128,7 +149,8 @@ struct ScriptedServices {
                    launcher,
                    clipboard,
                    editors,
-                   settings} {}
+                   settings,
+                   review} {}
     ScriptedPrompts prompts;
     ScriptedDialogs dialogs;
     ScriptedWindows windows;
@@ -136,6 +158,7 @@ struct ScriptedServices {
     ScriptedClipboard clipboard;
     EditorRegistry editors = BuiltInEditors();
     MemorySettings settings;
+    ScriptedReview review;
     Services services;
 };
 

@@ -301,8 +301,8 @@ TEST(DesktopConventions, TheMainWindowOffersTheCopyOfAnUnfinishedSaveAndYesPutsI
     SampleCopy sample;
     ScriptedServices s(sample.dir.path());
     ui::QtPrompts boxes;
-    Services services{s.services.paths, boxes,       s.dialogs, s.windows,
-                      s.launcher,       s.clipboard, s.editors, s.services.settings};
+    Services services{s.services.paths, boxes,     s.dialogs,           s.windows, s.launcher,
+                      s.clipboard,      s.editors, s.services.settings, s.review};
     const std::string whole = ReadFile(sample.master());
     const std::string copy = sample.master() + ".before-save";
     WriteFile(copy, whole);

@@ -1,0 +1,115 @@
+// The review of a save: the difference view and its dialog, offscreen.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <cmath>
+
+#include "ui/DiffView.h"
+#include "ui/QtServices.h"
+#include "ui/Screenshots.h"
+
+namespace pv::ui {
+namespace {
+
+double Contrast(const QColor& a, const QColor& b) {
+    const auto luminance = [](const QColor& c) {
+        const auto channel = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// Every row as the columns read: old number, new number, sign, line; and what a screen reader hears.
+std::vector<std::string> Rows(QTreeWidget& view, int role = Qt::DisplayRole) {
+    std::vector<std::string> rows;
+    for (int i = 0; i < view.topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = view.topLevelItem(i);
+        if (role == Qt::DisplayRole) {
+            rows.push_back((item->text(0) + "|" + item->text(1) + "|" + item->text(2) + "|" + item->text(3))
+                               .toStdString());
+        } else {
+            rows.push_back(item->data(3, role).toString().toStdString());
+        }
+    }
+    return rows;
+}
+
+const PendingWrite kWrite{"/srv/cfg/master.xml", "<R>\r\n\t<A>1</A>\r\n\t<B>2</B>\r\n</R>\r\n",
+                          "<R>\r\n\t<A>one</A>\r\n\t<B>2</B>\r\n\t<C/>\r\n</R>\r\n"};
+
+TEST(DiffView, ShowsNumbersSignsAndLinesReadableUnderBothPalettes) {
+    DiffView view;
+    view.Show(kWrite.Hunks());
+    EXPECT_EQ(Rows(view), (std::vector<std::string>{"1|1||<R>", "2||-|    <A>1</A>", "|2|+|    <A>one</A>",
+                                                    "3|3||    <B>2</B>", "|4|+|    <C/>", "4|5||</R>"}));
+    EXPECT_EQ(
+        Rows(view, Qt::AccessibleTextRole),
+        (std::vector<std::string>{"unchanged, line 1: <R>", "removed, old line 2:     <A>1</A>",
+                                  "added, new line 2:     <A>one</A>", "unchanged, line 3:     <B>2</B>",
+                                  "added, new line 4:     <C/>", "unchanged, line 5: </R>"}));
+    EXPECT_EQ(view.accessibleName(), "Changes");
+    // Long lines scroll sideways instead of being cut.
+    EXPECT_EQ(view.header()->stretchLastSection(), false);
+
+    for (const QPalette& palette : {QPalette(Qt::white), DarkPalette()}) {
+        const QColor text = palette.color(QPalette::Text);
+        const QColor base = palette.color(QPalette::Base);
+        for (DiffKind kind : {DiffKind::Removed, DiffKind::Added}) {
+            const QColor ground = DiffView::Background(kind, palette);
+            EXPECT_GE(Contrast(text, ground), 4.5) << ground.name().toStdString();
+            // The shade itself is seen against the unchanged lines.
+            EXPECT_GE(Contrast(ground, base), 1.15) << ground.name().toStdString();
+        }
+        EXPECT_GE(Contrast(DiffView::Background(DiffKind::Removed, palette),
+                           DiffView::Background(DiffKind::Added, palette)),
+                  1.05);
+    }
+    // Line ends that are not all CR LF show where they are.
+    view.Show(DiffTexts("a\nb\n", "a\r\nb\r\n"));
+    EXPECT_EQ(Rows(view), (std::vector<std::string>{"1||-|a", "2||-|b", "|1|+|a\u240D", "|2|+|b\u240D"}));
+}
+
+TEST(ReviewDialog, CancelIsTheDefaultEscapeCancelsAndSaveAccepts) {
+    {
+        ReviewDialog dialog(kWrite, nullptr);
+        auto* save = dialog.findChild<QPushButton*>("cmdSave");
+        auto* cancel = dialog.findChild<QPushButton*>("cmdCancel");
+        ASSERT_TRUE(save && cancel);
+        EXPECT_EQ(std::make_tuple(cancel->isDefault(), save->isDefault(), dialog.windowTitle().toStdString()),
+                  std::make_tuple(true, false, std::string("Review changes")));
+        EXPECT_EQ(dialog.findChild<QLabel*>("lblReviewSummary")->text().toStdString(),
+                  "Saving changes /srv/cfg/master.xml (1 line removed, 2 lines added):");
+        // Each key as the user presses it, once the dialog is up and active.
+        const auto press = [&](QWidget* target, Qt::Key key,
+                               Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+            QTimer::singleShot(0, [&dialog, target, key, modifiers] {
+                dialog.activateWindow();
+                EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
+                QTest::keyClick(target, key, modifiers);
+            });
+            return dialog.exec();
+        };
+        auto* view = dialog.findChild<QTreeWidget*>("treeDiff");
+        ASSERT_NE(view, nullptr);
+        EXPECT_EQ(press(&dialog, Qt::Key_Escape), QDialog::Rejected);
+        EXPECT_EQ(press(view, Qt::Key_Return), QDialog::Rejected);
+        EXPECT_EQ(press(view, Qt::Key_S, Qt::ControlModifier), QDialog::Accepted);
+        QTimer::singleShot(0, [&] { save->click(); });
+        EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+    }
+    // A new file: everything added.
+    ReviewDialog created(PendingWrite{"/srv/cfg/new.xml", std::nullopt, "<R>\r\n</R>\r\n"}, nullptr);
+    EXPECT_EQ(created.findChild<QLabel*>("lblReviewSummary")->text().toStdString(),
+              "Saving creates /srv/cfg/new.xml (2 lines):");
+}
+
+}  // namespace
+}  // namespace pv::ui
