@@ -3,6 +3,7 @@
 #include <getopt.h>
 
 #include <algorithm>
+#include <charconv>
 #include <istream>
 #include <map>
 #include <optional>
@@ -59,6 +60,8 @@ struct Command {
 };
 
 constexpr int kAllowLoss = 256;
+// More threads than this would only wait for the disk, and a typing slip could start a million.
+constexpr unsigned kMaxJobs = 1024;
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
@@ -105,14 +108,17 @@ const std::vector<Command>& Commands() {
          "  MAILBOX: MESSAGE  or  MAILBOX: FILE: [CATEGORY: ]MESSAGE\n"
          "and for the monitors as MONITORFILE: [FILE: ]MESSAGE. What loading the master says goes to\n"
          "standard error. A file whose save would lose what it holds (what resave refuses) is a failure.\n"
-         "The exit status is 1 when an error was found; warnings alone leave it 0.\n"
+         "The exit status is 1 when an error was found; warnings alone leave it 0. The mailboxes are checked\n"
+         "on several threads; the report is the same, in the same order, at any number of them.\n"
          "\n"
          "Options:\n"
          "  -m, --master=MASTER  the master file (instead of the operand)\n"
+         "  -j, --jobs=N         check on N threads (default: one per processor)\n"
          "  -v, --verbose        also report what succeeded\n"
          "  -h, --help           show this text\n",
-         ":m:vh",
+         ":m:j:vh",
          {{"master", required_argument, nullptr, 'm'},
+          {"jobs", required_argument, nullptr, 'j'},
           {"verbose", no_argument, nullptr, 'v'},
           {"help", no_argument, nullptr, 'h'},
           {nullptr, 0, nullptr, 0}}},
@@ -367,7 +373,14 @@ int RunCommand(const Command& command, const std::vector<std::string>& args, std
     std::vector<std::string> masters = operands;
     if (parsed.has('m')) masters.insert(masters.begin(), parsed.values.at('m'));
     if (masters.size() != 1) return Usage(err, "check takes exactly one master file", name);
-    return RunCheck(masters.front(), out, err, environment);
+    unsigned jobs = 0;
+    if (parsed.has('j')) {
+        const std::string& number = parsed.values.at('j');
+        const auto [end, problem] = std::from_chars(number.data(), number.data() + number.size(), jobs);
+        if (problem != std::errc() || end != number.data() + number.size() || jobs < 1 || jobs > kMaxJobs)
+            return Usage(err, "--jobs takes a number of threads from 1 to " + std::to_string(kMaxJobs), name);
+    }
+    return RunCheck(masters.front(), out, err, environment, jobs);
 }
 
 // The options before the command (--help, --version, --verbose), then the command and its own.
