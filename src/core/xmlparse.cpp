@@ -1324,6 +1324,8 @@ void InitialiseParser() {
         xmlInitParser();
         xmlSetExternalEntityLoader(NothingFromOutside);
         xmlSetGenericErrorFunc(nullptr, Silent);
+        // libxml2 keeps that function per thread: the threads of a check are silenced too.
+        xmlThrDefSetGenericErrorFunc(nullptr, Silent);
     });
 }
 
