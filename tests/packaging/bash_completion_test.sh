@@ -61,6 +61,10 @@ for type in $types; do
     expect "the tool accepts --type $type" "1" "$status"
 done
 
+# --jobs: a number of threads, up to one per processor.
+expect "--jobs offers 1 to the processors" "$(seq 1 "$(nproc)" | LC_ALL=C sort)" "$(complete_words check --jobs "")"
+expect "-j 1" "1" "$(complete_words check -j 1 | head -n 1)"
+
 # File names, also with blanks, for operands and --master.
 mkdir -p "$scratch/configs" && touch "$scratch/configs/master one.xml" "$scratch/configs/monitor.xml"
 cd "$scratch" || exit 1
