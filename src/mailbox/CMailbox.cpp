@@ -6,6 +6,20 @@
 #include "core/paths.h"
 
 namespace pv {
+namespace {
+
+constexpr const char* kDefaultDomain = "Your NT Domain";
+constexpr const char* kDefaultUser = "Your NT User";
+constexpr const char* kDefaultAlias = "Your Exchange Mailbox name";
+
+// Composed once in a run: every record starts from it, and a master of thousands of mailboxes made and read
+// each record's default account several times over.
+const std::string& DefaultAccount() {
+    static const std::string account = JoinAccount({kDefaultDomain, kDefaultUser, kDefaultAlias});
+    return account;
+}
+
+}  // namespace
 
 CMailbox::CMailbox() {
     setToDefaults();
@@ -30,9 +44,10 @@ void CMailbox::setToDefaults() {
     nLimitOnCurSize = -1;
     nMessageSizeLimit = 5000000;
     nMessageTruncateToSize = 100000;
-    setDomain("Your NT Domain");
-    setUser("Your NT User");
-    setMailboxAlias("Your Exchange Mailbox name");
+    domain_ = kDefaultDomain;
+    user_ = kDefaultUser;
+    alias_ = kDefaultAlias;
+    account_ = DefaultAccount();
 }
 
 void CMailbox::setDomain(const std::string& domain) {
@@ -61,9 +76,10 @@ void CMailbox::decompose(const std::string& account) {
         account_.clear();
         return;
     }
-    setDomain(parts->domain);
-    setUser(parts->user);
-    setMailboxAlias(parts->alias);
+    domain_ = parts->domain;
+    user_ = parts->user;
+    alias_ = parts->alias;
+    recompose();
 }
 
 namespace {
