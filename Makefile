@@ -55,13 +55,13 @@ sanitize: deps
 	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
-# The tests of check on several threads, built with ThreadSanitizer (the test program alone, without the
+# The tests of check on several threads, built with ThreadSanitizer (their own test program, without the
 # windows); a data race fails them.
 tsan: deps
 	cmake -S . -B $(TSAN_BUILD) -G Ninja -DPOSTVANE_TSAN=ON -DPOSTVANE_BUILD_UI=OFF $(CMAKE_FLAGS)
-	cmake --build $(TSAN_BUILD) -j $(JOBS) --target postvane_tests
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target postvane_thread_tests
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
-	  $(TSAN_BUILD)/tests/postvane_tests --gtest_filter='$(TSAN_TESTS)'
+	  $(TSAN_BUILD)/tests/postvane_thread_tests --gtest_filter='$(TSAN_TESTS)'
 
 # Every fuzzer for FUZZ_SECONDS (FUZZERS="master detailed" for some only), built with clang, libFuzzer and
 # both sanitizers; the first run installs clang.
