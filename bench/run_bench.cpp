@@ -49,8 +49,8 @@ struct Comparison {
     std::string yardstick;  // what it is measured against
     Measurement measured;
     Measurement reference;
-    double maxTimeRatio = 1.0;    // the bar: a ratio above it fails the run (0: not judged)
-    double goalTimeRatio = 0;     // when set, the ratio aimed at: told as met or not, below the bar
+    double maxTimeRatio = 1.0;    // the bar: a ratio above it fails the case (0: told, not judged)
+    double goalTimeRatio = 0;     // when set, the ratio aimed at, told beside the bar
     double maxMemoryRatio = 1.5;  // 0: memory is reported, not judged
     double maxSeconds = 0;        // when set, the subject's best time must also stay below it
 };
@@ -250,14 +250,15 @@ std::vector<std::string> EditorShowing(const Context& context, const std::string
 std::vector<Comparison> StartupCase(const Context& context) {
     Comparison startup;
     startup.subject = "postvane-config on the sample, to the main window";
-    startup.yardstick = "a minimal Qt Widgets window";
-    startup.maxTimeRatio = 1.5;
+    startup.yardstick = "a minimal Qt Widgets window with a label and a text box";
+    startup.goalTimeRatio = 1.0;
+    startup.maxTimeRatio = 1.1;
     startup.maxMemoryRatio = 0;
     startup.measured =
         MeasureCommand(EditorShowing(context, context.examples + "/config/master.xml"), context.runs);
     startup.reference = MeasureCommand({context.minimalQt, "-platform", "offscreen"}, context.runs);
 
-    // The main window on a master with many mailboxes shows its whole list in under a second.
+    // The main window on a master with many mailboxes: the file is read while Qt starts.
     const std::string master = context.folder + "/master.xml";
     {
         std::ofstream out(master, std::ios::binary);
@@ -266,9 +267,9 @@ std::vector<Comparison> StartupCase(const Context& context) {
     Comparison large;
     large.subject = "postvane-config on " + std::to_string(context.mailboxes) + " mailboxes";
     large.yardstick = "the same on the sample";
-    large.maxTimeRatio = 0;
+    large.goalTimeRatio = 2.0;
+    large.maxTimeRatio = 3.0;
     large.maxMemoryRatio = 0;
-    large.maxSeconds = 1.0;
     large.measured = MeasureCommand(EditorShowing(context, master), context.runs);
     large.reference = startup.measured;
     return {startup, large};
@@ -280,9 +281,9 @@ std::vector<Comparison> DispositionsCase(const Context& context) {
     Comparison open;
     open.subject = "dispositions editor, 5,000 categories, 2,000 dispositions";
     open.yardstick = "the same with 50 categories, 20 dispositions";
-    open.maxTimeRatio = 0;
+    open.goalTimeRatio = 1.2;
+    open.maxTimeRatio = 1.35;
     open.maxMemoryRatio = 0;
-    open.maxSeconds = 0.3;
     open.measured = MeasureForked(
         [&] { ::_exit(OpenDispositionWindow(sample, context.folder) == 5001 ? 0 : 1); }, context.runs);
     const std::string small = context.folder + "/small";
@@ -290,6 +291,29 @@ std::vector<Comparison> DispositionsCase(const Context& context) {
     const pv::DispositionSample smallSample = pv::WriteDispositionSample(small, 50, 20, 8);
     open.reference = MeasureForked([&] { ::_exit(OpenDispositionWindow(smallSample, small) == 51 ? 0 : 1); },
                                    context.runs);
+    return {open};
+}
+
+// The Run SQL editor's lists: 40,000 parameters against 10,000, in the logic alone (a window's start-up
+// would hide the load). Linear is four times as long; a copy or a search for every parameter, sixteen.
+std::vector<Comparison> ParametersCase(const Context& context) {
+    const auto sample = [](const std::string& folder, size_t parameters) {
+        fs::create_directories(folder);
+        return pv::WriteParameterSample(folder, 1000, parameters);
+    };
+    pv::MessageFieldsSample large = sample(context.folder + "/large", 40000);
+    pv::MessageFieldsSample small = sample(context.folder + "/small", 10000);
+    Comparison open;
+    open.subject = "Run SQL editor, 40,000 parameters";
+    open.yardstick = "the same with 10,000 parameters";
+    open.goalTimeRatio = 4.0;
+    open.maxTimeRatio = 5.0;
+    open.maxMemoryRatio = 0;
+    open.maxSeconds = 0.2;
+    open.measured = MeasureForked(
+        [&] { ::_exit(pv::OpenRunSQLSample(large, context.folder) == 40000 ? 0 : 1); }, context.runs);
+    open.reference = MeasureForked(
+        [&] { ::_exit(pv::OpenRunSQLSample(small, context.folder) == 10000 ? 0 : 1); }, context.runs);
     return {open};
 }
 
@@ -372,6 +396,8 @@ std::vector<Case> Cases() {
         {"startup", "start the editor to its main window", StartupCase},
         {"dispositions", "open the dispositions editor on large catalogues, to the window filled",
          DispositionsCase},
+        {"parameters", "open the Run SQL editor on a long parameter list, to its lists filled",
+         ParametersCase},
         {"fieldrows", "open the Write To DB editor on a large message fields catalogue, to the window shown",
          FieldRowsCase},
         {"check", "check an installation of many mailboxes, each with its disposition and detailed files",
@@ -400,9 +426,9 @@ bool Report(const Comparison& c) {
     const bool timeOk = c.maxTimeRatio <= 0 || timeRatio <= c.maxTimeRatio;
     const bool memoryOk = c.maxMemoryRatio <= 0 || memoryRatio <= c.maxMemoryRatio;
     const bool limitOk = c.maxSeconds <= 0 || c.measured.seconds <= c.maxSeconds;
-    if (c.goalTimeRatio > 0) {
-        std::printf("    time ratio   %5.2f (goal <= %.2f %s; bar <= %.2f %s)\n", timeRatio, c.goalTimeRatio,
-                    timeRatio <= c.goalTimeRatio ? "met" : "not met", c.maxTimeRatio,
+    if (c.maxTimeRatio > 0 && c.goalTimeRatio > 0) {
+        std::printf("    time ratio   %5.2f (goal <= %.2f %s, must <= %.2f) %s\n", timeRatio, c.goalTimeRatio,
+                    timeRatio <= c.goalTimeRatio ? "reached" : "not reached", c.maxTimeRatio,
                     timeOk ? "met" : "MISSED");
     } else if (c.maxTimeRatio > 0) {
         std::printf("    time ratio   %5.2f (goal <= %.2f) %s\n", timeRatio, c.maxTimeRatio,

@@ -1,7 +1,10 @@
 #include "actions/DataOutputEditor.h"
 
 #include <algorithm>
+#include <iterator>
 #include <set>
+#include <string_view>
+#include <unordered_set>
 
 #include "actions/FrmShowSQL.h"
 #include "core/MasterLinks.h"
@@ -124,13 +127,15 @@ void MessageFieldsEditor::FillAvailableFields() {
     SetItems(lstParameters, {});
 }
 
-bool MessageFieldsEditor::AddLoadedParameter(const std::string& name) {
-    const auto& offered = Items(lstFields);
-    if (std::find(offered.begin(), offered.end(), name) == offered.end()) return false;
-    std::vector<std::string> parameters = Items(lstParameters);
-    parameters.push_back(name);
-    SetItems(lstParameters, std::move(parameters));
-    return true;
+std::vector<std::string> MessageFieldsEditor::ListLoadedParameters(std::vector<std::string> names) {
+    const std::unordered_set<std::string_view> offered(Items(lstFields).begin(), Items(lstFields).end());
+    std::vector<std::string> dropped;
+    const auto gone = std::stable_partition(
+        names.begin(), names.end(), [&](const std::string& name) { return offered.count(name) != 0; });
+    std::move(gone, names.end(), std::back_inserter(dropped));
+    names.erase(gone, names.end());
+    SetItems(lstParameters, std::move(names));
+    return dropped;
 }
 
 void MessageFieldsEditor::SelectFields() {

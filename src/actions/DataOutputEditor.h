@@ -44,8 +44,9 @@ class MessageFieldsEditor : public FileEditorForm {
     void DeclareParameterLists(const std::string& parametersTooltip, bool moves);
     // Refills lstFields from the catalogue and empties lstParameters.
     void FillAvailableFields();
-    // Adds a parameter read from the file when lstFields offers it (exact name); false when it does not.
-    bool AddLoadedParameter(const std::string& name);
+    // Lists the parameters read from the file, in their order, that lstFields offers (exact names); returns
+    // the others, which a save drops. The list is set once, so a long one loads in linear time.
+    std::vector<std::string> ListLoadedParameters(std::vector<std::string> names);
 
     const IMasterLinks& master_;
 

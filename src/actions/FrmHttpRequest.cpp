@@ -53,17 +53,15 @@ FrmHttpRequest::FrmHttpRequest(Services& services, const IMasterLinks& master)
         [this](XmlNode root) {
             FillAvailableFields();
             parameterNames_.clear();
-            std::vector<std::string> dropped;
+            std::vector<std::string> names;
             for (const XmlNode& parameter : SelectNodeList(root, "Parameters/Parameter")) {
-                const std::string name = ReadNodeText(parameter, "FieldName", "");
-                // A name set by hand is what the server sends the field as: kept, though no control shows it.
-                const std::string sentAs = ReadNodeText(parameter, "ParameterName", name);
-                if (!AddLoadedParameter(name)) {
-                    dropped.push_back(name);
-                } else if (sentAs != name) {
-                    parameterNames_.emplace(name, sentAs);
-                }
+                names.push_back(ReadNodeText(parameter, "FieldName", ""));
+                // A name set by hand is what the server sends the field as: kept, though no control shows it
+                // (that of a parameter the list drops is never written).
+                std::string sentAs = ReadNodeText(parameter, "ParameterName", names.back());
+                if (sentAs != names.back()) parameterNames_.emplace(names.back(), std::move(sentAs));
             }
+            const std::vector<std::string> dropped = ListLoadedParameters(std::move(names));
             if (!dropped.empty()) {
                 ReportDrop(DroppedEntriesMessage("parameters", dropped));
             }

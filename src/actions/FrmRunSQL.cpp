@@ -55,12 +55,12 @@ FrmRunSQL::FrmRunSQL(Services& services, const IMasterLinks& master)
         [this](XmlNode root) {
             FillAvailableFields();
             lengths_.clear();
-            std::vector<std::string> dropped;
+            std::vector<std::string> names;
             for (const XmlNode& parameter : SelectNodeList(root, "Parameters/Parameter")) {
-                const std::string name = ReadNodeText(parameter, "FieldName", "");
-                lengths_[name] = ReadNodeText(parameter, "MaxLength", "0");
-                if (!AddLoadedParameter(name)) dropped.push_back(name);
+                names.push_back(ReadNodeText(parameter, "FieldName", ""));
+                lengths_[names.back()] = ReadNodeText(parameter, "MaxLength", "0");
             }
+            const std::vector<std::string> dropped = ListLoadedParameters(std::move(names));
             if (!dropped.empty()) {
                 ReportDrop(DroppedEntriesMessage("parameters", dropped));
             }

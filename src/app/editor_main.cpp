@@ -12,10 +12,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "core/paths.h"
 #include "core/platform.h"
 #include "core/process.h"
 #include "editors/Editors.h"
@@ -159,6 +161,33 @@ void EndOnFatalStart(QtMsgType type, const QMessageLogContext& context, const QS
     }
 }
 
+// The master the command line names, read off it before Qt takes its own options: a guess, for reading the
+// file while Qt starts. The window opens what the command line says once Qt has read it, and reads that
+// file afresh when the guess named another. Nullopt where the guess is not worth making.
+std::optional<std::string> MasterBeforeQt(int argc, char** argv) {
+    static const QStringList qtWithoutValue = {"reverse", "widgetcount", "nograb", "dograb",
+                                               "sync",    "testability", "cmap"};
+    QStringList words;
+    for (int i = 1; i < argc; ++i) {
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        if (!words.isEmpty() || arg == "-" || !arg.startsWith('-')) {
+            words << arg;
+            continue;
+        }
+        if (arg == "--") {
+            for (++i; i < argc; ++i) words << QString::fromLocal8Bit(argv[i]);
+            break;
+        }
+        const QString name = arg.mid(arg.startsWith("--") ? 2 : 1);
+        if (name == "no-settings" || name == "quit-when-shown") continue;
+        if (name.contains('=') && IsQtOption(name.section('=', 0, 0))) continue;
+        if (!IsQtOption(name))
+            return std::nullopt;  // ours that opens no master (--screenshots), or a mistake
+        if (!qtWithoutValue.contains(name)) ++i;
+    }
+    return words.join(' ').toStdString();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -182,6 +211,19 @@ int main(int argc, char** argv) {
                 kProgram, kWithoutDisplay);
             return 1;
         }
+    }
+    // The master is read on another thread while Qt starts.
+    const std::string programGuess = pv::platform::ExecutableDirectory(argv[0]);
+    std::future<pv::StartupMaster> startupMaster;
+    if (const std::optional<std::string> guess = MasterBeforeQt(argc, argv)) {
+        startupMaster = std::async(std::launch::async, [programGuess, text = *guess] {
+            try {
+                return pv::FrmMain::ReadStartupMaster(pv::PathContext(programGuess), text,
+                                                      pv::platform::CurrentDirectory());
+            } catch (...) {
+                return pv::StartupMaster();  // nothing read: the window reads the file itself, and says why
+            }
+        });
     }
     qtHandler = qInstallMessageHandler(EndOnFatalStart);
     QApplication app(argc, argv);
@@ -232,7 +274,7 @@ int main(int argc, char** argv) {
     pv::ui::FormWindow window(main);
     QObject::connect(&window, &QDialog::finished, &app, &QApplication::quit);
     // The startup choice runs before the window appears, so it opens filled (or over the master-file dialog).
-    main.Open(master, currentDirectory);
+    main.Open(master, currentDirectory, startupMaster.valid() ? startupMaster.get() : pv::StartupMaster());
     if (main.IsClosed()) return 0;
     window.show();
     if (line.parser.isSet(line.quitWhenShown)) QTimer::singleShot(0, &app, &QApplication::quit);

@@ -1,6 +1,7 @@
 #include "dispositions/DispositionConfiguration.h"
 
 #include <algorithm>
+#include <future>
 
 #include "core/HeadlessServices.h"
 #include "core/MasterLinks.h"
@@ -91,6 +92,18 @@ DispositionCatalogues ReadCatalogues(const IMasterLinks& master, const std::stri
     return read;
 }
 
+// The links as they are now, for a reading on another thread.
+MasterLinks CopyOfLinks(const IMasterLinks& master) {
+    MasterLinks links;
+    links.masterFilePath = master.FullPathToMasterConfig();
+    for (int which = 1; which <= 2; ++which) {
+        links.dispositionTypes[which - 1] = master.DispositionTypesFile(which);
+        links.categoryDefinitions[which - 1] = master.CategoryDefinitionsFile(which);
+        links.messageFields[which - 1] = master.MessageFieldsFile(which);
+    }
+    return links;
+}
+
 }  // namespace
 
 const DispositionCatalogues& CatalogueCache::Get(const IMasterLinks& master,
@@ -133,6 +146,16 @@ DispositionConfiguration::LoadResult DispositionConfiguration::LoadAt(
     nextSibling_.clear();
     index_.clear();
 
+    // Without a cache the catalogues are read on another thread while this one reads the file: with
+    // thousands of categories the two take about as long. The reading has its own links and paths; what it
+    // says is shown in the same place as before, and not at all when the file cannot be read.
+    std::future<DispositionCatalogues> reading;
+    if (!cache) {
+        reading = std::async(std::launch::async,
+                             [links = CopyOfLinks(master), masterFilePath, own = PathContext(paths)] {
+                                 return ReadCatalogues(links, masterFilePath, own);
+                             });
+    }
     const OpenedFile file = OpenConfigFile(fullPath_, kRootElement, prompts);
     result.file = file_ = file;
     // A missing file is said with what the categories start with.
@@ -143,7 +166,7 @@ DispositionConfiguration::LoadResult DispositionConfiguration::LoadAt(
     if (cache) {
         catalogues = &cache->Get(master, masterFilePath, paths);
     } else {
-        read = ReadCatalogues(master, masterFilePath, paths);
+        read = reading.get();
     }
     for (const Message& message : catalogues->messages) prompts.Show(message);
     catalogue_ = catalogues->categories;

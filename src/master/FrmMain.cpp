@@ -237,9 +237,24 @@ FrmMain::FrmMain(Services& services) : Form(frmMain, kMainCaption), services_(se
 }
 
 void FrmMain::Open(const std::string& commandLineText, const std::string& currentDirectory) {
+    Open(commandLineText, currentDirectory, StartupMaster());
+}
+
+void FrmMain::Open(const std::string& commandLineText, const std::string& currentDirectory,
+                   StartupMaster read) {
+    // The file as read before, when it is the one chosen here and the reading needed no answer; its reports
+    // come where the reading would have made them.
+    const auto load = [&](const std::string& masterText) {
+        if (read.asked || read.masterText != masterText ||
+            read.masterPath != services_.paths.MakeMasterPath(masterText)) {
+            return LoadFile(masterText);
+        }
+        for (const Message& message : read.said) services_.prompts.Show(message);
+        return ShowFile(masterText, read.loaded, read.result);
+    };
     const std::string fromCommandLine = CommandLineMasterPath(commandLineText, currentDirectory);
     if (!fromCommandLine.empty()) {
-        if (platform::PathExists(fromCommandLine) && LoadFile(fromCommandLine)) return;
+        if (platform::PathExists(fromCommandLine) && load(fromCommandLine)) return;
         if (!platform::PathExists(fromCommandLine)) {
             // Another file than the one asked for would be edited without a word: the user chooses.
             services_.prompts.ShowMessage("The master configuration file " + fromCommandLine +
@@ -250,11 +265,51 @@ void FrmMain::Open(const std::string& commandLineText, const std::string& curren
         return;
     }
     if (platform::FileExists(services_.paths.MakeMasterPath(kDefaultMasterFile)) &&
-        LoadFile(kDefaultMasterFile)) {
+        load(kDefaultMasterFile)) {
         return;
     }
     ShowNoFile();
     BrowseMasterConfig();
+}
+
+namespace {
+
+// The reports of a reading away from the window, kept to be shown by it.
+class RecordingPrompts : public IPrompts {
+  public:
+    std::vector<Message> said;
+    bool asked = false;
+    void Show(const Message& message) override { said.push_back(message); }
+    Answer AskYesNo(const std::string&, const std::string&) override { return Asked(); }
+    Answer AskYesNoCancel(const std::string&) override { return Asked(); }
+
+  private:
+    Answer Asked() {
+        asked = true;
+        return Answer::Cancel;
+    }
+};
+
+}  // namespace
+
+StartupMaster FrmMain::ReadStartupMaster(const PathContext& paths, const std::string& commandLineText,
+                                         const std::string& currentDirectory) {
+    StartupMaster read;
+    const std::string fromCommandLine = CommandLineMasterPath(commandLineText, currentDirectory);
+    if (!fromCommandLine.empty()) {
+        if (!platform::PathExists(fromCommandLine)) return read;
+        read.masterText = fromCommandLine;
+    } else {
+        if (!platform::FileExists(paths.MakeMasterPath(kDefaultMasterFile))) return read;
+        read.masterText = kDefaultMasterFile;
+    }
+    read.masterPath = paths.MakeMasterPath(read.masterText);
+    RecordingPrompts prompts;
+    read.loaded.MasterFilePath = read.masterText;
+    read.result = read.loaded.Load(paths, prompts);
+    read.said = std::move(prompts.said);
+    read.asked = prompts.asked;
+    return read;
 }
 
 void FrmMain::ShowNoFile() {
@@ -314,6 +369,10 @@ bool FrmMain::LoadFile(const std::string& masterText) {
     MasterConfiguration loaded;
     loaded.MasterFilePath = masterText;
     const FileRead result = loaded.Load(services_.paths, services_.prompts);
+    return ShowFile(masterText, loaded, result);
+}
+
+bool FrmMain::ShowFile(const std::string& masterText, MasterConfiguration& loaded, const FileRead& result) {
     if (result.problem == FileProblem::Missing || result.problem == FileProblem::NotAFile ||
         result.problem == FileProblem::Unreadable) {
         return false;

@@ -1,10 +1,12 @@
 #pragma once
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/DiskChangeGuard.h"
 #include "core/MasterLinks.h"
 #include "core/form.h"
+#include "core/message.h"
 #include "core/services.h"
 #include "master/MasterConfiguration.h"
 
@@ -16,6 +18,17 @@ inline constexpr const char* kMainCaption = "Main Configuration";
 inline constexpr const char* kDefaultsShownSuffix = " - defaults shown: the file could not be read";
 inline constexpr const char* kIncompleteSuffix = " - incomplete: the file could not be read to the end";
 
+// The master file the startup choice opens, read before the window takes it: on another thread while the
+// toolkit starts, as a 10,000-mailbox file takes as long to read as the toolkit to start.
+struct StartupMaster {
+    std::string masterText;  // the name the window loads it by; "" when there was none to read
+    std::string masterPath;  // what that name resolved to
+    MasterConfiguration loaded;
+    FileRead result;
+    std::vector<Message> said;  // what the reading reported, in order, shown when the window takes it
+    bool asked = false;         // the reading asked a question, which only the window may: read there again
+};
+
 // "Main Configuration": the startup window. It shows one master file, the files it names and its mailboxes,
 // and writes the file on Save and after every mailbox operation.
 class FrmMain : public Form, public IMasterLinks {
@@ -25,6 +38,13 @@ class FrmMain : public Form, public IMasterLinks {
     // The startup choice, run once the window is shown: the master file of the command line when it names
     // an existing file, else ".\config\master.xml" when that exists, else the master-file dialog at once.
     void Open(const std::string& commandLineText, const std::string& currentDirectory);
+    // The same, with the file read already; what was read is taken when it is the file the choice opens,
+    // else that file is read now.
+    void Open(const std::string& commandLineText, const std::string& currentDirectory, StartupMaster read);
+    // Reads the file Open would open first, touching no window and no prompt: safe on another thread, given
+    // its own `paths`.
+    static StartupMaster ReadStartupMaster(const PathContext& paths, const std::string& commandLineText,
+                                           const std::string& currentDirectory);
 
     // The versions of the libraries the window toolkit adds, for the About window ("Qt 6.4.2").
     void SetToolkitVersion(const std::string& version) { toolkitVersion_ = version; }
@@ -58,6 +78,9 @@ class FrmMain : public Form, public IMasterLinks {
     // Reads the master file named by `masterText` into the window; false (reported) when it could not be read
     // at all, the window then unchanged.
     bool LoadFile(const std::string& masterText);
+    // Shows `loaded`, read from `masterText` with `result`; false (the window unchanged) when it could not be
+    // read at all.
+    bool ShowFile(const std::string& masterText, MasterConfiguration& loaded, const FileRead& result);
     void CommitFields();
     // The Save button: the shown values committed and written.
     bool SaveShown();

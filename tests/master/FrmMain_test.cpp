@@ -6,9 +6,11 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <future>
 #include <map>
 #include <tuple>
 
+#include "core/paths.h"
 #include "core/xml.h"
 #include "mailbox/CMailbox.h"
 #include "support/Scripted.h"
@@ -430,6 +432,67 @@ TEST_F(MainWindow, AnotherMasterThatStopsPartWayIsTheOneShownAskedAboutAndWritte
     EXPECT_TRUE(main.UserRequestClose());
     EXPECT_EQ(InFile(b, "Mailboxes/Mailbox/Name"), (Names{"b1", "new"}));
     EXPECT_EQ(ReadFile(master), a);
+}
+
+// The editor reads its startup master on another thread while the toolkit starts. The window that takes
+// that reading says, lists and saves what the window that reads the file itself does: a file that stops
+// part-way, one with an element no field keeps; and a reading of another file than the one it opens is
+// not taken.
+TEST_F(MainWindow, AMasterReadOnAnotherThreadAtStartIsShownAndSavedAsTheWindowReadsIt) {
+    const std::string stops =
+        "<ResponseHandler><OnePass>1</OnePass><Mailboxes><Mailbox><Name>b2</Name></Mailbox><Mailbox>"
+        "<Name>b1</Name></Mailbox><Mailbox><Name>b1</Name></Mailbox></Mailboxes></ResponseHandler>";
+    const std::string notKept =
+        "<ResponseHandler><Mailboxes><Mailbox><Name>a</Name><Quota>5</Quota></Mailbox><Mailbox><Name>c"
+        "</Name></Mailbox></Mailboxes></ResponseHandler>";
+    const std::string unreadQuestion =
+        "The master file " + master +
+        " could not be read to the end, so the mailboxes after the one that failed are not loaded and would "
+        "be lost. Do you want to overwrite the file with what this window shows?";
+    const std::string lossQuestion = "The file " + master +
+                                     " holds what this window does not keep, and a save would leave it out: "
+                                     "the element ResponseHandler/Mailboxes/Mailbox/Quota. Do you want to "
+                                     "save anyway?";
+    struct Shown {
+        std::vector<std::string> said;
+        Names listed;
+        std::string caption;
+        std::string saved;
+    };
+    enum class Reading { ByTheWindow, OnAnotherThread, OfAnotherFile };
+    const auto start = [&](const std::string& text, Reading reading) {
+        WriteFile(master, text);
+        WriteFile(cfg + "/other.xml", MasterWith({"x"}));
+        ScriptedServices own{program};
+        FrmMain window{own.services};
+        if (text == stops) own.prompts.ExpectMessageStartingWith(kStopped);
+        if (reading == Reading::ByTheWindow) {
+            window.Open(master, temp.path());
+        } else {
+            const std::string named = reading == Reading::OfAnotherFile ? cfg + "/other.xml" : master;
+            std::future<StartupMaster> read = std::async(std::launch::async, [&] {
+                return FrmMain::ReadStartupMaster(PathContext(program), named, temp.path());
+            });
+            window.Open(master, temp.path(), read.get());
+        }
+        Shown shown{own.prompts.shown, window.Items("lstMailboxes"), window.caption(), ""};
+        own.prompts.ExpectYesNo(text == stops ? unreadQuestion : lossQuestion, Answer::Yes)
+            .ExpectMessage("Saved");
+        window.UserClick("cmdSave");
+        shown.saved = ReadFile(master);
+        return shown;
+    };
+    for (const std::string& text : {stops, notKept}) {
+        const Shown own = start(text, Reading::ByTheWindow);
+        EXPECT_EQ(own.listed, text == stops ? (Names{"b2", "b1"}) : (Names{"a", "c"}));
+        for (const Reading reading : {Reading::OnAnotherThread, Reading::OfAnotherFile}) {
+            const Shown taken = start(text, reading);
+            EXPECT_EQ(taken.said, own.said);
+            EXPECT_EQ(taken.listed, own.listed);
+            EXPECT_EQ(taken.caption, own.caption);
+            EXPECT_EQ(taken.saved, own.saved);
+        }
+    }
 }
 
 TEST_F(MainWindow, AStartOnAFileThatStopsPartWayListsTheMailboxesItHolds) {
