@@ -1,6 +1,9 @@
 # The two set-up commands of the README: `make run` and `make test`. Both install what they need first.
 BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
+TSAN_BUILD ?= build-tsan
+# The tests that run check on several threads: ThreadSanitizer runs only these, so that CI stays short.
+TSAN_TESTS ?= CheckThreads.*:CheckCommand.*:ConfigTool.Check*
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
@@ -11,7 +14,7 @@ EXAMPLE ?= examples/config/master.xml
 RUN_CONFIG ?= $(BUILD)/run-config
 DIR ?= screenshots
 
-.PHONY: all deps configure build run test package sanitize fuzz oracle bench screenshots graph-image format clean
+.PHONY: all deps configure build run test package sanitize tsan fuzz oracle bench screenshots graph-image format clean
 
 all: build
 
@@ -51,6 +54,14 @@ sanitize: deps
 	cd $(SANITIZE_BUILD) && QT_QPA_PLATFORM=offscreen \
 	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
+
+# The tests of check on several threads, built with ThreadSanitizer (their own test program, without the
+# windows); a data race fails them.
+tsan: deps
+	cmake -S . -B $(TSAN_BUILD) -G Ninja -DPOSTVANE_TSAN=ON -DPOSTVANE_BUILD_UI=OFF $(CMAKE_FLAGS)
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target postvane_thread_tests
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+	  $(TSAN_BUILD)/tests/postvane_thread_tests --gtest_filter='$(TSAN_TESTS)'
 
 # Every fuzzer for FUZZ_SECONDS (FUZZERS="master detailed" for some only), built with clang, libFuzzer and
 # both sanitizers; the first run installs clang.
@@ -93,4 +104,4 @@ format:
 	find src tests fuzz bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

@@ -1,17 +1,24 @@
 #include "cli/CheckCommand.h"
 
+#include <sched.h>
+
 #include <algorithm>
+#include <atomic>
+#include <exception>
 #include <filesystem>
 #include <memory>
 #include <ostream>
 #include <set>
 #include <string_view>
+#include <thread>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "cli/CheckReport.h"
 #include "cli/ConfigTool.h"
+#include "cli/ReusedEditors.h"
+#include "cli/StreamPrompts.h"
 #include "core/HeadlessServices.h"
 #include "core/MasterLinks.h"
 #include "core/paths.h"
@@ -27,6 +34,15 @@
 
 namespace pv {
 namespace {
+
+// The processors this process may run on: a container or `taskset` may allow fewer than the machine has.
+unsigned ProcessorCount() {
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (::sched_getaffinity(0, sizeof allowed, &allowed) == 0 && CPU_COUNT(&allowed) > 0)
+        return static_cast<unsigned>(CPU_COUNT(&allowed));
+    return std::max(1U, std::thread::hardware_concurrency());
+}
 
 // What a check found: whom it is about (a mailbox, or the monitor configuration file as the master names
 // it) and the message, whose place names the file and the category where there are some.
@@ -73,41 +89,27 @@ void Add(Findings& findings, const std::string& subject, const std::string& text
     Add(findings, subject, {Message{MessageKind::Error, text}}, path, file, category);
 }
 
-// What a check reads and never changes, shared by all it checks: the master's links and the registry of
-// editors.
+// What a check reads and never changes, shared by all it checks and by all its threads: the master's links
+// and the registry of editors.
 struct CheckContext {
     const MasterLinks& links;
     const EditorRegistry& editors;
 };
 
-// Everything the registered editor of a file shows while loading it and building its save, as its window
-// would show it: the one way check gathers what the editors of detailed and monitor files say. A file the
-// editor could not take as its own says so in `couldNotRead` when the editor itself said nothing.
-std::vector<Message> WhatTheEditorSays(const EditorRegistration& editor, const std::string& path,
-                                       const CheckContext& context, const PathContext& paths,
-                                       const std::string& couldNotRead) {
-    CollectingPrompts prompts;
-    HeadlessServices headless(paths, prompts, context.editors);
-    const std::unique_ptr<FileEditorForm> form = editor.OpenOnFile(headless.services, context.links, path);
-    std::string text;
-    const bool passed = !form->IsClosed() && form->lastLoad() == FileProblem::None &&
-                        form->Save(&text) == SaveOutcome::Printed;
-    if (!passed && prompts.messages.empty()) prompts.ShowMessage(couldNotRead);
-    return std::move(prompts.messages);
-}
-
 // What a check run has found out once and asks again many times: a run changes no file, and the
 // dispositions of a large installation share their catalogues and name the same few files hundreds of times.
 // They are the caches of one thread of a check, its paths included (they remember the referring file they
-// were last asked about).
+// were last asked about), so the threads share nothing they change.
 class CheckCaches {
   public:
-    explicit CheckCaches(const PathContext& programPaths) : paths(programPaths) {}
+    CheckCaches(const PathContext& programPaths, const CheckContext& context)
+        : paths(programPaths), editors(paths, context.editors, context.links) {}
     PathContext paths;
     CatalogueCache catalogues;
     // Every disposition file is loaded into this one, which reloads its records in place: a large
     // installation's files hold the same categories, and so the storage of the last is reused.
     DispositionConfiguration configuration;
+    ReusedEditors editors;
 
     // Whether the file a disposition names is there; asked once per file in a run, which changes nothing. A
     // type whose editor reads the file takes anything (a folder or a pipe it then reports for what it is);
@@ -123,12 +125,11 @@ class CheckCaches {
     }
 
     // What the editor of a type reports on loading a detailed file and building its save.
-    const std::vector<Message>& Messages(const EditorRegistration& editor, const std::string& path,
-                                         const CheckContext& context) {
+    const std::vector<Message>& Messages(const EditorRegistration& editor, const std::string& path) {
         const auto [found, added] = checked_.try_emplace(editor.setup.type + '\n' + path);
         if (!added) return found->second;
-        found->second = WhatTheEditorSays(editor, path, context, paths,
-                                          "The file could not be read as a detailed disposition file");
+        found->second = editors.WhatTheEditorSays(
+            editor, path, "The file could not be read as a detailed disposition file");
         return found->second;
     }
 
@@ -181,7 +182,7 @@ void CheckDispositions(const CMailbox& mailbox, const CheckContext& context, Che
         const std::string& detailed = disposition.DetailedDispositionFile;
         verdict.path = paths.ResolvePath(disposition.DispositionFilePath, detailed);
         verdict.missing = detailed.empty() || !caches.Exists(verdict.path, editor != nullptr);
-        if (!verdict.missing && editor) verdict.messages = &caches.Messages(*editor, verdict.path, context);
+        if (!verdict.missing && editor) verdict.messages = &caches.Messages(*editor, verdict.path);
         return verdict;
     };
     for (const CCatDispositions& category : configuration.Categories()) {
@@ -225,9 +226,9 @@ Findings CheckMailbox(const CMailbox& record, const CheckContext& context, Check
 // The monitor configuration file the master names: what its window reports while loading and saving it, and
 // the file of every monitor entry that keeps its settings in one. Each line starts with the file's name as
 // the master holds it.
-Findings CheckMonitors(const MasterConfiguration& master, const CheckContext& context,
-                       const PathContext& paths) {
+Findings CheckMonitors(const MasterConfiguration& master, const CheckContext& context, CheckCaches& caches) {
     Findings findings;
+    const PathContext& paths = caches.paths;
     const std::string& name = master.MonitorConfigFile;
     const std::string path = paths.ResolvePath(context.links.masterFilePath, name);
     if (!platform::PathExists(path)) {
@@ -257,8 +258,8 @@ Findings CheckMonitors(const MasterConfiguration& master, const CheckContext& co
         // What its editor reports while loading the file and saving it again.
         AddEditorMessages(
             findings, name,
-            WhatTheEditorSays(*editor, file, context, paths,
-                              "The file could not be read as the file of a " + type + " monitor"),
+            caches.editors.WhatTheEditorSays(
+                *editor, file, "The file could not be read as the file of a " + type + " monitor"),
             file, entry.Parameter);
     }
     return findings;
@@ -303,6 +304,49 @@ Findings CheckOrphans(const MasterConfiguration& master, const std::string& mast
         findings.push_back({masterPath, std::move(message), false, file.path});
     }
     return findings;
+}
+
+// What the check of one mailbox (or of the monitor files) found, or the exception that stopped it, which is
+// thrown where a check on one thread would have thrown it: after the findings of everything before.
+struct Outcome {
+    Findings findings;
+    std::exception_ptr failure;
+};
+
+// Checks every mailbox of the master, then (with `monitors`) its monitor files, on `jobs` threads (0: one
+// per processor). Each thread takes the next item not yet taken and keeps its own caches; the outcomes come
+// back in the order of a check on one thread, whichever thread found them, so the report is the same at
+// any number of threads.
+std::vector<Outcome> CheckInParallel(const MasterConfiguration& master, bool monitors,
+                                     const CheckContext& context, const PathContext& paths, unsigned jobs) {
+    const std::vector<CMailbox*> mailboxes = master.Mailboxes.Records();
+    const size_t count = mailboxes.size() + (monitors ? 1 : 0);
+    std::vector<Outcome> outcomes(count);
+    std::atomic<size_t> next{0};
+    const auto work = [&] {
+        CheckCaches caches(paths, context);
+        // A check changes no file: the master, which every mailbox's names are resolved against, is asked
+        // about once.
+        const ReferringFileScope masterScope(caches.paths, context.links.masterFilePath);
+        for (size_t taken; (taken = next.fetch_add(1, std::memory_order_relaxed)) < count;) {
+            // The monitor files are taken first, reported last: they are one item that may be long, which
+            // should not start when the mailboxes are nearly done.
+            const size_t item = monitors ? (taken == 0 ? count - 1 : taken - 1) : taken;
+            try {
+                outcomes[item].findings = item < mailboxes.size()
+                                              ? CheckMailbox(*mailboxes[item], context, caches)
+                                              : CheckMonitors(master, context, caches);
+            } catch (...) {
+                outcomes[item].failure = std::current_exception();
+            }
+        }
+    };
+    if (jobs == 0) jobs = ProcessorCount();
+    std::vector<std::jthread> helpers;
+    for (size_t helper = 1; helper < std::min<size_t>(jobs, count); ++helper) helpers.emplace_back(work);
+    work();
+    helpers.clear();  // joins them
+    return outcomes;
 }
 
 }  // namespace
@@ -360,10 +404,6 @@ int RunCheck(const CheckOptions& options, std::ostream& out, std::ostream& err,
     bool failed = !loaded.read() || loadPrompts.errors > 0;
 
     const MasterLinks links = LinksOf(master, paths);
-    CheckCaches caches(paths);
-    // A check changes no file: the master, which every mailbox's names are resolved against, is asked
-    // about once.
-    const ReferringFileScope masterScope(caches.paths, links.masterFilePath);
     std::set<std::pair<std::string, std::string>> saidOnce;  // file and text
     // The findings of each part, joined in the order the parts come in the master.
     const auto add = [&](const Findings& findings) {
@@ -374,13 +414,18 @@ int RunCheck(const CheckOptions& options, std::ostream& out, std::ostream& err,
             if (finding.message.kind == MessageKind::Error) failed = true;
         }
     };
-    // The mailboxes read before a load stopped part-way are checked too: their faults are worth knowing.
-    const CheckContext context{links, BuiltInEditors()};
-    for (const CMailbox* record : master.Mailboxes.Records()) add(CheckMailbox(*record, context, caches));
-    // A master that is not well-formed (or not a master file) names no monitor file: the default would be
+    // The mailboxes read before a load stopped part-way are checked too: their faults are worth knowing. A
+    // master that is not well-formed (or not a master file) names no monitor file: the default would be
     // checked in its place.
-    if (loaded.problem == FileProblem::None || loaded.problem == FileProblem::Stopped) {
-        add(CheckMonitors(master, context, caches.paths));
+    const CheckContext context{links, BuiltInEditors()};
+    const bool monitors = loaded.problem == FileProblem::None || loaded.problem == FileProblem::Stopped;
+    for (const Outcome& outcome : CheckInParallel(master, monitors, context, paths, options.jobs)) {
+        add(outcome.findings);
+        if (outcome.failure) {
+            // What was found before is told, as a check on one thread would have told it.
+            PrintCheckReport(report, options.format, out, err);
+            std::rethrow_exception(outcome.failure);
+        }
     }
     if (options.orphans && loaded.read()) add(CheckOrphans(master, report.masterPath, paths));
     PrintCheckReport(report, options.format, out, err);

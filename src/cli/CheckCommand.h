@@ -13,6 +13,8 @@ struct CheckOptions {
     CheckFormat format = CheckFormat::Text;
     // Also report the configuration files under the master's folder that nothing names.
     bool orphans = false;
+    // The threads the mailboxes are checked on; 0: one per processor. The report is the same at any number.
+    unsigned jobs = 0;
 };
 
 // "check MASTER": loads the master file as the main window does and runs the mailbox editor's own checks of

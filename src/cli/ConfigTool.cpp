@@ -3,6 +3,7 @@
 #include <getopt.h>
 
 #include <algorithm>
+#include <charconv>
 #include <istream>
 #include <map>
 #include <optional>
@@ -66,6 +67,8 @@ constexpr int kBackupsKept = 257;
 constexpr int kFormat = 258;
 constexpr int kOrphans = 259;
 constexpr int kCheck = 260;
+// More threads than this would only wait for the disk, and a typing slip could start a million.
+constexpr unsigned kMaxJobs = 1024;
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
@@ -127,8 +130,8 @@ const std::vector<Command>& Commands() {
           {"help", no_argument, nullptr, 'h'},
           {nullptr, 0, nullptr, 0}}},
         {"check",
-         "Usage: postvane-config-tool check [--format=FORMAT] [--orphans] MASTER\n"
-         "       postvane-config-tool check [--format=FORMAT] [--orphans] --master=MASTER\n"
+         "Usage: postvane-config-tool check [--jobs=N] [--format=FORMAT] [--orphans] MASTER\n"
+         "       postvane-config-tool check [--jobs=N] [--format=FORMAT] [--orphans] --master=MASTER\n"
          "\n"
          "Loads the master file and runs, changing nothing, the mailbox editor's checks on every mailbox,\n"
          "the save checks of its disposition file, and those of every detailed file it names whose type\n"
@@ -138,7 +141,8 @@ const std::vector<Command>& Commands() {
          "  MAILBOX: MESSAGE  or  MAILBOX: FILE: [CATEGORY: ]MESSAGE\n"
          "and for the monitors as MONITORFILE: [FILE: ]MESSAGE. What loading the master says goes to\n"
          "standard error. A file whose save would lose what it holds (what resave refuses) is a failure.\n"
-         "The exit status is 1 when an error was found; warnings alone leave it 0.\n"
+         "The exit status is 1 when an error was found; warnings alone leave it 0. The mailboxes are checked\n"
+         "on several threads; the report is the same, in the same order, at any number of them.\n"
          "\n"
          "With --format=json the findings are one JSON object on standard output: \"master\", then\n"
          "\"findings\", each with \"file\" (its full path; for a missing file, the file naming it), \"named\"\n"
@@ -153,12 +157,14 @@ const std::vector<Command>& Commands() {
          "\n"
          "Options:\n"
          "  -m, --master=MASTER  the master file (instead of the operand)\n"
+         "  -j, --jobs=N         check on N threads (default: one per processor)\n"
          "      --format=FORMAT  text (the default), json or sarif\n"
          "      --orphans        also list the configuration files that nothing names\n"
          "  -v, --verbose        also report what succeeded\n"
          "  -h, --help           show this text\n",
-         ":m:vh",
+         ":m:j:vh",
          {{"master", required_argument, nullptr, 'm'},
+          {"jobs", required_argument, nullptr, 'j'},
           {"format", required_argument, nullptr, kFormat},
           {"orphans", no_argument, nullptr, kOrphans},
           {"verbose", no_argument, nullptr, 'v'},
@@ -503,6 +509,13 @@ int RunCommand(const Command& command, const std::vector<std::string>& args, std
                 name);
         }
         check.format = format->second;
+    }
+    if (parsed.has('j')) {
+        const std::string& number = parsed.values.at('j');
+        const auto [end, problem] = std::from_chars(number.data(), number.data() + number.size(), check.jobs);
+        if (problem != std::errc() || end != number.data() + number.size() || check.jobs < 1 ||
+            check.jobs > kMaxJobs)
+            return Usage(err, "--jobs takes a number of threads from 1 to " + std::to_string(kMaxJobs), name);
     }
     return RunCheck(check, out, err, environment);
 }

@@ -54,8 +54,8 @@ bool MayLose(const FileSave& save, IPrompts& prompts);
 // difference the write would make, shown for Save or Cancel (IReview); the changed-on-disk question; the
 // backup of the file's present content (KeepBackup); the write (WriteTextFile, which replaces the file
 // atomically); remembering what was written; "Saved". A window that writes several files runs it once per
-// file. With `printed` the text goes there, with its final line end, instead of into the file, and the file on
-// disk is not looked at: the tool's --stdout, --diff and --check.
+// file. With `printed` the text goes there, with its final line end, instead of into the file, and the file
+// on disk is not looked at: the tool's --stdout, --diff and --check.
 SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printed = nullptr,
                     IReview* review = nullptr);
 // A window's save: its prompts, and the review when the user asked for one (ReviewsBeforeSaving).

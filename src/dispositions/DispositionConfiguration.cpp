@@ -46,7 +46,14 @@ std::string NameList(const std::vector<std::string>& names) {
 }  // namespace
 
 bool IsXmlElementName(const std::string& name) {
-    if (name.empty() || !IsValidUtf8(name)) return false;
+    if (name.empty()) return false;
+    // The usual name is ASCII, judged without decoding it (each save asks of every category name).
+    if (std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        if (!IsNameStartChar(static_cast<unsigned char>(name[0]))) return false;
+        return std::all_of(name.begin() + 1, name.end(),
+                           [](char c) { return IsNameChar(static_cast<unsigned char>(c)); });
+    }
+    if (!IsValidUtf8(name)) return false;
     size_t pos = 0;
     bool first = true;
     while (pos < name.size()) {

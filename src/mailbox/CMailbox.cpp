@@ -6,6 +6,20 @@
 #include "core/paths.h"
 
 namespace pv {
+namespace {
+
+constexpr const char* kDefaultDomain = "Your NT Domain";
+constexpr const char* kDefaultUser = "Your NT User";
+constexpr const char* kDefaultAlias = "Your Exchange Mailbox name";
+
+// Composed once in a run: every record starts from it, and a master of thousands of mailboxes made and read
+// each record's default account several times over.
+const std::string& DefaultAccount() {
+    static const std::string account = JoinAccount({kDefaultDomain, kDefaultUser, kDefaultAlias});
+    return account;
+}
+
+}  // namespace
 
 CMailbox::CMailbox() {
     setToDefaults();
@@ -30,11 +44,10 @@ void CMailbox::setToDefaults() {
     nLimitOnCurSize = -1;
     nMessageSizeLimit = 5000000;
     nMessageTruncateToSize = 100000;
-    // The parts set together and the account composed once: a master file's every mailbox starts here.
-    domain_ = "Your NT Domain";
-    user_ = "Your NT User";
-    alias_ = "Your Exchange Mailbox name";
-    recompose();
+    domain_ = kDefaultDomain;
+    user_ = kDefaultUser;
+    alias_ = kDefaultAlias;
+    account_ = DefaultAccount();
 }
 
 void CMailbox::setDomain(const std::string& domain) {

@@ -183,7 +183,7 @@ TEST_F(ConfigTool, TheCommandLineReadsOptionsAsGetoptDoes) {
         EXPECT_EQ(std::tie(run.status, run.out, run.err), std::make_tuple(1, checked, "")) << arguments;
     }
 
-    const std::vector<std::pair<std::string, std::string>> refused = {
+    std::vector<std::pair<std::string, std::string>> refused = {
         {"check --master",
          "check: option '--master' requires an argument\nTry 'postvane-config-tool check --help'."},
         {"check --master=",
@@ -208,7 +208,14 @@ TEST_F(ConfigTool, TheCommandLineReadsOptionsAsGetoptDoes) {
         {"help frobnicate", "unknown command 'frobnicate'\nTry 'postvane-config-tool --help'."},
         {"resave ''", "resave: a file name is empty\nTry 'postvane-config-tool resave --help'."},
         {"check ''", "check: a file name is empty\nTry 'postvane-config-tool check --help'."},
+        {"check --jobs",
+         "check: option '--jobs' requires an argument\nTry 'postvane-config-tool check --help'."},
     };
+    for (const std::string jobs : {"--jobs=0", "-j x", "--jobs=2x", "--jobs 1025", "-j -1"}) {
+        refused.emplace_back("check " + jobs + " master.xml",
+                             "check: --jobs takes a number of threads from 1 to 1024\n"
+                             "Try 'postvane-config-tool check --help'.");
+    }
     for (const auto& [arguments, message] : refused) {
         run = tried(arguments);
         EXPECT_EQ(std::tie(run.status, run.out, run.err), std::make_tuple(2, "", Said(message))) << arguments;

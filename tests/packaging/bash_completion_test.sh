@@ -66,6 +66,9 @@ done
 
 # --backup=CONTROL: GNU's words.
 expect "--backup=n, split at =" "$(lines never nil none numbered)" "$(complete_words resave --backup = n)"
+# --jobs: a number of threads, up to one per processor.
+expect "--jobs offers 1 to the processors" "$(seq 1 "$(nproc)" | LC_ALL=C sort)" "$(complete_words check --jobs "")"
+expect "-j 1" "1" "$(complete_words check -j 1 | head -n 1)"
 
 # File names, also with blanks, for operands and --master.
 mkdir -p "$scratch/configs" && touch "$scratch/configs/master one.xml" "$scratch/configs/monitor.xml"
