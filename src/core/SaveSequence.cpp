@@ -1,5 +1,6 @@
 #include "core/SaveSequence.h"
 
+#include <string_view>
 #include <utility>
 
 #include "core/errors.h"
@@ -14,6 +15,24 @@ bool MayLose(const FileSave& save, IPrompts& prompts) {
         if (prompts.AskToSaveDespite(loss) != Answer::Yes) return false;
     }
     return true;
+}
+
+// The backup the save asks for. One that cannot be kept (a folder the user may not create files in, a file
+// of an owner the backup cannot be given) stops the save: the tool says so and writes nothing; a window asks
+// whether to save without one, No being the answer that writes nothing, since a file in such a folder could
+// otherwise never be saved from the editor at all.
+bool BackupKept(const FileSave& save, IPrompts& prompts) {
+    try {
+        KeepBackup(save.path, save.backup);
+        return true;
+    } catch (const AppError& error) {
+        std::string why = error.description();
+        const std::string_view unwritten = "; the file was not written";
+        if (why.ends_with(unwritten)) why.resize(why.size() - unwritten.size());
+        return prompts.AskOrTell(Message(
+                   MessageKind::Question, why + ".\n\nDo you want to save the file without keeping a backup?",
+                   FormatError("Error saving=", error), Place::File(save.path))) == Answer::Yes;
+    }
 }
 
 SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printed, IReview* review) {
@@ -31,7 +50,7 @@ SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printe
         // happen is shown, and before the changed-on-disk question, so that a change another program makes
         // while the user reads the difference is still caught before the write.
         if (review) {
-            const PendingWrite write = PendingWriteOf(save.path, *text + "\r\n");
+            const PendingWrite write = PendingWriteOf(save.path, save.wholeText ? *text : *text + "\r\n");
             if (write.Changes() && !review->Accept(write)) return SaveOutcome::NotWritten;
         }
         if (save.disk) {
@@ -46,7 +65,7 @@ SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printe
         }
         // Here the old text is still on disk and the new one in hand: whatever must see both before a file
         // is replaced belongs here, once for every window and the tool.
-        KeepBackup(save.path, save.backup);
+        if (!BackupKept(save, prompts)) return SaveOutcome::NotWritten;
         if (save.wholeText) {
             platform::ReplaceFileAtomically(save.path, *text);
         } else {

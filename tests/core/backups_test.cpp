@@ -35,8 +35,18 @@ constexpr gid_t kSharedGroup = 4242;
 
 // Saves `text` (and the final line end) to `path` through the save sequence with the given backups; what
 // it said, "" when it wrote the file.
-std::string SaveWith(const std::string& path, const std::string& text, const BackupPolicy& policy) {
-    CollectingPrompts prompts;
+// A window's prompts: the question whether to save without a backup is answered Yes, and kept.
+class SavesWithoutBackup : public CollectingPrompts {
+  public:
+    Answer AskOrTell(const Message& question) override {
+        asked = WindowText(question);
+        return Answer::Yes;
+    }
+    std::string asked;
+};
+
+std::string SaveWith(const std::string& path, const std::string& text, const BackupPolicy& policy,
+                     CollectingPrompts& prompts) {
     FileSave save;
     save.path = path;
     save.text = [text]() -> std::optional<std::string> { return text; };
@@ -45,6 +55,11 @@ std::string SaveWith(const std::string& path, const std::string& text, const Bac
     std::string said;
     for (const Message& message : prompts.messages) said += message.text;
     return outcome == SaveOutcome::Written ? said : said.empty() ? "not written" : said;
+}
+
+std::string SaveWith(const std::string& path, const std::string& text, const BackupPolicy& policy) {
+    CollectingPrompts prompts;
+    return SaveWith(path, text, policy, prompts);
 }
 
 BackupPolicy Policy(BackupControl control, size_t kept = kBackupsKeptDefault,
@@ -246,6 +261,16 @@ TEST(Backups, ABackupThatCannotBeKeptStopsTheSaveAndWritesNothing) {
     // Without backups the same save writes the file in place.
     EXPECT_EQ(save(Policy(BackupControl::None)), "");
     EXPECT_EQ(ReadFile(path), "new\r\n");
+    // A window asks, and saves without a backup when the user says so.
+    EXPECT_EQ(AsOtherUser([&] {
+                  ::setenv("XDG_STATE_HOME", state.c_str(), 1);
+                  SavesWithoutBackup window;
+                  return SaveWith(path, "newer", Policy(BackupControl::Numbered), window) + window.asked;
+              }),
+              "Cannot keep a backup of " + path + " as " + path +
+                  ".~1~: Permission denied.\n\nDo you want to save the file without keeping a backup?");
+    EXPECT_EQ(ReadFile(path), "newer\r\n");
+    EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"master.xml"});
 
     // A shared folder where the file belongs to another user: a backup there could not have its owner, so
     // none is made under another owner, and the save stops.
