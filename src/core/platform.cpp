@@ -181,7 +181,9 @@ FileBuffer ReadFileBuffer(const std::string& path, FileFingerprint& read) {
     FileBuffer buffer;
     size_t capacity = 0;
     buffer.size = ReadBytes(path, std::string::npos, &read, [&](size_t size, size_t kept) {
-        if (size > capacity) {
+        // An empty file has a buffer too: its bytes are never a null pointer (memchr and the parser take
+        // them).
+        if (size > capacity || !buffer.bytes) {
             // new char[] leaves the bytes as they are: the read writes every one of them. A file that grew
             // while it was read grows the buffer by halves, not by each piece.
             const size_t wanted = kept == 0 ? size : std::max(size, capacity + capacity / 2);
