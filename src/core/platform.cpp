@@ -99,8 +99,10 @@ std::function<void(const std::string&)>& ReadHook() {
 }
 
 // The one reader: `read`, when given, receives the size and time of the file opened and the hash of the
-// bytes read from it.
-std::string ReadBytes(const std::string& path, size_t maxBytes, FileFingerprint* read) {
+// bytes read from it. `grow(n, kept)` makes the storage n bytes long, keeping its first `kept` bytes, and
+// gives its start; returns the number of bytes read.
+template <typename Grow>
+size_t ReadBytes(const std::string& path, size_t maxBytes, FileFingerprint* read, Grow grow) {
     if (ReadHook()) ReadHook()(path);
     const std::string what = NotARegularFile(path);
     if (!what.empty()) throw AppError(kErrFileAccess, "Cannot read " + path + ": it is " + what);
@@ -113,14 +115,15 @@ std::string ReadBytes(const std::string& path, size_t maxBytes, FileFingerprint*
         ::close(fd);
         throw AppError(kErrFileAccess, "Cannot read " + path + ": it is not a regular file");
     }
-    std::string bytes(std::min(static_cast<size_t>(info.st_size), maxBytes), '\0');
+    size_t size = std::min(static_cast<size_t>(info.st_size), maxBytes);
+    char* bytes = grow(size, 0);
     size_t done = 0;
     char more[4096];  // what a file that grew meanwhile has beyond its size; the buffer is not regrown
     for (;;) {
-        const bool full = done == bytes.size();
+        const bool full = done == size;
         if (full && done >= maxBytes) break;
-        const size_t room = full ? std::min(sizeof more, maxBytes - done) : bytes.size() - done;
-        const ssize_t got = ::read(fd, full ? more : bytes.data() + done, room);
+        const size_t room = full ? std::min(sizeof more, maxBytes - done) : size - done;
+        const ssize_t got = ::read(fd, full ? more : bytes + done, room);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) {
             const int error = errno;
@@ -129,22 +132,30 @@ std::string ReadBytes(const std::string& path, size_t maxBytes, FileFingerprint*
         }
         if (got == 0) break;
         if (full) {
-            bytes.append(more, static_cast<size_t>(got));
-            done = bytes.size();
-        } else {
-            done += static_cast<size_t>(got);
+            size = done + static_cast<size_t>(got);
+            bytes = grow(size, done);
+            std::memcpy(bytes + done, more, static_cast<size_t>(got));
         }
+        done += static_cast<size_t>(got);
     }
     ::close(fd);
-    bytes.resize(done);
     if (read) {
         read->present = true;
         read->device = static_cast<uint64_t>(info.st_dev);
         read->inode = static_cast<uint64_t>(info.st_ino);
         read->size = static_cast<uint64_t>(info.st_size);
         read->modified = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-        read->content = std::hash<std::string_view>()(bytes);
+        read->content = std::hash<std::string_view>()(std::string_view(bytes, done));
     }
+    return done;
+}
+
+std::string ReadString(const std::string& path, size_t maxBytes, FileFingerprint* read) {
+    std::string bytes;
+    bytes.resize(ReadBytes(path, maxBytes, read, [&bytes](size_t size, size_t) {
+        bytes.resize(size);
+        return bytes.data();
+    }));
     return bytes;
 }
 
@@ -157,12 +168,33 @@ void SetReadHook(std::function<void(const std::string& path)> hook) {
 }  // namespace testing
 
 std::string ReadFileBytes(const std::string& path, size_t maxBytes) {
-    return ReadBytes(path, maxBytes, nullptr);
+    return ReadString(path, maxBytes, nullptr);
 }
 
 std::string ReadFileBytes(const std::string& path, FileFingerprint& read) {
     read = FileFingerprint();
-    return ReadBytes(path, std::string::npos, &read);
+    return ReadString(path, std::string::npos, &read);
+}
+
+FileBuffer ReadFileBuffer(const std::string& path, FileFingerprint& read) {
+    read = FileFingerprint();
+    FileBuffer buffer;
+    size_t capacity = 0;
+    buffer.size = ReadBytes(path, std::string::npos, &read, [&](size_t size, size_t kept) {
+        // An empty file has a buffer too: its bytes are never a null pointer (memchr and the parser take
+        // them).
+        if (size > capacity || !buffer.bytes) {
+            // new char[] leaves the bytes as they are: the read writes every one of them. A file that grew
+            // while it was read grows the buffer by halves, not by each piece.
+            const size_t wanted = kept == 0 ? size : std::max(size, capacity + capacity / 2);
+            std::unique_ptr<char[]> larger(new char[std::max<size_t>(wanted, 1)]);
+            if (kept > 0) std::memcpy(larger.get(), buffer.bytes.get(), kept);
+            buffer.bytes = std::move(larger);
+            capacity = wanted;
+        }
+        return buffer.bytes.get();
+    });
+    return buffer;
 }
 
 namespace {

@@ -2,8 +2,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 // What the program asks of the operating system (Linux, the one it is built for): paths, and reading and
 // saving whole files.
@@ -51,6 +53,14 @@ struct FileFingerprint {
 // Reads a whole regular file like ReadFileBytes, and describes what it read in `read`, so that whoever
 // keeps the bytes need not read the file again to know later whether it changed.
 std::string ReadFileBytes(const std::string& path, FileFingerprint& read);
+// The same read into a buffer that is not zero-filled first: a large master is read into megabytes that
+// would otherwise be written twice.
+struct FileBuffer {
+    std::unique_ptr<char[]> bytes;
+    size_t size = 0;
+    std::string_view view() const { return {bytes.get(), size}; }
+};
+FileBuffer ReadFileBuffer(const std::string& path, FileFingerprint& read);
 // Replaces the file with the given bytes so that it holds either its old text or the new one, never a part:
 // a new file in the same folder (unnamed until complete), flushed, then renamed over the old one and the
 // folder flushed, keeping owner, group, permissions and extended attributes (access lists). Writes through

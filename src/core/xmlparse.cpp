@@ -1443,7 +1443,7 @@ XmlFile Refused(XmlRefusal refusal, Position at, const std::string& reason) {
 
 // Parses UTF-8 or UTF-16 bytes; `decoded` when they were decoded from the declared encoding, which the
 // parser then does not act on again.
-XmlFile ParseWithLibxml(const std::string& bytes, bool rootOnly, bool decoded) {
+XmlFile ParseWithLibxml(std::string_view bytes, bool rootOnly, bool decoded) {
     if (bytes.size() > static_cast<size_t>(INT_MAX)) {
         return Refused(XmlRefusal::kTooLarge, {1, 1}, "the file is too large to be read");
     }
@@ -1460,7 +1460,7 @@ XmlFile ParseWithLibxml(const std::string& bytes, bool rootOnly, bool decoded) {
     // copy of the whole; it parses all of them as one document (its push mode, which looks for the end of
     // each construct in what it was given so far, reads some documents differently).
     xmlSAXHandler handler = Handler();
-    Pieces pieces{std::string_view(bytes)};
+    Pieces pieces{bytes};
     xmlParserCtxtPtr context =
         xmlCreateIOParserCtxt(&handler, nullptr, ReadPiece, nullptr, &pieces, XML_CHAR_ENCODING_NONE);
     if (!context) throw std::bad_alloc();
@@ -1671,8 +1671,8 @@ Position Utf16EndPosition(std::string_view text, bool bigEndian) {
     return at;
 }
 
-XmlFile ParseUtf16(const std::string& bytes, bool rootOnly) {
-    const std::string_view all(bytes);
+XmlFile ParseUtf16(std::string_view bytes, bool rootOnly) {
+    const std::string_view all = bytes;
     const bool mark = all.substr(0, 2) == "\xFF\xFE" || all.substr(0, 2) == "\xFE\xFF";
     const bool bigEndian =
         all.substr(0, 2) == "\xFE\xFF" || all.substr(0, 4) == std::string_view("\0<\0?", 4);
@@ -1697,8 +1697,8 @@ XmlFile ParseUtf16(const std::string& bytes, bool rootOnly) {
 }
 
 // 8-bit text said or taken to be UTF-8.
-XmlFile ParseUtf8(const std::string& bytes, bool rootOnly, size_t markLength, const std::string& declared) {
-    const std::string_view body = std::string_view(bytes).substr(markLength);
+XmlFile ParseUtf8(std::string_view bytes, bool rootOnly, size_t markLength, const std::string& declared) {
+    const std::string_view body = bytes.substr(markLength);
     const size_t invalid = FirstInvalidUtf8(body);
     if (invalid == std::string_view::npos) return ParseWithLibxml(bytes, rootOnly, false);
     // Bytes that look like UTF-8 but are not are an error, never Windows-1252 text.
@@ -1738,8 +1738,8 @@ XmlFile ParseUtf8(const std::string& bytes, bool rootOnly, size_t markLength, co
     return file;
 }
 
-XmlFile ParseBytes(const std::string& bytes, bool rootOnly = false) {
-    const std::string_view all(bytes);
+XmlFile ParseBytes(std::string_view bytes, bool rootOnly = false) {
+    const std::string_view all = bytes;
     const std::string_view first = all.substr(0, 4);
     // UTF-16, by its byte-order mark or by the zero bytes of its first characters.
     if (first.substr(0, 2) == "\xFF\xFE" || first.substr(0, 2) == "\xFE\xFF" ||
@@ -1817,14 +1817,14 @@ bool IsDeliberateRefusal(XmlRefusal refusal) {
 
 XmlFile LoadXmlFile(const std::string& path) {
     platform::FileFingerprint read;
-    const std::string bytes = platform::ReadFileBytes(path, read);
-    XmlFile file = ParseBytes(bytes);
+    const platform::FileBuffer bytes = platform::ReadFileBuffer(path, read);
+    XmlFile file = ParseBytes(bytes.view());
     file.fingerprint = read;
     return file;
 }
 
 XmlFile ParseXmlText(std::string_view bytes) {
-    return ParseBytes(std::string(bytes));
+    return ParseBytes(bytes);
 }
 
 std::string XmlLibraryVersion() {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <future>
+#include <unordered_set>
 
 #include "core/HeadlessServices.h"
 #include "core/MasterLinks.h"
@@ -227,15 +228,15 @@ void DispositionConfiguration::BuildCategories(const OpenedFile& file, IPrompts&
             NameList(repeated));
     }
 
+    // Looked up in a set, not in the list: when a catalogue cannot be read, every category of the file is
+    // one of them.
+    std::unordered_set<std::string> unloaded;
     for (XmlNode element = root.FirstChild(); element; element = element.NextSibling()) {
-        const std::string name(element.Name());
+        std::string name(element.Name());
         if (index_.count(name) != 0) continue;
         // Named as the categories a save would drop, not again as elements left out.
         element.MarkBranchRead();
-        if (std::find(unloadedCategories_.begin(), unloadedCategories_.end(), name) ==
-            unloadedCategories_.end()) {
-            unloadedCategories_.push_back(name);
-        }
+        if (unloaded.insert(name).second) unloadedCategories_.push_back(std::move(name));
     }
 
     // A parent may come after its children in the catalogue, so the links are made once every name is known.

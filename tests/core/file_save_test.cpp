@@ -661,6 +661,26 @@ TEST_F(FileSave, AFolderThatCannotBeFlushedAfterTheRenameFailsTheSave) {
     EXPECT_EQ(Saved(path, "newer\r\n"), "");
 }
 
+TEST_F(FileSave, AFileLongerThanItsSizeSaysAndAnEmptyOneAreReadWholeIntoABufferAsIntoText) {
+    // /proc's files say they hold nothing and hold more than a piece of the reader's: the bytes beyond the
+    // size grow the buffer as they come. An empty file is read into a buffer that is still somewhere.
+    const std::string empty = temp / "empty.xml";
+    WriteFile(empty, "");
+    std::vector<std::string> paths = {"/proc/self/cmdline", "/proc/cpuinfo", empty};
+    // Megabytes where the kernel lists its symbols: the buffer grows many times over.
+    if (fs::exists("/proc/kallsyms")) paths.push_back("/proc/kallsyms");
+    for (const std::string& path : paths) {
+        platform::FileFingerprint asText;
+        platform::FileFingerprint asBuffer;
+        const std::string text = platform::ReadFileBytes(path, asText);
+        const platform::FileBuffer buffer = platform::ReadFileBuffer(path, asBuffer);
+        EXPECT_EQ(buffer.view(), text) << path;
+        EXPECT_NE(buffer.view().data(), nullptr) << path;
+        EXPECT_EQ(asBuffer.content, asText.content) << path;
+        EXPECT_EQ(asBuffer.size, asText.size) << path;
+    }
+}
+
 TEST_F(FileSave, AnotherFileInThePlaceOfTheOneReadIsAChangeButOurOwnSaveIsNot) {
     const std::string path = temp / "master.xml";
     WriteFile(path, "text\r\n");
