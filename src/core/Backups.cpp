@@ -131,7 +131,9 @@ std::vector<Backup> BackupsOf(const std::string& path, const std::string& suffix
 void KeepBackup(const std::string& path, const BackupPolicy& policy) {
     if (policy.control == BackupControl::None) return;
     const std::string target = platform::FollowedPath(path);
-    if (!platform::PathExists(target)) return;
+    // Nothing to keep of a file not there yet; nor of what is not a regular file (a pipe, a device), which
+    // the write itself refuses with its own message.
+    if (!platform::FileExists(target)) return;
     const std::string name = platform::FileName(target);
     std::vector<Backup> numbered = Numbered(target);
     const bool numbers = policy.control == BackupControl::Numbered ||

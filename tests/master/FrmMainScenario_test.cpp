@@ -161,7 +161,7 @@ TEST(MainWindowScenario, AReviewedSaveWritesOnlyWhatTheUserSawAndAccepted) {
     };
     main.UserSelect("lstMailboxes", {2});
     s.prompts.ExpectYesNo(
-        "Are you sure you want to remove the selected mailboxes?  This cannot be undone\n\nMailbox to "
+        "Are you sure you want to remove the selected mailboxes? Undo (Ctrl+Z) puts them back.\n\nMailbox to "
         "remove: \"archive\"",
         Answer::Yes, "Confirm Delete");
     s.review.Expect(master, false, shows);
