@@ -57,7 +57,10 @@ void GraphView::Layout() {
     edges_.clear();
     laidOut_ = false;
     current_ = -1;
-    GVC_t* context = gvContext();
+    // One Graphviz context for the life of the program: its text-measuring plug-in remembers the last font
+    // it measured by a pointer into the context's table of fonts, and compares the next one with it, so a
+    // second context after the first was freed would read freed memory.
+    static GVC_t* const context = gvContext();
     Agraph_t* graph = dot_.empty() ? nullptr : agmemread(dot_.c_str());
     if (graph && gvLayout(context, graph, "dot") == 0) {
         const boxf box = GD_bb(graph);
@@ -107,7 +110,6 @@ void GraphView::Layout() {
         gvFreeLayout(context, graph);
     }
     if (graph) agclose(graph);
-    gvFreeContext(context);
     if (!laidOut_) size_ = QSizeF();
 }
 
