@@ -17,6 +17,7 @@
 
 #include "core/HeadlessServices.h"
 #include "core/SaveSequence.h"
+#include "support/OtherUser.h"
 #include "support/TestFiles.h"
 
 namespace fs = std::filesystem;
@@ -29,12 +30,13 @@ using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
-constexpr uid_t kOtherUser = 65534;
-constexpr gid_t kOtherGroup = 65534;
-constexpr gid_t kSharedGroup = 4242;
+using test::AsOtherUser;
+using test::Attribute;
+using test::kOtherGroup;
+using test::kOtherUser;
+using test::kSharedGroup;
+using test::Stat;
 
-// Saves `text` (and the final line end) to `path` through the save sequence with the given backups; what
-// it said, "" when it wrote the file.
 // A window's prompts: the question whether to save without a backup is answered Yes, and kept.
 class SavesWithoutBackup : public CollectingPrompts {
   public:
@@ -45,6 +47,8 @@ class SavesWithoutBackup : public CollectingPrompts {
     std::string asked;
 };
 
+// Saves `text` (and the final line end) to `path` through the save sequence with the given backups; what
+// it said, "" when it wrote the file.
 std::string SaveWith(const std::string& path, const std::string& text, const BackupPolicy& policy,
                      CollectingPrompts& prompts) {
     FileSave save;
@@ -69,40 +73,6 @@ BackupPolicy Policy(BackupControl control, size_t kept = kBackupsKeptDefault,
     policy.kept = kept;
     policy.suffix = suffix;
     return policy;
-}
-
-// Runs `work` in a child process as the unprivileged user (member of `groups` too) and returns what it
-// reported.
-std::string AsOtherUser(const std::function<std::string()>& work, std::vector<gid_t> groups = {}) {
-    int report[2];
-    if (::pipe(report) != 0) return "no pipe";
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(report[0]);
-        std::string outcome = "could not become the other user";
-        if (::setgroups(groups.size(), groups.data()) == 0 && ::setgid(kOtherGroup) == 0 &&
-            ::setuid(kOtherUser) == 0) {
-            outcome = work();
-        }
-        (void)!::write(report[1], outcome.data(), outcome.size());
-        ::_exit(0);
-    }
-    ::close(report[1]);
-    std::string outcome;
-    char buffer[512];
-    ssize_t got = 0;
-    while ((got = ::read(report[0], buffer, sizeof buffer)) > 0)
-        outcome.append(buffer, static_cast<size_t>(got));
-    ::close(report[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return outcome;
-}
-
-struct stat Stat(const std::string& path) {
-    struct stat info {};
-    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
-    return info;
 }
 
 std::vector<int> Numbers(const std::vector<Backup>& backups) {
@@ -205,12 +175,6 @@ TEST(Backups, TheGnuWordsAndTheEditorSettingGiveThePolicy) {
     EXPECT_EQ(EditorBackups(settings), Policy(BackupControl::Numbered, 10));
 }
 
-std::string Attribute(const std::string& path, const char* name) {
-    char value[256];
-    const ssize_t got = ::getxattr(path.c_str(), name, value, sizeof value);
-    return got < 0 ? std::string() : std::string(value, static_cast<size_t>(got));
-}
-
 TEST(Backups, ABackupKeepsTheOwnerGroupModeAndAttributesOfTheFile) {
     if (::geteuid() != 0) GTEST_SKIP() << "giving a file another owner needs the tests to run as root";
     TempDir temp;
@@ -227,7 +191,9 @@ TEST(Backups, ABackupKeepsTheOwnerGroupModeAndAttributesOfTheFile) {
     EXPECT_EQ(std::make_tuple(backup.st_uid, backup.st_gid, backup.st_mode & 07777),
               std::make_tuple(kOtherUser, kSharedGroup, 0640u));
     EXPECT_EQ(ReadFile(path + ".~1~"), "password inside\r\n");
-    if (attributes) EXPECT_EQ(Attribute(path + ".~1~", "user.origin"), "ops");
+    if (attributes) {
+        EXPECT_EQ(Attribute(path + ".~1~", "user.origin"), "ops");
+    }
 }
 
 // The file may be written (in place, with its recovery copy) but no backup can be made beside it: the save

@@ -32,6 +32,7 @@
 #include "core/UnfinishedSave.h"
 #include "core/errors.h"
 #include "core/platform.h"
+#include "support/OtherUser.h"
 #include "support/Scripted.h"
 #include "support/TestFiles.h"
 
@@ -45,15 +46,13 @@ using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
-constexpr uid_t kOtherUser = 65534;
-constexpr gid_t kOtherGroup = 65534;
-constexpr gid_t kSharedGroup = 4242;
-
-struct stat Stat(const std::string& path) {
-    struct stat info {};
-    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
-    return info;
-}
+using test::AsOtherUser;
+using test::Attribute;
+using test::InChild;
+using test::kOtherGroup;
+using test::kOtherUser;
+using test::kSharedGroup;
+using test::Stat;
 
 // What a save reported: "" for success, else the error's text.
 std::string Saved(const std::string& path, const std::string& bytes) {
@@ -63,31 +62,6 @@ std::string Saved(const std::string& path, const std::string& bytes) {
     } catch (const AppError& error) {
         return error.description();
     }
-}
-
-// Runs `work` in a child process and returns what it reported; "killed by signal N" when the child did
-// not finish.
-std::string InChild(const std::function<std::string()>& work) {
-    int report[2];
-    if (::pipe(report) != 0) return "no pipe";
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(report[0]);
-        const std::string outcome = work();
-        (void)!::write(report[1], outcome.data(), outcome.size());
-        ::_exit(0);
-    }
-    ::close(report[1]);
-    std::string outcome;
-    char buffer[512];
-    ssize_t got = 0;
-    while ((got = ::read(report[0], buffer, sizeof buffer)) > 0)
-        outcome.append(buffer, static_cast<size_t>(got));
-    ::close(report[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    if (WIFSIGNALED(status)) return "killed by signal " + std::to_string(WTERMSIG(status));
-    return outcome;
 }
 
 struct FileSave : ::testing::Test {
@@ -118,13 +92,7 @@ struct FileSave : ::testing::Test {
                                  std::vector<gid_t> groups = {}) {
         fs::create_directories(state);
         if (::chown(state.c_str(), kOtherUser, kOtherGroup) != 0) return "could not give the state folder";
-        return InChild([&] {
-            if (::setgroups(groups.size(), groups.data()) != 0 || ::setgid(kOtherGroup) != 0 ||
-                ::setuid(kOtherUser) != 0) {
-                return std::string("could not become the other user");
-            }
-            return Saved(path, bytes);
-        });
+        return AsOtherUser([&] { return Saved(path, bytes); }, std::move(groups));
     }
 };
 
@@ -260,12 +228,6 @@ std::string AccessList(std::initializer_list<std::tuple<uint16_t, uint16_t, uint
         put(&id, 4);
     }
     return bytes;
-}
-
-std::string Attribute(const std::string& path, const char* name) {
-    char value[256];
-    const ssize_t got = ::getxattr(path.c_str(), name, value, sizeof value);
-    return got < 0 ? std::string() : std::string(value, static_cast<size_t>(got));
 }
 
 TEST_F(FileSave, AccessListsAndExtendedAttributesAreKept) {
