@@ -13,7 +13,8 @@ packages=(
   libdtl-dev             # the line comparison of resave --diff and the review before saving
   libxml2-utils          # xmllint, the benchmark's yardstick
   nlohmann-json3-dev     # the JSON and SARIF reports of check
-  libgraphviz-dev        # the layout of the editor's Overview window
+  libgraphviz-dev        # the layout of the editor's Overview window (loaded when it opens)
+  libxxhash-dev          # the hash of the bytes read, which tells whether a file changed meanwhile
   graphviz               # the tests read the graph command's DOT with dot
   python3-jsonschema python3-yaml  # the tests validate the SARIF report and the pre-commit hook file
   xvfb xauth fonts-dejavu-core

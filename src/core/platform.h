@@ -55,8 +55,12 @@ struct FileFingerprint {
 std::string ReadFileBytes(const std::string& path, FileFingerprint& read);
 // The same read into a buffer that is not zero-filled first: a large master is read into megabytes that
 // would otherwise be written twice.
+struct FileBufferRelease {
+    size_t capacity = 0;
+    void operator()(char* block) const noexcept;
+};
 struct FileBuffer {
-    std::unique_ptr<char[]> bytes;
+    std::unique_ptr<char[], FileBufferRelease> bytes;
     size_t size = 0;
     std::string_view view() const { return {bytes.get(), size}; }
 };

@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/LargeMemory.h"
 #include "core/errors.h"
 #include "core/platform.h"
 
@@ -103,11 +104,11 @@ class XmlDocument {
     uint32_t FindName(std::string_view name) const;  // kNone when no element or attribute has it
     std::string Path(uint32_t index) const;
 
-    std::vector<Node> nodes_;
+    std::vector<Node, LargeAllocator<Node>> nodes_;
     std::deque<std::string> names_;  // a deque, so that the views below stay valid as names are added
     std::unordered_map<std::string_view, uint32_t> nameIndex_;
-    std::string text_;
-    std::vector<Attribute> attributes_;
+    LargeString text_;
+    std::vector<Attribute, LargeAllocator<Attribute>> attributes_;
     struct Comment {
         std::string text;
         mutable bool read = false;
