@@ -28,6 +28,15 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # "Open File in Notepad" may start sensible-editor (as $EDITOR names it, or in a terminal); Debian's policy
 # is that a program that may run it depends on its package.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS sensible-utils)
+# Graphviz's libraries are loaded when the Overview opens, not linked, so the scan of shared libraries does
+# not see them: their packages are named from the files the build found.
+foreach(library IN ITEMS ${found_gvc} ${found_cgraph})
+  file(REAL_PATH ${library} real)
+  execute_process(COMMAND dpkg-query -S ${real} OUTPUT_VARIABLE owner RESULT_VARIABLE status ERROR_QUIET)
+  if(status EQUAL 0 AND owner MATCHES "^([^:]+):")
+    string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", ${CMAKE_MATCH_1}")
+  endif()
+endforeach()
 # Qt draws the window icon, which is an SVG, through the SVG plug-in; the programs run without it.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS libqt6svg6)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

@@ -1,5 +1,6 @@
 #include "ui/GraphView.h"
 
+#include <dlfcn.h>
 #include <graphviz/cgraph.h>
 #include <graphviz/gvc.h>
 
@@ -15,9 +16,60 @@ namespace {
 
 constexpr double kMargin = 12;  // points around the drawing
 
+// Graphviz is loaded when the first graph is laid out, not when the editor starts: its libraries made every
+// start a few milliseconds slower, for a window most sessions never open. Without it the Overview still
+// lists the nodes, one to a line.
+struct Graphviz {
+    decltype(&gvContext) context = nullptr;
+    decltype(&gvLayout) layout = nullptr;
+    decltype(&gvFreeLayout) freeLayout = nullptr;
+    decltype(&agmemread) read = nullptr;
+    decltype(&agclose) close = nullptr;
+    decltype(&agget) get = nullptr;
+    decltype(&agfstnode) firstNode = nullptr;
+    decltype(&agnxtnode) nextNode = nullptr;
+    decltype(&agfstout) firstOut = nullptr;
+    decltype(&agnxtout) nextOut = nullptr;
+    std::string problem;  // why it could not be loaded; "" once it was
+};
+
+std::string LoadProblem(const char* what) {
+    const char* error = ::dlerror();
+    return error ? error : what;
+}
+
+template <typename Function>
+void Find(void* library, const char* name, Function& function, std::string& problem) {
+    function = library ? reinterpret_cast<Function>(::dlsym(library, name)) : nullptr;
+    if (!function && problem.empty()) problem = LoadProblem(name);
+}
+
+const Graphviz& LoadedGraphviz() {
+    static const Graphviz graphviz = [] {
+        Graphviz loaded;
+        // Kept loaded for the life of the program, as its context is (see Layout).
+        void* cgraph = ::dlopen(POSTVANE_CGRAPH_LIBRARY, RTLD_NOW | RTLD_GLOBAL);
+        if (!cgraph) loaded.problem = LoadProblem(POSTVANE_CGRAPH_LIBRARY);
+        void* gvc = cgraph ? ::dlopen(POSTVANE_GVC_LIBRARY, RTLD_NOW | RTLD_GLOBAL) : nullptr;
+        if (cgraph && !gvc) loaded.problem = LoadProblem(POSTVANE_GVC_LIBRARY);
+        Find(gvc, "gvContext", loaded.context, loaded.problem);
+        Find(gvc, "gvLayout", loaded.layout, loaded.problem);
+        Find(gvc, "gvFreeLayout", loaded.freeLayout, loaded.problem);
+        Find(cgraph, "agmemread", loaded.read, loaded.problem);
+        Find(cgraph, "agclose", loaded.close, loaded.problem);
+        Find(cgraph, "agget", loaded.get, loaded.problem);
+        Find(cgraph, "agfstnode", loaded.firstNode, loaded.problem);
+        Find(cgraph, "agnxtnode", loaded.nextNode, loaded.problem);
+        Find(cgraph, "agfstout", loaded.firstOut, loaded.problem);
+        Find(cgraph, "agnxtout", loaded.nextOut, loaded.problem);
+        return loaded;
+    }();
+    return graphviz;
+}
+
 // An attribute of a node, or "" when the graph does not declare it.
-QString Attribute(Agnode_t* node, const char* name) {
-    char* value = agget(node, const_cast<char*>(name));
+QString Attribute(const Graphviz& graphviz, Agnode_t* node, const char* name) {
+    char* value = graphviz.get(node, const_cast<char*>(name));
     return value ? QString::fromUtf8(value) : QString();
 }
 
@@ -60,16 +112,23 @@ void GraphView::Layout() {
     // One Graphviz context for the life of the program: its text-measuring plug-in remembers the last font
     // it measured by a pointer into the context's table of fonts, and compares the next one with it, so a
     // second context after the first was freed would read freed memory.
-    static GVC_t* const context = gvContext();
-    Agraph_t* graph = dot_.empty() ? nullptr : agmemread(dot_.c_str());
-    if (graph && gvLayout(context, graph, "dot") == 0) {
+    const Graphviz& gv = LoadedGraphviz();
+    if (!gv.problem.empty()) {
+        setToolTip(tr("The drawing needs Graphviz's library, which could not be loaded: %1")
+                       .arg(QString::fromLocal8Bit(gv.problem.c_str())));
+        return;
+    }
+    static GVC_t* const context = gv.context();
+    Agraph_t* graph = dot_.empty() ? nullptr : gv.read(dot_.c_str());
+    if (graph && gv.layout(context, graph, "dot") == 0) {
         const boxf box = GD_bb(graph);
         size_ = QSizeF(box.UR.x - box.LL.x + 2 * kMargin, box.UR.y - box.LL.y + 2 * kMargin);
         // Graphviz puts y upwards; the drawing has it downwards.
         const auto at = [&](pointf p) { return QPointF(p.x - box.LL.x + kMargin, box.UR.y - p.y + kMargin); };
         // The nodes in the order the DOT declares them, which is the order of the logic's list.
         std::vector<Agnode_t*> declared;
-        for (Agnode_t* node = agfstnode(graph); node; node = agnxtnode(graph, node)) declared.push_back(node);
+        for (Agnode_t* node = gv.firstNode(graph); node; node = gv.nextNode(graph, node))
+            declared.push_back(node);
         std::sort(declared.begin(), declared.end(),
                   [](Agnode_t* a, Agnode_t* b) { return AGSEQ(a) < AGSEQ(b); });
         for (Agnode_t* node : declared) {
@@ -77,14 +136,14 @@ void GraphView::Layout() {
             const double width = ND_width(node) * 72, height = ND_height(node) * 72;
             const QPointF centre = at(ND_coord(node));
             drawn.rect = QRectF(centre.x() - width / 2, centre.y() - height / 2, width, height);
-            drawn.label = LabelText(Attribute(node, "label"));
-            drawn.shape = Attribute(node, "shape");
-            const QString colour = Attribute(node, "color");
+            drawn.label = LabelText(Attribute(gv, node, "label"));
+            drawn.shape = Attribute(gv, node, "shape");
+            const QString colour = Attribute(gv, node, "color");
             drawn.colour = colour.isEmpty() || colour == "black" ? QColor() : QColor(colour);
-            const QString style = Attribute(node, "style");
+            const QString style = Attribute(gv, node, "style");
             drawn.style = style == "dashed" ? Qt::DashLine : style == "dotted" ? Qt::DotLine : Qt::SolidLine;
             nodes_.push_back(drawn);
-            for (Agedge_t* edge = agfstout(graph, node); edge; edge = agnxtout(graph, edge)) {
+            for (Agedge_t* edge = gv.firstOut(graph, node); edge; edge = gv.nextOut(graph, edge)) {
                 const splines* lines = ED_spl(edge);
                 if (!lines || lines->size == 0) continue;
                 const bezier& curve = lines->list[0];
@@ -107,9 +166,9 @@ void GraphView::Layout() {
             }
         }
         laidOut_ = true;
-        gvFreeLayout(context, graph);
+        gv.freeLayout(context, graph);
     }
-    if (graph) agclose(graph);
+    if (graph) gv.close(graph);
     if (!laidOut_) size_ = QSizeF();
 }
 
