@@ -3,7 +3,6 @@
 //   --screenshots DIR [--dark]  renders every window into PNG files and exits (not listed by --help)
 //   --quit-when-shown           exits as soon as the main window is on screen (start-up benchmark)
 //   --no-settings               reads and keeps nothing between runs
-#include <malloc.h>
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -17,6 +16,7 @@
 #include <optional>
 #include <string>
 
+#include "core/LargeMemory.h"
 #include "core/paths.h"
 #include "core/platform.h"
 #include "core/process.h"
@@ -191,13 +191,8 @@ std::optional<std::string> MasterBeforeQt(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Memory freed is kept in the process rather than given back and faulted in again: the main window
-    // builds a large master's list from buffers it has just freed (on 10,000 mailboxes, 7,300 page faults
-    // instead of 12,000, and half the system time), and a large block from mmap would be fresh pages each
-    // time.
-    mallopt(M_MMAP_THRESHOLD, 256 * 1024 * 1024);
-    mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
-    mallopt(M_TOP_PAD, 16 * 1024 * 1024);
+    pv::TuneHeap();
+    pv::PrepareHeap(pv::kReadingHeap);
     {
         CommandLine early;
         const QStringList args = RawArguments(argc, argv);
@@ -217,6 +212,7 @@ int main(int argc, char** argv) {
     std::future<pv::StartupMaster> startupMaster;
     if (const std::optional<std::string> guess = MasterBeforeQt(argc, argv)) {
         startupMaster = std::async(std::launch::async, [programGuess, text = *guess] {
+            pv::PrepareHeap(pv::kReadingHeap);
             try {
                 return pv::FrmMain::ReadStartupMaster(pv::PathContext(programGuess), text,
                                                       pv::platform::CurrentDirectory());

@@ -1,4 +1,3 @@
-#include <malloc.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -7,14 +6,12 @@
 #include <vector>
 
 #include "cli/ConfigTool.h"
+#include "core/LargeMemory.h"
 #include "core/platform.h"
 
 int main(int argc, char** argv) {
-    // The tool reads a whole file, frees it and builds the whole new text: keeping freed memory in the
-    // process lets the new text reuse the pages of the old one instead of faulting in fresh ones.
-    mallopt(M_MMAP_THRESHOLD, 256 * 1024 * 1024);
-    mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
-    mallopt(M_TOP_PAD, 16 * 1024 * 1024);
+    pv::TuneHeap();
+    pv::PrepareHeap(pv::kReadingHeap);
     std::ios::sync_with_stdio(false);
     std::vector<std::string> args(argv + 1, argv + argc);
     pv::ToolEnvironment environment{pv::platform::ExecutableDirectory(argv[0]),

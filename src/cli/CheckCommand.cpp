@@ -20,6 +20,7 @@
 #include "cli/ReusedEditors.h"
 #include "cli/StreamPrompts.h"
 #include "core/HeadlessServices.h"
+#include "core/LargeMemory.h"
 #include "core/MasterLinks.h"
 #include "core/paths.h"
 #include "core/platform.h"
@@ -343,7 +344,12 @@ std::vector<Outcome> CheckInParallel(const MasterConfiguration& master, bool mon
     };
     if (jobs == 0) jobs = ProcessorCount();
     std::vector<std::jthread> helpers;
-    for (size_t helper = 1; helper < std::min<size_t>(jobs, count); ++helper) helpers.emplace_back(work);
+    for (size_t helper = 1; helper < std::min<size_t>(jobs, count); ++helper) {
+        helpers.emplace_back([&work] {
+            PrepareHeap(kReadingHeap);
+            work();
+        });
+    }
     work();
     helpers.clear();  // joins them
     return outcomes;

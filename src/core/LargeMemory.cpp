@@ -1,8 +1,10 @@
 #include "core/LargeMemory.h"
 
+#include <malloc.h>
 #include <sys/mman.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <new>
 
 namespace pv {
@@ -16,6 +18,25 @@ size_t MappedSize(size_t bytes) {
 }
 
 }  // namespace
+
+void TuneHeap() {
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
+    mallopt(M_TOP_PAD, 16 * 1024 * 1024);
+}
+
+void PrepareHeap(size_t bytes) {
+    // A block that large is carved from the top of the thread's heap, which grows to hold it and, once it is
+    // freed, keeps it (TuneHeap): the pages are reserved, not yet written. Marked before the block is freed,
+    // so the advice lands on the heap whichever way the allocator served it.
+    void* block = std::malloc(bytes);
+    if (!block) return;
+    const auto start = reinterpret_cast<uintptr_t>(block);
+    const uintptr_t begin = (start + kHugePage - 1) & ~(uintptr_t{kHugePage} - 1);
+    const uintptr_t end = (start + bytes) & ~(uintptr_t{kHugePage} - 1);
+    if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+    std::free(block);
+}
 
 void* AllocateLarge(size_t bytes) {
     if (bytes < kLargeBlock) return ::operator new(bytes);

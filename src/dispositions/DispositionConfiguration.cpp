@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "core/HeadlessServices.h"
+#include "core/LargeMemory.h"
 #include "core/MasterLinks.h"
 #include "core/encoding.h"
 #include "core/errors.h"
@@ -154,6 +155,7 @@ DispositionConfiguration::LoadResult DispositionConfiguration::LoadAt(
     if (!cache) {
         reading = std::async(std::launch::async,
                              [links = CopyOfLinks(master), masterFilePath, own = PathContext(paths)] {
+                                 PrepareHeap(kReadingHeap);
                                  return ReadCatalogues(links, masterFilePath, own);
                              });
     }

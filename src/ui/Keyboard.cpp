@@ -16,6 +16,7 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QTextDocument>
 #include <QTimer>
 #include <algorithm>
@@ -335,14 +336,22 @@ void FormWindow::hideEvent(QHideEvent* event) {
 }
 
 void FormWindow::AnnounceLevels(QListWidget* list, int indentPerLevel) {
-    for (int row = 0; row < list->count(); ++row) {
-        QListWidgetItem* item = list->item(row);
-        const QString text = item->text();
-        qsizetype blanks = 0;
-        while (blanks < text.size() && text[blanks] == u' ') ++blanks;
-        const qsizetype level = blanks / indentPerLevel + 1;
-        item->setData(Qt::AccessibleTextRole, text.mid(blanks) + ", level " + QString::number(level));
+    if (list->count() == 0) return;
+    {
+        // One change for the whole list, not one for each line: a view told of 5,000 changes one by one
+        // spent longer on them than on everything else the list costs.
+        const QSignalBlocker quiet(list->model());
+        for (int row = 0; row < list->count(); ++row) {
+            QListWidgetItem* item = list->item(row);
+            const QString text = item->text();
+            qsizetype blanks = 0;
+            while (blanks < text.size() && text[blanks] == u' ') ++blanks;
+            const qsizetype level = blanks / indentPerLevel + 1;
+            item->setData(Qt::AccessibleTextRole, text.mid(blanks) + ", level " + QString::number(level));
+        }
     }
+    QAbstractItemModel* model = list->model();
+    emit model->dataChanged(model->index(0, 0), model->index(list->count() - 1, 0), {Qt::AccessibleTextRole});
 }
 
 void FormWindow::EnsureListSelection(const std::string& name) {
