@@ -184,18 +184,6 @@ TEST(RunSQLEditor, ParametersTheCatalogueDoesNotOfferAreNamedOnceAndDropped) {
     EXPECT_EQ(Items(form, "lstParameters"), std::vector<std::string>{"Subject"});
 }
 
-TEST(HttpRequestEditor, AFileWithEverySettingComesBackByteForByte) {
-    DataOutputKit kit("HttpRequest");
-    const std::string file = kit.PlaceData("full.http.xml", "actions/http/full.http.xml");
-    FrmHttpRequest form(kit.s.services, kit.master);
-    form.OpenOn(DetailedFileOf(kit.record));
-    EXPECT_TRUE(form.Checked("optMethodPost"));
-    EXPECT_EQ(form.Text("txtPassword"), "hook<key>");
-    kit.s.prompts.ExpectMessage("Saved");
-    ASSERT_TRUE(form.SaveFile());
-    EXPECT_EQ(ReadFile(file), ReadFile(TestData("actions/http/full.http.xml")));
-}
-
 // A method the window does not know is named and kept until the user chooses one: written as GET, it would
 // change the request the server sends.
 TEST(HttpRequestEditor, DefaultsTheURLCheckAndAnUnknownMethodIsKeptUntilChosen) {

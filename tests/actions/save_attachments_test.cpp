@@ -11,18 +11,6 @@ using test::DetailedEditorKit;
 using test::ReadFile;
 using test::TestData;
 
-TEST(SaveAttachmentsEditor, AFileWithEverySettingComesBackByteForByteAndOtherElementsAreNotKept) {
-    DetailedEditorKit kit("WriteAttachmentsToDB");
-    const std::string file =
-        kit.PlaceData("full.attachmentstodb.xml", "actions/attachmentstodb/full.attachmentstodb.xml");
-    FrmSaveAttachments form(kit.s.services);
-    form.OpenOn(DetailedFileOf(kit.record));
-    EXPECT_EQ(form.caption(), "Edit Write Attachments to DB Disposition ");
-    kit.s.prompts.ExpectMessage("Saved");
-    ASSERT_TRUE(form.SaveFile());
-    EXPECT_EQ(ReadFile(file), ReadFile(TestData("actions/attachmentstodb/full.attachmentstodb.xml")));
-}
-
 TEST(SaveAttachmentsEditor, ANewFileChecksInOrderAndTheStatementNeedsNoSave) {
     DetailedEditorKit kit("WriteAttachmentsToDB");
     const std::string file = kit.Dispose("new.attachmentstodb.xml");

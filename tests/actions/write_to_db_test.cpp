@@ -30,22 +30,6 @@ std::string Box(const Form& form, const std::string& field) {
     return Form::RowControl("chkField", RowOf(form, field));
 }
 
-TEST(WriteToDBEditor, AFileWithEverySettingComesBackByteForByte) {
-    DataOutputKit kit("WriteToDB");
-    const std::string file = kit.PlaceData("full.writetodb.xml", "actions/writetodb/full.writetodb.xml");
-    FrmWriteToDB form(kit.s.services, kit.master);
-    form.OpenOn(DetailedFileOf(kit.record));
-    EXPECT_EQ(form.RowCount("Fields"), 10);
-    EXPECT_EQ(form.Text("txtPassword"), "Secr3t&Pass");
-    EXPECT_TRUE(form.control("txtPassword").password);
-    EXPECT_TRUE(form.Checked("optMySqlEscaping"));
-    EXPECT_EQ(form.Text("txtFieldLength(3)"), "yyyy-MM-dd'T'HH:mm:ss");
-    EXPECT_FALSE(form.changed());
-    kit.s.prompts.ExpectMessage("Saved");
-    ASSERT_TRUE(form.SaveFile());
-    EXPECT_EQ(ReadFile(file), ReadFile(TestData("actions/writetodb/full.writetodb.xml")));
-}
-
 TEST(WriteToDBEditor, ANewFileTakesTheDefaultsChecksInOrderAndWritesTheDerivedStatement) {
     DataOutputKit kit("WriteToDB");
     const std::string file = kit.Dispose("log.writetodb.xml");
