@@ -9,8 +9,10 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "actions/FrmForwardMessage.h"
 #include "core/MasterLinks.h"
 #include "dispositions/CCatDisposition.h"
+#include "dispositions/DispositionEditors.h"
 #include "mailbox/CMailbox.h"
 #include "mailbox/FrmMailbox.h"
 #include "master/FrmMain.h"
@@ -111,6 +113,20 @@ struct ShownMailboxEditor {
     // Before the editor reads the master's path from it.
     MasterLinks master;
     FrmMailbox editor;
+    ui::FormWindow window;
+};
+
+// The Forward Message file of the sample's "Support" mailbox in its editor, shown.
+struct ShownForwardEditor {
+    ShownForwardEditor(Services& services, const SampleCopy& sample)
+        : record(sample.disposition("ForwardMessage", "support.disposition.xml",
+                                    "+/dispose/helpdesk.forward.xml")),
+          editor(services),
+          window((editor.OpenOn(DetailedFileOf(record)), editor)) {
+        window.show();
+    }
+    CCatDisposition record;
+    FrmForwardMessage editor;
     ui::FormWindow window;
 };
 

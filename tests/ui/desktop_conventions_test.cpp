@@ -141,12 +141,9 @@ TEST(DesktopConventions, AFailedCheckPutsTheFocusOnTheFieldAtFault) {
     EXPECT_FALSE(editor.IsClosed());
 
     // In a file editor, the checks of the engine do the same.
-    CCatDisposition disposition =
-        sample.disposition("ForwardMessage", "support.disposition.xml", "+/dispose/helpdesk.forward.xml");
-    FrmForwardMessage forward(s.services);
-    forward.OpenOn(DetailedFileOf(disposition));
-    FormWindow forwardWindow(forward);
-    forwardWindow.show();
+    ShownForwardEditor shownForward(s.services, sample);
+    FrmForwardMessage& forward = shownForward.editor;
+    FormWindow& forwardWindow = shownForward.window;
     Activate(forwardWindow);
     Type(forwardWindow, "txtPort", "");
     Type(forwardWindow, "txtFrom", "relay@example.com");

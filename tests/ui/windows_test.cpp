@@ -248,12 +248,8 @@ TEST(QtWindows, EditorTextBoxesSelectTheirTextOnFocusButTheMainWindowsDoNot) {
     EXPECT_EQ(host->selectedText(), host->text());
 
     // A multi-line box as well.
-    CCatDisposition disposition =
-        sample.disposition("ForwardMessage", "support.disposition.xml", "+/dispose/helpdesk.forward.xml");
-    FrmForwardMessage forward(s.services);
-    forward.OpenOn(DetailedFileOf(disposition));
-    FormWindow forwardWindow(forward);
-    forwardWindow.show();
+    ShownForwardEditor forward(s.services, sample);
+    FormWindow& forwardWindow = forward.window;
     QApplication::setActiveWindow(&forwardWindow);
     QPlainTextEdit* addresses = Find<QPlainTextEdit>(forwardWindow, "txtAddresses");
     ASSERT_FALSE(addresses->toPlainText().isEmpty());
@@ -294,12 +290,9 @@ TEST(QtWindows, AnOptionClickedAgainStaysSelectedOnScreenAsInTheLogic) {
 TEST(QtWindows, SavingAFileAnotherProgramChangedAsksAndNoShowsItsText) {
     SampleCopy sample;
     ScriptedServices s(sample.dir.path());
-    CCatDisposition disposition =
-        sample.disposition("ForwardMessage", "support.disposition.xml", "+/dispose/helpdesk.forward.xml");
-    FrmForwardMessage editor(s.services);
-    editor.OpenOn(DetailedFileOf(disposition));
-    FormWindow window(editor);
-    window.show();
+    ShownForwardEditor shown(s.services, sample);
+    FrmForwardMessage& editor = shown.editor;
+    FormWindow& window = shown.window;
     Type(window, "txtSMTPServer", "mine.example.com");
     const std::string file = sample.file("dispose/helpdesk.forward.xml");
     std::string theirs = ReadFile(file);
@@ -321,12 +314,8 @@ TEST(QtWindows, SavingAFileAnotherProgramChangedAsksAndNoShowsItsText) {
 TEST(QtWindows, HistoryShowsTheBackupASaveKeptAndRestoresIt) {
     SampleCopy sample;
     ScriptedServices s(sample.dir.path());
-    CCatDisposition disposition =
-        sample.disposition("ForwardMessage", "support.disposition.xml", "+/dispose/helpdesk.forward.xml");
-    FrmForwardMessage editor(s.services);
-    editor.OpenOn(DetailedFileOf(disposition));
-    FormWindow window(editor);
-    window.show();
+    ShownForwardEditor shown(s.services, sample);
+    FormWindow& window = shown.window;
     const std::string file = sample.file("dispose/helpdesk.forward.xml");
     const std::string original = ReadFile(file);
     Type(window, "txtSMTPServer", "mine.example.com");
@@ -384,12 +373,9 @@ TEST(QtWindows, TypeChooserGoesWithEnterAndCancelsWithItsVisibleButton) {
 TEST(QtWindows, ForwardMessageGreysTheBoxesItsStateDisables) {
     SampleCopy sample;
     ScriptedServices s(sample.dir.path());
-    CCatDisposition disposition =
-        sample.disposition("ForwardMessage", "support.disposition.xml", "+/dispose/helpdesk.forward.xml");
-    FrmForwardMessage editor(s.services);
-    editor.OpenOn(DetailedFileOf(disposition));
-    FormWindow window(editor);
-    window.show();
+    ShownForwardEditor shown(s.services, sample);
+    FrmForwardMessage& editor = shown.editor;
+    FormWindow& window = shown.window;
     // Disabled boxes are grey, enabled ones white behind black; both colours of each pair are set, so that
     // they read under a dark palette too.
     for (const char* box : {"txtFrom", "txtAddresses"}) {
