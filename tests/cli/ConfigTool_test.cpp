@@ -121,8 +121,8 @@ TEST_F(ConfigTool, UsageErrorsExitWithTwoAndTouchNothing) {
     EXPECT_TRUE(help.out.starts_with("Usage: postvane-config-tool [OPTIONS] COMMAND")) << help.out;
 }
 
-// What a user types and what the real executable answers: options in both spellings, "--", a missing
-// argument, each command's help, and "Saved" only when asked for.
+// What a user types and what the real executable answers, its exit status and the exact bytes it prints:
+// options in both spellings, "--", a missing argument, each command's help, and "Saved" only when asked for.
 TEST_F(ConfigTool, TheCommandLineReadsOptionsAsGetoptDoes) {
     WriteFile(cfg + "/master.xml", rootOnly);
     WriteFile(cfg + "/-dash.xml", rootOnly);
@@ -329,17 +329,6 @@ TEST_F(ConfigTool, AFileWhoseLastSaveDidNotFinishIsNamedWithItsCopyAndNotWritten
     }
     EXPECT_EQ(std::make_tuple(ReadFile(master), ReadFile(copy)),
               std::make_tuple(std::string("<ResponseHandler><One"), rootOnly));
-}
-
-TEST_F(ConfigTool, TheExecutableExitsWithTheStatusAndPrintsTheExactBytes) {
-    WriteFile(cfg + "/master.xml", rootOnly);
-    const ToolRun printed = RunBinary("resave --stdout ./master.xml");
-    EXPECT_EQ(std::tie(printed.status, printed.err), std::make_tuple(0, ""));
-    EXPECT_EQ(printed.out, ReadFile(TestData("master/root-only/expected.xml")));
-    const ToolRun unknown = RunBinary("frobnicate");
-    EXPECT_EQ(
-        std::tie(unknown.status, unknown.out, unknown.err),
-        std::make_tuple(2, "", Said("unknown command 'frobnicate'\nTry 'postvane-config-tool --help'.")));
 }
 
 // Reading keeps no stack frame per level, and the parser's own limit on depth ends such a file cleanly.

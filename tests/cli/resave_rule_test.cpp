@@ -239,12 +239,9 @@ TEST_F(ResaveRule, ValuesNoControlShowsAreKeptOrRefusedNeverChanged) {
 // The commands take the options their siblings take; sql refuses a file of another type; a file many read is
 // named once.
 TEST_F(ResaveRule, TheToolsMessagesAndOptions) {
-    ToolRun run = Run({"help", "--help"});
-    EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(0, std::string()));
-    EXPECT_TRUE(run.out.starts_with("Usage: postvane-config-tool help [COMMAND]\n")) << run.out;
     const ToolRun quiet = Run({"check", "config/master.xml"});
-    run = Run({"check", "-v", "config/master.xml"});
-    EXPECT_EQ(std::tie(run.status, run.out, run.err), std::tie(quiet.status, quiet.out, quiet.err));
+    ToolRun run = Run({"check", "-v", "config/master.xml"});
+    EXPECT_EQ(run, quiet);
 
     // The monitors whose files resave writes are those the registry has, as the disposition types are.
     EXPECT_NE(

@@ -133,32 +133,6 @@ TEST_F(MainWindow, ACommandLineMasterWithABackslashIsTheFileOfThatName) {
     EXPECT_EQ(ReadFile(temp / "a/b/master.xml"), MasterWith({"decoy"}));
 }
 
-TEST_F(MainWindow, WithoutAMasterTheDialogOpensAtOnceAndAnAddedMailboxIsWrittenNowhere) {
-    s.dialogs.AnswerFile(std::nullopt);
-    main.Open("", temp.path());
-    EXPECT_EQ(main.Text("txtMasterConfig"), "");
-    const FileDialogRequest& first = s.dialogs.requests.at(0);
-    EXPECT_EQ(std::tie(first.title, first.pattern, first.filter, first.initialFolder, first.fileName,
-                       first.mode, first.refuseReadOnly),
-              std::make_tuple("Choose the master config file you wish to open", "*.master.xml",
-                              "Master config files(*.master.xml)|*master.xml|All xml files(*.xml)|*.xml",
-                              std::string(std::getenv("HOME")), "master.xml", FileCheck::NoCheck, true));
-
-    // "+" names would turn absolute in a file the user never chose: the mailbox stays in the window only.
-    s.windows.Expect("frmMailbox", [&](Form& editor) {
-        s.dialogs.AnswerFile(cfg + "/categorization.xml").AnswerFile(cfg + "/disposition.xml");
-        editor.UserClick("cmdBrowseCategorization");
-        editor.UserClick("cmdBrowseDisposition");
-        SaveAs("early")(editor);
-    });
-    s.prompts.ExpectMessage(
-        "No master configuration file is open, so nothing was written. Choose or create one with the \"...\" "
-        "button beside the master file name.");
-    main.UserClick("cmdAddMailbox");
-    EXPECT_EQ(Listed(), Names{"early"});
-    EXPECT_FALSE(std::filesystem::exists(program + "/config"));
-}
-
 TEST_F(MainWindow, ClosingAsksOnlyAfterChangesAndReloadDiscardsThem) {
     OpenOn(MasterWith({}));
     const std::string before = ReadFile(master);
@@ -490,6 +464,8 @@ TEST_F(MainWindow, AMasterReadOnAnotherThreadAtStartIsShownAndSavedAsTheWindowRe
     }
 }
 
+// Without a master the dialog opens at once; "+" names would turn absolute in a file the user never chose, so
+// mailboxes added then stay in the window only, until the user chooses a file and says they go into it.
 TEST_F(MainWindow, MailboxesAddedWithoutAMasterFileGoIntoTheFileChosenWhenTheUserSaysSo) {
     const auto addWithoutFile = [&](const std::string& name) {
         // Without a master file, "+" names lead nowhere: the editor is given full paths.
@@ -501,13 +477,21 @@ TEST_F(MainWindow, MailboxesAddedWithoutAMasterFileGoIntoTheFileChosenWhenTheUse
         });
         s.prompts.ExpectMessage(
             "No master configuration file is open, so nothing was written. Choose or create one with the "
-            "\"...\" "
-            "button beside the master file name.");
+            "\"...\" button beside the master file name.");
         main.UserClick("cmdAddMailbox");
     };
     s.dialogs.AnswerFile(std::nullopt);
     main.Open("", temp.path());
+    EXPECT_EQ(main.Text("txtMasterConfig"), "");
+    const FileDialogRequest& first = s.dialogs.requests.at(0);
+    EXPECT_EQ(std::tie(first.title, first.pattern, first.filter, first.initialFolder, first.fileName,
+                       first.mode, first.refuseReadOnly),
+              std::make_tuple("Choose the master config file you wish to open", "*.master.xml",
+                              "Master config files(*.master.xml)|*master.xml|All xml files(*.xml)|*.xml",
+                              std::string(std::getenv("HOME")), "master.xml", FileCheck::NoCheck, true));
     addWithoutFile("early");
+    EXPECT_EQ(Listed(), Names{"early"});
+    EXPECT_FALSE(std::filesystem::exists(program + "/config"));
     addWithoutFile("one");
     EXPECT_TRUE(main.changed());
     WriteFile(master, MasterWith({"one"}));

@@ -267,26 +267,6 @@ TEST(QtWindows, EditorTextBoxesSelectTheirTextOnFocusButTheMainWindowsDoNot) {
     EXPECT_EQ(monitor->selectedText(), "");
 }
 
-TEST(QtWindows, AnOptionClickedAgainStaysSelectedOnScreenAsInTheLogic) {
-    SampleCopy sample;
-    ScriptedServices s(sample.dir.path());
-    CMailbox record;
-    record.sProtocol = "pop3";
-    ShownMailboxEditor shown(s.services, sample, record);
-    FrmMailbox& editor = shown.editor;
-    FormWindow& window = shown.window;
-    QRadioButton* pop = Find<QRadioButton>(window, "optPOP");
-    for (int click = 0; click < 2; ++click) {
-        Click(window, "optPOP");
-        EXPECT_TRUE(pop->isChecked());
-        EXPECT_EQ(editor.SelectedProtocol(), "pop3");
-    }
-    // The password shows a "*" for every character.
-    QLineEdit* password = Find<QLineEdit>(window, "txtPassword");
-    password->setText("abc");
-    EXPECT_EQ(password->displayText(), "***");
-}
-
 TEST(QtWindows, SavingAFileAnotherProgramChangedAsksAndNoShowsItsText) {
     SampleCopy sample;
     ScriptedServices s(sample.dir.path());
