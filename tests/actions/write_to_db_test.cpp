@@ -3,6 +3,7 @@
 #include "actions/DataOutputKit.h"
 #include "actions/FrmWriteToDB.h"
 #include "dispositions/DispositionEditors.h"
+#include "support/FormLookups.h"
 
 namespace pv {
 namespace {
@@ -10,6 +11,7 @@ namespace {
 using test::CrLf;
 using test::DataOutputKit;
 using test::DispositionWith;
+using test::FieldBox;
 using test::ReadFile;
 using test::TestData;
 
@@ -17,18 +19,6 @@ constexpr const char* kComment =
     "\t<!--This section is only used if you decide to use this config as a RunSQL disposition instead, which "
     "can "
     "be pooled and doesn't replace whitespace in the field data-->";
-
-int RowOf(const Form& form, const std::string& field) {
-    for (int row = 0; row < form.RowCount("Fields"); ++row) {
-        if (form.Text(Form::RowControl("chkField", row)) == field) return row;
-    }
-    return -1;
-}
-
-// The check box of a field's row.
-std::string Box(const Form& form, const std::string& field) {
-    return Form::RowControl("chkField", RowOf(form, field));
-}
 
 TEST(WriteToDBEditor, ANewFileTakesTheDefaultsChecksInOrderAndWritesTheDerivedStatement) {
     DataOutputKit kit("WriteToDB");
@@ -54,9 +44,9 @@ TEST(WriteToDBEditor, ANewFileTakesTheDefaultsChecksInOrderAndWritesTheDerivedSt
     EXPECT_FALSE(form.SaveFile());
     form.UserSetText("txtTable", "MsgLog");
     // Two strings and a date: three parameters, only the strings with a length.
-    form.UserClick(Box(form, "Subject"));
-    form.UserClick(Box(form, "ReceivedDate"));
-    form.UserClick(Box(form, "From"));
+    form.UserClick(FieldBox(form, "Subject"));
+    form.UserClick(FieldBox(form, "ReceivedDate"));
+    form.UserClick(FieldBox(form, "From"));
     form.UserSetText("txtFieldLength(2)", "abc");
     kit.s.prompts.ExpectMessage("Length not numeric for From");
     EXPECT_FALSE(form.SaveFile());
@@ -142,8 +132,8 @@ TEST(WriteToDBEditor, FieldsTheCatalogueDoesNotOfferAreNamedOnceAtLoad) {
         "drop them: InternalId, size, Retired");
     form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_EQ(form.dropMessages().size(), 1u);
-    EXPECT_TRUE(form.Checked(Box(form, "Subject")));
-    EXPECT_FALSE(form.Checked(Box(form, "Size")));
+    EXPECT_TRUE(form.Checked(FieldBox(form, "Subject")));
+    EXPECT_FALSE(form.Checked(FieldBox(form, "Size")));
 }
 
 TEST(WriteToDBEditor, CreateTableShowsTheCheckedRowsWithoutSavingOrMarkingTheEditor) {

@@ -16,6 +16,7 @@
 #include "mailbox/CMailbox.h"
 #include "mailbox/FrmMailbox.h"
 #include "master/FrmMain.h"
+#include "support/FormLookups.h"
 #include "support/Scripted.h"
 #include "support/TestFiles.h"
 #include "ui/AccessKeys.h"
@@ -81,11 +82,11 @@ struct SampleCopy {
     TempDir dir;
 };
 
-// The line of `item` in a list of the form, or the list's length when it is not there.
-inline int RowOf(const Form& form, const std::string& list, const std::string& item) {
-    const auto& items = form.Items(list);
-    return static_cast<int>(std::find(items.begin(), items.end(), item) - items.begin());
-}
+// A test on a copy of the sample, with scripted services whose program folder is the copy's folder.
+struct OnSampleCopy : ::testing::Test {
+    SampleCopy sample;
+    ScriptedServices s{sample.dir.path()};
+};
 
 // The main window opened on the sample copy and shown.
 struct ShownMainWindow {

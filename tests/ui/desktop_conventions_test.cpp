@@ -29,6 +29,8 @@
 namespace pv::test {
 namespace {
 
+using DesktopConventions = OnSampleCopy;
+
 using ui::FormWindow;
 
 void Activate(QWidget& window) {
@@ -36,9 +38,7 @@ void Activate(QWidget& window) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
 }
 
-TEST(DesktopConventions, TheMailboxListAnswersTheArrowsEnterDeleteCtrlSAndF5) {
-    SampleCopy sample;
-    ScriptedServices s(sample.dir.path());
+TEST_F(DesktopConventions, TheMailboxListAnswersTheArrowsEnterDeleteCtrlSAndF5) {
     ShownMainWindow shown(s.services, sample);
     FormWindow& window = shown.window;
     Activate(window);
@@ -83,9 +83,7 @@ TEST(DesktopConventions, TheMailboxListAnswersTheArrowsEnterDeleteCtrlSAndF5) {
 
 // The category list shows the tree by indenting its lines; a screen reader, which reads no blanks, hears
 // each category's level.
-TEST(DesktopConventions, TheCategoryListTellsAScreenReaderTheLevelOfEachCategory) {
-    SampleCopy sample;
-    ScriptedServices s(sample.dir.path());
+TEST_F(DesktopConventions, TheCategoryListTellsAScreenReaderTheLevelOfEachCategory) {
     FrmMain main(s.services);
     main.Open(sample.master(), sample.dir.path());
     FrmDispositions dispositions(s.services, main);
@@ -106,9 +104,7 @@ TEST(DesktopConventions, TheCategoryListTellsAScreenReaderTheLevelOfEachCategory
     EXPECT_EQ(list->item(3)->text(), "      SupportUrgentOutage");
 }
 
-TEST(DesktopConventions, AFailedCheckPutsTheFocusOnTheFieldAtFault) {
-    SampleCopy sample;
-    ScriptedServices s(sample.dir.path());
+TEST_F(DesktopConventions, AFailedCheckPutsTheFocusOnTheFieldAtFault) {
     CMailbox record;
     record.sName = "Support";
     record.sProtocol = "imap";
@@ -137,9 +133,7 @@ TEST(DesktopConventions, AFailedCheckPutsTheFocusOnTheFieldAtFault) {
 
 // Ctrl+Z in a text box undoes its own typing first, then the window's steps in order, wherever the focus
 // is; Ctrl+Shift+Z and Ctrl+Y redo them. Undone back to what was loaded, the window is unchanged.
-TEST(DesktopConventions, CtrlZUndoesTheTypingInTheBoxFirstThenTheWindowsStepsInOrder) {
-    SampleCopy sample;
-    ScriptedServices s(sample.dir.path());
+TEST_F(DesktopConventions, CtrlZUndoesTheTypingInTheBoxFirstThenTheWindowsStepsInOrder) {
     CMailbox record;
     record.sName = "Support";
     record.sProtocol = "imap";
@@ -192,9 +186,7 @@ TEST(DesktopConventions, CtrlZUndoesTheTypingInTheBoxFirstThenTheWindowsStepsInO
     EXPECT_FALSE(redo->isEnabled());
 }
 
-TEST(DesktopConventions, ARecordWithAnUnknownProtocolShowsNoOptionSelectedUntilOneIsPicked) {
-    SampleCopy sample;
-    ScriptedServices s(sample.dir.path());
+TEST_F(DesktopConventions, ARecordWithAnUnknownProtocolShowsNoOptionSelectedUntilOneIsPicked) {
     MasterLinks master;
     master.masterFilePath = sample.master();
     CMailbox record;
@@ -224,9 +216,7 @@ TEST(DesktopConventions, ARecordWithAnUnknownProtocolShowsNoOptionSelectedUntilO
     EXPECT_TRUE(editor.Checked("optPops"));
 }
 
-TEST(DesktopConventions, AChildWindowIsAModalDialogOfTheWindowOnTop) {
-    SampleCopy sample;
-    ScriptedServices s(sample.dir.path());
+TEST_F(DesktopConventions, AChildWindowIsAModalDialogOfTheWindowOnTop) {
     ShownMainWindow shown(s.services, sample);
     Activate(shown.window);
     FrmMailbox editor(s.services, shown.main);
@@ -253,9 +243,7 @@ TEST(DesktopConventions, AChildWindowIsAModalDialogOfTheWindowOnTop) {
     EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
 }
 
-TEST(DesktopConventions, ClosingAChildWindowOrABoxGivesTheKeyboardBackToTheControlBelow) {
-    SampleCopy sample;
-    ScriptedServices s(sample.dir.path());
+TEST_F(DesktopConventions, ClosingAChildWindowOrABoxGivesTheKeyboardBackToTheControlBelow) {
     ShownMainWindow shown(s.services, sample);
     Activate(shown.window);
     QWidget* list = shown.window.controlWidget("lstMailboxes");
@@ -276,9 +264,7 @@ TEST(DesktopConventions, ClosingAChildWindowOrABoxGivesTheKeyboardBackToTheContr
     EXPECT_EQ(QApplication::focusWidget(), list);
 }
 
-TEST(DesktopConventions, TheMainWindowOffersTheCopyOfAnUnfinishedSaveAndYesPutsItBack) {
-    SampleCopy sample;
-    ScriptedServices s(sample.dir.path());
+TEST_F(DesktopConventions, TheMainWindowOffersTheCopyOfAnUnfinishedSaveAndYesPutsItBack) {
     ui::QtPrompts boxes;
     Services services{s.services.paths, boxes,     s.dialogs,           s.windows, s.launcher,
                       s.clipboard,      s.editors, s.services.settings, s.review};
@@ -304,7 +290,7 @@ TEST(DesktopConventions, TheMainWindowOffersTheCopyOfAnUnfinishedSaveAndYesPutsI
     EXPECT_GT(list->count(), 0);
 }
 
-TEST(DesktopConventions, MessageBoxesCarryTheIconOfTheirKind) {
+TEST_F(DesktopConventions, MessageBoxesCarryTheIconOfTheirKind) {
     ui::QtPrompts prompts;
     const auto iconOf = [](const std::function<void()>& show) {
         QMessageBox::Icon icon = QMessageBox::NoIcon;
@@ -325,7 +311,7 @@ TEST(DesktopConventions, MessageBoxesCarryTheIconOfTheirKind) {
 }
 
 // A file dialog's filters show the pattern that applies, once, whatever the description already names.
-TEST(DesktopConventions, FileFiltersShowTheirPatternOnce) {
+TEST_F(DesktopConventions, FileFiltersShowTheirPatternOnce) {
     ScriptedPrompts prompts;
     ui::QtFileDialogs dialogs(prompts);
     // The filters the dialog offers, one a line.
@@ -352,7 +338,7 @@ TEST(DesktopConventions, FileFiltersShowTheirPatternOnce) {
 }
 
 // The captions stay the logic's: a "&" in one is shown as it is, and the key marker comes off again.
-TEST(DesktopConventions, AccessKeysGoToMeaningfulLettersAndLeaveCaptionsAsTheyAre) {
+TEST_F(DesktopConventions, AccessKeysGoToMeaningfulLettersAndLeaveCaptionsAsTheyAre) {
     const std::vector<int> keys = ui::ChooseAccessKeys(
         {{"Save", 0}, {"Exit and Discard Changes", 0}, {"Subfolder:", 1}, {"Send & Receive", 1}, {"S", 1}});
     EXPECT_EQ(keys, (std::vector<int>{0, 1, 1, 7, -1}));  // S, x (leaving without saving), u, R; no "S"
