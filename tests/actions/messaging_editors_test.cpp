@@ -15,6 +15,7 @@ namespace {
 
 using test::CrLf;
 using test::DetailedEditorKit;
+using test::DispositionWith;
 using test::ReadFile;
 using test::TestData;
 
@@ -45,10 +46,6 @@ struct Opened {
     DetailedEditorKit kit;
     std::unique_ptr<FileEditorForm> editor;
 };
-
-std::string FileWith(const std::string& elements) {
-    return "<Disposition>" + elements + "</Disposition>";
-}
 
 // Every detailed editor, opened the way the dispatch opens it on a file with every setting, saves it back
 // byte for byte; the data-output ones read it with the test message fields.
@@ -96,8 +93,8 @@ TEST(DetailedEditors, AFileWithEverySettingComesBackByteForByte) {
 
 TEST(MessagingEditors, MoveToSubfolderDefaultsEmptyElementsAndItsTwoChecks) {
     Opened move("MoveToSubfolder");
-    const std::string file = move.OpenOn("m.movetosubfolder.xml",
-                                         FileWith("<Subfolder></Subfolder><MarkAsUnread>yes</MarkAsUnread>"));
+    const std::string file = move.OpenOn(
+        "m.movetosubfolder.xml", DispositionWith("<Subfolder></Subfolder><MarkAsUnread>yes</MarkAsUnread>"));
     FileEditorForm& form = move.form();
     EXPECT_EQ(form.Text("txtSubfolder"), "");
     EXPECT_FALSE(form.Checked("chkPutMessageGUIDInSubject"));
@@ -141,8 +138,8 @@ TEST(MessagingEditors, CopyToIMAPFolderNewFileSavesItsDefaultsWithTheEmptyPasswo
 
 TEST(MessagingEditors, CopyToIMAPFolderKeepsThePasswordScrambledAndTheAccountInOneElement) {
     Opened copy("CopyToIMAPFolder");
-    const std::string file = copy.OpenOn("c.copytoimapfolder.xml",
-                                         FileWith("<Port></Port><Subfolder></Subfolder><User>a\\b</User>"));
+    const std::string file = copy.OpenOn(
+        "c.copytoimapfolder.xml", DispositionWith("<Port></Port><Subfolder></Subfolder><User>a\\b</User>"));
     FileEditorForm& form = copy.form();
     // Present but empty stays empty; two pieces are the user and the alias.
     EXPECT_EQ(form.Text("txtPort") + "|" + form.Text("txtSubfolder"), "|");
@@ -191,7 +188,8 @@ TEST(MessagingEditors, CopyToIMAPFolderKeepsThePasswordScrambledAndTheAccountInO
 
 TEST(MessagingEditors, CopyToIMAPFolderChecksTheSubfolderBeforeTheServerAndTheUser) {
     Opened copy("CopyToIMAPFolder");
-    copy.OpenOn("c.copytoimapfolder.xml", FileWith("<Host></Host><User></User><Subfolder>a/b</Subfolder>"));
+    copy.OpenOn("c.copytoimapfolder.xml",
+                DispositionWith("<Host></Host><User></User><Subfolder>a/b</Subfolder>"));
     FileEditorForm& form = copy.form();
     EXPECT_EQ(form.Text("txtUser"), "");
     copy.Refused(
@@ -210,7 +208,7 @@ TEST(MessagingEditors, CopyToIMAPFolderChecksTheSubfolderBeforeTheServerAndTheUs
 
 TEST(MessagingEditors, CopyToIMAPFolderKeepsAProtocolItCannotShowUntilTheBoxIsSet) {
     Opened copy("CopyToIMAPFolder");
-    const std::string original = FileWith("<Protocol>IMAPS</Protocol>");
+    const std::string original = DispositionWith("<Protocol>IMAPS</Protocol>");
     const std::string file = copy.kit.Place("p.copytoimapfolder.xml", original);
     copy.kit.s.prompts.ExpectMessage("Unrecognized Protocol=IMAPS");
     copy.Open();
@@ -227,7 +225,7 @@ TEST(MessagingEditors, CopyToIMAPFolderKeepsAProtocolItCannotShowUntilTheBoxIsSe
 
     // A value that cannot mean encryption is plain IMAP: shown and saved so, with a note; nothing to choose.
     for (const std::string plain : {"IMAP", ""}) {
-        copy.kit.Place("p.copytoimapfolder.xml", FileWith("<Protocol>" + plain + "</Protocol>"));
+        copy.kit.Place("p.copytoimapfolder.xml", DispositionWith("<Protocol>" + plain + "</Protocol>"));
         copy.kit.s.prompts.ExpectMessage("The file " + file + " holds Protocol=\"" + plain +
                                          "\", which is shown and saved as \"imap\".");
         copy.Open();
@@ -239,7 +237,7 @@ TEST(MessagingEditors, CopyToIMAPFolderKeepsAProtocolItCannotShowUntilTheBoxIsSe
 
 TEST(MessagingEditors, AFileWhoseLastSaveDidNotFinishIsOfferedItsCopyBeforeItIsRead) {
     Opened move("MoveToSubfolder");
-    const std::string whole = FileWith("<Subfolder>Kept</Subfolder>");
+    const std::string whole = DispositionWith("<Subfolder>Kept</Subfolder>");
     namespace fs = std::filesystem;
     const std::string file = move.kit.Place("m.movetosubfolder.xml", "<Disposition><Subf");
     const std::string copy = file + ".before-save";
@@ -297,8 +295,9 @@ TEST(MessagingEditors, RuleUpdateNeedsBothFoldersAndStoresThemRelativeToItsFile)
     EXPECT_EQ(form.Text("txtDirectory"), "+/active");
 
     // An empty Restart element reads as checked and is written back as "1".
-    rules.OpenOn("r.ruleupdate.xml", FileWith("<Directory>+/active</Directory><BackupDirectory>+/active/old"
-                                              "</BackupDirectory><Restart></Restart>"));
+    rules.OpenOn("r.ruleupdate.xml",
+                 DispositionWith("<Directory>+/active</Directory><BackupDirectory>+/active/old"
+                                 "</BackupDirectory><Restart></Restart>"));
     EXPECT_TRUE(form.Checked("chkRestart"));
 }
 
@@ -321,9 +320,10 @@ TEST(MessagingEditors, WriteToRFC822KeepsTheFieldNameAndChecksOnlyTheRoot) {
     rfc822.Refused("The root directory must exist");
 
     // Empty elements stay empty, the one without a control too.
-    rfc822.OpenOn("w.writerfc822.xml",
-                  FileWith("<RootDirectory>./output/rfc822</RootDirectory>"
-                           "<NumberOfSubfolderLevels></NumberOfSubfolderLevels><FieldName></FieldName>"));
+    rfc822.OpenOn(
+        "w.writerfc822.xml",
+        DispositionWith("<RootDirectory>./output/rfc822</RootDirectory>"
+                        "<NumberOfSubfolderLevels></NumberOfSubfolderLevels><FieldName></FieldName>"));
     ASSERT_TRUE(rfc822.Save());
     EXPECT_EQ(ReadFile(file), CrLf({"<Disposition>", "\t<RootDirectory>./output/rfc822</RootDirectory>",
                                     "\t<NumberOfSubfolderLevels></NumberOfSubfolderLevels>",

@@ -202,6 +202,9 @@ const std::vector<Refused>& RefusedDocuments() {
          "line 1, column 20: an attribute value must be in quotes (\" or ')"},
         {"a mismatched end tag", "<ResponseHandler>\r\n\t<OnePass>1</OnePas>\r\n</ResponseHandler>\r\n",
          "line 2, column 21: the end tag </OnePas> does not match the start tag <OnePass> (line 2)"},
+        {"columns that count characters, not bytes", Master("\xC3\xA9\xC3\xA9<"),
+         "line 2, column 24: a \"<\" that does not begin an element, a comment or a CDATA section (write "
+         "&lt; for a \"<\" in text)"},
         {"a file that stops part-way", "<ResponseHandler>\r\n\t<Mailboxes>\r\n",
          "line 3, column 1: the file ends before the element <Mailboxes> is closed"},
         {"\"--\" in a comment", Master("x", "<!-- a -- b -->"),
