@@ -13,10 +13,8 @@ using test::TestData;
 
 TEST(SaveAttachmentsEditor, ANewFileChecksInOrderAndTheStatementNeedsNoSave) {
     DetailedEditorKit kit("WriteAttachmentsToDB");
-    const std::string file = kit.Dispose("new.attachmentstodb.xml");
-    kit.s.dialogs.AnswerFile(file);
     FrmSaveAttachments form(kit.s.services);
-    form.OpenOn(DetailedFileOf(kit.record));
+    const std::string file = kit.OpenOnNewFile(form, "new.attachmentstodb.xml");
     EXPECT_EQ(kit.s.dialogs.requests.at(0).pattern, "*.attachmentstodb.xml");
     EXPECT_EQ(form.Text("txtJDBCDriverClass"), "sun.jdbc.odbc.JdbcOdbcDriver");
     kit.s.prompts.ExpectMessage("Connection String missing");

@@ -22,10 +22,8 @@ constexpr const char* kComment =
 
 TEST(WriteToDBEditor, ANewFileTakesTheDefaultsChecksInOrderAndWritesTheDerivedStatement) {
     DataOutputKit kit("WriteToDB");
-    const std::string file = kit.Dispose("log.writetodb.xml");
-    kit.s.dialogs.AnswerFile(file);
     FrmWriteToDB form(kit.s.services, kit.master);
-    form.OpenOn(DetailedFileOf(kit.record));
+    const std::string file = kit.OpenOnNewFile(form, "log.writetodb.xml");
     EXPECT_EQ(kit.s.dialogs.requests.at(0).filter,
               "Write To DB config files(*.writetodb.xml)|*.writetodb.xml|All xml files(*.xml)|*.xml");
     EXPECT_EQ(form.Text("txtJDBCDriverClass"), "sun.jdbc.odbc.JdbcOdbcDriver");

@@ -136,10 +136,8 @@ TEST(WriteToFileEditor, AnUnknownIntervalIsShownAndSavedAsDailyAndSaidSo) {
 
 TEST(WriteToFileEditor, ANewFileShowsTheDefaultsAndTheChecksRunInFileOrder) {
     DataOutputKit kit("WriteToFile");
-    const std::string file = kit.Dispose("new.writetofile.xml");
-    kit.s.dialogs.AnswerFile(file);
     FrmWriteToFile form(kit.s.services, kit.master);
-    form.OpenOn(DetailedFileOf(kit.record));
+    const std::string file = kit.OpenOnNewFile(form, "new.writetofile.xml");
     EXPECT_EQ(form.Text("txtOutputFileName"), "");
     EXPECT_EQ(form.Text("txtDelimiter"), "|");
     EXPECT_FALSE(form.Checked("chkWriteHeader"));
