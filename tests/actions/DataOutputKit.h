@@ -21,9 +21,4 @@ struct DataOutputKit : DetailedEditorKit {
     MasterLinks master;
 };
 
-// The text of a detailed file that holds `elements`.
-inline std::string DispositionWith(const std::string& elements) {
-    return "<Disposition>" + elements + "</Disposition>";
-}
-
 }  // namespace pv::test

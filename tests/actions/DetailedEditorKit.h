@@ -51,4 +51,9 @@ struct DetailedEditorKit {
     }
 };
 
+// The text of a detailed file that holds `elements`.
+inline std::string DispositionWith(const std::string& elements) {
+    return "<Disposition>" + elements + "</Disposition>";
+}
+
 }  // namespace pv::test

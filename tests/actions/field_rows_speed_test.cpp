@@ -1,20 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <chrono>
-#include <functional>
-
 #include "actions/MessageFieldsSample.h"
 #include "support/TestFiles.h"
+#include "support/Timing.h"
 
 namespace pv {
 namespace {
-
-double Seconds(const std::function<void()>& run) {
-    const auto start = std::chrono::steady_clock::now();
-    run();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
 TEST(FieldRowsSpeed, OpeningTheWriteToDBEditorGrowsLinearlyWithTheMessageFields) {
     // Thirty-two times the fields: a look-up of the catalogue or of the file's entries for every row would
@@ -24,15 +15,8 @@ TEST(FieldRowsSpeed, OpeningTheWriteToDBEditorGrowsLinearlyWithTheMessageFields)
     MessageFieldsSample samples[2];
     const size_t sizes[2] = {500, 16000};
     for (size_t i = 0; i < 2; ++i) samples[i] = WriteMessageFieldsSample(dirs[i].path(), sizes[i]);
-    double best[2] = {1e9, 1e9};
-    for (int round = 0; round < 5; ++round) {
-        for (size_t i = 0; i < 2; ++i) {
-            size_t rows = 0;
-            best[i] =
-                std::min(best[i], Seconds([&] { rows = OpenWriteToDBSample(samples[i], dirs[i].path()); }));
-            ASSERT_EQ(rows, sizes[i]);
-        }
-    }
+    const auto best = test::BestOfTwoSizes(
+        5, [&](size_t i) { ASSERT_EQ(OpenWriteToDBSample(samples[i], dirs[i].path()), sizes[i]); });
     EXPECT_LT(best[1], best[0] * 400) << "500 fields: " << best[0] << " s, 16000: " << best[1] << " s";
 }
 
@@ -44,15 +28,8 @@ TEST(ParameterListSpeed, RunSQLListsFortyThousandParametersInLinearTimeAndSavesT
     MessageFieldsSample samples[2];
     const size_t sizes[2] = {10000, 40000};
     for (size_t i = 0; i < 2; ++i) samples[i] = WriteParameterSample(dirs[i].path(), 1000, sizes[i]);
-    double best[2] = {1e9, 1e9};
-    for (int round = 0; round < 3; ++round) {
-        for (size_t i = 0; i < 2; ++i) {
-            size_t listed = 0;
-            best[i] =
-                std::min(best[i], Seconds([&] { listed = OpenRunSQLSample(samples[i], dirs[i].path()); }));
-            ASSERT_EQ(listed, sizes[i]);
-        }
-    }
+    const auto best = test::BestOfTwoSizes(
+        3, [&](size_t i) { ASSERT_EQ(OpenRunSQLSample(samples[i], dirs[i].path()), sizes[i]); });
     EXPECT_LT(best[1], best[0] * 10) << "10000 parameters: " << best[0] << " s, 40000: " << best[1] << " s";
 
     // The file is in the editor's shape, a field's length the same at each of its bindings (the editor keeps

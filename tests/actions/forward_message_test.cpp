@@ -10,6 +10,7 @@ namespace {
 
 using test::CrLf;
 using test::DetailedEditorKit;
+using test::DispositionWith;
 using test::ReadFile;
 using test::TestData;
 
@@ -20,10 +21,6 @@ std::string Boxes(const Form& form, bool (Form::*state)(const std::string&) cons
                             "chkPreserveEnvelopeToAddresses", "chkPreserveEnvelopFromAddress"})
         flags += (form.*state)(box) ? '1' : '0';
     return flags;
-}
-
-std::string FileWith(const std::string& elements) {
-    return "<Disposition>" + elements + "</Disposition>";
 }
 
 // From, server, port and one address: a file that passes every check.
@@ -92,8 +89,8 @@ TEST(ForwardMessageEditor, CombinedPreserveElementsSupplyDefaultsAndAreConverted
 
     // The envelope pair the same way, with a split element of its own.
     kit.Place("envelope.forward.xml",
-              FileWith("<PreserveEnvelopeAddresses>yes</PreserveEnvelopeAddresses>"
-                       "<PreserveEnvelopeToAddresses>0</PreserveEnvelopeToAddresses>"));
+              DispositionWith("<PreserveEnvelopeAddresses>yes</PreserveEnvelopeAddresses>"
+                              "<PreserveEnvelopeToAddresses>0</PreserveEnvelopeToAddresses>"));
     FrmForwardMessage other(kit.s.services);
     other.OpenOn(DetailedFileOf(kit.record));
     EXPECT_EQ(Boxes(other, &Form::Checked), "0001");
@@ -101,7 +98,7 @@ TEST(ForwardMessageEditor, CombinedPreserveElementsSupplyDefaultsAndAreConverted
 
 TEST(ForwardMessageEditor, ChecksRunInFileOrderAndWriteNothingUntilAllPass) {
     DetailedEditorKit kit;
-    const std::string original = FileWith(std::string(kValid) + "<TlsOption>implicit</TlsOption>");
+    const std::string original = DispositionWith(std::string(kValid) + "<TlsOption>implicit</TlsOption>");
     const std::string file = kit.Place("check.forward.xml", original);
     FrmForwardMessage form(kit.s.services);
     // An unknown option (case counts) is reported, selects no option and is kept: the save refuses until the
@@ -148,11 +145,11 @@ TEST(ForwardMessageEditor, ChecksRunInFileOrderAndWriteNothingUntilAllPass) {
 
 TEST(ForwardMessageEditor, AnAddressHoldingALoneLineFeedStaysOneAddress) {
     DetailedEditorKit kit;
-    const std::string file =
-        kit.Place("a.forward.xml",
-                  FileWith("<From>me@example.org</From><SMTPServer>smtp</SMTPServer><SMTPPort>25</SMTPPort>"
-                           "<Addresses><Address>a@example.org\nb@example.org</Address>"
-                           "<Address>c@example.org</Address></Addresses>"));
+    const std::string file = kit.Place(
+        "a.forward.xml",
+        DispositionWith("<From>me@example.org</From><SMTPServer>smtp</SMTPServer><SMTPPort>25</SMTPPort>"
+                        "<Addresses><Address>a@example.org\nb@example.org</Address>"
+                        "<Address>c@example.org</Address></Addresses>"));
     FrmForwardMessage form(kit.s.services);
     form.OpenOn(DetailedFileOf(kit.record));
     kit.s.prompts.ExpectMessage("Saved");
@@ -168,9 +165,9 @@ TEST(ForwardMessageEditor, AnAddressHoldingALoneLineFeedStaysOneAddress) {
 TEST(ForwardMessageEditor, PreservedEnvelopeAddressesMakeFromAndAddressesOptional) {
     DetailedEditorKit kit;
     const std::string file = kit.Place(
-        "relay.forward.xml",
-        FileWith(std::string(kValid) + "<ForwardAsAttachment>0</ForwardAsAttachment>"
-                                       "<PreserveEnvelopeToAddresses>1</PreserveEnvelopeToAddresses>"));
+        "relay.forward.xml", DispositionWith(std::string(kValid) +
+                                             "<ForwardAsAttachment>0</ForwardAsAttachment>"
+                                             "<PreserveEnvelopeToAddresses>1</PreserveEnvelopeToAddresses>"));
     FrmForwardMessage form(kit.s.services);
     form.OpenOn(DetailedFileOf(kit.record));
     // Checked, but meaningless while its header box is clear: the addresses stay usable.

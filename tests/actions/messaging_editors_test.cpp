@@ -7,7 +7,7 @@
 #include <string>
 #include <tuple>
 
-#include "actions/DetailedEditorKit.h"
+#include "actions/DataOutputKit.h"
 #include "core/password.h"
 
 namespace pv {
@@ -15,6 +15,7 @@ namespace {
 
 using test::CrLf;
 using test::DetailedEditorKit;
+using test::DispositionWith;
 using test::ReadFile;
 using test::TestData;
 
@@ -46,40 +47,54 @@ struct Opened {
     std::unique_ptr<FileEditorForm> editor;
 };
 
-std::string FileWith(const std::string& elements) {
-    return "<Disposition>" + elements + "</Disposition>";
-}
-
-TEST(MessagingEditors, AFileWithEverySettingComesBackByteForByte) {
+// Every detailed editor, opened the way the dispatch opens it on a file with every setting, saves it back
+// byte for byte; the data-output ones read it with the test message fields.
+TEST(DetailedEditors, AFileWithEverySettingComesBackByteForByte) {
     const struct {
         const char* type;
-        const char* key;
+        const char* data;
         const char* caption;
+        const char* password = nullptr;  // as the box shows it, unscrambled
     } cases[] = {
-        {"MoveToSubfolder", "movetosubfolder", "Edit MoveToSubfolder Disposition Configuration"},
-        {"CopyToIMAPFolder", "copytoimapfolder", "Edit CopyToIMAPFolder Disposition Configuration"},
-        {"RuleUpdate", "ruleupdate", "Edit RuleUpdate Disposition Configuration"},
-        {"WriteRFC822File", "writerfc822", "Edit Write To RFC822 File Disposition Configuration"},
+        {"MoveToSubfolder", "movetosubfolder/full.xml", "Edit MoveToSubfolder Disposition Configuration"},
+        {"CopyToIMAPFolder", "copytoimapfolder/full.xml", "Edit CopyToIMAPFolder Disposition Configuration"},
+        {"RuleUpdate", "ruleupdate/full.xml", "Edit RuleUpdate Disposition Configuration"},
+        {"WriteRFC822File", "writerfc822/full.xml", "Edit Write To RFC822 File Disposition Configuration"},
+        {"WriteAttachmentsToDB", "attachmentstodb/full.attachmentstodb.xml",
+         "Edit Write Attachments to DB Disposition "},
+        {"WriteToDB", "writetodb/full.writetodb.xml", nullptr, "Secr3t&Pass"},
+        {"WriteToFile", "writetofile/full.writetofile.xml", nullptr},
+        {"HttpRequest", "http/full.http.xml", nullptr, "hook<key>"},
     };
     for (const auto& c : cases) {
-        Opened opened(c.type);
-        std::filesystem::create_directories(opened.kit.Dispose("active/backup"));
-        std::filesystem::create_directories(opened.kit.Dispose("rfc822"));
-        const std::string data = TestData(std::string("actions/") + c.key + "/full.xml");
-        const std::string file = opened.OpenOn(std::string("full.") + c.key + ".xml", ReadFile(data));
-        EXPECT_EQ(opened.form().caption(), c.caption);
-        EXPECT_EQ(opened.form().lastLoad(), FileProblem::None) << c.type;
-        EXPECT_FALSE(opened.form().changed()) << c.type;
-        ASSERT_TRUE(opened.Save()) << c.type;
-        EXPECT_EQ(ReadFile(file), ReadFile(data)) << c.type;
-        EXPECT_FALSE(opened.kit.record.Changed) << c.type;
+        SCOPED_TRACE(c.type);
+        test::DataOutputKit kit(c.type);
+        std::filesystem::create_directories(kit.Dispose("active/backup"));
+        std::filesystem::create_directories(kit.Dispose("rfc822"));
+        const std::string data = TestData(std::string("actions/") + c.data);
+        const std::string file = kit.Place(std::string("full.") + c.type + ".xml", ReadFile(data));
+        const std::unique_ptr<FileEditorForm> editor =
+            kit.s.editors.Find(EditorFamily::Disposition, c.type)->make(kit.s.services, kit.master);
+        editor->OpenOn(DetailedFileOf(kit.record));
+        if (c.caption) {
+            EXPECT_EQ(editor->caption(), c.caption);
+        }
+        if (c.password) {
+            EXPECT_EQ(editor->Text("txtPassword"), c.password);
+        }
+        EXPECT_EQ(editor->lastLoad(), FileProblem::None);
+        EXPECT_FALSE(editor->changed());
+        kit.s.prompts.ExpectMessage("Saved");
+        ASSERT_TRUE(editor->SaveFile());
+        EXPECT_EQ(ReadFile(file), ReadFile(data));
+        EXPECT_FALSE(kit.record.Changed);
     }
 }
 
 TEST(MessagingEditors, MoveToSubfolderDefaultsEmptyElementsAndItsTwoChecks) {
     Opened move("MoveToSubfolder");
-    const std::string file = move.OpenOn("m.movetosubfolder.xml",
-                                         FileWith("<Subfolder></Subfolder><MarkAsUnread>yes</MarkAsUnread>"));
+    const std::string file = move.OpenOn(
+        "m.movetosubfolder.xml", DispositionWith("<Subfolder></Subfolder><MarkAsUnread>yes</MarkAsUnread>"));
     FileEditorForm& form = move.form();
     EXPECT_EQ(form.Text("txtSubfolder"), "");
     EXPECT_FALSE(form.Checked("chkPutMessageGUIDInSubject"));
@@ -123,8 +138,8 @@ TEST(MessagingEditors, CopyToIMAPFolderNewFileSavesItsDefaultsWithTheEmptyPasswo
 
 TEST(MessagingEditors, CopyToIMAPFolderKeepsThePasswordScrambledAndTheAccountInOneElement) {
     Opened copy("CopyToIMAPFolder");
-    const std::string file = copy.OpenOn("c.copytoimapfolder.xml",
-                                         FileWith("<Port></Port><Subfolder></Subfolder><User>a\\b</User>"));
+    const std::string file = copy.OpenOn(
+        "c.copytoimapfolder.xml", DispositionWith("<Port></Port><Subfolder></Subfolder><User>a\\b</User>"));
     FileEditorForm& form = copy.form();
     // Present but empty stays empty; two pieces are the user and the alias.
     EXPECT_EQ(form.Text("txtPort") + "|" + form.Text("txtSubfolder"), "|");
@@ -173,7 +188,8 @@ TEST(MessagingEditors, CopyToIMAPFolderKeepsThePasswordScrambledAndTheAccountInO
 
 TEST(MessagingEditors, CopyToIMAPFolderChecksTheSubfolderBeforeTheServerAndTheUser) {
     Opened copy("CopyToIMAPFolder");
-    copy.OpenOn("c.copytoimapfolder.xml", FileWith("<Host></Host><User></User><Subfolder>a/b</Subfolder>"));
+    copy.OpenOn("c.copytoimapfolder.xml",
+                DispositionWith("<Host></Host><User></User><Subfolder>a/b</Subfolder>"));
     FileEditorForm& form = copy.form();
     EXPECT_EQ(form.Text("txtUser"), "");
     copy.Refused(
@@ -192,7 +208,7 @@ TEST(MessagingEditors, CopyToIMAPFolderChecksTheSubfolderBeforeTheServerAndTheUs
 
 TEST(MessagingEditors, CopyToIMAPFolderKeepsAProtocolItCannotShowUntilTheBoxIsSet) {
     Opened copy("CopyToIMAPFolder");
-    const std::string original = FileWith("<Protocol>IMAPS</Protocol>");
+    const std::string original = DispositionWith("<Protocol>IMAPS</Protocol>");
     const std::string file = copy.kit.Place("p.copytoimapfolder.xml", original);
     copy.kit.s.prompts.ExpectMessage("Unrecognized Protocol=IMAPS");
     copy.Open();
@@ -209,7 +225,7 @@ TEST(MessagingEditors, CopyToIMAPFolderKeepsAProtocolItCannotShowUntilTheBoxIsSe
 
     // A value that cannot mean encryption is plain IMAP: shown and saved so, with a note; nothing to choose.
     for (const std::string plain : {"IMAP", ""}) {
-        copy.kit.Place("p.copytoimapfolder.xml", FileWith("<Protocol>" + plain + "</Protocol>"));
+        copy.kit.Place("p.copytoimapfolder.xml", DispositionWith("<Protocol>" + plain + "</Protocol>"));
         copy.kit.s.prompts.ExpectMessage("The file " + file + " holds Protocol=\"" + plain +
                                          "\", which is shown and saved as \"imap\".");
         copy.Open();
@@ -221,7 +237,7 @@ TEST(MessagingEditors, CopyToIMAPFolderKeepsAProtocolItCannotShowUntilTheBoxIsSe
 
 TEST(MessagingEditors, AFileWhoseLastSaveDidNotFinishIsOfferedItsCopyBeforeItIsRead) {
     Opened move("MoveToSubfolder");
-    const std::string whole = FileWith("<Subfolder>Kept</Subfolder>");
+    const std::string whole = DispositionWith("<Subfolder>Kept</Subfolder>");
     namespace fs = std::filesystem;
     const std::string file = move.kit.Place("m.movetosubfolder.xml", "<Disposition><Subf");
     const std::string copy = file + ".before-save";
@@ -279,8 +295,9 @@ TEST(MessagingEditors, RuleUpdateNeedsBothFoldersAndStoresThemRelativeToItsFile)
     EXPECT_EQ(form.Text("txtDirectory"), "+/active");
 
     // An empty Restart element reads as checked and is written back as "1".
-    rules.OpenOn("r.ruleupdate.xml", FileWith("<Directory>+/active</Directory><BackupDirectory>+/active/old"
-                                              "</BackupDirectory><Restart></Restart>"));
+    rules.OpenOn("r.ruleupdate.xml",
+                 DispositionWith("<Directory>+/active</Directory><BackupDirectory>+/active/old"
+                                 "</BackupDirectory><Restart></Restart>"));
     EXPECT_TRUE(form.Checked("chkRestart"));
 }
 
@@ -303,9 +320,10 @@ TEST(MessagingEditors, WriteToRFC822KeepsTheFieldNameAndChecksOnlyTheRoot) {
     rfc822.Refused("The root directory must exist");
 
     // Empty elements stay empty, the one without a control too.
-    rfc822.OpenOn("w.writerfc822.xml",
-                  FileWith("<RootDirectory>./output/rfc822</RootDirectory>"
-                           "<NumberOfSubfolderLevels></NumberOfSubfolderLevels><FieldName></FieldName>"));
+    rfc822.OpenOn(
+        "w.writerfc822.xml",
+        DispositionWith("<RootDirectory>./output/rfc822</RootDirectory>"
+                        "<NumberOfSubfolderLevels></NumberOfSubfolderLevels><FieldName></FieldName>"));
     ASSERT_TRUE(rfc822.Save());
     EXPECT_EQ(ReadFile(file), CrLf({"<Disposition>", "\t<RootDirectory>./output/rfc822</RootDirectory>",
                                     "\t<NumberOfSubfolderLevels></NumberOfSubfolderLevels>",

@@ -11,24 +11,10 @@ using test::DetailedEditorKit;
 using test::ReadFile;
 using test::TestData;
 
-TEST(SaveAttachmentsEditor, AFileWithEverySettingComesBackByteForByteAndOtherElementsAreNotKept) {
-    DetailedEditorKit kit("WriteAttachmentsToDB");
-    const std::string file =
-        kit.PlaceData("full.attachmentstodb.xml", "actions/attachmentstodb/full.attachmentstodb.xml");
-    FrmSaveAttachments form(kit.s.services);
-    form.OpenOn(DetailedFileOf(kit.record));
-    EXPECT_EQ(form.caption(), "Edit Write Attachments to DB Disposition ");
-    kit.s.prompts.ExpectMessage("Saved");
-    ASSERT_TRUE(form.SaveFile());
-    EXPECT_EQ(ReadFile(file), ReadFile(TestData("actions/attachmentstodb/full.attachmentstodb.xml")));
-}
-
 TEST(SaveAttachmentsEditor, ANewFileChecksInOrderAndTheStatementNeedsNoSave) {
     DetailedEditorKit kit("WriteAttachmentsToDB");
-    const std::string file = kit.Dispose("new.attachmentstodb.xml");
-    kit.s.dialogs.AnswerFile(file);
     FrmSaveAttachments form(kit.s.services);
-    form.OpenOn(DetailedFileOf(kit.record));
+    const std::string file = kit.OpenOnNewFile(form, "new.attachmentstodb.xml");
     EXPECT_EQ(kit.s.dialogs.requests.at(0).pattern, "*.attachmentstodb.xml");
     EXPECT_EQ(form.Text("txtJDBCDriverClass"), "sun.jdbc.odbc.JdbcOdbcDriver");
     kit.s.prompts.ExpectMessage("Connection String missing");

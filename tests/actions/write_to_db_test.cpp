@@ -3,6 +3,7 @@
 #include "actions/DataOutputKit.h"
 #include "actions/FrmWriteToDB.h"
 #include "dispositions/DispositionEditors.h"
+#include "support/FormLookups.h"
 
 namespace pv {
 namespace {
@@ -10,6 +11,7 @@ namespace {
 using test::CrLf;
 using test::DataOutputKit;
 using test::DispositionWith;
+using test::FieldBox;
 using test::ReadFile;
 using test::TestData;
 
@@ -18,40 +20,10 @@ constexpr const char* kComment =
     "can "
     "be pooled and doesn't replace whitespace in the field data-->";
 
-int RowOf(const Form& form, const std::string& field) {
-    for (int row = 0; row < form.RowCount("Fields"); ++row) {
-        if (form.Text(Form::RowControl("chkField", row)) == field) return row;
-    }
-    return -1;
-}
-
-// The check box of a field's row.
-std::string Box(const Form& form, const std::string& field) {
-    return Form::RowControl("chkField", RowOf(form, field));
-}
-
-TEST(WriteToDBEditor, AFileWithEverySettingComesBackByteForByte) {
-    DataOutputKit kit("WriteToDB");
-    const std::string file = kit.PlaceData("full.writetodb.xml", "actions/writetodb/full.writetodb.xml");
-    FrmWriteToDB form(kit.s.services, kit.master);
-    form.OpenOn(DetailedFileOf(kit.record));
-    EXPECT_EQ(form.RowCount("Fields"), 10);
-    EXPECT_EQ(form.Text("txtPassword"), "Secr3t&Pass");
-    EXPECT_TRUE(form.control("txtPassword").password);
-    EXPECT_TRUE(form.Checked("optMySqlEscaping"));
-    EXPECT_EQ(form.Text("txtFieldLength(3)"), "yyyy-MM-dd'T'HH:mm:ss");
-    EXPECT_FALSE(form.changed());
-    kit.s.prompts.ExpectMessage("Saved");
-    ASSERT_TRUE(form.SaveFile());
-    EXPECT_EQ(ReadFile(file), ReadFile(TestData("actions/writetodb/full.writetodb.xml")));
-}
-
 TEST(WriteToDBEditor, ANewFileTakesTheDefaultsChecksInOrderAndWritesTheDerivedStatement) {
     DataOutputKit kit("WriteToDB");
-    const std::string file = kit.Dispose("log.writetodb.xml");
-    kit.s.dialogs.AnswerFile(file);
     FrmWriteToDB form(kit.s.services, kit.master);
-    form.OpenOn(DetailedFileOf(kit.record));
+    const std::string file = kit.OpenOnNewFile(form, "log.writetodb.xml");
     EXPECT_EQ(kit.s.dialogs.requests.at(0).filter,
               "Write To DB config files(*.writetodb.xml)|*.writetodb.xml|All xml files(*.xml)|*.xml");
     EXPECT_EQ(form.Text("txtJDBCDriverClass"), "sun.jdbc.odbc.JdbcOdbcDriver");
@@ -70,9 +42,9 @@ TEST(WriteToDBEditor, ANewFileTakesTheDefaultsChecksInOrderAndWritesTheDerivedSt
     EXPECT_FALSE(form.SaveFile());
     form.UserSetText("txtTable", "MsgLog");
     // Two strings and a date: three parameters, only the strings with a length.
-    form.UserClick(Box(form, "Subject"));
-    form.UserClick(Box(form, "ReceivedDate"));
-    form.UserClick(Box(form, "From"));
+    form.UserClick(FieldBox(form, "Subject"));
+    form.UserClick(FieldBox(form, "ReceivedDate"));
+    form.UserClick(FieldBox(form, "From"));
     form.UserSetText("txtFieldLength(2)", "abc");
     kit.s.prompts.ExpectMessage("Length not numeric for From");
     EXPECT_FALSE(form.SaveFile());
@@ -158,8 +130,8 @@ TEST(WriteToDBEditor, FieldsTheCatalogueDoesNotOfferAreNamedOnceAtLoad) {
         "drop them: InternalId, size, Retired");
     form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_EQ(form.dropMessages().size(), 1u);
-    EXPECT_TRUE(form.Checked(Box(form, "Subject")));
-    EXPECT_FALSE(form.Checked(Box(form, "Size")));
+    EXPECT_TRUE(form.Checked(FieldBox(form, "Subject")));
+    EXPECT_FALSE(form.Checked(FieldBox(form, "Size")));
 }
 
 TEST(WriteToDBEditor, CreateTableShowsTheCheckedRowsWithoutSavingOrMarkingTheEditor) {

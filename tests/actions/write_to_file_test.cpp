@@ -15,20 +15,6 @@ using test::DispositionWith;
 using test::ReadFile;
 using test::TestData;
 
-TEST(WriteToFileEditor, AFileWithEverySettingComesBackByteForByte) {
-    DataOutputKit kit("WriteToFile");
-    const std::string file =
-        kit.PlaceData("full.writetofile.xml", "actions/writetofile/full.writetofile.xml");
-    FrmWriteToFile form(kit.s.services, kit.master);
-    form.OpenOn(DetailedFileOf(kit.record));
-    EXPECT_TRUE(form.Checked("optEveryTenMinutes"));
-    EXPECT_EQ(form.KeptValue("TimeZone"), "America/New_York");
-    EXPECT_FALSE(form.changed());
-    kit.s.prompts.ExpectMessage("Saved");
-    ASSERT_TRUE(form.SaveFile());
-    EXPECT_EQ(ReadFile(file), ReadFile(TestData("actions/writetofile/full.writetofile.xml")));
-}
-
 // Typing, a check box, an option and a field row, each undone in turn back to the file as loaded, which a
 // save then writes byte for byte; redone, the save equals one made without undo. Typing in one box is one
 // step until something else comes between; typed back to what it was (as the box's own undo does), none.
@@ -150,10 +136,8 @@ TEST(WriteToFileEditor, AnUnknownIntervalIsShownAndSavedAsDailyAndSaidSo) {
 
 TEST(WriteToFileEditor, ANewFileShowsTheDefaultsAndTheChecksRunInFileOrder) {
     DataOutputKit kit("WriteToFile");
-    const std::string file = kit.Dispose("new.writetofile.xml");
-    kit.s.dialogs.AnswerFile(file);
     FrmWriteToFile form(kit.s.services, kit.master);
-    form.OpenOn(DetailedFileOf(kit.record));
+    const std::string file = kit.OpenOnNewFile(form, "new.writetofile.xml");
     EXPECT_EQ(form.Text("txtOutputFileName"), "");
     EXPECT_EQ(form.Text("txtDelimiter"), "|");
     EXPECT_FALSE(form.Checked("chkWriteHeader"));

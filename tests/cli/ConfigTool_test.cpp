@@ -16,6 +16,7 @@
 #include "cli/InstallationSample.h"
 #include "editors/Editors.h"
 #include "support/TestFiles.h"
+#include "support/ToolRun.h"
 
 namespace fs = std::filesystem;
 
@@ -23,27 +24,10 @@ namespace pv {
 namespace {
 
 using test::ReadFile;
+using test::Said;
 using test::TestData;
+using test::ToolRun;
 using test::WriteFile;
-
-struct ToolRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-// What the tool writes on standard error: each line after the program's name.
-std::string Said(const std::string& lines) {
-    std::string said;
-    size_t start = 0;
-    while (start < lines.size()) {
-        const size_t end = lines.find('\n', start);
-        said += "postvane-config-tool: " + lines.substr(start, end - start) + "\n";
-        if (end == std::string::npos) break;
-        start = end + 1;
-    }
-    return said;
-}
 
 // The current directory is the temporary folder, so relative names are taken from there and a write shows.
 struct ConfigTool : ::testing::Test {
@@ -52,10 +36,7 @@ struct ConfigTool : ::testing::Test {
     std::string rootOnly = ReadFile(TestData("master/root-only/master.xml"));
 
     ToolRun Run(const std::vector<std::string>& args, const std::string& input = "") {
-        std::istringstream in(input);
-        std::ostringstream out, err;
-        const int status = RunTool(args, in, out, err, ToolEnvironment{temp / "program", temp.path()});
-        return {status, out.str(), err.str()};
+        return test::RunToolIn(temp / "program", temp.path(), args, input);
     }
     // The real executable, started in cfg through a shell, with stdout and stderr captured in files.
     ToolRun RunBinary(const std::string& arguments, const std::string& prefix = "",
@@ -140,8 +121,8 @@ TEST_F(ConfigTool, UsageErrorsExitWithTwoAndTouchNothing) {
     EXPECT_TRUE(help.out.starts_with("Usage: postvane-config-tool [OPTIONS] COMMAND")) << help.out;
 }
 
-// What a user types and what the real executable answers: options in both spellings, "--", a missing
-// argument, each command's help, and "Saved" only when asked for.
+// What a user types and what the real executable answers, its exit status and the exact bytes it prints:
+// options in both spellings, "--", a missing argument, each command's help, and "Saved" only when asked for.
 TEST_F(ConfigTool, TheCommandLineReadsOptionsAsGetoptDoes) {
     WriteFile(cfg + "/master.xml", rootOnly);
     WriteFile(cfg + "/-dash.xml", rootOnly);
@@ -350,17 +331,6 @@ TEST_F(ConfigTool, AFileWhoseLastSaveDidNotFinishIsNamedWithItsCopyAndNotWritten
               std::make_tuple(std::string("<ResponseHandler><One"), rootOnly));
 }
 
-TEST_F(ConfigTool, TheExecutableExitsWithTheStatusAndPrintsTheExactBytes) {
-    WriteFile(cfg + "/master.xml", rootOnly);
-    const ToolRun printed = RunBinary("resave --stdout ./master.xml");
-    EXPECT_EQ(std::tie(printed.status, printed.err), std::make_tuple(0, ""));
-    EXPECT_EQ(printed.out, ReadFile(TestData("master/root-only/expected.xml")));
-    const ToolRun unknown = RunBinary("frobnicate");
-    EXPECT_EQ(
-        std::tie(unknown.status, unknown.out, unknown.err),
-        std::make_tuple(2, "", Said("unknown command 'frobnicate'\nTry 'postvane-config-tool --help'.")));
-}
-
 // Reading keeps no stack frame per level, and the parser's own limit on depth ends such a file cleanly.
 TEST_F(ConfigTool, ElementsNestedThreeHundredThousandDeepAreRefusedWithoutACrash) {
     std::string nested;
@@ -446,7 +416,7 @@ struct CheckCommand : ConfigTool {
 
 TEST_F(CheckCommand, ReportsEveryFailingMailboxWithTheEditorsMessagesAndChangesNothing) {
     const std::string before = ReadFile(cfg + "/master.xml");
-    const ToolRun run = Run({"check", "cfg/master.xml"});
+    ToolRun run = Run({"check", "cfg/master.xml"});
     EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(1, ""));
     EXPECT_EQ(run.out, "nodisp: Disposition configuration file does not exist: " + cfg +
                            "/missing.disposition.xml\n"
@@ -456,18 +426,15 @@ TEST_F(CheckCommand, ReportsEveryFailingMailboxWithTheEditorsMessagesAndChangesN
                            cfg + "/nowhere\n");
     EXPECT_EQ(ReadFile(cfg + "/master.xml"), before);
     EXPECT_FALSE(fs::exists(cfg + "/missing.disposition.xml"));
-}
 
-TEST_F(CheckCommand, AFolderNamedAsADispositionFileIsReportedAsAFolder) {
-    std::string master = ReadFile(cfg + "/master.xml");
-    master.replace(master.find("+/missing.disposition.xml"), 25, "+/folder.disposition.xml");
-    WriteFile(cfg + "/master.xml", master);
+    // A folder named as the disposition file is said to be one.
+    WriteFile(cfg + "/master.xml",
+              test::Replaced(before, "+/missing.disposition.xml", "+/folder.disposition.xml"));
     fs::create_directory(cfg + "/folder.disposition.xml");
-    const ToolRun run = Run({"check", "cfg/master.xml"});
+    run = Run({"check", "cfg/master.xml"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.out.find("nodisp: Disposition configuration file is a folder, not a file: " + cfg +
-                           "/folder.disposition.xml\n"),
-              std::string::npos)
+    EXPECT_TRUE(run.out.starts_with("nodisp: Disposition configuration file is a folder, not a file: " + cfg +
+                                    "/folder.disposition.xml\n"))
         << run.out;
 }
 

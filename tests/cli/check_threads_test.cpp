@@ -3,12 +3,11 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <sstream>
 #include <tuple>
 
-#include "cli/ConfigTool.h"
 #include "cli/InstallationSample.h"
 #include "support/TestFiles.h"
+#include "support/ToolRun.h"
 
 namespace fs = std::filesystem;
 
@@ -16,6 +15,8 @@ namespace pv {
 namespace {
 
 using test::ReadFile;
+using test::RunToolIn;
+using test::ToolRun;
 using test::WriteFile;
 
 std::string Replaced(std::string text, const std::string& from, const std::string& to, size_t after = 0) {
@@ -99,19 +100,6 @@ std::string WriteFaultyInstallation(const std::string& folder, size_t mailboxes)
     return sample.master;
 }
 
-struct CheckRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-CheckRun Check(const std::string& folder, const std::vector<std::string>& arguments) {
-    std::istringstream in;
-    std::ostringstream out, err;
-    const int status = RunTool(arguments, in, out, err, ToolEnvironment{folder, folder});
-    return {status, out.str(), err.str()};
-}
-
 // The report of check is the same, byte for byte and in the same order, at any number of threads: the
 // mailboxes' findings in the master's order, each file said once that many mailboxes name, then the
 // monitors. Eight threads run three times, so that the threads take the mailboxes in other orders.
@@ -119,7 +107,7 @@ TEST(CheckThreads, TheReportIsTheSameAtEveryNumberOfThreads) {
     test::TempDir temp;
     const size_t mailboxes = 48;
     const std::string master = WriteFaultyInstallation(temp.path(), mailboxes);
-    const CheckRun one = Check(temp.path(), {"check", "--jobs=1", master});
+    const ToolRun one = RunToolIn(temp.path(), temp.path(), {"check", "--jobs=1", master});
     EXPECT_EQ(one.status, 1);
     // Every planted fault is found, and found where it was planted.
     for (size_t m = 0; m < mailboxes; ++m) {
@@ -131,14 +119,12 @@ TEST(CheckThreads, TheReportIsTheSameAtEveryNumberOfThreads) {
     EXPECT_EQ(one.out.find(fields), one.out.rfind(fields)) << one.out;
     EXPECT_TRUE(one.out.ends_with("+/monitor.xml: " + temp / "monitor.xml could not be read.\n")) << one.out;
     for (const char* jobs : {"2", "8", "8", "8"}) {
-        const CheckRun many = Check(temp.path(), {"check", "-j", jobs, master});
-        EXPECT_EQ(std::tie(many.status, many.out, many.err), std::tie(one.status, one.out, one.err))
-            << jobs << " threads";
+        const ToolRun many = RunToolIn(temp.path(), temp.path(), {"check", "-j", jobs, master});
+        EXPECT_EQ(many, one) << jobs << " threads";
     }
     // Without --jobs, one thread per processor.
-    const CheckRun byDefault = Check(temp.path(), {"check", master});
-    EXPECT_EQ(std::tie(byDefault.status, byDefault.out, byDefault.err),
-              std::tie(one.status, one.out, one.err));
+    const ToolRun byDefault = RunToolIn(temp.path(), temp.path(), {"check", master});
+    EXPECT_EQ(byDefault, one);
     // The program itself prints the same and nothing else, whatever its threads meet first.
     const std::string out = temp / "out", err = temp / "err";
     const std::string command = "'" + std::string(POSTVANE_TOOL) + "' check -j 8 '" + master + "' >'" + out +

@@ -1,46 +1,21 @@
-// The tool's resave --diff and --check: what a resave would change, for every kind of file, with nothing
-// written.
+// Every kind of file of the sample as resave writes it: printed byte for byte, and --diff and --check saying
+// what a resave would change, with nothing written.
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 
-#include "cli/ConfigTool.h"
-#include "support/TestFiles.h"
+#include "support/ToolRun.h"
 
 namespace fs = std::filesystem;
 
 namespace pv {
 namespace {
 
+using test::kToolPrefix;
 using test::ReadFile;
+using test::ToolRun;
 
-constexpr const char* kPrefix = "postvane-config-tool: ";
-
-struct ResaveDiff : ::testing::Test {
-    ResaveDiff() {
-        fs::copy(std::string(POSTVANE_EXAMPLES) + "/config", temp / "config", fs::copy_options::recursive);
-    }
-
-    struct Run_ {
-        int status;
-        std::string out;
-        std::string err;
-        bool operator==(const Run_&) const = default;
-    };
-    Run_ Run(std::vector<std::string> args) {
-        std::istringstream in;
-        std::ostringstream out, err;
-        const int status = RunTool(args, in, out, err, ToolEnvironment{temp / "program", temp.path()});
-        return {status, out.str(), err.str()};
-    }
-    std::string file(const std::string& relative) { return temp / relative; }
-    test::TempDir temp;
-};
-
-void PrintTo(const ResaveDiff::Run_& run, std::ostream* os) {
-    *os << "status " << run.status << ", out \"" << run.out << "\", err \"" << run.err << "\"";
-}
+using ResaveDiff = test::SampleConfig;
 
 // Lines of a file as the editor writes them.
 std::vector<std::string> Lines(const std::string& text) {
@@ -53,13 +28,13 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-TEST_F(ResaveDiff, EveryKindOfFileShowsWhatAResaveWouldChangeAndWritesNothing) {
-    const struct {
+TEST_F(ResaveDiff, EveryKindOfFileComesBackByteForByteAndShowsWhatAResaveWouldChange) {
+    struct Case {
         std::vector<std::string> options;
         std::string file;
-    } cases[] = {
+    };
+    std::vector<Case> cases = {
         {{}, "config/master.xml"},
-        {{"--master", "config/master.xml"}, "config/support.disposition.xml"},
         {{"--type", "ForwardMessage"}, "config/dispose/oncall-relay.forward.xml"},
         {{"--type", "MoveToSubfolder"}, "config/dispose/support.movetosubfolder.xml"},
         {{"--type", "CopyToIMAPFolder"}, "config/dispose/escalation.copytoimapfolder.xml"},
@@ -77,45 +52,57 @@ TEST_F(ResaveDiff, EveryKindOfFileShowsWhatAResaveWouldChangeAndWritesNothing) {
         {{}, "config/alerts.emailmonitor.xml"},
         {{}, "config/charts.reports.xml"},
     };
-    const auto run = [&](std::vector<std::string> args, const auto& c) {
+    // Default and every category of the catalogues, in catalogue order, and nothing else.
+    for (const auto& entry : fs::directory_iterator(temp / "config")) {
+        const std::string name = entry.path().filename().string();
+        if (name.ends_with(".disposition.xml"))
+            cases.push_back({{"--master", "config/master.xml"}, "config/" + name});
+    }
+    const auto run = [&](std::vector<std::string> args, const Case& c) {
         args.insert(args.begin(), "resave");
         args.insert(args.end(), c.options.begin(), c.options.end());
         args.push_back(c.file);
         return Run(args);
     };
-    for (const auto& c : cases) {
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         // The sample is as a resave writes it.
-        EXPECT_EQ(run({"--check"}, c), (Run_{0, "", ""}));
-        EXPECT_EQ(run({"--diff"}, c), (Run_{0, "", ""}));
+        const std::string original = ReadFile(temp / c.file);
+        EXPECT_EQ(run({"--stdout"}, c), (ToolRun{0, original, ""}));
+        EXPECT_EQ(run({"--check"}, c), (ToolRun{0, "", ""}));
+        EXPECT_EQ(run({"--diff"}, c), (ToolRun{0, "", ""}));
+        // Without the master there are no message fields to read a data-output file with.
+        if (c.options.size() == 4) {
+            EXPECT_EQ(Run({"resave", c.options[0], c.options[1], c.file}).status, 2);
+        }
 
         // Its second element indented with spaces: the resave puts the TAB back.
-        const std::string original = ReadFile(file(c.file));
         const std::vector<std::string> lines = Lines(original);
         ASSERT_GE(lines.size(), 5u);
         ASSERT_EQ(lines[1].substr(0, 1), "\t");
         std::string spaced = original;
         spaced.replace(lines[0].size() + 2, 1, "  ");
-        test::WriteFile(file(c.file), spaced);
-        EXPECT_EQ(run({"--check"}, c), (Run_{1, "", kPrefix + c.file + " would be changed by a resave\n"}));
+        test::WriteFile(temp / c.file, spaced);
+        const std::string changed = kToolPrefix + c.file + " would be changed by a resave\n";
+        EXPECT_EQ(run({"--check"}, c), (ToolRun{1, "", changed}));
         const std::string diff = "--- " + c.file + "\n+++ " + c.file + "\n@@ -1,5 +1,5 @@\n " + lines[0] +
                                  "\r\n-  " + lines[1].substr(1) + "\r\n+" + lines[1] + "\r\n " + lines[2] +
                                  "\r\n " + lines[3] + "\r\n " + lines[4] + "\r\n";
-        EXPECT_EQ(run({"--diff"}, c), (Run_{0, diff, ""}));
-        EXPECT_EQ(run({"--check", "--diff"}, c),
-                  (Run_{1, diff, kPrefix + c.file + " would be changed by a resave\n"}));
-        EXPECT_EQ(ReadFile(file(c.file)), spaced);
+        EXPECT_EQ(run({"--diff"}, c), (ToolRun{0, diff, ""}));
+        EXPECT_EQ(run({"--check", "--diff"}, c), (ToolRun{1, diff, changed}));
+        EXPECT_EQ(ReadFile(temp / c.file), spaced);
     }
 }
 
 TEST_F(ResaveDiff, AFileTheResaveWouldNotWriteFailsTheCheckWithTheResavesMessage) {
-    const std::string master = file("config/master.xml");
+    const std::string master = file("master.xml");
     const std::string whole = ReadFile(master);
     // Not read completely: cut short.
     test::WriteFile(master, whole.substr(0, 200));
-    const Run_ cut = Run({"resave", "--check", "config/master.xml"});
+    const ToolRun cut = Run({"resave", "--check", "config/master.xml"});
     EXPECT_EQ(std::make_pair(cut.status, cut.out), std::make_pair(1, std::string()));
-    EXPECT_NE(cut.err.find(kPrefix + ("Not written: " + master + " could not be read.\n")), std::string::npos)
+    EXPECT_NE(cut.err.find(kToolPrefix + ("Not written: " + master + " could not be read.\n")),
+              std::string::npos)
         << cut.err;
     EXPECT_EQ(Run({"resave", "--diff", "config/master.xml"}), cut);
 
@@ -128,8 +115,8 @@ TEST_F(ResaveDiff, AFileTheResaveWouldNotWriteFailsTheCheckWithTheResavesMessage
         " holds what the editor does not keep, and a save would leave it out: the element "
         "ResponseHandler/Note.\n";
     EXPECT_EQ(Run({"resave", "--check", "config/master.xml"}),
-              (Run_{1, "", kPrefix + ("Not written: " + loss)}));
-    const Run_ allowed = Run({"resave", "--diff", "--allow-loss", "config/master.xml"});
+              (ToolRun{1, "", kToolPrefix + ("Not written: " + loss)}));
+    const ToolRun allowed = Run({"resave", "--diff", "--allow-loss", "config/master.xml"});
     EXPECT_EQ(
         std::make_pair(allowed.status, allowed.out),
         std::make_pair(

@@ -1,12 +1,11 @@
-// The tool's resave of disposition and detailed disposition files, and check over a whole configuration.
+// The tool's resave of disposition, detailed and monitor files refusing what it cannot write, and check over
+// a whole configuration.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <sstream>
 
-#include "cli/ConfigTool.h"
-#include "support/TestFiles.h"
+#include "support/ToolRun.h"
 
 namespace fs = std::filesystem;
 
@@ -15,76 +14,8 @@ namespace {
 
 using test::ReadFile;
 
-constexpr const char* kPrefix = "postvane-config-tool: ";
-
-struct SampleTool : ::testing::Test {
-    SampleTool() {
-        fs::copy(std::string(POSTVANE_EXAMPLES) + "/config", temp / "config", fs::copy_options::recursive);
-    }
-
-    struct Run_ {
-        int status;
-        std::string out;
-        std::string err;
-    };
-    Run_ Run(const std::vector<std::string>& args) {
-        std::istringstream in;
-        std::ostringstream out, err;
-        const int status = RunTool(args, in, out, err, ToolEnvironment{temp / "program", temp.path()});
-        return {status, out.str(), err.str()};
-    }
-    std::string file(const std::string& relative) { return temp / ("config/" + relative); }
-    test::TempDir temp;
-};
-
-TEST_F(SampleTool, EveryKindOfSampleFileComesBackByteForByte) {
-    const struct {
-        std::vector<std::string> args;
-        std::string file;
-    } cases[] = {
-        {{"resave", "--stdout", "config/master.xml"}, "master.xml"},
-        {{"resave", "--stdout", "--master", "config/master.xml", "config/support.disposition.xml"},
-         "support.disposition.xml"},
-        {{"resave", "--stdout", "--type", "ForwardMessage", "config/dispose/oncall-relay.forward.xml"},
-         "dispose/oncall-relay.forward.xml"},
-        {{"resave", "--stdout", "config/monitor.xml"}, "monitor.xml"},
-        {{"resave", "--stdout", "config/server.log.xml"}, "server.log.xml"},
-        {{"resave", "--stdout", "config/alerts.emailmonitor.xml"}, "alerts.emailmonitor.xml"},
-        {{"resave", "--stdout", "config/charts.reports.xml"}, "charts.reports.xml"},
-        {{"resave", "--stdout", "--type", "MoveToSubfolder", "config/dispose/support.movetosubfolder.xml"},
-         "dispose/support.movetosubfolder.xml"},
-        {{"resave", "--stdout", "--type", "CopyToIMAPFolder",
-          "config/dispose/escalation.copytoimapfolder.xml"},
-         "dispose/escalation.copytoimapfolder.xml"},
-        {{"resave", "--stdout", "--type", "RuleUpdate", "config/dispose/vendor.ruleupdate.xml"},
-         "dispose/vendor.ruleupdate.xml"},
-        {{"resave", "--stdout", "--type", "WriteRFC822File", "config/dispose/everything.writerfc822.xml"},
-         "dispose/everything.writerfc822.xml"},
-        {{"resave", "--stdout", "--type", "WriteAttachmentsToDB",
-          "config/dispose/invoices.attachmentstodb.xml"},
-         "dispose/invoices.attachmentstodb.xml"},
-    };
-    for (const auto& c : cases) {
-        const auto run = Run(c.args);
-        EXPECT_EQ(run.status, 0) << run.err;
-        EXPECT_EQ(run.out, ReadFile(file(c.file))) << c.file;
-    }
-}
-
-TEST_F(SampleTool, DataOutputFilesComeBackByteForByteWithTheMastersMessageFields) {
-    for (const auto& [type, name] :
-         {std::pair{"WriteToFile", "billing-log.writetofile.xml"},
-          std::pair{"WriteToDB", "support-log.writetodb.xml"}, std::pair{"RunSQL", "leads.runsql.xml"},
-          std::pair{"HttpRequest", "ticket.http.xml"}}) {
-        const std::string relative = std::string("config/dispose/") + name;
-        const auto run =
-            Run({"resave", "--stdout", "--master", "config/master.xml", "--type", type, relative});
-        EXPECT_EQ(run.status, 0) << run.err;
-        EXPECT_EQ(run.out, ReadFile(temp / relative)) << name;
-        // Without the master there are no message fields to read them with.
-        EXPECT_EQ(Run({"resave", "--type", type, relative}).status, 2) << name;
-    }
-}
+using SampleTool = test::SampleConfig;
+constexpr const char* kPrefix = test::kToolPrefix;
 
 TEST_F(SampleTool, ResaveWritesNothingWithoutTheFirstMessageFieldsFileOrWhenEntriesWouldBeDropped) {
     const std::string path = file("dispose/support-log.writetodb.xml");
@@ -378,8 +309,9 @@ TEST_F(SampleTool, WhatASaveWouldLeaveOutFailsCheckAndIsNotWrittenButCommentsAre
     EXPECT_EQ(ReadFile(file("dispose/helpdesk.forward.xml")), helpdesk);
 }
 
-// A file of another kind named as the master is never taken for an empty master: check fails and says why.
-TEST_F(SampleTool, CheckOfAFileOfAnotherKindAsTheMasterFails) {
+// A file of another kind named as the master is never taken for an empty master: check fails and says why. A
+// window shows defaults for a detailed file of another kind; the tool only says what the file is.
+TEST_F(SampleTool, CheckNamesAFileOfAnotherKindForWhatItIs) {
     const std::string monitors = ReadFile(file("monitor.xml"));
     const auto run = Run({"check", "config/monitor.xml"});
     EXPECT_EQ(run.status, 1);
@@ -389,6 +321,16 @@ TEST_F(SampleTool, CheckOfAFileOfAnotherKindAsTheMasterFails) {
               std::string::npos)
         << run.err;
     EXPECT_EQ(ReadFile(file("monitor.xml")), monitors);
+
+    const std::string forward = file("dispose/helpdesk.forward.xml");
+    test::WriteFile(forward, "<Monitors/>");
+    const auto check = Run({"check", "config/master.xml"});
+    EXPECT_NE(
+        check.out.find("Support: +/dispose/helpdesk.forward.xml: Default: The file " + forward +
+                       " is not a Forward Message detailed disposition file: its root element is <Monitors>, "
+                       "not <Disposition>.\n"),
+        std::string::npos)
+        << check.out;
 }
 
 TEST_F(SampleTool, ADetailedFileThatIsAPipeIsReportedForWhatItIs) {
@@ -459,19 +401,6 @@ TEST_F(SampleTool, TheMessagingEditorsRefuseAndReportWhatTheirChecksFind) {
               std::string::npos)
         << run.out;
     EXPECT_EQ(ReadFile(file("dispose/escalation.copytoimapfolder.xml")), copy);
-}
-
-// A window shows defaults for a file of another kind; the tool only says what the file is.
-TEST_F(SampleTool, CheckNamesADetailedFileOfAnotherKindWithoutSpeakingOfAWindow) {
-    const std::string forward = file("dispose/helpdesk.forward.xml");
-    test::WriteFile(forward, "<Monitors/>");
-    const auto check = Run({"check", "config/master.xml"});
-    EXPECT_NE(
-        check.out.find("Support: +/dispose/helpdesk.forward.xml: Default: The file " + forward +
-                       " is not a Forward Message detailed disposition file: its root element is <Monitors>, "
-                       "not <Disposition>.\n"),
-        std::string::npos)
-        << check.out;
 }
 
 TEST_F(SampleTool, MonitorFilesAreToldByTheirRootAndRefusedWhenTheirEditorsChecksFail) {

@@ -5,19 +5,15 @@
 #include <string>
 
 #include "core/TextDiff.h"
+#include "support/TestFiles.h"
 
 namespace pv {
 namespace {
 
+using test::CrLf;
+
 std::string Unified(const std::string& before, const std::string& after) {
     return UnifiedDiff(DiffTexts(before, after), "master.xml", "master.xml");
-}
-
-// A file as every editor writes it: CR LF after each line.
-std::string CrLf(std::initializer_list<const char*> lines) {
-    std::string text;
-    for (const char* line : lines) text += std::string(line) + "\r\n";
-    return text;
 }
 
 TEST(TextDiff, UnifiedTextKeepsCarriageReturnsAndThreeLinesOfContext) {

@@ -48,19 +48,6 @@ TEST(XmlReading, ListsStopAtOneHundredOrTheSentinelAndFallBackToTheDefaults) {
               (std::vector<std::string>{"a", "", "c"}));
 }
 
-TEST(XmlReading, MalformedTextReadsAsEmptyAndSaysWhereAndWhy) {
-    const XmlFile file = ParseXmlText("<ResponseHandler>\r\n\t<OnePass>1</OnePas>\r\n</ResponseHandler>\r\n");
-    EXPECT_FALSE(file.wellFormed);
-    EXPECT_EQ(file.problem,
-              "line 2, column 21: the end tag </OnePas> does not match the start tag <OnePass> (line 2)");
-    EXPECT_EQ(ReadNodeText(file.root(), "ResponseHandler/OnePass", "def"), "def");
-    // Columns count characters, not bytes.
-    EXPECT_EQ(
-        ParseXmlText("<R>\xC3\xA9\xC3\xA9<</R>").problem,
-        "line 1, column 7: a \"<\" that does not begin an element, a comment or a CDATA section (write &lt; "
-        "for a \"<\" in text)");
-}
-
 TEST(XmlReading, MalformedFileIsReportedOnceWithItsNameAndAMissingOneRaises) {
     test::TempDir temp;
     const std::string path = temp / "broken.xml";

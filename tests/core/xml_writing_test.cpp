@@ -68,6 +68,9 @@ TEST(XmlWriting, ValuesNoXmlFileCanHoldAreRefusedWithTheirPosition) {
     EXPECT_EQ(buffer, "<Host>" + allowed + "</Host>\r\n");
 }
 
+// A file is replaced whole through its link, keeping its permissions and gaining the final empty line; a new
+// one gets the usual permissions, not those of a private temporary file; a folder is refused, and no
+// temporary file is left.
 TEST(XmlWriting, WriteTextFileReplacesTheFileWholeKeepingItsLinkAndPermissions) {
     TempDir temp;
     const std::string real = temp / "shared/master.xml";
@@ -77,33 +80,30 @@ TEST(XmlWriting, WriteTextFileReplacesTheFileWholeKeepingItsLinkAndPermissions) 
     fs::create_symlink(real, link);
     WriteTextFile(link, "<A>\r\n</A>\r\n");
     EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(ReadFile(real), "<A>\r\n</A>\r\n\r\n");  // the final empty line
+    EXPECT_EQ(ReadFile(real), "<A>\r\n</A>\r\n\r\n");
     struct stat info {};
     ASSERT_EQ(::stat(real.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
     EXPECT_EQ(FolderEntries(temp / "shared"), std::vector<std::string>{"master.xml"});
 
-    // A new file gets the usual permissions, not those of a private temporary file.
     const mode_t mask = ::umask(022);
     WriteTextFile(temp / "new.xml", "<A/>");
     ::umask(mask);
     ASSERT_EQ(::stat((temp / "new.xml").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0644u);
-}
 
-TEST(XmlWriting, FailedWriteLeavesNoTemporaryFile) {
-    TempDir temp;
-    const std::string path = temp / "master.xml";
-    WriteFile(path + "/inside.txt", "kept");
+    const std::string folder = temp / "folder.xml";
+    WriteFile(folder + "/inside.txt", "kept");
     try {
-        WriteTextFile(path, "<A>\r\n</A>\r\n");
-        FAIL() << "no error";
+        WriteTextFile(folder, "<A>\r\n</A>\r\n");
+        ADD_FAILURE() << "no error";
     } catch (const AppError& error) {
         EXPECT_EQ(FormatError("Error saving=", error),
-                  "Error saving=75:Cannot write " + path + ": it is a folder");
+                  "Error saving=75:Cannot write " + folder + ": it is a folder");
     }
-    EXPECT_EQ(ReadFile(path + "/inside.txt"), "kept");
-    EXPECT_EQ(FolderEntries(temp.path()), std::vector<std::string>{"master.xml"});
+    EXPECT_EQ(ReadFile(folder + "/inside.txt"), "kept");
+    EXPECT_EQ(FolderEntries(temp.path()),
+              (std::vector<std::string>{"folder.xml", "master.xml", "new.xml", "shared"}));
 }
 
 }  // namespace

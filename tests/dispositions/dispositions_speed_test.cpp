@@ -1,46 +1,31 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <chrono>
-
 #include "dispositions/DispositionConfiguration.h"
 #include "dispositions/DispositionSamples.h"
 #include "support/Scripted.h"
 #include "support/TestFiles.h"
+#include "support/Timing.h"
 
 namespace pv {
 namespace {
 
-// Well under the third of a second the window may take; an unoptimised build is held to that third itself,
-// and a build with sanitizers, several times slower throughout, is not timed.
-#if defined(POSTVANE_SANITIZE_BUILD) || defined(__SANITIZE_ADDRESS__)
-constexpr double kOpenLimitSeconds = 1e9;
-#elif defined(NDEBUG)
-constexpr double kOpenLimitSeconds = 0.1;
+// Well under the third of a second the window may take; an unoptimised build is held to that third itself.
+#if defined(NDEBUG)
+constexpr double kOpenLimitSeconds = test::kSanitizedBuild ? 1e9 : 0.1;
 #else
-constexpr double kOpenLimitSeconds = 0.3;
+constexpr double kOpenLimitSeconds = test::kSanitizedBuild ? 1e9 : 0.3;
 #endif
-
-// The best of a few runs: the machine is shared with other tests, and the minimum is the least disturbed.
-template <typename Run>
-double BestSeconds(int runs, Run run) {
-    double best = 1e9;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        run();
-        best =
-            std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    }
-    return best;
-}
 
 TEST(DispositionsSpeed, FiveThousandCategoriesOpenWellUnderALimitOfAThirdOfASecond) {
     test::TempDir dir;
     const DispositionSample sample = WriteDispositionSample(dir.path(), 5000, 2000, 8);
-    size_t lines = 0;
-    const double seconds = BestSeconds(3, [&] { lines = OpenDispositionSample(sample, dir.path()); });
-    EXPECT_EQ(lines, 5001u);  // every generated category lies under "Default"
-    EXPECT_LT(seconds, kOpenLimitSeconds);
+    double best = 1e9;
+    for (int round = 0; round < 3; ++round) {
+        size_t lines = 0;
+        best = std::min(best, test::Seconds([&] { lines = OpenDispositionSample(sample, dir.path()); }));
+        EXPECT_EQ(lines, 5001u);  // every generated category lies under "Default"
+    }
+    EXPECT_LT(best, kOpenLimitSeconds);
 }
 
 TEST(DispositionsSpeed, FillingTheCategoryTreeGrowsLinearly) {
@@ -49,7 +34,6 @@ TEST(DispositionsSpeed, FillingTheCategoryTreeGrowsLinearly) {
     // timing both sizes in turn, leave room for a machine busy with other work.
     test::TempDir dirs[2];
     DispositionConfiguration configurations[2];
-    double best[2] = {1e9, 1e9};
     for (size_t i = 0; i < 2; ++i) {
         const size_t categories = i == 0 ? 1000 : 32000;
         const DispositionSample files = WriteDispositionSample(dirs[i].path(), categories, categories / 2, 8);
@@ -58,10 +42,7 @@ TEST(DispositionsSpeed, FillingTheCategoryTreeGrowsLinearly) {
             configurations[i].Load(files.dispositionFile, files.master, s.services.paths, s.prompts).opened);
         ASSERT_EQ(configurations[i].CategoryTree().size(), categories + 1);
     }
-    for (int round = 0; round < 15; ++round) {
-        for (size_t i = 0; i < 2; ++i)
-            best[i] = std::min(best[i], BestSeconds(1, [&] { configurations[i].CategoryTree(); }));
-    }
+    const auto best = test::BestOfTwoSizes(15, [&](size_t i) { configurations[i].CategoryTree(); });
     EXPECT_LT(best[1], best[0] * 400) << "1000 categories: " << best[0] << " s, 32000: " << best[1] << " s";
 }
 
@@ -76,19 +57,13 @@ TEST(DispositionsSpeed, CategoriesNoCatalogueDefinesAreListedOnceEachInLinearTim
         samples[i] = WriteDispositionSample(dirs[i].path(), sizes[i], 0, 8);
         test::WriteFile(dirs[i].path() + "/categoryDefinitions.xml", "<Categories>\r\n</Categories>");
     }
-    double best[2] = {1e9, 1e9};
-    for (int round = 0; round < 3; ++round) {
-        for (size_t i = 0; i < 2; ++i) {
-            test::ScriptedServices s(dirs[i].path());
-            DispositionConfiguration configuration;
-            best[i] = std::min(best[i], BestSeconds(1, [&] {
-                                   ASSERT_TRUE(configuration
-                                                   .Load(samples[i].dispositionFile, samples[i].master,
-                                                         s.services.paths, s.prompts)
-                                                   .opened);
-                               }));
-        }
-    }
+    const auto best = test::BestOfTwoSizes(3, [&](size_t i) {
+        test::ScriptedServices s(dirs[i].path());
+        DispositionConfiguration configuration;
+        ASSERT_TRUE(
+            configuration.Load(samples[i].dispositionFile, samples[i].master, s.services.paths, s.prompts)
+                .opened);
+    });
     EXPECT_LT(best[1], best[0] * 80) << "2000 categories: " << best[0] << " s, 32000: " << best[1] << " s";
 
     test::TempDir dir;

@@ -133,32 +133,6 @@ TEST_F(MainWindow, ACommandLineMasterWithABackslashIsTheFileOfThatName) {
     EXPECT_EQ(ReadFile(temp / "a/b/master.xml"), MasterWith({"decoy"}));
 }
 
-TEST_F(MainWindow, WithoutAMasterTheDialogOpensAtOnceAndAnAddedMailboxIsWrittenNowhere) {
-    s.dialogs.AnswerFile(std::nullopt);
-    main.Open("", temp.path());
-    EXPECT_EQ(main.Text("txtMasterConfig"), "");
-    const FileDialogRequest& first = s.dialogs.requests.at(0);
-    EXPECT_EQ(std::tie(first.title, first.pattern, first.filter, first.initialFolder, first.fileName,
-                       first.mode, first.refuseReadOnly),
-              std::make_tuple("Choose the master config file you wish to open", "*.master.xml",
-                              "Master config files(*.master.xml)|*master.xml|All xml files(*.xml)|*.xml",
-                              std::string(std::getenv("HOME")), "master.xml", FileCheck::NoCheck, true));
-
-    // "+" names would turn absolute in a file the user never chose: the mailbox stays in the window only.
-    s.windows.Expect("frmMailbox", [&](Form& editor) {
-        s.dialogs.AnswerFile(cfg + "/categorization.xml").AnswerFile(cfg + "/disposition.xml");
-        editor.UserClick("cmdBrowseCategorization");
-        editor.UserClick("cmdBrowseDisposition");
-        SaveAs("early")(editor);
-    });
-    s.prompts.ExpectMessage(
-        "No master configuration file is open, so nothing was written. Choose or create one with the \"...\" "
-        "button beside the master file name.");
-    main.UserClick("cmdAddMailbox");
-    EXPECT_EQ(Listed(), Names{"early"});
-    EXPECT_FALSE(std::filesystem::exists(program + "/config"));
-}
-
 TEST_F(MainWindow, ClosingAsksOnlyAfterChangesAndReloadDiscardsThem) {
     OpenOn(MasterWith({}));
     const std::string before = ReadFile(master);
@@ -323,27 +297,40 @@ TEST_F(MainWindow, DeleteAsksThenSelectsTheEntryThatTookThePlace) {
     EXPECT_NE(ReadFile(master).find("\t<Mailboxes>\r\n\t</Mailboxes>\r\n"), std::string::npos);
 }
 
-TEST_F(MainWindow, AFileThatIsNotWellFormedIsOverwrittenOnlyWhenTheUserSaysSo) {
-    const std::string broken = "<ResponseHandler><MonitorConfigFile>+/ops.xml</MonitorConfigFile><Mailboxes>";
-    WriteFile(master, broken);
-    s.prompts.ExpectMessageStartingWith("The file " + master + " is not well-formed XML");
-    main.Open(master, temp.path());
-    EXPECT_EQ(main.caption(), "Main Configuration - defaults shown: the file could not be read");
-    EXPECT_EQ(main.Text("txtMonitorConfigFile"), "+/monitor.xml");
-
+// A file that is not well-formed, or not a master at all, shows defaults and is replaced by them only when
+// the user says so.
+TEST_F(MainWindow, AFileThatIsNotAReadableMasterIsOverwrittenOnlyWhenTheUserSaysSo) {
     const std::string question =
         "The master file " + master +
         " could not be read as a master configuration file, so this window shows "
         "default values. Do you want to overwrite the file with what this window shows?";
-    s.windows.Expect("frmMailbox", SaveAs("new"));
-    s.prompts.ExpectYesNo(question, Answer::No);
-    main.UserClick("cmdAddMailbox");
-    EXPECT_EQ(ReadFile(master), broken);
+    const std::pair<std::string, std::string> unreadable[] = {
+        {"<ResponseHandler><MonitorConfigFile>+/ops.xml</MonitorConfigFile><Mailboxes>",
+         "The file " + master + " is not well-formed XML"},
+        {"<Monitors>\r\n</Monitors>\r\n",
+         "The file " + master +
+             " is not a master configuration file: its root element is <Monitors>, not <ResponseHandler>. It "
+             "was read as empty, so default values are shown."}};
+    for (const auto& [text, said] : unreadable) {
+        SCOPED_TRACE(text);
+        WriteFile(master, text);
+        s.prompts.ExpectMessageStartingWith(said);
+        FrmMain window(s.services);
+        window.Open(master, temp.path());
+        EXPECT_EQ(window.caption(), "Main Configuration - defaults shown: the file could not be read");
+        EXPECT_EQ(window.Text("txtMonitorConfigFile"), "+/monitor.xml");
+        EXPECT_TRUE(window.showingDefaults());
 
-    s.prompts.ExpectYesNo(question, Answer::Yes).ExpectMessage("Saved");
-    main.UserClick("cmdSave");
-    EXPECT_EQ(main.caption(), "Main Configuration");
-    EXPECT_EQ(NamesInFile(), Names{"new"});
+        s.windows.Expect("frmMailbox", SaveAs("new"));
+        s.prompts.ExpectYesNo(question, Answer::No);
+        window.UserClick("cmdAddMailbox");
+        EXPECT_EQ(ReadFile(master), text);
+
+        s.prompts.ExpectYesNo(question, Answer::Yes).ExpectMessage("Saved");
+        window.UserClick("cmdSave");
+        EXPECT_EQ(window.caption(), "Main Configuration");
+        EXPECT_EQ(NamesInFile(), Names{"new"});
+    }
 }
 
 TEST_F(MainWindow, AValueNoXmlFileCanHoldStopsTheSaveAndSaysWhere) {
@@ -357,24 +344,6 @@ TEST_F(MainWindow, AValueNoXmlFileCanHoldStopsTheSaveAndSaysWhere) {
         "character that an XML file cannot hold. Nothing was written.");
     main.UserClick("cmdAddMailbox");
     EXPECT_EQ(ReadFile(master), before);
-}
-
-TEST_F(MainWindow, AFileOfAnotherKindIsNeverReplacedByAMasterWithoutAQuestion) {
-    const std::string monitors = "<Monitors>\r\n</Monitors>\r\n";
-    WriteFile(master, monitors);
-    s.prompts.ExpectMessage("The file " + master +
-                            " is not a master configuration file: its root element is <Monitors>, not "
-                            "<ResponseHandler>. It was read as empty, so default values are shown.");
-    main.Open(master, temp.path());
-    EXPECT_TRUE(main.showingDefaults());
-    s.windows.Expect("frmMailbox", SaveAs("new"));
-    s.prompts.ExpectYesNo(
-        "The master file " + master +
-            " could not be read as a master configuration file, so this window shows default "
-            "values. Do you want to overwrite the file with what this window shows?",
-        Answer::No);
-    main.UserClick("cmdAddMailbox");
-    EXPECT_EQ(ReadFile(master), monitors);
 }
 
 // An element the window does not keep is asked about at the save, which writes the file without it only
@@ -495,22 +464,8 @@ TEST_F(MainWindow, AMasterReadOnAnotherThreadAtStartIsShownAndSavedAsTheWindowRe
     }
 }
 
-TEST_F(MainWindow, AStartOnAFileThatStopsPartWayListsTheMailboxesItHolds) {
-    WriteFile(
-        master,
-        "<ResponseHandler><Mailboxes><Mailbox><Name>one</Name></Mailbox><Mailbox><Name>one</Name></Mailbox>"
-        "</Mailboxes></ResponseHandler>");
-    s.prompts.ExpectMessageStartingWith(kStopped);
-    main.Open(master, temp.path());
-    EXPECT_EQ(Listed(), Names{"one"});
-    EXPECT_TRUE(main.loadIncomplete());
-    s.windows.Expect("frmMailbox", [](Form& editor) {
-        EXPECT_EQ(editor.Text("txtMailboxName"), "one");
-        editor.UserClick("cmdCancel");
-    });
-    main.UserClick("cmdEditMailbox");
-}
-
+// Without a master the dialog opens at once; "+" names would turn absolute in a file the user never chose, so
+// mailboxes added then stay in the window only, until the user chooses a file and says they go into it.
 TEST_F(MainWindow, MailboxesAddedWithoutAMasterFileGoIntoTheFileChosenWhenTheUserSaysSo) {
     const auto addWithoutFile = [&](const std::string& name) {
         // Without a master file, "+" names lead nowhere: the editor is given full paths.
@@ -522,13 +477,21 @@ TEST_F(MainWindow, MailboxesAddedWithoutAMasterFileGoIntoTheFileChosenWhenTheUse
         });
         s.prompts.ExpectMessage(
             "No master configuration file is open, so nothing was written. Choose or create one with the "
-            "\"...\" "
-            "button beside the master file name.");
+            "\"...\" button beside the master file name.");
         main.UserClick("cmdAddMailbox");
     };
     s.dialogs.AnswerFile(std::nullopt);
     main.Open("", temp.path());
+    EXPECT_EQ(main.Text("txtMasterConfig"), "");
+    const FileDialogRequest& first = s.dialogs.requests.at(0);
+    EXPECT_EQ(std::tie(first.title, first.pattern, first.filter, first.initialFolder, first.fileName,
+                       first.mode, first.refuseReadOnly),
+              std::make_tuple("Choose the master config file you wish to open", "*.master.xml",
+                              "Master config files(*.master.xml)|*master.xml|All xml files(*.xml)|*.xml",
+                              std::string(std::getenv("HOME")), "master.xml", FileCheck::NoCheck, true));
     addWithoutFile("early");
+    EXPECT_EQ(Listed(), Names{"early"});
+    EXPECT_FALSE(std::filesystem::exists(program + "/config"));
     addWithoutFile("one");
     EXPECT_TRUE(main.changed());
     WriteFile(master, MasterWith({"one"}));
@@ -568,9 +531,16 @@ TEST_F(MainWindow, AFileChangedByAnotherProgramIsOverwrittenOnlyWhenTheUserSaysS
         " has been changed by another program since this window read it. Do you want "
         "to overwrite it with what this window shows? Yes overwrites it; No reads it "
         "again, discarding the edits made in this window; Cancel does neither.";
-    const std::string theirs = MasterWith({"one", "theirs"});
     main.UserClick("chkOnePass");
+    // Another program's save of the same length within the same tick of the clock leaves size and time as
+    // they were: only the content tells that the file changed.
+    struct stat before {};
+    ASSERT_EQ(::stat(master.c_str(), &before), 0);
+    std::string theirs = ReadFile(master);
+    theirs.replace(theirs.find("<Name>one</Name>"), 16, "<Name>two</Name>");
     WriteFile(master, theirs);
+    const struct timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, master.c_str(), times, 0), 0);
     // Cancel: nothing written, the edits kept.
     s.prompts.ExpectYesNoCancel(question, Answer::Cancel);
     main.UserClick("cmdSave");
@@ -579,36 +549,14 @@ TEST_F(MainWindow, AFileChangedByAnotherProgramIsOverwrittenOnlyWhenTheUserSaysS
     // No: the file is read again.
     s.prompts.ExpectYesNoCancel(question, Answer::No);
     main.UserClick("cmdSave");
-    EXPECT_EQ(Listed(), (Names{"one", "theirs"}));
+    EXPECT_EQ(Listed(), (Names{"two"}));
     EXPECT_FALSE(main.changed());
     // A mailbox operation writes the file as well, and asks the same; Yes overwrites.
     WriteFile(master, MasterWith({"one"}));
     s.windows.Expect("frmMailbox", SaveAs("mine"));
     s.prompts.ExpectYesNoCancel(question, Answer::Yes).ExpectMessage("Saved");
     main.UserClick("cmdAddMailbox");
-    EXPECT_EQ(NamesInFile(), (Names{"one", "theirs", "mine"}));
-}
-
-// Another program's save of the same length within the same tick of the clock leaves size and time as they
-// were: only the content tells that the file changed.
-TEST_F(MainWindow, ARewriteOfTheSameSizeAndTimeIsStillAChange) {
-    OpenOn(MasterWith({"one"}));
-    main.UserClick("cmdMoreLess");
-    main.UserClick("chkOnePass");
-    struct stat before {};
-    ASSERT_EQ(::stat(master.c_str(), &before), 0);
-    const std::string theirs = MasterWith({"two"});
-    WriteFile(master, theirs);
-    const struct timespec times[2] = {before.st_atim, before.st_mtim};
-    ASSERT_EQ(::utimensat(AT_FDCWD, master.c_str(), times, 0), 0);
-    s.prompts.ExpectYesNoCancel("The file " + master +
-                                    " has been changed by another program since this window read it. Do you "
-                                    "want to overwrite it with what this window shows? Yes overwrites it; No "
-                                    "reads it again, discarding the edits made in this window; Cancel does "
-                                    "neither.",
-                                Answer::Cancel);
-    main.UserClick("cmdSave");
-    EXPECT_EQ(ReadFile(master), theirs);
+    EXPECT_EQ(NamesInFile(), (Names{"two", "mine"}));
 }
 
 TEST_F(MainWindow, OpeningAnotherMasterAsksFirstWhenThereAreUnsavedEdits) {

@@ -1,15 +1,15 @@
-// The sample configuration in examples/ must be what the editor itself would write, and complete: every file
-// the master names exists and every mailbox passes the editor's checks.
+// The sample configuration in examples/ must be complete: every file the master names exists and every
+// mailbox passes the editor's checks. That resave writes each file as it is, tests/cli/resave_diff_test.cpp
+// shows.
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 
-#include "cli/ConfigTool.h"
 #include "core/paths.h"
 #include "core/platform.h"
 #include "core/xml.h"
 #include "support/TestFiles.h"
+#include "support/ToolRun.h"
 
 namespace fs = std::filesystem;
 
@@ -22,33 +22,6 @@ const std::string kConfig = std::string(POSTVANE_EXAMPLES) + "/config";
 
 // The Maildir homes are relative to the program directory, which is the tool's folder in the build tree.
 const std::string kProgram = fs::path(POSTVANE_TOOL).parent_path().string();
-
-struct ToolRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-ToolRun Tool(const std::vector<std::string>& args) {
-    std::istringstream in;
-    std::ostringstream out, err;
-    const int status = RunTool(args, in, out, err, ToolEnvironment{kProgram, kConfig});
-    return {status, out.str(), err.str()};
-}
-
-TEST(ExampleConfiguration, ResaveReproducesTheMasterAndItsDispositionFilesByteForByte) {
-    const ToolRun master = Tool({"resave", "--stdout", "master.xml"});
-    EXPECT_EQ(std::tie(master.status, master.err), std::make_tuple(0, ""));
-    EXPECT_EQ(master.out, ReadFile(kConfig + "/master.xml"));
-    // Default and every category of the catalogues, in catalogue order, and nothing else.
-    for (const auto& entry : fs::directory_iterator(kConfig)) {
-        const std::string name = entry.path().filename().string();
-        if (!name.ends_with(".disposition.xml")) continue;
-        const ToolRun run = Tool({"resave", "--stdout", "--master", "master.xml", name});
-        EXPECT_EQ(run.status, 0) << name << ": " << run.err;
-        EXPECT_EQ(run.out, ReadFile(entry.path().string())) << name;
-    }
-}
 
 TEST(ExampleConfiguration, EveryFileIsInTheEditorsShapeAndEveryMailboxPassesTheChecks) {
     for (const auto& entry : fs::recursive_directory_iterator(kConfig)) {
@@ -74,7 +47,7 @@ TEST(ExampleConfiguration, EveryFileIsInTheEditorsShapeAndEveryMailboxPassesTheC
         }
     }
     // The mailboxes' rules, disposition and detailed files and their Maildir homes.
-    const ToolRun check = Tool({"check", "master.xml"});
+    const test::ToolRun check = test::RunToolIn(kProgram, kConfig, {"check", "master.xml"});
     EXPECT_EQ(std::tie(check.status, check.out, check.err), std::make_tuple(0, "", ""));
 }
 

@@ -7,11 +7,10 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <sstream>
 #include <tuple>
 
-#include "cli/ConfigTool.h"
 #include "support/TestFiles.h"
+#include "support/ToolRun.h"
 
 namespace fs = std::filesystem;
 
@@ -38,19 +37,6 @@ std::string Substitute(std::string text, const std::string& temp) {
     return text;
 }
 
-struct ToolRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-ToolRun Resave(const std::vector<std::string>& args, const std::string& program, const std::string& cwd) {
-    std::istringstream in;
-    std::ostringstream out, err;
-    const int status = RunTool(args, in, out, err, ToolEnvironment{program, cwd});
-    return {status, out.str(), err.str()};
-}
-
 class MasterGolden : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(MasterGolden, ResaveGivesTheExpectedFile) {
@@ -68,12 +54,14 @@ TEST_P(MasterGolden, ResaveGivesTheExpectedFile) {
                                      : "";
 
     // What a save would lose is written here, and named: the refusal has scenarios of its own.
-    const ToolRun printed = Resave({"resave", "--allow-loss", "--stdout", "master.xml"}, program, cfg);
+    const test::ToolRun printed =
+        test::RunToolIn(program, cfg, {"resave", "--allow-loss", "--stdout", "master.xml"});
     EXPECT_EQ(printed.err, messages);
     EXPECT_EQ(ReadFile(master), input) << "--stdout must not write";
 
     // "Saved" is said only when asked for.
-    const ToolRun written = Resave({"--verbose", "resave", "--allow-loss", "master.xml"}, program, cfg);
+    const test::ToolRun written =
+        test::RunToolIn(program, cfg, {"--verbose", "resave", "--allow-loss", "master.xml"});
     if (!readable) {
         EXPECT_EQ(std::tie(printed.status, printed.out, written.status, written.err),
                   std::make_tuple(1, "", 1, messages));
@@ -87,7 +75,7 @@ TEST_P(MasterGolden, ResaveGivesTheExpectedFile) {
     EXPECT_EQ(printed.out, expected);
     EXPECT_EQ(ReadFile(master), expected);
 
-    const ToolRun again = Resave({"resave", "--stdout", master}, program, "/");
+    const test::ToolRun again = test::RunToolIn(program, "/", {"resave", "--stdout", master});
     EXPECT_EQ(again.out, expected) << "a saved file must come back unchanged";
 }
 

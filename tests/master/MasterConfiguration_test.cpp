@@ -33,10 +33,17 @@ struct MasterFile : ::testing::Test {
     }
 };
 
-TEST_F(MasterFile, AMissingFileChangesNothing) {
+// A file of another kind reads as empty (the main window's tests show it); a missing file or a folder changes
+// nothing that the model held.
+TEST_F(MasterFile, AMissingFileOrAFolderChangesNothing) {
     config.MonitorConfigFile = "+/kept.xml";
     prompts.ExpectMessage("Couldn't load file, it doesn't exist");
     EXPECT_EQ(config.Load(paths, prompts).problem, FileProblem::Missing);
+    EXPECT_EQ(config.MonitorConfigFile, "+/kept.xml");
+
+    fs::create_directories(master);
+    prompts.ExpectMessage("Unexpected error in LoadFile=75:Cannot read " + master + ": it is a folder");
+    EXPECT_EQ(config.Load(paths, prompts).problem, FileProblem::NotAFile);
     EXPECT_EQ(config.MonitorConfigFile, "+/kept.xml");
 }
 
@@ -47,26 +54,6 @@ TEST_F(MasterFile, AFileThatIsNotWellFormedDropsWhatAnEarlierLoadHeld) {
     EXPECT_EQ(LoadText("<ResponseHandler><OnePass>1</OnePass><Mailboxes>").problem, FileProblem::Malformed);
     EXPECT_FALSE(config.OnePass);
     EXPECT_TRUE(config.Mailboxes.empty());
-}
-
-TEST_F(MasterFile, AFileOfAnotherKindOrNoFileAtAllIsReported) {
-    prompts.ExpectMessage(
-        "The file " + program +
-        "/config/master.xml is not a master configuration file: its root element is <Monitors>, "
-        "not <ResponseHandler>. It was read as empty, so default values are shown.");
-    const auto other =
-        LoadText("<Monitors><ResponseHandler><OnePass>1</OnePass></ResponseHandler></Monitors>");
-    EXPECT_EQ(other.problem, FileProblem::OtherKind);
-    EXPECT_FALSE(config.OnePass);
-
-    // A folder is no file; nothing that the model held changes.
-    fs::remove(master);
-    fs::create_directory(master);
-    config.OnePass = true;
-    prompts.ExpectMessage("Unexpected error in LoadFile=75:Cannot read " + program +
-                          "/config/master.xml: it is a folder");
-    EXPECT_EQ(config.Load(paths, prompts).problem, FileProblem::NotAFile);
-    EXPECT_TRUE(config.OnePass);
 }
 
 // Thousands of mailboxes, each with an element of its own: the load still reads in one pass and the notice

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <iostream>
 
 #include "master/FrmMain.h"
 #include "support/Scripted.h"
 #include "support/TestFiles.h"
+#include "support/Timing.h"
 
 namespace pv {
 namespace {
@@ -16,18 +16,9 @@ using test::TempDir;
 using test::TestData;
 using test::WriteFile;
 
-#if defined(POSTVANE_SANITIZE_BUILD) || defined(__SANITIZE_ADDRESS__)
-constexpr double kStepLimitSeconds = 1e9;
-#else
-constexpr double kStepLimitSeconds = 0.25;
-#endif
+using test::Seconds;
 
-template <typename Run>
-double Seconds(Run run) {
-    const auto start = std::chrono::steady_clock::now();
-    run();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
+constexpr double kStepLimitSeconds = test::kSanitizedBuild ? 1e9 : 0.25;
 
 // A master of 10,000 mailboxes, each the first mailbox of the scenario file under its own name.
 std::string TenThousandMailboxes() {

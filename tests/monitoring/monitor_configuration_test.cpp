@@ -43,13 +43,9 @@ TEST(MonitorConfigurationFile, EveryElementSetComesBackByteForByte) {
     Folder f;
     const std::string full = ReadFile(TestData("monitoring/configuration/full.monitor.xml"));
     ASSERT_EQ(f.Load(full), FileProblem::None);
+    // What the list shows of the entries and JMX is the window's test (MonitorWindow, loading).
     ASSERT_EQ(f.configuration.Entries.size(), 5u);
-    EXPECT_EQ(f.configuration.Entries[4].ClassName, "org.example.monitor.Pager & Siren");
-    EXPECT_EQ(f.configuration.Entries[4].getDisplay(),
-              "night shift <ops>(org.example.monitor.Pager & Siren)");
-    EXPECT_EQ(f.configuration.Entries[1].getDisplay(), "(com.ombrivo.Postvane.monitor.MonitorLog4j)");
     EXPECT_EQ(f.configuration.Entries[0].MonitorFilePath, f.file());
-    EXPECT_EQ(f.configuration.Jmx.HtmlAdaptorPort, "9090");
     EXPECT_EQ(f.Written(), full);
 }
 

@@ -9,11 +9,14 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "actions/FrmForwardMessage.h"
 #include "core/MasterLinks.h"
 #include "dispositions/CCatDisposition.h"
+#include "dispositions/DispositionEditors.h"
 #include "mailbox/CMailbox.h"
 #include "mailbox/FrmMailbox.h"
 #include "master/FrmMain.h"
+#include "support/FormLookups.h"
 #include "support/Scripted.h"
 #include "support/TestFiles.h"
 #include "ui/AccessKeys.h"
@@ -79,11 +82,11 @@ struct SampleCopy {
     TempDir dir;
 };
 
-// The line of `item` in a list of the form, or the list's length when it is not there.
-inline int RowOf(const Form& form, const std::string& list, const std::string& item) {
-    const auto& items = form.Items(list);
-    return static_cast<int>(std::find(items.begin(), items.end(), item) - items.begin());
-}
+// A test on a copy of the sample, with scripted services whose program folder is the copy's folder.
+struct OnSampleCopy : ::testing::Test {
+    SampleCopy sample;
+    ScriptedServices s{sample.dir.path()};
+};
 
 // The main window opened on the sample copy and shown.
 struct ShownMainWindow {
@@ -111,6 +114,20 @@ struct ShownMailboxEditor {
     // Before the editor reads the master's path from it.
     MasterLinks master;
     FrmMailbox editor;
+    ui::FormWindow window;
+};
+
+// The Forward Message file of the sample's "Support" mailbox in its editor, shown.
+struct ShownForwardEditor {
+    ShownForwardEditor(Services& services, const SampleCopy& sample)
+        : record(sample.disposition("ForwardMessage", "support.disposition.xml",
+                                    "+/dispose/helpdesk.forward.xml")),
+          editor(services),
+          window((editor.OpenOn(DetailedFileOf(record)), editor)) {
+        window.show();
+    }
+    CCatDisposition record;
+    FrmForwardMessage editor;
     ui::FormWindow window;
 };
 

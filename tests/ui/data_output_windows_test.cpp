@@ -56,19 +56,6 @@ struct Sample {
     FrmMain main{s.services};
 };
 
-int LineOf(const Form& form, const std::string& list, const std::string& item) {
-    const auto& items = form.Items(list);
-    return static_cast<int>(std::find(items.begin(), items.end(), item) - items.begin());
-}
-
-// The row of a field in an editor's field rows.
-int RowOf(const Form& form, const std::string& field) {
-    for (int row = 0; row < form.RowCount("Fields"); ++row) {
-        if (form.Text(Form::RowControl("chkField", row)) == field) return row;
-    }
-    return -1;
-}
-
 std::string RowName(const char* column, int row) {
     return Form::RowControl(column, row);
 }
@@ -131,7 +118,7 @@ TEST(QtDataOutputWindows, WriteToDBShowsOneScrollingRowPerFieldAndItsClicksAndTy
     ASSERT_NE(area, nullptr);
     EXPECT_TRUE(area->verticalScrollBar()->isVisible()) << "the sample's fields need more room than the area";
 
-    const int cc = RowOf(form, "Cc");
+    const int cc = FieldRow(form, "Cc");
     const std::string box = RowName("chkField", cc);
     auto* check = qobject_cast<QCheckBox*>(window.rowControlWidget(box));
     ASSERT_NE(check, nullptr);
@@ -289,7 +276,7 @@ TEST(QtDataOutputWindows, RunSQLMovesFieldsIntoItsParametersAndBackInTheWindow) 
     FormWindow window(form);
     window.show();
     EXPECT_TRUE(window.missingControls().empty());
-    SelectRow(window, "lstFields", LineOf(form, "lstFields", "Size"));
+    SelectRow(window, "lstFields", RowOf(form, "lstFields", "Size"));
     Click(window, "cmdSelectField");
     EXPECT_EQ(form.Items("lstParameters").back(), "Size");
     SelectRow(window, "lstParameters", 4);
@@ -353,7 +340,7 @@ TEST(QtDataOutputWindows, ScenarioAWriteToDBDispositionAddedFromTheDispositionsE
     sample.s.windows.Expect("frmChooseType", [&](Form& form) {
         FormWindow chooser(form);
         chooser.show();
-        SelectRow(chooser, "lstDispositionType", LineOf(form, "lstDispositionType", "WriteToDB"));
+        SelectRow(chooser, "lstDispositionType", RowOf(form, "lstDispositionType", "WriteToDB"));
         Click(chooser, "cmdGo");
     });
     sample.s.dialogs.AnswerFile(newFile);
@@ -366,11 +353,11 @@ TEST(QtDataOutputWindows, ScenarioAWriteToDBDispositionAddedFromTheDispositionsE
         Type(editor, "txtTable", "Audit");
         // A string, a date and a number.
         for (const char* field : {"Subject", "ReceivedDate", "Size"}) {
-            const std::string box = RowName("chkField", RowOf(form, field));
+            const std::string box = RowName("chkField", FieldRow(form, field));
             ASSERT_NE(editor.rowControlWidget(box), nullptr);
             Click(editor, box.c_str());
         }
-        Type(editor, RowName("txtFieldLength", RowOf(form, "Subject")).c_str(), "120");
+        Type(editor, RowName("txtFieldLength", FieldRow(form, "Subject")).c_str(), "120");
         sample.s.windows.Expect("frmShowSQL", [&](Form& sql) {
             FormWindow shown(sql);
             shown.show();

@@ -36,11 +36,6 @@ struct ScenarioFolder {
     MasterLinks links;
 };
 
-int RowOf(const Form& form, const std::string& list, const std::string& item) {
-    const auto& items = form.Items(list);
-    return static_cast<int>(std::find(items.begin(), items.end(), item) - items.begin());
-}
-
 std::string Disposition(const std::string& type, const std::string& file) {
     return CrLf({"\t\t<Disposition>", "\t\t\t<Type>" + type + "</Type>",
                  "\t\t\t<DetailedDispositionFile>" + file + "</DetailedDispositionFile>",

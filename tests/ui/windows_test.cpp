@@ -52,6 +52,8 @@
 namespace pv::test {
 namespace {
 
+using QtWindows = OnSampleCopy;
+
 namespace fs = std::filesystem;
 using ui::FormWindow;
 
@@ -66,7 +68,7 @@ std::string WithoutMailbox(const std::string& text, const std::string& name) {
 
 // Captions, tooltips, titles and the state the logic sets live in the logic alone: a text kept in a layout
 // would be overwritten by the logic's, so an edit in Designer would silently do nothing.
-TEST(QtWindows, LayoutsHoldNoTextsOrStateOfTheirControls) {
+TEST_F(QtWindows, LayoutsHoldNoTextsOrStateOfTheirControls) {
     const std::set<std::string> owned = {"text", "plainText", "title", "toolTip", "windowTitle", "statusTip",
                                          "whatsThis", "placeholderText", "checked", "readOnly", "echoMode",
                                          "default", "autoDefault", "selectionMode",
@@ -106,9 +108,7 @@ TEST(QtWindows, LayoutsHoldNoTextsOrStateOfTheirControls) {
     EXPECT_EQ(layouts, static_cast<int>(ui::WindowLayouts().size()));
 }
 
-TEST(QtWindows, MainWindowFoldsBackToExactlyItsOpeningHeightOrTheOneTheUserChose) {
-    SampleCopy sample;
-    ScriptedServices s(sample.dir.path());
+TEST_F(QtWindows, MainWindowFoldsBackToExactlyItsOpeningHeightOrTheOneTheUserChose) {
     ShownMainWindow shown(s.services, sample);
     FormWindow& window = shown.window;
     QApplication::processEvents();
@@ -139,10 +139,8 @@ TEST(QtWindows, MainWindowFoldsBackToExactlyItsOpeningHeightOrTheOneTheUserChose
     EXPECT_TRUE(Find<QLineEdit>(window, "txtMonitorConfigFile")->isReadOnly());
 }
 
-TEST(QtWindows, AddingThroughTheTypedEditorAndDeletingWriteTheMasterFile) {
-    SampleCopy sample;
+TEST_F(QtWindows, AddingThroughTheTypedEditorAndDeletingWriteTheMasterFile) {
     const std::string original = ReadFile(sample.master());
-    ScriptedServices s(sample.dir.path());
     ShownMainWindow shown(s.services, sample);
     FrmMain& main = shown.main;
     FormWindow& window = shown.window;
@@ -218,9 +216,7 @@ TEST(QtWindows, AddingThroughTheTypedEditorAndDeletingWriteTheMasterFile) {
     EXPECT_EQ(main.Items("lstMailboxes").back(), "Helpdesk");
 }
 
-TEST(QtWindows, EscapeOnAnEditedMailboxAsksWhetherToKeepTheEdits) {
-    SampleCopy sample;
-    ScriptedServices s(sample.dir.path());
+TEST_F(QtWindows, EscapeOnAnEditedMailboxAsksWhetherToKeepTheEdits) {
     CMailbox record;
     record.sName = "Keep";
     ShownMailboxEditor shown(s.services, sample, record);
@@ -236,9 +232,7 @@ TEST(QtWindows, EscapeOnAnEditedMailboxAsksWhetherToKeepTheEdits) {
     EXPECT_EQ(record.sSubfolder, "");
 }
 
-TEST(QtWindows, EditorTextBoxesSelectTheirTextOnFocusButTheMainWindowsDoNot) {
-    SampleCopy sample;
-    ScriptedServices s(sample.dir.path());
+TEST_F(QtWindows, EditorTextBoxesSelectTheirTextOnFocusButTheMainWindowsDoNot) {
     CMailbox record;
     ShownMailboxEditor mailbox(s.services, sample, record);
     QApplication::setActiveWindow(&mailbox.window);
@@ -248,12 +242,8 @@ TEST(QtWindows, EditorTextBoxesSelectTheirTextOnFocusButTheMainWindowsDoNot) {
     EXPECT_EQ(host->selectedText(), host->text());
 
     // A multi-line box as well.
-    CCatDisposition disposition =
-        sample.disposition("ForwardMessage", "support.disposition.xml", "+/dispose/helpdesk.forward.xml");
-    FrmForwardMessage forward(s.services);
-    forward.OpenOn(DetailedFileOf(disposition));
-    FormWindow forwardWindow(forward);
-    forwardWindow.show();
+    ShownForwardEditor forward(s.services, sample);
+    FormWindow& forwardWindow = forward.window;
     QApplication::setActiveWindow(&forwardWindow);
     QPlainTextEdit* addresses = Find<QPlainTextEdit>(forwardWindow, "txtAddresses");
     ASSERT_FALSE(addresses->toPlainText().isEmpty());
@@ -271,35 +261,10 @@ TEST(QtWindows, EditorTextBoxesSelectTheirTextOnFocusButTheMainWindowsDoNot) {
     EXPECT_EQ(monitor->selectedText(), "");
 }
 
-TEST(QtWindows, AnOptionClickedAgainStaysSelectedOnScreenAsInTheLogic) {
-    SampleCopy sample;
-    ScriptedServices s(sample.dir.path());
-    CMailbox record;
-    record.sProtocol = "pop3";
-    ShownMailboxEditor shown(s.services, sample, record);
-    FrmMailbox& editor = shown.editor;
+TEST_F(QtWindows, SavingAFileAnotherProgramChangedAsksAndNoShowsItsText) {
+    ShownForwardEditor shown(s.services, sample);
+    FrmForwardMessage& editor = shown.editor;
     FormWindow& window = shown.window;
-    QRadioButton* pop = Find<QRadioButton>(window, "optPOP");
-    for (int click = 0; click < 2; ++click) {
-        Click(window, "optPOP");
-        EXPECT_TRUE(pop->isChecked());
-        EXPECT_EQ(editor.SelectedProtocol(), "pop3");
-    }
-    // The password shows a "*" for every character.
-    QLineEdit* password = Find<QLineEdit>(window, "txtPassword");
-    password->setText("abc");
-    EXPECT_EQ(password->displayText(), "***");
-}
-
-TEST(QtWindows, SavingAFileAnotherProgramChangedAsksAndNoShowsItsText) {
-    SampleCopy sample;
-    ScriptedServices s(sample.dir.path());
-    CCatDisposition disposition =
-        sample.disposition("ForwardMessage", "support.disposition.xml", "+/dispose/helpdesk.forward.xml");
-    FrmForwardMessage editor(s.services);
-    editor.OpenOn(DetailedFileOf(disposition));
-    FormWindow window(editor);
-    window.show();
     Type(window, "txtSMTPServer", "mine.example.com");
     const std::string file = sample.file("dispose/helpdesk.forward.xml");
     std::string theirs = ReadFile(file);
@@ -318,15 +283,9 @@ TEST(QtWindows, SavingAFileAnotherProgramChangedAsksAndNoShowsItsText) {
 }
 
 // Save, then History: the backup the save kept, the difference from it, and a restore, all on the widgets.
-TEST(QtWindows, HistoryShowsTheBackupASaveKeptAndRestoresIt) {
-    SampleCopy sample;
-    ScriptedServices s(sample.dir.path());
-    CCatDisposition disposition =
-        sample.disposition("ForwardMessage", "support.disposition.xml", "+/dispose/helpdesk.forward.xml");
-    FrmForwardMessage editor(s.services);
-    editor.OpenOn(DetailedFileOf(disposition));
-    FormWindow window(editor);
-    window.show();
+TEST_F(QtWindows, HistoryShowsTheBackupASaveKeptAndRestoresIt) {
+    ShownForwardEditor shown(s.services, sample);
+    FormWindow& window = shown.window;
     const std::string file = sample.file("dispose/helpdesk.forward.xml");
     const std::string original = ReadFile(file);
     Type(window, "txtSMTPServer", "mine.example.com");
@@ -356,9 +315,7 @@ TEST(QtWindows, HistoryShowsTheBackupASaveKeptAndRestoresIt) {
     EXPECT_EQ(Find<QLineEdit>(window, "txtSMTPServer")->text(), "localhost");
 }
 
-TEST(QtWindows, TypeChooserGoesWithEnterAndCancelsWithItsVisibleButton) {
-    SampleCopy sample;
-    ScriptedServices s(sample.dir.path());
+TEST_F(QtWindows, TypeChooserGoesWithEnterAndCancelsWithItsVisibleButton) {
     MasterLinks master;
     master.masterFilePath = sample.master();
     master.dispositionTypes[0] = "+/customDispositionTypes.xml";
@@ -381,15 +338,10 @@ TEST(QtWindows, TypeChooserGoesWithEnterAndCancelsWithItsVisibleButton) {
     EXPECT_FALSE(disposition.Changed);
 }
 
-TEST(QtWindows, ForwardMessageGreysTheBoxesItsStateDisables) {
-    SampleCopy sample;
-    ScriptedServices s(sample.dir.path());
-    CCatDisposition disposition =
-        sample.disposition("ForwardMessage", "support.disposition.xml", "+/dispose/helpdesk.forward.xml");
-    FrmForwardMessage editor(s.services);
-    editor.OpenOn(DetailedFileOf(disposition));
-    FormWindow window(editor);
-    window.show();
+TEST_F(QtWindows, ForwardMessageGreysTheBoxesItsStateDisables) {
+    ShownForwardEditor shown(s.services, sample);
+    FrmForwardMessage& editor = shown.editor;
+    FormWindow& window = shown.window;
     // Disabled boxes are grey, enabled ones white behind black; both colours of each pair are set, so that
     // they read under a dark palette too.
     for (const char* box : {"txtFrom", "txtAddresses"}) {
@@ -422,9 +374,7 @@ TEST(QtWindows, ForwardMessageGreysTheBoxesItsStateDisables) {
               ReadFile(std::string(POSTVANE_EXAMPLES) + "/config/dispose/helpdesk.forward.xml"));
 }
 
-TEST(QtWindows, CustomEditorOpensItsFileInThePlainTextEditor) {
-    SampleCopy sample;
-    ScriptedServices s(sample.dir.path());
+TEST_F(QtWindows, CustomEditorOpensItsFileInThePlainTextEditor) {
     CCatDisposition disposition = sample.disposition("ArchiveToTape", "archive.disposition.xml",
                                                      "+/dispose/archive.customdisposition.xml");
     FrmCustom editor(s.services);
@@ -448,11 +398,9 @@ TEST(QtWindows, CustomEditorOpensItsFileInThePlainTextEditor) {
 
 // The typical use, end to end through the real windows: main window, mailbox, the dispositions of "Default",
 // Add, "ForwardMessage", a new detailed file, filled in and saved, then every window saved on the way out.
-TEST(QtWindows, TypicalUseWritesTheDetailedFileTheDispositionFileAndTheMasterFile) {
-    SampleCopy sample;
+TEST_F(QtWindows, TypicalUseWritesTheDetailedFileTheDispositionFileAndTheMasterFile) {
     const std::string masterBefore = ReadFile(sample.master());
     const std::string dispositionsBefore = ReadFile(sample.file("archive.disposition.xml"));
-    ScriptedServices s(sample.dir.path());
     ShownMainWindow shown(s.services, sample);
     FormWindow& window = shown.window;
     const int archive = RowOf(shown.main, "lstMailboxes", "Archive");
@@ -550,10 +498,8 @@ std::function<void(Form&)> ChooseInWindow(const std::string& type) {
 // The monitor list from the main window, through the real windows: JMX greys its frame, an entry moves, a
 // custom monitor is typed in, a Logger gets a new log configuration file that is filled in and saved and is
 // moved up, and "Exit and Save Changes" writes exactly that.
-TEST(QtWindows, MonitorWindowsFromTheMainWindowWriteTheMonitorAndLogFiles) {
-    SampleCopy sample;
+TEST_F(QtWindows, MonitorWindowsFromTheMainWindowWriteTheMonitorAndLogFiles) {
     const std::string before = ReadFile(sample.file("monitor.xml"));
-    ScriptedServices s(sample.dir.path());
     ShownMainWindow shown(s.services, sample);
 
     s.windows.Expect("frmMonitor", [&](Form& form) {
@@ -625,9 +571,7 @@ TEST(QtWindows, MonitorWindowsFromTheMainWindowWriteTheMonitorAndLogFiles) {
     EXPECT_EQ(ReadFile(sample.file("monitor.xml")), expected);
 }
 
-TEST(QtWindows, EmailMonitorAndChartsWindowsWriteWhatIsTypedAndChosen) {
-    SampleCopy sample;
-    ScriptedServices s(sample.dir.path());
+TEST_F(QtWindows, EmailMonitorAndChartsWindowsWriteWhatIsTypedAndChosen) {
     CMonitorItem email;
     email.MonitorFilePath = sample.file("monitor.xml");
     email.Parameter = "+/alerts.emailmonitor.xml";
