@@ -37,13 +37,14 @@ bool OpenedFile::ReadValues(const std::function<void(XmlNode root)>& read) {
 OpenedFile OpenConfigFile(const std::string& path, const std::string& root, IPrompts& prompts) {
     OpenedFile file;
     file.path = path;
-    if (!platform::PathExists(path)) return file;  // Missing, and nothing there to measure changes against
+    const platform::PathLook look = platform::LookAt(path);
+    if (!look.exists) return file;  // Missing, and nothing there to measure changes against
     if (OfferUnfinishedSave(path, prompts) == UnfinishedSaveChoice::Left) {
         file.problem = FileProblem::Unfinished;
         file.fingerprint.reset();
         return file;
     }
-    file.problem = platform::NotARegularFile(path).empty() ? FileProblem::Unreadable : FileProblem::NotAFile;
+    file.problem = look.notRegular.empty() ? FileProblem::Unreadable : FileProblem::NotAFile;
     try {
         file.xml = LoadXmlFile(path);
     } catch (const AppError& unreadable) {

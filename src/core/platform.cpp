@@ -49,27 +49,33 @@ bool FileExists(const std::string& path) {
     return fs::is_regular_file(ToPath(path), ec);
 }
 
-bool PathExists(const std::string& path) {
-    if (path.empty()) return false;
-    if (FileExists(path) || !NotARegularFile(path).empty()) return true;
-    // A path that cannot be looked at (too long, a folder on the way that may not be entered) may well name
-    // a file: reading it then says why it cannot, where "doesn't exist" would send the user looking.
+PathLook LookAt(const std::string& path) {
+    PathLook look;
+    if (path.empty()) return look;
     struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 || (errno != ENOENT && errno != ENOTDIR);
+    if (::stat(path.c_str(), &info) != 0) {
+        // A path that cannot be looked at (too long, a folder on the way that may not be entered) may well
+        // name a file: reading it then says why it cannot, where "doesn't exist" would send the user looking.
+        look.exists = errno != ENOENT && errno != ENOTDIR;
+        if (errno == ELOOP) look.notRegular = "a link that leads back to itself (a link loop)";
+        return look;
+    }
+    look.exists = true;
+    if (S_ISREG(info.st_mode)) return look;
+    look.notRegular = S_ISDIR(info.st_mode)                            ? "a folder"
+                      : S_ISFIFO(info.st_mode)                         ? "a named pipe (FIFO)"
+                      : S_ISSOCK(info.st_mode)                         ? "a socket"
+                      : S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode) ? "a device"
+                                                                       : "not a regular file";
+    return look;
+}
+
+bool PathExists(const std::string& path) {
+    return LookAt(path).exists;
 }
 
 std::string NotARegularFile(const std::string& path) {
-    if (path.empty()) return std::string();
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        return errno == ELOOP ? "a link that leads back to itself (a link loop)" : std::string();
-    }
-    if (S_ISREG(info.st_mode)) return std::string();
-    if (S_ISDIR(info.st_mode)) return "a folder";
-    if (S_ISFIFO(info.st_mode)) return "a named pipe (FIFO)";
-    if (S_ISSOCK(info.st_mode)) return "a socket";
-    if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode)) return "a device";
-    return "not a regular file";
+    return LookAt(path).notRegular;
 }
 
 bool FolderExists(const std::string& path) {

@@ -26,6 +26,12 @@ bool PathExists(const std::string& path);
 // "a socket", "a device", "a link that leads back to itself (a link loop)"; "" for a regular file and
 // for nothing at all. Reading a pipe or a device would wait for ever, and a folder is no file.
 std::string NotARegularFile(const std::string& path);
+// Both of the above from one look at the path.
+struct PathLook {
+    bool exists = false;
+    std::string notRegular;
+};
+PathLook LookAt(const std::string& path);
 // Parent folder of a path, without a trailing separator ("" when there is none).
 std::string ParentFolder(const std::string& path);
 // The name of a file without its folder.

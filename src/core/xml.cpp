@@ -30,6 +30,11 @@ std::string_view XmlNode::Name() const {
     return document_->names_[document_->nodes_[index_].name];
 }
 
+uint32_t XmlNode::NameKey() const {
+    if (!document_ || index_ == 0) return kNoName;
+    return document_->nodes_[index_].name;
+}
+
 XmlNode XmlNode::Parent() const {
     if (!document_ || index_ == 0) return {};
     return XmlNode(document_, document_->nodes_[index_].parent);
@@ -432,21 +437,43 @@ void WriteComment(std::string& buffer, std::string_view text, int level) {
     buffer += "-->\r\n";
 }
 
-void WriteElement(std::string& buffer, std::string_view tag, std::string_view value, int level) {
-    // The usual value is printable ASCII with nothing to escape: found so in one pass, its line is written
-    // in one piece.
-    bool plain = true;
-    bool escapes = false;
-    for (const char ch : value) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x20 || c >= 0x80) {
-            if (c != '\t' && c != '\n' && c != '\r') plain = false;
-        } else if (c == '&' || c == '<' || c == '>') {
-            escapes = true;
-        }
+namespace {
+
+// The usual value is printable ASCII with nothing to escape: found so in one pass, its line is written in
+// one piece, and only other values are looked at closely.
+struct ValueShape {
+    bool plain = true;     // nothing but printable ASCII, TAB and line breaks
+    bool escapes = false;  // holds & < or >
+};
+
+// Each byte's class, so that the scan is one lookup and one OR a byte, without a branch.
+constexpr uint8_t kNotPlain = 1;
+constexpr uint8_t kEscaped = 2;
+constexpr std::array<uint8_t, 256> kByteClasses = [] {
+    std::array<uint8_t, 256> classes{};
+    for (int c = 0; c < 256; ++c) {
+        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c >= 0x80) classes[c] = kNotPlain;
+        if (c == '&' || c == '<' || c == '>') classes[c] = kEscaped;
     }
-    if (!plain) CheckWritable(tag, value);
-    if (!escapes) {
+    return classes;
+}();
+
+ValueShape ShapeOf(std::string_view value) {
+    uint8_t seen = 0;
+    for (const char ch : value) seen |= kByteClasses[static_cast<unsigned char>(ch)];
+    return {(seen & kNotPlain) == 0, (seen & kEscaped) != 0};
+}
+
+}  // namespace
+
+void CheckElementValue(std::string_view tag, std::string_view value) {
+    if (!ShapeOf(value).plain) CheckWritable(tag, value);
+}
+
+void WriteElement(std::string& buffer, std::string_view tag, std::string_view value, int level) {
+    const ValueShape shape = ShapeOf(value);
+    if (!shape.plain) CheckWritable(tag, value);
+    if (!shape.escapes) {
         const size_t indent = static_cast<size_t>(std::max(level, 0));
         const size_t at = buffer.size();
         buffer.resize(at + indent + 2 * tag.size() + value.size() + 7);

@@ -24,6 +24,10 @@ class XmlNode {
     bool operator==(const XmlNode& other) const = default;
 
     std::string_view Name() const;  // "" for the document
+    // A number for the element's name, the same for every element of that name in its document (see
+    // XmlDocument::NameKey); kNoName for the document.
+    static constexpr uint32_t kNoName = 0xFFFFFFFFu;
+    uint32_t NameKey() const;
     const XmlDocument* Document() const { return document_; }
     XmlNode Parent() const;
     // Element children only: character data is kept apart, see RawText.
@@ -79,6 +83,9 @@ class XmlDocument {
     XmlDocument& operator=(const XmlDocument&) = delete;
 
     XmlNode Root() const { return XmlNode(this, 0); }
+    // The number XmlNode::NameKey gives the elements of that name; XmlNode::kNoName when none has it. Keys
+    // are small (below the number of names in the document), for tables indexed by them.
+    uint32_t NameKey(std::string_view name) const { return FindName(name); }
     UnreadContent Unread() const;
     // Records that the comments of this text (blanks around it aside) are written back by the load's editor.
     void MarkCommentsRead(std::string_view text) const;
@@ -197,6 +204,8 @@ void WriteOpenTag(std::string& buffer, std::string_view tag, int level);
 void WriteCloseTag(std::string& buffer, std::string_view tag, int level);
 void WriteComment(std::string& buffer, std::string_view text, int level);
 void WriteElement(std::string& buffer, std::string_view tag, std::string_view value, int level);
+// What WriteElement checks of a value, without writing it: throws UnwritableValue where it would.
+void CheckElementValue(std::string_view tag, std::string_view value);
 void WriteElementList(std::string& buffer, std::string_view tag, const std::vector<std::string>& values,
                       int level);
 

@@ -422,17 +422,19 @@ struct WrittenAttributes {
     std::string_view repeated;
 };
 
-WrittenAttributes AttributesAsWritten(xmlParserCtxtPtr context) {
+WrittenAttributes AttributesAsWritten(xmlParserCtxtPtr context, size_t nameLength) {
     WrittenAttributes found;
     const xmlParserInputPtr input = context ? context->input : nullptr;
     if (!input || !input->base || !input->cur || input->cur < input->base) return found;
-    const std::string_view before(reinterpret_cast<const char*>(input->base),
-                                  static_cast<size_t>(input->cur - input->base));
-    const size_t open = before.rfind('<');
-    if (open == std::string_view::npos) return found;
-    const std::string_view tag = before.substr(open + 1);
+    const auto* base = reinterpret_cast<const char*>(input->base);
+    const size_t read = static_cast<size_t>(input->cur - input->base);
+    const auto* open = static_cast<const char*>(::memrchr(base, '<', read));
+    if (!open) return found;
+    const std::string_view tag(open + 1, static_cast<size_t>(base + read - open - 1));
+    // Most tags end straight after their name: those hold no attribute, and are done with at once.
+    size_t at = std::min(nameLength, tag.size());
+    if (at < tag.size() && (tag[at] == '>' || tag[at] == '/')) return found;
     const auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    size_t at = 0;
     while (at < tag.size() && !space(tag[at]) && tag[at] != '/' && tag[at] != '>') ++at;
     std::unordered_set<std::string_view> seen;
     while (at < tag.size()) {
@@ -464,7 +466,10 @@ void OnStartElement(void* context, const xmlChar* localName, const xmlChar* pref
                    "elements are nested more than " + std::to_string(kMaxDepth) + " deep");
             return;
         }
-        const WrittenAttributes asWritten = AttributesAsWritten(static_cast<xmlParserCtxtPtr>(context));
+        const size_t nameLength = (prefix ? std::strlen(reinterpret_cast<const char*>(prefix)) + 1 : 0) +
+                                  std::strlen(reinterpret_cast<const char*>(localName));
+        const WrittenAttributes asWritten =
+            AttributesAsWritten(static_cast<xmlParserCtxtPtr>(context), nameLength);
         if (!asWritten.repeated.empty()) {
             Refuse(
                 state, context, XmlRefusal::kNotWellFormed,

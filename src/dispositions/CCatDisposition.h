@@ -28,7 +28,8 @@ class CategoryElementIndex {
     const std::vector<XmlNode>& ElementsNamed(const std::string& name) const;
 
   private:
-    std::unordered_map<std::string, std::vector<XmlNode>> elements_;
+    const XmlDocument* document_ = nullptr;
+    std::vector<std::vector<XmlNode>> byName_;  // by the document's key for their name
 };
 
 // The dispositions of one category, in the order the server carries them out.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <future>
+#include <optional>
 #include <unordered_set>
 
 #include "core/HeadlessServices.h"
@@ -312,33 +313,46 @@ bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts
     // Many dispositions name the same few files: each is asked about once, as is the file they are named in.
     const ReferringFileScope scope(paths, fullPath_);
     struct Named {
-        bool exists = false;
-        std::string stored;  // as this save writes it
+        std::optional<bool> exists;  // looked at only when asked
+        std::string stored;          // as this save writes it
     };
     std::unordered_map<std::string, Named> named;
-    const auto lookUp = [&](const std::string& file) -> const Named& {
+    const auto lookUp = [&](const std::string& file) -> Named& {
         const auto [found, added] = named.try_emplace(file);
-        if (added) {
-            found->second.exists = platform::FileExists(paths.ResolvePath(fullPath_, file));
-            if (!file.empty()) found->second.stored = paths.MakeStoredPath(true, file, fullPath_);
-        }
+        if (added && !file.empty()) found->second.stored = paths.MakeStoredPath(true, file, fullPath_);
         return found->second;
+    };
+    const auto exists = [&](const std::string& file) {
+        Named& name = lookUp(file);
+        if (!name.exists) name.exists = platform::FileExists(paths.ResolvePath(fullPath_, file));
+        return *name.exists;
+    };
+    // Without a text to keep (the checks before a save, and check), each value is only checked as it would
+    // be written: building the text nobody reads took an eighth of a check.
+    const auto open = [&](std::string_view tag, int level) {
+        if (text) WriteOpenTag(*text, tag, level);
+    };
+    const auto close = [&](std::string_view tag, int level) {
+        if (text) WriteCloseTag(*text, tag, level);
+    };
+    const auto element = [&](std::string_view tag, std::string_view value, int level) {
+        if (text) {
+            WriteElement(*text, tag, value, level);
+        } else {
+            CheckElementValue(tag, value);
+        }
     };
     try {
         const bool defaultHasNone = categories_.empty() || categories_.front().Dispositions.empty();
-        // Without a text to keep, each disposition is written into a scratch buffer that starts afresh.
-        std::string scratch;
-        std::string& buffer = text ? *text : scratch;
         if (text) {
             size_t dispositions = 0;
             for (const CCatDispositions& category : categories_) dispositions += category.Dispositions.size();
-            buffer.reserve(64 + categories_.size() * 40 + dispositions * 256);
+            text->reserve(64 + categories_.size() * 40 + dispositions * 256);
         }
-        WriteOpenTag(buffer, kRootElement, 0);
+        open(kRootElement, 0);
         for (size_t c = 0; c < categories_.size(); ++c) {
             const CCatDispositions& category = categories_[c];
             writing = &category;
-            if (!text) scratch.clear();
             if (category.Dispositions.empty() && c != 0 && defaultHasNone) {
                 prompts.ShowMessage(
                     "You must have at least one Default disposition or at least one disposition for "
@@ -355,16 +369,15 @@ bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts
                     "the category definitions file; nothing was written.");
                 return false;
             }
-            WriteOpenTag(buffer, category.CategoryName, 1);
+            open(category.CategoryName, 1);
             for (const CCatDisposition& disposition : category.Dispositions) {
-                if (!text) scratch.clear();
-                WriteOpenTag(buffer, "Disposition", 2);
+                open("Disposition", 2);
                 if (disposition.Type.empty()) {
                     prompts.ShowMessage("Type is empty for at least one disposition for category=" +
                                         category.CategoryName);
                     return false;
                 }
-                WriteElement(buffer, "Type", disposition.Type, 3);
+                element("Type", disposition.Type, 3);
                 const std::optional<bool> requiresFile = types_.RequiresDetailedFile(disposition.Type);
                 if (!requiresFile) {
                     throw AppError(kErrKeyNotFound, "The disposition type \"" + disposition.Type +
@@ -372,21 +385,20 @@ bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts
                                                         " is not in the disposition types files");
                 }
                 if (*requiresFile && detailedFiles == DetailedFiles::Checked &&
-                    !lookUp(disposition.DetailedDispositionFile).exists) {
+                    !exists(disposition.DetailedDispositionFile)) {
                     prompts.ShowMessage(
                         "Detailed disposition file is missing or incorrect for at least one "
                         "disposition in the " +
                         category.CategoryName + " category, File=" + disposition.DetailedDispositionFile);
                     return false;
                 }
-                WriteElement(buffer, "DetailedDispositionFile",
-                             lookUp(disposition.DetailedDispositionFile).stored, 3);
-                WriteElement(buffer, "DirectoryForErrors", disposition.DirectoryForErrors, 3);
-                WriteCloseTag(buffer, "Disposition", 2);
+                element("DetailedDispositionFile", lookUp(disposition.DetailedDispositionFile).stored, 3);
+                element("DirectoryForErrors", disposition.DirectoryForErrors, 3);
+                close("Disposition", 2);
             }
-            WriteCloseTag(buffer, category.CategoryName, 1);
+            close(category.CategoryName, 1);
         }
-        WriteCloseTag(buffer, kRootElement, 0);
+        close(kRootElement, 0);
         return true;
     } catch (UnwritableValue& error) {
         if (writing) error.Within("of a disposition of category " + writing->CategoryName);
