@@ -6,6 +6,7 @@
 #include "actions/FrmWriteToDB.h"
 #include "actions/MessageFieldsSample.h"
 #include "core/HeadlessServices.h"
+#include "core/LargeMemory.h"
 #include "dispositions/DispositionEditors.h"
 #include "dispositions/DispositionSamples.h"
 #include "dispositions/FrmDispositions.h"
@@ -13,10 +14,19 @@
 
 namespace {
 
-// An offscreen application and services that answer nothing, for one measured window.
+// The heap set up as the editor sets up its own before anything else (see editor_main.cpp).
+bool EditorHeap() {
+    pv::TuneHeap();
+    pv::PrepareHeap(pv::kReadingHeap);
+    return true;
+}
+
+// An offscreen application and services that answer nothing, for one measured window, in a process set up
+// as the editor's is.
 struct OffscreenWindows {
     explicit OffscreenWindows(const std::string& programDirectory)
-        : app(argc, argv), headless(pv::PathContext(programDirectory), prompts) {}
+        : heap(EditorHeap()), app(argc, argv), headless(pv::PathContext(programDirectory), prompts) {}
+    bool heap;
     int argc = 3;
     char name[10] = "run_bench";
     char platform[10] = "-platform";

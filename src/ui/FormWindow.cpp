@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QResizeEvent>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTextBrowser>
 #include <QTimer>
@@ -51,6 +52,7 @@ class PasswordStyle : public QProxyStyle {
 }  // namespace
 
 FormWindow::FormWindow(pv::Form& form, QWidget* parent) : QDialog(parent), form_(form) {
+    QAccessible::installActivationObserver(this);
     if (parent) {
         // A child window is a dialog of the window that opened it: it stays above it, has no taskbar entry
         // or minimize button of its own, and blocks it until closed.
@@ -109,6 +111,7 @@ FormWindow::FormWindow(pv::Form& form, QWidget* parent) : QDialog(parent), form_
 }
 
 FormWindow::~FormWindow() {
+    QAccessible::removeActivationObserver(this);
     form_.SetObserver(nullptr);
 }
 
@@ -266,7 +269,10 @@ void FormWindow::Apply(const pv::Control& control, QWidget* widget) {
         }
         if (!control.selection.empty()) {
             list->setCurrentRow(control.selection.front(), QItemSelectionModel::NoUpdate);
-            list->scrollToItem(list->item(control.selection.front()));
+            // The first line of a list scrolled to its top is in view already: finding where a line is lays
+            // out the whole list, 5,000 categories of it.
+            if (control.selection.front() > 0 || list->verticalScrollBar()->value() > 0)
+                list->scrollToItem(list->item(control.selection.front()));
         } else if (list->hasFocus() && list->count() > 0) {
             // A focused list always shows a selected line; after the logic is done with its change.
             const std::string name = control.name;

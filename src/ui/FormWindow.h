@@ -1,4 +1,5 @@
 #pragma once
+#include <QAccessible>
 #include <QDialog>
 #include <functional>
 #include <map>
@@ -33,7 +34,7 @@ namespace pv::ui {
 // accessible names of their fields, gives captions access keys that do not clash, Tab the reading order, an
 // option group one Tab stop, the first field the first focus, lists Enter and Delete, Save, Reload and Help
 // Ctrl+S, F5 and F1; Colours.cpp keeps text boxes readable under light and dark palettes.
-class FormWindow : public QDialog, private pv::IFormObserver {
+class FormWindow : public QDialog, private pv::IFormObserver, private QAccessible::ActivationObserver {
   public:
     // Without a parent: the main window, a top-level window of its own. With one: a modal dialog of it.
     explicit FormWindow(pv::Form& form, QWidget* parent = nullptr);
@@ -146,6 +147,10 @@ class FormWindow : public QDialog, private pv::IFormObserver {
     void UpdateGroupTabStop(QButtonGroup* group);
     // Gives each line of a list that shows a tree by indenting its lines a name that says its level.
     void AnnounceLevels(QListWidget* list, int indentPerLevel);
+    void WriteLevels(QListWidget* list, int indentPerLevel);
+    // An assistive tool began (or stopped) listening: the levels that waited for one are given.
+    void accessibilityActiveChanged(bool active) override;
+    std::unordered_map<QListWidget*, int> unannounced_;  // lists whose levels wait for a listener
     // The widget that gets the focus when the window opens.
     QWidget* FirstField() const;
     // Selects a text when it gets the focus, keeps a selected line in a focused list, and runs what Enter

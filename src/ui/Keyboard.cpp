@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 
 #include "ui/AccessKeys.h"
 #include "ui/FormWindow.h"
@@ -336,6 +337,23 @@ void FormWindow::hideEvent(QHideEvent* event) {
 }
 
 void FormWindow::AnnounceLevels(QListWidget* list, int indentPerLevel) {
+    // Only an assistive tool hears the levels: until one listens they wait, as a list of 5,000 categories
+    // took longer to announce than to fill.
+    if (!QAccessible::isActive()) {
+        unannounced_[list] = indentPerLevel;
+        return;
+    }
+    unannounced_.erase(list);
+    WriteLevels(list, indentPerLevel);
+}
+
+void FormWindow::accessibilityActiveChanged(bool active) {
+    if (!active) return;
+    for (const auto& [list, indentPerLevel] : std::exchange(unannounced_, {}))
+        WriteLevels(list, indentPerLevel);
+}
+
+void FormWindow::WriteLevels(QListWidget* list, int indentPerLevel) {
     if (list->count() == 0) return;
     {
         // One change for the whole list, not one for each line: a view told of 5,000 changes one by one

@@ -25,8 +25,11 @@ std::string QtSettings::Text(const std::string& key) const {
     return S(store_->value(Q(key)).toString());
 }
 
+// A setting is written, and the file flushed to disk, only when it changes: the editor sets its window's
+// place and what it shows at every start and close, and wrote the file twice a run for nothing.
 void QtSettings::SetText(const std::string& key, const std::string& value) {
     if (!keeping_) return session_.SetText(key, value);
+    if (store_->contains(Q(key)) && Text(key) == value) return;
     store_->setValue(Q(key), Q(value));
     store_->sync();
 }
@@ -40,6 +43,7 @@ std::vector<std::string> QtSettings::List(const std::string& key) const {
 
 void QtSettings::SetList(const std::string& key, const std::vector<std::string>& values) {
     if (!keeping_) return session_.SetList(key, values);
+    if (store_->contains(Q(key)) && List(key) == values) return;
     QStringList list;
     for (const std::string& value : values) list.push_back(Q(value));
     store_->setValue(Q(key), list);
