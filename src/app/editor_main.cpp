@@ -4,6 +4,8 @@
 //   --quit-when-shown           exits as soon as the main window is on screen (start-up benchmark)
 //   --no-settings               reads and keeps nothing between runs
 
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QIcon>
@@ -164,6 +166,13 @@ void EndOnFatalStart(QtMsgType type, const QMessageLogContext& context, const QS
 // The master the command line names, read off it before Qt takes its own options: a guess, for reading the
 // file while Qt starts. The window opens what the command line says once Qt has read it, and reads that
 // file afresh when the guess named another. Nullopt where the guess is not worth making.
+// Whether a master is worth a thread of its own at start: one of a few kilobytes is read sooner than a
+// thread and its heap are set up.
+bool LargeFile(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && info.st_size >= 256 * 1024;
+}
+
 std::optional<std::string> MasterBeforeQt(int argc, char** argv) {
     static const QStringList qtWithoutValue = {"reverse", "widgetcount", "nograb", "dograb",
                                                "sync",    "testability", "cmap"};
@@ -207,10 +216,10 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    // The master is read on another thread while Qt starts.
+    // A large master is read on another thread while Qt starts; a small one by the window.
     const std::string programGuess = pv::platform::ExecutableDirectory(argv[0]);
     std::future<pv::StartupMaster> startupMaster;
-    if (const std::optional<std::string> guess = MasterBeforeQt(argc, argv)) {
+    if (const std::optional<std::string> guess = MasterBeforeQt(argc, argv); guess && LargeFile(*guess)) {
         startupMaster = std::async(std::launch::async, [programGuess, text = *guess] {
             pv::PrepareHeap(pv::kReadingHeap);
             try {

@@ -10,7 +10,7 @@
 namespace pv {
 namespace {
 
-constexpr size_t kLargeBlock = size_t{256} << 10;
+constexpr size_t kLargeBlock = size_t{1} << 20;
 constexpr size_t kHugePage = size_t{2} << 20;
 
 size_t MappedSize(size_t bytes) {
