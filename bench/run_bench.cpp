@@ -275,6 +275,12 @@ std::vector<Comparison> StartupCase(const Context& context) {
     return {startup, large};
 }
 
+// Ends a measured child as soon as its window is filled and shown, telling whether it shows what it should:
+// closing the window is not part of opening it.
+std::function<void(size_t)> ExitWith(size_t expected) {
+    return [expected](size_t shown) { ::_exit(shown == expected ? 0 : 1); };
+}
+
 std::vector<Comparison> DispositionsCase(const Context& context) {
     // Generated once; each measured run opens it in a fresh process.
     const pv::DispositionSample sample = pv::WriteDispositionSample(context.folder, 5000, 2000, 8);
@@ -284,13 +290,13 @@ std::vector<Comparison> DispositionsCase(const Context& context) {
     open.goalTimeRatio = 1.2;
     open.maxTimeRatio = 1.35;
     open.maxMemoryRatio = 0;
-    open.measured = MeasureForked(
-        [&] { ::_exit(OpenDispositionWindow(sample, context.folder) == 5001 ? 0 : 1); }, context.runs);
+    open.measured =
+        MeasureForked([&] { OpenDispositionWindow(sample, context.folder, ExitWith(5001)); }, context.runs);
     const std::string small = context.folder + "/small";
     fs::create_directories(small);
     const pv::DispositionSample smallSample = pv::WriteDispositionSample(small, 50, 20, 8);
-    open.reference = MeasureForked([&] { ::_exit(OpenDispositionWindow(smallSample, small) == 51 ? 0 : 1); },
-                                   context.runs);
+    open.reference =
+        MeasureForked([&] { OpenDispositionWindow(smallSample, small, ExitWith(51)); }, context.runs);
     return {open};
 }
 
@@ -330,10 +336,10 @@ std::vector<Comparison> FieldRowsCase(const Context& context) {
     open.maxTimeRatio = 0;
     open.maxMemoryRatio = 0;
     open.maxSeconds = 0.3;
-    open.measured = MeasureForked(
-        [&] { ::_exit(OpenWriteToDBWindow(large, context.folder) == 2000 ? 0 : 1); }, context.runs);
-    open.reference = MeasureForked([&] { ::_exit(OpenWriteToDBWindow(small, context.folder) == 20 ? 0 : 1); },
-                                   context.runs);
+    open.measured =
+        MeasureForked([&] { OpenWriteToDBWindow(large, context.folder, ExitWith(2000)); }, context.runs);
+    open.reference =
+        MeasureForked([&] { OpenWriteToDBWindow(small, context.folder, ExitWith(20)); }, context.runs);
     return {open};
 }
 

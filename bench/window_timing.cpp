@@ -39,28 +39,30 @@ struct OffscreenWindows {
 
 }  // namespace
 
-size_t OpenDispositionWindow(const pv::DispositionSample& sample, const std::string& programDirectory) {
+void OpenDispositionWindow(const pv::DispositionSample& sample, const std::string& programDirectory,
+                           const std::function<void(size_t)>& shown) {
     OffscreenWindows offscreen(programDirectory);
     pv::Services& services = offscreen.headless.services;
     pv::FrmDispositions form(services, sample.master);
-    if (!form.LoadFromFile(sample.dispositionFile, sample.master.masterFilePath)) return 0;
+    if (!form.LoadFromFile(sample.dispositionFile, sample.master.masterFilePath)) return shown(0);
     pv::ui::FormWindow window(form);
     window.show();
     QApplication::processEvents();
     const auto* list = window.findChild<QListWidget*>("lstCategories");
-    return list ? static_cast<size_t>(list->count()) : 0;
+    shown(list ? static_cast<size_t>(list->count()) : 0);
 }
 
-size_t OpenWriteToDBWindow(pv::MessageFieldsSample& sample, const std::string& programDirectory) {
+void OpenWriteToDBWindow(pv::MessageFieldsSample& sample, const std::string& programDirectory,
+                         const std::function<void(size_t)>& shown) {
     OffscreenWindows offscreen(programDirectory);
     pv::Services& services = offscreen.headless.services;
     pv::FrmWriteToDB form(services, sample.master);
     form.OpenOn(pv::DetailedFileOf(sample.disposition));
-    if (form.IsClosed()) return 0;
+    if (form.IsClosed()) return shown(0);
     pv::ui::FormWindow window(form);
     window.show();
     QApplication::processEvents();
     // Filled: a row for every field, the first of them on screen.
     const QWidget* first = window.controlWidget("chkField(0)");
-    return first != nullptr && first->isVisible() ? static_cast<size_t>(form.RowCount("Fields")) : 0;
+    shown(first != nullptr && first->isVisible() ? static_cast<size_t>(form.RowCount("Fields")) : 0);
 }
