@@ -46,7 +46,7 @@ OpenedFile OpenConfigFile(const std::string& path, const std::string& root, IPro
     }
     file.problem = look.notRegular.empty() ? FileProblem::Unreadable : FileProblem::NotAFile;
     try {
-        file.xml = LoadXmlFile(path);
+        file.xml = LoadXmlFile(path, look.notRegular.empty());
     } catch (const AppError& unreadable) {
         file.error = unreadable;
         file.fingerprint.reset();

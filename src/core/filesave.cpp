@@ -29,6 +29,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <random>
 
 #include "core/errors.h"
@@ -126,11 +127,16 @@ std::string NameOf(const std::string& path) {
 
 // The file a path names, links followed one by one: a link that points nowhere gives the path of the file
 // it would name (the save creates it there); a chain of links that never ends is refused.
-std::string FollowLinks(const std::string& path) {
+// `found`, when given, receives what is at the path returned (nothing there: false).
+std::string FollowLinks(const std::string& path, std::optional<struct stat>* found = nullptr) {
     std::string current = path;
     for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
         struct stat info {};
-        if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return current;
+        const bool there = ::lstat(current.c_str(), &info) == 0;
+        if (!there || !S_ISLNK(info.st_mode)) {
+            if (found) *found = there ? std::optional<struct stat>(info) : std::nullopt;
+            return current;
+        }
         std::string target(static_cast<size_t>(info.st_size > 0 ? info.st_size : 256) + 1, '\0');
         const ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
         if (length < 0) Fail(kErrFileAccess, "Cannot write " + path + ": " + Reason(errno));
@@ -805,14 +811,13 @@ bool WriteBackupCopy(const std::string& path, const std::string& name, bool repl
 
 std::optional<UnfinishedSave> FindUnfinishedSave(const std::string& path) {
     std::string target;
+    std::optional<struct stat> info;  // what the links lead to, from the look that found no further link
     try {
-        target = FollowLinks(path);
+        target = FollowLinks(path, &info);
     } catch (const AppError&) {
         return std::nullopt;
     }
-    struct stat info {};
-    const bool present = ::stat(target.c_str(), &info) == 0;
-    for (const std::string& place : CopyPlaces(target, present ? &info : nullptr)) {
+    for (const std::string& place : CopyPlaces(target, info ? &*info : nullptr)) {
         Descriptor copy(::open(place.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
         struct stat copied {};
         if (!copy || ::fstat(copy.get(), &copied) != 0 || !S_ISREG(copied.st_mode)) continue;

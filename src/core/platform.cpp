@@ -119,10 +119,13 @@ std::function<void(const std::string&)>& ReadHook() {
 // bytes read from it. `grow(n, kept)` makes the storage n bytes long, keeping its first `kept` bytes, and
 // gives its start; returns the number of bytes read.
 template <typename Grow>
-size_t ReadBytes(const std::string& path, size_t maxBytes, FileFingerprint* read, Grow grow) {
+size_t ReadBytes(const std::string& path, size_t maxBytes, FileFingerprint* read, Grow grow,
+                 bool lookedAt = false) {
     if (ReadHook()) ReadHook()(path);
-    const std::string what = NotARegularFile(path);
-    if (!what.empty()) throw AppError(kErrFileAccess, "Cannot read " + path + ": it is " + what);
+    if (!lookedAt) {
+        const std::string what = NotARegularFile(path);
+        if (!what.empty()) throw AppError(kErrFileAccess, "Cannot read " + path + ": it is " + what);
+    }
     // Opened without waiting, and looked at once open: what the name stood for a moment ago may have been
     // replaced by a pipe meanwhile.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -197,26 +200,29 @@ void FileBufferRelease::operator()(char* block) const noexcept {
     ReleaseLarge(block, capacity);
 }
 
-FileBuffer ReadFileBuffer(const std::string& path, FileFingerprint& read) {
+FileBuffer ReadFileBuffer(const std::string& path, FileFingerprint& read, bool lookedAt) {
     read = FileFingerprint();
     FileBuffer buffer;
     size_t capacity = 0;
-    buffer.size = ReadBytes(path, std::string::npos, &read, [&](size_t size, size_t kept) {
-        // An empty file has a buffer too: its bytes are never a null pointer (memchr and the parser take
-        // them).
-        if (size > capacity || !buffer.bytes) {
-            // The bytes are not zero-filled: the read writes every one of them. A file that grew
-            // while it was read grows the buffer by halves, not by each piece.
-            const size_t wanted =
-                std::max<size_t>(kept == 0 ? size : std::max(size, capacity + capacity / 2), 1);
-            std::unique_ptr<char[], FileBufferRelease> larger(static_cast<char*>(AllocateLarge(wanted)),
-                                                              FileBufferRelease{wanted});
-            if (kept > 0) std::memcpy(larger.get(), buffer.bytes.get(), kept);
-            buffer.bytes = std::move(larger);
-            capacity = wanted;
-        }
-        return buffer.bytes.get();
-    });
+    buffer.size = ReadBytes(
+        path, std::string::npos, &read,
+        [&](size_t size, size_t kept) {
+            // An empty file has a buffer too: its bytes are never a null pointer (memchr and the parser take
+            // them).
+            if (size > capacity || !buffer.bytes) {
+                // The bytes are not zero-filled: the read writes every one of them. A file that grew
+                // while it was read grows the buffer by halves, not by each piece.
+                const size_t wanted =
+                    std::max<size_t>(kept == 0 ? size : std::max(size, capacity + capacity / 2), 1);
+                std::unique_ptr<char[], FileBufferRelease> larger(static_cast<char*>(AllocateLarge(wanted)),
+                                                                  FileBufferRelease{wanted});
+                if (kept > 0) std::memcpy(larger.get(), buffer.bytes.get(), kept);
+                buffer.bytes = std::move(larger);
+                capacity = wanted;
+            }
+            return buffer.bytes.get();
+        },
+        lookedAt);
     return buffer;
 }
 

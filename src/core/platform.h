@@ -70,7 +70,9 @@ struct FileBuffer {
     size_t size = 0;
     std::string_view view() const { return {bytes.get(), size}; }
 };
-FileBuffer ReadFileBuffer(const std::string& path, FileFingerprint& read);
+// `lookedAt`: the caller has just found a regular file at the path (LookAt), which is not looked at again
+// before it is opened (the open still refuses anything else).
+FileBuffer ReadFileBuffer(const std::string& path, FileFingerprint& read, bool lookedAt = false);
 // Replaces the file with the given bytes so that it holds either its old text or the new one, never a part:
 // a new file in the same folder (unnamed until complete), flushed, then renamed over the old one and the
 // folder flushed, keeping owner, group, permissions and extended attributes (access lists). Writes through

@@ -168,7 +168,8 @@ struct XmlFile {
 // all (with a notice), and refused when it mixes the two or holds a sequence UTF-8 forbids. Nothing outside
 // the file is ever read: a file that refers to an external document type definition or uses an external
 // entity is refused. `refusal` tells the refusals made on purpose from the rest.
-XmlFile LoadXmlFile(const std::string& path);
+// `lookedAt`: see platform::ReadFileBuffer.
+XmlFile LoadXmlFile(const std::string& path, bool lookedAt = false);
 // The same for bytes already in memory.
 XmlFile ParseXmlText(std::string_view bytes);
 // The version of the XML library that reads the files, as it reports itself at run time ("2.9.14").

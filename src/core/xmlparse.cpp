@@ -1820,9 +1820,9 @@ bool IsDeliberateRefusal(XmlRefusal refusal) {
     return refusal != XmlRefusal::kNone && refusal != XmlRefusal::kNotWellFormed;
 }
 
-XmlFile LoadXmlFile(const std::string& path) {
+XmlFile LoadXmlFile(const std::string& path, bool lookedAt) {
     platform::FileFingerprint read;
-    const platform::FileBuffer bytes = platform::ReadFileBuffer(path, read);
+    const platform::FileBuffer bytes = platform::ReadFileBuffer(path, read, lookedAt);
     XmlFile file = ParseBytes(bytes.view());
     file.fingerprint = read;
     return file;
