@@ -518,7 +518,20 @@ int main(int argc, char** argv) {
         fs::create_directories(caseContext.folder);
         std::printf("%s: %s (best of %d runs)\n", c.name.c_str(), c.description.c_str(), context.runs);
         std::fflush(stdout);
-        for (const Comparison& comparison : c.run(caseContext)) allMet = Report(comparison) && allMet;
+        // Each case in a process of its own: the windows are measured in children forked from it, which
+        // would otherwise inherit, and copy as they write to it, the memory of the cases before.
+        const pid_t child = ::fork();
+        if (child == 0) {
+            bool met = true;
+            for (const Comparison& comparison : c.run(caseContext)) met = Report(comparison) && met;
+            std::fflush(stdout);
+            ::_exit(met ? 0 : 1);
+        }
+        int status = 1;
+        if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
+            WEXITSTATUS(status) != 0) {
+            allMet = false;
+        }
     }
     if (keep) {
         std::printf("files kept in %s\n", root.c_str());
