@@ -171,7 +171,7 @@ void CheckDispositions(const CMailbox& mailbox, const CheckContext& context, Che
         const std::vector<Message>* messages = nullptr;
     };
     const auto hash = [](const std::pair<std::string_view, std::string_view>& key) {
-        return std::hash<std::string_view>()(key.first) * 31 + std::hash<std::string_view>()(key.second);
+        return platform::HashText(key.first) * 31 + platform::HashText(key.second);
     };
     std::unordered_map<std::pair<std::string_view, std::string_view>, Verdict, decltype(hash)> verdicts(16,
                                                                                                         hash);

@@ -187,6 +187,10 @@ void SetReadHook(std::function<void(const std::string& path)> hook) {
 }
 }  // namespace testing
 
+size_t HashText(std::string_view text) noexcept {
+    return ContentHash(text);
+}
+
 std::string ReadFileBytes(const std::string& path, size_t maxBytes) {
     return ReadString(path, maxBytes, nullptr);
 }

@@ -151,6 +151,13 @@ class HiddenTyping {
     bool hidden_ = false;
 };
 
+// A hash of text for the program's tables of names and paths (XXH3): several times as fast as the standard
+// library's on the short texts they hold, which a check hashes a million times.
+size_t HashText(std::string_view text) noexcept;
+struct TextHash {
+    size_t operator()(std::string_view text) const noexcept { return HashText(text); }
+};
+
 // Lower-cases ASCII letters; used where file names compare without regard to case.
 std::string AsciiLower(std::string text);
 

@@ -458,9 +458,29 @@ constexpr std::array<uint8_t, 256> kByteClasses = [] {
     return classes;
 }();
 
+// Whether a word of eight bytes holds a byte below `n` (n at most 128), or a byte of 128 or more.
+constexpr uint64_t kOnes = 0x0101010101010101ull;
+constexpr uint64_t kHighs = 0x8080808080808080ull;
+constexpr bool HasByteBelow(uint64_t word, uint8_t n) {
+    return ((word - kOnes * n) & ~word & kHighs) != 0;
+}
+constexpr bool HasByte(uint64_t word, uint8_t b) {
+    return HasByteBelow(word ^ (kOnes * b), 1);
+}
+
 ValueShape ShapeOf(std::string_view value) {
+    // Eight bytes at a time while they are printable ASCII without & < or >, as paths and names are; the
+    // rest, and any word that is not, a byte at a time.
+    size_t at = 0;
+    for (; at + 8 <= value.size(); at += 8) {
+        uint64_t word;
+        std::memcpy(&word, value.data() + at, 8);
+        if ((word & kHighs) || HasByteBelow(word, 0x20) || HasByte(word, '&') || HasByte(word, '<') ||
+            HasByte(word, '>'))
+            break;
+    }
     uint8_t seen = 0;
-    for (const char ch : value) seen |= kByteClasses[static_cast<unsigned char>(ch)];
+    for (; at < value.size(); ++at) seen |= kByteClasses[static_cast<unsigned char>(value[at])];
     return {(seen & kNotPlain) == 0, (seen & kEscaped) != 0};
 }
 

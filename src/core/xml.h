@@ -113,7 +113,7 @@ class XmlDocument {
 
     std::vector<Node, LargeAllocator<Node>> nodes_;
     std::deque<std::string> names_;  // a deque, so that the views below stay valid as names are added
-    std::unordered_map<std::string_view, uint32_t> nameIndex_;
+    std::unordered_map<std::string_view, uint32_t, platform::TextHash> nameIndex_;
     LargeString text_;
     std::vector<Attribute, LargeAllocator<Attribute>> attributes_;
     struct Comment {

@@ -48,6 +48,9 @@ TEST(XmlWriting, ValuesNoXmlFileCanHoldAreRefusedWithTheirPosition) {
         {"a\xEF\xBF\xBF", "its character 2 is U+FFFF, a character that an XML file cannot hold"},
         {"\xE2\x82\xAC\xED\xA0\x80", "its character 2 is the byte 0xED, which is not UTF-8 text"},
         {"caf\xE9", "its character 4 is the byte 0xE9, which is not UTF-8 text"},
+        // Past the first eight bytes, which are looked at eight at a time.
+        {"/srv/postvane/d\x01", "its character 16 is U+0001, a character that an XML file cannot hold"},
+        {"/srv/postvane/data/caf\xE9", "its character 23 is the byte 0xE9, which is not UTF-8 text"},
     };
     for (const auto& [value, what] : refused) {
         std::string buffer = "<R>\r\n";
@@ -66,6 +69,9 @@ TEST(XmlWriting, ValuesNoXmlFileCanHoldAreRefusedWithTheirPosition) {
     std::string buffer;
     WriteElement(buffer, "Host", allowed, 0);
     EXPECT_EQ(buffer, "<Host>" + allowed + "</Host>\r\n");
+    buffer.clear();
+    WriteElement(buffer, "Host", "/srv/postvane/a&b<c>", 0);
+    EXPECT_EQ(buffer, "<Host>/srv/postvane/a&amp;b&lt;c&gt;</Host>\r\n");
 }
 
 // A file is replaced whole through its link, keeping its permissions and gaining the final empty line; a new
