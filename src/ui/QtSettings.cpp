@@ -25,8 +25,8 @@ std::string QtSettings::Text(const std::string& key) const {
     return S(store_->value(Q(key)).toString());
 }
 
-// A setting is written, and the file flushed to disk, only when it changes: the editor sets its window's
-// place and what it shows at every start and close, and wrote the file twice a run for nothing.
+// A setting that keeps its value is not set again: the editor sets its window's place and what it shows at
+// every start and close, and each setting synchronised the whole file with the disk.
 void QtSettings::SetText(const std::string& key, const std::string& value) {
     if (!keeping_) return session_.SetText(key, value);
     if (store_->contains(Q(key)) && Text(key) == value) return;
