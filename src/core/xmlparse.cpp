@@ -585,13 +585,24 @@ void OnInternalSubset(void* context, const xmlChar* name, const xmlChar* publicI
 // An entity's text as the parser is to read it. A carriage return in it (from a reference &#13; where it was
 // declared) is read by the server's parser as a line end (with a line feed after it, as one) where it follows
 // the start of the text or of a CDATA section, markup, a reference or another line end (in a CDATA section: a
-// line feed, or a line end read as one); after any other character it keeps it. The parser reads every one
+// line feed, or a line end read as one), and where it begins one of the pieces of 64 characters (UTF-16
+// units) in which that parser reads the text; anywhere else it keeps it. The parser reads every one
 // as a line end, so one the server keeps is written as a reference again, in a CDATA section by splitting
 // the section around it. Within tags, comments and processing instructions the text stays as it is.
 std::string KeepCarriageReturns(std::string_view text) {
     enum class Within { kText, kTag, kComment, kInstruction, kCData } within = Within::kText;
     char quote = 0;
     bool runStart = true;  // at the start, or after markup, a reference or a line end
+    constexpr size_t kServerPiece = 64;
+    size_t units = 0;    // UTF-16 units of the text before `counted`
+    size_t counted = 0;  // bytes counted so far
+    const auto unitsBefore = [&](size_t at) {
+        for (; counted < at; ++counted) {
+            const auto byte = static_cast<unsigned char>(text[counted]);
+            if ((byte & 0xC0) != 0x80) units += byte >= 0xF0 ? 2 : 1;
+        }
+        return units;
+    };
     std::string kept;
     kept.reserve(text.size() + 16);
     for (size_t at = 0; at < text.size(); ++at) {
@@ -607,7 +618,7 @@ std::string KeepCarriageReturns(std::string_view text) {
                     continue;
                 }
                 if (c == '\r' || c == '\n') {
-                    const bool keep = c == '\r' && !runStart;
+                    const bool keep = c == '\r' && !runStart && unitsBefore(at) % kServerPiece != 0;
                     // In a CDATA section a carriage return kept does not end the run it stands in.
                     runStart = !keep || within == Within::kText;
                     if (!keep) break;
