@@ -163,9 +163,6 @@ void EndOnFatalStart(QtMsgType type, const QMessageLogContext& context, const QS
     }
 }
 
-// The master the command line names, read off it before Qt takes its own options: a guess, for reading the
-// file while Qt starts. The window opens what the command line says once Qt has read it, and reads that
-// file afresh when the guess named another. Nullopt where the guess is not worth making.
 // Whether a master is worth a thread of its own at start: one of a few kilobytes is read sooner than a
 // thread and its heap are set up.
 bool LargeFile(const std::string& path) {
@@ -173,6 +170,9 @@ bool LargeFile(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 && info.st_size >= 256 * 1024;
 }
 
+// The master the command line names, read off it before Qt takes its own options: a guess, for reading the
+// file while Qt starts. The window opens what the command line says once Qt has read it, and reads that
+// file afresh when the guess named another. Nullopt where the guess is not worth making.
 std::optional<std::string> MasterBeforeQt(int argc, char** argv) {
     static const QStringList qtWithoutValue = {"reverse", "widgetcount", "nograb", "dograb",
                                                "sync",    "testability", "cmap"};
