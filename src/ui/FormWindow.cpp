@@ -137,6 +137,9 @@ void FormWindow::Bind(const pv::Control& control, QWidget* widget) {
     } else if (auto* choice = qobject_cast<QComboBox*>(widget)) {
         // A text box that offers lines to choose from (the masters opened lately): it shows the logic's
         // text, which is typed nowhere; choosing a line is selecting it.
+        // Its width is the layout's, not that of the longest line ever offered: one long path opened once
+        // would otherwise hold the window at least as wide as that path, up to the whole screen.
+        choice->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         choice->setEditable(true);
         choice->setInsertPolicy(QComboBox::NoInsert);
         choice->lineEdit()->setReadOnly(true);
