@@ -278,11 +278,12 @@ int main(int argc, char** argv) {
 
     pv::FrmMain main(services);
     main.SetToolkitVersion(std::string("Qt ") + qVersion());
-    pv::ui::FormWindow window(main);
-    QObject::connect(&window, &QDialog::finished, &app, &QApplication::quit);
-    // The startup choice runs before the window appears, so it opens filled (or over the master-file dialog).
+    // The startup choice runs before the window is built (no window is shown yet either way), so the window
+    // is built filled, or after the master-file dialog: each control is given its text once, not twice.
     main.Open(master, currentDirectory, startupMaster.valid() ? startupMaster.get() : pv::StartupMaster());
     if (main.IsClosed()) return 0;
+    pv::ui::FormWindow window(main);
+    QObject::connect(&window, &QDialog::finished, &app, &QApplication::quit);
     window.show();
     if (line.parser.isSet(line.quitWhenShown)) QTimer::singleShot(0, &app, &QApplication::quit);
     return QApplication::exec();
