@@ -3,8 +3,10 @@
 #include <malloc.h>
 #include <sys/mman.h>
 
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 namespace pv {
@@ -12,6 +14,21 @@ namespace {
 
 constexpr size_t kLargeBlock = size_t{1} << 20;
 constexpr size_t kHugePage = size_t{2} << 20;
+// What the allocator keeps before each block it hands out.
+constexpr size_t kChunkHeader = 2 * sizeof(size_t);
+
+// The stretches PrepareHeap sets aside, each linked to the one before by its first word (on a page the heap
+// has written already): never freed, and still reachable, so no leak checker reports them.
+std::atomic<void*> setAside{nullptr};
+
+void SetAside(void* stretch) {
+    if (!stretch) return;
+    void* before = setAside.load(std::memory_order_relaxed);
+    do {
+        std::memcpy(stretch, &before, sizeof before);
+    } while (!setAside.compare_exchange_weak(before, stretch, std::memory_order_release,
+                                             std::memory_order_relaxed));
+}
 
 size_t MappedSize(size_t bytes) {
     return (bytes + kHugePage - 1) & ~(kHugePage - 1);
@@ -31,6 +48,19 @@ void PrepareHeap(size_t bytes) {
     // so the advice lands on the heap whichever way the allocator served it.
     void* block = std::malloc(bytes);
     if (!block) return;
+    const auto first = reinterpret_cast<uintptr_t>(block);
+    const uintptr_t boundary = (first + kHugePage - 1) & ~(uintptr_t{kHugePage} - 1);
+    if (boundary - first >= kChunkHeader + sizeof(void*)) {
+        // Up to the next 2 MB boundary the memory shares its huge-page frame with what the heap already
+        // wrote, so it could only ever get small pages. That stretch is set aside (only its first word is
+        // written), and the heap's blocks start at the boundary, on huge pages from their first write:
+        // otherwise how far the boundary lay (up to 2 MB, wherever the system placed the heap) decided how
+        // many hundred faults a start-up took.
+        std::free(block);
+        SetAside(std::malloc(boundary - first - kChunkHeader));
+        block = std::malloc(bytes);
+        if (!block) return;
+    }
     const auto start = reinterpret_cast<uintptr_t>(block);
     const uintptr_t begin = (start + kHugePage - 1) & ~(uintptr_t{kHugePage} - 1);
     const uintptr_t end = (start + bytes) & ~(uintptr_t{kHugePage} - 1);
