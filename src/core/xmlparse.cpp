@@ -24,6 +24,7 @@
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "core/encoding.h"
 #include "core/platform.h"
@@ -339,6 +340,8 @@ struct ParseState {
     // External entities declared with a fragment identifier: the parser does not declare them, but their
     // names are taken, and using one would load it.
     std::unordered_set<std::string> fragmentEntities;
+    // Internal entities whose text was made the text the server's parser reads (ReadAsTheServer).
+    std::unordered_set<xmlEntityPtr> readAsTheServer;
 };
 
 // The parse's state; none while the parser sets itself up (it may report errors then).
@@ -707,14 +710,9 @@ void OnEntityDecl(void* context, const xmlChar* name, int type, const xmlChar* p
                        " characters in all, the limit of the server's parser");
             return;
         }
-        if (type == XML_INTERNAL_GENERAL_ENTITY && content &&
-            std::strchr(reinterpret_cast<char*>(content), '\r')) {
-            std::string kept = KeepCarriageReturns(reinterpret_cast<const char*>(content));
-            xmlSAX2EntityDecl(context, name, type, publicId, systemId,
-                              reinterpret_cast<xmlChar*>(kept.data()));
-        } else {
-            xmlSAX2EntityDecl(context, name, type, publicId, systemId, content);
-        }
+        // Its text is made the server's at its first use (ReadAsTheServer), once the parser keeps the text as
+        // written beside it.
+        xmlSAX2EntityDecl(context, name, type, publicId, systemId, content);
     });
 }
 
@@ -896,6 +894,57 @@ bool JustDeclared(void* context, const xmlChar* name, bool parameter) {
     return same;
 }
 
+// The text of an internal entity as the server's parser reads it, made so before its first use, when the
+// parser keeps the text as written (`orig`) beside the text as read (`content`, references replaced):
+// - a character beyond the Basic Multilingual Plane (an emoji, say) written as itself is lost; one given by a
+//   reference (&#x1F600;) is kept, as are all others;
+// - then carriage returns are read as KeepCarriageReturns says, in the text without the characters lost.
+void ReadAsTheServer(xmlDocPtr document, xmlEntityPtr entity) {
+    if (!entity->content) return;
+    std::string text(reinterpret_cast<const char*>(entity->content));
+    const std::string_view written(entity->orig ? reinterpret_cast<const char*>(entity->orig) : "");
+    if (std::any_of(written.begin(), written.end(),
+                    [](char c) { return static_cast<unsigned char>(c) >= 0xF0; })) {
+        // In order, whether each such character of the text as read was written as itself.
+        std::vector<bool> asItself;
+        for (size_t at = 0; at < written.size(); ++at) {
+            if (static_cast<unsigned char>(written[at]) >= 0xF0) {
+                asItself.push_back(true);
+                at += 3;
+            } else if (written.substr(at, 2) == "&#") {
+                const size_t end = written.find(';', at);
+                if (end == std::string_view::npos) break;
+                const bool hex = written[at + 2] == 'x';
+                const std::string digits(written.substr(at + (hex ? 3 : 2), end - at - (hex ? 3 : 2)));
+                if (std::strtoul(digits.c_str(), nullptr, hex ? 16 : 10) > 0xFFFF) asItself.push_back(false);
+                at = end;
+            }
+        }
+        std::string kept;
+        kept.reserve(text.size());
+        size_t found = 0;
+        for (size_t at = 0; at < text.size(); ++at) {
+            if (static_cast<unsigned char>(text[at]) < 0xF0) {
+                kept += text[at];
+            } else {
+                if (found < asItself.size() && !asItself[found]) kept.append(text, at, 4);
+                ++found;
+                at += 3;
+            }
+        }
+        // Only where every such character was told apart; otherwise the text stays as the parser read it.
+        if (found == asItself.size()) text = std::move(kept);
+    }
+    if (text.find('\r') != std::string::npos) text = KeepCarriageReturns(text);
+    if (text == reinterpret_cast<const char*>(entity->content)) return;
+    // Short texts are kept in the document's dictionary, which frees them itself.
+    if (!document || !document->dict || !xmlDictOwns(document->dict, entity->content))
+        xmlFree(entity->content);
+    entity->content =
+        xmlStrndup(reinterpret_cast<const xmlChar*>(text.data()), static_cast<int>(text.size()));
+    entity->length = static_cast<int>(text.size());
+}
+
 xmlEntityPtr OnGetEntity(void* context, const xmlChar* name) {
     const auto ctxt = static_cast<xmlParserCtxtPtr>(context);
     if (ctxt->inSubset == 0) {
@@ -903,6 +952,10 @@ xmlEntityPtr OnGetEntity(void* context, const xmlChar* name) {
     }
     xmlEntityPtr entity = ctxt->myDoc ? xmlGetDocEntity(ctxt->myDoc, name) : nullptr;
     if (JustDeclared(context, name, false)) return entity;
+    if (entity && entity->etype == XML_INTERNAL_GENERAL_ENTITY) {
+        if (ParseState* state = StateOf(context); state && state->readAsTheServer.insert(entity).second)
+            ReadAsTheServer(ctxt->myDoc, entity);
+    }
     bool use = false;
     Guarded(context, [&](ParseState& state) {
         const std::string reference = "&" + Text(name) + ";";
