@@ -140,6 +140,8 @@ void FormWindow::Bind(const pv::Control& control, QWidget* widget) {
         // Its width is the layout's, not that of the longest line ever offered: one long path opened once
         // would otherwise hold the window at least as wide as that path, up to the whole screen.
         choice->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        // Its lines have no icons: no room is kept for one, so it stands as high as a text box.
+        choice->setIconSize(QSize(0, 0));
         choice->setEditable(true);
         choice->setInsertPolicy(QComboBox::NoInsert);
         choice->lineEdit()->setReadOnly(true);
