@@ -507,6 +507,11 @@ int main(int argc, char** argv) {
     char pattern[] = "/tmp/postvane-bench-XXXXXX";
     if (!::mkdtemp(pattern)) return Usage("cannot create a temporary folder");
     const std::string root = pattern;
+    // The programs measured keep their settings here, not in the user's: the editor would otherwise add each
+    // run's masters to the user's recent files, and start each time from whatever the runs before left.
+    // The yardstick and the editor start with the same, empty, configuration.
+    fs::create_directories(root + "/config");
+    ::setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
 
     bool allMet = true;
     int ran = 0;
