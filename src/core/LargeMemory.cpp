@@ -3,10 +3,12 @@
 #include <malloc.h>
 #include <sys/mman.h>
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <new>
 
 namespace pv {
@@ -17,9 +19,32 @@ constexpr size_t kHugePage = size_t{2} << 20;
 // What the allocator keeps before each block it hands out.
 constexpr size_t kChunkHeader = 2 * sizeof(size_t);
 
+// Whether TuneHeap made large blocks come from the heap (otherwise a prepared block is a mapping of its own,
+// and there is no heap start to move).
+std::atomic<bool> heapTuned{false};
+
 // The stretches PrepareHeap sets aside, each linked to the one before by its first word (on a page the heap
-// has written already): never freed, and still reachable, so no leak checker reports them.
+// has written already): never freed, and still reachable, so no leak checker reports them. One at most in
+// each 64 MB of address space (the most a thread's heap spans), however often threads come and go: a thread
+// that reuses the heap of one gone finds it prepared.
 std::atomic<void*> setAside{nullptr};
+constexpr uintptr_t kHeapSpan = uintptr_t{64} << 20;
+
+// Allocates nothing: a block allocated here would stand between the prepared block and the heap's top.
+bool FirstInItsSpan(uintptr_t address) {
+    static std::mutex lock;
+    static std::array<uintptr_t, 256> spans{};  // 0 = free; far more than the heaps of a process
+    const uintptr_t span = address / kHeapSpan + 1;
+    const std::lock_guard<std::mutex> locked(lock);
+    for (uintptr_t& known : spans) {
+        if (known == span) return false;
+        if (known == 0) {
+            known = span;
+            return true;
+        }
+    }
+    return false;
+}
 
 void SetAside(void* stretch) {
     if (!stretch) return;
@@ -37,6 +62,7 @@ size_t MappedSize(size_t bytes) {
 }  // namespace
 
 void TuneHeap() {
+    heapTuned.store(true, std::memory_order_relaxed);
     mallopt(M_MMAP_THRESHOLD, 256 * 1024 * 1024);
     mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
     mallopt(M_TOP_PAD, 16 * 1024 * 1024);
@@ -50,7 +76,8 @@ void PrepareHeap(size_t bytes) {
     if (!block) return;
     const auto first = reinterpret_cast<uintptr_t>(block);
     const uintptr_t boundary = (first + kHugePage - 1) & ~(uintptr_t{kHugePage} - 1);
-    if (boundary - first >= kChunkHeader + sizeof(void*)) {
+    if (heapTuned.load(std::memory_order_relaxed) && boundary - first >= kChunkHeader + sizeof(void*) &&
+        FirstInItsSpan(first)) {
         // Up to the next 2 MB boundary the memory shares its huge-page frame with what the heap already
         // wrote, so it could only ever get small pages. That stretch is set aside (only its first word is
         // written), and the heap's blocks start at the boundary, on huge pages from their first write:
