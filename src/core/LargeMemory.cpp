@@ -7,7 +7,6 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <mutex>
 #include <new>
 
@@ -23,36 +22,25 @@ constexpr size_t kChunkHeader = 2 * sizeof(size_t);
 // and there is no heap start to move).
 std::atomic<bool> heapTuned{false};
 
-// The stretches PrepareHeap sets aside, each linked to the one before by its first word (on a page the heap
-// has written already): never freed, and still reachable, so no leak checker reports them. One at most in
-// each 64 MB of address space (the most a thread's heap spans), however often threads come and go: a thread
-// that reuses the heap of one gone finds it prepared.
-std::atomic<void*> setAside{nullptr};
+// The stretches PrepareHeap sets aside: never freed, and kept here, so no leak checker reports them. One at
+// most in each 64 MB of address space (the most a thread's heap spans), however often threads come and go:
+// a thread that reuses the heap of one gone finds it prepared.
 constexpr uintptr_t kHeapSpan = uintptr_t{64} << 20;
+struct SetAside {
+    uintptr_t span = 0;  // the span's number + 1; 0: a free place
+    void* stretch = nullptr;
+};
+std::mutex setAsideLock;
+std::array<SetAside, 256> setAside;  // far more than the heaps of a process
 
-// Allocates nothing: a block allocated here would stand between the prepared block and the heap's top.
-bool FirstInItsSpan(uintptr_t address) {
-    static std::mutex lock;
-    static std::array<uintptr_t, 256> spans{};  // 0 = free; far more than the heaps of a process
-    const uintptr_t span = address / kHeapSpan + 1;
-    const std::lock_guard<std::mutex> locked(lock);
-    for (uintptr_t& known : spans) {
-        if (known == span) return false;
-        if (known == 0) {
-            known = span;
-            return true;
-        }
+// The place for a span when it has no stretch yet; null otherwise. Allocates nothing: a block allocated here
+// would stand between the prepared block and the heap's top.
+SetAside* FreePlaceFor(uintptr_t span) {
+    for (SetAside& place : setAside) {
+        if (place.span == span) return nullptr;
+        if (place.span == 0) return &place;
     }
-    return false;
-}
-
-void SetAside(void* stretch) {
-    if (!stretch) return;
-    void* before = setAside.load(std::memory_order_relaxed);
-    do {
-        std::memcpy(stretch, &before, sizeof before);
-    } while (!setAside.compare_exchange_weak(before, stretch, std::memory_order_release,
-                                             std::memory_order_relaxed));
+    return nullptr;
 }
 
 size_t MappedSize(size_t bytes) {
@@ -76,17 +64,20 @@ void PrepareHeap(size_t bytes) {
     if (!block) return;
     const auto first = reinterpret_cast<uintptr_t>(block);
     const uintptr_t boundary = (first + kHugePage - 1) & ~(uintptr_t{kHugePage} - 1);
-    if (heapTuned.load(std::memory_order_relaxed) && boundary - first >= kChunkHeader + sizeof(void*) &&
-        FirstInItsSpan(first)) {
-        // Up to the next 2 MB boundary the memory shares its huge-page frame with what the heap already
-        // wrote, so it could only ever get small pages. That stretch is set aside (only its first word is
-        // written), and the heap's blocks start at the boundary, on huge pages from their first write:
-        // otherwise how far the boundary lay (up to 2 MB, wherever the system placed the heap) decided how
-        // many hundred faults a start-up took.
-        std::free(block);
-        SetAside(std::malloc(boundary - first - kChunkHeader));
-        block = std::malloc(bytes);
-        if (!block) return;
+    if (heapTuned.load(std::memory_order_relaxed) && boundary - first > kChunkHeader) {
+        const std::lock_guard<std::mutex> locked(setAsideLock);
+        const uintptr_t span = first / kHeapSpan + 1;
+        if (SetAside* place = FreePlaceFor(span)) {
+            // Up to the next 2 MB boundary the memory shares its huge-page frame with what the heap already
+            // wrote, so it could only ever get small pages. That stretch is set aside, never written, and the
+            // heap's blocks start at the boundary, on huge pages from their first write: otherwise how far
+            // the boundary lay (up to 2 MB, wherever the system placed the heap) decided how many hundred
+            // faults a start-up took.
+            std::free(block);
+            *place = {span, std::malloc(boundary - first - kChunkHeader)};
+            block = std::malloc(bytes);
+            if (!block) return;
+        }
     }
     const auto start = reinterpret_cast<uintptr_t>(block);
     const uintptr_t begin = (start + kHugePage - 1) & ~(uintptr_t{kHugePage} - 1);
