@@ -46,6 +46,7 @@ using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
+using platform::testing::SaveStep;
 using test::AsOtherUser;
 using test::Attribute;
 using test::InChild;
@@ -95,6 +96,11 @@ struct FileSave : ::testing::Test {
         return AsOtherUser([&] { return Saved(path, bytes); }, std::move(groups));
     }
 };
+
+// What an in-place save says when neither the new text nor the old could be written, before the copy's name.
+const std::string kCutShort =
+    ": No space left on device; putting its previous text back failed too (Input/output error), so the file "
+    "may be cut short: a complete copy of the text it had before is in ";
 
 #define NEEDS_ROOT()                                                                           \
     do {                                                                                       \
@@ -189,13 +195,17 @@ TEST_F(FileSave, TheTemporaryFileHasTheFinalModeAndTheWholeTextBeforeItReplacesT
 }
 
 TEST_F(FileSave, LinksAreWrittenThroughHardLinksKeptAndLoopsRefused) {
-    // A dangling link: the file it names is created, the link stays.
+    // A dangling link: the file it names is created, with the usual permissions rather than those of a
+    // private temporary file; the link stays.
     const std::string link = temp / "master.xml";
     fs::create_symlink("real/master.xml", link);
     fs::create_directory(temp / "real");
+    const mode_t mask = ::umask(022);
     EXPECT_EQ(Saved(link, "first\r\n"), "");
+    ::umask(mask);
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(ReadFile(temp / "real/master.xml"), "first\r\n");
+    EXPECT_EQ(Stat(temp / "real/master.xml").st_mode & 07777, 0644u);
 
     // A hard link: both names keep showing one file with the new text.
     const std::string other = temp / "other-name.xml";
@@ -230,13 +240,13 @@ std::string AccessList(std::initializer_list<std::tuple<uint16_t, uint16_t, uint
     return bytes;
 }
 
+// A restrictive umask is the user's choice for new files, never a reason to narrow one that is replaced: the
+// access list (whose mask is the group's bits of the mode) stays as it was under the narrowest one.
 TEST_F(FileSave, AccessListsAndExtendedAttributesAreKept) {
     const std::string path = temp / "master.xml";
     WriteFile(path, "old\r\n");
     ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
-    if (::setxattr(path.c_str(), "user.origin", "ops", 3, 0) != 0) {
-        GTEST_SKIP() << "this file system keeps no extended attributes: " << std::strerror(errno);
-    }
+    const bool withAttributes = ::setxattr(path.c_str(), "user.origin", "ops", 3, 0) == 0;
     // Owner rw, the other user r, group r, mask r, others nothing.
     constexpr uint16_t kUserObj = 0x01, kUser = 0x02, kGroupObj = 0x04, kMask = 0x10, kOther = 0x20;
     constexpr uint32_t kUndefined = 0xFFFFFFFF;
@@ -246,25 +256,29 @@ TEST_F(FileSave, AccessListsAndExtendedAttributesAreKept) {
                                         {kMask, 4, kUndefined},
                                         {kOther, 0, kUndefined}});
     const bool withAcl = ::setxattr(path.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) == 0;
+    if (!withAttributes && !withAcl) {
+        GTEST_SKIP() << "this file system keeps neither extended attributes nor access lists";
+    }
     const mode_t mode = Stat(path).st_mode & 07777;
 
     for (const bool unnamed : {true, false}) {
         platform::testing::UseUnnamedTemporaryFiles(unnamed);
-        EXPECT_EQ(Saved(path, "new\r\n"), "");
-        EXPECT_EQ(Attribute(path, "user.origin"), "ops");
-        if (withAcl) {
-            EXPECT_EQ(Attribute(path, "system.posix_acl_access"), acl);
-        }
-        EXPECT_EQ(Stat(path).st_mode & 07777, mode);  // the group gains nothing
+        const mode_t previous = ::umask(077);
+        const std::string saved = Saved(path, "new\r\n");
+        ::umask(previous);
+        EXPECT_EQ(saved, "");
+        EXPECT_EQ(Attribute(path, "user.origin"), withAttributes ? "ops" : "");
+        EXPECT_EQ(Attribute(path, "system.posix_acl_access"), withAcl ? acl : "");
+        EXPECT_EQ(Stat(path).st_mode & 07777, mode);  // the group gains nothing, nor loses
     }
     if (withAcl && Root()) {
         EXPECT_EQ(SavedAsOtherUser(path, "x"), "Cannot write " + path + ": Permission denied");
     }
 }
 
-// A restrictive umask is the user's choice for new files, never a reason to narrow one that is replaced: a
-// group-shared master stays group-writable, its owner and access list stay as they were.
-TEST_F(FileSave, AReplacedFileKeepsItsModeOwnerAndAccessListUnderARestrictiveUmask) {
+// A group-shared master stays group-writable under a restrictive umask, its owner as it was (its access list:
+// the test above).
+TEST_F(FileSave, AReplacedFileKeepsItsModeAndOwnerUnderARestrictiveUmask) {
     const std::string path = temp / "master.xml";
     const uid_t owner = Root() ? kOtherUser : ::geteuid();
     const gid_t group = Root() ? kSharedGroup : ::getegid();
@@ -287,25 +301,6 @@ TEST_F(FileSave, AReplacedFileKeepsItsModeOwnerAndAccessListUnderARestrictiveUma
             EXPECT_EQ(ReadFile(path), "new\r\n");
         }
     }
-    // Owner rw, the other user rw, group r, mask rw, others r.
-    constexpr uint16_t kUserObj = 0x01, kUser = 0x02, kGroupObj = 0x04, kMask = 0x10, kOther = 0x20;
-    constexpr uint32_t kUndefined = 0xFFFFFFFF;
-    const std::string acl = AccessList({{kUserObj, 6, kUndefined},
-                                        {kUser, 6, kOtherUser},
-                                        {kGroupObj, 4, kUndefined},
-                                        {kMask, 6, kUndefined},
-                                        {kOther, 4, kUndefined}});
-    WriteFile(path, "old\r\n");
-    if (::setxattr(path.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) != 0) {
-        GTEST_SKIP() << "this file system keeps no access lists: " << std::strerror(errno);
-    }
-    const mode_t mode = Stat(path).st_mode & 07777;
-    const mode_t previous = ::umask(077);
-    const std::string saved = Saved(path, "new\r\n");
-    ::umask(previous);
-    EXPECT_EQ(saved, "");
-    EXPECT_EQ(Attribute(path, "system.posix_acl_access"), acl);
-    EXPECT_EQ(Stat(path).st_mode & 07777, mode);
 }
 
 TEST_F(FileSave, AKilledSaveLeavesNothingThatTheNextSaveDoesNotRemove) {
@@ -350,7 +345,11 @@ TEST_F(FileSave, APipeOrAFolderIsNeitherReadNorWritten) {
     } catch (const AppError& error) {
         EXPECT_EQ(error.description(), "Cannot read " + pipe + ": it is a named pipe (FIFO)");
     }
-    EXPECT_EQ(platform::NotARegularFile(temp.path()), "a folder");
+    const std::string folder = temp / "folder.xml";
+    WriteFile(folder + "/inside.txt", "kept");
+    EXPECT_EQ(platform::NotARegularFile(folder), "a folder");
+    EXPECT_EQ(Saved(folder, "x"), "Cannot write " + folder + ": it is a folder");
+    EXPECT_EQ(ReadFile(folder + "/inside.txt"), "kept");
     EXPECT_EQ(platform::NotARegularFile(temp / "none.xml"), "");
 }
 
@@ -363,7 +362,6 @@ std::string BigText(char letter, size_t kilobytes) {
 }
 
 TEST_F(FileSave, AnInPlaceSaveKilledAtAnyMomentLeavesTheOldTextTheNewOrACompleteCopyOfTheOld) {
-    using platform::testing::SaveStep;
     const std::string path = temp / "master.xml";
     const std::string a = BigText('a', 1024);
     const std::string b = BigText('b', 768);
@@ -460,7 +458,6 @@ TEST_F(FileSave, AFileSizeLimitFailsTheSaveInsteadOfStoppingTheProgram) {
 }
 
 TEST_F(FileSave, AFailedInPlaceWriteIsUndoneOrLeavesItsCopyNamedAndFoundAtTheNextOpen) {
-    using platform::testing::SaveStep;
     const std::string path = temp / "master.xml";
     const std::string copy = path + ".before-save";
     const std::string old = "old text\r\n";
@@ -492,12 +489,7 @@ TEST_F(FileSave, AFailedInPlaceWriteIsUndoneOrLeavesItsCopyNamedAndFoundAtTheNex
 
     // Putting it back fails too: the copy stays, the message names it, and the next open finds it.
     failing = {SaveStep::WriteInPlace, SaveStep::Restore};
-    EXPECT_EQ(
-        Saved(path, "new text\r\n"),
-        "Cannot write " + path +
-            ": No space left on device; putting its previous text back failed too (Input/output error), so "
-            "the file may be cut short: a complete copy of the text it had before is in " +
-            copy);
+    EXPECT_EQ(Saved(path, "new text\r\n"), "Cannot write " + path + kCutShort + copy);
     EXPECT_EQ(ReadFile(path), "NEW text\r\n");
     const std::optional<platform::UnfinishedSave> unfinished = platform::FindUnfinishedSave(path);
     ASSERT_TRUE(unfinished.has_value());
@@ -521,15 +513,10 @@ TEST_F(FileSave, AFailedInPlaceWriteIsUndoneOrLeavesItsCopyNamedAndFoundAtTheNex
 
 TEST_F(FileSave, TheCopyOfAFileWrittenInPlaceIsGuardedAsTheFileIs) {
     NEEDS_ROOT();
-    using platform::testing::SaveStep;
     // Neither the new text nor the old can be written, so that the copy stays to be looked at.
     platform::testing::SetFaultHook([](SaveStep step, int) {
         return step == SaveStep::WriteInPlace ? ENOSPC : step == SaveStep::Restore ? EIO : 0;
     });
-    const std::string cutShort =
-        ": No space left on device; putting its previous text back failed too (Input/output error), so the "
-        "file "
-        "may be cut short: a complete copy of the text it had before is in ";
 
     // Beside the file, with its owner, group, permissions and attributes.
     const std::string path = temp / "master.xml";
@@ -539,7 +526,7 @@ TEST_F(FileSave, TheCopyOfAFileWrittenInPlaceIsGuardedAsTheFileIs) {
     const bool withAttributes = ::setxattr(path.c_str(), "user.origin", "ops", 3, 0) == 0;
     fs::create_hard_link(path, temp / "second-name.xml");
     const std::string beside = path + ".before-save";
-    EXPECT_EQ(Saved(path, "new\r\n"), "Cannot write " + path + cutShort + beside);
+    EXPECT_EQ(Saved(path, "new\r\n"), "Cannot write " + path + kCutShort + beside);
     const struct stat besideInfo = Stat(beside);
     EXPECT_EQ(
         std::make_tuple(besideInfo.st_uid, besideInfo.st_gid, besideInfo.st_mode & 07777, ReadFile(beside)),
@@ -559,7 +546,7 @@ TEST_F(FileSave, TheCopyOfAFileWrittenInPlaceIsGuardedAsTheFileIs) {
                                 std::to_string(sharedInfo.st_dev) + "-" + std::to_string(sharedInfo.st_ino) +
                                 "-master.xml.before-save";
     EXPECT_EQ(SavedAsOtherUser(shared, "new\r\n", {kSharedGroup}),
-              "Cannot write " + shared + cutShort + inState);
+              "Cannot write " + shared + kCutShort + inState);
     const struct stat inStateInfo = Stat(inState);
     EXPECT_EQ(std::make_tuple(inStateInfo.st_uid, inStateInfo.st_mode & 07777, ReadFile(inState)),
               std::make_tuple(kOtherUser, 0600u, std::string("secret\r\n")));
@@ -571,7 +558,6 @@ TEST_F(FileSave, TheCopyOfAFileWrittenInPlaceIsGuardedAsTheFileIs) {
 }
 
 TEST_F(FileSave, AFileMountedOnItsOwnIsWrittenInPlace) {
-    using platform::testing::SaveStep;
     const std::string path = temp / "master.xml";
     WriteFile(path, "old\r\n");
     // The rename a bind-mounted file refuses, made to fail here: the file is written in place.
@@ -606,7 +592,6 @@ TEST_F(FileSave, AFileMountedOnItsOwnIsWrittenInPlace) {
 }
 
 TEST_F(FileSave, AFolderThatCannotBeFlushedAfterTheRenameFailsTheSave) {
-    using platform::testing::SaveStep;
     const std::string path = temp / "master.xml";
     WriteFile(path, "old\r\n");
     int error = EIO;
@@ -673,7 +658,6 @@ TEST_F(FileSave, AnotherFileInThePlaceOfTheOneReadIsAChangeButOurOwnSaveIsNot) {
 }
 
 TEST_F(FileSave, AnUnfinishedSaveIsOfferedAtTheNextOpenAndTheToolNamesIt) {
-    using platform::testing::SaveStep;
     const std::string path = temp / "master.xml";
     const std::string copy = path + ".before-save";
     WriteFile(path, "old\r\n");

@@ -1,23 +1,13 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-
-#include <algorithm>
-#include <filesystem>
 
 #include "core/errors.h"
 #include "core/xml.h"
 #include "support/TestFiles.h"
 
-namespace fs = std::filesystem;
-
 namespace pv {
 namespace {
 
 using test::CrLf;
-using test::FolderEntries;
-using test::ReadFile;
-using test::TempDir;
-using test::WriteFile;
 
 TEST(XmlWriting, LinesOfEveryProcedureWithOnlyAmpersandAndAngleBracketsEscaped) {
     const std::string value = "R&D <sales> \"q\" 'a' \xC3\xA9 &lt;";
@@ -72,44 +62,6 @@ TEST(XmlWriting, ValuesNoXmlFileCanHoldAreRefusedWithTheirPosition) {
     buffer.clear();
     WriteElement(buffer, "Host", "/srv/postvane/a&b<c>", 0);
     EXPECT_EQ(buffer, "<Host>/srv/postvane/a&amp;b&lt;c&gt;</Host>\r\n");
-}
-
-// A file is replaced whole through its link, keeping its permissions and gaining the final empty line; a new
-// one gets the usual permissions, not those of a private temporary file; a folder is refused, and no
-// temporary file is left.
-TEST(XmlWriting, WriteTextFileReplacesTheFileWholeKeepingItsLinkAndPermissions) {
-    TempDir temp;
-    const std::string real = temp / "shared/master.xml";
-    const std::string link = temp / "master.xml";
-    WriteFile(real, "old text that is longer than the new one\r\n");
-    ASSERT_EQ(::chmod(real.c_str(), 0640), 0);
-    fs::create_symlink(real, link);
-    WriteTextFile(link, "<A>\r\n</A>\r\n");
-    EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(ReadFile(real), "<A>\r\n</A>\r\n\r\n");
-    struct stat info {};
-    ASSERT_EQ(::stat(real.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, 0640u);
-    EXPECT_EQ(FolderEntries(temp / "shared"), std::vector<std::string>{"master.xml"});
-
-    const mode_t mask = ::umask(022);
-    WriteTextFile(temp / "new.xml", "<A/>");
-    ::umask(mask);
-    ASSERT_EQ(::stat((temp / "new.xml").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, 0644u);
-
-    const std::string folder = temp / "folder.xml";
-    WriteFile(folder + "/inside.txt", "kept");
-    try {
-        WriteTextFile(folder, "<A>\r\n</A>\r\n");
-        ADD_FAILURE() << "no error";
-    } catch (const AppError& error) {
-        EXPECT_EQ(FormatError("Error saving=", error),
-                  "Error saving=75:Cannot write " + folder + ": it is a folder");
-    }
-    EXPECT_EQ(ReadFile(folder + "/inside.txt"), "kept");
-    EXPECT_EQ(FolderEntries(temp.path()),
-              (std::vector<std::string>{"folder.xml", "master.xml", "new.xml", "shared"}));
 }
 
 }  // namespace
