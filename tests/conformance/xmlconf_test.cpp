@@ -155,18 +155,5 @@ TEST(XmlConformanceSuite, EveryFileIsAcceptedOrRefusedAsTheServersParserDoes) {
     std::cout << "\n";
 }
 
-// The reasons stay true: each listed file is one the JDK reads, refused here with the message of its kind.
-TEST(XmlConformanceSuite, RefusalsOnPurposeSayWhy) {
-    const XmlFile version11 = LoadXmlFile(std::string(POSTVANE_TEST_DATA) + "/xmlconf/eduni/xml-1.1/007.xml");
-    EXPECT_EQ(version11.problem,
-              "line 1, column 20: the file declares XML version 1.1; this program reads and writes XML 1.0 "
-              "only");
-    const XmlFile mark = LoadXmlFile(std::string(POSTVANE_TEST_DATA) + "/xmlconf/eduni/misc/007.xml");
-    EXPECT_EQ(
-        mark.problem,
-        "line 1, column 31: the file's byte-order mark says it is UTF-8, but its encoding declaration says "
-        "\"ISO-8859-1\"");
-}
-
 }  // namespace
 }  // namespace pv

@@ -2,11 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "core/ConfigFile.h"
-#include "core/xml.h"
-#include "support/Scripted.h"
-#include "support/TestFiles.h"
-
 namespace pv {
 namespace {
 
@@ -22,22 +17,6 @@ TEST(Encoding, Windows1252BytesAndUtf8Faults) {
     EXPECT_EQ(FirstInvalidUtf8("caf\xC3\xA9 \xF0\x9F\x98\x80"), std::string_view::npos);
     EXPECT_TRUE(HoldsMultiByteUtf8("\xE9 \xC3\xA9"));
     EXPECT_FALSE(HoldsMultiByteUtf8("\xE9 \xC3 \xED\xA0\x80"));
-}
-
-TEST(Encoding, Windows1252FileLoadsWithItsAccents) {
-    test::TempDir temp;
-    const std::string path = temp / "old.xml";
-    test::WriteFile(path, "<R><Name>Z\xFCrich B\xFCro \x80</Name></R>");
-    const XmlFile file = LoadXmlFile(path);
-    ASSERT_TRUE(file.wellFormed) << file.problem;
-    EXPECT_EQ(ReadNodeText(file.root(), "R/Name", ""), "Z\xC3\xBCrich B\xC3\xBCro \xE2\x82\xAC");
-    // Said once, naming the file, through the message every loader shows.
-    test::ScriptedPrompts prompts;
-    prompts.ExpectMessage(
-        "The file " + path +
-        " has no encoding declaration and is not UTF-8, so it was read as Windows-1252; saving "
-        "it writes UTF-8.");
-    ReportNotices(OpenConfigFile(path, "", prompts), prompts);
 }
 
 }  // namespace

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "core/errors.h"
-
 namespace pv {
 namespace {
 
@@ -35,25 +33,6 @@ TEST(Numeric, HalvesGoToTheEvenNeighbourWithinThirtyTwoBits) {
     EXPECT_EQ(ParseInt32("2147483648"), std::nullopt);
     EXPECT_EQ(ParseInt32("-2147483649"), std::nullopt);
     EXPECT_EQ(ParseInt32("00000000000000000012"), 12);
-}
-
-TEST(Numeric, ErrorsNameTheValue) {
-    try {
-        ToInt32("ten", "the Threads of mailbox \"Sales\"");
-        FAIL() << "no error";
-    } catch (const AppError& error) {
-        EXPECT_EQ(
-            FormatError("Unexpected error in LoadFile=", error),
-            "Unexpected error in LoadFile=13:Type mismatch: the Threads of mailbox \"Sales\" \"ten\" is not "
-            "a number");
-    }
-    try {
-        ToInt32("3000000000", "the WaitTime");
-        FAIL() << "no error";
-    } catch (const AppError& error) {
-        EXPECT_EQ(FormatError("", error),
-                  "6:Overflow: the WaitTime 3000000000 does not fit a 32-bit whole number");
-    }
 }
 
 }  // namespace

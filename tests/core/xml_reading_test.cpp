@@ -1,10 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/ConfigFile.h"
-#include "core/errors.h"
 #include "core/xml.h"
-#include "support/Scripted.h"
-#include "support/TestFiles.h"
 
 namespace pv {
 namespace {
@@ -46,29 +42,6 @@ TEST(XmlReading, ListsStopAtOneHundredOrTheSentinelAndFallBackToTheDefaults) {
     EXPECT_EQ(ReadNodeTextList(sentinelFirst.root(), "R/V", {"d"}), (std::vector<std::string>{"d"}));
     EXPECT_EQ(ReadNodeTextList(sentinel.root(), "R/W", {"a", "", "c"}),
               (std::vector<std::string>{"a", "", "c"}));
-}
-
-TEST(XmlReading, MalformedFileIsReportedOnceWithItsNameAndAMissingOneRaises) {
-    test::TempDir temp;
-    const std::string path = temp / "broken.xml";
-    test::WriteFile(path, "<A><B></A>");
-    test::ScriptedPrompts prompts;
-    prompts.ExpectMessage("The file " + path +
-                          " is not well-formed XML (line 1, column 11: the end tag </A> does not match the "
-                          "start tag <B> (line 1)). It was read as empty, so default values are shown.");
-    const OpenedFile broken = OpenConfigFile(path, "", prompts);
-    EXPECT_EQ(broken.problem, FileProblem::Malformed);
-    prompts.Show(MalformedMessage(broken));
-    test::WriteFile(path, "<A/>");
-    EXPECT_EQ(OpenConfigFile(path, "A", prompts).problem, FileProblem::None);
-
-    try {
-        LoadXmlFile(temp / "absent.xml");
-        FAIL() << "no error";
-    } catch (const AppError& error) {
-        EXPECT_EQ(error.number(), kErrFileAccess);
-        EXPECT_NE(error.description().find("absent.xml"), std::string::npos) << error.description();
-    }
 }
 
 // What a load never looked at: each outermost unread element once with its count, attributes of the
