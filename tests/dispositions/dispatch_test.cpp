@@ -33,14 +33,6 @@ TEST(EditorDispatch, MissingMeansTheRecordsTypeAndATypeWithoutAFileIsSetAtOnce) 
     EXPECT_TRUE(d.record.Changed);
     d.s.prompts.ExpectMessage("There is no config file to edit for \"DoNothing\" types");
     OpenDispositionEditor(d.s.services, d.links, d.record, kUseRecordType);
-
-    // A type written by hand that no catalogue knows is reported and left as it is.
-    d.record = {"HandWritten", "+/h.xml", "", d.dir / "dispositions.xml", false};
-    d.s.prompts.ExpectMessage(
-        "The disposition type \"HandWritten\" is not in the disposition types files, so it cannot be edited");
-    OpenDispositionEditor(d.s.services, d.links, d.record, kUseRecordType);
-    EXPECT_EQ(d.record.Type + " " + d.record.DetailedDispositionFile, "HandWritten +/h.xml");
-    EXPECT_FALSE(d.record.Changed);
 }
 
 }  // namespace

@@ -32,7 +32,6 @@ struct Editor {
                 "definitions file defines; a save would drop them. Do you want to save anyway?",
             Answer::Yes);
     }
-    bool Open() { return Load(); }
     bool Load() { return form.LoadFromFile("+/dispositions.xml", links.masterFilePath); }
     std::string file() const { return dir / "dispositions.xml"; }
     const Lines& Dispositions() const { return form.Items("lstDispositions"); }
@@ -48,7 +47,7 @@ struct Editor {
 
 TEST(DispositionsEditor, AddEditMoveDeleteAndUseParentThenSaveTheFile) {
     Editor e;
-    ASSERT_TRUE(e.Open());
+    ASSERT_TRUE(e.Load());
     // Orders is listed before Junk in the catalogue, yet each child follows its own parent.
     EXPECT_EQ(e.form.Items("lstCategories"),
               (Lines{"Default", "  Spam", "    Junk", "    Phishing", "  Orders", "    Invoices"}));
@@ -139,14 +138,14 @@ TEST(DispositionsEditor, UndoLeadsBackToTheLoadedListsAndRedoToTheSameSave) {
         e.form.UserClick("cmdUseParent");
     };
     Editor direct;
-    ASSERT_TRUE(direct.Open());
+    ASSERT_TRUE(direct.Load());
     work(direct);
     direct.ExpectRetiredDropped();
     direct.s.prompts.ExpectMessage("Saved");
     ASSERT_TRUE(direct.form.SaveDispositionFile());
 
     Editor e;
-    ASSERT_TRUE(e.Open());
+    ASSERT_TRUE(e.Load());
     work(e);
     ASSERT_TRUE(e.form.changed());
     // Each undo shows the category it changed, the line it concerns selected.
@@ -237,7 +236,7 @@ TEST(DispositionsEditor, DoesNotOpenWithoutTheFirstTypesFileNorOnAFileItCannotRe
 
 TEST(DispositionsEditor, AFileChangedByAnotherProgramIsReadAgainWhenTheUserSaysSo) {
     Editor e;
-    ASSERT_TRUE(e.Open());
+    ASSERT_TRUE(e.Load());
     // An edit the save's checks pass: they come before the question about the file on disk.
     e.form.UserSelect("lstCategories", {1});  // Spam
     e.form.UserSelect("lstDispositions", {0});

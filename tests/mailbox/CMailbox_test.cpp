@@ -20,7 +20,7 @@ CMailbox Read(const std::string& mailboxXml, CMailbox mailbox = {}) {
     return mailbox;
 }
 
-TEST(CMailbox, AccountPartsAlwaysComposeTheUserText) {
+TEST(CMailbox, AccountPartsComposeTheUserTextAndAnEmptyAccountKeepsTheDefaults) {
     CMailbox mailbox;
     mailbox.setDomain("CORP");
     mailbox.setUser("jsmith");
@@ -32,10 +32,9 @@ TEST(CMailbox, AccountPartsAlwaysComposeTheUserText) {
     EXPECT_EQ(mailbox.accountText(), "jsmith\\sales");
     mailbox.setMailboxAlias("");
     EXPECT_EQ(mailbox.accountText(), "jsmith");
-}
 
-TEST(CMailbox, AnEmptyAccountKeepsTheDefaultPartsUntilOneIsSet) {
-    CMailbox mailbox = Read("<Mailbox><User></User></Mailbox>");
+    // An empty account read from the file keeps the default parts until one is set.
+    mailbox = Read("<Mailbox><User></User></Mailbox>");
     EXPECT_EQ(
         std::make_tuple(mailbox.sDomain(), mailbox.sUser(), mailbox.sMailboxAlias(), mailbox.accountText()),
         std::make_tuple("Your NT Domain", "Your NT User", "Your Exchange Mailbox name", ""));
@@ -43,7 +42,7 @@ TEST(CMailbox, AnEmptyAccountKeepsTheDefaultPartsUntilOneIsSet) {
     EXPECT_EQ(mailbox.accountText(), "Your NT Domain\\jsmith\\Your Exchange Mailbox name");
 }
 
-TEST(CMailbox, ReadingStartsFromTheDefaultsButLeavesTheFlags) {
+TEST(CMailbox, ReadingStartsFromTheDefaultsLeavesTheFlagsAndStopsAtOneHundredRulesFiles) {
     CMailbox earlier;
     earlier.sHost = "left over";
     earlier.saCategorizationRulesConfigFiles = {"a", "b"};
@@ -52,16 +51,15 @@ TEST(CMailbox, ReadingStartsFromTheDefaultsButLeavesTheFlags) {
     EXPECT_EQ(mailbox.sHost, "Your mailbox server");
     EXPECT_EQ(mailbox.saCategorizationRulesConfigFiles, std::vector<std::string>{"+/categorization.xml"});
     EXPECT_TRUE(mailbox.bExpungeWorkaround);  // no setting of setToDefaults: a missing element leaves it
-}
 
-TEST(CMailbox, AtMostOneHundredCategorizationFiles) {
+    // At most one hundred categorization files.
     std::string xml = "<Mailbox>";
     for (int i = 1; i <= 101; ++i) {
         xml += "<CategorizationRulesFileName>+/" + std::to_string(i) + ".xml</CategorizationRulesFileName>";
     }
-    const CMailbox mailbox = Read(xml + "</Mailbox>");
-    ASSERT_EQ(mailbox.saCategorizationRulesConfigFiles.size(), 100u);
-    EXPECT_EQ(mailbox.saCategorizationRulesConfigFiles.back(), "+/100.xml");
+    const std::vector<std::string> files = Read(xml + "</Mailbox>").saCategorizationRulesConfigFiles;
+    ASSERT_EQ(files.size(), 100u);
+    EXPECT_EQ(files.back(), "+/100.xml");
 }
 
 TEST(CMailbox, EveryPasswordReadsBackExactlyAsItWasStored) {
