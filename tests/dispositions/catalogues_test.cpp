@@ -2,6 +2,7 @@
 
 #include "dispositions/CCategory.h"
 #include "dispositions/CDispositionTypes.h"
+#include "dispositions/DispositionEditors.h"
 #include "dispositions/DispositionTestKit.h"
 #include "support/Scripted.h"
 
@@ -81,6 +82,27 @@ TEST(DispositionTypes, FirstTypeOfANameWinsOnlyZeroMeansNoFileAndBadFilesAreRepo
         needsFile.push_back(types.RequiresDetailedFile(name));
     // An unknown (or differently cased) name is told apart from "no detailed file".
     EXPECT_EQ(needsFile, (std::vector<std::optional<bool>>{false, true, true, false, std::nullopt}));
+}
+
+// Opening a record's editor asks the types catalogue whether the type has a detailed file.
+TEST(EditorDispatch, MissingMeansTheRecordsTypeAndATypeWithoutAFileIsSetAtOnce) {
+    Folder d;
+    test::UseFakeEditors(d.s, {"frmRunSQL"});
+    CCatDisposition record{"RunSQL", "+/a.runsql.xml", "", d.dir / "dispositions.xml", false};
+    WriteFile(d.dir / "dispositionTypes.xml",
+              "<DispositionTypes><DispositionType><Name>DoNothing</Name><DetailedDispositionFile>0"
+              "</DetailedDispositionFile></DispositionType></DispositionTypes>");
+    d.s.windows.Expect("frmRunSQL", test::ClosesUntouched());
+    OpenDispositionEditor(d.s.services, d.links, record, kUseRecordType);
+    EXPECT_EQ(record.Type, "RunSQL");
+    EXPECT_FALSE(record.Changed);
+
+    // A type without a file opens nothing and marks the record; asked again, there is nothing to edit.
+    OpenDispositionEditor(d.s.services, d.links, record, "DoNothing");
+    EXPECT_EQ(record.Type, "DoNothing");
+    EXPECT_TRUE(record.Changed);
+    d.s.prompts.ExpectMessage("There is no config file to edit for \"DoNothing\" types");
+    OpenDispositionEditor(d.s.services, d.links, record, kUseRecordType);
 }
 
 }  // namespace
