@@ -185,10 +185,12 @@ TEST(DetailedEditorFramework, FilesThatCannotBeReadShowDefaultsAreReportedAndRep
     EXPECT_EQ(form.lastLoad(), FileProblem::OtherKind);
     EXPECT_EQ(form.Text("txtName"), "unnamed");
     form.UserSetText("txtName", "typed");
-    const std::string question =
-        "The file " + other +
-        " could not be read as a Sample detailed disposition file, so this window shows "
-        "default values. Do you want to overwrite it with what this window shows?";
+    const auto overwrite = [](const std::string& file) {
+        return "The file " + file +
+               " could not be read as a Sample detailed disposition file, so this window shows default values. "
+               "Do you want to overwrite it with what this window shows?";
+    };
+    const std::string question = overwrite(other);
     kit.s.prompts.ExpectYesNo(question, Answer::No);
     EXPECT_FALSE(form.SaveFile());
     EXPECT_EQ(ReadFile(other), "<Dispositions><Name>x</Name></Dispositions>");
@@ -214,13 +216,7 @@ TEST(DetailedEditorFramework, FilesThatCannotBeReadShowDefaultsAreReportedAndRep
                                 ": it is a named pipe (FIFO)");
     form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_EQ(form.lastLoad(), FileProblem::NotAFile);
-    kit.s.prompts
-        .ExpectYesNo(
-            "The file " + pipe +
-                " could not be read as a Sample detailed disposition file, so this window shows default "
-                "values. Do you want to overwrite it with what this window shows?",
-            Answer::Yes)
-        .ExpectMessageStartingWith("Error saving=");
+    kit.s.prompts.ExpectYesNo(overwrite(pipe), Answer::Yes).ExpectMessageStartingWith("Error saving=");
     EXPECT_FALSE(form.SaveFile());
 }
 
@@ -257,27 +253,22 @@ TEST(DetailedEditorFramework, AFileChangedByAnotherProgramIsOverwrittenOnlyWhenT
     form.OpenOn(DetailedFileOf(kit.record));
     form.UserSetText("txtName", "mine");
     kit.Place("d.sample.xml", Sample("theirs", "1", ""));
-    const std::string question =
-        "The file " + file +
-        " has been changed by another program since this window read it. Do you want "
-        "to overwrite it with what this window shows? Yes overwrites it; No reads it "
-        "again, discarding the edits made in this window; Cancel does neither.";
-    kit.s.prompts.ExpectYesNoCancel(question, Answer::Cancel);
+    const auto question = [&](const std::string& what) {
+        return "The file " + file + " has been " + what +
+               " by another program since this window read it. Do you want to overwrite it with what this "
+               "window shows? Yes overwrites it; No reads it again, discarding the edits made in this window; "
+               "Cancel does neither.";
+    };
+    kit.s.prompts.ExpectYesNoCancel(question("changed"), Answer::Cancel);
     EXPECT_FALSE(form.SaveFile());
     EXPECT_EQ(ReadFile(file), Sample("theirs", "1", ""));
-    kit.s.prompts.ExpectYesNoCancel(question, Answer::Yes).ExpectMessage("Saved");
+    kit.s.prompts.ExpectYesNoCancel(question("changed"), Answer::Yes).ExpectMessage("Saved");
     EXPECT_TRUE(form.SaveFile());
     EXPECT_EQ(ReadFile(file), Sample("mine", "0", ""));
     // Removed meanwhile: the same question; No reads it again (a missing file shows the defaults).
     std::filesystem::remove(file);
     form.UserSetText("txtName", "again");
-    kit.s.prompts.ExpectYesNoCancel(
-        "The file " + file +
-            " has been removed by another program since this window read it. Do you "
-            "want to overwrite it with what this window shows? Yes overwrites it; No "
-            "reads it again, discarding the edits made in this window; Cancel does "
-            "neither.",
-        Answer::No);
+    kit.s.prompts.ExpectYesNoCancel(question("removed"), Answer::No);
     EXPECT_FALSE(form.SaveFile());
     EXPECT_EQ(form.Text("txtName"), "unnamed");
     EXPECT_FALSE(std::filesystem::exists(file));

@@ -55,46 +55,25 @@ TEST(WriteToDBEditor, ANewFileTakesTheDefaultsChecksInOrderAndWritesTheDerivedSt
     kit.s.prompts.ExpectMessage("Saved");
     ASSERT_TRUE(form.SaveFile());
     EXPECT_FALSE(form.changed());
-    EXPECT_EQ(ReadFile(file),
-              CrLf({"<Disposition>",
-                    "\t<DriverClass>sun.jdbc.odbc.JdbcOdbcDriver</DriverClass>",
-                    "\t<ConnectionString>jdbc:odbc:Mail</ConnectionString>",
-                    "\t<UID></UID>",
-                    "\t<PWD>7qhw3pzk</PWD>",
-                    "\t<TableName>MsgLog</TableName>",
-                    "\t<UseMySQLEscaping>0</UseMySQLEscaping>",
-                    "\t<TimeZone></TimeZone>",
-                    "\t<Fields>",
-                    "\t\t<Field>",
-                    "\t\t\t<Name>Subject</Name>",
-                    "\t\t\t<MaxLength>255</MaxLength>",
-                    "\t\t</Field>",
-                    "\t\t<Field>",
-                    "\t\t\t<Name>From</Name>",
-                    "\t\t\t<MaxLength></MaxLength>",
-                    "\t\t</Field>",
-                    "\t\t<Field>",
-                    "\t\t\t<Name>ReceivedDate</Name>",
-                    "\t\t\t<DateFormat>yyyy-MM-dd HH:mm:ss</DateFormat>",
-                    "\t\t</Field>",
-                    "\t</Fields>",
-                    kComment,
-                    "\t<Parameters>",
-                    "\t\t<Parameter>",
-                    "\t\t\t<FieldName>Subject</FieldName>",
-                    "\t\t\t<MaxLength>255</MaxLength>",
-                    "\t\t</Parameter>",
-                    "\t\t<Parameter>",
-                    "\t\t\t<FieldName>From</FieldName>",
-                    "\t\t\t<MaxLength></MaxLength>",
-                    "\t\t</Parameter>",
-                    "\t\t<Parameter>",
-                    "\t\t\t<FieldName>ReceivedDate</FieldName>",
-                    "\t\t</Parameter>",
-                    "\t</Parameters>",
-                    "\t<SQL>insert into MsgLog(Subject,From,ReceivedDate) values (?,?,?)</SQL>",
-                    "</Disposition>"}) +
-                  "\r\n");
+    EXPECT_EQ(
+        ReadFile(file),
+        CrLf({"<Disposition>", "\t<DriverClass>sun.jdbc.odbc.JdbcOdbcDriver</DriverClass>",
+              "\t<ConnectionString>jdbc:odbc:Mail</ConnectionString>", "\t<UID></UID>",
+              "\t<PWD>7qhw3pzk</PWD>", "\t<TableName>MsgLog</TableName>",
+              "\t<UseMySQLEscaping>0</UseMySQLEscaping>", "\t<TimeZone></TimeZone>"}) +
+            CrLf({"\t<Fields>", "\t\t<Field>", "\t\t\t<Name>Subject</Name>",
+                  "\t\t\t<MaxLength>255</MaxLength>", "\t\t</Field>", "\t\t<Field>",
+                  "\t\t\t<Name>From</Name>", "\t\t\t<MaxLength></MaxLength>", "\t\t</Field>", "\t\t<Field>",
+                  "\t\t\t<Name>ReceivedDate</Name>", "\t\t\t<DateFormat>yyyy-MM-dd HH:mm:ss</DateFormat>",
+                  "\t\t</Field>", "\t</Fields>"}) +
+            kComment + "\r\n" +
+            CrLf({"\t<Parameters>", "\t\t<Parameter>", "\t\t\t<FieldName>Subject</FieldName>",
+                  "\t\t\t<MaxLength>255</MaxLength>", "\t\t</Parameter>", "\t\t<Parameter>",
+                  "\t\t\t<FieldName>From</FieldName>", "\t\t\t<MaxLength></MaxLength>", "\t\t</Parameter>",
+                  "\t\t<Parameter>", "\t\t\t<FieldName>ReceivedDate</FieldName>", "\t\t</Parameter>",
+                  "\t</Parameters>",
+                  "\t<SQL>insert into MsgLog(Subject,From,ReceivedDate) values (?,?,?)</SQL>",
+                  "</Disposition>", ""}));
 }
 
 TEST(WriteToDBEditor, PresentButEmptyElementsStayEmptyAndAHandEditedStatementIsRebuilt) {

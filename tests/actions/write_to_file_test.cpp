@@ -84,7 +84,7 @@ TEST(WriteToFileEditor, EachChangeIsUndoneInTurnBackToTheFileAsLoadedAndRedone) 
     EXPECT_TRUE(form.UserRequestClose());
 }
 
-TEST(WriteToFileEditor, OlderElementsAreReplacedByTheCurrentOnesAndATabDelimiterSurvives) {
+TEST(WriteToFileEditor, OlderElementsAreReplacedATabDelimiterSurvivesAndAnUnknownIntervalIsSaid) {
     DataOutputKit kit("WriteToFile");
     const std::string file =
         kit.PlaceData("legacy.writetofile.xml", "actions/writetofile/legacy.input.writetofile.xml");
@@ -115,23 +115,20 @@ TEST(WriteToFileEditor, OlderElementsAreReplacedByTheCurrentOnesAndATabDelimiter
         other.OpenOn(DetailedFileOf(kit.record));
         EXPECT_TRUE(other.Checked(option)) << elements;
     }
-}
 
-// An interval none of the four names shows as Daily and is saved so; the window says it when loading, rather
-// than change the file without a word at the next save.
-TEST(WriteToFileEditor, AnUnknownIntervalIsShownAndSavedAsDailyAndSaidSo) {
-    DataOutputKit kit("WriteToFile");
-    const std::string file = kit.Place(
+    // An interval none of the four names shows as Daily and is saved so; the window says it when loading,
+    // rather than change the file without a word at the next save.
+    const std::string weekly = kit.Place(
         "weekly.writetofile.xml", DispositionWith("<FileName>+/out.txt</FileName><BackupInterval>Weekly</"
                                                   "BackupInterval><BackupDaily>0</BackupDaily>"));
-    FrmWriteToFile form(kit.s.services, kit.master);
+    FrmWriteToFile unknown(kit.s.services, kit.master);
     kit.s.prompts.ExpectMessage("Unrecognized BackupInterval=Weekly, shown and saved as Daily");
-    form.OpenOn(DetailedFileOf(kit.record));
-    EXPECT_TRUE(form.Checked("optDaily"));
-    EXPECT_FALSE(form.changed());
+    unknown.OpenOn(DetailedFileOf(kit.record));
+    EXPECT_TRUE(unknown.Checked("optDaily"));
+    EXPECT_FALSE(unknown.changed());
     kit.s.prompts.ExpectMessage("Saved");
-    ASSERT_TRUE(form.SaveFile());
-    EXPECT_NE(ReadFile(file).find("\r\n\t<BackupInterval>Daily</BackupInterval>\r\n"), std::string::npos);
+    ASSERT_TRUE(unknown.SaveFile());
+    EXPECT_NE(ReadFile(weekly).find("\r\n\t<BackupInterval>Daily</BackupInterval>\r\n"), std::string::npos);
 }
 
 TEST(WriteToFileEditor, ANewFileShowsTheDefaultsAndTheChecksRunInFileOrder) {

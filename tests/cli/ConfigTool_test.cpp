@@ -99,28 +99,6 @@ TEST_F(ConfigTool, ScrambleOnATerminalPromptsOnStandardErrorAndDoesNotShowWhatIs
     EXPECT_TRUE(after.c_lflag & ECHO) << "the terminal is left silent";
 }
 
-TEST_F(ConfigTool, UsageErrorsExitWithTwoAndTouchNothing) {
-    WriteFile(cfg + "/master.xml", rootOnly);
-    const std::vector<std::vector<std::string>> wrong = {{},
-                                                         {"frobnicate"},
-                                                         {"resave", "--force", "cfg/master.xml"},
-                                                         {"resave", "cfg/master.xml", "other.xml"},
-                                                         {"--stdout", "resave", "cfg/master.xml"},
-                                                         {"check"},
-                                                         {"check", "--stdout", "cfg/master.xml"}};
-    for (const auto& args : wrong) {
-        const ToolRun run = Run(args);
-        EXPECT_EQ(std::tie(run.status, run.out), std::make_tuple(2, "")) << testing::PrintToString(args);
-        // The help pointed to is the command's where there is one.
-        EXPECT_TRUE(run.err.ends_with("--help'.\n")) << run.err;
-        EXPECT_TRUE(run.err.starts_with("postvane-config-tool")) << run.err;
-    }
-    EXPECT_EQ(ReadFile(cfg + "/master.xml"), rootOnly);
-    const ToolRun help = Run({"--help"});
-    EXPECT_EQ(help.status, 0);
-    EXPECT_TRUE(help.out.starts_with("Usage: postvane-config-tool [OPTIONS] COMMAND")) << help.out;
-}
-
 // What a user types and what the real executable answers, its exit status and the exact bytes it prints:
 // options in both spellings, "--", a missing argument, each command's help, and "Saved" only when asked for.
 TEST_F(ConfigTool, TheCommandLineReadsOptionsAsGetoptDoes) {
@@ -132,14 +110,8 @@ TEST_F(ConfigTool, TheCommandLineReadsOptionsAsGetoptDoes) {
         return RunBinary(arguments);
     };
 
-    for (const char* arguments :
-         {"resave --stdout -- -dash.xml", "-- resave -s -- -dash.xml", "resave -- -dash.xml --stdout"}) {
+    for (const char* arguments : {"resave --stdout -- -dash.xml", "-- resave -s -- -dash.xml"}) {
         const ToolRun run = tried(arguments);
-        if (std::string(arguments).ends_with("--stdout")) {
-            // After "--" every word is a file: two files are one too many.
-            EXPECT_EQ(run.status, 2) << arguments;
-            continue;
-        }
         EXPECT_EQ(std::tie(run.status, run.out, run.err), std::make_tuple(0, expected, "")) << arguments;
     }
     EXPECT_EQ(ReadFile(cfg + "/-dash.xml"), rootOnly);
@@ -164,42 +136,44 @@ TEST_F(ConfigTool, TheCommandLineReadsOptionsAsGetoptDoes) {
         EXPECT_EQ(std::tie(run.status, run.out, run.err), std::make_tuple(1, checked, "")) << arguments;
     }
 
-    std::vector<std::pair<std::string, std::string>> refused = {
-        {"check --master",
-         "check: option '--master' requires an argument\nTry 'postvane-config-tool check --help'."},
-        {"check --master=",
-         "check: option '--master' requires an argument\nTry 'postvane-config-tool check --help'."},
-        {"check --mas",
-         "check: option '--master' requires an argument\nTry 'postvane-config-tool check --help'."},
-        {"--ver", "option '--ver' is ambiguous (--version, --verbose)\nTry 'postvane-config-tool --help'."},
-        {"sql x.xml -m", "sql: option '-m' requires an argument\nTry 'postvane-config-tool sql --help'."},
-        {"resave --type",
-         "resave: option '--type' requires an argument\nTry 'postvane-config-tool resave --help'."},
-        {"resave -x master.xml", "resave: unknown option '-x'\nTry 'postvane-config-tool resave --help'."},
-        {"resave --std=yes master.xml",
-         "resave: option '--stdout' takes no argument\nTry 'postvane-config-tool resave --help'."},
-        {"--frob check master.xml", "unknown option '--frob'\nTry 'postvane-config-tool --help'."},
-        {"check --master=master.xml master.xml",
-         "check: check takes exactly one master file\nTry 'postvane-config-tool check --help'."},
-        {"sql master.xml", "sql: sql needs --master=MASTER\nTry 'postvane-config-tool sql --help'."},
-        {"scramble now",
-         "scramble: scramble takes no arguments; it reads standard input\n"
-         "Try 'postvane-config-tool scramble --help'."},
-        {"help resave check", "help: help takes one command\nTry 'postvane-config-tool help --help'."},
-        {"help frobnicate", "unknown command 'frobnicate'\nTry 'postvane-config-tool --help'."},
-        {"resave ''", "resave: a file name is empty\nTry 'postvane-config-tool resave --help'."},
-        {"check ''", "check: a file name is empty\nTry 'postvane-config-tool check --help'."},
-        {"check --jobs",
-         "check: option '--jobs' requires an argument\nTry 'postvane-config-tool check --help'."},
+    // Each refusal exits with 2, writes nothing, and points to the help of its command, or to the program's
+    // where none was named.
+    std::vector<std::tuple<std::string, std::string, std::string>> refused = {
+        {"", "", "no command given"},
+        {"check", "check", "check takes exactly one master file"},
+        {"resave master.xml other.xml", "resave", "resave takes exactly one file"},
+        // After "--" every word is a file: two files are one too many.
+        {"resave -- -dash.xml --stdout", "resave", "resave takes exactly one file"},
+        {"check --stdout master.xml", "check", "unknown option '--stdout'"},
+        {"--stdout resave master.xml", "", "unknown option '--stdout'"},
+        {"check --master", "check", "option '--master' requires an argument"},
+        {"check --master=", "check", "option '--master' requires an argument"},
+        {"check --mas", "check", "option '--master' requires an argument"},
+        {"--ver", "", "option '--ver' is ambiguous (--version, --verbose)"},
+        {"sql x.xml -m", "sql", "option '-m' requires an argument"},
+        {"resave --type", "resave", "option '--type' requires an argument"},
+        {"resave -x master.xml", "resave", "unknown option '-x'"},
+        {"resave --force master.xml", "resave", "unknown option '--force'"},
+        {"resave --std=yes master.xml", "resave", "option '--stdout' takes no argument"},
+        {"--frob check master.xml", "", "unknown option '--frob'"},
+        {"check --master=master.xml master.xml", "check", "check takes exactly one master file"},
+        {"sql master.xml", "sql", "sql needs --master=MASTER"},
+        {"scramble now", "scramble", "scramble takes no arguments; it reads standard input"},
+        {"help resave check", "help", "help takes one command"},
+        {"help frobnicate", "", "unknown command 'frobnicate'"},
+        {"resave ''", "resave", "a file name is empty"},
+        {"check ''", "check", "a file name is empty"},
+        {"check --jobs", "check", "option '--jobs' requires an argument"},
     };
-    for (const std::string jobs : {"--jobs=0", "-j x", "--jobs=2x", "--jobs 1025", "-j -1"}) {
-        refused.emplace_back("check " + jobs + " master.xml",
-                             "check: --jobs takes a number of threads from 1 to 1024\n"
-                             "Try 'postvane-config-tool check --help'.");
-    }
-    for (const auto& [arguments, message] : refused) {
+    for (const std::string jobs : {"--jobs=0", "-j x", "--jobs=2x", "--jobs 1025", "-j -1"})
+        refused.emplace_back("check " + jobs + " master.xml", "check",
+                             "--jobs takes a number of threads from 1 to 1024");
+    for (const auto& [arguments, command, message] : refused) {
         run = tried(arguments);
-        EXPECT_EQ(std::tie(run.status, run.out, run.err), std::make_tuple(2, "", Said(message))) << arguments;
+        const std::string said = (command.empty() ? "" : command + ": ") + message +
+                                 "\nTry 'postvane-config-tool " + (command.empty() ? "" : command + " ") +
+                                 "--help'.";
+        EXPECT_EQ(std::tie(run.status, run.out, run.err), std::make_tuple(2, "", Said(said))) << arguments;
     }
     EXPECT_EQ(ReadFile(cfg + "/master.xml"), expected);
 
@@ -214,6 +188,7 @@ TEST_F(ConfigTool, TheCommandLineReadsOptionsAsGetoptDoes) {
     run = tried("--version");
     EXPECT_EQ(std::tie(run.status, run.out),
               std::make_tuple(0, "postvane-config-tool " POSTVANE_VERSION "\n"));
+    EXPECT_TRUE(tried("--help").out.starts_with("Usage: postvane-config-tool [OPTIONS] COMMAND"));
     EXPECT_EQ(tried("help").out, tried("--help").out);
 }
 
@@ -261,53 +236,24 @@ TEST_F(ConfigTool, ResaveKeepsTheBackupItIsAskedForAndNoneElse) {
     EXPECT_EQ(ReadFile(cfg + "/master.xml.~10~"), rootOnly);
     EXPECT_EQ(ReadFile(cfg + "/master.xml.~11~"), expected);
 
-    const auto refused = [&](const std::string& arguments, const std::string& environment = "") {
-        const ToolRun run = RunBinary(arguments, environment);
-        return std::make_tuple(run.status, run.err);
+    // Refused before anything is written, each with the resave's help.
+    const std::tuple<std::string, std::string, std::string> wrong[] = {
+        {"", "--backup=sometimes",
+         "--backup 'sometimes' is none of none, off, numbered, t, existing, nil, simple, never"},
+        {"VERSION_CONTROL=n ", "-b",
+         "VERSION_CONTROL 'n' is none of none, off, numbered, t, existing, nil, simple, never"},
+        {"", "-S .old.xml",
+         "a backup suffix cannot end in \".xml\": the backup would look like a configuration file ('.old.xml')"},
+        {"", "-b --backups-kept=0", "--backups-kept takes a number of backups from 1, not '0'"},
     };
-    const std::string tryHelp = "\npostvane-config-tool: Try 'postvane-config-tool resave --help'.\n";
-    EXPECT_EQ(
-        refused("resave --backup=sometimes master.xml"),
-        std::make_tuple(2,
-                        "postvane-config-tool: resave: --backup 'sometimes' is none of none, off, numbered, "
-                        "t, existing, nil, simple, never" +
-                            tryHelp));
-    EXPECT_EQ(
-        refused("resave -b master.xml", "VERSION_CONTROL=n "),
-        std::make_tuple(2,
-                        "postvane-config-tool: resave: VERSION_CONTROL 'n' is none of none, off, numbered, "
-                        "t, existing, nil, simple, never" +
-                            tryHelp));
-    EXPECT_EQ(refused("resave -S .old.xml master.xml"),
-              std::make_tuple(2,
-                              "postvane-config-tool: resave: a backup suffix cannot end in \".xml\": the "
-                              "backup would look like a configuration file ('.old.xml')" +
-                                  tryHelp));
-    EXPECT_EQ(
-        refused("resave -b --backups-kept=0 master.xml"),
-        std::make_tuple(2,
-                        "postvane-config-tool: resave: --backups-kept takes a number of backups from 1, "
-                        "not '0'" +
-                            tryHelp));
+    for (const auto& [environment, options, message] : wrong) {
+        const ToolRun run = RunBinary("resave " + options + " master.xml", environment);
+        EXPECT_EQ(
+            std::tie(run.status, run.err),
+            std::make_tuple(2, Said("resave: " + message + "\nTry 'postvane-config-tool resave --help'.")))
+            << options;
+    }
     EXPECT_EQ(test::FolderEntries(cfg), kept);
-}
-
-TEST_F(ConfigTool, AMissingMasterIsReportedAndNotCreated) {
-    const ToolRun run = Run({"resave", "cfg/absent.xml"});
-    EXPECT_EQ(std::tie(run.status, run.out, run.err),
-              std::make_tuple(1, "",
-                              Said("Couldn't load file, it doesn't exist: " + cfg +
-                                   "/absent.xml\nNot written: " + cfg + "/absent.xml could not be read.")));
-    EXPECT_FALSE(fs::exists(cfg + "/absent.xml"));
-
-    // A name longer than the system allows may not be called missing: the user would look for the file.
-    fs::create_directories(cfg);
-    const std::string tooLong = cfg + "/" + std::string(300, 'x') + ".xml";
-    const ToolRun longer = Run({"resave", tooLong});
-    EXPECT_EQ(
-        std::tie(longer.status, longer.err),
-        std::make_tuple(1, Said("Unexpected error in LoadFile=75:Cannot open " + tooLong +
-                                ": File name too long\nNot written: " + tooLong + " could not be read.")));
 }
 
 TEST_F(ConfigTool, AFileWhoseLastSaveDidNotFinishIsNamedWithItsCopyAndNotWritten) {
@@ -382,21 +328,29 @@ TEST_F(ConfigTool, AnOutputThatCannotBeWrittenIsReportedWithStatusOne) {
     }
 }
 
-TEST_F(ConfigTool, APipeOrAFolderGivenAsAFileIsReportedForWhatItIsWithoutWaiting) {
+// A file that cannot be read is named for what it is, a pipe without waiting on it, and is neither written
+// nor created. A name longer than the system allows may not be called missing: the user would look for the
+// file.
+TEST_F(ConfigTool, AFileThatCannotBeReadIsReportedForWhatItIsAndNotWritten) {
     fs::create_directories(cfg);
     ASSERT_EQ(::mkfifo((cfg + "/pipe.xml").c_str(), 0644), 0);
     fs::create_directory(cfg + "/folder.xml");
-    for (const char* name : {"pipe.xml", "folder.xml"}) {
-        const std::string what = std::string(name) == "pipe.xml" ? "a named pipe (FIFO)" : "a folder";
-        const std::string reason =
-            "Unexpected error in LoadFile=75:Cannot read " + cfg + "/" + name + ": it is " + what;
-        ToolRun run = Run({"check", "cfg/" + std::string(name)});
-        EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(1, Said(reason)));
-        run = Run({"resave", "cfg/" + std::string(name)});
-        EXPECT_EQ(
-            std::tie(run.status, run.err),
-            std::make_tuple(1, Said(reason + "\nNot written: " + cfg + "/" + name + " could not be read.")));
+    const std::string tooLong = std::string(300, 'x') + ".xml",
+                      unexpected = "Unexpected error in LoadFile=75:";
+    const std::pair<std::string, std::string> unread[] = {
+        {"absent.xml", "Couldn't load file, it doesn't exist: " + cfg + "/absent.xml"},
+        {tooLong, unexpected + "Cannot open " + cfg + "/" + tooLong + ": File name too long"},
+        {"pipe.xml", unexpected + "Cannot read " + cfg + "/pipe.xml: it is a named pipe (FIFO)"},
+        {"folder.xml", unexpected + "Cannot read " + cfg + "/folder.xml: it is a folder"}};
+    for (const auto& [name, reason] : unread) {
+        ToolRun run = Run({"check", "cfg/" + name});
+        EXPECT_EQ(std::tie(run.status, run.out, run.err), std::make_tuple(1, "", Said(reason)));
+        run = Run({"resave", "cfg/" + name});
+        EXPECT_EQ(std::tie(run.status, run.out, run.err),
+                  std::make_tuple(
+                      1, "", Said(reason + "\nNot written: " + cfg + "/" + name + " could not be read.")));
     }
+    EXPECT_FALSE(fs::exists(cfg + "/absent.xml"));
 
     // A catalogue and a disposition file that are pipes.
     WriteFile(cfg + "/master.xml",
@@ -443,12 +397,9 @@ TEST_F(ConfigTool, CheckListsWhatTheLoadsSaidAboutTheirFiles) {
     fs::create_directories(cfg);
     const InstallationSample sample = WriteInstallationSample(cfg, 2, 5);
     EXPECT_EQ(Run({"check", sample.master}).status, 0);
-    const auto replace = [](std::string text, const std::string& from, const std::string& to) {
-        return text.replace(text.find(from), from.size(), to);
-    };
-    WriteFile(sample.master, replace(ReadFile(sample.master), "Mailbox 0", "Bo\xEEte 0"));
+    WriteFile(sample.master, test::Replaced(ReadFile(sample.master), "Mailbox 0", "Bo\xEEte 0"));
     const std::string dispositions = cfg + "/d1.disposition.xml";
-    WriteFile(dispositions, replace(ReadFile(dispositions), "/var/spool", "/var/\xE9t\xE9"));
+    WriteFile(dispositions, test::Replaced(ReadFile(dispositions), "/var/spool", "/var/\xE9t\xE9"));
     const std::string notice =
         " has no encoding declaration and is not UTF-8, so it was read as Windows-1252; saving it writes "
         "UTF-8.";
@@ -459,31 +410,19 @@ TEST_F(ConfigTool, CheckListsWhatTheLoadsSaidAboutTheirFiles) {
 }
 
 TEST_F(CheckCommand, ALoadThatFailsIsAFailureButTheMailboxesReadBeforeAreChecked) {
-    ToolRun run = Run({"check", "cfg/none.xml"});
-    EXPECT_EQ(std::tie(run.status, run.err),
-              std::make_tuple(1, Said("Couldn't load file, it doesn't exist: " + cfg + "/none.xml")));
-
-    WriteFile(cfg + "/broken.xml", "<ResponseHandler><Mailboxes>");
-    run = Run({"check", "cfg/broken.xml"});
-    EXPECT_EQ(std::tie(run.status, run.out), std::make_tuple(1, ""));
-    EXPECT_TRUE(
-        run.err.starts_with("postvane-config-tool: The file " + cfg + "/broken.xml is not well-formed XML"))
-        << run.err;
-
     WriteFile(
         cfg + "/twice.xml",
         "<ResponseHandler><Mailboxes><Mailbox><Name>a</Name><Protocol>x</Protocol></Mailbox>"
         "<Mailbox><Name>b</Name></Mailbox><Mailbox><Name>b</Name></Mailbox></Mailboxes></ResponseHandler>");
-    run = Run({"check", "cfg/twice.xml"});
+    const ToolRun run = Run({"check", "cfg/twice.xml"});
     EXPECT_EQ(std::tie(run.status, run.out),
               std::make_tuple(1, "a: Unknown protocol=x\na: Please choose a protocol\n"));
     EXPECT_TRUE(run.err.starts_with("postvane-config-tool: Unexpected error in LoadFile=457:")) << run.err;
 }
 
 // The same findings as a JSON document for a script: whom each is about, where, its kind and its words, in
-// the order the text gives them, with nothing on standard error.
+// the order the text gives them (ReportsEveryFailingMailbox...), with nothing on standard error.
 TEST_F(CheckCommand, JsonCarriesTheFindingsOfTheTextWithTheirPlaces) {
-    const ToolRun text = Run({"check", "cfg/master.xml"});
     const ToolRun run = Run({"check", "--format=json", "cfg/master.xml"});
     EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(1, ""));
     const std::string master = cfg + "/master.xml";
@@ -500,11 +439,6 @@ TEST_F(CheckCommand, JsonCarriesTheFindingsOfTheTextWithTheirPlaces) {
           finding("dir", "Home Folder does not exist: " + cfg + "/nowhere")}},
         {"summary", {{"errors", 4}, {"warnings", 0}, {"notes", 0}, {"passed", false}}}};
     EXPECT_EQ(nlohmann::json::parse(run.out), expected) << run.out;
-    // The same findings in the same order as the text's lines.
-    std::string lines;
-    for (const auto& found : expected["findings"])
-        lines += found["mailbox"].get<std::string>() + ": " + found["message"].get<std::string>() + "\n";
-    EXPECT_EQ(lines, text.out);
 }
 
 // A master that is not well-formed: the text says so on standard error; JSON and SARIF point at the line
@@ -513,6 +447,9 @@ TEST_F(CheckCommand, ReportsPointAtTheLineAndColumnOfAFileThatIsNotWellFormed) {
     WriteFile(cfg + "/broken.xml", "<ResponseHandler>\n  <Mailboxes>\n</ResponseHandler>\n");
     const ToolRun text = Run({"check", "cfg/broken.xml"});
     EXPECT_EQ(std::tie(text.status, text.out), std::make_tuple(1, ""));
+    EXPECT_TRUE(
+        text.err.starts_with("postvane-config-tool: The file " + cfg + "/broken.xml is not well-formed XML"))
+        << text.err;
     const std::string said = text.err.substr(22, text.err.size() - 22 - 1);  // after the prefix, one line
 
     const ToolRun json = Run({"check", "--format", "json", "cfg/broken.xml"});

@@ -109,26 +109,19 @@ TEST_F(ResaveRule, WhatASaveWouldLoseIsRefusedNamedAndFailsCheck) {
     const std::string forward = file("dispose/oncall-relay.forward.xml");
     const std::string forwardText = ReadFile(forward);
     const std::string dropped =
-        "Disposition/From, Disposition/SMTPServer, Disposition/SMTPPort, Disposition/TlsOption, "
-        "Disposition/Addresses, Disposition/ForwardAsAttachment, Disposition/SubjectFormat, Disposition/Retries, "
+        "The file " + forward +
+        " holds what the editor does not keep, and a save would leave it out: the elements Disposition/From, "
+        "Disposition/SMTPServer, Disposition/SMTPPort, Disposition/TlsOption, Disposition/Addresses, "
+        "Disposition/ForwardAsAttachment, Disposition/SubjectFormat, Disposition/Retries, "
         "Disposition/PreserveToAddresses, Disposition/PreserveFromAddress and 2 more.\n";
     // A file of one detailed type resaved as another.
     ToolRun run = Run({"resave", "--type=MoveToSubfolder", forward});
     EXPECT_EQ(std::tie(run.status, run.out, run.err),
-              std::make_tuple(1, "",
-                              kPrefix + ("Not written: The file " + forward +
-                                         " holds what the editor does not keep, and a save would leave it "
-                                         "out: the elements " +
-                                         dropped)));
+              std::make_tuple(1, "", kPrefix + ("Not written: " + dropped)));
     EXPECT_EQ(ReadFile(forward), forwardText);
     run = Run({"resave", "--allow-loss", "--type=MoveToSubfolder", forward});
     EXPECT_EQ(std::tie(run.status, run.err),
-              std::make_tuple(0, kPrefix + ("Lost by this save (--allow-loss): The "
-                                            "file " +
-                                            forward +
-                                            " holds what the editor does not keep, and a save would leave it "
-                                            "out: the elements " +
-                                            dropped)));
+              std::make_tuple(0, kPrefix + ("Lost by this save (--allow-loss): " + dropped)));
     EXPECT_EQ(ReadFile(forward), test::CrLf({"<Disposition>", "\t<Subfolder></Subfolder>",
                                              "\t<PutMessageGUIDInSubject>0</PutMessageGUIDInSubject>",
                                              "\t<MarkAsUnread>0</MarkAsUnread>", "</Disposition>", ""}));

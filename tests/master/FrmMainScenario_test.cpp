@@ -141,14 +141,12 @@ TEST(MainWindowScenario, UndoLeadsBackToTheLoadedMasterAndRedoToTheWorkingDay) {
 // With "Review changes before saving" ticked, each save of the master shows what it changes first: Cancel
 // writes nothing and keeps the window's edits (so closing asks), Save writes what was shown.
 TEST(MainWindowScenario, AReviewedSaveWritesOnlyWhatTheUserSawAndAccepted) {
-    TempDir temp;
-    const std::string master = temp / "cfg/master.xml";
-    const std::string original = ReadFile(TestData("frmmain/scenario/master.xml"));
-    WriteFile(master, original);
-    WriteFile(temp / "program/.keep", "");
-    ScriptedServices s(temp / "program");
-    FrmMain main(s.services);
-    main.Open(master, temp.path());
+    Scenario w;
+    w.Open();
+    ScriptedServices& s = w.s;
+    FrmMain& main = w.main;
+    const std::string& master = w.master;
+    const std::string original = ReadFile(master);
     EXPECT_FALSE(main.Checked("chkReviewChanges"));
     main.UserClick("chkReviewChanges");
     EXPECT_TRUE(ReviewsBeforeSaving(s.settings));

@@ -33,6 +33,23 @@ std::string ConfirmDelete(const std::string& name) {
            name + "\"";
 }
 constexpr const char* kStopped = "Unexpected error in LoadFile=457:";
+// What a save asks when the file it would write is not the one the window read.
+std::string Meanwhile(const std::string& file, const std::string& how) {
+    return "The file " + file + " has been " + how +
+           " by another program since this window read it. Do you want to overwrite it with what this window "
+           "shows? Yes overwrites it; No reads it again, discarding the edits made in this window; Cancel "
+           "does neither.";
+}
+std::string NotReadToTheEnd(const std::string& file) {
+    return "The master file " + file +
+           " could not be read to the end, so the mailboxes after the one that failed are not loaded and would "
+           "be lost. Do you want to overwrite the file with what this window shows?";
+}
+std::string QuotaLeftOut(const std::string& file) {
+    return "The file " + file +
+           " holds what this window does not keep, and a save would leave it out: the element "
+           "ResponseHandler/Mailboxes/Mailbox/Quota. Do you want to save anyway?";
+}
 
 // Mailboxes that hold only their names: every other value is a default that passes the mailbox editor's
 // checks, given the two files the fixture puts beside the master.
@@ -173,11 +190,7 @@ TEST_F(MainWindow, ASaveThatFailsOnClosingKeepsTheWindowOpenWithItsEdits) {
     main.UserClick("cmdMoreLess");
     main.UserClick("chkOnePass");
     std::filesystem::remove_all(cfg);
-    const std::string removed =
-        "The file " + master +
-        " has been removed by another program since this window read it. Do you want to "
-        "overwrite it with what this window shows? Yes overwrites it; No reads it again, "
-        "discarding the edits made in this window; Cancel does neither.";
+    const std::string removed = Meanwhile(master, "removed");
     for (int attempt = 0; attempt < 2; ++attempt) {
         s.prompts.ExpectYesNoCancel(kUnsaved, Answer::Yes)
             .ExpectYesNoCancel(removed, Answer::Yes)
@@ -349,10 +362,7 @@ TEST_F(MainWindow, AValueNoXmlFileCanHoldStopsTheSaveAndSaysWhere) {
 // An element the window does not keep is asked about at the save, which writes the file without it only
 // when the user says so; the next save has nothing to ask.
 TEST_F(MainWindow, WhatASaveWouldLeaveOutIsAskedAboutAtTheSave) {
-    const std::string notKept =
-        "The file " + master +
-        " holds what this window does not keep, and a save would leave it out: the element "
-        "ResponseHandler/Mailboxes/Mailbox/Quota. Do you want to save anyway?";
+    const std::string notKept = QuotaLeftOut(master);
     OpenOn(
         "<ResponseHandler><Mailboxes><Mailbox><Name>a</Name><Quota>5</Quota></Mailbox></Mailboxes>"
         "</ResponseHandler>");
@@ -385,11 +395,7 @@ TEST_F(MainWindow, AnotherMasterThatStopsPartWayIsTheOneShownAskedAboutAndWritte
     EXPECT_TRUE(main.savedValues().OnePass);
 
     // Add: the name already read is taken; the question names b.xml; a No writes nothing, a Yes writes b.xml.
-    const std::string question =
-        "The master file " + b +
-        " could not be read to the end, so the mailboxes after the one that failed are "
-        "not loaded and would be lost. Do you want to overwrite the file with what this "
-        "window shows?";
+    const std::string question = NotReadToTheEnd(b);
     s.windows.Expect("frmMailbox", SaveAs("b1")).Expect("frmMailbox", SaveAs("new"));
     s.prompts.ExpectMessage(kNameInUse).ExpectYesNo(question, Answer::No);
     main.UserClick("cmdAddMailbox");
@@ -414,14 +420,6 @@ TEST_F(MainWindow, AMasterReadOnAnotherThreadAtStartIsShownAndSavedAsTheWindowRe
     const std::string notKept =
         "<ResponseHandler><Mailboxes><Mailbox><Name>a</Name><Quota>5</Quota></Mailbox><Mailbox><Name>c"
         "</Name></Mailbox></Mailboxes></ResponseHandler>";
-    const std::string unreadQuestion =
-        "The master file " + master +
-        " could not be read to the end, so the mailboxes after the one that failed are not loaded and would "
-        "be lost. Do you want to overwrite the file with what this window shows?";
-    const std::string lossQuestion = "The file " + master +
-                                     " holds what this window does not keep, and a save would leave it out: "
-                                     "the element ResponseHandler/Mailboxes/Mailbox/Quota. Do you want to "
-                                     "save anyway?";
     struct Shown {
         std::vector<std::string> said;
         Names listed;
@@ -445,7 +443,7 @@ TEST_F(MainWindow, AMasterReadOnAnotherThreadAtStartIsShownAndSavedAsTheWindowRe
             window.Open(master, temp.path(), read.get());
         }
         Shown shown{own.prompts.shown, window.Items("lstMailboxes"), window.caption(), ""};
-        own.prompts.ExpectYesNo(text == stops ? unreadQuestion : lossQuestion, Answer::Yes)
+        own.prompts.ExpectYesNo(text == stops ? NotReadToTheEnd(master) : QuotaLeftOut(master), Answer::Yes)
             .ExpectMessage("Saved");
         window.UserClick("cmdSave");
         shown.saved = ReadFile(master);
@@ -526,11 +524,7 @@ TEST_F(MainWindow, AFileChangedByAnotherProgramIsOverwrittenOnlyWhenTheUserSaysS
     s.prompts.ExpectMessage("Saved");
     main.UserClick("cmdSave");
 
-    const std::string question =
-        "The file " + master +
-        " has been changed by another program since this window read it. Do you want "
-        "to overwrite it with what this window shows? Yes overwrites it; No reads it "
-        "again, discarding the edits made in this window; Cancel does neither.";
+    const std::string question = Meanwhile(master, "changed");
     main.UserClick("chkOnePass");
     // Another program's save of the same length within the same tick of the clock leaves size and time as
     // they were: only the content tells that the file changed.

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QColor>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 
 #include "actions/FrmForwardMessage.h"
@@ -60,6 +62,18 @@ inline void SelectRow(QWidget& window, const char* name, int row) {
     QListWidget* list = Find<QListWidget>(window, name);
     if (!list) return;
     list->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+}
+
+// The contrast ratio of two colours, as the accessibility guidelines define it (1 to 21).
+inline double Contrast(const QColor& a, const QColor& b) {
+    const auto luminance = [](const QColor& c) {
+        const auto channel = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 // A copy of the sample configuration, so that the tests write where nobody minds.

@@ -120,6 +120,18 @@ TEST_F(DesktopConventions, AFailedCheckPutsTheFocusOnTheFieldAtFault) {
     QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(window.focusWidget(), window.controlWidget("txtThreads"));
     EXPECT_FALSE(editor.IsClosed());
+    // Escape, or the window's close button, asks whether to keep the edits; a No leaves the record as it was.
+    Type(window, "txtThreads", "2");
+    Type(window, "txtSubfolder", "INBOX.sub");
+    const char* keep = "There are unsaved changes, do you wish to keep them?";
+    s.prompts.ExpectYesNoCancel(keep, Answer::Cancel);
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_FALSE(editor.IsClosed());
+    s.prompts.ExpectYesNoCancel(keep, Answer::No);
+    window.close();
+    EXPECT_TRUE(editor.IsClosed());
+    EXPECT_EQ(std::make_pair(record.nThreads, record.sSubfolder),
+              std::make_pair(CMailbox().nThreads, std::string()));
 
     // In a file editor, the checks of the engine do the same.
     ShownForwardEditor shownForward(s.services, sample);
@@ -219,42 +231,26 @@ TEST_F(DesktopConventions, ARecordWithAnUnknownProtocolShowsNoOptionSelectedUnti
     EXPECT_TRUE(editor.Checked("optPops"));
 }
 
-TEST_F(DesktopConventions, AChildWindowIsAModalDialogOfTheWindowOnTop) {
-    ShownMainWindow shown(s.services, sample);
-    Activate(shown.window);
-    FrmMailbox editor(s.services, shown.main);
-    // What the dialog is, seen while it is open (it is gone once ShowModal returns).
-    bool shown_ = false;
-    QWidget* parent = nullptr;
-    QWindow* transientParent = nullptr;
-    Qt::WindowFlags flags;
-    QTimer::singleShot(0, [&] {
-        QWidget* dialog = QApplication::activeModalWidget();
-        if (!dialog) return;
-        shown_ = true;
-        parent = dialog->parentWidget();
-        transientParent = dialog->windowHandle()->transientParent();
-        flags = dialog->windowFlags();
-        editor.UserClick("cmdCancel");
-    });
-    ASSERT_EQ(ui::WindowToOwnDialogs(), &shown.window);
-    ui::QtWindowHost().ShowModal(editor);
-    ASSERT_TRUE(shown_);
-    EXPECT_EQ(parent, &shown.window);
-    EXPECT_EQ(transientParent, shown.window.windowHandle());
-    EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Dialog);
-    EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
-}
-
-TEST_F(DesktopConventions, ClosingAChildWindowOrABoxGivesTheKeyboardBackToTheControlBelow) {
+// A child window is a modal dialog of the window on top, and closing it or a box over it gives the keyboard
+// back to the control below.
+TEST_F(DesktopConventions, AChildWindowIsAModalDialogOfTheWindowOnTopAndGivesTheKeyboardBack) {
     ShownMainWindow shown(s.services, sample);
     Activate(shown.window);
     QWidget* list = shown.window.controlWidget("lstMailboxes");
     list->setFocus();
     FrmMailbox editor(s.services, shown.main);
+    // What the dialog is, seen while it is open (it is gone once ShowModal returns).
+    QWidget* host = nullptr;
+    QWidget* parent = nullptr;
+    QWindow* transientParent = nullptr;
+    Qt::WindowFlags flags;
     QTimer::singleShot(0, [&] {
+        host = QApplication::activeModalWidget();
+        if (!host) return;
+        parent = host->parentWidget();
+        transientParent = host->windowHandle()->transientParent();
+        flags = host->windowFlags();
         // The window gets the focus while it is open; a box over it, closed, gives the focus back to it.
-        QWidget* host = QApplication::activeModalWidget();
         QTimer::singleShot(0, [] {
             if (QWidget* box = QApplication::activeModalWidget()) box->close();
         });
@@ -262,7 +258,12 @@ TEST_F(DesktopConventions, ClosingAChildWindowOrABoxGivesTheKeyboardBackToTheCon
         EXPECT_TRUE(QTest::qWaitForWindowActive(host));
         editor.UserClick("cmdCancel");
     });
+    ASSERT_EQ(ui::WindowToOwnDialogs(), &shown.window);
     ui::QtWindowHost().ShowModal(editor);
+    ASSERT_NE(host, nullptr);
+    EXPECT_EQ(std::make_tuple(parent, transientParent, flags & Qt::WindowType_Mask),
+              std::make_tuple(static_cast<QWidget*>(&shown.window), shown.window.windowHandle(), Qt::Dialog));
+    EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
     EXPECT_TRUE(QTest::qWaitForWindowActive(&shown.window));
     EXPECT_EQ(QApplication::focusWidget(), list);
 }

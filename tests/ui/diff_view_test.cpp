@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <cmath>
 
+#include "UiTestSupport.h"
 #include "ui/DiffView.h"
 #include "ui/QtServices.h"
 #include "ui/Screenshots.h"
@@ -16,16 +16,7 @@
 namespace pv::ui {
 namespace {
 
-double Contrast(const QColor& a, const QColor& b) {
-    const auto luminance = [](const QColor& c) {
-        const auto channel = [](double v) {
-            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-        };
-        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
-    };
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
+using test::Contrast;
 
 // Every row as the columns read: old number, new number, sign, line; and what a screen reader hears.
 std::vector<std::string> Rows(QTreeWidget& view, int role = Qt::DisplayRole) {

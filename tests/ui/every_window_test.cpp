@@ -127,19 +127,6 @@ bool IsRowControl(FormWindow& window, const QWidget* widget) {
     return window.form().control(Name(widget)).row >= 0;
 }
 
-// The contrast ratio of two colours, as the accessibility guidelines define it (1 to 21).
-double Contrast(const QColor& a, const QColor& b) {
-    const auto luminance = [](const QColor& c) {
-        const auto channel = [](double v) {
-            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-        };
-        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
-    };
-    const double la = luminance(a);
-    const double lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
 std::string Rgb(const QColor& c) {
     return "rgb(" + std::to_string(c.red()) + "," + std::to_string(c.green()) + "," +
            std::to_string(c.blue()) + ")";
@@ -169,11 +156,15 @@ TEST(EveryWindow, EveryLayoutAndEveryRegisteredEditorIsOpenedByTheGallery) {
     }
 }
 
-TEST(EveryWindow, ShowsEveryControlOfItsLogicAndNoCaptionOfItsOwn) {
+TEST(EveryWindow, ShowsEveryControlOfItsLogicPasswordsAsStarsAndNoCaptionOfItsOwn) {
     Faults faults;
     ForEveryWindow([&](FormWindow& window, const std::string& name) {
         for (const std::string& missing : window.missingControls()) {
             faults.Add(name, "the layout lacks " + missing + ", a control of the logic");
+        }
+        for (QLineEdit* box : window.findChildren<QLineEdit*>()) {
+            if (box->objectName().endsWith("Password") && box->echoMode() != QLineEdit::Password)
+                faults.Add(name, Name(box) + " shows the password it holds: mark its control as a password");
         }
         if (window.windowTitle().toStdString() != window.form().caption())
             faults.Add(name, "shows another title");

@@ -119,7 +119,7 @@ TEST(Memory, TheMasterFileBoxOffersTheRecentMastersAndF1OpensTheHelp) {
     EXPECT_EQ(s.windows.shown, std::vector<std::string>{"frmHelp"});
 }
 
-TEST(Memory, TheHelpIsShownRenderedAndAboutNamesTheVersions) {
+TEST(Memory, TheHelpIsShownRendered) {
     TempDir temp;
     WriteFile(temp / "share/postvane-config/README.md",
               "## Using the editor\nOpen **the master** file.\n\n## The command-line tool\n- `check`\n");
@@ -130,14 +130,6 @@ TEST(Memory, TheHelpIsShownRenderedAndAboutNamesTheVersions) {
     EXPECT_EQ(Find<QTextBrowser>(helpWindow, "txtHelp")->toPlainText().toStdString(),
               "Using the editor\nOpen the master file.\nThe command-line tool\ncheck");
     EXPECT_EQ(helpWindow.windowTitle().toStdString(), "PostvaneConfig Help");
-
-    FrmAbout about(s.services, std::string("Qt ") + qVersion());
-    FormWindow aboutWindow(about);
-    aboutWindow.show();
-    EXPECT_EQ(Find<QLabel>(aboutWindow, "lblLibraries")->text().toStdString(),
-              "Runs with libxml2 " + XmlLibraryVersion() + " and Qt " + qVersion() + ".");
-    QTest::keyClick(&aboutWindow, Qt::Key_Escape);
-    EXPECT_TRUE(about.IsClosed());
 }
 
 }  // namespace
