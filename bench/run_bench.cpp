@@ -248,7 +248,7 @@ std::vector<Comparison> ResaveCase(const Context& context) {
     comparison.subject = "postvane-config-tool resave --stdout";
     comparison.yardstick = "xmllint --format";
     const Measured resave = Command({context.tool, "resave", "--stdout", master});
-    const Measurement check = RunOnce(Command({context.tool, "resave", "--stdout", master}, printed));
+    const Measurement check = RunOnce({resave.child, printed});
     if (!check.ok) {
         comparison.measured = check;
     } else if (ReadAll(printed) != ReadAll(master)) {
