@@ -121,20 +121,21 @@ std::optional<Loss> NotKept(const OpenedFile& file, IPrompts& prompts) {
     if (unread.empty()) return std::nullopt;
     // A file of many mailboxes may repeat one unknown element thousands of times: each path is named once,
     // with its count, and a long list is cut short.
-    constexpr size_t kShown = 10;
+    const auto listed = [](const std::vector<UnreadContent::Item>& items) {
+        constexpr size_t kShown = 10;
+        std::string list;
+        for (size_t i = 0; i < items.size() && i < kShown; ++i) {
+            if (i > 0) list += ", ";
+            list += items[i].path;
+            if (items[i].count > 1) list += " (" + std::to_string(items[i].count) + " times)";
+        }
+        if (items.size() > kShown) list += " and " + std::to_string(items.size() - kShown) + " more";
+        return list;
+    };
     std::vector<std::string> parts;
-    std::string elements;
-    for (size_t i = 0; i < unread.items.size() && i < kShown; ++i) {
-        const UnreadContent::Item& item = unread.items[i];
-        if (i > 0) elements += ", ";
-        elements += item.path;
-        if (item.count > 1) elements += " (" + std::to_string(item.count) + " times)";
-    }
-    if (unread.items.size() > kShown) {
-        elements += " and " + std::to_string(unread.items.size() - kShown) + " more";
-    }
     if (!unread.items.empty()) {
-        parts.push_back(std::string(unread.items.size() == 1 ? "the element " : "the elements ") + elements);
+        parts.push_back(std::string(unread.items.size() == 1 ? "the element " : "the elements ") +
+                        listed(unread.items));
     }
     const auto counted = [&](size_t count, const char* one, const char* many) {
         if (count == 1) parts.push_back(one);
@@ -142,6 +143,7 @@ std::optional<Loss> NotKept(const OpenedFile& file, IPrompts& prompts) {
     };
     counted(unread.comments, "a comment", "comments");
     counted(unread.processingInstructions, "a processing instruction", "processing instructions");
+    if (!unread.texts.empty()) parts.push_back("text between the elements of " + listed(unread.texts));
     if (unread.documentType) parts.push_back("a document type declaration");
     std::string list;
     for (size_t i = 0; i < parts.size(); ++i) {

@@ -73,6 +73,7 @@ XmlNode XmlNode::NextSibling(std::string_view name) const {
 std::string_view XmlNode::RawText() const {
     if (!document_) return {};
     const auto& node = document_->nodes_[index_];
+    node.textRead = true;
     return std::string_view(document_->text_).substr(node.textBegin, node.textEnd - node.textBegin);
 }
 
@@ -86,6 +87,7 @@ void XmlNode::MarkBranchRead() const {
     // that descend from it: a walk along the parent links of the first node past the branch finds its end.
     const auto& nodes = document_->nodes_;
     nodes[index_].read = true;
+    nodes[index_].textRead = true;
     for (uint32_t at = index_; at != XmlDocument::kNone; at = nodes[at].parent) {
         if (nodes[at].nextSibling == XmlDocument::kNone) continue;
         for (uint32_t i = index_ + 1; i < nodes[at].nextSibling; ++i) nodes[i].read = true;
@@ -124,6 +126,7 @@ UnreadContent XmlDocument::Unread() const {
         if (added) unread.items.push_back({std::move(path), 0});
         ++unread.items[it->second].count;
     };
+    std::unordered_map<std::string, size_t> textsWhere;
     // Only the outermost unread element of a branch is named: what it holds goes with it.
     for (uint32_t i = 1; i < nodes_.size(); ++i) {
         const Node& node = nodes_[i];
@@ -131,6 +134,30 @@ UnreadContent XmlDocument::Unread() const {
     }
     for (const Attribute& attribute : attributes_) {
         if (nodes_[attribute.element].read) add(Path(attribute.element) + "/@" + names_[attribute.name]);
+    }
+    // Text beside the child elements of an element read for its children only ("<Mailbox>x<Name>"): no
+    // value holds it. An element whose text was read, or one inside it, keeps all of its text.
+    std::vector<bool> textKept(nodes_.size(), false);
+    for (uint32_t i = 1; i < nodes_.size(); ++i) {
+        const Node& node = nodes_[i];
+        textKept[i] = node.textRead || (node.parent != kNone && textKept[node.parent]);
+        if (!node.read || textKept[i] || node.firstChild == kNone) continue;
+        const auto blank = [this](uint32_t begin, uint32_t end) {
+            return std::string_view(text_).substr(begin, end - begin).find_first_not_of(" \t\r\n") ==
+                   std::string_view::npos;
+        };
+        uint32_t from = node.textBegin;
+        bool onlyBlanks = true;
+        for (uint32_t child = node.firstChild; child != kNone && onlyBlanks;
+             child = nodes_[child].nextSibling) {
+            onlyBlanks = blank(from, nodes_[child].textBegin);
+            from = nodes_[child].textEnd;
+        }
+        if (onlyBlanks && blank(from, node.textEnd)) continue;
+        std::string path = Path(i);
+        const auto [it, added] = textsWhere.emplace(path, unread.texts.size());
+        if (added) unread.texts.push_back({std::move(path), 0});
+        ++unread.texts[it->second].count;
     }
     return unread;
 }
@@ -391,19 +418,23 @@ void CheckWritable(std::string_view tag, std::string_view value) {
 }
 
 // One pass over the value: the entities put in are never looked at again, so "&lt;" cannot become
-// "&amp;lt;" by accident, while a "&lt;" that was already in the value does.
+// "&amp;lt;" by accident, while a "&lt;" that was already in the value does. A CR LF is a line end of a
+// text of several lines (they hold CR LF, as the files do) and goes out as it is, to be read back as an LF
+// like every line end. A CR on its own can only have come from a reference, and is written as one: as it
+// is, a reader would take it for a line end too.
 void AppendEscaped(std::string& out, std::string_view tag, std::string_view text) {
     size_t start = 0;
     bool plain = true;
     for (size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
-        if (c < 0x20 || c >= 0x80) {
-            if (c != '\t' && c != '\n' && c != '\r') plain = false;
+        if ((c < 0x20 && c != '\r') || c >= 0x80) {
+            if (c != '\t' && c != '\n') plain = false;
             continue;
         }
-        if (c != '&' && c != '<' && c != '>') continue;
+        if (c != '&' && c != '<' && c != '>' && c != '\r') continue;
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
         out.append(text.data() + start, i - start);
-        out += c == '&' ? "&amp;" : c == '<' ? "&lt;" : "&gt;";
+        out += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : "&#13;";
         start = i + 1;
     }
     if (!plain) CheckWritable(tag, text);
@@ -443,7 +474,7 @@ namespace {
 // one piece, and only other values are looked at closely.
 struct ValueShape {
     bool plain = true;     // nothing but printable ASCII, TAB and line breaks
-    bool escapes = false;  // holds & < or >
+    bool escapes = false;  // holds & < > or a CR, which may need escaping
 };
 
 // Each byte's class, so that the scan is one lookup and one OR a byte, without a branch.
@@ -453,7 +484,7 @@ constexpr std::array<uint8_t, 256> kByteClasses = [] {
     std::array<uint8_t, 256> classes{};
     for (int c = 0; c < 256; ++c) {
         if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c >= 0x80) classes[c] = kNotPlain;
-        if (c == '&' || c == '<' || c == '>') classes[c] = kEscaped;
+        if (c == '&' || c == '<' || c == '>' || c == '\r') classes[c] = kEscaped;
     }
     return classes;
 }();

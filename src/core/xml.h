@@ -57,7 +57,8 @@ class XmlNode {
 
 // What a load did not look at: the elements (and attributes) that lookups never selected nor walked
 // through, by path from the document, each with the number of times it occurs; and whether the file held
-// comments, processing instructions or a document type declaration, none of which is ever read.
+// comments, processing instructions, a document type declaration or text beside the elements within an
+// element, none of which is ever read.
 struct UnreadContent {
     struct Item {
         std::string path;  // "ResponseHandler/Mailboxes/Mailbox/Foo", or ".../Mailbox/@id" for an attribute
@@ -66,10 +67,12 @@ struct UnreadContent {
     std::vector<Item> items;  // in the order of their first occurrence; an element's content goes with it
     size_t comments = 0;
     size_t processingInstructions = 0;
+    std::vector<Item> texts;  // elements with text between their child elements, where that text was not read
     bool documentType = false;
 
     bool empty() const {
-        return items.empty() && comments == 0 && processingInstructions == 0 && !documentType;
+        return items.empty() && comments == 0 && processingInstructions == 0 && texts.empty() &&
+               !documentType;
     }
 };
 
@@ -103,6 +106,7 @@ class XmlDocument {
         uint32_t textBegin = 0;  // range of text_
         uint32_t textEnd = 0;
         mutable bool read = false;
+        mutable bool textRead = false;  // its RawText was asked for
     };
     struct Attribute {
         uint32_t element;
@@ -119,6 +123,7 @@ class XmlDocument {
     struct Comment {
         std::string text;
         mutable bool read = false;
+        mutable bool textRead = false;  // its RawText was asked for
     };
     std::vector<Comment> comments_;
     size_t processingInstructions_ = 0;

@@ -19,20 +19,21 @@ bool CDispositionType::LoadFromNode(XmlNode node, IPrompts& prompts) {
     return true;
 }
 
-bool CDispositionTypes::LoadFromFile(const std::string& fileName, const std::string& referringFile,
-                                     const PathContext& paths, IPrompts& prompts) {
-    if (fileName.empty()) return false;
+CDispositionTypes::FileRead CDispositionTypes::LoadFromFile(const std::string& fileName,
+                                                            const std::string& referringFile,
+                                                            const PathContext& paths, IPrompts& prompts) {
+    if (fileName.empty()) return FileRead::NotNamed;
     const std::string path = paths.ResolvePath(referringFile, fileName);
     const OpenedFile file = OpenConfigFile(path, "DispositionTypes", prompts);
     if (file.problem == FileProblem::Missing) {
         prompts.Show(NotFound("Couldn't find the Disposition Types file, " + fileName +
                                   ", please go back to main->Advanced settings to correct it.",
                               "Couldn't find the Disposition Types file", path));
-        return false;
+        return FileRead::Unread;
     }
     // A file that is there but cannot be read is not taken for a file without types: the callers must not go
     // on as if the catalogue were complete.
-    if (!ReportOpened(file, "Error loading the Disposition Types file=", prompts)) return false;
+    if (!ReportOpened(file, "Error loading the Disposition Types file=", prompts)) return FileRead::Unread;
     if (file.problem == FileProblem::OtherKind) {
         prompts.Show(
             OtherKindMessage(file, "disposition types file", " No disposition types were read from it."));
@@ -44,7 +45,9 @@ bool CDispositionTypes::LoadFromFile(const std::string& fileName, const std::str
         index_.emplace(type.Name, types_.size());
         types_.push_back(std::move(type));
     }
-    return true;
+    return file.problem == FileProblem::Malformed || file.problem == FileProblem::OtherKind
+               ? FileRead::Incomplete
+               : FileRead::Complete;
 }
 
 std::optional<bool> CDispositionTypes::RequiresDetailedFile(const std::string& typeName) const {

@@ -22,11 +22,16 @@ struct CDispositionType {
 // The disposition types catalogue: types by name in file order; the first type of a name wins.
 class CDispositionTypes {
   public:
+    // How much of one file was read.
+    enum class FileRead {
+        NotNamed,    // the name is empty
+        Unread,      // missing or unreadable, after a message: nothing was added
+        Incomplete,  // not well-formed or of another kind, after a message: some of its types may be missing
+        Complete,
+    };
     // Adds the types of one file, `fileName` as the master file holds it, resolved against `referringFile`.
-    // False for an empty name and, after a message, for a missing or unreadable file. A file that is not
-    // well-formed is reported and adds nothing, but counts as loaded.
-    bool LoadFromFile(const std::string& fileName, const std::string& referringFile, const PathContext& paths,
-                      IPrompts& prompts);
+    FileRead LoadFromFile(const std::string& fileName, const std::string& referringFile,
+                          const PathContext& paths, IPrompts& prompts);
     // The flag of the type; nullopt when the catalogue has no type of that name.
     std::optional<bool> RequiresDetailedFile(const std::string& typeName) const;
     bool Contains(const std::string& typeName) const { return index_.count(typeName) != 0; }

@@ -89,8 +89,17 @@ DispositionCatalogues ReadCatalogues(const IMasterLinks& master, const std::stri
     DispositionCatalogues read;
     CollectingPrompts said;
     read.categories = GetCategoryNameList(master, paths, said, &read.unreadCategoryFiles);
-    read.typesRead = read.types.LoadFromFile(master.DispositionTypesFile(1), masterFilePath, paths, said);
-    if (read.typesRead) read.types.LoadFromFile(master.DispositionTypesFile(2), masterFilePath, paths, said);
+    using Read = CDispositionTypes::FileRead;
+    const Read first = read.types.LoadFromFile(master.DispositionTypesFile(1), masterFilePath, paths, said);
+    read.typesRead = first == Read::Complete || first == Read::Incomplete;
+    if (first == Read::Incomplete) read.unreadTypesFiles.push_back(master.DispositionTypesFile(1));
+    if (read.typesRead) {
+        const Read second =
+            read.types.LoadFromFile(master.DispositionTypesFile(2), masterFilePath, paths, said);
+        if (second == Read::Unread || second == Read::Incomplete) {
+            read.unreadTypesFiles.push_back(master.DispositionTypesFile(2));
+        }
+    }
     read.messages = std::move(said.messages);
     return read;
 }
@@ -138,6 +147,7 @@ DispositionConfiguration::LoadResult DispositionConfiguration::LoadAt(
     fullPath_ = fullPath;
     catalogue_.clear();
     unreadCatalogues_.clear();
+    unreadTypesFiles_.clear();
     unloadedCategories_.clear();
     notKept_.reset();
     types_ = CDispositionTypes();
@@ -175,6 +185,7 @@ DispositionConfiguration::LoadResult DispositionConfiguration::LoadAt(
     for (const Message& message : catalogues->messages) prompts.Show(message);
     catalogue_ = catalogues->categories;
     unreadCatalogues_ = catalogues->unreadCategoryFiles;
+    unreadTypesFiles_ = catalogues->unreadTypesFiles;
     types_ = catalogues->types;
     if (!catalogues->typesRead) return result;
 
@@ -442,6 +453,13 @@ FileSave DispositionConfiguration::Saving(const PathContext& paths, IPrompts& pr
                                     NameList(unloadedCategories_) +
                                     ", which no category definitions file defines; a save would drop them.";
         save.losses.push_back(Loss{dropped + " Do you want to save anyway?", dropped});
+    }
+    if (file_.readOrMissing() && !unreadTypesFiles_.empty()) {
+        // The types a disposition may have are checked against a catalogue that is not whole.
+        const std::string unread = "The disposition types file " + NameList(unreadTypesFiles_) +
+                                   " could not be read completely, so the types of the dispositions in " +
+                                   fullPath_ + " were checked against only part of the catalogue.";
+        save.losses.push_back(Loss{unread + " Do you want to save anyway?", unread});
     }
     if (notKept_) save.losses.push_back(*notKept_);
     save.written = [this] {

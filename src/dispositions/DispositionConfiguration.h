@@ -22,7 +22,8 @@ struct DispositionCatalogues {
     CategoryCatalogue categories;
     std::vector<std::string> unreadCategoryFiles;  // as the master names them
     CDispositionTypes types;
-    bool typesRead = false;
+    bool typesRead = false;                     // enough of them to open the file
+    std::vector<std::string> unreadTypesFiles;  // not read completely, as the master names them
     std::vector<Message> messages;
 };
 
@@ -125,6 +126,7 @@ class DispositionConfiguration {
     FileRead file_;
     CategoryCatalogue catalogue_;
     std::vector<std::string> unreadCatalogues_;
+    std::vector<std::string> unreadTypesFiles_;
     std::vector<std::string> unloadedCategories_;
     std::optional<Loss> notKept_;  // what the last load left unread
     CDispositionTypes types_;

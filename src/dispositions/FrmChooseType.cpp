@@ -26,7 +26,10 @@ bool FrmChooseType::PassDispositionObject(CCatDisposition& disposition) {
     disposition_ = &disposition;
     CDispositionTypes types;
     const std::string referring = master_.FullPathToMasterConfig();
-    if (!types.LoadFromFile(master_.DispositionTypesFile(1), referring, services_.paths, services_.prompts)) {
+    using Read = CDispositionTypes::FileRead;
+    const Read first =
+        types.LoadFromFile(master_.DispositionTypesFile(1), referring, services_.paths, services_.prompts);
+    if (first == Read::NotNamed || first == Read::Unread) {
         Close();
         return false;
     }

@@ -9,8 +9,10 @@ namespace {
 
 using test::CrLf;
 
-TEST(XmlWriting, LinesOfEveryProcedureWithOnlyAmpersandAndAngleBracketsEscaped) {
-    const std::string value = "R&D <sales> \"q\" 'a' \xC3\xA9 &lt;";
+// Escaped: the ampersand, the angle brackets and a CR on its own, which a reader would take for a line end
+// and read back as an LF; a CR LF is a line end of a text of several lines and goes out as it is.
+TEST(XmlWriting, LinesOfEveryProcedureWithOnlyAmpersandAngleBracketsAndCrEscaped) {
+    const std::string value = "R&D <sales> \"q\" 'a' \xC3\xA9 &lt; a\r\nb\rc\r";
     std::string buffer;
     WriteOpenTag(buffer, "Mailboxes", 0);
     WriteElement(buffer, "Name", value, 1);
@@ -20,15 +22,19 @@ TEST(XmlWriting, LinesOfEveryProcedureWithOnlyAmpersandAndAngleBracketsEscaped) 
     WriteElementList(buffer, "Address", {"x@example.com", "", "y@example.com"}, 2);
     WriteElementList(buffer, "Address", {}, 2);
     WriteCloseTag(buffer, "Mailboxes", 0);
-    EXPECT_EQ(buffer, CrLf({"<Mailboxes>", "\t<Name>R&amp;D &lt;sales&gt; \"q\" 'a' \xC3\xA9 &amp;lt;</Name>",
-                            "\t\t<Subfolder></Subfolder>", "\t<!--a<b, no spaces added-->",
-                            "\t\t<Address>x@example.com</Address>", "\t\t<Address></Address>",
-                            "\t\t<Address>y@example.com</Address>", "</Mailboxes>"}));
-    EXPECT_EQ(ReadNodeText(ParseXmlText(buffer).root(), "Mailboxes/Name", ""), value);
+    EXPECT_EQ(buffer,
+              CrLf({"<Mailboxes>",
+                    "\t<Name>R&amp;D &lt;sales&gt; \"q\" 'a' \xC3\xA9 &amp;lt; a\r\nb&#13;c&#13;</Name>",
+                    "\t\t<Subfolder></Subfolder>", "\t<!--a<b, no spaces added-->",
+                    "\t\t<Address>x@example.com</Address>", "\t\t<Address></Address>",
+                    "\t\t<Address>y@example.com</Address>", "</Mailboxes>"}));
+    EXPECT_EQ(NodeTextExact(SelectSingleNode(ParseXmlText(buffer).root(), "Mailboxes/Name")),
+              "R&D <sales> \"q\" 'a' \xC3\xA9 &lt; a\nb\rc\r");
 }
 
 // A value that no XML file can hold is refused, naming the element and the character, and nothing of its
-// line is left in the buffer; what XML allows, controls such as TAB and DEL included, goes out as it is.
+// line is left in the buffer; what XML allows, controls such as TAB and DEL included, goes out as it is (a CR
+// as a reference).
 TEST(XmlWriting, ValuesNoXmlFileCanHoldAreRefusedWithTheirPosition) {
     const std::pair<std::string, std::string> refused[] = {
         {std::string("ab\0c", 4), "its character 3 is U+0000, a character that an XML file cannot hold"},
@@ -58,7 +64,7 @@ TEST(XmlWriting, ValuesNoXmlFileCanHoldAreRefusedWithTheirPosition) {
     const std::string allowed = "\t\r\n\x7F \xC2\x85 \xEF\xBF\xBD \xF0\x9F\x98\x80 \xEE\x80\x80";
     std::string buffer;
     WriteElement(buffer, "Host", allowed, 0);
-    EXPECT_EQ(buffer, "<Host>" + allowed + "</Host>\r\n");
+    EXPECT_EQ(buffer, "<Host>\t\r\n\x7F \xC2\x85 \xEF\xBF\xBD \xF0\x9F\x98\x80 \xEE\x80\x80</Host>\r\n");
     buffer.clear();
     WriteElement(buffer, "Host", "/srv/postvane/a&b<c>", 0);
     EXPECT_EQ(buffer, "<Host>/srv/postvane/a&amp;b&lt;c&gt;</Host>\r\n");

@@ -64,17 +64,19 @@ TEST(DispositionTypes, FirstTypeOfANameWinsOnlyZeroMeansNoFileAndBadFilesAreRepo
     const auto load = [&](const std::string& name) {
         return types.LoadFromFile(name, f.links.masterFilePath, f.s.services.paths, f.s.prompts);
     };
+    using Read = CDispositionTypes::FileRead;
     f.s.prompts.ExpectMessage("Name is missing from a disposition type in the disposition types file");
-    EXPECT_TRUE(load("+/types1.xml"));
-    EXPECT_TRUE(load("+/types2.xml"));
-    // A malformed file counts as loaded, without types; a missing one is quoted as written.
+    EXPECT_EQ(load("+/types1.xml"), Read::Complete);
+    EXPECT_EQ(load("+/types2.xml"), Read::Complete);
+    // A malformed file is opened on, without types, but known to be incomplete; a missing one is quoted as
+    // written.
     f.s.prompts.ExpectMessageStartingWith("The file " + (f.dir / "types3.xml") + " is not well-formed XML");
-    EXPECT_TRUE(load("+/types3.xml"));
+    EXPECT_EQ(load("+/types3.xml"), Read::Incomplete);
     f.s.prompts.ExpectMessage(
         "Couldn't find the Disposition Types file, +/missing.xml, please go back to main->Advanced "
         "settings to correct it.");
-    EXPECT_FALSE(load("+/missing.xml"));
-    EXPECT_FALSE(load(""));
+    EXPECT_EQ(load("+/missing.xml"), Read::Unread);
+    EXPECT_EQ(load(""), Read::NotNamed);
 
     EXPECT_EQ(types.Names(), (std::vector<std::string>{"Zero", "No", "Absent", "Later"}));
     std::vector<std::optional<bool>> needsFile;

@@ -238,6 +238,37 @@ TEST(DispositionFile, WhileACategoryFileCannotBeReadASaveThatWouldDropItsCategor
     }
 }
 
+// The same for a second disposition types file that was not read completely: the dispositions' types were
+// checked against part of the catalogue.
+TEST(DispositionFile, WhileATypesFileIsNotReadCompletelyASaveAsksFirst) {
+    const std::string content =
+        "<Dispositions><Default><Disposition><Type>DoNothing</Type></Disposition></Default></Dispositions>";
+    for (const std::string& second :
+         {std::string(), std::string("<DispositionTypes>"), std::string("<Other/>")}) {
+        SCOPED_TRACE(second);
+        Folder f("", content);
+        f.links.dispositionTypes[1] = "+/more.dispositiontypes.xml";
+        const std::string path = f.dir / "more.dispositiontypes.xml";
+        if (second.empty()) {
+            f.s.prompts.ExpectMessageStartingWith(
+                "Couldn't find the Disposition Types file, +/more.dispositiontypes.xml,");
+        } else {
+            WriteFile(path, second);
+            f.s.prompts.ExpectMessageStartingWith("The file " + path);
+        }
+        ASSERT_TRUE(f.Load().opened);
+        const std::string question =
+            "The disposition types file \"+/more.dispositiontypes.xml\" could not be read completely, so the "
+            "types of the dispositions in " +
+            f.file() + " were checked against only part of the catalogue. Do you want to save anyway?";
+        f.s.prompts.ExpectYesNo(question, Answer::No);
+        EXPECT_FALSE(f.Save());
+        EXPECT_EQ(ReadFile(f.file()), content);
+        f.s.prompts.ExpectYesNo(question, Answer::Yes).ExpectMessage("Saved");
+        EXPECT_TRUE(f.Save());
+    }
+}
+
 TEST(DispositionFile, AMissingFileIsCreatedBySavingAndAFailedWriteIsReported) {
     Folder f("", "");
     const std::string file = f.dir / "new/d.xml";
