@@ -448,7 +448,7 @@ bool FormWindow::KeyboardEvent(QObject* watched, QEvent* event) {
                !deleteButton.empty()) {
         PressIfUsable(deleteButton);
     } else {
-        key->ignore();
+        // The list's own: Tab moves the focus once, and the keys it leaves go on to the window as usual.
         return false;
     }
     key->accept();

@@ -38,7 +38,7 @@ void Activate(QWidget& window) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
 }
 
-TEST_F(DesktopConventions, TheMailboxListAnswersTheArrowsEnterDeleteCtrlSAndF5) {
+TEST_F(DesktopConventions, TheMailboxListAnswersTheArrowsEnterDeleteTabCtrlSAndF5) {
     ShownMainWindow shown(s.services, sample);
     FormWindow& window = shown.window;
     Activate(window);
@@ -50,6 +50,10 @@ TEST_F(DesktopConventions, TheMailboxListAnswersTheArrowsEnterDeleteCtrlSAndF5) 
 
     QTest::keyClick(list, Qt::Key_Down);
     EXPECT_EQ(shown.main.Selection("lstMailboxes"), std::vector<int>{1});
+    // Tab goes on to the next control, one only: the button after it is Add, and Space would press it.
+    QTest::keyClick(list, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), "cmdEditMailbox");
+    list->setFocus();
 
     std::string edited;
     s.windows.Expect("frmMailbox", [&](Form& form) {
