@@ -180,6 +180,10 @@ XmlFile ParseXmlText(std::string_view bytes);
 // The version of the XML library that reads the files, as it reports itself at run time ("2.9.14").
 std::string XmlLibraryVersion();
 
+// True for a name the writer may use as an element name: a name as the reader (and the server) takes it,
+// by XML 1.0's fourth edition, without a colon (a colon would be read as an undeclared namespace prefix).
+bool IsXmlElementName(std::string_view name);
+
 // Text of an element: the character data of the element and its descendants, trimmed of XML white space.
 std::string NodeText(XmlNode node);
 // The same as a view into the document, valid while the document lives: for a reader that stores it into

@@ -21,19 +21,6 @@ namespace {
 constexpr const char* kRootElement = "Dispositions";
 constexpr size_t kNamesInOneMessage = 10;
 
-bool IsNameStartChar(char32_t c) {
-    return (c >= 'A' && c <= 'Z') || c == '_' || (c >= 'a' && c <= 'z') || (c >= 0xC0 && c <= 0xD6) ||
-           (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF) || (c >= 0x370 && c <= 0x37D) ||
-           (c >= 0x37F && c <= 0x1FFF) || (c >= 0x200C && c <= 0x200D) || (c >= 0x2070 && c <= 0x218F) ||
-           (c >= 0x2C00 && c <= 0x2FEF) || (c >= 0x3001 && c <= 0xD7FF) || (c >= 0xF900 && c <= 0xFDCF) ||
-           (c >= 0xFDF0 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0xEFFFF);
-}
-
-bool IsNameChar(char32_t c) {
-    return IsNameStartChar(c) || c == '-' || c == '.' || (c >= '0' && c <= '9') || c == 0xB7 ||
-           (c >= 0x300 && c <= 0x36F) || (c >= 0x203F && c <= 0x2040);
-}
-
 // "A, B and 3 more" for a message that would otherwise need one box per name.
 std::string NameList(const std::vector<std::string>& names) {
     std::string text;
@@ -47,25 +34,6 @@ std::string NameList(const std::vector<std::string>& names) {
 }
 
 }  // namespace
-
-bool IsXmlElementName(const std::string& name) {
-    if (name.empty()) return false;
-    // The usual name is ASCII, judged without decoding it (each save asks of every category name).
-    if (std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        if (!IsNameStartChar(static_cast<unsigned char>(name[0]))) return false;
-        return std::all_of(name.begin() + 1, name.end(),
-                           [](char c) { return IsNameChar(static_cast<unsigned char>(c)); });
-    }
-    if (!IsValidUtf8(name)) return false;
-    size_t pos = 0;
-    bool first = true;
-    while (pos < name.size()) {
-        const char32_t c = NextCodePoint(name, pos);
-        if (first ? !IsNameStartChar(c) : !IsNameChar(c)) return false;
-        first = false;
-    }
-    return true;
-}
 
 DispositionConfiguration::LoadResult DispositionConfiguration::Load(const std::string& fileName,
                                                                     const IMasterLinks& master,

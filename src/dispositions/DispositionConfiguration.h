@@ -139,8 +139,4 @@ class DispositionConfiguration {
     std::unordered_map<std::string, size_t> index_;
 };
 
-// True for a name the writer may use as an element name: an XML name without a colon (a colon would be
-// read as an undeclared namespace prefix).
-bool IsXmlElementName(const std::string& name);
-
 }  // namespace pv
