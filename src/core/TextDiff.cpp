@@ -198,7 +198,11 @@ std::vector<DiffHunk> DiffTexts(std::string_view before, std::string_view after,
 std::string UnifiedDiff(const std::vector<DiffHunk>& hunks, const std::string& oldName,
                         const std::string& newName) {
     if (hunks.empty()) return {};
-    std::string text = "--- " + oldName + "\n+++ " + newName + "\n";
+    // A name with a blank ends in a TAB, as patch reads a name up to the first blank otherwise.
+    const auto header = [](const char* mark, const std::string& name) {
+        return mark + name + (name.find(' ') == std::string::npos ? "\n" : "\t\n");
+    };
+    std::string text = header("--- ", oldName) + header("+++ ", newName);
     for (const DiffHunk& hunk : hunks) {
         text += "@@ -" + Range(hunk.oldStart, hunk.oldCount) + " +" + Range(hunk.newStart, hunk.newCount) +
                 " @@\n";

@@ -51,8 +51,9 @@ TEST(TextDiff, LineEndsAtTheEndOfTheTextAndNewFiles) {
               "+<R>\r\n+\t<A/>\r\n+</R>\r\n");
     EXPECT_EQ(UnifiedDiff(DiffTexts("", "<R>\r\n</R>\r\n"), "/dev/null", "new.xml"),
               "--- /dev/null\n+++ new.xml\n@@ -0,0 +1,2 @@\n+<R>\r\n+</R>\r\n");
-    EXPECT_EQ(UnifiedDiff(DiffTexts("a\nb\n", ""), "old.txt", "old.txt"),
-              "--- old.txt\n+++ old.txt\n@@ -1,2 +0,0 @@\n-a\n-b\n");
+    // A name with a blank ends in a TAB, so that patch reads all of it.
+    EXPECT_EQ(UnifiedDiff(DiffTexts("a\nb\n", ""), "old.txt", "new one.txt"),
+              "--- old.txt\n+++ new one.txt\t\n@@ -1,2 +0,0 @@\n-a\n-b\n");
 }
 
 TEST(TextDiff, RowsNumberEachLineInBothTextsAndPutRemovalsFirst) {
