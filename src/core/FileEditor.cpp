@@ -433,7 +433,18 @@ void FileEditorForm::LinesSetting(const std::string& listElement, const std::str
             bool first = true;
             for (const XmlNode& node : SelectNodeList(root, path)) {
                 if (!first) text += "\r\n";
-                text += NodeText(node);
+                const std::string item = NodeText(node);
+                // A CR LF (from references) inside one item: the box shows it as two lines, which are saved
+                // as two items.
+                if (const size_t lineEnd = item.find("\r\n"); lineEnd != std::string::npos) {
+                    services_.prompts.ShowMessage(
+                        path + " \"" + item.substr(0, lineEnd) +
+                        "...\" holds a line break: it is shown, and saved, as one " + itemElement +
+                        " for each line");
+                    changedValues_.push_back(path + " holding a line break (written as one " + itemElement +
+                                             " for each line)");
+                }
+                text += item;
                 first = false;
             }
             SetText(textBox, text);

@@ -143,21 +143,26 @@ TEST(ForwardMessageEditor, ChecksRunInFileOrderAndWriteNothingUntilAllPass) {
     EXPECT_TRUE(form.SaveFile());
 }
 
-TEST(ForwardMessageEditor, AnAddressHoldingALoneLineFeedStaysOneAddress) {
+// A lone LF stays in its address, as the server reads one address; a CR LF (written as references) is a
+// line end of the box, so that address is shown and saved as two, and the user is told as it loads.
+TEST(ForwardMessageEditor, AnAddressHoldingALineBreakStaysOneOrIsSaidToBecomeTwo) {
     DetailedEditorKit kit;
     const std::string file = kit.Place(
         "a.forward.xml",
         DispositionWith("<From>me@example.org</From><SMTPServer>smtp</SMTPServer><SMTPPort>25</SMTPPort>"
                         "<Addresses><Address>a@example.org\nb@example.org</Address>"
-                        "<Address>c@example.org</Address></Addresses>"));
+                        "<Address>c@example.org&#13;&#10;d@example.org</Address></Addresses>"));
     FrmForwardMessage form(kit.s.services);
+    kit.s.prompts.ExpectMessage(
+        "Addresses/Address \"c@example.org...\" holds a line break: it is shown, and saved, as one Address for "
+        "each line");
     form.OpenOn(DetailedFileOf(kit.record));
     kit.s.prompts.ExpectMessage("Saved");
     ASSERT_TRUE(form.SaveFile());
     const std::string written = ReadFile(file);
     EXPECT_NE(
         written.find("\t<Addresses>\r\n\t\t<Address>a@example.org\nb@example.org</Address>\r\n\t\t<Address>"
-                     "c@example.org</Address>\r\n\t</Addresses>\r\n"),
+                     "c@example.org</Address>\r\n\t\t<Address>d@example.org</Address>\r\n\t</Addresses>\r\n"),
         std::string::npos)
         << written;
 }
