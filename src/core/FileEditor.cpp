@@ -431,6 +431,7 @@ void FileEditorForm::LinesSetting(const std::string& listElement, const std::str
         [=, this](XmlNode root) {
             std::string text;
             bool first = true;
+            bool broken = false;
             for (const XmlNode& node : SelectNodeList(root, path)) {
                 if (!first) text += "\r\n";
                 const std::string item = NodeText(node);
@@ -441,8 +442,11 @@ void FileEditorForm::LinesSetting(const std::string& listElement, const std::str
                         path + " \"" + item.substr(0, lineEnd) +
                         "...\" holds a line break: it is shown, and saved, as one " + itemElement +
                         " for each line");
-                    changedValues_.push_back(path + " holding a line break (written as one " + itemElement +
-                                             " for each line)");
+                    if (!broken) {
+                        changedValues_.push_back(path + " holding a line break (written as one " +
+                                                 itemElement + " for each line)");
+                    }
+                    broken = true;
                 }
                 text += item;
                 first = false;
