@@ -95,6 +95,7 @@ void Add(Findings& findings, const std::string& subject, const std::string& text
 struct CheckContext {
     const MasterLinks& links;
     const EditorRegistry& editors;
+    bool notes = false;  // what the windows say for information is reported too (--verbose)
 };
 
 // What a check run has found out once and asks again many times: a run changes no file, and the
@@ -104,7 +105,7 @@ struct CheckContext {
 class CheckCaches {
   public:
     CheckCaches(const PathContext& programPaths, const CheckContext& context)
-        : paths(programPaths), editors(paths, context.editors, context.links) {}
+        : paths(programPaths), editors(paths, context.editors, context.links, context.notes) {}
     PathContext paths;
     CatalogueCache catalogues;
     // Every disposition file is loaded into this one, which reloads its records in place: a large
@@ -149,7 +150,7 @@ void CheckDispositions(const CMailbox& mailbox, const CheckContext& context, Che
     const std::string fileName = mailbox.sDispositionFileName;
     const std::string filePath = paths.ResolvePath(links.masterFilePath, fileName);
     if (!platform::FileExists(filePath)) return;  // reported above
-    CollectingPrompts prompts;
+    CollectingPrompts prompts(context.notes);
     DispositionConfiguration& configuration = caches.configuration;
     const auto loaded =
         configuration.Load(fileName, links.masterFilePath, links, paths, prompts, &caches.catalogues);
@@ -212,7 +213,7 @@ void CheckDispositions(const CMailbox& mailbox, const CheckContext& context, Che
 // is given.
 Findings CheckMailbox(const CMailbox& record, const CheckContext& context, CheckCaches& caches) {
     Findings findings;
-    CollectingPrompts prompts;
+    CollectingPrompts prompts(context.notes);
     HeadlessServices headless(caches.paths, prompts, context.editors);
     CMailbox copy = record;
     FrmMailbox editor(headless.services, context.links);
@@ -236,7 +237,7 @@ Findings CheckMonitors(const MasterConfiguration& master, const CheckContext& co
         Add(findings, name, {MissingMonitorConfigMessage(path)}, context.links.masterFilePath);
         return findings;
     }
-    CollectingPrompts prompts;
+    CollectingPrompts prompts(context.notes);
     MonitorConfiguration configuration;
     configuration.Load(path, prompts);
     std::string text;
@@ -423,7 +424,7 @@ int RunCheck(const CheckOptions& options, std::ostream& out, std::ostream& err,
     // The mailboxes read before a load stopped part-way are checked too: their faults are worth knowing. A
     // master that is not well-formed (or not a master file) names no monitor file: the default would be
     // checked in its place.
-    const CheckContext context{links, BuiltInEditors()};
+    const CheckContext context{links, BuiltInEditors(), environment.verbose};
     const bool monitors = loaded.problem == FileProblem::None || loaded.problem == FileProblem::Stopped;
     for (const Outcome& outcome : CheckInParallel(master, monitors, context, paths, options.jobs)) {
         add(outcome.findings);

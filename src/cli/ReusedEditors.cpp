@@ -1,5 +1,6 @@
 #include "cli/ReusedEditors.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace pv {
@@ -9,7 +10,7 @@ std::vector<Message> ReusedEditors::WhatTheEditorSays(const EditorRegistration& 
                                                       const std::string& couldNotRead, std::string* printed) {
     std::unique_ptr<Open>& open = open_[&editor];
     if (!open || open->form->IsClosed()) {
-        open = std::make_unique<Open>(paths_, editors_);
+        open = std::make_unique<Open>(paths_, editors_, keepNotes_);
         open->form = editor.make(open->headless.services, links_);
     }
     CollectingPrompts& prompts = open->prompts;
@@ -19,7 +20,10 @@ std::vector<Message> ReusedEditors::WhatTheEditorSays(const EditorRegistration& 
     std::string text;
     const bool passed =
         !form.IsClosed() && form.lastLoad() == FileProblem::None && form.Save(&text) == SaveOutcome::Printed;
-    if (!passed && prompts.messages.empty()) prompts.ShowMessage(couldNotRead);
+    const bool saidWhy =
+        std::any_of(prompts.messages.begin(), prompts.messages.end(),
+                    [](const Message& message) { return message.kind != MessageKind::Information; });
+    if (!passed && !saidWhy) prompts.ShowMessage(couldNotRead);
     if (printed) *printed = passed ? std::move(text) : std::string();
     return std::move(prompts.messages);
 }

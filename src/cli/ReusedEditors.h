@@ -20,8 +20,10 @@ class IMasterLinks;
 // that closed itself (it could not read what it needs before its file) is made afresh next time.
 class ReusedEditors {
   public:
-    ReusedEditors(const PathContext& paths, const EditorRegistry& editors, const IMasterLinks& links)
-        : paths_(paths), editors_(editors), links_(links) {}
+    // `keepNotes`: what the editors say is kept with its notes (see CollectingPrompts).
+    ReusedEditors(const PathContext& paths, const EditorRegistry& editors, const IMasterLinks& links,
+                  bool keepNotes = false)
+        : paths_(paths), editors_(editors), links_(links), keepNotes_(keepNotes) {}
 
     // Everything the editor shows while loading the file at `path` and building its save, as its window
     // would show it. A file the editor could not take as its own says so in `couldNotRead` when the editor
@@ -31,7 +33,8 @@ class ReusedEditors {
 
   private:
     struct Open {
-        Open(const PathContext& paths, const EditorRegistry& editors) : headless(paths, prompts, editors) {}
+        Open(const PathContext& paths, const EditorRegistry& editors, bool keepNotes)
+            : prompts(keepNotes), headless(paths, prompts, editors) {}
         CollectingPrompts prompts;
         HeadlessServices headless;
         std::unique_ptr<FileEditorForm> form;
@@ -39,6 +42,7 @@ class ReusedEditors {
     const PathContext& paths_;
     const EditorRegistry& editors_;
     const IMasterLinks& links_;
+    bool keepNotes_;
     std::unordered_map<const EditorRegistration*, std::unique_ptr<Open>> open_;
 };
 

@@ -37,10 +37,12 @@ class NoClipboard : public IClipboard {
 // nothing is written behind the user's back.
 class CollectingPrompts : public IPrompts {
   public:
+    // With `keepNotes`, messages of the Information kind are kept too (a check asked to be verbose);
+    // otherwise they are no findings.
+    explicit CollectingPrompts(bool keepNotes = false) : keepNotes_(keepNotes) {}
     std::vector<Message> messages;
-    // A report of success is not a finding.
     void Show(const Message& message) override {
-        if (message.kind != MessageKind::Information) messages.push_back(message);
+        if (message.kind != MessageKind::Information || keepNotes_) messages.push_back(message);
     }
     Answer AskYesNo(const std::string&, const std::string&) override { return Answer::No; }
     Answer AskYesNoCancel(const std::string&) override { return Answer::Cancel; }
@@ -53,6 +55,9 @@ class CollectingPrompts : public IPrompts {
         messages.push_back({MessageKind::Error, loss.reason});
         return Answer::No;
     }
+
+  private:
+    bool keepNotes_;
 };
 
 // Everything a window's logic needs, for a run without a display: the given prompts, and nothing chosen,

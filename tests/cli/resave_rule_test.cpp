@@ -235,6 +235,14 @@ TEST_F(ResaveRule, TheToolsMessagesAndOptions) {
     const ToolRun quiet = Run({"check", "config/master.xml"});
     ToolRun run = Run({"check", "-v", "config/master.xml"});
     EXPECT_EQ(run, quiet);
+    // What a window tells for information is a note, reported when asked to be verbose.
+    Edit("dispose/escalation.copytoimapfolder.xml", "<Protocol>imaps<", "<Protocol>pop3<");
+    const std::string note = "The file " + file("dispose/escalation.copytoimapfolder.xml") +
+                             " holds Protocol=\"pop3\", which is shown and saved as \"imap\".";
+    EXPECT_EQ(Run({"check", "config/master.xml"}), quiet);
+    run = Run({"check", "-v", "config/master.xml"});
+    EXPECT_EQ(run.status, quiet.status);
+    EXPECT_NE(run.out.find(": SupportUrgent: " + note + "\n"), std::string::npos) << run.out;
 
     // The monitors whose files resave writes are those the registry has, as the disposition types are.
     EXPECT_NE(
