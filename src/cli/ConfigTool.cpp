@@ -160,7 +160,7 @@ const std::vector<Command>& Commands() {
          "  -j, --jobs=N         check on N threads (default: one per processor)\n"
          "      --format=FORMAT  text (the default), json or sarif\n"
          "      --orphans        also list the configuration files that nothing names\n"
-         "  -v, --verbose        also report what succeeded\n"
+         "  -v, --verbose        also report the notes the windows show (a value shown as another)\n"
          "  -h, --help           show this text\n",
          ":m:j:vh",
          {{"master", required_argument, nullptr, 'm'},
