@@ -159,8 +159,11 @@ void CheckDispositions(const CMailbox& mailbox, const CheckContext& context, Che
     // The detailed files are named relative to the disposition file, which a check leaves as it is.
     const ReferringFileScope scope(paths, configuration.FullPath());
     prompts.messages.clear();
-    // The walk below names every missing detailed file; the save's check would stop at the first.
-    if (configuration.CheckSave(paths, prompts, DispositionConfiguration::DetailedFiles::NotChecked))
+    // The walk below names every missing detailed file; the save's check would stop at the first. A file that
+    // could not be read was said to be so above: what the save would say of the nothing it was read as
+    // (no Default disposition) would blame its content.
+    if (loaded.file.readOrMissing() &&
+        configuration.CheckSave(paths, prompts, DispositionConfiguration::DetailedFiles::NotChecked))
         MayLose(configuration.Saving(paths, prompts), prompts);
     Add(findings, mailbox.sName, std::move(prompts.messages), filePath, fileName);
 

@@ -390,6 +390,15 @@ TEST_F(CheckCommand, ReportsEveryFailingMailboxWithTheEditorsMessagesAndChangesN
     EXPECT_TRUE(run.out.starts_with("nodisp: Disposition configuration file is a folder, not a file: " + cfg +
                                     "/folder.disposition.xml\n"))
         << run.out;
+
+    // One that is not well-formed is said to be so, not blamed for the nothing it was read as.
+    WriteFile(cfg + "/master.xml", before);
+    WriteFile(cfg + "/missing.disposition.xml", "<Dispositions><Default>");
+    run = Run({"check", "cfg/master.xml"});
+    EXPECT_TRUE(run.out.starts_with("nodisp: +/missing.disposition.xml: The file " + cfg +
+                                    "/missing.disposition.xml is not well-formed XML (line 1, column 24: the "
+                                    "file ends before the element <Default> is closed).\nodd: "))
+        << run.out;
 }
 
 // A file read as Windows-1252 loads, but the server's parser would refuse it: check says so and fails.
