@@ -200,7 +200,7 @@ void CheckDispositions(const CMailbox& mailbox, const CheckContext& context, Che
             if (verdict.missing) {
                 Add(findings, mailbox.sName,
                     "The detailed disposition file of a " + disposition.Type + " disposition is missing" +
-                        (detailed.empty() ? std::string() : ": " + detailed),
+                        (detailed.empty() ? std::string() : ": " + verdict.path),
                     filePath, fileName, category.CategoryName);
             }
             if (verdict.messages) {
@@ -256,8 +256,8 @@ Findings CheckMonitors(const MasterConfiguration& master, const CheckContext& co
         }
         const std::string file = paths.ResolvePath(path, entry.Parameter);
         if (!platform::PathExists(file)) {
-            Add(findings, name, "The configuration file of the " + type + " monitor is missing", path,
-                entry.Parameter);
+            Add(findings, name, "The configuration file of the " + type + " monitor is missing: " + file,
+                path, entry.Parameter);
             continue;
         }
         // What its editor reports while loading the file and saving it again.

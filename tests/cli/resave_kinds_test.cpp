@@ -173,7 +173,8 @@ TEST_F(SampleTool, CheckNamesTheMailboxFileAndCategoryOfEveryFailure) {
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(Holds(run.out,
                       "Support: +/support.disposition.xml: Default: The detailed disposition file of a "
-                      "ForwardMessage disposition is missing: +/dispose/helpdesk.forward.xml\n"));
+                      "ForwardMessage disposition is missing: " +
+                          file("dispose/helpdesk.forward.xml") + "\n"));
     EXPECT_TRUE(Holds(
         run.out, "Support: +/dispose/oncall-relay.forward.xml: SupportUrgent: From address is missing\n"));
     EXPECT_EQ(run.out.find("Detailed disposition file is missing or incorrect"), std::string::npos);
@@ -427,7 +428,8 @@ TEST_F(SampleTool, CheckReportsTheMonitorFileAndTheMonitorsWhoseFilesAreMissing)
                       "+/monitor.xml: Error loading monitor item, skipping.\n"
                       "+/monitor.xml: Html Adaptor Port is required if JMX is enabled\n"
                       "+/monitor.xml: +/charts.reports.xml: The configuration file of the HistoricalCharts "
-                      "monitor is missing\n"));
+                      "monitor is missing: " +
+                          file("charts.reports.xml") + "\n"));
 
     // The checks of each monitor's editor, on its own file.
     Edit("alerts.emailmonitor.xml", "<SMTPPort>587</SMTPPort>", "<SMTPPort>smtp</SMTPPort>");
