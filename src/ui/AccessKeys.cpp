@@ -118,6 +118,17 @@ std::vector<int> ChooseAccessKeys(const std::vector<AccessKeyRequest>& requests)
     for (size_t i = 0; i < count; ++i) {
         std::erase_if(candidates[i], [&](int position) { return reserved(keyOf(i, position)); });
     }
+    // A key a caption had stays with it.
+    for (size_t i = 0; i < count; ++i) {
+        const int kept = requests[i].kept;
+        if (fixed[i] || kept < 0 ||
+            std::find(candidates[i].begin(), candidates[i].end(), kept) == candidates[i].end() ||
+            owner.count(keyOf(i, kept)))
+            continue;
+        owner[keyOf(i, kept)] = i;
+        chosen[i] = kept;
+        fixed[i] = true;
+    }
     // An augmenting path: caption i takes a key held by a caption of its own rank that can move on.
     std::function<bool(size_t, std::map<QChar, bool>&)> place = [&](size_t i, std::map<QChar, bool>& seen) {
         for (const int position : candidates[i]) {

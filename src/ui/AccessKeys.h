@@ -9,6 +9,9 @@ namespace pv::ui {
 struct AccessKeyRequest {
     QString caption;
     int rank = 0;
+    // The position of the key the caption has had so far (-1: none): it keeps it while it is free, so that
+    // the keys of a window do not move when it shows more.
+    int kept = -1;
 };
 
 // Access keys (Alt+letter) for the captions of one window, so that no two share a key. A command many
@@ -16,7 +19,8 @@ struct AccessKeyRequest {
 // one command, if a window has two). A destructive command (Delete, leaving a window without saving) has a
 // key that no other caption of any window ever takes, so a key learnt in one window never deletes or
 // discards in the next. Every other caption prefers the first letters of its words, then its other letters,
-// then its digits, never a key of a destructive command, and takes the best one still free; when none is
+// then its digits, never a key of a destructive command, and takes the key it kept or else the best one still
+// free; when none is
 // free, an earlier caption of the same rank moves to another of its letters if that frees one (so as many
 // captions as possible get a key). The result holds, per caption, the position of its key in the caption, or
 // -1 for a caption left without one.

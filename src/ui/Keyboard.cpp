@@ -282,8 +282,13 @@ void FormWindow::ChooseAccessKeys() {
             rank = 1;
         }
         if (rank < 0) continue;
+        int kept = -1;
+        if (const auto had = accessKeys_.find(widget); had != accessKeys_.end()) {
+            const auto chosenFor = keyCaptions_.find(widget);
+            if (chosenFor != keyCaptions_.end() && chosenFor->second == caption) kept = had->second;
+        }
         widgets.push_back(widget);
-        requests.push_back({caption, rank});
+        requests.push_back({caption, rank, kept});
     }
     const std::vector<int> keys = pv::ui::ChooseAccessKeys(requests);
     bool allServed = true;
@@ -295,7 +300,11 @@ void FormWindow::ChooseAccessKeys() {
         return;
     }
     accessKeys_.clear();
-    for (size_t i = 0; i < widgets.size(); ++i) accessKeys_[widgets[i]] = keys[i];
+    keyCaptions_.clear();
+    for (size_t i = 0; i < widgets.size(); ++i) {
+        accessKeys_[widgets[i]] = keys[i];
+        keyCaptions_[widgets[i]] = requests[i].caption;
+    }
     for (const auto& [name, widget] : widgets_) {
         const pv::Control& control = form_.control(name);
         if (control.row < 0 && ShowsCaption(widget)) ApplyCaption(control, widget);

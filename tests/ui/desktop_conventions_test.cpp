@@ -15,6 +15,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
+#include <map>
 
 #include "UiTestSupport.h"
 #include "actions/FrmForwardMessage.h"
@@ -73,8 +74,23 @@ TEST_F(DesktopConventions, TheMailboxListAnswersTheArrowsEnterDeleteTabCtrlSAndF
     s.prompts.ExpectMessage("Saved");
     QTest::keyClick(list, Qt::Key_S, Qt::ControlModifier);
 
+    // Showing the advanced settings moves the key of no control already shown.
+    const auto keyed = [&window] {
+        std::map<QString, QString> captions;
+        for (QWidget* widget : window.findChildren<QWidget*>()) {
+            const auto* label = qobject_cast<QLabel*>(widget);
+            const auto* button = qobject_cast<QAbstractButton*>(widget);
+            const QString text = label ? label->text() : button ? button->text() : QString();
+            if (widget->isVisible() && text.contains('&') && widget->objectName() != "cmdMoreLess")
+                captions[widget->objectName()] = text;
+        }
+        return captions;
+    };
+    const std::map<QString, QString> folded = keyed();
     // F5 reloads: a pending edit of the One Pass box is gone, once the user said not to keep it.
     Click(window, "cmdMoreLess");
+    std::map<QString, QString> unfolded = keyed();
+    for (const auto& [name, caption] : folded) EXPECT_EQ(unfolded[name].toStdString(), caption.toStdString());
     // That its new caption has a key no other control has, EveryWindow sees in the gallery's "advanced".
     const bool onePass = shown.main.Checked("chkOnePass");
     Click(window, "chkOnePass");
