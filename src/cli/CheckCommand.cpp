@@ -22,6 +22,7 @@
 #include "core/HeadlessServices.h"
 #include "core/LargeMemory.h"
 #include "core/MasterLinks.h"
+#include "core/password.h"
 #include "core/paths.h"
 #include "core/platform.h"
 #include "dispositions/DispositionConfiguration.h"
@@ -222,6 +223,8 @@ Findings CheckMailbox(const CMailbox& record, const CheckContext& context, Check
     FrmMailbox editor(headless.services, context.links);
     editor.LoadFromObject(copy);
     if (const auto failure = editor.CheckFields(nullptr)) prompts.Show(*failure);
+    // What a save of the master says of this mailbox's password.
+    ScramblePassword(record.sPassword, prompts);
     Add(findings, record.sName, std::move(prompts.messages), context.links.masterFilePath);
     CheckDispositions(record, context, caches, findings);
     for (Finding& finding : findings) finding.message.place.mailbox = record.sName;

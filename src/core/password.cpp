@@ -37,9 +37,11 @@ std::string ScramblePassword(const std::string& password, IPrompts& prompts) {
     while (pos < password.size()) {
         const char32_t code = NextCodePoint(password, pos);
         if (code < kFirst || code > kLast) {
-            prompts.ShowMessage(
-                "Password contains out-of-bounds character, it will not be encrypted.  Character=#" +
-                std::to_string(static_cast<uint32_t>(code)));
+            // A warning: the password is stored in clear, which the server reads as well.
+            prompts.Show(
+                {MessageKind::Warning,
+                 "Password contains out-of-bounds character, it will not be encrypted.  Character=#" +
+                     std::to_string(static_cast<uint32_t>(code))});
             return password;
         }
         result += static_cast<char>(kTable[code - kFirst]);

@@ -416,6 +416,16 @@ TEST_F(ConfigTool, CheckListsWhatTheLoadsSaidAboutTheirFiles) {
     EXPECT_EQ(std::tie(run.status, run.err, run.out),
               std::make_tuple(1, Said("The file " + sample.master + notice),
                               "Mailbox 1: +/d1.disposition.xml: The file " + dispositions + notice + "\n"));
+
+    // A password a save stores in clear, which the server reads too: said of its mailbox, and no failure.
+    const InstallationSample clean = WriteInstallationSample(cfg, 2, 5);
+    WriteFile(clean.master, test::Replaced(ReadFile(clean.master), "<Password></Password>",
+                                           "<Password>p\xC3\xA4ss</Password>"));
+    const ToolRun clear = Run({"check", clean.master});
+    EXPECT_EQ(
+        std::tie(clear.status, clear.out),
+        std::make_tuple(0, std::string("Mailbox 0: Password contains out-of-bounds character, it will not be "
+                                       "encrypted.  Character=#228\n")));
 }
 
 TEST_F(CheckCommand, ALoadThatFailsIsAFailureButTheMailboxesReadBeforeAreChecked) {
