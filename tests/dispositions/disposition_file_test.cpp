@@ -185,7 +185,7 @@ TEST(DispositionFile, RepeatedLoopingAndUnwritableCatalogueCategories) {
     f.s.prompts.ExpectMessageStartingWith("The category \"\xEA\x99\x80x\" cannot be saved:");
     EXPECT_FALSE(f.Save());
     EXPECT_EQ(ReadFile(f.file()), before);
-    f.configuration.Find("Two Words")->CategoryName = "\xC3\x9C" "bersicht_2.a-b";
+    f.configuration.Find("Two Words")->CategoryName = "Übersicht_2.a-b";
     f.s.prompts.ExpectMessage("Saved");
     EXPECT_TRUE(f.Save());
 }
