@@ -123,7 +123,6 @@ class XmlDocument {
     struct Comment {
         std::string text;
         mutable bool read = false;
-        mutable bool textRead = false;  // its RawText was asked for
     };
     std::vector<Comment> comments_;
     size_t processingInstructions_ = 0;
