@@ -11,14 +11,26 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
+// The text on one line: each line break in it (a message of two lines, a name holding one) as a blank, so
+// that a reader of the report line by line sees each finding whole.
+std::string OneLine(std::string text) {
+    std::string line;
+    line.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        line += text[i] == '\r' || text[i] == '\n' ? ' ' : text[i];
+    }
+    return line;
+}
+
 // One finding as a line: the subject, then the file and the category where there are some, then the
 // message in the tool's words.
 void PrintLine(std::ostream& out, const CheckFinding& finding) {
     const Place& place = finding.message.place;
-    out << finding.subject << ": ";
-    if (!place.file.empty()) out << place.file << ": ";
-    if (!place.category.empty()) out << place.category << ": ";
-    out << ToolText(finding.message) << "\n";
+    out << OneLine(finding.subject) << ": ";
+    if (!place.file.empty()) out << OneLine(place.file) << ": ";
+    if (!place.category.empty()) out << OneLine(place.category) << ": ";
+    out << OneLine(ToolText(finding.message)) << "\n";
 }
 
 // The file a finding is about: its full path where the check knew it, else the name as it was given.
@@ -160,7 +172,7 @@ void PrintCheckReport(const CheckReport& report, CheckFormat format, std::ostrea
             StreamPrompts printer(err);
             for (const CheckFinding& finding : report.findings) {
                 if (finding.subject.empty()) {
-                    printer.Say(ToolText(finding.message));
+                    printer.Say(OneLine(ToolText(finding.message)));
                 } else {
                     PrintLine(out, finding);
                 }

@@ -187,8 +187,12 @@ TEST_F(SampleTool, CheckReportsWhatADetailedFileSaysOnLoadingAndResaveRefusesACh
     // A file that reads and saves fine, but only as Windows-1252: the window says so, and so does check.
     const std::string relay = file("dispose/oncall-relay.forward.xml");
     Edit("dispose/oncall-relay.forward.xml", "<SMTPServer>", "<SMTPServer>caf\xE9-");
+    // A message of two lines is one line of the report, as every finding is.
+    Edit("dispose/leads.runsql.xml", "values (?, ?, ?, ?)", "values (?, ?, ?)");
 
     const auto checked = Run({"check", "config/master.xml"});
+    EXPECT_TRUE(Holds(checked.out, ": Error: Parameter count mismatch. You need to have one question mark"));
+    EXPECT_EQ(checked.out.find("\nYou "), std::string::npos) << checked.out;
     EXPECT_EQ(checked.status, 1);
     EXPECT_TRUE(Holds(checked.out,
                       "Support: +/dispose/helpdesk.forward.xml: Default: Unrecognized TLS Option=STARTTLS\n"
