@@ -50,7 +50,8 @@ FrmRunSQL::FrmRunSQL(Services& services, const IMasterLinks& master)
     TrackChanges({txtSQL});
     Check([this] { return Text(txtSQL).empty(); }, "SQL missing", txtSQL);
     CustomSetting([this](XmlNode root) { SetText(txtSQL, CrLfLines(ReadNodeText(root, "SQL", ""))); },
-                  [this](std::string& buffer) { WriteElement(buffer, "SQL", Text(txtSQL), 1); }, {"SQL"});
+                  [this](std::string& buffer) { WriteLinesElement(buffer, "SQL", Text(txtSQL), 1); },
+                  {"SQL"});
     CustomSetting(
         [this](XmlNode root) {
             FillAvailableFields();

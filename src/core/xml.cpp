@@ -418,11 +418,9 @@ void CheckWritable(std::string_view tag, std::string_view value) {
 }
 
 // One pass over the value: the entities put in are never looked at again, so "&lt;" cannot become
-// "&amp;lt;" by accident, while a "&lt;" that was already in the value does. A CR LF is a line end of a
-// text of several lines (they hold CR LF, as the files do) and goes out as it is, to be read back as an LF
-// like every line end. A CR on its own can only have come from a reference, and is written as one: as it
-// is, a reader would take it for a line end too.
-void AppendEscaped(std::string& out, std::string_view tag, std::string_view text) {
+// "&amp;lt;" by accident, while a "&lt;" that was already in the value does. A CR is written as a reference
+// (see WriteElement), except the CR of a CR LF in a text of several lines (`crLfLines`).
+void AppendEscaped(std::string& out, std::string_view tag, std::string_view text, bool crLfLines) {
     size_t start = 0;
     bool plain = true;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -432,7 +430,7 @@ void AppendEscaped(std::string& out, std::string_view tag, std::string_view text
             continue;
         }
         if (c != '&' && c != '<' && c != '>' && c != '\r') continue;
-        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        if (c == '\r' && crLfLines && i + 1 < text.size() && text[i + 1] == '\n') continue;
         out.append(text.data() + start, i - start);
         out += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : "&#13;";
         start = i + 1;
@@ -521,7 +519,10 @@ void CheckElementValue(std::string_view tag, std::string_view value) {
     if (!ShapeOf(value).plain) CheckWritable(tag, value);
 }
 
-void WriteElement(std::string& buffer, std::string_view tag, std::string_view value, int level) {
+namespace {
+
+void WriteValueElement(std::string& buffer, std::string_view tag, std::string_view value, int level,
+                       bool crLfLines) {
     const ValueShape shape = ShapeOf(value);
     if (!shape.plain) CheckWritable(tag, value);
     if (!shape.escapes) {
@@ -551,7 +552,7 @@ void WriteElement(std::string& buffer, std::string_view tag, std::string_view va
     buffer += tag;
     buffer += '>';
     try {
-        AppendEscaped(buffer, tag, value);
+        AppendEscaped(buffer, tag, value, crLfLines);
     } catch (...) {
         buffer.resize(before);
         throw;
@@ -559,6 +560,16 @@ void WriteElement(std::string& buffer, std::string_view tag, std::string_view va
     buffer += "</";
     buffer += tag;
     buffer += ">\r\n";
+}
+
+}  // namespace
+
+void WriteElement(std::string& buffer, std::string_view tag, std::string_view value, int level) {
+    WriteValueElement(buffer, tag, value, level, false);
+}
+
+void WriteLinesElement(std::string& buffer, std::string_view tag, std::string_view text, int level) {
+    WriteValueElement(buffer, tag, text, level, true);
 }
 
 void WriteElementList(std::string& buffer, std::string_view tag, const std::vector<std::string>& values,

@@ -208,11 +208,15 @@ inline constexpr size_t kMaxListValues = 100;
 
 // Writing: each procedure appends one line, indented by one TAB per level and ended by CR LF.
 // WriteElement refuses (UnwritableValue) a value holding a character no XML file can hold, so that a save
-// never writes a file that cannot be read back.
+// never writes a file that cannot be read back. It writes a CR as a reference: as it is, a reader takes it
+// (and a CR LF) for a line end and reads an LF.
 void WriteOpenTag(std::string& buffer, std::string_view tag, int level);
 void WriteCloseTag(std::string& buffer, std::string_view tag, int level);
 void WriteComment(std::string& buffer, std::string_view text, int level);
 void WriteElement(std::string& buffer, std::string_view tag, std::string_view value, int level);
+// The same for the text of a box of several lines, which holds its line ends as CR LF as the file does:
+// those go out as they are, to be read back as line ends; a CR on its own as a reference.
+void WriteLinesElement(std::string& buffer, std::string_view tag, std::string_view text, int level);
 // What WriteElement checks of a value, without writing it: throws UnwritableValue where it would.
 void CheckElementValue(std::string_view tag, std::string_view value);
 void WriteElementList(std::string& buffer, std::string_view tag, const std::vector<std::string>& values,

@@ -9,8 +9,8 @@ namespace {
 
 using test::CrLf;
 
-// Escaped: the ampersand, the angle brackets and a CR on its own, which a reader would take for a line end
-// and read back as an LF; a CR LF is a line end of a text of several lines and goes out as it is.
+// Escaped: the ampersand, the angle brackets and a CR, which a reader would take for a line end and read
+// back as an LF; the value reads back as it was. A box of several lines keeps its CR LF line ends.
 TEST(XmlWriting, LinesOfEveryProcedureWithOnlyAmpersandAngleBracketsAndCrEscaped) {
     const std::string value = "R&D <sales> \"q\" 'a' \xC3\xA9 &lt; a\r\nb\rc\r";
     std::string buffer;
@@ -24,12 +24,14 @@ TEST(XmlWriting, LinesOfEveryProcedureWithOnlyAmpersandAngleBracketsAndCrEscaped
     WriteCloseTag(buffer, "Mailboxes", 0);
     EXPECT_EQ(buffer,
               CrLf({"<Mailboxes>",
-                    "\t<Name>R&amp;D &lt;sales&gt; \"q\" 'a' \xC3\xA9 &amp;lt; a\r\nb&#13;c&#13;</Name>",
+                    "\t<Name>R&amp;D &lt;sales&gt; \"q\" 'a' \xC3\xA9 &amp;lt; a&#13;\nb&#13;c&#13;</Name>",
                     "\t\t<Subfolder></Subfolder>", "\t<!--a<b, no spaces added-->",
                     "\t\t<Address>x@example.com</Address>", "\t\t<Address></Address>",
                     "\t\t<Address>y@example.com</Address>", "</Mailboxes>"}));
-    EXPECT_EQ(NodeTextExact(SelectSingleNode(ParseXmlText(buffer).root(), "Mailboxes/Name")),
-              "R&D <sales> \"q\" 'a' \xC3\xA9 &lt; a\nb\rc\r");
+    EXPECT_EQ(NodeTextExact(SelectSingleNode(ParseXmlText(buffer).root(), "Mailboxes/Name")), value);
+    buffer.clear();
+    WriteLinesElement(buffer, "SQL", "select 1\r\nfrom t\rwhere a < 2", 0);
+    EXPECT_EQ(buffer, "<SQL>select 1\r\nfrom t&#13;where a &lt; 2</SQL>\r\n");
 }
 
 // A value that no XML file can hold is refused, naming the element and the character, and nothing of its
@@ -64,7 +66,7 @@ TEST(XmlWriting, ValuesNoXmlFileCanHoldAreRefusedWithTheirPosition) {
     const std::string allowed = "\t\r\n\x7F \xC2\x85 \xEF\xBF\xBD \xF0\x9F\x98\x80 \xEE\x80\x80";
     std::string buffer;
     WriteElement(buffer, "Host", allowed, 0);
-    EXPECT_EQ(buffer, "<Host>\t\r\n\x7F \xC2\x85 \xEF\xBF\xBD \xF0\x9F\x98\x80 \xEE\x80\x80</Host>\r\n");
+    EXPECT_EQ(buffer, "<Host>\t&#13;\n\x7F \xC2\x85 \xEF\xBF\xBD \xF0\x9F\x98\x80 \xEE\x80\x80</Host>\r\n");
     buffer.clear();
     WriteElement(buffer, "Host", "/srv/postvane/a&b<c>", 0);
     EXPECT_EQ(buffer, "<Host>/srv/postvane/a&amp;b&lt;c&gt;</Host>\r\n");
