@@ -214,7 +214,7 @@ TEST_F(SampleTool, CheckReportsWhatADetailedFileSaysOnLoadingAndResaveRefusesACh
 // What a save would leave out of a file fails check (on its report, or on standard error for the master) and
 // is not written by resave (in every kind of file: ResaveRule); comments alone are said, as a warning, and
 // fail nothing.
-TEST_F(SampleTool, WhatASaveWouldLeaveOutFailsCheckAndIsNotWrittenButCommentsAreOnlySaid) {
+TEST_F(SampleTool, WhatASaveWouldLeaveOutFailsCheckAndIsNotWrittenButCommentsAndStrayTextAreOnlySaid) {
     const auto edit = [&](const std::string& relative, const std::string& from, const std::string& to) {
         std::string text = ReadFile(file(relative));
         for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
@@ -229,10 +229,11 @@ TEST_F(SampleTool, WhatASaveWouldLeaveOutFailsCheckAndIsNotWrittenButCommentsAre
     const std::string master = edit("master.xml", "../../examples/maildir/", temp / "maildir/");
     ASSERT_EQ(Run({"check", "config/master.xml"}).status, 0);
 
-    const std::string commented =
-        edit("master.xml", "<ResponseHandler>\r\n", "<ResponseHandler>\r\n<!-- kept by hand -->\r\n");
+    const std::string commented = edit("master.xml", "<ResponseHandler>\r\n",
+                                       "<ResponseHandler>\r\n<!-- kept by hand -->\r\nby hand\r\n");
     const std::string saying = " holds what the editor does not keep, and a save would leave it out: ";
-    const std::string comment = kPrefix + ("The file " + file("master.xml") + saying + "a comment.\n");
+    const std::string comment = kPrefix + ("The file " + file("master.xml") + saying +
+                                           "a comment and text between the elements of ResponseHandler.\n");
     auto checked = Run({"check", "config/master.xml"});
     EXPECT_EQ(std::tie(checked.status, checked.out, checked.err), std::make_tuple(0, "", comment));
     auto printed = Run({"resave", "--stdout", "config/master.xml"});
@@ -241,8 +242,10 @@ TEST_F(SampleTool, WhatASaveWouldLeaveOutFailsCheckAndIsNotWrittenButCommentsAre
     edit("master.xml", "\t\t</Mailbox>", "\t\t\t<Note>by hand</Note>\r\n\t\t</Mailbox>");
     edit("dispose/helpdesk.forward.xml", "</Disposition>", "<Signature>Regards</Signature></Disposition>");
     edit("monitor.xml", "</Monitors>", "<Owner>ops</Owner></Monitors>");
-    const std::string notes = "The file " + file("master.xml") + saying +
-                              "the element ResponseHandler/Mailboxes/Mailbox/Note (6 times) and a comment.\n";
+    const std::string notes =
+        "The file " + file("master.xml") + saying +
+        "the element ResponseHandler/Mailboxes/Mailbox/Note (6 times), a comment and text "
+        "between the elements of ResponseHandler.\n";
     const std::string signature =
         "The file " + file("dispose/helpdesk.forward.xml") + saying + "the element Disposition/Signature.\n";
     checked = Run({"check", "config/master.xml"});
