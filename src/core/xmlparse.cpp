@@ -1897,16 +1897,7 @@ XmlFile ParseXmlText(std::string_view bytes) {
 }
 
 bool IsXmlElementName(std::string_view name) {
-    if (name.empty()) return false;
-    // The usual name is ASCII, judged without decoding it (each save asks of every category name).
-    const auto asciiLetter = [](unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
-    if (std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        if (!asciiLetter(name[0]) && name[0] != '_') return false;
-        return std::all_of(name.begin() + 1, name.end(), [&](char c) {
-            return asciiLetter(c) || (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '_';
-        });
-    }
-    if (!IsValidUtf8(name)) return false;
+    if (name.empty() || !IsValidUtf8(name)) return false;
     size_t pos = 0;
     const char32_t first = NextCodePoint(name, pos);
     if (!xmlIsBaseChar(first) && !xmlIsIdeographic(first) && first != '_') return false;
