@@ -351,8 +351,9 @@ std::optional<int> ParseOptions(const std::string& command, const char* shortOpt
             const std::string problem = option == ':' ? "' requires an argument" : "' takes no argument";
             return Usage(err, "option '" + matches.front() + problem, command);
         }
-        // "--master=" names no file: the same mistake as a missing argument.
-        if (optarg && *optarg == '\0') {
+        // "--master=" names no file: the same mistake as a missing argument. An empty suffix is refused
+        // with its own reason, where the other refused suffixes are.
+        if (optarg && *optarg == '\0' && option != 'S') {
             const std::string name = longIndex >= 0 ? longName(longOptions[longIndex].name)
                                                     : "-" + std::string(1, static_cast<char>(option));
             return Usage(err, "option '" + name + "' requires an argument", command);

@@ -187,6 +187,13 @@ int RunResave(const ResaveOptions& options, std::ostream& out, std::ostream& err
         return NotWritten(prompts, path);
     }
     const std::string root = file.RootName();
+    // A type names how a detailed file is read: given for a file of another kind, it was meant for another
+    // file, and the one named is not what the caller took it for.
+    if (!options.type.empty() && root != "Disposition") {
+        prompts.Say("--type is for a detailed disposition file (root element <Disposition>); " + path +
+                    " has the root element <" + root + ">");
+        return kUsage;
+    }
     if (root == "ResponseHandler") return ResaveMaster(std::move(file), options, out, paths, prompts);
     if (root == "Dispositions") return ResaveDispositions(path, options, out, environment, paths, prompts);
     if (root == "Disposition") return ResaveDetailed(path, options, out, environment, paths, prompts);

@@ -175,6 +175,21 @@ TEST_F(ConfigTool, TheCommandLineReadsOptionsAsGetoptDoes) {
                                  "--help'.";
         EXPECT_EQ(std::tie(run.status, run.out, run.err), std::make_tuple(2, "", Said(said))) << arguments;
     }
+    // What a kind of file needs, or cannot take, is known once its root has been read; --type given for a
+    // file of another kind was meant for another file.
+    WriteFile(cfg + "/d.xml", "<Dispositions/>");
+    WriteFile(cfg + "/f.xml", "<Disposition/>");
+    const std::pair<std::string, std::string> needs[] = {
+        {"resave --type=ForwardMessage master.xml",
+         "--type is for a detailed disposition file (root element <Disposition>); " + cfg +
+             "/master.xml has the root element <ResponseHandler>"},
+        {"resave d.xml", "a Dispositions file needs --master MASTER for its catalogues"},
+        {"resave f.xml", "a Disposition file needs --type TYPE (for example ForwardMessage)"},
+    };
+    for (const auto& [arguments, message] : needs) {
+        run = tried(arguments);
+        EXPECT_EQ(std::tie(run.status, run.out, run.err), std::make_tuple(2, "", Said(message))) << arguments;
+    }
     EXPECT_EQ(ReadFile(cfg + "/master.xml"), expected);
 
     // Each command's help, however it is asked for; it goes to standard output and succeeds.
@@ -245,6 +260,7 @@ TEST_F(ConfigTool, ResaveKeepsTheBackupItIsAskedForAndNoneElse) {
         {"", "-S .old.xml",
          "a backup suffix cannot end in \".xml\": the backup would look like a configuration file ('.old.xml')"},
         {"", "-b --backups-kept=0", "--backups-kept takes a number of backups from 1, not '0'"},
+        {"", "--suffix=", "a backup suffix cannot be empty ('')"},
     };
     for (const auto& [environment, options, message] : wrong) {
         const ToolRun run = RunBinary("resave " + options + " master.xml", environment);
