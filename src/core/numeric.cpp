@@ -88,6 +88,16 @@ std::optional<double> NumericValue(const std::string& text) {
 }
 
 std::optional<int32_t> ParseInt32(const std::string& text) {
+    // The common case, a sign and at most nine digits, read at once: a master holds eleven numbers for each
+    // of its thousands of mailboxes.
+    const size_t signs = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    if (text.size() > signs && text.size() - signs <= 9) {
+        int32_t magnitude = 0;
+        size_t i = signs;
+        for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+            magnitude = magnitude * 10 + (text[i] - '0');
+        if (i == text.size()) return text[0] == '-' ? -magnitude : magnitude;
+    }
     int32_t value = 0;
     if (Convert(text, value) != Result::Ok) return std::nullopt;
     return value;

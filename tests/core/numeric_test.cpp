@@ -10,6 +10,8 @@ TEST(Numeric, DecimalTextWithBlanksSignAndPointAndNothingElse) {
     EXPECT_EQ(ParseInt32(" -3 "), -3);
     EXPECT_EQ(ParseInt32("5."), 5);
     EXPECT_EQ(ParseInt32(".4"), 0);
+    EXPECT_EQ(ParseInt32("-123456789"), -123456789);
+    EXPECT_EQ(ParseInt32("+1234567890"), 1234567890);
     for (const char* text : {"", ".", "-", "1.2.3", "1 2", "1e3", "0x10", "+-1", "1,5",
                              "\xC2\xA0"
                              "1"}) {
