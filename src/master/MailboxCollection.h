@@ -27,6 +27,8 @@ class MailboxCollection {
     size_t size() const { return order_.size(); }
     bool empty() const { return order_.empty(); }
     void clear();
+    // Room for that many records, so that a load does not rehash its index as it grows.
+    void Reserve(size_t count) { index_.reserve(count); }
     // The records in collection order.
     std::vector<CMailbox*> Records() const;
     std::vector<std::string> Keys() const;

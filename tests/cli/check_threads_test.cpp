@@ -6,6 +6,9 @@
 #include <tuple>
 
 #include "cli/InstallationSample.h"
+#include "core/HeadlessServices.h"
+#include "core/paths.h"
+#include "master/MasterConfiguration.h"
 #include "support/TestFiles.h"
 #include "support/ToolRun.h"
 
@@ -132,6 +135,41 @@ TEST(CheckThreads, TheReportIsTheSameAtEveryNumberOfThreads) {
     const int raw = std::system(command.c_str());
     EXPECT_EQ(std::make_tuple(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)),
               std::make_tuple(one.status, one.out, one.err));
+}
+
+// A master of thousands of mailboxes is read on two threads, and read as one thread would: every mailbox in
+// file order, and the first mailbox in file order that cannot be read stops the load with its own message,
+// keeping those before it, on whichever thread each fault was met.
+TEST(CheckThreads, ALargeMasterIsReadInFileOrderAndStopsAtItsFirstFault) {
+    test::TempDir temp;
+    const std::string master = temp / "master.xml";
+    const auto load = [&](size_t badNumber, size_t duplicate) {
+        std::string text = "<ResponseHandler><Mailboxes>";
+        for (size_t i = 0; i < 4000; ++i) {
+            const std::string name = "box" + std::to_string(i == duplicate ? 1 : i);
+            text += "<Mailbox><Name>" + name + "</Name><Threads>" + (i == badNumber ? "many" : "2") +
+                    "</Threads><Note/></Mailbox>";
+        }
+        WriteFile(master, text + "</Mailboxes></ResponseHandler>");
+        MasterConfiguration config;
+        config.MasterFilePath = master;
+        CollectingPrompts prompts;
+        config.Load(PathContext(temp.path()), prompts);
+        std::vector<std::string> said;
+        for (const Message& message : prompts.messages) said.push_back(message.text);
+        return std::make_tuple(config.Mailboxes.size(), said);
+    };
+    const std::string stopped = "Unexpected error in LoadFile=";
+    const std::string mismatch = stopped + "13:Type mismatch: the Threads of mailbox \"box";
+    const std::string taken = stopped + "457:A mailbox named \"box1\" is already in the list";
+    EXPECT_EQ(load(SIZE_MAX, SIZE_MAX), std::make_tuple(size_t{4000}, std::vector<std::string>{}));
+    EXPECT_EQ(load(3500, 2500), std::make_tuple(size_t{2500}, std::vector<std::string>{taken}));
+    EXPECT_EQ(load(1500, 2500),
+              std::make_tuple(size_t{1500},
+                              std::vector<std::string>{mismatch + "1500\" \"many\" is not a number"}));
+    EXPECT_EQ(load(3999, SIZE_MAX),
+              std::make_tuple(size_t{3999},
+                              std::vector<std::string>{mismatch + "3999\" \"many\" is not a number"}));
 }
 
 }  // namespace
