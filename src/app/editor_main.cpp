@@ -276,15 +276,20 @@ int main(int argc, char** argv) {
                           *settings,
                           review};
 
-    pv::FrmMain main(services);
-    main.SetToolkitVersion(std::string("Qt ") + qVersion());
-    // The startup choice runs before the window is built (no window is shown yet either way), so the window
-    // is built filled, or after the master-file dialog: each control is given its text once, not twice.
-    main.Open(master, currentDirectory, startupMaster.valid() ? startupMaster.get() : pv::StartupMaster());
-    if (main.IsClosed()) return 0;
-    pv::ui::FormWindow window(main);
-    QObject::connect(&window, &QDialog::finished, &app, &QApplication::quit);
-    window.show();
+    // The model is never freed: the program ends with its window, and the system takes its memory back at
+    // once, where freeing 10,000 mailboxes one by one would hold up the end. Kept where it stays reachable.
+    static pv::FrmMain* const main = new pv::FrmMain(services);
+    main->SetToolkitVersion(std::string("Qt ") + qVersion());
+    // The startup choice runs before the window is shown. While a large master is read on its thread, the
+    // window is built meanwhile, empty, and filled once the reading is done; otherwise it is built after the
+    // choice (and after the master-file dialog, when there is one), filled: each control given its text once.
+    std::unique_ptr<pv::ui::FormWindow> window;
+    if (startupMaster.valid()) window = std::make_unique<pv::ui::FormWindow>(*main);
+    main->Open(master, currentDirectory, startupMaster.valid() ? startupMaster.get() : pv::StartupMaster());
+    if (main->IsClosed()) return 0;
+    if (!window) window = std::make_unique<pv::ui::FormWindow>(*main);
+    QObject::connect(window.get(), &QDialog::finished, &app, &QApplication::quit);
+    window->show();
     if (line.parser.isSet(line.quitWhenShown)) QTimer::singleShot(0, &app, &QApplication::quit);
     return QApplication::exec();
 }
