@@ -36,6 +36,7 @@ TEST_F(ResaveDiff, EveryKindOfFileComesBackByteForByteAndShowsWhatAResaveWouldCh
     std::vector<Case> cases = {
         {{}, "config/master.xml"},
         {{"--type", "ForwardMessage"}, "config/dispose/oncall-relay.forward.xml"},
+        {{"--type", "ForwardMessage"}, "config/dispose/helpdesk.forward.xml"},
         {{"--type", "MoveToSubfolder"}, "config/dispose/support.movetosubfolder.xml"},
         {{"--type", "CopyToIMAPFolder"}, "config/dispose/escalation.copytoimapfolder.xml"},
         {{"--type", "RuleUpdate"}, "config/dispose/vendor.ruleupdate.xml"},
