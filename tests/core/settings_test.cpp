@@ -19,27 +19,8 @@ using test::ScriptedServices;
 using test::TempDir;
 using Names = std::vector<std::string>;
 
-TEST(Settings, RecentListsKeepTenMostRecentFirstAndRememberingNothingForgetsAll) {
-    MemorySettings settings;
-    for (int i = 0; i < 12; ++i) RememberRecent(settings, kRecentMastersKey, "/m" + std::to_string(i));
-    RememberRecent(settings, kRecentMastersKey, "/m5");
-    ForgetRecent(settings, kRecentMastersKey, "/m9");
-    settings.SetText(kLastFolderKey, "/cfg");
-    EXPECT_EQ(
-        settings.Everything(),
-        (std::map<std::string, std::string>{
-            {"lastFolder", "/cfg"}, {"recentMasters", "/m5\n/m11\n/m10\n/m8\n/m7\n/m6\n/m4\n/m3\n/m2\n"}}));
-
-    settings.SetKeeping(false);
-    EXPECT_EQ(settings.Everything(), (std::map<std::string, std::string>{}));
-    settings.SetKeeping(true);
-    EXPECT_TRUE(settings.Keeping());
-    // A run with --no-settings cannot be made to keep anything.
-    MemorySettings none(false);
-    none.SetKeeping(true);
-    EXPECT_FALSE(none.Keeping());
-}
-
+// (The recent masters, ten, most recent first, and "Remember nothing" forgetting them: the main window's
+// test, MainWindow.TheMasterBoxOffersTheLastTenMasters...)
 TEST(Settings, AWindowKeptOnAnotherScreenOpensWholeOnOneThereIsNow) {
     EXPECT_EQ(ParsePlace(PlaceText({-20, 30, 800, 600})), (Rect{-20, 30, 800, 600}));
     for (const char* damaged : {"", "1 2 3", "1 2 3 4 5", "1 2 0 4", "a b c d"})
