@@ -29,7 +29,7 @@ std::string FileWith(const std::vector<std::pair<std::string, std::string>>& ent
     return text + sparse.substr(sparse.find("\t<JMX>"));
 }
 
-TEST(MonitorWindow, LoadingShowsTheListAndJmxAndEndsUnchanged) {
+TEST(MonitorWindow, LoadingShowsTheListAndJmxAndASaveWritesEveryElementBack) {
     MonitorKit kit(ReadFile(TestData("monitoring/configuration/full.monitor.xml")));
     kit.Open();
     FrmMonitor& form = kit.form;
@@ -63,6 +63,13 @@ TEST(MonitorWindow, LoadingShowsTheListAndJmxAndEndsUnchanged) {
     kit.Open();
     form.UserSetText("txtHtmlAdaptorPort", "1");
     EXPECT_TRUE(form.changed());
+
+    // Loaded again and saved, every element comes back byte for byte.
+    kit.Open();
+    EXPECT_EQ(form.configuration().Entries[0].MonitorFilePath, kit.file());
+    kit.s.prompts.ExpectMessage("Saved");
+    ASSERT_TRUE(form.SaveFile());
+    EXPECT_EQ(ReadFile(kit.file()), ReadFile(TestData("monitoring/configuration/full.monitor.xml")));
 
     // Without a JMX element: JMX off, the frame disabled, the usual port.
     MonitorKit bare("<Monitors/>");
@@ -248,7 +255,9 @@ TEST(MonitorWindow, EditOpensTheEditorOfTheEntrysClass) {
     EXPECT_EQ(MonitorTypeOf(kit.s.editors, form.configuration().Entries[1].ClassName), "Logger");
 }
 
-TEST(MonitorWindow, ClosingSavesDiscardsOrStaysAndAFailedSaveKeepsTheWindowOpen) {
+// Closing saves, discards or stays; a failed save, and one of a file another program changed meanwhile,
+// keep the window open.
+TEST(MonitorWindow, ClosingSavesDiscardsOrStaysAndAFailedOrQuestionedSaveKeepsTheWindowOpen) {
     const std::string original = MonitorsOf({"a.A", "b.B"});
     MonitorKit kit(original);
     kit.Open();
@@ -290,6 +299,23 @@ TEST(MonitorWindow, ClosingSavesDiscardsOrStaysAndAFailedSaveKeepsTheWindowOpen)
     const std::string written = ReadFile(kit.file());
     EXPECT_NE(written.find("<JMXEnabled>1</JMXEnabled>"), std::string::npos);
     EXPECT_NE(written.find("<ManageWithJMX>1</ManageWithJMX>"), std::string::npos);
+
+    // Changed by another program since it was read: the save asks first; Cancel writes nothing and stays.
+    form.Reopen();
+    kit.Open();
+    form.UserClick("chkJmxEnabled");
+    const std::string theirs = MonitorsOf({"a.A", "b.B", "c.C"});
+    test::WriteFile(kit.file(), theirs);
+    kit.s.prompts.ExpectYesNoCancel(
+        "The file " + kit.file() +
+            " has been changed by another program since this window read it. Do you "
+            "want to overwrite it with what this window shows? Yes overwrites it; No "
+            "reads it again, discarding the edits made in this window; Cancel does "
+            "neither.",
+        Answer::Cancel);
+    form.UserClick("cmdSave");
+    EXPECT_FALSE(form.IsClosed());
+    EXPECT_EQ(ReadFile(kit.file()), theirs);
 }
 
 TEST(MonitorWindow, EachBuiltInMonitorOpensItsOwnEditorAndAChosenFileAddsTheEntryUnsaved) {
@@ -327,24 +353,6 @@ TEST(MonitorWindow, EachBuiltInMonitorOpensItsOwnEditorAndAChosenFileAddsTheEntr
     EXPECT_EQ(form.Items("lstMonitors").back(), "+/p1(com.ombrivo.Postvane.monitor.CLogger)");
     EXPECT_TRUE(form.changed());
     EXPECT_EQ(ReadFile(kit.dir / "p1"), "<LogConfig/>");
-}
-
-TEST(MonitorWindow, AFileChangedByAnotherProgramIsOverwrittenOnlyWhenTheUserSaysSo) {
-    MonitorKit kit(MonitorsOf({"a.A"}));
-    kit.Open();
-    kit.form.UserClick("chkJmxEnabled");
-    const std::string theirs = MonitorsOf({"a.A", "b.B"});
-    test::WriteFile(kit.file(), theirs);
-    kit.s.prompts.ExpectYesNoCancel(
-        "The file " + kit.file() +
-            " has been changed by another program since this window read it. Do you "
-            "want to overwrite it with what this window shows? Yes overwrites it; No "
-            "reads it again, discarding the edits made in this window; Cancel does "
-            "neither.",
-        Answer::Cancel);
-    kit.form.UserClick("cmdSave");
-    EXPECT_FALSE(kit.form.IsClosed());
-    EXPECT_EQ(ReadFile(kit.file()), theirs);
 }
 
 TEST(CustomMonitorEditor, StoresOnlyRealChangesAndNeverAnEntryWithoutClass) {
