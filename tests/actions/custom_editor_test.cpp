@@ -40,7 +40,7 @@ class Environment {
     std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
-TEST(CustomDispositionEditor, ChosenFileGoesToTheRecordAndOpensInTheTextEditor) {
+TEST(CustomDispositionEditor, AChosenFileGoesToTheRecordAndOpensInTheTextEditorATypedNameOnlyThroughSave) {
     DetailedEditorKit kit("Archive");
     // Blanks and double quotes in the name reach the text editor as one argument, unchanged.
     const std::string folder = kit.dir / "dispose/odd \"names\" here";
@@ -83,12 +83,11 @@ TEST(CustomDispositionEditor, ChosenFileGoesToTheRecordAndOpensInTheTextEditor) 
                                         bin + "/my-editor | --wait | " + file, bin + "/xdg-open | " + file}));
     form.UserClick("cmdExit");  // no question: nothing marks this window changed
     EXPECT_TRUE(form.IsClosed());
-}
 
-TEST(CustomDispositionEditor, ATypedNameReachesTheRecordOnlyThroughSave) {
-    DetailedEditorKit kit("Archive");
+    // A name typed into the box reaches the record only through Save.
     kit.Place("a.customdisposition.xml", "<Disposition><X>1</X></Disposition>");
-    FrmCustom form(kit.s.services);
+    kit.record.Changed = false;
+    form.Reopen();
     form.OpenOn(DetailedFileOf(kit.record));
     form.UserSetText("txtFileName", "+/dispose/b.customdisposition.xml");
     form.UserClick("cmdExit");

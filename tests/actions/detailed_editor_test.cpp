@@ -246,12 +246,24 @@ TEST(DetailedEditorFramework, WhatASaveWouldLeaveOutIsAskedAboutBeforeSaving) {
     form.OpenOn(DetailedFileOf(kit.record));
 }
 
+// Opening reads the file once: what a later save measures changes against is what that reading parsed, not
+// a second reading, which could see a newer file than the window shows and would double the work of check.
+// A save right after asks nothing; once another program changed or removed the file, the save asks first.
 TEST(DetailedEditorFramework, AFileChangedByAnotherProgramIsOverwrittenOnlyWhenTheUserSaysSo) {
     DetailedEditorKit kit;
     const std::string file = kit.Place("d.sample.xml", Sample("n", "0", ""));
     SampleEditor form(kit.s.services);
+    int reads = 0;
+    platform::testing::SetReadHook([&](const std::string& path) { reads += path == file; });
     form.OpenOn(DetailedFileOf(kit.record));
+    platform::testing::SetReadHook(nullptr);
+    EXPECT_EQ(reads, 1);
     form.UserSetText("txtName", "mine");
+    kit.s.prompts.ExpectMessage("Saved");
+    EXPECT_TRUE(form.SaveFile());
+    EXPECT_EQ(ReadFile(file), Sample("mine", "0", ""));
+
+    form.UserSetText("txtName", "mine again");
     kit.Place("d.sample.xml", Sample("theirs", "1", ""));
     const auto question = [&](const std::string& what) {
         return "The file " + file + " has been " + what +
@@ -264,7 +276,7 @@ TEST(DetailedEditorFramework, AFileChangedByAnotherProgramIsOverwrittenOnlyWhenT
     EXPECT_EQ(ReadFile(file), Sample("theirs", "1", ""));
     kit.s.prompts.ExpectYesNoCancel(question("changed"), Answer::Yes).ExpectMessage("Saved");
     EXPECT_TRUE(form.SaveFile());
-    EXPECT_EQ(ReadFile(file), Sample("mine", "0", ""));
+    EXPECT_EQ(ReadFile(file), Sample("mine again", "0", ""));
     // Removed meanwhile: the same question; No reads it again (a missing file shows the defaults).
     std::filesystem::remove(file);
     form.UserSetText("txtName", "again");
@@ -272,23 +284,6 @@ TEST(DetailedEditorFramework, AFileChangedByAnotherProgramIsOverwrittenOnlyWhenT
     EXPECT_FALSE(form.SaveFile());
     EXPECT_EQ(form.Text("txtName"), "unnamed");
     EXPECT_FALSE(std::filesystem::exists(file));
-}
-
-// Opening reads the file once: what a later save measures changes against is what that reading parsed, not
-// a second reading, which could see a newer file than the window shows and would double the work of check.
-TEST(DetailedEditorFramework, OpeningReadsTheFileOnceAndASaveRightAfterAsksNothing) {
-    DetailedEditorKit kit;
-    const std::string file = kit.Place("o.sample.xml", Sample("n", "0", ""));
-    SampleEditor form(kit.s.services);
-    int reads = 0;
-    platform::testing::SetReadHook([&](const std::string& path) { reads += path == file; });
-    form.OpenOn(DetailedFileOf(kit.record));
-    platform::testing::SetReadHook(nullptr);
-    EXPECT_EQ(reads, 1);
-    form.UserSetText("txtName", "mine");
-    kit.s.prompts.ExpectMessage("Saved");
-    EXPECT_TRUE(form.SaveFile());
-    EXPECT_EQ(ReadFile(file), Sample("mine", "0", ""));
 }
 
 }  // namespace
