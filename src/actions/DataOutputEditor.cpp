@@ -85,9 +85,30 @@ void MessageFieldsEditor::FieldRowsSetting() {
     CustomSetting(
         [this](XmlNode root) {
             rows_.Fill(catalogue_);
-            const std::vector<std::string> dropped = rows_.Load(SelectSingleNode(root, "Fields"));
-            if (!dropped.empty()) {
-                ReportDrop(DroppedEntriesMessage("fields", dropped));
+            const MessageFieldRows::Read read = rows_.Load(SelectSingleNode(root, "Fields"));
+            if (!read.dropped.empty()) ReportDrop(DroppedEntriesMessage("fields", read.dropped));
+            // Ten names at most: a catalogue may offer thousands of fields.
+            const auto list = [](const std::vector<std::string>& names) {
+                std::string text;
+                for (size_t i = 0; i < names.size() && i < 10; ++i) text += (i == 0 ? "" : ", ") + names[i];
+                if (names.size() > 10) text += " and " + std::to_string(names.size() - 10) + " more";
+                return text;
+            };
+            // The rows are in the catalogue's order, and a save writes the fields in that order.
+            if (!read.fileOrder.empty()) {
+                ReportChangedValue("The file lists its fields in another order (" + list(read.fileOrder) +
+                                       ") than the message fields files: they are shown, and saved, in "
+                                       "theirs (" +
+                                       list(read.rowOrder) + ")",
+                                   "Fields in the order " + list(read.fileOrder) + " (written as " +
+                                       list(read.rowOrder) + ")");
+            }
+            if (!read.filled.empty()) {
+                ReportChangedValue(
+                    "These fields have no length or date format in the file: they are shown, and saved, "
+                    "with the message fields files' default: " +
+                        list(read.filled),
+                    "Fields without MaxLength or DateFormat: " + list(read.filled) + " (written with these)");
             }
         },
         [this](std::string& buffer) { rows_.Write(buffer); }, {"Fields"});
@@ -139,6 +160,25 @@ std::vector<std::string> MessageFieldsEditor::ListLoadedParameters(std::vector<s
     names.erase(gone, names.end());
     SetItems(lstParameters, std::move(names));
     return dropped;
+}
+
+void MessageFieldsEditor::ReportMergedParameters(
+    const std::vector<std::pair<std::string, std::string>>& read, const std::string& element,
+    const std::function<std::string(const std::string&)>& written) {
+    const std::unordered_set<std::string_view> listed(Items(lstParameters).begin(),
+                                                      Items(lstParameters).end());
+    std::unordered_set<std::string> said;
+    for (const auto& [name, value] : read) {
+        if (!listed.count(name)) continue;
+        const std::string kept = written(name);
+        if (value == kept || !said.insert(name).second) continue;
+        ReportChangedValue("The field " + name + " is a parameter more than once, with different " + element +
+                               ": each is saved " +
+                               (kept.empty() ? "without " + element : "with " + element + " " + kept),
+                           "Parameters/Parameter " + name + " " +
+                               (value.empty() ? "without " + element : element + "=" + value) + " (written " +
+                               (kept.empty() ? "without it" : "as " + kept) + ")");
+    }
 }
 
 void MessageFieldsEditor::SelectFields() {

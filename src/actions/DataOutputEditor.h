@@ -47,6 +47,13 @@ class MessageFieldsEditor : public FileEditorForm {
     // Lists the parameters read from the file, in their order, that lstFields offers (exact names); returns
     // the others, which a save drops. The list is set once, so a long one loads in linear time.
     std::vector<std::string> ListLoadedParameters(std::vector<std::string> names);
+    // A field listed more than once among the parameters has one value of `element` for all of its entries
+    // (the editor holds it by the field's name): an entry the file gives another is said as the file loads,
+    // and counts as a change. `read`: each parameter's name and value as read, "" for none; `written`: the
+    // value a save writes for a name. Parameters the list dropped are left to their own message.
+    void ReportMergedParameters(const std::vector<std::pair<std::string, std::string>>& read,
+                                const std::string& element,
+                                const std::function<std::string(const std::string&)>& written);
 
     const IMasterLinks& master_;
 

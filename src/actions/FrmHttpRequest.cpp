@@ -54,17 +54,23 @@ FrmHttpRequest::FrmHttpRequest(Services& services, const IMasterLinks& master)
             FillAvailableFields();
             parameterNames_.clear();
             std::vector<std::string> names;
+            std::vector<std::pair<std::string, std::string>> read;
             for (const XmlNode& parameter : SelectNodeList(root, "Parameters/Parameter")) {
                 names.push_back(ReadNodeText(parameter, "FieldName", ""));
                 // A name set by hand is what the server sends the field as: kept, though no control shows it
                 // (that of a parameter the list drops is never written).
                 std::string sentAs = ReadNodeText(parameter, "ParameterName", names.back());
+                read.emplace_back(names.back(), sentAs);
                 if (sentAs != names.back()) parameterNames_.emplace(names.back(), std::move(sentAs));
             }
             const std::vector<std::string> dropped = ListLoadedParameters(std::move(names));
             if (!dropped.empty()) {
                 ReportDrop(DroppedEntriesMessage("parameters", dropped));
             }
+            ReportMergedParameters(read, "ParameterName", [this](const std::string& name) {
+                const auto sentAs = parameterNames_.find(name);
+                return sentAs == parameterNames_.end() ? name : sentAs->second;
+            });
         },
         [this](std::string& buffer) {
             WriteOpenTag(buffer, "Parameters", 1);

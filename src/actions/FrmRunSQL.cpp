@@ -57,14 +57,22 @@ FrmRunSQL::FrmRunSQL(Services& services, const IMasterLinks& master)
             FillAvailableFields();
             lengths_.clear();
             std::vector<std::string> names;
+            // A length of "0" is written as none.
+            std::vector<std::pair<std::string, std::string>> read;
             for (const XmlNode& parameter : SelectNodeList(root, "Parameters/Parameter")) {
                 names.push_back(ReadNodeText(parameter, "FieldName", ""));
-                lengths_[names.back()] = ReadNodeText(parameter, "MaxLength", "0");
+                std::string length = ReadNodeText(parameter, "MaxLength", "0");
+                read.emplace_back(names.back(), length == "0" ? "" : length);
+                lengths_[names.back()] = std::move(length);
             }
             const std::vector<std::string> dropped = ListLoadedParameters(std::move(names));
             if (!dropped.empty()) {
                 ReportDrop(DroppedEntriesMessage("parameters", dropped));
             }
+            ReportMergedParameters(read, "MaxLength", [this](const std::string& name) {
+                const std::string& length = lengths_.at(name);
+                return length == "0" ? std::string() : length;
+            });
         },
         [this](std::string& buffer) {
             const int marks = CountQuestionMarks();

@@ -37,7 +37,7 @@ void MessageFieldRows::Fill(const CMessageFields& catalogue) {
     }
 }
 
-std::vector<std::string> MessageFieldRows::Load(XmlNode fields) {
+MessageFieldRows::Read MessageFieldRows::Load(XmlNode fields) {
     // The entries by their exact name; of two entries of one name the first counts.
     std::map<std::string, XmlNode> entries;
     std::vector<std::string> order;
@@ -45,25 +45,35 @@ std::vector<std::string> MessageFieldRows::Load(XmlNode fields) {
         const std::string name = ReadNodeText(entry, "Name", "");
         if (entries.emplace(name, entry).second) order.push_back(name);
     }
+    Read read;
     std::map<std::string, bool> shown;
     for (int row = 0; row < count(); ++row) {
         const CMessageField& field = fields_[row];
         const auto found = entries.find(field.Name);
         const XmlNode entry = found == entries.end() ? XmlNode() : found->second;
-        if (entry) shown[field.Name] = true;
         form_.SetChecked(Form::RowControl(kCheck, row), static_cast<bool>(entry));
+        const char* element = field.IsDate() ? "DateFormat" : "MaxLength";
+        const std::string catalogues =
+            field.IsDate() ? kDefaultDateFormat : std::to_string(field.DefaultLength);
         const std::string box = Form::RowControl(kLength, row);
-        if (field.IsDate()) {
-            form_.SetText(box, ReadNodeText(entry, "DateFormat", kDefaultDateFormat));
+        form_.SetText(box, ReadNodeText(entry, element, catalogues));
+        if (!entry) continue;
+        shown[field.Name] = true;
+        read.rowOrder.push_back(field.Name);
+        if (!SelectSingleNode(entry, element)) read.filled.push_back(field.Name + " (" + catalogues + ")");
+    }
+    for (const std::string& name : order) {
+        if (shown.count(name)) {
+            read.fileOrder.push_back(name);
         } else {
-            form_.SetText(box, ReadNodeText(entry, "MaxLength", std::to_string(field.DefaultLength)));
+            read.dropped.push_back(name);
         }
     }
-    std::vector<std::string> dropped;
-    for (const std::string& name : order) {
-        if (!shown.count(name)) dropped.push_back(name);
+    if (read.fileOrder == read.rowOrder) {
+        read.fileOrder.clear();
+        read.rowOrder.clear();
     }
-    return dropped;
+    return read;
 }
 
 void MessageFieldRows::Write(std::string& buffer) const {

@@ -24,9 +24,20 @@ class MessageFieldRows {
 
     // One row per offered field of the catalogue, in its order, every box cleared.
     void Fill(const CMessageFields& catalogue);
+    // What a load found that a save would write otherwise.
+    struct Read {
+        std::vector<std::string> dropped;  // the names of the entries no row shows, which a save drops
+        // The entries' names in the file's order and in the rows' (catalogue) order, which a save writes:
+        // both empty when the two agree.
+        std::vector<std::string> fileOrder;
+        std::vector<std::string> rowOrder;
+        // "To (1000)": entries without their MaxLength or DateFormat, and the catalogue's, which their boxes
+        // show and a save writes.
+        std::vector<std::string> filled;
+    };
     // Checks the rows the "Fields" element names (exact names) and fills their boxes; without the element
-    // every row stays cleared. Returns the names of the entries no row shows, which a save drops.
-    std::vector<std::string> Load(XmlNode fields);
+    // every row stays cleared.
+    Read Load(XmlNode fields);
     // Appends the "Fields" element of the checked rows at indent 1; a length that is not a number stops the
     // save (SaveRefused) with "Length not numeric for " and the field's name.
     void Write(std::string& buffer) const;

@@ -29,6 +29,11 @@ MessageFieldsSample WriteMessageFieldsSample(const std::string& folder, size_t f
         if (i % 3 == 0) {
             WriteOpenTag(detailed, "Field", 2);
             WriteElement(detailed, "Name", name, 3);
+            if (i % 5 == 1) {
+                WriteElement(detailed, "DateFormat", "yyyy-MM-dd", 3);
+            } else {
+                WriteElement(detailed, "MaxLength", std::to_string(10 + i % 200), 3);
+            }
             WriteCloseTag(detailed, "Field", 2);
         }
     }

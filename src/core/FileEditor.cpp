@@ -204,9 +204,13 @@ void FileEditorForm::MarkDeclaredElementsRead(XmlNode root) const {
 
 void FileEditorForm::ReportUnknownValue(const std::string& element, const std::string& value,
                                         const std::string& shownAs) {
-    services_.prompts.ShowMessage(UnknownValueMessage({}, element, value) + ", shown and saved as " +
-                                  shownAs);
-    changedValues_.push_back(element + "=" + value + " (written as " + shownAs + ")");
+    ReportChangedValue(UnknownValueMessage({}, element, value) + ", shown and saved as " + shownAs,
+                       element + "=" + value + " (written as " + shownAs + ")");
+}
+
+void FileEditorForm::ReportChangedValue(const std::string& message, const std::string& change) {
+    services_.prompts.ShowMessage(message);
+    changedValues_.push_back(change);
 }
 
 void FileEditorForm::KnownComment(std::string text) {
@@ -262,8 +266,7 @@ FileSave FileEditorForm::Saving() {
         std::string values;
         for (const std::string& value : changedValues_) values += (values.empty() ? "" : ", ") + value;
         save.losses.push_back(Loss{
-            "", "The file " + save.path +
-                    " holds values the editor does not know, which a save would change: " + values + "."});
+            "", "The file " + save.path + " holds values a save would write otherwise: " + values + "."});
     }
     if (notKept_) save.losses.push_back(*notKept_);
     save.disk = &disk_;
@@ -432,21 +435,30 @@ void FileEditorForm::LinesSetting(const std::string& listElement, const std::str
             std::string text;
             bool first = true;
             bool broken = false;
+            bool empty = false;
             for (const XmlNode& node : SelectNodeList(root, path)) {
                 if (!first) text += "\r\n";
                 const std::string item = NodeText(node);
                 // A CR LF (from references) inside one item: the box shows it as two lines, which are saved
                 // as two items.
                 if (const size_t lineEnd = item.find("\r\n"); lineEnd != std::string::npos) {
-                    services_.prompts.ShowMessage(
-                        path + " \"" + item.substr(0, lineEnd) +
-                        "...\" holds a line break: it is shown, and saved, as one " + itemElement +
-                        " for each line");
-                    if (!broken) {
-                        changedValues_.push_back(path + " holding a line break (written as one " +
-                                                 itemElement + " for each line)");
+                    const std::string message = path + " \"" + item.substr(0, lineEnd) +
+                                                "...\" holds a line break: it is shown, and saved, as one " +
+                                                itemElement + " for each line";
+                    if (broken) {
+                        services_.prompts.ShowMessage(message);
+                    } else {
+                        ReportChangedValue(message, path + " holding a line break (written as one " +
+                                                        itemElement + " for each line)");
                     }
                     broken = true;
+                }
+                // An empty item is an empty line of the box, and a save writes no item for it.
+                if (item.empty() && !empty) {
+                    ReportChangedValue("The file holds an empty " + path +
+                                           ": it is shown as an empty line, and a save leaves it out",
+                                       "an empty " + path + " (left out)");
+                    empty = true;
                 }
                 text += item;
                 first = false;

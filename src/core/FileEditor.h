@@ -260,6 +260,9 @@ class FileEditorForm : public FileEditorBase {
     // does. Said at once; the save writes what the window shows, so the file changes only when it is saved:
     // a window saves (the user was told), the tool refuses unless losses are allowed.
     void ReportUnknownValue(const std::string& element, const std::string& value, const std::string& shownAs);
+    // From a setting's read: what a save would write otherwise than the file holds it, said at once in the
+    // window's words (`message`) and counted as a change ("Element=value (written as other)"), as above.
+    void ReportChangedValue(const std::string& message, const std::string& change);
 
     // Stops the save with a message, from a Custom writer or anywhere during BuildFileText; the focus goes
     // to `control`.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "actions/MessageFieldRows.h"
 #include "core/FileEditor.h"
 #include "support/Scripted.h"
@@ -53,13 +55,17 @@ TEST(FieldRows, OneRowPerOfferedFieldWithItsBoxAndTheFieldsElementReadAndWritten
     EXPECT_EQ(form.Text("txtFieldLength(2)"), "8");
 
     const XmlFile file = ParseXmlText(
-        "<Fields><Field><Name>Date</Name></Field><Field><Name>Size</Name><MaxLength>12</MaxLength></Field>"
+        "<Fields><Field><Name>Size</Name><MaxLength>12</MaxLength></Field><Field><Name>Date</Name></Field>"
         "<Field><Name>subject</Name><MaxLength>40</MaxLength></Field><Field><Name>Hidden</Name></Field>"
         "<Field><Name>Code</Name><MaxLength></MaxLength></Field></Fields>");
     form.events.clear();
-    // Names match exactly: "subject" is not the Subject row, and an excluded field has no row.
-    EXPECT_EQ(form.rows.Load(SelectSingleNode(file.root(), "Fields")),
-              (std::vector<std::string>{"subject", "Hidden"}));
+    // Names match exactly: "subject" is not the Subject row, and an excluded field has no row. What a save
+    // writes otherwise is told: the rows' order, and the box a Field without its element shows.
+    const MessageFieldRows::Read read = form.rows.Load(SelectSingleNode(file.root(), "Fields"));
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(std::tie(read.dropped, read.fileOrder, read.rowOrder, read.filled),
+              std::make_tuple(Names{"subject", "Hidden"}, Names{"Size", "Date", "Code"},
+                              Names{"Date", "Size", "Code"}, Names{"Date (yyyy-MM-dd HH:mm:ss)"}));
     EXPECT_FALSE(form.Checked("chkField(0)"));
     EXPECT_EQ(form.Text("txtFieldLength(0)"), "255");
     EXPECT_TRUE(form.Checked("chkField(1)") && form.Checked("chkField(2)") && form.Checked("chkField(3)"));

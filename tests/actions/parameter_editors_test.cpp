@@ -174,15 +174,20 @@ TEST(RunSQLEditor, ParametersTheCatalogueDoesNotOfferAreNamedOnceAndDropped) {
 }
 
 // A method the window does not know is named and kept until the user chooses one: written as GET, it would
-// change the request the server sends.
+// change the request the server sends. So would a field sent under two names: it is named as the file loads.
 TEST(HttpRequestEditor, DefaultsTheURLCheckAndAnUnknownMethodIsKeptUntilChosen) {
     DataOutputKit kit("HttpRequest");
     const std::string file = kit.Place(
         "sparse.http.xml",
-        DispositionWith("<Method>post</Method><Parameters><Parameter><ParameterName>Subject</ParameterName>"
-                        "</Parameter></Parameters>"));
+        DispositionWith(
+            "<Method>post</Method><Parameters><Parameter><ParameterName>Subject</ParameterName>"
+            "</Parameter><Parameter><FieldName>Subject</FieldName><ParameterName>title</ParameterName>"
+            "</Parameter><Parameter><FieldName>Subject</FieldName></Parameter></Parameters>"));
     FrmHttpRequest form(kit.s.services, kit.master);
     kit.s.prompts.ExpectMessage("Unrecognized Method=post");
+    kit.s.prompts.ExpectMessage(
+        "The field Subject is a parameter more than once, with different ParameterName: each is saved with "
+        "ParameterName title");
     kit.s.prompts.ExpectMessage(
         "The message fields files do not offer these parameters of the file, so they are not shown and "
         "saving "
@@ -190,7 +195,9 @@ TEST(HttpRequestEditor, DefaultsTheURLCheckAndAnUnknownMethodIsKeptUntilChosen) 
     form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_FALSE(form.Checked("optMethodGet"));  // only "POST" exactly is POST, and "GET" GET
     EXPECT_FALSE(form.Checked("optMethodPost"));
-    EXPECT_TRUE(form.Items("lstParameters").empty());
+    EXPECT_EQ(form.Items("lstParameters"), (std::vector<std::string>{"Subject", "Subject"}));
+    form.UserSelect("lstParameters", {0, 1});
+    form.UserClick("cmdRemoveField");
     kit.s.prompts.ExpectMessage("URL missing");
     EXPECT_FALSE(form.SaveFile());
     form.UserSetText("txtUrl", "http://localhost/hook");

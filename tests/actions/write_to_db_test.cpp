@@ -100,8 +100,9 @@ TEST(WriteToDBEditor, FieldsTheCatalogueDoesNotOfferAreNamedOnceAtLoad) {
     DataOutputKit kit("WriteToDB");
     kit.Place(
         "old.writetodb.xml",
-        DispositionWith("<Fields><Field><Name>Subject</Name></Field><Field><Name>InternalId</Name></Field>"
-                        "<Field><Name>size</Name></Field><Field><Name>Retired</Name></Field></Fields>"));
+        DispositionWith(
+            "<Fields><Field><Name>Subject</Name><MaxLength>90</MaxLength></Field><Field><Name>InternalId</Name></Field>"
+            "<Field><Name>size</Name></Field><Field><Name>Retired</Name></Field></Fields>"));
     FrmWriteToDB form(kit.s.services, kit.master);
     kit.s.prompts.ExpectMessage(
         "The message fields files do not offer these fields of the file, so they are not shown and saving "

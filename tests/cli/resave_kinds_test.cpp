@@ -396,10 +396,9 @@ TEST_F(SampleTool, AnUnknownLevelOrIntervalFailsCheckAndResaveChangesItOnlyWhenA
     const std::string said = kPrefix +
                              std::string("Unrecognized LogLevel=Debug, shown and saved as Warnings\n") +
                              kPrefix + "Unrecognized LogBackupInterval=Weekly, shown and saved as Daily\n";
-    const std::string changed =
-        "The file " + file("server.log.xml") +
-        " holds values the editor does not know, which a save would change: LogLevel=Debug "
-        "(written as Warnings), LogBackupInterval=Weekly (written as Daily).\n";
+    const std::string changed = "The file " + file("server.log.xml") +
+                                " holds values a save would write otherwise: LogLevel=Debug "
+                                "(written as Warnings), LogBackupInterval=Weekly (written as Daily).\n";
     auto resaved = Run({"resave", "config/server.log.xml"});
     EXPECT_EQ(std::tie(resaved.status, resaved.err),
               std::make_tuple(1, said + kPrefix + "Not written: " + changed));
@@ -409,6 +408,79 @@ TEST_F(SampleTool, AnUnknownLevelOrIntervalFailsCheckAndResaveChangesItOnlyWhenA
               std::make_tuple(0, said + kPrefix + "Lost by this save (--allow-loss): " + changed));
     EXPECT_EQ(ReadFile(file("server.log.xml")),
               ReadFile(std::string(POSTVANE_EXAMPLES) + "/config/server.log.xml"));
+}
+
+// Lists and rows hold one value per name, in the catalogue's order: a file that holds a field twice with two
+// values, its fields in another order, a field without its length, or an empty address would be written
+// otherwise. Each is said as the window loads it, fails check, and is written only when allowed.
+TEST_F(SampleTool, WhatAListOrRowsWouldWriteOtherwiseFailsCheckAndIsWrittenOnlyWhenAllowed) {
+    Edit("dispose/leads.runsql.xml", "(?, ?, ?, ?)", "(?, ?, ?, ?, ?)");
+    const std::string sql =
+        Edit("dispose/leads.runsql.xml", "</Parameters>",
+             "\t<Parameter>\r\n\t\t\t<FieldName>From</FieldName>\r\n\t\t</Parameter>\r\n\t</Parameters>");
+    Edit("dispose/billing-log.writetofile.xml", "<Name>Subject</Name>\r\n\t\t\t<MaxLength>200</MaxLength>",
+         "<Name>Subject</Name>");
+    Edit("dispose/billing-log.writetofile.xml", "<Name>CustomerId</Name>", "<Name>@</Name>");
+    Edit("dispose/billing-log.writetofile.xml", "<Name>From</Name>", "<Name>CustomerId</Name>");
+    const std::string log =
+        Edit("dispose/billing-log.writetofile.xml", "<Name>@</Name>", "<Name>From</Name>");
+    const std::string alerts = Edit("alerts.emailmonitor.xml", "<Address>ops@example.com</Address>",
+                                    "<Address>ops@example.com</Address>\r\n\t\t<Address> </Address>");
+    const auto checked = Run({"check", "config/master.xml"});
+    EXPECT_EQ(checked.status, 1);
+    const std::string sqlSaid =
+        "The field From is a parameter more than once, with different MaxLength: each is saved without MaxLength";
+    const std::string logSaid =
+        "The file lists its fields in another order (From, Subject, CustomerId, ReceivedDate) than the message "
+        "fields files: they are shown, and saved, in theirs (CustomerId, Subject, From, ReceivedDate)";
+    const std::string lengthSaid =
+        "These fields have no length or date format in the file: they are shown, and saved, with the message "
+        "fields files' default: Subject (255)";
+    const std::string alertsSaid =
+        "The file holds an empty Addresses/Address: it is shown as an empty line, and a save leaves it out";
+    EXPECT_TRUE(Holds(checked.out, "Support: +/dispose/leads.runsql.xml: Sales: " + sqlSaid + "\n"))
+        << checked.out;
+    EXPECT_TRUE(
+        Holds(checked.out, "Support: +/dispose/billing-log.writetofile.xml: Billing: " + logSaid +
+                               "\nSupport: +/dispose/billing-log.writetofile.xml: Billing: " + lengthSaid))
+        << checked.out;
+    EXPECT_TRUE(Holds(checked.out, "+/monitor.xml: +/alerts.emailmonitor.xml: " + alertsSaid + "\n"))
+        << checked.out;
+
+    const auto changed = [&](const std::string& relative, const std::string& values) {
+        return "Not written: The file " + file(relative) +
+               " holds values a save would write otherwise: " + values + ".\n";
+    };
+    auto resaved =
+        Run({"resave", "--type=RunSQL", "--master=config/master.xml", "config/dispose/leads.runsql.xml"});
+    EXPECT_EQ(
+        std::tie(resaved.status, resaved.err),
+        std::make_tuple(1, kPrefix + sqlSaid + "\n" + kPrefix +
+                               changed("dispose/leads.runsql.xml",
+                                       "Parameters/Parameter From MaxLength=255 (written without it)")));
+    resaved = Run({"resave", "--type=WriteToFile", "--master=config/master.xml",
+                   "config/dispose/billing-log.writetofile.xml"});
+    EXPECT_EQ(
+        std::tie(resaved.status, resaved.err),
+        std::make_tuple(1, kPrefix + logSaid + "\n" + kPrefix + lengthSaid + "\n" + kPrefix +
+                               changed("dispose/billing-log.writetofile.xml",
+                                       "Fields in the order From, Subject, CustomerId, ReceivedDate (written "
+                                       "as CustomerId, Subject, From, ReceivedDate), Fields without "
+                                       "MaxLength or DateFormat: Subject (255) (written with these)")));
+    resaved = Run({"resave", "config/alerts.emailmonitor.xml"});
+    EXPECT_EQ(
+        std::tie(resaved.status, resaved.err),
+        std::make_tuple(1, kPrefix + alertsSaid + "\n" + kPrefix +
+                               changed("alerts.emailmonitor.xml", "an empty Addresses/Address (left out)")));
+    EXPECT_EQ(std::make_tuple(ReadFile(file("dispose/leads.runsql.xml")),
+                              ReadFile(file("dispose/billing-log.writetofile.xml")),
+                              ReadFile(file("alerts.emailmonitor.xml"))),
+              std::make_tuple(sql, log, alerts));
+    // Allowed, the empty address is left out, and the file is the sample's again.
+    resaved = Run({"resave", "--allow-loss", "config/alerts.emailmonitor.xml"});
+    EXPECT_EQ(resaved.status, 0);
+    EXPECT_EQ(ReadFile(file("alerts.emailmonitor.xml")),
+              ReadFile(std::string(POSTVANE_EXAMPLES) + "/config/alerts.emailmonitor.xml"));
 }
 
 TEST_F(SampleTool, CheckReportsTheMonitorFileAndTheMonitorsWhoseFilesAreMissing) {

@@ -67,7 +67,11 @@ TEST_F(ResaveRule, EveryFileIsWrittenTheSameTheSecondTime) {
     for (std::vector<std::string> args : runs) {
         args.insert(args.begin(), "resave");
         const std::string path = temp / args.back();
-        const ToolRun first = Run(args);
+        // Older and sparse files may change at the first resave (a length filled in, an empty address left
+        // out); after that, nothing.
+        std::vector<std::string> allowing = args;
+        allowing.insert(allowing.begin() + 1, "--allow-loss");
+        const ToolRun first = Run(allowing);
         const std::string written = ReadFile(path);
         const ToolRun second = Run(args);
         EXPECT_EQ(std::tie(first.status, second.status), std::make_tuple(0, 0)) << args.back() << "\n"
