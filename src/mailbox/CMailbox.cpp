@@ -114,8 +114,9 @@ class ChildElements {
 
 }  // namespace
 
-void CMailbox::readFromNode(XmlNode node) {
+std::vector<std::string> CMailbox::readFromNode(XmlNode node) {
     setToDefaults();
+    std::vector<std::string> readAsOther;
     const ChildElements children(node);
     sName = children.Text("Name", sName);
     sHost = children.Text("Host", sHost);
@@ -131,11 +132,20 @@ void CMailbox::readFromNode(XmlNode node) {
     sSensitivitySettingsFile = children.Text("SensitivitySettingsFile", sSensitivitySettingsFile);
     sDispositionFileName = children.Text("DispositionFileName", sDispositionFileName);
 
-    const auto readNumber = [&](const char* element, int32_t current) {
+    const auto readNumber = [&](const char* element, int32_t current, bool flag = false) {
         const XmlNode found = children.First(element);
         if (!found) return current;
         const std::string text = NodeText(found);
-        if (const auto value = ParseInt32(text)) return *value;
+        if (const auto value = ParseInt32(text)) {
+            // A whole number with or without its sign is the same number whichever way it is written; any
+            // other text (a fraction) is one the save writes otherwise.
+            const size_t start = text[0] == '+' || text[0] == '-' ? 1 : 0;
+            if (text.find_first_not_of("0123456789", start) != std::string::npos) {
+                const std::string written = flag ? (*value != 0 ? "1" : "0") : std::to_string(*value);
+                readAsOther.push_back(std::string(element) + "=" + text + " (written as " + written + ")");
+            }
+            return *value;
+        }
         // Only a failure pays for the description.
         return ToInt32(text, "the " + std::string(element) + " of mailbox \"" + sName + "\"");
     };
@@ -148,8 +158,9 @@ void CMailbox::readFromNode(XmlNode node) {
     nLimitOnCurSize = readNumber("LimitOnCurSize", nLimitOnCurSize);
     nMessageSizeLimit = readNumber("MessageSizeLimit", nMessageSizeLimit);
     nMessageTruncateToSize = readNumber("MessageTruncateToSize", nMessageTruncateToSize);
-    bExpungeWorkaround = readNumber("ExpungeWorkaround", bExpungeWorkaround ? 1 : 0) != 0;
-    bCloseImmediately = readNumber("CloseImmediatelyIfEmpty", bCloseImmediately ? 1 : 0) != 0;
+    bExpungeWorkaround = readNumber("ExpungeWorkaround", bExpungeWorkaround ? 1 : 0, true) != 0;
+    bCloseImmediately = readNumber("CloseImmediatelyIfEmpty", bCloseImmediately ? 1 : 0, true) != 0;
+    return readAsOther;
 }
 
 void CMailbox::writeToString(std::string& buffer, int level, const std::string& masterFilePath,

@@ -57,8 +57,9 @@ class CMailbox {
     // Every field to its default; Changed and the two flags stay as they are.
     void setToDefaults();
     // Fills the record from one Mailbox element. Throws AppError when a number or flag is not a number
-    // or does not fit 32 bits.
-    void readFromNode(XmlNode mailboxNode);
+    // or does not fit 32 bits. Returns the numbers read as another ("Threads=2.5 (written as 2)"): a number
+    // with a fraction is taken rounded, and a save writes it so.
+    std::vector<std::string> readFromNode(XmlNode mailboxNode);
     // Appends the Mailbox element at `level`, its children one level deeper; file names are made relative
     // to the master file's folder.
     void writeToString(std::string& buffer, int level, const std::string& masterFilePath,

@@ -19,7 +19,8 @@ constexpr const char* kStopped = "Unexpected error in LoadFile=";
 
 struct ReadMailbox {
     std::shared_ptr<CMailbox> record;
-    std::exception_ptr failure;  // what stopped its reading; the mailboxes after it are not read
+    std::vector<std::string> readAsOther;  // its numbers a save writes otherwise
+    std::exception_ptr failure;            // what stopped its reading; the mailboxes after it are not read
 };
 
 // Mailboxes of a large master are read on two threads, the first half on this one: each record reads only
@@ -33,7 +34,7 @@ std::vector<ReadMailbox> ReadMailboxes(const std::vector<XmlNode>& nodes) {
         for (size_t i = begin; i < end; ++i) {
             try {
                 read[i].record = std::make_shared<CMailbox>();
-                read[i].record->readFromNode(nodes[i]);
+                read[i].readAsOther = read[i].record->readFromNode(nodes[i]);
             } catch (...) {
                 read[i].failure = std::current_exception();
                 return;
@@ -68,6 +69,7 @@ FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {
         return file;
     }
     notKept_.reset();
+    changedValues_.clear();
     if (!ReportOpened(file, kStopped, prompts)) return file;
     // Another kind of configuration file: taken for an empty master, the next save would replace it.
     if (file.problem == FileProblem::OtherKind)
@@ -92,15 +94,32 @@ FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {
         for (ReadMailbox& mailbox : read) {
             if (mailbox.failure) std::rethrow_exception(mailbox.failure);
             const std::string key = mailbox.record->sName;
+            for (const std::string& value : mailbox.readAsOther)
+                changedValues_.push_back("Mailbox \"" + key + "\": " + value);
             Mailboxes.Add(std::move(mailbox.record), key);
         }
     });
+    if (!changedValues_.empty()) {
+        prompts.ShowMessage(
+            "These numbers of mailboxes are not whole numbers: they are shown, and saved, "
+            "rounded: " +
+            ChangedValuesText());
+    }
     if (!complete) {
         prompts.Show(UnreadableMessage(kStopped, file));
     } else {
         notKept_ = NotKept(file, prompts);
     }
     return file;
+}
+
+std::string MasterConfiguration::ChangedValuesText() const {
+    // Ten at most: thousands of mailboxes may hold them.
+    std::string text;
+    for (size_t i = 0; i < changedValues_.size() && i < 10; ++i)
+        text += (i == 0 ? "" : ", ") + changedValues_[i];
+    if (changedValues_.size() > 10) text += " and " + std::to_string(changedValues_.size() - 10) + " more";
+    return text;
 }
 
 std::string MasterConfiguration::WriteText(const std::string& referringFile, const PathContext& paths,
@@ -147,7 +166,16 @@ FileSave MasterConfiguration::Saving(const std::string& referringFile, const Pat
         return std::optional<std::string>(WriteText(referringFile, paths, prompts));
     };
     if (notKept_) save.losses.push_back(*notKept_);
-    save.written = [this] { notKept_.reset(); };
+    // Said as the file loaded: a window saves without asking again; the tool does not write it unasked.
+    if (!changedValues_.empty()) {
+        save.losses.push_back(
+            Loss{"", "The file " + save.path +
+                         " holds values a save would write otherwise: " + ChangedValuesText() + "."});
+    }
+    save.written = [this] {
+        notKept_.reset();
+        changedValues_.clear();
+    };
     return save;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 #include "core/ConfigFile.h"
 #include "core/MasterLinks.h"
@@ -45,13 +46,20 @@ struct MasterConfiguration {
 
     // For a window that loaded the file into another model and shows it in this one: what that load left
     // unread is what this model's save would lose.
-    void TakeWhatWasNotKept(const MasterConfiguration& loaded) { notKept_ = loaded.notKept_; }
+    void TakeWhatWasNotKept(const MasterConfiguration& loaded) {
+        notKept_ = loaded.notKept_;
+        changedValues_ = loaded.changedValues_;
+    }
 
     static void CreateSkeleton(const std::string& fullPath);
     static std::string SkeletonText();
 
   private:
+    std::string ChangedValuesText() const;
+
     std::optional<Loss> notKept_;
+    // "Mailbox "Sales": Threads=2.5 (written as 2)": what the last load read as another value.
+    std::vector<std::string> changedValues_;
 };
 
 // The links of a master file as loaded (for windows and tools that work without the main window).

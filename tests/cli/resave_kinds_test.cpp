@@ -386,8 +386,14 @@ TEST_F(SampleTool, MonitorFilesAreToldByTheirRootAndRefusedWhenTheirEditorsCheck
 TEST_F(SampleTool, AnUnknownLevelOrIntervalFailsCheckAndResaveChangesItOnlyWhenAllowed) {
     Edit("server.log.xml", "<LogLevel>Warnings<", "<LogLevel>Debug<");
     const std::string log = Edit("server.log.xml", "<LogBackupInterval>Daily<", "<LogBackupInterval>Weekly<");
+    // So does a number of a mailbox that the save writes rounded.
+    Edit("master.xml", "<Threads>1</Threads>", "<Threads>1.5</Threads>");
     const auto checked = Run({"check", "config/master.xml"});
     EXPECT_EQ(checked.status, 1);
+    EXPECT_TRUE(Holds(checked.err,
+                      "These numbers of mailboxes are not whole numbers: they are shown, and saved, rounded: "
+                      "Mailbox \"Support\": Threads=1.5 (written as 2)\n"))
+        << checked.err;
     EXPECT_TRUE(Holds(checked.out,
                       "+/monitor.xml: +/server.log.xml: Unrecognized LogLevel=Debug, shown and saved as "
                       "Warnings\n+/monitor.xml: +/server.log.xml: Unrecognized LogBackupInterval=Weekly, "
