@@ -49,7 +49,8 @@ TEST(DispositionsSpeed, FillingTheCategoryTreeGrowsLinearly) {
 TEST(DispositionsSpeed, CategoriesNoCatalogueDefinesAreListedOnceEachInLinearTime) {
     // A catalogue that defines nothing leaves every category of the disposition file unloaded: each is
     // named once, in the file's order, by the save's warning. Sixteen times the categories: a search of the
-    // names listed so far for every category takes about 250 times as long, a linear load 16 to 30 times.
+    // names listed so far for every category takes about 250 times as long, a linear load 16 to 30 times, and
+    // up to twice that on a machine busy with other work.
     test::TempDir dirs[2];
     const size_t sizes[2] = {2000, 32000};
     DispositionSample samples[2];
@@ -57,14 +58,14 @@ TEST(DispositionsSpeed, CategoriesNoCatalogueDefinesAreListedOnceEachInLinearTim
         samples[i] = WriteDispositionSample(dirs[i].path(), sizes[i], 0, 8);
         test::WriteFile(dirs[i].path() + "/categoryDefinitions.xml", "<Categories>\r\n</Categories>");
     }
-    const auto best = test::BestOfTwoSizes(3, [&](size_t i) {
+    const auto best = test::BestOfTwoSizes(5, [&](size_t i) {
         test::ScriptedServices s(dirs[i].path());
         DispositionConfiguration configuration;
         ASSERT_TRUE(
             configuration.Load(samples[i].dispositionFile, samples[i].master, s.services.paths, s.prompts)
                 .opened);
     });
-    EXPECT_LT(best[1], best[0] * 80) << "2000 categories: " << best[0] << " s, 32000: " << best[1] << " s";
+    EXPECT_LT(best[1], best[0] * 120) << "2000 categories: " << best[0] << " s, 32000: " << best[1] << " s";
 
     test::TempDir dir;
     const DispositionSample sample = WriteDispositionSample(dir.path(), 3, 0, 8);
