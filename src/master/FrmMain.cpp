@@ -736,24 +736,37 @@ void FrmMain::BrowseMasterConfig(const std::string& suggested) {
     request.initialFolder = DialogStartFolder(services_, named, others);
     request.fileName = DialogFileName(request.initialFolder, named, "master.xml");
     std::string chosenText;
+    std::string toCreate;
     try {
         const auto chosen = services_.dialogs.ChooseOpenFile(request);
         if (!chosen) return;
         RememberDialogFolder(services_, *chosen);
         if (!platform::PathExists(*chosen)) {
-            if (services_.prompts.AskYesNo("File does not exist, do you want to create it?") != Answer::Yes)
+            if (services_.prompts.AskYesNo(*chosen + "\nFile does not exist, do you want to create it?") !=
+                Answer::Yes)
                 return;
-            MasterConfiguration::CreateSkeleton(*chosen);
+            toCreate = *chosen;
         }
         chosenText = MasterBoxText(services_.paths, *chosen);
     } catch (const AppError& error) {
         services_.prompts.ShowMessage(FormatError("Error=", error));
         return;
     }
-    OpenOtherFile(chosenText);
+    // The new file is made only once the open one may be left: a switch cancelled at the unsaved-changes
+    // question leaves no stray skeleton behind.
+    OpenOtherFile(chosenText, [this, toCreate] {
+        if (toCreate.empty()) return true;
+        try {
+            MasterConfiguration::CreateSkeleton(toCreate);
+            return true;
+        } catch (const AppError& error) {
+            services_.prompts.ShowMessage(FormatError("Error=", error));
+            return false;
+        }
+    });
 }
 
-void FrmMain::OpenOtherFile(const std::string& masterText) {
+void FrmMain::OpenOtherFile(const std::string& masterText, const std::function<bool()>& beforeLoading) {
     // Mailboxes added while no master file was open are in no file yet: the user says whether they go
     // into the file now chosen.
     std::vector<std::shared_ptr<CMailbox>> pending;
@@ -774,6 +787,7 @@ void FrmMain::OpenOtherFile(const std::string& masterText) {
     } else if (!ConfirmDiscard()) {
         return;
     }
+    if (beforeLoading && !beforeLoading()) return;
     if (!LoadFile(masterText) || pending.empty()) return;
     for (const auto& record : pending) TakeIntoCollection(record);
     FillMailboxList();

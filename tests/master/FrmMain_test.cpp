@@ -562,6 +562,14 @@ TEST_F(MainWindow, OpeningAnotherMasterAsksFirstWhenThereAreUnsavedEdits) {
     main.UserClick("cmdBrowseMasterConfig");
     EXPECT_EQ(std::make_tuple(main.FullPathToMasterConfig(), Listed()),
               std::make_tuple(master, Names{"one"}));
+    // A new file is made only once the switch goes ahead: cancelled, it leaves nothing behind.
+    const std::string fresh = cfg + "/fresh.master.xml";
+    const std::string create = fresh + "\nFile does not exist, do you want to create it?";
+    s.dialogs.AnswerFile(fresh);
+    s.prompts.ExpectYesNo(create, Answer::Yes).ExpectYesNoCancel(kUnsaved, Answer::Cancel);
+    main.UserClick("cmdBrowseMasterConfig");
+    EXPECT_EQ(std::make_tuple(main.FullPathToMasterConfig(), std::filesystem::exists(fresh)),
+              std::make_tuple(master, false));
 
     s.dialogs.AnswerFile(other);
     s.prompts.ExpectYesNoCancel(kUnsaved, Answer::Yes).ExpectMessage("Saved");
@@ -574,6 +582,12 @@ TEST_F(MainWindow, OpeningAnotherMasterAsksFirstWhenThereAreUnsavedEdits) {
     s.prompts.ExpectMessage("Unexpected error in LoadFile=75:Cannot read " + cfg + ": it is a folder");
     main.UserClick("cmdBrowseMasterConfig");
     EXPECT_EQ(main.FullPathToMasterConfig(), other);
+
+    s.dialogs.AnswerFile(fresh);
+    s.prompts.ExpectYesNo(create, Answer::Yes);
+    main.UserClick("cmdBrowseMasterConfig");
+    EXPECT_EQ(std::make_tuple(main.FullPathToMasterConfig(), Listed(), ReadFile(fresh)),
+              std::make_tuple(fresh, Names{}, MasterConfiguration::SkeletonText()));
 }
 
 TEST_F(MainWindow, MonitorEditOpensTheMonitorWindowOnTheNamedFileOrAsksForOneFirst) {
