@@ -629,10 +629,11 @@ void FrmMain::EditMailbox() {
                 });
             *record = working;
             if (record->sName != key) {
-                // A renamed mailbox moves to the end, in the list and in the file.
+                // A renamed mailbox moves to the end, in the list and in the file; it stays selected, so
+                // that the next Edit or Delete acts on it, as after Add.
                 auto moved = master_.Mailboxes.Remove(key);
                 master_.Mailboxes.Add(moved, record->sName);
-                FillMailboxList();
+                ShowMailboxes({record->sName});
             }
             saveMaster();
             return;
