@@ -811,9 +811,17 @@ void FrmMain::EditMonitorConfig() {
 // The graph of what the master as saved leads to: the files are read from disk, as the editors opened from
 // it read them.
 void FrmMain::ShowOverview() {
-    const std::string path = FullPathToMasterConfig();
-    FrmOverview overview(services_, BuildReferenceGraph(master_, path, services_.paths, services_.editors),
-                         [this](const GraphNode& node) { OpenFromOverview(node); });
+    const auto graph = [this] {
+        return BuildReferenceGraph(master_, FullPathToMasterConfig(), services_.paths, services_.editors);
+    };
+    // What was opened from it may have written files, the master among them: the graph is drawn anew from
+    // what is saved now, so that it never offers what is no longer there.
+    FrmOverview* shown = nullptr;
+    FrmOverview overview(services_, graph(), [this, &shown, graph](const GraphNode& node) {
+        OpenFromOverview(node);
+        if (shown) shown->Redraw(graph());
+    });
+    shown = &overview;
     services_.windows.ShowModal(overview);
 }
 
@@ -830,6 +838,9 @@ void FrmMain::OpenFromOverview(const GraphNode& node) {
                 EditMailbox();
                 return;
             }
+            services_.prompts.ShowMessage("The mailbox \"" + node.label + "\" is no longer in the list of " +
+                                          FullPathToMasterConfig() +
+                                          ": it was renamed or removed since the Overview was drawn.");
             return;
         }
         case GraphNodeKind::MonitorConfiguration:
