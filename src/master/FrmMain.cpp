@@ -629,10 +629,11 @@ void FrmMain::EditMailbox() {
                 });
             *record = working;
             if (record->sName != key) {
-                // A renamed mailbox moves to the end, in the list and in the file.
+                // A renamed mailbox moves to the end, in the list and in the file; it stays selected, so
+                // that the next Edit or Delete acts on it, as after Add.
                 auto moved = master_.Mailboxes.Remove(key);
                 master_.Mailboxes.Add(moved, record->sName);
-                FillMailboxList();
+                ShowMailboxes({record->sName});
             }
             saveMaster();
             return;
@@ -736,24 +737,37 @@ void FrmMain::BrowseMasterConfig(const std::string& suggested) {
     request.initialFolder = DialogStartFolder(services_, named, others);
     request.fileName = DialogFileName(request.initialFolder, named, "master.xml");
     std::string chosenText;
+    std::string toCreate;
     try {
         const auto chosen = services_.dialogs.ChooseOpenFile(request);
         if (!chosen) return;
         RememberDialogFolder(services_, *chosen);
         if (!platform::PathExists(*chosen)) {
-            if (services_.prompts.AskYesNo("File does not exist, do you want to create it?") != Answer::Yes)
+            if (services_.prompts.AskYesNo(*chosen + "\nFile does not exist, do you want to create it?") !=
+                Answer::Yes)
                 return;
-            MasterConfiguration::CreateSkeleton(*chosen);
+            toCreate = *chosen;
         }
         chosenText = MasterBoxText(services_.paths, *chosen);
     } catch (const AppError& error) {
         services_.prompts.ShowMessage(FormatError("Error=", error));
         return;
     }
-    OpenOtherFile(chosenText);
+    // The new file is made only once the open one may be left: a switch cancelled at the unsaved-changes
+    // question leaves no stray skeleton behind.
+    OpenOtherFile(chosenText, [this, toCreate] {
+        if (toCreate.empty()) return true;
+        try {
+            MasterConfiguration::CreateSkeleton(toCreate);
+            return true;
+        } catch (const AppError& error) {
+            services_.prompts.ShowMessage(FormatError("Error=", error));
+            return false;
+        }
+    });
 }
 
-void FrmMain::OpenOtherFile(const std::string& masterText) {
+void FrmMain::OpenOtherFile(const std::string& masterText, const std::function<bool()>& beforeLoading) {
     // Mailboxes added while no master file was open are in no file yet: the user says whether they go
     // into the file now chosen.
     std::vector<std::shared_ptr<CMailbox>> pending;
@@ -774,6 +788,7 @@ void FrmMain::OpenOtherFile(const std::string& masterText) {
     } else if (!ConfirmDiscard()) {
         return;
     }
+    if (beforeLoading && !beforeLoading()) return;
     if (!LoadFile(masterText) || pending.empty()) return;
     for (const auto& record : pending) TakeIntoCollection(record);
     FillMailboxList();
@@ -796,9 +811,17 @@ void FrmMain::EditMonitorConfig() {
 // The graph of what the master as saved leads to: the files are read from disk, as the editors opened from
 // it read them.
 void FrmMain::ShowOverview() {
-    const std::string path = FullPathToMasterConfig();
-    FrmOverview overview(services_, BuildReferenceGraph(master_, path, services_.paths, services_.editors),
-                         [this](const GraphNode& node) { OpenFromOverview(node); });
+    const auto graph = [this] {
+        return BuildReferenceGraph(master_, FullPathToMasterConfig(), services_.paths, services_.editors);
+    };
+    // What was opened from it may have written files, the master among them: the graph is drawn anew from
+    // what is saved now, so that it never offers what is no longer there.
+    FrmOverview* shown = nullptr;
+    FrmOverview overview(services_, graph(), [this, &shown, graph](const GraphNode& node) {
+        OpenFromOverview(node);
+        if (shown) shown->Redraw(graph());
+    });
+    shown = &overview;
     services_.windows.ShowModal(overview);
 }
 
@@ -815,6 +838,9 @@ void FrmMain::OpenFromOverview(const GraphNode& node) {
                 EditMailbox();
                 return;
             }
+            services_.prompts.ShowMessage("The mailbox \"" + node.label + "\" is no longer in the list of " +
+                                          FullPathToMasterConfig() +
+                                          ": it was renamed or removed since the Overview was drawn.");
             return;
         }
         case GraphNodeKind::MonitorConfiguration:

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -118,7 +119,9 @@ class FrmMain : public Form, public IMasterLinks {
     void BrowseMonitorConfig();
     // The master-file dialog, starting at `suggested` when its folder exists; then the chosen file is opened.
     void BrowseMasterConfig(const std::string& suggested = {});
-    void OpenOtherFile(const std::string& masterText);
+    // Opens another master once the user has said what becomes of the open one; `beforeLoading` runs then,
+    // and false from it opens nothing.
+    void OpenOtherFile(const std::string& masterText, const std::function<bool()>& beforeLoading = {});
     void EditMonitorConfig();
     void ShowOverview();
     void OpenFromOverview(const GraphNode& node);

@@ -17,6 +17,16 @@ std::string OverviewLine(const GraphNode& node) {
     return line;
 }
 
+namespace {
+
+std::vector<std::string> Lines(const ReferenceGraph& graph) {
+    std::vector<std::string> lines;
+    for (const GraphNode& node : graph.nodes) lines.push_back(OverviewLine(node));
+    return lines;
+}
+
+}  // namespace
+
 FrmOverview::FrmOverview(Services& services, ReferenceGraph graph, Opener open)
     : Form(frmOverview, "Overview of the installation"),
       services_(services),
@@ -25,13 +35,11 @@ FrmOverview::FrmOverview(Services& services, ReferenceGraph graph, Opener open)
     // One short line: on a small screen a label that wraps would take the graph's room.
     AddControl(lblOverview, ControlKind::Label,
                "The files the master leads to, as saved. Double-click one to edit it.");
-    std::vector<std::string> lines;
-    for (const GraphNode& node : graph_.nodes) lines.push_back(OverviewLine(node));
     Control& overview = AddControl(
         lstOverview, ControlKind::List, GraphDot(graph_),
         "Missing files are dashed and red, files that could not be read dotted and orange. The arrow "
         "keys choose a file, Enter opens it.");
-    overview.items = std::move(lines);
+    overview.items = Lines(graph_);
     overview.accessibleName = "Files of the installation";
     AddControl(cmdEscape, ControlKind::Button, "Close");
     setDefaultButton(cmdEscape);
@@ -45,13 +53,30 @@ void FrmOverview::OpenSelected() {
         static_cast<size_t>(selection.front()) >= graph_.nodes.size()) {
         return;
     }
-    const GraphNode& node = graph_.nodes[static_cast<size_t>(selection.front())];
+    // A copy: the opener may draw the graph anew.
+    const GraphNode node = graph_.nodes[static_cast<size_t>(selection.front())];
     if (node.isFile() && node.state == GraphFileState::Missing) {
         services_.prompts.ShowMessage("The " + std::string(GraphNodeKindName(node.kind)) + " " + node.label +
                                       " does not exist" + (node.path.empty() ? "" : ": " + node.path));
         return;
     }
     open_(node);
+}
+
+void FrmOverview::Redraw(ReferenceGraph graph) {
+    std::string selectedId;
+    if (const std::vector<int>& selection = Selection(lstOverview);
+        selection.size() == 1 && static_cast<size_t>(selection.front()) < graph_.nodes.size()) {
+        selectedId = graph_.nodes[static_cast<size_t>(selection.front())].id;
+    }
+    graph_ = std::move(graph);
+    SetText(lstOverview, GraphDot(graph_));
+    SetItems(lstOverview, Lines(graph_));
+    std::vector<int> selected;
+    for (size_t i = 0; i < graph_.nodes.size(); ++i) {
+        if (graph_.nodes[i].id == selectedId) selected.push_back(static_cast<int>(i));
+    }
+    SetSelection(lstOverview, selected);
 }
 
 }  // namespace pv

@@ -18,6 +18,8 @@ class FrmOverview : public Form {
     FrmOverview(Services& services, ReferenceGraph graph, Opener open);
 
     const ReferenceGraph& graph() const { return graph_; }
+    // Shows `graph` in place of the one shown, the same file kept selected when it is still there.
+    void Redraw(ReferenceGraph graph);
 
   private:
     void OpenSelected();

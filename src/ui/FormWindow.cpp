@@ -145,6 +145,11 @@ void FormWindow::Bind(const pv::Control& control, QWidget* widget) {
         choice->setEditable(true);
         choice->setInsertPolicy(QComboBox::NoInsert);
         choice->lineEdit()->setReadOnly(true);
+        // A line is chosen in the list alone. The combo box also "activates" the line that matches its
+        // text whenever its text box finishes editing (Return, or the focus going to the question that
+        // the choice itself asks) and through its completer: a second command for one key, or for none.
+        choice->setCompleter(nullptr);
+        disconnect(choice->lineEdit(), &QLineEdit::editingFinished, choice, nullptr);
         connect(choice, &QComboBox::activated, this,
                 [this, name](int index) { Act([&] { form_.UserSelect(name, {index}); }); });
     } else if (auto* browser = qobject_cast<QTextBrowser*>(widget)) {

@@ -68,6 +68,8 @@ struct Scenario {
         main.UserClick("cmdEditMailbox");
         ASSERT_EQ(main.Items("lstMailboxes"),
                   (std::vector<std::string>{"sales", "archive", "orders", "helpdesk"}));
+        // The renamed mailbox stays selected, for the next Edit.
+        EXPECT_EQ(main.Selection("lstMailboxes"), std::vector<int>{3});
 
         main.UserSelect("lstMailboxes", {1});
         s.prompts

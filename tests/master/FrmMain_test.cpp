@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <future>
@@ -13,6 +14,7 @@
 #include "core/paths.h"
 #include "core/xml.h"
 #include "mailbox/CMailbox.h"
+#include "master/FrmOverview.h"
 #include "support/Scripted.h"
 #include "support/TestFiles.h"
 
@@ -562,6 +564,14 @@ TEST_F(MainWindow, OpeningAnotherMasterAsksFirstWhenThereAreUnsavedEdits) {
     main.UserClick("cmdBrowseMasterConfig");
     EXPECT_EQ(std::make_tuple(main.FullPathToMasterConfig(), Listed()),
               std::make_tuple(master, Names{"one"}));
+    // A new file is made only once the switch goes ahead: cancelled, it leaves nothing behind.
+    const std::string fresh = cfg + "/fresh.master.xml";
+    const std::string create = fresh + "\nFile does not exist, do you want to create it?";
+    s.dialogs.AnswerFile(fresh);
+    s.prompts.ExpectYesNo(create, Answer::Yes).ExpectYesNoCancel(kUnsaved, Answer::Cancel);
+    main.UserClick("cmdBrowseMasterConfig");
+    EXPECT_EQ(std::make_tuple(main.FullPathToMasterConfig(), std::filesystem::exists(fresh)),
+              std::make_tuple(master, false));
 
     s.dialogs.AnswerFile(other);
     s.prompts.ExpectYesNoCancel(kUnsaved, Answer::Yes).ExpectMessage("Saved");
@@ -574,6 +584,43 @@ TEST_F(MainWindow, OpeningAnotherMasterAsksFirstWhenThereAreUnsavedEdits) {
     s.prompts.ExpectMessage("Unexpected error in LoadFile=75:Cannot read " + cfg + ": it is a folder");
     main.UserClick("cmdBrowseMasterConfig");
     EXPECT_EQ(main.FullPathToMasterConfig(), other);
+
+    s.dialogs.AnswerFile(fresh);
+    s.prompts.ExpectYesNo(create, Answer::Yes);
+    main.UserClick("cmdBrowseMasterConfig");
+    EXPECT_EQ(std::make_tuple(main.FullPathToMasterConfig(), Listed(), ReadFile(fresh)),
+              std::make_tuple(fresh, Names{}, MasterConfiguration::SkeletonText()));
+}
+
+// The Overview is drawn anew after what was opened from it: a mailbox renamed there shows under its new
+// name; a line drawn before the rename says that its mailbox is no longer in the list.
+TEST_F(MainWindow, TheOverviewFollowsARenameMadeFromItAndSaysWhenAMailboxIsGone) {
+    OpenOn(MasterWith({"Sales", "Support"}));
+    s.windows.Expect("frmOverview", [&](Form& form) {
+        auto& overview = dynamic_cast<FrmOverview&>(form);
+        const ReferenceGraph before = overview.graph();
+        const auto open = [&](const std::string& line) {
+            const Names& lines = overview.Items("lstOverview");
+            overview.UserSelect("lstOverview", {static_cast<int>(std::find(lines.begin(), lines.end(), line) -
+                                                                 lines.begin())});
+            overview.UserDoubleClick("lstOverview");
+        };
+        s.prompts.ExpectMessage("Saved");
+        open("Sales (mailbox)");
+        Names mailboxes;
+        for (const std::string& line : overview.Items("lstOverview"))
+            if (line.ends_with(" (mailbox)")) mailboxes.push_back(line);
+        EXPECT_EQ(mailboxes, (Names{"Support (mailbox)", "SalesNew (mailbox)"}));
+
+        overview.Redraw(before);
+        s.prompts.ExpectMessage("The mailbox \"Sales\" is no longer in the list of " + master +
+                                ": it was renamed or removed since the Overview was drawn.");
+        open("Sales (mailbox)");
+        overview.UserClick("cmdEscape");
+    });
+    s.windows.Expect("frmMailbox", SaveAs("SalesNew"));
+    main.UserClick("cmdOverview");
+    EXPECT_EQ(s.windows.shown, (Names{"frmOverview", "frmMailbox"}));
 }
 
 TEST_F(MainWindow, MonitorEditOpensTheMonitorWindowOnTheNamedFileOrAsksForOneFirst) {

@@ -1,6 +1,8 @@
 // What the editor remembers between runs, and its help, offscreen: the settings file written and read back,
 // windows reopening where they were (and on the screen when that place is gone), the master file box's recent
 // files, F1 and the help and About windows.
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QGuiApplication>
@@ -21,6 +23,30 @@ namespace pv::test {
 namespace {
 
 using ui::FormWindow;
+
+// Answers as `answers` does, and takes the keyboard while it asks, as a message box does.
+class ModalPrompts : public IPrompts {
+  public:
+    explicit ModalPrompts(IPrompts& answers) : answers_(answers) {}
+    void Show(const Message& message) override {
+        TakeKeyboard();
+        answers_.Show(message);
+    }
+    Answer AskYesNo(const std::string& text, const std::string& title) override {
+        TakeKeyboard();
+        return answers_.AskYesNo(text, title);
+    }
+    Answer AskYesNoCancel(const std::string& text) override {
+        TakeKeyboard();
+        return answers_.AskYesNoCancel(text);
+    }
+
+  private:
+    static void TakeKeyboard() {
+        if (QWidget* focused = QApplication::focusWidget()) focused->clearFocus();
+    }
+    IPrompts& answers_;
+};
 
 TEST(Memory, SettingsAreWrittenAtOnceReadBackAndRememberingNothingLeavesOnlyThatChoice) {
     TempDir temp;
@@ -97,7 +123,12 @@ TEST(Memory, TheMasterFileBoxOffersTheRecentMastersAndF1OpensTheHelp) {
     const std::string other = sample.file("other master.xml");
     std::filesystem::copy_file(sample.master(), other);
     RememberRecent(s.settings, kRecentMastersKey, other);
-    ShownMainWindow shown(s.services, sample);
+    ModalPrompts prompts(s.prompts);
+    Services services{s.services.paths, prompts,   s.dialogs,  s.windows, s.launcher,
+                      s.clipboard,      s.editors, s.settings, s.review};
+    ShownMainWindow shown(services, sample);
+    shown.window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&shown.window));
     auto* box = Find<QComboBox>(shown.window, "txtMasterConfig");
     const int longest = box->fontMetrics().horizontalAdvance(QString::fromStdString(deep));
     EXPECT_LT(box->minimumSizeHint().width(), longest / 4);
@@ -106,14 +137,22 @@ TEST(Memory, TheMasterFileBoxOffersTheRecentMastersAndF1OpensTheHelp) {
     EXPECT_EQ(std::make_tuple(box->itemText(0).toStdString(), box->itemText(1).toStdString(),
                               box->itemText(2).toStdString()),
               std::make_tuple(sample.master(), other, deep));
-    emit box->activated(1);
+    // With a change unsaved, Return on the box chooses nothing; choosing a line asks once, about leaving
+    // the open file.
+    Click(shown.window, "cmdMoreLess");
+    Click(shown.window, "chkOnePass");
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_Return);
+    s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::No);
+    QTest::keyClick(box, Qt::Key_Down, Qt::AltModifier);
+    QTest::keyClick(box->view(), Qt::Key_Down);
+    QTest::keyClick(box->view(), Qt::Key_Return);
+    s.prompts.VerifyAllUsed();
     // The box shows the name as a master chosen in the dialog is shown: below the program's folder, "./".
     EXPECT_EQ(std::make_tuple(box->lineEdit()->text().toStdString(), box->itemText(0).toStdString(),
                               box->itemText(1).toStdString()),
               std::make_tuple(std::string("./config/other master.xml"), other, sample.master()));
 
-    shown.window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&shown.window));
     s.windows.Expect("frmHelp", [](Form& help) { help.UserClick("cmdEscape"); });
     QTest::keyClick(&shown.window, Qt::Key_F1);
     EXPECT_EQ(s.windows.shown, std::vector<std::string>{"frmHelp"});
