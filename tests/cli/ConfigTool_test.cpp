@@ -377,6 +377,24 @@ TEST_F(ConfigTool, AFileThatCannotBeReadIsReportedForWhatItIsAndNotWritten) {
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("Cannot read " + cfg + "/pipe.xml: it is a named pipe (FIFO)"), std::string::npos)
         << run.err;
+
+    // A master that cannot be read completely is blamed, not the file it was to give its catalogues to.
+    WriteFile(cfg + "/stopped.xml",
+              "<ResponseHandler><Mailboxes><Mailbox><Name>a</Name><Threads>x1</Threads></Mailbox>"
+              "</Mailboxes></ResponseHandler>");
+    WriteFile(cfg + "/fine.xml", "<Dispositions/>");
+    const std::string stopped =
+        "Unexpected error in LoadFile=13:Type mismatch: the Threads of mailbox \"a\" \"x1\" is not a number\n";
+    const std::pair<std::string, std::string> blamed[] = {
+        {"resave", "Not written: " + cfg + "/fine.xml, because its master file " + cfg +
+                       "/stopped.xml could not be read."},
+        {"sql", "the master file cfg/stopped.xml could not be read"}};
+    for (const auto& [command, blame] : blamed) {
+        const ToolRun refused = Run({command, "--master", "cfg/stopped.xml", "cfg/fine.xml"});
+        EXPECT_EQ(std::tie(refused.status, refused.out, refused.err),
+                  std::make_tuple(1, "", Said(stopped + blame)));
+    }
+    EXPECT_EQ(ReadFile(cfg + "/fine.xml"), "<Dispositions/>");
 }
 
 // A master whose mailboxes fail the mailbox editor's checks in several ways, with the files they name.
