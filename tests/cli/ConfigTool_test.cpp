@@ -467,10 +467,12 @@ TEST_F(CheckCommand, ALoadThatFailsIsAFailureButTheMailboxesReadBeforeAreChecked
         cfg + "/twice.xml",
         "<ResponseHandler><Mailboxes><Mailbox><Name>a</Name><Protocol>x</Protocol></Mailbox>"
         "<Mailbox><Name>b</Name></Mailbox><Mailbox><Name>b</Name></Mailbox></Mailboxes></ResponseHandler>");
+    const std::string stopped =
+        "Unexpected error in LoadFile=457:A mailbox named \"b\" is already in the list";
     const ToolRun run = Run({"check", "cfg/twice.xml"});
-    EXPECT_EQ(std::tie(run.status, run.out),
-              std::make_tuple(1, "a: Unknown protocol=x\na: Please choose a protocol\n"));
-    EXPECT_TRUE(run.err.starts_with("postvane-config-tool: Unexpected error in LoadFile=457:")) << run.err;
+    EXPECT_EQ(std::tie(run.status, run.out, run.err),
+              std::make_tuple(1, "a: Unknown protocol=x\na: Please choose a protocol\n",
+                              Said(cfg + "/twice.xml: " + stopped)));
 }
 
 // The same findings as a JSON document for a script: whom each is about, where, its kind and its words, in
