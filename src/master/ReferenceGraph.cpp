@@ -126,15 +126,15 @@ const GraphNode* ReferenceGraph::Find(const std::string& id) const {
 }
 
 ReferenceGraph BuildReferenceGraph(const std::string& masterPath, const PathContext& paths,
-                                   const EditorRegistry& editors) {
-    CollectingPrompts prompts;  // the walk draws what it finds; `check` is what reports
+                                   const EditorRegistry& editors, IPrompts& prompts) {
     MasterConfiguration master;
     master.MasterFilePath = masterPath;
     const FileRead loaded = master.Load(paths, prompts);
-    if (StateOf(loaded.problem) != GraphFileState::Present) {
+    if (!loaded.read()) {
         ReferenceGraph graph;
         GraphBuilder(graph).File(GraphNodeKind::Master, FileNameOf(masterPath), masterPath).state =
-            StateOf(loaded.problem);
+            loaded.problem == FileProblem::Missing ? GraphFileState::Missing : GraphFileState::Unreadable;
+        graph.masterProblem = loaded.problem;
         return graph;
     }
     return BuildReferenceGraph(master, masterPath, paths, editors);

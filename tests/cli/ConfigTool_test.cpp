@@ -29,6 +29,13 @@ using test::TestData;
 using test::ToolRun;
 using test::WriteFile;
 
+// `text` with every "D/" the folder `folder` and a "/": a DOT text written once for any temporary folder.
+std::string InFolder(std::string text, const std::string& folder) {
+    for (size_t at = text.find("D/"); at != std::string::npos; at = text.find("D/", at + folder.size()))
+        text.replace(at, 1, folder);
+    return text;
+}
+
 // The current directory is the temporary folder, so relative names are taken from there and a write shows.
 struct ConfigTool : ::testing::Test {
     test::TempDir temp;
@@ -473,6 +480,19 @@ TEST_F(CheckCommand, ALoadThatFailsIsAFailureButTheMailboxesReadBeforeAreChecked
     EXPECT_EQ(std::tie(run.status, run.out, run.err),
               std::make_tuple(1, "a: Unknown protocol=x\na: Please choose a protocol\n",
                               Said(cfg + "/twice.xml: " + stopped)));
+
+    // The graph of a master read in part would look whole: it is drawn as one that could not be read.
+    const ToolRun graph = Run({"graph", "cfg/twice.xml"});
+    const std::string dot = R"(digraph installation {
+  rankdir=LR;
+  node [fontname="DejaVu Sans", fontsize=10];
+  "file:D/twice.xml" [label="twice.xml\nunreadable", shape=doubleoctagon, tooltip="master file: D/twice.xml", style=dotted, color=orange, fontcolor=orange];
+}
+)";
+    EXPECT_EQ(std::tie(graph.status, graph.out, graph.err),
+              std::make_tuple(1, InFolder(dot, cfg),
+                              Said(stopped + "\nThe master file " + cfg +
+                                   "/twice.xml could not be read completely, so nothing it names is drawn")));
 }
 
 // The same findings as a JSON document for a script: whom each is about, where, its kind and its words, in
