@@ -52,9 +52,13 @@ class GraphBuilder {
   public:
     explicit GraphBuilder(ReferenceGraph& graph) : graph_(graph) {}
 
-    // The node of the file at `path` (added the first time), linked from `from` when given.
-    GraphNode& File(GraphNodeKind kind, const std::string& label, const std::string& path,
+    // The node of the file at the full path `named` (added the first time), linked from `from` when given.
+    GraphNode& File(GraphNodeKind kind, const std::string& label, const std::string& named,
                     const std::string& from = {}, const std::string& type = {}) {
+        // "+/dispose/../archive.xml" and "+/archive.xml" are one file, and so one node. Only the spelling
+        // is made plain, as check's orphans take a name through ".."; links are not followed.
+        const std::string path =
+            named.empty() ? named : std::filesystem::path(named).lexically_normal().string();
         // A name that names nothing is a node of its own, so that each such reference shows.
         const std::string id = path.empty() ? "missing:" + from + "\n" + label : "file:" + path;
         GraphNode& node = Node(id, kind, label.empty() ? "(no file name)" : label, path, type);

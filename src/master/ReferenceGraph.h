@@ -52,7 +52,7 @@ struct GraphEdge {
 
 // The files of an installation and how they name one another: the master, its catalogues and monitor
 // configuration, each monitor's file, each mailbox with its rules and disposition files, and each detailed
-// file those name. A file several others name is one node.
+// file those name. A file several others name is one node, however they spell its path.
 struct ReferenceGraph {
     std::vector<GraphNode> nodes;  // in the order the walk met them, the master first
     std::vector<GraphEdge> edges;

@@ -495,6 +495,25 @@ TEST_F(CheckCommand, ALoadThatFailsIsAFailureButTheMailboxesReadBeforeAreChecked
                                    "/twice.xml could not be read completely, so nothing it names is drawn")));
 }
 
+// A file named through ".." by one mailbox and directly by another is one file, drawn once.
+TEST_F(CheckCommand, GraphDrawsAFileSpelledTwoWaysOnce) {
+    WriteFile(cfg + "/two.xml",
+              "<ResponseHandler><Mailboxes><Mailbox><Name>a</Name></Mailbox><Mailbox><Name>b</Name>"
+              "<DispositionFileName>+/maildir/../disposition.xml</DispositionFileName></Mailbox>"
+              "</Mailboxes></ResponseHandler>");
+    const ToolRun run = Run({"graph", "cfg/two.xml"});
+    std::istringstream lines(run.out);
+    std::string drawn;
+    for (std::string line; std::getline(lines, line);)
+        if (line.find("disposition.xml") != std::string::npos) drawn += line + "\n";
+    const std::string expected =
+        R"(  "file:D/disposition.xml" [label="+/disposition.xml", shape=box3d, tooltip="disposition configuration file: D/disposition.xml"];
+  "mailbox:a" -> "file:D/disposition.xml";
+  "mailbox:b" -> "file:D/disposition.xml";
+)";
+    EXPECT_EQ(std::tie(run.status, drawn), std::make_tuple(0, InFolder(expected, cfg)));
+}
+
 // The same findings as a JSON document for a script: whom each is about, where, its kind and its words, in
 // the order the text gives them (ReportsEveryFailingMailbox...), with nothing on standard error.
 TEST_F(CheckCommand, JsonCarriesTheFindingsOfTheTextWithTheirPlaces) {
