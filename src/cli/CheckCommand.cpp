@@ -407,6 +407,10 @@ int RunCheck(const CheckOptions& options, std::ostream& out, std::ostream& err,
     master.MasterFilePath = CommandLineMasterPath(options.master, environment.currentDirectory);
     report.masterPath = paths.MakeMasterPath(master.MasterFilePath);
     const FileRead loaded = master.Load(paths, loadPrompts);
+    // The load says last what stopped it, in the words of the window, which has the file in its title; a
+    // line of the report names it.
+    if (loaded.problem == FileProblem::Stopped && !report.findings.empty())
+        report.findings.back().pathFirst = true;
     if (loaded.problem == FileProblem::Missing || loaded.problem == FileProblem::NotAFile ||
         loaded.problem == FileProblem::Unreadable) {
         PrintCheckReport(report, options.format, out, err);

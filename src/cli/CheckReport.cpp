@@ -172,7 +172,8 @@ void PrintCheckReport(const CheckReport& report, CheckFormat format, std::ostrea
             StreamPrompts printer(err);
             for (const CheckFinding& finding : report.findings) {
                 if (finding.subject.empty()) {
-                    printer.Say(OneLine(ToolText(finding.message)));
+                    printer.Say((finding.pathFirst ? OneLine(finding.path) + ": " : "") +
+                                OneLine(ToolText(finding.message)));
                 } else {
                     PrintLine(out, finding);
                 }

@@ -23,6 +23,9 @@ struct CheckFinding {
     Message message;
     // The file's full path where it is known, for the formats that point at a file.
     std::string path;
+    // Whether the text output names the file (`path`) before a message of the master's load, which the
+    // message's own words do not name (what stopped the reading part-way).
+    bool pathFirst = false;
 };
 
 struct CheckReport {

@@ -13,6 +13,7 @@
 #include "cli/CheckCommand.h"
 #include "cli/ResaveCommand.h"
 #include "cli/StreamPrompts.h"
+#include "core/HeadlessServices.h"
 #include "core/password.h"
 #include "core/paths.h"
 #include "core/platform.h"
@@ -177,8 +178,9 @@ const std::vector<Command>& Commands() {
          "the master file, its catalogues, categorization overrides and monitor configuration file, the file\n"
          "of each monitor, each mailbox with its categorization rules, sensitivity settings and disposition\n"
          "files, and each detailed disposition file. A file named several times is drawn once. Missing\n"
-         "files are dashed and red, files that could not be read dotted and orange, and nothing below them\n"
-         "is followed. Nothing is changed. The exit status is 1 when the master itself could not be read.\n"
+         "files are dashed and red, files that could not be read (a master also when read only in part)\n"
+         "dotted and orange, and nothing below them is followed. Nothing is changed. The exit status is 1\n"
+         "when the master itself could not be read completely.\n"
          "Draw it with, for example: postvane-config-tool graph master.xml | dot -Tsvg > installation.svg\n"
          "\n"
          "Options:\n"
@@ -476,16 +478,26 @@ int RunCommand(const Command& command, const std::vector<std::string>& args, std
     if (name == "graph") {
         if (operands.size() != 1) return Usage(err, "graph takes exactly one master file", name);
         const PathContext paths(environment.programDirectory);
+        // What the master's load says is told only when the master is not drawn as read: a graph of a
+        // master read whole stays silent, as it always was.
+        CollectingPrompts loading;
         const ReferenceGraph graph = BuildReferenceGraph(
             paths.MakeMasterPath(CommandLineMasterPath(operands.front(), environment.currentDirectory)),
-            paths, BuiltInEditors());
+            paths, BuiltInEditors(), loading);
         out << GraphDot(graph);
         const GraphNode& master = graph.nodes.front();
         if (master.state == GraphFileState::Present) return kExitOk;
-        StreamPrompts(err).Say("The master file " + master.path +
-                               (master.state == GraphFileState::Missing
-                                    ? " does not exist"
-                                    : " could not be read as a master file"));
+        StreamPrompts printer(err, environment.verbose);
+        if (master.state == GraphFileState::Missing) {
+            printer.Say("The master file " + master.path + " does not exist");
+            return kExitFailed;
+        }
+        // Why it was not read, as check says it: the line below alone would leave the user guessing.
+        for (const Message& message : loading.messages) printer.Show(message);
+        printer.Say("The master file " + master.path +
+                    (graph.masterProblem == FileProblem::Stopped
+                         ? " could not be read completely, so nothing it names is drawn"
+                         : " could not be read as a master file"));
         return kExitFailed;
     }
     if (name == "sql") {

@@ -28,6 +28,13 @@ int NotWritten(StreamPrompts& prompts, const std::string& path) {
     return kFailed;
 }
 
+// The file itself may be fine: it is the master whose catalogues it needs that could not be read, and the
+// user is sent to that one.
+int MasterNotRead(StreamPrompts& prompts, const std::string& path, const std::string& masterPath) {
+    prompts.Say("Not written: " + path + ", because its master file " + masterPath + " could not be read.");
+    return kFailed;
+}
+
 // A failed write is reported by the tool once the command has ended.
 int Print(std::ostream& out, const std::string& text) {
     out << text;
@@ -105,10 +112,8 @@ int ResaveDispositions(const std::string& path, const ResaveOptions& options, st
         return kUsage;
     }
     MasterConfiguration master;
-    if (!LoadMaster(master, CommandLineMasterPath(options.master, environment.currentDirectory), paths,
-                    prompts)) {
-        return NotWritten(prompts, path);
-    }
+    const std::string masterPath = CommandLineMasterPath(options.master, environment.currentDirectory);
+    if (!LoadMaster(master, masterPath, paths, prompts)) return MasterNotRead(prompts, path, masterPath);
     const MasterLinks links = LinksOf(master, paths);
     DispositionConfiguration configuration;
     const auto loaded = configuration.LoadFullPath(path, links, paths, prompts);
@@ -131,10 +136,8 @@ int ResaveDetailed(const std::string& path, const ResaveOptions& options, std::o
     MasterLinks links;
     if (!options.master.empty()) {
         MasterConfiguration master;
-        if (!LoadMaster(master, CommandLineMasterPath(options.master, environment.currentDirectory), paths,
-                        prompts)) {
-            return NotWritten(prompts, path);
-        }
+        const std::string masterPath = CommandLineMasterPath(options.master, environment.currentDirectory);
+        if (!LoadMaster(master, masterPath, paths, prompts)) return MasterNotRead(prompts, path, masterPath);
         links = LinksOf(master, paths);
     }
     return ResaveWithEditor(editor, path, links, options, out, paths, prompts);

@@ -52,9 +52,13 @@ class GraphBuilder {
   public:
     explicit GraphBuilder(ReferenceGraph& graph) : graph_(graph) {}
 
-    // The node of the file at `path` (added the first time), linked from `from` when given.
-    GraphNode& File(GraphNodeKind kind, const std::string& label, const std::string& path,
+    // The node of the file at the full path `named` (added the first time), linked from `from` when given.
+    GraphNode& File(GraphNodeKind kind, const std::string& label, const std::string& named,
                     const std::string& from = {}, const std::string& type = {}) {
+        // "+/dispose/../archive.xml" and "+/archive.xml" are one file, and so one node. Only the spelling
+        // is made plain, as check's orphans take a name through ".."; links are not followed.
+        const std::string path =
+            named.empty() ? named : std::filesystem::path(named).lexically_normal().string();
         // A name that names nothing is a node of its own, so that each such reference shows.
         const std::string id = path.empty() ? "missing:" + from + "\n" + label : "file:" + path;
         GraphNode& node = Node(id, kind, label.empty() ? "(no file name)" : label, path, type);
@@ -126,15 +130,15 @@ const GraphNode* ReferenceGraph::Find(const std::string& id) const {
 }
 
 ReferenceGraph BuildReferenceGraph(const std::string& masterPath, const PathContext& paths,
-                                   const EditorRegistry& editors) {
-    CollectingPrompts prompts;  // the walk draws what it finds; `check` is what reports
+                                   const EditorRegistry& editors, IPrompts& prompts) {
     MasterConfiguration master;
     master.MasterFilePath = masterPath;
     const FileRead loaded = master.Load(paths, prompts);
-    if (StateOf(loaded.problem) != GraphFileState::Present) {
+    if (!loaded.read()) {
         ReferenceGraph graph;
         GraphBuilder(graph).File(GraphNodeKind::Master, FileNameOf(masterPath), masterPath).state =
-            StateOf(loaded.problem);
+            loaded.problem == FileProblem::Missing ? GraphFileState::Missing : GraphFileState::Unreadable;
+        graph.masterProblem = loaded.problem;
         return graph;
     }
     return BuildReferenceGraph(master, masterPath, paths, editors);

@@ -2,6 +2,8 @@
 #include <string>
 #include <vector>
 
+#include "core/ConfigFile.h"
+
 namespace pv {
 
 class EditorRegistry;
@@ -50,18 +52,23 @@ struct GraphEdge {
 
 // The files of an installation and how they name one another: the master, its catalogues and monitor
 // configuration, each monitor's file, each mailbox with its rules and disposition files, and each detailed
-// file those name. A file several others name is one node.
+// file those name. A file several others name is one node, however they spell its path.
 struct ReferenceGraph {
     std::vector<GraphNode> nodes;  // in the order the walk met them, the master first
     std::vector<GraphEdge> edges;
+    // What the walk made of the master when it loaded it: a master read only in part is drawn as unread, and
+    // its caller may want to say that it was read in part rather than not at all.
+    FileProblem masterProblem = FileProblem::None;
     const GraphNode* Find(const std::string& id) const;
 };
 
 // Walks from the master at `masterPath` (a full path) with the loaders of the windows, changing nothing.
-// Files that are missing or could not be read are nodes too, marked so; nothing below them is followed. The
-// monitor and detailed files are those of the types `editors` knows, as check takes them.
+// Files that are missing or could not be read are nodes too, marked so; nothing below them is followed. A
+// master whose reading stopped part-way is one of those: the mailboxes after the fault would be missing from
+// a picture that looked whole. What loading the master says goes to `prompts`; the walk below it says
+// nothing. The monitor and detailed files are those of the types `editors` knows, as check takes them.
 ReferenceGraph BuildReferenceGraph(const std::string& masterPath, const PathContext& paths,
-                                   const EditorRegistry& editors);
+                                   const EditorRegistry& editors, IPrompts& prompts);
 // The same from a master already loaded (as the main window holds it), at `masterPath`.
 ReferenceGraph BuildReferenceGraph(const MasterConfiguration& master, const std::string& masterPath,
                                    const PathContext& paths, const EditorRegistry& editors);

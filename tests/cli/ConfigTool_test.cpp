@@ -29,6 +29,13 @@ using test::TestData;
 using test::ToolRun;
 using test::WriteFile;
 
+// `text` with every "D/" the folder `folder` and a "/": a DOT text written once for any temporary folder.
+std::string InFolder(std::string text, const std::string& folder) {
+    for (size_t at = text.find("D/"); at != std::string::npos; at = text.find("D/", at + folder.size()))
+        text.replace(at, 1, folder);
+    return text;
+}
+
 // The current directory is the temporary folder, so relative names are taken from there and a write shows.
 struct ConfigTool : ::testing::Test {
     test::TempDir temp;
@@ -377,6 +384,24 @@ TEST_F(ConfigTool, AFileThatCannotBeReadIsReportedForWhatItIsAndNotWritten) {
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("Cannot read " + cfg + "/pipe.xml: it is a named pipe (FIFO)"), std::string::npos)
         << run.err;
+
+    // A master that cannot be read completely is blamed, not the file it was to give its catalogues to.
+    WriteFile(cfg + "/stopped.xml",
+              "<ResponseHandler><Mailboxes><Mailbox><Name>a</Name><Threads>x1</Threads></Mailbox>"
+              "</Mailboxes></ResponseHandler>");
+    WriteFile(cfg + "/fine.xml", "<Dispositions/>");
+    const std::string stopped =
+        "Unexpected error in LoadFile=13:Type mismatch: the Threads of mailbox \"a\" \"x1\" is not a number\n";
+    const std::pair<std::string, std::string> blamed[] = {
+        {"resave", "Not written: " + cfg + "/fine.xml, because its master file " + cfg +
+                       "/stopped.xml could not be read."},
+        {"sql", "the master file cfg/stopped.xml could not be read"}};
+    for (const auto& [command, blame] : blamed) {
+        const ToolRun refused = Run({command, "--master", "cfg/stopped.xml", "cfg/fine.xml"});
+        EXPECT_EQ(std::tie(refused.status, refused.out, refused.err),
+                  std::make_tuple(1, "", Said(stopped + blame)));
+    }
+    EXPECT_EQ(ReadFile(cfg + "/fine.xml"), "<Dispositions/>");
 }
 
 // A master whose mailboxes fail the mailbox editor's checks in several ways, with the files they name.
@@ -449,10 +474,44 @@ TEST_F(CheckCommand, ALoadThatFailsIsAFailureButTheMailboxesReadBeforeAreChecked
         cfg + "/twice.xml",
         "<ResponseHandler><Mailboxes><Mailbox><Name>a</Name><Protocol>x</Protocol></Mailbox>"
         "<Mailbox><Name>b</Name></Mailbox><Mailbox><Name>b</Name></Mailbox></Mailboxes></ResponseHandler>");
+    const std::string stopped =
+        "Unexpected error in LoadFile=457:A mailbox named \"b\" is already in the list";
     const ToolRun run = Run({"check", "cfg/twice.xml"});
-    EXPECT_EQ(std::tie(run.status, run.out),
-              std::make_tuple(1, "a: Unknown protocol=x\na: Please choose a protocol\n"));
-    EXPECT_TRUE(run.err.starts_with("postvane-config-tool: Unexpected error in LoadFile=457:")) << run.err;
+    EXPECT_EQ(std::tie(run.status, run.out, run.err),
+              std::make_tuple(1, "a: Unknown protocol=x\na: Please choose a protocol\n",
+                              Said(cfg + "/twice.xml: " + stopped)));
+
+    // The graph of a master read in part would look whole: it is drawn as one that could not be read.
+    const ToolRun graph = Run({"graph", "cfg/twice.xml"});
+    const std::string dot = R"(digraph installation {
+  rankdir=LR;
+  node [fontname="DejaVu Sans", fontsize=10];
+  "file:D/twice.xml" [label="twice.xml\nunreadable", shape=doubleoctagon, tooltip="master file: D/twice.xml", style=dotted, color=orange, fontcolor=orange];
+}
+)";
+    EXPECT_EQ(std::tie(graph.status, graph.out, graph.err),
+              std::make_tuple(1, InFolder(dot, cfg),
+                              Said(stopped + "\nThe master file " + cfg +
+                                   "/twice.xml could not be read completely, so nothing it names is drawn")));
+}
+
+// A file named through ".." by one mailbox and directly by another is one file, drawn once.
+TEST_F(CheckCommand, GraphDrawsAFileSpelledTwoWaysOnce) {
+    WriteFile(cfg + "/two.xml",
+              "<ResponseHandler><Mailboxes><Mailbox><Name>a</Name></Mailbox><Mailbox><Name>b</Name>"
+              "<DispositionFileName>+/maildir/../disposition.xml</DispositionFileName></Mailbox>"
+              "</Mailboxes></ResponseHandler>");
+    const ToolRun run = Run({"graph", "cfg/two.xml"});
+    std::istringstream lines(run.out);
+    std::string drawn;
+    for (std::string line; std::getline(lines, line);)
+        if (line.find("disposition.xml") != std::string::npos) drawn += line + "\n";
+    const std::string expected =
+        R"(  "file:D/disposition.xml" [label="+/disposition.xml", shape=box3d, tooltip="disposition configuration file: D/disposition.xml"];
+  "mailbox:a" -> "file:D/disposition.xml";
+  "mailbox:b" -> "file:D/disposition.xml";
+)";
+    EXPECT_EQ(std::tie(run.status, drawn), std::make_tuple(0, InFolder(expected, cfg)));
 }
 
 // The same findings as a JSON document for a script: whom each is about, where, its kind and its words, in

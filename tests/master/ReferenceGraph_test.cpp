@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "core/HeadlessServices.h"
 #include "core/paths.h"
 #include "editors/Editors.h"
 #include "master/FrmOverview.h"
@@ -64,7 +65,9 @@ struct ReferenceGraphTest : ::testing::Test {
 };
 
 TEST_F(ReferenceGraphTest, TheDotDrawsEachFileOnceMarksTheBrokenOnesAndQuotesEveryName) {
-    const ReferenceGraph graph = BuildReferenceGraph(master, PathContext(temp / "program"), BuiltInEditors());
+    CollectingPrompts quiet;
+    const ReferenceGraph graph =
+        BuildReferenceGraph(master, PathContext(temp / "program"), BuiltInEditors(), quiet);
     // The expected text names the folder "D"; fwd.xml, named twice, is one node with one edge.
     std::string expected = R"dot(digraph installation {
   rankdir=LR;
@@ -108,7 +111,8 @@ TEST_F(ReferenceGraphTest, TheDotDrawsEachFileOnceMarksTheBrokenOnesAndQuotesEve
 TEST_F(ReferenceGraphTest, TheOverviewOpensWhatANodeStandsForAndSaysWhenItIsMissing) {
     test::ScriptedServices s(temp / "program");
     std::vector<std::string> opened;
-    FrmOverview overview(s.services, BuildReferenceGraph(master, s.services.paths, s.services.editors),
+    FrmOverview overview(s.services,
+                         BuildReferenceGraph(master, s.services.paths, s.services.editors, s.prompts),
                          [&](const GraphNode& node) { opened.push_back(node.id); });
     const std::vector<std::string>& lines = overview.Items("lstOverview");
     EXPECT_EQ(lines, (std::vector<std::string>{
