@@ -1,7 +1,9 @@
 #include "core/UnfinishedSave.h"
 
+#include <cstdint>
 #include <ctime>
 
+#include "core/Backups.h"
 #include "core/errors.h"
 #include "core/platform.h"
 #include "core/prompts.h"
@@ -25,17 +27,22 @@ UnfinishedSaveChoice OfferUnfinishedSave(const std::string& path, IPrompts& prom
         " did not finish, so the file may be cut short. A complete copy of the text it had "
         "before that save (begun " +
         LocalTimeText(save->started) + ") was kept in " + save->copy + ".";
-    const Answer answer =
-        prompts.AskOrTell(Message(MessageKind::Question,
-                                  what + " Do you want to put that text back? Yes puts it back; No keeps the "
-                                         "file as it is and deletes the "
-                                         "copy; Cancel does neither and leaves the file closed.",
-                                  what + " Open the file in the editor to put that text back, or remove the "
-                                         "copy to keep the file as it is.",
-                                  Place::File(path)));
+    const Answer answer = prompts.AskOrTell(
+        Message(MessageKind::Question,
+                what + " Do you want to put that text back? Yes puts it back, and keeps what "
+                       "the file holds now as a numbered backup beside it; No keeps the "
+                       "file as it is and deletes the copy; Cancel does neither and leaves "
+                       "the file closed.",
+                what + " Open the file in the editor to put that text back, or remove the "
+                       "copy to keep the file as it is.",
+                Place::File(path)));
     try {
         switch (answer) {
             case Answer::Yes:
+                // What the file holds now may be more than a cut text: the file may have been saved whole
+                // since, under another of its names, which finds no copy. It is kept, and no backup the user
+                // keeps is removed for it.
+                KeepBackup(path, BackupPolicy{BackupControl::Numbered, kDefaultBackupSuffix, SIZE_MAX});
                 platform::RestoreUnfinishedSave(*save);
                 return UnfinishedSaveChoice::Restored;
             case Answer::No:

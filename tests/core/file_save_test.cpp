@@ -694,8 +694,9 @@ TEST_F(FileSave, AnUnfinishedSaveIsOfferedAtTheNextOpenAndTheToolNamesIt) {
     EXPECT_EQ(tool.messages[0].text, std::string{what + " Open the file in the editor to put that text back, "
                                                         "or remove the copy to keep the file as it is."});
     const std::string question =
-        " Do you want to put that text back? Yes puts it back; No keeps the file as it "
-        "is and deletes the copy; Cancel does neither and leaves the file closed.";
+        " Do you want to put that text back? Yes puts it back, and keeps what the file holds now as a numbered "
+        "backup beside it; No keeps the file as it is and deletes the copy; Cancel does neither and leaves the "
+        "file closed.";
     window.ExpectYesNoCancel(what + question, Answer::Cancel);
     EXPECT_EQ(OfferUnfinishedSave(path, window), UnfinishedSaveChoice::Left);
     EXPECT_EQ(std::make_tuple(ReadFile(path), ReadFile(copy)),
@@ -706,11 +707,15 @@ TEST_F(FileSave, AnUnfinishedSaveIsOfferedAtTheNextOpenAndTheToolNamesIt) {
     EXPECT_EQ(ReadFile(path), "NEW\r\n");
     EXPECT_EQ(FolderEntries(temp.path()), files);
 
+    // Saved whole since under its other name, which finds no copy: putting the old text back keeps that save
+    // as a backup.
     what = leaveUnfinished();
+    Saved(temp / "second-name.xml", "later\r\n");
     window.ExpectYesNoCancel(what + question, Answer::Yes);
     EXPECT_EQ(OfferUnfinishedSave(path, window), UnfinishedSaveChoice::Restored);
-    EXPECT_EQ(ReadFile(path), "old\r\n");
-    EXPECT_EQ(FolderEntries(temp.path()), files);
+    EXPECT_EQ(std::make_tuple(ReadFile(path), ReadFile(path + ".~1~"), FolderEntries(temp.path())),
+              std::make_tuple(std::string("old\r\n"), std::string("later\r\n"),
+                              std::vector<std::string>{"master.xml", "master.xml.~1~", "second-name.xml"}));
 }
 
 }  // namespace
