@@ -67,9 +67,11 @@ void FrmHistory::ShowDifference() {
         const bool present = platform::FileExists(links_.path);
         const std::string after = present ? platform::ReadFileBytes(links_.path) : std::string();
         const std::vector<DiffHunk> hunks = DiffTexts(before, after);
-        SetText(txtDifference, hunks.empty()
-                                   ? "The file holds what this backup holds."
-                                   : UnifiedDiff(hunks, backup.path, present ? links_.path : "/dev/null"));
+        const std::string lineEnds = present ? LineEndNote(before, after) : std::string();
+        SetText(txtDifference,
+                hunks.empty() ? "The file holds what this backup holds."
+                              : (lineEnds.empty() ? "" : lineEnds + "\n") +
+                                    UnifiedDiff(hunks, backup.path, present ? links_.path : "/dev/null"));
     } catch (const AppError& error) {
         SetText(txtDifference, error.description());
     }

@@ -216,4 +216,37 @@ std::string UnifiedDiff(const std::vector<DiffHunk>& hunks, const std::string& o
     return text;
 }
 
+namespace {
+
+// How a text ends its lines: "CR LF", "LF" or "CR" when all alike, "mixed", or "" without any.
+std::string LineEnds(std::string_view text) {
+    size_t crlf = 0, lf = 0, cr = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            if (i + 1 < text.size() && text[i + 1] == '\n') {
+                ++crlf;
+                ++i;
+            } else {
+                ++cr;
+            }
+        } else if (text[i] == '\n') {
+            ++lf;
+        }
+    }
+    const int kinds = (crlf > 0) + (lf > 0) + (cr > 0);
+    if (kinds == 0) return {};
+    if (kinds > 1) return "mixed";
+    return crlf > 0 ? "CR LF" : lf > 0 ? "LF" : "CR";
+}
+
+}  // namespace
+
+std::string LineEndNote(std::string_view before, std::string_view after) {
+    const std::string was = LineEnds(before);
+    const std::string is = LineEnds(after);
+    if (was.empty() || is.empty() || was == is) return {};
+    return "The line ends change from " + was + " to " + is +
+           ", so lines whose text is the same show as removed and added again.";
+}
+
 }  // namespace pv

@@ -44,4 +44,9 @@ std::vector<DiffHunk> DiffTexts(std::string_view before, std::string_view after,
 std::string UnifiedDiff(const std::vector<DiffHunk>& hunks, const std::string& oldName,
                         const std::string& newName);
 
+// A sentence for a reader of the difference when the two texts end their lines differently ("LF" against
+// "CR LF", "CR" or "mixed"): every line then shows as changed, though its text may be the same. "" when
+// both end their lines alike, or one has no line end at all.
+std::string LineEndNote(std::string_view before, std::string_view after);
+
 }  // namespace pv

@@ -139,7 +139,8 @@ ReviewDialog::ReviewDialog(const PendingWrite& write, QWidget* parent) : QDialog
                              ? QStringLiteral("Saving changes %1 (%2 removed, %3 added):")
                                    .arg(Q(write.path), lines(removed), lines(added))
                              : QStringLiteral("Saving creates %1 (%2):").arg(Q(write.path), lines(added));
-    auto* summary = new QLabel(what, this);
+    const std::string lineEnds = write.before ? LineEndNote(*write.before, write.after) : std::string();
+    auto* summary = new QLabel(lineEnds.empty() ? what : what + " " + Q(lineEnds), this);
     summary->setObjectName("lblReviewSummary");
     summary->setWordWrap(true);
     summary->setTextInteractionFlags(Qt::TextSelectableByMouse);

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <random>
 #include <string>
+#include <tuple>
 
 #include "core/TextDiff.h"
 #include "support/TestFiles.h"
@@ -51,6 +52,17 @@ TEST(TextDiff, LineEndsAtTheEndOfTheTextAndNewFiles) {
               "+<R>\r\n+\t<A/>\r\n+</R>\r\n");
     EXPECT_EQ(UnifiedDiff(DiffTexts("", "<R>\r\n</R>\r\n"), "/dev/null", "new.xml"),
               "--- /dev/null\n+++ new.xml\n@@ -0,0 +1,2 @@\n+<R>\r\n+</R>\r\n");
+    // Told in words beside the difference: every line shows as changed.
+    EXPECT_EQ(
+        LineEndNote("<R>\n</R>\n", "<R>\r\n</R>\r\n"),
+        "The line ends change from LF to CR LF, so lines whose text is the same show as removed and added "
+        "again.");
+    EXPECT_EQ(
+        std::make_tuple(LineEndNote("a\rb\r\n", "a\r\n"), LineEndNote("a\r\n", "b\r\nc\r\n"),
+                        LineEndNote("", "a\r\n")),
+        std::make_tuple(std::string("The line ends change from mixed to CR LF, so lines whose text is the "
+                                    "same show as removed and added again."),
+                        std::string(), std::string()));
     // A name with a blank ends in a TAB, so that patch reads all of it.
     EXPECT_EQ(UnifiedDiff(DiffTexts("a\nb\n", ""), "old.txt", "new one.txt"),
               "--- old.txt\n+++ new one.txt\t\n@@ -1,2 +0,0 @@\n-a\n-b\n");
