@@ -318,23 +318,27 @@ std::optional<Message> FrmMailbox::CheckFields(CMailbox* numbers) const {
                                  cmdBrowseDisposition)) {
         return fault;
     }
-    // The name is compared and checked as the master file will give it back: trimmed of blanks.
+    // Values are compared and checked as the master file will give them back: trimmed of blanks. One that
+    // begins or ends with a blank would read back as another.
+    const auto blankEnds = [](const std::string& what, const std::string& value,
+                              const char* control) -> std::optional<Message> {
+        if (TrimXmlSpace(value) == value) return std::nullopt;
+        return Fault("The " + what + " \"" + value +
+                         "\" begins or ends with a blank, which the master file does not keep: it would read "
+                         "back as \"" +
+                         TrimXmlSpace(value) + "\". Remove the blank.",
+                     control);
+    };
     const std::string& name = Text(txtMailboxName);
     if (TrimXmlSpace(name).empty()) return Fault("Mailbox name is missing", txtMailboxName);
-    if (TrimXmlSpace(name) != name) {
-        return Fault(
-            "The mailbox name \"" + name +
-                "\" begins or ends with a blank, which the master file does not keep: it would read back "
-                "as \"" +
-                TrimXmlSpace(name) + "\". Remove the blank.",
-            txtMailboxName);
-    }
+    if (auto fault = blankEnds("mailbox name", name, txtMailboxName)) return fault;
 
     if (IsServerProtocol(protocol)) {
-        if (Text(txtHost).empty()) return Fault("Mail Server is missing", txtHost);
+        if (TrimXmlSpace(Text(txtHost)).empty()) return Fault("Mail Server is missing", txtHost);
+        if (auto fault = blankEnds("mail server", Text(txtHost), txtHost)) return fault;
         const std::string& port = Text(txtPort);
         if (!port.empty() && !ParseInt32(port)) return Fault("Port must be numeric", txtPort);
-        if (Text(txtUser).empty()) return Fault("Username is missing", txtUser);
+        if (TrimXmlSpace(Text(txtUser)).empty()) return Fault("Username is missing", txtUser);
     } else {
         const std::string& home = Text(txtHomeFolder);
         if (home.empty()) return Fault("Home Folder is missing", txtHomeFolder);
@@ -353,6 +357,11 @@ std::optional<Message> FrmMailbox::CheckFields(CMailbox* numbers) const {
             AccountPartProblem({Text(txtDomain), Text(txtUser), Text(txtAlias)}, "the master file")) {
         return Fault(problem->message, boxes[problem->part]);
     }
+    const std::string account = JoinAccount({Text(txtDomain), Text(txtUser), Text(txtAlias)});
+    const char* const accountEnd = account.size() > 0 && TrimXmlSpace(account.substr(0, 1)).empty()
+                                       ? (Text(txtDomain).empty() ? txtUser : txtDomain)
+                                       : (Text(txtAlias).empty() ? txtUser : txtAlias);
+    if (auto fault = blankEnds("account", account, accountEnd)) return fault;
     return std::nullopt;
 }
 

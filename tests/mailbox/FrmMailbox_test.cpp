@@ -116,7 +116,11 @@ TEST_F(MailboxEditor, ChecksComeInTheirOrderWithTheFieldsMessages) {
              // A server protocol keeps the stored cur limit when its box holds no number.
              form.UserSetText("txtLimitOnCurSize", "n/a");
          }},
-        {"Mail Server is missing", "txtHost", type("txtHost", "pop.example.com")},
+        {"Mail Server is missing", "txtHost", type("txtHost", "   ")},
+        {"Mail Server is missing", "txtHost", type("txtHost", "pop.example.com ")},
+        {"The mail server \"pop.example.com \" begins or ends with a blank, which the master file does not "
+         "keep: it would read back as \"pop.example.com\". Remove the blank.",
+         "txtHost", type("txtHost", "pop.example.com")},
         {"Port must be numeric", "txtPort", type("txtPort", "")},
         {"Username is missing", "txtUser", type("txtUser", "CORP\\help")},
         // The account is one text with backslashes between its parts.
@@ -138,7 +142,14 @@ TEST_F(MailboxEditor, ChecksComeInTheirOrderWithTheFieldsMessages) {
         {"Mailbox Alias must not contain a backslash (\\): the master file keeps Domain, Username and "
          "Mailbox "
          "Alias in one text separated by backslashes, so \"\\\" would read back split differently.",
-         "txtAlias", type("txtAlias", "")},
+         "txtAlias",
+         [&] {
+             form.UserSetText("txtAlias", "");
+             form.UserSetText("txtUser", "help ");
+         }},
+        {"The account \"help \" begins or ends with a blank, which the master file does not keep: it would "
+         "read back as \"help\". Remove the blank.",
+         "txtUser", type("txtUser", "help")},
     };
     for (const auto& [message, control, mend] : steps) {
         s.prompts.ExpectMessage(message);
