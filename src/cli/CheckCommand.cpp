@@ -224,7 +224,11 @@ Findings CheckMailbox(const CMailbox& record, const CheckContext& context, Check
     editor.LoadFromObject(copy);
     if (const auto failure = editor.CheckFields(nullptr)) prompts.Show(*failure);
     // What a save of the master says of this mailbox's password.
-    ScramblePassword(record.sPassword, prompts);
+    try {
+        ScramblePassword(record.sPassword, prompts);
+    } catch (const AppError& refused) {
+        prompts.Show({MessageKind::Error, refused.description()});
+    }
     Add(findings, record.sName, std::move(prompts.messages), context.links.masterFilePath);
     CheckDispositions(record, context, caches, findings);
     for (Finding& finding : findings) finding.message.place.mailbox = record.sName;

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "core/encoding.h"
+#include "core/errors.h"
 #include "core/prompts.h"
 
 namespace pv {
@@ -31,6 +32,20 @@ constexpr std::array<unsigned char, 256> kInverse = MakeInverse();
 
 }  // namespace
 
+std::string UnstorablePassword(const std::string& password) {
+    if (password.compare(0, kMarkerLength, kPasswordMarker) != 0) return {};
+    for (size_t pos = 0; pos < password.size();) {
+        const char32_t code = NextCodePoint(password, pos);
+        if (code < kFirst || code > kLast) {
+            return "The password begins with \"" + std::string(kPasswordMarker) +
+                   "\" and holds a character that cannot be scrambled (#" +
+                   std::to_string(static_cast<uint32_t>(code)) +
+                   "), so it would be stored as it is and read back as another password. Change the password.";
+        }
+    }
+    return {};
+}
+
 std::string ScramblePassword(const std::string& password, IPrompts& prompts) {
     std::string result = kPasswordMarker;
     size_t pos = 0;
@@ -42,6 +57,8 @@ std::string ScramblePassword(const std::string& password, IPrompts& prompts) {
                 {MessageKind::Warning,
                  "Password contains out-of-bounds character, it will not be encrypted.  Character=#" +
                      std::to_string(static_cast<uint32_t>(code))});
+            if (const std::string refusal = UnstorablePassword(password); !refusal.empty())
+                throw AppError(kErrUnwritableValue, refusal);
             return password;
         }
         result += static_cast<char>(kTable[code - kFirst]);

@@ -9,6 +9,7 @@
 #include "core/errors.h"
 #include "core/filechoice.h"
 #include "core/numeric.h"
+#include "core/password.h"
 #include "core/platform.h"
 #include "core/xml.h"
 #include "dispositions/FrmDispositions.h"
@@ -357,6 +358,8 @@ std::optional<Message> FrmMailbox::CheckFields(CMailbox* numbers) const {
             AccountPartProblem({Text(txtDomain), Text(txtUser), Text(txtAlias)}, "the master file")) {
         return Fault(problem->message, boxes[problem->part]);
     }
+    if (const std::string refusal = UnstorablePassword(Text(txtPassword)); !refusal.empty())
+        return Fault(refusal, txtPassword);
     const std::string account = JoinAccount({Text(txtDomain), Text(txtUser), Text(txtAlias)});
     const char* const accountEnd = account.size() > 0 && TrimXmlSpace(account.substr(0, 1)).empty()
                                        ? (Text(txtDomain).empty() ? txtUser : txtDomain)

@@ -149,7 +149,15 @@ TEST_F(MailboxEditor, ChecksComeInTheirOrderWithTheFieldsMessages) {
          }},
         {"The account \"help \" begins or ends with a blank, which the master file does not keep: it would "
          "read back as \"help\". Remove the blank.",
-         "txtUser", type("txtUser", "help")},
+         "txtUser",
+         [&] {
+             form.UserSetText("txtUser", "help");
+             form.UserSetText("txtPassword", "7qhw3pzk\xC3\xA4");
+         }},
+        // Kept in clear for its last character, it would read back scrambled.
+        {"The password begins with \"7qhw3pzk\" and holds a character that cannot be scrambled (#228), so it "
+         "would be stored as it is and read back as another password. Change the password.",
+         "txtPassword", type("txtPassword", "")},
     };
     for (const auto& [message, control, mend] : steps) {
         s.prompts.ExpectMessage(message);
