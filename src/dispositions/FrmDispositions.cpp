@@ -156,6 +156,10 @@ void FrmDispositions::Edit() {
     if (line < 0) return;
     std::vector<CCatDisposition> before = Current();
     CCatDisposition& disposition = Current()[static_cast<size_t>(line)];
+    // The mark may be set already (a disposition added since the load): only what the editor changes now
+    // is a step to undo.
+    const bool markedBefore = disposition.Changed;
+    disposition.Changed = false;
     try {
         OpenDispositionEditor(services_, master_, disposition, kUseRecordType);
     } catch (const AppError& error) {
@@ -165,6 +169,7 @@ void FrmDispositions::Edit() {
         setChanged(true);
         RecordDispositions(current_, std::move(before), line, line);
     }
+    disposition.Changed = disposition.Changed || markedBefore;
     FillDispositionList();
     SetSelection(lstDispositions, {line});
 }

@@ -134,6 +134,10 @@ TEST(DispositionsEditor, UndoLeadsBackToTheLoadedListsAndRedoToTheSameSave) {
         e.form.UserSelect("lstCategories", {2});  // Junk
         e.ExpectChooser(2);
         e.form.UserClick("cmdAdd");
+        // Opening what was just added, and changing nothing there, is no step of its own.
+        e.form.UserSelect("lstDispositions", {static_cast<int>(e.Dispositions().size()) - 1});
+        e.s.prompts.ExpectMessage("There is no config file to edit for \"DoNothing\" types");
+        e.form.UserClick("cmdEdit");
         e.form.UserSelect("lstCategories", {1});
         e.form.UserClick("cmdUseParent");
     };
