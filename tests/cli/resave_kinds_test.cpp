@@ -114,7 +114,19 @@ TEST_F(SampleTool, ADispositionFileIsRewrittenInTheEditorsShapeAndRefusedWhenIts
     EXPECT_EQ(ReadFile(path), refused);
 }
 
-TEST_F(SampleTool, ADispositionFileWhoseCategoryFileCannotBeReadIsNotWritten) {
+TEST_F(SampleTool, ADispositionFileWhoseCatalogueCannotBeReadIsNotWritten) {
+    // Without the first disposition types file no disposition can be checked: that file is named, not the
+    // disposition file, which was read.
+    const std::string types = file("customDispositionTypes.xml");
+    fs::rename(types, file("moved.xml"));
+    const auto typesRun = Run({"resave", "--master", "config/master.xml", "config/sales.disposition.xml"});
+    EXPECT_EQ(
+        std::tie(typesRun.status, typesRun.err),
+        std::make_tuple(1, kPrefix + ("Couldn't find the Disposition Types file: " + types + "\n") + kPrefix +
+                               ("Not written: " + file("sales.disposition.xml") +
+                                ", because its disposition types file " + types + " could not be read.\n")));
+    fs::rename(file("moved.xml"), types);
+
     const std::string master = ReadFile(file("master.xml"));
     const std::string systemCategories = file("systemCategoryDefinitions.xml");
     ASSERT_NE(master.find("+/systemCategoryDefinitions.xml"), std::string::npos);
