@@ -35,6 +35,19 @@ int MasterNotRead(StreamPrompts& prompts, const std::string& path, const std::st
     return kFailed;
 }
 
+// The file was read, but the first disposition types file, without which no disposition can be checked,
+// was not (its load said why): that file, or the master that names none, is the one to mend.
+int TypesNotRead(StreamPrompts& prompts, const std::string& path, const IMasterLinks& links,
+                 const PathContext& paths) {
+    const std::string master = links.FullPathToMasterConfig();
+    const std::string types = links.DispositionTypesFile(1);
+    prompts.Say("Not written: " + path + ", because " +
+                (types.empty() ? "its master file " + master + " names no disposition types file."
+                               : "its disposition types file " + paths.ResolvePath(master, types) +
+                                     " could not be read."));
+    return kFailed;
+}
+
 // A failed write is reported by the tool once the command has ended.
 int Print(std::ostream& out, const std::string& text) {
     out << text;
@@ -117,6 +130,9 @@ int ResaveDispositions(const std::string& path, const ResaveOptions& options, st
     const MasterLinks links = LinksOf(master, paths);
     DispositionConfiguration configuration;
     const auto loaded = configuration.LoadFullPath(path, links, paths, prompts);
+    if (loaded.file.read() && !loaded.opened) {
+        return TypesNotRead(prompts, path, links, paths);
+    }
     if (!loaded.opened || !loaded.file.read()) return NotWritten(prompts, path);
     return Resave(configuration.Saving(paths, prompts), options, out, prompts);
 }

@@ -71,9 +71,11 @@ Message UnreadableMessage(const std::string& prefix, const OpenedFile& file) {
             Place::File(file.path)};
 }
 
-Message MalformedMessage(const OpenedFile& file) {
-    Message message = ReadAsEmpty(
-        "The file " + file.path + " is not well-formed XML (" + file.xml.problem + ").", file.path);
+Message MalformedMessage(const OpenedFile& file, const std::string& windowConsequence) {
+    const std::string text = "The file " + file.path + " is not well-formed XML (" + file.xml.problem + ").";
+    Message message = windowConsequence.empty() ? ReadAsEmpty(text, file.path)
+                                                : Message{MessageKind::Error, text + windowConsequence, text,
+                                                          Place::File(file.path)};
     // The reader says where as "line L, column C: reason"; a report that points into the file wants both.
     int line = 0, column = 0;
     if (std::sscanf(file.xml.problem.c_str(), "line %d, column %d", &line, &column) == 2) {

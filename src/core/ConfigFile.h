@@ -67,8 +67,9 @@ std::string WithArticle(const std::string& kind);
 // The messages of a file that was not read, in the words every load shares.
 // An error that stopped the reading, after the load's own prefix ("Unexpected error in LoadFile=").
 Message UnreadableMessage(const std::string& prefix, const OpenedFile& file);
-// "The file PATH is not well-formed XML (line L, column C: reason)."; a window adds that it shows defaults.
-Message MalformedMessage(const OpenedFile& file);
+// "The file PATH is not well-formed XML (line L, column C: reason)."; a window adds that it shows defaults,
+// or `windowConsequence` for a file that has none (a catalogue: " It was read as empty, so ...").
+Message MalformedMessage(const OpenedFile& file, const std::string& windowConsequence = {});
 // "The file PATH is not a KIND: its root element is <FOUND>, not <EXPECTED>." and what the load does about
 // it (`consequence`, said by both; without one, a window says that it shows defaults).
 Message OtherKindMessage(const OpenedFile& file, const std::string& kind,

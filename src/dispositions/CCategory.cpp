@@ -21,11 +21,13 @@ bool LoadCategoryFile(CategoryCatalogue& catalogue, const std::string& fileName,
                      "Couldn't find the Category Definitions file", fileName));
         return false;
     }
-    // A file that is there but cannot be read would otherwise look like a file without categories.
-    if (!ReportOpened(file, "Error loading the Category Definitions file=", prompts) ||
-        file.problem == FileProblem::Malformed) {
+    // A catalogue has no defaults to show: what a file that is not well-formed costs is its categories.
+    if (file.problem == FileProblem::Malformed) {
+        prompts.Show(MalformedMessage(file, " It was read as empty, so its categories are not shown."));
         return false;
     }
+    // A file that is there but cannot be read would otherwise look like a file without categories.
+    if (!ReportOpened(file, "Error loading the Category Definitions file=", prompts)) return false;
     if (file.problem == FileProblem::OtherKind) {
         prompts.Show(
             OtherKindMessage(file, "category definitions file", " No categories were read from it."));

@@ -31,6 +31,12 @@ CDispositionTypes::FileRead CDispositionTypes::LoadFromFile(const std::string& f
                               "Couldn't find the Disposition Types file", path));
         return FileRead::Unread;
     }
+    // A catalogue has no defaults to show: what a file that is not well-formed costs is its types.
+    if (file.problem == FileProblem::Malformed) {
+        prompts.Show(
+            MalformedMessage(file, " It was read as empty, so none of its disposition types are known."));
+        return FileRead::Incomplete;
+    }
     // A file that is there but cannot be read is not taken for a file without types: the callers must not go
     // on as if the catalogue were complete.
     if (!ReportOpened(file, "Error loading the Disposition Types file=", prompts)) return FileRead::Unread;

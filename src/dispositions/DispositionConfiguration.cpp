@@ -117,6 +117,7 @@ DispositionConfiguration::LoadResult DispositionConfiguration::LoadAt(
     unreadCatalogues_.clear();
     unreadTypesFiles_.clear();
     unloadedCategories_.clear();
+    emptyUnloadedCategories_.clear();
     notKept_.reset();
     types_ = CDispositionTypes();
     // The records of the last load are loaded again in place by BuildCategories, and dropped on any way out
@@ -218,7 +219,9 @@ void DispositionConfiguration::BuildCategories(const OpenedFile& file, IPrompts&
         if (index_.count(name) != 0) continue;
         // Named as the categories a save would drop, not again as elements left out.
         element.MarkBranchRead();
-        if (unloaded.insert(name).second) unloadedCategories_.push_back(std::move(name));
+        if (!unloaded.insert(name).second) continue;
+        const bool empty = !element.FirstChild() && NodeTextView(element).empty();
+        (empty ? emptyUnloadedCategories_ : unloadedCategories_).push_back(std::move(name));
     }
 
     // A parent may come after its children in the catalogue, so the links are made once every name is known.
@@ -389,12 +392,23 @@ bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts
     }
 }
 
+std::string DispositionConfiguration::DroppedCategories(const std::string& article) const {
+    std::string text;
+    if (!unloadedCategories_.empty()) {
+        text = article + "dispositions of the categories " + NameList(unloadedCategories_);
+    }
+    if (!emptyUnloadedCategories_.empty()) {
+        if (!text.empty()) text += " and ";
+        text += article + "empty elements of the categories " + NameList(emptyUnloadedCategories_);
+    }
+    return text;
+}
+
 std::string DispositionConfiguration::UnreadCataloguesConsequence() const {
     std::string text = "The category definitions file " + NameList(unreadCatalogues_) +
                        " could not be read, so the categories it defines are not loaded";
-    if (unloadedCategories_.empty()) return text + ".";
-    return text + ": saving would drop from " + fullPath_ + " the dispositions of the categories " +
-           NameList(unloadedCategories_) + ".";
+    if (unloadedCategories_.empty() && emptyUnloadedCategories_.empty()) return text + ".";
+    return text + ": saving would drop from " + fullPath_ + " " + DroppedCategories("the ") + ".";
 }
 
 std::string DispositionConfiguration::UnreadCataloguesQuestion() const {
@@ -414,11 +428,10 @@ FileSave DispositionConfiguration::Saving(const PathContext& paths, IPrompts& pr
                  fullPath_ + " could not be read."});
     } else if (!unreadCatalogues_.empty()) {
         save.losses.push_back(Loss{UnreadCataloguesQuestion(), UnreadCataloguesConsequence()});
-    } else if (!unloadedCategories_.empty()) {
+    } else if (!unloadedCategories_.empty() || !emptyUnloadedCategories_.empty()) {
         // A category the catalogue no longer defines: its dispositions are shown nowhere, and the server
-        // would still read them.
-        const std::string dropped = "The file " + fullPath_ + " holds dispositions of the categories " +
-                                    NameList(unloadedCategories_) +
+        // would still read them. An empty element loses nothing the server reads, but is still left out.
+        const std::string dropped = "The file " + fullPath_ + " holds " + DroppedCategories("") +
                                     ", which no category definitions file defines; a save would drop them.";
         save.losses.push_back(Loss{dropped + " Do you want to save anyway?", dropped});
     }
@@ -433,6 +446,7 @@ FileSave DispositionConfiguration::Saving(const PathContext& paths, IPrompts& pr
     save.written = [this] {
         file_.problem = FileProblem::None;
         unloadedCategories_.clear();
+        emptyUnloadedCategories_.clear();
         notKept_.reset();
     };
     return save;

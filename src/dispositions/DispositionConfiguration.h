@@ -116,6 +116,9 @@ class DispositionConfiguration {
     bool Write(const PathContext& paths, IPrompts& prompts, std::string* text,
                DetailedFiles detailedFiles = DetailedFiles::Checked) const;
     std::string UnreadCataloguesQuestion() const;
+    // "dispositions of the categories "A" and empty elements of the categories "B"", each part after
+    // `article`.
+    std::string DroppedCategories(const std::string& article) const;
 
     LoadResult LoadAt(const std::string& fileName, const std::string& fullPath,
                       const std::string& masterFilePath, const IMasterLinks& master, const PathContext& paths,
@@ -127,7 +130,10 @@ class DispositionConfiguration {
     CategoryCatalogue catalogue_;
     std::vector<std::string> unreadCatalogues_;
     std::vector<std::string> unreadTypesFiles_;
+    // The elements of categories no loaded catalogue defines, which a save drops: those that hold something,
+    // and those that hold nothing but blanks (the editor itself writes a category without dispositions so).
     std::vector<std::string> unloadedCategories_;
+    std::vector<std::string> emptyUnloadedCategories_;
     std::optional<Loss> notKept_;  // what the last load left unread
     CDispositionTypes types_;
     std::vector<CCatDispositions> categories_;

@@ -81,13 +81,15 @@ TEST_F(SampleTool, ADispositionFileIsRewrittenInTheEditorsShapeAndRefusedWhenIts
     const std::string path = file("sales.disposition.xml");
     test::WriteFile(path,
                     "<Dispositions><Default><Disposition><Type>DoNothing</Type></Disposition></Default>"
-                    "<Gone><Disposition><Type>DoNothing</Type></Disposition></Gone></Dispositions>");
-    // A category the catalogue no longer defines: its dispositions are dropped only when that is allowed.
+                    "<Gone><Disposition><Type>DoNothing</Type></Disposition></Gone>"
+                    "<Left>\r\n</Left></Dispositions>");
+    // Categories the catalogue no longer defines: their dispositions, and the empty elements the editor
+    // writes, are dropped only when that is allowed.
     const std::string gone = ReadFile(path);
     const std::string lost =
         "The file " + path +
-        " holds dispositions of the categories \"Gone\", which no category definitions file "
-        "defines; a save would drop them.\n";
+        " holds dispositions of the categories \"Gone\" and empty elements of the categories \"Left\", "
+        "which no category definitions file defines; a save would drop them.\n";
     auto run = Run({"resave", "--master", "config/master.xml", "config/sales.disposition.xml"});
     EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(1, kPrefix + ("Not written: " + lost)));
     EXPECT_EQ(ReadFile(path), gone);
@@ -112,7 +114,19 @@ TEST_F(SampleTool, ADispositionFileIsRewrittenInTheEditorsShapeAndRefusedWhenIts
     EXPECT_EQ(ReadFile(path), refused);
 }
 
-TEST_F(SampleTool, ADispositionFileWhoseCategoryFileCannotBeReadIsNotWritten) {
+TEST_F(SampleTool, ADispositionFileWhoseCatalogueCannotBeReadIsNotWritten) {
+    // Without the first disposition types file no disposition can be checked: that file is named, not the
+    // disposition file, which was read.
+    const std::string types = file("customDispositionTypes.xml");
+    fs::rename(types, file("moved.xml"));
+    const auto typesRun = Run({"resave", "--master", "config/master.xml", "config/sales.disposition.xml"});
+    EXPECT_EQ(
+        std::tie(typesRun.status, typesRun.err),
+        std::make_tuple(1, kPrefix + ("Couldn't find the Disposition Types file: " + types + "\n") + kPrefix +
+                               ("Not written: " + file("sales.disposition.xml") +
+                                ", because its disposition types file " + types + " could not be read.\n")));
+    fs::rename(file("moved.xml"), types);
+
     const std::string master = ReadFile(file("master.xml"));
     const std::string systemCategories = file("systemCategoryDefinitions.xml");
     ASSERT_NE(master.find("+/systemCategoryDefinitions.xml"), std::string::npos);

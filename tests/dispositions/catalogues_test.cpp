@@ -70,7 +70,10 @@ TEST(DispositionTypes, FirstTypeOfANameWinsOnlyZeroMeansNoFileAndBadFilesAreRepo
     EXPECT_EQ(load("+/types2.xml"), Read::Complete);
     // A malformed file is opened on, without types, but known to be incomplete; a missing one is quoted as
     // written.
-    f.s.prompts.ExpectMessageStartingWith("The file " + (f.dir / "types3.xml") + " is not well-formed XML");
+    f.s.prompts.ExpectMessage("The file " + (f.dir / "types3.xml") +
+                              " is not well-formed XML (line 1, column 125: the file ends before the element "
+                              "<DispositionTypes> is closed). It was read as empty, so none of its "
+                              "disposition types are known.");
     EXPECT_EQ(load("+/types3.xml"), Read::Incomplete);
     f.s.prompts.ExpectMessage(
         "Couldn't find the Disposition Types file, +/missing.xml, please go back to main->Advanced "

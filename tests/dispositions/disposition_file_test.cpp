@@ -226,8 +226,11 @@ TEST(DispositionFile, WhileACategoryFileCannotBeReadASaveThatWouldDropItsCategor
                 "correct it.");
         } else {
             WriteFile(f.dir / "extra.categorydefinitions.xml", second);
-            f.s.prompts.ExpectMessageStartingWith("The file " + f.dir / "extra.categorydefinitions.xml" +
-                                                  " is not well-formed XML");
+            // A catalogue has no defaults: what is not shown is its categories.
+            f.s.prompts.ExpectMessage(
+                "The file " + f.dir / "extra.categorydefinitions.xml" +
+                " is not well-formed XML (line 1, column 23: the file ends before the element <Category> is "
+                "closed). It was read as empty, so its categories are not shown.");
         }
         ASSERT_TRUE(f.Load().opened);
         EXPECT_EQ(f.configuration.UnreadCatalogues(),
@@ -236,7 +239,8 @@ TEST(DispositionFile, WhileACategoryFileCannotBeReadASaveThatWouldDropItsCategor
             "The category definitions file \"+/extra.categorydefinitions.xml\" could not be read, so the "
             "categories it defines are not loaded: saving would drop from " +
             f.file() +
-            " the dispositions of the categories \"Extra\", \"Other\". Do you want to save anyway?";
+            " the dispositions of the categories \"Extra\" and the empty elements of the categories "
+            "\"Other\". Do you want to save anyway?";
         f.s.prompts.ExpectYesNo(question, Answer::No);
         EXPECT_FALSE(f.Save());
         EXPECT_EQ(ReadFile(f.file()), content);

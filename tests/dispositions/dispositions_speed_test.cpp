@@ -85,7 +85,7 @@ TEST(DispositionsSpeed, CategoriesNoCatalogueDefinesAreListedOnceEachInLinearTim
     ASSERT_EQ(save.losses.size(), 1u);
     EXPECT_EQ(save.losses[0].reason,
               "The file " + file +
-                  " holds dispositions of the categories \"Category0\", \"Category2\", which no "
+                  " holds empty elements of the categories \"Category0\", \"Category2\", which no "
                   "category definitions file defines; a save would drop them.");
 }
 
