@@ -135,12 +135,15 @@ ReviewDialog::ReviewDialog(const PendingWrite& write, QWidget* parent) : QDialog
     const auto lines = [](size_t count) {
         return QString::number(count) + (count == 1 ? QStringLiteral(" line") : QStringLiteral(" lines"));
     };
-    const QString what = write.before
-                             ? QStringLiteral("Saving changes %1 (%2 removed, %3 added):")
-                                   .arg(Q(write.path), lines(removed), lines(added))
-                             : QStringLiteral("Saving creates %1 (%2):").arg(Q(write.path), lines(added));
+    // A change of line ends is said before the difference, which shows every such line as changed.
     const std::string lineEnds = write.before ? LineEndNote(*write.before, write.after) : std::string();
-    auto* summary = new QLabel(lineEnds.empty() ? what : what + " " + Q(lineEnds), this);
+    const QString what =
+        write.before
+            ? QStringLiteral("Saving changes %1 (%2 removed, %3 added)")
+                      .arg(Q(write.path), lines(removed), lines(added)) +
+                  (lineEnds.empty() ? QString() : ". " + Q(lineEnds.substr(0, lineEnds.size() - 1))) + ":"
+            : QStringLiteral("Saving creates %1 (%2):").arg(Q(write.path), lines(added));
+    auto* summary = new QLabel(what, this);
     summary->setObjectName("lblReviewSummary");
     summary->setWordWrap(true);
     summary->setTextInteractionFlags(Qt::TextSelectableByMouse);

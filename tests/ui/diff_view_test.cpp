@@ -100,6 +100,11 @@ TEST(ReviewDialog, CancelIsTheDefaultEscapeCancelsAndSaveAccepts) {
     ReviewDialog created(PendingWrite{"/srv/cfg/new.xml", std::nullopt, "<R>\r\n</R>\r\n"}, nullptr);
     EXPECT_EQ(created.findChild<QLabel*>("lblReviewSummary")->text().toStdString(),
               "Saving creates /srv/cfg/new.xml (2 lines):");
+    // Only the line ends change: said before the difference, which shows every line changed.
+    ReviewDialog lineEnds(PendingWrite{"/srv/cfg/lf.xml", "<R>\n</R>\n", "<R>\r\n</R>\r\n"}, nullptr);
+    EXPECT_EQ(lineEnds.findChild<QLabel*>("lblReviewSummary")->text().toStdString(),
+              "Saving changes /srv/cfg/lf.xml (2 lines removed, 2 lines added). The line ends change from LF "
+              "to CR LF, so lines whose text is the same show as removed and added again:");
 }
 
 }  // namespace
