@@ -87,28 +87,23 @@ void MessageFieldsEditor::FieldRowsSetting() {
             rows_.Fill(catalogue_);
             const MessageFieldRows::Read read = rows_.Load(SelectSingleNode(root, "Fields"));
             if (!read.dropped.empty()) ReportDrop(DroppedEntriesMessage("fields", read.dropped));
-            // Ten names at most: a catalogue may offer thousands of fields.
-            const auto list = [](const std::vector<std::string>& names) {
-                std::string text;
-                for (size_t i = 0; i < names.size() && i < 10; ++i) text += (i == 0 ? "" : ", ") + names[i];
-                if (names.size() > 10) text += " and " + std::to_string(names.size() - 10) + " more";
-                return text;
-            };
             // The rows are in the catalogue's order, and a save writes the fields in that order.
             if (!read.fileOrder.empty()) {
-                ReportChangedValue("The file lists its fields in another order (" + list(read.fileOrder) +
+                ReportChangedValue("The file lists its fields in another order (" +
+                                       ShortList(read.fileOrder) +
                                        ") than the message fields files: they are shown, and saved, in "
                                        "theirs (" +
-                                       list(read.rowOrder) + ")",
-                                   "Fields in the order " + list(read.fileOrder) + " (written as " +
-                                       list(read.rowOrder) + ")");
+                                       ShortList(read.rowOrder) + ")",
+                                   "Fields in the order " + ShortList(read.fileOrder) + " (written as " +
+                                       ShortList(read.rowOrder) + ")");
             }
             if (!read.filled.empty()) {
                 ReportChangedValue(
                     "These fields have no length or date format in the file: they are shown, and saved, "
                     "with the message fields files' default: " +
-                        list(read.filled),
-                    "Fields without MaxLength or DateFormat: " + list(read.filled) + " (written with these)");
+                        ShortList(read.filled),
+                    "Fields without MaxLength or DateFormat: " + ShortList(read.filled) +
+                        " (written with these)");
             }
         },
         [this](std::string& buffer) { rows_.Write(buffer); }, {"Fields"});

@@ -117,6 +117,19 @@ bool ReportOpened(const OpenedFile& file, const std::string& unreadablePrefix, I
     }
 }
 
+std::string ShortList(const std::vector<std::string>& items) {
+    constexpr size_t kShown = 10;
+    std::string text;
+    for (size_t i = 0; i < items.size() && i < kShown; ++i) text += (i == 0 ? "" : ", ") + items[i];
+    if (items.size() > kShown) text += " and " + std::to_string(items.size() - kShown) + " more";
+    return text;
+}
+
+Loss ChangedValuesLoss(const std::string& path, const std::vector<std::string>& values) {
+    return Loss{
+        "", "The file " + path + " holds values a save would write otherwise: " + ShortList(values) + "."};
+}
+
 std::optional<Loss> NotKept(const OpenedFile& file, IPrompts& prompts) {
     if (!file.read() || !file.xml.document) return std::nullopt;
     const UnreadContent unread = file.xml.document->Unread();

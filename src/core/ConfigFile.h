@@ -2,6 +2,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/errors.h"
 #include "core/message.h"
@@ -86,5 +87,10 @@ bool ReportOpened(const OpenedFile& file, const std::string& unreadablePrefix, I
 // Comments, processing instructions and a document type alone are no part of what the server reads: they are
 // said at once, as a warning, and nothing is returned. Nothing either when the load read everything.
 std::optional<Loss> NotKept(const OpenedFile& file, IPrompts& prompts);
+// What a load read as another value, which a save writes so: said as the file loaded, so a window saves
+// without asking again; `values` are "Element=value (written as other)".
+Loss ChangedValuesLoss(const std::string& path, const std::vector<std::string>& values);
+// "a, b and 3 more": ten items at most, for a message that may be about thousands.
+std::string ShortList(const std::vector<std::string>& items);
 
 }  // namespace pv

@@ -260,14 +260,9 @@ FileSave FileEditorForm::Saving() {
         save.losses.push_back(
             Loss{"", save.path + " names entries the editor cannot show, which a save would drop."});
     }
-    if (!changedValues_.empty()) {
-        // Said as the file loaded: a window saves without asking again; the tool does not change what the
-        // server reads unless told to.
-        std::string values;
-        for (const std::string& value : changedValues_) values += (values.empty() ? "" : ", ") + value;
-        save.losses.push_back(Loss{
-            "", "The file " + save.path + " holds values a save would write otherwise: " + values + "."});
-    }
+    // Said as the file loaded: a window saves without asking again; the tool does not change what the
+    // server reads unless told to.
+    if (!changedValues_.empty()) save.losses.push_back(ChangedValuesLoss(save.path, changedValues_));
     if (notKept_) save.losses.push_back(*notKept_);
     save.disk = &disk_;
     save.reload = [this] { LoadFile(); };

@@ -103,7 +103,7 @@ FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {
         prompts.ShowMessage(
             "These numbers of mailboxes are not whole numbers: they are shown, and saved, "
             "rounded: " +
-            ChangedValuesText());
+            ShortList(changedValues_));
     }
     if (!complete) {
         prompts.Show(UnreadableMessage(kStopped, file));
@@ -111,15 +111,6 @@ FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {
         notKept_ = NotKept(file, prompts);
     }
     return file;
-}
-
-std::string MasterConfiguration::ChangedValuesText() const {
-    // Ten at most: thousands of mailboxes may hold them.
-    std::string text;
-    for (size_t i = 0; i < changedValues_.size() && i < 10; ++i)
-        text += (i == 0 ? "" : ", ") + changedValues_[i];
-    if (changedValues_.size() > 10) text += " and " + std::to_string(changedValues_.size() - 10) + " more";
-    return text;
 }
 
 std::string MasterConfiguration::WriteText(const std::string& referringFile, const PathContext& paths,
@@ -167,11 +158,7 @@ FileSave MasterConfiguration::Saving(const std::string& referringFile, const Pat
     };
     if (notKept_) save.losses.push_back(*notKept_);
     // Said as the file loaded: a window saves without asking again; the tool does not write it unasked.
-    if (!changedValues_.empty()) {
-        save.losses.push_back(
-            Loss{"", "The file " + save.path +
-                         " holds values a save would write otherwise: " + ChangedValuesText() + "."});
-    }
+    if (!changedValues_.empty()) save.losses.push_back(ChangedValuesLoss(save.path, changedValues_));
     save.written = [this] {
         notKept_.reset();
         changedValues_.clear();

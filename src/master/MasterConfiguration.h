@@ -55,8 +55,6 @@ struct MasterConfiguration {
     static std::string SkeletonText();
 
   private:
-    std::string ChangedValuesText() const;
-
     std::optional<Loss> notKept_;
     // "Mailbox "Sales": Threads=2.5 (written as 2)": what the last load read as another value.
     std::vector<std::string> changedValues_;
