@@ -33,7 +33,9 @@ void CMailbox::setToDefaults() {
     sPassword.clear();
     sSubfolder.clear();
     sSensitivitySettingsFile.clear();
-    saCategorizationRulesConfigFiles = {"+/categorization.xml"};
+    // In the storage the record has: a record is set to its defaults again before it is read.
+    saCategorizationRulesConfigFiles.resize(1);
+    saCategorizationRulesConfigFiles.front() = "+/categorization.xml";
     sDispositionFileName = "+/disposition.xml";
     nMsgsPerThreadBeforeRefresh = 50;
     nWaitTime = 100;
@@ -90,6 +92,7 @@ namespace {
 class ChildElements {
   public:
     explicit ChildElements(XmlNode node) {
+        children_.reserve(kUsualChildren);
         for (XmlNode child = node.FirstChild(); child; child = child.NextSibling()) {
             children_.emplace_back(child.Name(), child);
         }
@@ -103,12 +106,15 @@ class ChildElements {
         }
         return XmlNode();
     }
-    std::string Text(std::string_view name, const std::string& defaultText) const {
-        const XmlNode found = First(name);
-        return found ? NodeText(found) : defaultText;
+    // The text of the first child of that name into `field`, in the storage it has; without such a child
+    // the field keeps what it holds.
+    void Read(std::string_view name, std::string& field) const {
+        if (const XmlNode found = First(name)) field.assign(NodeTextView(found));
     }
 
   private:
+    // A mailbox as written has 21 children; more only with a list of rules files or unknown elements.
+    static constexpr size_t kUsualChildren = 24;
     std::vector<std::pair<std::string_view, XmlNode>> children_;
 };
 
@@ -118,19 +124,20 @@ std::vector<std::string> CMailbox::readFromNode(XmlNode node) {
     setToDefaults();
     std::vector<std::string> readAsOther;
     const ChildElements children(node);
-    sName = children.Text("Name", sName);
-    sHost = children.Text("Host", sHost);
-    sPort = children.Text("Port", sPort);
-    sProtocol = children.Text("Protocol", sProtocol);
-    decompose(children.Text("User", account_));
+    children.Read("Name", sName);
+    children.Read("Host", sHost);
+    children.Read("Port", sPort);
+    children.Read("Protocol", sProtocol);
+    // Without a User the parts keep their defaults, which make the default account.
+    if (const XmlNode user = children.First("User")) decompose(NodeText(user));
     // Read as written: a stored password may end in a blank (the image of one of its characters).
     if (const XmlNode password = children.First("Password"))
         sPassword = UnscramblePassword(NodeTextExact(password));
-    sSubfolder = children.Text("Subfolder", sSubfolder);
+    children.Read("Subfolder", sSubfolder);
     saCategorizationRulesConfigFiles =
         ReadNodeTextList(node, "CategorizationRulesFileName", saCategorizationRulesConfigFiles);
-    sSensitivitySettingsFile = children.Text("SensitivitySettingsFile", sSensitivitySettingsFile);
-    sDispositionFileName = children.Text("DispositionFileName", sDispositionFileName);
+    children.Read("SensitivitySettingsFile", sSensitivitySettingsFile);
+    children.Read("DispositionFileName", sDispositionFileName);
 
     const auto readNumber = [&](const char* element, int32_t current, bool flag = false) {
         const XmlNode found = children.First(element);
@@ -154,7 +161,7 @@ std::vector<std::string> CMailbox::readFromNode(XmlNode node) {
     nErrorWaitTime = readNumber("ErrorWaitTime", nErrorWaitTime);
     nNoMessagesWaitTime = readNumber("NoMessagesWaitTime", nNoMessagesWaitTime);
     nThreads = readNumber("Threads", nThreads);
-    sHomeFolder = children.Text("MailHomeFolder", sHomeFolder);
+    children.Read("MailHomeFolder", sHomeFolder);
     nLimitOnCurSize = readNumber("LimitOnCurSize", nLimitOnCurSize);
     nMessageSizeLimit = readNumber("MessageSizeLimit", nMessageSizeLimit);
     nMessageTruncateToSize = readNumber("MessageTruncateToSize", nMessageTruncateToSize);

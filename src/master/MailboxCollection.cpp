@@ -5,14 +5,19 @@
 namespace pv {
 
 CMailbox& MailboxCollection::Add(std::shared_ptr<CMailbox> record, const std::string& key, size_t position) {
-    if (index_.count(key) != 0) {
-        throw AppError(kErrDuplicateKey, "A mailbox named \"" + key + "\" is already in the list");
+    // One lookup: the slot is taken first, and given back if the record cannot be placed.
+    const auto [slot, free] = index_.try_emplace(key);
+    if (!free) throw AppError(kErrDuplicateKey, "A mailbox named \"" + key + "\" is already in the list");
+    try {
+        auto before = order_.end();
+        if (position < order_.size())
+            before = std::next(order_.begin(), static_cast<std::ptrdiff_t>(position));
+        slot->second = order_.insert(before, Entry{key, std::move(record)});
+    } catch (...) {
+        index_.erase(slot);
+        throw;
     }
-    auto before = order_.end();
-    if (position < order_.size()) before = std::next(order_.begin(), static_cast<std::ptrdiff_t>(position));
-    const auto added = order_.insert(before, Entry{key, std::move(record)});
-    index_.emplace(key, added);
-    return *added->record;
+    return *slot->second->record;
 }
 
 size_t MailboxCollection::Position(const std::string& key) const {
