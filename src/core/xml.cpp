@@ -138,21 +138,10 @@ UnreadContent XmlDocument::Unread() const {
     // Text beside the child elements of an element read for its children only ("<Mailbox>x<Name>"): no
     // value holds it. An element whose text was read, or one inside it, keeps all of its text.
     std::vector<bool> textKept(nodes_.size(), false);
-    const auto blank = [this](uint32_t begin, uint32_t end) {
-        return Trim(std::string_view(text_).substr(begin, end - begin)).empty();
-    };
     for (uint32_t i = 1; i < nodes_.size(); ++i) {
         const Node& node = nodes_[i];
         textKept[i] = node.textRead || (node.parent != kNone && textKept[node.parent]);
-        if (!node.read || textKept[i] || node.firstChild == kNone) continue;
-        uint32_t from = node.textBegin;
-        bool onlyBlanks = true;
-        for (uint32_t child = node.firstChild; child != kNone && onlyBlanks;
-             child = nodes_[child].nextSibling) {
-            onlyBlanks = blank(from, nodes_[child].textBegin);
-            from = nodes_[child].textEnd;
-        }
-        if (onlyBlanks && blank(from, node.textEnd)) continue;
+        if (!node.read || textKept[i] || node.firstChild == kNone || !node.ownText) continue;
         std::string path = Path(i);
         const auto [it, added] = textsWhere.emplace(path, unread.texts.size());
         if (added) unread.texts.push_back({std::move(path), 0});

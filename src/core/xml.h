@@ -107,6 +107,7 @@ class XmlDocument {
         uint32_t textEnd = 0;
         mutable bool read = false;
         mutable bool textRead = false;  // its RawText was asked for
+        bool ownText = false;           // holds text other than blanks outside its child elements
     };
     struct Attribute {
         uint32_t element;

@@ -226,7 +226,11 @@ class XmlTreeBuilder {
         // Only the content of an element is text; anything the parser reports elsewhere is not kept.
         if (open_.size() <= 1 || length <= 0) return true;
         if (document_.text_.size() + static_cast<size_t>(length) > kMaxText) return false;
-        document_.text_.append(reinterpret_cast<const char*>(text), static_cast<size_t>(length));
+        const auto* chars = reinterpret_cast<const char*>(text);
+        document_.text_.append(chars, static_cast<size_t>(length));
+        // Told once, as the text comes: a load then needs no second look at the blanks between elements.
+        bool& own = document_.nodes_[open_.back()].ownText;
+        if (!own) own = !std::all_of(chars, chars + length, IsXmlBlank);
         return true;
     }
 

@@ -1,5 +1,7 @@
 #include "mailbox/CMailbox.h"
 
+#include <algorithm>
+
 #include "core/account.h"
 #include "core/numeric.h"
 #include "core/password.h"
@@ -147,7 +149,8 @@ std::vector<std::string> CMailbox::readFromNode(XmlNode node) {
             // A whole number with or without its sign is the same number whichever way it is written; any
             // other text (a fraction) is one the save writes otherwise.
             const size_t start = text[0] == '+' || text[0] == '-' ? 1 : 0;
-            if (text.find_first_not_of("0123456789", start) != std::string::npos) {
+            if (!std::all_of(text.begin() + static_cast<std::ptrdiff_t>(start), text.end(),
+                             [](char c) { return c >= '0' && c <= '9'; })) {
                 const std::string written = flag ? (*value != 0 ? "1" : "0") : std::to_string(*value);
                 readAsOther.push_back(std::string(element) + "=" + text + " (written as " + written + ")");
             }

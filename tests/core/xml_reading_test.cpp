@@ -69,6 +69,16 @@ TEST(XmlReading, UnreadElementsAreListedByPath) {
     EXPECT_EQ(plain.document->Unread().items[0].path, "R/A");
     r.FirstChild("A");
     EXPECT_TRUE(plain.document->Unread().empty());
+
+    // Text beside the child elements of an element read for its children, however it is written (a
+    // character reference, a CDATA section); blanks and comments between them are no text.
+    const XmlFile mixed = ParseXmlText(
+        "<R>\r\n\t<A>1</A> &#65; <B><![CDATA[x]]><C/></B>\t<D> <!-- c -->\n<E/>\r\n</D><F> <G/>y</F></R>");
+    ASSERT_TRUE(mixed.wellFormed) << mixed.problem;
+    for (const char* path : {"R/A", "R/B/C", "R/D/E", "R/F/G"}) SelectSingleNode(mixed.root(), path);
+    std::vector<std::string> texts;
+    for (const auto& text : mixed.document->Unread().texts) texts.push_back(text.path);
+    EXPECT_EQ(texts, (std::vector<std::string>{"R", "R/B", "R/F"}));
 }
 
 }  // namespace
