@@ -315,6 +315,37 @@ class XmlTreeBuilder {
 
 namespace {
 
+// UTF-16 text as UTF-8; a unit that is half of no pair is read as U+FFFD.
+std::string Utf8OfUtf16(std::string_view bytes, bool bigEndian) {
+    std::string text;
+    text.reserve(bytes.size());
+    const auto unit = [&](size_t at) -> char32_t {
+        const auto first = static_cast<unsigned char>(bytes[at]);
+        const auto second = static_cast<unsigned char>(bytes[at + 1]);
+        return bigEndian ? (first << 8) | second : (second << 8) | first;
+    };
+    for (size_t at = 0; at + 1 < bytes.size(); at += 2) {
+        char32_t c = unit(at);
+        if (c >= 0xD800 && c <= 0xDBFF && at + 3 < bytes.size() && unit(at + 2) >= 0xDC00 &&
+            unit(at + 2) <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (unit(at + 2) - 0xDC00);
+            at += 2;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;
+        }
+        AppendUtf8(text, c);
+    }
+    return text;
+}
+
+// Whether a line of the text ends in a CR without an LF after it.
+bool HasLoneCr(std::string_view text) {
+    for (size_t at = text.find('\r'); at != std::string_view::npos; at = text.find('\r', at + 1)) {
+        if (at + 1 >= text.size() || text[at + 1] != '\n') return true;
+    }
+    return false;
+}
+
 // Everything one parse needs in its callbacks: the builder, what the JDK's limits count, and the reason to
 // refuse the file.
 struct ParseState {
@@ -346,6 +377,31 @@ struct ParseState {
     std::unordered_set<std::string> fragmentEntities;
     // Internal entities whose text was made the text the server's parser reads (ReadAsTheServer).
     std::unordered_set<xmlEntityPtr> readAsTheServer;
+
+    // The parser counts only LF as a line end. In a text that also ends lines with a lone CR, the places of
+    // its messages are counted afresh in the text (UTF-8, its byte-order mark left out; empty for UTF-16,
+    // which the parser decodes itself). Where each open element's start tag begins, as a byte of the
+    // document, for a message that names its line.
+    std::string_view text;
+    size_t markLength = 0;  // of the byte-order mark before the text, which the parser's offsets count
+    std::vector<size_t> openAt;
+    // UTF-16 text (after its byte-order mark), which the parser decodes itself: decoded again here, as
+    // UTF-8, only when a place is asked for.
+    std::string_view utf16;
+    bool bigEndian = false;
+    std::string decoded;
+    // Whether the text ends a line with a lone CR: looked at once, only when a place is asked for.
+    std::optional<bool> loneCr;
+    std::string_view LoneCrText() {
+        if (!loneCr) {
+            if (!utf16.empty()) {
+                decoded = Utf8OfUtf16(utf16, bigEndian);
+                text = decoded;
+            }
+            loneCr = HasLoneCr(text);
+        }
+        return *loneCr ? text : std::string_view();
+    }
 };
 
 // The parse's state; none while the parser sets itself up (it may report errors then).
@@ -353,11 +409,54 @@ ParseState* StateOf(void* context) {
     return context ? static_cast<ParseState*>(static_cast<xmlParserCtxtPtr>(context)->_private) : nullptr;
 }
 
+// While an entity is expanded the current input is the entity's; the document's is the first.
+xmlParserInputPtr DocumentInput(xmlParserCtxtPtr context) {
+    return context->inputNr > 0 ? context->inputTab[0] : context->input;
+}
+
 Position DocumentPosition(xmlParserCtxtPtr context) {
-    // While an entity is expanded the current input is the entity's; the document's is the first.
-    const xmlParserInputPtr input = context->inputNr > 0 ? context->inputTab[0] : context->input;
+    const xmlParserInputPtr input = DocumentInput(context);
     if (!input) return {};
     return {input->line, input->col};
+}
+
+// The byte the parser has reached in the document's text, counted from its start.
+std::optional<size_t> DocumentOffset(xmlParserCtxtPtr context, const xmlChar* at = nullptr) {
+    const xmlParserInputPtr input = DocumentInput(context);
+    if (!input || !input->base || !input->cur || input->cur < input->base) return std::nullopt;
+    if (!at) at = input->cur;
+    return static_cast<size_t>(input->consumed) + static_cast<size_t>(at - input->base);
+}
+
+// The byte at a place the parser gives: it counts a line at each LF and columns in characters after it, a
+// lone CR being one of them.
+size_t ParserPlaceOffset(std::string_view text, Position at) {
+    size_t offset = 0;
+    for (long line = 1; line < at.line; ++line) {
+        const size_t end = text.find('\n', offset);
+        if (end == std::string_view::npos) return text.size();
+        offset = end + 1;
+    }
+    for (long column = 1; column < at.column && offset < text.size(); ++column) NextCodePoint(text, offset);
+    return offset;
+}
+
+// A place as the parser gives it, counted afresh in a text with lone CR line ends.
+Position TextPosition(ParseState& state, Position parsers) {
+    const std::string_view text = state.LoneCrText();
+    return text.empty() ? parsers : PositionOf(text, ParserPlaceOffset(text, parsers));
+}
+
+// The line of a byte of the document, in a text with lone CR line ends; `parsers` in any other.
+long TextLine(ParseState& state, long parsers, std::optional<size_t> offset) {
+    const std::string_view text = state.LoneCrText();
+    if (text.empty() || !offset || *offset < state.markLength) return parsers;
+    const size_t at = *offset - state.markLength;
+    return at <= text.size() ? PositionOf(text, at).line : parsers;
+}
+
+Position DocumentPosition(ParseState& state) {
+    return TextPosition(state, DocumentPosition(state.context));
 }
 
 // Whether a callback comes from the text of an entity.
@@ -381,7 +480,7 @@ void Refuse(ParseState& state, void* context, XmlRefusal refusal, const std::str
     if (!state.failed) {
         state.failed = true;
         state.refusal = refusal;
-        state.problem = Describe(DocumentPosition(state.context), reason);
+        state.problem = Describe(DocumentPosition(state), reason);
     }
     Halt(state, context);
 }
@@ -427,6 +526,7 @@ void CheckName(ParseState& state, void* context, const xmlChar* name, const char
 struct WrittenAttributes {
     size_t count = 0;
     std::string_view repeated;
+    const xmlChar* open = nullptr;  // the tag's "<", in the parser's input
 };
 
 WrittenAttributes AttributesAsWritten(xmlParserCtxtPtr context, size_t nameLength) {
@@ -437,6 +537,7 @@ WrittenAttributes AttributesAsWritten(xmlParserCtxtPtr context, size_t nameLengt
     const size_t read = static_cast<size_t>(input->cur - input->base);
     const auto* open = static_cast<const char*>(::memrchr(base, '<', read));
     if (!open) return found;
+    found.open = reinterpret_cast<const xmlChar*>(open);
     const std::string_view tag(open + 1, static_cast<size_t>(base + read - open - 1));
     // Most tags end straight after their name: those hold no attribute, and are done with at once.
     size_t at = std::min(nameLength, tag.size());
@@ -513,6 +614,12 @@ void OnStartElement(void* context, const xmlChar* localName, const xmlChar* pref
                           "a name");
                 return;
         }
+        // Where its start tag begins (for an element of an entity's text, where the entity is used), for the
+        // line of a start tag that an end tag does not match; see TextLine.
+        const auto ctxt = static_cast<xmlParserCtxtPtr>(context);
+        state.openAt.push_back(InEntity(state, ctxt) || !asWritten.open
+                                   ? DocumentOffset(state.context).value_or(0)
+                                   : DocumentOffset(ctxt, asWritten.open).value_or(0));
         if (state.rootOnly && !state.reachedRoot) {
             state.reachedRoot = true;
             xmlStopParser(static_cast<xmlParserCtxtPtr>(context));
@@ -521,7 +628,10 @@ void OnStartElement(void* context, const xmlChar* localName, const xmlChar* pref
 }
 
 void OnEndElement(void* context, const xmlChar*, const xmlChar*, const xmlChar*) {
-    Guarded(context, [&](ParseState& state) { state.builder->End(); });
+    Guarded(context, [&](ParseState& state) {
+        state.builder->End();
+        if (!state.openAt.empty()) state.openAt.pop_back();
+    });
 }
 
 void OnCharacters(void* context, const xmlChar* text, int length) {
@@ -1096,7 +1206,7 @@ std::string Between(const std::string& message, const std::string& before, const
 // The parser's reason for a fatal error, in words an administrator can act on: what is wrong, by the kind of
 // the error (the place is given beside it). The parser's own words are kept only for an error not named here.
 std::string ParserReason(const xmlError& error, xmlParserCtxtPtr context, const XmlTreeBuilder& builder,
-                         bool inEntity) {
+                         bool inEntity, long openedOn) {
     const std::string message = FirstLine(error.message);
     const std::string first = Text(reinterpret_cast<const xmlChar*>(error.str1));
     const std::string blank = "a blank (a space, TAB or line end)";
@@ -1338,7 +1448,7 @@ std::string ParserReason(const xmlError& error, xmlParserCtxtPtr context, const 
         case XML_ERR_TAG_NAME_MISMATCH: {
             const std::string closed = Text(reinterpret_cast<const xmlChar*>(error.str2));
             return "the end tag </" + closed + "> does not match the start tag <" + first + "> (line " +
-                   std::to_string(error.int1) + ")";
+                   std::to_string(openedOn) + ")";
         }
         case XML_ERR_HYPHEN_IN_COMMENT:
             return "\"--\" within a comment (a comment cannot hold two hyphens together, nor end with "
@@ -1423,11 +1533,14 @@ void OnError(void* context, xmlErrorPtr error) {
                                                             : XmlRefusal::kNotWellFormed;
     // Within an entity's text the parser counts from the entity's start; the place in the file is where
     // the entity is used.
-    Position at{error->line, error->int2};
     const bool inEntity = ctxt != state->context || state->context->inputNr > 1;
-    if (inEntity) at = DocumentPosition(state->context);
+    const Position at =
+        inEntity ? DocumentPosition(*state) : TextPosition(*state, {error->line, error->int2});
+    // The line of the start tag that an end tag does not match, counted the same way.
+    const long openedOn = TextLine(
+        *state, error->int1, state->openAt.empty() ? std::nullopt : std::optional(state->openAt.back()));
     try {
-        std::string reason = ParserReason(*error, ctxt, *state->builder, inEntity);
+        std::string reason = ParserReason(*error, ctxt, *state->builder, inEntity, openedOn);
         if (inEntity && reason.rfind("the text of the entity", 0) != 0 &&
             error->code != XML_ERR_ENTITY_LOOP) {
             reason = "in the text of the entity used here: " + reason;
@@ -1516,7 +1629,15 @@ XmlFile Refused(XmlRefusal refusal, Position at, const std::string& reason) {
 
 // Parses UTF-8 or UTF-16 bytes; `decoded` when they were decoded from the declared encoding, which the
 // parser then does not act on again.
-XmlFile ParseWithLibxml(std::string_view bytes, bool rootOnly, bool decoded) {
+// `decoded`: UTF-8 made from another encoding, whose declaration the parser is to pass over. `utf16`: the
+// bytes are UTF-16, which the parser decodes itself, in that byte order, after a byte-order mark of that
+// length.
+struct Utf16Text {
+    bool bigEndian = false;
+    size_t markLength = 0;
+};
+XmlFile ParseWithLibxml(std::string_view bytes, bool rootOnly, bool decoded,
+                        std::optional<Utf16Text> utf16 = std::nullopt) {
     if (bytes.size() > static_cast<size_t>(INT_MAX)) {
         return Refused(XmlRefusal::kTooLarge, {1, 1}, "the file is too large to be read");
     }
@@ -1528,6 +1649,13 @@ XmlFile ParseWithLibxml(std::string_view bytes, bool rootOnly, bool decoded) {
     ParseState state;
     state.builder = &builder;
     state.rootOnly = rootOnly;
+    if (utf16) {
+        state.utf16 = bytes.substr(utf16->markLength);
+        state.bigEndian = utf16->bigEndian;
+    } else {
+        state.markLength = bytes.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+        state.text = bytes.substr(state.markLength);
+    }
 
     // The parser reads the bytes as it reads a file, a piece at a time as it goes, so that it never holds a
     // copy of the whole; it parses all of them as one document (its push mode, which looks for the end of
@@ -1734,9 +1862,14 @@ Position Utf16EndPosition(std::string_view text, bool bigEndian) {
         const unsigned unit =
             bigEndian ? (static_cast<unsigned char>(text[i]) << 8) | static_cast<unsigned char>(text[i + 1])
                       : (static_cast<unsigned char>(text[i + 1]) << 8) | static_cast<unsigned char>(text[i]);
-        if (unit == '\n') {
+        const bool crBeforeLf =
+            unit == '\r' && i + 3 < text.size() &&
+            (bigEndian ? text[i + 2] == 0 && text[i + 3] == '\n' : text[i + 2] == '\n' && text[i + 3] == 0);
+        if (unit == '\n' || (unit == '\r' && !crBeforeLf)) {
             ++at.line;
             at.column = 1;
+        } else if (crBeforeLf) {
+            continue;
         } else if (unit < 0xDC00 || unit > 0xDFFF) {  // the second half of a pair is no character of its own
             ++at.column;
         }
@@ -1766,7 +1899,7 @@ XmlFile ParseUtf16(std::string_view bytes, bool rootOnly) {
                            " it is UTF-16" + (bigEndian ? " big-endian" : " little-endian") +
                            ", but its encoding declaration says \"" + declared + "\"");
     }
-    return ParseWithLibxml(bytes, rootOnly, false);
+    return ParseWithLibxml(bytes, rootOnly, false, Utf16Text{bigEndian, mark ? size_t{2} : 0});
 }
 
 // 8-bit text said or taken to be UTF-8.
