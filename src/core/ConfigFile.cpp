@@ -148,9 +148,17 @@ std::optional<Loss> NotKept(const OpenedFile& file, IPrompts& prompts) {
         return list;
     };
     std::vector<std::string> parts;
-    if (!unread.items.empty()) {
-        parts.push_back(std::string(unread.items.size() == 1 ? "the element " : "the elements ") +
-                        listed(unread.items));
+    std::vector<UnreadContent::Item> elements;
+    std::vector<UnreadContent::Item> attributes;
+    for (const UnreadContent::Item& item : unread.items) {
+        (item.path.find("/@") == std::string::npos ? elements : attributes).push_back(item);
+    }
+    if (!elements.empty())
+        parts.push_back(std::string(elements.size() == 1 ? "the element " : "the elements ") +
+                        listed(elements));
+    if (!attributes.empty()) {
+        parts.push_back(std::string(attributes.size() == 1 ? "the attribute " : "the attributes ") +
+                        listed(attributes));
     }
     const auto counted = [&](size_t count, const char* one, const char* many) {
         if (count == 1) parts.push_back(one);
@@ -159,6 +167,9 @@ std::optional<Loss> NotKept(const OpenedFile& file, IPrompts& prompts) {
     counted(unread.comments, "a comment", "comments");
     counted(unread.processingInstructions, "a processing instruction", "processing instructions");
     if (!unread.texts.empty()) parts.push_back("text between the elements of " + listed(unread.texts));
+    if (!unread.textsWithout.empty()) {
+        parts.push_back("text in " + listed(unread.textsWithout) + ", where only elements are read");
+    }
     if (unread.documentType) parts.push_back("a document type declaration");
     std::string list;
     for (size_t i = 0; i < parts.size(); ++i) {

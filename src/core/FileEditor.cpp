@@ -189,7 +189,7 @@ void FileEditorForm::MarkDeclaredElementsRead(XmlNode root) const {
     for (const Step& step : steps_) {
         for (const std::string& element : step.elements) {
             if (step.read) {
-                root.FirstChild(element);
+                if (const XmlNode first = root.FirstChild(element)) first.MarkTextRead();
                 continue;
             }
             for (XmlNode node = root.FirstChild(element); node; node = node.NextSibling(element)) {

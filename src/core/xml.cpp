@@ -81,6 +81,10 @@ void XmlNode::MarkRead() const {
     if (document_) document_->nodes_[index_].read = true;
 }
 
+void XmlNode::MarkTextRead() const {
+    if (document_) document_->nodes_[index_].textRead = true;
+}
+
 void XmlNode::MarkBranchRead() const {
     if (!document_) return;
     // The elements are stored in document order, so a branch is the element and the run of nodes after it
@@ -126,7 +130,6 @@ UnreadContent XmlDocument::Unread() const {
         if (added) unread.items.push_back({std::move(path), 0});
         ++unread.items[it->second].count;
     };
-    std::unordered_map<std::string, size_t> textsWhere;
     // Only the outermost unread element of a branch is named: what it holds goes with it.
     for (uint32_t i = 1; i < nodes_.size(); ++i) {
         const Node& node = nodes_[i];
@@ -135,17 +138,21 @@ UnreadContent XmlDocument::Unread() const {
     for (const Attribute& attribute : attributes_) {
         if (nodes_[attribute.element].read) add(Path(attribute.element) + "/@" + names_[attribute.name]);
     }
-    // Text beside the child elements of an element read for its children only ("<Mailbox>x<Name>"): no
-    // value holds it. An element whose text was read, or one inside it, keeps all of its text.
+    // Text beside the child elements of an element read for its children only ("<Mailbox>x<Name>"), or in
+    // their place ("<Sales>x</Sales>"): no value holds it. An element whose text was read, or one inside it,
+    // keeps all of its text.
+    std::unordered_map<std::string, size_t> textsWhere[2];
     std::vector<bool> textKept(nodes_.size(), false);
     for (uint32_t i = 1; i < nodes_.size(); ++i) {
         const Node& node = nodes_[i];
         textKept[i] = node.textRead || (node.parent != kNone && textKept[node.parent]);
-        if (!node.read || textKept[i] || node.firstChild == kNone || !node.ownText) continue;
+        if (!node.read || textKept[i] || !node.ownText) continue;
+        const bool holdsElements = node.firstChild != kNone;
+        std::vector<UnreadContent::Item>& list = holdsElements ? unread.texts : unread.textsWithout;
         std::string path = Path(i);
-        const auto [it, added] = textsWhere.emplace(path, unread.texts.size());
-        if (added) unread.texts.push_back({std::move(path), 0});
-        ++unread.texts[it->second].count;
+        const auto [it, added] = textsWhere[holdsElements].emplace(path, list.size());
+        if (added) list.push_back({std::move(path), 0});
+        ++list[it->second].count;
     }
     return unread;
 }

@@ -44,6 +44,9 @@ class XmlNode {
     // The same for the element and everything it holds: a branch the load accounted for as a whole (an entry
     // it dropped and said so, a section rebuilt at every save).
     void MarkBranchRead() const;
+    // Records that the element's own text is accounted for without being read (an older element that a
+    // newer one supersedes), so that it is not listed as text no value holds.
+    void MarkTextRead() const;
 
   private:
     friend class XmlDocument;
@@ -68,11 +71,13 @@ struct UnreadContent {
     size_t comments = 0;
     size_t processingInstructions = 0;
     std::vector<Item> texts;  // elements with text between their child elements, where that text was not read
+    // Elements read for the elements they hold, which hold text instead ("<Sales>x</Sales>").
+    std::vector<Item> textsWithout;
     bool documentType = false;
 
     bool empty() const {
         return items.empty() && comments == 0 && processingInstructions == 0 && texts.empty() &&
-               !documentType;
+               textsWithout.empty() && !documentType;
     }
 };
 

@@ -67,7 +67,7 @@ TEST(XmlReading, UnreadElementsAreListedByPath) {
     EXPECT_EQ(NodeText(r.FirstChild("B")), "2");
     ASSERT_EQ(plain.document->Unread().items.size(), 1u);
     EXPECT_EQ(plain.document->Unread().items[0].path, "R/A");
-    r.FirstChild("A");
+    EXPECT_EQ(ReadNodeText(r, "A", ""), "1");
     EXPECT_TRUE(plain.document->Unread().empty());
 
     // Text beside the child elements of an element read for its children, however it is written (a
@@ -79,6 +79,12 @@ TEST(XmlReading, UnreadElementsAreListedByPath) {
     std::vector<std::string> texts;
     for (const auto& text : mixed.document->Unread().texts) texts.push_back(text.path);
     EXPECT_EQ(texts, (std::vector<std::string>{"R", "R/B", "R/F"}));
+    // An element read for the elements it holds that holds text instead; one read as a value keeps it.
+    const XmlFile container = ParseXmlText("<R><S>junk</S><T> </T><V>1</V></R>");
+    for (const char* path : {"R/S", "R/T"}) SelectSingleNode(container.root(), path);
+    ReadNodeText(container.root(), "R/V", "");
+    ASSERT_EQ(container.document->Unread().textsWithout.size(), 1u);
+    EXPECT_EQ(container.document->Unread().textsWithout[0].path, "R/S");
 }
 
 }  // namespace
