@@ -65,10 +65,12 @@ std::string WithArticle(const std::string& kind) {
 }
 
 Message UnreadableMessage(const std::string& prefix, const OpenedFile& file) {
-    return {MessageKind::Error,
-            FormatError(prefix, file.error.value_or(AppError(kErrFileAccess, ""))),
-            {},
-            Place::File(file.path)};
+    const std::string text = FormatError(prefix, file.error.value_or(AppError(kErrFileAccess, "")));
+    // The tool puts the path before every message; a window names the file unless the error does (a record
+    // that stopped the reading says only which record), for the file may not be the one the window shows.
+    if (text.find(file.path) != std::string::npos)
+        return {MessageKind::Error, text, {}, Place::File(file.path)};
+    return {MessageKind::Error, text + " (in the file " + file.path + ")", text, Place::File(file.path)};
 }
 
 Message MalformedMessage(const OpenedFile& file, const std::string& windowConsequence) {

@@ -107,10 +107,10 @@ FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {
         }
     });
     if (!changedValues_.empty()) {
-        prompts.ShowMessage(
-            "These numbers of mailboxes are not whole numbers: they are shown, and saved, "
-            "rounded: " +
-            ShortList(changedValues_));
+        const std::string said =
+            " are not whole numbers: they are shown, and saved, rounded: " + ShortList(changedValues_);
+        prompts.Show({MessageKind::Error, "These numbers of mailboxes in the file " + file.path + said,
+                      "These numbers of mailboxes" + said, Place::File(file.path)});
     }
     if (!complete) {
         prompts.Show(UnreadableMessage(kStopped, file));

@@ -54,6 +54,20 @@ TEST_F(MasterFile, AFileThatIsNotWellFormedDropsWhatAnEarlierLoadHeld) {
     EXPECT_EQ(LoadText("<ResponseHandler><OnePass>1</OnePass><Mailboxes>").problem, FileProblem::Malformed);
     EXPECT_FALSE(config.OnePass);
     EXPECT_TRUE(config.Mailboxes.empty());
+
+    // A window may say these while another master is shown: they name the file.
+    const std::string path = program + "/config/master.xml";
+    prompts.ExpectMessage("These numbers of mailboxes in the file " + path +
+                          " are not whole numbers: they are shown, and saved, rounded: Mailbox \"a\": "
+                          "Threads=2.5 (written as 2)");
+    prompts.ExpectMessage(
+        "Unexpected error in LoadFile=457:A mailbox named \"a\" is already in the list (in "
+        "the file " +
+        path + ")");
+    LoadText(
+        "<ResponseHandler><Mailboxes><Mailbox><Name>a</Name><Threads>2.5</Threads></Mailbox>"
+        "<Mailbox><Name>a</Name></Mailbox></Mailboxes></ResponseHandler>");
+    EXPECT_EQ(config.Mailboxes.size(), 1u);
 }
 
 // Thousands of mailboxes, each with an element of its own: the load still reads in one pass and the notice
