@@ -1,6 +1,7 @@
 #include "actions/DataOutputEditor.h"
 
 #include <algorithm>
+#include <functional>
 #include <iterator>
 #include <set>
 #include <string_view>
@@ -104,6 +105,23 @@ void MessageFieldsEditor::FieldRowsSetting() {
                         ShortList(read.filled),
                     "Fields without MaxLength or DateFormat: " + ShortList(read.filled) +
                         " (written with these)");
+            }
+            // One row per field: the server writes a column per entry, a save one.
+            for (const MessageFieldRows::Read::Repeat& repeat : read.repeated) {
+                const std::string element = repeat.element;
+                std::string values;
+                for (const std::string& value : repeat.values) {
+                    values += (values.empty() ? "" : ", ") + (value.empty() ? std::string("none") : value);
+                }
+                const bool differ = std::adjacent_find(repeat.values.begin(), repeat.values.end(),
+                                                       std::not_equal_to<>()) != repeat.values.end();
+                const std::string times = std::to_string(repeat.values.size()) + " times";
+                ReportChangedValue(
+                    "The file lists the field " + repeat.name + " " + times +
+                        (differ ? ", with different " + element + " (" + values + ")" : "") +
+                        ": it is shown, and saved, once, as its first entry (" +
+                        (repeat.kept.empty() ? "without " + element : element + " " + repeat.kept) + ")",
+                    "Fields/Field " + repeat.name + " " + times + " (written once, as the first)");
             }
         },
         [this](std::string& buffer) { rows_.Write(buffer); }, {"Fields"});

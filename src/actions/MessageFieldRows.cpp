@@ -39,18 +39,20 @@ void MessageFieldRows::Fill(const CMessageFields& catalogue) {
 
 MessageFieldRows::Read MessageFieldRows::Load(XmlNode fields) {
     // The entries by their exact name; of two entries of one name the first counts.
-    std::map<std::string, XmlNode> entries;
+    std::map<std::string, std::vector<XmlNode>> entries;
     std::vector<std::string> order;
     for (const XmlNode& entry : SelectNodeList(fields, "Field")) {
-        const std::string name = ReadNodeText(entry, "Name", "");
-        if (entries.emplace(name, entry).second) order.push_back(name);
+        std::string name = ReadNodeText(entry, "Name", "");
+        std::vector<XmlNode>& named = entries[name];
+        if (named.empty()) order.push_back(std::move(name));
+        named.push_back(entry);
     }
     Read read;
     std::map<std::string, bool> shown;
     for (int row = 0; row < count(); ++row) {
         const CMessageField& field = fields_[row];
         const auto found = entries.find(field.Name);
-        const XmlNode entry = found == entries.end() ? XmlNode() : found->second;
+        const XmlNode entry = found == entries.end() ? XmlNode() : found->second.front();
         form_.SetChecked(Form::RowControl(kCheck, row), static_cast<bool>(entry));
         const char* element = field.IsDate() ? "DateFormat" : "MaxLength";
         const std::string catalogues =
@@ -61,6 +63,12 @@ MessageFieldRows::Read MessageFieldRows::Load(XmlNode fields) {
         shown[field.Name] = true;
         read.rowOrder.push_back(field.Name);
         if (!SelectSingleNode(entry, element)) read.filled.push_back(field.Name + " (" + catalogues + ")");
+        if (found->second.size() > 1) {
+            Read::Repeat repeat{field.Name, element, {}, form_.Text(box)};
+            for (const XmlNode& each : found->second)
+                repeat.values.push_back(ReadNodeText(each, element, ""));
+            read.repeated.push_back(std::move(repeat));
+        }
     }
     for (const std::string& name : order) {
         if (shown.count(name)) {

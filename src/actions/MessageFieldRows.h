@@ -34,6 +34,15 @@ class MessageFieldRows {
         // "To (1000)": entries without their MaxLength or DateFormat, and the catalogue's, which their boxes
         // show and a save writes.
         std::vector<std::string> filled;
+        // A field the file lists more than once: its row shows the first entry, and a save writes that one
+        // alone. The server writes every entry, a column each.
+        struct Repeat {
+            std::string name;
+            const char* element;              // "MaxLength" or "DateFormat"
+            std::vector<std::string> values;  // each entry's, in the file's order ("" for none)
+            std::string kept;                 // the box's text, which a save writes
+        };
+        std::vector<Repeat> repeated;
     };
     // Checks the rows the "Fields" element names (exact names) and fills their boxes; without the element
     // every row stays cleared.

@@ -96,20 +96,33 @@ TEST(WriteToDBEditor, PresentButEmptyElementsStayEmptyAndAHandEditedStatementIsR
               std::string::npos);
 }
 
-TEST(WriteToDBEditor, FieldsTheCatalogueDoesNotOfferAreNamedOnceAtLoad) {
+// A row holds one entry of a field, where the server writes a column for each: a field listed twice is said
+// as such, not as an element left out, and a save keeps its first entry.
+TEST(WriteToDBEditor, FieldsTheCatalogueDoesNotOfferOrTheFileRepeatsAreNamedOnceAtLoad) {
     DataOutputKit kit("WriteToDB");
     kit.Place(
         "old.writetodb.xml",
         DispositionWith(
             "<Fields><Field><Name>Subject</Name><MaxLength>90</MaxLength></Field><Field><Name>InternalId</Name></Field>"
-            "<Field><Name>size</Name></Field><Field><Name>Retired</Name></Field></Fields>"));
+            "<Field><Name>size</Name></Field><Field><Name>Retired</Name></Field>"
+            "<Field><Name>Subject</Name><MaxLength>90</MaxLength></Field><Field><Name>Retired</Name></Field>"
+            "<Field><Name>ReceivedDate</Name><DateFormat>yyyy</DateFormat></Field>"
+            "<Field><Name>ReceivedDate</Name></Field><Field><Name>ReceivedDate</Name><DateFormat>MM</DateFormat>"
+            "</Field></Fields>"));
     FrmWriteToDB form(kit.s.services, kit.master);
+    kit.s.prompts.ExpectMessage(
+        "The file lists the field Subject 2 times: it is shown, and saved, once, as its first entry "
+        "(MaxLength 90)");
+    kit.s.prompts.ExpectMessage(
+        "The file lists the field ReceivedDate 3 times, with different DateFormat (yyyy, none, MM): it is "
+        "shown, and saved, once, as its first entry (DateFormat yyyy)");
     kit.s.prompts.ExpectMessage(
         "The message fields files do not offer these fields of the file, so they are not shown and saving "
         "will "
         "drop them: InternalId, size, Retired");
     form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_EQ(form.dropMessages().size(), 1u);
+    EXPECT_FALSE(form.notKept().has_value());
     EXPECT_TRUE(form.Checked(FieldBox(form, "Subject")));
     EXPECT_FALSE(form.Checked(FieldBox(form, "Size")));
 }

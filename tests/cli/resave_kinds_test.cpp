@@ -431,8 +431,9 @@ TEST_F(SampleTool, AnUnknownLevelOrIntervalFailsCheckAndResaveChangesItOnlyWhenA
 }
 
 // Lists and rows hold one value per name, in the catalogue's order: a file that holds a field twice with two
-// values, its fields in another order, a field without its length, or an empty address would be written
-// otherwise. Each is said as the window loads it, fails check, and is written only when allowed.
+// values, its fields in another order, a field without its length, a field row twice, or an empty address
+// would be written otherwise. Each is said as the window loads it, fails check, and is written only when
+// allowed.
 TEST_F(SampleTool, WhatAListOrRowsWouldWriteOtherwiseFailsCheckAndIsWrittenOnlyWhenAllowed) {
     Edit("dispose/leads.runsql.xml", "(?, ?, ?, ?)", "(?, ?, ?, ?, ?)");
     const std::string sql =
@@ -442,8 +443,9 @@ TEST_F(SampleTool, WhatAListOrRowsWouldWriteOtherwiseFailsCheckAndIsWrittenOnlyW
          "<Name>Subject</Name>");
     Edit("dispose/billing-log.writetofile.xml", "<Name>CustomerId</Name>", "<Name>@</Name>");
     Edit("dispose/billing-log.writetofile.xml", "<Name>From</Name>", "<Name>CustomerId</Name>");
-    const std::string log =
-        Edit("dispose/billing-log.writetofile.xml", "<Name>@</Name>", "<Name>From</Name>");
+    Edit("dispose/billing-log.writetofile.xml", "<Name>@</Name>", "<Name>From</Name>");
+    const std::string log = Edit("dispose/billing-log.writetofile.xml", "\t</Fields>",
+                                 "\t\t<Field>\r\n\t\t\t<Name>From</Name>\r\n\t\t</Field>\r\n\t</Fields>");
     const std::string alerts = Edit("alerts.emailmonitor.xml", "<Address>ops@example.com</Address>",
                                     "<Address>ops@example.com</Address>\r\n\t\t<Address> </Address>");
     const auto checked = Run({"check", "config/master.xml"});
@@ -460,9 +462,13 @@ TEST_F(SampleTool, WhatAListOrRowsWouldWriteOtherwiseFailsCheckAndIsWrittenOnlyW
         "The file holds an empty Addresses/Address: it is shown as an empty line, and a save leaves it out";
     EXPECT_TRUE(Holds(checked.out, "Support: +/dispose/leads.runsql.xml: Sales: " + sqlSaid + "\n"))
         << checked.out;
-    EXPECT_TRUE(
-        Holds(checked.out, "Support: +/dispose/billing-log.writetofile.xml: Billing: " + logSaid +
-                               "\nSupport: +/dispose/billing-log.writetofile.xml: Billing: " + lengthSaid))
+    const std::string twiceSaid =
+        "The file lists the field From 2 times, with different MaxLength (12, none): it is shown, and saved, "
+        "once, as its first entry (MaxLength 12)";
+    EXPECT_TRUE(Holds(checked.out,
+                      "Support: +/dispose/billing-log.writetofile.xml: Billing: " + logSaid +
+                          "\nSupport: +/dispose/billing-log.writetofile.xml: Billing: " + lengthSaid +
+                          "\nSupport: +/dispose/billing-log.writetofile.xml: Billing: " + twiceSaid + "\n"))
         << checked.out;
     EXPECT_TRUE(Holds(checked.out, "+/monitor.xml: +/alerts.emailmonitor.xml: " + alertsSaid + "\n"))
         << checked.out;
@@ -482,11 +488,13 @@ TEST_F(SampleTool, WhatAListOrRowsWouldWriteOtherwiseFailsCheckAndIsWrittenOnlyW
                    "config/dispose/billing-log.writetofile.xml"});
     EXPECT_EQ(
         std::tie(resaved.status, resaved.err),
-        std::make_tuple(1, kPrefix + logSaid + "\n" + kPrefix + lengthSaid + "\n" + kPrefix +
+        std::make_tuple(1, kPrefix + logSaid + "\n" + kPrefix + lengthSaid + "\n" + kPrefix + twiceSaid +
+                               "\n" + kPrefix +
                                changed("dispose/billing-log.writetofile.xml",
                                        "Fields in the order From, Subject, CustomerId, ReceivedDate (written "
                                        "as CustomerId, Subject, From, ReceivedDate), Fields without "
-                                       "MaxLength or DateFormat: Subject (255) (written with these)")));
+                                       "MaxLength or DateFormat: Subject (255) (written with these), "
+                                       "Fields/Field From 2 times (written once, as the first)")));
     resaved = Run({"resave", "config/alerts.emailmonitor.xml"});
     EXPECT_EQ(
         std::tie(resaved.status, resaved.err),
