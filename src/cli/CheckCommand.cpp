@@ -71,7 +71,8 @@ void Add(Findings& findings, const std::string& subject, std::vector<Message> me
     }
 }
 // The messages of the editor of the file at `editedPath`: those about another file it reads (a catalogue)
-// name that file and are said once; the others (a folder a control names among them) are about `file`.
+// name that file, where they point into it, and are said once; the others (a folder a control names among
+// them) are about `file`.
 void AddEditorMessages(Findings& findings, const std::string& subject, const std::vector<Message>& messages,
                        const std::string& editedPath, const std::string& file,
                        const std::string& category = {}) {
@@ -155,7 +156,8 @@ void CheckDispositions(const CMailbox& mailbox, const CheckContext& context, Che
     DispositionConfiguration& configuration = caches.configuration;
     const auto loaded =
         configuration.Load(fileName, links.masterFilePath, links, paths, prompts, &caches.catalogues);
-    Add(findings, mailbox.sName, std::move(prompts.messages), filePath, fileName);
+    // What is wrong in a catalogue is said of the catalogue, once, however many disposition files read it.
+    AddEditorMessages(findings, mailbox.sName, prompts.messages, filePath, fileName);
     if (!loaded.opened) return;
     // The detailed files are named relative to the disposition file, which a check leaves as it is.
     const ReferringFileScope scope(paths, configuration.FullPath());
@@ -166,7 +168,7 @@ void CheckDispositions(const CMailbox& mailbox, const CheckContext& context, Che
     if (loaded.file.readOrMissing() &&
         configuration.CheckSave(paths, prompts, DispositionConfiguration::DetailedFiles::NotChecked))
         MayLose(configuration.Saving(paths, prompts), prompts);
-    Add(findings, mailbox.sName, std::move(prompts.messages), filePath, fileName);
+    AddEditorMessages(findings, mailbox.sName, prompts.messages, filePath, fileName);
 
     // What to say about a disposition of a type naming a file, worked out once per type and file name: the
     // dispositions of one file name the same few files again and again.

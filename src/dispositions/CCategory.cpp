@@ -38,7 +38,11 @@ bool LoadCategoryFile(CategoryCatalogue& catalogue, const std::string& fileName,
     for (const XmlNode& node : nodes) {
         std::string name = ReadNodeText(node, "Name", kMissingName);
         if (name == kMissingName) {
-            prompts.ShowMessage("Category name missing in the category definitions file");
+            // The master may name two such files.
+            prompts.Show({MessageKind::Error,
+                          "Category name missing in the category definitions file " + fileName,
+                          {},
+                          Place::File(fileName)});
             continue;
         }
         std::string parent = ReadNodeText(node, "ParentCategory", "");
@@ -54,9 +58,11 @@ CategoryCatalogue GetCategoryNameList(const IMasterLinks& master, const PathCont
     const std::string referring = master.FullPathToMasterConfig();
     for (int which = 1; which <= 2; ++which) {
         const std::string& stored = master.CategoryDefinitionsFile(which);
+        const size_t before = catalogue.size();
         if (!LoadCategoryFile(catalogue, paths.ResolvePath(referring, stored), prompts) && unread) {
             unread->push_back(stored);
         }
+        for (size_t i = before; i < catalogue.size(); ++i) catalogue[i].DefinedIn = which;
     }
     return catalogue;
 }

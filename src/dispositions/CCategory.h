@@ -12,6 +12,7 @@ class PathContext;
 struct CCategory {
     std::string CategoryName;
     std::string ParentCategory;  // "Default" for a top-level category
+    int DefinedIn = 0;           // which of the master's two category definitions files holds it (1 or 2)
 };
 
 // The category catalogue: the categories of the first file in file order, then those of the second.

@@ -9,10 +9,14 @@ namespace {
 constexpr const char* kMissingName = "missingasdklj129jasd";
 }
 
-bool CDispositionType::LoadFromNode(XmlNode node, IPrompts& prompts) {
+bool CDispositionType::LoadFromNode(XmlNode node, const std::string& filePath, IPrompts& prompts) {
     Name = ReadNodeText(node, "Name", kMissingName);
     if (Name == kMissingName) {
-        prompts.ShowMessage("Name is missing from a disposition type in the disposition types file");
+        // The master may name two such files.
+        prompts.Show({MessageKind::Error,
+                      "Name is missing from a disposition type in the disposition types file " + filePath,
+                      {},
+                      Place::File(filePath)});
         return false;
     }
     RequiresDetailedFile = ReadNodeText(node, "DetailedDispositionFile", "1") != "0";
@@ -46,7 +50,7 @@ CDispositionTypes::FileRead CDispositionTypes::LoadFromFile(const std::string& f
     }
     for (const XmlNode& node : SelectNodeList(file.Root(), "DispositionType")) {
         CDispositionType type;
-        if (!type.LoadFromNode(node, prompts)) continue;
+        if (!type.LoadFromNode(node, path, prompts)) continue;
         if (index_.count(type.Name) != 0) continue;
         index_.emplace(type.Name, types_.size());
         types_.push_back(std::move(type));

@@ -15,8 +15,9 @@ struct CDispositionType {
     std::string Name;
     bool RequiresDetailedFile = true;
 
-    // Reads one DispositionType element; false (after a message) when its Name is missing.
-    bool LoadFromNode(XmlNode node, IPrompts& prompts);
+    // Reads one DispositionType element of the file at `filePath`; false (after a message naming the file)
+    // when its Name is missing.
+    bool LoadFromNode(XmlNode node, const std::string& filePath, IPrompts& prompts);
 };
 
 // The disposition types catalogue: types by name in file order; the first type of a name wins.

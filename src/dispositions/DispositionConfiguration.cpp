@@ -57,6 +57,10 @@ DispositionCatalogues ReadCatalogues(const IMasterLinks& master, const std::stri
     DispositionCatalogues read;
     CollectingPrompts said;
     read.categories = GetCategoryNameList(master, paths, said, &read.unreadCategoryFiles);
+    for (int which = 1; which <= 2; ++which) {
+        read.categoryFiles[which - 1] =
+            paths.ResolvePath(master.FullPathToMasterConfig(), master.CategoryDefinitionsFile(which));
+    }
     using Read = CDispositionTypes::FileRead;
     const Read first = read.types.LoadFromFile(master.DispositionTypesFile(1), masterFilePath, paths, said);
     read.typesRead = first == Read::Complete || first == Read::Incomplete;
@@ -153,6 +157,7 @@ DispositionConfiguration::LoadResult DispositionConfiguration::LoadAt(
     }
     for (const Message& message : catalogues->messages) prompts.Show(message);
     catalogue_ = catalogues->categories;
+    std::copy(std::begin(catalogues->categoryFiles), std::end(catalogues->categoryFiles), categoryFiles_);
     unreadCatalogues_ = catalogues->unreadCategoryFiles;
     unreadTypesFiles_ = catalogues->unreadTypesFiles;
     types_ = catalogues->types;
@@ -345,10 +350,14 @@ bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts
             // Written without escaping, the name must itself be an element name, or the server could not
             // read the file at all.
             if (!IsXmlElementName(category.CategoryName)) {
-                prompts.ShowMessage(
-                    "The category \"" + category.CategoryName +
-                    "\" cannot be saved: its name is not a valid XML element name. Correct it in "
-                    "the category definitions file; nothing was written.");
+                const std::string definedIn = DefinitionFile(category.CategoryName);
+                prompts.Show({MessageKind::Error,
+                              "The category \"" + category.CategoryName +
+                                  "\" cannot be saved: its name is not a valid XML element name. Correct it "
+                                  "in the category definitions file" +
+                                  (definedIn.empty() ? "" : " " + definedIn) + "; nothing was written.",
+                              {},
+                              Place::File(definedIn)});
                 return false;
             }
             open(category.CategoryName, 1);
@@ -402,6 +411,15 @@ std::string DispositionConfiguration::DroppedCategories(const std::string& artic
         text += article + "empty elements of the categories " + NameList(emptyUnloadedCategories_);
     }
     return text;
+}
+
+std::string DispositionConfiguration::DefinitionFile(const std::string& category) const {
+    // The first definition of a name is the one the collection holds.
+    for (const CCategory& defined : catalogue_) {
+        if (defined.CategoryName == category && defined.DefinedIn >= 1 && defined.DefinedIn <= 2)
+            return categoryFiles_[defined.DefinedIn - 1];
+    }
+    return {};
 }
 
 std::string DispositionConfiguration::UnreadCataloguesConsequence() const {

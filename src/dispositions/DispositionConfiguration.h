@@ -20,6 +20,7 @@ class PathContext;
 // showed and whether the disposition types could be read at all.
 struct DispositionCatalogues {
     CategoryCatalogue categories;
+    std::string categoryFiles[2];                  // full paths, by CCategory::DefinedIn
     std::vector<std::string> unreadCategoryFiles;  // as the master names them
     CDispositionTypes types;
     bool typesRead = false;                     // enough of them to open the file
@@ -119,6 +120,8 @@ class DispositionConfiguration {
     // "dispositions of the categories "A" and empty elements of the categories "B"", each part after
     // `article`.
     std::string DroppedCategories(const std::string& article) const;
+    // The full path of the category definitions file that defines `category` ("" when none does).
+    std::string DefinitionFile(const std::string& category) const;
 
     LoadResult LoadAt(const std::string& fileName, const std::string& fullPath,
                       const std::string& masterFilePath, const IMasterLinks& master, const PathContext& paths,
@@ -128,6 +131,7 @@ class DispositionConfiguration {
     std::string fullPath_;
     FileRead file_;
     CategoryCatalogue catalogue_;
+    std::string categoryFiles_[2];
     std::vector<std::string> unreadCatalogues_;
     std::vector<std::string> unreadTypesFiles_;
     // The elements of categories no loaded catalogue defines, which a save drops: those that hold something,

@@ -565,6 +565,73 @@ TEST_F(CheckCommand, ReportsPointAtTheLineAndColumnOfAFileThatIsNotWellFormed) {
                               {"region", {{"startLine", 3}, {"startColumn", found[0]["column"]}}}}));
     EXPECT_EQ(run["results"][0]["level"], "error");
 
+    // So is a catalogue, and not the disposition file read with it, which is blamed only for what its save
+    // would lose.
+    WriteFile(cfg + "/catalogued.xml",
+              "<ResponseHandler><CategoryDefinitionsFile>+/cats.xml</CategoryDefinitionsFile>"
+              "<CategoryDefinitionsFile>+/cats2.xml</CategoryDefinitionsFile>"
+              "<DispositionTypesFile>+/types.xml</DispositionTypesFile><DispositionTypesFile>+/types2.xml"
+              "</DispositionTypesFile><Mailboxes><Mailbox><Name>Box</Name><DispositionFileName>+/box.xml"
+              "</DispositionFileName></Mailbox></Mailboxes></ResponseHandler>");
+    WriteFile(cfg + "/box.xml",
+              "<Dispositions><Default><Disposition><Type>DoNothing</Type></Disposition></Default>"
+              "</Dispositions>");
+    WriteFile(cfg + "/types.xml",
+              "<DispositionTypes><DispositionType><Name>DoNothing</Name><DetailedDispositionFile>0"
+              "</DetailedDispositionFile></DispositionType></DispositionTypes>");
+    WriteFile(cfg + "/types2.xml", "<DispositionTypes/>");
+    WriteFile(cfg + "/cats2.xml", "<Categories/>");
+    WriteFile(cfg + "/cats.xml",
+              "<Categories>\n <Category>\n  <Name>Spam</Name>\n </Category>\n\n</Categorie>\n");
+    const nlohmann::json catalogue =
+        nlohmann::json::parse(Run({"check", "--format=json", "cfg/catalogued.xml"}).out)["findings"];
+    EXPECT_EQ(
+        catalogue,
+        (nlohmann::json{{{"file", cfg + "/cats.xml"},
+                         {"mailbox", "Box"},
+                         {"line", 6},
+                         {"column", 13},
+                         {"kind", "error"},
+                         {"message", "The file " + cfg +
+                                         "/cats.xml is not well-formed XML (line 6, column 13: the end tag "
+                                         "</Categorie> does not match the start tag <Categories> (line "
+                                         "1))."}},
+                        {{"file", cfg + "/box.xml"},
+                         {"named", "+/box.xml"},
+                         {"mailbox", "Box"},
+                         {"kind", "error"},
+                         {"message",
+                          "The category definitions file \"+/cats.xml\" could not be read, so "
+                          "the categories it defines are not loaded."}}}));
+    const nlohmann::json located = nlohmann::json::parse(
+        Run({"check", "--format=sarif", "cfg/catalogued.xml"}).out)["runs"][0]["results"][0]["locations"][0];
+    EXPECT_EQ(located["physicalLocation"],
+              (nlohmann::json{{"artifactLocation", {{"uri", "cats.xml"}, {"uriBaseId", "MASTERDIR"}}},
+                              {"region", {{"startLine", 6}, {"startColumn", 13}}}}));
+
+    // What a catalogue holds that no disposition file can use names the file of the two that holds it, once
+    // for all the mailboxes that read it.
+    WriteFile(cfg + "/cats.xml", "<Categories><Category><Name>Two Words</Name></Category></Categories>");
+    WriteFile(cfg + "/cats2.xml",
+              "<Categories><Category><ParentCategory>Spam</ParentCategory></Category>"
+              "</Categories>");
+    WriteFile(cfg + "/types2.xml", "<DispositionTypes><DispositionType/></DispositionTypes>");
+    WriteFile(cfg + "/catalogued.xml",
+              test::Replaced(ReadFile(cfg + "/catalogued.xml"), "</Mailboxes>",
+                             "<Mailbox><Name>Other</Name><DispositionFileName>+/box.xml</DispositionFileName>"
+                             "</Mailbox></Mailboxes>"));
+    const ToolRun named = Run({"check", "cfg/catalogued.xml"});
+    EXPECT_EQ(
+        named.out,
+        "Box: " + cfg + "/cats2.xml: Category name missing in the category definitions file " + cfg +
+            "/cats2.xml\n"
+            "Box: " +
+            cfg + "/types2.xml: Name is missing from a disposition type in the disposition types file " +
+            cfg + "/types2.xml\n" + "Box: " + cfg +
+            "/cats.xml: The category \"Two Words\" cannot be saved: its name is not a valid XML element "
+            "name. Correct it in the category definitions file " +
+            cfg + "/cats.xml; nothing was written.\n");
+
     EXPECT_EQ(Run({"check", "--format=xml", "cfg/broken.xml"}).err,
               Said("check: unknown format 'xml'; the formats are text, json, sarif\n"
                    "Try 'postvane-config-tool check --help'."));

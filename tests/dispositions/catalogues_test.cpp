@@ -30,7 +30,9 @@ TEST(CategoryCatalogue, BothFilesInOrderWithMissingParentsUnderDefaultAndAMissin
               "<Category><Name>Orders</Name></Category></Categories>");
 
     // Only a missing Name is reported; an empty one is a category with an empty name.
-    f.s.prompts.ExpectMessage("Category name missing in the category definitions file");
+    const std::string nameless =
+        "Category name missing in the category definitions file " + (f.dir / "categoryDefinitions.xml");
+    f.s.prompts.ExpectMessage(nameless);
     std::vector<std::string> names;
     for (const auto& category : GetCategoryNameList(f.links, f.s.services.paths, f.s.prompts))
         names.push_back(category.CategoryName + "<" + category.ParentCategory);
@@ -39,10 +41,9 @@ TEST(CategoryCatalogue, BothFilesInOrderWithMissingParentsUnderDefaultAndAMissin
 
     // A missing second file is reported and leaves the first file's categories.
     f.links.categoryDefinitions[1] = "+/gone.xml";
-    f.s.prompts.ExpectMessage("Category name missing in the category definitions file")
-        .ExpectMessage(
-            "Couldn't find the Category Definitions file, please go back to main->Advanced "
-            "settings to correct it.");
+    f.s.prompts.ExpectMessage(nameless).ExpectMessage(
+        "Couldn't find the Category Definitions file, please go back to main->Advanced "
+        "settings to correct it.");
     EXPECT_EQ(GetCategoryNameList(f.links, f.s.services.paths, f.s.prompts).size(), 3u);
 }
 
@@ -65,7 +66,8 @@ TEST(DispositionTypes, FirstTypeOfANameWinsOnlyZeroMeansNoFileAndBadFilesAreRepo
         return types.LoadFromFile(name, f.links.masterFilePath, f.s.services.paths, f.s.prompts);
     };
     using Read = CDispositionTypes::FileRead;
-    f.s.prompts.ExpectMessage("Name is missing from a disposition type in the disposition types file");
+    f.s.prompts.ExpectMessage("Name is missing from a disposition type in the disposition types file " +
+                              (f.dir / "types1.xml"));
     EXPECT_EQ(load("+/types1.xml"), Read::Complete);
     EXPECT_EQ(load("+/types2.xml"), Read::Complete);
     // A malformed file is opened on, without types, but known to be incomplete; a missing one is quoted as

@@ -177,7 +177,8 @@ TEST(DispositionFile, RepeatedLoopingAndUnwritableCatalogueCategories) {
     const std::string before = ReadFile(f.file());
     f.s.prompts.ExpectMessage(
         "The category \"Two Words\" cannot be saved: its name is not a valid XML element name. Correct it in "
-        "the category definitions file; nothing was written.");
+        "the category definitions file " +
+        (f.dir / "categoryDefinitions.xml") + "; nothing was written.");
     EXPECT_FALSE(f.Save());
     // Names are judged as the server's reader reads them: U+A640 begins a name only in later editions of
     // XML, a file holding it as one would not be read at all.
