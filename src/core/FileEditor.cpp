@@ -189,7 +189,10 @@ void FileEditorForm::MarkDeclaredElementsRead(XmlNode root) const {
     for (const Step& step : steps_) {
         for (const std::string& element : step.elements) {
             if (step.read) {
-                if (const XmlNode first = root.FirstChild(element)) first.MarkTextRead();
+                // An older value the newer one stands for: its text goes with it. Text among the elements of
+                // a section is still text no value holds.
+                const XmlNode first = root.FirstChild(element);
+                if (first && !first.FirstChild()) first.MarkTextRead();
                 continue;
             }
             for (XmlNode node = root.FirstChild(element); node; node = node.NextSibling(element)) {

@@ -1447,8 +1447,8 @@ std::string ParserReason(const xmlError& error, xmlParserCtxtPtr context, const 
             return "an \"=\" is expected here, between a name and its value" + CharacterHere(context);
         case XML_ERR_TAG_NAME_MISMATCH: {
             const std::string closed = Text(reinterpret_cast<const xmlChar*>(error.str2));
-            return "the end tag </" + closed + "> does not match the start tag <" + first + "> (line " +
-                   std::to_string(openedOn) + ")";
+            return "the end tag </" + closed + "> does not match the start tag <" + first + ">" +
+                   (openedOn > 0 ? " (line " + std::to_string(openedOn) + ")" : "");
         }
         case XML_ERR_HYPHEN_IN_COMMENT:
             return "\"--\" within a comment (a comment cannot hold two hyphens together, nor end with "
@@ -1536,9 +1536,12 @@ void OnError(void* context, xmlErrorPtr error) {
     const bool inEntity = ctxt != state->context || state->context->inputNr > 1;
     const Position at =
         inEntity ? DocumentPosition(*state) : TextPosition(*state, {error->line, error->int2});
-    // The line of the start tag that an end tag does not match, counted the same way.
-    const long openedOn = TextLine(
-        *state, error->int1, state->openAt.empty() ? std::nullopt : std::optional(state->openAt.back()));
+    // The line of the start tag that an end tag does not match, counted the same way; none for one in an
+    // entity's text, which the parser counts from the entity's start.
+    const long openedOn =
+        inEntity ? 0
+                 : TextLine(*state, error->int1,
+                            state->openAt.empty() ? std::nullopt : std::optional(state->openAt.back()));
     try {
         std::string reason = ParserReason(*error, ctxt, *state->builder, inEntity, openedOn);
         if (inEntity && reason.rfind("the text of the entity", 0) != 0 &&

@@ -350,14 +350,14 @@ bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts
             // Written without escaping, the name must itself be an element name, or the server could not
             // read the file at all.
             if (!IsXmlElementName(category.CategoryName)) {
+                // A refusal of this file's save, said for each file that cannot be saved; the words name the
+                // catalogue to mend.
                 const std::string definedIn = DefinitionFile(category.CategoryName);
-                prompts.Show({MessageKind::Error,
-                              "The category \"" + category.CategoryName +
-                                  "\" cannot be saved: its name is not a valid XML element name. Correct it "
-                                  "in the category definitions file" +
-                                  (definedIn.empty() ? "" : " " + definedIn) + "; nothing was written.",
-                              {},
-                              Place::File(definedIn)});
+                prompts.ShowMessage(
+                    "The category \"" + category.CategoryName +
+                    "\" cannot be saved: its name is not a valid XML element name. Correct it "
+                    "in the category definitions file" +
+                    (definedIn.empty() ? "" : " " + definedIn) + "; nothing was written.");
                 return false;
             }
             open(category.CategoryName, 1);

@@ -252,13 +252,15 @@ TEST_F(SampleTool, WhatASaveWouldLeaveOutFailsCheckAndIsNotWrittenButCommentsAnd
 
     edit("master.xml", "\t\t</Mailbox>", "\t\t\t<Note>by hand</Note>\r\n\t\t</Mailbox>");
     edit("dispose/helpdesk.forward.xml", "</Disposition>", "<Signature>Regards</Signature></Disposition>");
+    edit("dispose/helpdesk.forward.xml", "<Addresses>", "<Addresses>by hand");
     edit("monitor.xml", "</Monitors>", "<Owner>ops</Owner></Monitors>");
     const std::string notes =
         "The file " + file("master.xml") + saying +
         "the element ResponseHandler/Mailboxes/Mailbox/Note (6 times), a comment and text "
         "between the elements of ResponseHandler.\n";
     const std::string signature =
-        "The file " + file("dispose/helpdesk.forward.xml") + saying + "the element Disposition/Signature.\n";
+        "The file " + file("dispose/helpdesk.forward.xml") + saying +
+        "the element Disposition/Signature and text between the elements of Disposition/Addresses.\n";
     checked = Run({"check", "config/master.xml"});
     EXPECT_EQ(std::tie(checked.status, checked.err), std::make_tuple(1, kPrefix + notes));
     EXPECT_TRUE(Holds(checked.out, "Support: +/dispose/helpdesk.forward.xml: Default: " + signature));

@@ -239,6 +239,10 @@ const std::vector<Refused>& RefusedDocuments() {
          "line 3, column 26: the entity &e41; nests entities more than 40 deep (its text uses an entity "
          "whose text uses another, and so on)",
          XmlRefusal::kTooDeep},
+        {"an end tag in an entity's text that does not match its start tag",
+         Master("&e;", "<!DOCTYPE ResponseHandler [<!ENTITY e \"<a>\r\n</b>\">]>"),
+         "line 3, column 24: in the text of the entity used here: the end tag </b> does not match the start tag "
+         "<a>"},
         {"an entity that opens an element it does not close",
          Master("&e;", "<!DOCTYPE ResponseHandler [<!ENTITY e \"<b>\">]>"),
          "line 2, column 24: the text of the entity used here leaves the element <b> open"},
