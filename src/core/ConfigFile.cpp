@@ -132,7 +132,8 @@ Loss ChangedValuesLoss(const std::string& path, const std::vector<std::string>& 
         "", "The file " + path + " holds values a save would write otherwise: " + ShortList(values) + "."};
 }
 
-std::optional<Loss> NotKept(const OpenedFile& file, IPrompts& prompts) {
+std::optional<Loss> NotKept(const OpenedFile& file, IPrompts& prompts,
+                            const std::function<std::string(const std::string&)>& where) {
     if (!file.read() || !file.xml.document) return std::nullopt;
     const UnreadContent unread = file.xml.document->Unread();
     if (unread.empty()) return std::nullopt;
@@ -178,7 +179,12 @@ std::optional<Loss> NotKept(const OpenedFile& file, IPrompts& prompts) {
         if (i > 0) list += i + 1 == parts.size() ? " and " : ", ";
         list += parts[i];
     }
-    const std::string said = " does not keep, and a save would leave it out: " + list + ".";
+    std::string said = " does not keep, and a save would leave it out: " + list + ".";
+    if (!unread.items.empty() && where) {
+        said += where(elements.empty()     ? "an attribute"
+                      : attributes.empty() ? "an element"
+                                           : "an element or attribute");
+    }
     // Comments and the like are no part of what the server reads: said, and no reason not to save.
     if (unread.items.empty()) {
         prompts.Show({MessageKind::Warning, "The file " + file.path + " holds what this window" + said,

@@ -86,7 +86,11 @@ bool ReportOpened(const OpenedFile& file, const std::string& unreadablePrefix, I
 // a save would leave it out: the elements A/B (2 times), A/C and 3 comments." (the tool says "the editor").
 // Comments, processing instructions and a document type alone are no part of what the server reads: they are
 // said at once, as a warning, and nothing is returned. Nothing either when the load read everything.
-std::optional<Loss> NotKept(const OpenedFile& file, IPrompts& prompts);
+// `where`, given what is left out ("an element"), says where in the file it is, as a sentence to add (" The
+// mailboxes that hold an element left out: ..."); it is asked only when elements or attributes are left out,
+// and may give "".
+std::optional<Loss> NotKept(const OpenedFile& file, IPrompts& prompts,
+                            const std::function<std::string(const std::string& what)>& where = {});
 // What a load read as another value, which a save writes so: said as the file loaded, so a window saves
 // without asking again; `values` are "Element=value (written as other)".
 Loss ChangedValuesLoss(const std::string& path, const std::vector<std::string>& values);

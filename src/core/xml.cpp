@@ -81,6 +81,28 @@ void XmlNode::MarkRead() const {
     if (document_) document_->nodes_[index_].read = true;
 }
 
+bool XmlNode::HoldsUnread() const {
+    if (!document_) return false;
+    const auto& nodes = document_->nodes_;
+    // The branch is the element and the run of nodes after it that descend from it (see MarkBranchRead).
+    uint32_t end = static_cast<uint32_t>(nodes.size());
+    for (uint32_t at = index_; at != XmlDocument::kNone; at = nodes[at].parent) {
+        if (nodes[at].nextSibling != XmlDocument::kNone) {
+            end = nodes[at].nextSibling;
+            break;
+        }
+    }
+    for (uint32_t i = index_; i < end; ++i) {
+        if (!nodes[i].read) return true;
+    }
+    // Attributes are never read: those of an element read are listed. They are kept in document order.
+    const auto& attributes = document_->attributes_;
+    const auto first =
+        std::lower_bound(attributes.begin(), attributes.end(), index_,
+                         [](const XmlDocument::Attribute& a, uint32_t i) { return a.element < i; });
+    return first != attributes.end() && first->element < end;
+}
+
 void XmlNode::MarkTextRead() const {
     if (document_) document_->nodes_[index_].textRead = true;
 }

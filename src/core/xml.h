@@ -44,6 +44,8 @@ class XmlNode {
     // The same for the element and everything it holds: a branch the load accounted for as a whole (an entry
     // it dropped and said so, a section rebuilt at every save).
     void MarkBranchRead() const;
+    // Whether the element, or an element or attribute within it, is one XmlDocument::Unread lists.
+    bool HoldsUnread() const;
     // Records that the element's own text is accounted for without being read (an older element that a
     // newer one supersedes), so that it is not listed as text no value holds.
     void MarkTextRead() const;

@@ -82,7 +82,8 @@ FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {
     if (file.problem == FileProblem::OtherKind)
         prompts.Show(OtherKindMessage(file, "master configuration file"));
     Mailboxes.clear();
-    const bool complete = file.ReadValues([this](XmlNode root) {
+    std::vector<XmlNode> nodes;
+    const bool complete = file.ReadValues([this, &nodes](XmlNode root) {
         MonitorConfigFile = ReadNodeText(root, "MonitorConfigFile", "+/monitor.xml");
         DispositionTypesFile1 = ReadNthNodeText(root, "DispositionTypesFile", 1, "+/dispositionTypes.xml");
         DispositionTypesFile2 = ReadNthNodeText(root, "DispositionTypesFile", 2, "");
@@ -93,7 +94,7 @@ FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {
         MessageFieldsFile2 = ReadNthNodeText(root, "MessageFieldsFile", 2, "");
         OnePass = ReadNodeText(root, "OnePass", "0") != "0";
         CategorizationOverridesFile = ReadNodeText(root, "CategorizationOverridesFile", "");
-        const std::vector<XmlNode> nodes = SelectNodeList(root, "Mailboxes/Mailbox");
+        nodes = SelectNodeList(root, "Mailboxes/Mailbox");
         std::vector<ReadMailbox> read = ReadMailboxes(nodes);
         Mailboxes.Reserve(nodes.size());
         // In file order, as one thread would: the first mailbox that cannot be read, or whose name is taken,
@@ -115,7 +116,18 @@ FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {
     if (!complete) {
         prompts.Show(UnreadableMessage(kStopped, file));
     } else {
-        notKept_ = NotKept(file, prompts);
+        // Of thousands of mailboxes, those to mend: a read that stopped part-way leaves none unread.
+        notKept_ = NotKept(file, prompts, [&](const std::string& what) {
+            std::vector<std::string> holding;
+            const std::vector<CMailbox*> records = Mailboxes.Records();
+            for (size_t i = 0; i < nodes.size() && i < records.size(); ++i) {
+                if (nodes[i].HoldsUnread()) holding.push_back("\"" + records[i]->sName + "\"");
+            }
+            if (holding.empty()) return std::string();
+            return std::string(holding.size() == 1 ? " The mailbox that holds "
+                                                   : " The mailboxes that hold ") +
+                   what + " left out: " + ShortList(holding) + ".";
+        });
     }
     return file;
 }

@@ -257,7 +257,8 @@ TEST_F(SampleTool, WhatASaveWouldLeaveOutFailsCheckAndIsNotWrittenButCommentsAnd
     const std::string notes =
         "The file " + file("master.xml") + saying +
         "the element ResponseHandler/Mailboxes/Mailbox/Note (6 times), a comment and text "
-        "between the elements of ResponseHandler.\n";
+        "between the elements of ResponseHandler. The mailboxes that hold an element left out: \"Support\", "
+        "\"Sales\", \"Billing\", \"Archive\", \"Local Drop\", \"Bulk Drop\".\n";
     const std::string signature =
         "The file " + file("dispose/helpdesk.forward.xml") + saying +
         "the element Disposition/Signature and text between the elements of Disposition/Addresses.\n";

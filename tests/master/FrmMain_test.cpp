@@ -50,7 +50,8 @@ std::string NotReadToTheEnd(const std::string& file) {
 std::string QuotaLeftOut(const std::string& file) {
     return "The file " + file +
            " holds what this window does not keep, and a save would leave it out: the element "
-           "ResponseHandler/Mailboxes/Mailbox/Quota. Do you want to save anyway?";
+           "ResponseHandler/Mailboxes/Mailbox/Quota. The mailbox that holds an element left out: \"a\". Do you want "
+           "to save anyway?";
 }
 
 // Mailboxes that hold only their names: every other value is a default that passes the mailbox editor's

@@ -92,7 +92,9 @@ TEST_F(MasterFile, WhatASaveWouldLeaveOutIsSaidOnceInOneNoticeAlsoForThousandsOf
             "the elements ResponseHandler/Old0, ResponseHandler/Old1, ResponseHandler/Old2, "
             "ResponseHandler/Old3, ResponseHandler/Old4, ResponseHandler/Old5, ResponseHandler/Old6, "
             "ResponseHandler/Old7, ResponseHandler/Old8, ResponseHandler/Old9 and 3 more and a "
-            "processing instruction. Do you want to save anyway?",
+            "processing instruction. The mailboxes that hold an element left out: \"box0\", \"box1\", "
+            "\"box2\", \"box3\", \"box4\", \"box5\", \"box6\", \"box7\", \"box8\", \"box9\" and 19990 more. "
+            "Do you want to save anyway?",
         Answer::No);
     EXPECT_EQ(RunSave(config.Saving(master, paths, prompts), prompts), SaveOutcome::NotWritten);
     EXPECT_EQ(ReadFile(master), text);
