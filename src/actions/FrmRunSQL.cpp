@@ -82,8 +82,9 @@ FrmRunSQL::FrmRunSQL(Services& services, const IMasterLinks& master)
                     "Error: Parameter count mismatch.\r\nYou need to have one question mark in the SQL for "
                     "each "
                     "parameter in the 'Parameters' list\r\nYou have " +
-                    std::to_string(marks) + " question marks and " + std::to_string(parameters) +
-                    " parameters.");
+                        std::to_string(marks) + " question marks and " + std::to_string(parameters) +
+                        " parameters.",
+                    txtSQL);
             }
             WriteOpenTag(buffer, "Parameters", 1);
             for (const std::string& name : Items(lstParameters)) {

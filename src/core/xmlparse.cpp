@@ -1186,6 +1186,20 @@ std::string CharacterHere(xmlParserCtxtPtr context) {
     return " (the character " + CodePoint(c) + " found here cannot be part of a name)";
 }
 
+// The name of the reference the parser has just read up to its place ("amp" of "&amp"), "" when the text
+// before its place is no "&" and a name.
+std::string ReferenceNameBefore(xmlParserCtxtPtr context) {
+    const xmlParserInputPtr input = context ? context->input : nullptr;
+    if (!input || !input->base || !input->cur || input->cur <= input->base) return std::string();
+    const std::string_view read(reinterpret_cast<const char*>(input->base),
+                                static_cast<size_t>(input->cur - input->base));
+    const size_t amp = read.rfind('&', read.size() - 1);
+    if (amp == std::string_view::npos || read.size() - amp > 1001) return std::string();
+    const std::string_view name = read.substr(amp + 1);
+    if (name.empty() || !IsXmlElementName(name)) return std::string();
+    return std::string(name);
+}
+
 std::string FirstLine(const char* text) {
     std::string line = text ? text : "";
     const size_t newline = line.find('\n');
@@ -1261,8 +1275,15 @@ std::string ParserReason(const xmlError& error, xmlParserCtxtPtr context, const 
         case XML_ERR_ENTITYREF_IN_DTD:
             return "a reference between the declarations of the document type, where only parameter entities "
                    "may be used";
-        case XML_ERR_ENTITYREF_NO_NAME:
         case XML_ERR_ENTITYREF_SEMICOL_MISSING:
+            // "&amp" with no ";" after it: the reference is there, its end is not.
+            if (const std::string name = ReferenceNameBefore(context); !name.empty()) {
+                return "the reference &" + name + " is not ended by a \";\" (write &" + name +
+                       "; for it, or "
+                       "&amp; for an ampersand)";
+            }
+            [[fallthrough]];
+        case XML_ERR_ENTITYREF_NO_NAME:
             return "an \"&\" that does not begin a reference such as &amp; (write &amp; for an ampersand)";
         case XML_ERR_PEREF_AT_EOF:
         case XML_ERR_PEREF_IN_PROLOG:

@@ -36,9 +36,12 @@ class FocusReturns {
     QPointer<QWidget> focused_;
 };
 
-pv::Answer Ask(const std::string& text, const std::string& title, QMessageBox::StandardButtons buttons) {
+// `safe`: the button an Enter pressed out of habit answers, where the other loses what the file holds.
+pv::Answer Ask(const std::string& text, const std::string& title, QMessageBox::StandardButtons buttons,
+               QMessageBox::StandardButton safe = QMessageBox::NoButton) {
     const FocusReturns focus(WindowToOwnDialogs());
     QMessageBox box(QMessageBox::Question, Q(title), Q(text), buttons, WindowToOwnDialogs());
+    if (safe != QMessageBox::NoButton) box.setDefaultButton(safe);
     switch (box.exec()) {
         case QMessageBox::Yes:
             return pv::Answer::Yes;
@@ -84,6 +87,12 @@ pv::Answer QtPrompts::AskYesNo(const std::string& text, const std::string& title
 
 pv::Answer QtPrompts::AskYesNoCancel(const std::string& text) {
     return Ask(text, pv::kAppTitle, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+}
+
+pv::Answer QtPrompts::AskToSaveDespite(const pv::Loss& loss) {
+    // Yes drops or overwrites what the question names: No is what Enter answers.
+    if (loss.question.empty()) return pv::Answer::Yes;
+    return Ask(loss.question, pv::kAppTitle, QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
 }
 
 QStringList NameFilters(const std::string& filterList) {

@@ -177,6 +177,9 @@ const std::vector<Refused>& RefusedDocuments() {
         {"a bare ampersand", Master("A & B"),
          "line 2, column 24: an \"&\" that does not begin a reference such as &amp; (write &amp; for an "
          "ampersand)"},
+        {"a reference without its \";\"", Master("mx&amp<"),
+         "line 2, column 27: the reference &amp is not ended by a \";\" (write &amp; for it, or &amp; for an "
+         "ampersand)"},
         {"an undeclared entity", Master("&foo;"),
          "line 2, column 26: the entity &foo; is not declared (write &amp; for an ampersand)"},
         {"an undeclared entity in an attribute", "<ResponseHandler a=\"&foo;\"/>",

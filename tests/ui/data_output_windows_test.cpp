@@ -258,6 +258,8 @@ TEST(QtDataOutputWindows, RunSQLMovesFieldsIntoItsParametersAndBackInTheWindow) 
         "parameter in "
         "the 'Parameters' list\r\nYou have 4 question marks and 5 parameters.");
     Click(window, "cmdSave");
+    // Where the count is mended: typing goes into the statement, not to the button that was pressed.
+    EXPECT_EQ(window.focusWidget(), window.controlWidget("txtSQL"));
     Click(window, "cmdRemoveField");
     EXPECT_EQ(form.Items("lstParameters").size(), 4u);
 }

@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
@@ -332,6 +333,21 @@ TEST_F(DesktopConventions, MessageBoxesCarryTheIconOfTheirKind) {
     EXPECT_EQ(iconOf([&] { prompts.AskYesNo("File does not exist, do you want to create it?", kAppTitle); }),
               QMessageBox::Question);
     EXPECT_EQ(iconOf([&] { prompts.AskYesNoCancel(kSaveChangesQuestion); }), QMessageBox::Question);
+
+    // A question whose Yes drops or overwrites what the file holds is answered No by a habitual Enter.
+    bool noByDefault = false;
+    QTimer::singleShot(0, [&noByDefault] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            noByDefault = box->defaultButton() == box->button(QMessageBox::No);
+            QTest::keyClick(box, Qt::Key_Return);
+        }
+    });
+    EXPECT_EQ(
+        prompts.AskToSaveDespite({"The file f.xml holds what this window does not keep, and a save would "
+                                  "leave it out: the element A/B. Do you want to save anyway?",
+                                  "The file f.xml holds ..."}),
+        Answer::No);
+    EXPECT_TRUE(noByDefault);
 }
 
 // A file dialog's filters show the pattern that applies, once, whatever the description already names.
