@@ -242,11 +242,23 @@ std::string LineEnds(std::string_view text) {
 }  // namespace
 
 std::string LineEndNote(std::string_view before, std::string_view after) {
+    std::string note;
     const std::string was = LineEnds(before);
     const std::string is = LineEnds(after);
-    if (was.empty() || is.empty() || was == is) return {};
-    return "The line ends change from " + was + " to " + is +
-           ", so lines whose text is the same show as removed and added again.";
+    if (!was.empty() && !is.empty() && was != is) {
+        note = "The line ends change from " + was + " to " + is +
+               ", so lines whose text is the same show as removed and added again.";
+    }
+    // A byte-order mark is no character a reader sees: its line would look the same on both sides.
+    constexpr std::string_view kMark = "\xEF\xBB\xBF";
+    const bool markBefore = before.starts_with(kMark);
+    if (!before.empty() && !after.empty() && markBefore != after.starts_with(kMark)) {
+        note += std::string(note.empty() ? "" : " ") +
+                (markBefore ? "The byte-order mark at the start is left out"
+                            : "A byte-order mark is added at the start") +
+                ", so the first line shows as removed and added again.";
+    }
+    return note;
 }
 
 }  // namespace pv

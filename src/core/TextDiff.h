@@ -45,8 +45,9 @@ std::string UnifiedDiff(const std::vector<DiffHunk>& hunks, const std::string& o
                         const std::string& newName);
 
 // A sentence for a reader of the difference when the two texts end their lines differently ("LF" against
-// "CR LF", "CR" or "mixed"): every line then shows as changed, though its text may be the same. "" when
-// both end their lines alike, or one has no line end at all.
+// "CR LF", "CR" or "mixed"): every line then shows as changed, though its text may be the same; and one when
+// only one of them begins with a byte-order mark, which changes a first line that looks the same. "" when
+// neither is so (or a text is empty).
 std::string LineEndNote(std::string_view before, std::string_view after);
 
 }  // namespace pv

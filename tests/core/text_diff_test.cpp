@@ -63,6 +63,11 @@ TEST(TextDiff, LineEndsAtTheEndOfTheTextAndNewFiles) {
         std::make_tuple(std::string("The line ends change from mixed to CR LF, so lines whose text is the "
                                     "same show as removed and added again."),
                         std::string(), std::string()));
+    EXPECT_EQ(
+        LineEndNote("\xEF\xBB\xBF<R/>\n", "<R/>\r\n"),
+        "The line ends change from LF to CR LF, so lines whose text is the same show as removed and added "
+        "again. The byte-order mark at the start is left out, so the first line shows as removed and added "
+        "again.");
     // A name with a blank ends in a TAB, so that patch reads all of it.
     EXPECT_EQ(UnifiedDiff(DiffTexts("a\nb\n", ""), "old.txt", "new one.txt"),
               "--- old.txt\n+++ new one.txt\t\n@@ -1,2 +0,0 @@\n-a\n-b\n");
