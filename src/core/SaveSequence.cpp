@@ -35,6 +35,15 @@ bool BackupKept(const FileSave& save, IPrompts& prompts) {
     }
 }
 
+// Whether the file's bytes are already those the save would write. One byte more than those is read at
+// most: a master of megabytes that grew is not read whole to learn so.
+bool HoldsAlready(const std::string& path, const std::string& text, bool wholeText) {
+    const std::string_view ending = wholeText ? "" : "\r\n";
+    if (!platform::FileExists(path)) return false;
+    const std::string bytes = platform::ReadFileBytes(path, text.size() + ending.size() + 1);
+    return bytes.size() == text.size() + ending.size() && bytes.starts_with(text) && bytes.ends_with(ending);
+}
+
 SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printed, IReview* review) {
     try {
         std::optional<std::string> text = save.text();
@@ -65,11 +74,13 @@ SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printe
         }
         // Here the old text is still on disk and the new one in hand: whatever must see both before a file
         // is replaced belongs here, once for every window and the tool.
-        if (!BackupKept(save, prompts)) return SaveOutcome::NotWritten;
-        if (save.wholeText) {
-            platform::ReplaceFileAtomically(save.path, *text);
-        } else {
-            WriteTextFile(save.path, *text);
+        if (!(save.onlyChanges && HoldsAlready(save.path, *text, save.wholeText))) {
+            if (!BackupKept(save, prompts)) return SaveOutcome::NotWritten;
+            if (save.wholeText) {
+                platform::ReplaceFileAtomically(save.path, *text);
+            } else {
+                WriteTextFile(save.path, *text);
+            }
         }
         if (save.disk) save.disk->Take(save.path);
         if (save.written) save.written();

@@ -35,6 +35,10 @@ struct FileSave {
     BackupPolicy backup;
     // The text is every byte the file is to hold: no final line end is added (a restored backup).
     bool wholeText = false;
+    // A save whose text is what the file already holds writes nothing and keeps no backup: the tool's, so
+    // that a second resave leaves the simple backup holding the text from before the first one. A window
+    // writes what it shows whatever the file holds.
+    bool onlyChanges = false;
 };
 
 enum class SaveOutcome {

@@ -247,16 +247,33 @@ TEST_F(ConfigTool, ResaveKeepsTheBackupItIsAskedForAndNoneElse) {
     EXPECT_EQ(resave("resave --backup=off master.xml"), none);
     EXPECT_EQ(ReadFile(master), expected);
 
-    // The limit, the oldest removed first; a resave that changes nothing makes no second copy of what the
-    // newest backup holds.
+    // A resave that would write what the file holds writes nothing and keeps no backup of any kind, so the
+    // simple backup still holds the text from before the first resave.
+    WriteFile(master, rootOnly);
+    EXPECT_EQ(RunBinary("resave -b master.xml").status, 0);
+    const auto written = [&] {
+        struct stat info {};
+        ::stat(master.c_str(), &info);
+        return std::make_tuple(info.st_ino, info.st_mtim.tv_sec, info.st_mtim.tv_nsec);
+    };
+    const auto first = written();
+    for (const std::string options : {"-b", "--suffix=.bak", "--backup=numbered", "--backup=existing"}) {
+        const ToolRun run = RunBinary("resave " + options + " master.xml");
+        EXPECT_EQ(std::tie(run.status, run.out, run.err), std::make_tuple(0, "", "")) << options;
+    }
+    EXPECT_EQ(std::make_tuple(test::FolderEntries(cfg), ReadFile(cfg + "/master.xml~"), written()),
+              std::make_tuple(Names{"master.xml", "master.xml~"}, rootOnly, first));
+    fs::remove(cfg + "/master.xml~");
+
+    // The limit, the oldest removed first; the resaves that change nothing keep no backup.
     WriteFile(master, rootOnly);
     WriteFile(cfg + "/master.xml.~8~", "older\r\n");
     WriteFile(cfg + "/master.xml.~9~", "old\r\n");
     for (int i = 0; i < 3; ++i) EXPECT_EQ(RunBinary("resave -b --backups-kept=2 master.xml").status, 0);
-    const Names kept = {"master.xml", "master.xml.~10~", "master.xml.~11~"};
+    const Names kept = {"master.xml", "master.xml.~10~", "master.xml.~9~"};
     EXPECT_EQ(test::FolderEntries(cfg), kept);
+    EXPECT_EQ(ReadFile(cfg + "/master.xml.~9~"), "old\r\n");
     EXPECT_EQ(ReadFile(cfg + "/master.xml.~10~"), rootOnly);
-    EXPECT_EQ(ReadFile(cfg + "/master.xml.~11~"), expected);
 
     // Refused before anything is written, each with the resave's help.
     const std::tuple<std::string, std::string, std::string> wrong[] = {
