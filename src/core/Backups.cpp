@@ -163,4 +163,21 @@ void KeepBackup(const std::string& path, const BackupPolicy& policy) {
     }
 }
 
+void KeepTextAsBackup(const std::string& path, const std::string& text) {
+    const std::string target = platform::FollowedPath(path);
+    const std::vector<Backup> numbered = Numbered(target);
+    const auto holds = [&text](const std::string& file) {
+        try {
+            return platform::ReadFileBytes(file) == text;
+        } catch (const AppError&) {
+            return false;
+        }
+    };
+    if (holds(target) || (!numbered.empty() && holds(numbered.back().path))) return;
+    const std::string name = platform::FileName(target);
+    int number = numbered.empty() ? 1 : numbered.back().number + 1;
+    while (!platform::WriteBackupCopy(path, name + ".~" + std::to_string(number) + "~", false, &text))
+        ++number;
+}
+
 }  // namespace pv

@@ -55,5 +55,9 @@ std::vector<Backup> BackupsOf(const std::string& path, const std::string& suffix
 // newest backup already holds its content (a save that failed or changed nothing made it). Throws AppError
 // naming the backup when it cannot be kept: the save must then not write.
 void KeepBackup(const std::string& path, const BackupPolicy& policy);
+// Keeps `text` as the next numbered backup of the file at `path` (NAME.~N~, as above), whatever backups the
+// file is set to have and without removing any of them: a text the user may still want that the file no
+// longer holds. Nothing when the file or its newest numbered backup holds it already. Throws as KeepBackup.
+void KeepTextAsBackup(const std::string& path, const std::string& text);
 
 }  // namespace pv

@@ -3,6 +3,7 @@
 #include <string_view>
 #include <utility>
 
+#include "core/UnfinishedSave.h"
 #include "core/errors.h"
 #include "core/platform.h"
 #include "core/prompts.h"
@@ -45,6 +46,7 @@ bool HoldsAlready(const std::string& path, const std::string& text, bool wholeTe
 }
 
 SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printed, IReview* review) {
+    std::optional<platform::UnfinishedSave> earlier;
     try {
         std::optional<std::string> text = save.text();
         if (!text) return SaveOutcome::NotWritten;
@@ -76,6 +78,9 @@ SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printe
         // is replaced belongs here, once for every window and the tool.
         if (!(save.onlyChanges && HoldsAlready(save.path, *text, save.wholeText))) {
             if (!BackupKept(save, prompts)) return SaveOutcome::NotWritten;
+            // Looked for before the write: a file replaced gets another inode, which names a copy kept in the
+            // state folder.
+            earlier = platform::FindUnfinishedSave(save.path);
             if (save.wholeText) {
                 platform::ReplaceFileAtomically(save.path, *text);
             } else {
@@ -87,6 +92,15 @@ SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printe
     } catch (const AppError& error) {
         prompts.ShowMessage(FormatError("Error saving=", error));
         return SaveOutcome::NotWritten;
+    }
+    // The file holds a complete save now, so a copy an earlier unfinished save left must not be offered as
+    // its last save at the next open, where Yes would put the older text over this one.
+    if (earlier) {
+        try {
+            RetireUnfinishedSave(*earlier);
+        } catch (const AppError& error) {
+            prompts.ShowMessage(FormatError("Error=", error));
+        }
     }
     prompts.ShowInformation("Saved");
     return SaveOutcome::Written;

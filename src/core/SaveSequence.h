@@ -57,7 +57,8 @@ bool MayLose(const FileSave& save, IPrompts& prompts);
 // save would leave out (a window asks, the tool refuses: IPrompts::AskToSaveDespite); with `review`, the
 // difference the write would make, shown for Save or Cancel (IReview); the changed-on-disk question; the
 // backup of the file's present content (KeepBackup); the write (WriteTextFile, which replaces the file
-// atomically); remembering what was written; "Saved". A window that writes several files runs it once per
+// atomically); remembering what was written; retiring a copy an earlier unfinished save left
+// (RetireUnfinishedSave); "Saved". A window that writes several files runs it once per
 // file. With `printed` the text goes there, with its final line end, instead of into the file, and the file
 // on disk is not looked at: the tool's --stdout, --diff and --check.
 SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printed = nullptr,

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <string_view>
 
 #include "core/Backups.h"
 #include "core/errors.h"
@@ -54,6 +55,21 @@ UnfinishedSaveChoice OfferUnfinishedSave(const std::string& path, IPrompts& prom
     } catch (const AppError& error) {
         prompts.ShowMessage(FormatError(answer == Answer::Yes ? "Error saving=" : "Error=", error));
         return UnfinishedSaveChoice::Left;
+    }
+}
+
+void RetireUnfinishedSave(const platform::UnfinishedSave& save) {
+    try {
+        KeepTextAsBackup(save.file, platform::ReadFileBytes(save.copy));
+        platform::DiscardUnfinishedSave(save);
+    } catch (const AppError& error) {
+        std::string why = error.description();
+        const std::string_view unwritten = "; the file was not written";
+        if (why.ends_with(unwritten)) why.resize(why.size() - unwritten.size());
+        throw AppError(error.number(), save.file + " was saved, but the copy " + save.copy +
+                                           " that an earlier save of it which did not finish left stays, "
+                                           "and will be offered when the file is opened: " +
+                                           why);
     }
 }
 

@@ -5,6 +5,9 @@
 namespace pv {
 
 class IPrompts;
+namespace platform {
+struct UnfinishedSave;
+}
 
 // A moment (nanoseconds since 1970) in local time to the second, as "2026-12-08 14:05:09": when a save
 // began, when a backup was made.
@@ -24,5 +27,11 @@ enum class UnfinishedSaveChoice {
 // copy, Cancel does neither. The tool asks nothing: it names the file and the copy and leaves both. A
 // restore or removal that fails is reported and leaves both.
 UnfinishedSaveChoice OfferUnfinishedSave(const std::string& path, IPrompts& prompts);
+
+// After a save of the file has finished, a copy an earlier save that did not finish left says no longer
+// that the file may be cut: its text is kept as the next numbered backup (KeepTextAsBackup) and the copy
+// removed, so that the next open does not offer to put it back over the save. Throws AppError naming the
+// file and the copy when either cannot be done; the copy then stays.
+void RetireUnfinishedSave(const platform::UnfinishedSave& save);
 
 }  // namespace pv

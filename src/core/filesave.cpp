@@ -653,7 +653,8 @@ class Save {
     // Keeps a complete copy of the file's present text, beside it or in the state folder, before it is
     // written in place; the copy stays locked while this save runs. A copy an earlier save left (it did not
     // finish, so the file may be cut) holds the last complete text: it is kept instead, whatever this save
-    // does; FindUnfinishedSave offers it, and only the user removes it.
+    // does; FindUnfinishedSave offers it, and the user removes it, or the save sequence once a save of the
+    // file has finished (RetireUnfinishedSave).
     void KeepCopy(const std::string& oldText) {
         const std::vector<std::string> places = CopyPlaces(target_, &old_);
         for (const std::string& place : places) {
@@ -763,7 +764,8 @@ std::string FollowedPath(const std::string& path) {
     return FollowLinks(path);
 }
 
-bool WriteBackupCopy(const std::string& path, const std::string& name, bool replace) {
+bool WriteBackupCopy(const std::string& path, const std::string& name, bool replace,
+                     const std::string* text) {
     CatchFileSizeSignal();
     const std::string target = FollowLinks(path);
     const std::string folderPath = ParentOf(target);
@@ -777,8 +779,11 @@ bool WriteBackupCopy(const std::string& path, const std::string& name, bool repl
     struct stat old {};
     if (::fstat(file.get(), &old) != 0) fail(Reason(errno));
     if (!S_ISREG(old.st_mode)) fail("it is not a regular file");
-    std::string text;
-    if (!ReadAll(file.get(), text, static_cast<size_t>(old.st_size))) fail(Reason(errno));
+    std::string present;
+    if (!text) {
+        if (!ReadAll(file.get(), present, static_cast<size_t>(old.st_size))) fail(Reason(errno));
+        text = &present;
+    }
     Descriptor folder(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folder) fail(Reason(errno));
     RemoveLeftovers(folder.get());
@@ -789,7 +794,7 @@ bool WriteBackupCopy(const std::string& path, const std::string& name, bool repl
         std::string why;
     };
     const auto fill = [&](int fd) {
-        if (!WriteAll(fd, text) || ::fsync(fd) != 0) throw Refused{Reason(errno)};
+        if (!WriteAll(fd, *text) || ::fsync(fd) != 0) throw Refused{Reason(errno)};
         if (!GiveIdentity(fd, old, target)) {
             throw Refused{"a backup there cannot have the file's owner, group, permissions and access lists"};
         }

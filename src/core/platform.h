@@ -95,8 +95,10 @@ std::string FollowedPath(const std::string& path);
 // and extended attributes (access lists), the folder flushed after. With `replace` a file of that name is
 // replaced; without, a name already taken gives false and nothing is written. Throws AppError naming the
 // backup when it cannot be made so (the folder may not be written, the owner cannot be given, ...); nothing
-// is then left under the name.
-bool WriteBackupCopy(const std::string& path, const std::string& name, bool replace);
+// is then left under the name. With `text` the backup holds that text instead of the file's present one,
+// still with the file's owner, group, permissions and attributes.
+bool WriteBackupCopy(const std::string& path, const std::string& name, bool replace,
+                     const std::string* text = nullptr);
 
 // What a save in place that did not finish (the program was killed, the machine stopped, or neither the new
 // text nor the old could be written) left: a complete copy of the text the file had before. The copy lies
@@ -114,7 +116,8 @@ std::optional<UnfinishedSave> FindUnfinishedSave(const std::string& path);
 // Puts the copy's text back into the file (a save like any other), then removes the copy.
 void RestoreUnfinishedSave(const UnfinishedSave& save);
 // Removes the copy: the file is kept as it is. A save in place leaves a copy an earlier one left alone
-// (it holds the last complete text), so this is how it goes once the user has chosen.
+// (it holds the last complete text), so this is how it goes once the user has chosen, or once a save of
+// the file has finished (RetireUnfinishedSave).
 void DiscardUnfinishedSave(const UnfinishedSave& save);
 
 namespace testing {

@@ -29,6 +29,7 @@
 
 #include "core/DiskChangeGuard.h"
 #include "core/HeadlessServices.h"
+#include "core/SaveSequence.h"
 #include "core/UnfinishedSave.h"
 #include "core/errors.h"
 #include "core/platform.h"
@@ -500,7 +501,7 @@ TEST_F(FileSave, AFailedInPlaceWriteIsUndoneOrLeavesItsCopyNamedAndFoundAtTheNex
                             .count();
     EXPECT_LT(now - unfinished->started, 60'000'000'000);
 
-    // A later save leaves that copy alone: it holds the last complete text, and only the user removes it.
+    // A later write leaves that copy alone: it holds the last complete text (the save sequence retires it).
     failing = {};
     EXPECT_EQ(Saved(path, "newer\r\n"), "");
     EXPECT_EQ(ReadFile(copy), old);
@@ -716,6 +717,24 @@ TEST_F(FileSave, AnUnfinishedSaveIsOfferedAtTheNextOpenAndTheToolNamesIt) {
     EXPECT_EQ(std::make_tuple(ReadFile(path), ReadFile(path + ".~1~"), FolderEntries(temp.path())),
               std::make_tuple(std::string("old\r\n"), std::string("later\r\n"),
                               std::vector<std::string>{"master.xml", "master.xml.~1~", "second-name.xml"}));
+
+    // Left (Cancel), then saved whole: the last save did finish, so the copy is offered no more. Its text is
+    // kept as the next numbered backup, after the one the save itself keeps of the cut file.
+    what = leaveUnfinished();
+    window.ExpectYesNoCancel(what + question, Answer::Cancel);
+    EXPECT_EQ(OfferUnfinishedSave(path, window), UnfinishedSaveChoice::Left);
+    pv::FileSave save;  // the save sequence's, not this fixture
+    save.path = path;
+    save.text = [] { return std::optional<std::string>("saved"); };
+    save.backup = BackupPolicy{BackupControl::Numbered, kDefaultBackupSuffix, 1};
+    CollectingPrompts saving;
+    EXPECT_EQ(RunSave(save, saving), SaveOutcome::Written);
+    EXPECT_EQ(OfferUnfinishedSave(path, window), UnfinishedSaveChoice::None);
+    EXPECT_EQ(std::make_tuple(ReadFile(path), ReadFile(path + ".~2~"), ReadFile(path + ".~3~"),
+                              FolderEntries(temp.path())),
+              std::make_tuple(std::string("saved\r\n"), std::string("NEW\r\n"), std::string("old\r\n"),
+                              std::vector<std::string>{"master.xml", "master.xml.~2~", "master.xml.~3~",
+                                                       "second-name.xml"}));
 }
 
 }  // namespace
