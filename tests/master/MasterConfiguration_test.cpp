@@ -68,6 +68,19 @@ TEST_F(MasterFile, AFileThatIsNotWellFormedDropsWhatAnEarlierLoadHeld) {
         "<ResponseHandler><Mailboxes><Mailbox><Name>a</Name><Threads>2.5</Threads></Mailbox>"
         "<Mailbox><Name>a</Name></Mailbox></Mailboxes></ResponseHandler>");
     EXPECT_EQ(config.Mailboxes.size(), 1u);
+
+    // An attribute is named as one, with the mailbox that holds it.
+    const std::string attributed =
+        "<ResponseHandler><Mailboxes><Mailbox id=\"1\"><Name>a</Name></Mailbox></Mailboxes></ResponseHandler>";
+    LoadText(attributed);
+    prompts.ExpectYesNo(
+        "The file " + path +
+            " holds what this window does not keep, and a save would leave it out: the attribute "
+            "ResponseHandler/Mailboxes/Mailbox/@id. The mailbox that holds an attribute left out: "
+            "\"a\". Do you want to save anyway?",
+        Answer::No);
+    EXPECT_EQ(RunSave(config.Saving(master, paths, prompts), prompts), SaveOutcome::NotWritten);
+    EXPECT_EQ(ReadFile(master), attributed);
 }
 
 // Thousands of mailboxes, each with an element of its own: the load still reads in one pass and the notice
