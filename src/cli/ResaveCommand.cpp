@@ -6,6 +6,7 @@
 #include "cli/ConfigTool.h"
 #include "cli/StreamPrompts.h"
 #include "core/ConfigFile.h"
+#include "core/DiskChangeGuard.h"
 #include "core/HeadlessServices.h"
 #include "core/MasterLinks.h"
 #include "core/SaveReview.h"
@@ -90,6 +91,18 @@ int Resave(FileSave save, const ResaveOptions& options, std::ostream& out, Strea
     return Finish(outcome, save.path, std::move(text), options, out, prompts);
 }
 
+// A file whose window holds the guard against another program's change (the master, a dispositions file, a
+// monitor configuration file): the tool holds it in the window's place, taken from what the load read, so
+// that a change made between the load and the write is not overwritten. The tool's prompts answer the
+// question Cancel, never No, so there is nothing to read again.
+int ResaveGuarded(FileSave save, const FileRead& read, const ResaveOptions& options, std::ostream& out,
+                  StreamPrompts& prompts) {
+    DiskChangeGuard disk;
+    disk.Take(save.path, read.fingerprint);
+    save.disk = &disk;
+    return Resave(std::move(save), options, out, prompts);
+}
+
 // The file's registered editor loads it as its window does and saves it (or prints its text). A file the
 // editor could not read as its own, or that it closed over (a catalogue it needs is missing), is never
 // written.
@@ -114,9 +127,10 @@ int ResaveMaster(OpenedFile file, const ResaveOptions& options, std::ostream& ou
     const std::string path = file.path;
     MasterConfiguration master;
     master.MasterFilePath = path;
-    if (!master.Load(std::move(file), prompts).read()) return NotWritten(prompts, path);
-    return Resave(master.Saving(paths.MakeMasterPath(master.MasterFilePath), paths, prompts), options, out,
-                  prompts);
+    const FileRead read = master.Load(std::move(file), prompts);
+    if (!read.read()) return NotWritten(prompts, path);
+    return ResaveGuarded(master.Saving(paths.MakeMasterPath(master.MasterFilePath), paths, prompts), read,
+                         options, out, prompts);
 }
 
 int ResaveDispositions(const std::string& path, const ResaveOptions& options, std::ostream& out,
@@ -135,7 +149,7 @@ int ResaveDispositions(const std::string& path, const ResaveOptions& options, st
         return TypesNotRead(prompts, path, links, paths);
     }
     if (!loaded.opened || !loaded.file.read()) return NotWritten(prompts, path);
-    return Resave(configuration.Saving(paths, prompts), options, out, prompts);
+    return ResaveGuarded(configuration.Saving(paths, prompts), loaded.file, options, out, prompts);
 }
 
 int ResaveDetailed(const std::string& path, const ResaveOptions& options, std::ostream& out,
@@ -166,7 +180,7 @@ int ResaveMonitors(const std::string& path, const ResaveOptions& options, std::o
     configuration.Load(path, prompts);
     // Entries left out of the list are what the save would lose: its loss step says so.
     if (!configuration.LastRead().read()) return NotWritten(prompts, path);
-    return Resave(configuration.Saving(prompts), options, out, prompts);
+    return ResaveGuarded(configuration.Saving(prompts), configuration.LastRead(), options, out, prompts);
 }
 
 }  // namespace
