@@ -115,7 +115,8 @@ const std::vector<Command>& Commands() {
          "  -S, --suffix=SUFFIX  the simple backup's suffix (default: SIMPLE_BACKUP_SUFFIX, else \"~\");\n"
          "                       implies --backup\n"
          "      --backups-kept=N the numbered backups kept of the file (default 10)\n"
-         "  -v, --verbose        say \"Saved\" when the file was written\n"
+         "  -v, --verbose        say \"Saved\" when the file was written, \"Unchanged\" when it held\n"
+         "                       the text already and was not\n"
          "  -h, --help           show this text\n",
          ":sdm:t:bS:vh",
          {{"stdout", no_argument, nullptr, 's'},

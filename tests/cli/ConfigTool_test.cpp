@@ -123,15 +123,19 @@ TEST_F(ConfigTool, TheCommandLineReadsOptionsAsGetoptDoes) {
     }
     EXPECT_EQ(ReadFile(cfg + "/-dash.xml"), rootOnly);
 
-    // Written quietly; "Saved" with --verbose before or after the command.
+    // Written quietly; "Saved" with --verbose before or after the command, "Unchanged" when the file held
+    // the text already, which is not written again.
     ToolRun run = tried("resave master.xml");
     EXPECT_EQ(std::tie(run.status, run.out, run.err), std::make_tuple(0, "", ""));
     EXPECT_EQ(ReadFile(cfg + "/master.xml"), expected);
     for (const char* arguments :
          {"--verbose resave master.xml", "resave master.xml -v", "-v resave master.xml"}) {
+        WriteFile(cfg + "/master.xml", rootOnly);
         run = tried(arguments);
         EXPECT_EQ(std::tie(run.status, run.out, run.err), std::make_tuple(0, "", Said("Saved"))) << arguments;
     }
+    run = tried("resave -v master.xml");
+    EXPECT_EQ(std::tie(run.status, run.out, run.err), std::make_tuple(0, "", Said("Unchanged")));
 
     // --master=FILE, --master FILE, an abbreviation, and the master as check's operand are one thing. The
     // master names a monitor file that is not there: the check says which.
