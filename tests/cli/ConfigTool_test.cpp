@@ -683,6 +683,15 @@ TEST_F(CheckCommand, OrphansAreTheConfigurationFilesNothingNames) {
     const ToolRun plain = Run({"check", "cfg/master.xml"});
     const ToolRun run = Run({"check", "--orphans", "cfg/master.xml"});
     const std::string path = cfg + "/master.xml";
+    // As JSON, as the master holds its name.
+    const nlohmann::json found =
+        nlohmann::json::parse(Run({"check", "--format=json", "--orphans", "cfg/master.xml"}).out)["findings"];
+    const auto gone = std::find_if(found.begin(), found.end(), [](const nlohmann::json& finding) {
+        return finding["message"].get<std::string>().starts_with("The categorization rules file");
+    });
+    ASSERT_NE(gone, found.end()) << found;
+    EXPECT_EQ(std::make_tuple((*gone)["file"], gone->value("named", "")),
+              std::make_tuple(path, "+/gone.categorization.xml"));
     EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(1, ""));
     EXPECT_EQ(run.out,
               plain.out + "good: The categorization rules file +/gone.categorization.xml is missing: " + cfg +
