@@ -247,9 +247,7 @@ constexpr const char* kHelpUsage =
 // A usage error, through the printer of every message of the tool.
 int Usage(std::ostream& err, const std::string& problem, const std::string& command = {}) {
     StreamPrompts printer(err);
-    printer.Say((command.empty() ? "" : command + ": ") + problem);
-    printer.Say("Try '" + std::string(kProgram) + (command.empty() ? "" : " " + command) + " --help'.");
-    return kExitUsage;
+    return UsageError(printer, problem, command);
 }
 
 std::string JoinedTypes() {
@@ -584,6 +582,12 @@ int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
 }
 
 }  // namespace
+
+int UsageError(StreamPrompts& printer, const std::string& problem, const std::string& command) {
+    printer.Say((command.empty() ? "" : command + ": ") + problem);
+    printer.Say("Try '" + std::string(kProgram) + (command.empty() ? "" : " " + command) + " --help'.");
+    return kExitUsage;
+}
 
 int RunTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err,
             const ToolEnvironment& environment) {

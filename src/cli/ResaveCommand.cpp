@@ -22,7 +22,6 @@ namespace {
 
 constexpr int kOk = 0;
 constexpr int kFailed = 1;
-constexpr int kUsage = 2;
 
 int NotWritten(StreamPrompts& prompts, const std::string& path) {
     prompts.Say("Not written: " + path + " could not be read.");
@@ -136,8 +135,7 @@ int ResaveMaster(OpenedFile file, const ResaveOptions& options, std::ostream& ou
 int ResaveDispositions(const std::string& path, const ResaveOptions& options, std::ostream& out,
                        const ToolEnvironment& environment, const PathContext& paths, StreamPrompts& prompts) {
     if (options.master.empty()) {
-        prompts.Say("a Dispositions file needs --master MASTER for its catalogues");
-        return kUsage;
+        return UsageError(prompts, "a Dispositions file needs --master MASTER for its catalogues", "resave");
     }
     MasterConfiguration master;
     const std::string masterPath = CommandLineMasterPath(options.master, environment.currentDirectory);
@@ -155,14 +153,15 @@ int ResaveDispositions(const std::string& path, const ResaveOptions& options, st
 int ResaveDetailed(const std::string& path, const ResaveOptions& options, std::ostream& out,
                    const ToolEnvironment& environment, const PathContext& paths, StreamPrompts& prompts) {
     if (options.type.empty()) {
-        prompts.Say("a Disposition file needs --type TYPE (for example ForwardMessage)");
-        return kUsage;
+        return UsageError(prompts, "a Disposition file needs --type TYPE (for example ForwardMessage)",
+                          "resave");
     }
     // The command line admits only the registered types.
     const EditorRegistration& editor = *BuiltInEditors().Find(EditorFamily::Disposition, options.type);
     if (options.master.empty() && editor.needsMessageFields) {
-        prompts.Say("a " + options.type + " file needs --master MASTER for its message fields files");
-        return kUsage;
+        return UsageError(prompts,
+                          "a " + options.type + " file needs --master MASTER for its message fields files",
+                          "resave");
     }
     MasterLinks links;
     if (!options.master.empty()) {
@@ -224,9 +223,10 @@ int RunResave(const ResaveOptions& options, std::ostream& out, std::ostream& err
     // A type names how a detailed file is read: given for a file of another kind, it was meant for another
     // file, and the one named is not what the caller took it for.
     if (!options.type.empty() && root != "Disposition") {
-        prompts.Say("--type is for a detailed disposition file (root element <Disposition>); " + path +
-                    " has the root element <" + root + ">");
-        return kUsage;
+        return UsageError(prompts,
+                          "--type is for a detailed disposition file (root element <Disposition>); " + path +
+                              " has the root element <" + root + ">",
+                          "resave");
     }
     if (root == "ResponseHandler") return ResaveMaster(std::move(file), options, out, paths, prompts);
     if (root == "Dispositions") return ResaveDispositions(path, options, out, environment, paths, prompts);
