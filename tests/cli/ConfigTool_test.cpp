@@ -677,6 +677,11 @@ TEST_F(CheckCommand, OrphansAreTheConfigurationFilesNothingNames) {
                    "<CategorizationRulesFileName>+/categorization.xml</CategorizationRulesFileName>");
     WriteFile(cfg + "/master.xml", master);
 
+    // The help says so as this test finds it: a linked file is followed, a linked folder is not.
+    EXPECT_NE(Run({"check", "--help"})
+                  .out.find("symbolic links to folders are not followed, and a file named through a link\n"
+                            "counts as named."),
+              std::string::npos);
     // The mailbox editor checks a single rules file, not several: --orphans names the missing one of those.
     const ToolRun plain = Run({"check", "cfg/master.xml"});
     const ToolRun run = Run({"check", "--orphans", "cfg/master.xml"});
