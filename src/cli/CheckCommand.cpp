@@ -7,6 +7,7 @@
 #include <exception>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <set>
 #include <string_view>
@@ -55,6 +56,8 @@ struct Finding {
     bool once = false;
     // The full path of the file the finding is in (for a missing file, the one that names it).
     std::string path;
+    // A missing file's name as that file holds it (CheckFinding::missing).
+    std::optional<std::string> missing = std::nullopt;
 };
 using Findings = std::vector<Finding>;
 
@@ -205,6 +208,7 @@ void CheckDispositions(const CMailbox& mailbox, const CheckContext& context, Che
                     "The detailed disposition file of a " + disposition.Type + " disposition is missing" +
                         (detailed.empty() ? std::string() : ": " + verdict.path),
                     filePath, fileName, category.CategoryName);
+                findings.back().missing = detailed;
             }
             if (verdict.messages) {
                 AddEditorMessages(findings, mailbox.sName, *verdict.messages, verdict.path, detailed,
@@ -267,6 +271,7 @@ Findings CheckMonitors(const MasterConfiguration& master, const CheckContext& co
         if (!platform::PathExists(file)) {
             Add(findings, name, "The configuration file of the " + type + " monitor is missing: " + file,
                 path, entry.Parameter);
+            findings.back().missing = entry.Parameter;
             continue;
         }
         // What its editor reports while loading the file and saving it again.
@@ -309,6 +314,7 @@ Findings CheckOrphans(const MasterConfiguration& master, const std::string& mast
         const bool ofMailbox = from->kind == GraphNodeKind::Mailbox;
         if (ofMailbox) message.place.mailbox = from->label;
         findings.push_back({ofMailbox ? from->label : masterPath, std::move(message), false, masterPath});
+        if (to->state == GraphFileState::Missing) findings.back().missing = to->label;
     }
     const std::string folder = std::filesystem::path(masterPath).parent_path().string();
     for (const UnnamedFile& file : FilesNothingNames(graph, folder, BuiltInEditors())) {
@@ -433,7 +439,8 @@ int RunCheck(const CheckOptions& options, std::ostream& out, std::ostream& err,
         for (const Finding& finding : findings) {
             if (finding.once && !saidOnce.emplace(finding.message.place.file, finding.message.text).second)
                 continue;
-            report.findings.push_back({finding.subject, finding.message, finding.path});
+            report.findings.push_back(
+                {finding.subject, finding.message, finding.path, false, finding.missing});
             if (finding.message.kind == MessageKind::Error) failed = true;
         }
     };

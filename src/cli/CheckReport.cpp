@@ -67,7 +67,8 @@ Json JsonReport(const CheckReport& report) {
         Json item;
         const std::string file = FileOf(finding);
         item["file"] = file.empty() ? Json(nullptr) : Json(file);
-        if (!message.place.file.empty() && message.place.file != file) item["named"] = message.place.file;
+        const std::string& named = finding.missing ? *finding.missing : message.place.file;
+        if (!named.empty() && named != file) item["named"] = named;
         if (!message.place.mailbox.empty()) item["mailbox"] = message.place.mailbox;
         if (!message.place.category.empty()) item["category"] = message.place.category;
         if (message.place.line > 0) {

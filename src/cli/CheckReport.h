@@ -1,5 +1,6 @@
 #pragma once
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,10 @@ struct CheckFinding {
     // Whether the text output names the file (`path`) before a message of the master's load, which the
     // message's own words do not name (what stopped the reading part-way).
     bool pathFirst = false;
+    // A missing file's name as the file naming it (`path`) holds it: the formats for a script give it as
+    // "named", where the text output names the file as the message's place does (for a missing detailed
+    // file, the disposition file that names it).
+    std::optional<std::string> missing = std::nullopt;
 };
 
 struct CheckReport {

@@ -115,7 +115,8 @@ const std::vector<Command>& Commands() {
          "  -S, --suffix=SUFFIX  the simple backup's suffix (default: SIMPLE_BACKUP_SUFFIX, else \"~\");\n"
          "                       implies --backup\n"
          "      --backups-kept=N the numbered backups kept of the file (default 10)\n"
-         "  -v, --verbose        say \"Saved\" when the file was written\n"
+         "  -v, --verbose        say \"Saved\" when the file was written, \"Unchanged\" when it held\n"
+         "                       the text already and was not\n"
          "  -h, --help           show this text\n",
          ":sdm:t:bS:vh",
          {{"stdout", no_argument, nullptr, 's'},
@@ -154,7 +155,8 @@ const std::vector<Command>& Commands() {
          "\n"
          "With --orphans, every configuration file under the master's folder (a file ending in .xml whose\n"
          "root element is that of a kind of configuration file) that nothing the master leads to names is a\n"
-         "warning, by its kind; symbolic links are not followed.\n"
+         "warning, by its kind; symbolic links to folders are not followed, and a file named through a link\n"
+         "counts as named.\n"
          "\n"
          "Options:\n"
          "  -m, --master=MASTER  the master file (instead of the operand)\n"
@@ -246,9 +248,7 @@ constexpr const char* kHelpUsage =
 // A usage error, through the printer of every message of the tool.
 int Usage(std::ostream& err, const std::string& problem, const std::string& command = {}) {
     StreamPrompts printer(err);
-    printer.Say((command.empty() ? "" : command + ": ") + problem);
-    printer.Say("Try '" + std::string(kProgram) + (command.empty() ? "" : " " + command) + " --help'.");
-    return kExitUsage;
+    return UsageError(printer, problem, command);
 }
 
 std::string JoinedTypes() {
@@ -583,6 +583,12 @@ int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
 }
 
 }  // namespace
+
+int UsageError(StreamPrompts& printer, const std::string& problem, const std::string& command) {
+    printer.Say((command.empty() ? "" : command + ": ") + problem);
+    printer.Say("Try '" + std::string(kProgram) + (command.empty() ? "" : " " + command) + " --help'.");
+    return kExitUsage;
+}
 
 int RunTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err,
             const ToolEnvironment& environment) {

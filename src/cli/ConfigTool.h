@@ -20,4 +20,9 @@ struct ToolEnvironment {
 int RunTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err,
             const ToolEnvironment& environment);
 
+class StreamPrompts;
+// A usage error, said in one form wherever the command line is found wanting, also once a file's kind is
+// known: the problem after the command's name, then where that command's help is. Returns exit status 2.
+int UsageError(StreamPrompts& printer, const std::string& problem, const std::string& command = {});
+
 }  // namespace pv

@@ -6,6 +6,7 @@
 #include "cli/ConfigTool.h"
 #include "cli/StreamPrompts.h"
 #include "core/ConfigFile.h"
+#include "core/DiskChangeGuard.h"
 #include "core/HeadlessServices.h"
 #include "core/MasterLinks.h"
 #include "core/SaveReview.h"
@@ -21,7 +22,6 @@ namespace {
 
 constexpr int kOk = 0;
 constexpr int kFailed = 1;
-constexpr int kUsage = 2;
 
 int NotWritten(StreamPrompts& prompts, const std::string& path) {
     prompts.Say("Not written: " + path + " could not be read.");
@@ -90,6 +90,18 @@ int Resave(FileSave save, const ResaveOptions& options, std::ostream& out, Strea
     return Finish(outcome, save.path, std::move(text), options, out, prompts);
 }
 
+// A file whose window holds the guard against another program's change (the master, a dispositions file, a
+// monitor configuration file): the tool holds it in the window's place, taken from what the load read, so
+// that a change made between the load and the write is not overwritten. The tool's prompts answer the
+// question Cancel, never No, so there is nothing to read again.
+int ResaveGuarded(FileSave save, const FileRead& read, const ResaveOptions& options, std::ostream& out,
+                  StreamPrompts& prompts) {
+    DiskChangeGuard disk;
+    disk.Take(save.path, read.fingerprint);
+    save.disk = &disk;
+    return Resave(std::move(save), options, out, prompts);
+}
+
 // The file's registered editor loads it as its window does and saves it (or prints its text). A file the
 // editor could not read as its own, or that it closed over (a catalogue it needs is missing), is never
 // written.
@@ -114,16 +126,16 @@ int ResaveMaster(OpenedFile file, const ResaveOptions& options, std::ostream& ou
     const std::string path = file.path;
     MasterConfiguration master;
     master.MasterFilePath = path;
-    if (!master.Load(std::move(file), prompts).read()) return NotWritten(prompts, path);
-    return Resave(master.Saving(paths.MakeMasterPath(master.MasterFilePath), paths, prompts), options, out,
-                  prompts);
+    const FileRead read = master.Load(std::move(file), prompts);
+    if (!read.read()) return NotWritten(prompts, path);
+    return ResaveGuarded(master.Saving(paths.MakeMasterPath(master.MasterFilePath), paths, prompts), read,
+                         options, out, prompts);
 }
 
 int ResaveDispositions(const std::string& path, const ResaveOptions& options, std::ostream& out,
                        const ToolEnvironment& environment, const PathContext& paths, StreamPrompts& prompts) {
     if (options.master.empty()) {
-        prompts.Say("a Dispositions file needs --master MASTER for its catalogues");
-        return kUsage;
+        return UsageError(prompts, "a Dispositions file needs --master MASTER for its catalogues", "resave");
     }
     MasterConfiguration master;
     const std::string masterPath = CommandLineMasterPath(options.master, environment.currentDirectory);
@@ -135,20 +147,21 @@ int ResaveDispositions(const std::string& path, const ResaveOptions& options, st
         return TypesNotRead(prompts, path, links, paths);
     }
     if (!loaded.opened || !loaded.file.read()) return NotWritten(prompts, path);
-    return Resave(configuration.Saving(paths, prompts), options, out, prompts);
+    return ResaveGuarded(configuration.Saving(paths, prompts), loaded.file, options, out, prompts);
 }
 
 int ResaveDetailed(const std::string& path, const ResaveOptions& options, std::ostream& out,
                    const ToolEnvironment& environment, const PathContext& paths, StreamPrompts& prompts) {
     if (options.type.empty()) {
-        prompts.Say("a Disposition file needs --type TYPE (for example ForwardMessage)");
-        return kUsage;
+        return UsageError(prompts, "a Disposition file needs --type TYPE (for example ForwardMessage)",
+                          "resave");
     }
     // The command line admits only the registered types.
     const EditorRegistration& editor = *BuiltInEditors().Find(EditorFamily::Disposition, options.type);
     if (options.master.empty() && editor.needsMessageFields) {
-        prompts.Say("a " + options.type + " file needs --master MASTER for its message fields files");
-        return kUsage;
+        return UsageError(prompts,
+                          "a " + options.type + " file needs --master MASTER for its message fields files",
+                          "resave");
     }
     MasterLinks links;
     if (!options.master.empty()) {
@@ -166,7 +179,7 @@ int ResaveMonitors(const std::string& path, const ResaveOptions& options, std::o
     configuration.Load(path, prompts);
     // Entries left out of the list are what the save would lose: its loss step says so.
     if (!configuration.LastRead().read()) return NotWritten(prompts, path);
-    return Resave(configuration.Saving(prompts), options, out, prompts);
+    return ResaveGuarded(configuration.Saving(prompts), configuration.LastRead(), options, out, prompts);
 }
 
 }  // namespace
@@ -210,9 +223,10 @@ int RunResave(const ResaveOptions& options, std::ostream& out, std::ostream& err
     // A type names how a detailed file is read: given for a file of another kind, it was meant for another
     // file, and the one named is not what the caller took it for.
     if (!options.type.empty() && root != "Disposition") {
-        prompts.Say("--type is for a detailed disposition file (root element <Disposition>); " + path +
-                    " has the root element <" + root + ">");
-        return kUsage;
+        return UsageError(prompts,
+                          "--type is for a detailed disposition file (root element <Disposition>); " + path +
+                              " has the root element <" + root + ">",
+                          "resave");
     }
     if (root == "ResponseHandler") return ResaveMaster(std::move(file), options, out, paths, prompts);
     if (root == "Dispositions") return ResaveDispositions(path, options, out, environment, paths, prompts);

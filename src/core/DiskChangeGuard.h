@@ -21,7 +21,8 @@ enum class DiskCheck {
 // changed it meanwhile: which file it is (device and inode), its size, modification time and content, taken
 // when the window read or wrote it.
 // Every window that writes a file it has read holds one: the main window, the dispositions editor, the
-// monitor configuration window and the file editor engine.
+// monitor configuration window and the file editor engine; the tool's resave holds one in the place of the
+// first three.
 class DiskChangeGuard {
   public:
     // After the window wrote `path`, or after a load that could not read it: what is there now. Nothing at

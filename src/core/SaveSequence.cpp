@@ -47,6 +47,7 @@ bool HoldsAlready(const std::string& path, const std::string& text, bool wholeTe
 
 SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printed, IReview* review) {
     std::optional<platform::UnfinishedSave> earlier;
+    bool unchanged = false;  // the file held the text already, and nothing was written
     try {
         std::optional<std::string> text = save.text();
         if (!text) return SaveOutcome::NotWritten;
@@ -76,7 +77,8 @@ SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printe
         }
         // Here the old text is still on disk and the new one in hand: whatever must see both before a file
         // is replaced belongs here, once for every window and the tool.
-        if (!(save.onlyChanges && HoldsAlready(save.path, *text, save.wholeText))) {
+        unchanged = save.onlyChanges && HoldsAlready(save.path, *text, save.wholeText);
+        if (!unchanged) {
             if (!BackupKept(save, prompts)) return SaveOutcome::NotWritten;
             // Looked for before the write: a file replaced gets another inode, which names a copy kept in the
             // state folder.
@@ -102,7 +104,8 @@ SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printe
             prompts.ShowMessage(FormatError("Error=", error));
         }
     }
-    prompts.ShowInformation("Saved");
+    // "Saved" would tell the tool's -v reader that the file was written, and a script that it changed.
+    prompts.ShowInformation(unchanged ? "Unchanged" : "Saved");
     return SaveOutcome::Written;
 }
 

@@ -123,15 +123,19 @@ TEST_F(ConfigTool, TheCommandLineReadsOptionsAsGetoptDoes) {
     }
     EXPECT_EQ(ReadFile(cfg + "/-dash.xml"), rootOnly);
 
-    // Written quietly; "Saved" with --verbose before or after the command.
+    // Written quietly; "Saved" with --verbose before or after the command, "Unchanged" when the file held
+    // the text already, which is not written again.
     ToolRun run = tried("resave master.xml");
     EXPECT_EQ(std::tie(run.status, run.out, run.err), std::make_tuple(0, "", ""));
     EXPECT_EQ(ReadFile(cfg + "/master.xml"), expected);
     for (const char* arguments :
          {"--verbose resave master.xml", "resave master.xml -v", "-v resave master.xml"}) {
+        WriteFile(cfg + "/master.xml", rootOnly);
         run = tried(arguments);
         EXPECT_EQ(std::tie(run.status, run.out, run.err), std::make_tuple(0, "", Said("Saved"))) << arguments;
     }
+    run = tried("resave -v master.xml");
+    EXPECT_EQ(std::tie(run.status, run.out, run.err), std::make_tuple(0, "", Said("Unchanged")));
 
     // --master=FILE, --master FILE, an abbreviation, and the master as check's operand are one thing. The
     // master names a monitor file that is not there: the check says which.
@@ -175,27 +179,25 @@ TEST_F(ConfigTool, TheCommandLineReadsOptionsAsGetoptDoes) {
     for (const std::string jobs : {"--jobs=0", "-j x", "--jobs=2x", "--jobs 1025", "-j -1"})
         refused.emplace_back("check " + jobs + " master.xml", "check",
                              "--jobs takes a number of threads from 1 to 1024");
+    // What a kind of file needs, or cannot take, is known once its root has been read; --type given for a
+    // file of another kind was meant for another file.
+    WriteFile(cfg + "/d.xml", "<Dispositions/>");
+    WriteFile(cfg + "/f.xml", "<Disposition/>");
+    refused.insert(
+        refused.end(),
+        {{"resave --type=ForwardMessage master.xml", "resave",
+          "--type is for a detailed disposition file (root element <Disposition>); " + cfg +
+              "/master.xml has the root element <ResponseHandler>"},
+         {"resave d.xml", "resave", "a Dispositions file needs --master MASTER for its catalogues"},
+         {"resave f.xml", "resave", "a Disposition file needs --type TYPE (for example ForwardMessage)"},
+         {"resave --type=WriteToDB f.xml", "resave",
+          "a WriteToDB file needs --master MASTER for its message fields files"}});
     for (const auto& [arguments, command, message] : refused) {
         run = tried(arguments);
         const std::string said = (command.empty() ? "" : command + ": ") + message +
                                  "\nTry 'postvane-config-tool " + (command.empty() ? "" : command + " ") +
                                  "--help'.";
         EXPECT_EQ(std::tie(run.status, run.out, run.err), std::make_tuple(2, "", Said(said))) << arguments;
-    }
-    // What a kind of file needs, or cannot take, is known once its root has been read; --type given for a
-    // file of another kind was meant for another file.
-    WriteFile(cfg + "/d.xml", "<Dispositions/>");
-    WriteFile(cfg + "/f.xml", "<Disposition/>");
-    const std::pair<std::string, std::string> needs[] = {
-        {"resave --type=ForwardMessage master.xml",
-         "--type is for a detailed disposition file (root element <Disposition>); " + cfg +
-             "/master.xml has the root element <ResponseHandler>"},
-        {"resave d.xml", "a Dispositions file needs --master MASTER for its catalogues"},
-        {"resave f.xml", "a Disposition file needs --type TYPE (for example ForwardMessage)"},
-    };
-    for (const auto& [arguments, message] : needs) {
-        run = tried(arguments);
-        EXPECT_EQ(std::tie(run.status, run.out, run.err), std::make_tuple(2, "", Said(message))) << arguments;
     }
     EXPECT_EQ(ReadFile(cfg + "/master.xml"), expected);
 
@@ -675,10 +677,24 @@ TEST_F(CheckCommand, OrphansAreTheConfigurationFilesNothingNames) {
                    "<CategorizationRulesFileName>+/categorization.xml</CategorizationRulesFileName>");
     WriteFile(cfg + "/master.xml", master);
 
+    // The help says so as this test finds it: a linked file is followed, a linked folder is not.
+    EXPECT_NE(Run({"check", "--help"})
+                  .out.find("symbolic links to folders are not followed, and a file named through a link\n"
+                            "counts as named."),
+              std::string::npos);
     // The mailbox editor checks a single rules file, not several: --orphans names the missing one of those.
     const ToolRun plain = Run({"check", "cfg/master.xml"});
     const ToolRun run = Run({"check", "--orphans", "cfg/master.xml"});
     const std::string path = cfg + "/master.xml";
+    // As JSON, as the master holds its name.
+    const nlohmann::json found =
+        nlohmann::json::parse(Run({"check", "--format=json", "--orphans", "cfg/master.xml"}).out)["findings"];
+    const auto gone = std::find_if(found.begin(), found.end(), [](const nlohmann::json& finding) {
+        return finding["message"].get<std::string>().starts_with("The categorization rules file");
+    });
+    ASSERT_NE(gone, found.end()) << found;
+    EXPECT_EQ(std::make_tuple((*gone)["file"], gone->value("named", "")),
+              std::make_tuple(path, "+/gone.categorization.xml"));
     EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(1, ""));
     EXPECT_EQ(run.out,
               plain.out + "good: The categorization rules file +/gone.categorization.xml is missing: " + cfg +

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <nlohmann/json.hpp>
 
 #include "support/ToolRun.h"
 
@@ -189,6 +190,22 @@ TEST_F(SampleTool, CheckNamesTheMailboxFileAndCategoryOfEveryFailure) {
     EXPECT_TRUE(Holds(
         run.out, "Support: +/dispose/oncall-relay.forward.xml: SupportUrgent: From address is missing\n"));
     EXPECT_EQ(run.out.find("Detailed disposition file is missing or incorrect"), std::string::npos);
+
+    // As JSON a missing file is the file naming it, with the name it holds: a detailed file as a monitor's.
+    fs::remove(file("alerts.emailmonitor.xml"));
+    const auto report = nlohmann::json::parse(Run({"check", "--format=json", "config/master.xml"}).out);
+    std::vector<std::pair<std::string, std::string>> missing;
+    for (const auto& found : report["findings"]) {
+        if (found["message"].get<std::string>().find(" is missing: ") != std::string::npos)
+            missing.emplace_back(found["file"], found.value("named", ""));
+    }
+    const std::string helpdesk = "+/dispose/helpdesk.forward.xml";
+    EXPECT_EQ(missing, (std::vector<std::pair<std::string, std::string>>{
+                           {file("support.disposition.xml"), helpdesk},
+                           {file("sales.disposition.xml"), helpdesk},
+                           {file("localdrop.disposition.xml"), helpdesk},
+                           {file("bulkdrop.disposition.xml"), helpdesk},
+                           {file("monitor.xml"), "+/alerts.emailmonitor.xml"}}));
 }
 
 TEST_F(SampleTool, CheckReportsWhatADetailedFileSaysOnLoadingAndResaveRefusesAChoiceItDoesNotKnow) {

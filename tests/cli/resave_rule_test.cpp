@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <tuple>
 
+#include "core/platform.h"
 #include "support/TestFiles.h"
 #include "support/ToolRun.h"
 
@@ -204,6 +205,46 @@ TEST_F(ResaveRule, ValuesNoControlShowsAreKeptOrRefusedNeverChanged) {
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.out.find("\"sales\\west\" would read back split differently."), std::string::npos)
         << run.out;
+}
+
+// A file another program changed after the tool read it is left as that program wrote it, of every kind:
+// the tool answers Cancel to the question a window asks then. The change comes at the reading after the
+// load's own ones (as many as a --stdout run makes, which does not look at the file again).
+TEST_F(ResaveRule, AFileAnotherProgramChangedSinceItWasReadIsNotOverwritten) {
+    const std::vector<std::vector<std::string>> runs = {
+        {"config/master.xml"},     {"--master", "config/master.xml", "config/sales.disposition.xml"},
+        {"config/monitor.xml"},    {"--type", "ForwardMessage", "config/dispose/helpdesk.forward.xml"},
+        {"config/server.log.xml"},
+    };
+    for (const std::vector<std::string>& options : runs) {
+        const std::string path = temp / options.back();
+        const std::string text = ReadFile(path);
+        int reads = 0;
+        int changeAt = 0;
+        platform::testing::SetReadHook([&](const std::string& read) {
+            if (fs::path(read).lexically_normal() == fs::path(path) && ++reads == changeAt)
+                WriteFile(path, "theirs");
+        });
+        std::vector<std::string> args = options;
+        args.insert(args.begin(), {"resave", "--stdout"});
+        const int printed = Run(args).status;
+        changeAt = reads + 1;
+        reads = 0;
+        args.erase(args.begin() + 1);
+        const ToolRun run = Run(args);
+        platform::testing::SetReadHook(nullptr);
+        EXPECT_EQ(
+            std::make_tuple(printed, run.status, run.err, ReadFile(path)),
+            std::make_tuple(0, 1,
+                            kPrefix + ("The file " + path +
+                                       " has been changed by another program since this window read it. "
+                                       "Do you want to overwrite it with what this window shows? Yes "
+                                       "overwrites it; No reads it again, discarding the edits made in "
+                                       "this window; Cancel does neither. [answered Cancel]\n"),
+                            "theirs"))
+            << path;
+        WriteFile(path, text);  // the master is read by the runs after
+    }
 }
 
 // The commands take the options their siblings take; sql refuses a file of another type; a file many read is
