@@ -56,11 +56,8 @@ DiskCheck DiskChangeGuard::BeforeWrite(const std::string& path, IPrompts& prompt
                              : !snapshot_.present ? "created by another program"
                              : sameText ? "replaced by another program with another file of the same content"
                                         : "changed by another program";
-    switch (prompts.AskYesNoCancel("The file " + path + " has been " + what +
-                                   " since this window read it. Do you want "
-                                   "to overwrite it with what this window shows? Yes overwrites it; No reads "
-                                   "it again, discarding the edits "
-                                   "made in this window; Cancel does neither.")) {
+    switch (prompts.AskYesNoCancel("The file " + path + " has been " + what + " since this window read it. " +
+                                   choices_)) {
         case Answer::Yes:
             return DiskCheck::Write;
         case Answer::No:

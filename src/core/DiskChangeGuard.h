@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "core/platform.h"
 
@@ -21,10 +22,19 @@ enum class DiskCheck {
 // changed it meanwhile: which file it is (device and inode), its size, modification time and content, taken
 // when the window read or wrote it.
 // Every window that writes a file it has read holds one: the main window, the dispositions editor, the
-// monitor configuration window and the file editor engine; the tool's resave holds one in the place of the
-// first three.
+// monitor configuration window and the file editor engine (the tool's resave holds one in the place of the
+// first three); and the History window, for the file as its difference showed it, which a restore replaces.
 class DiskChangeGuard {
   public:
+    // The question's last sentences, which say what each answer does; a window overwrites the file with what
+    // it shows, or reads it again and loses its edits.
+    static constexpr const char* kWindowChoices =
+        "Do you want to overwrite it with what this window shows? Yes overwrites it; No reads it again, "
+        "discarding the edits made in this window; Cancel does neither.";
+    // A guard that has not taken a file yet, whose question ends with `choices`: the owner's own words for
+    // what Yes (write) and No (`reload`) do there.
+    explicit DiskChangeGuard(std::string choices = kWindowChoices) : choices_(std::move(choices)) {}
+
     // After the window wrote `path`, or after a load that could not read it: what is there now. Nothing at
     // that path is remembered as such: a file created since then counts as a change.
     void Take(const std::string& path);
@@ -42,6 +52,7 @@ class DiskChangeGuard {
     using Snapshot = platform::FileFingerprint;
     static Snapshot Look(const std::string& path);
 
+    std::string choices_;
     bool taken_ = false;
     std::string path_;
     Snapshot snapshot_;

@@ -17,12 +17,18 @@ std::string BackupLine(const Backup& backup) {
     return platform::FileName(backup.path) + "    " + LocalTimeText(backup.modified);
 }
 
+// A restore replaces what the difference showed; a change made since then is one the user has not seen.
+constexpr const char* kRestoreChoices =
+    "Do you want to restore the chosen backup over it? Yes restores it, keeping what the file holds now as a "
+    "backup; No shows the difference from the file as it is now, restoring nothing; Cancel does neither.";
+
 }  // namespace
 
 FrmHistory::FrmHistory(Services& services, HistoryLinks links)
     : Form(frmHistory, "History of " + platform::FileName(links.path)),
       services_(services),
-      links_(std::move(links)) {
+      links_(std::move(links)),
+      disk_(kRestoreChoices) {
     AddControl(lblBackups, ControlKind::Label, "Backups of " + links_.path + ", newest first:");
     AddControl(lstBackups, ControlKind::List, {},
                "The backups kept of the file, with the time each was kept");
@@ -65,7 +71,9 @@ void FrmHistory::ShowDifference() {
     try {
         const std::string before = platform::ReadFileBytes(backup.path);
         const bool present = platform::FileExists(links_.path);
-        const std::string after = present ? platform::ReadFileBytes(links_.path) : std::string();
+        platform::FileFingerprint read;
+        const std::string after = present ? platform::ReadFileBytes(links_.path, read) : std::string();
+        disk_.Take(links_.path, read);
         const std::vector<DiffHunk> hunks = DiffTexts(before, after);
         const std::string lineEnds = present ? LineEndNote(before, after) : std::string();
         SetText(txtDifference,
@@ -73,6 +81,8 @@ void FrmHistory::ShowDifference() {
                               : (lineEnds.empty() ? "" : lineEnds + "\n") +
                                     UnifiedDiff(hunks, backup.path, present ? links_.path : "/dev/null"));
     } catch (const AppError& error) {
+        // No difference was shown, so whatever the file holds now is what a restore replaces.
+        disk_.Take(links_.path);
         SetText(txtDifference, error.description());
     }
 }
@@ -99,7 +109,9 @@ void FrmHistory::Restore() {
     save.text = [&content]() -> std::optional<std::string> { return std::move(content); };
     save.wholeText = true;
     save.backup = EditorBackups(services_.settings);
-    if (RunSave(save, services_.prompts) != SaveOutcome::Written) return;
+    save.disk = &disk_;
+    save.reload = [this, &backup] { ShowBackups(backup.path); };
+    if (RunSave(save, services_) != SaveOutcome::Written) return;
     if (links_.reload) links_.reload();
     // The list now holds the backup of what the restore replaced too.
     ShowBackups(backup.path);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/Backups.h"
+#include "core/DiskChangeGuard.h"
 #include "core/form.h"
 #include "core/services.h"
 
@@ -20,8 +21,9 @@ struct HistoryLinks {
 
 // The "History…" window of a file: its backups, newest first, with the time each was kept; for the one
 // chosen, the difference from it to the file as it is now; "Restore" puts the backup's content back into
-// the file through the one save sequence, so that what it replaces is kept as a backup in turn, after asking
-// when the window has unsaved edits, and then reloads the window.
+// the file through a window's save sequence, so that what it replaces is kept as a backup in turn, the review
+// shows it when the user asked for one, and a change another program made after the difference was shown is
+// asked about; it asks first when the window has unsaved edits, and then reloads the window.
 class FrmHistory : public Form {
   public:
     FrmHistory(Services& services, HistoryLinks links);
@@ -35,6 +37,8 @@ class FrmHistory : public Form {
     Services& services_;
     HistoryLinks links_;
     std::vector<Backup> backups_;
+    // The file as the difference last read it.
+    DiskChangeGuard disk_;
 };
 
 // Declares the History button of a window that saves a file and opens the file's history when it is

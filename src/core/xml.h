@@ -188,7 +188,8 @@ XmlFile ParseXmlText(std::string_view bytes);
 std::string XmlLibraryVersion();
 
 // True for a name the writer may use as an element name: a name as the reader (and the server) takes it,
-// by XML 1.0's fourth edition, without a colon (a colon would be read as an undeclared namespace prefix).
+// by XML 1.0's fourth edition, without a colon (which the server's reader takes, but other XML tools and
+// readers that know namespaces read as an undeclared prefix).
 bool IsXmlElementName(std::string_view name);
 
 // Text of an element: the character data of the element and its descendants, trimmed of XML white space.

@@ -348,16 +348,23 @@ bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts
                 return false;
             }
             // Written without escaping, the name must itself be an element name, or the server could not
-            // read the file at all.
+            // read the file at all. A colon the server's reader would take, but other XML tools and readers
+            // that know namespaces take a prefix there, which the file does not declare.
             if (!IsXmlElementName(category.CategoryName)) {
                 // A refusal of this file's save, said for each file that cannot be saved; the words name the
-                // catalogue to mend.
+                // catalogue to mend, and the colon when it is the only fault, since such a name is one.
+                std::string withoutColons = category.CategoryName;
+                std::replace(withoutColons.begin(), withoutColons.end(), ':', '_');
+                const std::string why =
+                    IsXmlElementName(withoutColons)
+                        ? "its name holds a colon, which the category's element in this file cannot safely "
+                          "carry (an XML reader that knows namespaces takes the part before it as an "
+                          "undeclared prefix)"
+                        : "its name is not a valid XML element name";
                 const std::string definedIn = DefinitionFile(category.CategoryName);
-                prompts.ShowMessage(
-                    "The category \"" + category.CategoryName +
-                    "\" cannot be saved: its name is not a valid XML element name. Correct it "
-                    "in the category definitions file" +
-                    (definedIn.empty() ? "" : " " + definedIn) + "; nothing was written.");
+                prompts.ShowMessage("The category \"" + category.CategoryName + "\" cannot be saved: " + why +
+                                    ". Correct it in the category definitions file" +
+                                    (definedIn.empty() ? "" : " " + definedIn) + "; nothing was written.");
                 return false;
             }
             open(category.CategoryName, 1);

@@ -160,7 +160,7 @@ TEST(DispositionFile, LoadingAnotherFileGivesWhatAFreshLoadGives) {
 TEST(DispositionFile, RepeatedLoopingAndUnwritableCatalogueCategories) {
     Folder f(Category("Spam") + Category("Orders") + Category("Spam", "Orders") + Category("Default") +
                  Category("Junk", "Spam") + Category("Junk", "Orders") + Category("Loop1", "Loop2") +
-                 Category("Loop2", "Loop1") + Category("Two Words", "Orders"),
+                 Category("Loop2", "Loop1") + Category("Two Words", "Orders") + Category("x:y", "Orders"),
              "<Dispositions><Default><Disposition><Type>DoNothing</Type></Disposition></Default>"
              "<Spam><Disposition><Type>DoNothing</Type></Disposition></Spam></Dispositions>");
     f.s.prompts.ExpectMessage(
@@ -170,7 +170,8 @@ TEST(DispositionFile, RepeatedLoopingAndUnwritableCatalogueCategories) {
     ASSERT_TRUE(f.Load().opened);
     std::vector<std::string> tree;
     for (const auto& line : f.configuration.CategoryTree()) tree.push_back(line.text);
-    EXPECT_EQ(tree, (std::vector<std::string>{"Default", "  Spam", "    Junk", "  Orders", "    Two Words"}));
+    EXPECT_EQ(tree, (std::vector<std::string>{"Default", "  Spam", "    Junk", "  Orders", "    Two Words",
+                                              "    x:y"}));
     EXPECT_EQ(f.configuration.Find("Spam")->Dispositions.size(), 1u);
 
     // Written without escaping, such a name would make the whole file unreadable to the server.
@@ -187,6 +188,15 @@ TEST(DispositionFile, RepeatedLoopingAndUnwritableCatalogueCategories) {
     EXPECT_FALSE(f.Save());
     EXPECT_EQ(ReadFile(f.file()), before);
     f.configuration.Find("Two Words")->CategoryName = "Übersicht_2.a-b";
+    // The server's reader takes a colon in a name, but a reader that knows namespaces takes a prefix.
+    f.s.prompts.ExpectMessage(
+        "The category \"x:y\" cannot be saved: its name holds a colon, which the category's element in this "
+        "file cannot safely carry (an XML reader that knows namespaces takes the part before it as an "
+        "undeclared prefix). Correct it in the category definitions file " +
+        (f.dir / "categoryDefinitions.xml") + "; nothing was written.");
+    EXPECT_FALSE(f.Save());
+    EXPECT_EQ(ReadFile(f.file()), before);
+    f.configuration.Find("x:y")->CategoryName = "x_y";
     f.s.prompts.ExpectMessage("Saved");
     EXPECT_TRUE(f.Save());
 }

@@ -2,7 +2,12 @@
 // configuration window: every window that saves a file gets the same button from the same code.
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <tuple>
+
 #include "core/Backups.h"
+#include "core/SaveReview.h"
+#include "core/Settings.h"
 #include "core/platform.h"
 #include "monitoring/MonitorKit.h"
 
@@ -82,6 +87,54 @@ TEST(HistoryWindow, ASaveKeepsABackupWhoseDifferenceIsShownAndARestoreIsASaveTha
     EXPECT_EQ(form.Text("txtHtmlAdaptorPort"), "8082");
     EXPECT_FALSE(form.Checked("chkJmxEnabled"));
     EXPECT_FALSE(form.changed());
+}
+
+// A restore is a save like any other: reviewed when the user asked for it, and asked about when another
+// program changed the file after the History window read it, so that a change the difference did not show is
+// never replaced unseen.
+TEST(HistoryWindow, ARestoreIsReviewedAndAsksAboutAChangeMadeSinceTheHistoryReadTheFile) {
+    const std::string original = ReadFile(TestData("monitoring/configuration/sparse.expected.monitor.xml"));
+    MonitorKit kit(original);
+    kit.Open();
+    kit.form.UserClick("chkJmxEnabled");
+    kit.s.prompts.ExpectMessage("Saved");
+    ASSERT_TRUE(kit.form.SaveFile());
+    const std::string saved = ReadFile(kit.file());
+    SetReviewBeforeSaving(kit.s.settings, true);
+    const std::string theirs = "<Monitors>\r\n</Monitors>\r\n";
+    kit.s.windows.Expect("frmHistory", [&](Form& history) {
+        // Cancel in the review writes nothing.
+        kit.s.review.Expect(kit.file(), false, [&](const PendingWrite& write) {
+            EXPECT_EQ(std::make_tuple(write.before, write.after),
+                      std::make_tuple(std::optional(saved), original));
+        });
+        history.UserClick("cmdRestore");
+        EXPECT_EQ(ReadFile(kit.file()), saved);
+
+        // Changed since the History window read it: No shows the file as it is now and restores nothing.
+        test::WriteFile(kit.file(), theirs);
+        kit.s.review.Expect(kit.file(), true);
+        kit.s.prompts.ExpectYesNoCancel(
+            "The file " + kit.file() +
+                " has been changed by another program since this window read it. Do you want to restore the "
+                "chosen backup over it? Yes restores it, keeping what the file holds now as a backup; No shows "
+                "the difference from the file as it is now, restoring nothing; Cancel does neither.",
+            Answer::No);
+        history.UserClick("cmdRestore");
+        EXPECT_EQ(ReadFile(kit.file()), theirs);
+        // The difference now ends at their two lines.
+        EXPECT_NE(history.Text("txtDifference").find("\n@@ -1,23 +1,2 @@\n <Monitors>\r\n"),
+                  std::string::npos);
+
+        // Their change shown, the restore asks nothing more and keeps it as a backup.
+        kit.s.review.Expect(kit.file(), true);
+        kit.s.prompts.ExpectMessage("Saved");
+        history.UserClick("cmdRestore");
+        EXPECT_EQ(std::make_tuple(ReadFile(kit.file()), ReadFile(kit.file() + ".~2~")),
+                  std::make_tuple(original, theirs));
+        history.UserPressEscape();
+    });
+    kit.form.UserClick("cmdHistory");
 }
 
 TEST(HistoryWindow, WithBackupsTurnedOffASaveKeepsNoneAndTheHistorySaysSo) {
