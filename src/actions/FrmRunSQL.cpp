@@ -50,7 +50,10 @@ FrmRunSQL::FrmRunSQL(Services& services, const IMasterLinks& master)
     TrackChanges({txtSQL});
     Check([this] { return Text(txtSQL).empty(); }, "SQL missing", txtSQL);
     CustomSetting([this](XmlNode root) { SetText(txtSQL, CrLfLines(ReadNodeText(root, "SQL", ""))); },
-                  [this](std::string& buffer) { WriteLinesElement(buffer, "SQL", Text(txtSQL), 1); },
+                  [this](std::string& buffer) {
+                      RefuseBlankEnds("SQL", Text(txtSQL), txtSQL);
+                      WriteLinesElement(buffer, "SQL", Text(txtSQL), 1);
+                  },
                   {"SQL"});
     CustomSetting(
         [this](XmlNode root) {

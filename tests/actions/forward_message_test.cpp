@@ -66,9 +66,18 @@ TEST(ForwardMessageEditor, EditedSampleIsWrittenInItsOwnOrderAndShape) {
 
     form.UserClick("optTlsImplicit");
     form.UserSetText("txtPort", "465");
-    // A blank line and a leading blank are the user's.
+    // A blank line is the user's; a leading blank would not come back from the file.
     form.UserSetText("txtAddresses",
                      "abuse-team@example.org\r\nR&D <rd@example.org>\r\n\r\n oncall@example.org\r\n");
+    kit.s.prompts.ExpectMessage(
+        "The Address value \" oncall@example.org\" begins or ends with a blank, which "
+        "the file " +
+        file +
+        " does not keep: it would read back as \"oncall@example.org\". Remove "
+        "the blank.");
+    form.UserClick("cmdSave");
+    form.UserSetText("txtAddresses",
+                     "abuse-team@example.org\r\nR&D <rd@example.org>\r\n\r\noncall@example.org\r\n");
     form.UserClick("chkPreserveEnvelopeToAddresses");
     EXPECT_FALSE(form.Enabled("txtAddresses"));
     kit.s.prompts.ExpectMessage("Saved");
@@ -125,15 +134,23 @@ TEST(ForwardMessageEditor, ChecksRunInFileOrderAndWriteNothingUntilAllPass) {
     form.UserSetText("txtSMTPServer", "");
     form.UserSetText("txtPort", "");
     form.UserSetText("txtAddresses", "\r\n  \r\n\t\r\n");
-    // Each fix lets the next check speak; nothing is trimmed, so blanks pass.
+    // Each fix lets the next check speak. Nothing is trimmed: a value with blanks at its ends is refused, as
+    // the file would give it back without them.
+    const std::string blank =
+        " begins or ends with a blank, which the file " + file + " does not keep: it would read back as ";
     struct Step {
-        const char *message, *box, *fix;
+        std::string message;
+        const char *box, *fix;
     };
     for (const Step& step :
          {Step{"From address is missing", "txtFrom", "me@example.org"},
-          Step{"SMTPServer is missing", "txtSMTPServer", "  "}, Step{"Port is missing", "txtPort", "25x"},
-          Step{"Port must be a number", "txtPort", " 25 "},
-          Step{"You must specify at least one address", "txtAddresses", "a@example.org"}}) {
+          Step{"SMTPServer is missing", "txtSMTPServer", "  "},
+          Step{"The SMTPServer value \"  \"" + blank + "\"\". Remove the blank.", "txtSMTPServer", "smtp"},
+          Step{"Port is missing", "txtPort", "25x"}, Step{"Port must be a number", "txtPort", " 25 "},
+          Step{"The SMTPPort value \" 25 \"" + blank + "\"25\". Remove the blank.", "txtPort", "25"},
+          Step{"You must specify at least one address", "txtAddresses", "a@example.org\r\n b@example.org"},
+          Step{"The Address value \" b@example.org\"" + blank + "\"b@example.org\". Remove the blank.",
+               "txtAddresses", "a@example.org"}}) {
         kit.s.prompts.ExpectMessage(step.message);
         EXPECT_FALSE(form.SaveFile());
         EXPECT_EQ(ReadFile(file), original);
