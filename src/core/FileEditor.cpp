@@ -460,6 +460,23 @@ void FileEditorForm::LinesSetting(const std::string& listElement, const std::str
                                                         itemElement + " for each line)");
                     }
                     broken = true;
+                } else if (item.find_first_of("\r\n") != std::string::npos) {
+                    // A lone CR or LF: the item stays one while the box is left alone, but the box shows a
+                    // line for each piece and hands every line back with a CR LF once it is edited.
+                    std::string shown;
+                    for (const char c : item)
+                        shown += c == '\r' ? "&#13;" : c == '\n' ? "&#10;" : std::string(1, c);
+                    const std::string file = GetConfigFilePath();
+                    services_.prompts.Show({MessageKind::Warning,
+                                            "The file " + file + " holds the " + itemElement + " \"" + shown +
+                                                "\", which holds a line break: the box shows it on separate "
+                                                "lines. Saved untouched it stays one " +
+                                                itemElement +
+                                                ", but once the box is edited each line is saved "
+                                                "as a separate " +
+                                                itemElement + ".",
+                                            {},
+                                            Place::File(file)});
                 }
                 // An empty item is an empty line of the box, and a save writes no item for it.
                 if (item.empty() && !empty) {

@@ -160,26 +160,36 @@ TEST(ForwardMessageEditor, ChecksRunInFileOrderAndWriteNothingUntilAllPass) {
     EXPECT_TRUE(form.SaveFile());
 }
 
-// A lone LF stays in its address, as the server reads one address; a CR LF (written as references) is a
-// line end of the box, so that address is shown and saved as two, and the user is told as it loads.
+// A lone LF or CR stays in its address, as the server reads one address, while the box is left alone; but
+// the box shows it on two lines, which an edit hands back as two, so the user is told as it loads. A CR LF
+// (written as references) is a line end of the box, so that address is shown and saved as two.
 TEST(ForwardMessageEditor, AnAddressHoldingALineBreakStaysOneOrIsSaidToBecomeTwo) {
     DetailedEditorKit kit;
     const std::string file = kit.Place(
         "a.forward.xml",
         DispositionWith("<From>me@example.org</From><SMTPServer>smtp</SMTPServer><SMTPPort>25</SMTPPort>"
                         "<Addresses><Address>a@example.org\nb@example.org</Address>"
-                        "<Address>c@example.org&#13;&#10;d@example.org</Address></Addresses>"));
+                        "<Address>c@example.org&#13;&#10;d@example.org</Address>"
+                        "<Address>e@example.org&#13;f@example.org</Address></Addresses>"));
     FrmForwardMessage form(kit.s.services);
-    kit.s.prompts.ExpectMessage(
-        "Addresses/Address \"c@example.org...\" holds a line break: it is shown, and saved, as one Address for "
-        "each line");
+    const auto lone = [&](const std::string& address) {
+        return "The file " + file + " holds the Address \"" + address +
+               "\", which holds a line break: the box shows it on separate lines. Saved untouched it stays one "
+               "Address, but once the box is edited each line is saved as a separate Address.";
+    };
+    kit.s.prompts.ExpectMessage(lone("a@example.org&#10;b@example.org"))
+        .ExpectMessage(
+            "Addresses/Address \"c@example.org...\" holds a line break: it is shown, and saved, as "
+            "one Address for each line")
+        .ExpectMessage(lone("e@example.org&#13;f@example.org"));
     form.OpenOn(DetailedFileOf(kit.record));
     kit.s.prompts.ExpectMessage("Saved");
     ASSERT_TRUE(form.SaveFile());
     const std::string written = ReadFile(file);
     EXPECT_NE(
         written.find("\t<Addresses>\r\n\t\t<Address>a@example.org\nb@example.org</Address>\r\n\t\t<Address>"
-                     "c@example.org</Address>\r\n\t\t<Address>d@example.org</Address>\r\n\t</Addresses>\r\n"),
+                     "c@example.org</Address>\r\n\t\t<Address>d@example.org</Address>\r\n\t\t<Address>"
+                     "e@example.org&#13;f@example.org</Address>\r\n\t</Addresses>\r\n"),
         std::string::npos)
         << written;
 }
