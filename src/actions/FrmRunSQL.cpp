@@ -48,9 +48,12 @@ FrmRunSQL::FrmRunSQL(Services& services, const IMasterLinks& master)
     ConnectionSettings(*this);
     KeptSetting("TimeZone", "");
     TrackChanges({txtSQL});
-    Check([this] { return Text(txtSQL).empty(); }, "SQL missing", txtSQL);
+    Check([this] { return Statement().empty(); }, "SQL missing", txtSQL);
     CustomSetting([this](XmlNode root) { SetText(txtSQL, CrLfLines(ReadNodeText(root, "SQL", ""))); },
-                  [this](std::string& buffer) { WriteLinesElement(buffer, "SQL", Text(txtSQL), 1); },
+                  [this](std::string& buffer) {
+                      RefuseBlankEnds("SQL", Statement(), txtSQL);
+                      WriteLinesElement(buffer, "SQL", Statement(), 1);
+                  },
                   {"SQL"});
     CustomSetting(
         [this](XmlNode root) {
@@ -102,6 +105,13 @@ FrmRunSQL::FrmRunSQL(Services& services, const IMasterLinks& master)
     NumberSetting(
         "PoolSize", txtPoolSize, "1",
         {"Pool Size is missing", "Pool Size must be a number", 1.0, "Pool Size must be at least 1"});
+}
+
+std::string_view FrmRunSQL::Statement() const {
+    const std::string_view sql = Text(txtSQL);
+    const size_t first = sql.find_first_not_of("\r\n");
+    if (first == std::string_view::npos) return {};
+    return sql.substr(first, sql.find_last_not_of("\r\n") + 1 - first);
 }
 
 int FrmRunSQL::CountQuestionMarks() const {

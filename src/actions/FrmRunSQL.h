@@ -1,6 +1,7 @@
 #pragma once
 #include <map>
 #include <string>
+#include <string_view>
 
 #include "actions/DataOutputEditor.h"
 
@@ -18,6 +19,10 @@ class FrmRunSQL : public MessageFieldsEditor {
     int CountQuestionMarks() const;
 
   private:
+    // The statement as written: the box's text without the line breaks around it, which are empty lines of
+    // the box and no part of the statement (a reader would not give them back).
+    std::string_view Statement() const;
+
     // The "MaxLength" each parameter had in the file, by exact name; parameters added here have none.
     std::map<std::string, std::string> lengths_;
 };

@@ -67,6 +67,7 @@ FrmWriteToFile::FrmWriteToFile(Services& services, const IMasterLinks& master)
                       "The path to the output file does not exist", cmdBrowseOutput);
     CustomSetting([this](XmlNode root) { SetText(txtOutputFileName, ReadNodeText(root, "FileName", "")); },
                   [this](std::string& buffer) {
+                      RefuseBlankEnds("FileName", Text(txtOutputFileName), txtOutputFileName);
                       WriteElement(
                           buffer, "FileName",
                           services_.paths.MakeStoredPath(true, OutputFilePath(), GetConfigFilePath()), 1);
@@ -127,6 +128,7 @@ FrmWriteToFile::FrmWriteToFile(Services& services, const IMasterLinks& master)
             SetText(txtLogDaysToBackup, keep.empty() ? ReadNodeText(root, "BackupDaysToKeep", "14") : keep);
         },
         [this](std::string& buffer) {
+            RefuseBlankEnds("BackupFilesToKeep", Text(txtLogDaysToBackup), txtLogDaysToBackup);
             WriteElement(buffer, "BackupFilesToKeep", Text(txtLogDaysToBackup), 1);
         },
         {"BackupFilesToKeep", "BackupDaysToKeep"});

@@ -4,6 +4,7 @@
 
 #include "core/History.h"
 #include "core/account.h"
+#include "core/blankends.h"
 #include "core/errors.h"
 #include "core/numeric.h"
 #include "core/password.h"
@@ -294,6 +295,12 @@ void FileEditorForm::Refuse(Message fault) {
     throw SaveRefused{std::move(fault)};
 }
 
+void FileEditorForm::RefuseBlankEnds(const std::string& element, std::string_view value,
+                                     const std::string& control) const {
+    if (auto fault = BlankEndsFault(element + " value", value, "the file " + GetConfigFilePath(), control))
+        Refuse(std::move(*fault));
+}
+
 void FileEditorForm::AddStep(std::vector<std::string> elements, std::function<void(XmlNode root)> read,
                              std::function<void(std::string& buffer)> write) {
     steps_.push_back({std::move(read), std::move(write), std::move(elements)});
@@ -308,7 +315,10 @@ void FileEditorForm::TextSetting(const std::string& element, const std::string& 
     TrackIf(textBox, track);
     AddStep(
         {element}, [=, this](XmlNode root) { SetText(textBox, ReadNodeText(root, element, defaultText)); },
-        [=, this](std::string& buffer) { WriteElement(buffer, element, Text(textBox), 1); });
+        [=, this](std::string& buffer) {
+            RefuseBlankEnds(element, Text(textBox), textBox);
+            WriteElement(buffer, element, Text(textBox), 1);
+        });
 }
 
 void FileEditorForm::FlagSetting(const std::string& element, const std::string& checkBox,
@@ -450,6 +460,23 @@ void FileEditorForm::LinesSetting(const std::string& listElement, const std::str
                                                         itemElement + " for each line)");
                     }
                     broken = true;
+                } else if (item.find_first_of("\r\n") != std::string::npos) {
+                    // A lone CR or LF: the item stays one while the box is left alone, but the box shows a
+                    // line for each piece and hands every line back with a CR LF once it is edited.
+                    std::string shown;
+                    for (const char c : item)
+                        shown += c == '\r' ? "&#13;" : c == '\n' ? "&#10;" : std::string(1, c);
+                    const std::string file = GetConfigFilePath();
+                    services_.prompts.Show({MessageKind::Warning,
+                                            "The file " + file + " holds the " + itemElement + " \"" + shown +
+                                                "\", which holds a line break: the box shows it on separate "
+                                                "lines. Saved untouched it stays one " +
+                                                itemElement +
+                                                ", but once the box is edited each line is saved "
+                                                "as a separate " +
+                                                itemElement + ".",
+                                            {},
+                                            Place::File(file)});
                 }
                 // An empty item is an empty line of the box, and a save writes no item for it.
                 if (item.empty() && !empty) {
@@ -464,8 +491,10 @@ void FileEditorForm::LinesSetting(const std::string& listElement, const std::str
             SetText(textBox, text);
         },
         [=, this](std::string& buffer) {
+            const std::vector<std::string> lines = NonBlankLines(Text(textBox));
+            for (const std::string& line : lines) RefuseBlankEnds(itemElement, line, textBox);
             WriteOpenTag(buffer, listElement, 1);
-            WriteElementList(buffer, itemElement, NonBlankLines(Text(textBox)), 2);
+            WriteElementList(buffer, itemElement, lines, 2);
             WriteCloseTag(buffer, listElement, 1);
         });
 }
@@ -492,6 +521,7 @@ void FileEditorForm::FolderSetting(const std::string& element, const std::string
         {element}, [=, this](XmlNode root) { SetText(textBox, ReadNodeText(root, element, defaultText)); },
         [=, this](std::string& buffer) {
             const std::string file = GetConfigFilePath();
+            RefuseBlankEnds(element, Text(textBox), textBox);
             if (const std::string folder = services_.paths.ResolvePath(file, Text(textBox));
                 !mustExistMessage.empty() && !platform::FolderExists(folder)) {
                 Message fault = NotFound(mustExistMessage, folder);
@@ -521,7 +551,14 @@ void FileEditorForm::AccountSetting(const std::string& element, const AccountBox
                 const std::string* box[] = {&boxes.domain, &boxes.user, &boxes.alias};
                 Refuse(problem->message, *box[problem->part]);
             }
-            WriteElement(buffer, element, JoinAccount(parts), 1);
+            // Only the ends of the joined account are trimmed: the box at fault is the first or last one
+            // that holds text.
+            const std::string account = JoinAccount(parts);
+            const std::string& first = parts.domain.empty() ? boxes.user : boxes.domain;
+            const std::string& last = parts.alias.empty() ? boxes.user : boxes.alias;
+            RefuseBlankEnds(element, account,
+                            !account.empty() && TrimXmlSpace(account.substr(0, 1)).empty() ? first : last);
+            WriteElement(buffer, element, account, 1);
         });
 }
 
@@ -533,6 +570,7 @@ void FileEditorForm::NumberSetting(const std::string& element, const std::string
         [=, this](std::string& buffer) {
             const std::string& text = Text(textBox);
             if (text.empty() && !rule.missingMessage.empty()) Refuse(rule.missingMessage, textBox);
+            RefuseBlankEnds(element, text, textBox);
             const std::optional<double> value = NumericValue(text);
             if (!value) Refuse(rule.notNumberMessage, textBox);
             if (rule.minimum && *value < *rule.minimum) Refuse(rule.belowMinimumMessage, textBox);

@@ -268,6 +268,11 @@ class FileEditorForm : public FileEditorBase {
     // to `control`.
     [[noreturn]] static void Refuse(const std::string& message, const std::string& control = {});
     [[noreturn]] static void Refuse(Message fault);
+    // Stops the save when the typed `value` of `element` begins or ends with a blank: every reader of the
+    // file (this program's and the server's) gives it back trimmed, so it would not be what the window
+    // showed.
+    void RefuseBlankEnds(const std::string& element, std::string_view value,
+                         const std::string& control) const;
 
   protected:
     // Runs first in LoadFile, e.g. to read a catalogue the settings need; false stops the load (the editor

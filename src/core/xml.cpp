@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/blankends.h"
 #include "core/encoding.h"
 #include "core/platform.h"
 
@@ -326,6 +327,16 @@ std::string_view NodeTextView(XmlNode node) {
 
 std::string TrimXmlSpace(std::string_view text) {
     return std::string(Trim(text));
+}
+
+std::optional<Message> BlankEndsFault(const std::string& what, std::string_view value,
+                                      const std::string& file, const std::string& control) {
+    const std::string_view trimmed = Trim(value);
+    if (trimmed.size() == value.size()) return std::nullopt;
+    return Fault("The " + what + " \"" + std::string(value) + "\" begins or ends with a blank, which " +
+                     file + " does not keep: it would read back as \"" + std::string(trimmed) +
+                     "\". Remove the blank.",
+                 control);
 }
 
 std::string NodeTextExact(XmlNode node) {

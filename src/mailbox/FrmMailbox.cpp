@@ -6,6 +6,7 @@
 
 #include "core/MasterLinks.h"
 #include "core/account.h"
+#include "core/blankends.h"
 #include "core/errors.h"
 #include "core/filechoice.h"
 #include "core/numeric.h"
@@ -320,19 +321,24 @@ std::optional<Message> FrmMailbox::CheckFields(CMailbox* numbers) const {
         return fault;
     }
     // Values are compared and checked as the master file will give them back: trimmed of blanks. One that
-    // begins or ends with a blank would read back as another.
-    const auto blankEnds = [](const std::string& what, const std::string& value,
-                              const char* control) -> std::optional<Message> {
-        if (TrimXmlSpace(value) == value) return std::nullopt;
-        return Fault("The " + what + " \"" + value +
-                         "\" begins or ends with a blank, which the master file does not keep: it would read "
-                         "back as \"" +
-                         TrimXmlSpace(value) + "\". Remove the blank.",
-                     control);
+    // begins or ends with a blank would read back as another. The password alone is read as written.
+    const auto blankEnds = [](const std::string& what, const std::string& value, const char* control) {
+        return BlankEndsFault(what, value, "the master file", control);
     };
     const std::string& name = Text(txtMailboxName);
     if (TrimXmlSpace(name).empty()) return Fault("Mailbox name is missing", txtMailboxName);
     if (auto fault = blankEnds("mailbox name", name, txtMailboxName)) return fault;
+    // Written whatever the protocol, so checked whatever it is.
+    if (auto fault = blankEnds("port", Text(txtPort), txtPort)) return fault;
+    if (auto fault = blankEnds("subfolder", Text(txtSubfolder), txtSubfolder)) return fault;
+    if (auto fault = blankEnds("home folder", Text(txtHomeFolder), txtHomeFolder)) return fault;
+    // A file chosen with "..." whose name ends in a blank would name another file once read back.
+    if (catRuleFile != kMultipleCategorizationFiles) {
+        if (auto fault = blankEnds("categorization rules file", catRuleFile, cmdBrowseCategorization))
+            return fault;
+    }
+    if (auto fault = blankEnds("disposition configuration file", Text(txtDisposition), cmdBrowseDisposition))
+        return fault;
 
     if (IsServerProtocol(protocol)) {
         if (TrimXmlSpace(Text(txtHost)).empty()) return Fault("Mail Server is missing", txtHost);

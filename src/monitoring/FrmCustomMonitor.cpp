@@ -1,5 +1,8 @@
 #include "monitoring/FrmCustomMonitor.h"
 
+#include <tuple>
+
+#include "core/blankends.h"
 #include "monitoring/CMonitorItem.h"
 #include "names/frmCustomMonitor.h"
 
@@ -49,6 +52,14 @@ bool FrmCustomMonitor::SaveToEntry() {
     if (changes && className.find_first_not_of(" \t") == std::string::npos) {
         services_.prompts.ShowMessage("Please enter the class name of the monitor");
         return false;
+    }
+    // The monitor configuration file gives both back trimmed of blanks.
+    for (const auto& [what, value, control] : {std::tuple{"class name", &className, txtClassName},
+                                               std::tuple{"parameter", &parameter, txtParameter}}) {
+        if (auto fault = BlankEndsFault(what, *value, "the monitor configuration file", control)) {
+            ShowFault(services_.prompts, *fault);
+            return false;
+        }
     }
     if (className != entry_->ClassName) {
         entry_->Changed = true;

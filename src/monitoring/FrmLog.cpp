@@ -140,6 +140,7 @@ FrmLog::FrmLog(Services& services) : FileEditorForm(services, Setup()) {
             SetText(txtLogDaysToBackup, keep);
         },
         [this](std::string& buffer) {
+            RefuseBlankEnds("LogBackupFilesToKeep", Text(txtLogDaysToBackup), txtLogDaysToBackup);
             WriteElement(buffer, "LogBackupFilesToKeep", Text(txtLogDaysToBackup), 1);
         },
         {"LogBackupFilesToKeep", "LogBackupDaysToKeep"});

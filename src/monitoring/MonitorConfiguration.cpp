@@ -1,5 +1,6 @@
 #include "monitoring/MonitorConfiguration.h"
 
+#include "core/blankends.h"
 #include "core/errors.h"
 #include "core/numeric.h"
 #include "core/platform.h"
@@ -114,6 +115,11 @@ std::optional<std::string> MonitorConfiguration::WriteText(IPrompts& prompts) co
             prompts.ShowMessage("Html Adaptor Port must be a number");
             return std::nullopt;
         }
+    }
+    // Read back trimmed of blanks, so refused with them, JMX on or off.
+    if (auto fault = BlankEndsFault("Html Adaptor Port", Jmx.HtmlAdaptorPort, "the file " + fullPath_, {})) {
+        prompts.Show(*fault);
+        return std::nullopt;
     }
     WriteOpenTag(buffer, "Adaptor", 2);
     WriteElement(buffer, "ClassName", kHtmlAdaptorClass, 3);

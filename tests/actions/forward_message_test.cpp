@@ -66,9 +66,18 @@ TEST(ForwardMessageEditor, EditedSampleIsWrittenInItsOwnOrderAndShape) {
 
     form.UserClick("optTlsImplicit");
     form.UserSetText("txtPort", "465");
-    // A blank line and a leading blank are the user's.
+    // A blank line is the user's; a leading blank would not come back from the file.
     form.UserSetText("txtAddresses",
                      "abuse-team@example.org\r\nR&D <rd@example.org>\r\n\r\n oncall@example.org\r\n");
+    kit.s.prompts.ExpectMessage(
+        "The Address value \" oncall@example.org\" begins or ends with a blank, which "
+        "the file " +
+        file +
+        " does not keep: it would read back as \"oncall@example.org\". Remove "
+        "the blank.");
+    form.UserClick("cmdSave");
+    form.UserSetText("txtAddresses",
+                     "abuse-team@example.org\r\nR&D <rd@example.org>\r\n\r\noncall@example.org\r\n");
     form.UserClick("chkPreserveEnvelopeToAddresses");
     EXPECT_FALSE(form.Enabled("txtAddresses"));
     kit.s.prompts.ExpectMessage("Saved");
@@ -125,15 +134,23 @@ TEST(ForwardMessageEditor, ChecksRunInFileOrderAndWriteNothingUntilAllPass) {
     form.UserSetText("txtSMTPServer", "");
     form.UserSetText("txtPort", "");
     form.UserSetText("txtAddresses", "\r\n  \r\n\t\r\n");
-    // Each fix lets the next check speak; nothing is trimmed, so blanks pass.
+    // Each fix lets the next check speak. Nothing is trimmed: a value with blanks at its ends is refused, as
+    // the file would give it back without them.
+    const std::string blank =
+        " begins or ends with a blank, which the file " + file + " does not keep: it would read back as ";
     struct Step {
-        const char *message, *box, *fix;
+        std::string message;
+        const char *box, *fix;
     };
     for (const Step& step :
          {Step{"From address is missing", "txtFrom", "me@example.org"},
-          Step{"SMTPServer is missing", "txtSMTPServer", "  "}, Step{"Port is missing", "txtPort", "25x"},
-          Step{"Port must be a number", "txtPort", " 25 "},
-          Step{"You must specify at least one address", "txtAddresses", "a@example.org"}}) {
+          Step{"SMTPServer is missing", "txtSMTPServer", "  "},
+          Step{"The SMTPServer value \"  \"" + blank + "\"\". Remove the blank.", "txtSMTPServer", "smtp"},
+          Step{"Port is missing", "txtPort", "25x"}, Step{"Port must be a number", "txtPort", " 25 "},
+          Step{"The SMTPPort value \" 25 \"" + blank + "\"25\". Remove the blank.", "txtPort", "25"},
+          Step{"You must specify at least one address", "txtAddresses", "a@example.org\r\n b@example.org"},
+          Step{"The Address value \" b@example.org\"" + blank + "\"b@example.org\". Remove the blank.",
+               "txtAddresses", "a@example.org"}}) {
         kit.s.prompts.ExpectMessage(step.message);
         EXPECT_FALSE(form.SaveFile());
         EXPECT_EQ(ReadFile(file), original);
@@ -143,26 +160,36 @@ TEST(ForwardMessageEditor, ChecksRunInFileOrderAndWriteNothingUntilAllPass) {
     EXPECT_TRUE(form.SaveFile());
 }
 
-// A lone LF stays in its address, as the server reads one address; a CR LF (written as references) is a
-// line end of the box, so that address is shown and saved as two, and the user is told as it loads.
+// A lone LF or CR stays in its address, as the server reads one address, while the box is left alone; but
+// the box shows it on two lines, which an edit hands back as two, so the user is told as it loads. A CR LF
+// (written as references) is a line end of the box, so that address is shown and saved as two.
 TEST(ForwardMessageEditor, AnAddressHoldingALineBreakStaysOneOrIsSaidToBecomeTwo) {
     DetailedEditorKit kit;
     const std::string file = kit.Place(
         "a.forward.xml",
         DispositionWith("<From>me@example.org</From><SMTPServer>smtp</SMTPServer><SMTPPort>25</SMTPPort>"
                         "<Addresses><Address>a@example.org\nb@example.org</Address>"
-                        "<Address>c@example.org&#13;&#10;d@example.org</Address></Addresses>"));
+                        "<Address>c@example.org&#13;&#10;d@example.org</Address>"
+                        "<Address>e@example.org&#13;f@example.org</Address></Addresses>"));
     FrmForwardMessage form(kit.s.services);
-    kit.s.prompts.ExpectMessage(
-        "Addresses/Address \"c@example.org...\" holds a line break: it is shown, and saved, as one Address for "
-        "each line");
+    const auto lone = [&](const std::string& address) {
+        return "The file " + file + " holds the Address \"" + address +
+               "\", which holds a line break: the box shows it on separate lines. Saved untouched it stays one "
+               "Address, but once the box is edited each line is saved as a separate Address.";
+    };
+    kit.s.prompts.ExpectMessage(lone("a@example.org&#10;b@example.org"))
+        .ExpectMessage(
+            "Addresses/Address \"c@example.org...\" holds a line break: it is shown, and saved, as "
+            "one Address for each line")
+        .ExpectMessage(lone("e@example.org&#13;f@example.org"));
     form.OpenOn(DetailedFileOf(kit.record));
     kit.s.prompts.ExpectMessage("Saved");
     ASSERT_TRUE(form.SaveFile());
     const std::string written = ReadFile(file);
     EXPECT_NE(
         written.find("\t<Addresses>\r\n\t\t<Address>a@example.org\nb@example.org</Address>\r\n\t\t<Address>"
-                     "c@example.org</Address>\r\n\t\t<Address>d@example.org</Address>\r\n\t</Addresses>\r\n"),
+                     "c@example.org</Address>\r\n\t\t<Address>d@example.org</Address>\r\n\t\t<Address>"
+                     "e@example.org&#13;f@example.org</Address>\r\n\t</Addresses>\r\n"),
         std::string::npos)
         << written;
 }

@@ -198,8 +198,8 @@ TEST(MessagingEditors, CopyToIMAPFolderKeepsThePasswordScrambledAndTheAccountInO
 
 TEST(MessagingEditors, CopyToIMAPFolderChecksTheSubfolderBeforeTheServerAndTheUser) {
     Opened copy("CopyToIMAPFolder");
-    copy.OpenOn("c.copytoimapfolder.xml",
-                DispositionWith("<Host></Host><User></User><Subfolder>a/b</Subfolder>"));
+    const std::string file = copy.OpenOn(
+        "c.copytoimapfolder.xml", DispositionWith("<Host></Host><User></User><Subfolder>a/b</Subfolder>"));
     FileEditorForm& form = copy.form();
     EXPECT_EQ(form.Text("txtUser"), "");
     copy.Refused(
@@ -213,6 +213,10 @@ TEST(MessagingEditors, CopyToIMAPFolderChecksTheSubfolderBeforeTheServerAndTheUs
     form.UserSetText("txtAlias", "shared");
     copy.Refused("Username is missing");
     form.UserSetText("txtUser", "u");
+    // A server of blanks is refused too, where the file is written: the file would give it back empty.
+    copy.Refused("The Host value \" \" begins or ends with a blank, which the file " + file +
+                 " does not keep: it would read back as \"\". Remove the blank.");
+    form.UserSetText("txtHost", "imap");
     EXPECT_TRUE(copy.Save());
 }
 

@@ -69,10 +69,12 @@ TEST(RunSQLEditor, ChecksInOrderQuestionMarksAgainstParametersAndThePoolSize) {
     kit.s.prompts.ExpectMessage("Connection String missing");
     EXPECT_FALSE(form.SaveFile());
     form.UserSetText("txtConnectionString", "jdbc:odbc:Mail");
+    // Empty lines around the statement are no part of it: a box of them holds none, and they are not written.
+    form.UserSetText("txtSQL", "\r\n");
     kit.s.prompts.ExpectMessage("SQL missing");
     EXPECT_FALSE(form.SaveFile());
     // Every "?" counts, also one inside a quoted literal.
-    form.UserSetText("txtSQL", "insert into T(a, b) values (?, '?')");
+    form.UserSetText("txtSQL", "\r\ninsert into T(a, b) values (?, '?')\r\n\r\n");
     form.UserSelect("lstFields", {RowOf(form, "lstFields", "Subject")});
     form.UserClick("cmdSelectField");
     kit.s.prompts.ExpectMessage(

@@ -481,11 +481,22 @@ TEST_F(ConfigTool, CheckListsWhatTheLoadsSaidAboutTheirFiles) {
     const InstallationSample clean = WriteInstallationSample(cfg, 2, 5);
     WriteFile(clean.master, test::Replaced(ReadFile(clean.master), "<Password></Password>",
                                            "<Password>p\xC3\xA4ss</Password>"));
+    // An address holding a line break, which its window shows on two lines, said as the window says it.
+    const std::string forward = cfg + "/fwd1-0.forwardmessage.xml";
+    WriteFile(forward, test::Replaced(ReadFile(forward), "team0@example.com", "team0@exa&#10;mple.com"));
+    std::string said =
+        "Mailbox 0: Password contains out-of-bounds character, it will not be encrypted.  "
+        "Character=#228\n";
+    // Said for each disposition that names the file, as every message of its window is.
+    for (const char* category : {"Default", "Category0", "Category2", "Category3"}) {
+        said +=
+            "Mailbox 1: +/fwd1-0.forwardmessage.xml: " + std::string(category) + ": The file " + forward +
+            " holds the Address \"team0@exa&#10;mple.com\", which holds a line break: the box shows it on "
+            "separate lines. Saved untouched it stays one Address, but once the box is edited each line is "
+            "saved as a separate Address.\n";
+    }
     const ToolRun clear = Run({"check", clean.master});
-    EXPECT_EQ(
-        std::tie(clear.status, clear.out),
-        std::make_tuple(0, std::string("Mailbox 0: Password contains out-of-bounds character, it will not be "
-                                       "encrypted.  Character=#228\n")));
+    EXPECT_EQ(std::tie(clear.status, clear.out), std::make_tuple(0, said));
 }
 
 TEST_F(CheckCommand, ALoadThatFailsIsAFailureButTheMailboxesReadBeforeAreChecked) {

@@ -185,13 +185,22 @@ TEST(FileEditorEngine, PasswordFolderAccountAndNumberSettingsRoundTripAndTheirCh
     // The number and folder checks stop the save in file order, writing nothing.
     form.UserSetText("txtRules", "+/gone");
     form.UserSetText("txtPassword", "");
+    // A value with blanks at its ends is refused: the file would give it back without them.
+    const auto blanks = [&](const std::string& element, const std::string& value,
+                            const std::string& trimmed) {
+        return "The " + element + " value \"" + value + "\" begins or ends with a blank, which the file " +
+               file + " does not keep: it would read back as \"" + trimmed + "\". Remove the blank.";
+    };
     struct Step {
-        const char *box, *text, *message;
+        const char *box, *text;
+        std::string message;
     };
     for (const Step& step :
          {Step{"txtPort", "", "Port is missing"}, Step{"txtPort", "2 5", "Port must be a number"},
-          Step{"txtPort", " 25 ", "The rules directory must exist"},
+          Step{"txtPort", " 25 ", blanks("Port", " 25 ", "25")},
+          Step{"txtPort", "25", "The rules directory must exist"},
           Step{"txtRules", "", "The rules directory must exist"},
+          Step{"txtRules", "+/rules ", blanks("RulesDirectory", "+/rules ", "+/rules")},
           Step{"txtRules", "+/rules", "Pool Size must be at least 1"},
           Step{"txtPool", "0.99", "Pool Size must be at least 1"},
           Step{"txtPool", "-", "Pool Size must be a number"}, Step{"txtPool", "", "Pool Size is missing"}}) {
@@ -201,12 +210,15 @@ TEST(FileEditorEngine, PasswordFolderAccountAndNumberSettingsRoundTripAndTheirCh
         EXPECT_FALSE(form.SaveFile()) << step.message;
         EXPECT_EQ(ReadFile(file), written);
     }
-    // Numbers are written as typed.
+    // Numbers are written as typed, but for blanks at their ends.
     form.UserSetText("txtPool", " 1.5");
+    m.s.prompts.ExpectMessage(blanks("PoolSize", " 1.5", "1.5"));
+    EXPECT_FALSE(form.SaveFile());
+    form.UserSetText("txtPool", "1.50");
     m.s.prompts.ExpectMessage("Saved");
     ASSERT_TRUE(form.SaveFile());
-    EXPECT_NE(ReadFile(file).find("\t<Port> 25 </Port>\r\n\t<Password>"), std::string::npos);
-    EXPECT_NE(ReadFile(file).find("\t<PoolSize> 1.5</PoolSize>\r\n"), std::string::npos);
+    EXPECT_NE(ReadFile(file).find("\t<Port>25</Port>\r\n\t<Password>"), std::string::npos);
+    EXPECT_NE(ReadFile(file).find("\t<PoolSize>1.50</PoolSize>\r\n"), std::string::npos);
 }
 
 }  // namespace

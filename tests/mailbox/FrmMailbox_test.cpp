@@ -102,7 +102,14 @@ TEST_F(MailboxEditor, ChecksComeInTheirOrderWithTheFieldsMessages) {
         {"Mailbox name is missing", "txtMailboxName", type("txtMailboxName", "support ")},
         {"The mailbox name \"support \" begins or ends with a blank, which the master file does not keep: it "
          "would read back as \"support\". Remove the blank.",
-         "txtMailboxName", type("txtMailboxName", "support")},
+         "txtMailboxName",
+         [&] {
+             form.UserSetText("txtMailboxName", "support");
+             form.UserSetText("txtSubfolder", " Inbox ");
+         }},
+        {"The subfolder \" Inbox \" begins or ends with a blank, which the master file does not keep: it "
+         "would read back as \"Inbox\". Remove the blank.",
+         "txtSubfolder", type("txtSubfolder", "Inbox")},
         {"Home Folder is missing", "txtHomeFolder", type("txtHomeFolder", "+/nowhere")},
         {"Home Folder does not exist", "txtHomeFolder", type("txtHomeFolder", "+/maildir")},
         {"Limit on size of cur is missing", "txtLimitOnCurSize", type("txtLimitOnCurSize", "lots")},
@@ -121,7 +128,10 @@ TEST_F(MailboxEditor, ChecksComeInTheirOrderWithTheFieldsMessages) {
         {"The mail server \"pop.example.com \" begins or ends with a blank, which the master file does not "
          "keep: it would read back as \"pop.example.com\". Remove the blank.",
          "txtHost", type("txtHost", "pop.example.com")},
-        {"Port must be numeric", "txtPort", type("txtPort", "")},
+        {"Port must be numeric", "txtPort", type("txtPort", " 993 ")},
+        {"The port \" 993 \" begins or ends with a blank, which the master file does not keep: it would read "
+         "back as \"993\". Remove the blank.",
+         "txtPort", type("txtPort", "")},
         {"Username is missing", "txtUser", type("txtUser", "CORP\\help")},
         // The account is one text with backslashes between its parts.
         {"Username must not contain a backslash (\\): the master file keeps Domain, Username and Mailbox "
@@ -166,8 +176,8 @@ TEST_F(MailboxEditor, ChecksComeInTheirOrderWithTheFieldsMessages) {
         mend();
     }
     EXPECT_TRUE(form.SaveToRecord());
-    EXPECT_EQ(std::tie(record.sProtocol, record.sName, record.sPort, record.sHomeFolder),
-              std::make_tuple("pop3", "support", "", "+/maildir"));
+    EXPECT_EQ(std::tie(record.sProtocol, record.sName, record.sPort, record.sSubfolder, record.sHomeFolder),
+              std::make_tuple("pop3", "support", "", "Inbox", "+/maildir"));
     EXPECT_EQ(std::tie(record.nMsgsPerThreadBeforeRefresh, record.nErrorWaitTime, record.nNoMessagesWaitTime,
                        record.nThreads, record.nWaitTime, record.nLimitOnCurSize),
               std::make_tuple(2147483647, -2147483648LL, 12, 2, 14, 4000));

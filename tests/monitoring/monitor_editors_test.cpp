@@ -139,10 +139,18 @@ TEST(MonitorFileEditors, EachCheckStopsTheSaveInItsOrderAndWritesNothing) {
     editor.UserSetText("txtSMTPServer", "");
     editor.UserSetText("txtPort", "");
     editor.UserSetText("txtAddresses", " \r\n\r\n");
-    const std::pair<const char*, std::function<void()>> steps[] = {
+    // A value with blanks at its ends is refused: the file would give it back without them.
+    const auto blanks = [&](const std::string& element, const std::string& value,
+                            const std::string& trimmed) {
+        return "The " + element + " value \"" + value + "\" begins or ends with a blank, which the file " +
+               file + " does not keep: it would read back as \"" + trimmed + "\". Remove the blank.";
+    };
+    const std::pair<std::string, std::function<void()>> steps[] = {
         {"SMTPServer is missing", [&] { editor.UserSetText("txtSMTPServer", " "); }},
+        {blanks("SMTPServer", " ", ""), [&] { editor.UserSetText("txtSMTPServer", "smtp"); }},
         {"Port is missing", [&] { editor.UserSetText("txtPort", "25x"); }},
         {"Port must be a number", [&] { editor.UserSetText("txtPort", "25 "); }},
+        {blanks("SMTPPort", "25 ", "25"), [&] { editor.UserSetText("txtPort", "25"); }},
         {"From address is missing", [&] { editor.UserSetText("txtFrom", "p@example.net"); }},
         {"You must specify at least one address",
          [&] { editor.UserSetText("txtAddresses", "\r\nq@example.net"); }},
@@ -154,7 +162,8 @@ TEST(MonitorFileEditors, EachCheckStopsTheSaveInItsOrderAndWritesNothing) {
         mend();
     }
     const std::string written = SavedBySaveButton(kit, editor, file);
-    EXPECT_NE(written.find("\t<SMTPServer> </SMTPServer>\r\n\t<SMTPPort>25 </SMTPPort>"), std::string::npos);
+    EXPECT_NE(written.find("\t<SMTPServer>smtp</SMTPServer>\r\n\t<SMTPPort>25</SMTPPort>"),
+              std::string::npos);
 
     // The log's only check: the folder of its log file.
     const std::string log = kit.Place("b.log.xml", "<LogConfig><LogFile>+/gone/x.txt</LogFile></LogConfig>");

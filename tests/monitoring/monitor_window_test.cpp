@@ -383,6 +383,14 @@ TEST(CustomMonitorEditor, StoresOnlyRealChangesAndNeverAnEntryWithoutClass) {
     // Changing only the parameter of an existing entry counts; Yes in the question stores.
     entry.ClassName = "org.example.Beeper";
     s.windows.Expect("frmCustomMonitor", [&](Form& editor) {
+        // A blank at its end would not come back from the file.
+        editor.UserSetText("txtParameter", "night ");
+        s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::Yes)
+            .ExpectMessage(
+                "The parameter \"night \" begins or ends with a blank, which the monitor "
+                "configuration file does not keep: it would read back as \"night\". Remove the "
+                "blank.");
+        EXPECT_FALSE(editor.UserRequestClose());
         editor.UserSetText("txtParameter", "night");
         s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::Yes);
         EXPECT_TRUE(editor.UserRequestClose());
