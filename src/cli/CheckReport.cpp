@@ -22,12 +22,15 @@ std::string OneLine(std::string text) {
 }
 
 // One finding as a line: the subject, then the file (unless it is the subject: the master) and the category
-// where there are some, then the message in the tool's words.
+// where there are some, then the message in the tool's words. A warning's or a note's message follows its
+// kind, as a compiler marks them, so that a reader tells which lines failed the check; an error's line has
+// no mark, as scripts have always read it.
 void PrintLine(std::ostream& out, const CheckFinding& finding) {
     const Place& place = finding.message.place;
     out << OneLine(finding.subject) << ": ";
     if (!place.file.empty() && place.file != finding.subject) out << OneLine(place.file) << ": ";
     if (!place.category.empty()) out << OneLine(place.category) << ": ";
+    if (finding.message.kind != MessageKind::Error) out << FindingLevel(finding.message.kind) << ": ";
     out << OneLine(ToolText(finding.message)) << "\n";
 }
 

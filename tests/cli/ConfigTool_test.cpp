@@ -488,15 +488,16 @@ TEST_F(ConfigTool, CheckListsWhatTheLoadsSaidAboutTheirFiles) {
                         sample.master + ": The file " + sample.master + notice +
                             "\nMailbox 1: +/d1.disposition.xml: The file " + dispositions + notice + "\n"));
 
-    // A password a save stores in clear, which the server reads too: said of its mailbox, and no failure.
+    // A password a save stores in clear, which the server reads too: said of its mailbox as a warning, and
+    // no failure.
     const InstallationSample clean = WriteInstallationSample(cfg, 2, 5);
     WriteFile(clean.master, test::Replaced(ReadFile(clean.master), "<Password></Password>",
                                            "<Password>p\xC3\xA4ss</Password>"));
     const ToolRun clear = Run({"check", clean.master});
-    EXPECT_EQ(
-        std::tie(clear.status, clear.out),
-        std::make_tuple(0, std::string("Mailbox 0: Password contains out-of-bounds character, it will not be "
-                                       "encrypted.  Character=#228\n")));
+    EXPECT_EQ(std::tie(clear.status, clear.out),
+              std::make_tuple(
+                  0, std::string("Mailbox 0: warning: Password contains out-of-bounds character, it will "
+                                 "not be encrypted.  Character=#228\n")));
 }
 
 TEST_F(CheckCommand, ALoadThatFailsIsAFailureButTheMailboxesReadBeforeAreChecked) {
@@ -711,12 +712,13 @@ TEST_F(CheckCommand, OrphansAreTheConfigurationFilesNothingNames) {
               std::make_tuple(path, "+/gone.categorization.xml"));
     EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(1, ""));
     EXPECT_EQ(run.out,
-              plain.out + "good: The categorization rules file +/gone.categorization.xml is missing: " + cfg +
-                  "/gone.categorization.xml\n" + path +
-                  ": old/deeper/Forward.XML: A detailed disposition file that nothing the "
+              plain.out +
+                  "good: warning: The categorization rules file +/gone.categorization.xml is missing: " +
+                  cfg + "/gone.categorization.xml\n" + path +
+                  ": old/deeper/Forward.XML: warning: A detailed disposition file that nothing the "
                   "master leads to names\n" +
                   path +
-                  ": old/sales.disposition.xml: A disposition configuration file that nothing "
+                  ": old/sales.disposition.xml: warning: A disposition configuration file that nothing "
                   "the master leads to names\n");
 }
 

@@ -264,7 +264,7 @@ TEST_F(SampleTool, WhatASaveWouldLeaveOutFailsCheckAndIsNotWrittenButCommentsAnd
                                 "a comment and text between the elements of ResponseHandler.\n";
     auto checked = Run({"check", "config/master.xml"});
     EXPECT_EQ(std::tie(checked.status, checked.out, checked.err),
-              std::make_tuple(0, file("master.xml") + ": " + comment, ""));
+              std::make_tuple(0, file("master.xml") + ": warning: " + comment, ""));
     auto printed = Run({"resave", "--stdout", "config/master.xml"});
     EXPECT_EQ(std::tie(printed.status, printed.out, printed.err),
               std::make_tuple(0, master, kPrefix + comment));
