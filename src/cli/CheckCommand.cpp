@@ -19,7 +19,6 @@
 #include "cli/CheckReport.h"
 #include "cli/ConfigTool.h"
 #include "cli/ReusedEditors.h"
-#include "cli/StreamPrompts.h"
 #include "core/HeadlessServices.h"
 #include "core/LargeMemory.h"
 #include "core/MasterLinks.h"
@@ -376,20 +375,20 @@ std::vector<Outcome> CheckInParallel(const MasterConfiguration& master, bool mon
 
 }  // namespace
 
-int RunCheck(const CheckOptions& options, std::ostream& out, std::ostream& err,
-             const ToolEnvironment& environment) {
+int RunCheck(const CheckOptions& options, std::ostream& out, const ToolEnvironment& environment) {
     const PathContext paths(environment.programDirectory);
     CheckReport report;
-    // What the master's load says is a finding without a subject (the text output prints it on standard
-    // error, as the tool prints everything of its own); its errors fail the check (a file read as
-    // Windows-1252, say), not the warning of what a save would leave out.
+    // What the master's load (and its save) says is a finding about the master, printed with the others:
+    // its errors fail the check (a file read as Windows-1252, say), not the warning of a comment a save
+    // would leave out.
     class LoadPrompts : public IPrompts {
       public:
         LoadPrompts(CheckReport& report, bool verbose) : report_(report), verbose_(verbose) {}
         void Show(const Message& message) override {
             if (message.kind == MessageKind::Information && !verbose_) return;
             report_.findings.push_back(
-                {{}, message, message.place.file.empty() ? report_.masterPath : message.place.file});
+                {report_.masterPath, message,
+                 message.place.file.empty() ? report_.masterPath : message.place.file});
             if (message.kind == MessageKind::Error) ++errors;
         }
         Answer AskYesNo(const std::string& text, const std::string&) override {
@@ -419,13 +418,9 @@ int RunCheck(const CheckOptions& options, std::ostream& out, std::ostream& err,
     master.MasterFilePath = CommandLineMasterPath(options.master, environment.currentDirectory);
     report.masterPath = paths.MakeMasterPath(master.MasterFilePath);
     const FileRead loaded = master.Load(paths, loadPrompts);
-    // The load says last what stopped it, in the words of the window, which has the file in its title; a
-    // line of the report names it.
-    if (loaded.problem == FileProblem::Stopped && !report.findings.empty())
-        report.findings.back().pathFirst = true;
     if (loaded.problem == FileProblem::Missing || loaded.problem == FileProblem::NotAFile ||
         loaded.problem == FileProblem::Unreadable) {
-        PrintCheckReport(report, options.format, out, err);
+        PrintCheckReport(report, options.format, out);
         return 1;
     }
     // The mailboxes' checks come below; of the master's save, what it would lose.
@@ -439,8 +434,7 @@ int RunCheck(const CheckOptions& options, std::ostream& out, std::ostream& err,
         for (const Finding& finding : findings) {
             if (finding.once && !saidOnce.emplace(finding.message.place.file, finding.message.text).second)
                 continue;
-            report.findings.push_back(
-                {finding.subject, finding.message, finding.path, false, finding.missing});
+            report.findings.push_back({finding.subject, finding.message, finding.path, finding.missing});
             if (finding.message.kind == MessageKind::Error) failed = true;
         }
     };
@@ -453,12 +447,12 @@ int RunCheck(const CheckOptions& options, std::ostream& out, std::ostream& err,
         add(outcome.findings);
         if (outcome.failure) {
             // What was found before is told, as a check on one thread would have told it.
-            PrintCheckReport(report, options.format, out, err);
+            PrintCheckReport(report, options.format, out);
             std::rethrow_exception(outcome.failure);
         }
     }
     if (options.orphans && loaded.read()) add(CheckOrphans(master, report.masterPath, paths));
-    PrintCheckReport(report, options.format, out, err);
+    PrintCheckReport(report, options.format, out);
     return failed ? 1 : 0;
 }
 

@@ -19,10 +19,10 @@ struct CheckOptions {
 
 // "check MASTER": loads the master file as the main window does and runs the mailbox editor's own checks of
 // "Save and Exit" on every mailbox, then those of the monitor configuration file, storing nothing. What each
-// says is a finding, printed once all is checked in the format asked for (see PrintCheckReport): as text,
-// each failure goes to `out` as the mailbox's name (the monitor file's name), ": " and the editor's message,
-// and what loading the master reports goes to `err`. Exit status 1 when the load or any check failed, else 0.
-int RunCheck(const CheckOptions& options, std::ostream& out, std::ostream& err,
-             const ToolEnvironment& environment);
+// says is a finding, printed to `out` once all is checked in the format asked for (see PrintCheckReport): as
+// text, each goes as the mailbox's name (the monitor file's name, the master's path for what loading the
+// master reports), ": " and the editor's message, a warning's after "warning: " and a note's after "note: ".
+// Exit status 1 when the load or any check failed, else 0.
+int RunCheck(const CheckOptions& options, std::ostream& out, const ToolEnvironment& environment);
 
 }  // namespace pv

@@ -4,8 +4,6 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 
-#include "cli/StreamPrompts.h"
-
 namespace pv {
 namespace {
 
@@ -23,13 +21,16 @@ std::string OneLine(std::string text) {
     return line;
 }
 
-// One finding as a line: the subject, then the file and the category where there are some, then the
-// message in the tool's words.
+// One finding as a line: the subject, then the file (unless it is the subject: the master) and the category
+// where there are some, then the message in the tool's words. A warning's or a note's message follows its
+// kind, as a compiler marks them, so that a reader tells which lines failed the check; an error's line has
+// no mark, as scripts have always read it.
 void PrintLine(std::ostream& out, const CheckFinding& finding) {
     const Place& place = finding.message.place;
     out << OneLine(finding.subject) << ": ";
-    if (!place.file.empty()) out << OneLine(place.file) << ": ";
+    if (!place.file.empty() && place.file != finding.subject) out << OneLine(place.file) << ": ";
     if (!place.category.empty()) out << OneLine(place.category) << ": ";
+    if (finding.message.kind != MessageKind::Error) out << FindingLevel(finding.message.kind) << ": ";
     out << OneLine(ToolText(finding.message)) << "\n";
 }
 
@@ -167,20 +168,11 @@ const char* FindingLevel(MessageKind kind) {
     return "note";
 }
 
-void PrintCheckReport(const CheckReport& report, CheckFormat format, std::ostream& out, std::ostream& err) {
+void PrintCheckReport(const CheckReport& report, CheckFormat format, std::ostream& out) {
     switch (format) {
-        case CheckFormat::Text: {
-            StreamPrompts printer(err);
-            for (const CheckFinding& finding : report.findings) {
-                if (finding.subject.empty()) {
-                    printer.Say((finding.pathFirst ? OneLine(finding.path) + ": " : "") +
-                                OneLine(ToolText(finding.message)));
-                } else {
-                    PrintLine(out, finding);
-                }
-            }
+        case CheckFormat::Text:
+            for (const CheckFinding& finding : report.findings) PrintLine(out, finding);
             break;
-        }
         case CheckFormat::Json:
             out << JsonReport(report).dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
             break;

@@ -17,16 +17,13 @@ enum class CheckFormat { Text, Json, Sarif };
 // for.
 struct CheckFinding {
     // Whom the finding is about as the text output names it: a mailbox, the monitor configuration file as
-    // the master names it; empty for what loading the master said, which the text output prints on standard
-    // error as the tool prints all its own messages.
+    // the master names it, the master's full path for what loading or saving the master said and for what
+    // nothing names.
     std::string subject;
     // The message; its place names the file as the file naming it holds it, the mailbox and the category.
     Message message;
     // The file's full path where it is known, for the formats that point at a file.
     std::string path;
-    // Whether the text output names the file (`path`) before a message of the master's load, which the
-    // message's own words do not name (what stopped the reading part-way).
-    bool pathFirst = false;
     // A missing file's name as the file naming it (`path`) holds it: the formats for a script give it as
     // "named", where the text output names the file as the message's place does (for a missing detailed
     // file, the disposition file that names it).
@@ -41,8 +38,8 @@ struct CheckReport {
 // What a kind of message counts as in a report: "error", "warning" or "note".
 const char* FindingLevel(MessageKind kind);
 
-// Text: a line per finding on `out` (those of the master's load on `err`). JSON and SARIF: one document on
-// `out`, nothing on `err`.
-void PrintCheckReport(const CheckReport& report, CheckFormat format, std::ostream& out, std::ostream& err);
+// Text: a line per finding. JSON and SARIF: one document. Everything goes to `out`: a finding is what was
+// asked for, and a script reading the report must find all of it there.
+void PrintCheckReport(const CheckReport& report, CheckFormat format, std::ostream& out);
 
 }  // namespace pv

@@ -139,10 +139,12 @@ const std::vector<Command>& Commands() {
          "the save checks of its disposition file, and those of every detailed file it names whose type\n"
          "has an editor, naming the entries of those files a save would drop; then the load and save checks\n"
          "of the monitor configuration file and of the file of each of its monitors that has one (missing\n"
-         "files included). Each failure is printed to standard output as\n"
+         "files included). Each finding is printed to standard output as\n"
          "  MAILBOX: MESSAGE  or  MAILBOX: FILE: [CATEGORY: ]MESSAGE\n"
-         "and for the monitors as MONITORFILE: [FILE: ]MESSAGE. What loading the master says goes to\n"
-         "standard error. A file whose save would lose what it holds (what resave refuses) is a failure.\n"
+         "for the monitors as MONITORFILE: [FILE: ]MESSAGE, and for the master itself (what its load\n"
+         "says, what a save of it would lose) as MASTER: MESSAGE, MASTER being its full path. A file\n"
+         "whose save would lose what it holds (what resave refuses) is a failure. An error's MESSAGE is\n"
+         "the editor's; a warning's begins with \"warning: \" and a note's (with -v) with \"note: \".\n"
          "The exit status is 1 when an error was found; warnings alone leave it 0. The mailboxes are checked\n"
          "on several threads; the report is the same, in the same order, at any number of them.\n"
          "\n"
@@ -530,7 +532,7 @@ int RunCommand(const Command& command, const std::vector<std::string>& args, std
             check.jobs > kMaxJobs)
             return Usage(err, "--jobs takes a number of threads from 1 to " + std::to_string(kMaxJobs), name);
     }
-    return RunCheck(check, out, err, environment);
+    return RunCheck(check, out, environment);
 }
 
 // The options before the command (--help, --version, --verbose), then the command and its own.

@@ -303,17 +303,22 @@ TEST_F(ConfigTool, AFileWhoseLastSaveDidNotFinishIsNamedWithItsCopyAndNotWritten
     const std::string master = cfg + "/master.xml", copy = master + ".before-save";
     WriteFile(master, "<ResponseHandler><One");
     WriteFile(copy, rootOnly);
-    for (const char* command : {"resave", "check"}) {
+    // resave says so on standard error; check, as it reports all it finds, on standard output.
+    for (const std::string command : {"resave", "check"}) {
         const ToolRun run = Run({command, "cfg/master.xml"});
-        EXPECT_EQ(run.status, 1) << command;
-        EXPECT_EQ(run.err.rfind("postvane-config-tool: The last save of " + master + " did not finish", 0),
+        const bool check = command == "check";
+        const std::string& said = check ? run.out : run.err;
+        EXPECT_EQ(std::tie(run.status, check ? run.err : run.out), std::make_tuple(1, "")) << command;
+        EXPECT_EQ(said.rfind((check ? master + ": " : std::string("postvane-config-tool: ")) +
+                                 "The last save of " + master + " did not finish",
+                             0),
                   0u)
-            << run.err;
-        EXPECT_NE(run.err.find(" was kept in " + copy +
-                               ". Open the file in the editor to put that text back, or "
-                               "remove the copy to keep the file as it is.\n"),
+            << said;
+        EXPECT_NE(said.find(" was kept in " + copy +
+                            ". Open the file in the editor to put that text back, or "
+                            "remove the copy to keep the file as it is.\n"),
                   std::string::npos)
-            << run.err;
+            << said;
     }
     EXPECT_EQ(std::make_tuple(ReadFile(master), ReadFile(copy)),
               std::make_tuple(std::string("<ResponseHandler><One"), rootOnly));
@@ -329,11 +334,14 @@ TEST_F(ConfigTool, ElementsNestedThreeHundredThousandDeepAreRefusedWithoutACrash
     for (int i = 0; i < 300000; ++i) nested += "</a>";
     nested += "</MonitorConfigFile>\r\n</ResponseHandler>\r\n";
     WriteFile(cfg + "/master.xml", nested);
-    for (const char* command : {"resave", "check"}) {
-        const ToolRun run = RunBinary(std::string(command) + " master.xml");
-        EXPECT_EQ(run.status, 1) << command;
-        EXPECT_EQ(run.err.substr(0, run.err.find('\n')),
-                  "postvane-config-tool: The file " + cfg +
+    for (const std::string command : {"resave", "check"}) {
+        const ToolRun run = RunBinary(command + " master.xml");
+        const bool check = command == "check";
+        const std::string& said = check ? run.out : run.err;
+        EXPECT_EQ(std::tie(run.status, check ? run.err : run.out), std::make_tuple(1, "")) << command;
+        EXPECT_EQ(said.substr(0, said.find('\n')),
+                  (check ? cfg + "/master.xml: " : std::string("postvane-config-tool: ")) + "The file " +
+                      cfg +
                       "/master.xml is not well-formed XML (line 2, column 784: elements are nested "
                       "more than 256 deep).")
             << command;
@@ -386,7 +394,8 @@ TEST_F(ConfigTool, AFileThatCannotBeReadIsReportedForWhatItIsAndNotWritten) {
         {"folder.xml", unexpected + "Cannot read " + cfg + "/folder.xml: it is a folder"}};
     for (const auto& [name, reason] : unread) {
         ToolRun run = Run({"check", "cfg/" + name});
-        EXPECT_EQ(std::tie(run.status, run.out, run.err), std::make_tuple(1, "", Said(reason)));
+        EXPECT_EQ(std::tie(run.status, run.out, run.err),
+                  std::make_tuple(1, cfg + "/" + name + ": " + reason + "\n", ""));
         run = Run({"resave", "cfg/" + name});
         EXPECT_EQ(std::tie(run.status, run.out, run.err),
                   std::make_tuple(
@@ -473,11 +482,14 @@ TEST_F(ConfigTool, CheckListsWhatTheLoadsSaidAboutTheirFiles) {
         " has no encoding declaration and is not UTF-8, so it was read as Windows-1252; saving it writes "
         "UTF-8.";
     const ToolRun run = Run({"check", sample.master});
-    EXPECT_EQ(std::tie(run.status, run.err, run.out),
-              std::make_tuple(1, Said("The file " + sample.master + notice),
-                              "Mailbox 1: +/d1.disposition.xml: The file " + dispositions + notice + "\n"));
+    EXPECT_EQ(
+        std::tie(run.status, run.err, run.out),
+        std::make_tuple(1, "",
+                        sample.master + ": The file " + sample.master + notice +
+                            "\nMailbox 1: +/d1.disposition.xml: The file " + dispositions + notice + "\n"));
 
-    // A password a save stores in clear, which the server reads too: said of its mailbox, and no failure.
+    // A password a save stores in clear, which the server reads too: said of its mailbox as a warning, and
+    // no failure.
     const InstallationSample clean = WriteInstallationSample(cfg, 2, 5);
     WriteFile(clean.master, test::Replaced(ReadFile(clean.master), "<Password></Password>",
                                            "<Password>p\xC3\xA4ss</Password>"));
@@ -485,12 +497,13 @@ TEST_F(ConfigTool, CheckListsWhatTheLoadsSaidAboutTheirFiles) {
     const std::string forward = cfg + "/fwd1-0.forwardmessage.xml";
     WriteFile(forward, test::Replaced(ReadFile(forward), "team0@example.com", "team0@exa&#10;mple.com"));
     std::string said =
-        "Mailbox 0: Password contains out-of-bounds character, it will not be encrypted.  "
+        "Mailbox 0: warning: Password contains out-of-bounds character, it will not be encrypted.  "
         "Character=#228\n";
     // Said for each disposition that names the file, as every message of its window is.
     for (const char* category : {"Default", "Category0", "Category2", "Category3"}) {
         said +=
-            "Mailbox 1: +/fwd1-0.forwardmessage.xml: " + std::string(category) + ": The file " + forward +
+            "Mailbox 1: +/fwd1-0.forwardmessage.xml: " + std::string(category) + ": warning: The file " +
+            forward +
             " holds the Address \"team0@exa&#10;mple.com\", which holds a line break: the box shows it on "
             "separate lines. Saved untouched it stays one Address, but once the box is edited each line is "
             "saved as a separate Address.\n";
@@ -507,9 +520,11 @@ TEST_F(CheckCommand, ALoadThatFailsIsAFailureButTheMailboxesReadBeforeAreChecked
     const std::string stopped =
         "Unexpected error in LoadFile=457:A mailbox named \"b\" is already in the list";
     const ToolRun run = Run({"check", "cfg/twice.xml"});
-    EXPECT_EQ(std::tie(run.status, run.out, run.err),
-              std::make_tuple(1, "a: Unknown protocol=x\na: Please choose a protocol\n",
-                              Said(cfg + "/twice.xml: " + stopped)));
+    EXPECT_EQ(
+        std::tie(run.status, run.out, run.err),
+        std::make_tuple(
+            1, cfg + "/twice.xml: " + stopped + "\na: Unknown protocol=x\na: Please choose a protocol\n",
+            ""));
 
     // The graph of a master read in part would look whole: it is drawn as one that could not be read.
     const ToolRun graph = Run({"graph", "cfg/twice.xml"});
@@ -565,16 +580,17 @@ TEST_F(CheckCommand, JsonCarriesTheFindingsOfTheTextWithTheirPlaces) {
     EXPECT_EQ(nlohmann::json::parse(run.out), expected) << run.out;
 }
 
-// A master that is not well-formed: the text says so on standard error; JSON and SARIF point at the line
-// and column, and SARIF names the file relative to the master's folder.
+// A master that is not well-formed: the text says so on standard output, as it says all it finds; JSON and
+// SARIF point at the line and column, and SARIF names the file relative to the master's folder.
 TEST_F(CheckCommand, ReportsPointAtTheLineAndColumnOfAFileThatIsNotWellFormed) {
     WriteFile(cfg + "/broken.xml", "<ResponseHandler>\n  <Mailboxes>\n</ResponseHandler>\n");
     const ToolRun text = Run({"check", "cfg/broken.xml"});
-    EXPECT_EQ(std::tie(text.status, text.out), std::make_tuple(1, ""));
-    EXPECT_TRUE(
-        text.err.starts_with("postvane-config-tool: The file " + cfg + "/broken.xml is not well-formed XML"))
-        << text.err;
-    const std::string said = text.err.substr(22, text.err.size() - 22 - 1);  // after the prefix, one line
+    const std::string subject = cfg + "/broken.xml: ";
+    EXPECT_EQ(std::tie(text.status, text.err), std::make_tuple(1, ""));
+    EXPECT_TRUE(text.out.starts_with(subject + "The file " + cfg + "/broken.xml is not well-formed XML"))
+        << text.out;
+    // After the subject, on one line.
+    const std::string said = text.out.substr(subject.size(), text.out.size() - subject.size() - 1);
 
     const ToolRun json = Run({"check", "--format", "json", "cfg/broken.xml"});
     EXPECT_EQ(std::tie(json.status, json.err), std::make_tuple(1, ""));
@@ -708,12 +724,13 @@ TEST_F(CheckCommand, OrphansAreTheConfigurationFilesNothingNames) {
               std::make_tuple(path, "+/gone.categorization.xml"));
     EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(1, ""));
     EXPECT_EQ(run.out,
-              plain.out + "good: The categorization rules file +/gone.categorization.xml is missing: " + cfg +
-                  "/gone.categorization.xml\n" + path +
-                  ": old/deeper/Forward.XML: A detailed disposition file that nothing the "
+              plain.out +
+                  "good: warning: The categorization rules file +/gone.categorization.xml is missing: " +
+                  cfg + "/gone.categorization.xml\n" + path +
+                  ": old/deeper/Forward.XML: warning: A detailed disposition file that nothing the "
                   "master leads to names\n" +
                   path +
-                  ": old/sales.disposition.xml: A disposition configuration file that nothing "
+                  ": old/sales.disposition.xml: warning: A disposition configuration file that nothing "
                   "the master leads to names\n");
 }
 

@@ -31,12 +31,13 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
 // An installation of `mailboxes` mailboxes in which every mailbox but each twelfth has a fault of its own
 // kind, in the master, its disposition file or the detailed files that names; the monitor file is not
 // well-formed, and the master names a message fields file that is not there, which each Write To File
-// disposition reports and check says once.
+// disposition reports and check says once, and holds an element a save of it would leave out.
 std::string WriteFaultyInstallation(const std::string& folder, size_t mailboxes) {
     const InstallationSample sample = WriteInstallationSample(folder, mailboxes, 12);
     const std::string base = folder + "/";
     std::string master = Replaced(ReadFile(sample.master), "\t<OnePass>",
-                                  "\t<MessageFieldsFile>+/fields.xml</MessageFieldsFile>\r\n\t<OnePass>");
+                                  "\t<MessageFieldsFile>+/fields.xml</MessageFieldsFile>\r\n"
+                                  "\t<FutureSetting>1</FutureSetting>\r\n\t<OnePass>");
     WriteFile(base + "dispositionTypes.xml",
               Replaced(ReadFile(base + "dispositionTypes.xml"), "</DispositionTypes>",
                        "\t<DispositionType>\r\n\t\t<Name>WriteToFile</Name>\r\n\t\t<DetailedDispositionFile>1"
@@ -104,14 +105,19 @@ std::string WriteFaultyInstallation(const std::string& folder, size_t mailboxes)
 }
 
 // The report of check is the same, byte for byte and in the same order, at any number of threads: the
-// mailboxes' findings in the master's order, each file said once that many mailboxes name, then the
-// monitors. Eight threads run three times, so that the threads take the mailboxes in other orders.
+// master's, then the mailboxes' findings in the master's order, each file said once that many mailboxes
+// name, then the monitors, all on standard output. Eight threads run three times, so that the threads take
+// the mailboxes in other orders.
 TEST(CheckThreads, TheReportIsTheSameAtEveryNumberOfThreads) {
     test::TempDir temp;
     const size_t mailboxes = 48;
     const std::string master = WriteFaultyInstallation(temp.path(), mailboxes);
     const ToolRun one = RunToolIn(temp.path(), temp.path(), {"check", "--jobs=1", master});
-    EXPECT_EQ(one.status, 1);
+    EXPECT_EQ(std::tie(one.status, one.err), std::make_tuple(1, ""));
+    EXPECT_TRUE(one.out.starts_with(master + ": The file " + master +
+                                    " holds what the editor does not keep, and a save would leave it out: "
+                                    "the element ResponseHandler/FutureSetting.\nMailbox 1: "))
+        << one.out;
     // Every planted fault is found, and found where it was planted.
     for (size_t m = 0; m < mailboxes; ++m) {
         const bool found = one.out.find("Mailbox " + std::to_string(m) + ": ") != std::string::npos;

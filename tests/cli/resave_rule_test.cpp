@@ -260,7 +260,7 @@ TEST_F(ResaveRule, TheToolsMessagesAndOptions) {
     EXPECT_EQ(Run({"check", "config/master.xml"}), quiet);
     run = Run({"check", "-v", "config/master.xml"});
     EXPECT_EQ(run.status, quiet.status);
-    EXPECT_NE(run.out.find(": SupportUrgent: " + note + "\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(": SupportUrgent: note: " + note + "\n"), std::string::npos) << run.out;
 
     // The monitors whose files resave writes are those the registry has, as the disposition types are.
     EXPECT_NE(
