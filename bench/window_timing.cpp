@@ -43,9 +43,11 @@ void OpenDispositionWindow(const pv::DispositionSample& sample, const std::strin
                            const std::function<void(size_t)>& shown) {
     OffscreenWindows offscreen(programDirectory);
     pv::Services& services = offscreen.headless.services;
+    // As the editor opens it (QtWindowHost::ShowModalWhileLoading): built while the files are read.
     pv::FrmDispositions form(services, sample.master);
-    if (!form.LoadFromFile(sample.dispositionFile, sample.master.masterFilePath)) return shown(0);
+    form.StartLoading(sample.dispositionFile, sample.master.masterFilePath);
     pv::ui::FormWindow window(form);
+    if (!form.FinishLoading()) return shown(0);
     window.show();
     QApplication::processEvents();
     const auto* list = window.findChild<QListWidget*>("lstCategories");

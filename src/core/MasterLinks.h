@@ -15,12 +15,24 @@ class IMasterLinks {
     virtual std::string MessageFieldsFile(int which) const = 0;        // 1 or 2
 };
 
-// Fixed values, for the command-line tool and for tests.
+// Fixed values, for the command-line tool and for tests, and the links of a window as they are now, for a
+// reading on another thread.
 struct MasterLinks : IMasterLinks {
     std::string masterFilePath;
     std::string dispositionTypes[2];
     std::string categoryDefinitions[2];
     std::string messageFields[2];
+
+    static MasterLinks CopyOf(const IMasterLinks& master) {
+        MasterLinks links;
+        links.masterFilePath = master.FullPathToMasterConfig();
+        for (int which = 1; which <= 2; ++which) {
+            links.dispositionTypes[which - 1] = master.DispositionTypesFile(which);
+            links.categoryDefinitions[which - 1] = master.CategoryDefinitionsFile(which);
+            links.messageFields[which - 1] = master.MessageFieldsFile(which);
+        }
+        return links;
+    }
 
     std::string FullPathToMasterConfig() const override { return masterFilePath; }
     std::string DispositionTypesFile(int which) const override {

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 #include "core/message.h"
 
@@ -45,6 +46,23 @@ class IPrompts {
     void ShowMessage(const std::string& text) { Show({MessageKind::Error, text}); }
     // A report of success.
     void ShowInformation(const std::string& text) { Show({MessageKind::Information, text}); }
+};
+
+// The reports of a reading away from the window, kept to be shown by it. A question cannot wait for its
+// answer there: it is noted, answered Cancel, and the window reads again on its own thread, asking it.
+class RecordingPrompts : public IPrompts {
+  public:
+    std::vector<Message> said;
+    bool asked = false;
+    void Show(const Message& message) override { said.push_back(message); }
+    Answer AskYesNo(const std::string&, const std::string&) override { return Asked(); }
+    Answer AskYesNoCancel(const std::string&) override { return Asked(); }
+
+  private:
+    Answer Asked() {
+        asked = true;
+        return Answer::Cancel;
+    }
 };
 
 }  // namespace pv

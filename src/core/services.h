@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,6 +47,11 @@ class IWindowHost {
   public:
     virtual ~IWindowHost() = default;
     virtual void ShowModal(Form& form) = 0;
+    // The same for a window whose files are still being read: its controls may be built meanwhile.
+    // `finishLoading` waits for the reading and says whether the window opened.
+    virtual void ShowModalWhileLoading(Form& form, const std::function<bool()>& finishLoading) {
+        if (finishLoading()) ShowModal(form);
+    }
 };
 
 // Starts a program without waiting for it. The arguments reach it as they are, never re-split by a shell.

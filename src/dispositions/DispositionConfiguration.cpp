@@ -76,18 +76,6 @@ DispositionCatalogues ReadCatalogues(const IMasterLinks& master, const std::stri
     return read;
 }
 
-// The links as they are now, for a reading on another thread.
-MasterLinks CopyOfLinks(const IMasterLinks& master) {
-    MasterLinks links;
-    links.masterFilePath = master.FullPathToMasterConfig();
-    for (int which = 1; which <= 2; ++which) {
-        links.dispositionTypes[which - 1] = master.DispositionTypesFile(which);
-        links.categoryDefinitions[which - 1] = master.CategoryDefinitionsFile(which);
-        links.messageFields[which - 1] = master.MessageFieldsFile(which);
-    }
-    return links;
-}
-
 }  // namespace
 
 const DispositionCatalogues& CatalogueCache::Get(const IMasterLinks& master,
@@ -138,7 +126,7 @@ DispositionConfiguration::LoadResult DispositionConfiguration::LoadAt(
     std::future<DispositionCatalogues> reading;
     if (!cache) {
         reading = std::async(std::launch::async,
-                             [links = CopyOfLinks(master), masterFilePath, own = PathContext(paths)] {
+                             [links = MasterLinks::CopyOf(master), masterFilePath, own = PathContext(paths)] {
                                  PrepareHeap(kReadingHeap);
                                  return ReadCatalogues(links, masterFilePath, own);
                              });

@@ -5,6 +5,7 @@
 
 #include "core/EditorRegistry.h"
 #include "core/History.h"
+#include "core/LargeMemory.h"
 #include "core/ListOrder.h"
 #include "core/MasterLinks.h"
 #include "core/errors.h"
@@ -78,8 +79,41 @@ FrmDispositions::FrmDispositions(Services& services, const IMasterLinks& master)
 bool FrmDispositions::LoadFromFile(const std::string& fileName, const std::string& masterFilePath) {
     SetText(txtFileName, fileName);
     masterFilePath_ = masterFilePath;
-    const auto result =
-        configuration_.Load(fileName, masterFilePath, master_, services_.paths, services_.prompts);
+    return TakeLoad(
+        configuration_.Load(fileName, masterFilePath, master_, services_.paths, services_.prompts));
+}
+
+void FrmDispositions::StartLoading(const std::string& fileName, const std::string& masterFilePath) {
+    SetText(txtFileName, fileName);
+    masterFilePath_ = masterFilePath;
+    reading_ = std::async(std::launch::async, [fileName, masterFilePath, links = MasterLinks::CopyOf(master_),
+                                               paths = PathContext(services_.paths)] {
+        PrepareHeap(kReadingHeap);
+        Reading read;
+        RecordingPrompts prompts;
+        read.result = read.configuration.Load(fileName, masterFilePath, links, paths, prompts);
+        read.said = std::move(prompts.said);
+        read.asked = prompts.asked;
+        return read;
+    });
+}
+
+bool FrmDispositions::FinishLoading() {
+    Reading read = reading_.get();
+    if (read.asked) return LoadFromFile(Text(txtFileName), masterFilePath_);
+    for (const Message& message : read.said) services_.prompts.Show(message);
+    configuration_ = std::move(read.configuration);
+    return TakeLoad(read.result);
+}
+
+void FrmDispositions::Open(Services& services, const IMasterLinks& master, const std::string& fileName,
+                           const std::string& masterFilePath) {
+    FrmDispositions editor(services, master);
+    editor.StartLoading(fileName, masterFilePath);
+    services.windows.ShowModalWhileLoading(editor, [&editor] { return editor.FinishLoading(); });
+}
+
+bool FrmDispositions::TakeLoad(const DispositionConfiguration::LoadResult& result) {
     disk_.Take(configuration_.FullPath(), result.file.fingerprint);
     if (!result.opened) {
         Close();

@@ -1,4 +1,5 @@
 #pragma once
+#include <future>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,15 @@ class FrmDispositions : public Form {
     // disposition types file could not be loaded, or the file could not be read): the caller then does not
     // show it.
     bool LoadFromFile(const std::string& fileName, const std::string& masterFilePath);
+    // The same in two steps, for a window built while its files are read: with thousands of categories the
+    // reading takes about as long as the building. StartLoading reads on another thread, asking nothing;
+    // FinishLoading waits for it, shows what it reported and gives what LoadFromFile gives. A reading that
+    // had a question to ask is done again by FinishLoading, on this thread.
+    void StartLoading(const std::string& fileName, const std::string& masterFilePath);
+    bool FinishLoading();
+    // Opens the window on a file: the one way the other windows open it.
+    static void Open(Services& services, const IMasterLinks& master, const std::string& fileName,
+                     const std::string& masterFilePath);
 
     // The save of "Exit and Save Changes": checks, writes, shows "Saved" and clears the changed flag.
     bool SaveDispositionFile();
@@ -30,6 +40,13 @@ class FrmDispositions : public Form {
     bool QueryClose() override;
 
   private:
+    struct Reading {
+        DispositionConfiguration configuration;
+        DispositionConfiguration::LoadResult result;
+        std::vector<Message> said;
+        bool asked = false;
+    };
+    bool TakeLoad(const DispositionConfiguration::LoadResult& result);
     void FillCategoryList();
     void SelectCategory(size_t category);
     void FillDispositionList();
@@ -55,6 +72,7 @@ class FrmDispositions : public Form {
     size_t current_ = 0;
     std::string masterFilePath_;
     DiskChangeGuard disk_;
+    std::future<Reading> reading_;
 };
 
 }  // namespace pv

@@ -433,10 +433,7 @@ void FrmMailbox::EditDispositions() {
         BrowseDisposition();
     }
     if (!platform::FileExists(Resolve(Text(txtDisposition)))) return;
-    FrmDispositions editor(services_, master_);
-    if (editor.LoadFromFile(Text(txtDisposition), master_.FullPathToMasterConfig())) {
-        services_.windows.ShowModal(editor);
-    }
+    FrmDispositions::Open(services_, master_, Text(txtDisposition), master_.FullPathToMasterConfig());
 }
 
 }  // namespace pv

@@ -292,26 +292,6 @@ void FrmMain::Open(const std::string& commandLineText, const std::string& curren
     BrowseMasterConfig();
 }
 
-namespace {
-
-// The reports of a reading away from the window, kept to be shown by it.
-class RecordingPrompts : public IPrompts {
-  public:
-    std::vector<Message> said;
-    bool asked = false;
-    void Show(const Message& message) override { said.push_back(message); }
-    Answer AskYesNo(const std::string&, const std::string&) override { return Asked(); }
-    Answer AskYesNoCancel(const std::string&) override { return Asked(); }
-
-  private:
-    Answer Asked() {
-        asked = true;
-        return Answer::Cancel;
-    }
-};
-
-}  // namespace
-
 StartupMaster FrmMain::ReadStartupMaster(const PathContext& paths, const std::string& commandLineText,
                                          const std::string& currentDirectory) {
     StartupMaster read;
@@ -847,9 +827,7 @@ void FrmMain::OpenFromOverview(const GraphNode& node) {
             EditMonitorConfig();
             return;
         case GraphNodeKind::Dispositions: {
-            FrmDispositions editor(services_, *this);
-            if (editor.LoadFromFile(node.label, FullPathToMasterConfig()))
-                services_.windows.ShowModal(editor);
+            FrmDispositions::Open(services_, *this, node.label, FullPathToMasterConfig());
             return;
         }
         case GraphNodeKind::DetailedFile:

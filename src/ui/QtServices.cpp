@@ -156,6 +156,14 @@ void QtWindowHost::ShowModal(pv::Form& form) {
     window.exec();
 }
 
+void QtWindowHost::ShowModalWhileLoading(pv::Form& form, const std::function<bool()>& finishLoading) {
+    const FocusReturns focus(WindowToOwnDialogs());
+    FormWindow window(form, WindowToOwnDialogs());
+    // Filled through the window's binding once read; what the reading says comes before the window shows.
+    if (!finishLoading() || form.IsClosed()) return;
+    window.exec();
+}
+
 bool QtReview::Accept(const pv::PendingWrite& write) {
     const FocusReturns focus(WindowToOwnDialogs());
     ReviewDialog dialog(write, WindowToOwnDialogs());

@@ -36,6 +36,7 @@ class QtFileDialogs : public pv::IFileDialogs {
 class QtWindowHost : public pv::IWindowHost {
   public:
     void ShowModal(pv::Form& form) override;
+    void ShowModalWhileLoading(pv::Form& form, const std::function<bool()>& finishLoading) override;
 };
 
 // The review of a save: a dialog of the window on top with the difference, Save and Cancel (ReviewDialog).

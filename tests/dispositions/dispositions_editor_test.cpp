@@ -238,6 +238,29 @@ TEST(DispositionsEditor, DoesNotOpenWithoutTheFirstTypesFileNorOnAFileItCannotRe
     EXPECT_TRUE(unreadable.form.IsClosed());
 }
 
+// Opened as the other windows open it, while its files are read on another thread: what the reading says
+// comes before the window, in the words a load here would use, and a question the reading cannot wait for is
+// asked here, once.
+TEST(DispositionsEditor, OpensWhileItsFilesAreReadAndAsksHereWhatTheReadingCouldNot) {
+    Editor e;
+    WriteFile(e.file(), "<Dispositions><Default>");
+    e.s.prompts.ExpectMessage("The file " + e.file() +
+                              " is not well-formed XML (line 1, column 24: the file ends before the element "
+                              "<Default> is closed). It was read as empty, so default values are shown.");
+    e.s.windows.Expect("frmDispositions", [](Form& window) {
+        EXPECT_EQ(window.Items("lstCategories").size(), 6u);
+        window.UserClick("cmdCancel");
+    });
+    FrmDispositions::Open(e.s.services, e.links, "+/dispositions.xml", e.links.masterFilePath);
+    e.s.windows.VerifyAllUsed();
+
+    WriteFile(e.file() + ".before-save", "<Dispositions/>");
+    e.s.prompts.ExpectYesNoCancelStartingWith("The last save of " + e.file() + " did not finish",
+                                              Answer::Cancel);
+    FrmDispositions::Open(e.s.services, e.links, "+/dispositions.xml", e.links.masterFilePath);
+    e.s.windows.VerifyAllUsed();
+}
+
 TEST(DispositionsEditor, AFileChangedByAnotherProgramIsReadAgainWhenTheUserSaysSo) {
     Editor e;
     ASSERT_TRUE(e.Load());
