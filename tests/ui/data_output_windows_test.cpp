@@ -34,22 +34,9 @@ namespace {
 
 using ui::FormWindow;
 
-// The sample configuration copied where the tests may write, opened as the main window opens it.
-struct Sample {
-    Sample() {
-        std::filesystem::copy(std::string(POSTVANE_EXAMPLES) + "/config", dir / "config",
-                              std::filesystem::copy_options::recursive);
-        main.Open(dir / "config/master.xml", dir.path());
-    }
-    std::string file(const std::string& relative) const { return dir / ("config/" + relative); }
-    CCatDisposition disposition(const std::string& type, const std::string& detailed) const {
-        CCatDisposition record;
-        record.Type = type;
-        record.DispositionFilePath = file("support.disposition.xml");
-        record.DetailedDispositionFile = detailed;
-        return record;
-    }
-    TempDir dir;
+// The sample copy (UiTestSupport.h) opened as the main window opens it.
+struct Sample : SampleCopy {
+    Sample() { main.Open(master(), dir.path()); }
     ScriptedServices s{dir.path()};
     FrmMain main{s.services};
 };
@@ -238,7 +225,8 @@ TEST(QtDataOutputWindows, TheDateFormatBoxShowsTheWholeFormat) {
 
 TEST(QtDataOutputWindows, RunSQLMovesFieldsIntoItsParametersAndBackInTheWindow) {
     Sample sample;
-    CCatDisposition record = sample.disposition("RunSQL", "+/dispose/leads.runsql.xml");
+    CCatDisposition record =
+        sample.disposition("RunSQL", "support.disposition.xml", "+/dispose/leads.runsql.xml");
     FrmRunSQL form(sample.s.services, sample.main);
     form.OpenOn(DetailedFileOf(record));
     FormWindow window(form);
@@ -267,7 +255,8 @@ TEST(QtDataOutputWindows, RunSQLMovesFieldsIntoItsParametersAndBackInTheWindow) 
 // Every window shows its controls, and its password boxes as stars: EveryWindow sees to both.
 TEST(QtDataOutputWindows, HttpRequestTakesAClickAndChecksWhatIsTyped) {
     Sample sample;
-    CCatDisposition http = sample.disposition("HttpRequest", "+/dispose/ticket.http.xml");
+    CCatDisposition http =
+        sample.disposition("HttpRequest", "support.disposition.xml", "+/dispose/ticket.http.xml");
     FrmHttpRequest form(sample.s.services, sample.main);
     form.OpenOn(DetailedFileOf(http));
     FormWindow window(form);

@@ -439,10 +439,13 @@ std::function<void(Form&)> ChooseInWindow(const std::string& type) {
 }
 
 // The monitor list from the main window, through the real windows: JMX greys its frame, an entry moves, a
-// custom monitor is typed in, a Logger gets a new log configuration file that is filled in and saved and is
-// moved up, and "Exit and Save Changes" writes exactly that.
+// custom monitor is typed in, a Logger gets a new log configuration file in a folder below the monitor file's
+// that is filled in and saved and is moved up, and "Exit and Save Changes" writes exactly that. The Logger's
+// file is named against the monitor file, its log file against the Logger's file; the master is not written.
 TEST_F(QtWindows, MonitorWindowsFromTheMainWindowWriteTheMonitorAndLogFiles) {
     const std::string before = ReadFile(sample.file("monitor.xml"));
+    const std::string masterBefore = ReadFile(sample.master());
+    fs::create_directories(sample.file("logging/logs"));
     ShownMainWindow shown(s.services, sample);
 
     s.windows.Expect("frmMonitor", [&](Form& form) {
@@ -478,14 +481,15 @@ TEST_F(QtWindows, MonitorWindowsFromTheMainWindowWriteTheMonitorAndLogFiles) {
         Click(editor, "cmdSave");
     });
     s.windows.Expect("frmChooseMonitorType", ChooseInWindow("Logger"));
-    s.dialogs.AnswerFile(sample.file("audit.log.xml"));
+    s.dialogs.AnswerFile(sample.file("logging/audit.log.xml"));
     s.windows.Expect("frmLog", [&](Form& form) {
         FormWindow log(form);
         log.show();
         EXPECT_EQ(log.windowTitle(), "Config Log Settings");
+        EXPECT_EQ(Find<QLineEdit>(log, "txtFileName")->text(), "+/logging/audit.log.xml");
         EXPECT_TRUE(Find<QLineEdit>(log, "txtLogFile")->isReadOnly());
         EXPECT_TRUE(Find<QRadioButton>(log, "optWarning")->isChecked());
-        s.dialogs.AnswerFile(sample.file("logs/audit.txt"));
+        s.dialogs.AnswerFile(sample.file("logging/logs/audit.txt"));
         Click(log, "cmdBrowseLogFile");
         Click(log, "optError");
         EXPECT_FALSE(Find<QRadioButton>(log, "optWarning")->isChecked());
@@ -499,7 +503,7 @@ TEST_F(QtWindows, MonitorWindowsFromTheMainWindowWriteTheMonitorAndLogFiles) {
     s.prompts.ExpectMessage("Saved");
     Click(shown.window, "cmdEditMonitorConfig");
 
-    EXPECT_EQ(ReadFile(sample.file("audit.log.xml")),
+    EXPECT_EQ(ReadFile(sample.file("logging/audit.log.xml")),
               CrLf({"<LogConfig>", "\t<LogFile>+/logs/audit.txt</LogFile>", "\t<LogLevel>Errors</LogLevel>",
                     "\t<LogToConsole>1</LogToConsole>", "\t<LogBackupInterval>Never</LogBackupInterval>",
                     "\t<LogBackupFilesToKeep>14</LogBackupFilesToKeep>",
@@ -509,9 +513,10 @@ TEST_F(QtWindows, MonitorWindowsFromTheMainWindowWriteTheMonitorAndLogFiles) {
     expected.erase(expected.find(log4j), log4j.size());
     expected.insert(expected.find("\t<Monitor>"), log4j);
     expected.insert(expected.find("\t<JMX>"),
-                    MonitorLines("com.ombrivo.Postvane.monitor.CLogger", "+/audit.log.xml") +
+                    MonitorLines("com.ombrivo.Postvane.monitor.CLogger", "+/logging/audit.log.xml") +
                         MonitorLines("org.example.Beeper", "+/beeper.cfg"));
     EXPECT_EQ(ReadFile(sample.file("monitor.xml")), expected);
+    EXPECT_EQ(ReadFile(sample.master()), masterBefore);
 }
 
 TEST_F(QtWindows, EmailMonitorAndChartsWindowsWriteWhatIsTypedAndChosen) {
