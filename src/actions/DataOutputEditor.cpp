@@ -124,7 +124,7 @@ void MessageFieldsEditor::FieldRowsSetting() {
                     "Fields/Field " + repeat.name + " " + times + " (written once, as the first)");
             }
         },
-        [this](std::string& buffer) { rows_.Write(buffer); }, {"Fields"});
+        [this](std::string& buffer) { rows_.Write(buffer, GetConfigFilePath()); }, {"Fields"});
 }
 
 void MessageFieldsEditor::DeclareParameterLists(const std::string& parametersTooltip, bool moves) {

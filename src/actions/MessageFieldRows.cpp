@@ -3,6 +3,7 @@
 #include <map>
 
 #include "core/FileEditor.h"
+#include "core/blankends.h"
 #include "core/numeric.h"
 
 namespace pv {
@@ -84,7 +85,7 @@ MessageFieldRows::Read MessageFieldRows::Load(XmlNode fields) {
     return read;
 }
 
-void MessageFieldRows::Write(std::string& buffer) const {
+void MessageFieldRows::Write(std::string& buffer, const std::string& file) const {
     WriteOpenTag(buffer, "Fields", 1);
     for (int row = 0; row < count(); ++row) {
         if (!checked(row)) continue;
@@ -94,6 +95,11 @@ void MessageFieldRows::Write(std::string& buffer) const {
         WriteElement(buffer, "Name", field.Name, 3);
         // An empty box is written empty: left out, the next load would fill it from the catalogue, and a
         // second save would write what the first did not.
+        const char* element = field.IsDate() ? "DateFormat" : "MaxLength";
+        if (auto fault = BlankEndsFault(std::string(element) + " value of " + field.Name, text,
+                                        "the file " + file, Form::RowControl(kLength, row))) {
+            throw SaveRefused{std::move(*fault)};
+        }
         if (field.IsDate()) {
             WriteElement(buffer, "DateFormat", text, 3);
         } else {

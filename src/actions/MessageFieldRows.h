@@ -49,7 +49,7 @@ class MessageFieldRows {
     Read Load(XmlNode fields);
     // Appends the "Fields" element of the checked rows at indent 1; a length that is not a number stops the
     // save (SaveRefused) with "Length not numeric for " and the field's name.
-    void Write(std::string& buffer) const;
+    void Write(std::string& buffer, const std::string& file) const;
 
     int count() const { return static_cast<int>(fields_.size()); }
     const CMessageField& field(int row) const { return fields_[row]; }

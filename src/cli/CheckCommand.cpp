@@ -33,6 +33,7 @@
 #include "master/ReferenceGraph.h"
 #include "monitoring/CMonitorItem.h"
 #include "monitoring/MonitorConfiguration.h"
+#include "names/frmMailbox.h"
 
 namespace pv {
 namespace {
@@ -235,6 +236,17 @@ Findings CheckMailbox(const CMailbox& record, const CheckContext& context, Check
         prompts.Show({MessageKind::Error, refused.description()});
     }
     Add(findings, record.sName, std::move(prompts.messages), context.links.masterFilePath);
+    // A file the mailbox names that is missing (its "..." button is where the window mends it): named as the
+    // master holds it, for the formats that give it apart.
+    for (Finding& finding : findings) {
+        const std::string& control = finding.message.place.control;
+        if (control == names::frmMailbox::cmdBrowseDisposition) {
+            finding.missing = record.sDispositionFileName;
+        } else if (control == names::frmMailbox::cmdBrowseCategorization &&
+                   record.saCategorizationRulesConfigFiles.size() == 1) {
+            finding.missing = record.saCategorizationRulesConfigFiles.front();
+        }
+    }
     CheckDispositions(record, context, caches, findings);
     for (Finding& finding : findings) finding.message.place.mailbox = record.sName;
     return findings;
@@ -250,6 +262,7 @@ Findings CheckMonitors(const MasterConfiguration& master, const CheckContext& co
     const std::string path = paths.ResolvePath(context.links.masterFilePath, name);
     if (!platform::PathExists(path)) {
         Add(findings, name, {MissingMonitorConfigMessage(path)}, context.links.masterFilePath);
+        findings.back().missing = name;
         return findings;
     }
     CollectingPrompts prompts(context.notes);

@@ -97,7 +97,8 @@ const std::vector<Command>& Commands() {
          "existing) is none or off; numbered or t (FILE.~N~); existing or nil (numbered when FILE has\n"
          "numbered backups, else simple); simple or never (FILE followed by the suffix). Of the numbered\n"
          "backups the newest N (default 10) are kept, the older removed. A save whose file holds what its\n"
-         "newest backup holds keeps no second copy of it.\n"
+         "newest backup holds keeps no second copy of it. A file another program changed between the\n"
+         "resave's reading and its writing is not written (exit status 1): that change is kept.\n"
 
          "--diff and --check write nothing: --diff prints what the resave would change as a unified diff\n"
          "(nothing when it would change nothing), --check exits with 1 when it would change anything.\n"

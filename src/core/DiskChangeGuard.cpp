@@ -56,8 +56,11 @@ DiskCheck DiskChangeGuard::BeforeWrite(const std::string& path, IPrompts& prompt
                              : !snapshot_.present ? "created by another program"
                              : sameText ? "replaced by another program with another file of the same content"
                                         : "changed by another program";
-    switch (prompts.AskYesNoCancel("The file " + path + " has been " + what + " since this window read it. " +
-                                   choices_)) {
+    // The tool asks nothing: it says the file was left as the other program wrote it.
+    const std::string since = "The file " + path + " has been " + what;
+    switch (prompts.AskOrTell(Message(
+        MessageKind::Question, since + " since this window read it. " + choices_,
+        since + " since it was read, so it was not written: that change is kept.", Place::File(path)))) {
         case Answer::Yes:
             return DiskCheck::Write;
         case Answer::No:

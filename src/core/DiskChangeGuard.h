@@ -34,6 +34,7 @@ class DiskChangeGuard {
     // A guard that has not taken a file yet, whose question ends with `choices`: the owner's own words for
     // what Yes (write) and No (`reload`) do there.
     explicit DiskChangeGuard(std::string choices = kWindowChoices) : choices_(std::move(choices)) {}
+    void SetChoices(std::string choices) { choices_ = std::move(choices); }
 
     // After the window wrote `path`, or after a load that could not read it: what is there now. Nothing at
     // that path is remembered as such: a file created since then counts as a change.

@@ -18,9 +18,13 @@ std::string BackupLine(const Backup& backup) {
 }
 
 // A restore replaces what the difference showed; a change made since then is one the user has not seen.
-constexpr const char* kRestoreChoices =
-    "Do you want to restore the chosen backup over it? Yes restores it, keeping what the file holds now as a "
-    "backup; No shows the difference from the file as it is now, restoring nothing; Cancel does neither.";
+// Whether Yes keeps it depends on the backups setting, which may keep none.
+std::string RestoreChoices(bool keepsBackup) {
+    return std::string("Do you want to restore the chosen backup over it? Yes restores it, ") +
+           (keepsBackup ? "keeping what the file holds now as a backup"
+                        : "and what the file holds now is lost, since the backups setting keeps none") +
+           "; No shows the difference from the file as it is now, restoring nothing; Cancel does neither.";
+}
 
 }  // namespace
 
@@ -28,7 +32,7 @@ FrmHistory::FrmHistory(Services& services, HistoryLinks links)
     : Form(frmHistory, "History of " + platform::FileName(links.path)),
       services_(services),
       links_(std::move(links)),
-      disk_(kRestoreChoices) {
+      disk_(RestoreChoices(true)) {
     AddControl(lblBackups, ControlKind::Label, "Backups of " + links_.path + ", newest first:");
     AddControl(lstBackups, ControlKind::List, {},
                "The backups kept of the file, with the time each was kept");
@@ -109,6 +113,7 @@ void FrmHistory::Restore() {
     save.text = [&content]() -> std::optional<std::string> { return std::move(content); };
     save.wholeText = true;
     save.backup = EditorBackups(services_.settings);
+    disk_.SetChoices(RestoreChoices(save.backup.control != BackupControl::None));
     save.disk = &disk_;
     save.reload = [this, &backup] { ShowBackups(backup.path); };
     if (RunSave(save, services_) != SaveOutcome::Written) return;

@@ -328,10 +328,22 @@ std::optional<Message> FrmMailbox::CheckFields(CMailbox* numbers) const {
     const std::string& name = Text(txtMailboxName);
     if (TrimXmlSpace(name).empty()) return Fault("Mailbox name is missing", txtMailboxName);
     if (auto fault = blankEnds("mailbox name", name, txtMailboxName)) return fault;
-    // Written whatever the protocol, so checked whatever it is.
-    if (auto fault = blankEnds("port", Text(txtPort), txtPort)) return fault;
+    // Written whatever the protocol, so checked whatever it is. A box the protocol hides cannot take the
+    // focus: the message says how to show it.
+    const bool server = IsServerProtocol(protocol);
+    const auto hiddenBlankEnds = [&](const std::string& what, const char* control, bool shown) {
+        std::optional<Message> fault = blankEnds(what, Text(control), control);
+        if (fault && !shown)
+            fault->text += server ? " The box is shown when a Maildir protocol is chosen."
+                                  : " The box is shown when a mail server protocol (POP3 or IMAP) is chosen.";
+        return fault;
+    };
+    if (!server) {
+        if (auto fault = hiddenBlankEnds("mail server", txtHost, false)) return fault;
+    }
+    if (auto fault = hiddenBlankEnds("port", txtPort, server)) return fault;
     if (auto fault = blankEnds("subfolder", Text(txtSubfolder), txtSubfolder)) return fault;
-    if (auto fault = blankEnds("home folder", Text(txtHomeFolder), txtHomeFolder)) return fault;
+    if (auto fault = hiddenBlankEnds("home folder", txtHomeFolder, !server)) return fault;
     // A file chosen with "..." whose name ends in a blank would name another file once read back.
     if (catRuleFile != kMultipleCategorizationFiles) {
         if (auto fault = blankEnds("categorization rules file", catRuleFile, cmdBrowseCategorization))

@@ -78,7 +78,7 @@ TEST(FieldRows, OneRowPerOfferedFieldWithItsBoxAndTheFieldsElementReadAndWritten
     form.UserClick("chkField(0)");
     form.UserSetText("txtFieldLength(1)", "dd.MM.yyyy");
     std::string written;
-    form.rows.Write(written);
+    form.rows.Write(written, "fields.xml");
     EXPECT_EQ(written, test::CrLf({"\t<Fields>", "\t\t<Field>", "\t\t\t<Name>Subject</Name>",
                                    "\t\t\t<MaxLength>255</MaxLength>", "\t\t</Field>", "\t\t<Field>",
                                    "\t\t\t<Name>Date</Name>", "\t\t\t<DateFormat>dd.MM.yyyy</DateFormat>",
@@ -89,7 +89,7 @@ TEST(FieldRows, OneRowPerOfferedFieldWithItsBoxAndTheFieldsElementReadAndWritten
 
     form.UserSetText("txtFieldLength(0)", "25 5");
     try {
-        form.rows.Write(written);
+        form.rows.Write(written, "fields.xml");
         ADD_FAILURE() << "a length that is no number was written";
     } catch (const SaveRefused& refused) {
         EXPECT_EQ(refused.fault.text, "Length not numeric for Subject");

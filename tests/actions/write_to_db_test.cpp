@@ -48,6 +48,12 @@ TEST(WriteToDBEditor, ANewFileTakesTheDefaultsChecksInOrderAndWritesTheDerivedSt
     form.UserSetText("txtFieldLength(2)", "abc");
     kit.s.prompts.ExpectMessage("Length not numeric for From");
     EXPECT_FALSE(form.SaveFile());
+    // A blank at an end would not read back: refused, as in every typed box.
+    form.UserSetText("txtFieldLength(2)", "40 ");
+    kit.s.prompts.ExpectMessage(
+        "The MaxLength value of From \"40 \" begins or ends with a blank, which the file " + file +
+        " does not keep: it would read back as \"40\". Remove the blank.");
+    EXPECT_FALSE(form.SaveFile());
     EXPECT_EQ(ReadFile(file), "<Disposition>\r\n</Disposition>\r\n");
     form.UserSetText("txtFieldLength(2)", "");
     EXPECT_TRUE(form.changed());

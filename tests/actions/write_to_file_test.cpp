@@ -182,6 +182,12 @@ TEST(WriteToFileEditor, ANewFileShowsTheDefaultsAndTheChecksRunInFileOrder) {
     EXPECT_FALSE(form.SaveFile());
     EXPECT_EQ(ReadFile(file), "<Disposition>\r\n</Disposition>\r\n");
     form.UserSetText("txtFieldLength(1)", " 80 ");
+    kit.s.prompts.ExpectMessage(
+        "The MaxLength value of Subject \" 80 \" begins or ends with a blank, which the "
+        "file " +
+        file + " does not keep: it would read back as \"80\". Remove the blank.");
+    EXPECT_FALSE(form.SaveFile());
+    form.UserSetText("txtFieldLength(1)", "80");
     kit.s.prompts.ExpectMessage("Saved");
     ASSERT_TRUE(form.SaveFile());
     EXPECT_EQ(
@@ -190,9 +196,9 @@ TEST(WriteToFileEditor, ANewFileShowsTheDefaultsAndTheChecksRunInFileOrder) {
               "\t<WriteHeader>0</WriteHeader>", "\t<BackupInterval>Daily</BackupInterval>",
               "\t<BackupFilesToKeep>14</BackupFilesToKeep>",
               "\t<OutputFileEncoding>ASCII</OutputFileEncoding>", "\t<TimeZone></TimeZone>", "\t<Fields>",
-              "\t\t<Field>", "\t\t\t<Name>Subject</Name>", "\t\t\t<MaxLength> 80 </MaxLength>",
-              "\t\t</Field>", "\t\t<Field>", "\t\t\t<Name>Size</Name>", "\t\t\t<MaxLength>10</MaxLength>",
-              "\t\t</Field>", "\t</Fields>", "</Disposition>"}) +
+              "\t\t<Field>", "\t\t\t<Name>Subject</Name>", "\t\t\t<MaxLength>80</MaxLength>", "\t\t</Field>",
+              "\t\t<Field>", "\t\t\t<Name>Size</Name>", "\t\t\t<MaxLength>10</MaxLength>", "\t\t</Field>",
+              "\t</Fields>", "</Disposition>"}) +
             "\r\n");
 
     // The header box and the encoding box mark the editor changed like every other control.

@@ -572,8 +572,14 @@ TEST_F(CheckCommand, JsonCarriesTheFindingsOfTheTextWithTheirPlaces) {
     const nlohmann::json expected = {
         {"master", master},
         {"findings",
-         {finding("nodisp",
-                  "Disposition configuration file does not exist: " + cfg + "/missing.disposition.xml"),
+         {[&] {
+              // A missing file the mailbox names: named as the master holds it.
+              nlohmann::json missing =
+                  finding("nodisp", "Disposition configuration file does not exist: " + cfg +
+                                        "/missing.disposition.xml");
+              missing["named"] = "+/missing.disposition.xml";
+              return missing;
+          }(),
           finding("odd", "Unknown protocol=imap4"), finding("odd", "Please choose a protocol"),
           finding("dir", "Home Folder does not exist: " + cfg + "/nowhere")}},
         {"summary", {{"errors", 4}, {"warnings", 0}, {"notes", 0}, {"passed", false}}}};

@@ -206,6 +206,23 @@ TEST_F(SampleTool, CheckNamesTheMailboxFileAndCategoryOfEveryFailure) {
                            {file("localdrop.disposition.xml"), helpdesk},
                            {file("bulkdrop.disposition.xml"), helpdesk},
                            {file("monitor.xml"), "+/alerts.emailmonitor.xml"}}));
+
+    // So are the files the master names: a mailbox's disposition and rules files, the monitor file.
+    Edit("master.xml", "+/sales.disposition.xml", "+/gone.disposition.xml");
+    Edit("master.xml", "+/billing.categorization.xml", "+/gone.categorization.xml");
+    Edit("master.xml", "+/monitor.xml", "+/gone.monitor.xml");
+    std::vector<std::pair<std::string, std::string>> named;
+    const std::string out = Run({"check", "--format=json", "config/master.xml"}).out;
+    const nlohmann::json gone = nlohmann::json::parse(out);
+    for (const auto& found : gone["findings"]) {
+        const std::string name = found.value("named", std::string());
+        if (name.starts_with("+/gone.")) named.emplace_back(found["file"], name);
+    }
+    EXPECT_EQ(named, (std::vector<std::pair<std::string, std::string>>{
+                         {file("master.xml"), "+/gone.disposition.xml"},
+                         {file("master.xml"), "+/gone.categorization.xml"},
+                         {file("master.xml"), "+/gone.monitor.xml"}}))
+        << out;
 }
 
 TEST_F(SampleTool, CheckReportsWhatADetailedFileSaysOnLoadingAndResaveRefusesAChoiceItDoesNotKnow) {

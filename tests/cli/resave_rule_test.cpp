@@ -237,10 +237,8 @@ TEST_F(ResaveRule, AFileAnotherProgramChangedSinceItWasReadIsNotOverwritten) {
             std::make_tuple(printed, run.status, run.err, ReadFile(path)),
             std::make_tuple(0, 1,
                             kPrefix + ("The file " + path +
-                                       " has been changed by another program since this window read it. "
-                                       "Do you want to overwrite it with what this window shows? Yes "
-                                       "overwrites it; No reads it again, discarding the edits made in "
-                                       "this window; Cancel does neither. [answered Cancel]\n"),
+                                       " has been changed by another program since it was read, so it was "
+                                       "not written: that change is kept.\n"),
                             "theirs"))
             << path;
         WriteFile(path, text);  // the master is read by the runs after

@@ -109,7 +109,16 @@ TEST_F(MailboxEditor, ChecksComeInTheirOrderWithTheFieldsMessages) {
          }},
         {"The subfolder \" Inbox \" begins or ends with a blank, which the master file does not keep: it "
          "would read back as \"Inbox\". Remove the blank.",
-         "txtSubfolder", type("txtSubfolder", "Inbox")},
+         "txtSubfolder",
+         [&] {
+             form.UserSetText("txtSubfolder", "Inbox");
+             form.UserSetText("txtHost", "mx ");
+         }},
+        // Written for Maildir too, while Maildir hides its box.
+        {"The mail server \"mx \" begins or ends with a blank, which the master file does not keep: it would "
+         "read back as \"mx\". Remove the blank. The box is shown when a mail server protocol (POP3 or IMAP) "
+         "is chosen.",
+         "txtHost", type("txtHost", "")},
         {"Home Folder is missing", "txtHomeFolder", type("txtHomeFolder", "+/nowhere")},
         {"Home Folder does not exist", "txtHomeFolder", type("txtHomeFolder", "+/maildir")},
         {"Limit on size of cur is missing", "txtLimitOnCurSize", type("txtLimitOnCurSize", "lots")},

@@ -132,6 +132,20 @@ TEST(HistoryWindow, ARestoreIsReviewedAndAsksAboutAChangeMadeSinceTheHistoryRead
         history.UserClick("cmdRestore");
         EXPECT_EQ(std::make_tuple(ReadFile(kit.file()), ReadFile(kit.file() + ".~2~")),
                   std::make_tuple(original, theirs));
+
+        // With backups turned off Yes keeps nothing, and the question says so.
+        kit.s.settings.SetText(kBackupsKeptKey, "0");
+        test::WriteFile(kit.file(), theirs);
+        kit.s.review.Expect(kit.file(), true);
+        kit.s.prompts.ExpectYesNoCancel(
+            "The file " + kit.file() +
+                " has been changed by another program since this window read it. Do you want to restore the "
+                "chosen backup over it? Yes restores it, and what the file holds now is lost, since the backups "
+                "setting keeps none; No shows the difference from the file as it is now, restoring nothing; "
+                "Cancel does neither.",
+            Answer::Cancel);
+        history.UserClick("cmdRestore");
+        EXPECT_EQ(ReadFile(kit.file()), theirs);
         history.UserPressEscape();
     });
     kit.form.UserClick("cmdHistory");
