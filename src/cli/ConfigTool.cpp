@@ -99,7 +99,7 @@ const std::vector<Command>& Commands() {
          "backups the newest N (default 10) are kept, the older removed. A save whose file holds what its\n"
          "newest backup holds keeps no second copy of it. A file another program changed between the\n"
          "resave's reading and its writing is not written (exit status 1): that change is kept.\n"
-
+         "\n"
          "--diff and --check write nothing: --diff prints what the resave would change as a unified diff\n"
          "(nothing when it would change nothing), --check exits with 1 when it would change anything.\n"
          "Both fail as the resave would on a file it would not write.\n"

@@ -260,12 +260,13 @@ TEST_F(ResaveRule, TheToolsMessagesAndOptions) {
     EXPECT_EQ(run.status, quiet.status);
     EXPECT_NE(run.out.find(": SupportUrgent: note: " + note + "\n"), std::string::npos) << run.out;
 
-    // The monitors whose files resave writes are those the registry has, as the disposition types are.
-    EXPECT_NE(
-        Run({"resave", "--help"})
-            .out.find("The monitors whose files it writes (the type, and the root element):\n  Logger "
-                      "(LogConfig), HistoricalCharts (HistoricalCharts), EmailMonitor (EmailMonitor)\n"),
-        std::string::npos);
+    // The monitors whose files resave writes are those the registry has, as the disposition types are. Each
+    // paragraph of the help stands apart.
+    const std::string help = Run({"resave", "--help"}).out;
+    EXPECT_NE(help.find("that change is kept.\n\n--diff and --check"), std::string::npos) << help;
+    EXPECT_NE(help.find("The monitors whose files it writes (the type, and the root element):\n  Logger "
+                        "(LogConfig), HistoricalCharts (HistoricalCharts), EmailMonitor (EmailMonitor)\n"),
+              std::string::npos);
 
     const std::string forward = "config/dispose/oncall-relay.forward.xml";
     run = Run({"sql", "--master", "config/master.xml", forward});
