@@ -435,6 +435,7 @@ void Form::EndAction() {
                          static_cast<long>(position_) != clean_;
     if (extends) {
         Step& top = steps_.back();
+        Step typed = top;  // as the typing left it, before this action
         for (ValueChange& change : step.values) {
             const auto same = std::find_if(top.values.begin(), top.values.end(),
                                            [&](const ValueChange& kept) { return kept.name == change.name; });
@@ -445,9 +446,10 @@ void Form::EndAction() {
             }
         }
         std::erase_if(top.values, [](const ValueChange& change) { return change.after == change.before; });
-        // Typing undone back to where it began (by the box's own undo) leaves no step.
+        // Typing undone back to where it began (by the box's own undo) is the step undone: Redo types it
+        // again.
         if (top.empty()) {
-            steps_.pop_back();
+            top = std::move(typed);
             --position_;
             typing_.clear();
             changed_ = static_cast<long>(position_) != clean_;
