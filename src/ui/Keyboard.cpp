@@ -415,7 +415,13 @@ bool FormWindow::UndoKey(QWidget* box, QEvent* event) {
     }
     // The box's own history: done here rather than by the box, which knows Ctrl+Y on some desktops only.
     key->accept();
-    if (event->type() == QEvent::KeyPress) BoxDo(box, kind);
+    if (event->type() == QEvent::KeyPress) {
+        if (kind == UndoKind::Undo && !BoxCan(box, UndoKind::Redo)) {
+            if (const auto named = names_.find(box); named != names_.end())
+                form_.BoxUndoBegins(named->second);
+        }
+        BoxDo(box, kind);
+    }
     return true;
 }
 

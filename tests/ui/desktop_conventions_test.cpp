@@ -198,6 +198,13 @@ TEST_F(DesktopConventions, CtrlZUndoesTheTypingInTheBoxFirstThenTheWindowsStepsI
     EXPECT_EQ(host->text(), "mail.example.com");
     EXPECT_EQ(editor.Text("txtHost"), "mail.example.com");
     EXPECT_TRUE(editor.Checked("optPops"));
+    // So undone, the typing is a step undone: Redo types it again, whole, and Undo takes it back.
+    press(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(std::make_tuple(host->text(), editor.Text("txtHost")),
+              std::make_tuple(QString("pop.example.com"), std::string("pop.example.com")));
+    press(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(std::make_tuple(host->text(), editor.Checked("optPops")),
+              std::make_tuple(QString("mail.example.com"), true));
 
     // Typed again and left: the window's steps, in order, from the next box.
     Type(window, "txtHost", "pop.example.com");
