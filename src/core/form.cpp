@@ -435,7 +435,6 @@ void Form::EndAction() {
                          static_cast<long>(position_) != clean_;
     if (extends) {
         Step& top = steps_.back();
-        Step typed = top;  // as the typing left it, before this action
         for (ValueChange& change : step.values) {
             const auto same = std::find_if(top.values.begin(), top.values.end(),
                                            [&](const ValueChange& kept) { return kept.name == change.name; });
@@ -446,10 +445,14 @@ void Form::EndAction() {
             }
         }
         std::erase_if(top.values, [](const ValueChange& change) { return change.after == change.before; });
-        // Typing undone back to where it began (by the box's own undo) is the step undone: Redo types it
-        // again.
+        // Typing undone back to where it began leaves no step; by the box's own undo, the step undone, as
+        // it stood before that undo began, for Redo to type again.
         if (top.empty()) {
-            top = std::move(typed);
+            if (typedBeforeBoxUndo_) {
+                top = std::move(*typedBeforeBoxUndo_);
+            } else {
+                steps_.pop_back();
+            }
             --position_;
             typing_.clear();
             changed_ = static_cast<long>(position_) != clean_;
@@ -469,6 +472,7 @@ void Form::EndAction() {
         changed_ = false;
         typing_.clear();
     }
+    if (!extends || typing_.empty()) typedBeforeBoxUndo_.reset();
     // Typing that makes no step (a box whose text no save takes) leaves the history alone.
     if (position_ != positionBefore || clean_ != cleanBefore || typing_ != typingBefore) HistoryNotify();
 }
@@ -511,6 +515,7 @@ void Form::Replay(const Step& step, bool back) {
 // history anew under it.
 void Form::UserUndo() {
     typing_.clear();
+    typedBeforeBoxUndo_.reset();
     if (position_ == 0) return;
     --position_;
     const Step step = steps_[position_];
@@ -521,6 +526,7 @@ void Form::UserUndo() {
 
 void Form::UserRedo() {
     typing_.clear();
+    typedBeforeBoxUndo_.reset();
     if (position_ == steps_.size()) return;
     const size_t at = position_;
     const Step step = steps_[at];
@@ -530,7 +536,12 @@ void Form::UserRedo() {
     HistoryNotify();
 }
 
+void Form::BoxUndoBegins(const std::string& name) {
+    if (typing_ == name && position_ == steps_.size() && position_ > 0) typedBeforeBoxUndo_ = steps_.back();
+}
+
 void Form::EndTyping() {
+    typedBeforeBoxUndo_.reset();
     if (typing_.empty()) return;
     typing_.clear();
     HistoryNotify();

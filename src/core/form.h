@@ -1,6 +1,7 @@
 #pragma once
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -170,6 +171,9 @@ class Form {
     const std::string& typingControl() const { return typing_; }
     // The keyboard left the text box: later typing there is a step of its own.
     void EndTyping();
+    // The text box `name` is about to undo its own typing from its newest state: should it undo all of it,
+    // the typing step is left undone, as it stands now, for Redo to type again.
+    void BoxUndoBegins(const std::string& name);
 
     void SetObserver(IFormObserver* observer) { observer_ = observer; }
 
@@ -286,6 +290,8 @@ class Form {
     size_t position_ = 0;
     long clean_ = 0;
     std::string typing_;
+    // The typing step as it stood when its box began undoing its own typing (BoxUndoBegins).
+    std::optional<Step> typedBeforeBoxUndo_;
     // The user action under way: its depth, the step it makes, whether it marked the window changed,
     // loaded or saved it, and the text box it types in.
     int acting_ = 0;

@@ -271,7 +271,10 @@ void FormWindow::Apply(const pv::Control& control, QWidget* widget) {
             for (const auto& item : control.items) items.push_back(Q(item));
             list->clear();
             list->addItems(items);
-            if (control.indentPerLevel > 0) AnnounceLevels(list, control.indentPerLevel);
+            if (control.indentPerLevel > 0) {
+                AnnounceLevels(list, control.indentPerLevel);
+                WidenToLongestLine(list);
+            }
         }
         list->clearSelection();
         for (const int row : control.selection) {

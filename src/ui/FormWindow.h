@@ -147,6 +147,11 @@ class FormWindow : public QDialog, private pv::IFormObserver, private QAccessibl
     void UpdateGroupTabStop(QButtonGroup* group);
     // Gives each line of a list that shows a tree by indenting its lines a name that says its level.
     void AnnounceLevels(QListWidget* list, int indentPerLevel);
+    // An indented list's lines all take the size of its widest, so that a deep line is shown whole (with
+    // the scroll bar it needs) where lines of one size would cut it to the first line's width.
+    static void WidenToLongestLine(QListWidget* list);
+    // Typing in an indented list finds the next line whose text, after its indentation, starts so.
+    void FindTypedLine(QListWidget* list, const QString& typed);
     void WriteLevels(QListWidget* list, int indentPerLevel);
     // An assistive tool began (or stopped) listening: the levels that waited for one are given.
     void accessibilityActiveChanged(bool active) override;
@@ -167,6 +172,9 @@ class FormWindow : public QDialog, private pv::IFormObserver, private QAccessibl
     QAction* redo_ = nullptr;
     std::unordered_map<std::string, QWidget*> widgets_;
     std::unordered_map<const QWidget*, std::string> names_;
+    // What was typed in an indented list so far, and when last.
+    QString typedInList_;
+    qint64 typedInListAt_ = 0;
     std::vector<std::string> missing_;
     // Containers named "frame..." that are not controls themselves: shown while any control in them is.
     std::vector<QWidget*> containers_;

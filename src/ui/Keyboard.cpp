@@ -6,6 +6,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QDateTime>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -21,7 +23,9 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <utility>
+#include <vector>
 
 #include "ui/AccessKeys.h"
 #include "ui/FormWindow.h"
@@ -356,6 +360,51 @@ void FormWindow::AnnounceLevels(QListWidget* list, int indentPerLevel) {
     WriteLevels(list, indentPerLevel);
 }
 
+void FormWindow::WidenToLongestLine(QListWidget* list) {
+    if (list->count() < 2) return;
+    // The longest texts by characters: measuring each of thousands of lines would cost more than filling
+    // the list, and the widest line is among the longest in any font a list uses.
+    std::vector<std::pair<int, int>> lengths;  // characters, row
+    lengths.reserve(static_cast<size_t>(list->count()));
+    for (int row = 0; row < list->count(); ++row) lengths.emplace_back(list->item(row)->text().size(), row);
+    const size_t measured = std::min<size_t>(lengths.size(), 16);
+    std::partial_sort(lengths.begin(), lengths.begin() + static_cast<std::ptrdiff_t>(measured), lengths.end(),
+                      std::greater<>());
+    const QFontMetrics metrics(list->font());
+    int widest = 0;
+    for (size_t i = 0; i < measured; ++i)
+        widest = std::max(widest, metrics.horizontalAdvance(list->item(lengths[i].second)->text()));
+    QListWidgetItem* first = list->item(0);
+    first->setSizeHint(QSize());
+    const QSize natural = list->sizeHintForIndex(list->model()->index(0, 0));
+    const int padding = natural.width() - metrics.horizontalAdvance(first->text());
+    if (widest + padding > natural.width()) first->setSizeHint(QSize(widest + padding, natural.height()));
+}
+
+void FormWindow::FindTypedLine(QListWidget* list, const QString& typed) {
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (now - typedInListAt_ > QApplication::keyboardInputInterval()) typedInList_.clear();
+    typedInListAt_ = now;
+    typedInList_ += typed;
+    // A new search starts after the current line, and so does one letter typed again and again: each goes
+    // on to the next line starting with it.
+    QString search = typedInList_;
+    if (search.count(search.front()) == search.size()) search = search.front();
+    const int count = list->count();
+    const int start = std::max(0, list->currentRow()) + (search.size() == 1 ? 1 : 0);
+    for (int i = 0; i < count; ++i) {
+        const int row = (start + i) % count;
+        const QString text = list->item(row)->text();
+        qsizetype first = 0;
+        while (first < text.size() && text[first] == QLatin1Char(' ')) ++first;
+        if (QStringView(text).mid(first).startsWith(search, Qt::CaseInsensitive)) {
+            list->setCurrentRow(row);
+            list->scrollToItem(list->item(row));
+            return;
+        }
+    }
+}
+
 void FormWindow::accessibilityActiveChanged(bool active) {
     if (!active) return;
     for (const auto& [list, indentPerLevel] : std::exchange(unannounced_, {}))
@@ -415,7 +464,13 @@ bool FormWindow::UndoKey(QWidget* box, QEvent* event) {
     }
     // The box's own history: done here rather than by the box, which knows Ctrl+Y on some desktops only.
     key->accept();
-    if (event->type() == QEvent::KeyPress) BoxDo(box, kind);
+    if (event->type() == QEvent::KeyPress) {
+        if (kind == UndoKind::Undo && !BoxCan(box, UndoKind::Redo)) {
+            if (const auto named = names_.find(box); named != names_.end())
+                form_.BoxUndoBegins(named->second);
+        }
+        BoxDo(box, kind);
+    }
     return true;
 }
 
@@ -451,7 +506,11 @@ bool FormWindow::KeyboardEvent(QObject* watched, QEvent* event) {
     const std::string& deleteButton = form_.control(name).deleteButton;
     const bool enter = (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
                        (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-    if (enter && form_.ActsOnDoubleClick(name)) {
+    const bool plain = (key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)) == Qt::NoModifier;
+    if (plain && form_.control(name).indentPerLevel > 0 && !key->text().isEmpty() &&
+        key->text()[0].isPrint() && key->text() != QStringLiteral(" ")) {
+        FindTypedLine(list, key->text());
+    } else if (enter && form_.ActsOnDoubleClick(name)) {
         Act([&] { form_.UserDoubleClick(name); });
     } else if (!enter && key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier &&
                !deleteButton.empty()) {

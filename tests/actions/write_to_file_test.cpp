@@ -17,7 +17,8 @@ using test::TestData;
 
 // Typing, a check box, an option and a field row, each undone in turn back to the file as loaded, which a
 // save then writes byte for byte; redone, the save equals one made without undo. Typing in one box is one
-// step until something else comes between; typed back to what it was (as the box's own undo does), undone.
+// step until something else comes between; typed back to what it was, none; undone by the box's own undo,
+// undone.
 TEST(WriteToFileEditor, EachChangeIsUndoneInTurnBackToTheFileAsLoadedAndRedone) {
     const std::string original = ReadFile(TestData("actions/writetofile/full.writetofile.xml"));
     const std::string row = Form::RowControl("chkField", 0);
@@ -48,9 +49,15 @@ TEST(WriteToFileEditor, EachChangeIsUndoneInTurnBackToTheFileAsLoadedAndRedone) 
     form.UserSetText("txtDelimiter", ";");
     EXPECT_FALSE(form.CanUndo());
     EXPECT_FALSE(form.changed());
-    // As undone: Redo types it again.
+    // Undone by the box's own undo, the typing is a step undone, as it stood before that undo began.
+    form.UserSetText("txtDelimiter", ";,|");
+    form.BoxUndoBegins("txtDelimiter");
+    form.UserSetText("txtDelimiter", ";,");
+    form.UserSetText("txtDelimiter", ";");
+    EXPECT_EQ(std::make_tuple(form.CanUndo(), form.CanRedo(), form.changed()),
+              std::make_tuple(false, true, false));
     form.UserRedo();
-    EXPECT_EQ(std::make_tuple(form.Text("txtDelimiter"), form.changed()), std::make_tuple(";,", true));
+    EXPECT_EQ(std::make_tuple(form.Text("txtDelimiter"), form.changed()), std::make_tuple(";,|", true));
     form.UserUndo();
 
     const bool rowChecked = form.Checked(row);

@@ -624,6 +624,21 @@ TEST_F(MainWindow, TheOverviewFollowsARenameMadeFromItAndSaysWhenAMailboxIsGone)
     EXPECT_EQ(s.windows.shown, (Names{"frmOverview", "frmMailbox"}));
 }
 
+// Past what can be laid out in a moment, the Overview says so and opens nothing, rather than hold the
+// window for minutes.
+TEST_F(MainWindow, TheOverviewOfAnInstallationTooLargeToDrawIsRefusedAtOnce) {
+    std::string many = "<ResponseHandler><Mailboxes>";
+    for (int i = 0; i < 1500; ++i) many += "<Mailbox><Name>b" + std::to_string(i) + "</Name></Mailbox>";
+    OpenOn(many + "</Mailboxes></ResponseHandler>");
+    s.prompts.ExpectMessage(
+        "The installation of " + master +
+        " has 1507 mailboxes and files, more than the Overview draws (1500): laying them out "
+        "would keep the window busy for minutes. \"postvane-config-tool graph MASTER\" "
+        "writes the whole picture as DOT, for Graphviz.");
+    main.UserClick("cmdOverview");
+    EXPECT_EQ(s.windows.shown, Names{});
+}
+
 TEST_F(MainWindow, MonitorEditOpensTheMonitorWindowOnTheNamedFileOrAsksForOneFirst) {
     OpenOn("<ResponseHandler><MonitorConfigFile>+/mon/ops.monitor.xml</MonitorConfigFile></ResponseHandler>");
     // Missing: said so, then the monitor file's own Browse; cancelling it opens nothing.

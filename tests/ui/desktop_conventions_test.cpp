@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -126,6 +127,20 @@ TEST_F(DesktopConventions, TheCategoryListTellsAScreenReaderTheLevelOfEachCatego
                                         "SalesLeads, level 3", "Billing, level 2", "BillingInvoices, level 3",
                                         "BillingInvoicesOverdue, level 4", "Junk, level 2"}));
     EXPECT_EQ(list->item(3)->text(), "      SupportUrgentOutage");
+
+    // Every line is as wide as the widest, so a deep one is shown whole rather than cut to the first's width.
+    const QFontMetrics metrics(list->font());
+    EXPECT_GE(list->visualItemRect(list->item(0)).width(),
+              metrics.horizontalAdvance(list->item(8)->text()));  // "      BillingInvoicesOverdue"
+    // Typing finds a line by its name after the indentation; the same letter again goes on to the next.
+    list->setFocus();
+    QTest::keyClicks(list, "billingi");
+    EXPECT_EQ(dispositions.Selection("lstCategories"), std::vector<int>{7});
+    QTest::qWait(QApplication::keyboardInputInterval() + 50);
+    QTest::keyClicks(list, "s");
+    EXPECT_EQ(dispositions.Selection("lstCategories"), std::vector<int>{1});
+    QTest::keyClicks(list, "s");
+    EXPECT_EQ(dispositions.Selection("lstCategories"), std::vector<int>{2});
 }
 
 TEST_F(DesktopConventions, AFailedCheckPutsTheFocusOnTheFieldAtFault) {
@@ -198,6 +213,13 @@ TEST_F(DesktopConventions, CtrlZUndoesTheTypingInTheBoxFirstThenTheWindowsStepsI
     EXPECT_EQ(host->text(), "mail.example.com");
     EXPECT_EQ(editor.Text("txtHost"), "mail.example.com");
     EXPECT_TRUE(editor.Checked("optPops"));
+    // So undone, the typing is a step undone: Redo types it again, whole, and Undo takes it back.
+    press(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(std::make_tuple(host->text(), editor.Text("txtHost")),
+              std::make_tuple(QString("pop.example.com"), std::string("pop.example.com")));
+    press(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(std::make_tuple(host->text(), editor.Checked("optPops")),
+              std::make_tuple(QString("mail.example.com"), true));
 
     // Typed again and left: the window's steps, in order, from the next box.
     Type(window, "txtHost", "pop.example.com");
