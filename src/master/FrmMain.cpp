@@ -657,24 +657,30 @@ void FrmMain::DeleteMailbox() {
     }
     std::sort(removed.begin(), removed.end(),
               [](const Removed& a, const Removed& b) { return a.position < b.position; });
+    // The entry that took the first removed one's place is selected (the last, when none did): where the
+    // user was, also when the delete is redone.
+    const auto selectPlace = [this, first] {
+        const int count = static_cast<int>(Items(lstMailboxes).size());
+        if (first < count) {
+            SetSelection(lstMailboxes, {first});
+        } else if (count > 0) {
+            SetSelection(lstMailboxes, {count - 1});
+        }
+    };
     RecordChange(
         [this, removed, keys] {
             for (const Removed& entry : removed)
                 master_.Mailboxes.Add(entry.record, entry.key, entry.position);
             ShowMailboxes(keys);
         },
-        [this, keys] {
+        [this, keys, selectPlace] {
             for (const auto& key : keys) master_.Mailboxes.Remove(key);
             ShowMailboxes({});
+            selectPlace();
         });
     for (const auto& key : keys) master_.Mailboxes.Remove(key);
     FillMailboxList();
-    const int count = static_cast<int>(Items(lstMailboxes).size());
-    if (first < count) {
-        SetSelection(lstMailboxes, {first});
-    } else if (count > 0) {
-        SetSelection(lstMailboxes, {count - 1});
-    }
+    selectPlace();
     saveMaster();
 }
 

@@ -309,6 +309,17 @@ TEST_F(MainWindow, DeleteAsksThenSelectsTheEntryThatTookThePlace) {
         EXPECT_EQ(main.Selection("lstMailboxes"), selected);
     }
     EXPECT_NE(ReadFile(master).find("\t<Mailboxes>\r\n\t</Mailboxes>\r\n"), std::string::npos);
+
+    // Redone, a delete selects again the entry that took the place, where the user was.
+    OpenOn(MasterWith({"a", "b", "c"}));
+    main.UserSelect("lstMailboxes", {1});
+    s.prompts.ExpectYesNo(ConfirmDelete("b"), Answer::Yes, "Confirm Delete").ExpectMessage("Saved");
+    main.UserClick("cmdDeleteMailbox");
+    main.UserUndo();
+    main.UserSelect("lstMailboxes", {0});
+    main.UserRedo();
+    EXPECT_EQ(std::make_tuple(Listed(), main.Selection("lstMailboxes")),
+              std::make_tuple(Names{"a", "c"}, std::vector<int>{1}));
 }
 
 // A file that is not well-formed, or not a master at all, shows defaults and is replaced by them only when
