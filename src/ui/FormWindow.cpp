@@ -164,7 +164,14 @@ void FormWindow::Bind(const pv::Control& control, QWidget* widget) {
         });
         text->installEventFilter(this);
     } else if (auto* list = qobject_cast<QListWidget*>(widget)) {
-        list->setUniformItemSizes(true);
+        if (control.indentPerLevel > 0) {
+            // Lines of one size would all take the first line's width and cut deep ones to "…": each line is
+            // measured, a batch at a time, so that thousands of them cost no wait before the window shows.
+            list->setLayoutMode(QListView::Batched);
+            list->setBatchSize(200);
+        } else {
+            list->setUniformItemSizes(true);
+        }
         list->setSelectionMode(control.multiSelect ? QAbstractItemView::ExtendedSelection
                                                    : QAbstractItemView::SingleSelection);
         connect(list, &QListWidget::itemSelectionChanged, this, [this, name, list] {
@@ -271,10 +278,7 @@ void FormWindow::Apply(const pv::Control& control, QWidget* widget) {
             for (const auto& item : control.items) items.push_back(Q(item));
             list->clear();
             list->addItems(items);
-            if (control.indentPerLevel > 0) {
-                AnnounceLevels(list, control.indentPerLevel);
-                WidenToLongestLine(list);
-            }
+            if (control.indentPerLevel > 0) AnnounceLevels(list, control.indentPerLevel);
         }
         list->clearSelection();
         for (const int row : control.selection) {

@@ -147,9 +147,6 @@ class FormWindow : public QDialog, private pv::IFormObserver, private QAccessibl
     void UpdateGroupTabStop(QButtonGroup* group);
     // Gives each line of a list that shows a tree by indenting its lines a name that says its level.
     void AnnounceLevels(QListWidget* list, int indentPerLevel);
-    // An indented list's lines all take the size of its widest, so that a deep line is shown whole (with
-    // the scroll bar it needs) where lines of one size would cut it to the first line's width.
-    static void WidenToLongestLine(QListWidget* list);
     // Typing in an indented list finds the next line whose text, after its indentation, starts so.
     void FindTypedLine(QListWidget* list, const QString& typed);
     void WriteLevels(QListWidget* list, int indentPerLevel);

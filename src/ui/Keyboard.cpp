@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QDateTime>
-#include <QFontMetrics>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -23,7 +22,6 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdint>
-#include <functional>
 #include <utility>
 #include <vector>
 
@@ -358,27 +356,6 @@ void FormWindow::AnnounceLevels(QListWidget* list, int indentPerLevel) {
     }
     unannounced_.erase(list);
     WriteLevels(list, indentPerLevel);
-}
-
-void FormWindow::WidenToLongestLine(QListWidget* list) {
-    if (list->count() < 2) return;
-    // The longest texts by characters: measuring each of thousands of lines would cost more than filling
-    // the list, and the widest line is among the longest in any font a list uses.
-    std::vector<std::pair<int, int>> lengths;  // characters, row
-    lengths.reserve(static_cast<size_t>(list->count()));
-    for (int row = 0; row < list->count(); ++row) lengths.emplace_back(list->item(row)->text().size(), row);
-    const size_t measured = std::min<size_t>(lengths.size(), 16);
-    std::partial_sort(lengths.begin(), lengths.begin() + static_cast<std::ptrdiff_t>(measured), lengths.end(),
-                      std::greater<>());
-    const QFontMetrics metrics(list->font());
-    int widest = 0;
-    for (size_t i = 0; i < measured; ++i)
-        widest = std::max(widest, metrics.horizontalAdvance(list->item(lengths[i].second)->text()));
-    QListWidgetItem* first = list->item(0);
-    first->setSizeHint(QSize());
-    const QSize natural = list->sizeHintForIndex(list->model()->index(0, 0));
-    const int padding = natural.width() - metrics.horizontalAdvance(first->text());
-    if (widest + padding > natural.width()) first->setSizeHint(QSize(widest + padding, natural.height()));
 }
 
 void FormWindow::FindTypedLine(QListWidget* list, const QString& typed) {

@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -128,10 +129,14 @@ TEST_F(DesktopConventions, TheCategoryListTellsAScreenReaderTheLevelOfEachCatego
                                         "BillingInvoicesOverdue, level 4", "Junk, level 2"}));
     EXPECT_EQ(list->item(3)->text(), "      SupportUrgentOutage");
 
-    // Every line is as wide as the widest, so a deep one is shown whole rather than cut to the first's width.
+    // Every line is as wide as the widest, so a deep one is shown whole, with a scroll bar, rather than cut
+    // to the first's width.
+    list->setFixedWidth(120);
+    QApplication::processEvents();
     const QFontMetrics metrics(list->font());
-    EXPECT_GE(list->visualItemRect(list->item(0)).width(),
+    EXPECT_GE(list->visualItemRect(list->item(8)).width(),
               metrics.horizontalAdvance(list->item(8)->text()));  // "      BillingInvoicesOverdue"
+    EXPECT_GT(list->horizontalScrollBar()->maximum(), 0);
     // Typing finds a line by its name after the indentation; the same letter again goes on to the next.
     list->setFocus();
     QTest::keyClicks(list, "billingi");
