@@ -547,17 +547,12 @@ void FileEditorForm::AccountSetting(const std::string& element, const AccountBox
         },
         [=, this](std::string& buffer) {
             const AccountParts parts{Text(boxes.domain), Text(boxes.user), Text(boxes.alias)};
-            if (const auto problem = AccountPartProblem(parts, "the file")) {
-                const std::string* box[] = {&boxes.domain, &boxes.user, &boxes.alias};
+            const std::string* box[] = {&boxes.domain, &boxes.user, &boxes.alias};
+            if (const auto problem = AccountPartProblem(parts, "the file"))
                 Refuse(problem->message, *box[problem->part]);
-            }
-            // Only the ends of the joined account are trimmed: the box at fault is the first or last one
-            // that holds text.
+            // Only the ends of the joined account are trimmed.
             const std::string account = JoinAccount(parts);
-            const std::string& first = parts.domain.empty() ? boxes.user : boxes.domain;
-            const std::string& last = parts.alias.empty() ? boxes.user : boxes.alias;
-            RefuseBlankEnds(element, account,
-                            !account.empty() && TrimXmlSpace(account.substr(0, 1)).empty() ? first : last);
+            RefuseBlankEnds(element, account, *box[AccountPartAtBlankEnd(parts)]);
             WriteElement(buffer, element, account, 1);
         });
 }

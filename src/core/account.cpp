@@ -1,5 +1,6 @@
 #include "core/account.h"
 
+#include <string_view>
 #include <vector>
 
 namespace pv {
@@ -51,6 +52,14 @@ std::optional<AccountPartFault> AccountPartProblem(const AccountParts& parts, co
                                 i};
     }
     return std::nullopt;
+}
+
+int AccountPartAtBlankEnd(const AccountParts& parts) {
+    const std::string joined = JoinAccount(parts);
+    const bool begins =
+        !joined.empty() && std::string_view(" \t\r\n").find(joined.front()) != std::string_view::npos;
+    if (begins) return parts.domain.empty() ? 1 : 0;
+    return parts.alias.empty() ? 1 : 2;
 }
 
 }  // namespace pv

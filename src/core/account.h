@@ -29,4 +29,8 @@ struct AccountPartFault {
 };
 std::optional<AccountPartFault> AccountPartProblem(const AccountParts& parts, const std::string& whereKept);
 
+// The part (0 domain, 1 user, 2 alias) whose box to point at when the joined text begins or ends with a
+// blank, which a reader trims: the first part that holds text when it begins so, else the last.
+int AccountPartAtBlankEnd(const AccountParts& parts);
+
 }  // namespace pv

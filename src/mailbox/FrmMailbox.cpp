@@ -372,17 +372,14 @@ std::optional<Message> FrmMailbox::CheckFields(CMailbox* numbers) const {
     }
     // The three parts are kept in the one User element, separated by backslashes.
     static const char* const boxes[] = {txtDomain, txtUser, txtAlias};
-    if (const auto problem =
-            AccountPartProblem({Text(txtDomain), Text(txtUser), Text(txtAlias)}, "the master file")) {
+    const AccountParts parts{Text(txtDomain), Text(txtUser), Text(txtAlias)};
+    if (const auto problem = AccountPartProblem(parts, "the master file")) {
         return Fault(problem->message, boxes[problem->part]);
     }
     if (const std::string refusal = UnstorablePassword(Text(txtPassword)); !refusal.empty())
         return Fault(refusal, txtPassword);
-    const std::string account = JoinAccount({Text(txtDomain), Text(txtUser), Text(txtAlias)});
-    const char* const accountEnd = account.size() > 0 && TrimXmlSpace(account.substr(0, 1)).empty()
-                                       ? (Text(txtDomain).empty() ? txtUser : txtDomain)
-                                       : (Text(txtAlias).empty() ? txtUser : txtAlias);
-    if (auto fault = blankEnds("account", account, accountEnd)) return fault;
+    if (auto fault = blankEnds("account", JoinAccount(parts), boxes[AccountPartAtBlankEnd(parts)]))
+        return fault;
     return std::nullopt;
 }
 
