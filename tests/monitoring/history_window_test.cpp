@@ -102,6 +102,15 @@ TEST(HistoryWindow, ARestoreIsReviewedAndAsksAboutAChangeMadeSinceTheHistoryRead
     const std::string saved = ReadFile(kit.file());
     SetReviewBeforeSaving(kit.s.settings, true);
     const std::string theirs = "<Monitors>\r\n</Monitors>\r\n";
+    // The question about another program's change, with what Yes does.
+    const auto changed = [&](const std::string& yes) {
+        return "The file " + kit.file() +
+               " has been changed by another program since this window read it. Do you want to restore the "
+               "chosen backup over it? Yes restores it, " +
+               yes +
+               "; No shows the difference from the file as it is now, restoring nothing; Cancel does "
+               "neither.";
+    };
     kit.s.windows.Expect("frmHistory", [&](Form& history) {
         // Cancel in the review writes nothing.
         kit.s.review.Expect(kit.file(), false, [&](const PendingWrite& write) {
@@ -114,12 +123,7 @@ TEST(HistoryWindow, ARestoreIsReviewedAndAsksAboutAChangeMadeSinceTheHistoryRead
         // Changed since the History window read it: No shows the file as it is now and restores nothing.
         test::WriteFile(kit.file(), theirs);
         kit.s.review.Expect(kit.file(), true);
-        kit.s.prompts.ExpectYesNoCancel(
-            "The file " + kit.file() +
-                " has been changed by another program since this window read it. Do you want to restore the "
-                "chosen backup over it? Yes restores it, keeping what the file holds now as a backup; No shows "
-                "the difference from the file as it is now, restoring nothing; Cancel does neither.",
-            Answer::No);
+        kit.s.prompts.ExpectYesNoCancel(changed("keeping what the file holds now as a backup"), Answer::No);
         history.UserClick("cmdRestore");
         EXPECT_EQ(ReadFile(kit.file()), theirs);
         // The difference now ends at their two lines.
@@ -138,11 +142,7 @@ TEST(HistoryWindow, ARestoreIsReviewedAndAsksAboutAChangeMadeSinceTheHistoryRead
         test::WriteFile(kit.file(), theirs);
         kit.s.review.Expect(kit.file(), true);
         kit.s.prompts.ExpectYesNoCancel(
-            "The file " + kit.file() +
-                " has been changed by another program since this window read it. Do you want to restore the "
-                "chosen backup over it? Yes restores it, and what the file holds now is lost, since the backups "
-                "setting keeps none; No shows the difference from the file as it is now, restoring nothing; "
-                "Cancel does neither.",
+            changed("and what the file holds now is lost, since the backups setting keeps none"),
             Answer::Cancel);
         history.UserClick("cmdRestore");
         EXPECT_EQ(ReadFile(kit.file()), theirs);
