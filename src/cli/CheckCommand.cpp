@@ -131,6 +131,11 @@ class CheckCaches {
         return found->second == There::File || (anything && found->second == There::Other);
     }
 
+    // What the check of a disposition file found, by the file's name as mailboxes name it: the mailboxes of a
+    // large installation share a few disposition files, and each file's findings are the same for every
+    // mailbox naming it but for whom they are about.
+    std::unordered_map<std::string, Findings> dispositionFiles;
+
     // What the editor of a type reports on loading a detailed file and building its save.
     const std::vector<Message>& Messages(const EditorRegistration& editor, const std::string& path) {
         const auto [found, added] = checked_.try_emplace(editor.setup.type + '\n' + path);
@@ -146,22 +151,22 @@ class CheckCaches {
     std::unordered_map<std::string, There> exists_;
 };
 
-// The disposition file of one mailbox: the dispositions editor's load and save checks, then every detailed
-// file it names: missing ones, and the save checks of those whose type has an editor of its own.
-void CheckDispositions(const CMailbox& mailbox, const CheckContext& context, CheckCaches& caches,
-                       Findings& findings) {
+// The disposition file a mailbox names as `fileName`: the dispositions editor's load and save checks, then
+// every detailed file it names: missing ones, and the save checks of those whose type has an editor of its
+// own. The findings are about no one yet: the mailbox's check says whose they are.
+Findings CheckDispositions(const std::string& fileName, const CheckContext& context, CheckCaches& caches) {
+    Findings findings;
     const MasterLinks& links = context.links;
     const PathContext& paths = caches.paths;
-    const std::string fileName = mailbox.sDispositionFileName;
     const std::string filePath = paths.ResolvePath(links.masterFilePath, fileName);
-    if (!platform::FileExists(filePath)) return;  // reported above
+    if (!platform::FileExists(filePath)) return findings;  // the mailbox's own check says so
     CollectingPrompts prompts(context.notes);
     DispositionConfiguration& configuration = caches.configuration;
     const auto loaded =
         configuration.Load(fileName, links.masterFilePath, links, paths, prompts, &caches.catalogues);
     // What is wrong in a catalogue is said of the catalogue, once, however many disposition files read it.
-    AddEditorMessages(findings, mailbox.sName, prompts.messages, filePath, fileName);
-    if (!loaded.opened) return;
+    AddEditorMessages(findings, {}, prompts.messages, filePath, fileName);
+    if (!loaded.opened) return findings;
     // The detailed files are named relative to the disposition file, which a check leaves as it is.
     const ReferringFileScope scope(paths, configuration.FullPath());
     prompts.messages.clear();
@@ -171,7 +176,7 @@ void CheckDispositions(const CMailbox& mailbox, const CheckContext& context, Che
     if (loaded.file.readOrMissing() &&
         configuration.CheckSave(paths, prompts, DispositionConfiguration::DetailedFiles::NotChecked))
         MayLose(configuration.Saving(paths, prompts), prompts);
-    AddEditorMessages(findings, mailbox.sName, prompts.messages, filePath, fileName);
+    AddEditorMessages(findings, {}, prompts.messages, filePath, fileName);
 
     // What to say about a disposition of a type naming a file, worked out once per type and file name: the
     // dispositions of one file name the same few files again and again.
@@ -204,18 +209,19 @@ void CheckDispositions(const CMailbox& mailbox, const CheckContext& context, Che
             const Verdict& verdict = found->second;
             const std::string& detailed = disposition.DetailedDispositionFile;
             if (verdict.missing) {
-                Add(findings, mailbox.sName,
+                Add(findings, {},
                     "The detailed disposition file of a " + disposition.Type + " disposition is missing" +
                         (detailed.empty() ? std::string() : ": " + verdict.path),
                     filePath, fileName, category.CategoryName);
                 findings.back().missing = detailed;
             }
             if (verdict.messages) {
-                AddEditorMessages(findings, mailbox.sName, *verdict.messages, verdict.path, detailed,
+                AddEditorMessages(findings, {}, *verdict.messages, verdict.path, detailed,
                                   category.CategoryName);
             }
         }
     }
+    return findings;
 }
 
 // What check says of one mailbox: the mailbox editor's checks of "Save and Exit", then its disposition file
@@ -247,7 +253,12 @@ Findings CheckMailbox(const CMailbox& record, const CheckContext& context, Check
             finding.missing = record.saCategorizationRulesConfigFiles.front();
         }
     }
-    CheckDispositions(record, context, caches, findings);
+    auto [checked, added] = caches.dispositionFiles.try_emplace(record.sDispositionFileName);
+    if (added) checked->second = CheckDispositions(record.sDispositionFileName, context, caches);
+    for (const Finding& finding : checked->second) {
+        findings.push_back(finding);
+        findings.back().subject = record.sName;
+    }
     for (Finding& finding : findings) finding.message.place.mailbox = record.sName;
     return findings;
 }

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "cli/InstallationSample.h"
+#include "core/platform.h"
 #include "support/TestFiles.h"
 #include "support/Timing.h"
 #include "support/ToolRun.h"
@@ -30,6 +33,30 @@ TEST(CheckSpeed, CheckingGrowsLinearlyWithTheMailboxes) {
         },
         test::Clock::Thread);
     EXPECT_LT(best[1], best[0] * 20) << "10 mailboxes: " << best[0] << " s, 80: " << best[1] << " s";
+}
+
+// Mailboxes that share a disposition file (thousands of them share a few, in a large installation) each get
+// its findings, and the file and the files it names are read once in a run, not once per mailbox.
+TEST(CheckSpeed, ADispositionFileManyMailboxesShareIsCheckedOnce) {
+    test::TempDir temp;
+    const std::string master = WriteInstallationSample(temp.path(), 6, 4, 1, 1).master;
+    std::string text = test::ReadFile(master);
+    for (const char* own : {"d1.", "d2.", "d3.", "d4.", "d5."}) text.replace(text.find(own), 3, "d0.");
+    test::WriteFile(master, text);
+    const std::string forward = temp / "fwd0-0.forwardmessage.xml";
+    test::WriteFile(forward, test::ReadFile(forward) + "<");
+    std::map<std::string, int> reads;
+    platform::testing::SetReadHook([&](const std::string& path) { ++reads[path]; });
+    const test::ToolRun run = test::RunToolIn(temp.path(), temp.path(), {"check", "--jobs=1", master});
+    platform::testing::SetReadHook(nullptr);
+    EXPECT_EQ(run.status, 1);
+    for (int mailbox = 0; mailbox < 6; ++mailbox)
+        EXPECT_NE(run.out.find("Mailbox " + std::to_string(mailbox) +
+                               ": +/fwd0-0.forwardmessage.xml: Category3: The file " + forward + " is not"),
+                  std::string::npos)
+            << run.out;
+    EXPECT_EQ(reads[temp / "d0.disposition.xml"], 1);
+    EXPECT_EQ(reads[forward], 1);
 }
 
 }  // namespace
