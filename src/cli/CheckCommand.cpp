@@ -315,17 +315,17 @@ Findings CheckOrphans(const MasterConfiguration& master, const std::string& mast
                       const PathContext& paths) {
     Findings findings;
     const ReferenceGraph graph = BuildReferenceGraph(master, masterPath, paths, BuiltInEditors());
+    std::unordered_map<std::string_view, size_t> rulesNamedBy;  // how many rules files each node names
+    for (const GraphEdge& edge : graph.edges) {
+        const GraphNode* to = graph.Find(edge.to);
+        if (to && to->kind == GraphNodeKind::CategorizationRules) ++rulesNamedBy[edge.from];
+    }
     for (const GraphEdge& edge : graph.edges) {
         const GraphNode* from = graph.Find(edge.from);
         const GraphNode* to = graph.Find(edge.to);
         if (!from || !to || to->state == GraphFileState::Present) continue;
         if (to->kind == GraphNodeKind::CategorizationRules) {
-            const auto rules =
-                std::count_if(graph.edges.begin(), graph.edges.end(), [&](const GraphEdge& other) {
-                    const GraphNode* named = other.from == edge.from ? graph.Find(other.to) : nullptr;
-                    return named && named->kind == GraphNodeKind::CategorizationRules;
-                });
-            if (rules < 2) continue;
+            if (rulesNamedBy[edge.from] < 2) continue;
         } else if (to->kind != GraphNodeKind::SensitivitySettings &&
                    to->kind != GraphNodeKind::CategorizationOverrides) {
             continue;  // another check says so

@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <string_view>
 
 #include "core/ConfigFile.h"
 #include "core/EditorRegistry.h"
@@ -123,10 +124,15 @@ const char* GraphNodeKindName(GraphNodeKind kind) {
 }
 
 const GraphNode* ReferenceGraph::Find(const std::string& id) const {
-    for (const GraphNode& node : nodes) {
-        if (node.id == id) return &node;
+    // Asked once per edge of a graph of thousands of nodes: the index is built at the first question, and
+    // again if nodes were added since.
+    if (index_.size() != nodes.size()) {
+        index_.clear();
+        index_.reserve(nodes.size());
+        for (size_t i = 0; i < nodes.size(); ++i) index_.emplace(nodes[i].id, i);
     }
-    return nullptr;
+    const auto found = index_.find(id);
+    return found == index_.end() ? nullptr : &nodes[found->second];
 }
 
 ReferenceGraph BuildReferenceGraph(const std::string& masterPath, const PathContext& paths,
@@ -192,6 +198,8 @@ ReferenceGraph BuildReferenceGraph(const MasterConfiguration& master, const std:
     // Each mailbox, its rules and disposition files, and the detailed files those name.
     const MasterLinks links = LinksOf(master, paths);
     CatalogueCache catalogues;
+    // The disposition files whose dispositions have been followed: thousands of mailboxes may share a few.
+    std::vector<bool> followed;
     for (const CMailbox* mailbox : master.Mailboxes.Records()) {
         const std::string id = "mailbox:" + mailbox->sName;
         builder.Node(id, GraphNodeKind::Mailbox, mailbox->sName, {});
@@ -207,6 +215,9 @@ ReferenceGraph BuildReferenceGraph(const MasterConfiguration& master, const std:
         const size_t index =
             &builder.File(GraphNodeKind::Dispositions, fileName, path, id) - graph.nodes.data();
         if (graph.nodes[index].state != GraphFileState::Present) continue;
+        if (followed.size() <= index) followed.resize(graph.nodes.size());
+        if (followed[index]) continue;
+        followed[index] = true;
         DispositionConfiguration configuration;
         const auto result = configuration.Load(fileName, masterPath, links, paths, prompts, &catalogues);
         // A file the editor would not open (its first disposition types file could not be read) is drawn as
@@ -215,8 +226,11 @@ ReferenceGraph BuildReferenceGraph(const MasterConfiguration& master, const std:
         graph.nodes[index].state = StateOf(result.file.problem);
         if (graph.nodes[index].state != GraphFileState::Present) continue;
         const std::string dispositionsId = graph.nodes[index].id;
+        // A file's dispositions name the same few files again and again.
+        std::set<std::pair<std::string_view, std::string_view>> named;
         for (const CCatDispositions& category : configuration.Categories()) {
             for (const CCatDisposition& disposition : category.Dispositions) {
+                if (!named.emplace(disposition.Type, disposition.DetailedDispositionFile).second) continue;
                 const bool hasEditor = editors.Find(EditorFamily::Disposition, disposition.Type) != nullptr;
                 const bool needsFile =
                     configuration.Types().RequiresDetailedFile(disposition.Type).value_or(false);

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/ConfigFile.h"
@@ -60,6 +61,9 @@ struct ReferenceGraph {
     // its caller may want to say that it was read in part rather than not at all.
     FileProblem masterProblem = FileProblem::None;
     const GraphNode* Find(const std::string& id) const;
+
+  private:
+    mutable std::unordered_map<std::string, size_t> index_;  // node ids and where they are in `nodes`
 };
 
 // Walks from the master at `masterPath` (a full path) with the loaders of the windows, changing nothing.
