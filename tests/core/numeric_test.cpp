@@ -5,7 +5,7 @@
 namespace pv {
 namespace {
 
-TEST(Numeric, DecimalTextWithBlanksSignAndPointAndNothingElse) {
+TEST(Numeric, DecimalTextWithBlanksSignAndPointRoundedHalfToEvenWithinThirtyTwoBits) {
     EXPECT_EQ(ParseInt32("  +007\t"), 7);
     EXPECT_EQ(ParseInt32(" -3 "), -3);
     EXPECT_EQ(ParseInt32("5."), 5);
@@ -20,9 +20,8 @@ TEST(Numeric, DecimalTextWithBlanksSignAndPointAndNothingElse) {
     }
     // Numeric but too large for a whole-number setting.
     EXPECT_TRUE(IsNumeric("99999999999"));
-}
 
-TEST(Numeric, HalvesGoToTheEvenNeighbourWithinThirtyTwoBits) {
+    // Halves go to the even neighbour, within thirty-two bits.
     EXPECT_EQ(ParseInt32("0.5"), 0);
     EXPECT_EQ(ParseInt32("2.5"), 2);
     EXPECT_EQ(ParseInt32("3.5"), 4);

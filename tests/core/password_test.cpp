@@ -11,7 +11,7 @@ namespace {
 
 using test::ScriptedPrompts;
 
-TEST(Password, EveryPrintableCharacterHasItsOwnPrintableImageAndComesBackAndUnmarkedTextIsClear) {
+TEST(Password, EveryPrintableCharacterHasItsOwnImageUnmarkedTextIsClearAndAnOutOfBoundsOneKeepsItClear) {
     ScriptedPrompts prompts;
     std::string clear;
     for (char c = 32; c <= 126; ++c) clear += c;
@@ -30,10 +30,8 @@ TEST(Password, EveryPrintableCharacterHasItsOwnPrintableImageAndComesBackAndUnma
     EXPECT_EQ(UnscramblePassword("7qhw3pz"), "7qhw3pz");
     EXPECT_EQ(UnscramblePassword("x7qhw3pzkabc"), "x7qhw3pzkabc");
     EXPECT_EQ(UnscramblePassword("7qhw3pzk\t\xC3\xA9"), "\t\xC3\xA9");
-}
 
-TEST(Password, OutOfBoundsCharacterKeepsThePasswordInClear) {
-    ScriptedPrompts prompts;
+    // A character outside the table keeps the password in clear.
     prompts.ExpectMessage(
         "Password contains out-of-bounds character, it will not be encrypted.  Character=#9");
     // The first such character is named (an accented letter by its code point: the mailbox record's test).

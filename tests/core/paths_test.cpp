@@ -44,7 +44,7 @@ TEST_F(PathsFixture, ResolveAndMakeAbsolute) {
     EXPECT_EQ(paths.MakeAbsolutePath("/etc/x.xml"), "/etc/x.xml");
 }
 
-TEST_F(PathsFixture, StoredFormReplacesOnlyALeadingWholeFolderSpeltAlike) {
+TEST_F(PathsFixture, StoredFormReplacesOnlyALeadingWholeFolderSpeltAlikeThenTheProgramDirectory) {
     EXPECT_EQ(paths.MakeStoredPath(true, cfg + "\\sub\\a.xml", master), "+/sub/a.xml");
     EXPECT_EQ(paths.MakeStoredPath(true, cfg + "/./sub/./a.xml", master), "+/sub/a.xml");
     EXPECT_EQ(paths.MakeStoredPath(true, "+/sub/a.xml", master), "+/sub/a.xml");
@@ -58,9 +58,8 @@ TEST_F(PathsFixture, StoredFormReplacesOnlyALeadingWholeFolderSpeltAlike) {
     EXPECT_EQ(paths.MakeStoredPath(true, upper + "/a.xml", master), upper + "/a.xml");
     // "resave ./master.xml" hands the editor "<cwd>/./master.xml"; its own files must stay "+".
     EXPECT_EQ(paths.MakeStoredPath(true, cfg + "/sub/a.xml", cfg + "/./master.xml"), "+/sub/a.xml");
-}
 
-TEST_F(PathsFixture, StoredFormBelowTheProgramDirectoryOrElseAbsolute) {
+    // Outside the referring folder: "./" below the program directory, or else absolute.
     EXPECT_EQ(paths.MakeStoredPath(false, "config/master.xml", ""), "./config/master.xml");
     EXPECT_EQ(paths.MakeStoredPath(false, program + "2/x.xml", ""), program + "2/x.xml");
     EXPECT_EQ(PathContext(program + "/.").MakeStoredPath(false, program + "/config/m.xml", ""),

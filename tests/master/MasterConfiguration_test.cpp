@@ -40,8 +40,8 @@ struct MasterFile : ::testing::Test {
 };
 
 // A file of another kind reads as empty (the main window's tests show it); a missing file or a folder changes
-// nothing that the model held.
-TEST_F(MasterFile, AMissingFileOrAFolderChangesNothing) {
+// nothing that the model held, and a save into a missing folder creates none.
+TEST_F(MasterFile, AMissingFileOrFolderChangesNothing) {
     config.MonitorConfigFile = "+/kept.xml";
     prompts.ExpectMessage("Couldn't load file, it doesn't exist");
     EXPECT_EQ(config.Load(paths, prompts).problem, FileProblem::Missing);
@@ -51,6 +51,14 @@ TEST_F(MasterFile, AMissingFileOrAFolderChangesNothing) {
     prompts.ExpectMessage("Unexpected error in LoadFile=75:Cannot read " + master + ": it is a folder");
     EXPECT_EQ(config.Load(paths, prompts).problem, FileProblem::NotAFile);
     EXPECT_EQ(config.MonitorConfigFile, "+/kept.xml");
+
+    // A save into a folder that is not there reports it and creates nothing.
+    config.MasterFilePath = temp / "absent/master.xml";
+    prompts.ExpectMessage("Error saving=76:Path not found: the folder " + temp / "absent" +
+                          " does not exist");
+    EXPECT_EQ(RunSave(config.Saving(config.MasterFilePath, paths, prompts), prompts),
+              SaveOutcome::NotWritten);
+    EXPECT_FALSE(fs::exists(temp / "absent"));
 }
 
 TEST_F(MasterFile, AFileThatIsNotWellFormedDropsWhatAnEarlierLoadHeld) {
@@ -126,15 +134,6 @@ TEST_F(MasterFile, OnePassZeroReadsAsFalseAndTheDefaultPlaceKeepsItsNeighboursAs
     const std::string text = config.WriteText(paths.MakeAbsolutePath(config.MasterFilePath), paths, prompts);
     EXPECT_NE(text.find("\t<MonitorConfigFile>+/monitor.xml</MonitorConfigFile>\r\n"), std::string::npos)
         << text;
-}
-
-TEST_F(MasterFile, SaveToAMissingFolderReportsAndCreatesNothing) {
-    config.MasterFilePath = temp / "absent/master.xml";
-    prompts.ExpectMessage("Error saving=76:Path not found: the folder " + temp / "absent" +
-                          " does not exist");
-    EXPECT_EQ(RunSave(config.Saving(config.MasterFilePath, paths, prompts), prompts),
-              SaveOutcome::NotWritten);
-    EXPECT_FALSE(fs::exists(temp / "absent"));
 }
 
 TEST_F(MasterFile, TheSkeletonIsEightLinesWithASingleFinalLineEnd) {
