@@ -68,8 +68,13 @@ std::string ScramblePassword(const std::string& password, IPrompts& prompts) {
 
 std::string UnscramblePassword(const std::string& text) {
     // A password written on its own indented line is wrapped in the layout's line breaks and tabs, which no
-    // password holds at its ends (a tab is never scrambled); a blank is a scrambled character and stays.
-    const size_t first = text.find_first_not_of("\r\n\t");
+    // password holds at its ends (a tab is never scrambled); a blank is a scrambled character and stays, but
+    // for blanks before the marker, which no scrambled password begins with: those are layout too, as every
+    // reader of the element's text takes them.
+    size_t first = text.find_first_not_of("\r\n\t");
+    if (const size_t marker = text.find_first_not_of(" \r\n\t");
+        marker != std::string::npos && text.compare(marker, kMarkerLength, kPasswordMarker) == 0)
+        first = marker;
     const std::string stored = first == std::string::npos
                                    ? std::string()
                                    : text.substr(first, text.find_last_not_of("\r\n\t") + 1 - first);

@@ -30,6 +30,10 @@ TEST(Password, EveryPrintableCharacterHasItsOwnImageUnmarkedTextIsClearAndAnOutO
     EXPECT_EQ(UnscramblePassword("7qhw3pz"), "7qhw3pz");
     EXPECT_EQ(UnscramblePassword("x7qhw3pzkabc"), "x7qhw3pzkabc");
     EXPECT_EQ(UnscramblePassword("7qhw3pzk\t\xC3\xA9"), "\t\xC3\xA9");
+    // No scrambled password begins with a blank: blanks before the marker are the layout's, as a blank at
+    // the end is a scrambled character. A clear password keeps its blanks.
+    EXPECT_EQ(UnscramblePassword(" \r\n\t 7qhw3pzkd)1G)Zy/~ \r\n"), "Secret 1!`");
+    EXPECT_EQ(UnscramblePassword(" Secret "), " Secret ");
 
     // A character outside the table keeps the password in clear.
     prompts.ExpectMessage(
