@@ -13,6 +13,7 @@
 #include <string_view>
 #include <thread>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -101,7 +102,18 @@ struct CheckContext {
     const MasterLinks& links;
     const EditorRegistry& editors;
     bool notes = false;  // what the windows say for information is reported too (--verbose)
+    // The disposition files, by name, that more than one mailbox names: their findings are kept for the
+    // next mailbox naming them. A file only one mailbox names is checked and forgotten.
+    std::unordered_set<std::string> sharedDispositionFiles = {};
 };
+
+std::unordered_set<std::string> SharedDispositionFiles(const MasterConfiguration& master) {
+    std::unordered_set<std::string> named, shared;
+    for (const CMailbox* mailbox : master.Mailboxes.Records()) {
+        if (!named.insert(mailbox->sDispositionFileName).second) shared.insert(mailbox->sDispositionFileName);
+    }
+    return shared;
+}
 
 // What a check run has found out once and asks again many times: a run changes no file, and the
 // dispositions of a large installation share their catalogues and name the same few files hundreds of times.
@@ -131,10 +143,10 @@ class CheckCaches {
         return found->second == There::File || (anything && found->second == There::Other);
     }
 
-    // What the check of a disposition file found, by the file's name as mailboxes name it: the mailboxes of a
-    // large installation share a few disposition files, and each file's findings are the same for every
-    // mailbox naming it but for whom they are about.
-    std::unordered_map<std::string, Findings> dispositionFiles;
+    // What the check of a disposition file several mailboxes share found, by the file's name as they name
+    // it: the mailboxes of a large installation may share a few, and a file's findings are the same for
+    // every mailbox naming it but for whom they are about.
+    std::unordered_map<std::string, Findings> sharedDispositionFiles;
 
     // What the editor of a type reports on loading a detailed file and building its save.
     const std::vector<Message>& Messages(const EditorRegistration& editor, const std::string& path) {
@@ -253,11 +265,19 @@ Findings CheckMailbox(const CMailbox& record, const CheckContext& context, Check
             finding.missing = record.saCategorizationRulesConfigFiles.front();
         }
     }
-    auto [checked, added] = caches.dispositionFiles.try_emplace(record.sDispositionFileName);
-    if (added) checked->second = CheckDispositions(record.sDispositionFileName, context, caches);
-    for (const Finding& finding : checked->second) {
-        findings.push_back(finding);
-        findings.back().subject = record.sName;
+    const std::string& fileName = record.sDispositionFileName;
+    if (context.sharedDispositionFiles.contains(fileName)) {
+        auto [checked, added] = caches.sharedDispositionFiles.try_emplace(fileName);
+        if (added) checked->second = CheckDispositions(fileName, context, caches);
+        for (const Finding& finding : checked->second) {
+            findings.push_back(finding);
+            findings.back().subject = record.sName;
+        }
+    } else {
+        for (Finding& finding : CheckDispositions(fileName, context, caches)) {
+            finding.subject = record.sName;
+            findings.push_back(std::move(finding));
+        }
     }
     for (Finding& finding : findings) finding.message.place.mailbox = record.sName;
     return findings;
@@ -315,10 +335,12 @@ Findings CheckOrphans(const MasterConfiguration& master, const std::string& mast
                       const PathContext& paths) {
     Findings findings;
     const ReferenceGraph graph = BuildReferenceGraph(master, masterPath, paths, BuiltInEditors());
-    std::unordered_map<std::string_view, size_t> rulesNamedBy;  // how many rules files each node names
-    for (const GraphEdge& edge : graph.edges) {
-        const GraphNode* to = graph.Find(edge.to);
-        if (to && to->kind == GraphNodeKind::CategorizationRules) ++rulesNamedBy[edge.from];
+    // How many rules file names each mailbox holds, one file named twice counted twice: the mailbox editor
+    // checks the file of a mailbox that names one, and no other.
+    std::unordered_map<std::string, size_t> rulesNamedBy;
+    for (const CMailbox* mailbox : master.Mailboxes.Records()) {
+        size_t& named = rulesNamedBy[MailboxNodeId(mailbox->sName)];
+        named = std::max(named, mailbox->saCategorizationRulesConfigFiles.size());
     }
     for (const GraphEdge& edge : graph.edges) {
         const GraphNode* from = graph.Find(edge.from);
@@ -465,7 +487,7 @@ int RunCheck(const CheckOptions& options, std::ostream& out, const ToolEnvironme
     // The mailboxes read before a load stopped part-way are checked too: their faults are worth knowing. A
     // master that is not well-formed (or not a master file) names no monitor file: the default would be
     // checked in its place.
-    const CheckContext context{links, BuiltInEditors(), environment.verbose};
+    const CheckContext context{links, BuiltInEditors(), environment.verbose, SharedDispositionFiles(master)};
     const bool monitors = loaded.problem == FileProblem::None || loaded.problem == FileProblem::Stopped;
     for (const Outcome& outcome : CheckInParallel(master, monitors, context, paths, options.jobs)) {
         add(outcome.findings);

@@ -123,6 +123,10 @@ const char* GraphNodeKindName(GraphNodeKind kind) {
     return "file";
 }
 
+std::string MailboxNodeId(const std::string& name) {
+    return "mailbox:" + name;
+}
+
 const GraphNode* ReferenceGraph::Find(const std::string& id) const {
     // Asked once per edge of a graph of thousands of nodes: the index is built at the first question, and
     // again if nodes were added since.
@@ -201,7 +205,7 @@ ReferenceGraph BuildReferenceGraph(const MasterConfiguration& master, const std:
     // The disposition files whose dispositions have been followed: thousands of mailboxes may share a few.
     std::vector<bool> followed;
     for (const CMailbox* mailbox : master.Mailboxes.Records()) {
-        const std::string id = "mailbox:" + mailbox->sName;
+        const std::string id = MailboxNodeId(mailbox->sName);
         builder.Node(id, GraphNodeKind::Mailbox, mailbox->sName, {});
         builder.Edge(masterId, id);
         for (const std::string& rules : mailbox->saCategorizationRulesConfigFiles)

@@ -66,6 +66,9 @@ struct ReferenceGraph {
     mutable std::unordered_map<std::string, size_t> index_;  // node ids and where they are in `nodes`
 };
 
+// The id of the node of the mailbox named `name`.
+std::string MailboxNodeId(const std::string& name);
+
 // Walks from the master at `masterPath` (a full path) with the loaders of the windows, changing nothing.
 // Files that are missing or could not be read are nodes too, marked so; nothing below them is followed. A
 // master whose reading stopped part-way is one of those: the mailboxes after the fault would be missing from

@@ -707,7 +707,7 @@ TEST_F(CheckCommand, OrphansAreTheConfigurationFilesNothingNames) {
     master.replace(master.find("<Name>good</Name>"), 17,
                    "<Name>good</Name><DispositionFileName>+/linked.xml</DispositionFileName>"
                    "<CategorizationRulesFileName>+/gone.categorization.xml</CategorizationRulesFileName>"
-                   "<CategorizationRulesFileName>+/categorization.xml</CategorizationRulesFileName>");
+                   "<CategorizationRulesFileName>+/gone.categorization.xml</CategorizationRulesFileName>");
     WriteFile(cfg + "/master.xml", master);
 
     // The help says so as this test finds it: a linked file is followed, a linked folder is not.
@@ -715,7 +715,8 @@ TEST_F(CheckCommand, OrphansAreTheConfigurationFilesNothingNames) {
                   .out.find("symbolic links to folders are not followed, and a file named through a link\n"
                             "counts as named."),
               std::string::npos);
-    // The mailbox editor checks a single rules file, not several: --orphans names the missing one of those.
+    // The mailbox editor checks a single rules file, not several: --orphans names the missing one of those,
+    // once, though the mailbox names it twice.
     const ToolRun plain = Run({"check", "cfg/master.xml"});
     const ToolRun run = Run({"check", "--orphans", "cfg/master.xml"});
     const std::string path = cfg + "/master.xml";
