@@ -173,6 +173,7 @@ Findings CheckDispositions(const std::string& fileName, const CheckContext& cont
     const std::string filePath = paths.ResolvePath(links.masterFilePath, fileName);
     if (!platform::FileExists(filePath)) return findings;  // the mailbox's own check says so
     CollectingPrompts prompts(context.notes);
+    prompts.everyLoss = true;
     DispositionConfiguration& configuration = caches.configuration;
     const auto loaded =
         configuration.Load(fileName, links.masterFilePath, links, paths, prompts, &caches.catalogues);
@@ -297,6 +298,7 @@ Findings CheckMonitors(const MasterConfiguration& master, const CheckContext& co
         return findings;
     }
     CollectingPrompts prompts(context.notes);
+    prompts.everyLoss = true;  // the save below prints
     MonitorConfiguration configuration;
     configuration.Load(path, prompts);
     std::string text;
@@ -449,10 +451,11 @@ int RunCheck(const CheckOptions& options, std::ostream& out, const ToolEnvironme
             Show({MessageKind::Error, ToolText(question), {}, question.place});
             return Answer::Cancel;
         }
-        // What a save of the master would lose fails the check as it stops the tool's resave.
+        // What a save of the master would lose fails the check as it stops the tool's resave; every loss is
+        // told, where a window asks about the first.
         Answer AskToSaveDespite(const Loss& loss) override {
             Show({MessageKind::Error, loss.reason});
-            return Answer::No;
+            return Answer::Yes;
         }
         size_t errors = 0;
 

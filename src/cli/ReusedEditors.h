@@ -34,7 +34,9 @@ class ReusedEditors {
   private:
     struct Open {
         Open(const PathContext& paths, const EditorRegistry& editors, bool keepNotes)
-            : prompts(keepNotes), headless(paths, prompts, editors) {}
+            : prompts(keepNotes), headless(paths, prompts, editors) {
+            prompts.everyLoss = true;  // a save here prints, writing nothing: each loss is told
+        }
         CollectingPrompts prompts;
         HeadlessServices headless;
         std::unique_ptr<FileEditorForm> form;

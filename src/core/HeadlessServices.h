@@ -50,11 +50,14 @@ class CollectingPrompts : public IPrompts {
         messages.push_back({MessageKind::Error, ToolText(question), {}, question.place});
         return Answer::Cancel;
     }
-    // What a save would lose is a failure of the file, as the tool's refusal of it is.
+    // What a save would lose is a failure of the file, as the tool's refusal of it is. With `everyLoss`
+    // (where nothing is written: a check) the answer is Yes, so that the save goes on to tell its next loss
+    // rather than stopping at the first, as a window's question does.
     Answer AskToSaveDespite(const Loss& loss) override {
         messages.push_back({MessageKind::Error, loss.reason});
-        return Answer::No;
+        return everyLoss ? Answer::Yes : Answer::No;
     }
+    bool everyLoss = false;
 
   private:
     bool keepNotes_;

@@ -290,6 +290,8 @@ TEST_F(SampleTool, WhatASaveWouldLeaveOutFailsCheckAndIsNotWrittenButCommentsAnd
     edit("dispose/helpdesk.forward.xml", "</Disposition>", "<Signature>Regards</Signature></Disposition>");
     edit("dispose/helpdesk.forward.xml", "<Addresses>", "<Addresses>by hand");
     edit("monitor.xml", "</Monitors>", "<Owner>ops</Owner></Monitors>");
+    edit("support.disposition.xml", "\t</Default>",
+         "\t\t<Extra>1</Extra>\r\n\t</Default>\r\n\t<NotACategory>\r\n\t</NotACategory>");
     const std::string notes =
         "The file " + file("master.xml") + saying +
         "the element ResponseHandler/Mailboxes/Mailbox/Note (6 times), a comment and text "
@@ -304,6 +306,14 @@ TEST_F(SampleTool, WhatASaveWouldLeaveOutFailsCheckAndIsNotWrittenButCommentsAnd
     EXPECT_TRUE(Holds(checked.out, "Support: +/dispose/helpdesk.forward.xml: Default: " + signature));
     EXPECT_TRUE(Holds(checked.out, "+/monitor.xml: The file " + file("monitor.xml") + saying +
                                        "the element Monitors/Owner.\n"));
+    // Each thing a save would lose, where a window asks about the first.
+    const std::string support =
+        "Support: +/support.disposition.xml: The file " + file("support.disposition.xml");
+    EXPECT_TRUE(Holds(checked.out, support +
+                                       " holds empty elements of the categories \"NotACategory\", which no "
+                                       "category definitions file defines; a save would drop them.\n" +
+                                       support + saying + "the element Dispositions/Default/Extra.\n"))
+        << checked.out;
 
     printed = Run({"resave", "--stdout", "config/master.xml"});
     EXPECT_EQ(std::tie(printed.status, printed.out, printed.err),
