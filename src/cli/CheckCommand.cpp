@@ -173,7 +173,7 @@ Findings CheckDispositions(const std::string& fileName, const CheckContext& cont
     const std::string filePath = paths.ResolvePath(links.masterFilePath, fileName);
     if (!platform::FileExists(filePath)) return findings;  // the mailbox's own check says so
     CollectingPrompts prompts(context.notes);
-    prompts.everyLoss = true;
+    prompts.everyLoss = true;  // nothing here is written
     DispositionConfiguration& configuration = caches.configuration;
     const auto loaded =
         configuration.Load(fileName, links.masterFilePath, links, paths, prompts, &caches.catalogues);
