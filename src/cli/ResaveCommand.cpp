@@ -84,7 +84,6 @@ int Finish(SaveOutcome outcome, const std::string& path, std::string text, const
 
 int Resave(FileSave save, const ResaveOptions& options, std::ostream& out, StreamPrompts& prompts) {
     save.backup = options.backup;
-    save.onlyChanges = true;
     std::string text;
     const SaveOutcome outcome = RunSave(save, prompts, options.Printing() ? &text : nullptr);
     return Finish(outcome, save.path, std::move(text), options, out, prompts);

@@ -52,7 +52,7 @@ std::vector<Backup> BackupsOf(const std::string& path, const std::string& suffix
 // Keeps the present content of the file at `path` as the policy says, before a save replaces it: beside
 // the file, with its owner, group, permissions and access lists, complete before it has its name; then
 // removes the oldest numbered backups beyond the limit. Nothing when the file does not exist yet, or when the
-// newest backup already holds its content (a save that failed or changed nothing made it). Throws AppError
+// newest backup already holds its content (a save whose write failed made it). Throws AppError
 // naming the backup when it cannot be kept: the save must then not write.
 void KeepBackup(const std::string& path, const BackupPolicy& policy);
 // Keeps `text` as the next numbered backup of the file at `path` (NAME.~N~, as above), whatever backups the

@@ -77,7 +77,11 @@ SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printe
         }
         // Here the old text is still on disk and the new one in hand: whatever must see both before a file
         // is replaced belongs here, once for every window and the tool.
-        unchanged = save.onlyChanges && HoldsAlready(save.path, *text, save.wholeText);
+        // A file that holds these bytes already is left alone: rewriting it would keep a backup identical to
+        // it, which pushes the backup of the text before the last real change out of the limit (with one
+        // kept, deletes it) and fills the History with empty differences. The file as it is now is what
+        // counts, not what the window read: a change another program made has been asked about above.
+        unchanged = HoldsAlready(save.path, *text, save.wholeText);
         if (!unchanged) {
             if (!BackupKept(save, prompts)) return SaveOutcome::NotWritten;
             // Looked for before the write: a file replaced gets another inode, which names a copy kept in the
@@ -104,8 +108,15 @@ SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printe
             prompts.ShowMessage(FormatError("Error=", error));
         }
     }
-    // "Saved" would tell the tool's -v reader that the file was written, and a script that it changed.
-    prompts.ShowInformation(unchanged ? "Unchanged" : "Saved");
+    // A window's user learns that the file holds what the window shows, and why History has no new backup;
+    // "Saved" alone would tell the tool's -v reader that the file was written, and a script that it changed.
+    if (unchanged) {
+        prompts.Show(Message(MessageKind::Information,
+                             "Saved: " + save.path + " held this text already, so it was not written again.",
+                             "Unchanged", Place::File(save.path)));
+    } else {
+        prompts.ShowInformation("Saved");
+    }
     return SaveOutcome::Written;
 }
 

@@ -35,14 +35,10 @@ struct FileSave {
     BackupPolicy backup;
     // The text is every byte the file is to hold: no final line end is added (a restored backup).
     bool wholeText = false;
-    // A save whose text is what the file already holds writes nothing and keeps no backup: the tool's, so
-    // that a second resave leaves the simple backup holding the text from before the first one. A window
-    // writes what it shows whatever the file holds.
-    bool onlyChanges = false;
 };
 
 enum class SaveOutcome {
-    Written,     // the file holds the text now ("Saved" was shown; "Unchanged" when it held it already)
+    Written,     // the file holds the text now ("Saved" was shown, saying so when it held it already)
     Printed,     // the text was handed back instead of written
     Reloaded,    // the window read the file again instead (No to the changed-on-disk question)
     NotWritten,  // a check failed, the user or the tool declined, or the write failed: each has said why
@@ -58,9 +54,11 @@ bool MayLose(const FileSave& save, IPrompts& prompts);
 // difference the write would make, shown for Save or Cancel (IReview); the changed-on-disk question; the
 // backup of the file's present content (KeepBackup); the write (WriteTextFile, which replaces the file
 // atomically); remembering what was written; retiring a copy an earlier unfinished save left
-// (RetireUnfinishedSave); "Saved" ("Unchanged" when `onlyChanges` found nothing to write). A window that
-// writes several files runs it once per file. With `printed` the text goes there, with its final line end,
-// instead of into the file, and the file on disk is not looked at: the tool's --stdout, --diff and --check.
+// (RetireUnfinishedSave); "Saved". A file that holds the text already is neither backed up nor written,
+// and the message says so (the tool's "Unchanged"); the window takes the file as saved all the same. A window
+// that writes several files runs it once per file. With `printed` the text goes there, with its final line
+// end, instead of into the file, and the file on disk is not looked at: the tool's --stdout, --diff and
+// --check.
 SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printed = nullptr,
                     IReview* review = nullptr);
 // A window's save: its prompts, and the review when the user asked for one (ReviewsBeforeSaving).

@@ -84,7 +84,7 @@ TEST(DetailedEditors, AFileWithEverySettingComesBackByteForByte) {
         }
         EXPECT_EQ(editor->lastLoad(), FileProblem::None);
         EXPECT_FALSE(editor->changed());
-        kit.s.prompts.ExpectMessage("Saved");
+        kit.s.prompts.ExpectSavedUnchanged(file);
         ASSERT_TRUE(editor->SaveFile());
         EXPECT_EQ(ReadFile(file), ReadFile(data));
         EXPECT_FALSE(kit.record.Changed);

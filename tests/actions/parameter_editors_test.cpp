@@ -28,7 +28,7 @@ TEST(RunSQLEditor, AFileWithEverySettingComesBackByteForByte) {
     EXPECT_EQ(form.Items("lstParameters"), (std::vector<std::string>{"From", "Department", "Size"}));
     EXPECT_EQ(form.CountQuestionMarks(), 3);
     EXPECT_FALSE(form.changed());
-    kit.s.prompts.ExpectMessage("Saved");
+    kit.s.prompts.ExpectSavedUnchanged(file);
     ASSERT_TRUE(form.SaveFile());
     EXPECT_EQ(ReadFile(file), ReadFile(TestData("actions/runsql/full.runsql.xml")));
 }

@@ -76,7 +76,7 @@ TEST(WriteToFileEditor, EachChangeIsUndoneInTurnBackToTheFileAsLoadedAndRedone) 
     EXPECT_EQ(form.Text("txtDelimiter"), ";");
     EXPECT_FALSE(form.changed());
     EXPECT_FALSE(form.CanUndo());
-    kit.s.prompts.ExpectMessage("Saved");
+    kit.s.prompts.ExpectSavedUnchanged(file);
     ASSERT_TRUE(form.SaveFile());
     EXPECT_EQ(ReadFile(file), original);
 

@@ -11,9 +11,11 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <tuple>
 
 #include "core/HeadlessServices.h"
 #include "core/SaveSequence.h"
@@ -100,22 +102,42 @@ TEST(Backups, ThirtySavesWithALimitOfFiveKeepTheFiveNewestAndNoCopyOfWhatTheNewe
     EXPECT_EQ(ReadFile(path), "v30\r\n");
     EXPECT_EQ(Numbers(BackupsOf(path)), (std::vector<int>{30, 29, 28, 27, 26}));
 
-    // Saving what the file holds makes one backup of it; saving it again none more (its newest backup holds
-    // it already), as a resave that changes nothing or a save tried again after a failure.
-    EXPECT_EQ(SaveWith(path, "v30", policy), "");
-    EXPECT_EQ(SaveWith(path, "v30", policy), "");
-    EXPECT_EQ(Numbers(BackupsOf(path)), (std::vector<int>{31, 30, 29, 28, 27}));
-    EXPECT_EQ(ReadFile(path + ".~31~"), "v30\r\n");
+    // Saving again what the file holds (a window saved twice with nothing changed in between) writes nothing
+    // and keeps no backup: with one backup kept, the only copy of the text before the last change stays, and
+    // the file keeps its bytes and its time. The window is told that nothing was written.
+    const BackupPolicy one = Policy(BackupControl::Numbered, 1);
+    EXPECT_EQ(SaveWith(path, "v31", one), "");
+    const auto earlier = fs::last_write_time(path) - std::chrono::hours(1);
+    fs::last_write_time(path, earlier);
+    const auto state = [&] {
+        return std::make_tuple(ReadFile(path), fs::last_write_time(path), BackupsOf(path));
+    };
+    const auto before = state();
+    CollectingPrompts notes(true);
+    EXPECT_EQ(SaveWith(path, "v31", one, notes),
+              "Saved: " + path + " held this text already, so it was not written again.");
+    EXPECT_EQ(state(), before);
+    EXPECT_EQ(std::make_tuple(Numbers(BackupsOf(path)), ReadFile(path + ".~31~")),
+              std::make_tuple(std::vector<int>{31}, std::string("v30\r\n")));
+
+    // A save tried again after its write failed finds the backup it kept then, and keeps no second one.
+    KeepBackup(path, one);
+    KeepBackup(path, one);
+    EXPECT_EQ(Numbers(BackupsOf(path)), std::vector<int>{32});
+    EXPECT_EQ(SaveWith(path, "v32", policy), "");
+    EXPECT_EQ(Numbers(BackupsOf(path)), std::vector<int>{32});
 
     // A lower limit removes the oldest at the next save.
-    EXPECT_EQ(SaveWith(path, "v32", Policy(BackupControl::Numbered, 2)), "");
-    EXPECT_EQ(Numbers(BackupsOf(path)), (std::vector<int>{31, 30}));
+    EXPECT_EQ(SaveWith(path, "v33", policy), "");
+    EXPECT_EQ(SaveWith(path, "v34", policy), "");
+    EXPECT_EQ(SaveWith(path, "v35", Policy(BackupControl::Numbered, 2)), "");
+    EXPECT_EQ(Numbers(BackupsOf(path)), (std::vector<int>{35, 34}));
     // Names that only look like backups are neither counted nor removed.
     WriteFile(path + ".~07~", "x");
     WriteFile(path + ".~x~", "x");
-    EXPECT_EQ(SaveWith(path, "v33", Policy(BackupControl::Numbered, 2)), "");
+    EXPECT_EQ(SaveWith(path, "v36", Policy(BackupControl::Numbered, 2)), "");
     EXPECT_EQ(FolderEntries(temp.path()),
-              (std::vector<std::string>{"master.xml", "master.xml.~07~", "master.xml.~31~", "master.xml.~32~",
+              (std::vector<std::string>{"master.xml", "master.xml.~07~", "master.xml.~35~", "master.xml.~36~",
                                         "master.xml.~x~"}));
 }
 

@@ -644,10 +644,16 @@ TEST_F(FileSave, AnotherFileInThePlaceOfTheOneReadIsAChangeButOurOwnSaveIsNot) {
     guard.Take(path);
     EXPECT_EQ(guard.BeforeWrite(path, prompts, noReload), DiskCheck::Write);
 
-    // A link to another file with the same bytes, put in its place by another program: asked.
+    // A link to another file with the same bytes, put in its place by another program: asked, although the
+    // file holds what the save would write, which alone would write nothing.
     WriteFile(temp / "elsewhere.xml", "text\r\n");
     fs::create_hard_link(temp / "elsewhere.xml", temp / "link.xml");
     fs::rename(temp / "link.xml", path);
+    pv::FileSave save;  // the save sequence's, not this fixture
+    save.path = path;
+    save.text = [] { return std::optional<std::string>("text"); };
+    save.disk = &guard;
+    save.reload = noReload;
     prompts.ExpectYesNoCancel(
         "The file " + path +
             " has been replaced by another program with another file of the same content "
@@ -655,7 +661,7 @@ TEST_F(FileSave, AnotherFileInThePlaceOfTheOneReadIsAChangeButOurOwnSaveIsNot) {
             "shows? Yes overwrites it; No reads it again, discarding the edits made in this "
             "window; Cancel does neither.",
         Answer::Cancel);
-    EXPECT_EQ(guard.BeforeWrite(path, prompts, noReload), DiskCheck::Cancelled);
+    EXPECT_EQ(RunSave(save, prompts), SaveOutcome::NotWritten);
 }
 
 TEST_F(FileSave, AnUnfinishedSaveIsOfferedAtTheNextOpenAndTheToolNamesIt) {

@@ -218,8 +218,8 @@ TEST(DispositionFile, AFileThatIsNotADispositionFileIsReplacedOnlyOnRequest) {
     EXPECT_EQ(ReadFile(f.file()), content);
     f.s.prompts.ExpectYesNo(question, Answer::Yes).ExpectMessage("Saved");
     EXPECT_TRUE(f.Save());
-    // Once written, it is a disposition file: no more questions.
-    f.s.prompts.ExpectMessage("Saved");
+    // Once written, it is a disposition file: no more questions (and, unchanged, nothing more to write).
+    f.s.prompts.ExpectSavedUnchanged(f.file());
     EXPECT_TRUE(f.Save());
 }
 

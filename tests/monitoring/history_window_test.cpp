@@ -2,6 +2,8 @@
 // configuration window: every window that saves a file gets the same button from the same code.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <optional>
 #include <tuple>
 
@@ -10,6 +12,8 @@
 #include "core/Settings.h"
 #include "core/platform.h"
 #include "monitoring/MonitorKit.h"
+
+namespace fs = std::filesystem;
 
 namespace pv {
 namespace {
@@ -36,6 +40,20 @@ TEST(HistoryWindow, ASaveKeepsABackupWhoseDifferenceIsShownAndARestoreIsASaveTha
     std::string saved = original;
     saved.replace(saved.find(">0</JMXEnabled>"), 3, ">1<");
     EXPECT_EQ(ReadFile(kit.file()), saved);
+
+    // Saved again with the edit taken back by hand, the window writes nothing: the file keeps its bytes and
+    // time, the only backup stays, and the window shows the file as it is.
+    form.UserClick("chkJmxEnabled");
+    form.UserClick("chkJmxEnabled");
+    ASSERT_TRUE(form.changed());
+    fs::last_write_time(kit.file(), fs::last_write_time(kit.file()) - std::chrono::hours(1));
+    const auto disk = [&] {
+        return std::make_tuple(ReadFile(kit.file()), fs::last_write_time(kit.file()), BackupsOf(kit.file()));
+    };
+    const auto before = disk();
+    kit.s.prompts.ExpectSavedUnchanged(kit.file());
+    ASSERT_TRUE(form.SaveFile());
+    EXPECT_EQ(std::make_tuple(disk(), form.changed()), std::make_tuple(before, false));
 
     const std::string difference =
         "--- " + backup1 + "\n+++ " + kit.file() +
@@ -156,7 +174,7 @@ TEST(HistoryWindow, WithBackupsTurnedOffASaveKeepsNoneAndTheHistorySaysSo) {
     MonitorKit kit(original);
     kit.s.settings.SetText(kBackupsKeptKey, "0");
     kit.Open();
-    kit.form.UserSetText("txtHtmlAdaptorPort", "9090");
+    kit.form.UserClick("chkJmxEnabled");
     kit.s.prompts.ExpectMessage("Saved");
     ASSERT_TRUE(kit.form.SaveFile());
     EXPECT_EQ(test::FolderEntries(kit.dir.path()), (Lines{"master.xml", "monitor.xml"}));

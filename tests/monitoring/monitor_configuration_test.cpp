@@ -138,9 +138,10 @@ TEST(MonitorConfigurationFile, EntriesWithoutAClassAreReportedAndDroppedOnlyWhen
     EXPECT_EQ(ReadFile(f.file()), original);
     f.prompts.ExpectYesNo(question, Answer::Yes);
     EXPECT_EQ(f.Written().find("lost"), std::string::npos);
-    // Once written, nothing is left to lose.
+    // Once written, nothing is left to lose, nor to write again.
     EXPECT_TRUE(f.configuration.ReadCompletely());
-    f.Written();
+    f.prompts.ExpectSavedUnchanged(f.file());
+    EXPECT_TRUE(f.Save());
 }
 
 TEST(MonitorConfigurationFile, AFileNotReadAsMonitorsIsReportedAndReplacedOnlyWhenTheUserAgrees) {

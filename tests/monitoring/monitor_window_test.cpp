@@ -67,7 +67,7 @@ TEST(MonitorWindow, LoadingShowsTheListAndJmxAndASaveWritesEveryElementBack) {
     // Loaded again and saved, every element comes back byte for byte.
     kit.Open();
     EXPECT_EQ(form.configuration().Entries[0].MonitorFilePath, kit.file());
-    kit.s.prompts.ExpectMessage("Saved");
+    kit.s.prompts.ExpectSavedUnchanged(kit.file());
     ASSERT_TRUE(form.SaveFile());
     EXPECT_EQ(ReadFile(kit.file()), ReadFile(TestData("monitoring/configuration/full.monitor.xml")));
 

@@ -18,6 +18,10 @@ ScriptedPrompts& ScriptedPrompts::ExpectMessage(const std::string& text) {
     return *this;
 }
 
+ScriptedPrompts& ScriptedPrompts::ExpectSavedUnchanged(const std::string& path) {
+    return ExpectMessage("Saved: " + path + " held this text already, so it was not written again.");
+}
+
 ScriptedPrompts& ScriptedPrompts::ExpectMessageStartingWith(const std::string& prefix) {
     queue_.push_back({Expected::Message, prefix, true, kAppTitle, Answer::Ok});
     return *this;

@@ -21,6 +21,8 @@ class ScriptedPrompts : public IPrompts {
 
     // Expectations, in the order the messages must come.
     ScriptedPrompts& ExpectMessage(const std::string& text);
+    // What a window's save says when the file at `path` held its text already, and nothing was written.
+    ScriptedPrompts& ExpectSavedUnchanged(const std::string& path);
     // A message whose text starts with `prefix` (for texts that carry an error description).
     ScriptedPrompts& ExpectMessageStartingWith(const std::string& prefix);
     ScriptedPrompts& ExpectYesNo(const std::string& text, Answer answer,

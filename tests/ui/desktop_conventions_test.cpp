@@ -74,7 +74,7 @@ TEST_F(DesktopConventions, TheMailboxListAnswersTheArrowsEnterDeleteTabCtrlSAndF
         Answer::No, kConfirmDeleteTitle);
     QTest::keyClick(list, Qt::Key_Delete);
 
-    s.prompts.ExpectMessage("Saved");
+    s.prompts.ExpectSavedUnchanged(sample.master());
     QTest::keyClick(list, Qt::Key_S, Qt::ControlModifier);
 
     // Showing the advanced settings moves the key of no control already shown.
