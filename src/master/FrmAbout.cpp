@@ -14,9 +14,10 @@ FrmAbout::FrmAbout(Services&, const std::string& toolkit) : Form(frmAbout, "Abou
     AddControl(lblLicence, ControlKind::Label,
                "Copyright (c) 2026 The PostvaneConfig developers. Released under the MIT License.");
     // The project has no web site of its own: the link leads to what is installed with it.
-    AddControl(lblLink, ControlKind::Label,
-               "Documentation: Help (F1) in the main window, the manual pages postvane-config(1) and "
-               "postvane-config-tool(1), and a sample configuration in /usr/share/doc/postvane-config/examples.");
+    AddControl(
+        lblLink, ControlKind::Label,
+        "Documentation: Help (F1) in the main window, the manual pages postvane-config(1) and "
+        "postvane-config-tool(1), and a sample configuration in /usr/share/doc/postvane-config/examples.");
     std::string libraries = "Runs with libxml2 " + XmlLibraryVersion();
     if (!toolkit.empty()) libraries += " and " + toolkit;
     AddControl(lblLibraries, ControlKind::Label, libraries + ".");
