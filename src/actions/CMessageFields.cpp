@@ -34,10 +34,14 @@ std::string ColumnType(const CMessageField* field, const FieldRowState& row, IPr
 
 }  // namespace
 
-bool CMessageField::LoadFromNode(XmlNode node, IPrompts& prompts) {
+bool CMessageField::LoadFromNode(XmlNode node, const std::string& filePath, int number, IPrompts& prompts) {
+    // Many detailed files read one catalogue: what is wrong in it is said of it, with its path, so that
+    // check says it once.
+    const std::string where = std::to_string(number) + " of the Message Fields file " + filePath;
     Name = ReadNodeText(node, "Name", kMissingName);
     if (Name == kMissingName) {
-        prompts.ShowMessage("Name is missing from a message field in the Message Fields file");
+        prompts.Show(
+            {MessageKind::Error, "Name is missing from message field " + where, {}, Place::File(filePath)});
         return false;
     }
     try {
@@ -47,7 +51,10 @@ bool CMessageField::LoadFromNode(XmlNode node, IPrompts& prompts) {
         DefaultLength = ToInt32(ReadNodeText(node, "DefaultLength", "100"), "DefaultLength of " + Name);
         ExcludeFromFieldList = Flag(node, "ExcludeFromFieldList");
     } catch (const AppError& error) {
-        prompts.ShowMessage(FormatError("Error reading Message field from Message Fields file=", error));
+        prompts.Show({MessageKind::Error,
+                      FormatError("Error reading message field " + where + "=", error),
+                      {},
+                      Place::File(filePath)});
         return false;
     }
     return true;
@@ -77,9 +84,10 @@ bool CMessageFields::LoadFromFile(const std::string& fileName, const std::string
         prompts.Show(OtherKindMessage(file, "message fields file", " No fields were read from it."));
         return false;
     }
+    int number = 0;
     for (const XmlNode& node : SelectNodeList(file.Root(), "MessageField")) {
         CMessageField field;
-        if (!field.LoadFromNode(node, prompts)) continue;
+        if (!field.LoadFromNode(node, path, ++number, prompts)) continue;
         const auto [it, added] = index_.emplace(FoldCase(field.Name), fields_.size());
         if (added) fields_.push_back(std::move(field));
     }

@@ -26,8 +26,9 @@ struct CMessageField {
     int32_t DefaultLength = 100;
     bool ExcludeFromFieldList = false;
 
-    // Reads one MessageField element; false, after a message, when it has no Name or a value cannot be read.
-    bool LoadFromNode(XmlNode node, IPrompts& prompts);
+    // Reads one MessageField element, the `number`th (from 1) of the file at `filePath`; false, after a
+    // message naming both, when it has no Name or a value cannot be read.
+    bool LoadFromNode(XmlNode node, const std::string& filePath, int number, IPrompts& prompts);
     // Whether an editor offers a length box for it (strings of free length) or a date format box (dates).
     bool HasLengthBox() const { return DataType == kStringType && !ConstantLength; }
     bool IsDate() const { return DataType == kDateType; }

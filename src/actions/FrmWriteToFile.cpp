@@ -65,14 +65,16 @@ FrmWriteToFile::FrmWriteToFile(Services& services, const IMasterLinks& master)
     // The file, in the order it is written; each check sits where the save meets it.
     CheckFolderExists([this] { return platform::ParentFolder(OutputFilePath()); },
                       "The path to the output file does not exist", cmdBrowseOutput);
-    CustomSetting([this](XmlNode root) { SetText(txtOutputFileName, ReadNodeText(root, "FileName", "")); },
-                  [this](std::string& buffer) {
-                      RefuseBlankEnds("FileName", Text(txtOutputFileName), txtOutputFileName);
-                      WriteElement(
-                          buffer, "FileName",
-                          services_.paths.MakeStoredPath(true, OutputFilePath(), GetConfigFilePath()), 1);
-                  },
-                  {"FileName"});
+    CustomSetting(
+        [this](XmlNode root) {
+            SetOneLineText(txtOutputFileName, "FileName", ReadNodeText(root, "FileName", ""));
+        },
+        [this](std::string& buffer) {
+            RefuseBlankEnds("FileName", Text(txtOutputFileName), txtOutputFileName);
+            WriteElement(buffer, "FileName",
+                         services_.paths.MakeStoredPath(true, OutputFilePath(), GetConfigFilePath()), 1);
+        },
+        {"FileName"});
     TrackChanges({txtOutputFileName});
     Check([this] { return CharacterCount(Text(txtDelimiter)) != 1; },
           "The delimiter must be a single character", txtDelimiter);
@@ -83,7 +85,7 @@ FrmWriteToFile::FrmWriteToFile(Services& services, const IMasterLinks& master)
             // character it is, into an empty one that the next save refuses.
             const std::string_view raw = root.FirstChild("Delimiter").RawText();
             if (delimiter.empty() && CharacterCount(std::string(raw)) == 1) delimiter = raw;
-            SetText(txtDelimiter, delimiter);
+            SetOneLineText(txtDelimiter, "Delimiter", delimiter);
         },
         [this](std::string& buffer) { WriteElement(buffer, "Delimiter", Text(txtDelimiter), 1); },
         {"Delimiter"});
@@ -125,7 +127,12 @@ FrmWriteToFile::FrmWriteToFile(Services& services, const IMasterLinks& master)
     CustomSetting(
         [this](XmlNode root) {
             const std::string keep = ReadNodeText(root, "BackupFilesToKeep", "");
-            SetText(txtLogDaysToBackup, keep.empty() ? ReadNodeText(root, "BackupDaysToKeep", "14") : keep);
+            if (keep.empty()) {
+                SetOneLineText(txtLogDaysToBackup, "BackupDaysToKeep",
+                               ReadNodeText(root, "BackupDaysToKeep", "14"));
+            } else {
+                SetOneLineText(txtLogDaysToBackup, "BackupFilesToKeep", keep);
+            }
         },
         [this](std::string& buffer) {
             RefuseBlankEnds("BackupFilesToKeep", Text(txtLogDaysToBackup), txtLogDaysToBackup);

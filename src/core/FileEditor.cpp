@@ -314,11 +314,25 @@ void FileEditorForm::TextSetting(const std::string& element, const std::string& 
                                  const std::string& defaultText, Track track) {
     TrackIf(textBox, track);
     AddStep(
-        {element}, [=, this](XmlNode root) { SetText(textBox, ReadNodeText(root, element, defaultText)); },
+        {element},
+        [=, this](XmlNode root) {
+            SetOneLineText(textBox, element, ReadNodeText(root, element, defaultText));
+        },
         [=, this](std::string& buffer) {
             RefuseBlankEnds(element, Text(textBox), textBox);
             WriteElement(buffer, element, Text(textBox), 1);
         });
+}
+
+void FileEditorForm::SetOneLineText(const std::string& textBox, const std::string& element,
+                                    const std::string& value) {
+    SetText(textBox, value);
+    ShowLineBreakIn(element, value);
+}
+
+void FileEditorForm::ShowLineBreakIn(const std::string& element, const std::string& value) {
+    if (auto warning = LineBreakInOneLineBox(element, value, GetConfigFilePath()))
+        services_.prompts.Show(std::move(*warning));
 }
 
 void FileEditorForm::FlagSetting(const std::string& element, const std::string& checkBox,
@@ -463,9 +477,7 @@ void FileEditorForm::LinesSetting(const std::string& listElement, const std::str
                 } else if (item.find_first_of("\r\n") != std::string::npos) {
                     // A lone CR or LF: the item stays one while the box is left alone, but the box shows a
                     // line for each piece and hands every line back with a CR LF once it is edited.
-                    std::string shown;
-                    for (const char c : item)
-                        shown += c == '\r' ? "&#13;" : c == '\n' ? "&#10;" : std::string(1, c);
+                    const std::string shown = BreaksAsReferences(item);
                     const std::string file = GetConfigFilePath();
                     services_.prompts.Show({MessageKind::Warning,
                                             "The file " + file + " holds the " + itemElement + " \"" + shown +
@@ -518,13 +530,16 @@ void FileEditorForm::FolderSetting(const std::string& element, const std::string
                                    Track track) {
     TrackIf(textBox, track);
     AddStep(
-        {element}, [=, this](XmlNode root) { SetText(textBox, ReadNodeText(root, element, defaultText)); },
+        {element},
+        [=, this](XmlNode root) {
+            SetOneLineText(textBox, element, ReadNodeText(root, element, defaultText));
+        },
         [=, this](std::string& buffer) {
             const std::string file = GetConfigFilePath();
             RefuseBlankEnds(element, Text(textBox), textBox);
             if (const std::string folder = services_.paths.ResolvePath(file, Text(textBox));
                 !mustExistMessage.empty() && !platform::FolderExists(folder)) {
-                Message fault = NotFound(mustExistMessage, folder);
+                Message fault = FolderNotFound(mustExistMessage, folder);
                 fault.place.control = textBox;
                 Refuse(std::move(fault));
             }
@@ -539,8 +554,9 @@ void FileEditorForm::AccountSetting(const std::string& element, const AccountBox
         {element},
         [=, this](XmlNode root) {
             // An empty element holds no account: the boxes show it empty rather than what they held before.
-            const AccountParts parts =
-                SplitAccount(ReadNodeText(root, element, defaultText)).value_or(AccountParts{});
+            const std::string account = ReadNodeText(root, element, defaultText);
+            ShowLineBreakIn(element, account);
+            const AccountParts parts = SplitAccount(account).value_or(AccountParts{});
             SetText(boxes.domain, parts.domain);
             SetText(boxes.user, parts.user);
             SetText(boxes.alias, parts.alias);

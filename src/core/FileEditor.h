@@ -264,6 +264,10 @@ class FileEditorForm : public FileEditorBase {
     // window's words (`message`) and counted as a change ("Element=value (written as other)"), as above.
     void ReportChangedValue(const std::string& message, const std::string& change);
 
+    // From a setting's read: shows `value` of `element` in the one-line box `textBox`, saying so when it
+    // holds a line break, which the box shows as a blank and a save keeps (LineBreakInOneLineBox).
+    void SetOneLineText(const std::string& textBox, const std::string& element, const std::string& value);
+
     // Stops the save with a message, from a Custom writer or anywhere during BuildFileText; the focus goes
     // to `control`.
     [[noreturn]] static void Refuse(const std::string& message, const std::string& control = {});
@@ -295,6 +299,7 @@ class FileEditorForm : public FileEditorBase {
                  std::function<void(std::string& buffer)> write);
     void TrackIf(const std::string& control, Track track);
     void MarkDeclaredElementsRead(XmlNode root) const;
+    void ShowLineBreakIn(const std::string& element, const std::string& value);
 
     std::vector<Step> steps_;
     std::vector<std::string> knownComments_;

@@ -13,4 +13,16 @@ namespace pv {
 std::optional<Message> BlankEndsFault(const std::string& what, std::string_view value,
                                       const std::string& file, const std::string& control);
 
+// The value with each CR and LF written as the reference a file holds it as ("a&#10;b"), so that a message
+// shows where the breaks are.
+std::string BreaksAsReferences(std::string_view value);
+
+// A value that holds a line break (a CR or an LF), read from `file` (its full path) into a one-line box: the
+// box shows a blank for each, and hands them back with the rest of its text, edited or not, so a save keeps
+// them until the user deletes those blanks. A warning naming the file, the value's element (`what`), the
+// value and whose it is where the file holds several (`of`: " of the mailbox \"Support\""), or nullopt for a
+// value without a break.
+std::optional<Message> LineBreakInOneLineBox(const std::string& what, std::string_view value,
+                                             const std::string& file, const std::string& of = {});
+
 }  // namespace pv

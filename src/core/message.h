@@ -70,6 +70,11 @@ inline Message NotFound(std::string windowText, const std::string& toolText, con
 inline Message NotFound(const std::string& text, const std::string& path) {
     return NotFound(text, text, path);
 }
+// The same for a folder: an empty path names no folder rather than no file.
+inline Message FolderNotFound(const std::string& text, const std::string& path) {
+    return {MessageKind::Error, text, path.empty() ? text + " (no folder is given)" : text + ": " + path,
+            Place::File(path)};
+}
 inline Message MissingFile(const std::string& path) {
     return NotFound("Couldn't load file, it doesn't exist", path);
 }

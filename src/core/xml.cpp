@@ -339,6 +339,22 @@ std::optional<Message> BlankEndsFault(const std::string& what, std::string_view 
                  control);
 }
 
+std::string BreaksAsReferences(std::string_view value) {
+    std::string shown;
+    for (const char c : value) shown += c == '\r' ? "&#13;" : c == '\n' ? "&#10;" : std::string(1, c);
+    return shown;
+}
+
+std::optional<Message> LineBreakInOneLineBox(const std::string& what, std::string_view value,
+                                             const std::string& file, const std::string& of) {
+    if (value.find_first_of("\r\n") == std::string_view::npos) return std::nullopt;
+    return Message(MessageKind::Warning,
+                   "The file " + file + " holds the " + what + " \"" + BreaksAsReferences(value) + "\"" + of +
+                       ", which holds a line break: its box shows a blank for each CR and LF. Saved, edited "
+                       "or not, the value keeps its line breaks until those blanks are deleted.",
+                   {}, Place::File(file));
+}
+
 std::string NodeTextExact(XmlNode node) {
     return std::string(node.RawText());
 }

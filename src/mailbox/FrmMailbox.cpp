@@ -266,7 +266,30 @@ void FrmMailbox::LoadFromObject(CMailbox& mailbox) {
     SetText(txtLimitOnCurSize, std::to_string(mailbox.nLimitOnCurSize));
     SetChecked(chkExpungeWorkaround, mailbox.bExpungeWorkaround);
     SetChecked(chkCloseImmediately, mailbox.bCloseImmediately);
+    ShowLineBreaks(mailbox);
     MarkLoaded();
+}
+
+void FrmMailbox::ShowLineBreaks(const CMailbox& mailbox) {
+    const std::string& rulesFile = mailbox.saCategorizationRulesConfigFiles.size() == 1
+                                       ? mailbox.saCategorizationRulesConfigFiles.front()
+                                       : std::string();
+    const std::pair<const char*, const std::string*> boxes[] = {
+        {"Name", &mailbox.sName},
+        {"Host", &mailbox.sHost},
+        {"Port", &mailbox.sPort},
+        {"User", &mailbox.accountText()},
+        {"Subfolder", &mailbox.sSubfolder},
+        {"CategorizationRulesFileName", &rulesFile},
+        {"DispositionFileName", &mailbox.sDispositionFileName},
+        {"MailHomeFolder", &mailbox.sHomeFolder}};
+    const std::string of = " of the mailbox \"" + BreaksAsReferences(mailbox.sName) + "\"";
+    for (const auto& [element, value] : boxes) {
+        if (auto warning = LineBreakInOneLineBox(element, *value, master_.FullPathToMasterConfig(), of)) {
+            warning->place.mailbox = mailbox.sName;
+            services_.prompts.Show(std::move(*warning));
+        }
+    }
 }
 
 std::string FrmMailbox::SelectedProtocol() const {
@@ -362,7 +385,7 @@ std::optional<Message> FrmMailbox::CheckFields(CMailbox* numbers) const {
         const std::string& home = Text(txtHomeFolder);
         if (home.empty()) return Fault("Home Folder is missing", txtHomeFolder);
         if (!platform::FolderExists(Resolve(home))) {
-            Message fault = NotFound("Home Folder does not exist", Resolve(home));
+            Message fault = FolderNotFound("Home Folder does not exist", Resolve(home));
             fault.place.control = txtHomeFolder;
             return fault;
         }

@@ -38,6 +38,8 @@ class FrmMailbox : public Form {
 
   private:
     void ShowFrames();
+    // Says which of the record's values that one-line boxes show hold a line break (LineBreakInOneLineBox).
+    void ShowLineBreaks(const CMailbox& mailbox);
     void BrowseCategorization();
     void BrowseDisposition();
     void EditDispositions();

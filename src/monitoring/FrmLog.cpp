@@ -135,9 +135,12 @@ FrmLog::FrmLog(Services& services) : FileEditorForm(services, Setup()) {
     CustomSetting(
         [this](XmlNode root) {
             // Older files count days to keep rather than files; the newer element wins when it has a value.
-            std::string keep = ReadNodeText(root, "LogBackupFilesToKeep", "");
-            if (keep.empty()) keep = ReadNodeText(root, "LogBackupDaysToKeep", "14");
-            SetText(txtLogDaysToBackup, keep);
+            if (const std::string keep = ReadNodeText(root, "LogBackupFilesToKeep", ""); !keep.empty()) {
+                SetOneLineText(txtLogDaysToBackup, "LogBackupFilesToKeep", keep);
+            } else {
+                SetOneLineText(txtLogDaysToBackup, "LogBackupDaysToKeep",
+                               ReadNodeText(root, "LogBackupDaysToKeep", "14"));
+            }
         },
         [this](std::string& buffer) {
             RefuseBlankEnds("LogBackupFilesToKeep", Text(txtLogDaysToBackup), txtLogDaysToBackup);

@@ -55,8 +55,11 @@ TEST(MessageFields, FirstDefinitionOfANameWinsInAnyCaseAndExcludedFieldsAreNever
               FieldsFile(Field("SIZE", "java.lang.Short") + Field("\xC3\xA9tat", "java.lang.Short") +
                          Field("STRASSE", "java.lang.Short") + Field("Spam Score", "java.lang.Float", "1")));
 
-    c.s.prompts.ExpectMessage("Name is missing from a message field in the Message Fields file")
-        .ExpectMessageStartingWith("Error reading Message field from Message Fields file=13:");
+    // Each names the field and the file: many detailed files read it.
+    const std::string first = c.dir / "first.xml";
+    c.s.prompts.ExpectMessage("Name is missing from message field 6 of the Message Fields file " + first)
+        .ExpectMessageStartingWith("Error reading message field 7 of the Message Fields file " + first +
+                                   "=13:");
     EXPECT_TRUE(c.Load("+/first.xml"));
     EXPECT_TRUE(c.Load("+/more/second.xml"));
 

@@ -194,6 +194,19 @@ TEST(MessagingEditors, CopyToIMAPFolderKeepsThePasswordScrambledAndTheAccountInO
     ASSERT_TRUE(copy.Save());
     EXPECT_NE(ReadFile(file).find("\t<Password>" + stored + "</Password>\r\n"), std::string::npos)
         << ReadFile(file);
+
+    // A line break in a one-line value shows as a blank, and a box hands it back with what is typed around
+    // it: said as it loads, and kept by the save.
+    const auto broken = [&](const std::string& element, const std::string& value) {
+        return "The file " + file + " holds the " + element + " \"" + value +
+               "\", which holds a line break: its box shows a blank for each CR and LF. Saved, edited or not, "
+               "the value keeps its line breaks until those blanks are deleted.";
+    };
+    copy.kit.s.prompts.ExpectMessage(broken("Host", "a&#10;b")).ExpectMessage(broken("User", "u&#13;&#10;x"));
+    copy.OpenOn("c.copytoimapfolder.xml", DispositionWith("<Host>a&#10;b</Host><User>u&#13;&#10;x</User>"));
+    form.UserSetText("txtHost", form.Text("txtHost") + "c");
+    ASSERT_TRUE(copy.Save());
+    EXPECT_NE(ReadFile(file).find("\t<Host>a\nbc</Host>\r\n"), std::string::npos) << ReadFile(file);
 }
 
 TEST(MessagingEditors, CopyToIMAPFolderChecksTheSubfolderBeforeTheServerAndTheUser) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 #include <tuple>
 
 #include "core/platform.h"
@@ -259,6 +260,37 @@ TEST_F(ResaveRule, TheToolsMessagesAndOptions) {
     run = Run({"check", "-v", "config/master.xml"});
     EXPECT_EQ(run.status, quiet.status);
     EXPECT_NE(run.out.find(": SupportUrgent: note: " + note + "\n"), std::string::npos) << run.out;
+
+    // A line break in a value a one-line box shows, of a detailed file and of a mailbox, is said as the
+    // window says it; a folder left empty names no folder; a message field without a name is said once,
+    // naming its file and the field, although four files read it.
+    Edit("dispose/escalation.copytoimapfolder.xml", "<Host>imap.example.com<", "<Host>imap&#10;example.com<");
+    Edit("master.xml", "<Host>imap.example.com<", "<Host>imap&#13;&#10;x<");
+    Edit("dispose/everything.writerfc822.xml", "+/../archive", "");
+    Edit("customMessageFields.xml", "<Name>Priority</Name>", "");
+    const auto broken = [&](const std::string& path, const std::string& what) {
+        return "warning: The file " + file(path) + " holds the " + what +
+               ", which holds a line break: its "
+               "box shows a blank for each CR and LF. Saved, edited or not, the value keeps its line breaks "
+               "until those blanks are deleted.\n";
+    };
+    run = Run({"check", "config/master.xml"});
+    std::string found;
+    std::istringstream lines(run.out);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.find("line break") != std::string::npos || line.find("is given") != std::string::npos ||
+            line.find("Name is missing") != std::string::npos)
+            found += line + "\n";
+    }
+    EXPECT_EQ(found,
+              "Support: " + broken("master.xml", "Host \"imap&#13;&#10;x\" of the mailbox \"Support\"") +
+                  "Support: +/dispose/everything.writerfc822.xml: Default: The root directory must exist "
+                  "(no folder is given)\nSupport: " +
+                  file("customMessageFields.xml") +
+                  ": Name is missing from message field 2 of the Message Fields file " +
+                  file("customMessageFields.xml") +
+                  "\nSupport: +/dispose/escalation.copytoimapfolder.xml: SupportUrgent: " +
+                  broken("dispose/escalation.copytoimapfolder.xml", "Host \"imap&#10;example.com\""));
 
     // The monitors whose files resave writes are those the registry has, as the disposition types are. Each
     // paragraph of the help stands apart.
