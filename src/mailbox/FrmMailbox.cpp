@@ -283,8 +283,9 @@ void FrmMailbox::ShowLineBreaks(const CMailbox& mailbox) {
         {"CategorizationRulesFileName", &rulesFile},
         {"DispositionFileName", &mailbox.sDispositionFileName},
         {"MailHomeFolder", &mailbox.sHomeFolder}};
-    const std::string of = " of the mailbox \"" + BreaksAsReferences(mailbox.sName) + "\"";
     for (const auto& [element, value] : boxes) {
+        if (value->find_first_of("\r\n") == std::string::npos) continue;  // the usual case, said at once
+        const std::string of = " of the mailbox \"" + BreaksAsReferences(mailbox.sName) + "\"";
         if (auto warning = LineBreakInOneLineBox(element, *value, master_.FullPathToMasterConfig(), of)) {
             warning->place.mailbox = mailbox.sName;
             services_.prompts.Show(std::move(*warning));
