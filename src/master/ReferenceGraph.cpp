@@ -8,6 +8,7 @@
 #include <optional>
 #include <set>
 #include <string_view>
+#include <unordered_set>
 
 #include "core/ConfigFile.h"
 #include "core/EditorRegistry.h"
@@ -58,8 +59,10 @@ class GraphBuilder {
                     const std::string& from = {}, const std::string& type = {}) {
         // "+/dispose/../archive.xml" and "+/archive.xml" are one file, and so one node. Only the spelling
         // is made plain, as check's orphans take a name through ".."; links are not followed.
-        const std::string path =
-            named.empty() ? named : std::filesystem::path(named).lexically_normal().string();
+        std::string path = named.empty() ? named : std::filesystem::path(named).lexically_normal().string();
+        // A spelling through a folder that is not there ("+/gone/../archive.xml") opens nothing, whichever
+        // file it spells: it is a node of its own, missing, not the file it would be made plain into.
+        if (path != named && !platform::PathExists(named)) path = named;
         // A name that names nothing is a node of its own, so that each such reference shows.
         const std::string id = path.empty() ? "missing:" + from + "\n" + label : "file:" + path;
         GraphNode& node = Node(id, kind, label.empty() ? "(no file name)" : label, path, type);
@@ -202,8 +205,10 @@ ReferenceGraph BuildReferenceGraph(const MasterConfiguration& master, const std:
     // Each mailbox, its rules and disposition files, and the detailed files those name.
     const MasterLinks links = LinksOf(master, paths);
     CatalogueCache catalogues;
-    // The disposition files whose dispositions have been followed: thousands of mailboxes may share a few.
-    std::vector<bool> followed;
+    // The disposition files whose dispositions have been followed, by their paths as the mailboxes name them:
+    // thousands of mailboxes may share a few. Two spellings of one node are each read, since one may not
+    // open ("+/gone/../d.xml").
+    std::unordered_set<std::string> followed;
     for (const CMailbox* mailbox : master.Mailboxes.Records()) {
         const std::string id = MailboxNodeId(mailbox->sName);
         builder.Node(id, GraphNodeKind::Mailbox, mailbox->sName, {});
@@ -219,9 +224,7 @@ ReferenceGraph BuildReferenceGraph(const MasterConfiguration& master, const std:
         const size_t index =
             &builder.File(GraphNodeKind::Dispositions, fileName, path, id) - graph.nodes.data();
         if (graph.nodes[index].state != GraphFileState::Present) continue;
-        if (followed.size() <= index) followed.resize(graph.nodes.size());
-        if (followed[index]) continue;
-        followed[index] = true;
+        if (!followed.insert(path).second) continue;
         DispositionConfiguration configuration;
         const auto result = configuration.Load(fileName, masterPath, links, paths, prompts, &catalogues);
         // A file the editor would not open (its first disposition types file could not be read) is drawn as

@@ -22,8 +22,9 @@ using test::TempDir;
 using test::WriteFile;
 
 // A small installation with one of each thing that can go wrong: a catalogue that is missing, one that is
-// a folder, a disposition file that is not well-formed, a detailed file that is missing, one named twice, a
-// monitor whose file is missing, and names with quotes, backslashes and a line break.
+// a folder, a disposition file that is not well-formed, one named through a folder that is not there, a
+// detailed file that is missing, one named twice, a monitor whose file is missing, and names with quotes,
+// backslashes and a line break.
 struct ReferenceGraphTest : ::testing::Test {
     TempDir temp;
     std::string dir = temp / "cfg";
@@ -42,6 +43,8 @@ struct ReferenceGraphTest : ::testing::Test {
                   "<DispositionFileName>+/a.disposition.xml</DispositionFileName></Mailbox>\n"
                   "  <Mailbox><Name>two\nlines</Name>"
                   "<DispositionFileName>+/broken.disposition.xml</DispositionFileName></Mailbox>\n"
+                  "  <Mailbox><Name>three</Name>"
+                  "<DispositionFileName>+/gone/../a.disposition.xml</DispositionFileName></Mailbox>\n"
                   " </Mailboxes>\n"
                   "</ResponseHandler>\n");
         WriteFile(
@@ -68,7 +71,9 @@ TEST_F(ReferenceGraphTest, TheDotDrawsEachFileOnceMarksTheBrokenOnesAndQuotesEve
     CollectingPrompts quiet;
     const ReferenceGraph graph =
         BuildReferenceGraph(master, PathContext(temp / "program"), BuiltInEditors(), quiet);
-    // The expected text names the folder "D"; fwd.xml, named twice, is one node with one edge.
+    // The expected text names the folder "D"; fwd.xml, named twice, is one node with one edge;
+    // a.disposition.xml named through a folder that is not there is a missing node of its own, not the file
+    // it spells.
     std::string expected = R"dot(digraph installation {
   rankdir=LR;
   node [fontname="DejaVu Sans", fontsize=10];
@@ -86,6 +91,8 @@ TEST_F(ReferenceGraphTest, TheDotDrawsEachFileOnceMarksTheBrokenOnesAndQuotesEve
   "mailbox:two\nlines" [label="two\nlines", shape=ellipse, tooltip="mailbox"];
   "file:D/categorization.xml" [label="+/categorization.xml\nmissing", shape=note, tooltip="categorization rules file: D/categorization.xml", style=dashed, color=red, fontcolor=red];
   "file:D/broken.disposition.xml" [label="+/broken.disposition.xml\nunreadable", shape=box3d, tooltip="disposition configuration file: D/broken.disposition.xml", style=dotted, color=orange, fontcolor=orange];
+  "mailbox:three" [label="three", shape=ellipse, tooltip="mailbox"];
+  "file:D/gone/../a.disposition.xml" [label="+/gone/../a.disposition.xml\nmissing", shape=box3d, tooltip="disposition configuration file: D/gone/../a.disposition.xml", style=dashed, color=red, fontcolor=red];
   "file:D/master.xml" -> "file:D/types.xml";
   "file:D/master.xml" -> "file:D/categories.xml";
   "file:D/master.xml" -> "file:D/fields.xml";
@@ -99,6 +106,9 @@ TEST_F(ReferenceGraphTest, TheDotDrawsEachFileOnceMarksTheBrokenOnesAndQuotesEve
   "file:D/master.xml" -> "mailbox:two\nlines";
   "mailbox:two\nlines" -> "file:D/categorization.xml";
   "mailbox:two\nlines" -> "file:D/broken.disposition.xml";
+  "file:D/master.xml" -> "mailbox:three";
+  "mailbox:three" -> "file:D/categorization.xml";
+  "mailbox:three" -> "file:D/gone/../a.disposition.xml";
 }
 )dot";
     for (size_t at = expected.find("D/"); at != std::string::npos; at = expected.find("D/", at + dir.size()))
@@ -130,6 +140,8 @@ TEST_F(ReferenceGraphTest, TheOverviewOpensWhatANodeStandsForAndSaysWhenItIsMiss
                          "two\nlines (mailbox)",
                          "+/categorization.xml (categorization rules file) - missing",
                          "+/broken.disposition.xml (disposition configuration file) - could not be read",
+                         "three (mailbox)",
+                         "+/gone/../a.disposition.xml (disposition configuration file) - missing",
                      }));
     const auto open = [&](const std::string& line) {
         overview.UserSelect("lstOverview",
