@@ -270,12 +270,23 @@ void FormWindow::Apply(const pv::Control& control, QWidget* widget) {
         if (control.readOnly)
             text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     } else if (auto* list = qobject_cast<QListWidget*>(widget)) {
+        // An entry is one line: a line break in it (a name the file holds with "&#10;") is a blank, as a
+        // text box shows it, not a second line the entry's height cuts off.
+        const auto line = [](const std::string& item) {
+            QString text = Q(item);
+            if (item.find_first_of("\r\n") != std::string::npos) {
+                text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+                text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+            }
+            return text;
+        };
         bool same = list->count() == static_cast<int>(control.items.size());
-        for (int i = 0; same && i < list->count(); ++i) same = list->item(i)->text() == Q(control.items[i]);
+        for (int i = 0; same && i < list->count(); ++i)
+            same = list->item(i)->text() == line(control.items[i]);
         if (!same) {
             QStringList items;
             items.reserve(static_cast<int>(control.items.size()));
-            for (const auto& item : control.items) items.push_back(Q(item));
+            for (const auto& item : control.items) items.push_back(line(item));
             list->clear();
             list->addItems(items);
             if (control.indentPerLevel > 0) AnnounceLevels(list, control.indentPerLevel);

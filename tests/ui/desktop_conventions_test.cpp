@@ -42,6 +42,19 @@ void Activate(QWidget& window) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
 }
 
+// A list shows an entry on one line: a line break in a mailbox's name is a blank there, as in the mailbox
+// editor's box, not a second line cut off under the first.
+TEST_F(DesktopConventions, AListShowsALineBreakInANameAsABlank) {
+    std::string master = ReadFile(sample.master());
+    master.replace(master.find("<Name>Sales</Name>"), 18, "<Name>Sa&#10;les</Name>");
+    WriteFile(sample.master(), master);
+    ShownMainWindow shown(s.services, sample);
+    const auto* list = Find<QListWidget>(shown.window, "lstMailboxes");
+    const auto found = list->findItems("Sa", Qt::MatchStartsWith);
+    ASSERT_EQ(found.size(), 1);
+    EXPECT_EQ(found.front()->text(), "Sa les");
+}
+
 TEST_F(DesktopConventions, TheMailboxListAnswersTheArrowsEnterDeleteTabCtrlSAndF5) {
     ShownMainWindow shown(s.services, sample);
     FormWindow& window = shown.window;
