@@ -49,12 +49,27 @@ FrmRunSQL::FrmRunSQL(Services& services, const IMasterLinks& master)
     KeptSetting("TimeZone", "");
     TrackChanges({txtSQL});
     Check([this] { return Statement().empty(); }, "SQL missing", txtSQL);
-    CustomSetting([this](XmlNode root) { SetText(txtSQL, CrLfLines(ReadNodeText(root, "SQL", ""))); },
-                  [this](std::string& buffer) {
-                      RefuseBlankEnds("SQL", Statement(), txtSQL);
-                      WriteLinesElement(buffer, "SQL", Statement(), 1);
-                  },
-                  {"SQL"});
+    CustomSetting(
+        [this](XmlNode root) {
+            const std::string sql = ReadNodeText(root, "SQL", "");
+            SetText(txtSQL, CrLfLines(sql));
+            // A CR LF in the statement came from references (&#13;&#10;): a line end written in the file
+            // is read as a LF alone. The box shows it as one of its own line ends, which a save writes as
+            // such, and every reader then takes a LF where the statement had a CR LF.
+            if (sql.find("\r\n") != std::string::npos) {
+                ReportChangedValue(
+                    "The file " + GetConfigFilePath() +
+                        " holds a SQL statement with a line break written as &#13;&#10; (CR LF): "
+                        "it is shown, and saved, as a line end of the box, which is read as a "
+                        "LF alone",
+                    "SQL with &#13;&#10; (written as a line end, read as LF)");
+            }
+        },
+        [this](std::string& buffer) {
+            RefuseBlankEnds("SQL", Statement(), txtSQL);
+            WriteLinesElement(buffer, "SQL", Statement(), 1);
+        },
+        {"SQL"});
     CustomSetting(
         [this](XmlNode root) {
             FillAvailableFields();

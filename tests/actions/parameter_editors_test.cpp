@@ -58,10 +58,17 @@ TEST(RunSQLEditor, AWriteToDBFileOpensWithItsStatementAndKeepsItsLengths) {
 
 TEST(RunSQLEditor, ChecksInOrderQuestionMarksAgainstParametersAndThePoolSize) {
     DataOutputKit kit("RunSQL");
-    const std::string original = DispositionWith("<SQL>select 1</SQL><PoolSize></PoolSize>");
+    const std::string original =
+        DispositionWith("<SQL>select 'a&#13;&#10;b&#13;c'</SQL><PoolSize></PoolSize>");
     const std::string file = kit.Place("check.runsql.xml", original);
     FrmRunSQL form(kit.s.services, kit.master);
+    // A CR LF written as references is no line end of the file: saved as one, it would be read as a LF.
+    kit.s.prompts.ExpectMessage(
+        "The file " + file +
+        " holds a SQL statement with a line break written as &#13;&#10; (CR LF): it is "
+        "shown, and saved, as a line end of the box, which is read as a LF alone");
     form.OpenOn(DetailedFileOf(kit.record));
+    EXPECT_EQ(form.Text("txtSQL"), "select 'a\r\nb\rc'");
     EXPECT_EQ(form.Text("txtJDBCDriverClass"), "sun.jdbc.odbc.JdbcOdbcDriver");
     EXPECT_EQ(form.Text("txtPoolSize"), "");
     form.UserSetText("txtSQL", "");
