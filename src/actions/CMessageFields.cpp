@@ -132,13 +132,15 @@ std::string CMessageFields::GenerateDDL(const std::string& tableName, const std:
     return text;
 }
 
-Message DroppedEntriesMessage(const std::string& what, const std::vector<std::string>& names) {
+Message DroppedEntriesMessage(const std::string& what, const std::vector<std::string>& names,
+                              const std::string& path) {
     std::string list;
     for (const std::string& name : names) {
         if (!list.empty()) list += ", ";
         list += name.empty() ? "(no name)" : name;
     }
-    const std::string start = "The message fields files do not offer these " + what + " of the file, so ";
+    const std::string start =
+        "The message fields files do not offer these " + what + " of the file " + path + ", so ";
     return {MessageKind::Error, start + "they are not shown and saving will drop them: " + list,
             start + "saving will drop them: " + list};
 }

@@ -72,6 +72,7 @@ class CMessageFields {
 
 // The message that names the entries of a file an editor cannot show because the catalogue does not offer
 // them, and that saving drops: `what` is "fields" or "parameters".
-Message DroppedEntriesMessage(const std::string& what, const std::vector<std::string>& names);
+Message DroppedEntriesMessage(const std::string& what, const std::vector<std::string>& names,
+                              const std::string& path);
 
 }  // namespace pv

@@ -87,11 +87,12 @@ void MessageFieldsEditor::FieldRowsSetting() {
         [this](XmlNode root) {
             rows_.Fill(catalogue_);
             const MessageFieldRows::Read read = rows_.Load(SelectSingleNode(root, "Fields"));
-            if (!read.dropped.empty()) ReportDrop(DroppedEntriesMessage("fields", read.dropped));
+            if (!read.dropped.empty())
+                ReportDrop(DroppedEntriesMessage("fields", read.dropped, GetConfigFilePath()));
             // The rows are in the catalogue's order, and a save writes the fields in that order.
             if (!read.fileOrder.empty()) {
-                ReportChangedValue("The file lists its fields in another order (" +
-                                       ShortList(read.fileOrder) +
+                ReportChangedValue("The file " + GetConfigFilePath() +
+                                       " lists its fields in another order (" + ShortList(read.fileOrder) +
                                        ") than the message fields files: they are shown, and saved, in "
                                        "theirs (" +
                                        ShortList(read.rowOrder) + ")",
@@ -100,8 +101,8 @@ void MessageFieldsEditor::FieldRowsSetting() {
             }
             if (!read.filled.empty()) {
                 ReportChangedValue(
-                    "These fields have no length or date format in the file: they are shown, and saved, "
-                    "with the message fields files' default: " +
+                    "These fields have no length or date format in the file " + GetConfigFilePath() +
+                        ": they are shown, and saved, with the message fields files' default: " +
                         ShortList(read.filled),
                     "Fields without MaxLength or DateFormat: " + ShortList(read.filled) +
                         " (written with these)");
@@ -117,7 +118,7 @@ void MessageFieldsEditor::FieldRowsSetting() {
                                                        std::not_equal_to<>()) != repeat.values.end();
                 const std::string times = std::to_string(repeat.values.size()) + " times";
                 ReportChangedValue(
-                    "The file lists the field " + repeat.name + " " + times +
+                    "The file " + GetConfigFilePath() + " lists the field " + repeat.name + " " + times +
                         (differ ? ", with different " + element + " (" + values + ")" : "") +
                         ": it is shown, and saved, once, as its first entry (" +
                         (repeat.kept.empty() ? "without " + element : element + " " + repeat.kept) + ")",
@@ -185,7 +186,8 @@ void MessageFieldsEditor::ReportMergedParameters(
         if (!listed.count(name)) continue;
         const std::string kept = written(name);
         if (value == kept || !said.insert(name).second) continue;
-        ReportChangedValue("The field " + name + " is a parameter more than once, with different " + element +
+        ReportChangedValue("The file " + GetConfigFilePath() + " lists the field " + name +
+                               " as a parameter more than once, with different " + element +
                                ": each is saved " +
                                (kept.empty() ? "without " + element : "with " + element + " " + kept),
                            "Parameters/Parameter " + name + " " +

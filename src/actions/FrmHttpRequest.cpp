@@ -65,7 +65,7 @@ FrmHttpRequest::FrmHttpRequest(Services& services, const IMasterLinks& master)
             }
             const std::vector<std::string> dropped = ListLoadedParameters(std::move(names));
             if (!dropped.empty()) {
-                ReportDrop(DroppedEntriesMessage("parameters", dropped));
+                ReportDrop(DroppedEntriesMessage("parameters", dropped, GetConfigFilePath()));
             }
             ReportMergedParameters(read, "ParameterName", [this](const std::string& name) {
                 const auto sentAs = parameterNames_.find(name);

@@ -85,7 +85,7 @@ FrmRunSQL::FrmRunSQL(Services& services, const IMasterLinks& master)
             }
             const std::vector<std::string> dropped = ListLoadedParameters(std::move(names));
             if (!dropped.empty()) {
-                ReportDrop(DroppedEntriesMessage("parameters", dropped));
+                ReportDrop(DroppedEntriesMessage("parameters", dropped, GetConfigFilePath()));
             }
             ReportMergedParameters(read, "MaxLength", [this](const std::string& name) {
                 const std::string& length = lengths_.at(name);

@@ -174,10 +174,8 @@ TEST(RunSQLEditor, ParametersTheCatalogueDoesNotOfferAreNamedOnceAndDropped) {
                         "<Parameter><FieldName>Subject</FieldName><MaxLength>0</MaxLength></Parameter>"
                         "<Parameter><FieldName>subject</FieldName></Parameter></Parameters>"));
     FrmRunSQL form(kit.s.services, kit.master);
-    kit.s.prompts.ExpectMessage(
-        "The message fields files do not offer these parameters of the file, so they are not shown and "
-        "saving "
-        "will drop them: InternalId, subject");
+    kit.s.prompts.ExpectMessage("The message fields files do not offer these parameters of the file " + file +
+                                ", so they are not shown and saving will drop them: InternalId, subject");
     form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_EQ(form.Items("lstParameters"), std::vector<std::string>{"Subject"});
 }
@@ -194,13 +192,11 @@ TEST(HttpRequestEditor, DefaultsTheURLCheckAndAnUnknownMethodIsKeptUntilChosen) 
             "</Parameter><Parameter><FieldName>Subject</FieldName></Parameter></Parameters>"));
     FrmHttpRequest form(kit.s.services, kit.master);
     kit.s.prompts.ExpectMessage("Unrecognized Method=post");
-    kit.s.prompts.ExpectMessage(
-        "The field Subject is a parameter more than once, with different ParameterName: each is saved with "
-        "ParameterName title");
-    kit.s.prompts.ExpectMessage(
-        "The message fields files do not offer these parameters of the file, so they are not shown and "
-        "saving "
-        "will drop them: (no name)");
+    kit.s.prompts.ExpectMessage("The file " + file +
+                                " lists the field Subject as a parameter more than once, with different "
+                                "ParameterName: each is saved with ParameterName title");
+    kit.s.prompts.ExpectMessage("The message fields files do not offer these parameters of the file " + file +
+                                ", so they are not shown and saving will drop them: (no name)");
     form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_FALSE(form.Checked("optMethodGet"));  // only "POST" exactly is POST, and "GET" GET
     EXPECT_FALSE(form.Checked("optMethodPost"));

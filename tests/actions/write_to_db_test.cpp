@@ -106,7 +106,7 @@ TEST(WriteToDBEditor, PresentButEmptyElementsStayEmptyAndAHandEditedStatementIsR
 // as such, not as an element left out, and a save keeps its first entry.
 TEST(WriteToDBEditor, FieldsTheCatalogueDoesNotOfferOrTheFileRepeatsAreNamedOnceAtLoad) {
     DataOutputKit kit("WriteToDB");
-    kit.Place(
+    const std::string file = kit.Place(
         "old.writetodb.xml",
         DispositionWith(
             "<Fields><Field><Name>Subject</Name><MaxLength>90</MaxLength></Field><Field><Name>InternalId</Name></Field>"
@@ -117,15 +117,16 @@ TEST(WriteToDBEditor, FieldsTheCatalogueDoesNotOfferOrTheFileRepeatsAreNamedOnce
             "</Field></Fields>"));
     FrmWriteToDB form(kit.s.services, kit.master);
     kit.s.prompts.ExpectMessage(
-        "The file lists the field Subject 2 times: it is shown, and saved, once, as its first entry "
-        "(MaxLength 90)");
+        "The file " + file +
+        " lists the field Subject 2 times: it is shown, and saved, once, as its first "
+        "entry (MaxLength 90)");
     kit.s.prompts.ExpectMessage(
-        "The file lists the field ReceivedDate 3 times, with different DateFormat (yyyy, none, MM): it is "
-        "shown, and saved, once, as its first entry (DateFormat yyyy)");
+        "The file " + file +
+        " lists the field ReceivedDate 3 times, with different DateFormat (yyyy, none, "
+        "MM): it is shown, and saved, once, as its first entry (DateFormat yyyy)");
     kit.s.prompts.ExpectMessage(
-        "The message fields files do not offer these fields of the file, so they are not shown and saving "
-        "will "
-        "drop them: InternalId, size, Retired");
+        "The message fields files do not offer these fields of the file " + file +
+        ", so they are not shown and saving will drop them: InternalId, size, Retired");
     form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_EQ(form.dropMessages().size(), 1u);
     EXPECT_FALSE(form.notKept().has_value());

@@ -101,8 +101,9 @@ TEST(WriteToFileEditor, OlderElementsAreReplacedATabDelimiterSurvivesAndAnUnknow
         kit.PlaceData("legacy.writetofile.xml", "actions/writetofile/legacy.input.writetofile.xml");
     FrmWriteToFile form(kit.s.services, kit.master);
     kit.s.prompts.ExpectMessage(
-        "These fields have no length or date format in the file: they are shown, and saved, with the message "
-        "fields files' default: Subject (255)");
+        "These fields have no length or date format in the file " + file +
+        ": they are shown, and saved, with the message fields files' default: Subject "
+        "(255)");
     form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_TRUE(form.Checked("optNever"));
     EXPECT_EQ(form.Text("txtLogDaysToBackup"), "30");

@@ -48,8 +48,9 @@ TEST_F(SampleTool, ResaveWritesNothingWithoutTheFirstMessageFieldsFileOrWhenEntr
     EXPECT_TRUE(
         Holds(check.out,
               "Support: +/dispose/support-log.writetodb.xml: Support: The message fields files do not "
-              "offer these fields of the file, so saving will drop them: "
-              "MessageId, Subject, From, ReceivedDate, Size\n"));
+              "offer these fields of the file " +
+                  file("dispose/support-log.writetodb.xml") +
+                  ", so saving will drop them: MessageId, Subject, From, ReceivedDate, Size\n"));
     EXPECT_TRUE(
         Holds(check.out,
               "Support: +/dispose/leads.runsql.xml: Sales: The message fields files do not offer these "
@@ -503,20 +504,24 @@ TEST_F(SampleTool, WhatAListOrRowsWouldWriteOtherwiseFailsCheckAndIsWrittenOnlyW
                                     "<Address>ops@example.com</Address>\r\n\t\t<Address> </Address>");
     const auto checked = Run({"check", "config/master.xml"});
     EXPECT_EQ(checked.status, 1);
-    const std::string sqlSaid =
-        "The field From is a parameter more than once, with different MaxLength: each is saved without MaxLength";
+    const std::string sqlSaid = "The file " + file("dispose/leads.runsql.xml") +
+                                " lists the field From as a parameter more than once, with different "
+                                "MaxLength: each is saved without MaxLength";
+    const std::string logFile = file("dispose/billing-log.writetofile.xml");
     const std::string logSaid =
-        "The file lists its fields in another order (From, Subject, CustomerId, ReceivedDate) than the message "
+        "The file " + logFile +
+        " lists its fields in another order (From, Subject, CustomerId, ReceivedDate) than the message "
         "fields files: they are shown, and saved, in theirs (CustomerId, Subject, From, ReceivedDate)";
-    const std::string lengthSaid =
-        "These fields have no length or date format in the file: they are shown, and saved, with the message "
-        "fields files' default: Subject (255)";
+    const std::string lengthSaid = "These fields have no length or date format in the file " + logFile +
+                                   ": they are shown, and saved, with the message fields files' default: "
+                                   "Subject (255)";
     const std::string alertsSaid =
         "The file holds an empty Addresses/Address: it is shown as an empty line, and a save leaves it out";
     EXPECT_TRUE(Holds(checked.out, "Support: +/dispose/leads.runsql.xml: Sales: " + sqlSaid + "\n"))
         << checked.out;
     const std::string twiceSaid =
-        "The file lists the field From 2 times, with different MaxLength (12, none): it is shown, and saved, "
+        "The file " + logFile +
+        " lists the field From 2 times, with different MaxLength (12, none): it is shown, and saved, "
         "once, as its first entry (MaxLength 12)";
     EXPECT_TRUE(Holds(checked.out,
                       "Support: +/dispose/billing-log.writetofile.xml: Billing: " + logSaid +
