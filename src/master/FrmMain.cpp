@@ -5,6 +5,7 @@
 
 #include "core/EditorRegistry.h"
 #include "core/History.h"
+#include "core/blankends.h"
 #include "core/errors.h"
 #include "core/filechoice.h"
 #include "core/platform.h"
@@ -504,7 +505,30 @@ bool FrmMain::saveMaster() {
     }
 }
 
+std::optional<Message> FrmMain::FileNameWithBlankEnds() {
+    const std::pair<const char*, const char*> boxes[] = {
+        {txtMonitorConfigFile, "monitoring/logging config file"},
+        {txtDispositionTypes1, "disposition types file"},
+        {txtDispositionTypes2, "disposition types file"},
+        {txtCategoryDefinitions1, "category definitions file"},
+        {txtCategoryDefinitions2, "category definitions file"},
+        {txtMessageFields1, "message fields file"},
+        {txtMessageFields2, "message fields file"}};
+    for (const auto& [box, what] : boxes) {
+        if (auto fault = BlankEndsFault(what, Text(box), FullPathToMasterConfig(), box)) {
+            if (box != txtMonitorConfigFile && !advancedShown_) ToggleAdvanced();
+            return fault;
+        }
+    }
+    return std::nullopt;
+}
+
 bool FrmMain::SaveShown() {
+    // A name chosen with "..." or typed, as the mailbox editor checks its own.
+    if (const auto fault = FileNameWithBlankEnds()) {
+        services_.prompts.Show(*fault);
+        return false;
+    }
     CommitFields();
     setChanged(false);
     return saveMaster();

@@ -1,6 +1,7 @@
 #pragma once
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,9 @@ class FrmMain : public Form, public IMasterLinks {
     // read at all.
     bool ShowFile(const std::string& masterText, MasterConfiguration& loaded, const FileRead& result);
     void CommitFields();
+    // The first file name box whose name begins or ends with a blank, which the master does not keep: read
+    // back, it would name another file. Shows the advanced settings when the box is among them.
+    std::optional<Message> FileNameWithBlankEnds();
     // The Save button: the shown values committed and written.
     bool SaveShown();
     // The unsaved-changes question before edits would be discarded; false when the user keeps them.

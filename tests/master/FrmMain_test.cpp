@@ -369,6 +369,19 @@ TEST_F(MainWindow, AValueNoXmlFileCanHoldStopsTheSaveAndSaysWhere) {
         "character that an XML file cannot hold. Nothing was written.");
     main.UserClick("cmdAddMailbox");
     EXPECT_EQ(ReadFile(master), before);
+
+    // A file chosen whose name ends in a blank would read back as another file's: the save stops at it, with
+    // the advanced settings shown so that the box can take the focus.
+    WriteFile(cfg + "/z.xml ", "<CategoryDefinitions/>");
+    main.UserClick("cmdMoreLess");
+    s.dialogs.AnswerFile(cfg + "/z.xml ");
+    main.UserClick("cmdBrowseCategoryDefinition2");
+    main.UserClick("cmdMoreLess");
+    s.prompts.ExpectMessage("The category definitions file \"+/z.xml \" begins or ends with a blank, which " +
+                            master + " does not keep: it would read back as \"+/z.xml\". Remove the blank.");
+    main.UserClick("cmdSave");
+    EXPECT_TRUE(main.control("txtCategoryDefinitions2").visible);
+    EXPECT_EQ(ReadFile(master), before);
 }
 
 // An element the window does not keep is asked about at the save, which writes the file without it only
