@@ -492,7 +492,7 @@ void FileEditorForm::LinesSetting(const std::string& listElement, const std::str
                 }
                 // An empty item is an empty line of the box, and a save writes no item for it.
                 if (item.empty() && !empty) {
-                    ReportChangedValue("The file holds an empty " + path +
+                    ReportChangedValue("The file " + GetConfigFilePath() + " holds an empty " + path +
                                            ": it is shown as an empty line, and a save leaves it out",
                                        "an empty " + path + " (left out)");
                     empty = true;

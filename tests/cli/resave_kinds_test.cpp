@@ -516,7 +516,9 @@ TEST_F(SampleTool, WhatAListOrRowsWouldWriteOtherwiseFailsCheckAndIsWrittenOnlyW
                                    ": they are shown, and saved, with the message fields files' default: "
                                    "Subject (255)";
     const std::string alertsSaid =
-        "The file holds an empty Addresses/Address: it is shown as an empty line, and a save leaves it out";
+        "The file " + file("alerts.emailmonitor.xml") +
+        " holds an empty Addresses/Address: it is shown as an empty line, and a save "
+        "leaves it out";
     EXPECT_TRUE(Holds(checked.out, "Support: +/dispose/leads.runsql.xml: Sales: " + sqlSaid + "\n"))
         << checked.out;
     const std::string twiceSaid =

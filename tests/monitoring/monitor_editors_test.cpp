@@ -82,8 +82,9 @@ TEST(MonitorFileEditors, SparseAndOlderFilesTakeTheirDefaultsAndEmptyElementsSta
 
     const std::string email = kit.PlaceData("sparse.emailmonitor.xml", "email/sparse.input.emailmonitor.xml");
     FrmEmailMonitor emailEditor(kit.s.services);
-    kit.s.prompts.ExpectMessage(
-        "The file holds an empty Addresses/Address: it is shown as an empty line, and a save leaves it out");
+    kit.s.prompts.ExpectMessage("The file " + email +
+                                " holds an empty Addresses/Address: it is shown as an empty line, and a save "
+                                "leaves it out");
     emailEditor.OpenOn(MonitorFileOf(kit.entry));
     EXPECT_EQ(SavedBySaveButton(kit, emailEditor, email), Data("email/sparse.expected.emailmonitor.xml"));
 
