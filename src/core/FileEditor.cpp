@@ -368,6 +368,16 @@ void FileEditorForm::OptionPairSetting(const std::string& element, const std::st
         });
 }
 
+void FileEditorForm::ForgetUnknownOnClick(const std::string& control,
+                                          std::shared_ptr<std::optional<std::string>> unknown) {
+    OnClick(control, [this, unknown] {
+        if (!*unknown || replaying()) return;
+        // Undoing the click shows the setting as loaded again, which the save must refuse as it did.
+        RecordChange([unknown, value = **unknown] { *unknown = value; }, [unknown] { unknown->reset(); });
+        unknown->reset();
+    });
+}
+
 void FileEditorForm::ChoiceSetting(const std::string& element, const std::string& defaultText,
                                    std::vector<OptionValue> options, const std::string& unknownMessage,
                                    Track track) {
@@ -376,7 +386,7 @@ void FileEditorForm::ChoiceSetting(const std::string& element, const std::string
     auto unknown = std::make_shared<std::optional<std::string>>();
     for (const auto& option : options) {
         TrackIf(option.option, track);
-        OnClick(option.option, [unknown] { unknown->reset(); });
+        ForgetUnknownOnClick(option.option, unknown);
     }
     AddStep(
         {element},
@@ -419,7 +429,7 @@ void FileEditorForm::TwoValueSetting(const std::string& element, const std::stri
     // A value the box cannot show is kept until the user clicks the box: written as the other value, it
     // would change the file quietly ("IMAPS" written as "imap").
     auto unknown = std::make_shared<std::optional<std::string>>();
-    OnClick(checkBox, [unknown] { unknown->reset(); });
+    ForgetUnknownOnClick(checkBox, unknown);
     AddStep(
         {element},
         [=, this](XmlNode root) {
@@ -464,8 +474,10 @@ void FileEditorForm::LinesSetting(const std::string& listElement, const std::str
                 // A CR LF (from references) inside one item: the box shows it as two lines, which are saved
                 // as two items.
                 if (const size_t lineEnd = item.find("\r\n"); lineEnd != std::string::npos) {
-                    const std::string message = path + " \"" + item.substr(0, lineEnd) +
-                                                "...\" holds a line break: it is shown, and saved, as one " +
+                    const std::string message = "The file " + GetConfigFilePath() + " holds the " + path +
+                                                " \"" + item.substr(0, lineEnd) +
+                                                "...\", which holds a line break: it is shown, and saved, as "
+                                                "one " +
                                                 itemElement + " for each line";
                     if (broken) {
                         services_.prompts.ShowMessage(message);

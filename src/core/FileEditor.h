@@ -300,6 +300,10 @@ class FileEditorForm : public FileEditorBase {
     void TrackIf(const std::string& control, Track track);
     void MarkDeclaredElementsRead(XmlNode root) const;
     void ShowLineBreakIn(const std::string& element, const std::string& value);
+    // A click on `control` chooses a value for a setting that held one no control shows (`unknown`): that
+    // value is forgotten, and remembered again when the click is undone.
+    void ForgetUnknownOnClick(const std::string& control,
+                              std::shared_ptr<std::optional<std::string>> unknown);
 
     std::vector<Step> steps_;
     std::vector<std::string> knownComments_;

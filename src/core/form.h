@@ -221,6 +221,8 @@ class Form {
     // current user action, as the two ways between the states before and after it. Each refreshes what the
     // window shows of those records; neither may ask anything.
     void RecordChange(std::function<void()> undo, std::function<void()> redo);
+    // An undo or redo is setting the controls: a handler those changes run must not act as on a user's.
+    bool replaying() const { return replaying_; }
     void setSelectAllOnFocus(bool value) { selectAllOnFocus_ = value; }
     void setDefaultButton(const std::string& name) { defaultButton_ = name; }
     void setCancelButton(const std::string& name) { cancelButton_ = name; }

@@ -124,6 +124,15 @@ TEST(ForwardMessageEditor, ChecksRunInFileOrderAndWriteNothingUntilAllPass) {
         unknown + ". Choose one of the options: this window does not write a value it does not know.");
     EXPECT_FALSE(form.SaveFile());
     EXPECT_EQ(ReadFile(file), original);
+    // A choice undone shows no option again, and the save refuses as before.
+    form.UserClick("optTlsNone");
+    form.UserUndo();
+    EXPECT_TRUE(noneSelected());
+    kit.s.prompts.ExpectMessage(
+        unknown + ". Choose one of the options: this window does not write a value it does not know.");
+    EXPECT_FALSE(form.SaveFile());
+    form.UserRedo();
+    EXPECT_TRUE(form.Checked("optTlsNone"));
     form.UserClick("optTlsStartTlsOptional");
     kit.s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::No).ExpectMessage(unknown);
     form.UserClick("cmdReload");
@@ -179,8 +188,9 @@ TEST(ForwardMessageEditor, AnAddressHoldingALineBreakStaysOneOrIsSaidToBecomeTwo
     };
     kit.s.prompts.ExpectMessage(lone("a@example.org&#10;b@example.org"))
         .ExpectMessage(
-            "Addresses/Address \"c@example.org...\" holds a line break: it is shown, and saved, as "
-            "one Address for each line")
+            "The file " + file +
+            " holds the Addresses/Address \"c@example.org...\", which holds a line break: it is shown, and "
+            "saved, as one Address for each line")
         .ExpectMessage(lone("e@example.org&#13;f@example.org"));
     form.OpenOn(DetailedFileOf(kit.record));
     kit.s.prompts.ExpectMessage("Saved");

@@ -246,6 +246,13 @@ TEST(MessagingEditors, CopyToIMAPFolderKeepsAProtocolItCannotShowUntilTheBoxIsSe
         "Unrecognized Protocol=IMAPS. Click the box to choose one of its two values: this window does "
         "not write a value it does not know.");
     EXPECT_EQ(ReadFile(file), original);
+    // Clicked and undone, the box is as loaded, and the save still refuses.
+    copy.form().UserClick("chkImaps");
+    copy.form().UserUndo();
+    copy.Refused(
+        "Unrecognized Protocol=IMAPS. Click the box to choose one of its two values: this window does "
+        "not write a value it does not know.");
+    EXPECT_EQ(ReadFile(file), original);
     copy.form().UserClick("chkImaps");
     ASSERT_TRUE(copy.Save());
     EXPECT_NE(ReadFile(file).find("\t<Protocol>imaps</Protocol>\r\n"), std::string::npos);
