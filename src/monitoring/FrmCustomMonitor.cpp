@@ -50,7 +50,7 @@ bool FrmCustomMonitor::SaveToEntry() {
     const bool changes = className != entry_->ClassName || parameter != entry_->Parameter;
     // An entry without a class name is one the server cannot start, and the next load of the file drops it.
     if (changes && className.find_first_not_of(" \t") == std::string::npos) {
-        services_.prompts.ShowMessage("Please enter the class name of the monitor");
+        ShowFault(services_.prompts, Fault("Please enter the class name of the monitor", txtClassName));
         return false;
     }
     // The monitor configuration file gives both back trimmed of blanks.

@@ -342,6 +342,21 @@ void FormWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
+void FormWindow::keyPressEvent(QKeyEvent* event) {
+    // Enter presses the button that has the keyboard, as Space does. Only the window's default button is an
+    // auto-default one, so that Enter in a box presses that button and never the next in the Tab order; a
+    // focused button left to the dialog would have Enter press the default instead (Save for Cancel).
+    const bool enter = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+                       (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (auto* button = qobject_cast<QPushButton*>(focusWidget());
+        enter && button && button->isEnabled() && button->isVisible()) {
+        button->click();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void FormWindow::hideEvent(QHideEvent* event) {
     KeepPlace();
     QDialog::hideEvent(event);

@@ -27,6 +27,8 @@
 #include "dispositions/FrmDispositions.h"
 #include "mailbox/CMailbox.h"
 #include "mailbox/FrmMailbox.h"
+#include "monitoring/CMonitorItem.h"
+#include "monitoring/FrmCustomMonitor.h"
 #include "support/Scripted.h"
 #include "ui/QtServices.h"
 
@@ -40,6 +42,32 @@ using ui::FormWindow;
 void Activate(QWidget& window) {
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+}
+
+// Enter presses the button that has the keyboard, as Space does: on Cancel it is Cancel's, which asks about
+// the edit, not the default button's, which would keep it. A check that fails puts the focus on its box.
+TEST_F(DesktopConventions, EnterPressesTheFocusedButtonNotTheDefaultOne) {
+    CMonitorItem entry;
+    entry.ClassName = "com.example.Pager";
+    FrmCustomMonitor editor(s.services);
+    editor.PassMonitorObject(entry);
+    FormWindow window(editor);
+    window.show();
+    Activate(window);
+    Type(window, "txtClassName", "com.example.Typo");
+    QWidget* cancel = window.controlWidget("cmdCancel");
+    cancel->setFocus();
+    s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::Cancel);
+    QTest::keyClick(cancel, Qt::Key_Return);
+    EXPECT_FALSE(editor.IsClosed());
+    EXPECT_EQ(entry.ClassName, "com.example.Pager");
+
+    Type(window, "txtClassName", "");
+    QWidget* save = window.controlWidget("cmdSave");
+    save->setFocus();
+    s.prompts.ExpectMessage("Please enter the class name of the monitor");
+    QTest::keyClick(save, Qt::Key_Return);
+    EXPECT_EQ(window.focusWidget(), window.controlWidget("txtClassName"));
 }
 
 // A list shows an entry on one line: a line break in a mailbox's name is a blank there, as in the mailbox
