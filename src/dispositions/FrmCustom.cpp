@@ -1,5 +1,6 @@
 #include "dispositions/FrmCustom.h"
 
+#include "core/blankends.h"
 #include "core/platform.h"
 #include "core/process.h"
 #include "dispositions/DispositionEditors.h"
@@ -34,6 +35,12 @@ FrmCustom::FrmCustom(Services& services) : FileEditorBase(services, CustomSetup(
 }
 
 bool FrmCustom::SaveFile() {
+    // The disposition file gives the name back without the blanks at its ends: another file's name.
+    if (auto fault = BlankEndsFault("detailed disposition file name", Text(txtFileName),
+                                    "the disposition configuration file", txtFileName)) {
+        ShowFault(services_.prompts, *fault);
+        return false;
+    }
     UpdateRecordFileName();
     MarkSaved();
     services_.prompts.ShowInformation("Saved");

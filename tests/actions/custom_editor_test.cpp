@@ -94,6 +94,15 @@ TEST(CustomDispositionEditor, AChosenFileGoesToTheRecordAndOpensInTheTextEditorA
     EXPECT_EQ(kit.record.DetailedDispositionFile, "+/dispose/a.customdisposition.xml");
 
     form.Reopen();
+    // A name with a blank at an end would come back from the disposition file as another file's.
+    form.UserSetText("txtFileName", "+/dispose/b.customdisposition.xml ");
+    kit.s.prompts.ExpectMessage(
+        "The detailed disposition file name \"+/dispose/b.customdisposition.xml \" begins or ends with a blank, "
+        "which the disposition configuration file does not keep: it would read back as "
+        "\"+/dispose/b.customdisposition.xml\". Remove the blank.");
+    form.UserClick("cmdSave");
+    EXPECT_EQ(kit.record.DetailedDispositionFile, "+/dispose/a.customdisposition.xml");
+    form.UserSetText("txtFileName", "+/dispose/b.customdisposition.xml");
     kit.s.prompts.ExpectMessage("Saved");
     form.UserClick("cmdSave");
     EXPECT_EQ(kit.record.DetailedDispositionFile, "+/dispose/b.customdisposition.xml");
