@@ -701,7 +701,8 @@ void OnInternalSubset(void* context, const xmlChar* name, const xmlChar* publicI
 
 // An entity's text as the parser is to read it. A carriage return in it (from a reference &#13; where it was
 // declared) is read by the server's parser as a line end (with a line feed after it, as one) where it follows
-// the start of the text or of a CDATA section, markup, a reference or another line end (in a CDATA section: a
+// the start of the text or of a CDATA section, markup, a reference, a character beyond the Basic Multilingual
+// Plane or another line end (in a CDATA section: a
 // line feed, or a line end read as one), and where it begins one of the pieces of 64 characters (UTF-16
 // units) in which that parser reads the text; anywhere else it keeps it. The parser reads every one
 // as a line end, so one the server keeps is written as a reference again, in a CDATA section by splitting
@@ -742,7 +743,10 @@ std::string KeepCarriageReturns(std::string_view text) {
                     kept += within == Within::kCData ? "]]>&#13;<![CDATA[" : "&#13;";
                     continue;
                 }
-                runStart = false;
+                // A character beyond the Basic Multilingual Plane (from a reference: one written as itself
+                // is gone by now) ends that parser's run of text, as markup does.
+                if (const auto byte = static_cast<unsigned char>(c); (byte & 0xC0) != 0x80)
+                    runStart = within == Within::kText && byte >= 0xF0;
                 if (within == Within::kCData) break;
                 if (c == '&') {
                     const size_t end = text.find(';', at);
