@@ -37,11 +37,11 @@ std::string ColumnType(const CMessageField* field, const FieldRowState& row, IPr
 bool CMessageField::LoadFromNode(XmlNode node, const std::string& filePath, int number, IPrompts& prompts) {
     // Many detailed files read one catalogue: what is wrong in it is said of it, with its path, so that
     // check says it once.
-    const std::string where = std::to_string(number) + " of the Message Fields file " + filePath;
+    const auto where = [&] { return std::to_string(number) + " of the Message Fields file " + filePath; };
     Name = ReadNodeText(node, "Name", kMissingName);
     if (Name == kMissingName) {
         prompts.Show(
-            {MessageKind::Error, "Name is missing from message field " + where, {}, Place::File(filePath)});
+            {MessageKind::Error, "Name is missing from message field " + where(), {}, Place::File(filePath)});
         return false;
     }
     try {
@@ -52,7 +52,7 @@ bool CMessageField::LoadFromNode(XmlNode node, const std::string& filePath, int 
         ExcludeFromFieldList = Flag(node, "ExcludeFromFieldList");
     } catch (const AppError& error) {
         prompts.Show({MessageKind::Error,
-                      FormatError("Error reading message field " + where + "=", error),
+                      FormatError("Error reading message field " + where() + "=", error),
                       {},
                       Place::File(filePath)});
         return false;

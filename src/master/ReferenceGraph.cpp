@@ -71,18 +71,16 @@ class GraphBuilder {
     }
     GraphNode& Node(const std::string& id, GraphNodeKind kind, const std::string& label,
                     const std::string& path, const std::string& type = {}) {
-        const auto [found, added] = index_.try_emplace(id, graph_.nodes.size());
-        if (added) {
-            GraphNode node;
-            node.id = id;
-            node.kind = kind;
-            node.label = label;
-            node.path = path;
-            node.type = type;
-            node.state = kind == GraphNodeKind::Mailbox ? GraphFileState::Present : StateOf(path);
-            graph_.nodes.push_back(std::move(node));
-        }
-        return graph_.nodes[found->second];
+        if (const GraphNode* found = graph_.Find(id)) return graph_.nodes[found - graph_.nodes.data()];
+        GraphNode node;
+        node.id = id;
+        node.kind = kind;
+        node.label = label;
+        node.path = path;
+        node.type = type;
+        node.state = kind == GraphNodeKind::Mailbox ? GraphFileState::Present : StateOf(path);
+        graph_.nodes.push_back(std::move(node));
+        return graph_.nodes.back();
     }
     void Edge(const std::string& from, const std::string& to) {
         if (edges_.emplace(from, to).second) graph_.edges.push_back({from, to});
@@ -90,7 +88,6 @@ class GraphBuilder {
 
   private:
     ReferenceGraph& graph_;
-    std::map<std::string, size_t> index_;
     std::set<std::pair<std::string, std::string>> edges_;
 };
 
@@ -131,13 +128,9 @@ std::string MailboxNodeId(const std::string& name) {
 }
 
 const GraphNode* ReferenceGraph::Find(const std::string& id) const {
-    // Asked once per edge of a graph of thousands of nodes: the index is built at the first question, and
-    // again if nodes were added since.
-    if (index_.size() != nodes.size()) {
-        index_.clear();
-        index_.reserve(nodes.size());
-        for (size_t i = 0; i < nodes.size(); ++i) index_.emplace(nodes[i].id, i);
-    }
+    // Asked for every node the walk adds and for every edge of a graph of thousands: the index takes in the
+    // nodes added since the last question (nodes are only ever appended).
+    for (size_t i = index_.size(); i < nodes.size(); ++i) index_.emplace(nodes[i].id, i);
     const auto found = index_.find(id);
     return found == index_.end() ? nullptr : &nodes[found->second];
 }
