@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <tuple>
 
 #include "core/EditorRegistry.h"
 #include "core/History.h"
@@ -506,16 +507,17 @@ bool FrmMain::saveMaster() {
 }
 
 std::optional<Message> FrmMain::FileNameWithBlankEnds() {
-    const std::pair<const char*, const char*> boxes[] = {
-        {txtMonitorConfigFile, "monitoring/logging config file"},
-        {txtDispositionTypes1, "disposition types file"},
-        {txtDispositionTypes2, "disposition types file"},
-        {txtCategoryDefinitions1, "category definitions file"},
-        {txtCategoryDefinitions2, "category definitions file"},
-        {txtMessageFields1, "message fields file"},
-        {txtMessageFields2, "message fields file"}};
-    for (const auto& [box, what] : boxes) {
-        if (auto fault = BlankEndsFault(what, Text(box), FullPathToMasterConfig(), box)) {
+    // Each box with the "..." button that mends it, where the focus goes.
+    const std::tuple<const char*, const char*, const char*> boxes[] = {
+        {txtMonitorConfigFile, "monitoring/logging config file", cmdBrowseMonitorConfig},
+        {txtDispositionTypes1, "disposition types file", cmdBrowseDispositionType},
+        {txtDispositionTypes2, "disposition types file", cmdBrowseDispositionType2},
+        {txtCategoryDefinitions1, "category definitions file", cmdBrowseCategoryDefinition},
+        {txtCategoryDefinitions2, "category definitions file", cmdBrowseCategoryDefinition2},
+        {txtMessageFields1, "message fields file", cmdBrowseMessageFields},
+        {txtMessageFields2, "message fields file", cmdBrowseMessageFields2}};
+    for (const auto& [box, what, button] : boxes) {
+        if (auto fault = BlankEndsFault(what, Text(box), FullPathToMasterConfig(), button)) {
             if (box != txtMonitorConfigFile && !advancedShown_) ToggleAdvanced();
             return fault;
         }
@@ -524,9 +526,9 @@ std::optional<Message> FrmMain::FileNameWithBlankEnds() {
 }
 
 bool FrmMain::SaveShown() {
-    // A name chosen with "..." or typed, as the mailbox editor checks its own.
+    // A name chosen with "...", as the mailbox editor checks its own.
     if (const auto fault = FileNameWithBlankEnds()) {
-        services_.prompts.Show(*fault);
+        ShowFault(services_.prompts, *fault);
         return false;
     }
     CommitFields();
