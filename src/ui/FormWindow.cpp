@@ -167,8 +167,10 @@ void FormWindow::Bind(const pv::Control& control, QWidget* widget) {
         if (control.indentPerLevel > 0) {
             // Lines of one size would all take the first line's width and cut deep ones to "…": each line is
             // measured, a batch at a time, so that thousands of them cost no wait before the window shows.
+            // A batch is a screenful or two; measuring a line takes as long as shaping its text, so a larger
+            // first batch only holds up the window, and a later one the keys and clicks.
             list->setLayoutMode(QListView::Batched);
-            list->setBatchSize(200);
+            list->setBatchSize(50);
         } else {
             list->setUniformItemSizes(true);
         }
@@ -274,21 +276,22 @@ void FormWindow::Apply(const pv::Control& control, QWidget* widget) {
         // text box shows it, not a second line the entry's height cuts off.
         const auto line = [](const std::string& item) {
             QString text = Q(item);
-            if (item.find_first_of("\r\n") != std::string::npos) {
+            if (item.find('\n') != std::string::npos || item.find('\r') != std::string::npos) {
                 text.replace(QLatin1Char('\r'), QLatin1Char(' '));
                 text.replace(QLatin1Char('\n'), QLatin1Char(' '));
             }
             return text;
         };
-        bool same = list->count() == static_cast<int>(control.items.size());
-        for (int i = 0; same && i < list->count(); ++i)
-            same = list->item(i)->text() == line(control.items[i]);
-        if (!same) {
+        // Only this binding fills a list, so the entries it gave last are what the list holds: a selection
+        // compares them, not 5,000 entries read back and converted.
+        std::vector<std::string>& shown = listItems_[list];
+        if (list->count() != static_cast<int>(shown.size()) || shown != control.items) {
             QStringList items;
             items.reserve(static_cast<int>(control.items.size()));
             for (const auto& item : control.items) items.push_back(line(item));
             list->clear();
             list->addItems(items);
+            shown = control.items;
             if (control.indentPerLevel > 0) AnnounceLevels(list, control.indentPerLevel);
         }
         list->clearSelection();

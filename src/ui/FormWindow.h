@@ -154,6 +154,7 @@ class FormWindow : public QDialog, private pv::IFormObserver, private QAccessibl
     // An assistive tool began (or stopped) listening: the levels that waited for one are given.
     void accessibilityActiveChanged(bool active) override;
     std::unordered_map<QListWidget*, int> unannounced_;  // lists whose levels wait for a listener
+    std::unordered_map<const QListWidget*, std::vector<std::string>> listItems_;  // what each list was given
     // The widget that gets the focus when the window opens.
     QWidget* FirstField() const;
     // Selects a text when it gets the focus, keeps a selected line in a focused list, and runs what Enter
