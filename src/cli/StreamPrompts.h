@@ -43,13 +43,16 @@ class StreamPrompts : public IPrompts {
         return Answer::Cancel;
     }
     // A save that would lose what the file holds is refused, and what it would lose is said; when losses
-    // are allowed, it goes ahead and what is lost is said.
+    // are allowed, it goes ahead and what is lost is said, unless the save rests on a file that was not read.
     Answer AskToSaveDespite(const Loss& loss) override {
-        if (losses_ == Losses::Allowed) {
+        if (losses_ == Losses::Allowed && !loss.unreadFile) {
             Say("Lost by this save (--allow-loss): " + loss.reason);
             return Answer::Yes;
         }
-        Say("Not written: " + loss.reason);
+        Say("Not written: " + loss.reason +
+            (losses_ == Losses::Allowed
+                 ? " --allow-loss writes no file that rests on one not read completely: mend that one first."
+                 : ""));
         ++lossesRefused;
         return Answer::No;
     }

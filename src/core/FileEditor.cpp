@@ -258,7 +258,7 @@ FileSave FileEditorForm::Saving() {
             Loss{"The file " + save.path + " could not be read as " + WithArticle(setup().fileKind) +
                      ", so this window shows default values. Do you want to overwrite it with what "
                      "this window shows?",
-                 save.path + " could not be read."});
+                 save.path + " could not be read.", true});
     }
     if (!dropMessages_.empty()) {
         save.losses.push_back(

@@ -18,6 +18,9 @@ struct Loss {
     std::string question;
     // Why the tool refuses: it prints "Not written: " and this.
     std::string reason;
+    // The save rests on a file that was not read completely (the file itself, or a catalogue it depends on):
+    // what it would lose is not known, so the tool refuses it even when told to allow losses.
+    bool unreadFile = false;
 };
 
 // Every message box of the program goes through this interface: the windows show real boxes, the

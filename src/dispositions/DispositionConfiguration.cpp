@@ -438,9 +438,9 @@ FileSave DispositionConfiguration::Saving(const PathContext& paths, IPrompts& pr
             Loss{"The file " + fullPath_ +
                      " was not read as a disposition configuration file. Do you want to replace its "
                      "content with these dispositions?",
-                 fullPath_ + " could not be read."});
+                 fullPath_ + " could not be read.", true});
     } else if (!unreadCatalogues_.empty()) {
-        save.losses.push_back(Loss{UnreadCataloguesQuestion(), UnreadCataloguesConsequence()});
+        save.losses.push_back(Loss{UnreadCataloguesQuestion(), UnreadCataloguesConsequence(), true});
     } else if (!unloadedCategories_.empty() || !emptyUnloadedCategories_.empty()) {
         // A category the catalogue no longer defines: its dispositions are shown nowhere, and the server
         // would still read them. An empty element loses nothing the server reads, but is still left out.
@@ -453,7 +453,7 @@ FileSave DispositionConfiguration::Saving(const PathContext& paths, IPrompts& pr
         const std::string unread = "The disposition types file " + NameList(unreadTypesFiles_) +
                                    " could not be read completely, so the types of the dispositions in " +
                                    fullPath_ + " were checked against only part of the catalogue.";
-        save.losses.push_back(Loss{unread + " Do you want to save anyway?", unread});
+        save.losses.push_back(Loss{unread + " Do you want to save anyway?", unread, true});
     }
     if (notKept_) save.losses.push_back(*notKept_);
     save.written = [this] {

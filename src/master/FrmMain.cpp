@@ -478,7 +478,7 @@ bool FrmMain::saveMaster() {
     FileSave save = master_.Saving(FullPathToMasterConfig(), services_.paths, services_.prompts);
     if (loaded_ != FileProblem::None) {
         save.losses.insert(save.losses.begin(),
-                           Loss{UnreadFileQuestion(), save.path + " could not be read."});
+                           Loss{UnreadFileQuestion(), save.path + " could not be read.", true});
     }
     save.disk = &disk_;
     save.backup = EditorBackups(services_.settings);

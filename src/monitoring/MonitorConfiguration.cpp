@@ -145,7 +145,7 @@ FileSave MonitorConfiguration::Saving(IPrompts& prompts) {
             Loss{"The file " + fullPath_ +
                      " could not be read as a monitor configuration file, so this window does not show "
                      "what it holds. Do you want to replace its content with what this window shows?",
-                 fullPath_ + " could not be read."});
+                 fullPath_ + " could not be read.", true});
     } else if (skipped_ > 0) {
         const std::string entries =
             skipped_ == 1 ? "one monitor entry" : std::to_string(skipped_) + " monitor entries";
