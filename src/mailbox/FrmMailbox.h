@@ -21,6 +21,9 @@ class FrmMailbox : public Form {
 
     // Keeps the record and fills the controls from it; the window is unchanged afterwards.
     void LoadFromObject(CMailbox& mailbox);
+    // What the controls show was never stored (the record holds edits the main window refused to take):
+    // the window counts as changed, so that closing it asks before discarding them.
+    void MarkUnstored() { MarkFileDiffers(); }
     // The checks of "Save and Exit", then the store into the record. False, after showing the first failing
     // check's message, when a check failed.
     bool SaveToRecord();

@@ -545,12 +545,14 @@ bool FrmMain::ConfirmDiscard() {
     return AskBeforeDiscarding(services_.prompts, kSaveChangesQuestion, [this] { return SaveShown(); });
 }
 
-bool FrmMain::RunMailboxEditor(CMailbox& record) {
+bool FrmMain::RunMailboxEditor(CMailbox& record, bool unstored) {
     // Only a store by the editor ("Save and Exit", or Yes to keeping the changes) counts: closing it any
     // other way leaves the record as it was given.
     record.Changed = false;
     FrmMailbox editor(services_, *this);
     editor.LoadFromObject(record);
+    // Edits this window refused to take (a name another mailbox has) are in no file: closing asks first.
+    if (unstored) editor.MarkUnstored();
     services_.windows.ShowModal(editor);
     return record.Changed;
 }
@@ -558,7 +560,7 @@ bool FrmMain::RunMailboxEditor(CMailbox& record) {
 bool FrmMain::TakeIntoCollection(const std::shared_ptr<CMailbox>& record) {
     while (master_.Mailboxes.Contains(record->sName)) {
         services_.prompts.ShowMessage(kNameInUse);
-        if (!RunMailboxEditor(*record)) return false;
+        if (!RunMailboxEditor(*record, true)) return false;
     }
     const std::string key = record->sName;
     master_.Mailboxes.Add(record, key);
@@ -614,9 +616,11 @@ void FrmMain::EditMailbox() {
         // has: a discarded edit or a refused rename leaves the record exactly as it was, and the record
         // keeps its identity in the collection.
         CMailbox working = *record;
-        while (RunMailboxEditor(working)) {
+        bool refused = false;
+        while (RunMailboxEditor(working, refused)) {
             if (working.sName != key && master_.Mailboxes.Contains(working.sName)) {
                 services_.prompts.ShowMessage(kNameInUse);
+                refused = true;
                 continue;
             }
             // One record's values before and after, and where it stood: an edit never copies the list.

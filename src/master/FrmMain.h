@@ -112,8 +112,9 @@ class FrmMain : public Form, public IMasterLinks {
     void EditMailbox();
     void DeleteMailbox();
     std::shared_ptr<CMailbox> RecordOfEntry(int index) const;
-    // Opens the mailbox editor on `record` until it closes; true when the user stored the record.
-    bool RunMailboxEditor(CMailbox& record);
+    // Opens the mailbox editor on `record` until it closes; true when the user stored the record. `unstored`:
+    // the record holds edits this window refused, which closing the editor asks before discarding.
+    bool RunMailboxEditor(CMailbox& record, bool unstored = false);
     // Adds the record under its name; while the name is taken, says so and opens the editor again. False
     // when the user discarded it there.
     bool TakeIntoCollection(const std::shared_ptr<CMailbox>& record);

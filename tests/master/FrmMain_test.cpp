@@ -265,10 +265,12 @@ TEST_F(MainWindow, ATakenNameIsAnsweredLikeAddAndADiscardKeepsTheRecordAsItWas) 
     main.UserSelect("lstMailboxes", {0});
     s.windows.Expect("frmMailbox", SaveWith({{"txtMailboxName", "two"}, {"txtThreads", "9"}}));
     s.prompts.ExpectMessage(kNameInUse);
-    s.windows.Expect("frmMailbox", [](Form& editor) {
+    // The edits shown again are stored nowhere: closing asks, as after typing them.
+    s.windows.Expect("frmMailbox", [this](Form& editor) {
         EXPECT_EQ(editor.Text("txtMailboxName"), "two");
         EXPECT_EQ(editor.Text("txtThreads"), "9");
-        editor.UserClick("cmdCancel");
+        s.prompts.ExpectYesNoCancel("There are unsaved changes, do you wish to keep them?", Answer::No);
+        EXPECT_TRUE(editor.UserRequestClose());
     });
     main.UserClick("cmdEditMailbox");
     EXPECT_EQ(main.mailboxes().Keys(), (Names{"one", "two"}));
