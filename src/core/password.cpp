@@ -1,6 +1,7 @@
 #include "core/password.h"
 
 #include <array>
+#include <string_view>
 
 #include "core/encoding.h"
 #include "core/errors.h"
@@ -33,15 +34,24 @@ constexpr std::array<unsigned char, 256> kInverse = MakeInverse();
 }  // namespace
 
 std::string UnstorablePassword(const std::string& password) {
-    if (password.compare(0, kMarkerLength, kPasswordMarker) != 0) return {};
+    // Only a password with a character the table lacks is stored in clear.
     for (size_t pos = 0; pos < password.size();) {
         const char32_t code = NextCodePoint(password, pos);
-        if (code < kFirst || code > kLast) {
+        if (code >= kFirst && code <= kLast) continue;
+        if (password.compare(0, kMarkerLength, kPasswordMarker) == 0) {
             return "The password begins with \"" + std::string(kPasswordMarker) +
                    "\" and holds a character that cannot be scrambled (#" +
                    std::to_string(static_cast<uint32_t>(code)) +
                    "), so it would be stored as it is and read back as another password. Change the password.";
         }
+        // Tabs and line breaks around a value are the layout's to every reader of the file.
+        constexpr std::string_view kLayout = "\t\r\n";
+        if (kLayout.find(password.front()) != std::string_view::npos ||
+            kLayout.find(password.back()) != std::string_view::npos) {
+            return "The password begins or ends with a tab or a line break, which cannot be scrambled: stored "
+                   "as it is, it would be read back without it, as another password. Change the password.";
+        }
+        return {};
     }
     return {};
 }

@@ -13,7 +13,8 @@ inline constexpr const char* kPasswordMarker = "7qhw3pzk";
 // UnstorablePassword).
 std::string ScramblePassword(const std::string& password, IPrompts& prompts);
 // Why the password cannot be stored so that it reads back as it is ("" when it can): stored in clear, it
-// begins with the marker, and reading would take it for a scrambled one.
+// begins with the marker, and reading would take it for a scrambled one, or it begins or ends with a tab or
+// a line break, which reading takes for layout.
 std::string UnstorablePassword(const std::string& password);
 // Back to clear text; a stored text without the marker is a password kept in clear and comes back unchanged.
 // Line breaks and tabs around the stored text (a password on its own indented line) are not part of it.

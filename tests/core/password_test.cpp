@@ -4,6 +4,7 @@
 
 #include <set>
 
+#include "core/errors.h"
 #include "support/Scripted.h"
 
 namespace pv {
@@ -40,6 +41,14 @@ TEST(Password, EveryPrintableCharacterHasItsOwnImageUnmarkedTextIsClearAndAnOutO
         "Password contains out-of-bounds character, it will not be encrypted.  Character=#9");
     // The first such character is named (an accented letter by its code point: the mailbox record's test).
     EXPECT_EQ(ScramblePassword("ab\tc\x01", prompts), "ab\tc\x01");
+    // Stored as it is, a tab or a line break at an end would be read as layout: refused, as is a clear
+    // password with the marker. (A tab among a scrambled password's characters was typed into the file.)
+    for (const std::string& password :
+         {std::string("\ta"), std::string("ab\n"), std::string("7qhw3pzk\x01")}) {
+        prompts.ExpectMessageStartingWith("Password contains out-of-bounds character");
+        EXPECT_THROW(ScramblePassword(password, prompts), AppError) << password;
+    }
+    EXPECT_EQ(UnscramblePassword("7qhw3pzk\tM"), "\ta");
 }
 
 }  // namespace
