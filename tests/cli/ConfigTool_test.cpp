@@ -47,10 +47,10 @@ struct ConfigTool : ::testing::Test {
     }
     // The real executable, started in cfg through a shell, with stdout and stderr captured in files.
     ToolRun RunBinary(const std::string& arguments, const std::string& prefix = "",
-                      const std::string& output = "") {
+                      const std::string& output = "", const std::string& input = "</dev/null") {
         const std::string command = "cd '" + cfg + "' && " + prefix + "'" + POSTVANE_TOOL + "' " + arguments +
                                     " >'" + (output.empty() ? temp / "out" : output) + "' 2>'" +
-                                    temp / "err" + "' </dev/null";
+                                    temp / "err" + "' " + input;
         const int raw = std::system(command.c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(temp / "out"), ReadFile(temp / "err")};
     }
@@ -68,6 +68,14 @@ TEST_F(ConfigTool, ScrambleAndUnscrambleOneLine) {
               std::make_tuple(1, "",
                               Said("Password contains out-of-bounds character, it will not be encrypted.  "
                                    "Character=#233")));
+    // Standard input that cannot be read is no empty password: a script would store that.
+    fs::create_directories(cfg);
+    for (const std::string command : {"scramble", "unscramble"}) {
+        EXPECT_EQ(RunBinary(command, "", "", "<."),
+                  (ToolRun{1, "", Said("cannot read standard input: Is a directory")}));
+        EXPECT_EQ(RunBinary(command, "", "", "<&-"),
+                  (ToolRun{1, "", Said("cannot read standard input: Bad file descriptor")}));
+    }
 }
 
 TEST_F(ConfigTool, ScrambleOnATerminalPromptsOnStandardErrorAndDoesNotShowWhatIsTyped) {
@@ -739,6 +747,7 @@ TEST_F(CheckCommand, OrphansAreTheConfigurationFilesNothingNames) {
                   path +
                   ": old/sales.disposition.xml: warning: A disposition configuration file that nothing "
                   "the master leads to names\n");
+
 }
 
 // The kind of a file is decided once all of it has been read: a file that is not well-formed is said to be
