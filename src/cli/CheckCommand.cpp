@@ -364,11 +364,59 @@ Findings CheckOrphans(const MasterConfiguration& master, const std::string& mast
         if (to->state == GraphFileState::Missing) findings.back().missing = to->label;
     }
     const std::string folder = std::filesystem::path(masterPath).parent_path().string();
-    for (const UnnamedFile& file : FilesNothingNames(graph, folder, BuiltInEditors())) {
+    const auto relative = [&](const std::string& path) {
+        return std::filesystem::path(path).lexically_relative(folder).string();
+    };
+    // The files that may name others but were not read whole, each once however many spellings name it:
+    // a file of a kind one of them may name is no orphan that anyone could safely delete. The master was
+    // read whole, or this check would not run.
+    std::vector<const GraphNode*> unread;
+    std::set<std::string> unreadPaths;
+    for (const GraphNode& node : graph.nodes) {
+        std::error_code error;
+        const std::filesystem::path canonical = std::filesystem::weakly_canonical(node.path, error);
+        if (node.isFile() && !node.namesKnown && !node.path.empty() &&
+            unreadPaths.insert(error ? node.path : canonical.string()).second)
+            unread.push_back(&node);
+    }
+    std::vector<size_t> withheld(unread.size());
+    const FolderWalk walk = FilesNothingNames(graph, folder, BuiltInEditors());
+    for (const UnnamedFile& file : walk.unnamed) {
+        bool orphan = true;
+        for (size_t i = 0; i < unread.size(); ++i) {
+            if (MayName(unread[i]->kind, file.kind)) {
+                ++withheld[i];
+                orphan = false;
+            }
+        }
+        if (!orphan) continue;
         Message message{MessageKind::Warning, "A " + std::string(GraphNodeKindName(file.kind)) +
                                                   " that nothing the master leads to names"};
-        message.place.file = std::filesystem::path(file.path).lexically_relative(folder).string();
+        message.place.file = relative(file.path);
         findings.push_back({masterPath, std::move(message), false, file.path});
+    }
+    for (size_t i = 0; i < unread.size(); ++i) {
+        if (withheld[i] == 0) continue;
+        std::string kinds;
+        for (const GraphNodeKind kind : {GraphNodeKind::DetailedFile, GraphNodeKind::MonitorFile}) {
+            if (MayName(unread[i]->kind, kind)) kinds = std::string(GraphNodeKindName(kind)) + "s";
+        }
+        Message message{
+            MessageKind::Warning,
+            "This " + std::string(GraphNodeKindName(unread[i]->kind)) +
+                " could not be read whole, and it may name " + kinds + ": " +
+                (withheld[i] == 1 ? "the one that nothing else names is"
+                                  : "the " + std::to_string(withheld[i]) + " that nothing else names are") +
+                " not listed"};
+        message.place.file = relative(unread[i]->path);
+        findings.push_back({masterPath, std::move(message), false, unread[i]->path});
+    }
+    for (const UnexaminedPath& unexamined : walk.unexamined) {
+        Message message{
+            MessageKind::Warning,
+            "Could not be examined for configuration files that nothing names: " + unexamined.why};
+        message.place.file = relative(unexamined.path);
+        findings.push_back({masterPath, std::move(message), false, unexamined.path});
     }
     return findings;
 }

@@ -159,7 +159,9 @@ const std::vector<Command>& Commands() {
          "With --orphans, every configuration file under the master's folder (a file ending in .xml whose\n"
          "root element is that of a kind of configuration file) that nothing the master leads to names is a\n"
          "warning, by its kind; symbolic links to folders are not followed, and a file named through a link\n"
-         "counts as named.\n"
+         "counts as named. A disposition or monitor configuration file that could not be read whole may\n"
+         "name files: those of the kind it may name are then not listed, and a warning names it; a folder\n"
+         "or file that could not be examined is named in a warning too.\n"
          "\n"
          "Options:\n"
          "  -m, --master=MASTER  the master file (instead of the operand)\n"
@@ -213,7 +215,8 @@ const std::vector<Command>& Commands() {
          "\n"
          "Reads one line from standard input and prints the form in which the configuration files store\n"
          "it as a password. A password with a character that cannot be stored scrambled is refused with\n"
-         "the editor's message and exit status 1, and nothing is printed.\n"
+         "the editor's message and exit status 1, and nothing is printed; so is a standard input that\n"
+         "cannot be read.\n"
          "\n"
          "Options:\n"
          "  -h, --help           show this text\n",
@@ -290,9 +293,22 @@ std::string Wrapped(const std::string& text) {
     return lines + line;
 }
 
-std::string ReadLine(std::istream& in) {
+// One line of `in`; nothing, and why in `failure`, when it could not be read. A read that fails is no empty
+// line: a script would store what the tool makes of one. The stream's buffer throws with the system's error,
+// which the stream keeps to itself unless asked to pass it on.
+std::optional<std::string> ReadLine(std::istream& in, std::string& failure) {
     std::string line;
-    std::getline(in, line);
+    const std::ios::iostate passedOn = in.exceptions();
+    try {
+        in.exceptions(std::ios::badbit);
+        std::getline(in, line);
+    } catch (const std::ios_base::failure& error) {
+        failure =
+            error.code().category() == std::iostream_category() ? "an input error" : error.code().message();
+    }
+    in.clear(in.rdstate() & ~std::ios::badbit);
+    in.exceptions(passedOn);
+    if (!failure.empty()) return std::nullopt;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return line;
 }
@@ -430,16 +446,22 @@ int RunCommand(const Command& command, const std::vector<std::string>& args, std
 
     if (name == "scramble" || name == "unscramble") {
         if (!operands.empty()) return Usage(err, name + " takes no arguments; it reads standard input", name);
-        std::string line;
+        std::optional<std::string> read;
+        std::string failure;
         if (environment.terminal >= 0 && name == "scramble") {
             // A password typed for the stored form is not shown, and the prompt keeps standard output for
             // the result.
             const platform::HiddenTyping hidden(environment.terminal);
             err << "Password: " << std::flush;
-            line = ReadLine(in);
+            read = ReadLine(in, failure);
         } else {
-            line = ReadLine(in);
+            read = ReadLine(in, failure);
         }
+        if (!read) {
+            StreamPrompts(err).Say("cannot read standard input: " + failure);
+            return kExitFailed;
+        }
+        const std::string& line = *read;
         if (name == "unscramble") {
             out << UnscramblePassword(line) << "\n";
             return kExitOk;

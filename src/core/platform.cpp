@@ -179,9 +179,31 @@ std::string ReadString(const std::string& path, size_t maxBytes, FileFingerprint
     return bytes;
 }
 
+std::function<int(const std::string&)>& ListFaultHook() {
+    static std::function<int(const std::string&)> hook;
+    return hook;
+}
+
 }  // namespace
 
+std::vector<fs::directory_entry> FolderEntries(const std::string& path, std::error_code& error) {
+    std::vector<fs::directory_entry> entries;
+    error.clear();
+    if (ListFaultHook()) {
+        if (const int fault = ListFaultHook()(path)) {
+            error.assign(fault, std::generic_category());
+            return entries;
+        }
+    }
+    fs::directory_iterator listed(ToPath(path), error);
+    for (; !error && listed != fs::directory_iterator(); listed.increment(error)) entries.push_back(*listed);
+    return entries;
+}
+
 namespace testing {
+void SetListFaultHook(std::function<int(const std::string& folder)> hook) {
+    ListFaultHook() = std::move(hook);
+}
 void SetReadHook(std::function<void(const std::string& path)> hook) {
     ReadHook() = std::move(hook);
 }

@@ -1,11 +1,14 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <vector>
 
 // What the program asks of the operating system (Linux, the one it is built for): paths, and reading and
 // saving whole files.
@@ -120,7 +123,15 @@ void RestoreUnfinishedSave(const UnfinishedSave& save);
 // the file has finished (RetireUnfinishedSave).
 void DiscardUnfinishedSave(const UnfinishedSave& save);
 
+// The entries of the folder at `path` (links are entries of their own, not followed), in no set order.
+// `error` says why when the folder could not be listed, or not to its end: the entries are then those
+// listed before.
+std::vector<std::filesystem::directory_entry> FolderEntries(const std::string& path, std::error_code& error);
+
 namespace testing {
+// Called with every folder FolderEntries lists, before it is opened; a result other than 0 is the error
+// number the listing then fails with (a folder the user may not read, for a test run by root).
+void SetListFaultHook(std::function<int(const std::string& folder)> hook);
 // Forces the named temporary file that systems without unnamed ones use.
 void UseUnnamedTemporaryFiles(bool use);
 // Called with the temporary file, complete and with its final permissions, just before it replaces the old.

@@ -79,6 +79,7 @@ class GraphBuilder {
         node.path = path;
         node.type = type;
         node.state = kind == GraphNodeKind::Mailbox ? GraphFileState::Present : StateOf(path);
+        node.namesKnown = node.state != GraphFileState::Unreadable;
         graph_.nodes.push_back(std::move(node));
         return graph_.nodes.back();
     }
@@ -183,6 +184,7 @@ ReferenceGraph BuildReferenceGraph(const MasterConfiguration& master, const std:
             MonitorConfiguration monitors;
             const FileProblem problem = monitors.Load(path, prompts);
             graph.nodes[&node - graph.nodes.data()].state = StateOf(problem);
+            graph.nodes[&node - graph.nodes.data()].namesKnown = problem == FileProblem::None;
             if (StateOf(problem) == GraphFileState::Present) {
                 for (const CMonitorItem& entry : monitors.Entries) {
                     const EditorRegistration* editor = editors.FindClass(entry.ClassName);
@@ -202,6 +204,9 @@ ReferenceGraph BuildReferenceGraph(const MasterConfiguration& master, const std:
     // thousands of mailboxes may share a few. Two spellings of one node are each read, since one may not
     // open ("+/gone/../d.xml").
     std::unordered_set<std::string> followed;
+    // The disposition files one of whose spellings was read whole: what they name is known, whatever
+    // another spelling made of them.
+    std::unordered_set<size_t> readWhole;
     for (const CMailbox* mailbox : master.Mailboxes.Records()) {
         const std::string id = MailboxNodeId(mailbox->sName);
         builder.Node(id, GraphNodeKind::Mailbox, mailbox->sName, {});
@@ -222,6 +227,9 @@ ReferenceGraph BuildReferenceGraph(const MasterConfiguration& master, const std:
         const auto result = configuration.Load(fileName, masterPath, links, paths, prompts, &catalogues);
         // A file the editor would not open (its first disposition types file could not be read) is drawn as
         // the file it is, with nothing below it: what it names is not known.
+        const bool whole = result.opened && result.file.problem == FileProblem::None;
+        if (whole) readWhole.insert(index);
+        graph.nodes[index].namesKnown = readWhole.contains(index);
         if (!result.opened) continue;
         graph.nodes[index].state = StateOf(result.file.problem);
         if (graph.nodes[index].state != GraphFileState::Present) continue;
@@ -342,34 +350,62 @@ std::string Canonical(const std::string& path) {
 
 }  // namespace
 
-std::vector<UnnamedFile> FilesNothingNames(const ReferenceGraph& graph, const std::string& folder,
-                                           const EditorRegistry& editors) {
+bool MayName(GraphNodeKind namer, GraphNodeKind named) {
+    switch (namer) {
+        case GraphNodeKind::Master:
+            return named != GraphNodeKind::Master && named != GraphNodeKind::Mailbox;
+        case GraphNodeKind::MonitorConfiguration:
+            return named == GraphNodeKind::MonitorFile;
+        case GraphNodeKind::Dispositions:
+            return named == GraphNodeKind::DetailedFile;
+        default:
+            return false;
+    }
+}
+
+FolderWalk FilesNothingNames(const ReferenceGraph& graph, const std::string& folder,
+                             const EditorRegistry& editors) {
     namespace fs = std::filesystem;
     std::set<std::string> named;
     for (const GraphNode& node : graph.nodes) {
         if (node.isFile() && !node.path.empty()) named.insert(Canonical(node.path));
     }
-    std::vector<UnnamedFile> unnamed;
-    std::error_code error;
+    FolderWalk walk;
     // Links to folders are not followed: a link back up the tree would never end, and one out of it leads
-    // to files that are not the installation's.
-    fs::recursive_directory_iterator entries(folder, fs::directory_options::skip_permission_denied, error);
-    for (; !error && entries != fs::recursive_directory_iterator(); entries.increment(error)) {
-        const fs::directory_entry& entry = *entries;
-        std::string extension = entry.path().extension().string();
-        for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        std::error_code typeError;
-        if (extension != ".xml" || !entry.is_regular_file(typeError)) continue;
-        const std::string path = entry.path().string();
-        if (named.count(Canonical(path))) continue;
-        CollectingPrompts quiet;
-        const OpenedFile file = OpenConfigFile(path, "", quiet);
-        if (file.problem != FileProblem::None) continue;
-        if (const auto kind = KindOfRoot(file.RootName(), editors)) unnamed.push_back({path, *kind});
+    // to files that are not the installation's. What could not be looked into is said, so that a list
+    // without it does not pass for the whole.
+    std::vector<std::string> folders = {folder};
+    while (!folders.empty()) {
+        const std::string listed = std::move(folders.back());
+        folders.pop_back();
+        std::error_code error;
+        for (const fs::directory_entry& entry : platform::FolderEntries(listed, error)) {
+            std::error_code typeError;
+            if (entry.symlink_status(typeError).type() == fs::file_type::directory) {
+                folders.push_back(entry.path().string());
+                continue;
+            }
+            std::string extension = entry.path().extension().string();
+            for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            if (extension != ".xml" || !entry.is_regular_file(typeError)) continue;
+            const std::string path = entry.path().string();
+            if (named.count(Canonical(path))) continue;
+            CollectingPrompts quiet;
+            const OpenedFile file = OpenConfigFile(path, "", quiet);
+            if (file.problem == FileProblem::Unreadable) {
+                walk.unexamined.push_back({path, file.error ? file.error->description() : "an input error"});
+                continue;
+            }
+            if (file.problem != FileProblem::None) continue;
+            if (const auto kind = KindOfRoot(file.RootName(), editors)) walk.unnamed.push_back({path, *kind});
+        }
+        if (error) walk.unexamined.push_back({listed, error.message()});
     }
-    std::sort(unnamed.begin(), unnamed.end(),
+    std::sort(walk.unnamed.begin(), walk.unnamed.end(),
               [](const UnnamedFile& a, const UnnamedFile& b) { return a.path < b.path; });
-    return unnamed;
+    std::sort(walk.unexamined.begin(), walk.unexamined.end(),
+              [](const UnexaminedPath& a, const UnexaminedPath& b) { return a.path < b.path; });
+    return walk;
 }
 
 }  // namespace pv

@@ -43,6 +43,9 @@ struct GraphNode {
     std::string path;   // a file's full path ("" for a mailbox)
     std::string type;   // the type of a detailed file or monitor file
     GraphFileState state = GraphFileState::Present;
+    // Whether all the file names is in the graph: not so for one that could not be read, was read only in
+    // part, or was not opened (a disposition file whose first disposition types file could not be read).
+    bool namesKnown = true;
     bool isFile() const { return kind != GraphNodeKind::Mailbox; }
 };
 
@@ -94,13 +97,28 @@ struct UnnamedFile {
     GraphNodeKind kind;
 };
 
+// A folder, or a file whose name ends in ".xml", that could not be looked into, and why.
+struct UnexaminedPath {
+    std::string path;  // full path
+    std::string why;
+};
+
+// What the walk of a folder found.
+struct FolderWalk {
+    std::vector<UnnamedFile> unnamed;        // sorted by path
+    std::vector<UnexaminedPath> unexamined;  // sorted by path: what they hold is not in `unnamed`
+};
+
+// Whether a file of kind `namer` may name one of kind `named`, itself or through the files it names.
+bool MayName(GraphNodeKind namer, GraphNodeKind named);
+
 // The configuration files under `folder` (recursively, without following symbolic links to folders) that
-// `graph` does not hold, sorted by path. A configuration file is a regular file whose name ends in ".xml"
-// and whose root element is that of a kind of file the installation's files name; other XML (a log's
-// settings read by something else, a backup in another shape) and everything else is left alone. A file is
-// the graph's when both name it by the same canonical path, so a name through "+/", ".." or a symbolic link
-// counts.
-std::vector<UnnamedFile> FilesNothingNames(const ReferenceGraph& graph, const std::string& folder,
-                                           const EditorRegistry& editors);
+// `graph` does not hold, sorted by path, and the folders and files that could not be examined. A
+// configuration file is a regular file whose name ends in ".xml" and whose root element is that of a kind of
+// file the installation's files name; other XML (a log's settings read by something else, a backup in another
+// shape) and everything else is left alone. A file is the graph's when both name it by the same canonical
+// path, so a name through "+/", ".." or a symbolic link counts.
+FolderWalk FilesNothingNames(const ReferenceGraph& graph, const std::string& folder,
+                             const EditorRegistry& editors);
 
 }  // namespace pv

@@ -14,6 +14,8 @@
 #include <tuple>
 
 #include "cli/InstallationSample.h"
+#include "core/errors.h"
+#include "core/platform.h"
 #include "editors/Editors.h"
 #include "support/TestFiles.h"
 #include "support/ToolRun.h"
@@ -47,10 +49,10 @@ struct ConfigTool : ::testing::Test {
     }
     // The real executable, started in cfg through a shell, with stdout and stderr captured in files.
     ToolRun RunBinary(const std::string& arguments, const std::string& prefix = "",
-                      const std::string& output = "") {
+                      const std::string& output = "", const std::string& input = "</dev/null") {
         const std::string command = "cd '" + cfg + "' && " + prefix + "'" + POSTVANE_TOOL + "' " + arguments +
                                     " >'" + (output.empty() ? temp / "out" : output) + "' 2>'" +
-                                    temp / "err" + "' </dev/null";
+                                    temp / "err" + "' " + input;
         const int raw = std::system(command.c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(temp / "out"), ReadFile(temp / "err")};
     }
@@ -68,6 +70,14 @@ TEST_F(ConfigTool, ScrambleAndUnscrambleOneLine) {
               std::make_tuple(1, "",
                               Said("Password contains out-of-bounds character, it will not be encrypted.  "
                                    "Character=#233")));
+    // Standard input that cannot be read is no empty password: a script would store that.
+    fs::create_directories(cfg);
+    for (const std::string command : {"scramble", "unscramble"}) {
+        EXPECT_EQ(RunBinary(command, "", "", "<."),
+                  (ToolRun{1, "", Said("cannot read standard input: Is a directory")}));
+        EXPECT_EQ(RunBinary(command, "", "", "<&-"),
+                  (ToolRun{1, "", Said("cannot read standard input: Bad file descriptor")}));
+    }
 }
 
 TEST_F(ConfigTool, ScrambleOnATerminalPromptsOnStandardErrorAndDoesNotShowWhatIsTyped) {
@@ -739,6 +749,39 @@ TEST_F(CheckCommand, OrphansAreTheConfigurationFilesNothingNames) {
                   path +
                   ": old/sales.disposition.xml: warning: A disposition configuration file that nothing "
                   "the master leads to names\n");
+
+    // A file that may name others but could not be read keeps the files of those kinds from being called
+    // orphans, and says so once; a folder or a file that could not be looked into is named.
+    WriteFile(cfg + "/disposition.xml", "<Dispositions>");
+    WriteFile(cfg + "/monitor.xml", "<Monitors>");
+    WriteFile(cfg + "/old/alerts.xml", "<EmailMonitor/>");
+    fs::create_directories(cfg + "/old/locked");
+    WriteFile(cfg + "/old/locked/hidden.disposition.xml", "<Dispositions/>");
+    WriteFile(cfg + "/old/secret.xml", "<Dispositions/>");
+    platform::testing::SetListFaultHook(
+        [&](const std::string& folder) { return folder == cfg + "/old/locked" ? EACCES : 0; });
+    platform::testing::SetReadHook([&](const std::string& file) {
+        if (file == cfg + "/old/secret.xml")
+            throw AppError(kErrFileAccess, "Cannot open it: Permission denied");
+    });
+    const ToolRun unread = Run({"check", "--orphans", "cfg/master.xml"});
+    platform::testing::SetListFaultHook(nullptr);
+    platform::testing::SetReadHook(nullptr);
+    const std::string untold = "could not be read whole, and it may name ";
+    const std::string unexamined =
+        ": warning: Could not be examined for configuration files that nothing names: ";
+    EXPECT_EQ(unread.out,
+              Run({"check", "cfg/master.xml"}).out +
+                  "good: warning: The categorization rules file +/gone.categorization.xml is missing: " +
+                  cfg + "/gone.categorization.xml\n" + path +
+                  ": old/sales.disposition.xml: warning: A disposition configuration file that nothing "
+                  "the master leads to names\n" +
+                  path + ": monitor.xml: warning: This monitor configuration file " + untold +
+                  "monitor files: the one that nothing else names is not listed\n" + path +
+                  ": linked.xml: warning: This disposition configuration file " + untold +
+                  "detailed disposition files: the one that nothing else names is not listed\n" + path +
+                  ": old/locked" + unexamined + "Permission denied\n" + path + ": old/secret.xml" +
+                  unexamined + "Cannot open it: Permission denied\n");
 }
 
 // The kind of a file is decided once all of it has been read: a file that is not well-formed is said to be
