@@ -373,11 +373,10 @@ Findings CheckOrphans(const MasterConfiguration& master, const std::string& mast
     std::vector<const GraphNode*> unread;
     std::set<std::string> unreadPaths;
     for (const GraphNode& node : graph.nodes) {
+        if (!node.isFile() || node.namesKnown || node.path.empty()) continue;
         std::error_code error;
         const std::filesystem::path canonical = std::filesystem::weakly_canonical(node.path, error);
-        if (node.isFile() && !node.namesKnown && !node.path.empty() &&
-            unreadPaths.insert(error ? node.path : canonical.string()).second)
-            unread.push_back(&node);
+        if (unreadPaths.insert(error ? node.path : canonical.string()).second) unread.push_back(&node);
     }
     std::vector<size_t> withheld(unread.size());
     const FolderWalk walk = FilesNothingNames(graph, folder, BuiltInEditors());
