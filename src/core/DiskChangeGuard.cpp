@@ -38,6 +38,7 @@ void DiskChangeGuard::Take(const std::string& path, const std::optional<platform
     taken_ = true;
     path_ = path;
     snapshot_ = read ? *read : Look(path);
+    seen_.reset();
 }
 
 DiskCheck DiskChangeGuard::BeforeWrite(const std::string& path, IPrompts& prompts,
@@ -48,6 +49,7 @@ DiskCheck DiskChangeGuard::BeforeWrite(const std::string& path, IPrompts& prompt
     // (renamed over it, or a link to another file) is another file, whatever it holds. The guard's own
     // saves replace the file too, and the window takes the new one after each.
     const Snapshot now = Look(path);
+    seen_ = now;
     const bool sameFile = now.device == snapshot_.device && now.inode == snapshot_.inode;
     const bool sameText = now.size == snapshot_.size && now.content == snapshot_.content &&
                           (now.content != 0 || now.modified == snapshot_.modified);

@@ -48,6 +48,11 @@ class DiskChangeGuard {
     // no change), asks whether to overwrite it (Yes), read it again and lose the edits (No: `reload` runs),
     // or do neither (Cancel). A path other than the one taken is written without a question.
     DiskCheck BeforeWrite(const std::string& path, IPrompts& prompts, const std::function<void()>& reload);
+    // What BeforeWrite last found at `path` (null when it looked at no file there): the write that follows
+    // is made only while the file is still that one.
+    const platform::FileFingerprint* Seen(const std::string& path) const {
+        return seen_ && path == path_ ? &*seen_ : nullptr;
+    }
 
   private:
     using Snapshot = platform::FileFingerprint;
@@ -57,6 +62,7 @@ class DiskChangeGuard {
     bool taken_ = false;
     std::string path_;
     Snapshot snapshot_;
+    std::optional<Snapshot> seen_;
 };
 
 }  // namespace pv

@@ -87,10 +87,11 @@ SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printe
             // Looked for before the write: a file replaced gets another inode, which names a copy kept in the
             // state folder.
             earlier = platform::FindUnfinishedSave(save.path);
+            const platform::FileFingerprint* seen = save.disk ? save.disk->Seen(save.path) : nullptr;
             if (save.wholeText) {
-                platform::ReplaceFileAtomically(save.path, *text);
+                platform::ReplaceFileAtomically(save.path, *text, seen);
             } else {
-                WriteTextFile(save.path, *text);
+                platform::ReplaceFileAtomically(save.path, *text + "\r\n", seen);
             }
         }
         if (save.disk) save.disk->Take(save.path);

@@ -503,7 +503,8 @@ struct WriteInPlace {};
 
 class Save {
   public:
-    Save(std::string pathText, const std::string& bytes) : pathText_(std::move(pathText)), bytes_(bytes) {}
+    Save(std::string pathText, const std::string& bytes, const FileFingerprint* seen)
+        : pathText_(std::move(pathText)), bytes_(bytes), seen_(seen) {}
 
     void Run() {
         CatchFileSizeSignal();
@@ -550,6 +551,8 @@ class Save {
         };
         fill(file.fd());
         if (testing::beforeReplace) testing::beforeReplace(file.fd());
+        // The last moment before the old text goes: writing and flushing the new one can take seconds.
+        StillAsSeen();
         bool created = false;
         if (const int error = file.Replace(NameOf(target_), fill, created)) {
             if (created) CannotCreate(error);
@@ -568,6 +571,24 @@ class Save {
         }
         if (const int error = file.file().close())
             Fail(kErrFileAccess, "Cannot write " + pathText_ + ": " + Reason(error));
+    }
+
+    // A change another program made since the caller last looked at the file (asked about there) is kept.
+    void StillAsSeen() const {
+        if (!seen_) return;
+        struct stat now {};
+        const bool present = ::stat(target_.c_str(), &now) == 0;
+        if (!present && errno != ENOENT) return;  // what cannot be looked at is the write's to find out
+        const int64_t modified = static_cast<int64_t>(now.st_mtim.tv_sec) * 1000000000 + now.st_mtim.tv_nsec;
+        if (present == seen_->present && (!present || (static_cast<uint64_t>(now.st_dev) == seen_->device &&
+                                                       static_cast<uint64_t>(now.st_ino) == seen_->inode &&
+                                                       static_cast<uint64_t>(now.st_size) == seen_->size &&
+                                                       modified == seen_->modified))) {
+            return;
+        }
+        Fail(kErrFileAccess, "The file " + pathText_ +
+                                 " was changed by another program while it was being saved, so it was not "
+                                 "written: that change is kept.");
     }
 
     [[noreturn]] void CannotCreate(int error) {
@@ -600,6 +621,7 @@ class Save {
             Fail(kErrFileAccess, "Cannot write " + pathText_ + ": it is not a regular file");
         }
         old_ = info;
+        StillAsSeen();
         std::string oldText;
         if (!ReadAll(file.get(), oldText, static_cast<size_t>(info.st_size)) ||
             Injected(testing::SaveStep::ReadOld, file.get())) {
@@ -742,6 +764,7 @@ class Save {
 
     std::string pathText_;
     const std::string& bytes_;
+    const FileFingerprint* seen_;
     std::string target_;
     std::string folderPath_;
     Descriptor folder_;
@@ -756,8 +779,8 @@ class Save {
 
 }  // namespace
 
-void ReplaceFileAtomically(const std::string& path, const std::string& bytes) {
-    Save(path, bytes).Run();
+void ReplaceFileAtomically(const std::string& path, const std::string& bytes, const FileFingerprint* seen) {
+    Save(path, bytes, seen).Run();
 }
 
 std::string FollowedPath(const std::string& path) {
@@ -835,7 +858,7 @@ std::optional<UnfinishedSave> FindUnfinishedSave(const std::string& path) {
 }
 
 void RestoreUnfinishedSave(const UnfinishedSave& save) {
-    ReplaceFileAtomically(save.file, ReadFileBytes(save.copy));
+    ReplaceFileAtomically(save.file, ReadFileBytes(save.copy), nullptr);
     DiscardUnfinishedSave(save);
 }
 

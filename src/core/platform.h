@@ -87,7 +87,11 @@ FileBuffer ReadFileBuffer(const std::string& path, FileFingerprint& read, bool l
 // failure puts the old text back. Throws AppError on failure, naming the copy when the file may be cut;
 // otherwise the old file keeps its text and nothing is left behind. Also when the new text is in the file
 // but the folder could not be flushed after the rename: the new name may not outlast a power failure.
-void ReplaceFileAtomically(const std::string& path, const std::string& bytes);
+// With `seen` (what the caller last found at the path, no file included): when the file is no longer that
+// one as it is about to be replaced or rewritten (another program changed, replaced, created or removed it
+// while the new text was being written and flushed), nothing is written and AppError says so.
+void ReplaceFileAtomically(const std::string& path, const std::string& bytes,
+                           const FileFingerprint* seen = nullptr);
 
 // The file a path names, links followed one by one (the path itself when it is no link); a dangling link
 // gives the path of the file it would name. Throws AppError for a link loop.

@@ -662,6 +662,18 @@ TEST_F(FileSave, AnotherFileInThePlaceOfTheOneReadIsAChangeButOurOwnSaveIsNot) {
             "window; Cancel does neither.",
         Answer::Cancel);
     EXPECT_EQ(RunSave(save, prompts), SaveOutcome::NotWritten);
+
+    // Another program's change while the new text is written and flushed, after the last question: the
+    // file keeps it, and the save says so.
+    guard.Take(path);
+    save.text = [] { return std::optional<std::string>("new"); };
+    platform::testing::SetBeforeReplaceHook([&](int) { WriteFile(path, "theirs, now longer\r\n"); });
+    prompts.ExpectMessage("Error saving=" + std::to_string(kErrFileAccess) + ":The file " + path +
+                          " was changed by another program while it was being saved, so it was not written: "
+                          "that change is kept.");
+    EXPECT_EQ(RunSave(save, prompts), SaveOutcome::NotWritten);
+    EXPECT_EQ(ReadFile(path), "theirs, now longer\r\n");
+    platform::testing::SetBeforeReplaceHook(nullptr);
 }
 
 TEST_F(FileSave, AnUnfinishedSaveIsOfferedAtTheNextOpenAndTheToolNamesIt) {
