@@ -595,6 +595,10 @@ TEST_F(SampleTool, CheckReportsTheMonitorFileAndTheMonitorsWhoseFilesAreMissing)
                      file("monitor.xml") +
                      ")\n"
                      "+/monitor.xml: Html Adaptor Port is required if JMX is enabled\n"
+                     // The port stops the save, yet what it would drop is told in the same run.
+                     "+/monitor.xml: The file " +
+                     file("monitor.xml") +
+                     " holds one monitor entry without a class name, which a save would drop.\n"
                      "+/monitor.xml: +/charts.reports.xml: The configuration file of the HistoricalCharts "
                      "monitor is missing: " +
                      file("charts.reports.xml") + "\n"));
