@@ -631,7 +631,13 @@ void FileEditorForm::CheckFolderExists(std::function<std::string()> folder, cons
     checks_.push_back(Fault(message, control));
     AddStep({}, nullptr, [folder = std::move(folder), message, control](std::string&) {
         if (const std::string path = folder(); !platform::FolderExists(path)) {
+            // The folder is named in the window too, when there is one: the box shows the file's name as
+            // stored, often relative, so which folder is missing would otherwise be left to work out.
             Message fault = NotFound(message, path);
+            if (!path.empty()) {
+                fault.text = ToolText(fault);
+                fault.toolText.clear();
+            }
             fault.place.control = control;
             Refuse(std::move(fault));
         }

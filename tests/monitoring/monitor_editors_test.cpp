@@ -178,8 +178,9 @@ TEST(MonitorFileEditors, EachCheckStopsTheSaveInItsOrderAndWritesNothing) {
     logEditor.OpenOn(MonitorFileOf(kit.entry));
     logEditor.UserSetText("txtOutputFileEncoding", "");
     logEditor.UserSetText("txtLogDaysToBackup", "many");
-    kit.s.prompts.ExpectMessage("The path to the log file does not exist");
+    kit.s.prompts.ExpectMessage("The path to the log file does not exist: " + kit.Cfg("gone"));
     logEditor.UserClick("cmdSave");
+    EXPECT_EQ(logEditor.requestedFocus(), "cmdBrowseLogFile");
     fs::create_directories(kit.Cfg("gone"));
     EXPECT_NE(
         SavedBySaveButton(kit, logEditor, log).find("<LogBackupFilesToKeep>many</LogBackupFilesToKeep>"),
@@ -212,7 +213,7 @@ TEST(MonitorFileEditors, AnEntryWithoutFileStartsWithTheChooserAndANewFileHoldsI
     EXPECT_TRUE(editor.Checked("optWarning") && editor.Checked("optDaily"));
     EXPECT_EQ(editor.Text("txtOutputFileEncoding"), "ASCII");
     EXPECT_FALSE(editor.changed());
-    kit.s.prompts.ExpectMessage("The path to the log file does not exist");
+    kit.s.prompts.ExpectMessage("The path to the log file does not exist: " + kit.Program("output"));
     editor.UserClick("cmdSave");
     fs::create_directories(kit.Program("output"));
     EXPECT_EQ(SavedBySaveButton(kit, editor, kit.Cfg("new.log.xml")), Data("log/new-file.expected.log.xml"));
