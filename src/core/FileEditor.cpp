@@ -243,12 +243,21 @@ FileSave FileEditorForm::Saving() {
     FileSave save;
     save.path = GetConfigFilePath();
     save.backup = EditorBackups(services_.settings);
-    save.text = [this]() {
-        std::optional<std::string> text = BuildFileText();
-        if (text && Text(txtFileName).empty()) {
-            throw AppError(kErrPathNotFound, "No configuration file has been chosen");
+    save.text = [this]() -> std::optional<std::string> {
+        // Said before any check of the values: without a file, what they would say is not the problem (a
+        // log folder resolved against no file is never there). The file dialog was cancelled, an ordinary
+        // thing: its button is where to go on.
+        if (Text(txtFileName).empty()) {
+            std::string label = setup().fileLabelCaption;
+            if (label.ends_with(':')) label.pop_back();
+            ShowFault(services_.prompts,
+                      Fault("No configuration file has been chosen. Choose or create one with the \"...\" "
+                            "button beside \"" +
+                                label + "\", then save again.",
+                            cmdBrowseConfig));
+            return std::nullopt;
         }
-        return text;
+        return BuildFileText();
     };
     // A file that could not be read shows defaults: what it held is replaced only when the user says so.
     // Entries the editor cannot show were named as the file loaded: a window saves without asking again.
