@@ -243,12 +243,21 @@ FileSave FileEditorForm::Saving() {
     FileSave save;
     save.path = GetConfigFilePath();
     save.backup = EditorBackups(services_.settings);
-    save.text = [this]() {
-        std::optional<std::string> text = BuildFileText();
-        if (text && Text(txtFileName).empty()) {
-            throw AppError(kErrPathNotFound, "No configuration file has been chosen");
+    save.text = [this]() -> std::optional<std::string> {
+        // Said before any check of the values: without a file, what they would say is not the problem (a
+        // log folder resolved against no file is never there). The file dialog was cancelled, an ordinary
+        // thing: its button is where to go on.
+        if (Text(txtFileName).empty()) {
+            std::string label = setup().fileLabelCaption;
+            if (label.ends_with(':')) label.pop_back();
+            ShowFault(services_.prompts,
+                      Fault("No configuration file has been chosen. Choose or create one with the \"...\" "
+                            "button beside \"" +
+                                label + "\", then save again.",
+                            cmdBrowseConfig));
+            return std::nullopt;
         }
-        return text;
+        return BuildFileText();
     };
     // A file that could not be read shows defaults: what it held is replaced only when the user says so.
     // Entries the editor cannot show were named as the file loaded: a window saves without asking again.
@@ -631,7 +640,13 @@ void FileEditorForm::CheckFolderExists(std::function<std::string()> folder, cons
     checks_.push_back(Fault(message, control));
     AddStep({}, nullptr, [folder = std::move(folder), message, control](std::string&) {
         if (const std::string path = folder(); !platform::FolderExists(path)) {
+            // The folder is named in the window too, when there is one: the box shows the file's name as
+            // stored, often relative, so which folder is missing would otherwise be left to work out.
             Message fault = NotFound(message, path);
+            if (!path.empty()) {
+                fault.text = ToolText(fault);
+                fault.toolText.clear();
+            }
             fault.place.control = control;
             Refuse(std::move(fault));
         }

@@ -250,7 +250,7 @@ class FileEditorForm : public FileEditorBase {
     // A check at this point of the order: when `fails` is true the save stops with `message`, and the
     // focus goes to `control`, the one the user has to mend.
     void Check(std::function<bool()> fails, const std::string& message, const std::string& control = {});
-    // A check that the folder `folder` gives exists; the tool's message names it.
+    // A check that the folder `folder` gives exists; the message names it.
     void CheckFolderExists(std::function<std::string()> folder, const std::string& message,
                            const std::string& control);
 

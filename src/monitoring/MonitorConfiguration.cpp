@@ -57,12 +57,17 @@ FileProblem MonitorConfiguration::Load(const std::string& fullPath, IPrompts& pr
         return file.problem;
     }
     const XmlNode root = file.Root();
+    int number = 0;
     for (const XmlNode& node : SelectNodeList(root, "Monitor")) {
         CMonitorItem entry;
-        if (entry.LoadFromNode(node, fullPath_, prompts)) {
+        if (entry.LoadFromNode(node, fullPath_, ++number, prompts)) {
             Entries.push_back(std::move(entry));
         } else {
-            prompts.ShowMessage("Error loading monitor item, skipping.");
+            prompts.Show(
+                {MessageKind::Error,
+                 "Error loading monitor item, skipping." + CMonitorItem::Whereabouts(fullPath_, number),
+                 {},
+                 Place::File(fullPath_)});
             node.MarkBranchRead();  // said: not said again as left out
             ++skipped_;
         }

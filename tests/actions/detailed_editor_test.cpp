@@ -48,7 +48,9 @@ TEST(DetailedEditorFramework, ARecordWithoutFileStartsWithTheChooserAndReloadsOn
 
     // Still without a file, Save has nowhere to write: said so, instead of writing somewhere odd.
     form.UserSetText("txtName", "n");
-    kit.s.prompts.ExpectMessage("Error saving=76:No configuration file has been chosen");
+    kit.s.prompts.ExpectMessage(
+        "No configuration file has been chosen. Choose or create one with the \"...\" button beside "
+        "\"Detailed Configuration File name\", then save again.");
     EXPECT_FALSE(form.SaveFile());
     EXPECT_EQ(kit.record.DetailedDispositionFile, "");
 

@@ -413,8 +413,10 @@ TEST_F(SampleTool, MonitorFilesAreToldByTheirRootAndRefusedWhenTheirEditorsCheck
          "Html Adaptor Port must be a number\n"},
         // What the save would drop is said.
         {"monitor.xml", "<Monitors><Monitor><Parameter>x</Parameter></Monitor></Monitors>",
-         "Missing ClassName in monitor config\nError loading monitor item, skipping.\nNot written: The file " +
-             file("monitor.xml") + " holds one monitor entry without a class name, which a save would drop."},
+         "Missing ClassName in monitor config (Monitor entry 1 of the file " + file("monitor.xml") +
+             ")\nError loading monitor item, skipping. (Monitor entry 1 of the file " + file("monitor.xml") +
+             ")\nNot written: The file " + file("monitor.xml") +
+             " holds one monitor entry without a class name, which a save would drop."},
         {"alerts.emailmonitor.xml",
          "<EmailMonitor><SMTPServer>mx</SMTPServer><Addresses><Address>a@example.com</Address></Addresses>"
          "</EmailMonitor>",
@@ -585,13 +587,21 @@ TEST_F(SampleTool, CheckReportsTheMonitorFileAndTheMonitorsWhoseFilesAreMissing)
     Edit("monitor.xml", "<ClassName>com.example.postvane.PagerMonitor</ClassName>", "");
     const auto run = Run({"check", "config/master.xml"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(Holds(run.out,
-                      "+/monitor.xml: Missing ClassName in monitor config\n"
-                      "+/monitor.xml: Error loading monitor item, skipping.\n"
-                      "+/monitor.xml: Html Adaptor Port is required if JMX is enabled\n"
-                      "+/monitor.xml: +/charts.reports.xml: The configuration file of the HistoricalCharts "
-                      "monitor is missing: " +
-                          file("charts.reports.xml") + "\n"));
+    EXPECT_TRUE(Holds(
+        run.out, "+/monitor.xml: Missing ClassName in monitor config (Monitor entry 5 of the file " +
+                     file("monitor.xml") +
+                     ")\n"
+                     "+/monitor.xml: Error loading monitor item, skipping. (Monitor entry 5 of the file " +
+                     file("monitor.xml") +
+                     ")\n"
+                     "+/monitor.xml: Html Adaptor Port is required if JMX is enabled\n"
+                     // The port stops the save, yet what it would drop is told in the same run.
+                     "+/monitor.xml: The file " +
+                     file("monitor.xml") +
+                     " holds one monitor entry without a class name, which a save would drop.\n"
+                     "+/monitor.xml: +/charts.reports.xml: The configuration file of the HistoricalCharts "
+                     "monitor is missing: " +
+                     file("charts.reports.xml") + "\n"));
 
     // The checks of each monitor's editor, on its own file.
     Edit("alerts.emailmonitor.xml", "<SMTPPort>587</SMTPPort>", "<SMTPPort>smtp</SMTPPort>");

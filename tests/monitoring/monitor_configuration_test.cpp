@@ -120,9 +120,10 @@ TEST(MonitorConfigurationFile, EntriesWithoutAClassAreReportedAndDroppedOnlyWhen
         "<Monitors><Monitor><Parameter>lost</Parameter></Monitor><Monitor><ClassName>a.B</ClassName></"
         "Monitor>"
         "<Monitor><ClassName> </ClassName></Monitor></Monitors>";
-    for (int i = 0; i < 2; ++i) {
-        f.prompts.ExpectMessage("Missing ClassName in monitor config")
-            .ExpectMessage("Error loading monitor item, skipping.");
+    for (const char* entry : {"1", "3"}) {
+        const std::string where = std::string(" (Monitor entry ") + entry + " of the file " + f.file() + ")";
+        f.prompts.ExpectMessage("Missing ClassName in monitor config" + where)
+            .ExpectMessage("Error loading monitor item, skipping." + where);
     }
     ASSERT_EQ(f.Load(original), FileProblem::None);
     EXPECT_EQ(f.configuration.SkippedEntries(), 2u);

@@ -178,8 +178,9 @@ TEST(MonitorFileEditors, EachCheckStopsTheSaveInItsOrderAndWritesNothing) {
     logEditor.OpenOn(MonitorFileOf(kit.entry));
     logEditor.UserSetText("txtOutputFileEncoding", "");
     logEditor.UserSetText("txtLogDaysToBackup", "many");
-    kit.s.prompts.ExpectMessage("The path to the log file does not exist");
+    kit.s.prompts.ExpectMessage("The path to the log file does not exist: " + kit.Cfg("gone"));
     logEditor.UserClick("cmdSave");
+    EXPECT_EQ(logEditor.requestedFocus(), "cmdBrowseLogFile");
     fs::create_directories(kit.Cfg("gone"));
     EXPECT_NE(
         SavedBySaveButton(kit, logEditor, log).find("<LogBackupFilesToKeep>many</LogBackupFilesToKeep>"),
@@ -200,6 +201,22 @@ TEST(MonitorFileEditors, AnEntryWithoutFileStartsWithTheChooserAndANewFileHoldsI
     EXPECT_EQ(std::tie(request.initialFolder, request.fileName), std::make_tuple(kit.dir / "cfg", ""));
     EXPECT_EQ(editor.Text("txtFileName"), "");
     EXPECT_FALSE(kit.entry.Changed || editor.IsClosed());
+    // Save has no file to write, whatever else it would check: it sends the user to the file's button, also
+    // once a log file was chosen.
+    const std::string noFile =
+        "No configuration file has been chosen. Choose or create one with the \"...\" "
+        "button beside \"Configuration File name\", then save again.";
+    kit.s.prompts.ExpectMessage(noFile);
+    editor.UserClick("cmdSave");
+    EXPECT_EQ(editor.requestedFocus(), "cmdBrowseConfig");
+    kit.s.dialogs.AnswerFile(kit.Cfg("run.txt"));
+    editor.UserClick("cmdBrowseLogFile");
+    editor.FocusControl("txtLogDaysToBackup");
+    kit.s.prompts.ExpectMessage(noFile);
+    editor.UserClick("cmdSave");
+    EXPECT_EQ(std::tie(editor.Text("txtLogFile"), editor.requestedFocus()),
+              std::make_tuple(kit.Cfg("run.txt"), "cmdBrowseConfig"));
+    kit.s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::No);
 
     // A new file: the root alone on two lines, every default loaded, the entry told at once.
     fs::create_directories(kit.Program("config"));
@@ -212,7 +229,7 @@ TEST(MonitorFileEditors, AnEntryWithoutFileStartsWithTheChooserAndANewFileHoldsI
     EXPECT_TRUE(editor.Checked("optWarning") && editor.Checked("optDaily"));
     EXPECT_EQ(editor.Text("txtOutputFileEncoding"), "ASCII");
     EXPECT_FALSE(editor.changed());
-    kit.s.prompts.ExpectMessage("The path to the log file does not exist");
+    kit.s.prompts.ExpectMessage("The path to the log file does not exist: " + kit.Program("output"));
     editor.UserClick("cmdSave");
     fs::create_directories(kit.Program("output"));
     EXPECT_EQ(SavedBySaveButton(kit, editor, kit.Cfg("new.log.xml")), Data("log/new-file.expected.log.xml"));

@@ -76,6 +76,14 @@ TEST(MonitorWindow, LoadingShowsTheListAndJmxAndASaveWritesEveryElementBack) {
     bare.Open();
     EXPECT_FALSE(bare.form.Checked("chkJmxEnabled") || bare.form.Enabled("frameJmx") || bare.form.changed());
     EXPECT_EQ(bare.form.Text("txtHtmlAdaptorPort"), "8082");
+
+    // An entry without a class is named by its file and its place among the entries, before the window opens.
+    MonitorKit classless(MonitorsOf({"a.B", ""}));
+    const std::string where = " (Monitor entry 2 of the file " + classless.file() + ")";
+    classless.s.prompts.ExpectMessage("Missing ClassName in monitor config" + where)
+        .ExpectMessage("Error loading monitor item, skipping." + where);
+    classless.Open();
+    EXPECT_EQ(classless.form.Items("lstMonitors"), Lines{"p1(a.B)"});
 }
 
 TEST(MonitorWindow, DeleteAndMoveActOnTheOneSelectedRowAndSayWhyWhenTheyCannot) {
