@@ -603,11 +603,15 @@ TEST_F(SampleTool, CheckReportsTheMonitorFileAndTheMonitorsWhoseFilesAreMissing)
                      "monitor is missing: " +
                      file("charts.reports.xml") + "\n"));
 
-    // The checks of each monitor's editor, on its own file.
-    Edit("alerts.emailmonitor.xml", "<SMTPPort>587</SMTPPort>", "<SMTPPort>smtp</SMTPPort>");
+    // The checks of each monitor's editor, on its own file; there too, what a save would drop is told
+    // though a check stops the save first.
+    Edit("alerts.emailmonitor.xml", "<SMTPPort>587</SMTPPort>",
+         "<SMTPPort>smtp</SMTPPort><FutureSetting>1</FutureSetting>");
     test::WriteFile(file("server.log.xml"), "<LogConfig>");
     const auto editors = Run({"check", "config/master.xml"});
     EXPECT_TRUE(Holds(editors.out, "+/monitor.xml: +/alerts.emailmonitor.xml: Port must be a number\n"));
+    EXPECT_TRUE(Holds(editors.out, "+/monitor.xml: +/alerts.emailmonitor.xml: The file " +
+                                       file("alerts.emailmonitor.xml") + " holds what the editor"));
     EXPECT_TRUE(Holds(editors.out, "+/monitor.xml: +/server.log.xml: The file " + file("server.log.xml") +
                                        " is not well-formed XML"));
 
