@@ -190,6 +190,15 @@ Findings CheckDispositions(const std::string& fileName, const CheckContext& cont
         configuration.CheckSave(paths, prompts, DispositionConfiguration::DetailedFiles::NotChecked))
         MayLose(configuration.Saving(paths, prompts), prompts);
     AddEditorMessages(findings, {}, prompts.messages, filePath, fileName);
+    // A fault of a catalogue that stops this file's save (a category name it cannot hold) is said once, of
+    // the catalogue, above; this file still fails, in words that send the reader there.
+    for (const Message& message : prompts.messages) {
+        if (message.kind == MessageKind::Error && !message.place.file.empty() &&
+            message.place.file != filePath && message.place.control.empty()) {
+            Add(findings, {}, "Cannot be saved until the fault in " + message.place.file + " is corrected",
+                filePath, fileName);
+        }
+    }
 
     // What to say about a disposition of a type naming a file, worked out once per type and file name: the
     // dispositions of one file name the same few files again and again.
