@@ -478,6 +478,17 @@ TEST_F(CheckCommand, ReportsEveryFailingMailboxWithTheEditorsMessagesAndChangesN
                                     "/missing.disposition.xml is not well-formed XML (line 1, column 24: the "
                                     "file ends before the element <Default> is closed).\nodd: "))
         << run.out;
+
+    // A mailbox without a name is told by its place among the master's mailboxes, in the master file.
+    WriteFile(cfg + "/master.xml", test::Replaced(before, "<Name>good</Name>", "<Name></Name>"));
+    run = Run({"check", "cfg/master.xml"});
+    EXPECT_TRUE(run.out.starts_with("mailbox 1: " + cfg + "/master.xml: Mailbox name is missing\nnodisp: "))
+        << run.out;
+    const nlohmann::json json = nlohmann::json::parse(Run({"check", "--format=json", "cfg/master.xml"}).out);
+    EXPECT_EQ(json["findings"][0], (nlohmann::json{{"file", cfg + "/master.xml"},
+                                                   {"mailbox", "mailbox 1"},
+                                                   {"kind", "error"},
+                                                   {"message", "Mailbox name is missing"}}));
 }
 
 // A file read as Windows-1252 loads, but the server's parser would refuse it: check says so and fails.
