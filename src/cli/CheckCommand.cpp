@@ -190,6 +190,15 @@ Findings CheckDispositions(const std::string& fileName, const CheckContext& cont
         configuration.CheckSave(paths, prompts, DispositionConfiguration::DetailedFiles::NotChecked))
         MayLose(configuration.Saving(paths, prompts), prompts);
     AddEditorMessages(findings, {}, prompts.messages, filePath, fileName);
+    // A fault of a catalogue that stops this file's save (a category name it cannot hold) is said once, of
+    // the catalogue, above; this file still fails, in words that send the reader there.
+    for (const Message& message : prompts.messages) {
+        if (message.kind == MessageKind::Error && !message.place.file.empty() &&
+            message.place.file != filePath && message.place.control.empty()) {
+            Add(findings, {}, "Cannot be saved until the fault in " + message.place.file + " is corrected",
+                filePath, fileName);
+        }
+    }
 
     // What to say about a disposition of a type naming a file, worked out once per type and file name: the
     // dispositions of one file name the same few files again and again.
@@ -239,8 +248,9 @@ Findings CheckDispositions(const std::string& fileName, const CheckContext& cont
 
 // What check says of one mailbox: the mailbox editor's checks of "Save and Exit", then its disposition file
 // and every detailed file that names. Reads nothing but the mailbox, what the run shares and the caches it
-// is given.
-Findings CheckMailbox(const CMailbox& record, const CheckContext& context, CheckCaches& caches) {
+// is given. `position` counts the mailboxes of the master from 1: a mailbox without a name is named by it.
+Findings CheckMailbox(const CMailbox& record, size_t position, const CheckContext& context,
+                      CheckCaches& caches) {
     Findings findings;
     CollectingPrompts prompts(context.notes);
     HeadlessServices headless(caches.paths, prompts, context.editors);
@@ -280,7 +290,14 @@ Findings CheckMailbox(const CMailbox& record, const CheckContext& context, Check
             findings.push_back(std::move(finding));
         }
     }
-    for (Finding& finding : findings) finding.message.place.mailbox = record.sName;
+    // A mailbox without a name is told by its place in the master file, which the line names.
+    const std::string who = record.sName.empty() ? "mailbox " + std::to_string(position) : record.sName;
+    for (Finding& finding : findings) {
+        finding.subject = who;
+        finding.message.place.mailbox = who;
+        if (record.sName.empty() && finding.message.place.file.empty())
+            finding.message.place.file = context.links.masterFilePath;
+    }
     return findings;
 }
 
@@ -451,7 +468,7 @@ std::vector<Outcome> CheckInParallel(const MasterConfiguration& master, bool mon
             const size_t item = monitors ? (taken == 0 ? count - 1 : taken - 1) : taken;
             try {
                 outcomes[item].findings = item < mailboxes.size()
-                                              ? CheckMailbox(*mailboxes[item], context, caches)
+                                              ? CheckMailbox(*mailboxes[item], item + 1, context, caches)
                                               : CheckMonitors(master, context, caches);
             } catch (...) {
                 outcomes[item].failure = std::current_exception();

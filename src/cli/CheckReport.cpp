@@ -74,7 +74,7 @@ Json JsonReport(const CheckReport& report) {
         if (!message.place.category.empty()) item["category"] = message.place.category;
         if (message.place.line > 0) {
             item["line"] = message.place.line;
-            item["column"] = message.place.column;
+            if (message.place.column > 0) item["column"] = message.place.column;
         }
         const std::string level = FindingLevel(message.kind);
         item["kind"] = level;

@@ -163,12 +163,25 @@ std::optional<Loss> NotKept(const OpenedFile& file, IPrompts& prompts,
         parts.push_back(std::string(attributes.size() == 1 ? "the attribute " : "the attributes ") +
                         listed(attributes));
     }
-    const auto counted = [&](size_t count, const char* one, const char* many) {
-        if (count == 1) parts.push_back(one);
-        if (count > 1) parts.push_back(std::to_string(count) + " " + many);
+    // Each by its line, as the elements are by path ("comments at lines 3, 12 and 40"), a long list cut
+    // short.
+    const auto located = [&](const std::vector<long>& lines, const char* one, const char* many) {
+        if (lines.empty()) return;
+        std::vector<long> distinct;
+        for (const long line : lines) {
+            if (distinct.empty() || distinct.back() != line) distinct.push_back(line);
+        }
+        constexpr size_t kShown = 10;
+        std::string list =
+            std::string(lines.size() == 1 ? one : many) + (distinct.size() == 1 ? " at line " : " at lines ");
+        for (size_t i = 0; i < distinct.size() && i < kShown; ++i) {
+            list += (i == 0 ? "" : i + 1 == distinct.size() ? " and " : ", ") + std::to_string(distinct[i]);
+        }
+        if (distinct.size() > kShown) list += " and " + std::to_string(distinct.size() - kShown) + " more";
+        parts.push_back(std::move(list));
     };
-    counted(unread.comments, "a comment", "comments");
-    counted(unread.processingInstructions, "a processing instruction", "processing instructions");
+    located(unread.comments, "a comment", "comments");
+    located(unread.processingInstructions, "a processing instruction", "processing instructions");
     if (!unread.texts.empty()) parts.push_back("text between the elements of " + listed(unread.texts));
     if (!unread.textsWithout.empty()) {
         parts.push_back("text in " + listed(unread.textsWithout) + ", where only elements are read");
@@ -187,8 +200,16 @@ std::optional<Loss> NotKept(const OpenedFile& file, IPrompts& prompts,
     }
     // Comments and the like are no part of what the server reads: said, and no reason not to save.
     if (unread.items.empty()) {
-        prompts.Show({MessageKind::Warning, "The file " + file.path + " holds what this window" + said,
-                      "The file " + file.path + " holds what the editor" + said, Place::File(file.path)});
+        Message warning{MessageKind::Warning, "The file " + file.path + " holds what this window" + said,
+                        "The file " + file.path + " holds what the editor" + said, Place::File(file.path)};
+        // A report points at the first of them.
+        for (const auto* lines : {&unread.comments, &unread.processingInstructions}) {
+            for (const long line : *lines) {
+                if (line > 0 && (warning.place.line == 0 || line < warning.place.line))
+                    warning.place.line = static_cast<int>(line);
+            }
+        }
+        prompts.Show(warning);
         return std::nullopt;
     }
     return Loss{"The file " + file.path + " holds what this window" + said + " Do you want to save anyway?",

@@ -144,7 +144,9 @@ std::string XmlDocument::Path(uint32_t index) const {
 
 UnreadContent XmlDocument::Unread() const {
     UnreadContent unread;
-    for (const Comment& comment : comments_) unread.comments += comment.read ? 0 : 1;
+    for (const Comment& comment : comments_) {
+        if (!comment.read) unread.comments.push_back(comment.line);
+    }
     unread.processingInstructions = processingInstructions_;
     unread.documentType = documentType_;
     std::unordered_map<std::string, size_t> where;

@@ -70,15 +70,17 @@ struct UnreadContent {
         size_t count = 0;
     };
     std::vector<Item> items;  // in the order of their first occurrence; an element's content goes with it
-    size_t comments = 0;
-    size_t processingInstructions = 0;
+    // The line of each comment and processing instruction, in the order of the file: a report names where
+    // they are, as it names elements by path.
+    std::vector<long> comments;
+    std::vector<long> processingInstructions;
     std::vector<Item> texts;  // elements with text between their child elements, where that text was not read
     // Elements read for the elements they hold, which hold text instead ("<Sales>x</Sales>").
     std::vector<Item> textsWithout;
     bool documentType = false;
 
     bool empty() const {
-        return items.empty() && comments == 0 && processingInstructions == 0 && texts.empty() &&
+        return items.empty() && comments.empty() && processingInstructions.empty() && texts.empty() &&
                textsWithout.empty() && !documentType;
     }
 };
@@ -130,10 +132,11 @@ class XmlDocument {
     std::vector<Attribute, LargeAllocator<Attribute>> attributes_;
     struct Comment {
         std::string text;
+        long line = 0;
         mutable bool read = false;
     };
     std::vector<Comment> comments_;
-    size_t processingInstructions_ = 0;
+    std::vector<long> processingInstructions_;  // the line of each
     bool documentType_ = false;
 };
 

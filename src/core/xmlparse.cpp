@@ -245,10 +245,10 @@ class XmlTreeBuilder {
     // A name longer than the JDK reads, once one was met.
     const std::string& LongName() const { return longName_; }
 
-    void Comment(const xmlChar* text) {
-        document_.comments_.push_back({text ? reinterpret_cast<const char*>(text) : "", false});
+    void Comment(const xmlChar* text, long line) {
+        document_.comments_.push_back({text ? reinterpret_cast<const char*>(text) : "", line, false});
     }
-    void ProcessingInstruction() { ++document_.processingInstructions_; }
+    void ProcessingInstruction(long line) { document_.processingInstructions_.push_back(line); }
     void DocumentType() { document_.documentType_ = true; }
 
   private:
@@ -385,6 +385,10 @@ struct ParseState {
     std::string_view text;
     size_t markLength = 0;  // of the byte-order mark before the text, which the parser's offsets count
     std::vector<size_t> openAt;
+    // How far such a text was counted for the line of a comment or processing instruction, and the line
+    // there: a file of many is counted once through, not from its start for each.
+    size_t linesCountedTo = 0;
+    long linesCounted = 1;
     // UTF-16 text (after its byte-order mark), which the parser decodes itself: decoded again here, as
     // UTF-8, only when a place is asked for.
     std::string_view utf16;
@@ -642,14 +646,40 @@ void OnCharacters(void* context, const xmlChar* text, int length) {
     });
 }
 
-void OnComment(void* context, const xmlChar* text) {
-    Guarded(context, [&](ParseState& state) { state.builder->Comment(text); });
+// The line a comment or processing instruction begins on. The parser calls back once past its end, so the
+// line breaks of what it holds are counted back; one from an entity's text is where the entity is used.
+long StartLine(ParseState& state, void* context, const xmlChar* text) {
+    long end = DocumentPosition(state.context).line;
+    const std::string_view loneCrText = state.LoneCrText();
+    const std::optional<size_t> offset = DocumentOffset(state.context);
+    if (!loneCrText.empty() && offset && *offset >= state.markLength) {
+        const size_t at = std::min(*offset - state.markLength, loneCrText.size());
+        if (at < state.linesCountedTo) {
+            state.linesCountedTo = 0;
+            state.linesCounted = 1;
+        }
+        for (size_t i = state.linesCountedTo; i < at; ++i) {
+            if (loneCrText[i] == '\n' ||
+                (loneCrText[i] == '\r' && (i + 1 >= loneCrText.size() || loneCrText[i + 1] != '\n')))
+                ++state.linesCounted;
+        }
+        state.linesCountedTo = at;
+        end = state.linesCounted;
+    }
+    if (InEntity(state, static_cast<xmlParserCtxtPtr>(context)) || !text) return end;
+    const std::string_view held(reinterpret_cast<const char*>(text));
+    return std::max(1L, end - static_cast<long>(std::count(held.begin(), held.end(), '\n')));
 }
 
-void OnProcessingInstruction(void* context, const xmlChar* target, const xmlChar*) {
+void OnComment(void* context, const xmlChar* text) {
+    Guarded(context,
+            [&](ParseState& state) { state.builder->Comment(text, StartLine(state, context, text)); });
+}
+
+void OnProcessingInstruction(void* context, const xmlChar* target, const xmlChar* data) {
     Guarded(context, [&](ParseState& state) {
         CheckName(state, context, target, "the target of a processing instruction");
-        state.builder->ProcessingInstruction();
+        state.builder->ProcessingInstruction(StartLine(state, context, data));
     });
 }
 

@@ -339,8 +339,9 @@ bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts
             // read the file at all. A colon the server's reader would take, but other XML tools and readers
             // that know namespaces take a prefix there, which the file does not declare.
             if (!IsXmlElementName(category.CategoryName)) {
-                // A refusal of this file's save, said for each file that cannot be saved; the words name the
-                // catalogue to mend, and the colon when it is the only fault, since such a name is one.
+                // A refusal of this file's save; the words name the catalogue to mend, and the colon when it
+                // is the only fault, since such a name is one. The place is the catalogue, where the fault
+                // lies: check says it there once, however many disposition files it stops.
                 std::string withoutColons = category.CategoryName;
                 std::replace(withoutColons.begin(), withoutColons.end(), ':', '_');
                 const std::string why =
@@ -350,9 +351,12 @@ bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts
                           "undeclared prefix)"
                         : "its name is not a valid XML element name";
                 const std::string definedIn = DefinitionFile(category.CategoryName);
-                prompts.ShowMessage("The category \"" + category.CategoryName + "\" cannot be saved: " + why +
-                                    ". Correct it in the category definitions file" +
-                                    (definedIn.empty() ? "" : " " + definedIn) + "; nothing was written.");
+                prompts.Show({MessageKind::Error,
+                              "The category \"" + category.CategoryName + "\" cannot be saved: " + why +
+                                  ". Correct it in the category definitions file" +
+                                  (definedIn.empty() ? "" : " " + definedIn) + "; nothing was written.",
+                              {},
+                              Place::File(definedIn)});
                 return false;
             }
             open(category.CategoryName, 1);

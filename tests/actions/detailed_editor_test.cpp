@@ -235,7 +235,7 @@ TEST(DetailedEditorFramework, WhatASaveWouldLeaveOutIsAskedAboutBeforeSaving) {
     const std::string question =
         "The file " + file +
         " holds what this window does not keep, and a save would leave it out: the "
-        "elements Disposition/Name, Disposition/Colour and a comment. Do you want to "
+        "elements Disposition/Name, Disposition/Colour and a comment at line 1. Do you want to "
         "save anyway?";
     kit.s.prompts.ExpectYesNo(question, Answer::No);
     EXPECT_FALSE(form.SaveFile());

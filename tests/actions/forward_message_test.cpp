@@ -56,7 +56,7 @@ TEST(ForwardMessageEditor, EditedSampleIsWrittenInItsOwnOrderAndShape) {
     // Its comment is not written back, and the user is told so once.
     kit.s.prompts.ExpectMessage(
         "The file " + file +
-        " holds what this window does not keep, and a save would leave it out: a comment.");
+        " holds what this window does not keep, and a save would leave it out: a comment at line 2.");
     form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_EQ(form.Text("txtPort"), "587");
     EXPECT_TRUE(form.Checked("optTlsStartTlsRequired"));

@@ -45,7 +45,7 @@ TEST(RunSQLEditor, AWriteToDBFileOpensWithItsStatementAndKeepsItsLengths) {
     kit.s.prompts.ExpectYesNo("The file " + file +
                                   " holds what this window does not keep, and a save would leave it out: the "
                                   "elements Disposition/TableName, Disposition/UseMySQLEscaping, "
-                                  "Disposition/Fields and a comment. Do you want to save anyway?",
+                                  "Disposition/Fields and a comment at line 35. Do you want to save anyway?",
                               Answer::Yes);
     kit.s.prompts.ExpectMessage("Saved");
     ASSERT_TRUE(form.SaveFile());

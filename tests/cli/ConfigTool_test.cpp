@@ -478,6 +478,17 @@ TEST_F(CheckCommand, ReportsEveryFailingMailboxWithTheEditorsMessagesAndChangesN
                                     "/missing.disposition.xml is not well-formed XML (line 1, column 24: the "
                                     "file ends before the element <Default> is closed).\nodd: "))
         << run.out;
+
+    // A mailbox without a name is told by its place among the master's mailboxes, in the master file.
+    WriteFile(cfg + "/master.xml", test::Replaced(before, "<Name>good</Name>", "<Name></Name>"));
+    run = Run({"check", "cfg/master.xml"});
+    EXPECT_TRUE(run.out.starts_with("mailbox 1: " + cfg + "/master.xml: Mailbox name is missing\nnodisp: "))
+        << run.out;
+    const nlohmann::json json = nlohmann::json::parse(Run({"check", "--format=json", "cfg/master.xml"}).out);
+    EXPECT_EQ(json["findings"][0], (nlohmann::json{{"file", cfg + "/master.xml"},
+                                                   {"mailbox", "mailbox 1"},
+                                                   {"kind", "error"},
+                                                   {"message", "Mailbox name is missing"}}));
 }
 
 // A file read as Windows-1252 loads, but the server's parser would refuse it: check says so and fails.
@@ -672,7 +683,8 @@ TEST_F(CheckCommand, ReportsPointAtTheLineAndColumnOfAFileThatIsNotWellFormed) {
                               {"region", {{"startLine", 6}, {"startColumn", 13}}}}));
 
     // What a catalogue holds that no disposition file can use names the file of the two that holds it, once
-    // for all the mailboxes that read it; a name that stops a disposition file's save is said of each file.
+    // for all the mailboxes that read it, a category name no disposition file can be saved with among it;
+    // each file it stops still fails, sending the reader there.
     WriteFile(cfg + "/cats.xml", "<Categories><Category><Name>Two Words</Name></Category></Categories>");
     WriteFile(cfg + "/cats2.xml",
               "<Categories><Category><ParentCategory>Spam</ParentCategory></Category>"
@@ -683,15 +695,17 @@ TEST_F(CheckCommand, ReportsPointAtTheLineAndColumnOfAFileThatIsNotWellFormed) {
                              "<Mailbox><Name>Other</Name><DispositionFileName>+/box.xml</DispositionFileName>"
                              "</Mailbox></Mailboxes>"));
     const ToolRun named = Run({"check", "cfg/catalogued.xml"});
-    const std::string unsaved =
-        "The category \"Two Words\" cannot be saved: its name is not a valid XML element "
-        "name. Correct it in the category definitions file " +
-        cfg + "/cats.xml; nothing was written.\n";
-    EXPECT_EQ(named.out,
-              "Box: " + cfg + "/cats2.xml: Category name missing in the category definitions file " + cfg +
-                  "/cats2.xml\nBox: " + cfg +
-                  "/types2.xml: Name is missing from a disposition type in the disposition types file " +
-                  cfg + "/types2.xml\nBox: +/box.xml: " + unsaved + "Other: +/box.xml: " + unsaved);
+    const std::string unsaved = "Cannot be saved until the fault in " + cfg + "/cats.xml is corrected\n";
+    EXPECT_EQ(
+        named.out,
+        "Box: " + cfg + "/cats2.xml: Category name missing in the category definitions file " + cfg +
+            "/cats2.xml\nBox: " + cfg +
+            "/types2.xml: Name is missing from a disposition type in the disposition types file " + cfg +
+            "/types2.xml\nBox: " + cfg +
+            "/cats.xml: The category \"Two Words\" cannot be saved: its name is not a valid XML element "
+            "name. Correct it in the category definitions file " +
+            cfg + "/cats.xml; nothing was written.\nBox: +/box.xml: " + unsaved +
+            "Other: +/box.xml: " + unsaved);
 
     EXPECT_EQ(Run({"check", "--format=xml", "cfg/broken.xml"}).err,
               Said("check: unknown format 'xml'; the formats are text, json, sarif\n"

@@ -280,14 +280,23 @@ TEST_F(SampleTool, WhatASaveWouldLeaveOutFailsCheckAndIsNotWrittenButCommentsAnd
     const std::string master = edit("master.xml", "../../examples/maildir/", temp / "maildir/");
     ASSERT_EQ(Run({"check", "config/master.xml"}).status, 0);
 
-    const std::string commented = edit("master.xml", "<ResponseHandler>\r\n",
-                                       "<ResponseHandler>\r\n<!-- kept by hand -->\r\nby hand\r\n");
+    // Comments and processing instructions are named by their lines (where each begins), as elements are
+    // by path; a report points at the first.
+    const std::string commented =
+        edit("master.xml", "<ResponseHandler>\r\n",
+             "<ResponseHandler>\r\n<!-- kept\r\nby hand -->\r\nby hand<?mark x?>\r\n<!--1--><!--2-->\r\n");
     const std::string saying = " holds what the editor does not keep, and a save would leave it out: ";
     const std::string comment = "The file " + file("master.xml") + saying +
-                                "a comment and text between the elements of ResponseHandler.\n";
+                                "comments at lines 2 and 5, a processing instruction at line 4 and text "
+                                "between the elements of ResponseHandler.\n";
     auto checked = Run({"check", "config/master.xml"});
     EXPECT_EQ(std::tie(checked.status, checked.out, checked.err),
               std::make_tuple(0, file("master.xml") + ": warning: " + comment, ""));
+    const auto json = nlohmann::json::parse(Run({"check", "--format=json", "config/master.xml"}).out);
+    EXPECT_EQ(json["findings"][0], (nlohmann::json{{"file", file("master.xml")},
+                                                   {"line", 2},
+                                                   {"kind", "warning"},
+                                                   {"message", comment.substr(0, comment.size() - 1)}}));
     auto printed = Run({"resave", "--stdout", "config/master.xml"});
     EXPECT_EQ(std::tie(printed.status, printed.out, printed.err),
               std::make_tuple(0, master, kPrefix + comment));
@@ -300,8 +309,8 @@ TEST_F(SampleTool, WhatASaveWouldLeaveOutFailsCheckAndIsNotWrittenButCommentsAnd
          "\t\t<Extra>1</Extra>\r\n\t</Default>\r\n\t<NotACategory>\r\n\t</NotACategory>");
     const std::string notes =
         "The file " + file("master.xml") + saying +
-        "the element ResponseHandler/Mailboxes/Mailbox/Note (6 times), a comment and text "
-        "between the elements of ResponseHandler. The mailboxes that hold an element left out: \"Support\", "
+        "the element ResponseHandler/Mailboxes/Mailbox/Note (6 times), comments at lines 2 and 5, a "
+        "processing instruction at line 4 and text between the elements of ResponseHandler. The mailboxes that hold an element left out: \"Support\", "
         "\"Sales\", \"Billing\", \"Archive\", \"Local Drop\", \"Bulk Drop\".\n";
     const std::string signature =
         "The file " + file("dispose/helpdesk.forward.xml") + saying +

@@ -106,7 +106,7 @@ TEST_F(MasterFile, WhatASaveWouldLeaveOutIsSaidOnceInOneNoticeAlsoForThousandsOf
             "the elements ResponseHandler/Old0, ResponseHandler/Old1, ResponseHandler/Old2, "
             "ResponseHandler/Old3, ResponseHandler/Old4, ResponseHandler/Old5, ResponseHandler/Old6, "
             "ResponseHandler/Old7, ResponseHandler/Old8, ResponseHandler/Old9 and 3 more and a "
-            "processing instruction. The mailboxes that hold an element left out: \"box0\", \"box1\", "
+            "processing instruction at line 1. The mailboxes that hold an element left out: \"box0\", \"box1\", "
             "\"box2\", \"box3\", \"box4\", \"box5\", \"box6\", \"box7\", \"box8\", \"box9\" and 19990 more. "
             "Do you want to save anyway?",
         text);
