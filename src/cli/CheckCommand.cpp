@@ -291,7 +291,8 @@ Findings CheckMailbox(const CMailbox& record, size_t position, const CheckContex
         }
     }
     // A mailbox without a name is told by its place in the master file, which the line names.
-    const std::string who = record.sName.empty() ? "mailbox " + std::to_string(position) : record.sName;
+    const std::string who =
+        record.sName.empty() ? "mailbox " + std::to_string(position) + " (no name)" : record.sName;
     for (Finding& finding : findings) {
         finding.subject = who;
         finding.message.place.mailbox = who;

@@ -482,11 +482,12 @@ TEST_F(CheckCommand, ReportsEveryFailingMailboxWithTheEditorsMessagesAndChangesN
     // A mailbox without a name is told by its place among the master's mailboxes, in the master file.
     WriteFile(cfg + "/master.xml", test::Replaced(before, "<Name>good</Name>", "<Name></Name>"));
     run = Run({"check", "cfg/master.xml"});
-    EXPECT_TRUE(run.out.starts_with("mailbox 1: " + cfg + "/master.xml: Mailbox name is missing\nnodisp: "))
+    EXPECT_TRUE(
+        run.out.starts_with("mailbox 1 (no name): " + cfg + "/master.xml: Mailbox name is missing\nnodisp: "))
         << run.out;
     const nlohmann::json json = nlohmann::json::parse(Run({"check", "--format=json", "cfg/master.xml"}).out);
     EXPECT_EQ(json["findings"][0], (nlohmann::json{{"file", cfg + "/master.xml"},
-                                                   {"mailbox", "mailbox 1"},
+                                                   {"mailbox", "mailbox 1 (no name)"},
                                                    {"kind", "error"},
                                                    {"message", "Mailbox name is missing"}}));
 }

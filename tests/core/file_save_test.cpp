@@ -665,6 +665,8 @@ TEST_F(FileSave, AnotherFileInThePlaceOfTheOneReadIsAChangeButOurOwnSaveIsNot) {
 
     // Another program's change while the new text is written and flushed, after the last question: the
     // file keeps it, and the save says so.
+    fs::remove(path);
+    WriteFile(path, "text\r\n");
     guard.Take(path);
     save.text = [] { return std::optional<std::string>("new"); };
     platform::testing::SetBeforeReplaceHook([&](int) { WriteFile(path, "theirs, now longer\r\n"); });
