@@ -421,13 +421,20 @@ Findings CheckOrphans(const MasterConfiguration& master, const std::string& mast
         for (const GraphNodeKind kind : {GraphNodeKind::DetailedFile, GraphNodeKind::MonitorFile}) {
             if (MayName(unread[i]->kind, kind)) kinds = std::string(GraphNodeKindName(kind)) + "s";
         }
-        Message message{
-            MessageKind::Warning,
-            "This " + std::string(GraphNodeKindName(unread[i]->kind)) +
-                " could not be read whole, and it may name " + kinds + ": " +
-                (withheld[i] == 1 ? "the one that nothing else names is"
-                                  : "the " + std::to_string(withheld[i]) + " that nothing else names are") +
-                " not listed"};
+        // A disposition file read whole may still hold dispositions the collection does not: those of a
+        // category a catalogue that could not be read defines, or that no catalogue defines.
+        const std::string why =
+            unread[i]->kind == GraphNodeKind::Dispositions
+                ? "Not all that this " + std::string(GraphNodeKindName(unread[i]->kind)) +
+                      " names is known (it, or a catalogue it needs, could not be read whole, or it holds "
+                      "categories no category definitions file defines), and it may name "
+                : "This " + std::string(GraphNodeKindName(unread[i]->kind)) +
+                      " could not be read whole, and it may name ";
+        Message message{MessageKind::Warning, why + kinds + ": " +
+                                                  (withheld[i] == 1 ? "the one that nothing else names is"
+                                                                    : "the " + std::to_string(withheld[i]) +
+                                                                          " that nothing else names are") +
+                                                  " not listed"};
         message.place.file = relative(unread[i]->path);
         findings.push_back({masterPath, std::move(message), false, unread[i]->path});
     }

@@ -81,6 +81,13 @@ class DispositionConfiguration {
     // any, categories of this file may be missing from the collection, and a save would drop them.
     const std::vector<std::string>& UnreadCatalogues() const { return unreadCatalogues_; }
     const CDispositionTypes& Types() const { return types_; }
+    // Whether every file the dispositions of the file name is known from the collection: not while a
+    // category definitions file could not be read or the file holds categories no catalogue defines (their
+    // dispositions, which the server still reads, are not loaded), nor while a disposition types file could
+    // not be read completely (a type it alone defines may need a file).
+    bool KnowsAllItNames() const {
+        return unreadCatalogues_.empty() && unreadTypesFiles_.empty() && unloadedCategories_.empty();
+    }
 
     // One line of the category tree: the name indented by kTreeIndent blanks per level, and the category it
     // shows.

@@ -227,7 +227,8 @@ ReferenceGraph BuildReferenceGraph(const MasterConfiguration& master, const std:
         const auto result = configuration.Load(fileName, masterPath, links, paths, prompts, &catalogues);
         // A file the editor would not open (its first disposition types file could not be read) is drawn as
         // the file it is, with nothing below it: what it names is not known.
-        const bool whole = result.opened && result.file.problem == FileProblem::None;
+        const bool whole =
+            result.opened && result.file.problem == FileProblem::None && configuration.KnowsAllItNames();
         if (whole) readWhole.insert(index);
         graph.nodes[index].namesKnown = readWhole.contains(index);
         if (!result.opened) continue;

@@ -765,6 +765,22 @@ TEST_F(CheckCommand, OrphansAreTheConfigurationFilesNothingNames) {
                   ": old/sales.disposition.xml: warning: A disposition configuration file that nothing "
                   "the master leads to names\n");
 
+    // The dispositions of a category no catalogue defines are not loaded, and the server still reads them:
+    // the file they name is no orphan either.
+    WriteFile(cfg + "/disposition.xml",
+              test::Replaced(ReadFile(cfg + "/disposition.xml"), "</Dispositions>",
+                             "<Gone><Disposition><Type>ForwardMessage</Type><DetailedDispositionFile>"
+                             "+/old/deeper/Forward.XML</DetailedDispositionFile></Disposition></Gone>"
+                             "</Dispositions>"));
+    const std::string notAllKnown =
+        ": linked.xml: warning: Not all that this disposition configuration file names is known (it, or a "
+        "catalogue it needs, could not be read whole, or it holds categories no category definitions file "
+        "defines), and it may name detailed disposition files: the one that nothing else names is not "
+        "listed\n";
+    const ToolRun undefined = Run({"check", "--orphans", "cfg/master.xml"});
+    EXPECT_EQ(undefined.out.find("Forward.XML"), std::string::npos) << undefined.out;
+    EXPECT_NE(undefined.out.find(path + notAllKnown), std::string::npos) << undefined.out;
+
     // A file that may name others but could not be read keeps the files of those kinds from being called
     // orphans, and says so once; a folder or a file that could not be looked into is named.
     WriteFile(cfg + "/disposition.xml", "<Dispositions>");
@@ -792,10 +808,8 @@ TEST_F(CheckCommand, OrphansAreTheConfigurationFilesNothingNames) {
                   ": old/sales.disposition.xml: warning: A disposition configuration file that nothing "
                   "the master leads to names\n" +
                   path + ": monitor.xml: warning: This monitor configuration file " + untold +
-                  "monitor files: the one that nothing else names is not listed\n" + path +
-                  ": linked.xml: warning: This disposition configuration file " + untold +
-                  "detailed disposition files: the one that nothing else names is not listed\n" + path +
-                  ": old/locked" + unexamined + "Permission denied\n" + path + ": old/secret.xml" +
+                  "monitor files: the one that nothing else names is not listed\n" + path + notAllKnown +
+                  path + ": old/locked" + unexamined + "Permission denied\n" + path + ": old/secret.xml" +
                   unexamined + "Cannot open it: Permission denied\n");
 }
 
