@@ -320,10 +320,7 @@ Findings CheckMonitors(const MasterConfiguration& master, const CheckContext& co
     MonitorConfiguration configuration;
     configuration.Load(path, prompts);
     std::string text;
-    // A save stops at its first failing check, before the losses: those are still told, as the tool's
-    // resave would refuse on them once the checks pass.
-    const FileSave save = configuration.Saving(prompts);
-    if (RunSave(save, prompts, &text) != SaveOutcome::Printed) MayLose(save, prompts);
+    PrintForCheck(configuration.Saving(prompts), prompts, text);
     Add(findings, name, std::move(prompts.messages), path);
     for (const CMonitorItem& entry : configuration.Entries) {
         const EditorRegistration* editor = context.editors.FindClass(entry.ClassName);

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "core/SaveSequence.h"
-
 namespace pv {
 
 std::vector<Message> ReusedEditors::WhatTheEditorSays(const EditorRegistration& editor,
@@ -21,10 +19,7 @@ std::vector<Message> ReusedEditors::WhatTheEditorSays(const EditorRegistration& 
     form.OpenFile(path);
     std::string text;
     const bool loaded = !form.IsClosed() && form.lastLoad() == FileProblem::None;
-    const bool passed = loaded && form.Save(&text) == SaveOutcome::Printed;
-    // A save stops at its first failing check, before the losses: those are still told, as the tool's resave
-    // would refuse on them once the checks pass.
-    if (loaded && !passed) MayLose(form.Saving(), prompts);
+    const bool passed = loaded && form.SaveForCheck(text) == SaveOutcome::Printed;
     const bool saidWhy =
         std::any_of(prompts.messages.begin(), prompts.messages.end(),
                     [](const Message& message) { return message.kind != MessageKind::Information; });

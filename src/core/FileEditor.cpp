@@ -296,6 +296,11 @@ SaveOutcome FileEditorForm::Save(std::string* printed) {
     return printed ? RunSave(Saving(), services_.prompts, printed) : RunSave(Saving(), services_);
 }
 
+SaveOutcome FileEditorForm::SaveForCheck(std::string& text) {
+    UpdateRecordFileName();
+    return PrintForCheck(Saving(), services_.prompts, text);
+}
+
 void FileEditorForm::Refuse(const std::string& message, const std::string& control) {
     throw SaveRefused{Fault(message, control)};
 }

@@ -161,6 +161,9 @@ class FileEditorForm : public FileEditorBase {
     SaveOutcome Save(std::string* printed = nullptr);
     // The save Save runs, for a caller that changes how it is run (the tool's backup options).
     FileSave Saving();
+    // The save as `check` runs it (PrintForCheck): the text into `text`, or every loss told after a failed
+    // check.
+    SaveOutcome SaveForCheck(std::string& text);
     bool SaveFile() override { return Save() == SaveOutcome::Written; }
     // The text SaveFile writes (without the final CR LF WriteTextFile adds), after every check; nullopt
     // when a check failed, its message shown.

@@ -18,6 +18,12 @@ bool MayLose(const FileSave& save, IPrompts& prompts) {
     return true;
 }
 
+SaveOutcome PrintForCheck(const FileSave& save, IPrompts& prompts, std::string& text) {
+    const SaveOutcome outcome = RunSave(save, prompts, &text);
+    if (outcome != SaveOutcome::Printed) MayLose(save, prompts);
+    return outcome;
+}
+
 // The backup the save asks for. One that cannot be kept (a folder the user may not create files in, a file
 // of an owner the backup cannot be given) stops the save: the tool says so and writes nothing; a window asks
 // whether to save without one, No being the answer that writes nothing, since a file in such a folder could

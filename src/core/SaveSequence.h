@@ -63,5 +63,8 @@ SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printe
                     IReview* review = nullptr);
 // A window's save: its prompts, and the review when the user asked for one (ReviewsBeforeSaving).
 SaveOutcome RunSave(const FileSave& save, const Services& services);
+// `check`'s run of a save, printed into `text`. A save stops at its first failing check, before the losses:
+// those are then told all the same, as a resave would refuse on them once the checks pass.
+SaveOutcome PrintForCheck(const FileSave& save, IPrompts& prompts, std::string& text);
 
 }  // namespace pv
