@@ -291,5 +291,11 @@ int main(int argc, char** argv) {
     QObject::connect(window.get(), &QDialog::finished, &app, &QApplication::quit);
     window->show();
     if (line.parser.isSet(line.quitWhenShown)) QTimer::singleShot(0, &app, &QApplication::quit);
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // The window is left to the system as the model is: closing it has already kept its place, and freeing
+    // its widgets one by one (a line for each of 10,000 mailboxes) would only hold up the end. Kept where it
+    // stays reachable; the application object still takes down its native window.
+    static pv::ui::FormWindow* const left = window.release();
+    static_cast<void>(left);
+    return status;
 }
