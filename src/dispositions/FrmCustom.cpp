@@ -26,12 +26,21 @@ FrmCustom::FrmCustom(Services& services) : FileEditorBase(services, CustomSetup(
         "Note: This disposition type is not supported in the configuration program. You can just choose "
         "the file.");
     AddControl(Label3, ControlKind::Label, "You'll need to edit the file using another tool.");
-    // Typing is allowed here; the name reaches the record only through Save.
+    // Typing is allowed here; the name reaches the record only through Save, so a name that differs from the
+    // record's is an edit Escape and the close box ask about. "Exit without saving" drops it without asking.
     mutableControl(txtFileName).readOnly = false;
+    OnChange(txtFileName, [this] { NoteTypedName(); });
     AddControl(cmdOpenWithNotepad, ControlKind::Button, "Open File in Notepad");
     AddControl(cmdExit, ControlKind::Button, "Exit without saving");
     OnClick(cmdOpenWithNotepad, [this] { OpenWithNotepad(); });
-    OnClick(cmdExit, [this] { UserRequestClose(); });
+    OnClick(cmdExit, [this] {
+        setChanged(false);
+        Close();
+    });
+}
+
+void FrmCustom::NoteTypedName() {
+    setChanged(record() && Text(txtFileName) != *record().storedName);
 }
 
 bool FrmCustom::SaveFile() {

@@ -13,6 +13,13 @@ class FrmCustom : public FileEditorBase {
     bool SaveFile() override;
     // Opens the file in the plain text editor, in the file's folder, without waiting for it.
     void OpenWithNotepad();
+
+  protected:
+    // A file chosen with "..." is in the record at once: no edit is left to ask about.
+    void AfterChoosing() override { NoteTypedName(); }
+
+  private:
+    void NoteTypedName();
 };
 
 }  // namespace pv

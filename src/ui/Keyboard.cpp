@@ -466,10 +466,32 @@ bool FormWindow::UndoKey(QWidget* box, QEvent* event) {
     return true;
 }
 
+namespace {
+
+// Alt with a key is a command (an access key): one that no control has taken types nothing, as elsewhere on
+// the desktop, rather than a letter into a value the server reads (Alt+X in a window without "Exit without
+// saving" would end a host name in "x"). AltGr comes without Alt, or with Control where a platform reports it
+// so.
+bool UnclaimedAltKey(const QKeyEvent& key) {
+#ifdef Q_OS_MACOS
+    return false;  // Option with a key types the characters of the keyboard's third level
+#else
+    const Qt::KeyboardModifiers modifiers = key.modifiers();
+    return (modifiers & Qt::AltModifier) && !(modifiers & Qt::ControlModifier) && !key.text().isEmpty() &&
+           key.text()[0].isPrint();
+#endif
+}
+
+}  // namespace
+
 bool FormWindow::KeyboardEvent(QObject* watched, QEvent* event) {
     auto* box = qobject_cast<QWidget*>(watched);
     const bool textBox = qobject_cast<QLineEdit*>(watched) || qobject_cast<QPlainTextEdit*>(watched);
     if (textBox && UndoKey(box, event)) return true;
+    if (textBox && event->type() == QEvent::KeyPress && UnclaimedAltKey(*static_cast<QKeyEvent*>(event))) {
+        event->accept();
+        return true;
+    }
     if (textBox && event->type() == QEvent::FocusOut &&
         static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
         // Typing after the keyboard comes back is a step of its own.

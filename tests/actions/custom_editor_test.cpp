@@ -81,16 +81,26 @@ TEST(CustomDispositionEditor, AChosenFileGoesToTheRecordAndOpensInTheTextEditorA
               (std::vector<std::string>{bin + "/my-editor | --wait | " + file,
                                         bin + "/my-editor | --wait | " + file, bin + "/xdg-open | " + file,
                                         bin + "/my-editor | --wait | " + file, bin + "/xdg-open | " + file}));
-    form.UserClick("cmdExit");  // no question: nothing marks this window changed
+    form.UserPressEscape();  // no question: the chosen file is in the record already
     EXPECT_TRUE(form.IsClosed());
 
-    // A name typed into the box reaches the record only through Save.
+    // A name typed into the box reaches the record only through Save: Escape asks first, "Exit without
+    // saving" does not, and a name typed back to the record's is no change.
     kit.Place("a.customdisposition.xml", "<Disposition><X>1</X></Disposition>");
     kit.record.Changed = false;
     form.Reopen();
     form.OpenOn(DetailedFileOf(kit.record));
     form.UserSetText("txtFileName", "+/dispose/b.customdisposition.xml");
+    kit.s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::Cancel);
+    form.UserPressEscape();
+    EXPECT_FALSE(form.IsClosed());
+    form.UserSetText("txtFileName", "+/dispose/a.customdisposition.xml");
+    form.UserPressEscape();
+    EXPECT_TRUE(form.IsClosed());
+    form.Reopen();
+    form.UserSetText("txtFileName", "+/dispose/b.customdisposition.xml");
     form.UserClick("cmdExit");
+    EXPECT_TRUE(form.IsClosed());
     EXPECT_EQ(kit.record.DetailedDispositionFile, "+/dispose/a.customdisposition.xml");
 
     form.Reopen();

@@ -152,6 +152,16 @@ TEST(QtMessagingWindows, CopyToIMAPFolderTabsInReadingOrderAndEscapeAsksFirst) {
                                                "txtAlias", "txtPassword", "txtSubfolder",
                                                "chkPutMessageGUIDInSubject", "cmdReload"}));
 
+    // An Alt key that no control takes types nothing: Alt+X is no "x" at the end of the server's name.
+    auto* host = Find<QLineEdit>(window, "txtHost");
+    host->setFocus();
+    QTest::keyClick(host, Qt::Key_End);
+    QTest::keyClick(host, Qt::Key_X, Qt::AltModifier);
+    QTest::keyClick(host, Qt::Key_2);
+    EXPECT_EQ(host->text(), "h2");
+    QTest::keyClick(host, Qt::Key_Backspace);
+    EXPECT_FALSE(editor.changed());
+
     Type(window, "txtSubfolder", "Sent");
     s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::Cancel);
     QTest::keyClick(&window, Qt::Key_Escape);
