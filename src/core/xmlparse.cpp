@@ -732,20 +732,26 @@ void OnInternalSubset(void* context, const xmlChar* name, const xmlChar* publicI
 }
 
 // An entity's text as the parser is to read it. A carriage return in it (from a reference &#13; where it was
-// declared) is read by the server's parser as a line end (with a line feed after it, as one) where it follows
-// the start of the text or of a CDATA section, markup, a reference, a character beyond the Basic Multilingual
-// Plane or another line end (in a CDATA section: a
-// line feed, or a line end read as one), and where it begins one of the pieces of 64 characters (UTF-16
-// units) in which that parser reads the text; anywhere else it keeps it. The parser reads every one
-// as a line end, so one the server keeps is written as a reference again, in a CDATA section by splitting
-// the section around it. Within tags, comments and processing instructions the text stays as it is.
+// declared) is read by the server's parser as a line end (with a line feed after it, as one) where that
+// parser begins a run of text with it: at the start of the text or of a CDATA section, after markup, a
+// reference, a character beyond the Basic Multilingual Plane or another line end (in a CDATA section: a line
+// feed, or a line end read as one), and where a run reaches the end of one of the pieces of 64 characters
+// (UTF-16 units) in which the parser reads the text and goes on in the next. In text a run that began on the
+// last character of a piece goes on past it (the parser carries that character over to the next piece); in a
+// CDATA section so does a pass that began on one of its last three characters or that meets "]" just before
+// its end. Anywhere else the parser keeps it. This parser reads every one as a line end, so one the server
+// keeps is written as a reference again, in a CDATA section by splitting the section around it. Within tags,
+// comments and processing instructions the text stays as it is.
 std::string KeepCarriageReturns(std::string_view text) {
     enum class Within { kText, kTag, kComment, kInstruction, kCData } within = Within::kText;
     char quote = 0;
     bool runStart = true;  // at the start, or after markup, a reference or a line end
     constexpr size_t kServerPiece = 64;
-    size_t units = 0;    // UTF-16 units of the text before `counted`
-    size_t counted = 0;  // bytes counted so far
+    size_t units = 0;     // UTF-16 units of the text before `counted`
+    size_t counted = 0;   // bytes counted so far
+    size_t runBegan = 0;  // UTF-16 units before the character the run (in a CDATA section, the pass) began on
+    bool passStart = false;      // in a CDATA section, the next character begins a pass of that parser
+    bool afterLineEnds = false;  // in a CDATA section, just after line ends the parser reads as such
     const auto unitsBefore = [&](size_t at) {
         for (; counted < at; ++counted) {
             const auto byte = static_cast<unsigned char>(text[counted]);
@@ -759,7 +765,7 @@ std::string KeepCarriageReturns(std::string_view text) {
         const char c = text[at];
         switch (within) {
             case Within::kText:
-            case Within::kCData:
+            case Within::kCData: {
                 if (within == Within::kCData && text.substr(at, 3) == "]]>") {
                     kept += "]]>";
                     at += 2;
@@ -767,8 +773,28 @@ std::string KeepCarriageReturns(std::string_view text) {
                     runStart = true;
                     continue;
                 }
+                const auto byte = static_cast<unsigned char>(c);
+                const bool lead = (byte & 0xC0) != 0x80;
+                const size_t position = unitsBefore(at);
+                // In a CDATA section a pass also begins where the line ends at the start of one leave the
+                // parser on the last character of a piece.
+                if (lead && (passStart || (afterLineEnds && c != '\r' && c != '\n' &&
+                                           position % kServerPiece == kServerPiece - 1))) {
+                    runBegan = position;
+                    passStart = false;
+                }
+                // A run that reaches the end of a piece goes on as a new one, but for those carried over.
+                const bool newPiece =
+                    lead && !runStart && position % kServerPiece == 0 && position > 0 &&
+                    (within == Within::kText ? runBegan + 1 != position
+                                             : runBegan + 3 <= position && text[at - 1] != ']');
+                if (newPiece) runBegan = position;
                 if (c == '\r' || c == '\n') {
-                    const bool keep = c == '\r' && !runStart && unitsBefore(at) % kServerPiece != 0;
+                    // In a CDATA section the parser goes on after a line feed with a new pass that begins at
+                    // it.
+                    if (within == Within::kCData && c == '\n' && !runStart) runBegan = position;
+                    const bool keep = c == '\r' && !runStart && !newPiece;
+                    afterLineEnds = within == Within::kCData && !keep;
                     // In a CDATA section a carriage return kept does not end the run it stands in.
                     runStart = !keep || within == Within::kText;
                     if (!keep) break;
@@ -777,8 +803,14 @@ std::string KeepCarriageReturns(std::string_view text) {
                 }
                 // A character beyond the Basic Multilingual Plane (from a reference: one written as itself
                 // is gone by now) ends that parser's run of text, as markup does.
-                if (const auto byte = static_cast<unsigned char>(c); (byte & 0xC0) != 0x80)
-                    runStart = within == Within::kText && byte >= 0xF0;
+                if (lead) {
+                    afterLineEnds = false;
+                    if (within == Within::kText && runStart && byte < 0xF0 && c != '&' && c != '<')
+                        runBegan = position;
+                    runStart = byte >= 0xF0;
+                    // In a CDATA section the parser reads on after such a character with a pass of its own.
+                    passStart = within == Within::kCData && byte >= 0xF0;
+                }
                 if (within == Within::kCData) break;
                 if (c == '&') {
                     const size_t end = text.find(';', at);
@@ -797,10 +829,12 @@ std::string KeepCarriageReturns(std::string_view text) {
                         kept += "<![CDATA[";
                         at += 8;
                         runStart = true;
+                        passStart = true;
                         continue;
                     }
                 }
                 break;
+            }
             case Within::kTag:
                 if (quote != 0) {
                     if (c == quote) quote = 0;

@@ -144,6 +144,17 @@ const std::vector<Accepted>& AcceptedDocuments() {
                 "<!DOCTYPE ResponseHandler [<!ENTITY e "
                 "\"&#13;a&#13;&#13;b&#13;&#10;<![CDATA[&#13;c&#13;&#13;]]>&#13;\">]>"),
          {{kMonitor, "[\na\r\nb\r\n\nc\r\r\n|\na\r\nb\r\n\nc\r\r\n]"}}},
+        // The same at the start of the parser's 64-character pieces: one stays where a run of text began just
+        // before it (e), in a CDATA section where the pass began two characters or less before it (g) or its
+        // line ends left the parser on the last character of a piece (h), not where a pass ran into it (k).
+        {"carriage returns from an entity's text where the server's parser reads its next piece",
+         Master("[&e;|&g;|&h;|&k;]",
+                "<!DOCTYPE ResponseHandler [<!ENTITY e \"" + std::string(62, 'x') +
+                    "&#13;y&#13;z\"><!ENTITY g \"" + std::string(53, 'y') +
+                    "<![CDATA[ &#13;&#13;]]>\"><!ENTITY h \"<![CDATA[" + std::string(52, 'x') +
+                    "&#10;&#13;z&#13;]]>\"><!ENTITY k \"<![CDATA[" + std::string(55, 'x') + "&#13;z]]>\">]>"),
+         {{kMonitor, "[" + std::string(62, 'x') + "\ry\rz|" + std::string(53, 'y') + " \r\r|" +
+                         std::string(52, 'x') + "\n\nz\r|" + std::string(55, 'x') + "\nz]"}}},
         // A character beyond the Basic Multilingual Plane written as itself in an entity's text is lost to
         // the server's parser, one given by a reference is not; and one lost does not count where that
         // parser looks for the start of a piece of its text (the carriage return here stays one).
