@@ -1,6 +1,7 @@
 #include "cli/ResaveCommand.h"
 
 #include <ostream>
+#include <utility>
 
 #include "actions/DetailedFileTool.h"
 #include "cli/ConfigTool.h"
@@ -82,7 +83,23 @@ int Finish(SaveOutcome outcome, const std::string& path, std::string text, const
     }
 }
 
+// What is said while a file is loaded or saved is about that file: a message that does not name it (a check's
+// fault, which knows its control and no more) is printed after its path.
+class FileAtHand {
+  public:
+    FileAtHand(StreamPrompts& prompts, std::string path)
+        : prompts_(prompts), before_(std::exchange(prompts.fileAtHand, std::move(path))) {}
+    ~FileAtHand() { prompts_.fileAtHand = std::move(before_); }
+    FileAtHand(const FileAtHand&) = delete;
+    FileAtHand& operator=(const FileAtHand&) = delete;
+
+  private:
+    StreamPrompts& prompts_;
+    std::string before_;
+};
+
 int Resave(FileSave save, const ResaveOptions& options, std::ostream& out, StreamPrompts& prompts) {
+    const FileAtHand named(prompts, save.path);
     save.backup = options.backup;
     std::string text;
     const SaveOutcome outcome = RunSave(save, prompts, options.Printing() ? &text : nullptr);
@@ -108,6 +125,7 @@ int ResaveWithEditor(const EditorRegistration& editor, const std::string& path, 
                      const ResaveOptions& options, std::ostream& out, const PathContext& paths,
                      StreamPrompts& prompts) {
     HeadlessServices headless(paths, prompts, BuiltInEditors());
+    const FileAtHand named(prompts, path);
     const std::unique_ptr<FileEditorForm> form = editor.OpenOnFile(headless.services, links, path);
     if (form->IsClosed() || form->lastLoad() != FileProblem::None) return NotWritten(prompts, path);
     return Resave(form->Saving(), options, out, prompts);

@@ -27,7 +27,7 @@ class StreamPrompts : public IPrompts {
             if (verbose_) Say(ToolText(message));
             return;
         }
-        Say(ToolText(message));
+        Say(Named(message));
         ++messagesShown;
     }
     Answer AskYesNo(const std::string& text, const std::string&) override {
@@ -61,8 +61,21 @@ class StreamPrompts : public IPrompts {
 
     size_t messagesShown = 0;
     size_t lossesRefused = 0;
+    // The file a command is loading or saving (its full path), "" when none: a message about it whose words
+    // do not name it (a save check's "SMTPServer is missing" knows no file) is printed after the path, as
+    // `check` puts the file before it. A message whose place is another file is that file's, and is left as
+    // it is.
+    std::string fileAtHand;
 
   private:
+    std::string Named(const Message& message) const {
+        const std::string& text = ToolText(message);
+        if (fileAtHand.empty() || (!message.place.file.empty() && message.place.file != fileAtHand) ||
+            text.find(fileAtHand) != std::string::npos)
+            return text;
+        return fileAtHand + ": " + text;
+    }
+
     std::ostream& stream_;
     bool verbose_;
     std::string prefix_;

@@ -33,7 +33,7 @@ TEST_F(SampleTool, ResaveWritesNothingWithoutTheFirstMessageFieldsFileOrWhenEntr
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err.substr(0, run.err.find("Not written")),
               kPrefix + ("Couldn't find the Message Fields file: " + file("customMessageFields.xml") + "\n") +
-                  kPrefix + "Couldn't load message fields, aborting\n" + kPrefix);
+                  kPrefix + path + ": Couldn't load message fields, aborting\n" + kPrefix);
 
     // The second file is optional, but the fields it offered are then named and the file is kept.
     fs::rename(file("moved.xml"), file("customMessageFields.xml"));
@@ -112,7 +112,7 @@ TEST_F(SampleTool, ADispositionFileIsRewrittenInTheEditorsShapeAndRefusedWhenIts
     run = Run({"resave", "--master", "config/master.xml", "config/sales.disposition.xml"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err,
-              kPrefix + std::string("Type is empty for at least one disposition for category=Default\n"));
+              kPrefix + path + ": Type is empty for at least one disposition for category=Default\n");
     EXPECT_EQ(ReadFile(path), refused);
 }
 
@@ -254,10 +254,9 @@ TEST_F(SampleTool, CheckReportsWhatADetailedFileSaysOnLoadingAndResaveRefusesACh
 
     const auto resaved = Run({"resave", "--type", "ForwardMessage", "config/dispose/helpdesk.forward.xml"});
     EXPECT_EQ(resaved.status, 1);
-    EXPECT_TRUE(resaved.err.starts_with(
-        kPrefix + std::string("Unrecognized TLS Option=STARTTLS\n") + kPrefix +
-        "Unrecognized TLS Option=STARTTLS. The editor does not write a value it does not "
-        "know.\n"))
+    EXPECT_TRUE(resaved.err.starts_with(test::Said(
+        helpdesk + ": Unrecognized TLS Option=STARTTLS\n" + helpdesk +
+        ": Unrecognized TLS Option=STARTTLS. The editor does not write a value it does not know.\n")))
         << resaved.err;
     EXPECT_EQ(ReadFile(helpdesk), text);
 }
@@ -419,7 +418,7 @@ TEST_F(SampleTool, MonitorFilesAreToldByTheirRootAndRefusedWhenTheirEditorsCheck
          "<Monitors><Monitor><ClassName>a.B</ClassName></Monitor><JMX><JMXEnabled>1</JMXEnabled><Adaptor>"
          "<ClassName>com.ombrivo.Postvane.monitor.HtmlAdaptorMBean</ClassName><Parameter>80x</Parameter>"
          "</Adaptor></JMX></Monitors>",
-         "Html Adaptor Port must be a number\n"},
+         file("monitor.xml") + ": Html Adaptor Port must be a number\n"},
         // What the save would drop is said.
         {"monitor.xml", "<Monitors><Monitor><Parameter>x</Parameter></Monitor></Monitors>",
          "Missing ClassName in monitor config (Monitor entry 1 of the file " + file("monitor.xml") +
@@ -429,7 +428,11 @@ TEST_F(SampleTool, MonitorFilesAreToldByTheirRootAndRefusedWhenTheirEditorsCheck
         {"alerts.emailmonitor.xml",
          "<EmailMonitor><SMTPServer>mx</SMTPServer><Addresses><Address>a@example.com</Address></Addresses>"
          "</EmailMonitor>",
-         "From address is missing"},
+         file("alerts.emailmonitor.xml") + ": From address is missing"},
+        {"alerts.emailmonitor.xml",
+         "<EmailMonitor><SMTPServer></SMTPServer><SMTPPort>25</SMTPPort><From>f@x</From><Addresses><Address>"
+         "a@b</Address></Addresses></EmailMonitor>",
+         file("alerts.emailmonitor.xml") + ": SMTPServer is missing"},
         {"server.log.xml", log, "The path to the log file does not exist: " + file("logs")},
         // A damaged file is reported and left alone; its kind is still told by its root.
         {"charts.reports.xml", damaged, ""},
@@ -483,9 +486,9 @@ TEST_F(SampleTool, AnUnknownLevelOrIntervalFailsCheckAndResaveChangesItOnlyWhenA
                       "Warnings\n+/monitor.xml: +/server.log.xml: Unrecognized LogBackupInterval=Weekly, "
                       "shown and saved as Daily\n"));
 
-    const std::string said = kPrefix +
-                             std::string("Unrecognized LogLevel=Debug, shown and saved as Warnings\n") +
-                             kPrefix + "Unrecognized LogBackupInterval=Weekly, shown and saved as Daily\n";
+    const std::string said = test::Said(
+        file("server.log.xml") + ": Unrecognized LogLevel=Debug, shown and saved as Warnings\n" +
+        file("server.log.xml") + ": Unrecognized LogBackupInterval=Weekly, shown and saved as Daily\n");
     const std::string changed = "The file " + file("server.log.xml") +
                                 " holds values a save would write otherwise: LogLevel=Debug "
                                 "(written as Warnings), LogBackupInterval=Weekly (written as Daily).\n";

@@ -179,9 +179,9 @@ TEST_F(ResaveRule, ValuesNoControlShowsAreKeptOrRefusedNeverChanged) {
     const std::string put = Edit("dispose/ticket.http.xml", "<Method>POST</Method>", "<Method>PUT</Method>");
     run = Run(resaveHttp);
     EXPECT_EQ(std::tie(run.status, run.err),
-              std::make_tuple(1, kPrefix + std::string("Unrecognized Method=PUT\n") + kPrefix +
-                                     "Unrecognized Method=PUT. The editor does not write a value it does not "
-                                     "know.\n"));
+              std::make_tuple(1, test::Said(http + ": Unrecognized Method=PUT\n" + http +
+                                            ": Unrecognized Method=PUT. The editor does not write a value it "
+                                            "does not know.\n")));
     EXPECT_EQ(ReadFile(http), put);
 
     // An account of four pieces: a save of Copy To IMAP Folder refuses it by name; the master keeps the
@@ -193,10 +193,11 @@ TEST_F(ResaveRule, ValuesNoControlShowsAreKeptOrRefusedNeverChanged) {
     run = Run({"resave", "--type", "CopyToIMAPFolder", imap});
     EXPECT_EQ(
         std::tie(run.status, run.err),
-        std::make_tuple(1, kPrefix + std::string("Mailbox Alias must not contain a backslash (\\): the file "
-                                                 "keeps Domain, Username and Mailbox Alias in one text "
-                                                 "separated by backslashes, so \"oncall\\night\" would read "
-                                                 "back split differently.\n")));
+        std::make_tuple(1, kPrefix + imap +
+                               std::string(": Mailbox Alias must not contain a backslash (\\): the file "
+                                           "keeps Domain, Username and Mailbox Alias in one text "
+                                           "separated by backslashes, so \"oncall\\night\" would read "
+                                           "back split differently.\n")));
     EXPECT_EQ(ReadFile(imap), fourPieces);
     const std::string master = Edit("master.xml", "EXAMPLE\\jsmith\\sales", "EXAMPLE\\jsmith\\sales\\west");
     run = Run({"resave", "config/master.xml"});
