@@ -24,6 +24,12 @@ std::string UnknownValueMessage(const std::string& unknownMessage, const std::st
     return (unknownMessage.empty() ? "Unrecognized " + element + "=" : unknownMessage) + value;
 }
 
+// The load's report of such a value. A window says it before it opens, over the window that names the file,
+// so its words name the file; the tool and `check` put the file before the words they print.
+Message UnknownValueLoaded(const std::string& message, const std::string& path) {
+    return {MessageKind::Error, message + " (in the file " + path + ")", message, Place::File(path)};
+}
+
 // Why a save stops at a value the file held but no control can show: the window tells what to do about it.
 Message UnknownValueRefusal(const std::string& message, const std::string& remedy) {
     return {MessageKind::Error,
@@ -415,7 +421,8 @@ void FileEditorForm::ChoiceSetting(const std::string& element, const std::string
             }
             for (const auto& option : options) SetChecked(option.option, false);
             *unknown = value;
-            services_.prompts.ShowMessage(UnknownValueMessage(unknownMessage, element, value));
+            services_.prompts.Show(
+                UnknownValueLoaded(UnknownValueMessage(unknownMessage, element, value), GetConfigFilePath()));
         },
         [=, this](std::string& buffer) {
             std::string value = defaultText;
@@ -459,7 +466,8 @@ void FileEditorForm::TwoValueSetting(const std::string& element, const std::stri
                                         Place::File(path)});
             } else if (value != onValue && value != offValue) {
                 *unknown = value;
-                services_.prompts.ShowMessage(UnknownValueMessage(unknownMessage, element, value));
+                services_.prompts.Show(UnknownValueLoaded(UnknownValueMessage(unknownMessage, element, value),
+                                                          GetConfigFilePath()));
             }
         },
         [=, this](std::string& buffer) {

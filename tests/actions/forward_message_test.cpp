@@ -117,7 +117,9 @@ TEST(ForwardMessageEditor, ChecksRunInFileOrderAndWriteNothingUntilAllPass) {
         return !form.Checked("optTlsNone") && !form.Checked("optTlsImplicit") &&
                !form.Checked("optTlsStartTlsRequired") && !form.Checked("optTlsStartTlsOptional");
     };
-    kit.s.prompts.ExpectMessage(unknown);
+    // Said before the window opens, over the window that edits the file naming this one: the file is named.
+    const std::string loaded = unknown + " (in the file " + file + ")";
+    kit.s.prompts.ExpectMessage(loaded);
     form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_TRUE(noneSelected());
     kit.s.prompts.ExpectMessage(
@@ -134,7 +136,7 @@ TEST(ForwardMessageEditor, ChecksRunInFileOrderAndWriteNothingUntilAllPass) {
     form.UserRedo();
     EXPECT_TRUE(form.Checked("optTlsNone"));
     form.UserClick("optTlsStartTlsOptional");
-    kit.s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::No).ExpectMessage(unknown);
+    kit.s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::No).ExpectMessage(loaded);
     form.UserClick("cmdReload");
     EXPECT_TRUE(noneSelected());
     form.UserClick("optTlsStartTlsOptional");

@@ -237,7 +237,7 @@ TEST(MessagingEditors, CopyToIMAPFolderKeepsAProtocolItCannotShowUntilTheBoxIsSe
     Opened copy("CopyToIMAPFolder");
     const std::string original = DispositionWith("<Protocol>IMAPS</Protocol>");
     const std::string file = copy.kit.Place("p.copytoimapfolder.xml", original);
-    copy.kit.s.prompts.ExpectMessage("Unrecognized Protocol=IMAPS");
+    copy.kit.s.prompts.ExpectMessage("Unrecognized Protocol=IMAPS (in the file " + file + ")");
     copy.Open();
     EXPECT_FALSE(copy.form().Checked("chkImaps"));
     EXPECT_FALSE(copy.form().changed());

@@ -191,7 +191,7 @@ TEST(HttpRequestEditor, DefaultsTheURLCheckAndAnUnknownMethodIsKeptUntilChosen) 
             "</Parameter><Parameter><FieldName>Subject</FieldName><ParameterName>title</ParameterName>"
             "</Parameter><Parameter><FieldName>Subject</FieldName></Parameter></Parameters>"));
     FrmHttpRequest form(kit.s.services, kit.master);
-    kit.s.prompts.ExpectMessage("Unrecognized Method=post");
+    kit.s.prompts.ExpectMessage("Unrecognized Method=post (in the file " + file + ")");
     kit.s.prompts.ExpectMessage("The file " + file +
                                 " lists the field Subject as a parameter more than once, with different "
                                 "ParameterName: each is saved with ParameterName title");
