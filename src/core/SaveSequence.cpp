@@ -27,12 +27,15 @@ SaveOutcome PrintForCheck(const FileSave& save, IPrompts& prompts, std::string& 
 // The backup the save asks for. One that cannot be kept (a folder the user may not create files in, a file
 // of an owner the backup cannot be given) stops the save: the tool says so and writes nothing; a window asks
 // whether to save without one, No being the answer that writes nothing, since a file in such a folder could
-// otherwise never be saved from the editor at all.
+// otherwise never be saved from the editor at all. Where the file cannot be written either (a read-only file
+// in such a folder), that is the failure both report: Yes would only lead to it, and the backup is not what
+// stands in the way.
 bool BackupKept(const FileSave& save, IPrompts& prompts) {
     try {
         KeepBackup(save.path, save.backup);
         return true;
     } catch (const AppError& error) {
+        platform::CheckWritable(save.path);
         std::string why = error.description();
         const std::string_view unwritten = "; the file was not written";
         if (why.ends_with(unwritten)) why.resize(why.size() - unwritten.size());

@@ -508,6 +508,17 @@ class Save {
 
     void Run() {
         CatchFileSizeSignal();
+        LookBeforeWriting();
+        if (existed_ && old_.st_nlink > 1) return InPlace();
+        try {
+            Replace();
+        } catch (const WriteInPlace&) {
+            InPlace();
+        }
+    }
+
+    // Finds the file the path leads to and its folder, and fails for what no way of writing gets around.
+    void LookBeforeWriting() {
         target_ = FollowLinks(pathText_);
         folderPath_ = ParentOf(target_);
         struct stat folderInfo {};
@@ -522,12 +533,6 @@ class Save {
             if (::access(target_.c_str(), W_OK) != 0) {
                 Fail(kErrFileAccess, "Cannot write " + pathText_ + ": " + Reason(errno));
             }
-        }
-        if (existed_ && old_.st_nlink > 1) return InPlace();
-        try {
-            Replace();
-        } catch (const WriteInPlace&) {
-            InPlace();
         }
     }
 
@@ -781,6 +786,11 @@ class Save {
 
 void ReplaceFileAtomically(const std::string& path, const std::string& bytes, const FileFingerprint* seen) {
     Save(path, bytes, seen).Run();
+}
+
+void CheckWritable(const std::string& path) {
+    static const std::string nothing;
+    Save(path, nothing, nullptr).LookBeforeWriting();
 }
 
 std::string FollowedPath(const std::string& path) {

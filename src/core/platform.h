@@ -93,6 +93,11 @@ FileBuffer ReadFileBuffer(const std::string& path, FileFingerprint& read, bool l
 void ReplaceFileAtomically(const std::string& path, const std::string& bytes,
                            const FileFingerprint* seen = nullptr);
 
+// Throws the AppError ReplaceFileAtomically would throw before writing anything, for what no way of writing
+// gets around: the folder is missing, the file is no regular file, or the user may not write it. Whether
+// the folder lets a new file replace it does not matter here: the file is then written in place.
+void CheckWritable(const std::string& path);
+
 // The file a path names, links followed one by one (the path itself when it is no link); a dangling link
 // gives the path of the file it would name. Throws AppError for a link loop.
 std::string FollowedPath(const std::string& path);

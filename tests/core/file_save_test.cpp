@@ -98,6 +98,14 @@ struct FileSave : ::testing::Test {
     }
 };
 
+// A window's prompts that say Yes to every question, keeping it among the messages.
+struct WindowSayingYes : CollectingPrompts {
+    Answer AskOrTell(const Message& question) override {
+        messages.push_back(question);
+        return Answer::Yes;
+    }
+};
+
 // What an in-place save says when neither the new text nor the old could be written, before the copy's name.
 const std::string kCutShort =
     ": No space left on device; putting its previous text back failed too (Input/output error), so the file "
@@ -130,6 +138,26 @@ TEST_F(FileSave, AFileTheUserMayWriteInAFolderTheyMayNotIsWrittenInPlace) {
     ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
     EXPECT_EQ(SavedAsOtherUser(path, "other"), "Cannot write " + path + ": Permission denied");
     EXPECT_EQ(ReadFile(path), "new text\r\n");
+    // Nor can a backup be kept of it here; but as nothing can be written, a window is not asked whether to
+    // save without one, and the tool does not blame the backup: both say why the file cannot be written.
+    EXPECT_EQ(AsOtherUser([&] {
+                  WindowSayingYes window;
+                  CollectingPrompts tool;
+                  pv::FileSave save;  // the save sequence's, not this fixture
+                  save.path = path;
+                  save.text = [] { return std::optional<std::string>("other"); };
+                  save.backup.control = BackupControl::Numbered;
+                  std::string said;
+                  for (CollectingPrompts* prompts : {static_cast<CollectingPrompts*>(&window), &tool}) {
+                      if (RunSave(save, *prompts) != SaveOutcome::NotWritten) said += "written\n";
+                      for (const Message& message : prompts->messages) said += WindowText(message) + "\n";
+                  }
+                  return said;
+              }),
+              "Error saving=75:Cannot write " + path + ": Permission denied\nError saving=75:Cannot write " +
+                  path + ": Permission denied\n");
+    EXPECT_EQ(ReadFile(path), "new text\r\n");
+    EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"master.xml"});
 }
 
 TEST_F(FileSave, AGroupSharedFileKeepsItsOwnerGroupAndModeWhenAnotherMemberSaves) {
