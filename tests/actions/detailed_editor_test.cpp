@@ -267,22 +267,16 @@ TEST(DetailedEditorFramework, AFileChangedByAnotherProgramIsOverwrittenOnlyWhenT
 
     form.UserSetText("txtName", "mine again");
     kit.Place("d.sample.xml", Sample("theirs", "1", ""));
-    const auto question = [&](const std::string& what) {
-        return "The file " + file + " has been " + what +
-               " by another program since this window read it. Do you want to overwrite it with what this "
-               "window shows? Yes overwrites it; No reads it again, discarding the edits made in this window; "
-               "Cancel does neither.";
-    };
-    kit.s.prompts.ExpectYesNoCancel(question("changed"), Answer::Cancel);
+    kit.s.prompts.ExpectChangedMeanwhile(file, Answer::Cancel);
     EXPECT_FALSE(form.SaveFile());
     EXPECT_EQ(ReadFile(file), Sample("theirs", "1", ""));
-    kit.s.prompts.ExpectYesNoCancel(question("changed"), Answer::Yes).ExpectMessage("Saved");
+    kit.s.prompts.ExpectChangedMeanwhile(file, Answer::Yes).ExpectMessage("Saved");
     EXPECT_TRUE(form.SaveFile());
     EXPECT_EQ(ReadFile(file), Sample("mine again", "0", ""));
     // Removed meanwhile: the same question; No reads it again (a missing file shows the defaults).
     std::filesystem::remove(file);
     form.UserSetText("txtName", "again");
-    kit.s.prompts.ExpectYesNoCancel(question("removed"), Answer::No);
+    kit.s.prompts.ExpectChangedMeanwhile(file, Answer::No, "removed");
     EXPECT_FALSE(form.SaveFile());
     EXPECT_EQ(form.Text("txtName"), "unnamed");
     EXPECT_FALSE(std::filesystem::exists(file));

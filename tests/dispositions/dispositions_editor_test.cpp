@@ -271,13 +271,7 @@ TEST(DispositionsEditor, AFileChangedByAnotherProgramIsReadAgainWhenTheUserSaysS
     const std::string theirs = ReadFile(e.file()) + "\r\n";  // another program's save, one line end more
     WriteFile(e.file(), theirs);
     e.ExpectRetiredDropped();
-    e.s.prompts.ExpectYesNoCancel(
-        "The file " + e.file() +
-            " has been changed by another program since this window read it. Do you "
-            "want to overwrite it with what this window shows? Yes overwrites it; No "
-            "reads it again, discarding the edits made in this window; Cancel does "
-            "neither.",
-        Answer::No);
+    e.s.prompts.ExpectChangedMeanwhile(e.file(), Answer::No);
     e.form.UserClick("cmdSave");
     EXPECT_FALSE(e.form.IsClosed());
     EXPECT_EQ(e.Dispositions(), Lines{kFwd});

@@ -35,13 +35,6 @@ std::string ConfirmDelete(const std::string& name) {
            name + "\"";
 }
 constexpr const char* kStopped = "Unexpected error in LoadFile=457:";
-// What a save asks when the file it would write is not the one the window read.
-std::string Meanwhile(const std::string& file, const std::string& how) {
-    return "The file " + file + " has been " + how +
-           " by another program since this window read it. Do you want to overwrite it with what this window "
-           "shows? Yes overwrites it; No reads it again, discarding the edits made in this window; Cancel "
-           "does neither.";
-}
 std::string NotReadToTheEnd(const std::string& file) {
     return "The master file " + file +
            " could not be read to the end, so the mailboxes after the one that failed are not loaded and would "
@@ -191,10 +184,9 @@ TEST_F(MainWindow, ClosingAsksOnlyAfterChangesReloadDiscardsThemAndAFailedSaveKe
     main.Reopen();
     main.UserClick("chkOnePass");
     std::filesystem::remove_all(cfg);
-    const std::string removed = Meanwhile(master, "removed");
     for (int attempt = 0; attempt < 2; ++attempt) {
         s.prompts.ExpectYesNoCancel(kUnsaved, Answer::Yes)
-            .ExpectYesNoCancel(removed, Answer::Yes)
+            .ExpectChangedMeanwhile(master, Answer::Yes, "removed")
             .ExpectMessage("Error saving=76:Path not found: the folder " + cfg + " does not exist");
         EXPECT_FALSE(main.UserRequestClose());
         EXPECT_TRUE(main.changed());
@@ -551,7 +543,6 @@ TEST_F(MainWindow, AFileChangedByAnotherProgramIsOverwrittenOnlyWhenTheUserSaysS
     s.prompts.ExpectMessage("Saved");
     main.UserClick("cmdSave");
 
-    const std::string question = Meanwhile(master, "changed");
     main.UserClick("chkOnePass");
     // Another program's save of the same length within the same tick of the clock leaves size and time as
     // they were: only the content tells that the file changed.
@@ -563,19 +554,19 @@ TEST_F(MainWindow, AFileChangedByAnotherProgramIsOverwrittenOnlyWhenTheUserSaysS
     const struct timespec times[2] = {before.st_atim, before.st_mtim};
     ASSERT_EQ(::utimensat(AT_FDCWD, master.c_str(), times, 0), 0);
     // Cancel: nothing written, the edits kept.
-    s.prompts.ExpectYesNoCancel(question, Answer::Cancel);
+    s.prompts.ExpectChangedMeanwhile(master, Answer::Cancel);
     main.UserClick("cmdSave");
     EXPECT_EQ(ReadFile(master), theirs);
     EXPECT_TRUE(main.changed() && !main.Checked("chkOnePass"));
     // No: the file is read again.
-    s.prompts.ExpectYesNoCancel(question, Answer::No);
+    s.prompts.ExpectChangedMeanwhile(master, Answer::No);
     main.UserClick("cmdSave");
     EXPECT_EQ(Listed(), (Names{"two"}));
     EXPECT_FALSE(main.changed());
     // A mailbox operation writes the file as well, and asks the same; Yes overwrites.
     WriteFile(master, MasterWith({"one"}));
     s.windows.Expect("frmMailbox", SaveAs("mine"));
-    s.prompts.ExpectYesNoCancel(question, Answer::Yes).ExpectMessage("Saved");
+    s.prompts.ExpectChangedMeanwhile(master, Answer::Yes).ExpectMessage("Saved");
     main.UserClick("cmdAddMailbox");
     EXPECT_EQ(NamesInFile(), (Names{"two", "mine"}));
 }

@@ -314,13 +314,7 @@ TEST(MonitorWindow, ClosingSavesDiscardsOrStaysAndAFailedOrQuestionedSaveKeepsTh
     form.UserClick("chkJmxEnabled");
     const std::string theirs = MonitorsOf({"a.A", "b.B", "c.C"});
     test::WriteFile(kit.file(), theirs);
-    kit.s.prompts.ExpectYesNoCancel(
-        "The file " + kit.file() +
-            " has been changed by another program since this window read it. Do you "
-            "want to overwrite it with what this window shows? Yes overwrites it; No "
-            "reads it again, discarding the edits made in this window; Cancel does "
-            "neither.",
-        Answer::Cancel);
+    kit.s.prompts.ExpectChangedMeanwhile(kit.file(), Answer::Cancel);
     form.UserClick("cmdSave");
     EXPECT_FALSE(form.IsClosed());
     EXPECT_EQ(ReadFile(kit.file()), theirs);

@@ -22,6 +22,15 @@ ScriptedPrompts& ScriptedPrompts::ExpectSavedUnchanged(const std::string& path) 
     return ExpectMessage("Saved: " + path + " held this text already, so it was not written again.");
 }
 
+ScriptedPrompts& ScriptedPrompts::ExpectChangedMeanwhile(const std::string& path, Answer answer,
+                                                         const std::string& how) {
+    return ExpectYesNoCancel("The file " + path + " has been " + how +
+                                 " by another program since this window read it. Do you want to overwrite it "
+                                 "with what this window shows? Yes overwrites it; No reads it again, "
+                                 "discarding the edits made in this window; Cancel does neither.",
+                             answer);
+}
+
 ScriptedPrompts& ScriptedPrompts::ExpectMessageStartingWith(const std::string& prefix) {
     queue_.push_back({Expected::Message, prefix, true, kAppTitle, Answer::Ok});
     return *this;

@@ -23,6 +23,9 @@ class ScriptedPrompts : public IPrompts {
     ScriptedPrompts& ExpectMessage(const std::string& text);
     // What a window's save says when the file at `path` held its text already, and nothing was written.
     ScriptedPrompts& ExpectSavedUnchanged(const std::string& path);
+    // What a window's save asks when another program `how` ("changed", "removed") the file since it was read.
+    ScriptedPrompts& ExpectChangedMeanwhile(const std::string& path, Answer answer,
+                                            const std::string& how = "changed");
     // A message whose text starts with `prefix` (for texts that carry an error description).
     ScriptedPrompts& ExpectMessageStartingWith(const std::string& prefix);
     ScriptedPrompts& ExpectYesNo(const std::string& text, Answer answer,
