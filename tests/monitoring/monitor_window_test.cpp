@@ -369,6 +369,7 @@ TEST(CustomMonitorEditor, StoresOnlyRealChangesAndNeverAnEntryWithoutClass) {
         s.prompts.ExpectMessage("Please enter the class name of the monitor");
         editor.UserClick("cmdSave");
         EXPECT_FALSE(editor.IsClosed());
+        EXPECT_EQ(editor.requestedFocus(), "txtClassName");
         editor.UserSetText("txtClassName", "   ");
         s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::Yes)
             .ExpectMessage("Please enter the class name of the monitor");
