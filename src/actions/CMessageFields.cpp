@@ -64,7 +64,7 @@ bool CMessageFields::LoadFromFile(const std::string& fileName, const std::string
                                   const PathContext& paths, IPrompts& prompts) {
     if (fileName.empty()) return false;
     const std::string path = paths.ResolvePath(referringFile, fileName);
-    const OpenedFile file = OpenConfigFile(path, "MessageFields", prompts);
+    const OpenedFile file = OpenConfigFile(path, kMessageFieldsRoot, prompts);
     if (file.problem == FileProblem::Missing) {
         prompts.Show(NotFound(kNotFound, "Couldn't find the Message Fields file", path));
         return false;

@@ -9,6 +9,9 @@
 
 namespace pv {
 
+// The element a message fields file begins with.
+inline constexpr const char* kMessageFieldsRoot = "MessageFields";
+
 class IPrompts;
 class PathContext;
 

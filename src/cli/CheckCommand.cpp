@@ -322,6 +322,8 @@ Findings CheckMonitors(const MasterConfiguration& master, const CheckContext& co
     std::string text;
     PrintForCheck(configuration.Saving(prompts), prompts, text);
     Add(findings, name, std::move(prompts.messages), path);
+    // A file two entries of one type name is checked once: its findings would be the same lines twice.
+    std::set<std::pair<std::string, std::string>> checked;
     for (const CMonitorItem& entry : configuration.Entries) {
         const EditorRegistration* editor = context.editors.FindClass(entry.ClassName);
         if (!editor || !editor->make) continue;
@@ -331,6 +333,7 @@ Findings CheckMonitors(const MasterConfiguration& master, const CheckContext& co
             continue;
         }
         const std::string file = paths.ResolvePath(path, entry.Parameter);
+        if (!checked.emplace(type, file).second) continue;
         if (!platform::PathExists(file)) {
             Add(findings, name, "The configuration file of the " + type + " monitor is missing: " + file,
                 path, entry.Parameter);

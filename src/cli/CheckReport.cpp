@@ -147,6 +147,9 @@ Json SarifReport(const CheckReport& report) {
          {{"driver",
            {{"name", "postvane-config-tool"}, {"version", POSTVANE_VERSION}, {"rules", std::move(rules)}}}}},
         {"originalUriBaseIds", {{"MASTERDIR", {{"uri", "file://" + UriPath(base) + "/"}}}}},
+        // Columns count characters, as the text report's do, not the UTF-16 units a reader would otherwise
+        // take them for.
+        {"columnKind", "unicodeCodePoints"},
         {"results", std::move(results)}};
     return {{"$schema", "https://json.schemastore.org/sarif-2.1.0.json"},
             {"version", "2.1.0"},

@@ -13,7 +13,7 @@ constexpr const char* kMissingName = "thisisabadname232323";
 
 bool LoadCategoryFile(CategoryCatalogue& catalogue, const std::string& fileName, IPrompts& prompts) {
     if (fileName.empty()) return true;
-    const OpenedFile file = OpenConfigFile(fileName, "Categories", prompts);
+    const OpenedFile file = OpenConfigFile(fileName, kCategoriesRoot, prompts);
     if (file.problem == FileProblem::Missing) {
         prompts.Show(
             NotFound("Couldn't find the Category Definitions file, please go back to main->Advanced "

@@ -4,6 +4,9 @@
 
 namespace pv {
 
+// The element a category definitions file begins with.
+inline constexpr const char* kCategoriesRoot = "Categories";
+
 class IMasterLinks;
 class IPrompts;
 class PathContext;

@@ -28,7 +28,7 @@ CDispositionTypes::FileRead CDispositionTypes::LoadFromFile(const std::string& f
                                                             const PathContext& paths, IPrompts& prompts) {
     if (fileName.empty()) return FileRead::NotNamed;
     const std::string path = paths.ResolvePath(referringFile, fileName);
-    const OpenedFile file = OpenConfigFile(path, "DispositionTypes", prompts);
+    const OpenedFile file = OpenConfigFile(path, kDispositionTypesRoot, prompts);
     if (file.problem == FileProblem::Missing) {
         prompts.Show(NotFound("Couldn't find the Disposition Types file, " + fileName +
                                   ", please go back to main->Advanced settings to correct it.",

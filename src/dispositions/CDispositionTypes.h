@@ -8,6 +8,9 @@
 
 namespace pv {
 
+// The element a disposition types file begins with.
+inline constexpr const char* kDispositionTypesRoot = "DispositionTypes";
+
 class IPrompts;
 class PathContext;
 

@@ -833,6 +833,8 @@ void FrmMain::EditMonitorConfig() {
 // it read them.
 void FrmMain::ShowOverview() {
     const auto graph = [this] {
+        // A master this window could not read whole is drawn as the tool draws it: alone, and not read.
+        if (loaded_ != FileProblem::None) return UnreadMasterGraph(FullPathToMasterConfig(), loaded_);
         return BuildReferenceGraph(master_, FullPathToMasterConfig(), services_.paths, services_.editors);
     };
     // What was opened from it may have written files, the master among them: the graph is drawn anew from

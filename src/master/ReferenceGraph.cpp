@@ -10,12 +10,15 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "actions/CMessageFields.h"
 #include "core/ConfigFile.h"
 #include "core/EditorRegistry.h"
 #include "core/HeadlessServices.h"
 #include "core/MasterLinks.h"
 #include "core/paths.h"
 #include "core/platform.h"
+#include "dispositions/CCategory.h"
+#include "dispositions/CDispositionTypes.h"
 #include "dispositions/DispositionConfiguration.h"
 #include "mailbox/CMailbox.h"
 #include "master/MasterConfiguration.h"
@@ -54,9 +57,12 @@ class GraphBuilder {
   public:
     explicit GraphBuilder(ReferenceGraph& graph) : graph_(graph) {}
 
-    // The node of the file at the full path `named` (added the first time), linked from `from` when given.
+    // The node of the file at the full path `named` (added the first time), linked from `from` when given. A
+    // file this program reads as a kind of its own (`root`: the element it begins with) is read, so that one
+    // not well-formed or of another kind shows as not read, as its editor would find it.
     GraphNode& File(GraphNodeKind kind, const std::string& label, const std::string& named,
-                    const std::string& from = {}, const std::string& type = {}) {
+                    const std::string& from = {}, const std::string& type = {},
+                    const std::string& root = {}) {
         // "+/dispose/../archive.xml" and "+/archive.xml" are one file, and so one node. Only the spelling
         // is made plain, as check's orphans take a name through ".."; links are not followed.
         std::string path = named.empty() ? named : std::filesystem::path(named).lexically_normal().string();
@@ -65,7 +71,13 @@ class GraphBuilder {
         if (path != named && !platform::PathExists(named)) path = named;
         // A name that names nothing is a node of its own, so that each such reference shows.
         const std::string id = path.empty() ? "missing:" + from + "\n" + label : "file:" + path;
+        const bool added = graph_.Find(id) == nullptr;
         GraphNode& node = Node(id, kind, label.empty() ? "(no file name)" : label, path, type);
+        if (added && !root.empty() && node.state == GraphFileState::Present) {
+            CollectingPrompts quiet;
+            node.state = StateOf(OpenConfigFile(path, root, quiet).problem);
+            node.namesKnown = node.state != GraphFileState::Unreadable;
+        }
         if (!from.empty()) Edge(from, id);
         return node;
     }
@@ -141,14 +153,17 @@ ReferenceGraph BuildReferenceGraph(const std::string& masterPath, const PathCont
     MasterConfiguration master;
     master.MasterFilePath = masterPath;
     const FileRead loaded = master.Load(paths, prompts);
-    if (!loaded.read()) {
-        ReferenceGraph graph;
-        GraphBuilder(graph).File(GraphNodeKind::Master, FileNameOf(masterPath), masterPath).state =
-            loaded.problem == FileProblem::Missing ? GraphFileState::Missing : GraphFileState::Unreadable;
-        graph.masterProblem = loaded.problem;
-        return graph;
-    }
+    if (!loaded.read()) return UnreadMasterGraph(masterPath, loaded.problem);
     return BuildReferenceGraph(master, masterPath, paths, editors);
+}
+
+ReferenceGraph UnreadMasterGraph(const std::string& masterPath, FileProblem problem) {
+    ReferenceGraph graph;
+    GraphBuilder(graph).File(GraphNodeKind::Master, FileNameOf(masterPath), masterPath).state =
+        problem == FileProblem::Missing ? GraphFileState::Missing : GraphFileState::Unreadable;
+    graph.nodes.front().namesKnown = false;
+    graph.masterProblem = problem;
+    return graph;
 }
 
 ReferenceGraph BuildReferenceGraph(const MasterConfiguration& master, const std::string& masterPath,
@@ -163,15 +178,15 @@ ReferenceGraph BuildReferenceGraph(const MasterConfiguration& master, const std:
     const auto named = [&](const std::string& name) {
         return name.empty() ? std::string() : paths.ResolvePath(masterPath, name);
     };
-    const auto catalogue = [&](GraphNodeKind kind, const std::string& name) {
-        if (!name.empty()) builder.File(kind, name, named(name), masterId);
+    const auto catalogue = [&](GraphNodeKind kind, const std::string& name, const std::string& root = {}) {
+        if (!name.empty()) builder.File(kind, name, named(name), masterId, {}, root);
     };
-    catalogue(GraphNodeKind::DispositionTypes, master.DispositionTypesFile1);
-    catalogue(GraphNodeKind::DispositionTypes, master.DispositionTypesFile2);
-    catalogue(GraphNodeKind::CategoryDefinitions, master.CategoryDefinitionsFile1);
-    catalogue(GraphNodeKind::CategoryDefinitions, master.CategoryDefinitionsFile2);
-    catalogue(GraphNodeKind::MessageFields, master.MessageFieldsFile1);
-    catalogue(GraphNodeKind::MessageFields, master.MessageFieldsFile2);
+    catalogue(GraphNodeKind::DispositionTypes, master.DispositionTypesFile1, kDispositionTypesRoot);
+    catalogue(GraphNodeKind::DispositionTypes, master.DispositionTypesFile2, kDispositionTypesRoot);
+    catalogue(GraphNodeKind::CategoryDefinitions, master.CategoryDefinitionsFile1, kCategoriesRoot);
+    catalogue(GraphNodeKind::CategoryDefinitions, master.CategoryDefinitionsFile2, kCategoriesRoot);
+    catalogue(GraphNodeKind::MessageFields, master.MessageFieldsFile1, kMessageFieldsRoot);
+    catalogue(GraphNodeKind::MessageFields, master.MessageFieldsFile2, kMessageFieldsRoot);
     catalogue(GraphNodeKind::CategorizationOverrides, master.CategorizationOverridesFile);
 
     // The monitor configuration, and the file of each monitor whose type keeps its settings in one.
@@ -191,7 +206,7 @@ ReferenceGraph BuildReferenceGraph(const MasterConfiguration& master, const std:
                     if (!editor || !editor->make) continue;
                     builder.File(GraphNodeKind::MonitorFile, entry.Parameter,
                                  entry.Parameter.empty() ? "" : paths.ResolvePath(path, entry.Parameter), id,
-                                 editor->setup.type);
+                                 editor->setup.type, editor->setup.root);
                 }
             }
         }
@@ -240,7 +255,8 @@ ReferenceGraph BuildReferenceGraph(const MasterConfiguration& master, const std:
         for (const CCatDispositions& category : configuration.Categories()) {
             for (const CCatDisposition& disposition : category.Dispositions) {
                 if (!named.emplace(disposition.Type, disposition.DetailedDispositionFile).second) continue;
-                const bool hasEditor = editors.Find(EditorFamily::Disposition, disposition.Type) != nullptr;
+                const EditorRegistration* editor = editors.Find(EditorFamily::Disposition, disposition.Type);
+                const bool hasEditor = editor != nullptr;
                 const bool needsFile =
                     configuration.Types().RequiresDetailedFile(disposition.Type).value_or(false);
                 const std::string& detailed = disposition.DetailedDispositionFile;
@@ -249,7 +265,7 @@ ReferenceGraph BuildReferenceGraph(const MasterConfiguration& master, const std:
                 builder.File(
                     GraphNodeKind::DetailedFile, detailed,
                     detailed.empty() ? "" : paths.ResolvePath(disposition.DispositionFilePath, detailed),
-                    dispositionsId, disposition.Type);
+                    dispositionsId, disposition.Type, editor ? editor->setup.root : std::string());
             }
         }
     }

@@ -82,6 +82,9 @@ ReferenceGraph BuildReferenceGraph(const std::string& masterPath, const PathCont
 // The same from a master already loaded (as the main window holds it), at `masterPath`.
 ReferenceGraph BuildReferenceGraph(const MasterConfiguration& master, const std::string& masterPath,
                                    const PathContext& paths, const EditorRegistry& editors);
+// The graph of a master that was not read whole: the master alone, missing or not read (what one read
+// part-way names is not all it names).
+ReferenceGraph UnreadMasterGraph(const std::string& masterPath, FileProblem problem);
 
 // The graph in Graphviz's DOT language: node ids quoted (quotes, backslashes and line breaks escaped), a
 // shape per kind, missing files dashed red and unreadable ones dotted orange.

@@ -634,6 +634,7 @@ TEST_F(CheckCommand, ReportsPointAtTheLineAndColumnOfAFileThatIsNotWellFormed) {
     const ToolRun sarif = Run({"check", "--format=sarif", "cfg/broken.xml"});
     const nlohmann::json run = nlohmann::json::parse(sarif.out)["runs"][0];
     EXPECT_EQ(run["originalUriBaseIds"]["MASTERDIR"]["uri"], "file://" + cfg + "/");
+    EXPECT_EQ(run["columnKind"], "unicodeCodePoints");
     EXPECT_EQ(run["results"][0]["locations"][0]["physicalLocation"],
               (nlohmann::json{{"artifactLocation", {{"uri", "broken.xml"}, {"uriBaseId", "MASTERDIR"}}},
                               {"region", {{"startLine", 3}, {"startColumn", found[0]["column"]}}}}));

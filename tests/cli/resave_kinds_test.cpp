@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
+#include "monitoring/MonitorEditors.h"
 #include "support/ToolRun.h"
 
 namespace fs = std::filesystem;
@@ -620,7 +621,14 @@ TEST_F(SampleTool, CheckReportsTheMonitorFileAndTheMonitorsWhoseFilesAreMissing)
     Edit("alerts.emailmonitor.xml", "<SMTPPort>587</SMTPPort>",
          "<SMTPPort>smtp</SMTPPort><FutureSetting>1</FutureSetting>");
     test::WriteFile(file("server.log.xml"), "<LogConfig>");
+    // A second logger on the same file: the file is checked once, its findings said once.
+    Edit("monitor.xml", "</Monitors>",
+         "<Monitor><ClassName>" + std::string(kLoggerClass) +
+             "</ClassName><Parameter>+/server.log.xml</Parameter></Monitor></Monitors>");
     const auto editors = Run({"check", "config/master.xml"});
+    const std::string notRead =
+        "+/monitor.xml: +/server.log.xml: The file " + file("server.log.xml") + " is not";
+    EXPECT_EQ(editors.out.find(notRead), editors.out.rfind(notRead)) << editors.out;
     EXPECT_TRUE(Holds(editors.out, "+/monitor.xml: +/alerts.emailmonitor.xml: Port must be a number\n"));
     EXPECT_TRUE(Holds(editors.out, "+/monitor.xml: +/alerts.emailmonitor.xml: The file " +
                                        file("alerts.emailmonitor.xml") + " holds what the editor"));

@@ -412,6 +412,12 @@ TEST_F(MainWindow, AnotherMasterThatStopsPartWayIsTheOneShownAskedAboutAndWritte
     EXPECT_EQ(main.caption(), "Main Configuration - incomplete: the file could not be read to the end");
     EXPECT_EQ(Listed(), Names{"b1"});
     EXPECT_TRUE(main.savedValues().OnePass);
+    // The Overview draws it as the tool's graph does: alone and not read, for it names more than was read.
+    s.windows.Expect("frmOverview", [&](Form& form) {
+        EXPECT_EQ(form.Items("lstOverview"), Names{"b.xml (master file) - could not be read"});
+        form.UserClick("cmdEscape");
+    });
+    main.UserClick("cmdOverview");
 
     // Add: the name already read is taken; the question names b.xml; a No writes nothing, a Yes writes b.xml.
     const std::string question = NotReadToTheEnd(b);

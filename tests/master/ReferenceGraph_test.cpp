@@ -22,9 +22,9 @@ using test::TempDir;
 using test::WriteFile;
 
 // A small installation with one of each thing that can go wrong: a catalogue that is missing, one that is
-// a folder, a disposition file that is not well-formed, one named through a folder that is not there, a
-// detailed file that is missing, one named twice, a monitor whose file is missing, and names with quotes,
-// backslashes and a line break.
+// a folder, one that is not well-formed, a disposition file that is not well-formed, one named through a
+// folder that is not there, a detailed file that is missing, one named twice, one of another kind, a monitor
+// whose file is missing, and names with quotes, backslashes and a line break.
 struct ReferenceGraphTest : ::testing::Test {
     TempDir temp;
     std::string dir = temp / "cfg";
@@ -37,6 +37,7 @@ struct ReferenceGraphTest : ::testing::Test {
                   " <DispositionTypesFile>+/types.xml</DispositionTypesFile>\n"
                   " <CategoryDefinitionsFile>+/categories.xml</CategoryDefinitionsFile>\n"
                   " <MessageFieldsFile>+/fields.xml</MessageFieldsFile>\n"
+                  " <MessageFieldsFile>+/fields2.xml</MessageFieldsFile>\n"
                   " <Mailboxes>\n"
                   "  <Mailbox><Name>say \"hi\" \\ there</Name>"
                   "<CategorizationRulesFileName>+/rules.xml</CategorizationRulesFileName>"
@@ -56,12 +57,15 @@ struct ReferenceGraphTest : ::testing::Test {
                   "<Monitors><Monitor><ClassName>" + std::string(kLoggerClass) +
                       "</ClassName><Parameter>+/log.xml</Parameter></Monitor></Monitors>");
         const std::string forward = "<Disposition><Type>ForwardMessage</Type><DetailedDispositionFile>";
-        WriteFile(dir + "/a.disposition.xml", "<Dispositions><Default>" + forward + "+/fwd.xml" +
-                                                  "</DetailedDispositionFile></Disposition>" + forward +
-                                                  "+/fwd.xml</DetailedDispositionFile></Disposition>" +
-                                                  forward +
-                                                  "+/gone \"x\".xml</DetailedDispositionFile></Disposition>"
-                                                  "</Default></Dispositions>");
+        WriteFile(dir + "/a.disposition.xml",
+                  "<Dispositions><Default>" + forward + "+/fwd.xml" +
+                      "</DetailedDispositionFile></Disposition>" + forward +
+                      "+/fwd.xml</DetailedDispositionFile></Disposition>" + forward +
+                      "+/gone \"x\".xml</DetailedDispositionFile></Disposition>" + forward +
+                      "+/other.xml</DetailedDispositionFile></Disposition>"
+                      "</Default></Dispositions>");
+        WriteFile(dir + "/other.xml", "<Dispositions/>");
+        WriteFile(dir + "/fields2.xml", "<MessageFields>");
         WriteFile(dir + "/fwd.xml", "<Disposition/>");
         WriteFile(dir + "/broken.disposition.xml", "<Dispositions><Default>");
     }
@@ -81,6 +85,7 @@ TEST_F(ReferenceGraphTest, TheDotDrawsEachFileOnceMarksTheBrokenOnesAndQuotesEve
   "file:D/types.xml" [label="+/types.xml", shape=folder, tooltip="disposition types file: D/types.xml"];
   "file:D/categories.xml" [label="+/categories.xml\nunreadable", shape=folder, tooltip="category definitions file: D/categories.xml", style=dotted, color=orange, fontcolor=orange];
   "file:D/fields.xml" [label="+/fields.xml\nmissing", shape=folder, tooltip="message fields file: D/fields.xml", style=dashed, color=red, fontcolor=red];
+  "file:D/fields2.xml" [label="+/fields2.xml\nunreadable", shape=folder, tooltip="message fields file: D/fields2.xml", style=dotted, color=orange, fontcolor=orange];
   "file:D/monitor.xml" [label="+/monitor.xml", shape=box3d, tooltip="monitor configuration file: D/monitor.xml"];
   "file:D/log.xml" [label="+/log.xml\n(Logger)\nmissing", shape=note, tooltip="monitor file: D/log.xml", style=dashed, color=red, fontcolor=red];
   "mailbox:say \"hi\" \\ there" [label="say \"hi\" \\ there", shape=ellipse, tooltip="mailbox"];
@@ -88,6 +93,7 @@ TEST_F(ReferenceGraphTest, TheDotDrawsEachFileOnceMarksTheBrokenOnesAndQuotesEve
   "file:D/a.disposition.xml" [label="+/a.disposition.xml", shape=box3d, tooltip="disposition configuration file: D/a.disposition.xml"];
   "file:D/fwd.xml" [label="+/fwd.xml\n(ForwardMessage)", shape=note, tooltip="detailed disposition file: D/fwd.xml"];
   "file:D/gone \"x\".xml" [label="+/gone \"x\".xml\n(ForwardMessage)\nmissing", shape=note, tooltip="detailed disposition file: D/gone \"x\".xml", style=dashed, color=red, fontcolor=red];
+  "file:D/other.xml" [label="+/other.xml\n(ForwardMessage)\nunreadable", shape=note, tooltip="detailed disposition file: D/other.xml", style=dotted, color=orange, fontcolor=orange];
   "mailbox:two\nlines" [label="two\nlines", shape=ellipse, tooltip="mailbox"];
   "file:D/categorization.xml" [label="+/categorization.xml\nmissing", shape=note, tooltip="categorization rules file: D/categorization.xml", style=dashed, color=red, fontcolor=red];
   "file:D/broken.disposition.xml" [label="+/broken.disposition.xml\nunreadable", shape=box3d, tooltip="disposition configuration file: D/broken.disposition.xml", style=dotted, color=orange, fontcolor=orange];
@@ -96,6 +102,7 @@ TEST_F(ReferenceGraphTest, TheDotDrawsEachFileOnceMarksTheBrokenOnesAndQuotesEve
   "file:D/master.xml" -> "file:D/types.xml";
   "file:D/master.xml" -> "file:D/categories.xml";
   "file:D/master.xml" -> "file:D/fields.xml";
+  "file:D/master.xml" -> "file:D/fields2.xml";
   "file:D/master.xml" -> "file:D/monitor.xml";
   "file:D/monitor.xml" -> "file:D/log.xml";
   "file:D/master.xml" -> "mailbox:say \"hi\" \\ there";
@@ -103,6 +110,7 @@ TEST_F(ReferenceGraphTest, TheDotDrawsEachFileOnceMarksTheBrokenOnesAndQuotesEve
   "mailbox:say \"hi\" \\ there" -> "file:D/a.disposition.xml";
   "file:D/a.disposition.xml" -> "file:D/fwd.xml";
   "file:D/a.disposition.xml" -> "file:D/gone \"x\".xml";
+  "file:D/a.disposition.xml" -> "file:D/other.xml";
   "file:D/master.xml" -> "mailbox:two\nlines";
   "mailbox:two\nlines" -> "file:D/categorization.xml";
   "mailbox:two\nlines" -> "file:D/broken.disposition.xml";
@@ -130,6 +138,7 @@ TEST_F(ReferenceGraphTest, TheOverviewOpensWhatANodeStandsForAndSaysWhenItIsMiss
                          "+/types.xml (disposition types file)",
                          "+/categories.xml (category definitions file) - could not be read",
                          "+/fields.xml (message fields file) - missing",
+                         "+/fields2.xml (message fields file) - could not be read",
                          "+/monitor.xml (monitor configuration file)",
                          "+/log.xml (monitor file, Logger) - missing",
                          "say \"hi\" \\ there (mailbox)",
@@ -137,6 +146,7 @@ TEST_F(ReferenceGraphTest, TheOverviewOpensWhatANodeStandsForAndSaysWhenItIsMiss
                          "+/a.disposition.xml (disposition configuration file)",
                          "+/fwd.xml (detailed disposition file, ForwardMessage)",
                          "+/gone \"x\".xml (detailed disposition file, ForwardMessage) - missing",
+                         "+/other.xml (detailed disposition file, ForwardMessage) - could not be read",
                          "two\nlines (mailbox)",
                          "+/categorization.xml (categorization rules file) - missing",
                          "+/broken.disposition.xml (disposition configuration file) - could not be read",
