@@ -357,7 +357,7 @@ Findings CheckMonitors(const MasterConfiguration& master, const CheckContext& co
 Findings CheckOrphans(const MasterConfiguration& master, const std::string& masterPath,
                       const PathContext& paths) {
     Findings findings;
-    const ReferenceGraph graph = BuildReferenceGraph(master, masterPath, paths, BuiltInEditors());
+    const ReferenceGraph graph = BuildReferenceGraph(master, masterPath, paths, BuiltInEditors(), false);
     // How many rules file names each mailbox holds, one file named twice counted twice: the mailbox editor
     // checks the file of a mailbox that names one, and no other.
     std::unordered_map<std::string, size_t> rulesNamedBy;

@@ -188,20 +188,40 @@ void DispositionConfiguration::BuildCategories(const OpenedFile& file, IPrompts&
 
     // The collection holds one entry per name, so a name given twice keeps its first definition; the user
     // is told, since the later definition (its place in the tree) is not what they see.
+    // A warning about the catalogue, where it is said (check says it there once): the server reads the
+    // disposition file as it is, and this file is saved as the window shows it.
     std::vector<std::string> repeated;
+    std::string repeatedIn;
     for (const CCategory& category : catalogue_) {
         if (index_.count(category.CategoryName) != 0) {
             repeated.push_back(category.CategoryName);
+            if (repeatedIn.empty() && category.DefinedIn >= 1 && category.DefinedIn <= 2)
+                repeatedIn = categoryFiles_[category.DefinedIn - 1];
             continue;
         }
         add(category.CategoryName, &category.ParentCategory);
     }
     categories_.resize(added);
     if (!repeated.empty()) {
-        prompts.ShowMessage(
-            "These categories are defined more than once in the category definitions files (or "
-            "are named Default, which is built in); only the first definition of each is used: " +
-            NameList(repeated));
+        prompts.Show({MessageKind::Warning,
+                      "These categories are defined more than once in the category definitions files (or "
+                      "are named Default, which is built in); only the first definition of each is used: " +
+                          NameList(repeated),
+                      {},
+                      Place::File(repeatedIn)});
+    }
+    // Told at once, before any edit: no disposition file can be saved while the catalogue holds them.
+    if (const std::vector<std::string> unsaveable = UnsaveableCategories(); !unsaveable.empty()) {
+        const std::string definedIn = DefinitionFile(unsaveable.front());
+        prompts.Show({MessageKind::Warning,
+                      "These categories of the category definitions file" +
+                          (definedIn.empty() ? std::string() : " " + definedIn) +
+                          " cannot be written into a disposition file, as their names are not valid XML "
+                          "element names (or hold a colon): " +
+                          NameList(unsaveable) +
+                          ". No disposition file can be saved until they are corrected there.",
+                      {},
+                      Place::File(definedIn)});
     }
 
     // Looked up in a set, not in the list: when a catalogue cannot be read, every category of the file is
@@ -324,6 +344,21 @@ bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts
             for (const CCatDispositions& category : categories_) dispositions += category.Dispositions.size();
             text->reserve(64 + categories_.size() * 40 + dispositions * 256);
         }
+        // Several names no element can carry are named at once, so that one correction of the catalogue
+        // is enough; a single one is named below, with why.
+        if (const std::vector<std::string> unsaveable = UnsaveableCategories(); unsaveable.size() > 1) {
+            const std::string definedIn = DefinitionFile(unsaveable.front());
+            prompts.Show(
+                {MessageKind::Error,
+                 "The categories " + NameList(unsaveable) +
+                     " cannot be saved: their names are not valid XML element names, or hold a colon, "
+                     "which the category's element in this file cannot safely carry. Correct them in "
+                     "the category definitions file" +
+                     (definedIn.empty() ? "" : " " + definedIn) + "; nothing was written.",
+                 {},
+                 Place::File(definedIn)});
+            return false;
+        }
         open(kRootElement, 0);
         for (size_t c = 0; c < categories_.size(); ++c) {
             const CCatDispositions& category = categories_[c];
@@ -410,6 +445,13 @@ std::string DispositionConfiguration::DroppedCategories(const std::string& artic
         text += article + "empty elements of the categories " + NameList(emptyUnloadedCategories_);
     }
     return text;
+}
+
+std::vector<std::string> DispositionConfiguration::UnsaveableCategories() const {
+    std::vector<std::string> names;
+    for (const CCatDispositions& category : categories_)
+        if (!IsXmlElementName(category.CategoryName)) names.push_back(category.CategoryName);
+    return names;
 }
 
 std::string DispositionConfiguration::DefinitionFile(const std::string& category) const {

@@ -128,6 +128,8 @@ class DispositionConfiguration {
     // `article`.
     std::string DroppedCategories(const std::string& article) const;
     // The full path of the category definitions file that defines `category` ("" when none does).
+    // The categories whose names no disposition file can hold as elements, in the window's order.
+    std::vector<std::string> UnsaveableCategories() const;
     std::string DefinitionFile(const std::string& category) const;
 
     LoadResult LoadAt(const std::string& fileName, const std::string& fullPath,

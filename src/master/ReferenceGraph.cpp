@@ -55,7 +55,8 @@ std::string FileNameOf(const std::string& path) {
 
 class GraphBuilder {
   public:
-    explicit GraphBuilder(ReferenceGraph& graph) : graph_(graph) {}
+    explicit GraphBuilder(ReferenceGraph& graph, bool readLeafFiles = true)
+        : graph_(graph), readLeafFiles_(readLeafFiles) {}
 
     // The node of the file at the full path `named` (added the first time), linked from `from` when given. A
     // file this program reads as a kind of its own (`root`: the element it begins with) is read, so that one
@@ -73,7 +74,7 @@ class GraphBuilder {
         const std::string id = path.empty() ? "missing:" + from + "\n" + label : "file:" + path;
         const bool added = graph_.Find(id) == nullptr;
         GraphNode& node = Node(id, kind, label.empty() ? "(no file name)" : label, path, type);
-        if (added && !root.empty() && node.state == GraphFileState::Present) {
+        if (added && readLeafFiles_ && !root.empty() && node.state == GraphFileState::Present) {
             CollectingPrompts quiet;
             node.state = StateOf(OpenConfigFile(path, root, quiet).problem);
             node.namesKnown = node.state != GraphFileState::Unreadable;
@@ -101,6 +102,7 @@ class GraphBuilder {
 
   private:
     ReferenceGraph& graph_;
+    bool readLeafFiles_;
     std::set<std::pair<std::string, std::string>> edges_;
 };
 
@@ -167,9 +169,10 @@ ReferenceGraph UnreadMasterGraph(const std::string& masterPath, FileProblem prob
 }
 
 ReferenceGraph BuildReferenceGraph(const MasterConfiguration& master, const std::string& masterPath,
-                                   const PathContext& programPaths, const EditorRegistry& editors) {
+                                   const PathContext& programPaths, const EditorRegistry& editors,
+                                   bool readLeafFiles) {
     ReferenceGraph graph;
-    GraphBuilder builder(graph);
+    GraphBuilder builder(graph, readLeafFiles);
     PathContext paths(programPaths);
     CollectingPrompts prompts;
     const std::string masterId = builder.File(GraphNodeKind::Master, FileNameOf(masterPath), masterPath).id;

@@ -79,9 +79,12 @@ std::string MailboxNodeId(const std::string& name);
 // nothing. The monitor and detailed files are those of the types `editors` knows, as check takes them.
 ReferenceGraph BuildReferenceGraph(const std::string& masterPath, const PathContext& paths,
                                    const EditorRegistry& editors, IPrompts& prompts);
-// The same from a master already loaded (as the main window holds it), at `masterPath`.
+// The same from a master already loaded (as the main window holds it), at `masterPath`. Without
+// `readLeafFiles`, a catalogue, monitor file or detailed file is only looked at, not read as its kind (check,
+// which reads each of them itself, wants only what is named).
 ReferenceGraph BuildReferenceGraph(const MasterConfiguration& master, const std::string& masterPath,
-                                   const PathContext& paths, const EditorRegistry& editors);
+                                   const PathContext& paths, const EditorRegistry& editors,
+                                   bool readLeafFiles = true);
 // The graph of a master that was not read whole: the master alone, missing or not read (what one read
 // part-way names is not all it names).
 ReferenceGraph UnreadMasterGraph(const std::string& masterPath, FileProblem problem);

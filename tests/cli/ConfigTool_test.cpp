@@ -704,6 +704,11 @@ TEST_F(CheckCommand, ReportsPointAtTheLineAndColumnOfAFileThatIsNotWellFormed) {
             "/cats2.xml\nBox: " + cfg +
             "/types2.xml: Name is missing from a disposition type in the disposition types file " + cfg +
             "/types2.xml\nBox: " + cfg +
+            "/cats.xml: warning: These categories of the category definitions file " + cfg +
+            "/cats.xml cannot be written into a disposition file, as their names are not valid XML element names "
+            "(or hold a colon): \"Two Words\". No disposition file can be saved until they are corrected "
+            "there.\nBox: " +
+            cfg +
             "/cats.xml: The category \"Two Words\" cannot be saved: its name is not a valid XML element "
             "name. Correct it in the category definitions file " +
             cfg + "/cats.xml; nothing was written.\nBox: +/box.xml: " + unsaved +

@@ -280,6 +280,19 @@ TEST_F(SampleTool, WhatASaveWouldLeaveOutFailsCheckAndIsNotWrittenButCommentsAnd
     const std::string master = edit("master.xml", "../../examples/maildir/", temp / "maildir/");
     ASSERT_EQ(Run({"check", "config/master.xml"}).status, 0);
 
+    // A category defined twice is said once, at the catalogue, and fails nothing: every disposition file is
+    // saved as the window shows it.
+    const std::string catalogue = ReadFile(file("customCategoryDefinitions.xml"));
+    edit("customCategoryDefinitions.xml", "</Categories>",
+         "<Category><Name>SalesLeads</Name><ParentCategory>Billing</ParentCategory></Category></Categories>");
+    const auto twice = Run({"check", "config/master.xml"});
+    EXPECT_EQ(std::tie(twice.status, twice.out),
+              std::make_tuple(0, "Support: " + file("customCategoryDefinitions.xml") +
+                                     ": warning: These categories are defined more than once in the category "
+                                     "definitions files (or are named Default, which is built in); only the "
+                                     "first definition of each is used: \"SalesLeads\"\n"));
+    test::WriteFile(file("customCategoryDefinitions.xml"), catalogue);
+
     // Comments and processing instructions are named by their lines (where each begins), as elements are
     // by path; a report points at the first.
     const std::string commented =

@@ -96,6 +96,7 @@ TEST(DispositionFile, SaveChecksRunInOrderAndWriteNothingUntilAllPass) {
 TEST(DispositionFile, TheSaveCheckWithoutTextSaysWhatTheSaveSays) {
     Folder f(Category("Spam") + Category("Junk", "Spam") + Category("Two Words"),
              "<Dispositions><Junk><Disposition><Type>RunSQL</Type></Disposition></Junk></Dispositions>");
+    f.s.prompts.ExpectMessageStartingWith("These categories of the category definitions file");
     ASSERT_TRUE(f.Load().opened);
     WriteFile(f.dir / "run.runsql.xml", "<Disposition/>");
     const auto sameVerdict = [&](bool passes) {
@@ -167,6 +168,12 @@ TEST(DispositionFile, RepeatedLoopingAndUnwritableCatalogueCategories) {
         "These categories are defined more than once in the category definitions files (or are named "
         "Default, which is built in); only the first definition of each is used: \"Spam\", \"Default\", "
         "\"Junk\"");
+    // Every name no disposition file can carry is told at once, before any edit, and again by a save.
+    const std::string catalogue = f.dir / "categoryDefinitions.xml";
+    f.s.prompts.ExpectMessage("These categories of the category definitions file " + catalogue +
+                              " cannot be written into a disposition file, as their names are not valid XML "
+                              "element names (or hold a colon): \"Two Words\", \"x:y\". No disposition file "
+                              "can be saved until they are corrected there.");
     ASSERT_TRUE(f.Load().opened);
     std::vector<std::string> tree;
     for (const auto& line : f.configuration.CategoryTree()) tree.push_back(line.text);
@@ -177,17 +184,24 @@ TEST(DispositionFile, RepeatedLoopingAndUnwritableCatalogueCategories) {
     // Written without escaping, such a name would make the whole file unreadable to the server.
     const std::string before = ReadFile(f.file());
     f.s.prompts.ExpectMessage(
-        "The category \"Two Words\" cannot be saved: its name is not a valid XML element name. Correct it in "
-        "the category definitions file " +
-        (f.dir / "categoryDefinitions.xml") + "; nothing was written.");
+        "The categories \"Two Words\", \"x:y\" cannot be saved: their names are not valid "
+        "XML element names, or hold a colon, which the category's element in this file "
+        "cannot safely carry. Correct them in the category definitions file " +
+        catalogue + "; nothing was written.");
     EXPECT_FALSE(f.Save());
     // Names are judged as the server's reader reads them: U+A640 begins a name only in later editions of
     // XML, a file holding it as one would not be read at all.
-    f.configuration.Find("Two Words")->CategoryName = "\xEA\x99\x80x";
-    f.s.prompts.ExpectMessageStartingWith("The category \"\xEA\x99\x80x\" cannot be saved:");
+    CCatDispositions* const twoWords = f.configuration.Find("Two Words");
+    CCatDispositions* const colon = f.configuration.Find("x:y");
+    twoWords->CategoryName = "\xEA\x99\x80x";
+    f.s.prompts.ExpectMessage(
+        "The category \"\xEA\x99\x80x\" cannot be saved: its name is not a valid XML element name. Correct it "
+        "in the category definitions file; nothing was written.");
+    colon->CategoryName = "x_y";
     EXPECT_FALSE(f.Save());
+    colon->CategoryName = "x:y";
     EXPECT_EQ(ReadFile(f.file()), before);
-    f.configuration.Find("Two Words")->CategoryName = "Übersicht_2.a-b";
+    twoWords->CategoryName = "Übersicht_2.a-b";
     // The server's reader takes a colon in a name, but a reader that knows namespaces takes a prefix.
     f.s.prompts.ExpectMessage(
         "The category \"x:y\" cannot be saved: its name holds a colon, which the category's element in this "
@@ -196,7 +210,7 @@ TEST(DispositionFile, RepeatedLoopingAndUnwritableCatalogueCategories) {
         (f.dir / "categoryDefinitions.xml") + "; nothing was written.");
     EXPECT_FALSE(f.Save());
     EXPECT_EQ(ReadFile(f.file()), before);
-    f.configuration.Find("x:y")->CategoryName = "x_y";
+    colon->CategoryName = "x_y";
     f.s.prompts.ExpectMessage("Saved");
     EXPECT_TRUE(f.Save());
 }
