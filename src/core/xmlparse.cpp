@@ -2128,6 +2128,13 @@ XmlFile ParseXmlText(std::string_view bytes) {
 }
 
 bool IsXmlElementName(std::string_view name) {
+    // Most names are ASCII letters, digits and "_-." (every category of a catalogue is looked at whenever a
+    // disposition file is loaded): those are told without decoding.
+    const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; };
+    if (!name.empty() && letter(name.front()) && std::all_of(name.begin() + 1, name.end(), [&](char c) {
+            return letter(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+        }))
+        return true;
     if (name.empty() || !IsValidUtf8(name)) return false;
     size_t pos = 0;
     const char32_t first = NextCodePoint(name, pos);
