@@ -187,9 +187,8 @@ void DispositionConfiguration::BuildCategories(const OpenedFile& file, IPrompts&
     add(kDefaultCategory, nullptr);
 
     // The collection holds one entry per name, so a name given twice keeps its first definition; the user
-    // is told, since the later definition (its place in the tree) is not what they see.
-    // A warning about the catalogue, where it is said (check says it there once): the server reads the
-    // disposition file as it is, and this file is saved as the window shows it.
+    // is told, since the later definition (its place in the tree) is not what they see. A warning, placed at
+    // the catalogue (check says it there once): this file is saved as the window shows it.
     std::vector<std::string> repeated;
     std::string repeatedIn;
     for (const CCategory& category : catalogue_) {

@@ -127,9 +127,9 @@ class DispositionConfiguration {
     // "dispositions of the categories "A" and empty elements of the categories "B"", each part after
     // `article`.
     std::string DroppedCategories(const std::string& article) const;
-    // The full path of the category definitions file that defines `category` ("" when none does).
     // The categories whose names no disposition file can hold as elements, in the window's order.
     std::vector<std::string> UnsaveableCategories() const;
+    // The full path of the category definitions file that defines `category` ("" when none does).
     std::string DefinitionFile(const std::string& category) const;
 
     LoadResult LoadAt(const std::string& fileName, const std::string& fullPath,
