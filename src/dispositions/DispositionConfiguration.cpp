@@ -226,14 +226,32 @@ void DispositionConfiguration::BuildCategories(const OpenedFile& file, IPrompts&
     // Looked up in a set, not in the list: when a catalogue cannot be read, every category of the file is
     // one of them.
     std::unordered_set<std::string> unloaded;
+    // A category written in several elements is read as one, its dispositions in the order they come, and
+    // saved as one: the file changes shape, which is said.
+    std::vector<bool> met(categories_.size(), false);
+    std::vector<std::string> split;
     for (XmlNode element = root.FirstChild(); element; element = element.NextSibling()) {
         std::string name(element.Name());
-        if (index_.count(name) != 0) continue;
+        if (const auto known = index_.find(name); known != index_.end()) {
+            if (met[known->second] && std::find(split.begin(), split.end(), name) == split.end())
+                split.push_back(std::move(name));
+            met[known->second] = true;
+            continue;
+        }
         // Named as the categories a save would drop, not again as elements left out.
         element.MarkBranchRead();
         if (!unloaded.insert(name).second) continue;
         const bool empty = !element.FirstChild() && NodeTextView(element).empty();
         (empty ? emptyUnloadedCategories_ : unloadedCategories_).push_back(std::move(name));
+    }
+    if (!split.empty()) {
+        prompts.Show({MessageKind::Warning,
+                      "The file " + fullPath_ + " holds " +
+                          (split.size() == 1 ? "the category " : "the categories ") + NameList(split) +
+                          " in more than one element; a save writes the dispositions of each in one element, "
+                          "in the order they come.",
+                      {},
+                      Place::File(fullPath_)});
     }
 
     // A parent may come after its children in the catalogue, so the links are made once every name is known.

@@ -163,7 +163,9 @@ TEST(DispositionFile, RepeatedLoopingAndUnwritableCatalogueCategories) {
                  Category("Junk", "Spam") + Category("Junk", "Orders") + Category("Loop1", "Loop2") +
                  Category("Loop2", "Loop1") + Category("Two Words", "Orders") + Category("x:y", "Orders"),
              "<Dispositions><Default><Disposition><Type>DoNothing</Type></Disposition></Default>"
-             "<Spam><Disposition><Type>DoNothing</Type></Disposition></Spam></Dispositions>");
+             "<Spam><Disposition><Type>DoNothing</Type></Disposition></Spam>"
+             "<Spam><Disposition><Type>DoNothing</Type><DirectoryForErrors>e</DirectoryForErrors>"
+             "</Disposition></Spam></Dispositions>");
     f.s.prompts.ExpectMessage(
         "These categories are defined more than once in the category definitions files (or are named "
         "Default, which is built in); only the first definition of each is used: \"Spam\", \"Default\", "
@@ -174,12 +176,16 @@ TEST(DispositionFile, RepeatedLoopingAndUnwritableCatalogueCategories) {
                               " cannot be written into a disposition file, as their names are not valid XML "
                               "element names (or hold a colon): \"Two Words\", \"x:y\". No disposition file "
                               "can be saved until they are corrected there.");
+    // Read as one, as the dispositions of a category are read; saved as one, which is said.
+    f.s.prompts.ExpectMessage("The file " + f.file() +
+                              " holds the category \"Spam\" in more than one element; a save writes the "
+                              "dispositions of each in one element, in the order they come.");
     ASSERT_TRUE(f.Load().opened);
     std::vector<std::string> tree;
     for (const auto& line : f.configuration.CategoryTree()) tree.push_back(line.text);
     EXPECT_EQ(tree, (std::vector<std::string>{"Default", "  Spam", "    Junk", "  Orders", "    Two Words",
                                               "    x:y"}));
-    EXPECT_EQ(f.configuration.Find("Spam")->Dispositions.size(), 1u);
+    EXPECT_EQ(f.configuration.Find("Spam")->Dispositions.size(), 2u);
 
     // Written without escaping, such a name would make the whole file unreadable to the server.
     const std::string before = ReadFile(f.file());
@@ -213,6 +219,8 @@ TEST(DispositionFile, RepeatedLoopingAndUnwritableCatalogueCategories) {
     colon->CategoryName = "x_y";
     f.s.prompts.ExpectMessage("Saved");
     EXPECT_TRUE(f.Save());
+    const std::string saved = ReadFile(f.file());
+    EXPECT_EQ(saved.find("<Spam>"), saved.rfind("<Spam>"));
 }
 
 TEST(DispositionFile, AFileThatIsNotADispositionFileIsReplacedOnlyOnRequest) {
