@@ -852,8 +852,8 @@ void FrmMain::ShowOverview() {
     }
     FrmOverview* shown = nullptr;
     FrmOverview overview(services_, std::move(drawn), [this, &shown, graph](const GraphNode& node) {
-        OpenFromOverview(node);
-        if (shown) shown->Redraw(graph());
+        const std::string now = OpenFromOverview(node);
+        if (shown) shown->Redraw(graph(), now);
     });
     shown = &overview;
     services_.windows.ShowModal(overview);
@@ -862,7 +862,7 @@ void FrmMain::ShowOverview() {
 // What double-clicking a node of the Overview opens: the window that edits it, opened as this window opens
 // it elsewhere (a mailbox as Edit does, the monitor configuration as its Edit does, a detailed or monitor
 // file in the editor of its type from the registry).
-void FrmMain::OpenFromOverview(const GraphNode& node) {
+std::string FrmMain::OpenFromOverview(const GraphNode& node) {
     switch (node.kind) {
         case GraphNodeKind::Mailbox: {
             const std::vector<std::string>& items = Items(lstMailboxes);
@@ -870,19 +870,23 @@ void FrmMain::OpenFromOverview(const GraphNode& node) {
                 if (items[i] != node.label) continue;
                 SetSelection(lstMailboxes, {static_cast<int>(i)});
                 EditMailbox();
-                return;
+                // The list keeps the mailbox edited selected, under its name now.
+                const std::vector<int>& selected = Selection(lstMailboxes);
+                if (selected.size() != 1) return {};
+                const std::string name = Items(lstMailboxes)[static_cast<size_t>(selected.front())];
+                return name == node.label ? std::string() : MailboxNodeId(name);
             }
             services_.prompts.ShowMessage("The mailbox \"" + node.label + "\" is no longer in the list of " +
                                           FullPathToMasterConfig() +
                                           ": it was renamed or removed since the Overview was drawn.");
-            return;
+            return {};
         }
         case GraphNodeKind::MonitorConfiguration:
             EditMonitorConfig();
-            return;
+            return {};
         case GraphNodeKind::Dispositions: {
             FrmDispositions::Open(services_, *this, node.label, FullPathToMasterConfig());
-            return;
+            return {};
         }
         case GraphNodeKind::DetailedFile:
         case GraphNodeKind::MonitorFile: {
@@ -892,18 +896,19 @@ void FrmMain::OpenFromOverview(const GraphNode& node) {
             if (!editor || !editor->make) break;
             const std::unique_ptr<FileEditorForm> form = editor->OpenOnFile(services_, *this, node.path);
             if (!form->IsClosed()) services_.windows.ShowModal(*form);
-            return;
+            return {};
         }
         case GraphNodeKind::Master:
             services_.prompts.Show(
                 {MessageKind::Information, "The master file is the one this window edits."});
-            return;
+            return {};
         default:
             break;
     }
     services_.prompts.Show({MessageKind::Information, "The editor has no window of its own for a " +
                                                           std::string(GraphNodeKindName(node.kind)) + ": " +
                                                           node.path});
+    return {};
 }
 
 }  // namespace pv

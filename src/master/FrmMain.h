@@ -129,7 +129,9 @@ class FrmMain : public Form, public IMasterLinks {
     void OpenOtherFile(const std::string& masterText, const std::function<bool()>& beforeLoading = {});
     void EditMonitorConfig();
     void ShowOverview();
-    void OpenFromOverview(const GraphNode& node);
+    // Opens what a node of the Overview stands for; returns the id of the node that stands for it now when
+    // that changed (a mailbox renamed), else "".
+    std::string OpenFromOverview(const GraphNode& node);
     std::string ResolveAgainstMaster(const std::string& storedPath) const;
 
     Services& services_;

@@ -63,10 +63,11 @@ void FrmOverview::OpenSelected() {
     open_(node);
 }
 
-void FrmOverview::Redraw(ReferenceGraph graph) {
-    std::string selectedId;
+void FrmOverview::Redraw(ReferenceGraph graph, const std::string& nowSelected) {
+    std::string selectedId = nowSelected;
     if (const std::vector<int>& selection = Selection(lstOverview);
-        selection.size() == 1 && static_cast<size_t>(selection.front()) < graph_.nodes.size()) {
+        selectedId.empty() && selection.size() == 1 &&
+        static_cast<size_t>(selection.front()) < graph_.nodes.size()) {
         selectedId = graph_.nodes[static_cast<size_t>(selection.front())].id;
     }
     graph_ = std::move(graph);

@@ -18,8 +18,9 @@ class FrmOverview : public Form {
     FrmOverview(Services& services, ReferenceGraph graph, Opener open);
 
     const ReferenceGraph& graph() const { return graph_; }
-    // Shows `graph` in place of the one shown, the same file kept selected when it is still there.
-    void Redraw(ReferenceGraph graph);
+    // Shows `graph` in place of the one shown, the same file kept selected when it is still there, or the
+    // node `nowSelected` when given (a mailbox renamed from here).
+    void Redraw(ReferenceGraph graph, const std::string& nowSelected = {});
 
   private:
     void OpenSelected();

@@ -635,6 +635,11 @@ TEST_F(MainWindow, TheOverviewFollowsARenameMadeFromItAndSaysWhenAMailboxIsGone)
         for (const std::string& line : overview.Items("lstOverview"))
             if (line.ends_with(" (mailbox)")) mailboxes.push_back(line);
         EXPECT_EQ(mailboxes, (Names{"Support (mailbox)", "SalesNew (mailbox)"}));
+        // The keys go on from the mailbox opened, under its new name.
+        const Names& lines = overview.Items("lstOverview");
+        EXPECT_EQ(overview.Selection("lstOverview"),
+                  std::vector<int>{static_cast<int>(
+                      std::find(lines.begin(), lines.end(), "SalesNew (mailbox)") - lines.begin())});
 
         overview.Redraw(before);
         s.prompts.ExpectMessage("The mailbox \"Sales\" is no longer in the list of " + master +
