@@ -121,10 +121,37 @@ Declared DeclaredEncoding(std::string_view text) {
     return {name, at + 1, close + 1, close + 1 >= declaration.size() || IsXmlBlank(declaration[close + 1])};
 }
 
+// Whether the XML declaration at the start of `text` gives its version with a blank before or after its "=",
+// and no blank after it before the next part ('<?xml version = "1.0"encoding="UTF-8"?>'): not XML, but the
+// server's parser lets that pass, where it refuses the same without those blanks.
+bool VersionUnspacedAfterBlankEquals(std::string_view text) {
+    if (text.substr(0, 5) != "<?xml" || text.size() < 6 || !IsXmlBlank(text[5])) return false;
+    size_t at = 5;
+    const auto skipBlanks = [&] {
+        const size_t from = at;
+        while (at < text.size() && IsXmlBlank(text[at])) ++at;
+        return at > from;
+    };
+    skipBlanks();
+    if (text.substr(at, 7) != "version") return false;
+    at += 7;
+    bool blankAtEquals = skipBlanks();
+    if (at >= text.size() || text[at] != '=') return false;
+    ++at;
+    blankAtEquals = skipBlanks() || blankAtEquals;
+    if (at >= text.size() || (text[at] != '"' && text[at] != '\'')) return false;
+    const size_t close = text.find(text[at], at + 1);
+    if (close == std::string_view::npos || close + 1 >= text.size()) return false;
+    const char next = text[close + 1];
+    return blankAtEquals && !IsXmlBlank(next) && next != '?';
+}
+
 // The parser does not ask for a blank after the encoding of the XML declaration when it reads the encoding
 // itself ("UTF-8"standalone="yes"); the server's parser does.
 const char* const kBlankAfterEncoding =
     "a blank (a space, TAB or line end) is required after the encoding in the XML declaration";
+const char* const kBlankAfterVersion =
+    "a blank (a space, TAB or line end) is required after the version in the XML declaration";
 
 // The ASCII characters at the start of UTF-16 text, as far as they go: enough to hold its declaration.
 std::string AsciiOfUtf16(std::string_view bytes, bool bigEndian) {
@@ -1618,10 +1645,16 @@ void OnError(void* context, xmlErrorPtr error) {
     if (ctxt) ctxt->disableSAX = 1;
     if (state->failed) return;
     state->failed = true;
-    state->refusal = error->code == XML_ERR_UNKNOWN_VERSION ? XmlRefusal::kNotVersion10
-                     : error->code == XML_ERR_NO_MEMORY     ? XmlRefusal::kTooLarge
-                     : LetPassByTheServer(*error)           ? XmlRefusal::kServerLenient
-                                                            : XmlRefusal::kNotWellFormed;
+    const xmlParserInputPtr document = ctxt ? DocumentInput(ctxt) : nullptr;
+    const bool afterVersion = error->code == XML_ERR_SPACE_REQUIRED && document && document->base &&
+                              document->end > document->base &&
+                              VersionUnspacedAfterBlankEquals(
+                                  std::string_view(reinterpret_cast<const char*>(document->base),
+                                                   static_cast<size_t>(document->end - document->base)));
+    state->refusal = error->code == XML_ERR_UNKNOWN_VERSION       ? XmlRefusal::kNotVersion10
+                     : error->code == XML_ERR_NO_MEMORY           ? XmlRefusal::kTooLarge
+                     : LetPassByTheServer(*error) || afterVersion ? XmlRefusal::kServerLenient
+                                                                  : XmlRefusal::kNotWellFormed;
     // Within an entity's text the parser counts from the entity's start; the place in the file is where
     // the entity is used.
     const bool inEntity = ctxt != state->context || state->context->inputNr > 1;
@@ -1634,7 +1667,8 @@ void OnError(void* context, xmlErrorPtr error) {
                  : TextLine(*state, error->int1,
                             state->openAt.empty() ? std::nullopt : std::optional(state->openAt.back()));
     try {
-        std::string reason = ParserReason(*error, ctxt, *state->builder, inEntity, openedOn);
+        std::string reason = afterVersion ? std::string(kBlankAfterVersion)
+                                          : ParserReason(*error, ctxt, *state->builder, inEntity, openedOn);
         if (inEntity && reason.rfind("the text of the entity", 0) != 0 &&
             error->code != XML_ERR_ENTITY_LOOP) {
             reason = "in the text of the entity used here: " + reason;

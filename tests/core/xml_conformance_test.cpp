@@ -279,6 +279,12 @@ const std::vector<Refused>& RefusedDocuments() {
          "line 1, column 70: a blank (a space, TAB or line end) is required after the attribute default "
          "value",
          XmlRefusal::kServerLenient},
+        {"no blank after the version of the XML declaration, where its \"=\" has blanks, which the server's "
+         "parser lets pass",
+         Master("x", "<?xml version = \"1.0\"encoding=\"UTF-8\"?>"),
+         "line 1, column 22: a blank (a space, TAB or line end) is required after the version in the XML "
+         "declaration",
+         XmlRefusal::kServerLenient},
         {"no blank after the encoding in the XML declaration",
          Master("x", "<?xml version=\"1.0\" encoding=\"UTF-8\"standalone=\"yes\"?>"),
          "line 1, column 37: a blank (a space, TAB or line end) is required after the encoding in the XML "
