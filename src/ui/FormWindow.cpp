@@ -228,6 +228,8 @@ void FormWindow::Apply(const pv::Control& control, QWidget* widget) {
     widget->setEnabled(control.enabled);
     if (auto* graph = dynamic_cast<GraphView*>(widget)) {
         graph->setGraph(control.text, control.items);
+        // The node the logic holds selected is where the keys go on from (the one opened, once redrawn).
+        if (control.selection.size() == 1) graph->setCurrent(control.selection.front());
         graph->setAccessibleName(Q(control.accessibleName));
     } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
         if (edit->text() != Q(control.text)) edit->setText(Q(control.text));
