@@ -21,6 +21,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -100,50 +101,60 @@ struct Declared {
     size_t after = 0;    // just after the quote that closes the name
     bool spaced = true;  // a blank (or the end of the declaration) after it, as XML asks
 };
-Declared DeclaredEncoding(std::string_view text) {
-    if (text.substr(0, 5) != "<?xml" || text.size() < 6 || !IsXmlBlank(text[5])) return {};
-    const std::string_view declaration = text.substr(0, text.find("?>"));
-    size_t at = declaration.find("encoding");
-    if (at == std::string_view::npos) return {};
-    at += 8;
+// The value of a pseudo-attribute of the XML declaration, its name ending just before `at`
+// ('encoding = "UTF-8"'): where the value begins, just after its closing quote, and whether a blank stands
+// before or after its "=".
+struct PseudoAttribute {
+    size_t value = 0;
+    size_t after = 0;
+    bool blankAtEquals = false;
+};
+std::optional<PseudoAttribute> PseudoAttributeValue(std::string_view declaration, size_t at) {
     const auto skipBlanks = [&] {
+        const size_t from = at;
         while (at < declaration.size() && IsXmlBlank(declaration[at])) ++at;
+        return at > from;
     };
-    skipBlanks();
-    if (at >= declaration.size() || declaration[at] != '=') return {};
+    bool blankAtEquals = skipBlanks();
+    if (at >= declaration.size() || declaration[at] != '=') return std::nullopt;
     ++at;
-    skipBlanks();
-    if (at >= declaration.size() || (declaration[at] != '"' && declaration[at] != '\'')) return {};
+    blankAtEquals = skipBlanks() || blankAtEquals;
+    if (at >= declaration.size() || (declaration[at] != '"' && declaration[at] != '\'')) return std::nullopt;
     const size_t close = declaration.find(declaration[at], at + 1);
-    if (close == std::string_view::npos) return {};
-    std::string name(declaration.substr(at + 1, close - at - 1));
+    if (close == std::string_view::npos) return std::nullopt;
+    return PseudoAttribute{at + 1, close + 1, blankAtEquals};
+}
+
+// The XML declaration at the start of `text`, up to its "?>"; empty when there is none.
+std::string_view XmlDeclaration(std::string_view text) {
+    if (text.substr(0, 5) != "<?xml" || text.size() < 6 || !IsXmlBlank(text[5])) return {};
+    return text.substr(0, text.find("?>"));
+}
+
+Declared DeclaredEncoding(std::string_view text) {
+    const std::string_view declaration = XmlDeclaration(text);
+    const size_t at = declaration.find("encoding");
+    if (at == std::string_view::npos) return {};
+    const std::optional<PseudoAttribute> value = PseudoAttributeValue(declaration, at + 8);
+    if (!value) return {};
+    std::string name(declaration.substr(value->value, value->after - 1 - value->value));
     for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return {name, at + 1, close + 1, close + 1 >= declaration.size() || IsXmlBlank(declaration[close + 1])};
+    return {name, value->value, value->after,
+            value->after >= declaration.size() || IsXmlBlank(declaration[value->after])};
 }
 
 // Whether the XML declaration at the start of `text` gives its version with a blank before or after its "=",
 // and no blank after it before the next part ('<?xml version = "1.0"encoding="UTF-8"?>'): not XML, but the
 // server's parser lets that pass, where it refuses the same without those blanks.
 bool VersionUnspacedAfterBlankEquals(std::string_view text) {
-    if (text.substr(0, 5) != "<?xml" || text.size() < 6 || !IsXmlBlank(text[5])) return false;
+    const std::string_view declaration = XmlDeclaration(text);
+    if (declaration.empty()) return false;
     size_t at = 5;
-    const auto skipBlanks = [&] {
-        const size_t from = at;
-        while (at < text.size() && IsXmlBlank(text[at])) ++at;
-        return at > from;
-    };
-    skipBlanks();
-    if (text.substr(at, 7) != "version") return false;
-    at += 7;
-    bool blankAtEquals = skipBlanks();
-    if (at >= text.size() || text[at] != '=') return false;
-    ++at;
-    blankAtEquals = skipBlanks() || blankAtEquals;
-    if (at >= text.size() || (text[at] != '"' && text[at] != '\'')) return false;
-    const size_t close = text.find(text[at], at + 1);
-    if (close == std::string_view::npos || close + 1 >= text.size()) return false;
-    const char next = text[close + 1];
-    return blankAtEquals && !IsXmlBlank(next) && next != '?';
+    while (at < declaration.size() && IsXmlBlank(declaration[at])) ++at;
+    if (declaration.substr(at, 7) != "version") return false;
+    const std::optional<PseudoAttribute> value = PseudoAttributeValue(declaration, at + 7);
+    return value && value->blankAtEquals && value->after < declaration.size() &&
+           !IsXmlBlank(declaration[value->after]);
 }
 
 // The parser does not ask for a blank after the encoding of the XML declaration when it reads the encoding
