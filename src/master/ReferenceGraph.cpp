@@ -72,18 +72,12 @@ class GraphBuilder {
         if (path != named && !platform::PathExists(named)) path = named;
         // A name that names nothing is a node of its own, so that each such reference shows.
         const std::string id = path.empty() ? "missing:" + from + "\n" + label : "file:" + path;
-        const bool added = graph_.Find(id) == nullptr;
-        GraphNode& node = Node(id, kind, label.empty() ? "(no file name)" : label, path, type);
-        if (added && readLeafFiles_ && !root.empty() && node.state == GraphFileState::Present) {
-            CollectingPrompts quiet;
-            node.state = StateOf(OpenConfigFile(path, root, quiet).problem);
-            node.namesKnown = node.state != GraphFileState::Unreadable;
-        }
+        GraphNode& node = Node(id, kind, label.empty() ? "(no file name)" : label, path, type, root);
         if (!from.empty()) Edge(from, id);
         return node;
     }
     GraphNode& Node(const std::string& id, GraphNodeKind kind, const std::string& label,
-                    const std::string& path, const std::string& type = {}) {
+                    const std::string& path, const std::string& type = {}, const std::string& root = {}) {
         if (const GraphNode* found = graph_.Find(id)) return graph_.nodes[found - graph_.nodes.data()];
         GraphNode node;
         node.id = id;
@@ -92,6 +86,10 @@ class GraphBuilder {
         node.path = path;
         node.type = type;
         node.state = kind == GraphNodeKind::Mailbox ? GraphFileState::Present : StateOf(path);
+        if (readLeafFiles_ && !root.empty() && node.state == GraphFileState::Present) {
+            CollectingPrompts quiet;
+            node.state = StateOf(OpenConfigFile(path, root, quiet).problem);
+        }
         node.namesKnown = node.state != GraphFileState::Unreadable;
         graph_.nodes.push_back(std::move(node));
         return graph_.nodes.back();
