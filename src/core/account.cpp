@@ -1,42 +1,32 @@
 #include "core/account.h"
 
 #include <string_view>
-#include <vector>
 
 namespace pv {
 
 std::string JoinAccount(const AccountParts& parts) {
     std::string text;
-    if (!parts.domain.empty()) text = parts.domain + "\\";
+    text.reserve(parts.domain.size() + parts.user.size() + parts.alias.size() + 2);
+    if (!parts.domain.empty()) text.append(parts.domain).append(1, '\\');
     text += parts.user;
     if (!parts.alias.empty()) {
-        text += "\\" + parts.alias;
+        text.append(1, '\\').append(parts.alias);
     } else if (!parts.domain.empty()) {
-        text += "\\" + parts.user;
+        text.append(1, '\\').append(parts.user);
     }
     return text;
 }
 
 std::optional<AccountParts> SplitAccount(const std::string& text) {
     if (text.empty()) return std::nullopt;
-    std::vector<std::string> pieces;
-    size_t start = 0;
-    while (true) {
-        const size_t slash = text.find('\\', start);
-        pieces.push_back(text.substr(start, slash == std::string::npos ? std::string::npos : slash - start));
-        if (slash == std::string::npos) break;
-        start = slash + 1;
-    }
-    switch (pieces.size()) {
-        case 1:
-            return AccountParts{"", pieces[0], ""};
-        case 2:
-            return AccountParts{"", pieces[0], pieces[1]};
-        default:
-            // The alias takes the rest, backslashes and all: dropped, a fourth piece would vanish unnoticed;
-            // kept, it reads back as it was, and a save that checks the parts refuses it by name.
-            return AccountParts{pieces[0], pieces[1], text.substr(pieces[0].size() + pieces[1].size() + 2)};
-    }
+    const size_t first = text.find('\\');
+    if (first == std::string::npos) return AccountParts{"", text, ""};
+    const size_t second = text.find('\\', first + 1);
+    if (second == std::string::npos) return AccountParts{"", text.substr(0, first), text.substr(first + 1)};
+    // The alias takes the rest, backslashes and all: dropped, a fourth piece would vanish unnoticed; kept, it
+    // reads back as it was, and a save that checks the parts refuses it by name.
+    return AccountParts{text.substr(0, first), text.substr(first + 1, second - first - 1),
+                        text.substr(second + 1)};
 }
 
 std::optional<AccountPartFault> AccountPartProblem(const AccountParts& parts, const std::string& whereKept) {

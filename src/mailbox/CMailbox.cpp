@@ -74,15 +74,15 @@ void CMailbox::recompose() {
 }
 
 void CMailbox::decompose(const std::string& account) {
-    const std::optional<AccountParts> parts = SplitAccount(account);
+    std::optional<AccountParts> parts = SplitAccount(account);
     if (!parts) {
         // The parts keep their values; the account text stays empty until a part is set.
         account_.clear();
         return;
     }
-    domain_ = parts->domain;
-    user_ = parts->user;
-    alias_ = parts->alias;
+    domain_ = std::move(parts->domain);
+    user_ = std::move(parts->user);
+    alias_ = std::move(parts->alias);
     recompose();
 }
 
@@ -124,6 +124,16 @@ class ChildElements {
 
 std::vector<std::string> CMailbox::readFromNode(XmlNode node) {
     setToDefaults();
+    return readFields(node);
+}
+
+std::shared_ptr<CMailbox> CMailbox::FromNode(XmlNode node, std::vector<std::string>& readAsOther) {
+    auto record = std::make_shared<CMailbox>();
+    readAsOther = record->readFields(node);
+    return record;
+}
+
+std::vector<std::string> CMailbox::readFields(XmlNode node) {
     std::vector<std::string> readAsOther;
     const ChildElements children(node);
     children.Read("Name", sName);

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -60,12 +61,16 @@ class CMailbox {
     // or does not fit 32 bits. Returns the numbers read as another ("Threads=2.5 (written as 2)"): a number
     // with a fraction is taken rounded, and a save writes it so.
     std::vector<std::string> readFromNode(XmlNode mailboxNode);
+    // A new record read from one Mailbox element, as readFromNode reads it into a record at its defaults.
+    static std::shared_ptr<CMailbox> FromNode(XmlNode mailboxNode, std::vector<std::string>& readAsOther);
     // Appends the Mailbox element at `level`, its children one level deeper; file names are made relative
     // to the master file's folder.
     void writeToString(std::string& buffer, int level, const std::string& masterFilePath,
                        const PathContext& paths, IPrompts& prompts) const;
 
   private:
+    // readFromNode without setting the defaults first: a new record has them already.
+    std::vector<std::string> readFields(XmlNode mailboxNode);
     void recompose();
     void decompose(const std::string& account);
 

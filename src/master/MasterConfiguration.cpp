@@ -40,8 +40,7 @@ std::vector<ReadMailbox> ReadMailboxes(const std::vector<XmlNode>& nodes) {
     const auto readRange = [&](size_t begin, size_t end) {
         for (size_t i = begin; i < end; ++i) {
             try {
-                read[i].record = std::make_shared<CMailbox>();
-                read[i].readAsOther = read[i].record->readFromNode(nodes[i]);
+                read[i].record = CMailbox::FromNode(nodes[i], read[i].readAsOther);
                 read[i].key = read[i].record->sName;
             } catch (...) {
                 read[i].failure = std::current_exception();
