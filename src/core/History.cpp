@@ -79,7 +79,9 @@ void FrmHistory::ShowDifference() {
         const std::string after = present ? platform::ReadFileBytes(links_.path, read) : std::string();
         disk_.Take(links_.path, read);
         const std::vector<DiffHunk> hunks = DiffTexts(before, after);
-        const std::string lineEnds = present ? LineEndNote(before, after) : std::string();
+        std::string lineEnds = present ? LineEndNote(before, after) : std::string();
+        if (const std::string blanks = BlankNote(hunks); !blanks.empty())
+            lineEnds += (lineEnds.empty() ? "" : " ") + blanks;
         SetText(txtDifference,
                 hunks.empty() ? "The file holds what this backup holds."
                               : (lineEnds.empty() ? "" : lineEnds + "\n") +

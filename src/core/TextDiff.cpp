@@ -261,4 +261,35 @@ std::string LineEndNote(std::string_view before, std::string_view after) {
     return note;
 }
 
+std::string BlankNote(const std::vector<DiffHunk>& hunks) {
+    const auto withoutLineEnd = [](std::string_view line) {
+        return line.ends_with('\r') ? line.substr(0, line.size() - 1) : line;
+    };
+    const auto withoutBlanks = [](std::string_view line) {
+        std::string kept;
+        kept.reserve(line.size());
+        for (const char c : line) {
+            if (c != ' ' && c != '\t') kept += c;
+        }
+        return kept;
+    };
+    for (const DiffHunk& hunk : hunks) {
+        // Each removed line by its text without blanks, against the added lines of the same hunk.
+        std::unordered_map<std::string, std::string_view> removed;
+        for (const DiffRow& row : hunk.rows) {
+            if (row.kind == DiffKind::Removed)
+                removed.emplace(withoutBlanks(withoutLineEnd(row.text)), withoutLineEnd(row.text));
+        }
+        for (const DiffRow& row : hunk.rows) {
+            if (row.kind != DiffKind::Added) continue;
+            const auto found = removed.find(withoutBlanks(withoutLineEnd(row.text)));
+            if (found != removed.end() && found->second != withoutLineEnd(row.text)) {
+                return "Some lines change only in their blanks (TABs against spaces, or blanks at their "
+                       "ends).";
+            }
+        }
+    }
+    return {};
+}
+
 }  // namespace pv

@@ -50,4 +50,9 @@ std::string UnifiedDiff(const std::vector<DiffHunk>& hunks, const std::string& o
 // neither is so (or a text is empty).
 std::string LineEndNote(std::string_view before, std::string_view after);
 
+// A sentence for a reader of the difference when a line changes only in its blanks (TABs against spaces, or
+// blanks at its end), which look alike on screen; "" when none does. A change of line end alone is
+// LineEndNote's.
+std::string BlankNote(const std::vector<DiffHunk>& hunks);
+
 }  // namespace pv

@@ -20,13 +20,14 @@ QString Number(size_t line) {
     return line == 0 ? QString() : QString::number(line);
 }
 
-// A line as the view shows it: a TAB as four blanks (every file indents with them), and a carriage return
-// that does not end every line as a visible sign, so that a line end changed from LF to CR LF shows.
-QString Shown(const std::string& text, bool carriageReturnsEveryLine) {
+// A line as the view shows it: a TAB as four blanks (every file indents with them), or as an arrow and three
+// blanks where some line changes only in its blanks; and a carriage return that does not end every line as a
+// visible sign, so that a line end changed from LF to CR LF shows.
+QString Shown(const std::string& text, bool carriageReturnsEveryLine, bool tabsSeen) {
     std::string line = text;
     if (carriageReturnsEveryLine && line.ends_with('\r')) line.pop_back();
     QString shown = Q(line);
-    shown.replace(QLatin1Char('\t'), QStringLiteral("    "));
+    shown.replace(QLatin1Char('\t'), tabsSeen ? QStringLiteral("\u2192   ") : QStringLiteral("    "));
     shown.replace(QLatin1Char('\r'), QChar(0x240D));
     return shown;
 }
@@ -68,6 +69,7 @@ void DiffView::Show(const std::vector<DiffHunk>& hunks) {
             if (row.endsLine && !row.text.ends_with('\r')) carriageReturns = false;
         }
     }
+    const bool tabsSeen = !BlankNote(hunks).empty();
     QList<QTreeWidgetItem*> items;
     QTreeWidgetItem* firstLine = nullptr;
     for (const DiffHunk& hunk : hunks) {
@@ -91,7 +93,7 @@ void DiffView::Show(const std::vector<DiffHunk>& hunks) {
             item->setText(kNew, Number(row.newLine));
             item->setTextAlignment(kOld, Qt::AlignRight);
             item->setTextAlignment(kNew, Qt::AlignRight);
-            QString line = Shown(row.text, carriageReturns);
+            QString line = Shown(row.text, carriageReturns, tabsSeen);
             if (!row.endsLine) line += QStringLiteral("  (no line end)");
             item->setText(kText, line);
             QString spoken;
@@ -136,7 +138,10 @@ ReviewDialog::ReviewDialog(const PendingWrite& write, QWidget* parent) : QDialog
         return QString::number(count) + (count == 1 ? QStringLiteral(" line") : QStringLiteral(" lines"));
     };
     // A change of line ends is said before the difference, which shows every such line as changed.
-    const std::string lineEnds = write.before ? LineEndNote(*write.before, write.after) : std::string();
+    std::string lineEnds = write.before ? LineEndNote(*write.before, write.after) : std::string();
+    if (const std::string blanks = BlankNote(hunks); !blanks.empty()) {
+        lineEnds += (lineEnds.empty() ? "" : " ") + blanks + " A TAB shows as \"\u2192\".";
+    }
     const QString what =
         write.before
             ? QStringLiteral("Saving changes %1 (%2 removed, %3 added)")

@@ -68,6 +68,14 @@ TEST(TextDiff, LineEndsAtTheEndOfTheTextAndNewFiles) {
         "The line ends change from LF to CR LF, so lines whose text is the same show as removed and added "
         "again. The byte-order mark at the start is left out, so the first line shows as removed and added "
         "again.");
+    // A line that changes only in its blanks looks the same on both sides: said too. A change of line end
+    // alone is not such a change, nor one of other text.
+    const std::string blanks =
+        "Some lines change only in their blanks (TABs against spaces, or blanks at their ends).";
+    EXPECT_EQ(std::make_tuple(BlankNote(DiffTexts("<R>\n    <A/>\n</R>\n", "<R>\r\n\t<A/>\r\n</R>\r\n")),
+                              BlankNote(DiffTexts("<A/> \n", "<A/>\n")), BlankNote(DiffTexts("a\n", "a\r\n")),
+                              BlankNote(DiffTexts("\ta\n", "\tb\n"))),
+              std::make_tuple(blanks, blanks, std::string(), std::string()));
     // A name with a blank ends in a TAB, so that patch reads all of it.
     EXPECT_EQ(UnifiedDiff(DiffTexts("a\nb\n", ""), "old.txt", "new one.txt"),
               "--- old.txt\n+++ new one.txt\t\n@@ -1,2 +0,0 @@\n-a\n-b\n");

@@ -105,6 +105,15 @@ TEST(ReviewDialog, CancelIsTheDefaultEscapeCancelsAndSaveAccepts) {
     EXPECT_EQ(lineEnds.findChild<QLabel*>("lblReviewSummary")->text().toStdString(),
               "Saving changes /srv/cfg/lf.xml (2 lines removed, 2 lines added). The line ends change from LF "
               "to CR LF, so lines whose text is the same show as removed and added again:");
+    // Spaces become a TAB: the lines would look the same, so the TAB shows as an arrow.
+    ReviewDialog blanks(
+        PendingWrite{"/srv/cfg/sp.xml", "<R>\r\n    <A/>\r\n</R>\r\n", "<R>\r\n\t<A/>\r\n</R>\r\n"}, nullptr);
+    EXPECT_EQ(
+        blanks.findChild<QLabel*>("lblReviewSummary")->text().toStdString(),
+        "Saving changes /srv/cfg/sp.xml (1 line removed, 1 line added). Some lines change only in their "
+        "blanks (TABs against spaces, or blanks at their ends). A TAB shows as \"\u2192\":");
+    EXPECT_EQ(Rows(*blanks.findChild<DiffView*>()),
+              (std::vector<std::string>{"1|1||<R>", "2||-|    <A/>", "|2|+|\u2192   <A/>", "3|3||</R>"}));
 }
 
 }  // namespace
