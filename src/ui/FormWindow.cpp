@@ -97,9 +97,10 @@ FormWindow::FormWindow(pv::Form& form, QWidget* parent) : QDialog(parent), form_
     }
     for (const pv::RowSet& rows : form.RowSets()) LayOutRows(rows);
     UpdateContainers();
-    WrapInScrollArea();
+    QScrollArea* scroll = WrapInScrollArea();
     ApplyColourRule(this);
     ArrangeKeyboard();
+    if (scroll) scroll->setWidget(content_);
 
     form_.SetObserver(this);
     if (content_) {

@@ -116,9 +116,9 @@ class FormWindow : public QDialog, private pv::IFormObserver, private QAccessibl
     // The first tab stop of the rows from `row` on (or back from it), making them as they are reached.
     QWidget* StopInRows(RowArea& area, int row, bool next);
 
-    // Fitting the screen (WindowSizing.cpp). Moves the layout into a scroll area that fills the window, so
-    // a window taller than its screen scrolls.
-    void WrapInScrollArea();
+    // Fitting the screen (WindowSizing.cpp). Moves the layout into the content, and makes the scroll area
+    // that fills the window and is to take it, so a window taller than its screen scrolls.
+    QScrollArea* WrapInScrollArea();
     // The place kept for this window (RememberPlacesIn), taken when it is first shown and kept when hidden.
     void RestorePlace();
     void KeepPlace();

@@ -60,10 +60,12 @@ void FormWindow::KeepPlace() {
                          pv::PlaceText({place.x(), place.y(), place.width(), place.height()}));
 }
 
-void FormWindow::WrapInScrollArea() {
+QScrollArea* FormWindow::WrapInScrollArea() {
     QLayout* top = layout();
-    if (!top) return;
-    content_ = new QWidget;
+    if (!top) return nullptr;
+    // The window's child until the scroll area takes it, which lays it out: the caller does that once the
+    // captions have their access keys, so that the layouts are worked out once rather than twice.
+    content_ = new QWidget(this);
     content_->setObjectName("windowContent");
     // Takes the layout and every widget in it away from the window.
     content_->setLayout(top);
@@ -72,7 +74,6 @@ void FormWindow::WrapInScrollArea() {
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
     scroll->setFocusPolicy(Qt::NoFocus);
-    scroll->setWidget(content_);
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(scroll);
@@ -82,6 +83,7 @@ void FormWindow::WrapInScrollArea() {
         const int least = 4 * box->fontMetrics().lineSpacing() + 2 * box->frameWidth();
         if (box->minimumHeight() > least) yielding_.push_back({box, box->minimumHeight(), least});
     }
+    return scroll;
 }
 
 QSize FormWindow::Room() const {
@@ -99,8 +101,18 @@ int FormWindow::ContentHeight(bool least) {
 }
 
 void FormWindow::GiveWayToScreen(int roomHeight) {
-    for (const Yielding& box : yielding_) box.box->setMinimumHeight(box.designed);
-    if (yielding_.empty() || ContentHeight(true) <= roomHeight) return;
+    bool restored = false;
+    for (const Yielding& box : yielding_) {
+        if (box.box->minimumHeight() == box.designed) continue;
+        box.box->setMinimumHeight(box.designed);
+        restored = true;
+    }
+    if (yielding_.empty()) return;
+    // Both callers have just laid the content out whole (the scroll area taking it, or a fold measuring it):
+    // unless a box got its designed height back since, the least height found then still holds, and a
+    // second pass over every layout would only hold up the window.
+    const int least = restored ? ContentHeight(true) : content_->minimumSizeHint().height();
+    if (least <= roomHeight) return;
     // Every box gives up the same height (boxes side by side then still line up), as little as lets the
     // content fit: the least cut found by halving, each box stopping at its fewest lines.
     int most = 0;
