@@ -237,13 +237,12 @@ int RunResave(const ResaveOptions& options, std::ostream& out, std::ostream& err
         return NotWritten(prompts, path);
     }
     const std::string root = file.RootName();
-    // A type names how a detailed file is read: given for a file of another kind, it was meant for another
-    // file, and the one named is not what the caller took it for.
+    // A type names how a detailed file is read: given for a file of another kind, the call is well formed
+    // but the file is not what the caller took it for, a fault of the file as a wrong root is without --type.
     if (!options.type.empty() && root != "Disposition") {
-        return UsageError(prompts,
-                          "--type is for a detailed disposition file (root element <Disposition>); " + path +
-                              " has the root element <" + root + ">",
-                          "resave");
+        prompts.Say("Not written: " + path + " has the root element <" + root +
+                    ">, and --type is for a detailed disposition file (root element <Disposition>).");
+        return kFailed;
     }
     if (root == "ResponseHandler") return ResaveMaster(std::move(file), options, out, paths, prompts);
     if (root == "Dispositions") return ResaveDispositions(path, options, out, environment, paths, prompts);

@@ -181,6 +181,24 @@ TEST_F(SampleTool, ResaveRefusesATypeItDoesNotKnowAndWritesNothingItCannotRead) 
     EXPECT_EQ(broken.status, 1);
     EXPECT_TRUE(Holds(broken.err, "is not well-formed XML"));
     EXPECT_EQ(ReadFile(path), "<Disposition><From>a</Frm></Disposition>");
+
+    // A well-formed call on a file of another kind than --type reads: the file is at fault, not the call.
+    test::WriteFile(file("foo.xml"), "<Foo/>");
+    const std::string dispositions = ReadFile(file("sales.disposition.xml"));
+    for (const auto& [arguments, named, root] :
+         {std::make_tuple(std::vector<std::string>{"resave", "--type=MoveToSubfolder", "config/foo.xml"},
+                          file("foo.xml"), "Foo"),
+          std::make_tuple(std::vector<std::string>{"resave", "--check", "--type=RuleUpdate",
+                                                   "config/sales.disposition.xml"},
+                          file("sales.disposition.xml"), "Dispositions")}) {
+        EXPECT_EQ(Run(arguments),
+                  (test::ToolRun{1, "",
+                                 test::Said("Not written: " + named + " has the root element <" + root +
+                                            ">, and --type is for a detailed disposition file (root element "
+                                            "<Disposition>).")}));
+    }
+    EXPECT_EQ(std::make_pair(ReadFile(file("foo.xml")), ReadFile(file("sales.disposition.xml"))),
+              std::make_pair(std::string("<Foo/>"), dispositions));
 }
 
 TEST_F(SampleTool, CheckNamesTheMailboxFileAndCategoryOfEveryFailure) {
