@@ -17,6 +17,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/LargeMemory.h"
 #include "core/paths.h"
@@ -64,7 +66,8 @@ struct CommandLine {
         }
         parser.addOptions({help, version, noSettings, screenshots, dark, quitWhenShown});
         parser.addPositionalArgument("MASTER", "The master configuration file.", "[MASTER...]");
-        // Everything after the first word of the path is part of the path, even when it begins with '-'.
+        // The parser reads the words before the path (SplitAtTheMaster); a stray word ends the options there
+        // as the path would.
         parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
         // "-style Fusion" is Qt's option, not five letters of ours.
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -170,31 +173,42 @@ bool LargeFile(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 && info.st_size >= 256 * 1024;
 }
 
-// The master the command line names, read off it before Qt takes its own options: a guess, for reading the
-// file while Qt starts. The window opens what the command line says once Qt has read it, and reads that
-// file afresh when the guess named another. Nullopt where the guess is not worth making.
-std::optional<std::string> MasterBeforeQt(int argc, char** argv) {
-    static const QStringList qtWithoutValue = {"reverse", "widgetcount", "nograb", "dograb",
-                                               "sync",    "testability", "cmap"};
-    QStringList words;
-    for (int i = 1; i < argc; ++i) {
-        const QString arg = QString::fromLocal8Bit(argv[i]);
-        if (!words.isEmpty() || arg == "-" || !arg.startsWith('-')) {
-            words << arg;
-            continue;
-        }
+// The command line split where the master's path begins. The words before it (Qt's options and ours) go to
+// Qt, which takes its own out of them, and then to the parser. The words of the path never reach Qt, which
+// would take one that looks like its option even after "--" (a file named -reverse), and they are kept as the
+// shell's bytes: a file's name need not be UTF-8, and text decoded from it would name another file.
+struct SplitLine {
+    std::vector<char*> options;  // argv[0] and the options without "--", ended by a null pointer as argv is
+    std::string master;          // the words of the path, joined by single blanks
+};
+
+SplitLine SplitAtTheMaster(int argc, char** argv) {
+    // The options, ours and Qt's, that take the next word as their value unless given as -name=value.
+    static const QStringList withValue = {
+        "screenshots",     "platform",    "platformpluginpath", "platformtheme", "plugin",
+        "qwindowgeometry", "qwindowicon", "qwindowtitle",       "session",       "display",
+        "geometry",        "style",       "stylesheet",         "name",          "title",
+        "visual",          "ncols"};
+    SplitLine line;
+    int i = 0;
+    if (argc > 0) line.options.push_back(argv[i++]);
+    for (; i < argc; ++i) {
+        const std::string_view arg = argv[i];
         if (arg == "--") {
-            for (++i; i < argc; ++i) words << QString::fromLocal8Bit(argv[i]);
+            ++i;
             break;
         }
-        const QString name = arg.mid(arg.startsWith("--") ? 2 : 1);
-        if (name == "no-settings" || name == "quit-when-shown") continue;
-        if (name.contains('=') && IsQtOption(name.section('=', 0, 0))) continue;
-        if (!IsQtOption(name))
-            return std::nullopt;  // ours that opens no master (--screenshots), or a mistake
-        if (!qtWithoutValue.contains(name)) ++i;
+        if (arg == "-" || !arg.starts_with('-')) break;
+        line.options.push_back(argv[i]);
+        const QString name = QString::fromLocal8Bit(arg.substr(arg.starts_with("--") ? 2 : 1));
+        if (withValue.contains(name) && i + 1 < argc) line.options.push_back(argv[++i]);
     }
-    return words.join(' ').toStdString();
+    for (const int first = i; i < argc; ++i) {
+        if (i > first) line.master += ' ';
+        line.master += argv[i];
+    }
+    line.options.push_back(nullptr);
+    return line;
 }
 
 }  // namespace
@@ -202,10 +216,16 @@ std::optional<std::string> MasterBeforeQt(int argc, char** argv) {
 int main(int argc, char** argv) {
     pv::TuneHeap();
     pv::PrepareHeap(pv::kReadingHeap);
+    SplitLine split = SplitAtTheMaster(argc, argv);
+    const std::string& master = split.master;
+    // Qt keeps the count and the words it is given for as long as the application lives.
+    int qtArgc = static_cast<int>(split.options.size()) - 1;
+    bool screenshots = false;
     {
         CommandLine early;
-        const QStringList args = RawArguments(argc, argv);
+        const QStringList args = RawArguments(qtArgc, split.options.data());
         if (const auto status = AnswerWithoutWindows(early, args)) return *status;
+        screenshots = early.parser.isSet(early.screenshots);
         // Nowhere to show a window, and nothing that chooses a platform that needs none: said plainly, rather
         // than in Qt's words about plug-ins.
         if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
@@ -219,8 +239,8 @@ int main(int argc, char** argv) {
     // A large master is read on another thread while Qt starts; a small one by the window.
     const std::string programGuess = pv::platform::ExecutableDirectory(argv[0]);
     std::future<pv::StartupMaster> startupMaster;
-    if (const std::optional<std::string> guess = MasterBeforeQt(argc, argv); guess && LargeFile(*guess)) {
-        startupMaster = std::async(std::launch::async, [programGuess, text = *guess] {
+    if (!screenshots && LargeFile(master)) {
+        startupMaster = std::async(std::launch::async, [programGuess, text = master] {
             pv::PrepareHeap(pv::kReadingHeap);
             try {
                 return pv::FrmMain::ReadStartupMaster(pv::PathContext(programGuess), text,
@@ -231,7 +251,7 @@ int main(int argc, char** argv) {
         });
     }
     qtHandler = qInstallMessageHandler(EndOnFatalStart);
-    QApplication app(argc, argv);
+    QApplication app(qtArgc, split.options.data());
     qInstallMessageHandler(qtHandler);
     QApplication::setApplicationName(kProgram);
     QApplication::setApplicationDisplayName("PostvaneConfig");
@@ -241,7 +261,6 @@ int main(int argc, char** argv) {
 
     CommandLine line;
     if (const auto status = AnswerWithoutWindows(line, QApplication::arguments())) return *status;
-    const std::string master = line.parser.positionalArguments().join(' ').toStdString();
 
     const std::string programDirectory = QApplication::applicationDirPath().toStdString();
     const std::string currentDirectory = pv::platform::CurrentDirectory();

@@ -137,12 +137,19 @@ TEST_F(MainWindow, ACommandLineMasterWithABackslashIsTheFileOfThatName) {
     WriteFile(master, MasterWith({"one", "two"}));
     FrmMain plain(s.services);
     plain.Open(master, temp.path());
-    for (FrmMain* window : {&main, &plain}) {
+    // A name that is not UTF-8 (Latin-1 bytes) is the file of those bytes too.
+    const std::string latin1 = cfg + "/\xe9t\xe9.xml";
+    WriteFile(latin1, MasterWith({"one", "two"}));
+    FrmMain other(s.services);
+    other.Open("cfg/\xe9t\xe9.xml", temp.path());
+    EXPECT_EQ(other.FullPathToMasterConfig(), latin1);
+    for (FrmMain* window : {&main, &plain, &other}) {
         window->UserSelect("lstMailboxes", {0});
         s.prompts.ExpectYesNo(ConfirmDelete("one"), Answer::Yes, "Confirm Delete").ExpectMessage("Saved");
         window->UserClick("cmdDeleteMailbox");
     }
     EXPECT_EQ(ReadFile(folder + "/master.xml"), ReadFile(master));
+    EXPECT_EQ(ReadFile(latin1), ReadFile(master));
     EXPECT_EQ(ReadFile(temp / "a/b/master.xml"), MasterWith({"decoy"}));
 }
 
