@@ -30,6 +30,46 @@ std::string MarkdownSections(const std::string& markdown, const std::vector<std:
     return text;
 }
 
+namespace {
+
+// The README's pictures are files of the source tree, which is not installed, and an image the window
+// cannot load shows as a broken icon: the help says what the picture shows and where to find it instead.
+// Code (fenced or between backticks) is left as it is written.
+std::string PicturesAsWords(const std::string& markdown) {
+    std::string text;
+    bool inFence = false;
+    size_t start = 0;
+    while (start < markdown.size()) {
+        size_t end = markdown.find('\n', start);
+        end = end == std::string::npos ? markdown.size() : end + 1;
+        const std::string line = markdown.substr(start, end - start);
+        start = end;
+        if (line.starts_with("```")) inFence = !inFence;
+        if (inFence || line.find("![") == std::string::npos) {
+            text += line;
+            continue;
+        }
+        bool inCode = false;
+        for (size_t i = 0; i < line.size(); ++i) {
+            if (line[i] == '`') inCode = !inCode;
+            if (!inCode && line.compare(i, 2, "![") == 0) {
+                const size_t altEnd = line.find("](", i + 2);
+                const size_t pathEnd = altEnd == std::string::npos ? altEnd : line.find(')', altEnd + 2);
+                if (pathEnd != std::string::npos) {
+                    text += "*Picture: " + line.substr(i + 2, altEnd - i - 2) + " (`" +
+                            line.substr(altEnd + 2, pathEnd - altEnd - 2) + "` in the source)*";
+                    i = pathEnd;
+                    continue;
+                }
+            }
+            text += line[i];
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
 std::string HelpFilePath(const std::string& programDirectory) {
     return platform::ParentFolder(programDirectory) + "/share/postvane-config/README.md";
 }
@@ -38,7 +78,7 @@ FrmHelp::FrmHelp(Services& services) : Form(frmHelp, "PostvaneConfig Help") {
     const std::string path = HelpFilePath(services.paths.programDirectory());
     std::string text;
     try {
-        text = MarkdownSections(platform::ReadFileBytes(path), kHelpSections);
+        text = PicturesAsWords(MarkdownSections(platform::ReadFileBytes(path), kHelpSections));
     } catch (const AppError&) {
     }
     if (text.empty()) {

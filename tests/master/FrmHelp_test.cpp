@@ -19,20 +19,23 @@ using test::TempDir;
 using test::WriteFile;
 
 // The help shows the README's sections for users, found beside the program as installed (and as the build
-// tree copies it), whole and in their order; the main window's Help and About buttons open their windows.
+// tree copies it), whole and in their order, a picture (not installed) told in words; the main window's Help
+// and About buttons open their windows.
 TEST(Help, TheWindowShowsTheUsersSectionsOfTheReadmeFoundBesideTheProgram) {
     TempDir temp;
     const std::string readme =
         "# Title\r\nIntro\n\n## Set up\nmake\n## Using the editor\nOpen `a`.\n\n### Detail\nx\n"
-        "## Building\ncmake\n## The command-line tool\n```sh\n## not a heading\n```\n";
+        "![The sample](docs/graph.svg) and `![code](x.png)`\n"
+        "## Building\ncmake\n## The command-line tool\n```sh\n## not a heading\n![code](x.png)\n```\n";
     WriteFile(temp / "share/postvane-config/README.md", readme);
     WriteFile(temp / "bin/.keep", "");
     ScriptedServices s(temp / "bin");
     EXPECT_EQ(HelpFilePath(temp / "bin"), temp / "share/postvane-config/README.md");
     FrmHelp help(s.services);
-    EXPECT_EQ(
-        help.Text("txtHelp"),
-        "## Using the editor\nOpen `a`.\n\n### Detail\nx\n## The command-line tool\n```sh\n## not a heading\n```\n");
+    EXPECT_EQ(help.Text("txtHelp"),
+              "## Using the editor\nOpen `a`.\n\n### Detail\nx\n"
+              "*Picture: The sample (`docs/graph.svg` in the source)* and `![code](x.png)`\n"
+              "## The command-line tool\n```sh\n## not a heading\n![code](x.png)\n```\n");
 
     ScriptedServices elsewhere(temp / "other/bin");
     EXPECT_EQ(FrmHelp(elsewhere.services).Text("txtHelp"),
