@@ -71,6 +71,9 @@ FrmWriteToFile::FrmWriteToFile(Services& services, const IMasterLinks& master)
         },
         [this](std::string& buffer) {
             RefuseBlankEnds("FileName", Text(txtOutputFileName), txtOutputFileName);
+            // The server opens the name to write lines into; a folder of that name fails only there.
+            if (const std::string path = OutputFilePath(); platform::FolderExists(path))
+                Refuse(Fault("The output file is a folder, not a file: " + path, cmdBrowseOutput));
             WriteElement(buffer, "FileName",
                          services_.paths.MakeStoredPath(true, OutputFilePath(), GetConfigFilePath()), 1);
         },

@@ -168,6 +168,11 @@ TEST(WriteToFileEditor, ANewFileShowsTheDefaultsAndTheChecksRunInFileOrder) {
         "configuration file reads as a folder separator");
     form.UserClick("cmdBrowseOutput");
     EXPECT_EQ(form.Text("txtOutputFileName"), "");
+    // A folder that exists is no output file, though the folder it is in exists too.
+    kit.s.dialogs.AnswerFile(kit.dir / "dispose");
+    form.UserClick("cmdBrowseOutput");
+    kit.s.prompts.ExpectMessage("The output file is a folder, not a file: " + kit.dir / "dispose");
+    EXPECT_FALSE(form.SaveFile());
     // Chosen below the program's folder, the name is kept relative to it; saved below the detailed file's
     // folder, it is stored relative to that.
     kit.s.dialogs.AnswerFile(kit.dir / "dispose/out.txt");
