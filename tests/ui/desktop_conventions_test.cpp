@@ -100,6 +100,19 @@ TEST_F(DesktopConventions, TheMailboxListAnswersTheArrowsEnterDeleteTabCtrlSAndF
     });
     QTest::keyClick(list, Qt::Key_Return);
     EXPECT_EQ(edited, shown.main.Items("lstMailboxes")[1]);
+    // The key the mailbox Edit shows opens the mailbox as Enter does (a button's key clicks it a moment
+    // later).
+    const QString editCaption = Find<QPushButton>(window, "cmdEditMailbox")->text();
+    ASSERT_EQ(editCaption.count('&'), 1);
+    const QChar editKey = editCaption[editCaption.indexOf('&') + 1].toUpper();
+    std::string opened;
+    s.windows.Expect("frmMailbox", [&](Form& form) {
+        opened = form.Text("txtMailboxName");
+        form.UserClick("cmdCancel");
+    });
+    QTest::keyClick(list, Qt::Key(editKey.unicode()), Qt::AltModifier);
+    QTest::qWait(200);
+    EXPECT_EQ(opened, edited);
 
     s.prompts.ExpectYesNo(
         "Are you sure you want to remove the selected mailboxes? Undo (Ctrl+Z) puts them back.\n\n"
