@@ -2016,6 +2016,35 @@ Position Utf16EndPosition(std::string_view text, bool bigEndian) {
     return at;
 }
 
+// The first unit of UTF-16 text that begins a pair and has no second half after it: the parser's decoder
+// stops there as at the end of the file, and after the root element reads nothing wrong at all.
+struct Unpaired {
+    size_t at = 0;      // its byte in the text
+    unsigned unit = 0;  // its value
+};
+std::optional<Unpaired> UnpairedFirstHalf(std::string_view text, bool bigEndian) {
+    const auto unit = [&](size_t at) {
+        return bigEndian
+                   ? (static_cast<unsigned char>(text[at]) << 8) | static_cast<unsigned char>(text[at + 1])
+                   : (static_cast<unsigned char>(text[at + 1]) << 8) | static_cast<unsigned char>(text[at]);
+    };
+    for (size_t at = 0; at + 1 < text.size(); at += 2) {
+        const unsigned first = unit(at);
+        if (first < 0xD800 || first > 0xDBFF) continue;
+        if (at + 3 >= text.size() || unit(at + 2) < 0xDC00 || unit(at + 2) > 0xDFFF)
+            return Unpaired{at, first};
+        at += 2;
+    }
+    return std::nullopt;
+}
+
+// The place in a problem as Describe puts it.
+Position DescribedPosition(const std::string& problem) {
+    Position at;
+    if (std::sscanf(problem.c_str(), "line %ld, column %ld:", &at.line, &at.column) != 2) return {};
+    return at;
+}
+
 XmlFile ParseUtf16(std::string_view bytes, bool rootOnly) {
     const std::string_view all = bytes;
     const bool mark = all.substr(0, 2) == "\xFF\xFE" || all.substr(0, 2) == "\xFE\xFF";
@@ -2038,7 +2067,21 @@ XmlFile ParseUtf16(std::string_view bytes, bool rootOnly) {
                            " it is UTF-16" + (bigEndian ? " big-endian" : " little-endian") +
                            ", but its encoding declaration says \"" + declared + "\"");
     }
-    return ParseWithLibxml(bytes, rootOnly, false, Utf16Text{bigEndian, mark ? size_t{2} : 0});
+    XmlFile file = ParseWithLibxml(bytes, rootOnly, false, Utf16Text{bigEndian, mark ? size_t{2} : 0});
+    // The server's parser refuses such a unit wherever it stands; a fault the parse found before it is the
+    // one to name.
+    if (const std::optional<Unpaired> unpaired = UnpairedFirstHalf(text, bigEndian); unpaired && !rootOnly) {
+        const Position at = Utf16EndPosition(text.substr(0, unpaired->at), bigEndian);
+        const Position found = DescribedPosition(file.problem);
+        const bool earlier =
+            !file.wellFormed && (found.line < at.line || (found.line == at.line && found.column < at.column));
+        if (!earlier) {
+            return Refused(XmlRefusal::kNotWellFormed, at,
+                           "a character that XML does not allow (" + CodePoint(unpaired->unit) +
+                               ", the first half of a UTF-16 pair without its second)");
+        }
+    }
+    return file;
 }
 
 // 8-bit text said or taken to be UTF-8.

@@ -296,6 +296,17 @@ const std::vector<Refused>& RefusedDocuments() {
          }(),
          "line 1, column 19: the file ends in the middle of a UTF-16 character (its last byte is one of "
          "two)"},
+        {"UTF-16 ending in the first half of a pair, after the root element",
+         Utf16(u"<ResponseHandler/>\r\n\xD800", false),
+         "line 2, column 1: a character that XML does not allow (U+D800, the first half of a UTF-16 pair "
+         "without its second)"},
+        {"UTF-16 with the first half of a pair in a value, before a fault further on",
+         Utf16(u"<ResponseHandler>\r\n\t<OnePass>1\xDBFFx</OnePass></Other>", true),
+         "line 2, column 12: a character that XML does not allow (U+DBFF, the first half of a UTF-16 pair "
+         "without its second)"},
+        {"UTF-16 with a fault before the first half of a pair",
+         Utf16(u"<ResponseHandler>\r\n\t<OnePass>1</OnePas> \xD800</ResponseHandler>", false),
+         "line 2, column 21: the end tag </OnePas> does not match the start tag <OnePass> (line 2)"},
         {"UTF-16 with lone CR line ends",
          Utf16(u"<ResponseHandler>\r\t<OnePass>1</OnePas>\r</ResponseHandler>\r", true),
          "line 2, column 21: the end tag </OnePas> does not match the start tag <OnePass> (line 2)"},
