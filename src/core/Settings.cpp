@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <sstream>
 
+#include "core/encoding.h"
+
 namespace pv {
 
 std::string MemorySettings::Text(const std::string& key) const {
@@ -43,6 +45,9 @@ std::map<std::string, std::string> MemorySettings::Everything() const {
 }
 
 void RememberRecent(ISettings& settings, const std::string& key, const std::string& path, size_t kept) {
+    // Settings hold text: a name that is not UTF-8 would come back as another file's name, which then "no
+    // longer exists". Such a file is opened by its name, and only not remembered.
+    if (!IsValidUtf8(path)) return;
     std::vector<std::string> list = settings.List(key);
     std::erase(list, path);
     list.insert(list.begin(), path);

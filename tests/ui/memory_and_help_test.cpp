@@ -56,6 +56,8 @@ TEST(Memory, SettingsAreWrittenAtOnceReadBackAndRememberingNothingLeavesOnlyThat
         settings.SetText(kLastFolderKey, "/srv/cfg");
         RememberRecent(settings, kRecentMastersKey, "/srv/a master.xml");
         RememberRecent(settings, kRecentMastersKey, "/srv/b.xml");
+        // A name that is not UTF-8 would be kept as another name: not kept at all.
+        RememberRecent(settings, kRecentMastersKey, "/srv/\xE9t\xE9.xml");
     }
     {
         ui::QtSettings settings(path);
