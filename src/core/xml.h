@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -187,6 +188,17 @@ struct XmlFile {
 XmlFile LoadXmlFile(const std::string& path, bool lookedAt = false);
 // The same for bytes already in memory.
 XmlFile ParseXmlText(std::string_view bytes);
+// A file's bytes as the text the reader reads in them, in UTF-8, and the name of the encoding it reads them
+// in ("UTF-8", "UTF-16LE", "ISO-8859-1", "Windows-1252"), decided as LoadXmlFile decides it; nullopt for
+// bytes it refuses before parsing them (UTF-8 that is not, an encoding it does not read). UTF-8 and US-ASCII
+// are the bytes as they are, a byte-order mark included; the mark of UTF-16 belongs to that encoding and is
+// left out.
+struct XmlBytesText {
+    std::string text;
+    std::string encoding;
+    bool operator==(const XmlBytesText&) const = default;
+};
+std::optional<XmlBytesText> DecodeXmlBytes(std::string_view bytes);
 // The version of the XML library that reads the files, as it reports itself at run time ("2.9.14").
 std::string XmlLibraryVersion();
 

@@ -2045,31 +2045,11 @@ Position DescribedPosition(const std::string& problem) {
     return at;
 }
 
-XmlFile ParseUtf16(std::string_view bytes, bool rootOnly) {
-    const std::string_view all = bytes;
-    const bool mark = all.substr(0, 2) == "\xFF\xFE" || all.substr(0, 2) == "\xFE\xFF";
-    const bool bigEndian =
-        all.substr(0, 2) == "\xFE\xFF" || all.substr(0, 4) == std::string_view("\0<\0?", 4);
-    const std::string_view text = all.substr(mark ? 2 : 0);
-    if (text.size() % 2 != 0) {
-        return Refused(XmlRefusal::kNotWellFormed, Utf16EndPosition(text, bigEndian),
-                       "the file ends in the middle of a UTF-16 character (its last byte is one of two)");
-    }
-    const std::string ascii = AsciiOfUtf16(text, bigEndian);
-    const Declared declaration = DeclaredEncoding(ascii);
-    const std::string& declared = declaration.encoding;
-    if (!declaration.spaced) {
-        return Refused(XmlRefusal::kNotWellFormed, PositionOf(ascii, declaration.after), kBlankAfterEncoding);
-    }
-    if (!declared.empty() && declared != "UTF-16" && declared != (bigEndian ? "UTF-16BE" : "UTF-16LE")) {
-        return Refused(XmlRefusal::kEncoding, {1, 1},
-                       std::string(mark ? "the file's byte-order mark says" : "the file's first bytes say") +
-                           " it is UTF-16" + (bigEndian ? " big-endian" : " little-endian") +
-                           ", but its encoding declaration says \"" + declared + "\"");
-    }
-    XmlFile file = ParseWithLibxml(bytes, rootOnly, false, Utf16Text{bigEndian, mark ? size_t{2} : 0});
-    // The server's parser refuses such a unit wherever it stands; a fault the parse found before it is the
-    // one to name.
+// UTF-16 as the parser reads it, which decodes it itself, at its own pace; the server's parser also refuses
+// the first half of a pair without its second wherever it stands, unless a fault comes before it.
+XmlFile ParseUtf16(std::string_view bytes, bool rootOnly, bool bigEndian, size_t markLength) {
+    XmlFile file = ParseWithLibxml(bytes, rootOnly, false, Utf16Text{bigEndian, markLength});
+    const std::string_view text = bytes.substr(markLength);
     if (const std::optional<Unpaired> unpaired = UnpairedFirstHalf(text, bigEndian); unpaired && !rootOnly) {
         const Position at = Utf16EndPosition(text.substr(0, unpaired->at), bigEndian);
         const Position found = DescribedPosition(file.problem);
@@ -2084,39 +2064,209 @@ XmlFile ParseUtf16(std::string_view bytes, bool rootOnly) {
     return file;
 }
 
+// How the reader takes a file's bytes to text, decided from the bytes before any of them is parsed: the
+// encoding and how to decode it, or the refusal when the bytes are none the reader reads.
+struct Reading {
+    enum class Kind { kRefused, kUtf8, kUtf16, kAscii, kSingleByte, kWindows1252 };
+    Kind kind = Kind::kRefused;
+    std::string encoding;  // its name as a reader knows it: "UTF-8", "UTF-16LE", "ISO-8859-1"
+    size_t markLength = 0;
+    bool bigEndian = false;            // UTF-16
+    const ByteTable* table = nullptr;  // a single-byte encoding
+    XmlFile refused;
+};
+
+Reading Refusal(XmlFile refused) {
+    Reading reading;
+    reading.refused = std::move(refused);
+    return reading;
+}
+
+Reading ReadAs(Reading::Kind kind, std::string encoding, size_t markLength = 0) {
+    Reading reading;
+    reading.kind = kind;
+    reading.encoding = std::move(encoding);
+    reading.markLength = markLength;
+    return reading;
+}
+
+Reading ReadingOfUtf16(std::string_view bytes) {
+    const std::string_view all = bytes;
+    const bool mark = all.substr(0, 2) == "\xFF\xFE" || all.substr(0, 2) == "\xFE\xFF";
+    const bool bigEndian =
+        all.substr(0, 2) == "\xFE\xFF" || all.substr(0, 4) == std::string_view("\0<\0?", 4);
+    const std::string_view text = all.substr(mark ? 2 : 0);
+    if (text.size() % 2 != 0) {
+        return Refusal(
+            Refused(XmlRefusal::kNotWellFormed, Utf16EndPosition(text, bigEndian),
+                    "the file ends in the middle of a UTF-16 character (its last byte is one of two)"));
+    }
+    const std::string ascii = AsciiOfUtf16(text, bigEndian);
+    const Declared declaration = DeclaredEncoding(ascii);
+    const std::string& declared = declaration.encoding;
+    if (!declaration.spaced) {
+        return Refusal(
+            Refused(XmlRefusal::kNotWellFormed, PositionOf(ascii, declaration.after), kBlankAfterEncoding));
+    }
+    if (!declared.empty() && declared != "UTF-16" && declared != (bigEndian ? "UTF-16BE" : "UTF-16LE")) {
+        return Refusal(
+            Refused(XmlRefusal::kEncoding, {1, 1},
+                    std::string(mark ? "the file's byte-order mark says" : "the file's first bytes say") +
+                        " it is UTF-16" + (bigEndian ? " big-endian" : " little-endian") +
+                        ", but its encoding declaration says \"" + declared + "\""));
+    }
+    Reading reading = ReadAs(Reading::Kind::kUtf16, bigEndian ? "UTF-16BE" : "UTF-16LE", mark ? 2 : 0);
+    reading.bigEndian = bigEndian;
+    return reading;
+}
+
 // 8-bit text said or taken to be UTF-8.
-XmlFile ParseUtf8(std::string_view bytes, bool rootOnly, size_t markLength, const std::string& declared) {
+Reading ReadingOfUtf8(std::string_view bytes, size_t markLength, const std::string& declared) {
     const std::string_view body = bytes.substr(markLength);
     const size_t invalid = FirstInvalidUtf8(body);
-    if (invalid == std::string_view::npos) return ParseWithLibxml(bytes, rootOnly, false);
+    if (invalid == std::string_view::npos) return ReadAs(Reading::Kind::kUtf8, "UTF-8", markLength);
     // Bytes that look like UTF-8 but are not are an error, never Windows-1252 text.
     const ForbiddenUtf8 forbidden = FirstForbiddenUtf8(body);
     if (forbidden.length > 0) {
-        return Refused(XmlRefusal::kNotWellFormed, PositionOf(body, forbidden.offset),
-                       "the bytes " + Hex(body.substr(forbidden.offset, forbidden.length)) +
-                           " are not UTF-8: they are " + forbidden.what + ", which UTF-8 does not allow");
+        return Refusal(Refused(XmlRefusal::kNotWellFormed, PositionOf(body, forbidden.offset),
+                               "the bytes " + Hex(body.substr(forbidden.offset, forbidden.length)) +
+                                   " are not UTF-8: they are " + forbidden.what +
+                                   ", which UTF-8 does not allow"));
     }
     const std::string byte = "the byte " + Hex(body.substr(invalid, 1)) + " is not UTF-8";
     const Position at = PositionOf(body, invalid);
     if (markLength > 0) {
-        return Refused(XmlRefusal::kNotWellFormed, at,
-                       byte + ", which the file's byte-order mark says it is");
+        return Refusal(
+            Refused(XmlRefusal::kNotWellFormed, at, byte + ", which the file's byte-order mark says it is"));
     }
     if (declared == "UTF8") {
         // The server's parser reads a file declared so with a decoder that reads such a byte as U+FFFD.
-        return Refused(XmlRefusal::kEncoding, at,
-                       byte + ", which the file's encoding declaration says it is");
+        return Refusal(
+            Refused(XmlRefusal::kEncoding, at, byte + ", which the file's encoding declaration says it is"));
     }
     if (!declared.empty()) {
-        return Refused(XmlRefusal::kNotWellFormed, at,
-                       byte + ", which the file's encoding declaration says it is");
+        return Refusal(Refused(XmlRefusal::kNotWellFormed, at,
+                               byte + ", which the file's encoding declaration says it is"));
     }
     if (HoldsMultiByteUtf8(body)) {
-        return Refused(XmlRefusal::kNotWellFormed, at,
-                       byte + ", while the file also holds UTF-8 text, so it is not Windows-1252 either");
+        return Refusal(
+            Refused(XmlRefusal::kNotWellFormed, at,
+                    byte + ", while the file also holds UTF-8 text, so it is not Windows-1252 either"));
     }
-    // An older file, written one byte per character: read as Windows-1252, and said so.
-    XmlFile file = ParseWithLibxml(Windows1252ToUtf8(body), rootOnly, false);
+    // An older file, written one byte per character.
+    return ReadAs(Reading::Kind::kWindows1252, "Windows-1252");
+}
+
+Reading ReadingOf(std::string_view bytes) {
+    const std::string_view all = bytes;
+    const std::string_view first = all.substr(0, 4);
+    // UTF-16, by its byte-order mark or by the zero bytes of its first characters.
+    if (first.substr(0, 2) == "\xFF\xFE" || first.substr(0, 2) == "\xFE\xFF" ||
+        first == std::string_view("<\0?\0", 4) || first == std::string_view("\0<\0?", 4)) {
+        return ReadingOfUtf16(bytes);
+    }
+    // UCS-4 and EBCDIC, which the first bytes of a declaration would show: not read.
+    if (first == std::string_view("\0\0\0<", 4) || first == std::string_view("<\0\0\0", 4) ||
+        first == std::string_view("\0\0<\0", 4) || first == std::string_view("\0<\0\0", 4) ||
+        first == "\x4C\x6F\xA7\x94") {
+        return Refusal(
+            Refused(XmlRefusal::kEncoding, {1, 1},
+                    "the file is in UCS-4 or EBCDIC, which this program does not read; save it in UTF-8"));
+    }
+
+    const bool utf8Mark = all.substr(0, 3) == "\xEF\xBB\xBF";
+    const std::string_view body = all.substr(utf8Mark ? 3 : 0);
+    // No character of XML is ever U+0000, whatever the encoding of these 8-bit bytes.
+    if (const void* zero = std::memchr(body.data(), 0, body.size())) {
+        const size_t offset = static_cast<size_t>(static_cast<const char*>(zero) - body.data());
+        return Refusal(Refused(XmlRefusal::kNotWellFormed, PositionOf(body, offset),
+                               "a character that XML does not allow (U+0000)"));
+    }
+    const Declared declaration = DeclaredEncoding(body);
+    const std::string& declared = declaration.encoding;
+    const Position named = PositionOf(body, declaration.offset);
+    if (!declaration.spaced) {
+        return Refusal(
+            Refused(XmlRefusal::kNotWellFormed, PositionOf(body, declaration.after), kBlankAfterEncoding));
+    }
+    // A name that is not one the parser reports it (the declaration is not well-formed).
+    if (declared.empty() || !IsEncodingName(declared)) return ReadingOfUtf8(bytes, utf8Mark ? 3 : 0, {});
+    if (declared == "UTF-8" || declared == "UTF8") return ReadingOfUtf8(bytes, utf8Mark ? 3 : 0, declared);
+    if (utf8Mark) {
+        return Refusal(Refused(XmlRefusal::kEncoding, named,
+                               "the file's byte-order mark says it is UTF-8, but its encoding declaration "
+                               "says \"" +
+                                   declared + "\""));
+    }
+    if (declared == "UTF-16" || declared == "UTF-16LE" || declared == "UTF-16BE") {
+        return Refusal(Refused(XmlRefusal::kNotWellFormed, named,
+                               "the file's encoding declaration says \"" + declared +
+                                   "\", but it is 8-bit text (UTF-16 begins with a byte-order mark or a zero "
+                                   "byte)"));
+    }
+    if (std::find(std::begin(kAsciiNames), std::end(kAsciiNames), declared) != std::end(kAsciiNames)) {
+        const auto beyond = std::find_if(body.begin(), body.end(), [](char c) { return c & 0x80; });
+        if (beyond != body.end()) {
+            const size_t offset = static_cast<size_t>(beyond - body.begin());
+            return Refusal(Refused(XmlRefusal::kNotWellFormed, PositionOf(body, offset),
+                                   "the byte " + Hex(body.substr(offset, 1)) +
+                                       " is not US-ASCII, which the file's encoding declaration says it is"));
+        }
+        return ReadAs(Reading::Kind::kAscii, "US-ASCII");
+    }
+    for (const SingleByteEncoding& encoding : kSingleByteEncodings) {
+        if (declared != encoding.name) continue;
+        if (const ByteTable* table = SingleByteTable(encoding.converter)) {
+            const std::string_view converter = encoding.converter;
+            Reading reading =
+                ReadAs(Reading::Kind::kSingleByte, converter.starts_with("WINDOWS-")
+                                                       ? "Windows-" + std::string(converter.substr(8))
+                                                       : std::string(converter));
+            reading.table = table;
+            return reading;
+        }
+        break;
+    }
+    return Refusal(Refused(
+        XmlRefusal::kEncoding, named,
+        "the file is in the encoding \"" + declared +
+            "\", which this program does not read (it reads UTF-8, UTF-16, US-ASCII, ISO 8859-1 to 8859-9, "
+            "8859-13 and 8859-15, Windows-1250 to 1257 but 1255, and KOI8-R); save it in UTF-8"));
+}
+
+// The text of bytes the reader does not refuse, as UTF-8: the bytes themselves when they are that already.
+std::string TextOf(std::string_view bytes, const Reading& reading) {
+    const std::string_view body = bytes.substr(reading.markLength);
+    switch (reading.kind) {
+        case Reading::Kind::kUtf16:
+            return Utf8OfUtf16(body, reading.bigEndian);
+        case Reading::Kind::kSingleByte:
+            return DecodeSingleByte(body, *reading.table);
+        case Reading::Kind::kWindows1252:
+            return Windows1252ToUtf8(body);
+        default:
+            return std::string(bytes);
+    }
+}
+
+XmlFile ParseBytes(std::string_view bytes, bool rootOnly = false) {
+    Reading reading = ReadingOf(bytes);
+    switch (reading.kind) {
+        case Reading::Kind::kRefused:
+            return std::move(reading.refused);
+        case Reading::Kind::kUtf16:
+            return ParseUtf16(bytes, rootOnly, reading.bigEndian, reading.markLength);
+        case Reading::Kind::kUtf8:
+            return ParseWithLibxml(bytes, rootOnly, false);
+        case Reading::Kind::kAscii:
+            return ParseWithLibxml(bytes, rootOnly, true);
+        case Reading::Kind::kSingleByte:
+            // Read as the server's parser reads the encoding, then parsed as the UTF-8 it has become.
+            return ParseWithLibxml(TextOf(bytes, reading), rootOnly, true);
+        case Reading::Kind::kWindows1252:
+            break;
+    }
+    XmlFile file = ParseWithLibxml(TextOf(bytes, reading), rootOnly, false);
     if (file.wellFormed) {
         file.windows1252 = true;
         file.notices.push_back(
@@ -2126,78 +2276,13 @@ XmlFile ParseUtf8(std::string_view bytes, bool rootOnly, size_t markLength, cons
     return file;
 }
 
-XmlFile ParseBytes(std::string_view bytes, bool rootOnly = false) {
-    const std::string_view all = bytes;
-    const std::string_view first = all.substr(0, 4);
-    // UTF-16, by its byte-order mark or by the zero bytes of its first characters.
-    if (first.substr(0, 2) == "\xFF\xFE" || first.substr(0, 2) == "\xFE\xFF" ||
-        first == std::string_view("<\0?\0", 4) || first == std::string_view("\0<\0?", 4)) {
-        return ParseUtf16(bytes, rootOnly);
-    }
-    // UCS-4 and EBCDIC, which the first bytes of a declaration would show: not read.
-    if (first == std::string_view("\0\0\0<", 4) || first == std::string_view("<\0\0\0", 4) ||
-        first == std::string_view("\0\0<\0", 4) || first == std::string_view("\0<\0\0", 4) ||
-        first == "\x4C\x6F\xA7\x94") {
-        return Refused(XmlRefusal::kEncoding, {1, 1},
-                       "the file is in UCS-4 or EBCDIC, which this program does not read; save it in UTF-8");
-    }
-
-    const bool utf8Mark = all.substr(0, 3) == "\xEF\xBB\xBF";
-    const std::string_view body = all.substr(utf8Mark ? 3 : 0);
-    // No character of XML is ever U+0000, whatever the encoding of these 8-bit bytes.
-    if (const void* zero = std::memchr(body.data(), 0, body.size())) {
-        const size_t offset = static_cast<size_t>(static_cast<const char*>(zero) - body.data());
-        return Refused(XmlRefusal::kNotWellFormed, PositionOf(body, offset),
-                       "a character that XML does not allow (U+0000)");
-    }
-    const Declared declaration = DeclaredEncoding(body);
-    const std::string& declared = declaration.encoding;
-    const Position named = PositionOf(body, declaration.offset);
-    if (!declaration.spaced) {
-        return Refused(XmlRefusal::kNotWellFormed, PositionOf(body, declaration.after), kBlankAfterEncoding);
-    }
-    // A name that is not one the parser reports it (the declaration is not well-formed).
-    if (declared.empty() || !IsEncodingName(declared)) {
-        return ParseUtf8(bytes, rootOnly, utf8Mark ? 3 : 0, std::string());
-    }
-    if (declared == "UTF-8" || declared == "UTF8")
-        return ParseUtf8(bytes, rootOnly, utf8Mark ? 3 : 0, declared);
-    if (utf8Mark) {
-        return Refused(XmlRefusal::kEncoding, named,
-                       "the file's byte-order mark says it is UTF-8, but its encoding declaration says \"" +
-                           declared + "\"");
-    }
-    if (declared == "UTF-16" || declared == "UTF-16LE" || declared == "UTF-16BE") {
-        return Refused(XmlRefusal::kNotWellFormed, named,
-                       "the file's encoding declaration says \"" + declared +
-                           "\", but it is 8-bit text (UTF-16 begins with a byte-order mark or a zero byte)");
-    }
-    // Read as the server's parser reads the encoding, then parsed as the UTF-8 it has become.
-    if (std::find(std::begin(kAsciiNames), std::end(kAsciiNames), declared) != std::end(kAsciiNames)) {
-        const auto beyond = std::find_if(body.begin(), body.end(), [](char c) { return c & 0x80; });
-        if (beyond != body.end()) {
-            const size_t offset = static_cast<size_t>(beyond - body.begin());
-            return Refused(XmlRefusal::kNotWellFormed, PositionOf(body, offset),
-                           "the byte " + Hex(body.substr(offset, 1)) +
-                               " is not US-ASCII, which the file's encoding declaration says it is");
-        }
-        return ParseWithLibxml(bytes, rootOnly, true);
-    }
-    for (const SingleByteEncoding& encoding : kSingleByteEncodings) {
-        if (declared != encoding.name) continue;
-        if (const ByteTable* table = SingleByteTable(encoding.converter)) {
-            return ParseWithLibxml(DecodeSingleByte(body, *table), rootOnly, true);
-        }
-        break;
-    }
-    return Refused(
-        XmlRefusal::kEncoding, named,
-        "the file is in the encoding \"" + declared +
-            "\", which this program does not read (it reads UTF-8, UTF-16, US-ASCII, ISO 8859-1 to 8859-9, "
-            "8859-13 and 8859-15, Windows-1250 to 1257 but 1255, and KOI8-R); save it in UTF-8");
-}
-
 }  // namespace
+
+std::optional<XmlBytesText> DecodeXmlBytes(std::string_view bytes) {
+    const Reading reading = ReadingOf(bytes);
+    if (reading.kind == Reading::Kind::kRefused) return std::nullopt;
+    return XmlBytesText{TextOf(bytes, reading), reading.encoding};
+}
 
 bool IsDeliberateRefusal(XmlRefusal refusal) {
     return refusal != XmlRefusal::kNone && refusal != XmlRefusal::kNotWellFormed;
