@@ -1,5 +1,6 @@
 #include "core/History.h"
 
+#include "core/SaveReview.h"
 #include "core/SaveSequence.h"
 #include "core/TextDiff.h"
 #include "core/UnfinishedSave.h"
@@ -78,14 +79,16 @@ void FrmHistory::ShowDifference() {
         platform::FileFingerprint read;
         const std::string after = present ? platform::ReadFileBytes(links_.path, read) : std::string();
         disk_.Take(links_.path, read);
-        const std::vector<DiffHunk> hunks = DiffTexts(before, after);
-        std::string lineEnds = present ? LineEndNote(before, after) : std::string();
-        if (const std::string blanks = BlankNote(hunks); !blanks.empty())
-            lineEnds += (lineEnds.empty() ? "" : " ") + blanks;
+        const ShownDifference shown =
+            DifferenceAsRead(before, present ? std::optional<std::string_view>(after) : std::nullopt);
+        std::string notes = shown.changes;
+        if (!shown.blanks.empty()) notes += (notes.empty() ? "" : " ") + shown.blanks;
+        // Bytes that differ in their encoding alone hold the same text: said, with no line to show.
         SetText(txtDifference,
-                hunks.empty() ? "The file holds what this backup holds."
-                              : (lineEnds.empty() ? "" : lineEnds + "\n") +
-                                    UnifiedDiff(hunks, backup.path, present ? links_.path : "/dev/null"));
+                shown.hunks.empty() && notes.empty()
+                    ? "The file holds what this backup holds."
+                    : (notes.empty() ? "" : notes + "\n") +
+                          UnifiedDiff(shown.hunks, backup.path, present ? links_.path : "/dev/null"));
     } catch (const AppError& error) {
         // No difference was shown, so whatever the file holds now is what a restore replaces.
         disk_.Take(links_.path);

@@ -1,11 +1,27 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/TextDiff.h"
 
 namespace pv {
+
+// A difference as it is shown to a reader: each side's bytes decoded as the reader reads its file (UTF-16,
+// a declared single-byte encoding, Windows-1252), so that only what the text changes shows; bytes it cannot
+// decode are compared as they are.
+struct ShownDifference {
+    std::vector<DiffHunk> hunks;
+    // What the rows cannot show, in sentences: a change of encoding, of line ends or of byte-order mark; ""
+    // when none, or when a side is not there.
+    std::string changes;
+    // Said when some line changes only in its blanks (see BlankNote); "" when none does.
+    std::string blanks;
+};
+// `before` and `after` are the bytes of each side; nullopt for a file that is not there, compared as empty.
+ShownDifference DifferenceAsRead(std::optional<std::string_view> before,
+                                 std::optional<std::string_view> after, size_t context = 3);
 
 // What a save is about to do to one file: the bytes there now and the bytes that will replace them.
 struct PendingWrite {
@@ -16,8 +32,10 @@ struct PendingWrite {
     bool Changes() const { return !before || *before != after; }
     // The changes, with `context` unchanged lines around each.
     std::vector<DiffHunk> Hunks(size_t context = 3) const;
-    // As diff -u shows it, both headers naming the file ("/dev/null" for one not there yet); "" when the
-    // save changes nothing.
+    // The changes as the review shows them, the text of each side decoded (DifferenceAsRead).
+    ShownDifference Shown() const;
+    // As diff -u shows it, of the bytes (so that patch applies it to the file), both headers naming the file
+    // ("/dev/null" for one not there yet); "" when the save changes nothing.
     std::string Unified() const;
 };
 

@@ -261,6 +261,10 @@ std::string LineEndNote(std::string_view before, std::string_view after) {
     return note;
 }
 
+std::string EncodingNote(std::string_view was, std::string_view is) {
+    return "The encoding changes from " + std::string(was) + " to " + std::string(is) + ".";
+}
+
 std::string BlankNote(const std::vector<DiffHunk>& hunks) {
     const auto withoutLineEnd = [](std::string_view line) {
         return line.ends_with('\r') ? line.substr(0, line.size() - 1) : line;

@@ -50,6 +50,10 @@ std::string UnifiedDiff(const std::vector<DiffHunk>& hunks, const std::string& o
 // neither is so (or a text is empty).
 std::string LineEndNote(std::string_view before, std::string_view after);
 
+// A sentence for a reader of a difference between texts decoded from two encodings (as "UTF-16LE" and
+// "UTF-8"): a change the rows, showing text, do not show.
+std::string EncodingNote(std::string_view was, std::string_view is);
+
 // A sentence for a reader of the difference when a line changes only in its blanks (TABs against spaces, or
 // blanks at its end), which look alike on screen; "" when none does. A change of line end alone is
 // LineEndNote's.

@@ -126,7 +126,8 @@ ReviewDialog::ReviewDialog(const PendingWrite& write, QWidget* parent) : QDialog
     setObjectName("dlgReviewChanges");
     setWindowTitle("Review changes");
     auto* layout = new QVBoxLayout(this);
-    const std::vector<DiffHunk> hunks = write.Hunks();
+    const ShownDifference shown = write.Shown();
+    const std::vector<DiffHunk>& hunks = shown.hunks;
     size_t removed = 0, added = 0;
     for (const DiffHunk& hunk : hunks) {
         for (const DiffRow& row : hunk.rows) {
@@ -137,11 +138,10 @@ ReviewDialog::ReviewDialog(const PendingWrite& write, QWidget* parent) : QDialog
     const auto lines = [](size_t count) {
         return QString::number(count) + (count == 1 ? QStringLiteral(" line") : QStringLiteral(" lines"));
     };
-    // A change of line ends is said before the difference, which shows every such line as changed.
-    std::string lineEnds = write.before ? LineEndNote(*write.before, write.after) : std::string();
-    if (const std::string blanks = BlankNote(hunks); !blanks.empty()) {
-        lineEnds += (lineEnds.empty() ? "" : " ") + blanks + " A TAB shows as \"\u2192\".";
-    }
+    // A change of encoding or line ends is said before the difference, which cannot show it.
+    std::string lineEnds = shown.changes;
+    if (!shown.blanks.empty())
+        lineEnds += (lineEnds.empty() ? "" : " ") + shown.blanks + " A TAB shows as \"\u2192\".";
     const QString what =
         write.before
             ? QStringLiteral("Saving changes %1 (%2 removed, %3 added)")

@@ -5,7 +5,9 @@
 #include <string>
 #include <tuple>
 
+#include "core/SaveReview.h"
 #include "core/TextDiff.h"
+#include "core/xml.h"
 #include "support/TestFiles.h"
 
 namespace pv {
@@ -79,6 +81,74 @@ TEST(TextDiff, LineEndsAtTheEndOfTheTextAndNewFiles) {
     // A name with a blank ends in a TAB, so that patch reads all of it.
     EXPECT_EQ(UnifiedDiff(DiffTexts("a\nb\n", ""), "old.txt", "new one.txt"),
               "--- old.txt\n+++ new one.txt\t\n@@ -1,2 +0,0 @@\n-a\n-b\n");
+}
+
+// UTF-16 bytes of the text, after a byte-order mark when `mark`.
+std::string Utf16(const std::u16string& text, bool bigEndian, bool mark) {
+    std::string bytes;
+    for (const char16_t unit : (mark ? u"\uFEFF" : u"") + text) {
+        bytes += static_cast<char>(bigEndian ? unit >> 8 : unit & 0xFF);
+        bytes += static_cast<char>(bigEndian ? unit & 0xFF : unit >> 8);
+    }
+    return bytes;
+}
+
+TEST(TextDiff, EachSideIsComparedAsTheTextTheReaderReadsInIt) {
+    const std::string utf16 =
+        Utf16(u"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<R>\r\n\t<User>caf\u00E9</User>\r\n</R>\r\n",
+              false, true);
+    const std::string latin1 = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<R>caf\xE9</R>\n";
+    using Text = std::optional<XmlBytesText>;
+    EXPECT_EQ(
+        std::make_tuple(DecodeXmlBytes(utf16),
+                        DecodeXmlBytes(Utf16(u"<?xml version=\"1.0\"?><R/>", true, false)),
+                        DecodeXmlBytes(latin1), DecodeXmlBytes("<R>\x80</R>"),
+                        DecodeXmlBytes("\xEF\xBB\xBF<R>\xC3\xA9</R>"), DecodeXmlBytes("<R>\xC3\xA9\xE9</R>")),
+        std::make_tuple(
+            Text(
+                {"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<R>\r\n\t<User>caf\xC3\xA9</User>\r\n</R>\r\n",
+                 "UTF-16LE"}),
+            Text({"<?xml version=\"1.0\"?><R/>", "UTF-16BE"}),
+            Text({"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<R>caf\xC3\xA9</R>\n", "ISO-8859-1"}),
+            Text({"<R>\xE2\x82\xAC</R>", "Windows-1252"}), Text({"\xEF\xBB\xBF<R>\xC3\xA9</R>", "UTF-8"}),
+            Text()));
+
+    // Only the line that changes shows, and what the lines cannot show is said.
+    const auto shown = [](std::optional<std::string_view> before, std::optional<std::string_view> after) {
+        const ShownDifference difference = DifferenceAsRead(before, after);
+        return std::make_tuple(UnifiedDiff(difference.hunks, "old", "new"), difference.changes,
+                               difference.blanks);
+    };
+    const std::string saved =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<R>\r\n\t<User>caf\xC3\xA9s</User>\r\n</R>\r\n";
+    EXPECT_EQ(shown(utf16, saved),
+              std::make_tuple(std::string("--- old\n+++ new\n@@ -1,4 +1,4 @@\n"
+                                          "-<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n"
+                                          "+<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+                                          " <R>\r\n"
+                                          "-\t<User>caf\xC3\xA9</User>\r\n"
+                                          "+\t<User>caf\xC3\xA9s</User>\r\n"
+                                          " </R>\r\n"),
+                              std::string("The encoding changes from UTF-16LE to UTF-8."), std::string()));
+    EXPECT_EQ(
+        shown(latin1, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<R>caf\xC3\xA9</R>\r\n"),
+        std::make_tuple(std::string("--- old\n+++ new\n@@ -1,2 +1,2 @@\n"
+                                    "-<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n-<R>caf\xC3\xA9</R>\n"
+                                    "+<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n+<R>caf\xC3\xA9</R>\r\n"),
+                        std::string("The encoding changes from ISO-8859-1 to UTF-8. The line ends change "
+                                    "from LF to CR LF, so lines whose text is the same show as removed "
+                                    "and added again."),
+                        std::string()));
+    // Bytes the reader refuses are compared as they are; a file not there yet has nothing to say.
+    EXPECT_EQ(
+        std::make_tuple(shown("<R>\xC3\xA9\xE9</R>\n", "<R>\xC3\xA9</R>\n"), shown(std::nullopt, latin1)),
+        std::make_tuple(std::make_tuple(std::string("--- old\n+++ new\n@@ -1 +1 @@\n"
+                                                    "-<R>\xC3\xA9\xE9</R>\n+<R>\xC3\xA9</R>\n"),
+                                        std::string(), std::string()),
+                        std::make_tuple(std::string("--- old\n+++ new\n@@ -0,0 +1,2 @@\n"
+                                                    "+<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"
+                                                    "+<R>caf\xC3\xA9</R>\n"),
+                                        std::string(), std::string())));
 }
 
 TEST(TextDiff, RowsNumberEachLineInBothTextsAndPutRemovalsFirst) {

@@ -114,6 +114,35 @@ TEST(ReviewDialog, CancelIsTheDefaultEscapeCancelsAndSaveAccepts) {
         "blanks (TABs against spaces, or blanks at their ends). A TAB shows as \"\u2192\":");
     EXPECT_EQ(Rows(*blanks.findChild<DiffView*>()),
               (std::vector<std::string>{"1|1||<R>", "2||-|    <A/>", "|2|+|\u2192   <A/>", "3|3||</R>"}));
+
+    // A file in another encoding: its lines are shown as the text they hold, and the encoding's change is
+    // said, not every line shown as changed.
+    std::string utf16 = "\xFF\xFE";
+    for (const char16_t unit : std::u16string(u"<R>\r\n\t<User>caf\u00E9</User>\r\n</R>\r\n")) {
+        utf16 += static_cast<char>(unit & 0xFF);
+        utf16 += static_cast<char>(unit >> 8);
+    }
+    ReviewDialog wide(
+        PendingWrite{"/srv/cfg/u16.xml", utf16, "<R>\r\n\t<User>caf\xC3\xA9s</User>\r\n</R>\r\n"}, nullptr);
+    EXPECT_EQ(
+        std::make_tuple(wide.findChild<QLabel*>("lblReviewSummary")->text().toStdString(),
+                        Rows(*wide.findChild<DiffView*>())),
+        std::make_tuple(std::string("Saving changes /srv/cfg/u16.xml (1 line removed, 1 line added). The "
+                                    "encoding changes from UTF-16LE to UTF-8:"),
+                        std::vector<std::string>{"1|1||<R>", "2||-|    <User>caf\u00E9</User>",
+                                                 "|2|+|    <User>caf\u00E9s</User>", "3|3||</R>"}));
+    ReviewDialog latin(PendingWrite{"/srv/cfg/l1.xml",
+                                    "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<R>caf\xE9</R>\r\n",
+                                    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<R>caf\xC3\xA9</R>\r\n"},
+                       nullptr);
+    EXPECT_EQ(
+        std::make_tuple(latin.findChild<QLabel*>("lblReviewSummary")->text().toStdString(),
+                        Rows(*latin.findChild<DiffView*>())),
+        std::make_tuple(std::string("Saving changes /srv/cfg/l1.xml (1 line removed, 1 line added). The "
+                                    "encoding changes from ISO-8859-1 to UTF-8:"),
+                        std::vector<std::string>{"1||-|<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>",
+                                                 "|1|+|<?xml version=\"1.0\" encoding=\"UTF-8\"?>",
+                                                 "2|2||<R>caf\u00E9</R>"}));
 }
 
 }  // namespace
