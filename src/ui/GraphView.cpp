@@ -4,12 +4,18 @@
 #include <graphviz/cgraph.h>
 #include <graphviz/gvc.h>
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QScrollBar>
+#include <QThreadPool>
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
 
 namespace pv::ui {
 namespace {
@@ -89,40 +95,101 @@ QString LabelText(const QString& label) {
 
 }  // namespace
 
+// A layout under way: its drawing, once made, waits here for the window's thread.
+struct GraphView::Pending {
+    std::mutex mutex;
+    std::condition_variable done;
+    std::optional<Drawing> drawing;
+};
+
 GraphView::GraphView(QWidget* parent) : QAbstractScrollArea(parent) {
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
 }
 
+// A layout still under way runs to its end on its own; its drawing is dropped.
+GraphView::~GraphView() = default;
+
 void GraphView::setGraph(const std::string& dot, const std::vector<std::string>& lines) {
     if (dot == dot_ && lines == lines_) return;
     dot_ = dot;
     lines_ = lines;
-    Layout();
+    nodes_.clear();
+    edges_.clear();
+    laidOut_ = false;
+    size_ = QSizeF();
+    current_ = -1;
+    auto pending = std::make_shared<Pending>();
+    pending_ = pending;
+    viewport()->setCursor(Qt::BusyCursor);
+    const QPointer<GraphView> view(this);
+    // The application's pool, which the application waits for when it ends: a layout never outlives it.
+    QThreadPool::globalInstance()->start([pending, view, dot] {
+        Drawing drawing = LayOut(dot);
+        {
+            const std::lock_guard<std::mutex> lock(pending->mutex);
+            pending->drawing = std::move(drawing);
+        }
+        pending->done.notify_all();
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [pending, view] {
+                if (view && view->pending_ == pending) view->finishLayout();
+            },
+            Qt::QueuedConnection);
+    });
     UpdateScrollBars();
     viewport()->update();
 }
 
-void GraphView::Layout() {
-    nodes_.clear();
-    edges_.clear();
-    laidOut_ = false;
-    current_ = -1;
+void GraphView::finishLayout() {
+    const std::shared_ptr<Pending> pending = pending_;
+    if (!pending) return;
+    std::unique_lock<std::mutex> lock(pending->mutex);
+    pending->done.wait(lock, [&] { return pending->drawing.has_value(); });
+    Drawing drawing = std::move(*pending->drawing);
+    lock.unlock();
+    pending_.reset();
+    Show(std::move(drawing));
+}
+
+void GraphView::Show(Drawing drawing) {
+    viewport()->unsetCursor();
+    if (!drawing.problem.empty()) {
+        setToolTip(tr("The drawing needs Graphviz's library, which could not be loaded: %1")
+                       .arg(QString::fromLocal8Bit(drawing.problem.c_str())));
+    }
+    nodes_ = std::move(drawing.nodes);
+    edges_ = std::move(drawing.edges);
+    size_ = drawing.size;
+    laidOut_ = drawing.laidOut;
+    // The drawing from its top left, the node the keys were on current and in view.
+    UpdateScrollBars();
+    horizontalScrollBar()->setValue(0);
+    verticalScrollBar()->setValue(0);
+    if (current_ >= 0) setCurrent(current_);
+    viewport()->update();
+}
+
+GraphView::Drawing GraphView::LayOut(const std::string& dot) {
+    Drawing drawing;
+    // Graphviz keeps state of its own between layouts: one at a time.
+    static std::mutex oneAtATime;
+    const std::lock_guard<std::mutex> lock(oneAtATime);
     // One Graphviz context for the life of the program: its text-measuring plug-in remembers the last font
     // it measured by a pointer into the context's table of fonts, and compares the next one with it, so a
     // second context after the first was freed would read freed memory.
     const Graphviz& gv = LoadedGraphviz();
     if (!gv.problem.empty()) {
-        setToolTip(tr("The drawing needs Graphviz's library, which could not be loaded: %1")
-                       .arg(QString::fromLocal8Bit(gv.problem.c_str())));
-        return;
+        drawing.problem = gv.problem;
+        return drawing;
     }
     static GVC_t* const context = gv.context();
-    Agraph_t* graph = dot_.empty() ? nullptr : gv.read(dot_.c_str());
+    Agraph_t* graph = dot.empty() ? nullptr : gv.read(dot.c_str());
     if (graph && gv.layout(context, graph, "dot") == 0) {
         const boxf box = GD_bb(graph);
-        size_ = QSizeF(box.UR.x - box.LL.x + 2 * kMargin, box.UR.y - box.LL.y + 2 * kMargin);
+        drawing.size = QSizeF(box.UR.x - box.LL.x + 2 * kMargin, box.UR.y - box.LL.y + 2 * kMargin);
         // Graphviz puts y upwards; the drawing has it downwards.
         const auto at = [&](pointf p) { return QPointF(p.x - box.LL.x + kMargin, box.UR.y - p.y + kMargin); };
         // The nodes in the order the DOT declares them, which is the order of the logic's list.
@@ -142,7 +209,7 @@ void GraphView::Layout() {
             drawn.colour = colour.isEmpty() || colour == "black" ? QColor() : QColor(colour);
             const QString style = Attribute(gv, node, "style");
             drawn.style = style == "dashed" ? Qt::DashLine : style == "dotted" ? Qt::DotLine : Qt::SolidLine;
-            nodes_.push_back(drawn);
+            drawing.nodes.push_back(drawn);
             for (Agedge_t* edge = gv.firstOut(graph, node); edge; edge = gv.nextOut(graph, edge)) {
                 const splines* lines = ED_spl(edge);
                 if (!lines || lines->size == 0) continue;
@@ -162,14 +229,14 @@ void GraphView::Layout() {
                     }
                     drawnEdge.path.lineTo(from);
                 }
-                edges_.push_back(drawnEdge);
+                drawing.edges.push_back(drawnEdge);
             }
         }
-        laidOut_ = true;
+        drawing.laidOut = true;
         gv.freeLayout(context, graph);
     }
     if (graph) gv.close(graph);
-    if (!laidOut_) size_ = QSizeF();
+    return drawing;
 }
 
 double GraphView::Scale() const {
@@ -189,7 +256,10 @@ QPointF GraphView::Offset() const {
 
 void GraphView::UpdateScrollBars() {
     const QSize shown = viewport()->size();
-    const QSizeF drawn = size_ * Scale();
+    // Listed, the lines scroll as the lines of a list do.
+    const QSizeF drawn =
+        laidOut_ ? size_ * Scale()
+                 : QSizeF(0, static_cast<double>(lines_.size()) * fontMetrics().lineSpacing() + 6);
     horizontalScrollBar()->setRange(0,
                                     std::max(0, static_cast<int>(std::ceil(drawn.width())) - shown.width()));
     verticalScrollBar()->setRange(0,
@@ -220,6 +290,17 @@ void GraphView::paintEvent(QPaintEvent*) {
             if (static_cast<int>(i) == current_)
                 painter.fillRect(QRect(0, y - line + 3, viewport()->width(), line), colours.highlight());
             painter.drawText(6, y, QString::fromStdString(lines_[i]));
+        }
+        if (pending_) {
+            // Said in a corner, where no line's place is taken from it.
+            const QString note = tr("Laying out the drawing\u2026");
+            QRect corner = viewport()->rect().adjusted(6, 6, -6, -6);
+            corner.setTop(corner.bottom() - line);
+            painter.fillRect(
+                corner.adjusted(corner.width() - fontMetrics().horizontalAdvance(note) - 8, 0, 0, 0),
+                colours.window());
+            painter.setPen(colours.color(QPalette::WindowText));
+            painter.drawText(corner, Qt::AlignRight | Qt::AlignVCenter, note);
         }
         return;
     }
@@ -284,6 +365,13 @@ void GraphView::setCurrent(int index) {
         const QRectF shown = QRectF(nodes_[static_cast<size_t>(current_)].rect.topLeft() * Scale(),
                                     nodes_[static_cast<size_t>(current_)].rect.size() * Scale());
         if (!QRectF(Offset(), QSizeF(viewport()->size())).contains(shown)) nodeCentre(current_);
+    } else if (current_ >= 0) {
+        // The current line in view, as a list keeps it.
+        const int line = fontMetrics().lineSpacing();
+        const int top = current_ * line + 3, bottom = top + line;
+        QScrollBar* bar = verticalScrollBar();
+        if (top < bar->value()) bar->setValue(top);
+        if (bottom > bar->value() + viewport()->height()) bar->setValue(bottom - viewport()->height());
     }
     viewport()->update();
 }

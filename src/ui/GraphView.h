@@ -6,6 +6,7 @@
 #include <QRectF>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,12 +16,20 @@ namespace pv::ui {
 // (libgvc) and drawn with QPainter, so that each node is known by its place for hit-testing. The nodes are
 // numbered as the DOT declares them, which is the order of the logic's list of nodes. Double-clicking a node,
 // or Enter on the current one (the arrow keys move it), calls `activated` with its number.
+//
+// A large installation takes Graphviz seconds to lay out: that is done on another thread, one layout at a
+// time, while the view lists the nodes, one to a line, to be read and opened as in the drawing.
 class GraphView : public QAbstractScrollArea {
   public:
     explicit GraphView(QWidget* parent = nullptr);
+    ~GraphView() override;
 
-    // Lays `dot` out; `lines` are the nodes' lines in the logic, shown as a list should the layout fail.
+    // Lays `dot` out; `lines` are the nodes' lines in the logic, listed until the layout is done, and for
+    // good should it fail.
     void setGraph(const std::string& dot, const std::vector<std::string>& lines);
+    // Waits for the layout under way, if any, and shows it (for a picture of the window).
+    void finishLayout();
+    bool layingOut() const { return pending_ != nullptr; }
     const std::string& dot() const { return dot_; }
     std::function<void(int node)> activated;
 
@@ -54,7 +63,17 @@ class GraphView : public QAbstractScrollArea {
         QPainterPath path;
         QPolygonF arrow;
     };
-    void Layout();
+    // What a layout gives: made on the layout's thread, shown on the window's.
+    struct Drawing {
+        std::vector<Node> nodes;
+        std::vector<Edge> edges;
+        QSizeF size;
+        bool laidOut = false;
+        std::string problem;  // why Graphviz could not be loaded; "" when it was
+    };
+    struct Pending;
+    static Drawing LayOut(const std::string& dot);
+    void Show(Drawing drawing);
     void UpdateScrollBars();
     double Scale() const;
     QPointF Offset() const;
@@ -66,6 +85,7 @@ class GraphView : public QAbstractScrollArea {
     QSizeF size_;
     bool laidOut_ = false;
     int current_ = -1;
+    std::shared_ptr<Pending> pending_;  // the layout under way, whose drawing is to be shown
 };
 
 }  // namespace pv::ui

@@ -14,6 +14,7 @@
 #include "names/frmMain.h"
 #include "ui/DiffView.h"
 #include "ui/FormWindow.h"
+#include "ui/GraphView.h"
 #include "ui/WindowGallery.h"
 
 namespace pv::ui {
@@ -77,6 +78,10 @@ int RenderScreenshots(const std::string& folder, const std::string& commandLineT
                          // The main window stands alone; the others are dialogs, as when they are opened.
                          FormWindow window(form, form.kind() == names::frmMain::frmMain ? nullptr : &owner);
                          window.show();
+                         // A drawing is pictured laid out, as the user sees it a moment later.
+                         for (QAbstractScrollArea* area : window.findChildren<QAbstractScrollArea*>()) {
+                             if (auto* view = dynamic_cast<GraphView*>(area)) view->finishLayout();
+                         }
                          for (int i = 0; i < 3; ++i) QApplication::processEvents();
                          const std::string path = folder + "/" + name + ".png";
                          if (window.grab().save(QString::fromStdString(path))) {

@@ -1,5 +1,6 @@
 // The Overview window offscreen: opened from the main window's button, the graph laid out by Graphviz's
 // library, and a real double-click on a file's node (and Enter on a mailbox's) opening its editor.
+#include <QScrollBar>
 #include <QTest>
 
 #include "UiTestSupport.h"
@@ -32,7 +33,9 @@ TEST(Overview, DoubleClickingANodeOpensTheEditorOfItsFile) {
         drawnCaption = window.windowTitle().toStdString();
         auto* view = Find<ui::GraphView>(window, "lstOverview");
         ASSERT_NE(view, nullptr);
-        ASSERT_TRUE(view->laidOut());
+        // Laid out on another thread: the window lists the nodes at once, and draws them when it is done.
+        EXPECT_EQ(std::make_tuple(view->layingOut(), view->laidOut()), std::make_tuple(true, false));
+        QTRY_VERIFY_WITH_TIMEOUT(view->laidOut(), 20000);
         EXPECT_EQ(view->nodeCount(), static_cast<int>(overview.graph().nodes.size()));
 
         const int detailed = NodeNamed(overview, "+/dispose/helpdesk.forward.xml");
@@ -61,6 +64,27 @@ TEST(Overview, DoubleClickingANodeOpensTheEditorOfItsFile) {
     EXPECT_EQ(s.windows.shown, (std::vector<std::string>{"frmOverview", "frmForwardMessage", "frmMailbox"}));
     EXPECT_EQ(drawnCaption, "Overview of the installation");
     EXPECT_EQ(forwardFile, sample.file("dispose/helpdesk.forward.xml"));
+}
+
+TEST(Overview, ANodeChosenWhileTheDrawingIsLaidOutIsListedInViewAndStaysChosen) {
+    std::string dot = "digraph {\n";
+    std::vector<std::string> lines;
+    for (int i = 0; i < 200; ++i) {
+        dot += "n" + std::to_string(i) + " [label=\"box " + std::to_string(i) + "\"];\n";
+        lines.push_back("box " + std::to_string(i) + " (mailbox)");
+    }
+    ui::GraphView view;
+    view.resize(300, 200);
+    view.show();
+    view.setGraph(dot + "}\n", lines);
+    ASSERT_TRUE(view.layingOut());
+    view.setCurrent(150);
+    const int line = view.fontMetrics().lineSpacing();
+    EXPECT_EQ(view.nodeAt(QPoint(10, 150 * line + 3 + line / 2 - view.verticalScrollBar()->value())), 150);
+    EXPECT_GT(view.verticalScrollBar()->value(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(view.laidOut(), 20000);
+    EXPECT_EQ(std::make_tuple(view.layingOut(), view.nodeCount(), view.current()),
+              std::make_tuple(false, 200, 150));
 }
 
 }  // namespace
