@@ -130,17 +130,11 @@ class CheckCaches {
     DispositionConfiguration configuration;
     ReusedEditors editors;
 
-    // Whether the file a disposition names is there; asked once per file in a run, which changes nothing. A
-    // type whose editor reads the file takes anything (a folder or a pipe it then reports for what it is);
-    // any other type needs a regular file.
-    bool Exists(const std::string& path, bool anything) {
-        const auto [found, added] = exists_.try_emplace(path);
-        if (added) {
-            found->second = platform::FileExists(path)   ? There::File
-                            : platform::PathExists(path) ? There::Other
-                                                         : There::Nothing;
-        }
-        return found->second == There::File || (anything && found->second == There::Other);
+    // What is at the path a disposition names; looked at once per file in a run, which changes nothing.
+    const platform::PathLook& Look(const std::string& path) {
+        const auto [found, added] = looks_.try_emplace(path);
+        if (added) found->second = platform::LookAt(path);
+        return found->second;
     }
 
     // What the check of a disposition file several mailboxes share found, by the file's name as they name
@@ -159,8 +153,7 @@ class CheckCaches {
 
   private:
     std::unordered_map<std::string, std::vector<Message>> checked_;
-    enum class There { Nothing, File, Other };
-    std::unordered_map<std::string, There> exists_;
+    std::unordered_map<std::string, platform::PathLook> looks_;
 };
 
 // The disposition file a mailbox names as `fileName`: the dispositions editor's load and save checks, then
@@ -204,6 +197,7 @@ Findings CheckDispositions(const std::string& fileName, const CheckContext& cont
     // dispositions of one file name the same few files again and again.
     struct Verdict {
         bool missing = false;
+        std::string notAFile;  // why what is there is no file to read
         std::string path;
         const std::vector<Message>* messages = nullptr;
     };
@@ -219,8 +213,12 @@ Findings CheckDispositions(const std::string& fileName, const CheckContext& cont
             return verdict;
         const std::string& detailed = disposition.DetailedDispositionFile;
         verdict.path = paths.ResolvePath(disposition.DispositionFilePath, detailed);
-        verdict.missing = detailed.empty() || !caches.Exists(verdict.path, editor != nullptr);
+        const platform::PathLook& look = caches.Look(verdict.path);
+        verdict.missing = detailed.empty() || !look.exists;
+        // A type whose editor reads the file takes anything: the editor reports a folder or a pipe for what
+        // it is. Any other type needs a regular file.
         if (!verdict.missing && editor) verdict.messages = &caches.Messages(*editor, verdict.path);
+        if (!verdict.missing && !editor) verdict.notAFile = platform::WhyNotAFile(look);
         return verdict;
     };
     for (const CCatDispositions& category : configuration.Categories()) {
@@ -236,6 +234,12 @@ Findings CheckDispositions(const std::string& fileName, const CheckContext& cont
                         (detailed.empty() ? std::string() : ": " + verdict.path),
                     filePath, fileName, category.CategoryName);
                 findings.back().missing = detailed;
+            }
+            if (!verdict.notAFile.empty()) {
+                Add(findings, {},
+                    "The detailed disposition file of a " + disposition.Type + " disposition " +
+                        verdict.notAFile + ": " + verdict.path,
+                    filePath, fileName, category.CategoryName);
             }
             if (verdict.messages) {
                 AddEditorMessages(findings, {}, *verdict.messages, verdict.path, detailed,

@@ -56,8 +56,13 @@ PathLook LookAt(const std::string& path) {
     if (::stat(path.c_str(), &info) != 0) {
         // A path that cannot be looked at (too long, a folder on the way that may not be entered) may well
         // name a file: reading it then says why it cannot, where "doesn't exist" would send the user looking.
-        look.exists = errno != ENOENT && errno != ENOTDIR;
-        if (errno == ELOOP) look.notRegular = "a link that leads back to itself (a link loop)";
+        const int error = errno;
+        look.exists = error != ENOENT && error != ENOTDIR;
+        if (error == ELOOP) {
+            look.notRegular = "a link that leads back to itself (a link loop)";
+        } else if (look.exists) {
+            look.unreachable = std::strerror(error);
+        }
         return look;
     }
     look.exists = true;
@@ -68,6 +73,13 @@ PathLook LookAt(const std::string& path) {
                       : S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode) ? "a device"
                                                                        : "not a regular file";
     return look;
+}
+
+std::string WhyNotAFile(const PathLook& look) {
+    if (!look.exists) return {};
+    if (!look.notRegular.empty()) return "is " + look.notRegular + ", not a file";
+    if (!look.unreachable.empty()) return "cannot be reached (" + look.unreachable + ")";
+    return {};
 }
 
 bool PathExists(const std::string& path) {

@@ -33,8 +33,17 @@ std::string NotARegularFile(const std::string& path);
 struct PathLook {
     bool exists = false;
     std::string notRegular;
+    // Why the path could not be looked at, in the system's words ("Permission denied", "File name too long");
+    // "" when it could. Such a path counts as existing: it may well name a file.
+    std::string unreachable;
+    bool regularFile() const { return exists && notRegular.empty() && unreachable.empty(); }
 };
 PathLook LookAt(const std::string& path);
+// Why no file can be read at the path looked at, as the rest of a sentence naming it: "is a folder, not a
+// file", "cannot be reached (Permission denied)"; "" for a regular file and for a path at which nothing is.
+// Only the latter is a missing file, which each caller names in words of its own; everything else is said
+// with this, so that no caller sends the user looking for a file that is there.
+std::string WhyNotAFile(const PathLook& look);
 // Parent folder of a path, without a trailing separator ("" when there is none).
 std::string ParentFolder(const std::string& path);
 // The name of a file without its folder.

@@ -325,8 +325,8 @@ bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts
     // Many dispositions name the same few files: each is asked about once, as is the file they are named in.
     const ReferringFileScope scope(paths, fullPath_);
     struct Named {
-        std::optional<bool> exists;  // looked at only when asked
-        std::string stored;          // as this save writes it
+        std::optional<platform::PathLook> look;  // looked at only when asked
+        std::string stored;                      // as this save writes it
     };
     std::unordered_map<std::string, Named> named;
     const auto lookUp = [&](const std::string& file) -> Named& {
@@ -334,10 +334,11 @@ bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts
         if (added && !file.empty()) found->second.stored = paths.MakeStoredPath(true, file, fullPath_);
         return found->second;
     };
-    const auto exists = [&](const std::string& file) {
+    const auto look = [&](const std::string& file) -> const platform::PathLook& {
         Named& name = lookUp(file);
-        if (!name.exists) name.exists = platform::FileExists(paths.ResolvePath(fullPath_, file));
-        return *name.exists;
+        if (!name.look)
+            name.look = platform::LookAt(file.empty() ? file : paths.ResolvePath(fullPath_, file));
+        return *name.look;
     };
     // Without a text to keep (the checks before a save, and check), each value is only checked as it would
     // be written: building the text nobody reads took an eighth of a check.
@@ -427,7 +428,17 @@ bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts
                                                         " is not in the disposition types files");
                 }
                 if (*requiresFile && detailedFiles == DetailedFiles::Checked &&
-                    !exists(disposition.DetailedDispositionFile)) {
+                    !look(disposition.DetailedDispositionFile).regularFile()) {
+                    // A folder, or a file that cannot be reached, is there: said for what it is.
+                    if (const std::string why =
+                            platform::WhyNotAFile(look(disposition.DetailedDispositionFile));
+                        !why.empty()) {
+                        prompts.ShowMessage(
+                            "The detailed disposition file of a disposition in the " + category.CategoryName +
+                            " category " + why + ": " +
+                            paths.ResolvePath(fullPath_, disposition.DetailedDispositionFile));
+                        return false;
+                    }
                     prompts.ShowMessage(
                         "Detailed disposition file is missing or incorrect for at least one "
                         "disposition in the " +

@@ -23,17 +23,21 @@ using namespace names::frmMailbox;
 namespace {
 
 // Why `path` cannot serve as the file `what` names, or nullopt when it is a file. Something else at the path
-// (a folder, a pipe) is named for what it is: "does not exist" would send the user looking for it in vain.
+// (a folder, a pipe), or a path that cannot be looked at, is named for what it is: "does not exist" would
+// send the user looking for it in vain.
 std::optional<Message> NoFileFault(const std::string& what, const std::string& path,
-                                   const std::string& control) {
-    if (platform::FileExists(path)) return std::nullopt;
-    const std::string other = platform::NotARegularFile(path);
+                                   const std::string& control, const platform::PathLook& look) {
+    if (look.regularFile()) return std::nullopt;
     // The window names the path too: the box may show a name relative to the master file, or none of the
     // several categorization files.
-    const std::string text = what + (other.empty() ? " does not exist" : " is " + other + ", not a file");
+    const std::string text = what + (look.exists ? " " + platform::WhyNotAFile(look) : " does not exist");
     Message fault = NotFound(path.empty() ? text : text + ": " + path, text, path);
     fault.place.control = control;
     return fault;
+}
+std::optional<Message> NoFileFault(const std::string& what, const std::string& path,
+                                   const std::string& control) {
+    return NoFileFault(what, path, control, platform::LookAt(path));
 }
 
 struct ProtocolOption {

@@ -354,7 +354,8 @@ void FrmMain::OpenRecentMaster() {
     const std::string path = Items(txtMasterConfig).at(static_cast<size_t>(selection.front()));
     // The box goes on showing the open file until another is loaded.
     SetSelection(txtMasterConfig, {});
-    if (!platform::FileExists(path)) {
+    // Only a file that is gone leaves the list: one that cannot be read now is read, which says why.
+    if (!platform::PathExists(path)) {
         services_.prompts.ShowMessage("The master configuration file " + path +
                                       " no longer exists; it is taken off the list of recent files.");
         ForgetRecent(services_.settings, kRecentMastersKey, path);

@@ -215,6 +215,17 @@ TEST_F(SampleTool, CheckNamesTheMailboxFileAndCategoryOfEveryFailure) {
     EXPECT_TRUE(Holds(
         run.out, "Support: +/dispose/oncall-relay.forward.xml: SupportUrgent: From address is missing\n"));
     EXPECT_EQ(run.out.find("Detailed disposition file is missing or incorrect"), std::string::npos);
+    // A folder where a custom type's file is named is there: said to be one, not missing.
+    const std::string archive = file("dispose/archive.customdisposition.xml");
+    const std::string archiveText = ReadFile(archive);
+    fs::remove(archive);
+    fs::create_directory(archive);
+    EXPECT_TRUE(Holds(Run({"check", "config/master.xml"}).out,
+                      "Archive: +/archive.disposition.xml: Default: The detailed disposition file of a "
+                      "ArchiveToTape disposition is a folder, not a file: " +
+                          archive + "\n"));
+    fs::remove(archive);
+    test::WriteFile(archive, archiveText);
 
     // As JSON a missing file is the file naming it, with the name it holds: a detailed file as a monitor's.
     fs::remove(file("alerts.emailmonitor.xml"));

@@ -73,6 +73,13 @@ TEST(DispositionFile, SaveChecksRunInOrderAndWriteNothingUntilAllPass) {
     f.First("Junk").DetailedDispositionFile = "+/dispose/none.runsql.xml";
     f.s.prompts.ExpectMessage(missing + "+/dispose/none.runsql.xml");
     EXPECT_FALSE(f.Save());
+    // A folder of that name is there: said to be one.
+    std::filesystem::create_directories(f.dir / "dispose/none.runsql.xml");
+    f.s.prompts.ExpectMessage(
+        "The detailed disposition file of a disposition in the Junk category is a folder, "
+        "not a file: " +
+        f.dir / "dispose/none.runsql.xml");
+    EXPECT_FALSE(f.Save());
     EXPECT_EQ(ReadFile(f.file()), before);
 
     // Held as a full path, written "+"-relative.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <climits>
 #include <filesystem>
 #include <tuple>
 
@@ -211,6 +212,10 @@ TEST_F(MailboxEditor, AFolderOrPipeNamedAsAFileIsReportedForWhatItIs) {
                         "Categorization rules file is a named pipe (FIFO), not a file: " + cfg + "/pipe.xml",
                         "Disposition configuration file does not exist: " + cfg + "/nothing.xml"));
     EXPECT_EQ(fault("+/categorization.xml", "+/folder.xml").place.control, "cmdBrowseDisposition");
+    // A path the system will not look up may name a file as well: its reason is said, not "does not exist".
+    const std::string tooLong = std::string(PATH_MAX, 'l') + ".xml";
+    EXPECT_EQ(fault("+/" + tooLong, "+/x.xml").text,
+              "Categorization rules file cannot be reached (File name too long): " + cfg + "/" + tooLong);
 }
 
 TEST_F(MailboxEditor, BrowseButtonsUseTheirOwnDialogAndSeveralCategorizationFilesStayUntilOneIsChosen) {

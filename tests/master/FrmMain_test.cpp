@@ -727,6 +727,13 @@ TEST_F(MainWindow, TheMasterBoxOffersTheLastTenMastersAndRememberingNothingForge
     run.UserSelect("txtMasterConfig", {7});
     EXPECT_EQ(run.Text("txtMasterConfig"), files[10]);
     EXPECT_EQ(run.Items("txtMasterConfig"), recent({10, 3, 11, 9, 8, 7, 6, 4, 2}));
+    // One that is there but cannot be read is not gone: its load says why, and it stays on the list.
+    std::filesystem::remove(files[6]);
+    std::filesystem::create_directory(files[6]);
+    s.prompts.ExpectMessage("Unexpected error in LoadFile=75:Cannot read " + files[6] + ": it is a folder");
+    run.UserSelect("txtMasterConfig", {6});
+    EXPECT_EQ(run.Text("txtMasterConfig"), files[10]);
+    EXPECT_EQ(run.Items("txtMasterConfig"), recent({10, 3, 11, 9, 8, 7, 6, 4, 2}));
 
     EXPECT_FALSE(run.Checked("chkRememberNothing"));
     // Forgetting what was kept keeps the review the box beside still shows ticked, for this run.
