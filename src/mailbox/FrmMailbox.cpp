@@ -465,8 +465,13 @@ void FrmMailbox::BrowseDisposition() {
 }
 
 void FrmMailbox::EditDispositions() {
-    if (!platform::FileExists(Resolve(Text(txtDisposition)))) {
-        services_.prompts.ShowMessage("Disposition config file doesn't exist, please choose another");
+    const std::string path = Resolve(Text(txtDisposition));
+    if (const platform::PathLook look = platform::LookAt(path); !look.regularFile()) {
+        // A folder or a file that cannot be reached is there: said as Save says it, then the user chooses.
+        services_.prompts.ShowMessage(
+            look.exists
+                ? NoFileFault("Disposition configuration file", path, cmdBrowseDisposition, look)->text
+                : "Disposition config file doesn't exist, please choose another");
         BrowseDisposition();
     }
     if (!platform::FileExists(Resolve(Text(txtDisposition)))) return;

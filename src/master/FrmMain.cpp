@@ -818,9 +818,9 @@ void FrmMain::OpenOtherFile(const std::string& masterText, const std::function<b
 }
 
 void FrmMain::EditMonitorConfig() {
-    if (const std::string missing = ResolveAgainstMaster(Text(txtMonitorConfigFile));
-        !platform::FileExists(missing)) {
-        services_.prompts.Show(MissingMonitorConfigMessage(missing));
+    if (const std::string named = ResolveAgainstMaster(Text(txtMonitorConfigFile));
+        !platform::FileExists(named)) {
+        services_.prompts.Show(MissingMonitorConfigMessage(named));
         BrowseMonitorConfig();
     }
     const std::string path = ResolveAgainstMaster(Text(txtMonitorConfigFile));

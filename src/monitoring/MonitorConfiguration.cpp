@@ -27,6 +27,10 @@ bool IsBlank(const std::string& text) {
 }  // namespace
 
 Message MissingMonitorConfigMessage(const std::string& path) {
+    if (const std::string why = platform::WhyNotAFile(platform::LookAt(path)); !why.empty()) {
+        const std::string text = "Monitor config file " + why;
+        return NotFound(text + ": " + path, text, path);
+    }
     return NotFound("Monitor config file doesn't exist, please choose another",
                     "Monitor config file doesn't exist", path);
 }

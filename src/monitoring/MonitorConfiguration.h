@@ -27,7 +27,8 @@ struct JmxSettings {
 };
 
 // The monitor configuration file the master names is not there: the main window sends the user to choose
-// another; the tool names the path.
+// another; the tool names the path. Something else there (a folder), or a path that cannot be looked at, is
+// named for what it is.
 Message MissingMonitorConfigMessage(const std::string& path);
 
 // The monitor configuration file (root Monitors): the monitors in the order the server calls them, and the

@@ -216,6 +216,15 @@ TEST_F(MailboxEditor, AFolderOrPipeNamedAsAFileIsReportedForWhatItIs) {
     const std::string tooLong = std::string(PATH_MAX, 'l') + ".xml";
     EXPECT_EQ(fault("+/" + tooLong, "+/x.xml").text,
               "Categorization rules file cannot be reached (File name too long): " + cfg + "/" + tooLong);
+
+    // Edit says the same as Save of a folder, then lets the user choose another, as for a missing file.
+    record.saCategorizationRulesConfigFiles = {"+/categorization.xml"};
+    record.sDispositionFileName = "+/folder.xml";
+    form.LoadFromObject(record);
+    s.prompts.ExpectMessage("Disposition configuration file is a folder, not a file: " + cfg + "/folder.xml");
+    s.dialogs.AnswerFile(std::nullopt);
+    form.UserClick("cmdEdit");
+    EXPECT_EQ(s.dialogs.requests.back().title, "Choose the disposition config file you wish to open");
 }
 
 TEST_F(MailboxEditor, BrowseButtonsUseTheirOwnDialogAndSeveralCategorizationFilesStayUntilOneIsChosen) {

@@ -693,6 +693,15 @@ TEST_F(MainWindow, MonitorEditOpensTheMonitorWindowOnTheNamedFileOrAsksForOneFir
     });
     main.UserClick("cmdEditMonitorConfig");
     EXPECT_EQ(ReadFile(cfg + "/mon/ops.monitor.xml"), "<Monitors>\r\n</Monitors>\r\n");
+
+    // A folder of that name is said to be one, and the choice follows as for a missing file.
+    std::filesystem::remove(cfg + "/mon/ops.monitor.xml");
+    std::filesystem::create_directory(cfg + "/mon/ops.monitor.xml");
+    s.prompts.ExpectMessage("Monitor config file is a folder, not a file: " + cfg + "/mon/ops.monitor.xml");
+    s.dialogs.AnswerFile(std::nullopt);
+    const size_t asked = s.dialogs.requests.size();
+    main.UserClick("cmdEditMonitorConfig");
+    EXPECT_EQ(s.dialogs.requests.size(), asked + 1);
 }
 
 // What the editor remembers between runs (each FrmMain here is a run sharing one settings store): the masters
