@@ -24,6 +24,22 @@ namespace {
 constexpr int kOk = 0;
 constexpr int kFailed = 1;
 
+// What is said while a file is loaded or saved is about that file: a message that does not name it (a check's
+// fault, which knows its control and no more; a load's rounded number, which knows its mailbox) is printed
+// after its path.
+class FileAtHand {
+  public:
+    FileAtHand(StreamPrompts& prompts, std::string path)
+        : prompts_(prompts), before_(std::exchange(prompts.fileAtHand, std::move(path))) {}
+    ~FileAtHand() { prompts_.fileAtHand = std::move(before_); }
+    FileAtHand(const FileAtHand&) = delete;
+    FileAtHand& operator=(const FileAtHand&) = delete;
+
+  private:
+    StreamPrompts& prompts_;
+    std::string before_;
+};
+
 int NotWritten(StreamPrompts& prompts, const std::string& path) {
     prompts.Say("Not written: " + path + " could not be read.");
     return kFailed;
@@ -83,21 +99,6 @@ int Finish(SaveOutcome outcome, const std::string& path, std::string text, const
     }
 }
 
-// What is said while a file is loaded or saved is about that file: a message that does not name it (a check's
-// fault, which knows its control and no more) is printed after its path.
-class FileAtHand {
-  public:
-    FileAtHand(StreamPrompts& prompts, std::string path)
-        : prompts_(prompts), before_(std::exchange(prompts.fileAtHand, std::move(path))) {}
-    ~FileAtHand() { prompts_.fileAtHand = std::move(before_); }
-    FileAtHand(const FileAtHand&) = delete;
-    FileAtHand& operator=(const FileAtHand&) = delete;
-
-  private:
-    StreamPrompts& prompts_;
-    std::string before_;
-};
-
 int Resave(FileSave save, const ResaveOptions& options, std::ostream& out, StreamPrompts& prompts) {
     const FileAtHand named(prompts, save.path);
     save.backup = options.backup;
@@ -138,6 +139,13 @@ bool LoadMaster(MasterConfiguration& master, const std::string& path, const Path
     return master.Load(paths, prompts).read();
 }
 
+// The master a file takes its catalogues from (--master) is loaded too, and what its load says is about it.
+bool LoadGivenMaster(MasterConfiguration& master, const std::string& path, const PathContext& paths,
+                     StreamPrompts& prompts) {
+    const FileAtHand named(prompts, path);
+    return LoadMaster(master, path, paths, prompts);
+}
+
 int ResaveMaster(OpenedFile file, const ResaveOptions& options, std::ostream& out, const PathContext& paths,
                  StreamPrompts& prompts) {
     const std::string path = file.path;
@@ -156,7 +164,7 @@ int ResaveDispositions(const std::string& path, const ResaveOptions& options, st
     }
     MasterConfiguration master;
     const std::string masterPath = CommandLineMasterPath(options.master, environment.currentDirectory);
-    if (!LoadMaster(master, masterPath, paths, prompts)) return MasterNotRead(prompts, path, masterPath);
+    if (!LoadGivenMaster(master, masterPath, paths, prompts)) return MasterNotRead(prompts, path, masterPath);
     const MasterLinks links = LinksOf(master, paths);
     DispositionConfiguration configuration;
     const auto loaded = configuration.LoadFullPath(path, links, paths, prompts);
@@ -184,7 +192,9 @@ int ResaveDetailed(const std::string& path, const ResaveOptions& options, std::o
     if (!options.master.empty()) {
         MasterConfiguration master;
         const std::string masterPath = CommandLineMasterPath(options.master, environment.currentDirectory);
-        if (!LoadMaster(master, masterPath, paths, prompts)) return MasterNotRead(prompts, path, masterPath);
+        if (!LoadGivenMaster(master, masterPath, paths, prompts)) {
+            return MasterNotRead(prompts, path, masterPath);
+        }
         links = LinksOf(master, paths);
     }
     return ResaveWithEditor(editor, path, links, options, out, paths, prompts);
@@ -228,6 +238,8 @@ int RunResave(const ResaveOptions& options, std::ostream& out, std::ostream& err
         err, environment.verbose, kToolMessagePrefix,
         options.allowLoss ? StreamPrompts::Losses::Allowed : StreamPrompts::Losses::Refused);
     const std::string path = CommandLineMasterPath(options.file, environment.currentDirectory);
+    // Its load says what it finds as it goes, before the save is reached.
+    const FileAtHand named(prompts, path);
     // The root element tells the kind of file, once the whole file has been read: a file that is not
     // well-formed is that, whatever its root.
     OpenedFile file = OpenConfigFile(path, "", prompts);

@@ -1,6 +1,8 @@
 #pragma once
+#include <cctype>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "core/prompts.h"
@@ -62,18 +64,38 @@ class StreamPrompts : public IPrompts {
     size_t messagesShown = 0;
     size_t lossesRefused = 0;
     // The file a command is loading or saving (its full path), "" when none: a message about it whose words
-    // do not name it (a save check's "SMTPServer is missing" knows no file) is printed after the path, as
-    // `check` puts the file before it. A message whose place is another file is that file's, and is left as
-    // it is.
+    // do not name it is printed after the path, as `check` puts the file before it. Neither a save check's
+    // "SMTPServer is missing" nor a load's "Threads=2.5 (written as 2)" names its file, and a message that
+    // names another file or folder (the log file's missing folder) still says nothing of which file was
+    // being loaded or saved. A message in another file that no control of this one names (a catalogue it
+    // reads) is that file's, and is left as it is.
     std::string fileAtHand;
 
   private:
     std::string Named(const Message& message) const {
         const std::string& text = ToolText(message);
-        if (fileAtHand.empty() || (!message.place.file.empty() && message.place.file != fileAtHand) ||
-            text.find(fileAtHand) != std::string::npos)
-            return text;
+        const Place& place = message.place;
+        const bool inAnotherFile = !place.file.empty() && place.file != fileAtHand && place.control.empty();
+        if (fileAtHand.empty() || inAnotherFile || NamesFile(text, fileAtHand)) return text;
         return fileAtHand + ": " + text;
+    }
+
+    // Whether `text` holds `path` as a name of its own: not the start of a longer one (the backup "FILE~",
+    // "FILE.bak", a folder's "FILE/x") nor the end of one.
+    static bool NamesFile(const std::string& text, const std::string& path) {
+        const auto inName = [&text](size_t at) {
+            if (at >= text.size()) return false;
+            const char c = text[at];
+            // A full stop ends a sentence unless a name goes on after it.
+            if (c == '.')
+                return at + 1 < text.size() && !std::isspace(static_cast<unsigned char>(text[at + 1]));
+            return std::isalnum(static_cast<unsigned char>(c)) ||
+                   std::string_view("_-~/\\").find(c) != std::string_view::npos;
+        };
+        for (size_t at = text.find(path); at != std::string::npos; at = text.find(path, at + 1)) {
+            if ((at == 0 || !inName(at - 1)) && !inName(at + path.size())) return true;
+        }
+        return false;
     }
 
     std::ostream& stream_;

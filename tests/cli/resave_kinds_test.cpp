@@ -430,7 +430,8 @@ TEST_F(SampleTool, TheMessagingEditorsRefuseAndReportWhatTheirChecksFind) {
     EXPECT_EQ(std::tie(refused.status, refused.out, refused.err),
               std::make_tuple(
                   1, std::string(),
-                  kPrefix + ("The backup directory must exist: " + file("dispose/../rules-backup") + "\n")));
+                  kPrefix + (file("dispose/vendor.ruleupdate.xml") + ": The backup directory must exist: " +
+                             file("dispose/../rules-backup") + "\n")));
     EXPECT_EQ(ReadFile(file("dispose/vendor.ruleupdate.xml")), rules);
 
     const std::string copy =
@@ -476,7 +477,12 @@ TEST_F(SampleTool, MonitorFilesAreToldByTheirRootAndRefusedWhenTheirEditorsCheck
          "<EmailMonitor><SMTPServer></SMTPServer><SMTPPort>25</SMTPPort><From>f@x</From><Addresses><Address>"
          "a@b</Address></Addresses></EmailMonitor>",
          file("alerts.emailmonitor.xml") + ": SMTPServer is missing"},
-        {"server.log.xml", log, "The path to the log file does not exist: " + file("logs")},
+        // The folder the message names is not the file saved: the file is still put first.
+        {"server.log.xml", log,
+         file("server.log.xml") + ": The path to the log file does not exist: " + file("logs")},
+        // A folder whose path begins with the file's does not name the file either.
+        {"server.log.xml", test::Replaced(log, "+/logs/", "+/server.log.xml.d/"),
+         file("server.log.xml") + ": The path to the log file does not exist: " + file("server.log.xml.d")},
         // A damaged file is reported and left alone; its kind is still told by its root.
         {"charts.reports.xml", damaged, ""},
     };
@@ -528,6 +534,16 @@ TEST_F(SampleTool, AnUnknownLevelOrIntervalFailsCheckAndResaveChangesItOnlyWhenA
                       "+/monitor.xml: +/server.log.xml: Unrecognized LogLevel=Debug, shown and saved as "
                       "Warnings\n+/monitor.xml: +/server.log.xml: Unrecognized LogBackupInterval=Weekly, "
                       "shown and saved as Daily\n"));
+    const std::string rounded =
+        "These numbers of mailboxes are not whole numbers: they are shown, and saved, "
+        "rounded: Mailbox \"Support\": Threads=1.5 (written as 2)";
+    const auto master = Run({"resave", "config/master.xml"});
+    EXPECT_EQ(
+        std::tie(master.status, master.err),
+        std::make_tuple(1, test::Said(file("master.xml") + ": " + rounded + "\nNot written: The file " +
+                                      file("master.xml") +
+                                      " holds values a save would write otherwise: Mailbox \"Support\": "
+                                      "Threads=1.5 (written as 2).")));
 
     const std::string said = test::Said(
         file("server.log.xml") + ": Unrecognized LogLevel=Debug, shown and saved as Warnings\n" +
