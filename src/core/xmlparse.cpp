@@ -2177,7 +2177,7 @@ Reading ReadingOf(std::string_view bytes) {
     const bool utf8Mark = all.substr(0, 3) == "\xEF\xBB\xBF";
     const std::string_view body = all.substr(utf8Mark ? 3 : 0);
     // No character of XML is ever U+0000, whatever the encoding of these 8-bit bytes.
-    if (const void* zero = std::memchr(body.data(), 0, body.size())) {
+    if (const void* zero = body.empty() ? nullptr : std::memchr(body.data(), 0, body.size())) {
         const size_t offset = static_cast<size_t>(static_cast<const char*>(zero) - body.data());
         return Refusal(Refused(XmlRefusal::kNotWellFormed, PositionOf(body, offset),
                                "a character that XML does not allow (U+0000)"));
