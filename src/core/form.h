@@ -37,6 +37,10 @@ struct Control {
     // What a screen reader announces for the control where its caption or label cannot tell it apart: a
     // "..." button, or one of two "Edit" buttons. Empty: the caption, or the label that describes it.
     std::string accessibleName;
+    // Every caption the logic gives the control in turn ("Advanced Settings", "Basic Settings"), first the
+    // one it starts with; empty for a caption that never changes. Its access key is a letter all of them
+    // have, so that the key the user learnt stays when the caption changes.
+    std::vector<std::string> captions;
     // A list: the button that the Delete key presses ("cmdDelete"); Enter runs the list's double click.
     std::string deleteButton;
     // A list that shows a tree by indenting each line by this many blanks per level (0: a flat list): a

@@ -122,7 +122,8 @@ FrmMain::FrmMain(Services& services) : Form(frmMain, kMainCaption), services_(se
     AddControl(cmdEditMailbox, ControlKind::Button, "Edit", "Edit the selected mailbox");
     AddControl(cmdAddMailbox, ControlKind::Button, "Add", "Add a new mailbox to the list");
     AddControl(cmdDeleteMailbox, ControlKind::Button, "Delete", "Remove the selected mailbox from the list");
-    AddControl(cmdMoreLess, ControlKind::Button, kFoldedCaption);
+    AddControl(cmdMoreLess, ControlKind::Button, kFoldedCaption).captions = {kFoldedCaption,
+                                                                             kUnfoldedCaption};
 
     const std::string typesTip = "The configuration file containing the list of disposition types";
     AddControl(Label5, ControlKind::Label, "Disposition Types Files:", typesTip);

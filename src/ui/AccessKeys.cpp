@@ -46,6 +46,25 @@ std::vector<int> Candidates(const QString& caption) {
     return positions;
 }
 
+// The candidates of a caption that changes: the keys every one of its captions has, preferred as in the
+// first, at their positions in the caption shown now.
+std::vector<int> SharedCandidates(const QString& caption, const QStringList& captions) {
+    const std::vector<int> own = Candidates(caption);
+    if (captions.isEmpty()) return own;
+    std::vector<int> positions;
+    for (const int first : Candidates(captions.front())) {
+        const QChar key = captions.front()[first].toLower();
+        const bool shared = std::all_of(captions.begin(), captions.end(), [key](const QString& other) {
+            return other.toLower().contains(key);
+        });
+        if (!shared) continue;
+        for (const int position : own) {
+            if (caption[position].toLower() == key) positions.push_back(position);
+        }
+    }
+    return positions;
+}
+
 // The commands many windows share, by caption, with the key each has in every window.
 struct CommandKey {
     QString caption;
@@ -97,7 +116,7 @@ std::vector<int> ChooseAccessKeys(const std::vector<AccessKeyRequest>& requests)
     const auto keyOf = [&](size_t i, int position) { return requests[i].caption[position].toLower(); };
     std::vector<std::vector<int>> candidates(count);
     for (size_t i = 0; i < count; ++i) {
-        candidates[i] = Candidates(requests[i].caption);
+        candidates[i] = SharedCandidates(requests[i].caption, requests[i].captions);
         // A command takes its own key, the first caption of it in the window if there are two.
         const CommandKey* command = CommandOf(requests[i].caption);
         if (!command || owner.count(command->key)) continue;
@@ -148,8 +167,10 @@ std::vector<int> ChooseAccessKeys(const std::vector<AccessKeyRequest>& requests)
     };
     std::vector<size_t> order(count);
     for (size_t i = 0; i < count; ++i) order[i] = i;
-    std::stable_sort(order.begin(), order.end(),
-                     [&](size_t a, size_t b) { return requests[a].rank < requests[b].rank; });
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        return std::pair(requests[a].folds, requests[a].rank) <
+               std::pair(requests[b].folds, requests[b].rank);
+    });
     for (const size_t i : order) {
         if (fixed[i]) continue;
         for (const int position : candidates[i]) {

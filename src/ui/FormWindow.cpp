@@ -381,7 +381,6 @@ void FormWindow::BeginBatch() {
 void FormWindow::EndBatch() {
     if (!batch_) return;
     batch_ = false;
-    if (!keysForAll_) ChooseAccessKeys();
     bool folded = false;
     for (size_t i = 0; i < containers_.size() && i < hiddenBefore_.size(); ++i) {
         folded = folded || hiddenBefore_[i] != containers_[i]->isHidden();

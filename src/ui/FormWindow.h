@@ -185,8 +185,6 @@ class FormWindow : public QDialog, private pv::IFormObserver, private QAccessibl
     std::unordered_map<const QWidget*, int> accessKeys_;
     // Widget -> the caption its key was chosen for: a key stays with its caption while the window changes.
     std::unordered_map<const QWidget*, QString> keyCaptions_;
-    // Whether every caption could have a key of its own at once; else keys follow what is shown.
-    bool keysForAll_ = true;
 
     QWidget* content_ = nullptr;
     // The lists, multi-line boxes and row areas with a designed minimum height above their fewest lines,

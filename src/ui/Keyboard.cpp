@@ -271,7 +271,6 @@ void FormWindow::ChooseAccessKeys() {
         if (control.row >= 0) continue;
         // The cancel button placed out of sight is pressed by Escape alone.
         if (control.name == form_.cancelButton() && !control.visible) continue;
-        if (!keysForAll_ && !widget->isVisibleTo(this)) continue;
         const QString caption = Q(control.text);
         if (!HasLetterOrDigit(caption)) continue;
         int rank = -1;
@@ -289,18 +288,15 @@ void FormWindow::ChooseAccessKeys() {
             const auto chosenFor = keyCaptions_.find(widget);
             if (chosenFor != keyCaptions_.end() && chosenFor->second == caption) kept = had->second;
         }
+        QStringList captions;
+        for (const std::string& other : control.captions) captions.push_back(Q(other));
+        // Hidden controls take part too, so that what is folded at the time decides no key.
+        const bool folds = std::any_of(containers_.begin(), containers_.end(),
+                                       [widget](const QWidget* area) { return area->isAncestorOf(widget); });
         widgets.push_back(widget);
-        requests.push_back({caption, rank, kept});
+        requests.push_back({caption, rank, kept, captions, folds});
     }
     const std::vector<int> keys = pv::ui::ChooseAccessKeys(requests);
-    bool allServed = true;
-    for (size_t i = 0; i < keys.size(); ++i) allServed = allServed && (keys[i] >= 0 || requests[i].rank == 2);
-    if (keysForAll_ && !allServed) {
-        // More captions than letters: the keys go to what is shown, and follow when that changes.
-        keysForAll_ = false;
-        ChooseAccessKeys();
-        return;
-    }
     accessKeys_.clear();
     keyCaptions_.clear();
     for (size_t i = 0; i < widgets.size(); ++i) {

@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
@@ -30,6 +31,7 @@
 #include "monitoring/CMonitorItem.h"
 #include "monitoring/FrmCustomMonitor.h"
 #include "support/Scripted.h"
+#include "ui/AccessKeys.h"
 #include "ui/QtServices.h"
 
 namespace pv::test {
@@ -124,24 +126,41 @@ TEST_F(DesktopConventions, TheMailboxListAnswersTheArrowsEnterDeleteTabCtrlSAndF
     s.prompts.ExpectSavedUnchanged(sample.master());
     QTest::keyClick(list, Qt::Key_S, Qt::ControlModifier);
 
-    // Showing the advanced settings moves the key of no control already shown.
-    const auto keyed = [&window] {
-        std::map<QString, QString> captions;
-        for (QWidget* widget : window.findChildren<QWidget*>()) {
+    // The keys of the controls always shown are the same whether the window opened folded or not, and
+    // stay when it folds or unfolds; the fold button's key is a letter both its captions have.
+    const auto keyed = [](FormWindow& shownWindow) {
+        std::string keys;
+        const QWidget* area = shownWindow.findChild<QWidget*>("frameAdvanced");
+        for (QWidget* widget : shownWindow.findChildren<QWidget*>()) {
             const auto* label = qobject_cast<QLabel*>(widget);
             const auto* button = qobject_cast<QAbstractButton*>(widget);
             const QString text = label ? label->text() : button ? button->text() : QString();
-            if (widget->isVisible() && text.contains('&') && widget->objectName() != "cmdMoreLess")
-                captions[widget->objectName()] = text;
+            const int at = text.indexOf(QRegularExpression("&[^&]"));
+            if (area->isAncestorOf(widget) || at < 0) continue;
+            const QString caption =
+                widget->objectName() == "cmdMoreLess" ? "(fold)" : ui::WithoutAccessKey(text);
+            keys += caption.toStdString() + " Alt+" + text[at + 1].toUpper().toLatin1() + "\n";
         }
-        return captions;
+        return keys;
     };
-    const std::map<QString, QString> folded = keyed();
-    // F5 reloads: a pending edit of the One Pass box is gone, once the user said not to keep it.
+    const std::string alwaysShown =
+        "Master Configuration File name: Alt+C\nReload Alt+R\nSave Alt+S\nMonitoring/Logging Config File: Alt+F\n"
+        "Edit Alt+E\nHistory… Alt+Y\nMailboxes: Alt+L\nEdit Alt+I\nAdd Alt+A\nDelete Alt+D\nOverview Alt+V\n"
+        "(fold) Alt+N\nReview changes before saving Alt+B\nRemember nothing between runs Alt+W\nHelp Alt+H\n"
+        "About Alt+O\n";
+    EXPECT_EQ(keyed(window), alwaysShown);
     Click(window, "cmdMoreLess");
-    std::map<QString, QString> unfolded = keyed();
-    for (const auto& [name, caption] : folded) EXPECT_EQ(unfolded[name].toStdString(), caption.toStdString());
-    // That its new caption has a key no other control has, EveryWindow sees in the gallery's "advanced".
+    EXPECT_EQ(keyed(window), alwaysShown);
+    {
+        // The next run opens unfolded, as this one was left.
+        ShownMainWindow unfolded(s.services, sample);
+        EXPECT_EQ(Caption(unfolded.window, "cmdMoreLess"), "Basic Settings");
+        EXPECT_EQ(keyed(unfolded.window), alwaysShown);
+        Click(unfolded.window, "cmdMoreLess");
+        EXPECT_EQ(keyed(unfolded.window), alwaysShown);
+        Click(unfolded.window, "cmdMoreLess");
+    }
+    // F5 reloads: a pending edit of the One Pass box is gone, once the user said not to keep it.
     const bool onePass = shown.main.Checked("chkOnePass");
     Click(window, "chkOnePass");
     EXPECT_TRUE(shown.main.changed());
@@ -460,6 +479,13 @@ TEST_F(DesktopConventions, AccessKeysGoToMeaningfulLettersAndLeaveCaptionsAsThey
     EXPECT_EQ(ui::WithoutAccessKey("Send && &Receive"), "Send & Receive");
     // A caption whose letters are taken gets one from an earlier caption of its rank that can move.
     EXPECT_EQ(ui::ChooseAccessKeys({{"Ab", 1}, {"A", 1}}), (std::vector<int>{1, 0}));
+    // A caption that changes takes a letter all its captions have (a, not B); one always shown is served
+    // before one in a folding area, whatever their order.
+    EXPECT_EQ(ui::ChooseAccessKeys({{"Basic Settings", 0, -1, {"Advanced Settings", "Basic Settings"}},
+                                    {"Brush", 1},
+                                    {"Mine", 1, -1, {}, true},
+                                    {"Mode", 1}}),
+              (std::vector<int>{1, 0, 1, 0}));
 }
 
 }  // namespace
