@@ -15,7 +15,7 @@ struct AccessKeyRequest {
     int kept = -1;
     // Every caption the control shows in turn, first the one it starts with (empty: the caption never
     // changes): the key is a letter they all have, preferred as in the first, so it survives the change.
-    QStringList captions;
+    QStringList captions{};
     // Whether the control is in an area the window folds: such captions are served after every caption
     // that is always shown, which so take their best letters first.
     bool folds = false;
