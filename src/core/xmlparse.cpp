@@ -355,15 +355,18 @@ class XmlTreeBuilder {
 
 namespace {
 
+// The UTF-16 unit whose first byte is at `at`.
+unsigned Utf16Unit(std::string_view bytes, size_t at, bool bigEndian) {
+    const auto first = static_cast<unsigned char>(bytes[at]);
+    const auto second = static_cast<unsigned char>(bytes[at + 1]);
+    return bigEndian ? (first << 8) | second : (second << 8) | first;
+}
+
 // UTF-16 text as UTF-8; a unit that is half of no pair is read as U+FFFD.
 std::string Utf8OfUtf16(std::string_view bytes, bool bigEndian) {
     std::string text;
     text.reserve(bytes.size());
-    const auto unit = [&](size_t at) -> char32_t {
-        const auto first = static_cast<unsigned char>(bytes[at]);
-        const auto second = static_cast<unsigned char>(bytes[at + 1]);
-        return bigEndian ? (first << 8) | second : (second << 8) | first;
-    };
+    const auto unit = [&](size_t at) -> char32_t { return Utf16Unit(bytes, at, bigEndian); };
     for (size_t at = 0; at + 1 < bytes.size(); at += 2) {
         char32_t c = unit(at);
         if (c >= 0xD800 && c <= 0xDBFF && at + 3 < bytes.size() && unit(at + 2) >= 0xDC00 &&
@@ -1998,9 +2001,7 @@ bool IsEncodingName(std::string_view name) {
 Position Utf16EndPosition(std::string_view text, bool bigEndian) {
     Position at{1, 1};
     for (size_t i = 0; i + 1 < text.size(); i += 2) {
-        const unsigned unit =
-            bigEndian ? (static_cast<unsigned char>(text[i]) << 8) | static_cast<unsigned char>(text[i + 1])
-                      : (static_cast<unsigned char>(text[i + 1]) << 8) | static_cast<unsigned char>(text[i]);
+        const unsigned unit = Utf16Unit(text, i, bigEndian);
         const bool crBeforeLf =
             unit == '\r' && i + 3 < text.size() &&
             (bigEndian ? text[i + 2] == 0 && text[i + 3] == '\n' : text[i + 2] == '\n' && text[i + 3] == 0);
@@ -2023,11 +2024,7 @@ struct Unpaired {
     unsigned unit = 0;  // its value
 };
 std::optional<Unpaired> UnpairedFirstHalf(std::string_view text, bool bigEndian) {
-    const auto unit = [&](size_t at) {
-        return bigEndian
-                   ? (static_cast<unsigned char>(text[at]) << 8) | static_cast<unsigned char>(text[at + 1])
-                   : (static_cast<unsigned char>(text[at + 1]) << 8) | static_cast<unsigned char>(text[at]);
-    };
+    const auto unit = [&](size_t at) { return Utf16Unit(text, at, bigEndian); };
     for (size_t at = 0; at + 1 < text.size(); at += 2) {
         const unsigned first = unit(at);
         if (first < 0xD800 || first > 0xDBFF) continue;
