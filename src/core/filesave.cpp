@@ -17,9 +17,11 @@
 // there tells the next open that the save did not finish (FindUnfinishedSave).
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <pwd.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -314,6 +316,26 @@ bool CopyAttributes(int from, int to) {
     return true;
 }
 
+// The inode flags an administrator sets with chattr that a new file can be given. Not immutable or
+// append-only (a file that has them cannot be replaced at all), nor those the file system keeps for itself.
+constexpr int kCopiedInodeFlags = FS_NODUMP_FL | FS_NOATIME_FL | FS_SYNC_FL | FS_SECRM_FL | FS_UNRM_FL |
+                                  FS_COMPR_FL | FS_NOCOMP_FL | FS_NOTAIL_FL | FS_NOCOW_FL |
+                                  FS_JOURNAL_DATA_FL;
+
+// Gives the new file the old one's flags ("no dump", "no access time", ...), and takes away those of them it
+// got from its folder that the old one lacks. False when that cannot be done.
+bool CopyInodeFlags(int from, int to) {
+    int wanted = 0;
+    // A file system without such flags has none to keep, nor has a file we could not open to read them.
+    if (::ioctl(from, FS_IOC_GETFLAGS, &wanted) != 0) return true;
+    wanted &= kCopiedInodeFlags;
+    int flags = 0;
+    if (::ioctl(to, FS_IOC_GETFLAGS, &flags) != 0) return wanted == 0;
+    if ((flags & kCopiedInodeFlags) == wanted) return true;
+    flags = (flags & ~kCopiedInodeFlags) | wanted;
+    return ::ioctl(to, FS_IOC_SETFLAGS, &flags) == 0;
+}
+
 // A new file in a folder that gets its final name only when it is complete: without any name until then
 // where the file system allows (O_TMPFILE), else under a short temporary name of ours. Either way it is
 // locked while it is being made, so that no other save takes it for a leftover; a temporary name it still
@@ -482,20 +504,22 @@ std::vector<std::string> CopyPlaces(const std::string& target, const struct stat
     return places;
 }
 
-// Gives the new file `fd` the identity of the file `original` (described by `old`): owner and group first (a
-// change of owner clears the set-id bits), then the permissions, then the attributes (an access list sets
-// the group bits to its mask). False when any of them cannot be given.
+// Gives the new file `fd` the identity of the file `original` (described by `old`): its inode flags while the
+// new file is still ours, then owner and group (a change of owner clears the set-id bits), then the
+// permissions, then the attributes (an access list sets the group bits to its mask). False when any of them
+// cannot be given.
 bool GiveIdentity(int fd, const struct stat& old, const std::string& original) {
+    Descriptor from(::open(original.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    // A file we may write but not read still has attributes to keep.
+    if (!from) from.reset(::open(original.c_str(), O_PATH | O_CLOEXEC));
+    if (!from || !CopyInodeFlags(from.get(), fd)) return false;
     struct stat now {};
     if (::fstat(fd, &now) != 0) return false;
     if ((now.st_uid != old.st_uid || now.st_gid != old.st_gid) && ::fchown(fd, old.st_uid, old.st_gid) != 0) {
         return false;
     }
     if (::fchmod(fd, old.st_mode & 07777) != 0) return false;
-    Descriptor from(::open(original.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    // A file we may write but not read still has attributes to keep.
-    if (!from) from.reset(::open(original.c_str(), O_PATH | O_CLOEXEC));
-    return from && CopyAttributes(from.get(), fd);
+    return CopyAttributes(from.get(), fd);
 }
 
 // Why a replacement could not be made without changing what the file is; the caller writes in place.

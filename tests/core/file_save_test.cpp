@@ -5,9 +5,11 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
 #include <poll.h>
 #include <sched.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -271,11 +273,29 @@ std::string AccessList(std::initializer_list<std::tuple<uint16_t, uint16_t, uint
 
 // A restrictive umask is the user's choice for new files, never a reason to narrow one that is replaced: the
 // access list (whose mask is the group's bits of the mode) stays as it was under the narrowest one.
-TEST_F(FileSave, AccessListsAndExtendedAttributesAreKept) {
+TEST_F(FileSave, AccessListsExtendedAttributesAndInodeFlagsAreKept) {
     const std::string path = temp / "master.xml";
     WriteFile(path, "old\r\n");
     ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
     const bool withAttributes = ::setxattr(path.c_str(), "user.origin", "ops", 3, 0) == 0;
+    // "No dump" and "no access time", as chattr +dA sets them.
+    const int wantedFlags = FS_NODUMP_FL | FS_NOATIME_FL;
+    const auto flagsOf = [](const std::string& file) {
+        const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+        int flags = 0;
+        const bool read = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+        if (fd >= 0) ::close(fd);
+        return read ? flags & (FS_NODUMP_FL | FS_NOATIME_FL) : -1;
+    };
+    bool withFlags = false;
+    if (const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC); fd >= 0) {
+        int flags = 0;
+        if (::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+            flags |= wantedFlags;
+            withFlags = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        }
+        ::close(fd);
+    }
     // Owner rw, the other user r, group r, mask r, others nothing.
     constexpr uint16_t kUserObj = 0x01, kUser = 0x02, kGroupObj = 0x04, kMask = 0x10, kOther = 0x20;
     constexpr uint32_t kUndefined = 0xFFFFFFFF;
@@ -285,8 +305,8 @@ TEST_F(FileSave, AccessListsAndExtendedAttributesAreKept) {
                                         {kMask, 4, kUndefined},
                                         {kOther, 0, kUndefined}});
     const bool withAcl = ::setxattr(path.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) == 0;
-    if (!withAttributes && !withAcl) {
-        GTEST_SKIP() << "this file system keeps neither extended attributes nor access lists";
+    if (!withAttributes && !withAcl && !withFlags) {
+        GTEST_SKIP() << "this file system keeps neither extended attributes, access lists nor inode flags";
     }
     const mode_t mode = Stat(path).st_mode & 07777;
 
@@ -299,6 +319,9 @@ TEST_F(FileSave, AccessListsAndExtendedAttributesAreKept) {
         EXPECT_EQ(Attribute(path, "user.origin"), withAttributes ? "ops" : "");
         EXPECT_EQ(Attribute(path, "system.posix_acl_access"), withAcl ? acl : "");
         EXPECT_EQ(Stat(path).st_mode & 07777, mode);  // the group gains nothing, nor loses
+        if (withFlags) {
+            EXPECT_EQ(flagsOf(path), wantedFlags);
+        }
     }
     if (withAcl && Root()) {
         EXPECT_EQ(SavedAsOtherUser(path, "x"), "Cannot write " + path + ": Permission denied");
