@@ -19,6 +19,7 @@
 #include <QSignalBlocker>
 #include <QTextBrowser>
 #include <QTimer>
+#include <algorithm>
 
 #include "ui/AccessKeys.h"
 #include "ui/Colours.h"
@@ -297,10 +298,21 @@ void FormWindow::Apply(const pv::Control& control, QWidget* widget) {
             shown = control.items;
             if (control.indentPerLevel > 0) AnnounceLevels(list, control.indentPerLevel);
         }
-        list->clearSelection();
+        // One selection of whole runs of rows: rows selected one by one are each merged into the ranges
+        // before them, which takes the square of their number (seconds for "select all" of 8,000 fields).
+        std::vector<int> rows;
+        rows.reserve(control.selection.size());
         for (const int row : control.selection) {
-            if (QListWidgetItem* item = list->item(row)) item->setSelected(true);
+            if (row >= 0 && row < list->count()) rows.push_back(row);
         }
+        std::sort(rows.begin(), rows.end());
+        QItemSelection selection;
+        const QAbstractItemModel* model = list->model();
+        for (size_t first = 0, last = 0; first < rows.size(); first = ++last) {
+            while (last + 1 < rows.size() && rows[last + 1] <= rows[last] + 1) ++last;
+            selection.select(model->index(rows[first], 0), model->index(rows[last], 0));
+        }
+        list->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
         if (!control.selection.empty()) {
             list->setCurrentRow(control.selection.front(), QItemSelectionModel::NoUpdate);
             // The first line of a list scrolled to its top is in view already: finding where a line is lays
