@@ -73,7 +73,7 @@ FormWindow::FormWindow(pv::Form& form, QWidget* parent) : QDialog(parent), form_
     if (layout != layouts.end()) layout->second(this);
     const QSize designed = size() == unset ? QSize() : size();
     setObjectName(Q(form.kind()));
-    setWindowTitle(Q(form.caption()));
+    setWindowTitle(ToRead(form.caption()));
 
     for (const std::string& name : form.ControlNames()) {
         QWidget* widget = findChild<QWidget*>(Q(name));
@@ -279,7 +279,7 @@ void FormWindow::Apply(const pv::Control& control, QWidget* widget) {
         // An entry is one line: a line break in it (a name the file holds with "&#10;") is a blank, as a
         // text box shows it, not a second line the entry's height cuts off.
         const auto line = [](const std::string& item) {
-            QString text = Q(item);
+            QString text = ToRead(item);
             if (item.find('\n') != std::string::npos || item.find('\r') != std::string::npos) {
                 text.replace(QLatin1Char('\r'), QLatin1Char(' '));
                 text.replace(QLatin1Char('\n'), QLatin1Char(' '));
@@ -405,7 +405,7 @@ void FormWindow::FormClosed() {
 }
 
 void FormWindow::CaptionChanged(const std::string& caption) {
-    setWindowTitle(Q(caption));
+    setWindowTitle(ToRead(caption));
 }
 
 void FormWindow::FocusRequested(const std::string& name) {

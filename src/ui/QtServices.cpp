@@ -40,7 +40,7 @@ class FocusReturns {
 pv::Answer Ask(const std::string& text, const std::string& title, QMessageBox::StandardButtons buttons,
                QMessageBox::StandardButton safe = QMessageBox::NoButton) {
     const FocusReturns focus(WindowToOwnDialogs());
-    QMessageBox box(QMessageBox::Question, Q(title), Q(text), buttons, WindowToOwnDialogs());
+    QMessageBox box(QMessageBox::Question, ToRead(title), ToRead(text), buttons, WindowToOwnDialogs());
     if (safe != QMessageBox::NoButton) box.setDefaultButton(safe);
     switch (box.exec()) {
         case QMessageBox::Yes:
@@ -56,7 +56,7 @@ pv::Answer Ask(const std::string& text, const std::string& title, QMessageBox::S
 
 void ShowBox(QMessageBox::Icon icon, const std::string& text) {
     const FocusReturns focus(WindowToOwnDialogs());
-    QMessageBox box(icon, Q(pv::kAppTitle), Q(text), QMessageBox::Ok, WindowToOwnDialogs());
+    QMessageBox box(icon, Q(pv::kAppTitle), ToRead(text), QMessageBox::Ok, WindowToOwnDialogs());
     box.exec();
 }
 

@@ -66,16 +66,47 @@ TEST_F(DesktopConventions, EnterPressesTheFocusedButtonNotTheDefaultOne) {
 }
 
 // A list shows an entry on one line: a line break in a mailbox's name is a blank there, as in the mailbox
-// editor's box, not a second line cut off under the first.
-TEST_F(DesktopConventions, AListShowsALineBreakInANameAsABlank) {
+// editor's box, not a second line cut off under the first. A control of the writing direction in a name is
+// shown by its code, in the list and in a message that names the mailbox, so that it can neither turn the
+// rest of the line around nor hide; the editor's box keeps the name exactly.
+TEST_F(DesktopConventions, AListShowsALineBreakInANameAsABlankAndADirectionControlByItsCode) {
     std::string master = ReadFile(sample.master());
     master.replace(master.find("<Name>Sales</Name>"), 18, "<Name>Sa&#10;les</Name>");
+    master.replace(master.find("<Name>Support</Name>"), 20, "<Name>Support&#x202E;team</Name>");
     WriteFile(sample.master(), master);
     ShownMainWindow shown(s.services, sample);
     const auto* list = Find<QListWidget>(shown.window, "lstMailboxes");
-    const auto found = list->findItems("Sa", Qt::MatchStartsWith);
-    ASSERT_EQ(found.size(), 1);
-    EXPECT_EQ(found.front()->text(), "Sa les");
+    std::vector<std::string> lines;
+    for (int row = 0; row < list->count(); ++row) lines.push_back(list->item(row)->text().toStdString());
+    EXPECT_EQ(lines, (std::vector<std::string>{"Support<U+202E>team", "Sa les", "Billing", "Archive",
+                                               "Local Drop", "Bulk Drop"}));
+
+    std::string named;
+    s.windows.Expect("frmMailbox", [&](Form& form) {
+        FormWindow editor(form);
+        named = Find<QLineEdit>(editor, "txtMailboxName")->text().toStdString();
+        form.UserSetText("txtUser", "a\001b");
+        form.UserClick("cmdSave");
+    });
+    s.prompts.ExpectMessageStartingWith("Error saving=1002:");
+    shown.main.UserSelect("lstMailboxes", {0});
+    shown.main.UserClick("cmdEditMailbox");
+    EXPECT_EQ(named, "Support\u202Eteam");
+    ASSERT_FALSE(s.prompts.shown.empty());
+    std::string text;
+    QTimer::singleShot(0, [&text] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            text = box->text().toStdString();
+            box->close();
+        }
+    });
+    ui::QtPrompts().ShowMessage(s.prompts.shown.back());
+    EXPECT_EQ(text,
+              "Error saving=1002:The value of User of mailbox \"Support<U+202E>team\" cannot be saved: its "
+              "character 2 is U+0001, a character that an XML file cannot hold. Nothing was written.");
+    // A window's title may carry a file's name, as the History window's does.
+    Form history("frmHistory", "History of Support\u202Eteam.xml");
+    EXPECT_EQ(FormWindow(history).windowTitle().toStdString(), "History of Support<U+202E>team.xml");
 }
 
 TEST_F(DesktopConventions, TheMailboxListAnswersTheArrowsEnterDeleteTabCtrlSAndF5) {
