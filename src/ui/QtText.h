@@ -20,6 +20,8 @@ inline std::string S(const QString& text) {
 // characters they refuse. The marks U+200E, U+200F and U+061C stay: right-to-left text needs them to read
 // correctly, and each acts only as one letter of its direction, which turns no run of letters around.
 inline QString ToRead(const std::string& text) {
+    // Each of them begins with the byte 0xE2 in UTF-8; most texts hold none (a list of 10,000 names).
+    if (text.find('\xE2') == std::string::npos) return Q(text);
     QString shown = Q(text);
     for (qsizetype i = 0; i < shown.size(); ++i) {
         const char16_t c = shown[i].unicode();
