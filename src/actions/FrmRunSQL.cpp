@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/blankends.h"
 #include "dispositions/DispositionEditors.h"
 #include "names/frmRunSQL.h"
 
@@ -63,6 +64,18 @@ FrmRunSQL::FrmRunSQL(Services& services, const IMasterLinks& master)
                         "it is shown, and saved, as a line end of the box, which is read as a "
                         "LF alone",
                     "SQL with &#13;&#10; (written as a line end, read as LF)");
+            }
+            // A paragraph separator the box holds only as a line end of its own, which an edit hands back.
+            if (sql.find(kParagraphSeparator) != std::string::npos) {
+                const std::string file = GetConfigFilePath();
+                services_.prompts.Show(
+                    {MessageKind::Warning,
+                     "The file " + file +
+                         " holds a SQL statement with a paragraph separator (&#8233;), which "
+                         "its box shows as a line break. Saved untouched the statement keeps "
+                         "it, but once the box is edited it is saved as a line end.",
+                     {},
+                     Place::File(file)});
             }
         },
         [this](std::string& buffer) {

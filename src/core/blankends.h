@@ -13,8 +13,12 @@ namespace pv {
 std::optional<Message> BlankEndsFault(const std::string& what, std::string_view value,
                                       const std::string& file, const std::string& control);
 
-// The value with each CR and LF written as the reference a file holds it as ("a&#10;b"), so that a message
-// shows where the breaks are.
+// U+2029, in UTF-8. A box of lines holds it only as a line end of its own: it shows one there, and once the
+// box is edited hands one back in its place.
+inline constexpr std::string_view kParagraphSeparator = "\u2029";
+
+// The value with each CR, LF and paragraph separator written as the reference a file holds it as
+// ("a&#10;b"), so that a message shows where the breaks are.
 std::string BreaksAsReferences(std::string_view value);
 
 // A value that holds a line break (a CR or an LF), read from `file` (its full path) into a one-line box: the

@@ -343,7 +343,14 @@ std::optional<Message> BlankEndsFault(const std::string& what, std::string_view 
 
 std::string BreaksAsReferences(std::string_view value) {
     std::string shown;
-    for (const char c : value) shown += c == '\r' ? "&#13;" : c == '\n' ? "&#10;" : std::string(1, c);
+    for (size_t i = 0; i < value.size(); ++i) {
+        if (value.substr(i, kParagraphSeparator.size()) == kParagraphSeparator) {
+            shown += "&#8233;";
+            i += kParagraphSeparator.size() - 1;
+        } else {
+            shown += value[i] == '\r' ? "&#13;" : value[i] == '\n' ? "&#10;" : std::string(1, value[i]);
+        }
+    }
     return shown;
 }
 

@@ -172,8 +172,9 @@ TEST(ForwardMessageEditor, ChecksRunInFileOrderAndWriteNothingUntilAllPass) {
 }
 
 // A lone LF or CR stays in its address, as the server reads one address, while the box is left alone; but
-// the box shows it on two lines, which an edit hands back as two, so the user is told as it loads. A CR LF
-// (written as references) is a line end of the box, so that address is shown and saved as two.
+// the box shows it on two lines, which an edit hands back as two, so the user is told as it loads. So does a
+// paragraph separator (U+2029), which the box can hold only as a line end of its own. A CR LF (written as
+// references) is a line end of the box, so that address is shown and saved as two.
 TEST(ForwardMessageEditor, AnAddressHoldingALineBreakStaysOneOrIsSaidToBecomeTwo) {
     DetailedEditorKit kit;
     const std::string file = kit.Place(
@@ -181,7 +182,8 @@ TEST(ForwardMessageEditor, AnAddressHoldingALineBreakStaysOneOrIsSaidToBecomeTwo
         DispositionWith("<From>me@example.org</From><SMTPServer>smtp</SMTPServer><SMTPPort>25</SMTPPort>"
                         "<Addresses><Address>a@example.org\nb@example.org</Address>"
                         "<Address>c@example.org&#13;&#10;d@example.org</Address>"
-                        "<Address>e@example.org&#13;f@example.org</Address></Addresses>"));
+                        "<Address>e@example.org&#13;f@example.org</Address>"
+                        "<Address>g@example.org&#8233;h@example.org</Address></Addresses>"));
     FrmForwardMessage form(kit.s.services);
     const auto lone = [&](const std::string& address) {
         return "The file " + file + " holds the Address \"" + address +
@@ -193,16 +195,18 @@ TEST(ForwardMessageEditor, AnAddressHoldingALineBreakStaysOneOrIsSaidToBecomeTwo
             "The file " + file +
             " holds the Addresses/Address \"c@example.org...\", which holds a line break: it is shown, and "
             "saved, as one Address for each line")
-        .ExpectMessage(lone("e@example.org&#13;f@example.org"));
+        .ExpectMessage(lone("e@example.org&#13;f@example.org"))
+        .ExpectMessage(lone("g@example.org&#8233;h@example.org"));
     form.OpenOn(DetailedFileOf(kit.record));
     kit.s.prompts.ExpectMessage("Saved");
     ASSERT_TRUE(form.SaveFile());
     const std::string written = ReadFile(file);
-    EXPECT_NE(
-        written.find("\t<Addresses>\r\n\t\t<Address>a@example.org\nb@example.org</Address>\r\n\t\t<Address>"
-                     "c@example.org</Address>\r\n\t\t<Address>d@example.org</Address>\r\n\t\t<Address>"
-                     "e@example.org&#13;f@example.org</Address>\r\n\t</Addresses>\r\n"),
-        std::string::npos)
+    EXPECT_NE(written.find(
+                  "\t<Addresses>\r\n\t\t<Address>a@example.org\nb@example.org</Address>\r\n\t\t<Address>"
+                  "c@example.org</Address>\r\n\t\t<Address>d@example.org</Address>\r\n\t\t<Address>"
+                  "e@example.org&#13;f@example.org</Address>\r\n\t\t<Address>g@example.org\u2029h@example.org"
+                  "</Address>\r\n\t</Addresses>\r\n"),
+              std::string::npos)
         << written;
 }
 
