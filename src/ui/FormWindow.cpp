@@ -20,6 +20,7 @@
 #include <QTextBrowser>
 #include <QTimer>
 #include <algorithm>
+#include <limits>
 
 #include "ui/AccessKeys.h"
 #include "ui/Colours.h"
@@ -36,8 +37,69 @@ QString ToWidgetLines(const std::string& text) {
     return Q(text).replace("\r\n", "\n");
 }
 
-std::string ToLogicLines(const QString& text) {
-    return S(QString(text).replace("\n", "\r\n"));
+// The box's text as the logic holds it: the document's own characters, its block breaks (U+2029) as line
+// ends. Not toPlainText, which also turns a no-break space into a blank and a line separator (U+2028) into a
+// line end: an edit anywhere in the box would change them, and split an address holding U+2028 into two.
+std::string ToLogicLines(const QPlainTextEdit& box) {
+    return S(box.document()->toRawText().replace(QChar::ParagraphSeparator, QStringLiteral("\r\n")));
+}
+
+// A text as the box holds it once given: each line end (CR LF, a lone CR or LF, U+2029) a block break.
+QString AsBlocks(const std::string& text) {
+    QString blocks = Q(text);
+    blocks.replace(QStringLiteral("\r\n"), QString(QChar::ParagraphSeparator));
+    blocks.replace(QLatin1Char('\r'), QChar::ParagraphSeparator);
+    blocks.replace(QLatin1Char('\n'), QChar::ParagraphSeparator);
+    return blocks;
+}
+
+// What a one-line box shows as a blank although it is a line break.
+bool IsLineBreak(QChar c) {
+    return c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QChar::LineSeparator ||
+           c == QChar::ParagraphSeparator;
+}
+
+// A line break pasted or dropped into a one-line box shows as a blank there, and would be saved as a line
+// break the user never saw: the text the box took in since it held `before` gets the blank it shows for each
+// break (one for a CR LF). Breaks the value already held when it was loaded stay, as the warning at its load
+// promised. The box's history keeps the insertion as one step, so Ctrl+Z still takes the paste back.
+QString BlankInsertedBreaks(QLineEdit& edit, const QString& before) {
+    const QString text = edit.text();
+    const qsizetype shorter = std::min(text.size(), before.size());
+    qsizetype prefix = 0;
+    while (prefix < shorter && text[prefix] == before[prefix]) ++prefix;
+    qsizetype suffix = 0;
+    while (suffix < shorter - prefix && text[text.size() - 1 - suffix] == before[before.size() - 1 - suffix])
+        ++suffix;
+    QString inserted = text.mid(prefix, text.size() - prefix - suffix);
+    if (std::none_of(inserted.begin(), inserted.end(), IsLineBreak)) return text;
+    inserted.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    for (QChar& c : inserted) {
+        if (IsLineBreak(c)) c = QLatin1Char(' ');
+    }
+    const QSignalBlocker blocker(&edit);
+    // Back to the text before, through the history where it leads there (a password box's undo empties it).
+    bool undone = false;
+    if (edit.echoMode() == QLineEdit::Normal && edit.isUndoAvailable()) {
+        edit.undo();
+        undone = edit.text() == before;
+    }
+    if (!undone) edit.setText(before);
+    const int removed = static_cast<int>(before.size() - prefix - suffix);
+    if (removed > 0) {
+        edit.setSelection(static_cast<int>(prefix), removed);
+    } else {
+        edit.deselect();
+        edit.setCursorPosition(static_cast<int>(prefix));
+    }
+    edit.insert(inserted);
+    return edit.text();
+}
+
+// A one-line box holds the whole value, however long: not the 32,767 characters a line edit keeps unless
+// told otherwise, which would cut what it shows and, once edited, what is saved.
+void HoldAnyLength(QLineEdit& edit) {
+    edit.setMaxLength(std::numeric_limits<int>::max());
 }
 
 // The platform's style, with "*" as the character a password box shows for every character.
@@ -133,8 +195,15 @@ void FormWindow::Bind(const pv::Control& control, QWidget* widget) {
             });
         };
     } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
-        connect(edit, &QLineEdit::textEdited, this,
-                [this, name](const QString& text) { Act([&] { form_.UserSetText(name, S(text)); }); });
+        HoldAnyLength(*edit);
+        connect(edit, &QLineEdit::textEdited, this, [this, name, edit](const QString& edited) {
+            QString text = edited;
+            // An undo or a redo (which leaves steps to redo, where any other edit ends them) gives back a
+            // text the box held: its breaks are the loaded value's, or blanks already.
+            if (!edit->isRedoAvailable() && std::any_of(text.begin(), text.end(), IsLineBreak))
+                text = BlankInsertedBreaks(*edit, Q(form_.control(name).text));
+            Act([&] { form_.UserSetText(name, S(text)); });
+        });
         edit->installEventFilter(this);
     } else if (auto* choice = qobject_cast<QComboBox*>(widget)) {
         // A text box that offers lines to choose from (the masters opened lately): it shows the logic's
@@ -145,6 +214,7 @@ void FormWindow::Bind(const pv::Control& control, QWidget* widget) {
         // Its lines have no icons: no room is kept for one, so it stands as high as a text box.
         choice->setIconSize(QSize(0, 0));
         choice->setEditable(true);
+        HoldAnyLength(*choice->lineEdit());
         choice->setInsertPolicy(QComboBox::NoInsert);
         choice->lineEdit()->setReadOnly(true);
         // A line is chosen in the list alone. The combo box also "activates" the line that matches its
@@ -161,9 +231,8 @@ void FormWindow::Bind(const pv::Control& control, QWidget* widget) {
     } else if (auto* text = qobject_cast<QPlainTextEdit*>(widget)) {
         // A box of lines in a form: Tab goes on to the next field rather than into the text.
         text->setTabChangesFocus(true);
-        connect(text, &QPlainTextEdit::textChanged, this, [this, name, text] {
-            Act([&] { form_.UserSetText(name, ToLogicLines(text->toPlainText())); });
-        });
+        connect(text, &QPlainTextEdit::textChanged, this,
+                [this, name, text] { Act([&] { form_.UserSetText(name, ToLogicLines(*text)); }); });
         text->installEventFilter(this);
     } else if (auto* list = qobject_cast<QListWidget*>(widget)) {
         if (control.indentPerLevel > 0) {
@@ -269,7 +338,7 @@ void FormWindow::Apply(const pv::Control& control, QWidget* widget) {
         }
     } else if (auto* text = qobject_cast<QPlainTextEdit*>(widget)) {
         // Only a real change is applied, so typing keeps its cursor.
-        if (text->toPlainText() != ToWidgetLines(control.text))
+        if (text->document()->toRawText() != AsBlocks(control.text))
             text->setPlainText(ToWidgetLines(control.text));
         text->setReadOnly(control.readOnly);
         // A read-only text is still there to be selected and copied, with the keyboard too.

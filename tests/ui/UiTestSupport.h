@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
 #include <QColor>
 #include <QLineEdit>
 #include <QListWidget>
@@ -41,6 +43,16 @@ inline void Type(QWidget& window, const char* name, const QString& text) {
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Delete);
     QTest::keyClicks(edit, text);
+}
+
+// Pastes `text` at the end of the box, with Ctrl+V, as a user would.
+inline void Paste(QWidget& window, const char* name, const QString& text) {
+    QLineEdit* edit = Find<QLineEdit>(window, name);
+    if (!edit) return;
+    QApplication::clipboard()->setText(text);
+    edit->setFocus();
+    edit->end(false);
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
 }
 
 // A button's caption as it reads on screen, without the marker of its access key.

@@ -226,10 +226,15 @@ TEST(QtDataOutputWindows, TheDateFormatBoxShowsTheWholeFormat) {
     }
 }
 
+// The statement holds a no-break space and a line separator, which its box keeps through an edit.
 TEST(QtDataOutputWindows, RunSQLMovesFieldsIntoItsParametersAndBackInTheWindow) {
     Sample sample;
     CCatDisposition record =
         sample.disposition("RunSQL", "support.disposition.xml", "+/dispose/leads.runsql.xml");
+    const std::string file = sample.file("dispose/leads.runsql.xml");
+    std::string original = ReadFile(file);
+    original.replace(original.find(") values (?, ?"), 14, ")\u2028values (?,\u00A0?");
+    WriteFile(file, original);
     FrmRunSQL form(sample.s.services, sample.main);
     form.OpenOn(DetailedFileOf(record));
     FormWindow window(form);
@@ -253,6 +258,14 @@ TEST(QtDataOutputWindows, RunSQLMovesFieldsIntoItsParametersAndBackInTheWindow) 
     EXPECT_EQ(window.focusWidget(), window.controlWidget("txtSQL"));
     Click(window, "cmdRemoveField");
     EXPECT_EQ(form.Items("lstParameters").size(), 4u);
+    auto* sql = Find<QPlainTextEdit>(window, "txtSQL");
+    sql->moveCursor(QTextCursor::End);
+    QTest::keyClick(sql, Qt::Key_X);
+    QTest::keyClick(sql, Qt::Key_Backspace);
+    // So the statement is what the file holds, which is not written again.
+    sample.s.prompts.ExpectSavedUnchanged(file);
+    Click(window, "cmdSave");
+    EXPECT_EQ(ReadFile(file), original);
 }
 
 // Selecting every offered field takes time in proportion to their number: four times the fields is not

@@ -140,7 +140,12 @@ TEST_F(QtWindows, MainWindowFoldsBackToExactlyItsOpeningHeightOrTheOneTheUserCho
 }
 
 TEST_F(QtWindows, AddingThroughTheTypedEditorAndDeletingWriteTheMasterFile) {
-    const std::string original = ReadFile(sample.master());
+    // A value longer than a line edit holds unless told otherwise, and a line break the file holds.
+    std::string original = ReadFile(sample.master());
+    original.replace(original.find("<Subfolder></Subfolder>"), 23,
+                     "<Subfolder>" + std::string(40000, 'a') + "</Subfolder>");
+    original.replace(original.find("imap.example.com"), 16, "imap\nexample.com");
+    WriteFile(sample.master(), original);
     ShownMainWindow shown(s.services, sample);
     FrmMain& main = shown.main;
     FormWindow& window = shown.window;
@@ -163,7 +168,16 @@ TEST_F(QtWindows, AddingThroughTheTypedEditorAndDeletingWriteTheMasterFile) {
         FormWindow editor(form);
         editor.show();
         EXPECT_TRUE(Find<QLineEdit>(editor, "txtDisposition")->isReadOnly());
-        Type(editor, "txtMailboxName", "Helpdesk");
+        // A pasted line break is the blank the box shows; Ctrl+Z takes the paste back whole.
+        Type(editor, "txtMailboxName", "Help");
+        Paste(editor, "txtMailboxName", "\r\ndesk");
+        EXPECT_EQ(Find<QLineEdit>(editor, "txtMailboxName")->text().toStdString() + "|" +
+                      form.Text("txtMailboxName"),
+                  "Help desk|Help desk");
+        QTest::keyClick(Find<QLineEdit>(editor, "txtMailboxName"), Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(form.Text("txtMailboxName"), "Help");
+        Paste(editor, "txtMailboxName", "\rde\nsk");
+        Paste(editor, "txtSubfolder", QString(100000, 'b'));
         Type(editor, "txtHost", "mail.example.org");
         Type(editor, "txtDomain", "");
         Type(editor, "txtUser", "helpdesk");
@@ -183,13 +197,13 @@ TEST_F(QtWindows, AddingThroughTheTypedEditorAndDeletingWriteTheMasterFile) {
 
     const std::string added = CrLf({
         "\t\t<Mailbox>",
-        "\t\t\t<Name>Helpdesk</Name>",
+        "\t\t\t<Name>Help de sk</Name>",
         "\t\t\t<Host>mail.example.org</Host>",
         "\t\t\t<Port>-1</Port>",
         "\t\t\t<Protocol>pop3</Protocol>",
         "\t\t\t<User>helpdesk</User>",
         "\t\t\t<Password>" + ScramblePassword("s3cret!", s.prompts) + "</Password>",
-        "\t\t\t<Subfolder></Subfolder>",
+        "\t\t\t<Subfolder>" + std::string(100000, 'b') + "</Subfolder>",
         "\t\t\t<CategorizationRulesFileName>+/common.categorization.xml</CategorizationRulesFileName>",
         "\t\t\t<DispositionFileName>+/support.disposition.xml</DispositionFileName>",
         "\t\t\t<MsgsPerThreadBeforeRefresh>50</MsgsPerThreadBeforeRefresh>",
@@ -208,7 +222,39 @@ TEST_F(QtWindows, AddingThroughTheTypedEditorAndDeletingWriteTheMasterFile) {
     std::string expected = WithoutMailbox(original, "Billing");
     expected.insert(expected.find("\t</Mailboxes>\r\n"), added);
     EXPECT_EQ(ReadFile(sample.master()), expected);
-    EXPECT_EQ(main.Items("lstMailboxes").back(), "Helpdesk");
+    EXPECT_EQ(main.Items("lstMailboxes").back(), "Help de sk");
+
+    // "Support", whose long folder the box shows whole and an edit keeps, and whose host keeps the line
+    // break it was loaded with while the pasted one becomes a blank.
+    s.windows.Expect("frmMailbox", [&](Form& form) {
+        FormWindow editor(form);
+        editor.show();
+        QLineEdit* folder = Find<QLineEdit>(editor, "txtSubfolder");
+        EXPECT_EQ(folder->text().size(), 40000);
+        folder->setFocus();
+        folder->end(false);
+        QTest::keyClick(folder, Qt::Key_Backspace);
+        Paste(editor, "txtHost", "\r\nx");
+        // Typed over and undone, the host is back with its own line break.
+        QLineEdit* host = Find<QLineEdit>(editor, "txtHost");
+        Type(editor, "txtHost", "y");
+        for (int presses = 0; host->text() != "imap\nexample.com x" && presses < 5; ++presses)
+            QTest::keyClick(host, Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(form.Text("txtHost"), "imap\nexample.com x");
+        Click(editor, "cmdSave");
+    });
+    s.prompts
+        .ExpectMessage(
+            "The file " + sample.master() +
+            " holds the Host \"imap&#10;example.com\" of the mailbox \"Support\", which holds a line "
+            "break: its box shows a blank for each CR and LF. Saved, edited or not, the value keeps its "
+            "line breaks until those blanks are deleted.")
+        .ExpectMessage("Saved");
+    SelectRow(window, "lstMailboxes", RowOf(main, "lstMailboxes", "Support"));
+    Click(window, "cmdEditMailbox");
+    expected.replace(expected.find(std::string(40000, 'a')), 40000, std::string(39999, 'a'));
+    expected.replace(expected.find("imap\nexample.com"), 16, "imap\nexample.com x");
+    EXPECT_EQ(ReadFile(sample.master()), expected);
 }
 
 TEST_F(QtWindows, EditorTextBoxesSelectTheirTextOnFocusButTheMainWindowsDoNot) {
@@ -241,15 +287,27 @@ TEST_F(QtWindows, EditorTextBoxesSelectTheirTextOnFocusButTheMainWindowsDoNot) {
 }
 
 // Save, then History: the backup the save kept, the difference from it, and a restore, all on the widgets.
+// The addresses hold a no-break space and a line separator, which the box of lines keeps through an edit.
 TEST_F(QtWindows, HistoryShowsTheBackupASaveKeptAndRestoresIt) {
+    const std::string file = sample.file("dispose/helpdesk.forward.xml");
+    std::string original = ReadFile(file);
+    original.replace(original.find("helpdesk@"), 9, "help\u00A0desk@");
+    original.replace(original.find("it-team@example.com"), 19, "it@x\u2028y@z");
+    WriteFile(file, original);
     ShownForwardEditor shown(s.services, sample);
     FormWindow& window = shown.window;
-    const std::string file = sample.file("dispose/helpdesk.forward.xml");
-    const std::string original = ReadFile(file);
     Type(window, "txtSMTPServer", "mine.example.com");
+    auto* addresses = Find<QPlainTextEdit>(window, "txtAddresses");
+    addresses->setFocus();
+    addresses->moveCursor(QTextCursor::End);
+    QTest::keyClick(addresses, Qt::Key_X);
+    QTest::keyClick(addresses, Qt::Key_Backspace);
     s.prompts.ExpectMessage("Saved");
     Click(window, "cmdSave");
     const std::string saved = ReadFile(file);
+    std::string expected = original;
+    expected.replace(expected.find("localhost"), 9, "mine.example.com");
+    EXPECT_EQ(saved, expected);
     s.windows.Expect("frmHistory", [&](Form& form) {
         FormWindow history(form);
         history.show();
