@@ -132,6 +132,10 @@ Loss ChangedValuesLoss(const std::string& path, const std::vector<std::string>& 
         "", "The file " + path + " holds values a save would write otherwise: " + ShortList(values) + "."};
 }
 
+Loss UnreadCatalogueLoss(const std::string& consequence) {
+    return Loss{consequence + " Do you want to save anyway?", consequence, true};
+}
+
 std::optional<Loss> NotKept(const OpenedFile& file, IPrompts& prompts,
                             const std::function<std::string(const std::string&)>& where) {
     if (!file.read() || !file.xml.document) return std::nullopt;

@@ -94,6 +94,10 @@ std::optional<Loss> NotKept(const OpenedFile& file, IPrompts& prompts,
 // What a load read as another value, which a save writes so: said as the file loaded, so a window saves
 // without asking again; `values` are "Element=value (written as other)".
 Loss ChangedValuesLoss(const std::string& path, const std::vector<std::string>& values);
+// A save that rests on a catalogue that was not read completely (missing, unreadable, or read in part):
+// `consequence` names it and says what the file may lose by it. A window asks whether to save anyway; the
+// tool refuses, even when told to allow losses, since what would be lost is not known.
+Loss UnreadCatalogueLoss(const std::string& consequence);
 // "a, b and 3 more": ten items at most, for a message that may be about thousands.
 std::string ShortList(const std::vector<std::string>& items);
 

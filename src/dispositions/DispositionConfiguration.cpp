@@ -498,10 +498,6 @@ std::string DispositionConfiguration::UnreadCataloguesConsequence() const {
     return text + ": saving would drop from " + fullPath_ + " " + DroppedCategories("the ") + ".";
 }
 
-std::string DispositionConfiguration::UnreadCataloguesQuestion() const {
-    return UnreadCataloguesConsequence() + " Do you want to save anyway?";
-}
-
 FileSave DispositionConfiguration::Saving(const PathContext& paths, IPrompts& prompts) {
     FileSave save;
     save.path = fullPath_;
@@ -514,7 +510,7 @@ FileSave DispositionConfiguration::Saving(const PathContext& paths, IPrompts& pr
                      "content with these dispositions?",
                  fullPath_ + " could not be read.", true});
     } else if (!unreadCatalogues_.empty()) {
-        save.losses.push_back(Loss{UnreadCataloguesQuestion(), UnreadCataloguesConsequence(), true});
+        save.losses.push_back(UnreadCatalogueLoss(UnreadCataloguesConsequence()));
     } else if (!unloadedCategories_.empty() || !emptyUnloadedCategories_.empty()) {
         // A category the catalogue no longer defines: its dispositions are shown nowhere, and the server
         // would still read them. An empty element loses nothing the server reads, but is still left out.
@@ -527,7 +523,7 @@ FileSave DispositionConfiguration::Saving(const PathContext& paths, IPrompts& pr
         const std::string unread = "The disposition types file " + NameList(unreadTypesFiles_) +
                                    " could not be read completely, so the types of the dispositions in " +
                                    fullPath_ + " were checked against only part of the catalogue.";
-        save.losses.push_back(Loss{unread + " Do you want to save anyway?", unread, true});
+        save.losses.push_back(UnreadCatalogueLoss(unread));
     }
     if (notKept_) save.losses.push_back(*notKept_);
     save.written = [this] {

@@ -123,7 +123,6 @@ class DispositionConfiguration {
     // WriteText into `text`, or CheckSave when it is null.
     bool Write(const PathContext& paths, IPrompts& prompts, std::string* text,
                DetailedFiles detailedFiles = DetailedFiles::Checked) const;
-    std::string UnreadCataloguesQuestion() const;
     // "dispositions of the categories "A" and empty elements of the categories "B"", each part after
     // `article`.
     std::string DroppedCategories(const std::string& article) const;
