@@ -64,10 +64,15 @@ bool CMessageFields::LoadFromFile(const std::string& fileName, const std::string
                                   const PathContext& paths, IPrompts& prompts) {
     if (fileName.empty()) return false;
     const std::string path = paths.ResolvePath(referringFile, fileName);
+    // What is saved on a catalogue read in part may drop what the rest of it offers.
+    const auto unread = [this, &path] {
+        unread_.push_back(path);
+        return false;
+    };
     const OpenedFile file = OpenConfigFile(path, kMessageFieldsRoot, prompts);
     if (file.problem == FileProblem::Missing) {
         prompts.Show(NotFound(kNotFound, "Couldn't find the Message Fields file", path));
-        return false;
+        return unread();
     }
     // A damaged file, or one of another kind, would offer no fields at all, and every field a detailed file
     // names would be dropped at its next save.
@@ -77,20 +82,25 @@ bool CMessageFields::LoadFromFile(const std::string& fileName, const std::string
              "The Message Fields file " + path + " is not well-formed XML (" + file.xml.problem + ").",
              {},
              Place::File(path)});
-        return false;
+        return unread();
     }
-    if (!ReportOpened(file, "Error loading Message Fields file=", prompts)) return false;
+    if (!ReportOpened(file, "Error loading Message Fields file=", prompts)) return unread();
     if (file.problem == FileProblem::OtherKind) {
         prompts.Show(OtherKindMessage(file, "message fields file", " No fields were read from it."));
-        return false;
+        return unread();
     }
     int number = 0;
+    bool whole = true;
     for (const XmlNode& node : SelectNodeList(file.Root(), "MessageField")) {
         CMessageField field;
-        if (!field.LoadFromNode(node, path, ++number, prompts)) continue;
+        if (!field.LoadFromNode(node, path, ++number, prompts)) {
+            whole = false;
+            continue;
+        }
         const auto [it, added] = index_.emplace(FoldCase(field.Name), fields_.size());
         if (added) fields_.push_back(std::move(field));
     }
+    if (!whole) unread();
     return true;
 }
 

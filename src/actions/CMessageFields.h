@@ -52,8 +52,11 @@ class CMessageFields {
     // Adds the fields of one file, `fileName` as the master file holds it, resolved against `referringFile`.
     // False for an empty name and, after a message, for a file that is missing, unreadable, not well-formed
     // or not a message fields file: an editor must not offer an incomplete catalogue as if it were whole.
+    // Such a file, and one with a field that could not be read, goes into Unread.
     bool LoadFromFile(const std::string& fileName, const std::string& referringFile, const PathContext& paths,
                       IPrompts& prompts);
+    // The files named (their full paths) that were not read completely, in the order they were loaded.
+    const std::vector<std::string>& Unread() const { return unread_; }
 
     // The field of that name (any letter case), or null.
     const CMessageField* Find(const std::string& name) const;
@@ -71,6 +74,7 @@ class CMessageFields {
   private:
     std::vector<CMessageField> fields_;
     std::unordered_map<std::string, size_t> index_;  // by the name with its case folded
+    std::vector<std::string> unread_;
 };
 
 // The message that names the entries of a file an editor cannot show because the catalogue does not offer

@@ -71,8 +71,17 @@ bool MessageFieldsEditor::BeforeLoading() {
         Close();
         return false;
     }
-    // The second file is optional.
+    // The second file need not be named; one named that is not read whole is asked about at the save, as
+    // is a field of either that could not be read.
     catalogue.LoadFromFile(master_.MessageFieldsFile(2), referring, services_.paths, services_.prompts);
+    const std::vector<std::string>& unread = catalogue.Unread();
+    if (!unread.empty()) {
+        RestsOnUnreadCatalogue(
+            std::string(unread.size() == 1 ? "The message fields file " : "The message fields files ") +
+            ShortList(unread) +
+            " could not be read completely, so the editor may not offer every field that " +
+            GetConfigFilePath() + " names: saving could drop them.");
+    }
     catalogue_ = std::move(catalogue);
     return true;
 }

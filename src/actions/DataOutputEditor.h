@@ -22,9 +22,10 @@ void ConnectionSettings(FileEditorForm& editor);
 void AddGenerateDDLButton(FileEditorForm& editor, std::function<std::string()> statement);
 
 // A detailed editor that works with the message fields catalogue (Write To File, Write To DB, Run SQL,
-// Http Request): the catalogue is read afresh from the master's two message fields files at every load, and
-// an editor that cannot read the first one says so and closes. Gives the field rows and the lists of
-// available fields and parameters as settings.
+// Http Request): the catalogue is read afresh from the master's two message fields files at every load; an
+// editor that cannot read the first one says so and closes, and a save on a catalogue not read completely
+// (the second file named but not read, a field that could not be read) asks first, and the tool refuses
+// it. Gives the field rows and the lists of available fields and parameters as settings.
 class MessageFieldsEditor : public FileEditorForm {
   public:
     const CMessageFields& catalogue() const { return catalogue_; }

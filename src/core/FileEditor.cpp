@@ -157,6 +157,7 @@ void FileEditorForm::AfterChoosing() {
 }
 
 FileProblem FileEditorForm::LoadFile() {
+    unreadCatalogue_.reset();
     if (!BeforeLoading()) return lastLoad_ = FileProblem::Stopped;
     const OpenedFile file = OpenConfigFile(GetConfigFilePath(), setup().root, services_.prompts);
     disk_.Take(file.path, file.fingerprint);
@@ -274,6 +275,8 @@ FileSave FileEditorForm::Saving() {
                      ", so this window shows default values. Do you want to overwrite it with what "
                      "this window shows?",
                  save.path + " could not be read.", true});
+    } else if (unreadCatalogue_) {
+        save.losses.push_back(UnreadCatalogueLoss(*unreadCatalogue_));
     }
     if (!dropMessages_.empty()) {
         save.losses.push_back(

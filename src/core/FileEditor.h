@@ -285,6 +285,10 @@ class FileEditorForm : public FileEditorBase {
     // Runs first in LoadFile, e.g. to read a catalogue the settings need; false stops the load (the editor
     // has said why and may have closed itself).
     virtual bool BeforeLoading() { return true; }
+    // From BeforeLoading: a catalogue the settings rest on was not read completely; `consequence` names it
+    // and says what the file may lose by it (UnreadCatalogueLoss). Every save of what this load read asks
+    // first, and the tool refuses it.
+    void RestsOnUnreadCatalogue(std::string consequence) { unreadCatalogue_ = std::move(consequence); }
     // Runs at the end of LoadFile, after Changed was cleared (enabled states and the like).
     virtual void AfterLoading() {}
 
@@ -315,7 +319,8 @@ class FileEditorForm : public FileEditorBase {
     FileProblem lastLoad_ = FileProblem::Missing;
     std::map<std::string, std::string> kept_;
     std::vector<Message> dropMessages_;
-    std::optional<Loss> notKept_;             // what the last load left unread
+    std::optional<Loss> notKept_;                 // what the last load left unread
+    std::optional<std::string> unreadCatalogue_;  // see RestsOnUnreadCatalogue
     std::vector<std::string> changedValues_;  // "Element=value (written as other)", see ReportUnknownValue
 };
 

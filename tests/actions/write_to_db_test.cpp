@@ -160,7 +160,8 @@ TEST(WriteToDBEditor, CreateTableShowsTheCheckedRowsWithoutSavingOrMarkingTheEdi
     EXPECT_EQ(ReadFile(file), ReadFile(TestData("actions/writetodb/full.writetodb.xml")));
 }
 
-TEST(WriteToDBEditor, WithoutItsFirstMessageFieldsFileTheEditorClosesAndIsNotShown) {
+// Without its first file it closes; a file read in part, or a missing second one, is asked about at the save.
+TEST(WriteToDBEditor, WithoutItsFirstMessageFieldsFileTheEditorClosesAndWithoutAllOfThemItAsksBeforeSaving) {
     DataOutputKit kit("WriteToDB");
     kit.master.messageFields[0] = "+/gone.xml";
     const std::string original = DispositionWith("<TableName>T</TableName>");
@@ -172,6 +173,26 @@ TEST(WriteToDBEditor, WithoutItsFirstMessageFieldsFileTheEditorClosesAndIsNotSho
     // The scripted host fails the test if a window is shown.
     OpenDispositionEditor(kit.s.services, kit.master, kit.record, "WriteToDB");
     EXPECT_EQ(ReadFile(file), original);
+
+    kit.master.messageFields[0] = TestData("actions/fields/messagefields1.xml");
+    kit.master.messageFields[1] = "+/gone.xml";
+    const std::string gone = kit.dir / "gone.xml";
+    const std::string whole =
+        DispositionWith("<ConnectionString>c</ConnectionString><TableName>T</TableName>");
+    const std::string complete = kit.Place("c.writetodb.xml", whole);
+    kit.s.prompts.ExpectMessage(
+        "Couldn't find the Message Fields file, please go back to main->Advanced settings to correct it.");
+    FrmWriteToDB form(kit.s.services, kit.master);
+    form.OpenOn(DetailedFileOf(kit.record));
+    const std::string question = "The message fields file " + gone +
+                                 " could not be read completely, so the editor may not offer every field "
+                                 "that " +
+                                 complete + " names: saving could drop them. Do you want to save anyway?";
+    kit.s.prompts.ExpectYesNo(question, Answer::No);
+    EXPECT_FALSE(form.SaveFile());
+    EXPECT_EQ(ReadFile(complete), whole);
+    kit.s.prompts.ExpectYesNo(question, Answer::Yes).ExpectMessage("Saved");
+    EXPECT_TRUE(form.SaveFile());
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ testing::AssertionResult Holds(const std::string& text, const std::string& part)
     return testing::AssertionFailure() << "no \"" << part << "\" in:\n" << text;
 }
 
-TEST_F(SampleTool, ResaveWritesNothingWithoutTheFirstMessageFieldsFileOrWhenEntriesWouldBeDropped) {
+TEST_F(SampleTool, ResaveWritesNothingWhoseMessageFieldsFilesWereNotReadWholeOrWhoseEntriesWouldBeDropped) {
     const std::string path = file("dispose/support-log.writetodb.xml");
     const std::string original = ReadFile(path);
     fs::rename(file("customMessageFields.xml"), file("moved.xml"));
@@ -36,8 +36,10 @@ TEST_F(SampleTool, ResaveWritesNothingWithoutTheFirstMessageFieldsFileOrWhenEntr
               kPrefix + ("Couldn't find the Message Fields file: " + file("customMessageFields.xml") + "\n") +
                   kPrefix + path + ": Couldn't load message fields, aborting\n" + kPrefix);
 
-    // The second file is optional, but the fields it offered are then named and the file is kept.
+    // The second file need not be named; named and missing, what it offered is named and the file is kept,
+    // as it is when a catalogue is cut off or one of its fields cannot be read: allowing losses writes none.
     fs::rename(file("moved.xml"), file("customMessageFields.xml"));
+    const std::string fields = ReadFile(file("systemMessageFields.xml"));
     fs::remove(file("systemMessageFields.xml"));
     run = Run({"resave", "--master", "config/master.xml", "--type", "WriteToDB",
                "config/dispose/support-log.writetodb.xml"});
@@ -56,6 +58,43 @@ TEST_F(SampleTool, ResaveWritesNothingWithoutTheFirstMessageFieldsFileOrWhenEntr
         Holds(check.out,
               "Support: +/dispose/leads.runsql.xml: Sales: The message fields files do not offer these "
               "parameters"));
+    // Each editor that reads the catalogue refuses, naming it, and the catalogue's fault is said once. The
+    // Run SQL file names a field of the first file only, so that its statement's check still passes.
+    test::WriteFile(
+        file("dispose/priority.runsql.xml"),
+        "<Disposition><ConnectionString>c</ConnectionString><SQL>update T set P = ?</SQL><Parameters>"
+        "<Parameter><FieldName>Priority</FieldName></Parameter></Parameters></Disposition>");
+    const auto refused = [&](const std::string& catalogue) {
+        std::string said, expected;
+        for (const auto& [type, name] : {std::pair{"WriteToDB", "support-log.writetodb.xml"},
+                                         {"RunSQL", "priority.runsql.xml"},
+                                         {"WriteToFile", "billing-log.writetofile.xml"},
+                                         {"HttpRequest", "ticket.http.xml"}}) {
+            const std::string detailed = file(std::string("dispose/") + name);
+            const std::string before = ReadFile(detailed);
+            run = Run({"resave", "--allow-loss", "--master", "config/master.xml", "--type", type, detailed});
+            said += std::to_string(run.status) + run.err.substr(run.err.rfind(kPrefix));
+            expected +=
+                std::string("1") + kPrefix +
+                ("Not written: The message fields file " + file(catalogue) +
+                 " could not be read completely, so the editor may not offer every field that " + detailed +
+                 " names: saving could drop them. --allow-loss writes no file that rests on one not "
+                 "read completely: mend that one first.\n");
+            EXPECT_EQ(ReadFile(detailed), before);
+        }
+        EXPECT_EQ(said, expected) << catalogue;
+    };
+    refused("systemMessageFields.xml");
+    test::WriteFile(file("systemMessageFields.xml"), "<MessageFields>\r\n\t<MessageField>\r\n");
+    refused("systemMessageFields.xml");
+    const std::string checked = Run({"check", "config/master.xml"}).out;
+    const std::string fault =
+        "The Message Fields file " + file("systemMessageFields.xml") + " is not well-formed";
+    EXPECT_EQ(checked.find(fault), checked.rfind(fault)) << checked;
+    EXPECT_NE(checked.find(fault), std::string::npos) << checked;
+    test::WriteFile(file("systemMessageFields.xml"), fields);
+    Edit("customMessageFields.xml", "<DefaultLength>12<", "<DefaultLength>twelve<");
+    refused("customMessageFields.xml");
 }
 
 TEST_F(SampleTool, SqlPrintsTheCreateTableStatementWithCrLfAndWarnsOnStandardError) {
