@@ -347,6 +347,9 @@ std::string BreaksAsReferences(std::string_view value) {
         if (value.substr(i, kParagraphSeparator.size()) == kParagraphSeparator) {
             shown += "&#8233;";
             i += kParagraphSeparator.size() - 1;
+        } else if (value.substr(i, kLineSeparator.size()) == kLineSeparator) {
+            shown += "&#8232;";
+            i += kLineSeparator.size() - 1;
         } else {
             shown += value[i] == '\r' ? "&#13;" : value[i] == '\n' ? "&#10;" : std::string(1, value[i]);
         }
@@ -356,10 +359,13 @@ std::string BreaksAsReferences(std::string_view value) {
 
 std::optional<Message> LineBreakInOneLineBox(const std::string& what, std::string_view value,
                                              const std::string& file, const std::string& of) {
-    if (value.find_first_of("\r\n") == std::string_view::npos) return std::nullopt;
+    if (value.find_first_of("\r\n") == std::string_view::npos &&
+        value.find(kLineSeparator) == std::string_view::npos &&
+        value.find(kParagraphSeparator) == std::string_view::npos)
+        return std::nullopt;
     return Message(MessageKind::Warning,
                    "The file " + file + " holds the " + what + " \"" + BreaksAsReferences(value) + "\"" + of +
-                       ", which holds a line break: its box shows a blank for each CR and LF. Saved, edited "
+                       ", which holds a line break: its box shows a blank for each line break. Saved, edited "
                        "or not, the value keeps its line breaks until those blanks are deleted.",
                    {}, Place::File(file));
 }

@@ -199,14 +199,17 @@ TEST(MessagingEditors, CopyToIMAPFolderKeepsThePasswordScrambledAndTheAccountInO
     // it: said as it loads, and kept by the save.
     const auto broken = [&](const std::string& element, const std::string& value) {
         return "The file " + file + " holds the " + element + " \"" + value +
-               "\", which holds a line break: its box shows a blank for each CR and LF. Saved, edited or not, "
+               "\", which holds a line break: its box shows a blank for each line break. Saved, edited or not, "
                "the value keeps its line breaks until those blanks are deleted.";
     };
-    copy.kit.s.prompts.ExpectMessage(broken("Host", "a&#10;b")).ExpectMessage(broken("User", "u&#13;&#10;x"));
-    copy.OpenOn("c.copytoimapfolder.xml", DispositionWith("<Host>a&#10;b</Host><User>u&#13;&#10;x</User>"));
+    copy.kit.s.prompts.ExpectMessage(broken("Host", "a&#8232;b&#8233;d"))
+        .ExpectMessage(broken("User", "u&#13;&#10;x"));
+    copy.OpenOn("c.copytoimapfolder.xml",
+                DispositionWith("<Host>a&#x2028;b&#x2029;d</Host><User>u&#13;&#10;x</User>"));
     form.UserSetText("txtHost", form.Text("txtHost") + "c");
     ASSERT_TRUE(copy.Save());
-    EXPECT_NE(ReadFile(file).find("\t<Host>a\nbc</Host>\r\n"), std::string::npos) << ReadFile(file);
+    EXPECT_NE(ReadFile(file).find("\t<Host>a\u2028b\u2029dc</Host>\r\n"), std::string::npos)
+        << ReadFile(file);
 }
 
 TEST(MessagingEditors, CopyToIMAPFolderChecksTheSubfolderBeforeTheServerAndTheUser) {

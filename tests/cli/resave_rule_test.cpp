@@ -273,7 +273,7 @@ TEST_F(ResaveRule, TheToolsMessagesAndOptions) {
     const auto broken = [&](const std::string& path, const std::string& what) {
         return "warning: The file " + file(path) + " holds the " + what +
                ", which holds a line break: its "
-               "box shows a blank for each CR and LF. Saved, edited or not, the value keeps its line breaks "
+               "box shows a blank for each line break. Saved, edited or not, the value keeps its line breaks "
                "until those blanks are deleted.\n";
     };
     run = Run({"check", "config/master.xml"});

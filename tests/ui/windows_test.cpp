@@ -247,7 +247,7 @@ TEST_F(QtWindows, AddingThroughTheTypedEditorAndDeletingWriteTheMasterFile) {
         .ExpectMessage(
             "The file " + sample.master() +
             " holds the Host \"imap&#10;example.com\" of the mailbox \"Support\", which holds a line "
-            "break: its box shows a blank for each CR and LF. Saved, edited or not, the value keeps its "
+            "break: its box shows a blank for each line break. Saved, edited or not, the value keeps its "
             "line breaks until those blanks are deleted.")
         .ExpectMessage("Saved");
     SelectRow(window, "lstMailboxes", RowOf(main, "lstMailboxes", "Support"));
