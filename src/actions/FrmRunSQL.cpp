@@ -65,13 +65,14 @@ FrmRunSQL::FrmRunSQL(Services& services, const IMasterLinks& master)
                         "LF alone",
                     "SQL with &#13;&#10; (written as a line end, read as LF)");
             }
-            // A paragraph separator the box holds only as a line end of its own, which an edit hands back.
-            if (sql.find(kParagraphSeparator) != std::string::npos) {
+            // A line or paragraph separator the box shows only as a line end, which an edit hands back.
+            if (sql.find(kLineSeparator) != std::string::npos ||
+                sql.find(kParagraphSeparator) != std::string::npos) {
                 const std::string file = GetConfigFilePath();
                 services_.prompts.Show(
                     {MessageKind::Warning,
                      "The file " + file +
-                         " holds a SQL statement with a paragraph separator (&#8233;), which "
+                         " holds a SQL statement with a line or paragraph separator (&#8232; or &#8233;), which "
                          "its box shows as a line break. Saved untouched the statement keeps "
                          "it, but once the box is edited it is saved as a line end.",
                      {},

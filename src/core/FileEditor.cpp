@@ -512,10 +512,11 @@ void FileEditorForm::LinesSetting(const std::string& listElement, const std::str
                     }
                     broken = true;
                 } else if (item.find_first_of("\r\n") != std::string::npos ||
+                           item.find(kLineSeparator) != std::string::npos ||
                            item.find(kParagraphSeparator) != std::string::npos) {
-                    // A lone CR or LF, or a paragraph separator: the item stays one while the box is left
-                    // alone, but the box shows a line for each piece and hands every line back with a CR LF
-                    // once it is edited.
+                    // A lone CR or LF, or a line or paragraph separator: the item stays one while the box is
+                    // left alone, but the box shows a line for each piece and hands every line back with a CR
+                    // LF once it is edited.
                     const std::string shown = BreaksAsReferences(item);
                     const std::string file = GetConfigFilePath();
                     services_.prompts.Show({MessageKind::Warning,

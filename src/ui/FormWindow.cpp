@@ -37,19 +37,23 @@ QString ToWidgetLines(const std::string& text) {
     return Q(text).replace("\r\n", "\n");
 }
 
-// The box's text as the logic holds it: the document's own characters, its block breaks (U+2029) as line
-// ends. Not toPlainText, which also turns a no-break space into a blank and a line separator (U+2028) into a
-// line end: an edit anywhere in the box would change them, and split an address holding U+2028 into two.
+// The box's text as the logic holds it: the document's own characters, each line it shows ended by a CR LF,
+// so that what is saved is what was seen. Its block breaks (U+2029) and line separators (U+2028) are line
+// ends (the load of a value holding either says so). Not toPlainText, which also turns a no-break space into
+// a blank.
 std::string ToLogicLines(const QPlainTextEdit& box) {
-    return S(box.document()->toRawText().replace(QChar::ParagraphSeparator, QStringLiteral("\r\n")));
+    return S(box.document()
+                 ->toRawText()
+                 .replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"))
+                 .replace(QChar::LineSeparator, QStringLiteral("\r\n")));
 }
 
-// A text as the box holds it once given: each line end (CR LF, a lone CR or LF, U+2029) a block break.
-QString AsBlocks(const std::string& text) {
-    QString blocks = Q(text);
+// A text with each line end it may hold (CR LF, a lone CR or LF, U+2028, U+2029) made one block break: the
+// box's text and the logic's compare equal when the box shows the logic's lines.
+QString AsBlocks(QString blocks) {
     blocks.replace(QStringLiteral("\r\n"), QString(QChar::ParagraphSeparator));
-    blocks.replace(QLatin1Char('\r'), QChar::ParagraphSeparator);
-    blocks.replace(QLatin1Char('\n'), QChar::ParagraphSeparator);
+    for (const QChar end : {QChar(u'\r'), QChar(u'\n'), QChar(QChar::LineSeparator)})
+        blocks.replace(end, QChar::ParagraphSeparator);
     return blocks;
 }
 
@@ -338,7 +342,7 @@ void FormWindow::Apply(const pv::Control& control, QWidget* widget) {
         }
     } else if (auto* text = qobject_cast<QPlainTextEdit*>(widget)) {
         // Only a real change is applied, so typing keeps its cursor.
-        if (text->document()->toRawText() != AsBlocks(control.text))
+        if (AsBlocks(text->document()->toRawText()) != AsBlocks(Q(control.text)))
             text->setPlainText(ToWidgetLines(control.text));
         text->setReadOnly(control.readOnly);
         // A read-only text is still there to be selected and copied, with the keyboard too.
@@ -382,6 +386,9 @@ void FormWindow::Apply(const pv::Control& control, QWidget* widget) {
             selection.select(model->index(rows[first], 0), model->index(rows[last], 0));
         }
         list->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+        // Taken as made, not as the selection the user is still making: Qt's Shift+click replaces the
+        // latter, which would drop every row picked before it with Ctrl.
+        list->selectionModel()->select(QItemSelection(), QItemSelectionModel::Select);
         if (!control.selection.empty()) {
             list->setCurrentRow(control.selection.front(), QItemSelectionModel::NoUpdate);
             // The first line of a list scrolled to its top is in view already: finding where a line is lays

@@ -173,7 +173,7 @@ TEST(ForwardMessageEditor, ChecksRunInFileOrderAndWriteNothingUntilAllPass) {
 
 // A lone LF or CR stays in its address, as the server reads one address, while the box is left alone; but
 // the box shows it on two lines, which an edit hands back as two, so the user is told as it loads. So does a
-// paragraph separator (U+2029), which the box can hold only as a line end of its own. A CR LF (written as
+// line or paragraph separator (U+2028, U+2029), which the box shows only as a line end. A CR LF (written as
 // references) is a line end of the box, so that address is shown and saved as two.
 TEST(ForwardMessageEditor, AnAddressHoldingALineBreakStaysOneOrIsSaidToBecomeTwo) {
     DetailedEditorKit kit;
@@ -183,7 +183,8 @@ TEST(ForwardMessageEditor, AnAddressHoldingALineBreakStaysOneOrIsSaidToBecomeTwo
                         "<Addresses><Address>a@example.org\nb@example.org</Address>"
                         "<Address>c@example.org&#13;&#10;d@example.org</Address>"
                         "<Address>e@example.org&#13;f@example.org</Address>"
-                        "<Address>g@example.org&#8233;h@example.org</Address></Addresses>"));
+                        "<Address>g@example.org&#8233;h@example.org</Address>"
+                        "<Address>i@example.org&#8232;j@example.org</Address></Addresses>"));
     FrmForwardMessage form(kit.s.services);
     const auto lone = [&](const std::string& address) {
         return "The file " + file + " holds the Address \"" + address +
@@ -196,17 +197,19 @@ TEST(ForwardMessageEditor, AnAddressHoldingALineBreakStaysOneOrIsSaidToBecomeTwo
             " holds the Addresses/Address \"c@example.org...\", which holds a line break: it is shown, and "
             "saved, as one Address for each line")
         .ExpectMessage(lone("e@example.org&#13;f@example.org"))
-        .ExpectMessage(lone("g@example.org&#8233;h@example.org"));
+        .ExpectMessage(lone("g@example.org&#8233;h@example.org"))
+        .ExpectMessage(lone("i@example.org&#8232;j@example.org"));
     form.OpenOn(DetailedFileOf(kit.record));
     kit.s.prompts.ExpectMessage("Saved");
     ASSERT_TRUE(form.SaveFile());
     const std::string written = ReadFile(file);
-    EXPECT_NE(written.find(
-                  "\t<Addresses>\r\n\t\t<Address>a@example.org\nb@example.org</Address>\r\n\t\t<Address>"
-                  "c@example.org</Address>\r\n\t\t<Address>d@example.org</Address>\r\n\t\t<Address>"
-                  "e@example.org&#13;f@example.org</Address>\r\n\t\t<Address>g@example.org\u2029h@example.org"
-                  "</Address>\r\n\t</Addresses>\r\n"),
-              std::string::npos)
+    EXPECT_NE(
+        written.find(
+            "\t<Addresses>\r\n\t\t<Address>a@example.org\nb@example.org</Address>\r\n\t\t<Address>"
+            "c@example.org</Address>\r\n\t\t<Address>d@example.org</Address>\r\n\t\t<Address>"
+            "e@example.org&#13;f@example.org</Address>\r\n\t\t<Address>g@example.org\u2029h@example.org"
+            "</Address>\r\n\t\t<Address>i@example.org\u2028j@example.org</Address>\r\n\t</Addresses>\r\n"),
+        std::string::npos)
         << written;
 }
 

@@ -59,22 +59,22 @@ TEST(RunSQLEditor, AWriteToDBFileOpensWithItsStatementAndKeepsItsLengths) {
 TEST(RunSQLEditor, ChecksInOrderQuestionMarksAgainstParametersAndThePoolSize) {
     DataOutputKit kit("RunSQL");
     const std::string original =
-        DispositionWith("<SQL>select 'a&#13;&#10;b&#13;c&#8233;d'</SQL><PoolSize></PoolSize>");
+        DispositionWith("<SQL>select 'a&#13;&#10;b&#13;c&#8233;d&#8232;e'</SQL><PoolSize></PoolSize>");
     const std::string file = kit.Place("check.runsql.xml", original);
     FrmRunSQL form(kit.s.services, kit.master);
     // A CR LF written as references is no line end of the file: saved as one, it would be read as a LF. A
-    // paragraph separator the box can hold only as a line end of its own.
+    // line or paragraph separator the box shows only as a line end.
     kit.s.prompts
         .ExpectMessage("The file " + file +
                        " holds a SQL statement with a line break written as &#13;&#10; (CR LF): it is "
                        "shown, and saved, as a line end of the box, which is read as a LF alone")
         .ExpectMessage(
             "The file " + file +
-            " holds a SQL statement with a paragraph separator (&#8233;), which its box shows as a "
-            "line break. Saved untouched the statement keeps it, but once the box is edited it is "
+            " holds a SQL statement with a line or paragraph separator (&#8232; or &#8233;), which its "
+            "box shows as a line break. Saved untouched the statement keeps it, but once the box is edited it is "
             "saved as a line end.");
     form.OpenOn(DetailedFileOf(kit.record));
-    EXPECT_EQ(form.Text("txtSQL"), "select 'a\r\nb\rc\u2029d'");
+    EXPECT_EQ(form.Text("txtSQL"), "select 'a\r\nb\rc\u2029d\u2028e'");
     EXPECT_EQ(form.Text("txtJDBCDriverClass"), "sun.jdbc.odbc.JdbcOdbcDriver");
     EXPECT_EQ(form.Text("txtPoolSize"), "");
     form.UserSetText("txtSQL", "");

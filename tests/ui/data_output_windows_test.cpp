@@ -226,19 +226,30 @@ TEST(QtDataOutputWindows, TheDateFormatBoxShowsTheWholeFormat) {
     }
 }
 
-// The statement holds a no-break space and a line separator, which its box keeps through an edit.
+// The statement holds a no-break space, which its box keeps through an edit.
 TEST(QtDataOutputWindows, RunSQLMovesFieldsIntoItsParametersAndBackInTheWindow) {
     Sample sample;
     CCatDisposition record =
         sample.disposition("RunSQL", "support.disposition.xml", "+/dispose/leads.runsql.xml");
     const std::string file = sample.file("dispose/leads.runsql.xml");
     std::string original = ReadFile(file);
-    original.replace(original.find(") values (?, ?"), 14, ")\u2028values (?,\u00A0?");
+    original.replace(original.find("(?, ?"), 5, "(?,\u00A0?");
     WriteFile(file, original);
     FrmRunSQL form(sample.s.services, sample.main);
     form.OpenOn(DetailedFileOf(record));
     FormWindow window(form);
     window.show();
+    // A click, two Ctrl+clicks and a Shift+click: the rows picked with Ctrl stay as the Shift+click extends.
+    auto* fields = Find<QListWidget>(window, "lstFields");
+    const auto click = [&](int row, Qt::KeyboardModifiers modifiers) {
+        QTest::mouseClick(fields->viewport(), Qt::LeftButton, modifiers,
+                          fields->visualItemRect(fields->item(row)).center());
+    };
+    click(0, Qt::NoModifier);
+    click(2, Qt::ControlModifier);
+    click(4, Qt::ControlModifier);
+    click(6, Qt::ShiftModifier);
+    EXPECT_EQ(form.Selection("lstFields"), (std::vector<int>{0, 2, 4, 5, 6}));
     SelectRow(window, "lstFields", RowOf(form, "lstFields", "Size"));
     Click(window, "cmdSelectField");
     EXPECT_EQ(form.Items("lstParameters").back(), "Size");

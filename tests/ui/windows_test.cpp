@@ -287,13 +287,20 @@ TEST_F(QtWindows, EditorTextBoxesSelectTheirTextOnFocusButTheMainWindowsDoNot) {
 }
 
 // Save, then History: the backup the save kept, the difference from it, and a restore, all on the widgets.
-// The addresses hold a no-break space and a line separator, which the box of lines keeps through an edit.
+// The addresses hold a no-break space, which the box of lines keeps through an edit, and a line separator,
+// which it shows as a line end and so, once edited, saves as one.
 TEST_F(QtWindows, HistoryShowsTheBackupASaveKeptAndRestoresIt) {
     const std::string file = sample.file("dispose/helpdesk.forward.xml");
     std::string original = ReadFile(file);
     original.replace(original.find("helpdesk@"), 9, "help\u00A0desk@");
     original.replace(original.find("it-team@example.com"), 19, "it@x\u2028y@z");
     WriteFile(file, original);
+    const std::string separator =
+        "The file " + file +
+        " holds the Address \"it@x&#8232;y@z\", which holds a line break: the box "
+        "shows it on separate lines. Saved untouched it stays one Address, but once the "
+        "box is edited each line is saved as a separate Address.";
+    s.prompts.ExpectMessage(separator);
     ShownForwardEditor shown(s.services, sample);
     FormWindow& window = shown.window;
     Type(window, "txtSMTPServer", "mine.example.com");
@@ -307,6 +314,8 @@ TEST_F(QtWindows, HistoryShowsTheBackupASaveKeptAndRestoresIt) {
     const std::string saved = ReadFile(file);
     std::string expected = original;
     expected.replace(expected.find("localhost"), 9, "mine.example.com");
+    const std::string separated = "it@x\u2028y@z";
+    expected.replace(expected.find(separated), separated.size(), "it@x</Address>\r\n\t\t<Address>y@z");
     EXPECT_EQ(saved, expected);
     s.windows.Expect("frmHistory", [&](Form& form) {
         FormWindow history(form);
@@ -319,7 +328,7 @@ TEST_F(QtWindows, HistoryShowsTheBackupASaveKeptAndRestoresIt) {
             << difference.toStdString();
         EXPECT_TRUE(difference.contains("\n+\t<SMTPServer>mine.example.com</SMTPServer>"));
         EXPECT_TRUE(Find<QPlainTextEdit>(history, "txtDifference")->isReadOnly());
-        s.prompts.ExpectMessage("Saved");
+        s.prompts.ExpectMessage("Saved").ExpectMessage(separator);  // the window reads the restored file
         Click(history, "cmdRestore");
         EXPECT_EQ(list->count(), 2);
         Click(history, "cmdEscape");
