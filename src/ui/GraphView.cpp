@@ -17,6 +17,8 @@
 #include <mutex>
 #include <optional>
 
+#include "ui/QtText.h"
+
 namespace pv::ui {
 namespace {
 
@@ -126,7 +128,8 @@ void GraphView::setGraph(const std::string& dot, const std::vector<std::string>&
     const QPointer<GraphView> view(this);
     // The application's pool, which the application waits for when it ends: a layout never outlives it.
     QThreadPool::globalInstance()->start([pending, view, dot] {
-        Drawing drawing = LayOut(dot);
+        // Laid out as drawn: a direction control in a name by its code, sized as it is shown.
+        Drawing drawing = LayOut(S(ToRead(dot)));
         {
             const std::lock_guard<std::mutex> lock(pending->mutex);
             pending->drawing = std::move(drawing);
@@ -289,7 +292,7 @@ void GraphView::paintEvent(QPaintEvent*) {
         for (size_t i = 0; i < lines_.size(); ++i, y += line) {
             if (static_cast<int>(i) == current_)
                 painter.fillRect(QRect(0, y - line + 3, viewport()->width(), line), colours.highlight());
-            painter.drawText(6, y, QString::fromStdString(lines_[i]));
+            painter.drawText(6, y, ToRead(lines_[i]));
         }
         if (pending_) {
             // Said in a corner, where no line's place is taken from it.

@@ -38,6 +38,7 @@ class GraphView : public QAbstractScrollArea {
     // Where node `index` is drawn, in the viewport (scrolled into view first).
     QPoint nodeCentre(int index);
     int nodeCount() const { return static_cast<int>(nodes_.size()); }
+    QString nodeLabel(int index) const { return nodes_.at(static_cast<size_t>(index)).label; }
     // Whether the library laid the graph out (otherwise the lines are listed).
     bool laidOut() const { return laidOut_; }
     void setCurrent(int index);

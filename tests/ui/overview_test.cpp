@@ -73,6 +73,9 @@ TEST(Overview, ANodeChosenWhileTheDrawingIsLaidOutIsListedInViewAndStaysChosen) 
         dot += "n" + std::to_string(i) + " [label=\"box " + std::to_string(i) + "\"];\n";
         lines.push_back("box " + std::to_string(i) + " (mailbox)");
     }
+    // A name that turns its text around is drawn with the control by its code.
+    dot += "n200 [label=\"box\u202Emaet\"];\n";
+    lines.push_back("box\u202Emaet (mailbox)");
     ui::GraphView view;
     view.resize(300, 200);
     view.show();
@@ -83,8 +86,8 @@ TEST(Overview, ANodeChosenWhileTheDrawingIsLaidOutIsListedInViewAndStaysChosen) 
     EXPECT_EQ(view.nodeAt(QPoint(10, 150 * line + 3 + line / 2 - view.verticalScrollBar()->value())), 150);
     EXPECT_GT(view.verticalScrollBar()->value(), 0);
     QTRY_VERIFY_WITH_TIMEOUT(view.laidOut(), 20000);
-    EXPECT_EQ(std::make_tuple(view.layingOut(), view.nodeCount(), view.current()),
-              std::make_tuple(false, 200, 150));
+    EXPECT_EQ(std::make_tuple(view.layingOut(), view.nodeCount(), view.current(), view.nodeLabel(200)),
+              std::make_tuple(false, 201, 150, QString("box<U+202E>maet")));
 }
 
 }  // namespace
