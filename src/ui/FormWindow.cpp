@@ -371,31 +371,44 @@ void FormWindow::Apply(const pv::Control& control, QWidget* widget) {
             shown = control.items;
             if (control.indentPerLevel > 0) AnnounceLevels(list, control.indentPerLevel);
         }
-        // One selection of whole runs of rows: rows selected one by one are each merged into the ranges
-        // before them, which takes the square of their number (seconds for "select all" of 8,000 fields).
         std::vector<int> rows;
         rows.reserve(control.selection.size());
         for (const int row : control.selection) {
             if (row >= 0 && row < list->count()) rows.push_back(row);
         }
         std::sort(rows.begin(), rows.end());
-        QItemSelection selection;
-        const QAbstractItemModel* model = list->model();
-        for (size_t first = 0, last = 0; first < rows.size(); first = ++last) {
-            while (last + 1 < rows.size() && rows[last + 1] <= rows[last] + 1) ++last;
-            selection.select(model->index(rows[first], 0), model->index(rows[last], 0));
+        rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+        // The rows the list shows selected. When the logic holds just those (it took them from the user),
+        // the list is left as it is: Qt's selection in the making and its current row are where Shift+click
+        // and Shift+arrow go on from.
+        std::vector<int> selected;
+        for (const QItemSelectionRange& range : list->selectionModel()->selection()) {
+            for (int row = range.top(); row <= range.bottom(); ++row) selected.push_back(row);
         }
-        list->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
-        // Taken as made, not as the selection the user is still making: Qt's Shift+click replaces the
-        // latter, which would drop every row picked before it with Ctrl.
-        list->selectionModel()->select(QItemSelection(), QItemSelectionModel::Select);
-        if (!control.selection.empty()) {
-            list->setCurrentRow(control.selection.front(), QItemSelectionModel::NoUpdate);
-            // The first line of a list scrolled to its top is in view already: finding where a line is lays
-            // out the whole list, 5,000 categories of it.
-            if (control.selection.front() > 0 || list->verticalScrollBar()->value() > 0)
-                list->scrollToItem(list->item(control.selection.front()));
-        } else if (list->hasFocus() && list->count() > 0) {
+        std::sort(selected.begin(), selected.end());
+        selected.erase(std::unique(selected.begin(), selected.end()), selected.end());
+        if (selected != rows) {
+            // One selection of whole runs of rows: rows selected one by one are each merged into the ranges
+            // before them, which takes the square of their number (seconds for "select all" of 8,000 fields).
+            QItemSelection selection;
+            const QAbstractItemModel* model = list->model();
+            for (size_t first = 0, last = 0; first < rows.size(); first = ++last) {
+                while (last + 1 < rows.size() && rows[last + 1] == rows[last] + 1) ++last;
+                selection.select(model->index(rows[first], 0), model->index(rows[last], 0));
+            }
+            list->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+            // Taken as made, not as the selection the user is still making: Qt's Shift+click replaces the
+            // latter, which would drop every row picked before it with Ctrl.
+            list->selectionModel()->select(QItemSelection(), QItemSelectionModel::Select);
+            if (!control.selection.empty()) {
+                list->setCurrentRow(control.selection.front(), QItemSelectionModel::NoUpdate);
+                // The first line of a list scrolled to its top is in view already: finding where a line is
+                // lays out the whole list, 5,000 categories of it.
+                if (control.selection.front() > 0 || list->verticalScrollBar()->value() > 0)
+                    list->scrollToItem(list->item(control.selection.front()));
+            }
+        }
+        if (control.selection.empty() && list->hasFocus() && list->count() > 0) {
             // A focused list always shows a selected line; after the logic is done with its change.
             const std::string name = control.name;
             QTimer::singleShot(0, this, [this, name] { EnsureListSelection(name); });

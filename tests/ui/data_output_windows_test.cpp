@@ -250,6 +250,13 @@ TEST(QtDataOutputWindows, RunSQLMovesFieldsIntoItsParametersAndBackInTheWindow) 
     click(4, Qt::ControlModifier);
     click(6, Qt::ShiftModifier);
     EXPECT_EQ(form.Selection("lstFields"), (std::vector<int>{0, 2, 4, 5, 6}));
+    // Shift and the arrows grow the selection from where it began, and shrink it back.
+    click(8, Qt::NoModifier);
+    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up})
+        QTest::keyClick(fields, key, Qt::ShiftModifier);
+    std::vector<int> picked = form.Selection("lstFields");
+    std::sort(picked.begin(), picked.end());
+    EXPECT_EQ(picked, (std::vector<int>{8, 9, 10}));
     SelectRow(window, "lstFields", RowOf(form, "lstFields", "Size"));
     Click(window, "cmdSelectField");
     EXPECT_EQ(form.Items("lstParameters").back(), "Size");
