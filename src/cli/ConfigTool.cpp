@@ -480,6 +480,16 @@ int RunCommand(const Command& command, const std::vector<std::string>& args, std
         std::any_of(operands.begin(), operands.end(), [](const auto& o) { return o.empty(); });
     if (emptyName || (parsed.has('m') && parsed.values.at('m').empty()))
         return Usage(err, "a file name is empty", name);
+    // A relative name, with the current folder gone, would be resolved against the program's folder and
+    // check or rewrite another file than the one meant.
+    std::vector<std::string> named = operands;
+    if (parsed.has('m')) named.push_back(parsed.values.at('m'));
+    for (const std::string& file : named) {
+        if (RelativeToUnknownFolder(file, environment.currentDirectory)) {
+            StreamPrompts(err).Say(UnknownFolderMessage(file) + "; give its full path");
+            return kExitFailed;
+        }
+    }
     if (name == "resave") {
         if (operands.size() != 1) return Usage(err, "resave takes exactly one file", name);
         ResaveOptions resave;

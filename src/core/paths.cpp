@@ -168,4 +168,13 @@ std::string CommandLineMasterPath(const std::string& commandLineText, const std:
         .string();
 }
 
+bool RelativeToUnknownFolder(const std::string& commandLineText, const std::string& currentDirectory) {
+    return currentDirectory.empty() && !commandLineText.empty() && commandLineText[0] != '/';
+}
+
+std::string UnknownFolderMessage(const std::string& commandLineText) {
+    return "The current folder cannot be read (it may have been removed), so the relative name " +
+           commandLineText + " names no file";
+}
+
 }  // namespace pv

@@ -77,5 +77,11 @@ bool IsAbsoluteConfigPath(const std::string& path);
 // blanks), as the shell gave it (a backslash is part of a name), a relative one taken relative to
 // `currentDirectory` and made absolute; "" stays "".
 std::string CommandLineMasterPath(const std::string& commandLineText, const std::string& currentDirectory);
+// Whether a name typed on the command line is relative while the current folder could not be read (it was
+// removed, or a folder above it can no longer be searched; `currentDirectory` is then ""). Such a name
+// names no file: resolved against any other folder it would name another one.
+bool RelativeToUnknownFolder(const std::string& commandLineText, const std::string& currentDirectory);
+// What is said of such a name, as the tool and the windows say it.
+std::string UnknownFolderMessage(const std::string& commandLineText);
 
 }  // namespace pv

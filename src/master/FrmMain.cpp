@@ -280,6 +280,12 @@ void FrmMain::Open(const std::string& commandLineText, const std::string& curren
         for (const Message& message : read.said) services_.prompts.Show(message);
         return ShowFile(masterText, read.loaded, read.result);
     };
+    if (RelativeToUnknownFolder(commandLineText, currentDirectory)) {
+        services_.prompts.ShowMessage(UnknownFolderMessage(commandLineText) + ": choose the file.");
+        ShowNoFile();
+        BrowseMasterConfig();
+        return;
+    }
     const std::string fromCommandLine = CommandLineMasterPath(commandLineText, currentDirectory);
     if (!fromCommandLine.empty()) {
         if (platform::PathExists(fromCommandLine) && load(fromCommandLine)) return;
@@ -303,6 +309,7 @@ void FrmMain::Open(const std::string& commandLineText, const std::string& curren
 StartupMaster FrmMain::ReadStartupMaster(const PathContext& paths, const std::string& commandLineText,
                                          const std::string& currentDirectory) {
     StartupMaster read;
+    if (RelativeToUnknownFolder(commandLineText, currentDirectory)) return read;
     const std::string fromCommandLine = CommandLineMasterPath(commandLineText, currentDirectory);
     if (!fromCommandLine.empty()) {
         if (!platform::PathExists(fromCommandLine)) return read;

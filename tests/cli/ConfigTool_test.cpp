@@ -223,6 +223,27 @@ TEST_F(ConfigTool, TheCommandLineReadsOptionsAsGetoptDoes) {
     EXPECT_EQ(tried("help").out, tried("--help").out);
 }
 
+// The current folder removed under the user: a relative name is refused, never read against the program's
+// folder, which here holds a master of that name.
+TEST_F(ConfigTool, ARelativeNameWithTheCurrentFolderGoneNamesNoFile) {
+    WriteFile(temp / "program/master.xml", rootOnly);
+    const std::string said = Said(
+        "The current folder cannot be read (it may have been removed), so the relative name master.xml "
+        "names no file; give its full path");
+    for (const std::vector<std::string> args :
+         {std::vector<std::string>{"check", "master.xml"},
+          {"resave", "master.xml"},
+          {"graph", "master.xml"},
+          {"resave", "--type=ForwardMessage", "--master=master.xml", "/x.xml"}}) {
+        EXPECT_EQ(test::RunToolIn(temp / "program", "", args), (ToolRun{1, "", said})) << args.front();
+    }
+    EXPECT_EQ(ReadFile(temp / "program/master.xml"), rootOnly);
+    // The real program, in a folder removed after it was entered.
+    fs::create_directories(cfg);
+    EXPECT_EQ(RunBinary("check master.xml", "mkdir gone && cd gone && rmdir ../gone && "),
+              (ToolRun{1, "", said}));
+}
+
 // Backups only when asked for, in GNU's words: --backup, -b, --suffix, VERSION_CONTROL and
 // SIMPLE_BACKUP_SUFFIX, as the real program reads them from its environment.
 TEST_F(ConfigTool, ResaveKeepsTheBackupItIsAskedForAndNoneElse) {
