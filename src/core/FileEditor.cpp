@@ -99,7 +99,15 @@ bool FileEditorBase::BrowseConfig() {
         choice.startFolder = setup_.startFolder;
         choice.startSubfolder = setup_.startSubfolder;
         const auto chosen = ChooseConfigFile(services_, choice, Text(txtFileName));
-        if (!chosen || !MayTakeChosenFile(*chosen)) return false;
+        if (!chosen) return false;
+        // The file that names this one gives the name back trimmed, which names another file: refused before
+        // a file is created or the record told of it.
+        if (auto fault = BlankEndsFault("configuration file name", *chosen,
+                                        "the file " + *record_.referringFile, cmdBrowseConfig)) {
+            ShowFault(services_.prompts, *fault);
+            return false;
+        }
+        if (!MayTakeChosenFile(*chosen)) return false;
         fullPath_.clear();
         SetText(txtFileName, *chosen);
         const std::string path = GetConfigFilePath();

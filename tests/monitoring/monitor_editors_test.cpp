@@ -229,6 +229,18 @@ TEST(MonitorFileEditors, AnEntryWithoutFileStartsWithTheChooserAndANewFileHoldsI
     EXPECT_TRUE(editor.Checked("optWarning") && editor.Checked("optDaily"));
     EXPECT_EQ(editor.Text("txtOutputFileEncoding"), "ASCII");
     EXPECT_FALSE(editor.changed());
+    // A name ending in a blank is refused before any file is made: the monitor file would give it back
+    // trimmed, naming another file.
+    const std::string blankEnd = kit.Cfg("sp.log.xml ");
+    kit.s.dialogs.AnswerFile(blankEnd);
+    kit.s.prompts.ExpectMessage(
+        "The configuration file name \"+/sp.log.xml \" begins or ends with a blank, "
+        "which the file " +
+        kit.Cfg("monitor.xml") + " does not keep: it would read back as \"+/sp.log.xml\". Remove the blank.");
+    editor.UserClick("cmdBrowseConfig");
+    EXPECT_FALSE(fs::exists(blankEnd));
+    EXPECT_EQ(std::tie(kit.entry.Parameter, editor.Text("txtFileName")),
+              std::make_tuple("+/new.log.xml", "+/new.log.xml"));
     kit.s.prompts.ExpectMessage("The path to the log file does not exist: " + kit.Program("output"));
     editor.UserClick("cmdSave");
     fs::create_directories(kit.Program("output"));
