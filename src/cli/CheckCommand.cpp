@@ -315,7 +315,9 @@ Findings CheckMonitors(const MasterConfiguration& master, const CheckContext& co
     const std::string& name = master.MonitorConfigFile;
     const std::string path = paths.ResolvePath(context.links.masterFilePath, name);
     if (!platform::PathExists(path)) {
-        Add(findings, name, {MissingMonitorConfigMessage(path)}, context.links.masterFilePath);
+        // No name at all: the line begins with the master that names none.
+        Add(findings, name.empty() ? context.links.masterFilePath : name, {MissingMonitorConfigMessage(path)},
+            context.links.masterFilePath);
         findings.back().missing = name;
         return findings;
     }

@@ -735,6 +735,10 @@ TEST_F(SampleTool, CheckReportsTheMonitorFileAndTheMonitorsWhoseFilesAreMissing)
     fs::remove(file("monitor.xml"));
     EXPECT_TRUE(Holds(Run({"check", "config/master.xml"}).out,
                       "+/monitor.xml: Monitor config file doesn't exist: " + file("monitor.xml") + "\n"));
+    // A master that names no monitor file: the line begins with the master.
+    Edit("master.xml", "<MonitorConfigFile>+/monitor.xml</MonitorConfigFile>", "<MonitorConfigFile/>");
+    EXPECT_TRUE(Holds(Run({"check", "config/master.xml"}).out,
+                      file("master.xml") + ": Monitor config file doesn't exist (no file name is given)\n"));
 }
 
 }  // namespace
