@@ -56,17 +56,18 @@ std::string UnstorablePassword(const std::string& password) {
     return {};
 }
 
-std::string ScramblePassword(const std::string& password, IPrompts& prompts) {
+std::string ScramblePassword(const std::string& password, IPrompts& prompts, const std::string& owner) {
     std::string result = kPasswordMarker;
     size_t pos = 0;
     while (pos < password.size()) {
         const char32_t code = NextCodePoint(password, pos);
         if (code < kFirst || code > kLast) {
             // A warning: the password is stored in clear, which the server reads as well.
-            prompts.Show(
-                {MessageKind::Warning,
-                 "Password contains out-of-bounds character, it will not be encrypted.  Character=#" +
-                     std::to_string(static_cast<uint32_t>(code))});
+            const std::string rest =
+                " contains out-of-bounds character, it will not be encrypted.  Character=#" +
+                std::to_string(static_cast<uint32_t>(code));
+            prompts.Show({MessageKind::Warning, "Password" + rest,
+                          owner.empty() ? std::string() : "Password of " + owner + rest});
             if (const std::string refusal = UnstorablePassword(password); !refusal.empty())
                 throw AppError(kErrUnwritableValue, refusal);
             return password;

@@ -11,7 +11,9 @@ inline constexpr const char* kPasswordMarker = "7qhw3pzk";
 // character outside 32..126 is stored in clear, after telling the user which character it was; one of those
 // that begins with the marker would read back as another password, and throws AppError (see
 // UnstorablePassword).
-std::string ScramblePassword(const std::string& password, IPrompts& prompts);
+// `owner`, when given, names whose password it is in the tool's wording of the warning ("the mailbox
+// \"Support\""), where a file holds several.
+std::string ScramblePassword(const std::string& password, IPrompts& prompts, const std::string& owner = {});
 // Why the password cannot be stored so that it reads back as it is ("" when it can): stored in clear, it
 // begins with the marker, and reading would take it for a scrambled one, or it begins or ends with a tab or
 // a line break, which reading takes for layout.

@@ -192,7 +192,8 @@ void CMailbox::writeToString(std::string& buffer, int level, const std::string& 
     WriteElement(buffer, "Port", sPort, inner);
     WriteElement(buffer, "Protocol", sProtocol, inner);
     WriteElement(buffer, "User", account_, inner);
-    WriteElement(buffer, "Password", ScramblePassword(sPassword, prompts), inner);
+    WriteElement(buffer, "Password", ScramblePassword(sPassword, prompts, "the mailbox \"" + sName + "\""),
+                 inner);
     WriteElement(buffer, "Subfolder", sSubfolder, inner);
     if (!sSensitivitySettingsFile.empty()) {
         WriteElement(buffer, "SensitivitySettingsFile",
