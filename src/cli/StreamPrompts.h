@@ -58,6 +58,8 @@ class StreamPrompts : public IPrompts {
         ++lossesRefused;
         return Answer::No;
     }
+    // Each refused loss is said; allowed, a loss is said as lost only until one is refused.
+    bool TellsEveryLoss() const override { return losses_ == Losses::Refused; }
     // One line of the tool's own, after the prefix.
     void Say(const std::string& line) { stream_ << prefix_ << line << '\n'; }
 

@@ -12,10 +12,15 @@
 namespace pv {
 
 bool MayLose(const FileSave& save, IPrompts& prompts) {
+    bool may = true;
     for (const Loss& loss : save.losses) {
-        if (prompts.AskToSaveDespite(loss) != Answer::Yes) return false;
+        if (prompts.AskToSaveDespite(loss) == Answer::Yes) continue;
+        may = false;
+        // A window's No ends its questions; the tool, which asks none, tells every loss, so that mending
+        // what it said is not followed by a refusal for the next.
+        if (!prompts.TellsEveryLoss()) break;
     }
-    return true;
+    return may;
 }
 
 SaveOutcome PrintForCheck(const FileSave& save, IPrompts& prompts, std::string& text) {

@@ -45,6 +45,10 @@ class IPrompts {
         return loss.question.empty() ? Answer::Yes : AskYesNo(loss.question);
     }
 
+    // Whether a refused loss is followed by the others a save would cause (the tool, which asks nothing), or
+    // ends the questions (a window, where No is the user's answer to the save).
+    virtual bool TellsEveryLoss() const { return false; }
+
     // What went wrong or needs attention, about no place in particular.
     void ShowMessage(const std::string& text) { Show({MessageKind::Error, text}); }
     // A report of success.

@@ -502,12 +502,15 @@ TEST_F(SampleTool, MonitorFilesAreToldByTheirRootAndRefusedWhenTheirEditorsCheck
          "<ClassName>com.ombrivo.Postvane.monitor.HtmlAdaptorMBean</ClassName><Parameter>80x</Parameter>"
          "</Adaptor></JMX></Monitors>",
          file("monitor.xml") + ": Html Adaptor Port must be a number\n"},
-        // What the save would drop is said.
-        {"monitor.xml", "<Monitors><Monitor><Parameter>x</Parameter></Monitor></Monitors>",
+        // What the save would drop is said, every part of it.
+        {"monitor.xml", "<Monitors><Monitor><Parameter>x</Parameter></Monitor><JMX><Frob/></JMX></Monitors>",
          "Missing ClassName in monitor config (Monitor entry 1 of the file " + file("monitor.xml") +
              ")\nError loading monitor item, skipping. (Monitor entry 1 of the file " + file("monitor.xml") +
              ")\nNot written: The file " + file("monitor.xml") +
-             " holds one monitor entry without a class name, which a save would drop."},
+             " holds one monitor entry without a class name, which a save would drop.\nNot written: The file " +
+             file("monitor.xml") +
+             " holds what the editor does not keep, and a save would leave it out: the element "
+             "Monitors/JMX/Frob."},
         {"alerts.emailmonitor.xml",
          "<EmailMonitor><SMTPServer>mx</SMTPServer><Addresses><Address>a@example.com</Address></Addresses>"
          "</EmailMonitor>",
