@@ -153,8 +153,17 @@ bool FileEditorForm::MayTakeChosenFile(const std::string& chosen) {
     // Loading a file throws away the edits shown: asked first. Yes saves them to the file shown until now.
     const bool loads = setup().reloadAfterChoosing == FileEditorSetup::ReloadAfterChoosing::Always ||
                        chosen != *record().storedName || *record().changed;
-    return !loads ||
-           AskBeforeDiscarding(services_.prompts, kSaveChangesQuestion, [this] { return SaveFile(); });
+    if (!loads) return true;
+    // With no file yet the values shown cannot be saved: Yes to "save them?" would only say so, and the file
+    // chosen would be dropped. The user says whether what that file holds replaces them.
+    if (Text(txtFileName).empty()) {
+        return !changed() || services_.prompts.AskYesNo(
+                                 "No file has been chosen for the values shown, so they cannot be saved. "
+                                 "Choosing " +
+                                 services_.paths.ResolvePath(*record().referringFile, chosen) +
+                                 " replaces them with what it holds. Do you want to go on?") == Answer::Yes;
+    }
+    return AskBeforeDiscarding(services_.prompts, kSaveChangesQuestion, [this] { return SaveFile(); });
 }
 
 void FileEditorForm::AfterChoosing() {

@@ -55,15 +55,18 @@ TEST(DetailedEditorFramework, ARecordWithoutFileStartsWithTheChooserAndReloadsOn
     EXPECT_EQ(kit.record.DetailedDispositionFile, "");
 
     // The file chosen later is created, goes into the record and is loaded, once the user said the edit
-    // may go; saving writes every setting.
+    // may go (it cannot be saved: there is no file to save it to); saving writes every setting.
     const std::string file = kit.Dispose("late.sample.xml");
+    const std::string replaces =
+        "No file has been chosen for the values shown, so they cannot be saved. Choosing " + file +
+        " replaces them with what it holds. Do you want to go on?";
     kit.s.dialogs.AnswerFile(file);
-    kit.s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::Cancel);
+    kit.s.prompts.ExpectYesNo(replaces, Answer::No);
     form.UserClick("cmdBrowseConfig");
     EXPECT_EQ(std::make_tuple(form.Text("txtFileName"), form.Text("txtName")), std::make_tuple("", "n"));
     EXPECT_FALSE(std::filesystem::exists(file));
     kit.s.dialogs.AnswerFile(file);
-    kit.s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::No);
+    kit.s.prompts.ExpectYesNo(replaces, Answer::Yes);
     form.UserClick("cmdBrowseConfig");
     EXPECT_EQ(kit.record.DetailedDispositionFile, "+/dispose/late.sample.xml");
     EXPECT_TRUE(kit.record.Changed);

@@ -216,11 +216,24 @@ TEST(MonitorFileEditors, AnEntryWithoutFileStartsWithTheChooserAndANewFileHoldsI
     editor.UserClick("cmdSave");
     EXPECT_EQ(std::tie(editor.Text("txtLogFile"), editor.requestedFocus()),
               std::make_tuple(kit.Cfg("run.txt"), "cmdBrowseConfig"));
-    kit.s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::No);
+
+    // With no file, the values shown cannot be saved: the user says whether the file chosen replaces them.
+    // No keeps them and creates nothing.
+    fs::create_directories(kit.Program("config"));
+    const std::string replaces =
+        "No file has been chosen for the values shown, so they cannot be saved. "
+        "Choosing " +
+        kit.Cfg("new.log.xml") + " replaces them with what it holds. Do you want to go on?";
+    kit.s.dialogs.AnswerFile(kit.Cfg("new.log.xml"));
+    kit.s.prompts.ExpectYesNo(replaces, Answer::No);
+    editor.UserClick("cmdBrowseConfig");
+    EXPECT_EQ(std::tie(editor.Text("txtFileName"), editor.Text("txtLogFile")),
+              std::make_tuple("", kit.Cfg("run.txt")));
+    EXPECT_FALSE(fs::exists(kit.Cfg("new.log.xml")));
 
     // A new file: the root alone on two lines, every default loaded, the entry told at once.
-    fs::create_directories(kit.Program("config"));
     kit.s.dialogs.AnswerFile(kit.Cfg("new.log.xml"));
+    kit.s.prompts.ExpectYesNo(replaces, Answer::Yes);
     editor.UserClick("cmdBrowseConfig");
     EXPECT_EQ(kit.s.dialogs.requests.back().initialFolder, kit.dir / "cfg");
     EXPECT_EQ(ReadFile(kit.Cfg("new.log.xml")), "<LogConfig>\r\n</LogConfig>\r\n");
