@@ -232,8 +232,10 @@ void FileEditorForm::MarkDeclaredElementsRead(XmlNode root) const {
 
 void FileEditorForm::ReportUnknownValue(const std::string& element, const std::string& value,
                                         const std::string& shownAs) {
-    ReportChangedValue(UnknownValueMessage({}, element, value) + ", shown and saved as " + shownAs,
-                       element + "=" + value + " (written as " + shownAs + ")");
+    // Said as any value the window does not know: naming the file, since the window is not yet open.
+    services_.prompts.Show(UnknownValueLoaded(
+        UnknownValueMessage({}, element, value) + ", shown and saved as " + shownAs, GetConfigFilePath()));
+    changedValues_.push_back(element + "=" + value + " (written as " + shownAs + ")");
 }
 
 void FileEditorForm::ReportChangedValue(const std::string& message, const std::string& change) {

@@ -137,7 +137,8 @@ TEST(WriteToFileEditor, OlderElementsAreReplacedATabDelimiterSurvivesAndAnUnknow
         "weekly.writetofile.xml", DispositionWith("<FileName>+/out.txt</FileName><BackupInterval>Weekly</"
                                                   "BackupInterval><BackupDaily>0</BackupDaily>"));
     FrmWriteToFile unknown(kit.s.services, kit.master);
-    kit.s.prompts.ExpectMessage("Unrecognized BackupInterval=Weekly, shown and saved as Daily");
+    kit.s.prompts.ExpectMessage("Unrecognized BackupInterval=Weekly, shown and saved as Daily (in the file " +
+                                weekly + ")");
     unknown.OpenOn(DetailedFileOf(kit.record));
     EXPECT_TRUE(unknown.Checked("optDaily"));
     EXPECT_FALSE(unknown.changed());

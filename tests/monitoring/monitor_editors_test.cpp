@@ -126,7 +126,9 @@ TEST(MonitorFileEditors, LogLevelAndIntervalFollowTheirReadingRules) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.elements);
         kit.Place("r.log.xml", "<LogConfig>" + c.elements + "</LogConfig>");
-        for (const std::string& message : c.messages) kit.s.prompts.ExpectMessage(message);
+        // The window is not open yet: the message names the file.
+        for (const std::string& message : c.messages)
+            kit.s.prompts.ExpectMessage(message + " (in the file " + kit.Cfg("r.log.xml") + ")");
         editor.OpenOn(MonitorFileOf(kit.entry));
         EXPECT_TRUE(editor.Checked(c.level));
         EXPECT_TRUE(editor.Checked(c.interval));
