@@ -17,17 +17,18 @@ namespace {
 namespace fs = std::filesystem;
 
 // The number of a numbered backup's name, NAME.~N~; 0 when `entry` is none of `name`'s.
-int BackupNumber(const std::string& entry, const std::string& name) {
+int64_t BackupNumber(const std::string& entry, const std::string& name) {
     const std::string prefix = name + ".~";
     if (entry.size() <= prefix.size() + 1 || entry.compare(0, prefix.size(), prefix) != 0 ||
         entry.back() != '~')
         return 0;
     const std::string digits = entry.substr(prefix.size(), entry.size() - prefix.size() - 1);
-    if (digits.empty() || digits.size() > 9 || digits.front() == '0' ||
+    // Up to 18 digits: more numbers than saves could ever make, and still one of 64 bits.
+    if (digits.empty() || digits.size() > 18 || digits.front() == '0' ||
         !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
         return 0;
     }
-    return std::stoi(digits);
+    return std::stoll(digits);
 }
 
 int64_t ModifiedOf(const std::string& path) {
@@ -45,7 +46,7 @@ std::vector<Backup> Numbered(const std::string& target) {
     for (fs::directory_iterator it(folder.empty() ? "/" : folder, error), end; !error && it != end;
          it.increment(error)) {
         const std::string entry = it->path().filename().string();
-        if (const int number = BackupNumber(entry, name)) {
+        if (const int64_t number = BackupNumber(entry, name)) {
             const std::string path = (folder == "/" ? "" : folder) + "/" + entry;
             if (platform::FileExists(path)) found.push_back({path, number, ModifiedOf(path)});
         }
@@ -102,13 +103,18 @@ std::string SuffixRefusal(const std::string& suffix) {
 BackupPolicy EditorBackups(const ISettings& settings) {
     BackupPolicy policy;
     policy.control = BackupControl::Numbered;
-    const std::string kept = settings.Text(kBackupsKeptKey);
+    std::string kept = settings.Text(kBackupsKeptKey);
+    kept.erase(0, std::min(kept.find_first_not_of(" \t"), kept.size()));
+    kept.erase(kept.find_last_not_of(" \t") + 1);
     if (kept.empty()) return policy;
-    // Anything but a plain count (a settings file edited by hand) keeps the default.
-    if (kept.size() > 6 ||
-        !std::all_of(kept.begin(), kept.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    // Anything but a plain count (a settings file edited by hand), and a count beyond any number of saves,
+    // keeps every backup: none is ever removed on a number the editor could not read.
+    if (!std::all_of(kept.begin(), kept.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        policy.kept = SIZE_MAX;
         return policy;
-    const size_t number = std::stoul(kept);
+    }
+    kept.erase(0, std::min(kept.find_first_not_of('0'), kept.size() - 1));
+    const size_t number = kept.size() > 18 ? SIZE_MAX : std::stoull(kept);
     if (number == 0) policy.control = BackupControl::None;
     policy.kept = std::max<size_t>(number, 1);
     return policy;
@@ -149,7 +155,7 @@ void KeepBackup(const std::string& path, const BackupPolicy& policy) {
         return;
     }
     if (numbered.empty() || !SameContent(numbered.back().path, target)) {
-        int number = numbered.empty() ? 1 : numbered.back().number + 1;
+        int64_t number = numbered.empty() ? 1 : numbered.back().number + 1;
         // Another save that took the number meanwhile: the next one.
         while (!platform::WriteBackupCopy(path, name + ".~" + std::to_string(number) + "~", false)) ++number;
         numbered = Numbered(target);
@@ -175,7 +181,7 @@ void KeepTextAsBackup(const std::string& path, const std::string& text) {
     };
     if (holds(target) || (!numbered.empty() && holds(numbered.back().path))) return;
     const std::string name = platform::FileName(target);
-    int number = numbered.empty() ? 1 : numbered.back().number + 1;
+    int64_t number = numbered.empty() ? 1 : numbered.back().number + 1;
     while (!platform::WriteBackupCopy(path, name + ".~" + std::to_string(number) + "~", false, &text))
         ++number;
 }

@@ -35,13 +35,13 @@ std::optional<BackupControl> ParseBackupControl(const std::string& word);
 std::string SuffixRefusal(const std::string& suffix);
 
 // The editor's backups: numbered, `backups/kept` of them per file (kBackupsKeptDefault when it is not set,
-// none when it is 0).
+// none when it is 0, all of them when it is no count).
 BackupPolicy EditorBackups(const ISettings& settings);
 
 // One backup of a file, beside it.
 struct Backup {
     std::string path;
-    int number = 0;        // N of NAME.~N~; 0 for the simple backup
+    int64_t number = 0;    // N of NAME.~N~; 0 for the simple backup
     int64_t modified = 0;  // when it was written (it keeps the time the save made it), ns since 1970
     bool operator==(const Backup&) const = default;
 };

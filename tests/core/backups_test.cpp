@@ -77,8 +77,8 @@ BackupPolicy Policy(BackupControl control, size_t kept = kBackupsKeptDefault,
     return policy;
 }
 
-std::vector<int> Numbers(const std::vector<Backup>& backups) {
-    std::vector<int> numbers;
+std::vector<int64_t> Numbers(const std::vector<Backup>& backups) {
+    std::vector<int64_t> numbers;
     for (const Backup& backup : backups) numbers.push_back(backup.number);
     return numbers;
 }
@@ -100,7 +100,7 @@ TEST(Backups, ThirtySavesWithALimitOfFiveKeepTheFiveNewestAndNoCopyOfWhatTheNewe
     for (int n = 26; n <= 30; ++n)
         EXPECT_EQ(ReadFile(path + ".~" + std::to_string(n) + "~"), "v" + std::to_string(n - 1) + "\r\n");
     EXPECT_EQ(ReadFile(path), "v30\r\n");
-    EXPECT_EQ(Numbers(BackupsOf(path)), (std::vector<int>{30, 29, 28, 27, 26}));
+    EXPECT_EQ(Numbers(BackupsOf(path)), (std::vector<int64_t>{30, 29, 28, 27, 26}));
 
     // Saving again what the file holds (a window saved twice with nothing changed in between) writes nothing
     // and keeps no backup: with one backup kept, the only copy of the text before the last change stays, and
@@ -118,20 +118,20 @@ TEST(Backups, ThirtySavesWithALimitOfFiveKeepTheFiveNewestAndNoCopyOfWhatTheNewe
               "Saved: " + path + " held this text already, so it was not written again.");
     EXPECT_EQ(state(), before);
     EXPECT_EQ(std::make_tuple(Numbers(BackupsOf(path)), ReadFile(path + ".~31~")),
-              std::make_tuple(std::vector<int>{31}, std::string("v30\r\n")));
+              std::make_tuple(std::vector<int64_t>{31}, std::string("v30\r\n")));
 
     // A save tried again after its write failed finds the backup it kept then, and keeps no second one.
     KeepBackup(path, one);
     KeepBackup(path, one);
-    EXPECT_EQ(Numbers(BackupsOf(path)), std::vector<int>{32});
+    EXPECT_EQ(Numbers(BackupsOf(path)), std::vector<int64_t>{32});
     EXPECT_EQ(SaveWith(path, "v32", policy), "");
-    EXPECT_EQ(Numbers(BackupsOf(path)), std::vector<int>{32});
+    EXPECT_EQ(Numbers(BackupsOf(path)), std::vector<int64_t>{32});
 
     // A lower limit removes the oldest at the next save.
     EXPECT_EQ(SaveWith(path, "v33", policy), "");
     EXPECT_EQ(SaveWith(path, "v34", policy), "");
     EXPECT_EQ(SaveWith(path, "v35", Policy(BackupControl::Numbered, 2)), "");
-    EXPECT_EQ(Numbers(BackupsOf(path)), (std::vector<int>{35, 34}));
+    EXPECT_EQ(Numbers(BackupsOf(path)), (std::vector<int64_t>{35, 34}));
     // Names that only look like backups are neither counted nor removed.
     WriteFile(path + ".~07~", "x");
     WriteFile(path + ".~x~", "x");
@@ -139,6 +139,13 @@ TEST(Backups, ThirtySavesWithALimitOfFiveKeepTheFiveNewestAndNoCopyOfWhatTheNewe
     EXPECT_EQ(FolderEntries(temp.path()),
               (std::vector<std::string>{"master.xml", "master.xml.~07~", "master.xml.~35~", "master.xml.~36~",
                                         "master.xml.~x~"}));
+    // Numbers go on past nine digits, as GNU's do: the backup after ~999999999~ is still one.
+    const std::string last = path + ".~999999999~";
+    WriteFile(last, "older\r\n");
+    EXPECT_EQ(SaveWith(path, "v37", Policy(BackupControl::Numbered, 2)), "");
+    EXPECT_EQ(SaveWith(path, "v38", Policy(BackupControl::Numbered, 2)), "");
+    EXPECT_EQ(Numbers(BackupsOf(path)), (std::vector<int64_t>{1000000001, 1000000000}));
+    EXPECT_EQ(ReadFile(path + ".~1000000001~"), "v37\r\n");
 }
 
 TEST(Backups, SimpleAndExistingBackupsFollowGnuAndLieBesideTheFileALinkNames) {
@@ -164,7 +171,7 @@ TEST(Backups, SimpleAndExistingBackupsFollowGnuAndLieBesideTheFileALinkNames) {
                                         "monitor.xml.~2~", "monitor.xml~"}));
     EXPECT_EQ(ReadFile(real + ".~2~"), "five\r\n");
     // The history lists the numbered ones newest first, then the simple one.
-    EXPECT_EQ(Numbers(BackupsOf(link)), (std::vector<int>{2, 1, 0}));
+    EXPECT_EQ(Numbers(BackupsOf(link)), (std::vector<int64_t>{2, 1, 0}));
     EXPECT_EQ(BackupsOf(link).back().path, real + "~");
 
     // A suffix that would make the backup a configuration file by its name stops the save.
@@ -188,8 +195,18 @@ TEST(Backups, TheGnuWordsAndTheEditorSettingGiveThePolicy) {
     EXPECT_EQ(EditorBackups(settings), Policy(BackupControl::Numbered, 10));
     settings.SetText(kBackupsKeptKey, "3");
     EXPECT_EQ(EditorBackups(settings), Policy(BackupControl::Numbered, 3));
-    settings.SetText(kBackupsKeptKey, "-4");
-    EXPECT_EQ(EditorBackups(settings), Policy(BackupControl::Numbered, 10));
+    // A count too large to reach keeps every backup; so does a setting that is no count (a settings file
+    // edited by hand): backups are never removed on a number the editor could not read.
+    settings.SetText(kBackupsKeptKey, "1000000");
+    EXPECT_EQ(EditorBackups(settings), Policy(BackupControl::Numbered, 1000000));
+    for (const char* all : {"99999999999999999999999", "-4", "ten"}) {
+        settings.SetText(kBackupsKeptKey, all);
+        EXPECT_EQ(EditorBackups(settings), Policy(BackupControl::Numbered, SIZE_MAX)) << all;
+    }
+    settings.SetText(kBackupsKeptKey, " 12 ");
+    EXPECT_EQ(EditorBackups(settings), Policy(BackupControl::Numbered, 12));
+    settings.SetText(kBackupsKeptKey, "000");
+    EXPECT_EQ(EditorBackups(settings), Policy(BackupControl::None, 1));
 }
 
 TEST(Backups, ABackupKeepsTheOwnerGroupModeAndAttributesOfTheFile) {
