@@ -209,24 +209,33 @@ Findings CheckDispositions(const std::string& fileName, const CheckContext& cont
     const auto judge = [&](const CCatDisposition& disposition) {
         Verdict verdict;
         const EditorRegistration* editor = context.editors.Find(EditorFamily::Disposition, disposition.Type);
-        if (!editor && !configuration.Types().RequiresDetailedFile(disposition.Type).value_or(false))
-            return verdict;
+        const bool required = configuration.Types().RequiresDetailedFile(disposition.Type).value_or(false);
+        if (!editor && !required) return verdict;
         const std::string& detailed = disposition.DetailedDispositionFile;
         verdict.path = paths.ResolvePath(disposition.DispositionFilePath, detailed);
         const platform::PathLook& look = caches.Look(verdict.path);
-        verdict.missing = detailed.empty() || !look.exists;
+        // Only a type the catalogue gives a detailed file must have one, as a save judges it; a file named
+        // for a type with an editor of its own is read by that editor when it is there.
+        if (detailed.empty() || !look.exists) {
+            verdict.missing = required;
+            return verdict;
+        }
         // A type whose editor reads the file takes anything: the editor reports a folder or a pipe for what
         // it is. Any other type needs a regular file.
-        if (!verdict.missing && editor) verdict.messages = &caches.Messages(*editor, verdict.path);
-        if (!verdict.missing && !editor) verdict.notAFile = platform::WhyNotAFile(look);
+        if (editor) verdict.messages = &caches.Messages(*editor, verdict.path);
+        if (!editor) verdict.notAFile = platform::WhyNotAFile(look);
         return verdict;
     };
     for (const CCatDispositions& category : configuration.Categories()) {
+        // Two dispositions of a category with one type and file would give the same lines twice, which
+        // nothing tells apart: each is said once.
+        std::unordered_set<const Verdict*> said;
         for (const CCatDisposition& disposition : category.Dispositions) {
             const auto [found, added] =
                 verdicts.try_emplace({disposition.Type, disposition.DetailedDispositionFile});
             if (added) found->second = judge(disposition);
             const Verdict& verdict = found->second;
+            if (!said.insert(&verdict).second) continue;
             const std::string& detailed = disposition.DetailedDispositionFile;
             if (verdict.missing) {
                 Add(findings, {},

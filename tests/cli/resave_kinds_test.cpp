@@ -245,15 +245,35 @@ TEST_F(SampleTool, CheckNamesTheMailboxFileAndCategoryOfEveryFailure) {
         << "the sample's Maildir homes lie below the program";
     fs::remove(file("dispose/helpdesk.forward.xml"));
     Edit("dispose/oncall-relay.forward.xml", "<From>relay@example.com</From>", "<From></From>");
+    // Two dispositions of a category that name the same missing file: said once, not as two lines that
+    // cannot be told apart.
+    const std::string forward =
+        "\t\t<Disposition>\r\n\t\t\t<Type>ForwardMessage</Type>\r\n"
+        "\t\t\t<DetailedDispositionFile>+/dispose/helpdesk.forward.xml</"
+        "DetailedDispositionFile>\r\n\t\t\t<DirectoryForErrors></DirectoryForErrors>\r\n"
+        "\t\t</Disposition>\r\n";
+    Edit("support.disposition.xml", forward, forward + forward);
     const auto run = Run({"check", "config/master.xml"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(Holds(run.out,
-                      "Support: +/support.disposition.xml: Default: The detailed disposition file of a "
-                      "ForwardMessage disposition is missing: " +
-                          file("dispose/helpdesk.forward.xml") + "\n"));
+    const std::string missingHelpdesk =
+        "Support: +/support.disposition.xml: Default: The detailed disposition "
+        "file of a ForwardMessage disposition is missing: " +
+        file("dispose/helpdesk.forward.xml") + "\n";
+    EXPECT_TRUE(Holds(run.out, missingHelpdesk));
+    EXPECT_EQ(run.out.find(missingHelpdesk), run.out.rfind(missingHelpdesk)) << run.out;
     EXPECT_TRUE(Holds(
         run.out, "Support: +/dispose/oncall-relay.forward.xml: SupportUrgent: From address is missing\n"));
     EXPECT_EQ(run.out.find("Detailed disposition file is missing or incorrect"), std::string::npos);
+    // A type the catalogue gives no detailed file needs none, though it has an editor: check judges it as a
+    // save does, and says nothing a save would not.
+    const std::string types = ReadFile(file("systemDispositionTypes.xml"));
+    Edit("systemDispositionTypes.xml", "<Name>ForwardMessage</Name>\r\n\t\t<DetailedDispositionFile>1<",
+         "<Name>ForwardMessage</Name>\r\n\t\t<DetailedDispositionFile>0<");
+    EXPECT_EQ(Run({"check", "config/master.xml"}).out.find("ForwardMessage disposition is missing"),
+              std::string::npos);
+    EXPECT_EQ(
+        Run({"resave", "--check", "--master=config/master.xml", "config/support.disposition.xml"}).status, 0);
+    test::WriteFile(file("systemDispositionTypes.xml"), types);
     // A folder where a custom type's file is named is there: said to be one, not missing.
     const std::string archive = file("dispose/archive.customdisposition.xml");
     const std::string archiveText = ReadFile(archive);
