@@ -190,24 +190,33 @@ void DispositionConfiguration::BuildCategories(const OpenedFile& file, IPrompts&
     // is told, since the later definition (its place in the tree) is not what they see. A warning, placed at
     // the catalogue (check says it there once): this file is saved as the window shows it.
     std::vector<std::string> repeated;
-    std::string repeatedIn;
+    std::vector<std::string> repeatedIn;  // the files holding the later definitions, in their order
     for (const CCategory& category : catalogue_) {
         if (index_.count(category.CategoryName) != 0) {
             repeated.push_back(category.CategoryName);
-            if (repeatedIn.empty() && category.DefinedIn >= 1 && category.DefinedIn <= 2)
-                repeatedIn = categoryFiles_[category.DefinedIn - 1];
+            if (category.DefinedIn >= 1 && category.DefinedIn <= 2) {
+                const std::string& file = categoryFiles_[category.DefinedIn - 1];
+                if (std::find(repeatedIn.begin(), repeatedIn.end(), file) == repeatedIn.end())
+                    repeatedIn.push_back(file);
+            }
             continue;
         }
         add(category.CategoryName, &category.ParentCategory);
     }
     categories_.resize(added);
     if (!repeated.empty()) {
+        const std::string said =
+            "These categories are defined more than once in the category definitions files (or are named "
+            "Default, which is built in); only the first definition of each is used: " +
+            NameList(repeated);
+        // The window names the files; the tool puts the first before the words.
+        std::string where;
+        for (const std::string& file : repeatedIn) where += (where.empty() ? "" : " and ") + file;
         prompts.Show({MessageKind::Warning,
-                      "These categories are defined more than once in the category definitions files (or "
-                      "are named Default, which is built in); only the first definition of each is used: " +
-                          NameList(repeated),
-                      {},
-                      Place::File(repeatedIn)});
+                      repeatedIn.empty()
+                          ? said
+                          : said + " (in the file" + (repeatedIn.size() > 1 ? "s " : " ") + where + ")",
+                      said, Place::File(repeatedIn.empty() ? std::string() : repeatedIn.front())});
     }
     // Told at once, before any edit: no disposition file can be saved while the catalogue holds them.
     if (const std::vector<std::string> unsaveable = UnsaveableCategories(); !unsaveable.empty()) {

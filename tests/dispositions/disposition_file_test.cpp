@@ -173,12 +173,13 @@ TEST(DispositionFile, RepeatedLoopingAndUnwritableCatalogueCategories) {
              "<Spam><Disposition><Type>DoNothing</Type></Disposition></Spam>"
              "<Spam><Disposition><Type>DoNothing</Type><DirectoryForErrors>e</DirectoryForErrors>"
              "</Disposition></Spam></Dispositions>");
+    const std::string catalogue = f.dir / "categoryDefinitions.xml";
     f.s.prompts.ExpectMessage(
         "These categories are defined more than once in the category definitions files (or are named "
         "Default, which is built in); only the first definition of each is used: \"Spam\", \"Default\", "
-        "\"Junk\"");
+        "\"Junk\" (in the file " +
+        catalogue + ")");
     // Every name no disposition file can carry is told at once, before any edit, and again by a save.
-    const std::string catalogue = f.dir / "categoryDefinitions.xml";
     f.s.prompts.ExpectMessage("These categories of the category definitions file " + catalogue +
                               " cannot be written into a disposition file, as their names are not valid XML "
                               "element names (or hold a colon): \"Two Words\", \"x:y\". No disposition file "
