@@ -68,10 +68,20 @@ class GraphBuilder {
         // is made plain, as check's orphans take a name through ".."; links are not followed.
         std::string path = named.empty() ? named : std::filesystem::path(named).lexically_normal().string();
         // A spelling through a folder that is not there ("+/gone/../archive.xml") opens nothing, whichever
-        // file it spells: it is a node of its own, missing, not the file it would be made plain into.
-        if (path != named && !platform::PathExists(named)) path = named;
+        // file it spells: it is a node of its own, missing, not the file it would be made plain into. A
+        // missing file spelled through a folder that is there is the one missing file.
+        if (path != named && !platform::PathExists(std::filesystem::path(named).parent_path().string()))
+            path = named;
         // A name that names nothing is a node of its own, so that each such reference shows.
-        const std::string id = path.empty() ? "missing:" + from + "\n" + label : "file:" + path;
+        std::string id = path.empty() ? "missing:" + from + "\n" + label : "file:" + path;
+        // A file named in another role than its node was made for (a mailbox's disposition file that a
+        // disposition names as its detailed file, one detailed file of two types) is read in that role too,
+        // as a node of its own: drawn as the first role found it, the second would hide what the file names
+        // or pass a file that role cannot read.
+        if (const GraphNode* first = path.empty() ? nullptr : graph_.Find(id);
+            first && (first->kind != kind || first->type != type)) {
+            id += " as " + (type.empty() ? std::string(GraphNodeKindName(kind)) : type);
+        }
         GraphNode& node = Node(id, kind, label.empty() ? "(no file name)" : label, path, type, root);
         if (!from.empty()) Edge(from, id);
         return node;

@@ -166,5 +166,62 @@ TEST_F(ReferenceGraphTest, TheOverviewOpensWhatANodeStandsForAndSaysWhenItIsMiss
     EXPECT_EQ(opened, (std::vector<std::string>{"file:" + dir + "/fwd.xml", "mailbox:two\nlines"}));
 }
 
+// A file named in two roles (a mailbox's disposition file that another disposition file names as a detailed
+// file by mistake) is read in each: the mistaken role shows as not read, and the mailbox's file is followed
+// whichever mailbox comes first. A missing file named through ".." of a folder that is there is one node.
+TEST_F(ReferenceGraphTest, AFileInTwoRolesIsReadInEachWhateverTheOrder) {
+    const std::string move =
+        "<Dispositions><Default><Disposition><Type>MoveToSubfolder</Type>"
+        "<DetailedDispositionFile>";
+    WriteFile(dir + "/types.xml",
+              "<DispositionTypes><DispositionType><Name>ForwardMessage</Name></DispositionType>"
+              "<DispositionType><Name>MoveToSubfolder</Name></DispositionType></DispositionTypes>");
+    WriteFile(dir + "/dA.xml",
+              move + "+/dB.xml</DetailedDispositionFile></Disposition>" +
+                  "<Disposition><Type>MoveToSubfolder</Type><DetailedDispositionFile>+/gone." +
+                  "xml</DetailedDispositionFile></Disposition></Default></Dispositions>");
+    WriteFile(dir + "/dB.xml",
+              "<Dispositions><Default><Disposition><Type>ForwardMessage</Type>"
+              "<DetailedDispositionFile>+/f.xml</DetailedDispositionFile></Disposition>"
+              "</Default></Dispositions>");
+    WriteFile(dir + "/f.xml", "<Disposition/>");
+    fs::create_directories(dir + "/sub");
+    const auto drawn = [&](bool aFirst) {
+        const std::string a =
+            "<Mailbox><Name>A</Name><DispositionFileName>+/dA.xml</DispositionFileName>"
+            "</Mailbox><Mailbox><Name>A2</Name><DispositionFileName>+/sub/../dA.xml"
+            "</DispositionFileName></Mailbox>";
+        const std::string b =
+            "<Mailbox><Name>B</Name><DispositionFileName>+/dB.xml</DispositionFileName>"
+            "</Mailbox>";
+        WriteFile(master,
+                  "<ResponseHandler><DispositionTypesFile>+/types.xml</DispositionTypesFile><Mailboxes>" +
+                      (aFirst ? a + b : b + a) + "</Mailboxes></ResponseHandler>");
+        CollectingPrompts quiet;
+        const ReferenceGraph graph =
+            BuildReferenceGraph(master, PathContext(temp / "program"), BuiltInEditors(), quiet);
+        std::vector<std::string> files;
+        for (const GraphNode& node : graph.nodes) {
+            if (node.kind == GraphNodeKind::Dispositions || node.kind == GraphNodeKind::DetailedFile)
+                files.push_back(node.path + " " + GraphNodeKindName(node.kind) + " " + node.type + " " +
+                                std::to_string(static_cast<int>(node.state)));
+        }
+        std::sort(files.begin(), files.end());
+        return files;
+    };
+    const std::string present = std::to_string(static_cast<int>(GraphFileState::Present));
+    const std::string missing = std::to_string(static_cast<int>(GraphFileState::Missing));
+    const std::string unread = std::to_string(static_cast<int>(GraphFileState::Unreadable));
+    const std::vector<std::string> expected = {
+        dir + "/dA.xml disposition configuration file  " + present,
+        dir + "/dB.xml detailed disposition file MoveToSubfolder " + unread,
+        dir + "/dB.xml disposition configuration file  " + present,
+        dir + "/f.xml detailed disposition file ForwardMessage " + present,
+        dir + "/gone.xml detailed disposition file MoveToSubfolder " + missing,
+    };
+    EXPECT_EQ(drawn(true), expected);
+    EXPECT_EQ(drawn(false), expected);
+}
+
 }  // namespace
 }  // namespace pv
