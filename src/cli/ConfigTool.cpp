@@ -467,7 +467,14 @@ int RunCommand(const Command& command, const std::vector<std::string>& args, std
             return kExitOk;
         }
         StreamPrompts prompts(err, environment.verbose);
-        const std::string stored = ScramblePassword(line, prompts);
+        std::string stored;
+        try {
+            stored = ScramblePassword(line, prompts);
+        } catch (const AppError& refused) {
+            // A password that would be read back as another one.
+            prompts.Say(refused.description());
+            return kExitFailed;
+        }
         // A window stores such a password in clear after its message; a script asked for the stored form
         // and would put the clear text into a file as if it were scrambled. The message says why, and
         // nothing is printed.

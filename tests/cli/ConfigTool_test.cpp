@@ -70,6 +70,15 @@ TEST_F(ConfigTool, ScrambleAndUnscrambleOneLine) {
               std::make_tuple(1, "",
                               Said("Password contains out-of-bounds character, it will not be encrypted.  "
                                    "Character=#233")));
+    // One that would be read back as another password is refused, with the reason.
+    const std::string warning = "Password contains out-of-bounds character, it will not be encrypted.  ";
+    EXPECT_EQ(
+        Run({"scramble"}, "\tabc\n"),
+        (ToolRun{1, "",
+                 Said(warning + "Character=#9\n" +
+                      "The password begins or ends with a tab or a line break, which cannot be scrambled: "
+                      "stored as it is, it would be read back without it, as another password. Change "
+                      "the password.")}));
     // Standard input that cannot be read is no empty password: a script would store that.
     fs::create_directories(cfg);
     for (const std::string command : {"scramble", "unscramble"}) {
