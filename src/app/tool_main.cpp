@@ -1,6 +1,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <exception>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -19,7 +20,16 @@ int main(int argc, char** argv) {
     if (::isatty(STDIN_FILENO) != 0) environment.terminal = STDIN_FILENO;
     if (const char* control = std::getenv("VERSION_CONTROL")) environment.versionControl = control;
     if (const char* suffix = std::getenv("SIMPLE_BACKUP_SUFFIX")) environment.simpleBackupSuffix = suffix;
-    const int status = pv::RunTool(args, std::cin, std::cout, std::cerr, environment);
+    int status = 1;
+    try {
+        status = pv::RunTool(args, std::cin, std::cout, std::cerr, environment);
+    } catch (const std::exception& error) {
+        // Every failure the tool knows of is said where it happens; one that gets this far is still said, and
+        // ends the run as a failure rather than as a crash a script cannot tell from a signal.
+        std::cout.flush();
+        std::cerr << "postvane-config-tool: " << error.what() << std::endl;
+        return 1;
+    }
     std::cout.flush();
     return status;
 }
