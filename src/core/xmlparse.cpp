@@ -2154,9 +2154,16 @@ Reading ReadingOfUtf8(std::string_view bytes, size_t markLength, const std::stri
     return ReadAs(Reading::Kind::kWindows1252, "Windows-1252");
 }
 
+constexpr const char* kWideOrEbcdic =
+    "the file is in UCS-4 or EBCDIC, which this program does not read; save it in UTF-8";
+
 Reading ReadingOf(std::string_view bytes) {
     const std::string_view all = bytes;
     const std::string_view first = all.substr(0, 4);
+    // UCS-4 (UTF-32) by its byte-order mark, before UTF-16's: the little-endian one begins with UTF-16's.
+    if (first == std::string_view("\xFF\xFE\0\0", 4) || first == std::string_view("\0\0\xFE\xFF", 4)) {
+        return Refusal(Refused(XmlRefusal::kEncoding, {1, 1}, kWideOrEbcdic));
+    }
     // UTF-16, by its byte-order mark or by the zero bytes of its first characters.
     if (first.substr(0, 2) == "\xFF\xFE" || first.substr(0, 2) == "\xFE\xFF" ||
         first == std::string_view("<\0?\0", 4) || first == std::string_view("\0<\0?", 4)) {
@@ -2166,9 +2173,7 @@ Reading ReadingOf(std::string_view bytes) {
     if (first == std::string_view("\0\0\0<", 4) || first == std::string_view("<\0\0\0", 4) ||
         first == std::string_view("\0\0<\0", 4) || first == std::string_view("\0<\0\0", 4) ||
         first == "\x4C\x6F\xA7\x94") {
-        return Refusal(
-            Refused(XmlRefusal::kEncoding, {1, 1},
-                    "the file is in UCS-4 or EBCDIC, which this program does not read; save it in UTF-8"));
+        return Refusal(Refused(XmlRefusal::kEncoding, {1, 1}, kWideOrEbcdic));
     }
 
     const bool utf8Mark = all.substr(0, 3) == "\xEF\xBB\xBF";
