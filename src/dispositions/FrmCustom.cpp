@@ -63,6 +63,12 @@ void FrmCustom::OpenWithNotepad() {
         return;
     }
     const std::string path = GetConfigFilePath();
+    // The editor starts in the file's folder: one that is not there starts none, and is the reason to give.
+    if (const std::string folder = platform::ParentFolder(path); !platform::FolderExists(folder)) {
+        services_.prompts.ShowMessage("The folder " + folder + " does not exist, so " + path +
+                                      " cannot be opened in a text editor.");
+        return;
+    }
     std::string tried;
     for (const EditorCandidate& candidate : TextEditorCandidates(EditorEnvironment::Current())) {
         if (!candidate.program.empty()) {

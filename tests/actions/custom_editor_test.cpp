@@ -120,6 +120,15 @@ TEST(CustomDispositionEditor, AChosenFileGoesToTheRecordAndOpensInTheTextEditorA
     // Only the name changed: the file itself is never written here.
     EXPECT_EQ(ReadFile(kit.Dispose("a.customdisposition.xml")), "<Disposition><X>1</X></Disposition>");
     EXPECT_FALSE(std::filesystem::exists(kit.Dispose("b.customdisposition.xml")));
+
+    // A name in a folder that is not there: that is said, not that no text editor could be started.
+    form.UserSetText("txtFileName", "+/nodir/x.customdisposition.xml");
+    const size_t launched = kit.s.launcher.launches.size();
+    kit.s.prompts.ExpectMessage("The folder " + (kit.dir / "nodir") + " does not exist, so " +
+                                (kit.dir / "nodir/x.customdisposition.xml") +
+                                " cannot be opened in a text editor.");
+    form.UserClick("cmdOpenWithNotepad");
+    EXPECT_EQ(kit.s.launcher.launches.size(), launched);
 }
 
 }  // namespace
