@@ -61,6 +61,13 @@ MessageFieldRows::Read MessageFieldRows::Load(XmlNode fields) {
         const std::string box = Form::RowControl(kLength, row);
         form_.SetText(box, ReadNodeText(entry, element, catalogues));
         if (!entry) continue;
+        // A length the file holds where the catalogue shows no box (a field whose type changed since it was
+        // written) is saved as it is: shown, so that what is saved is seen, and a save that refuses it
+        // points at a box that can be corrected.
+        if (!field.HasLengthBox() && !field.IsDate() && form_.Text(box) != catalogues) {
+            form_.SetVisible(Form::RowControl(kLabel, row), true);
+            form_.SetVisible(box, true);
+        }
         shown[field.Name] = true;
         read.rowOrder.push_back(field.Name);
         if (!SelectSingleNode(entry, element)) read.filled.push_back(field.Name + " (" + catalogues + ")");

@@ -72,6 +72,10 @@ TEST(FieldRows, OneRowPerOfferedFieldWithItsBoxAndTheFieldsElementReadAndWritten
     EXPECT_EQ(form.Text("txtFieldLength(1)"), "yyyy-MM-dd HH:mm:ss");
     EXPECT_EQ(form.Text("txtFieldLength(2)"), "12");
     EXPECT_EQ(form.Text("txtFieldLength(3)"), "");  // present but empty stays empty
+    // A length the file holds where the catalogue shows no box (the field's type changed since) is saved,
+    // so it is shown, and can be corrected when a save refuses it.
+    EXPECT_TRUE(form.Visible("lblFieldLength(2)") && form.Visible("txtFieldLength(2)") &&
+                form.Visible("txtFieldLength(3)"));
     EXPECT_EQ(form.events,
               (std::vector<std::string>{"click 1", "click 2", "change 2", "click 3", "change 3"}));
 
