@@ -100,6 +100,10 @@ void ReportNotices(const OpenedFile& file, IPrompts& prompts) {
         prompts.Show(
             {MessageKind::Error, "The file " + file.path + " " + notice, {}, Place::File(file.path)});
     }
+    for (const std::string& warning : file.xml.warnings) {
+        prompts.Show(
+            {MessageKind::Warning, "The file " + file.path + " " + warning, {}, Place::File(file.path)});
+    }
 }
 
 bool ReportOpened(const OpenedFile& file, const std::string& unreadablePrefix, IPrompts& prompts) {

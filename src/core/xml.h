@@ -169,6 +169,9 @@ struct XmlFile {
     bool windows1252 = false;
     // Things worth telling about a file that was read: each completes the sentence "The file <path> ...".
     std::vector<std::string> notices;
+    // The same, for what the server reads as this program does though a save writes it otherwise: told as
+    // warnings.
+    std::vector<std::string> warnings;
     // What LoadXmlFile read: these bytes, not whatever the file holds a moment later, are what the document
     // shows. Left absent for text parsed from memory.
     platform::FileFingerprint fingerprint;

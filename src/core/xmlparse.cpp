@@ -2262,9 +2262,32 @@ XmlFile ParseBytes(std::string_view bytes, bool rootOnly = false) {
             return ParseWithLibxml(bytes, rootOnly, false);
         case Reading::Kind::kAscii:
             return ParseWithLibxml(bytes, rootOnly, true);
-        case Reading::Kind::kSingleByte:
+        case Reading::Kind::kSingleByte: {
             // Read as the server's parser reads the encoding, then parsed as the UTF-8 it has become.
-            return ParseWithLibxml(TextOf(bytes, reading), rootOnly, true);
+            XmlFile file = ParseWithLibxml(TextOf(bytes, reading), rootOnly, true);
+            // A byte the encoding leaves undefined reads as U+FFFD, to the server too; a save writes that
+            // character, and the byte is gone: said, with where the first one is.
+            const std::string_view body = bytes.substr(reading.markLength);
+            const auto undefined = std::find_if(body.begin(), body.end(), [&](char byte) {
+                return (*reading.table)[static_cast<unsigned char>(byte)] == 0xFFFD;
+            });
+            if (file.wellFormed && undefined != body.end()) {
+                const size_t offset = static_cast<size_t>(undefined - body.begin());
+                // One byte is one character here: the column counts bytes from the line's start.
+                Position at = PositionOf(body, offset);
+                const size_t lineStart = body.find_last_of("\r\n", offset);
+                at.column =
+                    static_cast<long>(offset - (lineStart == std::string_view::npos ? 0 : lineStart + 1)) + 1;
+                char hex[8];
+                std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned char>(*undefined));
+                file.warnings.push_back("holds bytes that " + reading.encoding +
+                                        " does not define, the first at line " + std::to_string(at.line) +
+                                        ", column " + std::to_string(at.column) + " (" + hex +
+                                        "): the server reads each as U+FFFD, the replacement character, and "
+                                        "a save writes that character.");
+            }
+            return file;
+        }
         case Reading::Kind::kWindows1252:
             break;
     }
