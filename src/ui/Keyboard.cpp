@@ -498,6 +498,11 @@ bool FormWindow::KeyboardEvent(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusIn) {
         // After the click that gave the focus has placed the cursor.
         if (!form_.selectAllOnFocus() && textBox) return false;
+        // The focus coming back with the window (a message box or a child window closed, another window
+        // left) finds the box as the user left it: the next key goes on with the edit, not over all of it.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (textBox && (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason))
+            return false;
         if (auto* edit = qobject_cast<QLineEdit*>(watched)) {
             QTimer::singleShot(0, edit, [edit] { edit->selectAll(); });
         } else if (auto* text = qobject_cast<QPlainTextEdit*>(watched)) {

@@ -276,6 +276,16 @@ TEST_F(QtWindows, EditorTextBoxesSelectTheirTextOnFocusButTheMainWindowsDoNot) {
     QTest::qWait(20);
     EXPECT_EQ(addresses->textCursor().selectedText().replace(QChar::ParagraphSeparator, '\n'),
               addresses->toPlainText());
+    // The focus coming back to the window (a message box or a child window closed) leaves the cursor where
+    // the user had it: selecting all there would let the next key replace what was being edited.
+    QTextCursor end = addresses->textCursor();
+    end.movePosition(QTextCursor::End);
+    addresses->setTextCursor(end);
+    Find<QLineEdit>(forwardWindow, "txtFrom")->setFocus();
+    addresses->setFocus(Qt::ActiveWindowFocusReason);
+    QTest::qWait(20);
+    EXPECT_FALSE(addresses->textCursor().hasSelection());
+    EXPECT_EQ(addresses->textCursor().position(), end.position());
 
     ShownMainWindow shown(s.services, sample);
     FormWindow& mainWindow = shown.window;
