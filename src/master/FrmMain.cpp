@@ -491,7 +491,8 @@ bool FrmMain::saveMaster() {
     }
     save.disk = &disk_;
     save.backup = EditorBackups(services_.settings);
-    save.reload = [this] { LoadFile(Text(txtMasterConfig)); };
+    bool readAgain = true;
+    save.reload = [this, &readAgain] { readAgain = LoadFile(Text(txtMasterConfig)); };
     // The file now holds what the window shows.
     save.written = [this, forgetLoad = save.written] {
         forgetLoad();
@@ -507,6 +508,9 @@ bool FrmMain::saveMaster() {
         case SaveOutcome::Written:
             return true;
         case SaveOutcome::Reloaded:
+            // A file that could not be read again (removed meanwhile) leaves the window showing what it
+            // held, which is in no file: closing must still ask.
+            if (!readAgain) setChanged(true);
             return false;
         default:
             // What the window holds is not in the file: closing or loading another file must ask.

@@ -582,6 +582,14 @@ TEST_F(MainWindow, AFileChangedByAnotherProgramIsOverwrittenOnlyWhenTheUserSaysS
     s.prompts.ExpectChangedMeanwhile(master, Answer::Yes).ExpectMessage("Saved");
     main.UserClick("cmdAddMailbox");
     EXPECT_EQ(NamesInFile(), (Names{"two", "mine"}));
+    // No, with the file gone: it cannot be read again, so the window keeps what it shows, which is in no
+    // file, and closing asks.
+    main.UserClick("chkOnePass");
+    std::filesystem::remove(master);
+    s.prompts.ExpectChangedMeanwhile(master, Answer::No, "removed")
+        .ExpectMessageStartingWith("Couldn't load file, it doesn't exist");
+    main.UserClick("cmdSave");
+    EXPECT_TRUE(main.changed() && !main.Checked("chkOnePass"));
 }
 
 TEST_F(MainWindow, OpeningAnotherMasterAsksFirstWhenThereAreUnsavedEdits) {
