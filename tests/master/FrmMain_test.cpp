@@ -667,16 +667,16 @@ TEST_F(MainWindow, TheOverviewFollowsARenameMadeFromItAndSaysWhenAMailboxIsGone)
     EXPECT_EQ(s.windows.shown, (Names{"frmOverview", "frmMailbox"}));
 }
 
-// Past what can be laid out in a moment, the Overview says so and opens nothing, rather than hold the
-// window for minutes.
+// Past what can be laid out in a few seconds, the Overview says so and opens nothing, rather than hold the
+// window for longer.
 TEST_F(MainWindow, TheOverviewOfAnInstallationTooLargeToDrawIsRefusedAtOnce) {
     std::string many = "<ResponseHandler><Mailboxes>";
-    for (int i = 0; i < 1500; ++i) many += "<Mailbox><Name>b" + std::to_string(i) + "</Name></Mailbox>";
+    for (int i = 0; i < 1200; ++i) many += "<Mailbox><Name>b" + std::to_string(i) + "</Name></Mailbox>";
     OpenOn(many + "</Mailboxes></ResponseHandler>");
     s.prompts.ExpectMessage(
         "The installation of " + master +
-        " has 1507 mailboxes and files, more than the Overview draws (1500): laying them out "
-        "would keep the window busy for minutes. \"postvane-config-tool graph MASTER\" "
+        " has 1207 mailboxes and files, more than the Overview draws (1200): laying them out "
+        "would keep the window busy for too long. \"postvane-config-tool graph MASTER\" "
         "writes the whole picture as DOT, for Graphviz.");
     main.UserClick("cmdOverview");
     EXPECT_EQ(s.windows.shown, Names{});
