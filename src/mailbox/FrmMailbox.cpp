@@ -359,12 +359,14 @@ std::optional<Message> FrmMailbox::CheckFields(CMailbox* numbers) const {
     // Written whatever the protocol, so checked whatever it is. A box the protocol hides cannot take the
     // focus: the message says how to show it.
     const bool server = IsServerProtocol(protocol);
-    const auto hiddenBlankEnds = [&](const std::string& what, const char* control, bool shown) {
-        std::optional<Message> fault = blankEnds(what, Text(control), control);
+    const auto showing = [server](std::optional<Message> fault, bool shown) {
         if (fault && !shown)
             fault->text += server ? " The box is shown when a Maildir protocol is chosen."
                                   : " The box is shown when a mail server protocol (POP3 or IMAP) is chosen.";
         return fault;
+    };
+    const auto hiddenBlankEnds = [&](const std::string& what, const char* control, bool shown) {
+        return showing(blankEnds(what, Text(control), control), shown);
     };
     if (!server) {
         if (auto fault = hiddenBlankEnds("mail server", txtHost, false)) return fault;
@@ -389,8 +391,16 @@ std::optional<Message> FrmMailbox::CheckFields(CMailbox* numbers) const {
     } else {
         const std::string& home = Text(txtHomeFolder);
         if (home.empty()) return Fault("Home Folder is missing", txtHomeFolder);
-        if (!platform::FolderExists(Resolve(home))) {
-            Message fault = FolderNotFound("Home Folder does not exist", Resolve(home));
+        if (const std::string folder = Resolve(home); !platform::FolderExists(folder)) {
+            // Something else at the path is said for what it is: "does not exist" would send the user looking
+            // for what is there.
+            const platform::PathLook look = platform::LookAt(folder);
+            const std::string what = !look.exists              ? std::string()
+                                     : look.notRegular.empty() ? "is a file, not a folder"
+                                                               : "is " + look.notRegular + ", not a folder";
+            Message fault =
+                what.empty() ? FolderNotFound("Home Folder does not exist", folder)
+                             : NotFound("Home Folder " + what + ": " + folder, "Home Folder " + what, folder);
             fault.place.control = txtHomeFolder;
             return fault;
         }
@@ -401,14 +411,13 @@ std::optional<Message> FrmMailbox::CheckFields(CMailbox* numbers) const {
     // The three parts are kept in the one User element, separated by backslashes.
     static const char* const boxes[] = {txtDomain, txtUser, txtAlias};
     const AccountParts parts{Text(txtDomain), Text(txtUser), Text(txtAlias)};
+    // The account and the password are boxes of the mail server's: hidden under Maildir, and still saved.
     if (const auto problem = AccountPartProblem(parts, "the master file")) {
-        return Fault(problem->message, boxes[problem->part]);
+        return showing(Fault(problem->message, boxes[problem->part]), server);
     }
     if (const std::string refusal = UnstorablePassword(Text(txtPassword)); !refusal.empty())
-        return Fault(refusal, txtPassword);
-    if (auto fault = blankEnds("account", JoinAccount(parts), boxes[AccountPartAtBlankEnd(parts)]))
-        return fault;
-    return std::nullopt;
+        return showing(Fault(refusal, txtPassword), server);
+    return showing(blankEnds("account", JoinAccount(parts), boxes[AccountPartAtBlankEnd(parts)]), server);
 }
 
 bool FrmMailbox::SaveToRecord() {

@@ -122,7 +122,20 @@ TEST_F(MailboxEditor, ChecksComeInTheirOrderWithTheFieldsMessages) {
          "txtHost", type("txtHost", "")},
         {"Home Folder is missing", "txtHomeFolder", type("txtHomeFolder", "+/nowhere")},
         {"Home Folder does not exist", "txtHomeFolder", type("txtHomeFolder", "+/maildir")},
-        {"Limit on size of cur is missing", "txtLimitOnCurSize", type("txtLimitOnCurSize", "lots")},
+        {"Limit on size of cur is missing", "txtLimitOnCurSize",
+         [&] {
+             form.UserSetText("txtLimitOnCurSize", "4000");
+             form.UserSetText("txtAlias", "x\\y");
+         }},
+        // The account is saved under Maildir too, whose window hides its boxes.
+        {"Mailbox Alias must not contain a backslash (\\): the master file keeps Domain, Username and "
+         "Mailbox Alias in one text separated by backslashes, so \"x\\y\" would read back split differently. "
+         "The box is shown when a mail server protocol (POP3 or IMAP) is chosen.",
+         "txtAlias",
+         [&] {
+             form.UserSetText("txtAlias", "");
+             form.UserSetText("txtLimitOnCurSize", "lots");
+         }},
         {"Limit on size of cur must be numeric", "txtLimitOnCurSize",
          [&] {
              form.UserSetText("txtLimitOnCurSize", "4000");
@@ -212,6 +225,12 @@ TEST_F(MailboxEditor, AFolderOrPipeNamedAsAFileIsReportedForWhatItIs) {
                         "Categorization rules file is a named pipe (FIFO), not a file: " + cfg + "/pipe.xml",
                         "Disposition configuration file does not exist: " + cfg + "/nothing.xml"));
     EXPECT_EQ(fault("+/categorization.xml", "+/folder.xml").place.control, "cmdBrowseDisposition");
+    // And a file where a Maildir home folder is named.
+    record.sProtocol = "maildir";
+    record.sHomeFolder = "+/categorization.xml";
+    EXPECT_EQ(fault("+/categorization.xml", "+/disposition.xml").text,
+              "Home Folder is a file, not a folder: " + cfg + "/categorization.xml");
+    record.sProtocol = "pop3";
     // A path the system will not look up may name a file as well: its reason is said, not "does not exist".
     const std::string tooLong = std::string(PATH_MAX, 'l') + ".xml";
     EXPECT_EQ(fault("+/" + tooLong, "+/x.xml").text,
