@@ -131,12 +131,14 @@ std::optional<std::string> BrowseConfigFile(const Services& services, const File
     }
 }
 
-void CreateFileIfMissing(const Services& services, const std::string& path, const std::string& skeleton) {
-    if (platform::FileExists(path)) return;
+bool CreateFileIfMissing(const Services& services, const std::string& path, const std::string& skeleton) {
+    if (platform::FileExists(path)) return true;
     try {
         WriteTextFile(path, skeleton);
+        return true;
     } catch (const AppError& error) {
         services.prompts.ShowMessage(FormatError("Error=", error));
+        return false;
     }
 }
 

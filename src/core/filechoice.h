@@ -57,7 +57,8 @@ std::optional<std::string> BrowseConfigFile(const Services& services, const File
                                             const std::string& currentText);
 
 // Writes `skeleton` (WriteTextFile adds the final line end) to `path` when no file is there yet, the way a
-// Browse button creates the new file it was given; a failure is shown after "Error=".
-void CreateFileIfMissing(const Services& services, const std::string& path, const std::string& skeleton);
+// Browse button creates the new file it was given; a failure is shown after "Error=" and gives false, and
+// the Browse then changes nothing.
+bool CreateFileIfMissing(const Services& services, const std::string& path, const std::string& skeleton);
 
 }  // namespace pv

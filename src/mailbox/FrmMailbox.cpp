@@ -466,11 +466,12 @@ void FrmMailbox::BrowseCategorization() {
 void FrmMailbox::BrowseDisposition() {
     const auto chosen = BrowseConfigFile(services_, DispositionChoice(master_.FullPathToMasterConfig()),
                                          Text(txtDisposition));
-    if (!chosen) return;
+    // An empty disposition configuration file: every category starts without dispositions. Made before the
+    // box names it, so that a name whose file could not be made is not kept.
+    if (!chosen || !CreateFileIfMissing(services_, Resolve(*chosen), "<Dispositions>\r\n</Dispositions>"))
+        return;
     SetText(txtDisposition, *chosen);
     setChanged(true);
-    // An empty disposition configuration file: every category starts without dispositions.
-    CreateFileIfMissing(services_, Resolve(*chosen), "<Dispositions>\r\n</Dispositions>");
 }
 
 void FrmMailbox::EditDispositions() {

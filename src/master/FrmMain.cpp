@@ -750,10 +750,12 @@ void FrmMain::BrowseMonitorConfig() {
     choice.defaultName = "monitor.xml";
     choice.mode = FileCheck::CreatePrompt;
     const auto chosen = BrowseConfigFile(services_, choice, Text(txtMonitorConfigFile));
-    if (!chosen) return;
+    // Made before the box names it: a name whose file could not be made would be saved into the master.
+    if (!chosen ||
+        !CreateFileIfMissing(services_, ResolveAgainstMaster(*chosen), MonitorConfiguration::SkeletonText()))
+        return;
     SetText(txtMonitorConfigFile, *chosen);
     setChanged(true);
-    CreateFileIfMissing(services_, ResolveAgainstMaster(*chosen), MonitorConfiguration::SkeletonText());
 }
 
 void FrmMain::BrowseMasterConfig(const std::string& suggested) {

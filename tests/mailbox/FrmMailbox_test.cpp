@@ -272,6 +272,11 @@ TEST_F(MailboxEditor, BrowseButtonsUseTheirOwnDialogAndSeveralCategorizationFile
     EXPECT_EQ(form.Text("txtCatRuleFile"), "+/categorization.xml");
     EXPECT_EQ(ReadFile(cfg + "/new.disposition.xml"), kEmptyDispositions);
     EXPECT_TRUE(form.changed());
+    // A new file that cannot be made leaves the box as it was.
+    s.dialogs.AnswerFile(cfg + "/nowhere/d.disposition.xml");
+    s.prompts.ExpectMessageStartingWith("Error=76");
+    form.UserClick("cmdBrowseDisposition");
+    EXPECT_EQ(form.Text("txtDisposition"), "+/new.disposition.xml");
     ASSERT_TRUE(form.SaveToRecord());
     EXPECT_EQ(record.saCategorizationRulesConfigFiles, std::vector<std::string>{"+/categorization.xml"});
     EXPECT_EQ(record.sDispositionFileName, "+/new.disposition.xml");

@@ -250,6 +250,12 @@ TEST_F(MainWindow, BrowseButtonsUseTheirOwnDialogAndMailboxOperationsWriteOnlySa
         EXPECT_TRUE(main.changed());  // the first box of a pair as well as the second
     }
     EXPECT_EQ(ReadFile(cfg + "/chosen.xml"), "<Monitors>\r\n</Monitors>\r\n");
+    // A new file that cannot be made leaves the box as it was: the master would name a file that is not
+    // there.
+    s.dialogs.AnswerFile(cfg + "/nowhere/new.monitor.xml");
+    s.prompts.ExpectMessageStartingWith("Error=76");
+    main.UserClick("cmdBrowseMonitorConfig");
+    EXPECT_EQ(main.Text("txtMonitorConfigFile"), "+/chosen.xml");
 
     s.windows.Expect("frmMailbox", SaveAs("two"));
     s.prompts.ExpectMessage("Saved");
