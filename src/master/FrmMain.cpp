@@ -545,6 +545,11 @@ bool FrmMain::SaveShown() {
         ShowFault(services_.prompts, *fault);
         return false;
     }
+    // Nowhere to write: said, and the window left as it was (the boxes' texts are not taken for edits).
+    if (master_.MasterFilePath.empty()) {
+        services_.prompts.ShowMessage(kNoMasterFile);
+        return false;
+    }
     CommitFields();
     setChanged(false);
     return saveMaster();

@@ -525,6 +525,12 @@ TEST_F(MainWindow, MailboxesAddedWithoutAMasterFileGoIntoTheFileChosenWhenTheUse
               std::make_tuple("Choose the master config file you wish to open", "*.master.xml",
                               "Master config files(*.master.xml)|*master.xml|All xml files(*.xml)|*.xml",
                               std::string(std::getenv("HOME")), "master.xml", FileCheck::NoCheck, true));
+    // Save says there is nowhere to write, and leaves the window as it was: unchanged, closing asks nothing.
+    s.prompts.ExpectMessage(
+        "No master configuration file is open, so nothing was written. Choose or create one with the "
+        "\"...\" button beside the master file name.");
+    main.UserClick("cmdSave");
+    EXPECT_FALSE(main.changed());
     addWithoutFile("early");
     EXPECT_EQ(Listed(), Names{"early"});
     EXPECT_FALSE(std::filesystem::exists(program + "/config"));
