@@ -274,6 +274,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<pv::ISettings> settings;
     if (line.parser.isSet(line.noSettings)) {
         settings = std::make_unique<pv::MemorySettings>(false);
+        pv::ui::KeepToolkitSettings(false);
     } else {
         settings = std::make_unique<pv::ui::QtSettings>();
     }

@@ -1,5 +1,6 @@
 #include "ui/QtSettings.h"
 
+#include <QStandardPaths>
 #include <QStringList>
 
 #include "ui/QtText.h"
@@ -12,13 +13,25 @@ constexpr const char* kRememberNothing = "rememberNothing";
 
 }  // namespace
 
+void KeepToolkitSettings(bool keep) {
+    // Where they are as the program starts, before any call here moves them.
+    static const QString kept = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    const QString where = keep ? kept : QStringLiteral("/dev/null");
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, where);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, where);
+}
+
 QtSettings::QtSettings()
     : store_(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, kProgram, kProgram)),
-      keeping_(!store_->value(kRememberNothing, false).toBool()) {}
+      keeping_(!store_->value(kRememberNothing, false).toBool()) {
+    if (!keeping_) KeepToolkitSettings(false);
+}
 
 QtSettings::QtSettings(const QString& path)
     : store_(std::make_unique<QSettings>(path, QSettings::IniFormat)),
-      keeping_(!store_->value(kRememberNothing, false).toBool()) {}
+      keeping_(!store_->value(kRememberNothing, false).toBool()) {
+    if (!keeping_) KeepToolkitSettings(false);
+}
 
 std::string QtSettings::Text(const std::string& key) const {
     if (!keeping_) return session_.Text(key);
@@ -53,6 +66,7 @@ void QtSettings::SetList(const std::string& key, const std::vector<std::string>&
 void QtSettings::SetKeeping(bool keep) {
     if (keep == keeping_) return;
     keeping_ = keep;
+    KeepToolkitSettings(keep);
     store_->clear();
     if (!keep) {
         store_->setValue(kRememberNothing, true);

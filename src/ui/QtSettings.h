@@ -11,6 +11,11 @@ namespace pv::ui {
 // postvane-config/postvane-config.conf. Every change is written at once, so two editors running side by side
 // share what each keeps. Once "Remember nothing between runs" is chosen, the file holds that choice alone,
 // and what is set lasts until the program ends.
+// Qt's own file dialog keeps the folders it visited in QtProject.conf of the user's settings folder. While
+// nothing is to be kept (--no-settings, "Remember nothing between runs"), Qt's user settings are looked for
+// where none can be, so that it reads and writes none; `keep` puts them back where they were.
+void KeepToolkitSettings(bool keep);
+
 class QtSettings : public pv::ISettings {
   public:
     QtSettings();

@@ -74,7 +74,11 @@ TEST(Memory, SettingsAreWrittenAtOnceReadBackAndRememberingNothingLeavesOnlyThat
     EXPECT_EQ(
         std::make_tuple(settings.Keeping(), settings.Text(kLastFolderKey), settings.List(kRecentMastersKey)),
         std::make_tuple(false, std::string(), std::vector<std::string>{}));
+    // Nor does Qt's file dialog keep the folders it visited while nothing is kept.
+    const auto dialogState = [] { return QSettings(QSettings::UserScope, "QtProject").fileName(); };
+    EXPECT_TRUE(dialogState().startsWith("/dev/null/")) << dialogState().toStdString();
     settings.SetKeeping(true);
+    EXPECT_FALSE(dialogState().startsWith("/dev/null/"));
     settings.SetText(kLastFolderKey, "/kept");
     EXPECT_EQ(ReadFile(temp / "postvane-config.conf"), "[General]\nlastFolder=/kept\n");
 }
