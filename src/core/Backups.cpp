@@ -10,6 +10,7 @@
 
 #include "core/errors.h"
 #include "core/platform.h"
+#include "core/xml.h"
 
 namespace pv {
 namespace {
@@ -103,9 +104,7 @@ std::string SuffixRefusal(const std::string& suffix) {
 BackupPolicy EditorBackups(const ISettings& settings) {
     BackupPolicy policy;
     policy.control = BackupControl::Numbered;
-    std::string kept = settings.Text(kBackupsKeptKey);
-    kept.erase(0, std::min(kept.find_first_not_of(" \t"), kept.size()));
-    kept.erase(kept.find_last_not_of(" \t") + 1);
+    std::string kept = TrimXmlSpace(settings.Text(kBackupsKeptKey));
     if (kept.empty()) return policy;
     // Anything but a plain count (a settings file edited by hand), and a count beyond any number of saves,
     // keeps every backup: none is ever removed on a number the editor could not read.

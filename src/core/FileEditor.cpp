@@ -233,13 +233,18 @@ void FileEditorForm::MarkDeclaredElementsRead(XmlNode root) const {
 void FileEditorForm::ReportUnknownValue(const std::string& element, const std::string& value,
                                         const std::string& shownAs) {
     // Said as any value the window does not know: naming the file, since the window is not yet open.
-    services_.prompts.Show(UnknownValueLoaded(
-        UnknownValueMessage({}, element, value) + ", shown and saved as " + shownAs, GetConfigFilePath()));
-    changedValues_.push_back(element + "=" + value + " (written as " + shownAs + ")");
+    ReportChangedValue(
+        UnknownValueLoaded(UnknownValueMessage({}, element, value) + ", shown and saved as " + shownAs,
+                           GetConfigFilePath()),
+        element + "=" + value + " (written as " + shownAs + ")");
 }
 
 void FileEditorForm::ReportChangedValue(const std::string& message, const std::string& change) {
-    services_.prompts.ShowMessage(message);
+    ReportChangedValue(Message{MessageKind::Error, message}, change);
+}
+
+void FileEditorForm::ReportChangedValue(const Message& message, const std::string& change) {
+    services_.prompts.Show(message);
     changedValues_.push_back(change);
 }
 

@@ -266,6 +266,7 @@ class FileEditorForm : public FileEditorBase {
     // From a setting's read: what a save would write otherwise than the file holds it, said at once in the
     // window's words (`message`) and counted as a change ("Element=value (written as other)"), as above.
     void ReportChangedValue(const std::string& message, const std::string& change);
+    void ReportChangedValue(const Message& message, const std::string& change);
 
     // From a setting's read: shows `value` of `element` in the one-line box `textBox`, saying so when it
     // holds a line break, which the box shows as a blank and a save keeps (LineBreakInOneLineBox).

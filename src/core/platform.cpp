@@ -82,6 +82,12 @@ std::string WhyNotAFile(const PathLook& look) {
     return {};
 }
 
+std::string WhyNotAFolder(const PathLook& look) {
+    if (!look.exists || look.notRegular == "a folder") return {};
+    if (!look.unreachable.empty()) return "cannot be reached (" + look.unreachable + ")";
+    return "is " + (look.notRegular.empty() ? std::string("a file") : look.notRegular) + ", not a folder";
+}
+
 bool PathExists(const std::string& path) {
     return LookAt(path).exists;
 }

@@ -44,6 +44,9 @@ PathLook LookAt(const std::string& path);
 // Only the latter is a missing file, which each caller names in words of its own; everything else is said
 // with this, so that no caller sends the user looking for a file that is there.
 std::string WhyNotAFile(const PathLook& look);
+// The same for a folder: "is a file, not a folder", "cannot be reached (Permission denied)"; "" for a folder
+// and for a path at which nothing is.
+std::string WhyNotAFolder(const PathLook& look);
 // Parent folder of a path, without a trailing separator ("" when there is none).
 std::string ParentFolder(const std::string& path);
 // The name of a file without its folder.

@@ -394,10 +394,7 @@ std::optional<Message> FrmMailbox::CheckFields(CMailbox* numbers) const {
         if (const std::string folder = Resolve(home); !platform::FolderExists(folder)) {
             // Something else at the path is said for what it is: "does not exist" would send the user looking
             // for what is there.
-            const platform::PathLook look = platform::LookAt(folder);
-            const std::string what = !look.exists              ? std::string()
-                                     : look.notRegular.empty() ? "is a file, not a folder"
-                                                               : "is " + look.notRegular + ", not a folder";
+            const std::string what = platform::WhyNotAFolder(platform::LookAt(folder));
             Message fault =
                 what.empty() ? FolderNotFound("Home Folder does not exist", folder)
                              : NotFound("Home Folder " + what + ": " + folder, "Home Folder " + what, folder);

@@ -477,11 +477,16 @@ std::string FrmMain::UnreadFileQuestion() const {
     return why + "Do you want to overwrite the file with what this window shows?";
 }
 
+bool FrmMain::SaysNoMasterFile() {
+    if (!master_.MasterFilePath.empty()) return false;
+    // Without a master file every "+" name would be written against nothing and turn absolute, into a
+    // default file the user never chose.
+    services_.prompts.ShowMessage(kNoMasterFile);
+    return true;
+}
+
 bool FrmMain::saveMaster() {
-    if (master_.MasterFilePath.empty()) {
-        // Without a master file every "+" name would be written against nothing and turn absolute, into
-        // a default file the user never chose.
-        services_.prompts.ShowMessage(kNoMasterFile);
+    if (SaysNoMasterFile()) {
         setChanged(true);
         return false;
     }
@@ -546,10 +551,7 @@ bool FrmMain::SaveShown() {
         return false;
     }
     // Nowhere to write: said, and the window left as it was (the boxes' texts are not taken for edits).
-    if (master_.MasterFilePath.empty()) {
-        services_.prompts.ShowMessage(kNoMasterFile);
-        return false;
-    }
+    if (SaysNoMasterFile()) return false;
     CommitFields();
     setChanged(false);
     return saveMaster();

@@ -64,6 +64,8 @@ class FrmMain : public Form, public IMasterLinks {
     // not read (wholly), it first asks whether to overwrite that file. True when the file was written;
     // otherwise the window is marked changed, since it holds what the file lacks.
     bool saveMaster();
+    // Says that no master file is open, when none is: nothing can be written.
+    bool SaysNoMasterFile();
 
     MailboxCollection& mailboxes() { return master_.Mailboxes; }
     // What saveMaster writes (the values last committed, and the live mailboxes).
