@@ -253,6 +253,7 @@ void FileEditorForm::KnownComment(std::string text) {
 }
 
 std::optional<std::string> FileEditorForm::BuildFileText() {
+    const ReferringFileScope scope(services_.paths, GetConfigFilePath(), ReferringFileScope::Writing{});
     std::string buffer;
     WriteOpenTag(buffer, setup().root, 0);
     try {

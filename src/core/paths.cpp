@@ -108,6 +108,15 @@ ReferringFileScope::ReferringFileScope(const PathContext& paths, const std::stri
     paths_.pinned_ = paths_.Describe(referringFile);
 }
 
+ReferringFileScope::ReferringFileScope(const PathContext& paths, const std::string& file, Writing)
+    : ReferringFileScope(paths, file) {
+    PathContext::Referring& referring = *paths_.pinned_;
+    if (referring.exists || file.empty() || platform::FolderExists(file)) return;
+    referring.exists = true;
+    referring.folder = platform::ParentFolder(file);
+    referring.collapsedFolder = CollapsedFolder(referring.folder);
+}
+
 ReferringFileScope::~ReferringFileScope() {
     paths_.pinned_ = previous_;
 }

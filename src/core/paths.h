@@ -61,6 +61,11 @@ class PathContext {
 class ReferringFileScope {
   public:
     ReferringFileScope(const PathContext& paths, const std::string& referringFile);
+    // Around the writing of `file` itself: "+" is the file's folder whether the file is there or not (not
+    // yet, or no longer when another program removed it). Asked of the file system, a missing file would
+    // leave its own name as the base, and every name written would point below it.
+    struct Writing {};
+    ReferringFileScope(const PathContext& paths, const std::string& file, Writing);
     ~ReferringFileScope();
     ReferringFileScope(const ReferringFileScope&) = delete;
     ReferringFileScope& operator=(const ReferringFileScope&) = delete;

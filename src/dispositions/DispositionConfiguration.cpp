@@ -332,7 +332,7 @@ bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts
                                      DetailedFiles detailedFiles) const {
     const CCatDispositions* writing = nullptr;  // the category being written, for the messages
     // Many dispositions name the same few files: each is asked about once, as is the file they are named in.
-    const ReferringFileScope scope(paths, fullPath_);
+    const ReferringFileScope scope(paths, fullPath_, ReferringFileScope::Writing{});
     struct Named {
         std::optional<platform::PathLook> look;  // looked at only when asked
         std::string stored;                      // as this save writes it

@@ -136,7 +136,7 @@ FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {
 
 std::string MasterConfiguration::WriteText(const std::string& referringFile, const PathContext& paths,
                                            IPrompts& prompts) {
-    const ReferringFileScope scope(paths, referringFile);
+    const ReferringFileScope scope(paths, referringFile, ReferringFileScope::Writing{});
     const auto stored = [&](const std::string& value) {
         return paths.MakeStoredPath(true, value, referringFile);
     };

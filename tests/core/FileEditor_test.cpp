@@ -92,6 +92,12 @@ TEST(FileEditorEngine, AReportingKindSaysAFileIsMissingAndReloadsEveryChosenFile
     EXPECT_EQ(form.LoadFile(), FileProblem::Missing);
     EXPECT_EQ(form.Text("txtServer"), "kept");
     EXPECT_TRUE(form.changed());
+    // Saved, it is made anew where it was, and "+" is still its folder, not a folder below its own name.
+    std::filesystem::create_directories(m.dir / "cfg/rules");
+    form.UserSetText("txtRules", "+/rules");
+    m.s.prompts.ExpectMessage("Saved");
+    ASSERT_TRUE(form.SaveFile());
+    EXPECT_NE(ReadFile(file).find("<RulesDirectory>+/rules</RulesDirectory>"), std::string::npos);
 }
 
 // With the review turned on, a save shows the file as it is and as it would be: Cancel writes nothing and

@@ -604,6 +604,23 @@ TEST_F(MainWindow, AFileChangedByAnotherProgramIsOverwrittenOnlyWhenTheUserSaysS
     EXPECT_TRUE(main.changed() && !main.Checked("chkOnePass"));
 }
 
+// Written again after another program removed it, the master keeps its names relative to its folder: "+"
+// is that folder whether or not the file is there, never a folder below the file's own name.
+TEST_F(MainWindow, AMasterWrittenAgainAfterItWasRemovedKeepsItsFolderNames) {
+    OpenOn(
+        "<ResponseHandler><MonitorConfigFile>+/monitor.xml</MonitorConfigFile><Mailboxes><Mailbox><Name>one"
+        "</Name><DispositionFileName>+/disposition.xml</DispositionFileName></Mailbox></Mailboxes>"
+        "</ResponseHandler>");
+    main.UserClick("cmdMoreLess");
+    main.UserClick("chkOnePass");
+    std::filesystem::remove(master);
+    s.prompts.ExpectChangedMeanwhile(master, Answer::Yes, "removed").ExpectMessage("Saved");
+    main.UserClick("cmdSave");
+    EXPECT_EQ(std::make_tuple(InFile(master, "MonitorConfigFile"),
+                              InFile(master, "Mailboxes/Mailbox/DispositionFileName")),
+              std::make_tuple(Names{"+/monitor.xml"}, Names{"+/disposition.xml"}));
+}
+
 TEST_F(MainWindow, OpeningAnotherMasterAsksFirstWhenThereAreUnsavedEdits) {
     OpenOn(MasterWith({"one"}));
     main.UserClick("cmdMoreLess");
