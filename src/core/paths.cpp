@@ -171,10 +171,12 @@ std::string CommandLineMasterPath(const std::string& commandLineText, const std:
     // The name as the shell gave it: a backslash in it is part of a file name, not a folder separator.
     if (commandLineText[0] == '/') return commandLineText;
     // Made absolute at once: the program directory, against which the window resolves relative names,
-    // is seldom the folder the user started the program from.
-    return (std::filesystem::path(currentDirectory) / std::filesystem::path(commandLineText))
-        .lexically_normal()
-        .string();
+    // is seldom the folder the user started the program from. ".." is kept, as the shell keeps it: after a
+    // link to a folder ("link/../master.xml") it names the link's target's parent, not the current folder.
+    std::string path = currentDirectory;
+    if (path.empty() || path.back() != '/') path += '/';
+    return CollapseDotFolders(
+        path + (commandLineText.starts_with("./") ? commandLineText.substr(2) : commandLineText));
 }
 
 bool RelativeToUnknownFolder(const std::string& commandLineText, const std::string& currentDirectory) {

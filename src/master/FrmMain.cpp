@@ -396,8 +396,7 @@ bool FrmMain::ShowFile(const std::string& masterText, MasterConfiguration& loade
     }
     const std::string masterPath = services_.paths.MakeMasterPath(masterText);
     disk_.Take(masterPath, result.fingerprint);
-    RememberRecent(services_.settings, kRecentMastersKey,
-                   std::filesystem::path(masterPath).lexically_normal().string());
+    RememberRecent(services_.settings, kRecentMastersKey, masterPath);
     ShowRecentMasters();
     SetText(txtMasterConfig, masterText);
     SetText(txtMonitorConfigFile, loaded.MonitorConfigFile);

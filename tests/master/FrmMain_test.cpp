@@ -120,6 +120,16 @@ TEST_F(MainWindow, ARelativeCommandLineMasterIsMadeAbsoluteAndAQuotedOneIsNoFile
     third.Open(cfg + "/new.xml", temp.path());
     EXPECT_EQ(std::tie(s.dialogs.requests.back().initialFolder, s.dialogs.requests.back().fileName),
               std::tie(cfg, "new.xml"));
+
+    // ".." after a link to a folder is the parent of the link's target, as the shell has it: that file is
+    // read, and remembered by that name.
+    std::filesystem::create_directories(temp / "real/deep");
+    WriteFile(temp / "real/master.xml", MasterWith({"real"}));
+    std::filesystem::create_directory_symlink(temp / "real/deep", cfg + "/link");
+    FrmMain fourth(s.services);
+    fourth.Open("link/../master.xml", cfg);
+    EXPECT_EQ(std::make_tuple(fourth.Items("lstMailboxes"), s.settings.List(kRecentMastersKey).front()),
+              std::make_tuple(Names{"real"}, cfg + "/link/../master.xml"));
 }
 
 // The shell's name for the master: a backslash in it is part of a folder's name, not a separator, so the
