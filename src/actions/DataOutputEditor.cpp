@@ -95,7 +95,9 @@ void MessageFieldsEditor::FieldRowsSetting() {
     CustomSetting(
         [this](XmlNode root) {
             rows_.Fill(catalogue_);
-            const MessageFieldRows::Read read = rows_.Load(SelectSingleNode(root, "Fields"));
+            const XmlNode fields = SelectSingleNode(root, "Fields");
+            fileHoldsFields_ = static_cast<bool>(fields);
+            const MessageFieldRows::Read read = rows_.Load(fields);
             if (!read.dropped.empty())
                 ReportDrop(DroppedEntriesMessage("fields", read.dropped, GetConfigFilePath()));
             // The rows are in the catalogue's order, and a save writes the fields in that order.

@@ -29,6 +29,8 @@ void AddGenerateDDLButton(FileEditorForm& editor, std::function<std::string()> s
 class MessageFieldsEditor : public FileEditorForm {
   public:
     const CMessageFields& catalogue() const { return catalogue_; }
+    // Whether the file last read holds a Fields element: the table a Write To DB file describes.
+    bool FileHoldsFields() const { return fileHoldsFields_; }
 
   protected:
     MessageFieldsEditor(Services& services, const IMasterLinks& master, FileEditorSetup setup);
@@ -65,6 +67,7 @@ class MessageFieldsEditor : public FileEditorForm {
 
     CMessageFields catalogue_;
     MessageFieldRows rows_;
+    bool fileHoldsFields_ = false;
 };
 
 }  // namespace pv

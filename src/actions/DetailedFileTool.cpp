@@ -22,6 +22,17 @@ std::optional<std::string> CreateTableStatementOf(const std::string& fullPath, c
         prompts.Show({MessageKind::Error, notKept->reason, {}, Place::File(fullPath)});
         return std::nullopt;
     }
+    // A Write Attachments to DB file, say, holds the connection and the table name and no fields: its table
+    // is another, which its own editor gives.
+    if (!editor.FileHoldsFields()) {
+        prompts.Show({MessageKind::Error,
+                      "The file holds no Fields element, so it names no columns: a Write To DB file lists "
+                      "the fields it writes (another type's file, such as Write Attachments to DB, has a "
+                      "table of its own).",
+                      {},
+                      Place::File(fullPath)});
+        return std::nullopt;
+    }
     return editor.CreateTableStatement();
 }
 

@@ -45,8 +45,9 @@ FrmWriteToDB::FrmWriteToDB(Services& services, const IMasterLinks& master)
     OptionPairSetting("UseMySQLEscaping", "0", {"0", optUnderscore}, {"1", optMySqlEscaping});
     KeptSetting("TimeZone", "");
     FieldRowsSetting();
-    // Never read: rebuilt from the field rows at every save.
-    CustomSetting(nullptr, [this](std::string& buffer) { WriteStatement(buffer); }, {"Parameters", "SQL"});
+    // Rebuilt from the field rows at every save; what the file holds is only compared with that.
+    CustomSetting([this](XmlNode root) { NoteFileStatement(root); },
+                  [this](std::string& buffer) { WriteStatement(buffer); }, {"Parameters", "SQL"});
     KnownComment(kRunSqlComment);
 }
 
@@ -54,9 +55,8 @@ std::string FrmWriteToDB::CreateTableStatement() {
     return catalogue().GenerateDDL(Text(txtTable), rows().States(), services_.prompts);
 }
 
-void FrmWriteToDB::WriteStatement(std::string& buffer) const {
-    WriteComment(buffer, kRunSqlComment, 1);
-    WriteOpenTag(buffer, "Parameters", 1);
+FrmWriteToDB::Statement FrmWriteToDB::BuiltStatement() const {
+    Statement statement;
     std::string columns;
     std::string marks;
     for (int row = 0; row < rows().count(); ++row) {
@@ -68,14 +68,72 @@ void FrmWriteToDB::WriteStatement(std::string& buffer) const {
         }
         columns += field.Name;
         marks += "?";
+        statement.parameters.emplace_back(field.Name, field.DataType == kStringType
+                                                          ? std::optional<std::string>(rows().length(row))
+                                                          : std::nullopt);
+    }
+    statement.sql = "insert into " + Text(txtTable) + "(" + columns + ") values (" + marks + ")";
+    return statement;
+}
+
+void FrmWriteToDB::WriteStatement(std::string& buffer) const {
+    const Statement statement = BuiltStatement();
+    WriteComment(buffer, kRunSqlComment, 1);
+    WriteOpenTag(buffer, "Parameters", 1);
+    for (const auto& [name, length] : statement.parameters) {
         WriteOpenTag(buffer, "Parameter", 2);
-        WriteElement(buffer, "FieldName", field.Name, 3);
-        if (field.DataType == kStringType) WriteElement(buffer, "MaxLength", rows().length(row), 3);
+        WriteElement(buffer, "FieldName", name, 3);
+        if (length) WriteElement(buffer, "MaxLength", *length, 3);
         WriteCloseTag(buffer, "Parameter", 2);
     }
     WriteCloseTag(buffer, "Parameters", 1);
-    WriteElement(buffer, "SQL", "insert into " + Text(txtTable) + "(" + columns + ") values (" + marks + ")",
-                 1);
+    WriteElement(buffer, "SQL", statement.sql, 1);
+}
+
+void FrmWriteToDB::NoteFileStatement(XmlNode root) {
+    // Rebuilt as a whole, however often the file holds them: nothing in them is left out unknown.
+    for (const char* element : {"SQL", "Parameters"}) {
+        for (XmlNode node = root.FirstChild(element); node; node = node.NextSibling(element))
+            node.MarkBranchRead();
+    }
+    const XmlNode sql = SelectSingleNode(root, "SQL");
+    const XmlNode parameters = SelectSingleNode(root, "Parameters");
+    // A file this editor never saved has neither: the save adds them, changing nothing the server read.
+    if (!sql && !parameters) return;
+    const Statement built = BuiltStatement();
+    const auto listed = [](const std::vector<std::pair<std::string, std::optional<std::string>>>& list) {
+        std::string text;
+        for (const auto& [name, length] : list) {
+            text += (text.empty() ? "" : ", ") + name + (length ? " (MaxLength " + *length + ")" : "");
+        }
+        return text.empty() ? std::string("none") : text;
+    };
+    std::vector<std::pair<std::string, std::optional<std::string>>> fileParameters;
+    for (XmlNode parameter = parameters.FirstChild("Parameter"); parameter;
+         parameter = parameter.NextSibling("Parameter")) {
+        fileParameters.emplace_back(ReadNodeText(parameter, "FieldName", ""),
+                                    SelectSingleNode(parameter, "MaxLength")
+                                        ? std::optional<std::string>(ReadNodeText(parameter, "MaxLength", ""))
+                                        : std::nullopt);
+    }
+    // Edited by hand, say: the server reads them when a Run SQL disposition names this file.
+    std::vector<std::string> differ;
+    const std::string fileSql = ReadNodeText(root, "SQL", "");
+    if (sql && fileSql != built.sql) {
+        differ.push_back("its insert statement (SQL) is " + fileSql + ", a save writes " + built.sql);
+    }
+    if (parameters && fileParameters != built.parameters) {
+        differ.push_back("its Parameters are " + listed(fileParameters) + ", a save writes " +
+                         listed(built.parameters));
+    }
+    if (differ.empty()) return;
+    std::string said;
+    for (const std::string& part : differ) said += (said.empty() ? "" : "; ") + part;
+    ReportChangedValue("The file " + GetConfigFilePath() +
+                           " does not hold the statement its table and checked fields give, which a save "
+                           "writes anew (a Run SQL disposition using this file would then run that): " +
+                           said,
+                       "SQL and Parameters other than the fields give (written from the fields)");
 }
 
 }  // namespace pv

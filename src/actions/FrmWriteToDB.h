@@ -1,4 +1,9 @@
 #pragma once
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "actions/DataOutputEditor.h"
 
 namespace pv {
@@ -16,7 +21,16 @@ class FrmWriteToDB : public MessageFieldsEditor {
     std::string CreateTableStatement();
 
   private:
+    // The insert statement and its parameters as a save writes them from the checked field rows: each
+    // parameter's field name and, for a string, its length.
+    struct Statement {
+        std::vector<std::pair<std::string, std::optional<std::string>>> parameters;
+        std::string sql;
+    };
+    Statement BuiltStatement() const;
     void WriteStatement(std::string& buffer) const;
+    // Says, as the file loads, when its statement or parameters are not those a save builds.
+    void NoteFileStatement(XmlNode root);
 };
 
 }  // namespace pv

@@ -82,7 +82,9 @@ TEST(WriteToDBEditor, ANewFileTakesTheDefaultsChecksInOrderAndWritesTheDerivedSt
                   "</Disposition>", ""}));
 }
 
-TEST(WriteToDBEditor, PresentButEmptyElementsStayEmptyAndAHandEditedStatementIsRebuilt) {
+// A statement other than the fields give (edited by hand) is what a Run SQL disposition on the file runs:
+// said as the file loads, since a save writes it anew.
+TEST(WriteToDBEditor, PresentButEmptyElementsStayEmptyAndAHandEditedStatementIsSaidAndRebuilt) {
     DataOutputKit kit("WriteToDB");
     const std::string file =
         kit.Place("sparse.writetodb.xml",
@@ -90,6 +92,11 @@ TEST(WriteToDBEditor, PresentButEmptyElementsStayEmptyAndAHandEditedStatementIsR
                                   "<TableName>T</TableName><UseMySQLEscaping></UseMySQLEscaping>"
                                   "<SQL>delete from T</SQL>"));
     FrmWriteToDB form(kit.s.services, kit.master);
+    kit.s.prompts.ExpectMessage(
+        "The file " + file +
+        " does not hold the statement its table and checked fields give, which a save "
+        "writes anew (a Run SQL disposition using this file would then run that): its "
+        "insert statement (SQL) is delete from T, a save writes insert into T() values ()");
     form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_EQ(form.Text("txtJDBCDriverClass"), "");
     EXPECT_TRUE(form.Checked("optMySqlEscaping"));  // only "0" means underscores
