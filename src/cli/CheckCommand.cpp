@@ -172,7 +172,23 @@ Findings CheckDispositions(const std::string& fileName, const CheckContext& cont
         configuration.Load(fileName, links.masterFilePath, links, paths, prompts, &caches.catalogues);
     // What is wrong in a catalogue is said of the catalogue, once, however many disposition files read it.
     AddEditorMessages(findings, {}, prompts.messages, filePath, fileName);
-    if (!loaded.opened) return findings;
+    if (!loaded.opened) {
+        // The types file's fault is said once, of that file; every disposition file it stops still fails, in
+        // words that say why nothing in it was checked (its detailed files neither).
+        const bool saidOfThisFile = std::any_of(findings.begin(), findings.end(), [&](const Finding& f) {
+            return f.path == filePath && f.message.kind == MessageKind::Error;
+        });
+        if (!saidOfThisFile) {
+            const std::string types = links.DispositionTypesFile(1);
+            Add(findings, {},
+                "Cannot be checked or saved until " +
+                    (types.empty() ? "the master file names a disposition types file"
+                                   : "its disposition types file " +
+                                         paths.ResolvePath(links.masterFilePath, types) + " can be read"),
+                filePath, fileName);
+        }
+        return findings;
+    }
     // The detailed files are named relative to the disposition file, which a check leaves as it is.
     const ReferringFileScope scope(paths, configuration.FullPath());
     prompts.messages.clear();

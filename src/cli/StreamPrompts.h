@@ -26,7 +26,8 @@ class StreamPrompts : public IPrompts {
         : stream_(stream), verbose_(verbose), prefix_(std::move(prefix)), losses_(losses) {}
     void Show(const Message& message) override {
         if (message.kind == MessageKind::Information) {
-            if (verbose_) Say(ToolText(message));
+            // "Saved" and "Unchanged" name their file, so that a log of many resaves says which was which.
+            if (verbose_) Say(Named(message));
             return;
         }
         Say(Named(message));

@@ -151,10 +151,13 @@ TEST_F(ConfigTool, TheCommandLineReadsOptionsAsGetoptDoes) {
          {"--verbose resave master.xml", "resave master.xml -v", "-v resave master.xml"}) {
         WriteFile(cfg + "/master.xml", rootOnly);
         run = tried(arguments);
-        EXPECT_EQ(std::tie(run.status, run.out, run.err), std::make_tuple(0, "", Said("Saved"))) << arguments;
+        EXPECT_EQ(std::tie(run.status, run.out, run.err),
+                  std::make_tuple(0, "", Said(cfg + "/master.xml: Saved")))
+            << arguments;
     }
     run = tried("resave -v master.xml");
-    EXPECT_EQ(std::tie(run.status, run.out, run.err), std::make_tuple(0, "", Said("Unchanged")));
+    EXPECT_EQ(std::tie(run.status, run.out, run.err),
+              std::make_tuple(0, "", Said(cfg + "/master.xml: Unchanged")));
 
     // --master=FILE, --master FILE, an abbreviation, and the master as check's operand are one thing. The
     // master names a monitor file that is not there: the check says which.

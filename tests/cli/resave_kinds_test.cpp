@@ -174,6 +174,16 @@ TEST_F(SampleTool, ADispositionFileWhoseCatalogueCannotBeReadIsNotWritten) {
         std::make_tuple(1, kPrefix + ("Couldn't find the Disposition Types file: " + types + "\n") + kPrefix +
                                ("Not written: " + file("sales.disposition.xml") +
                                 ", because its disposition types file " + types + " could not be read.\n")));
+    // check says the types file's fault once, and fails every disposition file it stops, not the first only.
+    const std::string checked = Run({"check", "config/master.xml"}).out;
+    for (const char* name :
+         {"+/support.disposition.xml", "+/sales.disposition.xml", "+/billing.disposition.xml"}) {
+        EXPECT_TRUE(Holds(checked, name +
+                                       std::string(": Cannot be checked or saved until its disposition types "
+                                                   "file ") +
+                                       types + " can be read\n"))
+            << checked;
+    }
     fs::rename(file("moved.xml"), types);
 
     const std::string master = ReadFile(file("master.xml"));
@@ -580,7 +590,8 @@ TEST_F(SampleTool, MonitorFilesAreToldByTheirRootAndRefusedWhenTheirEditorsCheck
     test::WriteFile(file("charts.reports.xml"),
                     "<HistoricalCharts><DataDirectory>/srv/charts</DataDirectory></HistoricalCharts>");
     run = Run({"resave", "config/charts.reports.xml", "--verbose"});
-    EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(0, kPrefix + std::string("Saved\n")));
+    EXPECT_EQ(std::tie(run.status, run.err),
+              std::make_tuple(0, kPrefix + file("charts.reports.xml") + ": Saved\n"));
     EXPECT_EQ(ReadFile(file("charts.reports.xml")),
               test::CrLf({"<HistoricalCharts>", "\t<OutputDirectory>./output/reports</OutputDirectory>",
                           "\t<DataDirectory>/srv/charts</DataDirectory>", "</HistoricalCharts>", ""}));

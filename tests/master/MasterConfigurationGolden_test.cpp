@@ -71,7 +71,7 @@ TEST_P(MasterGolden, ResaveGivesTheExpectedFile) {
     }
     const std::string expected = Substitute(ReadFile(folder + "/expected.xml"), temp.path());
     EXPECT_EQ(std::tie(printed.status, written.status, written.err),
-              std::make_tuple(0, 0, messages + "postvane-config-tool: Saved\n"));
+              std::make_tuple(0, 0, messages + "postvane-config-tool: " + master + ": Saved\n"));
     EXPECT_EQ(printed.out, expected);
     EXPECT_EQ(ReadFile(master), expected);
 
