@@ -97,13 +97,10 @@ void FrmMonitor::LoadFromFile(const std::string& configuredName, const std::stri
     configuration_.Load(GetConfigFilePath(), services_.prompts);
     disk_.Take(GetConfigFilePath(), configuration_.LastRead().fingerprint);
     RefreshList();
-    SetText(txtHtmlAdaptorPort, kDefaultHtmlAdaptorPort);
-    if (configuration_.HadJmx()) {
-        ShowJmx(configuration_.Jmx);
-    } else {
-        // The boxes inside the frame keep what they show.
-        SetChecked(chkJmxEnabled, false);
-    }
+    // A file without JMX settings is shown as a fresh window shows it, also when this window showed another
+    // file's before (read again after another program's change, or a restore): a flag left ticked from that
+    // file would be saved into this one.
+    ShowJmx(configuration_.HadJmx() ? configuration_.Jmx : JmxSettings());
     UpdateJmxFrame();
     // Setting the boxes marked the window changed; what was just loaded is not an edit.
     MarkLoaded();

@@ -76,6 +76,15 @@ TEST(MonitorWindow, LoadingShowsTheListAndJmxAndASaveWritesEveryElementBack) {
     bare.Open();
     EXPECT_FALSE(bare.form.Checked("chkJmxEnabled") || bare.form.Enabled("frameJmx") || bare.form.changed());
     EXPECT_EQ(bare.form.Text("txtHtmlAdaptorPort"), "8082");
+    // The window that showed JMX reads a file without it as a fresh window does: no flag of the file before
+    // is left ticked in the frame, to be saved.
+    test::WriteFile(kit.file(), "<Monitors/>");
+    kit.Open();
+    for (const char* box :
+         {"chkJmxEnabled", "chkMonitorMailboxesWithJMX", "chkMonitorWithJMX", "chkManageWithJMX",
+          "chkMonitorMailboxThreadsWithJMX", "chkManageLoggerWithJMX"}) {
+        EXPECT_EQ(form.Checked(box), bare.form.Checked(box)) << box;
+    }
 
     // An entry without a class is named by its file and its place among the entries, before the window opens.
     MonitorKit classless(MonitorsOf({"a.B", ""}));
