@@ -224,6 +224,7 @@ void MessageFieldsEditor::RemoveParameters() {
             if (!gone.count(row)) kept.push_back(parameters[row]);
         }
         SetItems(lstParameters, std::move(kept));
+        ParametersRemoved();
     }
     setChanged(true);
 }

@@ -60,6 +60,9 @@ class MessageFieldsEditor : public FileEditorForm {
 
     const IMasterLinks& master_;
 
+    // The user took entries off lstParameters (the list shows what is left), within that action.
+    virtual void ParametersRemoved() {}
+
   private:
     void SelectFields();
     void RemoveParameters();

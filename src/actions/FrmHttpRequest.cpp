@@ -1,5 +1,7 @@
 #include "actions/FrmHttpRequest.h"
 
+#include <algorithm>
+
 #include "dispositions/DispositionEditors.h"
 #include "names/frmHttpRequest.h"
 
@@ -85,6 +87,23 @@ FrmHttpRequest::FrmHttpRequest(Services& services, const IMasterLinks& master)
             WriteCloseTag(buffer, "Parameters", 1);
         },
         {"Parameters"});
+}
+
+void FrmHttpRequest::ParametersRemoved() {
+    const std::vector<std::string>& listed = Items(lstParameters);
+    std::map<std::string, std::string> gone;
+    for (auto name = parameterNames_.begin(); name != parameterNames_.end();) {
+        if (std::find(listed.begin(), listed.end(), name->first) == listed.end()) {
+            gone.insert(parameterNames_.extract(name++));
+        } else {
+            ++name;
+        }
+    }
+    if (gone.empty()) return;
+    RecordChange([this, gone] { parameterNames_.insert(gone.begin(), gone.end()); },
+                 [this, gone] {
+                     for (const auto& entry : gone) parameterNames_.erase(entry.first);
+                 });
 }
 
 }  // namespace pv

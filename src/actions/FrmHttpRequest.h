@@ -15,7 +15,12 @@ class FrmHttpRequest : public MessageFieldsEditor {
     FrmHttpRequest(Services& services, const IMasterLinks& master);
 
   private:
-    // The parameter names the file gives its fields where they differ from the field's name.
+    // A field whose every entry was taken off the list loses the name the file gave it: added again, it is
+    // a new parameter, sent by its own name (undo brings the name back with the entry).
+    void ParametersRemoved() override;
+
+    // The parameter names the file gives its fields where they differ from the field's name, for the fields
+    // listed.
     std::map<std::string, std::string> parameterNames_;
 };
 

@@ -1,6 +1,8 @@
 // The Run SQL and Http Request editors: message fields chosen into an ordered parameter list.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "actions/DataOutputKit.h"
 #include "actions/FrmHttpRequest.h"
 #include "actions/FrmRunSQL.h"
@@ -224,6 +226,24 @@ TEST(HttpRequestEditor, DefaultsTheURLCheckAndAnUnknownMethodIsKeptUntilChosen) 
                                     "\t<Method>POST</Method>", "\t<UID></UID>", "\t<PWD>7qhw3pzk</PWD>",
                                     "\t<Parameters>", "\t</Parameters>", "</Disposition>"}) +
                                   "\r\n");
+
+    // The name the file gave Subject went with its entries: added again, it is a new parameter, sent by its
+    // own name. Undone to before the removal, the entries come back with their name.
+    const std::vector<std::string> offered = form.Items("lstFields");
+    const int subject =
+        static_cast<int>(std::find(offered.begin(), offered.end(), "Subject") - offered.begin());
+    form.UserSelect("lstFields", {subject});
+    form.UserClick("cmdSelectField");
+    kit.s.prompts.ExpectMessage("Saved");
+    ASSERT_TRUE(form.SaveFile());
+    EXPECT_NE(ReadFile(file).find("<FieldName>Subject</FieldName>\r\n\t\t\t<ParameterName>Subject<"),
+              std::string::npos);
+    while (form.Items("lstParameters").size() != 2 && form.CanUndo()) form.UserUndo();
+    form.UserSetText("txtUrl", "http://localhost/hook");
+    form.UserClick("optMethodPost");
+    kit.s.prompts.ExpectMessage("Saved");
+    ASSERT_TRUE(form.SaveFile());
+    EXPECT_NE(ReadFile(file).find("<ParameterName>title</ParameterName>"), std::string::npos);
 }
 
 }  // namespace
