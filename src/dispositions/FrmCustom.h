@@ -15,8 +15,10 @@ class FrmCustom : public FileEditorBase {
     void OpenWithNotepad();
 
   protected:
-    // A file chosen with "..." is in the record at once: no edit is left to ask about.
-    void AfterChoosing() override { NoteTypedName(); }
+    // A file chosen with "..." is in the record at once: no edit is left to ask about, and, as in the
+    // editors that read the chosen file, the history starts there (undone, the box would name another file
+    // than the record).
+    void AfterChoosing() override { MarkLoaded(); }
 
   private:
     void NoteTypedName();

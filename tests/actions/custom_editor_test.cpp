@@ -103,7 +103,22 @@ TEST(CustomDispositionEditor, AChosenFileGoesToTheRecordAndOpensInTheTextEditorA
     EXPECT_TRUE(form.IsClosed());
     EXPECT_EQ(kit.record.DetailedDispositionFile, "+/dispose/a.customdisposition.xml");
 
+    // A file chosen with "..." is the record's at once, as another editor reloads on it: undo cannot take
+    // the box back to a name the record no longer holds, nor leave an edit for Escape to ask about.
     form.Reopen();
+    form.OpenOn(DetailedFileOf(kit.record));
+    kit.s.dialogs.AnswerFile(kit.dir / "dispose/c.customdisposition.xml");
+    form.UserClick("cmdBrowseConfig");
+    if (form.CanUndo()) form.UserUndo();
+    EXPECT_EQ(std::make_tuple(form.Text("txtFileName"), kit.record.DetailedDispositionFile, form.changed()),
+              std::make_tuple(std::string("+/dispose/c.customdisposition.xml"),
+                              std::string("+/dispose/c.customdisposition.xml"), false));
+    form.UserPressEscape();
+    EXPECT_TRUE(form.IsClosed());
+    kit.record.DetailedDispositionFile = "+/dispose/a.customdisposition.xml";
+
+    form.Reopen();
+    form.OpenOn(DetailedFileOf(kit.record));
     // A name with a blank at an end would come back from the disposition file as another file's.
     form.UserSetText("txtFileName", "+/dispose/b.customdisposition.xml ");
     kit.s.prompts.ExpectMessage(
