@@ -180,7 +180,11 @@ FileProblem FileEditorForm::LoadFile() {
     disk_.Take(file.path, file.fingerprint);
     IPrompts& prompts = services_.prompts;
     if (file.problem == FileProblem::Missing && setup().missingFile == FileEditorSetup::MissingFile::Report) {
-        prompts.Show(MissingFile(file.path));
+        // Said before the window opens (an entry of the monitor list double-clicked): with nothing on screen
+        // naming the file yet, the message names it.
+        Message missing = MissingFile(file.path);
+        missing.text = ToolText(missing);
+        prompts.Show(missing);
         return lastLoad_ = FileProblem::Missing;
     }
     // A file that could not be read shows defaults; saying so keeps the next save from replacing it

@@ -88,7 +88,7 @@ TEST(FileEditorEngine, AReportingKindSaysAFileIsMissingAndReloadsEveryChosenFile
     // A file that has gone is said to be missing; the controls keep what they show.
     form.UserSetText("txtServer", "kept");
     std::filesystem::remove(file);
-    m.s.prompts.ExpectMessage("Couldn't load file, it doesn't exist");
+    m.s.prompts.ExpectMessage("Couldn't load file, it doesn't exist: " + file);
     EXPECT_EQ(form.LoadFile(), FileProblem::Missing);
     EXPECT_EQ(form.Text("txtServer"), "kept");
     EXPECT_TRUE(form.changed());

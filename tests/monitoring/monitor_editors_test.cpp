@@ -269,7 +269,7 @@ TEST(MonitorFileEditors, AMissingFileIsReportedAndAFileOfAnotherKindNamed) {
     MonitorFileKit kit;
     kit.entry.Parameter = "+/gone.emailmonitor.xml";
     FrmEmailMonitor editor(kit.s.services);
-    kit.s.prompts.ExpectMessage("Couldn't load file, it doesn't exist");
+    kit.s.prompts.ExpectMessage("Couldn't load file, it doesn't exist: " + kit.Cfg("gone.emailmonitor.xml"));
     editor.OpenOn(MonitorFileOf(kit.entry));
     EXPECT_EQ(editor.Text("txtSMTPServer"), "");  // as designed: nothing was read
     EXPECT_FALSE(fs::exists(kit.Cfg("gone.emailmonitor.xml")));
