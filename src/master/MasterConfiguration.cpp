@@ -199,8 +199,11 @@ std::string MasterConfiguration::SkeletonText() {
 }
 
 void MasterConfiguration::CreateSkeleton(const std::string& fullPath) {
+    // Made only where no file is: one that another program made meanwhile (while the user was asked whether
+    // to create it, and whether to save the open one) is never replaced; the write then fails, saying so.
+    const platform::FileFingerprint nothing;
     // Unlike a saved file, the skeleton ends with a single line end.
-    platform::ReplaceFileAtomically(fullPath, SkeletonText());
+    platform::ReplaceFileAtomically(fullPath, SkeletonText(), &nothing);
 }
 
 MasterLinks LinksOf(const MasterConfiguration& master, const PathContext& paths) {

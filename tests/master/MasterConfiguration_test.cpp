@@ -136,8 +136,13 @@ TEST_F(MasterFile, OnePassZeroReadsAsFalseAndTheDefaultPlaceKeepsItsNeighboursAs
         << text;
 }
 
-TEST_F(MasterFile, TheSkeletonIsEightLinesWithASingleFinalLineEnd) {
+// Made only where no file is: a file another program made while the user was asked is never replaced.
+TEST_F(MasterFile, TheSkeletonIsEightLinesWithASingleFinalLineEndAndReplacesNoFile) {
     fs::create_directories(program + "/config");
+    test::WriteFile(master, "<ResponseHandler><Mailboxes/></ResponseHandler>");
+    EXPECT_THROW(MasterConfiguration::CreateSkeleton(master), AppError);
+    EXPECT_EQ(ReadFile(master), "<ResponseHandler><Mailboxes/></ResponseHandler>");
+    fs::remove(master);
     MasterConfiguration::CreateSkeleton(master);
     EXPECT_EQ(
         ReadFile(master),
