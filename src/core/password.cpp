@@ -38,9 +38,13 @@ std::string UnstorablePassword(const std::string& password) {
     for (size_t pos = 0; pos < password.size();) {
         const char32_t code = NextCodePoint(password, pos);
         if (code >= kFirst && code <= kLast) continue;
-        if (password.compare(0, kMarkerLength, kPasswordMarker) == 0) {
-            return "The password begins with \"" + std::string(kPasswordMarker) +
-                   "\" and holds a character that cannot be scrambled (#" +
+        // Blanks before the marker are layout to the reader (UnscramblePassword), as tabs and line breaks
+        // are.
+        if (const size_t first = password.find_first_not_of(" \t\r\n");
+            first != std::string::npos && password.compare(first, kMarkerLength, kPasswordMarker) == 0) {
+            return "The password begins with \"" + std::string(kPasswordMarker) + "\"" +
+                   (first > 0 ? " after blanks, which reading takes for layout," : "") +
+                   " and holds a character that cannot be scrambled (#" +
                    std::to_string(static_cast<uint32_t>(code)) +
                    "), so it would be stored as it is and read back as another password. Change the password.";
         }

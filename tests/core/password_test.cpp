@@ -42,9 +42,10 @@ TEST(Password, EveryPrintableCharacterHasItsOwnImageUnmarkedTextIsClearAndAnOutO
     // The first such character is named (an accented letter by its code point: the mailbox record's test).
     EXPECT_EQ(ScramblePassword("ab\tc\x01", prompts), "ab\tc\x01");
     // Stored as it is, a tab or a line break at an end would be read as layout: refused, as is a clear
-    // password with the marker. (A tab among a scrambled password's characters was typed into the file.)
-    for (const std::string& password :
-         {std::string("\ta"), std::string("ab\n"), std::string("7qhw3pzk\x01")}) {
+    // password with the marker, also after blanks (read as layout before a marker). (A tab among a scrambled
+    // password's characters was typed into the file.)
+    for (const std::string& password : {std::string("\ta"), std::string("ab\n"), std::string("7qhw3pzk\x01"),
+                                        std::string(" 7qhw3pzk\x01"), std::string(" \t7qhw3pzk\x01")}) {
         prompts.ExpectMessageStartingWith("Password contains out-of-bounds character");
         EXPECT_THROW(ScramblePassword(password, prompts), AppError) << password;
     }
