@@ -18,11 +18,13 @@ constexpr const char* kKeepTip =
 constexpr const char* kEncodingTip =
     "The encoding to use for the output file. For example. ASCII or UnicodeLittle.";
 
-// Characters, not bytes: a delimiter may be any one character.
+// Characters, not bytes: a delimiter may be any one character, counted as the server's strings count them,
+// in UTF-16 units: one beyond U+FFFF (four bytes in UTF-8) is two, and as a delimiter would be split.
 size_t CharacterCount(const std::string& text) {
     size_t count = 0;
     for (const char c : text) {
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte & 0xC0) != 0x80) count += (byte & 0xF8) == 0xF0 ? 2 : 1;
     }
     return count;
 }

@@ -187,7 +187,8 @@ TEST(WriteToFileEditor, ANewFileShowsTheDefaultsAndTheChecksRunInFileOrder) {
         std::make_tuple(platform::ParentFolder(file), "output.txt", "*.txt|*.txt", FileCheck::SaveAs, "txt"));
     EXPECT_EQ(form.Text("txtOutputFileName"), "./dispose/out.txt");
     EXPECT_TRUE(form.changed());
-    for (const char* delimiter : {"", ";;"}) {
+    // Counted as the server's strings count: a character beyond U+FFFF is two of them.
+    for (const char* delimiter : {"", ";;", "\xF0\x9F\x98\x80"}) {
         form.UserSetText("txtDelimiter", delimiter);
         kit.s.prompts.ExpectMessage("The delimiter must be a single character");
         EXPECT_FALSE(form.SaveFile());
