@@ -1003,13 +1003,19 @@ std::vector<xmlEntityPtr> EntitiesUsedBy(xmlParserCtxtPtr context, xmlEntityPtr 
     const std::string_view text(entity->content ? reinterpret_cast<const char*>(entity->content) : "");
     std::vector<xmlEntityPtr> used;
     for (size_t at = 0; at < text.size(); ++at) {
-        for (const auto& [open, close] : {std::pair<std::string_view, std::string_view>{"<!--", "-->"},
-                                          {"<![CDATA[", "]]>"},
-                                          {"<?", "?>"}}) {
-            if (text.substr(at, open.size()) == open) {
-                const size_t end = text.find(close, at + open.size());
-                at = end == std::string_view::npos ? text.size() : end + close.size();
-                break;
+        // Comments, CDATA sections and processing instructions hold no references; one may follow another
+        // at once ("]]><?p &e;?>"), so each is skipped until none begins here.
+        for (bool skipped = true; skipped && at < text.size();) {
+            skipped = false;
+            for (const auto& [open, close] : {std::pair<std::string_view, std::string_view>{"<!--", "-->"},
+                                              {"<![CDATA[", "]]>"},
+                                              {"<?", "?>"}}) {
+                if (text.substr(at, open.size()) == open) {
+                    const size_t end = text.find(close, at + open.size());
+                    at = end == std::string_view::npos ? text.size() : end + close.size();
+                    skipped = true;
+                    break;
+                }
             }
         }
         if (at >= text.size() || text[at] != (parameter ? '%' : '&') || text.substr(at + 1, 1) == "#")

@@ -89,6 +89,10 @@ const std::vector<Accepted>& AcceptedDocuments() {
                 "<!DOCTYPE ResponseHandler [\r\n<!ENTITY co \"Example &amp; Co\">\r\n<!ENTITY full \"&co; "
                 "Ltd\">\r\n]>\r\n"),
          {{kMonitor, "Example & Co Ltd"}}},
+        {"an entity whose name stands in a processing instruction right after a CDATA section of its own text, "
+         "where it is no reference",
+         Master("&e;", "<!DOCTYPE ResponseHandler [<!ENTITY e \"<![CDATA[z]]><?p &e;?>y\">]>"),
+         {{kMonitor, "zy"}}},
         {"an internal entity holding an element",
          Master("&el;", "<!DOCTYPE ResponseHandler [<!ENTITY el \"<b>bold</b> text\">]>"),
          {{kMonitor, "bold text"}, {kMonitor + std::string("/b"), "bold"}}},
