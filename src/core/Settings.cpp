@@ -28,8 +28,8 @@ void MemorySettings::SetList(const std::string& key, const std::vector<std::stri
 void MemorySettings::SetKeeping(bool keep) {
     if (keep && !canKeep_) return;
     if (!keep) {
-        texts_.clear();
-        lists_.clear();
+        std::erase_if(texts_, [](const auto& entry) { return !IsPreference(entry.first); });
+        std::erase_if(lists_, [](const auto& entry) { return !IsPreference(entry.first); });
     }
     keeping_ = keep;
 }

@@ -17,8 +17,9 @@ class ISettings {
     virtual void SetText(const std::string& key, const std::string& value) = 0;
     virtual std::vector<std::string> List(const std::string& key) const = 0;
     virtual void SetList(const std::string& key, const std::vector<std::string>& values) = 0;
-    // Whether what is set outlasts this run. Turned off, everything kept so far is forgotten, and only that
-    // choice is kept; what is set afterwards lasts until the program ends.
+    // Whether what is set outlasts this run. Turned off, everything remembered so far is forgotten, and only
+    // that choice and the preferences (IsPreference) are kept; what is set afterwards lasts until the program
+    // ends, but for a preference, which is kept as before.
     virtual bool Keeping() const = 0;
     virtual void SetKeeping(bool keep) = 0;
     // False where nothing can ever be kept (a run with --no-settings): SetKeeping(true) does nothing.
@@ -66,6 +67,13 @@ inline bool ReviewsBeforeSaving(const ISettings& settings) {
 }
 inline void SetReviewBeforeSaving(ISettings& settings, bool review) {
     settings.SetText(kReviewBeforeSavingKey, review ? "on" : "");
+}
+
+// Whether `key` holds a choice the user made (how many backups to keep, whether to review saves) rather than
+// something remembered for convenience: "Remember nothing between runs" forgets the latter only, since a
+// choice undone by it would quietly turn backups back on.
+inline bool IsPreference(const std::string& key) {
+    return key == kBackupsKeptKey || key == kReviewBeforeSavingKey;
 }
 
 // Puts `path` first in the list under `key`, without repeating it, keeping at most `kept` entries.

@@ -34,28 +34,42 @@ QtSettings::QtSettings(const QString& path)
 }
 
 std::string QtSettings::Text(const std::string& key) const {
-    if (!keeping_) return session_.Text(key);
+    if (!keeping_ && !IsPreference(key)) return session_.Text(key);
+    store_->sync();
     return S(store_->value(Q(key)).toString());
+}
+
+bool QtSettings::Stores(const std::string& key) {
+    if (IsPreference(key)) return true;
+    if (!keeping_) return false;
+    store_->sync();
+    if (store_->value(kRememberNothing, false).toBool()) {
+        keeping_ = false;
+        KeepToolkitSettings(false);
+        return false;
+    }
+    return true;
 }
 
 // A setting that keeps its value is not set again: the editor sets its window's place and what it shows at
 // every start and close, and each setting synchronised the whole file with the disk.
 void QtSettings::SetText(const std::string& key, const std::string& value) {
-    if (!keeping_) return session_.SetText(key, value);
-    if (store_->contains(Q(key)) && Text(key) == value) return;
+    if (!Stores(key)) return session_.SetText(key, value);
+    if (store_->contains(Q(key)) && S(store_->value(Q(key)).toString()) == value) return;
     store_->setValue(Q(key), Q(value));
     store_->sync();
 }
 
 std::vector<std::string> QtSettings::List(const std::string& key) const {
-    if (!keeping_) return session_.List(key);
+    if (!keeping_ && !IsPreference(key)) return session_.List(key);
+    store_->sync();
     std::vector<std::string> values;
     for (const QString& value : store_->value(Q(key)).toStringList()) values.push_back(S(value));
     return values;
 }
 
 void QtSettings::SetList(const std::string& key, const std::vector<std::string>& values) {
-    if (!keeping_) return session_.SetList(key, values);
+    if (!Stores(key)) return session_.SetList(key, values);
     if (store_->contains(Q(key)) && List(key) == values) return;
     QStringList list;
     for (const std::string& value : values) list.push_back(Q(value));
@@ -63,11 +77,19 @@ void QtSettings::SetList(const std::string& key, const std::vector<std::string>&
     store_->sync();
 }
 
+void QtSettings::ForgetAllButPreferences() {
+    // What another editor running wrote meanwhile is forgotten too.
+    store_->sync();
+    for (const QString& key : store_->allKeys()) {
+        if (!IsPreference(S(key))) store_->remove(key);
+    }
+}
+
 void QtSettings::SetKeeping(bool keep) {
     if (keep == keeping_) return;
     keeping_ = keep;
     KeepToolkitSettings(keep);
-    store_->clear();
+    ForgetAllButPreferences();
     if (!keep) {
         store_->setValue(kRememberNothing, true);
         session_ = pv::MemorySettings();

@@ -8,9 +8,10 @@
 namespace pv::ui {
 
 // The editor's settings in the user's configuration folder ($XDG_CONFIG_HOME, else ~/.config):
-// postvane-config/postvane-config.conf. Every change is written at once, so two editors running side by side
-// share what each keeps. Once "Remember nothing between runs" is chosen, the file holds that choice alone,
-// and what is set lasts until the program ends.
+// postvane-config/postvane-config.conf. Every change is written at once, and the file read again before each
+// reading, so two editors running side by side share what each keeps. Once "Remember nothing between runs"
+// is chosen (here, or by another editor running), the file holds that choice and the preferences alone,
+// and what else is set lasts until the program ends.
 // Qt's own file dialog keeps the folders it visited in QtProject.conf of the user's settings folder. While
 // nothing is to be kept (--no-settings, "Remember nothing between runs"), Qt's user settings are looked for
 // where none can be, so that it reads and writes none; `keep` puts them back where they were.
@@ -31,6 +32,12 @@ class QtSettings : public pv::ISettings {
     bool CanKeep() const override { return true; }
 
   private:
+    // Whether what is set goes to the file: a preference always; anything else while remembering, and only
+    // while no other editor has chosen to remember nothing meanwhile (this one then follows that choice).
+    bool Stores(const std::string& key);
+    // Empties the file but for the preferences.
+    void ForgetAllButPreferences();
+
     std::unique_ptr<QSettings> store_;
     // What is set while nothing is kept.
     pv::MemorySettings session_;

@@ -48,11 +48,16 @@ class ModalPrompts : public IPrompts {
     IPrompts& answers_;
 };
 
-TEST(Memory, SettingsAreWrittenAtOnceReadBackAndRememberingNothingLeavesOnlyThatChoice) {
+// Remembering nothing forgets what was remembered, not the choices made (no backups), and what another editor
+// running on the same file remembered as well; each editor reads the file again before changing a list.
+TEST(Memory, SettingsAreWrittenAtOnceReadBackAndRememberingNothingLeavesOnlyThatChoiceAndThePreferences) {
     TempDir temp;
     const QString path = QString::fromStdString(temp / "postvane-config.conf");
     {
+        ui::QtSettings other(path);
         ui::QtSettings settings(path);
+        settings.SetText(kBackupsKeptKey, "0");
+        RememberRecent(other, kRecentMastersKey, "/srv/other.xml");
         settings.SetText(kLastFolderKey, "/srv/cfg");
         RememberRecent(settings, kRecentMastersKey, "/srv/a master.xml");
         RememberRecent(settings, kRecentMastersKey, "/srv/b.xml");
@@ -61,15 +66,23 @@ TEST(Memory, SettingsAreWrittenAtOnceReadBackAndRememberingNothingLeavesOnlyThat
     }
     {
         ui::QtSettings settings(path);
-        EXPECT_EQ(std::make_tuple(settings.Keeping(), settings.Text(kLastFolderKey),
-                                  settings.List(kRecentMastersKey)),
-                  std::make_tuple(true, std::string("/srv/cfg"),
-                                  std::vector<std::string>{"/srv/b.xml", "/srv/a master.xml"}));
+        ui::QtSettings other(path);
+        EXPECT_EQ(
+            std::make_tuple(settings.Keeping(), settings.Text(kLastFolderKey),
+                            settings.List(kRecentMastersKey)),
+            std::make_tuple(true, std::string("/srv/cfg"),
+                            std::vector<std::string>{"/srv/b.xml", "/srv/a master.xml", "/srv/other.xml"}));
+        other.SetText(WindowPlaceKey("frmMain"), "1 2 3 4");
         settings.SetKeeping(false);
         settings.SetText(kLastFolderKey, "/for/this/run");
-        EXPECT_EQ(settings.Text(kLastFolderKey), "/for/this/run");
+        EXPECT_EQ(std::make_tuple(settings.Text(kLastFolderKey), settings.Text(kBackupsKeptKey)),
+                  std::make_tuple(std::string("/for/this/run"), std::string("0")));
+        // The other editor follows the choice as it next sets something.
+        other.SetText(kLastFolderKey, "/elsewhere");
+        EXPECT_FALSE(other.Keeping());
     }
-    EXPECT_EQ(ReadFile(temp / "postvane-config.conf"), "[General]\nrememberNothing=true\n");
+    EXPECT_EQ(ReadFile(temp / "postvane-config.conf"),
+              "[General]\nrememberNothing=true\n\n[backups]\nkept=0\n");
     ui::QtSettings settings(path);
     EXPECT_EQ(
         std::make_tuple(settings.Keeping(), settings.Text(kLastFolderKey), settings.List(kRecentMastersKey)),
@@ -80,7 +93,7 @@ TEST(Memory, SettingsAreWrittenAtOnceReadBackAndRememberingNothingLeavesOnlyThat
     settings.SetKeeping(true);
     EXPECT_FALSE(dialogState().startsWith("/dev/null/"));
     settings.SetText(kLastFolderKey, "/kept");
-    EXPECT_EQ(ReadFile(temp / "postvane-config.conf"), "[General]\nlastFolder=/kept\n");
+    EXPECT_EQ(ReadFile(temp / "postvane-config.conf"), "[General]\nlastFolder=/kept\n\n[backups]\nkept=0\n");
 }
 
 TEST(Memory, AWindowReopensWhereItWasClosedAndOnTheScreenWhenThatPlaceIsGone) {
