@@ -33,9 +33,10 @@ QtSettings::QtSettings(const QString& path)
     if (!keeping_) KeepToolkitSettings(false);
 }
 
+// A text is read as the file was last synchronised: a window's place another editor moved meanwhile is no
+// loss. Lists are read afresh (List), since a list is changed by reading it first.
 std::string QtSettings::Text(const std::string& key) const {
     if (!keeping_ && !IsPreference(key)) return session_.Text(key);
-    store_->sync();
     return S(store_->value(Q(key)).toString());
 }
 
@@ -51,11 +52,12 @@ bool QtSettings::Stores(const std::string& key) {
     return true;
 }
 
-// A setting that keeps its value is not set again: the editor sets its window's place and what it shows at
-// every start and close, and each setting synchronised the whole file with the disk.
+// A setting that keeps its value is not set again (as the file was last read: the editor sets its window's
+// place and what it shows at every start and close, and each setting synchronises the whole file with the
+// disk).
 void QtSettings::SetText(const std::string& key, const std::string& value) {
+    if (Holds(key, Q(value))) return;
     if (!Stores(key)) return session_.SetText(key, value);
-    if (store_->contains(Q(key)) && S(store_->value(Q(key)).toString()) == value) return;
     store_->setValue(Q(key), Q(value));
     store_->sync();
 }
@@ -69,12 +71,22 @@ std::vector<std::string> QtSettings::List(const std::string& key) const {
 }
 
 void QtSettings::SetList(const std::string& key, const std::vector<std::string>& values) {
-    if (!Stores(key)) return session_.SetList(key, values);
-    if (store_->contains(Q(key)) && List(key) == values) return;
     QStringList list;
     for (const std::string& value : values) list.push_back(Q(value));
+    if (Holds(key, list)) return;
+    if (!Stores(key)) return session_.SetList(key, values);
     store_->setValue(Q(key), list);
     store_->sync();
+}
+
+bool QtSettings::Holds(const std::string& key, const QVariant& value) const {
+    if (!keeping_ && !IsPreference(key)) return false;
+    const QString name = Q(key);
+    if (!store_->contains(name)) return false;
+    // A list of one is read back as its text.
+    const QVariant held = store_->value(name);
+    return value.typeId() == QMetaType::QStringList ? held.toStringList() == value.toStringList()
+                                                    : held == value;
 }
 
 void QtSettings::ForgetAllButPreferences() {

@@ -8,13 +8,13 @@
 namespace pv::ui {
 
 // The editor's settings in the user's configuration folder ($XDG_CONFIG_HOME, else ~/.config):
-// postvane-config/postvane-config.conf. Every change is written at once, and the file read again before each
-// reading, so two editors running side by side share what each keeps. Once "Remember nothing between runs"
-// is chosen (here, or by another editor running), the file holds that choice and the preferences alone,
-// and what else is set lasts until the program ends.
-// Qt's own file dialog keeps the folders it visited in QtProject.conf of the user's settings folder. While
-// nothing is to be kept (--no-settings, "Remember nothing between runs"), Qt's user settings are looked for
-// where none can be, so that it reads and writes none; `keep` puts them back where they were.
+// postvane-config/postvane-config.conf. Every change is written at once, and the file read again before a
+// list is read and before anything is written, so two editors running side by side share what each keeps.
+// Once "Remember nothing between runs" is chosen (here, or by another editor running), the file holds that
+// choice and the preferences alone, and what else is set lasts until the program ends. Qt's own file dialog
+// keeps the folders it visited in QtProject.conf of the user's settings folder. While nothing is to be kept
+// (--no-settings, "Remember nothing between runs"), Qt's user settings are looked for where none can be, so
+// that it reads and writes none; `keep` puts them back where they were.
 void KeepToolkitSettings(bool keep);
 
 class QtSettings : public pv::ISettings {
@@ -35,6 +35,8 @@ class QtSettings : public pv::ISettings {
     // Whether what is set goes to the file: a preference always; anything else while remembering, and only
     // while no other editor has chosen to remember nothing meanwhile (this one then follows that choice).
     bool Stores(const std::string& key);
+    // Whether the file, as last read, holds `value` under `key` already: nothing to write.
+    bool Holds(const std::string& key, const QVariant& value) const;
     // Empties the file but for the preferences.
     void ForgetAllButPreferences();
 
