@@ -775,14 +775,14 @@ void OnInternalSubset(void* context, const xmlChar* name, const xmlChar* publicI
 // An entity's text as the parser is to read it. A carriage return in it (from a reference &#13; where it was
 // declared) is read by the server's parser as a line end (with a line feed after it, as one) where that
 // parser begins a run of text with it: at the start of the text or of a CDATA section, after markup, a
-// reference, a character beyond the Basic Multilingual Plane or another line end (in a CDATA section: a line
-// feed, or a line end read as one), and where a run reaches the end of one of the pieces of 64 characters
-// (UTF-16 units) in which the parser reads the text and goes on in the next. In text a run that began on the
-// last character of a piece goes on past it (the parser carries that character over to the next piece); in a
-// CDATA section so does a pass that began on one of its last three characters or that meets "]" just before
-// its end. Anywhere else the parser keeps it. This parser reads every one as a line end, so one the server
-// keeps is written as a reference again, in a CDATA section by splitting the section around it. Within tags,
-// comments and processing instructions the text stays as it is.
+// reference, a "]", a character beyond the Basic Multilingual Plane or another line end (in a CDATA section:
+// a line feed, or a line end read as one), and where a run reaches the end of one of the pieces of 64
+// characters (UTF-16 units) in which the parser reads the text and goes on in the next. In text a run that
+// began on the last character of a piece goes on past it (the parser carries that character over to the next
+// piece); in a CDATA section so does a pass that began on one of its last three characters or that meets "]"
+// just before its end. Anywhere else the parser keeps it. This parser reads every one as a line end, so one
+// the server keeps is written as a reference again, in a CDATA section by splitting the section around it.
+// Within tags, comments and processing instructions the text stays as it is.
 std::string KeepCarriageReturns(std::string_view text) {
     enum class Within { kText, kTag, kComment, kInstruction, kCData } within = Within::kText;
     char quote = 0;
@@ -853,6 +853,12 @@ std::string KeepCarriageReturns(std::string_view text) {
                     passStart = within == Within::kCData && byte >= 0xF0;
                 }
                 if (within == Within::kCData) break;
+                // The parser reads "]" apart (it may begin "]]>"), every one of a row of them, and then
+                // begins a new run of text.
+                if (c == ']') {
+                    runStart = true;
+                    break;
+                }
                 if (c == '&') {
                     const size_t end = text.find(';', at);
                     const size_t stop = end == std::string_view::npos ? text.size() : end + 1;

@@ -93,6 +93,10 @@ const std::vector<Accepted>& AcceptedDocuments() {
          "where it is no reference",
          Master("&e;", "<!DOCTYPE ResponseHandler [<!ENTITY e \"<![CDATA[z]]><?p &e;?>y\">]>"),
          {{kMonitor, "zy"}}},
+        {"a carriage return from a reference in an entity's text: kept within a run of text, a line end after "
+         "a \"]\", which the server's parser reads apart",
+         Master("&e;", "<!DOCTYPE ResponseHandler [<!ENTITY e \"a&#13;b]&#13;c]]&#13;d\">]>"),
+         {{kMonitor, "a\rb]\nc]]\nd"}}},
         {"an internal entity holding an element",
          Master("&el;", "<!DOCTYPE ResponseHandler [<!ENTITY el \"<b>bold</b> text\">]>"),
          {{kMonitor, "bold text"}, {kMonitor + std::string("/b"), "bold"}}},
