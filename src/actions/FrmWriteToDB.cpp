@@ -101,14 +101,14 @@ void FrmWriteToDB::NoteFileStatement(XmlNode root) {
     // A file this editor never saved has neither: the save adds them, changing nothing the server read.
     if (!sql && !parameters) return;
     const Statement built = BuiltStatement();
-    const auto listed = [](const std::vector<std::pair<std::string, std::optional<std::string>>>& list) {
+    const auto listed = [](const Parameters& list) {
         std::string text;
         for (const auto& [name, length] : list) {
             text += (text.empty() ? "" : ", ") + name + (length ? " (MaxLength " + *length + ")" : "");
         }
         return text.empty() ? std::string("none") : text;
     };
-    std::vector<std::pair<std::string, std::optional<std::string>>> fileParameters;
+    Parameters fileParameters;
     for (XmlNode parameter = parameters.FirstChild("Parameter"); parameter;
          parameter = parameter.NextSibling("Parameter")) {
         fileParameters.emplace_back(ReadNodeText(parameter, "FieldName", ""),

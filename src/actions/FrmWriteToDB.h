@@ -23,8 +23,9 @@ class FrmWriteToDB : public MessageFieldsEditor {
   private:
     // The insert statement and its parameters as a save writes them from the checked field rows: each
     // parameter's field name and, for a string, its length.
+    using Parameters = std::vector<std::pair<std::string, std::optional<std::string>>>;
     struct Statement {
-        std::vector<std::pair<std::string, std::optional<std::string>>> parameters;
+        Parameters parameters;
         std::string sql;
     };
     Statement BuiltStatement() const;
