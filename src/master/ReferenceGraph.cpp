@@ -268,11 +268,13 @@ ReferenceGraph BuildReferenceGraph(const MasterConfiguration& master, const std:
                 if (!named.emplace(disposition.Type, disposition.DetailedDispositionFile).second) continue;
                 const EditorRegistration* editor = editors.Find(EditorFamily::Disposition, disposition.Type);
                 const bool hasEditor = editor != nullptr;
-                const bool needsFile =
-                    configuration.Types().RequiresDetailedFile(disposition.Type).value_or(false);
+                const std::optional<bool> needsFile =
+                    configuration.Types().RequiresDetailedFile(disposition.Type);
                 const std::string& detailed = disposition.DetailedDispositionFile;
-                // As check does: a type neither edited here nor said to need a file names none.
-                if (!hasEditor && !needsFile) continue;
+                // As check does: a type neither edited here nor said to need a file names none. A type no
+                // catalogue knows names the file it gives: the server may well know the type.
+                if (!hasEditor && needsFile.has_value() && !*needsFile) continue;
+                if (!hasEditor && !needsFile.has_value() && detailed.empty()) continue;
                 builder.File(
                     GraphNodeKind::DetailedFile, detailed,
                     detailed.empty() ? "" : paths.ResolvePath(disposition.DispositionFilePath, detailed),

@@ -820,6 +820,14 @@ TEST_F(CheckCommand, OrphansAreTheConfigurationFilesNothingNames) {
     const ToolRun undefined = Run({"check", "--orphans", "cfg/master.xml"});
     EXPECT_EQ(undefined.out.find("Forward.XML"), std::string::npos) << undefined.out;
     EXPECT_NE(undefined.out.find(path + notAllKnown), std::string::npos) << undefined.out;
+    // Nor is the file that a disposition of a type no catalogue knows names: the graph draws it too.
+    WriteFile(cfg + "/disposition.xml",
+              "<Dispositions><Default><Disposition><Type>Mystery</Type><DetailedDispositionFile>"
+              "+/old/deeper/Forward.XML</DetailedDispositionFile></Disposition></Default></Dispositions>");
+    const ToolRun unknownType = Run({"check", "--orphans", "cfg/master.xml"});
+    EXPECT_NE(unknownType.out.find("\"Mystery\""), std::string::npos) << unknownType.out;
+    EXPECT_EQ(unknownType.out.find("Forward.XML"), std::string::npos) << unknownType.out;
+    EXPECT_NE(Run({"graph", "cfg/master.xml"}).out.find("Forward.XML\\n(Mystery)"), std::string::npos);
 
     // A file that may name others but could not be read keeps the files of those kinds from being called
     // orphans, and says so once; a folder or a file that could not be looked into is named.
