@@ -28,7 +28,7 @@ QString Shown(const std::string& text, bool carriageReturnsEveryLine, bool tabsS
     if (carriageReturnsEveryLine && line.ends_with('\r')) line.pop_back();
     QString shown = Q(line);
     shown.replace(QLatin1Char('\t'), tabsSeen ? QStringLiteral("\u2192   ") : QStringLiteral("    "));
-    shown.replace(QLatin1Char('\r'), QChar(0x240D));
+    shown.replace(QLatin1Char('\r'), QChar(0x21B5));
     return shown;
 }
 

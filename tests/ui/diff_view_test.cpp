@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -63,9 +64,12 @@ TEST(DiffView, ShowsNumbersSignsAndLinesReadableUnderBothPalettes) {
                            DiffView::Background(DiffKind::Added, palette)),
                   1.05);
     }
-    // Line ends that are not all CR LF show where they are.
+    // Line ends that are not all CR LF show where they are, and TABs where only blanks change, each by a
+    // sign the fonts can draw.
     view.Show(DiffTexts("a\nb\n", "a\r\nb\r\n"));
-    EXPECT_EQ(Rows(view), (std::vector<std::string>{"1||-|a", "2||-|b", "|1|+|a\u240D", "|2|+|b\u240D"}));
+    EXPECT_EQ(Rows(view), (std::vector<std::string>{"1||-|a", "2||-|b", "|1|+|a\u21B5", "|2|+|b\u21B5"}));
+    const QFontMetrics metrics(view.font());
+    for (const char32_t sign : {U'\u21B5', U'\u2192'}) EXPECT_TRUE(metrics.inFontUcs4(sign)) << int(sign);
 }
 
 TEST(ReviewDialog, CancelIsTheDefaultEscapeCancelsAndSaveAccepts) {
