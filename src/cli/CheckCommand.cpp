@@ -286,7 +286,14 @@ Findings CheckMailbox(const CMailbox& record, size_t position, const CheckContex
     CMailbox copy = record;
     FrmMailbox editor(headless.services, context.links);
     editor.LoadFromObject(copy);
-    if (const auto failure = editor.CheckFields(nullptr)) prompts.Show(*failure);
+    if (const auto failure = editor.CheckFields(nullptr)) {
+        prompts.Show(*failure);
+        // The save stops at its first fault, but a file the mailbox names that is missing is checked nowhere
+        // else: it is said too.
+        for (Message& fault : editor.FileFaults()) {
+            if (fault.place.control != failure->place.control) prompts.Show(std::move(fault));
+        }
+    }
     // What a save of the master says of this mailbox's password.
     try {
         ScramblePassword(record.sPassword, prompts);

@@ -310,6 +310,23 @@ void FrmMailbox::ShowFrames() {
     SetVisible(frameFile, !server);
 }
 
+std::vector<Message> FrmMailbox::FileFaults() const {
+    // The two file names cannot be typed: their "..." buttons are where the user mends them.
+    std::vector<Message> faults;
+    const std::string& catRuleFile = Text(txtCatRuleFile);
+    if (catRuleFile != kMultipleCategorizationFiles) {
+        if (auto fault =
+                NoFileFault("Categorization rules file", Resolve(catRuleFile), cmdBrowseCategorization)) {
+            faults.push_back(std::move(*fault));
+        }
+    }
+    if (auto fault = NoFileFault("Disposition configuration file", Resolve(Text(txtDisposition)),
+                                 cmdBrowseDisposition)) {
+        faults.push_back(std::move(*fault));
+    }
+    return faults;
+}
+
 std::optional<Message> FrmMailbox::CheckFields(CMailbox* numbers) const {
     const std::string protocol = SelectedProtocol();
     // The group takes the focus on its first option.
@@ -336,18 +353,7 @@ std::optional<Message> FrmMailbox::CheckFields(CMailbox* numbers) const {
         if (numbers) numbers->*number.field = *value;
     }
 
-    // The two file names cannot be typed: their "..." buttons are where the user mends them.
-    const std::string& catRuleFile = Text(txtCatRuleFile);
-    if (catRuleFile != kMultipleCategorizationFiles) {
-        if (auto fault =
-                NoFileFault("Categorization rules file", Resolve(catRuleFile), cmdBrowseCategorization)) {
-            return fault;
-        }
-    }
-    if (auto fault = NoFileFault("Disposition configuration file", Resolve(Text(txtDisposition)),
-                                 cmdBrowseDisposition)) {
-        return fault;
-    }
+    if (std::vector<Message> faults = FileFaults(); !faults.empty()) return std::move(faults.front());
     // Values are compared and checked as the master file will give them back: trimmed of blanks. One that
     // begins or ends with a blank would read back as another. The password alone is read as written.
     const auto blankEnds = [](const std::string& what, const std::string& value, const char* control) {
@@ -375,7 +381,7 @@ std::optional<Message> FrmMailbox::CheckFields(CMailbox* numbers) const {
     if (auto fault = blankEnds("subfolder", Text(txtSubfolder), txtSubfolder)) return fault;
     if (auto fault = hiddenBlankEnds("home folder", txtHomeFolder, !server)) return fault;
     // A file chosen with "..." whose name ends in a blank would name another file once read back.
-    if (catRuleFile != kMultipleCategorizationFiles) {
+    if (const std::string& catRuleFile = Text(txtCatRuleFile); catRuleFile != kMultipleCategorizationFiles) {
         if (auto fault = blankEnds("categorization rules file", catRuleFile, cmdBrowseCategorization))
             return fault;
     }

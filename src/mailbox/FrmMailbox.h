@@ -1,6 +1,7 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/form.h"
 #include "core/services.h"
@@ -32,6 +33,9 @@ class FrmMailbox : public Form {
     // message and the control at fault), or nullopt. Each of the five timing numbers goes into `numbers` as
     // soon as it passes (as "Save and Exit" does); with null nothing is stored anywhere.
     std::optional<Message> CheckFields(CMailbox* numbers) const;
+    // The files the mailbox names that are not there (or are folders): CheckFields says the first of them,
+    // after the faults it finds before.
+    std::vector<Message> FileFaults() const;
 
     // The protocol name of the selected option, or "" when none is selected.
     std::string SelectedProtocol() const;

@@ -509,6 +509,19 @@ TEST_F(CheckCommand, ReportsEveryFailingMailboxWithTheEditorsMessagesAndChangesN
                                     "file ends before the element <Default> is closed).\nodd: "))
         << run.out;
 
+    // A mailbox's save stops at its first fault, but a file it names that is missing is said as well: nothing
+    // else checks it.
+    WriteFile(cfg + "/master.xml",
+              test::Replaced(before, "<Name>odd</Name>",
+                             "<Name>odd</Name><DispositionFileName>+/gone.xml</DispositionFileName>"
+                             "<CategorizationRulesFileName>+/gone.xml</CategorizationRulesFileName>"));
+    run = Run({"check", "cfg/master.xml"});
+    EXPECT_NE(
+        run.out.find("odd: Please choose a protocol\nodd: Categorization rules file does not exist: " + cfg +
+                     "/gone.xml\nodd: Disposition configuration file does not exist: " + cfg + "/gone.xml\n"),
+        std::string::npos)
+        << run.out;
+
     // A mailbox without a name is told by its place among the master's mailboxes, in the master file.
     WriteFile(cfg + "/master.xml", test::Replaced(before, "<Name>good</Name>", "<Name></Name>"));
     run = Run({"check", "cfg/master.xml"});
