@@ -76,8 +76,9 @@ FrmWriteToFile::FrmWriteToFile(Services& services, const IMasterLinks& master)
             // The server opens the name to write lines into; a folder of that name fails only there.
             if (const std::string path = OutputFilePath(); platform::FolderExists(path))
                 Refuse(Fault("The output file is a folder, not a file: " + path, cmdBrowseOutput));
-            WriteElement(buffer, "FileName",
-                         services_.paths.MakeStoredPath(true, OutputFilePath(), GetConfigFilePath()), 1);
+            std::string stored = services_.paths.MakeStoredPath(true, OutputFilePath(), GetConfigFilePath());
+            WriteElement(buffer, "FileName", stored, 1);
+            Restate(txtOutputFileName, std::move(stored));
         },
         {"FileName"});
     TrackChanges({txtOutputFileName});

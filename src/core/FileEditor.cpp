@@ -252,6 +252,10 @@ void FileEditorForm::ReportChangedValue(const Message& message, const std::strin
     changedValues_.push_back(change);
 }
 
+void FileEditorForm::Restate(const std::string& textBox, std::string stored) {
+    if (Text(textBox) != stored) restated_.emplace_back(textBox, std::move(stored));
+}
+
 void FileEditorForm::KnownComment(std::string text) {
     knownComments_.push_back(std::move(text));
 }
@@ -259,6 +263,7 @@ void FileEditorForm::KnownComment(std::string text) {
 std::optional<std::string> FileEditorForm::BuildFileText() {
     const ReferringFileScope scope(services_.paths, GetConfigFilePath(), ReferringFileScope::Writing{});
     std::string buffer;
+    restated_.clear();
     WriteOpenTag(buffer, setup().root, 0);
     try {
         for (const Step& step : steps_) {
@@ -318,6 +323,8 @@ FileSave FileEditorForm::Saving() {
     save.disk = &disk_;
     save.reload = [this] { LoadFile(); };
     save.written = [this] {
+        for (const auto& [box, stored] : restated_) SetText(box, stored);
+        restated_.clear();
         MarkSaved();
         lastLoad_ = FileProblem::None;  // the file now holds what the window shows
         dropMessages_.clear();
@@ -612,7 +619,9 @@ void FileEditorForm::FolderSetting(const std::string& element, const std::string
                 fault.place.control = textBox;
                 Refuse(std::move(fault));
             }
-            WriteElement(buffer, element, services_.paths.MakeStoredPath(true, Text(textBox), file), 1);
+            std::string stored = services_.paths.MakeStoredPath(true, Text(textBox), file);
+            WriteElement(buffer, element, stored, 1);
+            Restate(textBox, std::move(stored));
         });
 }
 

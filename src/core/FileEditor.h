@@ -268,6 +268,10 @@ class FileEditorForm : public FileEditorBase {
     void ReportChangedValue(const std::string& message, const std::string& change);
     void ReportChangedValue(const Message& message, const std::string& change);
 
+    // From a setting's write: the file holds the text of `textBox` as `stored` (a name re-expressed against
+    // the file). Once the file is written the box shows it so, as reading the file again would.
+    void Restate(const std::string& textBox, std::string stored);
+
     // From a setting's read: shows `value` of `element` in the one-line box `textBox`, saying so when it
     // holds a line break, which the box shows as a blank and a save keeps (LineBreakInOneLineBox).
     void SetOneLineText(const std::string& textBox, const std::string& element, const std::string& value);
@@ -323,6 +327,7 @@ class FileEditorForm : public FileEditorBase {
     std::optional<Loss> notKept_;                 // what the last load left unread
     std::optional<std::string> unreadCatalogue_;  // see RestsOnUnreadCatalogue
     std::vector<std::string> changedValues_;  // "Element=value (written as other)", see ReportUnknownValue
+    std::vector<std::pair<std::string, std::string>> restated_;  // box, stored text: see Restate
 };
 
 // "1" for a checked box, "0" for a clear one, as every flag of the files is written.

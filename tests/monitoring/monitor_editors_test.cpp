@@ -97,6 +97,9 @@ TEST(MonitorFileEditors, SparseAndOlderFilesTakeTheirDefaultsAndEmptyElementsSta
     EXPECT_EQ(SavedBySaveButton(kit, chartsEditor, charts),
               CrLf({"<HistoricalCharts>", "\t<OutputDirectory>./reports</OutputDirectory>",
                     "\t<DataDirectory></DataDirectory>", "</HistoricalCharts>", ""}));
+    // Once saved, the box shows the name as the file holds it.
+    EXPECT_EQ(chartsEditor.Text("txtOutputDirectory"), "./reports");
+    EXPECT_FALSE(chartsEditor.changed());
 }
 
 TEST(MonitorFileEditors, LogLevelAndIntervalFollowTheirReadingRules) {
