@@ -406,7 +406,11 @@ void FileEditorForm::FlagSetting(const std::string& element, const std::string& 
     AddStep(
         {element},
         [=, this](XmlNode root) {
-            SetChecked(checkBox, FlagValue(ReadNodeText(root, element, defaultOf(root))));
+            const std::string text = ReadNodeText(root, element, defaultOf(root));
+            // Any text but "0" reads as set; a save writes it as "1".
+            if (text != FlagText(false) && text != FlagText(true))
+                ReportUnknownValue(element, text, FlagText(true));
+            SetChecked(checkBox, FlagValue(text));
         },
         [=, this](std::string& buffer) { WriteElement(buffer, element, FlagText(Checked(checkBox)), 1); });
 }

@@ -93,6 +93,9 @@ TEST(DetailedEditors, AFileWithEverySettingComesBackByteForByte) {
 
 TEST(MessagingEditors, MoveToSubfolderDefaultsEmptyElementsAndItsTwoChecks) {
     Opened move("MoveToSubfolder");
+    // A flag other than "0" and "1" reads as set, and the window says that a save writes "1".
+    move.kit.s.prompts.ExpectMessage("Unrecognized MarkAsUnread=yes, shown and saved as 1 (in the file " +
+                                     move.kit.Dispose("m.movetosubfolder.xml") + ")");
     const std::string file = move.OpenOn(
         "m.movetosubfolder.xml", DispositionWith("<Subfolder></Subfolder><MarkAsUnread>yes</MarkAsUnread>"));
     FileEditorForm& form = move.form();
@@ -318,7 +321,9 @@ TEST(MessagingEditors, RuleUpdateNeedsBothFoldersAndStoresThemRelativeToItsFile)
     form.UserClick("cmdReload");
     EXPECT_EQ(form.Text("txtDirectory"), "+/active");
 
-    // An empty Restart element reads as checked and is written back as "1".
+    // An empty Restart element reads as checked and is written back as "1", which the window says.
+    rules.kit.s.prompts.ExpectMessage("Unrecognized Restart=, shown and saved as 1 (in the file " + file +
+                                      ")");
     rules.OpenOn("r.ruleupdate.xml",
                  DispositionWith("<Directory>+/active</Directory><BackupDirectory>+/active/old"
                                  "</BackupDirectory><Restart></Restart>"));

@@ -121,6 +121,11 @@ TEST(MonitorFileEditors, LogLevelAndIntervalFollowTheirReadingRules) {
         {"<LogLevel></LogLevel><LogBackupInterval>Hourly</LogBackupInterval>", "optWarning", "optHourly"},
         {"<LogLevel>TRACING</LogLevel><LogBackupInterval>Never</LogBackupInterval>", "optTrace", "optNever"},
         {"<LogBackupDaily>0</LogBackupDaily>", "optWarning", "optNever"},
+        // A flag is "0" or "1": any other text reads as set, and a save would write "1" in its place.
+        {"<LogToConsole>false</LogToConsole>",
+         "optWarning",
+         "optDaily",
+         {"Unrecognized LogToConsole=false, shown and saved as 1"}},
         {"<LogBackupInterval></LogBackupInterval><LogBackupDaily>1</LogBackupDaily>", "optWarning",
          "optDaily"},
         {"<LogBackupInterval>Daily</LogBackupInterval><LogBackupDaily>0</LogBackupDaily>", "optWarning",
