@@ -613,7 +613,15 @@ int RunCheck(const CheckOptions& options, std::ostream& out, const ToolEnvironme
             std::rethrow_exception(outcome.failure);
         }
     }
-    if (options.orphans && loaded.read()) add(CheckOrphans(master, report.masterPath, paths));
+    if (options.orphans && loaded.read()) {
+        add(CheckOrphans(master, report.masterPath, paths));
+    } else if (options.orphans) {
+        // Every file may be named by what the master's unread part holds: none is listed, and that is said.
+        Message withheld{MessageKind::Warning,
+                         "The master file could not be read whole, and it names every other file: the "
+                         "configuration files that nothing names are not listed"};
+        add({{report.masterPath, std::move(withheld), false, report.masterPath}});
+    }
     PrintCheckReport(report, options.format, out);
     return failed ? 1 : 0;
 }

@@ -841,6 +841,15 @@ TEST_F(CheckCommand, OrphansAreTheConfigurationFilesNothingNames) {
     EXPECT_NE(unknownType.out.find("\"Mystery\""), std::string::npos) << unknownType.out;
     EXPECT_EQ(unknownType.out.find("Forward.XML"), std::string::npos) << unknownType.out;
     EXPECT_NE(Run({"graph", "cfg/master.xml"}).out.find("Forward.XML\\n(Mystery)"), std::string::npos);
+    // A master read only in part lists no file, and says why.
+    WriteFile(cfg + "/master.xml", test::Replaced(master, "<Name>nodisp</Name>", "<Name>good</Name>"));
+    const ToolRun partial = Run({"check", "--orphans", "cfg/master.xml"});
+    EXPECT_TRUE(
+        partial.out.ends_with(path +
+                              ": warning: The master file could not be read whole, and it names every "
+                              "other file: the configuration files that nothing names are not listed\n"))
+        << partial.out;
+    WriteFile(cfg + "/master.xml", master);
 
     // A file that may name others but could not be read keeps the files of those kinds from being called
     // orphans, and says so once; a folder or a file that could not be looked into is named.
