@@ -819,7 +819,7 @@ void FrmMain::OpenOtherFile(const std::string& masterText, const std::function<b
         switch (services_.prompts.AskYesNoCancel(
             "No master configuration file was open, so these mailboxes are not saved in any file: " +
             Quoted(names) + ". Do you want to add them to " + services_.paths.MakeMasterPath(masterText) +
-            "?")) {
+            "? No opens the file without them, and they are lost.")) {
             case Answer::Yes:
                 for (const auto& name : names) pending.push_back(master_.Mailboxes.FindShared(name));
                 break;

@@ -550,7 +550,7 @@ TEST_F(MainWindow, MailboxesAddedWithoutAMasterFileGoIntoTheFileChosenWhenTheUse
     const std::string question =
         "No master configuration file was open, so these mailboxes are not saved in any file: \"early\" and "
         "\"one\". Do you want to add them to " +
-        master + "?";
+        master + "? No opens the file without them, and they are lost.";
 
     // Cancel: nothing is opened and nothing is lost.
     s.dialogs.AnswerFile(master);
