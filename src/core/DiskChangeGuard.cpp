@@ -60,12 +60,15 @@ DiskCheck DiskChangeGuard::BeforeWrite(const std::string& path, IPrompts& prompt
                                         : "changed by another program";
     // The tool asks nothing: it says the file was left as the other program wrote it.
     const std::string since = "The file " + path + " has been " + what;
+    const bool noReload = !now.present && choices_ == kWindowChoices;
     switch (prompts.AskOrTell(Message(
-        MessageKind::Question, since + " since this window read it. " + choices_,
+        MessageKind::Question,
+        since + " since this window read it. " + (noReload ? kWindowChoicesRemoved : choices_),
         since + " since it was read, so it was not written: that change is kept.", Place::File(path)))) {
         case Answer::Yes:
             return DiskCheck::Write;
         case Answer::No:
+            if (noReload) return DiskCheck::Cancelled;
             reload();
             return DiskCheck::Reloaded;
         default:

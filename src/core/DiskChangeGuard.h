@@ -31,8 +31,12 @@ class DiskChangeGuard {
     static constexpr const char* kWindowChoices =
         "Do you want to overwrite it with what this window shows? Yes overwrites it; No reads it again, "
         "discarding the edits made in this window; Cancel does neither.";
+    // A file removed meanwhile cannot be read again: No does what Cancel does.
+    static constexpr const char* kWindowChoicesRemoved =
+        "Do you want to write it again with what this window shows? Yes writes it; No and Cancel leave it "
+        "removed, and keep the edits made in this window.";
     // A guard that has not taken a file yet, whose question ends with `choices`: the owner's own words for
-    // what Yes (write) and No (`reload`) do there.
+    // what Yes (write) and No (`reload`) do there. A window's guard asks of a removed file in its own words.
     explicit DiskChangeGuard(std::string choices = kWindowChoices) : choices_(std::move(choices)) {}
     void SetChoices(std::string choices) { choices_ = std::move(choices); }
 

@@ -276,12 +276,13 @@ TEST(DetailedEditorFramework, AFileChangedByAnotherProgramIsOverwrittenOnlyWhenT
     kit.s.prompts.ExpectChangedMeanwhile(file, Answer::Yes).ExpectMessage("Saved");
     EXPECT_TRUE(form.SaveFile());
     EXPECT_EQ(ReadFile(file), Sample("mine again", "0", ""));
-    // Removed meanwhile: the same question; No reads it again (a missing file shows the defaults).
+    // Removed meanwhile: No, as Cancel, keeps the edits, since there is nothing to read again.
     std::filesystem::remove(file);
     form.UserSetText("txtName", "again");
     kit.s.prompts.ExpectChangedMeanwhile(file, Answer::No, "removed");
     EXPECT_FALSE(form.SaveFile());
-    EXPECT_EQ(form.Text("txtName"), "unnamed");
+    EXPECT_EQ(form.Text("txtName"), "again");
+    EXPECT_TRUE(form.changed());
     EXPECT_FALSE(std::filesystem::exists(file));
 }
 

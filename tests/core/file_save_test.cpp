@@ -714,6 +714,15 @@ TEST_F(FileSave, AnotherFileInThePlaceOfTheOneReadIsAChangeButOurOwnSaveIsNot) {
         Answer::Cancel);
     EXPECT_EQ(RunSave(save, prompts), SaveOutcome::NotWritten);
 
+    // A file removed meanwhile cannot be read again: No keeps the edits, as Cancel does.
+    fs::remove(path);
+    prompts.ExpectYesNoCancel("The file " + path +
+                                  " has been removed by another program since this window read it. Do you "
+                                  "want to write it again with what this window shows? Yes writes it; No "
+                                  "and Cancel leave it removed, and keep the edits made in this window.",
+                              Answer::No);
+    EXPECT_EQ(guard.BeforeWrite(path, prompts, noReload), DiskCheck::Cancelled);
+
     // Another program's change while the new text is written and flushed, after the last question: the
     // file keeps it, and the save says so.
     fs::remove(path);

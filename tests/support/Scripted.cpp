@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/DiskChangeGuard.h"
+
 namespace pv::test {
 
 ScriptedPrompts::~ScriptedPrompts() {
@@ -24,11 +26,10 @@ ScriptedPrompts& ScriptedPrompts::ExpectSavedUnchanged(const std::string& path) 
 
 ScriptedPrompts& ScriptedPrompts::ExpectChangedMeanwhile(const std::string& path, Answer answer,
                                                          const std::string& how) {
-    return ExpectYesNoCancel("The file " + path + " has been " + how +
-                                 " by another program since this window read it. Do you want to overwrite it "
-                                 "with what this window shows? Yes overwrites it; No reads it again, "
-                                 "discarding the edits made in this window; Cancel does neither.",
-                             answer);
+    return ExpectYesNoCancel(
+        "The file " + path + " has been " + how + " by another program since this window read it. " +
+            (how == "removed" ? DiskChangeGuard::kWindowChoicesRemoved : DiskChangeGuard::kWindowChoices),
+        answer);
 }
 
 ScriptedPrompts& ScriptedPrompts::ExpectMessageStartingWith(const std::string& prefix) {
