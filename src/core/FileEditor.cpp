@@ -142,9 +142,8 @@ FileEditorForm::FileEditorForm(Services& services, FileEditorSetup setup)
     });
     if (HasControl(cmdReload)) {
         OnClick(cmdReload, [this] {
-            if (AskBeforeDiscarding(services_.prompts, kSaveChangesQuestion, [this] { return SaveFile(); })) {
+            if (AskBeforeDiscarding(services_.prompts, kReloadQuestion, [this] { return SaveFile(); }))
                 LoadFile();
-            }
         });
     }
 }

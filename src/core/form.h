@@ -13,6 +13,11 @@ namespace pv {
 class IPrompts;
 
 inline constexpr const char* kSaveChangesQuestion = "There are unsaved changes, do you wish to save them?";
+// Before Reload reads the file again over edits: the window stays open, which the closing question leaves
+// unsaid.
+inline constexpr const char* kReloadQuestion =
+    "There are unsaved changes. Do you want to save them before the file is read again? No reads it again "
+    "and discards them; Cancel does neither.";
 
 enum class ControlKind { Label, TextBox, CheckBox, Option, Button, List, Frame, Line };
 

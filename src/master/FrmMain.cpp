@@ -222,7 +222,8 @@ FrmMain::FrmMain(Services& services) : Form(frmMain, kMainCaption), services_(se
     // The area opens as the user left it.
     if (services_.settings.Text(kAdvancedShownKey) == "shown") ToggleAdvanced();
     OnClick(cmdReload, [this] {
-        if (ConfirmDiscard()) LoadFile(Text(txtMasterConfig));
+        if (AskBeforeDiscarding(services_.prompts, kReloadQuestion, [this] { return SaveShown(); }))
+            LoadFile(Text(txtMasterConfig));
     });
     OnClick(cmdSave, [this] { SaveShown(); });
     OnClick(cmdAddMailbox, [this] { AddMailbox(); });

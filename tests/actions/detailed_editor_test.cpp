@@ -148,10 +148,10 @@ TEST(DetailedEditorFramework, ReloadAndClosingAskBeforeEditsAreDropped) {
 
     form.UserSetText("txtName", "typed");
     form.UserClick("chkOn");
-    kit.s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::Cancel);
+    kit.s.prompts.ExpectYesNoCancel(kReloadQuestion, Answer::Cancel);
     form.UserClick("cmdReload");
     EXPECT_EQ(form.Text("txtName"), "typed");
-    kit.s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::No);
+    kit.s.prompts.ExpectYesNoCancel(kReloadQuestion, Answer::No);
     form.UserClick("cmdReload");
     EXPECT_EQ(form.Text("txtName"), "n");
     EXPECT_FALSE(form.Checked("chkOn") || form.changed());

@@ -136,7 +136,7 @@ TEST(ForwardMessageEditor, ChecksRunInFileOrderAndWriteNothingUntilAllPass) {
     form.UserRedo();
     EXPECT_TRUE(form.Checked("optTlsNone"));
     form.UserClick("optTlsStartTlsOptional");
-    kit.s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::No).ExpectMessage(loaded);
+    kit.s.prompts.ExpectYesNoCancel(kReloadQuestion, Answer::No).ExpectMessage(loaded);
     form.UserClick("cmdReload");
     EXPECT_TRUE(noneSelected());
     form.UserClick("optTlsStartTlsOptional");

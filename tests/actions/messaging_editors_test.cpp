@@ -164,7 +164,7 @@ TEST(MessagingEditors, CopyToIMAPFolderKeepsThePasswordScrambledAndTheAccountInO
               std::string::npos)
         << written;
     form.UserSetText("txtPassword", "typed over");
-    copy.kit.s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::No);
+    copy.kit.s.prompts.ExpectYesNoCancel(kReloadQuestion, Answer::No);
     form.UserClick("cmdReload");
     EXPECT_EQ(form.Text("txtPassword"), "S3cret pass");
     // The scrambled image of "`" is a blank: a password ending in it is stored ending in a blank, and read

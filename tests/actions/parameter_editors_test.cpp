@@ -150,12 +150,12 @@ TEST(RunSQLEditor, ParametersMoveAsABlockAndStopAtTheEnds) {
     EXPECT_EQ(form.Selection("lstParameters"), (std::vector<int>{1, 3}));
 
     // "<" removes every selected entry; with nothing selected it still marks the editor changed.
-    kit.s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::No);
+    kit.s.prompts.ExpectYesNoCancel(kReloadQuestion, Answer::No);
     form.UserClick("cmdReload");
     form.UserSelect("lstParameters", {0, 3});
     form.UserClick("cmdRemoveField");
     EXPECT_EQ(form.Items("lstParameters"), (std::vector<std::string>{"Subject", "Size"}));
-    kit.s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::No);
+    kit.s.prompts.ExpectYesNoCancel(kReloadQuestion, Answer::No);
     form.UserClick("cmdReload");
     form.UserClick("cmdRemoveField");
     EXPECT_TRUE(form.changed());

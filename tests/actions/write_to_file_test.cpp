@@ -223,7 +223,7 @@ TEST(WriteToFileEditor, ANewFileShowsTheDefaultsAndTheChecksRunInFileOrder) {
     // The header box and the encoding box mark the editor changed like every other control.
     form.UserClick("chkWriteHeader");
     EXPECT_TRUE(form.changed());
-    kit.s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::No);
+    kit.s.prompts.ExpectYesNoCancel(kReloadQuestion, Answer::No);
     form.UserClick("cmdReload");
     form.UserSetText("txtOutputFileEncoding", "UTF-8");
     EXPECT_TRUE(form.changed());

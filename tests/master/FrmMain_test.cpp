@@ -179,10 +179,10 @@ TEST_F(MainWindow, ClosingAsksOnlyAfterChangesReloadDiscardsThemAndAFailedSaveKe
     EXPECT_FALSE(main.IsClosed());
 
     // Reload asks before it throws edits away.
-    s.prompts.ExpectYesNoCancel(kUnsaved, Answer::Cancel);
+    s.prompts.ExpectYesNoCancel(kReloadQuestion, Answer::Cancel);
     main.UserClick("cmdReload");
     EXPECT_TRUE(main.Checked("chkOnePass"));
-    s.prompts.ExpectYesNoCancel(kUnsaved, Answer::No);
+    s.prompts.ExpectYesNoCancel(kReloadQuestion, Answer::No);
     main.UserClick("cmdReload");
     EXPECT_FALSE(main.changed());
     EXPECT_FALSE(main.Checked("chkOnePass"));
@@ -249,7 +249,7 @@ TEST_F(MainWindow, BrowseButtonsUseTheirOwnDialogAndMailboxOperationsWriteOnlySa
     };
     for (const auto& [button, textBox, defaultName, d] : cases) {
         SCOPED_TRACE(button);
-        if (main.changed()) s.prompts.ExpectYesNoCancel(kUnsaved, Answer::No);
+        if (main.changed()) s.prompts.ExpectYesNoCancel(kReloadQuestion, Answer::No);
         main.UserClick("cmdReload");
         s.dialogs.AnswerFile(cfg + "/chosen.xml");
         main.UserClick(button);

@@ -195,7 +195,7 @@ TEST_F(DesktopConventions, TheMailboxListAnswersTheArrowsEnterDeleteTabCtrlSAndF
     const bool onePass = shown.main.Checked("chkOnePass");
     Click(window, "chkOnePass");
     EXPECT_TRUE(shown.main.changed());
-    s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::No);
+    s.prompts.ExpectYesNoCancel(kReloadQuestion, Answer::No);
     QTest::keyClick(&window, Qt::Key_F5);
     EXPECT_FALSE(shown.main.changed());
     EXPECT_EQ(shown.main.Checked("chkOnePass"), onePass);
