@@ -1,5 +1,8 @@
 #include "actions/FrmWriteToDB.h"
 
+#include <algorithm>
+
+#include "core/ConfigFile.h"
 #include "dispositions/DispositionEditors.h"
 #include "names/frmWriteToDB.h"
 
@@ -101,12 +104,21 @@ void FrmWriteToDB::NoteFileStatement(XmlNode root) {
     // A file this editor never saved has neither: the save adds them, changing nothing the server read.
     if (!sql && !parameters) return;
     const Statement built = BuiltStatement();
+    // Said in part: with thousands of fields the whole of either would make a box taller than the screen.
     const auto listed = [](const Parameters& list) {
-        std::string text;
-        for (const auto& [name, length] : list) {
-            text += (text.empty() ? "" : ", ") + name + (length ? " (MaxLength " + *length + ")" : "");
-        }
-        return text.empty() ? std::string("none") : text;
+        std::vector<std::string> items;
+        for (const auto& [name, length] : list)
+            items.push_back(name + (length ? " (MaxLength " + *length + ")" : ""));
+        return items.empty() ? std::string("none") : ShortList(items);
+    };
+    const auto statement = [](const std::string& text) {
+        constexpr size_t kShown = 200;
+        if (text.size() <= kShown) return text;
+        size_t cut = kShown;
+        while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;  // a whole character
+        const auto characters = std::count_if(
+            text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
+        return text.substr(0, cut) + "… (" + std::to_string(characters) + " characters)";
     };
     Parameters fileParameters;
     for (XmlNode parameter = parameters.FirstChild("Parameter"); parameter;
@@ -120,7 +132,8 @@ void FrmWriteToDB::NoteFileStatement(XmlNode root) {
     std::vector<std::string> differ;
     const std::string fileSql = ReadNodeText(root, "SQL", "");
     if (sql && fileSql != built.sql) {
-        differ.push_back("its insert statement (SQL) is " + fileSql + ", a save writes " + built.sql);
+        differ.push_back("its insert statement (SQL) is " + statement(fileSql) + ", a save writes " +
+                         statement(built.sql));
     }
     if (parameters && fileParameters != built.parameters) {
         differ.push_back("its Parameters are " + listed(fileParameters) + ", a save writes " +

@@ -107,6 +107,26 @@ TEST(WriteToDBEditor, PresentButEmptyElementsStayEmptyAndAHandEditedStatementIsS
     EXPECT_NE(written.find("\t<Fields>\r\n\t</Fields>\r\n"), std::string::npos);
     EXPECT_NE(written.find("\t<Parameters>\r\n\t</Parameters>\r\n\t<SQL>insert into T() values ()</SQL>\r\n"),
               std::string::npos);
+
+    // A statement of thousands of columns is said in part, not in a box taller than the screen.
+    std::string parameters;
+    std::string columns;
+    for (int i = 1; i <= 12; ++i) {
+        parameters += "<Parameter><FieldName>F" + std::to_string(i) + "</FieldName></Parameter>";
+        columns += "Column" + std::to_string(i) + "WithALongName,";
+    }
+    kit.Place("sparse.writetodb.xml",
+              DispositionWith("<TableName>T</TableName><Parameters>" + parameters +
+                              "</Parameters><SQL>insert into T(" + columns + ")</SQL>"));
+    const std::string sql = "insert into T(" + columns + ")";
+    kit.s.prompts.ExpectMessage(
+        "The file " + file +
+        " does not hold the statement its table and checked fields give, which a save writes anew (a Run SQL "
+        "disposition using this file would then run that): its insert statement (SQL) is " +
+        sql.substr(0, 200) + "… (" + std::to_string(sql.size()) +
+        " characters), a save writes insert into T() values (); its Parameters are F1, F2, F3, F4, F5, F6, F7, "
+        "F8, F9, F10 and 2 more, a save writes none");
+    form.UserClick("cmdReload");
 }
 
 // A row holds one entry of a field, where the server writes a column for each: a field listed twice is said
