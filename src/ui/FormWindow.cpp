@@ -328,9 +328,10 @@ void FormWindow::Apply(const pv::Control& control, QWidget* widget) {
         }
         choice->setCurrentIndex(-1);
         choice->lineEdit()->setText(Q(control.text));
-        // The combo box selects the text it is given; the box is read, not typed over.
+        // The combo box selects the text it is given; the box is read, not typed over. A path longer than
+        // the box shows its end, the file's name, as the other name boxes do.
         choice->lineEdit()->deselect();
-        choice->lineEdit()->setCursorPosition(0);
+        choice->lineEdit()->end(false);
         // As a read-only name box: not where typing starts, so the first focus and Tab pass it by; its
         // label's access key reaches it, and Alt+Down opens its list.
         choice->setFocusPolicy(control.readOnly ? Qt::ClickFocus : Qt::StrongFocus);

@@ -152,6 +152,8 @@ TEST(Memory, TheMasterFileBoxOffersTheRecentMastersAndF1OpensTheHelp) {
     const int longest = box->fontMetrics().horizontalAdvance(QString::fromStdString(deep));
     EXPECT_LT(box->minimumSizeHint().width(), longest / 4);
     EXPECT_EQ(box->lineEdit()->text().toStdString(), sample.master());
+    // A path longer than the box shows its end, the file's name.
+    EXPECT_EQ(box->lineEdit()->cursorPosition(), box->lineEdit()->text().size());
     ASSERT_EQ(box->count(), 3);
     EXPECT_EQ(std::make_tuple(box->itemText(0).toStdString(), box->itemText(1).toStdString(),
                               box->itemText(2).toStdString()),
