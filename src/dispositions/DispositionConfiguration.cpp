@@ -78,9 +78,9 @@ DispositionCatalogues ReadCatalogues(const IMasterLinks& master, const std::stri
 
 }  // namespace
 
-const DispositionCatalogues& CatalogueCache::Get(const IMasterLinks& master,
-                                                 const std::string& masterFilePath,
-                                                 const PathContext& paths) {
+std::shared_ptr<const DispositionCatalogues> CatalogueCache::Get(const IMasterLinks& master,
+                                                                 const std::string& masterFilePath,
+                                                                 const PathContext& paths) {
     std::string key;
     for (int which = 1; which <= 2; ++which) {
         key +=
@@ -88,8 +88,15 @@ const DispositionCatalogues& CatalogueCache::Get(const IMasterLinks& master,
         key += paths.ResolvePath(masterFilePath, master.DispositionTypesFile(which)) + '\n';
     }
     const auto [found, added] = read_.try_emplace(key);
-    if (added) found->second = ReadCatalogues(master, masterFilePath, paths);
+    if (added)
+        found->second =
+            std::make_shared<const DispositionCatalogues>(ReadCatalogues(master, masterFilePath, paths));
     return found->second;
+}
+
+const DispositionCatalogues& DispositionConfiguration::catalogues() const {
+    static const DispositionCatalogues none;
+    return catalogues_ ? *catalogues_ : none;
 }
 
 DispositionConfiguration::LoadResult DispositionConfiguration::Load(
@@ -105,13 +112,12 @@ DispositionConfiguration::LoadResult DispositionConfiguration::LoadAt(
     LoadResult result;
     fileName_ = fileName;
     fullPath_ = fullPath;
-    catalogue_.clear();
+    catalogues_.reset();
     unreadCatalogues_.clear();
     unreadTypesFiles_.clear();
     unloadedCategories_.clear();
     emptyUnloadedCategories_.clear();
     notKept_.reset();
-    types_ = CDispositionTypes();
     // The records of the last load are loaded again in place by BuildCategories, and dropped on any way out
     // before it.
     std::vector<CCatDispositions> previous = std::move(categories_);
@@ -136,20 +142,12 @@ DispositionConfiguration::LoadResult DispositionConfiguration::LoadAt(
     // A missing file is said with what the categories start with.
     if (!ReportOpened(file, "Unexpected error in LoadFile=", prompts)) return result;
 
-    DispositionCatalogues read;
-    const DispositionCatalogues* catalogues = &read;
-    if (cache) {
-        catalogues = &cache->Get(master, masterFilePath, paths);
-    } else {
-        read = reading.get();
-    }
-    for (const Message& message : catalogues->messages) prompts.Show(message);
-    catalogue_ = catalogues->categories;
-    std::copy(std::begin(catalogues->categoryFiles), std::end(catalogues->categoryFiles), categoryFiles_);
-    unreadCatalogues_ = catalogues->unreadCategoryFiles;
-    unreadTypesFiles_ = catalogues->unreadTypesFiles;
-    types_ = catalogues->types;
-    if (!catalogues->typesRead) return result;
+    catalogues_ = cache ? cache->Get(master, masterFilePath, paths)
+                        : std::make_shared<const DispositionCatalogues>(reading.get());
+    for (const Message& message : catalogues_->messages) prompts.Show(message);
+    unreadCatalogues_ = catalogues_->unreadCategoryFiles;
+    unreadTypesFiles_ = catalogues_->unreadTypesFiles;
+    if (!catalogues_->typesRead) return result;
 
     categories_ = std::move(previous);
     BuildCategories(file, prompts);
@@ -172,10 +170,10 @@ void DispositionConfiguration::BuildCategories(const OpenedFile& file, IPrompts&
     const XmlNode root = file.Root();
     const CategoryElementIndex elements(root);
 
-    categories_.reserve(catalogue_.size() + 1);
-    index_.reserve(catalogue_.size() + 1);
+    categories_.reserve(Catalogue().size() + 1);
+    index_.reserve(Catalogue().size() + 1);
     std::vector<const std::string*> parents;  // of each entry; none for "Default"
-    parents.reserve(catalogue_.size() + 1);
+    parents.reserve(Catalogue().size() + 1);
     // Entries left from the last load are loaded again in place, so that their records keep their storage.
     size_t added = 0;
     const auto add = [&](const std::string& name, const std::string* parent) {
@@ -191,11 +189,11 @@ void DispositionConfiguration::BuildCategories(const OpenedFile& file, IPrompts&
     // the catalogue (check says it there once): this file is saved as the window shows it.
     std::vector<std::string> repeated;
     std::vector<std::string> repeatedIn;  // the files holding the later definitions, in their order
-    for (const CCategory& category : catalogue_) {
+    for (const CCategory& category : Catalogue()) {
         if (index_.count(category.CategoryName) != 0) {
             repeated.push_back(category.CategoryName);
             if (category.DefinedIn >= 1 && category.DefinedIn <= 2) {
-                const std::string& file = categoryFiles_[category.DefinedIn - 1];
+                const std::string& file = catalogues().categoryFiles[category.DefinedIn - 1];
                 if (std::find(repeatedIn.begin(), repeatedIn.end(), file) == repeatedIn.end())
                     repeatedIn.push_back(file);
             }
@@ -430,7 +428,7 @@ bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts
                     return false;
                 }
                 element("Type", disposition.Type, 3);
-                const std::optional<bool> requiresFile = types_.RequiresDetailedFile(disposition.Type);
+                const std::optional<bool> requiresFile = Types().RequiresDetailedFile(disposition.Type);
                 if (!requiresFile) {
                     throw AppError(kErrKeyNotFound, "The disposition type \"" + disposition.Type +
                                                         "\" of category " + category.CategoryName +
@@ -493,9 +491,9 @@ std::vector<std::string> DispositionConfiguration::UnsaveableCategories() const 
 
 std::string DispositionConfiguration::DefinitionFile(const std::string& category) const {
     // The first definition of a name is the one the collection holds.
-    for (const CCategory& defined : catalogue_) {
+    for (const CCategory& defined : Catalogue()) {
         if (defined.CategoryName == category && defined.DefinedIn >= 1 && defined.DefinedIn <= 2)
-            return categoryFiles_[defined.DefinedIn - 1];
+            return catalogues().categoryFiles[defined.DefinedIn - 1];
     }
     return {};
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -33,11 +34,13 @@ struct DispositionCatalogues {
 // the catalogues afresh every time instead, as a user may have changed them meanwhile.
 class CatalogueCache {
   public:
-    const DispositionCatalogues& Get(const IMasterLinks& master, const std::string& masterFilePath,
-                                     const PathContext& paths);
+    std::shared_ptr<const DispositionCatalogues> Get(const IMasterLinks& master,
+                                                     const std::string& masterFilePath,
+                                                     const PathContext& paths);
 
   private:
-    std::unordered_map<std::string, DispositionCatalogues> read_;  // by the catalogue files' full paths
+    // By the catalogue files' full paths; shared by the files loaded against them, never copied.
+    std::unordered_map<std::string, std::shared_ptr<const DispositionCatalogues>> read_;
 };
 
 // One disposition configuration file as the dispositions editor holds it: the dispositions of "Default" and
@@ -76,11 +79,11 @@ class DispositionConfiguration {
     CCatDispositions* Find(const std::string& name);
     const CCatDispositions* Find(const std::string& name) const;
 
-    const CategoryCatalogue& Catalogue() const { return catalogue_; }
+    const CategoryCatalogue& Catalogue() const { return catalogues().categories; }
     // The category definitions files (as the master names them) that could not be read: while there are
     // any, categories of this file may be missing from the collection, and a save would drop them.
     const std::vector<std::string>& UnreadCatalogues() const { return unreadCatalogues_; }
-    const CDispositionTypes& Types() const { return types_; }
+    const CDispositionTypes& Types() const { return catalogues().types; }
     // Whether every file the dispositions of the file name is known from the collection: not while a
     // category definitions file could not be read or the file holds categories no catalogue defines (their
     // dispositions, which the server still reads, are not loaded), nor while a disposition types file could
@@ -135,11 +138,13 @@ class DispositionConfiguration {
                       const std::string& masterFilePath, const IMasterLinks& master, const PathContext& paths,
                       IPrompts& prompts, CatalogueCache* cache);
 
+    // The catalogues of the last load (none before one): the categories and the types.
+    const DispositionCatalogues& catalogues() const;
+
     std::string fileName_;
     std::string fullPath_;
     FileRead file_;
-    CategoryCatalogue catalogue_;
-    std::string categoryFiles_[2];
+    std::shared_ptr<const DispositionCatalogues> catalogues_;
     std::vector<std::string> unreadCatalogues_;
     std::vector<std::string> unreadTypesFiles_;
     // The elements of categories no loaded catalogue defines, which a save drops: those that hold something,
@@ -147,7 +152,6 @@ class DispositionConfiguration {
     std::vector<std::string> unloadedCategories_;
     std::vector<std::string> emptyUnloadedCategories_;
     std::optional<Loss> notKept_;  // what the last load left unread
-    CDispositionTypes types_;
     std::vector<CCatDispositions> categories_;
     // The category tree over categories_, children in catalogue order; kNoCategory ends a list. Linked once
     // per load, by parent name, so that listing the tree never searches.
