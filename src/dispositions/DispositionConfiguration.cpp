@@ -4,6 +4,7 @@
 #include <future>
 #include <optional>
 #include <unordered_set>
+#include <utility>
 
 #include "core/HeadlessServices.h"
 #include "core/LargeMemory.h"
@@ -51,6 +52,50 @@ DispositionConfiguration::LoadResult DispositionConfiguration::LoadFullPath(cons
 
 namespace {
 
+// The collection holds one entry per name, so a name given twice keeps its first definition.
+void LayOutCategories(DispositionCatalogues& read) {
+    CategoryLayout& layout = read.layout;
+    const CategoryCatalogue& catalogue = read.categories;
+    layout.names.reserve(catalogue.size() + 1);
+    layout.index.reserve(catalogue.size() + 1);
+    std::vector<const std::string*> parents;  // of each entry; none for "Default"
+    parents.reserve(catalogue.size() + 1);
+    const auto add = [&](const std::string& name, const std::string* parent) {
+        layout.index.emplace(name, layout.names.size());
+        layout.names.push_back(name);
+        parents.push_back(parent);
+    };
+    add(kDefaultCategory, nullptr);
+    for (const CCategory& category : catalogue) {
+        if (layout.index.count(category.CategoryName) != 0) {
+            layout.repeated.push_back(category.CategoryName);
+            if (category.DefinedIn >= 1 && category.DefinedIn <= 2) {
+                const std::string& file = read.categoryFiles[category.DefinedIn - 1];
+                if (std::find(layout.repeatedIn.begin(), layout.repeatedIn.end(), file) ==
+                    layout.repeatedIn.end())
+                    layout.repeatedIn.push_back(file);
+            }
+            continue;
+        }
+        add(category.CategoryName, &category.ParentCategory);
+    }
+    for (const std::string& name : layout.names) {
+        if (!IsXmlElementName(name)) layout.unsaveable.push_back(name);
+    }
+    // A parent may come after its children in the catalogue, so the links are made once every name is known.
+    const size_t count = layout.names.size();
+    layout.firstChild.assign(count, CategoryLayout::kNone);
+    layout.nextSibling.assign(count, CategoryLayout::kNone);
+    std::vector<size_t> lastChild(count, CategoryLayout::kNone);
+    for (size_t i = 1; i < count; ++i) {
+        const auto parent = layout.index.find(*parents[i]);
+        if (parent == layout.index.end()) continue;  // its parent is no category: not in the tree
+        const size_t p = parent->second;
+        (lastChild[p] == CategoryLayout::kNone ? layout.firstChild[p] : layout.nextSibling[lastChild[p]]) = i;
+        lastChild[p] = i;
+    }
+}
+
 // The catalogues, with what reading them said, for the load to show.
 DispositionCatalogues ReadCatalogues(const IMasterLinks& master, const std::string& masterFilePath,
                                      const PathContext& paths) {
@@ -73,6 +118,7 @@ DispositionCatalogues ReadCatalogues(const IMasterLinks& master, const std::stri
         }
     }
     read.messages = std::move(said.messages);
+    LayOutCategories(read);
     return read;
 }
 
@@ -122,9 +168,6 @@ DispositionConfiguration::LoadResult DispositionConfiguration::LoadAt(
     // before it.
     std::vector<CCatDispositions> previous = std::move(categories_);
     categories_.clear();
-    firstChild_.clear();
-    nextSibling_.clear();
-    index_.clear();
 
     // Without a cache the catalogues are read on another thread while this one reads the file: with
     // thousands of categories the two take about as long. The reading has its own links and paths; what it
@@ -169,55 +212,34 @@ void DispositionConfiguration::BuildCategories(const OpenedFile& file, IPrompts&
     }
     const XmlNode root = file.Root();
     const CategoryElementIndex elements(root);
+    const CategoryLayout& layout = catalogues().layout;
 
-    categories_.reserve(Catalogue().size() + 1);
-    index_.reserve(Catalogue().size() + 1);
-    std::vector<const std::string*> parents;  // of each entry; none for "Default"
-    parents.reserve(Catalogue().size() + 1);
     // Entries left from the last load are loaded again in place, so that their records keep their storage.
-    size_t added = 0;
-    const auto add = [&](const std::string& name, const std::string* parent) {
-        index_.emplace(name, added);
-        if (added == categories_.size()) categories_.emplace_back();
-        categories_[added++].LoadFromNode(elements, name, fullPath_);
-        parents.push_back(parent);
-    };
-    add(kDefaultCategory, nullptr);
+    categories_.resize(layout.names.size());
+    for (size_t i = 0; i < layout.names.size(); ++i)
+        categories_[i].LoadFromNode(elements, layout.names[i], fullPath_);
 
-    // The collection holds one entry per name, so a name given twice keeps its first definition; the user
-    // is told, since the later definition (its place in the tree) is not what they see. A warning, placed at
-    // the catalogue (check says it there once): this file is saved as the window shows it.
-    std::vector<std::string> repeated;
-    std::vector<std::string> repeatedIn;  // the files holding the later definitions, in their order
-    for (const CCategory& category : Catalogue()) {
-        if (index_.count(category.CategoryName) != 0) {
-            repeated.push_back(category.CategoryName);
-            if (category.DefinedIn >= 1 && category.DefinedIn <= 2) {
-                const std::string& file = catalogues().categoryFiles[category.DefinedIn - 1];
-                if (std::find(repeatedIn.begin(), repeatedIn.end(), file) == repeatedIn.end())
-                    repeatedIn.push_back(file);
-            }
-            continue;
-        }
-        add(category.CategoryName, &category.ParentCategory);
-    }
-    categories_.resize(added);
-    if (!repeated.empty()) {
+    // A name given twice keeps its first definition; the user is told, since the later definition (its place
+    // in the tree) is not what they see. A warning, placed at the catalogue (check says it there once): this
+    // file is saved as the window shows it.
+    if (!layout.repeated.empty()) {
         const std::string said =
             "These categories are defined more than once in the category definitions files (or are named "
             "Default, which is built in); only the first definition of each is used: " +
-            NameList(repeated);
+            NameList(layout.repeated);
         // The window names the files; the tool puts the first before the words.
         std::string where;
-        for (const std::string& file : repeatedIn) where += (where.empty() ? "" : " and ") + file;
-        prompts.Show({MessageKind::Warning,
-                      repeatedIn.empty()
-                          ? said
-                          : said + " (in the file" + (repeatedIn.size() > 1 ? "s " : " ") + where + ")",
-                      said, Place::File(repeatedIn.empty() ? std::string() : repeatedIn.front())});
+        for (const std::string& file : layout.repeatedIn) where += (where.empty() ? "" : " and ") + file;
+        prompts.Show(
+            {MessageKind::Warning,
+             layout.repeatedIn.empty()
+                 ? said
+                 : said + " (in the file" + (layout.repeatedIn.size() > 1 ? "s " : " ") + where + ")",
+             said, Place::File(layout.repeatedIn.empty() ? std::string() : layout.repeatedIn.front())});
     }
     // Told at once, before any edit: no disposition file can be saved while the catalogue holds them.
-    if (const std::vector<std::string> unsaveable = UnsaveableCategories(); !unsaveable.empty()) {
+    // The names were judged once, as the catalogues were laid out.
+    if (const std::vector<std::string>& unsaveable = layout.unsaveable; !unsaveable.empty()) {
         const std::string definedIn = DefinitionFile(unsaveable.front());
         prompts.Show({MessageKind::Warning,
                       "These categories of the category definitions file" +
@@ -239,7 +261,7 @@ void DispositionConfiguration::BuildCategories(const OpenedFile& file, IPrompts&
     std::vector<std::string> split;
     for (XmlNode element = root.FirstChild(); element; element = element.NextSibling()) {
         std::string name(element.Name());
-        if (const auto known = index_.find(name); known != index_.end()) {
+        if (const auto known = layout.index.find(name); known != layout.index.end()) {
             if (met[known->second] && std::find(split.begin(), split.end(), name) == split.end())
                 split.push_back(std::move(name));
             met[known->second] = true;
@@ -260,33 +282,24 @@ void DispositionConfiguration::BuildCategories(const OpenedFile& file, IPrompts&
                       {},
                       Place::File(fullPath_)});
     }
-
-    // A parent may come after its children in the catalogue, so the links are made once every name is known.
-    firstChild_.assign(categories_.size(), kNoCategory);
-    nextSibling_.assign(categories_.size(), kNoCategory);
-    std::vector<size_t> lastChild(categories_.size(), kNoCategory);
-    for (size_t i = 1; i < categories_.size(); ++i) {
-        const auto parent = index_.find(*parents[i]);
-        if (parent == index_.end()) continue;  // its parent is no category: not in the tree
-        const size_t p = parent->second;
-        (lastChild[p] == kNoCategory ? firstChild_[p] : nextSibling_[lastChild[p]]) = i;
-        lastChild[p] = i;
-    }
 }
 
 CCatDispositions* DispositionConfiguration::Find(const std::string& name) {
-    const auto found = index_.find(name);
-    return found == index_.end() ? nullptr : &categories_[found->second];
+    return const_cast<CCatDispositions*>(std::as_const(*this).Find(name));
 }
 
 const CCatDispositions* DispositionConfiguration::Find(const std::string& name) const {
-    const auto found = index_.find(name);
-    return found == index_.end() ? nullptr : &categories_[found->second];
+    // A load that stopped before the categories were built holds none.
+    const auto& index = catalogues().layout.index;
+    const auto found = index.find(name);
+    return found == index.end() || found->second >= categories_.size() ? nullptr
+                                                                       : &categories_[found->second];
 }
 
 std::vector<DispositionConfiguration::TreeLine> DispositionConfiguration::CategoryTree() const {
     std::vector<TreeLine> lines;
     if (categories_.empty()) return lines;
+    const CategoryLayout& layout = catalogues().layout;
     lines.reserve(categories_.size());
     struct Pending {
         size_t category;
@@ -304,7 +317,8 @@ std::vector<DispositionConfiguration::TreeLine> DispositionConfiguration::Catego
         text += name;
         lines.push_back({std::move(text), next.category});
         children.clear();
-        for (size_t child = firstChild_[next.category]; child != kNoCategory; child = nextSibling_[child]) {
+        for (size_t child = layout.firstChild[next.category]; child != CategoryLayout::kNone;
+             child = layout.nextSibling[child]) {
             children.push_back(child);
         }
         for (auto child = children.rbegin(); child != children.rend(); ++child) {
@@ -371,7 +385,8 @@ bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts
         }
         // Several names no element can carry are named at once, so that one correction of the catalogue
         // is enough; a single one is named below, with why.
-        if (const std::vector<std::string> unsaveable = UnsaveableCategories(); unsaveable.size() > 1) {
+        const std::vector<std::string> unsaveable = UnsaveableCategories();
+        if (unsaveable.size() > 1) {
             const std::string definedIn = DefinitionFile(unsaveable.front());
             prompts.Show(
                 {MessageKind::Error,
@@ -398,7 +413,7 @@ bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts
             // Written without escaping, the name must itself be an element name, or the server could not
             // read the file at all. A colon the server's reader would take, but other XML tools and readers
             // that know namespaces take a prefix there, which the file does not declare.
-            if (!IsXmlElementName(category.CategoryName)) {
+            if (!unsaveable.empty() && !IsXmlElementName(category.CategoryName)) {
                 // A refusal of this file's save; the words name the catalogue to mend, and the colon when it
                 // is the only fault, since such a name is one. The place is the catalogue, where the fault
                 // lies: check says it there once, however many disposition files it stops.

@@ -17,6 +17,22 @@ class IMasterLinks;
 class IPrompts;
 class PathContext;
 
+// Where the categories of the catalogues stand in every disposition file opened against them: "Default"
+// first, then each catalogue name once, in catalogue order, with the tree over them. It is the same for every
+// such file, so it is laid out once, as the catalogues are read.
+struct CategoryLayout {
+    static constexpr size_t kNone = static_cast<size_t>(-1);
+    std::vector<std::string> names;                 // by position
+    std::unordered_map<std::string, size_t> index;  // position by name
+    // The tree, children in catalogue order; kNone ends a list. A category whose parent is no category is
+    // in no list.
+    std::vector<size_t> firstChild;
+    std::vector<size_t> nextSibling;
+    std::vector<std::string> repeated;    // names defined more than once, or named "Default", in order
+    std::vector<std::string> repeatedIn;  // the files holding their later definitions, in their order
+    std::vector<std::string> unsaveable;  // names no disposition file can hold as elements, in order
+};
+
 // The catalogues a disposition file is opened against, as one load reads them, with the messages that reading
 // showed and whether the disposition types could be read at all.
 struct DispositionCatalogues {
@@ -27,6 +43,7 @@ struct DispositionCatalogues {
     bool typesRead = false;                     // enough of them to open the file
     std::vector<std::string> unreadTypesFiles;  // not read completely, as the master names them
     std::vector<Message> messages;
+    CategoryLayout layout;
 };
 
 // Catalogues read once for a run that opens many disposition files against the same ones (the tool's check,
@@ -153,12 +170,6 @@ class DispositionConfiguration {
     std::vector<std::string> emptyUnloadedCategories_;
     std::optional<Loss> notKept_;  // what the last load left unread
     std::vector<CCatDispositions> categories_;
-    // The category tree over categories_, children in catalogue order; kNoCategory ends a list. Linked once
-    // per load, by parent name, so that listing the tree never searches.
-    static constexpr size_t kNoCategory = static_cast<size_t>(-1);
-    std::vector<size_t> firstChild_;
-    std::vector<size_t> nextSibling_;
-    std::unordered_map<std::string, size_t> index_;
 };
 
 }  // namespace pv
