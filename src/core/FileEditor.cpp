@@ -422,7 +422,10 @@ void FileEditorForm::OptionPairSetting(const std::string& element, const std::st
     AddStep(
         {element},
         [=, this](XmlNode root) {
-            const bool isSpecial = ReadNodeText(root, element, defaultText) == special.value;
+            const std::string text = ReadNodeText(root, element, defaultText);
+            const bool isSpecial = text == special.value;
+            // Any other text reads as the second value, which a save writes in its place.
+            if (!isSpecial && text != otherwise.value) ReportUnknownValue(element, text, otherwise.value);
             SetChecked(isSpecial ? special.option : otherwise.option, true);
         },
         [=, this](std::string& buffer) {

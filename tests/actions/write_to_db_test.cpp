@@ -92,6 +92,9 @@ TEST(WriteToDBEditor, PresentButEmptyElementsStayEmptyAndAHandEditedStatementIsS
                                   "<TableName>T</TableName><UseMySQLEscaping></UseMySQLEscaping>"
                                   "<SQL>delete from T</SQL>"));
     FrmWriteToDB form(kit.s.services, kit.master);
+    // Only "0" means underscores; an empty value reads as the other choice, which a save writes as "1".
+    kit.s.prompts.ExpectMessage("Unrecognized UseMySQLEscaping=, shown and saved as 1 (in the file " + file +
+                                ")");
     kit.s.prompts.ExpectMessage(
         "The file " + file +
         " does not hold the statement its table and checked fields give, which a save "
