@@ -176,6 +176,7 @@ void FormWindow::DescribeField(QLabel* label) {
     }
     buddies_[label] = field;
     label->setBuddy(field);
+    label->installEventFilter(this);  // its access key (KeyboardEvent)
     NameField(label);
 }
 
@@ -481,6 +482,17 @@ bool UnclaimedAltKey(const QKeyEvent& key) {
 }  // namespace
 
 bool FormWindow::KeyboardEvent(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Shortcut) {
+        // A label's access key enters its field: one that has the focus already is entered again, its text
+        // selected as it would be coming from another field.
+        auto* label = qobject_cast<QLabel*>(watched);
+        QWidget* field = label ? label->buddy() : nullptr;
+        if (field && field->hasFocus() && form_.selectAllOnFocus()) {
+            if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
+            if (auto* text = qobject_cast<QPlainTextEdit*>(field)) text->selectAll();
+        }
+        return false;
+    }
     auto* box = qobject_cast<QWidget*>(watched);
     const bool textBox = qobject_cast<QLineEdit*>(watched) || qobject_cast<QPlainTextEdit*>(watched);
     if (textBox && UndoKey(box, event)) return true;

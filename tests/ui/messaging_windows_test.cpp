@@ -2,6 +2,7 @@
 // their widgets, saved, and the files compared byte for byte.
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <filesystem>
 
@@ -161,6 +162,23 @@ TEST(QtMessagingWindows, CopyToIMAPFolderTabsInReadingOrderAndEscapeAsksFirst) {
     EXPECT_EQ(host->text(), "h2");
     QTest::keyClick(host, Qt::Key_Backspace);
     EXPECT_FALSE(editor.changed());
+    // The access key of the box that has the focus selects its text, as it does coming from another box:
+    // what is typed next replaces it.
+    QApplication::processEvents();
+    host->deselect();
+    const auto labels = window.findChildren<QLabel*>();
+    const auto hostLabel =
+        std::find_if(labels.begin(), labels.end(), [&](QLabel* label) { return label->buddy() == host; });
+    ASSERT_NE(hostLabel, labels.end());
+    const QString caption = (*hostLabel)->text();
+    const qsizetype marked = caption.indexOf(QLatin1Char('&'));
+    ASSERT_TRUE(marked >= 0 && marked + 1 < caption.size());
+    QTest::keyClick(host, Qt::Key(caption[marked + 1].toUpper().unicode()), Qt::AltModifier);
+    QApplication::processEvents();
+    QTest::keyClick(host, Qt::Key_Z);
+    EXPECT_EQ(host->text(), "z");
+    QTest::keyClick(host, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(host->text(), "h");
 
     Type(window, "txtSubfolder", "Sent");
     s.prompts.ExpectYesNoCancel(kSaveChangesQuestion, Answer::Cancel);
