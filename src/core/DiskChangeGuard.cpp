@@ -60,10 +60,10 @@ DiskCheck DiskChangeGuard::BeforeWrite(const std::string& path, IPrompts& prompt
                                         : "changed by another program";
     // The tool asks nothing: it says the file was left as the other program wrote it.
     const std::string since = "The file " + path + " has been " + what;
-    const bool noReload = !now.present && choices_ == kWindowChoices;
+    const bool noReload = !now.present && !removedChoices_.empty();
     switch (prompts.AskOrTell(Message(
         MessageKind::Question,
-        since + " since this window read it. " + (noReload ? kWindowChoicesRemoved : choices_),
+        since + " since this window read it. " + (noReload ? removedChoices_ : choices_),
         since + " since it was read, so it was not written: that change is kept.", Place::File(path)))) {
         case Answer::Yes:
             return DiskCheck::Write;

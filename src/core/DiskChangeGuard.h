@@ -37,8 +37,13 @@ class DiskChangeGuard {
         "removed, and keep the edits made in this window.";
     // A guard that has not taken a file yet, whose question ends with `choices`: the owner's own words for
     // what Yes (write) and No (`reload`) do there. A window's guard asks of a removed file in its own words.
-    explicit DiskChangeGuard(std::string choices = kWindowChoices) : choices_(std::move(choices)) {}
-    void SetChoices(std::string choices) { choices_ = std::move(choices); }
+    explicit DiskChangeGuard(std::string choices = kWindowChoices)
+        : choices_(std::move(choices)),
+          removedChoices_(choices_ == kWindowChoices ? kWindowChoicesRemoved : "") {}
+    void SetChoices(std::string choices) {
+        choices_ = std::move(choices);
+        removedChoices_.clear();
+    }
 
     // After the window wrote `path`, or after a load that could not read it: what is there now. Nothing at
     // that path is remembered as such: a file created since then counts as a change.
@@ -63,6 +68,9 @@ class DiskChangeGuard {
     static Snapshot Look(const std::string& path);
 
     std::string choices_;
+    // For a file removed meanwhile, when No cannot read it again: the question's words, and No does what
+    // Cancel does. Empty: asked as any other change.
+    std::string removedChoices_;
     bool taken_ = false;
     std::string path_;
     Snapshot snapshot_;

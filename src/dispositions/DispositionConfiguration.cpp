@@ -159,8 +159,6 @@ DispositionConfiguration::LoadResult DispositionConfiguration::LoadAt(
     fileName_ = fileName;
     fullPath_ = fullPath;
     catalogues_.reset();
-    unreadCatalogues_.clear();
-    unreadTypesFiles_.clear();
     unloadedCategories_.clear();
     emptyUnloadedCategories_.clear();
     notKept_.reset();
@@ -188,8 +186,6 @@ DispositionConfiguration::LoadResult DispositionConfiguration::LoadAt(
     catalogues_ = cache ? cache->Get(master, masterFilePath, paths)
                         : std::make_shared<const DispositionCatalogues>(reading.get());
     for (const Message& message : catalogues_->messages) prompts.Show(message);
-    unreadCatalogues_ = catalogues_->unreadCategoryFiles;
-    unreadTypesFiles_ = catalogues_->unreadTypesFiles;
     if (!catalogues_->typesRead) return result;
 
     categories_ = std::move(previous);
@@ -514,7 +510,7 @@ std::string DispositionConfiguration::DefinitionFile(const std::string& category
 }
 
 std::string DispositionConfiguration::UnreadCataloguesConsequence() const {
-    std::string text = "The category definitions file " + NameList(unreadCatalogues_) +
+    std::string text = "The category definitions file " + NameList(UnreadCatalogues()) +
                        " could not be read, so the categories it defines are not loaded";
     if (unloadedCategories_.empty() && emptyUnloadedCategories_.empty()) return text + ".";
     return text + ": saving would drop from " + fullPath_ + " " + DroppedCategories("the ") + ".";
@@ -531,7 +527,7 @@ FileSave DispositionConfiguration::Saving(const PathContext& paths, IPrompts& pr
                      " was not read as a disposition configuration file. Do you want to replace its "
                      "content with these dispositions?",
                  fullPath_ + " could not be read.", true});
-    } else if (!unreadCatalogues_.empty()) {
+    } else if (!UnreadCatalogues().empty()) {
         save.losses.push_back(UnreadCatalogueLoss(UnreadCataloguesConsequence()));
     } else if (!unloadedCategories_.empty() || !emptyUnloadedCategories_.empty()) {
         // A category the catalogue no longer defines: its dispositions are shown nowhere, and the server
@@ -540,9 +536,9 @@ FileSave DispositionConfiguration::Saving(const PathContext& paths, IPrompts& pr
                                     ", which no category definitions file defines; a save would drop them.";
         save.losses.push_back(Loss{dropped + " Do you want to save anyway?", dropped});
     }
-    if (file_.readOrMissing() && !unreadTypesFiles_.empty()) {
+    if (file_.readOrMissing() && !catalogues().unreadTypesFiles.empty()) {
         // The types a disposition may have are checked against a catalogue that is not whole.
-        const std::string unread = "The disposition types file " + NameList(unreadTypesFiles_) +
+        const std::string unread = "The disposition types file " + NameList(catalogues().unreadTypesFiles) +
                                    " could not be read completely, so the types of the dispositions in " +
                                    fullPath_ + " were checked against only part of the catalogue.";
         save.losses.push_back(UnreadCatalogueLoss(unread));

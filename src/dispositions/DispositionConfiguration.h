@@ -99,14 +99,15 @@ class DispositionConfiguration {
     const CategoryCatalogue& Catalogue() const { return catalogues().categories; }
     // The category definitions files (as the master names them) that could not be read: while there are
     // any, categories of this file may be missing from the collection, and a save would drop them.
-    const std::vector<std::string>& UnreadCatalogues() const { return unreadCatalogues_; }
+    const std::vector<std::string>& UnreadCatalogues() const { return catalogues().unreadCategoryFiles; }
     const CDispositionTypes& Types() const { return catalogues().types; }
     // Whether every file the dispositions of the file name is known from the collection: not while a
     // category definitions file could not be read or the file holds categories no catalogue defines (their
     // dispositions, which the server still reads, are not loaded), nor while a disposition types file could
     // not be read completely (a type it alone defines may need a file).
     bool KnowsAllItNames() const {
-        return unreadCatalogues_.empty() && unreadTypesFiles_.empty() && unloadedCategories_.empty();
+        return UnreadCatalogues().empty() && catalogues().unreadTypesFiles.empty() &&
+               unloadedCategories_.empty();
     }
 
     // One line of the category tree: the name indented by kTreeIndent blanks per level, and the category it
@@ -162,8 +163,6 @@ class DispositionConfiguration {
     std::string fullPath_;
     FileRead file_;
     std::shared_ptr<const DispositionCatalogues> catalogues_;
-    std::vector<std::string> unreadCatalogues_;
-    std::vector<std::string> unreadTypesFiles_;
     // The elements of categories no loaded catalogue defines, which a save drops: those that hold something,
     // and those that hold nothing but blanks (the editor itself writes a category without dispositions so).
     std::vector<std::string> unloadedCategories_;

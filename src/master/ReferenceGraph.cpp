@@ -273,8 +273,7 @@ ReferenceGraph BuildReferenceGraph(const MasterConfiguration& master, const std:
                 const std::string& detailed = disposition.DetailedDispositionFile;
                 // As check does: a type neither edited here nor said to need a file names none. A type no
                 // catalogue knows names the file it gives: the server may well know the type.
-                if (!hasEditor && needsFile.has_value() && !*needsFile) continue;
-                if (!hasEditor && !needsFile.has_value() && detailed.empty()) continue;
+                if (!hasEditor && (needsFile ? !*needsFile : detailed.empty())) continue;
                 builder.File(
                     GraphNodeKind::DetailedFile, detailed,
                     detailed.empty() ? "" : paths.ResolvePath(disposition.DispositionFilePath, detailed),
