@@ -133,14 +133,15 @@ std::vector<Backup> BackupsOf(const std::string& path, const std::string& suffix
     return backups;
 }
 
-void KeepBackup(const std::string& path, const BackupPolicy& policy) {
-    if (policy.control == BackupControl::None) return;
+KeptBackup KeepBackup(const std::string& path, const BackupPolicy& policy) {
+    KeptBackup kept;
+    if (policy.control == BackupControl::None) return kept;
     const std::string target = platform::FollowedPath(path);
     // Nothing to keep of a file not there yet; nor of what is not a regular file (a pipe, a device), which
     // the write itself refuses with its own message.
-    if (!platform::FileExists(target)) return;
+    if (!platform::FileExists(target)) return kept;
     const std::string name = platform::FileName(target);
-    std::vector<Backup> numbered = Numbered(target);
+    const std::vector<Backup> numbered = Numbered(target);
     const bool numbers = policy.control == BackupControl::Numbered ||
                          (policy.control == BackupControl::Existing && !numbered.empty());
     if (!numbers) {
@@ -149,21 +150,28 @@ void KeepBackup(const std::string& path, const BackupPolicy& policy) {
         }
         const std::string simple = target + policy.suffix;
         if (!(platform::FileExists(simple) && SameContent(simple, target))) {
-            platform::WriteBackupCopy(path, name + policy.suffix, true);
+            kept.simple_ = platform::StageBackupCopy(path, name + policy.suffix);
         }
-        return;
+        return kept;
     }
+    std::vector<Backup> now = numbered;
     if (numbered.empty() || !SameContent(numbered.back().path, target)) {
         int64_t number = numbered.empty() ? 1 : numbered.back().number + 1;
         // Another save that took the number meanwhile: the next one.
-        while (!platform::WriteBackupCopy(path, name + ".~" + std::to_string(number) + "~", false)) ++number;
-        numbered = Numbered(target);
+        while (!platform::WriteBackupCopy(path, name + ".~" + std::to_string(number) + "~")) ++number;
+        now = Numbered(target);
     }
-    const size_t kept = std::max<size_t>(policy.kept, 1);
-    for (size_t i = 0; i + kept < numbered.size(); ++i) {
-        if (::unlink(numbered[i].path.c_str()) != 0 && errno != ENOENT) {
-            throw AppError(kErrFileAccess, "Cannot remove the old backup " + numbered[i].path + ": " +
-                                               std::strerror(errno) + "; the file was not written");
+    const size_t limit = std::max<size_t>(policy.kept, 1);
+    for (size_t i = 0; i + limit < now.size(); ++i) kept.beyond_.push_back(now[i].path);
+    return kept;
+}
+
+void KeptBackup::Finish() {
+    simple_.Place();
+    for (const std::string& old : beyond_) {
+        if (::unlink(old.c_str()) != 0 && errno != ENOENT) {
+            throw AppError(kErrFileAccess, "Cannot remove the old backup " + old + ": " +
+                                               std::strerror(errno) + "; the file was saved");
         }
     }
 }
@@ -181,8 +189,7 @@ void KeepTextAsBackup(const std::string& path, const std::string& text) {
     if (holds(target) || (!numbered.empty() && holds(numbered.back().path))) return;
     const std::string name = platform::FileName(target);
     int64_t number = numbered.empty() ? 1 : numbered.back().number + 1;
-    while (!platform::WriteBackupCopy(path, name + ".~" + std::to_string(number) + "~", false, &text))
-        ++number;
+    while (!platform::WriteBackupCopy(path, name + ".~" + std::to_string(number) + "~", &text)) ++number;
 }
 
 }  // namespace pv

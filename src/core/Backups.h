@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/Settings.h"
+#include "core/platform.h"
 
 namespace pv {
 
@@ -49,12 +50,26 @@ struct Backup {
 // numbered ones, newest first, then its simple one (NAME + `suffix`) when there is one.
 std::vector<Backup> BackupsOf(const std::string& path, const std::string& suffix = kDefaultBackupSuffix);
 
+// A backup kept before a save. What would take an earlier backup away (the oldest numbered backups beyond
+// the limit, the simple backup the new one replaces) waits for Finish, once the file is written: a save
+// that fails leaves every backup there was as it was.
+class KeptBackup {
+  public:
+    // Throws AppError naming the backup that could not be removed or named; the file is saved by then.
+    void Finish();
+
+  private:
+    friend KeptBackup KeepBackup(const std::string& path, const BackupPolicy& policy);
+    std::vector<std::string> beyond_;  // the oldest numbered backups, beyond the limit once this one is kept
+    platform::StagedBackup simple_;    // the simple backup, until it replaces the one before
+};
+
 // Keeps the present content of the file at `path` as the policy says, before a save replaces it: beside
-// the file, with its owner, group, permissions and access lists, complete before it has its name; then
-// removes the oldest numbered backups beyond the limit. Nothing when the file does not exist yet, or when the
-// newest backup already holds its content (a save whose write failed made it). Throws AppError
-// naming the backup when it cannot be kept: the save must then not write.
-void KeepBackup(const std::string& path, const BackupPolicy& policy);
+// the file, with its owner, group, permissions and access lists, complete before it has its name. Nothing
+// when the file does not exist yet, or when the newest backup already holds its content (a save whose
+// write failed made it). Throws AppError naming the backup when it cannot be kept: the save must then not
+// write.
+KeptBackup KeepBackup(const std::string& path, const BackupPolicy& policy);
 // Keeps `text` as the next numbered backup of the file at `path` (NAME.~N~, as above), whatever backups the
 // file is set to have and without removing any of them: a text the user may still want that the file no
 // longer holds. Nothing when the file or its newest numbered backup holds it already. Throws as KeepBackup.

@@ -29,24 +29,25 @@ SaveOutcome PrintForCheck(const FileSave& save, IPrompts& prompts, std::string& 
     return outcome;
 }
 
-// The backup the save asks for. One that cannot be kept (a folder the user may not create files in, a file
-// of an owner the backup cannot be given) stops the save: the tool says so and writes nothing; a window asks
-// whether to save without one, No being the answer that writes nothing, since a file in such a folder could
-// otherwise never be saved from the editor at all. Where the file cannot be written either (a read-only file
-// in such a folder), that is the failure both report: Yes would only lead to it, and the backup is not what
-// stands in the way.
-bool BackupKept(const FileSave& save, IPrompts& prompts) {
+// The backup the save asks for; nullopt when the save is not to write. A file that cannot be written is
+// said to be so before any backup is made: a save that fails keeps no copy of the file as it stays. A
+// backup that cannot be kept (a folder the user may not create files in, a file of an owner the backup
+// cannot be given) stops the save: the tool says so and writes nothing; a window asks whether to save
+// without one, No being the answer that writes nothing, since a file in such a folder could otherwise never
+// be saved from the editor at all.
+std::optional<KeptBackup> BackupKept(const FileSave& save, IPrompts& prompts) {
+    platform::CheckWritable(save.path);
     try {
-        KeepBackup(save.path, save.backup);
-        return true;
+        return KeepBackup(save.path, save.backup);
     } catch (const AppError& error) {
-        platform::CheckWritable(save.path);
         std::string why = error.description();
         const std::string_view unwritten = "; the file was not written";
         if (why.ends_with(unwritten)) why.resize(why.size() - unwritten.size());
-        return prompts.AskOrTell(Message(
-                   MessageKind::Question, why + ".\n\nDo you want to save the file without keeping a backup?",
-                   FormatError("Error saving=", error), Place::File(save.path))) == Answer::Yes;
+        const Answer answer = prompts.AskOrTell(Message(
+            MessageKind::Question, why + ".\n\nDo you want to save the file without keeping a backup?",
+            FormatError("Error saving=", error), Place::File(save.path)));
+        if (answer != Answer::Yes) return std::nullopt;
+        return KeptBackup();
     }
 }
 
@@ -61,6 +62,7 @@ bool HoldsAlready(const std::string& path, const std::string& text, bool wholeTe
 
 SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printed, IReview* review) {
     std::optional<platform::UnfinishedSave> earlier;
+    std::optional<KeptBackup> backup;
     bool unchanged = false;  // the file held the text already, and nothing was written
     try {
         std::optional<std::string> text = save.text();
@@ -97,7 +99,8 @@ SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printe
         // counts, not what the window read: a change another program made has been asked about above.
         unchanged = HoldsAlready(save.path, *text, save.wholeText);
         if (!unchanged) {
-            if (!BackupKept(save, prompts)) return SaveOutcome::NotWritten;
+            backup = BackupKept(save, prompts);
+            if (!backup) return SaveOutcome::NotWritten;
             // Looked for before the write: a file replaced gets another inode, which names a copy kept in the
             // state folder.
             earlier = platform::FindUnfinishedSave(save.path);
@@ -115,13 +118,13 @@ SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printe
         return SaveOutcome::NotWritten;
     }
     // The file holds a complete save now, so a copy an earlier unfinished save left must not be offered as
-    // its last save at the next open, where Yes would put the older text over this one.
-    if (earlier) {
-        try {
-            RetireUnfinishedSave(*earlier);
-        } catch (const AppError& error) {
-            prompts.ShowMessage(FormatError("Error=", error));
-        }
+    // its last save at the next open, where Yes would put the older text over this one; and the backups
+    // this save pushed out of the limit, or the simple backup its own replaces, can go.
+    try {
+        if (earlier) RetireUnfinishedSave(*earlier);
+        if (backup) backup->Finish();
+    } catch (const AppError& error) {
+        prompts.ShowMessage(FormatError("Error=", error));
     }
     // A window's user learns that the file holds what the window shows, and why History has no new backup;
     // "Saved" alone would tell the tool's -v reader that the file was written, and a script that it changed.

@@ -370,6 +370,13 @@ class NewFile {
     // given a name here is made again under a temporary name and filled by `fill` once more. 0, or the
     // error number; `created` tells whether it came from making the file again.
     int Replace(const std::string& name, const std::function<void(int)>& fill, bool& created) {
+        if (const int error = Stage(fill, created)) return error;
+        return Rename(name);
+    }
+
+    // The first half of Replace: the complete file gets a temporary name of its own, which it keeps until
+    // Rename (or until this ends, which removes it).
+    int Stage(const std::function<void(int)>& fill, bool& created) {
         created = false;
         if (temp_.empty() && !LinkUnnamed(RandomName(), true)) {
             if (const int error = CreateNamed()) {
@@ -378,6 +385,11 @@ class NewFile {
             }
             fill(file_.get());
         }
+        return 0;
+    }
+
+    // The second half: the staged file takes the name `name`, over the file of that name.
+    int Rename(const std::string& name) {
         if (Injected(testing::SaveStep::Replace, folder_) ||
             ::renameat(folder_, temp_.c_str(), folder_, name.c_str()) != 0) {
             return errno;
@@ -821,54 +833,133 @@ std::string FollowedPath(const std::string& path) {
     return FollowLinks(path);
 }
 
-bool WriteBackupCopy(const std::string& path, const std::string& name, bool replace,
-                     const std::string* text) {
-    CatchFileSizeSignal();
-    const std::string target = FollowLinks(path);
-    const std::string folderPath = ParentOf(target);
-    const std::string backup = folderPath + "/" + name;
-    const auto fail = [&](const std::string& why) {
-        Fail(kErrFileAccess,
-             "Cannot keep a backup of " + path + " as " + backup + ": " + why + "; the file was not written");
-    };
-    Descriptor file(::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (!file) fail(Reason(errno));
-    struct stat old {};
-    if (::fstat(file.get(), &old) != 0) fail(Reason(errno));
-    if (!S_ISREG(old.st_mode)) fail("it is not a regular file");
-    std::string present;
-    if (!text) {
-        if (!ReadAll(file.get(), present, static_cast<size_t>(old.st_size))) fail(Reason(errno));
-        text = &present;
+namespace {
+
+// A copy of a file's text for a backup beside it: complete, flushed and with the file's owner, group,
+// permissions and attributes before it has any name, then named in one step.
+class BackupCopy {
+  public:
+    BackupCopy(const std::string& path, const std::string& name, const std::string* text)
+        : path_(path), name_(name) {
+        CatchFileSizeSignal();
+        const std::string target = FollowLinks(path);
+        const std::string folderPath = ParentOf(target);
+        backup_ = folderPath + "/" + name;
+        Descriptor file(::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+        if (!file) Refuse(Reason(errno));
+        struct stat old {};
+        if (::fstat(file.get(), &old) != 0) Refuse(Reason(errno));
+        if (!S_ISREG(old.st_mode)) Refuse("it is not a regular file");
+        if (!text) {
+            if (!ReadAll(file.get(), text_, static_cast<size_t>(old.st_size))) Refuse(Reason(errno));
+        } else {
+            text_ = *text;
+        }
+        folder_.reset(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!folder_) Refuse(Reason(errno));
+        RemoveLeftovers(folder_.get());
+        // Created with no more permissions than the file has: it holds the same passwords.
+        copy_ = std::make_unique<NewFile>(folder_.get(), old.st_mode & 0777);
+        if (const int error = copy_->Create()) Refuse(Reason(error));
+        fill_ = [this, old, target](int fd) {
+            if (!WriteAll(fd, text_) || ::fsync(fd) != 0) throw Refused{Reason(errno)};
+            if (!GiveIdentity(fd, old, target)) {
+                throw Refused{
+                    "a backup there cannot have the file's owner, group, permissions and access lists"};
+            }
+        };
+        Try([&] {
+            fill_(copy_->fd());
+            return 0;
+        });
     }
-    Descriptor folder(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!folder) fail(Reason(errno));
-    RemoveLeftovers(folder.get());
-    // Created with no more permissions than the file has: it holds the same passwords.
-    NewFile copy(folder.get(), old.st_mode & 0777);
-    if (const int error = copy.Create()) fail(Reason(error));
+
+    // Gives the copy its name when no file has it; false when one has.
+    bool Add() {
+        if (Try([&] { return copy_->Add(name_, fill_); }) == EEXIST) return false;
+        Finish();
+        return true;
+    }
+
+    // Gives the copy a temporary name until Place gives it its own, over the file of that name.
+    void Stage() {
+        bool created = false;
+        Try([&] { return copy_->Stage(fill_, created); });
+        text_ = std::string();
+    }
+
+    // After the save it was made for: a failure leaves the backup that had the name as it was.
+    void Place() {
+        saved_ = true;
+        if (const int error = copy_->Rename(name_)) Refuse(Reason(error));
+        Finish();
+    }
+
+  private:
     struct Refused {
         std::string why;
     };
-    const auto fill = [&](int fd) {
-        if (!WriteAll(fd, *text) || ::fsync(fd) != 0) throw Refused{Reason(errno)};
-        if (!GiveIdentity(fd, old, target)) {
-            throw Refused{"a backup there cannot have the file's owner, group, permissions and access lists"};
-        }
-    };
-    try {
-        fill(copy.fd());
-        bool created = false;
-        const int error = replace ? copy.Replace(name, fill, created) : copy.Add(name, fill);
-        if (error == EEXIST && !replace) return false;
-        if (error != 0) fail(Reason(error));
-    } catch (const Refused& refused) {
-        fail(refused.why);
+
+    [[noreturn]] void Refuse(const std::string& why) const {
+        Fail(kErrFileAccess, "Cannot keep a backup of " + path_ + " as " + backup_ + ": " + why +
+                                 (saved_ ? "; the file was saved, and " + backup_ + " holds the backup before"
+                                         : std::string("; the file was not written")));
     }
-    if (!FlushFolder(folder.get()))
-        fail("its folder could not be flushed to the disk (" + Reason(errno) + ")");
-    if (const int error = copy.file().close()) fail(Reason(error));
-    return true;
+
+    // Runs a step of the copy's making, which gives 0 or an error number; EEXIST is the caller's to judge.
+    int Try(const std::function<int()>& step) {
+        int error = 0;
+        try {
+            error = step();
+        } catch (const Refused& refused) {
+            Refuse(refused.why);
+        }
+        if (error != 0 && error != EEXIST) Refuse(Reason(error));
+        return error;
+    }
+
+    void Finish() {
+        if (!FlushFolder(folder_.get()))
+            Refuse("its folder could not be flushed to the disk (" + Reason(errno) + ")");
+        if (const int error = copy_->file().close()) Refuse(Reason(error));
+    }
+
+    std::string path_;
+    std::string name_;
+    std::string backup_;
+    std::string text_;
+    bool saved_ = false;
+    Descriptor folder_;
+    std::unique_ptr<NewFile> copy_;  // ends before the folder it lies in
+    std::function<void(int)> fill_;
+};
+
+}  // namespace
+
+bool WriteBackupCopy(const std::string& path, const std::string& name, const std::string* text) {
+    return BackupCopy(path, name, text).Add();
+}
+
+struct StagedBackup::Copy : BackupCopy {
+    using BackupCopy::BackupCopy;
+};
+
+StagedBackup::StagedBackup() = default;
+StagedBackup::~StagedBackup() = default;
+StagedBackup::StagedBackup(StagedBackup&&) noexcept = default;
+StagedBackup& StagedBackup::operator=(StagedBackup&&) noexcept = default;
+
+StagedBackup StageBackupCopy(const std::string& path, const std::string& name) {
+    StagedBackup staged;
+    staged.copy_ = std::make_unique<StagedBackup::Copy>(path, name, nullptr);
+    staged.copy_->Stage();
+    return staged;
+}
+
+void StagedBackup::Place() {
+    if (!copy_) return;
+    copy_->Place();
+    copy_.reset();
 }
 
 std::optional<UnfinishedSave> FindUnfinishedSave(const std::string& path) {

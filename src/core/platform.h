@@ -116,13 +116,33 @@ std::string FollowedPath(const std::string& path);
 
 // Keeps a copy of the file at `path` (links followed) as `name` in the file's folder, written as a save
 // writes a file: complete and flushed before it has that name, with the file's owner, group, permissions
-// and extended attributes (access lists), the folder flushed after. With `replace` a file of that name is
-// replaced; without, a name already taken gives false and nothing is written. Throws AppError naming the
-// backup when it cannot be made so (the folder may not be written, the owner cannot be given, ...); nothing
-// is then left under the name. With `text` the backup holds that text instead of the file's present one,
-// still with the file's owner, group, permissions and attributes.
-bool WriteBackupCopy(const std::string& path, const std::string& name, bool replace,
-                     const std::string* text = nullptr);
+// and extended attributes (access lists), the folder flushed after. A name already taken gives false and
+// nothing is written. Throws AppError naming the backup when it cannot be made so (the folder may not be
+// written, the owner cannot be given, ...); nothing is then left under the name. With `text` the backup
+// holds that text instead of the file's present one, still with the file's owner, group, permissions and
+// attributes.
+bool WriteBackupCopy(const std::string& path, const std::string& name, const std::string* text = nullptr);
+
+// A copy of a file's present text made as WriteBackupCopy makes one, that replaces the file called `name`
+// beside it only when Place is called: a save makes it before it writes the file, and places it once the
+// file is written, so that a save that fails leaves the backup before it as it was. One never placed is
+// removed when it ends.
+class StagedBackup {
+  public:
+    StagedBackup();
+    ~StagedBackup();
+    StagedBackup(StagedBackup&&) noexcept;
+    StagedBackup& operator=(StagedBackup&&) noexcept;
+    // Throws AppError naming the backup, which then keeps what it held.
+    void Place();
+
+  private:
+    struct Copy;
+    std::unique_ptr<Copy> copy_;
+    friend StagedBackup StageBackupCopy(const std::string& path, const std::string& name);
+};
+// Throws AppError as WriteBackupCopy does.
+StagedBackup StageBackupCopy(const std::string& path, const std::string& name);
 
 // What a save in place that did not finish (the program was killed, the machine stopped, or neither the new
 // text nor the old could be written) left: a complete copy of the text the file had before. The copy lies

@@ -120,11 +120,12 @@ TEST(Backups, ThirtySavesWithALimitOfFiveKeepTheFiveNewestAndNoCopyOfWhatTheNewe
     EXPECT_EQ(std::make_tuple(Numbers(BackupsOf(path)), ReadFile(path + ".~31~")),
               std::make_tuple(std::vector<int64_t>{31}, std::string("v30\r\n")));
 
-    // A save tried again after its write failed finds the backup it kept then, and keeps no second one.
+    // A save tried again after its write failed finds the backup it kept then, and keeps no second one; the
+    // failed one removed none.
     KeepBackup(path, one);
     KeepBackup(path, one);
-    EXPECT_EQ(Numbers(BackupsOf(path)), std::vector<int64_t>{32});
-    EXPECT_EQ(SaveWith(path, "v32", policy), "");
+    EXPECT_EQ(Numbers(BackupsOf(path)), (std::vector<int64_t>{32, 31}));
+    EXPECT_EQ(SaveWith(path, "v32", one), "");
     EXPECT_EQ(Numbers(BackupsOf(path)), std::vector<int64_t>{32});
 
     // A lower limit removes the oldest at the next save.
@@ -182,6 +183,60 @@ TEST(Backups, SimpleAndExistingBackupsFollowGnuAndLieBesideTheFileALinkNames) {
     EXPECT_EQ(ReadFile(real), "six\r\n");
     EXPECT_EQ(SaveWith(link, "seven", Policy(BackupControl::None)), "");
     EXPECT_EQ(FolderEntries(temp / "real").size(), 5u);
+}
+
+// A save whose write fails takes no backup away: the oldest numbered one beyond the limit, or the simple one
+// the new backup would replace, goes only once the file is written. A file that cannot be written is found
+// so before any backup is made. A backup that cannot be named after the write is said, and the save stands.
+TEST(Backups, ASaveThatFailsKeepsEveryBackupThereWas) {
+    TempDir temp;
+    const std::string path = temp / "master.xml";
+    WriteFile(path + ".~1~", "A\r\n");
+    WriteFile(path + "~", "A\r\n");
+    WriteFile(path, "B\r\n");
+    int replaces = 0;
+    int failing = 0;  // the rename that fails, counted from 1; 0 for none
+    platform::testing::SetFaultHook([&](platform::testing::SaveStep step, int) {
+        return step == platform::testing::SaveStep::Replace && ++replaces == failing ? EIO : 0;
+    });
+    struct Unhook {
+        ~Unhook() { platform::testing::SetFaultHook(nullptr); }
+    } unhook;
+    const auto failed = [&](const BackupPolicy& policy) {
+        replaces = 0;
+        failing = 1;
+        return SaveWith(path, "C", policy).starts_with("Error saving=75:Cannot replace " + path);
+    };
+    EXPECT_TRUE(failed(Policy(BackupControl::Numbered, 1)));
+    EXPECT_TRUE(failed(Policy(BackupControl::Simple)));
+    EXPECT_EQ(std::make_tuple(ReadFile(path), ReadFile(path + ".~1~"), ReadFile(path + "~")),
+              std::make_tuple("B\r\n", "A\r\n", "A\r\n"));
+
+    // Once a save is written, the numbered backups are brought within the limit.
+    failing = 0;
+    EXPECT_EQ(SaveWith(path, "C", Policy(BackupControl::Numbered, 1)), "");
+    EXPECT_EQ(FolderEntries(temp.path()),
+              (std::vector<std::string>{"master.xml", "master.xml.~2~", "master.xml~"}));
+
+    // The simple backup cannot take its name after the write: the file is saved, the backup before stays.
+    replaces = 0;
+    failing = 2;
+    EXPECT_EQ(SaveWith(path, "D", Policy(BackupControl::Simple)),
+              "Error=75:Cannot keep a backup of " + path + " as " + path +
+                  "~: Input/output error; the file was saved, and " + path + "~ holds the backup before");
+    EXPECT_EQ(std::make_tuple(ReadFile(path), ReadFile(path + "~")), std::make_tuple("D\r\n", "A\r\n"));
+    EXPECT_EQ(FolderEntries(temp.path()),
+              (std::vector<std::string>{"master.xml", "master.xml.~2~", "master.xml~"}));
+
+    if (::geteuid() != 0) GTEST_SKIP() << "acting as a second user needs the tests to run as root";
+    // The user owns the folder and the file, so a backup could be made, but the file is read-only.
+    for (const std::string& owned : {temp.path(), path})
+        ASSERT_EQ(::chown(owned.c_str(), kOtherUser, kOtherGroup), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    EXPECT_EQ(AsOtherUser([&] { return SaveWith(path, "E", Policy(BackupControl::Numbered, 1)); }),
+              "Error saving=75:Cannot write " + path + ": Permission denied");
+    EXPECT_EQ(std::make_tuple(ReadFile(path + ".~2~"), FolderEntries(temp.path()).size()),
+              std::make_tuple("B\r\n", size_t{3}));
 }
 
 TEST(Backups, TheGnuWordsAndTheEditorSettingGiveThePolicy) {
