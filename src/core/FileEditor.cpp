@@ -599,8 +599,16 @@ void FileEditorForm::PasswordSetting(const std::string& element, const std::stri
     AddStep(
         {element},
         [=, this](XmlNode root) {
-            // Read as written: a stored password may end in a blank (the image of one of its characters).
-            SetText(textBox, UnscramblePassword(NodeTextExact(SelectSingleNode(root, element))));
+            // Read as written: blanks at the ends of a password in clear, or the blank a scrambled one may
+            // end in, are the password's here, but may be layout to the server; said, since a save of the
+            // password as it is shown is then read otherwise.
+            const std::string stored = NodeTextExact(SelectSingleNode(root, element));
+            SetText(textBox, UnscramblePassword(stored));
+            if (PasswordHasBlankEnds(stored)) {
+                ReportChangedValue(
+                    UnknownValueLoaded(BlankEndedPasswordMessage(element), GetConfigFilePath()),
+                    element + " (a password with a blank at an end)");
+            }
         },
         [=, this](std::string& buffer) {
             WriteElement(buffer, element, ScramblePassword(Text(textBox), services_.prompts), 1);

@@ -1,11 +1,13 @@
 #include "core/password.h"
 
 #include <array>
+#include <optional>
 #include <string_view>
 
 #include "core/encoding.h"
 #include "core/errors.h"
 #include "core/prompts.h"
+#include "core/xml.h"
 
 namespace pv {
 namespace {
@@ -31,54 +33,84 @@ constexpr std::array<unsigned char, 256> MakeInverse() {
 }
 constexpr std::array<unsigned char, 256> kInverse = MakeInverse();
 
+// The one character whose scrambled image is a blank. At the end of a password it would end the stored text
+// with a blank, which a reader that drops the blanks around a value (as every reader of the element's text
+// may) would drop, reading another password.
+constexpr char32_t kImagedAsBlank = '`';
+static_assert(kTable[kImagedAsBlank - kFirst] == ' ');
+
+// Why a password is stored in clear: the warning's words after "Password", and the reason in a refusal's.
+struct InClear {
+    std::string warning;
+    std::string reason;
+};
+
+// Why the password is stored in clear; nullopt when it is scrambled.
+std::optional<InClear> StoredInClearBecause(const std::string& password) {
+    char32_t last = 0;
+    for (size_t pos = 0; pos < password.size();) {
+        last = NextCodePoint(password, pos);
+        if (last < kFirst || last > kLast) {
+            const std::string code = std::to_string(static_cast<uint32_t>(last));
+            return InClear{" contains out-of-bounds character, it will not be encrypted.  Character=#" + code,
+                           "holds a character that cannot be scrambled (#" + code + ")"};
+        }
+    }
+    if (last == kImagedAsBlank) {
+        return InClear{
+            " ends with \"`\", which is scrambled to a blank that readers may take for layout, so it "
+            "will not be encrypted.",
+            "ends with \"`\", which is scrambled to a blank that readers may take for layout"};
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::string UnstorablePassword(const std::string& password) {
-    // Only a password with a character the table lacks is stored in clear.
-    for (size_t pos = 0; pos < password.size();) {
-        const char32_t code = NextCodePoint(password, pos);
-        if (code >= kFirst && code <= kLast) continue;
-        // Blanks before the marker are layout to the reader (UnscramblePassword), as tabs and line breaks
-        // are.
-        if (const size_t first = password.find_first_not_of(" \t\r\n");
-            first != std::string::npos && password.compare(first, kMarkerLength, kPasswordMarker) == 0) {
-            return "The password begins with \"" + std::string(kPasswordMarker) + "\"" +
-                   (first > 0 ? " after blanks, which reading takes for layout," : "") +
-                   " and holds a character that cannot be scrambled (#" +
-                   std::to_string(static_cast<uint32_t>(code)) +
-                   "), so it would be stored as it is and read back as another password. Change the password.";
-        }
-        // Tabs and line breaks around a value are the layout's to every reader of the file.
-        constexpr std::string_view kLayout = "\t\r\n";
-        if (kLayout.find(password.front()) != std::string_view::npos ||
-            kLayout.find(password.back()) != std::string_view::npos) {
-            return "The password begins or ends with a tab or a line break, which cannot be scrambled: stored "
-                   "as it is, it would be read back without it, as another password. Change the password.";
-        }
-        return {};
+    const std::optional<InClear> clear = StoredInClearBecause(password);
+    if (!clear) return {};
+    // Blanks, tabs and line breaks before the marker are layout to the reader (UnscramblePassword).
+    if (const size_t first = password.find_first_not_of(" \t\r\n");
+        first != std::string::npos && password.compare(first, kMarkerLength, kPasswordMarker) == 0) {
+        return "The password begins with \"" + std::string(kPasswordMarker) + "\"" +
+               (first > 0 ? " after blanks, which reading takes for layout," : "") + " and " + clear->reason +
+               ", so it would be stored as it is and read back as another password. Change the password.";
+    }
+    // White space around a value is the layout's to readers of the file.
+    constexpr std::string_view kLayout = " \t\r\n";
+    if (kLayout.find(password.front()) != std::string_view::npos ||
+        kLayout.find(password.back()) != std::string_view::npos) {
+        return "The password " + clear->reason +
+               ", and begins or ends with a blank, a tab or a line break: stored as it is, it would be read back "
+               "without it, as another password. Change the password.";
     }
     return {};
 }
 
 std::string ScramblePassword(const std::string& password, IPrompts& prompts, const std::string& owner) {
-    std::string result = kPasswordMarker;
-    size_t pos = 0;
-    while (pos < password.size()) {
-        const char32_t code = NextCodePoint(password, pos);
-        if (code < kFirst || code > kLast) {
-            // A warning: the password is stored in clear, which the server reads as well.
-            const std::string rest =
-                " contains out-of-bounds character, it will not be encrypted.  Character=#" +
-                std::to_string(static_cast<uint32_t>(code));
-            prompts.Show({MessageKind::Warning, "Password" + rest,
-                          owner.empty() ? std::string() : "Password of " + owner + rest});
-            if (const std::string refusal = UnstorablePassword(password); !refusal.empty())
-                throw AppError(kErrUnwritableValue, refusal);
-            return password;
-        }
-        result += static_cast<char>(kTable[code - kFirst]);
+    if (const std::optional<InClear> clear = StoredInClearBecause(password)) {
+        // A warning: the password is stored in clear, which the server reads as well.
+        prompts.Show({MessageKind::Warning, "Password" + clear->warning,
+                      owner.empty() ? std::string() : "Password of " + owner + clear->warning});
+        if (const std::string refusal = UnstorablePassword(password); !refusal.empty())
+            throw AppError(kErrUnwritableValue, refusal);
+        return password;
     }
+    std::string result = kPasswordMarker;
+    for (const char c : password) result += static_cast<char>(kTable[static_cast<unsigned char>(c) - kFirst]);
     return result;
+}
+
+std::string BlankEndedPasswordMessage(const std::string& element) {
+    return "The password in " + element +
+           " begins or ends with a blank, which is shown here as part of it, but which a reader that drops the "
+           "blanks around a value does not take: type the password again and save, so that every reader reads "
+           "it alike";
+}
+
+bool PasswordHasBlankEnds(const std::string& stored) {
+    return UnscramblePassword(stored) != UnscramblePassword(TrimXmlSpace(stored));
 }
 
 std::string UnscramblePassword(const std::string& text) {

@@ -142,9 +142,13 @@ std::vector<std::string> CMailbox::readFields(XmlNode node) {
     children.Read("Protocol", sProtocol);
     // Without a User the parts keep their defaults, which make the default account.
     if (const XmlNode user = children.First("User")) decompose(NodeText(user));
-    // Read as written: a stored password may end in a blank (the image of one of its characters).
-    if (const XmlNode password = children.First("Password"))
-        sPassword = UnscramblePassword(NodeTextExact(password));
+    // Read as written: blanks at the ends of a password in clear, or the blank a scrambled one may end in,
+    // are the password's here, but may be layout to the server, which then reads another one.
+    if (const XmlNode password = children.First("Password")) {
+        const std::string stored = NodeTextExact(password);
+        sPassword = UnscramblePassword(stored);
+        if (PasswordHasBlankEnds(stored)) readAsOther.push_back(kBlankEndedPassword);
+    }
     children.Read("Subfolder", sSubfolder);
     saCategorizationRulesConfigFiles =
         ReadNodeTextList(node, "CategorizationRulesFileName", saCategorizationRulesConfigFiles);

@@ -62,7 +62,11 @@ class CMailbox {
     // with a fraction is taken rounded, and a save writes it so.
     std::vector<std::string> readFromNode(XmlNode mailboxNode);
     // A new record read from one Mailbox element, as readFromNode reads it into a record at its defaults.
+    // `readAsOther` gets "Element=text (written as other)" for each number a save writes otherwise, and
+    // kBlankEndedPassword for a password whose blanks at its ends a reader may drop (see
+    // PasswordHasBlankEnds).
     static std::shared_ptr<CMailbox> FromNode(XmlNode mailboxNode, std::vector<std::string>& readAsOther);
+    static constexpr const char* kBlankEndedPassword = "Password (a password with a blank at an end)";
     // Appends the Mailbox element at `level`, its children one level deeper; file names are made relative
     // to the master file's folder.
     void writeToString(std::string& buffer, int level, const std::string& masterFilePath,

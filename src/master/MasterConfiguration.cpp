@@ -86,7 +86,9 @@ FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {
         prompts.Show(OtherKindMessage(file, "master configuration file"));
     Mailboxes.clear();
     std::vector<XmlNode> nodes;
-    const bool complete = file.ReadValues([this, &nodes](XmlNode root) {
+    std::vector<std::string> numbers;     // rounded, as changedValues_ names them
+    std::vector<std::string> blankEnded;  // the names of mailboxes whose passwords have blank ends
+    const bool complete = file.ReadValues([&](XmlNode root) {
         MonitorConfigFile = ReadNodeText(root, "MonitorConfigFile", "+/monitor.xml");
         DispositionTypesFile1 = ReadNthNodeText(root, "DispositionTypesFile", 1, "+/dispositionTypes.xml");
         DispositionTypesFile2 = ReadNthNodeText(root, "DispositionTypesFile", 2, "");
@@ -104,17 +106,30 @@ FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {
         // stops the load, and those before it are kept.
         for (ReadMailbox& mailbox : read) {
             if (mailbox.failure) std::rethrow_exception(mailbox.failure);
-            for (const std::string& value : mailbox.readAsOther)
+            for (const std::string& value : mailbox.readAsOther) {
                 changedValues_.push_back("Mailbox \"" + mailbox.key + "\": " + value);
+                if (value == CMailbox::kBlankEndedPassword) {
+                    blankEnded.push_back("\"" + mailbox.key + "\"");
+                } else {
+                    numbers.push_back(changedValues_.back());
+                }
+            }
             Mailboxes.Add(std::move(mailbox.record), mailbox.key);
         }
     });
-    if (!changedValues_.empty()) {
-        const std::string said =
-            " are not whole numbers: they are shown, and saved, rounded: " + ShortList(changedValues_);
-        prompts.Show({MessageKind::Error, "These numbers of mailboxes in the file " + file.path + said,
-                      "These numbers of mailboxes" + said, Place::File(file.path)});
-    }
+    const auto say = [&](const std::string& these, const std::string& said,
+                         const std::vector<std::string>& list) {
+        if (list.empty()) return;
+        prompts.Show({MessageKind::Error, these + " in the file " + file.path + said + ShortList(list),
+                      these + said + ShortList(list), Place::File(file.path)});
+    };
+    say("These numbers of mailboxes",
+        " are not whole numbers: they are shown, and saved, rounded: ", numbers);
+    say("The passwords of these mailboxes",
+        " begin or end with a blank, which is shown here as part of the password, but which a reader that "
+        "drops the blanks around a value does not take: type each password again and save, so that every "
+        "reader reads it alike: ",
+        blankEnded);
     if (!complete) {
         prompts.Show(UnreadableMessage(kStopped, file));
     } else {

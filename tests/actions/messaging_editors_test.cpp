@@ -167,12 +167,16 @@ TEST(MessagingEditors, CopyToIMAPFolderKeepsThePasswordScrambledAndTheAccountInO
     copy.kit.s.prompts.ExpectYesNoCancel(kReloadQuestion, Answer::No);
     form.UserClick("cmdReload");
     EXPECT_EQ(form.Text("txtPassword"), "S3cret pass");
-    // The scrambled image of "`" is a blank: a password ending in it is stored ending in a blank, and read
-    // back whole.
+    // The scrambled image of "`" is a blank: a password ending in it is kept in clear, and read back whole.
     form.UserSetText("txtPassword", "pass``");
+    copy.kit.s.prompts.ExpectMessage(
+        "Password ends with \"`\", which is scrambled to a blank that readers may take for layout, so it will "
+        "not be encrypted.");
     ASSERT_TRUE(copy.Save());
+    EXPECT_NE(ReadFile(file).find("\t<Password>pass``</Password>\r\n"), std::string::npos);
     form.UserClick("cmdReload");
     EXPECT_EQ(form.Text("txtPassword"), "pass``");
+    form.UserSetText("txtPassword", "S3cret pass");  // each save of it would warn again
     EXPECT_EQ(form.Text("txtAlias"), "jsmith");
 
     // A backslash inside a part would read back as a separator, splitting the account differently.
@@ -188,14 +192,27 @@ TEST(MessagingEditors, CopyToIMAPFolderKeepsThePasswordScrambledAndTheAccountInO
     form.UserClick("cmdReload");
     EXPECT_EQ(form.Text("txtUser") + "|" + form.Text("txtAlias"), "name|alias");
 
-    // A password on its own indented line is read without the layout; the blank that ends its stored form
-    // ("`" scrambled) is part of it.
-    const std::string stored = ScramblePassword("S3cret`", copy.kit.s.prompts);
+    // A password on its own indented line is read without the layout.
+    const std::string stored = ScramblePassword("S3cret`a", copy.kit.s.prompts);
     copy.OpenOn("c.copytoimapfolder.xml", "<Disposition>\r\n\t<User>u</User>\r\n\t<Password>\r\n\t\t" +
                                               stored + "\r\n\t</Password>\r\n</Disposition>");
-    EXPECT_EQ(form.Text("txtPassword"), "S3cret`");
+    EXPECT_EQ(form.Text("txtPassword"), "S3cret`a");
     ASSERT_TRUE(copy.Save());
     EXPECT_NE(ReadFile(file).find("\t<Password>" + stored + "</Password>\r\n"), std::string::npos)
+        << ReadFile(file);
+    // Stored ending in a blank (the image of "`", as an earlier version wrote it), it is read whole and
+    // named as it loads, since a reader that drops the blank reads another password; a save keeps it in
+    // clear.
+    copy.kit.s.prompts.ExpectMessage(BlankEndedPasswordMessage("Password") + " (in the file " + file + ")");
+    copy.OpenOn("c.copytoimapfolder.xml", "<Disposition><User>u</User><Password>" +
+                                              stored.substr(0, stored.size() - 1) +
+                                              " </Password></Disposition>");
+    EXPECT_EQ(form.Text("txtPassword"), "S3cret``");
+    copy.kit.s.prompts.ExpectMessage(
+        "Password ends with \"`\", which is scrambled to a blank that readers may take for layout, so it will "
+        "not be encrypted.");
+    ASSERT_TRUE(copy.Save());
+    EXPECT_NE(ReadFile(file).find("\t<Password>S3cret``</Password>\r\n"), std::string::npos)
         << ReadFile(file);
 
     // A line break in a one-line value shows as a blank, and a box hands it back with what is typed around

@@ -62,10 +62,11 @@ TEST(CMailbox, ReadingStartsFromTheDefaultsLeavesTheFlagsAndStopsAtOneHundredRul
     EXPECT_EQ(files.back(), "+/100.xml");
 }
 
-TEST(CMailbox, EveryPasswordReadsBackExactlyAsItWasStored) {
-    // The scrambled image of "`" is a blank, so a password may be stored with blanks at its end; one kept
-    // in clear (it has a character outside the table) may begin or end with blanks itself.
-    std::vector<std::string> passwords = {" ", "  lead", "trail  ", "caf\xC3\xA9 "};
+TEST(CMailbox, EveryPasswordReadsBackAsItWasStoredWhetherOrNotTheReaderDropsBlanksAroundIt) {
+    // Blanks inside a scrambled password are images of other characters. "`", whose image is a blank, would
+    // end the stored text in one when last, so such a password is kept in clear, as one with a character
+    // outside the table is.
+    std::vector<std::string> passwords = {" ", "  lead", "trail  ", "caf\xC3\xA9", "pw``"};
     for (char c = 32; c < 127; ++c) passwords.push_back(std::string("a") + c + c);
     test::ScriptedPrompts prompts;
     for (const std::string& password : passwords) {
@@ -73,17 +74,44 @@ TEST(CMailbox, EveryPasswordReadsBackExactlyAsItWasStored) {
         if (password.find('\xC3') != std::string::npos) {
             prompts.ExpectMessage(
                 "Password contains out-of-bounds character, it will not be encrypted.  Character=#233");
+        } else if (password.ends_with('`')) {
+            prompts.ExpectMessage(
+                "Password ends with \"`\", which is scrambled to a blank that readers may take for layout, so "
+                "it will not be encrypted.");
         }
         CMailbox mailbox;
         mailbox.sPassword = password;
         std::string buffer;
         mailbox.writeToString(buffer, 0, "/cfg/master.xml", PathContext("/program"), prompts);
+        const size_t begin = buffer.find("<Password>") + 10;
+        const std::string stored = buffer.substr(begin, buffer.find("</Password>") - begin);
+        EXPECT_FALSE(PasswordHasBlankEnds(stored)) << stored;
         EXPECT_EQ(Read(buffer).sPassword, password);
     }
+    // One in clear with a blank at an end cannot be stored so.
+    CMailbox blankEnded;
+    blankEnded.sPassword = "caf\xC3\xA9 ";
+    prompts.ExpectMessage(
+        "Password contains out-of-bounds character, it will not be encrypted.  Character=#233");
+    std::string buffer;
+    EXPECT_THROW(blankEnded.writeToString(buffer, 0, "/cfg/master.xml", PathContext("/program"), prompts),
+                 AppError);
+
     // Written by hand on its own indented line, the password is what lies between the layout.
-    const std::string stored = ScramblePassword("pw``", prompts);
-    EXPECT_EQ(Read("<Mailbox><Password>\n\t\t\t" + stored + "\n\t\t</Password></Mailbox>").sPassword, "pw``");
+    const std::string stored = ScramblePassword("pw`a", prompts);
+    EXPECT_EQ(Read("<Mailbox><Password>\n\t\t\t" + stored + "\n\t\t</Password></Mailbox>").sPassword, "pw`a");
     EXPECT_EQ(Read("<Mailbox><Password>\r\n\tclear pass\r\n</Password></Mailbox>").sPassword, "clear pass");
+    // Stored with blanks at its ends (scrambled by an earlier version, or in clear by hand), it reads as
+    // written and is named: a reader that drops them reads another password.
+    for (const std::string& text : {stored.substr(0, stored.size() - 1) + "  ", std::string(" clear")}) {
+        std::vector<std::string> readAsOther;
+        const auto record = CMailbox::FromNode(
+            SelectSingleNode(ParseXmlText("<Mailbox><Password>" + text + "</Password></Mailbox>").root(),
+                             "Mailbox"),
+            readAsOther);
+        EXPECT_EQ(record->sPassword, UnscramblePassword(text));
+        EXPECT_EQ(readAsOther, std::vector<std::string>{CMailbox::kBlankEndedPassword});
+    }
 }
 
 }  // namespace
