@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <istream>
 #include <map>
 #include <optional>
@@ -347,7 +348,12 @@ std::optional<int> ParseOptions(const std::string& command, const char* shortOpt
         const std::string word = optind > 0 && optind <= argc ? argv[optind - 1] : "";
         if (option == ':' || option == '?') {
             const std::string typed = word.substr(0, word.find('='));
-            if (!word.starts_with("--")) {
+            // A letter no option has, in the middle of a word of letters ("-ab.xml"), leaves optind at that
+            // word, so `word` is the one before it: the letter tells. A long option's errors give its own
+            // letter, or none.
+            const bool unknownLetter =
+                option == '?' && optopt > 0 && optopt < 128 && !std::strchr(shortOptions, optopt);
+            if (unknownLetter || !word.starts_with("--")) {
                 const std::string letter = "-" + std::string(1, static_cast<char>(optopt));
                 return Usage(err,
                              option == ':' ? "option '" + letter + "' requires an argument"

@@ -76,8 +76,9 @@ TEST_F(ConfigTool, ScrambleAndUnscrambleOneLine) {
         Run({"scramble"}, "\tabc\n"),
         (ToolRun{1, "",
                  Said(warning + "Character=#9\n" +
-                      "The password begins or ends with a tab or a line break, which cannot be scrambled: "
-                      "stored as it is, it would be read back without it, as another password. Change "
+                      "The password holds a character that cannot be scrambled (#9), and begins or ends "
+                      "with a blank, a tab or a line break: stored as it is, it would be read back without "
+                      "it, as another password. Change "
                       "the password.")}));
     // Standard input that cannot be read is no empty password: a script would store that.
     fs::create_directories(cfg);
@@ -186,6 +187,9 @@ TEST_F(ConfigTool, TheCommandLineReadsOptionsAsGetoptDoes) {
         {"sql x.xml -m", "sql", "option '-m' requires an argument"},
         {"resave --type", "resave", "option '--type' requires an argument"},
         {"resave -x master.xml", "resave", "unknown option '-x'"},
+        // A file beginning with "-" after another option, without "--": the letter is named, not that option.
+        {"check --master=a -ab.xml", "check", "unknown option '-a'"},
+        {"resave --stdout -x.xml", "resave", "unknown option '-x'"},
         {"resave --force master.xml", "resave", "unknown option '--force'"},
         {"resave --std=yes master.xml", "resave", "option '--stdout' takes no argument"},
         {"--frob check master.xml", "", "unknown option '--frob'"},
@@ -242,7 +246,7 @@ TEST_F(ConfigTool, ARelativeNameWithTheCurrentFolderGoneNamesNoFile) {
     const std::string said = Said(
         "The current folder cannot be read (it may have been removed), so the relative name master.xml "
         "names no file; give its full path");
-    for (const std::vector<std::string> args :
+    for (const std::vector<std::string>& args :
          {std::vector<std::string>{"check", "master.xml"},
           {"resave", "master.xml"},
           {"graph", "master.xml"},
