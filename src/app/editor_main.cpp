@@ -121,15 +121,21 @@ std::optional<int> AnswerWithoutWindows(CommandLine& line, const QStringList& ar
         if (onlyQt) return std::nullopt;
         return UsageError(line.parser.errorText());
     }
+    std::string answer;
     if (line.parser.isSet(line.help)) {
-        std::fputs(line.Usage().toLocal8Bit().constData(), stdout);
-        return 0;
+        answer = line.Usage().toLocal8Bit().toStdString();
+    } else if (line.parser.isSet(line.version)) {
+        answer = std::string(kProgram) + " " + POSTVANE_VERSION + "\n";
+    } else {
+        return std::nullopt;
     }
-    if (line.parser.isSet(line.version)) {
-        std::printf("%s %s\n", kProgram, POSTVANE_VERSION);
-        return 0;
+    // Told as the tool tells it: a full disk or a closed pipe is no answer given.
+    if (std::fputs(answer.c_str(), stdout) < 0 || std::fflush(stdout) != 0) {
+        std::fprintf(stderr, "%s: cannot write to standard output; what was to be printed is incomplete\n",
+                     kProgram);
+        return 1;
     }
-    return std::nullopt;
+    return 0;
 }
 
 constexpr const char* kWithoutDisplay =
@@ -271,16 +277,24 @@ int main(int argc, char** argv) {
     }
 
     // What is remembered between runs; with --no-settings, nothing is read or written.
+    pv::ui::QtPrompts prompts;
     std::unique_ptr<pv::ISettings> settings;
     if (line.parser.isSet(line.noSettings)) {
         settings = std::make_unique<pv::MemorySettings>(false);
         pv::ui::KeepToolkitSettings(false);
     } else {
-        settings = std::make_unique<pv::ui::QtSettings>();
+        auto kept = std::make_unique<pv::ui::QtSettings>();
+        kept->TellWhenUnwritable([&prompts](const std::string& file) {
+            prompts.Show(
+                {pv::MessageKind::Warning,
+                 "The editor cannot write its settings file " + file +
+                     ": the master files opened lately, the windows' places and the choices made here "
+                     "(\"Remember nothing between runs\" among them) are kept only until it ends."});
+        });
+        settings = std::move(kept);
     }
     pv::ui::FormWindow::RememberPlacesIn(settings.get());
 
-    pv::ui::QtPrompts prompts;
     pv::ui::QtFileDialogs dialogs(prompts);
     pv::ui::QtWindowHost windows;
     pv::SystemProcessLauncher launcher;

@@ -43,7 +43,7 @@ std::string QtSettings::Text(const std::string& key) const {
 bool QtSettings::Stores(const std::string& key) {
     if (IsPreference(key)) return true;
     if (!keeping_) return false;
-    store_->sync();
+    Sync();
     if (store_->value(kRememberNothing, false).toBool()) {
         keeping_ = false;
         KeepToolkitSettings(false);
@@ -59,12 +59,12 @@ void QtSettings::SetText(const std::string& key, const std::string& value) {
     if (Holds(key, Q(value))) return;
     if (!Stores(key)) return session_.SetText(key, value);
     store_->setValue(Q(key), Q(value));
-    store_->sync();
+    Sync();
 }
 
 std::vector<std::string> QtSettings::List(const std::string& key) const {
     if (!keeping_ && !IsPreference(key)) return session_.List(key);
-    store_->sync();
+    Sync();
     std::vector<std::string> values;
     for (const QString& value : store_->value(Q(key)).toStringList()) values.push_back(S(value));
     return values;
@@ -76,7 +76,7 @@ void QtSettings::SetList(const std::string& key, const std::vector<std::string>&
     if (Holds(key, list)) return;
     if (!Stores(key)) return session_.SetList(key, values);
     store_->setValue(Q(key), list);
-    store_->sync();
+    Sync();
 }
 
 bool QtSettings::Holds(const std::string& key, const QVariant& value) const {
@@ -91,7 +91,7 @@ bool QtSettings::Holds(const std::string& key, const QVariant& value) const {
 
 void QtSettings::ForgetAllButPreferences() {
     // What another editor running wrote meanwhile is forgotten too.
-    store_->sync();
+    Sync();
     for (const QString& key : store_->allKeys()) {
         if (!IsPreference(S(key))) store_->remove(key);
     }
@@ -106,7 +106,20 @@ void QtSettings::SetKeeping(bool keep) {
         store_->setValue(kRememberNothing, true);
         session_ = pv::MemorySettings();
     }
+    Sync();
+}
+
+void QtSettings::TellWhenUnwritable(std::function<void(const std::string& file)> tell) {
+    tell_ = std::move(tell);
+}
+
+// Reads what other editors wrote, and writes what is set; a file that cannot be written (its folder is a
+// file, it is a folder, the disk is full) is told once.
+void QtSettings::Sync() const {
     store_->sync();
+    if (store_->status() != QSettings::AccessError || told_ || !tell_) return;
+    told_ = true;
+    tell_(S(store_->fileName()));
 }
 
 }  // namespace pv::ui

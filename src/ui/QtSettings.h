@@ -1,7 +1,9 @@
 #pragma once
 #include <QSettings>
 #include <QString>
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "core/Settings.h"
 
@@ -30,6 +32,9 @@ class QtSettings : public pv::ISettings {
     bool Keeping() const override { return keeping_; }
     void SetKeeping(bool keep) override;
     bool CanKeep() const override { return true; }
+    // Called once, with the file's path, when the file cannot be read or written: what is set then lasts
+    // until the program ends, and the user is to know.
+    void TellWhenUnwritable(std::function<void(const std::string& file)> tell);
 
   private:
     // Whether what is set goes to the file: a preference always; anything else while remembering, and only
@@ -39,11 +44,14 @@ class QtSettings : public pv::ISettings {
     bool Holds(const std::string& key, const QVariant& value) const;
     // Empties the file but for the preferences.
     void ForgetAllButPreferences();
+    void Sync() const;
 
     std::unique_ptr<QSettings> store_;
     // What is set while nothing is kept.
     pv::MemorySettings session_;
     bool keeping_ = true;
+    std::function<void(const std::string& file)> tell_;
+    mutable bool told_ = false;
 };
 
 }  // namespace pv::ui

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The editor started where no window can be shown ends with one line that says so and status 1, instead of
-# dying on SIGABRT; --help and --version (-V, as the tool has it) still answer without a display.
+# dying on SIGABRT; --help and --version (-V, as the tool has it) still answer without a display, and say
+# when the answer cannot be written.
 # Usage: no_display_test.sh EDITOR
 set -uo pipefail
 editor=$1
@@ -31,6 +32,9 @@ out=$("${bare[@]}" "$editor" -V 2>&1); status=$?
 expect "-V as the tool's --version" 0 "postvane-config [0-9]*" "$status" "$out"
 run "${bare[@]}" "$editor" --help
 expect "--help without a display" 0 "" "$status" "$err"
+# An answer that cannot be written (a full disk) is no answer given, as the tool has it.
+err=$("${bare[@]}" "$editor" --help 2>&1 >/dev/full); status=$?
+expect "--help to a full disk" 1 "postvane-config: cannot write to standard output; what was to be printed is incomplete" "$status" "$err"
 # A platform named by Qt's option or variable is Qt's to open; one that cannot be started still ends with a
 # line of ours and status 1, after what Qt said about it.
 run "${bare[@]}" "$editor" -platform no-such-platform

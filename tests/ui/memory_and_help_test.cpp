@@ -83,6 +83,17 @@ TEST(Memory, SettingsAreWrittenAtOnceReadBackAndRememberingNothingLeavesOnlyThat
     }
     EXPECT_EQ(ReadFile(temp / "postvane-config.conf"),
               "[General]\nrememberNothing=true\n\n[backups]\nkept=0\n");
+    // A settings file that cannot be written is told once, with its path.
+    {
+        const QString blocked = QString::fromStdString(temp / "postvane-config.conf/inside.conf");
+        ui::QtSettings unwritable(blocked);
+        std::vector<std::string> told;
+        unwritable.TellWhenUnwritable([&](const std::string& file) { told.push_back(file); });
+        unwritable.SetText(kLastFolderKey, "/a");
+        unwritable.SetText(kLastFolderKey, "/b");
+        EXPECT_EQ(told, std::vector<std::string>{blocked.toStdString()});
+        EXPECT_EQ(unwritable.Text(kLastFolderKey), "/b");
+    }
     ui::QtSettings settings(path);
     EXPECT_EQ(
         std::make_tuple(settings.Keeping(), settings.Text(kLastFolderKey), settings.List(kRecentMastersKey)),
