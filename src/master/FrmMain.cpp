@@ -397,7 +397,9 @@ bool FrmMain::ShowFile(const std::string& masterText, MasterConfiguration& loade
     }
     const std::string masterPath = services_.paths.MakeMasterPath(masterText);
     disk_.Take(masterPath, result.fingerprint);
-    RememberRecent(services_.settings, kRecentMastersKey, masterPath);
+    // Another kind of file is no master to offer again, until a save makes it one.
+    if (result.problem != FileProblem::OtherKind)
+        RememberRecent(services_.settings, kRecentMastersKey, masterPath);
     ShowRecentMasters();
     SetText(txtMasterConfig, masterText);
     SetText(txtMonitorConfigFile, loaded.MonitorConfigFile);
@@ -500,8 +502,12 @@ bool FrmMain::saveMaster() {
     bool readAgain = true;
     save.reload = [this, &readAgain] { readAgain = LoadFile(Text(txtMasterConfig)); };
     // The file now holds what the window shows.
-    save.written = [this, forgetLoad = save.written] {
+    save.written = [this, forgetLoad = save.written, path = save.path] {
         forgetLoad();
+        if (loaded_ == FileProblem::OtherKind) {
+            RememberRecent(services_.settings, kRecentMastersKey, path);
+            ShowRecentMasters();
+        }
         ShowLoaded(FileProblem::None);
         // The boxes may hold edits not yet saved, which the file then lacks.
         if (ShownIsCommitted()) {

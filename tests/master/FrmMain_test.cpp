@@ -362,6 +362,9 @@ TEST_F(MainWindow, AFileThatIsNotAReadableMasterIsOverwrittenOnlyWhenTheUserSays
         EXPECT_EQ(window.caption(), "Main Configuration - defaults shown: the file could not be read");
         EXPECT_EQ(window.Text("txtMonitorConfigFile"), "+/monitor.xml");
         EXPECT_TRUE(window.showingDefaults());
+        // A malformed master is offered again, to mend; another kind of file only once a save made it one.
+        const bool offered = !s.settings.List(kRecentMastersKey).empty();
+        EXPECT_EQ(offered, text.starts_with("<ResponseHandler>"));
 
         s.windows.Expect("frmMailbox", SaveAs("new"));
         s.prompts.ExpectYesNo(question, Answer::No);
@@ -372,6 +375,8 @@ TEST_F(MainWindow, AFileThatIsNotAReadableMasterIsOverwrittenOnlyWhenTheUserSays
         window.UserClick("cmdSave");
         EXPECT_EQ(window.caption(), "Main Configuration");
         EXPECT_EQ(NamesInFile(), Names{"new"});
+        EXPECT_EQ(s.settings.List(kRecentMastersKey), std::vector<std::string>{master});
+        s.settings.SetList(kRecentMastersKey, {});
     }
 }
 
