@@ -151,6 +151,8 @@ KeptBackup KeepBackup(const std::string& path, const BackupPolicy& policy) {
         const std::string simple = target + policy.suffix;
         if (!(platform::FileExists(simple) && SameContent(simple, target))) {
             kept.simple_ = platform::StageBackupCopy(path, name + policy.suffix);
+            kept.target_ = target;
+            kept.simpleName_ = simple;
         }
         return kept;
     }
@@ -166,14 +168,31 @@ KeptBackup KeepBackup(const std::string& path, const BackupPolicy& policy) {
     return kept;
 }
 
-void KeptBackup::Finish() {
-    simple_.Place();
+std::string KeptBackup::Finish() {
+    std::string note;
+    if (simple_.Staged()) {
+        if (const int error = simple_.Place()) {
+            // The text before the save is not lost for a name that cannot be replaced (a backup of another
+            // owner in a shared folder, one made immutable, a folder of that name): it is kept under the next
+            // number, where the History finds it.
+            const std::vector<Backup> numbered = Numbered(target_);
+            int64_t number = numbered.empty() ? 1 : numbered.back().number + 1;
+            std::string name;
+            do {
+                name = platform::FileName(target_) + ".~" + std::to_string(number++) + "~";
+            } while (!simple_.PlaceAs(name));
+            note = "The backup of " + target_ + " could not replace " + simpleName_ + " (" +
+                   std::strerror(error) + "), so it was kept as " + platform::ParentFolder(target_) + "/" +
+                   name + ".";
+        }
+    }
     for (const std::string& old : beyond_) {
         if (::unlink(old.c_str()) != 0 && errno != ENOENT) {
             throw AppError(kErrFileAccess, "Cannot remove the old backup " + old + ": " +
                                                std::strerror(errno) + "; the file was saved");
         }
     }
+    return note;
 }
 
 void KeepTextAsBackup(const std::string& path, const std::string& text) {

@@ -56,12 +56,16 @@ std::vector<Backup> BackupsOf(const std::string& path, const std::string& suffix
 class KeptBackup {
   public:
     // Throws AppError naming the backup that could not be removed or named; the file is saved by then.
-    void Finish();
+    // Returns what to tell when the simple backup could not replace the one before and was kept under the
+    // next number instead ("" otherwise).
+    std::string Finish();
 
   private:
     friend KeptBackup KeepBackup(const std::string& path, const BackupPolicy& policy);
     std::vector<std::string> beyond_;  // the oldest numbered backups, beyond the limit once this one is kept
     platform::StagedBackup simple_;    // the simple backup, until it replaces the one before
+    std::string target_;               // the file it is of, links followed
+    std::string simpleName_;           // the backup it replaces
 };
 
 // Keeps the present content of the file at `path` as the policy says, before a save replaces it: beside

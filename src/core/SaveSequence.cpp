@@ -1,5 +1,6 @@
 #include "core/SaveSequence.h"
 
+#include <functional>
 #include <string_view>
 #include <utility>
 
@@ -120,11 +121,19 @@ SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printe
     // The file holds a complete save now, so a copy an earlier unfinished save left must not be offered as
     // its last save at the next open, where Yes would put the older text over this one; and the backups
     // this save pushed out of the limit, or the simple backup its own replaces, can go.
-    try {
-        if (earlier) RetireUnfinishedSave(*earlier);
-        if (backup) backup->Finish();
-    } catch (const AppError& error) {
-        prompts.ShowMessage(FormatError("Error=", error));
+    const auto afterTheWrite = [&prompts](const std::function<void()>& step) {
+        try {
+            step();
+        } catch (const AppError& error) {
+            prompts.ShowMessage(FormatError("Error=", error));
+        }
+    };
+    if (earlier) afterTheWrite([&] { RetireUnfinishedSave(*earlier); });
+    if (backup) {
+        afterTheWrite([&] {
+            if (const std::string note = backup->Finish(); !note.empty())
+                prompts.Show(Message(MessageKind::Warning, note, note, Place::File(save.path)));
+        });
     }
     // A window's user learns that the file holds what the window shows, and why History has no new backup;
     // "Saved" alone would tell the tool's -v reader that the file was written, and a script that it changed.

@@ -888,11 +888,21 @@ class BackupCopy {
         text_ = std::string();
     }
 
-    // After the save it was made for: a failure leaves the backup that had the name as it was.
-    void Place() {
+    // After the save it was made for: 0, or the error number of a rename that left the file of that name as
+    // it was, and the copy staged still.
+    int Place() {
         saved_ = true;
-        if (const int error = copy_->Rename(name_)) Refuse(Reason(error));
+        if (const int error = copy_->Rename(name_)) return error;
         Finish();
+        return 0;
+    }
+
+    // The staged copy named `name` instead, when no file has that name; false when one has.
+    bool PlaceAs(const std::string& name) {
+        saved_ = true;
+        name_ = name;
+        backup_ = ParentOf(backup_) + "/" + name;
+        return Add();
     }
 
   private:
@@ -956,10 +966,17 @@ StagedBackup StageBackupCopy(const std::string& path, const std::string& name) {
     return staged;
 }
 
-void StagedBackup::Place() {
-    if (!copy_) return;
-    copy_->Place();
+int StagedBackup::Place() {
+    if (!copy_) return 0;
+    const int error = copy_->Place();
+    if (error == 0) copy_.reset();
+    return error;
+}
+
+bool StagedBackup::PlaceAs(const std::string& name) {
+    if (!copy_ || !copy_->PlaceAs(name)) return false;
     copy_.reset();
+    return true;
 }
 
 std::optional<UnfinishedSave> FindUnfinishedSave(const std::string& path) {

@@ -133,8 +133,14 @@ class StagedBackup {
     ~StagedBackup();
     StagedBackup(StagedBackup&&) noexcept;
     StagedBackup& operator=(StagedBackup&&) noexcept;
-    // Throws AppError naming the backup, which then keeps what it held.
-    void Place();
+    bool Staged() const { return copy_ != nullptr; }
+    // Gives the copy its name. 0, or the error number of a rename that failed: the file of that name keeps
+    // what it held, and the copy stays staged for PlaceAs. Throws AppError naming the backup when the name
+    // was given but the folder could not be flushed.
+    int Place();
+    // Gives the staged copy the name `name` instead, when no file has it; false when one has. Throws
+    // AppError naming the backup when the copy cannot be named so.
+    bool PlaceAs(const std::string& name);
 
   private:
     struct Copy;

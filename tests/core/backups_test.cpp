@@ -218,15 +218,18 @@ TEST(Backups, ASaveThatFailsKeepsEveryBackupThereWas) {
     EXPECT_EQ(FolderEntries(temp.path()),
               (std::vector<std::string>{"master.xml", "master.xml.~2~", "master.xml~"}));
 
-    // The simple backup cannot take its name after the write: the file is saved, the backup before stays.
+    // The simple backup cannot take its name after the write (one of another owner in a shared folder, one
+    // made immutable): the file is saved, the backup before stays, and the new one is kept under the next
+    // number, said as a warning.
     replaces = 0;
     failing = 2;
     EXPECT_EQ(SaveWith(path, "D", Policy(BackupControl::Simple)),
-              "Error=75:Cannot keep a backup of " + path + " as " + path +
-                  "~: Input/output error; the file was saved, and " + path + "~ holds the backup before");
-    EXPECT_EQ(std::make_tuple(ReadFile(path), ReadFile(path + "~")), std::make_tuple("D\r\n", "A\r\n"));
+              "The backup of " + path + " could not replace " + path +
+                  "~ (Input/output error), so it was kept as " + path + ".~3~.");
+    EXPECT_EQ(std::make_tuple(ReadFile(path), ReadFile(path + "~"), ReadFile(path + ".~3~")),
+              std::make_tuple("D\r\n", "A\r\n", "C\r\n"));
     EXPECT_EQ(FolderEntries(temp.path()),
-              (std::vector<std::string>{"master.xml", "master.xml.~2~", "master.xml~"}));
+              (std::vector<std::string>{"master.xml", "master.xml.~2~", "master.xml.~3~", "master.xml~"}));
 
     if (::geteuid() != 0) GTEST_SKIP() << "acting as a second user needs the tests to run as root";
     // The user owns the folder and the file, so a backup could be made, but the file is read-only.
@@ -236,7 +239,7 @@ TEST(Backups, ASaveThatFailsKeepsEveryBackupThereWas) {
     EXPECT_EQ(AsOtherUser([&] { return SaveWith(path, "E", Policy(BackupControl::Numbered, 1)); }),
               "Error saving=75:Cannot write " + path + ": Permission denied");
     EXPECT_EQ(std::make_tuple(ReadFile(path + ".~2~"), FolderEntries(temp.path()).size()),
-              std::make_tuple("B\r\n", size_t{3}));
+              std::make_tuple("B\r\n", size_t{4}));
 }
 
 TEST(Backups, TheGnuWordsAndTheEditorSettingGiveThePolicy) {
