@@ -294,11 +294,15 @@ Findings CheckMailbox(const CMailbox& record, size_t position, const CheckContex
             if (fault.place.control != failure->place.control) prompts.Show(std::move(fault));
         }
     }
-    // What a save of the master says of this mailbox's password.
+    // What a save of the master says of this mailbox's password: its refusal once, though the editor's
+    // check gives it as well when it is the first fault.
     try {
         ScramblePassword(record.sPassword, prompts);
     } catch (const AppError& refused) {
-        prompts.Show({MessageKind::Error, refused.description()});
+        const std::string said = refused.description();
+        if (std::none_of(prompts.messages.begin(), prompts.messages.end(),
+                         [&](const Message& message) { return message.text == said; }))
+            prompts.Show({MessageKind::Error, said});
     }
     Add(findings, record.sName, std::move(prompts.messages), context.links.masterFilePath);
     // A file the mailbox names that is missing (its "..." button is where the window mends it): named as the

@@ -351,8 +351,8 @@ std::optional<int> ParseOptions(const std::string& command, const char* shortOpt
             // A letter no option has, in the middle of a word of letters ("-ab.xml"), leaves optind at that
             // word, so `word` is the one before it: the letter tells. A long option's errors give its own
             // letter, or none.
-            const bool unknownLetter =
-                option == '?' && optopt > 0 && optopt < 128 && !std::strchr(shortOptions, optopt);
+            const bool unknownLetter = option == '?' && optopt > 0 && optopt < 128 &&
+                                       (optopt == ':' || !std::strchr(shortOptions, optopt));
             if (unknownLetter || !word.starts_with("--")) {
                 const std::string letter = "-" + std::string(1, static_cast<char>(optopt));
                 return Usage(err,

@@ -93,8 +93,11 @@ std::string ScramblePassword(const std::string& password, IPrompts& prompts, con
         // A warning: the password is stored in clear, which the server reads as well.
         prompts.Show({MessageKind::Warning, "Password" + clear->warning,
                       owner.empty() ? std::string() : "Password of " + owner + clear->warning});
-        if (const std::string refusal = UnstorablePassword(password); !refusal.empty())
+        if (std::string refusal = UnstorablePassword(password); !refusal.empty()) {
+            // Whose it is, where a file holds several: "The password of the mailbox "Support" ...".
+            if (!owner.empty()) refusal.insert(std::string_view("The password").size(), " of " + owner);
             throw AppError(kErrUnwritableValue, refusal);
+        }
         return password;
     }
     std::string result = kPasswordMarker;

@@ -190,6 +190,7 @@ TEST_F(ConfigTool, TheCommandLineReadsOptionsAsGetoptDoes) {
         // A file beginning with "-" after another option, without "--": the letter is named, not that option.
         {"check --master=a -ab.xml", "check", "unknown option '-a'"},
         {"resave --stdout -x.xml", "resave", "unknown option '-x'"},
+        {"check --master=a -:v x.xml", "check", "unknown option '-:'"},
         {"resave --force master.xml", "resave", "unknown option '--force'"},
         {"resave --std=yes master.xml", "resave", "option '--stdout' takes no argument"},
         {"--frob check master.xml", "", "unknown option '--frob'"},
@@ -579,6 +580,21 @@ TEST_F(ConfigTool, CheckListsWhatTheLoadsSaidAboutTheirFiles) {
     }
     const ToolRun clear = Run({"check", clean.master});
     EXPECT_EQ(std::tie(clear.status, clear.out), std::make_tuple(0, said));
+
+    // One that cannot be stored at all is refused once, and a save's refusal names its mailbox.
+    WriteFile(clean.master, test::Replaced(ReadFile(clean.master), "p\xC3\xA4ss", "p\xC3\xA4ss` "));
+    const ToolRun refused = Run({"check", clean.master});
+    const auto count = [](const std::string& text, const std::string& part) {
+        size_t found = 0;
+        for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++found;
+        return found;
+    };
+    EXPECT_EQ(std::make_tuple(refused.status, count(refused.out, "Change the password.")),
+              std::make_tuple(1, 1u))
+        << refused.out;
+    EXPECT_NE(
+        Run({"resave", "--allow-loss", clean.master}).err.find("The password of the mailbox \"Mailbox 0\""),
+        std::string::npos);
 }
 
 TEST_F(CheckCommand, ALoadThatFailsIsAFailureButTheMailboxesReadBeforeAreChecked) {
