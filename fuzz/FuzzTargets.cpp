@@ -220,8 +220,9 @@ void MonitorFiles(std::string_view bytes) {
                        "a monitor's file is written the same the second time");
 }
 
-// A stored password: unscrambled as a load does, and a password of the characters the table knows comes
-// back from its stored form unchanged.
+// A stored password: unscrambled as a load does; and a password of the characters the table knows comes
+// back from its stored form unchanged, whether or not the reader drops the blanks around it, unless storing
+// it is refused (one that must be kept in clear and would not read back so).
 void Password(std::string_view bytes) {
     const std::string text(bytes);
     UnscramblePassword(text);
@@ -229,8 +230,15 @@ void Password(std::string_view bytes) {
         std::all_of(text.begin(), text.end(), [](char c) { return c >= 32 && c <= 126; });
     if (!tableCharacters) return;
     CollectingPrompts prompts;
-    const std::string stored = ScramblePassword(text, prompts);
-    if (UnscramblePassword(stored) != text) Broken("a password comes back from its stored form", text);
+    std::string stored;
+    try {
+        stored = ScramblePassword(text, prompts);
+    } catch (const AppError&) {
+        if (UnstorablePassword(text).empty()) Broken("a password that can be stored is refused", text);
+        return;
+    }
+    if (UnscramblePassword(stored) != text || UnscramblePassword(TrimXmlSpace(stored)) != text)
+        Broken("a password comes back from its stored form", text);
 }
 
 }  // namespace
