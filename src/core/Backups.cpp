@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 
 #include "core/errors.h"
 #include "core/platform.h"
@@ -68,6 +69,18 @@ bool SameContent(const std::string& a, const std::string& b) {
     } catch (const AppError&) {
         return false;
     }
+}
+
+// Gives a backup of `target` the first numbered name after those of its backups that `place` finds free
+// (another save may take a number meanwhile), and returns that name.
+std::string TakeNextNumber(const std::string& target, const std::vector<Backup>& numbered,
+                           const std::function<bool(const std::string& name)>& place) {
+    int64_t number = numbered.empty() ? 1 : numbered.back().number + 1;
+    std::string name;
+    do {
+        name = platform::FileName(target) + ".~" + std::to_string(number++) + "~";
+    } while (!place(name));
+    return name;
 }
 
 }  // namespace
@@ -140,7 +153,6 @@ KeptBackup KeepBackup(const std::string& path, const BackupPolicy& policy) {
     // Nothing to keep of a file not there yet; nor of what is not a regular file (a pipe, a device), which
     // the write itself refuses with its own message.
     if (!platform::FileExists(target)) return kept;
-    const std::string name = platform::FileName(target);
     const std::vector<Backup> numbered = Numbered(target);
     const bool numbers = policy.control == BackupControl::Numbered ||
                          (policy.control == BackupControl::Existing && !numbered.empty());
@@ -150,7 +162,7 @@ KeptBackup KeepBackup(const std::string& path, const BackupPolicy& policy) {
         }
         const std::string simple = target + policy.suffix;
         if (!(platform::FileExists(simple) && SameContent(simple, target))) {
-            kept.simple_ = platform::StageBackupCopy(path, name + policy.suffix);
+            kept.simple_ = platform::StageBackupCopy(path, platform::FileName(simple));
             kept.target_ = target;
             kept.simpleName_ = simple;
         }
@@ -158,9 +170,9 @@ KeptBackup KeepBackup(const std::string& path, const BackupPolicy& policy) {
     }
     std::vector<Backup> now = numbered;
     if (numbered.empty() || !SameContent(numbered.back().path, target)) {
-        int64_t number = numbered.empty() ? 1 : numbered.back().number + 1;
-        // Another save that took the number meanwhile: the next one.
-        while (!platform::WriteBackupCopy(path, name + ".~" + std::to_string(number) + "~")) ++number;
+        TakeNextNumber(target, numbered, [&](const std::string& numberedName) {
+            return platform::WriteBackupCopy(path, numberedName);
+        });
         now = Numbered(target);
     }
     const size_t limit = std::max<size_t>(policy.kept, 1);
@@ -175,12 +187,8 @@ std::string KeptBackup::Finish() {
             // The text before the save is not lost for a name that cannot be replaced (a backup of another
             // owner in a shared folder, one made immutable, a folder of that name): it is kept under the next
             // number, where the History finds it.
-            const std::vector<Backup> numbered = Numbered(target_);
-            int64_t number = numbered.empty() ? 1 : numbered.back().number + 1;
-            std::string name;
-            do {
-                name = platform::FileName(target_) + ".~" + std::to_string(number++) + "~";
-            } while (!simple_.PlaceAs(name));
+            const std::string name = TakeNextNumber(
+                target_, Numbered(target_), [&](const std::string& free) { return simple_.PlaceAs(free); });
             note = "The backup of " + target_ + " could not replace " + simpleName_ + " (" +
                    std::strerror(error) + "), so it was kept as " + platform::ParentFolder(target_) + "/" +
                    name + ".";
@@ -206,9 +214,8 @@ void KeepTextAsBackup(const std::string& path, const std::string& text) {
         }
     };
     if (holds(target) || (!numbered.empty() && holds(numbered.back().path))) return;
-    const std::string name = platform::FileName(target);
-    int64_t number = numbered.empty() ? 1 : numbered.back().number + 1;
-    while (!platform::WriteBackupCopy(path, name + ".~" + std::to_string(number) + "~", &text)) ++number;
+    TakeNextNumber(target, numbered,
+                   [&](const std::string& name) { return platform::WriteBackupCopy(path, name, &text); });
 }
 
 }  // namespace pv
