@@ -912,8 +912,7 @@ class BackupCopy {
 
     [[noreturn]] void Refuse(const std::string& why) const {
         Fail(kErrFileAccess, "Cannot keep a backup of " + path_ + " as " + backup_ + ": " + why +
-                                 (saved_ ? "; the file was saved, and " + backup_ + " holds the backup before"
-                                         : std::string("; the file was not written")));
+                                 (saved_ ? "; the file was saved" : "; the file was not written"));
     }
 
     // Runs a step of the copy's making, which gives 0 or an error number; EEXIST is the caller's to judge.

@@ -39,6 +39,9 @@ constexpr std::array<unsigned char, 256> kInverse = MakeInverse();
 constexpr char32_t kImagedAsBlank = '`';
 static_assert(kTable[kImagedAsBlank - kFirst] == ' ');
 
+// White space around a value: the layout's to readers of the file, not the value's.
+constexpr std::string_view kLayout = " \t\r\n";
+
 // Why a password is stored in clear: the warning's words after "Password", and the reason in a refusal's.
 struct InClear {
     std::string warning;
@@ -57,10 +60,9 @@ std::optional<InClear> StoredInClearBecause(const std::string& password) {
         }
     }
     if (last == kImagedAsBlank) {
-        return InClear{
-            " ends with \"`\", which is scrambled to a blank that readers may take for layout, so it "
-            "will not be encrypted.",
-            "ends with \"`\", which is scrambled to a blank that readers may take for layout"};
+        const std::string reason =
+            "ends with \"`\", which is scrambled to a blank that readers may take for layout";
+        return InClear{" " + reason + ", so it will not be encrypted.", reason};
     }
     return std::nullopt;
 }
@@ -71,14 +73,12 @@ std::string UnstorablePassword(const std::string& password) {
     const std::optional<InClear> clear = StoredInClearBecause(password);
     if (!clear) return {};
     // Blanks, tabs and line breaks before the marker are layout to the reader (UnscramblePassword).
-    if (const size_t first = password.find_first_not_of(" \t\r\n");
+    if (const size_t first = password.find_first_not_of(kLayout);
         first != std::string::npos && password.compare(first, kMarkerLength, kPasswordMarker) == 0) {
         return "The password begins with \"" + std::string(kPasswordMarker) + "\"" +
                (first > 0 ? " after blanks, which reading takes for layout," : "") + " and " + clear->reason +
                ", so it would be stored as it is and read back as another password. Change the password.";
     }
-    // White space around a value is the layout's to readers of the file.
-    constexpr std::string_view kLayout = " \t\r\n";
     if (kLayout.find(password.front()) != std::string_view::npos ||
         kLayout.find(password.back()) != std::string_view::npos) {
         return "The password " + clear->reason +
