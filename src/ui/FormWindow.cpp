@@ -140,24 +140,31 @@ FormWindow::FormWindow(pv::Form& form, QWidget* parent) : QDialog(parent), form_
     const QSize designed = size() == unset ? QSize() : size();
     setObjectName(Q(form.kind()));
     setWindowTitle(ToRead(form.caption()));
+    const std::string partPrefix = form.kind() + "_";
+    for (auto part = layouts.lower_bound(partPrefix);
+         part != layouts.end() && part->first.compare(0, partPrefix.size(), partPrefix) == 0; ++part) {
+        QWidget* holder = findChild<QWidget*>(Q(part->first.substr(partPrefix.size())));
+        if (!holder) continue;
+        // Out of sight until made, as it would be with none of its controls shown.
+        holder->setHidden(true);
+        parts_.push_back({holder, part->second});
+    }
 
+    bool partShown = false;
     for (const std::string& name : form.ControlNames()) {
         QWidget* widget = findChild<QWidget*>(Q(name));
         if (widget == nullptr) {
-            missing_.push_back(name);
+            (parts_.empty() ? missing_ : pending_).push_back(name);
+            partShown = partShown || (!parts_.empty() && form.control(name).visible);
             continue;
         }
         widgets_.emplace(name, widget);
         names_.emplace(widget, name);
         Bind(form.control(name), widget);
     }
-    for (QWidget* widget : findChildren<QWidget*>()) {
-        if (widget->objectName().startsWith("frame") && !form.HasControl(S(widget->objectName()))) {
-            containers_.push_back(widget);
-        }
-        // An area that scrolls rows is not a stop of its own: Tab goes to the rows in it.
-        if (widget->metaObject() == &QScrollArea::staticMetaObject) widget->setFocusPolicy(Qt::NoFocus);
-    }
+    // The logic shows a control of a part from the start (the advanced settings left open last time).
+    if (partShown) MakeParts();
+    AdoptWidgets(this);
     for (const std::string& name : form.ControlNames()) {
         if (auto found = widgets_.find(name); found != widgets_.end())
             Apply(form.control(name), found->second);
@@ -176,6 +183,53 @@ FormWindow::FormWindow(pv::Form& form, QWidget* parent) : QDialog(parent), form_
         UpdateMinimumSize();
         ResizeTo(hint);
     }
+    built_ = true;
+}
+
+void FormWindow::AdoptWidgets(const QWidget* root) {
+    for (QWidget* widget : root->findChildren<QWidget*>()) {
+        if (widget->objectName().startsWith("frame") && !form_.HasControl(S(widget->objectName())) &&
+            std::find(containers_.begin(), containers_.end(), widget) == containers_.end()) {
+            containers_.push_back(widget);
+        }
+        // An area that scrolls rows is not a stop of its own: Tab goes to the rows in it.
+        if (widget->metaObject() == &QScrollArea::staticMetaObject) widget->setFocusPolicy(Qt::NoFocus);
+    }
+}
+
+void FormWindow::MakeParts() {
+    if (parts_.empty()) return;
+    const std::vector<Part> parts = std::move(parts_);
+    parts_.clear();
+    for (const Part& part : parts) part.setup(part.holder);
+    std::vector<std::string> made;
+    for (const std::string& name : pending_) {
+        QWidget* widget = findChild<QWidget*>(Q(name));
+        if (widget == nullptr) {
+            missing_.push_back(name);
+            continue;
+        }
+        widgets_.emplace(name, widget);
+        names_.emplace(widget, name);
+        Bind(form_.control(name), widget);
+        made.push_back(name);
+    }
+    pending_.clear();
+    // While the window is being built, its constructor goes on to do the rest for every control alike.
+    if (!built_) return;
+    for (const Part& part : parts) {
+        AdoptWidgets(part.holder);
+        ApplyColourRule(part.holder);
+        NoteYieldingBoxes(part.holder);
+    }
+    for (const std::string& name : made) Apply(form_.control(name), widgets_.at(name));
+    ArrangeFocus();
+    UpdateContainers();
+}
+
+const std::vector<std::string>& FormWindow::missingControls() {
+    MakeParts();
+    return missing_;
 }
 
 FormWindow::~FormWindow() {
@@ -183,7 +237,12 @@ FormWindow::~FormWindow() {
     form_.SetObserver(nullptr);
 }
 
-QWidget* FormWindow::controlWidget(const std::string& name) const {
+QWidget* FormWindow::controlWidget(const std::string& name) {
+    if (std::find(pending_.begin(), pending_.end(), name) != pending_.end()) MakeParts();
+    return BoundWidget(name);
+}
+
+QWidget* FormWindow::BoundWidget(const std::string& name) const {
     const auto found = widgets_.find(name);
     return found == widgets_.end() ? nullptr : found->second;
 }
@@ -450,8 +509,16 @@ void FormWindow::UpdateContainers(const QWidget* changed) {
 }
 
 void FormWindow::ControlChanged(const pv::Control& control) {
-    const auto found = widgets_.find(control.name);
-    if (found == widgets_.end()) return;
+    auto found = widgets_.find(control.name);
+    if (found == widgets_.end()) {
+        // A control of a part not made yet: made once the logic shows it, with the logic's state of every
+        // control in it, and then shown as if it had been there all along, the window growing by its height.
+        if (!control.visible || std::find(pending_.begin(), pending_.end(), control.name) == pending_.end())
+            return;
+        BeginBatch();
+        MakeParts();
+        return;
+    }
     QWidget* widget = found->second;
     const bool showsOrHides = widget->isHidden() != !control.visible;
     if (showsOrHides) BeginBatch();
@@ -499,7 +566,7 @@ void FormWindow::CaptionChanged(const std::string& caption) {
 }
 
 void FormWindow::FocusRequested(const std::string& name) {
-    QWidget* widget = controlWidget(name);
+    QWidget* widget = BoundWidget(name);
     if (!widget || !widget->isEnabled() || !widget->isVisibleTo(this)) return;
     if (auto* option = qobject_cast<QAbstractButton*>(widget); option && option->group()) {
         // The group's stop: the selected option, or the first.

@@ -41,13 +41,14 @@ class FormWindow : public QDialog, private pv::IFormObserver, private QAccessibl
     ~FormWindow() override;
 
     pv::Form& form() { return form_; }
-    // The widget bound to a control, or null.
-    QWidget* controlWidget(const std::string& name) const;
+    // The widget bound to a control, or null; a control of a part not made yet has its part made.
+    QWidget* controlWidget(const std::string& name);
     // The widget of a control of a repeated row ("chkField(40)"), made if need be and scrolled into view;
     // null when there is no such row.
     QWidget* rowControlWidget(const std::string& name);
-    // Controls of the logic that the layout lacks (a test checks there are none).
-    const std::vector<std::string>& missingControls() const { return missing_; }
+    // Controls of the logic that the layout lacks (a test checks there are none); the window's parts are made
+    // first, so that theirs are looked for too.
+    const std::vector<std::string>& missingControls();
     // The label that describes a widget, or null.
     QLabel* labelOf(const QWidget* field) const;
     // The room a window manager's frame and title bar take around a window; a window's size stays within
@@ -77,6 +78,15 @@ class FormWindow : public QDialog, private pv::IFormObserver, private QAccessibl
     void FocusRequested(const std::string& name) override;
     void HistoryChanged() override;
     void Bind(const pv::Control& control, QWidget* widget);
+    // The widget bound to a control, or null (a control of a part not made yet too).
+    QWidget* BoundWidget(const std::string& name) const;
+    // Notes the containers and row areas among `root`'s widgets.
+    void AdoptWidgets(const QWidget* root);
+    // Parts: a window's layout may leave an area folded away at first to a layout of its own
+    // ("frmMain_frameAdvanced" into the window's empty "frameAdvanced"), made the first time one of its
+    // controls is shown or asked for, so that a window opens without building what it does not show. Makes
+    // every part not made yet, binds its controls and gives them the logic's state.
+    void MakeParts();
     void Apply(const pv::Control& control, QWidget* widget);
     void ApplyOption(const pv::Control& control, QAbstractButton* option);
     void ClickedCheckable(const std::string& name, QWidget* widget);
@@ -119,6 +129,8 @@ class FormWindow : public QDialog, private pv::IFormObserver, private QAccessibl
     // Fitting the screen (WindowSizing.cpp). Moves the layout into the content, and makes the scroll area
     // that fills the window and is to take it, so a window taller than its screen scrolls.
     QScrollArea* WrapInScrollArea();
+    // Notes the lists, multi-line boxes and row areas among `root`'s widgets that give way to a low screen.
+    void NoteYieldingBoxes(const QWidget* root);
     // The place kept for this window (RememberPlacesIn), taken when it is first shown and kept when hidden.
     void RestorePlace();
     void KeepPlace();
@@ -136,6 +148,8 @@ class FormWindow : public QDialog, private pv::IFormObserver, private QAccessibl
     // The keyboard and screen readers (Keyboard.cpp): buddies, accessible names, access keys, tab order,
     // option-group Tab stops, shortcuts, and what lists do with Enter and Delete.
     void ArrangeKeyboard();
+    // The part of it that follows the window's widgets: Tab order, buddies, option-group stops, access keys.
+    void ArrangeFocus();
     // A label becomes the buddy of the field it describes, which it names for a screen reader.
     void DescribeField(QLabel* label);
     void NameField(QLabel* label);
@@ -175,6 +189,14 @@ class FormWindow : public QDialog, private pv::IFormObserver, private QAccessibl
     QString typedInList_;
     qint64 typedInListAt_ = 0;
     std::vector<std::string> missing_;
+    // The parts not made yet (their empty widget and layout), and the controls that wait for them.
+    struct Part {
+        QWidget* holder;
+        std::function<void(QWidget*)> setup;
+    };
+    std::vector<Part> parts_;
+    std::vector<std::string> pending_;
+    bool built_ = false;  // the constructor is done: a part made from now on is arranged on its own
     // Containers named "frame..." that are not controls themselves: shown while any control in them is.
     std::vector<QWidget*> containers_;
     std::vector<RowArea> rowAreas_;

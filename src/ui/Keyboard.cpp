@@ -162,7 +162,7 @@ std::vector<QWidget*> FormWindow::VisualOrder() const {
     }
     // Controls outside every layout come last, in the order the logic declares them.
     for (const std::string& name : form_.ControlNames()) {
-        QWidget* widget = controlWidget(name);
+        QWidget* widget = BoundWidget(name);
         if (widget && std::find(order.begin(), order.end(), widget) == order.end()) order.push_back(widget);
     }
     return order;
@@ -204,9 +204,7 @@ void FormWindow::ArrangeRow(QWidget* row) {
     }
 }
 
-void FormWindow::ArrangeKeyboard() {
-    static const bool announced = (QAccessible::installFactory(AnnounceAsWindow), true);
-    (void)announced;
+void FormWindow::ArrangeFocus() {
     const std::vector<QWidget*> order = VisualOrder();
 
     // Tab follows the reading order.
@@ -227,6 +225,12 @@ void FormWindow::ArrangeKeyboard() {
     }
     for (auto& [name, group] : groups_) UpdateGroupTabStop(group);
     ChooseAccessKeys();
+}
+
+void FormWindow::ArrangeKeyboard() {
+    static const bool announced = (QAccessible::installFactory(AnnounceAsWindow), true);
+    (void)announced;
+    ArrangeFocus();
 
     // Undo and Redo: every window has them, on its own history.
     undo_ = new QAction(QStringLiteral("Undo"), this);
@@ -297,10 +301,29 @@ void FormWindow::ChooseAccessKeys() {
         widgets.push_back(widget);
         requests.push_back({caption, rank, kept, captions, folds});
     }
+    // The controls of a part not made yet take part as the widgets they will be, all in an area that folds
+    // (a label as one that describes a field), so that a window's keys stay the same once it is made.
+    for (const std::string& name : pending_) {
+        const pv::Control& control = form_.control(name);
+        const QString caption = Q(control.text);
+        if (!HasLetterOrDigit(caption)) continue;
+        using Kind = pv::ControlKind;
+        const Kind kind = control.kind;
+        const int rank = kind == Kind::Button                                                   ? 0
+                         : kind == Kind::Option                                                 ? 2
+                         : kind == Kind::Label || kind == Kind::CheckBox || kind == Kind::Frame ? 1
+                                                                                                : -1;
+        if (rank < 0) continue;
+        QStringList captions;
+        for (const std::string& other : control.captions) captions.push_back(Q(other));
+        widgets.push_back(nullptr);
+        requests.push_back({caption, rank, -1, captions, true});
+    }
     const std::vector<int> keys = pv::ui::ChooseAccessKeys(requests);
     accessKeys_.clear();
     keyCaptions_.clear();
     for (size_t i = 0; i < widgets.size(); ++i) {
+        if (!widgets[i]) continue;
         accessKeys_[widgets[i]] = keys[i];
         keyCaptions_[widgets[i]] = requests[i].caption;
     }
@@ -322,7 +345,7 @@ QWidget* FormWindow::FirstField() const {
     for (QWidget* widget : order) {
         if (usable(widget) && IsReadOnlyText(widget)) return widget;
     }
-    if (QWidget* main = controlWidget(form_.defaultButton()); main && usable(main)) return main;
+    if (QWidget* main = BoundWidget(form_.defaultButton()); main && usable(main)) return main;
     for (QWidget* widget : order) {
         auto* button = qobject_cast<QPushButton*>(widget);
         if (button && usable(button) && HasLetterOrDigit(button->text())) return button;
@@ -420,7 +443,7 @@ void FormWindow::WriteLevels(QListWidget* list, int indentPerLevel) {
 }
 
 void FormWindow::EnsureListSelection(const std::string& name) {
-    auto* list = qobject_cast<QListWidget*>(controlWidget(name));
+    auto* list = qobject_cast<QListWidget*>(BoundWidget(name));
     if (!list || form_.IsClosed() || list->count() == 0 || !list->selectedItems().isEmpty()) return;
     const int row = list->currentRow() >= 0 ? list->currentRow() : 0;
     list->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);

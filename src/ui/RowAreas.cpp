@@ -170,7 +170,7 @@ QWidget* FormWindow::rowControlWidget(const std::string& name) {
         });
         if (!ours) continue;
         MakeRows(area, control.row);
-        QWidget* widget = controlWidget(name);
+        QWidget* widget = BoundWidget(name);
         if (widget != nullptr) area.scroll->ensureWidgetVisible(widget);
         return widget;
     }

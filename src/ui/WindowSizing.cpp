@@ -77,13 +77,16 @@ QScrollArea* FormWindow::WrapInScrollArea() {
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(scroll);
+    NoteYieldingBoxes(content_);
+    return scroll;
+}
 
-    for (QAbstractScrollArea* box : content_->findChildren<QAbstractScrollArea*>()) {
+void FormWindow::NoteYieldingBoxes(const QWidget* root) {
+    for (QAbstractScrollArea* box : root->findChildren<QAbstractScrollArea*>()) {
         // Four lines of text, or about three rows of a row area.
         const int least = 4 * box->fontMetrics().lineSpacing() + 2 * box->frameWidth();
         if (box->minimumHeight() > least) yielding_.push_back({box, box->minimumHeight(), least});
     }
-    return scroll;
 }
 
 QSize FormWindow::Room() const {

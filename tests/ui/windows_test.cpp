@@ -112,16 +112,25 @@ TEST_F(QtWindows, MainWindowFoldsBackToExactlyItsOpeningHeightOrTheOneTheUserCho
     ShownMainWindow shown(s.services, sample);
     FormWindow& window = shown.window;
     QApplication::processEvents();
-    QWidget* advancedBox = window.findChild<QWidget*>("txtDispositionTypes1");
-    ASSERT_NE(advancedBox, nullptr);
-    EXPECT_FALSE(advancedBox->isVisible());
+    // The advanced settings are made only once shown: the window opens sooner without them.
+    EXPECT_EQ(window.findChild<QWidget*>("txtDispositionTypes1"), nullptr);
     const int opening = window.height();
     EXPECT_EQ(Caption(window, "cmdMoreLess"), "Advanced Settings");
 
     Click(window, "cmdMoreLess");
     EXPECT_EQ(Caption(window, "cmdMoreLess"), "Basic Settings");
+    auto* advancedBox = window.findChild<QLineEdit*>("txtDispositionTypes1");
+    ASSERT_NE(advancedBox, nullptr);
     EXPECT_TRUE(advancedBox->isVisible());
+    EXPECT_EQ(advancedBox->text().toStdString(), shown.main.Text("txtDispositionTypes1"));
+    EXPECT_FALSE(advancedBox->text().isEmpty());
+    EXPECT_EQ(window.labelOf(advancedBox), window.findChild<QLabel*>("Label5"));
     EXPECT_GT(window.height(), opening);
+    EXPECT_TRUE(advancedBox->isReadOnly());
+    const bool onePass = shown.main.Checked("chkOnePass");
+    Click(window, "chkOnePass");
+    EXPECT_NE(shown.main.Checked("chkOnePass"), onePass);
+    Click(window, "chkOnePass");
 
     Click(window, "cmdMoreLess");
     EXPECT_EQ(window.height(), opening);
