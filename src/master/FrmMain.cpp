@@ -423,15 +423,19 @@ bool FrmMain::ShowFile(const std::string& masterText, MasterConfiguration& loade
 }
 
 void FrmMain::CommitFields() {
-    master_.MasterFilePath = Text(txtMasterConfig);
-    master_.MonitorConfigFile = Text(txtMonitorConfigFile);
-    master_.DispositionTypesFile1 = Text(txtDispositionTypes1);
-    master_.DispositionTypesFile2 = Text(txtDispositionTypes2);
-    master_.CategoryDefinitionsFile1 = Text(txtCategoryDefinitions1);
-    master_.CategoryDefinitionsFile2 = Text(txtCategoryDefinitions2);
-    master_.MessageFieldsFile1 = Text(txtMessageFields1);
-    master_.MessageFieldsFile2 = Text(txtMessageFields2);
-    master_.OnePass = Checked(chkOnePass);
+    ShownFieldsInto(master_);
+}
+
+void FrmMain::ShownFieldsInto(MasterConfiguration& master) const {
+    master.MasterFilePath = Text(txtMasterConfig);
+    master.MonitorConfigFile = Text(txtMonitorConfigFile);
+    master.DispositionTypesFile1 = Text(txtDispositionTypes1);
+    master.DispositionTypesFile2 = Text(txtDispositionTypes2);
+    master.CategoryDefinitionsFile1 = Text(txtCategoryDefinitions1);
+    master.CategoryDefinitionsFile2 = Text(txtCategoryDefinitions2);
+    master.MessageFieldsFile1 = Text(txtMessageFields1);
+    master.MessageFieldsFile2 = Text(txtMessageFields2);
+    master.OnePass = Checked(chkOnePass);
 }
 
 bool FrmMain::ShownIsCommitted() const {
@@ -858,16 +862,21 @@ void FrmMain::EditMonitorConfig() {
     services_.windows.ShowModal(monitor);
 }
 
-// The graph of what the master as saved leads to: the files are read from disk, as the editors opened from
-// it read them.
+// The graph of what the master as this window shows it leads to (its file name boxes and its mailboxes,
+// saved or not, as the editors opened from the graph take them): the files it names are read from disk, as
+// those editors read them.
 void FrmMain::ShowOverview() {
     const auto graph = [this] {
         // A master this window could not read whole is drawn as the tool draws it: alone, and not read.
         if (loaded_ != FileProblem::None) return UnreadMasterGraph(FullPathToMasterConfig(), loaded_);
-        return BuildReferenceGraph(master_, FullPathToMasterConfig(), services_.paths, services_.editors);
+        if (ShownIsCommitted())
+            return BuildReferenceGraph(master_, FullPathToMasterConfig(), services_.paths, services_.editors);
+        MasterConfiguration shown = master_;
+        ShownFieldsInto(shown);
+        return BuildReferenceGraph(shown, FullPathToMasterConfig(), services_.paths, services_.editors);
     };
     // What was opened from it may have written files, the master among them: the graph is drawn anew from
-    // what is saved now, so that it never offers what is no longer there.
+    // the window and the files as they are now, so that it never offers what is no longer there.
     ReferenceGraph drawn = graph();
     if (drawn.nodes.size() > kOverviewMostNodes) {
         services_.prompts.Show(

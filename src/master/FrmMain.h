@@ -87,6 +87,8 @@ class FrmMain : public Form, public IMasterLinks {
     // read at all.
     bool ShowFile(const std::string& masterText, MasterConfiguration& loaded, const FileRead& result);
     void CommitFields();
+    // The values the boxes show, written into `master` (the rest of it, its mailboxes, left as they are).
+    void ShownFieldsInto(MasterConfiguration& master) const;
     // The first file name box whose name begins or ends with a blank, which the master does not keep: read
     // back, it would name another file. Shows the advanced settings when the box is among them.
     std::optional<Message> FileNameWithBlankEnds();

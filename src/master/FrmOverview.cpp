@@ -34,7 +34,7 @@ FrmOverview::FrmOverview(Services& services, ReferenceGraph graph, Opener open)
       open_(std::move(open)) {
     // One short line: on a small screen a label that wraps would take the graph's room.
     AddControl(lblOverview, ControlKind::Label,
-               "The files the master leads to, as saved. Double-click one to edit it.");
+               "The files the master leads to, unsaved changes included. Double-click one to edit it.");
     Control& overview = AddControl(
         lstOverview, ControlKind::List, GraphDot(graph_),
         "Missing files are dashed and red, files that could not be read dotted and orange. The arrow "

@@ -712,6 +712,46 @@ TEST_F(MainWindow, TheOverviewFollowsARenameMadeFromItAndSaysWhenAMailboxIsGone)
     EXPECT_EQ(s.windows.shown, (Names{"frmOverview", "frmMailbox"}));
 }
 
+// The Overview draws the master as the window shows it: a mailbox an undo put back in the list, and the
+// monitor configuration file the box names, not yet saved; double-clicking that file opens the one drawn.
+TEST_F(MainWindow, TheOverviewDrawsTheMasterAsTheWindowShowsItUnsavedChangesIncluded) {
+    OpenOn(
+        "<ResponseHandler><MonitorConfigFile>+/monitor.xml</MonitorConfigFile><Mailboxes><Mailbox><Name>"
+        "Sales</Name></Mailbox><Mailbox><Name>Support</Name></Mailbox></Mailboxes></ResponseHandler>");
+    for (const char* file : {"/monitor.xml", "/other.monitor.xml"})
+        WriteFile(cfg + file, "<Monitors>\r\n</Monitors>\r\n");
+    main.UserSelect("lstMailboxes", {1});
+    s.prompts.ExpectYesNo(ConfirmDelete("Support"), Answer::Yes, "Confirm Delete").ExpectMessage("Saved");
+    main.UserClick("cmdDeleteMailbox");
+    main.UserUndo();
+    s.dialogs.AnswerFile(cfg + "/other.monitor.xml");
+    main.UserClick("cmdBrowseMonitorConfig");
+    ASSERT_EQ(NamesInFile(), Names{"Sales"});
+
+    s.windows.Expect("frmOverview", [&](Form& form) {
+        auto& overview = dynamic_cast<FrmOverview&>(form);
+        const std::vector<GraphNode>& nodes = overview.graph().nodes;
+        const auto node = [&](GraphNodeKind kind, const std::string& label) {
+            return std::find_if(nodes.begin(), nodes.end(), [&](const GraphNode& n) {
+                return n.kind == kind && (label.empty() || n.label == label);
+            });
+        };
+        EXPECT_NE(node(GraphNodeKind::Mailbox, "Support"), nodes.end());
+        const auto monitor = node(GraphNodeKind::MonitorConfiguration, "");
+        ASSERT_NE(monitor, nodes.end());
+        EXPECT_EQ(monitor->path, cfg + "/other.monitor.xml");
+        overview.UserSelect("lstOverview", {static_cast<int>(monitor - nodes.begin())});
+        overview.UserDoubleClick("lstOverview");
+        overview.UserClick("cmdEscape");
+    });
+    s.windows.Expect("frmMonitor", [&](Form& form) {
+        EXPECT_EQ(form.Text("txtFileName"), main.Text("txtMonitorConfigFile"));
+        form.UserClick("cmdCancel");
+    });
+    main.UserClick("cmdOverview");
+    EXPECT_EQ(s.windows.shown, (Names{"frmOverview", "frmMonitor"}));
+}
+
 // Past what can be laid out in a few seconds, the Overview says so and opens nothing, rather than hold the
 // window for longer.
 TEST_F(MainWindow, TheOverviewOfAnInstallationTooLargeToDrawIsRefusedAtOnce) {
