@@ -301,8 +301,10 @@ void FormWindow::ChooseAccessKeys() {
         widgets.push_back(widget);
         requests.push_back({caption, rank, kept, captions, folds});
     }
-    // The controls of a part not made yet take part as the widgets they will be, all in an area that folds
-    // (a label as one that describes a field), so that a window's keys stay the same once it is made.
+    // The controls of a part not made yet take part as the widgets they will be, in an area that folds, so
+    // that a window's keys are the same whether it opened with the part or without: a label as one that
+    // describes a field, in the order the logic declares them (as the main window's advanced settings stand;
+    // its tests check its keys opened either way).
     for (const std::string& name : pending_) {
         const pv::Control& control = form_.control(name);
         const QString caption = Q(control.text);
