@@ -90,9 +90,12 @@ std::string UnstorablePassword(const std::string& password) {
 
 std::string ScramblePassword(const std::string& password, IPrompts& prompts, const std::string& owner) {
     if (const std::optional<InClear> clear = StoredInClearBecause(password)) {
-        // A warning: the password is stored in clear, which the server reads as well.
-        prompts.Show({MessageKind::Warning, "Password" + clear->warning,
-                      owner.empty() ? std::string() : "Password of " + owner + clear->warning});
+        // A warning: the password is stored in clear, which the server reads as well. Where a file holds
+        // several, the window says whose it is below: a save of one mailbox writes every other one's too.
+        prompts.Show(
+            {MessageKind::Warning,
+             "Password" + clear->warning + (owner.empty() ? "" : "\n\nThe password of " + owner + "."),
+             owner.empty() ? std::string() : "Password of " + owner + clear->warning});
         if (std::string refusal = UnstorablePassword(password); !refusal.empty()) {
             // Whose it is, where a file holds several: "The password of the mailbox "Support" ...".
             if (!owner.empty()) refusal.insert(std::string_view("The password").size(), " of " + owner);

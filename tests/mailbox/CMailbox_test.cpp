@@ -73,13 +73,15 @@ TEST(CMailbox, EveryPasswordReadsBackAsItWasStoredWhetherOrNotTheReaderDropsBlan
         SCOPED_TRACE(password);
         if (password.find('\xC3') != std::string::npos) {
             prompts.ExpectMessage(
-                "Password contains out-of-bounds character, it will not be encrypted.  Character=#233");
+                "Password contains out-of-bounds character, it will not be encrypted.  Character=#233\n\nThe "
+                "password of the mailbox \"Sales\".");
         } else if (password.ends_with('`')) {
             prompts.ExpectMessage(
                 "Password ends with \"`\", which is scrambled to a blank that readers may take for layout, so "
-                "it will not be encrypted.");
+                "it will not be encrypted.\n\nThe password of the mailbox \"Sales\".");
         }
         CMailbox mailbox;
+        mailbox.sName = "Sales";
         mailbox.sPassword = password;
         std::string buffer;
         mailbox.writeToString(buffer, 0, "/cfg/master.xml", PathContext("/program"), prompts);
@@ -92,7 +94,8 @@ TEST(CMailbox, EveryPasswordReadsBackAsItWasStoredWhetherOrNotTheReaderDropsBlan
     CMailbox blankEnded;
     blankEnded.sPassword = "caf\xC3\xA9 ";
     prompts.ExpectMessage(
-        "Password contains out-of-bounds character, it will not be encrypted.  Character=#233");
+        "Password contains out-of-bounds character, it will not be encrypted.  Character=#233\n\nThe password "
+        "of the mailbox \"Your Mailbox Name\".");
     std::string buffer;
     EXPECT_THROW(blankEnded.writeToString(buffer, 0, "/cfg/master.xml", PathContext("/program"), prompts),
                  AppError);
