@@ -435,7 +435,7 @@ bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts
                 open("Disposition", 2);
                 if (disposition.Type.empty()) {
                     prompts.ShowMessage("Type is empty for at least one disposition for category=" +
-                                        category.CategoryName);
+                                        category.CategoryName + NotInTreeNote(category.CategoryName));
                     return false;
                 }
                 element("Type", disposition.Type, 3);
@@ -443,7 +443,8 @@ bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts
                 if (!requiresFile) {
                     throw AppError(kErrKeyNotFound, "The disposition type \"" + disposition.Type +
                                                         "\" of category " + category.CategoryName +
-                                                        " is not in the disposition types files");
+                                                        " is not in the disposition types files" +
+                                                        NotInTreeNote(category.CategoryName));
                 }
                 if (*requiresFile && detailedFiles == DetailedFiles::Checked &&
                     !look(disposition.DetailedDispositionFile).regularFile()) {
@@ -454,13 +455,15 @@ bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts
                         prompts.ShowMessage(
                             "The detailed disposition file of a disposition in the " + category.CategoryName +
                             " category " + why + ": " +
-                            paths.ResolvePath(fullPath_, disposition.DetailedDispositionFile));
+                            paths.ResolvePath(fullPath_, disposition.DetailedDispositionFile) +
+                            NotInTreeNote(category.CategoryName));
                         return false;
                     }
                     prompts.ShowMessage(
                         "Detailed disposition file is missing or incorrect for at least one "
                         "disposition in the " +
-                        category.CategoryName + " category, File=" + disposition.DetailedDispositionFile);
+                        category.CategoryName + " category, File=" + disposition.DetailedDispositionFile +
+                        NotInTreeNote(category.CategoryName));
                     return false;
                 }
                 element("DetailedDispositionFile", lookUp(disposition.DetailedDispositionFile).stored, 3);
@@ -479,6 +482,32 @@ bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts
         prompts.ShowMessage(FormatError("Error saving=", error));
         return false;
     }
+}
+
+std::string DispositionConfiguration::NotInTreeNote(const std::string& category) const {
+    const std::vector<TreeLine> tree = CategoryTree();
+    if (std::any_of(tree.begin(), tree.end(), [&](const TreeLine& line) {
+            return categories_[line.category].CategoryName == category;
+        }))
+        return {};
+    // Up its parents, each as its first definition gives it, to the first that no catalogue defines, or
+    // round a loop.
+    std::vector<std::string> chain{category};
+    std::string why;
+    while (why.empty()) {
+        const auto defined = std::find_if(Catalogue().begin(), Catalogue().end(),
+                                          [&](const CCategory& c) { return c.CategoryName == chain.back(); });
+        if (defined == Catalogue().end()) {
+            why = "its parent category \"" + chain.back() + "\" is not among the category definitions";
+        } else if (std::find(chain.begin(), chain.end(), defined->ParentCategory) != chain.end()) {
+            why = "its parent categories lead round to \"" + defined->ParentCategory + "\" and never to \"" +
+                  kDefaultCategory + "\"";
+        } else {
+            chain.push_back(defined->ParentCategory);
+        }
+    }
+    return "\n\nThe " + category + " category is not shown in this window: " + why +
+           ". Correct the category definitions, or this file in a text editor.";
 }
 
 std::string DispositionConfiguration::DroppedCategories(const std::string& article) const {

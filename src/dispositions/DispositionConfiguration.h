@@ -147,6 +147,9 @@ class DispositionConfiguration {
     // "dispositions of the categories "A" and empty elements of the categories "B"", each part after
     // `article`.
     std::string DroppedCategories(const std::string& article) const;
+    // Said after a refusal about a category the tree does not list ("" for one it lists): why the window does
+    // not show it, so that the user knows where it can be corrected.
+    std::string NotInTreeNote(const std::string& category) const;
     // The categories whose names no disposition file can hold as elements, in the window's order.
     std::vector<std::string> UnsaveableCategories() const;
     // The full path of the category definitions file that defines `category` ("" when none does).

@@ -98,6 +98,27 @@ TEST(DispositionFile, SaveChecksRunInOrderAndWriteNothingUntilAllPass) {
                     "</Dispositions>", ""}));
 }
 
+// A category whose parents do not lead to "Default" is not in the window's tree, so a refusal that names it
+// says why the user cannot find it there.
+TEST(DispositionFile, ARefusalAboutACategoryTheTreeDoesNotShowSaysWhy) {
+    Folder f(Category("Orphan", "Nowhere") + Category("Ping", "Pong") + Category("Pong", "Ping"),
+             "<Dispositions><Default><Disposition><Type>DoNothing</Type></Disposition></Default><Orphan>"
+             "<Disposition><Type>RunSQL</Type></Disposition></Orphan></Dispositions>");
+    ASSERT_EQ(f.Load().file.problem, FileProblem::None);
+    f.s.prompts.ExpectMessage(
+        "Detailed disposition file is missing or incorrect for at least one disposition in the Orphan category, "
+        "File=\n\nThe Orphan category is not shown in this window: its parent category \"Nowhere\" is not among "
+        "the category definitions. Correct the category definitions, or this file in a text editor.");
+    EXPECT_FALSE(f.Save());
+    f.configuration.Find("Orphan")->Dispositions.clear();
+    f.configuration.Find("Ping")->Dispositions.push_back({"", "", "", f.file(), true});
+    f.s.prompts.ExpectMessage(
+        "Type is empty for at least one disposition for category=Ping\n\nThe Ping category is not shown in this "
+        "window: its parent categories lead round to \"Ping\" and never to \"Default\". Correct the category "
+        "definitions, or this file in a text editor.");
+    EXPECT_FALSE(f.Save());
+}
+
 // The check a run without a display makes keeps no text, yet must refuse what the save refuses, with the
 // same message, and pass what it passes.
 TEST(DispositionFile, TheSaveCheckWithoutTextSaysWhatTheSaveSays) {
