@@ -266,8 +266,12 @@ void DispositionConfiguration::BuildCategories(const OpenedFile& file, IPrompts&
         // Named as the categories a save would drop, not again as elements left out.
         element.MarkBranchRead();
         if (!unloaded.insert(name).second) continue;
-        const bool empty = !element.FirstChild() && NodeTextView(element).empty();
-        (empty ? emptyUnloadedCategories_ : unloadedCategories_).push_back(std::move(name));
+        // Only its Disposition elements are what the server reads of a category: one holding text or other
+        // elements alone is said to hold none.
+        bool holdsDispositions = false;
+        for (XmlNode child = element.FirstChild(); child && !holdsDispositions; child = child.NextSibling())
+            holdsDispositions = child.Name() == "Disposition";
+        (holdsDispositions ? unloadedCategories_ : emptyUnloadedCategories_).push_back(std::move(name));
     }
     if (!split.empty()) {
         prompts.Show({MessageKind::Warning,
@@ -517,7 +521,8 @@ std::string DispositionConfiguration::DroppedCategories(const std::string& artic
     }
     if (!emptyUnloadedCategories_.empty()) {
         if (!text.empty()) text += " and ";
-        text += article + "empty elements of the categories " + NameList(emptyUnloadedCategories_);
+        text +=
+            article + "elements without dispositions of the categories " + NameList(emptyUnloadedCategories_);
     }
     return text;
 }
@@ -560,7 +565,8 @@ FileSave DispositionConfiguration::Saving(const PathContext& paths, IPrompts& pr
         save.losses.push_back(UnreadCatalogueLoss(UnreadCataloguesConsequence()));
     } else if (!unloadedCategories_.empty() || !emptyUnloadedCategories_.empty()) {
         // A category the catalogue no longer defines: its dispositions are shown nowhere, and the server
-        // would still read them. An empty element loses nothing the server reads, but is still left out.
+        // would still read them. An element without dispositions loses nothing the server reads, but is still
+        // left out.
         const std::string dropped = "The file " + fullPath_ + " holds " + DroppedCategories("") +
                                     ", which no category definitions file defines; a save would drop them.";
         save.losses.push_back(Loss{dropped + " Do you want to save anyway?", dropped});

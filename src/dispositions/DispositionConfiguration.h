@@ -144,8 +144,8 @@ class DispositionConfiguration {
     // WriteText into `text`, or CheckSave when it is null.
     bool Write(const PathContext& paths, IPrompts& prompts, std::string* text,
                DetailedFiles detailedFiles = DetailedFiles::Checked) const;
-    // "dispositions of the categories "A" and empty elements of the categories "B"", each part after
-    // `article`.
+    // "dispositions of the categories "A" and elements without dispositions of the categories "B"", each part
+    // after `article`.
     std::string DroppedCategories(const std::string& article) const;
     // Said after a refusal about a category the tree does not list ("" for one it lists): why the window does
     // not show it, so that the user knows where it can be corrected.
@@ -166,8 +166,9 @@ class DispositionConfiguration {
     std::string fullPath_;
     FileRead file_;
     std::shared_ptr<const DispositionCatalogues> catalogues_;
-    // The elements of categories no loaded catalogue defines, which a save drops: those that hold something,
-    // and those that hold nothing but blanks (the editor itself writes a category without dispositions so).
+    // The elements of categories no loaded catalogue defines, which a save drops: those that hold
+    // dispositions, and those that hold none (the editor itself writes a category without dispositions as an
+    // element holding only blanks).
     std::vector<std::string> unloadedCategories_;
     std::vector<std::string> emptyUnloadedCategories_;
     std::optional<Loss> notKept_;  // what the last load left unread

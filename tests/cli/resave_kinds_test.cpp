@@ -131,14 +131,14 @@ TEST_F(SampleTool, ADispositionFileIsRewrittenInTheEditorsShapeAndRefusedWhenIts
     test::WriteFile(path,
                     "<Dispositions><Default><Disposition><Type>DoNothing</Type></Disposition></Default>"
                     "<Gone><Disposition><Type>DoNothing</Type></Disposition></Gone>"
-                    "<Left>\r\n</Left></Dispositions>");
-    // Categories the catalogue no longer defines: their dispositions, and the empty elements the editor
-    // writes, are dropped only when that is allowed.
+                    "<Left>\r\n</Left><Stray>text alone</Stray></Dispositions>");
+    // Categories the catalogue no longer defines: their dispositions, the empty elements the editor writes
+    // and one holding text alone are dropped only when that is allowed.
     const std::string gone = ReadFile(path);
     const std::string lost =
         "The file " + path +
-        " holds dispositions of the categories \"Gone\" and empty elements of the categories \"Left\", "
-        "which no category definitions file defines; a save would drop them.\n";
+        " holds dispositions of the categories \"Gone\" and elements without dispositions of the categories "
+        "\"Left\", \"Stray\", which no category definitions file defines; a save would drop them.\n";
     auto run = Run({"resave", "--master", "config/master.xml", "config/sales.disposition.xml"});
     EXPECT_EQ(std::tie(run.status, run.err), std::make_tuple(1, kPrefix + ("Not written: " + lost)));
     EXPECT_EQ(ReadFile(path), gone);
@@ -442,10 +442,11 @@ TEST_F(SampleTool, WhatASaveWouldLeaveOutFailsCheckAndIsNotWrittenButCommentsAnd
     // Each thing a save would lose, where a window asks about the first.
     const std::string support =
         "Support: +/support.disposition.xml: The file " + file("support.disposition.xml");
-    EXPECT_TRUE(Holds(checked.out, support +
-                                       " holds empty elements of the categories \"NotACategory\", which no "
-                                       "category definitions file defines; a save would drop them.\n" +
-                                       support + saying + "the element Dispositions/Default/Extra.\n"))
+    EXPECT_TRUE(Holds(checked.out,
+                      support +
+                          " holds elements without dispositions of the categories \"NotACategory\", which no "
+                          "category definitions file defines; a save would drop them.\n" +
+                          support + saying + "the element Dispositions/Default/Extra.\n"))
         << checked.out;
 
     printed = Run({"resave", "--stdout", "config/master.xml"});

@@ -301,7 +301,7 @@ TEST(DispositionFile, WhileACategoryFileCannotBeReadASaveThatWouldDropItsCategor
             "The category definitions file \"+/extra.categorydefinitions.xml\" could not be read, so the "
             "categories it defines are not loaded: saving would drop from " +
             f.file() +
-            " the dispositions of the categories \"Extra\" and the empty elements of the categories "
+            " the dispositions of the categories \"Extra\" and the elements without dispositions of the categories "
             "\"Other\". Do you want to save anyway?";
         f.s.prompts.ExpectYesNo(question, Answer::No);
         EXPECT_FALSE(f.Save());

@@ -83,10 +83,11 @@ TEST(DispositionsSpeed, CategoriesNoCatalogueDefinesAreListedOnceEachInLinearTim
         configuration.Load(sample.dispositionFile, sample.master, s.services.paths, s.prompts).opened);
     const FileSave save = configuration.Saving(s.services.paths, s.prompts);
     ASSERT_EQ(save.losses.size(), 1u);
-    EXPECT_EQ(save.losses[0].reason,
-              "The file " + file +
-                  " holds empty elements of the categories \"Category0\", \"Category2\", which no "
-                  "category definitions file defines; a save would drop them.");
+    EXPECT_EQ(
+        save.losses[0].reason,
+        "The file " + file +
+            " holds elements without dispositions of the categories \"Category0\", \"Category2\", which no "
+            "category definitions file defines; a save would drop them.");
 }
 
 }  // namespace
