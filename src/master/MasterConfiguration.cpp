@@ -79,6 +79,8 @@ FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {
         return file;
     }
     notKept_.reset();
+    notKeptWhat_.clear();
+    notKeptHolders_.clear();
     changedValues_.clear();
     if (!ReportOpened(file, kStopped, prompts)) return file;
     // Another kind of configuration file: taken for an empty master, the next save would replace it.
@@ -133,20 +135,49 @@ FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {
     if (!complete) {
         prompts.Show(UnreadableMessage(kStopped, file));
     } else {
-        // Of thousands of mailboxes, those to mend: a read that stopped part-way leaves none unread.
+        // Of thousands of mailboxes, those to mend, named at each save: a read that stopped part-way leaves
+        // none unread.
         notKept_ = NotKept(file, prompts, [&](const std::string& what) {
-            std::vector<std::string> holding;
+            notKeptWhat_ = what;
+            return std::string();
+        });
+        if (notKept_) {
             const std::vector<CMailbox*> records = Mailboxes.Records();
             for (size_t i = 0; i < nodes.size() && i < records.size(); ++i) {
-                if (nodes[i].HoldsUnread()) holding.push_back("\"" + records[i]->sName + "\"");
+                if (nodes[i].HoldsUnread())
+                    notKeptHolders_.push_back(Mailboxes.FindShared(records[i]->sName));
             }
-            if (holding.empty()) return std::string();
-            return std::string(holding.size() == 1 ? " The mailbox that holds "
-                                                   : " The mailboxes that hold ") +
-                   what + " left out: " + ShortList(holding) + ".";
-        });
+        }
     }
     return file;
+}
+
+std::optional<Loss> MasterConfiguration::WhatASaveLeavesOut() const {
+    if (!notKept_) return std::nullopt;
+    // The records that held it, in the list now under their names now, or removed from it (an undo puts a
+    // mailbox back, not what the file held in it that the window never kept).
+    std::vector<std::string> holding;
+    std::vector<std::string> removed;
+    for (const std::shared_ptr<CMailbox>& holder : notKeptHolders_) {
+        (Mailboxes.FindShared(holder->sName) == holder ? holding : removed)
+            .push_back("\"" + holder->sName + "\"");
+    }
+    std::string where;
+    if (!holding.empty()) {
+        where += std::string(holding.size() == 1 ? " The mailbox that holds " : " The mailboxes that hold ") +
+                 notKeptWhat_ + " left out: " + ShortList(holding) + ".";
+    }
+    if (!removed.empty()) {
+        where += std::string(removed.size() == 1 ? " The mailbox removed from the list that held "
+                                                 : " The mailboxes removed from the list that held ") +
+                 notKeptWhat_ + " left out: " + ShortList(removed) +
+                 " (Undo puts a mailbox back, but not what it held that this window does not keep).";
+    }
+    Loss loss = *notKept_;
+    constexpr std::string_view kAsk = " Do you want to save anyway?";
+    if (loss.question.ends_with(kAsk)) loss.question.insert(loss.question.size() - kAsk.size(), where);
+    loss.reason += where;
+    return loss;
 }
 
 std::string MasterConfiguration::WriteText(const std::string& referringFile, const PathContext& paths,
@@ -192,11 +223,12 @@ FileSave MasterConfiguration::Saving(const std::string& referringFile, const Pat
     save.text = [this, referringFile, &paths, &prompts] {
         return std::optional<std::string>(WriteText(referringFile, paths, prompts));
     };
-    if (notKept_) save.losses.push_back(*notKept_);
+    if (std::optional<Loss> leftOut = WhatASaveLeavesOut()) save.losses.push_back(std::move(*leftOut));
     // Said as the file loaded: a window saves without asking again; the tool does not write it unasked.
     if (!changedValues_.empty()) save.losses.push_back(ChangedValuesLoss(save.path, changedValues_));
     save.written = [this] {
         notKept_.reset();
+        notKeptHolders_.clear();
         changedValues_.clear();
     };
     return save;

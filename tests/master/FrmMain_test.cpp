@@ -40,11 +40,11 @@ std::string NotReadToTheEnd(const std::string& file) {
            " could not be read to the end, so the mailboxes after the one that failed are not loaded and would "
            "be lost. Do you want to overwrite the file with what this window shows?";
 }
-std::string QuotaLeftOut(const std::string& file) {
+std::string QuotaLeftOut(const std::string& file, const std::string& mailbox = "a") {
     return "The file " + file +
            " holds what this window does not keep, and a save would leave it out: the element "
-           "ResponseHandler/Mailboxes/Mailbox/Quota. The mailbox that holds an element left out: \"a\". Do you want "
-           "to save anyway?";
+           "ResponseHandler/Mailboxes/Mailbox/Quota. The mailbox that holds an element left out: \"" +
+           mailbox + "\". Do you want to save anyway?";
 }
 
 // Mailboxes that hold only their names: every other value is a default that passes the mailbox editor's
@@ -422,6 +422,32 @@ TEST_F(MainWindow, WhatASaveWouldLeaveOutIsAskedAboutAtTheSave) {
     EXPECT_EQ(ReadFile(master).find("Quota"), std::string::npos);
     main.UserClick("cmdReload");
     EXPECT_EQ(Listed(), (Names{"a", "b"}));
+
+    // The question names the mailbox that holds it as it is named now, or says it was removed from the list,
+    // which an undo does not undo for what the window never kept.
+    const std::string held =
+        "<ResponseHandler><Mailboxes><Mailbox><Name>a</Name><Quota>5</Quota></Mailbox><Mailbox><Name>c</Name>"
+        "</Mailbox></Mailboxes></ResponseHandler>";
+    OpenOn(held);
+    main.UserSelect("lstMailboxes", {0});
+    s.windows.Expect("frmMailbox", SaveAs("a2"));
+    s.prompts.ExpectYesNo(QuotaLeftOut(master, "a2"), Answer::No);
+    main.UserClick("cmdEditMailbox");
+    main.UserSelect("lstMailboxes", {1});
+    const std::string removed =
+        "The file " + master +
+        " holds what this window does not keep, and a save would leave it out: the element "
+        "ResponseHandler/Mailboxes/Mailbox/Quota. The mailbox removed from the list that held an element left "
+        "out: \"a2\" (Undo puts a mailbox back, but not what it held that this window does not keep). Do you "
+        "want to save anyway?";
+    s.prompts.ExpectYesNo(ConfirmDelete("a2"), Answer::Yes, "Confirm Delete")
+        .ExpectYesNo(removed, Answer::No);
+    main.UserClick("cmdDeleteMailbox");
+    EXPECT_EQ(ReadFile(master), held);
+    main.UserUndo();
+    s.prompts.ExpectYesNo(QuotaLeftOut(master, "a2"), Answer::Yes).ExpectMessage("Saved");
+    main.UserClick("cmdSave");
+    EXPECT_EQ(NamesInFile(), (Names{"c", "a2"}));
 }
 
 // A load that stops part-way shows what it read of that file, names that file and writes only that file.
