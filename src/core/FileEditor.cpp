@@ -609,6 +609,11 @@ void FileEditorForm::PasswordSetting(const std::string& element, const std::stri
                     UnknownValueLoaded(BlankEndedPasswordMessage(element), GetConfigFilePath()),
                     element + " (a password with a blank at an end)");
             }
+            if (PasswordHasUnknownImage(stored)) {
+                ReportChangedValue(
+                    UnknownValueLoaded(UnknownImagePasswordMessage(element), GetConfigFilePath()),
+                    element + " (a scrambled password with characters scrambling never writes)");
+            }
         },
         [=, this](std::string& buffer) {
             WriteElement(buffer, element, ScramblePassword(Text(textBox), services_.prompts), 1);

@@ -1,5 +1,6 @@
 #include "core/password.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <string_view>
@@ -113,6 +114,20 @@ std::string BlankEndedPasswordMessage(const std::string& element) {
            " begins or ends with a blank, which is shown here as part of it, but which a reader that drops the "
            "blanks around a value does not take: type the password again and save, so that every reader reads "
            "it alike";
+}
+
+std::string UnknownImagePasswordMessage(const std::string& element) {
+    return "The password in " + element +
+           " is scrambled, but holds characters that scrambling never writes: they are shown here as they are, "
+           "but the server may read them otherwise: type the password again and save, so that every reader "
+           "reads it alike";
+}
+
+bool PasswordHasUnknownImage(const std::string& stored) {
+    const std::string text = TrimXmlSpace(stored);
+    if (text.size() <= kMarkerLength || text.compare(0, kMarkerLength, kPasswordMarker) != 0) return false;
+    return std::any_of(text.begin() + kMarkerLength, text.end(),
+                       [](char c) { return kInverse[static_cast<unsigned char>(c)] == 0; });
 }
 
 bool PasswordHasBlankEnds(const std::string& stored) {

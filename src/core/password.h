@@ -28,5 +28,11 @@ std::string UnscramblePassword(const std::string& stored);
 bool PasswordHasBlankEnds(const std::string& stored);
 // What loading such a password says, for the element that holds it.
 std::string BlankEndedPasswordMessage(const std::string& element);
+// Whether a stored scrambled password holds, after its marker, a character that scrambling never writes (a
+// file edited by hand): UnscramblePassword keeps it as it is, but what another reader makes of it is not
+// known, and a save stores the password otherwise (in clear, when scrambling cannot take it).
+bool PasswordHasUnknownImage(const std::string& stored);
+// What loading such a password says, for the element that holds it.
+std::string UnknownImagePasswordMessage(const std::string& element);
 
 }  // namespace pv

@@ -148,6 +148,7 @@ std::vector<std::string> CMailbox::readFields(XmlNode node) {
         const std::string stored = NodeTextExact(password);
         sPassword = UnscramblePassword(stored);
         if (PasswordHasBlankEnds(stored)) readAsOther.push_back(kBlankEndedPassword);
+        if (PasswordHasUnknownImage(stored)) readAsOther.push_back(kUnknownImagePassword);
     }
     children.Read("Subfolder", sSubfolder);
     saCategorizationRulesConfigFiles =

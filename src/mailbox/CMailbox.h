@@ -67,6 +67,10 @@ class CMailbox {
     // PasswordHasBlankEnds).
     static std::shared_ptr<CMailbox> FromNode(XmlNode mailboxNode, std::vector<std::string>& readAsOther);
     static constexpr const char* kBlankEndedPassword = "Password (a password with a blank at an end)";
+    // And kUnknownImagePassword for a scrambled password holding characters scrambling never writes (see
+    // PasswordHasUnknownImage).
+    static constexpr const char* kUnknownImagePassword =
+        "Password (a scrambled password with characters scrambling never writes)";
     // Appends the Mailbox element at `level`, its children one level deeper; file names are made relative
     // to the master file's folder.
     void writeToString(std::string& buffer, int level, const std::string& masterFilePath,

@@ -88,8 +88,9 @@ FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {
         prompts.Show(OtherKindMessage(file, "master configuration file"));
     Mailboxes.clear();
     std::vector<XmlNode> nodes;
-    std::vector<std::string> numbers;     // rounded, as changedValues_ names them
-    std::vector<std::string> blankEnded;  // the names of mailboxes whose passwords have blank ends
+    std::vector<std::string> numbers;       // rounded, as changedValues_ names them
+    std::vector<std::string> blankEnded;    // the names of mailboxes whose passwords have blank ends
+    std::vector<std::string> unknownImage;  // and of those whose scrambled passwords hold unknown images
     const bool complete = file.ReadValues([&](XmlNode root) {
         MonitorConfigFile = ReadNodeText(root, "MonitorConfigFile", "+/monitor.xml");
         DispositionTypesFile1 = ReadNthNodeText(root, "DispositionTypesFile", 1, "+/dispositionTypes.xml");
@@ -112,6 +113,8 @@ FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {
                 changedValues_.push_back("Mailbox \"" + mailbox.key + "\": " + value);
                 if (value == CMailbox::kBlankEndedPassword) {
                     blankEnded.push_back("\"" + mailbox.key + "\"");
+                } else if (value == CMailbox::kUnknownImagePassword) {
+                    unknownImage.push_back("\"" + mailbox.key + "\"");
                 } else {
                     numbers.push_back(changedValues_.back());
                 }
@@ -132,6 +135,11 @@ FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {
         "drops the blanks around a value does not take: type each password again and save, so that every "
         "reader reads it alike: ",
         blankEnded);
+    say("The passwords of these mailboxes",
+        " are scrambled, but hold characters that scrambling never writes: they are shown here as they are, "
+        "but the server may read them otherwise: type each password again and save, so that every reader "
+        "reads it alike: ",
+        unknownImage);
     if (!complete) {
         prompts.Show(UnreadableMessage(kStopped, file));
     } else {

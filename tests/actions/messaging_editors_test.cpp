@@ -214,6 +214,11 @@ TEST(MessagingEditors, CopyToIMAPFolderKeepsThePasswordScrambledAndTheAccountInO
     ASSERT_TRUE(copy.Save());
     EXPECT_NE(ReadFile(file).find("\t<Password>S3cret``</Password>\r\n"), std::string::npos)
         << ReadFile(file);
+    // Scrambled by hand with a character scrambling never writes: named as it loads too.
+    copy.kit.s.prompts.ExpectMessage(UnknownImagePasswordMessage("Password") + " (in the file " + file + ")");
+    copy.OpenOn("c.copytoimapfolder.xml", "<Disposition><User>u</User><Password>" + stored.substr(0, 8) +
+                                              "\xC3\xA4</Password></Disposition>");
+    EXPECT_EQ(form.Text("txtPassword"), "\xC3\xA4");
 
     // A line break in a one-line value shows as a blank, and a box hands it back with what is typed around
     // it: said as it loads, and kept by the save.

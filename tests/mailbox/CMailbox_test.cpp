@@ -115,6 +115,17 @@ TEST(CMailbox, EveryPasswordReadsBackAsItWasStoredWhetherOrNotTheReaderDropsBlan
         EXPECT_EQ(record->sPassword, UnscramblePassword(text));
         EXPECT_EQ(readAsOther, std::vector<std::string>{CMailbox::kBlankEndedPassword});
     }
+    // Scrambled by hand with a character scrambling never writes: read as it is, and named, since another
+    // reader may read it otherwise and a save stores it otherwise.
+    std::vector<std::string> readAsOther;
+    const std::string handMade = std::string(kPasswordMarker) + "\xC3\xA4";
+    const auto record = CMailbox::FromNode(
+        SelectSingleNode(ParseXmlText("<Mailbox><Password>" + handMade + "</Password></Mailbox>").root(),
+                         "Mailbox"),
+        readAsOther);
+    EXPECT_EQ(record->sPassword, "\xC3\xA4");
+    EXPECT_EQ(readAsOther, std::vector<std::string>{CMailbox::kUnknownImagePassword});
+    EXPECT_FALSE(PasswordHasUnknownImage(ScramblePassword("any ~ printable `a", prompts)));
 }
 
 }  // namespace
