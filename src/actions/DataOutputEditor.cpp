@@ -176,6 +176,11 @@ void MessageFieldsEditor::FillAvailableFields() {
     SetItems(lstParameters, {});
 }
 
+std::vector<XmlNode> MessageFieldsEditor::ParametersRead(XmlNode root) {
+    const XmlNode parameters = SelectSingleNode(root, "Parameters");
+    return parameters ? SelectNodeList(parameters, "Parameter") : std::vector<XmlNode>();
+}
+
 std::vector<std::string> MessageFieldsEditor::ListLoadedParameters(std::vector<std::string> names) {
     const std::unordered_set<std::string_view> offered(Items(lstFields).begin(), Items(lstFields).end());
     std::vector<std::string> dropped;

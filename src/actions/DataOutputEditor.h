@@ -50,6 +50,9 @@ class MessageFieldsEditor : public FileEditorForm {
     // Lists the parameters read from the file, in their order, that lstFields offers (exact names); returns
     // the others, which a save drops. The list is set once, so a long one loads in linear time.
     std::vector<std::string> ListLoadedParameters(std::vector<std::string> names);
+    // The Parameter elements of the root's first Parameters element, the one the server reads: those of
+    // another are left unread, so that a save names them as what it would leave out.
+    static std::vector<XmlNode> ParametersRead(XmlNode root);
     // A field listed more than once among the parameters has one value of `element` for all of its entries
     // (the editor holds it by the field's name): an entry the file gives another is said as the file loads,
     // and counts as a change. `read`: each parameter's name and value as read, "" for none; `written`: the

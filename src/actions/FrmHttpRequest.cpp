@@ -57,7 +57,7 @@ FrmHttpRequest::FrmHttpRequest(Services& services, const IMasterLinks& master)
             parameterNames_.clear();
             std::vector<std::string> names;
             std::vector<std::pair<std::string, std::string>> read;
-            for (const XmlNode& parameter : SelectNodeList(root, "Parameters/Parameter")) {
+            for (const XmlNode& parameter : ParametersRead(root)) {
                 names.push_back(ReadNodeText(parameter, "FieldName", ""));
                 // A name set by hand is what the server sends the field as: kept, though no control shows it
                 // (that of a parameter the list drops is never written).

@@ -91,7 +91,7 @@ FrmRunSQL::FrmRunSQL(Services& services, const IMasterLinks& master)
             std::vector<std::string> names;
             // A length of "0" is written as none.
             std::vector<std::pair<std::string, std::string>> read;
-            for (const XmlNode& parameter : SelectNodeList(root, "Parameters/Parameter")) {
+            for (const XmlNode& parameter : ParametersRead(root)) {
                 names.push_back(ReadNodeText(parameter, "FieldName", ""));
                 std::string length = ReadNodeText(parameter, "MaxLength", "0");
                 read.emplace_back(names.back(), length == "0" ? "" : length);

@@ -186,6 +186,20 @@ TEST(RunSQLEditor, ParametersTheCatalogueDoesNotOfferAreNamedOnceAndDropped) {
                                 ", so they are not shown and saving will drop them: InternalId, subject");
     form.OpenOn(DetailedFileOf(kit.record));
     EXPECT_EQ(form.Items("lstParameters"), std::vector<std::string>{"Subject"});
+
+    // Of two Parameters elements the first is the list, as the server reads it; the second is left out, and a
+    // save asks first rather than join them into a list the server never read.
+    kit.Place("gone.runsql.xml",
+              DispositionWith("<ConnectionString>c</ConnectionString><SQL>x = ?</SQL><Parameters><Parameter>"
+                              "<FieldName>Subject</FieldName></Parameter></Parameters><Parameters><Parameter>"
+                              "<FieldName>Size</FieldName></Parameter></Parameters>"));
+    form.OpenOn(DetailedFileOf(kit.record));
+    EXPECT_EQ(form.Items("lstParameters"), std::vector<std::string>{"Subject"});
+    kit.s.prompts.ExpectYesNo("The file " + file +
+                                  " holds what this window does not keep, and a save would leave it out: the "
+                                  "element Disposition/Parameters. Do you want to save anyway?",
+                              Answer::No);
+    EXPECT_FALSE(form.SaveFile());
 }
 
 // A method the window does not know is named and kept until the user chooses one: written as GET, it would
