@@ -65,16 +65,20 @@ FrmRunSQL::FrmRunSQL(Services& services, const IMasterLinks& master)
                         "LF alone",
                     "SQL with &#13;&#10; (written as a line end, read as LF)");
             }
-            // A line or paragraph separator the box shows only as a line end, which an edit hands back.
-            if (sql.find(kLineSeparator) != std::string::npos ||
+            // A line or paragraph separator, or a CR alone (&#13;), the box shows only as a line end, which
+            // an edit hands back.
+            bool loneCr = false;
+            for (size_t cr = sql.find('\r'); cr != std::string::npos && !loneCr; cr = sql.find('\r', cr + 1))
+                loneCr = cr + 1 == sql.size() || sql[cr + 1] != '\n';
+            if (loneCr || sql.find(kLineSeparator) != std::string::npos ||
                 sql.find(kParagraphSeparator) != std::string::npos) {
                 const std::string file = GetConfigFilePath();
                 services_.prompts.Show(
                     {MessageKind::Warning,
                      "The file " + file +
-                         " holds a SQL statement with a line or paragraph separator (&#8232; or &#8233;), which "
-                         "its box shows as a line break. Saved untouched the statement keeps "
-                         "it, but once the box is edited it is saved as a line end.",
+                         " holds a SQL statement with a line or paragraph separator (&#8232; or &#8233;) or a "
+                         "carriage return alone (&#13;), which its box shows as a line break. Saved untouched the "
+                         "statement keeps it, but once the box is edited it is saved as a line end.",
                      {},
                      Place::File(file)});
             }

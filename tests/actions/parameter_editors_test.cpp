@@ -72,7 +72,8 @@ TEST(RunSQLEditor, ChecksInOrderQuestionMarksAgainstParametersAndThePoolSize) {
                        "shown, and saved, as a line end of the box, which is read as a LF alone")
         .ExpectMessage(
             "The file " + file +
-            " holds a SQL statement with a line or paragraph separator (&#8232; or &#8233;), which its "
+            " holds a SQL statement with a line or paragraph separator (&#8232; or &#8233;) or a carriage return "
+            "alone (&#13;), which its "
             "box shows as a line break. Saved untouched the statement keeps it, but once the box is edited it is "
             "saved as a line end.");
     form.OpenOn(DetailedFileOf(kit.record));
@@ -118,6 +119,12 @@ TEST(RunSQLEditor, ChecksInOrderQuestionMarksAgainstParametersAndThePoolSize) {
                     "\t\t\t<FieldName>Subject</FieldName>", "\t\t</Parameter>", "\t</Parameters>",
                     "\t<PoolSize>10</PoolSize>", "</Disposition>"}) +
                   "\r\n");
+
+    // A carriage return alone is said as well: the box shows it as a line end too.
+    kit.Place("check.runsql.xml", DispositionWith("<SQL>select 1&#13;from T</SQL>"));
+    kit.s.prompts.ExpectMessageStartingWith("The file " + file +
+                                            " holds a SQL statement with a line or paragraph");
+    form.OpenOn(DetailedFileOf(kit.record));
 }
 
 TEST(RunSQLEditor, ParametersMoveAsABlockAndStopAtTheEnds) {

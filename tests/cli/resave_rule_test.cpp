@@ -296,7 +296,8 @@ TEST_F(ResaveRule, TheToolsMessagesAndOptions) {
             broken("dispose/escalation.copytoimapfolder.xml", "Host \"imap&#10;example.com\"") +
             "Support: +/dispose/leads.runsql.xml: Sales: warning: The file " +
             file("dispose/leads.runsql.xml") +
-            " holds a SQL statement with a line or paragraph separator (&#8232; or &#8233;), which its "
+            " holds a SQL statement with a line or paragraph separator (&#8232; or &#8233;) or a carriage return "
+            "alone (&#13;), which its "
             "box shows as a line break. Saved untouched the statement keeps it, but once the box is edited it is saved as a "
             "line end.\n");
 
