@@ -140,8 +140,19 @@ Loss UnreadCatalogueLoss(const std::string& consequence) {
     return Loss{consequence + " Do you want to save anyway?", consequence, true};
 }
 
-std::optional<Loss> NotKept(const OpenedFile& file, IPrompts& prompts,
-                            const std::function<std::string(const std::string&)>& where) {
+Loss NotKeptContent::Asked(const std::string& where) const {
+    return Loss{
+        "The file " + path + " holds what this window" + said + where + " Do you want to save anyway?",
+        "The file " + path + " holds what the editor" + said + where};
+}
+
+std::optional<Loss> NotKept(const OpenedFile& file, IPrompts& prompts) {
+    const std::optional<NotKeptContent> content = NotKeptContentOf(file, prompts);
+    if (!content) return std::nullopt;
+    return content->Asked();
+}
+
+std::optional<NotKeptContent> NotKeptContentOf(const OpenedFile& file, IPrompts& prompts) {
     if (!file.read() || !file.xml.document) return std::nullopt;
     const UnreadContent unread = file.xml.document->Unread();
     if (unread.empty()) return std::nullopt;
@@ -200,12 +211,7 @@ std::optional<Loss> NotKept(const OpenedFile& file, IPrompts& prompts,
         if (i > 0) list += i + 1 == parts.size() ? " and " : ", ";
         list += parts[i];
     }
-    std::string said = " does not keep, and a save would leave it out: " + list + ".";
-    if (!unread.items.empty() && where) {
-        said += where(elements.empty()     ? "an attribute"
-                      : attributes.empty() ? "an element"
-                                           : "an element or attribute");
-    }
+    const std::string said = " does not keep, and a save would leave it out: " + list + ".";
     // Comments and the like are no part of what the server reads: said, and no reason not to save.
     if (unread.items.empty()) {
         Message warning{MessageKind::Warning, "The file " + file.path + " holds what this window" + said,
@@ -220,8 +226,10 @@ std::optional<Loss> NotKept(const OpenedFile& file, IPrompts& prompts,
         prompts.Show(warning);
         return std::nullopt;
     }
-    return Loss{"The file " + file.path + " holds what this window" + said + " Do you want to save anyway?",
-                "The file " + file.path + " holds what the editor" + said};
+    return NotKeptContent{file.path, said,
+                          elements.empty()     ? "an attribute"
+                          : attributes.empty() ? "an element"
+                                               : "an element or attribute"};
 }
 
 }  // namespace pv

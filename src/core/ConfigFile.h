@@ -86,11 +86,16 @@ bool ReportOpened(const OpenedFile& file, const std::string& unreadablePrefix, I
 // a save would leave it out: the elements A/B (2 times), A/C and 3 comments." (the tool says "the editor").
 // Comments, processing instructions and a document type alone are no part of what the server reads: they are
 // said at once, as a warning, and nothing is returned. Nothing either when the load read everything.
-// `where`, given what is left out ("an element"), says where in the file it is, as a sentence to add (" The
-// mailboxes that hold an element left out: ..."); it is asked only when elements or attributes are left out,
-// and may give "".
-std::optional<Loss> NotKept(const OpenedFile& file, IPrompts& prompts,
-                            const std::function<std::string(const std::string& what)>& where = {});
+std::optional<Loss> NotKept(const OpenedFile& file, IPrompts& prompts);
+// The same, for a load that says at each save where in the file that is: what a save would leave out, and
+// the question it makes of it with a sentence of where (" The mailboxes that hold an element left out: ...").
+struct NotKeptContent {
+    std::string path;
+    std::string said;  // " does not keep, and a save would leave it out: ... ."
+    std::string what;  // what the elements or attributes left out are: "an element", "an attribute", ...
+    Loss Asked(const std::string& where = {}) const;
+};
+std::optional<NotKeptContent> NotKeptContentOf(const OpenedFile& file, IPrompts& prompts);
 // What a load read as another value, which a save writes so: said as the file loaded, so a window saves
 // without asking again; `values` are "Element=value (written as other)".
 Loss ChangedValuesLoss(const std::string& path, const std::vector<std::string>& values);

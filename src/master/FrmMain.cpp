@@ -869,8 +869,6 @@ void FrmMain::ShowOverview() {
     const auto graph = [this] {
         // A master this window could not read whole is drawn as the tool draws it: alone, and not read.
         if (loaded_ != FileProblem::None) return UnreadMasterGraph(FullPathToMasterConfig(), loaded_);
-        if (ShownIsCommitted())
-            return BuildReferenceGraph(master_, FullPathToMasterConfig(), services_.paths, services_.editors);
         MasterConfiguration shown = master_;
         ShownFieldsInto(shown);
         return BuildReferenceGraph(shown, FullPathToMasterConfig(), services_.paths, services_.editors);

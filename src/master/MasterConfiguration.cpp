@@ -79,7 +79,6 @@ FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {
         return file;
     }
     notKept_.reset();
-    notKeptWhat_.clear();
     notKeptHolders_.clear();
     changedValues_.clear();
     if (!ReportOpened(file, kStopped, prompts)) return file;
@@ -145,10 +144,7 @@ FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {
     } else {
         // Of thousands of mailboxes, those to mend, named at each save: a read that stopped part-way leaves
         // none unread.
-        notKept_ = NotKept(file, prompts, [&](const std::string& what) {
-            notKeptWhat_ = what;
-            return std::string();
-        });
+        notKept_ = NotKeptContentOf(file, prompts);
         if (notKept_) {
             const std::vector<CMailbox*> records = Mailboxes.Records();
             for (size_t i = 0; i < nodes.size() && i < records.size(); ++i) {
@@ -173,19 +169,15 @@ std::optional<Loss> MasterConfiguration::WhatASaveLeavesOut() const {
     std::string where;
     if (!holding.empty()) {
         where += std::string(holding.size() == 1 ? " The mailbox that holds " : " The mailboxes that hold ") +
-                 notKeptWhat_ + " left out: " + ShortList(holding) + ".";
+                 notKept_->what + " left out: " + ShortList(holding) + ".";
     }
     if (!removed.empty()) {
         where += std::string(removed.size() == 1 ? " The mailbox removed from the list that held "
                                                  : " The mailboxes removed from the list that held ") +
-                 notKeptWhat_ + " left out: " + ShortList(removed) +
+                 notKept_->what + " left out: " + ShortList(removed) +
                  " (Undo puts a mailbox back, but not what it held that this window does not keep).";
     }
-    Loss loss = *notKept_;
-    constexpr std::string_view kAsk = " Do you want to save anyway?";
-    if (loss.question.ends_with(kAsk)) loss.question.insert(loss.question.size() - kAsk.size(), where);
-    loss.reason += where;
-    return loss;
+    return notKept_->Asked(where);
 }
 
 std::string MasterConfiguration::WriteText(const std::string& referringFile, const PathContext& paths,

@@ -50,7 +50,6 @@ struct MasterConfiguration {
     // unread is what this model's save would lose.
     void TakeWhatWasNotKept(const MasterConfiguration& loaded) {
         notKept_ = loaded.notKept_;
-        notKeptWhat_ = loaded.notKeptWhat_;
         notKeptHolders_ = loaded.notKeptHolders_;
         changedValues_ = loaded.changedValues_;
     }
@@ -63,11 +62,9 @@ struct MasterConfiguration {
     // are now; nullopt when the load left nothing unread, or a save since wrote the file.
     std::optional<Loss> WhatASaveLeavesOut() const;
 
-    // What the last load left unread, as a save would ask about it, less the mailboxes that hold it: those
-    // (`notKeptHolders_`, the records themselves) are named at each save as they are then, renamed or
-    // removed from the list. `notKeptWhat_` says what they hold ("an element").
-    std::optional<Loss> notKept_;
-    std::string notKeptWhat_;
+    // What the last load left unread, and the mailboxes that hold it: those (the records themselves) are
+    // named at each save as they are then, renamed or removed from the list.
+    std::optional<NotKeptContent> notKept_;
     std::vector<std::shared_ptr<CMailbox>> notKeptHolders_;
     // "Mailbox "Sales": Threads=2.5 (written as 2)": what the last load read as another value.
     std::vector<std::string> changedValues_;

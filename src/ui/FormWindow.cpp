@@ -152,15 +152,9 @@ FormWindow::FormWindow(pv::Form& form, QWidget* parent) : QDialog(parent), form_
 
     bool partShown = false;
     for (const std::string& name : form.ControlNames()) {
-        QWidget* widget = findChild<QWidget*>(Q(name));
-        if (widget == nullptr) {
-            (parts_.empty() ? missing_ : pending_).push_back(name);
-            partShown = partShown || (!parts_.empty() && form.control(name).visible);
-            continue;
-        }
-        widgets_.emplace(name, widget);
-        names_.emplace(widget, name);
-        Bind(form.control(name), widget);
+        if (BindByName(name)) continue;
+        (parts_.empty() ? missing_ : pending_).push_back(name);
+        partShown = partShown || (!parts_.empty() && form.control(name).visible);
     }
     // The logic shows a control of a part from the start (the advanced settings left open last time).
     if (partShown) MakeParts();
@@ -186,6 +180,15 @@ FormWindow::FormWindow(pv::Form& form, QWidget* parent) : QDialog(parent), form_
     built_ = true;
 }
 
+bool FormWindow::BindByName(const std::string& name) {
+    QWidget* widget = findChild<QWidget*>(Q(name));
+    if (widget == nullptr) return false;
+    widgets_.emplace(name, widget);
+    names_.emplace(widget, name);
+    Bind(form_.control(name), widget);
+    return true;
+}
+
 void FormWindow::AdoptWidgets(const QWidget* root) {
     for (QWidget* widget : root->findChildren<QWidget*>()) {
         if (widget->objectName().startsWith("frame") && !form_.HasControl(S(widget->objectName())) &&
@@ -203,17 +206,7 @@ void FormWindow::MakeParts() {
     parts_.clear();
     for (const Part& part : parts) part.setup(part.holder);
     std::vector<std::string> made;
-    for (const std::string& name : pending_) {
-        QWidget* widget = findChild<QWidget*>(Q(name));
-        if (widget == nullptr) {
-            missing_.push_back(name);
-            continue;
-        }
-        widgets_.emplace(name, widget);
-        names_.emplace(widget, name);
-        Bind(form_.control(name), widget);
-        made.push_back(name);
-    }
+    for (const std::string& name : pending_) (BindByName(name) ? made : missing_).push_back(name);
     pending_.clear();
     // While the window is being built, its constructor goes on to do the rest for every control alike.
     if (!built_) return;

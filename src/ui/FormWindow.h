@@ -78,6 +78,8 @@ class FormWindow : public QDialog, private pv::IFormObserver, private QAccessibl
     void FocusRequested(const std::string& name) override;
     void HistoryChanged() override;
     void Bind(const pv::Control& control, QWidget* widget);
+    // Binds the control to the widget of its name; false when the window has none (yet).
+    bool BindByName(const std::string& name);
     // The widget bound to a control, or null (a control of a part not made yet too).
     QWidget* BoundWidget(const std::string& name) const;
     // Notes the containers and row areas among `root`'s widgets.
