@@ -9,7 +9,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libxml2-dev libgtest-dev
-  libicu-dev             # full Unicode case folding of catalogue names
+  libicu-dev             # Unicode letter case of the message fields names
   libdtl-dev             # the line comparison of resave --diff and the review before saving
   libxml2-utils          # xmllint, the benchmark's yardstick
   nlohmann-json3-dev     # the JSON and SARIF reports of check

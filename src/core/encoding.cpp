@@ -1,6 +1,6 @@
 #include "core/encoding.h"
 
-#include <unicode/unistr.h>
+#include <unicode/uchar.h>
 
 #include <cstdio>
 #include <cstring>
@@ -194,10 +194,12 @@ std::string FoldCase(std::string_view text) {
     }
     // Nearly every name is ASCII, whose folding is its lower case; ICU is asked for the others only.
     if (ascii || !IsValidUtf8(text)) return folded;
+    // One character for one: full folding would make a sharp s two letters, and two names one.
     folded.clear();
-    icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())))
-        .foldCase()
-        .toUTF8String(folded);
+    for (size_t pos = 0; pos < text.size();) {
+        const auto c = static_cast<UChar32>(NextCodePoint(text, pos));
+        AppendUtf8(folded, static_cast<char32_t>(u_tolower(u_toupper(c))));
+    }
     return folded;
 }
 

@@ -27,9 +27,10 @@ ForbiddenUtf8 FirstForbiddenUtf8(std::string_view bytes);
 char32_t NextCodePoint(std::string_view text, size_t& pos);
 void AppendUtf8(std::string& out, char32_t cp);
 
-// The text with Unicode's full case folding ("\xC3\x89tat" and "\xC3\xA9tat", "Stra\xC3\x9F""e" and "STRASSE"
-// fold alike): the key of names that compare without regard to letter case. A text that is not UTF-8 has its
-// ASCII letters folded only.
+// The key of names that compare without regard to letter case, character by character: each character is
+// taken to its capital and that to its small letter, so "\xC3\x89tat" and "\xC3\xA9tat" fold alike, as do a
+// dotless i and I, while "Ma\xC3\x9F""e" and "Masse" stay two names (they differ in more than case). A text
+// that is not UTF-8 has its ASCII letters folded only.
 std::string FoldCase(std::string_view text);
 
 }  // namespace pv
