@@ -222,10 +222,15 @@ int RunSql(const std::string& masterArgument, const std::string& fileArgument, s
         prompts.Say("the master file " + masterArgument + " could not be read");
         return kFailed;
     }
-    const std::optional<std::string> statement =
-        CreateTableStatementOf(path, LinksOf(master, paths), paths, prompts);
+    std::optional<std::string> statement;
+    {
+        const FileAtHand named(prompts, path);
+        statement = CreateTableStatementOf(path, LinksOf(master, paths), paths, prompts);
+    }
+    // Why is said above: the file missing or unreadable, a catalogue it needs, or what it holds besides.
     if (!statement) {
-        prompts.Say(path + " could not be read as a Write To DB file");
+        prompts.Say("No statement is given for " + path +
+                    ", read as a Write To DB file: see the messages above.");
         return kFailed;
     }
     return Print(out, *statement + "\r\n");

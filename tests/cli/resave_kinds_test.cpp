@@ -98,6 +98,7 @@ TEST_F(SampleTool, ResaveWritesNothingWhoseMessageFieldsFilesWereNotReadWholeOrW
 }
 
 TEST_F(SampleTool, SqlPrintsTheCreateTableStatementWithCrLfAndWarnsOnStandardError) {
+    const std::string writeToDb = file("dispose/support-log.writetodb.xml");
     auto run = Run({"sql", "--master", "config/master.xml", "config/dispose/support-log.writetodb.xml"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(
@@ -113,11 +114,22 @@ TEST_F(SampleTool, SqlPrintsTheCreateTableStatementWithCrLfAndWarnsOnStandardErr
     run = Run({"sql", "--master", "config/master.xml", "config/dispose/support-log.writetodb.xml"});
     EXPECT_EQ(run.status, 0);
     // After what a save would change (its parameter loses its length): the statement's own warning.
-    EXPECT_TRUE(run.err.ends_with(
-        kPrefix + std::string("Warning, unrecognized type=java.net.URI, defaulting to varchar\n")))
+    EXPECT_TRUE(run.err.ends_with(kPrefix + writeToDb +
+                                  ": Warning, unrecognized type=java.net.URI, defaulting to varchar\n"))
         << run.err;
     EXPECT_EQ(run.out.substr(0, 58), "CREATE TABLE SupportLog(\r\nCustomerId    varchar(100) null,");
 
+    // A message about the file names it; a statement refused says so, the reasons being above.
+    Edit("dispose/support-log.writetodb.xml", "<UseMySQLEscaping>0<", "<UseMySQLEscaping>false<");
+    run = Run({"sql", "--master", "config/master.xml", "config/dispose/support-log.writetodb.xml"});
+    EXPECT_NE(run.err.find(kPrefix + writeToDb + ": Unrecognized UseMySQLEscaping=false"), std::string::npos)
+        << run.err;
+    Edit("master.xml", "+/systemMessageFields.xml", "+/gone.xml");
+    run = Run({"sql", "--master", "config/master.xml", "config/dispose/support-log.writetodb.xml"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.ends_with(kPrefix + ("No statement is given for " + writeToDb) +
+                                  ", read as a Write To DB file: see the messages above.\n"))
+        << run.err;
     EXPECT_EQ(Run({"sql", "--master", "config/master.xml", "config/dispose/gone.writetodb.xml"}).status, 1);
     // A Write Attachments to DB file holds nothing a Write To DB file does not, and no fields: its table is
     // another, so no statement is made up for it.

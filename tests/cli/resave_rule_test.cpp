@@ -312,8 +312,9 @@ TEST_F(ResaveRule, TheToolsMessagesAndOptions) {
     const std::string forward = "config/dispose/oncall-relay.forward.xml";
     run = Run({"sql", "--master", "config/master.xml", forward});
     EXPECT_EQ(std::tie(run.status, run.out), std::make_tuple(1, std::string()));
-    EXPECT_TRUE(run.err.ends_with(kPrefix + file("dispose/oncall-relay.forward.xml") +
-                                  " could not be read as a Write To DB file\n"))
+    EXPECT_TRUE(run.err.ends_with(kPrefix +
+                                  ("No statement is given for " + file("dispose/oncall-relay.forward.xml")) +
+                                  ", read as a Write To DB file: see the messages above.\n"))
         << run.err;
 
     // A message fields file that cannot be read is said once, naming it, however many files read it.
