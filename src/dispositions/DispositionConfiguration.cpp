@@ -162,6 +162,7 @@ DispositionConfiguration::LoadResult DispositionConfiguration::LoadAt(
     unloadedCategories_.clear();
     emptyUnloadedCategories_.clear();
     notKept_.reset();
+    admittedTypes_.clear();
     // The records of the last load are loaded again in place by BuildCategories, and dropped on any way out
     // before it.
     std::vector<CCatDispositions> previous = std::move(categories_);
@@ -443,7 +444,10 @@ bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts
                     return false;
                 }
                 element("Type", disposition.Type, 3);
-                const std::optional<bool> requiresFile = Types().RequiresDetailedFile(disposition.Type);
+                const auto admitted = admittedTypes_.find(disposition.Type);
+                const std::optional<bool> requiresFile = admitted != admittedTypes_.end()
+                                                             ? admitted->second
+                                                             : Types().RequiresDetailedFile(disposition.Type);
                 if (!requiresFile) {
                     throw AppError(kErrKeyNotFound, "The disposition type \"" + disposition.Type +
                                                         "\" of category " + category.CategoryName +

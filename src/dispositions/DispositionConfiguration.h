@@ -101,6 +101,10 @@ class DispositionConfiguration {
     // any, categories of this file may be missing from the collection, and a save would drop them.
     const std::vector<std::string>& UnreadCatalogues() const { return catalogues().unreadCategoryFiles; }
     const CDispositionTypes& Types() const { return catalogues().types; }
+    // A type as the types files have it now, read again since the load (the chooser and the dispatch read
+    // them afresh): one added to them meanwhile and chosen, or whose detailed-file flag changed. The save
+    // judges it so, as check of the saved file will.
+    void AdmitType(const std::string& name, bool requiresFile) { admittedTypes_[name] = requiresFile; }
     // Whether every file the dispositions of the file name is known from the collection: not while a
     // category definitions file could not be read or the file holds categories no catalogue defines (their
     // dispositions, which the server still reads, are not loaded), nor while a disposition types file could
@@ -171,7 +175,8 @@ class DispositionConfiguration {
     // element holding only blanks).
     std::vector<std::string> unloadedCategories_;
     std::vector<std::string> emptyUnloadedCategories_;
-    std::optional<Loss> notKept_;  // what the last load left unread
+    std::optional<Loss> notKept_;                          // what the last load left unread
+    std::unordered_map<std::string, bool> admittedTypes_;  // AdmitType
     std::vector<CCatDispositions> categories_;
 };
 

@@ -36,18 +36,18 @@ FileReference DetailedFileOf(CCatDisposition& disposition) {
     return {&disposition.DetailedDispositionFile, &disposition.DispositionFilePath, &disposition.Changed};
 }
 
-void OpenDispositionEditor(Services& services, const IMasterLinks& master, CCatDisposition& disposition,
-                           const std::string& typeName) {
+std::optional<bool> OpenDispositionEditor(Services& services, const IMasterLinks& master,
+                                          CCatDisposition& disposition, const std::string& typeName) {
     const std::string type = typeName == kUseRecordType ? disposition.Type : typeName;
     if (type.empty()) {
         services.prompts.ShowMessage("Please select a disposition type");
-        return;
+        return std::nullopt;
     }
     if (const EditorRegistration* editor = services.editors.Find(EditorFamily::Disposition, type)) {
         // The type is set before the editor opens, so it stays even when the editor is closed unsaved.
         disposition.Type = type;
         ShowEditor(*editor, services, master, DetailedFileOf(disposition));
-        return;
+        return std::nullopt;
     }
     CDispositionTypes types;
     const std::string referring = master.FullPathToMasterConfig();
@@ -58,7 +58,7 @@ void OpenDispositionEditor(Services& services, const IMasterLinks& master, CCatD
         // A type written by hand that no catalogue knows: the disposition stays as it is.
         services.prompts.ShowMessage("The disposition type \"" + type +
                                      "\" is not in the disposition types files, so it cannot be edited");
-        return;
+        return std::nullopt;
     }
     if (*requiresFile) {
         disposition.Type = type;
@@ -71,6 +71,7 @@ void OpenDispositionEditor(Services& services, const IMasterLinks& master, CCatD
     } else {
         services.prompts.ShowMessage("There is no config file to edit for \"" + type + "\" types");
     }
+    return requiresFile;
 }
 
 }  // namespace pv

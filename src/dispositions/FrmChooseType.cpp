@@ -48,12 +48,13 @@ void FrmChooseType::Go() {
     Close();
 }
 
-void FrmChooseType::ChooseAndOpen(Services& services, const IMasterLinks& master,
-                                  CCatDisposition& disposition) {
+std::optional<bool> FrmChooseType::ChooseAndOpen(Services& services, const IMasterLinks& master,
+                                                 CCatDisposition& disposition) {
     FrmChooseType chooser(services, master);
-    if (!chooser.PassDispositionObject(disposition)) return;
+    if (!chooser.PassDispositionObject(disposition)) return std::nullopt;
     services.windows.ShowModal(chooser);
-    if (!chooser.Chosen().empty()) OpenDispositionEditor(services, master, disposition, chooser.Chosen());
+    if (chooser.Chosen().empty()) return std::nullopt;
+    return OpenDispositionEditor(services, master, disposition, chooser.Chosen());
 }
 
 }  // namespace pv

@@ -172,9 +172,11 @@ void FrmDispositions::Add() {
     try {
         CCatDisposition disposition;
         disposition.DispositionFilePath = configuration_.FullPath();
-        FrmChooseType::ChooseAndOpen(services_, master_, disposition);
+        const std::optional<bool> requiresFile =
+            FrmChooseType::ChooseAndOpen(services_, master_, disposition);
         // Only a record that a detailed editor (or the dispatch) stored something into is kept.
         if (!disposition.Changed) return;
+        if (requiresFile) configuration_.AdmitType(disposition.Type, *requiresFile);
         std::vector<CCatDisposition> before = Current();
         Current().push_back(std::move(disposition));
         setChanged(true);
@@ -195,7 +197,10 @@ void FrmDispositions::Edit() {
     const bool markedBefore = disposition.Changed;
     disposition.Changed = false;
     try {
-        OpenDispositionEditor(services_, master_, disposition, kUseRecordType);
+        if (const std::optional<bool> requiresFile =
+                OpenDispositionEditor(services_, master_, disposition, kUseRecordType)) {
+            configuration_.AdmitType(disposition.Type, *requiresFile);
+        }
     } catch (const AppError& error) {
         services_.prompts.ShowMessage(FormatError("Error editing=", error));
     }

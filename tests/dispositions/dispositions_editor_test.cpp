@@ -228,6 +228,30 @@ TEST(DispositionsEditor, AnUnknownTypeIsLeftAsItIsAndAFailedSaveKeepsTheWindowOp
     EXPECT_EQ(ReadFile(e.file()), before);
 }
 
+// The chooser reads the types files afresh: a type added to them while the window is open can be chosen, and
+// the save judges it as they now have it, as check of the saved file will, instead of refusing it for good.
+TEST(DispositionsEditor, ATypeAddedToTheTypesFilesWhileTheWindowIsOpenIsSaved) {
+    Editor e;
+    ASSERT_TRUE(e.Load());
+    const std::string types = e.dir / "dispositionTypes.xml";
+    std::string text = ReadFile(types);
+    text.insert(text.find("</DispositionTypes>"),
+                "<DispositionType><Name>Quarantine</Name><DetailedDispositionFile>0</DetailedDispositionFile>"
+                "</DispositionType>");
+    WriteFile(types, text);
+    e.form.UserSelect("lstCategories", {2});  // Junk
+    e.ExpectChooser(4);
+    e.form.UserClick("cmdAdd");
+    EXPECT_EQ(e.Dispositions(), Lines{"(Quarantine) "});
+    e.ExpectRetiredDropped();
+    e.s.prompts.ExpectMessage("Saved");
+    e.form.UserClick("cmdSave");
+    EXPECT_TRUE(e.form.IsClosed());
+    EXPECT_NE(
+        ReadFile(e.file()).find(CrLf({"\t<Junk>", "\t\t<Disposition>", "\t\t\t<Type>Quarantine</Type>"})),
+        std::string::npos);
+}
+
 TEST(DispositionsEditor, DoesNotOpenWithoutTheFirstTypesFileNorOnAFileItCannotRead) {
     Editor e;
     e.links.dispositionTypes[0] = "+/gone.xml";
