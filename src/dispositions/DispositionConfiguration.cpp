@@ -408,7 +408,8 @@ bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts
                 prompts.ShowMessage(
                     "You must have at least one Default disposition or at least one disposition for "
                     "every category (even if it is a DoNothing disposition), " +
-                    category.CategoryName + " has none, and Default has none.");
+                    category.CategoryName + " has none, and Default has none." +
+                    NotInTreeNote(category.CategoryName));
                 return false;
             }
             // Written without escaping, the name must itself be an element name, or the server could not

@@ -117,6 +117,15 @@ TEST(DispositionFile, ARefusalAboutACategoryTheTreeDoesNotShowSaysWhy) {
         "window: its parent categories lead round to \"Ping\" and never to \"Default\". Correct the category "
         "definitions, or this file in a text editor.");
     EXPECT_FALSE(f.Save());
+    // Without a disposition of its own or of Default's.
+    f.configuration.Find("Ping")->Dispositions.clear();
+    f.configuration.Categories().front().Dispositions.clear();
+    f.s.prompts.ExpectMessage(
+        "You must have at least one Default disposition or at least one disposition for every category (even "
+        "if it is a DoNothing disposition), Orphan has none, and Default has none.\n\nThe Orphan category is "
+        "not shown in this window: its parent category \"Nowhere\" is not among the category definitions. "
+        "Correct the category definitions, or this file in a text editor.");
+    EXPECT_FALSE(f.Save());
 }
 
 // The check a run without a display makes keeps no text, yet must refuse what the save refuses, with the
