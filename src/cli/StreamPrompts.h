@@ -71,7 +71,7 @@ class StreamPrompts : public IPrompts {
     // "SMTPServer is missing" nor a load's "Threads=2.5 (written as 2)" names its file, and a message that
     // names another file or folder (the log file's missing folder) still says nothing of which file was
     // being loaded or saved. A message in another file that no control of this one names (a catalogue it
-    // reads) is that file's, and is left as it is.
+    // reads) is that file's, and is printed after that file's path unless it names it.
     std::string fileAtHand;
 
   private:
@@ -79,7 +79,9 @@ class StreamPrompts : public IPrompts {
         const std::string& text = ToolText(message);
         const Place& place = message.place;
         const bool inAnotherFile = !place.file.empty() && place.file != fileAtHand && place.control.empty();
-        if (fileAtHand.empty() || inAnotherFile || NamesFile(text, fileAtHand)) return text;
+        // A message placed in another file is that file's: named, as check names it, where its words do not.
+        if (inAnotherFile) return NamesFile(text, place.file) ? text : place.file + ": " + text;
+        if (fileAtHand.empty() || NamesFile(text, fileAtHand)) return text;
         return fileAtHand + ": " + text;
     }
 

@@ -465,11 +465,11 @@ TEST_F(ConfigTool, AFileThatCannotBeReadIsReportedForWhatItIsAndNotWritten) {
     WriteFile(cfg + "/fine.xml", "<Dispositions/>");
     const std::string stopped =
         "Unexpected error in LoadFile=13:Type mismatch: the Threads of mailbox \"a\" \"x1\" is not a number\n";
-    // Resave names the master it was loading, as it names the file it resaves.
+    // Each names the master it was loading, as resave names the file it resaves.
     const std::pair<std::string, std::string> blamed[] = {
         {"resave", cfg + "/stopped.xml: " + stopped + "Not written: " + cfg +
                        "/fine.xml, because its master file " + cfg + "/stopped.xml could not be read."},
-        {"sql", stopped + "the master file cfg/stopped.xml could not be read"}};
+        {"sql", cfg + "/stopped.xml: " + stopped + "the master file cfg/stopped.xml could not be read"}};
     for (const auto& [command, blame] : blamed) {
         const ToolRun refused = Run({command, "--master", "cfg/stopped.xml", "cfg/fine.xml"});
         EXPECT_EQ(std::tie(refused.status, refused.out, refused.err), std::make_tuple(1, "", Said(blame)));
@@ -625,7 +625,7 @@ TEST_F(CheckCommand, ALoadThatFailsIsAFailureButTheMailboxesReadBeforeAreChecked
 )";
     EXPECT_EQ(std::tie(graph.status, graph.out, graph.err),
               std::make_tuple(1, InFolder(dot, cfg),
-                              Said(stopped + "\nThe master file " + cfg +
+                              Said(cfg + "/twice.xml: " + stopped + "\nThe master file " + cfg +
                                    "/twice.xml could not be read completely, so nothing it names is drawn")));
 }
 

@@ -408,6 +408,11 @@ TEST_F(SampleTool, WhatASaveWouldLeaveOutFailsCheckAndIsNotWrittenButCommentsAnd
                                      ": warning: These categories are defined more than once in the category "
                                      "definitions files (or are named Default, which is built in); only the "
                                      "first definition of each is used: \"SalesLeads\"\n"));
+    // Resave names the catalogue as check does.
+    EXPECT_NE(Run({"resave", "--stdout", "--master", "config/master.xml", "config/sales.disposition.xml"})
+                  .err.find(kPrefix + file("customCategoryDefinitions.xml") +
+                            ": These categories are defined more than once"),
+              std::string::npos);
     test::WriteFile(file("customCategoryDefinitions.xml"), catalogue);
 
     // Comments and processing instructions are named by their lines (where each begins), as elements are
