@@ -136,6 +136,10 @@ Loss ChangedValuesLoss(const std::string& path, const std::vector<std::string>& 
         "", "The file " + path + " holds values a save would write otherwise: " + ShortList(values) + "."};
 }
 
+Message UnknownValueLoaded(const std::string& message, const std::string& path) {
+    return {MessageKind::Error, message + " (in the file " + path + ")", message, Place::File(path)};
+}
+
 Loss UnreadCatalogueLoss(const std::string& consequence) {
     return Loss{consequence + " Do you want to save anyway?", consequence, true};
 }

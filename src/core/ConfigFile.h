@@ -99,6 +99,10 @@ std::optional<NotKeptContent> NotKeptContentOf(const OpenedFile& file, IPrompts&
 // What a load read as another value, which a save writes so: said as the file loaded, so a window saves
 // without asking again; `values` are "Element=value (written as other)".
 Loss ChangedValuesLoss(const std::string& path, const std::vector<std::string>& values);
+// The load's report of a value the window shows (and saves) as another. A window says it before it opens,
+// over the window that names the file, so its words name the file; the tool and `check` put the file before
+// the words they print.
+Message UnknownValueLoaded(const std::string& message, const std::string& path);
 // A save that rests on a catalogue that was not read completely (missing, unreadable, or read in part):
 // `consequence` names it and says what the file may lose by it. A window asks whether to save anyway; the
 // tool refuses, even when told to allow losses, since what would be lost is not known.

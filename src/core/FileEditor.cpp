@@ -24,12 +24,6 @@ std::string UnknownValueMessage(const std::string& unknownMessage, const std::st
     return (unknownMessage.empty() ? "Unrecognized " + element + "=" : unknownMessage) + value;
 }
 
-// The load's report of such a value. A window says it before it opens, over the window that names the file,
-// so its words name the file; the tool and `check` put the file before the words they print.
-Message UnknownValueLoaded(const std::string& message, const std::string& path) {
-    return {MessageKind::Error, message + " (in the file " + path + ")", message, Place::File(path)};
-}
-
 // Why a save stops at a value the file held but no control can show: the window tells what to do about it.
 Message UnknownValueRefusal(const std::string& message, const std::string& remedy) {
     return {MessageKind::Error,

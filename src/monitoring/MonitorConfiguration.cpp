@@ -15,9 +15,18 @@ const char* Flag(bool value) {
     return value ? "1" : "0";
 }
 
-// Flags of the file: exactly "0" is off, any other text, the empty one too, is on.
-bool ReadFlag(XmlNode node, const char* element) {
-    return ReadNodeText(node, element, "0") != "0";
+// Flags of the file: exactly "0" is off, any other text, the empty one too, is on. A text other than "0" and
+// "1" ("false", say) is said, and counted among the values a save would write otherwise: what the server
+// makes of it is not known, and the window shows it on.
+bool ReadFlag(XmlNode node, const char* element, const std::string& path, std::vector<std::string>& changed,
+              IPrompts& prompts) {
+    const std::string value = ReadNodeText(node, element, "0");
+    if (value != "0" && value != "1") {
+        prompts.Show(UnknownValueLoaded(
+            "Unrecognized " + std::string(element) + "=" + value + ", shown and saved as 1", path));
+        changed.push_back(element + ("=" + value) + " (written as 1)");
+    }
+    return value != "0";
 }
 
 bool IsBlank(const std::string& text) {
@@ -45,6 +54,7 @@ FileProblem MonitorConfiguration::Load(const std::string& fullPath, IPrompts& pr
     Jmx = JmxSettings();
     skipped_ = 0;
     notKept_.reset();
+    changedValues_.clear();
     hadJmx_ = false;
     const OpenedFile file = OpenConfigFile(fullPath_, kRoot, prompts);
     read_ = file;
@@ -79,7 +89,10 @@ FileProblem MonitorConfiguration::Load(const std::string& fullPath, IPrompts& pr
 
     if (const XmlNode jmx = SelectSingleNode(root, "JMX")) {
         hadJmx_ = true;
-        Jmx.Enabled = ReadFlag(jmx, "JMXEnabled");
+        const auto flag = [&](const char* element) {
+            return ReadFlag(jmx, element, fullPath_, changedValues_, prompts);
+        };
+        Jmx.Enabled = flag("JMXEnabled");
         // Only the HTML adaptor is known; when the file names it more than once, the last one counts.
         // Another adaptor, and an HTML adaptor named before the last, is not kept: walked past unread, so
         // that it is named as left out.
@@ -93,11 +106,11 @@ FileProblem MonitorConfiguration::Load(const std::string& fullPath, IPrompts& pr
             html.MarkRead();
             Jmx.HtmlAdaptorPort = ReadNodeText(html, "Parameter", kDefaultHtmlAdaptorPort);
         }
-        Jmx.MonitorMailboxesWithJMX = ReadFlag(jmx, "MonitorMailboxesWithJMX");
-        Jmx.MonitorMailboxThreadsWithJMX = ReadFlag(jmx, "MonitorMailboxThreadsWithJMX");
-        Jmx.ManageLoggerWithJMX = ReadFlag(jmx, "ManageLoggerWithJMX");
-        Jmx.ManageWithJMX = ReadFlag(jmx, "ManageWithJMX");
-        Jmx.MonitorWithJMX = ReadFlag(jmx, "MonitorWithJMX");
+        Jmx.MonitorMailboxesWithJMX = flag("MonitorMailboxesWithJMX");
+        Jmx.MonitorMailboxThreadsWithJMX = flag("MonitorMailboxThreadsWithJMX");
+        Jmx.ManageLoggerWithJMX = flag("ManageLoggerWithJMX");
+        Jmx.ManageWithJMX = flag("ManageWithJMX");
+        Jmx.MonitorWithJMX = flag("MonitorWithJMX");
     }
     notKept_ = NotKept(file, prompts);
     return file.problem;
@@ -164,11 +177,13 @@ FileSave MonitorConfiguration::Saving(IPrompts& prompts) {
                                        "want to save anyway?",
                                    holds + ", which a save would drop."});
     }
+    if (!changedValues_.empty()) save.losses.push_back(ChangedValuesLoss(fullPath_, changedValues_));
     if (notKept_) save.losses.push_back(*notKept_);
     save.written = [this] {
         read_.problem = FileProblem::None;
         skipped_ = 0;
         notKept_.reset();
+        changedValues_.clear();
     };
     return save;
 }

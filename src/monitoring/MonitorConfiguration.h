@@ -67,6 +67,8 @@ class MonitorConfiguration {
     FileRead read_;
     size_t skipped_ = 0;
     std::optional<Loss> notKept_;  // what the last load left unread
+    // "JMXEnabled=false (written as 1)": flags of the last load that a save writes otherwise.
+    std::vector<std::string> changedValues_;
     bool hadJmx_ = false;
 };
 

@@ -60,8 +60,12 @@ TEST(MonitorConfigurationFile, SparseFilesTakeDefaultsAndEmptyElementsStayEmpty)
 
 TEST(MonitorConfigurationFile, JmxFlagsAreOnUnlessZeroAndOnlyTheLastHtmlAdaptorCounts) {
     Folder f;
-    // The other adaptors are not kept, nor the first HTML adaptor, which gave way to the last: the save asks
-    // first, counting all three.
+    // A flag other than "0" and "1" shows as on and is said as the file loads (the window is not open yet);
+    // the tool refuses to write it as "1". The other adaptors are not kept, nor the first HTML adaptor, which
+    // gave way to the last: the save asks first, counting all three.
+    for (const char* flag : {"JMXEnabled=", "ManageWithJMX=yes"})
+        f.prompts.ExpectMessage("Unrecognized " + std::string(flag) + ", shown and saved as 1 (in the file " +
+                                f.file() + ")");
     ASSERT_EQ(f.Load(Jmx("<JMXEnabled></JMXEnabled><ManageWithJMX>yes</ManageWithJMX>"
                          "<MonitorWithJMX>0</MonitorWithJMX>" +
                          Adaptor(kHtmlAdaptorClass, "1001") + Adaptor("org.example.Other", "7") +
@@ -73,6 +77,10 @@ TEST(MonitorConfigurationFile, JmxFlagsAreOnUnlessZeroAndOnlyTheLastHtmlAdaptorC
     EXPECT_FALSE(jmx.MonitorWithJMX);
     EXPECT_FALSE(jmx.ManageLoggerWithJMX);  // missing
     EXPECT_EQ(jmx.HtmlAdaptorPort, "1002");
+    EXPECT_EQ(f.configuration.Saving(f.prompts).losses.front().reason,
+              "The file " + f.file() +
+                  " holds values a save would write otherwise: JMXEnabled= (written as 1), ManageWithJMX=yes "
+                  "(written as 1).");
     f.prompts.ExpectYesNo(
         "The file " + f.file() +
             " holds what this window does not keep, and a save would leave it out: the element "

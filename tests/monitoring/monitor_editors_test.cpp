@@ -128,6 +128,10 @@ TEST(MonitorFileEditors, LogLevelAndIntervalFollowTheirReadingRules) {
          {"Unrecognized LogToConsole=false, shown and saved as 1"}},
         {"<LogBackupInterval></LogBackupInterval><LogBackupDaily>1</LogBackupDaily>", "optWarning",
          "optDaily"},
+        {"<LogBackupDaily>false</LogBackupDaily>",
+         "optWarning",
+         "optDaily",
+         {"Unrecognized LogBackupDaily=false, shown and saved as Daily"}},
         {"<LogBackupInterval>Daily</LogBackupInterval><LogBackupDaily>0</LogBackupDaily>", "optWarning",
          "optDaily"},
     };
