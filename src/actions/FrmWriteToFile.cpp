@@ -65,17 +65,13 @@ FrmWriteToFile::FrmWriteToFile(Services& services, const IMasterLinks& master)
     OnClick(cmdBrowseOutput, [this] { BrowseOutput(); });
 
     // The file, in the order it is written; each check sits where the save meets it.
-    CheckFolderExists([this] { return platform::ParentFolder(OutputFilePath()); },
-                      "The path to the output file does not exist", cmdBrowseOutput);
+    CheckFilePlace([this] { return OutputFilePath(); }, "output file", cmdBrowseOutput);
     CustomSetting(
         [this](XmlNode root) {
             SetOneLineText(txtOutputFileName, "FileName", ReadNodeText(root, "FileName", ""));
         },
         [this](std::string& buffer) {
             RefuseBlankEnds("FileName", Text(txtOutputFileName), txtOutputFileName);
-            // The server opens the name to write lines into; a folder of that name fails only there.
-            if (const std::string path = OutputFilePath(); platform::FolderExists(path))
-                Refuse(Fault("The output file is a folder, not a file: " + path, cmdBrowseOutput));
             std::string stored = services_.paths.MakeStoredPath(true, OutputFilePath(), GetConfigFilePath());
             WriteElement(buffer, "FileName", stored, 1);
             Restate(txtOutputFileName, std::move(stored));

@@ -705,11 +705,16 @@ void FileEditorForm::Check(std::function<bool()> fails, const std::string& messa
     });
 }
 
-void FileEditorForm::CheckFolderExists(std::function<std::string()> folder, const std::string& message,
-                                       const std::string& control) {
+void FileEditorForm::CheckFilePlace(std::function<std::string()> file, const std::string& what,
+                                    const std::string& control) {
+    const std::string message = "The path to the " + what + " does not exist";
     checks_.push_back(Fault(message, control));
-    AddStep({}, nullptr, [folder = std::move(folder), message, control](std::string&) {
-        if (const std::string path = folder(); !platform::FolderExists(path)) {
+    AddStep({}, nullptr, [file = std::move(file), what, message, control](std::string&) {
+        const std::string named = file();
+        // A name that is a folder's ("+", "logs/") leaves the server no file to write.
+        if (!named.empty() && platform::LookAt(named).notRegular == "a folder")
+            Refuse("The " + what + " is a folder, not a file: " + named, control);
+        if (const std::string path = platform::ParentFolder(named); !platform::FolderExists(path)) {
             // The folder is named in the window too, when there is one: the box shows the file's name as
             // stored, often relative, so which folder is missing would otherwise be left to work out.
             Message fault = NotFound(message, path);

@@ -253,9 +253,10 @@ class FileEditorForm : public FileEditorBase {
     // A check at this point of the order: when `fails` is true the save stops with `message`, and the
     // focus goes to `control`, the one the user has to mend.
     void Check(std::function<bool()> fails, const std::string& message, const std::string& control = {});
-    // A check that the folder `folder` gives exists; the message names it.
-    void CheckFolderExists(std::function<std::string()> folder, const std::string& message,
-                           const std::string& control);
+    // A check that the file the server writes, whose full path `file` gives, can be made there: its folder
+    // exists ("The path to the " + `what` + " does not exist", naming it), and the name is not a folder's.
+    void CheckFilePlace(std::function<std::string()> file, const std::string& what,
+                        const std::string& control);
 
     // From a setting's read: entries of the file that the editor cannot show, and a save would drop.
     void ReportDrop(Message message) { dropMessages_.push_back(std::move(message)); }

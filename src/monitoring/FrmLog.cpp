@@ -83,11 +83,8 @@ FrmLog::FrmLog(Services& services) : FileEditorForm(services, Setup()) {
 
     // The file, in the order it is written. The log file's folder must exist, or the server could not log;
     // checked first, before anything is written, also when the close question saves.
-    CheckFolderExists(
-        [this] {
-            return platform::ParentFolder(services_.paths.ResolvePath(GetConfigFilePath(), Text(txtLogFile)));
-        },
-        "The path to the log file does not exist", cmdBrowseLogFile);
+    CheckFilePlace([this] { return services_.paths.ResolvePath(GetConfigFilePath(), Text(txtLogFile)); },
+                   "log file", cmdBrowseLogFile);
     // A file, but stored as a folder setting is: relative to this file ("+/...") when below its folder.
     FolderSetting("LogFile", txtLogFile, ".\\output\\logFile.txt");
     CustomSetting(

@@ -580,6 +580,9 @@ TEST_F(SampleTool, MonitorFilesAreToldByTheirRootAndRefusedWhenTheirEditorsCheck
         // A folder whose path begins with the file's does not name the file either.
         {"server.log.xml", test::Replaced(log, "+/logs/", "+/server.log.xml.d/"),
          file("server.log.xml") + ": The path to the log file does not exist: " + file("server.log.xml.d")},
+        // A log "file" that names a folder (this file's own) leaves the server nothing to write.
+        {"server.log.xml", test::Replaced(log, "+/logs/postvane.txt", "+/"),
+         file("server.log.xml") + ": The log file is a folder, not a file: " + temp / "config/"},
         // A damaged file is reported and left alone; its kind is still told by its root.
         {"charts.reports.xml", damaged, ""},
     };
