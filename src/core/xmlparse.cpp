@@ -1359,7 +1359,11 @@ std::string ParserReason(const xmlError& error, xmlParserCtxtPtr context, const 
                        std::string(builder.OpenElement()) + "> open";
             }
             if (!builder.RootStarted()) {
-                return error.code == XML_ERR_DOCUMENT_START
+                // The parser calls text before the root (a stray letter, a second byte-order mark) an
+                // empty document too: what is left to read tells the two apart.
+                const bool textLeft = context && context->input && context->input->cur &&
+                                      context->input->cur < context->input->end;
+                return error.code == XML_ERR_DOCUMENT_START || textLeft
                            ? "text where the root element should begin (nothing but the XML declaration, the "
                              "document type, comments and processing instructions may stand before it)"
                            : "the file holds no root element";
