@@ -1857,9 +1857,10 @@ XmlFile ParseWithLibxml(std::string_view bytes, bool rootOnly, bool decoded,
     return file;
 }
 
-// The encodings read besides UTF-8 and UTF-16, by the names the server's parser knows them by (upper-cased),
-// with the name libxml2 converts them by: ISO 8859-1 to 8859-9, 8859-13 and 8859-15, Windows-1250 to 1257
-// but 1255, and KOI8-R, each read through a table of its 256 bytes. Windows-1255 and 1258 are left out: their
+// The encodings read besides UTF-8 and UTF-16, by the names the server's parser knows them by (upper-cased:
+// the registered names and aliases, and the names of Java's own that it takes too), with the name libxml2
+// converts them by: ISO 8859-1 to 8859-9, 8859-13 and 8859-15, Windows-1250 to 1257 but 1255, and KOI8-R,
+// each read through a table of its 256 bytes. Windows-1255 and 1258 are left out: their
 // converters join a letter with the accents after it, which a table of single bytes cannot do as the
 // server's parser does.
 struct SingleByteEncoding {
@@ -1945,7 +1946,40 @@ constexpr SingleByteEncoding kSingleByteEncodings[] = {
     {"WINDOWS-1257", "WINDOWS-1257"},
     {"CP1257", "WINDOWS-1257"},
     {"KOI8-R", "KOI8-R"},
-    {"CSKOI8R", "KOI8-R"},
+    {"CSKOI8R", "KOI8-R"},  // The names Java gives them, which the server's parser takes as well.
+    {"ISO8859-1", "ISO-8859-1"},
+    {"ISO8859_1", "ISO-8859-1"},
+    {"ISO_8859_1", "ISO-8859-1"},
+    {"ISO8859-2", "ISO-8859-2"},
+    {"ISO8859_2", "ISO-8859-2"},
+    {"IBM912", "ISO-8859-2"},
+    {"CP912", "ISO-8859-2"},
+    {"ISO8859-3", "ISO-8859-3"},
+    {"ISO8859_3", "ISO-8859-3"},
+    {"ISO8859-4", "ISO-8859-4"},
+    {"ISO8859_4", "ISO-8859-4"},
+    {"ISO8859-5", "ISO-8859-5"},
+    {"ISO8859_5", "ISO-8859-5"},
+    {"ISO8859-6", "ISO-8859-6"},
+    {"ISO8859_6", "ISO-8859-6"},
+    {"ISO8859-7", "ISO-8859-7"},
+    {"ISO8859_7", "ISO-8859-7"},
+    {"ISO8859-8", "ISO-8859-8"},
+    {"ISO8859_8", "ISO-8859-8"},
+    {"ISO8859-9", "ISO-8859-9"},
+    {"ISO8859_9", "ISO-8859-9"},
+    {"ISO8859-13", "ISO-8859-13"},
+    {"ISO8859_13", "ISO-8859-13"},
+    {"ISO8859-15", "ISO-8859-15"},
+    {"ISO8859_15", "ISO-8859-15"},
+    {"ISO8859_15_FDIS", "ISO-8859-15"},
+    {"LATIN9", "ISO-8859-15"},
+    {"LATIN0", "ISO-8859-15"},
+    {"L9", "ISO-8859-15"},
+    {"CSISO885915", "ISO-8859-15"},
+    {"CSISOLATIN9", "ISO-8859-15"},
+    {"IBM923", "ISO-8859-15"},
+    {"KOI8_R", "KOI8-R"},
 };
 
 // The names of US-ASCII, which is read as the UTF-8 it is, once no byte is beyond it.
