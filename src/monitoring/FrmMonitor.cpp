@@ -186,11 +186,16 @@ void FrmMonitor::Edit() {
     if (row < 0) return;
     std::vector<CMonitorItem> before = configuration_.Entries;
     CMonitorItem& entry = configuration_.Entries[static_cast<size_t>(row)];
+    // The mark may be set already (an entry changed before): only what the editor changes now is a step to
+    // undo.
+    const bool markedBefore = entry.Changed;
+    entry.Changed = false;
     OpenMonitorEditor(services_, entry, kUseRecordType);
     if (entry.Changed) {
         setChanged(true);
         RecordEntries(std::move(before), row, row);
     }
+    entry.Changed = entry.Changed || markedBefore;
     RefreshList();
     SetSelection(lstMonitors, {row});
 }

@@ -263,6 +263,20 @@ TEST(MonitorWindow, EditOpensTheEditorOfTheEntrysClass) {
     EXPECT_FALSE(form.changed());
     EXPECT_EQ(form.Selection("lstMonitors"), std::vector<int>{1});
 
+    // A change, then the editor opened again and closed untouched: one undo takes the entry back.
+    kit.s.windows
+        .Expect("frmCustomMonitor",
+                [](Form& editor) {
+                    editor.UserSetText("txtParameter", "p9");
+                    editor.UserClick("cmdSave");
+                })
+        .Expect("frmCustomMonitor", [](Form& editor) { editor.UserClick("cmdCancel"); });
+    form.UserClick("cmdEdit");
+    form.UserClick("cmdEdit");
+    form.UserUndo();
+    EXPECT_EQ(form.configuration().Entries[1].Parameter, "p2");
+    EXPECT_FALSE(form.changed());
+
     kit.s.windows.Expect("frmCustomMonitor", [](Form& editor) {
         editor.UserSetText("txtClassName", kLoggerClass);
         editor.UserClick("cmdSave");
