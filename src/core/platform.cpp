@@ -251,6 +251,12 @@ FileBuffer ReadFileBuffer(const std::string& path, FileFingerprint& read, bool l
     buffer.size = ReadBytes(
         path, std::string::npos, &read,
         [&](size_t size, size_t kept) {
+            if (size > kLargestConfigFile) {
+                throw AppError(kErrFileAccess,
+                               "Cannot read " + path + ": it holds " + std::to_string(size >> 20) +
+                                   " MB, more than any configuration file (at most " +
+                                   std::to_string(kLargestConfigFile >> 20) + " MB are read)");
+            }
             // An empty file has a buffer too: its bytes are never a null pointer (memchr and the parser take
             // them).
             if (size > capacity || !buffer.bytes) {

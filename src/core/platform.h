@@ -86,7 +86,11 @@ struct FileBuffer {
     std::string_view view() const { return {bytes.get(), size}; }
 };
 // `lookedAt`: the caller has just found a regular file at the path (LookAt), which is not looked at again
-// before it is opened (the open still refuses anything else).
+// before it is opened (the open still refuses anything else). A file larger than kLargestConfigFile is
+// refused before it is read: no configuration file is that large (10,000 mailboxes take 13 MB), and such a
+// file (one a crash filled with zero bytes, say) would take minutes and gigabytes before its first byte told
+// so.
+inline constexpr size_t kLargestConfigFile = size_t{256} << 20;
 FileBuffer ReadFileBuffer(const std::string& path, FileFingerprint& read, bool lookedAt = false);
 // Replaces the file with the given bytes so that it holds either its old text or the new one, never a part:
 // a new file in the same folder (unnamed until complete), flushed, then renamed over the old one and the

@@ -430,13 +430,18 @@ TEST_F(ConfigTool, AFileThatCannotBeReadIsReportedForWhatItIsAndNotWritten) {
     fs::create_directories(cfg);
     ASSERT_EQ(::mkfifo((cfg + "/pipe.xml").c_str(), 0644), 0);
     fs::create_directory(cfg + "/folder.xml");
+    WriteFile(cfg + "/huge.xml", "");
+    fs::resize_file(cfg + "/huge.xml", std::uintmax_t{300} << 20);  // sparse: nothing is written
     const std::string tooLong = std::string(300, 'x') + ".xml",
                       unexpected = "Unexpected error in LoadFile=75:";
     const std::pair<std::string, std::string> unread[] = {
         {"absent.xml", "Couldn't load file, it doesn't exist: " + cfg + "/absent.xml"},
         {tooLong, unexpected + "Cannot open " + cfg + "/" + tooLong + ": File name too long"},
         {"pipe.xml", unexpected + "Cannot read " + cfg + "/pipe.xml: it is a named pipe (FIFO)"},
-        {"folder.xml", unexpected + "Cannot read " + cfg + "/folder.xml: it is a folder"}};
+        {"folder.xml", unexpected + "Cannot read " + cfg + "/folder.xml: it is a folder"},
+        {"huge.xml",
+         unexpected + "Cannot read " + cfg +
+             "/huge.xml: it holds 300 MB, more than any configuration file (at most 256 MB are read)"}};
     for (const auto& [name, reason] : unread) {
         ToolRun run = Run({"check", "cfg/" + name});
         EXPECT_EQ(std::tie(run.status, run.out, run.err),
