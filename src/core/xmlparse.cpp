@@ -1360,9 +1360,17 @@ std::string ParserReason(const xmlError& error, xmlParserCtxtPtr context, const 
             }
             if (!builder.RootStarted()) {
                 // The parser calls text before the root (a stray letter, a second byte-order mark) an
-                // empty document too: what is left to read tells the two apart.
-                const bool textLeft = context && context->input && context->input->cur &&
-                                      context->input->cur < context->input->end;
+                // empty document too: what is left to read tells the two apart, but for a byte-order mark
+                // it has not taken, which is all a file saved empty by some editors holds.
+                bool textLeft = false;
+                if (context && context->input && context->input->cur) {
+                    std::string_view left(reinterpret_cast<const char*>(context->input->cur),
+                                          static_cast<size_t>(context->input->end - context->input->cur));
+                    for (const std::string_view mark : {"\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"}) {
+                        if (left.starts_with(mark)) left.remove_prefix(mark.size());
+                    }
+                    textLeft = !left.empty();
+                }
                 return error.code == XML_ERR_DOCUMENT_START || textLeft
                            ? "text where the root element should begin (nothing but the XML declaration, the "
                              "document type, comments and processing instructions may stand before it)"

@@ -258,6 +258,7 @@ const std::vector<Refused>& RefusedDocuments() {
          "line 2, column 6: the XML declaration (<?xml ...?>) may stand only at the very start of the file"},
         {"an empty file", "", "line 1, column 1: the file holds no root element"},
         {"only a comment", "<!-- nothing else -->\r\n", "line 2, column 1: the file holds no root element"},
+        {"a byte-order mark alone", "\xEF\xBB\xBF", "line 1, column 1: the file holds no root element"},
         {"a second byte-order mark", "\xEF\xBB\xBF\xEF\xBB\xBF<ResponseHandler/>",
          "line 1, column 1: text where the root element should begin (nothing but the XML declaration, the "
          "document type, comments and processing instructions may stand before it)"},
