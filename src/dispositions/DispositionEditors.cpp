@@ -36,6 +36,15 @@ FileReference DetailedFileOf(CCatDisposition& disposition) {
     return {&disposition.DetailedDispositionFile, &disposition.DispositionFilePath, &disposition.Changed};
 }
 
+CDispositionTypes ReadDispositionTypes(const IMasterLinks& master, const PathContext& paths,
+                                       IPrompts& prompts) {
+    CDispositionTypes types;
+    const std::string referring = master.FullPathToMasterConfig();
+    types.LoadFromFile(master.DispositionTypesFile(1), referring, paths, prompts);
+    types.LoadFromFile(master.DispositionTypesFile(2), referring, paths, prompts);
+    return types;
+}
+
 std::optional<bool> OpenDispositionEditor(Services& services, const IMasterLinks& master,
                                           CCatDisposition& disposition, const std::string& typeName) {
     const std::string type = typeName == kUseRecordType ? disposition.Type : typeName;
@@ -49,10 +58,7 @@ std::optional<bool> OpenDispositionEditor(Services& services, const IMasterLinks
         ShowEditor(*editor, services, master, DetailedFileOf(disposition));
         return std::nullopt;
     }
-    CDispositionTypes types;
-    const std::string referring = master.FullPathToMasterConfig();
-    types.LoadFromFile(master.DispositionTypesFile(1), referring, services.paths, services.prompts);
-    types.LoadFromFile(master.DispositionTypesFile(2), referring, services.paths, services.prompts);
+    const CDispositionTypes types = ReadDispositionTypes(master, services.paths, services.prompts);
     const std::optional<bool> requiresFile = types.RequiresDetailedFile(type);
     if (!requiresFile) {
         // A type written by hand that no catalogue knows: the disposition stays as it is.

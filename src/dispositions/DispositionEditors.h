@@ -1,7 +1,9 @@
 #pragma once
+#include <optional>
 #include <string>
 
 #include "core/FileEditor.h"
+#include "dispositions/CDispositionTypes.h"
 
 namespace pv {
 
@@ -18,6 +20,11 @@ FileEditorSetup DetailedFileSetup(const std::string& type, const std::string& fo
 
 // The record's fields that name its detailed file.
 FileReference DetailedFileOf(CCatDisposition& disposition);
+
+// The types of the master's disposition types files as they are now, read afresh; what the reading finds is
+// said through `prompts`.
+CDispositionTypes ReadDispositionTypes(const IMasterLinks& master, const PathContext& paths,
+                                       IPrompts& prompts);
 
 // Opens the editor of `typeName` ("missing": the record's own type) on the record and returns when it has
 // closed; the caller then reads the record's Changed. A type with an editor of its own (Services::editors)

@@ -176,7 +176,7 @@ void FrmDispositions::Add() {
             FrmChooseType::ChooseAndOpen(services_, master_, disposition);
         // Only a record that a detailed editor (or the dispatch) stored something into is kept.
         if (!disposition.Changed) return;
-        if (requiresFile) configuration_.AdmitType(disposition.Type, *requiresFile);
+        AdmitType(disposition.Type, requiresFile);
         std::vector<CCatDisposition> before = Current();
         Current().push_back(std::move(disposition));
         setChanged(true);
@@ -185,6 +185,15 @@ void FrmDispositions::Add() {
     } catch (const AppError& error) {
         services_.prompts.ShowMessage(FormatError("Error adding=", error));
     }
+}
+
+void FrmDispositions::AdmitType(const std::string& type, std::optional<bool> read) {
+    if (!read && !configuration_.Types().Contains(type)) {
+        // Quietly: what the files hold was said as the window opened, and the chooser said it again.
+        RecordingPrompts quiet;
+        read = ReadDispositionTypes(master_, services_.paths, quiet).RequiresDetailedFile(type);
+    }
+    if (read) configuration_.AdmitType(type, *read);
 }
 
 void FrmDispositions::Edit() {
@@ -197,10 +206,9 @@ void FrmDispositions::Edit() {
     const bool markedBefore = disposition.Changed;
     disposition.Changed = false;
     try {
-        if (const std::optional<bool> requiresFile =
-                OpenDispositionEditor(services_, master_, disposition, kUseRecordType)) {
-            configuration_.AdmitType(disposition.Type, *requiresFile);
-        }
+        const std::optional<bool> requiresFile =
+            OpenDispositionEditor(services_, master_, disposition, kUseRecordType);
+        if (disposition.Changed) AdmitType(disposition.Type, requiresFile);
     } catch (const AppError& error) {
         services_.prompts.ShowMessage(FormatError("Error editing=", error));
     }

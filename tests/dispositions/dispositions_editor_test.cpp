@@ -230,25 +230,37 @@ TEST(DispositionsEditor, AnUnknownTypeIsLeftAsItIsAndAFailedSaveKeepsTheWindowOp
 
 // The chooser reads the types files afresh: a type added to them while the window is open can be chosen, and
 // the save judges it as they now have it, as check of the saved file will, instead of refusing it for good.
-TEST(DispositionsEditor, ATypeAddedToTheTypesFilesWhileTheWindowIsOpenIsSaved) {
+TEST(DispositionsEditor, TypesAddedToTheTypesFilesWhileTheWindowIsOpenAreSaved) {
     Editor e;
-    ASSERT_TRUE(e.Load());
+    // ForwardMessage, whose editor is its own, is taken out of the types file as the window opens, and put
+    // back after Quarantine, which needs no file.
     const std::string types = e.dir / "dispositionTypes.xml";
+    const std::string forward = "<DispositionType><Name>ForwardMessage</Name></DispositionType>";
     std::string text = ReadFile(types);
+    text.erase(text.find(forward), forward.size());
+    WriteFile(types, text);
+    ASSERT_TRUE(e.Load());
     text.insert(text.find("</DispositionTypes>"),
                 "<DispositionType><Name>Quarantine</Name><DetailedDispositionFile>0</DetailedDispositionFile>"
-                "</DispositionType>");
+                "</DispositionType>" +
+                    forward);
     WriteFile(types, text);
     e.form.UserSelect("lstCategories", {2});  // Junk
-    e.ExpectChooser(4);
+    e.ExpectChooser(3);
     e.form.UserClick("cmdAdd");
-    EXPECT_EQ(e.Dispositions(), Lines{"(Quarantine) "});
+    e.ExpectChooser(4);
+    e.s.windows.Expect("frmForwardMessage", test::StoresFile("+/dispose/fwd.forwardmessage.xml"));
+    e.form.UserClick("cmdAdd");
+    EXPECT_EQ(e.Dispositions(), (Lines{"(Quarantine) ", kFwd}));
     e.ExpectRetiredDropped();
     e.s.prompts.ExpectMessage("Saved");
     e.form.UserClick("cmdSave");
     EXPECT_TRUE(e.form.IsClosed());
     EXPECT_NE(
-        ReadFile(e.file()).find(CrLf({"\t<Junk>", "\t\t<Disposition>", "\t\t\t<Type>Quarantine</Type>"})),
+        ReadFile(e.file()).find(CrLf({"\t<Junk>", "\t\t<Disposition>", "\t\t\t<Type>Quarantine</Type>",
+                                      "\t\t\t<DetailedDispositionFile></DetailedDispositionFile>",
+                                      "\t\t\t<DirectoryForErrors></DirectoryForErrors>", "\t\t</Disposition>",
+                                      "\t\t<Disposition>", "\t\t\t<Type>ForwardMessage</Type>"})),
         std::string::npos);
 }
 
