@@ -133,6 +133,21 @@ std::function<void(const std::string&)>& ReadHook() {
     return hook;
 }
 
+// Open for as long as it is read, however the reading ends.
+struct OpenFile {
+    int fd;
+    ~OpenFile() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+AppError TooLarge(const std::string& path, uint64_t size) {
+    const uint64_t megabytes = (size + (uint64_t{1} << 20) - 1) >> 20;
+    return AppError(kErrFileAccess, "Cannot read " + path + ": it holds " + std::to_string(megabytes) +
+                                        " MB, more than any configuration file (at most " +
+                                        std::to_string(kLargestConfigFile >> 20) + " MB are read)");
+}
+
 // The one reader: `read`, when given, receives the size and time of the file opened and the hash of the
 // bytes read from it. `grow(n, kept)` makes the storage n bytes long, keeping its first `kept` bytes, and
 // gives its start; returns the number of bytes read.
@@ -146,13 +161,14 @@ size_t ReadBytes(const std::string& path, size_t maxBytes, FileFingerprint* read
     }
     // Opened without waiting, and looked at once open: what the name stood for a moment ago may have been
     // replaced by a pipe meanwhile.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const OpenFile file{::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
+    const int fd = file.fd;
     if (fd < 0) throw AppError(kErrFileAccess, "Cannot open " + path + ": " + std::strerror(errno));
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
         throw AppError(kErrFileAccess, "Cannot read " + path + ": it is not a regular file");
-    }
+    const bool whole = maxBytes == std::string::npos;
+    if (whole && static_cast<uint64_t>(info.st_size) > kLargestConfigFile) throw TooLarge(path, info.st_size);
     size_t size = std::min(static_cast<size_t>(info.st_size), maxBytes);
     char* bytes = grow(size, 0);
     size_t done = 0;
@@ -165,18 +181,18 @@ size_t ReadBytes(const std::string& path, size_t maxBytes, FileFingerprint* read
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) {
             const int error = errno;
-            ::close(fd);
             throw AppError(kErrFileAccess, "Cannot read " + path + ": " + std::strerror(error));
         }
         if (got == 0) break;
         if (full) {
             size = done + static_cast<size_t>(got);
+            // A file that grows while it is read is held to the same limit.
+            if (whole && size > kLargestConfigFile) throw TooLarge(path, size);
             bytes = grow(size, done);
             std::memcpy(bytes + done, more, static_cast<size_t>(got));
         }
         done += static_cast<size_t>(got);
     }
-    ::close(fd);
     if (read) {
         read->present = true;
         read->device = static_cast<uint64_t>(info.st_dev);
@@ -251,12 +267,6 @@ FileBuffer ReadFileBuffer(const std::string& path, FileFingerprint& read, bool l
     buffer.size = ReadBytes(
         path, std::string::npos, &read,
         [&](size_t size, size_t kept) {
-            if (size > kLargestConfigFile) {
-                throw AppError(kErrFileAccess,
-                               "Cannot read " + path + ": it holds " + std::to_string(size >> 20) +
-                                   " MB, more than any configuration file (at most " +
-                                   std::to_string(kLargestConfigFile >> 20) + " MB are read)");
-            }
             // An empty file has a buffer too: its bytes are never a null pointer (memchr and the parser take
             // them).
             if (size > capacity || !buffer.bytes) {

@@ -55,8 +55,14 @@ std::string CurrentDirectory();
 // Folder of the running executable, without a trailing separator.
 std::string ExecutableDirectory(const char* argv0);
 
+// The largest file read whole: no configuration file (nor its backup) comes near it (10,000 mailboxes take
+// 13 MB), and a larger one (which a crash filled with zero bytes, say) would take minutes and gigabytes
+// before its first byte told what it is. A whole read of a larger file is refused before it starts.
+inline constexpr size_t kLargestConfigFile = size_t{256} << 20;
+
 // Reads a whole regular file, or its first maxBytes; throws AppError with a readable description when it
-// cannot, also for a path that is not a regular file (without waiting on a pipe).
+// cannot, also for a path that is not a regular file (without waiting on a pipe) and for a whole file larger
+// than kLargestConfigFile.
 std::string ReadFileBytes(const std::string& path, size_t maxBytes = std::string::npos);
 
 // What a file was when it was read: which file it was (device and inode), the size and modification time
@@ -86,11 +92,7 @@ struct FileBuffer {
     std::string_view view() const { return {bytes.get(), size}; }
 };
 // `lookedAt`: the caller has just found a regular file at the path (LookAt), which is not looked at again
-// before it is opened (the open still refuses anything else). A file larger than kLargestConfigFile is
-// refused before it is read: no configuration file is that large (10,000 mailboxes take 13 MB), and such a
-// file (one a crash filled with zero bytes, say) would take minutes and gigabytes before its first byte told
-// so.
-inline constexpr size_t kLargestConfigFile = size_t{256} << 20;
+// before it is opened (the open still refuses anything else).
 FileBuffer ReadFileBuffer(const std::string& path, FileFingerprint& read, bool lookedAt = false);
 // Replaces the file with the given bytes so that it holds either its old text or the new one, never a part:
 // a new file in the same folder (unnamed until complete), flushed, then renamed over the old one and the

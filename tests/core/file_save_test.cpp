@@ -680,6 +680,44 @@ TEST_F(FileSave, AFileLongerThanItsSizeSaysAndAnEmptyOneAreReadWholeIntoABufferA
     }
 }
 
+// A file of gigabytes (one a crash filled with zero bytes) is refused before it is read, every way a file is
+// read whole, and leaves nothing open; a window's next save finds it changed instead of reading it.
+TEST_F(FileSave, AFileTooLargeToBeAConfigurationFileIsRefusedUnreadAndIsAChangeAtTheNextSave) {
+    const std::string path = temp / "master.xml";
+    WriteFile(path, "text\r\n");
+    platform::FileFingerprint read;
+    platform::ReadFileBytes(path, read);
+    DiskChangeGuard guard;
+    guard.Take(path, read);
+    fs::resize_file(path, platform::kLargestConfigFile + 1);  // sparse: nothing is written
+    const auto open = [] {
+        return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
+    };
+    const auto before = open();
+    const std::string said = "Cannot read " + path +
+                             ": it holds 257 MB, more than any configuration file (at most 256 MB are read)";
+    for (int time = 0; time < 3; ++time) {
+        try {
+            platform::ReadFileBuffer(path, read);
+            ADD_FAILURE() << "read";
+        } catch (const AppError& error) {
+            EXPECT_EQ(error.description(), said);
+        }
+        EXPECT_THROW(platform::ReadFileBytes(path), AppError);
+    }
+    EXPECT_EQ(open(), before);
+    EXPECT_EQ(platform::ReadFileBytes(path, 4), "text");  // a part is still read
+
+    test::ScriptedPrompts prompts;
+    prompts.ExpectYesNoCancel(
+        "The file " + path +
+            " has been changed by another program since this window read it. Do you want "
+            "to overwrite it with what this window shows? Yes overwrites it; No reads it "
+            "again, discarding the edits made in this window; Cancel does neither.",
+        Answer::Cancel);
+    EXPECT_EQ(guard.BeforeWrite(path, prompts, [] { ADD_FAILURE() << "read again"; }), DiskCheck::Cancelled);
+}
+
 TEST_F(FileSave, AnotherFileInThePlaceOfTheOneReadIsAChangeButOurOwnSaveIsNot) {
     const std::string path = temp / "master.xml";
     WriteFile(path, "text\r\n");
