@@ -1360,15 +1360,14 @@ std::string ParserReason(const xmlError& error, xmlParserCtxtPtr context, const 
             }
             if (!builder.RootStarted()) {
                 // The parser calls text before the root (a stray letter, a second byte-order mark) an
-                // empty document too: what is left to read tells the two apart, but for a byte-order mark
-                // it has not taken, which is all a file saved empty by some editors holds.
+                // empty document too: what is left to read tells the two apart, but for the file's own
+                // byte-order mark, which the parser leaves untaken in a file that holds nothing else (as some
+                // editors save an empty file).
                 bool textLeft = false;
-                if (context && context->input && context->input->cur) {
-                    std::string_view left(reinterpret_cast<const char*>(context->input->cur),
-                                          static_cast<size_t>(context->input->end - context->input->cur));
-                    for (const std::string_view mark : {"\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"}) {
-                        if (left.starts_with(mark)) left.remove_prefix(mark.size());
-                    }
+                if (const xmlParserInputPtr input = context ? context->input : nullptr; input && input->cur) {
+                    std::string_view left(reinterpret_cast<const char*>(input->cur),
+                                          static_cast<size_t>(input->end - input->cur));
+                    if (input->cur == input->base && left.starts_with("\xEF\xBB\xBF")) left.remove_prefix(3);
                     textLeft = !left.empty();
                 }
                 return error.code == XML_ERR_DOCUMENT_START || textLeft
@@ -2151,6 +2150,23 @@ Reading ReadingOfUtf16(std::string_view bytes) {
     const bool bigEndian =
         all.substr(0, 2) == "\xFE\xFF" || all.substr(0, 4) == std::string_view("\0<\0?", 4);
     const std::string_view text = all.substr(mark ? 2 : 0);
+    // A document begins with "<" or a blank. Two bytes of 8-bit text there (a UTF-16 mark put before UTF-8)
+    // would read as some other character, and the file as text before its root: said for what it is.
+    if (mark && text.size() >= 2) {
+        const auto byte = [&](size_t at) { return static_cast<unsigned char>(text[at]); };
+        const char32_t unit = bigEndian ? byte(0) << 8 | byte(1) : byte(1) << 8 | byte(0);
+        const auto startsDocument = [](unsigned char c) {
+            return c == '<' || c == ' ' || c == '\t' || c == '\r' || c == '\n';
+        };
+        if (unit > 0x7F && startsDocument(byte(0)) &&
+            (startsDocument(byte(1)) || (byte(1) >= 0x21 && byte(1) < 0x7F))) {
+            return Refusal(Refused(XmlRefusal::kEncoding, {1, 1},
+                                   std::string("the file's byte-order mark says it is UTF-16") +
+                                       (bigEndian ? " big-endian" : " little-endian") +
+                                       ", but the text after it is 8-bit text (UTF-8, say): save it in one "
+                                       "encoding"));
+        }
+    }
     if (text.size() % 2 != 0) {
         return Refusal(
             Refused(XmlRefusal::kNotWellFormed, Utf16EndPosition(text, bigEndian),

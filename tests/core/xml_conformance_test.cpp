@@ -259,6 +259,13 @@ const std::vector<Refused>& RefusedDocuments() {
         {"an empty file", "", "line 1, column 1: the file holds no root element"},
         {"only a comment", "<!-- nothing else -->\r\n", "line 2, column 1: the file holds no root element"},
         {"a byte-order mark alone", "\xEF\xBB\xBF", "line 1, column 1: the file holds no root element"},
+        {"a UTF-16 byte-order mark before 8-bit text", "\xFF\xFE<ResponseHandler/>",
+         "line 1, column 1: the file's byte-order mark says it is UTF-16 little-endian, but the text after it "
+         "is 8-bit text (UTF-8, say): save it in one encoding",
+         XmlRefusal::kEncoding},
+        {"a byte-order mark after the declaration", "<?xml version=\"1.0\"?>\xEF\xBB\xBF",
+         "line 1, column 22: text where the root element should begin (nothing but the XML declaration, the "
+         "document type, comments and processing instructions may stand before it)"},
         {"a second byte-order mark", "\xEF\xBB\xBF\xEF\xBB\xBF<ResponseHandler/>",
          "line 1, column 1: text where the root element should begin (nothing but the XML declaration, the "
          "document type, comments and processing instructions may stand before it)"},
