@@ -140,6 +140,13 @@ Message UnknownValueLoaded(const std::string& message, const std::string& path) 
     return {MessageKind::Error, message + " (in the file " + path + ")", message, Place::File(path)};
 }
 
+ShownAsAnother UnknownValueShownAs(const std::string& element, const std::string& value,
+                                   const std::string& shownAs, const std::string& path) {
+    return {
+        UnknownValueLoaded("Unrecognized " + element + "=" + value + ", shown and saved as " + shownAs, path),
+        element + "=" + value + " (written as " + shownAs + ")"};
+}
+
 Loss UnreadCatalogueLoss(const std::string& consequence) {
     return Loss{consequence + " Do you want to save anyway?", consequence, true};
 }

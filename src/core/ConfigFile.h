@@ -103,6 +103,27 @@ Loss ChangedValuesLoss(const std::string& path, const std::vector<std::string>& 
 // over the window that names the file, so its words name the file; the tool and `check` put the file before
 // the words they print.
 Message UnknownValueLoaded(const std::string& message, const std::string& path);
+// A value a load read as another: what the load says ("Unrecognized Element=value, shown and saved as
+// other"), and its entry among the values of ChangedValuesLoss.
+struct ShownAsAnother {
+    Message said;
+    std::string change;
+};
+ShownAsAnother UnknownValueShownAs(const std::string& element, const std::string& value,
+                                   const std::string& shownAs, const std::string& path);
+
+// "1" for a checked box, "0" for a clear one, as every flag of the files is written.
+inline const char* FlagText(bool checked) {
+    return checked ? "1" : "0";
+}
+// The rule for reading flags: exactly "0" is false, any other text (the empty one too) is true. A text other
+// than the two written is said as it loads (the server's reading of "false", say, is not known).
+inline bool FlagValue(const std::string& text) {
+    return text != "0";
+}
+inline bool IsWrittenFlag(const std::string& text) {
+    return text == FlagText(false) || text == FlagText(true);
+}
 // A save that rests on a catalogue that was not read completely (missing, unreadable, or read in part):
 // `consequence` names it and says what the file may lose by it. A window asks whether to save anyway; the
 // tool refuses, even when told to allow losses, since what would be lost is not known.

@@ -230,10 +230,15 @@ void FileEditorForm::MarkDeclaredElementsRead(XmlNode root) const {
 void FileEditorForm::ReportUnknownValue(const std::string& element, const std::string& value,
                                         const std::string& shownAs) {
     // Said as any value the window does not know: naming the file, since the window is not yet open.
-    ReportChangedValue(
-        UnknownValueLoaded(UnknownValueMessage({}, element, value) + ", shown and saved as " + shownAs,
-                           GetConfigFilePath()),
-        element + "=" + value + " (written as " + shownAs + ")");
+    ShownAsAnother shown = UnknownValueShownAs(element, value, shownAs, GetConfigFilePath());
+    ReportChangedValue(shown.said, std::move(shown.change));
+}
+
+bool FileEditorForm::ReadFlag(XmlNode root, const std::string& element, const std::string& defaultText,
+                              const std::string& shownAs) {
+    const std::string text = ReadNodeText(root, element, defaultText);
+    if (!IsWrittenFlag(text)) ReportUnknownValue(element, text, shownAs);
+    return FlagValue(text);
 }
 
 void FileEditorForm::ReportChangedValue(const std::string& message, const std::string& change) {
@@ -398,13 +403,8 @@ void FileEditorForm::FlagSetting(const std::string& element, const std::string& 
     TrackIf(checkBox, track);
     AddStep(
         {element},
-        [=, this](XmlNode root) {
-            const std::string text = ReadNodeText(root, element, defaultOf(root));
-            // Any text but "0" reads as set; a save writes it as "1".
-            if (text != FlagText(false) && text != FlagText(true))
-                ReportUnknownValue(element, text, FlagText(true));
-            SetChecked(checkBox, FlagValue(text));
-        },
+        // Any text but "0" reads as set; a save writes it as "1".
+        [=, this](XmlNode root) { SetChecked(checkBox, ReadFlag(root, element, defaultOf(root))); },
         [=, this](std::string& buffer) { WriteElement(buffer, element, FlagText(Checked(checkBox)), 1); });
 }
 

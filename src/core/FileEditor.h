@@ -264,6 +264,10 @@ class FileEditorForm : public FileEditorBase {
     // does. Said at once; the save writes what the window shows, so the file changes only when it is saved:
     // a window saves (the user was told), the tool refuses unless losses are allowed.
     void ReportUnknownValue(const std::string& element, const std::string& value, const std::string& shownAs);
+    // A flag of the file (FlagValue), `defaultText` when it is missing; a text other than "0" and "1" is
+    // reported as shown as `shownAs`.
+    bool ReadFlag(XmlNode root, const std::string& element, const std::string& defaultText,
+                  const std::string& shownAs = FlagText(true));
     // From a setting's read: what a save would write otherwise than the file holds it, said at once in the
     // window's words (`message`) and counted as a change ("Element=value (written as other)"), as above.
     void ReportChangedValue(const std::string& message, const std::string& change);
@@ -330,14 +334,5 @@ class FileEditorForm : public FileEditorBase {
     std::vector<std::string> changedValues_;  // "Element=value (written as other)", see ReportUnknownValue
     std::vector<std::pair<std::string, std::string>> restated_;  // box, stored text: see Restate
 };
-
-// "1" for a checked box, "0" for a clear one, as every flag of the files is written.
-inline const char* FlagText(bool checked) {
-    return checked ? "1" : "0";
-}
-// The rule for reading flags: exactly "0" is false, any other text (the empty one too) is true.
-inline bool FlagValue(const std::string& text) {
-    return text != "0";
-}
 
 }  // namespace pv

@@ -111,11 +111,8 @@ FrmLog::FrmLog(Services& services) : FileEditorForm(services, Setup()) {
         [this](XmlNode root) {
             const std::string interval = ReadNodeText(root, "LogBackupInterval", "");
             if (interval.empty()) {
-                // Older files say only whether the log is rolled daily; a flag other than "0" and "1" is
-                // said, as LogToConsole's is.
-                const std::string daily = ReadNodeText(root, "LogBackupDaily", "1");
-                if (daily != "0" && daily != "1") ReportUnknownValue("LogBackupDaily", daily, "Daily");
-                SetChecked(FlagValue(daily) ? optDaily : optNever, true);
+                // Older files say only whether the log is rolled daily.
+                SetChecked(ReadFlag(root, "LogBackupDaily", "1", "Daily") ? optDaily : optNever, true);
                 return;
             }
             const char* option = nullptr;

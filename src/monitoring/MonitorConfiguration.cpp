@@ -11,22 +11,17 @@ namespace {
 
 constexpr const char* kRoot = "Monitors";
 
-const char* Flag(bool value) {
-    return value ? "1" : "0";
-}
-
-// Flags of the file: exactly "0" is off, any other text, the empty one too, is on. A text other than "0" and
-// "1" ("false", say) is said, and counted among the values a save would write otherwise: what the server
-// makes of it is not known, and the window shows it on.
+// A flag of the file (FlagValue), off when missing; a text other than "0" and "1" is said and counted among
+// the values a save would write otherwise.
 bool ReadFlag(XmlNode node, const char* element, const std::string& path, std::vector<std::string>& changed,
               IPrompts& prompts) {
-    const std::string value = ReadNodeText(node, element, "0");
-    if (value != "0" && value != "1") {
-        prompts.Show(UnknownValueLoaded(
-            "Unrecognized " + std::string(element) + "=" + value + ", shown and saved as 1", path));
-        changed.push_back(element + ("=" + value) + " (written as 1)");
+    const std::string value = ReadNodeText(node, element, FlagText(false));
+    if (!IsWrittenFlag(value)) {
+        ShownAsAnother shown = UnknownValueShownAs(element, value, FlagText(true), path);
+        prompts.Show(shown.said);
+        changed.push_back(std::move(shown.change));
     }
-    return value != "0";
+    return FlagValue(value);
 }
 
 bool IsBlank(const std::string& text) {
@@ -126,7 +121,7 @@ std::optional<std::string> MonitorConfiguration::WriteText(IPrompts& prompts) co
         WriteCloseTag(buffer, "Monitor", 1);
     }
     WriteOpenTag(buffer, "JMX", 1);
-    WriteElement(buffer, "JMXEnabled", Flag(Jmx.Enabled), 2);
+    WriteElement(buffer, "JMXEnabled", FlagText(Jmx.Enabled), 2);
     // The port matters only while JMX is on; otherwise it is kept as typed.
     if (Jmx.Enabled) {
         if (IsBlank(Jmx.HtmlAdaptorPort)) {
@@ -147,11 +142,11 @@ std::optional<std::string> MonitorConfiguration::WriteText(IPrompts& prompts) co
     WriteElement(buffer, "ClassName", kHtmlAdaptorClass, 3);
     WriteElement(buffer, "Parameter", Jmx.HtmlAdaptorPort, 3);
     WriteCloseTag(buffer, "Adaptor", 2);
-    WriteElement(buffer, "ManageLoggerWithJMX", Flag(Jmx.ManageLoggerWithJMX), 2);
-    WriteElement(buffer, "MonitorMailboxesWithJMX", Flag(Jmx.MonitorMailboxesWithJMX), 2);
-    WriteElement(buffer, "MonitorMailboxThreadsWithJMX", Flag(Jmx.MonitorMailboxThreadsWithJMX), 2);
-    WriteElement(buffer, "ManageWithJMX", Flag(Jmx.ManageWithJMX), 2);
-    WriteElement(buffer, "MonitorWithJMX", Flag(Jmx.MonitorWithJMX), 2);
+    WriteElement(buffer, "ManageLoggerWithJMX", FlagText(Jmx.ManageLoggerWithJMX), 2);
+    WriteElement(buffer, "MonitorMailboxesWithJMX", FlagText(Jmx.MonitorMailboxesWithJMX), 2);
+    WriteElement(buffer, "MonitorMailboxThreadsWithJMX", FlagText(Jmx.MonitorMailboxThreadsWithJMX), 2);
+    WriteElement(buffer, "ManageWithJMX", FlagText(Jmx.ManageWithJMX), 2);
+    WriteElement(buffer, "MonitorWithJMX", FlagText(Jmx.MonitorWithJMX), 2);
     WriteCloseTag(buffer, "JMX", 1);
     WriteCloseTag(buffer, kRoot, 0);
     return buffer;
