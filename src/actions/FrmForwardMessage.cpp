@@ -1,5 +1,7 @@
 #include "actions/FrmForwardMessage.h"
 
+#include <array>
+
 #include "actions/SmtpSettings.h"
 #include "dispositions/DispositionEditors.h"
 #include "names/frmForwardMessage.h"
@@ -76,7 +78,20 @@ FrmForwardMessage::FrmForwardMessage(Services& services) : FileEditorForm(servic
     FlagSetting("ForwardAsAttachment", chkSendAsAttachment, "1");
     SmtpSubjectSetting(*this, Label6, kSubjectTip, "Forwarded by Postvane - %originalsubject%");
     SmtpRetriesSetting(*this, Label7);
-    // The combined elements are never written: a save turns an older file into the split form.
+    // The combined elements are never written: a save turns an older file into the split form. One whose
+    // text is no flag is said once, where a split element of its pair takes it.
+    for (const auto& [combined, to, from] :
+         {std::array<const char*, 3>{"PreserveAddresses", "PreserveToAddresses", "PreserveFromAddress"},
+          {"PreserveEnvelopeAddresses", "PreserveEnvelopeToAddresses", "PreserveEnvelopeFromAddress"}}) {
+        CustomSetting(
+            [this, combined, to, from](XmlNode root) {
+                if (!root || !root.FirstChild(combined) || (root.FirstChild(to) && root.FirstChild(from)))
+                    return;
+                const std::string text = ReadNodeText(root, combined, "0");
+                if (!IsWrittenFlag(text)) ReportUnknownValue(combined, text, FlagText(true));
+            },
+            [](std::string&) {});
+    }
     FlagSetting("PreserveToAddresses", chkPreserveToAddresses, Combined("PreserveAddresses"));
     FlagSetting("PreserveFromAddress", chkPreserveFromAddress, Combined("PreserveAddresses"));
     FlagSetting("PreserveEnvelopeToAddresses", chkPreserveEnvelopeToAddresses,

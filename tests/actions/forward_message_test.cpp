@@ -96,13 +96,26 @@ TEST(ForwardMessageEditor, CombinedPreserveElementsSupplyDefaultsAndAreConverted
     ASSERT_TRUE(form.SaveFile());
     EXPECT_EQ(ReadFile(file), ReadFile(TestData("actions/forward/legacy.expected.forward.xml")));
 
-    // The envelope pair the same way, with a split element of its own.
-    kit.Place("envelope.forward.xml",
-              DispositionWith("<PreserveEnvelopeAddresses>yes</PreserveEnvelopeAddresses>"
-                              "<PreserveEnvelopeToAddresses>0</PreserveEnvelopeToAddresses>"));
+    // The envelope pair the same way, with a split element of its own. A combined text that is no flag is
+    // said once, as a split element's would be: the save writes "1" where the file said "yes".
+    const std::string envelope =
+        kit.Place("envelope.forward.xml",
+                  DispositionWith("<PreserveEnvelopeAddresses>yes</PreserveEnvelopeAddresses>"
+                                  "<PreserveEnvelopeToAddresses>0</PreserveEnvelopeToAddresses>"));
     FrmForwardMessage other(kit.s.services);
+    kit.s.prompts.ExpectMessage(
+        "Unrecognized PreserveEnvelopeAddresses=yes, shown and saved as 1 (in the file " + envelope + ")");
     other.OpenOn(DetailedFileOf(kit.record));
     EXPECT_EQ(Boxes(other, &Form::Checked), "0001");
+
+    // Both split elements of its own: the combined one supplies nothing, and nothing is said of it.
+    kit.Place("envelope.forward.xml",
+              DispositionWith("<PreserveEnvelopeAddresses>yes</PreserveEnvelopeAddresses>"
+                              "<PreserveEnvelopeToAddresses>0</PreserveEnvelopeToAddresses>"
+                              "<PreserveEnvelopeFromAddress>0</PreserveEnvelopeFromAddress>"));
+    FrmForwardMessage split(kit.s.services);
+    split.OpenOn(DetailedFileOf(kit.record));
+    EXPECT_EQ(Boxes(split, &Form::Checked), "0000");
 }
 
 TEST(ForwardMessageEditor, ChecksRunInFileOrderAndWriteNothingUntilAllPass) {
