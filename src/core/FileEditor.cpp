@@ -212,9 +212,9 @@ void FileEditorForm::MarkDeclaredElementsRead(XmlNode root) const {
         for (const std::string& element : step.elements) {
             if (step.read) {
                 // An older value the newer one stands for: its text goes with it. Text among the elements of
-                // a section is still text no value holds.
+                // a section, or in a list that holds none, is still text no value holds.
                 const XmlNode first = root.FirstChild(element);
-                if (first && !first.FirstChild()) first.MarkTextRead();
+                if (first && !first.FirstChild() && !step.holdsElements) first.MarkTextRead();
                 continue;
             }
             for (XmlNode node = root.FirstChild(element); node; node = node.NextSibling(element)) {
@@ -359,8 +359,8 @@ void FileEditorForm::RefuseBlankEnds(const std::string& element, std::string_vie
 }
 
 void FileEditorForm::AddStep(std::vector<std::string> elements, std::function<void(XmlNode root)> read,
-                             std::function<void(std::string& buffer)> write) {
-    steps_.push_back({std::move(read), std::move(write), std::move(elements)});
+                             std::function<void(std::string& buffer)> write, bool holdsElements) {
+    steps_.push_back({std::move(read), std::move(write), std::move(elements), holdsElements});
 }
 
 void FileEditorForm::TrackIf(const std::string& control, Track track) {
@@ -584,7 +584,8 @@ void FileEditorForm::LinesSetting(const std::string& listElement, const std::str
             WriteOpenTag(buffer, listElement, 1);
             WriteElementList(buffer, itemElement, lines, 2);
             WriteCloseTag(buffer, listElement, 1);
-        });
+        },
+        true);
 }
 
 void FileEditorForm::PasswordSetting(const std::string& element, const std::string& textBox, Track track) {

@@ -311,9 +311,10 @@ class FileEditorForm : public FileEditorBase {
         std::function<void(XmlNode root)> read;
         std::function<void(std::string& buffer)> write;
         std::vector<std::string> elements;  // what it writes
+        bool holdsElements = false;         // its element is a list: text in it is no value it reads
     };
     void AddStep(std::vector<std::string> elements, std::function<void(XmlNode root)> read,
-                 std::function<void(std::string& buffer)> write);
+                 std::function<void(std::string& buffer)> write, bool holdsElements = false);
     void TrackIf(const std::string& control, Track track);
     void MarkDeclaredElementsRead(XmlNode root) const;
     void ShowLineBreakIn(const std::string& element, const std::string& value);

@@ -226,6 +226,22 @@ TEST(ForwardMessageEditor, AnAddressHoldingALineBreakStaysOneOrIsSaidToBecomeTwo
         << written;
 }
 
+TEST(ForwardMessageEditor, TextWrittenInTheAddressesListIsSaidToBeLeftOut) {
+    // An address typed into the list itself rather than into an Address of it: no box shows it.
+    DetailedEditorKit kit;
+    const std::string file = kit.Place(
+        "text.forward.xml",
+        DispositionWith("<From>me@example.org</From><SMTPServer>smtp</SMTPServer><SMTPPort>25</SMTPPort>"
+                        "<Addresses>helpdesk@example.org</Addresses>"));
+    FrmForwardMessage form(kit.s.services);
+    kit.s.prompts.ExpectMessage(
+        "The file " + file +
+        " holds what this window does not keep, and a save would leave it out: text in "
+        "Disposition/Addresses, where only elements are read.");
+    form.OpenOn(DetailedFileOf(kit.record));
+    EXPECT_EQ(form.Text("txtAddresses"), "");
+}
+
 TEST(ForwardMessageEditor, PreservedEnvelopeAddressesMakeFromAndAddressesOptional) {
     DetailedEditorKit kit;
     const std::string file = kit.Place(
