@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/ConfigFile.h"
 #include "core/account.h"
 #include "core/numeric.h"
 #include "core/password.h"
@@ -162,11 +163,13 @@ std::vector<std::string> CMailbox::readFields(XmlNode node) {
         const std::string text = NodeText(found);
         if (const auto value = ParseInt32(text)) {
             // A whole number with or without its sign is the same number whichever way it is written; any
-            // other text (a fraction) is one the save writes otherwise.
+            // other text (a fraction) is one the save writes otherwise. A flag is written "0" or "1": any
+            // other text is a value the server may read otherwise.
             const size_t start = text[0] == '+' || text[0] == '-' ? 1 : 0;
-            if (!std::all_of(text.begin() + static_cast<std::ptrdiff_t>(start), text.end(),
-                             [](char c) { return c >= '0' && c <= '9'; })) {
-                const std::string written = flag ? (*value != 0 ? "1" : "0") : std::to_string(*value);
+            const bool whole = std::all_of(text.begin() + static_cast<std::ptrdiff_t>(start), text.end(),
+                                           [](char c) { return c >= '0' && c <= '9'; });
+            if (flag ? !IsWrittenFlag(text) : !whole) {
+                const std::string written = flag ? FlagText(*value != 0) : std::to_string(*value);
                 readAsOther.push_back(std::string(element) + "=" + text + " (written as " + written + ")");
             }
             return *value;

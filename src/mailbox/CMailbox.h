@@ -62,11 +62,17 @@ class CMailbox {
     // with a fraction is taken rounded, and a save writes it so.
     std::vector<std::string> readFromNode(XmlNode mailboxNode);
     // A new record read from one Mailbox element, as readFromNode reads it into a record at its defaults.
-    // `readAsOther` gets "Element=text (written as other)" for each number a save writes otherwise, and
+    // `readAsOther` gets "Element=text (written as other)" for each number a save writes otherwise (a
+    // fraction rounded, a flag other than "0" and "1" as one of them; IsFlag tells which), and
     // kBlankEndedPassword for a password whose blanks at its ends a reader may drop (see
     // PasswordHasBlankEnds).
     static std::shared_ptr<CMailbox> FromNode(XmlNode mailboxNode, std::vector<std::string>& readAsOther);
     static constexpr const char* kBlankEndedPassword = "Password (a password with a blank at an end)";
+    // Whether such an entry of readAsOther is a flag's.
+    static bool IsFlag(std::string_view readAsOther) {
+        return readAsOther.starts_with("ExpungeWorkaround=") ||
+               readAsOther.starts_with("CloseImmediatelyIfEmpty=");
+    }
     // And kUnknownImagePassword for a scrambled password holding characters scrambling never writes (see
     // PasswordHasUnknownImage).
     static constexpr const char* kUnknownImagePassword =

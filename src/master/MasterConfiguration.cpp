@@ -88,6 +88,7 @@ FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {
     Mailboxes.clear();
     std::vector<XmlNode> nodes;
     std::vector<std::string> numbers;       // rounded, as changedValues_ names them
+    std::vector<std::string> flags;         // neither 0 nor 1, the same way
     std::vector<std::string> blankEnded;    // the names of mailboxes whose passwords have blank ends
     std::vector<std::string> unknownImage;  // and of those whose scrambled passwords hold unknown images
     const bool complete = file.ReadValues([&](XmlNode root) {
@@ -99,7 +100,13 @@ FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {
         CategoryDefinitionsFile2 = ReadNthNodeText(root, "CategoryDefinitionsFile", 2, "");
         MessageFieldsFile1 = ReadNthNodeText(root, "MessageFieldsFile", 1, "+/MessageFields.xml");
         MessageFieldsFile2 = ReadNthNodeText(root, "MessageFieldsFile", 2, "");
-        OnePass = ReadNodeText(root, "OnePass", "0") != "0";
+        const std::string onePass = ReadNodeText(root, "OnePass", "0");
+        OnePass = FlagValue(onePass);
+        if (!IsWrittenFlag(onePass)) {
+            ShownAsAnother shown = UnknownValueShownAs("OnePass", onePass, FlagText(OnePass), file.path);
+            prompts.Show(shown.said);
+            changedValues_.push_back(std::move(shown.change));
+        }
         CategorizationOverridesFile = ReadNodeText(root, "CategorizationOverridesFile", "");
         nodes = SelectNodeList(root, "Mailboxes/Mailbox");
         std::vector<ReadMailbox> read = ReadMailboxes(nodes);
@@ -115,7 +122,7 @@ FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {
                 } else if (value == CMailbox::kUnknownImagePassword) {
                     unknownImage.push_back("\"" + mailbox.key + "\"");
                 } else {
-                    numbers.push_back(changedValues_.back());
+                    (CMailbox::IsFlag(value) ? flags : numbers).push_back(changedValues_.back());
                 }
             }
             Mailboxes.Add(std::move(mailbox.record), mailbox.key);
@@ -129,6 +136,7 @@ FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {
     };
     say("These numbers of mailboxes",
         " are not whole numbers: they are shown, and saved, rounded: ", numbers);
+    say("These flags of mailboxes", " are neither 0 nor 1: they are shown, and saved, as 1 or 0: ", flags);
     say("The passwords of these mailboxes",
         " begin or end with a blank, which is shown here as part of the password, but which a reader that "
         "drops the blanks around a value does not take: type each password again and save, so that every "

@@ -69,17 +69,24 @@ TEST_F(MasterFile, AFileThatIsNotWellFormedDropsWhatAnEarlierLoadHeld) {
     EXPECT_FALSE(config.OnePass);
     EXPECT_TRUE(config.Mailboxes.empty());
 
-    // A window may say these while another master is shown: they name the file.
+    // A window may say these while another master is shown: they name the file. A flag other than "0" and
+    // "1" is written as one of them, a number with a fraction rounded.
     const std::string path = program + "/config/master.xml";
+    prompts.ExpectMessage("Unrecognized OnePass=yes, shown and saved as 1 (in the file " + path + ")");
     prompts.ExpectMessage("These numbers of mailboxes in the file " + path +
                           " are not whole numbers: they are shown, and saved, rounded: Mailbox \"a\": "
                           "Threads=2.5 (written as 2)");
+    prompts.ExpectMessage("These flags of mailboxes in the file " + path +
+                          " are neither 0 nor 1: they are shown, and saved, as 1 or 0: Mailbox \"a\": "
+                          "ExpungeWorkaround=2 (written as 1), Mailbox \"a\": CloseImmediatelyIfEmpty=-0 "
+                          "(written as 0)");
     prompts.ExpectMessage(
         "Unexpected error in LoadFile=457:A mailbox named \"a\" is already in the list (in "
         "the file " +
         path + ")");
     LoadText(
-        "<ResponseHandler><Mailboxes><Mailbox><Name>a</Name><Threads>2.5</Threads></Mailbox>"
+        "<ResponseHandler><OnePass>yes</OnePass><Mailboxes><Mailbox><Name>a</Name><Threads>2.5</Threads>"
+        "<ExpungeWorkaround>2</ExpungeWorkaround><CloseImmediatelyIfEmpty>-0</CloseImmediatelyIfEmpty></Mailbox>"
         "<Mailbox><Name>a</Name></Mailbox></Mailboxes></ResponseHandler>");
     EXPECT_EQ(config.Mailboxes.size(), 1u);
 }
