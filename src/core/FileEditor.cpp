@@ -649,6 +649,17 @@ void FileEditorForm::AccountSetting(const std::string& element, const AccountBox
             const std::string account = ReadNodeText(root, element, defaultText);
             ShowLineBreakIn(element, account);
             const AccountParts parts = SplitAccount(account).value_or(AccountParts{});
+            // One with an empty piece ("CORP\jsmith\", an empty alias) is joined again otherwise
+            // ("CORP\jsmith\jsmith"), which the server may read as another.
+            if (const std::string joined = JoinAccount(parts); joined != account) {
+                ReportChangedValue("The file " + GetConfigFilePath() + " holds the " + element + " \"" +
+                                       account +
+                                       "\", which has an empty piece between or after its backslashes: it is "
+                                       "shown, and saved, as the Domain, Username and Mailbox Alias boxes "
+                                       "join it: \"" +
+                                       joined + "\"",
+                                   element + "=" + account + " (written as " + joined + ")");
+            }
             SetText(boxes.domain, parts.domain);
             SetText(boxes.user, parts.user);
             SetText(boxes.alias, parts.alias);

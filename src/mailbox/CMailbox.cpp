@@ -77,7 +77,11 @@ void CMailbox::recompose() {
 void CMailbox::decompose(const std::string& account) {
     std::optional<AccountParts> parts = SplitAccount(account);
     if (!parts) {
-        // The parts keep their values; the account text stays empty until a part is set.
+        // No account: the parts are empty, as the file has them, rather than the defaults of a new record,
+        // which the mailbox editor would show and save in their place.
+        domain_.clear();
+        user_.clear();
+        alias_.clear();
         account_.clear();
         return;
     }
@@ -141,8 +145,14 @@ std::vector<std::string> CMailbox::readFields(XmlNode node) {
     children.Read("Host", sHost);
     children.Read("Port", sPort);
     children.Read("Protocol", sProtocol);
-    // Without a User the parts keep their defaults, which make the default account.
-    if (const XmlNode user = children.First("User")) decompose(NodeText(user));
+    // Without a User the parts keep their defaults, which make the default account. An account with an empty
+    // piece ("CORP\jsmith\", an empty alias) is joined again otherwise ("CORP\jsmith\jsmith"), which the
+    // server may read as another.
+    if (const XmlNode user = children.First("User")) {
+        const std::string account = NodeText(user);
+        decompose(account);
+        if (account_ != account) readAsOther.push_back("User=" + account + " (written as " + account_ + ")");
+    }
     // Read as written: blanks at the ends of a password in clear, or the blank a scrambled one may end in,
     // are the password's here, but may be layout to the server, which then reads another one.
     if (const XmlNode password = children.First("Password")) {

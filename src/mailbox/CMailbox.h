@@ -63,7 +63,8 @@ class CMailbox {
     std::vector<std::string> readFromNode(XmlNode mailboxNode);
     // A new record read from one Mailbox element, as readFromNode reads it into a record at its defaults.
     // `readAsOther` gets "Element=text (written as other)" for each number a save writes otherwise (a
-    // fraction rounded, a flag other than "0" and "1" as one of them; IsFlag tells which), and
+    // fraction rounded, a flag other than "0" and "1" as one of them; IsFlag tells which; an account with an
+    // empty piece as the parts join again: IsAccount), and
     // kBlankEndedPassword for a password whose blanks at its ends a reader may drop (see
     // PasswordHasBlankEnds).
     static std::shared_ptr<CMailbox> FromNode(XmlNode mailboxNode, std::vector<std::string>& readAsOther);
@@ -73,6 +74,8 @@ class CMailbox {
         return readAsOther.starts_with("ExpungeWorkaround=") ||
                readAsOther.starts_with("CloseImmediatelyIfEmpty=");
     }
+    // And whether it is the account's: one with an empty piece, joined again otherwise.
+    static bool IsAccount(std::string_view readAsOther) { return readAsOther.starts_with("User="); }
     // And kUnknownImagePassword for a scrambled password holding characters scrambling never writes (see
     // PasswordHasUnknownImage).
     static constexpr const char* kUnknownImagePassword =

@@ -89,6 +89,7 @@ FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {
     std::vector<XmlNode> nodes;
     std::vector<std::string> numbers;       // rounded, as changedValues_ names them
     std::vector<std::string> flags;         // neither 0 nor 1, the same way
+    std::vector<std::string> accounts;      // with an empty piece, the same way
     std::vector<std::string> blankEnded;    // the names of mailboxes whose passwords have blank ends
     std::vector<std::string> unknownImage;  // and of those whose scrambled passwords hold unknown images
     const bool complete = file.ReadValues([&](XmlNode root) {
@@ -122,7 +123,10 @@ FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {
                 } else if (value == CMailbox::kUnknownImagePassword) {
                     unknownImage.push_back("\"" + mailbox.key + "\"");
                 } else {
-                    (CMailbox::IsFlag(value) ? flags : numbers).push_back(changedValues_.back());
+                    (CMailbox::IsFlag(value)      ? flags
+                     : CMailbox::IsAccount(value) ? accounts
+                                                  : numbers)
+                        .push_back(changedValues_.back());
                 }
             }
             Mailboxes.Add(std::move(mailbox.record), mailbox.key);
@@ -137,6 +141,10 @@ FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {
     say("These numbers of mailboxes",
         " are not whole numbers: they are shown, and saved, rounded: ", numbers);
     say("These flags of mailboxes", " are neither 0 nor 1: they are shown, and saved, as 1 or 0: ", flags);
+    say("The accounts of these mailboxes",
+        " have an empty piece between or after their backslashes: they are shown, and saved, as the Domain, "
+        "Username and Mailbox Alias boxes join them: ",
+        accounts);
     say("The passwords of these mailboxes",
         " begin or end with a blank, which is shown here as part of the password, but which a reader that "
         "drops the blanks around a value does not take: type each password again and save, so that every "

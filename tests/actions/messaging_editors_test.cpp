@@ -235,6 +235,16 @@ TEST(MessagingEditors, CopyToIMAPFolderKeepsThePasswordScrambledAndTheAccountInO
     ASSERT_TRUE(copy.Save());
     EXPECT_NE(ReadFile(file).find("\t<Host>a\u2028b\u2029dc</Host>\r\n"), std::string::npos)
         << ReadFile(file);
+
+    // An empty piece is joined again otherwise by a save: said as it loads, and counted as a changed value.
+    copy.kit.s.prompts.ExpectMessage(
+        "The file " + file +
+        " holds the User \"CORP\\jsmith\\\", which has an empty piece between or "
+        "after its backslashes: it is shown, and saved, as the Domain, Username and "
+        "Mailbox Alias boxes join it: \"CORP\\jsmith\\jsmith\"");
+    copy.OpenOn("c.copytoimapfolder.xml", DispositionWith("<User>CORP\\jsmith\\</User>"));
+    EXPECT_EQ(form.Text("txtDomain") + "|" + form.Text("txtUser") + "|" + form.Text("txtAlias"),
+              "CORP|jsmith|");
 }
 
 TEST(MessagingEditors, CopyToIMAPFolderChecksTheSubfolderBeforeTheServerAndTheUser) {

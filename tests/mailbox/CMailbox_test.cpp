@@ -20,7 +20,7 @@ CMailbox Read(const std::string& mailboxXml, CMailbox mailbox = {}) {
     return mailbox;
 }
 
-TEST(CMailbox, AccountPartsComposeTheUserTextAndAnEmptyAccountKeepsTheDefaults) {
+TEST(CMailbox, AccountPartsComposeTheUserTextAndAnEmptyAccountReadsAsEmptyParts) {
     CMailbox mailbox;
     mailbox.setDomain("CORP");
     mailbox.setUser("jsmith");
@@ -33,13 +33,14 @@ TEST(CMailbox, AccountPartsComposeTheUserTextAndAnEmptyAccountKeepsTheDefaults) 
     mailbox.setMailboxAlias("");
     EXPECT_EQ(mailbox.accountText(), "jsmith");
 
-    // An empty account read from the file keeps the default parts until one is set.
+    // An empty account read from the file is three empty parts: the mailbox editor shows no account, not
+    // the placeholders of a new mailbox, which its save would write.
     mailbox = Read("<Mailbox><User></User></Mailbox>");
     EXPECT_EQ(
         std::make_tuple(mailbox.sDomain(), mailbox.sUser(), mailbox.sMailboxAlias(), mailbox.accountText()),
-        std::make_tuple("Your NT Domain", "Your NT User", "Your Exchange Mailbox name", ""));
+        std::make_tuple("", "", "", ""));
     mailbox.setUser("jsmith");
-    EXPECT_EQ(mailbox.accountText(), "Your NT Domain\\jsmith\\Your Exchange Mailbox name");
+    EXPECT_EQ(mailbox.accountText(), "jsmith");
 }
 
 TEST(CMailbox, ReadingStartsFromTheDefaultsLeavesTheFlagsAndStopsAtOneHundredRulesFiles) {
