@@ -90,11 +90,20 @@ std::string PathContext::MakeMasterPath(const std::string& masterText) const {
     return MakeAbsolutePath(masterText);
 }
 
+namespace {
+// The folder of an existing file: a name of one or two characters ("d1") is one the current folder holds,
+// as the system found it there.
+std::string FolderOfFile(const std::string& file) {
+    std::string folder = platform::ParentFolder(file);
+    return folder.empty() ? platform::CurrentDirectory() : folder;
+}
+}  // namespace
+
 const PathContext::Referring& PathContext::Describe(const std::string& referringFile) const {
     if (pinned_ && pinned_->file == referringFile) return *pinned_;
     asked_ = Referring{referringFile, platform::FileExists(referringFile), std::string(), std::string()};
     if (asked_.exists) {
-        asked_.folder = platform::ParentFolder(referringFile);
+        asked_.folder = FolderOfFile(referringFile);
         asked_.collapsedFolder = CollapsedFolder(asked_.folder);
     }
     return asked_;
@@ -113,7 +122,7 @@ ReferringFileScope::ReferringFileScope(const PathContext& paths, const std::stri
     PathContext::Referring& referring = *paths_.pinned_;
     if (referring.exists || file.empty() || platform::FolderExists(file)) return;
     referring.exists = true;
-    referring.folder = platform::ParentFolder(file);
+    referring.folder = FolderOfFile(file);
     referring.collapsedFolder = CollapsedFolder(referring.folder);
 }
 
@@ -142,18 +151,17 @@ std::string PathContext::MakeStoredPath(bool useReferring, const std::string& ch
     const std::string p =
         useReferring ? ResolvePath(referringFile, chosenPath) : MakeAbsolutePath(chosenPath);
 
-    std::string r;
+    std::string r = p;
     if (useReferring) {
         if (referringFile.empty()) return p;
-        r = p;
         const Referring& referring = Describe(referringFile);
-        if (referring.exists && !referring.folder.empty())
-            ReplaceLeadingFolder(r, referring.collapsedFolder, "+");
+        if (referring.exists && !referring.folder.empty() &&
+            ReplaceLeadingFolder(r, referring.collapsedFolder, "+"))
+            return r;
     }
-    if (r.find('+') == std::string::npos) {
-        r = p;
-        ReplaceLeadingFolder(r, programFolder_, ".");
-    }
+    // Not below the referring folder: below the program's, whatever the names hold (a "+" in a folder's
+    // name, "/opt/c++/bin", is no "+" form).
+    ReplaceLeadingFolder(r, programFolder_, ".");
     return r;
 }
 

@@ -42,6 +42,15 @@ TEST_F(PathsFixture, ResolveAndMakeAbsolute) {
     EXPECT_EQ(paths.MakeAbsolutePath(".\\config\\master.xml"), program + "/config/master.xml");
     EXPECT_EQ(paths.ResolvePath(master, "+/./sub/./a.xml"), cfg + "/sub/a.xml");
     EXPECT_EQ(paths.MakeAbsolutePath("/etc/x.xml"), "/etc/x.xml");
+
+    // A referring file named by one or two characters is one of the current folder: its "+" names are
+    // there, not in the root folder.
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(cfg);
+    WriteFile(cfg + "/d1", "<ResponseHandler/>");
+    EXPECT_EQ(paths.ResolvePath("d1", "+/dispose/a.xml"), cfg + "/dispose/a.xml");
+    EXPECT_EQ(paths.MakeStoredPath(true, cfg + "/dispose/a.xml", "d1"), "+/dispose/a.xml");
+    std::filesystem::current_path(before);
 }
 
 TEST_F(PathsFixture, StoredFormReplacesOnlyALeadingWholeFolderSpeltAlikeThenTheProgramDirectory) {
@@ -68,8 +77,12 @@ TEST_F(PathsFixture, StoredFormReplacesOnlyALeadingWholeFolderSpeltAlikeThenTheP
     EXPECT_EQ(paths.MakeStoredPath(true, program + "/config/monitor.xml", master), "./config/monitor.xml");
     EXPECT_EQ(paths.MakeStoredPath(true, program + "\\config\\monitor.xml", ""),
               program + "/config/monitor.xml");
-    // With a referring file, a "+" in the text is taken for the referring folder's mark and left alone.
-    EXPECT_EQ(paths.MakeStoredPath(true, program + "/a+b/x.xml", master), program + "/a+b/x.xml");
+    // A "+" in a folder's name is no "+" form: below the program directory it is still "./", also when the
+    // program directory's own name holds one (a save would otherwise turn "./" folders into full paths).
+    EXPECT_EQ(paths.MakeStoredPath(true, program + "/a+b/x.xml", master), "./a+b/x.xml");
+    const PathContext plus(temp / "c++/bin");
+    EXPECT_EQ(plus.MakeStoredPath(true, plus.ResolvePath(master, "./output/reports"), master),
+              "./output/reports");
     EXPECT_EQ(paths.MakeStoredPaths(true, {cfg + "/a.xml", temp / "elsewhere/d.xml"}, master),
               (std::vector<std::string>{"+/a.xml", temp / "elsewhere/d.xml"}));
 }
