@@ -84,7 +84,7 @@ bool CMessageFields::LoadFromFile(const std::string& fileName, const std::string
              Place::File(path)});
         return unread();
     }
-    if (!ReportOpened(file, "Error loading Message Fields file=", prompts)) return unread();
+    if (!ReportOpened(file, "Error loading Message Fields file=", prompts, Written::No)) return unread();
     if (file.problem == FileProblem::OtherKind) {
         prompts.Show(OtherKindMessage(file, "message fields file", " No fields were read from it."));
         return unread();

@@ -95,18 +95,25 @@ Message OtherKindMessage(const OpenedFile& file, const std::string& kind, const 
     return {MessageKind::Error, text + consequence, {}, Place::File(file.path)};
 }
 
-void ReportNotices(const OpenedFile& file, IPrompts& prompts) {
+void ReportNotices(const OpenedFile& file, IPrompts& prompts, Written written) {
+    const auto said = [&](std::string text) {
+        if (written == Written::No) {
+            for (const std::string_view save : {kSaveWritesUtf8, kSaveWritesReplacement}) {
+                if (const size_t at = text.find(save); at != std::string::npos) text.erase(at, save.size());
+            }
+        }
+        return "The file " + file.path + " " + text;
+    };
     for (const std::string& notice : file.xml.notices) {
-        prompts.Show(
-            {MessageKind::Error, "The file " + file.path + " " + notice, {}, Place::File(file.path)});
+        prompts.Show({MessageKind::Error, said(notice), {}, Place::File(file.path)});
     }
     for (const std::string& warning : file.xml.warnings) {
-        prompts.Show(
-            {MessageKind::Warning, "The file " + file.path + " " + warning, {}, Place::File(file.path)});
+        prompts.Show({MessageKind::Warning, said(warning), {}, Place::File(file.path)});
     }
 }
 
-bool ReportOpened(const OpenedFile& file, const std::string& unreadablePrefix, IPrompts& prompts) {
+bool ReportOpened(const OpenedFile& file, const std::string& unreadablePrefix, IPrompts& prompts,
+                  Written written) {
     switch (file.problem) {
         case FileProblem::NotAFile:
         case FileProblem::Unreadable:
@@ -118,7 +125,7 @@ bool ReportOpened(const OpenedFile& file, const std::string& unreadablePrefix, I
         case FileProblem::Unfinished:
             return false;
         default:
-            ReportNotices(file, prompts);
+            ReportNotices(file, prompts, written);
             return true;
     }
 }

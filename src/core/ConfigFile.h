@@ -75,12 +75,16 @@ Message MalformedMessage(const OpenedFile& file, const std::string& windowConseq
 // it (`consequence`, said by both; without one, a window says that it shows defaults).
 Message OtherKindMessage(const OpenedFile& file, const std::string& kind,
                          const std::string& consequence = {});
-// Shows the notices of a file that was read ("The file PATH has no encoding declaration ...").
-void ReportNotices(const OpenedFile& file, IPrompts& prompts);
+// Whether the editor writes a kind of file: a catalogue it only reads.
+enum class Written { Yes, No };
+// Shows the notices of a file that was read ("The file PATH has no encoding declaration ..."); of a file the
+// editor never writes, without what they say of a save.
+void ReportNotices(const OpenedFile& file, IPrompts& prompts, Written written = Written::Yes);
 // Says what opening `file` found, in the words every load shares: an error that stopped the reading (after
 // the load's own `unreadablePrefix`), a document that is not well-formed, or the notices of one that was
 // read. False when nothing could be read at all; a file that is not there is for the load to tell.
-bool ReportOpened(const OpenedFile& file, const std::string& unreadablePrefix, IPrompts& prompts);
+bool ReportOpened(const OpenedFile& file, const std::string& unreadablePrefix, IPrompts& prompts,
+                  Written written = Written::Yes);
 // What a load left unread, called once the load has read all it will. Elements are what a save would lose
 // (for the save's loss step, which asks or refuses): "The file PATH holds what this window does not keep, and
 // a save would leave it out: the elements A/B (2 times), A/C and 3 comments." (the tool says "the editor").

@@ -2357,8 +2357,8 @@ XmlFile ParseBytes(std::string_view bytes, bool rootOnly = false) {
                 file.warnings.push_back("holds bytes that " + reading.encoding +
                                         " does not define, the first at line " + std::to_string(at.line) +
                                         ", column " + std::to_string(at.column) + " (" + hex +
-                                        "): the server reads each as U+FFFD, the replacement character, and "
-                                        "a save writes that character.");
+                                        "): the server reads each as U+FFFD, the replacement character" +
+                                        std::string(kSaveWritesReplacement) + ".");
             }
             return file;
         }
@@ -2369,8 +2369,8 @@ XmlFile ParseBytes(std::string_view bytes, bool rootOnly = false) {
     if (file.wellFormed) {
         file.windows1252 = true;
         file.notices.push_back(
-            "has no encoding declaration and is not UTF-8, so it was read as Windows-1252; saving it writes "
-            "UTF-8.");
+            "has no encoding declaration and is not UTF-8, so it was read as Windows-1252" +
+            std::string(kSaveWritesUtf8) + ".");
     }
     return file;
 }

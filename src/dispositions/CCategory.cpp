@@ -27,7 +27,8 @@ bool LoadCategoryFile(CategoryCatalogue& catalogue, const std::string& fileName,
         return false;
     }
     // A file that is there but cannot be read would otherwise look like a file without categories.
-    if (!ReportOpened(file, "Error loading the Category Definitions file=", prompts)) return false;
+    if (!ReportOpened(file, "Error loading the Category Definitions file=", prompts, Written::No))
+        return false;
     if (file.problem == FileProblem::OtherKind) {
         prompts.Show(
             OtherKindMessage(file, "category definitions file", " No categories were read from it."));

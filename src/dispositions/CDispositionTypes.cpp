@@ -43,7 +43,8 @@ CDispositionTypes::FileRead CDispositionTypes::LoadFromFile(const std::string& f
     }
     // A file that is there but cannot be read is not taken for a file without types: the callers must not go
     // on as if the catalogue were complete.
-    if (!ReportOpened(file, "Error loading the Disposition Types file=", prompts)) return FileRead::Unread;
+    if (!ReportOpened(file, "Error loading the Disposition Types file=", prompts, Written::No))
+        return FileRead::Unread;
     if (file.problem == FileProblem::OtherKind) {
         prompts.Show(
             OtherKindMessage(file, "disposition types file", " No disposition types were read from it."));

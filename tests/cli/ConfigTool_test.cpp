@@ -553,15 +553,19 @@ TEST_F(ConfigTool, CheckListsWhatTheLoadsSaidAboutTheirFiles) {
     WriteFile(sample.master, test::Replaced(ReadFile(sample.master), "Mailbox 0", "Bo\xEEte 0"));
     const std::string dispositions = cfg + "/d1.disposition.xml";
     WriteFile(dispositions, test::Replaced(ReadFile(dispositions), "/var/spool", "/var/\xE9t\xE9"));
-    const std::string notice =
-        " has no encoding declaration and is not UTF-8, so it was read as Windows-1252; saving it writes "
-        "UTF-8.";
+    // A catalogue is only read: nothing is said of saving it.
+    const std::string categories = cfg + "/categoryDefinitions.xml";
+    WriteFile(categories,
+              test::Replaced(ReadFile(categories), "<Categories>", "<!-- \xE9t\xE9 --><Categories>"));
+    const std::string read = " has no encoding declaration and is not UTF-8, so it was read as Windows-1252";
+    const std::string notice = read + "; saving it writes UTF-8.";
     const ToolRun run = Run({"check", sample.master});
     EXPECT_EQ(
         std::tie(run.status, run.err, run.out),
         std::make_tuple(1, "",
                         sample.master + ": The file " + sample.master + notice +
-                            "\nMailbox 1: +/d1.disposition.xml: The file " + dispositions + notice + "\n"));
+                            "\nBo\xC3\xAEte 0: " + categories + ": The file " + categories + read +
+                            ".\nMailbox 1: +/d1.disposition.xml: The file " + dispositions + notice + "\n"));
 
     // A password a save stores in clear, which the server reads too: said of its mailbox as a warning, and
     // no failure.
