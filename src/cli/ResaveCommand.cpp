@@ -128,6 +128,12 @@ int ResaveWithEditor(const EditorRegistration& editor, const std::string& path, 
     HeadlessServices headless(paths, prompts, BuiltInEditors());
     const FileAtHand named(prompts, path);
     const std::unique_ptr<FileEditorForm> form = editor.OpenOnFile(headless.services, links, path);
+    if (form->stoppedBeforeReading()) {
+        // The file itself was never read: what it needs was not, and the load said which.
+        prompts.Say("Not written: " + path +
+                    ", because a file it needs could not be read: see the messages above.");
+        return kFailed;
+    }
     if (form->IsClosed() || form->lastLoad() != FileProblem::None) return NotWritten(prompts, path);
     return Resave(form->Saving(), options, out, prompts);
 }

@@ -168,7 +168,8 @@ void FileEditorForm::AfterChoosing() {
 
 FileProblem FileEditorForm::LoadFile() {
     unreadCatalogue_.reset();
-    if (!BeforeLoading()) return lastLoad_ = FileProblem::Stopped;
+    stoppedBeforeReading_ = !BeforeLoading();
+    if (stoppedBeforeReading_) return lastLoad_ = FileProblem::Stopped;
     const OpenedFile file = OpenConfigFile(GetConfigFilePath(), setup().root, services_.prompts);
     disk_.Take(file.path, file.fingerprint);
     IPrompts& prompts = services_.prompts;

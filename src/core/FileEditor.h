@@ -155,6 +155,9 @@ class FileEditorForm : public FileEditorBase {
     FileProblem LoadFile();
     // How the file was found by the last LoadFile.
     FileProblem lastLoad() const { return lastLoad_; }
+    // Whether the last LoadFile stopped before reading the file: what it rests on (a catalogue) could not be
+    // read, and the load said so.
+    bool stoppedBeforeReading() const { return stoppedBeforeReading_; }
     // Saves the file through the one save sequence (RunSave): the checks building its text, what it would
     // leave out of the file, the changed-on-disk question, the write. With `printed` the text goes there
     // instead, and the window stays as it is.
@@ -328,6 +331,7 @@ class FileEditorForm : public FileEditorBase {
     std::vector<Message> checks_;
     DiskChangeGuard disk_;
     FileProblem lastLoad_ = FileProblem::Missing;
+    bool stoppedBeforeReading_ = false;
     std::map<std::string, std::string> kept_;
     std::vector<Message> dropMessages_;
     std::optional<Loss> notKept_;                 // what the last load left unread
