@@ -288,7 +288,8 @@ void FrmMailbox::ShowLineBreaks(const CMailbox& mailbox) {
         {"DispositionFileName", &mailbox.sDispositionFileName},
         {"MailHomeFolder", &mailbox.sHomeFolder}};
     for (const auto& [element, value] : boxes) {
-        if (value->find_first_of("\r\n") == std::string::npos) continue;  // the usual case, said at once
+        // The usual case, said at once: no CR, LF, nor the lead byte of a line or paragraph separator.
+        if (value->find_first_of("\r\n\xE2") == std::string::npos) continue;
         const std::string of = " of the mailbox \"" + BreaksAsReferences(mailbox.sName) + "\"";
         if (auto warning = LineBreakInOneLineBox(element, *value, master_.FullPathToMasterConfig(), of)) {
             warning->place.mailbox = mailbox.sName;

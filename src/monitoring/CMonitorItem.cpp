@@ -1,5 +1,6 @@
 #include "monitoring/CMonitorItem.h"
 
+#include "core/blankends.h"
 #include "core/prompts.h"
 
 namespace pv {
@@ -21,6 +22,12 @@ bool CMonitorItem::LoadFromNode(XmlNode node, const std::string& monitorFilePath
         return false;
     }
     Parameter = ReadNodeText(node, "Parameter", "");
+    // The list and the entry's editor show each in one line.
+    const std::string of = " of Monitor entry " + std::to_string(number);
+    for (const auto& [element, value] : {std::pair{"ClassName", &ClassName}, {"Parameter", &Parameter}}) {
+        if (auto warning = LineBreakInOneLineBox(element, *value, MonitorFilePath, of))
+            prompts.Show(std::move(*warning));
+    }
     Changed = false;
     return true;
 }

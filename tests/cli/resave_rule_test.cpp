@@ -262,11 +262,12 @@ TEST_F(ResaveRule, TheToolsMessagesAndOptions) {
     EXPECT_EQ(run.status, quiet.status);
     EXPECT_NE(run.out.find(": SupportUrgent: note: " + note + "\n"), std::string::npos) << run.out;
 
-    // A line break in a value a one-line box shows, of a detailed file and of a mailbox, and a paragraph
-    // separator in a statement, are said as the window says them; a folder left empty names no folder; a
-    // message field without a name is said once, naming its file and the field, although four files read it.
+    // A line break in a value a one-line box shows, of a detailed file and of a mailbox (a line separator),
+    // and a paragraph separator in a statement, are said as the window says them; a folder left empty names
+    // no folder; a message field without a name is said once, naming its file and the field, although four
+    // files read it.
     Edit("dispose/escalation.copytoimapfolder.xml", "<Host>imap.example.com<", "<Host>imap&#10;example.com<");
-    Edit("master.xml", "<Host>imap.example.com<", "<Host>imap&#13;&#10;x<");
+    Edit("master.xml", "<Host>imap.example.com<", "<Host>imap&#8232;x<");
     Edit("dispose/leads.runsql.xml", "Received) values", "Received)&#8233;values");
     Edit("dispose/everything.writerfc822.xml", "+/../archive", "");
     Edit("customMessageFields.xml", "<Name>Priority</Name>", "");
@@ -286,7 +287,7 @@ TEST_F(ResaveRule, TheToolsMessagesAndOptions) {
     }
     EXPECT_EQ(
         found,
-        "Support: " + broken("master.xml", "Host \"imap&#13;&#10;x\" of the mailbox \"Support\"") +
+        "Support: " + broken("master.xml", "Host \"imap&#8232;x\" of the mailbox \"Support\"") +
             "Support: +/dispose/everything.writerfc822.xml: Default: The root directory must exist "
             "(no folder is given)\nSupport: " +
             file("customMessageFields.xml") +

@@ -56,6 +56,19 @@ TEST(MonitorConfigurationFile, SparseFilesTakeDefaultsAndEmptyElementsStayEmpty)
     ASSERT_EQ(f.Load(Jmx("<JMXEnabled>0</JMXEnabled>" + Adaptor(kHtmlAdaptorClass, ""))), FileProblem::None);
     EXPECT_EQ(f.configuration.Jmx.HtmlAdaptorPort, "");
     EXPECT_NE(f.Written().find("\t\t\t<Parameter></Parameter>\r\n"), std::string::npos);
+
+    // A line break in an entry's class or parameter, which the list and the entry's editor show as a blank,
+    // is said as the file loads, and kept.
+    const auto broken = [&](const std::string& element, const std::string& value) {
+        return "The file " + f.file() + " holds the " + element + " \"" + value +
+               "\" of Monitor entry 1, which holds a line break: its box shows a blank for each line break. "
+               "Saved, edited or not, the value keeps its line breaks until those blanks are deleted.";
+    };
+    f.prompts.ExpectMessage(broken("ClassName", "a.&#10;B")).ExpectMessage(broken("Parameter", "x&#8232;y"));
+    ASSERT_EQ(f.Load("<Monitors><Monitor><ClassName>a.&#10;B</ClassName><Parameter>x&#x2028;y</Parameter>"
+                     "</Monitor></Monitors>"),
+              FileProblem::None);
+    EXPECT_NE(f.Written().find("<ClassName>a.\nB</ClassName>"), std::string::npos);
 }
 
 TEST(MonitorConfigurationFile, JmxFlagsAreOnUnlessZeroAndOnlyTheLastHtmlAdaptorCounts) {
