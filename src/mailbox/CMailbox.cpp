@@ -132,15 +132,17 @@ std::vector<std::string> CMailbox::readFromNode(XmlNode node) {
     return readFields(node);
 }
 
-std::shared_ptr<CMailbox> CMailbox::FromNode(XmlNode node, std::vector<std::string>& readAsOther) {
+std::shared_ptr<CMailbox> CMailbox::FromNode(XmlNode node, std::vector<std::string>& readAsOther,
+                                             size_t position) {
     auto record = std::make_shared<CMailbox>();
-    readAsOther = record->readFields(node);
+    readAsOther = record->readFields(node, position);
     return record;
 }
 
-std::vector<std::string> CMailbox::readFields(XmlNode node) {
+std::vector<std::string> CMailbox::readFields(XmlNode node, size_t position) {
     std::vector<std::string> readAsOther;
     const ChildElements children(node);
+    const bool named = static_cast<bool>(children.First("Name"));
     children.Read("Name", sName);
     children.Read("Host", sHost);
     children.Read("Port", sPort);
@@ -185,7 +187,11 @@ std::vector<std::string> CMailbox::readFields(XmlNode node) {
             return *value;
         }
         // Only a failure pays for the description.
-        return ToInt32(text, "the " + std::string(element) + " of mailbox \"" + sName + "\"");
+        // A mailbox without a Name has the default one, which names none in the file.
+        const std::string whose = named           ? "mailbox \"" + sName + "\""
+                                  : position != 0 ? "mailbox " + std::to_string(position) + " (no Name)"
+                                                  : "a mailbox with no Name";
+        return ToInt32(text, "the " + std::string(element) + " of " + whose);
     };
     nMsgsPerThreadBeforeRefresh = readNumber("MsgsPerThreadBeforeRefresh", nMsgsPerThreadBeforeRefresh);
     nWaitTime = readNumber("WaitTime", nWaitTime);

@@ -67,7 +67,10 @@ class CMailbox {
     // empty piece as the parts join again: IsAccount), and
     // kBlankEndedPassword for a password whose blanks at its ends a reader may drop (see
     // PasswordHasBlankEnds).
-    static std::shared_ptr<CMailbox> FromNode(XmlNode mailboxNode, std::vector<std::string>& readAsOther);
+    // `position`, the element's place among the file's mailboxes from 1, names one without a Name in an
+    // error.
+    static std::shared_ptr<CMailbox> FromNode(XmlNode mailboxNode, std::vector<std::string>& readAsOther,
+                                              size_t position = 0);
     static constexpr const char* kBlankEndedPassword = "Password (a password with a blank at an end)";
     // Whether such an entry of readAsOther is a flag's.
     static bool IsFlag(std::string_view readAsOther) {
@@ -87,7 +90,7 @@ class CMailbox {
 
   private:
     // readFromNode without setting the defaults first: a new record has them already.
-    std::vector<std::string> readFields(XmlNode mailboxNode);
+    std::vector<std::string> readFields(XmlNode mailboxNode, size_t position = 0);
     void recompose();
     void decompose(const std::string& account);
 

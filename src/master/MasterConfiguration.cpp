@@ -40,7 +40,7 @@ std::vector<ReadMailbox> ReadMailboxes(const std::vector<XmlNode>& nodes) {
     const auto readRange = [&](size_t begin, size_t end) {
         for (size_t i = begin; i < end; ++i) {
             try {
-                read[i].record = CMailbox::FromNode(nodes[i], read[i].readAsOther);
+                read[i].record = CMailbox::FromNode(nodes[i], read[i].readAsOther, i + 1);
                 read[i].key = read[i].record->sName;
             } catch (...) {
                 read[i].failure = std::current_exception();
@@ -114,8 +114,15 @@ FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {
         Mailboxes.Reserve(nodes.size());
         // In file order, as one thread would: the first mailbox that cannot be read, or whose name is taken,
         // stops the load, and those before it are kept.
-        for (ReadMailbox& mailbox : read) {
+        for (size_t i = 0; i < read.size(); ++i) {
+            ReadMailbox& mailbox = read[i];
             if (mailbox.failure) std::rethrow_exception(mailbox.failure);
+            // One without a Name takes the default name, which names no mailbox of the file.
+            if (Mailboxes.FindShared(mailbox.key) && !nodes[i].FirstChild("Name")) {
+                throw AppError(kErrDuplicateKey, "Mailbox " + std::to_string(i + 1) +
+                                                     " has no Name, and a mailbox named \"" + mailbox.key +
+                                                     "\", the name it is given, is already in the list");
+            }
             for (const std::string& value : mailbox.readAsOther) {
                 changedValues_.push_back("Mailbox \"" + mailbox.key + "\": " + value);
                 if (value == CMailbox::kBlankEndedPassword) {

@@ -89,6 +89,20 @@ TEST_F(MasterFile, AFileThatIsNotWellFormedDropsWhatAnEarlierLoadHeld) {
         "<ExpungeWorkaround>2</ExpungeWorkaround><CloseImmediatelyIfEmpty>-0</CloseImmediatelyIfEmpty></Mailbox>"
         "<Mailbox><Name>a</Name></Mailbox></Mailboxes></ResponseHandler>");
     EXPECT_EQ(config.Mailboxes.size(), 1u);
+
+    // A mailbox without a Name is named by its place, not by the name it is given.
+    prompts.ExpectMessage(
+        "Unexpected error in LoadFile=13:Type mismatch: the Threads of mailbox 2 (no Name) "
+        "\"x\" is not a number (in the file " +
+        path + ")");
+    LoadText(
+        "<ResponseHandler><Mailboxes><Mailbox><Name>a</Name></Mailbox><Mailbox><Threads>x</Threads>"
+        "</Mailbox></Mailboxes></ResponseHandler>");
+    prompts.ExpectMessage(
+        "Unexpected error in LoadFile=457:Mailbox 2 has no Name, and a mailbox named \"Your "
+        "Mailbox Name\", the name it is given, is already in the list (in the file " +
+        path + ")");
+    LoadText("<ResponseHandler><Mailboxes><Mailbox/><Mailbox/></Mailboxes></ResponseHandler>");
 }
 
 // Thousands of mailboxes, each with an element of its own: the load still reads in one pass and the notice
