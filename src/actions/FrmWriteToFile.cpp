@@ -99,7 +99,7 @@ FrmWriteToFile::FrmWriteToFile(Services& services, const IMasterLinks& master)
             const std::string interval = ReadNodeText(root, "BackupInterval", "");
             if (interval.empty()) {
                 // Older files say only whether the file is rolled daily.
-                SetChecked(ReadNodeText(root, "BackupDaily", "1") == "0" ? optNever : optDaily, true);
+                SetChecked(ReadFlag(root, "BackupDaily", "1", "Daily") ? optDaily : optNever, true);
                 return;
             }
             std::string option;

@@ -130,6 +130,14 @@ TEST(WriteToFileEditor, OlderElementsAreReplacedATabDelimiterSurvivesAndAnUnknow
         other.OpenOn(DetailedFileOf(kit.record));
         EXPECT_TRUE(other.Checked(option)) << elements;
     }
+    // The older element's text other than 0 and 1 is said as the Log editor says its own.
+    const std::string older =
+        kit.Place("interval.writetofile.xml", DispositionWith("<BackupDaily>false</BackupDaily>"));
+    FrmWriteToFile flag(kit.s.services, kit.master);
+    kit.s.prompts.ExpectMessage("Unrecognized BackupDaily=false, shown and saved as Daily (in the file " +
+                                older + ")");
+    flag.OpenOn(DetailedFileOf(kit.record));
+    EXPECT_TRUE(flag.Checked("optDaily"));
 
     // An interval none of the four names shows as Daily and is saved so; the window says it when loading,
     // rather than change the file without a word at the next save.
