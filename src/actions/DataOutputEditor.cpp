@@ -92,7 +92,7 @@ void MessageFieldsEditor::FieldRowsSetting() {
     DeclareRows(MessageFieldRows::kSet, MessageFieldRows::Columns());
     OnRowClick(MessageFieldRows::kCheck, [this](int) { setChanged(true); });
     OnRowChange(MessageFieldRows::kLength, [this](int) { setChanged(true); });
-    CustomSetting(
+    ListSetting(
         [this](XmlNode root) {
             rows_.Fill(catalogue_);
             const XmlNode fields = SelectSingleNode(root, "Fields");

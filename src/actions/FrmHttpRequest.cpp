@@ -51,7 +51,7 @@ FrmHttpRequest::FrmHttpRequest(Services& services, const IMasterLinks& master)
     ChoiceSetting("Method", "GET", {{"GET", optMethodGet}, {"POST", optMethodPost}}, "Unrecognized Method=");
     TextSetting("UID", txtUser, "");
     PasswordSetting("PWD", txtPassword);
-    CustomSetting(
+    ListSetting(
         [this](XmlNode root) {
             FillAvailableFields();
             parameterNames_.clear();

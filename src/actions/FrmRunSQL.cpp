@@ -88,7 +88,7 @@ FrmRunSQL::FrmRunSQL(Services& services, const IMasterLinks& master)
             WriteLinesElement(buffer, "SQL", Statement(), 1);
         },
         {"SQL"});
-    CustomSetting(
+    ListSetting(
         [this](XmlNode root) {
             FillAvailableFields();
             lengths_.clear();

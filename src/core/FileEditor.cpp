@@ -653,13 +653,13 @@ void FileEditorForm::AccountSetting(const std::string& element, const AccountBox
             // One with an empty piece ("CORP\jsmith\", an empty alias) is joined again otherwise
             // ("CORP\jsmith\jsmith"), which the server may read as another.
             if (const std::string joined = JoinAccount(parts); joined != account) {
-                ReportChangedValue("The file " + GetConfigFilePath() + " holds the " + element + " \"" +
-                                       account +
-                                       "\", which has an empty piece between or after its backslashes: it is "
-                                       "shown, and saved, as the Domain, Username and Mailbox Alias boxes "
-                                       "join it: \"" +
-                                       joined + "\"",
-                                   element + "=" + account + " (written as " + joined + ")");
+                ReportChangedValue(
+                    "The file " + GetConfigFilePath() + " holds the " + element + " \"" + account +
+                        "\", which has an empty piece (a backslash at either end, or two together): it is "
+                        "shown, and saved, as the Domain, Username and Mailbox Alias boxes "
+                        "join it: \"" +
+                        joined + "\"",
+                    element + "=" + account + " (written as " + joined + ")");
             }
             SetText(boxes.domain, parts.domain);
             SetText(boxes.user, parts.user);
@@ -708,6 +708,12 @@ void FileEditorForm::CustomSetting(std::function<void(XmlNode root)> read,
                                    std::function<void(std::string& buffer)> write,
                                    std::vector<std::string> elements) {
     AddStep(std::move(elements), std::move(read), std::move(write));
+}
+
+void FileEditorForm::ListSetting(std::function<void(XmlNode root)> read,
+                                 std::function<void(std::string& buffer)> write,
+                                 std::vector<std::string> elements) {
+    AddStep(std::move(elements), std::move(read), std::move(write), true);
 }
 
 void FileEditorForm::Check(std::function<bool()> fails, const std::string& message,

@@ -251,6 +251,9 @@ class FileEditorForm : public FileEditorBase {
     // and may stop the save with Refuse. `elements` names what it reads.
     void CustomSetting(std::function<void(XmlNode root)> read, std::function<void(std::string& buffer)> write,
                        std::vector<std::string> elements = {});
+    // The same for a list: text written in its element, among no items, is no value it reads.
+    void ListSetting(std::function<void(XmlNode root)> read, std::function<void(std::string& buffer)> write,
+                     std::vector<std::string> elements);
     // A comment the editor writes itself: a file that holds it is not said to lose it.
     void KnownComment(std::string text);
     // A check at this point of the order: when `fails` is true the save stops with `message`, and the

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/LargeMemory.h"
+#include "core/blankends.h"
 #include "core/errors.h"
 #include "core/paths.h"
 #include "core/platform.h"
@@ -66,6 +67,22 @@ std::vector<ReadMailbox> ReadMailboxes(const std::vector<XmlNode>& nodes) {
     if (helper) helper->join();
     return read;
 }
+// Why mailbox i cannot join the list: its name is taken. A mailbox without a Name has the default name, which
+// names none in the file: it is named by its place.
+std::string NameTaken(const std::vector<XmlNode>& nodes, const std::vector<ReadMailbox>& read, size_t i) {
+    const std::string& name = read[i].key;
+    if (!nodes[i].FirstChild("Name")) {
+        return "Mailbox " + std::to_string(i + 1) + " has no Name, and a mailbox named \"" + name +
+               "\", the name it is given, is already in the list";
+    }
+    const std::string taken = "A mailbox named \"" + name + "\" is already in the list";
+    for (size_t j = 0; j < i; ++j) {
+        if (read[j].key == name && !nodes[j].FirstChild("Name"))
+            return taken + ": mailbox " + std::to_string(j + 1) +
+                   ", which has no Name and is given that name";
+    }
+    return taken;
+}
 }  // namespace
 
 FileRead MasterConfiguration::Load(const PathContext& paths, IPrompts& prompts) {
@@ -109,6 +126,18 @@ FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {
             changedValues_.push_back(std::move(shown.change));
         }
         CategorizationOverridesFile = ReadNodeText(root, "CategorizationOverridesFile", "");
+        // The main window shows each in a one-line box.
+        for (const auto& [element, value] : {std::pair{"MonitorConfigFile", &MonitorConfigFile},
+                                             {"DispositionTypesFile", &DispositionTypesFile1},
+                                             {"DispositionTypesFile", &DispositionTypesFile2},
+                                             {"CategoryDefinitionsFile", &CategoryDefinitionsFile1},
+                                             {"CategoryDefinitionsFile", &CategoryDefinitionsFile2},
+                                             {"MessageFieldsFile", &MessageFieldsFile1},
+                                             {"MessageFieldsFile", &MessageFieldsFile2},
+                                             {"CategorizationOverridesFile", &CategorizationOverridesFile}}) {
+            if (auto warning = LineBreakInOneLineBox(element, *value, file.path))
+                prompts.Show(std::move(*warning));
+        }
         nodes = SelectNodeList(root, "Mailboxes/Mailbox");
         std::vector<ReadMailbox> read = ReadMailboxes(nodes);
         Mailboxes.Reserve(nodes.size());
@@ -117,12 +146,6 @@ FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {
         for (size_t i = 0; i < read.size(); ++i) {
             ReadMailbox& mailbox = read[i];
             if (mailbox.failure) std::rethrow_exception(mailbox.failure);
-            // One without a Name takes the default name, which names no mailbox of the file.
-            if (Mailboxes.FindShared(mailbox.key) && !nodes[i].FirstChild("Name")) {
-                throw AppError(kErrDuplicateKey, "Mailbox " + std::to_string(i + 1) +
-                                                     " has no Name, and a mailbox named \"" + mailbox.key +
-                                                     "\", the name it is given, is already in the list");
-            }
             for (const std::string& value : mailbox.readAsOther) {
                 changedValues_.push_back("Mailbox \"" + mailbox.key + "\": " + value);
                 if (value == CMailbox::kBlankEndedPassword) {
@@ -136,7 +159,12 @@ FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {
                         .push_back(changedValues_.back());
                 }
             }
-            Mailboxes.Add(std::move(mailbox.record), mailbox.key);
+            try {
+                Mailboxes.Add(std::move(mailbox.record), mailbox.key);
+            } catch (const AppError& taken) {
+                if (taken.number() != kErrDuplicateKey) throw;
+                throw AppError(kErrDuplicateKey, NameTaken(nodes, read, i));
+            }
         }
     });
     const auto say = [&](const std::string& these, const std::string& said,
@@ -149,7 +177,7 @@ FileRead MasterConfiguration::Load(OpenedFile file, IPrompts& prompts) {
         " are not whole numbers: they are shown, and saved, rounded: ", numbers);
     say("These flags of mailboxes", " are neither 0 nor 1: they are shown, and saved, as 1 or 0: ", flags);
     say("The accounts of these mailboxes",
-        " have an empty piece between or after their backslashes: they are shown, and saved, as the Domain, "
+        " have an empty piece (a backslash at either end, or two together): they are shown, and saved, as the Domain, "
         "Username and Mailbox Alias boxes join them: ",
         accounts);
     say("The passwords of these mailboxes",

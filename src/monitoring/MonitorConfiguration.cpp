@@ -100,6 +100,8 @@ FileProblem MonitorConfiguration::Load(const std::string& fullPath, IPrompts& pr
         if (html) {
             html.MarkRead();
             Jmx.HtmlAdaptorPort = ReadNodeText(html, "Parameter", kDefaultHtmlAdaptorPort);
+            if (auto warning = LineBreakInOneLineBox("Html Adaptor Port", Jmx.HtmlAdaptorPort, fullPath_))
+                prompts.Show(std::move(*warning));
         }
         Jmx.MonitorMailboxesWithJMX = flag("MonitorMailboxesWithJMX");
         Jmx.MonitorMailboxThreadsWithJMX = flag("MonitorMailboxThreadsWithJMX");

@@ -239,9 +239,9 @@ TEST(MessagingEditors, CopyToIMAPFolderKeepsThePasswordScrambledAndTheAccountInO
     // An empty piece is joined again otherwise by a save: said as it loads, and counted as a changed value.
     copy.kit.s.prompts.ExpectMessage(
         "The file " + file +
-        " holds the User \"CORP\\jsmith\\\", which has an empty piece between or "
-        "after its backslashes: it is shown, and saved, as the Domain, Username and "
-        "Mailbox Alias boxes join it: \"CORP\\jsmith\\jsmith\"");
+        " holds the User \"CORP\\jsmith\\\", which has an empty piece (a backslash at either end, or two "
+        "together): it is shown, and saved, as the Domain, Username and Mailbox Alias boxes join it: "
+        "\"CORP\\jsmith\\jsmith\"");
     copy.OpenOn("c.copytoimapfolder.xml", DispositionWith("<User>CORP\\jsmith\\</User>"));
     EXPECT_EQ(form.Text("txtDomain") + "|" + form.Text("txtUser") + "|" + form.Text("txtAlias"),
               "CORP|jsmith|");

@@ -207,6 +207,17 @@ TEST(RunSQLEditor, ParametersTheCatalogueDoesNotOfferAreNamedOnceAndDropped) {
                                   "element Disposition/Parameters. Do you want to save anyway?",
                               Answer::No);
     EXPECT_FALSE(form.SaveFile());
+
+    // A field written in the list itself rather than in a Parameter of it: no row shows it.
+    kit.Place("gone.runsql.xml",
+              DispositionWith(
+                  "<ConnectionString>c</ConnectionString><SQL>x</SQL><Parameters>Subject</Parameters>"));
+    kit.s.prompts.ExpectMessage(
+        "The file " + file +
+        " holds what this window does not keep, and a save would leave it out: text in "
+        "Disposition/Parameters, where only elements are read.");
+    form.OpenOn(DetailedFileOf(kit.record));
+    EXPECT_TRUE(form.Items("lstParameters").empty());
 }
 
 // A method the window does not know is named and kept until the user chooses one: written as GET, it would

@@ -103,6 +103,21 @@ TEST_F(MasterFile, AFileThatIsNotWellFormedDropsWhatAnEarlierLoadHeld) {
         "Mailbox Name\", the name it is given, is already in the list (in the file " +
         path + ")");
     LoadText("<ResponseHandler><Mailboxes><Mailbox/><Mailbox/></Mailboxes></ResponseHandler>");
+    prompts.ExpectMessage(
+        "Unexpected error in LoadFile=457:A mailbox named \"Your Mailbox Name\" is already in "
+        "the list: mailbox 1, which has no Name and is given that name (in the file " +
+        path + ")");
+    LoadText(
+        "<ResponseHandler><Mailboxes><Mailbox/><Mailbox><Name>Your Mailbox Name</Name></Mailbox>"
+        "</Mailboxes></ResponseHandler>");
+
+    // A file's name holding a line break, which its box in the main window shows as a blank.
+    prompts.ExpectMessage(
+        "The file " + path +
+        " holds the MessageFieldsFile \"+/system&#10;x.xml\", which holds a line break: its box "
+        "shows a blank for each line break. Saved, edited or not, the value keeps its line "
+        "breaks until those blanks are deleted.");
+    LoadText("<ResponseHandler><MessageFieldsFile>+/system&#10;x.xml</MessageFieldsFile></ResponseHandler>");
 }
 
 // Thousands of mailboxes, each with an element of its own: the load still reads in one pass and the notice

@@ -69,6 +69,13 @@ TEST(MonitorConfigurationFile, SparseFilesTakeDefaultsAndEmptyElementsStayEmpty)
                      "</Monitor></Monitors>"),
               FileProblem::None);
     EXPECT_NE(f.Written().find("<ClassName>a.\nB</ClassName>"), std::string::npos);
+    f.prompts.ExpectMessage(
+        "The file " + f.file() +
+        " holds the Html Adaptor Port \"80&#8232;82\", which holds a line break: its box "
+        "shows a blank for each line break. Saved, edited or not, the value keeps its line "
+        "breaks until those blanks are deleted.");
+    ASSERT_EQ(f.Load(Jmx("<JMXEnabled>0</JMXEnabled>" + Adaptor(kHtmlAdaptorClass, "80&#x2028;82"))),
+              FileProblem::None);
 }
 
 TEST(MonitorConfigurationFile, JmxFlagsAreOnUnlessZeroAndOnlyTheLastHtmlAdaptorCounts) {
