@@ -157,11 +157,12 @@ enum class XmlRefusal {
 // Whether this program refuses such files on purpose (all but kNotWellFormed).
 bool IsDeliberateRefusal(XmlRefusal refusal);
 
-// A configuration file loaded into a document. A file that could not be read as XML leaves no document,
-// so every read takes its default; `wellFormed`, `problem` and `refusal` say why.
+// What a notice or warning of XmlFile says of a save, which holds only for a file the editor writes.
 inline constexpr std::string_view kSaveWritesUtf8 = "; saving it writes UTF-8";
 inline constexpr std::string_view kSaveWritesReplacement = ", and a save writes that character";
 
+// A configuration file loaded into a document. A file that could not be read as XML leaves no document,
+// so every read takes its default; `wellFormed`, `problem` and `refusal` say why.
 struct XmlFile {
     std::unique_ptr<XmlDocument> document;
     bool wellFormed = true;
@@ -171,7 +172,6 @@ struct XmlFile {
     // notice says so).
     bool windows1252 = false;
     // Things worth telling about a file that was read: each completes the sentence "The file <path> ...".
-    // What one says of a save (kSaveWritesUtf8, kSaveWritesReplacement) holds for a file the editor writes.
     std::vector<std::string> notices;
     // The same, for what the server reads as this program does though a save writes it otherwise: told as
     // warnings.

@@ -61,17 +61,19 @@ class CMailbox {
     // or does not fit 32 bits. Returns the numbers read as another ("Threads=2.5 (written as 2)"): a number
     // with a fraction is taken rounded, and a save writes it so.
     std::vector<std::string> readFromNode(XmlNode mailboxNode);
-    // A new record read from one Mailbox element, as readFromNode reads it into a record at its defaults.
-    // `readAsOther` gets "Element=text (written as other)" for each number a save writes otherwise (a
-    // fraction rounded, a flag other than "0" and "1" as one of them; IsFlag tells which; an account with an
-    // empty piece as the parts join again: IsAccount), and
-    // kBlankEndedPassword for a password whose blanks at its ends a reader may drop (see
-    // PasswordHasBlankEnds).
-    // `position`, the element's place among the file's mailboxes from 1, names one without a Name in an
-    // error.
+    // A new record read from one Mailbox element, as readFromNode reads it into a record at its defaults;
+    // `position` (its place among the file's mailboxes, from 1) names one without a Name in an error.
+    // `readAsOther` gets "Element=text (written as other)" for each value a save writes otherwise: a number
+    // with a fraction rounded, a flag other than "0" and "1" as one of them (IsFlag), an account with an
+    // empty piece as its parts join again (IsAccount); and kBlankEndedPassword for a password whose blanks at
+    // its ends a reader may drop (see PasswordHasBlankEnds).
     static std::shared_ptr<CMailbox> FromNode(XmlNode mailboxNode, std::vector<std::string>& readAsOther,
                                               size_t position = 0);
     static constexpr const char* kBlankEndedPassword = "Password (a password with a blank at an end)";
+    // And kUnknownImagePassword for a scrambled password holding characters scrambling never writes (see
+    // PasswordHasUnknownImage).
+    static constexpr const char* kUnknownImagePassword =
+        "Password (a scrambled password with characters scrambling never writes)";
     // Whether such an entry of readAsOther is a flag's.
     static bool IsFlag(std::string_view readAsOther) {
         return readAsOther.starts_with("ExpungeWorkaround=") ||
@@ -79,10 +81,6 @@ class CMailbox {
     }
     // And whether it is the account's: one with an empty piece, joined again otherwise.
     static bool IsAccount(std::string_view readAsOther) { return readAsOther.starts_with("User="); }
-    // And kUnknownImagePassword for a scrambled password holding characters scrambling never writes (see
-    // PasswordHasUnknownImage).
-    static constexpr const char* kUnknownImagePassword =
-        "Password (a scrambled password with characters scrambling never writes)";
     // Appends the Mailbox element at `level`, its children one level deeper; file names are made relative
     // to the master file's folder.
     void writeToString(std::string& buffer, int level, const std::string& masterFilePath,

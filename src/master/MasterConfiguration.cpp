@@ -67,6 +67,7 @@ std::vector<ReadMailbox> ReadMailboxes(const std::vector<XmlNode>& nodes) {
     if (helper) helper->join();
     return read;
 }
+
 // Why mailbox i cannot join the list: its name is taken. A mailbox without a Name has the default name, which
 // names none in the file: it is named by its place.
 std::string NameTaken(const std::vector<XmlNode>& nodes, const std::vector<ReadMailbox>& read, size_t i) {
