@@ -80,11 +80,11 @@ FrmForwardMessage::FrmForwardMessage(Services& services) : FileEditorForm(servic
     SmtpRetriesSetting(*this, Label7);
     // The combined elements are never written: a save turns an older file into the split form. One whose
     // text is no flag is said once, where a split element of its pair takes it.
-    for (const auto& [combined, to, from] :
+    for (const std::array<const char*, 3>& pair :
          {std::array<const char*, 3>{"PreserveAddresses", "PreserveToAddresses", "PreserveFromAddress"},
           {"PreserveEnvelopeAddresses", "PreserveEnvelopeToAddresses", "PreserveEnvelopeFromAddress"}}) {
         CustomSetting(
-            [this, combined, to, from](XmlNode root) {
+            [this, combined = pair[0], to = pair[1], from = pair[2]](XmlNode root) {
                 if (!root || !root.FirstChild(combined) || (root.FirstChild(to) && root.FirstChild(from)))
                     return;
                 const std::string text = ReadNodeText(root, combined, "0");
