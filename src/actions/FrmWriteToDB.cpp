@@ -94,11 +94,9 @@ void FrmWriteToDB::WriteStatement(std::string& buffer) const {
 }
 
 void FrmWriteToDB::NoteFileStatement(XmlNode root) {
-    // Rebuilt as a whole, however often the file holds them: nothing in them is left out unknown.
-    for (const char* element : {"SQL", "Parameters"}) {
-        for (XmlNode node = root.FirstChild(element); node; node = node.NextSibling(element))
-            node.MarkBranchRead();
-    }
+    // Rebuilt at every save from the fields. What is read of them below is what the comparison covers: the
+    // first of each, and each parameter's FieldName and MaxLength. Anything else in them (a second SQL, a
+    // setting of a parameter this editor does not know) stays unread, and is said to be left out.
     const XmlNode sql = SelectSingleNode(root, "SQL");
     const XmlNode parameters = SelectSingleNode(root, "Parameters");
     // A file this editor never saved has neither: the save adds them, changing nothing the server read.
