@@ -33,6 +33,16 @@ std::optional<std::string> CreateTableStatementOf(const std::string& fullPath, c
                       Place::File(fullPath)});
         return std::nullopt;
     }
+    // Nor does it when fields of the file are missing from the window, which the load said: fields the
+    // message fields files do not list, or all of them while one of those files could not be read.
+    if (!editor.dropMessages().empty() || editor.restsOnUnreadCatalogue()) {
+        prompts.Show({MessageKind::Error,
+                      "The file names fields the editor cannot show (see above), so the statement would lack "
+                      "their columns.",
+                      {},
+                      Place::File(fullPath)});
+        return std::nullopt;
+    }
     return editor.CreateTableStatement();
 }
 

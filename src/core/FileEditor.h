@@ -158,6 +158,9 @@ class FileEditorForm : public FileEditorBase {
     // Whether the last LoadFile stopped before reading the file: what it rests on (a catalogue) could not be
     // read, and the load said so.
     bool stoppedBeforeReading() const { return stoppedBeforeReading_; }
+    // Whether the last LoadFile read the file against a catalogue that was not read completely (see
+    // RestsOnUnreadCatalogue): what the file names may be missing from what the window shows.
+    bool restsOnUnreadCatalogue() const { return unreadCatalogue_.has_value(); }
     // Saves the file through the one save sequence (RunSave): the checks building its text, what it would
     // leave out of the file, the changed-on-disk question, the write. With `printed` the text goes there
     // instead, and the window stays as it is.

@@ -126,6 +126,16 @@ TEST_F(SampleTool, SqlPrintsTheCreateTableStatementWithCrLfAndWarnsOnStandardErr
     run = Run({"sql", "--master", "config/master.xml", "config/dispose/support-log.writetodb.xml"});
     EXPECT_NE(run.err.find(kPrefix + writeToDb + ": Unrecognized UseMySQLEscaping=false"), std::string::npos)
         << run.err;
+    // A field no message fields file offers has no row: the statement would lack its column.
+    Edit("dispose/support-log.writetodb.xml", "<Name>Size<", "<Name>Retired<");
+    Edit("dispose/support-log.writetodb.xml", "<MaxLength>100</MaxLength>", "");
+    run = Run({"sql", "--master", "config/master.xml", "config/dispose/support-log.writetodb.xml"});
+    EXPECT_EQ(std::tie(run.status, run.out), std::make_tuple(1, std::string()));
+    EXPECT_NE(run.err.find(kPrefix + writeToDb +
+                           ": The file names fields the editor cannot show (see above), so the statement "
+                           "would lack their columns.\n"),
+              std::string::npos)
+        << run.err;
     Edit("master.xml", "+/systemMessageFields.xml", "+/gone.xml");
     run = Run({"sql", "--master", "config/master.xml", "config/dispose/support-log.writetodb.xml"});
     EXPECT_EQ(run.status, 1);
