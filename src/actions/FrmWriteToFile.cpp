@@ -126,21 +126,7 @@ FrmWriteToFile::FrmWriteToFile(Services& services, const IMasterLinks& master)
             WriteElement(buffer, "BackupInterval", interval, 1);
         },
         {"BackupInterval", "BackupDaily"});
-    CustomSetting(
-        [this](XmlNode root) {
-            const std::string keep = ReadNodeText(root, "BackupFilesToKeep", "");
-            if (keep.empty()) {
-                SetOneLineText(txtLogDaysToBackup, "BackupDaysToKeep",
-                               ReadNodeText(root, "BackupDaysToKeep", "14"));
-            } else {
-                SetOneLineText(txtLogDaysToBackup, "BackupFilesToKeep", keep);
-            }
-        },
-        [this](std::string& buffer) {
-            RefuseBlankEnds("BackupFilesToKeep", Text(txtLogDaysToBackup), txtLogDaysToBackup);
-            WriteElement(buffer, "BackupFilesToKeep", Text(txtLogDaysToBackup), 1);
-        },
-        {"BackupFilesToKeep", "BackupDaysToKeep"});
+    BackupsToKeepSetting("BackupFilesToKeep", "BackupDaysToKeep", txtLogDaysToBackup);
     TrackChanges({txtLogDaysToBackup});
     TextSetting("OutputFileEncoding", txtOutputFileEncoding, "ASCII");
     KeptSetting("TimeZone", "");

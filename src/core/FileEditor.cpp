@@ -382,6 +382,26 @@ void FileEditorForm::TextSetting(const std::string& element, const std::string& 
         });
 }
 
+void FileEditorForm::BackupsToKeepSetting(const std::string& newer, const std::string& older,
+                                          const std::string& textBox) {
+    CustomSetting(
+        [this, newer, older, textBox](XmlNode root) {
+            const XmlNode kept = SelectSingleNode(root, newer);
+            if (const std::string keep = kept ? NodeText(kept) : std::string(); !keep.empty()) {
+                SetOneLineText(textBox, newer, keep);
+            } else if (const XmlNode counted = SelectSingleNode(root, older)) {
+                SetOneLineText(textBox, older, NodeText(counted));
+            } else {
+                SetText(textBox, kept ? "" : "14");
+            }
+        },
+        [this, newer, textBox](std::string& buffer) {
+            RefuseBlankEnds(newer, Text(textBox), textBox);
+            WriteElement(buffer, newer, Text(textBox), 1);
+        },
+        {newer, older});
+}
+
 void FileEditorForm::SetOneLineText(const std::string& textBox, const std::string& element,
                                     const std::string& value) {
     SetText(textBox, value);

@@ -248,6 +248,11 @@ class FileEditorForm : public FileEditorBase {
     // A number box, written as typed after the checks of `rule` (core/numeric's test).
     void NumberSetting(const std::string& element, const std::string& textBox, const std::string& defaultText,
                        NumberRule rule, Track track = Track::Yes);
+    // How many backup files the server keeps: the element `newer`, written as typed from `textBox` (even
+    // empty), and the older `older` it replaces, read but never written. The box shows `newer` when it has a
+    // value, else `older` when the file holds it, else `newer`'s empty text when the file holds that, else
+    // "14": a file holding an empty `newer` alone (as a save of an empty box writes it) reads back empty.
+    void BackupsToKeepSetting(const std::string& newer, const std::string& older, const std::string& textBox);
     // A value with no control: read, kept, and written back unchanged.
     void KeptSetting(const std::string& element, const std::string& defaultText);
     // Anything else: `read` gets the root (null when the file had none), `write` appends lines to the buffer

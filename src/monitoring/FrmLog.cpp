@@ -129,21 +129,8 @@ FrmLog::FrmLog(Services& services) : FileEditorForm(services, Setup()) {
         },
         {"LogBackupInterval", "LogBackupDaily"});
     TrackChanges({txtLogDaysToBackup});
-    CustomSetting(
-        [this](XmlNode root) {
-            // Older files count days to keep rather than files; the newer element wins when it has a value.
-            if (const std::string keep = ReadNodeText(root, "LogBackupFilesToKeep", ""); !keep.empty()) {
-                SetOneLineText(txtLogDaysToBackup, "LogBackupFilesToKeep", keep);
-            } else {
-                SetOneLineText(txtLogDaysToBackup, "LogBackupDaysToKeep",
-                               ReadNodeText(root, "LogBackupDaysToKeep", "14"));
-            }
-        },
-        [this](std::string& buffer) {
-            RefuseBlankEnds("LogBackupFilesToKeep", Text(txtLogDaysToBackup), txtLogDaysToBackup);
-            WriteElement(buffer, "LogBackupFilesToKeep", Text(txtLogDaysToBackup), 1);
-        },
-        {"LogBackupFilesToKeep", "LogBackupDaysToKeep"});
+    // Older files count days to keep rather than files.
+    BackupsToKeepSetting("LogBackupFilesToKeep", "LogBackupDaysToKeep", txtLogDaysToBackup);
     TextSetting("FileEncoding", txtOutputFileEncoding, "ASCII");
 
     OnClick(cmdBrowseLogFile, [this] { BrowseLogFile(); });

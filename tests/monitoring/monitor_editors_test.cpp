@@ -199,6 +199,13 @@ TEST(MonitorFileEditors, EachCheckStopsTheSaveInItsOrderAndWritesNothing) {
     EXPECT_NE(
         SavedBySaveButton(kit, logEditor, log).find("<LogBackupFilesToKeep>many</LogBackupFilesToKeep>"),
         std::string::npos);
+    // Emptied, the count is saved empty and read back so, with no older count to fall back on: a second
+    // save writes the same.
+    logEditor.UserSetText("txtLogDaysToBackup", "");
+    const std::string emptied = SavedBySaveButton(kit, logEditor, log);
+    EXPECT_NE(emptied.find("<LogBackupFilesToKeep></LogBackupFilesToKeep>"), std::string::npos);
+    logEditor.UserClick("cmdReload");
+    EXPECT_EQ(logEditor.Text("txtLogDaysToBackup"), "");
 }
 
 TEST(MonitorFileEditors, AnEntryWithoutFileStartsWithTheChooserAndANewFileHoldsItsRootAlone) {
