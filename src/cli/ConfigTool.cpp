@@ -216,9 +216,10 @@ const std::vector<Command>& Commands() {
          "Usage: postvane-config-tool scramble < PASSWORD\n"
          "\n"
          "Reads one line from standard input and prints the form in which the configuration files store\n"
-         "it as a password. A password with a character that cannot be stored scrambled is refused with\n"
-         "the editor's message and exit status 1, and nothing is printed; so is a standard input that\n"
-         "cannot be read.\n"
+         "it as a password: the Password element's value, which a file's text holds with its &, < and >\n"
+         "written as &amp;, &lt; and &gt;, as any XML writer writes them. A password with a character that\n"
+         "cannot be stored scrambled is refused with the editor's message and exit status 1, and nothing\n"
+         "is printed; so is a standard input that cannot be read.\n"
          "\n"
          "Options:\n"
          "  -h, --help           show this text\n",
@@ -228,7 +229,9 @@ const std::vector<Command>& Commands() {
          "Usage: postvane-config-tool unscramble < STORED\n"
          "\n"
          "Reads one stored password line from standard input and prints it in clear. A line that is not\n"
-         "scrambled is printed as it is.\n"
+         "scrambled is printed as it is. The line is the Password element's value, as an XML reader gives\n"
+         "it; one that holds a reference such as &amp; or &lt; (the file's text copied as it stands) is\n"
+         "said to on standard error, and unscrambled as it is.\n"
          "\n"
          "Options:\n"
          "  -h, --help           show this text\n",
@@ -470,6 +473,17 @@ int RunCommand(const Command& command, const std::vector<std::string>& args, std
         }
         const std::string& line = *read;
         if (name == "unscramble") {
+            // Scrambling writes &, < and >, which a file's text holds as references: a line copied from the
+            // file would give another password. Said, not decoded: the value may hold such letters itself.
+            for (const char* reference : {"&amp;", "&lt;", "&gt;", "&quot;", "&apos;", "&#"}) {
+                if (line.find(reference) == std::string::npos) continue;
+                StreamPrompts(err).Say(
+                    std::string("the line holds \"") + reference +
+                    "\", a reference a file's text holds for a character: unscramble takes "
+                    "the Password element's value, as an XML reader gives it, so a line "
+                    "copied from the file's text gives another password");
+                break;
+            }
             out << UnscramblePassword(line) << "\n";
             return kExitOk;
         }

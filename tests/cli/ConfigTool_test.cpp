@@ -63,6 +63,15 @@ TEST_F(ConfigTool, ScrambleAndUnscrambleOneLine) {
     EXPECT_EQ(Run({"scramble"}).out, "7qhw3pzk\n");
     EXPECT_EQ(Run({"unscramble"}, "7qhw3pzkqj1G)Z\n").out, "s3cret\n");
     EXPECT_EQ(Run({"unscramble"}, "kept in clear").out, "kept in clear\n");
+    // Scrambling writes &, < and >, which a file's text holds as references: the value is what the commands
+    // take and give, and a line that looks copied from the text is said to be one.
+    EXPECT_EQ(Run({"scramble"}, "Correct?\n").out, "7qhw3pzk&_GG)1Z<\n");
+    const ToolRun copied = Run({"unscramble"}, "7qhw3pzk&amp;_GG)1Z&lt;\n");
+    EXPECT_EQ(std::tie(copied.status, copied.err),
+              std::make_tuple(0, Said("the line holds \"&amp;\", a reference a file's text holds for a "
+                                      "character: unscramble takes the Password element's value, as an XML "
+                                      "reader gives it, so a line copied from the file's text gives another "
+                                      "password")));
     // A window stores such a password in clear after the message; asked for the stored form, the tool
     // prints nothing a script could take for it.
     const ToolRun accented = Run({"scramble"}, "caf\xC3\xA9\n");
