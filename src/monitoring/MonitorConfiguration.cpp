@@ -135,8 +135,14 @@ std::optional<std::string> MonitorConfiguration::WriteText(IPrompts& prompts) co
             return std::nullopt;
         }
     }
-    // Read back trimmed of blanks, so refused with them, JMX on or off.
+    // Read back trimmed of blanks, so refused with them, JMX on or off. With JMX off its box takes no typing:
+    // the message says how to reach it.
     if (auto fault = BlankEndsFault("Html Adaptor Port", Jmx.HtmlAdaptorPort, "the file " + fullPath_, {})) {
+        if (!Jmx.Enabled) {
+            fault->text.pop_back();
+            fault->text +=
+                ": the box takes typing while \"Use JMX for monitoring and management\" is ticked.";
+        }
         prompts.Show(*fault);
         return std::nullopt;
     }

@@ -63,6 +63,15 @@ TEST(MonitorWindow, LoadingShowsTheListAndJmxAndASaveWritesEveryElementBack) {
     kit.Open();
     form.UserSetText("txtHtmlAdaptorPort", "1");
     EXPECT_TRUE(form.changed());
+    // A blank at an end of the port is refused, JMX on or off; with JMX off its box takes no typing, and the
+    // message says how to reach it.
+    form.UserSetText("txtHtmlAdaptorPort", " 8083");
+    form.UserClick("chkJmxEnabled");
+    kit.s.prompts.ExpectMessage(
+        "The Html Adaptor Port \" 8083\" begins or ends with a blank, which the file " + kit.file() +
+        " does not keep: it would read back as \"8083\". Remove the blank: the box "
+        "takes typing while \"Use JMX for monitoring and management\" is ticked.");
+    EXPECT_FALSE(form.SaveFile());
 
     // Loaded again and saved, every element comes back byte for byte.
     kit.Open();
