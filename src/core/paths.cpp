@@ -37,6 +37,17 @@ std::string CollapsedFolder(const std::string& folder) {
     return collapsed;
 }
 
+// `folder` without ".." and doubled slashes, where the system agrees that it names the same folder (after a
+// link, "link/.." is the link's target's parent, which the plain name is not); "" otherwise, or when the
+// collapsed name is plain already.
+std::string PlainFolder(const std::string& folder, const std::string& collapsed) {
+    std::string plain = std::filesystem::path(collapsed).lexically_normal().string();
+    while (plain.size() > 1 && plain.back() == '/') plain.pop_back();
+    if (plain == collapsed) return {};
+    std::error_code error;
+    return std::filesystem::equivalent(plain, folder, error) ? plain : std::string();
+}
+
 // Replaces `prefix` by `replacement` only where it starts the path and ends at a folder boundary,
 // comparing letters the way the platform compares file names.
 bool ReplaceLeadingFolder(std::string& path, const std::string& prefix, const std::string& replacement) {
@@ -101,10 +112,12 @@ std::string FolderOfFile(const std::string& file) {
 
 const PathContext::Referring& PathContext::Describe(const std::string& referringFile) const {
     if (pinned_ && pinned_->file == referringFile) return *pinned_;
-    asked_ = Referring{referringFile, platform::FileExists(referringFile), std::string(), std::string()};
+    asked_ = Referring{referringFile, platform::FileExists(referringFile), std::string(), std::string(),
+                       std::string()};
     if (asked_.exists) {
         asked_.folder = FolderOfFile(referringFile);
         asked_.collapsedFolder = CollapsedFolder(asked_.folder);
+        asked_.plainFolder = PlainFolder(asked_.folder, asked_.collapsedFolder);
     }
     return asked_;
 }
@@ -124,6 +137,7 @@ ReferringFileScope::ReferringFileScope(const PathContext& paths, const std::stri
     referring.exists = true;
     referring.folder = FolderOfFile(file);
     referring.collapsedFolder = CollapsedFolder(referring.folder);
+    referring.plainFolder = PlainFolder(referring.folder, referring.collapsedFolder);
 }
 
 ReferringFileScope::~ReferringFileScope() {
@@ -156,7 +170,8 @@ std::string PathContext::MakeStoredPath(bool useReferring, const std::string& ch
         if (referringFile.empty()) return p;
         const Referring& referring = Describe(referringFile);
         if (referring.exists && !referring.folder.empty() &&
-            ReplaceLeadingFolder(r, referring.collapsedFolder, "+"))
+            (ReplaceLeadingFolder(r, referring.collapsedFolder, "+") ||
+             ReplaceLeadingFolder(r, referring.plainFolder, "+")))
             return r;
     }
     // Not below the referring folder: below the program's, whatever the names hold (a "+" in a folder's

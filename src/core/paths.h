@@ -43,6 +43,9 @@ class PathContext {
         bool exists = false;
         std::string folder;
         std::string collapsedFolder;  // folder with "/./" collapsed, as stored paths are compared with it
+        // The same folder spelled plainly, where its name holds ".." or "//" and the system says both names
+        // are one folder: a file dialog gives chosen paths so. Empty otherwise.
+        std::string plainFolder;
     };
     // `folder` (a name the system gave, kept as it is) followed by a stored name, made absolute.
     std::string Absolute(const std::string& folder, const std::string& storedPath) const;

@@ -67,6 +67,16 @@ TEST_F(PathsFixture, StoredFormReplacesOnlyALeadingWholeFolderSpeltAlikeThenTheP
     EXPECT_EQ(paths.MakeStoredPath(true, upper + "/a.xml", master), upper + "/a.xml");
     // "resave ./master.xml" hands the editor "<cwd>/./master.xml"; its own files must stay "+".
     EXPECT_EQ(paths.MakeStoredPath(true, cfg + "/sub/a.xml", cfg + "/./master.xml"), "+/sub/a.xml");
+    // Nor does a master opened as "work/../cfg/master.xml" or "…//master.xml" lose its folder to the plain
+    // paths a file dialog gives; after a link, ".." names the link's target's parent, which is another
+    // folder.
+    std::filesystem::create_directories(temp / "work/deep");
+    WriteFile(temp / "work/master.xml", "<ResponseHandler/>");
+    EXPECT_EQ(paths.MakeStoredPath(true, cfg + "/sub/a.xml", temp / "work/../cfg/master.xml"), "+/sub/a.xml");
+    EXPECT_EQ(paths.MakeStoredPath(true, cfg + "/sub/a.xml", cfg + "//master.xml"), "+/sub/a.xml");
+    std::filesystem::create_directory_symlink(temp / "work/deep", temp / "link");
+    EXPECT_EQ(paths.MakeStoredPath(true, temp / "cfg/a.xml", temp / "link/../master.xml"),
+              temp / "cfg/a.xml");
 
     // Outside the referring folder: "./" below the program directory, or else absolute.
     EXPECT_EQ(paths.MakeStoredPath(false, "config/master.xml", ""), "./config/master.xml");
