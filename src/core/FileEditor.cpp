@@ -70,6 +70,9 @@ void FileEditorBase::OpenOn(FileReference record) {
 
 void FileEditorBase::OpenFile(const std::string& fullPath) {
     fullPath_ = fullPath;
+    // No record names the file, so none could be told of another: the window edits this file only.
+    SetEnabled(cmdBrowseConfig, false);
+    mutableControl(txtFileName).readOnly = true;
     SetText(txtFileName, fullPath);
     MarkLoaded();
     OpenedOnFile();

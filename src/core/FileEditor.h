@@ -75,7 +75,8 @@ class FileEditorBase : public Form {
     // Keeps the record, shows its file name, and opens that file, or starts by choosing one when the record
     // names none.
     virtual void OpenOn(FileReference record);
-    // Opens the file at `fullPath` for a run without a record (the tool's resave and check).
+    // Opens the file at `fullPath` for a run without a record (the tool's resave and check, the Overview):
+    // the file name is fixed, "..." disabled.
     void OpenFile(const std::string& fullPath);
     // The full path of the file: the path OpenFile was given, else the file name box (a stored name) resolved
     // against the referring file.

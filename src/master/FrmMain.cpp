@@ -11,6 +11,7 @@
 #include "core/filechoice.h"
 #include "core/platform.h"
 #include "core/xml.h"
+#include "dispositions/FrmCustom.h"
 #include "dispositions/FrmDispositions.h"
 #include "mailbox/CMailbox.h"
 #include "mailbox/FrmMailbox.h"
@@ -929,9 +930,17 @@ std::string FrmMain::OpenFromOverview(const GraphNode& node) {
             const EditorRegistration* editor = services_.editors.Find(
                 node.kind == GraphNodeKind::DetailedFile ? EditorFamily::Disposition : EditorFamily::Monitor,
                 node.type);
-            if (!editor || !editor->make) break;
-            const std::unique_ptr<FileEditorForm> form = editor->OpenOnFile(services_, *this, node.path);
-            if (!form->IsClosed()) services_.windows.ShowModal(*form);
+            if (editor && editor->make) {
+                const std::unique_ptr<FileEditorForm> form = editor->OpenOnFile(services_, *this, node.path);
+                if (!form->IsClosed()) services_.windows.ShowModal(*form);
+                return {};
+            }
+            // A type the types files give a detailed file with no editor of its own: the window that names
+            // it and opens it in a text editor, as the dispositions window opens it.
+            if (node.kind != GraphNodeKind::DetailedFile) break;
+            FrmCustom custom(services_);
+            custom.OpenFile(node.path);
+            if (!custom.IsClosed()) services_.windows.ShowModal(custom);
             return {};
         }
         case GraphNodeKind::Master:

@@ -43,6 +43,10 @@ TEST(Overview, DoubleClickingANodeOpensTheEditorOfItsFile) {
         const QPoint centre = view->nodeCentre(detailed);
         EXPECT_EQ(view->nodeAt(centre), detailed);
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, centre);
+        // A type with no editor of its own opens the window that names its file, as the dispositions window
+        // opens it.
+        view->setCurrent(NodeNamed(overview, "+/dispose/archive.customdisposition.xml"));
+        QTest::keyClick(view, Qt::Key_Return);
 
         view->setCurrent(NodeNamed(overview, "Support"));
         QTest::keyClick(view, Qt::Key_Return);
@@ -51,8 +55,17 @@ TEST(Overview, DoubleClickingANodeOpensTheEditorOfItsFile) {
         overview.UserClick("cmdEscape");
     });
     std::string forwardFile;
+    std::string customFile;
+    // Opened on a file no record names: that file only, with no "..." to choose another that nothing would
+    // take.
     s.windows.Expect("frmForwardMessage", [&](Form& editor) {
         forwardFile = editor.Text("txtFileName");
+        EXPECT_FALSE(editor.Enabled("cmdBrowseConfig"));
+        editor.Close();
+    });
+    s.windows.Expect("frmCustom", [&](Form& editor) {
+        customFile = editor.Text("txtFileName");
+        EXPECT_FALSE(editor.Enabled("cmdBrowseConfig"));
         editor.Close();
     });
     s.windows.Expect("frmMailbox", [](Form& editor) {
@@ -61,9 +74,12 @@ TEST(Overview, DoubleClickingANodeOpensTheEditorOfItsFile) {
     });
     s.prompts.ExpectMessage("Saved");
     Click(shown.window, "cmdOverview");
-    EXPECT_EQ(s.windows.shown, (std::vector<std::string>{"frmOverview", "frmForwardMessage", "frmMailbox"}));
+    EXPECT_EQ(s.windows.shown,
+              (std::vector<std::string>{"frmOverview", "frmForwardMessage", "frmCustom", "frmMailbox"}));
     EXPECT_EQ(drawnCaption, "Overview of the installation");
-    EXPECT_EQ(forwardFile, sample.file("dispose/helpdesk.forward.xml"));
+    EXPECT_EQ(std::tie(forwardFile, customFile),
+              std::make_tuple(sample.file("dispose/helpdesk.forward.xml"),
+                              sample.file("dispose/archive.customdisposition.xml")));
 }
 
 TEST(Overview, ANodeChosenWhileTheDrawingIsLaidOutIsListedInViewAndStaysChosen) {
