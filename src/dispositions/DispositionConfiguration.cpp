@@ -96,6 +96,20 @@ void LayOutCategories(DispositionCatalogues& read) {
     }
 }
 
+// The disposition types of the master's two files, and the names of those not read completely. False when the
+// first, without which the file is not opened, could not be read: the second is then not read.
+bool ReadTypes(const IMasterLinks& master, const std::string& masterFilePath, const PathContext& paths,
+               IPrompts& prompts, CDispositionTypes& types, std::vector<std::string>& unread) {
+    using Read = CDispositionTypes::FileRead;
+    const Read first = types.LoadFromFile(master.DispositionTypesFile(1), masterFilePath, paths, prompts);
+    if (first == Read::Incomplete) unread.push_back(master.DispositionTypesFile(1));
+    if (first != Read::Complete && first != Read::Incomplete) return false;
+    const Read second = types.LoadFromFile(master.DispositionTypesFile(2), masterFilePath, paths, prompts);
+    if (second == Read::Unread || second == Read::Incomplete)
+        unread.push_back(master.DispositionTypesFile(2));
+    return true;
+}
+
 // The catalogues, with what reading them said, for the load to show.
 DispositionCatalogues ReadCatalogues(const IMasterLinks& master, const std::string& masterFilePath,
                                      const PathContext& paths) {
@@ -106,17 +120,7 @@ DispositionCatalogues ReadCatalogues(const IMasterLinks& master, const std::stri
         read.categoryFiles[which - 1] =
             paths.ResolvePath(master.FullPathToMasterConfig(), master.CategoryDefinitionsFile(which));
     }
-    using Read = CDispositionTypes::FileRead;
-    const Read first = read.types.LoadFromFile(master.DispositionTypesFile(1), masterFilePath, paths, said);
-    read.typesRead = first == Read::Complete || first == Read::Incomplete;
-    if (first == Read::Incomplete) read.unreadTypesFiles.push_back(master.DispositionTypesFile(1));
-    if (read.typesRead) {
-        const Read second =
-            read.types.LoadFromFile(master.DispositionTypesFile(2), masterFilePath, paths, said);
-        if (second == Read::Unread || second == Read::Incomplete) {
-            read.unreadTypesFiles.push_back(master.DispositionTypesFile(2));
-        }
-    }
+    read.typesRead = ReadTypes(master, masterFilePath, paths, said, read.types, read.unreadTypesFiles);
     read.messages = std::move(said.messages);
     LayOutCategories(read);
     return read;
@@ -162,7 +166,7 @@ DispositionConfiguration::LoadResult DispositionConfiguration::LoadAt(
     unloadedCategories_.clear();
     emptyUnloadedCategories_.clear();
     notKept_.reset();
-    admittedTypes_.clear();
+    typesNow_.reset();
     // The records of the last load are loaded again in place by BuildCategories, and dropped on any way out
     // before it.
     std::vector<CCatDispositions> previous = std::move(categories_);
@@ -194,6 +198,14 @@ DispositionConfiguration::LoadResult DispositionConfiguration::LoadAt(
     notKept_ = NotKept(file, prompts);
     result.opened = true;
     return result;
+}
+
+void DispositionConfiguration::ReadTypesAgain(const IMasterLinks& master, const std::string& masterFilePath,
+                                              const PathContext& paths) {
+    RecordingPrompts quiet;
+    CDispositionTypes types;
+    std::vector<std::string> unread;
+    if (ReadTypes(master, masterFilePath, paths, quiet, types, unread)) typesNow_ = std::move(types);
 }
 
 void DispositionConfiguration::BuildCategories(const OpenedFile& file, IPrompts& prompts) {
@@ -445,10 +457,7 @@ bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts
                     return false;
                 }
                 element("Type", disposition.Type, 3);
-                const auto admitted = admittedTypes_.find(disposition.Type);
-                const std::optional<bool> requiresFile = admitted != admittedTypes_.end()
-                                                             ? admitted->second
-                                                             : Types().RequiresDetailedFile(disposition.Type);
+                const std::optional<bool> requiresFile = Types().RequiresDetailedFile(disposition.Type);
                 if (!requiresFile) {
                     throw AppError(kErrKeyNotFound, "The disposition type \"" + disposition.Type +
                                                         "\" of category " + category.CategoryName +

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "core/ConfigFile.h"
@@ -100,11 +101,14 @@ class DispositionConfiguration {
     // The category definitions files (as the master names them) that could not be read: while there are
     // any, categories of this file may be missing from the collection, and a save would drop them.
     const std::vector<std::string>& UnreadCatalogues() const { return catalogues().unreadCategoryFiles; }
-    const CDispositionTypes& Types() const { return catalogues().types; }
-    // A type as the types files have it now, read again since the load (the chooser and the dispatch read
-    // them afresh): one added to them meanwhile and chosen, or whose detailed-file flag changed. The save
-    // judges it so, as check of the saved file will.
-    void AdmitType(const std::string& name, bool requiresFile) { admittedTypes_[name] = requiresFile; }
+    // The disposition types the save judges the dispositions by: those the load read, or ReadTypesAgain's.
+    const CDispositionTypes& Types() const { return typesNow_ ? *typesNow_ : catalogues().types; }
+    // Reads the disposition types files of `master` again, quietly (what they hold was said at the load), for
+    // a save after the user may have changed them: a type added to them meanwhile, taken out of them, or
+    // whose detailed-file flag changed, is then judged as they have it, as check of the saved file will judge
+    // it. While the first file cannot be read, the types of the load stand.
+    void ReadTypesAgain(const IMasterLinks& master, const std::string& masterFilePath,
+                        const PathContext& paths);
     // Whether every file the dispositions of the file name is known from the collection: not while a
     // category definitions file could not be read or the file holds categories no catalogue defines (their
     // dispositions, which the server still reads, are not loaded), nor while a disposition types file could
@@ -175,8 +179,8 @@ class DispositionConfiguration {
     // element holding only blanks).
     std::vector<std::string> unloadedCategories_;
     std::vector<std::string> emptyUnloadedCategories_;
-    std::optional<Loss> notKept_;                          // what the last load left unread
-    std::unordered_map<std::string, bool> admittedTypes_;  // AdmitType
+    std::optional<Loss> notKept_;                // what the last load left unread
+    std::optional<CDispositionTypes> typesNow_;  // ReadTypesAgain
     std::vector<CCatDispositions> categories_;
 };
 

@@ -45,18 +45,18 @@ CDispositionTypes ReadDispositionTypes(const IMasterLinks& master, const PathCon
     return types;
 }
 
-std::optional<bool> OpenDispositionEditor(Services& services, const IMasterLinks& master,
-                                          CCatDisposition& disposition, const std::string& typeName) {
+void OpenDispositionEditor(Services& services, const IMasterLinks& master, CCatDisposition& disposition,
+                           const std::string& typeName) {
     const std::string type = typeName == kUseRecordType ? disposition.Type : typeName;
     if (type.empty()) {
         services.prompts.ShowMessage("Please select a disposition type");
-        return std::nullopt;
+        return;
     }
     if (const EditorRegistration* editor = services.editors.Find(EditorFamily::Disposition, type)) {
         // The type is set before the editor opens, so it stays even when the editor is closed unsaved.
         disposition.Type = type;
         ShowEditor(*editor, services, master, DetailedFileOf(disposition));
-        return std::nullopt;
+        return;
     }
     const CDispositionTypes types = ReadDispositionTypes(master, services.paths, services.prompts);
     const std::optional<bool> requiresFile = types.RequiresDetailedFile(type);
@@ -64,7 +64,7 @@ std::optional<bool> OpenDispositionEditor(Services& services, const IMasterLinks
         // A type written by hand that no catalogue knows: the disposition stays as it is.
         services.prompts.ShowMessage("The disposition type \"" + type +
                                      "\" is not in the disposition types files, so it cannot be edited");
-        return std::nullopt;
+        return;
     }
     if (*requiresFile) {
         disposition.Type = type;
@@ -77,7 +77,6 @@ std::optional<bool> OpenDispositionEditor(Services& services, const IMasterLinks
     } else {
         services.prompts.ShowMessage("There is no config file to edit for \"" + type + "\" types");
     }
-    return requiresFile;
 }
 
 }  // namespace pv

@@ -29,9 +29,8 @@ CDispositionTypes ReadDispositionTypes(const IMasterLinks& master, const PathCon
 // Opens the editor of `typeName` ("missing": the record's own type) on the record and returns when it has
 // closed; the caller then reads the record's Changed. A type with an editor of its own (Services::editors)
 // opens that; another type the disposition types files say has a detailed file opens the custom editor
-// (FrmCustom); one without a file is set at once. For such a type it gives whether it has a detailed file as
-// the types files have it now (they are read afresh), nullopt when they were not asked.
-std::optional<bool> OpenDispositionEditor(Services& services, const IMasterLinks& master,
-                                          CCatDisposition& disposition, const std::string& typeName);
+// (FrmCustom); one without a file is set at once.
+void OpenDispositionEditor(Services& services, const IMasterLinks& master, CCatDisposition& disposition,
+                           const std::string& typeName);
 
 }  // namespace pv

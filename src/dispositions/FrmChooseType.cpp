@@ -48,13 +48,12 @@ void FrmChooseType::Go() {
     Close();
 }
 
-std::optional<bool> FrmChooseType::ChooseAndOpen(Services& services, const IMasterLinks& master,
-                                                 CCatDisposition& disposition) {
+void FrmChooseType::ChooseAndOpen(Services& services, const IMasterLinks& master,
+                                  CCatDisposition& disposition) {
     FrmChooseType chooser(services, master);
-    if (!chooser.PassDispositionObject(disposition)) return std::nullopt;
+    if (!chooser.PassDispositionObject(disposition)) return;
     services.windows.ShowModal(chooser);
-    if (chooser.Chosen().empty()) return std::nullopt;
-    return OpenDispositionEditor(services, master, disposition, chooser.Chosen());
+    if (!chooser.Chosen().empty()) OpenDispositionEditor(services, master, disposition, chooser.Chosen());
 }
 
 }  // namespace pv

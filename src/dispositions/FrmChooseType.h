@@ -1,5 +1,4 @@
 #pragma once
-#include <optional>
 #include <string>
 
 #include "core/form.h"
@@ -17,10 +16,8 @@ class FrmChooseType : public Form {
 
     // Shows the chooser for `disposition`, and once it has closed, opens the editor of the chosen type over
     // the window below: the chooser never stays behind an editor, so that closing the editor gives the
-    // keyboard back to the window the user came from. Throws what opening the editor throws. Gives what
-    // OpenDispositionEditor gives.
-    static std::optional<bool> ChooseAndOpen(Services& services, const IMasterLinks& master,
-                                             CCatDisposition& disposition);
+    // keyboard back to the window the user came from. Throws what opening the editor throws.
+    static void ChooseAndOpen(Services& services, const IMasterLinks& master, CCatDisposition& disposition);
 
     // Keeps the new record and lists the types. False when the dialog closed at once because the first
     // disposition types file could not be loaded: the caller then does not show it.

@@ -172,11 +172,9 @@ void FrmDispositions::Add() {
     try {
         CCatDisposition disposition;
         disposition.DispositionFilePath = configuration_.FullPath();
-        const std::optional<bool> requiresFile =
-            FrmChooseType::ChooseAndOpen(services_, master_, disposition);
+        FrmChooseType::ChooseAndOpen(services_, master_, disposition);
         // Only a record that a detailed editor (or the dispatch) stored something into is kept.
         if (!disposition.Changed) return;
-        AdmitType(disposition.Type, requiresFile);
         std::vector<CCatDisposition> before = Current();
         Current().push_back(std::move(disposition));
         setChanged(true);
@@ -185,15 +183,6 @@ void FrmDispositions::Add() {
     } catch (const AppError& error) {
         services_.prompts.ShowMessage(FormatError("Error adding=", error));
     }
-}
-
-void FrmDispositions::AdmitType(const std::string& type, std::optional<bool> read) {
-    if (!read && !configuration_.Types().Contains(type)) {
-        // Quietly: what the files hold was said as the window opened, and the chooser said it again.
-        RecordingPrompts quiet;
-        read = ReadDispositionTypes(master_, services_.paths, quiet).RequiresDetailedFile(type);
-    }
-    if (read) configuration_.AdmitType(type, *read);
 }
 
 void FrmDispositions::Edit() {
@@ -206,9 +195,7 @@ void FrmDispositions::Edit() {
     const bool markedBefore = disposition.Changed;
     disposition.Changed = false;
     try {
-        const std::optional<bool> requiresFile =
-            OpenDispositionEditor(services_, master_, disposition, kUseRecordType);
-        if (disposition.Changed) AdmitType(disposition.Type, requiresFile);
+        OpenDispositionEditor(services_, master_, disposition, kUseRecordType);
     } catch (const AppError& error) {
         services_.prompts.ShowMessage(FormatError("Error editing=", error));
     }
@@ -279,6 +266,8 @@ void FrmDispositions::ShowDispositions(size_t category, int line) {
 }
 
 bool FrmDispositions::SaveDispositionFile() {
+    // The user may have changed the types files while the window was open (the chooser reads them afresh).
+    configuration_.ReadTypesAgain(master_, masterFilePath_, services_.paths);
     FileSave save = configuration_.Saving(services_.paths, services_.prompts);
     save.disk = &disk_;
     save.backup = EditorBackups(services_.settings);

@@ -54,10 +54,6 @@ class FrmDispositions : public Form {
     int SelectedDisposition();
     void Add();
     void Edit();
-    // The save judges the type of a disposition just added or edited as the types files have it now (see
-    // DispositionConfiguration::AdmitType): as the dispatch read them (`read`), or, for a type with an
-    // editor of its own that the window's catalogue lacks, as read here.
-    void AdmitType(const std::string& type, std::optional<bool> read);
     void Delete();
     void Move(int step);
     void UseParent();

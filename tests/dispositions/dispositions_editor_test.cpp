@@ -228,17 +228,24 @@ TEST(DispositionsEditor, AnUnknownTypeIsLeftAsItIsAndAFailedSaveKeepsTheWindowOp
     EXPECT_EQ(ReadFile(e.file()), before);
 }
 
-// The chooser reads the types files afresh: a type added to them while the window is open can be chosen, and
-// the save judges it as they now have it, as check of the saved file will, instead of refusing it for good.
-TEST(DispositionsEditor, TypesAddedToTheTypesFilesWhileTheWindowIsOpenAreSaved) {
+// The chooser reads the types files afresh, and so does every save: a type added to them while the window is
+// open can be chosen, and each type is judged as they have it at the save, as check of the saved file will
+// judge it, instead of as they had it when the window opened.
+TEST(DispositionsEditor, TheSaveJudgesTypesAsTheTypesFilesHaveThemNow) {
     Editor e;
     // ForwardMessage, whose editor is its own, is taken out of the types file as the window opens, and put
-    // back after Quarantine, which needs no file.
+    // back after Quarantine, which needs no file. Spam's first disposition is of a type no types file lists
+    // yet, and Junk's an Archive without a file, which Archive needs as the window opens.
     const std::string types = e.dir / "dispositionTypes.xml";
     const std::string forward = "<DispositionType><Name>ForwardMessage</Name></DispositionType>";
     std::string text = ReadFile(types);
     text.erase(text.find(forward), forward.size());
     WriteFile(types, text);
+    std::string dispositions = ReadFile(e.file());
+    dispositions.replace(dispositions.find("DoNothing"), 9, "Frobnicate");
+    dispositions.insert(dispositions.find("</Dispositions>"),
+                        "<Junk><Disposition><Type>Archive</Type></Disposition></Junk>");
+    WriteFile(e.file(), dispositions);
     ASSERT_TRUE(e.Load());
     text.insert(text.find("</DispositionTypes>"),
                 "<DispositionType><Name>Quarantine</Name><DetailedDispositionFile>0</DetailedDispositionFile>"
@@ -251,17 +258,40 @@ TEST(DispositionsEditor, TypesAddedToTheTypesFilesWhileTheWindowIsOpenAreSaved) 
     e.ExpectChooser(4);
     e.s.windows.Expect("frmForwardMessage", test::StoresFile("+/dispose/fwd.forwardmessage.xml"));
     e.form.UserClick("cmdAdd");
-    EXPECT_EQ(e.Dispositions(), (Lines{"(Quarantine) ", kFwd}));
+    EXPECT_EQ(e.Dispositions(), (Lines{"(Archive) ", "(Quarantine) ", kFwd}));
+
+    e.s.prompts.ExpectMessage(
+        "Error saving=5:The disposition type \"Frobnicate\" of category Spam is not in the disposition types "
+        "files");
+    e.form.UserClick("cmdSave");
+    EXPECT_FALSE(e.form.IsClosed());
+    text.insert(text.find("</DispositionTypes>"),
+                "<DispositionType><Name>Frobnicate</Name><DetailedDispositionFile>0</DetailedDispositionFile>"
+                "</DispositionType>");
+    WriteFile(types, text);
+    e.s.prompts.ExpectMessage(
+        "Detailed disposition file is missing or incorrect for at least one disposition in the Junk "
+        "category, File=");
+    e.form.UserClick("cmdSave");
+    EXPECT_FALSE(e.form.IsClosed());
+    const std::string archive = "<Name>Archive</Name><DetailedDispositionFile>yes";
+    text.replace(text.find(archive), archive.size(), "<Name>Archive</Name><DetailedDispositionFile>0");
+    WriteFile(types, text);
     e.ExpectRetiredDropped();
     e.s.prompts.ExpectMessage("Saved");
     e.form.UserClick("cmdSave");
     EXPECT_TRUE(e.form.IsClosed());
-    EXPECT_NE(
-        ReadFile(e.file()).find(CrLf({"\t<Junk>", "\t\t<Disposition>", "\t\t\t<Type>Quarantine</Type>",
-                                      "\t\t\t<DetailedDispositionFile></DetailedDispositionFile>",
-                                      "\t\t\t<DirectoryForErrors></DirectoryForErrors>", "\t\t</Disposition>",
-                                      "\t\t<Disposition>", "\t\t\t<Type>ForwardMessage</Type>"})),
-        std::string::npos);
+    const std::string saved = ReadFile(e.file());
+    EXPECT_NE(saved.find(CrLf({"\t<Spam>", "\t\t<Disposition>", "\t\t\t<Type>Frobnicate</Type>"})),
+              std::string::npos);
+    EXPECT_NE(saved.find(CrLf({"\t<Junk>", "\t\t<Disposition>", "\t\t\t<Type>Archive</Type>",
+                               "\t\t\t<DetailedDispositionFile></DetailedDispositionFile>",
+                               "\t\t\t<DirectoryForErrors></DirectoryForErrors>", "\t\t</Disposition>",
+                               "\t\t<Disposition>", "\t\t\t<Type>Quarantine</Type>",
+                               "\t\t\t<DetailedDispositionFile></DetailedDispositionFile>",
+                               "\t\t\t<DirectoryForErrors></DirectoryForErrors>", "\t\t</Disposition>",
+                               "\t\t<Disposition>", "\t\t\t<Type>ForwardMessage</Type>"})),
+              std::string::npos);
 }
 
 TEST(DispositionsEditor, DoesNotOpenWithoutTheFirstTypesFileNorOnAFileItCannotRead) {
