@@ -34,6 +34,36 @@ std::string NameList(const std::vector<std::string>& names) {
     return text;
 }
 
+// Why a save refuses `names`, categories that the category definitions file `definedIn` defines and that no
+// element of a disposition file can carry. A refusal of this file's save; the words name the catalogue to
+// mend, and for a single name the colon when it is the only fault, since such a name is one. The place is the
+// catalogue, where the fault lies: check says it there once, however many disposition files it stops.
+Message UnsaveableNames(const std::vector<std::string>& names, const std::string& definedIn) {
+    const std::string correct = " in the category definitions file" +
+                                (definedIn.empty() ? "" : " " + definedIn) + "; nothing was written.";
+    if (names.size() > 1) {
+        return {
+            MessageKind::Error,
+            "The categories " + NameList(names) +
+                " cannot be saved: their names are not valid XML element names, or hold a colon, which the "
+                "category's element in this file cannot safely carry. Correct them" +
+                correct,
+            {},
+            Place::File(definedIn)};
+    }
+    std::string withoutColons = names.front();
+    std::replace(withoutColons.begin(), withoutColons.end(), ':', '_');
+    const std::string why =
+        IsXmlElementName(withoutColons)
+            ? "its name holds a colon, which the category's element in this file cannot safely carry (an "
+              "XML reader that knows namespaces takes the part before it as an undeclared prefix)"
+            : "its name is not a valid XML element name";
+    return {MessageKind::Error,
+            "The category \"" + names.front() + "\" cannot be saved: " + why + ". Correct it" + correct,
+            {},
+            Place::File(definedIn)};
+}
+
 }  // namespace
 
 DispositionConfiguration::LoadResult DispositionConfiguration::Load(const std::string& fileName,
@@ -248,14 +278,13 @@ void DispositionConfiguration::BuildCategories(const OpenedFile& file, IPrompts&
     }
     // Told at once, before any edit: no disposition file can be saved while the catalogue holds them.
     // The names were judged once, as the catalogues were laid out.
-    if (const std::vector<std::string>& unsaveable = layout.unsaveable; !unsaveable.empty()) {
-        const std::string definedIn = DefinitionFile(unsaveable.front());
+    for (const auto& [definedIn, names] : ByDefinitionFile(layout.unsaveable)) {
         prompts.Show({MessageKind::Warning,
                       "These categories of the category definitions file" +
                           (definedIn.empty() ? std::string() : " " + definedIn) +
                           " cannot be written into a disposition file, as their names are not valid XML "
                           "element names (or hold a colon): " +
-                          NameList(unsaveable) +
+                          NameList(names) +
                           ". No disposition file can be saved until they are corrected there.",
                       {},
                       Place::File(definedIn)});
@@ -396,20 +425,12 @@ bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts
             for (const CCatDispositions& category : categories_) dispositions += category.Dispositions.size();
             text->reserve(64 + categories_.size() * 40 + dispositions * 256);
         }
-        // Several names no element can carry are named at once, so that one correction of the catalogue
-        // is enough; a single one is named below, with why.
+        // Several names no element can carry are named at once, those of each catalogue file together, so
+        // that one correction of each file is enough; a single one is named below, in its place.
         const std::vector<std::string> unsaveable = UnsaveableCategories();
         if (unsaveable.size() > 1) {
-            const std::string definedIn = DefinitionFile(unsaveable.front());
-            prompts.Show(
-                {MessageKind::Error,
-                 "The categories " + NameList(unsaveable) +
-                     " cannot be saved: their names are not valid XML element names, or hold a colon, "
-                     "which the category's element in this file cannot safely carry. Correct them in "
-                     "the category definitions file" +
-                     (definedIn.empty() ? "" : " " + definedIn) + "; nothing was written.",
-                 {},
-                 Place::File(definedIn)});
+            for (const auto& [definedIn, names] : ByDefinitionFile(unsaveable))
+                prompts.Show(UnsaveableNames(names, definedIn));
             return false;
         }
         open(kRootElement, 0);
@@ -428,24 +449,7 @@ bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts
             // read the file at all. A colon the server's reader would take, but other XML tools and readers
             // that know namespaces take a prefix there, which the file does not declare.
             if (!unsaveable.empty() && !IsXmlElementName(category.CategoryName)) {
-                // A refusal of this file's save; the words name the catalogue to mend, and the colon when it
-                // is the only fault, since such a name is one. The place is the catalogue, where the fault
-                // lies: check says it there once, however many disposition files it stops.
-                std::string withoutColons = category.CategoryName;
-                std::replace(withoutColons.begin(), withoutColons.end(), ':', '_');
-                const std::string why =
-                    IsXmlElementName(withoutColons)
-                        ? "its name holds a colon, which the category's element in this file cannot safely "
-                          "carry (an XML reader that knows namespaces takes the part before it as an "
-                          "undeclared prefix)"
-                        : "its name is not a valid XML element name";
-                const std::string definedIn = DefinitionFile(category.CategoryName);
-                prompts.Show({MessageKind::Error,
-                              "The category \"" + category.CategoryName + "\" cannot be saved: " + why +
-                                  ". Correct it in the category definitions file" +
-                                  (definedIn.empty() ? "" : " " + definedIn) + "; nothing was written.",
-                              {},
-                              Place::File(definedIn)});
+                prompts.Show(UnsaveableNames({category.CategoryName}, DefinitionFile(category.CategoryName)));
                 return false;
             }
             open(category.CategoryName, 1);
@@ -546,6 +550,30 @@ std::vector<std::string> DispositionConfiguration::UnsaveableCategories() const 
     for (const CCatDispositions& category : categories_)
         if (!IsXmlElementName(category.CategoryName)) names.push_back(category.CategoryName);
     return names;
+}
+
+std::vector<std::pair<std::string, std::vector<std::string>>> DispositionConfiguration::ByDefinitionFile(
+    const std::vector<std::string>& names) const {
+    // The catalogue is walked once for all of them: there may be thousands of either.
+    std::unordered_map<std::string, const std::string*> definedIn;
+    for (const std::string& name : names) definedIn.emplace(name, nullptr);
+    static const std::string none;
+    for (const CCategory& defined : Catalogue()) {
+        const auto found = definedIn.find(defined.CategoryName);
+        if (found == definedIn.end() || found->second) continue;
+        found->second = defined.DefinedIn >= 1 && defined.DefinedIn <= 2
+                            ? &catalogues().categoryFiles[defined.DefinedIn - 1]
+                            : &none;
+    }
+    std::vector<std::pair<std::string, std::vector<std::string>>> groups;
+    for (const std::string& name : names) {
+        const std::string& file = definedIn[name] ? *definedIn[name] : none;
+        auto group =
+            std::find_if(groups.begin(), groups.end(), [&](const auto& g) { return g.first == file; });
+        if (group == groups.end()) group = groups.insert(groups.end(), {file, {}});
+        group->second.push_back(name);
+    }
+    return groups;
 }
 
 std::string DispositionConfiguration::DefinitionFile(const std::string& category) const {

@@ -162,6 +162,9 @@ class DispositionConfiguration {
     std::vector<std::string> UnsaveableCategories() const;
     // The full path of the category definitions file that defines `category` ("" when none does).
     std::string DefinitionFile(const std::string& category) const;
+    // `names` by the file DefinitionFile gives for each, the files in the order of their first name.
+    std::vector<std::pair<std::string, std::vector<std::string>>> ByDefinitionFile(
+        const std::vector<std::string>& names) const;
 
     LoadResult LoadAt(const std::string& fileName, const std::string& fullPath,
                       const std::string& masterFilePath, const IMasterLinks& master, const PathContext& paths,

@@ -775,29 +775,38 @@ TEST_F(CheckCommand, ReportsPointAtTheLineAndColumnOfAFileThatIsNotWellFormed) {
     WriteFile(cfg + "/cats.xml", "<Categories><Category><Name>Two Words</Name></Category></Categories>");
     WriteFile(cfg + "/cats2.xml",
               "<Categories><Category><ParentCategory>Spam</ParentCategory></Category>"
-              "</Categories>");
+              "<Category><Name>x y</Name></Category></Categories>");
     WriteFile(cfg + "/types2.xml", "<DispositionTypes><DispositionType/></DispositionTypes>");
     WriteFile(cfg + "/catalogued.xml",
               test::Replaced(ReadFile(cfg + "/catalogued.xml"), "</Mailboxes>",
                              "<Mailbox><Name>Other</Name><DispositionFileName>+/box.xml</DispositionFileName>"
                              "</Mailbox></Mailboxes>"));
     const ToolRun named = Run({"check", "cfg/catalogued.xml"});
-    const std::string unsaved = "Cannot be saved until the fault in " + cfg + "/cats.xml is corrected\n";
-    EXPECT_EQ(
-        named.out,
-        "Box: " + cfg + "/cats2.xml: Category name missing in the category definitions file " + cfg +
-            "/cats2.xml\nBox: " + cfg +
-            "/types2.xml: Name is missing from a disposition type in the disposition types file " + cfg +
-            "/types2.xml\nBox: " + cfg +
-            "/cats.xml: warning: These categories of the category definitions file " + cfg +
-            "/cats.xml cannot be written into a disposition file, as their names are not valid XML element names "
-            "(or hold a colon): \"Two Words\". No disposition file can be saved until they are corrected "
-            "there.\nBox: " +
-            cfg +
-            "/cats.xml: The category \"Two Words\" cannot be saved: its name is not a valid XML element "
-            "name. Correct it in the category definitions file " +
-            cfg + "/cats.xml; nothing was written.\nBox: +/box.xml: " + unsaved +
-            "Other: +/box.xml: " + unsaved);
+    const auto unsaved = [&](const std::string& mailbox) {
+        return mailbox + ": +/box.xml: Cannot be saved until the fault in " + cfg +
+               "/cats.xml is corrected\n" + mailbox + ": +/box.xml: Cannot be saved until the fault in " +
+               cfg + "/cats2.xml is corrected\n";
+    };
+    const auto unwritable = [&](const std::string& file, const std::string& name) {
+        return "Box: " + cfg + "/" + file + ": warning: These categories of the category definitions file " +
+               cfg + "/" + file +
+               " cannot be written into a disposition file, as their names are not valid XML element names (or "
+               "hold a colon): \"" +
+               name + "\". No disposition file can be saved until they are corrected there.\n";
+    };
+    const auto refused = [&](const std::string& file, const std::string& name) {
+        return "Box: " + cfg + "/" + file + ": The category \"" + name +
+               "\" cannot be saved: its name is not a valid XML element name. Correct it in the category "
+               "definitions file " +
+               cfg + "/" + file + "; nothing was written.\n";
+    };
+    EXPECT_EQ(named.out,
+              "Box: " + cfg + "/cats2.xml: Category name missing in the category definitions file " + cfg +
+                  "/cats2.xml\nBox: " + cfg +
+                  "/types2.xml: Name is missing from a disposition type in the disposition types file " +
+                  cfg + "/types2.xml\n" + unwritable("cats.xml", "Two Words") +
+                  unwritable("cats2.xml", "x y") + refused("cats.xml", "Two Words") +
+                  refused("cats2.xml", "x y") + unsaved("Box") + unsaved("Other"));
 
     EXPECT_EQ(Run({"check", "--format=xml", "cfg/broken.xml"}).err,
               Said("check: unknown format 'xml'; the formats are text, json, sarif\n"

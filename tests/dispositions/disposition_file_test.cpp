@@ -204,6 +204,10 @@ TEST(DispositionFile, RepeatedLoopingAndUnwritableCatalogueCategories) {
              "<Spam><Disposition><Type>DoNothing</Type><DirectoryForErrors>e</DirectoryForErrors>"
              "</Disposition></Spam></Dispositions>");
     const std::string catalogue = f.dir / "categoryDefinitions.xml";
+    // The second file defines a name no element can carry too: each file is named with its own names.
+    const std::string second = f.dir / "more.categorydefinitions.xml";
+    WriteFile(second, "<Categories>" + Category("a b", "Orders") + "</Categories>");
+    f.links.categoryDefinitions[1] = "+/more.categorydefinitions.xml";
     f.s.prompts.ExpectMessage(
         "These categories are defined more than once in the category definitions files (or are named "
         "Default, which is built in); only the first definition of each is used: \"Spam\", \"Default\", "
@@ -214,6 +218,10 @@ TEST(DispositionFile, RepeatedLoopingAndUnwritableCatalogueCategories) {
                               " cannot be written into a disposition file, as their names are not valid XML "
                               "element names (or hold a colon): \"Two Words\", \"x:y\". No disposition file "
                               "can be saved until they are corrected there.");
+    f.s.prompts.ExpectMessage("These categories of the category definitions file " + second +
+                              " cannot be written into a disposition file, as their names are not valid XML "
+                              "element names (or hold a colon): \"a b\". No disposition file can be saved "
+                              "until they are corrected there.");
     // Read as one, as the dispositions of a category are read; saved as one, which is said.
     f.s.prompts.ExpectMessage("The file " + f.file() +
                               " holds the category \"Spam\" in more than one element; a save writes the "
@@ -222,7 +230,7 @@ TEST(DispositionFile, RepeatedLoopingAndUnwritableCatalogueCategories) {
     std::vector<std::string> tree;
     for (const auto& line : f.configuration.CategoryTree()) tree.push_back(line.text);
     EXPECT_EQ(tree, (std::vector<std::string>{"Default", "  Spam", "    Junk", "  Orders", "    Two Words",
-                                              "    x:y"}));
+                                              "    x:y", "    a b"}));
     EXPECT_EQ(f.configuration.Find("Spam")->Dispositions.size(), 2u);
 
     // Written without escaping, such a name would make the whole file unreadable to the server.
@@ -232,7 +240,12 @@ TEST(DispositionFile, RepeatedLoopingAndUnwritableCatalogueCategories) {
         "XML element names, or hold a colon, which the category's element in this file "
         "cannot safely carry. Correct them in the category definitions file " +
         catalogue + "; nothing was written.");
+    f.s.prompts.ExpectMessage(
+        "The category \"a b\" cannot be saved: its name is not a valid XML element name. Correct it in the "
+        "category definitions file " +
+        second + "; nothing was written.");
     EXPECT_FALSE(f.Save());
+    f.configuration.Find("a b")->CategoryName = "a_b";
     // Names are judged as the server's reader reads them: U+A640 begins a name only in later editions of
     // XML, a file holding it as one would not be read at all.
     CCatDispositions* const twoWords = f.configuration.Find("Two Words");
