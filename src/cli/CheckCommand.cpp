@@ -180,12 +180,14 @@ Findings CheckDispositions(const std::string& fileName, const CheckContext& cont
         });
         if (!saidOfThisFile) {
             const std::string types = links.DispositionTypesFile(1);
-            Add(findings, {},
-                "Cannot be checked or saved until " +
-                    (types.empty() ? "the master file names a disposition types file"
-                                   : "its disposition types file " +
-                                         paths.ResolvePath(links.masterFilePath, types) + " can be read"),
-                filePath, fileName);
+            std::string until = "its disposition types file " +
+                                paths.ResolvePath(links.masterFilePath, types) + " can be read";
+            if (types.empty()) {
+                until = links.DispositionTypesFile(2).empty()
+                            ? "the master file names a disposition types file"
+                            : "the master file names its first disposition types file";
+            }
+            Add(findings, {}, "Cannot be checked or saved until " + until, filePath, fileName);
         }
         return findings;
     }

@@ -53,15 +53,20 @@ int MasterNotRead(StreamPrompts& prompts, const std::string& path, const std::st
 }
 
 // The file was read, but the first disposition types file, without which no disposition can be checked,
-// was not (its load said why): that file, or the master that names none, is the one to mend.
+// was not (its load said why): that file, or the master that names none (or names only the second), is the
+// one to mend.
 int TypesNotRead(StreamPrompts& prompts, const std::string& path, const IMasterLinks& links,
                  const PathContext& paths) {
     const std::string master = links.FullPathToMasterConfig();
     const std::string types = links.DispositionTypesFile(1);
-    prompts.Say("Not written: " + path + ", because " +
-                (types.empty() ? "its master file " + master + " names no disposition types file."
-                               : "its disposition types file " + paths.ResolvePath(master, types) +
-                                     " could not be read."));
+    std::string because =
+        "its disposition types file " + paths.ResolvePath(master, types) + " could not be read.";
+    if (types.empty()) {
+        because = links.DispositionTypesFile(2).empty()
+                      ? "its master file " + master + " names no disposition types file."
+                      : "the first disposition types file of its master file " + master + " is empty.";
+    }
+    prompts.Say("Not written: " + path + ", because " + because);
     return kFailed;
 }
 

@@ -151,6 +151,21 @@ DispositionCatalogues ReadCatalogues(const IMasterLinks& master, const std::stri
             paths.ResolvePath(master.FullPathToMasterConfig(), master.CategoryDefinitionsFile(which));
     }
     read.typesRead = ReadTypes(master, masterFilePath, paths, said, read.types, read.unreadTypesFiles);
+    // A file that is not there, or cannot be read, was said by its reading; an empty name is said here, or
+    // the window would not open without a word. The first is the one that must be read, even when the
+    // second is named (as when the first box of the main window was cleared).
+    if (master.DispositionTypesFile(1).empty()) {
+        const std::string why =
+            master.DispositionTypesFile(2).empty()
+                ? "The master file " + masterFilePath + " names no disposition types file"
+                : "The first disposition types file of the master file " + masterFilePath +
+                      " is empty (the second is named): the first is the one that must be read, the second "
+                      "only adds to it";
+        said.Show({MessageKind::Error,
+                   why + ", so the dispositions cannot be edited. Please go back to main->Advanced settings "
+                         "to correct it.",
+                   why + ".", Place::File(masterFilePath)});
+    }
     read.messages = std::move(said.messages);
     LayOutCategories(read);
     return read;

@@ -210,7 +210,26 @@ TEST_F(SampleTool, ADispositionFileWhoseCatalogueCannotBeReadIsNotWritten) {
     }
     fs::rename(file("moved.xml"), types);
 
+    // A master whose first types file is empty and the second named (the main window's first box cleared) is
+    // not said to name none: the first, which must be read, is empty.
     const std::string master = ReadFile(file("master.xml"));
+    Edit("master.xml", "+/customDispositionTypes.xml", "");
+    const std::string empty = "The first disposition types file of the master file " + file("master.xml") +
+                              " is empty (the second is named): the first is the one that must be read, the "
+                              "second only adds to it.";
+    const auto emptyRun = Run({"resave", "--master", "config/master.xml", "config/sales.disposition.xml"});
+    EXPECT_EQ(std::tie(emptyRun.status, emptyRun.err),
+              std::make_tuple(1, kPrefix + empty + "\n" + kPrefix +
+                                     "Not written: " + file("sales.disposition.xml") +
+                                     ", because the first disposition types file of its master file " +
+                                     file("master.xml") + " is empty.\n"));
+    const std::string emptyChecked = Run({"check", "config/master.xml"}).out;
+    EXPECT_TRUE(Holds(emptyChecked, file("master.xml") + ": " + empty + "\n"));
+    EXPECT_TRUE(Holds(emptyChecked,
+                      "+/sales.disposition.xml: Cannot be checked or saved until the master "
+                      "file names its first disposition types file\n"));
+    test::WriteFile(file("master.xml"), master);
+
     const std::string systemCategories = file("systemCategoryDefinitions.xml");
     ASSERT_NE(master.find("+/systemCategoryDefinitions.xml"), std::string::npos);
     fs::remove(systemCategories);

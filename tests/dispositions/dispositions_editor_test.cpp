@@ -302,6 +302,17 @@ TEST(DispositionsEditor, DoesNotOpenWithoutTheFirstTypesFileNorOnAFileItCannotRe
         "main->Advanced settings to correct it.");
     EXPECT_FALSE(e.form.LoadFromFile("+/dispositions.xml", e.links.masterFilePath));
     EXPECT_TRUE(e.form.IsClosed());
+    // Nor with the first name empty and the second given (the main window's first box cleared): the first
+    // is the one that must be read, which is said, where nothing was.
+    Editor emptied;
+    emptied.links.dispositionTypes[1] = emptied.links.dispositionTypes[0];
+    emptied.links.dispositionTypes[0].clear();
+    emptied.s.prompts.ExpectMessage(
+        "The first disposition types file of the master file " + emptied.links.masterFilePath +
+        " is empty (the second is named): the first is the one that must be read, the second only adds to "
+        "it, so the dispositions cannot be edited. Please go back to main->Advanced settings to correct it.");
+    FrmDispositions::Open(emptied.s.services, emptied.links, "+/dispositions.xml",
+                          emptied.links.masterFilePath);
     // Saving would replace what nobody has seen.
     Editor unreadable;
     std::filesystem::remove(unreadable.file());
