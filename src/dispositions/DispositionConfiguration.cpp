@@ -98,13 +98,13 @@ void LayOutCategories(DispositionCatalogues& read) {
     add(kDefaultCategory, nullptr);
     for (const CCategory& category : catalogue) {
         if (layout.index.count(category.CategoryName) != 0) {
-            layout.repeated.push_back(category.CategoryName);
-            if (category.DefinedIn >= 1 && category.DefinedIn <= 2) {
-                const std::string& file = read.categoryFiles[category.DefinedIn - 1];
-                if (std::find(layout.repeatedIn.begin(), layout.repeatedIn.end(), file) ==
-                    layout.repeatedIn.end())
-                    layout.repeatedIn.push_back(file);
-            }
+            const std::string file = category.DefinedIn >= 1 && category.DefinedIn <= 2
+                                         ? read.categoryFiles[category.DefinedIn - 1]
+                                         : std::string();
+            auto in = std::find_if(layout.repeated.begin(), layout.repeated.end(),
+                                   [&](const auto& repeated) { return repeated.first == file; });
+            if (in == layout.repeated.end()) in = layout.repeated.insert(in, {file, {}});
+            in->second.push_back(category.CategoryName);
             continue;
         }
         add(category.CategoryName, &category.ParentCategory);
@@ -274,22 +274,15 @@ void DispositionConfiguration::BuildCategories(const OpenedFile& file, IPrompts&
         categories_[i].LoadFromNode(elements, layout.names[i], fullPath_);
 
     // A name given twice keeps its first definition; the user is told, since the later definition (its place
-    // in the tree) is not what they see. A warning, placed at the catalogue (check says it there once): this
-    // file is saved as the window shows it.
-    if (!layout.repeated.empty()) {
-        const std::string said =
-            "These categories are defined more than once in the category definitions files (or are named "
-            "Default, which is built in); only the first definition of each is used: " +
-            NameList(layout.repeated);
-        // The window names the files; the tool puts the first before the words.
-        std::string where;
-        for (const std::string& file : layout.repeatedIn) where += (where.empty() ? "" : " and ") + file;
-        prompts.Show(
-            {MessageKind::Warning,
-             layout.repeatedIn.empty()
-                 ? said
-                 : said + " (in the file" + (layout.repeatedIn.size() > 1 ? "s " : " ") + where + ")",
-             said, Place::File(layout.repeatedIn.empty() ? std::string() : layout.repeatedIn.front())});
+    // in the tree) is not what they see. A warning, placed at the catalogue that holds the later definition
+    // (check says it there once), one for each such catalogue: this file is saved as the window shows it.
+    for (const auto& [file, names] : layout.repeated) {
+        prompts.Show({MessageKind::Warning,
+                      "These categories are defined more than once in the category definitions files (or are "
+                      "named Default, which is built in); only the first definition of each is used: " +
+                          NameList(names) + (file.empty() ? "" : " (in the file " + file + ")"),
+                      {},
+                      Place::File(file)});
     }
     // Told at once, before any edit: no disposition file can be saved while the catalogue holds them.
     // The names were judged once, as the catalogues were laid out.

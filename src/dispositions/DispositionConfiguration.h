@@ -29,8 +29,9 @@ struct CategoryLayout {
     // in no list.
     std::vector<size_t> firstChild;
     std::vector<size_t> nextSibling;
-    std::vector<std::string> repeated;    // names defined more than once, or named "Default", in order
-    std::vector<std::string> repeatedIn;  // the files holding their later definitions, in their order
+    // The names defined more than once, or named "Default", by the file holding their later definitions
+    // (each file, and each name in it, in catalogue order).
+    std::vector<std::pair<std::string, std::vector<std::string>>> repeated;
     std::vector<std::string> unsaveable;  // names no disposition file can hold as elements, in order
 };
 

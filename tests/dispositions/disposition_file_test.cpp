@@ -204,15 +204,21 @@ TEST(DispositionFile, RepeatedLoopingAndUnwritableCatalogueCategories) {
              "<Spam><Disposition><Type>DoNothing</Type><DirectoryForErrors>e</DirectoryForErrors>"
              "</Disposition></Spam></Dispositions>");
     const std::string catalogue = f.dir / "categoryDefinitions.xml";
-    // The second file defines a name no element can carry too: each file is named with its own names.
+    // The second file defines a name no element can carry too, and one again: each file is named with its
+    // own names.
     const std::string second = f.dir / "more.categorydefinitions.xml";
-    WriteFile(second, "<Categories>" + Category("a b", "Orders") + "</Categories>");
+    WriteFile(second,
+              "<Categories>" + Category("a b", "Orders") + Category("Orders", "Spam") + "</Categories>");
     f.links.categoryDefinitions[1] = "+/more.categorydefinitions.xml";
     f.s.prompts.ExpectMessage(
         "These categories are defined more than once in the category definitions files (or are named "
         "Default, which is built in); only the first definition of each is used: \"Spam\", \"Default\", "
         "\"Junk\" (in the file " +
         catalogue + ")");
+    f.s.prompts.ExpectMessage(
+        "These categories are defined more than once in the category definitions files (or are named "
+        "Default, which is built in); only the first definition of each is used: \"Orders\" (in the file " +
+        second + ")");
     // Every name no disposition file can carry is told at once, before any edit, and again by a save.
     f.s.prompts.ExpectMessage("These categories of the category definitions file " + catalogue +
                               " cannot be written into a disposition file, as their names are not valid XML "
