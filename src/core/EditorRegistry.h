@@ -60,7 +60,9 @@ class EditorRegistry {
     std::vector<EditorRegistration> editors;
 };
 
-// The type a dispatch is asked for when the record's own type is meant.
+// The type the monitor dispatch is asked for when the entry's own type is meant: a monitor type is one of the
+// registered ones, none of which has this name. (A disposition type may have any name: its dispatch is asked
+// for the record's own type without one.)
 inline constexpr const char* kUseRecordType = "missing";
 
 // A registry without editors, for the runs that open none (the benchmarks' samples).

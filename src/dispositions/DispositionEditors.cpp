@@ -45,9 +45,13 @@ CDispositionTypes ReadDispositionTypes(const IMasterLinks& master, const PathCon
     return types;
 }
 
+void OpenDispositionEditor(Services& services, const IMasterLinks& master, CCatDisposition& disposition) {
+    // A copy: the record's type is set below, and compared with the one asked for.
+    OpenDispositionEditor(services, master, disposition, std::string(disposition.Type));
+}
+
 void OpenDispositionEditor(Services& services, const IMasterLinks& master, CCatDisposition& disposition,
-                           const std::string& typeName) {
-    const std::string type = typeName == kUseRecordType ? disposition.Type : typeName;
+                           const std::string& type) {
     if (type.empty()) {
         services.prompts.ShowMessage("Please select a disposition type");
         return;

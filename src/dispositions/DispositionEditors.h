@@ -26,11 +26,13 @@ FileReference DetailedFileOf(CCatDisposition& disposition);
 CDispositionTypes ReadDispositionTypes(const IMasterLinks& master, const PathContext& paths,
                                        IPrompts& prompts);
 
-// Opens the editor of `typeName` ("missing": the record's own type) on the record and returns when it has
+// Opens the editor of `typeName`, the type chosen for the record, on the record and returns when it has
 // closed; the caller then reads the record's Changed. A type with an editor of its own (Services::editors)
 // opens that; another type the disposition types files say has a detailed file opens the custom editor
 // (FrmCustom); one without a file is set at once.
 void OpenDispositionEditor(Services& services, const IMasterLinks& master, CCatDisposition& disposition,
                            const std::string& typeName);
+// The same for the record's own type. Not a type name that stands for it: a type may have any name.
+void OpenDispositionEditor(Services& services, const IMasterLinks& master, CCatDisposition& disposition);
 
 }  // namespace pv

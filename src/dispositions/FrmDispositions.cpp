@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "core/EditorRegistry.h"
 #include "core/History.h"
 #include "core/LargeMemory.h"
 #include "core/ListOrder.h"
@@ -195,7 +194,7 @@ void FrmDispositions::Edit() {
     const bool markedBefore = disposition.Changed;
     disposition.Changed = false;
     try {
-        OpenDispositionEditor(services_, master_, disposition, kUseRecordType);
+        OpenDispositionEditor(services_, master_, disposition);
     } catch (const AppError& error) {
         services_.prompts.ShowMessage(FormatError("Error editing=", error));
     }

@@ -192,7 +192,7 @@ std::set<std::string> VisitEveryWindow(IPrompts& prompts, const std::string& pro
         }
         for (size_t i = 0; i < records.size(); ++i) {
             gallery.repeat = i > 0;
-            OpenDispositionEditor(services, main, records[i], kUseRecordType);
+            OpenDispositionEditor(services, main, records[i]);
         }
         gallery.repeat = false;
     }
@@ -201,7 +201,7 @@ std::set<std::string> VisitEveryWindow(IPrompts& prompts, const std::string& pro
         if (custom || services.editors.Find(EditorFamily::Disposition, type)) continue;
         for (CCatDisposition& record : records) {
             if (record.DetailedDispositionFile.empty()) continue;
-            OpenDispositionEditor(services, main, record, kUseRecordType);
+            OpenDispositionEditor(services, main, record);
             custom = true;
             break;
         }

@@ -92,15 +92,17 @@ TEST(DispositionTypes, FirstTypeOfANameWinsOnlyZeroMeansNoFileAndBadFilesAreRepo
 }
 
 // Opening a record's editor asks the types catalogue whether the type has a detailed file.
-TEST(EditorDispatch, MissingMeansTheRecordsTypeAndATypeWithoutAFileIsSetAtOnce) {
+TEST(EditorDispatch, TheRecordsOwnTypeOrAChosenOneAndATypeWithoutAFileIsSetAtOnce) {
     Folder d;
     test::UseFakeEditors(d.s, {"frmRunSQL"});
     CCatDisposition record{"RunSQL", "+/a.runsql.xml", "", d.dir / "dispositions.xml", false};
+    // A type may be named anything, "missing" too.
     WriteFile(d.dir / "dispositionTypes.xml",
               "<DispositionTypes><DispositionType><Name>DoNothing</Name><DetailedDispositionFile>0"
-              "</DetailedDispositionFile></DispositionType></DispositionTypes>");
+              "</DetailedDispositionFile></DispositionType><DispositionType><Name>missing</Name>"
+              "<DetailedDispositionFile>0</DetailedDispositionFile></DispositionType></DispositionTypes>");
     d.s.windows.Expect("frmRunSQL", test::ClosesUntouched());
-    OpenDispositionEditor(d.s.services, d.links, record, kUseRecordType);
+    OpenDispositionEditor(d.s.services, d.links, record);
     EXPECT_EQ(record.Type, "RunSQL");
     EXPECT_FALSE(record.Changed);
 
@@ -109,7 +111,11 @@ TEST(EditorDispatch, MissingMeansTheRecordsTypeAndATypeWithoutAFileIsSetAtOnce) 
     EXPECT_EQ(record.Type, "DoNothing");
     EXPECT_TRUE(record.Changed);
     d.s.prompts.ExpectMessage("There is no config file to edit for \"DoNothing\" types");
-    OpenDispositionEditor(d.s.services, d.links, record, kUseRecordType);
+    OpenDispositionEditor(d.s.services, d.links, record);
+    record.Changed = false;
+    OpenDispositionEditor(d.s.services, d.links, record, "missing");
+    EXPECT_EQ(record.Type, "missing");
+    EXPECT_TRUE(record.Changed);
 }
 
 }  // namespace
