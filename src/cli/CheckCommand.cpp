@@ -70,7 +70,8 @@ void Add(Findings& findings, const std::string& subject, std::vector<Message> me
         if (!message.place.file.empty() && message.place.file != path)
             message.place.line = message.place.column = 0;
         message.place.file = file;
-        message.place.category = category;
+        // A message may know its category itself (a refusal of the dispositions save).
+        if (!category.empty()) message.place.category = category;
         findings.push_back({subject, std::move(message), false, path});
     }
 }
@@ -214,11 +215,13 @@ Findings CheckDispositions(const std::string& fileName, const CheckContext& cont
     // What to say about a disposition of a type naming a file, worked out once per type and file name: the
     // dispositions of one file name the same few files again and again.
     struct Verdict {
-        bool missing = false;
-        std::string notAFile;  // why what is there is no file to read
+        // What is there, when its type needs a file and none can be read there: the save's refusal.
+        const platform::PathLook* fault = nullptr;
+        bool missing = false;  // nothing is there
         std::string path;
         const std::vector<Message>* messages = nullptr;
     };
+    static const platform::PathLook kNothing;  // at an empty name
     const auto hash = [](const std::pair<std::string_view, std::string_view>& key) {
         return platform::HashText(key.first) * 31 + platform::HashText(key.second);
     };
@@ -231,17 +234,17 @@ Findings CheckDispositions(const std::string& fileName, const CheckContext& cont
         if (!editor && !required) return verdict;
         const std::string& detailed = disposition.DetailedDispositionFile;
         verdict.path = paths.ResolvePath(disposition.DispositionFilePath, detailed);
-        const platform::PathLook& look = caches.Look(verdict.path);
-        // Only a type the catalogue gives a detailed file must have one, as a save judges it; a file named
-        // for a type with an editor of its own is read by that editor when it is there.
-        if (detailed.empty() || !look.exists) {
-            verdict.missing = required;
+        const platform::PathLook& look = detailed.empty() ? kNothing : caches.Look(verdict.path);
+        // Only a type the catalogue gives a detailed file must have one, as a save judges it, which stops at
+        // a folder or a pipe there too: what its editor would say of one adds nothing.
+        if (required && !look.regularFile()) {
+            verdict.fault = &look;
+            verdict.missing = !look.exists;
             return verdict;
         }
-        // A type whose editor reads the file takes anything: the editor reports a folder or a pipe for what
-        // it is. Any other type needs a regular file.
-        if (editor) verdict.messages = &caches.Messages(*editor, verdict.path);
-        if (!editor) verdict.notAFile = platform::WhyNotAFile(look);
+        // A file named for a type with an editor of its own is read by that editor when it is there, which
+        // reports anything else for what it is.
+        if (editor && look.exists) verdict.messages = &caches.Messages(*editor, verdict.path);
         return verdict;
     };
     for (const CCatDispositions& category : configuration.Categories()) {
@@ -255,18 +258,11 @@ Findings CheckDispositions(const std::string& fileName, const CheckContext& cont
             const Verdict& verdict = found->second;
             if (!said.insert(&verdict).second) continue;
             const std::string& detailed = disposition.DetailedDispositionFile;
-            if (verdict.missing) {
+            if (verdict.fault) {
                 Add(findings, {},
-                    "The detailed disposition file of a " + disposition.Type + " disposition is missing" +
-                        (detailed.empty() ? std::string() : ": " + verdict.path),
+                    configuration.DetailedFileFault(category.CategoryName, detailed, *verdict.fault, paths),
                     filePath, fileName, category.CategoryName);
-                findings.back().missing = detailed;
-            }
-            if (!verdict.notAFile.empty()) {
-                Add(findings, {},
-                    "The detailed disposition file of a " + disposition.Type + " disposition " +
-                        verdict.notAFile + ": " + verdict.path,
-                    filePath, fileName, category.CategoryName);
+                if (verdict.missing) findings.back().missing = detailed;
             }
             if (verdict.messages) {
                 AddEditorMessages(findings, {}, *verdict.messages, verdict.path, detailed,

@@ -426,6 +426,13 @@ bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts
             CheckElementValue(tag, value);
         }
     };
+    // A refusal about one category names it, as check names the category of everything else it finds there.
+    const auto refuse = [&prompts](const CCatDispositions* category, const std::string& text) {
+        Message message{MessageKind::Error, text};
+        if (category) message.place.category = category->CategoryName;
+        prompts.Show(message);
+        return false;
+    };
     try {
         const bool defaultHasNone = categories_.empty() || categories_.front().Dispositions.empty();
         if (text) {
@@ -446,12 +453,12 @@ bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts
             const CCatDispositions& category = categories_[c];
             writing = &category;
             if (category.Dispositions.empty() && c != 0 && defaultHasNone) {
-                prompts.ShowMessage(
+                return refuse(
+                    &category,
                     "You must have at least one Default disposition or at least one disposition for "
                     "every category (even if it is a DoNothing disposition), " +
-                    category.CategoryName + " has none, and Default has none." +
-                    NotInTreeNote(category.CategoryName));
-                return false;
+                        category.CategoryName + " has none, and Default has none." +
+                        NotInTreeNote(category.CategoryName));
             }
             // Written without escaping, the name must itself be an element name, or the server could not
             // read the file at all. A colon the server's reader would take, but other XML tools and readers
@@ -464,9 +471,9 @@ bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts
             for (const CCatDisposition& disposition : category.Dispositions) {
                 open("Disposition", 2);
                 if (disposition.Type.empty()) {
-                    prompts.ShowMessage("Type is empty for at least one disposition for category=" +
-                                        category.CategoryName + NotInTreeNote(category.CategoryName));
-                    return false;
+                    return refuse(&category, "Type is empty for at least one disposition for category=" +
+                                                 category.CategoryName +
+                                                 NotInTreeNote(category.CategoryName));
                 }
                 element("Type", disposition.Type, 3);
                 const std::optional<bool> requiresFile = Types().RequiresDetailedFile(disposition.Type);
@@ -476,25 +483,12 @@ bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts
                                                         " is not in the disposition types files" +
                                                         NotInTreeNote(category.CategoryName));
                 }
-                if (*requiresFile && detailedFiles == DetailedFiles::Checked &&
-                    !look(disposition.DetailedDispositionFile).regularFile()) {
-                    // A folder, or a file that cannot be reached, is there: said for what it is.
-                    if (const std::string why =
-                            platform::WhyNotAFile(look(disposition.DetailedDispositionFile));
-                        !why.empty()) {
-                        prompts.ShowMessage(
-                            "The detailed disposition file of a disposition in the " + category.CategoryName +
-                            " category " + why + ": " +
-                            paths.ResolvePath(fullPath_, disposition.DetailedDispositionFile) +
-                            NotInTreeNote(category.CategoryName));
-                        return false;
-                    }
-                    prompts.ShowMessage(
-                        "Detailed disposition file is missing or incorrect for at least one "
-                        "disposition in the " +
-                        category.CategoryName + " category, File=" + disposition.DetailedDispositionFile +
-                        NotInTreeNote(category.CategoryName));
-                    return false;
+                if (*requiresFile && detailedFiles == DetailedFiles::Checked) {
+                    const std::string& file = disposition.DetailedDispositionFile;
+                    if (const std::string fault =
+                            DetailedFileFault(category.CategoryName, file, look(file), paths);
+                        !fault.empty())
+                        return refuse(&category, fault);
                 }
                 element("DetailedDispositionFile", lookUp(disposition.DetailedDispositionFile).stored, 3);
                 element("DirectoryForErrors", disposition.DirectoryForErrors, 3);
@@ -506,12 +500,24 @@ bool DispositionConfiguration::Write(const PathContext& paths, IPrompts& prompts
         return true;
     } catch (UnwritableValue& error) {
         if (writing) error.Within("of a disposition of category " + writing->CategoryName);
-        prompts.ShowMessage(FormatError("Error saving=", error));
-        return false;
+        return refuse(writing, FormatError("Error saving=", error));
     } catch (const AppError& error) {
-        prompts.ShowMessage(FormatError("Error saving=", error));
-        return false;
+        return refuse(writing, FormatError("Error saving=", error));
     }
+}
+
+std::string DispositionConfiguration::DetailedFileFault(const std::string& category,
+                                                        const std::string& detailedFile,
+                                                        const platform::PathLook& look,
+                                                        const PathContext& paths) const {
+    if (look.regularFile()) return {};
+    // A folder, or a file that cannot be reached, is there: said for what it is.
+    if (const std::string why = platform::WhyNotAFile(look); !why.empty()) {
+        return "The detailed disposition file of a disposition in the " + category + " category " + why +
+               ": " + paths.ResolvePath(fullPath_, detailedFile) + NotInTreeNote(category);
+    }
+    return "Detailed disposition file is missing or incorrect for at least one disposition in the " +
+           category + " category, File=" + detailedFile + NotInTreeNote(category);
 }
 
 std::string DispositionConfiguration::NotInTreeNote(const std::string& category) const {

@@ -17,6 +17,9 @@ namespace pv {
 class IMasterLinks;
 class IPrompts;
 class PathContext;
+namespace platform {
+struct PathLook;
+}
 
 // Where the categories of the catalogues stand in every disposition file opened against them: "Default"
 // first, then each catalogue name once, in catalogue order, with the tree over them. It is the same for every
@@ -140,6 +143,11 @@ class DispositionConfiguration {
     enum class DetailedFiles { Checked, NotChecked };
     bool CheckSave(const PathContext& paths, IPrompts& prompts,
                    DetailedFiles detailedFiles = DetailedFiles::Checked) const;
+    // What the save says of a disposition of `category` whose type needs a detailed file, named
+    // `detailedFile`, when what `look` found there is no file to read: missing, or what is there instead (""
+    // for a file). Check says it as the save does, of every such disposition.
+    std::string DetailedFileFault(const std::string& category, const std::string& detailedFile,
+                                  const platform::PathLook& look, const PathContext& paths) const;
     // Why the file cannot be saved as it was read while a category definitions file could not be read: the
     // files and the categories a save would drop.
     std::string UnreadCataloguesConsequence() const;

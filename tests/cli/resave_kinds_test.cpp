@@ -315,35 +315,43 @@ TEST_F(SampleTool, CheckNamesTheMailboxFileAndCategoryOfEveryFailure) {
     Edit("support.disposition.xml", forward, forward + forward);
     const auto run = Run({"check", "config/master.xml"});
     EXPECT_EQ(run.status, 1);
+    // In the words of the window's save, which stops there.
     const std::string missingHelpdesk =
-        "Support: +/support.disposition.xml: Default: The detailed disposition "
-        "file of a ForwardMessage disposition is missing: " +
-        file("dispose/helpdesk.forward.xml") + "\n";
+        "Support: +/support.disposition.xml: Default: Detailed disposition file is missing or incorrect for at "
+        "least one disposition in the Default category, File=+/dispose/helpdesk.forward.xml\n";
     EXPECT_TRUE(Holds(run.out, missingHelpdesk));
     EXPECT_EQ(run.out.find(missingHelpdesk), run.out.rfind(missingHelpdesk)) << run.out;
     EXPECT_TRUE(Holds(
         run.out, "Support: +/dispose/oncall-relay.forward.xml: SupportUrgent: From address is missing\n"));
-    EXPECT_EQ(run.out.find("Detailed disposition file is missing or incorrect"), std::string::npos);
     // A type the catalogue gives no detailed file needs none, though it has an editor: check judges it as a
     // save does, and says nothing a save would not.
     const std::string types = ReadFile(file("systemDispositionTypes.xml"));
     Edit("systemDispositionTypes.xml", "<Name>ForwardMessage</Name>\r\n\t\t<DetailedDispositionFile>1<",
          "<Name>ForwardMessage</Name>\r\n\t\t<DetailedDispositionFile>0<");
-    EXPECT_EQ(Run({"check", "config/master.xml"}).out.find("ForwardMessage disposition is missing"),
+    EXPECT_EQ(Run({"check", "config/master.xml"}).out.find("File=+/dispose/helpdesk.forward.xml"),
               std::string::npos);
     EXPECT_EQ(
         Run({"resave", "--check", "--master=config/master.xml", "config/support.disposition.xml"}).status, 0);
     test::WriteFile(file("systemDispositionTypes.xml"), types);
-    // A folder where a custom type's file is named is there: said to be one, not missing.
+    // A folder where a file is named is there: said to be one, not missing, in the window's words, for a
+    // custom type and for a type with an editor of its own (whose load would say no more).
     const std::string archive = file("dispose/archive.customdisposition.xml");
     const std::string archiveText = ReadFile(archive);
     fs::remove(archive);
     fs::create_directory(archive);
-    EXPECT_TRUE(Holds(Run({"check", "config/master.xml"}).out,
+    fs::create_directory(file("dispose/helpdesk.forward.xml"));
+    const std::string folders = Run({"check", "config/master.xml"}).out;
+    EXPECT_TRUE(Holds(folders,
                       "Archive: +/archive.disposition.xml: Default: The detailed disposition file of a "
-                      "ArchiveToTape disposition is a folder, not a file: " +
+                      "disposition in the Default category is a folder, not a file: " +
                           archive + "\n"));
+    EXPECT_TRUE(Holds(folders,
+                      "Support: +/support.disposition.xml: Default: The detailed disposition file of a "
+                      "disposition in the Default category is a folder, not a file: " +
+                          file("dispose/helpdesk.forward.xml") + "\n"));
+    EXPECT_EQ(folders.find("LoadFile"), std::string::npos) << folders;
     fs::remove(archive);
+    fs::remove(file("dispose/helpdesk.forward.xml"));
     test::WriteFile(archive, archiveText);
 
     // As JSON a missing file is the file naming it, with the name it holds: a detailed file as a monitor's.
@@ -351,7 +359,8 @@ TEST_F(SampleTool, CheckNamesTheMailboxFileAndCategoryOfEveryFailure) {
     const auto report = nlohmann::json::parse(Run({"check", "--format=json", "config/master.xml"}).out);
     std::vector<std::pair<std::string, std::string>> missing;
     for (const auto& found : report["findings"]) {
-        if (found["message"].get<std::string>().find(" is missing: ") != std::string::npos)
+        const std::string message = found["message"];
+        if (message.find(" is missing: ") != std::string::npos || message.starts_with("Detailed disposition"))
             missing.emplace_back(found["file"], found.value("named", ""));
     }
     const std::string helpdesk = "+/dispose/helpdesk.forward.xml";
@@ -378,6 +387,17 @@ TEST_F(SampleTool, CheckNamesTheMailboxFileAndCategoryOfEveryFailure) {
                          {file("master.xml"), "+/gone.categorization.xml"},
                          {file("master.xml"), "+/gone.monitor.xml"}}))
         << out;
+
+    // The save's other refusals name their category too.
+    Edit("bulkdrop.disposition.xml", "<Type>DoNothing</Type>", "<Type></Type>");
+    Edit("localdrop.disposition.xml", "<Type>ForwardMessage</Type>", "<Type>Frobnicate</Type>");
+    const std::string refused = Run({"check", "config/master.xml"}).out;
+    EXPECT_TRUE(Holds(refused,
+                      "Bulk Drop: +/bulkdrop.disposition.xml: Default: Type is empty for at least one "
+                      "disposition for category=Default\n"));
+    EXPECT_TRUE(Holds(refused,
+                      "Local Drop: +/localdrop.disposition.xml: Default: Error saving=5:The disposition "
+                      "type \"Frobnicate\" of category Default is not in the disposition types files\n"));
 }
 
 TEST_F(SampleTool, CheckReportsWhatADetailedFileSaysOnLoadingAndResaveRefusesAChoiceItDoesNotKnow) {
@@ -547,9 +567,9 @@ TEST_F(SampleTool, CheckNamesAFileOfAnotherKindAPipeOrAFolderForWhatItIs) {
                                    " is not a Forward Message detailed disposition file: its root element is "
                                    "<Monitors>, not <Disposition>.\n"));
     EXPECT_TRUE(Holds(run.out,
-                      "Support: +/dispose/helpdesk.forward.xml: Default: Unexpected error in LoadFile=75:"
-                      "Cannot read " +
-                          folder + ": it is a folder\n"));
+                      "Support: +/support.disposition.xml: Default: The detailed disposition file of "
+                      "a disposition in the Default category is a folder, not a file: " +
+                          folder + "\n"));
     EXPECT_TRUE(
         Holds(run.out, "+/monitor.xml: +/charts.reports.xml: Unexpected error in LoadFile=75:Cannot read " +
                            charts + ": it is a named pipe (FIFO)\n"));
