@@ -230,8 +230,14 @@ DispositionConfiguration::LoadResult DispositionConfiguration::LoadAt(
     }
     const OpenedFile file = OpenConfigFile(fullPath_, kRootElement, prompts);
     result.file = file_ = file;
-    // A missing file is said with what the categories start with.
-    if (!ReportOpened(file, "Unexpected error in LoadFile=", prompts)) return result;
+    // A missing file is said with what the categories start with. This window has no defaults: a file that
+    // is not well-formed starts every category with no dispositions, as one of another kind does.
+    if (file.problem == FileProblem::Malformed) {
+        prompts.Show(
+            MalformedMessage(file, " It was read as empty, so every category starts with no dispositions."));
+    } else if (!ReportOpened(file, "Unexpected error in LoadFile=", prompts)) {
+        return result;
+    }
 
     catalogues_ = cache ? cache->Get(master, masterFilePath, paths)
                         : std::make_shared<const DispositionCatalogues>(reading.get());
@@ -600,8 +606,10 @@ std::string DispositionConfiguration::DefinitionFile(const std::string& category
 }
 
 std::string DispositionConfiguration::UnreadCataloguesConsequence() const {
-    std::string text = "The category definitions file " + NameList(UnreadCatalogues()) +
-                       " could not be read, so the categories it defines are not loaded";
+    const bool one = UnreadCatalogues().size() == 1;
+    std::string text = std::string("The category definitions file") + (one ? " " : "s ") +
+                       NameList(UnreadCatalogues()) + " could not be read, so the categories " +
+                       (one ? "it defines" : "they define") + " are not loaded";
     if (unloadedCategories_.empty() && emptyUnloadedCategories_.empty()) return text + ".";
     return text + ": saving would drop from " + fullPath_ + " " + DroppedCategories("the ") + ".";
 }

@@ -338,6 +338,22 @@ TEST(DispositionFile, WhileACategoryFileCannotBeReadASaveThatWouldDropItsCategor
         EXPECT_TRUE(f.Save());
         EXPECT_EQ(ReadFile(f.file()).find("Extra"), std::string::npos);
     }
+    // Neither file read: both named, in the plural.
+    Folder f(Category("Spam"), content);
+    f.links.categoryDefinitions[0] = "+/gone.categorydefinitions.xml";
+    f.links.categoryDefinitions[1] = "+/extra.categorydefinitions.xml";
+    const std::string missing =
+        "Couldn't find the Category Definitions file, please go back to main->Advanced settings to correct it.";
+    f.s.prompts.ExpectMessage(missing).ExpectMessage(missing);
+    ASSERT_TRUE(f.Load().opened);
+    f.s.prompts.ExpectYesNo(
+        "The category definitions files \"+/gone.categorydefinitions.xml\", \"+/extra.categorydefinitions.xml\" "
+        "could not be read, so the categories they define are not loaded: saving would drop from " +
+            f.file() +
+            " the dispositions of the categories \"Extra\" and the elements without dispositions of the "
+            "categories \"Other\". Do you want to save anyway?",
+        Answer::No);
+    EXPECT_FALSE(f.Save());
 }
 
 // The same for a second disposition types file that was not read completely: the dispositions' types were

@@ -332,7 +332,8 @@ TEST(DispositionsEditor, OpensWhileItsFilesAreReadAndAsksHereWhatTheReadingCould
     WriteFile(e.file(), "<Dispositions><Default>");
     e.s.prompts.ExpectMessage("The file " + e.file() +
                               " is not well-formed XML (line 1, column 24: the file ends before the element "
-                              "<Default> is closed). It was read as empty, so default values are shown.");
+                              "<Default> is closed). It was read as empty, so every category starts with no "
+                              "dispositions.");
     e.s.windows.Expect("frmDispositions", [](Form& window) {
         EXPECT_EQ(window.Items("lstCategories").size(), 6u);
         window.UserClick("cmdCancel");
