@@ -124,6 +124,18 @@ void LayOutCategories(DispositionCatalogues& read) {
         (lastChild[p] == CategoryLayout::kNone ? layout.firstChild[p] : layout.nextSibling[lastChild[p]]) = i;
         lastChild[p] = i;
     }
+    // Worked out once, as a message about a category the tree does not show may be said for each of
+    // thousands of categories.
+    layout.inTree.assign(count, false);
+    std::vector<size_t> reached{0};
+    while (!reached.empty()) {
+        const size_t at = reached.back();
+        reached.pop_back();
+        layout.inTree[at] = true;
+        for (size_t child = layout.firstChild[at]; child != CategoryLayout::kNone;
+             child = layout.nextSibling[child])
+            reached.push_back(child);
+    }
 }
 
 // The disposition types of the master's two files, and the names of those not read completely. False when the
@@ -527,11 +539,11 @@ std::string DispositionConfiguration::DetailedFileFault(const std::string& categ
 }
 
 std::string DispositionConfiguration::NotInTreeNote(const std::string& category) const {
-    const std::vector<TreeLine> tree = CategoryTree();
-    if (std::any_of(tree.begin(), tree.end(), [&](const TreeLine& line) {
-            return categories_[line.category].CategoryName == category;
-        }))
-        return {};
+    if (!categories_.empty()) {
+        const CategoryLayout& layout = catalogues().layout;
+        const auto at = layout.index.find(category);
+        if (at != layout.index.end() && layout.inTree[at->second]) return {};
+    }
     // Up its parents, each as its first definition gives it, to the first that no catalogue defines, or
     // round a loop.
     std::vector<std::string> chain{category};

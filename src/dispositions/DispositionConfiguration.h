@@ -32,6 +32,7 @@ struct CategoryLayout {
     // in no list.
     std::vector<size_t> firstChild;
     std::vector<size_t> nextSibling;
+    std::vector<bool> inTree;  // by position: reached from "Default" down the links, so the tree shows it
     // The names defined more than once, or named "Default", by the file holding their later definitions
     // (each file, and each name in it, in catalogue order).
     std::vector<std::pair<std::string, std::vector<std::string>>> repeated;
