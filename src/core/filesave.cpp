@@ -66,8 +66,8 @@ namespace {
 constexpr const char* kTempPrefix = ".pvsave-";
 constexpr size_t kTempRandomLength = 8;
 constexpr int kMaxLinkHops = 40;
-// The copy of a file written in place ends so, after the file's name beside it and after its device, inode
-// and name in the state folder: no pattern that selects configuration files ("*.xml") takes it for one.
+// The copy of a file written in place ends so, after the file's name beside it and after its name, device
+// and inode in the state folder: no pattern that selects configuration files ("*.xml") takes it for one.
 constexpr const char* kCopySuffix = ".before-save";
 constexpr size_t kMaxNameLength = 255;
 
@@ -497,22 +497,30 @@ int MakeFolders(const std::string& path) {
 }
 
 // Where the copy of a file kept while it is written in place is: beside it, and in the state folder under
-// the file's device, inode and name (cut to the longest name a folder holds, at a character's start).
+// the file's whole path, its folder (links resolved) as folders there and its name followed by its device and
+// inode (the name cut to the longest name a folder holds, at a character's start). Both are needed: a file
+// system gives the inode of a removed file to the next one made, so that the device and inode alone may name
+// another file of that name elsewhere, whose text a restore would replace with this one's; and the path alone
+// names whatever another program has put there since. The copies of earlier versions, named
+// DEVICE-INODE-NAME in the state folder itself, say nothing of the folder: they are never looked at.
 std::vector<std::string> CopyPlaces(const std::string& target, const struct stat* info) {
     std::vector<std::string> places;
     const std::string name = NameOf(target);
     const size_t suffix = std::strlen(kCopySuffix);
     if (name.size() + suffix <= kMaxNameLength) places.push_back(ParentOf(target) + "/" + name + kCopySuffix);
-    const std::string folder = StateCopyFolder();
-    if (info != nullptr && !folder.empty()) {
-        const std::string key =
-            std::to_string(static_cast<uint64_t>(info->st_dev)) + "-" + std::to_string(info->st_ino) + "-";
-        size_t length = std::min(name.size(), kMaxNameLength - key.size() - suffix);
-        while (length > 0 && length < name.size() &&
-               (static_cast<unsigned char>(name[length]) & 0xC0) == 0x80)
-            --length;
-        places.push_back(folder + "/" + key + name.substr(0, length) + kCopySuffix);
-    }
+    const std::string root = StateCopyFolder();
+    if (info == nullptr || root.empty()) return places;
+    std::unique_ptr<char, decltype(&std::free)> folder(::realpath(ParentOf(target).c_str(), nullptr),
+                                                       &std::free);
+    if (!folder) return places;
+    const std::string mirrored =
+        std::strcmp(folder.get(), "/") == 0 ? std::string() : std::string(folder.get());
+    const std::string key =
+        "." + std::to_string(static_cast<uint64_t>(info->st_dev)) + "-" + std::to_string(info->st_ino);
+    size_t length = std::min(name.size(), kMaxNameLength - key.size() - suffix);
+    while (length > 0 && length < name.size() && (static_cast<unsigned char>(name[length]) & 0xC0) == 0x80)
+        --length;
+    places.push_back(root + mirrored + "/" + name.substr(0, length) + key + kCopySuffix);
     return places;
 }
 
@@ -739,7 +747,7 @@ class Save {
             const bool isBeside = place == beside;
             const std::string why = MakeCopy(place, oldText, isBeside);
             if (why.empty()) return;
-            (isBeside ? besideRefusal : stateRefusal) = isBeside ? why : ParentOf(place) + " (" + why + ")";
+            (isBeside ? besideRefusal : stateRefusal) = isBeside ? why : StateCopyFolder() + " (" + why + ")";
         }
         Fail(kErrFileAccess,
              "Cannot write " + pathText_ +

@@ -160,7 +160,8 @@ StagedBackup StageBackupCopy(const std::string& path, const std::string& name);
 // text nor the old could be written) left: a complete copy of the text the file had before. The copy lies
 // beside the file as NAME.before-save when it could have the file's owner, group, permissions and access
 // lists there, else in the user's state folder ($XDG_STATE_HOME or ~/.local/state, in
-// postvane-config/unfinished-saves) as DEVICE-INODE-NAME.before-save, for the user alone.
+// postvane-config/unfinished-saves) under the file's whole path, as FOLDER/NAME.DEVICE-INODE.before-save, for
+// the user alone: it is offered to that path only, while it names that file.
 struct UnfinishedSave {
     std::string file;     // the file as it was named when asked about
     std::string copy;     // the copy of its text before that save

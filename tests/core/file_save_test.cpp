@@ -594,9 +594,9 @@ TEST_F(FileSave, TheCopyOfAFileWrittenInPlaceIsGuardedAsTheFileIs) {
     ASSERT_EQ(::chown(shared.c_str(), 0, kSharedGroup), 0);
     ASSERT_EQ(::chmod(shared.c_str(), 0660), 0);
     const struct stat sharedInfo = Stat(shared);
-    const std::string inState = state + "/postvane-config/unfinished-saves/" +
-                                std::to_string(sharedInfo.st_dev) + "-" + std::to_string(sharedInfo.st_ino) +
-                                "-master.xml.before-save";
+    const std::string identity = std::to_string(sharedInfo.st_dev) + "-" + std::to_string(sharedInfo.st_ino);
+    const std::string inState = state + "/postvane-config/unfinished-saves" + fs::canonical(folder).string() +
+                                "/master.xml." + identity + ".before-save";
     EXPECT_EQ(SavedAsOtherUser(shared, "new\r\n", {kSharedGroup}),
               "Cannot write " + shared + kCutShort + inState);
     const struct stat inStateInfo = Stat(inState);
@@ -607,6 +607,25 @@ TEST_F(FileSave, TheCopyOfAFileWrittenInPlaceIsGuardedAsTheFileIs) {
     const std::optional<platform::UnfinishedSave> unfinished = platform::FindUnfinishedSave(shared);
     ASSERT_TRUE(unfinished.has_value());
     EXPECT_EQ(unfinished->copy, inState);
+
+    // That copy is for that path and that file alone. Another program puts a new file in its place, and a
+    // file of the same name in another folder has its device and inode (the file system gives a removed
+    // file's inode to the next one made; here the old file itself, moved there): neither is offered the
+    // copy, which stays. Nor is a copy an earlier version kept under the device, inode and name alone.
+    const std::string elsewhere = temp / "elsewhere/master.xml";
+    fs::create_directories(temp / "elsewhere");
+    fs::rename(shared, elsewhere);
+    WriteFile(elsewhere, "another installation\r\n");
+    WriteFile(shared, "replaced\r\n");
+    WriteFile(state + "/postvane-config/unfinished-saves/" + identity + "-master.xml.before-save",
+              "older\r\n");
+    WindowSayingYes window;
+    for (const std::string& path : {elsewhere, shared})
+        EXPECT_EQ(OfferUnfinishedSave(path, window), UnfinishedSaveChoice::None) << path;
+    EXPECT_EQ(
+        std::make_tuple(ReadFile(elsewhere), ReadFile(shared), ReadFile(inState), window.messages.size()),
+        std::make_tuple(std::string("another installation\r\n"), std::string("replaced\r\n"),
+                        std::string("secret\r\n"), size_t{0}));
 }
 
 TEST_F(FileSave, AFileMountedOnItsOwnIsWrittenInPlace) {
