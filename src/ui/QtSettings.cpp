@@ -35,9 +35,15 @@ QtSettings::QtSettings(const QString& path)
 
 // A text is read as the file was last synchronised: a window's place another editor moved meanwhile is no
 // loss. Lists are read afresh (List), since a list is changed by reading it first.
+// A value written by hand that Qt reads as something else is still no empty one, which would mean "not set"
+// and bring back the default (backups/kept=1,000 would then keep ten): a list ("1,000" is one to Qt) is
+// given back joined by commas again, anything else that is no text (an "@Rect(...)") by its kind.
 std::string QtSettings::Text(const std::string& key) const {
     if (!keeping_ && !IsPreference(key)) return session_.Text(key);
-    return S(store_->value(Q(key)).toString());
+    const QVariant value = store_->value(Q(key));
+    if (value.typeId() == QMetaType::QStringList) return S(value.toStringList().join(", "));
+    if (!value.isValid() || value.canConvert<QString>()) return S(value.toString());
+    return std::string("@") + value.typeName();
 }
 
 bool QtSettings::Stores(const std::string& key) {

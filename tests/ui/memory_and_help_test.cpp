@@ -13,6 +13,7 @@
 #include <QTextBrowser>
 
 #include "UiTestSupport.h"
+#include "core/Backups.h"
 #include "core/xml.h"
 #include "master/FrmAbout.h"
 #include "master/FrmHelp.h"
@@ -105,6 +106,16 @@ TEST(Memory, SettingsAreWrittenAtOnceReadBackAndRememberingNothingLeavesOnlyThat
     EXPECT_FALSE(dialogState().startsWith("/dev/null/"));
     settings.SetText(kLastFolderKey, "/kept");
     EXPECT_EQ(ReadFile(temp / "postvane-config.conf"), "[General]\nlastFolder=/kept\n\n[backups]\nkept=0\n");
+
+    // A value written by hand that Qt reads as a list or as another kind of value is no count, not an unset
+    // one: every backup is kept rather than all but the default ten.
+    for (const auto& [written, read] :
+         {std::pair<std::string, std::string>{"1,000", "1, 000"}, {"@Rect(1 2 3 4)", "@QRect"}}) {
+        WriteFile(temp / "by-hand.conf", "[backups]\nkept=" + written + "\n");
+        const ui::QtSettings byHand(QString::fromStdString(temp / "by-hand.conf"));
+        EXPECT_EQ(std::make_tuple(byHand.Text(kBackupsKeptKey), EditorBackups(byHand).kept),
+                  std::make_tuple(read, SIZE_MAX));
+    }
 }
 
 TEST(Memory, AWindowReopensWhereItWasClosedAndOnTheScreenWhenThatPlaceIsGone) {
