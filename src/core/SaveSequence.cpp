@@ -30,23 +30,23 @@ SaveOutcome PrintForCheck(const FileSave& save, IPrompts& prompts, std::string& 
     return outcome;
 }
 
-// The backup the save asks for; nullopt when the save is not to write. A file that cannot be written is
-// said to be so before any backup is made: a save that fails keeps no copy of the file as it stays. A
-// backup that cannot be kept (a folder the user may not create files in, a file of an owner the backup
-// cannot be given) stops the save: the tool says so and writes nothing; a window asks whether to save
-// without one, No being the answer that writes nothing, since a file in such a folder could otherwise never
-// be saved from the editor at all.
-std::optional<KeptBackup> BackupKept(const FileSave& save, IPrompts& prompts) {
-    platform::CheckWritable(save.path);
+// A file that cannot be written is said to be so before any backup is made: a save that fails keeps no copy
+// of the file as it stays. A backup that cannot be kept (a folder the user may not create files in, a file of
+// an owner the backup cannot be given) stops the save: the tool says so and writes nothing; a window asks
+// whether to write without one, No being the answer that writes nothing, since a file in such a folder could
+// otherwise never be written from the editor at all.
+std::optional<KeptBackup> KeepBackupOrAsk(const std::string& path, const BackupPolicy& policy,
+                                          IPrompts& prompts, const std::string& question) {
+    platform::CheckWritable(path);
     try {
-        return KeepBackup(save.path, save.backup);
+        return KeepBackup(path, policy);
     } catch (const AppError& error) {
         std::string why = error.description();
         const std::string_view unwritten = "; the file was not written";
         if (why.ends_with(unwritten)) why.resize(why.size() - unwritten.size());
-        const Answer answer = prompts.AskOrTell(Message(
-            MessageKind::Question, why + ".\n\nDo you want to save the file without keeping a backup?",
-            FormatError("Error saving=", error), Place::File(save.path)));
+        const Answer answer =
+            prompts.AskOrTell(Message(MessageKind::Question, why + ".\n\n" + question,
+                                      FormatError("Error saving=", error), Place::File(path)));
         if (answer != Answer::Yes) return std::nullopt;
         return KeptBackup();
     }
@@ -100,7 +100,8 @@ SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printe
         // counts, not what the window read: a change another program made has been asked about above.
         unchanged = HoldsAlready(save.path, *text, save.wholeText);
         if (!unchanged) {
-            backup = BackupKept(save, prompts);
+            backup = KeepBackupOrAsk(save.path, save.backup, prompts,
+                                     "Do you want to save the file without keeping a backup?");
             if (!backup) return SaveOutcome::NotWritten;
             // Looked for before the write: a file replaced gets another inode, which names a copy kept in the
             // state folder.

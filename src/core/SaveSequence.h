@@ -61,6 +61,12 @@ bool MayLose(const FileSave& save, IPrompts& prompts);
 // --check.
 SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printed = nullptr,
                     IReview* review = nullptr);
+// The backup (KeepBackup) a write of `path` keeps of what the file holds, once the file is known to be
+// writable (else AppError, and no backup is made); nullopt when nothing is to be written. A backup that
+// cannot be kept stops the tool's write, which says why; a window says why and asks `question`, whose Yes
+// writes without one.
+std::optional<KeptBackup> KeepBackupOrAsk(const std::string& path, const BackupPolicy& policy,
+                                          IPrompts& prompts, const std::string& question);
 // A window's save: its prompts, and the review when the user asked for one (ReviewsBeforeSaving).
 SaveOutcome RunSave(const FileSave& save, const Services& services);
 // `check`'s run of a save, printed into `text`. A save stops at its first failing check, before the losses:

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/Backups.h"
+#include "core/SaveSequence.h"
 #include "core/errors.h"
 #include "core/platform.h"
 #include "core/prompts.h"
@@ -42,8 +43,14 @@ UnfinishedSaveChoice OfferUnfinishedSave(const std::string& path, IPrompts& prom
             case Answer::Yes:
                 // What the file holds now may be more than a cut text: the file may have been saved whole
                 // since, under another of its names, which finds no copy. It is kept, and no backup the user
-                // keeps is removed for it.
-                KeepBackup(path, BackupPolicy{BackupControl::Numbered, kDefaultBackupSuffix, SIZE_MAX});
+                // keeps is removed for it. Where no backup can be kept beside the file (which is why a copy
+                // lies in the state folder) the user is asked, as any save asks, whether to go on without.
+                if (!KeepBackupOrAsk(
+                        path, BackupPolicy{BackupControl::Numbered, kDefaultBackupSuffix, SIZE_MAX}, prompts,
+                        "Do you want to put the copy's text back without keeping a backup of what "
+                        "the file holds now?")) {
+                    return UnfinishedSaveChoice::Left;
+                }
                 platform::RestoreUnfinishedSave(*save);
                 return UnfinishedSaveChoice::Restored;
             case Answer::No:

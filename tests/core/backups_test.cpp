@@ -19,6 +19,9 @@
 
 #include "core/HeadlessServices.h"
 #include "core/SaveSequence.h"
+#include "core/UnfinishedSave.h"
+#include "core/errors.h"
+#include "core/platform.h"
 #include "support/OtherUser.h"
 #include "support/TestFiles.h"
 
@@ -329,6 +332,31 @@ TEST(Backups, ABackupThatCannotBeKeptStopsTheSaveAndWritesNothing) {
                   ".~1~: Permission denied.\n\nDo you want to save the file without keeping a backup?");
     EXPECT_EQ(ReadFile(path), "newer\r\n");
     EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"master.xml"});
+    // A save of it in place that did not finish kept its copy in the state folder, as none could lie beside
+    // it either: putting that text back is asked the same way, and done without a backup.
+    EXPECT_EQ(AsOtherUser([&] {
+                  ::setenv("XDG_STATE_HOME", state.c_str(), 1);
+                  platform::testing::SetFaultHook([](platform::testing::SaveStep step, int fd) {
+                      if (step == platform::testing::SaveStep::WriteInPlace) (void)!::ftruncate(fd, 3);
+                      return step == platform::testing::SaveStep::WriteInPlace ? ENOSPC
+                             : step == platform::testing::SaveStep::Restore    ? EIO
+                                                                               : 0;
+                  });
+                  try {
+                      platform::ReplaceFileAtomically(path, "cut\r\n");
+                  } catch (const AppError&) {
+                  }
+                  platform::testing::SetFaultHook(nullptr);
+                  SavesWithoutBackup window;
+                  return std::to_string(static_cast<int>(OfferUnfinishedSave(path, window))) + window.asked;
+              }),
+              std::to_string(static_cast<int>(UnfinishedSaveChoice::Restored)) + "Cannot keep a backup of " +
+                  path + " as " + path +
+                  ".~1~: Permission denied.\n\nDo you want to put the copy's text back without keeping a "
+                  "backup of what the file holds now?");
+    EXPECT_EQ(ReadFile(path), "newer\r\n");
+    EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"master.xml"});
+    for (const auto& entry : fs::recursive_directory_iterator(state)) EXPECT_TRUE(entry.is_directory());
 
     // A shared folder where the file belongs to another user: a backup there could not have its owner, so
     // none is made under another owner, and the save stops.
