@@ -65,6 +65,8 @@ SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printe
     std::optional<platform::UnfinishedSave> earlier;
     std::optional<KeptBackup> backup;
     bool unchanged = false;  // the file held the text already, and nothing was written
+    // The file holds the text, but a power failure may still undo that: said in the place of "Saved".
+    std::optional<platform::UncertainSave> uncertain;
     try {
         std::optional<std::string> text = save.text();
         if (!text) return SaveOutcome::NotWritten;
@@ -107,14 +109,25 @@ SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printe
             // state folder.
             earlier = platform::FindUnfinishedSave(save.path);
             const platform::FileFingerprint* seen = save.disk ? save.disk->Seen(save.path) : nullptr;
-            if (save.wholeText) {
-                platform::ReplaceFileAtomically(save.path, *text, seen);
-            } else {
-                platform::ReplaceFileAtomically(save.path, *text + "\r\n", seen);
+            try {
+                if (save.wholeText) {
+                    platform::ReplaceFileAtomically(save.path, *text, seen);
+                } else {
+                    platform::ReplaceFileAtomically(save.path, *text + "\r\n", seen);
+                }
+            } catch (const platform::UncertainSave& error) {
+                uncertain = error;
             }
+        } else {
+            // Held already, maybe since a save of this window whose folder could not be flushed: "Saved" is
+            // said of a text that outlasts a power failure.
+            platform::MakeSaveCertain(save.path);
         }
+        // The file holds this window's text even when that is not certain yet: the window's next save is no
+        // overwrite of another program's change. The window keeps its edits then, so that saving again
+        // makes the text certain.
         if (save.disk) save.disk->Take(save.path);
-        if (save.written) save.written();
+        if (save.written && !uncertain) save.written();
     } catch (const AppError& error) {
         prompts.ShowMessage(FormatError("Error saving=", error));
         return SaveOutcome::NotWritten;
@@ -135,6 +148,10 @@ SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printe
             if (const std::string note = backup->Finish(); !note.empty())
                 prompts.Show(Message(MessageKind::Warning, note, note, Place::File(save.path)));
         });
+    }
+    if (uncertain) {
+        prompts.ShowMessage(FormatError("Error saving=", *uncertain));
+        return SaveOutcome::NotWritten;
     }
     // A window's user learns that the file holds what the window shows, and why History has no new backup;
     // "Saved" alone would tell the tool's -v reader that the file was written, and a script that it changed.

@@ -54,9 +54,11 @@ bool MayLose(const FileSave& save, IPrompts& prompts);
 // difference the write would make, shown for Save or Cancel (IReview); the changed-on-disk question; the
 // backup of the file's present content (KeepBackup); the write (WriteTextFile, which replaces the file
 // atomically); remembering what was written; retiring a copy an earlier unfinished save left
-// (RetireUnfinishedSave); "Saved". A file that holds the text already is neither backed up nor written,
-// and the message says so (the tool's "Unchanged"); the window takes the file as saved all the same. A window
-// that writes several files runs it once per file. With `printed` the text goes there, with its final line
+// (RetireUnfinishedSave); "Saved". A file that holds the text already is neither backed up nor written, only
+// flushed to the disk with its folder (MakeSaveCertain), and the message says so (the tool's "Unchanged");
+// the window takes the file as saved all the same. A write whose folder could not be flushed is no success,
+// but the file is taken as the window's own (UncertainSave). A window that writes several files runs it once
+// per file. With `printed` the text goes there, with its final line
 // end, instead of into the file, and the file on disk is not looked at: the tool's --stdout, --diff and
 // --check.
 SaveOutcome RunSave(const FileSave& save, IPrompts& prompts, std::string* printed = nullptr,

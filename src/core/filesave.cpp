@@ -613,10 +613,11 @@ class Save {
         // but the save is reported as failed: the user learns that the disk is failing, and that after a
         // power failure the file may hold its old text again.
         if (!FlushFolder(folder_.get())) {
-            Fail(kErrFileAccess, "Cannot make the save of " + pathText_ +
-                                     " certain: the new text is in the file, but its folder " + folderPath_ +
-                                     " could not be flushed to the disk (" + Reason(errno) +
-                                     "), so after a power failure the file may hold its old text");
+            throw UncertainSave(kErrFileAccess,
+                                "Cannot make the save of " + pathText_ +
+                                    " certain: the new text is in the file, but its folder " + folderPath_ +
+                                    " could not be flushed to the disk (" + Reason(errno) +
+                                    "), so after a power failure the file may hold its old text");
         }
         if (const int error = file.file().close())
             Fail(kErrFileAccess, "Cannot write " + pathText_ + ": " + Reason(error));
@@ -839,6 +840,26 @@ void CheckWritable(const std::string& path) {
 
 std::string FollowedPath(const std::string& path) {
     return FollowLinks(path);
+}
+
+void MakeSaveCertain(const std::string& path) {
+    const std::string target = FollowLinks(path);
+    const std::string folderPath = ParentOf(target);
+    bool fileFlushed = false;
+    int error = 0;
+    {
+        Descriptor file(::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+        Descriptor folder;
+        fileFlushed = file && ::fsync(file.get()) == 0;
+        if (fileFlushed) folder.reset(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (folder && FlushFolder(folder.get())) return;
+        error = errno;
+    }
+    throw UncertainSave(kErrFileAccess, "Cannot make the save of " + path +
+                                            " certain: the file holds this text, but " +
+                                            (fileFlushed ? "its folder " + folderPath : std::string("it")) +
+                                            " could not be flushed to the disk (" + Reason(error) +
+                                            "), so after a power failure the file may hold its old text");
 }
 
 namespace {

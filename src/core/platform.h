@@ -10,6 +10,8 @@
 #include <system_error>
 #include <vector>
 
+#include "core/errors.h"
+
 // What the program asks of the operating system (Linux, the one it is built for): paths, and reading and
 // saving whole files.
 namespace pv::platform {
@@ -103,13 +105,24 @@ FileBuffer ReadFileBuffer(const std::string& path, FileFingerprint& read, bool l
 // its own (a bind mount). Written in place, the file is cut for a moment: a complete copy of its old text
 // is kept first (see FindUnfinishedSave) and removed when the file is written, flushed and read back; a
 // failure puts the old text back. Throws AppError on failure, naming the copy when the file may be cut;
-// otherwise the old file keeps its text and nothing is left behind. Also when the new text is in the file
-// but the folder could not be flushed after the rename: the new name may not outlast a power failure.
+// otherwise the old file keeps its text and nothing is left behind. Throws UncertainSave when the new text is
+// in the file but the folder could not be flushed after the rename: the new name may not outlast a power
+// failure.
 // With `seen` (what the caller last found at the path, no file included): when the file is no longer that
 // one as it is about to be replaced or rewritten (another program changed, replaced, created or removed it
 // while the new text was being written and flushed), nothing is written and AppError says so.
 void ReplaceFileAtomically(const std::string& path, const std::string& bytes,
                            const FileFingerprint* seen = nullptr);
+// What ReplaceFileAtomically and MakeSaveCertain throw when the file holds the text under its name, but could
+// not be made to outlast a power failure, after which it may hold its old text again.
+class UncertainSave : public AppError {
+  public:
+    using AppError::AppError;
+};
+// Flushes the file at `path` (links followed), and the folder it lies in, to the disk: a save that finds the
+// file holding its text already makes that text as certain as a write would, since a write whose folder
+// could not be flushed may have put it there. Throws UncertainSave when either cannot be flushed.
+void MakeSaveCertain(const std::string& path);
 
 // Throws the AppError ReplaceFileAtomically would throw before writing anything, for what no way of writing
 // gets around: the folder is missing, the file is no regular file, or the user may not write it. Whether

@@ -677,6 +677,33 @@ TEST_F(FileSave, AFolderThatCannotBeFlushedAfterTheRenameFailsTheSave) {
     // A file system that cannot flush a folder at all says so: nothing to report.
     error = EINVAL;
     EXPECT_EQ(Saved(path, "newer\r\n"), "");
+
+    // A window's save: the text in the file is the window's own, so its next save asks nothing. That one
+    // finds the text there and writes nothing, but says the file is saved only once the folder is flushed.
+    DiskChangeGuard guard;
+    guard.Take(path);
+    pv::FileSave save;  // the save sequence's, not this fixture
+    save.path = path;
+    save.text = [] { return std::optional<std::string>("newest"); };
+    save.disk = &guard;
+    save.reload = [] { ADD_FAILURE() << "read again"; };
+    int written = 0;
+    save.written = [&] { ++written; };
+    const std::string uncertain = "Error saving=" + std::to_string(kErrFileAccess) +
+                                  ":Cannot make the save of " + path + " certain: the ";
+    const std::string unflushed =
+        " could not be flushed to the disk (Input/output error), so after a power "
+        "failure the file may hold its old text";
+    test::ScriptedPrompts prompts;
+    error = EIO;
+    prompts.ExpectMessage(uncertain + "new text is in the file, but its folder " + temp.path() + unflushed);
+    EXPECT_EQ(RunSave(save, prompts), SaveOutcome::NotWritten);
+    prompts.ExpectMessage(uncertain + "file holds this text, but its folder " + temp.path() + unflushed);
+    EXPECT_EQ(RunSave(save, prompts), SaveOutcome::NotWritten);
+    error = 0;
+    prompts.ExpectSavedUnchanged(path);
+    EXPECT_EQ(RunSave(save, prompts), SaveOutcome::Written);
+    EXPECT_EQ(std::make_tuple(ReadFile(path), written), std::make_tuple(std::string("newest\r\n"), 1));
 }
 
 TEST_F(FileSave, AFileLongerThanItsSizeSaysAndAnEmptyOneAreReadWholeIntoABufferAsIntoText) {
