@@ -37,7 +37,9 @@ class IPrompts {
     // Yes/No/Cancel question with the application's title.
     virtual Answer AskYesNoCancel(const std::string& text) = 0;
     // A Yes/No/Cancel question that only a window asks: the tool, which asks nothing, says the question's own
-    // words for it (what is the matter and what to do instead) as an error, and takes Cancel.
+    // words for it (what is the matter and what to do instead) as an error, and takes Cancel. Its Yes
+    // overwrites or goes without a backup, and its No may drop something too: a window's Enter answers
+    // Cancel.
     virtual Answer AskOrTell(const Message& question) { return AskYesNoCancel(WindowText(question)); }
     // Whether a save goes on although it leaves out what `loss` says: a window asks its question (Yes
     // without one); the tool refuses and says why.

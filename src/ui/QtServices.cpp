@@ -89,6 +89,14 @@ pv::Answer QtPrompts::AskYesNoCancel(const std::string& text) {
     return Ask(text, pv::kAppTitle, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
 }
 
+pv::Answer QtPrompts::AskOrTell(const pv::Message& question) {
+    // Yes overwrites another program's change or the file's text, or writes without a backup; No may read the
+    // file again over the window's edits, or delete the only complete copy of an unfinished save. Cancel,
+    // which the tool answers, does nothing: it is what Enter answers.
+    return Ask(pv::WindowText(question), pv::kAppTitle,
+               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel);
+}
+
 pv::Answer QtPrompts::AskToSaveDespite(const pv::Loss& loss) {
     // Yes drops or overwrites what the question names: No is what Enter answers.
     if (loss.question.empty()) return pv::Answer::Yes;

@@ -18,6 +18,7 @@ class QtPrompts : public pv::IPrompts {
     void Show(const pv::Message& message) override;
     pv::Answer AskYesNo(const std::string& text, const std::string& title) override;
     pv::Answer AskYesNoCancel(const std::string& text) override;
+    pv::Answer AskOrTell(const pv::Message& question) override;
     pv::Answer AskToSaveDespite(const pv::Loss& loss) override;
 };
 
