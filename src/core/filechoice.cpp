@@ -29,17 +29,10 @@ constexpr const char* kSystemFolders[] = {"/",
                                           "/proc",
                                           "/sys"};
 
-// The folder without "." and ".." steps or a final separator: "/a/./b/" is "/a/b".
-std::string Plain(const std::string& folder) {
-    std::string plain = std::filesystem::path(folder).lexically_normal().string();
-    while (plain.size() > 1 && plain.back() == '/') plain.pop_back();
-    return plain;
-}
-
 // Whether two names are one folder, through links too ("/bin" and "/usr/bin" where /bin is a link).
 bool SameFolder(const std::string& a, const std::string& b) {
     std::error_code error;
-    return Plain(a) == Plain(b) || std::filesystem::equivalent(a, b, error);
+    return PlainFolderName(a) == PlainFolderName(b) || std::filesystem::equivalent(a, b, error);
 }
 
 bool IsUsableStart(const Services& services, const std::string& folder) {
@@ -60,20 +53,20 @@ std::string DialogStartFolder(const Services& services, const std::string& named
     candidates.insert(candidates.end(), others.begin(), others.end());
     candidates.push_back(services.settings.Text(kLastFolderKey));
     for (const std::string& folder : candidates) {
-        if (IsUsableStart(services, folder)) return Plain(folder);
+        if (IsUsableStart(services, folder)) return PlainFolderName(folder);
     }
     const char* home = std::getenv("HOME");
     return home && *home && platform::FolderExists(home) ? std::string(home) : std::string();
 }
 
 std::string DialogFileName(const std::string& start, const std::string& named, const std::string& usual) {
-    const bool inItsFolder = !named.empty() && start == Plain(platform::ParentFolder(named));
+    const bool inItsFolder = !named.empty() && start == PlainFolderName(platform::ParentFolder(named));
     return inItsFolder ? platform::FileName(named) : usual;
 }
 
 void RememberDialogFolder(const Services& services, const std::string& chosen, bool isFolder) {
     const std::string folder = isFolder ? chosen : platform::ParentFolder(chosen);
-    if (IsUsableStart(services, folder)) services.settings.SetText(kLastFolderKey, Plain(folder));
+    if (IsUsableStart(services, folder)) services.settings.SetText(kLastFolderKey, PlainFolderName(folder));
 }
 
 std::optional<std::string> ChooseConfigFile(const Services& services, const FileChoice& choice,

@@ -41,8 +41,7 @@ std::string CollapsedFolder(const std::string& folder) {
 // link, "link/.." is the link's target's parent, which the plain name is not); "" otherwise, or when the
 // collapsed name is plain already.
 std::string PlainFolder(const std::string& folder, const std::string& collapsed) {
-    std::string plain = std::filesystem::path(collapsed).lexically_normal().string();
-    while (plain.size() > 1 && plain.back() == '/') plain.pop_back();
+    const std::string plain = PlainFolderName(collapsed);
     if (plain == collapsed) return {};
     std::error_code error;
     return std::filesystem::equivalent(plain, folder, error) ? plain : std::string();
@@ -187,6 +186,12 @@ std::vector<std::string> PathContext::MakeStoredPaths(bool useReferring,
     stored.reserve(chosenPaths.size());
     for (const auto& path : chosenPaths) stored.push_back(MakeStoredPath(useReferring, path, referringFile));
     return stored;
+}
+
+std::string PlainFolderName(const std::string& folder) {
+    std::string plain = std::filesystem::path(folder).lexically_normal().string();
+    while (plain.size() > 1 && plain.back() == '/') plain.pop_back();
+    return plain;
 }
 
 std::string CommandLineMasterPath(const std::string& commandLineText, const std::string& currentDirectory) {

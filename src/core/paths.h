@@ -81,6 +81,10 @@ class ReferringFileScope {
 // True for "C:..." and for paths that begin with "\" or "/".
 bool IsAbsoluteConfigPath(const std::string& path);
 
+// A folder's name without "/./", "..", doubled slashes or a trailing slash, taken as text: after a link,
+// "link/.." names another folder than the plain name does.
+std::string PlainFolderName(const std::string& folder);
+
 // The master file named on the command line: the text as a whole (on Linux the arguments joined by single
 // blanks), as the shell gave it (a backslash is part of a name), a relative one taken relative to
 // `currentDirectory` and made absolute; "" stays "".
